@@ -1,0 +1,54 @@
+// perft: counts the tree of legal moves from a position, one line per depth.
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "model/kyokumen.h"
+#include "model/perft.h"
+
+namespace {
+
+void usage() {
+  std::fputs("usage: perft [--handicap N] DEPTH\n"
+             "  counts legal move sequences from the even game (or the handicap N)\n",
+             stderr);
+}
+
+bool parse_int(const char* s, int lo, int hi, int* out) {
+  char* end = nullptr;
+  const long v = std::strtol(s, &end, 10);
+  if (!*s || *end || v < lo || v > hi) return false;
+  *out = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int handicap = 0;
+  int depth = -1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc) {
+      if (!parse_int(argv[++i], 0, 4095, &handicap)) {
+        std::fprintf(stderr, "perft: bad handicap '%s'\n", argv[i]);
+        return 2;
+      }
+    } else if (depth < 0 && parse_int(argv[i], 1, 20, &depth)) {
+    } else {
+      usage();
+      return 2;
+    }
+  }
+  if (depth < 0) {
+    usage();
+    return 2;
+  }
+  model::Kyokumen pos;
+  pos.Init(handicap);
+  std::vector<uint64_t> counts(static_cast<size_t>(depth));
+  model::perft(pos, depth, counts.data());
+  for (int d = 1; d <= depth; ++d) std::printf("depth %d nodes %" PRIu64 "\n", d, counts[d - 1]);
+  return 0;
+}

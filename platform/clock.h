@@ -1,0 +1,21 @@
+// The millisecond tick that every time limit, think timing and benchmark reads.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Milliseconds since an arbitrary start, as a 32-bit count that wraps about every
+// 49.7 days. Intervals are taken with tick_elapsed so that a wrap between the two
+// readings still gives the right answer.
+uint32_t tick_ms();
+
+// Milliseconds from `since` to `now`, correct across one wrap of the counter.
+inline uint32_t tick_elapsed(uint32_t since, uint32_t now) { return now - since; }
+
+// True when `now` is at or past `deadline`, for deadlines less than 2^31 ms ahead.
+inline bool tick_reached(uint32_t now, uint32_t deadline) {
+  return static_cast<int32_t>(now - deadline) >= 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/memory.h"
+
+namespace platform {
+namespace {
+
+TEST(Clock, IntervalsSurviveTheWrapOfTheCounter) {
+  EXPECT_EQ(tick_elapsed(0xFFFFFFF0u, 0x10u), 0x20u);
+  EXPECT_EQ(tick_elapsed(100, 350), 250u);
+  EXPECT_TRUE(tick_reached(0x5u, 0xFFFFFFFEu));   // deadline just before the wrap
+  EXPECT_FALSE(tick_reached(0xFFFFFFFEu, 0x5u));  // deadline just after it
+  const uint32_t a = tick_ms();
+  const uint32_t b = tick_ms();
+  EXPECT_LT(tick_elapsed(a, b), 1000u);
+}
+
+TEST(Memory, ReadsTotalAndAvailableFromMeminfoText) {
+  MemoryStatus m;
+  ASSERT_TRUE(parse_meminfo("MemTotal:       16384 kB\nMemFree:  100 kB\nMemAvailable:   8192 kB\n", m));
+  EXPECT_EQ(m.total_physical, 16384ull * 1024);
+  EXPECT_EQ(m.available_physical, 8192ull * 1024);
+  // Without MemAvailable (old kernels) the free memory stands in.
+  ASSERT_TRUE(parse_meminfo("MemTotal: 2048 kB\nMemFree: 1024 kB\n", m));
+  EXPECT_EQ(m.available_physical, 1024ull * 1024);
+  EXPECT_FALSE(parse_meminfo("MemFree: 1 kB\n", m));
+  EXPECT_FALSE(parse_meminfo("MemTotal: lots\n", m));
+  EXPECT_EQ(m.total_physical, 0u);
+}
+
+TEST(Memory, ThisMachineReportsSomeMemory) {
+  MemoryStatus m;
+  ASSERT_TRUE(memory_status(m));
+  EXPECT_GT(m.total_physical, 64ull << 20);
+  EXPECT_LE(m.available_physical, m.total_physical);
+}
+
+}  // namespace
+}  // namespace platform
