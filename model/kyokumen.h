@@ -37,8 +37,11 @@ inline constexpr int32_t kRecognisedTeaiwari[] = {kHirate,     kKyoOchi,     kKa
 // Rows of `mochigoma`.
 constexpr int kBoxRow = 2;
 
-// Most moves a generator can write for one position: the richest legal
-// position has 593 moves; pseudo-legal lists run longer, so buffers take this.
+// Room for every move the generator can write for one position. Drops reach at
+// most 7 kinds x 81 squares = 567; board moves at most 332 (two rooks 2 x 32 and
+// two bishops 2 x 40 with their promoting twins, golds 24, silvers 40, knights
+// 16, lances 64, pawns 36, king 8). 567 + 332 < 1024. (The richest legal
+// position has 593 moves.)
 constexpr int kMaxSashite = 1024;
 
 // Results of IsLegal.
