@@ -11,6 +11,8 @@
 
 namespace model {
 
+class KString;
+
 // Handicap bits: each names a piece that Init takes off gote's side.
 enum Teaiwari : int32_t {
   kHirate = 0,
@@ -97,6 +99,10 @@ struct Kyokumen {
   int GenerateAll(Sashite* out) const { return GenerateSashite(out, -1, -1, -1, -1, 0xFF, 0xFF, -1, -1); }
   bool CompleteSashite(Sashite& m) const;
   int JishogiPoints(int threshold, int* points) const;
+
+  // The text of move `m` made on this position, with the words that tell it
+  // from other pieces of its kind able to reach the same square (sashite_text.cpp).
+  int SashiteToText(const Sashite& m, int prev_x, int prev_y, KString& out) const;
 
   // Square of `side`'s king as (x, y), or false when it has none on the board.
   bool FindKing(int side, int* x, int* y) const;

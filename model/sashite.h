@@ -8,6 +8,8 @@
 
 namespace model {
 
+class KString;
+
 // Source files of drops and of board-editor moves.
 constexpr int kSenteHand = 11;
 constexpr int kGoteHand = 12;
@@ -59,6 +61,10 @@ struct Sashite {
   Koma GetKoma() const { return koma; }
   // True for a drop from either hand.
   bool IsDrop() const { return from_x == kSenteHand || from_x == kGoteHand; }
+  // The move's text ("▲７六歩", "△同　銀右", "投了", ...) with the modifier words
+  // of `flags` (sashite_text.h), written "同　" when it goes to (prev_x, prev_y);
+  // -1 (with only the side mark in `out`) for an unknown special code.
+  int ToText(int prev_x, int prev_y, KString& out, int flags) const;
 
   bool operator==(const Sashite&) const = default;
 };
