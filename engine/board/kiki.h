@@ -1,0 +1,36 @@
+// Reading and writing the attack records one piece or one ray at a time.
+#pragma once
+
+#include "engine/board/position.h"
+
+namespace board {
+
+// Adds every attack of piece n (the rule used by the full rebuild); nothing for a
+// piece in a hand or out of play.
+void kiki_add_piece(KPosition& p, int n);
+
+// The sliding walk of piece n of side `side` from square `sq` in unit step u,
+// recording direct attacks at level 0 and x-ray attacks from level 1 on. With the
+// flag set, every count it raises also raises the side's change counter of the
+// current layer of the per-ply square table.
+void kiki_ray_add(KPosition& p, int side, int sq, int u, int n, int level, int flag);
+
+// Takes slider n's ray from square `sq` in unit step u off the records, square by
+// square until n attacks nothing there, after an enemy piece other than the king,
+// or at a wall. With the flag set the change counters follow.
+void kiki_ray_remove_ply(KPosition& p, int side, int sq, int u, int n, int flag);
+
+// Takes slider n's attack off one square (direct, else x-ray) with its line bit:
+// 1 when n attacked nothing there (nothing changed), else 0.
+int kiki_bit_remove(KPosition& p, int side, int sq, int n);
+
+// The n-th (from 0) direct attacker of the square for the side, cheapest first
+// (highest piece number first); 40 when there is no such attacker or the square
+// is not a playing square.
+int kiki_nth64(const KPosition& p, int side, int sq, int n);
+
+// The side's direct attacks on the square; 0 for anything but a playing square,
+// so that an absent king (square 255) reads as not attacked.
+int square_attack_count(const KPosition& p, int side, int sq);
+
+}  // namespace board

@@ -1,0 +1,171 @@
+// The attack-record writer shared by the rebuild, the ray helpers and make and
+// unmake: the attacks of one piece and of one ray, added or removed, with every
+// count change optionally mirrored into a layer of the per-ply square table.
+// Internal to engine/board.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/move_tables.h"
+#include "engine/board/ply_table.h"
+#include "engine/board/position.h"
+
+namespace board::detail {
+
+// Count changes go nowhere.
+struct NoTrack {
+  void operator()(int, int, int) const {}
+};
+
+// Count changes go into the change counters of one layer.
+struct LayerTrack {
+  KPlySquare* layer;
+  void operator()(int side, int sq, int delta) const {
+    int8_t& c = layer[sq - kFirstSquare].change[side];
+    c = static_cast<int8_t>(c + delta);
+  }
+};
+
+struct NoHook {
+  void operator()(int) const {}
+};
+
+template <class Track>
+struct KikiWriter {
+  KPosition& p;
+  Track track;
+
+  bool is_wall(int t) const { return p.board[t] >= kFirstWall; }
+
+  void raise_direct(int s, int t, int n) {
+    KKiki& k = kiki_at(p, t);
+    k.direct[s][n >> 5] |= 1u << (n & 31);
+    ++k.direct_count[s];
+    track(s, t, 1);
+  }
+
+  void raise_xray(int s, int t, int n) {
+    KKiki& k = kiki_at(p, t);
+    k.xray[s] |= 1u << n;
+    ++k.xray_count[s];
+    track(s, t, 1);
+  }
+
+  void lower_direct(int s, int t, int n) {
+    KKiki& k = kiki_at(p, t);
+    k.direct[s][n >> 5] &= ~(1u << (n & 31));
+    --k.direct_count[s];
+    track(s, t, -1);
+  }
+
+  // Takes slider n's attack off square t (direct, else x-ray) with its line bit;
+  // false when n attacks nothing there.
+  bool bit_remove(int s, int t, int n) {
+    KKiki& k = kiki_at(p, t);
+    const uint32_t bit = 1u << n;
+    if (k.direct[s][0] & bit) {
+      k.direct[s][0] &= ~bit;
+      --k.direct_count[s];
+    } else if (k.xray[s] & bit) {
+      k.xray[s] &= ~bit;
+      --k.xray_count[s];
+    } else {
+      return false;
+    }
+    k.line[s] &= ~bit;
+    track(s, t, -1);
+    return true;
+  }
+
+  // The sliding walk of piece n (side s) from square a in unit step u, starting
+  // at the given level (0 direct, 1 or more x-ray). `hook(t)` runs before each
+  // count the walk raises.
+  template <class Hook>
+  void ray_add(int s, int a, int u, int n, int level, Hook&& hook) {
+    const int enemy = side_bit(1 - s);
+    for (int t = a + u;; t += u) {
+      const int b = p.board[t];
+      if (b >= kFirstWall) return;
+      hook(t);
+      if (level == 0) {
+        raise_direct(s, t, n);
+      } else {
+        raise_xray(s, t, n);
+      }
+      kiki_at(p, t).line[s] |= 1u << n;
+      if (b == kEmptyNumber) continue;
+      const int code = p.piece[b].code;
+      if (code & enemy) {
+        // The attack goes through the enemy king: the square behind it is
+        // attacked too, so the king cannot step back along the line.
+        if (level == 0 && code_kind(code) == kKing && !is_wall(t + u)) {
+          hook(t + u);
+          raise_direct(s, t + u, n);
+        }
+        return;
+      }
+      const int reach = class_reach(code_class(code), direction_number(u, s));
+      if (reach == 0) return;
+      if (reach == 1) {
+        if (!is_wall(t + u)) {
+          hook(t + u);
+          raise_xray(s, t + u, n);
+        }
+        return;
+      }
+      ++level;
+    }
+  }
+
+  // Removes slider n's ray from square a in unit step u, square by square until
+  // n attacks nothing, after an enemy piece other than the king, or at a wall.
+  // `hook(t)` runs after each count it lowers.
+  template <class Hook>
+  void ray_remove(int s, int a, int u, int n, Hook&& hook) {
+    const int enemy = side_bit(1 - s);
+    for (int t = a + u;; t += u) {
+      const int b = p.board[t];
+      if (b >= kFirstWall || !bit_remove(s, t, n)) return;
+      hook(t);
+      if (b != kEmptyNumber) {
+        const int code = p.piece[b].code;
+        if ((code & enemy) && code_kind(code) != kKing) return;
+      }
+    }
+  }
+
+  // Adds every attack of piece n standing on q with the given code.
+  template <class Hook>
+  void add_piece(int n, int q, int code, Hook&& hook) {
+    const int s = code_side(code);
+    const MoveRow& row = kMoveTable[code_class(code)];
+    for (uint32_t i = 0; i < row.count; ++i) {
+      const int step = side_step(row.m[i].step, s);
+      if (row.m[i].slides) {
+        ray_add(s, q, step, n, 0, hook);
+      } else if (!is_wall(q + step)) {
+        hook(q + step);
+        raise_direct(s, q + step, n);
+      }
+    }
+  }
+
+  // Removes every attack of piece n standing on q with the given code; the
+  // records must be those the board gives.
+  template <class Hook>
+  void remove_piece(int n, int q, int code, Hook&& hook) {
+    const int s = code_side(code);
+    const MoveRow& row = kMoveTable[code_class(code)];
+    for (uint32_t i = 0; i < row.count; ++i) {
+      const int step = side_step(row.m[i].step, s);
+      if (row.m[i].slides) {
+        ray_remove(s, q, step, n, hook);
+      } else if (!is_wall(q + step)) {
+        lower_direct(s, q + step, n);
+        hook(q + step);
+      }
+    }
+  }
+};
+
+}  // namespace board::detail

@@ -1,0 +1,379 @@
+#include "engine/board/make_move.h"
+
+#include <bit>
+
+#include "engine/board/kiki_update.h"
+#include "engine/board/move_tables.h"
+#include "engine/board/ply_table.h"
+
+// How the attack records follow a move. A slider's attacks depend only on what
+// stands on the squares its ray walks over, and those squares carry its line
+// bit; a move changes the contents of its from- and to-squares only. So the
+// attacks that change are those of the mover, of the captured piece and of the
+// sliders in the line sets of the two squares. Each of those rays is taken off
+// while the board still shows the old contents, the board changes, and the rays
+// are walked again. Every count change is mirrored into the per-ply change
+// counters when they are kept, so a counter ends up holding the net change of
+// the side's attacks on its square.
+
+namespace board {
+
+namespace {
+
+using detail::KikiWriter;
+using detail::LayerTrack;
+using detail::NoHook;
+using detail::NoTrack;
+
+// One slider ray that passes a square the move changes.
+struct Ray {
+  uint8_t piece;
+  uint8_t side;
+  int8_t step;
+};
+
+struct RaySet {
+  // Eight sliders (rooks, bishops, lances), each through at most two squares.
+  Ray ray[16];
+  int count = 0;
+
+  bool contains(int n, int u) const {
+    for (int i = 0; i < count; ++i) {
+      if (ray[i].piece == n && ray[i].step == u) return true;
+    }
+    return false;
+  }
+
+  // Adds the rays through `sq` of the sliders in its line sets, except pieces
+  // `skip_a` and `skip_b`, whose attacks are handled whole.
+  void collect(const KPosition& p, int sq, int skip_a, int skip_b) {
+    const KKiki& k = kiki_at(p, sq);
+    for (int s = 0; s < 2; ++s) {
+      for (uint32_t bits = k.line[s]; bits != 0;) {
+        const int n = 31 - std::countl_zero(bits);
+        bits &= ~(1u << n);
+        if (n == skip_a || n == skip_b) continue;
+        const int u = kDirByDiff[kMaxDifference + sq - p.piece[n].sq];
+        if (!contains(n, u)) ray[count++] = {static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u)};
+      }
+    }
+  }
+
+  template <class Track>
+  void remove(KikiWriter<Track>& w) const {
+    for (int i = 0; i < count; ++i) {
+      const Ray r = ray[i];
+      w.ray_remove(r.side, w.p.piece[r.piece].sq, r.step, r.piece, NoHook{});
+    }
+  }
+
+  template <class Track>
+  void add(KikiWriter<Track>& w) const {
+    for (int i = 0; i < count; ++i) {
+      const Ray r = ray[i];
+      w.ray_add(r.side, w.p.piece[r.piece].sq, r.step, r.piece, 0, NoHook{});
+    }
+  }
+};
+
+// The squares currently on the capture list of the layer being built.
+struct SquareSet {
+  uint64_t bits[3] = {};
+  bool has(int sq) const {
+    const int i = sq - kFirstSquare;
+    return (bits[i >> 6] >> (i & 63)) & 1;
+  }
+  void set(int sq) {
+    const int i = sq - kFirstSquare;
+    bits[i >> 6] |= uint64_t{1} << (i & 63);
+  }
+  void clear(int sq) {
+    const int i = sq - kFirstSquare;
+    bits[i >> 6] &= ~(uint64_t{1} << (i & 63));
+  }
+};
+
+void tokin_add(KTokinList& l, int n) {
+  if (l.count < 18) l.number[l.count++] = static_cast<uint32_t>(n);
+}
+
+void tokin_remove(KTokinList& l, int n) {
+  for (uint32_t i = 0; i < l.count; ++i) {
+    if (l.number[i] == static_cast<uint32_t>(n)) {
+      l.number[i] = l.number[--l.count];
+      return;
+    }
+  }
+}
+
+int promoted_code(const KMove& m) { return m.promote ? (m.code | kPromotedBit) : m.code; }
+
+// ---- Board, piece table, hands and pawn bookkeeping --------------------------------
+
+// A captured king (only in positions where the side to move could take it) is
+// taken off the board without entering a hand: hands hold kinds 1..7 only.
+void hand_add(KPosition& p, int side, int kind, int n) {
+  if (kind == kKing) return;
+  ++p.hand[side][kind];
+  const int total = p.hand[0][kind] + p.hand[1][kind];
+  p.hand_slot[kKindRange[kind].first + total - 1] = static_cast<uint8_t>(n);
+}
+
+void board_move_tables(KPosition& p, const KMove& m, bool tokin_lists) {
+  const int s = code_side(m.code), o = 1 - s;
+  if (code_class(m.code) == kPawn) {
+    if (m.promote) {
+      p.pawn_file[s][square_file(m.from)] = 0;
+      if (tokin_lists) tokin_add(p.tokin[s], m.piece);
+    } else {
+      p.pawn_file[s][square_file(m.to)] = m.to;
+    }
+  }
+  p.board[m.from] = kEmptyNumber;
+  p.board[m.to] = m.piece;
+  p.piece[m.piece] = {m.to, static_cast<uint8_t>(promoted_code(m))};
+  if (m.captured != kEmptyNumber) {
+    const int cc = m.captured_code;
+    if (code_class(cc) == kPawn) {
+      p.pawn_file[o][square_file(m.to)] = 0;
+    } else if (code_class(cc) == kTokin) {
+      if (tokin_lists) tokin_remove(p.tokin[o], m.captured);
+    } else if (code_kind(cc) != kKing) {
+      ++p.hand_sum[s];
+    }
+    p.piece[m.captured].sq = kInHand;
+    hand_add(p, s, code_kind(cc), m.captured);
+  }
+  p.teban = static_cast<uint8_t>(o);
+}
+
+void board_move_tables_back(KPosition& p, const KMove& m, bool tokin_lists) {
+  const int s = code_side(m.code), o = 1 - s;
+  if (m.captured != kEmptyNumber) {
+    const int cc = m.captured_code;
+    const int kind = code_kind(cc);
+    if (code_class(cc) == kPawn) {
+      p.pawn_file[o][square_file(m.to)] = m.to;
+    } else if (code_class(cc) == kTokin) {
+      if (tokin_lists) tokin_add(p.tokin[o], m.captured);
+    } else if (kind != kKing) {
+      --p.hand_sum[s];
+    }
+    if (kind != kKing) --p.hand[s][kind];
+    p.piece[m.captured] = {m.to, static_cast<uint8_t>(cc)};
+    p.board[m.to] = m.captured;
+  } else {
+    p.board[m.to] = kEmptyNumber;
+  }
+  p.board[m.from] = m.piece;
+  p.piece[m.piece] = {m.from, m.code};
+  if (code_class(m.code) == kPawn) {
+    p.pawn_file[s][square_file(m.from)] = m.from;
+    if (m.promote && tokin_lists) tokin_remove(p.tokin[s], m.piece);
+  }
+  p.teban = static_cast<uint8_t>(s);
+}
+
+// A drop takes the top hand slot of its kind; the slots are not rewritten.
+void drop_tables(KPosition& p, const KMove& m) {
+  const int s = code_side(m.code), kind = code_kind(m.code);
+  if (kind == kPawn) {
+    p.pawn_file[s][square_file(m.to)] = m.to;
+  } else {
+    --p.hand_sum[s];
+  }
+  p.board[m.to] = m.piece;
+  p.piece[m.piece] = {m.to, m.code};
+  --p.hand[s][kind];
+  p.teban = static_cast<uint8_t>(1 - s);
+}
+
+void drop_tables_back(KPosition& p, const KMove& m) {
+  const int s = code_side(m.code), kind = code_kind(m.code);
+  if (kind == kPawn) {
+    p.pawn_file[s][square_file(m.to)] = 0;
+  } else {
+    ++p.hand_sum[s];
+  }
+  p.board[m.to] = kEmptyNumber;
+  p.piece[m.piece] = {kInHand, m.code};
+  ++p.hand[s][kind];
+  // Back on top of its kind's slots: a capture made meanwhile may have written
+  // that slot while the piece stood on the board.
+  p.hand_slot[kKindRange[kind].first + p.hand[0][kind] + p.hand[1][kind] - 1] = m.piece;
+  p.teban = static_cast<uint8_t>(s);
+}
+
+// ---- Attack records --------------------------------------------------------------
+
+// After a capture made with the per-ply table kept: the enemy sliders that
+// attacked the from-square directly now reach beyond it; each square they newly
+// attack there joins the capture list unless it is on it already.
+void list_enemy_reach(const KPosition& p, const KMove& m, uint32_t sliders, SquareSet& listed, int layer) {
+  const int o = 1 - code_side(m.code);
+  // Behind a king the slider's attack was there before the king moved.
+  const bool king = code_kind(m.code) == kKing;
+  while (sliders != 0) {
+    const int b = 31 - std::countl_zero(sliders);
+    sliders &= ~(1u << b);
+    const int u = kDirByDiff[kMaxDifference + m.from - p.piece[b].sq];
+    bool first = true;
+    for (int t = m.from + u; p.board[t] < kFirstWall; t += u, first = false) {
+      const KKiki& k = kiki_at(p, t);
+      if (!kiki_has_direct(k, o, b) && !((k.xray[o] >> b) & 1)) break;
+      if ((first && king) || listed.has(t)) continue;
+      ply_list_push(layer, t);
+      listed.set(t);
+    }
+  }
+}
+
+// `layer` is the per-ply layer whose capture list is built, or -1.
+template <class Track>
+void do_board_move(KPosition& p, const KMove& m, Track track, int layer) {
+  KikiWriter<Track> w{p, track};
+  const int n = m.piece, from = m.from, to = m.to, cap = m.captured;
+  const int o = 1 - code_side(m.code);
+  const bool listing = cap != kEmptyNumber && layer >= 0;
+
+  RaySet rays;
+  rays.collect(p, from, n, cap);
+  rays.collect(p, to, n, cap);
+  uint32_t through_from = 0;
+  if (listing) {
+    const KKiki& k = kiki_at(p, from);
+    through_from = k.direct[o][0] & k.line[o];
+    if (cap < 32) through_from &= ~(1u << cap);
+  }
+
+  // The mover's old attacks: with a capture, each square it stops attacking
+  // goes on the list; squares it attacks again from the to-square leave it.
+  SquareSet listed;
+  if (listing) {
+    w.remove_piece(n, from, m.code, [&](int t) {
+      ply_list_push(layer, t);
+      listed.set(t);
+    });
+  } else {
+    w.remove_piece(n, from, m.code, NoHook{});
+  }
+  if (cap != kEmptyNumber) w.remove_piece(cap, to, m.captured_code, NoHook{});
+  rays.remove(w);
+
+  board_move_tables(p, m, true);
+
+  if (listing) {
+    w.add_piece(n, to, promoted_code(m), [&](int t) {
+      if (!listed.has(t)) return;
+      ply_list_unlink(layer, t);
+      listed.clear(t);
+    });
+  } else {
+    w.add_piece(n, to, promoted_code(m), NoHook{});
+  }
+  rays.add(w);
+  if (listing) list_enemy_reach(p, m, through_from, listed, layer);
+}
+
+template <class Track>
+void undo_board_move(KPosition& p, const KMove& m, Track track) {
+  KikiWriter<Track> w{p, track};
+  RaySet rays;
+  rays.collect(p, m.from, m.piece, kEmptyNumber);
+  rays.collect(p, m.to, m.piece, kEmptyNumber);
+  w.remove_piece(m.piece, m.to, promoted_code(m), NoHook{});
+  rays.remove(w);
+
+  board_move_tables_back(p, m, true);
+
+  w.add_piece(m.piece, m.from, m.code, NoHook{});
+  if (m.captured != kEmptyNumber) w.add_piece(m.captured, m.to, m.captured_code, NoHook{});
+  rays.add(w);
+}
+
+template <class Track>
+void do_drop(KPosition& p, const KMove& m, Track track) {
+  KikiWriter<Track> w{p, track};
+  RaySet rays;
+  rays.collect(p, m.to, m.piece, kEmptyNumber);
+  rays.remove(w);
+  drop_tables(p, m);
+  w.add_piece(m.piece, m.to, m.code, NoHook{});
+  rays.add(w);
+}
+
+template <class Track>
+void undo_drop(KPosition& p, const KMove& m, Track track) {
+  KikiWriter<Track> w{p, track};
+  RaySet rays;
+  rays.collect(p, m.to, m.piece, kEmptyNumber);
+  w.remove_piece(m.piece, m.to, m.code, NoHook{});
+  rays.remove(w);
+  drop_tables_back(p, m);
+  rays.add(w);
+}
+
+}  // namespace
+
+void do_move(KPosition& p, const KMove& m, int flag) {
+  const uint32_t layer = search_ply_counter++;
+  const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
+  // Every move starts its ply's list afresh, so the next ply never reads a list
+  // that a sibling's capture left.
+  if (keep) ply_list_head[layer] = 0;
+  if (m.from == kPassSquare) {
+    p.teban ^= 1;
+  } else if (keep) {
+    const LayerTrack track{ply_squares[layer]};
+    if (m.from == kInHand) {
+      do_drop(p, m, track);
+    } else {
+      do_board_move(p, m, track, static_cast<int>(layer));
+    }
+  } else if (m.from == kInHand) {
+    do_drop(p, m, NoTrack{});
+  } else {
+    do_board_move(p, m, NoTrack{}, -1);
+  }
+}
+
+void undo_move(KPosition& p, const KMove& m, int flag) {
+  const uint32_t layer = --search_ply_counter;
+  const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
+  if (m.from == kPassSquare) {
+    p.teban ^= 1;
+  } else if (keep) {
+    const LayerTrack track{ply_squares[layer]};
+    if (m.from == kInHand) {
+      undo_drop(p, m, track);
+    } else {
+      undo_board_move(p, m, track);
+    }
+  } else if (m.from == kInHand) {
+    undo_drop(p, m, NoTrack{});
+  } else {
+    undo_board_move(p, m, NoTrack{});
+  }
+}
+
+void make_move_light(KPosition& p, const KMove& m) {
+  if (m.from == kPassSquare) {
+    p.teban ^= 1;
+  } else if (m.from == kInHand) {
+    drop_tables(p, m);
+  } else {
+    board_move_tables(p, m, false);
+  }
+}
+
+void unmake_move_light(KPosition& p, const KMove& m) {
+  if (m.from == kPassSquare) {
+    p.teban ^= 1;
+  } else if (m.from == kInHand) {
+    drop_tables_back(p, m);
+  } else {
+    board_move_tables_back(p, m, false);
+  }
+}
+
+}  // namespace board

@@ -1,0 +1,37 @@
+#include "engine/board/ply_table.h"
+
+namespace board {
+
+KPlySquare ply_squares[kPlyLayers][kKikiSquares];
+uint32_t ply_list_head[kPlyLayers];
+uint32_t search_ply_counter;
+
+void pos_table_init() {
+  for (int layer = 0; layer < kPlyLayers; ++layer) {
+    for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+      if (!is_playing_square(sq)) continue;
+      KPlySquare& r = ply_record(layer, sq);
+      r.change[0] = r.change[1] = 0;
+      r.square = static_cast<uint8_t>(sq);
+    }
+  }
+  search_ply_counter = 0;
+}
+
+void ply_list_push(int layer, int sq) {
+  KPlySquare& r = ply_record(layer, sq);
+  const uint32_t head = ply_list_head[layer];
+  r.prev = head;
+  if (head != 0) ply_record(layer, static_cast<int>(head)).next = static_cast<uint32_t>(sq);
+  r.next = 0;
+  ply_list_head[layer] = static_cast<uint32_t>(sq);
+}
+
+void ply_list_unlink(int layer, int sq) {
+  KPlySquare& r = ply_record(layer, sq);
+  if (r.prev != 0) ply_record(layer, static_cast<int>(r.prev)).next = r.next;
+  if (r.next != 0) ply_record(layer, static_cast<int>(r.next)).prev = r.prev;
+  if (ply_list_head[layer] == static_cast<uint32_t>(sq)) ply_list_head[layer] = r.prev;
+}
+
+}  // namespace board

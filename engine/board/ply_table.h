@@ -1,0 +1,39 @@
+// The per-ply square table: for each search ply and playing square, how each
+// side's attacks on the square changed with the move made at that ply, and a
+// list of the squares that the ply's capture left weaker for the capturer (the
+// target list that the stage generators of the next ply read). Make keeps it
+// when called with its flag set; unmake puts the change counters back.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/position.h"
+
+namespace board {
+
+constexpr int kPlyLayers = 44;
+
+struct KPlySquare {
+  int8_t change[2];  // net change of the side's (direct + x-ray) attacks here
+  uint8_t square;
+  uint32_t prev;     // square of the previous list entry, 0 none
+  uint32_t next;     // square of the next list entry, 0 none
+};
+
+// Process-wide, used by the computer thread only.
+extern KPlySquare ply_squares[kPlyLayers][kKikiSquares];
+extern uint32_t ply_list_head[kPlyLayers];  // square of the list's head, 0 empty
+extern uint32_t search_ply_counter;         // the current layer: make raises it, unmake lowers it
+
+inline KPlySquare& ply_record(int layer, int sq) { return ply_squares[layer][sq - kFirstSquare]; }
+
+// Clears every layer's change counters, writes each record's square and sets the
+// search-ply counter to 0. Records of non-playing squares are not touched.
+void pos_table_init();
+
+// Puts the square's record at the head of the layer's list.
+void ply_list_push(int layer, int sq);
+// Takes the square's record out of the layer's list (it must be on it).
+void ply_list_unlink(int layer, int sq);
+
+}  // namespace board

@@ -1,0 +1,8 @@
+#include "engine/board/search_words.h"
+
+namespace board {
+
+int32_t game_stage = 0;
+uint32_t threat_word = 0;
+
+}  // namespace board
