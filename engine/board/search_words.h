@@ -1,12 +1,13 @@
 // What the engine's board, generators and evaluation share with the search: the
-// per-node evaluation record, the position key and the node record that the
-// transposition-table probe fills, and the process-wide words the search writes
-// and the generators read.
+// per-node evaluation record, the node record that the transposition-table
+// probe fills, and the process-wide words the search writes and the generators
+// read.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/board/hash_key.h"
 #include "engine/board/position.h"
 
 namespace board {
@@ -41,12 +42,6 @@ static_assert(offsetof(KEvalRecord, att[1].attack) == 2 * 6);
 static_assert(offsetof(KEvalRecord, def[1].defence) == 2 * 12);
 static_assert(offsetof(KEvalRecord, hand_b[1]) == 2 * 15);
 static_assert(offsetof(KEvalRecord, mat[1].material_extra) == 2 * 19);
-
-// A position key: two words of random board keys and one holding random bits,
-// the side to move and one side's packed hand.
-struct KHashKey {
-  uint32_t word[3];
-};
 
 // The per-ply node record of the search, as far as the transposition-table
 // probe reads and fills it (the search adds the rest of its context).

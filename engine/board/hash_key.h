@@ -1,0 +1,55 @@
+// Position keys. Every engine table that remembers positions is keyed by a
+// KHashKey: words 0 and 1 and the top ten bits of word 2 are the XOR of random
+// board rows; bit 21 of word 2 is the side to move and bits 0-20 one chosen
+// side's hand packed as counts. Because that hand is a number and not a hash,
+// two keys of the same board can be compared for hand dominance; and since the
+// board and one hand fix the other hand, the key names the whole position.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/position.h"
+
+namespace board {
+
+struct KHashKey {
+  uint32_t word[3];
+};
+
+constexpr bool operator==(const KHashKey& a, const KHashKey& b) {
+  return a.word[0] == b.word[0] && a.word[1] == b.word[1] && a.word[2] == b.word[2];
+}
+
+constexpr uint32_t kHashSideBit = 1u << 21;            // word 2: gote to move
+constexpr uint32_t kHashHandBits = kHashSideBit - 1;   // word 2: the packed hand
+
+// The packed hand's fields by kind (rook .. pawn): the low bit of the field and
+// its width. Each width holds the largest count of its kind (2, 2, 4, 4, 4, 4,
+// 18), so adding or removing one piece never reaches a neighbouring field.
+inline constexpr int kHandFieldShift[8] = {0, 19, 17, 14, 11, 8, 5, 0};
+inline constexpr int kHandFieldWidth[8] = {0, 2, 2, 3, 3, 3, 3, 5};
+
+// What one piece of the kind adds to the packed hand.
+constexpr uint32_t hand_unit(int kind) { return 1u << kHandFieldShift[kind]; }
+// The count of the kind in a packed hand.
+constexpr uint32_t hand_field(uint32_t packed, int kind) {
+  return (packed >> kHandFieldShift[kind]) & ((1u << kHandFieldWidth[kind]) - 1);
+}
+
+// The key of the position computed from scratch, with `hand_side`'s hand packed.
+void hash_key_full(const KPosition& p, int hand_side, KHashKey& out);
+
+// Updates `key`, which describes the position before `m`, to the position after
+// it (the same as hash_key_full of that position with the same hand side).
+void hash_key_sashite(KHashKey& key, int hand_side, const KMove& m);
+
+// Same board and random bits: 3 when the keys are identical, 1 when a's hand has
+// at least b's count of every kind (the side to move is not looked at); else 0.
+uint32_t hash_hand_superior(const KHashKey& a, const KHashKey& b);
+
+// Same board and random bits: 3 identical, 1 a's hand dominates b's, 2 b's hand
+// dominates a's; 0 for different boards, incomparable hands or equal hands with
+// only the side to move differing.
+uint32_t hash_hand_compare(const KHashKey& a, const KHashKey& b);
+
+}  // namespace board

@@ -1,0 +1,201 @@
+// The transposition table: sizing, the replacement rules of a store, the probe
+// results for exact and dominated-hand entries, recycling in a full pool, and
+// the preload of learning records.
+#include <gtest/gtest.h>
+
+#include "engine/board/hash_table.h"
+
+namespace board {
+namespace {
+
+constexpr uint32_t kOneKbEntries = 28;  // 1024 / 36
+
+// Keys made by hand: word 0 picks the bucket (modulo the capacity).
+KHashKey key(uint32_t w0, uint32_t w2 = 0) { return KHashKey{{w0, 0x5A5A0000u + w0, w2}}; }
+
+void store(const KHashKey& k, int depth, int bound, int value, int extension = 0, uint32_t ext_move = 0,
+           uint32_t best = 0, int tag = 0, uint32_t mark = 0) {
+  hash_store(k, depth, bound, value, mark, extension, ext_move, best, tag);
+}
+
+class HashTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(hash_alloc(1), 0); }
+  void TearDown() override { hash_free(); }
+
+  // Probes `k` for `move` with the window (alpha, beta) and best -32766.
+  int Probe(const KHashKey& k, int depth, int alpha, int beta = 32766, int margin = 0,
+            uint32_t move = 0x1234) {
+    node_ = KSearchNode{};
+    node_.key = k;
+    alpha_ = alpha;
+    best_ = -32766;
+    return hash_probe(node_, move, margin, depth, exact_, alpha_, beta, best_);
+  }
+
+  KSearchNode node_{};
+  int alpha_ = 0, best_ = 0, exact_ = 0;
+};
+
+TEST(HashTableSize, BudgetGivesEntriesAndBadBudgetsAreRefused) {
+  ASSERT_EQ(hash_alloc(1), 0);
+  EXPECT_EQ(hash_capacity(), kOneKbEntries);
+  store(key(3), 12, kBoundExact, 5, 0, 0, 77);
+  // Too few entries for the replacement scan, or beyond 32-bit indices: the
+  // table in place stays.
+  EXPECT_EQ(hash_alloc(0), 1);
+  EXPECT_EQ(hash_alloc(0xFFFFFFFFu), 1);
+  EXPECT_EQ(hash_get_move(key(3)), 77u);
+  hash_free();
+  store(key(3), 12, kBoundExact, 5);  // no table: nothing happens
+  EXPECT_EQ(hash_used(), 0u);
+}
+
+TEST_F(HashTableTest, StoreKeepsTheBetterResult) {
+  const KHashKey lower = key(1), upper = key(2), k = key(3);
+  for (int v : {100, 50, 150, 120}) store(lower, 24, kBoundLower, v);
+  EXPECT_EQ(hash_entry(lower)->value, 150);
+  for (int v : {100, 150, 50, 70}) store(upper, 24, kBoundUpper, v);
+  EXPECT_EQ(hash_entry(upper)->value, 50);
+  // An exact result replaces a bound of the same depth; a bound never replaces it.
+  store(upper, 24, kBoundExact, 70);
+  store(upper, 24, kBoundLower, 90);
+  EXPECT_EQ(hash_entry(upper)->value, 70);
+
+  store(k, 24, kBoundExact, 10, 0, 0, 0x111, 3, 32512);
+  store(k, 12, kBoundExact, 20, 6, 0x222, 0x333, 4, 9);  // shallower: only the extension is taken
+  const KHashEntry* e = hash_entry(k);
+  EXPECT_EQ(e->depth * 10000 + e->value, 24 * 10000 + 10);
+  EXPECT_EQ(e->best_move, 0x111u);
+  EXPECT_EQ(e->tsume_mark, 32512);
+  EXPECT_EQ(e->extension_move, 0x222u);
+  // Deeper: replaced, but a zero mark or extension keeps the old one, and the
+  // tag changes only with a best move.
+  store(k, 36, kBoundLower, 30, 0, 0, 0, 7);
+  EXPECT_EQ(e->value, 30);
+  EXPECT_EQ(e->flags, (kBoundLower << 5) | 3);
+  EXPECT_EQ(e->tsume_mark + e->extension, 32512 + 6);
+  store(k, 48, kBoundLower, 40, 0, 0, 0x444, -1);
+  EXPECT_EQ(e->best_move, 0x444u);
+  EXPECT_EQ(e->flags & 31, 31);
+}
+
+TEST_F(HashTableTest, ProbeOfTheExactPosition) {
+  const KHashKey k = key(5), lower = key(6), upper = key(7);
+  store(k, 24, kBoundExact, -40, 0, 0, 0x999, -2, 77);  // the prober sees 40
+  EXPECT_EQ(Probe(k, 24, 10, 100), kProbeRaisedAlpha);
+  EXPECT_EQ(alpha_ + best_ + exact_, 120);
+  EXPECT_EQ(node_.hash_stage, -2);
+  EXPECT_EQ(node_.tsume_mark, 77);
+  EXPECT_EQ(Probe(k, 24, 50, 100), kProbeExact);
+  EXPECT_EQ(best_ * 100 + alpha_, 40 * 100 + 50);
+  EXPECT_EQ(Probe(k, 24, 10, 30), kProbeAtBeta);
+  EXPECT_EQ(Probe(k, 24, 10, 100, -12), kProbeTooShallow);
+  EXPECT_EQ(Probe(k, 25, 10, 100), kProbeMiss);  // too shallow, yet the node gets the move
+  EXPECT_EQ(node_.hash_move, 0x999u);
+
+  store(lower, 24, kBoundLower, 40);  // the prober's value is at most -40
+  EXPECT_EQ(Probe(lower, 24, -40), kProbeAtAlpha);
+  EXPECT_EQ(Probe(lower, 24, -41), kProbeMiss);
+  store(upper, 24, kBoundUpper, -40);  // at least 40
+  EXPECT_EQ(Probe(upper, 24, 0, 40), kProbeAtBeta);
+  EXPECT_EQ(alpha_, 40);
+  EXPECT_EQ(Probe(upper, 24, 0, 41), kProbeMiss);
+  EXPECT_EQ(Probe(upper, 24, 0, 40, -1), kProbeTooShallow);
+  EXPECT_EQ(Probe(upper, 12, 0, 40, -12), kProbeAtBeta);
+  const KHashStats s = hash_stats();
+  EXPECT_EQ(s.probes + s.key_hits + s.exact_hits + s.cuts, 11u + 11 + 4 + 3);
+
+  // A positive extension belongs to its move and raises the depth asked of the entry.
+  store(upper, 0, kBoundNone, 0, 12, 0x500);
+  EXPECT_EQ(Probe(upper, 12, 0, 40, 0, 0x500), kProbeAtBeta);
+  EXPECT_EQ(node_.table_ext, 12);
+  EXPECT_EQ(Probe(upper, 24, 0, 40, 0, 0x500), kProbeMiss);
+  EXPECT_EQ(Probe(upper, 24, 0, 40, 0, 0x600), kProbeAtBeta);
+  EXPECT_EQ(node_.table_ext, 0);
+  // An entry of a pass context answers only a pass, and the other way round.
+  store(k, 24, kBoundUpper, -40, -1, kNoMoveWord);
+  EXPECT_EQ(Probe(k, 24, 0, 40, 0, 0x600), kProbeMiss);
+  EXPECT_EQ(Probe(k, 24, 0, 40, 0, kNoMoveWord), kProbeAtBeta);
+  EXPECT_EQ(Probe(upper, 0, 0, 40, 0, kNoMoveWord), kProbeMiss);
+}
+
+TEST_F(HashTableTest, ProbeUsesDominatedHands) {
+  const uint32_t pawn = 1, lance = 0x20, gote = kHashSideBit;
+  store(key(10, pawn), 24, kBoundLower, 100);  // sente to move; the prober sees at most -100
+  EXPECT_EQ(Probe(key(10, 2 * pawn), 24, -100), kProbeAtAlpha);  // sente, to move, has a pawn more
+  EXPECT_EQ(Probe(key(10, 2 * pawn), 24, -101), kProbeMiss);
+  EXPECT_EQ(Probe(key(10, 2 * pawn), 36, -100), kProbeMiss);
+  EXPECT_EQ(Probe(key(10, lance), 24, -100), kProbeMiss);  // incomparable hands
+  EXPECT_EQ(Probe(key(10, 0), 24, -100), kProbeMiss);      // a bound the hand cannot strengthen
+  // With gote to move a pawn more in sente's hand favours the prober.
+  store(key(11, gote + pawn), 24, kBoundExact, -100);
+  EXPECT_EQ(Probe(key(11, gote + 2 * pawn), 24, 0, 100), kProbeAtBeta);
+  EXPECT_EQ(Probe(key(11, gote + 2 * pawn), 24, 200), kProbeMiss);
+  EXPECT_EQ(Probe(key(11, gote), 24, 200), kProbeAtAlpha);
+  EXPECT_EQ(Probe(key(11, pawn), 24, 200), kProbeMiss);  // the other side to move
+  EXPECT_EQ(hash_stats().key_hits, 0u);
+}
+
+TEST_F(HashTableTest, FullPoolRecyclesTheShallowestVisitedEntry) {
+  // One entry in each bucket but 20, bucket 1 holding 29 before 1; depth 100 +
+  // bucket, except 7 for buckets 3 and 4, 1000 and more for 10..14, 5 for key 1.
+  store(key(1), 5, kBoundExact, 0);
+  for (uint32_t b = 0; b < kOneKbEntries; ++b) {
+    if (b != 1 && b != 20) store(key(b), b == 3 || b == 4 ? 7 : b >= 10 && b < 15 ? 1000 + b : 100 + b, 3, 0);
+  }
+  store(key(29), 50, kBoundExact, 0);
+  ASSERT_EQ(hash_used(), kOneKbEntries);
+  // No room for a mark or an extension of a new position.
+  hash_set_tsume_mark(key(99), 32512);
+  hash_store_extension(key(99), 6, 0x500);
+  EXPECT_EQ(hash_get_tsume_mark(key(99)), 0u);
+  EXPECT_EQ(hash_entry(key(99)), nullptr);
+
+  auto present = [](std::initializer_list<uint32_t> keys) {
+    std::string s;
+    for (uint32_t k : keys) s += hash_entry(key(k)) ? '1' : '0';
+    return s;
+  };
+  store(key(54), 60, kBoundExact, 0);  // visits 26, 27, 0, 29, 1
+  EXPECT_EQ(present({1, 29, 26, 54}), "0111");
+  store(key(56), 60, kBoundExact, 0);  // visits 0, 29, 2, 3, 4
+  EXPECT_EQ(present({3, 4, 56}), "011");
+  store(key(38), 60, kBoundExact, 0);  // visits 10..14, all protected
+  EXPECT_EQ(present({10, 11, 38}), "011");
+}
+
+TEST_F(HashTableTest, MarkAndExtensionEntriesAndInvalidation) {
+  hash_set_tsume_mark(key(12), 32512);
+  hash_store_extension(key(12), 6, 0x500);
+  hash_store_extension(key(12), 3, 0x600);
+  const KHashEntry* e = hash_entry(key(12));
+  EXPECT_EQ(e->value, kNoHashValue);
+  EXPECT_EQ(e->flags, kNoValueTag);
+  EXPECT_EQ(e->extension_move, 0x500u);
+  store(key(13), 24, kBoundExact, 5, 0, 0, 0x100, 4);
+  hash_invalidate(key(13));
+  EXPECT_EQ(hash_entry(key(13))->flags, 4);
+  EXPECT_EQ(Probe(key(13), 0, -32766), kProbeMiss);
+}
+
+TEST_F(HashTableTest, PreloadKeepsTheNewestRecords) {
+  // A tenth of 28 is 2: the preload stops after its third entry.
+  const KLearnRecord records[] = {
+      {key(20), 1, 10, 0x101},         // oldest: left out
+      {key(21), 2, 20, 0x102},
+      {key(22), 9, 30, 0x103},         // older and deeper than the newest: passed over
+      {key(23), 3, 40, kNoMoveWord},
+      {key(22), 4, 50, 0x105},         // newest
+  };
+  hash_preload_learned(records, 5);
+  EXPECT_EQ(hash_used(), 3u);
+  EXPECT_EQ(hash_entry(key(20)), nullptr);
+  const KHashEntry* e = hash_entry(key(22));
+  EXPECT_EQ(e->depth * 1000 + e->value, 48 * 1000 + 50);
+  EXPECT_EQ(e->flags, (kBoundExact << 5) | 5);
+  EXPECT_EQ(hash_entry(key(23))->flags, kBoundExact << 5);  // no move: tag 0
+}
+
+}  // namespace
+}  // namespace board
