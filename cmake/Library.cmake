@@ -10,6 +10,13 @@ function(velkora_library name)
   if(ARG_DEPS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   endif()
+  velkora_cyclic(${name})
+endfunction()
+
+# The libraries that depend on each other in a cycle are repeated on the link
+# line often enough for every object one of them pulls in late to resolve.
+function(velkora_cyclic name)
+  set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
 endfunction()
 
 # velkora_test(NAME SOURCE_DIR DEPS ...): one GoogleTest executable from the .cpp

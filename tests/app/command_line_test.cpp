@@ -14,8 +14,10 @@ struct Outcome {
   std::string out;
 };
 
-Outcome run(const std::string& args) {
-  const std::string cmd = std::string(VELKORA_BINARY_DIR) + "/app/" + args + " 2>/dev/null";
+// Runs a built program with `args`; standard error is kept with standard output
+// when `with_errors` is set.
+Outcome run(const std::string& args, bool with_errors = false) {
+  const std::string cmd = std::string(VELKORA_BINARY_DIR) + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
   Outcome r{-1, {}};
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;
@@ -36,6 +38,58 @@ TEST(CommandLine, BoardPrintsTheStartPositionInUtf8) {
   EXPECT_NE(h.out.find(utf8(u8"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一")), std::string::npos) << h.out;
   EXPECT_NE(run("velkora nonsense").status, 0);
   EXPECT_NE(run("velkora").status, 0);
+}
+
+std::string data(const char* name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
+
+std::string slurp(const std::string& path) {
+  std::string out;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    fclose(f);
+  }
+  return out;
+}
+
+TEST(CommandLine, ConvertWritesFilesAndStandardOutput) {
+  const std::string dir = ::testing::TempDir();
+  // A file the program wrote converts to itself byte for byte.
+  const std::string out = dir + "/copy.kif";
+  ASSERT_EQ(run("velkora convert " + data("kif/variations.kif") + " " + out).status, 0);
+  EXPECT_EQ(slurp(out), slurp(data("kif/variations.kif")));
+  // KIF to CSA and back through standard output and input.
+  const Outcome csa = run("velkora convert " + out + " - --to csa");
+  EXPECT_EQ(csa.status, 0);
+  EXPECT_EQ(csa.out.rfind("'=== CSA-Format Kifu File", 0), 0u);
+  const Outcome back = run("velkora convert " + out + " - --to csa | " + VELKORA_BINARY_DIR +
+                           "/app/velkora convert - - --to kif");
+  EXPECT_EQ(back.status, 0);
+  EXPECT_NE(back.out.find(utf8(u8"７六歩(77)")), std::string::npos) << back.out;
+  const Outcome show = run("velkora show " + out + " --ply 2");
+  EXPECT_EQ(show.status, 0);
+  EXPECT_NE(show.out.find(utf8(u8"*2 △３四歩")), std::string::npos) << show.out;
+}
+
+TEST(CommandLine, ConvertFailuresAreOneClearLine) {
+  const std::string dir = ::testing::TempDir();
+  const Outcome missing = run("velkora convert /no/such/game.kif " + dir + "/x.kif", true);
+  EXPECT_NE(missing.status, 0);
+  EXPECT_EQ(missing.out, "velkora convert: cannot read '/no/such/game.kif' as a game record\n");
+  const Outcome folder = run("velkora convert " + dir + " " + dir + "/x.kif --from kif", true);
+  EXPECT_NE(folder.status, 0);
+  // A failed save leaves the existing file as it was.
+  const std::string keep = dir + "/keep.qvx";
+  if (FILE* f = fopen(keep.c_str(), "wb")) {
+    fputs("old", f);
+    fclose(f);
+  }
+  EXPECT_NE(run("velkora convert " + data("kif/labels.kif") + " " + keep).status, 0);
+  EXPECT_EQ(slurp(keep), "old");
+  EXPECT_NE(run("echo nonsense | " + std::string(VELKORA_BINARY_DIR) + "/app/velkora convert - - --to kif").status, 0);
+  EXPECT_NE(run("velkora convert " + data("kif/labels.kif") + " -").status, 0);  // no format for "-"
+  EXPECT_NE(run("velkora show " + data("kif/labels.kif") + " --ply 999").status, 0);
 }
 
 TEST(CommandLine, PerftPrintsOneLinePerDepth) {

@@ -1,0 +1,186 @@
+#include "app/record_commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/diagram.h"
+#include "app/terminal.h"
+#include "model/kifu_dispatch.h"
+#include "model/kifu_text.h"
+#include "platform/clipboard.h"
+
+namespace app {
+
+namespace {
+
+struct FormatName {
+  const char* name;
+  int code;
+};
+constexpr FormatName kFormatNames[] = {
+    {"kif", model::kFormatKif}, {"ki2", model::kFormatKi2}, {"csa", model::kFormatCsa},
+    {"qvf", model::kFormatQvf}, {"vkr", model::kFormatVkr}, {"ckf", model::kFormatCkf},
+    {"qvx", model::kFormatKifHenka}};
+
+int format_code(const char* name) {
+  for (const FormatName& f : kFormatNames) {
+    if (std::strcmp(name, f.name) == 0) return f.code;
+  }
+  return model::kFormatUnknown;
+}
+
+int fail(const char* command, const std::string& what) {
+  std::fprintf(stderr, "velkora %s: %s\n", command, what.c_str());
+  return 1;
+}
+
+bool parse_int(const char* s, int lo, int hi, int* out) {
+  char* end = nullptr;
+  const long v = std::strtol(s, &end, 10);
+  if (!*s || *end || v < lo || v > hi) return false;
+  *out = static_cast<int>(v);
+  return true;
+}
+
+// Loads IN: a file by its extension (or `format`), or standard input ("-").
+bool load_input(model::KifuHolder& holder, const char* in, int format, std::string& error) {
+  if (std::strcmp(in, "-") != 0) {
+    if (model::kifu_format_from_path(in) == model::kFormatUnknown && format == 0) {
+      error = std::string("cannot tell the format of '") + in + "' (use --from)";
+      return false;
+    }
+    if (!model::kifu_load_file(holder, in, &format, false)) {
+      error = std::string("cannot read '") + in + "' as a game record";
+      return false;
+    }
+    return true;
+  }
+  platform::StdioClipboard clipboard;
+  std::string text;
+  if (!clipboard.GetText(text)) {
+    error = "cannot read standard input";
+    return false;
+  }
+  const std::string sjis = utf8_to_sjis(text);
+  bool ok;
+  if (format == 0) {
+    ok = model::kifu_load_memory(holder, sjis.c_str());
+  } else {
+    model::MemTextReader reader(sjis.c_str());
+    ok = model::kifu_read_stream(holder.kifu, reader, format, false) == 0;
+    if (ok) holder.SetCurrent(holder.kifu.root.get());
+  }
+  if (!ok) error = "standard input holds no game record that can be read";
+  return ok;
+}
+
+}  // namespace
+
+int cmd_board(int argc, char** argv) {
+  int handicap = 0;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc && parse_int(argv[i + 1], 0, 4095, &handicap)) {
+      ++i;
+    } else {
+      return fail("board", std::string("unexpected argument '") + argv[i] + "'");
+    }
+  }
+  model::Kyokumen pos;
+  pos.Init(handicap);
+  std::fputs(sjis_to_utf8(position_diagram(pos)).c_str(), stdout);
+  return 0;
+}
+
+int cmd_convert(int argc, char** argv) {
+  const char* paths[2] = {nullptr, nullptr};
+  int formats[2] = {0, 0};
+  int n = 0;
+  for (int i = 0; i < argc; ++i) {
+    const bool from = std::strcmp(argv[i], "--from") == 0;
+    if (from || std::strcmp(argv[i], "--to") == 0) {
+      if (i + 1 >= argc || format_code(argv[i + 1]) == 0) {
+        return fail("convert", std::string(argv[i]) + " needs a format: kif ki2 csa qvf ckf vkr qvx");
+      }
+      formats[from ? 0 : 1] = format_code(argv[++i]);
+    } else if (n < 2) {
+      paths[n++] = argv[i];
+    } else {
+      return fail("convert", std::string("unexpected argument '") + argv[i] + "'");
+    }
+  }
+  if (n != 2) return fail("convert", "usage: velkora convert IN OUT [--from FORMAT] [--to FORMAT]");
+  const char* out = paths[1];
+  int to = formats[1];
+  if (to == 0) to = model::kifu_format_from_path(out);
+  if (std::strcmp(out, "-") == 0 && to == 0) return fail("convert", "writing to standard output needs --to");
+  if (to == 0) return fail("convert", std::string("cannot tell the format of '") + out + "' (use --to)");
+  if (to == model::kFormatVkr || to == model::kFormatKifHenka) {
+    return fail("convert", "that format can be read but not written");
+  }
+
+  model::KifuHolder holder;
+  std::string error;
+  if (!load_input(holder, paths[0], formats[0], error)) return fail("convert", error);
+
+  if (std::strcmp(out, "-") == 0) {
+    if (to == model::kFormatCkf) return fail("convert", "the packed form cannot go to standard output");
+    model::KString text;
+    if (!model::kifu_save_memory(holder, text, to, false)) return fail("convert", "cannot write that format");
+    platform::StdioClipboard clipboard;
+    if (!clipboard.SetText(sjis_to_utf8(text.c_str()))) return fail("convert", "cannot write standard output");
+    return 0;
+  }
+  if (!model::kifu_save_file(holder, out, &to)) {
+    return fail("convert", std::string("cannot write '") + out + "'");
+  }
+  return 0;
+}
+
+int cmd_show(int argc, char** argv) {
+  const char* path = nullptr;
+  int ply = -1;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--ply") == 0 && i + 1 < argc && parse_int(argv[i + 1], 0, 100000, &ply)) {
+      ++i;
+    } else if (!path) {
+      path = argv[i];
+    } else {
+      return fail("show", std::string("unexpected argument '") + argv[i] + "'");
+    }
+  }
+  if (!path) return fail("show", "usage: velkora show FILE [--ply N]");
+  model::KifuHolder holder;
+  std::string error;
+  if (!load_input(holder, path, 0, error)) return fail("show", error);
+
+  model::Kifu& kifu = holder.kifu;
+  const int last = kifu.GetTesu();
+  if (ply < 0) ply = last;
+  if (ply > last) return fail("show", "the record has only " + std::to_string(last) + " moves");
+  std::string text;
+  for (int side = 0; side < 2; ++side) {
+    if (!kifu.names[side].empty()) {
+      text += side == 0 ? "先手：" : "後手：";
+      text += kifu.names[side].c_str();
+      text += "\n";
+    }
+  }
+  model::KifuSashite* at = kifu.NodeAtTesu(ply);
+  text += ply == 0 ? std::string("開始局面\n") : std::to_string(ply) + "手目まで\n";
+  text += position_diagram(at->to->kyokumen);
+  text += "\n";
+  int p = 1;
+  for (const model::KifuSashite* m = kifu.NodeAtTesu(1); m; m = m->to->next.Current(), ++p) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%c%d ", p == ply ? '*' : ' ', p);
+    text += number;
+    text += model::kifu_node_text(m);
+    text += "\n";
+  }
+  std::fputs(sjis_to_utf8(text).c_str(), stdout);
+  return 0;
+}
+
+}  // namespace app

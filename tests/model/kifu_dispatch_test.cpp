@@ -1,0 +1,169 @@
+// Loading and saving by format: extension detection, refusals that leave the
+// holder and existing files alone, merge loads, and the paste order.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "model/kifu_dispatch.h"
+#include "record_snapshot.h"
+
+namespace model {
+namespace {
+
+using testing::record_snapshot;
+
+std::string data(const char* name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(KifuDispatch, FormatFromExtension) {
+  EXPECT_EQ(kifu_format_from_path("a.kif"), kFormatKif);
+  EXPECT_EQ(kifu_format_from_path("A.KIF"), kFormatKif);
+  EXPECT_EQ(kifu_format_from_path("x/y.Bkf"), kFormatKif);
+  EXPECT_EQ(kifu_format_from_path("g.ki2"), kFormatKi2);
+  EXPECT_EQ(kifu_format_from_path("g.CSA"), kFormatCsa);
+  EXPECT_EQ(kifu_format_from_path("g.qvf"), kFormatQvf);
+  EXPECT_EQ(kifu_format_from_path("g.vkr"), kFormatVkr);
+  EXPECT_EQ(kifu_format_from_path("g.ckf"), kFormatCkf);
+  EXPECT_EQ(kifu_format_from_path("g.qvx"), kFormatKifHenka);
+  EXPECT_EQ(kifu_format_from_path("g.kifu"), kFormatUnknown);  // four letters
+  EXPECT_EQ(kifu_format_from_path("kif"), kFormatUnknown);     // no dot
+  EXPECT_EQ(kifu_format_from_path("dir.kif/game"), kFormatUnknown);
+  EXPECT_EQ(kifu_format_from_path("g.txt"), kFormatUnknown);
+  EXPECT_EQ(kifu_format_from_path(nullptr), kFormatUnknown);
+}
+
+TEST(KifuDispatch, FailedLoadsLeaveTheHolderAlone) {
+  KifuHolder h;
+  int format = 0;
+  ASSERT_TRUE(kifu_load_file(h, data("kif/variations.kif").c_str(), &format, false));
+  EXPECT_EQ(format, kFormatKif);
+  EXPECT_EQ(h.current, h.kifu.root.get());
+  EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
+  h.modified = 1;
+  const std::string before = record_snapshot(h.kifu);
+  const char* bad_paths[] = {"/no/such/file.kif", "noextension", "/tmp"};
+  for (const char* p : bad_paths) {
+    format = 0;
+    EXPECT_FALSE(kifu_load_file(h, p, &format, false)) << p;
+  }
+  // A CSA file named as KIF is not KIF (nor KIF with change sections).
+  const std::string tmp = ::testing::TempDir() + "/notkif.kif";
+  std::ofstream(tmp, std::ios::binary) << slurp(data("csa/even_game.csa"));
+  format = 0;
+  EXPECT_FALSE(kifu_load_file(h, tmp.c_str(), &format, false));
+  EXPECT_EQ(record_snapshot(h.kifu), before);
+  EXPECT_EQ(h.modified, 1);
+  EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
+  // A given code overrides the extension.
+  format = kFormatCsa;
+  EXPECT_TRUE(kifu_load_file(h, tmp.c_str(), &format, false));
+}
+
+TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {
+  KifuHolder h;
+  int format = 0;
+  ASSERT_TRUE(kifu_load_file(h, data("kif/labels.kif").c_str(), &format, false));
+  const std::string dir = ::testing::TempDir();
+  for (const char* ext : {".vkr", ".qvx"}) {
+    const std::string path = dir + "/keep" + ext;
+    std::ofstream(path, std::ios::binary) << "old";
+    format = 0;
+    EXPECT_FALSE(kifu_save_file(h, path.c_str(), &format));
+    EXPECT_EQ(slurp(path), "old");
+  }
+  // The target is a folder: the write succeeds into the temporary file, the
+  // rename fails, nothing is left behind and the holder keeps its state.
+  const std::string folder = dir + "/folder.kif";
+  mkdir(folder.c_str(), 0755);
+  h.modified = 1;
+  format = 0;
+  EXPECT_FALSE(kifu_save_file(h, folder.c_str(), &format));
+  EXPECT_EQ(h.modified, 1);
+  EXPECT_STRNE(h.name.c_str(), folder.c_str());
+
+  // KIF, packed KIF and the position form each read back.
+  for (const char* name : {"/out.kif", "/out.ckf", "/out.csa", "/out.qvf"}) {
+    const std::string path = dir + name;
+    format = 0;
+    ASSERT_TRUE(kifu_save_file(h, path.c_str(), &format)) << name;
+    EXPECT_EQ(h.modified, 0);
+    EXPECT_STREQ(h.name.c_str(), path.c_str());
+    KifuHolder back;
+    format = 0;
+    ASSERT_TRUE(kifu_load_file(back, path.c_str(), &format, false)) << name;
+    EXPECT_EQ(back.kifu.Start()->kyokumen, h.kifu.Start()->kyokumen);
+  }
+  KifuHolder round;
+  format = 0;
+  ASSERT_TRUE(kifu_load_file(round, (dir + "/out.ckf").c_str(), &format, false));
+  EXPECT_EQ(record_snapshot(round.kifu), record_snapshot(h.kifu));
+  EXPECT_EQ(round.kifu.table->Count(), h.kifu.table->Count());
+
+  h.SetCurrent(h.kifu.NodeAtTesu(3));
+  const std::string from = dir + "/from.kif";
+  format = 0;
+  ASSERT_TRUE(kifu_save_file_from(h, from.c_str(), &format));
+  KifuHolder pos;
+  format = 0;
+  ASSERT_TRUE(kifu_load_file(pos, from.c_str(), &format, false));
+  EXPECT_EQ(pos.kifu.Start()->kyokumen, h.kyokumen);
+  EXPECT_EQ(pos.kifu.GetTesu(), 0);
+}
+
+TEST(KifuDispatch, MergeLoadsMarkTheRecordModified) {
+  KifuHolder h;
+  int format = 0;
+  ASSERT_TRUE(kifu_load_file(h, data("kif/variations.kif").c_str(), &format, false));
+  const int nodes = h.kifu.table->Count();
+  format = 0;
+  ASSERT_TRUE(kifu_load_file(h, data("csa/even_game.csa").c_str(), &format, true));
+  EXPECT_EQ(h.modified, 1);
+  EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
+  EXPECT_GT(h.kifu.table->Count(), nodes);
+  // A record that starts elsewhere cannot be merged: reported, nothing changed.
+  const std::string before = record_snapshot(h.kifu);
+  format = 0;
+  EXPECT_FALSE(kifu_load_file(h, data("kif/handicap.kif").c_str(), &format, true));
+  EXPECT_EQ(record_snapshot(h.kifu), before);
+}
+
+TEST(KifuDispatch, ClipboardTextRoundTripsAndPasteOrder) {
+  KifuHolder h;
+  int format = 0;
+  ASSERT_TRUE(kifu_load_file(h, data("kif/variations.kif").c_str(), &format, false));
+  for (int code : {kFormatKif, kFormatCsa, kFormatQvf}) {
+    KString text;
+    ASSERT_TRUE(kifu_save_memory(h, text, code, false));
+    const std::string s = text.c_str();
+    EXPECT_EQ(s.find("\n"), s.find("\r\n") + 1) << code;  // CR LF line ends
+    KifuHolder pasted;
+    pasted.name.Assign("keep");
+    ASSERT_TRUE(kifu_load_memory(pasted, text.c_str())) << code;
+    EXPECT_EQ(pasted.kifu.Start()->kyokumen, h.kifu.Start()->kyokumen);
+    // QVF brings back the position only.
+    EXPECT_EQ(pasted.kifu.GetTesu(), code == kFormatQvf ? 0 : h.kifu.GetTesu()) << code;
+    EXPECT_TRUE(pasted.name.empty());
+  }
+  // Text that no reader recognises changes nothing.
+  const std::string before = record_snapshot(h.kifu);
+  h.SetCurrent(h.kifu.NodeAtTesu(2));
+  for (const char* junk : {"", "hello\r\nworld\r\n", "T12", "+1 for this"}) {
+    EXPECT_FALSE(kifu_load_memory(h, junk)) << junk;
+  }
+  EXPECT_EQ(record_snapshot(h.kifu), before);
+  EXPECT_EQ(h.current, h.kifu.NodeAtTesu(2));
+}
+
+}  // namespace
+}  // namespace model
