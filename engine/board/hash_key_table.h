@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
+#include "model/fixed_random.h"
 
 namespace board {
 
@@ -28,22 +29,14 @@ struct KHashRow {
 
 namespace detail {
 
-// splitmix64: every output differs well in all bits.
-constexpr uint64_t hash_row_mix(uint64_t& state) {
-  uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-  return z ^ (z >> 31);
-}
-
 constexpr uint64_t kHashRowSeed = 0x4B484153484B4559ULL;  // fixed: never change it
 
 constexpr std::array<KHashRow, kHashKeyRows> make_hash_rows() {
   std::array<KHashRow, kHashKeyRows> rows{};
   uint64_t state = kHashRowSeed;
   for (KHashRow& r : rows) {
-    const uint64_t a = hash_row_mix(state);
-    const uint64_t b = hash_row_mix(state);
+    const uint64_t a = model::splitmix64_next(state);
+    const uint64_t b = model::splitmix64_next(state);
     r.word[0] = static_cast<uint32_t>(a);
     r.word[1] = static_cast<uint32_t>(a >> 32);
     r.word[2] = static_cast<uint32_t>(b >> 32) & kHashRandomBits;

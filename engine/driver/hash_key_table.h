@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "model/fixed_random.h"
+
 namespace driver {
 
 constexpr int kHashKeyCount = 2344;
@@ -18,21 +20,13 @@ struct HashKey64 {
 
 namespace detail {
 
-// splitmix64: a small generator whose every output differs well in all bits.
-constexpr uint64_t splitmix64_next(uint64_t& state) {
-  uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-  return z ^ (z >> 31);
-}
-
 constexpr uint64_t kHashKeySeed = 0x56454C4B4F524131ULL;  // fixed: never change it
 
 constexpr std::array<HashKey64, kHashKeyCount> make_hash_keys() {
   std::array<HashKey64, kHashKeyCount> keys{};
   uint64_t state = kHashKeySeed;
   for (HashKey64& k : keys) {
-    const uint64_t v = splitmix64_next(state);
+    const uint64_t v = model::splitmix64_next(state);
     k.w0 = static_cast<uint32_t>(v);
     k.w1 = static_cast<uint32_t>(v >> 32);
   }
