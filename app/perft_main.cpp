@@ -1,18 +1,22 @@
-// perft: counts the tree of legal moves from a position, one line per depth.
+// perft: counts the tree of legal moves from a position, one line per depth,
+// with the game model's rules or (--engine) with the engine's generators.
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "engine/board/engine_perft.h"
+#include "engine/driver/position_bridge.h"
 #include "model/kyokumen.h"
 #include "model/perft.h"
 
 namespace {
 
 void usage() {
-  std::fputs("usage: perft [--handicap N] DEPTH\n"
-             "  counts legal move sequences from the even game (or the handicap N)\n",
+  std::fputs("usage: perft [--engine] [--handicap N] DEPTH\n"
+             "  counts legal move sequences from the even game (or the handicap N);\n"
+             "  --engine counts with the engine's move generators\n",
              stderr);
 }
 
@@ -29,12 +33,15 @@ bool parse_int(const char* s, int lo, int hi, int* out) {
 int main(int argc, char** argv) {
   int handicap = 0;
   int depth = -1;
+  bool engine = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc) {
       if (!parse_int(argv[++i], 0, 4095, &handicap)) {
         std::fprintf(stderr, "perft: bad handicap '%s'\n", argv[i]);
         return 2;
       }
+    } else if (std::strcmp(argv[i], "--engine") == 0) {
+      engine = true;
     } else if (depth < 0 && parse_int(argv[i], 1, 20, &depth)) {
     } else {
       usage();
@@ -48,7 +55,16 @@ int main(int argc, char** argv) {
   model::Kyokumen pos;
   pos.Init(handicap);
   std::vector<uint64_t> counts(static_cast<size_t>(depth));
-  model::perft(pos, depth, counts.data());
+  if (engine) {
+    board::KPosition p;
+    if (driver::position_load(p, pos) != 0) {
+      std::fputs("perft: the engine cannot hold this position\n", stderr);
+      return 1;
+    }
+    board::engine_perft(p, depth, counts.data());
+  } else {
+    model::perft(pos, depth, counts.data());
+  }
   for (int d = 1; d <= depth; ++d) std::printf("depth %d nodes %" PRIu64 "\n", d, counts[d - 1]);
   return 0;
 }

@@ -98,6 +98,11 @@ TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   EXPECT_EQ(r.out, "depth 1 nodes 30\ndepth 2 nodes 900\ndepth 3 nodes 25470\n");
   EXPECT_NE(run("perft").status, 0);
   EXPECT_NE(run("perft x").status, 0);
+  const Outcome e = run("perft --engine 3");
+  EXPECT_EQ(e.status, 0);
+  EXPECT_EQ(e.out, r.out);
+  EXPECT_EQ(run("perft --engine --handicap 768 2").out, run("perft --handicap 768 2").out);
+  EXPECT_NE(run("perft --engine some.csa 3").status, 0);
 }
 
 }  // namespace

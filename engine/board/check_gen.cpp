@@ -1,0 +1,313 @@
+#include "engine/board/check_gen.h"
+
+#include <bit>
+#include <cstdint>
+
+#include "engine/board/check_tables.h"
+#include "engine/board/check_test.h"
+#include "engine/board/move_tables.h"
+
+namespace board {
+
+namespace {
+
+using detail::kOuteNearTable;
+using detail::NearRow;
+
+// One byte per (from, to, promote) board move, set for each move the direct
+// sections emit so that the discovered section does not list it again, and
+// cleared before the generator returns. Indexed by the squares' record indexes
+// (square - 20), which keeps every index inside the table.
+uint8_t oute_stamp[kKikiSquares * kKikiSquares * 2];
+
+uint8_t& stamp(int from, int to, int promote) {
+  return oute_stamp[((from - kFirstSquare) * kKikiSquares + (to - kFirstSquare)) * 2 + promote];
+}
+
+// Offsets written for sente (forward -16); gote negates them.
+constexpr int kSilverDropOffsets[5] = {16, 17, -15, -17, 15};
+constexpr int kGoldDropOffsets[6] = {16, 17, 1, -16, -1, 15};
+constexpr int kBishopLines[4] = {-15, -17, 15, 17};  // the same for both sides
+constexpr int kRookDropLines[4] = {1, -16, -1, 16};  // the same for both sides
+constexpr int kRookDiagonalTargets[4] = {15, 17, -15, -17};
+constexpr int kBishopOrthogonalTargets[4] = {16, -1, 1, -16};
+constexpr int kLanceTargets[6] = {16, 15, 17, -1, 1, -16};
+// The king's eight lines: rook lines first, then bishop lines (both sides).
+constexpr int kKingLines[8] = {-1, 16, 1, -16, 15, 17, -15, -17};
+
+// The near-table class of a piece code, -1 for pieces without one.
+int near_class(int code) {
+  switch (code_class(code)) {
+    case kGold:
+    case kSilver | kPromotedBit:
+    case kKnight | kPromotedBit:
+    case kLance | kPromotedBit:
+    case kTokin: return detail::kNearGold;
+    case kSilver: return detail::kNearSilver;
+    case kKnight: return detail::kNearKnight;
+    case kPawn: return detail::kNearPawn;
+    default: return -1;
+  }
+}
+
+class CheckGen {
+ public:
+  CheckGen(const KPosition& p, KMove* out)
+      : p_(p), out_(out), side_(p.teban), opp_(1 - p.teban), king_(p.piece[1 - p.teban].sq),
+        own_king_(p.piece[p.teban].sq) {}
+
+  int Run(int flag) {
+    if (king_ >= kInHand) return 0;
+    Drops(flag);
+    const int first_board = n_;
+    NearChecks();
+    KnightPromotions();
+    KnightChecks();
+    NeighbourSliders(kRook, kRookDiagonalTargets);
+    NeighbourSliders(kBishop, kBishopOrthogonalTargets);
+    LancePromotions();
+    LongRange();
+    LanceCapture();
+    Discovered();
+    for (int i = first_board; i < n_; ++i) stamp(out_[i].from, out_[i].to, out_[i].promote) = 0;
+    return n_;
+  }
+
+ private:
+  int Off(int offset) const { return king_ + side_offset(offset, side_); }
+  bool Camp(int sq) const { return in_camp(side_, sq); }
+  bool Empty(int sq) const { return p_.board[sq] == kEmptyNumber; }
+
+  // The line a piece of the mover is pinned along, 0 when it is free.
+  int Pin(int n, int sq) const { return is_discovered_oute(p_, opp_, own_king_, sq, n); }
+
+  // Pin rule: a pinned piece moves only along its pin line (so a pinned
+  // knight never moves).
+  static bool PinAllows(int pin, int from, int to) {
+    if (pin == 0) return true;
+    const int line = dir_by_diff(from, to);
+    return line == pin || line == -pin;
+  }
+
+  void Drop(int kind, int to) { write_drop(out_[n_++], p_, kind, to); }
+
+  // A board move of a direct-check section, stamped.
+  void Emit(int n, int from, int to, int promote) {
+    write_board_move(out_[n_++], p_, n, from, to, promote);
+    stamp(from, to, promote) = 1;
+  }
+
+  // Emits the move when the target and pin rules allow it.
+  void TryMove(int n, int from, int to, int promote, int pin) {
+    if (blocked_for(p_, side_, to) || !PinAllows(pin, from, to)) return;
+    Emit(n, from, to, promote);
+  }
+
+  // The mover's pieces numbered first..last that attack the square directly.
+  uint64_t Attackers(int sq, int first, int last) const {
+    const uint64_t mask = ((uint64_t{2} << last) - 1) & ~((uint64_t{1} << first) - 1);
+    return kiki_direct64(kiki_at(p_, sq), side_) & mask;
+  }
+
+  template <class F>
+  static void ForEach(uint64_t set, F&& f) {
+    for (; set != 0; set &= set - 1) f(std::countr_zero(set));
+  }
+
+  void Drops(int flag) {
+    const auto& hand = p_.hand[side_];
+    const int front = king_ - forward_step(side_);  // the square before the king, seen from the mover
+    if (flag == 0 && hand[kPawn] && Empty(front) && p_.pawn_file[side_][square_file(front)] == 0) Drop(kPawn, front);
+    if (hand[kLance]) {
+      for (int t = front; Empty(t); t -= forward_step(side_)) Drop(kLance, t);
+    }
+    const int king_rank = square_rank(king_);
+    if (hand[kKnight] && (side_ == 0 ? king_rank <= 7 : king_rank >= 3)) {
+      const int a = side_ == 0 ? king_ + 31 : king_ - 33;
+      if (Empty(a)) Drop(kKnight, a);
+      if (Empty(a + 2)) Drop(kKnight, a + 2);
+    }
+    if (hand[kSilver]) {
+      for (int off : kSilverDropOffsets) {
+        if (Empty(Off(off))) Drop(kSilver, Off(off));
+      }
+    }
+    if (hand[kGold]) {
+      for (int off : kGoldDropOffsets) {
+        if (Empty(Off(off))) Drop(kGold, Off(off));
+      }
+    }
+    if (hand[kBishop]) {
+      for (int u : kBishopLines) {
+        for (int t = king_ + u; Empty(t); t += u) Drop(kBishop, t);
+      }
+    }
+    if (hand[kRook]) {
+      for (int u : kRookDropLines) {
+        for (int t = king_ + u; Empty(t); t += u) Drop(kRook, t);
+      }
+    }
+  }
+
+  // Gold-like pieces, silvers, knights and pawns stepping to a checking square.
+  void NearChecks() {
+    for (const NearRow& row : kOuteNearTable) {
+      const int from = Off(row.from);
+      if (!is_playing_square(from)) continue;
+      const int n = p_.board[from];
+      if (n >= kPieceCount || !(p_.piece[n].code & side_bit(side_))) continue;
+      const int cls = near_class(p_.piece[n].code);
+      if (cls < 0) continue;
+      const int pin = Pin(n, from);
+      for (int promote = 1; promote >= 0; --promote) {
+        for (int off : row.dest[cls][promote]) {
+          if (off == 0) break;
+          const int to = Off(off);
+          if (promote && !Camp(from) && !Camp(to)) continue;
+          TryMove(n, from, to, promote, pin);
+        }
+      }
+    }
+  }
+
+  // Knights promoting on the three squares before the king.
+  void KnightPromotions() {
+    const int middle = king_ - forward_step(side_);
+    if (!Camp(middle)) return;
+    for (int to = middle - 1; to <= middle + 1; ++to) {
+      if (!is_playing_square(to) || blocked_for(p_, side_, to)) continue;
+      ForEach(Attackers(to, 14, 17), [&](int n) {
+        if (code_class(p_.piece[n].code) == kKnight && Pin(n, p_.piece[n].sq) == 0) Emit(n, p_.piece[n].sq, to, 1);
+      });
+    }
+  }
+
+  // Knights jumping, unpromoted, to the two squares a knight checks from.
+  void KnightChecks() {
+    if (side_ == 0 ? king_ >= 96 : king_ < 80) return;
+    const int a = side_ == 0 ? king_ + 31 : king_ - 33;
+    for (int to : {a, a + 2}) {
+      if (!is_playing_square(to) || blocked_for(p_, side_, to)) continue;
+      ForEach(Attackers(to, 14, 17), [&](int n) {
+        if (code_class(p_.piece[n].code) == kKnight && Pin(n, p_.piece[n].sq) == 0) Emit(n, p_.piece[n].sq, to, 0);
+      });
+    }
+  }
+
+  // Rooks onto the king's diagonal neighbours (bishops onto its orthogonal
+  // ones): an unpromoted one must promote there, a promoted one checks as it is.
+  void NeighbourSliders(int kind, const int (&targets)[4]) {
+    const int first = kKindRange[kind].first;
+    for (int off : targets) {
+      const int to = Off(off);
+      if (blocked_for(p_, side_, to)) continue;
+      ForEach(Attackers(to, first, first + 1), [&](int n) {
+        const int from = p_.piece[n].sq;
+        const int pin = Pin(n, from);
+        if (!(p_.piece[n].code & kPromotedBit)) {
+          if (Camp(from) || Camp(to)) TryMove(n, from, to, 1, pin);
+        } else {
+          TryMove(n, from, to, 0, pin);
+        }
+      });
+    }
+  }
+
+  // Lances promoting next to the king.
+  void LancePromotions() {
+    for (int off : kLanceTargets) {
+      const int to = Off(off);
+      if (blocked_for(p_, side_, to)) continue;
+      const uint64_t on_line = Attackers(to, 18, 21) & kiki_at(p_, to).line[side_];
+      ForEach(on_line, [&](int n) {
+        const int from = p_.piece[n].sq;
+        if (Camp(from) || Camp(to)) TryMove(n, from, to, 1, Pin(n, from));
+      });
+    }
+  }
+
+  // Rooks along the king's rank and file, bishops along its diagonals.
+  void LongRange() {
+    for (int i = 0; i < 8; ++i) {
+      const int u = kKingLines[i];
+      const int first = i < 4 ? kKindRange[kRook].first : kKindRange[kBishop].first;
+      for (int to = king_ + u; !blocked_for(p_, side_, to); to += u) {
+        ForEach(Attackers(to, first, first + 1), [&](int n) {
+          const int from = p_.piece[n].sq;
+          const int pin = Pin(n, from);
+          if (!(p_.piece[n].code & kPromotedBit) && (Camp(from) || Camp(to))) TryMove(n, from, to, 1, pin);
+          TryMove(n, from, to, 0, pin);
+        });
+        if (!Empty(to)) break;
+      }
+    }
+  }
+
+  // A lance capturing the first piece before the king on the king's file.
+  void LanceCapture() {
+    int to = king_ - forward_step(side_);
+    while (Empty(to)) to -= forward_step(side_);
+    if (!holds_piece_of(p_, opp_, to)) return;
+    ForEach(Attackers(to, 18, 21), [&](int n) {
+      if (code_class(p_.piece[n].code) != kLance) return;
+      const int from = p_.piece[n].sq;
+      const int pin = Pin(n, from);
+      if (pin == 0 || pin == forward_step(side_) || pin == -forward_step(side_)) Emit(n, from, to, 0);
+    });
+  }
+
+  // A move of the discovering piece P in the discovered section: promoting
+  // version first, each unless a direct section already listed it.
+  void EmitDiscovered(int n, int from, int to) {
+    const int code = p_.piece[n].code;
+    if (can_promote(code) && (Camp(from) || Camp(to)) && !stamp(from, to, 1)) Emit(n, from, to, 1);
+    if (may_stay_unpromoted(code, to) && !stamp(from, to, 0)) Emit(n, from, to, 0);
+  }
+
+  // Pieces of the mover standing between the king and a slider of the mover:
+  // every move off that line uncovers a check.
+  void Discovered() {
+    const int sign = side_ == 0 ? 1 : -1;
+    for (int u : kKingLines) {
+      int sq = king_ + u;
+      while (Empty(sq)) sq += u;
+      if (!holds_piece_of(p_, side_, sq)) continue;
+      int behind = sq + u;
+      while (Empty(behind)) behind += u;
+      const int slider = p_.board[behind];
+      const KKiki& k = kiki_at(p_, sq);
+      if (slider >= 32 || !((k.direct[side_][0] & k.line[side_]) >> slider & 1)) continue;
+
+      const int n = p_.board[sq];
+      const bool king = n == side_;
+      const int pin = king ? 0 : Pin(n, sq);
+      const KomaMoves& km = kKomaMoveTable[code_class(p_.piece[n].code)];
+      for (int i = 0; i < km.step_count; ++i) {
+        const int step = km.step[i] * sign;
+        const int to = sq + step;
+        if (step == u || step == -u || blocked_for(p_, side_, to)) continue;
+        if (king ? kiki_at(p_, to).direct_count[opp_] > 0 : !PinAllows(pin, sq, to)) continue;
+        EmitDiscovered(n, sq, to);
+      }
+      for (int i = 0; i < km.slide_count; ++i) {
+        const int v = km.slide[i] * sign;
+        if (v == u || v == -u || (pin != 0 && v != pin && v != -pin)) continue;
+        for (int to = sq + v; !blocked_for(p_, side_, to); to += v) {
+          EmitDiscovered(n, sq, to);
+          if (!Empty(to)) break;
+        }
+      }
+    }
+  }
+
+  const KPosition& p_;
+  KMove* out_;
+  int n_ = 0;
+  const int side_, opp_, king_, own_king_;
+};
+
+}  // namespace
+
+int oute_gen(const KPosition& p, KMove* out, int flag) { return CheckGen(p, out).Run(flag); }
+
+}  // namespace board

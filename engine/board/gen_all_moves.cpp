@@ -1,0 +1,204 @@
+#include "engine/board/gen_all_moves.h"
+
+namespace board {
+
+namespace {
+
+// Steps written with the first player's forward as -16 (mirrored for gote by
+// side_offset); rays are the same for both sides.
+constexpr int kRookRays[4] = {-1, 16, 1, -16};
+constexpr int kBishopRays[4] = {15, 17, -15, -17};
+constexpr int kGoldSteps[6] = {-16, -17, -1, 16, 1, -15};
+constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};
+constexpr int kKnightSteps[2] = {-33, -31};
+constexpr int kKingSteps[8] = {-16, -17, -1, 15, 16, 17, 1, -15};
+
+// Drop kinds in the order they are listed.
+constexpr int kDropOrder[7] = {kRook, kBishop, kGold, kSilver, kKnight, kLance, kPawn};
+
+// Writes moves into the caller's array with the flag byte cleared.
+struct Writer {
+  const KPosition& p;
+  KMove* out;
+  int n = 0;
+
+  void board_move(int piece, int from, int to, int promote) {
+    write_board_move(out[n], p, piece, from, to, promote);
+    out[n++].flag = 0;
+  }
+  void drop(int kind, int to) {
+    write_drop(out[n], p, kind, to);
+    out[n++].flag = 0;
+  }
+};
+
+// The rays of a slider: every square up to the first piece, that one included
+// when it is the opponent's. `promote` gives the flag of each move.
+template <class Promote>
+void slide(Writer& w, int side, int piece, int from, const int (&rays)[4], Promote&& promote) {
+  for (int u : rays) {
+    for (int to = from + u; !blocked_for(w.p, side, to); to += u) {
+      w.board_move(piece, from, to, promote(to));
+      if (w.p.board[to] != kEmptyNumber) break;
+    }
+  }
+}
+
+// One-square steps onto cells without a piece of the side.
+template <size_t N>
+void steps(Writer& w, int side, int piece, int from, const int (&list)[N]) {
+  for (int step : list) {
+    const int to = from + side_offset(step, side);
+    if (!blocked_for(w.p, side, to)) w.board_move(piece, from, to, 0);
+  }
+}
+
+void piece_moves(Writer& w, int n) {
+  const KPosition& p = w.p;
+  const int from = p.piece[n].sq;
+  const int code = p.piece[n].code;
+  const int side = code_side(code);
+  const bool from_camp = in_camp(side, from);
+  auto promote_in_camp = [&](int to) { return from_camp || in_camp(side, to) ? 1 : 0; };
+  auto never = [](int) { return 0; };
+
+  switch (code_class(code)) {
+    case kRook:
+      slide(w, side, n, from, kRookRays, promote_in_camp);
+      break;
+    case kDragon:
+      slide(w, side, n, from, kRookRays, never);
+      for (int u : kBishopRays) {
+        if (!blocked_for(p, side, from + u)) w.board_move(n, from, from + u, 0);
+      }
+      break;
+    case kBishop:
+      slide(w, side, n, from, kBishopRays, promote_in_camp);
+      break;
+    case kHorse:
+      slide(w, side, n, from, kBishopRays, never);
+      for (int u : kRookRays) {
+        if (!blocked_for(p, side, from + u)) w.board_move(n, from, from + u, 0);
+      }
+      break;
+    case kSilver:
+      for (int step : kSilverSteps) {
+        const int to = from + side_offset(step, side);
+        if (blocked_for(p, side, to)) continue;
+        if (from_camp || in_camp(side, to)) w.board_move(n, from, to, 1);
+        w.board_move(n, from, to, 0);
+      }
+      break;
+    case kKnight:
+      for (int step : kKnightSteps) {
+        const int to = from + side_offset(step, side);
+        if (blocked_for(p, side, to)) continue;
+        if (in_camp(side, to)) w.board_move(n, from, to, 1);
+        if (!on_last_two_ranks(side, to)) w.board_move(n, from, to, 0);
+      }
+      break;
+    case kLance: {
+      const int u = forward_step(side);
+      for (int to = from + u; !blocked_for(p, side, to); to += u) {
+        if (in_camp(side, to)) w.board_move(n, from, to, 1);
+        if (!on_last_rank(side, to)) w.board_move(n, from, to, 0);
+        if (p.board[to] != kEmptyNumber) break;
+      }
+      break;
+    }
+    case kPawn: {
+      const int to = from + forward_step(side);
+      if (!blocked_for(p, side, to)) w.board_move(n, from, to, in_camp(side, to) ? 1 : 0);
+      break;
+    }
+    case kKing:
+      for (int step : kKingSteps) {
+        const int to = from + side_offset(step, side);
+        if (!blocked_for(p, side, to) && kiki_at(p, to).direct_count[1 - side] == 0) {
+          w.board_move(n, from, to, 0);
+        }
+      }
+      break;
+    case kGold:
+    case kSilver | kPromotedBit:
+    case kKnight | kPromotedBit:
+    case kLance | kPromotedBit:
+    case kTokin:
+      steps(w, side, n, from, kGoldSteps);
+      break;
+    default:
+      break;
+  }
+}
+
+// True for a square where a dropped piece of the kind keeps a move.
+bool drop_rank_allowed(int side, int kind, int sq) {
+  if (kind == kKnight) return !on_last_two_ranks(side, sq);
+  if (kind == kLance || kind == kPawn) return !on_last_rank(side, sq);
+  return true;
+}
+
+}  // namespace
+
+int gen_all_moves(const KPosition& p, KMove* out) {
+  Writer w{p, out};
+  const int side = p.teban;
+  for (int kind : kDropOrder) {
+    if (p.hand[side][kind] == 0) continue;
+    for (int file = 1; file <= 9; ++file) {
+      if (kind == kPawn && p.pawn_file[side][file] != 0) continue;
+      for (int rank = 1; rank <= 9; ++rank) {
+        const int sq = square_of(file, rank);
+        if (p.board[sq] == kEmptyNumber && drop_rank_allowed(side, kind, sq)) w.drop(kind, sq);
+      }
+    }
+  }
+  const int bit = side_bit(side);
+  for (int n = 0; n < kPieceCount; ++n) {
+    if (p.piece[n].sq < kInHand && (p.piece[n].code & bit)) piece_moves(w, n);
+  }
+  return w.n;
+}
+
+int gen_funari_moves(const KPosition& p, KMove* out) {
+  Writer w{p, out};
+  const int side = p.teban;
+  const int bit = side_bit(side);
+  auto unpromoted_on_board = [&](int n, int kind) {
+    return p.piece[n].sq < kInHand && p.piece[n].code == (kind | bit);
+  };
+  for (int kind : {kRook, kBishop}) {
+    const int* rays = kind == kRook ? kRookRays : kBishopRays;
+    for (int n = kKindRange[kind].first; n < kKindRange[kind].first + kKindRange[kind].count; ++n) {
+      if (!unpromoted_on_board(n, kind)) continue;
+      const int from = p.piece[n].sq;
+      for (int i = 0; i < 4; ++i) {
+        for (int to = from + rays[i]; !blocked_for(p, side, to); to += rays[i]) {
+          if (in_camp(side, from) || in_camp(side, to)) w.board_move(n, from, to, 0);
+          if (p.board[to] != kEmptyNumber) break;
+        }
+      }
+    }
+  }
+  // Pawns two and one ranks before the camp's far edge: sente's ranks 4 and 3.
+  for (int n = kKindRange[kPawn].first; n < kKindRange[kPawn].first + kKindRange[kPawn].count; ++n) {
+    if (!unpromoted_on_board(n, kPawn)) continue;
+    const int from = p.piece[n].sq;
+    const int rank = square_rank(from);
+    const bool near_camp = side == 0 ? (rank == 3 || rank == 4) : (rank == 6 || rank == 7);
+    const int to = from + forward_step(side);
+    if (near_camp && !blocked_for(p, side, to)) w.board_move(n, from, to, 0);
+  }
+  return w.n;
+}
+
+int gen_piece_moves(const KPosition& p, int sq, KMove* out) {
+  if (!is_playing_square(sq)) return 0;
+  const int n = p.board[sq];
+  if (n >= kPieceCount || !(p.piece[n].code & side_bit(p.teban))) return 0;
+  Writer w{p, out};
+  piece_moves(w, n);
+  return w.n;
+}
+
+}  // namespace board

@@ -1,0 +1,184 @@
+#include "engine/board/mate_in_one.h"
+
+#include <bit>
+#include <cstdlib>
+
+#include "engine/board/check_gen.h"
+#include "engine/board/evasion_gen.h"
+#include "engine/board/make_move.h"
+#include "engine/board/mate_cover_table.h"
+#include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
+
+namespace board {
+
+namespace {
+
+using detail::kMateCoverTable;
+using detail::kMateNeighbourSteps;
+using detail::mate_cover_row;
+
+// Neighbour i of the king as seen from the attacker.
+int neighbour(int king, int attacker, int i) { return king + kMateNeighbourSteps[i] * (2 * attacker - 1); }
+
+// Bit i set when the king cannot step to neighbour i: a piece of its own side
+// or a wall stands there, or the attacker attacks it.
+int blocked_mask(const KPosition& p, int attacker, int king) {
+  int m = 0;
+  for (int i = 0; i < 8; ++i) {
+    const int sq = neighbour(king, attacker, i);
+    if (blocked_for(p, 1 - attacker, sq) || kiki_at(p, sq).direct_count[attacker] > 0) m |= 1 << i;
+  }
+  return m;
+}
+
+// A square from which a knight would check and stay: the defender does not
+// attack it, or only once while a bishop of the attacker bears on the square
+// one rank nearer the king on that file.
+bool knight_square_safe(const KPosition& p, int attacker, int sq) {
+  const int defence = kiki_at(p, sq).direct_count[1 - attacker];
+  if (defence == 0) return true;
+  if (defence != 1) return false;
+  const KKiki& nearer = kiki_at(p, sq + forward_step(attacker));
+  const uint32_t bishops = nearer.direct[attacker][0] & nearer.line[attacker] & (0x3u << kKindRange[kBishop].first);
+  return bishops != 0;
+}
+
+bool knight_mate_possible(const KPosition& p, int attacker, int king) {
+  const int v = (5 - square_rank(king)) * (2 * attacker - 1);
+  if (v >= 3) return false;
+  const int two_back = king - 2 * forward_step(attacker);  // two ranks towards the attacker
+  const int file = square_file(king);
+  int squares[2];
+  int count = 0;
+  if (file > 1) squares[count++] = two_back - 1;
+  if (file < 9) squares[count++] = two_back + 1;
+  if (p.hand[attacker][kKnight] > 0) {
+    for (int i = 0; i < count; ++i) {
+      if (p.board[squares[i]] == kEmptyNumber && knight_square_safe(p, attacker, squares[i])) return true;
+    }
+  }
+  if (v >= 1) return false;
+  for (int i = 0; i < count; ++i) {
+    if (!knight_square_safe(p, attacker, squares[i])) continue;
+    const uint64_t knights = kiki_direct64(kiki_at(p, squares[i]), attacker) & (uint64_t{0xf} << kKindRange[kKnight].first);
+    for (uint64_t set = knights; set != 0; set &= set - 1) {
+      if (code_class(p.piece[std::countr_zero(set)].code) == kKnight) return true;
+    }
+  }
+  return false;
+}
+
+// True when the square is at most one file and one rank from the king.
+bool next_to(int sq, int king) {
+  return std::abs(square_file(sq) - square_file(king)) <= 1 && std::abs(square_rank(sq) - square_rank(king)) <= 1;
+}
+
+// A neighbour the king can step to: no piece of its own side (nor a wall) and
+// not attacked by the attacker.
+bool free_neighbour(const KPosition& p, int attacker, int sq) {
+  return !blocked_for(p, 1 - attacker, sq) && kiki_at(p, sq).direct_count[attacker] == 0;
+}
+
+constexpr int kAllSteps[8] = {-1, 16, 1, -16, 15, 17, -15, -17};
+
+bool refuted(const KPosition& p, const KMove& m, bool count_xray) {
+  const int s = p.teban;
+  const int king = p.piece[1 - s].sq;
+  if (king >= kInHand) return false;
+  const KKiki& at = kiki_at(p, m.to);
+  if (m.from != kInHand) {
+    const int support = at.direct_count[s] + (count_xray ? at.xray_count[s] : 0);
+    return support == 1 && kiki_at(p, m.from).direct_count[s] == 0 && next_to(m.to, king);
+  }
+  if (at.direct_count[s] == 0 && next_to(m.to, king)) return true;
+  const int kind = code_kind(m.code);
+  const int line = dir_by_diff(king, m.to);
+  if (kind == kRook && king + line == m.to) return false;  // next to the king: kept
+  if (kind == kKnight) {
+    for (int step : kAllSteps) {
+      if (free_neighbour(p, s, king + step)) return true;
+    }
+    return false;
+  }
+  if (kind == kRook || kind == kBishop || kind == kLance) {
+    for (int step : kAllSteps) {
+      if (step != line && step != -line && free_neighbour(p, s, king + step)) return true;
+    }
+  }
+  return false;
+}
+
+uint32_t pack(const KMove& m) {
+  if (m.from == kInHand) return kInHand | m.to << 8 | m.code << 16;
+  return m.from | m.to << 8 | m.code << 16 | m.captured_code << 23 | (m.promote ? 1u : 0u) << 30;
+}
+
+}  // namespace
+
+int ichite_zume_pretest(const KPosition& p) {
+  const int s = p.teban;
+  const int king = p.piece[1 - s].sq;
+  if (king >= kInHand) return 0;
+  const int m = blocked_mask(p, s, king);
+  if (m == 0xff && knight_mate_possible(p, s, king)) return 1;
+
+  constexpr int kDropKinds[5] = {kGold, kRook, kBishop, kSilver, kLance};
+  for (int i = 0; i < 8; ++i) {
+    const int sq = neighbour(king, s, i);
+    if (blocked_for(p, 1 - s, sq)) continue;
+    const KKiki& k = kiki_at(p, sq);
+    const int attacks = k.direct_count[s] + k.xray_count[s];
+    if (attacks == 0 || k.direct_count[1 - s] >= 2) continue;
+    if (p.board[sq] == kEmptyNumber) {
+      for (int kind : kDropKinds) {
+        if (p.hand[s][kind] > 0 && (kMateCoverTable[mate_cover_row(kind)][i] | m) == 0xff) return 1;
+      }
+    }
+    if (attacks < 2) continue;
+    uint64_t set = kiki_direct64(k, s);
+    for (int j = 0; j < k.direct_count[s] && set != 0; ++j) {
+      const int n = 63 - std::countl_zero(set);
+      set &= ~(uint64_t{1} << n);
+      int cls = code_class(p.piece[n].code);
+      if (can_promote(p.piece[n].code) && (in_camp(s, p.piece[n].sq) || in_camp(s, sq))) cls |= kPromotedBit;
+      if ((kMateCoverTable[mate_cover_row(cls)][i] | m) == 0xff) return 1;
+    }
+  }
+  return 0;
+}
+
+int oute_quick_refute(const KPosition& p, const KMove& m) { return refuted(p, m, false) ? 1 : 0; }
+
+int oute_list_filter(const KPosition& p, int count, KMove* list) {
+  for (int i = 0; i < count;) {
+    if (refuted(p, list[i], true)) {
+      list[i] = list[--count];
+    } else {
+      ++i;
+    }
+  }
+  return count;
+}
+
+int ichite_zume(KPosition& p, uint32_t* out) {
+  if (!ichite_zume_pretest(p)) return 0;
+  KMove checks[kMaxMoves];
+  int n = oute_gen(p, checks, 1);
+  if (n == 0) return 0;
+  n = oute_list_filter(p, n, checks);
+  const int s = p.teban;
+  for (int i = 0; i < n; ++i) {
+    do_move(p, checks[i], 0);
+    // A check that exposes the mover's own king is no move at all.
+    const bool mate = !king_attacked(p, s) && king_attacked(p, 1 - s) && oute_nige_count(p, 0) == 0;
+    undo_move(p, checks[i], 0);
+    if (mate) {
+      *out = pack(checks[i]);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace board

@@ -1,0 +1,197 @@
+// Hand-built positions for what the random comparison with the game model
+// cannot see: the check generator's flag, the kinds of check, the mate finder's
+// answers and refusals, the pseudo-legality and lance tests, the split between
+// the all-moves list and its non-promoting twins.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "../../model/position_builder.h"
+#include "engine/board/check_gen.h"
+#include "engine/board/check_test.h"
+#include "engine/board/gen_all_moves.h"
+#include "engine/board/mate_in_one.h"
+#include "engine/board/move_legality.h"
+#include "engine/board/strategy_cells.h"
+#include "move_sets.h"
+
+namespace board {
+namespace {
+
+using model::kFu, model::kKyo, model::kKei, model::kGin, model::kKin, model::kKaku, model::kHi, model::kOu;
+using model::testing::gote;
+using testing::move_key;
+
+// A game-model position built piece by piece (sente to move), loaded into the engine.
+struct Scene {
+  model::Kyokumen k = model::testing::empty_position();
+
+  Scene& Put(int file, int rank, int code) {
+    model::testing::put(k, file, rank, code);
+    return *this;
+  }
+  Scene& Hand(int type) {
+    k.mochigoma[0][type] = 1;
+    return *this;
+  }
+  KPosition Load() const {
+    KPosition p;
+    EXPECT_EQ(driver::position_load(p, k), 0);
+    return p;
+  }
+  // (fx, fy) -> (tx, ty); fx 11 drops type fy.
+  KMove Move(const KPosition& p, int fx, int fy, int tx, int ty, int nari = 0) const {
+    KMove m;
+    EXPECT_EQ(driver::sashite_to_kmove(m, p, model::testing::move(k, fx, fy, tx, ty, nari)), 0);
+    return m;
+  }
+};
+
+using Gen = int (*)(const KPosition&, KMove*);
+
+int count_of(const KPosition& p, Gen gen, const KMove& m) {
+  KMove out[kMaxMoves];
+  const int n = gen(p, out);
+  return static_cast<int>(std::count_if(out, out + n, [&](const KMove& x) { return move_key(x) == move_key(m); }));
+}
+
+int checks_with(const KPosition& p, int flag, const KMove& m) {
+  KMove out[kMaxMoves];
+  const int n = oute_gen(p, out, flag);
+  return static_cast<int>(std::count_if(out, out + n, [&](const KMove& x) { return move_key(x) == move_key(m); }));
+}
+
+TEST(Checks, PawnDropFlagAndKindsOfCheck) {
+  Scene s;
+  KPosition p = s.Put(9, 9, kOu).Put(5, 1, gote(kOu)).Put(6, 3, kGin).Hand(kFu).Hand(kHi).Load();
+  const KMove pawn_drop = s.Move(p, 11, kFu, 5, 2);
+  EXPECT_EQ(checks_with(p, 0, pawn_drop), 1);
+  EXPECT_EQ(checks_with(p, 1, pawn_drop), 0);
+  EXPECT_EQ(is_oute(p, pawn_drop), 1);
+  EXPECT_EQ(is_oute(p, s.Move(p, 11, kHi, 1, 1)), 2);
+  EXPECT_EQ(is_oute(p, s.Move(p, 11, kHi, 1, 2)), 0);
+  EXPECT_EQ(is_oute(p, s.Move(p, 6, 3, 7, 2, 1)), 0);
+  EXPECT_EQ(is_oute(p, pass_move()), 0);
+  s.Put(5, 7, kFu);  // a pawn of its own on file 5
+  EXPECT_EQ(checks_with(s.Load(), 0, pawn_drop), 0);
+
+  // An unpromoted knight uncovering the lance: 6 whatever it does itself.
+  Scene d;
+  d.Put(9, 9, kOu).Put(5, 1, gote(kOu)).Put(5, 9, kKyo).Put(5, 6, kKei);
+  p = d.Load();
+  EXPECT_EQ(is_oute(p, d.Move(p, 5, 6, 4, 4)), 6);
+  EXPECT_EQ(is_oute(p, d.Move(p, 5, 9, 5, 7)), 0);  // the lance stays behind it
+  const int knight = p.board[square_of(5, 6)];
+  EXPECT_EQ(is_discovered_oute(p, 0, square_of(5, 1), square_of(5, 6), knight), 16);
+  EXPECT_EQ(is_discovered_oute(p, 1, square_of(5, 9), square_of(5, 6), knight), 0);
+  EXPECT_EQ(is_discovered_oute(p, 0, kNotInPlay, square_of(5, 6), knight), 0);
+}
+
+TEST(MateInOne, FindsDropMatesAndRefusesAnsweredChecks) {
+  // A gold dropped in front of the cornered king, supported by a pawn, mates.
+  Scene s;
+  s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(2, 1, gote(kKyo)).Put(2, 2, gote(kFu)).Put(1, 3, kFu).Hand(kKin);
+  KPosition p = s.Load();
+  uint32_t word = 0;
+  EXPECT_EQ(ichite_zume_pretest(p), 1);
+  ASSERT_EQ(ichite_zume(p, &word), 1);
+  EXPECT_EQ(word, kInHand | square_of(1, 2) << 8 | (kGold | kSenteBit) << 16);
+
+  // Without the pawn the gold is unsupported: refuted and filtered out.
+  s.Put(1, 3, model::kEmpty);
+  p = s.Load();
+  const KMove gold_drop = s.Move(p, 11, kKin, 1, 2);
+  EXPECT_EQ(oute_quick_refute(p, gold_drop), 1);
+  KMove list[2] = {gold_drop, gold_drop};
+  EXPECT_EQ(oute_list_filter(p, 2, list), 0);
+  word = 7;
+  EXPECT_EQ(ichite_zume(p, &word), 0);
+  EXPECT_EQ(word, 7u);
+
+  // A knight check on a king walled in by its own pieces is kept and mates ...
+  Scene n;
+  n.Put(5, 9, kOu).Put(1, 1, gote(kOu)).Put(2, 1, gote(kKin)).Put(1, 2, gote(kKyo)).Put(2, 2, gote(kKaku)).Hand(kKei);
+  p = n.Load();
+  EXPECT_EQ(oute_quick_refute(p, n.Move(p, 11, kKei, 2, 3)), 0);
+  ASSERT_EQ(ichite_zume(p, &word), 1);
+  EXPECT_EQ(word, kInHand | square_of(2, 3) << 8 | (kKnight | kSenteBit) << 16);
+  // ... but is no move while the mover's own king stands in the bishop's line.
+  p = n.Put(5, 9, model::kEmpty).Put(9, 9, kOu).Load();
+  EXPECT_EQ(ichite_zume(p, &word), 0);
+
+  // A lone king in the middle: no drop can close its free squares.
+  Scene open;
+  p = open.Put(9, 9, kOu).Put(5, 5, gote(kOu)).Hand(kFu).Hand(kKin).Hand(kKaku).Load();
+  EXPECT_EQ(ichite_zume_pretest(p), 0);
+  EXPECT_EQ(oute_quick_refute(p, open.Move(p, 11, kKaku, 3, 3)), 1);  // off-line squares are free
+  EXPECT_EQ(oute_quick_refute(p, open.Move(p, 11, kKin, 5, 6)), 1);   // the king takes it
+}
+
+TEST(MoveTests, PseudoLegalityLanceTestAndFilter) {
+  Scene s;
+  s.Put(5, 9, kOu).Put(5, 1, gote(kOu)).Put(4, 7, kFu).Put(8, 5, gote(kKaku)).Put(1, 5, kKyo).Put(1, 3, kKyo);
+  s.Hand(kFu).Hand(kKyo).Hand(kKei);
+  KPosition p = s.Load();
+  // The king may step onto the bishop's diagonal for this test, though the
+  // generator never lists that.
+  const KMove into_check = s.Move(p, 5, 9, 5, 8);
+  EXPECT_EQ(sashite_is_legal(p, into_check), 1);
+  EXPECT_EQ(count_of(p, gen_all_moves, into_check), 0);
+  EXPECT_EQ(sashite_is_legal(p, pass_move()), 1);
+  EXPECT_EQ(sashite_is_legal(p, s.Move(p, 11, kFu, 4, 5)), 0);  // a second pawn on file 4
+  KMove m = s.Move(p, 11, kKei, 3, 5);
+  EXPECT_EQ(sashite_is_legal(p, m), 1);
+  m.to = static_cast<uint8_t>(square_of(3, 2));
+  EXPECT_EQ(sashite_is_legal(p, m), 0);  // a knight on its second rank
+  m.to = static_cast<uint8_t>(square_of(4, 7));
+  EXPECT_EQ(sashite_is_legal(p, m), 0);  // onto a piece
+  m = s.Move(p, 4, 7, 4, 6);
+  m.code = kSilver | kSenteBit;
+  EXPECT_EQ(sashite_is_legal(p, m), 0);
+
+  // Lance moves: stopping unpromoted on rank 2, or an idle step from an
+  // unattacked square, unless the square table prefers the destination.
+  const KMove to_rank2 = s.Move(p, 1, 3, 1, 2);
+  EXPECT_EQ(kyo_sashite_test(p, to_rank2, 0), 1);
+  EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 1, 3, 1, 2, 1), 0), 0);
+  EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 1, 5, 1, 4), 0), 1);
+  static KSenkeiTable table{};
+  table.cell[0][senkei_layer_of(kLance)][square_of(1, 2) - kFirstSquare] = 5;
+  senkei_current = &table;
+  EXPECT_EQ(kyo_sashite_test(p, to_rank2, 0), 0);
+  senkei_current = nullptr;
+  // Lance drops: on rank 2 where a pawn could go; deep in the tree with an
+  // empty, unattacked square behind.
+  EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 2, 2), 0), 1);
+  EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 4, 2), 0), 0);  // file 4 holds a pawn
+  EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 6, 5), 7), 1);
+  EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 6, 5), 6), 0);
+  EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 7, 3), 7), 0);  // the bishop guards 7d
+
+  // In check from the bishop: none of these answers it, nor does a pass.
+  p = s.Put(8, 5, model::kEmpty).Put(7, 7, gote(kKaku)).Load();
+  KMove idle[3] = {s.Move(p, 4, 7, 4, 6), s.Move(p, 1, 5, 1, 4), s.Move(p, 11, kFu, 9, 5)};
+  EXPECT_EQ(sashite_list_filter_legal(p, 3, idle, -1), 0);
+  EXPECT_EQ(sashite_is_legal(p, pass_move()), 0);
+}
+
+TEST(GenAllMoves, PromotionChoices) {
+  Scene s;
+  KPosition p = s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 4, kFu).Put(3, 3, kKei).Put(7, 5, kHi).Load();
+  EXPECT_EQ(count_of(p, gen_all_moves, s.Move(p, 5, 4, 5, 3, 1)), 1);
+  EXPECT_EQ(count_of(p, gen_all_moves, s.Move(p, 5, 4, 5, 3)), 0);
+  EXPECT_EQ(count_of(p, gen_funari_moves, s.Move(p, 5, 4, 5, 3)), 1);
+  EXPECT_EQ(count_of(p, gen_all_moves, s.Move(p, 3, 3, 4, 1, 1)), 1);  // a knight on rank 3 must promote
+  EXPECT_EQ(count_of(p, gen_all_moves, s.Move(p, 3, 3, 2, 1, 1)), 1);
+  EXPECT_EQ(count_of(p, gen_all_moves, s.Move(p, 7, 5, 7, 3, 1)), 1);
+  EXPECT_EQ(count_of(p, gen_all_moves, s.Move(p, 7, 5, 7, 3)), 0);
+  EXPECT_EQ(count_of(p, gen_funari_moves, s.Move(p, 7, 5, 7, 3)), 1);
+  EXPECT_EQ(count_of(p, gen_funari_moves, s.Move(p, 7, 5, 7, 4)), 0);
+  KMove out[kMaxMoves];
+  EXPECT_EQ(gen_funari_moves(p, out), 4);  // the pawn, and the rook to 7c, 7b, 7a
+  EXPECT_EQ(gen_piece_moves(p, square_of(1, 1), out), 0);
+}
+
+}  // namespace
+}  // namespace board
