@@ -8,14 +8,16 @@
 
 #include "engine/board/engine_perft.h"
 #include "engine/driver/position_bridge.h"
+#include "model/csa_format.h"
 #include "model/kyokumen.h"
 #include "model/perft.h"
 
 namespace {
 
 void usage() {
-  std::fputs("usage: perft [--engine] [--handicap N] DEPTH\n"
-             "  counts legal move sequences from the even game (or the handicap N);\n"
+  std::fputs("usage: perft [--engine] [--handicap N] [FILE] DEPTH\n"
+             "  counts legal move sequences from the even game, the handicap N, or the\n"
+             "  position of a CSA file (P1..P9 rows, P+/P- hand lines, + or - to move);\n"
              "  --engine counts with the engine's move generators\n",
              stderr);
 }
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
   int handicap = 0;
   int depth = -1;
   bool engine = false;
+  const char* file = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc) {
       if (!parse_int(argv[++i], 0, 4095, &handicap)) {
@@ -43,6 +46,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--engine") == 0) {
       engine = true;
     } else if (depth < 0 && parse_int(argv[i], 1, 20, &depth)) {
+    } else if (!file && depth < 0 && argv[i][0] != '-') {
+      file = argv[i];
     } else {
       usage();
       return 2;
@@ -54,6 +59,10 @@ int main(int argc, char** argv) {
   }
   model::Kyokumen pos;
   pos.Init(handicap);
+  if (file && model::csa_read_position_file(file, pos) != 0) {
+    std::fprintf(stderr, "perft: '%s' holds no valid CSA position\n", file);
+    return 1;
+  }
   std::vector<uint64_t> counts(static_cast<size_t>(depth));
   if (engine) {
     board::KPosition p;

@@ -101,6 +101,13 @@ TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   const Outcome e = run("perft --engine 3");
   EXPECT_EQ(e.status, 0);
   EXPECT_EQ(e.out, r.out);
+  // A set-up position from a CSA file: both rule sets count alike.
+  const std::string csa = data("csa/setup_chudan.csa");
+  const Outcome m = run("perft " + csa + " 2");
+  EXPECT_EQ(m.status, 0);
+  EXPECT_EQ(m.out.rfind("depth 1 nodes ", 0), 0u);
+  EXPECT_EQ(run("perft --engine " + csa + " 2").out, m.out);
+  EXPECT_NE(run("perft /no/such.csa 2").status, 0);
   EXPECT_EQ(run("perft --engine --handicap 768 2").out, run("perft --handicap 768 2").out);
   EXPECT_NE(run("perft --engine some.csa 3").status, 0);
 }
