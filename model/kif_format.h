@@ -26,6 +26,10 @@ int kifu_write_kif(const Kifu& kifu, TextWriter& writer);
 // moves. 0.
 int kifu_write_kif_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen);
 
+// Writes each line of `comment` as "*" and the line, trailing blanks cut; an
+// empty last line is left out. Shared by the KIF and KI2 writers.
+void kifu_write_comment(const KString& comment, TextWriter& writer);
+
 // Writes the 手合割 line of `kyokumen` and, when it differs from that
 // handicap's start position, the board diagram with both hands and the side to
 // move. Shared by the KIF and KI2 writers.

@@ -115,15 +115,19 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
   return 0;
 }
 
-int kifu_read_header(TextReader& reader, KString& line, KifuBody& body) {
+int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields) {
   Kyokumen& start = body.Start()->kyokumen;
+  int taken = 0;
   for (;;) {
     if (kifu_next_line(reader, line) < 0) {
       line.Free();
       break;
     }
     line.TrimLeft();
-    if (line == kKifMoveHeading || starts_with(line, "▲") || starts_with(line, "△")) break;
+    if (line == kKifMoveHeading || starts_with(line, "▲") || starts_with(line, "△") ||
+        starts_with(line, "▽")) {
+      break;
+    }
     if (line.c_str()[0] == '*') {
       KString& comment = body.root->comment;
       if (!comment.empty()) comment.Append("\r\n");
@@ -132,16 +136,22 @@ int kifu_read_header(TextReader& reader, KString& line, KifuBody& body) {
     }
     if (starts_with(line, "|") || starts_with(line, ":|")) {
       if (kifu_read_board(reader, start, line) < 0) return -1;
+      ++taken;
       continue;
     }
     KString value;
     if (line.AfterN(kHeaderSeparator, value) == 0) {
       if (read_key_value(line, value, body) < 0) return -1;
+      ++taken;
       continue;
     }
     const int teban = side_of(line, kTebanLines);
-    if (teban >= 0) start.teban = teban;
+    if (teban >= 0) {
+      start.teban = teban;
+      ++taken;
+    }
   }
+  if (fields) *fields = taken;
   settle_box(start);
   return start.Check() ? 0 : -1;
 }

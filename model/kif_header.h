@@ -45,11 +45,14 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 
 // Reads header lines into `body` (the start position, root comment, names,
 // date, title, event and extra header lines) up to the first line that is the
-// KIF move-list heading or begins with "▲" or "△"; that line is left in `line`
-// (empty at the end of the input). At the end the piece box is recounted, and
-// with a single king set up gote holds every piece that is neither on the board
-// nor in a hand. -1 for a bad handicap name, hand line or diagram, or a start
-// position that Kyokumen::Check refuses.
-int kifu_read_header(TextReader& reader, KString& line, KifuBody& body);
+// KIF move-list heading or begins with a side mark ("▲", "△" or "▽"); that
+// line is left in `line` (empty at the end of the input). At the end the piece
+// box is recounted, and with a single king set up gote holds every piece that
+// is neither on the board nor in a hand. -1 for a bad handicap name, hand line
+// or diagram, or a start position that Kyokumen::Check refuses. `fields`, when
+// given, receives the number of lines that set something (key "：" value lines,
+// diagrams and side-to-move lines), so that a reader can tell a header from
+// text that holds none.
+int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr);
 
 }  // namespace model

@@ -146,7 +146,7 @@ class KifMoveWriter {
         MoveLine(p);
         if (m->sashite.special == kOrdinaryMove) Analysis(p);
       }
-      Comment(m->comment);
+      kifu_write_comment(m->comment, w_);
       const KifuKyokumen* to = m->to;
       if (to && to->prev.Count() >= 2 && !Join(to)) continue;
       if (!to || to->next.Count() == 0) {
@@ -239,26 +239,6 @@ class KifMoveWriter {
     w_.Puts("\n");
   }
 
-  // Each line of the comment as "*" and the line, trailing blanks cut; an
-  // empty last line is left out.
-  void Comment(const KString& comment) {
-    const char* p = comment.c_str();
-    const char* end = p + comment.length();
-    KString piece;
-    while (p < end) {
-      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-      const char* stop = nl ? nl : end;
-      piece.AssignBytes(p, static_cast<int>(stop - p));
-      piece.TrimRight();
-      if (nl || !piece.empty()) {
-        w_.Puts("*");
-        w_.Puts(piece.c_str());
-        w_.Puts("\n");
-      }
-      p = nl ? nl + 1 : end;
-    }
-  }
-
   TextWriter& w_;
   LabelTable labels_;
   int joins_ = 0;
@@ -266,6 +246,24 @@ class KifMoveWriter {
 };
 
 }  // namespace
+
+void kifu_write_comment(const KString& comment, TextWriter& writer) {
+  const char* p = comment.c_str();
+  const char* end = p + comment.length();
+  KString piece;
+  while (p < end) {
+    const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* stop = nl ? nl : end;
+    piece.AssignBytes(p, static_cast<int>(stop - p));
+    piece.TrimRight();
+    if (nl || !piece.empty()) {
+      writer.Puts("*");
+      writer.Puts(piece.c_str());
+      writer.Puts("\n");
+    }
+    p = nl ? nl + 1 : end;
+  }
+}
 
 void kifu_write_position_block(const Kyokumen& kyokumen, TextWriter& writer) {
   const char* name = "その他";

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/csa_format.h"
+#include "model/ki2_format.h"
 #include "model/kif_format.h"
 #include "model/qvf_format.h"
 #include "model/text_stream.h"
@@ -43,6 +44,8 @@ int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge) {
     case kFormatKif:
     case kFormatCkf:
       return kifu_read_kif(kifu, reader, merge);
+    case kFormatKi2:
+      return kifu_read_ki2(kifu, reader, merge);
     case kFormatCsa:
       return kifu_read_csa(kifu, reader, merge, false);
     case kFormatQvf:
@@ -62,6 +65,9 @@ void write_with(int code, const Kifu& kifu, TextWriter& writer, const Kyokumen* 
     case kFormatKif:
     case kFormatCkf:
       from ? kifu_write_kif_position(kifu, writer, *from) : kifu_write_kif(kifu, writer);
+      break;
+    case kFormatKi2:
+      from ? kifu_write_ki2_position(kifu, writer, *from) : kifu_write_ki2(kifu, writer);
       break;
     case kFormatCsa:
       from ? kifu_write_csa_position(kifu, writer, *from) : kifu_write_csa(kifu, writer);
@@ -168,13 +174,17 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
   MemTextWriter writer(target, true);
   switch (format) {
     case kFormatKif:
+    case kFormatKi2:
     case kFormatCsa:
     case kFormatQvf:
       write_with(format, holder.kifu, writer, from_position ? &holder.kyokumen : nullptr);
-      return true;
+      break;
     default:
-      return false;
+      // Any other code copies the whole record as KI2, position flag or not.
+      kifu_write_ki2(holder.kifu, writer);
+      break;
   }
+  return true;
 }
 
 bool kifu_load_memory(KifuHolder& holder, const char* text) {
@@ -183,6 +193,7 @@ bool kifu_load_memory(KifuHolder& holder, const char* text) {
       +[](Kifu& k, TextReader& r) { return kifu_read_kif(k, r, false); },
       +[](Kifu& k, TextReader& r) { return kifu_read_qvf(k, r, false); },
       +[](Kifu& k, TextReader& r) { return kifu_read_csa(k, r, false, true); },
+      +[](Kifu& k, TextReader& r) { return kifu_read_ki2(k, r, false); },
   };
   for (auto read : tries) {
     reader.Rewind();

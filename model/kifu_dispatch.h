@@ -50,7 +50,8 @@ bool kifu_save_file(KifuHolder& holder, const char* path, int* format);
 bool kifu_save_file_from(KifuHolder& holder, const char* path, int* format);
 
 // Appends the record (or, with `from_position`, the current position) as
-// clipboard text with CR LF line ends: 1 KIF, 3 CSA, 4 QVF, anything else KI2.
+// clipboard text with CR LF line ends: 1 KIF, 2 KI2, 3 CSA, 4 QVF; any other
+// code writes the whole record as KI2, position flag or not. True.
 bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, bool from_position);
 
 // Reads clipboard text by trying KIF, KIF with change sections, QVF, CSA (strict)

@@ -187,6 +187,16 @@ bool kifu_parse_move_text(Sashite& out, const Kyokumen& kyokumen, int prev_x, in
         if (passes_relative(relative, d, list[i], tx, ty)) list[kept++] = list[i];
       }
       n = kept;
+      if (n > 1 && (relative & kStraight)) {
+        // 直 names the piece that moves straight forward; a like piece on the
+        // same file that steps back to the square (a gold from the other side)
+        // is not meant by it.
+        kept = 0;
+        for (int i = 0; i < n; ++i) {
+          if (d * list[i].from_y > d * ty) list[kept++] = list[i];
+        }
+        n = kept;
+      }
     }
   }
   if (n > 1 && !utsu) {

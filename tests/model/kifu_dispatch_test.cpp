@@ -93,7 +93,7 @@ TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {
   EXPECT_STRNE(h.name.c_str(), folder.c_str());
 
   // KIF, packed KIF and the position form each read back.
-  for (const char* name : {"/out.kif", "/out.ckf", "/out.csa", "/out.qvf"}) {
+  for (const char* name : {"/out.kif", "/out.ckf", "/out.ki2", "/out.csa", "/out.qvf"}) {
     const std::string path = dir + name;
     format = 0;
     ASSERT_TRUE(kifu_save_file(h, path.c_str(), &format)) << name;
@@ -142,7 +142,7 @@ TEST(KifuDispatch, ClipboardTextRoundTripsAndPasteOrder) {
   KifuHolder h;
   int format = 0;
   ASSERT_TRUE(kifu_load_file(h, data("kif/variations.kif").c_str(), &format, false));
-  for (int code : {kFormatKif, kFormatCsa, kFormatQvf}) {
+  for (int code : {kFormatKif, kFormatKi2, kFormatCsa, kFormatQvf}) {
     KString text;
     ASSERT_TRUE(kifu_save_memory(h, text, code, false));
     const std::string s = text.c_str();
@@ -155,10 +155,26 @@ TEST(KifuDispatch, ClipboardTextRoundTripsAndPasteOrder) {
     EXPECT_EQ(pasted.kifu.GetTesu(), code == kFormatQvf ? 0 : h.kifu.GetTesu()) << code;
     EXPECT_TRUE(pasted.name.empty());
   }
-  // Text that no reader recognises changes nothing.
+  // KI2 also for the codes without a text form of their own, position flag or
+  // not; with the flag, code 2 copies the current position.
+  KString ki2, other, position;
+  h.SetCurrent(h.kifu.NodeAtTesu(3));
+  kifu_save_memory(h, ki2, kFormatKi2, false);
+  ASSERT_TRUE(kifu_save_memory(h, other, kFormatCkf, true));
+  EXPECT_STREQ(other.c_str(), ki2.c_str());
+  ASSERT_TRUE(kifu_save_memory(h, position, kFormatKi2, true));
+  KifuHolder pasted;
+  ASSERT_TRUE(kifu_load_memory(pasted, position.c_str()));
+  EXPECT_EQ(pasted.kifu.Start()->kyokumen, h.kyokumen);
+  EXPECT_EQ(pasted.kifu.GetTesu(), 0);
+
+  // Text that no reader recognises changes nothing. CSA text with a version
+  // line is no clipboard CSA; it falls through to the KI2 reader, which finds
+  // neither a header line nor a move in it and refuses it too.
   const std::string before = record_snapshot(h.kifu);
   h.SetCurrent(h.kifu.NodeAtTesu(2));
-  for (const char* junk : {"", "hello\r\nworld\r\n", "T12", "+1 for this"}) {
+  const std::string csa = slurp(data("csa/other_program.csa"));
+  for (const char* junk : {"", "hello\r\nworld\r\n", "T12", "+1 for this", "▲hello", csa.c_str()}) {
     EXPECT_FALSE(kifu_load_memory(h, junk)) << junk;
   }
   EXPECT_EQ(record_snapshot(h.kifu), before);

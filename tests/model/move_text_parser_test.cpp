@@ -76,6 +76,15 @@ TEST(MoveTextParser, RelativeWordsChooseAmongLikePieces) {
   EXPECT_EQ(parse(pos, "▲５八金左").from_x, 6);
   EXPECT_EQ(parse(pos, "▲５八金直").special, kFailed);
   EXPECT_EQ(parse(pos, "▲５八金右上").from_x, 4);
+  // 直 is the gold coming straight up, not the one stepping back on that file.
+  Kyokumen three = empty_position();
+  put(three, 1, 9, kOu);
+  put(three, 9, 1, gote(kOu));
+  put(three, 5, 9, kKin);
+  put(three, 5, 7, kKin);
+  put(three, 4, 9, kKin);
+  EXPECT_EQ(parse(three, "▲５八金直"), Sashite(5, 9, 5, 8, kKin, 0, 0, 0));
+  EXPECT_EQ(parse(three, "▲５八金引").from_y, 7);
 
   // With a single candidate the words are not tested.
   put(pos, 6, 9, kGin);
