@@ -9,6 +9,7 @@
 #include "model/csa_format.h"
 #include "model/ki2_format.h"
 #include "model/kif_format.h"
+#include "model/kif_henka_reader.h"
 #include "model/qvf_format.h"
 #include "model/text_stream.h"
 #include "model/vkr_reader.h"
@@ -42,6 +43,10 @@ bool resolve_format(const char* path, int* format) {
 int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge) {
   switch (code) {
     case kFormatKif:
+      // Files of the change-branch layout are named like KIF files too.
+      if (kifu_read_kif(kifu, reader, merge) == 0) return 0;
+      reader.Rewind();
+      return kifu_read_kif_henka(kifu, reader, merge);
     case kFormatCkf:
       return kifu_read_kif(kifu, reader, merge);
     case kFormatKi2:
@@ -52,6 +57,8 @@ int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge) {
       return kifu_read_qvf(kifu, reader, merge);
     case kFormatVkr:
       return kifu_read_vkr(kifu, reader, merge);
+    case kFormatKifHenka:
+      return kifu_read_kif_henka(kifu, reader, merge);
     default:
       return -1;
   }
@@ -191,6 +198,7 @@ bool kifu_load_memory(KifuHolder& holder, const char* text) {
   MemTextReader reader(text);
   const auto tries = {
       +[](Kifu& k, TextReader& r) { return kifu_read_kif(k, r, false); },
+      +[](Kifu& k, TextReader& r) { return kifu_read_kif_henka(k, r, false); },
       +[](Kifu& k, TextReader& r) { return kifu_read_qvf(k, r, false); },
       +[](Kifu& k, TextReader& r) { return kifu_read_csa(k, r, false, true); },
       +[](Kifu& k, TextReader& r) { return kifu_read_ki2(k, r, false); },

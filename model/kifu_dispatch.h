@@ -27,8 +27,9 @@ enum KifuFormat : int {
 // exactly three letters (case-folded); anything else gives kFormatUnknown.
 int kifu_format_from_path(const char* path);
 
-// Runs the reader of `format` on an open stream (CSA in file mode): 0, or -1
-// with the record unchanged. Unknown codes give -1.
+// Runs the reader of `format` on an open stream (CSA in file mode; a KIF text
+// that the KIF reader refuses is read again, rewound, as the change-branch
+// layout): 0, or -1 with the record unchanged. Unknown codes give -1.
 int kifu_read_stream(Kifu& kifu, TextReader& reader, int format, bool merge);
 
 // Reads the file into the holder. `*format` 0 asks for detection by extension

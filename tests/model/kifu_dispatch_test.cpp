@@ -9,8 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "kif_test_util.h"
 #include "model/kifu_dispatch.h"
 #include "record_snapshot.h"
+#include "vkr_test_writer.h"
 
 namespace model {
 namespace {
@@ -68,6 +70,48 @@ TEST(KifuDispatch, FailedLoadsLeaveTheHolderAlone) {
   // A given code overrides the extension.
   format = kFormatCsa;
   EXPECT_TRUE(kifu_load_file(h, tmp.c_str(), &format, false));
+}
+
+// Each format code loads its file; the text formats' files pasted load the
+// same record, so the paste order gives each text to its own reader.
+TEST(KifuDispatch, EveryFormatCodeLoadsAndPastesToItsReader) {
+  const std::string dir = ::testing::TempDir();
+  KifuHolder h;
+  int format = 0;
+  ASSERT_TRUE(kifu_load_file(h, data("kif/variations.kif").c_str(), &format, false));
+  ASSERT_TRUE(kifu_save_file(h, (dir + "/every.ckf").c_str(), &(format = 0)));
+  std::ofstream(dir + "/every.vkr", std::ios::binary) << testing::vkr_game_file(
+      h.kifu.Start()->kyokumen, {{h.kifu.NodeAtTesu(1)->sashite}}, 1);
+  // A change-branch file named as KIF: the KIF reader refuses it, the second
+  // try on the rewound file reads it.
+  const std::string henka = slurp(data("qvx/nested.qvx"));
+  std::ofstream(dir + "/henka.kif", std::ios::binary) << henka;
+  MemTextReader reader(henka.c_str());
+  ASSERT_EQ(kifu_read_kif(h.kifu, reader, false), -1);
+  const struct {
+    std::string path;
+    int code;
+    bool text;
+  } cases[] = {{data("kif/variations.kif"), kFormatKif, true},
+               {data("csa/even_game.csa"), kFormatCsa, true},
+               {data("qvf/position.qvf"), kFormatQvf, true},
+               {dir + "/every.vkr", kFormatVkr, false},
+               {dir + "/every.ckf", kFormatCkf, false},
+               {data("qvx/nested.qvx"), kFormatKifHenka, true},
+               {dir + "/henka.kif", kFormatKif, false}};
+  std::string texts[std::size(cases)];
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    KifuHolder loaded, pasted;
+    ASSERT_TRUE(kifu_load_file(loaded, cases[i].path.c_str(), &(format = 0), false)) << i;
+    EXPECT_EQ(format, cases[i].code) << i;
+    texts[i] = testing::kif_text(loaded.kifu);
+    if (!cases[i].text) continue;
+    ASSERT_TRUE(kifu_load_memory(pasted, slurp(cases[i].path).c_str())) << i;
+    EXPECT_EQ(testing::kif_text(pasted.kifu), texts[i]) << i;
+  }
+  EXPECT_EQ(texts[4], texts[0]);
+  EXPECT_EQ(texts[6], texts[5]);
+  EXPECT_NE(texts[3].find("７六歩"), std::string::npos);
 }
 
 TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {
