@@ -98,7 +98,8 @@ TEST(KifuDispatch, EveryFormatCodeLoadsAndPastesToItsReader) {
                {dir + "/every.vkr", kFormatVkr, false},
                {dir + "/every.ckf", kFormatCkf, false},
                {data("qvx/nested.qvx"), kFormatKifHenka, true},
-               {dir + "/henka.kif", kFormatKif, false}};
+               {dir + "/henka.kif", kFormatKif, false},
+               {data("ki2/even_game.ki2"), kFormatKi2, true}};
   std::string texts[std::size(cases)];
   for (size_t i = 0; i < std::size(cases); ++i) {
     KifuHolder loaded, pasted;
