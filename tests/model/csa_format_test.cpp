@@ -11,6 +11,7 @@
 #include "model/csa_format.h"
 #include "model/kifu.h"
 #include "model/text_stream.h"
+#include "tests/model/damaged_text.h"
 #include "tests/model/position_builder.h"
 
 namespace model {
@@ -62,7 +63,9 @@ Strings main_line(const Kifu& kifu) {
     const KifuSashite* k = n->next.items[0];
     const Sashite& m = k->sashite;
     if (m.special != kOrdinaryMove) {
-      out.push_back("%" + std::to_string(m.special));
+      std::string special = "%";
+      special += std::to_string(m.special);
+      out.push_back(special);
       continue;
     }
     char text[32];
@@ -278,16 +281,7 @@ TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
   const std::string noise = "+-%,'TPNIAL0123456789 \r\n\x82\xa0\x81";
   for (int round = 0; round < 20000; ++round) {
     std::string s = sources[rng() % sources.size()];
-    for (int edits = 1 + rng() % 4; edits > 0 && !s.empty(); --edits) {
-      const size_t at = rng() % s.size();
-      const char c = (rng() % 3 == 0) ? static_cast<char>(rng()) : noise[rng() % noise.size()];
-      switch (rng() % 4) {
-        case 0: s[at] = c; break;
-        case 1: s.insert(at, 1, c); break;
-        case 2: s.erase(at, 1 + rng() % 8); break;
-        default: s.insert(at, s.substr(at, 1 + rng() % 16)); break;
-      }
-    }
+    for (int edits = 1 + rng() % 4; edits > 0; --edits) testing::damage_once(s, rng, noise, 16);
     inputs.push_back(s);
   }
 

@@ -12,6 +12,7 @@
 #include "model/move_text_parser.h"
 #include "model/piece_rules.h"
 #include "tests/model/kif_test_util.h"
+#include "tests/model/damaged_text.h"
 #include "tests/model/position_builder.h"
 
 namespace model {
@@ -211,16 +212,7 @@ TEST(Ki2Reader, DamagedInputNeverHarmsTheRecord) {
   const std::string noise = "*&|:0123456789 \r\n\x81\x40\x81\xa3\x81\xa2\x93\xaf\x95\xcf\x89\xbb";
   for (int round = 0; round < 6000; ++round) {
     std::string s = sources[rng() % sources.size()];
-    for (int edits = 1 + rng() % 4; edits > 0 && !s.empty(); --edits) {
-      const size_t at = rng() % s.size();
-      const char c = (rng() % 3 == 0) ? static_cast<char>(rng()) : noise[rng() % noise.size()];
-      switch (rng() % 4) {
-        case 0: s[at] = c; break;
-        case 1: s.insert(at, 1, c); break;
-        case 2: s.erase(at, 1 + rng() % 8); break;
-        default: s.insert(at, s.substr(at, 1 + rng() % 24)); break;
-      }
-    }
+    for (int edits = 1 + rng() % 4; edits > 0; --edits) testing::damage_once(s, rng, noise, 24);
     inputs.push_back(s);
   }
   Kifu record;

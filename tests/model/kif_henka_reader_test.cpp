@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "damaged_text.h"
 #include "kif_test_util.h"
 #include "model/kif_henka_reader.h"
 
@@ -90,14 +91,8 @@ TEST(KifHenkaReader, DamagedTextsNeverCorruptTheRecord) {
   int failed = 0;
   for (int round = 0; round < 3000; ++round) {
     std::string text = kNested;
-    for (int c = 1 + static_cast<int>(rng() % 3); c > 0 && !text.empty(); --c) {
-      const size_t at = rng() % text.size();
-      const int kind = static_cast<int>(rng() % 4);
-      if (kind == 0) text.resize(at);
-      if (kind == 1) text[at] = static_cast<char>(rng() % 255 + 1);
-      if (kind == 2) text.insert(at, 1, "\n|:*#\x81@0"[rng() % 7]);
-      if (kind == 3) text.insert(at, text.substr(rng() % text.size(), rng() % 40));
-    }
+    if (rng() % 4 == 0) text.resize(rng() % text.size());
+    for (int c = 1 + static_cast<int>(rng() % 3); c > 0; --c) testing::damage_once(text, rng, "\n|:*#\x81@0", 40);
     Kifu kifu(base);
     if (read_henka(kifu, text, rng() % 4 == 0) != 0) {
       ++failed;

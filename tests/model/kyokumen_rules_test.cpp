@@ -14,15 +14,10 @@ namespace {
 
 using testing::empty_position;
 using testing::gote;
+using testing::kings_only;
 using testing::move;
 using testing::put;
 
-Kyokumen kings_only() {
-  Kyokumen pos = empty_position();
-  put(pos, 5, 9, kOu);
-  put(pos, 5, 1, gote(kOu));
-  return pos;
-}
 
 TEST(IsLegal, PromotionCodesWithAndWithoutStrict) {
   Kyokumen pos = kings_only();

@@ -21,6 +21,14 @@ inline Kyokumen empty_position() {
 inline void put(Kyokumen& pos, int x, int y, int code) { pos.At(x, y).Set(code); }
 constexpr int gote(int type) { return type | kGoteBit; }
 
+// An empty board with only the kings on 5九 and 5一, sente to move.
+inline Kyokumen kings_only() {
+  Kyokumen pos = empty_position();
+  put(pos, 5, 9, kOu);
+  put(pos, 5, 1, gote(kOu));
+  return pos;
+}
+
 // A move completed from the position: (fx, fy) -> (tx, ty); fx 11/12 drops the
 // type fy.
 inline Sashite move(const Kyokumen& pos, int fx, int fy, int tx, int ty, int nari = 0) {
