@@ -6,10 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <vector>
 
-#include "../../model/position_builder.h"
 #include "engine/board/check_gen.h"
 #include "engine/board/check_test.h"
 #include "engine/board/engine_perft.h"
@@ -18,8 +16,8 @@
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
+#include "model_positions.h"
 #include "move_sets.h"
-#include "position_checker.h"
 
 namespace board {
 namespace {
@@ -36,8 +34,7 @@ constexpr int kPositions = 30000;
 constexpr int kMaxGamePlies = 160;
 
 struct Stats {
-  int positions = 0, in_check = 0, double_check = 0, discovered = 0, pawn_drop_mates = 0;
-  int mates = 0, mates_found = 0, refuted = 0;
+  int positions = 0, in_check = 0, double_check = 0, discovered = 0, mates_found = 0, refuted = 0;
 };
 
 std::vector<KMove> joined(const std::vector<KMove>& a, const std::vector<KMove>& b) {
@@ -60,9 +57,9 @@ bool mates(KPosition& p, const KMove& m) {
   return none;
 }
 
-// Every property of the generators at one position; returns the model's legal
-// moves for the random play.
-std::vector<model::Sashite> check_position(const model::Kyokumen& k, Stats& st) {
+// Every property of the generators at one position; returns the model's moves
+// for the random play.
+testing::ModelMoves check_position(const model::Kyokumen& k, Stats& st) {
   KPosition p;
   EXPECT_EQ(driver::position_load(p, k), 0);
   KPosition saved;
@@ -74,7 +71,6 @@ std::vector<model::Sashite> check_position(const model::Kyokumen& k, Stats& st) 
   const bool in_check = k.IsOute(side);
   EXPECT_EQ(king_attacked(p, side), in_check);
   ++st.positions;
-  st.pawn_drop_mates += static_cast<int>(mm.pawn_drop_mates.size());
 
   KMove buf[kMaxMoves];
   int n = engine_legal_moves(p, buf);
@@ -83,19 +79,15 @@ std::vector<model::Sashite> check_position(const model::Kyokumen& k, Stats& st) 
   if (!in_check) {
     // Every move and the non-promoting twins: pseudo-legal, once each, and
     // the legal filter leaves the legal moves (and the pawn mates it does not test).
+    // The board moves, after the drops, are those of each piece in number order.
     n = gen_all_moves(p, buf);
-    const int board_first = static_cast<int>(std::find_if(buf, buf + n, [](const KMove& m) {
-                                               return m.from != kInHand;
-                                             }) - buf);
     KMove by_piece[kMaxMoves];
     int m = 0;
-    for (int i = 0; i < kPieceCount; ++i) {
-      if (p.piece[i].sq < kInHand) m += gen_piece_moves(p, p.piece[i].sq, by_piece + m);
-    }
-    EXPECT_EQ(m, n - board_first);
-    EXPECT_TRUE(m == n - board_first &&
-                std::equal(by_piece, by_piece + m, buf + board_first,
-                           [](const KMove& a, const KMove& b) { return move_key(a) == move_key(b); }));
+    for (int i = 0; i < kPieceCount; ++i) m += gen_piece_moves(p, p.piece[i].sq, by_piece + m);
+    EXPECT_TRUE(m <= n && std::equal(by_piece, by_piece + m, buf + n - m, [](const KMove& a, const KMove& b) {
+                  return move_key(a) == move_key(b);
+                }));
+    EXPECT_TRUE(std::all_of(buf, buf + n - m, [](const KMove& d) { return d.from == kInHand; }));
     n += gen_funari_moves(p, buf + n);
     for (int i = 0; i < n; ++i) EXPECT_EQ(sashite_is_legal(p, buf[i]), 1) << testing::key_name(move_key(buf[i]));
     n = sashite_list_filter_legal(p, n, buf, -1);
@@ -176,54 +168,42 @@ std::vector<model::Sashite> check_position(const model::Kyokumen& k, Stats& st) 
   } else {
     EXPECT_EQ(word, 0x12345678u);
   }
-  st.mates += !mating.empty();
   st.mates_found += found;
 
   EXPECT_TRUE(testing::same_live_fields(p, saved)) << "a generator changed the position";
-  return mm.legal_sashite;
+  return mm;
 }
 
 // Picks a move that checks, captures or is random, so that checks, mates and
 // full hands come often.
-model::Sashite pick(const model::Kyokumen& k, const std::vector<model::Sashite>& legal, std::mt19937& rng) {
-  std::vector<model::Sashite> checks, double_checks, captures;
-  for (const model::Sashite& m : legal) {
+model::Sashite pick(const model::Kyokumen& k, const testing::ModelMoves& mm, std::mt19937& rng) {
+  const std::vector<model::Sashite>& legal = mm.legal_sashite;
+  std::vector<model::Sashite> double_checks, captures;
+  for (const model::Sashite& m : mm.check_sashite) {
     model::Kyokumen next;
     next.Copy(k);
     next.DoSashite(m);
-    if (next.IsOute(1 - k.teban)) {
-      checks.push_back(m);
-      KPosition p;
-      driver::position_load(p, next);
-      if (kiki_at(p, p.piece[p.teban].sq).direct_count[1 - p.teban] >= 2) double_checks.push_back(m);
-    }
+    KPosition p;
+    driver::position_load(p, next);
+    if (kiki_at(p, p.piece[p.teban].sq).direct_count[1 - p.teban] >= 2) double_checks.push_back(m);
+  }
+  for (const model::Sashite& m : legal) {
     if (m.tori.code != 0) captures.push_back(m);
   }
   const unsigned r = rng() % 100;
   if (r < 10 && !double_checks.empty()) return double_checks[rng() % double_checks.size()];
-  if (r < 30 && !checks.empty()) return checks[rng() % checks.size()];
+  if (r < 30 && !mm.check_sashite.empty()) return mm.check_sashite[rng() % mm.check_sashite.size()];
   if (r < 60 && !captures.empty()) return captures[rng() % captures.size()];
   return legal[rng() % legal.size()];
 }
 
-model::Kyokumen every_piece_in_hand() {
-  model::Kyokumen k = model::testing::empty_position();
-  model::testing::put(k, 5, 8, model::kOu);
-  model::testing::put(k, 5, 2, model::testing::gote(model::kOu));
-  const int half[8] = {0, 9, 2, 2, 2, 2, 1, 1};  // by model type 1..7
-  for (int type = model::kFu; type <= model::kHi; ++type) k.mochigoma[0][type] = k.mochigoma[1][type] = half[type];
-  return k;
-}
-
 TEST(MoveGeneration, MatchesTheGameModelOnRandomPositions) {
-  std::vector<model::Kyokumen> starts;
-  for (int32_t h : {model::kHirate, model::kKyoOchi, model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi,
-                    model::kRokumaiOchi, model::kNoSenteKing}) {
-    starts.emplace_back();
-    starts.back().Init(h);
-  }
-  starts.push_back(every_piece_in_hand());
-  starts.push_back(every_piece_in_hand());
+  std::vector<model::Kyokumen> starts =
+      testing::handicap_starts({model::kHirate, model::kKyoOchi, model::kKakuOchi, model::kHishaOchi,
+                                model::kNimaiOchi, model::kRokumaiOchi, model::kNoSenteKing});
+  const model::Kyokumen full_hands =
+      testing::kings_and_hands(testing::kHalfOfEveryPiece, testing::kHalfOfEveryPiece, 58, 52);
+  starts.insert(starts.end(), {full_hands, full_hands});
 
   Stats st;
   std::mt19937 rng(90210);
@@ -231,10 +211,10 @@ TEST(MoveGeneration, MatchesTheGameModelOnRandomPositions) {
     model::Kyokumen k;
     k.Copy(starts[game % starts.size()]);
     for (int ply = 0; ply < kMaxGamePlies && st.positions < kPositions; ++ply) {
-      const std::vector<model::Sashite> legal = check_position(k, st);
+      const testing::ModelMoves mm = check_position(k, st);
       if (::testing::Test::HasFailure()) FAIL() << "game " << game << " ply " << ply;
-      if (legal.empty()) break;
-      ASSERT_TRUE(k.DoSashite(pick(k, legal, rng)));
+      if (mm.legal.empty()) break;
+      ASSERT_TRUE(k.DoSashite(pick(k, mm, rng)));
     }
   }
   // The walk must have met what the generators handle specially.
@@ -243,12 +223,6 @@ TEST(MoveGeneration, MatchesTheGameModelOnRandomPositions) {
   EXPECT_GT(st.discovered, 0);
   EXPECT_GT(st.mates_found, kPositions / 100);
   EXPECT_GT(st.refuted, 0);
-  RecordProperty("in_check", st.in_check);
-  RecordProperty("double_check", st.double_check);
-  RecordProperty("discovered", st.discovered);
-  RecordProperty("pawn_drop_mates", st.pawn_drop_mates);
-  RecordProperty("mates", st.mates);
-  RecordProperty("mates_found", st.mates_found);
 }
 
 }  // namespace

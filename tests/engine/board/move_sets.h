@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,22 +33,10 @@ inline std::vector<uint64_t> sorted_keys(const std::vector<KMove>& moves) {
   return sorted_keys(moves.data(), static_cast<int>(moves.size()));
 }
 
-// "77-76", "28-23+", "*55(code 0x27)".
+// "119->103+ code 39": squares as numbers, 252 a drop.
 inline std::string key_name(uint64_t key) {
-  const int from = key & 0xff, to = (key >> 8) & 0xff, code = (key >> 32) & 0xff;
-  std::ostringstream s;
-  auto sq = [&](int q) { s << square_file(q) << square_rank(q); };
-  if (from == kInHand) {
-    s << "*";
-    sq(to);
-    s << "(code 0x" << std::hex << code << ")";
-  } else {
-    sq(from);
-    s << "-";
-    sq(to);
-    if ((key >> 48) & 1) s << "+";
-  }
-  return s.str();
+  return std::to_string(key & 0xff) + "->" + std::to_string((key >> 8) & 0xff) + ((key >> 48) & 1 ? "+" : "") +
+         " code " + std::to_string((key >> 32) & 0xff);
 }
 
 // Equal sorted key lists, with the moves only one side has in the message.
@@ -70,6 +57,7 @@ inline ::testing::AssertionResult same_moves(const std::vector<uint64_t>& got, c
 struct ModelMoves {
   std::vector<KMove> legal;
   std::vector<KMove> checks;           // the legal moves that give check
+  std::vector<model::Sashite> check_sashite;  // the same as game-model moves
   std::vector<KMove> pawn_drop_mates;  // pawn drops refused only because they mate
   std::vector<model::Sashite> legal_sashite;
 };
@@ -91,7 +79,10 @@ inline ModelMoves model_moves(const model::Kyokumen& k, const KPosition& p) {
     }
     r.legal.push_back(m);
     r.legal_sashite.push_back(all[i]);
-    if (next.IsOute(1 - mover)) r.checks.push_back(m);
+    if (next.IsOute(1 - mover)) {
+      r.checks.push_back(m);
+      r.check_sashite.push_back(all[i]);
+    }
   }
   return r;
 }

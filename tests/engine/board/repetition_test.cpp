@@ -5,9 +5,8 @@
 
 #include <cstdint>
 
-#include "../../model/position_builder.h"
 #include "engine/board/repetition.h"
-#include "engine/driver/position_bridge.h"
+#include "model_positions.h"
 
 namespace board {
 namespace {
@@ -52,17 +51,12 @@ TEST(PathRepetition, LimitSideBlindMatchAndTruncation) {
 
 // Both kings only, sente's on `a` and gote's on `b` (squares numbered 0..80).
 KPosition kings_at(int a, int b) {
-  model::Kyokumen k = model::testing::empty_position();
-  model::testing::put(k, a % 9 + 1, a / 9 + 1, model::kOu);
-  model::testing::put(k, b % 9 + 1, b / 9 + 1, model::testing::gote(model::kOu));
-  KPosition p;
-  EXPECT_EQ(driver::position_load(p, k), 0);
-  return p;
+  testing::Scene s;
+  return s.Put(a % 9 + 1, a / 9 + 1, model::kOu).Put(b % 9 + 1, b / 9 + 1, model::testing::gote(model::kOu)).Load();
 }
 
 TEST(KifuRepetition, CountsSideToMoveAndLimit) {
   kifu_rep_clear();
-  path_rep_clear();
   const KPosition start = kings_at(0, 80);
   KHashKey key;
   hash_key_full(start, 0, key);
@@ -71,11 +65,9 @@ TEST(KifuRepetition, CountsSideToMoveAndLimit) {
   ASSERT_NE(kifu_rep_find(key), nullptr);
   EXPECT_EQ(kifu_rep_find(key)->occurrences, 2u);
 
-  // The same board with gote to move is another position here, not on the path.
-  path_rep_add(key, 0, 0);
+  // The same board with gote to move is another position here.
   key.word[2] ^= kHashSideBit;
   EXPECT_EQ(kifu_rep_find(key), nullptr);
-  EXPECT_NE(path_rep_find(key), nullptr);
   key.word[2] ^= kHashSideBit;
 
   uint32_t added = 1;

@@ -9,48 +9,31 @@
 namespace driver {
 namespace {
 
-TEST(KifuHyouka, ResetClearsTheThinkResultOnly) {
+TEST(KifuHyouka, ResetClearsTheThinkResultButNotTheUsersNotes) {
   KifuHyouka h;
-  EXPECT_EQ(h.value, KifuHyouka::kNoValue);
   h.annotation = 3;
-  h.value = 120;
-  h.counter1 = h.counter2 = 7;
-  h.predicted_reply = 0x1234;
-  h.pv = {1, 2, 3};
   h.text = model::KString::KStringFromC("読み筋");
+  h.value = 120;
+  h.counter1 = h.counter2 = h.predicted_reply = 7;
+  h.pv = {1, 2, 3};
   h.result_kind = KifuHyouka::kResultMate;
-  h.display_flag = 1;
+  h.display_flag = h.threat = 1;
   h.speed = 1e6;
-  h.threat = 1;
   const size_t capacity = h.pv.capacity();
-
-  KifuHyouka copy = h;  // deep: the copy's variation and text are its own
-  copy.pv.push_back(4);
-  copy.text.Append("!");
-  EXPECT_EQ(h.pv.size(), 3u);
-  EXPECT_STREQ(h.text.c_str(), "読み筋");
-
   h.Reset();
   EXPECT_EQ(h.value, KifuHyouka::kNoValue);
-  EXPECT_EQ(h.counter1 + h.counter2 + h.predicted_reply + h.result_kind, 0);
+  EXPECT_EQ(h.counter1 + h.counter2 + h.predicted_reply + h.result_kind + h.display_flag + h.threat, 0);
+  EXPECT_EQ(h.speed, 0);
   EXPECT_TRUE(h.pv.empty());
   EXPECT_EQ(h.pv.capacity(), capacity);
-  EXPECT_EQ(h.display_flag + h.threat, 0);
-  EXPECT_EQ(h.speed, 0);
-  EXPECT_EQ(h.annotation, 3);  // the user's annotation stays
+  EXPECT_EQ(h.annotation, 3);
   EXPECT_STREQ(h.text.c_str(), "読み筋");
-  EXPECT_EQ(copy.pv.size(), 4u);
 }
 
-TEST(HashKeyTable, KeysAreFixedAndDistinct) {
+TEST(HashKeyTable, KeysAreDistinct) {
   std::set<uint64_t> seen;
-  for (const HashKey64& k : kHashKeyTable) {
-    seen.insert((static_cast<uint64_t>(k.w1) << 32) | k.w0);
-  }
+  for (const HashKey64& k : kHashKeyTable) seen.insert((static_cast<uint64_t>(k.w1) << 32) | k.w0);
   EXPECT_EQ(seen.size(), static_cast<size_t>(kHashKeyCount));
-  // The table is part of the program's file formats: pin its first key.
-  EXPECT_EQ(kHashKeyTable[0].w0, detail::make_hash_keys()[0].w0);
-  static_assert(kHashKeyTable.size() == 2344);
 }
 
 TEST(KomaConvert, RoundTripsEveryPiece) {
@@ -65,7 +48,6 @@ TEST(KomaConvert, RoundTripsEveryPiece) {
   }
   EXPECT_EQ(koma_gui_to_engine(model::Koma{0}), 0);
   EXPECT_EQ(koma_gui_to_engine(model::Koma{model::kNone13}), 0);
-  EXPECT_EQ(koma_gui_to_engine(model::Koma{model::kWall}), 0);
   EXPECT_EQ(koma_engine_to_gui(0x27), model::kFu);  // sente pawn
   EXPECT_EQ(koma_engine_to_gui(0x51), model::kRyu | model::kGoteBit);
   EXPECT_EQ(koma_engine_to_gui(0x2F), 0);
