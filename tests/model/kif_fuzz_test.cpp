@@ -6,8 +6,10 @@
 
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "damaged_text.h"
 #include "kif_test_util.h"
 #include "model/kif_format.h"
 #include "model/kifu.h"
@@ -15,10 +17,7 @@
 namespace model {
 namespace {
 
-using testing::kif_data_path;
-using testing::kif_text;
-using testing::read_file_bytes;
-using testing::read_kif_text;
+using testing::kif_data_path, testing::kif_text, testing::read_file_bytes, testing::read_kif_text;
 
 // Serves the lines of a byte string, NUL bytes included.
 class StringReader : public TextReader {
@@ -44,64 +43,31 @@ class StringReader : public TextReader {
   size_t pos_ = 0;
 };
 
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    end = end == std::string::npos ? text.size() : end + 1;
-    lines.push_back(text.substr(start, end - start));
-    start = end;
-  }
-  return lines;
-}
-
-std::string join(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const std::string& l : lines) s += l;
-  return s;
-}
-
-// One random change: a cut, a changed or inserted byte, or a line dropped,
-// doubled, moved or taken from another file.
+// One random change: a cut, a byte edit of damage_once (NUL bytes included),
+// a line dropped, or a whole line of one of the files put at a line start.
 void mutate(std::string& text, const std::vector<std::string>& donors, std::mt19937& rng) {
-  static const char kInteresting[] =
-      "0123456789()|:#%*!= v\n\r\t\x81\x40\x82\x4f\x90\x94\x88\xea\x00";
-  auto pick = [&](size_t n) { return n ? rng() % n : 0; };
-  if (text.empty()) text = donors[pick(donors.size())];
-  std::vector<std::string> lines = split_lines(text);
-  switch (rng() % 8) {
+  static constexpr std::string_view kInteresting{
+      "0123456789()|:#%*!= v\n\r\t\x81\x40\x82\x4f\x90\x94\x88\xea\x00", 33};
+  const std::string& donor = donors[rng() % donors.size()];
+  if (text.empty()) text = donor;
+  switch (rng() % 4) {
     case 0:
-      text.resize(pick(text.size()));
-      return;
-    case 1:
-      text[pick(text.size())] = static_cast<char>(rng());
-      return;
-    case 2:
-      text[pick(text.size())] = kInteresting[pick(sizeof kInteresting)];
-      return;
-    case 3:
-      text.insert(pick(text.size()), 1, kInteresting[pick(sizeof kInteresting)]);
-      return;
-    case 4:
-      lines.erase(lines.begin() + static_cast<long>(pick(lines.size())));
+      text.resize(rng() % text.size());
       break;
-    case 5: {
-      const size_t i = pick(lines.size());
-      lines.insert(lines.begin() + static_cast<long>(i), lines[i]);
+    case 1:
+      testing::damage_once(text, rng, kInteresting, 120);
+      break;
+    case 2: {
+      const size_t at = text.rfind('\n', rng() % text.size()) + 1;
+      text.erase(at, text.find('\n', at) - at + 1);
       break;
     }
-    case 6:
-      std::swap(lines[pick(lines.size())], lines[pick(lines.size())]);
-      break;
     default: {
-      const std::vector<std::string> other = split_lines(donors[pick(donors.size())]);
-      const std::string& line = other[pick(other.size())];
-      lines.insert(lines.begin() + static_cast<long>(pick(lines.size())), line);
-      break;
+      const size_t from = donor.rfind('\n', rng() % donor.size()) + 1;  // npos + 1 is 0
+      const size_t at = text.rfind('\n', rng() % text.size()) + 1;
+      text.insert(at, donor.substr(from, donor.find('\n', from) - from + 1));
     }
   }
-  text = join(lines);
 }
 
 TEST(KifFuzz, DamagedFilesNeverCorruptTheRecord) {

@@ -15,13 +15,8 @@
 namespace model {
 namespace {
 
-using testing::k26;
-using testing::k34;
-using testing::k56;
-using testing::k76;
-using testing::k84;
-using testing::play;
-using testing::RecordingListener;
+using testing::k26, testing::k34, testing::k56, testing::k76, testing::k84, testing::play,
+    testing::RecordingListener;
 
 TEST(KifuGraph, TranspositionsShareOnePositionNode) {
   Kifu kifu;
@@ -32,7 +27,6 @@ TEST(KifuGraph, TranspositionsShareOnePositionNode) {
   EXPECT_EQ(a->to, b->to);
   EXPECT_EQ(a->to->prev.Count(), 2);
   EXPECT_EQ(a->to->prev.Current(), b);  // the selected way in
-  EXPECT_EQ(a->to->tesu, 3);
   EXPECT_EQ(t->Count(), 6);  // start, two nodes per line, the shared node
 
   // A move after the shared node continues both lines; adding it again finds it.
@@ -41,7 +35,6 @@ TEST(KifuGraph, TranspositionsShareOnePositionNode) {
   EXPECT_EQ(Kifu::AddSashiteAtPos(a->to, same, 9, nullptr, -1, t, 1, false), c);
   EXPECT_EQ(c->seconds, 0);
   EXPECT_EQ(t->Count(), 7);
-  EXPECT_EQ(kifu.GetTesu(), 4);
 }
 
 TEST(KifuGraph, DeletingOneLineLeavesTheOtherAndTellsTheListener) {
@@ -52,8 +45,7 @@ TEST(KifuGraph, DeletingOneLineLeavesTheOtherAndTellsTheListener) {
   KifuKyokumen* shared = b->to;
   RecordingListener l;
   l.selection = 2;
-  kifu.SetListener(&l);
-  l.Take();
+  l.Attach(kifu);
 
   ASSERT_TRUE(kifu.DeleteBranch(0, 1));  // the 2六歩 line, the current one
   const std::vector<std::string> expected = {
@@ -83,9 +75,11 @@ TEST(KifuGraph, DeletingOneLineLeavesTheOtherAndTellsTheListener) {
   EXPECT_EQ(kifu.GetTesu(), 0);
 }
 
-TEST(KifuGraph, DeletionKeepsTheSelectedAlternative) {
+TEST(KifuGraph, RefusedMovesAndDeletionKeepTheSelection) {
   Kifu kifu;
   PosTable* t = kifu.table.get();
+  EXPECT_EQ(play(t, kifu.Start(), {{7, 7, 7, 5}}), nullptr);  // two steps: refused
+  EXPECT_EQ(kifu.Start()->next.Count(), 0);
   play(t, kifu.Start(), {k76});
   play(t, kifu.Start(), {k26});
   KifuSashite* chosen = play(t, kifu.Start(), {k56});
@@ -94,6 +88,10 @@ TEST(KifuGraph, DeletionKeepsTheSelectedAlternative) {
   Kifu::DeleteNext(kifu.Start(), -1, t);  // out of range: the current one
   EXPECT_EQ(kifu.Start()->next.Count(), 1);
   EXPECT_EQ(kifu.Start()->next.Current()->sashite.to_x, 2);
+  // Without a table a move stays unattached; a special move ends a line.
+  Sashite resign(0, 0, 0, 0, kOu, 0, 0, kToryo);
+  EXPECT_EQ(Kifu::AddSashiteAtPos(kifu.Start(), resign, 0, nullptr, -1, nullptr, 1, true)->to, nullptr);
+  EXPECT_EQ(kifu.GetTesu(), 1);  // selected: the line ends with it
 }
 
 TEST(KifuGraph, JoiningNeverClosesACycle) {
@@ -122,19 +120,6 @@ TEST(KifuGraph, JoiningNeverClosesACycle) {
   EXPECT_NE(last->to, kifu.Start());
 }
 
-TEST(KifuGraph, MovesThePositionRefusesAreNotAdded) {
-  Kifu kifu;
-  Sashite two_steps(7, 7, 7, 5, kFu, 0, 0, 0);
-  EXPECT_EQ(Kifu::AddSashiteAtPos(kifu.Start(), two_steps, 0, nullptr, -1, kifu.table.get(), 0, true),
-            nullptr);
-  EXPECT_EQ(kifu.Start()->next.Count(), 0);
-  // Without a table a move stays unattached; a special move ends a line.
-  Sashite resign(0, 0, 0, 0, kOu, 0, 0, kToryo);
-  KifuSashite* r = Kifu::AddSashiteAtPos(kifu.Start(), resign, 0, nullptr, -1, nullptr, 1, true);
-  EXPECT_EQ(r->to, nullptr);
-  EXPECT_EQ(kifu.GetTesu(), 1);
-}
-
 TEST(KifuGraph, CopyIsIndependentAndKeepsTheShape) {
   Kifu kifu;
   PosTable* t = kifu.table.get();
@@ -152,13 +137,11 @@ TEST(KifuGraph, CopyIsIndependentAndKeepsTheShape) {
   EXPECT_EQ(copy.table->Count(), t->Count());
   KifuSashite* ca = copy.NodeAtTesu(4);
   ASSERT_NE(ca, nullptr);
-  EXPECT_NE(ca, a);
   EXPECT_STREQ(ca->comment.c_str(), "first");
   EXPECT_EQ(ca->hyouka.pv, a->hyouka.pv);
   EXPECT_EQ(ca->from->prev.Count(), 2);  // still one shared node, ways in in order
   EXPECT_EQ(ca->from->prev.current, b->to->prev.current);
   EXPECT_EQ(ca->from->prev.At(0)->sashite, b->to->prev.At(0)->sashite);
-  EXPECT_EQ(copy.Start()->next.current, 1);
   EXPECT_STREQ(copy.GetHeader("場所"), "here");
 
   // Changing the copy leaves the original as it was.
@@ -172,7 +155,6 @@ TEST(KifuGraph, CopyIsIndependentAndKeepsTheShape) {
   EXPECT_STREQ(a->comment.c_str(), "first");
   EXPECT_EQ(a->hyouka.pv.size(), 3u);
   EXPECT_STREQ(kifu.GetHeader("場所"), "here");
-  EXPECT_EQ(a->from->prev.Count(), 2);
 }
 
 std::unique_ptr<KifuKyokumen> keyed(uint32_t lo, uint32_t hi) {
@@ -197,9 +179,7 @@ TEST(PosTable, ChainsStayOrderedAndFindable) {
   std::unique_ptr<KifuKyokumen> removed(low);
   EXPECT_EQ(t.Remove(low), -1);
   EXPECT_EQ(t.FindNode(removed.get()), low_again);
-  EXPECT_EQ(t.FindNode(high), high);
   EXPECT_EQ(t.Count(), 2);
-  EXPECT_EQ(t.FindKyokumen(high->kyokumen), nullptr);  // real hash, other bucket
 }
 
 TEST(KifuGraph, SortIncomingFollowsDepthFirstArrival) {
@@ -212,57 +192,33 @@ TEST(KifuGraph, SortIncomingFollowsDepthFirstArrival) {
   KifuKyokumen* shared = later->to;
   ASSERT_EQ(shared, earlier->to);
   EXPECT_EQ(shared->prev.At(0), later);
-  EXPECT_EQ(shared->prev.Current(), earlier);
   kifu.SortIncoming();
   EXPECT_EQ(shared->prev.At(0), earlier);
-  EXPECT_EQ(shared->prev.At(1), later);
   EXPECT_EQ(shared->prev.Current(), earlier);
   EXPECT_EQ(shared->visit, 0);
 }
 
-TEST(KifuGraph, TakeOverReplacesOrMerges) {
+// Every reader hands its graph over with TakeOver and the format tests load,
+// replace and refuse merges; here what a merge does to the record's own lines.
+TEST(KifuGraph, TakeOverMergesIntoTheRecordsPositions) {
   Kifu kifu;
   play(kifu.table.get(), kifu.Start(), {k76, k34});
   kifu.names[0].Assign("old");
-
-  // Merge: new lines join the record's positions, differing comments are appended.
   KifuBody body;
-  KifuSashite* b34 = play(body.table.get(), body.Start(), {k76, k34, k26}, KifuChooser::kNever);
-  b34->from->prev.At(0)->comment.Assign("merged");
+  KifuSashite* b26 = play(body.table.get(), body.Start(), {k76, k34, k26}, KifuChooser::kNever);
+  b26->comment.Assign("merged");
   play(body.table.get(), body.Start(), {k26, k34, k76}, KifuChooser::kNever);
   body.names[0].Assign("new");
+  RecordingListener l;
+  l.Attach(kifu);
   ASSERT_EQ(kifu.TakeOver(std::move(body), true), 0);
   EXPECT_STREQ(kifu.names[0].c_str(), "old");
   EXPECT_EQ(kifu.Start()->next.Count(), 2);
-  EXPECT_EQ(kifu.Start()->next.current, 0);  // first line selected
-  EXPECT_EQ(kifu.GetTesu(), 3);
-  EXPECT_STREQ(kifu.NodeAtTesu(2)->comment.c_str(), "merged");
+  EXPECT_EQ(kifu.GetTesu(), 3);  // the first line selected
+  EXPECT_STREQ(kifu.NodeAtTesu(3)->comment.c_str(), "merged");
   EXPECT_EQ(kifu.NodeAtTesu(3)->to->prev.Count(), 2);
   EXPECT_EQ(kifu.table->Count(), 6);
-
-  // A graph from another start position cannot be merged.
-  KifuBody handicap;
-  handicap.Start()->kyokumen.Init(kKakuOchi);
-  handicap.table->Rehash(handicap.Start());
-  EXPECT_EQ(kifu.TakeOver(std::move(handicap), true), -1);
-  EXPECT_EQ(kifu.table->Count(), 6);
-
-  // Replace: the body's graph and headers become the record's.
-  KifuBody fresh;
-  play(fresh.table.get(), fresh.Start(), {k56});
-  play(fresh.table.get(), fresh.Start(), {k26});  // selected in the body
-  fresh.names[1].Assign("gote");
-  fresh.headers.Add(KString::KStringFromC("場所"));
-  fresh.headers.Add(KString::KStringFromC("here"));
-  RecordingListener l;
-  kifu.SetListener(&l);
-  l.Take();
-  ASSERT_EQ(kifu.TakeOver(std::move(fresh), false), 0);
-  EXPECT_STREQ(kifu.GetHeader("後手"), "gote");
-  EXPECT_STREQ(kifu.GetHeader("場所"), "here");
-  EXPECT_EQ(kifu.table->Count(), 3);
-  EXPECT_EQ(kifu.NodeAtTesu(1)->sashite.to_x, 5);  // the first line
-  EXPECT_EQ(l.calls.size(), 7u);  // the list rebuilt: start line and one move
+  EXPECT_EQ(l.calls.size(), 9u);  // the list rebuilt: start line and three moves
 }
 
 // Every node reached from the start is in the table and nothing else is; every

@@ -9,10 +9,7 @@
 namespace model {
 namespace {
 
-using testing::gote;
-using testing::play;
-using testing::put;
-using testing::Squares;
+using testing::gote, testing::play, testing::put, testing::Squares;
 
 // Plays `moves` after the holder's current move, with `seconds` each, and makes
 // the last one current.
@@ -37,6 +34,12 @@ Kyokumen rook_chase() {
   return pos;
 }
 
+// A holder whose record starts from `start`.
+void start_from(KifuHolder& h, const Kyokumen& start) {
+  ASSERT_TRUE(h.kifu.SetStartPosition(start));
+  h.kyokumen.Copy(start);
+}
+
 TEST(KifuHolder, FourfoldRepetitionAndPerpetualCheck) {
   KifuHolder h;
   // Kings step out and back: the start position recurs every four plies.
@@ -47,45 +50,33 @@ TEST(KifuHolder, FourfoldRepetitionAndPerpetualCheck) {
   extend(h, shuffle);
   EXPECT_EQ(h.CheckSennichite(), kSennichite);
 
-  // Sente checks at every one of gote's turns: sente loses.
-  KifuHolder chase;
-  ASSERT_TRUE(chase.kifu.SetStartPosition(rook_chase()));
-  chase.kyokumen.Copy(rook_chase());
-  const std::initializer_list<Squares> checks = {{2, 5, 1, 5}, {1, 1, 2, 1}, {1, 5, 2, 5}, {2, 1, 1, 1}};
-  for (int i = 0; i < 3; ++i) extend(chase, checks);
-  EXPECT_EQ(chase.CheckSennichite(), kSennichiteSenteOute);
-
-  // The same chase turned round: gote checks, gote loses.
+  // Sente checks at every one of gote's turns: sente loses; the same chase
+  // turned round: gote checks, gote loses.
+  KifuHolder chase, flip;
+  start_from(chase, rook_chase());
   Kyokumen turned = rook_chase();
   turned.Flip();
   turned.teban = 1;
-  KifuHolder flip;
-  ASSERT_TRUE(flip.kifu.SetStartPosition(turned));
-  flip.kyokumen.Copy(turned);
-  const std::initializer_list<Squares> gote_checks = {{8, 5, 9, 5}, {9, 9, 8, 9}, {9, 5, 8, 5}, {8, 9, 9, 9}};
-  for (int i = 0; i < 3; ++i) extend(flip, gote_checks);
+  start_from(flip, turned);
+  for (int i = 0; i < 3; ++i) {
+    extend(chase, {{2, 5, 1, 5}, {1, 1, 2, 1}, {1, 5, 2, 5}, {2, 1, 1, 1}});
+    extend(flip, {{8, 5, 9, 5}, {9, 9, 8, 9}, {9, 5, 8, 5}, {8, 9, 9, 9}});
+  }
+  EXPECT_EQ(chase.CheckSennichite(), kSennichiteSenteOute);
   EXPECT_EQ(flip.CheckSennichite(), kSennichiteGoteOute);
 
   // The same board with the other side to move is a different position: the
   // rook takes three plies round 2五-2六-2七 while the king steps 1一-1二, so
   // the start board recurs with gote to move at plies 5, 17, 29 and 41.
   KifuHolder tempo;
-  ASSERT_TRUE(tempo.kifu.SetStartPosition(rook_chase()));
-  tempo.kyokumen.Copy(rook_chase());
-  const std::initializer_list<Squares> cycle = {
-      {2, 5, 2, 6}, {1, 1, 1, 2}, {2, 6, 2, 7}, {1, 2, 1, 1}, {2, 7, 2, 5}, {1, 1, 1, 2},
-      {2, 5, 2, 6}, {1, 2, 1, 1}, {2, 6, 2, 7}, {1, 1, 1, 2}, {2, 7, 2, 5}, {1, 2, 1, 1}};
-  const std::initializer_list<Squares> head = {{2, 5, 2, 6}, {1, 1, 1, 2}, {2, 6, 2, 7}, {1, 2, 1, 1}, {2, 7, 2, 5}};
-  extend(tempo, cycle);
-  extend(tempo, head);
-  EXPECT_EQ(tempo.CheckSennichite(), 0);  // ply 17: the board's fourth time, gote's second
-  const std::initializer_list<Squares> tail = {{1, 1, 1, 2}, {2, 5, 2, 6}, {1, 2, 1, 1}, {2, 6, 2, 7},
-                                               {1, 1, 1, 2}, {2, 7, 2, 5}, {1, 2, 1, 1}};
-  extend(tempo, tail);
-  extend(tempo, head);
-  extend(tempo, tail);
-  extend(tempo, head);
-  EXPECT_EQ(tempo.kifu.GetTesu(), 41);
+  start_from(tempo, rook_chase());
+  const Squares rook[3] = {{2, 5, 2, 6}, {2, 6, 2, 7}, {2, 7, 2, 5}}, king[2] = {{1, 1, 1, 2}, {1, 2, 1, 1}};
+  for (int ply = 0; ply < 41; ++ply) {
+    extend(tempo, {ply % 2 ? king[ply / 2 % 2] : rook[ply / 2 % 3]});
+    if (ply == 16) {
+      EXPECT_EQ(tempo.CheckSennichite(), 0);  // ply 17: the board's fourth time, gote's second
+    }
+  }
   EXPECT_EQ(tempo.CheckSennichite(), kSennichite);
 }
 

@@ -38,6 +38,8 @@ class RecordingListener : public KifuListener {
     calls.push_back("GetSelection");
     return selection;
   }
+  // Becomes `kifu`'s listener and forgets the calls that made.
+  void Attach(Kifu& kifu) { kifu.SetListener(this), calls.clear(); }
   // The calls so far, forgotten afterwards.
   std::vector<std::string> Take() {
     std::vector<std::string> out;

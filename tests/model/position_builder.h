@@ -7,6 +7,13 @@
 
 namespace model::testing {
 
+// The position Kyokumen::Init(teaiwari) sets up.
+inline Kyokumen initial(int32_t teaiwari) {
+  Kyokumen pos;
+  pos.Init(teaiwari);
+  return pos;
+}
+
 // An empty board (walls around it), empty hands and box, sente to move.
 inline Kyokumen empty_position() {
   Kyokumen pos;

