@@ -272,6 +272,8 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
   body.names[1] = header.names[1];
   KifuKyokumen* start = body.Start();
   header.start.CalcTeaiwari();
+  // A position from outside is used only when it is a possible set-up.
+  if (!header.start.Check()) return -1;
   start->kyokumen.Copy(header.start);
   body.table->Rehash(start);
 
@@ -293,7 +295,12 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
       break;  // a move that cannot be read: the record ends before it
     }
     // The position refuses a move that breaks the rules (Kyokumen::DoSashite
-    // checks it strictly); the record then ends before it.
+    // checks it strictly), and a move that takes a king leaves no possible
+    // position; the record then ends before it.
+    if (m.special == kOrdinaryMove) {
+      Kyokumen next = pos;
+      if (!next.DoSashite(m) || !next.Check()) break;
+    }
     KifuSashite* move = Kifu::AddSashiteAtPos(current->to, m, 0, nullptr, 0, body.table.get(),
                                               KifuChooser::kNever, true);
     if (!move) break;

@@ -205,7 +205,10 @@ class HenkaMoveReader {
     if (!kifu_parse_move_text(m, Position(), prev.to_x, prev.to_y, line, cursor, seconds)) {
       return false;
     }
-    if (Position().IsLegal(m, true) == kIllegal) return false;
+    // A move must be playable and leave a possible position (it may not take a
+    // king, which a set-up with the side not to move in check would allow).
+    Kyokumen after = Position();
+    if (!after.DoSashite(m) || !after.Check()) return false;
     KifuSashite* added = Kifu::AddSashiteAtPos(Current()->to, m, seconds, nullptr, -1,
                                                body_.table.get(), KifuChooser::kNever, true);
     if (!added) return false;

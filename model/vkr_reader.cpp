@@ -147,8 +147,8 @@ int kifu_read_vkr(Kifu& kifu, TextReader& in, bool merge) {
     }
     if (mv.sashite.special != kOrdinaryMove) {
       if (i != m - 1) return -1;
-    } else if (!work.DoSashite(mv.sashite)) {
-      return -1;
+    } else if (!work.DoSashite(mv.sashite) || !work.Check()) {
+      return -1;  // an illegal move, or one that takes a king
     }
     KifuSashite* added = Kifu::AddSashiteAtPos(node, mv.sashite, mv.seconds, nullptr, -1,
                                                body.table.get(), KifuChooser::kNever, true);

@@ -151,7 +151,8 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
 
   // Two pawns; a group that is no pawn..rook ends a list; a hand stops at a
   // full set; names count before the first position statement only.
-  std::string text = "N+First\nP+00FU00FU\nP-00OU00FU\nN-Late\nP-";
+  std::string text = "N+First\nP1 *  *  *  * -OU *  *  *  * \nP2\nP3\nP7\nP8\nP9 *  *  *  * +OU *  *  *  * \n"
+                     "P+00FU00FU\nP-00OU00FU\nN-Late\nP-";
   for (int i = 0; i < 200; ++i) text += "00HI";
   ASSERT_EQ(read_text(k, text), 0);
   const Kyokumen& start = k.Start()->kyokumen;
@@ -166,6 +167,32 @@ TEST(CsaReader, StopsAtAMoveThatCannotBePlayed) {
     ASSERT_EQ(read_text(k, std::string("PI,+,+7776FU,-3334FU,") + bad + ",+2726FU,-8384FU"), 0);
     EXPECT_EQ(main_line(k), (Strings{"+7776/0", "-3334/0"})) << bad;
   }
+}
+
+TEST(CsaReader, RefusesImpossibleStartsAndMovesThatTakeAKing) {
+  Kifu k;
+  ASSERT_EQ(read_file(k, "even_game.csa"), 0);
+  const std::string before = write_csa(k);
+  std::string many_pawns;
+  for (int i = 0; i < 10; ++i) many_pawns += "P-00FU\n";
+  for (const std::string& text : {std::string("PI\nP+55OU\n+\n+7776FU\n"),  // two sente kings
+                                  std::string("P1\n+\n"),                    // no gote king
+                                  std::string("P5+FU\n+\n"),                 // two pawns on file 5
+                                  many_pawns + "+\n"}) {                      // 28 pawns
+    EXPECT_EQ(read_text(k, text), -1) << text;
+  }
+  EXPECT_EQ(write_csa(k), before);
+  // Gote is left in check with sente to move: taking the king ends the record.
+  std::string rows;
+  for (int rank = 1; rank <= 9; ++rank) {
+    const char* piece = rank == 1 ? "-OU" : rank == 5 ? "+HI" : rank == 9 ? "+OU" : " * ";
+    char row[64];
+    std::snprintf(row, sizeof row, "P%d *  *  *  * %s *  *  *  * \n", rank, piece);
+    rows += row;
+  }
+  ASSERT_EQ(read_text(k, rows + "+\n+5551HI\n"), 0);
+  EXPECT_TRUE(main_line(k).empty());
+  EXPECT_EQ(k.Start()->kyokumen.At(5, 5).code, kHi);
 }
 
 TEST(CsaReader, FailsOnTextWithoutCsaAndLeavesTheRecord) {
@@ -241,7 +268,7 @@ TEST(CsaPosition, ReadsTheStartPositionOfAFileForThePerftTool) {
 
 // Every prefix of every fixture and seeded random damage (bytes replaced,
 // inserted, deleted, repeated) read in both modes: no crash, the record and
-// the position untouched on -1, hands within a set, only valid positions from
+// the position untouched on -1, only valid positions in the record and from
 // the position reader.
 TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
   Strings sources, inputs;
@@ -268,12 +295,7 @@ TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
       EXPECT_EQ(record.root.get(), root) << "input " << i;
       EXPECT_EQ(write_csa(record), before) << "input " << i;
     }
-    for (int side = 0; side < 2; ++side) {
-      for (int type = kFu; type <= kHi; ++type) {
-        const int n = record.Start()->kyokumen.HandCount(side, type);
-        EXPECT_TRUE(n >= 0 && n <= 18) << "input " << i;
-      }
-    }
+    for (const KifuKyokumen* n : record.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check()) << "input " << i;
     Kyokumen pos = initial(kKakuOchi);
     const Kyokumen marker = pos;
     MemTextReader r(inputs[i].c_str());
