@@ -10,6 +10,7 @@
 #include "engine/board/engine_perft.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_tables.h"
+#include "engine/board/position_print.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/random.h"
 #include "engine/driver/position_bridge.h"
@@ -106,6 +107,28 @@ TEST(Random, LinearCongruentialSteps) {
   EXPECT_EQ(rand_next(), 65537u);
   EXPECT_EQ(rand_get(), 65537u);
   EXPECT_EQ(rand_next(), static_cast<uint32_t>(65537u * 1664525u + 65537u));  // wraps
+}
+
+}  // namespace
+}  // namespace board
+
+namespace board {
+namespace {
+
+TEST(PositionPrint, TaggedTextOfTheStartPosition) {
+  KPosition p;
+  pos_set_handicap(p, 0);
+  p.hand[1][kPawn] = 2;  // a held pawn shows in gote's hand
+  model::KString text;
+  position_trace_text(p, 0, text);
+  const std::string s = text.c_str();
+  EXPECT_EQ(s.rfind("<teban>0</teban>\n<ban>", 0), 0u);
+  int entries = 0;
+  for (size_t at = s.find("<ban>"); (at = s.find(' ', at + 1)) < s.find("</ban>");) ++entries;
+  EXPECT_EQ(entries, 2 * 40);  // a name and a square per piece
+  EXPECT_NE(s.find(" 玉 59 "), std::string::npos);
+  EXPECT_NE(s.find(" 飛 82 "), std::string::npos);  // gote's rook on 8二
+  EXPECT_NE(s.find("<mochi-sente></mochi-sente>\n<mochi-gote> 歩 2</mochi-gote>"), std::string::npos);
 }
 
 }  // namespace
