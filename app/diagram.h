@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "model/kyokumen.h"
+#include "model/position/kyokumen.h"
 
 namespace app {
 

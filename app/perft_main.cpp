@@ -8,9 +8,9 @@
 
 #include "engine/board/engine_perft.h"
 #include "engine/driver/position_bridge.h"
-#include "model/csa_format.h"
-#include "model/kyokumen.h"
-#include "model/perft.h"
+#include "model/formats/csa_format.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
 
 namespace {
 

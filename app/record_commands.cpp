@@ -7,8 +7,8 @@
 
 #include "app/diagram.h"
 #include "app/terminal.h"
-#include "model/kifu_dispatch.h"
-#include "model/kifu_text.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_text.h"
 #include "platform/clipboard.h"
 
 namespace app {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/driver/kifu_hyouka.h"
-#include "model/sashite.h"
+#include "model/position/sashite.h"
 
 namespace app {
 

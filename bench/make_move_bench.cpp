@@ -10,8 +10,8 @@
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
-#include "model/perft.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
 
 namespace {
 

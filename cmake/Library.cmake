@@ -23,7 +23,7 @@ endfunction()
 # files of a test folder, each test registered with CTest.
 function(velkora_test name dir)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE

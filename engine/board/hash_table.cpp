@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "model/trace_format.h"
+#include "model/formats/trace_format.h"
 
 namespace board {
 

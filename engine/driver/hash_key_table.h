@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "model/fixed_random.h"
+#include "model/text/fixed_random.h"
 
 namespace driver {
 

@@ -2,7 +2,7 @@
 // analysis stored in a game record.
 #pragma once
 
-#include "model/kstring.h"
+#include "model/text/kstring.h"
 
 namespace model {
 struct KifuSashite;

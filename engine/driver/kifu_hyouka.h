@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/kstring.h"
+#include "model/text/kstring.h"
 
 namespace driver {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "model/koma.h"
+#include "model/position/koma.h"
 
 namespace driver {
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "engine/board/position.h"
-#include "model/kyokumen.h"
-#include "model/sashite.h"
+#include "model/position/kyokumen.h"
+#include "model/position/sashite.h"
 
 namespace driver {
 

@@ -12,8 +12,8 @@
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
 #include "engine/board/strategy_cells.h"
-#include "model_positions.h"
-#include "move_sets.h"
+#include "tests/engine/board/model_positions.h"
+#include "tests/engine/board/move_sets.h"
 
 namespace board {
 namespace {

@@ -16,8 +16,8 @@
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
-#include "model_positions.h"
-#include "move_sets.h"
+#include "tests/engine/board/model_positions.h"
+#include "tests/engine/board/move_sets.h"
 
 namespace board {
 namespace {

@@ -14,8 +14,8 @@
 #include "engine/board/position_setup.h"
 #include "engine/board/random.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
-#include "position_checker.h"
+#include "model/position/kyokumen.h"
+#include "tests/engine/board/position_checker.h"
 
 namespace board {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "../../model/position_builder.h"
+#include "tests/model/position/position_builder.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
+#include "model/position/kyokumen.h"
 
 namespace driver {
 namespace {

@@ -1,0 +1,151 @@
+#include "model/formats/trace_format.h"
+
+#include <cstdio>
+
+#include "engine/driver/koma_convert.h"
+#include "model/position/koma.h"
+#include "model/text/numerals.h"
+
+namespace model {
+
+namespace {
+
+constexpr int kDropFrom = 252;
+constexpr const char* kRankNames[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+// Hand kinds in engine order (rook first) and the hand tag of each side.
+constexpr const char* kHandTags[2] = {"mochi-sente", "mochi-gote"};
+constexpr const char* kHandTitles[2] = {"先手の持駒：", "後手の持駒："};
+
+int square_file(int sq) { return (sq & 15) - 3; }
+int square_rank(int sq) { return sq >> 4; }
+
+// The game-model short name of an engine code.
+const char* piece_name(int engine_code, int style) {
+  Koma k{static_cast<uint8_t>(driver::koma_engine_to_gui(engine_code))};
+  return k.GetName(style);
+}
+
+void append_digits(KString& out, int file, int rank) {
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "%d%d", file, rank);
+  out.Append(buf);
+}
+
+void write_move(KString& out, driver::KMoveWord word, bool kanji) {
+  out.Free();
+  if (word == driver::kNoMoveWord) {
+    out.Append("パス");
+    return;
+  }
+  const int from = word & 0xFF;
+  const int to = (word >> 8) & 0xFF;
+  const int code = (word >> 16) & 0x7F;
+  out.Append((code & driver::kEngineGote) ? "△" : "▲");
+  if (kanji) {
+    KString part;
+    trace_file_text(part, square_file(to));
+    out.AppendStr(part);
+    trace_rank_text(part, square_rank(to));
+    out.AppendStr(part);
+  } else {
+    append_digits(out, square_file(to), square_rank(to));
+  }
+  out.Append(piece_name(code, 1));
+  if (from == kDropFrom) {
+    out.Append("打");
+    return;
+  }
+  if ((word >> 30) & 3) out.Append("成");
+  out.Append("(");
+  append_digits(out, square_file(from), square_rank(from));
+  out.Append(")");
+}
+
+void append_hand(KString& out, const TraceBoard& board, int side, bool tagged) {
+  bool any = false;
+  for (int kind = 1; kind <= 7; ++kind) {
+    const int n = board.hand[side][kind];
+    if (n <= 0) continue;
+    any = true;
+    char buf[48];
+    std::snprintf(buf, sizeof buf, tagged ? " %s %d" : "%s%d ", piece_name(kind, 0), n);
+    out.Append(buf);
+  }
+  if (!any && !tagged) out.Append("なし");
+}
+
+}  // namespace
+
+void trace_write(const char*) {}
+
+void trace_file_text(KString& out, int file) { int_to_zenkaku(out, file); }
+
+void trace_rank_text(KString& out, int rank) {
+  out.Free();
+  out.Append(rank >= 1 && rank <= 9 ? kRankNames[rank] : "？");
+}
+
+void trace_piece_text(KString& out, int engine_code) {
+  out.Free();
+  out.Append(piece_name(engine_code, 0));
+}
+
+void sashite_to_coord(KString& out, driver::KMoveWord word) { write_move(out, word, false); }
+void sashite_to_kanji(KString& out, driver::KMoveWord word) { write_move(out, word, true); }
+void sashite_to_text(KString& out, driver::KMoveWord word) { write_move(out, word, true); }
+
+void sashite_to_text_trace(driver::KMoveWord word) {
+  KString text;
+  sashite_to_text(text, word);
+  trace_write(text.c_str());
+}
+
+void pos_write_board(KString& out, const TraceBoard& board) {
+  out.Free();
+  out.Append(kHandTitles[1]);
+  append_hand(out, board, 1, false);
+  out.Append("\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n");
+  for (int rank = 1; rank <= 9; ++rank) {
+    out.Append("| ");
+    for (int file = 9; file >= 1; --file) {
+      const int code = board.square[rank][file];
+      out.Append((code & driver::kEngineGote) ? "v" : " ");
+      out.Append(piece_name(code, 0));
+    }
+    out.Append("|");
+    out.Append(kRankNames[rank]);
+    out.Append("\n");
+  }
+  out.Append("+---------------------------+\n");
+  out.Append(kHandTitles[0]);
+  append_hand(out, board, 0, false);
+  out.Append(board.side == 0 ? "\n[先手番]\n" : "\n[後手番]\n");
+}
+
+void pos_write_xml(KString& out, const TraceBoard& board, uint8_t) {
+  out.Free();
+  out.Append("<teban>");
+  out.AppendInt(board.side);
+  out.Append("</teban>\n<ban>");
+  for (int rank = 1; rank <= 9; ++rank) {
+    for (int file = 9; file >= 1; --file) {
+      const int code = board.square[rank][file];
+      if (code == 0) continue;
+      char buf[48];
+      std::snprintf(buf, sizeof buf, " %s %d", piece_name(code, 0), file * 10 + rank);
+      out.Append(buf);
+    }
+  }
+  out.Append("</ban>\n");
+  for (int side = 0; side < 2; ++side) {
+    out.Append("<");
+    out.Append(kHandTags[side]);
+    out.Append(">");
+    append_hand(out, board, side, true);
+    out.Append("</");
+    out.Append(kHandTags[side]);
+    out.Append(">\n");
+  }
+}
+
+}  // namespace model
