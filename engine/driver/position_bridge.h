@@ -33,10 +33,4 @@ int sashite_to_kmove(board::KMove& out, const board::KPosition& p, const model::
 // does not fit `k`.
 int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board::KMove& m);
 
-// Rebuilds the hand slots from the hand counts: for each kind 1..7 the pieces
-// that are not on the board, in number order, fill the kind's slots up to both
-// hands' total and are marked as in hand (252); the rest are marked as out of
-// play (255).
-void position_fix_piece_lists(board::KPosition& p);
-
 }  // namespace driver

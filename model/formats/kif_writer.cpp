@@ -223,7 +223,7 @@ class KifMoveWriter {
   // The value and the principal variation (or, without one, the analysis
   // text the record holds).
   void Analysis(const Pending& p) {
-    const driver::KifuHyouka& h = p.move->hyouka;
+    const KifuHyouka& h = p.move->hyouka;
     if (h.value == Kifu::kNoValue) return;
     w_.Puts("*!VAL=");
     w_.PutInt(h.value);

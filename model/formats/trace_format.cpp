@@ -2,26 +2,21 @@
 
 #include <cstdio>
 
-#include "engine/driver/koma_convert.h"
-#include "model/position/koma.h"
+#include "model/position/koma_convert.h"
 #include "model/text/numerals.h"
 
 namespace model {
 
 namespace {
 
-constexpr int kDropFrom = 252;
 constexpr const char* kRankNames[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
 // Hand kinds in engine order (rook first) and the hand tag of each side.
 constexpr const char* kHandTags[2] = {"mochi-sente", "mochi-gote"};
 constexpr const char* kHandTitles[2] = {"先手の持駒：", "後手の持駒："};
 
-int square_file(int sq) { return (sq & 15) - 3; }
-int square_rank(int sq) { return sq >> 4; }
-
 // The game-model short name of an engine code.
 const char* piece_name(int engine_code, int style) {
-  Koma k{static_cast<uint8_t>(driver::koma_engine_to_gui(engine_code))};
+  Koma k{static_cast<uint8_t>(koma_engine_to_gui(engine_code))};
   return k.GetName(style);
 }
 
@@ -31,16 +26,18 @@ void append_digits(KString& out, int file, int rank) {
   out.Append(buf);
 }
 
-void write_move(KString& out, driver::KMoveWord word, bool kanji) {
+void write_move(KString& out, engine::KMoveWord word, bool kanji) {
+  using engine::square_file;
+  using engine::square_rank;
   out.Free();
-  if (word == driver::kNoMoveWord) {
+  if (word == engine::kNoMoveWord) {
     out.Append("パス");
     return;
   }
-  const int from = word & 0xFF;
-  const int to = (word >> 8) & 0xFF;
-  const int code = (word >> 16) & 0x7F;
-  out.Append((code & driver::kEngineGote) ? "△" : "▲");
+  const int from = engine::kmove_from(word);
+  const int to = engine::kmove_to(word);
+  const int code = engine::kmove_piece(word);
+  out.Append((code & engine::kGoteBit) ? "△" : "▲");
   if (kanji) {
     KString part;
     trace_file_text(part, square_file(to));
@@ -51,11 +48,11 @@ void write_move(KString& out, driver::KMoveWord word, bool kanji) {
     append_digits(out, square_file(to), square_rank(to));
   }
   out.Append(piece_name(code, 1));
-  if (from == kDropFrom) {
+  if (engine::kmove_is_drop(word)) {
     out.Append("打");
     return;
   }
-  if ((word >> 30) & 3) out.Append("成");
+  if (engine::kmove_promotes(word)) out.Append("成");
   out.Append("(");
   append_digits(out, square_file(from), square_rank(from));
   out.Append(")");
@@ -90,11 +87,11 @@ void trace_piece_text(KString& out, int engine_code) {
   out.Append(piece_name(engine_code, 0));
 }
 
-void sashite_to_coord(KString& out, driver::KMoveWord word) { write_move(out, word, false); }
-void sashite_to_kanji(KString& out, driver::KMoveWord word) { write_move(out, word, true); }
-void sashite_to_text(KString& out, driver::KMoveWord word) { write_move(out, word, true); }
+void sashite_to_coord(KString& out, engine::KMoveWord word) { write_move(out, word, false); }
+void sashite_to_kanji(KString& out, engine::KMoveWord word) { write_move(out, word, true); }
+void sashite_to_text(KString& out, engine::KMoveWord word) { write_move(out, word, true); }
 
-void sashite_to_text_trace(driver::KMoveWord word) {
+void sashite_to_text_trace(engine::KMoveWord word) {
   KString text;
   sashite_to_text(text, word);
   trace_write(text.c_str());
@@ -109,7 +106,7 @@ void pos_write_board(KString& out, const TraceBoard& board) {
     out.Append("| ");
     for (int file = 9; file >= 1; --file) {
       const int code = board.square[rank][file];
-      out.Append((code & driver::kEngineGote) ? "v" : " ");
+      out.Append((code & engine::kGoteBit) ? "v" : " ");
       out.Append(piece_name(code, 0));
     }
     out.Append("|");

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/driver/kifu_hyouka.h"
+#include "model/position/kmove_word.h"
 #include "model/text/kstring.h"
 
 namespace model {
@@ -32,10 +32,10 @@ void trace_piece_text(KString& out, int engine_code);
 // piece and 打 or 成, then the source as "(%d%d)". The coordinate form writes the
 // target as "%d%d" (▲76歩(77)); the kanji form as in records (▲７六歩(77)).
 // sashite_to_text is the kanji form; sashite_to_text_trace sends it to the log.
-void sashite_to_coord(KString& out, driver::KMoveWord word);
-void sashite_to_kanji(KString& out, driver::KMoveWord word);
-void sashite_to_text(KString& out, driver::KMoveWord word);
-void sashite_to_text_trace(driver::KMoveWord word);
+void sashite_to_coord(KString& out, engine::KMoveWord word);
+void sashite_to_kanji(KString& out, engine::KMoveWord word);
+void sashite_to_text(KString& out, engine::KMoveWord word);
+void sashite_to_text_trace(engine::KMoveWord word);
 
 // The board diagram: file header, frame, nine rows with "v" before gote's
 // pieces, the side to move and both hands.

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "engine/driver/hash_key_table.h"
+#include "model/position/hash_key_table.h"
 #include "model/position/piece_rules.h"
 
 namespace model {
@@ -95,7 +95,7 @@ bool Kyokumen::operator==(const Kyokumen& o) const {
 }
 
 void Kyokumen::CalcHash(uint32_t out[2]) const {
-  const auto& keys = driver::kHashKeyTable;
+  const auto& keys = kHashKeyTable;
   uint32_t h0 = 0, h1 = 0;
   const int me = teban == 0 ? 0 : 1;
   for (int y = 1; y <= 9; ++y) {

@@ -176,7 +176,7 @@ void Kifu::RenumberLineFrom(KifuKyokumen* node) {
 }
 
 KifuSashite* Kifu::AddSashiteAtPos(KifuKyokumen* node, const Sashite& m, int seconds,
-                                   const driver::KifuHyouka* hyouka, int index, PosTable* table,
+                                   const KifuHyouka* hyouka, int index, PosTable* table,
                                    const KifuChooser& chooser, bool select) {
   for (int i = 0; i < node->next.Count(); ++i) {
     KifuSashite* existing = node->next.items[i];

@@ -63,7 +63,7 @@ struct KifuBody {
 class Kifu {
  public:
   // Value meaning "no value" in an analysis block.
-  static constexpr int32_t kNoValue = driver::KifuHyouka::kNoValue;
+  static constexpr int32_t kNoValue = KifuHyouka::kNoValue;
 
   // A root pseudo-move, an even-game start node in a new table, empty headers;
   // no listener, notification off, list_limit -1.
@@ -88,7 +88,7 @@ class Kifu {
   // deeper. Special moves never join. An ordinary move that the position refuses
   // (Kyokumen::DoSashite) is not added: null.
   static KifuSashite* AddSashiteAtPos(KifuKyokumen* node, const Sashite& m, int seconds,
-                                      const driver::KifuHyouka* hyouka, int index, PosTable* table,
+                                      const KifuHyouka* hyouka, int index, PosTable* table,
                                       const KifuChooser& chooser, bool select);
   // Removes outgoing move `index` of `node` (out of range: the current one) and
   // everything that only it reached; `table` is the table holding the nodes.
@@ -161,7 +161,7 @@ class Kifu {
 
   // Adds (or finds) a move after ply's position, selected; null when the line is
   // shorter or the move is refused.
-  KifuSashite* AddSashite(int ply, const Sashite& m, int seconds, const driver::KifuHyouka* hyouka,
+  KifuSashite* AddSashite(int ply, const Sashite& m, int seconds, const KifuHyouka* hyouka,
                           int index, const KifuChooser& chooser);
   // Deletes outgoing move `index` of ply's position with what only it reached.
   bool DeleteBranch(int ply, int index);

@@ -8,7 +8,7 @@
 namespace model {
 
 KifuSashite* Kifu::AddSashite(int ply, const Sashite& m, int seconds,
-                              const driver::KifuHyouka* hyouka, int index,
+                              const KifuHyouka* hyouka, int index,
                               const KifuChooser& chooser) {
   KifuKyokumen* node = NodeOfPly(ply);
   if (!node) return nullptr;

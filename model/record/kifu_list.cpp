@@ -11,7 +11,7 @@ namespace {
 // The analysis column: the principal variation from the position before the
 // move with the special mark behind it, or the analysis block's own text.
 void analysis_text(const KifuSashite* move, KString& out) {
-  const driver::KifuHyouka& h = move->hyouka;
+  const KifuHyouka& h = move->hyouka;
   if (h.pv.empty() || !move->from) {
     out = h.text;
     return;

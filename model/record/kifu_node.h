@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/driver/kifu_hyouka.h"
+#include "model/record/kifu_hyouka.h"
 #include "model/text/kstring.h"
 #include "model/position/kyokumen.h"
 
@@ -71,7 +71,7 @@ struct KifuKyokumen {
 struct KifuSashite {
   Sashite sashite;                 // special code 12 for the root pseudo-move
   int32_t seconds = 0;             // time spent on the move
-  driver::KifuHyouka hyouka;       // the move's analysis
+  KifuHyouka hyouka;       // the move's analysis
   KString comment;
   KifuKyokumen* from = nullptr;    // null for the root pseudo-move
   KifuKyokumen* to = nullptr;      // null until attached

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "app/sashite_decode.h"
-#include "engine/driver/kifu_analyze.h"
+#include "model/position/sashite_decode.h"
 
 namespace model {
 
@@ -37,7 +36,7 @@ const char* kifu_node_text(const KifuSashite* move) {
   return shared.c_str();
 }
 
-void pv_to_text(const Kyokumen& kyokumen, const std::vector<driver::KMoveWord>& pv, int prev_x,
+void pv_to_text(const Kyokumen& kyokumen, const std::vector<engine::KMoveWord>& pv, int prev_x,
                 int prev_y, KString& out) {
   out.Free();
   Kyokumen pos;
@@ -45,9 +44,9 @@ void pv_to_text(const Kyokumen& kyokumen, const std::vector<driver::KMoveWord>& 
   KString text;
   for (size_t i = 0; i < pv.size(); ++i) {
     Sashite m;
-    if (app::sashite_decode(pv[i], m) < 0) {
+    if (sashite_decode(pv[i], m) < 0) {
       Sashite following;
-      if (i + 1 == pv.size() || app::sashite_decode(pv[i + 1], following) < 0) break;
+      if (i + 1 == pv.size() || sashite_decode(pv[i + 1], following) < 0) break;
       pos.teban ^= 1;
       out.Append(kPassMark);
       prev_x = prev_y = kNoSquare;
@@ -79,18 +78,18 @@ int kifu_mark_code(const char* text) {
 
 void kifu_special_mark(int code, KString& out) {
   out.Free();
-  if (code == driver::KifuHyouka::kResultBook) out.Append("(定跡)");
-  if (code == driver::KifuHyouka::kResultMate) out.Append("(詰み)");
+  if (code == KifuHyouka::kResultBook) out.Append("(定跡)");
+  if (code == KifuHyouka::kResultMate) out.Append("(詰み)");
 }
 
-bool engine_sashite_equals(const Sashite& sashite, driver::KMoveWord word) {
+bool engine_sashite_equals(const Sashite& sashite, engine::KMoveWord word) {
   Sashite d;
-  if (app::sashite_decode(word, d) < 0) return false;
+  if (sashite_decode(word, d) < 0) return false;
   return d.from_x == sashite.from_x && d.from_y == sashite.from_y && d.to_x == sashite.to_x &&
          d.to_y == sashite.to_y && (d.nari != 0) == (sashite.nari != 0);
 }
 
-bool pv_head_equals(const Sashite& sashite, const driver::KifuHyouka& hyouka) {
+bool pv_head_equals(const Sashite& sashite, const KifuHyouka& hyouka) {
   return !hyouka.pv.empty() && engine_sashite_equals(sashite, hyouka.pv.front());
 }
 
@@ -98,20 +97,6 @@ int kifu_comment_flags(const KifuSashite* move) {
   int flags = move->comment.empty() ? 0 : kLineComment;
   if (move->from && move->from->next.Count() > 1) flags |= kLineBranch;
   return flags;
-}
-
-void kansou_text(int side, Kifu& kifu, KString& out) {
-  out.Free();
-  KifuSashite* last = kifu.root.get();
-  for (KifuSashite* m = kifu.Start()->next.Current(); m;) {
-    if (m->sashite.special != kOrdinaryMove) break;
-    last = m;
-    m = m->to ? m->to->next.Current() : nullptr;
-  }
-  if (last->Ply() <= 1) return;
-  driver::kifu_analyze(side, kifu.root.get(), out);
-  // An empty review leaves the comment the move already has.
-  if (!out.empty()) kifu.SetComment(last->Ply(), out.c_str());
 }
 
 }  // namespace model

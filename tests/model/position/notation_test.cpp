@@ -9,7 +9,6 @@
 #include "model/position/kyokumen.h"
 #include "model/text/numerals.h"
 #include "model/position/sashite_text.h"
-#include "model/formats/trace_format.h"
 #include "tests/model/position/position_builder.h"
 
 namespace model {
@@ -159,24 +158,6 @@ TEST(SashiteText, DropSaysUtsuOnlyWhenABoardPieceCouldGo) {
   EXPECT_EQ(text_on(pos, kSenteHand, kKin, 5, 8), "▲５八金打");
   // The board gold alone is not told apart from the drop.
   EXPECT_EQ(text_on(pos, 5, 9, 5, 8), "▲５八金");
-}
-
-TEST(TraceFormat, MovesAndPositions) {
-  // Engine squares are 16 x rank + file + 3; engine pawn 7, bishop 2, sente 0x20.
-  auto sq = [](int file, int rank) { return 16 * rank + file + 3; };
-  KString s;
-  sashite_to_text(s, sq(7, 7) | sq(7, 6) << 8 | (0x20 | 7) << 16);
-  EXPECT_STREQ(s.c_str(), "▲７六歩(77)");
-  sashite_to_coord(s, sq(8, 8) | sq(2, 2) << 8 | (0x20 | 2) << 16 | 1u << 30);
-  EXPECT_STREQ(s.c_str(), "▲22角成(88)");
-  sashite_to_kanji(s, 252 | sq(5, 5) << 8 | (0x40 | 2) << 16);
-  EXPECT_STREQ(s.c_str(), "△５五角打");
-  sashite_to_coord(s, driver::kNoMoveWord);
-  EXPECT_STREQ(s.c_str(), "パス");
-  TraceBoard board;
-  board.square[1][5] = 0x40 | 8;
-  pos_write_board(s, board);
-  EXPECT_NE(std::string(s.c_str()).find("|  ・ ・ ・ ・v玉 ・ ・ ・ ・|一"), std::string::npos);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "tests/model/record/kifu_test_util.h"
 #include "tests/model/position/position_builder.h"
 #include "model/record/kifu.h"
+#include "model/position/kmove_word.h"
 #include "model/record/kifu_text.h"
 
 namespace model {
@@ -19,12 +20,12 @@ using testing::gote, testing::k26, testing::k34, testing::k56, testing::k76, tes
 
 constexpr testing::Squares k54 = {5, 3, 5, 4};
 
-// An engine move word (engine squares are 16 x rank + file + 3).
-driver::KMoveWord word(int fx, int fy, int tx, int ty, int code, int promote = 0) {
-  return (16 * fy + fx + 3) | (16 * ty + tx + 3) << 8 | code << 16 | promote << 30;
+// An engine move word of a board move.
+engine::KMoveWord word(int fx, int fy, int tx, int ty, int code, int promote = 0) {
+  return engine::kmove_pack(engine::square_of(fx, fy), engine::square_of(tx, ty), code, 0, promote);
 }
-constexpr int kSentePawn = 0x20 | 7, kGotePawn = 0x40 | 7, kSenteBishop = 0x20 | 2,
-              kGoteSilver = 0x40 | 4;
+constexpr int kSentePawn = engine::kSenteBit | engine::kPawn, kGotePawn = engine::kGoteBit | engine::kPawn,
+              kSenteBishop = engine::kSenteBit | engine::kBishop, kGoteSilver = engine::kGoteBit | engine::kSilver;
 
 TEST(KifuNavigation, WalkingAndChoosingAlternatives) {
   Kifu kifu;
@@ -204,8 +205,8 @@ TEST(KifuText, VariationsMarksAndComparisons) {
              0, 0, s);
   EXPECT_STREQ(s.c_str(), "▲７六歩△３四歩▲２二角成△同　銀");
   // A pass inside the variation hands the move back; a trailing pass ends it.
-  pv_to_text(start, {word(7, 7, 7, 6, kSentePawn), driver::kNoMoveWord, word(2, 7, 2, 6, kSentePawn),
-                     driver::kNoMoveWord},
+  pv_to_text(start, {word(7, 7, 7, 6, kSentePawn), engine::kNoMoveWord, word(2, 7, 2, 6, kSentePawn),
+                     engine::kNoMoveWord},
              0, 0, s);
   EXPECT_STREQ(s.c_str(), "▲７六歩～▲２六歩");
   pv_to_text(start, {word(7, 7, 7, 5, kSentePawn)}, 0, 0, s);  // no playable move
@@ -220,8 +221,8 @@ TEST(KifuText, VariationsMarksAndComparisons) {
   const Sashite b22(8, 8, 2, 2, kKaku, gote(kKaku), 1, 0);
   EXPECT_TRUE(engine_sashite_equals(b22, word(8, 8, 2, 2, kSenteBishop, 1)));
   EXPECT_FALSE(engine_sashite_equals(b22, word(8, 8, 2, 2, kSenteBishop, 0)));
-  EXPECT_FALSE(engine_sashite_equals(b22, driver::kNoMoveWord));
-  driver::KifuHyouka h;
+  EXPECT_FALSE(engine_sashite_equals(b22, engine::kNoMoveWord));
+  KifuHyouka h;
   EXPECT_FALSE(pv_head_equals(b22, h));
   h.pv = {word(8, 8, 2, 2, kSenteBishop, 1), word(3, 1, 2, 2, kGoteSilver)};
   EXPECT_TRUE(pv_head_equals(b22, h));
@@ -238,7 +239,7 @@ TEST(KifuList, LinesCarryTextsAnalysisAndFlags) {
   second->hyouka.value = -40;
   second->hyouka.annotation = 1;
   second->hyouka.pv = {word(3, 3, 3, 4, kGotePawn), word(8, 8, 2, 2, kSenteBishop, 1)};
-  second->hyouka.result_kind = driver::KifuHyouka::kResultBook;
+  second->hyouka.result_kind = KifuHyouka::kResultBook;
   second->comment.Assign("c");
   first->hyouka.text.Assign("book text");
   RecordingListener l;
@@ -255,17 +256,6 @@ TEST(KifuList, LinesCarryTextsAnalysisAndFlags) {
   KifuSashite* same = play(t, second->to, {{8, 8, 2, 2}, {3, 1, 2, 2}});
   EXPECT_STREQ(kifu_node_text(same), "△同　銀");
   EXPECT_STREQ(kifu_node_text(kifu.root.get()), "== 対局開始 ==");
-}
-
-TEST(KifuText, ReviewKeepsTheCommentWhileTheCommentaryIsSilent) {
-  Kifu kifu;
-  KifuSashite* last = play(kifu.table.get(), kifu.Start(), {k76, k34});
-  last->comment.Assign("mine");
-  KString out;
-  out.Assign("stale");
-  kansou_text(1, kifu, out);
-  EXPECT_TRUE(out.empty());
-  EXPECT_STREQ(last->comment.c_str(), "mine");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include "model/text/fixed_random.h"
 
-namespace driver {
+namespace model {
 
 constexpr int kHashKeyCount = 2344;
 constexpr int kHashBoardKeys = 2268;  // 28 piece classes x 81 squares; hand keys follow
@@ -26,7 +26,7 @@ constexpr std::array<HashKey64, kHashKeyCount> make_hash_keys() {
   std::array<HashKey64, kHashKeyCount> keys{};
   uint64_t state = kHashKeySeed;
   for (HashKey64& k : keys) {
-    const uint64_t v = model::splitmix64_next(state);
+    const uint64_t v = splitmix64_next(state);
     k.w0 = static_cast<uint32_t>(v);
     k.w1 = static_cast<uint32_t>(v >> 32);
   }
@@ -37,4 +37,4 @@ constexpr std::array<HashKey64, kHashKeyCount> make_hash_keys() {
 
 inline constexpr std::array<HashKey64, kHashKeyCount> kHashKeyTable = detail::make_hash_keys();
 
-}  // namespace driver
+}  // namespace model

@@ -1,6 +1,6 @@
-#include "engine/driver/kifu_hyouka.h"
+#include "model/record/kifu_hyouka.h"
 
-namespace driver {
+namespace model {
 
 void KifuHyouka::Reset() {
   value = kNoValue;
@@ -14,4 +14,4 @@ void KifuHyouka::Reset() {
   threat = 0;
 }
 
-}  // namespace driver
+}  // namespace model

@@ -5,14 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/position/kmove_word.h"
 #include "model/text/kstring.h"
 
-namespace driver {
-
-// The packed engine move: from | to << 8 | piece code << 16 | captured code << 23
-// | promote << 30; 253 alone is no move.
-using KMoveWord = uint32_t;
-constexpr KMoveWord kNoMoveWord = 253;
+namespace model {
 
 struct KifuHyouka {
   static constexpr int32_t kNoValue = 32767;
@@ -32,8 +28,8 @@ struct KifuHyouka {
   int32_t counter1 = 0;
   int32_t counter2 = 0;
   int32_t predicted_reply = 0;        // KMoveWord of the variation's second move
-  std::vector<KMoveWord> pv;          // principal variation, the move played first
-  model::KString text;
+  std::vector<engine::KMoveWord> pv;  // principal variation, the move played first
+  KString text;
   int32_t result_kind = kResultNone;
   uint8_t display_flag = 0;
   double speed = 0;                   // nodes per second
@@ -45,4 +41,4 @@ struct KifuHyouka {
   void Reset();
 };
 
-}  // namespace driver
+}  // namespace model
