@@ -7,11 +7,11 @@
 #include <cstring>
 #include <vector>
 
+#include "model/formats/board_diagram.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
 #include "model/record/kifu_text.h"
 #include "model/record/label_table.h"
-#include "model/text/numerals.h"
 #include "model/position/sashite_text.h"
 
 namespace model {
@@ -54,54 +54,6 @@ void put_line(TextWriter& w, const char* key, const KString& value) {
   w.Puts(kHeaderSeparator);
   w.Puts(value.c_str());
   w.Puts("\n");
-}
-
-// "飛　角二　" for the hand of `side`, or "なし".
-void write_hand(const Kyokumen& kyokumen, int side, TextWriter& w) {
-  bool any = false;
-  KString count;
-  for (int t = kHi; t >= kFu; --t) {
-    const int n = kyokumen.HandCount(side, t);
-    if (n <= 0) continue;
-    any = true;
-    w.Puts(Koma{static_cast<uint8_t>(t)}.GetName(0));
-    if (n > 1) {
-      int_to_kanji(count, n);
-      w.Puts(count.c_str());
-    }
-    w.Puts(kWideSpace);
-  }
-  if (!any) w.Puts("なし");
-  w.Puts("\n");
-}
-
-void write_diagram(const Kyokumen& kyokumen, TextWriter& w) {
-  const bool even = teaiwari_is_even(kyokumen.teaiwari);
-  w.Puts(even ? "後手の持駒：" : "上手の持駒：");
-  write_hand(kyokumen, 1, w);
-  w.Puts("  ９ ８ ７ ６ ５ ４ ３ ２ １\n");
-  w.Puts("+---------------------------+\n");
-  KString rank;
-  for (int y = 1; y <= 9; ++y) {
-    w.Puts("|");
-    for (int x = 9; x >= 1; --x) {
-      const Koma k = kyokumen.At(x, y);
-      w.Putc(k.Side() == 1 ? 'v' : ' ');
-      w.Puts(k.GetName(0));
-    }
-    w.Puts("|");
-    int_to_kanji(rank, y);
-    w.Puts(rank.c_str());
-    w.Puts("\n");
-  }
-  w.Puts("+---------------------------+\n");
-  w.Puts(even ? "先手の持駒：" : "下手の持駒：");
-  write_hand(kyokumen, 0, w);
-  if (kyokumen.teban == 0) {
-    w.Puts(even ? "先手番\n" : "下手番\n");
-  } else {
-    w.Puts(even ? "後手番\n" : "上手番\n");
-  }
 }
 
 // Banner, header fields, position block, names and heading.
@@ -285,7 +237,7 @@ void kifu_write_position_block(const Kyokumen& kyokumen, TextWriter& writer) {
   Kyokumen start;
   start.Init(bits);
   if (kyokumen == start) return;
-  write_diagram(kyokumen, writer);
+  kifu_write_diagram(kyokumen, writer, true);
 }
 
 int kifu_write_kif(const Kifu& kifu, TextWriter& writer) {

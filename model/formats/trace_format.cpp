@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "model/formats/board_diagram.h"
 #include "model/position/koma_convert.h"
 #include "model/text/numerals.h"
 
@@ -10,9 +11,8 @@ namespace model {
 namespace {
 
 constexpr const char* kRankNames[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
-// Hand kinds in engine order (rook first) and the hand tag of each side.
+// The hand tag of each side.
 constexpr const char* kHandTags[2] = {"mochi-sente", "mochi-gote"};
-constexpr const char* kHandTitles[2] = {"先手の持駒：", "後手の持駒："};
 
 // The game-model short name of an engine code.
 const char* piece_name(int engine_code, int style) {
@@ -58,17 +58,15 @@ void write_move(KString& out, engine::KMoveWord word, bool kanji) {
   out.Append(")");
 }
 
-void append_hand(KString& out, const TraceBoard& board, int side, bool tagged) {
-  bool any = false;
-  for (int kind = 1; kind <= 7; ++kind) {
+// The hand's pieces in engine order (rook first), " name count" each.
+void append_hand(KString& out, const TraceBoard& board, int side) {
+  for (int kind = engine::kRook; kind <= engine::kPawn; ++kind) {
     const int n = board.hand[side][kind];
     if (n <= 0) continue;
-    any = true;
     char buf[48];
-    std::snprintf(buf, sizeof buf, tagged ? " %s %d" : "%s%d ", piece_name(kind, 0), n);
+    std::snprintf(buf, sizeof buf, " %s %d", piece_name(kind, 0), n);
     out.Append(buf);
   }
-  if (!any && !tagged) out.Append("なし");
 }
 
 }  // namespace
@@ -98,25 +96,19 @@ void sashite_to_text_trace(engine::KMoveWord word) {
 }
 
 void pos_write_board(KString& out, const TraceBoard& board) {
-  out.Free();
-  out.Append(kHandTitles[1]);
-  append_hand(out, board, 1, false);
-  out.Append("\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n");
+  Kyokumen k{};
   for (int rank = 1; rank <= 9; ++rank) {
-    out.Append("| ");
-    for (int file = 9; file >= 1; --file) {
-      const int code = board.square[rank][file];
-      out.Append((code & engine::kGoteBit) ? "v" : " ");
-      out.Append(piece_name(code, 0));
-    }
-    out.Append("|");
-    out.Append(kRankNames[rank]);
-    out.Append("\n");
+    for (int file = 1; file <= 9; ++file) k.At(file, rank).Set(koma_engine_to_gui(board.square[rank][file]));
   }
-  out.Append("+---------------------------+\n");
-  out.Append(kHandTitles[0]);
-  append_hand(out, board, 0, false);
-  out.Append(board.side == 0 ? "\n[先手番]\n" : "\n[後手番]\n");
+  for (int side = 0; side < 2; ++side) {
+    for (int kind = engine::kRook; kind <= engine::kPawn; ++kind) {
+      k.mochigoma[side][koma_engine_to_gui(kind)] = static_cast<int8_t>(board.hand[side][kind]);
+    }
+  }
+  k.teban = board.side;
+  out.Free();
+  MemTextWriter writer(out, false);
+  kifu_write_diagram(k, writer, false);
 }
 
 void pos_write_xml(KString& out, const TraceBoard& board, uint8_t) {
@@ -138,7 +130,7 @@ void pos_write_xml(KString& out, const TraceBoard& board, uint8_t) {
     out.Append("<");
     out.Append(kHandTags[side]);
     out.Append(">");
-    append_hand(out, board, side, true);
+    append_hand(out, board, side);
     out.Append("</");
     out.Append(kHandTags[side]);
     out.Append(">\n");

@@ -37,8 +37,8 @@ void sashite_to_kanji(KString& out, engine::KMoveWord word);
 void sashite_to_text(KString& out, engine::KMoveWord word);
 void sashite_to_text_trace(engine::KMoveWord word);
 
-// The board diagram: file header, frame, nine rows with "v" before gote's
-// pieces, the side to move and both hands.
+// The board diagram of KIF records (board_diagram.h), the sides named 先手 and
+// 後手.
 void pos_write_board(KString& out, const TraceBoard& board);
 // The position as tagged text (<teban>, <ban>, <mochi-sente>, <mochi-gote>).
 // `flag` is the caller's trace option byte; the text does not depend on it.

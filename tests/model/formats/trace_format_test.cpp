@@ -22,7 +22,7 @@ TEST(TraceFormat, MovesAndPositions) {
   TraceBoard board;
   board.square[1][5] = 0x40 | 8;
   pos_write_board(s, board);
-  EXPECT_NE(std::string(s.c_str()).find("|  ・ ・ ・ ・v玉 ・ ・ ・ ・|一"), std::string::npos);
+  EXPECT_NE(std::string(s.c_str()).find("| ・ ・ ・ ・v玉 ・ ・ ・ ・|一"), std::string::npos);
 }
 
 }  // namespace
