@@ -1,10 +1,10 @@
 #include "app/record_commands.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "app/arguments.h"
 #include "app/terminal.h"
 #include "model/formats/board_diagram.h"
 #include "model/formats/kifu_dispatch.h"
@@ -34,14 +34,6 @@ int format_code(const char* name) {
 int fail(const char* command, const std::string& what) {
   std::fprintf(stderr, "velkora %s: %s\n", command, what.c_str());
   return 1;
-}
-
-bool parse_int(const char* s, int lo, int hi, int* out) {
-  char* end = nullptr;
-  const long v = std::strtol(s, &end, 10);
-  if (!*s || *end || v < lo || v > hi) return false;
-  *out = static_cast<int>(v);
-  return true;
 }
 
 // The position as a KIF board diagram, the sides always named 先手 and 後手.
