@@ -7,6 +7,7 @@
 // model's writers; they are declared once, in model/position/, and named here.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -153,8 +154,16 @@ constexpr KMoveWord move_word(const KMove& m) {
 
 // ---- Attack-record access ----------------------------------------------------
 
-inline KKiki& kiki_at(KPosition& p, int sq) { return p.kiki[sq - kFirstSquare]; }
-inline const KKiki& kiki_at(const KPosition& p, int sq) { return p.kiki[sq - kFirstSquare]; }
+// The record of a playing square (debug builds check the square: any other index
+// would read a wall's record or run past the array without a sign).
+inline KKiki& kiki_at(KPosition& p, int sq) {
+  assert(is_playing_square(sq));
+  return p.kiki[sq - kFirstSquare];
+}
+inline const KKiki& kiki_at(const KPosition& p, int sq) {
+  assert(is_playing_square(sq));
+  return p.kiki[sq - kFirstSquare];
+}
 
 // A side's direct attacker set as one number: bit n for piece n.
 inline uint64_t kiki_direct64(const KKiki& k, int side) {
@@ -163,6 +172,7 @@ inline uint64_t kiki_direct64(const KKiki& k, int side) {
 
 // True when piece n is in the side's direct set of the record.
 inline bool kiki_has_direct(const KKiki& k, int side, int n) {
+  assert(n >= 0 && n < kPieceCount);
   return (k.direct[side][n >> 5] >> (n & 31)) & 1u;
 }
 

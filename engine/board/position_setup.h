@@ -1,6 +1,6 @@
 // Setting up a KPosition: the even start and the handicaps from the start
 // template, and the rebuilds of the derived tables from the board, piece table
-// and hands.
+// and hands. The start template is process-wide (board_state.h).
 #pragma once
 
 #include "engine/board/position.h"
