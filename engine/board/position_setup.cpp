@@ -66,7 +66,7 @@ void pos_place_template(KPosition& p) {
   for (int file = 0; file < kTemplateFiles; ++file) {
     for (int rank = 0; rank < kTemplateRanks; ++rank) {
       const int n = start_template[file][rank];
-      const int sq = file + 3 + 16 * rank;
+      const int sq = square_of(file, rank);
       p.board[sq] = static_cast<uint8_t>(n);
       if (n >= kFirstWall) {
         p.piece[n] = {static_cast<uint8_t>(sq), kWallCode};

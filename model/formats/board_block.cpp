@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "model/text/numerals.h"
 #include "model/position/piece_rules.h"
+#include "model/text/numerals.h"
 
 namespace model {
 

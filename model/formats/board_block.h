@@ -3,8 +3,8 @@
 // line (飛　角二　歩十八, or なし).
 #pragma once
 
-#include "model/text/kstring.h"
 #include "model/position/kyokumen.h"
+#include "model/text/kstring.h"
 #include "model/text/text_stream.h"
 
 namespace model {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <utility>
 
-#include "model/record/kifu.h"
 #include "model/position/kyokumen.h"
 #include "model/position/piece_rules.h"
+#include "model/record/kifu.h"
 #include "model/text/text_stream.h"
 
 namespace model {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <utility>
 
-#include "model/record/kifu.h"
 #include "model/position/kyokumen.h"
+#include "model/record/kifu.h"
 #include "model/text/text_stream.h"
 
 namespace model {

@@ -9,8 +9,8 @@
 // replace move N with another line.
 #pragma once
 
-#include "model/record/kifu.h"
 #include "model/position/kyokumen.h"
+#include "model/record/kifu.h"
 #include "model/text/text_stream.h"
 
 namespace model {

@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "model/text/byte_text.h"
 #include "model/formats/ki2_format.h"
 #include "model/formats/kif_header.h"
 #include "model/formats/move_text_parser.h"
+#include "model/text/byte_text.h"
 
 namespace model {
 

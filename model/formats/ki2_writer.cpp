@@ -1,9 +1,9 @@
 // Writing KI2: header lines, the position block, the player lines, then the
 // selected line of moves in relative notation six to a line, each comment on
 // lines of its own behind its move, and the closing line of the result.
+#include "model/formats/ki2_format.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
-#include "model/formats/ki2_format.h"
 
 namespace model {
 

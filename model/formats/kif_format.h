@@ -4,8 +4,8 @@
 // position reached by several move orders shared when the file is read back.
 #pragma once
 
-#include "model/record/kifu.h"
 #include "model/position/kyokumen.h"
+#include "model/record/kifu.h"
 #include "model/text/text_stream.h"
 
 namespace model {

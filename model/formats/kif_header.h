@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "model/position/kyokumen.h"
 #include "model/record/kifu.h"
 #include "model/text/kstring.h"
-#include "model/position/kyokumen.h"
 #include "model/text/text_stream.h"
 
 namespace model {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "model/formats/board_block.h"
-#include "model/text/byte_text.h"
 #include "model/formats/kif_header.h"
 #include "model/formats/move_text_parser.h"
+#include "model/text/byte_text.h"
 
 namespace model {
 

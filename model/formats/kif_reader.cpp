@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "model/text/byte_text.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
-#include "model/record/label_table.h"
 #include "model/formats/move_text_parser.h"
+#include "model/record/label_table.h"
+#include "model/text/byte_text.h"
 #include "model/text/numerals.h"
 
 namespace model {

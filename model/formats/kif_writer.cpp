@@ -10,9 +10,9 @@
 #include "model/formats/board_diagram.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/position/sashite_text.h"
 #include "model/record/kifu_text.h"
 #include "model/record/label_table.h"
-#include "model/position/sashite_text.h"
 
 namespace model {
 

@@ -11,8 +11,8 @@
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_henka_reader.h"
 #include "model/formats/qvf_format.h"
-#include "model/text/text_stream.h"
 #include "model/formats/vkr_reader.h"
+#include "model/text/text_stream.h"
 
 namespace model {
 

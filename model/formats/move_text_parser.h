@@ -5,9 +5,9 @@
 // behind a move.
 #pragma once
 
-#include "model/text/kstring.h"
 #include "model/position/kyokumen.h"
 #include "model/position/sashite.h"
+#include "model/text/kstring.h"
 
 namespace model {
 

@@ -5,8 +5,8 @@
 // and header values are skipped, so a QVF file loads as a position without moves.
 #pragma once
 
-#include "model/record/kifu.h"
 #include "model/position/kyokumen.h"
+#include "model/record/kifu.h"
 #include "model/text/text_stream.h"
 
 namespace model {

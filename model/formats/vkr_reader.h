@@ -12,8 +12,8 @@
 // of the next four bytes. Other bytes are not read.
 #pragma once
 
-#include "model/record/kifu.h"
 #include "model/position/kyokumen.h"
+#include "model/record/kifu.h"
 #include "model/text/text_stream.h"
 
 namespace model {

@@ -3,8 +3,8 @@
 // events. Sashite::ToText and Kyokumen::SashiteToText are implemented here.
 #pragma once
 
-#include "model/text/kstring.h"
 #include "model/position/sashite.h"
+#include "model/text/kstring.h"
 
 namespace model {
 

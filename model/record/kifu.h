@@ -16,8 +16,8 @@
 
 #include "model/record/kifu_listener.h"
 #include "model/record/kifu_node.h"
-#include "model/text/kstring.h"
 #include "model/record/pos_table.h"
+#include "model/text/kstring.h"
 
 namespace model {
 

@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
+#include "model/position/kyokumen.h"
 #include "model/record/jikan_settei.h"
 #include "model/record/kifu.h"
 #include "model/text/kstring.h"
-#include "model/position/kyokumen.h"
 
 namespace model {
 

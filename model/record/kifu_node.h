@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/position/kyokumen.h"
 #include "model/record/kifu_hyouka.h"
 #include "model/text/kstring.h"
-#include "model/position/kyokumen.h"
 
 namespace model {
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "model/record/kifu_hyouka.h"
 #include "model/record/kifu.h"
+#include "model/record/kifu_hyouka.h"
 #include "model/text/kstring.h"
 
 namespace model {

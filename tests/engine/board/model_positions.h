@@ -11,11 +11,11 @@
 #include <random>
 #include <vector>
 
-#include "tests/model/position/position_builder.h"
 #include "engine/driver/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 #include "tests/engine/board/position_checker.h"
+#include "tests/model/position/position_builder.h"
 
 namespace board::testing {
 

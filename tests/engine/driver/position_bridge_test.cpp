@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "tests/model/position/position_builder.h"
 #include "engine/driver/position_bridge.h"
 #include "model/position/kyokumen.h"
+#include "tests/model/position/position_builder.h"
 
 namespace driver {
 namespace {

@@ -11,8 +11,8 @@
 #include "model/formats/ki2_format.h"
 #include "model/formats/move_text_parser.h"
 #include "model/position/piece_rules.h"
-#include "tests/model/formats/kif_test_util.h"
 #include "tests/model/formats/damaged_text.h"
+#include "tests/model/formats/kif_test_util.h"
 #include "tests/model/position/position_builder.h"
 
 namespace model {

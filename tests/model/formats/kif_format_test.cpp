@@ -7,10 +7,10 @@
 #include <string>
 
 #include "app/terminal.h"
-#include "tests/model/formats/kif_test_util.h"
 #include "model/formats/kif_format.h"
 #include "model/record/kifu.h"
 #include "model/record/label_table.h"
+#include "tests/model/formats/kif_test_util.h"
 
 namespace model {
 namespace {

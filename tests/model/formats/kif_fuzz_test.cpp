@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/model/formats/damaged_text.h"
-#include "tests/model/formats/kif_test_util.h"
 #include "model/formats/kif_format.h"
 #include "model/record/kifu.h"
+#include "tests/model/formats/damaged_text.h"
+#include "tests/model/formats/kif_test_util.h"
 
 namespace model {
 namespace {

@@ -6,9 +6,9 @@
 #include <random>
 #include <string>
 
+#include "model/formats/kif_henka_reader.h"
 #include "tests/model/formats/damaged_text.h"
 #include "tests/model/formats/kif_test_util.h"
-#include "model/formats/kif_henka_reader.h"
 
 namespace model {
 namespace {

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "tests/model/formats/kif_test_util.h"
 #include "model/formats/kifu_dispatch.h"
+#include "tests/model/formats/kif_test_util.h"
 #include "tests/model/formats/record_snapshot.h"
 #include "tests/model/formats/vkr_test_writer.h"
 

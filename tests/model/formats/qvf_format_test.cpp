@@ -6,8 +6,8 @@
 #include <string>
 
 #include "model/formats/qvf_format.h"
-#include "tests/model/position/position_builder.h"
 #include "tests/model/formats/record_snapshot.h"
+#include "tests/model/position/position_builder.h"
 
 namespace model {
 namespace {

@@ -20,7 +20,7 @@ TEST(TraceFormat, MovesAndPositions) {
   sashite_to_coord(s, engine::kNoMoveWord);
   EXPECT_STREQ(s.c_str(), "パス");
   TraceBoard board;
-  board.square[1][5] = 0x40 | 8;
+  board.square[1][5] = engine::kGoteBit | engine::kKing;
   pos_write_board(s, board);
   EXPECT_NE(std::string(s.c_str()).find("| ・ ・ ・ ・v玉 ・ ・ ・ ・|一"), std::string::npos);
 }

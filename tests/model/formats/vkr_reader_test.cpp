@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/model/position/position_builder.h"
 #include "tests/model/formats/record_snapshot.h"
 #include "tests/model/formats/vkr_test_writer.h"
+#include "tests/model/position/position_builder.h"
 
 namespace model {
 namespace {

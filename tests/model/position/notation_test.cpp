@@ -7,8 +7,8 @@
 #include <string>
 
 #include "model/position/kyokumen.h"
-#include "model/text/numerals.h"
 #include "model/position/sashite_text.h"
+#include "model/text/numerals.h"
 #include "tests/model/position/position_builder.h"
 
 namespace model {

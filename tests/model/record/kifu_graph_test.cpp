@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/model/record/kifu_test_util.h"
 #include "model/record/kifu.h"
+#include "tests/model/record/kifu_test_util.h"
 
 namespace model {
 namespace {

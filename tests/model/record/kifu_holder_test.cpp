@@ -2,9 +2,9 @@
 // from move times, grafting a line and finding a comment.
 #include <gtest/gtest.h>
 
-#include "tests/model/record/kifu_test_util.h"
 #include "model/record/kifu_holder.h"
 #include "tests/model/position/position_builder.h"
+#include "tests/model/record/kifu_test_util.h"
 
 namespace model {
 namespace {

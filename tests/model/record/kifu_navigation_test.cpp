@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/model/record/kifu_test_util.h"
-#include "tests/model/position/position_builder.h"
-#include "model/record/kifu.h"
 #include "model/position/kmove_word.h"
+#include "model/record/kifu.h"
 #include "model/record/kifu_text.h"
+#include "tests/model/position/position_builder.h"
+#include "tests/model/record/kifu_test_util.h"
 
 namespace model {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/model/formats/kif_test_util.h"
 #include "model/text/ckf_packing.h"
 #include "model/text/text_stream.h"
+#include "tests/model/formats/kif_test_util.h"
 
 namespace model {
 namespace {
