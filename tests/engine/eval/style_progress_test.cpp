@@ -46,7 +46,9 @@ int stage_of(const model::Kyokumen& k) {
 }
 
 TEST(Progress, StartsAtZeroAndCrossesFourAndEight) {
-  for (const model::Kyokumen& k : board::testing::handicap_starts({0, 1, 2, 3, 4, 5, 6, 7})) EXPECT_EQ(stage_of(k), 0);
+  for (const model::Kyokumen& k : board::testing::handicap_starts(
+           {model::kHirate, model::kKyoOchi, model::kKakuOchi, model::kHishaOchi, model::kHiKyoOchi, model::kNimaiOchi,
+            model::kYonmaiOchi, model::kRokumaiOchi, model::kHachimaiOchi, model::kJumaiOchi})) EXPECT_EQ(stage_of(k), 0);
 
   using board::testing::Hand;
   using board::testing::kings_and_hands;
