@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 
 namespace eval {
 
@@ -64,20 +65,23 @@ constexpr KingTable build_a() {
   for (int k = 0; k < kKingKinds; ++k) {
     const int32_t floor = k == kHorseA ? kHorseFloor : 0;
     for (int dr = -8; dr <= 8; ++dr) {
-      const GivenRow* nearest = nullptr;
-      const GivenRow* below = nullptr;  // given rows on both sides of dr, for the horse's line
-      const GivenRow* above = nullptr;
-      for (const GivenRow& g : kGivenA) {
+      // Indexes into kGivenA: the nearest given row of the kind, and the given
+      // rows on both sides of dr (for the horse's line); -1 for none.
+      int nearest = -1, below = -1, above = -1;
+      for (int i = 0; i < static_cast<int>(std::size(kGivenA)); ++i) {
+        const GivenRow& g = kGivenA[i];
         if (g.kind != k) continue;
-        if (nearest == nullptr || abs_diff(g.rank_diff, dr) < abs_diff(nearest->rank_diff, dr)) nearest = &g;
-        if (g.rank_diff <= dr && (below == nullptr || g.rank_diff > below->rank_diff)) below = &g;
-        if (g.rank_diff >= dr && (above == nullptr || g.rank_diff < above->rank_diff)) above = &g;
+        if (nearest < 0 || abs_diff(g.rank_diff, dr) < abs_diff(kGivenA[nearest].rank_diff, dr)) nearest = i;
+        if (g.rank_diff <= dr && (below < 0 || g.rank_diff > kGivenA[below].rank_diff)) below = i;
+        if (g.rank_diff >= dr && (above < 0 || g.rank_diff < kGivenA[above].rank_diff)) above = i;
       }
-      KingRow row = fall(nearest->value, abs_diff(nearest->rank_diff, dr), floor);
-      if (below != nullptr && above != nullptr && below != above) {
-        const int span = above->rank_diff - below->rank_diff;
+      KingRow row = fall(kGivenA[nearest].value, abs_diff(kGivenA[nearest].rank_diff, dr), floor);
+      if (below >= 0 && above >= 0 && below != above) {
+        const GivenRow& lo = kGivenA[below];
+        const GivenRow& hi = kGivenA[above];
+        const int span = hi.rank_diff - lo.rank_diff;
         for (int d = 0; d < kFileDists; ++d) {
-          row[d] = above->value[d] + (below->value[d] - above->value[d]) * (above->rank_diff - dr) / span;
+          row[d] = hi.value[d] + (lo.value[d] - hi.value[d]) * (hi.rank_diff - dr) / span;
         }
       }
       t[k][dr + 8] = row;

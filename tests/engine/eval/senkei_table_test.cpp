@@ -128,7 +128,6 @@ TEST(SenkeiFill, BaseValueReader) {
   EXPECT_EQ(king_table_value(20, 0, board::kPawn, square_of(1, 4)), 7);  // no row: row 0
   EXPECT_EQ(king_table_value(1, 0, board::kTokin, square_of(8, 8)), base(1, 2, 8, 8));
   EXPECT_EQ(king_table_value(1, 0, 0, square_of(8, 8)), 0);              // no layer
-  EXPECT_EQ(king_table_value(1, 0, board::kWallKind, square_of(8, 8)), 0);
   EXPECT_EQ(king_table_value(1, 3, board::kKing, square_of(8, 8)), 0);   // no such variant
   EXPECT_EQ(king_table_value(1, 0, board::kKing, square_of(0, 8)), 0);   // off the board
 }
