@@ -13,20 +13,20 @@
 
 namespace board {
 
-constexpr int kKingSquares = 81;      // king and piece squares: (rank - 1) x 9 + (file - 1)
-constexpr int kKingRelClasses = 13;   // 0-5 around the own king, 6-12 around the enemy king
-constexpr int kCountRows = 8;         // king, rook, bishop, gold, silver, knight, lance, pawn
-constexpr int kCountEntries = 18;     // by how many pieces of the kind are already counted
-constexpr int kPieceCodes = 24;       // piece kind codes 0..23 (promoted = kind + 16)
-constexpr int kOffsetClasses = 6;     // gold, silver, knight, lance, pawn, horse
-constexpr int kOffsetEntries = 273;   // square offsets -136..136, index offset + 136
+constexpr int kKingSquares = 81;     // king and piece squares: (rank - 1) x 9 + (file - 1)
+constexpr int kKingRelClasses = 13;  // 0-5 around the own king, 6-12 around the enemy king
+constexpr int kCountRows = 8;        // king, rook, bishop, gold, silver, knight, lance, pawn
+constexpr int kCountEntries = 18;    // by how many pieces of the kind are already counted
+constexpr int kPieceCodes = 24;      // piece kind codes 0..23 (promoted = kind + 16)
+constexpr int kOffsetClasses = 6;    // gold, silver, knight, lance, pawn, horse
+constexpr int kOffsetEntries = 273;  // square offsets -136..136, index offset + 136
 
 // The per-game part of the weight object, written by the root preparation.
 struct KEvalRootBlock {
-  int32_t curve[9];              // the blended curve
-  int32_t curve_length;          // and its length word
+  int32_t curve[9];                      // the blended curve
+  int32_t curve_length;                  // and its length word
   int32_t root_square[2][kKikiSquares];  // per side, by square - 20
-  int32_t row[2][9];             // two rows taken from one stored row, the second reversed
+  int32_t row[2][9];                     // two rows taken from one stored row, the second reversed
 };
 
 struct KEvalWeights {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "engine/board/position.h"
 #include "engine/eval/eval_value_tables.h"
@@ -28,7 +29,8 @@ namespace {
 void fill_rank_bonus(int32_t (&out)[board::kKikiSquares], bool mirror) {
   std::fill(std::begin(out), std::end(out), 0);
   for (int r = 1; r <= 9; ++r) {
-    for (int f = 1; f <= 9; ++f) out[board::square_of(f, r) - board::kFirstSquare] = kRankBonus[(mirror ? 10 - r : r) - 1][f - 1];
+    for (int f = 1; f <= 9; ++f)
+      out[board::square_of(f, r) - board::kFirstSquare] = kRankBonus[(mirror ? 10 - r : r) - 1][f - 1];
   }
 }
 
@@ -64,6 +66,21 @@ void fill_offsets(uint16_t (&out)[board::kOffsetEntries], const KingTable& h, in
   }
 }
 
+using KingRel = int16_t[board::kKingSquares][board::kKingRelClasses][board::kKingSquares];
+
+// The king-relative tables depend on no setting: they are computed once and
+// copied into every weight object built afterwards.
+const KingRel& king_tables() {
+  static board::KEvalWeights built{};
+  static const bool done = [] {
+    king_table_build_a(built);
+    king_table_build_b(built);
+    return true;
+  }();
+  (void)done;
+  return built.king_rel;
+}
+
 }  // namespace
 
 void eval_tables_init(board::KEvalWeights& w, int32_t style_word) {
@@ -77,8 +94,7 @@ void eval_tables_init(board::KEvalWeights& w, int32_t style_word) {
     }
   }
   std::copy(kPieceValue.begin(), kPieceValue.end(), w.piece_value);
-  king_table_build_a(w);
-  king_table_build_b(w);
+  std::memcpy(w.king_rel, king_tables(), sizeof w.king_rel);
   std::copy(std::begin(kDistanceWeight), std::end(kDistanceWeight), w.distance_weight);
   std::copy(kCountCurve.begin(), kCountCurve.end(), w.count_curve);
   fill_rank_bonus(w.rank_bonus[0], false);

@@ -55,15 +55,14 @@ inline constexpr int32_t kSplitShare[board::kCountRows] = {0, 629, 454, 400, 400
 
 // Material value by kind code 0..23.
 inline constexpr std::array<int32_t, board::kPieceCodes> kPieceValue = {
-    0, 830, 820, 690, 600, 345, 335, 78, 1000000, 0, 0, 0, 0, 0, 0, 0,
-    0, 1150, 1080, 0, 690, 690, 690, 690};
+    0, 830, 820, 690, 600, 345, 335, 78, 1000000, 0, 0, 0, 0, 0, 0, 0, 0, 1150, 1080, 0, 690, 690, 690, 690};
 
 inline constexpr int32_t kDistanceWeight[9] = {256, 230, 205, 154, 102, 51, 26, 20, 20};
 
-inline constexpr std::array<int32_t, 19> kCountCurve = {0, 25, 50, 75, 80, 82, 83, 83, 84, 84,
+inline constexpr std::array<int32_t, 19> kCountCurve = {0,  25, 50, 75, 80, 82, 83, 83, 84, 84,
                                                         85, 85, 85, 85, 85, 85, 85, 85, 85};
 
-inline constexpr std::array<int32_t, 20> kCountCurveB = {0, 5, 50, 90, 100, 100, 100, 100, 100, 100,
+inline constexpr std::array<int32_t, 20> kCountCurveB = {0,   5,   50,  90,  100, 100, 100, 100, 100, 100,
                                                          100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
 
 // Rank-and-file bonus E[rank - 1][file - 1] in sente's view.
@@ -106,8 +105,10 @@ constexpr StageCountTable stage_count_table(int stage) {
 // Material values of the stage block; the rook and the stage-2 bishop by stage.
 constexpr std::array<int32_t, board::kPieceCodes> stage_piece_values(int stage) {
   constexpr int32_t kRook[3] = {830, 680, 500};
-  std::array<int32_t, board::kPieceCodes> v = {0, kRook[stage], stage == 2 ? 720 : 820, 690, 620, 400, 345, 78, 1000000,
-                                               0, 0, 0, 0, 0, 0, 0, 0, 1200, 1130, 0, 690, 690, 690, 690};
+  std::array<int32_t, board::kPieceCodes> v = {0, 0, 820, 690, 620, 400, 345, 78, 1000000, 0, 0, 0,
+                                               0, 0, 0,   0,   0,   1200, 1130, 0, 690, 690, 690, 690};
+  v[board::kRook] = kRook[stage];
+  if (stage == 2) v[board::kBishop] = 720;
   return v;
 }
 

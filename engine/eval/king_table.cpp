@@ -67,12 +67,45 @@ constexpr int kPlainBias = 200;  // 0.2 of a square
 // corner, by rank 1..3.
 constexpr int32_t kCornerBoost[3] = {125, 110, 105};
 
+// The knight's values are built from the pawn's full values. `Pawn` gives the
+// pawn's value for (kf, kr, x, y): the formula itself, or the pawn rows already
+// written into the table while the table is built.
+
 // A pawn value used by the knight: 0 off the board, x 1.2 (truncated) on ranks 1-4.
-int32_t knight_source(int kf, int kr, int x, int y) {
+template <class Pawn>
+int32_t knight_source(const Pawn& pawn, int kf, int kr, int x, int y) {
   if (!on_board(x)) return 0;
-  const int32_t v = king_table_value_b(kPawnB, kf, kr, x, y);
+  const int32_t v = pawn(kf, kr, x, y);
   return y < 5 ? v * 12 / 10 : v;
 }
+
+template <class Pawn>
+int32_t knight_base(const Pawn& pawn, int kf, int kr, int f, int r) {
+  if (r < 3) return 0;
+  const int32_t s = knight_source(pawn, kf, kr, f - 1, r - 1) + knight_source(pawn, kf, kr, f + 1, r - 1);
+  if (r < 5) return s;
+  // Two jumps back: the files two to either side and the knight's own file.
+  // Off the board (files below 1 or above 9) a term is 0.
+  const int32_t far = knight_source(pawn, kf, kr, f - 2, r - 3) + knight_source(pawn, kf, kr, f + 2, r - 3) +
+                      knight_source(pawn, kf, kr, f, r - 3);
+  return s + far / 4;
+}
+
+template <class Pawn>
+int32_t knight_edge(const Pawn& pawn, int kf, int kr, int f, int r, int32_t base) {
+  int32_t v = base;
+  if (edge_line(kf) && f != kf) {
+    const int32_t nearer = knight_base(pawn, kf + (f > kf ? 1 : -1), kr, f, r);
+    if (nearer > v) v = (v + nearer) / 2;
+  }
+  if (edge_line(kr) && r != kr) {
+    const int32_t nearer = knight_base(pawn, kf, kr + (r > kr ? 1 : -1), f, r);
+    if (nearer > v) v = (v + nearer) / 2;
+  }
+  return v;
+}
+
+int32_t pawn_formula(int kf, int kr, int x, int y) { return king_table_value_b(kPawnB, kf, kr, x, y); }
 
 }  // namespace
 
@@ -96,34 +129,14 @@ int64_t edge_distance_sq(int kf, int kr, int f, int r) {
   return x * x + y * y;
 }
 
-int king_table_kind_b(int kf, int kr, int f, int r) {
-  if (r < 3) return 0;
-  const int32_t s = knight_source(kf, kr, f - 1, r - 1) + knight_source(kf, kr, f + 1, r - 1);
-  if (r < 5) return s;
-  // Two jumps back: the files two to either side and the knight's own file.
-  // Off the board (files below 1 or above 9) a term is 0.
-  const int32_t far = knight_source(kf, kr, f - 2, r - 3) + knight_source(kf, kr, f + 2, r - 3) +
-                      knight_source(kf, kr, f, r - 3);
-  return s + far / 4;
-}
+int king_table_kind_b(int kf, int kr, int f, int r) { return knight_base(pawn_formula, kf, kr, f, r); }
 
 int king_table_base_b(int n, int kf, int kr, int f, int r) {
   if (n == kKnightB) return king_table_kind_b(kf, kr, f, r);
   return kKingTableG[n][kr - r + 8][std::abs(kf - f)] * 80 / 100;
 }
 
-int king_table_edge_b(int kf, int kr, int f, int r, int base) {
-  int32_t v = base;
-  if (edge_line(kf) && f != kf) {
-    const int32_t nearer = king_table_base_b(kKnightB, kf + (f > kf ? 1 : -1), kr, f, r);
-    if (nearer > v) v = (v + nearer) / 2;
-  }
-  if (edge_line(kr) && r != kr) {
-    const int32_t nearer = king_table_base_b(kKnightB, kf, kr + (r > kr ? 1 : -1), f, r);
-    if (nearer > v) v = (v + nearer) / 2;
-  }
-  return v;
-}
+int king_table_edge_b(int kf, int kr, int f, int r, int base) { return knight_edge(pawn_formula, kf, kr, f, r, base); }
 
 int king_table_shape_b(int n, int kf, int kr, int f, int r, int base) {
   switch (n) {
@@ -159,7 +172,8 @@ void king_table_build_a(board::KEvalWeights& w) {
       auto& rows = w.king_rel[king_index(kf, kr)];
       for (int k = 0; k < kSecondGroup; ++k) {
         for (int r = 1; r <= 9; ++r) {
-          for (int f = 1; f <= 9; ++f) rows[k][king_index(f, r)] = static_cast<int16_t>(first_group_value(k, kf, kr, f, r));
+          for (int f = 1; f <= 9; ++f)
+            rows[k][king_index(f, r)] = static_cast<int16_t>(first_group_value(k, kf, kr, f, r));
         }
       }
     }
@@ -167,14 +181,36 @@ void king_table_build_a(board::KEvalWeights& w) {
 }
 
 void king_table_build_b(board::KEvalWeights& w) {
+  // Every class but the knight first; then the knight from the pawn rows just
+  // written (the same values as the formula, read once each instead of
+  // recomputed), and the mean class.
+  constexpr int kPawnClass = kSecondGroup + kPawnB;
+  constexpr int kKnightClass = kSecondGroup + kKnightB;
   constexpr int kMeanClass = kSecondGroup + 6;
   for (int kr = 1; kr <= 9; ++kr) {
     for (int kf = 1; kf <= 9; ++kf) {
       auto& rows = w.king_rel[king_index(kf, kr)];
       for (int r = 1; r <= 9; ++r) {
         for (int f = 1; f <= 9; ++f) {
+          for (int n = 0; n < 6; ++n) {
+            if (n != kKnightB)
+              rows[kSecondGroup + n][king_index(f, r)] = static_cast<int16_t>(king_table_value_b(n, kf, kr, f, r));
+          }
+        }
+      }
+    }
+  }
+  const auto pawn_rows = [&w](int kf, int kr, int x, int y) -> int32_t {
+    return w.king_rel[king_index(kf, kr)][kPawnClass][king_index(x, y)];
+  };
+  for (int kr = 1; kr <= 9; ++kr) {
+    for (int kf = 1; kf <= 9; ++kf) {
+      auto& rows = w.king_rel[king_index(kf, kr)];
+      for (int r = 1; r <= 9; ++r) {
+        for (int f = 1; f <= 9; ++f) {
           const int q = king_index(f, r);
-          for (int n = 0; n < 6; ++n) rows[kSecondGroup + n][q] = static_cast<int16_t>(king_table_value_b(n, kf, kr, f, r));
+          const int32_t knight = knight_edge(pawn_rows, kf, kr, f, r, knight_base(pawn_rows, kf, kr, f, r));
+          rows[kKnightClass][q] = static_cast<int16_t>(king_table_adjust_b(kKnightB, r, knight));
           rows[kMeanClass][q] = static_cast<int16_t>((rows[kSecondGroup][q] + rows[kSecondGroup + 1][q]) / 2);
         }
       }

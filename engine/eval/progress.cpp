@@ -41,7 +41,8 @@ int progress_estimate(const board::KPosition& p) {
   }
   for (int side = 0; side < 2; ++side) {
     const uint8_t* hand = p.hand[side];
-    full += 3 * hand[board::kRook] + hand[board::kGold] + hand[board::kSilver] + hand[board::kKnight] + hand[board::kLance];
+    full +=
+        3 * hand[board::kRook] + hand[board::kGold] + hand[board::kSilver] + hand[board::kKnight] + hand[board::kLance];
     half += hand[board::kBishop] + hand[board::kPawn];
   }
   const int points = full + half / 2;

@@ -26,28 +26,28 @@ struct RowShape {
 };
 
 constexpr RowShape kRowShapes[kSenkeiBaseRows] = {
-    {0, 2, {}},                                        // 0 undecided
-    {88, 2, {{88, 18}, {89, 10}, {79, 10}}},           // 1 yagura
-    {88, 2, {}},                                       // 2 bishop exchange
+    {0, 2, {}},                                         // 0 undecided
+    {88, 2, {{88, 18}, {89, 10}, {79, 10}}},            // 1 yagura
+    {88, 2, {}},                                        // 2 bishop exchange
     {28, 6, {{28, 18}, {39, 9}, {38, 7}, {17, -140}}},  // 3 fourth-file rook with mino
-    {0, 8, {}},                                        // 4
-    {78, 2, {}},                                       // 5 boat castle
-    {28, 7, {}},                                       // 6 mutual ranging rook
-    {87, 2, {}},                                       // 7 left mino
-    {99, 2, {}},                                       // 8 static-rook anaguma
-    {19, 6, {}},                                       // 9 ranging-rook anaguma
-    {58, 2, {}},                                       // 10 central residence
-    {0, 6, {}},                                        // 11
-    {0, 2, {}},                                        // 12 two-piece handicap, upper side
-    {0, 2, {}},                                        // 13
-    {0, 2, {}},                                        // 14 rook handicap, upper side
-    {0, 2, {}},                                        // 15
-    {0, 2, {}},                                        // 16 bishop handicap, upper side
-    {0, 5, {}},                                        // 17
-    {38, 2, {}},                                       // 18 right king
-    {0, 6, {}},                                        // 19
-    {0, 2, {}},                                        // 20
-    {69, 2, {}},                                       // 21 Kadal king
+    {0, 8, {}},                                         // 4
+    {78, 2, {}},                                        // 5 boat castle
+    {28, 7, {}},                                        // 6 mutual ranging rook
+    {87, 2, {}},                                        // 7 left mino
+    {99, 2, {}},                                        // 8 static-rook anaguma
+    {19, 6, {}},                                        // 9 ranging-rook anaguma
+    {58, 2, {}},                                        // 10 central residence
+    {0, 6, {}},                                         // 11
+    {0, 2, {}},                                         // 12 two-piece handicap, upper side
+    {0, 2, {}},                                         // 13
+    {0, 2, {}},                                         // 14 rook handicap, upper side
+    {0, 2, {}},                                         // 15
+    {0, 2, {}},                                         // 16 bishop handicap, upper side
+    {0, 5, {}},                                         // 17
+    {38, 2, {}},                                        // 18 right king
+    {0, 6, {}},                                         // 19
+    {0, 2, {}},                                         // 20
+    {69, 2, {}},                                        // 21 Kadal king
 };
 
 // The king far from home: ranks 1-2, rank 3 (800 in the centre, 770 at the

@@ -16,7 +16,8 @@ bool enemy_bishop_in_hand(const board::KPosition& p, int side) { return p.hand[1
 // The side's rook on the board (the higher-numbered when it has both), or -1.
 int own_rook(const board::KPosition& p, int side) {
   int found = -1;
-  for (int n = board::kKindRange[kRook].first; n < board::kKindRange[kRook].first + board::kKindRange[kRook].count; ++n) {
+  for (int n = board::kKindRange[kRook].first; n < board::kKindRange[kRook].first + board::kKindRange[kRook].count;
+       ++n) {
     if (board::is_playing_square(p.piece[n].sq) && board::code_side(p.piece[n].code) == side) found = n;
   }
   return found;
@@ -38,7 +39,8 @@ bool senkei_king_on_left(const board::KPosition& p, int side) { return own_king_
 
 int senkei_static_castle_kind(const board::KPosition& p, int s, uint32_t preference) {
   if (senkei_king_on_right(p, s)) return 18;
-  if (own_king_on(p, s, 5, 9) && own_on(p, s, kGold, 4, 9) && (own_on(p, s, kSilver, 3, 8) || own_on(p, s, kSilver, 3, 9)) &&
+  if (own_king_on(p, s, 5, 9) && own_on(p, s, kGold, 4, 9) &&
+      (own_on(p, s, kSilver, 3, 8) || own_on(p, s, kSilver, 3, 9)) &&
       (own_on(p, s, kBishop, 9, 7) || own_on(p, s, kKnight, 7, 7) || own_on(p, s, kPawn, 7, 5)) &&
       senkei_rook_stays_right(p, s) == 0) {
     return 3;
@@ -54,7 +56,8 @@ int senkei_static_castle_kind(const board::KPosition& p, int s, uint32_t prefere
   if (own_king_on(p, s, 6, 9)) score += 2;
   if (own_on(p, s, kGold, 5, 9)) score += 2;
   if (own_on(p, s, kSilver, 4, 8)) score += 2;
-  score += own_on(p, s, kSilver, 3, 9) + own_on(p, s, kGold, 4, 9) + own_on(p, s, kGold, 7, 8) + own_on(p, s, kSilver, 8, 8);
+  score +=
+      own_on(p, s, kSilver, 3, 9) + own_on(p, s, kGold, 4, 9) + own_on(p, s, kGold, 7, 8) + own_on(p, s, kSilver, 8, 8);
   score += own_empty(p, s, 8, 7) + own_empty(p, s, 7, 6);
   if (own_on(p, s, kRook, 2, 6) || own_on(p, s, kRook, 2, 5) || own_on(p, s, kRook, 2, 4)) ++score;
   return score >= 7 ? 21 : 1;
@@ -129,7 +132,8 @@ int senkei_castle_test(const board::KPosition& p, int s, uint32_t /*preference*/
       return 9;
     }
   }
-  if (own_king_on(p, s, 2, 8) && enemy_on(p, s, kPawn, 1, 5) && own_on(p, s, kPawn, 1, 7) && own_on(p, s, kSilver, 3, 9)) {
+  if (own_king_on(p, s, 2, 8) && enemy_on(p, s, kPawn, 1, 5) && own_on(p, s, kPawn, 1, 7) &&
+      own_on(p, s, kSilver, 3, 9)) {
     return 9;
   }
   return 3;
@@ -143,10 +147,12 @@ int senkei_mutual_ranging() {
 int senkei_ibisha_anaguma_blocked(const board::KPosition& p, int s) {
   if (senkei_king_on_right(p, s)) return 100;
   const bool corner_lance = own_on(p, s, kLance, 9, 9);
-  if (corner_lance && !own_on(p, s, kSilver, 7, 9) && !own_on(p, s, kSilver, 7, 7) && !own_on(p, s, kSilver, 8, 7)) return 1;
+  if (corner_lance && !own_on(p, s, kSilver, 7, 9) && !own_on(p, s, kSilver, 7, 7) && !own_on(p, s, kSilver, 8, 7))
+    return 1;
   if (!corner_lance && own_on(p, s, kSilver, 8, 8) && !own_king_on(p, s, 9, 9) && enemy_bishop_in_hand(p, s)) return 2;
   if (corner_lance && enemy_bishop_in_hand(p, s)) return 2;
-  for (int n = board::kKindRange[kGold].first; n < board::kKindRange[kGold].first + board::kKindRange[kGold].count; ++n) {
+  for (int n = board::kKindRange[kGold].first; n < board::kKindRange[kGold].first + board::kKindRange[kGold].count;
+       ++n) {
     if (!on_board_of(p, s, n)) continue;
     if (own_file(s, p.piece[n].sq) <= 3) return 4;
     if (own_rank(s, p.piece[n].sq) < 7) return 5;

@@ -109,7 +109,13 @@ uint32_t senkei_filter_allowed(const board::KPosition& p, int s, uint32_t set) {
   for (int code = 4; code <= kLastChosenCode; ++code) {
     if (!senkei_has(set, code)) continue;
     switch (code) {
-      case 4: case 11: case 13: case 15: case 17: case 20: case 22:
+      case 4:
+      case 11:
+      case 13:
+      case 15:
+      case 17:
+      case 20:
+      case 22:
         set = senkei_remove(set, code);
         break;
       case 8:
@@ -154,7 +160,8 @@ int senkei_select(const board::KPosition& p, int s, uint32_t allowed, int curren
   SideShape shape[2];
   bool rook_missing = false;
   for (int side = 0; side < 2; ++side) shape[side].king_file = own_king_file(p, side);
-  for (int n = board::kKindRange[kRook].first; n < board::kKindRange[kRook].first + board::kKindRange[kRook].count; ++n) {
+  for (int n = board::kKindRange[kRook].first; n < board::kKindRange[kRook].first + board::kKindRange[kRook].count;
+       ++n) {
     const int sq = p.piece[n].sq;
     if (sq == board::kNotInPlay) rook_missing = true;
     if (!board::is_playing_square(sq)) continue;

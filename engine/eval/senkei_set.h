@@ -25,7 +25,8 @@ constexpr uint32_t senkei_add_value(uint32_t set, int code) { return set | senke
 constexpr uint32_t senkei_remove(uint32_t set, int code) { return set & ~senkei_bit(code); }
 
 // The families of codes.
-constexpr uint32_t kStaticCastleCodes = senkei_bit(1) | senkei_bit(2) | senkei_bit(10) | senkei_bit(18) | senkei_bit(21);
+constexpr uint32_t kStaticCastleCodes =
+    senkei_bit(1) | senkei_bit(2) | senkei_bit(10) | senkei_bit(18) | senkei_bit(21);
 constexpr uint32_t kRangingCodes = senkei_bit(3) | senkei_bit(4) | senkei_bit(9) | senkei_bit(11);
 constexpr uint32_t kMutualRangingCodes = senkei_bit(6);
 constexpr uint32_t kAntiRangingCodes = senkei_bit(5) | senkei_bit(7) | senkei_bit(8) | senkei_bit(22);

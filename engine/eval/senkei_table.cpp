@@ -33,11 +33,19 @@ using Builder = void (*)(const board::KPosition&, int);
 
 // The own builder of each code; codes 21 and those without a builder have none here.
 constexpr Builder kBuilders[kSenkeiCodes] = {
-    senkei_build_mikettei,     senkei_build_iyagura,  senkei_build_kakugawari, senkei_build_shiken_mino,
-    nullptr,                   senkei_build_funagakoi, senkei_build_aifuri,    senkei_build_hidari_mino,
-    senkei_build_ibiana,       senkei_build_furiana,  senkei_build_nakazumai,  nullptr,
-    nullptr,                   nullptr,               nullptr,                 nullptr,
-    nullptr,                   nullptr,               nullptr,                 senkei_build_furiana,
+    senkei_build_mikettei,     // 0
+    senkei_build_iyagura,      // 1
+    senkei_build_kakugawari,   // 2
+    senkei_build_shiken_mino,  // 3
+    nullptr,                   // 4
+    senkei_build_funagakoi,    // 5
+    senkei_build_aifuri,       // 6
+    senkei_build_hidari_mino,  // 7
+    senkei_build_ibiana,       // 8
+    senkei_build_furiana,      // 9
+    senkei_build_nakazumai,    // 10
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,  // 11..18
+    senkei_build_furiana,      // 19
 };
 
 // Code 21 (the Kadal king), with s's king on 69: keep the pawns in front of the

@@ -1,13 +1,14 @@
 // The weight object, the stage block and the curve block: every stored value
 // the tables are built from, the king-relative formulas checked against their
 // parts, and the shapes the stored tables keep.
+#include "engine/eval/eval_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "engine/eval/eval_tables.h"
 #include "engine/eval/king_table.h"
 #include "engine/eval/king_table_data.h"
 #include "engine/eval/stage_offset_data.h"
@@ -53,19 +54,19 @@ TEST(EvalWeights, StoredValuesAndSplits) {
   EXPECT_EQ(first(w.count_value[7], 18), padded({88, 84, 74, 50, 25, 10, 4}, 2));
 
   // Splits: the first part is the stored value times the kind's factor, truncated.
-  EXPECT_EQ(w.count_split[1][0][0], 767);   // 1220 x 0.629
+  EXPECT_EQ(w.count_split[1][0][0], 767);  // 1220 x 0.629
   EXPECT_EQ(w.count_split[1][0][1], 453);
-  EXPECT_EQ(w.count_split[3][1][0], 300);   // 750 x 0.4
-  EXPECT_EQ(w.count_split[5][3][0], 156);   // 300 x 0.52
-  EXPECT_EQ(w.count_split[6][3][0], 74);    // 285 x 0.262
+  EXPECT_EQ(w.count_split[3][1][0], 300);  // 750 x 0.4
+  EXPECT_EQ(w.count_split[5][3][0], 156);  // 300 x 0.52
+  EXPECT_EQ(w.count_split[6][3][0], 74);   // 285 x 0.262
   EXPECT_EQ(w.count_split[6][3][1], 211);
-  EXPECT_EQ(w.count_split[7][0][0], 15);    // 88 x 0.174
-  EXPECT_EQ(w.count_split[7][17][0], 0);    // 1 x 0.174
+  EXPECT_EQ(w.count_split[7][0][0], 15);  // 88 x 0.174
+  EXPECT_EQ(w.count_split[7][17][0], 0);  // 1 x 0.174
   EXPECT_EQ(w.count_split[7][17][1], 1);
   for (int n = 0; n < 18; ++n) EXPECT_EQ(w.count_split[0][n][0] | w.count_split[0][n][1], 0);
 
-  EXPECT_EQ(first(w.piece_value, 24), (Row{0, 830, 820, 690, 600, 345, 335, 78, 1000000, 0, 0, 0, 0, 0, 0, 0, 0, 1150,
-                                           1080, 0, 690, 690, 690, 690}));
+  EXPECT_EQ(first(w.piece_value, 24), (Row{0, 830, 820, 690, 600, 345,  335,  78, 1000000, 0,   0,   0,
+                                           0, 0,   0,   0,   0,   1150, 1080, 0,  690,     690, 690, 690}));
   EXPECT_EQ(first(w.distance_weight, 9), (Row{256, 230, 205, 154, 102, 51, 26, 20, 20}));
   EXPECT_EQ(first(w.count_curve, 19), (Row{0, 25, 50, 75, 80, 82, 83, 83, 84, 84, 85, 85, 85, 85, 85, 85, 85, 85, 85}));
   Row curve_b{0, 5, 50, 90};
@@ -74,12 +75,15 @@ TEST(EvalWeights, StoredValuesAndSplits) {
 }
 
 TEST(EvalWeights, RankBonusMirrorsOnlyTheRankForGote) {
-  const int32_t e[9][9] = {
-      {2080, 2090, 2070, 2040, 2040, 2040, 2070, 2090, 2080}, {2090, 2100, 2080, 2050, 2050, 2050, 2080, 2100, 2090},
-      {1850, 1900, 1880, 1850, 1850, 1850, 1880, 1900, 1850}, {1560, 1620, 1600, 1570, 1570, 1570, 1600, 1620, 1560},
-      {830, 920, 890, 820, 820, 820, 890, 920, 830},          {160, 260, 220, 150, 150, 150, 220, 260, 160},
-      {-100, 0, -50, -80, -80, -80, -50, 0, -100},            {-100, 0, -50, -100, -140, -100, -50, 0, -100},
-      {-200, -10, -100, -200, -250, -200, -100, -50, -200}};
+  const int32_t e[9][9] = {{2080, 2090, 2070, 2040, 2040, 2040, 2070, 2090, 2080},
+                           {2090, 2100, 2080, 2050, 2050, 2050, 2080, 2100, 2090},
+                           {1850, 1900, 1880, 1850, 1850, 1850, 1880, 1900, 1850},
+                           {1560, 1620, 1600, 1570, 1570, 1570, 1600, 1620, 1560},
+                           {830, 920, 890, 820, 820, 820, 890, 920, 830},
+                           {160, 260, 220, 150, 150, 150, 220, 260, 160},
+                           {-100, 0, -50, -80, -80, -80, -50, 0, -100},
+                           {-100, 0, -50, -100, -140, -100, -50, 0, -100},
+                           {-200, -10, -100, -200, -250, -200, -100, -50, -200}};
   const board::KEvalWeights& w = weights();
   for (int r = 1; r <= 9; ++r) {
     for (int f = 1; f <= 9; ++f) {
@@ -172,8 +176,9 @@ TEST(KingTables, SecondGroupFollowsTheFormula) {
   const int base = king_table_base_b(0, 5, 5, 5, 4);
   EXPECT_EQ(king_table_value_b(0, 5, 5, 5, 4), static_cast<int>(int64_t{base} * 1480000 / (450 * 450 + 1325 * 1325)));
   const int corner = king_table_base_b(2, 9, 1, 7, 2);
-  EXPECT_EQ(king_table_shape_b(2, 9, 1, 7, 2, corner),
-            static_cast<int>(int64_t{corner} * 110 / 100 * plain_distance_sq(9, 1, 7, 2) / edge_distance_sq(9, 1, 7, 2)));
+  EXPECT_EQ(
+      king_table_shape_b(2, 9, 1, 7, 2, corner),
+      static_cast<int>(int64_t{corner} * 110 / 100 * plain_distance_sq(9, 1, 7, 2) / edge_distance_sq(9, 1, 7, 2)));
 
   // Pawn: deep and edge-file losses, then the adjustment from rank 5.
   const int pawn = king_table_base_b(4, 5, 3, 1, 6);
@@ -202,6 +207,7 @@ TEST(KingTables, SecondGroupFollowsTheFormula) {
   EXPECT_EQ(king_table_edge_b(9, 5, 7, 6, edge), nearer > edge ? (edge + nearer) / 2 : edge);
 }
 
+// Every class is symmetric in files; the second group holds its formula's values.
 TEST(KingTables, SymmetricInFilesForEveryClass) {
   const board::KEvalWeights& w = weights();
   for (int kr = 1; kr <= 9; ++kr) {
@@ -211,11 +217,15 @@ TEST(KingTables, SymmetricInFilesForEveryClass) {
           for (int f = 1; f <= 9; ++f) {
             ASSERT_EQ(w.king_rel[kidx(kf, kr)][c][kidx(f, r)], w.king_rel[kidx(10 - kf, kr)][c][kidx(10 - f, r)])
                 << "class " << c << " king " << kf << kr << " square " << f << r;
+            if (c >= 6 && c < 12) {
+              ASSERT_EQ(w.king_rel[kidx(kf, kr)][c][kidx(f, r)], king_table_value_b(c - 6, kf, kr, f, r));
+            }
           }
         }
         if (c == 12) {
           for (int q = 0; q < 81; ++q) {
-            EXPECT_EQ(w.king_rel[kidx(kf, kr)][12][q], (w.king_rel[kidx(kf, kr)][6][q] + w.king_rel[kidx(kf, kr)][7][q]) / 2);
+            EXPECT_EQ(w.king_rel[kidx(kf, kr)][12][q],
+                      (w.king_rel[kidx(kf, kr)][6][q] + w.king_rel[kidx(kf, kr)][7][q]) / 2);
           }
         }
       }
@@ -233,8 +243,8 @@ TEST(StageTables, CountsValuesAndOffsetsByStage) {
   EXPECT_EQ(first(b.count_value[6], 18), padded({88, 84, 74, 50, 25, 10, 4}, 2));
   EXPECT_EQ(first(b.count_prefix[0], 4), (Row{0, 1270, 2410, 2410}));
   EXPECT_EQ(b.count_prefix[6][17], 88 + 84 + 74 + 50 + 25 + 10 + 4 + 2 * 10);
-  EXPECT_EQ(first(b.piece_value, 24), (Row{0, 830, 820, 690, 620, 400, 345, 78, 1000000, 0, 0, 0, 0, 0, 0, 0, 0, 1200,
-                                           1130, 0, 690, 690, 690, 690}));
+  EXPECT_EQ(first(b.piece_value, 24), (Row{0, 830, 820, 690, 620, 400,  345,  78, 1000000, 0,   0,   0,
+                                           0, 0,   0,   0,   0,   1200, 1130, 0,  690,     690, 690, 690}));
   // The opening reads the endgame's offset rows: same rank, 0..8 files away.
   for (int d = 0; d < 9; ++d) {
     EXPECT_EQ(b.offset_value_a[0][136 + d], kStageOffsetHa[1][kGold][8][d]);

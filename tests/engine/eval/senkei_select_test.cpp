@@ -1,6 +1,8 @@
 // The strategy choice: code sets, the random pick, the filter of allowed codes,
 // the choice's fixed answers, castle recognition, and the same choice for a
 // position and its twin turned by 180 degrees with the sides swapped.
+#include "engine/eval/senkei_select.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,7 +12,6 @@
 #include "../board/model_positions.h"
 #include "engine/board/random.h"
 #include "engine/eval/senkei_castle.h"
-#include "engine/eval/senkei_select.h"
 #include "engine/eval/senkei_set.h"
 
 namespace eval {
@@ -122,7 +123,8 @@ TEST(SenkeiFilter, RemovalsAndContradictions) {
   const board::KPosition start = even_start();
   EXPECT_EQ(senkei_filter_allowed(start, 0, kAllSenkei), 0u);  // static castles with anti-ranging codes
   const uint32_t kept = senkei_bit(1) | senkei_bit(2) | senkei_bit(3) | senkei_bit(10) | senkei_bit(31);
-  EXPECT_EQ(senkei_filter_allowed(start, 0, kept | senkei_bit(4) | senkei_bit(11) | senkei_bit(17) | senkei_bit(20)), kept);
+  EXPECT_EQ(senkei_filter_allowed(start, 0, kept | senkei_bit(4) | senkei_bit(11) | senkei_bit(17) | senkei_bit(20)),
+            kept);
   EXPECT_EQ(senkei_filter_allowed(start, 1, senkei_bit(12) | senkei_bit(16)), senkei_bit(12) | senkei_bit(16));
   EXPECT_EQ(senkei_filter_allowed(start, 0, senkei_bit(12)), 0u);  // sente never gives the handicap
 
@@ -182,9 +184,9 @@ TEST(SenkeiSelect, RecognisesCastlesAndRookStates) {
 std::vector<model::Kyokumen> sample_positions() {
   std::vector<model::Kyokumen> out;
   std::mt19937 rng(7);
-  for (model::Kyokumen k : board::testing::handicap_starts({model::kHirate, model::kHirate, model::kHirate, model::kHirate,
-                                                                   model::kKyoOchi, model::kKakuOchi, model::kHishaOchi,
-                                                                   model::kNimaiOchi})) {
+  for (model::Kyokumen k :
+       board::testing::handicap_starts({model::kHirate, model::kHirate, model::kHirate, model::kHirate, model::kKyoOchi,
+                                        model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi})) {
     for (int ply = 0; ply < 80; ++ply) {
       model::Sashite m[1];
       if (board::testing::random_legal_moves(k, rng, m, 1) == 0) break;
@@ -196,7 +198,9 @@ std::vector<model::Kyokumen> sample_positions() {
 }
 
 TEST(SenkeiSelect, GoteChoosesAsSenteOnTheTurnedBoard) {
-  const uint32_t sets[][2] = {{0, 0}, {kAllSenkei, kAllSenkei}, {kAllSenkei, kStaticRookPreference},
+  const uint32_t sets[][2] = {{0, 0},
+                              {kAllSenkei, kAllSenkei},
+                              {kAllSenkei, kStaticRookPreference},
                               {senkei_bit(3) | senkei_bit(9) | senkei_bit(19), 0x5f92c}};
   const int currents[] = {0, 1, 3, 4, 6, 8, 9};
   int compared = 0;

@@ -1,12 +1,13 @@
 // The strategy square tables: the per-code tables, the base values the rows
 // fix, the fill with gote's half turned, the base reader and the dispatcher.
+#include "engine/eval/senkei_table.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "../board/model_positions.h"
 #include "engine/eval/senkei_base_table.h"
-#include "engine/eval/senkei_table.h"
 
 namespace eval {
 namespace {
@@ -24,7 +25,7 @@ int32_t cell(int side, int layer, int file, int rank) {
 int32_t base(int row, int layer, int file, int rank) { return senkei_base_cell(row, 0, layer, file, rank); }
 
 TEST(SenkeiCodes, RowsAndFlagsForEveryCode) {
-  const int rows[32] = {0, 1, 2, 3, -1, 5, 6, 7, 8, 9, 10, -1, 12, -1, 14, -1,
+  const int rows[32] = {0,  1,  2,  3,  -1, 5,  6,  7,  8,  9,  10, -1, 12, -1, 14, -1,
                         16, -1, 18, -1, -1, 21, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
   for (int c = 0; c < 32; ++c) {
     EXPECT_EQ(senkei_row_index(c), rows[c]) << c;
@@ -61,9 +62,15 @@ TEST(SenkeiBase, ValuesTheRowsFix) {
   for (int r = 7; r <= 9; ++r) {
     for (int f = 1; f <= 9; ++f) {
       const int sq = f * 10 + r;
-      if (sq != 88 && sq != 89 && sq != 79) EXPECT_LT(base(1, kKing, f, r), 10) << sq;
-      if (sq != 28 && sq != 39 && sq != 38) EXPECT_LT(base(3, kKing, f, r), 7) << sq;
-      if (r >= 8) EXPECT_EQ(base(0, kKing, f, r), 0) << sq;
+      if (sq != 88 && sq != 89 && sq != 79) {
+        EXPECT_LT(base(1, kKing, f, r), 10) << sq;
+      }
+      if (sq != 28 && sq != 39 && sq != 38) {
+        EXPECT_LT(base(3, kKing, f, r), 7) << sq;
+      }
+      if (r >= 8) {
+        EXPECT_EQ(base(0, kKing, f, r), 0) << sq;
+      }
     }
   }
   for (int r = 1; r <= 9; ++r) {
@@ -127,9 +134,9 @@ TEST(SenkeiFill, BaseValueReader) {
   EXPECT_EQ(king_table_value(3, 0, board::kRook, square_of(5, 2)), 190);
   EXPECT_EQ(king_table_value(20, 0, board::kPawn, square_of(1, 4)), 7);  // no row: row 0
   EXPECT_EQ(king_table_value(1, 0, board::kTokin, square_of(8, 8)), base(1, 2, 8, 8));
-  EXPECT_EQ(king_table_value(1, 0, 0, square_of(8, 8)), 0);              // no layer
-  EXPECT_EQ(king_table_value(1, 3, board::kKing, square_of(8, 8)), 0);   // no such variant
-  EXPECT_EQ(king_table_value(1, 0, board::kKing, square_of(0, 8)), 0);   // off the board
+  EXPECT_EQ(king_table_value(1, 0, 0, square_of(8, 8)), 0);             // no layer
+  EXPECT_EQ(king_table_value(1, 3, board::kKing, square_of(8, 8)), 0);  // no such variant
+  EXPECT_EQ(king_table_value(1, 0, board::kKing, square_of(0, 8)), 0);  // off the board
 }
 
 board::KPosition load(const model::Kyokumen& k) {
@@ -161,7 +168,9 @@ TEST(SenkeiDispatch, BishopPawnAndSilverRules) {
   Dispatched even(start, 12, 12);
   EXPECT_EQ(even.change(0, kPawn, 7, 7), -8);
   EXPECT_EQ(even.change(1, kPawn, 3, 3), -8);
-  EXPECT_EQ(std::memcmp(even.filled.cell[0][kSilver], senkei_table.cell[0][kSilver], sizeof senkei_table.cell[0][kSilver]), 0);
+  EXPECT_EQ(
+      std::memcmp(even.filled.cell[0][kSilver], senkei_table.cell[0][kSilver], sizeof senkei_table.cell[0][kSilver]),
+      0);
 
   // Bishop exchange with sente's silvers on 77 and 68: sente's silver 67 gains 10.
   board::testing::Scene s;

@@ -48,16 +48,17 @@ int stage_of(const model::Kyokumen& k) {
 TEST(Progress, StartsAtZeroAndCrossesFourAndEight) {
   for (const model::Kyokumen& k : board::testing::handicap_starts(
            {model::kHirate, model::kKyoOchi, model::kKakuOchi, model::kHishaOchi, model::kHiKyoOchi, model::kNimaiOchi,
-            model::kYonmaiOchi, model::kRokumaiOchi, model::kHachimaiOchi, model::kJumaiOchi})) EXPECT_EQ(stage_of(k), 0);
+            model::kYonmaiOchi, model::kRokumaiOchi, model::kHachimaiOchi, model::kJumaiOchi}))
+    EXPECT_EQ(stage_of(k), 0);
 
   using board::testing::Hand;
   using board::testing::kings_and_hands;
   // Hands by model type (pawn .. rook): a rook 3, a gold or lance 1; bishops
   // and pawns half each.
   EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 0, 0, 0, 0, 0, 0, 1})), 0);
-  EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 1, 0, 0, 0, 0, 0, 1})), 0);           // 3 + 1/2
-  EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 1, 0, 0, 0, 0, 1, 1})), 1);           // 3 + 2/2
-  EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 0, 0, 0, 0, 1, 0, 1})), 1);           // 3 + 1
+  EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 1, 0, 0, 0, 0, 0, 1})), 0);                                // 3 + 1/2
+  EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 1, 0, 0, 0, 0, 1, 1})), 1);                                // 3 + 2/2
+  EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 0, 0, 0, 0, 1, 0, 1})), 1);                                // 3 + 1
   EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 0, 0, 0, 0, 1, 0, 1}, Hand{0, 0, 0, 0, 0, 0, 0, 1})), 1);  // 7
   EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 0, 0, 0, 0, 1, 0, 1}, Hand{0, 0, 1, 0, 0, 0, 0, 1})), 2);  // 8
 
