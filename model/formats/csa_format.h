@@ -73,8 +73,8 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict);
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists
 // and the side to move, up to the first move. 0, or -1 (`out` unchanged) when
-// the text holds no position statement, cannot be opened, or the position is
-// not a valid set-up (Kyokumen::Check).
+// the text holds no position statement, the file cannot be read or is larger
+// than kMaxRecordBytes, or the position is not a valid set-up (Kyokumen::Check).
 int csa_read_position(TextReader& reader, Kyokumen& out);
 int csa_read_position_file(const char* path, Kyokumen& out);
 

@@ -3,12 +3,14 @@
 #include "model/formats/csa_format.h"
 
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "model/position/kyokumen.h"
 #include "model/position/piece_rules.h"
 #include "model/record/kifu.h"
 #include "model/text/byte_text.h"
+#include "model/text/record_file.h"
 #include "model/text/text_stream.h"
 
 namespace model {
@@ -353,8 +355,10 @@ int csa_read_position(TextReader& reader, Kyokumen& out) {
 }
 
 int csa_read_position_file(const char* path, Kyokumen& out) {
-  FileTextReader reader;
-  if (reader.Open(path) != 0) return -1;
+  std::string bytes;
+  int os_error = 0;
+  if (read_record_file(path, bytes, &os_error) != kRecordFileRead) return -1;
+  MemTextReader reader(bytes.data(), static_cast<int>(bytes.size()));
   return csa_read_position(reader, out);
 }
 

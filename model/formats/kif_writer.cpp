@@ -87,9 +87,17 @@ class KifMoveWriter {
       const Pending p = stack.back();
       stack.pop_back();
       const KifuSashite* m = p.move;
+      const bool special = m->sashite.special != kOrdinaryMove;
+      if (m->from && special && !*end_word(m->sashite.special)) {
+        // A special move without an end word (a take-back, say): its line
+        // would hold no move the reader could read, and would end the reading
+        // of every line written after it. It ends its line unwritten.
+        w_.Puts(kSeparator);
+        continue;
+      }
       if (m->from) {
         MoveLine(p);
-        if (m->sashite.special == kOrdinaryMove) Analysis(p);
+        if (!special) Analysis(p);
       }
       kifu_write_comment(m->comment, w_);
       const KifuKyokumen* to = m->to;
