@@ -13,6 +13,7 @@
 #include "model/text/text_stream.h"
 #include "tests/model/formats/damaged_text.h"
 #include "tests/model/formats/kif_test_util.h"
+#include "tests/model/formats/round_trip.h"
 #include "tests/model/position/position_builder.h"
 
 namespace model {
@@ -294,6 +295,8 @@ TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
     if (read_text(record, inputs[i], i % 2 == 1, i % 7 == 0) != 0) {
       EXPECT_EQ(record.root.get(), root) << "input " << i;
       EXPECT_EQ(write_csa(record), before) << "input " << i;
+    } else {
+      ASSERT_TRUE(testing::every_writer_reads_back(record)) << "input " << i;
     }
     for (const KifuKyokumen* n : record.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check()) << "input " << i;
     Kyokumen pos = initial(kKakuOchi);

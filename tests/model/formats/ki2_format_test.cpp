@@ -13,6 +13,7 @@
 #include "model/position/piece_rules.h"
 #include "tests/model/formats/damaged_text.h"
 #include "tests/model/formats/kif_test_util.h"
+#include "tests/model/formats/round_trip.h"
 #include "tests/model/position/position_builder.h"
 
 namespace model {
@@ -226,6 +227,7 @@ TEST(Ki2Reader, DamagedInputNeverHarmsTheRecord) {
     Kifu again;
     ASSERT_EQ(read_ki2(again, write_ki2(record)), 0) << "input " << i;
     EXPECT_EQ(line_from(again.Start()), line_from(record.Start())) << "input " << i;
+    ASSERT_TRUE(testing::every_writer_reads_back(record)) << "input " << i;
   }
   EXPECT_GT(failed, 50);
 }

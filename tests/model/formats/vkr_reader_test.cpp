@@ -10,6 +10,7 @@
 
 #include "model/position/piece_rules.h"
 #include "tests/model/formats/record_snapshot.h"
+#include "tests/model/formats/round_trip.h"
 #include "tests/model/formats/vkr_test_writer.h"
 #include "tests/model/position/position_builder.h"
 
@@ -169,6 +170,8 @@ TEST(VkrReader, RefusesDamagedFilesAndKeepsTheRecord) {
       const std::string fresh = testing::record_snapshot(k);
       if (read(k, mutated) != 0) {
         EXPECT_EQ(testing::record_snapshot(k), fresh) << i;
+      } else {
+        ASSERT_TRUE(testing::every_writer_reads_back(k)) << i;
       }
     }
   }
