@@ -207,6 +207,7 @@ void kifu_write_header_line(TextWriter& writer, const char* key, const KString& 
   line.Append(key);
   line.Append(kHeaderSeparator);
   append_line_text(line, value.c_str(), value.length());
+  line.TrimRight();  // the reader cuts trailing blanks too
   line.Append("\n");
   writer.Puts(line.c_str());
 }

@@ -150,6 +150,19 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
   ASSERT_EQ(read_text(k, "+\n"), 0);
   EXPECT_TRUE(main_line(k).empty());
 
+  // Every end the writer puts, its own comment word included, reads back as
+  // the special code written; another comment leaves the statement's code.
+  for (int code = 1; code <= 15; ++code) {
+    const KString end = csa_end_line(code);
+    if (end.empty()) continue;
+    ASSERT_EQ(read_text(k, std::string("+\n+7776FU\n") + end.c_str()), 0) << end.c_str();
+    EXPECT_EQ(main_line(k).back(), "%" + std::to_string(code)) << end.c_str();
+  }
+  ASSERT_EQ(read_text(k, "+\n%CHUDAN,'tsumi?\n"), 0);
+  EXPECT_EQ(main_line(k), Strings{"%14"});
+  ASSERT_EQ(read_text(k, "+\n%TORYO,'win\n"), 0);
+  EXPECT_EQ(main_line(k), Strings{"%2"});
+
   // Two pawns; a group that is no pawn..rook ends a list; a hand stops at a
   // full set; names count before the first position statement only.
   std::string text = "N+First\nP1 *  *  *  * -OU *  *  *  * \nP2\nP3\nP7\nP8\nP9 *  *  *  * +OU *  *  *  * \n"
