@@ -283,7 +283,8 @@ TEST(CsaPosition, ReadsTheStartPositionOfAFileForThePerftTool) {
 // Every prefix of every fixture and seeded random damage (bytes replaced,
 // inserted, deleted, repeated) read in both modes: no crash, the record and
 // the position untouched on -1, only valid positions in the record and from
-// the position reader.
+// the position reader, and what was read written by every writer into text
+// that its reader takes back with the same moves.
 TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
   Strings sources, inputs;
   for (const char* name : {"even_game.csa", "setup_chudan.csa", "other_program.csa",
@@ -308,7 +309,7 @@ TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
     if (read_text(record, inputs[i], i % 2 == 1, i % 7 == 0) != 0) {
       EXPECT_EQ(record.root.get(), root) << "input " << i;
       EXPECT_EQ(write_csa(record), before) << "input " << i;
-    } else {
+    } else if (i % 4 == 0) {  // every writer's text reads back (a sample, for time)
       ASSERT_TRUE(testing::every_writer_reads_back(record)) << "input " << i;
     }
     for (const KifuKyokumen* n : record.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check()) << "input " << i;

@@ -1,7 +1,7 @@
 // The KIF reader on damaged files: seeded truncations and mutations of the
 // test files. No read may crash or trip a sanitizer; a failed read leaves the
 // record as it was, and a successful one gives a record whose every position
-// is valid and whose written form reads back.
+// is valid and whose written form reads back in every format.
 #include <gtest/gtest.h>
 
 #include <algorithm>
