@@ -228,7 +228,9 @@ TEST(Ki2Reader, DamagedInputNeverHarmsTheRecord) {
     Kifu again;
     ASSERT_EQ(read_ki2(again, write_ki2(record)), 0) << "input " << i;
     EXPECT_EQ(line_from(again.Start()), line_from(record.Start())) << "input " << i;
-    if (i % 2 == 0) ASSERT_TRUE(testing::every_writer_reads_back(record)) << "input " << i;
+    if (i % 2 == 0) {  // every writer's text reads back (a sample, for time)
+      ASSERT_TRUE(testing::every_writer_reads_back(record)) << "input " << i;
+    }
   }
   EXPECT_GT(failed, 50);
 }

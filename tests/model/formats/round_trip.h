@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -49,18 +50,27 @@ struct RecordView {
 
   // One line per item, so that a failed comparison shows what differs.
   std::string Text(bool moves_only) const {
-    std::string s = "start " + start + "\n";
+    std::string s;
+    auto add = [&s](std::initializer_list<std::string> parts) {
+      for (const std::string& p : parts) s += p;
+      s += '\n';
+    };
+    add({"start ", start});
     for (const Move& m : line) {
-      s += m.special ? "%" + std::to_string(m.special) + " side " + std::to_string(m.side) : m.move;
-      if (!moves_only) s += " " + std::to_string(m.seconds) + " [" + m.comment + "]";
-      s += "\n";
+      if (m.special) {
+        add({"%", std::to_string(m.special), " side ", std::to_string(m.side),
+             moves_only ? "" : " " + std::to_string(m.seconds) + " [" + m.comment + "]"});
+      } else {
+        add({m.move, moves_only ? "" : " " + std::to_string(m.seconds) + " [" + m.comment + "]"});
+      }
     }
-    s += "result " + std::to_string(result) + "\n";
+    add({"result ", std::to_string(result)});
     if (moves_only) return s;
-    s += "root [" + root_comment + "] names " + names[0] + " / " + names[1] + "\n";
-    s += "date " + date + " title " + title + " event " + event + "\n";
-    for (const std::string& h : headers) s += "header " + h + "\n";
-    return s + "moves in all lines " + std::to_string(all_moves) + "\n";
+    add({"root [", root_comment, "] names ", names[0], " / ", names[1]});
+    add({"date ", date, " title ", title, " event ", event});
+    for (const std::string& h : headers) add({"header ", h});
+    add({"moves in all lines ", std::to_string(all_moves)});
+    return s;
   }
 };
 
@@ -77,7 +87,10 @@ inline RecordView record_view(const Kifu& kifu) {
     }
   }
   for (int side = 0; side < 2; ++side) {
-    for (int t = kFu; t <= kHi; ++t) v.start += " " + std::to_string(k.HandCount(side, t));
+    for (int t = kFu; t <= kHi; ++t) {
+      std::snprintf(cell, sizeof cell, " %d", k.HandCount(side, t));
+      v.start += cell;
+    }
   }
   v.start += k.teban ? " gote" : " sente";
   for (const KifuKyokumen* n = kifu.Start(); n && n->next.Count() > 0; n = n->next.At(0)->to) {
