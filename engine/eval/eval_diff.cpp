@@ -69,11 +69,22 @@ constexpr std::array<int8_t, 32> kEnemyClass = [] {
   return t;
 }();
 
+// Strategy-table layer by code class (board::senkei_layer_of as a table), -1 none.
+constexpr std::array<int8_t, 32> kLayer = [] {
+  std::array<int8_t, 32> t{};
+  for (int c = 0; c < 32; ++c) t[c] = static_cast<int8_t>(board::senkei_layer_of(c));
+  return t;
+}();
+
 // The placement pair of a rook, dragon, bishop or horse of `side` on `sq`.
 struct Pair {
   int attack;
   int hand_b;
 };
+
+// A piece's square byte names a board square below 252 (252 in a hand, 255
+// out of play).
+constexpr bool on_board(int sq) { return sq < board::kInHand; }
 
 bool in_enemy_camp(int side, int sq) {
   const int rank = board::square_rank(sq);
@@ -104,7 +115,7 @@ class Update {
 
   // The king-relative rows of `king` as `side` reads them; null without a king.
   const KingRows* Rows(int side, int king) const {
-    return board::is_playing_square(king) ? &w_.king_rel[kRelIndex[side][king]] : nullptr;
+    return on_board(king) ? &w_.king_rel[kRelIndex[side][king]] : nullptr;
   }
   static int Rel(const KingRows* rows, int side, int cls_index, int sq) {
     return rows && cls_index >= 0 ? (*rows)[cls_index][kRelIndex[side][sq]] : 0;
@@ -112,7 +123,7 @@ class Update {
 
   // Strategy-square value of a code class for `side` on `sq`.
   int Cell(int side, int cls, int sq) const {
-    const int layer = board::senkei_layer_of(cls);
+    const int layer = kLayer[cls];
     return layer < 0 ? 0 : cells_->cell[side][layer][sq - board::kFirstSquare];
   }
 
@@ -190,7 +201,7 @@ class Update {
     const int own_bit = board::side_bit(s);
     for (int n = board::kKindRange[board::kBishop].first; n < board::kPieceCount; ++n) {
       const board::KPieceEntry& e = p_.piece[n];
-      if (!board::is_playing_square(e.sq)) continue;
+      if (!on_board(e.sq)) continue;
       const int cls = e.code & kClassMask;
       if (e.code & own_bit) {
         const int c = kOwnClass[cls];
