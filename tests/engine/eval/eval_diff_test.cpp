@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -24,6 +25,7 @@ namespace {
 using board::KEvalRecord;
 using board::KMove;
 using board::KPosition;
+using board::square_of;
 using testing::OpenFileReplay;
 using testing::record_matches;
 using testing::record_of;
@@ -39,15 +41,12 @@ constexpr long kMoves = 100000;
 constexpr int kMaxGamePlies = 240;
 
 // Game starts: the even game and the handicaps, the even game without sente's
-// king and its turned twin without gote's (mate-problem positions), and kings
-// with half of every piece in each hand.
+// king (a mate-problem position; its twin lacks gote's), and kings with half of
+// every piece in each hand.
 std::vector<model::Kyokumen> game_starts() {
   std::vector<model::Kyokumen> v = board::testing::handicap_starts(
       {model::kHirate, model::kKyoOchi, model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi, model::kRokumaiOchi,
        model::kNoSenteKing});
-  v.push_back(v.back());
-  v.back().Flip();
-  v.back().teban = 1;
   v.push_back(board::testing::kings_and_hands(board::testing::kHalfOfEveryPiece, board::testing::kHalfOfEveryPiece));
   return v;
 }
@@ -56,88 +55,6 @@ struct Coverage {
   long moves = 0, drops = 0, captures = 0, promotions = 0, king_moves = 0, king_file_changes = 0, passes = 0,
        kingless = 0;
 };
-
-bool mover_in_check(const model::Kyokumen& k) { return k.IsOute(k.teban); }
-
-// One random game: the evaluation is prepared for the start with random
-// strategy codes and style, then the strategy table stays as it is.
-class Game {
- public:
-  Game(const model::Kyokumen& start, std::mt19937& rng) : rng_(rng) {
-    k_.Copy(start);
-    EXPECT_EQ(driver::position_load(p_, k_), 0);
-    const int32_t codes[2] = {static_cast<int32_t>(rng_() % 23), static_cast<int32_t>(rng_() % 23)};
-    eval_root_prepare(p_, codes, static_cast<int32_t>(rng_() % 3 + 16 * (rng_() % 256)));
-    open_.Start(*board::eval_weights, p_);
-    rec_ = record_of(terms_from_scratch(*board::eval_weights, p_, open_));
-  }
-
-  // Plays up to kMaxGamePlies moves (about one in twelve a pass), checking the
-  // record after each.
-  void Play(Coverage& cov) {
-    for (int ply = 0; ply < kMaxGamePlies && cov.moves < kMoves; ++ply) {
-      KMove km = board::pass_move();
-      if (rng_() % 12 == 0 && !mover_in_check(k_)) {
-        k_.teban = 1 - k_.teban;
-        ++cov.passes;
-      } else {
-        model::Sashite m;
-        if (board::testing::random_legal_moves(k_, rng_, &m, 1) == 0) return;
-        ASSERT_EQ(driver::sashite_to_kmove(km, p_, m), 0);
-        ASSERT_TRUE(k_.DoSashite(m));
-      }
-      ASSERT_NO_FATAL_FAILURE(Step(km, cov));
-    }
-  }
-
- private:
-  void Step(const KMove& km, Coverage& cov) {
-    const int mover = p_.teban;
-    board::do_move(p_, km, 0);
-    KEvalRecord child;
-    eval_sashite_diff(km, p_, rec_, child);
-    rec_ = child;
-    if (km.from != board::kPassSquare && board::code_kind(km.code) == board::kKing) {
-      open_.KingMoved(*board::eval_weights, p_, mover, km.from, km.to);
-      ++cov.king_moves;
-      cov.king_file_changes += board::square_file(km.from) != board::square_file(km.to);
-    }
-    ++cov.moves;
-    cov.drops += km.from == board::kInHand;
-    cov.captures += km.captured_code != 0;
-    cov.promotions += km.promote != 0;
-    cov.kingless += !board::is_playing_square(p_.piece[0].sq) || !board::is_playing_square(p_.piece[1].sq);
-    ASSERT_TRUE(record_matches(rec_, terms_from_scratch(*board::eval_weights, p_, open_)))
-        << "after move " << cov.moves << ": " << int(km.from) << "->" << int(km.to) << " code " << int(km.code);
-  }
-
-  std::mt19937& rng_;
-  model::Kyokumen k_;
-  KPosition p_;
-  OpenFileReplay open_;
-  KEvalRecord rec_;
-};
-
-// Every field equals the from-scratch terms after every move; the open-file
-// sums and their weighted terms are checked by replaying their refresh rule
-// (OpenFileReplay: refreshed only when the enemy king changes file, weighted
-// with the pawns in hand of that moment).
-TEST(EvalSashiteDiff, RandomGamesMatchFromScratchWithOpenFilesReplayed) {
-  std::mt19937 rng(20240615);
-  const std::vector<model::Kyokumen> starts = game_starts();
-  Coverage cov;
-  for (size_t game = 0; cov.moves < kMoves; ++game) {
-    Game g(starts[game % starts.size()], rng);
-    ASSERT_NO_FATAL_FAILURE(g.Play(cov));
-  }
-  EXPECT_GT(cov.drops, kMoves / 50);
-  EXPECT_GT(cov.captures, kMoves / 50);
-  EXPECT_GT(cov.promotions, kMoves / 200);
-  EXPECT_GT(cov.king_file_changes, kMoves / 200);
-  EXPECT_GT(cov.king_moves, cov.king_file_changes);
-  EXPECT_GT(cov.passes, kMoves / 50);
-  EXPECT_GT(cov.kingless, kMoves / 20);
-}
 
 // The twin: the board turned by 180 degrees, the sides swapped.
 model::Kyokumen twin_of(const model::Kyokumen& k) {
@@ -150,92 +67,159 @@ model::Kyokumen twin_of(const model::Kyokumen& k) {
 
 model::Sashite twin_move(const model::Kyokumen& twin, const model::Sashite& m) {
   const bool drop = m.from_x == model::kSenteHand || m.from_x == model::kGoteHand;
-  const int fx = drop ? (m.from_x == model::kSenteHand ? model::kGoteHand : model::kSenteHand) : 10 - m.from_x;
-  const int fy = drop ? m.from_y : 10 - m.from_y;
-  model::Sashite t(fx, fy, 10 - m.to_x, 10 - m.to_y, 0, 0, m.nari, 0);
+  model::Sashite t(drop ? model::kSenteHand + model::kGoteHand - m.from_x : 10 - m.from_x,
+                   drop ? m.from_y : 10 - m.from_y, 10 - m.to_x, 10 - m.to_y, 0, 0, m.nari, 0);
   twin.CompleteSashite(t);
   return t;
 }
 
-::testing::AssertionResult mirrored(const KEvalRecord& a, const KEvalRecord& b) {
-  for (int s = 0; s < 2; ++s) {
-    const int o = 1 - s;
-    if (a.att[s].attack != b.att[o].attack || a.att[s].open_file != b.att[o].open_file ||
-        a.def[s].defence != b.def[o].defence || a.hand_b[s] != b.hand_b[o] ||
-        a.mat[s].material != b.mat[o].material) {
-      return ::testing::AssertionFailure() << "side " << s << " differs from the twin's side " << o;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
+// One side of a game pair: the position, its strategy table and its record.
+struct Line {
+  model::Kyokumen k;
+  KPosition p;
+  board::KSenkeiTable table;
+  OpenFileReplay open;
+  KEvalRecord rec;
+};
 
-// A position and its twin (with the strategy codes swapped) give mirrored
-// records, and keep them over mirrored moves. Each is scored with its own
-// strategy table filled for its codes.
-TEST(EvalSashiteDiff, TurnedTwinKeepsMirroredRecords) {
-  std::mt19937 rng(7);
-  eval_tables_init(eval_weight_block, 0x800);
-  board::eval_weights = &eval_weight_block;
-  const board::KEvalWeights& w = eval_weight_block;
-  board::KSenkeiTable* const saved = board::senkei_current;
-  static board::KSenkeiTable tables[2];
-  for (const model::Kyokumen& start : game_starts()) {
-    model::Kyokumen k[2];
-    k[0].Copy(start);
-    k[1] = twin_of(start);
-    const int32_t codes[2] = {static_cast<int32_t>(rng() % 23), static_cast<int32_t>(rng() % 23)};
-    const int32_t twin_codes[2] = {codes[1], codes[0]};
-    senkei_tables_fill(tables[0], 0, codes);
-    senkei_tables_fill(tables[1], 0, twin_codes);
-    KPosition p[2];
-    OpenFileReplay open[2];
-    KEvalRecord rec[2];
-    for (int i = 0; i < 2; ++i) {
-      ASSERT_EQ(driver::position_load(p[i], k[i]), 0);
-      board::senkei_current = &tables[i];
-      open[i].Start(w, p[i]);
-      rec[i] = record_of(terms_from_scratch(w, p[i], open[i]));
-    }
-    ASSERT_TRUE(mirrored(rec[0], rec[1]));
-    for (int ply = 0; ply < 120; ++ply) {
-      model::Sashite m[2];
-      if (board::testing::random_legal_moves(k[0], rng, &m[0], 1) == 0) break;
-      m[1] = twin_move(k[1], m[0]);
-      for (int i = 0; i < 2; ++i) {
-        KMove km;
-        ASSERT_EQ(driver::sashite_to_kmove(km, p[i], m[i]), 0);
-        ASSERT_TRUE(k[i].DoSashite(m[i]));
-        board::do_move(p[i], km, 0);
-        board::senkei_current = &tables[i];
-        KEvalRecord child;
-        eval_sashite_diff(km, p[i], rec[i], child);
-        rec[i] = child;
+// A random game played on a start and, in mirror, on its twin. The evaluation
+// is prepared for the start with random codes and style; the twin's strategy
+// table is that table turned, and both stay as they are for the game.
+class GamePair {
+ public:
+  GamePair(const model::Kyokumen& start, std::mt19937& rng) : rng_(rng) {
+    line_[0].k.Copy(start);
+    line_[1].k = twin_of(start);
+    for (Line& l : line_) EXPECT_EQ(driver::position_load(l.p, l.k), 0);
+    const int32_t codes[2] = {static_cast<int32_t>(rng_() % 23), static_cast<int32_t>(rng_() % 23)};
+    eval_root_prepare(line_[0].p, codes, static_cast<int32_t>(rng_() % 3 + 16 * (rng_() % 256)));
+    line_[0].table = senkei_table;
+    for (int s = 0; s < 2; ++s) {
+      for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
+        for (int f = 1; f <= 9; ++f) {
+          for (int r = 1; r <= 9; ++r) {
+            line_[1].table.cell[1 - s][layer][square_of(10 - f, 10 - r) - 20] =
+                senkei_table.cell[s][layer][square_of(f, r) - 20];
+          }
+        }
       }
-      ASSERT_TRUE(mirrored(rec[0], rec[1])) << "after ply " << ply;
+    }
+    for (Line& l : line_) {
+      board::senkei_current = &l.table;
+      l.open.Start(w(), l.p);
+      l.rec = record_of(terms_from_scratch(w(), l.p, l.open));
     }
   }
-  board::senkei_current = saved;
+
+  // Up to kMaxGamePlies moves, about one in twelve a pass; after each, the
+  // start's record equals its terms from scratch and the twin's is its mirror.
+  void Play(Coverage& cov) {
+    for (int ply = 0; ply < kMaxGamePlies && cov.moves < kMoves; ++ply) {
+      model::Sashite m[2];
+      const bool pass = rng_() % 12 == 0 && !line_[0].k.IsOute(line_[0].k.teban);
+      if (!pass) {
+        if (board::testing::random_legal_moves(line_[0].k, rng_, &m[0], 1) == 0) return;
+        m[1] = twin_move(line_[1].k, m[0]);
+      }
+      KMove km[2] = {board::pass_move(), board::pass_move()};
+      for (int i = 0; i < 2; ++i) {
+        Line& l = line_[i];
+        if (pass) {
+          l.k.teban = 1 - l.k.teban;
+        } else {
+          ASSERT_EQ(driver::sashite_to_kmove(km[i], l.p, m[i]), 0);
+          ASSERT_TRUE(l.k.DoSashite(m[i]));
+        }
+        const int mover = l.p.teban;
+        board::do_move(l.p, km[i], 0);
+        board::senkei_current = &l.table;
+        const KEvalRecord parent = l.rec;
+        eval_sashite_diff(km[i], l.p, parent, l.rec);
+        if (!pass && board::code_kind(km[i].code) == board::kKing) l.open.KingMoved(w(), l.p, mover, km[i].from);
+      }
+      const KMove& played = km[0];
+      board::senkei_current = &line_[0].table;
+      const KPosition& p = line_[0].p;
+      ASSERT_TRUE(record_matches(line_[0].rec, terms_from_scratch(w(), p, line_[0].open)))
+          << "move " << cov.moves << ": " << int(played.from) << "->" << int(played.to) << " code " << int(played.code);
+      ASSERT_TRUE(mirrored(line_[0].rec, line_[1].rec)) << "move " << cov.moves;
+      const bool king = !pass && board::code_kind(played.code) == board::kKing;
+      ++cov.moves;
+      cov.passes += pass;
+      cov.drops += played.from == board::kInHand;
+      cov.captures += played.captured_code != 0;
+      cov.promotions += played.promote != 0;
+      cov.king_moves += king;
+      cov.king_file_changes += king && board::square_file(played.from) != board::square_file(played.to);
+      cov.kingless += !board::is_playing_square(p.piece[0].sq) || !board::is_playing_square(p.piece[1].sq);
+    }
+  }
+
+ private:
+  static const board::KEvalWeights& w() { return *board::eval_weights; }
+
+  static ::testing::AssertionResult mirrored(const KEvalRecord& a, const KEvalRecord& b) {
+    for (int s = 0; s < 2; ++s) {
+      const int o = 1 - s;
+      if (a.att[s].attack != b.att[o].attack || a.att[s].open_file != b.att[o].open_file ||
+          a.def[s].defence != b.def[o].defence || a.hand_b[s] != b.hand_b[o] || a.mat[s].material != b.mat[o].material) {
+        return ::testing::AssertionFailure() << "side " << s << " differs from the twin's side " << o;
+      }
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  std::mt19937& rng_;
+  Line line_[2];
+};
+
+// Every field equals the from-scratch terms after every move, the open-file
+// sums and their weighted terms checked by replaying their refresh rule
+// (OpenFileReplay: refreshed only when the enemy king changes file, weighted
+// with the pawns in hand of that moment); the twin games keep mirrored records.
+TEST(EvalSashiteDiff, RandomGamesMatchFromScratchAndTheirTwins) {
+  std::mt19937 rng(20240615);
+  const std::vector<model::Kyokumen> starts = game_starts();
+  Coverage cov;
+  for (size_t game = 0; cov.moves < kMoves; ++game) {
+    auto pair = std::make_unique<GamePair>(starts[game % starts.size()], rng);  // large: off the stack
+    pair->Play(cov);
+    board::senkei_current = &senkei_table;
+    ASSERT_FALSE(HasFatalFailure());
+  }
+  EXPECT_GT(cov.drops, kMoves / 50);
+  EXPECT_GT(cov.captures, kMoves / 50);
+  EXPECT_GT(cov.promotions, kMoves / 200);
+  EXPECT_GT(cov.king_file_changes, kMoves / 200);
+  EXPECT_GT(cov.king_moves, cov.king_file_changes);
+  EXPECT_GT(cov.passes, kMoves / 50);
+  EXPECT_GT(cov.kingless, kMoves / 20);
 }
 
-// Single moves on constructed positions, with every strategy bonus 0.
+// Single moves on constructed positions, with every strategy bonus 0: the
+// change of each field from a record built from scratch.
 class EvalDiffDelta : public ::testing::Test {
  protected:
   void SetUp() override {
     eval_tables_init(eval_weight_block, 0x800);
     board::eval_weights = &eval_weight_block;
-    saved_ = board::senkei_current;
     board::senkei_current = &zero_;
   }
-  void TearDown() override { board::senkei_current = saved_; }
+  void TearDown() override { board::senkei_current = &senkei_table; }
 
-  // Loads the scene, builds the root record from scratch, makes the move and
-  // returns the change of each field.
+  // sente king 5九 and gote king 5一 unless `kings` is false.
+  static board::testing::Scene Scene(bool kings = true) {
+    board::testing::Scene s;
+    if (kings) s.Put(5, 9, model::kOu).Put(5, 1, model::testing::gote(model::kOu));
+    return s;
+  }
+
   KEvalRecord Delta(const board::testing::Scene& scene, int fx, int fy, int tx, int ty, int nari = 0) {
     p_ = scene.Load();
     const KMove km = scene.Move(p_, fx, fy, tx, ty, nari);
     OpenFileReplay open;
-    open.Start(w(), p_);
-    root_ = record_of(terms_from_scratch(w(), p_, open));
+    open.Start(eval_weight_block, p_);
+    root_ = record_of(terms_from_scratch(eval_weight_block, p_, open));
     board::do_move(p_, km, 0);
     eval_sashite_diff(km, p_, root_, after_);
     KEvalRecord d{};
@@ -249,129 +233,115 @@ class EvalDiffDelta : public ::testing::Test {
     return d;
   }
 
-  static const board::KEvalWeights& w() { return eval_weight_block; }
-  // king_rel of a class for `side` between the king and the square (file, rank).
-  static int Rel(int side, int kf, int kr, int cls, int f, int r) {
-    return testing::king_rel(w(), side, board::square_of(kf, kr), cls, board::square_of(f, r));
+  // king_rel of a class read by `side` for the king on kfr and the square fr
+  // (both written file * 10 + rank).
+  static int Rel(int side, int kfr, int cls, int fr) {
+    return testing::king_rel(eval_weight_block, side, square_of(kfr / 10, kfr % 10), cls, square_of(fr / 10, fr % 10));
   }
 
   KPosition p_;
   KEvalRecord root_{}, after_{};
-
- private:
   board::KSenkeiTable zero_{};
-  board::KSenkeiTable* saved_ = nullptr;
 };
 
-using model::kGin, model::kHi, model::kKaku, model::kKin, model::kFu, model::kOu;
+using model::kFu, model::kGin, model::kHi, model::kKaku, model::kKin;
 using model::testing::gote;
 
-board::testing::Scene kings() { return board::testing::Scene().Put(5, 9, kOu).Put(5, 1, gote(kOu)); }
-
 TEST_F(EvalDiffDelta, PassCopiesAndClearsOnly) {
-  p_ = kings().Load();
+  p_ = Scene().Load();
   root_ = record_of(Terms{{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}});
-  const KMove pass = board::pass_move();
-  board::do_move(p_, pass, 0);
-  eval_sashite_diff(pass, p_, root_, after_);
-  KEvalRecord want = root_;
-  want.flags = 0;
-  for (int s = 0; s < 2; ++s) want.att[s].attack_extra = want.def[s].defence_extra = want.mat[s].material_extra = 0;
-  EXPECT_EQ(std::memcmp(&after_, &want, sizeof want), 0);
+  board::do_move(p_, board::pass_move(), 0);
+  eval_sashite_diff(board::pass_move(), p_, root_, after_);
+  EXPECT_TRUE(record_matches(after_, Terms{{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}}));
 }
 
-// The last piece of a kind dropped reads count index 0; so does the first
-// piece of a kind captured.
-TEST_F(EvalDiffDelta, CountIndexZeroForLastDropAndFirstCapture) {
-  board::testing::Scene s = kings();
-  s.k.mochigoma[0][kKin] = 1;
-  s.k.mochigoma[0][kGin] = 1;
+// The last piece of a kind dropped reads count index 0, as does the first piece
+// of a kind captured; a side without a king gets no term around it.
+TEST_F(EvalDiffDelta, CountIndexZeroAndAbsentKing) {
+  board::testing::Scene s = Scene();
+  s.k.mochigoma[0][kKin] = s.k.mochigoma[0][kGin] = 1;
   KEvalRecord d = Delta(s, model::kSenteHand, kKin, 5, 5);
-  EXPECT_EQ(d.mat[0].material, 690 - 765);  // the gold's value less its first count value
+  EXPECT_EQ(d.mat[0].material, 690 - 765);   // the gold's value less its first count value
   EXPECT_EQ(d.hand_b[0], -(765 - 306) + 5);  // the split's second part; one non-pawn piece left: 5
-  EXPECT_EQ(d.att[0].attack, -306 + Rel(0, 5, 1, 6, 5, 5));
-  EXPECT_EQ(d.def[0].defence, Rel(0, 5, 9, 0, 5, 5));
-  EXPECT_EQ(d.mat[1].material, 0);
+  EXPECT_EQ(d.att[0].attack, -306 + Rel(0, 51, 6, 55));
+  EXPECT_EQ(d.def[0].defence, Rel(0, 59, 0, 55));
 
-  s = kings().Put(5, 5, kFu).Put(5, 4, gote(kGin));
+  s = Scene().Put(5, 5, kFu).Put(5, 4, gote(kGin));
   s.k.mochigoma[0][kKin] = 1;
   d = Delta(s, 5, 5, 5, 4);
-  EXPECT_EQ(d.mat[0].material, 660);         // first silver in hand
-  EXPECT_EQ(d.hand_b[0], (680 - 272) - 5);   // two non-pawn pieces now: the second costs 5
-  EXPECT_EQ(d.att[0].attack, 272 + Rel(0, 5, 1, 10, 5, 4) - Rel(0, 5, 1, 10, 5, 5));
+  EXPECT_EQ(d.mat[0].material, 660);        // the first silver in hand
+  EXPECT_EQ(d.hand_b[0], (680 - 272) - 5);  // now two non-pawn pieces: the second costs 5
+  EXPECT_EQ(d.att[0].attack, 272 + Rel(0, 51, 10, 54) - Rel(0, 51, 10, 55));
   EXPECT_EQ(d.mat[1].material, -600);
-  EXPECT_EQ(d.def[1].defence, -Rel(1, 5, 1, 1, 5, 4));
-  EXPECT_EQ(d.att[1].attack, -Rel(1, 5, 9, 8, 5, 4));
+  EXPECT_EQ(d.def[1].defence, -Rel(1, 51, 1, 54));
+  EXPECT_EQ(d.att[1].attack, -Rel(1, 59, 8, 54));
+
+  s = Scene(false).Put(5, 9, model::kOu);
+  s.k.mochigoma[0][kKin] = 1;
+  d = Delta(s, model::kSenteHand, kKin, 5, 2);
+  EXPECT_EQ(d.att[0].attack, -306);
+  EXPECT_EQ(d.def[0].defence, Rel(0, 59, 0, 52));
 }
 
-// The open-file sum of gote against sente's king: kept when the king keeps its
-// file, refreshed when it changes file; the weighted term caps the sum at 320.
+// Gote's open files against sente's king: kept while the king keeps its file,
+// refreshed when it changes file, and capped at 320 when weighted (gote holds
+// four pawns: weight 80).
 TEST_F(EvalDiffDelta, KingMoveOpenFiles) {
-  auto scene = [](std::initializer_list<int> pawn_files) {
-    board::testing::Scene s = kings();
-    for (int f : pawn_files) s.Put(f, 3, gote(kFu));
-    s.k.mochigoma[1][kFu] = 4;  // count_curve[4] = 80
+  const std::vector<int> centre = {4, 5, 6}, wide = {1, 2, 3, 4, 5, 6, 7};
+  auto scene = [](const std::vector<int>& files) {
+    board::testing::Scene s = Scene();
+    for (int f : files) s.Put(f, 3, gote(kFu));
+    s.k.mochigoma[1][kFu] = 4;
     return s;
   };
-  // Gote's pawns on files 4-6: the open files sum 922 from file 5, 896 from file 4.
-  auto rebase = [](int kf, int kr, std::initializer_list<int> files) {
+  // The change of the gote pawns' terms around the king moved from 5九.
+  auto rebase = [](int king, const std::vector<int>& files) {
     int sum = 0;
-    for (int f : files) sum += Rel(1, kf, kr, 10, f, 3) - Rel(1, 5, 9, 10, f, 3);
+    for (int f : files) sum += Rel(1, king, 10, f * 10 + 3) - Rel(1, 59, 10, f * 10 + 3);
     return sum;
   };
-  KEvalRecord d = Delta(scene({4, 5, 6}), 5, 9, 5, 8);
+  // Pawns on files 4-6: 922 open from file 5, 896 from file 4, both over the cap.
+  KEvalRecord d = Delta(scene(centre), 5, 9, 5, 8);
   EXPECT_EQ(root_.att[1].open_file, 102 + 154 + 205 + 205 + 154 + 102);
   EXPECT_EQ(d.att[1].open_file, 0);
-  EXPECT_EQ(d.att[1].attack, rebase(5, 8, {4, 5, 6}));
-  EXPECT_EQ(d.def[0].defence, 0);
-
-  d = Delta(scene({4, 5, 6}), 5, 9, 4, 8);
+  EXPECT_EQ(d.att[1].attack, rebase(58, centre));
+  d = Delta(scene(centre), 5, 9, 4, 8);
   EXPECT_EQ(after_.att[1].open_file, 154 + 205 + 230 + 154 + 102 + 51);
-  EXPECT_EQ(d.att[1].attack, rebase(4, 8, {4, 5, 6}));  // both sums above 320: weighted 100 either way
-
-  // Files 8 and 9 open: 256 from file 5, 153 from file 4, below the cap.
-  d = Delta(scene({1, 2, 3, 4, 5, 6, 7}), 5, 9, 4, 8);
+  EXPECT_EQ(d.att[1].attack, rebase(48, centre));
+  // Pawns on files 1-7: 256 from file 5, 153 from file 4, below the cap.
+  d = Delta(scene(wide), 5, 9, 4, 8);
   EXPECT_EQ(after_.att[1].open_file, 153);
-  EXPECT_EQ(d.att[1].attack, rebase(4, 8, {1, 2, 3, 4, 5, 6, 7}) + (153 * 80 >> 8) - (256 * 80 >> 8));
+  EXPECT_EQ(d.att[1].attack, rebase(48, wide) + (153 * 80 >> 8) - (256 * 80 >> 8));
 }
 
 // Rook and bishop placement pairs (attack, hand_b) and the promotion values.
 TEST_F(EvalDiffDelta, PlacementPairGains) {
   struct Case {
-    int code, fx, fy, tx, ty, nari, attack, hand_b, material;
+    int code, from, to, nari, attack, hand_b, material;
   };
   const Case cases[] = {
-      {kHi, 2, 8, 2, 3, 0, 400, -200, 0},      // rook entering the camp
-      {kHi, 2, 3, 2, 2, 1, 100, 35, 320},      // rook promoting inside
-      {kHi, 2, 8, 2, 3, 1, 500, -165, 320},    // rook promoting as it enters
-      {kKaku, 8, 8, 3, 3, 0, 100, 0, 0},       // bishop entering
-      {kKaku, 4, 4, 3, 3, 0, 100, 0, 0},
-      {kKaku, 3, 3, 2, 2, 1, 100, -400, 260},  // bishop promoting inside
-      {kKaku, 8, 8, 3, 3, 1, 200, -400, 260},  // bishop promoting as it enters
+      {kHi, 28, 23, 0, 400, -200, 0},      // rook entering the camp
+      {kHi, 23, 22, 1, 100, 35, 320},      // rook promoting inside
+      {kHi, 28, 23, 1, 500, -165, 320},    // rook promoting as it enters
+      {kKaku, 88, 33, 0, 100, 0, 0},       // bishop entering
+      {kKaku, 33, 22, 1, 100, -400, 260},  // bishop promoting inside
+      {kKaku, 88, 33, 1, 200, -400, 260},  // bishop promoting as it enters
   };
   for (const Case& c : cases) {
-    const KEvalRecord d = Delta(kings().Put(c.fx, c.fy, c.code), c.fx, c.fy, c.tx, c.ty, c.nari);
-    EXPECT_EQ(d.att[0].attack, c.attack) << c.fx << c.fy << c.tx << c.ty;
-    EXPECT_EQ(d.hand_b[0], c.hand_b) << c.fx << c.fy << c.tx << c.ty;
-    EXPECT_EQ(d.mat[0].material, c.material) << c.fx << c.fy << c.tx << c.ty;
-    // A new horse counts around its own king.
-    EXPECT_EQ(d.def[0].defence, c.code == kKaku && c.nari ? Rel(0, 5, 9, 5, c.tx, c.ty) : 0);
+    SCOPED_TRACE(c.from * 100 + c.to);
+    const KEvalRecord d = Delta(Scene().Put(c.from / 10, c.from % 10, c.code), c.from / 10, c.from % 10, c.to / 10,
+                                c.to % 10, c.nari);
+    EXPECT_EQ(d.att[0].attack, c.attack);
+    EXPECT_EQ(d.hand_b[0], c.hand_b);
+    EXPECT_EQ(d.mat[0].material, c.material);
+    EXPECT_EQ(d.def[0].defence, c.code == kKaku && c.nari ? Rel(0, 59, 5, c.to) : 0);  // a new horse
   }
   // A captured dragon takes its pair and value from gote.
-  const KEvalRecord d = Delta(kings().Put(2, 8, kHi).Put(2, 3, gote(model::kRyu)), 2, 8, 2, 3);
+  const KEvalRecord d = Delta(Scene().Put(2, 8, kHi).Put(2, 3, gote(model::kRyu)), 2, 8, 2, 3);
   EXPECT_EQ(d.att[1].attack, -650);
   EXPECT_EQ(d.hand_b[1], -235);
   EXPECT_EQ(d.mat[1].material, -1150);
   EXPECT_EQ(d.mat[0].material, 1220);  // the first rook in hand
-}
-
-// Without gote's king nothing is scored around it; sente's own terms stay.
-TEST_F(EvalDiffDelta, AbsentKingHasNoTerms) {
-  board::testing::Scene s = board::testing::Scene().Put(5, 9, kOu);
-  s.k.mochigoma[0][kKin] = 1;
-  const KEvalRecord d = Delta(s, model::kSenteHand, kKin, 5, 2);
-  EXPECT_EQ(d.att[0].attack, -306);
-  EXPECT_EQ(d.def[0].defence, Rel(0, 5, 9, 0, 5, 2));
 }
 
 }  // namespace
