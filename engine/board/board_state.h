@@ -26,11 +26,8 @@
 //   of each think; read by the generators.
 // - senkei_current (strategy_cells.h): set by the evaluation's set-up; null (every
 //   strategy bonus 0) until then.
-// - eval_weights, eval_stage_tables (eval_weights.h): pointed at the evaluation's
-//   blocks by its root preparation and its stage set-up; null until then.
 #pragma once
 
-#include "engine/board/eval_weights.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/random.h"

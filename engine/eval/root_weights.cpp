@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/board/shape_pattern.h"
+#include "engine/board/home_distance.h"
 #include "engine/eval/own_view.h"
 #include "engine/eval/root_table_data.h"
 #include "engine/eval/senkei_set.h"
