@@ -1,5 +1,7 @@
 #include "engine/driver/book_key.h"
 
+#include <array>
+
 #include "engine/driver/hash_key_table.h"
 
 namespace driver {
@@ -21,14 +23,18 @@ void mix(BookKey& key, int index) {
   key.hi ^= kHashKeyTable[index].w1;
 }
 
+// The kind of each slot, from the slot ranges.
+constexpr auto kSlotKind = [] {
+  std::array<uint8_t, 40> kinds{};
+  for (int k = 0; k < 8; ++k) {
+    for (int s = kBookSlots[k].first; s < kBookSlots[k].first + kBookSlots[k].count; ++s) kinds[s] = k;
+  }
+  return kinds;
+}();
+
 }  // namespace
 
-int book_slot_kind(int s) {
-  for (int k = 0; k < 8; ++k) {
-    if (s >= kBookSlots[k].first && s < kBookSlots[k].first + kBookSlots[k].count) return k;
-  }
-  return kBookKing;
-}
+int book_slot_kind(int s) { return kSlotKind[s]; }
 
 bool book_position_is_sound(const model::BookPosition& pos) {
   bool taken[81] = {};

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sys/stat.h>
 #include <string>
 
 #include "book_test_util.h"
@@ -18,165 +17,135 @@ using testing::BookRecord;
 
 std::string temp(const std::string& name) { return ::testing::TempDir() + "/" + name; }
 
-// Two records: the even start with two moves, the bishop handicap with one.
+// The even start with two moves, then the bishop handicap with one.
 std::vector<BookRecord> records() {
-  std::vector<BookRecord> r;
-  for (int side = 0; side < 2; ++side) {
+  std::vector<BookRecord> r(2);
+  for (int i = 0; i < 2; ++i) {
     model::Kyokumen k;
-    k.Init(side ? model::kKakuOchi : model::kHirate);
-    BookRecord rec;
-    k.ToBookKey(rec.pos);
-    for (int i = 0; i <= 1 - side; ++i) {
-      uint32_t code = static_cast<uint32_t>(3 + i) << 16;
-      book_code_encode(&code, false, 7 - 5 * i, 7, 7 - 5 * i, 6, 0);
-      rec.moves.push_back({code, 0x10u << i});
+    k.Init(i ? model::kKakuOchi : model::kHirate);
+    k.ToBookKey(r[i].pos);
+    for (int j = 0; j < 2 - i; ++j) {
+      uint32_t code = static_cast<uint32_t>(3 + j) << 16;
+      book_code_encode(&code, false, 7 - 5 * j, 7, 7 - 5 * j, 6, 0);
+      r[i].moves.push_back({code, 0x10u << j});
     }
-    r.push_back(rec);
   }
   return r;
 }
 
-Bytes js5_image(const std::vector<BookRecord>& recs) {
-  Bytes b = {'J', 'S', '5', 0};
-  testing::put_u32(b, static_cast<uint32_t>(recs.size()));
-  for (const BookRecord& r : recs) {
-    testing::put_position(b, r.pos);
-    b.push_back(static_cast<uint8_t>(r.moves.size()));
-    for (const BookMove& m : r.moves) {
-      testing::put_u32(b, m.code);
-      testing::put_u32(b, m.senkei);
-    }
-  }
-  return b;
-}
-
-// A book holding one position of its own, and what a refused load must leave.
-struct Witness {
-  OBEditableHash book;
+// Loads the image into a book holding one other position: the load must be
+// refused and the book keep exactly that.
+void expect_refused(const Bytes& image, const std::string& what) {
+  model::Kyokumen k;
+  k.Init(model::kHiKyoOchi);
   model::BookPosition pos;
-  Witness() {
-    model::Kyokumen k;
-    k.Init(model::kHiKyoOchi);
-    k.ToBookKey(pos);
-    book.Insert(pos, {0x1C25, 7}, 1);
-  }
-  // The image is refused and the book still holds exactly its one move.
-  void ExpectRefused(const Bytes& image, const std::string& what) {
-    const std::string path = temp("damaged.book");
-    testing::write_file(path, image);
-    EXPECT_EQ(book.Load(path.c_str(), 1, 0), -1) << what;
-    BookMove got[kMaxBookPositionMoves];
-    EXPECT_EQ(book.Lookup(pos, got), 1) << what;
-    EXPECT_EQ(book.npositions(), 1u) << what;
-    EXPECT_EQ(book.nmoves(), 1u) << what;
-  }
-};
-
-// Where the last record starts in the images of records(): its position, then
-// the count byte and the move.
-constexpr size_t kJs5Last = 8 + 46 + 2 * 8, kJsdLast = 16 + 46 + 2 * 10, kCount = 45, kMove = 46;
-
-void put_u16_at(Bytes& b, size_t at, uint32_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
+  k.ToBookKey(pos);
+  OBEditableHash book;
+  book.Insert(pos, {0x1C25, 7}, 1);
+  testing::write_file(temp("damaged.book"), image);
+  EXPECT_EQ(book.Load(temp("damaged.book").c_str(), 1, 0), -1) << what;
+  EXPECT_EQ(book.Lookup(pos, nullptr), 1) << what;
+  EXPECT_EQ(book.npositions() * 10 + book.nmoves(), 11u) << what;
 }
+
+// Where the last record of each image starts; its count byte and its move.
+constexpr size_t kJs5Last = 8 + 46 + 2 * 8, kJsdLast = 16 + 46 + 2 * 10, kCount = 45, kMove = 46;
 
 struct Lie {
   const char* what;
   void (*js5)(Bytes&, size_t);  // null: the layout cannot say it
   void (*jsd)(Bytes&, size_t);
 };
+void more_moves(Bytes& b, size_t at) { b[at + kCount] = 3; }
+void off_board(Bytes& b, size_t at) { b[at + 2] = 95; }
+void other_hand_kind(Bytes& b, size_t at) { b[at + 2] = 29; }
+void king_in_hand(Bytes& b, size_t at) { b[at] = 89; }
+void shared_square(Bytes& b, size_t at) { b[at + 3] = b[at + 2]; }
 constexpr Lie kLies[] = {
     {"position count", [](Bytes& b, size_t) { b[4] = 3; }, nullptr},
-    {"move count", [](Bytes& b, size_t at) { b[at + kCount] = 3; }, [](Bytes& b, size_t at) { b[at + kCount] = 3; }},
-    {"slot byte off the board", [](Bytes& b, size_t at) { b[at + 2] = 95; }, [](Bytes& b, size_t at) { b[at + 2] = 95; }},
-    {"hand kind of another group", [](Bytes& b, size_t at) { b[at + 2] = 29; },
-     [](Bytes& b, size_t at) { b[at + 2] = 29; }},
-    {"king in hand", [](Bytes& b, size_t at) { b[at] = 89; }, [](Bytes& b, size_t at) { b[at] = 89; }},
-    {"two pieces on a square", [](Bytes& b, size_t at) { b[at + 3] = b[at + 2]; },
-     [](Bytes& b, size_t at) { b[at + 3] = b[at + 2]; }},
+    {"move count", more_moves, more_moves},
+    {"slot byte off the board", off_board, off_board},
+    {"hand kind of another group", other_hand_kind, other_hand_kind},
+    {"king in hand", king_in_hand, king_in_hand},
+    {"two pieces on a square", shared_square, shared_square},
     {"undecodable move", [](Bytes& b, size_t at) { b[at + kMove + 1] = 0x7F; },
      [](Bytes& b, size_t at) { b[at + kMove + 1] = 0x1F; }},
     {"drop of kind 8", [](Bytes& b, size_t at) { b[at + kMove] = 7 * 11 + 9; },
-     [](Bytes& b, size_t at) { put_u16_at(b, at + kMove, 40 * 90 + 79); }},
+     [](Bytes& b, size_t at) {  // to square 40, from 79: hand column, kind 8
+       b[at + kMove] = (40 * 90 + 79) & 0xFF;
+       b[at + kMove + 1] = (40 * 90 + 79) >> 8;
+     }},
     {"value 16", [](Bytes& b, size_t at) { b[at + kMove + 2] = 16; }, nullptr},
     {"JSD header", nullptr, [](Bytes& b, size_t) { b[9] = 'x'; }},
 };
 
 TEST(DamagedUserBooks, CutsAndLiesLeaveTheBookAsItWas) {
-  Witness w;
-  const Bytes js5 = js5_image(records());
+  const Bytes js5 = testing::book_image(records(), false), jsd = testing::book_image(records(), true);
   for (size_t n = 0; n < js5.size(); ++n) {
-    w.ExpectRefused(Bytes(js5.begin(), js5.begin() + n), "JS5 cut at " + std::to_string(n));
+    expect_refused(Bytes(js5.begin(), js5.begin() + n), "JS5 cut " + std::to_string(n));
   }
   // A JSD file ends where fewer bytes than a position follow the header or a
   // whole record; every other cut lies.
-  const Bytes jsd = testing::jsd_image(records());
   for (size_t n = 0; n < jsd.size(); ++n) {
     if ((n >= 16 && n < 16 + kCount) || (n >= kJsdLast && n < kJsdLast + kCount)) continue;
-    w.ExpectRefused(Bytes(jsd.begin(), jsd.begin() + n), "JSD cut at " + std::to_string(n));
+    expect_refused(Bytes(jsd.begin(), jsd.begin() + n), "JSD cut " + std::to_string(n));
   }
   for (const Lie& lie : kLies) {
     Bytes a = js5, b = jsd;
     if (lie.js5) {
       lie.js5(a, kJs5Last);
-      w.ExpectRefused(a, std::string("JS5 ") + lie.what);
+      expect_refused(a, std::string("JS5 ") + lie.what);
     }
     if (lie.jsd) {
       lie.jsd(b, kJsdLast);
-      w.ExpectRefused(b, std::string("JSD ") + lie.what);
+      expect_refused(b, std::string("JSD ") + lie.what);
     }
   }
 }
 
 TEST(DamagedPartFiles, EveryCutAndLieFindsNothing) {
-  const std::vector<BookRecord> recs = records();
+  const BookRecord r = records()[0];
   BookKey key;
-  book_key(recs[0].pos, &key);
-  const uint32_t nbuckets = 3;
-  const Bytes body = testing::part_body({{key, recs[0].moves}}, nbuckets);
-  const Bytes sound = testing::part_image(body);
-  const std::string dir = temp("damaged_parts");
-  ::mkdir(dir.c_str(), 0755);
-  // The image as part 0 of a fresh book: what a lookup of the start position finds.
+  book_key(r.pos, &key);
+  const uint32_t nbuckets = 3, bucket = (key.lo ^ key.hi) % nbuckets;
+  const Bytes body = testing::part_body({{key, r.moves}}, nbuckets), sound = testing::part_image(body);
+  const std::string name = testing::write_divided_book(temp("damaged_parts"), {});
+  // What a fresh book finds for the position with the image as part 0.
   const auto found = [&](const Bytes& image) {
-    const std::string name = testing::write_divided_book(dir, {});
-    testing::write_file(dir + "/joseki/b00.jdb", image);
+    testing::write_file(temp("damaged_parts/joseki/b00.jdb"), image);
     DividedBook book;
     book.SetName(name.c_str());
-    BookMove got[kMaxBookPositionMoves];
-    const int n = book.Lookup(recs[0].pos, got);
+    const int n = book.Lookup(r.pos, nullptr);
     EXPECT_EQ(book.IsLoaded(0), n > 0);
     return n;
   };
   ASSERT_EQ(found(sound), 2);
-  for (size_t n = 0; n < sound.size(); ++n) EXPECT_EQ(found(Bytes(sound.begin(), sound.begin() + n)), 0) << "cut at " << n;
+  for (size_t n = 0; n < sound.size(); ++n) EXPECT_EQ(found(Bytes(sound.begin(), sound.begin() + n)), 0) << n;
 
-  const auto with_body = [&](const std::function<void(Bytes&)>& lie) {
+  const auto lie_in_body = [&](size_t at, uint8_t v) {
     Bytes b = body;
-    lie(b);
+    b[at] = v;
     return testing::part_image(b);
   };
-  const auto header = [&](size_t at, uint32_t v) {
+  const auto lie_in_header = [&](size_t at, uint32_t v) {
     Bytes b = sound;
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> 8 * i);
     return b;
   };
-  const size_t buckets = 12, entries = buckets + 6 * nbuckets, moves = entries + 13;
-  const uint32_t bucket = (key.lo ^ key.hi) % nbuckets;
-  const std::vector<std::pair<std::string, Bytes>> lies = {
-      {"magic", [&] { Bytes b = sound; b[6] = '4'; return b; }()},
-      {"packed size beyond the file", header(8, static_cast<uint32_t>(sound.size()))},
-      {"unpacked size too small", header(12, static_cast<uint32_t>(body.size() - 1))},
-      {"unpacked size too large", header(12, static_cast<uint32_t>(body.size() + 1))},
-      {"unpacked size beyond any packing", header(12, 0xFFFFFFF0u)},
-      {"no bucket", with_body([](Bytes& b) { b[0] = 0; })},
-      {"entry count", with_body([](Bytes& b) { b[4] = 2; })},
-      {"move count", with_body([](Bytes& b) { b[8] = 1; })},
-      {"bucket range", with_body([&](Bytes& b) { b[buckets + 6 * bucket + 4] = 2; })},
-      {"move range", with_body([&](Bytes& b) { b[entries + 12] = 3; })},
-      {"move word", with_body([&](Bytes& b) { b[moves + 1] = 0x7F; })},
-      {"move value", with_body([&](Bytes& b) { b[moves + 2] = 16; })},
+  const size_t entries = 12 + 6 * nbuckets, moves = entries + 13;
+  const std::pair<const char*, Bytes> lies[] = {
+      {"magic", lie_in_header(4, 0)},
+      {"packed size beyond the file", lie_in_header(8, static_cast<uint32_t>(sound.size()))},
+      {"unpacked size too small", lie_in_header(12, static_cast<uint32_t>(body.size() - 1))},
+      {"unpacked size too large", lie_in_header(12, static_cast<uint32_t>(body.size() + 1))},
+      {"unpacked size beyond any packing", lie_in_header(12, 0xFFFFFFF0u)},
+      {"no bucket", lie_in_body(0, 0)},
+      {"entry count", lie_in_body(4, 2)},
+      {"move count", lie_in_body(8, 1)},
+      {"bucket range", lie_in_body(12 + 6 * bucket + 4, 2)},
+      {"move range", lie_in_body(entries + 12, 3)},
+      {"move word", lie_in_body(moves + 1, 0x7F)},
+      {"move value", lie_in_body(moves + 2, 16)},
   };
   for (const auto& [what, image] : lies) EXPECT_EQ(found(image), 0) << what;
 }

@@ -46,10 +46,7 @@ TEST(JosekiAdapters, GoteMovesAndDropsComeBackAsRegistered) {
   uint8_t tags[kMaxBookCandidates];
   ASSERT_EQ(joseki_get_moves(books, k, kSourceUser, got, values, senkei, tags, true), 3);
   EXPECT_EQ(books.sources, 0x15u);
-  EXPECT_EQ(got[0], moves[0]);
-  EXPECT_EQ(got[0].from_x, model::kGoteHand);
-  EXPECT_EQ(got[1], moves[1]);
-  EXPECT_EQ(got[2], moves[2]);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(got[i], moves[i]);  // the drop from hand 12 too
   EXPECT_EQ(values[0], 12);
   EXPECT_EQ(senkei[0], 0x80u);
   EXPECT_EQ(tags[2], kSourceUser);
@@ -77,27 +74,17 @@ TEST(JosekiAdapters, GoteMovesAndDropsComeBackAsRegistered) {
 
 TEST(JosekiInput, PathKeepsThreeHundredPositionsAndStepsBack) {
   JosekiInput path;
-  model::Kyokumen k;
-  k.Init(model::kHirate);
-  model::Kyokumen out;
+  model::Kyokumen k = model::testing::initial(model::kHirate), out;
   model::Sashite m;
-  EXPECT_FALSE(path.PopKyokumen(&out));
-  EXPECT_FALSE(path.PopSashite(&m));
-  for (int i = 0; i < 301; ++i) {
-    k.teaiwari = i;  // marks the record
-    path.Push(k);
-  }
+  EXPECT_FALSE(path.PopKyokumen(&out) || path.PopSashite(&m));
+  for (k.teaiwari = 0; k.teaiwari <= 300; ++k.teaiwari) path.Push(k);  // the handicap word marks each
   EXPECT_EQ(path.size(), 300);
   EXPECT_EQ(path.kyokumen(0).teaiwari, 1);
-  EXPECT_TRUE(path.IsSashiteEmpty());
   path.PushSashite(move(k, 7, 7, 7, 6));
   path.PushSashite(move(k, 2, 7, 2, 6));
-  ASSERT_TRUE(path.PopSashite(&m));
-  EXPECT_EQ(m, move(k, 2, 7, 2, 6));
-  ASSERT_TRUE(path.PopSashite(&m));
-  EXPECT_TRUE(path.IsSashiteEmpty());
-  ASSERT_TRUE(path.PopKyokumen(&out));
-  EXPECT_EQ(out.teaiwari, 300);
+  EXPECT_TRUE(path.PopSashite(&m) && m == move(k, 2, 7, 2, 6));
+  EXPECT_TRUE(path.PopSashite(&m) && path.IsSashiteEmpty());
+  EXPECT_TRUE(path.PopKyokumen(&out) && out.teaiwari == 300);
   path.Rebuild();
   EXPECT_TRUE(path.IsEmpty());
 }

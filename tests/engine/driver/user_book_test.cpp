@@ -3,7 +3,8 @@
 
 #include <sys/stat.h>
 
-#include <map>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "book_test_util.h"
@@ -13,62 +14,50 @@
 namespace driver {
 namespace {
 
-using testing::Bytes;
-using testing::random_game_positions;
-
 std::string temp(const std::string& name) { return ::testing::TempDir() + "/" + name; }
 
-// The even start, or with `handicap` the bishop handicap.
-model::BookPosition start_position(bool handicap = false) {
+model::BookPosition start_position(int32_t handicap = model::kHirate) {
   model::Kyokumen k;
-  k.Init(handicap ? model::kKakuOchi : model::kHirate);
+  k.Init(handicap);
   model::BookPosition pos;
   k.ToBookKey(pos);
   return pos;
 }
 
-// A move of the start position in the mover's view: file, rank to file, rank.
-BookMove move(int fx, int fy, int tx, int ty, int value, uint32_t senkei = 0) {
+// A pawn push on `file` in the mover's view.
+BookMove push(int file, int value, uint32_t senkei = 0) {
   uint32_t code = static_cast<uint32_t>(value) << 16;
-  book_code_encode(&code, false, fx, fy, tx, ty, 0);
+  book_code_encode(&code, false, file, 7, file, 6, 0);
   return {code, senkei};
 }
 
 TEST(OBEditableHash, InsertModesRemoveAndTheMoveLimit) {
   OBEditableHash book;
   const model::BookPosition pos = start_position();
-  EXPECT_EQ(book.Insert(pos, move(7, 7, 7, 6, 5, 0x1), 1), 2);
-  EXPECT_EQ(book.Insert(pos, move(7, 7, 7, 6, 9, 0x2), 1), 0);  // replaced
   BookMove got[kMaxBookPositionMoves];
-  ASSERT_EQ(book.Lookup(pos, got), 1);
-  EXPECT_EQ(got[0], move(7, 7, 7, 6, 9, 0x2));
-  EXPECT_EQ(book.Insert(pos, move(7, 7, 7, 6, 4, 0x4), 2), 0);  // merged
-  EXPECT_EQ(book.Insert(pos, move(7, 7, 7, 6, 1, 0x8), 0), 0);  // kept
-  book.Lookup(pos, got);
-  EXPECT_EQ(got[0], move(7, 7, 7, 6, 4, 0x6));
-  EXPECT_EQ(book.Insert(pos, move(2, 7, 2, 6, 3), 1), 1);
-  EXPECT_EQ(book.Insert(pos, move(2, 7, 2, 6, 16), 1), -1);  // no value above 15
-  EXPECT_EQ(book.nmoves(), 2u);
+  EXPECT_EQ(book.Insert(pos, push(7, 5, 0x1), 1), 2);
+  EXPECT_EQ(book.Insert(pos, push(7, 9, 0x2), 1), 0);  // replaced
+  EXPECT_EQ(book.Insert(pos, push(7, 4, 0x4), 2), 0);  // merged
+  EXPECT_EQ(book.Insert(pos, push(7, 1, 0x8), 0), 0);  // kept
+  EXPECT_EQ(book.Lookup(pos, got), 1);
+  EXPECT_EQ(got[0], push(7, 4, 0x6));
+  EXPECT_EQ(book.Insert(pos, push(2, 3), 1), 1);
+  EXPECT_EQ(book.Insert(pos, push(3, 16), 1), -1);  // no value above 15
+  EXPECT_EQ(book.Insert(start_position(model::kKakuOchi), push(3, 3), 1), 2);
   EXPECT_EQ(book.Remove(pos, &got[0]), 1);
   EXPECT_EQ(book.Remove(pos, &got[0]), 0);
-  EXPECT_EQ(book.Insert(start_position(true), move(3, 7, 3, 6, 3), 1), 2);
-  EXPECT_EQ(book.npositions(), 2u);
-  BookMove last = move(2, 7, 2, 6, 3);
+  const BookMove last = push(2, 0);
   EXPECT_EQ(book.Remove(pos, &last), 2);  // its only move: the position goes
   EXPECT_EQ(book.npositions(), 1u);
-  EXPECT_EQ(book.Lookup(pos, nullptr), 0);
+  EXPECT_EQ(book.nmoves(), 1u);
 
   // A position keeps at most 255 moves, so that its count byte holds them.
-  int added = 0;
-  for (uint32_t id = 1; id < 0x8000 && added < kMaxBookPositionMoves; ++id) {
-    if (book_move_is_sound({id, 0})) added += book.Insert(pos, {id, 0}, 1) > 0;
-  }
-  EXPECT_EQ(book.Lookup(pos, nullptr), kMaxBookPositionMoves);
+  for (uint32_t id = 1; book.Lookup(pos, nullptr) < kMaxBookPositionMoves; ++id) book.Insert(pos, {id, 0}, 1);
   EXPECT_EQ(book.Insert(pos, {0x5B5C, 0}, 1), -1);
-  EXPECT_EQ(book.Lookup(pos, nullptr), kMaxBookPositionMoves);
+  EXPECT_EQ(book.nmoves(), kMaxBookPositionMoves + 1u);
 }
 
-// Every position's key has the same hi word and its first slot byte as lo.
+// Every key has the same hi word and the first slot byte as lo.
 int equal_hi_key(const model::BookPosition& pos, BookKey* out) {
   *out = BookKey{pos.slot[0], 77};
   return 0;
@@ -76,29 +65,27 @@ int equal_hi_key(const model::BookPosition& pos, BookKey* out) {
 
 TEST(OBEditableHash, KeysWithEqualHiAndDifferentLoStayApart) {
   OBEditableHash book(OBEditableHash::kDefaultBuckets, equal_hi_key);
-  model::BookPosition a = start_position(), b = a, c = a;
-  b.slot[0] = 60;  // larger lo
-  c.slot[0] = 70;
-  EXPECT_EQ(book.Insert(a, move(7, 7, 7, 6, 1), 1), 2);
-  EXPECT_EQ(book.Insert(c, move(2, 7, 2, 6, 2), 1), 2);
-  EXPECT_EQ(book.Insert(b, move(5, 9, 5, 8, 3), 1), 2);
-  for (const auto& [pos, id] : {std::pair{a, move(7, 7, 7, 6, 1)}, {b, move(5, 9, 5, 8, 3)}, {c, move(2, 7, 2, 6, 2)}}) {
+  model::BookPosition pos[3] = {start_position(), start_position(), start_position()};
+  pos[1].slot[0] = 70;  // lo 84, 70, 60: inserted out of order
+  pos[2].slot[0] = 60;
+  for (int i : {0, 2, 1}) EXPECT_EQ(book.Insert(pos[i], push(i + 1, 1), 1), 2);
+  for (int i = 0; i < 3; ++i) {
     BookMove got[kMaxBookPositionMoves];
-    ASSERT_EQ(book.Lookup(pos, got), 1);
-    EXPECT_EQ(got[0], id);
+    ASSERT_EQ(book.Lookup(pos[i], got), 1);
+    EXPECT_EQ(got[0], push(i + 1, 1));
   }
-  EXPECT_EQ(book.Remove(b, nullptr), 2);
-  EXPECT_EQ(book.Lookup(a, nullptr) + book.Lookup(c, nullptr), 2);
+  EXPECT_EQ(book.Remove(pos[1], nullptr), 2);
+  EXPECT_EQ(book.Lookup(pos[0], nullptr) + book.Lookup(pos[1], nullptr) + book.Lookup(pos[2], nullptr), 2);
 }
 
-// A book of random-game positions with their legal moves at random values.
+// A book of random-game positions with some of their moves at random values.
 void fill(OBEditableHash& book, uint32_t seed) {
   std::mt19937 rng(seed);
-  for (const model::Kyokumen& k : random_game_positions(seed, 8, 60)) {
+  for (const model::Kyokumen& k : testing::random_game_positions(seed, 8, 60)) {
     model::Sashite moves[8];
     const int n = board::testing::random_legal_moves(k, rng, moves, 1 + static_cast<int>(rng() % 8));
     model::BookPosition pos;
-    ASSERT_TRUE(k.ToBookKey(pos));
+    k.ToBookKey(pos);
     for (int i = 0; i < n; ++i) {
       BookMove m;
       ASSERT_TRUE(book_move_from_sashite(k, moves[i], static_cast<int>(rng() % 16), rng(), &m));
@@ -107,18 +94,23 @@ void fill(OBEditableHash& book, uint32_t seed) {
   }
 }
 
-// Every position of `a` with the same moves in `b`, in the same order.
-void expect_same_book(const OBEditableHash& a, const OBEditableHash& b) {
+// `b` holds what `a` holds, moves in the same order; with `flipped` every
+// value v of `a` is 15 - v in `b`.
+void expect_same_book(const OBEditableHash& a, const OBEditableHash& b, bool flipped = false) {
   EXPECT_EQ(a.npositions(), b.npositions());
   EXPECT_EQ(a.nmoves(), b.nmoves());
   a.ForEachInFileOrder([&](const model::BookPosition& pos, const BookMove* moves, int n) {
     BookMove got[kMaxBookPositionMoves];
     ASSERT_EQ(b.Lookup(pos, got), n);
-    for (int i = 0; i < n; ++i) EXPECT_EQ(got[i], moves[i]);
+    for (int i = 0; i < n; ++i) {
+      EXPECT_EQ(got[i].code, flipped ? book_code_with_value(moves[i].code, 15 - book_move_value(moves[i].code))
+                                     : moves[i].code);
+      EXPECT_EQ(got[i].senkei, moves[i].senkei);
+    }
   });
 }
 
-TEST(UserBookFiles, Js5SaveLoadRoundTripInBucketOrder) {
+TEST(UserBookFiles, Js5AndJsdRoundTrips) {
   OBEditableHash book;
   fill(book, 3);
   ASSERT_GT(book.npositions(), 300u);
@@ -127,14 +119,30 @@ TEST(UserBookFiles, Js5SaveLoadRoundTripInBucketOrder) {
   OBEditableHash loaded;
   ASSERT_EQ(loaded.Load(path.c_str(), 1, 0), 0);
   expect_same_book(book, loaded);
-  // Records stand in bucket order.
+  // The file is the JS5 layout, positions in bucket order.
   uint32_t last_bucket = 0;
-  book.ForEachInFileOrder([&](const model::BookPosition& pos, const BookMove*, int) {
+  std::vector<testing::BookRecord> records;
+  book.ForEachInFileOrder([&](const model::BookPosition& pos, const BookMove* moves, int n) {
     BookKey k;
     book_key(pos, &k);
     EXPECT_GE((k.lo ^ k.hi) % book.nbuckets(), last_bucket);
     last_bucket = (k.lo ^ k.hi) % book.nbuckets();
+    records.push_back({pos, std::vector<BookMove>(moves, moves + n)});
   });
+  std::ifstream saved(path, std::ios::binary);
+  EXPECT_EQ(testing::Bytes(std::istreambuf_iterator<char>(saved), {}), testing::book_image(records, false));
+  // JSD files at the lowest and the highest level, with fewer bytes than a
+  // position after the last record.
+  testing::Bytes jsd = testing::book_image(records, true);
+  jsd.insert(jsd.end(), 44, 0);
+  testing::write_file(temp("levels.jsd"), jsd);
+  OBEditableHash low, high;
+  ASSERT_EQ(low.Load(temp("levels.jsd").c_str(), 1, 0), 0);
+  ASSERT_EQ(high.Load(temp("levels.jsd").c_str(), 1, 7), 0);
+  expect_same_book(book, low);
+  expect_same_book(book, high, true);
+  EXPECT_EQ(low.Load(temp("levels.jsd").c_str(), 1, 8), -1);  // there is no level 8
+
   // An empty book saves and loads; a file with other first bytes is an empty
   // book; a save that cannot finish leaves the file as it was.
   OBEditableHash empty;
@@ -142,68 +150,28 @@ TEST(UserBookFiles, Js5SaveLoadRoundTripInBucketOrder) {
   EXPECT_EQ(loaded.Load(temp("empty.js5").c_str(), 1, 0), 0);
   testing::write_file(temp("other.bin"), {'K', 'I', 'F', 0, 1, 2});
   EXPECT_EQ(loaded.Load(temp("other.bin").c_str(), 1, 0), 0);
-  expect_same_book(book, loaded);
-  const Bytes before = testing::read_file(path);
   ::mkdir((path + ".tmp").c_str(), 0755);
   EXPECT_EQ(empty.Save(path.c_str()), -1);
-  EXPECT_EQ(testing::read_file(path), before);
   ::rmdir((path + ".tmp").c_str());
+  ASSERT_EQ(loaded.Load(path.c_str(), 1, 0), 0);
+  expect_same_book(book, loaded);
 }
 
-TEST(UserBookFiles, JsdLevelsChooseTheValue) {
-  OBEditableHash book;
-  fill(book, 4);
-  std::vector<testing::BookRecord> records;
-  book.ForEachInFileOrder([&](const model::BookPosition& pos, const BookMove* moves, int n) {
-    records.push_back({pos, std::vector<BookMove>(moves, moves + n)});
-  });
-  const std::string path = temp("levels.jsd");
-  Bytes image = testing::jsd_image(records);
-  image.insert(image.end(), 44, 0);  // fewer bytes than a position after the last record
-  testing::write_file(path, image);
-  OBEditableHash low, high;
-  ASSERT_EQ(low.Load(path.c_str(), 1, 0), 0);
-  ASSERT_EQ(high.Load(path.c_str(), 1, 7), 0);
-  expect_same_book(book, low);
-  high.ForEachInFileOrder([&](const model::BookPosition& pos, const BookMove* moves, int n) {
-    BookMove got[kMaxBookPositionMoves];
-    ASSERT_EQ(book.Lookup(pos, got), n);
-    for (int i = 0; i < n; ++i) {
-      EXPECT_EQ(book_move_id(moves[i].code), book_move_id(got[i].code));
-      EXPECT_EQ(book_move_value(moves[i].code), 15 - book_move_value(got[i].code));
-    }
-  });
-  EXPECT_EQ(low.Load(path.c_str(), 1, 8), -1);  // no level 8
-}
-
-TEST(OpeningBookEditable, SlotsOpenImportCloseAndSelect) {
+TEST(OpeningBookEditable, AFileThatDoesNotLoadLeavesTheSlots) {
+  const std::string path = temp("slots.js5"), cut = temp("cut.js5");
   OBEditableHash source;
   fill(source, 5);
-  const std::string path = temp("slots.js5");
   ASSERT_EQ(source.Save(path.c_str()), 0);
-  testing::write_file(temp("cut.js5"), {'J', 'S', '5', 0, 9, 0, 0, 0});
-
+  testing::write_file(cut, {'J', 'S', '5', 0, 9, 0, 0, 0});
   OpeningBookEditable books(2);
-  EXPECT_EQ(books.Current(), nullptr);
-  EXPECT_EQ(books.Open(temp("cut.js5").c_str(), 0, 1, 0), -1);
-  EXPECT_EQ(books.Book(0), nullptr);
+  EXPECT_EQ(books.Open(cut.c_str(), 0, 1, 0), -1);
   EXPECT_EQ(books.Open(path.c_str(), -1, 1, 0), 0);  // the first free slot, now current
-  EXPECT_EQ(books.current(), 0u);
   EXPECT_EQ(books.NewSlot(5), 1);
-  EXPECT_EQ(books.current(), 0u);
-  EXPECT_EQ(books.Open(temp("cut.js5").c_str(), 0, 1, 0), -1);  // the open book stays
-  EXPECT_EQ(books.Book(0)->npositions(), source.npositions());
-  EXPECT_EQ(books.Import(path.c_str(), 1, 1, 0), 1);
-  EXPECT_EQ(books.Import(temp("cut.js5").c_str(), 1, 1, 0), -1);
-  expect_same_book(source, *books.Book(1));
-  EXPECT_EQ(books.Select(1), 1);
-  EXPECT_EQ(books.Close(0), 0);
-  EXPECT_EQ(books.Close(0), -1);
-  EXPECT_EQ(books.Select(0), -1);
+  EXPECT_EQ(books.Open(cut.c_str(), 0, 1, 0) + books.Import(cut.c_str(), 0, 1, 0), -2);
+  expect_same_book(source, *books.Current());
+  EXPECT_EQ(books.Close(0) + books.Select(0), -1);
   books_free_all(books);
-  EXPECT_EQ(books.Current(), nullptr);
-  EXPECT_EQ(books.current(), 1u);
-  EXPECT_EQ(books.Import(path.c_str(), 1, 1, 0), -1);
+  EXPECT_EQ(books.Book(1), nullptr);
 }
 
 }  // namespace
