@@ -3,7 +3,7 @@
 // divided book finds nothing. The sanitizer build runs these too.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <algorithm>
 #include <string>
 
 #include "book_test_util.h"
@@ -128,8 +128,9 @@ TEST(DamagedPartFiles, EveryCutAndLieFindsNothing) {
     return testing::part_image(b);
   };
   const auto lie_in_header = [&](size_t at, uint32_t v) {
-    Bytes b = sound;
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> 8 * i);
+    Bytes b = sound, word;
+    testing::put(word, v, 4);
+    std::copy(word.begin(), word.end(), b.begin() + static_cast<long>(at));
     return b;
   };
   const size_t entries = 12 + 6 * nbuckets, moves = entries + 13;

@@ -51,7 +51,7 @@ inline void put(Bytes& b, uint32_t v, int bytes) {
 inline void write_file(const std::string& path, const Bytes& b) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_TRUE(f) << path;
-  std::fwrite(b.data(), 1, b.size(), f);
+  if (!b.empty()) std::fwrite(b.data(), 1, b.size(), f);
   std::fclose(f);
 }
 
@@ -73,7 +73,7 @@ inline Bytes book_image(const std::vector<BookRecord>& records, bool jsd) {
       if (!jsd) {
         put(b, m.code, 4);
       } else {
-        put(b, (to / 11 * 9 + to % 11) * 90 + from / 11 * 10 + from % 11 | ((m.code >> 15) & 1) << 13, 2);
+        put(b, ((to / 11 * 9 + to % 11) * 90 + from / 11 * 10 + from % 11) | ((m.code >> 15) & 1) << 13, 2);
         put(b, v * 0x01111111u | (15 - v) << 28, 4);
       }
       put(b, m.senkei, 4);

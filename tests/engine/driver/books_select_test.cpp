@@ -136,7 +136,7 @@ TEST(BooksSelect, OnlyLegalMovesComeOut) {
     const int n = k.GenerateAll(all);
     BookMove m{0, 0};
     if (rng() % 2) book_move_from_sashite(k, all[rng() % n], 5, 0, &m);
-    while (!book_move_is_sound(m)) m = {(rng() & 0x80FF) | (rng() % 99) << 8 | 5u << 16, 0};
+    while (!book_move_is_sound(m)) m = {static_cast<uint32_t>((rng() & 0x80FF) | (rng() % 99) << 8 | 5u << 16), 0};
     m.senkei = m.code;
     JosekiBooks books;
     books.user_books.NewSlot(0);

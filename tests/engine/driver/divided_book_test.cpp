@@ -43,7 +43,7 @@ TEST(DividedBook, PartNumbersAndEveryStoredMoveFound) {
     k.ToBookKey(r.pos);
     for (int i = 1 + static_cast<int>(rng() % 6); i > 0; --i) {
       const uint32_t to = 1 + rng() % 80;  // from 1一 to any other square
-      r.moves.push_back({(rng() % 16) << 16 | (to / 9 * 11 + to % 9) << 8, rng()});
+      r.moves.push_back({static_cast<uint32_t>((rng() % 16) << 16 | (to / 9 * 11 + to % 9) << 8), static_cast<uint32_t>(rng())});
     }
     BookKey key;
     book_key(r.pos, &key);

@@ -55,7 +55,7 @@ TEST(JosekiAdapters, GoteMovesAndDropsComeBackAsRegistered) {
   // empty square, valued highest so that it comes first.
   model::BookPosition pos;
   ASSERT_TRUE(k.ToBookKey(pos));
-  books.user_books.Current()->Insert(pos, {4 * 11 + 4 | (3 * 11 + 4) << 8 | 15u << 16, 0}, 1);
+  books.user_books.Current()->Insert(pos, {(4 * 11 + 4) | (3 * 11 + 4) << 8 | 15u << 16, 0}, 1);
   EXPECT_EQ(joseki_get_moves(books, k, kSourceUser, got, nullptr, nullptr, nullptr, true), 0);
   EXPECT_EQ(joseki_get_moves(books, k, kSourceUser, nullptr, values, nullptr, nullptr, true), 4);
 
