@@ -41,15 +41,15 @@ struct Args {
   bool all = false;
 };
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;
   long Args::*field;
   long lo, hi;
   int base;
 };
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {"--ply", &Args::ply, 0, 100000, 10},   {"--level", &Args::level, 0, kMaxLevel, 10},
-    {"--value", &Args::value, 0, 15, 10},   {"--senkei", &Args::senkei, 0, 0xFFFFFFFFL, 16},
+    {"--value", &Args::value, 0, driver::kMaxBookValue, 10},  {"--senkei", &Args::senkei, 0, 0xFFFFFFFFL, 16},
     {"--mode", &Args::mode, 0, 3, 10},
 };
 
@@ -71,7 +71,7 @@ bool parse_args(int argc, char** argv, const std::string& allowed, Args& a, std:
       a.all = true;
       continue;
     }
-    for (const OptionSpec& o : kOptions) {
+    for (const OptionRule& o : kOptions) {
       if (arg != o.name) continue;
       if (i + 1 >= argc || !parse_int(argv[i + 1], o.lo, o.hi, o.base, &(a.*o.field))) {
         error = arg + " needs a value from " + std::to_string(o.lo) + " to " + std::to_string(o.hi);
