@@ -13,6 +13,25 @@ namespace {
 constexpr uint32_t kSenkeiDrawBit = 1u << 30;
 constexpr uint32_t kAllStrategies = 0x3FFFFF;
 
+// The modal choice: one of the candidates of the best value, or, with
+// `second_best` and a second-best value above 2, of that value; drawn evenly
+// in list order.
+int modal_choice(const BookMove* list, int n, bool second_best) {
+  int best = 0, second = 0;
+  for (int i = 0; i < n; ++i) best = std::max(best, book_move_value(list[i].code));
+  for (int i = 0; i < n; ++i) {
+    const int v = book_move_value(list[i].code);
+    if (v < best) second = std::max(second, v);
+  }
+  const int target = (second_best && second > 2) ? second : best;
+  const auto has_target = [target](const BookMove& m) { return book_move_value(m.code) == target; };
+  uint32_t r = board::rand_next() % static_cast<uint32_t>(std::count_if(list, list + n, has_target));
+  for (int i = 0; i < n; ++i) {
+    if (has_target(list[i]) && r-- == 0) return i;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int BookTableSource::Lookup(const BookKey& key, BookMove* buf) const {
@@ -122,29 +141,9 @@ int JosekiBooks::SelectMove(const model::BookPosition& pos, BookMove* out, uint3
     const uint32_t r = board::rand_next() % total;
     return static_cast<int>(std::upper_bound(cum, cum + n, r) - cum);
   };
-  int chosen;
-  if (!(sources & (kSourceModal | kSourceModalSecond)) ||
-      std::any_of(list, list + n, [](const BookMove& m) { return (m.senkei & 1) != 0; })) {
-    chosen = draw();
-  } else {
-    int best = 0, second = 0;
-    for (int i = 0; i < n; ++i) best = std::max(best, book_move_value(list[i].code));
-    for (int i = 0; i < n; ++i) {
-      const int v = book_move_value(list[i].code);
-      if (v < best) second = std::max(second, v);
-    }
-    const int target = (second > 2 && (sources & kSourceModalSecond)) ? second : best;
-    const int c = static_cast<int>(std::count_if(
-        list, list + n, [target](const BookMove& m) { return book_move_value(m.code) == target; }));
-    int r = static_cast<int>(board::rand_next() % static_cast<uint32_t>(c));
-    chosen = 0;
-    for (int i = 0; i < n; ++i) {
-      if (book_move_value(list[i].code) == target && r-- == 0) {
-        chosen = i;
-        break;
-      }
-    }
-  }
+  const bool modal = (sources & (kSourceModal | kSourceModalSecond)) != 0 &&
+                     std::none_of(list, list + n, [](const BookMove& m) { return (m.senkei & 1) != 0; });
+  const int chosen = modal ? modal_choice(list, n, (sources & kSourceModalSecond) != 0) : draw();
   *out = list[chosen];
   return 0;
 }
