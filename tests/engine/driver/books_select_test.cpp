@@ -82,6 +82,13 @@ TEST(BookSelection, SourcesMergeWithoutRepeatsAndTagTheirMoves) {
   f.books.sources = kSourceDivided;
   ASSERT_EQ(f.books.LookupSorted(f.pos, list, tags), 2);
   EXPECT_EQ(book_move_value(list[0].code), 9);
+  // The list stops at 256 candidates.
+  BookMove more[kMaxBookPositionMoves];
+  for (uint32_t i = 0; i < kMaxBookPositionMoves; ++i) {
+    more[i] = {i + 1, 0};
+    list[i] = {0x100 + i + 1, 0};
+  }
+  EXPECT_EQ(book_candidates_merge(list, kMaxBookPositionMoves, more, kMaxBookPositionMoves, tags, 4), kMaxBookCandidates);
 }
 
 TEST(BookSelection, EachDrawIsTheFirstCumulativeWeightAboveTheRandomNumber) {
