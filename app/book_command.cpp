@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "app/arguments.h"
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/joseki_edit.h"
-#include "model/kifu_dispatch.h"
-#include "model/kifu_holder.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_holder.h"
 #include "platform/file_info.h"
 
 namespace app {
@@ -25,11 +26,12 @@ int fail(const char* sub, const std::string& what) {
   return 1;
 }
 
-bool parse_int(const char* s, long lo, long hi, int base, long* out) {
+// A strategy word: up to eight hexadecimal digits.
+bool parse_hex_word(const char* s, long* out) {
   char* end = nullptr;
-  const long v = std::strtol(s, &end, base);
-  if (!*s || *end || v < lo || v > hi) return false;
-  *out = v;
+  const unsigned long v = std::strtoul(s, &end, 16);
+  if (!*s || *s == '-' || *end || v > 0xFFFFFFFFul) return false;
+  *out = static_cast<long>(v);
   return true;
 }
 
@@ -41,17 +43,28 @@ struct Args {
   bool all = false;
 };
 
+// The options with a value: decimal within [lo, hi], or (hex) a strategy word.
 struct OptionRule {
   const char* name;
   long Args::*field;
-  long lo, hi;
-  int base;
+  int lo, hi;
+  bool hex;
 };
 constexpr OptionRule kOptions[] = {
-    {"--ply", &Args::ply, 0, 100000, 10},   {"--level", &Args::level, 0, kMaxLevel, 10},
-    {"--value", &Args::value, 0, driver::kMaxBookValue, 10},  {"--senkei", &Args::senkei, 0, 0xFFFFFFFFL, 16},
-    {"--mode", &Args::mode, 0, 3, 10},
+    {"--ply", &Args::ply, 0, 100000, false},
+    {"--level", &Args::level, 0, kMaxLevel, false},
+    {"--value", &Args::value, 0, driver::kMaxBookValue, false},
+    {"--senkei", &Args::senkei, 0, 0, true},
+    {"--mode", &Args::mode, 0, 3, false},
 };
+
+bool parse_option(const OptionRule& o, const char* s, Args& a) {
+  if (o.hex) return parse_hex_word(s, &(a.*o.field));
+  int v;
+  if (!parse_int(s, o.lo, o.hi, &v)) return false;
+  a.*o.field = v;
+  return true;
+}
 
 // Parses argv against the options named in `allowed` (a space-separated list);
 // false with `error` set for anything else.
@@ -73,8 +86,9 @@ bool parse_args(int argc, char** argv, const std::string& allowed, Args& a, std:
     }
     for (const OptionRule& o : kOptions) {
       if (arg != o.name) continue;
-      if (i + 1 >= argc || !parse_int(argv[i + 1], o.lo, o.hi, o.base, &(a.*o.field))) {
-        error = arg + " needs a value from " + std::to_string(o.lo) + " to " + std::to_string(o.hi);
+      if (i + 1 >= argc || !parse_option(o, argv[i + 1], a)) {
+        error = arg + (o.hex ? std::string(" needs a hexadecimal word")
+                             : " needs a value from " + std::to_string(o.lo) + " to " + std::to_string(o.hi));
         return false;
       }
       ++i;

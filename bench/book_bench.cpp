@@ -10,8 +10,8 @@
 #include "engine/driver/books_select.h"
 #include "engine/driver/joseki_edit.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
-#include "model/perft.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
 
 namespace {
 

@@ -16,7 +16,8 @@ struct KSenkeiTable {
   int32_t cell[2][kSenkeiLayers][kKikiSquares];  // by side, layer and square - 20
 };
 
-// The table in use, set by the evaluation's set-up; null when none is.
+// Written by the evaluation's set-up (engine/eval/): the table in use; null when
+// none is.
 extern const KSenkeiTable* senkei_current;
 
 // The layer of a piece code (side bits ignored): rook 0, bishop 1, gold and the

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "engine/driver/hash_key_table.h"
+#include "model/position/hash_key_table.h"
 
 namespace driver {
 
@@ -19,8 +19,8 @@ constexpr int kHandBase[2][7] = {{2268, 2270, 2272, 2276, 2280, 2284, 2288},
                                  {2306, 2308, 2310, 2314, 2318, 2322, 2326}};
 
 void mix(BookKey& key, int index) {
-  key.lo ^= kHashKeyTable[index].w0;
-  key.hi ^= kHashKeyTable[index].w1;
+  key.lo ^= model::kHashKeyTable[index].w0;
+  key.hi ^= model::kHashKeyTable[index].w1;
 }
 
 // The kind of each slot, from the slot ranges.

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "model/book_position.h"
+#include "model/position/book_position.h"
 
 namespace driver {
 

@@ -8,7 +8,7 @@
 #include "engine/board/position.h"
 #include "engine/driver/book_move.h"
 #include "engine/driver/joseki_books.h"
-#include "model/book_position.h"
+#include "model/position/book_position.h"
 
 namespace driver {
 

@@ -17,7 +17,7 @@
 
 #include "engine/driver/book_key.h"
 #include "engine/driver/book_move.h"
-#include "model/book_position.h"
+#include "model/position/book_position.h"
 
 namespace driver {
 

@@ -9,7 +9,7 @@
 #include "engine/driver/book_move.h"
 #include "engine/driver/divided_book.h"
 #include "engine/driver/opening_book_editable.h"
-#include "model/book_position.h"
+#include "model/position/book_position.h"
 
 namespace driver {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "engine/driver/joseki_books.h"
-#include "model/kyokumen.h"
-#include "model/sashite.h"
+#include "model/position/kyokumen.h"
+#include "model/position/sashite.h"
 
 namespace driver {
 

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "model/kyokumen.h"
-#include "model/sashite.h"
+#include "model/position/kyokumen.h"
+#include "model/position/sashite.h"
 
 namespace driver {
 

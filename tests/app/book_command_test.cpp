@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "../engine/driver/book_test_util.h"
-#include "command_runner.h"
+#include "tests/engine/driver/book_test_util.h"
+#include "tests/app/command_runner.h"
 #include "engine/driver/joseki_edit.h"
 
 namespace {

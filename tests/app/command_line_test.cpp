@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/terminal.h"
-#include "command_runner.h"
+#include "tests/app/command_runner.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "book_test_util.h"
+#include "tests/engine/driver/book_test_util.h"
 #include "engine/driver/ob_editable_hash.h"
 
 namespace driver {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "book_test_util.h"
+#include "tests/engine/driver/book_test_util.h"
 #include "engine/driver/bin_file.h"
 #include "engine/driver/books_select.h"
 #include "engine/driver/joseki_edit.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../board/model_positions.h"
+#include "tests/engine/board/model_positions.h"
 #include "engine/driver/book_key.h"
 #include "engine/driver/divided_book.h"
 

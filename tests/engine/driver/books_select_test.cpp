@@ -5,12 +5,12 @@
 #include <random>
 #include <vector>
 
-#include "book_test_util.h"
+#include "tests/engine/driver/book_test_util.h"
 #include "engine/board/random.h"
 #include "engine/driver/books_select.h"
 #include "engine/driver/joseki_edit.h"
 #include "engine/driver/position_bridge.h"
-#include "model/perft.h"
+#include "model/position/perft.h"
 
 namespace driver {
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <set>
 
-#include "book_test_util.h"
+#include "tests/engine/driver/book_test_util.h"
 #include "engine/driver/bin_file.h"
 #include "engine/driver/divided_book.h"
 

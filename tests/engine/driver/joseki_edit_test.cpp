@@ -3,7 +3,7 @@
 
 #include <tuple>
 
-#include "../../model/position_builder.h"
+#include "tests/model/position/position_builder.h"
 #include "engine/driver/joseki_edit.h"
 #include "engine/driver/joseki_input.h"
 

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "book_test_util.h"
+#include "tests/engine/driver/book_test_util.h"
 #include "engine/driver/joseki_edit.h"
 #include "engine/driver/opening_book_editable.h"
 
