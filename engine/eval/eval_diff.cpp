@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdlib>
 
 #include "engine/board/eval_weights.h"
@@ -105,7 +106,7 @@ bool has_pair(int cls) {
   return cls == board::kRook || cls == board::kBishop || cls == board::kDragon || cls == board::kHorse;
 }
 
-// Reads every value the update needs for one move.
+// The change of one record by one move on the position (made already).
 class Update {
  public:
   Update(const KPosition& p, KEvalRecord& r)
@@ -148,6 +149,9 @@ class Update {
     }
   }
 
+  // Every non-king board move, the dragon's and the horse's included: their
+  // strategy-square change goes to material too, so that material stays the sum
+  // over the board whichever piece moves.
   void BoardMove(const KMove& m, int s) {
     const int k = m.code & kClassMask;
     const int k2 = m.promote ? k | board::kPromotedBit : k;
@@ -172,6 +176,7 @@ class Update {
   void Capture(const KMove& m, int s, int s_king) {
     const int o = 1 - s;
     const int j = board::code_kind(m.captured_code);
+    assert(j >= board::kRook && j <= board::kPawn);  // a king is never taken
     const int n = p_.hand[s][j] - 1;
     Add(r_.mat[s].material, w_.count_value[j][n]);
     Add(r_.att[s].attack, w_.count_split[j][n][0]);
