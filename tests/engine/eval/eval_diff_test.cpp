@@ -83,8 +83,8 @@ struct Line {
 };
 
 // A random game played on a start and, in mirror, on its twin. The evaluation
-// is prepared for the start with random codes and style; the twin's strategy
-// table is that table turned, and both stay as they are for the game.
+// is prepared for the start with random codes and style; both strategy tables
+// stay as they are for the game.
 class GamePair {
  public:
   GamePair(const model::Kyokumen& start, std::mt19937& rng) : rng_(rng) {
@@ -93,13 +93,16 @@ class GamePair {
     for (Line& l : line_) EXPECT_EQ(driver::position_load(l.p, l.k), 0);
     const int32_t codes[2] = {static_cast<int32_t>(rng_() % 23), static_cast<int32_t>(rng_() % 23)};
     eval_root_prepare(line_[0].p, codes, static_cast<int32_t>(rng_() % 3 + 16 * (rng_() % 256)));
+    // The prepared table with noise on every cell (the base rows leave some
+    // layers 0), and the twin's that table turned.
     line_[0].table = senkei_table;
     for (int s = 0; s < 2; ++s) {
       for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
         for (int f = 1; f <= 9; ++f) {
           for (int r = 1; r <= 9; ++r) {
-            line_[1].table.cell[1 - s][layer][square_of(10 - f, 10 - r) - 20] =
-                senkei_table.cell[s][layer][square_of(f, r) - 20];
+            int32_t& cell = line_[0].table.cell[s][layer][square_of(f, r) - 20];
+            cell += static_cast<int32_t>(rng_() % 41) - 20;
+            line_[1].table.cell[1 - s][layer][square_of(10 - f, 10 - r) - 20] = cell;
           }
         }
       }
