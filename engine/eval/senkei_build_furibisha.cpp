@@ -8,8 +8,8 @@ namespace eval {
 
 namespace {
 
-using board::KPosition;
 using board::kBishop, board::kGold, board::kKnight, board::kLance, board::kPawn, board::kRook, board::kSilver;
+using board::KPosition;
 
 // The lance at home stays there while no bishop of the opponent looks down its
 // diagonal from 22..55.
@@ -62,8 +62,7 @@ void senkei_build_furibisha(const KPosition& p, int s) {
     if (own_at(p, s, kGold, 69) && king_at(p, s, 59) && own_at(p, s, kKnight, 89)) cell(s, kKnightLayer, 89) += 10;
     cell(s, kBishopLayer, 97) -= 20;
   }
-  if (own_at_any(p, s, kRook, {68, 69}) ||
-      (own_at_any(p, s, kRook, {58, 59}) && own_at_any(p, s, kPawn, {57, 56}))) {
+  if (own_at_any(p, s, kRook, {68, 69}) || (own_at_any(p, s, kRook, {58, 59}) && own_at_any(p, s, kPawn, {57, 56}))) {
     cell(s, kBishopLayer, 97) -= 10;
   }
   lance_stays_home(p, s);

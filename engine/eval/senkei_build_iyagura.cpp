@@ -9,9 +9,9 @@ namespace eval {
 
 namespace {
 
-using board::KPosition;
 using board::kBishop, board::kGold, board::kKing, board::kKnight, board::kLance, board::kPawn, board::kRook,
     board::kSilver;
+using board::KPosition;
 
 // The mark row of a kind that changes at most once per build, or -1.
 int mark_row(int kind) {
@@ -201,10 +201,8 @@ namespace {
 // The opponent's pawn cells by distance from its king's file, for its ranks 5..1
 // of s's view (rows 0..4).
 constexpr int16_t kNakazumaiDistance[5][9] = {
-    {-6, -8, -24, -38, -48, -54, -58, -60, -62},
-    {-1, -3, -24, -38, -48, -54, -58, -60, -62},
-    {4, 2, -23, -38, -48, -54, -58, -60, -62},
-    {4, 2, -23, -38, -48, -54, -58, -60, -62},
+    {-6, -8, -24, -38, -48, -54, -58, -60, -62}, {-1, -3, -24, -38, -48, -54, -58, -60, -62},
+    {4, 2, -23, -38, -48, -54, -58, -60, -62},   {4, 2, -23, -38, -48, -54, -58, -60, -62},
     {4, 2, -23, -38, -48, -54, -58, -60, -62},
 };
 

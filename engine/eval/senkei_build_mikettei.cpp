@@ -61,7 +61,7 @@ constexpr int16_t kFarEdgeKnight[6] = {-241, -240, -242, -244, -247, -248};
 constexpr int16_t kFarFilesKnight[6] = {-151, -150, -152, -154, -157, -158};
 constexpr int16_t kRank3KnightEdge = -369;
 constexpr int16_t kRank3KnightInner = -249;
-constexpr int kFarEdgeFacing = -80;   // more when the opponent's plan faces the king
+constexpr int kFarEdgeFacing = -80;  // more when the opponent's plan faces the king
 constexpr int kFarFilesFacing = -50;
 
 void centre_king_knights(const KPosition& p, int s) {

@@ -9,8 +9,8 @@ namespace eval {
 
 namespace {
 
-using board::KPosition;
 using board::kBishop, board::kGold, board::kKnight, board::kPawn, board::kRook, board::kSilver;
+using board::KPosition;
 
 constexpr int32_t kRookStays = 200;  // the rook that would meet the opponent's rook on rank 8
 
@@ -63,8 +63,7 @@ void senkei_build_shiken_mino(const KPosition& p, int s) {
     }
   }
   if (own_at(p, s, kPawn, 37)) add_cells(s, kPawnLayer, {26, 25}, -5);
-  if (own_at(p, s, kPawn, 46) && own_at(p, s, kPawn, 37) &&
-      (own_at(p, s, kSilver, 38) || own_at(p, s, kGold, 38))) {
+  if (own_at(p, s, kPawn, 46) && own_at(p, s, kPawn, 37) && (own_at(p, s, kSilver, 38) || own_at(p, s, kGold, 38))) {
     cell(s, kPawnLayer, 36) += 5;
   }
   apply_rules(p, s, senkei_rules(RuleGroup::kShikenMinoGold38));

@@ -8,8 +8,8 @@ namespace eval {
 
 namespace {
 
-using board::KPosition;
 using board::kBishop, board::kGold, board::kKnight, board::kPawn, board::kRook, board::kSilver;
+using board::KPosition;
 
 // The pawns in s's hand plus the files where the opponent's unpromoted pawn
 // stands right in front of s's unpromoted pawn.
@@ -114,14 +114,14 @@ void senkei_build_funagakoi(const KPosition& p, int s) {
     int16_t value;
   };
   static constexpr Value kCastle[] = {
-      {kKingLayer, 87, 17},    {kKingLayer, 88, 28},    {kKingLayer, 89, 10},    {kKingLayer, 78, 22},
-      {kKingLayer, 79, 16},    {kKingLayer, 68, 9},     {kBishopLayer, 77, -4},  {kGoldLayer, 77, 0},
-      {kGoldLayer, 78, 15},    {kGoldLayer, 67, 10},    {kGoldLayer, 68, 5},     {kGoldLayer, 58, 4},
-      {kSilverLayer, 87, 2},   {kSilverLayer, 77, 4},   {kSilverLayer, 78, 4},   {kSilverLayer, 79, -7},
-      {kSilverLayer, 67, 6},   {kSilverLayer, 68, 1},   {kSilverLayer, 69, -10}, {kSilverLayer, 56, -3},
-      {kSilverLayer, 57, -3},  {kSilverLayer, 58, -6},  {kSilverLayer, 59, -8},  {kSilverLayer, 46, -5},
-      {kSilverLayer, 47, -5},  {kSilverLayer, 48, -7},  {kSilverLayer, 49, -8},  {kSilverLayer, 35, -6},
-      {kSilverLayer, 36, -6},  {kSilverLayer, 37, -6},  {kSilverLayer, 38, -8},  {kSilverLayer, 39, -10},
+      {kKingLayer, 87, 17},   {kKingLayer, 88, 28},   {kKingLayer, 89, 10},    {kKingLayer, 78, 22},
+      {kKingLayer, 79, 16},   {kKingLayer, 68, 9},    {kBishopLayer, 77, -4},  {kGoldLayer, 77, 0},
+      {kGoldLayer, 78, 15},   {kGoldLayer, 67, 10},   {kGoldLayer, 68, 5},     {kGoldLayer, 58, 4},
+      {kSilverLayer, 87, 2},  {kSilverLayer, 77, 4},  {kSilverLayer, 78, 4},   {kSilverLayer, 79, -7},
+      {kSilverLayer, 67, 6},  {kSilverLayer, 68, 1},  {kSilverLayer, 69, -10}, {kSilverLayer, 56, -3},
+      {kSilverLayer, 57, -3}, {kSilverLayer, 58, -6}, {kSilverLayer, 59, -8},  {kSilverLayer, 46, -5},
+      {kSilverLayer, 47, -5}, {kSilverLayer, 48, -7}, {kSilverLayer, 49, -8},  {kSilverLayer, 35, -6},
+      {kSilverLayer, 36, -6}, {kSilverLayer, 37, -6}, {kSilverLayer, 38, -8},  {kSilverLayer, 39, -10},
   };
   for (const Value& v : kCastle) cell(s, v.layer, v.square) = v.value;
 
@@ -144,11 +144,8 @@ void senkei_build_funagakoi(const KPosition& p, int s) {
                                           {kPawnLayer, 67, 4},  {kPawnLayer, 66, 9},  {kPawnLayer, 65, 12}};
   for (const Value& v : kSilverOn76) cell(s, v.layer, v.square) = v.value;
   if (!left) return;
-  static constexpr Value kKingLeft[] = {{kPawnLayer, 87, 3},
-                                        {kPawnLayer, 86, 13},
-                                        {kPawnLayer, 85, 16},
-                                        {kPawnLayer, 67, -3},
-                                        {kPawnLayer, 66, 2}};
+  static constexpr Value kKingLeft[] = {
+      {kPawnLayer, 87, 3}, {kPawnLayer, 86, 13}, {kPawnLayer, 85, 16}, {kPawnLayer, 67, -3}, {kPawnLayer, 66, 2}};
   for (const Value& v : kKingLeft) cell(s, v.layer, v.square) = v.value;
   if (own_at(p, s, kPawn, 66)) cell(s, kSilverLayer, 65) += 27;
 }

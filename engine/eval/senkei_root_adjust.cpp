@@ -14,9 +14,9 @@ int32_t senkei_saved_pattern = 0;
 
 namespace {
 
-using board::KPosition;
 using board::kBishop, board::kGold, board::kKing, board::kKnight, board::kLance, board::kPawn, board::kRook,
     board::kSilver;
+using board::KPosition;
 
 int saved_side = 0;  // the side whose cells the save area holds
 
@@ -126,8 +126,7 @@ bool pattern19(const RootMove& mv) {
   const int m = mv.m;
   const int file6 = board::square_file(rule_square(m, 61));
   const bool bishop_on_66 =
-      enemy_bishop_attacks(p, m, 66, {}) &&
-      (enemy_at_any(p, m, kPawn, {64, 65}) || p.pawn_file[1 - m][file6] == 0);
+      enemy_bishop_attacks(p, m, 66, {}) && (enemy_at_any(p, m, kPawn, {64, 65}) || p.pawn_file[1 - m][file6] == 0);
   const bool bishop_on_22 = enemy_at(p, m, kBishop, 22) && empty_at(p, m, 33) && own_at(p, m, kSilver, 44);
   if (!bishop_on_66 && !bishop_on_22) return false;
   fire(mv, 19);

@@ -11,11 +11,11 @@ namespace eval {
 
 namespace {
 
-using board::KPosition;
 using board::kBishop, board::kGold, board::kKnight, board::kLance, board::kPawn, board::kRook, board::kSilver;
+using board::KPosition;
 
-constexpr int8_t R = kRookLayer, B = kBishopLayer, G = kGoldLayer, S = kSilverLayer, N = kKnightLayer,
-                 P = kPawnLayer, K = kKingLayer;
+constexpr int8_t R = kRookLayer, B = kBishopLayer, G = kGoldLayer, S = kSilverLayer, N = kKnightLayer, P = kPawnLayer,
+                 K = kKingLayer;
 
 // True when both kings stand on files lo..hi of their own views.
 bool kings_on_files(const KPosition& p, int s, int lo, int hi) {
@@ -37,8 +37,13 @@ const SenkeiRule kFuribishaRank6[] = {
        return own_at_any(p, s, kRook, {66, 56}) && empty_at(p, s, 46) && empty_at(p, s, 36);
      },
      kRank6Centre},
-    {[](const KPosition& p, int s) { return own_at_any(p, s, kRook, {86, 96}) && empty_at(p, s, 76); }, kRank6Left},
-    {[](const KPosition& p, int s) { return own_at_any(p, s, kRook, {76, 66, 56}) && empty_at(p, s, 26); },
+    {[](const KPosition& p, int s) {
+       return own_at_any(p, s, kRook, {86, 96}) && empty_at(p, s, 76);
+     },
+     kRank6Left},
+    {[](const KPosition& p, int s) {
+       return own_at_any(p, s, kRook, {76, 66, 56}) && empty_at(p, s, 26);
+     },
      kRank6Return},
 };
 
@@ -74,9 +79,12 @@ bool same_wing_king_file(const KPosition& p, int s) {
 bool same_wing(const KPosition& p, int s) { return kings_on_files(p, s, 6, 9); }
 
 const SenkeiRule kTaifuriSameWing[] = {
-    {same_wing_king_file<6>, kSameWingFile6}, {same_wing_king_file<7>, kSameWingFile7},
-    {same_wing_king_file<8>, kSameWingFile8}, {same_wing_king_file<9>, kSameWingFile9},
-    {same_wing, kSameWingFile1},              {same_wing, kSameWingFile3},
+    {same_wing_king_file<6>, kSameWingFile6},
+    {same_wing_king_file<7>, kSameWingFile7},
+    {same_wing_king_file<8>, kSameWingFile8},
+    {same_wing_king_file<9>, kSameWingFile9},
+    {same_wing, kSameWingFile1},
+    {same_wing, kSameWingFile3},
 };
 
 // ---- The undecided builder -----------------------------------------------------------
@@ -162,10 +170,16 @@ constexpr CellChange kGoldHome[] = {{G, 37, -4}};
 constexpr CellChange kKnightUp[] = {{N, 29, -2}, {N, 37, 4}};
 
 const SenkeiRule kNefura[] = {
-    {[](const KPosition& p, int s) { return own_at_any(p, s, kSilver, {67, 78}); }, kSilverStarts},
+    {[](const KPosition& p, int s) {
+       return own_at_any(p, s, kSilver, {67, 78});
+     },
+     kSilverStarts},
     {[](const KPosition& p, int s) { return own_at(p, s, kRook, 68) && own_at(p, s, kPawn, 66); }, kSilverPath},
     {[](const KPosition& p, int s) { return own_at(p, s, kSilver, 56); }, kSilverAdvance},
-    {[](const KPosition& p, int s) { return own_at_any(p, s, kSilver, {56, 55, 45}); }, kPawnsStay},
+    {[](const KPosition& p, int s) {
+       return own_at_any(p, s, kSilver, {56, 55, 45});
+     },
+     kPawnsStay},
     {[](const KPosition& p, int s) { return king_at(p, s, 59); }, kKingWaits},
     {[](const KPosition& p, int s) { return own_at(p, s, kGold, 49); }, kGoldHome},
     {[](const KPosition& p, int s) { return own_at(p, s, kKnight, 29); }, kKnightUp},
@@ -185,19 +199,19 @@ constexpr CellChange kSilver28[] = {{S, 28, -6}};
 constexpr CellChange kKing28[] = {{K, 28, -15}};
 
 const SenkeiRule kAifuriFurther[] = {
-    {[](const KPosition& p, int s) { return !aifuri_king_castled(p, s) && own_at(p, s, kSilver, 37); },
-     kSilver37Built},
+    {[](const KPosition& p, int s) { return !aifuri_king_castled(p, s) && own_at(p, s, kSilver, 37); }, kSilver37Built},
     {[](const KPosition& p, int s) {
        return !aifuri_king_castled(p, s) && !own_at(p, s, kSilver, 37) && !own_at_any(p, s, kGold, {58, 47});
      },
      kSilver37Wanted},
     {aifuri_king_castled, kCastled},
-    {[](const KPosition& p, int s) {
-       return king_at(p, s, 59) && own_at(p, s, kGold, 48) && own_at(p, s, kGold, 69);
-     },
+    {[](const KPosition& p, int s) { return king_at(p, s, 59) && own_at(p, s, kGold, 48) && own_at(p, s, kGold, 69); },
      kCentreKing},
     {[](const KPosition& p, int s) { return king_at(p, s, 59) && own_at(p, s, kGold, 49); }, kSilver48},
-    {[](const KPosition& p, int s) { return enemy_at_any(p, s, kPawn, {14, 24, 34}); }, kSilver28},
+    {[](const KPosition& p, int s) {
+       return enemy_at_any(p, s, kPawn, {14, 24, 34});
+     },
+     kSilver28},
     {[](const KPosition& p, int s) { return own_at(p, s, kSilver, 39); }, kKing28},
 };
 
@@ -212,8 +226,8 @@ constexpr CellChange kCentralKing[] = {{K, 69, -10}};
 constexpr CellChange kEdgeRook[] = {{R, 18, 3}, {R, 19, 2}};
 
 bool edge_pawn_held(const KPosition& p, int s) {
-  if (!(own_at(p, s, kSilver, 26) && own_at(p, s, kPawn, 25) && own_at(p, s, kRook, 28) &&
-        enemy_at(p, s, kPawn, 13) && king_at(p, s, 88))) {
+  if (!(own_at(p, s, kSilver, 26) && own_at(p, s, kPawn, 25) && own_at(p, s, kRook, 28) && enemy_at(p, s, kPawn, 13) &&
+        king_at(p, s, 88))) {
     return false;
   }
   const board::KKiki& k = board::kiki_at(p, rule_square(s, 14));
@@ -222,10 +236,12 @@ bool edge_pawn_held(const KPosition& p, int s) {
 
 const SenkeiRule kIyaguraFurther[] = {
     {edge_pawn_held, kEdgePawnHeld, true},
-    {[](const KPosition& p, int s) { return iyagura_central_attack(p, s) && !own_at(p, s, kGold, 78); },
-     kCentralGold},
+    {[](const KPosition& p, int s) { return iyagura_central_attack(p, s) && !own_at(p, s, kGold, 78); }, kCentralGold},
     {[](const KPosition& p, int s) { return iyagura_central_attack(p, s) && !king_at(p, s, 69); }, kCentralKing},
-    {[](const KPosition& p, int s) { return own_at_any(p, s, kLance, {17, 16}); }, kEdgeRook},
+    {[](const KPosition& p, int s) {
+       return own_at_any(p, s, kLance, {17, 16});
+     },
+     kEdgeRook},
 };
 
 constexpr CellCopy kSilverCopies[] = {{S, 68, 67}, {S, 78, 77}};

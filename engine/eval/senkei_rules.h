@@ -89,9 +89,7 @@ bool enemy_bishop_attacks(const board::KPosition& p, int s, int target, std::ini
 
 // s's cell of the layer at the square; the opponent's cell at the square of s's
 // view.
-inline int32_t& cell(int s, int layer, int sq2) {
-  return senkei_cell_ref(s, layer, s, rule_file(sq2), rule_rank(sq2));
-}
+inline int32_t& cell(int s, int layer, int sq2) { return senkei_cell_ref(s, layer, s, rule_file(sq2), rule_rank(sq2)); }
 inline int32_t& enemy_cell(int s, int layer, int sq2) {
   return senkei_cell_ref(1 - s, layer, s, rule_file(sq2), rule_rank(sq2));
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "engine/eval/senkei_builders.h"
@@ -22,7 +23,7 @@ struct RuleScenes {
   int index;
   const char* holds;
   const char* fails;
-  int opp = 0;       // the opponent's strategy code with `holds`
+  int opp = 0;        // the opponent's strategy code with `holds`
   int opp_fails = 0;  // ... with `fails`
 };
 
@@ -86,30 +87,15 @@ TEST(SenkeiRuleData, EachRuleChangesExactlyItsCells) {
     for (int s = 0; s < 2; ++s) {
       SCOPED_TRACE(::testing::Message() << t.holds << " rule " << t.index << " side " << s);
       const model::Kyokumen k = scene(t.holds);
-      fill_for(s, 0, t.opp, {});
+      fill_for(s, 0, t.opp);
       const board::KSenkeiTable before = senkei_table;
       ASSERT_TRUE(apply_rule(load(s == 0 ? k : twin(k)), s, rule));
-      const int owner = rule.enemy ? 1 - s : s;
-      int changed = 0;
-      for (int side = 0; side < 2; ++side) {
-        for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
-          for (int sq = 11; sq <= 99; ++sq) {
-            if (sq % 10 == 0) continue;
-            const int i = view_square(s, sq) - board::kFirstSquare;
-            const int change = senkei_table.cell[side][layer][i] - before.cell[side][layer][i];
-            int expect = 0;
-            for (const CellChange& c : rule.changes) {
-              if (side == owner && c.layer == layer && c.square == sq) expect += c.amount;
-            }
-            EXPECT_EQ(change, expect) << "side " << side << " layer " << layer << " at " << sq;
-            changed += change != 0;
-          }
-        }
-      }
-      EXPECT_EQ(changed, static_cast<int>(rule.changes.size()));
+      std::vector<CellSpec> specs;
+      for (const CellChange& c : rule.changes) specs.push_back({c.layer, c.square, c.amount, rule.enemy, false});
+      expect_changes(before, senkei_table, s, specs);
 
       const model::Kyokumen f = scene(t.fails);
-      fill_for(s, 0, t.opp_fails, {});
+      fill_for(s, 0, t.opp_fails);
       EXPECT_FALSE(rule.holds(load(s == 0 ? f : twin(f)), s)) << t.fails;
     }
   }
@@ -118,29 +104,22 @@ TEST(SenkeiRuleData, EachRuleChangesExactlyItsCells) {
   }
 }
 
-struct Named {
-  int layer;
-  int sq;
-  int amount;
-  bool operator==(const Named&) const = default;
-  auto operator<=>(const Named&) const = default;
-};
+using Cell = std::tuple<int, int, int, bool>;  // layer, square, amount, opponent's
 
-std::vector<Named> group_cells(Group g) {
-  std::vector<Named> out;
+std::vector<Cell> group_cells(Group g) {
+  std::vector<Cell> out;
   for (const SenkeiRule& r : senkei_rules(g)) {
-    for (const CellChange& c : r.changes) out.push_back({c.layer, c.square, c.amount});
+    for (const CellChange& c : r.changes) out.emplace_back(c.layer, c.square, c.amount, r.enemy);
   }
-  std::sort(out.begin(), out.end());
   return out;
 }
 
 // Takes the named cells out of the group's list, failing for any that is
 // missing; returns what is left.
-std::vector<Named> without_named(Group g, std::vector<Named> named) {
-  std::vector<Named> left = group_cells(g);
-  for (const Named& n : named) {
-    const auto it = std::find(left.begin(), left.end(), n);
+std::vector<Cell> without_named(Group g, const char* named) {
+  std::vector<Cell> left = group_cells(g);
+  for (const CellSpec& n : cell_specs(named)) {
+    const auto it = std::find(left.begin(), left.end(), Cell{n.layer, n.sq, n.amount, n.enemy});
     EXPECT_NE(it, left.end()) << "group " << static_cast<int>(g) << ": layer " << n.layer << " at " << n.sq << " "
                               << n.amount;
     if (it != left.end()) left.erase(it);
@@ -151,52 +130,42 @@ std::vector<Named> without_named(Group g, std::vector<Named> named) {
 TEST(SenkeiRuleData, TheListsHoldEveryNamedCell) {
   // Named in full.
   EXPECT_TRUE(without_named(Group::kShikenMinoFurther,
-                            {{G, 47, -10}, {G, 79, 4},  {G, 78, 9},  {K, 48, -5}, {K, 39, -5}, {K, 28, -5},
-                             {N, 37, 6},   {N, 45, 6},  {N, 25, 6},  {P, 26, 4},  {P, 26, -6}, {P, 26, -5},
-                             {P, 24, 4},   {P, 25, 4},  {P, 27, -6}, {P, 67, -10}, {S, 38, 5}, {S, 68, 3},
-                             {S, 47, 4}})
+                            "G47-10 G79+4 G78+9 K48-5 K39-5 K28-5 N37+6 N45+6 N25+6 P26+4 P26-6 P26-5 P24+4 P25+4 "
+                            "P27-6 P67-10 S38+5 S68+3 S47+4")
                   .empty());
-  EXPECT_TRUE(without_named(Group::kNefura, {{S, 56, 8},   {S, 56, 10},  {S, 45, 22},  {S, 55, 24},  {S, 54, 37},
-                                             {S, 67, -7},  {S, 78, -2},  {K, 59, 2},   {K, 48, -6},  {K, 39, -13},
-                                             {K, 38, -13}, {K, 28, -13}, {P, 47, -10}, {P, 46, -10}, {P, 45, -5},
-                                             {G, 37, -4},  {N, 29, -2},  {N, 37, 4}})
+  EXPECT_TRUE(without_named(Group::kNefura,
+                            "S56+8 S56+10 S45+22 S55+24 S54+37 S67-7 S78-2 K59+2 K48-6 K39-13 K38-13 K28-13 "
+                            "P47-10 P46-10 P45-5 G37-4 N29-2 N37+4")
                   .empty());
-  EXPECT_TRUE(
-      without_named(Group::kIyaguraFurther, {{P, 14, -11}, {G, 78, -25}, {K, 69, -10}, {R, 18, 3}, {R, 19, 2}}).empty());
+  EXPECT_TRUE(without_named(Group::kIyaguraFurther, "p14-11 G78-25 K69-10 R18+3 R19+2").empty());
 
-  // Named with cells of the engine's choice: the rest keep the stated amounts.
-  for (const Named& n : without_named(Group::kShikenMinoGold38, {{G, 56, -2}, {G, 57, -4}, {G, 58, -4}, {G, 59, -4},
-                                                                 {G, 67, -4}, {G, 68, -4}, {G, 69, -4}, {G, 76, -2},
-                                                                 {G, 78, -4}, {G, 79, -4}})) {
-    EXPECT_EQ(n.layer, G);
-    EXPECT_LT(n.amount, 0);
+  // Named with cells of the engine's choice: the rest keep the stated kind and amounts.
+  const std::vector<Cell> gold =
+      without_named(Group::kShikenMinoGold38, "G56-2 G57-4 G58-4 G59-4 G67-4 G68-4 G69-4 G76-2 G78-4 G79-4");
+  EXPECT_EQ(gold.size(), 2u);
+  for (const auto& [layer, sq, amount, enemy] : gold) EXPECT_TRUE(layer == kGoldLayer && amount < 0);
+  for (const auto& [layer, sq, amount, enemy] :
+       without_named(Group::kAifuriFurther,
+                     "P46+10 G47+4 P27+6 S37-10 G38+19 G59-6 G69-8 P47-5 P57+9 P56-3 S48-6 S28-6 K28-15")) {
+    EXPECT_TRUE(layer == kGoldLayer && (amount == -3 || amount == -6));
   }
-  EXPECT_EQ(group_cells(Group::kShikenMinoGold38).size(), 12u);
-  for (const Named& n :
-       without_named(Group::kAifuriFurther, {{P, 46, 10}, {G, 47, 4}, {P, 27, 6}, {S, 37, -10}, {G, 38, 19},
-                                             {G, 59, -6}, {G, 69, -8}, {P, 47, -5}, {P, 57, 9}, {P, 56, -3},
-                                             {S, 48, -6}, {S, 28, -6}, {K, 28, -15}})) {
-    EXPECT_EQ(n.layer, G);
-    EXPECT_TRUE(n.amount == -3 || n.amount == -6);
-  }
-  for (const Named& n : without_named(Group::kTaifuriSameWing, {{P, 12, -60}, {P, 13, -60}, {P, 14, -60},
-                                                                {P, 16, -60}, {P, 17, -60}, {P, 19, -60},
-                                                                {P, 32, -35}, {P, 34, -35}, {P, 36, -35},
-                                                                {P, 37, -35}, {P, 38, -35}, {P, 39, -35}})) {
-    EXPECT_EQ(n.amount, -50);
+  for (const auto& [layer, sq, amount, enemy] :
+       without_named(Group::kTaifuriSameWing,
+                     "P12-60 P13-60 P14-60 P16-60 P17-60 P19-60 P32-35 P34-35 P36-35 P37-35 P38-35 P39-35")) {
+    EXPECT_EQ(amount, -50);
   }
   std::vector<int> knights;
-  for (const Named& n : group_cells(Group::kMikketteiAifuri)) {
-    EXPECT_EQ(n.layer, N);
-    knights.push_back(n.amount);
+  for (const auto& [layer, sq, amount, enemy] : group_cells(Group::kMikketteiAifuri)) {
+    EXPECT_EQ(layer, kKnightLayer);
+    knights.push_back(amount);
   }
   std::sort(knights.begin(), knights.end());
   EXPECT_EQ(knights, (std::vector<int>{-20, -8, -5, 2}));
-  for (const Named& n : without_named(Group::kFuribishaRank6, {})) {
-    EXPECT_TRUE(n.layer == P ? n.sq == 76 || n.sq == 46 || n.sq == 36 : n.layer == R);
-    EXPECT_TRUE(n.amount >= -10 && n.amount <= -3);
+  for (const auto& [layer, sq, amount, enemy] : group_cells(Group::kFuribishaRank6)) {
+    EXPECT_TRUE(layer == kPawnLayer ? sq == 76 || sq == 46 || sq == 36 : layer == kRookLayer);
+    EXPECT_TRUE(amount >= -10 && amount <= -3);
   }
-  for (const Named& n : group_cells(Group::kFuribishaKingRight)) EXPECT_EQ(n.amount, -50);
+  for (const auto& [layer, sq, amount, enemy] : group_cells(Group::kFuribishaKingRight)) EXPECT_EQ(amount, -50);
 }
 
 // The undecided side's king cells move to their targets as far as the king has
@@ -206,7 +175,7 @@ TEST(SenkeiRuleData, TargetsAndCopies) {
   for (int s = 0; s < 2; ++s) {
     for (const char* text : {"K98 k51", "K59 k51"}) {
       const model::Kyokumen k = scene(text);
-      fill_for(s, 0, 0, {});
+      fill_for(s, 0, 0);
       const board::KSenkeiTable before = senkei_table;
       senkei_build_mikettei(load(s == 0 ? k : twin(k)), s);
       for (const CellTarget& c : mikettei_king_file_targets()) {
@@ -216,7 +185,7 @@ TEST(SenkeiRuleData, TargetsAndCopies) {
     }
     for (const char* text : {"K59 r52 k51", "K59 r52 S68 S78 k51", "K59 k51"}) {
       const model::Kyokumen k = scene(text);
-      fill_for(s, 1, 0, {{S, 67, 12}, {S, 77, 9}, {S, 68, 4}, {S, 78, 3}});
+      fill_for(s, 1, 0, "S67=12 S77=9 S68=4 S78=3");
       senkei_build_iyagura(load(s == 0 ? k : twin(k)), s);
       const bool copied = text[4] == 'r' && text[8] != 'S';
       for (const CellCopy& c : iyagura_silver_copies()) {

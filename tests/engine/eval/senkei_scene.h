@@ -16,9 +16,6 @@
 
 namespace eval::testing {
 
-// Layers by their piece.
-constexpr int R = 0, B = 1, G = 2, S = 3, N = 4, L = 5, P = 6, K = 7;
-
 // A position written as tokens separated by blanks: a piece letter (K R B G S N L
 // P; upper case sente's, lower case gote's; a leading '+' promotes it) with its
 // square as file then rank, or '*' and a letter for a piece in that side's hand.
@@ -82,20 +79,75 @@ inline int32_t& table_cell(board::KSenkeiTable& t, int side, int layer, int sq) 
   return t.cell[side][layer][sq - board::kFirstSquare];
 }
 
-// A cell value set before a run, in the running side's view.
-struct Preset {
+// Cells written as tokens: a layer's piece letter (upper case the side's own
+// cell, lower case the opponent's) with the square of the side's view, then
+// "=v" for a value, "+v" or "-v" for a change.
+struct CellSpec {
   int layer;
   int sq;
-  int value;
+  int amount;
+  bool enemy;
+  bool value;
 };
 
+inline std::vector<CellSpec> cell_specs(std::string_view text) {
+  constexpr std::string_view kLetters = "RBGSNLPK";
+  std::vector<CellSpec> out;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    const char c = text[i];
+    const bool enemy = c >= 'a' && c <= 'z';
+    CellSpec spec{static_cast<int>(kLetters.find(enemy ? static_cast<char>(c - 'a' + 'A') : c)),
+                  (text[i + 1] - '0') * 10 + (text[i + 2] - '0'), 0, enemy, text[i + 3] == '='};
+    i += 4;
+    const bool negative = text[i - 1] == '-' || (i < text.size() && text[i] == '-');
+    if (text[i] == '-') ++i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') spec.amount = spec.amount * 10 + (text[i++] - '0');
+    if (negative) spec.amount = -spec.amount;
+    out.push_back(spec);
+  }
+  return out;
+}
+
+// The cell of a spec for the side s.
+inline int32_t& spec_cell(board::KSenkeiTable& t, int s, const CellSpec& c) {
+  return table_cell(t, c.enemy ? 1 - s : s, c.layer, view_square(s, c.sq));
+}
+inline int32_t spec_cell(const board::KSenkeiTable& t, int s, const CellSpec& c) {
+  return t.cell[c.enemy ? 1 - s : s][c.layer][view_square(s, c.sq) - board::kFirstSquare];
+}
+
+// Expects each cell of both sides to have changed by the sum of the specs that
+// name it (squares of s's view) and every other cell to be unchanged.
+inline void expect_changes(const board::KSenkeiTable& before, const board::KSenkeiTable& after, int s,
+                           const std::vector<CellSpec>& specs) {
+  for (int side = 0; side < 2; ++side) {
+    for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
+      for (int sq = 11; sq <= 99; ++sq) {
+        if (sq % 10 == 0) continue;
+        const int i = view_square(s, sq) - board::kFirstSquare;
+        int expect = 0;
+        for (const CellSpec& c : specs) {
+          if ((c.enemy ? 1 - s : s) == side && c.layer == layer && c.sq == sq) expect += c.amount;
+        }
+        EXPECT_EQ(after.cell[side][layer][i] - before.cell[side][layer][i], expect)
+            << "side " << side << " layer " << layer << " at " << sq;
+      }
+    }
+  }
+}
+
 // Fills the table with the code for both sides (so a twin run reads the turned
-// base), sets the presets on side s's cells, and makes the root codes s: code,
-// the opponent: opp.
-inline void fill_for(int s, int code, int opp, const std::vector<Preset>& presets) {
+// base), sets the preset cells ("=" specs) of side s, and makes the root codes
+// s: code, the opponent: opp.
+inline void fill_for(int s, int code, int opp, std::string_view presets = "") {
   const int32_t codes[2] = {code, code};
   senkei_tables_init(0, codes);
-  for (const Preset& p : presets) table_cell(senkei_table, s, p.layer, view_square(s, p.sq)) = p.value;
+  for (const CellSpec& c : cell_specs(presets)) spec_cell(senkei_table, s, c) = c.amount;
   root_senkei[s] = code;
   root_senkei[1 - s] = opp;
 }
