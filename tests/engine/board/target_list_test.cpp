@@ -113,39 +113,38 @@ TEST_F(TargetListTest, PairKeySteps) {
   const int e5 = square_of(5, 5), d5 = square_of(5, 4), f5 = square_of(5, 6);
   const KMove b = board_move(f5, e5, kGold | kSenteBit);
   const uint32_t key = static_cast<uint32_t>(e5) * 256 + f5;
-  // 1: a pass, or another destination.
-  EXPECT_EQ(sashite_pair_key(p, pass_move(), b), 0u);
-  EXPECT_EQ(sashite_pair_key(p, drop_move(d5, kPawn | kGoteBit), b), 0u);
-  // 2: after a drop, the bare key.
-  EXPECT_EQ(sashite_pair_key(p, drop_move(e5, kSilver | kGoteBit), b), key);
-  // 3: nothing captured: a pawn push adds its file, any other piece nothing.
-  EXPECT_EQ(sashite_pair_key(p, board_move(d5, e5, kPawn | kGoteBit), b), key + (5u << 24));
-  EXPECT_EQ(sashite_pair_key(p, board_move(d5, e5, kGold | kGoteBit), b), key);
-  // 4: a non-pawn took a pawn.
-  const int pawn = kPawn | kSenteBit;
-  EXPECT_EQ(sashite_pair_key(p, board_move(d5, e5, kSilver | kGoteBit, pawn), b), key + 0x70000);
-  // 5: a dearer piece took a cheaper one: key + its kind; else 0.
-  EXPECT_EQ(sashite_pair_key(p, board_move(d5, e5, kRook | kGoteBit, kSilver | kSenteBit), b), key + 0x40000);
-  EXPECT_EQ(sashite_pair_key(p, board_move(d5, e5, kSilver | kGoteBit, kSilver | kSenteBit), b), 0u);
-  EXPECT_EQ(sashite_pair_key(p, board_move(d5, e5, kPawn | kGoteBit, kGold | kSenteBit), b), 0u);
-  EXPECT_EQ(sashite_pair_key(p, board_move(d5, e5, kPawn | kGoteBit, kTokin | kSenteBit), b), 0u);
-
-  // The recapture variant: c brought b's piece to b.from without capturing.
-  const KMove c = board_move(square_of(5, 7), f5, kGold | kSenteBit);
-  const KMove rook_takes_silver = board_move(d5, e5, kRook | kGoteBit, kSilver | kSenteBit);
-  EXPECT_EQ(sashite_pair_key_recapture(p, c, rook_takes_silver, b), key + 0x40000);
-  EXPECT_EQ(sashite_pair_key_recapture(p, c, board_move(d5, e5, kRook | kGoteBit, pawn), b), key);
-  EXPECT_EQ(sashite_pair_key_recapture(p, c, board_move(d5, e5, kRook | kGoteBit, kTokin | kSenteBit), b), key);
-  EXPECT_EQ(sashite_pair_key_recapture(p, c, board_move(d5, e5, kPawn | kGoteBit), b), key + (5u << 24));
-  EXPECT_EQ(sashite_pair_key_recapture(p, drop_move(f5, kGold | kSenteBit), board_move(d5, e5, kPawn | kGoteBit), b),
+  const int G = kGoteBit, S = kSenteBit;
+  auto a = [&](int code, int captured = 0) { return board_move(d5, e5, code | G, captured ? captured | S : 0); };
+  struct Step {
+    KMove a;
+    uint32_t plain;      // sashite_pair_key
+    uint32_t recapture;  // sashite_pair_key_recapture after c, which brought b's piece to 5f
+  };
+  const Step steps[] = {
+      {pass_move(), 0, 0},                                   // 1: a pass
+      {drop_move(d5, kPawn | G), 0, 0},                      // 1: another square
+      {drop_move(e5, kSilver | G), key, key},                // 2: a drop
+      {a(kPawn), key + (5u << 24), key + (5u << 24)},        // 3: a pawn push adds its file
+      {a(kGold), key, key},                                  // 3: any other piece
+      {a(kSilver, kPawn), key + 0x70000, key},               // 4: a non-pawn took a pawn
+      {a(kRook, kTokin), key + 0x70000, key},                // 5: ... a promoted pawn
+      {a(kRook, kSilver), key + 0x40000, key + 0x40000},     // 5: a dearer piece took a silver
+      {a(kSilver, kSilver), 0, 0},                           // 5: not a cheaper one
+      {a(kPawn, kGold), 0, 0},
+  };
+  const KMove c = board_move(square_of(5, 7), f5, kGold | S);
+  for (const Step& st : steps) {
+    EXPECT_EQ(sashite_pair_key(p, st.a, b), st.plain);
+    EXPECT_EQ(sashite_pair_key_recapture(p, c, st.a, b), st.recapture);
+  }
+  // The recapture variant's own refusals: c dropped while a moved a pawn, c
+  // captured, c landed elsewhere.
+  EXPECT_EQ(sashite_pair_key_recapture(p, drop_move(f5, kGold | S), a(kPawn), b), 0u);
+  EXPECT_EQ(sashite_pair_key_recapture(p, board_move(square_of(5, 7), f5, kGold | S, kPawn | G), a(kRook, kSilver), b),
             0u);
-  EXPECT_EQ(sashite_pair_key_recapture(p, board_move(square_of(5, 7), f5, kGold | kSenteBit, pawn),
-                                       rook_takes_silver, b),
+  EXPECT_EQ(sashite_pair_key_recapture(p, board_move(square_of(4, 7), square_of(4, 6), kGold | S), a(kRook, kSilver),
+                                       b),
             0u);
-  EXPECT_EQ(sashite_pair_key_recapture(p, board_move(square_of(4, 7), square_of(4, 6), kGold | kSenteBit),
-                                       rook_takes_silver, b),
-            0u);
-  EXPECT_EQ(sashite_pair_key_recapture(p, c, pass_move(), pass_move()), 0u);
 }
 
 TEST_F(TargetListTest, PairKeyAfterDrops) {
