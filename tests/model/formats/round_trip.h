@@ -35,6 +35,7 @@ inline const char* format_name(int format) {
 // number of moves in all lines.
 struct RecordView {
   std::string start;
+  int start_side = 0;
   struct Move {
     std::string move;  // the squares and pieces of an ordinary move
     int seconds = 0;
@@ -92,6 +93,7 @@ inline RecordView record_view(const Kifu& kifu) {
       v.start += cell;
     }
   }
+  v.start_side = k.teban ? 1 : 0;
   v.start += k.teban ? " gote" : " sente";
   for (const KifuKyokumen* n = kifu.Start(); n && n->next.Count() > 0; n = n->next.At(0)->to) {
     const KifuSashite* m = n->next.At(0);
@@ -115,14 +117,6 @@ inline RecordView record_view(const Kifu& kifu) {
   return v;
 }
 
-// The side (0 sente, 1 gote) to move after the view's line, for a KI2 result.
-inline int side_to_move_at_end(const RecordView& v) {
-  const int start = v.start.size() >= 4 && v.start.compare(v.start.size() - 4, 4, "gote") == 0 ? 1 : 0;
-  int plies = static_cast<int>(v.line.size());
-  if (v.result != 0) --plies;
-  return (start + plies) % 2;
-}
-
 // The view that `format` keeps of a record with view `v`: every loss a format
 // is expected to have is listed here, and nothing else may change. Every
 // reader gives a special move the king of the side to move.
@@ -133,7 +127,8 @@ inline RecordView carried(int format, RecordView v) {
     v.result = 0;
   };
   const bool wordless = v.result == kTaikyokuKaishi || v.result == kMatta || v.result == kSaikai;
-  const int to_move = side_to_move_at_end(v);
+  // The side to move where the line ends.
+  const int to_move = (v.start_side + static_cast<int>(v.line.size()) - (v.result != 0)) % 2;
   // The side a special move concerns, as the KI2 writer takes it: that of its
   // piece, or the side to move when it holds none.
   const int own = v.result != 0 && v.line.back().side >= 0 ? v.line.back().side : to_move;
