@@ -36,6 +36,8 @@ int fail(const char* command, const std::string& what) {
   return 1;
 }
 
+}  // namespace
+
 bool parse_int(const char* s, int lo, int hi, int* out) {
   char* end = nullptr;
   const long v = std::strtol(s, &end, 10);
@@ -44,8 +46,7 @@ bool parse_int(const char* s, int lo, int hi, int* out) {
   return true;
 }
 
-// Loads IN: a file by its extension (or `format`), or standard input ("-").
-bool load_input(model::KifuHolder& holder, const char* in, int format, std::string& error) {
+bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error) {
   if (std::strcmp(in, "-") != 0) {
     if (model::kifu_format_from_path(in) == model::kFormatUnknown && format == 0) {
       error = std::string("cannot tell the format of '") + in + "' (use --from)";
@@ -75,8 +76,6 @@ bool load_input(model::KifuHolder& holder, const char* in, int format, std::stri
   if (!ok) error = "standard input holds no game record that can be read";
   return ok;
 }
-
-}  // namespace
 
 int cmd_board(int argc, char** argv) {
   int handicap = 0;
@@ -122,7 +121,7 @@ int cmd_convert(int argc, char** argv) {
 
   model::KifuHolder holder;
   std::string error;
-  if (!load_input(holder, paths[0], formats[0], error)) return fail("convert", error);
+  if (!load_record(holder, paths[0], formats[0], error)) return fail("convert", error);
 
   if (std::strcmp(out, "-") == 0) {
     if (to == model::kFormatCkf) return fail("convert", "the packed form cannot go to standard output");
@@ -153,7 +152,7 @@ int cmd_show(int argc, char** argv) {
   if (!path) return fail("show", "usage: velkora show FILE [--ply N]");
   model::KifuHolder holder;
   std::string error;
-  if (!load_input(holder, path, 0, error)) return fail("show", error);
+  if (!load_record(holder, path, 0, error)) return fail("show", error);
 
   model::Kifu& kifu = holder.kifu;
   const int last = kifu.GetTesu();

@@ -3,7 +3,18 @@
 // status and reports a failure as one line on standard error.
 #pragma once
 
+#include <string>
+
+#include "model/kifu_holder.h"
+
 namespace app {
+
+// Parses a whole decimal number in lo..hi into `out`; false otherwise.
+bool parse_int(const char* s, int lo, int hi, int* out);
+// Loads a game record: the file `in` in the format of its extension (or
+// `format` when not 0), or standard input ("-") as UTF-8 text. False with a
+// one-line `error` when nothing can be read.
+bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error);
 
 // velkora board [--handicap N]: a start position as a diagram.
 int cmd_board(int argc, char** argv);
