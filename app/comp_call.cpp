@@ -16,6 +16,9 @@ namespace {
 // A move message is posted this many times this far apart before the user is told.
 constexpr int kPostTries = 20;
 constexpr uint32_t kPostRetryMs = 50;
+// How often a think request looks whether a ponder it turns into the think has
+// begun its search.
+constexpr uint32_t kPonderSetUpPollMs = 1;
 constexpr const char kPostFailedText[] = "ウィンドウメッセージを送信できません。\nシステムが不安定です。";
 
 using LockEngine = std::lock_guard<platform::CriticalSection>;
@@ -105,27 +108,40 @@ void CompCall::Think(const model::KifuHolder& record, int32_t time_a, int32_t ti
 
 void CompCall::Chuban(const model::KifuHolder& record, int32_t time_a, int32_t time_b, int32_t time_c,
                       int32_t depth) {
-  bool deliver = false;
-  {
-    LockEngine lock(driver::engine_lock());
-    uint32_t& word = driver::think_word();
-    const uint32_t state = driver::think_state_of(word);
-    if (predicted_valid_ && predicted_ == record.kyokumen) {
-      if (state == driver::kThinkPondering) {
-        // The opponent played the predicted move: the ponder is the think now.
-        driver::chuban_time_update(time_a, time_b, time_c, record.current ? record.current->Ply() : 0);
-        word = driver::with_think_state(word, driver::kThinkThinking);
-        return;
-      }
-      if (state == driver::kThinkPonderKept) {
-        word = driver::kThinkRequestWord;
-        deliver = true;
+  enum class Road { kThink, kWait, kDeliver };
+  for (;;) {
+    Road road = Road::kThink;
+    {
+      LockEngine lock(driver::engine_lock());
+      uint32_t& word = driver::think_word();
+      const uint32_t state = driver::think_state_of(word);
+      if (predicted_valid_ && predicted_ == record.kyokumen) {
+        if (state == driver::kThinkPondering) {
+          // The ponder job sets its own think_control until its search
+          // begins: wait for that before turning it into the think.
+          if (driver::think_phase_of(word) < driver::kPhaseSearch) {
+            road = Road::kWait;
+          } else {
+            // The opponent played the predicted move: the ponder is the think now.
+            driver::chuban_time_update(time_a, time_b, time_c, record.current ? record.current->Ply() : 0);
+            word = driver::with_think_state(word, driver::kThinkThinking);
+            return;
+          }
+        } else if (state == driver::kThinkPonderKept) {
+          word = driver::kThinkRequestWord;
+          road = Road::kDeliver;
+        }
       }
     }
-  }
-  if (deliver) {
-    Send(kCmdDeliver, false);
-    return;
+    if (road == Road::kWait) {
+      platform::sleep_ms(kPonderSetUpPollMs);
+      continue;
+    }
+    if (road == Road::kDeliver) {
+      Send(kCmdDeliver, false);
+      return;
+    }
+    break;
   }
   EndPonder();
   Think(record, time_a, time_b, time_c, depth);

@@ -34,6 +34,7 @@ platform::CriticalSection& engine_lock();
 uint32_t& think_word();
 
 constexpr uint32_t think_state_of(uint32_t word) { return word & 0xFF; }
+constexpr uint32_t think_phase_of(uint32_t word) { return (word >> 8) & 0xFF; }
 constexpr uint32_t with_think_state(uint32_t word, uint32_t state) { return (word & ~0xFFu) | state; }
 
 // Each of these takes the lock for itself.

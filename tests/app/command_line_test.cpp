@@ -1,8 +1,19 @@
 // The built command-line programs, run as a user runs them.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "platform/clock.h"
 
 namespace {
 
@@ -109,6 +120,110 @@ TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   EXPECT_EQ(run("perft --engine " + csa + " 2").out, m.out);
   EXPECT_NE(run("perft /no/such.csa 2").status, 0);
   EXPECT_EQ(run("perft --engine --handicap 768 2").out, run("perft --handicap 768 2").out);
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+const std::regex kInfoLine(R"(info depth (\d+) score -?\d+ nodes \d+ time \d+ pv( [+-]\d{4}[A-Z]{2})+)");
+const std::regex kBestMove(R"(bestmove ([+-])\d{4}[A-Z]{2})");
+
+std::string example() { return data("../../examples/aigakari.kif"); }
+
+TEST(CommandLine, ThinkPrintsEachVariationAndTheBestMove) {
+  // The example ends after 18 moves with sente to move.
+  const Outcome r = run("velkora think " + example() + " --depth 2");
+  EXPECT_EQ(r.status, 0);
+  const std::vector<std::string> lines = lines_of(r.out);
+  ASSERT_EQ(lines.size(), 3u) << r.out;
+  std::smatch m;
+  for (int depth = 1; depth <= 2; ++depth) {
+    ASSERT_TRUE(std::regex_match(lines[depth - 1], m, kInfoLine)) << lines[depth - 1];
+    EXPECT_EQ(m[1], std::to_string(depth));
+  }
+  ASSERT_TRUE(std::regex_match(lines[2], m, kBestMove)) << lines[2];
+  EXPECT_EQ(m[1], "+");
+
+  // Gote to move after ply 5; a time as well as a depth; a style and no book.
+  const Outcome g = run("velkora think " + example() + " --ply 5 --depth 3 --time 30 --style " +
+                        utf8(u8"慎重") + " --no-book");
+  EXPECT_EQ(g.status, 0);
+  const std::vector<std::string> gl = lines_of(g.out);
+  ASSERT_EQ(gl.size(), 4u) << g.out;
+  ASSERT_TRUE(std::regex_match(gl[3], m, kBestMove)) << gl[3];
+  EXPECT_EQ(m[1], "-");
+}
+
+TEST(CommandLine, ThinkRefusesBadOptionsInOneLine) {
+  for (const char* args : {" --book /tmp", " --ply 40", " --depth 0", " --time x", " --style fast", " --nonsense",
+                           " extra"}) {
+    const Outcome r = run("velkora think " + example() + args, true);
+    EXPECT_EQ(r.status >> 8, 1) << args;
+    EXPECT_EQ(lines_of(r.out).size(), 1u) << args << ": " << r.out;
+    EXPECT_EQ(r.out.rfind("velkora think: ", 0), 0u) << r.out;
+  }
+  EXPECT_NE(run("velkora think").status, 0);
+  EXPECT_NE(run("velkora think /no/such.kif").status, 0);
+}
+
+// Reads what `fd` gives until a line passes `done` or `ms` pass; false then.
+bool read_until(int fd, std::string& out, uint32_t ms, bool (*done)(const std::string&)) {
+  const uint32_t start = platform::tick_ms();
+  while (!done(out)) {
+    const uint32_t spent = platform::tick_elapsed(start, platform::tick_ms());
+    if (spent >= ms) return false;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(ms - spent)) <= 0) continue;
+    char buf[4096];
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n <= 0) return done(out);
+    out.append(buf, static_cast<size_t>(n));
+  }
+  return true;
+}
+
+TEST(CommandLine, ThinkStopsOnInterruptWithTheBestMoveSoFar) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string program = std::string(VELKORA_BINARY_DIR) + "/app/velkora";
+  const std::string file = example();
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    const int quiet = open("/dev/null", O_WRONLY);
+    dup2(quiet, 2);
+    close(fds[0]);
+    close(fds[1]);
+    execl(program.c_str(), "velkora", "think", file.c_str(), "--ply", "0", nullptr);  // thinks for 10 s
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string out;
+  // The first variation shows that the think has begun (and Ctrl-C is caught).
+  const bool started = read_until(fds[0], out, 60000, [](const std::string& s) { return s.find('\n') != s.npos; });
+  platform::sleep_ms(300);
+  kill(pid, SIGINT);
+  const bool answered = read_until(fds[0], out, 2000, [](const std::string& s) {
+    return s.find("bestmove") != s.npos && s.back() == '\n';
+  });
+  int status = 0;
+  if (!answered) kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  close(fds[0]);
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(answered) << out;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::vector<std::string> lines = lines_of(out);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(lines.back(), m, kBestMove)) << out;
+  // The best move so far is the first move of the last variation.
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_NE(lines[lines.size() - 2].find("pv " + lines.back().substr(9)), std::string::npos) << out;
 }
 
 }  // namespace
