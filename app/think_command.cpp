@@ -171,37 +171,39 @@ std::string best_move_text(const model::Sashite& result, const model::Kyokumen& 
 // Thinks with the computer thread and prints; the move message ends it.
 void think(const model::KifuHolder& holder, const Options& o) {
   platform::Mailbox view;
-  CompCall comp(&view);
-  if (driver::engine_table_kb_allocated() == 0) {
-    std::fprintf(stderr, "velkora think: warning: no memory for the transposition table; thinking without it\n");
-  }
-  comp.job().play_style = o.style;
-  comp.job().no_book = o.no_book ? 1 : 0;
-  comp.GameInit(0, 0, false);
-  const int hundredths = (o.seconds > 0 ? o.seconds : 0) * kHundredthsPerSecond;
-  if (o.depth > 0) {
-    comp.ChubanDepth(holder, o.depth, 0, hundredths, 0);
-  } else {
-    driver::MessageQueue::CreateGlobal(&view, kMsgQueue);
-    comp.Chuban(holder, 0, o.seconds > 0 ? hundredths : kDefaultSeconds * kHundredthsPerSecond, 0, kTimedDepth);
-  }
-
-  VariationPrinter printer(holder.kyokumen);
-  bool stopped = false;
-  for (;;) {
-    if (interrupted.load() && !stopped) {
-      stopped = true;
-      comp.Stop();
+  {
+    CompCall comp(&view);
+    if (driver::engine_table_kb_allocated() == 0) {
+      std::fprintf(stderr, "velkora think: warning: no memory for the transposition table; thinking without it\n");
     }
-    platform::WindowMessage message;
-    if (!view.Wait(message, kWaitMs)) continue;
-    if (message.id == kMsgQueue) printer.Drain();
-    if (message.id != kMsgComputerMove) continue;
-    printer.Drain();
-    std::printf("bestmove %s\n", best_move_text(comp.job().result_move, holder.kyokumen, printer).c_str());
-    std::fflush(stdout);
-    break;
-  }
+    comp.job().play_style = o.style;
+    comp.job().no_book = o.no_book ? 1 : 0;
+    comp.GameInit(0, 0, false);
+    const int hundredths = (o.seconds > 0 ? o.seconds : 0) * kHundredthsPerSecond;
+    if (o.depth > 0) {
+      comp.ChubanDepth(holder, o.depth, 0, hundredths, 0);
+    } else {
+      driver::MessageQueue::CreateGlobal(&view, kMsgQueue);
+      comp.Chuban(holder, 0, o.seconds > 0 ? hundredths : kDefaultSeconds * kHundredthsPerSecond, 0, kTimedDepth);
+    }
+
+    VariationPrinter printer(holder.kyokumen);
+    bool stopped = false;
+    for (;;) {
+      if (interrupted.load() && !stopped) {
+        stopped = true;
+        comp.Stop();
+      }
+      platform::WindowMessage message;
+      if (!view.Wait(message, kWaitMs)) continue;
+      if (message.id == kMsgQueue) printer.Drain();
+      if (message.id != kMsgComputerMove) continue;
+      printer.Drain();
+      std::printf("bestmove %s\n", best_move_text(comp.job().result_move, holder.kyokumen, printer).c_str());
+      std::fflush(stdout);
+      break;
+    }
+  }  // the computer thread has ended: no job runs while the queue goes
   driver::MessageQueue::DestroyGlobal();
 }
 

@@ -30,7 +30,7 @@ void MessageItem::Init(uint32_t a_word, uint32_t b_word, int32_t item_type, int3
   type = item_type;
   if (is_move_type(item_type)) {
     Free();
-    count = n < 1 ? 0 : (n > kMaxEntries ? kMaxEntries : n);
+    count = n < 1 || !data ? 0 : (n > kMaxEntries ? kMaxEntries : n);
     if (count > 0) std::memcpy(moves, data, sizeof(MessageEntry) * count);
     return;
   }

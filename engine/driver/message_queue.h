@@ -52,7 +52,7 @@ struct MessageItem {
   ~MessageItem() { Free(); }
 
   // Stores a, b and type; for the move types copies min(count, 20) entries of
-  // `data` (MessageEntry records; a count below 1 gives 0), for a text copies
+  // `data` (MessageEntry records; a count below 1 or no data gives 0), for a text copies
   // `data` as a zero-terminated text (null gives none).
   void Init(uint32_t a, uint32_t b, int32_t type, int32_t count, const void* data);
   // Frees the text.
