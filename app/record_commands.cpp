@@ -46,13 +46,14 @@ bool parse_int(const char* s, int lo, int hi, int* out) {
   return true;
 }
 
-bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error) {
+bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
+                model::KifuReadStop& stop) {
   if (std::strcmp(in, "-") != 0) {
     if (model::kifu_format_from_path(in) == model::kFormatUnknown && format == 0) {
       error = std::string("cannot tell the format of '") + in + "' (use --from)";
       return false;
     }
-    if (!model::kifu_load_file(holder, in, &format, false)) {
+    if (!model::kifu_load_file(holder, in, &format, false, &stop)) {
       error = std::string("cannot read '") + in + "' as a game record";
       return false;
     }
@@ -67,14 +68,34 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   const std::string sjis = utf8_to_sjis(text);
   bool ok;
   if (format == 0) {
-    ok = model::kifu_load_memory(holder, sjis.c_str());
+    ok = model::kifu_load_memory(holder, sjis.c_str(), &stop);
   } else {
     model::MemTextReader reader(sjis.c_str());
-    ok = model::kifu_read_stream(holder.kifu, reader, format, false) == 0;
+    ok = model::kifu_read_stream(holder.kifu, reader, format, false, &stop) == 0;
     if (ok) holder.SetCurrent(holder.kifu.root.get());
   }
   if (!ok) error = "standard input holds no game record that can be read";
   return ok;
+}
+
+void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
+  if (stop.line == 0) return;
+  // The line is quoted as far as it fits a terminal line, control bytes shown
+  // as "?" (a Shift-JIS character never holds one).
+  constexpr int kQuotedBytes = 60;
+  const char* text = stop.text.c_str();
+  std::string quoted;
+  int i = 0;
+  while (text[i] && i < kQuotedBytes) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const int n = model::is_lead_byte(c) && text[i + 1] ? 2 : 1;
+    quoted.append(c < 0x20 || c == 0x7f ? "?" : std::string(text + i, n));
+    i += n;
+  }
+  if (text[i]) quoted += "...";
+  const char* name = std::strcmp(in, "-") == 0 ? "standard input" : in;
+  std::fprintf(stderr, "velkora %s: %s: line %d: the moves stop here: cannot read '%s'\n", command,
+               name, stop.line, sjis_to_utf8(quoted).c_str());
 }
 
 int cmd_board(int argc, char** argv) {
@@ -121,7 +142,9 @@ int cmd_convert(int argc, char** argv) {
 
   model::KifuHolder holder;
   std::string error;
-  if (!load_record(holder, paths[0], formats[0], error)) return fail("convert", error);
+  model::KifuReadStop stop;
+  if (!load_record(holder, paths[0], formats[0], error, stop)) return fail("convert", error);
+  warn_read_stop("convert", paths[0], stop);
 
   if (std::strcmp(out, "-") == 0) {
     if (to == model::kFormatCkf) return fail("convert", "the packed form cannot go to standard output");
@@ -152,7 +175,9 @@ int cmd_show(int argc, char** argv) {
   if (!path) return fail("show", "usage: velkora show FILE [--ply N]");
   model::KifuHolder holder;
   std::string error;
-  if (!load_record(holder, path, 0, error)) return fail("show", error);
+  model::KifuReadStop stop;
+  if (!load_record(holder, path, 0, error, stop)) return fail("show", error);
+  warn_read_stop("show", path, stop);
 
   model::Kifu& kifu = holder.kifu;
   const int last = kifu.GetTesu();

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "model/kif_format.h"
 #include "model/kifu_holder.h"
 
 namespace app {
@@ -13,8 +14,14 @@ namespace app {
 bool parse_int(const char* s, int lo, int hi, int* out);
 // Loads a game record: the file `in` in the format of its extension (or
 // `format` when not 0), or standard input ("-") as UTF-8 text. False with a
-// one-line `error` when nothing can be read.
-bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error);
+// one-line `error` when nothing can be read; `stop` tells where the reader
+// stopped short of the end of the text.
+bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
+                 model::KifuReadStop& stop);
+// One warning line on standard error when the reader stopped at a move line it
+// could not read: the record keeps the moves before it, and the command goes
+// on with those.
+void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop);
 
 // velkora board [--handicap N]: a start position as a diagram.
 int cmd_board(int argc, char** argv);

@@ -10,13 +10,23 @@
 
 namespace model {
 
+// Where a KIF-family reader stopped short of the end of its text: the number
+// of the line (from 1, every line of the text counted) whose move it could not
+// read or play, and that line, trimmed. Line 0: the text was read to its end.
+struct KifuReadStop {
+  int line = 0;
+  KString text;
+};
+
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
 // position table and header fields; with `merge` its lines are added at the
 // record's node holding the text's start position. 0 on success; -1 when the
-// text is not KIF (a bad header or no move-list heading) or, with `merge`, when
-// the record has no such position. On -1 the record is unchanged. A malformed
-// or illegal move line ends the reading; the moves before it are kept.
-int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge);
+// text is not KIF (a bad header or no move-list heading: any line that begins
+// with 手数----指手) or, with `merge`, when the record has no such position.
+// On -1 the record is unchanged. A malformed or illegal move line ends the
+// reading; the moves before it are kept, and `stop`, when given, receives that
+// line (after a success only; it is cleared otherwise).
+int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and
 // every line of moves with times, analysis, comments and branch lines. 0.

@@ -84,6 +84,10 @@ void settle_box(Kyokumen& start) {
 
 }  // namespace
 
+bool kifu_is_move_heading(const KString& line) {
+  return starts_with(line, kKifMoveHeadingStart);
+}
+
 int kifu_next_line(TextReader& reader, KString& line) {
   for (;;) {
     if (reader.GetLine(line) < 0) return -1;
@@ -124,7 +128,7 @@ int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fie
       break;
     }
     line.TrimLeft();
-    if (line == kKifMoveHeading || starts_with(line, "▲") || starts_with(line, "△") ||
+    if (kifu_is_move_heading(line) || starts_with(line, "▲") || starts_with(line, "△") ||
         starts_with(line, "▽")) {
       break;
     }

@@ -12,8 +12,11 @@
 
 namespace model {
 
-// The heading line in front of a KIF move list.
+// The heading line in front of a KIF move list, as the writer puts it.
 inline constexpr const char* kKifMoveHeading = "手数----指手---------消費時間--";
+// What every heading begins with: other programs write shorter forms, such as
+// 手数----指手-- for a record without times.
+inline constexpr const char* kKifMoveHeadingStart = "手数----指手";
 // The separator between key and value of a header line.
 inline constexpr const char* kHeaderSeparator = "：";
 
@@ -33,6 +36,9 @@ inline constexpr TeaiwariName kTeaiwariNames[] = {
 // or an even set-up without sente's king); every other value uses 下手 and 上手.
 constexpr bool teaiwari_is_even(int32_t bits) { return bits == kHirate || bits == kNoSenteKing; }
 
+// True when `line` (its leading blanks already cut) is a move-list heading.
+bool kifu_is_move_heading(const KString& line);
+
 // Reads lines, trailing blanks cut, skipping empty lines and lines that begin
 // with "#" (but not "#%"). 0 when a line was read, -1 at the end.
 int kifu_next_line(TextReader& reader, KString& line);
@@ -44,7 +50,7 @@ int kifu_next_line(TextReader& reader, KString& line);
 int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line);
 
 // Reads header lines into `body` (the start position, root comment, names,
-// date, title, event and extra header lines) up to the first line that is the
+// date, title, event and extra header lines) up to the first line that is a
 // KIF move-list heading or begins with a side mark ("▲", "△" or "▽"); that
 // line is left in `line` (empty at the end of the input). At the end the piece
 // box is recounted, and with a single king set up gote holds every piece that

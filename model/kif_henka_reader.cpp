@@ -222,19 +222,28 @@ class HenkaMoveReader {
 
 }  // namespace
 
-int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge) {
+int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  LineCountingReader counted(reader);
   KifuBody body;
-  if (read_start(reader, body) < 0) return -1;
+  if (read_start(counted, body) < 0) return -1;
+  KifuReadStop stopped;
   {
     HenkaMoveReader moves(body);
     KString line;
-    while (kifu_read_data_line(reader, line) == 0) {
-      if (!moves.ReadLine(line)) break;
+    while (kifu_read_data_line(counted, line) == 0) {
+      if (!moves.ReadLine(line)) {
+        stopped.line = counted.lines();
+        stopped.text = line;
+        break;
+      }
     }
   }
   // A merge that finds no node with the start position is a failure, as for
   // the other readers: the record stays as it was.
-  return kifu.TakeOver(std::move(body), merge);
+  const int result = kifu.TakeOver(std::move(body), merge);
+  if (result == 0 && stop) *stop = std::move(stopped);
+  return result;
 }
 
 }  // namespace model

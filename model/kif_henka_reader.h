@@ -6,6 +6,7 @@
 // "*" comment lines. Read only: the program writes no such files.
 #pragma once
 
+#include "model/kif_format.h"
 #include "model/kifu.h"
 #include "model/text_stream.h"
 
@@ -19,7 +20,8 @@ namespace model {
 // a missing empty line after the board block, or, with `merge`, a record
 // without the start position. On -1 the record is unchanged. In the moves
 // nothing is an error: lines of no known form are skipped, and a move that
-// does not parse or is illegal ends the reading with the moves before it kept.
-int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge);
+// does not parse or is illegal ends the reading with the moves before it kept;
+// `stop`, when given, receives that line as for kifu_read_kif.
+int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 }  // namespace model

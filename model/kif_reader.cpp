@@ -33,6 +33,7 @@ constexpr EndWord kEndWords[] = {
 constexpr const char* kPvTag = "!PV=";
 constexpr const char* kValueTag = "!VAL=";
 constexpr const char* kDouWide = "同　";
+constexpr const char* kDou = "同";
 constexpr const char* kCommentBreak = "\r\n";
 // Ply numbers longer than this are read as this many plies (never reached).
 constexpr int64_t kPlyCap = 1 << 30;
@@ -194,17 +195,19 @@ class KifMoveReader {
       }
     }
 
-    // Destination: "同　", or a full-width file and a kanji rank, 4 bytes.
-    if (t.Left(i) < 4) return false;
+    // Destination: "同　" or "同" right before the piece (as many programs
+    // write it), or a full-width file and a kanji rank.
     int tx = 0, ty = 0;
-    if (t.Has(i, kDouWide)) {
+    if (t.Has(i, kDou)) {
       tx = Current()->sashite.to_x;
       ty = Current()->sashite.to_y;
+      i += t.Has(i, kDouWide) ? 4 : 2;
     } else {
+      if (t.Left(i) < 4) return false;
       zenkaku_digit_to_int(t.p + i, &tx);
       kanji_to_int(t.p + i + 2, &ty);
+      i += 4;
     }
-    i += 4;
     if (tx < 1 || tx > 9 || ty < 1 || ty > 9) return false;
 
     Koma piece;
@@ -253,19 +256,28 @@ class KifMoveReader {
 
 }  // namespace
 
-int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge) {
+int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  LineCountingReader counted(reader);
   KifuBody body;
   KString line;
-  if (kifu_read_header(reader, line, body) < 0) return -1;
-  if (!(line == kKifMoveHeading)) return -1;
+  if (kifu_read_header(counted, line, body) < 0) return -1;
+  if (!kifu_is_move_heading(line)) return -1;
   body.table->Rehash(body.Start());
+  KifuReadStop stopped;
   {
     KifMoveReader moves(body, merge);
-    while (kifu_next_line(reader, line) == 0) {
-      if (!moves.ReadLine(line)) break;
+    while (kifu_next_line(counted, line) == 0) {
+      if (!moves.ReadLine(line)) {
+        stopped.line = counted.lines();
+        stopped.text = line;
+        break;
+      }
     }
   }
-  return kifu.TakeOver(std::move(body), merge);
+  const int result = kifu.TakeOver(std::move(body), merge);
+  if (result == 0 && stop) *stop = std::move(stopped);
+  return result;
 }
 
 }  // namespace model

@@ -40,15 +40,16 @@ bool resolve_format(const char* path, int* format) {
 
 }  // namespace
 
-int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge) {
+int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
   switch (code) {
     case kFormatKif:
       // Files of the change-branch layout are named like KIF files too.
-      if (kifu_read_kif(kifu, reader, merge) == 0) return 0;
+      if (kifu_read_kif(kifu, reader, merge, stop) == 0) return 0;
       reader.Rewind();
-      return kifu_read_kif_henka(kifu, reader, merge);
+      return kifu_read_kif_henka(kifu, reader, merge, stop);
     case kFormatCkf:
-      return kifu_read_kif(kifu, reader, merge);
+      return kifu_read_kif(kifu, reader, merge, stop);
     case kFormatKi2:
       return kifu_read_ki2(kifu, reader, merge);
     case kFormatCsa:
@@ -58,7 +59,7 @@ int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge) {
     case kFormatVkr:
       return kifu_read_vkr(kifu, reader, merge);
     case kFormatKifHenka:
-      return kifu_read_kif_henka(kifu, reader, merge);
+      return kifu_read_kif_henka(kifu, reader, merge, stop);
     default:
       return -1;
   }
@@ -145,17 +146,19 @@ int kifu_format_from_path(const char* path) {
   return kFormatUnknown;
 }
 
-bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge) {
+bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
+                    KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
   if (!path || !resolve_format(path, format)) return false;
   int result = -1;
   if (*format == kFormatCkf) {
     PackedTextReader reader;
     if (reader.Open(path) != 0) return false;
-    result = kifu_read_kif(holder.kifu, reader, merge);
+    result = kifu_read_kif(holder.kifu, reader, merge, stop);
   } else {
     FileTextReader reader;
     if (reader.Open(path) != 0) return false;
-    result = kifu_read_stream(holder.kifu, reader, *format, merge);
+    result = kifu_read_stream(holder.kifu, reader, *format, merge, stop);
   }
   if (result != 0) return false;
   after_load(holder, path, merge);
@@ -194,18 +197,19 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
   return true;
 }
 
-bool kifu_load_memory(KifuHolder& holder, const char* text) {
+bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
   MemTextReader reader(text);
   const auto tries = {
-      +[](Kifu& k, TextReader& r) { return kifu_read_kif(k, r, false); },
-      +[](Kifu& k, TextReader& r) { return kifu_read_kif_henka(k, r, false); },
-      +[](Kifu& k, TextReader& r) { return kifu_read_qvf(k, r, false); },
-      +[](Kifu& k, TextReader& r) { return kifu_read_csa(k, r, false, true); },
-      +[](Kifu& k, TextReader& r) { return kifu_read_ki2(k, r, false); },
+      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif(k, r, false, s); },
+      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif_henka(k, r, false, s); },
+      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_qvf(k, r, false); },
+      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_csa(k, r, false, true); },
+      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_ki2(k, r, false); },
   };
   for (auto read : tries) {
     reader.Rewind();
-    if (read(holder.kifu, reader) == 0) {
+    if (read(holder.kifu, reader, stop) == 0) {
       after_load(holder, nullptr, false);
       return true;
     }

@@ -5,6 +5,7 @@
 // format in a fixed order.
 #pragma once
 
+#include "model/kif_format.h"
 #include "model/kifu_holder.h"
 #include "model/kstring.h"
 #include "model/text_stream.h"
@@ -29,16 +30,20 @@ int kifu_format_from_path(const char* path);
 
 // Runs the reader of `format` on an open stream (CSA in file mode; a KIF text
 // that the KIF reader refuses is read again, rewound, as the change-branch
-// layout): 0, or -1 with the record unchanged. Unknown codes give -1.
-int kifu_read_stream(Kifu& kifu, TextReader& reader, int format, bool merge);
+// layout): 0, or -1 with the record unchanged. Unknown codes give -1. `stop`,
+// when given, tells where a KIF-family reader stopped short of the end (see
+// KifuReadStop); it stays cleared for the other formats.
+int kifu_read_stream(Kifu& kifu, TextReader& reader, int format, bool merge,
+                     KifuReadStop* stop = nullptr);
 
 // Reads the file into the holder. `*format` 0 asks for detection by extension
 // and receives the code found. False (holder unchanged) when the format is
 // unknown, the file cannot be opened or the reader refuses it. On success the
 // current move is the root and the position the start; a plain load clears the
 // modified flag and takes the path as the name, a merge marks the record
-// modified and keeps its name.
-bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge);
+// modified and keeps its name. `stop` as for kifu_read_stream.
+bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
+                    KifuReadStop* stop = nullptr);
 
 // Writes the whole record. Read-only formats are refused before anything is
 // opened. The file is written beside the target and renamed over it only when
@@ -58,7 +63,7 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
 // Reads clipboard text by trying KIF, KIF with change sections, QVF, CSA (strict)
 // and KI2 in turn; the first that accepts it wins. False (holder unchanged)
 // when none does. On success the holder is updated as after loading a file, with
-// an empty name.
-bool kifu_load_memory(KifuHolder& holder, const char* text);
+// an empty name. `stop` as for kifu_read_stream.
+bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop = nullptr);
 
 }  // namespace model

@@ -121,6 +121,34 @@ class MemTextReader : public TextReader {
   int pos_ = 0;
 };
 
+// Passes every call on to another reader and counts the lines it hands out,
+// so that a format reader can say at which line of its input it stopped.
+class LineCountingReader : public TextReader {
+ public:
+  explicit LineCountingReader(TextReader& inner) : inner_(inner) {}
+
+  // The number of lines GetLine has returned since the start (or Rewind).
+  int lines() const { return lines_; }
+
+  int GetLine(KString& line) override {
+    const int r = inner_.GetLine(line);
+    if (r == 0) ++lines_;
+    return r;
+  }
+  char* Gets(char* buf, int n) override { return inner_.Gets(buf, n); }
+  int Read(char* buf, int n) override { return inner_.Read(buf, n); }
+  int Unget(int c) override { return inner_.Unget(c); }
+  void Rewind() override {
+    lines_ = 0;
+    inner_.Rewind();
+  }
+  bool IsEof() const override { return inner_.IsEof(); }
+
+ private:
+  TextReader& inner_;
+  int lines_ = 0;
+};
+
 class TextWriter {
  public:
   // Options of SetOption.

@@ -16,6 +16,8 @@
 
 #include "platform/clock.h"
 
+#include "app/terminal.h"
+
 namespace {
 
 // A UTF-8 literal as the bytes the terminal gets.
@@ -82,6 +84,28 @@ TEST(CommandLine, ConvertWritesFilesAndStandardOutput) {
   const Outcome show = run("velkora show " + out + " --ply 2");
   EXPECT_EQ(show.status, 0);
   EXPECT_NE(show.out.find(utf8(u8"*2 △３四歩")), std::string::npos) << show.out;
+}
+
+// Files of other programs convert to the program's own KIF; a file whose moves
+// stop early converts what was read, with one warning line naming the line.
+TEST(CommandLine, ConvertWarnsWhereTheMovesStop) {
+  const std::string dir = ::testing::TempDir();
+  const std::string out = dir + "/other.kif";
+  const Outcome whole = run("velkora convert " + data("kif/other_program.kif") + " " + out, true);
+  EXPECT_EQ(whole.status, 0);
+  EXPECT_EQ(whole.out, "");
+  EXPECT_NE(app::sjis_to_utf8(slurp(out)).find(utf8(u8"  22 同　金(32)")), std::string::npos);
+
+  const std::string cut = data("kif/cut_move.kif");
+  const std::string warning =
+      utf8(u8"velkora convert: ") + cut + utf8(u8": line 21: the moves stop here: cannot read '15 ３四飛(2'\n");
+  const Outcome stopped = run("velkora convert " + cut + " " + dir + "/cut.kif", true);
+  EXPECT_EQ(stopped.status, 0);
+  EXPECT_EQ(stopped.out, warning);
+  const Outcome shown = run("velkora show " + cut, true);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out.find(utf8(u8"velkora show: ") + cut + ": line 21:"), 0u) << shown.out;
+  EXPECT_NE(shown.out.find(utf8(u8"*14 △同　飛")), std::string::npos) << shown.out;
 }
 
 TEST(CommandLine, ConvertFailuresAreOneClearLine) {

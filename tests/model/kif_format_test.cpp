@@ -9,6 +9,7 @@
 #include "app/terminal.h"
 #include "kif_test_util.h"
 #include "model/kif_format.h"
+#include "model/kif_header.h"
 #include "model/kifu.h"
 #include "model/label_table.h"
 
@@ -128,7 +129,53 @@ TEST(KifFormat, ReadsFilesThatPeopleAndOtherProgramsWrite) {
   EXPECT_EQ(kif_text(again), written);
 }
 
+// Other programs write "同" right before the piece and shorter headings; the
+// writer turns both into its own form, which reads back the same.
+TEST(KifFormat, ReadsSameSquareMovesAndShortHeadingsOfOtherPrograms) {
+  Kifu plain, timed;
+  ASSERT_EQ(read_data_file(plain, "other_program.kif"), 0);      // 手数----指手--
+  ASSERT_EQ(read_data_file(timed, "other_program_times.kif"), 0);  // 手数----指手----消費時間--
+  ASSERT_EQ(plain.GetTesu(), 23);
+  ASSERT_EQ(timed.GetTesu(), 23);
+  for (int ply = 1; ply <= 23; ++ply) {
+    EXPECT_EQ(timed.NodeAtTesu(ply)->sashite, plain.NodeAtTesu(ply)->sashite) << ply;
+  }
+  EXPECT_EQ(plain.NodeAtTesu(10)->sashite, Sashite(2, 3, 2, 4, kFu | kGoteBit, kFu, 0, 0));  // 同歩
+  EXPECT_EQ(plain.NodeAtTesu(21)->sashite, Sashite(2, 4, 2, 3, kHi, kFu | kGoteBit, 1, 0));  // 同飛成
+  EXPECT_EQ(timed.NodeAtTesu(18)->seconds, 41);
+  EXPECT_TRUE(timed.NodeAtTesu(17)->comment == "角交換から乱戦に");
+
+  const std::string written = kif_text(timed);
+  EXPECT_NE(written.find(std::string(kKifMoveHeading) + "\r\n"), std::string::npos);
+  EXPECT_NE(written.find("  10 同　歩(23)"), std::string::npos);
+  EXPECT_EQ(written.find("同歩"), std::string::npos);
+  Kifu again;
+  ASSERT_EQ(read_kif_text(again, written), 0);
+  EXPECT_EQ(kif_text(again), written);
+
+  // Any line that begins with the heading's first words is the heading; a
+  // text without one is no KIF.
+  for (const char* heading : {"手数----指手---", "　手数----指手--  "}) {
+    Kifu k;
+    EXPECT_EQ(read_kif_text(k, std::string("手合割：平手\n") + heading + "\n1 ７六歩(77)\n"), 0);
+    EXPECT_EQ(k.GetTesu(), 1);
+  }
+  Kifu k;
+  EXPECT_EQ(read_kif_text(k, "手合割：平手\n手数----指\n1 ７六歩(77)\n"), -1);
+}
+
 TEST(KifFormat, AMoveLineThatDoesNotFitEndsTheReading) {
+  // The reading stops at line 21, the cut line 15 of the game above; the moves
+  // before it stay, and the reader says where it stopped.
+  Kifu cut;
+  FileTextReader file;
+  ASSERT_EQ(file.Open(kif_data_path("cut_move.kif").c_str()), 0);
+  KifuReadStop stop;
+  ASSERT_EQ(kifu_read_kif(cut, file, false, &stop), 0);
+  EXPECT_EQ(cut.GetTesu(), 14);
+  EXPECT_EQ(stop.line, 21);
+  EXPECT_TRUE(stop.text == "15 ３四飛(2");
+
   const std::string head =
       "手合割：平手\n手数----指手---------消費時間--\n1 ７六歩(77)\n2 ３四歩(33)\n";
   struct Case {
@@ -152,8 +199,13 @@ TEST(KifFormat, AMoveLineThatDoesNotFitEndsTheReading) {
   for (const Case& c : cases) {
     SCOPED_TRACE(app::sjis_to_utf8(c.line));
     Kifu kifu;
-    ASSERT_EQ(read_kif_text(kifu, head + c.line + "\n4 ８四歩(83)\n"), 0);
+    MemTextReader reader((head + c.line + "\n4 ８四歩(83)\n").c_str());
+    ASSERT_EQ(kifu_read_kif(kifu, reader, false, &stop), 0);
     EXPECT_EQ(kifu.GetTesu(), c.tesu);
+    // An ignored line is no stop; the line that ends the reading is line 5.
+    const bool stopped = c.tesu == 2 && c.line[0] == '3';
+    EXPECT_EQ(stop.line, stopped ? 5 : 0);
+    EXPECT_TRUE(stop.text == (stopped ? c.line : ""));
   }
 }
 

@@ -4,6 +4,7 @@
 // is valid and whose written form reads back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -73,7 +74,8 @@ void mutate(std::string& text, const std::vector<std::string>& donors, std::mt19
 TEST(KifFuzz, DamagedFilesNeverCorruptTheRecord) {
   std::vector<std::string> files;
   for (const char* name :
-       {"variations.kif", "handicap.kif", "setup.kif", "tsume.kif", "labels.kif"}) {
+       {"variations.kif", "handicap.kif", "setup.kif", "tsume.kif", "labels.kif",
+        "other_program_times.kif", "cut_move.kif"}) {
     files.push_back(read_file_bytes(kif_data_path(name)));
     ASSERT_FALSE(files.back().empty());
   }
@@ -92,14 +94,20 @@ TEST(KifFuzz, DamagedFilesNeverCorruptTheRecord) {
 
     Kifu kifu(base);
     StringReader reader(text);
-    const int r = kifu_read_kif(kifu, reader, merge);
+    KifuReadStop stop;
+    stop.line = -1;
+    const int r = kifu_read_kif(kifu, reader, merge, &stop);
     if (r != 0) {
       ++failed;
       ASSERT_EQ(r, -1);
       ASSERT_EQ(kif_text(kifu), base_text) << "round " << round;
+      ASSERT_EQ(stop.line, 0);
       continue;
     }
     ++read;
+    // A stop names a line of the text, at most the last (which may lack "\n").
+    ASSERT_GE(stop.line, 0);
+    ASSERT_LE(stop.line, std::count(text.begin(), text.end(), '\n') + 1) << "round " << round;
     for (const KifuKyokumen* n : kifu.table->Nodes()) {
       ASSERT_TRUE(n->kyokumen.Check()) << "round " << round;
     }

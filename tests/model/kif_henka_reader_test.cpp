@@ -22,9 +22,10 @@ const std::string kNested =
 const std::string kBoard = kNested.substr(kNested.find("\r\n\r\n") + 2,
                                           kNested.find("\r\n\r\n*") - kNested.find("\r\n\r\n") + 2);
 
-int read_henka(Kifu& kifu, const std::string& text, bool merge = false) {
+int read_henka(Kifu& kifu, const std::string& text, bool merge = false,
+               KifuReadStop* stop = nullptr) {
   MemTextReader reader(text.c_str());
-  return kifu_read_kif_henka(kifu, reader, merge);
+  return kifu_read_kif_henka(kifu, reader, merge, stop);
 }
 
 TEST(KifHenkaReader, NestedChangesReadLikeKifVariations) {
@@ -94,11 +95,15 @@ TEST(KifHenkaReader, DamagedTextsNeverCorruptTheRecord) {
     if (rng() % 4 == 0) text.resize(rng() % text.size());
     for (int c = 1 + static_cast<int>(rng() % 3); c > 0; --c) testing::damage_once(text, rng, "\n|:*#\x81@0", 40);
     Kifu kifu(base);
-    if (read_henka(kifu, text, rng() % 4 == 0) != 0) {
+    KifuReadStop stop;
+    stop.line = -1;
+    if (read_henka(kifu, text, rng() % 4 == 0, &stop) != 0) {
       ++failed;
       ASSERT_EQ(kif_text(kifu), base_text) << "round " << round;
+      ASSERT_EQ(stop.line, 0);
       continue;
     }
+    ASSERT_GE(stop.line, 0);
     for (const KifuKyokumen* n : kifu.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check());
     Kifu again;
     ASSERT_EQ(testing::read_kif_text(again, kif_text(kifu)), 0) << "round " << round;

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -93,7 +94,8 @@ TEST(KifuDispatch, EveryFormatCodeLoadsAndPastesToItsReader) {
                {dir + "/every.ckf", kFormatCkf, false},
                {data("qvx/nested.qvx"), kFormatKifHenka, true},
                {dir + "/henka.kif", kFormatKif, false},
-               {data("ki2/even_game.ki2"), kFormatKi2, true}};
+               {data("ki2/even_game.ki2"), kFormatKi2, true},
+               {data("kif/other_program.kif"), kFormatKif, true}};
   std::string texts[std::size(cases)];
   for (size_t i = 0; i < std::size(cases); ++i) {
     KifuHolder loaded, pasted;
@@ -107,6 +109,33 @@ TEST(KifuDispatch, EveryFormatCodeLoadsAndPastesToItsReader) {
   EXPECT_EQ(texts[4], texts[0]);
   EXPECT_EQ(texts[6], texts[5]);
   EXPECT_NE(texts[3].find("７六歩"), std::string::npos);
+  EXPECT_NE(texts[8].find("  22 同　金(32)"), std::string::npos);
+}
+
+// Loading and pasting say where a KIF text's moves stop short of its end; a
+// complete text, and any other format, leave the report empty.
+TEST(KifuDispatch, LoadsTellWhereTheMovesStop) {
+  const std::string cut = data("kif/cut_move.kif");
+  KifuHolder h;
+  KifuReadStop stop;
+  int format = 0;
+  ASSERT_TRUE(kifu_load_file(h, cut.c_str(), &format, false, &stop));
+  EXPECT_EQ(h.kifu.GetTesu(), 14);
+  EXPECT_EQ(stop.line, 21);
+  ASSERT_TRUE(kifu_load_memory(h, testing::read_file_bytes(cut).c_str(), &stop));
+  EXPECT_EQ(h.kifu.GetTesu(), 14);
+  EXPECT_EQ(stop.line, 21);
+  EXPECT_TRUE(kifu_load_file(h, data("csa/even_game.csa").c_str(), &(format = 0), false, &stop));
+  EXPECT_EQ(stop.line, 0);
+  EXPECT_TRUE(stop.text.empty());
+  // The change-branch layout, read on the second try of a ".kif" file.
+  std::string henka = testing::read_file_bytes(data("qvx/nested.qvx"));
+  henka += "△９九歩\r\n";
+  const std::string henka_kif = ::testing::TempDir() + "/stop.kif";
+  std::ofstream(henka_kif, std::ios::binary) << henka;
+  ASSERT_TRUE(kifu_load_file(h, henka_kif.c_str(), &(format = 0), false, &stop));
+  EXPECT_EQ(stop.line, std::count(henka.begin(), henka.end(), '\n'));
+  EXPECT_TRUE(stop.text == "△９九歩");
 }
 
 TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {
