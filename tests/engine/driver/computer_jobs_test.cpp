@@ -42,6 +42,7 @@ TEST(EngineMemory, TableSizeFollowsPhysicalMemoryAndHalvesOnFailure) {
   EXPECT_EQ(engine_table_kb(100 * kMB), 51200u);
   EXPECT_EQ(engine_table_kb(0), 13107u);  // memory unreadable
 
+  alloc_tries.clear();
   alloc_limit = 20000;
   EXPECT_EQ(engine_table_alloc(65536, fake_alloc), 16384u);
   EXPECT_EQ(alloc_tries, (std::vector<uint32_t>{65536, 32768, 16384}));
