@@ -13,11 +13,11 @@
 #include <thread>
 
 #include "engine/driver/comp_job.h"
-#include "engine/driver/kifu_hyouka.h"
-#include "model/kifu.h"
-#include "model/kifu_holder.h"
-#include "model/kyokumen.h"
-#include "model/sashite.h"
+#include "model/position/kyokumen.h"
+#include "model/position/sashite.h"
+#include "model/record/kifu.h"
+#include "model/record/kifu_holder.h"
+#include "model/record/kifu_hyouka.h"
 #include "platform/mailbox.h"
 
 namespace app {
@@ -139,7 +139,7 @@ class CompCall {
   model::Kyokumen ponder_start_;
   model::Kyokumen predicted_;
   bool predicted_valid_ = false;
-  driver::KifuHyouka saved_hyouka_;
+  model::KifuHyouka saved_hyouka_;
   model::Sashite saved_move_;
 
   std::mutex mutex_;                 // guards the four words below

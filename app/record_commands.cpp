@@ -1,14 +1,14 @@
 #include "app/record_commands.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "app/diagram.h"
+#include "app/arguments.h"
 #include "app/terminal.h"
-#include "model/kifu_dispatch.h"
-#include "model/kifu_text.h"
+#include "model/formats/board_diagram.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_text.h"
 #include "platform/clipboard.h"
 
 namespace app {
@@ -36,18 +36,18 @@ int fail(const char* command, const std::string& what) {
   return 1;
 }
 
-}  // namespace
-
-bool parse_int(const char* s, int lo, int hi, int* out) {
-  char* end = nullptr;
-  const long v = std::strtol(s, &end, 10);
-  if (!*s || *end || v < lo || v > hi) return false;
-  *out = static_cast<int>(v);
-  return true;
+// The position as a KIF board diagram, the sides always named 先手 and 後手.
+std::string position_diagram(const model::Kyokumen& pos) {
+  model::KString text;
+  model::MemTextWriter writer(text, false);
+  model::kifu_write_diagram(pos, writer, false);
+  return text.c_str();
 }
 
+}  // namespace
+
 bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
-                model::KifuReadStop& stop) {
+                 model::KifuReadStop& stop) {
   if (std::strcmp(in, "-") != 0) {
     if (model::kifu_format_from_path(in) == model::kFormatUnknown && format == 0) {
       error = std::string("cannot tell the format of '") + in + "' (use --from)";

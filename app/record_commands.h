@@ -5,13 +5,11 @@
 
 #include <string>
 
-#include "model/kif_format.h"
-#include "model/kifu_holder.h"
+#include "model/formats/kif_format.h"
+#include "model/record/kifu_holder.h"
 
 namespace app {
 
-// Parses a whole decimal number in lo..hi into `out`; false otherwise.
-bool parse_int(const char* s, int lo, int hi, int* out);
 // Loads a game record: the file `in` in the format of its extension (or
 // `format` when not 0), or standard input ("-") as UTF-8 text. False with a
 // one-line `error` when nothing can be read; `stop` tells where the reader

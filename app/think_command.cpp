@@ -7,15 +7,16 @@
 #include <cstring>
 #include <string>
 
+#include "app/arguments.h"
 #include "app/comp_call.h"
 #include "app/record_commands.h"
 #include "app/terminal.h"
 #include "engine/driver/computer_jobs.h"
-#include "engine/driver/koma_convert.h"
 #include "engine/driver/message_queue.h"
-#include "model/csa_format.h"
-#include "model/kifu_holder.h"
-#include "model/kstring.h"
+#include "model/formats/csa_format.h"
+#include "model/position/koma_convert.h"
+#include "model/record/kifu_holder.h"
+#include "model/text/kstring.h"
 #include "platform/mailbox.h"
 
 namespace app {
@@ -127,7 +128,7 @@ class VariationPrinter {
       }
       model::Sashite m;
       if (e.from_file == 0) {
-        m.Set(model::kSenteHand + e.side, driver::koma_engine_to_gui(e.from_rank), e.to_file, e.to_rank, 0, 0, 0, 0);
+        m.Set(model::kSenteHand + e.side, model::koma_engine_to_gui(e.from_rank), e.to_file, e.to_rank, 0, 0, 0, 0);
       } else {
         m.Set(e.from_file, e.from_rank, e.to_file, e.to_rank, 0, 0, e.promote, 0);
       }

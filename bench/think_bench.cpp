@@ -11,7 +11,7 @@
 #include "engine/driver/position_bridge.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
-#include "model/kyokumen.h"
+#include "model/position/kyokumen.h"
 
 namespace {
 

@@ -38,7 +38,7 @@ bool enter_phase(uint32_t phase) {
 // The result kind of a searched move by the game stage.
 int32_t searched_kind() {
   const int32_t stage = board::game_stage < 0 ? 0 : (board::game_stage > 2 ? 2 : board::game_stage);
-  return KifuHyouka::kResultStage0 + stage;
+  return model::KifuHyouka::kResultStage0 + stage;
 }
 
 }  // namespace
@@ -46,16 +46,16 @@ int32_t searched_kind() {
 int book_count_threshold() { return book_min > 1 ? book_min : 1; }
 bool book_normal_play() { return book_min == 0; }
 
-void think_result_reset(KifuHyouka& hyouka) {
+void think_result_reset(model::KifuHyouka& hyouka) {
   hyouka.predicted_reply = 0;
-  hyouka.value = KifuHyouka::kNoValue;
+  hyouka.value = model::KifuHyouka::kNoValue;
   hyouka.pv.clear();
-  hyouka.result_kind = KifuHyouka::kResultStage2;
+  hyouka.result_kind = model::KifuHyouka::kResultStage2;
 }
 
 int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, std::vector<board::KLearnRecord>* ring_a,
                           std::vector<board::KLearnRecord>* ring_b, bool no_mask, uint8_t no_book,
-                          JosekiBooks* book, KPositionHistory& root, board::KMove& out, KifuHyouka& hyouka) {
+                          JosekiBooks* book, KPositionHistory& root, board::KMove& out, model::KifuHyouka& hyouka) {
   think_result_reset(hyouka);
   const int side = cur.teban;
   if (king_capturable(cur)) {
@@ -100,7 +100,7 @@ int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, std::vector
 
   hyouka.value = (score == search::kScoreNone || side == 0) ? score : -score;
   if (result.mate_at_root()) {
-    hyouka.result_kind = KifuHyouka::kResultMate;
+    hyouka.result_kind = model::KifuHyouka::kResultMate;
   } else {
     hyouka.result_kind = searched_kind();
     senkei_result = strategy;

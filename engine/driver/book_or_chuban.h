@@ -9,7 +9,7 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
 #include "engine/driver/comp_job.h"
-#include "engine/driver/kifu_hyouka.h"
+#include "model/record/kifu_hyouka.h"
 
 namespace driver {
 
@@ -28,7 +28,7 @@ bool book_normal_play();
 
 // The think result before anything is chosen: second move 0, no value, empty
 // variation, result kind 4.
-void think_result_reset(KifuHyouka& hyouka);
+void think_result_reset(model::KifuHyouka& hyouka);
 
 // Chooses the move of `cur`: -5 when the side to move attacks the enemy king
 // (the value ±32766 for sente / gote to move); else the book (when there is
@@ -40,7 +40,7 @@ void think_result_reset(KifuHyouka& hyouka);
 // and the threat flag.
 int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, std::vector<board::KLearnRecord>* ring_a,
                           std::vector<board::KLearnRecord>* ring_b, bool no_mask, uint8_t no_book,
-                          JosekiBooks* book, KPositionHistory& root, board::KMove& out, KifuHyouka& hyouka);
+                          JosekiBooks* book, KPositionHistory& root, board::KMove& out, model::KifuHyouka& hyouka);
 
 // The mate-match variant: the book's move when there is a book, else the mate
 // solver's game move for the position after root's last move, with `limit`.

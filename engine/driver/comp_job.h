@@ -8,8 +8,8 @@
 
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
-#include "engine/driver/kifu_hyouka.h"
-#include "model/sashite.h"
+#include "model/position/sashite.h"
+#include "model/record/kifu_hyouka.h"
 
 namespace model {
 class Kifu;
@@ -39,7 +39,7 @@ struct CompJob {
   uint8_t want_ktsume = 0;            // game_init allocates the problem-solving instance
   RecordCursor cursor;
   JosekiBooks* book = nullptr;        // null: no book
-  KifuHyouka hyouka;                  // the think result
+  model::KifuHyouka hyouka;                  // the think result
   int32_t senkei_sofar = 0;           // strategy word carried from think to think
   uint32_t yosoku = 0;                // predicted opponent move (KMoveWord) for a ponder; 0 none
   model::Sashite result_move;         // the chosen move, or a special move

@@ -10,7 +10,7 @@
 
 #include "engine/board/position.h"
 #include "engine/driver/comp_job.h"
-#include "model/kyokumen.h"
+#include "model/position/kyokumen.h"
 
 namespace driver {
 
@@ -92,7 +92,7 @@ int kelmor_think(CompJob& job);
 
 // The user-interface form {from_x, from_y, to_x, to_y, promote} of a move word;
 // a drop comes from hand 11 (sente) or 12 (gote) with the dropped type. -1 for
-// a pass (nothing written), else 0.
+// a pass or a word naming no square or piece (nothing written), else 0.
 int computer_yosoku_convert(uint32_t word, int32_t out[5]);
 
 }  // namespace driver

@@ -3,6 +3,13 @@
 // for the book-or-search choice and the think routine. Written by the jobs on
 // the computer thread; the words marked atomic are also written or read by the
 // user-interface thread while a think runs (a ponder that becomes the think).
+//
+// The driver's other process-wide state: the think word and the engine lock
+// (think_state.h), written by the shell's requests and the think jobs; the
+// message queue and the position whose book candidates it reports
+// (message_queue.h), made and dropped by the shell while no job runs; the
+// transposition table's size (engine_table_kb_allocated, computer_jobs.h), set
+// at the computer thread's start.
 #pragma once
 
 #include <atomic>

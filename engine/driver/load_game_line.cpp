@@ -4,7 +4,7 @@
 #include "engine/board/repetition.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kifu.h"
+#include "model/record/kifu.h"
 
 namespace driver {
 

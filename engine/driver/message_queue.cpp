@@ -4,7 +4,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "engine/search/pv_holder.h"
 
 namespace driver {
 
@@ -125,17 +124,17 @@ void MessageQueue::Notify() {
   }
 }
 
-MessageEntry message_entry(uint32_t word) {
-  const int from = word & 255;
-  const int to = (word >> 8) & 255;
-  const int code = (word >> 16) & 127;
+MessageEntry message_entry(board::KMoveWord word) {
+  const int from = engine::kmove_from(word);
+  const int to = engine::kmove_to(word);
+  const int code = engine::kmove_piece(word);
   MessageEntry e{};
   e.side = (code & board::kSenteBit) ? 0 : 1;
-  if (from == board::kInHand) {
+  if (engine::kmove_is_drop(word)) {
     e.from_file = 0;
-    e.from_rank = static_cast<int8_t>(code & 15);
+    e.from_rank = static_cast<int8_t>(board::code_kind(code));
   } else {
-    e.promote = static_cast<uint8_t>(word >> 30);
+    e.promote = engine::kmove_promotes(word) ? 1 : 0;
     e.from_file = static_cast<int8_t>(board::square_file(from));
     e.from_rank = static_cast<int8_t>(board::square_rank(from));
   }
@@ -149,7 +148,7 @@ int send_pv_message(int count, const uint32_t* moves, int32_t a, int flag, int32
   MessageEntry entries[MessageItem::kMaxEntries];
   int n = 0;
   for (int i = 0; i < count && n < MessageItem::kMaxEntries; ++i) {
-    if ((moves[i] & 255) == search::kPassWord) continue;
+    if (engine::kmove_from(moves[i]) == board::kPassSquare) continue;
     entries[n++] = message_entry(moves[i]);
   }
   auto item = std::make_unique<MessageItem>();

@@ -93,7 +93,7 @@ class MessageQueue {
 };
 
 // The message entry of a move word.
-MessageEntry message_entry(uint32_t word);
+MessageEntry message_entry(board::KMoveWord word);
 
 // Pushes a variation of up to 20 move words (passes skipped) as one message of
 // type 4 when `flag` is set, else type 0, keeping `nodes` and `ms`. Returns 0.

@@ -7,10 +7,11 @@
 #include "engine/driver/book_or_chuban.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
-#include "engine/driver/koma_convert.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/search/search_words.h"
 #include "engine/search/tsume_stand_in.h"
+#include "model/position/koma_convert.h"
+#include "model/position/sashite_decode.h"
 #include "platform/clock.h"
 
 namespace driver {
@@ -53,7 +54,7 @@ bool result_move_of(const board::KPosition& cur, const board::KMove& m, model::S
   model::Sashite s;
   const int to_x = board::square_file(m.to), to_y = board::square_rank(m.to);
   if (m.from == board::kInHand) {
-    s.Set(model::kSenteHand + cur.teban, koma_engine_to_gui(m.code & ~0x70), to_x, to_y, 0, 0, 0, 0);
+    s.Set(model::kSenteHand + cur.teban, model::koma_engine_to_gui(m.code & ~0x70), to_x, to_y, 0, 0, 0, 0);
   } else {
     s.Set(board::square_file(m.from), board::square_rank(m.from), to_x, to_y, 0, 0, m.promote ? 1 : 0, 0);
   }
@@ -159,19 +160,12 @@ int kelmor_think(CompJob& job) {
 }
 
 int computer_yosoku_convert(uint32_t word, int32_t out[5]) {
-  const int from = word & 255;
-  if (from == board::kPassSquare) return -1;
-  const int to = (word >> 8) & 255;
-  if (from == board::kInHand) {
-    const int gui = koma_engine_to_gui((word >> 16) & 127);
-    out[0] = gui < 16 ? model::kSenteHand : model::kGoteHand;
-    out[1] = gui & 15;
-  } else {
-    out[0] = board::square_file(from);
-    out[1] = board::square_rank(from);
-  }
-  out[2] = board::square_file(to);
-  out[3] = board::square_rank(to);
+  model::Sashite m;
+  if (model::sashite_decode(word, m) != 0) return -1;
+  out[0] = m.from_x;
+  out[1] = m.from_y;
+  out[2] = m.to_x;
+  out[3] = m.to_y;
   out[4] = static_cast<int32_t>(word >> 30);
   return 0;
 }

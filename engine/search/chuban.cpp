@@ -21,7 +21,7 @@ int Chuban(const ThinkRequest& r) {
     out.Reset();
     out.threat = 0;
     out.length = 1;
-    out.moves[0] = move_word(mate);
+    out.moves[0] = board::move_word(mate);
     out.flags[KPvHolder::kMateAtRootSlot] = 1;
     search_depth.store(0);
     if (r.speed) *r.speed = 0;

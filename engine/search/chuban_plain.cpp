@@ -76,7 +76,7 @@ class PlainSearch {
       if (search_abort) return kScoreStopped;
       if (v > best) {
         best = v;
-        line.Set(move_word(moves[i]), child);
+        line.Set(board::move_word(moves[i]), child);
         if (best >= beta) break;
       }
     }
@@ -131,7 +131,7 @@ int chuban_plain(const ThinkRequest& r) {
   const int n = board::engine_legal_moves(p, root);
   if (n == 0) return -kScoreMate;
   out.length = 1;
-  out.moves[0] = move_word(root[0]);
+  out.moves[0] = board::move_word(root[0]);
   int score = material_score(p);
 
   for (int d = 1;; ++d) {
@@ -150,7 +150,7 @@ int chuban_plain(const ThinkRequest& r) {
       if (v > best) {
         best = v;
         best_index = i;
-        best_line.Set(move_word(root[i]), child);
+        best_line.Set(board::move_word(root[i]), child);
       }
     }
     if (search_abort) break;

@@ -2,13 +2,13 @@
 // and the computer's move comes back as a message to the view's mailbox.
 #include <gtest/gtest.h>
 
-#include "../model/position_builder.h"
 #include "app/comp_call.h"
 #include "engine/board/position.h"
 #include "engine/driver/message_queue.h"
 #include "engine/driver/think_state.h"
-#include "model/kifu_holder.h"
+#include "model/record/kifu_holder.h"
 #include "platform/clock.h"
+#include "tests/model/position/position_builder.h"
 
 namespace app {
 namespace {

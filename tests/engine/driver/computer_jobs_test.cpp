@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "../../model/position_builder.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
@@ -16,7 +15,8 @@
 #include "engine/driver/position_bridge.h"
 #include "engine/driver/think_state.h"
 #include "engine/search/chuban.h"
-#include "model/kifu_holder.h"
+#include "model/record/kifu_holder.h"
+#include "tests/model/position/position_builder.h"
 
 namespace driver {
 namespace {
@@ -200,7 +200,7 @@ TEST_F(ThinkJob, AStopBeforeTheSearchEndsTheThink) {
   EXPECT_EQ(Think(model::testing::initial(model::kHirate)), kJobStopped);
   board::KMove out;
   EXPECT_EQ(Choose(model::testing::initial(model::kHirate), out), kChoiceStopped);
-  EXPECT_EQ(job_.hyouka.result_kind, KifuHyouka::kResultStage2);  // nothing chosen
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage2);  // nothing chosen
 }
 
 TEST_F(ThinkJob, ValuesAreFromSentesViewAndKindsFollowTheStage) {
@@ -222,15 +222,15 @@ TEST_F(ThinkJob, ValuesAreFromSentesViewAndKindsFollowTheStage) {
   EXPECT_EQ(job_.hyouka.value, -score);
   EXPECT_EQ(job_.hyouka.pv, std::vector<uint32_t>(line.moves, line.moves + line.length));
   EXPECT_EQ(job_.hyouka.predicted_reply, static_cast<int32_t>(line.moves[1]));
-  EXPECT_EQ(job_.hyouka.result_kind, KifuHyouka::kResultStage0);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0);
   EXPECT_EQ(job_.result_move, model::Sashite(2, 2, 7, 7, 0, 0, 1, 0));  // pieces left to the view
 
   board::game_stage = 1;
   Think(k);
-  EXPECT_EQ(job_.hyouka.result_kind, KifuHyouka::kResultStage1);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage1);
   board::game_stage = 2;
   Think(k);
-  EXPECT_EQ(job_.hyouka.result_kind, KifuHyouka::kResultStage2);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage2);
 }
 
 TEST_F(ThinkJob, AMateAtTheRootIsPlayedAndADropTakesTheTopHandSlot) {
@@ -239,7 +239,7 @@ TEST_F(ThinkJob, AMateAtTheRootIsPlayedAndADropTakesTheTopHandSlot) {
   k.mochigoma[0][model::kKin] = 2;
   board::KMove out;
   ASSERT_EQ(Choose(k, out), kChoiceMove);
-  EXPECT_EQ(job_.hyouka.result_kind, KifuHyouka::kResultMate);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultMate);
   EXPECT_EQ(job_.hyouka.value, 32766);
   EXPECT_EQ(out.from, board::kInHand);
   EXPECT_EQ(out.piece, board::drop_piece(cur_, board::kGold));

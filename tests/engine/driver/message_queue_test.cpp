@@ -6,10 +6,10 @@
 #include <cstring>
 #include <thread>
 
-#include "../../model/position_builder.h"
 #include "engine/board/position.h"
 #include "engine/driver/message_queue.h"
 #include "engine/driver/position_bridge.h"
+#include "tests/model/position/position_builder.h"
 
 namespace driver {
 namespace {

@@ -5,11 +5,11 @@
 #include <random>
 #include <vector>
 
-#include "../board/model_positions.h"
 #include "engine/board/engine_perft.h"
 #include "engine/board/make_move.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
+#include "tests/engine/board/model_positions.h"
 
 namespace search {
 namespace {
