@@ -17,33 +17,14 @@
 #include "platform/clock.h"
 
 #include "app/terminal.h"
+#include "tests/app/command_runner.h"
 
 namespace {
 
+using namespace command_test;
+
 // A UTF-8 literal as the bytes the terminal gets.
 std::string utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-
-std::string read_all(FILE* f) {
-  std::string out;
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
-  return out;
-}
-
-struct Outcome {
-  int status;
-  std::string out;
-};
-
-// Runs a built program with `args`; standard error is kept with standard output
-// when `with_errors` is set.
-Outcome run(const std::string& args, bool with_errors = false) {
-  const std::string cmd = std::string(VELKORA_BINARY_DIR) + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return {-1, {}};
-  std::string out = read_all(p);
-  return {pclose(p), out};
-}
 
 TEST(CommandLine, BoardPrintsTheStartPositionInUtf8) {
   const Outcome r = run("velkora board");
@@ -55,16 +36,6 @@ TEST(CommandLine, BoardPrintsTheStartPositionInUtf8) {
   EXPECT_NE(h.out.find(utf8(u8"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一")), std::string::npos) << h.out;
   EXPECT_NE(run("velkora nonsense").status, 0);
   EXPECT_NE(run("velkora").status, 0);
-}
-
-std::string data(const char* name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
-
-std::string slurp(const std::string& path) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return {};
-  std::string out = read_all(f);
-  fclose(f);
-  return out;
 }
 
 TEST(CommandLine, ConvertWritesFilesAndStandardOutput) {
