@@ -107,7 +107,6 @@ void CompCall::Think(const model::KifuHolder& record, int32_t time_a, int32_t ti
                      int32_t depth) {
   WaitIdle();
   SetCursor(record);
-  job_.book = nullptr;
   job_.time_a = time_a;
   job_.time_b = time_b;
   job_.time_c = time_c;
@@ -177,7 +176,6 @@ bool CompCall::Sakiyomi(const model::KifuHolder& record, uint32_t yosoku) {
   }
   WaitIdle();
   SetCursor(record);
-  job_.book = nullptr;
   job_.yosoku = yosoku;
   ponder_start_ = record.kyokumen;
   predicted_ = record.kyokumen;
@@ -199,7 +197,6 @@ bool CompCall::Sakiyomi(const model::KifuHolder& record, uint32_t yosoku) {
 void CompCall::Kelmor(const model::KifuHolder& record, int32_t depth) {
   WaitIdle();
   SetCursor(record);
-  job_.book = nullptr;
   job_.kelmor_depth = depth;
   Send(kCmdKelmor, false);
 }

@@ -72,8 +72,8 @@ class CompCall {
   CompCall(const CompCall&) = delete;
   CompCall& operator=(const CompCall&) = delete;
 
-  // The job block: settings (style, book and learning switches) may be set while
-  // no job runs; after the move message it holds the result.
+  // The job block: settings (style, the book set and its switches, learning)
+  // may be set while no job runs; after the move message it holds the result.
   driver::CompJob& job() { return job_; }
 
   // Opens a game for the players of each side (player kinds: 0-5 as they are,

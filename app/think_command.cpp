@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/arguments.h"
@@ -12,11 +13,13 @@
 #include "app/record_commands.h"
 #include "app/terminal.h"
 #include "engine/driver/computer_jobs.h"
+#include "engine/driver/joseki_books.h"
 #include "engine/driver/message_queue.h"
 #include "model/formats/csa_format.h"
 #include "model/position/koma_convert.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "platform/file_info.h"
 #include "platform/mailbox.h"
 
 namespace app {
@@ -32,6 +35,9 @@ constexpr int kMaxSeconds = 86400;
 constexpr int kMaxDepthOption = 64;
 // The wait for the computer thread's messages wakes this often to see Ctrl-C.
 constexpr uint32_t kWaitMs = 10;
+
+// The divided book's part files inside a --book folder.
+constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
 
 // The playing styles by index, as the engine names them.
 constexpr const char* kStyleNames[] = {"標準", "強引", "慎重"};
@@ -52,6 +58,7 @@ struct Options {
   int seconds = -1;
   int depth = -1;
   int style = 0;
+  const char* book = nullptr;
   bool no_book = false;
 };
 
@@ -82,7 +89,9 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
       if (o.style < 0) return error = sjis_to_utf8("--style needs 標準, 強引 or 慎重"), false;
       ++i;
     } else if (std::strcmp(a, "--book") == 0) {
-      return error = "opening books are not available yet (use --no-book)", false;
+      if (!value) return error = "--book needs a user book or a folder holding joseki/bXX.jdb", false;
+      o.book = value;
+      ++i;
     } else if (std::strcmp(a, "--no-book") == 0) {
       o.no_book = true;
     } else if (a[0] == '-' && a[1] != '\0') {
@@ -93,7 +102,27 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
       return error = std::string("unexpected argument '") + a + "'", false;
     }
   }
-  if (!o.path) return error = "usage: velkora think FILE [--ply N] [--time S] [--depth D] [--style S] [--no-book]", false;
+  if (!o.path) {
+    return error = "usage: velkora think FILE [--ply N] [--time S] [--depth D] [--style S] [--book B|--no-book]",
+           false;
+  }
+  if (o.book && o.no_book) return error = "--book and --no-book exclude each other", false;
+  return true;
+}
+
+// Opens the opening book: a folder holding the divided book, or a user book
+// file (JS5, or JSD read at level 0). False with `error` set.
+bool open_book(driver::JosekiBooks& books, const char* path, std::string& error) {
+  if (platform::path_is_directory(path)) {
+    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
+    books.sources = driver::kSourceDivided;
+    return true;
+  }
+  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0) < 0) {
+    error = std::string("cannot read '") + path + "' as an opening book";
+    return false;
+  }
+  books.sources = driver::kSourceUser;
   return true;
 }
 
@@ -170,7 +199,7 @@ std::string best_move_text(const model::Sashite& result, const model::Kyokumen& 
 }
 
 // Thinks with the computer thread and prints; the move message ends it.
-void think(const model::KifuHolder& holder, const Options& o) {
+void think(const model::KifuHolder& holder, const Options& o, driver::JosekiBooks* book) {
   platform::Mailbox view;
   {
     CompCall comp(&view);
@@ -179,6 +208,7 @@ void think(const model::KifuHolder& holder, const Options& o) {
     }
     comp.job().play_style = o.style;
     comp.job().no_book = o.no_book ? 1 : 0;
+    comp.job().book = book;
     comp.GameInit(0, 0, false);
     const int hundredths = (o.seconds > 0 ? o.seconds : 0) * kHundredthsPerSecond;
     if (o.depth > 0) {
@@ -223,12 +253,15 @@ int cmd_think(int argc, char** argv) {
   if (ply > last) return fail("the record has only " + std::to_string(last) + " moves");
   holder.SetCurrent(holder.kifu.NodeAtTesu(ply));
 
+  auto books = std::make_unique<driver::JosekiBooks>();
+  if (o.book && !open_book(*books, o.book, error)) return fail(error);
+
   struct sigaction action = {};
   struct sigaction previous = {};
   action.sa_handler = on_interrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, &previous);
-  think(holder, o);
+  think(holder, o, o.book ? books.get() : nullptr);
   sigaction(SIGINT, &previous, nullptr);
   return 0;
 }

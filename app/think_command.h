@@ -6,9 +6,10 @@
 namespace app {
 
 // velkora think FILE [--ply N] [--time SECONDS] [--depth D]
-//                    [--style 標準|強引|慎重] [--book DIR|--no-book]
+//                    [--style 標準|強引|慎重] [--book BOOK|--no-book]
 // Thinks about the position after ply N of the current line (default: its
-// end). Prints "info depth D score S nodes N time MS pv M1 M2 ..." per
+// end), asking the opening book BOOK first (a folder holding joseki/bXX.jdb,
+// or a user book file) up to ply 10. Prints "info depth D score S nodes N time MS pv M1 M2 ..." per
 // variation and finally "bestmove M" (CSA form), "bestmove %TORYO" (no move)
 // or "bestmove %KACHI" (the enemy king can be taken). Ctrl-C stops the think
 // and prints the best move so far.

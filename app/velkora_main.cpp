@@ -18,7 +18,7 @@ void usage(std::FILE* to) {
       "  show FILE [--ply N]                   the position at ply N and the moves of the line\n"
       "  book show|add|remove|import BOOK ...  the candidates of a position in an opening book,\n"
       "                                        and changes to a JS5 user book\n"
-      "  think FILE [--ply N] [--time S] [--depth D] [--style NAME] [--no-book]\n"
+      "  think FILE [--ply N] [--time S] [--depth D] [--style NAME] [--book B|--no-book]\n"
       "                                        the computer's move after ply N\n",
       to);
 }

@@ -3,8 +3,10 @@
 #include <mutex>
 
 #include "engine/board/search_words.h"
+#include "engine/driver/books_select.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
+#include "engine/driver/message_queue.h"
 #include "engine/driver/think_state.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
@@ -64,10 +66,20 @@ int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, std::vector
   }
 
   if (!no_book && book != nullptr && (book_any_ply != 0 || game_ply.load() <= kBookPlyLimit)) {
-    // Until the opening books are built no book set exists to ask (`book` is
-    // always null) and the search decides. The book will be asked with the
-    // side's strategy mask unless the job wants the N best moves (`no_mask`).
-    (void)no_mask;
+    book_candidate_position(&cur);
+    int count = 0;
+    const bool found =
+        books_select(*book, cur, &out, &senkei_played[side], no_mask ? 0 : senkei_mask[side], &count) == 0;
+    book_candidate_position(nullptr);
+    if (found) {
+      hyouka.speed = 0;
+      hyouka.value = 0;
+      hyouka.result_kind = model::KifuHyouka::kResultBook;
+      hyouka.pv.push_back(board::move_word(out));
+      senkei_result = 0;
+      if (count >= book_count_threshold()) return kChoiceMove;
+    }
+    // Fewer candidates than asked for: the search decides (and rewrites the result).
   }
 
   search::ThinkRequest request;
@@ -115,9 +127,7 @@ int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, std::vector
 
 int kelmor_book_or_mate(board::KPosition& cur, JosekiBooks* book, KPositionHistory& root, board::KMove& out,
                         int32_t limit) {
-  if (book != nullptr) {
-    // Until the opening books are built no book set exists to ask.
-  }
+  if (book != nullptr && books_select(*book, cur, &out, nullptr, 0, nullptr) == 0) return 0;
   const board::KMove* last = root.count > 0 ? &root.moves.back() : nullptr;
   out.from = kNoMoveFrom;
   tsume::ktsume_solve_top(cur, last, &out, limit);

@@ -7,6 +7,8 @@
 #include "engine/driver/book_or_chuban.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
+#include "engine/driver/joseki_books.h"
+#include "engine/driver/message_queue.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/search/search_words.h"
 #include "engine/search/tsume_stand_in.h"
@@ -36,7 +38,7 @@ void publish_time(int32_t time_a, int32_t time_b, int32_t time_c) {
 }
 
 // The request of the job block, for the choice and the think routine.
-void publish_request(const CompJob& job, int n) {
+void publish_request(CompJob& job, int n) {
   max_depth.store(std::clamp(job.max_depth, kMinDepth, kMaxDepth));
   game_ply.store(n);
   book_any_ply = job.book_any_ply;
@@ -45,6 +47,11 @@ void publish_request(const CompJob& job, int n) {
   publish_time(job.time_a, job.time_b, job.time_c);
   senkei_sofar = job.senkei_sofar;
   yosoku_given = job.yosoku != 0;
+  if (job.book) {
+    // The book reports its candidates to the view, as many as the job asks for.
+    job.book->max_listed = static_cast<uint32_t>(std::max(job.book_min, 0));
+    job.book->candidate_report = book_candidate_message;
+  }
 }
 
 // The game-model move of an engine move chosen on `cur` (pieces left 0 for the

@@ -178,8 +178,18 @@ TEST(CommandLine, ThinkPrintsEachVariationAndTheBestMove) {
   EXPECT_EQ(best_move(gl[3]).substr(0, 1), "-") << gl[3];
 }
 
+TEST(CommandLine, ThinkPlaysTheBooksMove) {
+  const std::string book = ::testing::TempDir() + "/think_book.js5";
+  std::remove(book.c_str());
+  ASSERT_EQ(run("velkora book add " + book + " " + example()).status, 0);
+  const Outcome r = run("velkora think " + example() + " --ply 2 --depth 2 --book " + book);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "bestmove +2625FU\n");  // the record's third move, no search
+  std::remove(book.c_str());
+}
+
 TEST(CommandLine, ThinkRefusesBadOptionsInOneLine) {
-  for (const char* args : {" --book /tmp", " --ply 40", " --depth 0", " --time x", " --style fast", " --nonsense",
+  for (const char* args : {" --book /no/such/book", " --book /tmp --no-book", " --ply 40", " --depth 0", " --time x", " --style fast", " --nonsense",
                            " extra"}) {
     const Outcome r = run("velkora think " + example() + args, true);
     EXPECT_EQ(r.status >> 8, 1) << args;

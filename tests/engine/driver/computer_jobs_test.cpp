@@ -10,6 +10,7 @@
 #include "engine/board/repetition.h"
 #include "engine/board/search_words.h"
 #include "engine/driver/book_or_chuban.h"
+#include "engine/driver/joseki_books.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
 #include "engine/driver/position_bridge.h"
@@ -252,6 +253,78 @@ TEST_F(ThinkJob, AMateAtTheRootIsPlayedAndADropTakesTheTopHandSlot) {
   model::Kyokumen mated = k;
   ASSERT_TRUE(mated.DoSashite(move(k, model::kSenteHand, model::kKin, 5, 2)));
   EXPECT_EQ(Think(mated), kJobNoMove);
+}
+
+// A user book with the pawn pushes on files 1..n of the even start, each with
+// value 8 and the strategy word of its file.
+struct PushBook {
+  JosekiBooks books;
+  explicit PushBook(int n) {
+    model::Kyokumen k = model::testing::initial(model::kHirate);
+    model::BookPosition pos;
+    k.ToBookKey(pos);
+    books.user_books.NewSlot(0);
+    books.sources = kSourceUser;
+    for (int file = 1; file <= n; ++file) {
+      uint32_t code = 8u << 16;
+      book_code_encode(&code, false, file, 7, file, 6, 0);
+      books.user_books.Current()->Insert(pos, BookMove{code, 1u << file}, 1);
+    }
+  }
+};
+
+TEST_F(ThinkJob, TheBookAnswersWithEnoughCandidatesUpToPlyTen) {
+  const model::Kyokumen start = model::testing::initial(model::kHirate);
+  PushBook one(1);
+  job_.book = &one.books;
+  ASSERT_EQ(Think(start), kJobMove);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultBook);
+  EXPECT_EQ(job_.hyouka.value, 0);
+  EXPECT_EQ(job_.hyouka.pv.size(), 1u);
+  EXPECT_EQ(job_.result_move, model::Sashite(1, 7, 1, 6, 0, 0, 0, 0));
+  EXPECT_EQ(senkei_played[0], 1u << 1);
+  job_.no_book = 1;
+  ASSERT_EQ(Think(start), kJobMove);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0);
+  job_.no_book = 0;
+
+  // Three best moves asked for and two reported: the search decides, and the
+  // book's strategy word stays.
+  PushBook two(2);
+  job_.book = &two.books;
+  job_.book_min = 3;
+  senkei_played[0] = 0;
+  ASSERT_EQ(Think(start), kJobMove);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0);
+  EXPECT_NE(senkei_played[0], 0u);
+  job_.book_min = 0;
+
+  // A position after ply 10 skips the book unless any ply is allowed.
+  model::KifuHolder& h = holder_;
+  h.kifu.ClearMoves();
+  ASSERT_TRUE(h.kifu.SetStartPosition(start));
+  const int walk[4][4] = {{5, 9, 5, 8}, {5, 1, 5, 2}, {5, 8, 5, 9}, {5, 2, 5, 1}};
+  for (int i = 0; i < 12; ++i) {
+    const model::Kyokumen& at = h.kifu.NodeAtTesu(i)->to->kyokumen;
+    const int* w = walk[i % 4];
+    ASSERT_TRUE(h.kifu.AddSashite(i, move(at, w[0], w[1], w[2], w[3]), 0, nullptr, -1, 0));
+  }
+  h.SetCurrent(h.kifu.NodeAtTesu(12));
+  job_.cursor = cursor_of(h);
+  job_.book = &one.books;
+  ASSERT_EQ(chuban_job(job_), kJobMove);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0);
+  job_.book_any_ply = 1;
+  ASSERT_EQ(chuban_job(job_), kJobMove);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultBook);
+
+  // The mate-match move takes the book's move; without a book it resigns.
+  job_.book_any_ply = 0;
+  ASSERT_EQ(Think(start), kJobMove);
+  EXPECT_EQ(kelmor_think(job_), kJobMove);
+  EXPECT_EQ(job_.result_move, model::Sashite(1, 7, 1, 6, 0, 0, 0, 0));
+  job_.book = nullptr;
+  EXPECT_EQ(kelmor_think(job_), kJobNoMove);
 }
 
 TEST(ComputerYosokuConvert, GivesTheUserInterfaceForm) {
