@@ -71,7 +71,7 @@ uint16_t tsume_move_encode(const KMove& m) {
   for (int d = 0; d < kDirections; ++d) {
     const Displacement& x = kDir.d[c][d];
     if ((x.df != 0 || x.dr != 0) && x.df == df && x.dr == dr) {
-      return static_cast<uint16_t>(from << 7 | (m.promote ? 64 : 0) | (m.flag & 64 ? 32 : 0) | d);
+      return static_cast<uint16_t>(from << 7 | (m.promote ? 64 : 0) | (m.flag & 64 ? 32 : 0) | (d + 1));
     }
   }
   return 0;
@@ -92,8 +92,8 @@ bool tsume_move_decode(const KPosition& p, uint16_t code, KMove& out) {
   const int from = index_square(from_index);
   const int n = p.board[from];
   if (n >= kPieceCount || code_side(p.piece[n].code) != side || (p.piece[n].code & side_bit(side)) == 0) return false;
-  const int d = code & 31;
-  if (d >= kDirections) return false;
+  const int d = (code & 31) - 1;  // stored from 1, so that no board move codes as 0
+  if (d < 0 || d >= kDirections) return false;
   const Displacement& x = kDir.d[dir_class(p.piece[n].code)][d];
   if (x.df == 0 && x.dr == 0) return false;
   const int file = mod9(square_file(from) - 1 + x.df) + 1;
