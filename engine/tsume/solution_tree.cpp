@@ -66,7 +66,7 @@ struct ShortMate {
     if (--budget < 0) return false;
     KMove evasions[kMaxMoves];
     const int count = oute_nige_gen(p, evasions);
-    if (count == 0) return !is_pawn_drop(last);
+    if (count == 0 || OnlyUselessDrops(evasions, count)) return !is_pawn_drop(last);
     if (n < 2) return false;
     for (int i = 0; i < count; ++i) {
       do_move(p, evasions[i], 0);
@@ -76,7 +76,33 @@ struct ShortMate {
     }
     return true;
   }
+
+  bool OnlyUselessDrops(const KMove* evasions, int count);
 };
+
+// True when every answer is a drop that the attacker takes with mate, the
+// drops the solution tree does not count as a defence.
+bool ShortMate::OnlyUselessDrops(const KMove* evasions, int count) {
+  const int defender = p.teban;
+  for (int i = 0; i < count; ++i) {
+    if (!tsume_useless_interposition(p, defender, evasions[i])) return false;
+  }
+  for (int i = 0; i < count; ++i) {
+    do_move(p, evasions[i], 0);
+    KMove checks[kMaxMoves];
+    const int n = king_attacked(p, attacker) ? gyaku_oute_gen(p, checks) : oute_gen(p, checks, 1);
+    bool answered = false;
+    for (int j = 0; j < n && !answered; ++j) {
+      if (checks[j].to != evasions[i].to || checks[j].captured_code == 0) continue;
+      do_move(p, checks[j], 0);
+      answered = oute_nige_count(p, 0) == 0;
+      undo_move(p, checks[j], 0);
+    }
+    undo_move(p, evasions[i], 0);
+    if (!answered) return false;
+  }
+  return true;
+}
 
 constexpr int kShortMateMaxLength = 9;   // trees longer than this are not re-checked
 constexpr int kShortMateBudget = 20000;  // nodes per attacker position of the tree
@@ -173,7 +199,7 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   }
   // A short tree is checked against the other checks: a mate the proof did
   // not take may be shorter.
-  if (best >= 0 && best_length + 1 >= 5 && best_length + 1 <= kShortMateMaxLength) {
+  if (best >= 0 && best_length + 1 >= 3 && best_length + 1 <= kShortMateMaxLength) {
     const int room_left = kMovesPerPly * e.max_ply - c.move_base - count;
     const int listed = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, e.scratch) : oute_gen(c.pos, e.scratch, 0);
     int extra = 0;
@@ -188,7 +214,7 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     for (int i = count; i < count + extra; ++i) {
       const KMove m = e.moves[c.move_base + i];
       do_move(c.pos, m, 0);
-      const bool shorter = search.And(best_length - 2, m);
+      const bool shorter = search.And(best_length - 2, m);  // a mate shorter by two plies at least
       undo_move(c.pos, m, 0);
       if (!shorter) continue;
       c.path_candidates += static_cast<uint32_t>(count);
