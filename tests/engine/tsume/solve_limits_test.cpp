@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "../board/model_positions.h"
-#include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
 #include "engine/tsume/solution_tree.h"
 #include "engine/tsume/tsume_engine.h"
@@ -138,28 +137,6 @@ TEST(SolveLimits, AlternativeLineSearch) {
   ASSERT_EQ(ktsume_solve(p, &line, &length, 10000, 100000), 0);
   const std::vector<board::KMove> sound_line(line, line + length);
   EXPECT_EQ(check_henbetsu(p, sound_line.data(), length, &other, &other_length, 10000), 2);
-  ktsume_free();
-}
-
-TEST(SolveLimits, UselessInterpositionsAtTheEndAreAnsweredOne) {
-  ASSERT_EQ(ktsume_alloc_default(), 1);
-  int checked = 0;
-  for (const Problem& pr : load_problem_set()) {
-    board::KPosition p = engine_position(pr.kyokumen);
-    const board::KMove* line = nullptr;
-    int length = 0;
-    ASSERT_EQ(ktsume_solve(p, &line, &length, 60000, 2000000), 0);
-    for (int i = 0; i < length; ++i) board::do_move(p, line[i], 0);
-    board::KMove evasions[board::kMaxMoves];
-    const int n = board::oute_nige_gen(p, evasions);
-    for (int i = 0; i < n; ++i) {
-      SCOPED_TRACE(pr.name);
-      EXPECT_EQ(evasions[i].from, board::kInHand);
-      EXPECT_EQ(ktsume_check_answer(p, evasions[i], 0), 1);
-      ++checked;
-    }
-  }
-  EXPECT_GT(checked, 0);
   ktsume_free();
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../board/model_positions.h"
+#include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
@@ -85,12 +86,32 @@ bool mated_but_for_useless_drops(const model::Kyokumen& k) {
 TEST_F(SolverTest, ProblemSetGivesStatedLengthsWithLegalLines) {
   const std::vector<Problem> set = load_problem_set();
   ASSERT_GE(set.size(), 40u);
+  // Every piece kind plays for the attacker somewhere in the set.
+  bool kinds[9] = {};
+  for (const Problem& pr : set) {
+    for (int t = 1; t <= 7; ++t) kinds[t] = kinds[t] || pr.kyokumen.mochigoma[0][t] > 0;
+    for (int y = 1; y <= 9; ++y) {
+      for (int x = 1; x <= 9; ++x) {
+        if (pr.kyokumen.At(x, y).Side() == 0) kinds[model::base_type(pr.kyokumen.At(x, y).Type())] = true;
+      }
+    }
+  }
+  for (int t = 1; t <= 7; ++t) EXPECT_TRUE(kinds[t]) << "kind " << t;
+  int useless_drops = 0;
   for (const Problem& pr : set) {
     SCOPED_TRACE(pr.name);
     std::vector<board::KMove> line;
     ASSERT_EQ(Solve(pr.kyokumen, line), 0);
     EXPECT_EQ(static_cast<int>(line.size()), pr.length);
     EXPECT_TRUE(plays_to_mate(pr.kyokumen, line));
+    // What the defender may still play at the end are interpositions that the
+    // tree answers as useless.
+    board::KPosition end = engine_position(pr.kyokumen);
+    for (const board::KMove& m : line) board::do_move(end, m, 0);
+    board::KMove evasions[board::kMaxMoves];
+    const int n = board::oute_nige_gen(end, evasions);
+    for (int i = 0; i < n; ++i) EXPECT_EQ(ktsume_check_answer(end, evasions[i], 0), 1);
+    useless_drops += n;
     // The same solve again: the same search and the same line.
     uint32_t nodes, nodes_again;
     double seconds;
@@ -102,6 +123,7 @@ TEST_F(SolverTest, ProblemSetGivesStatedLengthsWithLegalLines) {
     ASSERT_EQ(again.size(), line.size());
     for (size_t i = 0; i < line.size(); ++i) EXPECT_EQ(pack_move_word(again[i]), pack_move_word(line[i]));
   }
+  EXPECT_GT(useless_drops, 0);
 }
 
 TEST_F(SolverTest, BruteForceFindsNoShorterMateInShortProblems) {
