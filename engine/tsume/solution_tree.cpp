@@ -150,8 +150,11 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     return 1;
   }
   // Otherwise the moves that the proof table proves.
-  uint16_t codes[kMaxCandidates];
-  int n = tsume_collect_proven_moves(e.table, c.key, codes, kMaxCandidates);
+  // The candidates' codes live beside the move store, not on the stack of a
+  // walk that may be thousands of plies deep.
+  uint16_t* codes = e.codes + c.move_base;
+  const int max_codes = std::min(kMaxCandidates, kMovesPerPly * e.max_ply - c.move_base);
+  int n = tsume_collect_proven_moves(e.table, c.key, codes, max_codes);
   if (n == 0) {
     const int r = tsume_root_ktsume(e, c);
     if (r == 2) {
@@ -159,12 +162,12 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
       return kTreeNoMate;
     }
     if (r == 1) return kTreeLimit;
-    n = tsume_collect_proven_moves(e.table, c.key, codes, kMaxCandidates);
+    n = tsume_collect_proven_moves(e.table, c.key, codes, max_codes);
   }
   // The checks whose positions the proof table also proves are candidates
   // too: a transposition may have proven a shorter mate than the node's move.
   const int checks = c.move_count;
-  for (int i = 0; i < checks && n < kMaxCandidates; ++i) {
+  for (int i = 0; i < checks && n < max_codes; ++i) {
     const KMove m = e.moves[c.move_base + i];
     if (is_pawn_drop(m)) continue;
     KHashKey child = c.key;
@@ -213,6 +216,10 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     ShortMate search{c.pos, c.attacker, kShortMateBudget};
     for (int i = count; i < count + extra; ++i) {
       const KMove m = e.moves[c.move_base + i];
+      KHashKey child = c.key;
+      hash_key_sashite(child, c.attacker, m);
+      const KTsumeNode* known = tsume_lookup(e.table, child);
+      if (known != nullptr && known->pn >= kInf) continue;  // refuted: no mate at all
       do_move(c.pos, m, 0);
       const bool shorter = search.And(best_length - 2, m);  // a mate shorter by two plies at least
       undo_move(c.pos, m, 0);
@@ -312,17 +319,19 @@ int tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   // Interposition state per square: 2 not yet examined, 1 useless, 0 a defence.
   uint8_t state[81];
   std::fill(state, state + 81, 2);
-  uint8_t useless_class[kMaxCandidates] = {};
-  bool skipped[kMaxCandidates] = {};
-  const int count = std::min(c.move_count, kMaxCandidates);
+  // Per evasion, in the values beside the move store: `weak` marks a drop of
+  // the useless class, `deeper` one skipped as useless.
+  const int count = c.move_count;
+  ChildValue* flags = e.values + c.move_base;
+  for (int i = 0; i < count; ++i) flags[i].weak = flags[i].deeper = 0;
   for (int i = 0; i < count; ++i) {
     const KMove m = e.moves[c.move_base + i];
     if (tsume_useless_interposition(c.pos, c.defender, m)) {
-      useless_class[i] = 1;
+      flags[i].weak = 1;
       const int sq = square_index(m.to);
       if (state[sq] == 2 && drop_is_useless(e, c, tree, i, false)) state[sq] = 1;
       if (state[sq] == 1) {
-        skipped[i] = true;
+        flags[i].deeper = 1;
         continue;
       }
     }
@@ -333,14 +342,14 @@ int tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   }
   // Second pass: the useless-class drops not yet confirmed have their capture proved.
   for (int i = 0; i < count; ++i) {
-    if (!useless_class[i] || skipped[i]) continue;
+    if (!flags[i].weak || flags[i].deeper) continue;
     const int sq = square_index(e.moves[c.move_base + i].to);
     if (state[sq] == 2) state[sq] = drop_is_useless(e, c, tree, i, true) ? 1 : 0;
-    if (state[sq] == 1) skipped[i] = true;
+    if (state[sq] == 1) flags[i].deeper = 1;
   }
   int best = -1, longest = -1, quality = 0;
   for (int i = 0; i < count; ++i) {
-    if (skipped[i]) continue;
+    if (flags[i].deeper) continue;
     KHashKey key = c.key;
     hash_key_sashite(key, c.attacker, e.moves[c.move_base + i]);
     const KTsumeNode* child = tsume_lookup_exact(tree, key);

@@ -94,7 +94,7 @@ KTsumeEngine::KTsumeEngine(uint64_t mem_kb, bool small) {
   moves = alloc_array<KMove>(store);
   entries = alloc_array<KeyEntry>(store);
   values = alloc_array<ChildValue>(store);
-  ply_words = alloc_array<uint32_t>(max_ply);
+  codes = alloc_array<uint16_t>(store);
   frames = alloc_array<PlyFrame>(max_ply);
   main_line = alloc_array<KMove>(max_ply);
   path = alloc_array<PathEntry>(max_ply);
@@ -113,7 +113,7 @@ KTsumeEngine::~KTsumeEngine() {
   std::free(moves);
   std::free(entries);
   std::free(values);
-  std::free(ply_words);
+  std::free(codes);
   std::free(frames);
   std::free(main_line);
   std::free(path);
@@ -121,8 +121,8 @@ KTsumeEngine::~KTsumeEngine() {
 }
 
 bool KTsumeEngine::ok() const {
-  return table.buckets != nullptr && moves != nullptr && entries != nullptr && values != nullptr &&
-         ply_words != nullptr && frames != nullptr && main_line != nullptr && path != nullptr &&
+  return table.buckets != nullptr && moves != nullptr && entries != nullptr && values != nullptr && codes != nullptr &&
+         frames != nullptr && main_line != nullptr && path != nullptr &&
          path_heads != nullptr;
 }
 

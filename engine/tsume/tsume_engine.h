@@ -77,7 +77,7 @@ struct KTsumeEngine {
   KMove* moves = nullptr;            // 10 x D
   KeyEntry* entries = nullptr;       // 10 x D
   ChildValue* values = nullptr;      // 10 x D, beside the moves
-  uint32_t* ply_words = nullptr;     // D: candidate counts of the tree walk
+  uint16_t* codes = nullptr;         // 10 x D: candidate moves of the tree walk
   PlyFrame* frames = nullptr;        // D
   KMove* main_line = nullptr;        // D
   int main_line_length = 0;
