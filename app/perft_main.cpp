@@ -2,15 +2,15 @@
 // with the game model's rules or (--engine) with the engine's generators.
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "app/arguments.h"
 #include "engine/board/engine_perft.h"
 #include "engine/driver/position_bridge.h"
-#include "model/csa_format.h"
-#include "model/kyokumen.h"
-#include "model/perft.h"
+#include "model/formats/csa_format.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
 
 namespace {
 
@@ -22,14 +22,6 @@ void usage() {
              stderr);
 }
 
-bool parse_int(const char* s, int lo, int hi, int* out) {
-  char* end = nullptr;
-  const long v = std::strtol(s, &end, 10);
-  if (!*s || *end || v < lo || v > hi) return false;
-  *out = static_cast<int>(v);
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,13 +31,13 @@ int main(int argc, char** argv) {
   const char* file = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc) {
-      if (!parse_int(argv[++i], 0, 4095, &handicap)) {
+      if (!app::parse_int(argv[++i], 0, 4095, &handicap)) {
         std::fprintf(stderr, "perft: bad handicap '%s'\n", argv[i]);
         return 2;
       }
     } else if (std::strcmp(argv[i], "--engine") == 0) {
       engine = true;
-    } else if (depth < 0 && parse_int(argv[i], 1, 20, &depth)) {
+    } else if (depth < 0 && app::parse_int(argv[i], 1, 20, &depth)) {
     } else if (!file && depth < 0 && argv[i][0] != '-') {
       file = argv[i];
     } else {

@@ -1,14 +1,14 @@
 #include "app/record_commands.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "app/diagram.h"
+#include "app/arguments.h"
 #include "app/terminal.h"
-#include "model/kifu_dispatch.h"
-#include "model/kifu_text.h"
+#include "model/formats/board_diagram.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_text.h"
 #include "platform/clipboard.h"
 
 namespace app {
@@ -36,22 +36,24 @@ int fail(const char* command, const std::string& what) {
   return 1;
 }
 
-bool parse_int(const char* s, int lo, int hi, int* out) {
-  char* end = nullptr;
-  const long v = std::strtol(s, &end, 10);
-  if (!*s || *end || v < lo || v > hi) return false;
-  *out = static_cast<int>(v);
-  return true;
+// The position as a KIF board diagram, the sides always named 先手 and 後手.
+std::string position_diagram(const model::Kyokumen& pos) {
+  model::KString text;
+  model::MemTextWriter writer(text, false);
+  model::kifu_write_diagram(pos, writer, false);
+  return text.c_str();
 }
 
 // Loads IN: a file by its extension (or `format`), or standard input ("-").
-bool load_input(model::KifuHolder& holder, const char* in, int format, std::string& error) {
+// `stop` tells where the reader stopped short of the end of the text.
+bool load_input(model::KifuHolder& holder, const char* in, int format, std::string& error,
+                model::KifuReadStop& stop) {
   if (std::strcmp(in, "-") != 0) {
     if (model::kifu_format_from_path(in) == model::kFormatUnknown && format == 0) {
       error = std::string("cannot tell the format of '") + in + "' (use --from)";
       return false;
     }
-    if (!model::kifu_load_file(holder, in, &format, false)) {
+    if (!model::kifu_load_file(holder, in, &format, false, &stop)) {
       error = std::string("cannot read '") + in + "' as a game record";
       return false;
     }
@@ -66,14 +68,36 @@ bool load_input(model::KifuHolder& holder, const char* in, int format, std::stri
   const std::string sjis = utf8_to_sjis(text);
   bool ok;
   if (format == 0) {
-    ok = model::kifu_load_memory(holder, sjis.c_str());
+    ok = model::kifu_load_memory(holder, sjis.c_str(), &stop);
   } else {
     model::MemTextReader reader(sjis.c_str());
-    ok = model::kifu_read_stream(holder.kifu, reader, format, false) == 0;
+    ok = model::kifu_read_stream(holder.kifu, reader, format, false, &stop) == 0;
     if (ok) holder.SetCurrent(holder.kifu.root.get());
   }
   if (!ok) error = "standard input holds no game record that can be read";
   return ok;
+}
+
+// One warning line when the reader stopped at a move line it could not read:
+// the record keeps the moves before it, and the command goes on with those.
+void warn_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
+  if (stop.line == 0) return;
+  // The line is quoted as far as it fits a terminal line, control bytes shown
+  // as "?" (a Shift-JIS character never holds one).
+  constexpr int kQuotedBytes = 60;
+  const char* text = stop.text.c_str();
+  std::string quoted;
+  int i = 0;
+  while (text[i] && i < kQuotedBytes) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const int n = model::is_lead_byte(c) && text[i + 1] ? 2 : 1;
+    quoted.append(c < 0x20 || c == 0x7f ? "?" : std::string(text + i, n));
+    i += n;
+  }
+  if (text[i]) quoted += "...";
+  const char* name = std::strcmp(in, "-") == 0 ? "standard input" : in;
+  std::fprintf(stderr, "velkora %s: %s: line %d: the moves stop here: cannot read '%s'\n", command,
+               name, stop.line, sjis_to_utf8(quoted).c_str());
 }
 
 }  // namespace
@@ -122,7 +146,9 @@ int cmd_convert(int argc, char** argv) {
 
   model::KifuHolder holder;
   std::string error;
-  if (!load_input(holder, paths[0], formats[0], error)) return fail("convert", error);
+  model::KifuReadStop stop;
+  if (!load_input(holder, paths[0], formats[0], error, stop)) return fail("convert", error);
+  warn_stop("convert", paths[0], stop);
 
   if (std::strcmp(out, "-") == 0) {
     if (to == model::kFormatCkf) return fail("convert", "the packed form cannot go to standard output");
@@ -153,7 +179,9 @@ int cmd_show(int argc, char** argv) {
   if (!path) return fail("show", "usage: velkora show FILE [--ply N]");
   model::KifuHolder holder;
   std::string error;
-  if (!load_input(holder, path, 0, error)) return fail("show", error);
+  model::KifuReadStop stop;
+  if (!load_input(holder, path, 0, error, stop)) return fail("show", error);
+  warn_stop("show", path, stop);
 
   model::Kifu& kifu = holder.kifu;
   const int last = kifu.GetTesu();

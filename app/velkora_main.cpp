@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/book_command.h"
 #include "app/record_commands.h"
 
 namespace {
@@ -13,7 +14,9 @@ void usage(std::FILE* to) {
       "  convert IN OUT [--from F] [--to F]    convert a game record; the format comes from\n"
       "                                        the extension or F (kif ki2 csa qvf ckf; read\n"
       "                                        only: vkr qvx); \"-\" is standard input/output\n"
-      "  show FILE [--ply N]                   the position at ply N and the moves of the line\n",
+      "  show FILE [--ply N]                   the position at ply N and the moves of the line\n"
+      "  book show|add|remove|import BOOK ...  the candidates of a position in an opening book,\n"
+      "                                        and changes to a JS5 user book\n",
       to);
 }
 
@@ -31,6 +34,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "board") == 0) return app::cmd_board(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "convert") == 0) return app::cmd_convert(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "show") == 0) return app::cmd_show(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "book") == 0) return app::cmd_book(argc - 2, argv + 2);
   std::fprintf(stderr, "velkora: unknown command '%s'\n", argv[1]);
   usage(stderr);
   return 2;

@@ -11,7 +11,7 @@
 
 #include "engine/board/engine_perft.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
+#include "model/position/kyokumen.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
-#include "model/perft.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
 
 namespace {
 
@@ -23,19 +23,6 @@ struct BenchPosition {
 constexpr int kGamePlies = 120;
 constexpr int kSampleEvery = 6;
 
-// All legal moves of a game-model position.
-std::vector<model::Sashite> legal_moves(const model::Kyokumen& k) {
-  model::Sashite all[model::kMaxSashite];
-  const int n = k.GenerateAll(all);
-  std::vector<model::Sashite> legal;
-  for (int i = 0; i < n; ++i) {
-    model::Kyokumen next;
-    next.Copy(k);
-    if (next.DoSashite(all[i]) && model::is_legal_result(next, all[i], k.teban)) legal.push_back(all[i]);
-  }
-  return legal;
-}
-
 const std::vector<BenchPosition>& bench_positions() {
   static const std::vector<BenchPosition> set = [] {
     std::vector<BenchPosition> out;
@@ -44,7 +31,8 @@ const std::vector<BenchPosition>& bench_positions() {
       model::Kyokumen k;
       k.Init(h);
       for (int ply = 0; ply < kGamePlies; ++ply) {
-        const std::vector<model::Sashite> legal = legal_moves(k);
+        model::Sashite moves[model::kMaxSashite];
+        const std::vector<model::Sashite> legal(moves, moves + model::legal_moves(k, moves));
         if (legal.empty()) break;
         if (ply % kSampleEvery == 0) {
           BenchPosition b;

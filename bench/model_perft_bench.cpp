@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "model/kyokumen.h"
-#include "model/perft.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
 
 namespace {
 

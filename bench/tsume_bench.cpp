@@ -9,8 +9,8 @@
 
 #include "engine/driver/position_bridge.h"
 #include "engine/tsume/tsume_entry.h"
-#include "model/kifu_dispatch.h"
-#include "model/kifu_holder.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_holder.h"
 
 namespace {
 

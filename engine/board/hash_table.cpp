@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "model/trace_format.h"
+#include "model/formats/trace_format.h"
 
 namespace board {
 
@@ -44,7 +44,7 @@ uint32_t find_exact(const KHashKey& key) {
 }
 
 void fill(KHashEntry& e, const KHashKey& key, int depth, int bound, int value, uint32_t mark, int extension,
-          uint32_t extension_move, uint32_t best_move, int tag) {
+          KMoveWord extension_move, KMoveWord best_move, int tag) {
   e.key = key;
   e.best_move = best_move;
   e.extension_move = extension_move;
@@ -140,7 +140,7 @@ void hash_free() {
   table.stats = KHashStats{};
 }
 
-int hash_probe(KSearchNode& node, uint32_t move, int margin, int depth, int& exact_value, int& alpha,
+int hash_probe(KSearchNode& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best) {
   ++table.stats.probes;
   if (table.capacity == 0) return kProbeMiss;
@@ -207,7 +207,7 @@ int hash_probe(KSearchNode& node, uint32_t move, int margin, int depth, int& exa
 }
 
 void hash_store(const KHashKey& key, int depth, int bound, int value, uint32_t tsume_mark, int extension,
-                uint32_t extension_move, uint32_t best_move, int tag) {
+                KMoveWord extension_move, KMoveWord best_move, int tag) {
   if (table.capacity == 0) return;
   const uint32_t i = find_exact(key);
   if (i != kNoEntry) {
@@ -233,7 +233,7 @@ void hash_store(const KHashKey& key, int depth, int bound, int value, uint32_t t
        tag);
 }
 
-uint32_t hash_get_move(const KHashKey& key) {
+KMoveWord hash_get_move(const KHashKey& key) {
   const uint32_t i = find_exact(key);
   return i == kNoEntry ? 0 : table.pool[i].best_move;
 }
@@ -253,7 +253,7 @@ void hash_set_tsume_mark(const KHashKey& key, uint32_t mark) {
   }
 }
 
-void hash_store_extension(const KHashKey& key, int extension, uint32_t move) {
+void hash_store_extension(const KHashKey& key, int extension, KMoveWord move) {
   if (table.capacity == 0) return;
   const uint32_t i = find_exact(key);
   if (i != kNoEntry) {

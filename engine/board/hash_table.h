@@ -27,21 +27,20 @@ enum HashProbeResult : int {
   kProbeTooShallow = 5,    // would cut, but the entry misses the depth a negative margin asks
 };
 
-constexpr uint32_t kNoMoveWord = 253;      // a pass, or no move, as a KMoveWord
 constexpr int kNoHashValue = 32767;        // the value of an entry that holds no score
 constexpr uint32_t kNoMateMark = 32512;    // a mate search from the position found nothing
 constexpr int kNoValueTag = 31;            // tag of an entry made only for a mark or an extension
 
 struct KHashEntry {
   KHashKey key;
-  uint32_t next;            // pool index of the next entry of the bucket chain
-  uint32_t best_move;       // KMoveWord, 0 none
-  uint32_t extension_move;  // the move the extension belongs to; 253 a pass context
-  int16_t value;            // as stored; the probe returns its negation
-  uint16_t tsume_mark;      // mate-search mark, 0 none
-  uint16_t depth;           // remaining depth in twelfths of a ply
-  int8_t extension;         // in twelfths of a ply
-  uint8_t flags;            // bits 0-4 the tag (signed), bits 5-7 the bound type
+  uint32_t next;             // pool index of the next entry of the bucket chain
+  KMoveWord best_move;       // 0 none
+  KMoveWord extension_move;  // the move the extension belongs to; 253 a pass context
+  int16_t value;             // as stored; the probe returns its negation
+  uint16_t tsume_mark;       // mate-search mark, 0 none
+  uint16_t depth;            // remaining depth in twelfths of a ply
+  int8_t extension;          // in twelfths of a ply
+  uint8_t flags;             // bits 0-4 the tag (signed), bits 5-7 the bound type
 };
 
 static_assert(sizeof(KHashEntry) == 32);
@@ -56,7 +55,7 @@ struct KLearnRecord {
   KHashKey key;
   int16_t depth;
   int16_t value;
-  uint32_t move;
+  KMoveWord move;
 };
 
 static_assert(sizeof(KLearnRecord) == 20);
@@ -85,17 +84,17 @@ void hash_free();
 // `depth` (raised by a positive extension handed over). An entry of the same
 // board with a dominating or dominated hand answers only fail-low or fail-high.
 // Updates `alpha`, `best` and `exact_value` as the result says.
-int hash_probe(KSearchNode& node, uint32_t move, int margin, int depth, int& exact_value, int& alpha,
+int hash_probe(KSearchNode& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best);
 
 // Stores a result for the key, updating its entry by the replacement rules; a
 // new key takes the next free entry, or, with the pool full, the shallowest of
 // five entries visited from the key's bucket on.
 void hash_store(const KHashKey& key, int depth, int bound, int value, uint32_t tsume_mark, int extension,
-                uint32_t extension_move, uint32_t best_move, int tag);
+                KMoveWord extension_move, KMoveWord best_move, int tag);
 
 // The stored best move, 0 when the key is absent.
-uint32_t hash_get_move(const KHashKey& key);
+KMoveWord hash_get_move(const KHashKey& key);
 // The mate-search mark, 0 when the key is absent.
 uint32_t hash_get_tsume_mark(const KHashKey& key);
 // Sets the mark, adding an entry that holds no score when the key is absent and
@@ -103,7 +102,7 @@ uint32_t hash_get_tsume_mark(const KHashKey& key);
 void hash_set_tsume_mark(const KHashKey& key, uint32_t mark);
 // Remembers a larger extension for `move`, adding an entry that holds no score
 // when the key is absent and the pool is not full.
-void hash_store_extension(const KHashKey& key, int extension, uint32_t move);
+void hash_store_extension(const KHashKey& key, int extension, KMoveWord move);
 // Makes the key's entry hold no score (depth 0, no bound); its tag stays.
 void hash_invalidate(const KHashKey& key);
 

@@ -1,6 +1,7 @@
 #include "engine/board/kiki.h"
 
 #include <bit>
+#include <cassert>
 
 #include "engine/board/kiki_update.h"
 #include "engine/board/ply_table.h"
@@ -21,6 +22,7 @@ KPlySquare* current_layer(int flag) {
 }  // namespace
 
 void kiki_add_piece(KPosition& p, int n) {
+  assert(n >= 0 && n < kPieceCount);
   const KPieceEntry e = p.piece[n];
   if (e.sq >= kInHand) return;
   detail::KikiWriter<detail::NoTrack> w{p, {}};

@@ -1,6 +1,7 @@
 #include "engine/board/make_move.h"
 
 #include <bit>
+#include <cassert>
 
 #include "engine/board/kiki_update.h"
 #include "engine/board/move_tables.h"
@@ -313,9 +314,19 @@ void undo_drop(KPosition& p, const KMove& m, Track track) {
   rays.add(w);
 }
 
+// Debug builds check what the position's arrays are indexed by: a pass, or a
+// numbered piece moving onto a playing square from one (or from a hand), taking
+// a numbered piece or nothing (40).
+[[maybe_unused]] bool well_formed(const KMove& m) {
+  if (m.from == kPassSquare) return true;
+  return m.piece < kPieceCount && m.captured <= kEmptyNumber && is_playing_square(m.to) &&
+         (m.from == kInHand || is_playing_square(m.from));
+}
+
 }  // namespace
 
 void do_move(KPosition& p, const KMove& m, int flag) {
+  assert(well_formed(m));
   const uint32_t layer = search_ply_counter++;
   const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
   // Every move starts its ply's list afresh, so the next ply never reads a list
@@ -338,6 +349,7 @@ void do_move(KPosition& p, const KMove& m, int flag) {
 }
 
 void undo_move(KPosition& p, const KMove& m, int flag) {
+  assert(well_formed(m));
   const uint32_t layer = --search_ply_counter;
   const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
   if (m.from == kPassSquare) {
@@ -357,6 +369,7 @@ void undo_move(KPosition& p, const KMove& m, int flag) {
 }
 
 void make_move_light(KPosition& p, const KMove& m) {
+  assert(well_formed(m));
   if (m.from == kPassSquare) {
     p.teban ^= 1;
   } else if (m.from == kInHand) {
@@ -367,6 +380,7 @@ void make_move_light(KPosition& p, const KMove& m) {
 }
 
 void unmake_move_light(KPosition& p, const KMove& m) {
+  assert(well_formed(m));
   if (m.from == kPassSquare) {
     p.teban ^= 1;
   } else if (m.from == kInHand) {

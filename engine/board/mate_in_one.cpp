@@ -109,11 +109,6 @@ bool refuted(const KPosition& p, const KMove& m, bool count_xray) {
   return false;
 }
 
-uint32_t pack(const KMove& m) {
-  if (m.from == kInHand) return kInHand | m.to << 8 | m.code << 16;
-  return m.from | m.to << 8 | m.code << 16 | m.captured_code << 23 | (m.promote ? 1u : 0u) << 30;
-}
-
 }  // namespace
 
 int ichite_zume_pretest(const KPosition& p) {
@@ -161,7 +156,7 @@ int oute_list_filter(const KPosition& p, int count, KMove* list) {
   return count;
 }
 
-int ichite_zume(KPosition& p, uint32_t* out) {
+int ichite_zume(KPosition& p, KMoveWord* out) {
   if (!ichite_zume_pretest(p)) return 0;
   KMove checks[kMaxMoves];
   int n = oute_gen(p, checks, 1);
@@ -174,7 +169,7 @@ int ichite_zume(KPosition& p, uint32_t* out) {
     const bool mate = !king_attacked(p, s) && king_attacked(p, 1 - s) && oute_nige_count(p, 0) == 0;
     undo_move(p, checks[i], 0);
     if (mate) {
-      *out = pack(checks[i]);
+      *out = move_word(checks[i]);
       return 1;
     }
   }

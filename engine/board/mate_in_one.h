@@ -23,10 +23,9 @@ int oute_quick_refute(const KPosition& p, const KMove& m);
 // then examined in its place. Returns the new count.
 int oute_list_filter(const KPosition& p, int count, KMove* list);
 
-// 1 when the side to move mates in one, with the mating move packed into `out`
-// (from | to << 8 | code << 16 | captured code << 23 | promote << 30; a drop is
-// 252 | to << 8 | code << 16); else 0 and `out` is not written. A pawn drop is
-// never the answer, nor a move that leaves the mover's own king attacked.
-int ichite_zume(KPosition& p, uint32_t* out);
+// 1 when the side to move mates in one, with the mating move's word in `out`;
+// else 0 and `out` is not written. A pawn drop is never the answer, nor a move
+// that leaves the mover's own king attacked.
+int ichite_zume(KPosition& p, KMoveWord* out);
 
 }  // namespace board

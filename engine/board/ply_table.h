@@ -5,6 +5,7 @@
 // when called with its flag set; unmake puts the change counters back.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 #include "engine/board/position.h"
@@ -20,12 +21,17 @@ struct KPlySquare {
   uint32_t next;     // square of the next list entry, 0 none
 };
 
-// Process-wide, used by the computer thread only.
+// Process-wide, used by the computer thread only (board_state.h).
 extern KPlySquare ply_squares[kPlyLayers][kKikiSquares];
 extern uint32_t ply_list_head[kPlyLayers];  // square of the list's head, 0 empty
 extern uint32_t search_ply_counter;         // the current layer: make raises it, unmake lowers it
 
-inline KPlySquare& ply_record(int layer, int sq) { return ply_squares[layer][sq - kFirstSquare]; }
+// The record of a playing square in a layer below kPlyLayers (checked in debug builds).
+inline KPlySquare& ply_record(int layer, int sq) {
+  assert(layer >= 0 && layer < kPlyLayers);
+  assert(is_playing_square(sq));
+  return ply_squares[layer][sq - kFirstSquare];
+}
 
 // Clears every layer's change counters, writes each record's square and sets the
 // search-ply counter to 0. Records of non-playing squares are not touched.

@@ -2,64 +2,65 @@
 // so that every step is a fixed integer; the forty pieces are numbered by value
 // (a larger number is a cheaper piece); every playing square carries an attack
 // record (KKiki) that make and unmake keep up to date. Also the engine move
-// record KMove and the small helpers over squares, codes and attack sets.
+// record KMove and the small helpers over attack sets. The square numbers, piece
+// codes and packed move words are the engine's words shared with the game
+// model's writers; they are declared once, in model/position/, and named here.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "model/position/engine_codes.h"
+#include "model/position/kmove_word.h"
+
 namespace board {
 
-// ---- Squares -------------------------------------------------------------
+// ---- Squares and piece codes (model/position/engine_codes.h) ---------------
 
-constexpr int kBoardCells = 176;   // 11 rows of 16 cells
-constexpr int kFirstSquare = 20;   // file 1, rank 1
-constexpr int kLastSquare = 156;   // file 9, rank 9
+using engine::kBoardCells;
+using engine::kFirstSquare;
+using engine::kLastSquare;
 constexpr int kKikiSquares = kLastSquare - kFirstSquare + 1;  // 137 records
 
-constexpr int square_of(int file, int rank) { return 16 * rank + file + 3; }
-constexpr int square_file(int sq) { return (sq & 15) - 3; }
-constexpr int square_rank(int sq) { return sq >> 4; }
-// True for the 81 squares of the board (never for walls or the markers 252..255).
-constexpr bool is_playing_square(int sq) {
-  return sq >= kFirstSquare && sq <= kLastSquare && square_file(sq) >= 1 && square_file(sq) <= 9;
-}
+using engine::is_playing_square;
+using engine::square_file;
+using engine::square_of;
+using engine::square_rank;
 
-// Square bytes of the piece table that are not squares.
-constexpr uint8_t kInHand = 252;     // also the from-square of a drop
-constexpr uint8_t kPassSquare = 253; // from- and to-square of a pass (no move)
-constexpr uint8_t kNotInPlay = 255;  // removed by a handicap or absent
+using engine::kInHand;
+using engine::kNotInPlay;
+using engine::kPassSquare;
 
-// ---- Piece codes ----------------------------------------------------------
+using engine::PieceKind;
+using engine::kBishop;
+using engine::kGold;
+using engine::kKing;
+using engine::kKnight;
+using engine::kLance;
+using engine::kPawn;
+using engine::kRook;
+using engine::kSilver;
+using engine::kWallKind;
 
-enum PieceKind : int {
-  kRook = 1,
-  kBishop = 2,
-  kGold = 3,
-  kSilver = 4,
-  kKnight = 5,
-  kLance = 6,
-  kPawn = 7,
-  kKing = 8,
-  kWallKind = 9,
-};
+using engine::kDragon;
+using engine::kGoteBit;
+using engine::kHorse;
+using engine::kPromotedBit;
+using engine::kSenteBit;
+using engine::kTokin;
+using engine::kWallCode;
 
-constexpr int kPromotedBit = 0x10;
-constexpr int kSenteBit = 0x20;
-constexpr int kGoteBit = 0x40;
-constexpr int kWallCode = 0x69;          // both side bits: "belongs to s" is true for walls
-constexpr int kDragon = kRook | kPromotedBit;    // 17
-constexpr int kHorse = kBishop | kPromotedBit;   // 18
-constexpr int kTokin = kPawn | kPromotedBit;     // 23
+using engine::code_class;
+using engine::code_kind;
+using engine::code_side;
+using engine::side_bit;
 
-constexpr int side_bit(int side) { return side == 0 ? kSenteBit : kGoteBit; }
-// Kind plus promotion: the move class that indexes the move table.
-constexpr int code_class(int code) { return code & ~0x60; }
-// The unpromoted kind, the kind that goes to the hand.
-constexpr int code_kind(int code) { return code & ~0x70; }
-// Side of a piece code: 1 when it carries gote's bit, else 0.
-constexpr int code_side(int code) { return (code & kGoteBit) ? 1 : 0; }
+// ---- Packed move words (model/position/kmove_word.h) -------------------------
+
+using engine::KMoveWord;
+using engine::kNoMoveWord;
 
 // ---- Piece numbers ---------------------------------------------------------
 
@@ -145,10 +146,24 @@ static_assert(offsetof(KPosition, kiki) % alignof(KKiki) == 0);
 // A pass (also the "no move" record).
 constexpr KMove pass_move() { return KMove{kPassSquare, kPassSquare, 0, kEmptyNumber, 0, 0, 0, 0, 0}; }
 
+// The packed word of a move (a drop carries neither capture nor promotion).
+constexpr KMoveWord move_word(const KMove& m) {
+  return m.from == kInHand ? engine::kmove_drop(m.to, m.code)
+                           : engine::kmove_pack(m.from, m.to, m.code, m.captured_code, m.promote);
+}
+
 // ---- Attack-record access ----------------------------------------------------
 
-inline KKiki& kiki_at(KPosition& p, int sq) { return p.kiki[sq - kFirstSquare]; }
-inline const KKiki& kiki_at(const KPosition& p, int sq) { return p.kiki[sq - kFirstSquare]; }
+// The record of a playing square (debug builds check the square: any other index
+// would read a wall's record or run past the array without a sign).
+inline KKiki& kiki_at(KPosition& p, int sq) {
+  assert(is_playing_square(sq));
+  return p.kiki[sq - kFirstSquare];
+}
+inline const KKiki& kiki_at(const KPosition& p, int sq) {
+  assert(is_playing_square(sq));
+  return p.kiki[sq - kFirstSquare];
+}
 
 // A side's direct attacker set as one number: bit n for piece n.
 inline uint64_t kiki_direct64(const KKiki& k, int side) {
@@ -157,6 +172,7 @@ inline uint64_t kiki_direct64(const KKiki& k, int side) {
 
 // True when piece n is in the side's direct set of the record.
 inline bool kiki_has_direct(const KKiki& k, int side, int n) {
+  assert(n >= 0 && n < kPieceCount);
   return (k.direct[side][n >> 5] >> (n & 31)) & 1u;
 }
 

@@ -1,6 +1,6 @@
 #include "engine/board/position_print.h"
 
-#include "model/trace_format.h"
+#include "model/formats/trace_format.h"
 
 namespace board {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/board/position.h"
-#include "model/kstring.h"
+#include "model/text/kstring.h"
 
 namespace board {
 

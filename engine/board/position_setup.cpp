@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "engine/board/kiki.h"
-#include "engine/driver/position_bridge.h"
 
 namespace board {
 
@@ -51,6 +50,11 @@ constexpr uint8_t kHandicapRemoves[8] = {0x00, 0x04, 0x02, 0x01, 0x05, 0x03, 0x0
 }  // namespace
 
 void pos_clear(KPosition& p) {
+  pos_place_template(p);
+  pos_rebuild(p);
+}
+
+void pos_place_template(KPosition& p) {
   std::memset(&p, 0, sizeof p);
   p.teban = 0;
   for (int n = 0; n < kPieceCount; ++n) {
@@ -62,7 +66,7 @@ void pos_clear(KPosition& p) {
   for (int file = 0; file < kTemplateFiles; ++file) {
     for (int rank = 0; rank < kTemplateRanks; ++rank) {
       const int n = start_template[file][rank];
-      const int sq = file + 3 + 16 * rank;
+      const int sq = square_of(file, rank);
       p.board[sq] = static_cast<uint8_t>(n);
       if (n >= kFirstWall) {
         p.piece[n] = {static_cast<uint8_t>(sq), kWallCode};
@@ -73,11 +77,6 @@ void pos_clear(KPosition& p) {
     }
   }
   p.teban = 0;
-  driver::position_fix_piece_lists(p);
-  pos_clear_tables(p);
-  pos_build_tokin_lists(p);
-  pos_hand_sums(p);
-  pos_clear_kiki(p);
 }
 
 void pos_set_handicap(KPosition& p, int handicap) {
@@ -90,6 +89,31 @@ void pos_set_handicap(KPosition& p, int handicap) {
   }
   pos_clear(p);
   if (handicap != 0) p.teban = 1;
+}
+
+void pos_rebuild(KPosition& p) {
+  position_fix_piece_lists(p);
+  pos_clear_tables(p);
+  pos_build_tokin_lists(p);
+  pos_hand_sums(p);
+  pos_clear_kiki(p);
+}
+
+void position_fix_piece_lists(KPosition& p) {
+  for (int kind = kRook; kind <= kPawn; ++kind) {
+    const int first = kKindRange[kind].first;
+    const int total = p.hand[0][kind] + p.hand[1][kind];
+    int taken = 0;
+    for (int n = first; n < first + kKindRange[kind].count; ++n) {
+      if (p.piece[n].sq < kInHand) continue;
+      if (taken < total) {
+        p.hand_slot[first + taken++] = static_cast<uint8_t>(n);
+        p.piece[n].sq = kInHand;
+      } else {
+        p.piece[n].sq = kNotInPlay;
+      }
+    }
+  }
 }
 
 void pos_clear_tables(KPosition& p) {

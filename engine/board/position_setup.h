@@ -1,6 +1,6 @@
 // Setting up a KPosition: the even start and the handicaps from the start
 // template, and the rebuilds of the derived tables from the board, piece table
-// and hands.
+// and hands. The start template is process-wide (board_state.h).
 #pragma once
 
 #include "engine/board/position.h"
@@ -17,6 +17,22 @@ void pos_clear(KPosition& p);
 // numbers leave the template as it is. The template stays in force until the
 // next call.
 void pos_set_handicap(KPosition& p, int handicap);
+
+// The first half of pos_clear: the current template's pieces and wall cells on
+// an otherwise zeroed position, sente to move, the derived tables left empty.
+// A loader that places its own pieces on it calls pos_rebuild once it is done.
+void pos_place_template(KPosition& p);
+
+// Rebuilds every derived table from the board, the piece table and the hands:
+// the hand slots (position_fix_piece_lists), the pawn files, the promoted-pawn
+// lists, the non-pawn hand counts and the attack records.
+void pos_rebuild(KPosition& p);
+
+// Rebuilds the hand slots from the hand counts: for each kind 1..7 the pieces
+// that are not on the board, in number order, fill the kind's slots up to both
+// hands' total and are marked as in hand (252); the rest are marked as out of
+// play (255).
+void position_fix_piece_lists(KPosition& p);
 
 // Rebuild the pawn files from the piece table.
 void pos_clear_tables(KPosition& p);

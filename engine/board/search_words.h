@@ -1,7 +1,8 @@
 // What the engine's board, generators and evaluation share with the search: the
 // per-node evaluation record, the node record that the transposition-table
 // probe fills, and the process-wide words the search writes and the generators
-// read.
+// read. They live in the board layer because the board's generators and its
+// transposition-table probe read them; the layers that write them sit above.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 
 namespace board {
 
+// Written by the evaluation (engine/eval/); read by the board's generators.
 // The per-node evaluation record, copied whole from the parent node and updated
 // by the move. Counted in 16-bit words from the start, side X has attack and
 // attack_extra at [4X + 2] and [4X + 3], defence and defence_extra at [2X + 10]
@@ -43,8 +45,10 @@ static_assert(offsetof(KEvalRecord, def[1].defence) == 2 * 12);
 static_assert(offsetof(KEvalRecord, hand_b[1]) == 2 * 15);
 static_assert(offsetof(KEvalRecord, mat[1].material_extra) == 2 * 19);
 
-// The per-ply node record of the search, as far as the transposition-table
-// probe reads and fills it (the search adds the rest of its context).
+// Written by the search (engine/search/), one per ply; hash_probe fills its
+// hash fields. The per-ply node record of the search, as far as the
+// transposition-table probe reads and fills it (the search adds the rest of its
+// context).
 struct KSearchNode {
   KPosition* position;
   KEvalRecord eval;
@@ -55,13 +59,15 @@ struct KSearchNode {
   int32_t tsume_mark;    // its mate-search mark (16 bits)
 };
 
-// The coarse game stage 0, 1 or 2, stored by the search at the start of each
-// think; the generators choose estimates, thresholds and rule groups by it.
+// Written by the search at the start of each think; read by the generators.
+// The coarse game stage 0, 1 or 2; the generators choose estimates, thresholds
+// and rule groups by it.
 extern int32_t game_stage;
 
-// Set to 0 at the start of a think and written before the stage generators run;
-// read as four bytes: square A, square B, piece kind K, file F. While its low 16
-// bits are not 0 the filtering generators keep only accepted candidates.
+// Written by the search: set to 0 at the start of a think and written before
+// the stage generators run; read as four bytes: square A, square B, piece kind
+// K, file F. While its low 16 bits are not 0 the filtering generators keep only
+// accepted candidates.
 extern uint32_t threat_word;
 
 }  // namespace board

@@ -2,7 +2,7 @@
 
 namespace board {
 
-const KSenkeiTable* senkei_current = nullptr;
+KSenkeiTable* senkei_current = nullptr;
 
 int senkei_layer_of(int code) {
   switch (code_class(code)) {

@@ -1,6 +1,7 @@
-// The strategy square table as the board's move tests read it: for each side,
-// layer and square, the bonus of a piece standing there. The evaluation owns and
-// fills the table and makes it current; until it does, every bonus reads 0.
+// The strategy square table as the engine reads it: for each side, layer and
+// square, the bonus of a piece standing there. The evaluation in engine/eval
+// owns the process-wide table, fills it before every think and makes it
+// current; until it does, every bonus reads 0.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +13,16 @@ namespace board {
 constexpr int kSenkeiLayers = 9;
 
 struct KSenkeiTable {
-  uint32_t fill_count;
+  uint32_t fill_count;  // fills since the table was made
   int32_t cell[2][kSenkeiLayers][kKikiSquares];  // by side, layer and square - 20
 };
 
-// The table in use, set by the evaluation's set-up; null when none is.
-extern const KSenkeiTable* senkei_current;
+static_assert(sizeof(KSenkeiTable) == 4 + 4 * 2 * 9 * 137);
+
+// Written by the evaluation's set-up (engine/eval/): the table in use; null when
+// none is. The strategy builders and the root-move adjustment change its cells
+// in place.
+extern KSenkeiTable* senkei_current;
 
 // The layer of a piece code (side bits ignored): rook 0, bishop 1, gold and the
 // gold-moving promoted pieces 2, silver 3, knight 4, lance 5, pawn 6, king 7,

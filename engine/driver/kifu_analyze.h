@@ -1,12 +1,9 @@
 // The post-game commentary: a review of the player's moves, built from the
-// analysis stored in a game record.
+// analysis stored in a game record, and the review kept as a comment.
 #pragma once
 
-#include "model/kstring.h"
-
-namespace model {
-struct KifuSashite;
-}
+#include "model/record/kifu.h"
+#include "model/text/kstring.h"
 
 namespace driver {
 
@@ -14,5 +11,10 @@ namespace driver {
 // commentary for `side` (0 sente, 1 gote) to `out`. Not written yet: it appends
 // nothing.
 void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out);
+
+// The post-game review for `side`: when the line (up to its first special move)
+// holds more than one move, kifu_analyze writes `out`, and a review that says
+// something becomes the comment of the line's last move.
+void kansou_text(int side, model::Kifu& kifu, model::KString& out);
 
 }  // namespace driver

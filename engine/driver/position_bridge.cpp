@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/board/position_setup.h"
-#include "engine/driver/koma_convert.h"
+#include "model/position/koma_convert.h"
 
 namespace driver {
 
@@ -12,12 +12,8 @@ namespace {
 using board::kInHand;
 using board::kKindRange;
 using board::kNotInPlay;
-
-// Engine kind by game-model type 1..8, and the inverse.
-constexpr int kEngineKind[9] = {0, board::kPawn, board::kLance, board::kKnight, board::kSilver,
-                                board::kGold, board::kBishop, board::kRook, board::kKing};
-constexpr int kModelType[9] = {0,          model::kHi,  model::kKaku, model::kKin, model::kGin,
-                               model::kKei, model::kKyo, model::kFu,   model::kOu};
+using model::koma_engine_to_gui;
+using model::koma_gui_to_engine;
 
 // True for a square byte of a board square; false for the hand and pass markers.
 bool on_board(int sq) { return board::is_playing_square(sq); }
@@ -31,7 +27,7 @@ bool dead_knight(int code, int rank) {
 
 // Fills `p` from `k`; false for a position the engine cannot hold.
 bool load_into(board::KPosition& p, const model::Kyokumen& k) {
-  board::pos_clear(p);
+  board::pos_place_template(p);
   int used[9] = {};
   for (int n = 0; n < board::kPieceCount; ++n) p.piece[n].sq = kNotInPlay;
   p.piece[0].code = board::kKing | board::kSenteBit;
@@ -63,7 +59,7 @@ bool load_into(board::KPosition& p, const model::Kyokumen& k) {
   }
 
   for (int type = model::kFu; type <= model::kHi; ++type) {
-    const int kind = kEngineKind[type];
+    const int kind = model::kTypeToEngine[type];
     const int counts[2] = {k.mochigoma[0][type], k.mochigoma[1][type]};
     if (counts[0] < 0 || counts[1] < 0) return false;
     if (used[kind] + counts[0] + counts[1] > kKindRange[kind].count) return false;
@@ -82,11 +78,7 @@ bool load_into(board::KPosition& p, const model::Kyokumen& k) {
   }
 
   p.teban = k.teban == 0 ? 0 : 1;
-  board::pos_clear_tables(p);
-  board::pos_build_tokin_lists(p);
-  position_fix_piece_lists(p);
-  board::pos_hand_sums(p);
-  board::pos_clear_kiki(p);
+  board::pos_rebuild(p);
   return true;
 }
 
@@ -118,7 +110,7 @@ int position_export(model::Kyokumen& k, const board::KPosition& p) {
     }
   }
   for (int kind = board::kRook; kind <= board::kKing; ++kind) {
-    const int type = kModelType[kind];
+    const int type = koma_engine_to_gui(kind);
     int left = kKindRange[kind].count - count[kind];
     if (kind != board::kKing) {
       for (int side = 0; side < 2; ++side) {
@@ -176,7 +168,7 @@ int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board:
   model::Sashite s;
   if (m.from == kInHand) {
     s.from_x = static_cast<int8_t>(model::kSenteHand + (k.teban == 0 ? 0 : 1));
-    s.from_y = static_cast<int8_t>(koma_engine_to_gui(m.code & ~0x70));
+    s.from_y = static_cast<int8_t>(koma_engine_to_gui(board::code_kind(m.code)));
   } else {
     s.from_x = static_cast<int8_t>(board::square_file(m.from));
     s.from_y = static_cast<int8_t>(board::square_rank(m.from));
@@ -187,23 +179,6 @@ int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board:
   if (!k.CompleteSashite(s)) return -1;
   out = s;
   return 0;
-}
-
-void position_fix_piece_lists(board::KPosition& p) {
-  for (int kind = board::kRook; kind <= board::kPawn; ++kind) {
-    const int first = kKindRange[kind].first;
-    const int total = p.hand[0][kind] + p.hand[1][kind];
-    int taken = 0;
-    for (int n = first; n < first + kKindRange[kind].count; ++n) {
-      if (p.piece[n].sq < kInHand) continue;
-      if (taken < total) {
-        p.hand_slot[first + taken++] = static_cast<uint8_t>(n);
-        p.piece[n].sq = kInHand;
-      } else {
-        p.piece[n].sq = kNotInPlay;
-      }
-    }
-  }
 }
 
 }  // namespace driver

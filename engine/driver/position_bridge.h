@@ -3,8 +3,8 @@
 #pragma once
 
 #include "engine/board/position.h"
-#include "model/kyokumen.h"
-#include "model/sashite.h"
+#include "model/position/kyokumen.h"
+#include "model/position/sashite.h"
 
 namespace driver {
 
@@ -32,11 +32,5 @@ int sashite_to_kmove(board::KMove& out, const board::KPosition& p, const model::
 // `k`. 0 on success; -1 (and an empty move in `out`) for a pass or a move that
 // does not fit `k`.
 int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board::KMove& m);
-
-// Rebuilds the hand slots from the hand counts: for each kind 1..7 the pieces
-// that are not on the board, in number order, fill the kind's slots up to both
-// hands' total and are marked as in hand (252); the rest are marked as out of
-// play (255).
-void position_fix_piece_lists(board::KPosition& p);
 
 }  // namespace driver

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "model/fixed_random.h"
+#include "model/text/fixed_random.h"
 
 namespace tsume {
 

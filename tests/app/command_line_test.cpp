@@ -4,32 +4,15 @@
 #include <cstdio>
 #include <string>
 
+#include "app/terminal.h"
+#include "tests/app/command_runner.h"
+
 namespace {
+
+using namespace command_test;
 
 // A UTF-8 literal as the bytes the terminal gets.
 std::string utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-
-std::string read_all(FILE* f) {
-  std::string out;
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
-  return out;
-}
-
-struct Outcome {
-  int status;
-  std::string out;
-};
-
-// Runs a built program with `args`; standard error is kept with standard output
-// when `with_errors` is set.
-Outcome run(const std::string& args, bool with_errors = false) {
-  const std::string cmd = std::string(VELKORA_BINARY_DIR) + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return {-1, {}};
-  std::string out = read_all(p);
-  return {pclose(p), out};
-}
 
 TEST(CommandLine, BoardPrintsTheStartPositionInUtf8) {
   const Outcome r = run("velkora board");
@@ -41,16 +24,6 @@ TEST(CommandLine, BoardPrintsTheStartPositionInUtf8) {
   EXPECT_NE(h.out.find(utf8(u8"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一")), std::string::npos) << h.out;
   EXPECT_NE(run("velkora nonsense").status, 0);
   EXPECT_NE(run("velkora").status, 0);
-}
-
-std::string data(const char* name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
-
-std::string slurp(const std::string& path) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return {};
-  std::string out = read_all(f);
-  fclose(f);
-  return out;
 }
 
 TEST(CommandLine, ConvertWritesFilesAndStandardOutput) {
@@ -70,6 +43,28 @@ TEST(CommandLine, ConvertWritesFilesAndStandardOutput) {
   const Outcome show = run("velkora show " + out + " --ply 2");
   EXPECT_EQ(show.status, 0);
   EXPECT_NE(show.out.find(utf8(u8"*2 △３四歩")), std::string::npos) << show.out;
+}
+
+// Files of other programs convert to the program's own KIF; a file whose moves
+// stop early converts what was read, with one warning line naming the line.
+TEST(CommandLine, ConvertWarnsWhereTheMovesStop) {
+  const std::string dir = ::testing::TempDir();
+  const std::string out = dir + "/other.kif";
+  const Outcome whole = run("velkora convert " + data("kif/other_program.kif") + " " + out, true);
+  EXPECT_EQ(whole.status, 0);
+  EXPECT_EQ(whole.out, "");
+  EXPECT_NE(app::sjis_to_utf8(slurp(out)).find(utf8(u8"  22 同　金(32)")), std::string::npos);
+
+  const std::string cut = data("kif/cut_move.kif");
+  const std::string warning =
+      utf8(u8"velkora convert: ") + cut + utf8(u8": line 21: the moves stop here: cannot read '15 ３四飛(2'\n");
+  const Outcome stopped = run("velkora convert " + cut + " " + dir + "/cut.kif", true);
+  EXPECT_EQ(stopped.status, 0);
+  EXPECT_EQ(stopped.out, warning);
+  const Outcome shown = run("velkora show " + cut, true);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out.find(utf8(u8"velkora show: ") + cut + ": line 21:"), 0u) << shown.out;
+  EXPECT_NE(shown.out.find(utf8(u8"*14 △同　飛")), std::string::npos) << shown.out;
 }
 
 TEST(CommandLine, ConvertFailuresAreOneClearLine) {

@@ -12,8 +12,8 @@
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
 #include "engine/board/strategy_cells.h"
-#include "model_positions.h"
-#include "move_sets.h"
+#include "tests/engine/board/model_positions.h"
+#include "tests/engine/board/move_sets.h"
 
 namespace board {
 namespace {
@@ -56,7 +56,7 @@ TEST(MateInOne, FindsDropMatesAndRefusesAnsweredChecks) {
   KPosition p = s.Load();
   uint32_t word = 0;
   ASSERT_EQ(ichite_zume(p, &word), 1);
-  EXPECT_EQ(word, kInHand | square_of(1, 2) << 8 | (kGold | kSenteBit) << 16);
+  EXPECT_EQ(word, engine::kmove_drop(square_of(1, 2), kGold | kSenteBit));
 
   // Without the pawn the gold is unsupported: refuted and filtered out.
   s.Put(1, 3, model::kEmpty);
@@ -75,7 +75,7 @@ TEST(MateInOne, FindsDropMatesAndRefusesAnsweredChecks) {
   p = n.Load();
   EXPECT_EQ(oute_quick_refute(p, n.Move(p, 11, kKei, 2, 3)), 0);
   ASSERT_EQ(ichite_zume(p, &word), 1);
-  EXPECT_EQ(word, kInHand | square_of(2, 3) << 8 | (kKnight | kSenteBit) << 16);
+  EXPECT_EQ(word, engine::kmove_drop(square_of(2, 3), kKnight | kSenteBit));
   // ... but is no answer while the mover's own king stands in check from the bishop.
   p = n.Put(5, 9, model::kEmpty).Put(9, 9, kOu).Load();
   EXPECT_EQ(ichite_zume(p, &word), 0);

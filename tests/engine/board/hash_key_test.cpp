@@ -5,7 +5,7 @@
 
 #include "engine/board/hash_key.h"
 #include "engine/board/hash_key_table.h"
-#include "model_positions.h"
+#include "tests/engine/board/model_positions.h"
 
 namespace board {
 namespace {

@@ -9,7 +9,7 @@
 #include "engine/board/kiki.h"
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
-#include "model_positions.h"
+#include "tests/engine/board/model_positions.h"
 
 namespace board {
 namespace {

@@ -11,11 +11,11 @@
 #include <random>
 #include <vector>
 
-#include "../../model/position_builder.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
-#include "model/perft.h"
-#include "position_checker.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
+#include "tests/engine/board/position_checker.h"
+#include "tests/model/position/position_builder.h"
 
 namespace board::testing {
 
@@ -73,15 +73,10 @@ inline std::vector<model::Kyokumen> handicap_starts(std::initializer_list<int32_
 // Up to `limit` legal moves of the position, in random order.
 inline int random_legal_moves(const model::Kyokumen& k, std::mt19937& rng, model::Sashite* out, int limit) {
   model::Sashite all[model::kMaxSashite];
-  const int n = k.GenerateAll(all);
+  const int n = model::legal_moves(k, all);
   std::shuffle(all, all + n, rng);
-  int count = 0;
-  for (int i = 0; i < n && count < limit; ++i) {
-    model::Kyokumen next;
-    next.Copy(k);
-    if (next.DoSashite(all[i]) && model::is_legal_result(next, all[i], k.teban)) out[count++] = all[i];
-  }
-  return count;
+  std::copy(all, all + std::min(n, limit), out);
+  return std::min(n, limit);
 }
 
 }  // namespace board::testing

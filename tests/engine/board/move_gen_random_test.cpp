@@ -16,8 +16,8 @@
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
-#include "model_positions.h"
-#include "move_sets.h"
+#include "tests/engine/board/model_positions.h"
+#include "tests/engine/board/move_sets.h"
 
 namespace board {
 namespace {
@@ -41,11 +41,6 @@ std::vector<KMove> joined(const std::vector<KMove>& a, const std::vector<KMove>&
   std::vector<KMove> v = a;
   v.insert(v.end(), b.begin(), b.end());
   return v;
-}
-
-uint32_t packed(const KMove& m) {
-  if (m.from == kInHand) return kInHand | m.to << 8 | m.code << 16;
-  return m.from | m.to << 8 | m.code << 16 | m.captured_code << 23 | uint32_t{m.promote} << 30;
 }
 
 // True when the side to move, after `m`, has no legal move.
@@ -148,7 +143,7 @@ testing::ModelMoves check_position(const model::Kyokumen& k, Stats& st) {
   // Mate in one: whatever it returns mates; a refuted check never mates.
   std::vector<uint32_t> mating;
   for (const KMove& c : no_pawn_drops) {
-    if (mates(p, c)) mating.push_back(packed(c));
+    if (mates(p, c)) mating.push_back(move_word(c));
   }
   // Out of check every check listed is legal, so a refuted one must have an answer.
   const std::vector<KMove> unfiltered(buf, buf + n1);

@@ -11,8 +11,8 @@
 
 #include "engine/board/position.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
-#include "model/perft.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
 
 namespace board::testing {
 

@@ -14,8 +14,9 @@
 #include "engine/board/position_setup.h"
 #include "engine/board/random.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
-#include "position_checker.h"
+#include "model/position/kyokumen.h"
+#include "tests/engine/board/position_checker.h"
+#include "tests/model/position/position_builder.h"
 
 namespace board {
 namespace {
@@ -129,6 +130,23 @@ TEST(PositionPrint, TaggedTextOfTheStartPosition) {
   EXPECT_NE(s.find(" 玉 59 "), std::string::npos);
   EXPECT_NE(s.find(" 飛 82 "), std::string::npos);  // gote's rook on 8二
   EXPECT_NE(s.find("<mochi-sente></mochi-sente>\n<mochi-gote> 歩 2</mochi-gote>"), std::string::npos);
+}
+
+TEST(FixPieceLists, HandCountsEditedDirectly) {
+  KPosition p;
+  ASSERT_EQ(driver::position_load(p, model::testing::empty_position()), 0);
+  p.hand[0][kSilver] = 1;
+  p.hand[1][kSilver] = 2;
+  position_fix_piece_lists(p);
+  EXPECT_EQ(p.hand_slot[10], 10);
+  EXPECT_EQ(p.hand_slot[11], 11);
+  EXPECT_EQ(p.hand_slot[12], 12);
+  EXPECT_EQ(p.piece[12].sq, kInHand);
+  EXPECT_EQ(p.piece[13].sq, kNotInPlay);
+  p.hand[1][kSilver] = 0;
+  position_fix_piece_lists(p);
+  EXPECT_EQ(p.piece[10].sq, kInHand);
+  EXPECT_EQ(p.piece[11].sq, kNotInPlay);
 }
 
 }  // namespace

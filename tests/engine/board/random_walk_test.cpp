@@ -19,7 +19,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/ply_table.h"
-#include "model_positions.h"
+#include "tests/engine/board/model_positions.h"
 
 namespace board {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/board/repetition.h"
-#include "model_positions.h"
+#include "tests/engine/board/model_positions.h"
 
 namespace board {
 namespace {

@@ -1,12 +1,11 @@
-// The position bridge: loading, exporting, the move conversions and the hand
-// slot rebuild.
+// The position bridge: loading, exporting and the move conversions.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "../../model/position_builder.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kyokumen.h"
+#include "model/position/kyokumen.h"
+#include "tests/model/position/position_builder.h"
 
 namespace driver {
 namespace {
@@ -115,23 +114,6 @@ TEST(MoveConversion, MovesThatDoNotFitAndThePass) {
     EXPECT_EQ(m.from, board::kPassSquare);
   }
   EXPECT_EQ(kmove_to_sashite(s, k, board::pass_move()), -1);
-}
-
-TEST(FixPieceLists, HandCountsEditedDirectly) {
-  KPosition p;
-  ASSERT_EQ(position_load(p, empty_position()), 0);
-  p.hand[0][board::kSilver] = 1;
-  p.hand[1][board::kSilver] = 2;
-  position_fix_piece_lists(p);
-  EXPECT_EQ(p.hand_slot[10], 10);
-  EXPECT_EQ(p.hand_slot[11], 11);
-  EXPECT_EQ(p.hand_slot[12], 12);
-  EXPECT_EQ(p.piece[12].sq, kInHand);
-  EXPECT_EQ(p.piece[13].sq, kNotInPlay);
-  p.hand[1][board::kSilver] = 0;
-  position_fix_piece_lists(p);
-  EXPECT_EQ(p.piece[10].sq, kInHand);
-  EXPECT_EQ(p.piece[11].sq, kNotInPlay);
 }
 
 }  // namespace

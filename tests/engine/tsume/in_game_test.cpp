@@ -4,7 +4,7 @@
 
 #include "engine/board/make_move.h"
 #include "engine/tsume/tsume_entry.h"
-#include "tsume_problems.h"
+#include "tests/engine/tsume/tsume_problems.h"
 
 namespace tsume::testing {
 namespace {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "model/kyokumen.h"
-#include "model/perft.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
 
 namespace tsume::testing {
 

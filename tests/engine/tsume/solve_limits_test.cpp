@@ -5,12 +5,12 @@
 
 #include <thread>
 
-#include "../board/model_positions.h"
+#include "tests/engine/board/model_positions.h"
 #include "engine/board/make_move.h"
 #include "engine/tsume/solution_tree.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
-#include "tsume_problems.h"
+#include "tests/engine/tsume/tsume_problems.h"
 
 namespace tsume::testing {
 namespace {

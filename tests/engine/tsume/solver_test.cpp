@@ -3,14 +3,14 @@
 // refutations, and the answers of the mate-problem game mode.
 #include <gtest/gtest.h>
 
-#include "../board/model_positions.h"
+#include "tests/engine/board/model_positions.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "engine/tsume/tsume_move_code.h"
-#include "mate_oracle.h"
-#include "tsume_problems.h"
+#include "tests/engine/tsume/mate_oracle.h"
+#include "tests/engine/tsume/tsume_problems.h"
 
 namespace tsume::testing {
 namespace {

@@ -12,8 +12,8 @@
 
 #include "engine/board/position.h"
 #include "engine/driver/position_bridge.h"
-#include "model/kifu_dispatch.h"
-#include "model/kifu_holder.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_holder.h"
 
 namespace tsume::testing {
 

@@ -1,0 +1,287 @@
+#include "app/book_command.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/arguments.h"
+#include "engine/driver/joseki_books.h"
+#include "engine/driver/joseki_edit.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_holder.h"
+#include "platform/file_info.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kDefaultValue = 8;
+constexpr int kMaxLevel = 7;
+constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
+
+int fail(const char* sub, const std::string& what) {
+  std::fprintf(stderr, "velkora book %s: %s\n", sub, what.c_str());
+  return 1;
+}
+
+// A strategy word: up to eight hexadecimal digits.
+bool parse_hex_word(const char* s, long* out) {
+  char* end = nullptr;
+  const unsigned long v = std::strtoul(s, &end, 16);
+  if (!*s || *s == '-' || *end || v > 0xFFFFFFFFul) return false;
+  *out = static_cast<long>(v);
+  return true;
+}
+
+// The options of one subcommand: its positional arguments and the values of
+// the options it allows (-1 while not given).
+struct Args {
+  std::vector<const char*> paths;
+  long ply = -1, level = -1, value = -1, senkei = -1, mode = -1;
+  bool all = false;
+};
+
+// The options with a value: decimal within [lo, hi], or (hex) a strategy word.
+struct OptionRule {
+  const char* name;
+  long Args::*field;
+  int lo, hi;
+  bool hex;
+};
+constexpr OptionRule kOptions[] = {
+    {"--ply", &Args::ply, 0, 100000, false},
+    {"--level", &Args::level, 0, kMaxLevel, false},
+    {"--value", &Args::value, 0, driver::kMaxBookValue, false},
+    {"--senkei", &Args::senkei, 0, 0, true},
+    {"--mode", &Args::mode, 0, 3, false},
+};
+
+bool parse_option(const OptionRule& o, const char* s, Args& a) {
+  if (o.hex) return parse_hex_word(s, &(a.*o.field));
+  int v;
+  if (!parse_int(s, o.lo, o.hi, &v)) return false;
+  a.*o.field = v;
+  return true;
+}
+
+// Parses argv against the options named in `allowed` (a space-separated list);
+// false with `error` set for anything else.
+bool parse_args(int argc, char** argv, const std::string& allowed, Args& a, std::string& error) {
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool known = arg.rfind("--", 0) == 0 && (" " + allowed + " ").find(" " + arg + " ") != std::string::npos;
+    if (!known) {
+      if (arg.rfind("--", 0) == 0) {
+        error = "unexpected option '" + arg + "'";
+        return false;
+      }
+      a.paths.push_back(argv[i]);
+      continue;
+    }
+    if (arg == "--all") {
+      a.all = true;
+      continue;
+    }
+    for (const OptionRule& o : kOptions) {
+      if (arg != o.name) continue;
+      if (i + 1 >= argc || !parse_option(o, argv[i + 1], a)) {
+        error = arg + (o.hex ? std::string(" needs a hexadecimal word")
+                             : " needs a value from " + std::to_string(o.lo) + " to " + std::to_string(o.hi));
+        return false;
+      }
+      ++i;
+    }
+  }
+  return true;
+}
+
+// The main line of a game record up to its first record event: the position
+// before each move and the moves.
+struct Line {
+  model::KifuHolder holder;
+  std::vector<const model::KifuSashite*> moves;
+
+  const model::Kyokumen& Before(size_t ply) const {  // ply 1..moves.size()
+    return ply == 1 ? holder.kifu.root->to->kyokumen : moves[ply - 2]->to->kyokumen;
+  }
+  const model::Kyokumen& After(size_t ply) const {
+    return ply == 0 ? holder.kifu.root->to->kyokumen : moves[ply - 1]->to->kyokumen;
+  }
+};
+
+bool load_line(const char* path, Line& line, std::string& error) {
+  int format = 0;
+  if (!model::kifu_load_file(line.holder, path, &format, false) || !line.holder.kifu.root->to) {
+    error = std::string("cannot read '") + path + "' as a game record";
+    return false;
+  }
+  for (const model::KifuSashite* m = line.holder.kifu.root.get(); m->to;) {
+    const model::KifuSashite* next = m->to->next.Current();
+    if (!next || next->sashite.special != model::kOrdinaryMove || !next->to) break;
+    line.moves.push_back(next);
+    m = next;
+  }
+  return true;
+}
+
+// The ply the options name, the end of the line by default.
+bool resolve_ply(const Args& a, const Line& line, std::string& error, size_t* ply) {
+  *ply = a.ply < 0 ? line.moves.size() : static_cast<size_t>(a.ply);
+  if (*ply > line.moves.size()) {
+    error = "the record has only " + std::to_string(line.moves.size()) + " moves";
+    return false;
+  }
+  return true;
+}
+
+// A move in CSA form: +7776FU, +0055KA for a drop.
+std::string csa_move(const model::Kyokumen& k, const model::Sashite& m) {
+  int type = m.koma.Type();
+  if (m.nari && type >= model::kFu && type <= model::kHi) type |= model::kPromoteBit;
+  char text[40];
+  std::snprintf(text, sizeof text, "%c%d%d%d%d%s", k.teban == 0 ? '+' : '-', m.IsDrop() ? 0 : m.from_x,
+                m.IsDrop() ? 0 : m.from_y, m.to_x, m.to_y, model::Koma{static_cast<uint8_t>(type)}.GetName(2));
+  return text;
+}
+
+bool starts_as_js5(const char* path) {
+  std::FILE* f = std::fopen(path, "rb");
+  if (!f) return false;
+  char magic[4] = {};
+  const bool ok = std::fread(magic, 1, 4, f) == 4 && std::memcmp(magic, "JS5", 4) == 0;
+  std::fclose(f);
+  return ok;
+}
+
+// Opens BOOK as the current user book for a change: a new empty book when the
+// file is missing and `may_create` is set, else the JS5 file's contents.
+bool open_for_change(driver::JosekiBooks& books, const char* path, bool may_create, std::string& error) {
+  if (!platform::path_exists(path)) {
+    if (!may_create) {
+      error = std::string("no book '") + path + "'";
+      return false;
+    }
+    books.user_books.NewSlot(0);
+    return true;
+  }
+  if (!starts_as_js5(path) || books.user_books.Open(path, 0, driver::kInsertReplace, 0) < 0) {
+    error = std::string("'") + path + "' is not a JS5 book that can be read";
+    return false;
+  }
+  return true;
+}
+
+int save_and_report(const char* sub, driver::JosekiBooks& books, const char* path) {
+  const driver::OBEditableHash* book = books.user_books.Current();
+  if (book->Save(path) != 0) return fail(sub, std::string("cannot write '") + path + "'");
+  std::printf("book %s positions %u moves %u\n", path, book->npositions(), book->nmoves());
+  return 0;
+}
+
+int book_show(int argc, char** argv) {
+  Args a;
+  std::string error;
+  if (!parse_args(argc, argv, "--ply --level", a, error)) return fail("show", error);
+  if (a.paths.size() != 2) return fail("show", "usage: velkora book show BOOK FILE [--ply N] [--level L]");
+  Line line;
+  size_t ply;
+  if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("show", error);
+
+  driver::JosekiBooks books;
+  const char* path = a.paths[0];
+  uint32_t sources;
+  if (platform::path_is_directory(path)) {
+    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
+    sources = driver::kSourceDivided;
+  } else {
+    const int level = a.level < 0 ? 0 : static_cast<int>(a.level);
+    if (books.user_books.Open(path, 0, driver::kInsertReplace, level) < 0) {
+      return fail("show", std::string("cannot read '") + path + "' as an opening book");
+    }
+    sources = driver::kSourceUser;
+  }
+  const model::Kyokumen& k = line.After(ply);
+  model::Sashite moves[driver::kMaxBookCandidates];
+  int values[driver::kMaxBookCandidates];
+  uint32_t senkei[driver::kMaxBookCandidates];
+  const int n = driver::joseki_get_moves(books, k, sources, moves, values, senkei, nullptr, true);
+  for (int i = 0; i < n; ++i) {
+    std::printf("%s value %d weight %u senkei %08X\n", csa_move(k, moves[i]).c_str(), values[i],
+                driver::book_weight_table[values[i]], senkei[i]);
+  }
+  std::printf("candidates %d\n", n);
+  return 0;
+}
+
+int book_add(int argc, char** argv) {
+  Args a;
+  std::string error;
+  if (!parse_args(argc, argv, "--ply --value --senkei", a, error)) return fail("add", error);
+  if (a.paths.size() != 2) {
+    return fail("add", "usage: velkora book add BOOK FILE [--ply N] [--value V] [--senkei HEX]");
+  }
+  Line line;
+  size_t ply;
+  if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("add", error);
+  driver::JosekiBooks books;
+  if (!open_for_change(books, a.paths[0], true, error)) return fail("add", error);
+  const int value = a.value < 0 ? kDefaultValue : static_cast<int>(a.value);
+  const uint32_t senkei = a.senkei < 0 ? 0 : static_cast<uint32_t>(a.senkei);
+  for (size_t i = 1; i <= ply; ++i) {
+    if (driver::joseki_set_move(books, line.Before(i), line.moves[i - 1]->sashite, value, senkei,
+                                driver::kInsertReplace) != 0) {
+      return fail("add", "the book refuses move " + std::to_string(i));
+    }
+  }
+  return save_and_report("add", books, a.paths[0]);
+}
+
+int book_remove(int argc, char** argv) {
+  Args a;
+  std::string error;
+  if (!parse_args(argc, argv, "--ply --all", a, error)) return fail("remove", error);
+  if (a.paths.size() != 2 || a.ply < 0) return fail("remove", "usage: velkora book remove BOOK FILE --ply N [--all]");
+  Line line;
+  size_t ply;
+  if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("remove", error);
+  if (!a.all && ply >= line.moves.size()) return fail("remove", "the record has no move after ply " + std::to_string(ply));
+  driver::JosekiBooks books;
+  if (!open_for_change(books, a.paths[0], false, error)) return fail("remove", error);
+  if (a.all) {
+    driver::joseki_delete_all(books, line.After(ply));
+  } else {
+    driver::joseki_delete_move(books, line.After(ply), line.moves[ply]->sashite);
+  }
+  return save_and_report("remove", books, a.paths[0]);
+}
+
+int book_import(int argc, char** argv) {
+  Args a;
+  std::string error;
+  if (!parse_args(argc, argv, "--level --mode", a, error)) return fail("import", error);
+  if (a.paths.size() != 2) return fail("import", "usage: velkora book import BOOK SOURCE [--level L] [--mode M]");
+  driver::JosekiBooks books;
+  if (!open_for_change(books, a.paths[0], true, error)) return fail("import", error);
+  const int mode = a.mode < 0 ? driver::kInsertReplace : static_cast<int>(a.mode);
+  const int level = a.level < 0 ? 0 : static_cast<int>(a.level);
+  if (books.user_books.Import(a.paths[1], 0, mode, level) < 0) {
+    return fail("import", std::string("cannot read '") + a.paths[1] + "' as an opening book");
+  }
+  return save_and_report("import", books, a.paths[0]);
+}
+
+}  // namespace
+
+int cmd_book(int argc, char** argv) {
+  const char* sub = argc > 0 ? argv[0] : "";
+  if (std::strcmp(sub, "show") == 0) return book_show(argc - 1, argv + 1);
+  if (std::strcmp(sub, "add") == 0) return book_add(argc - 1, argv + 1);
+  if (std::strcmp(sub, "remove") == 0) return book_remove(argc - 1, argv + 1);
+  if (std::strcmp(sub, "import") == 0) return book_import(argc - 1, argv + 1);
+  std::fputs("velkora book: usage: velkora book show|add|remove|import ...\n", stderr);
+  return 1;
+}
+
+}  // namespace app

@@ -1,0 +1,26 @@
+// velkora book: the opening books from the command line. Each form returns the
+// process's exit status and reports a failure as one line on standard error.
+//
+//   book show BOOK FILE [--ply N] [--level L]
+//       the candidates of the position after ply N (default: the end of the
+//       line) of game record FILE in BOOK (a JS5 or JSD user book, read at
+//       level L, or a folder holding joseki/bXX.jdb), highest value first:
+//       "MOVE value V weight W senkei XXXXXXXX", then "candidates N"
+//   book add BOOK FILE [--ply N] [--value V] [--senkei HEX]
+//       registers the line's moves up to ply N in the JS5 book BOOK (made when
+//       missing) with value V (default 8) and strategy bits HEX
+//   book remove BOOK FILE --ply N [--all]
+//       removes the line's move N+1 (with --all, every move) of the position
+//       after ply N
+//   book import BOOK SOURCE [--level L] [--mode M]
+//       adds the moves of a JS5 or JSD book with insert mode M (default 1)
+//
+// Changes are saved to BOOK, which stays as it was when the save fails, and
+// reported as "book BOOK positions P moves M".
+#pragma once
+
+namespace app {
+
+int cmd_book(int argc, char** argv);
+
+}  // namespace app

@@ -1,0 +1,36 @@
+// The board layer's process-wide state. Every word and table below lives for the
+// whole process and is used on the computer thread only; each is declared (or,
+// for those private to one file, defined) where named. Who writes it, and when it
+// is reset:
+//
+// - search_ply_counter (ply_table.h): the current ply. do_move raises it and
+//   undo_move lowers it, flag or not; pos_table_init resets it to 0.
+// - ply_squares, ply_list_head (ply_table.h): each ply's attack changes and its
+//   list of weakened squares. do_move and undo_move with their flag set write the
+//   layer of the current ply (do_move empties its list first); pos_table_init
+//   clears every change counter.
+// - The start template (position_setup.cpp): the piece numbers pos_clear and
+//   pos_place_template set up. pos_set_handicap edits it; it stays in force until
+//   the next pos_set_handicap (0 restores the even game).
+// - oute_stamp (check_gen.cpp): the check generator's scratch table of emitted
+//   moves. oute_gen sets entries and clears them again before it returns, so it
+//   is all zero between calls and oute_gen is not re-entrant.
+// - The random state (random.cpp): rand_seed sets it; rand_next steps it.
+// - The transposition table (hash_table.h): hash_alloc sizes and empties it,
+//   hash_clear empties it, hash_free releases it; the search probes and stores,
+//   the mate checks set marks and a think preloads its learning records.
+// - The repetition tables (repetition.h): the search pushes and truncates the
+//   search-path table, path_rep_clear empties it; kifu_rep_add counts the game's
+//   positions, kifu_rep_clear empties that table.
+// - game_stage, threat_word (search_words.h): written by the search at the start
+//   of each think; read by the generators.
+// - senkei_current (strategy_cells.h): set by the evaluation's set-up; null (every
+//   strategy bonus 0) until then.
+#pragma once
+
+#include "engine/board/hash_table.h"
+#include "engine/board/ply_table.h"
+#include "engine/board/random.h"
+#include "engine/board/repetition.h"
+#include "engine/board/search_words.h"
+#include "engine/board/strategy_cells.h"

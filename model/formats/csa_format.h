@@ -1,0 +1,61 @@
+// CSA: the ASCII game-record format of computer shogi. Short statements (player
+// names, position rows and hand lists, moves, move times, end words), several
+// statements per line separated by commas, and "'" comment lines.
+//
+// The reader keeps the main line of a file as a record with its start position,
+// names and move times; comments and "$" information lines are not kept. The
+// writers write the main line (the first alternative at every position) or one
+// position without moves.
+#pragma once
+
+#include "model/text/kstring.h"
+
+namespace model {
+
+class Kifu;
+class TextReader;
+class TextWriter;
+struct Kyokumen;
+struct Sashite;
+
+// The next statement of `reader`, trimmed at both ends: true when one was
+// produced, false at the end of the input. `pending` holds the rest of the
+// current line after the statements already taken; it starts empty for every
+// new input, so nothing of one read reaches the next. Statements are split at
+// "," (Shift-JIS aware); empty statements are skipped, and so is a comment: a
+// "'" starting a statement runs to the end of its line, commas included.
+bool csa_next_statement(TextReader& reader, KString& pending, KString& statement);
+
+// Parses a move or end statement against `kyokumen` (the position before it)
+// into `m`: true for a move of the side its sign names, with the piece on its
+// source square (or in that side's hand for a drop) and a piece name that is the
+// moving piece or its promoted form, and for the end words %CHUDAN, %TORYO and
+// %SENNICHITE. The move's geometry is not checked here (Kyokumen::IsLegal does).
+bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& kyokumen);
+
+// Reads a CSA record: 0, or -1 when the text holds no CSA statement that
+// describes a game (names, a position, the side to move or a move) or, with
+// `strict` (clipboard text), when the header holds a statement that is no CSA
+// statement. The record changes only on success: without `merge` the read record
+// replaces it; with `merge` its line is grafted where its start position occurs
+// in the record (-1, nothing added, when it occurs nowhere). A move that cannot
+// be played ends the read; the moves before it are kept.
+int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict);
+
+// Reads only the start position of a CSA text or file: rank rows, hand lists
+// and the side to move, up to the first move. 0, or -1 (`out` unchanged) when
+// the text holds no position statement, cannot be opened, or the position is
+// not a valid set-up (Kyokumen::Check).
+int csa_read_position(TextReader& reader, Kyokumen& out);
+int csa_read_position_file(const char* path, Kyokumen& out);
+
+// Writes the record's names, start position and main line with move times and
+// move comments; always 0.
+int kifu_write_csa(const Kifu& kifu, TextWriter& writer);
+// Writes the record's names and `kyokumen` as the start position, no moves;
+// always 0.
+int kifu_write_csa_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen);
+// The nine rank rows, one hand line per kind held, and the side to move.
+void csa_write_position(const Kyokumen& kyokumen, TextWriter& writer);
+
+}  // namespace model

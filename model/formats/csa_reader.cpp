@@ -1,0 +1,332 @@
+// Reading CSA text: the statement reader, move and end statements, the header
+// with names and the start position, and the move list.
+#include "model/formats/csa_format.h"
+
+#include <cstring>
+#include <utility>
+
+#include "model/position/kyokumen.h"
+#include "model/position/piece_rules.h"
+#include "model/record/kifu.h"
+#include "model/text/text_stream.h"
+
+namespace model {
+
+namespace {
+
+// The longest move time a "T" statement sets, one day: longer times are taken
+// as this, so that the sums of move times over a record stay small.
+constexpr int kMaxMoveSeconds = 24 * 60 * 60;
+
+// End statements and the special codes they add, compared as prefixes.
+struct EndWord {
+  const char* word;
+  int code;
+};
+constexpr EndWord kEndWords[] = {
+    {"%CHUDAN", kChudan},
+    {"%TORYO", kToryo},
+    {"%SENNICHITE", kSennichite},
+};
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_square_digit(char c) { return c >= '1' && c <= '9'; }
+// The side a sign byte names: 0 for "+", 1 for "-", -1 for any other byte.
+int sign_side(char c) { return c == '+' ? 0 : c == '-' ? 1 : -1; }
+
+// The piece type named by the two bytes at `s[i]` (types 1..15, never 13), or 0
+// when the statement holds no piece name there.
+int piece_type_at(const KString& s, int i) {
+  if (i + 2 > s.length()) return kEmpty;
+  Koma k{0};
+  if (k.ParseName(s.c_str() + i) != 2) return kEmpty;
+  return k.Type();
+}
+
+// "P" and a rank digit: nine cells of three bytes for files 9 down to 1; a cell
+// is a sign and a piece name, anything else (a cell past the end included) an
+// empty square.
+void read_rank_row(const KString& s, int rank, Kyokumen& pos) {
+  for (int file = 9; file >= 1; --file) {
+    const int at = 2 + (9 - file) * 3;
+    int code = kEmpty;
+    const int side = at < s.length() ? sign_side(s.c_str()[at]) : -1;
+    if (side >= 0) {
+      const int type = piece_type_at(s, at + 1);
+      if (!type_is_empty(type)) code = type | (side ? kGoteBit : 0);
+    }
+    pos.At(file, rank).Set(code);
+  }
+}
+
+// Gives `side` every pawn..rook that is neither on the board nor in a hand
+// (the "00AL" group of a hand list).
+void give_rest_to_hand(Kyokumen& pos, int side) {
+  int used[8] = {};
+  for (int y = 1; y <= 9; ++y) {
+    for (int x = 1; x <= 9; ++x) {
+      const Koma k = pos.At(x, y);
+      if (k.Side() >= 0 && base_type(k.Type()) != kOu) ++used[base_type(k.Type())];
+    }
+  }
+  for (int t = kFu; t <= kHi; ++t) {
+    const int rest = kPieceLimit[t] - used[t] - pos.mochigoma[0][t] - pos.mochigoma[1][t];
+    if (rest > 0) pos.mochigoma[side][t] = static_cast<int8_t>(pos.mochigoma[side][t] + rest);
+  }
+}
+
+// "P+" or "P-": groups of two digits and a piece name from the third byte.
+// "00" with pawn..rook adds one piece to the side's hand, "00AL" gives it the
+// pieces left over, a board square takes the piece; the list ends at the first
+// other group. A hand never grows past a full set of a kind, so no count can
+// overflow however long the list.
+void read_piece_list(const KString& s, int side, Kyokumen& pos) {
+  const char* p = s.c_str();
+  for (int at = 2; at + 4 <= s.length(); at += 4) {
+    const char fx = p[at], fy = p[at + 1];
+    if (fx == '0' && fy == '0') {
+      if (std::strncmp(p + at + 2, "AL", 2) == 0) {
+        give_rest_to_hand(pos, side);
+        continue;
+      }
+      const int type = piece_type_at(s, at + 2);
+      if (type < kFu || type > kHi || pos.mochigoma[side][type] >= kPieceLimit[type]) return;
+      ++pos.mochigoma[side][type];
+    } else if (is_square_digit(fx) && is_square_digit(fy)) {
+      const int type = piece_type_at(s, at + 2);
+      if (type_is_empty(type)) return;
+      pos.At(fx - '0', fy - '0').Set(type | (side ? kGoteBit : 0));
+    } else {
+      return;
+    }
+  }
+}
+
+// "PI": the even-game position, then groups of a square and a piece name that
+// take the named piece off that square (the pieces a handicap gives). The list
+// ends at the first group that names no piece standing there.
+void read_initial_position(const KString& s, Kyokumen& pos) {
+  pos.Init(kHirate);
+  const char* p = s.c_str();
+  for (int at = 2; at + 4 <= s.length(); at += 4) {
+    if (!is_square_digit(p[at]) || !is_square_digit(p[at + 1])) return;
+    Koma& square = pos.At(p[at] - '0', p[at + 1] - '0');
+    const int type = piece_type_at(s, at + 2);
+    if (type_is_empty(type) || square.Side() < 0 || square.Type() != type) return;
+    square.Set(kEmpty);
+  }
+}
+
+// The decimal number after the "T" of a time statement, up to kMaxMoveSeconds.
+int read_seconds(const KString& s) {
+  int value = 0;
+  for (int i = 1; i < s.length() && is_digit(s.c_str()[i]); ++i) {
+    value = value * 10 + (s.c_str()[i] - '0');
+    if (value >= kMaxMoveSeconds) return kMaxMoveSeconds;
+  }
+  return value;
+}
+
+// What the header part of a read found.
+struct CsaHeader {
+  Kyokumen start;
+  KString names[2];
+  bool named = false;   // a name statement
+  bool placed = false;  // a rank row, a piece list, "PI" or the side to move
+  KString first_move;   // the statement that ended the header (empty at the end)
+};
+
+// Reads statements up to the first move, end or time statement. Names count
+// only before the first position statement. -1 only with `strict`, at a
+// statement that is no CSA header statement.
+int read_header(TextReader& reader, KString& pending, bool strict, CsaHeader& h) {
+  h.start.Init(kHirate);
+  bool seen_position = false;
+  KString s;
+  while (csa_next_statement(reader, pending, s)) {
+    const char* p = s.c_str();
+    const char second = s.length() > 1 ? p[1] : '\0';
+    switch (p[0]) {
+      case 'N':
+        if (sign_side(second) >= 0) {
+          h.named = true;
+          if (!seen_position) h.names[sign_side(second)].AssignBytes(p + 2, s.length() - 2);
+        }
+        break;
+      case 'P':
+        seen_position = true;
+        if (is_square_digit(second)) {
+          read_rank_row(s, second - '0', h.start);
+        } else if (sign_side(second) >= 0) {
+          read_piece_list(s, sign_side(second), h.start);
+        } else if (second == 'I') {
+          read_initial_position(s, h.start);
+        } else {
+          break;
+        }
+        h.placed = true;
+        break;
+      case '+':
+      case '-':
+        if (s.length() == 1) {
+          h.start.teban = sign_side(p[0]);
+          h.placed = true;
+          break;
+        }
+        h.first_move = std::move(s);
+        return 0;
+      case '%':
+      case 'T':
+        h.first_move = std::move(s);
+        return 0;
+      default:
+        // Version lines, "$" information lines and anything else.
+        if (strict) return -1;
+        break;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool csa_next_statement(TextReader& reader, KString& pending, KString& statement) {
+  for (;;) {
+    while (pending.empty()) {
+      if (reader.GetLine(pending) != 0) {
+        statement.Free();
+        return false;
+      }
+    }
+    pending.TrimLeft();
+    if (pending.c_str()[0] == '\'') {
+      pending.Free();  // a comment: the rest of the line
+      continue;
+    }
+    KString rest;
+    pending.AfterN(",", rest);  // without a comma the whole text is the statement
+    statement = std::move(pending);
+    pending = std::move(rest);
+    statement.TrimRight();
+    if (!statement.empty()) return true;
+  }
+}
+
+bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& kyokumen) {
+  const char* p = statement.c_str();
+  const int side_to_move = kyokumen.teban == 0 ? 0 : 1;
+  if (p[0] == '%') {
+    for (const EndWord& e : kEndWords) {
+      if (std::strncmp(p, e.word, std::strlen(e.word)) == 0) {
+        m.Set(0, 0, 0, 0, kOu | (side_to_move ? kGoteBit : 0), 0, 0, e.code);
+        return true;
+      }
+    }
+    return false;
+  }
+  const int side = sign_side(p[0]);
+  if (side < 0 || statement.length() < 7) return false;
+  for (int i = 1; i <= 4; ++i) {
+    if (!is_digit(p[i])) return false;
+  }
+  const int fx = p[1] - '0', fy = p[2] - '0', tx = p[3] - '0', ty = p[4] - '0';
+  if (tx < 1 || ty < 1) return false;
+  const int named = piece_type_at(statement, 5);
+  if (named == kEmpty) return false;
+  const int side_bit = side ? kGoteBit : 0;
+
+  int from_x = fx, from_y = fy;
+  Koma piece{0};
+  if (fx == 0 && fy == 0) {
+    // A drop, which needs the piece in the hand.
+    if (named < kFu || named > kHi || kyokumen.mochigoma[side][named] < 1) return false;
+    from_x = side ? kGoteHand : kSenteHand;
+    from_y = named;
+    piece.Set(named | side_bit);
+  } else if (fx >= 1 && fy >= 1) {
+    piece = kyokumen.At(fx, fy);
+  } else {
+    return false;
+  }
+  if (piece.Side() != side) return false;
+  int nari = 0;
+  if (named != piece.Type()) {
+    // Only the promoted form of the moving piece may be named instead.
+    if (named < kTo || (named & 7) != piece.Type()) return false;
+    nari = 1;
+  }
+  const Koma captured = kyokumen.At(tx, ty);
+  if (captured.Side() == side) return false;
+  m.Set(from_x, from_y, tx, ty, piece.code, captured.Side() >= 0 ? captured.code : 0, nari,
+        kOrdinaryMove);
+  return true;
+}
+
+int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
+  KString pending;  // local to this read: nothing of it outlives the read
+  CsaHeader header;
+  if (read_header(reader, pending, strict, header) != 0) return -1;
+
+  KifuBody body;
+  body.names[0] = header.names[0];
+  body.names[1] = header.names[1];
+  KifuKyokumen* start = body.Start();
+  header.start.CalcTeaiwari();
+  // A position from outside is used only when it is a possible set-up.
+  if (!header.start.Check()) return -1;
+  start->kyokumen.Copy(header.start);
+  body.table->Rehash(start);
+
+  // The move list: the statement that ended the header first.
+  KifuSashite* current = body.root.get();
+  bool added = false;
+  KString s = std::move(header.first_move);
+  for (bool more = !s.empty(); more; more = csa_next_statement(reader, pending, s)) {
+    const char first = s.c_str()[0];
+    if (first == 'T') {
+      if (current->Ply() > 0) current->seconds = read_seconds(s);
+      continue;
+    }
+    if (first != '%' && first != '+' && first != '-') continue;
+    Sashite m;
+    const Kyokumen& pos = current->to->kyokumen;
+    if (!csa_parse_move_line(s, m, pos)) {
+      if (first == '%') continue;  // an end word this reader does not know
+      break;  // a move that cannot be read: the record ends before it
+    }
+    // The position refuses a move that breaks the rules (Kyokumen::DoSashite
+    // checks it strictly), and a move that takes a king leaves no possible
+    // position; the record then ends before it.
+    if (m.special == kOrdinaryMove) {
+      Kyokumen next = pos;
+      if (!next.DoSashite(m) || !next.Check()) break;
+    }
+    KifuSashite* move = Kifu::AddSashiteAtPos(current->to, m, 0, nullptr, 0, body.table.get(),
+                                              KifuChooser::kNever, true);
+    if (!move) break;
+    current = move;
+    added = true;
+    if (first == '%') break;
+  }
+  if (!header.named && !header.placed && !added) return -1;
+  return kifu.TakeOver(std::move(body), merge);
+}
+
+int csa_read_position(TextReader& reader, Kyokumen& out) {
+  KString pending;
+  CsaHeader header;
+  read_header(reader, pending, false, header);
+  if (!header.placed) return -1;
+  header.start.CalcTeaiwari();
+  if (!header.start.Check()) return -1;
+  out.Copy(header.start);
+  return 0;
+}
+
+int csa_read_position_file(const char* path, Kyokumen& out) {
+  FileTextReader reader;
+  if (reader.Open(path) != 0) return -1;
+  return csa_read_position(reader, out);
+}
+
+}  // namespace model

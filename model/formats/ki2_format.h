@@ -1,0 +1,36 @@
+// KI2: the compact text form of a game record. The KIF header and position
+// block, two player lines, then the moves in relative notation (▲７六歩
+// △３四歩 ...) six to a line without numbers or times, and a closing sentence
+// such as まで64手で後手の勝ち that tells the result.
+//
+// The writers write the selected line and the comments; the reader also takes
+// "*" comment lines, several moves to a line with or without blanks between
+// them, the gote mark "▽", times behind moves and "変化：N手" sections that
+// replace move N with another line.
+#pragma once
+
+#include "model/position/kyokumen.h"
+#include "model/record/kifu.h"
+#include "model/text/text_stream.h"
+
+namespace model {
+
+// Reads a KI2 text into `kifu`: without `merge` the read record replaces the
+// record's moves, table and header fields; with `merge` its lines are added at
+// the record's node holding its start position. 0 on success. -1 (record
+// unchanged) for a bad header, for text that holds neither a header line nor a
+// move that can be played, and with `merge` when the record has no node with
+// the text's start position. A move word that cannot be read or played ends the
+// read; the moves before it are kept.
+int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge);
+
+// Writes the whole record: header lines, the start position block, the player
+// lines, the root comment, the moves of the selected line with their comments,
+// and the closing line when the line ends in a result. 0.
+int kifu_write_ki2(const Kifu& kifu, TextWriter& writer);
+
+// Writes the record's header lines, the position block of `kyokumen` and the
+// player lines with the labels that position's handicap calls for; no moves. 0.
+int kifu_write_ki2_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen);
+
+}  // namespace model

@@ -1,0 +1,202 @@
+// Reading KI2: the KIF header, then lines of move words in relative notation,
+// "*" comment lines for the move just read, "変化：N手" lines that start another
+// line of play in place of move N, and the closing line "まで..." whose result
+// becomes the last move of its line.
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "model/formats/ki2_format.h"
+#include "model/formats/kif_header.h"
+#include "model/formats/move_text_parser.h"
+#include "model/text/byte_text.h"
+
+namespace model {
+
+namespace {
+
+constexpr const char* kClosing = "まで";
+constexpr const char* kVariation = "変化：";
+constexpr const char* kMarks[] = {"▲", "△", "▽"};
+constexpr const char* kWideSpace = "　";
+constexpr const char* kCommentBreak = "\r\n";
+// Variation numbers longer than this are read as this many plies (never met).
+constexpr int kPlyCap = 1 << 30;
+
+// True when `word` starts at a character of `text` (a byte search could meet
+// it across two characters).
+bool contains_word(const KString& text, const char* word) {
+  const ByteText t(text);
+  for (int i = 0; i < t.len; i += is_lead_byte(t.At(i)) ? 2 : 1) {
+    if (t.Has(i, word)) return true;
+  }
+  return false;
+}
+
+bool has_mark(const ByteText& t, int at) {
+  for (const char* mark : kMarks) {
+    if (t.Has(at, mark)) return true;
+  }
+  return false;
+}
+
+// Moves `at` over ASCII blanks and full-width spaces.
+void skip_blanks(const ByteText& t, int& at) {
+  while (at < t.len) {
+    if (is_narrow_blank(t.At(at))) {
+      ++at;
+    } else if (t.Has(at, kWideSpace)) {
+      at += 2;
+    } else {
+      return;
+    }
+  }
+}
+
+// Builds the graph of one KI2 move list on a record body. The current move is
+// the last element of the path from the root; every position node holds the
+// position after its move, so the current move's node is the working position.
+class Ki2MoveReader {
+ public:
+  explicit Ki2MoveReader(KifuBody& body) : body_(body) { path_.push_back(body.root.get()); }
+
+  // Takes one line; false when the reading ends at it.
+  bool ReadLine(KString& line) {
+    line.TrimRight();
+    line.TrimLeft();
+    const ByteText t(line);
+    if (t.Has(0, kClosing)) {
+      if (!waiting_) Closing(line);
+      waiting_ = true;
+      return true;
+    }
+    if (t.Has(0, kVariation)) {
+      Variation(t);
+      return true;
+    }
+    if (waiting_) return true;
+    if (t.At(0) == '*') {
+      KString& comment = Current()->comment;
+      if (!comment.empty()) comment.Append(kCommentBreak);
+      comment.AppendBytes(t.p + 1, t.len - 1);
+      return true;
+    }
+    // "&" lines and every other line that is no move line are passed over.
+    return !has_mark(t, 0) || Moves(line);
+  }
+
+  // Moves and results added, variations included.
+  int added() const { return added_; }
+
+ private:
+  KifuSashite* Current() const { return path_.back(); }
+  int Ply() const { return static_cast<int>(path_.size()) - 1; }
+  const Kyokumen& Position() const { return Current()->to->kyokumen; }
+
+  // The move words of one line, with or without blanks between them; a time
+  // in brackets behind a word is passed over. False at a word that cannot be
+  // read or played.
+  bool Moves(const KString& line) {
+    const ByteText t(line);
+    int at = 0;
+    while (has_mark(t, at)) {
+      const Sashite& prev = Current()->sashite;
+      Sashite m;
+      int seconds = 0;
+      if (!kifu_parse_move_text(m, Position(), prev.to_x, prev.to_y, line, at, seconds)) {
+        return false;
+      }
+      if (Position().IsLegal(m, true) == kIllegal) return false;
+      Kyokumen after;
+      after.Copy(Position());
+      if (!after.DoSashite(m) || !after.Check() || !Add(m, seconds)) return false;
+      if (t.At(at) == '(') {
+        while (at < t.len && t.At(at) != ')') ++at;
+        ++at;
+      }
+      skip_blanks(t, at);
+    }
+    return true;
+  }
+
+  bool Add(const Sashite& m, int seconds) {
+    KifuSashite* added = Kifu::AddSashiteAtPos(Current()->to, m, seconds, nullptr, -1,
+                                               body_.table.get(), KifuChooser::kNever, true);
+    if (!added) return false;
+    path_.push_back(added);
+    ++added_;
+    return true;
+  }
+
+  // "変化：N手": the moves that follow replace move N. A number that names no
+  // move of the line read so far leaves the moves that follow unread up to the
+  // next such line.
+  void Variation(const ByteText& t) {
+    int n = 0;
+    for (int at = static_cast<int>(std::strlen(kVariation)); t.IsDigit(at); ++at) {
+      n = n * 10 + (t.At(at) - '0');
+      if (n > kPlyCap) n = kPlyCap;
+    }
+    if (n < 1) return;
+    if (n > Ply() + 1) {
+      waiting_ = true;
+      return;
+    }
+    while (n <= Ply()) path_.pop_back();
+    waiting_ = false;
+  }
+
+  // The winner named by the closing line (先手 or 下手, else 後手 or 上手;
+  // "負け" turns it to the other side) ends the line: a resignation when the
+  // side to move lost, a win when it won, so that the line written back names
+  // the same winner. Without a winner, 中断 and the draws are kept as such.
+  void Closing(const KString& line) {
+    int winner = -1;
+    if (contains_word(line, "先手") || contains_word(line, "下手")) {
+      winner = 0;
+    } else if (contains_word(line, "後手") || contains_word(line, "上手")) {
+      winner = 1;
+    }
+    if (winner >= 0 && contains_word(line, "負け")) winner = 1 - winner;
+    const int to_move = Position().teban == 0 ? 0 : 1;
+    int code;
+    if (winner >= 0) {
+      code = winner == to_move ? kKachi : kToryo;
+    } else if (contains_word(line, "中断")) {
+      code = kChudan;
+    } else if (contains_word(line, "千日手")) {
+      code = kSennichite;
+    } else if (contains_word(line, "引き分け") || contains_word(line, "持将棋")) {
+      code = kJishogi;
+    } else {
+      return;
+    }
+    Add(Sashite(0, 0, 0, 0, kOu | (to_move ? kGoteBit : 0), 0, 0, code), 0);
+  }
+
+  KifuBody& body_;
+  std::vector<KifuSashite*> path_;
+  // Set behind a closing line and by a variation number that cannot be
+  // placed: move and comment lines are passed over up to the next 変化 line.
+  bool waiting_ = false;
+  int added_ = 0;
+};
+
+}  // namespace
+
+int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge) {
+  KifuBody body;
+  KString line;
+  int fields = 0;
+  if (kifu_read_header(reader, line, body, &fields) < 0) return -1;
+  body.table->Rehash(body.Start());
+  Ki2MoveReader moves(body);
+  for (bool more = !line.empty(); more; more = reader.GetLine(line) == 0) {
+    if (!moves.ReadLine(line)) break;
+  }
+  // Text without a header line or a move is no KI2 record.
+  if (fields == 0 && moves.added() == 0) return -1;
+  return kifu.TakeOver(std::move(body), merge);
+}
+
+}  // namespace model

@@ -1,0 +1,130 @@
+// Writing KI2: header lines, the position block, the player lines, then the
+// selected line of moves in relative notation six to a line, each comment on
+// lines of its own behind its move, and the closing line of the result.
+#include "model/formats/ki2_format.h"
+#include "model/formats/kif_format.h"
+#include "model/formats/kif_header.h"
+
+namespace model {
+
+namespace {
+
+// Moves to a line, and the width in bytes that every move but the sixth of a
+// line is padded to with blanks (so moves stand in columns).
+constexpr int kMovesPerLine = 6;
+constexpr int kMoveFieldBytes = 12;
+// The result words of the closing line by the winning side.
+constexpr const char* kWins[2] = {"先手の勝ち", "後手の勝ち"};
+
+void put_line(TextWriter& w, const char* key, const KString& value) {
+  w.Puts(key);
+  w.Puts(kHeaderSeparator);
+  w.Puts(value.c_str());
+  w.Puts("\n");
+}
+
+// The date, title and event when set, then every extra header line.
+void write_headers(const Kifu& kifu, TextWriter& w) {
+  if (!kifu.date.empty()) put_line(w, "対局日", kifu.date);
+  if (!kifu.title.empty()) put_line(w, "表題", kifu.title);
+  if (!kifu.event.empty()) put_line(w, "棋戦", kifu.event);
+  for (int i = 0, n = kifu.headers.Count(); i + 1 < n; i += 2) {
+    put_line(w, kifu.headers.GetAt(i).c_str(), kifu.headers.GetAt(i + 1));
+  }
+}
+
+// The position block, both player lines (labelled 先手/後手 or 下手/上手 by
+// the handicap of `position`) and the empty line in front of the moves.
+void write_setup(const Kifu& kifu, TextWriter& w, const Kyokumen& position) {
+  kifu_write_position_block(position, w);
+  const bool even = teaiwari_is_even(position.teaiwari);
+  put_line(w, even ? "先手" : "下手", kifu.names[0]);
+  put_line(w, even ? "後手" : "上手", kifu.names[1]);
+  w.Puts("\n");
+}
+
+// The result that the closing line tells for special move `m` made on
+// `before`, or null when the move ends the line without a result (a
+// take-back or a resumption).
+const char* result_text(const Sashite& m, const Kyokumen& before) {
+  // The special move holds the king of the side it concerns; a move without a
+  // piece concerns the side to move.
+  const int own = m.koma.Side() >= 0 ? m.koma.Side() : (before.teban == 0 ? 0 : 1);
+  switch (m.special) {
+    case kTsumi:
+    case kToryo:
+    case kKireMake:
+    case kMake:
+    case kHansokuMake: return kWins[1 - own];
+    case kHansokuKachi:
+    case kKachi: return kWins[own];
+    case kSennichiteGoteOute: return kWins[0];
+    case kSennichiteSenteOute: return kWins[1];
+    case kChudan: return "中断";
+    case kTaikyokuKaishi:
+    case kMatta:
+    case kSaikai: return nullptr;
+    default: return "引き分け";
+  }
+}
+
+// The moves of the selected line from the start; a move with a comment ends
+// its line and its comment follows. Returns the special move that ends the
+// line, or null.
+const KifuSashite* write_moves(const Kifu& kifu, TextWriter& w) {
+  const KifuKyokumen* node = kifu.Start();
+  int prev_x = 0, prev_y = 0;
+  int on_line = 0;
+  KString text;
+  while (const KifuSashite* m = node->next.Current()) {
+    if (m->sashite.special != kOrdinaryMove) {
+      if (on_line > 0) w.Puts("\n");
+      return m;
+    }
+    node->kyokumen.SashiteToText(m->sashite, prev_x, prev_y, text);
+    ++on_line;
+    if (on_line < kMovesPerLine) {
+      while (text.length() < kMoveFieldBytes) text.AppendChar(' ');
+    }
+    w.Puts(text.c_str());
+    if (on_line == kMovesPerLine || !m->comment.empty()) {
+      w.Puts("\n");
+      on_line = 0;
+      kifu_write_comment(m->comment, w);
+    }
+    prev_x = m->sashite.to_x;
+    prev_y = m->sashite.to_y;
+    if (!m->to) break;
+    node = m->to;
+  }
+  if (on_line > 0) w.Puts("\n");
+  return nullptr;
+}
+
+}  // namespace
+
+int kifu_write_ki2(const Kifu& kifu, TextWriter& writer) {
+  write_headers(kifu, writer);
+  write_setup(kifu, writer, kifu.Start()->kyokumen);
+  kifu_write_comment(kifu.root->comment, writer);
+  const KifuSashite* end = write_moves(kifu, writer);
+  if (!end || !end->from) return 0;
+  const char* result = result_text(end->sashite, end->from->kyokumen);
+  if (!result) return 0;
+  KString closing;
+  closing.Append("\nまで");
+  closing.AppendInt(end->from->tesu);
+  closing.Append("手で");
+  closing.Append(result);
+  closing.Append("\n");
+  writer.Puts(closing.c_str());
+  return 0;
+}
+
+int kifu_write_ki2_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen) {
+  write_headers(kifu, writer);
+  write_setup(kifu, writer, kyokumen);
+  return 0;
+}
+
+}  // namespace model

@@ -1,0 +1,48 @@
+// The KIF game-record format: a header of key "：" value lines, an optional
+// board diagram, the move-list heading, one numbered line per move with its
+// clock times, comment and analysis lines, and "#%" branch lines that keep a
+// position reached by several move orders shared when the file is read back.
+#pragma once
+
+#include "model/position/kyokumen.h"
+#include "model/record/kifu.h"
+#include "model/text/text_stream.h"
+
+namespace model {
+
+// Where a KIF-family reader stopped short of the end of its text: the number
+// of the line (from 1, every line of the text counted) whose move it could not
+// read or play, and that line, trimmed. Line 0: the text was read to its end.
+struct KifuReadStop {
+  int line = 0;
+  KString text;
+};
+
+// Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
+// position table and header fields; with `merge` its lines are added at the
+// record's node holding the text's start position. 0 on success; -1 when the
+// text is not KIF (a bad header or no move-list heading: any line that begins
+// with 手数----指手) or, with `merge`, when the record has no such position.
+// On -1 the record is unchanged. A malformed or illegal move line ends the
+// reading; the moves before it are kept, and `stop`, when given, receives that
+// line (after a success only; it is cleared otherwise).
+int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
+
+// Writes the whole record: banner, header, start position, names, heading and
+// every line of moves with times, analysis, comments and branch lines. 0.
+int kifu_write_kif(const Kifu& kifu, TextWriter& writer);
+
+// Writes the record's header with `kyokumen` as the start position and no
+// moves. 0.
+int kifu_write_kif_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen);
+
+// Writes each line of `comment` as "*" and the line, trailing blanks cut; an
+// empty last line is left out. Shared by the KIF and KI2 writers.
+void kifu_write_comment(const KString& comment, TextWriter& writer);
+
+// Writes the 手合割 line of `kyokumen` and, when it differs from that
+// handicap's start position, the board diagram with both hands and the side to
+// move. Shared by the KIF and KI2 writers.
+void kifu_write_position_block(const Kyokumen& kyokumen, TextWriter& writer);
+
+}  // namespace model

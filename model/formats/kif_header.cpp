@@ -1,0 +1,163 @@
+#include "model/formats/kif_header.h"
+
+#include <cstddef>
+
+#include "model/formats/board_block.h"
+
+namespace model {
+
+namespace {
+
+constexpr int kRows = 9;
+constexpr int kCellBytes = 3;
+
+struct KeySide {
+  const char* key;
+  int side;
+};
+constexpr KeySide kHandKeys[] = {
+    {"後手の持駒", 1}, {"後手持駒", 1}, {"上手の持駒", 1}, {"上手持駒", 1}, {"先手の持駒", 0},
+    {"先手持駒", 0},   {"持駒", 0},     {"下手の持駒", 0}, {"下手持駒", 0},
+};
+constexpr KeySide kNameKeys[] = {{"先手", 0}, {"下手", 0}, {"後手", 1}, {"上手", 1}};
+constexpr KeySide kTebanLines[] = {{"先手番", 0}, {"下手番", 0}, {"後手番", 1}, {"上手番", 1}};
+
+bool starts_with(const KString& s, const char* word) {
+  for (int i = 0; word[i]; ++i) {
+    if (i >= s.length() || s.c_str()[i] != word[i]) return false;
+  }
+  return true;
+}
+
+// The side that `text` names in `table`, or -1.
+template <size_t N>
+int side_of(const KString& text, const KeySide (&table)[N]) {
+  for (const KeySide& k : table) {
+    if (text == k.key) return k.side;
+  }
+  return -1;
+}
+
+// Applies one "key：value" line; -1 for a value that makes the header fail.
+int read_key_value(KString& key, KString& value, KifuBody& body) {
+  Kyokumen& start = body.Start()->kyokumen;
+  if (key == "手合割") {
+    for (const TeaiwariName& t : kTeaiwariNames) {
+      if (value == t.name) {
+        start.Init(t.bits);
+        return 0;
+      }
+    }
+    return -1;
+  }
+  const int hand = side_of(key, kHandKeys);
+  if (hand >= 0) return kifu_parse_hand_line(value, start, hand);
+  const int name = side_of(key, kNameKeys);
+  if (name >= 0) {
+    body.names[name] = value;
+  } else if (key == "対局日" || key == "開始日時") {
+    body.date = value;
+  } else if (key == "表題") {
+    body.title = value;
+  } else if (key == "棋戦") {
+    body.event = value;
+  } else {
+    body.headers.Add(key);
+    body.headers.Add(value);
+  }
+  return 0;
+}
+
+// The box recount at the end of a header; a single king set up gives gote
+// every piece that is neither on the board nor in a hand. The king itself stays
+// in the box: a hand never holds one.
+void settle_box(Kyokumen& start) {
+  start.CalcTeaiwari();
+  if (start.mochigoma[kBoxRow][kOu] != 1) return;
+  for (int t = kFu; t <= kHi; ++t) {
+    int8_t& hand = start.mochigoma[1][t];
+    hand = static_cast<int8_t>(hand + start.mochigoma[kBoxRow][t]);
+    start.mochigoma[kBoxRow][t] = 0;
+  }
+  start.CalcTeaiwari();
+}
+
+}  // namespace
+
+bool kifu_is_move_heading(const KString& line) {
+  return starts_with(line, kKifMoveHeadingStart);
+}
+
+int kifu_next_line(TextReader& reader, KString& line) {
+  for (;;) {
+    if (reader.GetLine(line) < 0) return -1;
+    line.TrimRight();
+    if (line.empty()) continue;
+    if (line.c_str()[0] == '#' && line.c_str()[1] != '%') continue;
+    return 0;
+  }
+}
+
+int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line) {
+  KString row = line;
+  for (int rank = 1; rank <= kRows; ++rank) {
+    if (rank > 1 && kifu_next_line(reader, row) < 0) return -1;
+    const int bar = row.Find('|', 0);
+    if (bar < 0 || row.length() - bar - 1 < kRows * kCellBytes) return -1;
+    const char* cells = row.c_str() + bar + 1;
+    for (int j = 0; j < kRows; ++j) {
+      const char* cell = cells + kCellBytes * j;
+      Koma k;
+      k.Set(cell[0] == 'v' ? kGoteBit : 0);
+      // Only a two-byte name fills a cell of three bytes.
+      const char name[3] = {cell[1], cell[2], '\0'};
+      if (k.ParseName(name) != 2) return -1;
+      if (type_is_empty(k.Type())) k.Set(kEmpty);
+      kyokumen.At(9 - j, rank) = k;
+    }
+  }
+  return 0;
+}
+
+int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields) {
+  Kyokumen& start = body.Start()->kyokumen;
+  int taken = 0;
+  for (;;) {
+    if (kifu_next_line(reader, line) < 0) {
+      line.Free();
+      break;
+    }
+    line.TrimLeft();
+    if (kifu_is_move_heading(line) || starts_with(line, "▲") || starts_with(line, "△") ||
+        starts_with(line, "▽")) {
+      break;
+    }
+    if (line.c_str()[0] == '*') {
+      KString& comment = body.root->comment;
+      if (!comment.empty()) comment.Append("\r\n");
+      comment.AppendBytes(line.c_str() + 1, line.length() - 1);
+      continue;
+    }
+    if (starts_with(line, "|") || starts_with(line, ":|")) {
+      if (kifu_read_board(reader, start, line) < 0) return -1;
+      ++taken;
+      continue;
+    }
+    KString value;
+    if (line.AfterN(kHeaderSeparator, value) == 0) {
+      if (read_key_value(line, value, body) < 0) return -1;
+      ++taken;
+      continue;
+    }
+    const int teban = side_of(line, kTebanLines);
+    if (teban >= 0) {
+      start.teban = teban;
+      ++taken;
+    }
+  }
+  if (fields) *fields = taken;
+  settle_box(start);
+  return start.Check() ? 0 : -1;
+}
+
+}  // namespace model

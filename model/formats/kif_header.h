@@ -1,0 +1,64 @@
+// The header of KIF and KI2 files: key "：" value lines, the handicap line, hand
+// lines, a board diagram and the side to move, read into the start position and
+// header fields of a record being built.
+#pragma once
+
+#include <cstdint>
+
+#include "model/position/kyokumen.h"
+#include "model/record/kifu.h"
+#include "model/text/kstring.h"
+#include "model/text/text_stream.h"
+
+namespace model {
+
+// The heading line in front of a KIF move list, as the writer puts it.
+inline constexpr const char* kKifMoveHeading = "手数----指手---------消費時間--";
+// What every heading begins with: other programs write shorter forms, such as
+// 手数----指手-- for a record without times.
+inline constexpr const char* kKifMoveHeadingStart = "手数----指手";
+// The separator between key and value of a header line.
+inline constexpr const char* kHeaderSeparator = "：";
+
+// The handicap names of the 手合割 line and the handicap bits they stand for.
+struct TeaiwariName {
+  const char* name;
+  int32_t bits;
+};
+inline constexpr TeaiwariName kTeaiwariNames[] = {
+    {"平手", kHirate},        {"香落ち", kKyoOchi},      {"角落ち", kKakuOchi},
+    {"飛車落ち", kHishaOchi}, {"飛香落ち", kHiKyoOchi},  {"二枚落ち", kNimaiOchi},
+    {"四枚落ち", kYonmaiOchi}, {"六枚落ち", kRokumaiOchi}, {"八枚落ち", kHachimaiOchi},
+    {"十枚落ち", kJumaiOchi}, {"詰将棋", kNoSenteKing}, {"その他", kSonota},
+};
+
+// True for the handicap bits that name the sides 先手 and 後手 (an even game,
+// or an even set-up without sente's king); every other value uses 下手 and 上手.
+constexpr bool teaiwari_is_even(int32_t bits) { return bits == kHirate || bits == kNoSenteKing; }
+
+// True when `line` (its leading blanks already cut) is a move-list heading.
+bool kifu_is_move_heading(const KString& line);
+
+// Reads lines, trailing blanks cut, skipping empty lines and lines that begin
+// with "#" (but not "#%"). 0 when a line was read, -1 at the end.
+int kifu_next_line(TextReader& reader, KString& line);
+
+// Reads a board diagram of nine rows into `kyokumen`: the first row is `line`,
+// the others come from kifu_next_line. Behind the first "|" of a row stand nine
+// cells (files 9 to 1) of a mark byte ("v" for gote) and a two-byte piece name
+// or "・". 0, or -1 for a missing, short or bad row.
+int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line);
+
+// Reads header lines into `body` (the start position, root comment, names,
+// date, title, event and extra header lines) up to the first line that is a
+// KIF move-list heading or begins with a side mark ("▲", "△" or "▽"); that
+// line is left in `line` (empty at the end of the input). At the end the piece
+// box is recounted, and with a single king set up gote holds every piece that
+// is neither on the board nor in a hand. -1 for a bad handicap name, hand line
+// or diagram, or a start position that Kyokumen::Check refuses. `fields`, when
+// given, receives the number of lines that set something (key "：" value lines,
+// diagrams and side-to-move lines), so that a reader can tell a header from
+// text that holds none.
+int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr);
+
+}  // namespace model

@@ -1,0 +1,249 @@
+// Reading the change-branch layout of KIF: the header and the compulsory board
+// block into the start position, then the move lines, change lines, result
+// words and comments into a record graph that no two lines share.
+#include "model/formats/kif_henka_reader.h"
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "model/formats/board_block.h"
+#include "model/formats/kif_header.h"
+#include "model/formats/move_text_parser.h"
+#include "model/text/byte_text.h"
+
+namespace model {
+
+namespace {
+
+constexpr const char* kSenteMark = "▲";
+constexpr const char* kGoteMark = "△";
+constexpr const char* kChangeWord = "変化";
+// The number of a change line begins behind "変化：", six bytes from its start.
+constexpr int kChangeNumberOffset = 6;
+constexpr const char* kMakeWord = "MAKE";
+constexpr const char* kCommentBreak = "\r\n";
+// Change numbers beyond this are read as this (no record is that long).
+constexpr int64_t kChangeCap = 1 << 30;
+
+struct SideText {
+  const char* text;
+  int side;
+};
+constexpr SideText kTebanLines[] = {{"先手番", 0}, {"下手番", 0}, {"後手番", 1}, {"上手番", 1}};
+constexpr SideText kNameKeys[] = {{"先手", 0}, {"下手", 0}, {"後手", 1}, {"上手", 1}};
+
+// Result words that stand on a line of their own, tested as prefixes in this
+// order (so 切れ負け and 反則負け are met before 負け). The losses and wins name
+// the side to move by its king; the draws carry no piece.
+struct ResultWord {
+  const char* text;
+  int code;
+  bool king;
+};
+constexpr ResultWord kResultWords[] = {
+    {"中断", kChudan, true},        {"詰み", kTsumi, true},
+    {"投了", kToryo, true},         {"切れ負け", kKireMake, true},
+    {"反則負け", kHansokuMake, true}, {"反則勝ち", kHansokuKachi, true},
+    {"負け", kMake, true},          {"勝ち", kKachi, true},
+    {"千日手", kSennichite, false}, {"引き分け", kJishogi, false},
+    {"持将棋", kJishogi, false},
+};
+
+// True when `line` holds exactly the bytes of `text`.
+bool is_text(const KString& line, const char* text) {
+  return line.length() == static_cast<int>(std::strlen(text)) && line == text;
+}
+
+// Applies one header line to the record being built; -1 for a line that is
+// neither a side-to-move line nor key "：" value, or for an unknown handicap.
+int apply_header_line(KString& line, KifuBody& body) {
+  Kyokumen& start = body.Start()->kyokumen;
+  KString value;
+  if (line.AfterN(kHeaderSeparator, value) < 0) {
+    for (const SideText& s : kTebanLines) {
+      if (is_text(line, s.text)) {
+        start.teban = s.side;
+        return 0;
+      }
+    }
+    return -1;
+  }
+  const KString& key = line;
+  if (is_text(key, "手合割")) {
+    for (const TeaiwariName& t : kTeaiwariNames) {
+      if (is_text(value, t.name)) {
+        start.Init(t.bits);  // also sets the side to move of that handicap
+        return 0;
+      }
+    }
+    return -1;
+  }
+  for (const SideText& s : kNameKeys) {
+    if (is_text(key, s.text)) {
+      body.names[s.side] = value;
+      return 0;
+    }
+  }
+  if (is_text(key, "対局日") || is_text(key, "開始日付")) {
+    body.date = value;
+  } else if (is_text(key, "表題")) {
+    body.title = value;
+  } else if (is_text(key, "棋戦")) {
+    body.event = value;
+  } else {
+    body.headers.Add(key);
+    body.headers.Add(value);
+  }
+  return 0;
+}
+
+// Reads the header, the board block and the empty line behind it into the
+// start position of `body` and enters the start node into the table. 0 or -1.
+int read_start(TextReader& reader, KifuBody& body) {
+  KString line;
+  for (;;) {
+    if (kifu_read_data_line(reader, line) < 0) return -1;
+    if (line.empty()) break;
+    if (apply_header_line(line, body) < 0) return -1;
+  }
+  Kyokumen& start = body.Start()->kyokumen;
+  const int32_t named = start.teaiwari;
+  if (kifu_read_board_block(reader, start) < 0) return -1;
+  // The diagram must be a known set-up (not necessarily the one named) unless
+  // the header said その他; either way it must be a position the rules accept,
+  // as every position of a record is.
+  start.CalcTeaiwari();
+  if (start.teaiwari == kSonota && named != kSonota) return -1;
+  if (!start.Check()) return -1;
+  if (kifu_read_data_line(reader, line) < 0 || !line.empty()) return -1;
+  body.table->Rehash(body.Start());
+  return 0;
+}
+
+// The number of a change line as the C library reads a decimal: blanks, a
+// sign and the digits up to the first other byte; 0 when there are none.
+int64_t change_number(const ByteText& t, int at) {
+  while (t.At(at) == ' ' || (t.At(at) >= '\t' && t.At(at) <= '\r')) ++at;
+  const bool negative = t.At(at) == '-';
+  if (t.At(at) == '-' || t.At(at) == '+') ++at;
+  int64_t n = 0;
+  while (t.IsDigit(at)) {
+    n = n * 10 + (t.At(at++) - '0');
+    if (n > kChangeCap) n = kChangeCap;
+  }
+  return negative ? -n : n;
+}
+
+// Builds the graph from the body lines. The current move is the last element
+// of the path from the root; the position after it is its node's position.
+class HenkaMoveReader {
+ public:
+  explicit HenkaMoveReader(KifuBody& body) : body_(body) { path_.push_back(body.root.get()); }
+
+  // Takes one line (trailing blanks cut); false when the reading ends at it.
+  bool ReadLine(KString& line) {
+    if (line.c_str()[0] == '*') {
+      Comment(line);
+      return true;
+    }
+    line.TrimLeft();
+    const ByteText t(line);
+    int at = 0;
+    while (t.At(at) == '|') ++at;
+    if (t.Has(at, kMakeWord)) return true;
+    if (t.Has(at, kChangeWord)) {
+      Change(change_number(t, at + kChangeNumberOffset));
+      return true;
+    }
+    for (const ResultWord& w : kResultWords) {
+      if (t.Has(at, w.text)) {
+        Result(w);
+        return true;
+      }
+    }
+    const bool sente = t.Has(at, kSenteMark);
+    if (!sente && !t.Has(at, kGoteMark)) return true;
+    // A move of the side not to move is skipped, not an end.
+    if ((sente ? 0 : 1) != Position().teban) return true;
+    return Move(line, at);
+  }
+
+ private:
+  KifuSashite* Current() const { return path_.back(); }
+  int Ply() const { return static_cast<int>(path_.size()) - 1; }
+  const Kyokumen& Position() const { return Current()->to->kyokumen; }
+
+  void Comment(const KString& line) {
+    KString& comment = Current()->comment;
+    if (!comment.empty()) comment.Append(kCommentBreak);
+    comment.AppendBytes(line.c_str() + 1, line.length() - 1);
+  }
+
+  // Goes back to the position before move n of the current line; numbers
+  // outside the line are skipped.
+  void Change(int64_t n) {
+    if (n < 1 || n > Ply()) return;
+    while (n <= Ply()) path_.pop_back();
+  }
+
+  // A result is added behind the current move without becoming current: what
+  // follows still refers to the last real move.
+  void Result(const ResultWord& w) {
+    const int king = kOu | (Position().teban ? kGoteBit : 0);
+    const Sashite end(0, 0, 0, 0, w.king ? king : 0, 0, 0, w.code);
+    Kifu::AddSashiteAtPos(Current()->to, end, 0, nullptr, -1, body_.table.get(),
+                          KifuChooser::kNever, true);
+  }
+
+  bool Move(const KString& line, int at) {
+    const Sashite& prev = Current()->sashite;
+    Sashite m;
+    int seconds = 0;
+    int cursor = at;
+    if (!kifu_parse_move_text(m, Position(), prev.to_x, prev.to_y, line, cursor, seconds)) {
+      return false;
+    }
+    // A move must be playable and leave a possible position (it may not take a
+    // king, which a set-up with the side not to move in check would allow).
+    Kyokumen after = Position();
+    if (!after.DoSashite(m) || !after.Check()) return false;
+    KifuSashite* added = Kifu::AddSashiteAtPos(Current()->to, m, seconds, nullptr, -1,
+                                               body_.table.get(), KifuChooser::kNever, true);
+    if (!added) return false;
+    path_.push_back(added);
+    return true;
+  }
+
+  KifuBody& body_;
+  std::vector<KifuSashite*> path_;
+};
+
+}  // namespace
+
+int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  LineCountingReader counted(reader);
+  KifuBody body;
+  if (read_start(counted, body) < 0) return -1;
+  KifuReadStop stopped;
+  {
+    HenkaMoveReader moves(body);
+    KString line;
+    while (kifu_read_data_line(counted, line) == 0) {
+      if (!moves.ReadLine(line)) {
+        stopped.line = counted.lines();
+        stopped.text = line;
+        break;
+      }
+    }
+  }
+  // A merge that finds no node with the start position is a failure, as for
+  // the other readers: the record stays as it was.
+  const int result = kifu.TakeOver(std::move(body), merge);
+  if (result == 0 && stop) *stop = std::move(stopped);
+  return result;
+}
+
+}  // namespace model

@@ -1,0 +1,27 @@
+// The change-branch layout of KIF (".qvx", and some ".kif" files): a header of
+// key "：" value lines and side-to-move lines ended by an empty line, a board
+// block of nine rows and two hand lines, an empty line, and then one move per
+// line with its side mark (▲７六歩, △同　歩 ( 0:12)), "変化：N手" lines that
+// go back to move N and start another continuation there, result words and
+// "*" comment lines. Read only: the program writes no such files.
+#pragma once
+
+#include "model/formats/kif_format.h"
+#include "model/record/kifu.h"
+#include "model/text/text_stream.h"
+
+namespace model {
+
+// Reads a change-branch text into `kifu`: without `merge` it replaces the
+// record's moves, position table and header fields; with `merge` its lines are
+// added at the record's node holding the text's start position. 0 on success;
+// -1 for a bad header line or handicap name, a bad board block, a board that
+// is no known set-up (unless the handicap says その他) or not a valid position,
+// a missing empty line after the board block, or, with `merge`, a record
+// without the start position. On -1 the record is unchanged. In the moves
+// nothing is an error: lines of no known form are skipped, and a move that
+// does not parse or is illegal ends the reading with the moves before it kept;
+// `stop`, when given, receives that line as for kifu_read_kif.
+int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
+
+}  // namespace model

@@ -1,0 +1,283 @@
+// Reading KIF: the header, then move lines (a ply number, the move or an end
+// word, the time), comment and analysis lines for the move just read, and "#%"
+// label and goto lines that make two move orders share one position.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "model/formats/kif_format.h"
+#include "model/formats/kif_header.h"
+#include "model/formats/move_text_parser.h"
+#include "model/record/label_table.h"
+#include "model/text/byte_text.h"
+#include "model/text/numerals.h"
+
+namespace model {
+
+namespace {
+
+struct EndWord {
+  const char* text;
+  int code;
+};
+// Tested in this order as prefixes, so 反則負け is met before 負け.
+constexpr EndWord kEndWords[] = {
+    {"中断", kChudan},       {"詰み", kTsumi},          {"投了", kToryo},
+    {"切れ負け", kKireMake}, {"反則負け", kHansokuMake}, {"反則勝ち", kHansokuKachi},
+    {"負け", kMake},         {"勝ち", kKachi},          {"千日手", kSennichite},
+    {"引き分け", kJishogi},  {"持将棋", kJishogi},
+};
+
+constexpr const char* kPvTag = "!PV=";
+constexpr const char* kValueTag = "!VAL=";
+constexpr const char* kDouWide = "同　";
+constexpr const char* kDou = "同";
+constexpr const char* kCommentBreak = "\r\n";
+// Ply numbers longer than this are read as this many plies (never reached).
+constexpr int64_t kPlyCap = 1 << 30;
+
+// True when byte c is one of `set` (never for the NUL byte).
+bool is_one_of(unsigned char c, const char* set) {
+  return c != 0 && std::strchr(set, c) != nullptr;
+}
+
+// The decimal number at `text` as the C library reads it, held to 32 bits.
+int32_t read_value(const char* text) {
+  const long v = std::strtol(text, nullptr, 10);
+  if (v > INT32_MAX) return INT32_MAX;
+  if (v < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
+// Builds the graph of one KIF move list on a record body. The current move is
+// the last element of the path from the root; the working position is the
+// position after it.
+class KifMoveReader {
+ public:
+  KifMoveReader(KifuBody& body, bool merge) : body_(body), merge_(merge) {
+    work_.Copy(body.Start()->kyokumen);
+    path_.push_back(body.root.get());
+  }
+
+  // Takes one line (trailing blanks cut); false when the reading ends at it.
+  bool ReadLine(KString& line) {
+    if (line.c_str()[0] == '*') {
+      Comment(line);
+      return true;
+    }
+    if (line.c_str()[0] == '#' && line.c_str()[1] == '%') {
+      Branch(line);
+      return true;
+    }
+    line.TrimLeft();
+    return MoveLine(line);
+  }
+
+ private:
+  KifuSashite* Current() const { return path_.back(); }
+  int Ply() const { return static_cast<int>(path_.size()) - 1; }
+  PosTable* Table() const { return body_.table.get(); }
+
+  void Comment(const KString& line) {
+    KifuSashite* move = Current();
+    const ByteText t(line);
+    const char* rest = line.c_str() + 1;
+    const int rest_len = line.length() - 1;
+    if (t.Has(1, kPvTag)) {
+      const int tag = static_cast<int>(std::strlen(kPvTag));
+      move->hyouka.text.AssignBytes(rest + tag, rest_len - tag);
+      return;
+    }
+    if (t.Has(1, kValueTag)) {
+      move->hyouka.value = read_value(rest + std::strlen(kValueTag));
+      return;
+    }
+    KString& comment = move->comment;
+    if (comment.empty()) {
+      comment.AssignBytes(rest, rest_len);
+      return;
+    }
+    const bool line_marked = rest_len > 0 && is_one_of(rest[0], "#[*");
+    // Under a comment that begins with "*", plain lines are left out.
+    if (!line_marked && comment.c_str()[0] == '*') return;
+    comment.Append(kCommentBreak);
+    comment.AppendBytes(rest, rest_len);
+  }
+
+  // "#% label NAME" and "#% goto NAME"; anything else is ignored.
+  void Branch(const KString& line) {
+    const ByteText t(line);
+    auto delim = [&](int i) { return is_one_of(t.At(i), " \t\r\n"); };
+    int i = 0;
+    while (i < t.len && !delim(i)) ++i;
+    while (i < t.len && delim(i)) ++i;
+    const int command = i;
+    while (i < t.len && !delim(i)) ++i;
+    KString word;
+    word.AssignBytes(t.p + command, i - command);
+    if (i >= t.len) return;  // no name
+    const int name_start = i + 1;
+    int name_end = name_start;
+    while (name_end < t.len && !is_one_of(t.At(name_end), "\t\r\n")) ++name_end;
+    if (name_end == name_start) return;
+    KString name;
+    name.AssignBytes(t.p + name_start, name_end - name_start);
+    if (word == "label") {
+      labels_.AddName(name.c_str(), Current()->to);
+    } else if (word == "goto") {
+      KifuKyokumen* target = labels_.FindName(name.c_str());
+      if (target) Goto(target);
+    }
+  }
+
+  // Points the current move at the labelled node instead of its own. Only a
+  // move that has just been read (its node has no moves yet) is redirected,
+  // and only to a node with its position that does not lie before it, so the
+  // graph keeps no cycle; a label of the node given up goes with it.
+  void Goto(KifuKyokumen* target) {
+    KifuSashite* m = Current();
+    KifuKyokumen* own = m->to;
+    if (!m->from || m->sashite.special != kOrdinaryMove || target == own) return;
+    if (own->next.Count() != 0 || target->kyokumen != own->kyokumen) return;
+    if (Kifu::IsAncestorOrSelf(m->from, target)) return;
+    if (own->prev.Count() == 1) labels_.ForgetNode(own);
+    Kifu::DetachMove(m, Table());
+    m->to = target;
+    target->prev.Insert(-1, m);
+  }
+
+  // Takes moves back until the current move is the one before ply n.
+  bool BackUpTo(int n) {
+    while (n <= Ply()) {
+      const Sashite& m = Current()->sashite;
+      if (m.special == kOrdinaryMove && !work_.UndoSashite(m)) return false;
+      path_.pop_back();
+    }
+    return true;
+  }
+
+  bool Append(const Sashite& m, int seconds, const Kyokumen* after) {
+    const KifuChooser chooser = (merge_ && after) ? KifuChooser::kFirst : KifuChooser::kNever;
+    KifuSashite* added =
+        Kifu::AddSashiteAtPos(Current()->to, m, seconds, nullptr, -1, Table(), chooser, false);
+    if (!added) return false;
+    if (after) work_.Copy(*after);
+    path_.push_back(added);
+    return true;
+  }
+
+  // The time behind the move text, when there is one.
+  static int TimeAt(const KString& line, int at) {
+    const ByteText t(line);
+    while (t.At(at) == ' ') ++at;
+    return t.At(at) == '(' ? kifu_read_move_time(line, at) : 0;
+  }
+
+  bool MoveLine(const KString& line) {
+    const ByteText t(line);
+    int i = 0;
+    int64_t n = 0;
+    while (t.IsDigit(i)) {
+      n = n * 10 + (t.At(i++) - '0');
+      if (n > kPlyCap) n = kPlyCap;
+    }
+    while (t.At(i) >= 1 && t.At(i) <= 32) ++i;
+    if (n < 1 || n > Ply() + 1) return true;  // not a move of this list
+    if (!BackUpTo(static_cast<int>(n))) return false;
+
+    const int side_bit = work_.teban ? kGoteBit : 0;
+    for (const EndWord& w : kEndWords) {
+      if (t.Has(i, w.text)) {
+        const Sashite end(0, 0, 0, 0, kOu | side_bit, 0, 0, w.code);
+        return Append(end, TimeAt(line, i + static_cast<int>(std::strlen(w.text))), nullptr);
+      }
+    }
+
+    // Destination: "同　" or "同" right before the piece (as many programs
+    // write it), or a full-width file and a kanji rank.
+    int tx = 0, ty = 0;
+    if (t.Has(i, kDou)) {
+      tx = Current()->sashite.to_x;
+      ty = Current()->sashite.to_y;
+      i += t.Has(i, kDouWide) ? 4 : 2;
+    } else {
+      if (t.Left(i) < 4) return false;
+      zenkaku_digit_to_int(t.p + i, &tx);
+      kanji_to_int(t.p + i + 2, &ty);
+      i += 4;
+    }
+    if (tx < 1 || tx > 9 || ty < 1 || ty > 9) return false;
+
+    Koma piece;
+    piece.Set(kOu | side_bit);
+    i += piece.ParseName(t.p + i);
+    if (type_is_empty(piece.Type())) return false;
+    int nari = 0;
+    if (t.Has(i, "不成")) {
+      i += 4;
+    } else if (t.Has(i, "成")) {
+      nari = 1;
+      i += 2;
+    }
+    int fx, fy;
+    if (t.Has(i, "打")) {
+      fx = kSenteHand + work_.teban;
+      fy = piece.Type();
+      if (fy < kFu || fy > kHi) return false;
+      i += 2;
+    } else if (t.At(i) == '(' && t.At(i + 1) >= '1' && t.At(i + 1) <= '9' && t.At(i + 2) >= '1' &&
+               t.At(i + 2) <= '9' && t.At(i + 3) == ')') {
+      fx = t.At(i + 1) - '0';
+      fy = t.At(i + 2) - '0';
+      i += 4;
+    } else {
+      return false;
+    }
+    const Sashite m(fx, fy, tx, ty, piece.code, work_.At(tx, ty).code, nari, kOrdinaryMove);
+
+    // The mover must be the piece on the source square, or one in the hand.
+    const bool mover_present = m.IsDrop() ? work_.HandCount(work_.teban, fy) > 0
+                                          : work_.At(fx, fy) == piece;
+    if (!mover_present || work_.IsLegal(m, true) == kIllegal) return false;
+    Kyokumen after;
+    after.Copy(work_);
+    if (!after.DoSashite(m) || !after.Check()) return false;
+    return Append(m, TimeAt(line, i), &after);
+  }
+
+  KifuBody& body_;
+  const bool merge_;
+  Kyokumen work_;
+  std::vector<KifuSashite*> path_;
+  LabelTable labels_;
+};
+
+}  // namespace
+
+int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  LineCountingReader counted(reader);
+  KifuBody body;
+  KString line;
+  if (kifu_read_header(counted, line, body) < 0) return -1;
+  if (!kifu_is_move_heading(line)) return -1;
+  body.table->Rehash(body.Start());
+  KifuReadStop stopped;
+  {
+    KifMoveReader moves(body, merge);
+    while (kifu_next_line(counted, line) == 0) {
+      if (!moves.ReadLine(line)) {
+        stopped.line = counted.lines();
+        stopped.text = line;
+        break;
+      }
+    }
+  }
+  const int result = kifu.TakeOver(std::move(body), merge);
+  if (result == 0 && stop) *stop = std::move(stopped);
+  return result;
+}
+
+}  // namespace model

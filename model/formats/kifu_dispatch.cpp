@@ -1,0 +1,220 @@
+#include "model/formats/kifu_dispatch.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "model/formats/csa_format.h"
+#include "model/formats/ki2_format.h"
+#include "model/formats/kif_format.h"
+#include "model/formats/kif_henka_reader.h"
+#include "model/formats/qvf_format.h"
+#include "model/formats/vkr_reader.h"
+#include "model/text/text_stream.h"
+
+namespace model {
+
+namespace {
+
+// Extensions in the order they are tried.
+struct ExtensionCode {
+  const char* ext;
+  int code;
+};
+constexpr ExtensionCode kExtensions[] = {{"bkf", kFormatKif}, {"kif", kFormatKif}, {"ki2", kFormatKi2},
+                                         {"csa", kFormatCsa}, {"vkr", kFormatVkr}, {"qvf", kFormatQvf},
+                                         {"ckf", kFormatCkf}, {"qvx", kFormatKifHenka}};
+
+bool writable(int code) {
+  return code == kFormatKif || code == kFormatKi2 || code == kFormatCsa || code == kFormatQvf ||
+         code == kFormatCkf;
+}
+
+// Resolves `*format`: a non-zero code stands, 0 is detected from the path.
+bool resolve_format(const char* path, int* format) {
+  if (*format == kFormatUnknown) *format = kifu_format_from_path(path);
+  return *format != kFormatUnknown;
+}
+
+}  // namespace
+
+int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  switch (code) {
+    case kFormatKif:
+      // Files of the change-branch layout are named like KIF files too.
+      if (kifu_read_kif(kifu, reader, merge, stop) == 0) return 0;
+      reader.Rewind();
+      return kifu_read_kif_henka(kifu, reader, merge, stop);
+    case kFormatCkf:
+      return kifu_read_kif(kifu, reader, merge, stop);
+    case kFormatKi2:
+      return kifu_read_ki2(kifu, reader, merge);
+    case kFormatCsa:
+      return kifu_read_csa(kifu, reader, merge, false);
+    case kFormatQvf:
+      return kifu_read_qvf(kifu, reader, merge);
+    case kFormatVkr:
+      return kifu_read_vkr(kifu, reader, merge);
+    case kFormatKifHenka:
+      return kifu_read_kif_henka(kifu, reader, merge, stop);
+    default:
+      return -1;
+  }
+}
+
+namespace {
+
+// Writes the record (or, given `from`, that position as a record without moves).
+void write_with(int code, const Kifu& kifu, TextWriter& writer, const Kyokumen* from) {
+  switch (code) {
+    case kFormatKif:
+    case kFormatCkf:
+      from ? kifu_write_kif_position(kifu, writer, *from) : kifu_write_kif(kifu, writer);
+      break;
+    case kFormatKi2:
+      from ? kifu_write_ki2_position(kifu, writer, *from) : kifu_write_ki2(kifu, writer);
+      break;
+    case kFormatCsa:
+      from ? kifu_write_csa_position(kifu, writer, *from) : kifu_write_csa(kifu, writer);
+      break;
+    case kFormatQvf:
+      from ? kifu_write_qvf_position(kifu, writer, *from) : kifu_write_qvf(kifu, writer);
+      break;
+    default:
+      break;
+  }
+}
+
+// After a successful read: the holder starts at the record's root. `name` null
+// leaves the name empty (pasted text).
+void after_load(KifuHolder& holder, const char* name, bool merge) {
+  holder.SetCurrent(holder.kifu.root.get());
+  if (merge) {
+    holder.modified = 1;
+  } else {
+    holder.modified = 0;
+    holder.name.Assign(name);
+  }
+  holder.kifu.SetNotify(true);
+  holder.kifu.NotifyTesu(holder.kifu.Start()->tesu);
+}
+
+// Writes through a file or packed writer into a temporary file beside `path`
+// and renames it over `path` only when every write and the close succeeded.
+template <typename Writer>
+bool write_file(const char* path, int code, const Kifu& kifu, const Kyokumen* from) {
+  if (std::strcmp(path, "-") == 0) {
+    Writer w;
+    if (w.Open(path) != 0) return false;
+    write_with(code, kifu, w, from);
+    return w.Close() == 0;
+  }
+  const std::string tmp = std::string(path) + ".tmp" + std::to_string(getpid());
+  Writer w;
+  if (w.Open(tmp.c_str()) != 0) return false;
+  write_with(code, kifu, w, from);
+  if (w.Close() != 0 || std::rename(tmp.c_str(), path) != 0) {
+    std::remove(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool save(const KifuHolder& holder, const char* path, int code, const Kyokumen* from) {
+  return code == kFormatCkf ? write_file<PackedTextWriter>(path, code, holder.kifu, from)
+                            : write_file<FileTextWriter>(path, code, holder.kifu, from);
+}
+
+}  // namespace
+
+int kifu_format_from_path(const char* path) {
+  if (!path) return kFormatUnknown;
+  const char* dot = std::strrchr(path, '.');
+  if (!dot || std::strlen(dot) != 4) return kFormatUnknown;
+  char ext[4];
+  for (int i = 0; i < 3; ++i) {
+    const char c = dot[1 + i];
+    ext[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  ext[3] = '\0';
+  for (const ExtensionCode& e : kExtensions) {
+    if (std::strcmp(ext, e.ext) == 0) return e.code;
+  }
+  return kFormatUnknown;
+}
+
+bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
+                    KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  if (!path || !resolve_format(path, format)) return false;
+  int result = -1;
+  if (*format == kFormatCkf) {
+    PackedTextReader reader;
+    if (reader.Open(path) != 0) return false;
+    result = kifu_read_kif(holder.kifu, reader, merge, stop);
+  } else {
+    FileTextReader reader;
+    if (reader.Open(path) != 0) return false;
+    result = kifu_read_stream(holder.kifu, reader, *format, merge, stop);
+  }
+  if (result != 0) return false;
+  after_load(holder, path, merge);
+  return true;
+}
+
+bool kifu_save_file(KifuHolder& holder, const char* path, int* format) {
+  if (!path || !resolve_format(path, format) || !writable(*format)) return false;
+  // The writers follow each shared position's first incoming move.
+  holder.kifu.SortIncoming();
+  if (!save(holder, path, *format, nullptr)) return false;
+  holder.modified = 0;
+  holder.name.Assign(path);
+  return true;
+}
+
+bool kifu_save_file_from(KifuHolder& holder, const char* path, int* format) {
+  if (!path || !resolve_format(path, format) || !writable(*format)) return false;
+  return save(holder, path, *format, &holder.kyokumen);
+}
+
+bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, bool from_position) {
+  MemTextWriter writer(target, true);
+  switch (format) {
+    case kFormatKif:
+    case kFormatKi2:
+    case kFormatCsa:
+    case kFormatQvf:
+      write_with(format, holder.kifu, writer, from_position ? &holder.kyokumen : nullptr);
+      break;
+    default:
+      // Any other code copies the whole record as KI2, position flag or not.
+      kifu_write_ki2(holder.kifu, writer);
+      break;
+  }
+  return true;
+}
+
+bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  MemTextReader reader(text);
+  const auto tries = {
+      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif(k, r, false, s); },
+      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif_henka(k, r, false, s); },
+      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_qvf(k, r, false); },
+      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_csa(k, r, false, true); },
+      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_ki2(k, r, false); },
+  };
+  for (auto read : tries) {
+    reader.Rewind();
+    if (read(holder.kifu, reader, stop) == 0) {
+      after_load(holder, nullptr, false);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace model

@@ -1,0 +1,69 @@
+// Loading and saving game records by format: the format is chosen from the file
+// name's extension or given as a code, the right stream is made, one format
+// reader or writer runs, and the record holder is updated only after success.
+// Clipboard text is written in one chosen format and read by trying every text
+// format in a fixed order.
+#pragma once
+
+#include "model/formats/kif_format.h"
+#include "model/record/kifu_holder.h"
+#include "model/text/kstring.h"
+#include "model/text/text_stream.h"
+
+namespace model {
+
+// Format codes.
+enum KifuFormat : int {
+  kFormatUnknown = 0,
+  kFormatKif = 1,     // "kif", "bkf"
+  kFormatKi2 = 2,     // "ki2"
+  kFormatCsa = 3,     // "csa"
+  kFormatQvf = 4,     // "qvf"
+  kFormatVkr = 5,     // "vkr": the program's own game file, read only
+  kFormatCkf = 6,     // "ckf": KIF in the six-bit packing
+  kFormatKifHenka = 7 // "qvx": KIF with change sections, read only
+};
+
+// The format code of a path's extension: the text after the last "." must be
+// exactly three letters (case-folded); anything else gives kFormatUnknown.
+int kifu_format_from_path(const char* path);
+
+// Runs the reader of `format` on an open stream (CSA in file mode; a KIF text
+// that the KIF reader refuses is read again, rewound, as the change-branch
+// layout): 0, or -1 with the record unchanged. Unknown codes give -1. `stop`,
+// when given, tells where a KIF-family reader stopped short of the end (see
+// KifuReadStop); it stays cleared for the other formats.
+int kifu_read_stream(Kifu& kifu, TextReader& reader, int format, bool merge,
+                     KifuReadStop* stop = nullptr);
+
+// Reads the file into the holder. `*format` 0 asks for detection by extension
+// and receives the code found. False (holder unchanged) when the format is
+// unknown, the file cannot be opened or the reader refuses it. On success the
+// current move is the root and the position the start; a plain load clears the
+// modified flag and takes the path as the name, a merge marks the record
+// modified and keeps its name. `stop` as for kifu_read_stream.
+bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
+                    KifuReadStop* stop = nullptr);
+
+// Writes the whole record. Read-only formats are refused before anything is
+// opened. The file is written beside the target and renamed over it only when
+// every write succeeded, so a failed save leaves an existing file as it was.
+// On success the modified flag is cleared and the path becomes the name.
+bool kifu_save_file(KifuHolder& holder, const char* path, int* format);
+
+// Writes the current position as a record without moves; the holder does not
+// change.
+bool kifu_save_file_from(KifuHolder& holder, const char* path, int* format);
+
+// Appends the record (or, with `from_position`, the current position) as
+// clipboard text with CR LF line ends: 1 KIF, 2 KI2, 3 CSA, 4 QVF; any other
+// code writes the whole record as KI2, position flag or not. True.
+bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, bool from_position);
+
+// Reads clipboard text by trying KIF, KIF with change sections, QVF, CSA (strict)
+// and KI2 in turn; the first that accepts it wins. False (holder unchanged)
+// when none does. On success the holder is updated as after loading a file, with
+// an empty name. `stop` as for kifu_read_stream.
+bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop = nullptr);
+
+}  // namespace model

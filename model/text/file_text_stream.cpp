@@ -1,0 +1,132 @@
+// FileTextReader and FileTextWriter: plain files, read and written as bytes.
+#include "model/text/text_stream.h"
+#include "model/text/text_stream_util.h"
+
+namespace model {
+
+namespace {
+
+// GetLine collects bytes in pieces of this size before appending them.
+constexpr int kPieceBytes = 256;
+
+}  // namespace
+
+FileTextReader::~FileTextReader() { Close(); }
+
+int FileTextReader::Open(const char* path) {
+  Close();
+  fp_ = open_read_file(path);
+  return fp_ ? 0 : -1;
+}
+
+void FileTextReader::Close() {
+  if (fp_) std::fclose(fp_);
+  fp_ = nullptr;
+}
+
+int FileTextReader::GetLine(KString& line) {
+  line.Free();
+  if (!fp_) return -1;
+  // Byte by byte rather than through the C line reader, so that a NUL byte in
+  // the file stays part of its line instead of cutting it.
+  char piece[kPieceBytes];
+  int n = 0;
+  int total = 0;
+  for (;;) {
+    const int c = std::getc(fp_);
+    if (c == EOF) break;
+    piece[n++] = static_cast<char>(c);
+    ++total;
+    if (c == '\n' || total >= kMaxLineBytes) break;
+    if (n == kPieceBytes) {
+      append_growing(line, piece, n);
+      n = 0;
+    }
+  }
+  append_growing(line, piece, n);
+  return total > 0 ? 0 : -1;
+}
+
+char* FileTextReader::Gets(char* buf, int n) {
+  if (!fp_ || n < 1) return nullptr;
+  if (n == 1) {
+    buf[0] = '\0';
+    return nullptr;
+  }
+  return std::fgets(buf, n, fp_);
+}
+
+int FileTextReader::Read(char* buf, int n) {
+  if (!fp_ || n <= 0) return 0;
+  return static_cast<int>(std::fread(buf, 1, static_cast<size_t>(n), fp_));
+}
+
+int FileTextReader::Unget(int c) {
+  if (!fp_) return 0;
+  return std::ungetc(c, fp_);
+}
+
+void FileTextReader::Rewind() {
+  if (fp_) std::rewind(fp_);
+}
+
+bool FileTextReader::IsEof() const { return !fp_ || std::feof(fp_); }
+
+FileTextWriter::~FileTextWriter() { Close(); }
+
+int FileTextWriter::Open(const char* path) {
+  Close();
+  fp_ = open_write_target(path);
+  failed_ = false;
+  last_ = 0;
+  return fp_ ? 0 : -1;
+}
+
+int FileTextWriter::Close() {
+  if (!fp_) return 0;
+  const bool closed = close_write_target(fp_) == 0;
+  fp_ = nullptr;
+  const int result = closed && !failed_ ? 0 : -1;
+  failed_ = false;
+  return result;
+}
+
+int FileTextWriter::WriteBytes(const char* s, int n) {
+  if (!fp_) return -1;
+  int written = 0;
+  int start = 0;
+  bool ok = true;
+  for (int i = 0; i < n; ++i) {
+    const char before = i > 0 ? s[i - 1] : last_;
+    if (s[i] != '\n' || before == '\r') continue;
+    const size_t run = static_cast<size_t>(i - start);
+    ok = ok && std::fwrite(s + start, 1, run, fp_) == run && std::fputc('\r', fp_) != EOF;
+    written += i - start + 1;
+    start = i;
+  }
+  const size_t run = static_cast<size_t>(n - start);
+  ok = ok && std::fwrite(s + start, 1, run, fp_) == run;
+  written += n - start;
+  if (n > 0) last_ = s[n - 1];
+  if (!ok) {
+    failed_ = true;
+    return -1;
+  }
+  return written;
+}
+
+int FileTextWriter::Puts(const char* s) {
+  const int n = text_length(s);
+  if (n < 0) {
+    failed_ = true;
+    return -1;
+  }
+  return WriteBytes(s, n);
+}
+
+int FileTextWriter::Putc(int c) {
+  const char b = static_cast<char>(c);
+  return WriteBytes(&b, 1) < 0 ? -1 : static_cast<unsigned char>(b);
+}
+
+}  // namespace model

@@ -1,0 +1,311 @@
+// CSA records: golden files read and written back byte for byte, files in the
+// forms other programs write, the move parser, the writers' forms, the position
+// reader, and damaged input.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/formats/csa_format.h"
+#include "model/record/kifu.h"
+#include "model/text/text_stream.h"
+#include "tests/model/formats/damaged_text.h"
+#include "tests/model/formats/kif_test_util.h"
+#include "tests/model/position/position_builder.h"
+
+namespace model {
+namespace {
+
+using testing::gote, testing::initial;
+using Strings = std::vector<std::string>;
+
+std::string fixture(const char* name) { return std::string(VELKORA_TEST_DATA) + "/csa/" + name; }
+
+std::string read_bytes(const char* name) { return testing::read_file_bytes(fixture(name)); }
+
+// The record as CSA text, with CR LF line ends as a file gets them.
+std::string write_csa(const Kifu& kifu, bool crlf = true) {
+  KString out;
+  MemTextWriter w(out, crlf);
+  kifu_write_csa(kifu, w);
+  return out.c_str();
+}
+
+int read_text(Kifu& kifu, const std::string& text, bool strict = false, bool merge = false) {
+  MemTextReader r(text.c_str());
+  return kifu_read_csa(kifu, r, merge, strict);
+}
+
+int read_file(Kifu& kifu, const char* name) {
+  FileTextReader r;
+  return r.Open(fixture(name).c_str()) == 0 ? kifu_read_csa(kifu, r, false, false) : -2;
+}
+
+// The record's first line: "+7776/12" (sign, squares, "00" for a drop, "+" for a
+// promotion, "/" seconds), "%2" for special code 2.
+Strings main_line(const Kifu& kifu) {
+  Strings out;
+  for (const KifuKyokumen* n = kifu.Start(); n && n->next.Count() > 0; n = n->next.items[0]->to) {
+    const Sashite& m = n->next.items[0]->sashite;
+    char text[32];
+    if (m.special != kOrdinaryMove) {
+      std::snprintf(text, sizeof text, "%%%d", m.special);
+    } else {
+      std::snprintf(text, sizeof text, "%c%02d%d%d%s/%d", m.koma.Side() == 0 ? '+' : '-',
+                    m.IsDrop() ? 0 : m.from_x * 10 + m.from_y, m.to_x, m.to_y, m.nari ? "+" : "",
+                    n->next.items[0]->seconds);
+    }
+    out.push_back(text);
+  }
+  return out;
+}
+
+TEST(CsaFormat, GoldenFilesReadAndWriteBackByteForByte) {
+  Kifu game, setup;
+  ASSERT_EQ(read_file(game, "even_game.csa"), 0);
+  ASSERT_EQ(read_file(setup, "setup_chudan.csa"), 0);
+  EXPECT_EQ(write_csa(game), read_bytes("even_game.csa"));
+  EXPECT_EQ(write_csa(setup), read_bytes("setup_chudan.csa"));
+
+  EXPECT_STREQ(game.names[1].c_str(), "鈴木 花子");
+  EXPECT_EQ(game.Start()->kyokumen, initial(kHirate));
+  EXPECT_EQ(main_line(game), (Strings{"+7776/12", "-3334/5", "+8822+/30", "-3122/3", "+0045/61",
+                                      "-8384/8", "+4534/20", "-2233/10", "+3423+/15", "%2"}));
+  // A set-up with two kinds in sente's hand (two hand lines), gote to move.
+  const Kyokumen& start = setup.Start()->kyokumen;
+  EXPECT_EQ(start.teban, 1);
+  EXPECT_EQ(start.HandCount(0, kFu) * 10 + start.HandCount(0, kKaku), 21);
+  EXPECT_EQ(start.At(1, 8).code, gote(kRyu));
+  EXPECT_EQ(main_line(setup), (Strings{"-0055/7", "+0045/3", "-5545/4", "+0056/9", "%14"}));
+
+  // The position writer: the same header with its own second line, no moves.
+  KString out;
+  MemTextWriter w(out, true);
+  kifu_write_csa_position(setup, w, start);
+  std::string expected = read_bytes("setup_chudan.csa");
+  expected = expected.substr(0, expected.find("-0055HI"));
+  expected.replace(expected.find("   generated"), 3, "  ");
+  EXPECT_EQ(out.c_str(), expected);
+}
+
+TEST(CsaFormat, ReadsRecordsInTheFormsOtherProgramsWrite) {
+  // LF ends, version and information lines, comments holding commas, PI,
+  // several statements on a line, times on lines of their own.
+  Kifu club;
+  ASSERT_EQ(read_file(club, "other_program.csa"), 0);
+  EXPECT_STREQ(club.names[1].c_str(), "Ishida");
+  EXPECT_EQ(main_line(club), (Strings{"+2726/12", "-8384/6", "+2625/3", "-8485/8", "+6978/20",
+                                      "-4132/11", "+2524/5", "-2324/2", "+2824/9", "-0023/14", "%2"}));
+
+  // A handicap given by PI and the pieces it takes off; the giver moves first.
+  Kifu handicap;
+  ASSERT_EQ(read_file(handicap, "handicap_pi.csa"), 0);
+  EXPECT_EQ(handicap.Start()->kyokumen, initial(kNimaiOchi));
+  EXPECT_EQ(main_line(handicap), (Strings{"-7162/30", "+7776/10", "-5354/4", "+2726/7", "-6253/25",
+                                          "+2625/6", "%14"}));
+
+  // A mate problem: 00AL gives gote every piece not placed; no sente king.
+  Kifu tsume;
+  ASSERT_EQ(read_file(tsume, "tsume_al.csa"), 0);
+  const Kyokumen& t = tsume.Start()->kyokumen;
+  const int gote_hand[8] = {0, 15, 3, 3, 3, 3, 2, 1};  // the と on 34 is one of the pawns
+  for (int type = kFu; type <= kHi; ++type) EXPECT_EQ(t.HandCount(1, type), gote_hand[type]);
+  EXPECT_EQ(t.teaiwari, kNoSenteKing);
+}
+
+TEST(CsaMoveLine, ReadsMovesAndEndWordsAgainstThePosition) {
+  Kyokumen pos = testing::empty_position();
+  testing::put(pos, 5, 9, kOu);
+  testing::put(pos, 2, 2, kKaku);
+  testing::put(pos, 4, 4, gote(kFu));
+  testing::put(pos, 6, 8, kKin);
+  pos.mochigoma[0][kFu] = 1;
+  Sashite m;
+  auto parse = [&](const char* s) { return csa_parse_move_line(KString::KStringFromC(s), m, pos); };
+
+  // The golden files pin moves, drops and promotions read; here the refusals.
+  ASSERT_TRUE(parse("+2244KA"));
+  EXPECT_EQ(m, Sashite(2, 2, 4, 4, kKaku, gote(kFu), 0, kOrdinaryMove));
+  for (const char* bad : {"+2233KI", "+2233TO", "+0055KI", "+0055OU", "+5968OU", "-2233UM",
+                          "+5655FU", "+2230KA", "+0522KA", "+22x3KA", "+2233", "+", "%KACHI"}) {
+    EXPECT_FALSE(parse(bad)) << bad;
+  }
+  pos.teban = 1;  // end words carry the king of the side to move
+  ASSERT_TRUE(parse("%TORYO"));
+  EXPECT_EQ(m, Sashite(0, 0, 0, 0, gote(kOu), 0, 0, kToryo));
+}
+
+TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
+  Kifu k;
+  // Statements split at commas; a comment runs to its line end, commas and all;
+  // a time bounded to a day; an unknown end word skipped; %TORYO ends the read.
+  ASSERT_EQ(read_text(k, " PI\r\n+\n+7776FU , T12,,'note, +2726FU,T5\n-3334FU,T99999999999\n"
+                         "%KACHI\n+2726FU\n%TORYO,-8384FU\n-8384FU\n"),
+            0);
+  EXPECT_EQ(main_line(k), (Strings{"+7776/12", "-3334/86400", "+2726/0", "%2"}));
+  // Nothing of that read reaches the next one.
+  ASSERT_EQ(read_text(k, "+\n"), 0);
+  EXPECT_TRUE(main_line(k).empty());
+
+  // Two pawns; a group that is no pawn..rook ends a list; a hand stops at a
+  // full set; names count before the first position statement only.
+  std::string text = "N+First\nP1 *  *  *  * -OU *  *  *  * \nP2\nP3\nP7\nP8\nP9 *  *  *  * +OU *  *  *  * \n"
+                     "P+00FU00FU\nP-00OU00FU\nN-Late\nP-";
+  for (int i = 0; i < 200; ++i) text += "00HI";
+  ASSERT_EQ(read_text(k, text), 0);
+  const Kyokumen& start = k.Start()->kyokumen;
+  EXPECT_EQ(start.HandCount(0, kFu) * 100 + start.HandCount(1, kFu) * 10 + start.HandCount(1, kHi), 202);
+  EXPECT_STREQ(k.names[0].c_str(), "First");
+  EXPECT_TRUE(k.names[1].empty());
+}
+
+TEST(CsaReader, StopsAtAMoveThatCannotBePlayed) {
+  Kifu k;
+  for (const char* bad : {"+7674FU", "+0055KA", "+77", "-8384FU"}) {  // geometry, hand, cut, side
+    ASSERT_EQ(read_text(k, std::string("PI,+,+7776FU,-3334FU,") + bad + ",+2726FU,-8384FU"), 0);
+    EXPECT_EQ(main_line(k), (Strings{"+7776/0", "-3334/0"})) << bad;
+  }
+}
+
+TEST(CsaReader, RefusesImpossibleStartsAndMovesThatTakeAKing) {
+  Kifu k;
+  ASSERT_EQ(read_file(k, "even_game.csa"), 0);
+  const std::string before = write_csa(k);
+  std::string many_pawns;
+  for (int i = 0; i < 10; ++i) many_pawns += "P-00FU\n";
+  for (const std::string& text : {std::string("PI\nP+55OU\n+\n+7776FU\n"),  // two sente kings
+                                  std::string("P1\n+\n"),                    // no gote king
+                                  std::string("P5+FU\n+\n"),                 // two pawns on file 5
+                                  many_pawns + "+\n"}) {                      // 28 pawns
+    EXPECT_EQ(read_text(k, text), -1) << text;
+  }
+  EXPECT_EQ(write_csa(k), before);
+  // Gote is left in check with sente to move: taking the king ends the record.
+  std::string rows;
+  for (int rank = 1; rank <= 9; ++rank) {
+    const char* piece = rank == 1 ? "-OU" : rank == 5 ? "+HI" : rank == 9 ? "+OU" : " * ";
+    char row[64];
+    std::snprintf(row, sizeof row, "P%d *  *  *  * %s *  *  *  * \n", rank, piece);
+    rows += row;
+  }
+  ASSERT_EQ(read_text(k, rows + "+\n+5551HI\n"), 0);
+  EXPECT_TRUE(main_line(k).empty());
+  EXPECT_EQ(k.Start()->kyokumen.At(5, 5).code, kHi);
+}
+
+TEST(CsaReader, FailsOnTextWithoutCsaAndLeavesTheRecord) {
+  Kifu k;
+  ASSERT_EQ(read_file(k, "even_game.csa"), 0);
+  const std::string before = write_csa(k);
+  const KifuSashite* root = k.root.get();
+  for (const char* text : {"", "Hello, world\n", "T12\n", "+1 for this idea\n", "%KACHI\n", "P\n"}) {
+    EXPECT_EQ(read_text(k, text, true), -1) << text;
+    EXPECT_EQ(read_text(k, text, false), -1) << text;
+  }
+  // Version and information lines fail only as clipboard text.
+  EXPECT_EQ(read_text(k, "$EVENT:x\nPI\n+\n+7776FU\n", true), -1);
+  EXPECT_EQ(write_csa(k), before);
+  EXPECT_EQ(k.root.get(), root);
+  Kifu other;
+  ASSERT_EQ(read_text(other, "$EVENT:x\nPI\n+\n+7776FU\n"), 0);
+  EXPECT_EQ(main_line(other), Strings{"+7776/0"});
+  ASSERT_EQ(read_text(other, before, true), 0);  // the writer's text pastes back
+  EXPECT_EQ(write_csa(other), before);
+
+  // Merging grafts a line at its start position; a start found nowhere adds nothing.
+  ASSERT_EQ(read_text(k, "PI,+,+7776FU,-8384FU", false, true), 0);
+  EXPECT_EQ(k.Start()->next.items[0]->to->next.Count(), 2);
+  const std::string merged = write_csa(k);
+  EXPECT_EQ(read_text(k, "P1 *  *  *  * -OU\nP9 *  *  *  * +OU\n+\n", false, true), -1);
+  EXPECT_EQ(write_csa(k), merged);
+}
+
+TEST(CsaWriter, WritesHeadersCommentsEndWordsAndTheFirstLine) {
+  Kifu k;
+  k.names[0] = KString::KStringFromC("Habu, Yoshiharu");
+  k.date = KString::KStringFromC("2024/01/02");
+  k.title = KString::KStringFromC("Title\r\n+7776FU");
+  k.SetHeader("場所", "東京, 将棋会館");
+  const Kyokumen even = initial(kHirate);
+  auto add = [&](KifuKyokumen* at, const Sashite& m, int seconds) {
+    return Kifu::AddSashiteAtPos(at, m, seconds, nullptr, -1, k.table.get(), KifuChooser::kNever, true);
+  };
+  KifuSashite* first = add(k.Start(), testing::move(even, 7, 7, 7, 6), 12);
+  first->comment = KString::KStringFromC("line one\r\nline two, +2726FU\r\n");
+  add(first->to, Sashite(0, 0, 0, 0, gote(kOu), 0, 0, kSennichite), 0);
+  add(k.Start(), testing::move(even, 2, 7, 2, 6), 0);  // selected, but not the first
+
+  const std::string text = write_csa(k, false);
+  const std::string head = "'=== CSA-Format Kifu File\n'===   generated by NORVIKAS\n"
+                           "'=== Game Date:2024/01/02\n'=== Title:Title  +7776FU\n"
+                           "'=== 場所：東京, 将棋会館\nN+Habu， Yoshiharu\nN-\nP1-KY";
+  EXPECT_EQ(text.substr(0, head.size()), head);
+  const std::string tail = "+\n+7776FU,T12,'line one\n'line two, +2726FU\n%SENNICHITE,'draw\n";
+  EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+  // Read back as clipboard text: moves, times and names stay; comments are not kept.
+  Kifu back;
+  ASSERT_EQ(read_text(back, text, true), 0);
+  EXPECT_EQ(main_line(back), (Strings{"+7776/12", "%9"}));
+  EXPECT_STREQ(back.names[0].c_str(), "Habu， Yoshiharu");
+}
+
+TEST(CsaPosition, ReadsTheStartPositionOfAFileForThePerftTool) {
+  Kyokumen pos;
+  ASSERT_EQ(csa_read_position_file(fixture("handicap_pi.csa").c_str(), pos), 0);
+  EXPECT_EQ(pos, initial(kNimaiOchi));
+  ASSERT_EQ(csa_read_position_file(fixture("tsume_al.csa").c_str(), pos), 0);
+  EXPECT_EQ(pos.teaiwari, kNoSenteKing);
+  const Kyokumen kept = pos;
+  EXPECT_EQ(csa_read_position_file(fixture("missing.csa").c_str(), pos), -1);
+  for (const char* text : {"PI\nP+55OU\n+\n", "N+A\n+7776FU\n", "P1+FU\n+\n", ""}) {
+    MemTextReader r(text);
+    EXPECT_EQ(csa_read_position(r, pos), -1) << text;
+  }
+  EXPECT_EQ(pos, kept);
+}
+
+// Every prefix of every fixture and seeded random damage (bytes replaced,
+// inserted, deleted, repeated) read in both modes: no crash, the record and
+// the position untouched on -1, only valid positions in the record and from
+// the position reader.
+TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
+  Strings sources, inputs;
+  for (const char* name : {"even_game.csa", "setup_chudan.csa", "other_program.csa",
+                           "handicap_pi.csa", "tsume_al.csa"}) {
+    sources.push_back(read_bytes(name));
+    ASSERT_FALSE(sources.back().empty()) << name;
+    for (size_t n = 0; n < sources.back().size(); ++n) inputs.push_back(sources.back().substr(0, n));
+  }
+  std::mt19937 rng(0x5eed);
+  const std::string noise = "+-%,'TPNIAL0123456789 \r\n\x82\xa0\x81";
+  for (int round = 0; round < 20000; ++round) {
+    std::string s = sources[rng() % sources.size()];
+    for (int edits = 1 + rng() % 4; edits > 0; --edits) testing::damage_once(s, rng, noise, 16);
+    inputs.push_back(s);
+  }
+
+  Kifu record;
+  ASSERT_EQ(read_file(record, "even_game.csa"), 0);
+  for (size_t i = 0; i < inputs.size() && !HasFailure(); ++i) {
+    const std::string before = write_csa(record);
+    const KifuSashite* root = record.root.get();
+    if (read_text(record, inputs[i], i % 2 == 1, i % 7 == 0) != 0) {
+      EXPECT_EQ(record.root.get(), root) << "input " << i;
+      EXPECT_EQ(write_csa(record), before) << "input " << i;
+    }
+    for (const KifuKyokumen* n : record.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check()) << "input " << i;
+    Kyokumen pos = initial(kKakuOchi);
+    const Kyokumen marker = pos;
+    MemTextReader r(inputs[i].c_str());
+    if (csa_read_position(r, pos) == 0) {
+      EXPECT_TRUE(pos.Check()) << "input " << i;
+    } else {
+      EXPECT_EQ(pos, marker) << "input " << i;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace model

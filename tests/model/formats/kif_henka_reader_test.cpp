@@ -1,0 +1,117 @@
+// The change-branch KIF reader: nested change sections give the graph of the
+// equivalent KIF file, the body-line rules, header and board refusals that
+// leave the record alone, and seeded damaged inputs.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "model/formats/kif_henka_reader.h"
+#include "tests/model/formats/damaged_text.h"
+#include "tests/model/formats/kif_test_util.h"
+
+namespace model {
+namespace {
+
+using testing::kif_text;
+
+const std::string kNested =
+    testing::read_file_bytes(std::string(VELKORA_TEST_DATA) + "/qvx/nested.qvx");
+// The fixture's board block with the end of the line before it and the empty
+// line behind it: a text with no header begins with it.
+const std::string kBoard = kNested.substr(kNested.find("\r\n\r\n") + 2,
+                                          kNested.find("\r\n\r\n*") - kNested.find("\r\n\r\n") + 2);
+
+int read_henka(Kifu& kifu, const std::string& text, bool merge = false,
+               KifuReadStop* stop = nullptr) {
+  MemTextReader reader(text.c_str());
+  return kifu_read_kif_henka(kifu, reader, merge, stop);
+}
+
+TEST(KifHenkaReader, NestedChangesReadLikeKifVariations) {
+  Kifu from_henka, from_kif;
+  ASSERT_EQ(read_henka(from_henka, kNested), 0);
+  const std::string kif_path = std::string(VELKORA_TEST_DATA) + "/qvx/nested.kif";
+  ASSERT_EQ(testing::read_kif_text(from_kif, testing::read_file_bytes(kif_path)), 0);
+  EXPECT_EQ(kif_text(from_henka), kif_text(from_kif));
+  EXPECT_EQ(from_henka.table->Count(), 26);  // every move and result of the file, and the start
+}
+
+TEST(KifHenkaReader, BodyLines) {
+  Kifu k;
+  ASSERT_EQ(read_henka(k, kBoard + "|▲７六歩\n▽３四歩\n△３四歩\n▲２六歩\n変化：0手\n変化：9手\n変化：3手\n"
+                                   "△８四歩\n▲６六歩\n△８四歩 ( 1:02)\n投了\n*終局\n千日手\n▲５五角\n▲１六歩\n"),
+            0);
+  EXPECT_EQ(k.GetTesu(), 3);
+  const KifuKyokumen* after2 = k.NodeAtTesu(2)->to;
+  ASSERT_EQ(after2->next.Count(), 2);  // ▲２六歩, then ▲６六歩 beside it
+  const KifuSashite* last = after2->next.At(1)->to->next.At(0);
+  EXPECT_EQ(last->seconds, 62);
+  EXPECT_STREQ(last->comment.c_str(), "終局");
+  // Results stay behind the last move; the unreadable move ends the reading.
+  const KifuSashiteList& ends = last->to->next;
+  ASSERT_EQ(ends.Count(), 2);
+  EXPECT_EQ(ends.At(0)->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, kToryo));  // sente, to move
+  EXPECT_EQ(ends.At(1)->sashite, Sashite(0, 0, 0, 0, 0, 0, 0, kSennichite));
+}
+
+TEST(KifHenkaReader, HeaderAndBoard) {
+  Kifu k;
+  ASSERT_EQ(read_henka(k, "先手番\n手合割：香落ち\n" + kBoard), 0);
+  EXPECT_EQ(k.Start()->kyokumen.teaiwari, kHirate);  // the diagram decides the handicap
+  EXPECT_EQ(k.Start()->kyokumen.teban, 1);           // the side of the later 香落ち line
+  std::string no_gold = kBoard, pawn_more = kBoard;
+  no_gold.replace(no_gold.find("v金"), 3, " ・");
+  pawn_more.replace(pawn_more.rfind("なし"), 4, "歩");
+  ASSERT_EQ(read_henka(k, "手合割：その他\n" + no_gold), 0);
+
+  const std::string good = kBoard + "▲７六歩\n";
+  ASSERT_EQ(read_henka(k, good), 0);
+  const std::string before = kif_text(k);
+  const std::string bad[] = {
+      "", "手合割：平手\n", "手数----指手---------消費時間--\n" + kBoard, "手合割：九枚落ち\n" + kBoard,
+      no_gold,                       // no known set-up
+      "手合割：その他\n" + pawn_more,  // a pawn too many
+      good.substr(0, good.find("九")), good.substr(0, good.find("▲") - 2) + "x\n"};
+  for (const std::string& text : bad) {
+    EXPECT_EQ(read_henka(k, text), -1) << text;
+    EXPECT_EQ(kif_text(k), before);
+  }
+  // A merge needs a node with the start position.
+  k.Reset(kKakuOchi);
+  EXPECT_EQ(read_henka(k, good, true), -1);
+  EXPECT_EQ(k.table->Count(), 1);
+}
+
+// Seeded cuts, byte changes and copied runs of the fixture.
+TEST(KifHenkaReader, DamagedTextsNeverCorruptTheRecord) {
+  Kifu base;
+  ASSERT_EQ(read_henka(base, kNested), 0);
+  const std::string base_text = kif_text(base);
+  std::mt19937 rng(20240518);
+  int failed = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = kNested;
+    if (rng() % 4 == 0) text.resize(rng() % text.size());
+    for (int c = 1 + static_cast<int>(rng() % 3); c > 0; --c) testing::damage_once(text, rng, "\n|:*#\x81@0", 40);
+    Kifu kifu(base);
+    KifuReadStop stop;
+    stop.line = -1;
+    if (read_henka(kifu, text, rng() % 4 == 0, &stop) != 0) {
+      ++failed;
+      ASSERT_EQ(kif_text(kifu), base_text) << "round " << round;
+      ASSERT_EQ(stop.line, 0);
+      continue;
+    }
+    ASSERT_GE(stop.line, 0);
+    for (const KifuKyokumen* n : kifu.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check());
+    Kifu again;
+    ASSERT_EQ(testing::read_kif_text(again, kif_text(kifu)), 0) << "round " << round;
+    ASSERT_EQ(again.table->Count(), kifu.table->Count()) << "round " << round;
+  }
+  EXPECT_GT(failed, 300);
+  EXPECT_LT(failed, 2700);
+}
+
+}  // namespace
+}  // namespace model

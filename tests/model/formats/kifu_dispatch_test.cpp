@@ -1,0 +1,242 @@
+// Loading and saving by format: extension detection, refusals that leave the
+// holder and existing files alone, merge loads, and the paste order.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "model/formats/kifu_dispatch.h"
+#include "tests/model/formats/kif_test_util.h"
+#include "tests/model/formats/record_snapshot.h"
+#include "tests/model/formats/vkr_test_writer.h"
+
+namespace model {
+namespace {
+
+using testing::record_snapshot;
+
+std::string data(const char* name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
+
+// Loading (or merging) and saving with the format chosen by the extension.
+bool load(KifuHolder& h, const std::string& path, bool merge = false) {
+  int format = 0;
+  return kifu_load_file(h, path.c_str(), &format, merge);
+}
+bool save(KifuHolder& h, const std::string& path) {
+  int format = 0;
+  return kifu_save_file(h, path.c_str(), &format);
+}
+
+// Loading each format by its extension is tested below; here the edge cases.
+TEST(KifuDispatch, FormatFromExtension) {
+  EXPECT_EQ(kifu_format_from_path("A.KIF"), kFormatKif);
+  EXPECT_EQ(kifu_format_from_path("x/y.Bkf"), kFormatKif);
+  EXPECT_EQ(kifu_format_from_path("g.kifu"), kFormatUnknown);  // four letters
+  EXPECT_EQ(kifu_format_from_path("kif"), kFormatUnknown);     // no dot
+  EXPECT_EQ(kifu_format_from_path("dir.kif/game"), kFormatUnknown);
+  EXPECT_EQ(kifu_format_from_path("g.txt"), kFormatUnknown);
+  EXPECT_EQ(kifu_format_from_path(nullptr), kFormatUnknown);
+}
+
+TEST(KifuDispatch, FailedLoadsLeaveTheHolderAlone) {
+  KifuHolder h;
+  int format = 0;
+  ASSERT_TRUE(kifu_load_file(h, data("kif/variations.kif").c_str(), &format, false));
+  EXPECT_EQ(format, kFormatKif);
+  EXPECT_EQ(h.current, h.kifu.root.get());
+  EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
+  h.modified = 1;
+  const std::string before = record_snapshot(h.kifu);
+  const char* bad_paths[] = {"/no/such/file.kif", "noextension", "/tmp"};
+  for (const char* p : bad_paths) {
+    EXPECT_FALSE(load(h, p)) << p;
+  }
+  // A CSA file named as KIF is not KIF (nor KIF with change sections).
+  const std::string tmp = ::testing::TempDir() + "/notkif.kif";
+  std::ofstream(tmp, std::ios::binary) << testing::read_file_bytes(data("csa/even_game.csa"));
+  EXPECT_FALSE(load(h, tmp));
+  EXPECT_EQ(record_snapshot(h.kifu), before);
+  EXPECT_EQ(h.modified, 1);
+  EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
+  // A given code overrides the extension.
+  format = kFormatCsa;
+  EXPECT_TRUE(kifu_load_file(h, tmp.c_str(), &format, false));
+}
+
+// Each format code loads its file; the text formats' files pasted load the
+// same record, so the paste order gives each text to its own reader.
+TEST(KifuDispatch, EveryFormatCodeLoadsAndPastesToItsReader) {
+  const std::string dir = ::testing::TempDir();
+  KifuHolder h;
+  ASSERT_TRUE(load(h, data("kif/variations.kif")));
+  ASSERT_TRUE(save(h, dir + "/every.ckf"));
+  int format = 0;
+  std::ofstream(dir + "/every.vkr", std::ios::binary) << testing::vkr_game_file(
+      h.kifu.Start()->kyokumen, {{h.kifu.NodeAtTesu(1)->sashite}}, 1);
+  // A change-branch file named as KIF: the KIF reader refuses it, the second
+  // try on the rewound file reads it.
+  const std::string henka = testing::read_file_bytes(data("qvx/nested.qvx"));
+  std::ofstream(dir + "/henka.kif", std::ios::binary) << henka;
+  MemTextReader reader(henka.c_str());
+  ASSERT_EQ(kifu_read_kif(h.kifu, reader, false), -1);
+  const struct {
+    std::string path;
+    int code;
+    bool text;
+  } cases[] = {{data("kif/variations.kif"), kFormatKif, true},
+               {data("csa/even_game.csa"), kFormatCsa, true},
+               {data("qvf/position.qvf"), kFormatQvf, true},
+               {dir + "/every.vkr", kFormatVkr, false},
+               {dir + "/every.ckf", kFormatCkf, false},
+               {data("qvx/nested.qvx"), kFormatKifHenka, true},
+               {dir + "/henka.kif", kFormatKif, false},
+               {data("ki2/even_game.ki2"), kFormatKi2, true},
+               {data("kif/other_program.kif"), kFormatKif, true}};
+  std::string texts[std::size(cases)];
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    KifuHolder loaded, pasted;
+    ASSERT_TRUE(kifu_load_file(loaded, cases[i].path.c_str(), &(format = 0), false)) << i;
+    EXPECT_EQ(format, cases[i].code) << i;
+    texts[i] = testing::kif_text(loaded.kifu);
+    if (!cases[i].text) continue;
+    ASSERT_TRUE(kifu_load_memory(pasted, testing::read_file_bytes(cases[i].path).c_str())) << i;
+    EXPECT_EQ(testing::kif_text(pasted.kifu), texts[i]) << i;
+  }
+  EXPECT_EQ(texts[4], texts[0]);
+  EXPECT_EQ(texts[6], texts[5]);
+  EXPECT_NE(texts[3].find("７六歩"), std::string::npos);
+  EXPECT_NE(texts[8].find("  22 同　金(32)"), std::string::npos);
+}
+
+// Loading and pasting say where a KIF text's moves stop short of its end; a
+// complete text, and any other format, leave the report empty.
+TEST(KifuDispatch, LoadsTellWhereTheMovesStop) {
+  const std::string cut = data("kif/cut_move.kif");
+  KifuHolder h;
+  KifuReadStop stop;
+  int format = 0;
+  ASSERT_TRUE(kifu_load_file(h, cut.c_str(), &format, false, &stop));
+  EXPECT_EQ(h.kifu.GetTesu(), 14);
+  EXPECT_EQ(stop.line, 21);
+  ASSERT_TRUE(kifu_load_memory(h, testing::read_file_bytes(cut).c_str(), &stop));
+  EXPECT_EQ(h.kifu.GetTesu(), 14);
+  EXPECT_EQ(stop.line, 21);
+  EXPECT_TRUE(kifu_load_file(h, data("csa/even_game.csa").c_str(), &(format = 0), false, &stop));
+  EXPECT_EQ(stop.line, 0);
+  EXPECT_TRUE(stop.text.empty());
+  // The change-branch layout, read on the second try of a ".kif" file.
+  std::string henka = testing::read_file_bytes(data("qvx/nested.qvx"));
+  henka += "△９九歩\r\n";
+  const std::string henka_kif = ::testing::TempDir() + "/stop.kif";
+  std::ofstream(henka_kif, std::ios::binary) << henka;
+  ASSERT_TRUE(kifu_load_file(h, henka_kif.c_str(), &(format = 0), false, &stop));
+  EXPECT_EQ(stop.line, std::count(henka.begin(), henka.end(), '\n'));
+  EXPECT_TRUE(stop.text == "△９九歩");
+}
+
+TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {
+  KifuHolder h;
+  ASSERT_TRUE(load(h, data("kif/labels.kif")));
+  const std::string dir = ::testing::TempDir();
+  for (const char* ext : {".vkr", ".qvx"}) {
+    const std::string path = dir + "/keep" + ext;
+    std::ofstream(path, std::ios::binary) << "old";
+    EXPECT_FALSE(save(h, path));
+    EXPECT_EQ(testing::read_file_bytes(path), "old");
+  }
+  // The target is a folder: the write succeeds into the temporary file, the
+  // rename fails, nothing is left behind and the holder keeps its state.
+  const std::string folder = dir + "/folder.kif";
+  mkdir(folder.c_str(), 0755);
+  h.modified = 1;
+  EXPECT_FALSE(save(h, folder));
+  EXPECT_EQ(h.modified, 1);
+  EXPECT_STRNE(h.name.c_str(), folder.c_str());
+
+  // KIF, packed KIF and the position form each read back.
+  for (const char* name : {"/out.kif", "/out.ckf", "/out.ki2", "/out.csa", "/out.qvf"}) {
+    const std::string path = dir + name;
+    ASSERT_TRUE(save(h, path)) << name;
+    EXPECT_EQ(h.modified, 0);
+    EXPECT_STREQ(h.name.c_str(), path.c_str());
+    KifuHolder back;
+    ASSERT_TRUE(load(back, path)) << name;
+    EXPECT_EQ(back.kifu.Start()->kyokumen, h.kifu.Start()->kyokumen);
+  }
+  KifuHolder round;
+  ASSERT_TRUE(load(round, dir + "/out.ckf"));
+  EXPECT_EQ(record_snapshot(round.kifu), record_snapshot(h.kifu));
+  EXPECT_EQ(round.kifu.table->Count(), h.kifu.table->Count());
+
+  h.SetCurrent(h.kifu.NodeAtTesu(3));
+  const std::string from = dir + "/from.kif";
+  int format = 0;
+  ASSERT_TRUE(kifu_save_file_from(h, from.c_str(), &format));
+  KifuHolder pos;
+  ASSERT_TRUE(load(pos, from));
+  EXPECT_EQ(pos.kifu.Start()->kyokumen, h.kyokumen);
+  EXPECT_EQ(pos.kifu.GetTesu(), 0);
+}
+
+TEST(KifuDispatch, MergeLoadsMarkTheRecordModified) {
+  KifuHolder h;
+  ASSERT_TRUE(load(h, data("kif/variations.kif")));
+  const int nodes = h.kifu.table->Count();
+  ASSERT_TRUE(load(h, data("csa/even_game.csa"), true));
+  EXPECT_EQ(h.modified, 1);
+  EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
+  EXPECT_GT(h.kifu.table->Count(), nodes);
+  // A record that starts elsewhere cannot be merged: reported, nothing changed.
+  const std::string before = record_snapshot(h.kifu);
+  EXPECT_FALSE(load(h, data("kif/handicap.kif"), true));
+  EXPECT_EQ(record_snapshot(h.kifu), before);
+}
+
+TEST(KifuDispatch, ClipboardTextRoundTripsAndPasteOrder) {
+  KifuHolder h;
+  ASSERT_TRUE(load(h, data("kif/variations.kif")));
+  for (int code : {kFormatKif, kFormatKi2, kFormatCsa, kFormatQvf}) {
+    KString text;
+    ASSERT_TRUE(kifu_save_memory(h, text, code, false));
+    const std::string s = text.c_str();
+    EXPECT_EQ(s.find("\n"), s.find("\r\n") + 1) << code;  // CR LF line ends
+    KifuHolder pasted;
+    pasted.name.Assign("keep");
+    ASSERT_TRUE(kifu_load_memory(pasted, text.c_str())) << code;
+    EXPECT_EQ(pasted.kifu.Start()->kyokumen, h.kifu.Start()->kyokumen);
+    // QVF brings back the position only.
+    EXPECT_EQ(pasted.kifu.GetTesu(), code == kFormatQvf ? 0 : h.kifu.GetTesu()) << code;
+    EXPECT_TRUE(pasted.name.empty());
+  }
+  // KI2 also for the codes without a text form of their own, position flag or
+  // not; with the flag, code 2 copies the current position.
+  KString ki2, other, position;
+  h.SetCurrent(h.kifu.NodeAtTesu(3));
+  kifu_save_memory(h, ki2, kFormatKi2, false);
+  ASSERT_TRUE(kifu_save_memory(h, other, kFormatCkf, true));
+  EXPECT_STREQ(other.c_str(), ki2.c_str());
+  ASSERT_TRUE(kifu_save_memory(h, position, kFormatKi2, true));
+  KifuHolder pasted;
+  ASSERT_TRUE(kifu_load_memory(pasted, position.c_str()));
+  EXPECT_EQ(pasted.kifu.Start()->kyokumen, h.kyokumen);
+  EXPECT_EQ(pasted.kifu.GetTesu(), 0);
+
+  // Text that no reader recognises changes nothing. CSA text with a version
+  // line is no clipboard CSA; it falls through to the KI2 reader, which finds
+  // neither a header line nor a move in it and refuses it too.
+  const std::string before = record_snapshot(h.kifu);
+  h.SetCurrent(h.kifu.NodeAtTesu(2));
+  const std::string csa = testing::read_file_bytes(data("csa/other_program.csa"));
+  for (const char* junk : {"", "hello\r\nworld\r\n", "T12", "+1 for this", "▲hello", csa.c_str()}) {
+    EXPECT_FALSE(kifu_load_memory(h, junk)) << junk;
+  }
+  EXPECT_EQ(record_snapshot(h.kifu), before);
+  EXPECT_EQ(h.current, h.kifu.NodeAtTesu(2));
+}
+
+}  // namespace
+}  // namespace model
