@@ -141,6 +141,9 @@ TEST_F(SolverTest, BruteForceFindsNoShorterMateInShortProblems) {
 TEST_F(SolverTest, DefenderSolveAfterTheFirstMoveGivesTheRestOfTheLine) {
   for (const Problem& pr : load_problem_set()) {
     if (pr.length < 5 || pr.length > 13) continue;
+#if defined(__SANITIZE_ADDRESS__)
+    if (pr.length > 9) continue;  // the longer ones run in the optimised build
+#endif
     SCOPED_TRACE(pr.name);
     std::vector<board::KMove> line;
     ASSERT_EQ(Solve(pr.kyokumen, line), 0);
