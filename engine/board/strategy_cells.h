@@ -27,7 +27,25 @@ extern KSenkeiTable* senkei_current;
 // The layer of a piece code (side bits ignored): rook 0, bishop 1, gold and the
 // gold-moving promoted pieces 2, silver 3, knight 4, lance 5, pawn 6, king 7,
 // dragon and horse 8; -1 for any other code.
-int senkei_layer_of(int code);
+constexpr int senkei_layer_of(int code) {
+  switch (code_class(code)) {
+    case kRook: return 0;
+    case kBishop: return 1;
+    case kGold:
+    case kSilver | kPromotedBit:
+    case kKnight | kPromotedBit:
+    case kLance | kPromotedBit:
+    case kTokin: return 2;
+    case kSilver: return 3;
+    case kKnight: return 4;
+    case kLance: return 5;
+    case kPawn: return 6;
+    case kKing: return 7;
+    case kDragon:
+    case kHorse: return 8;
+    default: return -1;
+  }
+}
 
 // The current table's bonus for a piece of the side with the code on the
 // square; 0 without a table or for a code without a layer.

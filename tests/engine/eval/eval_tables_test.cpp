@@ -41,7 +41,6 @@ Row padded(Row head, int32_t fill) {
 }
 
 TEST(EvalWeights, StoredValuesAndSplits) {
-  EXPECT_EQ(eval_weight_block.ready, 0);  // untouched until a preparation
   const board::KEvalWeights& w = weights();
   EXPECT_EQ(w.ready, 1);
   EXPECT_EQ(first(w.count_value[0], 18), Row(18, 0));

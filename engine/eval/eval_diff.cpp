@@ -1,0 +1,279 @@
+#include "engine/eval/eval_diff.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cstdlib>
+
+#include "engine/board/eval_weights.h"
+#include "engine/board/strategy_cells.h"
+
+namespace eval {
+
+namespace {
+
+using board::KEvalRecord;
+using board::KEvalWeights;
+using board::KMove;
+using board::KPosition;
+
+using KingRows = int16_t[board::kKingRelClasses][board::kKingSquares];
+
+constexpr int kClassMask = 0x1F;      // kind and promotion: the class of a code
+constexpr int kSecondGroup = 6;       // the first class around the enemy king
+constexpr int32_t kOpenFileCap = 320;
+
+// The king-relative index of each board cell as each side reads it: (rank - 1)
+// x 9 + (file - 1), the rank mirrored for gote; -1 off the board.
+constexpr std::array<std::array<int8_t, board::kBoardCells>, 2> kRelIndex = [] {
+  std::array<std::array<int8_t, board::kBoardCells>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    for (int sq = 0; sq < board::kBoardCells; ++sq) {
+      const int rank = board::square_rank(sq);
+      t[side][sq] = board::is_playing_square(sq)
+                        ? static_cast<int8_t>(((side == 0 ? rank : 10 - rank) - 1) * 9 + board::square_file(sq) - 1)
+                        : int8_t{-1};
+    }
+  }
+  return t;
+}();
+
+// Class around the own king by code class: gold and the promoted minor pieces
+// 0, silver 1, knight 2, lance 3, pawn 4, horse 5; -1 none.
+constexpr std::array<int8_t, 32> kOwnClass = [] {
+  std::array<int8_t, 32> t{};
+  t.fill(-1);
+  t[board::kGold] = 0;
+  t[board::kSilver] = 1;
+  t[board::kKnight] = 2;
+  t[board::kLance] = 3;
+  t[board::kPawn] = 4;
+  t[board::kHorse] = 5;
+  for (int k : {board::kSilver, board::kKnight, board::kLance, board::kPawn}) t[k | board::kPromotedBit] = 0;
+  return t;
+}();
+
+// Class around the enemy king kept by the update: gold and promoted silver 6,
+// promoted pawn 7, silver 8, knight 9, pawn 10, promoted knight and lance 12;
+// -1 none (the unpromoted lance, the horse and the major pieces).
+constexpr std::array<int8_t, 32> kEnemyClass = [] {
+  std::array<int8_t, 32> t{};
+  t.fill(-1);
+  t[board::kGold] = kSecondGroup + 0;
+  t[board::kSilver | board::kPromotedBit] = kSecondGroup + 0;
+  t[board::kTokin] = kSecondGroup + 1;
+  t[board::kSilver] = kSecondGroup + 2;
+  t[board::kKnight] = kSecondGroup + 3;
+  t[board::kPawn] = kSecondGroup + 4;
+  t[board::kKnight | board::kPromotedBit] = kSecondGroup + 6;
+  t[board::kLance | board::kPromotedBit] = kSecondGroup + 6;
+  return t;
+}();
+
+// Strategy-table layer by code class (board::senkei_layer_of as a table), -1 none.
+constexpr std::array<int8_t, 32> kLayer = [] {
+  std::array<int8_t, 32> t{};
+  for (int c = 0; c < 32; ++c) t[c] = static_cast<int8_t>(board::senkei_layer_of(c));
+  return t;
+}();
+
+// The placement pair of a rook, dragon, bishop or horse of `side` on `sq`.
+struct Pair {
+  int attack;
+  int hand_b;
+};
+
+// A piece's square byte names a board square below 252 (252 in a hand, 255
+// out of play).
+constexpr bool on_board(int sq) { return sq < board::kInHand; }
+
+bool in_enemy_camp(int side, int sq) {
+  const int rank = board::square_rank(sq);
+  return side == 0 ? rank <= 3 : rank >= 7;
+}
+
+Pair placement_pair(int cls, int side, int sq) {
+  switch (cls) {
+    case board::kRook: return in_enemy_camp(side, sq) ? Pair{550, 200} : Pair{150, 400};
+    case board::kDragon: return {650, 235};
+    case board::kBishop: return in_enemy_camp(side, sq) ? Pair{200, 400} : Pair{100, 400};
+    case board::kHorse: return {300, 0};
+    default: return {0, 0};
+  }
+}
+
+bool has_pair(int cls) {
+  return cls == board::kRook || cls == board::kBishop || cls == board::kDragon || cls == board::kHorse;
+}
+
+// The change of one record by one move on the position (made already).
+class Update {
+ public:
+  Update(const KPosition& p, KEvalRecord& r)
+      : p_(p), r_(r), w_(*board::eval_weights), cells_(board::senkei_current ? board::senkei_current : &kNoCells) {}
+
+  void Add(int16_t& field, int v) { field = static_cast<int16_t>(field + v); }
+
+  // The king-relative rows of `king` as `side` reads them; null without a king.
+  const KingRows* Rows(int side, int king) const {
+    return on_board(king) ? &w_.king_rel[kRelIndex[side][king]] : nullptr;
+  }
+  static int Rel(const KingRows* rows, int side, int cls_index, int sq) {
+    return rows && cls_index >= 0 ? (*rows)[cls_index][kRelIndex[side][sq]] : 0;
+  }
+
+  // Strategy-square value of a code class for `side` on `sq`.
+  int Cell(int side, int cls, int sq) const {
+    const int layer = kLayer[cls];
+    return layer < 0 ? 0 : cells_->cell[side][layer][sq - board::kFirstSquare];
+  }
+
+  void AddPair(int side, int cls, int sq, int sign) {
+    const Pair pair = placement_pair(cls, side, sq);
+    Add(r_.att[side].attack, sign * pair.attack);
+    Add(r_.hand_b[side], sign * pair.hand_b);
+  }
+
+  void Drop(const KMove& m, int s) {
+    const int k = m.code & kClassMask;
+    const int n = p_.hand[s][k];
+    Add(r_.att[s].attack, -w_.count_split[k][n][0]);
+    Add(r_.hand_b[s], -w_.count_split[k][n][1]);
+    if (k != board::kPawn) Add(r_.hand_b[s], w_.count_curve_b[p_.hand_sum[s]]);
+    Add(r_.mat[s].material, Cell(s, k, m.to) - w_.count_value[k][n] + w_.piece_value[k]);
+    if (has_pair(k)) {
+      AddPair(s, k, m.to, 1);
+    } else {
+      Add(r_.att[s].attack, Rel(Rows(s, p_.piece[1 - s].sq), s, kEnemyClass[k], m.to));
+      Add(r_.def[s].defence, Rel(Rows(s, p_.piece[s].sq), s, kOwnClass[k], m.to));
+    }
+  }
+
+  // Every non-king board move, the dragon's and the horse's included: their
+  // strategy-square change goes to material too, so that material stays the sum
+  // over the board whichever piece moves.
+  void BoardMove(const KMove& m, int s) {
+    const int k = m.code & kClassMask;
+    const int k2 = m.promote ? k | board::kPromotedBit : k;
+    Add(r_.mat[s].material,
+        Cell(s, k2, m.to) - Cell(s, k, m.from) + w_.piece_value[k2] - w_.piece_value[k]);
+    if (has_pair(k)) {
+      AddPair(s, k, m.from, -1);
+      AddPair(s, k2, m.to, 1);
+    }
+    const KingRows* own = Rows(s, p_.piece[s].sq);
+    if (kOwnClass[k] >= 0 || kOwnClass[k2] >= 0) {
+      Add(r_.def[s].defence, Rel(own, s, kOwnClass[k2], m.to) - Rel(own, s, kOwnClass[k], m.from));
+    }
+    if (kEnemyClass[k] >= 0 || kEnemyClass[k2] >= 0) {
+      const KingRows* enemy = Rows(s, p_.piece[1 - s].sq);
+      Add(r_.att[s].attack, Rel(enemy, s, kEnemyClass[k2], m.to) - Rel(enemy, s, kEnemyClass[k], m.from));
+    }
+  }
+
+  // The capture by s on m.to; `s_king` is the square s's king stood on when the
+  // captured piece's terms around it were last set.
+  void Capture(const KMove& m, int s, int s_king) {
+    const int o = 1 - s;
+    const int j = board::code_kind(m.captured_code);
+    assert(j >= board::kRook && j <= board::kPawn);  // a king is never taken
+    const int n = p_.hand[s][j] - 1;
+    Add(r_.mat[s].material, w_.count_value[j][n]);
+    Add(r_.att[s].attack, w_.count_split[j][n][0]);
+    Add(r_.hand_b[s], w_.count_split[j][n][1]);
+    if (j != board::kPawn) Add(r_.hand_b[s], -w_.count_curve_b[p_.hand_sum[s] - 1]);
+
+    const int c = m.captured_code & kClassMask;
+    Add(r_.mat[o].material, -(Cell(o, c, m.to) + w_.piece_value[c]));
+    if (has_pair(c)) AddPair(o, c, m.to, -1);
+    Add(r_.def[o].defence, -Rel(Rows(o, p_.piece[o].sq), o, kOwnClass[c], m.to));
+    Add(r_.att[o].attack, -Rel(Rows(o, s_king), o, kEnemyClass[c], m.to));
+  }
+
+  void KingMove(const KMove& m, int s) {
+    Add(r_.mat[s].material, Cell(s, board::kKing, m.to) - Cell(s, board::kKing, m.from));
+    eval_sashite_diff_body(p_, s, m.from, r_);
+  }
+
+  void Body(int s, int old_king) {
+    const int o = 1 - s;
+    const int king = p_.piece[s].sq;
+    const KingRows& own_now = w_.king_rel[kRelIndex[s][king]];
+    const KingRows& own_before = w_.king_rel[kRelIndex[s][old_king]];
+    const KingRows& enemy_now = w_.king_rel[kRelIndex[o][king]];
+    const KingRows& enemy_before = w_.king_rel[kRelIndex[o][old_king]];
+    int defence = 0, attack = 0;
+    const int own_bit = board::side_bit(s);
+    for (int n = board::kKindRange[board::kBishop].first; n < board::kPieceCount; ++n) {
+      const board::KPieceEntry& e = p_.piece[n];
+      if (!on_board(e.sq)) continue;
+      const int cls = e.code & kClassMask;
+      if (e.code & own_bit) {
+        const int c = kOwnClass[cls];
+        if (c < 0) continue;
+        const int q = kRelIndex[s][e.sq];
+        defence += own_now[c][q] - own_before[c][q];
+      } else {
+        const int c = kEnemyClass[cls];
+        if (c < 0) continue;
+        const int q = kRelIndex[o][e.sq];
+        attack += enemy_now[c][q] - enemy_before[c][q];
+      }
+    }
+    Add(r_.def[s].defence, defence);
+    Add(r_.att[o].attack, attack);
+
+    const int file = board::square_file(king);
+    if (file == board::square_file(old_king)) return;
+    const int curve = w_.count_curve[p_.hand[o][board::kPawn]];
+    int32_t& open = r_.att[o].open_file;
+    Add(r_.att[o].attack, -((std::min(open, kOpenFileCap) * curve) >> 8));
+    open = 0;
+    for (int f = 1; f <= 9; ++f) {
+      if (p_.pawn_file[o][f] == 0) open += w_.distance_weight[std::abs(f - file)];
+    }
+    Add(r_.att[o].attack, (std::min(open, kOpenFileCap) * curve) >> 8);
+  }
+
+ private:
+  static const board::KSenkeiTable kNoCells;
+
+  const KPosition& p_;
+  KEvalRecord& r_;
+  const KEvalWeights& w_;
+  const board::KSenkeiTable* cells_;
+};
+
+const board::KSenkeiTable Update::kNoCells{};
+
+}  // namespace
+
+void eval_sashite_diff(const KMove& m, const KPosition& p, const KEvalRecord& parent, KEvalRecord& child) {
+  child = parent;
+  child.flags = 0;
+  for (int s = 0; s < 2; ++s) {
+    child.att[s].attack_extra = 0;
+    child.def[s].defence_extra = 0;
+    child.mat[s].material_extra = 0;
+  }
+  if (m.from == board::kPassSquare) return;
+
+  const int s = 1 - p.teban;
+  Update u(p, child);
+  int s_king = p.piece[s].sq;
+  if (m.from == board::kInHand) {
+    u.Drop(m, s);
+  } else if (board::code_kind(m.code) == board::kKing) {
+    s_king = m.from;
+    u.KingMove(m, s);
+  } else {
+    u.BoardMove(m, s);
+  }
+  if (m.captured_code != 0) u.Capture(m, s, s_king);
+}
+
+void eval_sashite_diff_body(const KPosition& p, int s, int old_king, KEvalRecord& r) {
+  Update(p, r).Body(s, old_king);
+}
+
+}  // namespace eval

@@ -1,0 +1,44 @@
+// The move-by-move update of the per-node evaluation record. A child's record
+// is its parent's with the move's changes added to the running per-side sums:
+//
+// - attack[s]: the first part of s's hand values (count_split[kind][n][0] per
+//   piece held), s's pieces' second-group king-relative values around the
+//   enemy king, the attack part of s's rook and bishop placement pairs, and the
+//   weighted open-file term of s;
+// - open_file[s]: the sum, over the files without a pawn of s, of
+//   distance_weight by the file distance to the enemy king; it and its weighted
+//   term, (min(open_file, 320) x count_curve[s's pawns in hand]) >> 8, are
+//   refreshed only when the enemy king changes file, weighted with the pawns in
+//   hand of that moment;
+// - defence[s]: s's pieces' first-group king-relative values around s's king;
+// - hand_b[s]: the second part of s's hand values, less the non-pawn hand
+//   penalty (count_curve_b[0] + ... + count_curve_b[c - 1] for c non-pawn pieces
+//   in hand), plus the hand_b part of s's placement pairs;
+// - material[s]: piece values and strategy-square values of s's pieces on the
+//   board (the king's square value only) plus the per-count values of its hand.
+//
+// The unpromoted lance and the horse have no term around the enemy king here.
+// A side whose king is not on the board has no term relative to that king.
+// Gote's king-relative lookups read the king square and the square with the
+// rank mirrored. The "extra" fields and the flags are cleared on every move;
+// the full evaluation fills them.
+#pragma once
+
+#include "engine/board/position.h"
+#include "engine/board/search_words.h"
+
+namespace eval {
+
+// Writes the child's record from the parent's for the move just made on `p`
+// (the side to move is already the mover's opponent). A pass copies and clears.
+// The weight object must be prepared (eval_root_prepare).
+void eval_sashite_diff(const board::KMove& m, const board::KPosition& p, const board::KEvalRecord& parent,
+                       board::KEvalRecord& child);
+
+// The king-move part: re-bases every king-relative term on side s's king,
+// which moved from `old_king` to its square on `p` (s's first-group terms in
+// defence[s], the opponent's second-group terms in its attack), and refreshes
+// the opponent's open-file sum and weighted term when the king changed file.
+void eval_sashite_diff_body(const board::KPosition& p, int s, int old_king, board::KEvalRecord& r);
+
+}  // namespace eval

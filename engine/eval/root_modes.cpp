@@ -1,0 +1,43 @@
+#include "engine/eval/root_modes.h"
+
+#include "engine/board/eval_weights.h"
+#include "engine/eval/eval_tables.h"
+#include "engine/eval/root_globals.h"
+#include "engine/eval/root_weights.h"
+#include "engine/eval/senkei_table.h"
+
+namespace eval {
+
+namespace {
+
+constexpr int kYaguraCode = 1;
+
+}  // namespace
+
+void eval_root_prepare(const board::KPosition& p, const int32_t codes[2], int32_t style_word) {
+  eval_tables_init(eval_weight_block, style_word);
+  board::eval_weights = &eval_weight_block;
+  eval_root_modes(p, codes, style_word);
+}
+
+void eval_root_modes(const board::KPosition& p, const int32_t codes[2], int32_t style_word) {
+  root_senkei[0] = codes[0];
+  root_senkei[1] = codes[1];
+  root_yagura = eval_codes_yagura(p, codes);
+  eval_weights_root_adjust(eval_weight_block, p, codes, style_word);
+  senkei_tables_init(0, codes);
+  senkei_dispatch(p, codes);
+}
+
+int32_t eval_codes_yagura(const board::KPosition& /*p*/, const int32_t codes[2]) {
+  return codes[0] == kYaguraCode || codes[1] == kYaguraCode ? 1 : 0;
+}
+
+void eval_setup_stage(const board::KPosition& /*p*/, int stage, const int32_t /*codes*/[2]) {
+  senkei_table_current();
+  stage_tables_init(stage, eval_stage_block);
+  board::eval_stage_tables = &eval_stage_block;
+  stage_curves_copy(stage_curves);
+}
+
+}  // namespace eval
