@@ -10,7 +10,7 @@
 #include "engine/driver/think_state.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
-#include "engine/search/tsume_stand_in.h"
+#include "engine/tsume/tsume_entry.h"
 #include "platform/clock.h"
 
 namespace driver {
@@ -128,7 +128,7 @@ int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, std::vector
 int kelmor_book_or_mate(board::KPosition& cur, JosekiBooks* book, KPositionHistory& root, board::KMove& out,
                         int32_t limit) {
   if (book != nullptr && books_select(*book, cur, &out, nullptr, 0, nullptr) == 0) return 0;
-  const board::KMove* last = root.count > 0 ? &root.moves.back() : nullptr;
+  const board::KMove last = root.count > 0 ? root.moves.back() : board::pass_move();
   out.from = kNoMoveFrom;
   tsume::ktsume_solve_top(cur, last, &out, limit);
   return out.from != kNoMoveFrom ? 0 : kJobNoMove;

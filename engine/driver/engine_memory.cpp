@@ -7,7 +7,7 @@
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/message_queue.h"
 #include "engine/search/search_words.h"
-#include "engine/search/tsume_stand_in.h"
+#include "engine/tsume/tsume_entry.h"
 #include "platform/memory.h"
 
 namespace driver {

@@ -6,7 +6,7 @@
 #include "engine/board/repetition.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
-#include "engine/search/tsume_stand_in.h"
+#include "engine/tsume/tsume_entry.h"
 
 namespace driver {
 

@@ -11,7 +11,7 @@
 #include "engine/driver/message_queue.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/search/search_words.h"
-#include "engine/search/tsume_stand_in.h"
+#include "engine/tsume/tsume_entry.h"
 #include "model/position/koma_convert.h"
 #include "model/position/sashite_decode.h"
 #include "platform/clock.h"

@@ -3,7 +3,7 @@
 #include "engine/search/chuban.h"
 
 #include "engine/search/search_words.h"
-#include "engine/search/tsume_stand_in.h"
+#include "engine/tsume/tsume_entry.h"
 
 namespace search {
 
@@ -16,7 +16,7 @@ constexpr uint32_t kRootMateNodes = 300000;
 
 int Chuban(const ThinkRequest& r) {
   board::KMove mate;
-  if (tsume::tsume_search(*r.position, nullptr, &mate, kRootMateNodes) == tsume::kTsumeMate) {
+  if (tsume::tsume_search(*r.position, nullptr, &mate, kRootMateNodes) == 0) {
     KPvHolder& out = *r.result;
     out.Reset();
     out.threat = 0;

@@ -2,8 +2,8 @@
 // think's time limit. The driver writes think_control (stop, ponder) from the
 // user-interface thread and reads the iteration depth; the think routine reads
 // think_control at its polling points. Everything else of the search is used by
-// the computer thread alone. (The mate-solver stand-ins keep their time-limit
-// words in tsume_stand_in.cpp.)
+// the computer thread alone. (The mate solver keeps its own time-limit words:
+// engine/tsume/tsume_state.h.)
 #pragma once
 
 #include <atomic>

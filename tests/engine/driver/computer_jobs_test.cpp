@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "engine/tsume/tsume_entry.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
@@ -145,6 +146,9 @@ TEST(LoadGameLine, FollowsTheChosenLineToTheCursorAndStopsAtASpecialMove) {
 // its start.
 class ThinkJob : public ::testing::Test {
  protected:
+  // The think asks the in-game mate solver at the root.
+  static void SetUpTestSuite() { tsume::tsume_alloc(8192); }
+  static void TearDownTestSuite() { tsume::tsume_free(); }
   void SetUp() override {
     think_state_set(kThinkIdle);
     board::game_stage = 0;

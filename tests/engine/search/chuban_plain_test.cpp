@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/tsume/tsume_entry.h"
 #include "engine/board/engine_perft.h"
 #include "engine/board/make_move.h"
 #include "engine/search/chuban.h"
@@ -48,6 +49,9 @@ int keep_report(int count, const uint32_t* moves, int32_t a, int flag, int32_t b
 
 class PlainThink : public ::testing::Test {
  protected:
+  // The think asks the in-game mate solver at the root.
+  static void SetUpTestSuite() { tsume::tsume_alloc(8192); }
+  static void TearDownTestSuite() { tsume::tsume_free(); }
   void SetUp() override {
     reports.clear();
     set_pv_sink(keep_report);
