@@ -8,7 +8,9 @@
 // - ply_squares, ply_list_head (ply_table.h): each ply's attack changes and its
 //   list of weakened squares. do_move and undo_move with their flag set write the
 //   layer of the current ply (do_move empties its list first); pos_table_init
-//   clears every change counter.
+//   clears every change counter. During a ply's stage generation
+//   target_list_extend (target_list.h), also run by sashite_pair_key_drop,
+//   appends to the list that the move into the ply built.
 // - The start template (position_setup.cpp): the piece numbers pos_clear and
 //   pos_place_template set up. pos_set_handicap edits it; it stays in force until
 //   the next pos_set_handicap (0 restores the even game).
@@ -26,8 +28,12 @@
 //   of each think; read by the generators.
 // - senkei_current (strategy_cells.h): set by the evaluation's set-up; null (every
 //   strategy bonus 0) until then.
+// - eval_weights, eval_stage_tables (eval_weights.h): pointed at the
+//   evaluation's blocks by its set-up; null until then. The exchange evaluator
+//   (exchange_eval.h) reads the stage block, so nothing calls it before a set-up.
 #pragma once
 
+#include "engine/board/eval_weights.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/random.h"

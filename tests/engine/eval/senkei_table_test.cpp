@@ -191,7 +191,7 @@ TEST(SenkeiDispatch, BishopPawnAndSilverRules) {
 TEST(SenkeiDispatch, KadalKingRule) {
   board::testing::Scene s;
   s.Put(6, 9, kOu).Put(5, 2, gote(kOu)).Put(2, 2, gote(kKaku)).Put(5, 9, kKin);
-  Dispatched d(s.Load(), 21, 0);
+  Dispatched d(s.Load(), 21, 12);
   const int pawn_loss[10] = {0, 0, 0, 0, 0, 2, 8, 10, 10, 10};
   for (int r = 5; r <= 9; ++r) EXPECT_EQ(d.change(0, kPawn, 5, r), -pawn_loss[r]) << r;
   EXPECT_EQ(d.change(0, kSilver, 4, 8), 0);  // a gold stands on 59
@@ -202,7 +202,7 @@ TEST(SenkeiDispatch, KadalKingRule) {
   // Gote's rule on the turned squares: gote's king on 41, sente's king on 58.
   board::testing::Scene t;
   t.Put(4, 1, gote(kOu)).Put(6, 8, kOu);
-  Dispatched g(t.Load(), 0, 21);
+  Dispatched g(t.Load(), 12, 21);
   EXPECT_EQ(g.change(1, kPawn, 5, 1), -7);
   EXPECT_EQ(g.change(1, kPawn, 5, 5), -2);
   EXPECT_EQ(g.change(1, kSilver, 6, 2), -10);

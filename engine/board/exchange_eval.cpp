@@ -1,0 +1,269 @@
+#include "engine/board/exchange_eval.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+
+#include "engine/board/eval_weights.h"
+#include "engine/board/kiki.h"
+#include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
+#include "engine/board/search_words.h"
+#include "engine/board/strategy_cells.h"
+
+namespace board {
+
+namespace {
+
+// What taking a king is worth in a balance: more than any material.
+constexpr int kKingTaken = 1000000;
+
+// The fixed rook and bishop values of the king-relative model.
+constexpr int kRookValue = 590;
+constexpr int kRookZoneValue = 1100;
+constexpr int kDragonValue = 1200;
+constexpr int kBishopValue = 820;
+constexpr int kBishopZoneValue = 1030;
+constexpr int kHorseValue = 1130;
+
+// Pawns are numbered from 22 on: every piece below that is a king, rook, bishop,
+// gold, silver, knight or lance, and only the sliders among them hold line bits.
+constexpr int kFirstPawnNumber = 22;
+
+// At most every piece captures once, and a king capture ends the sequence.
+constexpr int kMaxBalances = kPieceCount + 2;
+
+const KEvalStageTables& stage_tables() {
+  assert(eval_stage_tables != nullptr && "the stage block is set up before any exchange");
+  return *eval_stage_tables;
+}
+
+int flat_value(int cls) { return cls >= 0 && cls < kPieceCodes ? stage_tables().piece_value[cls] : 0; }
+
+// The value of the next piece of a kind going to a hand that holds `held`.
+int hand_value(int kind, int held) {
+  if (kind < kRook || kind > kPawn) return 0;
+  return stage_tables().count_value[kind - 1][std::min(held, kCountEntries - 1)];
+}
+
+// The king-offset row of a class: gold and the gold-moving promoted pieces 0,
+// silver 1, knight 2, lance 3, pawn 4, horse 5; -1 for a class without one.
+int offset_row(int cls) {
+  switch (cls) {
+    case kGold:
+    case kSilver | kPromotedBit:
+    case kKnight | kPromotedBit:
+    case kLance | kPromotedBit:
+    case kTokin: return 0;
+    case kSilver: return 1;
+    case kKnight: return 2;
+    case kLance: return 3;
+    case kPawn: return 4;
+    case kHorse: return 5;
+    default: return -1;
+  }
+}
+
+// The table index of a square offset measured in the side's direction of play:
+// gote's offsets are turned, so that turned twins read the same entries.
+int offset_index(int offset, int side) { return (side == 0 ? offset : -offset) + kMaxDifference; }
+
+// A piece's worth by its place relative to the kings: the larger of its entry at
+// its offset from its own king and its entry at the enemy king's offset from it.
+// A king off the board gives no entry; with neither king the flat value holds.
+int king_relative_value(const KPosition& p, int side, int cls, int sq) {
+  const int row = offset_row(cls);
+  if (row < 0) return flat_value(cls);
+  const KEvalStageTables& t = stage_tables();
+  const int own = p.piece[side].sq;
+  const int enemy = p.piece[1 - side].sq;
+  int best = -1;  // the entries are unsigned
+  if (is_playing_square(own)) best = t.offset_value_a[row][offset_index(sq - own, side)];
+  if (is_playing_square(enemy)) best = std::max<int>(best, t.offset_value_b[row][offset_index(enemy - sq, side)]);
+  return best < 0 ? flat_value(cls) : best;
+}
+
+struct KingRelativeModel {
+  const KPosition& p;
+  int operator()(int side, int cls, int sq) const {
+    switch (cls) {
+      case kRook: return in_camp(side, sq) ? kRookZoneValue : kRookValue;
+      case kDragon: return kDragonValue;
+      case kBishop: return in_camp(side, sq) ? kBishopZoneValue : kBishopValue;
+      case kHorse: return kHorseValue;
+      default: return king_relative_value(p, side, cls, sq);
+    }
+  }
+};
+
+struct StrategyModel {
+  int operator()(int side, int cls, int sq) const { return flat_value(cls) + senkei_cell(side, cls, sq); }
+};
+
+// One side's capturers in the order they are taken: the direct attackers from
+// the highest number down (the cheapest first), then the x-ray attackers, then
+// the king.
+struct Attackers {
+  uint8_t piece[kPieceCount];
+  int count = 0;
+  int next = 0;
+  int xray_begin = 0;
+  int xray_end = 0;
+  bool xray_open = true;  // closed once an attacker was skipped as pinned
+
+  void collect(const KKiki& k, int side, int exclude) {
+    uint64_t direct = kiki_direct64(k, side);
+    uint32_t xray = k.xray[side];
+    if (exclude >= 0) {
+      direct &= ~(uint64_t{1} << exclude);
+      if (exclude < 32) xray &= ~(1u << exclude);
+    }
+    const uint64_t kings = direct & 3u;  // pieces 0 and 1
+    for (direct &= ~uint64_t{3}; direct != 0;) {
+      const int n = 63 - std::countl_zero(direct);
+      direct &= ~(uint64_t{1} << n);
+      piece[count++] = static_cast<uint8_t>(n);
+    }
+    xray_begin = count;
+    for (; xray != 0;) {
+      const int n = 31 - std::countl_zero(xray);
+      xray &= ~(1u << n);
+      piece[count++] = static_cast<uint8_t>(n);
+    }
+    xray_end = count;
+    if (kings & 2u) piece[count++] = 1;
+    if (kings & 1u) piece[count++] = 0;
+  }
+};
+
+// True when the side's piece n may not leave its square for q: it stands on a
+// line from its own king with nothing between them, and behind it (over empty
+// squares) the first piece is an enemy piece numbered below 22 whose line runs
+// through n's square, unless q lies on that line. Pieces that already went to q
+// in the sequence (`moved`) have left their squares.
+bool pinned(const KPosition& p, int side, int n, int q, uint64_t moved) {
+  const int king = p.piece[side].sq;
+  const int f = p.piece[n].sq;
+  if (n == side || !is_playing_square(king)) return false;
+  const int u = dir_by_diff(king, f);
+  if (u == 0 || dir_by_diff(king, q) == u) return false;
+  auto vacant = [&](int t) {
+    const int b = p.board[t];
+    return b == kEmptyNumber || (b < kPieceCount && ((moved >> b) & 1u));
+  };
+  for (int t = king + u; t != f; t += u) {
+    if (!vacant(t)) return false;
+  }
+  int t = f + u;
+  while (is_playing_square(t) && vacant(t)) t += u;
+  if (!is_playing_square(t)) return false;
+  const int e = p.board[t];
+  return e < kFirstPawnNumber && code_side(p.piece[e].code) != side && ((kiki_at(p, f).line[1 - side] >> e) & 1u);
+}
+
+// The side's next usable capturer, -1 when none is left.
+int next_capturer(const KPosition& p, Attackers& a, int side, int q, uint64_t moved) {
+  while (a.next < a.count) {
+    const int i = a.next++;
+    if (i >= a.xray_begin && i < a.xray_end && !a.xray_open) {
+      a.next = a.xray_end;
+      continue;
+    }
+    const int n = a.piece[i];
+    if (pinned(p, side, n, q, moved)) {
+      a.xray_open = false;
+      continue;
+    }
+    return n;
+  }
+  return -1;
+}
+
+template <class Model>
+int exchange(const KPosition& p, int s, int code, int q, int first, int* out_first, const Model& value) {
+  if (out_first != nullptr) *out_first = 0;
+  if (!is_playing_square(q) || first < 0 || first >= kPieceCount || !is_playing_square(p.piece[first].sq)) {
+    return 0;
+  }
+  const KKiki& k = kiki_at(p, q);
+  Attackers attackers[2];
+  attackers[s].collect(k, s, first);
+  attackers[1 - s].collect(k, 1 - s, -1);
+  int held[2][kPawn + 1];
+  for (int side = 0; side < 2; ++side) {
+    for (int kind = 0; kind <= kPawn; ++kind) held[side][kind] = p.hand[side][kind];
+  }
+
+  int balance[kMaxBalances];
+  int count = 0;
+  int standing = code_class(code);  // the class on q
+  int carry = standing != 0 ? value(1 - s, standing, q) : 0;
+  uint64_t moved = uint64_t{1} << first;
+  for (int side = s, piece = first;;) {
+    const int sign = side == s ? 1 : -1;
+    const int kind = code_kind(standing);
+    if (kind == kKing) {
+      balance[count++] = sign * kKingTaken;
+      break;
+    }
+    int gain = 0;
+    if (kind >= kRook && kind <= kPawn) gain = hand_value(kind, held[side][kind]++);
+    const int f = p.piece[piece].sq;
+    const int cls = code_class(p.piece[piece].code);
+    const int after = can_promote(cls) && (in_camp(side, f) || in_camp(side, q)) ? cls | kPromotedBit : cls;
+    carry += sign * (gain - value(side, cls, f));
+    balance[count++] = carry + sign * value(side, after, q);
+    standing = after;
+    side ^= 1;
+    piece = next_capturer(p, attackers[side], side, q, moved);
+    if (piece < 0) break;
+    moved |= uint64_t{1} << piece;
+  }
+  if (out_first != nullptr) *out_first = balance[0];
+
+  // Back up from the last capture: before a capture by s the other side may stop
+  // (s takes the smaller), before one by the other side s may stop (the larger).
+  int v = balance[count - 1];
+  for (int i = count - 2; i >= 0; --i) {
+    const bool next_by_s = (i + 1) % 2 == 0;
+    v = next_by_s ? std::max(balance[i], v) : std::min(balance[i], v);
+  }
+  return v;
+}
+
+}  // namespace
+
+int exchange_eval(const KPosition& p, int s, int code, int q, int first, int* out_first) {
+  return exchange(p, s, code, q, first, out_first, KingRelativeModel{p});
+}
+
+int exchange_eval_pos(const KPosition& p, int s, int code, int q, int first, int* out_first) {
+  return exchange(p, s, code, q, first, out_first, StrategyModel{});
+}
+
+int koma_put_value(const KPosition& p, int side, int code, int q, int* out_before) {
+  const int cls = code_class(code);
+  const int kind = code_kind(code);
+  if (!is_playing_square(q) || kind < kRook || kind > kPawn) {
+    if (out_before != nullptr) *out_before = 0;
+    return 0;
+  }
+  int v = 0;
+  if (!((kind == kRook || kind == kBishop) && in_camp(side, q))) {
+    const int board_value =
+        game_stage < 1 ? flat_value(cls) + senkei_cell(side, cls, q) : king_relative_value(p, side, cls, q);
+    const int held = p.hand[side][kind];
+    v = board_value - (held > 0 ? hand_value(kind, held - 1) : 0);
+  }
+  if (out_before != nullptr) *out_before = v;
+  const int enemy = 1 - side;
+  if (kiki_at(p, q).direct_count[enemy] > 0) {
+    const int first = kiki_nth64(p, enemy, q, 0);
+    const int gain = game_stage != 0 ? exchange_eval(p, enemy, cls, q, first, nullptr)
+                                     : exchange_eval_pos(p, enemy, cls, q, first, nullptr);
+    if (gain >= 1) v -= gain;
+  }
+  return v;
+}
+
+}  // namespace board

@@ -1,0 +1,54 @@
+// Static exchange evaluation: the material outcome of a capture (or of a move or
+// drop onto a square) without searching. The capture sequence on the square is
+// replayed from the attack records, cheapest attacker first, with promotions,
+// pinned attackers skipped and the king last, and backed up by minimax: either
+// side may stop capturing when going on would cost it.
+//
+// Values are read from the evaluation's stage block (eval_weights.h), which must
+// be set up before the first call. Two value models:
+// - king-relative (exchange_eval): a piece of a class with a king-offset row is
+//   worth the larger of its value at its offset from its own king and its value
+//   at the enemy king's offset from it, both measured in its side's direction of
+//   play, so a position and its twin turned by 180 degrees with the sides
+//   exchanged give the same values; a king not on the board gives no value (with
+//   neither king on the board the flat value holds). Rooks and bishops take
+//   fixed values (rook 590, inside its promotion zone 1100, dragon 1200; bishop
+//   820, 1030, horse 1130); other classes their flat value.
+// - strategy (exchange_eval_pos): the flat value plus the current strategy square
+//   table's bonus for the piece's side, class and square.
+// A captured piece goes to the capturer's hand and is worth there the stage
+// block's value of the next piece of its kind, by the count already held.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/position.h"
+
+namespace board {
+
+// The outcome for side s of the exchange on square q that s starts with piece
+// `first` (a piece of s on the board that attacks q), q holding a piece of
+// code `code` (side bits ignored; 0 for an empty square) that s captures or 0.
+// The first capture is forced; after it each side may stop. `out_first`, when
+// not null, receives the balance after the first capture if nothing is taken
+// back. Balances count what the other side loses on the board plus what s gains
+// in hand, less the value s's pieces leave behind. A capture that would take a
+// king counts 1,000,000 (for s) or -1,000,000 (against s). King-relative model.
+// 0 (and 0 in out_first) for a square off the board or a first piece not on it.
+int exchange_eval(const KPosition& p, int s, int code, int q, int first, int* out_first);
+
+// The same with the strategy model's values.
+int exchange_eval_pos(const KPosition& p, int s, int code, int q, int first, int* out_first);
+
+// The value for `side` of dropping a piece of code `code` (side bits ignored) on
+// square q: its board value less the hand value of the side's last piece of that
+// kind (none when the side holds no such piece); a rook or bishop put inside its
+// promotion zone starts from 0. The board value is the strategy model's while
+// the game stage is 0, else the king-relative model's (without the fixed rook
+// and bishop values). `out_before`, when not null, receives that value; when the
+// other side attacks q directly, its exchange on q starting with its cheapest
+// attacker is then played out (strategy model at game stage 0), and a gain of 1
+// or more for it is subtracted from the result.
+int koma_put_value(const KPosition& p, int side, int code, int q, int* out_before);
+
+}  // namespace board

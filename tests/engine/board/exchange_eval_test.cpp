@@ -1,0 +1,253 @@
+// Exchange values worked out by hand from the stage block's stored values
+// (stage 0: flat values rook 830, bishop 820, gold 690, silver 620, lance 345,
+// pawn 78, dragon 1200, promoted minors 690; first pieces in hand rook 1270,
+// gold 765, silver 680, lance 400, pawn 88), the king-relative model read in
+// each side's direction, and a position against its turned twin.
+#include "engine/board/exchange_eval.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/board/kiki.h"
+#include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
+#include "engine/board/search_words.h"
+#include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_tables.h"
+#include "tests/engine/board/model_positions.h"
+
+namespace board {
+namespace {
+
+using model::kFu, model::kKyo, model::kGin, model::kKin, model::kKaku, model::kHi, model::kOu;
+using model::testing::gote;
+using testing::Scene;
+
+// Points the board at a copy of the evaluation's stage block for the stage.
+// The stored king-offset rows fall alike ahead of and behind a king, so a
+// skewed copy, where an entry grows with its index, tells the directions apart:
+// own-king entry 300 + index, enemy-king entry 2 x index (index = offset + 136).
+class ExchangeTest : public ::testing::Test {
+ protected:
+  void UseStage(int stage, bool skewed = false) {
+    eval::stage_tables_init(stage, eval::eval_stage_block);
+    block_ = eval::eval_stage_block;
+    if (skewed) {
+      for (int k = 0; k < kOffsetClasses; ++k) {
+        for (int i = 0; i < kOffsetEntries; ++i) {
+          block_.offset_value_a[k][i] = static_cast<uint16_t>(300 + i);
+          block_.offset_value_b[k][i] = static_cast<uint16_t>(2 * i);
+        }
+      }
+    }
+    eval_stage_tables = &block_;
+    game_stage = stage;
+  }
+  void SetUp() override { UseStage(0); }
+  void TearDown() override {
+    game_stage = 0;
+    senkei_current = nullptr;
+  }
+
+ private:
+  KEvalStageTables block_{};
+};
+
+int on(const KPosition& p, int file, int rank) { return p.board[square_of(file, rank)]; }
+int code_at(const KPosition& p, int file, int rank) { return p.piece[on(p, file, rank)].code; }
+
+// Sente (file, rank) piece captures on (tf, tr), strategy model.
+int capture_pos(const KPosition& p, int ff, int fr, int tf, int tr, int* first = nullptr) {
+  return exchange_eval_pos(p, 0, code_at(p, tf, tr), square_of(tf, tr), on(p, ff, fr), first);
+}
+
+TEST_F(ExchangeTest, UndefendedCapturesAndPromotion) {
+  Scene s;
+  s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 7, kGin).Put(5, 6, gote(kKin)).Put(5, 4, kGin).Put(5, 3, gote(kFu));
+  const KPosition p = s.Load();
+  int first = 0;
+  // Gold 690 on the board and 765 in hand; the silver stays a silver.
+  EXPECT_EQ(capture_pos(p, 5, 7, 5, 6, &first), 1455);
+  EXPECT_EQ(first, 1455);
+  // Into the zone the silver becomes a promoted silver: 78 + 88 - 620 + 690.
+  EXPECT_EQ(capture_pos(p, 5, 4, 5, 3, &first), 236);
+  EXPECT_EQ(first, 236);
+
+  // The strategy model adds the table's cells: the captured gold's and the
+  // silver's on its new square.
+  KSenkeiTable table{};
+  table.cell[1][senkei_layer_of(kGold)][square_of(5, 6) - kFirstSquare] = 11;
+  table.cell[0][senkei_layer_of(kSilver)][square_of(5, 6) - kFirstSquare] = 37;
+  senkei_current = &table;
+  EXPECT_EQ(capture_pos(p, 5, 7, 5, 6), 1455 + 11 + 37);
+
+  // Bad input reads nothing.
+  EXPECT_EQ(exchange_eval_pos(p, 0, 0, kNotInPlay, on(p, 5, 7), &first), 0);
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(exchange_eval(p, 0, 0, square_of(5, 5), kEmptyNumber, nullptr), 0);
+}
+
+TEST_F(ExchangeTest, PinnedDefenderOnlyAlongItsLine) {
+  // Gote's gold on 5b is pinned to its king by the rook on 5e.
+  Scene s;
+  s.Put(9, 9, kOu).Put(5, 1, gote(kOu)).Put(5, 2, gote(kKin)).Put(6, 2, gote(kGin)).Put(4, 3, gote(kFu));
+  s.Put(4, 4, kGin).Put(5, 5, kHi);
+  KPosition p = s.Load();
+  // Off the line (4c) the gold may not take back: 78 + 88 - 620 + 690.
+  EXPECT_EQ(capture_pos(p, 4, 4, 4, 3), 236);
+  // On the line (5c, empty) it may. Silver in, promoting: -620 | 70; silver
+  // takes: -680 | -1300; rook takes, promoting: -830 | 370; gold takes: -1410 |
+  // -2100. Backed up: min(70, max(-1300, min(370, -2100))) = -1300.
+  EXPECT_EQ(capture_pos(p, 4, 4, 5, 3), -1300);
+
+  // Without the rook the gold takes back on 4c: -454 - (680 - 690) - 690.
+  p = s.Put(5, 5, model::kEmpty).Load();
+  EXPECT_EQ(capture_pos(p, 4, 4, 4, 3), -1134);
+}
+
+TEST_F(ExchangeTest, XrayAttackerAfterTheDirectOnes) {
+  // The rook on 5d takes 5c with the lance behind it (x-ray) and the gold on 4d
+  // (direct) in reserve; gote defends with the silver on 6b, then the gold on 5b.
+  Scene s;
+  s.Put(1, 9, kOu).Put(9, 1, gote(kOu)).Put(5, 3, gote(kFu)).Put(6, 2, gote(kGin)).Put(5, 2, gote(kKin));
+  s.Put(5, 4, kHi).Put(5, 5, kKyo).Put(4, 4, kKin);
+  const KPosition p = s.Load();
+  // Rook takes, promoting: -664 | 536; silver: -1314 | -1934; gold (direct):
+  // -1324 | -634; gold: -1399 | -2089; lance (x-ray), promoting: -979 | -289.
+  // Backed up: min(536, max(-1934, min(-634, max(-2089, -289)))) = -634. With
+  // the lance before the gold it would be -289.
+  EXPECT_EQ(capture_pos(p, 5, 4, 5, 3), -634);
+}
+
+TEST_F(ExchangeTest, KingAsLastDefenderAndPromotionMidSequence) {
+  Scene s;
+  s.Put(9, 9, kOu).Put(5, 1, gote(kOu)).Put(5, 2, gote(kFu)).Put(4, 3, kGin).Put(5, 5, kHi);
+  KPosition p = s.Load();
+  int first = 0;
+  // The king would take into the rook's attack: that branch is -1,000,000, so
+  // gote stops and the silver's capture stands. Without the rook the king
+  // takes back: 236 - 690 - 680.
+  EXPECT_EQ(capture_pos(p, 4, 3, 5, 2, &first), 236);
+  EXPECT_EQ(first, 236);
+  p = s.Put(5, 5, model::kEmpty).Load();
+  EXPECT_EQ(capture_pos(p, 4, 3, 5, 2), 236 - 690 - 680);
+
+  // Gote's silver takes back on 5g inside its zone and stands promoted:
+  // 78 + 88 - 690 | 166, then -524 - (765 - 620) - 690.
+  Scene m;
+  m.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 7, gote(kFu)).Put(5, 8, kKin).Put(4, 6, gote(kGin));
+  p = m.Load();
+  EXPECT_EQ(capture_pos(p, 5, 8, 5, 7, &first), -1359);
+  EXPECT_EQ(first, 166);
+}
+
+TEST_F(ExchangeTest, KingRelativeValuesInTheSidesDirection) {
+  UseStage(1, true);
+  // A gold put in front of its own king, both kings on file 5: the own-king
+  // entry one rank ahead (offset -16: 420) beats the enemy-king entry 7 ranks
+  // ahead (offset -112: 48), for either side.
+  Scene s;
+  s.Put(5, 9, kOu).Put(5, 1, gote(kOu));
+  s.k.mochigoma[1][kKin] = 1;
+  const KPosition p = s.Load();
+  int before = 0;
+  // Sente holds no gold: nothing is given up in hand.
+  EXPECT_EQ(koma_put_value(p, 0, kGold, square_of(5, 8), &before), 420);
+  EXPECT_EQ(before, 420);
+  // Gote gives up its only gold in hand (765 at stage 1).
+  EXPECT_EQ(koma_put_value(p, 1, kGold, square_of(5, 2), &before), 420 - 765);
+
+  // Kings off the board index nothing. With neither the flat values hold: gold
+  // 690 + 765 in hand. With only sente's king the gote gold reads its enemy-king
+  // entry (that king 3 ranks ahead of it from gote's side: 176) and the silver
+  // its own-king entries (2, then 3 ranks ahead: 404, 388).
+  Scene k;
+  k.Put(5, 7, kGin).Put(5, 6, gote(kKin));
+  const KPosition none = k.Load();
+  EXPECT_EQ(exchange_eval(none, 0, kGold, square_of(5, 6), on(none, 5, 7), nullptr), 1455);
+  const KPosition one = k.Put(5, 9, kOu).Load();
+  EXPECT_EQ(exchange_eval(one, 0, kGold, square_of(5, 6), on(one, 5, 7), nullptr), 176 + 765 - 404 + 388);
+}
+
+TEST_F(ExchangeTest, PutValueGivesUpTheHandAndTheExchange) {
+  Scene s;
+  s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 4, gote(kFu)).Hand(kKaku).Hand(kKin);
+  const KPosition p = s.Load();
+  int before = 1;
+  // A bishop put inside the zone where gote does not attack: 0.
+  EXPECT_EQ(koma_put_value(p, 0, kBishop, square_of(3, 3), &before), 0);
+  EXPECT_EQ(before, 0);
+  // Outside the zone: 820 less the bishop in hand (1090).
+  EXPECT_EQ(koma_put_value(p, 0, kBishop | kSenteBit, square_of(3, 6), nullptr), 820 - 1090);
+  // Under gote's pawn: 690 - 765, less what gote gains by taking (690 + 765).
+  EXPECT_EQ(koma_put_value(p, 0, kGold, square_of(5, 5), &before), 690 - 765 - 1455);
+  EXPECT_EQ(before, 690 - 765);
+  // A silver, not in hand, gives up nothing in hand.
+  EXPECT_EQ(koma_put_value(p, 0, kSilver, square_of(7, 7), nullptr), 620);
+}
+
+// The position with the board turned by 180 degrees, the sides exchanged.
+model::Kyokumen turned(const model::Kyokumen& k) {
+  model::Kyokumen t = model::testing::empty_position();
+  for (int f = 1; f <= 9; ++f) {
+    for (int r = 1; r <= 9; ++r) {
+      const int c = k.At(f, r).code;
+      if (c != model::kEmpty) model::testing::put(t, 10 - f, 10 - r, c ^ model::kGoteBit);
+    }
+  }
+  for (int type = 1; type < 8; ++type) {
+    t.mochigoma[0][type] = k.mochigoma[1][type];
+    t.mochigoma[1][type] = k.mochigoma[0][type];
+  }
+  t.teban = 1 - k.teban;
+  return t;
+}
+
+TEST_F(ExchangeTest, TurnedTwinsAgree) {
+  Scene s;
+  s.Put(6, 9, kOu).Put(4, 1, gote(kOu)).Put(5, 3, gote(kFu)).Put(6, 2, gote(kGin)).Put(5, 2, gote(kKin));
+  s.Put(5, 4, kHi).Put(5, 5, kKyo).Put(4, 4, kKin).Put(3, 7, kFu).Put(3, 6, gote(model::kNariGin));
+  s.Put(7, 5, gote(kKaku)).Put(8, 7, kGin).Put(2, 4, gote(model::kKei));
+  s.k.mochigoma[0][kFu] = 2;
+  s.k.mochigoma[0][kGin] = 1;
+  s.k.mochigoma[1][kKin] = 1;
+  s.k.mochigoma[1][kKyo] = 1;
+  const KPosition p = s.Load();
+  Scene tw;
+  tw.k = turned(s.k);
+  const KPosition q = tw.Load();
+  for (int stage = 0; stage <= 2; ++stage) {
+    UseStage(stage, true);
+    int compared = 0;
+    for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+      if (!is_playing_square(sq)) continue;
+      const int tq = 176 - sq;  // the turned square
+      for (int side = 0; side < 2; ++side) {
+        const int victim = p.piece[p.board[sq]].code;
+        if (holds_piece_of(p, side, sq) || kiki_at(p, sq).direct_count[side] == 0) continue;
+        // The same capturer in the twin: the piece on the turned square.
+        const int first = kiki_nth64(p, side, sq, 0);
+        const int twin_first = q.board[176 - p.piece[first].sq];
+        int a = 0, b = 0;
+        EXPECT_EQ(exchange_eval(p, side, victim, sq, first, &a),
+                  exchange_eval(q, 1 - side, victim, tq, twin_first, &b))
+            << stage << " " << sq;
+        EXPECT_EQ(a, b);
+        ++compared;
+      }
+      if (p.board[sq] != kEmptyNumber) continue;
+      for (int side = 0; side < 2; ++side) {
+        for (int kind = kRook; kind <= kPawn; ++kind) {
+          int a = 0, b = 0;
+          EXPECT_EQ(koma_put_value(p, side, kind, sq, &a), koma_put_value(q, 1 - side, kind, tq, &b));
+          EXPECT_EQ(a, b);
+        }
+      }
+    }
+    EXPECT_GT(compared, 20);
+  }
+}
+
+}  // namespace
+}  // namespace board
