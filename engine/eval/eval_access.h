@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "engine/board/eval_weights.h"
+#include "engine/board/move_rules.h"
 #include "engine/board/position.h"
 #include "engine/eval/own_view.h"
 #include "engine/eval/root_weights.h"  // eval_root_row, the root block's pawn-behind rows
@@ -21,12 +22,12 @@ namespace eval {
 
 // ---- The position -------------------------------------------------------------
 
-// One rank toward the enemy camp: -16 for sente, +16 for gote.
-constexpr int forward_step(int side) { return side == 0 ? -16 : 16; }
+// fwd(s), one rank toward the enemy camp, and the enemy camp (board::in_camp).
+using board::forward_step;
+using board::in_camp;
 
-// Sente's camp is ranks 7-9, gote's ranks 1-3; each is the other's enemy camp.
-constexpr bool in_own_camp(int side, int sq) { return own_rank(side, sq) >= 7; }
-constexpr bool in_enemy_camp(int side, int sq) { return own_rank(side, sq) <= 3; }
+// The side's own camp, its three nearest ranks: sente's 7-9, gote's 1-3.
+constexpr bool in_own_camp(int side, int sq) { return in_camp(1 - side, sq); }
 
 // att(x, q): side x's attacks on board square q, direct and x-ray; dir(x, q):
 // the direct ones alone.
@@ -38,16 +39,12 @@ inline int dir(const board::KPosition& p, int side, int sq) { return board::kiki
 
 inline bool is_wall_cell(const board::KPosition& p, int sq) { return p.board[sq] >= board::kFirstWall; }
 inline bool is_empty_cell(const board::KPosition& p, int sq) { return p.board[sq] == board::kEmptyNumber; }
-// True for a piece of the side and for a wall.
-inline bool holds_side(const board::KPosition& p, int sq, int side) {
-  return (code_on(p, sq) & board::side_bit(side)) != 0;
-}
-// True for a piece of the side only.
-inline bool holds_piece_of(const board::KPosition& p, int sq, int side) {
-  return !is_wall_cell(p, sq) && holds_side(p, sq, side);
-}
+// A piece of the side (walls excluded): board::holds_piece_of; a piece of the
+// side or a wall: board::blocked_for.
+using board::blocked_for;
+using board::holds_piece_of;
 // True for the side's unpromoted piece of the kind.
-inline bool holds(const board::KPosition& p, int sq, int side, int kind) {
+inline bool holds(const board::KPosition& p, int side, int sq, int kind) {
   return code_on(p, sq) == (kind | board::side_bit(side));
 }
 

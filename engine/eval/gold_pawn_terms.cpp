@@ -30,7 +30,7 @@ bool open_side(const KPosition& p, int s, int g, int step) {
   for (int q = g + 2 * step;; q += step) {
     if (!is_empty_cell(p, q)) {
       const int code = code_on(p, q);
-      return board::code_kind(code) == board::kRook && holds_piece_of(p, q, 1 - s);
+      return board::code_kind(code) == board::kRook && holds_piece_of(p, 1 - s, q);
     }
     if (dir(p, s, q) == 0) return true;
   }
@@ -42,13 +42,13 @@ bool exposed(const KPosition& p, int s, int g) {
   const int rank = own_rank(s, g);
   if (rank == 7 && is_empty_cell(p, g + back)) {
     const int q = g + 2 * back;
-    if (holds(p, q, 1 - s, board::kRook) || (is_empty_cell(p, q) && dir(p, s, q) == 0)) return true;
+    if (holds(p, 1 - s, q, board::kRook) || (is_empty_cell(p, q) && dir(p, s, q) == 0)) return true;
   }
   if (rank == 8) {
     // Both squares diagonally behind: no enemy piece (a wall counts as one) and
     // no defender.
     for (int q : {g + back - 1, g + back + 1}) {
-      if (holds_side(p, q, 1 - s) || dir(p, s, q) != 0) return false;
+      if (blocked_for(p, 1 - s, q) || dir(p, s, q) != 0) return false;
     }
     return true;
   }
@@ -57,7 +57,7 @@ bool exposed(const KPosition& p, int s, int g) {
 
 // X(q): an enemy king, rook, bishop, gold or silver on q.
 bool valuable_enemy(const KPosition& p, int e, int q) {
-  return p.board[q] < board::kKindRange[board::kKnight].first && holds_side(p, q, e);
+  return p.board[q] < board::kKindRange[board::kKnight].first && blocked_for(p, e, q);
 }
 
 // A promoted pawn of s could step to q (no own piece there, s holds it more
@@ -65,7 +65,7 @@ bool valuable_enemy(const KPosition& p, int e, int q) {
 // toward the king's file.
 bool safe_fork_square(const KPosition& p, int s, int q, int t) {
   const int e = 1 - s;
-  if (holds_side(p, q, s) || att(p, s, q) <= att(p, e, q)) return false;
+  if (blocked_for(p, s, q) || att(p, s, q) <= att(p, e, q)) return false;
   return valuable_enemy(p, e, q - forward_step(s)) || valuable_enemy(p, e, q + t);
 }
 

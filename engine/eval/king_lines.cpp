@@ -24,7 +24,7 @@ constexpr int kDiagonals[4] = {15, 17, -15, -17};
 int blocker_balance(const KPosition& p, int s, int q, bool pawn_bonus) {
   const int e = 1 - s;
   int bal = att(p, e, q) - att(p, s, q) + 1;
-  if (pawn_bonus && holds(p, q - forward_step(e), e, board::kPawn)) ++bal;
+  if (pawn_bonus && holds(p, e, q - forward_step(e), board::kPawn)) ++bal;
   return std::clamp(bal, 0, 3);
 }
 
@@ -107,7 +107,7 @@ class RookWalk {
 
   void BackwardFile(RookLines& out) {
     const int q = ray_first_square(p_, sq_, -forward_step(s_));
-    if (!holds_piece_of(p_, q, e_)) return;
+    if (!holds_piece_of(p_, e_, q)) return;
     const int c = cheb(q, king_);
     if (c >= kBlockerReach) return;
     out.file_sum += blocker_term(kRankBlocker[board::code_kind(code_on(p_, q))], blocker_balance(p_, s_, q, false),
@@ -122,7 +122,7 @@ class RookWalk {
     if (edge) q -= forward_step(s_);
     const int c = cheb(q, king_);
     if (c >= kBlockerReach) return;
-    if (!edge && holds_side(p_, q, e_)) {
+    if (!edge && blocked_for(p_, e_, q)) {
       out.file_sum += blocker_term(kFileBlocker[board::code_kind(code_on(p_, q))], blocker_balance(p_, s_, q, false),
                                    kRookDist[c]);
     } else {
@@ -146,7 +146,7 @@ void rook_terms(const KPosition& p, int32_t attack[2], int32_t material[2]) {
     const int s = board::code_side(rook.code);
     const int king = king_square(p, 1 - s);
     if (king == 0) continue;
-    const bool active = (rook.code & board::kPromotedBit) || in_enemy_camp(s, rook.sq);
+    const bool active = (rook.code & board::kPromotedBit) || in_camp(s, rook.sq);
     lines[i] = RookWalk(p, n, king, connected).Run(active);
   }
   if (connected) {
@@ -180,7 +180,7 @@ void bishop_terms(const KPosition& p, int32_t attack[2]) {
       for (int q = bishop.sq + step; !is_wall_cell(p, q); q += step) {
         nearest = std::min(nearest, sq_distance(q, king));
         if (is_empty_cell(p, q)) continue;
-        if (!holds_side(p, q, s)) {
+        if (!blocked_for(p, s, q)) {
           v += blocker_term(kDiagBlocker[board::code_kind(code_on(p, q))], blocker_balance(p, s, q, true),
                             kDiagDist[cheb(q, king)]);
         }
@@ -188,7 +188,7 @@ void bishop_terms(const KPosition& p, int32_t attack[2]) {
       }
     }
     v += kDiagNear[nearest];
-    if (!(bishop.code & board::kPromotedBit) && !in_enemy_camp(s, bishop.sq)) v >>= 1;
+    if (!(bishop.code & board::kPromotedBit) && !in_camp(s, bishop.sq)) v >>= 1;
     attack[s] += v;
   }
 }

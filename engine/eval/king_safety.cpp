@@ -123,7 +123,7 @@ class Neighbourhood {
 
   // The square examiner.
   void Examine(int q, Weights w, bool direct_defenders, HandExpr x, unsigned reduce) {
-    if (holds_side(p_, q, e_)) return;  // e's piece, or off the board
+    if (blocked_for(p_, e_, q)) return;  // e's piece, or off the board
     int a = att(p_, e_, q);
     if (a > 1 && !in_own_camp(u_, q) && Reduced(q, reduce)) --a;
     const int code = code_on(p_, q);
@@ -145,7 +145,7 @@ class Neighbourhood {
   }
 
   bool Reduced(int q, unsigned reduce) const {
-    if ((reduce & kPawnAhead) && holds(p_, q + fwd_, e_, board::kPawn)) return true;
+    if ((reduce & kPawnAhead) && holds(p_, e_, q + fwd_, board::kPawn)) return true;
     const uint64_t attackers = board::kiki_direct64(board::kiki_at(p_, q), e_);
     constexpr struct {
       unsigned flag;
@@ -209,7 +209,7 @@ int king_escape_terms(const KPosition& p, int u) {
   if (k == 0) return 0;
   const int e = 1 - u;
   const int f = forward_step(u);
-  auto blocked = [&](int q) { return holds_side(p, q, u) || dir(p, e, q) > 0; };
+  auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
   const int file = board::square_file(k);
   switch (own_rank(u, k)) {
     case 7:
