@@ -141,7 +141,7 @@ class AttackSquare {
         }
       } else if (code_class(p_.piece[n].code) == kHorse) {
         for (int u : kRookLines) {
-          const int to = sq + u;
+          const int to = sq + side_offset(u, side_);
           if (!is_playing_square(to) || blocked_for(p_, side_, to)) continue;
           const int d = dir_by_diff(to, t_);
           if ((d == 1 || d == -1 || d == 16 || d == -16 || d == 0) || !clear_between(p_, to, t_)) continue;
@@ -185,12 +185,12 @@ class AttackSquare {
     }
     if (hand[kBishop] && level < kBishopDropLevel) {
       for (int u : kDiagonals) {
-        for (int sq = t_ + u; Empty(sq); sq += u) Drop(kBishop, sq);
+        for (int sq = Off(u); Empty(sq); sq += side_offset(u, side_)) Drop(kBishop, sq);
       }
     }
     if (hand[kRook] && level < kRookDropLevel) {
       for (int u : kRookLines) {
-        for (int sq = t_ + u; Empty(sq); sq += u) Drop(kRook, sq);
+        for (int sq = Off(u); Empty(sq); sq += side_offset(u, side_)) Drop(kRook, sq);
       }
     }
   }

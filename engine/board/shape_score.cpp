@@ -94,7 +94,7 @@ int strategy_patterns(const KPosition& p, const KMove& m, int senkei) {
   }
   // The bishop leaving its home diagonal: good when it lands where the
   // opponent does not attack it, hardly so otherwise.
-  if ((flags & kYagura) && cls == kBishop && kaku_square_test(side, from / 10, from % 10)) {
+  if ((flags & kYagura) && cls == kBishop && kaku_square_test(side, square_file(m.from), square_rank(m.from))) {
     return attacks(p, 1 - side, m.to) == 0 ? 10 : 1;
   }
   // Spoilers: a pawn exchange on 86 opens a yagura's head; a ranging-rook
