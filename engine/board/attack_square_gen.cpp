@@ -40,8 +40,7 @@ bool gold_like(int code) {
 class AttackSquare {
  public:
   AttackSquare(const KPosition& p, KMove* out, int t, int quick)
-      : p_(p), w_(p, out), side_(p.teban), opp_(1 - p.teban), fwd_(forward_step(p.teban)), t_(t),
-        quick_(quick != 0) {}
+      : p_(p), w_(p, out), side_(p.teban), opp_(1 - p.teban), fwd_(forward_step(p.teban)), t_(t), quick_(quick != 0) {}
 
   int Run(int level) {
     PawnPush();
@@ -247,7 +246,7 @@ int gen_slider_line(const KPosition& p, int sq, KMove* out) {
   auto take = [&](int at) {
     if (is_playing_square(at) && piece_of(p, side, at) >= 0) count += gen_piece_moves(p, at, out + count);
   };
-  auto first_on = [&](const int (&lines)[4]) {
+  auto first_on = [&](const int(&lines)[4]) {
     for (int u : lines) {
       int at = sq + u;
       while (p.board[at] == kEmptyNumber) at += u;
@@ -256,9 +255,13 @@ int gen_slider_line(const KPosition& p, int sq, KMove* out) {
   };
   switch (code_class(code)) {
     case kRook:
-    case kDragon: first_on(kRookLines); break;
+    case kDragon:
+      first_on(kRookLines);
+      break;
     case kBishop:
-    case kHorse: first_on(kDiagonals); break;
+    case kHorse:
+      first_on(kDiagonals);
+      break;
     case kSilver:
       for (int s : kSilverSteps) take(sq + side_offset(s, owner));
       break;

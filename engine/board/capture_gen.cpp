@@ -131,7 +131,8 @@ int gen_piece_captures(const KPosition& p, int sq, KMove* out) {
     case kKnight:
       for (int to : {sq + (side == 0 ? -33 : 31), sq + (side == 0 ? -31 : 33)}) {
         const int v = victim(p, to);
-        if (v >= kKindRange[kRook].first && v < kKindRange[kKnight].first) w.Board(n, sq, to, in_camp(side, to) ? 1 : 0);
+        if (v >= kKindRange[kRook].first && v < kKindRange[kKnight].first)
+          w.Board(n, sq, to, in_camp(side, to) ? 1 : 0);
       }
       break;
     case kPawn: {

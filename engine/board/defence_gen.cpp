@@ -86,8 +86,8 @@ class Defences {
     if (level <= 2) {
       const int front = x + fwd_;
       const bool big = kind == kRook || kind == kBishop || kind == kGold || kind == kSilver;
-      if (big && is_playing_square(front) && Empty(front) && support(p_, side_, front) < 2 &&
-          p_.hand[opp_][kPawn] && p_.pawn_file[opp_][square_file(front)] == 0) {
+      if (big && is_playing_square(front) && Empty(front) && support(p_, side_, front) < 2 && p_.hand[opp_][kPawn] &&
+          p_.pawn_file[opp_][square_file(front)] == 0) {
         return false;
       }
       if (x == point && p_.hand[opp_][kBishop] && support(p_, side_, x) < 2) return false;

@@ -52,7 +52,9 @@ uint64_t count_legal(KPosition& p) {
   const int n = candidates(p, moves);
   uint64_t count = 0;
   if (king_attacked(p, mover)) {
-    for (int i = 0; i < n; ++i) count += !checking_pawn_drop(p, moves[i], mover) || pawn_drop_stands(p, moves[i], mover);
+    for (int i = 0; i < n; ++i) {
+      count += !checking_pawn_drop(p, moves[i], mover) || pawn_drop_stands(p, moves[i], mover);
+    }
     return count;
   }
   const int king = p.piece[mover].sq;

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kRookLines[4] = {-1, 16, 1, -16};
 constexpr int kDiagonals[4] = {15, 17, -15, -17};
-constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};     // sente's
+constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};  // sente's
 constexpr int kNeighbours[8] = {-1, 16, 1, -16, 15, 17, -15, -17};
 constexpr uint32_t kRookBishopBits = 0x3cu;  // pieces 2..5
 
@@ -31,14 +31,28 @@ class Escape {
     code_ = p_.piece[n].code;
     switch (code_class(code_)) {
       case kBishop:
-      case kHorse: Bishop(); break;
+      case kHorse:
+        Bishop();
+        break;
       case kRook:
-      case kDragon: Rook(); break;
-      case kKnight: Knight(); break;
-      case kLance: Lance(level); break;
-      case kPawn: Pawn(); break;
-      case kSilver: Silver(); break;
-      default: GoldLike(); break;
+      case kDragon:
+        Rook();
+        break;
+      case kKnight:
+        Knight();
+        break;
+      case kLance:
+        Lance(level);
+        break;
+      case kPawn:
+        Pawn();
+        break;
+      case kSilver:
+        Silver();
+        break;
+      default:
+        GoldLike();
+        break;
     }
     return w_.count();
   }
@@ -157,8 +171,8 @@ class Escape {
     const int fwd = forward_step(side_);
     const KKiki& k = kiki_at(p_, from_);
     const int first = cheapest_attacker(p_, opp_, from_);
-    const bool rook_on_file = k.direct_count[opp_] == 1 && first >= 2 && first <= 3 &&
-                              square_file(p_.piece[first].sq) == square_file(from_);
+    const bool rook_on_file =
+        k.direct_count[opp_] == 1 && first >= 2 && first <= 3 && square_file(p_.piece[first].sq) == square_file(from_);
     for (int to = from_ + fwd, i = 0; i < 2 && !blocked_for(p_, side_, to); ++i, to += fwd) {
       const bool empty = Empty(to);
       if (to == excluded_) {
@@ -304,7 +318,8 @@ int gen_threatened_escapes(const KPosition& p, int level, int excluded, KMove* o
     return !(p.piece[n].code == (kRook | side_bit(side)) && (first == 2 || first == 3));
   };
   for (int n = kKindRange[kRook].first; n < kKindRange[kPawn].first; ++n) {
-    if (threatened(n, n >= kKindRange[kBishop].first)) count += gen_escape_from(p, p.piece[n].sq, level, 1, excluded, out + count);
+    if (threatened(n, n >= kKindRange[kBishop].first))
+      count += gen_escape_from(p, p.piece[n].sq, level, 1, excluded, out + count);
   }
   const KTokinList& tokins = p.tokin[side];
   for (uint32_t i = 0; i < tokins.count && i < 18; ++i) {

@@ -219,7 +219,8 @@ int gen_drops_near_king(const KPosition& p, KMove* out) {
   const bool has_king = is_playing_square(king);
   return all_moves(p, out, [&](int kind, int sq) {
     if (!has_king) return false;  // without the king (a mate problem) no drop is near it
-    return near_king(kind, std::abs(square_file(sq) - square_file(king)), std::abs(square_rank(sq) - square_rank(king)));
+    const int df = std::abs(square_file(sq) - square_file(king));
+    return near_king(kind, df, std::abs(square_rank(sq) - square_rank(king)));
   });
 }
 

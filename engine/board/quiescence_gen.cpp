@@ -30,13 +30,20 @@ int own_king_row(int cls) {
     case kSilver | kPromotedBit:
     case kKnight | kPromotedBit:
     case kLance | kPromotedBit:
-    case kTokin: return 0;
-    case kSilver: return 1;
-    case kKnight: return 2;
-    case kLance: return 3;
-    case kPawn: return 4;
-    case kHorse: return 5;
-    default: return -1;
+    case kTokin:
+      return 0;
+    case kSilver:
+      return 1;
+    case kKnight:
+      return 2;
+    case kLance:
+      return 3;
+    case kPawn:
+      return 4;
+    case kHorse:
+      return 5;
+    default:
+      return -1;
   }
 }
 
@@ -55,8 +62,7 @@ int square_value(const KPosition& p, int side, int code, int sq) {
 class QuiescenceGen {
  public:
   QuiescenceGen(const KPosition& p, KMove* out, int level)
-      : p_(p), w_(p, out), side_(p.teban), opp_(1 - p.teban),
-        threshold_(qs_gain_threshold(level, game_stage)) {}
+      : p_(p), w_(p, out), side_(p.teban), opp_(1 - p.teban), threshold_(qs_gain_threshold(level, game_stage)) {}
 
   int FrontDrops(const KEvalRecord& data) {
     BackRank();
@@ -127,7 +133,8 @@ class QuiescenceGen {
       const int after = promote ? code | kPromotedBit : code;
       mover_part = square_value(p_, side_, after, sq) - square_value(p_, side_, code, from);
       if (promote && eval_stage_tables) {
-        mover_part += eval_stage_tables->piece_value[code_class(after)] - eval_stage_tables->piece_value[code_class(code)];
+        mover_part +=
+            eval_stage_tables->piece_value[code_class(after)] - eval_stage_tables->piece_value[code_class(code)];
       }
     }
     const int vcode = p_.piece[v].code;
@@ -191,16 +198,12 @@ class QuiescenceGen {
 
 }  // namespace
 
-int qs_gain_threshold(int level, int stage) {
-  return kThreshold[std::clamp(stage, 0, 2)][std::clamp(level, 0, 3)];
-}
+int qs_gain_threshold(int level, int stage) { return kThreshold[std::clamp(stage, 0, 2)][std::clamp(level, 0, 3)]; }
 
 int gen_king_front_drops(const KPosition& p, const KEvalRecord& data, int level, KMove* out) {
   return QuiescenceGen(p, out, level).FrontDrops(data);
 }
 
-int gen_target_captures(const KPosition& p, int level, KMove* out) {
-  return QuiescenceGen(p, out, level).Targets();
-}
+int gen_target_captures(const KPosition& p, int level, KMove* out) { return QuiescenceGen(p, out, level).Targets(); }
 
 }  // namespace board

@@ -34,12 +34,26 @@ constexpr uint8_t kShapeFlags[32] = {
     kAnaguma | kMino,                      // 9
     kStaticRook,                           // 10
     kMino,                                 // 11
-    0, 0, 0, 0, 0,                         // 12-16
-    kMino,                                 // 17
-    0, 0,                                  // 18, 19
-    kYagura | kStaticRook,                 // 20
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,          // 21-30
-    kYagura | kStaticRook,                 // 31
+    0,
+    0,
+    0,
+    0,
+    0,      // 12-16
+    kMino,  // 17
+    0,
+    0,                      // 18, 19
+    kYagura | kStaticRook,  // 20
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,                      // 21-30
+    kYagura | kStaticRook,  // 31
 };
 
 // A castle pattern: a piece class moving from one square to another (squares
@@ -54,11 +68,11 @@ struct Pattern {
 };
 
 constexpr Pattern kPatterns[] = {
-    {kBishopBack, kSilver, 77, 88, 8, true},  {kBishopBack, kBishop, 77, 88, 8, true},
-    {kAnaguma, kKing, 0, 99, 15, false},      {kAnaguma, kLance, 99, 98, 6, false},
-    {kAnaguma, kSilver, 79, 88, 5, false},    {kMino, kKing, 0, 28, 12, false},
-    {kMino, kSilver, 39, 38, 6, false},       {kMino, kGold, 69, 58, 4, false},
-    {kYagura, kSilver, 68, 77, 5, false},     {kYagura, kGold, 69, 78, 4, false},
+    {kBishopBack, kSilver, 77, 88, 8, true}, {kBishopBack, kBishop, 77, 88, 8, true},
+    {kAnaguma, kKing, 0, 99, 15, false},     {kAnaguma, kLance, 99, 98, 6, false},
+    {kAnaguma, kSilver, 79, 88, 5, false},   {kMino, kKing, 0, 28, 12, false},
+    {kMino, kSilver, 39, 38, 6, false},      {kMino, kGold, 69, 58, 4, false},
+    {kYagura, kSilver, 68, 77, 5, false},    {kYagura, kGold, 69, 78, 4, false},
     {kYagura, kKing, 0, 69, 1, false},
 };
 
@@ -80,7 +94,9 @@ bool castled(const KPosition& p, int side) {
   return gold && silver;
 }
 
-bool next_to(int a, int b) { return a != b && std::abs(square_file(a) - square_file(b)) <= 1 && std::abs(square_rank(a) - square_rank(b)) <= 1; }
+bool next_to(int a, int b) {
+  return a != b && std::abs(square_file(a) - square_file(b)) <= 1 && std::abs(square_rank(a) - square_rank(b)) <= 1;
+}
 
 int strategy_patterns(const KPosition& p, const KMove& m, int senkei) {
   const int side = p.teban;

@@ -57,8 +57,7 @@ class ThreatMoves {
   // The filtered writer: with the filter on, kept when the accept test or the
   // target list takes it.
   void Emit(int n, int from, int to, int promote) {
-    if (filter_ && !target_listed_ &&
-        sashite_threat_kind(p_, last_, n, promote, 0, to, depth_) == 0) {
+    if (filter_ && !target_listed_ && sashite_threat_kind(p_, last_, n, promote, 0, to, depth_) == 0) {
       return;
     }
     w_.Board(n, from, to, promote);

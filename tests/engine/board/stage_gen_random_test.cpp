@@ -107,8 +107,8 @@ struct Setting {
     if (m.from == kInHand) {
       write_drop(s.history[1], twin_before, code_kind(m.code), turned_square(m.to));
     } else if (m.from != kPassSquare) {
-      write_board_move(s.history[1], twin_before, twin_number(m.piece), turned_square(m.from),
-                       turned_square(m.to), m.promote);
+      write_board_move(s.history[1], twin_before, twin_number(m.piece), turned_square(m.from), turned_square(m.to),
+                       m.promote);
     }
     return s;
   }
@@ -136,11 +136,19 @@ struct Call {
 };
 
 const char* const kGenerators[] = {
-    "drops near king", "quiet", "quiet filtered", "tactical drops", "escape", "diagonal side", "attack square",
-    "line backing", "slider line", "threatened escapes", "king room", "defences", "king front drops",
-    "target captures", "captures scored", "pawn follow", "recapture", "captures on", "captures on filtered",
-    "piece captures", "threat moves", "threat moves filtered"};
-enum { kQuiet = 1, kQuietFiltered, kEscape = 4, kAttackSquare = 6, kThreatenedEscapes = 9, kCapturesOn = 17, kThreatMoves = 20 };
+    "drops near king",      "quiet",           "quiet filtered",  "tactical drops",       "escape",    "diagonal side",
+    "attack square",        "line backing",    "slider line",     "threatened escapes",   "king room", "defences",
+    "king front drops",     "target captures", "captures scored", "pawn follow",          "recapture", "captures on",
+    "captures on filtered", "piece captures",  "threat moves",    "threat moves filtered"};
+enum {
+  kQuiet = 1,
+  kQuietFiltered,
+  kEscape = 4,
+  kAttackSquare = 6,
+  kThreatenedEscapes = 9,
+  kCapturesOn = 17,
+  kThreatMoves = 20
+};
 
 // Every generator list of the position, with the filter switched off for the
 // unfiltered twins of the filtering generators; squares come from the board,
@@ -215,7 +223,8 @@ void check_call(KPosition& p, const Call& c, const std::set<uint64_t>& allowed, 
       const int cls = code_class(m.code);
       // Slides never capture; only the single steps of a dragon or horse may.
       const bool step = dir_by_diff(m.from, m.to) == m.to - m.from;
-      EXPECT_TRUE(m.captured_code == 0 || !(cls == kRook || cls == kBishop || ((cls == kDragon || cls == kHorse) && !step)))
+      EXPECT_TRUE(m.captured_code == 0 ||
+                  !(cls == kRook || cls == kBishop || ((cls == kDragon || cls == kHorse) && !step)))
           << label;
       const bool slider = cls == kRook || cls == kBishop || cls == kDragon || cls == kHorse;
       if (slider || cls == kSilver || cls == kGold) {
@@ -261,7 +270,8 @@ void check_near_king(const KPosition& p, const std::vector<KMove>& near) {
     const KMove& m = all[i];
     if (m.from == kInHand) {
       if (!is_playing_square(king)) continue;
-      const int df = std::abs(square_file(m.to) - square_file(king)), dr = std::abs(square_rank(m.to) - square_rank(king));
+      const int df = std::abs(square_file(m.to) - square_file(king)),
+                dr = std::abs(square_rank(m.to) - square_rank(king));
       const int kind = code_kind(m.code);
       const bool keep = kind == kRook     ? df < 5 || dr < 5
                         : kind == kBishop ? (df < 5 ? dr <= 4 || df >= 3 : dr > 2)
@@ -315,8 +325,8 @@ TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {
       s.quick = static_cast<int>(rng() % 2);
       s.excluded = rng() % 2 ? square_of(1 + rng() % 9, 1 + rng() % 9) : 0;
       if (positions % 4 >= 2) {
-        s.word = static_cast<uint32_t>(square_of(1 + rng() % 9, 1 + rng() % 9) |
-                                       square_of(1 + rng() % 9, 1 + rng() % 9) << 8) |
+        s.word = static_cast<uint32_t>(square_of(1 + rng() % 9, 1 + rng() % 9) | square_of(1 + rng() % 9, 1 + rng() % 9)
+                                                                                     << 8) |
                  (1 + rng() % 7) << 16 | (1 + rng() % 9) << 24;
       }
       for (auto& a : s.record.att) {
