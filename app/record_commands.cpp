@@ -44,10 +44,10 @@ std::string position_diagram(const model::Kyokumen& pos) {
   return text.c_str();
 }
 
-// Loads IN: a file by its extension (or `format`), or standard input ("-").
-// `stop` tells where the reader stopped short of the end of the text.
-bool load_input(model::KifuHolder& holder, const char* in, int format, std::string& error,
-                model::KifuReadStop& stop) {
+}  // namespace
+
+bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
+                 model::KifuReadStop& stop) {
   if (std::strcmp(in, "-") != 0) {
     if (model::kifu_format_from_path(in) == model::kFormatUnknown && format == 0) {
       error = std::string("cannot tell the format of '") + in + "' (use --from)";
@@ -78,9 +78,7 @@ bool load_input(model::KifuHolder& holder, const char* in, int format, std::stri
   return ok;
 }
 
-// One warning line when the reader stopped at a move line it could not read:
-// the record keeps the moves before it, and the command goes on with those.
-void warn_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
+void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
   if (stop.line == 0) return;
   // The line is quoted as far as it fits a terminal line, control bytes shown
   // as "?" (a Shift-JIS character never holds one).
@@ -99,8 +97,6 @@ void warn_stop(const char* command, const char* in, const model::KifuReadStop& s
   std::fprintf(stderr, "velkora %s: %s: line %d: the moves stop here: cannot read '%s'\n", command,
                name, stop.line, sjis_to_utf8(quoted).c_str());
 }
-
-}  // namespace
 
 int cmd_board(int argc, char** argv) {
   int handicap = 0;
@@ -147,8 +143,8 @@ int cmd_convert(int argc, char** argv) {
   model::KifuHolder holder;
   std::string error;
   model::KifuReadStop stop;
-  if (!load_input(holder, paths[0], formats[0], error, stop)) return fail("convert", error);
-  warn_stop("convert", paths[0], stop);
+  if (!load_record(holder, paths[0], formats[0], error, stop)) return fail("convert", error);
+  warn_read_stop("convert", paths[0], stop);
 
   if (std::strcmp(out, "-") == 0) {
     if (to == model::kFormatCkf) return fail("convert", "the packed form cannot go to standard output");
@@ -180,8 +176,8 @@ int cmd_show(int argc, char** argv) {
   model::KifuHolder holder;
   std::string error;
   model::KifuReadStop stop;
-  if (!load_input(holder, path, 0, error, stop)) return fail("show", error);
-  warn_stop("show", path, stop);
+  if (!load_record(holder, path, 0, error, stop)) return fail("show", error);
+  warn_read_stop("show", path, stop);
 
   model::Kifu& kifu = holder.kifu;
   const int last = kifu.GetTesu();

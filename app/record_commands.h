@@ -3,7 +3,23 @@
 // status and reports a failure as one line on standard error.
 #pragma once
 
+#include <string>
+
+#include "model/formats/kif_format.h"
+#include "model/record/kifu_holder.h"
+
 namespace app {
+
+// Loads a game record: the file `in` in the format of its extension (or
+// `format` when not 0), or standard input ("-") as UTF-8 text. False with a
+// one-line `error` when nothing can be read; `stop` tells where the reader
+// stopped short of the end of the text.
+bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
+                 model::KifuReadStop& stop);
+// One warning line on standard error when the reader stopped at a move line it
+// could not read: the record keeps the moves before it, and the command goes
+// on with those.
+void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop);
 
 // velkora board [--handicap N]: a start position as a diagram.
 int cmd_board(int argc, char** argv);

@@ -4,6 +4,7 @@
 
 #include "app/book_command.h"
 #include "app/record_commands.h"
+#include "app/think_command.h"
 
 namespace {
 
@@ -16,7 +17,9 @@ void usage(std::FILE* to) {
       "                                        only: vkr qvx); \"-\" is standard input/output\n"
       "  show FILE [--ply N]                   the position at ply N and the moves of the line\n"
       "  book show|add|remove|import BOOK ...  the candidates of a position in an opening book,\n"
-      "                                        and changes to a JS5 user book\n",
+      "                                        and changes to a JS5 user book\n"
+      "  think FILE [--ply N] [--time S] [--depth D] [--style NAME] [--book B|--no-book]\n"
+      "                                        the computer's move after ply N\n",
       to);
 }
 
@@ -35,6 +38,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "convert") == 0) return app::cmd_convert(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "show") == 0) return app::cmd_show(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "book") == 0) return app::cmd_book(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "think") == 0) return app::cmd_think(argc - 2, argv + 2);
   std::fprintf(stderr, "velkora: unknown command '%s'\n", argv[1]);
   usage(stderr);
   return 2;

@@ -55,6 +55,10 @@ int kifu_write_csa(const Kifu& kifu, TextWriter& writer);
 // Writes the record's names and `kyokumen` as the start position, no moves;
 // always 0.
 int kifu_write_csa_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen);
+// Appends the move statement of an ordinary move, "+7776FU": the mover's sign,
+// the source square ("00" for a drop), the target square and the piece's CSA
+// name after the move.
+void csa_move_text(const Sashite& m, KString& out);
 // The nine rank rows, one hand line per kind held, and the side to move.
 void csa_write_position(const Kyokumen& kyokumen, TextWriter& writer);
 

@@ -110,18 +110,9 @@ void put_move(TextWriter& w, const KifuSashite& node) {
     }
     return;
   }
-  w.Putc(m.koma.code >= 1 && m.koma.code <= 15 ? '+' : '-');
-  if (m.IsDrop()) {
-    w.Puts("00");
-  } else {
-    put_decimal(w, m.from_x);
-    put_decimal(w, m.from_y);
-  }
-  put_decimal(w, m.to_x);
-  put_decimal(w, m.to_y);
-  int type = m.koma.Type();
-  if (m.nari && type >= kFu && type <= kHi) type |= kPromoteBit;
-  w.Puts(Koma{static_cast<uint8_t>(type)}.GetName(2));
+  KString text;
+  csa_move_text(m, text);
+  w.Puts(text.c_str());
   w.Puts(",T");
   put_decimal(w, node.seconds);
   put_move_comment(w, node.comment);
@@ -161,6 +152,21 @@ void put_header(const Kifu& kifu, TextWriter& w, const char* generated_line) {
 }
 
 }  // namespace
+
+void csa_move_text(const Sashite& m, KString& out) {
+  out.AppendChar(m.koma.code >= 1 && m.koma.code <= 15 ? '+' : '-');
+  if (m.IsDrop()) {
+    out.Append("00");
+  } else {
+    out.AppendInt(m.from_x);
+    out.AppendInt(m.from_y);
+  }
+  out.AppendInt(m.to_x);
+  out.AppendInt(m.to_y);
+  int type = m.koma.Type();
+  if (m.nari && type >= kFu && type <= kHi) type |= kPromoteBit;
+  out.Append(Koma{static_cast<uint8_t>(type)}.GetName(2));
+}
 
 void csa_write_position(const Kyokumen& kyokumen, TextWriter& writer) {
   for (int rank = 1; rank <= 9; ++rank) {

@@ -1,8 +1,20 @@
 // The built command-line programs, run as a user runs them.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "platform/clock.h"
 
 #include "app/terminal.h"
 #include "tests/app/command_runner.h"
@@ -104,6 +116,145 @@ TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   EXPECT_EQ(run("perft --engine " + csa + " 2").out, m.out);
   EXPECT_NE(run("perft /no/such.csa 2").status, 0);
   EXPECT_EQ(run("perft --engine --handicap 768 2").out, run("perft --handicap 768 2").out);
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// "+7776FU": the mover's sign, four digits and a piece name.
+bool is_csa_move(const std::string& m) {
+  return m.size() == 7 && (m[0] == '+' || m[0] == '-') &&
+         std::all_of(m.begin() + 1, m.begin() + 5, [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
+         std::isupper(static_cast<unsigned char>(m[5])) && std::isupper(static_cast<unsigned char>(m[6]));
+}
+
+// The depth of "info depth D score S nodes N time MS pv M1 M2 ...", -1 for any
+// other line.
+int info_depth(const std::string& line) {
+  std::istringstream in(line);
+  std::string info, depth_word, score_word, nodes_word, time_word, pv_word;
+  long depth, score, nodes, ms;
+  if (!(in >> info >> depth_word >> depth >> score_word >> score >> nodes_word >> nodes >> time_word >> ms >> pv_word) ||
+      info != "info" || depth_word != "depth" || score_word != "score" || nodes_word != "nodes" ||
+      time_word != "time" || pv_word != "pv" || nodes < 0 || ms < 0) {
+    return -1;
+  }
+  int moves = 0;
+  for (std::string m; in >> m; ++moves) {
+    if (!is_csa_move(m)) return -1;
+  }
+  return moves > 0 ? static_cast<int>(depth) : -1;
+}
+
+// The move of "bestmove M" with M a CSA move; empty for any other line.
+std::string best_move(const std::string& line) {
+  const std::string m = line.rfind("bestmove ", 0) == 0 ? line.substr(9) : std::string();
+  return is_csa_move(m) ? m : std::string();
+}
+
+std::string example() { return data("../../examples/aigakari.kif"); }
+
+TEST(CommandLine, ThinkPrintsEachVariationAndTheBestMove) {
+  // The example ends after 18 moves with sente to move.
+  const Outcome r = run("velkora think " + example() + " --depth 2");
+  EXPECT_EQ(r.status, 0);
+  const std::vector<std::string> lines = lines_of(r.out);
+  ASSERT_EQ(lines.size(), 3u) << r.out;
+  EXPECT_EQ(info_depth(lines[0]), 1) << lines[0];
+  EXPECT_EQ(info_depth(lines[1]), 2) << lines[1];
+  EXPECT_EQ(best_move(lines[2]).substr(0, 1), "+") << lines[2];
+
+  // Gote to move after ply 5; a time as well as a depth; a style and no book.
+  const Outcome g = run("velkora think " + example() + " --ply 5 --depth 3 --time 30 --style " +
+                        utf8(u8"慎重") + " --no-book");
+  EXPECT_EQ(g.status, 0);
+  const std::vector<std::string> gl = lines_of(g.out);
+  ASSERT_EQ(gl.size(), 4u) << g.out;
+  EXPECT_EQ(info_depth(gl[2]), 3) << gl[2];
+  EXPECT_EQ(best_move(gl[3]).substr(0, 1), "-") << gl[3];
+}
+
+TEST(CommandLine, ThinkPlaysTheBooksMove) {
+  const std::string book = ::testing::TempDir() + "/think_book.js5";
+  std::remove(book.c_str());
+  ASSERT_EQ(run("velkora book add " + book + " " + example()).status, 0);
+  const Outcome r = run("velkora think " + example() + " --ply 2 --depth 2 --book " + book);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "bestmove +2625FU\n");  // the record's third move, no search
+  std::remove(book.c_str());
+}
+
+TEST(CommandLine, ThinkRefusesBadOptionsInOneLine) {
+  for (const char* args : {" --book /no/such/book", " --book /tmp --no-book", " --ply 40", " --depth 0", " --time x", " --style fast", " --nonsense",
+                           " extra"}) {
+    const Outcome r = run("velkora think " + example() + args, true);
+    EXPECT_EQ(r.status >> 8, 1) << args;
+    EXPECT_EQ(lines_of(r.out).size(), 1u) << args << ": " << r.out;
+    EXPECT_EQ(r.out.rfind("velkora think: ", 0), 0u) << r.out;
+  }
+  EXPECT_NE(run("velkora think").status, 0);
+  EXPECT_NE(run("velkora think /no/such.kif").status, 0);
+}
+
+// Reads what `fd` gives until a line passes `done` or `ms` pass; false then.
+bool read_until(int fd, std::string& out, uint32_t ms, bool (*done)(const std::string&)) {
+  const uint32_t start = platform::tick_ms();
+  while (!done(out)) {
+    const uint32_t spent = platform::tick_elapsed(start, platform::tick_ms());
+    if (spent >= ms) return false;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(ms - spent)) <= 0) continue;
+    char buf[4096];
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n <= 0) return done(out);
+    out.append(buf, static_cast<size_t>(n));
+  }
+  return true;
+}
+
+TEST(CommandLine, ThinkStopsOnInterruptWithTheBestMoveSoFar) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string program = std::string(VELKORA_BINARY_DIR) + "/app/velkora";
+  const std::string file = example();
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    const int quiet = open("/dev/null", O_WRONLY);
+    dup2(quiet, 2);
+    close(fds[0]);
+    close(fds[1]);
+    execl(program.c_str(), "velkora", "think", file.c_str(), "--ply", "0", nullptr);  // thinks for 10 s
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string out;
+  // The first variation shows that the think has begun (and Ctrl-C is caught).
+  const bool started = read_until(fds[0], out, 60000, [](const std::string& s) { return s.find('\n') != s.npos; });
+  platform::sleep_ms(300);
+  kill(pid, SIGINT);
+  const bool answered = read_until(fds[0], out, 2000, [](const std::string& s) {
+    return s.find("bestmove") != s.npos && s.back() == '\n';
+  });
+  int status = 0;
+  if (!answered) kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  close(fds[0]);
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(answered) << out;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::vector<std::string> lines = lines_of(out);
+  const std::string best = best_move(lines.back());
+  ASSERT_FALSE(best.empty()) << out;
+  // The best move so far is the first move of the last variation.
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_GT(info_depth(lines[lines.size() - 2]), 0);
+  EXPECT_NE(lines[lines.size() - 2].find("pv " + best), std::string::npos) << out;
 }
 
 }  // namespace

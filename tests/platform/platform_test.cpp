@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/clock.h"
+#include "platform/mailbox.h"
 #include "platform/memory.h"
 
 namespace platform {
@@ -31,6 +32,23 @@ TEST(Memory, ReadsTotalAndAvailableFromMeminfo) {
   ASSERT_TRUE(memory_status(m));
   EXPECT_GT(m.total_physical, 64ull << 20);
   EXPECT_LE(m.available_physical, m.total_physical);
+}
+
+TEST(Mailbox, DeliversInOrderWaitsAndRefusesWhenFull) {
+  Mailbox box(2);
+  WindowMessage m;
+  EXPECT_FALSE(box.Wait(m, 1));  // nothing came
+  EXPECT_TRUE(post_message(&box, 7, 1, -1));
+  EXPECT_TRUE(post_message(&box, 8));
+  EXPECT_FALSE(post_message(&box, 9));  // full
+  EXPECT_FALSE(post_message(nullptr, 9));
+  ASSERT_TRUE(box.Wait(m, 0));
+  EXPECT_EQ(m.id, 7u);
+  EXPECT_EQ(m.wparam, 1u);
+  EXPECT_EQ(m.lparam, -1);
+  ASSERT_TRUE(box.Wait(m, 0));
+  EXPECT_EQ(m.id, 8u);
+  EXPECT_EQ(box.Size(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,355 @@
+#include "app/comp_call.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/terminal.h"
+#include "engine/driver/computer_jobs.h"
+#include "engine/driver/message_queue.h"
+#include "engine/driver/think_state.h"
+#include "platform/clock.h"
+
+namespace app {
+
+namespace {
+
+// A move message is posted this many times this far apart before the user is told.
+constexpr int kPostTries = 20;
+constexpr uint32_t kPostRetryMs = 50;
+// How often a think request looks whether a ponder it turns into the think has
+// begun its search.
+constexpr uint32_t kPonderSetUpPollMs = 1;
+constexpr const char kPostFailedText[] = "ウィンドウメッセージを送信できません。\nシステムが不安定です。";
+
+using LockEngine = std::lock_guard<platform::CriticalSection>;
+
+model::Sashite special_move(int code) { return model::Sashite(0, 0, 0, 0, 0, 0, 0, code); }
+
+}  // namespace
+
+CompCall::CompCall(platform::Mailbox* view) : view_(view) {
+  thread_ = std::thread(&CompCall::ThreadMain, this);
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return started_; });
+}
+
+CompCall::~CompCall() {
+  driver::chuban_stop();
+  Send(kCmdExit, true);
+  thread_.join();
+}
+
+int32_t CompCall::strategy_request(int kind) {
+  if (kind <= 5) return kind;
+  if (kind == 6) return 9;
+  if (kind == 7) return 10;
+  return kind - 2;
+}
+
+// ---- Requests (user-interface thread) ----
+
+int CompCall::Send(int command, bool wait_done) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return command_ == 0; });
+  command_ = command;
+  changed_.notify_all();
+  if (!wait_done) return 0;
+  changed_.wait(lock, [this] { return done_ != 0; });
+  const int done = done_;
+  done_ = 0;
+  return done;
+}
+
+void CompCall::WaitIdle() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return command_ == 0 && !busy_; });
+}
+
+void CompCall::SetCursor(const model::KifuHolder& record) {
+  line_.ClearMoves();
+  line_.SetStartPosition(record.kifu.Start()->kyokumen);
+  model::KifuSashite* at = line_.root.get();
+  if (record.current != record.kifu.root.get()) {
+    int ply = 0;
+    for (const model::KifuSashite* m = record.kifu.Start()->next.Current(); m && m->to; m = m->to->next.Current()) {
+      if (m->sashite.special != model::kOrdinaryMove) break;  // the jobs stop there too
+      model::KifuSashite* copy = line_.AddSashite(ply++, m->sashite, m->seconds, &m->hyouka, -1, 0);
+      if (!copy) break;
+      at = copy;
+      if (m == record.current) break;
+    }
+  }
+  line_position_ = record.kyokumen;
+  job_.cursor = driver::RecordCursor{&line_, &line_position_, at};
+}
+
+void CompCall::GameInit(int sente_kind, int gote_kind, bool want_ktsume) {
+  WaitIdle();
+  job_.senkei_request[0] = strategy_request(sente_kind);
+  job_.senkei_request[1] = strategy_request(gote_kind);
+  job_.want_ktsume = want_ktsume ? 1 : 0;
+  Send(kCmdGameInit, true);
+}
+
+void CompCall::GameExit() { Send(kCmdGameExit, true); }
+
+void CompCall::EndPonder() {
+  uint32_t state;
+  {
+    LockEngine lock(driver::engine_lock());
+    state = driver::think_state_of(driver::think_word());
+    if (state == driver::kThinkPonderKept) driver::think_word() = 0;
+  }
+  if (state == driver::kThinkPondering) SakiyomiStop();
+}
+
+void CompCall::Think(const model::KifuHolder& record, int32_t time_a, int32_t time_b, int32_t time_c,
+                     int32_t depth) {
+  WaitIdle();
+  SetCursor(record);
+  job_.time_a = time_a;
+  job_.time_b = time_b;
+  job_.time_c = time_c;
+  job_.max_depth = depth;
+  job_.yosoku = 0;
+  {
+    LockEngine lock(driver::engine_lock());
+    driver::think_word() = driver::kThinkRequestWord;
+  }
+  Send(kCmdThink, false);
+}
+
+void CompCall::Chuban(const model::KifuHolder& record, int32_t time_a, int32_t time_b, int32_t time_c,
+                      int32_t depth) {
+  enum class Road { kThink, kWait, kDeliver };
+  for (;;) {
+    Road road = Road::kThink;
+    {
+      LockEngine lock(driver::engine_lock());
+      uint32_t& word = driver::think_word();
+      const uint32_t state = driver::think_state_of(word);
+      if (predicted_valid_ && predicted_ == record.kyokumen) {
+        if (state == driver::kThinkPondering) {
+          // The ponder job sets its own think_control until its search
+          // begins: wait for that before turning it into the think.
+          if (driver::think_phase_of(word) < driver::kPhaseSearch) {
+            road = Road::kWait;
+          } else {
+            // The opponent played the predicted move: the ponder is the think now.
+            driver::chuban_time_update(time_a, time_b, time_c, record.current ? record.current->Ply() : 0);
+            word = driver::with_think_state(word, driver::kThinkThinking);
+            return;
+          }
+        } else if (state == driver::kThinkPonderKept) {
+          word = driver::kThinkRequestWord;
+          road = Road::kDeliver;
+        }
+      }
+    }
+    if (road == Road::kWait) {
+      platform::sleep_ms(kPonderSetUpPollMs);
+      continue;
+    }
+    if (road == Road::kDeliver) {
+      Send(kCmdDeliver, false);
+      return;
+    }
+    break;
+  }
+  EndPonder();
+  Think(record, time_a, time_b, time_c, depth);
+}
+
+void CompCall::ChubanDepth(const model::KifuHolder& record, int32_t depth, int32_t time_a, int32_t time_b,
+                           int32_t time_c) {
+  EndPonder();
+  WaitIdle();  // the queue is made only while no job runs
+  driver::MessageQueue::CreateGlobal(view_, kMsgQueue);
+  Think(record, time_a, time_b, time_c, std::clamp(depth, kChubanDepthMin, kChubanDepthMax));
+}
+
+bool CompCall::Sakiyomi(const model::KifuHolder& record, uint32_t yosoku) {
+  {
+    LockEngine lock(driver::engine_lock());
+    const uint32_t word = driver::think_word();
+    if (word != 0 && driver::think_state_of(word) != driver::kThinkPonderKept) return false;
+  }
+  WaitIdle();
+  SetCursor(record);
+  job_.yosoku = yosoku;
+  ponder_start_ = record.kyokumen;
+  predicted_ = record.kyokumen;
+  int32_t from_to[5];
+  model::Sashite m;
+  predicted_valid_ = driver::computer_yosoku_convert(yosoku, from_to) == 0;
+  if (predicted_valid_) {
+    m.Set(from_to[0], from_to[1], from_to[2], from_to[3], 0, 0, from_to[4], 0);
+    predicted_valid_ = predicted_.CompleteSashite(m) && predicted_.DoSashite(m);
+  }
+  {
+    LockEngine lock(driver::engine_lock());
+    driver::think_word() = driver::kPonderRequestWord;
+  }
+  Send(kCmdPonder, false);
+  return true;
+}
+
+void CompCall::Kelmor(const model::KifuHolder& record, int32_t depth) {
+  WaitIdle();
+  SetCursor(record);
+  job_.kelmor_depth = depth;
+  Send(kCmdKelmor, false);
+}
+
+void CompCall::Stop() {
+  {
+    LockEngine lock(driver::engine_lock());
+    driver::think_word() = driver::with_think_state(driver::think_word(), driver::kThinkStopRequested);
+  }
+  driver::chuban_stop();
+  Send(kCmdStop, true);
+}
+
+int CompCall::Command(int command) {
+  switch (command) {
+    case kCmdExit:
+    case kCmdThink:
+    case kCmdPonder:
+    case kCmdKelmor:
+    case kCmdDeliver:
+      return kDoneRefused;
+    default:
+      return Send(command, true);
+  }
+}
+
+// ---- The computer thread ----
+
+void CompCall::ThreadMain() {
+  driver::engine_memory_init();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    started_ = true;
+    changed_.notify_all();
+  }
+  for (;;) {
+    int command;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return command_ != 0; });
+      command = command_;
+      command_ = 0;
+      busy_ = true;
+      changed_.notify_all();
+    }
+    const int done = RunJob(command);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      busy_ = false;
+      if (done != 0) done_ = done;
+      changed_.notify_all();
+    }
+    if (command == kCmdExit) return;
+  }
+}
+
+int CompCall::RunJob(int command) {
+  switch (command) {
+    case kCmdExit:
+      if (game_open_) driver::game_exit(job_);
+      game_open_ = false;
+      driver::engine_memory_free();
+      return kDoneExit;
+    case kCmdGameInit:
+      driver::game_init(job_);
+      game_open_ = true;
+      return kDoneGameInit;
+    case kCmdGameExit:
+      driver::game_exit(job_);
+      game_open_ = false;
+      return kDoneGameExit;
+    case kCmdStop: {
+      LockEngine lock(driver::engine_lock());
+      driver::think_word() = 0;
+      return kDoneStop;
+    }
+    case kCmdThink:
+      FinishThink(driver::chuban_job(job_));
+      return 0;
+    case kCmdPonder:
+      FinishPonder(driver::sakiyomi(job_, ponder_start_));
+      return 0;
+    case kCmdKelmor:
+      if (driver::kelmor_think(job_) != driver::kJobMove) job_.result_move = special_move(model::kToryo);
+      PostMove(job_.result_move.special != model::kOrdinaryMove);
+      return 0;
+    case kCmdDeliver:
+      Deliver();
+      return 0;
+    default:
+      return kDoneNotBuilt;
+  }
+}
+
+void CompCall::FinishThink(int result) {
+  if (result == driver::kJobKingTaken) {
+    job_.result_move = special_move(model::kKachi);
+  } else if (result != driver::kJobMove) {
+    job_.result_move = special_move(model::kToryo);
+  }
+  {
+    LockEngine lock(driver::engine_lock());
+    if (driver::think_state_of(driver::think_word()) == driver::kThinkStopRequested) {
+      job_.result_move = special_move(model::kChudan);
+    }
+    driver::think_word() = 0;
+  }
+  const int special = job_.result_move.special;
+  PostMove(special == model::kChudan || special == model::kToryo);
+}
+
+void CompCall::FinishPonder(int result) {
+  saved_hyouka_ = job_.hyouka;
+  saved_move_ = job_.result_move;
+  bool promoted = false;
+  {
+    LockEngine lock(driver::engine_lock());
+    uint32_t& word = driver::think_word();
+    switch (driver::think_state_of(word)) {
+      case driver::kThinkStopRequested:
+        word = 0;
+        break;
+      case driver::kThinkThinking:  // the ponder became the think
+        word = 0;
+        promoted = true;
+        break;
+      case driver::kThinkPondering:
+        word = result == driver::kJobMove ? uint32_t{driver::kThinkPonderKept} : 0u;
+        break;
+      default:
+        break;
+    }
+  }
+  if (promoted) FinishThink(result);
+}
+
+void CompCall::Deliver() {
+  {
+    LockEngine lock(driver::engine_lock());
+    driver::think_word() = 0;
+  }
+  job_.hyouka = saved_hyouka_;
+  job_.result_move = saved_move_;
+  platform::sleep_ms(kDeliverPauseMs);
+  PostMove(false);
+}
+
+void CompCall::PostMove(bool quiet) {
+  for (int i = 0; i < kPostTries; ++i) {
+    if (platform::post_message(view_, kMsgComputerMove)) return;
+    platform::sleep_ms(kPostRetryMs);
+  }
+  if (!quiet) std::fprintf(stderr, "%s\n", sjis_to_utf8(kPostFailedText).c_str());
+}
+
+}  // namespace app

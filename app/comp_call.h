@@ -1,0 +1,154 @@
+// CompCall: the user interface's bridge to the computer thread. A request fills
+// the job block and hands one command to the thread; the thread runs exactly
+// one job per command and either answers with a done code, for which the
+// request waits, or posts the result to the view's window (the computer's move
+// for a think, a ponder that became the think, a mate-match move and a
+// delivered ponder result). The think word (driver/think_state.h) tells which
+// think runs; the requests test and change it under the engine lock.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include "engine/driver/comp_job.h"
+#include "model/position/kyokumen.h"
+#include "model/position/sashite.h"
+#include "model/record/kifu.h"
+#include "model/record/kifu_holder.h"
+#include "model/record/kifu_hyouka.h"
+#include "platform/mailbox.h"
+
+namespace app {
+
+// Messages posted to the view.
+constexpr uint32_t kMsgComputerMove = 0x486;  // the job block holds the computer's move
+constexpr uint32_t kMsgQueue = 1168;          // the engine's message queue has news
+
+enum CompCommand : int {
+  kCmdExit = 11,
+  kCmdGameInit = 12,
+  kCmdGameExit = 13,
+  kCmdTsumeAnswer = 14,
+  kCmdStop = 15,
+  kCmdThink = 16,
+  kCmdPonder = 17,
+  kCmdKelmor = 18,
+  kCmdTsumeSolve = 19,
+  kCmdTsumeTree = 20,
+  kCmdTsumeFree = 21,
+  kCmdCompose = 22,
+  kCmdBenchmark = 23,
+  kCmdDeliver = 24,
+};
+
+// Done codes of the commands that answer the requester.
+enum CompDone : int {
+  kDoneRefused = -2,   // a command that is not answered with a done code
+  kDoneNotBuilt = -1,  // a command whose job is not built yet
+  kDoneExit = 1,
+  kDoneGameInit = 2,
+  kDoneGameExit = 3,
+  kDoneTsumeAnswer = 4,
+  kDoneStop = 5,
+  kDoneTsumeFree = 6,
+};
+
+// Depth range of CompCall::ChubanDepth.
+constexpr int32_t kChubanDepthMin = 2;
+constexpr int32_t kChubanDepthMax = 12;
+// A ponder result kept for the think request it predicted is delivered after this pause.
+constexpr uint32_t kDeliverPauseMs = 900;
+
+class CompCall {
+ public:
+  // Starts the computer thread, which sizes the engine's memory before the
+  // constructor returns. `view` receives the posted messages and must outlive
+  // the object.
+  explicit CompCall(platform::Mailbox* view);
+  // Stops a running think, ends the thread (closing an open game) and waits for it.
+  ~CompCall();
+  CompCall(const CompCall&) = delete;
+  CompCall& operator=(const CompCall&) = delete;
+
+  // The job block: settings (style, the book set and its switches, learning)
+  // may be set while no job runs; after the move message it holds the result.
+  driver::CompJob& job() { return job_; }
+
+  // Opens a game for the players of each side (player kinds: 0-5 as they are,
+  // 6 and 7 as strategy requests 9 and 10, 8 on as kind - 2) and waits.
+  void GameInit(int sente_kind, int gote_kind, bool want_ktsume);
+  void GameExit();
+  // The think request on the record's current position: times (hundredths of a
+  // second), depth. When a ponder on that very position runs it becomes the
+  // think; when one finished there, its result is delivered.
+  void Chuban(const model::KifuHolder& record, int32_t time_a, int32_t time_b, int32_t time_c, int32_t depth);
+  // The think request with a depth clamped to 2..12, after making the engine's
+  // message queue for the view (a running ponder is stopped first).
+  void ChubanDepth(const model::KifuHolder& record, int32_t depth, int32_t time_a, int32_t time_b, int32_t time_c);
+  // Thinks on the opponent's time about the predicted move `yosoku` (a move
+  // word) from the record's current position. False (nothing sent) while
+  // another think runs.
+  bool Sakiyomi(const model::KifuHolder& record, uint32_t yosoku);
+  // The mate-match move of the record's current position.
+  void Kelmor(const model::KifuHolder& record, int32_t depth);
+  // Stops the running think or ponder and waits for it to end. A think's move
+  // message still comes, as 中断; a stopped ponder posts nothing.
+  void Stop();
+  void SakiyomiStop() { Stop(); }
+  // Sends a command that needs no arguments and waits for its done code. The
+  // mate and compose commands (14, 19-23) answer kDoneNotBuilt until their jobs
+  // are built; commands answered by a message or by the destructor: kDoneRefused.
+  int Command(int command);
+
+ private:
+  // The engine's strategy request for a player kind.
+  static int32_t strategy_request(int kind);
+
+  void ThreadMain();
+  // Runs one job; the done code to answer, or 0 when the job posted instead.
+  int RunJob(int command);
+  void FinishThink(int result);
+  void FinishPonder(int result);
+  void Deliver();
+  // Posts the move message, retrying; a failure is shown unless `quiet`.
+  void PostMove(bool quiet);
+
+  // Hands `command` to the thread; with `wait_done` waits for its done code.
+  int Send(int command, bool wait_done);
+  // Waits until no command is pending and no job runs.
+  void WaitIdle();
+  // Stops a running ponder, or drops a kept ponder result.
+  void EndPonder();
+  void Think(const model::KifuHolder& record, int32_t time_a, int32_t time_b, int32_t time_c, int32_t depth);
+  // Points the job block at a copy of the record's line up to its current move.
+  void SetCursor(const model::KifuHolder& record);
+
+  platform::Mailbox* view_;
+  driver::CompJob job_;
+  // The line a job reads, copied from the requested record so that the record
+  // may change (the opponent's move during a ponder) while the job runs.
+  model::Kifu line_;
+  model::Kyokumen line_position_;
+  bool game_open_ = false;           // computer thread only
+
+  // Ponder: the position the job plays the predicted move on (handed to the
+  // thread), the position that move gives (user-interface thread only), and
+  // the result kept for a later think request (computer thread only).
+  model::Kyokumen ponder_start_;
+  model::Kyokumen predicted_;
+  bool predicted_valid_ = false;
+  model::KifuHyouka saved_hyouka_;
+  model::Sashite saved_move_;
+
+  std::mutex mutex_;                 // guards the four words below
+  std::condition_variable changed_;
+  int command_ = 0;                  // pending command, 0 none
+  int done_ = 0;                     // done code not yet taken, 0 none
+  bool busy_ = false;                // a job runs
+  bool started_ = false;
+  std::thread thread_;
+};
+
+}  // namespace app

@@ -1,0 +1,269 @@
+#include "app/think_command.h"
+
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/arguments.h"
+#include "app/comp_call.h"
+#include "app/record_commands.h"
+#include "app/terminal.h"
+#include "engine/driver/computer_jobs.h"
+#include "engine/driver/joseki_books.h"
+#include "engine/driver/message_queue.h"
+#include "model/formats/csa_format.h"
+#include "model/position/koma_convert.h"
+#include "model/record/kifu_holder.h"
+#include "model/text/kstring.h"
+#include "platform/file_info.h"
+#include "platform/mailbox.h"
+
+namespace app {
+
+namespace {
+
+// Without --time and --depth the think gets this byoyomi.
+constexpr int kDefaultSeconds = 10;
+// A timed think goes at most this deep.
+constexpr int kTimedDepth = 16;
+constexpr int kHundredthsPerSecond = 100;
+constexpr int kMaxSeconds = 86400;
+constexpr int kMaxDepthOption = 64;
+// The wait for the computer thread's messages wakes this often to see Ctrl-C.
+constexpr uint32_t kWaitMs = 10;
+
+// The divided book's part files inside a --book folder.
+constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
+
+// The playing styles by index, as the engine names them.
+constexpr const char* kStyleNames[] = {"標準", "強引", "慎重"};
+
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void on_interrupt(int) { interrupted.store(true); }
+
+int fail(const std::string& what) {
+  std::fprintf(stderr, "velkora think: %s\n", what.c_str());
+  return 1;
+}
+
+struct Options {
+  const char* path = nullptr;
+  int ply = -1;
+  int seconds = -1;
+  int depth = -1;
+  int style = 0;
+  const char* book = nullptr;
+  bool no_book = false;
+};
+
+// Parses the arguments; false with `error` set.
+bool parse_options(int argc, char** argv, Options& o, std::string& error) {
+  for (int i = 0; i < argc; ++i) {
+    const char* a = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (std::strcmp(a, "--ply") == 0) {
+      if (!value || !parse_int(value, 0, 100000, &o.ply)) return error = "--ply needs a number of moves", false;
+      ++i;
+    } else if (std::strcmp(a, "--time") == 0) {
+      if (!value || !parse_int(value, 1, kMaxSeconds, &o.seconds)) {
+        return error = "--time needs seconds from 1 to " + std::to_string(kMaxSeconds), false;
+      }
+      ++i;
+    } else if (std::strcmp(a, "--depth") == 0) {
+      if (!value || !parse_int(value, 1, kMaxDepthOption, &o.depth)) {
+        return error = "--depth needs a depth from 1 to " + std::to_string(kMaxDepthOption), false;
+      }
+      ++i;
+    } else if (std::strcmp(a, "--style") == 0) {
+      o.style = -1;
+      const std::string name = value ? utf8_to_sjis(value) : std::string();
+      for (int s = 0; s < static_cast<int>(std::size(kStyleNames)); ++s) {
+        if (name == kStyleNames[s]) o.style = s;
+      }
+      if (o.style < 0) return error = sjis_to_utf8("--style needs 標準, 強引 or 慎重"), false;
+      ++i;
+    } else if (std::strcmp(a, "--book") == 0) {
+      if (!value) return error = "--book needs a user book or a folder holding joseki/bXX.jdb", false;
+      o.book = value;
+      ++i;
+    } else if (std::strcmp(a, "--no-book") == 0) {
+      o.no_book = true;
+    } else if (a[0] == '-' && a[1] != '\0') {
+      return error = std::string("unknown option '") + a + "'", false;
+    } else if (!o.path) {
+      o.path = a;
+    } else {
+      return error = std::string("unexpected argument '") + a + "'", false;
+    }
+  }
+  if (!o.path) {
+    return error = "usage: velkora think FILE [--ply N] [--time S] [--depth D] [--style S] [--book B|--no-book]",
+           false;
+  }
+  if (o.book && o.no_book) return error = "--book and --no-book exclude each other", false;
+  return true;
+}
+
+// Opens the opening book: a folder holding the divided book, or a user book
+// file (JS5, or JSD read at level 0). False with `error` set.
+bool open_book(driver::JosekiBooks& books, const char* path, std::string& error) {
+  if (platform::path_is_directory(path)) {
+    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
+    books.sources = driver::kSourceDivided;
+    return true;
+  }
+  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0) < 0) {
+    error = std::string("cannot read '") + path + "' as an opening book";
+    return false;
+  }
+  books.sources = driver::kSourceUser;
+  return true;
+}
+
+// Prints the variations of the message queue as CSA moves, replayed from the
+// position thought about so that each move names its piece.
+class VariationPrinter {
+ public:
+  explicit VariationPrinter(const model::Kyokumen& start) : start_(start) {}
+
+  // Prints every waiting variation.
+  void Drain() {
+    while (std::unique_ptr<driver::MessageItem> item = driver::MessageQueue::PopGlobal()) {
+      if (item->type == driver::kMessagePv || item->type == driver::kMessagePvFlagged) Print(*item);
+    }
+  }
+
+  // The first move of the latest variation, empty before any.
+  const std::string& best() const { return best_; }
+
+ private:
+  void Print(const driver::MessageItem& item) {
+    std::string line = "info depth " + std::to_string(static_cast<int32_t>(item.b)) + " score " +
+                       std::to_string(static_cast<int32_t>(item.a)) + " nodes " + std::to_string(item.nodes) +
+                       " time " + std::to_string(item.ms) + " pv";
+    model::Kyokumen k = start_;
+    std::string first;
+    for (int i = 0; i < item.count; ++i) {
+      const driver::MessageEntry& e = item.moves[i];
+      if (e.side != k.teban) {  // the other side passed
+        k.teban = 1 - k.teban;
+        continue;
+      }
+      model::Sashite m;
+      if (e.from_file == 0) {
+        m.Set(model::kSenteHand + e.side, model::koma_engine_to_gui(e.from_rank), e.to_file, e.to_rank, 0, 0, 0, 0);
+      } else {
+        m.Set(e.from_file, e.from_rank, e.to_file, e.to_rank, 0, 0, e.promote, 0);
+      }
+      if (!k.CompleteSashite(m)) break;
+      model::KString text;
+      model::csa_move_text(m, text);
+      if (!k.DoSashite(m)) break;
+      line += " ";
+      line += text.c_str();
+      if (first.empty()) first = text.c_str();
+    }
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    if (!first.empty()) best_ = first;
+  }
+
+  const model::Kyokumen& start_;
+  std::string best_;
+};
+
+// The text after "bestmove" for the job's result.
+std::string best_move_text(const model::Sashite& result, const model::Kyokumen& position,
+                           const VariationPrinter& printer) {
+  switch (result.special) {
+    case model::kOrdinaryMove: {
+      model::Sashite m = result;
+      if (!position.CompleteSashite(m)) return "%TORYO";
+      model::KString text;
+      model::csa_move_text(m, text);
+      return text.c_str();
+    }
+    case model::kKachi:
+      return "%KACHI";
+    case model::kChudan:  // stopped: the best move so far
+      return printer.best().empty() ? "%TORYO" : printer.best();
+    default:
+      return "%TORYO";
+  }
+}
+
+// Thinks with the computer thread and prints; the move message ends it.
+void think(const model::KifuHolder& holder, const Options& o, driver::JosekiBooks* book) {
+  platform::Mailbox view;
+  {
+    CompCall comp(&view);
+    if (driver::engine_table_kb_allocated() == 0) {
+      std::fprintf(stderr, "velkora think: warning: no memory for the transposition table; thinking without it\n");
+    }
+    comp.job().play_style = o.style;
+    comp.job().no_book = o.no_book ? 1 : 0;
+    comp.job().book = book;
+    comp.GameInit(0, 0, false);
+    const int hundredths = (o.seconds > 0 ? o.seconds : 0) * kHundredthsPerSecond;
+    if (o.depth > 0) {
+      comp.ChubanDepth(holder, o.depth, 0, hundredths, 0);
+    } else {
+      driver::MessageQueue::CreateGlobal(&view, kMsgQueue);
+      comp.Chuban(holder, 0, o.seconds > 0 ? hundredths : kDefaultSeconds * kHundredthsPerSecond, 0, kTimedDepth);
+    }
+
+    VariationPrinter printer(holder.kyokumen);
+    bool stopped = false;
+    for (;;) {
+      if (interrupted.load() && !stopped) {
+        stopped = true;
+        comp.Stop();
+      }
+      platform::WindowMessage message;
+      if (!view.Wait(message, kWaitMs)) continue;
+      if (message.id == kMsgQueue) printer.Drain();
+      if (message.id != kMsgComputerMove) continue;
+      printer.Drain();
+      std::printf("bestmove %s\n", best_move_text(comp.job().result_move, holder.kyokumen, printer).c_str());
+      std::fflush(stdout);
+      break;
+    }
+  }  // the computer thread has ended: no job runs while the queue goes
+  driver::MessageQueue::DestroyGlobal();
+}
+
+}  // namespace
+
+int cmd_think(int argc, char** argv) {
+  Options o;
+  std::string error;
+  if (!parse_options(argc, argv, o, error)) return fail(error);
+  model::KifuHolder holder;
+  model::KifuReadStop stop;
+  if (!load_record(holder, o.path, 0, error, stop)) return fail(error);
+  warn_read_stop("think", o.path, stop);
+  const int last = holder.kifu.GetTesu();
+  const int ply = o.ply < 0 ? last : o.ply;
+  if (ply > last) return fail("the record has only " + std::to_string(last) + " moves");
+  holder.SetCurrent(holder.kifu.NodeAtTesu(ply));
+
+  auto books = std::make_unique<driver::JosekiBooks>();
+  if (o.book && !open_book(*books, o.book, error)) return fail(error);
+
+  struct sigaction action = {};
+  struct sigaction previous = {};
+  action.sa_handler = on_interrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, &previous);
+  think(holder, o, o.book ? books.get() : nullptr);
+  sigaction(SIGINT, &previous, nullptr);
+  return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,18 @@
+// velkora think: the computer's move for a position of a game record, thought
+// on the computer thread as a game would ask for it, with the progress of the
+// think printed as it comes.
+#pragma once
+
+namespace app {
+
+// velkora think FILE [--ply N] [--time SECONDS] [--depth D]
+//                    [--style 標準|強引|慎重] [--book BOOK|--no-book]
+// Thinks about the position after ply N of the current line (default: its
+// end), asking the opening book BOOK first (a folder holding joseki/bXX.jdb,
+// or a user book file) up to ply 10. Prints "info depth D score S nodes N time MS pv M1 M2 ..." per
+// variation and finally "bestmove M" (CSA form), "bestmove %TORYO" (no move)
+// or "bestmove %KACHI" (the enemy king can be taken). Ctrl-C stops the think
+// and prints the best move so far.
+int cmd_think(int argc, char** argv);
+
+}  // namespace app

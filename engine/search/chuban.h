@@ -1,0 +1,66 @@
+// The think routine: the engine's answer to "which move here?" for a position
+// that the opening book does not answer, found by iterative deepening under a
+// time budget. Each finished iteration sends its principal variation to the
+// view (search_words.h); the caller gets the line and the score.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/board/hash_table.h"
+#include "engine/board/position.h"
+#include "engine/search/pv_holder.h"
+
+namespace search {
+
+// Scores, from the side to move's view.
+constexpr int kScoreMate = 32766;     // a won position; its negation: lost, or no move
+constexpr int kScoreNone = 32767;     // no value
+constexpr int kScoreStopped = -32767; // what a stopped search returns
+// The depth word of the variation a mate found at the root reports.
+constexpr int kRootMateDepth = 9999;
+
+// What the think is given.
+struct ThinkRequest {
+  board::KPosition* position = nullptr;   // changed during the think, restored before it returns
+  const board::KMove* history = nullptr;  // the moves played so far, oldest first
+  int history_count = 0;
+  int max_depth = 1;                      // depth limit in plies
+  KPvHolder* result = nullptr;            // out: the line, the mate-at-root flag, the threat flag
+  double* speed = nullptr;                // out: nodes per second (may be null)
+  int search_style = 1;                   // 1 normal play, 2 the N best moves
+  int32_t* senkei = nullptr;              // in/out: strategy code of the side to move (may be null)
+  uint32_t senkei_hint_a = 0;             // strategy hints handed to the strategy choice
+  uint32_t senkei_hint_b = 0;
+  int32_t time[3] = {0, 0, 0};            // main time left (ms), byoyomi (ms), a third word
+  bool no_time_limit = false;             // no time rule ends the think
+  bool normal_play = true;
+  int best_count = 1;                     // N: the best moves wanted per iteration
+  int32_t play_style = 0;                 // the evaluation style
+  bool learn_flag = false;                // preload the hash table from the rings
+  std::vector<board::KLearnRecord>* ring_a = nullptr;
+  std::vector<board::KLearnRecord>* ring_b = nullptr;
+};
+
+// The think: -32766 when the side to move has no legal move, 32766 for a mate
+// found at the root, otherwise the score of the last finished iteration. Until
+// the full search is built it is the root mate check followed by chuban_plain.
+int Chuban(const ThinkRequest& request);
+
+// The plain think, kept as the full search's test oracle: iterative deepening
+// (depth 1, 2, ... up to the limit, two more while pondering) of a fail-soft
+// alpha-beta over the legal moves, scored by material alone. It polls
+// think_control and the clock every 1024 nodes; a time limit of main / 40 +
+// byoyomi ends it unless pondering or told otherwise (no limit when that is 0).
+// A stopped iteration is dropped: the line and score of the last finished one
+// stand (the first legal move and the material score before any). Every
+// finished iteration reports its line; a forced win or loss ends the deepening.
+// Strategy, style, history and learning words are not read.
+int chuban_plain(const ThinkRequest& request);
+
+// The material balance of the position from the side to move's view: board
+// pieces by kind (promoted kinds at their own value), hand pieces at their
+// kind's value, kings not counted.
+int material_score(const board::KPosition& p);
+
+}  // namespace search

@@ -1,0 +1,41 @@
+// Proof and disproof hands: the attacker's hand stored with a result, chosen so
+// that the result also answers every position of the same board with a larger
+// hand (proofs) or a smaller one (disproofs).
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/hash_key.h"
+#include "engine/board/position.h"
+
+namespace tsume {
+
+// Counts by kind 1..7 (index 0 unused) to and from the packed hand field.
+struct HandCounts {
+  int n[8] = {};
+};
+HandCounts unpack_hand(uint32_t packed);
+uint32_t pack_hand(const HandCounts& h);
+
+// The proof hand of a mated position, or the floor of an AND node's proof
+// hand: for every kind the defender holds none of, the attacker's whole count
+// (with fewer, the defender would hold some and could interpose); else 0.
+HandCounts mated_proof_hand(const board::KPosition& p, int attacker);
+
+// A child's proof hand carried back through the attacker's move: one less of
+// a captured kind, one more of a dropped kind.
+uint32_t or_proof_hand(uint32_t child_hand, const board::KMove& m);
+
+// A child's disproof hand carried back through the attacker's move (capture
+// -1, drop +1), to be met with the others by taking the minimum.
+HandCounts or_disproof_hand_back(uint32_t child_hand, const board::KMove& m);
+
+// The largest hand an OR node's disproof can claim: every piece of the kinds
+// the attacker holds, none of the kinds it lacks.
+HandCounts or_disproof_start(const board::KPosition& p, int attacker);
+
+// A position without a check: the attacker's count plus the defender's for
+// every kind the attacker holds, 0 for the others.
+uint32_t nocheck_disproof_hand(const board::KPosition& p, int attacker);
+
+}  // namespace tsume

@@ -1,0 +1,178 @@
+// One mate-solver instance: a node table with the work stores, limits and
+// counters of one search, and the search context that a root call keeps on its
+// stack while it walks the tree of checks and evasions.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/board/hash_key.h"
+#include "engine/board/position.h"
+#include "engine/tsume/tsume_table.h"
+
+namespace tsume {
+
+using board::KMove;
+using board::KPosition;
+
+constexpr int kInGameMaxPly = 64;
+constexpr int kSolverMaxPly = 2000;
+constexpr int kMovesPerPly = 10;        // the move store holds 10 x D moves
+constexpr uint32_t kTimeCheckVisits = 48;
+constexpr uint32_t kMaxBlockKb = 32768;  // largest block of a growing table
+
+// One listed move's child: its key, path key and two ordering hints.
+struct KeyEntry {
+  KHashKey key;
+  uint32_t path_key;
+  int8_t h16;
+  int8_t h17;
+  uint8_t pad[2];
+};
+static_assert(sizeof(KeyEntry) == 20);
+
+// The words a node saves when it descends and gets back when it returns.
+struct PlyFrame {
+  int32_t pn_threshold;
+  int32_t dn_threshold;
+  KMove last_move;
+  KHashKey key;
+  uint32_t path_key;
+  int32_t move_count;
+  int32_t pn_increment;
+  int32_t dn_increment;
+  int32_t move_base;
+};
+
+// The path table: the keys of the positions on the current path, chained in
+// buckets by key word 0.
+struct PathEntry {
+  KHashKey key;
+  int32_t next;  // ply of the next entry of the bucket, -1 none
+};
+
+// A child's numbers as the last count of its node saw them.
+struct ChildValue {
+  int32_t pn;
+  int32_t dn;
+  int8_t hint;     // the hint that orders it (AND nodes adjust it per count)
+  uint8_t state;   // 0 not counted, 1 open, 2 proven, 3 disproven
+  uint8_t deeper;  // first reached below the node
+  uint8_t weak;    // a weakly supported interposition
+};
+
+struct KTsumeEngine {
+  KTsumeEngine(uint64_t mem_kb, bool small);
+  ~KTsumeEngine();
+  KTsumeEngine(const KTsumeEngine&) = delete;
+  KTsumeEngine& operator=(const KTsumeEngine&) = delete;
+
+  // False when the table or a work store could not be allocated.
+  bool ok() const;
+
+  KTsumeTable table;
+  KTsumeTable* tree = nullptr;       // the current solution tree
+  KTsumeTable* committed = nullptr;  // the tree kept for the answers of a game
+  int max_ply;                       // D
+  KMove* moves = nullptr;            // 10 x D
+  KeyEntry* entries = nullptr;       // 10 x D
+  ChildValue* values = nullptr;      // 10 x D, beside the moves
+  uint16_t* codes = nullptr;         // 10 x D: candidate moves of the tree walk
+  PlyFrame* frames = nullptr;        // D
+  KMove* main_line = nullptr;        // D
+  int main_line_length = 0;
+  uint32_t visits = 0;
+  uint32_t start_time = 0;
+  std::atomic<uint32_t> time_limit{0};
+  uint32_t node_count = 0;
+  uint32_t last_node_count = 0;
+  double last_seconds = 0;
+  int32_t node_limit = -1;
+  PathEntry* path = nullptr;       // D, by ply
+  int32_t* path_heads = nullptr;   // D buckets
+  bool store_failed = false;       // a store found no node: the search stops
+  uint32_t demotions = 0;          // proofs demoted by the tree walk
+  KMove scratch[1024];             // generator output before it goes to the store
+};
+
+// The state of one walk from a root.
+struct TsumeContext {
+  int ply = 0;
+  uint32_t nonpromo_bits = 0;
+  KMove last_move{};
+  KHashKey key{};
+  uint32_t path_key = 0;
+  int move_base = 0;
+  KPosition pos;
+  int attacker = 0;
+  int defender = 1;
+  int move_count = 0;
+  KHashKey root_key{};
+  KHashKey* main_key = nullptr;  // the main search's key, updated along the walk
+  int32_t pn_increment = 15;
+  int32_t dn_increment = 35;
+  int32_t pn_threshold = kCap;
+  int32_t dn_threshold = kCap;
+  // Tree walk.
+  int tree_length = 0;
+  int tree_quality = 0;
+  uint32_t path_candidates = 0;
+};
+
+// The key of a position for the given attacker: the attacker's hand packed and
+// the attacker marked in bit 22, so that one board is keyed apart for the two
+// possible attackers. The mark is an exclusive or, which the incremental key
+// update keeps, so keys made from scratch and along a walk agree.
+KHashKey tsume_root_key(const KPosition& p, int attacker);
+
+// Sets up a context on a copy of the position for the attacker.
+void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker);
+
+// True when the node limit, a failed store, or (every 48 counts) the time limit
+// says the search must stop.
+bool tsume_limit_reached(KTsumeEngine& e);
+
+// Path table.
+void tsume_path_enter(KTsumeEngine& e, const KHashKey& key, int ply);
+void tsume_path_leave(KTsumeEngine& e, int ply);
+// True when a position on the path has the key's board and side to move with
+// the attacker's hand at least as large.
+bool tsume_path_find(const KTsumeEngine& e, const KHashKey& key, int ply);
+
+// Moves the context to the listed move's child and back.
+void tsume_descend(KTsumeEngine& e, TsumeContext& c, int index, bool use_listed_key);
+void tsume_ascend(KTsumeEngine& e, TsumeContext& c);
+
+// Lists the node's moves (checks or evasions) in the move store. False when
+// they do not fit the store: the node counts as at the depth limit.
+bool tsume_list_moves(KTsumeEngine& e, TsumeContext& c);
+// Fills the key entries of the listed moves.
+void tsume_children_init(KTsumeEngine& e, TsumeContext& c);
+
+// One visit of the current node of the proof-number search.
+void tsume_mid(KTsumeEngine& e, TsumeContext& c);
+
+// Roots: 0 mate (the first move in `out`), 1 undecided, 2 no mate (at a
+// defender root, the refuting evasion in `out`).
+int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* out);
+int tsume_root_defender(KTsumeEngine& e, const KPosition& p, KMove* out);
+int tsume_root_bounded(KTsumeEngine& e, const KPosition& p, int32_t bound);
+// Proves the context's current position again with the full thresholds.
+int tsume_root_ktsume(KTsumeEngine& e, TsumeContext& c);
+
+// The solve of a position with the attacker to move (with the defender to move
+// for the second), with the solution tree when it mates: 0 mate (the main line
+// in the engine), 1 undecided or limit, 2 no mate (refuting move in `out`),
+// 3 the side to move could take the enemy king.
+int ktsume_solve_attacker(KTsumeEngine& e, const KPosition& p, uint32_t time_limit, int32_t node_limit);
+int ktsume_solve_defender(KTsumeEngine& e, const KPosition& p, uint32_t time_limit, int32_t node_limit,
+                          KMove* out, int* count);
+
+// The state of the clock and counters at the start of a search.
+void tsume_start_clock(KTsumeEngine& e);
+// Records the elapsed seconds and nodes of the search that just ended.
+void tsume_record_stats(KTsumeEngine& e);
+// True when the node limit or the time limit has been passed.
+bool tsume_limits_passed(const KTsumeEngine& e);
+
+}  // namespace tsume

@@ -1,0 +1,104 @@
+// The mate solver's entry points over its three process-wide instances: the
+// in-game instance that the move search asks for quick mates, the problem
+// solver `ktsume` of the mate-problem jobs and game mode, and the composer's.
+// Result codes: 0 mate (or success), 1 undecided or a limit reached, 2 no
+// mate, 3 the side to move could take the enemy king, 7 stopped (time limit
+// set to 0). Every entry point runs on the computer thread except the stop
+// entries, which may be called from any thread.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/hash_key.h"
+#include "engine/board/position.h"
+
+namespace tsume {
+
+struct KTsumeEngine;
+
+constexpr uint32_t kKtsumeDefaultKb = 8192;
+constexpr uint32_t kInGameTimeLimitMs = 1000000;
+constexpr uint32_t kTopTimeLimitMs = 2000;
+constexpr int32_t kTopNodeLimit = 100000;
+
+// ---- In-game instance (64-ply stacks, one block, single-node eviction) ----
+
+// Creates the instance (replacing one that exists): 1, or 0 when the memory
+// could not be had (the instance is then absent).
+int tsume_alloc(uint64_t mem_kb);
+void tsume_free();
+void tsume_pool_reset();
+// Sets the time limit of the running or next search; 0 stops a running one.
+void tsume_stop(uint32_t ms);
+// Searches for a mate by the side to move within the node limit (negative:
+// none); 0 with the first move in `out`. With `main_key`, the main search's
+// key of the position, proven attacker positions below the root are also
+// stored in the transposition table.
+int tsume_search(board::KPosition& p, board::KHashKey* main_key, board::KMove* out, int32_t node_limit);
+// The same within a time limit and without a node limit.
+int tsume_search_limit(board::KPosition& p, board::KHashKey* main_key, board::KMove* out, uint32_t time_limit_ms);
+// 0 when the table already proves a mate for the side to move (its move in
+// `out`), else 1.
+int tsume_hash_check(board::KPosition& p, board::KMove* out);
+// Confirms along stored proofs a mate recorded earlier: `key` is the key of
+// the position where it was recorded with `recorded` its move, `moves` the
+// `plies` moves played since; `p` is the position now (the attacker to move).
+// 0 with the first move in `out`, else 1.
+int tsume_verify(const board::KHashKey& key, const board::KMove& recorded, int plies, const board::KMove* moves,
+                 board::KPosition& p, board::KMove* out, uint32_t time_limit_ms);
+
+// ---- Problem solver `ktsume` (2000-ply stacks, growing table) ----
+
+int ktsume_alloc(uint64_t mem_kb);
+int ktsume_alloc_default();
+void ktsume_free();
+void ktsume_free_default();
+void ktsume_pool_reset();
+void ktsume_set_time_limit(uint32_t ms);
+// Solves a position with the attacker to move: 0 with the main line (valid
+// until the next solve) in `line` and `length`.
+int ktsume_solve(const board::KPosition& p, const board::KMove** line, int* length, uint32_t time_limit_ms,
+                 int32_t node_limit);
+// Solves a position with the defender to move (in check): 0 mated, with the
+// defender's longest defence in `out` and the line's length in `count`; 2 an
+// escape (in `out`); 1 undecided, with the evasion hardest to refute.
+int ktsume_solve_defender_top(const board::KPosition& p, board::KMove* out, int* count, uint32_t time_limit_ms,
+                              int32_t node_limit);
+// The computer's answer in the mate-problem game mode; `out` from 255 when it
+// has none. Mode 1: no move when the defender is mated.
+int ktsume_solve_top(const board::KPosition& p, const board::KMove& last, board::KMove* out, int mode);
+// Another mating line than the main line of `length` moves: 0 with it in
+// `out_line` and `out_length`, 1 limit, 2 none, 3 the side to move attacks
+// the enemy king.
+int check_henbetsu(const board::KPosition& p, const board::KMove* line, int length, const board::KMove** out_line,
+                   int* out_length, uint32_t time_limit_ms);
+// The move the solution tree (0 current, 1 committed) holds for the
+// position: 0 with it in `out`, 1 when the tree holds none.
+int ktsume_get_answer(const board::KPosition& p, board::KMove* out, int tree);
+// 1 when the defender's move is a useless interposition as the tree sees it:
+// a capture of it reaches the tree or mates, or the tree does not hold the
+// position after it; else 0.
+int ktsume_check_answer(const board::KPosition& p, const board::KMove& defender_move, int tree);
+void ktsume_get_stats(uint32_t* nodes, double* seconds);
+bool ktsume_tree_free();
+bool ktsume_tree_commit();
+
+// ---- Composer instance ----
+
+int compose_instance_alloc(uint64_t mem_kb);
+void compose_instance_free();
+int compose_instance_solve(const board::KPosition& p, const board::KMove** line, int* length, uint32_t time_limit_ms,
+                           int32_t node_limit);
+// The composer's bounded shorter-mate search; it comes with the composer and
+// answers 1 (undecided) until then.
+int compose_instance_short_mate(void* table, const board::KPosition& p, int ply_limit, board::KMove* out,
+                                void* result, uint32_t time_limit_ms, int32_t node_limit);
+int compose_instance_max_ply();
+uint32_t compose_instance_nodes();
+
+// The instances themselves, null while absent (tests and benchmarks).
+KTsumeEngine* tsume_instance();
+KTsumeEngine* ktsume_instance();
+KTsumeEngine* compose_instance();
+
+}  // namespace tsume

@@ -1,0 +1,148 @@
+// The roots of the proof-number search and the two solves of the problem
+// solver (attacker to move, defender to move).
+#include <algorithm>
+
+#include "engine/board/evasion_gen.h"
+#include "engine/board/make_move.h"
+#include "engine/board/move_rules.h"
+#include "engine/tsume/solution_tree.h"
+#include "engine/tsume/tsume_engine.h"
+#include "engine/tsume/tsume_move_code.h"
+
+namespace tsume {
+
+using namespace board;
+
+namespace {
+
+void clear_path(KTsumeEngine& e) { std::fill(e.path_heads, e.path_heads + e.max_ply, -1); }
+
+// The verdict of the root entry after a search: 0 proven (its move decoded),
+// 1 open or missing, 2 disproven (its move, the refutation, decoded).
+int root_result(KTsumeEngine& e, const TsumeContext& c, const KPosition& p, KMove* out) {
+  if (e.store_failed) return 1;
+  const KTsumeNode* n = tsume_lookup(e.table, c.key);
+  if (n == nullptr) return 1;
+  int result;
+  if (n->pn >= kInf) {
+    result = 2;
+  } else if (n->dn < kInf) {
+    return 1;
+  } else {
+    result = 0;
+  }
+  if (out != nullptr && !tsume_move_decode(p, n->move, *out)) *out = pass_move();
+  return result;
+}
+
+int run_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KMove* out) {
+  e.table.gc_threshold = 5;
+  tsume_start_clock(e);
+  clear_path(e);
+  tsume_mid(e, c);
+  return root_result(e, c, p, out);
+}
+
+}  // namespace
+
+int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* out) {
+  TsumeContext c;
+  tsume_context_init(c, p, p.teban);
+  c.main_key = main_key;
+  return run_root(e, c, p, out);
+}
+
+int tsume_root_defender(KTsumeEngine& e, const KPosition& p, KMove* out) {
+  TsumeContext c;
+  tsume_context_init(c, p, 1 - p.teban);
+  return run_root(e, c, p, out);
+}
+
+int tsume_root_bounded(KTsumeEngine& e, const KPosition& p, int32_t bound) {
+  TsumeContext c;
+  tsume_context_init(c, p, 1 - p.teban);
+  c.pn_threshold = std::min<int64_t>(int64_t{bound} + 1, kCap);
+  // The clock of an alternative-solution attempt was started by its caller.
+  clear_path(e);
+  e.table.gc_threshold = 5;
+  tsume_mid(e, c);
+  return root_result(e, c, p, nullptr);
+}
+
+int tsume_root_ktsume(KTsumeEngine& e, TsumeContext& c) {
+  const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, pn_inc = c.pn_increment, dn_inc = c.dn_increment;
+  c.pn_threshold = kCap;
+  c.dn_threshold = kCap;
+  c.pn_increment = 15;
+  c.dn_increment = 35;
+  tsume_mid(e, c);
+  c.pn_threshold = pn_th;
+  c.dn_threshold = dn_th;
+  c.pn_increment = pn_inc;
+  c.dn_increment = dn_inc;
+  return root_result(e, c, c.pos, nullptr);
+}
+
+int ktsume_solve_attacker(KTsumeEngine& e, const KPosition& p, uint32_t time_limit, int32_t node_limit) {
+  e.node_limit = node_limit;
+  tsume_table_reset(e.table);
+  e.time_limit.store(time_limit);
+  e.main_line_length = 0;
+  if (king_attacked(p, 1 - p.teban)) return 3;
+  e.table.grow = 1;
+  KMove first;
+  const int r = tsume_root(e, p, nullptr, &first);
+  tsume_record_stats(e);
+  if (r != 0) return r;
+  const int tree = tsume_solution_tree_a(e, p);
+  if (tsume_limits_passed(e)) return 1;
+  if (tree < 0) return tree == kTreeDisproved ? 2 : 1;
+  return 0;
+}
+
+int ktsume_solve_defender(KTsumeEngine& e, const KPosition& p, uint32_t time_limit, int32_t node_limit, KMove* out,
+                          int* count) {
+  e.node_limit = node_limit;
+  tsume_table_reset(e.table);
+  e.time_limit.store(time_limit);
+  e.main_line_length = 0;
+  *count = 0;
+  if (king_attacked(p, 1 - p.teban)) return 3;
+  e.table.grow = 1;
+  KMove refute;
+  const int r = tsume_root_defender(e, p, &refute);
+  tsume_record_stats(e);
+  if (r == 0) {
+    const int tree = tsume_solution_tree_b(e, p);
+    if (tree >= 0 && !tsume_limits_passed(e)) {
+      *count = e.main_line_length;
+      if (e.main_line_length > 0) *out = e.main_line[0];
+      return 0;
+    }
+    // No line to give: answer like an undecided search.
+  } else if (r == 2) {
+    *out = refute;
+    *count = 1;
+    return 2;
+  }
+  // Undecided: the evasion that the search found hardest to refute.
+  KPosition work = p;
+  KMove evasions[kMaxMoves];
+  const int n = oute_nige_gen(work, evasions);
+  const KHashKey key = tsume_root_key(p, 1 - p.teban);
+  int32_t best_pn = -1;
+  for (int i = 0; i < n; ++i) {
+    KHashKey child = key;
+    hash_key_sashite(child, 1 - p.teban, evasions[i]);
+    const KTsumeNode* node = tsume_lookup(e.table, child);
+    const int32_t pn = node != nullptr ? node->pn : 1;
+    if (pn > best_pn) {
+      best_pn = pn;
+      *out = evasions[i];
+      *count = 1;
+    }
+  }
+  return 1;
+}
+
+}  // namespace tsume

@@ -1,0 +1,735 @@
+// The depth-first proof-number search: one visit of a node iterates on its
+// children under a pair of thresholds and stores the node's numbers.
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/board/evasion_gen.h"
+#include "engine/board/hash_table.h"
+#include "engine/board/make_move.h"
+#include "engine/board/mate_in_one.h"
+#include "engine/board/move_rules.h"
+#include "engine/tsume/proof_hands.h"
+#include "engine/tsume/tsume_engine.h"
+#include "engine/tsume/tsume_move_code.h"
+
+namespace tsume {
+
+using namespace board;
+
+namespace {
+
+constexpr int32_t kLargeNumber = 0x100000;
+constexpr uint32_t kDropMateBit = 1u << 10;
+
+int32_t sat_add(int32_t a, int32_t b) {
+  if (a >= kInf || b >= kInf) return kInf;
+  return std::min<int64_t>(int64_t{a} + b, kCap);
+}
+int32_t cap(int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, kCap)); }
+
+bool is_pawn_drop(const KMove& m) { return m.from == kInHand && code_kind(m.code) == kPawn; }
+bool proven(const KTsumeNode& n) { return n.dn >= kInf; }
+int node_depth(const KTsumeNode& n) { return n.depth & kDepthMask; }
+
+int chebyshev(int a, int b) {
+  return std::max(std::abs(square_file(a) - square_file(b)), std::abs(square_rank(a) - square_rank(b)));
+}
+
+// The kind bit of a non-promotion that the first pass leaves out, 0 for other
+// moves: rooks, bishops and pawns that could promote and do not, and a lance
+// stopping unpromoted on the second rank from the far side.
+uint32_t nonpromo_kind_bit(const KMove& m) {
+  if (m.from == kInHand || m.promote) return 0;
+  const int side = code_side(m.code);
+  const int cls = code_class(m.code);
+  const bool zone = in_camp(side, m.from) || in_camp(side, m.to);
+  if ((cls == kRook || cls == kBishop || cls == kPawn) && zone) return 1u << cls;
+  if (cls == kLance && square_rank(m.to) == (side == 0 ? 2 : 8)) return 1u << cls;
+  return 0;
+}
+
+// The kind bit a promoting move stands for (its non-promoting twin's), 0 else.
+uint32_t promo_kind_bit(const KMove& m) {
+  if (m.from == kInHand || !m.promote) return 0;
+  const int cls = code_class(m.code);
+  if (cls == kRook || cls == kBishop || cls == kPawn) return 1u << cls;
+  if (cls == kLance && square_rank(m.to) == (code_side(m.code) == 0 ? 2 : 8)) return 1u << cls;
+  return 0;
+}
+
+bool leave_loop(int32_t pn, int32_t dn, int32_t pn_th, int32_t dn_th) {
+  if (pn >= kInf || dn >= kInf) return true;
+  if (dn >= kLargeNumber) return pn >= pn_th;
+  if (pn >= kLargeNumber) return dn >= dn_th;
+  return pn >= pn_th || dn >= dn_th;
+}
+
+KTsumeNode* current_node(KTsumeEngine& e, TsumeContext& c) {
+  KTsumeNode* n = tsume_lookup_exact(e.table, c.key);
+  if (n == nullptr) n = tsume_store_plain(e.table, c.ply, c.key, 1, 1);
+  if (n == nullptr) e.store_failed = true;
+  return n;
+}
+
+// Stores the numbers of an interrupted node.
+void store_interrupted(KTsumeEngine& e, TsumeContext& c) {
+  if (KTsumeNode* n = tsume_store(e.table, c.ply, c.key, 0, 1, 1)) {
+    n->move = kNoNodeMove;
+  } else {
+    e.store_failed = true;
+  }
+}
+
+KTsumeNode* store_result(KTsumeEngine& e, TsumeContext& c, const KHashKey& key, uint32_t path_key, int32_t pn,
+                         int32_t dn, uint16_t move) {
+  KTsumeNode* n = tsume_store(e.table, c.ply, key, path_key, pn, dn);
+  if (n == nullptr) {
+    e.store_failed = true;
+    return nullptr;
+  }
+  n->move = move;
+  return n;
+}
+
+// True when the move takes the attacker's piece that moved two plies earlier
+// back to its origin right after a king move of the defender.
+bool back_and_forth(const KTsumeEngine& e, const TsumeContext& c, const KMove& m) {
+  if (c.ply < 2 || m.from == kInHand) return false;
+  const KMove& mine = e.frames[c.ply - 1].last_move;
+  return code_kind(c.last_move.code) == kKing && mine.from != kInHand && mine.to == m.from && mine.from == m.to &&
+         mine.piece == m.piece;
+}
+
+// ---- OR nodes ---------------------------------------------------------------
+
+struct Numbers {
+  int32_t pn = kInf;
+  int32_t dn = 0;
+  int best = -1;
+  bool loop = false;
+  bool drop_mate = false;  // a pawn drop that mates was passed over
+};
+
+void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, Numbers& r, int32_t& held_pn,
+                    int32_t& held_dn, int32_t& backforth_dn, int32_t& sum_dn, int32_t* drop_max, int32_t& repeat_max,
+                    bool& deeper_seen) {
+  const KMove& m = e.moves[c.move_base + i];
+  const KeyEntry& ent = e.entries[c.move_base + i];
+  ChildValue& v = e.values[c.move_base + i];
+  v.state = 0;
+  KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+  if ((child != nullptr && child->path_key != 0) || tsume_path_find(e, ent.key, c.ply)) {
+    r.loop = true;
+    return;
+  }
+  int32_t cpn, cdn;
+  if (child != nullptr) {
+    cpn = child->pn;
+    cdn = child->dn;
+    if (child->flags & kFlagPawnDropMate) {
+      if (const uint32_t bit = promo_kind_bit(m)) c.nonpromo_bits |= bit | kDropMateBit;
+    }
+    if (proven(*child) && child->move == kTerminalMove && is_pawn_drop(m)) {
+      c.nonpromo_bits |= kDropMateBit;
+      r.drop_mate = true;
+      return;
+    }
+  } else {
+    const KKiki& k = kiki_at(c.pos, m.to);
+    const int support = k.direct_count[c.attacker] - (m.from == kInHand ? 0 : 1);
+    cpn = c.pn_increment + ((support <= 0 && k.direct_count[c.defender] > 0) ? 1 : 0);
+    cdn = c.dn_increment + (m.captured_code != 0 ? 1 : 0);
+    cpn = std::max(cpn, 1);
+    cdn = std::max(cdn, 1);
+  }
+  v.pn = cpn;
+  v.dn = cdn;
+  v.hint = ent.h16;
+  if (cpn == 0) {
+    v.state = 2;
+    r.pn = 0;
+    r.dn = kInf;
+    r.best = i;
+    return;
+  }
+  if (cpn >= kInf) {
+    v.state = 3;
+    return;
+  }
+  v.state = 1;
+  const bool deeper = child == nullptr || node_depth(*child) > c.ply;
+  v.deeper = deeper;
+  if (deeper) {
+    deeper_seen = true;
+    if (cpn < r.pn) {
+      r.pn = cpn;
+      r.best = i;
+    }
+    if (back_and_forth(e, c, m)) {
+      backforth_dn = std::max(backforth_dn, cdn);
+    } else if (ent.h17 < 1) {
+      if (m.from == kInHand) {
+        drop_max[code_kind(m.code)] = std::max(drop_max[code_kind(m.code)], cdn);
+      } else {
+        sum_dn = sat_add(sum_dn, cdn);
+      }
+    } else {
+      repeat_max = std::max(repeat_max, cdn);
+    }
+  } else {
+    if (cpn < r.pn) {
+      r.pn = cpn;
+      r.best = i;
+    }
+    if (cpn < held_pn || (cpn == held_pn && cdn < held_dn)) {
+      held_pn = cpn;
+      held_dn = cdn;
+    }
+    if (node_depth(*child) < node_depth(node)) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | node_depth(*child));
+  }
+}
+
+Numbers or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
+  Numbers r;
+  if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
+  int32_t held_pn = kInf, held_dn = kInf, backforth_dn = 0, sum_dn = 0, repeat_max = 0;
+  int32_t drop_max[8] = {};
+  bool deeper_seen = false;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < c.move_count; ++i) {
+      const uint32_t bit = nonpromo_kind_bit(e.moves[c.move_base + i]);
+      if (pass == 0 && bit != 0 && (c.nonpromo_bits & bit) == 0) {
+        e.values[c.move_base + i].state = 0;
+        continue;
+      }
+      if (pass == 1 && (bit == 0 || (c.nonpromo_bits & bit) == 0)) continue;
+      // A non-promotion counted in the first pass (its bit was set) is not counted twice.
+      if (pass == 1 && e.values[c.move_base + i].state != 0) continue;
+      or_value_child(e, c, node, i, r, held_pn, held_dn, backforth_dn, sum_dn, drop_max, repeat_max, deeper_seen);
+      if (r.pn == 0) return r;
+    }
+  }
+  int32_t dn = sum_dn;
+  for (int k = kRook; k <= kPawn; ++k) dn = sat_add(dn, drop_max[k]);
+  dn = sat_add(dn, repeat_max);
+  if (deeper_seen) {
+    if (dn == 0) dn = held_dn < kInf ? held_dn : 0;
+    if (dn == 0) dn = backforth_dn;
+  } else if (held_dn < kInf) {
+    dn = sat_add(dn, held_dn);
+  }
+  if (r.pn >= kInf) dn = 0;
+  r.dn = dn;
+  return r;
+}
+
+// Best: smallest pn, then smallest dn, then smallest hint; second: the next pn.
+int or_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
+  int best = -1;
+  second = kInf;
+  for (int i = 0; i < c.move_count; ++i) {
+    const ChildValue& v = e.values[c.move_base + i];
+    if (v.state == 2) return i;
+    if (v.state != 1) continue;
+    if (best < 0) {
+      best = i;
+      continue;
+    }
+    const ChildValue& b = e.values[c.move_base + best];
+    if (v.pn < b.pn || (v.pn == b.pn && (v.dn < b.dn || (v.dn == b.dn && v.hint < b.hint)))) {
+      second = std::min(second, b.pn);
+      best = i;
+    } else {
+      second = std::min(second, v.pn);
+    }
+  }
+  return best;
+}
+
+HandCounts hand_min(const HandCounts& a, const HandCounts& b) {
+  HandCounts h;
+  for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::min(a.n[k], b.n[k]);
+  return h;
+}
+
+uint32_t or_disproof_hand(KTsumeEngine& e, TsumeContext& c, bool drop_mate) {
+  HandCounts h = or_disproof_start(c.pos, c.attacker);
+  for (int i = 0; i < c.move_count; ++i) {
+    if (e.values[c.move_base + i].state != 3) continue;
+    const KeyEntry& ent = e.entries[c.move_base + i];
+    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    if (child == nullptr) continue;
+    h = hand_min(h, or_disproof_hand_back(key_hand(child->key), e.moves[c.move_base + i]));
+  }
+  if (drop_mate) {
+    for (int k = kRook; k <= kPawn; ++k) {
+      h.n[k] = std::min(h.n[k], c.pos.hand[c.attacker][k] + c.pos.hand[c.defender][k]);
+    }
+  }
+  return pack_hand(h);
+}
+
+// The mate in one tried once per node: a check after which the defender has
+// no answer, other than a pawn drop. True when it was found and stored.
+bool or_mate_in_one(KTsumeEngine& e, TsumeContext& c) {
+  if (ichite_zume_pretest(c.pos) == 0) return false;
+  for (int i = 0; i < c.move_count; ++i) {
+    const KMove m = e.moves[c.move_base + i];
+    if (is_pawn_drop(m) || oute_quick_refute(c.pos, m)) continue;
+    do_move(c.pos, m, 0);
+    const bool mated = oute_nige_count(c.pos, 0) == 0;
+    const HandCounts mated_hand = mated_proof_hand(c.pos, c.attacker);
+    undo_move(c.pos, m, 0);
+    if (!mated) continue;
+    const uint32_t hand = or_proof_hand(pack_hand(mated_hand), m);
+    if (KTsumeNode* n = store_result(e, c, with_hand(c.key, hand), 0, 0, kInf, tsume_move_encode(m))) {
+      n->work = 1;
+      n->flags &= static_cast<uint8_t>(~kFlagPawnDropMate);
+    }
+    return true;
+  }
+  return false;
+}
+
+void or_step(KTsumeEngine& e, TsumeContext& c) {
+  uint32_t last_child_nodes = 0;
+  c.nonpromo_bits = 0;
+  Numbers r;
+  int best = -1;
+  for (;;) {
+    if (tsume_limit_reached(e)) {
+      store_interrupted(e, c);
+      return;
+    }
+    KTsumeNode* node = current_node(e, c);
+    if (node == nullptr) return;
+    r = or_numbers(e, c, *node);
+    if ((node->flags & kFlagMateInOneTried) == 0) {
+      node->flags |= kFlagMateInOneTried;
+      if (or_mate_in_one(e, c)) return;
+      node = current_node(e, c);
+      if (node == nullptr) return;
+    }
+    if (leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) break;
+    int32_t second;
+    best = or_select(e, c, second);
+    if (best < 0) break;
+    node->flags |= kFlagOnPath;
+    const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, dn = r.dn;
+    const ChildValue v = e.values[c.move_base + best];
+    const uint32_t saved_nonpromo = c.nonpromo_bits;
+    KHashKey saved_main{};
+    if (c.main_key != nullptr) saved_main = *c.main_key;
+    tsume_descend(e, c, best, true);
+    c.pn_threshold = cap(std::min<int64_t>(pn_th, int64_t{second} + c.pn_increment));
+    c.dn_threshold = cap(std::max<int64_t>(int64_t{dn_th} - dn, 5 * int64_t{c.dn_increment}) + v.dn);
+    const uint32_t before = e.node_count;
+    tsume_mid(e, c);
+    last_child_nodes = e.node_count - before;
+    tsume_ascend(e, c);
+    c.nonpromo_bits = saved_nonpromo;
+    if (c.main_key != nullptr) *c.main_key = saved_main;
+    if (KTsumeNode* n = tsume_lookup_exact(e.table, c.key)) n->flags &= static_cast<uint8_t>(~kFlagOnPath);
+    if (e.store_failed) return;
+  }
+  KTsumeNode* result;
+  if (r.pn == 0) {
+    const KeyEntry& ent = e.entries[c.move_base + r.best];
+    const KMove& m = e.moves[c.move_base + r.best];
+    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    const uint32_t hand = child != nullptr ? or_proof_hand(key_hand(child->key), m) : key_hand(c.key);
+    if (c.main_key != nullptr && c.ply >= 1) hash_store(*c.main_key, 63, 3, 32766, 32767, 0, 0, pack_move_word(m), 5);
+    result = store_result(e, c, with_hand(c.key, hand), 0, 0, kInf, tsume_move_encode(m));
+  } else if (r.pn >= kInf) {
+    if (r.loop) {
+      result = store_result(e, c, c.key, c.path_key, kInf, 0, kNoNodeMove);
+    } else {
+      result = store_result(e, c, with_hand(c.key, or_disproof_hand(e, c, r.drop_mate)), 0, kInf, 0, kNoNodeMove);
+    }
+  } else {
+    result = store_result(e, c, c.key, 0, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
+  }
+  if (result != nullptr) {
+    result->work += last_child_nodes;
+    if (c.nonpromo_bits != 0) {
+      result->flags |= kFlagPawnDropMate;
+    } else {
+      result->flags &= static_cast<uint8_t>(~kFlagPawnDropMate);
+    }
+  }
+}
+
+// ---- AND nodes --------------------------------------------------------------
+
+struct AndNumbers {
+  int32_t pn = 0;
+  int32_t dn = kInf;
+  int best = -1;
+  bool loop = false;
+  bool disproven = false;
+  bool pawn_drop_mate = false;  // some child depends on a drop-pawn mate
+};
+
+// Keeps the `size` largest values in `top` (descending).
+void keep_largest(int32_t* top, int size, int32_t v) {
+  for (int i = 0; i < size; ++i) {
+    if (v > top[i]) std::swap(v, top[i]);
+  }
+}
+
+int32_t sum_of(const int32_t* v, int size) {
+  int32_t s = 0;
+  for (int i = 0; i < size; ++i) s = sat_add(s, v[i]);
+  return s;
+}
+
+bool same_root_position(const TsumeContext& c, const KHashKey& key) {
+  const KHashKey& r = c.root_key;
+  if (r.word[0] != key.word[0] || r.word[1] != key.word[1] || (r.word[2] ^ key.word[2]) >= 0x200000) return false;
+  return hash_hand_superior(r, key) != 0;
+}
+
+AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
+  AndNumbers r;
+  if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
+  const int king = c.pos.piece[c.defender].sq;
+  int32_t weak_pn = 0, hint_dn = 0, min_dn = kInf, held_pn = 0, held_dn = kInf;
+  int held_best = -1, hint_best = -1, held_depth = -1;
+  int32_t king_pn[4] = {}, capture_pn[2] = {}, other_pn[2] = {};
+  int32_t dist_pn[8][2] = {};
+  bool dist_seen[8] = {};
+  bool deeper_seen = false;
+  for (int i = 0; i < c.move_count; ++i) {
+    const KMove& m = e.moves[c.move_base + i];
+    const KeyEntry& ent = e.entries[c.move_base + i];
+    ChildValue& v = e.values[c.move_base + i];
+    v.state = 0;
+    v.hint = ent.h16;
+    v.weak = 0;
+    if (tsume_path_find(e, ent.key, c.ply) || same_root_position(c, ent.key)) {
+      r.disproven = true;
+      r.loop = tsume_path_find(e, ent.key, c.ply);
+      r.best = i;
+      return r;
+    }
+    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    const KKiki& k = kiki_at(c.pos, m.to);
+    int32_t cpn, cdn;
+    if (child != nullptr) {
+      cpn = child->pn;
+      cdn = child->dn;
+      if (child->flags & kFlagPawnDropMate) r.pawn_drop_mate = true;
+    } else {
+      const int support = k.direct_count[c.defender] - (m.from == kInHand ? 0 : 1);
+      cpn = std::max(c.pn_increment + (m.captured_code != 0 ? 1 : 0), 1);
+      cdn = std::max(c.dn_increment + ((support <= 0 && k.direct_count[c.attacker] > 0) ? 1 : 0), 1);
+    }
+    v.pn = cpn;
+    v.dn = cdn;
+    if (cpn >= kInf) {
+      v.state = 3;
+      r.disproven = true;
+      r.loop = child != nullptr && child->path_key != 0;
+      r.best = i;
+      return r;
+    }
+    if (cdn >= kInf) {
+      v.state = 2;
+      continue;
+    }
+    v.state = 1;
+    const bool drop = m.from == kInHand;
+    const int d = (drop && king < kInHand) ? std::min(chebyshev(m.to, king), 7) : 0;
+    if (drop) {
+      const int def = k.direct_count[c.defender];
+      const int att = k.direct_count[c.attacker] + k.xray_count[c.attacker];
+      if ((d > 1 && def == 0) || (d == 1 && def < 2 && att >= 2)) {
+        v.weak = 1;
+        weak_pn = std::max(weak_pn, cpn);
+        if (cdn > hint_dn) {
+          hint_dn = cdn;
+          hint_best = i;
+        }
+        continue;
+      }
+    }
+    if (m.captured_code == 0 && child != nullptr && node_depth(*child) <= c.ply) {
+      v.deeper = 0;
+      held_pn = std::max(held_pn, cpn);
+      if (cdn < held_dn) {
+        held_dn = cdn;
+        held_best = i;
+        held_depth = node_depth(*child);
+      }
+      continue;
+    }
+    v.deeper = 1;
+    deeper_seen = true;
+    if (drop) {
+      if (!dist_seen[d]) {
+        dist_seen[d] = true;
+        v.hint = 0;
+      } else {
+        v.hint = static_cast<int8_t>(std::min(v.hint + 2, 127));
+      }
+      keep_largest(dist_pn[d], 2, cpn);
+      if (v.hint < 1) {
+        if (cdn < min_dn) {
+          min_dn = cdn;
+          r.best = i;
+        }
+      } else if (cdn > hint_dn) {
+        hint_dn = cdn;
+        hint_best = i;
+      }
+      continue;
+    }
+    if (v.hint < 1) {
+      if (cdn < min_dn) {
+        min_dn = cdn;
+        r.best = i;
+      }
+    } else if (cdn > hint_dn) {
+      hint_dn = cdn;
+      hint_best = i;
+    }
+    if (code_kind(m.code) == kKing) {
+      keep_largest(king_pn, 4, cpn);
+    } else if (m.captured_code != 0) {
+      keep_largest(capture_pn, 2, cpn);
+    } else {
+      keep_largest(other_pn, 2, cpn);
+    }
+  }
+  int32_t dn = min_dn;
+  if (dn >= kInf) {
+    dn = hint_dn;
+    r.best = hint_best;
+  }
+  if (dn == 0 || dn >= kInf) {
+    dn = held_dn;
+    r.best = held_best;
+  }
+  if (dn >= kInf) {
+    r.pn = 0;
+    r.dn = kInf;
+    return r;
+  }
+  int32_t dist_top[2] = {};
+  for (int d = 0; d < 8; ++d) keep_largest(dist_top, 2, sat_add(dist_pn[d][0], dist_pn[d][1]));
+  int32_t pn = sat_add(weak_pn, sum_of(king_pn, 4));
+  pn = sat_add(pn, sum_of(capture_pn, 2));
+  pn = sat_add(pn, sum_of(other_pn, 2));
+  pn = sat_add(pn, sum_of(dist_top, 2));
+  if (!deeper_seen) {
+    pn = sat_add(pn, held_pn);
+    if (held_depth >= 0 && held_depth < node_depth(node)) {
+      node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | held_depth);
+    }
+  }
+  r.pn = std::max(pn, 1);
+  r.dn = dn;
+  return r;
+}
+
+// The evasion to search: within the group of the smallest hint, a group below
+// 1 takes the smallest dn (ties: larger pn, smaller hint, the later child), a
+// group of 1 or more the largest dn.
+int and_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
+  int min_hint = 128;
+  bool deeper = false;
+  for (int i = 0; i < c.move_count; ++i) {
+    const ChildValue& v = e.values[c.move_base + i];
+    if (v.state == 3) {
+      second = kInf;
+      return i;
+    }
+    if (v.state == 1) {
+      min_hint = std::min<int>(min_hint, v.hint);
+      deeper = deeper || v.deeper;
+    }
+  }
+  auto passed_over = [&](const ChildValue& v, int i) {
+    // With deeper children, weakly supported interpositions reached before are left alone.
+    return deeper && !v.deeper && v.weak && e.moves[c.move_base + i].from == kInHand;
+  };
+  int best = -1;
+  second = kInf;
+  if (min_hint < 1) {
+    for (int i = c.move_count - 1; i >= 0; --i) {
+      const ChildValue& v = e.values[c.move_base + i];
+      if (v.state != 1 || v.hint >= 1 || passed_over(v, i)) continue;
+      if (best < 0) {
+        best = i;
+        continue;
+      }
+      const ChildValue& b = e.values[c.move_base + best];
+      if (v.dn < b.dn || (v.dn == b.dn && (v.pn > b.pn || (v.pn == b.pn && v.hint < b.hint)))) {
+        second = std::min(second, b.dn);
+        best = i;
+      } else {
+        second = std::min(second, v.dn);
+      }
+    }
+    return best;
+  }
+  for (int i = 0; i < c.move_count; ++i) {
+    const ChildValue& v = e.values[c.move_base + i];
+    if (v.state != 1 || v.hint != min_hint || passed_over(v, i)) continue;
+    const ChildValue* b = best >= 0 ? &e.values[c.move_base + best] : nullptr;
+    if (b == nullptr || v.dn > b->dn || (v.dn == b->dn && v.pn > b->pn)) best = i;
+  }
+  if (best < 0) {
+    // Everything open was passed over: take the first open child.
+    for (int i = 0; i < c.move_count && best < 0; ++i) {
+      if (e.values[c.move_base + i].state == 1) best = i;
+    }
+  }
+  if (best >= 0) second = e.values[c.move_base + best].dn;
+  return best;
+}
+
+uint32_t and_proof_hand(KTsumeEngine& e, TsumeContext& c) {
+  HandCounts h = mated_proof_hand(c.pos, c.attacker);
+  for (int i = 0; i < c.move_count; ++i) {
+    const KeyEntry& ent = e.entries[c.move_base + i];
+    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    if (child == nullptr) continue;
+    const HandCounts ch = unpack_hand(key_hand(child->key));
+    for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::max(h.n[k], ch.n[k]);
+  }
+  // A proof hand never exceeds the hand the attacker has.
+  for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::min<int>(h.n[k], c.pos.hand[c.attacker][k]);
+  return pack_hand(h);
+}
+
+// The refuting child's disproof hand; a refuting drop must stay possible, so
+// the attacker may not hold so many of its kind that the defender has none.
+uint32_t and_disproof_hand(KTsumeEngine& e, TsumeContext& c, int refuting) {
+  const KeyEntry& ent = e.entries[c.move_base + refuting];
+  const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+  HandCounts h = unpack_hand(child != nullptr ? key_hand(child->key) : key_hand(c.key));
+  const KMove& m = e.moves[c.move_base + refuting];
+  if (m.from == kInHand) {
+    const int k = code_kind(m.code);
+    h.n[k] = std::min(h.n[k], c.pos.hand[c.attacker][k] + c.pos.hand[c.defender][k] - 1);
+  }
+  for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::max<int>(h.n[k], c.pos.hand[c.attacker][k]);
+  return pack_hand(h);
+}
+
+void and_step(KTsumeEngine& e, TsumeContext& c) {
+  uint32_t last_child_nodes = 0;
+  AndNumbers r;
+  for (;;) {
+    if (tsume_limit_reached(e)) {
+      store_interrupted(e, c);
+      return;
+    }
+    KTsumeNode* node = current_node(e, c);
+    if (node == nullptr) return;
+    r = and_numbers(e, c, *node);
+    if (r.disproven || leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) break;
+    int32_t second;
+    const int best = and_select(e, c, second);
+    if (best < 0) break;
+    node->flags |= kFlagOnPath;
+    const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, pn = r.pn;
+    const ChildValue v = e.values[c.move_base + best];
+    KHashKey saved_main{};
+    if (c.main_key != nullptr) saved_main = *c.main_key;
+    tsume_descend(e, c, best, true);
+    c.pn_threshold = cap(std::max<int64_t>(int64_t{pn_th} - pn, c.pn_increment) + v.pn);
+    c.dn_threshold = cap(std::min<int64_t>(dn_th, int64_t{second} + 5 * int64_t{c.dn_increment}));
+    const uint32_t before = e.node_count;
+    tsume_mid(e, c);
+    last_child_nodes = e.node_count - before;
+    tsume_ascend(e, c);
+    if (c.main_key != nullptr) *c.main_key = saved_main;
+    if (KTsumeNode* n = tsume_lookup_exact(e.table, c.key)) n->flags &= static_cast<uint8_t>(~kFlagOnPath);
+    if (e.store_failed) return;
+  }
+  KTsumeNode* result;
+  if (r.disproven) {
+    const uint16_t move = tsume_move_encode(e.moves[c.move_base + r.best]);
+    if (r.loop) {
+      result = store_result(e, c, c.key, c.path_key, kInf, std::max(r.dn, 1), move);
+    } else {
+      result = store_result(e, c, with_hand(c.key, and_disproof_hand(e, c, r.best)), 0, kInf, 0, move);
+    }
+  } else if (r.dn >= kInf) {
+    result = store_result(e, c, with_hand(c.key, and_proof_hand(e, c)), 0, 0, kInf, kNoNodeMove);
+  } else {
+    result = store_result(e, c, c.key, 0, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
+  }
+  if (result != nullptr) {
+    result->work += last_child_nodes;
+    if (r.pawn_drop_mate) result->flags |= kFlagPawnDropMate;
+  }
+}
+
+// ---- Terminal positions ----------------------------------------------------
+
+// Handles the depth limit and positions without moves; true when handled.
+bool tsume_terminal(KTsumeEngine& e, TsumeContext& c) {
+  const bool fits = c.ply < e.max_ply && c.move_base < kMovesPerPly * e.max_ply - 100 && tsume_list_moves(e, c);
+  if (!fits) {
+    if (KTsumeNode* n = tsume_store(e.table, c.ply, c.key, 0, c.pn_threshold, c.dn_threshold)) {
+      n->move = kNoNodeMove;
+    } else {
+      e.store_failed = true;
+    }
+    return true;
+  }
+  if (c.move_count > 0) return false;
+  if (c.pos.teban == c.defender) {
+    KTsumeNode* n = store_result(e, c, with_hand(c.key, pack_hand(mated_proof_hand(c.pos, c.attacker))), 0, 0, kInf,
+                                 kTerminalMove);
+    if (n != nullptr) {
+      n->work = 1;
+      if (c.ply > 0 && is_pawn_drop(c.last_move)) {
+        n->flags |= kFlagPawnDropMate;
+      } else {
+        n->flags &= static_cast<uint8_t>(~kFlagPawnDropMate);
+      }
+    }
+  } else {
+    KTsumeNode* n = store_result(e, c, with_hand(c.key, nocheck_disproof_hand(c.pos, c.attacker)), 0, kInf, 0,
+                                 kNoNodeMove);
+    if (n != nullptr) {
+      n->work = 1;
+      n->flags &= static_cast<uint8_t>(~kFlagPawnDropMate);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void tsume_mid(KTsumeEngine& e, TsumeContext& c) {
+  if (tsume_limit_reached(e)) {
+    store_interrupted(e, c);
+    return;
+  }
+  ++e.node_count;
+  KTsumeNode* node = tsume_lookup_path(e.table, c.key, c.path_key);
+  if (node != nullptr && (node->pn == 0 || node->pn >= kInf)) return;  // already decided
+  if (tsume_terminal(e, c)) return;
+  if (node != nullptr && node->key == c.key && node->path_key == 0) {
+    node->pn = std::max(c.pn_threshold, 1);
+    node->dn = std::max(c.dn_threshold, 1);
+  } else if (KTsumeNode* n = tsume_store_plain(e.table, c.ply, c.key, 1, 1)) {
+    n->move = kNoNodeMove;
+  } else {
+    e.store_failed = true;
+    return;
+  }
+  tsume_children_init(e, c);
+  if (c.pos.teban == c.attacker) {
+    or_step(e, c);
+  } else {
+    and_step(e, c);
+  }
+}
+
+}  // namespace tsume

@@ -1,0 +1,140 @@
+// The mate solver's node table: a chained hash table of fixed-size proof-number
+// nodes keyed by the position key, allocated in blocks and reused through a
+// free list. Lookups use hand dominance: a position proven with some pieces in
+// the attacker's hand is proven with more, one disproven with some is
+// disproven with fewer.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/hash_key.h"
+
+namespace tsume {
+
+using board::KHashKey;
+
+constexpr int32_t kInf = 0x20000000;  // an infinite proof or disproof number
+constexpr int32_t kCap = kInf - 300;  // the largest finite sum or threshold
+constexpr uint32_t kNoNode = 0xFFFFFFFFu;
+
+// Node move codes with a meaning of their own.
+constexpr uint16_t kNoNodeMove = 0;
+constexpr uint16_t kTerminalMove = 65535;  // mated, or a solution-tree leaf
+
+// Node flags.
+constexpr uint8_t kFlagOnPath = 1;
+constexpr uint8_t kFlagHasPathVariant = 2;
+constexpr uint8_t kFlagFixedProof = 4;
+constexpr uint8_t kFlagPawnDropMate = 16;  // the result depends on a drop-pawn mate below
+constexpr uint8_t kFlagMateInOneTried = 32;
+constexpr uint8_t kFlagTreeNode = 64;
+
+constexpr uint32_t kDepthMask = 0x3FFF;  // depth word: ply, or a tree node's length
+
+struct KTsumeNode {
+  KHashKey key;       // word 2 bits 0-20: the attacker's hand (a proof or disproof hand)
+  uint32_t path_key;  // 0 plain; else the one path this entry is valid on
+  uint32_t next;      // next node of the bucket chain or the free list
+  uint32_t work;      // effort spent below the node
+  int32_t pn;
+  int32_t dn;
+  uint16_t move;      // best move (node move coding), 65535 terminal, 0 none
+  uint16_t depth;     // smallest ply reached; tree nodes: quality << 14 | length
+  uint8_t flags;
+  uint8_t pad[3];
+};
+static_assert(sizeof(KTsumeNode) == 40, "nodes are allocated in blocks of 40-byte records");
+
+constexpr uint32_t kBytesPerNode = sizeof(KTsumeNode) + sizeof(uint32_t);  // node and bucket head: 44
+
+struct KTsumeTable {
+  uint32_t capacity = 0;      // total nodes of all the blocks the table may have
+  uint32_t bucket_count = 0;
+  KTsumeNode** blocks = nullptr;
+  uint32_t* buckets = nullptr;  // head node index per bucket
+  uint32_t free_head = kNoNode;
+  uint32_t used = 0;
+  uint32_t gc_threshold = 0;
+  uint32_t max_blocks = 0;
+  uint32_t blocks_allocated = 0;
+  uint32_t nodes_per_block = 0;
+  uint32_t kb_per_block = 0;
+  uint8_t grow = 0;  // 1: add blocks, then collect garbage; 0: evict single nodes
+
+  KTsumeNode& at(uint32_t i) { return blocks[i / nodes_per_block][i % nodes_per_block]; }
+  const KTsumeNode& at(uint32_t i) const { return blocks[i / nodes_per_block][i % nodes_per_block]; }
+};
+
+// The table's shape for a memory size: buckets = mem_kb x 1024 / 44 (in 64-bit
+// arithmetic), blocks = ceil(mem_kb / kb_per_block), nodes per block = buckets
+// / blocks. False for a size that gives no bucket, no node per block or more
+// nodes than a 32-bit index reaches.
+struct TableShape {
+  uint32_t bucket_count;
+  uint32_t max_blocks;
+  uint32_t nodes_per_block;
+  uint32_t capacity;
+};
+bool tsume_table_shape(uint64_t mem_kb, uint64_t kb_per_block, TableShape& out);
+
+// Sizes the table for mem_kb (kb_per_block must be set), allocates the bucket
+// and block arrays and the first block. False (table left empty, nothing
+// allocated) when the size is refused or an allocation fails.
+bool tsume_table_init(KTsumeTable& t, uint64_t mem_kb);
+// Allocates one more block and links its nodes in front of the free list;
+// false when the table has all its blocks or the allocation fails.
+bool tsume_table_add_block(KTsumeTable& t);
+// Empties every bucket and relinks every allocated block into the free list.
+void tsume_table_reset(KTsumeTable& t);
+// Frees the blocks and both arrays.
+void tsume_table_free_blocks(KTsumeTable& t);
+
+// The plain node answering the key: the identical entry, or at once a proven
+// entry whose hand the key's dominates, or a disproven one whose hand dominates
+// the key's. Null when none.
+KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key);
+// As tsume_lookup, and an entry of the identical key made for this path wins.
+KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key);
+// The plain node with the identical key, or null (solution trees).
+KTsumeNode* tsume_lookup_exact(KTsumeTable& t, const KHashKey& key);
+
+// Stores numbers for the key at the given ply: an open result updates the
+// identical plain entries, a disproof also drops the plain entries of weaker
+// hands it now covers (or, with a path key, becomes a path-specific entry), a
+// proof updates the identical entries that are not fixed. A new node is taken
+// from the free list when none matched. Null when the table has no node left.
+KTsumeNode* tsume_store(KTsumeTable& t, int ply, const KHashKey& key, uint32_t path_key, int32_t pn, int32_t dn);
+inline KTsumeNode* tsume_store_plain(KTsumeTable& t, int ply, const KHashKey& key, int32_t pn, int32_t dn) {
+  return tsume_store(t, ply, key, 0, pn, dn);
+}
+// A solution-tree node: the identical entry updated or a new one (adding a
+// block when the table may grow). Null when full.
+KTsumeNode* tsume_tree_store(KTsumeTable& t, const KHashKey& key, int32_t pn, int32_t dn);
+// Stores a disproof that holds only on this path (a repetition), with its move.
+KTsumeNode* tsume_store_loop_disproof(KTsumeTable& t, int ply, const KHashKey& key, uint32_t path_key,
+                                      uint16_t move);
+// Gives every proven entry of the key's board whose hand the key's equals or
+// dominates the numbers (pn, dn).
+void tsume_demote_proven(KTsumeTable& t, const KHashKey& key, int32_t pn, int32_t dn);
+
+// Frees one node of a table that does not grow: the cheapest unprotected node
+// met in a scan of at most 100 nodes from the key's bucket on. False when none
+// could be freed.
+bool tsume_node_evict(KTsumeTable& t, const KHashKey& key);
+// Frees the nodes of least work until more than 30% of the table is free, or
+// nothing unprotected is left. Nodes on the path, fixed proofs and tree nodes
+// are never freed. Returns the number freed.
+uint32_t tsume_gc(KTsumeTable& t);
+
+// Up to `max` distinct best moves of the proven plain entries that answer the
+// key (the identical entry and those whose hands the key's dominates).
+int tsume_collect_proven_moves(KTsumeTable& t, const KHashKey& key, uint16_t* out, int max);
+
+// The hand bits of a key and a key with its hand bits replaced.
+inline uint32_t key_hand(const KHashKey& k) { return k.word[2] & board::kHashHandBits; }
+inline KHashKey with_hand(KHashKey k, uint32_t hand) {
+  k.word[2] = (k.word[2] & ~board::kHashHandBits) | (hand & board::kHashHandBits);
+  return k;
+}
+
+}  // namespace tsume

@@ -1,0 +1,143 @@
+// The message queue from the engine to the view: variations and book
+// candidates as entries, text messages, the window notification, and two
+// threads passing messages through it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+#include "engine/board/position.h"
+#include "engine/driver/message_queue.h"
+#include "engine/driver/position_bridge.h"
+#include "tests/model/position/position_builder.h"
+
+namespace driver {
+namespace {
+
+using board::square_of;
+
+constexpr uint32_t kMsgId = 1168;
+
+class Queue : public ::testing::Test {
+ protected:
+  void SetUp() override { MessageQueue::CreateGlobal(&window_, kMsgId); }
+  void TearDown() override {
+    MessageQueue::DestroyGlobal();
+    book_candidate_position(nullptr);
+  }
+  platform::Mailbox window_;
+};
+
+TEST_F(Queue, VariationsKeepTwentyMovesAndSkipPasses) {
+  // 25 moves of sente's rook between 2八 and 2九, the promoting one a pass apart.
+  uint32_t moves[25];
+  for (int i = 0; i < 25; ++i) moves[i] = square_of(2, 8 + i % 2) | square_of(2, 9 - i % 2) << 8 | 0x21u << 16;
+  moves[1] = 253;
+  moves[2] = square_of(2, 8) | square_of(2, 3) << 8 | 0x21u << 16 | 0x47u << 23 | 1u << 30;
+  send_pv_message(25, moves, -120, 0, 6, 5000, 42);
+  std::unique_ptr<MessageItem> item = MessageQueue::PopGlobal();
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->type, kMessagePv);
+  EXPECT_EQ(item->count, 20);
+  EXPECT_EQ(static_cast<int32_t>(item->a), -120);
+  EXPECT_EQ(item->b, 6u);
+  EXPECT_EQ(item->nodes, 5000u);
+  EXPECT_EQ(item->ms, 42u);
+  const MessageEntry& promoting = item->moves[1];
+  EXPECT_EQ(promoting.side, 0);
+  EXPECT_EQ(promoting.promote, 1);
+  EXPECT_EQ(promoting.to_file, 2);
+  EXPECT_EQ(promoting.to_rank, 3);
+  EXPECT_FALSE(MessageQueue::PopGlobal());  // popping the only message empties the queue
+
+  // All passes: an empty message, flagged here; a gote drop keeps its kind.
+  const uint32_t passes[3] = {253, 253, 253};
+  send_pv_message(3, passes, 32766, 1, 9999, 0, 0);
+  const uint32_t drop = board::kInHand | square_of(5, 5) << 8 | 0x47u << 16;
+  send_pv_message(1, &drop, 0, 0, 1, 0, 0);
+  item = MessageQueue::PopGlobal();
+  EXPECT_EQ(item->type, kMessagePvFlagged);
+  EXPECT_EQ(item->count, 0);
+  item = MessageQueue::PopGlobal();
+  ASSERT_EQ(item->count, 1);
+  EXPECT_EQ(item->moves[0].side, 1);
+  EXPECT_EQ(item->moves[0].from_file, 0);
+  EXPECT_EQ(item->moves[0].from_rank, board::kPawn);
+  EXPECT_EQ(window_.Size(), 3u);  // one notification per message
+}
+
+TEST_F(Queue, BookCandidatesAreShownFromTheBoardsView) {
+  book_candidate_message(2, 8, 2, 6, 0, 7);  // no position registered
+  EXPECT_FALSE(MessageQueue::PopGlobal());
+  board::KPosition p;
+  model::Kyokumen k = model::testing::initial(model::kHirate);
+  k.teban = 1;
+  ASSERT_EQ(position_load(p, k), 0);
+  book_candidate_position(&p);
+  book_candidate_message(2, 8, 2, 6, 0, 7);
+  book_candidate_message(0, 0, 5, 5, 0, 1);  // no move
+  book_candidate_message(11, 7, 5, 4, 0, 2);  // not a board square: only the target turns
+  std::unique_ptr<MessageItem> item = MessageQueue::PopGlobal();
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->type, kMessageBook);
+  EXPECT_EQ(item->a, 7u);
+  const MessageEntry& e = item->moves[0];
+  EXPECT_EQ(e.side, 1);
+  EXPECT_EQ(std::vector<int>({e.from_file, e.from_rank, e.to_file, e.to_rank}), std::vector<int>({8, 2, 8, 4}));
+  item = MessageQueue::PopGlobal();
+  const MessageEntry& d = item->moves[0];
+  EXPECT_EQ(std::vector<int>({d.from_file, d.from_rank, d.to_file, d.to_rank}), std::vector<int>({11, 7, 5, 6}));
+  EXPECT_FALSE(MessageQueue::PopGlobal());
+}
+
+TEST_F(Queue, TextsAreCopiedAndNothingIsKeptWithoutAQueue) {
+  char text[] = "詰みなし";
+  MessageQueue::PushGlobal(0, 0, 2, 5, text);
+  text[0] = 'x';
+  std::unique_ptr<MessageItem> item = MessageQueue::PopGlobal();
+  ASSERT_TRUE(item && item->text);
+  EXPECT_STREQ(item->text, "詰みなし");
+  EXPECT_EQ(item->count, 0);
+
+  // A full mailbox loses the notification, not the message.
+  platform::Mailbox tiny(1);
+  MessageQueue::CreateGlobal(&tiny, kMsgId);
+  MessageQueue::PushGlobal(1, 0, kMessagePv, 0, nullptr);
+  MessageQueue::PushGlobal(2, 0, kMessagePv, 0, nullptr);
+  EXPECT_EQ(tiny.Size(), 1u);
+  EXPECT_EQ(MessageQueue::PopGlobal()->a, 1u);
+  EXPECT_EQ(MessageQueue::PopGlobal()->a, 2u);
+
+  MessageQueue::PushGlobal(3, 0, kMessagePv, 0, nullptr);  // left for the destruction to free
+  MessageQueue::DestroyGlobal();
+  MessageQueue::PushGlobal(4, 0, kMessagePv, 0, nullptr);
+  EXPECT_FALSE(MessageQueue::PopGlobal());
+}
+
+TEST_F(Queue, TwoThreadsPassMessagesInOrder) {
+  constexpr uint32_t kMessages = 100000;
+  std::thread engine([] {
+    for (uint32_t i = 0; i < kMessages; ++i) {
+      const uint32_t word = square_of(7, 7) | square_of(7, 6) << 8 | 0x27u << 16;
+      send_pv_message(1, &word, static_cast<int32_t>(i), 0, 1, i, 0);
+    }
+  });
+  uint32_t received = 0;
+  bool in_order = true;
+  while (received < kMessages) {
+    std::unique_ptr<MessageItem> item = MessageQueue::PopGlobal();
+    if (!item) {
+      platform::WindowMessage m;
+      window_.Wait(m, 1);
+      continue;
+    }
+    in_order = in_order && item->a == received && item->nodes == received && item->count == 1;
+    ++received;
+  }
+  engine.join();
+  EXPECT_TRUE(in_order);
+  EXPECT_FALSE(MessageQueue::PopGlobal());
+}
+
+}  // namespace
+}  // namespace driver

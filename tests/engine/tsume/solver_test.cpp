@@ -1,0 +1,229 @@
+// The problem solver over the problem set and constructed positions: exact
+// lengths, lines that play legally, the brute-force check of short problems,
+// refutations, and the answers of the mate-problem game mode.
+#include <gtest/gtest.h>
+
+#include "tests/engine/board/model_positions.h"
+#include "engine/board/evasion_gen.h"
+#include "engine/board/make_move.h"
+#include "engine/tsume/tsume_engine.h"
+#include "engine/tsume/tsume_entry.h"
+#include "engine/tsume/tsume_move_code.h"
+#include "tests/engine/tsume/mate_oracle.h"
+#include "tests/engine/tsume/tsume_problems.h"
+
+namespace tsume::testing {
+namespace {
+
+using board::testing::Scene;
+using model::testing::gote;
+
+constexpr uint32_t kTime = 60000;
+constexpr int32_t kNodes = 2000000;
+
+class SolverTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(ktsume_alloc_default(), 1); }
+  void TearDown() override { ktsume_free(); }
+
+  int Solve(const model::Kyokumen& k, std::vector<board::KMove>& line) {
+    board::KPosition p = engine_position(k);
+    const board::KMove* moves = nullptr;
+    int length = 0;
+    const int r = ktsume_solve(p, &moves, &length, kTime, kNodes);
+    line.assign(moves, moves + length);
+    return r;
+  }
+};
+
+// The defender to move has no legal move, or only drops that the attacker
+// captures with mate (interpositions that do not count as a defence).
+bool mated_but_for_useless_drops(const model::Kyokumen& k) {
+  model::Sashite moves[model::kMaxSashite];
+  const int n = k.GenerateAll(moves);
+  for (int i = 0; i < n; ++i) {
+    model::Kyokumen next;
+    next.Copy(k);
+    if (!next.DoSashite(moves[i]) || !model::is_legal_result(next, moves[i], k.teban)) continue;
+    if (!moves[i].IsDrop()) return false;
+    model::Sashite captures[model::kMaxSashite];
+    const int c = next.GenerateAll(captures);
+    bool answered = false;
+    for (int j = 0; j < c && !answered; ++j) {
+      if (captures[j].to_x != moves[i].to_x || captures[j].to_y != moves[i].to_y || captures[j].IsDrop()) continue;
+      model::Kyokumen after;
+      after.Copy(next);
+      answered = after.DoSashite(captures[j]) && model::is_legal_result(after, captures[j], next.teban) &&
+                 after.IsOute(k.teban) && !after.HasLegalMove();
+    }
+    if (!answered) return false;
+  }
+  return true;
+}
+
+// Plays the line on the game model: legal moves, a check by every attacker
+// move, and a mate at the end that is not given by a pawn drop.
+::testing::AssertionResult plays_to_mate(const model::Kyokumen& start, const std::vector<board::KMove>& line) {
+  model::Kyokumen k;
+  k.Copy(start);
+  const int attacker = k.teban;
+  for (size_t i = 0; i < line.size(); ++i) {
+    model::Sashite s;
+    if (driver::kmove_to_sashite(s, k, line[i]) != 0) return ::testing::AssertionFailure() << "move " << i << " does not fit";
+    const int mover = k.teban;
+    if (!k.DoSashite(s) || !model::is_legal_result(k, s, mover)) {
+      return ::testing::AssertionFailure() << "move " << i << " is illegal";
+    }
+    if (mover == attacker && !k.IsOute(1 - attacker)) return ::testing::AssertionFailure() << "move " << i << " is no check";
+  }
+  if (!mated_but_for_useless_drops(k)) return ::testing::AssertionFailure() << "the defender is not mated";
+  if (!line.empty() && line.back().from == board::kInHand && board::code_kind(line.back().code) == board::kPawn) {
+    return ::testing::AssertionFailure() << "mate by a pawn drop";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(SolverTest, ProblemSetGivesStatedLengthsWithLegalLines) {
+  const std::vector<Problem> set = load_problem_set();
+  ASSERT_GE(set.size(), 40u);
+  // Every piece kind plays for the attacker somewhere in the set.
+  bool kinds[9] = {};
+  for (const Problem& pr : set) {
+    for (int t = 1; t <= 7; ++t) kinds[t] = kinds[t] || pr.kyokumen.mochigoma[0][t] > 0;
+    for (int y = 1; y <= 9; ++y) {
+      for (int x = 1; x <= 9; ++x) {
+        if (pr.kyokumen.At(x, y).Side() == 0) kinds[model::base_type(pr.kyokumen.At(x, y).Type())] = true;
+      }
+    }
+  }
+  for (int t = 1; t <= 7; ++t) EXPECT_TRUE(kinds[t]) << "kind " << t;
+  int useless_drops = 0;
+  for (const Problem& pr : set) {
+    SCOPED_TRACE(pr.name);
+    std::vector<board::KMove> line;
+    ASSERT_EQ(Solve(pr.kyokumen, line), 0);
+    EXPECT_EQ(static_cast<int>(line.size()), pr.length);
+    EXPECT_TRUE(plays_to_mate(pr.kyokumen, line));
+    // What the defender may still play at the end are interpositions that the
+    // tree answers as useless.
+    board::KPosition end = engine_position(pr.kyokumen);
+    for (const board::KMove& m : line) board::do_move(end, m, 0);
+    board::KMove evasions[board::kMaxMoves];
+    const int n = board::oute_nige_gen(end, evasions);
+    for (int i = 0; i < n; ++i) EXPECT_EQ(ktsume_check_answer(end, evasions[i], 0), 1);
+    useless_drops += n;
+    // The same solve again: the same search and the same line.
+    uint32_t nodes, nodes_again;
+    double seconds;
+    ktsume_get_stats(&nodes, &seconds);
+    std::vector<board::KMove> again;
+    ASSERT_EQ(Solve(pr.kyokumen, again), 0);
+    ktsume_get_stats(&nodes_again, &seconds);
+    EXPECT_EQ(nodes, nodes_again);
+    ASSERT_EQ(again.size(), line.size());
+    for (size_t i = 0; i < line.size(); ++i) EXPECT_EQ(pack_move_word(again[i]), pack_move_word(line[i]));
+  }
+  EXPECT_GT(useless_drops, 0);
+}
+
+TEST_F(SolverTest, BruteForceFindsNoShorterMateInShortProblems) {
+  for (const Problem& pr : load_problem_set()) {
+    if (pr.length < 3 || pr.length > 9) continue;
+#if defined(__SANITIZE_ADDRESS__)
+    if (pr.length > 7) continue;  // the longest searches run in the optimised build
+#endif
+    SCOPED_TRACE(pr.name);
+    MateOracle oracle;
+    EXPECT_FALSE(oracle.MatesWithin(pr.kyokumen, pr.length - 2));
+  }
+}
+
+TEST_F(SolverTest, DefenderSolveAfterTheFirstMoveGivesTheRestOfTheLine) {
+  for (const Problem& pr : load_problem_set()) {
+    if (pr.length < 5 || pr.length > 13) continue;
+#if defined(__SANITIZE_ADDRESS__)
+    if (pr.length > 9) continue;  // the longer ones run in the optimised build
+#endif
+    SCOPED_TRACE(pr.name);
+    std::vector<board::KMove> line;
+    ASSERT_EQ(Solve(pr.kyokumen, line), 0);
+    board::KPosition p = engine_position(pr.kyokumen);
+    board::do_move(p, line[0], 0);
+    board::KMove answer;
+    int count = 0;
+    ASSERT_EQ(ktsume_solve_defender_top(p, &answer, &count, kTime, kNodes), 0);
+    EXPECT_EQ(count, pr.length - 1);
+  }
+}
+
+// Gote's king with sente's pieces around it; gote holds every piece not placed.
+model::Kyokumen problem(Scene s) {
+  static constexpr int kTotal[8] = {0, 18, 4, 4, 4, 4, 2, 2};
+  int used[9] = {};
+  for (int y = 1; y <= 9; ++y) {
+    for (int x = 1; x <= 9; ++x) {
+      const int t = model::base_type(s.k.At(x, y).Type());
+      if (t >= 1 && t <= 7) ++used[t];
+    }
+  }
+  for (int t = 1; t <= 7; ++t) {
+    used[t] += s.k.mochigoma[0][t];
+    s.k.mochigoma[1][t] = static_cast<int8_t>(kTotal[t] - used[t]);
+  }
+  s.k.CalcTeaiwari();
+  return s.k;
+}
+
+TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
+  std::vector<board::KMove> line;
+  // The king escapes into the open.
+  EXPECT_EQ(Solve(problem(Scene().Put(5, 5, gote(model::kOu)).Hand(model::kKin)), line), 2);
+  // Only a pawn drop would mate: 1二歩 with the silver behind it and the knight
+  // covering 2一.
+  const model::Kyokumen drop_mate =
+      problem(Scene().Put(1, 1, gote(model::kOu)).Put(2, 3, model::kGin).Put(3, 3, model::kKei).Hand(model::kFu));
+  EXPECT_EQ(Solve(drop_mate, line), 2);
+  // A lone rook checks for ever but never mates.
+  EXPECT_EQ(Solve(problem(Scene().Put(1, 1, gote(model::kOu)).Put(5, 5, model::kHi)), line), 2);
+}
+
+TEST_F(SolverTest, MissingKingsAndCheckedSides) {
+  std::vector<board::KMove> line;
+  // No defender king: no check at all.
+  model::Kyokumen no_king = problem(Scene().Put(5, 5, model::kHi).Hand(model::kKin));
+  EXPECT_EQ(Solve(no_king, line), 2);
+  board::KPosition p = engine_position(no_king);
+  board::KMove out;
+  EXPECT_EQ(ktsume_solve_top(p, board::pass_move(), &out, 0), 1);
+  // The side to move attacks the enemy king.
+  EXPECT_EQ(Solve(problem(Scene().Put(5, 1, gote(model::kOu)).Put(5, 5, model::kHi)), line), 3);
+  // Sente in check: the king takes the checking gold and uncovers the rook's
+  // check along the ninth rank, which mates.
+  model::Kyokumen checked = problem(Scene()
+                                        .Put(5, 9, model::kOu)
+                                        .Put(9, 9, model::kHi)
+                                        .Put(5, 8, gote(model::kKin))
+                                        .Put(1, 9, gote(model::kOu))
+                                        .Put(1, 7, model::kKin)
+                                        .Put(3, 7, model::kGin));
+  for (int t = 1; t <= 7; ++t) checked.mochigoma[1][t] = 0;
+  checked.CalcTeaiwari();
+  ASSERT_EQ(Solve(checked, line), 0);
+  EXPECT_EQ(line.size(), 1u);
+  EXPECT_TRUE(plays_to_mate(checked, line));
+}
+
+TEST_F(SolverTest, SingleEvasionIsAnsweredWithoutSearch) {
+  // Gote's king on 1一 checked by a lone gold on 1二: taking it is the only answer.
+  model::Kyokumen k = problem(Scene().Put(1, 1, gote(model::kOu)).Put(1, 2, model::kKin));
+  k.teban = 1;
+  board::KPosition p = engine_position(k);
+  board::KMove out;
+  const uint32_t before = ktsume_instance()->node_count;
+  ktsume_solve_top(p, board::pass_move(), &out, 0);
+  EXPECT_EQ(ktsume_instance()->node_count, before);
+  EXPECT_NE(out.from, board::kNotInPlay);
+}
+
+}  // namespace
+}  // namespace tsume::testing

@@ -1,0 +1,114 @@
+// The node table: sizes, hand dominance, disproofs that hold on one path, and
+// the ways a full table frees nodes (collection, single-node eviction).
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/tsume/tsume_engine.h"
+#include "engine/tsume/tsume_table.h"
+
+namespace tsume {
+namespace {
+
+constexpr uint32_t kPawn = 1;  // one pawn in the packed hand
+
+KHashKey key_of(uint32_t board, uint32_t hand) { return KHashKey{{board * 2654435761u, board, hand}}; }
+
+KTsumeTable make_table(uint64_t kb, bool grow) {
+  KTsumeTable t;
+  t.kb_per_block = static_cast<uint32_t>(kb);
+  t.grow = grow ? 1 : 0;
+  EXPECT_TRUE(tsume_table_init(t, kb));
+  return t;
+}
+
+TEST(TsumeTable, SizesInSixtyFourBitArithmetic) {
+  TableShape s;
+  ASSERT_TRUE(tsume_table_shape(8192, 8192, s));
+  EXPECT_EQ(s.bucket_count, 190650u);
+  EXPECT_EQ(s.max_blocks, 1u);
+  EXPECT_EQ(s.capacity, 190650u);
+  // Several gigabytes: blocks of 32 MB, no wrap of the byte count.
+  ASSERT_TRUE(tsume_table_shape(uint64_t{8} << 20, kMaxBlockKb, s));
+  EXPECT_EQ(s.bucket_count, (uint64_t{8} << 30) / 44);
+  EXPECT_EQ(s.max_blocks, 256u);
+  EXPECT_LE(s.capacity, s.bucket_count);
+  // No bucket, or more nodes than a 32-bit index reaches, is refused.
+  EXPECT_FALSE(tsume_table_shape(0, 1, s));
+  EXPECT_FALSE(tsume_table_shape(uint64_t{400} << 20, kMaxBlockKb, s));
+}
+
+TEST(TsumeTable, HandDominanceAnswersLargerProofsAndSmallerDisproofs) {
+  KTsumeTable t = make_table(64, false);
+  tsume_store_plain(t, 0, key_of(1, kPawn), 0, kInf);
+  EXPECT_NE(tsume_lookup(t, key_of(1, 3 * kPawn)), nullptr);
+  EXPECT_EQ(tsume_lookup(t, key_of(1, 0)), nullptr);
+  tsume_store_plain(t, 0, key_of(2, 2 * kPawn), kInf, 0);
+  ASSERT_NE(tsume_lookup(t, key_of(2, kPawn)), nullptr);
+  EXPECT_EQ(tsume_lookup(t, key_of(2, kPawn))->pn, kInf);
+  EXPECT_EQ(tsume_lookup(t, key_of(2, 3 * kPawn)), nullptr);
+  // A disproof with a larger hand takes the place of the weaker open entry.
+  tsume_store_plain(t, 0, key_of(3, kPawn), 4, 4);
+  const uint32_t used = t.used;
+  tsume_store_plain(t, 0, key_of(3, 2 * kPawn), kInf, 0);
+  EXPECT_EQ(t.used, used);
+  EXPECT_EQ(tsume_lookup(t, key_of(3, kPawn))->pn, kInf);
+  tsume_table_free_blocks(t);
+}
+
+TEST(TsumeTable, PathDisproofHoldsOnItsPathOnly) {
+  KTsumeTable t = make_table(64, false);
+  const KHashKey k = key_of(5, 0);
+  ASSERT_NE(tsume_store_loop_disproof(t, 3, k, 0x1234, kTerminalMove), nullptr);
+  const KTsumeNode* plain = tsume_lookup(t, k);
+  ASSERT_NE(plain, nullptr);
+  EXPECT_LT(plain->pn, kInf);
+  EXPECT_TRUE(plain->flags & kFlagHasPathVariant);
+  EXPECT_EQ(tsume_lookup_path(t, k, 0x1234)->pn, kInf);
+  EXPECT_EQ(tsume_lookup_path(t, k, 0x9999), plain);
+  tsume_table_free_blocks(t);
+}
+
+// Stores distinct keys until the table is full, protecting each node
+// `protect` says (by index) with the flag given.
+uint32_t fill(KTsumeTable& t, uint32_t count, uint8_t flag, bool (*protect)(uint32_t)) {
+  uint32_t stored = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    KTsumeNode* n = tsume_store_plain(t, 0, key_of(100 + i, 0), 3, 3);
+    if (n == nullptr) break;
+    n->work = 10 + i % 7;
+    if (protect(i)) n->flags |= flag;
+    ++stored;
+  }
+  return stored;
+}
+
+TEST(TsumeTable, CollectionEndsOverAProtectedTable) {
+  KTsumeTable t = make_table(64, true);
+  const uint32_t cap = t.capacity;
+  // Every node on the path: nothing can be freed and the store after it fails.
+  EXPECT_EQ(fill(t, cap, kFlagOnPath, [](uint32_t) { return true; }), cap);
+  EXPECT_EQ(tsume_gc(t), 0u);
+  EXPECT_EQ(tsume_store_plain(t, 0, key_of(7, 0), 1, 1), nullptr);
+  tsume_table_reset(t);
+  // Four fifths protected: the collection frees the rest and stops.
+  fill(t, cap, kFlagTreeNode, [](uint32_t i) { return i % 5 != 0; });
+  const uint32_t freed = tsume_gc(t);
+  EXPECT_GT(freed, 0u);
+  EXPECT_LE(t.used, cap);
+  tsume_table_free_blocks(t);
+}
+
+TEST(TsumeTable, EvictionNeverTakesAPathNode) {
+  KTsumeTable t = make_table(16, false);
+  const uint32_t cap = t.capacity;
+  fill(t, cap, kFlagOnPath, [](uint32_t i) { return i % 2 == 0; });
+  // Far more stores than the table holds: each evicts one node.
+  for (uint32_t i = 0; i < 4 * cap; ++i) ASSERT_NE(tsume_store_plain(t, 0, key_of(100000 + i, 0), 5, 5), nullptr);
+  for (uint32_t i = 0; i < cap; i += 2) EXPECT_NE(tsume_lookup_exact(t, key_of(100 + i, 0)), nullptr) << i;
+  EXPECT_LE(t.used, cap);
+  tsume_table_free_blocks(t);
+}
+
+}  // namespace
+}  // namespace tsume
