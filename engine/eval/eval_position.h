@@ -29,9 +29,11 @@ constexpr uint32_t kFullyEvaluated = kKingLinesDone | kPositionDone;
 
 // Adds the full-board terms to the record and sets kPositionDone; returns at
 // once when that flag is already set. `square` is a board square the placement
-// groups examine (0 for none; the leaf evaluation passes 0); `last` is the move
-// that led to the position (from 253 for a pass). The weight object must be
-// prepared (eval_root_prepare).
+// groups examine (0 for none; the leaf evaluation passes 0): when a side's
+// working silver stands there, it is also valued by its escapes from a pawn
+// dropped in front of it. `last` is the move that led to the position (from 253
+// for a pass). The weight object and the stage block must be prepared
+// (eval_root_prepare, eval_setup_stage): the placement groups run exchanges.
 void eval_position(const board::KPosition& p, int square, const board::KMove& last, board::KEvalRecord& r);
 
 }  // namespace eval
