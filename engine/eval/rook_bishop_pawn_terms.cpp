@@ -167,7 +167,7 @@ class RookPlacement {
   int32_t v_ = 0;
 };
 
-// The best forward diagonal of the bishop n of side s.
+// The better forward diagonal of side s's bishop on square b.
 int32_t bishop_value(const KPosition& p, int s, int b) {
   const int fwd = forward_step(s);
   int32_t best = -10000;
