@@ -125,6 +125,8 @@ void skip_twins(KMoveNode* node, const KSearchNode& child) {
 
 }  // namespace
 
+bool candidates_due(int depth, int best) { return depth >= kCandidateDepth && best < kCandidateBelow; }
+
 int exchange_weight(int captured_code) {
   static constexpr int kWeight[8] = {0, 2, 2, 3, 2, 1, 1, 0};
   const int kind = board::code_kind(captured_code);
@@ -319,8 +321,8 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
     }
     if (beta <= score && score == kScoreMate) return kScoreMate;
 
-    if (node->next == nullptr && depth >= kCandidateDepth && candidate_moves && *candidate_moves &&
-        candidate_nodes && *candidate_nodes && best < kCandidateBelow) {
+    if (node->next == nullptr && candidates_due(depth, best) && candidate_moves && *candidate_moves &&
+        candidate_nodes && *candidate_nodes) {
       const int n = board::gen_funari_moves(p, *candidate_moves);
       if (n > 0) {
         KMoveNode* added = sashi_list_init(*candidate_nodes, n, *candidate_moves, kCandidateStage);

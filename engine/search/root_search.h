@@ -33,6 +33,11 @@ int root_search(board::KSearchNode& root, const int32_t strategies[2], KMoveNode
 // shown score is -32766 while the lost flag is set. The log line is dropped.
 void pv_print(const board::KSearchNode& node, int count, int score, int depth, int post);
 
+// True when the end of the list calls for the extra candidates (the
+// non-promoting rook and bishop moves): iteration depth 7 or more and a best
+// score below -1800.
+bool candidates_due(int depth, int best);
+
 // The exchange weight of a captured code (kind without promotion).
 int exchange_weight(int captured_code);
 
