@@ -11,7 +11,8 @@
 #include "engine/search/position_features.h"
 #include "engine/search/root_moves.h"
 #include "engine/search/score_maps.h"
-#include "engine/search/static_eval_standin.h"
+#include "engine/eval/eval_position.h"
+#include "engine/eval/king_lines.h"
 
 namespace search {
 

@@ -6,7 +6,8 @@
 #include "engine/board/move_rules.h"
 #include "engine/search/position_features.h"
 #include "engine/search/score_maps.h"
-#include "engine/search/static_eval_standin.h"
+#include "engine/eval/eval_position.h"
+#include "engine/eval/king_lines.h"
 #include "platform/clock.h"
 
 namespace search {
