@@ -124,6 +124,16 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   EXPECT_EQ(silver_advance_square(6), 0);  // rank 6 for sente is neither rank 5 nor 4
   move_stack[6] = board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver);
   EXPECT_EQ(silver_advance_square(6), square_of(4, 5));
+  // En-prise marker: gote's lance on 5一 bears on 5五 with sente's pawn behind
+  // it, so the one counting line attacker's square is returned.
+  board::testing::Scene lance;
+  lance.Put(5, 9, model::kOu).Put(1, 1, model::testing::gote(model::kOu)).Put(5, 1, model::testing::gote(model::kKyo))
+      .Put(5, 7, model::kFu).Put(4, 6, model::kGin);
+  const board::KPosition q = lance.Load();
+  search_ply = 1;
+  move_stack[1] = board::pass_move();
+  EXPECT_EQ(sashite_safe_check(q, lance.Move(q, 4, 6, 5, 5)), square_of(5, 1));
+  EXPECT_EQ(sashite_safe_check(q, lance.Move(q, 4, 6, 4, 5)), 1);  // nothing bears on 4五
   EXPECT_EQ(line_step(square_of(5, 5), square_of(3, 3)), -17);
   EXPECT_EQ(line_step(square_of(5, 5), square_of(4, 7)), 0);
 }
