@@ -180,16 +180,32 @@ KMove kmove_from_word(board::KMoveWord w) {
   return m;
 }
 
+namespace {
+
+// A word that names a pass, a drop or a board move (re-keying reads its squares and codes).
+bool keyable(board::KMoveWord w) {
+  const int from = engine::kmove_from(w), to = engine::kmove_to(w);
+  if (from == board::kPassSquare) return true;
+  const int kind = board::code_kind(engine::kmove_piece(w));
+  return board::is_playing_square(to) && (from == board::kInHand || board::is_playing_square(from)) &&
+         kind >= board::kRook && kind <= board::kKing;
+}
+
+}  // namespace
+
 int pv_replay(board::KSearchNode& node, int i) {
   int n = node.pv.length;
-  if (n <= i) return 0;
+  if (n <= i || n >= board::KPvHolder::kMaxMoves) return 0;
   KHashKey key = node.key;
-  for (int j = i + 1; j <= n; ++j) board::hash_key_sashite(key, 0, kmove_from_word(node.pv.moves[j]));
+  for (int j = i + 1; j <= n; ++j) {
+    if (!keyable(node.pv.moves[j])) return 0;
+    board::hash_key_sashite(key, 0, kmove_from_word(node.pv.moves[j]));
+  }
   bool last_pass = engine::kmove_from(node.pv.moves[n]) == board::kPassSquare;
   int appended = 0;
   while (n < kReplayLastIndex) {
     const board::KMoveWord w = board::hash_get_move(key);
-    if (w == 0) break;
+    if (w == 0 || !keyable(w)) break;
     const bool pass = engine::kmove_from(w) == board::kPassSquare;
     if (pass && last_pass) break;
     node.pv.moves[++n] = w;

@@ -152,6 +152,7 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
   int best = alpha;
   const KMove& last = move_stack[1];
   const bool last_quiet = !is_pass(last) && last.captured_code == 0;
+  if (depth - search_ply > 2) rook_file_register(p, root.key, search_ply);
 
   for (KMoveNode* node = head; node != nullptr; node = node->next) {
     if (node != head && uchikiri_check(time_state)) {

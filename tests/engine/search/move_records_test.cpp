@@ -181,8 +181,11 @@ TEST(LineRecords, RepetitionTestRegistrationAndReplay) {
   board::KSearchNode node{};
   node.position = &p;
   board::hash_key_full(p, 0, node.key);
+  const KMove push = board_move(square_of(7, 7), square_of(7, 6), kS | board::kPawn);
+  node.pv.moves[1] = kmove_pack(push);
   node.pv.length = 1;
   board::KHashKey k = node.key;
+  board::hash_key_sashite(k, 0, push);
   board::hash_store(k, 12, board::kBoundExact, 0, 0, 0, 0, 253, 0);
   board::hash_key_sashite(k, 0, pass);
   board::hash_store(k, 12, board::kBoundExact, 0, 0, 0, 0, 253, 0);
