@@ -7,12 +7,12 @@
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_position.h"
+#include "engine/eval/king_lines.h"
 #include "engine/search/move_order_standin.h"
 #include "engine/search/position_features.h"
 #include "engine/search/root_moves.h"
 #include "engine/search/score_maps.h"
-#include "engine/eval/eval_position.h"
-#include "engine/eval/king_lines.h"
 
 namespace search {
 

@@ -7,6 +7,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
+#include "engine/board/shape_score.h"
 #include "engine/eval/eval_diff.h"
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/search/formation_seed_standin.h"
@@ -18,7 +19,6 @@
 #include "engine/search/root_moves.h"
 #include "engine/search/search_node.h"
 #include "engine/search/search_words.h"
-#include "engine/search/shape_score_standin.h"
 #include "engine/search/time_control.h"
 #include "engine/tsume/tsume_entry.h"
 

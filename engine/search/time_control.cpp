@@ -4,10 +4,10 @@
 #include <cstdlib>
 
 #include "engine/board/move_rules.h"
-#include "engine/search/position_features.h"
-#include "engine/search/score_maps.h"
 #include "engine/eval/eval_position.h"
 #include "engine/eval/king_lines.h"
+#include "engine/search/position_features.h"
+#include "engine/search/score_maps.h"
 #include "platform/clock.h"
 
 namespace search {
