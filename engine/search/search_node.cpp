@@ -218,8 +218,9 @@ NodeSearch::Flow NodeSearch::HashMoveStage(int column) {
   kmove_unpack(p_, m, node_.hash_move);
   if (!board::sashite_is_legal(p_, m)) return Flow::kNext;
   Trace(1);
+  // The stage the move was found in (a pass: 0); a tag out of range is read as 1.
   const int stored = node_.hash_stage;
-  const int stage = stored >= 0 && stored < kStageRows ? stored : 1;
+  const int stage = stored >= 0 && stored < kStageRows && (stored == 0) == is_pass(m) ? stored : 1;
   if (is_pass(m)) {
     if (row_ == 0 && is_pass(incoming_)) return DoublePass();
     if (in_check_) return Flow::kNext;
