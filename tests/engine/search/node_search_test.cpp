@@ -4,6 +4,7 @@
 // test and stand pat.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/board/hash_table.h"
@@ -148,6 +149,10 @@ class Node : public testing::ThinkTest {
     in = KMoveNode{};
     in.move = &move_stack[2];
     in.stage = static_cast<uint8_t>(stage_byte);
+  }
+  void TearDown() override {
+    std::fill(std::begin(ply_nodes), std::end(ply_nodes), nullptr);
+    testing::ThinkTest::TearDown();
   }
   std::vector<int> Trace(int alpha, int beta) {
     trace.clear();
