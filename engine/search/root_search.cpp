@@ -150,6 +150,7 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
   const int depth = search_depth.load();
   const int stage = board::game_stage;
   int best = alpha;
+  ply_nodes[search_ply] = &root;  // the node search reads its parent's depth here
   const KMove& last = move_stack[1];
   const bool last_quiet = !is_pass(last) && last.captured_code == 0;
   if (depth - search_ply > 2) rook_file_register(p, root.key, search_ply);

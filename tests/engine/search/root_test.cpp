@@ -238,7 +238,8 @@ TEST_F(Root, RepetitionsOfTheGameAndTwinSkips) {
   EXPECT_EQ(t.Run(last, true), kScoreMate);  // the opponent keeps up the check: won
   EXPECT_EQ(t.root.pv.length, 1);
   // Not in check: the repetition is a draw, the search goes on unless beta is at 0.
-  EXPECT_EQ(t.Run(last, false), std::max(0, static_cast<int>(t.nodes[1].score)));
+  const int drawn = t.Run(last, false);
+  EXPECT_EQ(drawn, std::max(0, static_cast<int>(t.nodes[1].score)));
   EXPECT_EQ(t.nodes[0].score, 0);
   EXPECT_EQ(t.Run(last, false, 0), 0);
   EXPECT_EQ(t.nodes[1].score, -30999);  // not reached
