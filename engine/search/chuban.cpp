@@ -17,7 +17,7 @@
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/eval/senkei_select.h"
 #include "engine/search/formation_seed_standin.h"
-#include "engine/search/gen_stamp_standin.h"
+#include "engine/search/gen_stamp.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/position_features.h"
@@ -105,6 +105,7 @@ void prepare_root(const ThinkRequest& r, int32_t strategies[2]) {
   time_state.current_limit.store(base);
   time_state.extension.store(0);
 
+  sashite_gen_serial = 0;
   sashite_gen_stamp_clear();
   node_counter_reset();
   board::path_rep_clear();

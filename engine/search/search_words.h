@@ -7,7 +7,8 @@
 // time-limit words: engine/tsume/tsume_state.h.)
 //
 // Reset at think start by Chuban: search_abort, search_depth, the time state,
-// the node counter, the move stack's entry 1, the root key. The search mode is
+// the node counter, the move stack's entry 1, the root key, and the candidate
+// table of the depth-selected generator with its call counter (gen_stamp.h). The search mode is
 // board::game_stage, the threat word board::threat_word (both cleared or set
 // at think start too).
 #pragma once

@@ -34,51 +34,19 @@
 #include "engine/eval/eval_tables.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
+#include "tests/engine/board/turned_twin.h"
 
 namespace board {
 namespace {
 
+using testing::name;
+using testing::turned;
+using testing::turned_name;
+using testing::twin_number;
+
 constexpr int kPositions = 10000;
 constexpr int kMaxGamePlies = 140;
 
-// A move by what it does (piece numbers left out), and the same of its twin.
-uint64_t name(const KMove& m) {
-  return uint64_t{m.from} | uint64_t{m.to} << 8 | uint64_t{m.code} << 16 | uint64_t{m.captured_code} << 24 |
-         uint64_t{m.promote != 0} << 32;
-}
-uint64_t turned_name(const KMove& m) {
-  KMove t = m;
-  t.from = static_cast<uint8_t>(m.from == kInHand ? m.from : turned_square(m.from));
-  t.to = static_cast<uint8_t>(turned_square(m.to));
-  t.code = static_cast<uint8_t>(m.code ^ (kSenteBit | kGoteBit));
-  t.captured_code = static_cast<uint8_t>(m.captured_code ? m.captured_code ^ (kSenteBit | kGoteBit) : 0);
-  return name(t);
-}
-
-int twin_number(int n) { return n < 2 ? 1 - n : n; }
-
-// The position turned by 180 degrees with the sides exchanged; the same piece
-// numbers except that the kings swap theirs (a king's number is its side).
-KPosition turned(const KPosition& a) {
-  KPosition q;
-  std::memcpy(&q, &a, sizeof q);
-  q.teban = static_cast<uint8_t>(1 - a.teban);
-  for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
-    if (!is_playing_square(sq)) continue;
-    const int n = a.board[turned_square(sq)];
-    q.board[sq] = static_cast<uint8_t>(n < kPieceCount ? twin_number(n) : n);
-  }
-  for (int n = 0; n < kPieceCount; ++n) {
-    const KPieceEntry e = a.piece[twin_number(n)];
-    const bool on = is_playing_square(e.sq);
-    q.piece[n] = {static_cast<uint8_t>(on ? turned_square(e.sq) : e.sq),
-                  static_cast<uint8_t>(on ? e.code ^ (kSenteBit | kGoteBit) : e.code)};
-  }
-  std::memcpy(q.hand[0], a.hand[1], sizeof q.hand[0]);
-  std::memcpy(q.hand[1], a.hand[0], sizeof q.hand[1]);
-  pos_rebuild(q);
-  return q;
-}
 
 // What one position is asked with; squares turn with the twin.
 struct Setting {

@@ -106,7 +106,9 @@ TEST_F(Think, MatesInOneThreeAndFiveAtDepthTwoNMinusOneAndOnTheTurnedBoard) {
     if (chosen.count(problem.name) == 0) continue;
     for (const model::Kyokumen& k : {problem.kyokumen, turned(problem.kyokumen)}) {
       KPosition p = Scene{k}.Load();
-      if (problem.length <= 3 && checked % 2 == 0) ASSERT_EQ(chuban_plain(Request(p, problem.length + 1)), kScoreMate) << problem.name;
+      if (problem.length <= 3 && checked % 2 == 0) {
+        ASSERT_EQ(chuban_plain(Request(p, problem.length + 1)), kScoreMate) << problem.name;
+      }
       EXPECT_EQ(Chuban(Request(p, std::max(2, problem.length))), kScoreMate) << problem.name;
       ASSERT_TRUE(legal_on(k, p, result.moves[0])) << problem.name;
       const KMove first = move_from_word(p, result.moves[0]);
@@ -176,7 +178,9 @@ TEST_F(Think, TheSameThinkTwiceAndOnTheTurnedBoard) {
     const board::KMoveWord v = result.moves[0];
     auto turn = [](int sq) { return board::square_of(10 - board::square_file(sq), 10 - board::square_rank(sq)); };
     EXPECT_EQ(engine::kmove_to(v), turn(engine::kmove_to(w))) << problem.name;
-    if (engine::kmove_from(w) != board::kInHand) EXPECT_EQ(engine::kmove_from(v), turn(engine::kmove_from(w)));
+    if (engine::kmove_from(w) != board::kInHand) {
+      EXPECT_EQ(engine::kmove_from(v), turn(engine::kmove_from(w)));
+    }
     EXPECT_EQ(engine::kmove_piece(v), engine::kmove_piece(w) ^ (board::kSenteBit | board::kGoteBit));
     ++mirrored;
   }

@@ -86,7 +86,9 @@ TEST(TimeControl, ScoreTrendRaisesTheLimit) {
                         {50, 75, 0}, {50, 76, 3}, {-1000, -499, 5}, {-1000, -501, 0}, {-200, -119, 4},
                         {-200, -121, 0}}) {
     EXPECT_EQ(score_trend(c.s, c.previous) != 0, c.want != 0) << c.s << " after " << c.previous;
-    if (c.want) EXPECT_EQ(score_trend(c.s, c.previous), c.want);
+    if (c.want) {
+      EXPECT_EQ(score_trend(c.s, c.previous), c.want);
+    }
   }
 }
 
