@@ -3,13 +3,16 @@
 //
 // An entry of the composer's table carries in its depth word the remaining
 // depth (bound - ply) it was made at: a proof holds at every remaining depth
-// of at least its word (a fixed proof at any), a disproof marked bounded at
-// every remaining depth up to its word, any other disproof always; open
-// numbers are estimates at the depth they were made. A position at the bound
-// cannot mate within it, so every iteration ends with the root proven,
-// disproven, or disproven within the bound (then the next depth follows). A
-// result that depends on a repetition of the path is handed to the parent but
-// never kept.
+// of at least its word, a disproof marked bounded at every remaining depth up
+// to its word, any other disproof always; open numbers are estimates at the
+// depth they were made. A position at the bound cannot mate within it, so
+// every iteration ends with the root proven, disproven, or disproven within
+// the bound (then the next depth follows). A result that depends on a
+// repetition of the path is handed to the parent but never kept.
+//
+// An interposing drop of the kind the solver counts as useless, and the
+// attacker's capture of it, cost nothing: the capture's line gets two more
+// plies, and at the bound such a drop is still followed by its captures.
 #include "engine/tsume/compose_search.h"
 
 #include <algorithm>
@@ -69,7 +72,7 @@ Verdict proof(uint16_t move) {
 struct ChildState {
   Verdict v;
   bool known = false;
-  bool useless_drop = false;  // an interposition of the kind whose capture costs nothing
+  bool useless_drop = false;  // an interposition of the kind the solver counts as useless
 };
 
 struct ComposeSearch {
@@ -113,8 +116,7 @@ bool skipped_nonpromotion(const KMove& m) {
 }
 
 // The attacker's capture of a piece the defender has just dropped to
-// interpose: the drop and the capture cost nothing, so the bound moves two
-// plies further for the capture's line.
+// interpose uselessly: the bound moves two plies further for its line.
 bool captures_interposition(const ComposeSearch& s, const TsumeContext& c, const KMove& m) {
   return s.useless[c.ply] && m.to == c.last_move.to && m.captured_code != 0;
 }
@@ -173,7 +175,6 @@ void store_verdict(ComposeSearch& s, const KHashKey& key, int word, const Verdic
     s.e.store_failed = true;
     return;
   }
-  if (n->flags & kFlagFixedProof) return;
   n->move = v.move;
   n->depth = static_cast<uint16_t>((n->depth & ~kDepthMask) | (word & kDepthMask));
   n->flags = static_cast<uint8_t>(n->flags & ~(kFlagPawnDropMate | kFlagBoundedDisproof));
@@ -411,7 +412,8 @@ Verdict compose_mid(ComposeSearch& s, TsumeContext& c) {
     store_verdict(s, c.key, 0, v);
     return v;
   }
-  const bool first_visit = node == nullptr || node->pn >= kInf || node->dn >= kInf ||
+  // An entry made at a smaller depth, or settled there, starts again.
+  const bool fresh = node == nullptr || node->pn >= kInf || node->dn >= kInf ||
                            static_cast<int>(node->depth & kDepthMask) < remaining;
   if (node == nullptr) node = tsume_store_plain(s.t, remaining, c.key, std::max(c.pn_increment, 1), 1);
   if (node == nullptr) {
@@ -419,7 +421,7 @@ Verdict compose_mid(ComposeSearch& s, TsumeContext& c) {
     s.interrupted = true;
     return Verdict{};
   }
-  if (first_visit) {
+  if (fresh) {
     node->pn = std::max(c.pn_increment, 1);
     node->dn = 1;
     node->depth = static_cast<uint16_t>((node->depth & ~kDepthMask) | (remaining & kDepthMask));

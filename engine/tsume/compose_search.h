@@ -21,9 +21,9 @@ constexpr uint8_t kFlagBoundedDisproof = 8;
 // `table`: 0 with the first move in `out` (and, when `plies` is given, the
 // shortest mate's length), 2 when it cannot mate at any length, 1 when no
 // mate within the limit was found or the node or time limit ended the search.
-// A ply limit below 1 gives 1 at once. Interposing drops count once per
-// distance from the king, and one that a capture answers with a mate within
-// the same bound does not count as a defence.
+// A ply limit below 1 gives 1 at once. An interposing drop of the kind the
+// solver counts as useless (tsume_useless_interposition) is no defence when a
+// capture of it mates within the same bound.
 int compose_short_mate(KTsumeEngine& e, KTsumeTable& table, const board::KPosition& p, int ply_limit,
                        board::KMove* out, int* plies, uint32_t time_limit_ms, int32_t node_limit);
 
