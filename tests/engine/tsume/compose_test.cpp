@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 #include "engine/board/make_move.h"
@@ -174,10 +175,13 @@ TEST(Compose, StopEndsAJobThatOnlyDrawsIllegalPositions) {
   KCompose c;
   c.Init(1);
   board::KPosition p;
-  int result = -1;
+  std::atomic<int> result{-1};
   std::thread job([&] { result = c.Generate(p, pieces, 600000, 7, 3000, 50000, 7500000); });
-  platform::sleep_ms(50);
-  c.Stop();
+  // A stop before the job stores its budget is lost: stop until it ends.
+  while (result.load() < 0) {
+    c.Stop();
+    platform::sleep_ms(1);
+  }
   job.join();
   EXPECT_EQ(result, 0);
   EXPECT_EQ(c.mated, 0u);
