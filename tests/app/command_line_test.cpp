@@ -162,22 +162,22 @@ std::string example() { return data("../../examples/aigakari.kif"); }
 
 TEST(CommandLine, ThinkPrintsEachVariationAndTheBestMove) {
   // The example ends after 18 moves with sente to move.
-  const Outcome r = run("velkora think " + example() + " --depth 2");
+  // Each new best line of an iteration deeper than 2 is shown.
+  const Outcome r = run("velkora think " + example() + " --depth 3");
   EXPECT_EQ(r.status, 0);
   const std::vector<std::string> lines = lines_of(r.out);
-  ASSERT_EQ(lines.size(), 3u) << r.out;
-  EXPECT_EQ(info_depth(lines[0]), 1) << lines[0];
-  EXPECT_EQ(info_depth(lines[1]), 2) << lines[1];
-  EXPECT_EQ(best_move(lines[2]).substr(0, 1), "+") << lines[2];
+  ASSERT_GE(lines.size(), 2u) << r.out;
+  for (size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_EQ(info_depth(lines[i]), 3) << lines[i];
+  EXPECT_EQ(best_move(lines.back()).substr(0, 1), "+") << lines.back();
 
   // Gote to move after ply 5; a time as well as a depth; a style and no book.
   const Outcome g = run("velkora think " + example() + " --ply 5 --depth 3 --time 30 --style " +
                         utf8(u8"慎重") + " --no-book");
   EXPECT_EQ(g.status, 0);
   const std::vector<std::string> gl = lines_of(g.out);
-  ASSERT_EQ(gl.size(), 4u) << g.out;
-  EXPECT_EQ(info_depth(gl[2]), 3) << gl[2];
-  EXPECT_EQ(best_move(gl[3]).substr(0, 1), "-") << gl[3];
+  ASSERT_GE(gl.size(), 2u) << g.out;
+  EXPECT_EQ(info_depth(gl[gl.size() - 2]), 3) << g.out;
+  EXPECT_EQ(best_move(gl.back()).substr(0, 1), "-") << g.out;
 }
 
 TEST(CommandLine, ThinkPlaysTheBooksMove) {
