@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/board/move_rules.h"
+#include "engine/tsume/proof_hands.h"
 #include "engine/tsume/solution_tree.h"
 #include "engine/tsume/tsume_move_code.h"
 
@@ -42,6 +43,7 @@ struct Verdict {
   int32_t pn = 1;
   int32_t dn = 1;
   uint16_t move = kNoNodeMove;  // best move in the node coding
+  uint32_t hand = 0;            // a proof's hand: the attacker's pieces it needs, packed
   bool bounded = false;         // a disproof within the remaining depth only
   bool looped = false;          // a disproof on this path only
   bool drop_mate = false;       // depends on a drop-pawn mate below
@@ -149,6 +151,7 @@ bool read_entry(const KTsumeNode& n, int remaining, Verdict& v) {
   v.move = n.move;
   v.drop_mate = (n.flags & kFlagPawnDropMate) != 0;
   v.terminal = n.move == kTerminalMove;
+  v.hand = key_hand(n.key);
   if (n.dn >= kInf) {
     v.pn = 0;
     return word <= remaining;
@@ -166,11 +169,13 @@ bool stop_now(ComposeSearch& s) {
   return s.interrupted;
 }
 
-// Keeps a node's result with its depth word; a result that holds on this
-// path only is not kept.
+// Keeps a node's result with its depth word (a proof under its proof hand,
+// so that it also answers the same board with more in hand); a result that
+// holds on this path only is not kept.
 void store_verdict(ComposeSearch& s, const KHashKey& key, int word, const Verdict& v) {
   if (v.looped) return;
-  KTsumeNode* n = tsume_store_plain(s.t, word, key, v.proven() ? 0 : v.pn, v.proven() ? kInf : v.dn);
+  KTsumeNode* n = v.proven() ? tsume_store_plain(s.t, word, with_hand(key, v.hand), 0, kInf)
+                             : tsume_store_plain(s.t, word, key, v.pn, v.dn);
   if (n == nullptr) {
     s.e.store_failed = true;
     return;
@@ -247,6 +252,7 @@ Verdict compose_or_numbers(ComposeSearch& s, const TsumeContext& c, bool& with_n
           continue;
         }
         Verdict p = proof(tsume_move_encode(m));
+        p.hand = or_proof_hand(v.hand, m);
         p.drop_mate = r.drop_mate;
         best = i;
         return p;
@@ -295,6 +301,7 @@ Verdict compose_and_numbers(ComposeSearch& s, const TsumeContext& c, int& best, 
   const int king_sq = c.pos.piece[c.defender].sq;
   bool refuted = false;
   Verdict refutation;
+  HandCounts hand = mated_proof_hand(c.pos, c.attacker);
   auto rank = [](const Verdict& v) { return v.looped ? 2 : v.bounded ? 1 : 0; };
   for (int i = 0; i < c.move_count; ++i) {
     const KMove& m = s.e.moves[c.move_base + i];
@@ -308,7 +315,11 @@ Verdict compose_and_numbers(ComposeSearch& s, const TsumeContext& c, int& best, 
       refuted = true;
       continue;
     }
-    if (v.proven()) continue;
+    if (v.proven()) {
+      const HandCounts h = unpack_hand(v.hand);
+      for (int k = kRook; k <= kPawn; ++k) hand.n[k] = std::max(hand.n[k], h.n[k]);
+      continue;
+    }
     if (v.dn < r.dn || (v.dn == r.dn && v.pn > best_pn)) {
       second = std::min(second, r.dn);
       r.dn = v.dn;
@@ -336,6 +347,9 @@ Verdict compose_and_numbers(ComposeSearch& s, const TsumeContext& c, int& best, 
   }
   if (best < 0) {
     Verdict p = proof(kNoNodeMove);
+    // Every defence is refuted with these pieces; never more than the attacker has.
+    for (int k = kRook; k <= kPawn; ++k) hand.n[k] = std::min<int>(hand.n[k], c.pos.hand[c.attacker][k]);
+    p.hand = pack_hand(hand);
     p.drop_mate = r.drop_mate;
     return p;
   }
@@ -405,6 +419,7 @@ Verdict compose_mid(ComposeSearch& s, TsumeContext& c) {
     if (c.pos.teban == c.defender) {
       v = proof(kTerminalMove);
       v.terminal = true;
+      v.hand = pack_hand(mated_proof_hand(c.pos, c.attacker));
       v.drop_mate = c.ply > 0 && is_pawn_drop(c.last_move);
     } else {
       v = disproof(false, false);  // no check at all

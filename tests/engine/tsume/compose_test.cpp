@@ -46,7 +46,8 @@ class ComposeTest : public ::testing::Test {
   int ShortMate(const board::KPosition& p, int limit, int* plies) {
     tsume_table_reset(c_.table);
     board::KMove first;
-    const int r = compose_instance_short_mate(c_.table, p, limit, &first, plies, kShortMateMs, 2000000);
+    // The node limit ends a search, never the clock.
+    const int r = compose_instance_short_mate(c_.table, p, limit, &first, plies, 600000, 2000000);
     if (r == 0) {  // the first move checks
       board::KPosition after = p;
       board::do_move(after, first, 0);
@@ -66,7 +67,8 @@ TEST_F(ComposeTest, ShortMateFindsMatesWithinTheLimitOnly) {
   const Case cases[] = {
       {"mate05_b_ai", 5, 0, 5}, {"mate05_b_ai", 3, 1, 0}, {"mate07_a_ai", 7, 0, 7}, {"mate07_a_ai", 5, 1, 0},
       {"mate09_d", 9, 0, 9},    {"mate09_d", 7, 1, 0},    {"mate13_d", 9, 1, 0},    {"mate05_b_ai", 0, 1, 0},
-      // The defender's drop on 2四 is captured with a mate as fast as without it.
+      // A seven-ply candidate with a mate within five: the defender's drop on
+      // 2四 is captured with a mate as fast as without it.
       {"mate07_h", 5, 0, 5},
   };
   for (const Case& k : cases) {
@@ -90,19 +92,18 @@ TEST_F(ComposeTest, AcceptAndImprove) {
   EXPECT_EQ(c_.accepted_length, 7u);
   c_.min_length = 9;
   EXPECT_FALSE(c_.Accept(p));
-  // Seven plies with a five-ply mate when the useless interposition is free.
-  c_.min_length = 7;
-  p = engine_position(problem("mate07_h").kyokumen);
+  // Twenty-one plies with a nine-ply mate when a useless interposition is free.
+  p = engine_position(problem("mate21_a").kyokumen);
   EXPECT_FALSE(c_.Accept(p));
-  // Thirteen plies: tested for mates within nine at plies 0 and 2 only, so
-  // the last test's root is the position after two moves.
-  p = engine_position(problem("mate13_c").kyokumen);
+  // Fifteen plies: tested for mates within nine at plies 0, 2 and 4 only, so
+  // the last test's root is the position after four moves.
+  p = engine_position(problem("mate15_c").kyokumen);
   ASSERT_TRUE(c_.Accept(p));
   const board::KMove* line = nullptr;
   int length = 0;
   ASSERT_EQ(compose_instance_solve(p, &line, &length, 60000, -1), 0);
   KHashKey key = tsume_root_key(p, 0);
-  for (int i = 0; i < 2; ++i) board::hash_key_sashite(key, 0, line[i]);
+  for (int i = 0; i < 4; ++i) board::hash_key_sashite(key, 0, line[i]);
   const KTsumeNode* root = tsume_lookup_exact(c_.table, key);
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->depth & kDepthMask, kShortMatePlies + 1);
@@ -141,7 +142,7 @@ TEST(Compose, TheSameSeedGivesTheSameProblemsWhichSolveAgain) {
     lengths.clear();
     for (int i = 0; i < 2; ++i) {
       board::KPosition p;
-      ASSERT_EQ(c.Generate(p, kPieces, 600000, 7, 600000, 20000, 100000), 1);
+      ASSERT_EQ(c.Generate(p, kPieces, 600000, 7, 600000, 20000, 30000), 1);
       model::Kyokumen k;
       driver::position_export(k, p);
       run.push_back(k);
