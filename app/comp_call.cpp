@@ -217,7 +217,8 @@ void CompCall::Tsume(const model::Kyokumen& problem, int32_t memory_mb, int32_t 
   platform::memory_status(memory);  // unreadable: 0, the smallest size
   const int64_t physical_mb = static_cast<int64_t>(memory.total_physical / (1024 * 1024));
   tsume_job_.problem = problem;
-  tsume_job_.heap_mb = static_cast<int32_t>(std::max<int64_t>(driver::kTsumeMinHeapMb, std::min<int64_t>(memory_mb, physical_mb)));
+  tsume_job_.heap_mb =
+      static_cast<int32_t>(std::max<int64_t>(driver::kTsumeMinHeapMb, std::min<int64_t>(memory_mb, physical_mb)));
   tsume_job_.time_ms = time_ms == 0 ? driver::kTsumeNoTimeLimitMs : time_ms;
   tsume_job_.mode = mode;
   Send(kCmdTsumeSolve, false);

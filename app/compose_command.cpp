@@ -33,13 +33,13 @@ constexpr int kResolveMemoryMb = 256;
 // the attacker gets few pieces, mostly on the board and near the king; the
 // defender holds the rest, mostly in hand.
 constexpr int32_t kPieceTable[tsume::kComposePieceTableSize] = {
-    40, 40, 40, 40, 30, 30, 10,        // attacker share
-    60, 60, 60, 70, 70, 70, 90,        // attacker on board
-    60, 60, 100, 80, 80, 80, 80,       // attacker unpromoted
-    100, 100, 150, 150, 150, 150, 200, // attacker closeness
-    10, 10, 30, 30, 20, 20, 10,        // defender on board
-    95, 95, 100, 95, 95, 95, 95,       // defender unpromoted
-    150, 150, 200, 200, 150, 150, 200, // defender closeness
+    40,  40,  40,  40,  30,  30,  10,   // attacker share
+    60,  60,  60,  70,  70,  70,  90,   // attacker on board
+    60,  60,  100, 80,  80,  80,  80,   // attacker unpromoted
+    100, 100, 150, 150, 150, 150, 200,  // attacker closeness
+    10,  10,  30,  30,  20,  20,  10,   // defender on board
+    95,  95,  100, 95,  95,  95,  95,   // defender unpromoted
+    150, 150, 200, 200, 150, 150, 200,  // defender closeness
 };
 
 int fail(const std::string& what) {
@@ -129,8 +129,8 @@ int compose(const Options& o) {
     const model::Kyokumen problem = job.problem;
     const int length = static_cast<int>(job.length);
     comp.Tsume(problem, kResolveMemoryMb, static_cast<int32_t>(job.time_ms), 0);
-    const int solved = static_cast<int>(static_cast<intptr_t>(
-        wait_message(view, kMsgTsumeResult, [&comp] { comp.TsumeStop(); }).wparam));
+    const int solved = static_cast<int>(
+        static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, [&comp] { comp.TsumeStop(); }).wparam));
     if (solved != length) {
       return fail("problem " + std::to_string(i) + " solves to " + std::to_string(solved) + ", not " +
                   std::to_string(length) + " plies");

@@ -45,9 +45,9 @@ void BM_ComposeShortMateTest(benchmark::State& state) {
     for (const Candidate& c : set) {
       tsume::tsume_table_reset(compose.table);
       board::KMove first;
-      benchmark::DoNotOptimize(tsume::compose_instance_short_mate(
-          compose.table, c.pos, std::min(c.length - 2, tsume::kShortMatePlies), &first, nullptr,
-          tsume::kShortMateMs, 7500000));
+      benchmark::DoNotOptimize(tsume::compose_instance_short_mate(compose.table, c.pos,
+                                                                  std::min(c.length - 2, tsume::kShortMatePlies),
+                                                                  &first, nullptr, tsume::kShortMateMs, 7500000));
       nodes += tsume::compose_instance_nodes();
     }
   }
@@ -58,9 +58,8 @@ BENCHMARK(BM_ComposeShortMateTest)->Unit(benchmark::kMillisecond);
 
 // The piece table of velkora compose.
 constexpr int32_t kPieces[tsume::kComposePieceTableSize] = {
-    40, 40, 40, 40, 30, 30, 10,  60, 60, 60, 70, 70, 70, 90,  60, 60, 100, 80, 80, 80, 80,
-    100, 100, 150, 150, 150, 150, 200, 10, 10, 30, 30, 20, 20, 10, 95, 95, 100, 95, 95, 95, 95,
-    150, 150, 200, 200, 150, 150, 200,
+    40,  40,  40,  40, 30, 30, 10, 60, 60, 60, 70, 70, 70,  90, 60, 60, 100, 80,  80,  80,  80,  100, 100, 150, 150,
+    150, 150, 200, 10, 10, 30, 30, 20, 20, 10, 95, 95, 100, 95, 95, 95, 95,  150, 150, 200, 200, 150, 150, 200,
 };
 
 void BM_ComposeProblems(benchmark::State& state) {

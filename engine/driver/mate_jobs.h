@@ -25,14 +25,14 @@ namespace driver {
 // other line's length).
 enum TsumeResult : int {
   kTsumeNoMate = 0,
-  kTsumeUnused = -1,           // mapped from a solver code that is never produced
-  kTsumeAttacksKing = -2,      // the side to move already attacks the defending king
-  kTsumeLimit = -3,            // node or time limit
-  kTsumeFailed = -4,           // no kept solve, a position the engine cannot hold, any other code
-  kTsumeNoOther = -5,          // no other mating line
-  kTsumeOtherLimit = -6,       // the other-line search reached its limit
+  kTsumeUnused = -1,       // mapped from a solver code that is never produced
+  kTsumeAttacksKing = -2,  // the side to move already attacks the defending king
+  kTsumeLimit = -3,        // node or time limit
+  kTsumeFailed = -4,       // no kept solve, a position the engine cannot hold, any other code
+  kTsumeNoOther = -5,      // no other mating line
+  kTsumeOtherLimit = -6,   // the other-line search reached its limit
   kTsumeOtherAttacksKing = -7,
-  kTsumeStopped = -10,         // ktsume_stop during the solve
+  kTsumeStopped = -10,  // ktsume_stop during the solve
 };
 
 // A request's time limit 0 stands for this one.
@@ -50,11 +50,11 @@ struct TsumeCursor {
 };
 
 struct KTsumeJob {
-  std::vector<board::KMove> answer;         // the last solution or other line
+  std::vector<board::KMove> answer;  // the last solution or other line
   int32_t answer_length = 0;
-  std::atomic<int32_t> ktsume_ready{0};     // the instance holds a solve that kept it
-  std::atomic<uint8_t> stop_tree{0};        // set by ktsume_stop: ends the tree writing
-  std::vector<board::KMove> main_line;      // what other lines are compared against
+  std::atomic<int32_t> ktsume_ready{0};  // the instance holds a solve that kept it
+  std::atomic<uint8_t> stop_tree{0};     // set by ktsume_stop: ends the tree writing
+  std::vector<board::KMove> main_line;   // what other lines are compared against
   int32_t main_line_length = 0;
   model::Kyokumen problem;
   int32_t heap_mb = 0;

@@ -53,8 +53,7 @@ class TreeWriter {
   model::KifuSashite* Add(model::KifuKyokumen* node, const board::KMove& m) {
     model::Sashite s;
     if (kmove_to_sashite(s, node->kyokumen, m) != 0) return nullptr;
-    return model::Kifu::AddSashiteAtPos(node, s, 0, nullptr, -1, kifu_.table.get(), model::KifuChooser::kFirst,
-                                        false);
+    return model::Kifu::AddSashiteAtPos(node, s, 0, nullptr, -1, kifu_.table.get(), model::KifuChooser::kFirst, false);
   }
 
   KTsumeJob& job_;

@@ -34,9 +34,9 @@ constexpr uint32_t kShortNodesPerSolveNode = 150;
 // Pull of a square towards the defending king by file distance (row) and rank
 // distance (column).
 constexpr int kCloseness[9][9] = {
-    {0, 30, 28, 22, 10, 4, 2, 1, 1},  {30, 30, 28, 20, 10, 4, 2, 1, 1}, {28, 28, 13, 16, 8, 4, 2, 1, 1},
-    {22, 20, 16, 14, 6, 4, 2, 1, 1},  {10, 10, 8, 6, 6, 4, 2, 1, 1},    {4, 4, 4, 4, 4, 4, 2, 1, 1},
-    {2, 2, 2, 2, 2, 2, 2, 1, 1},      {1, 1, 1, 1, 1, 1, 1, 1, 1},      {1, 1, 1, 1, 1, 1, 1, 1, 1},
+    {0, 30, 28, 22, 10, 4, 2, 1, 1}, {30, 30, 28, 20, 10, 4, 2, 1, 1}, {28, 28, 13, 16, 8, 4, 2, 1, 1},
+    {22, 20, 16, 14, 6, 4, 2, 1, 1}, {10, 10, 8, 6, 6, 4, 2, 1, 1},    {4, 4, 4, 4, 4, 4, 2, 1, 1},
+    {2, 2, 2, 2, 2, 2, 2, 1, 1},     {1, 1, 1, 1, 1, 1, 1, 1, 1},      {1, 1, 1, 1, 1, 1, 1, 1, 1},
 };
 
 // A piece the attacker gives up and the one it receives instead.
@@ -46,11 +46,11 @@ struct Exchange {
 };
 // In hand: rook for lance, bishop for silver, gold for silver, lance for pawn,
 // silver for pawn (the lance's exchange is listed twice, as it always was).
-constexpr Exchange kHandExchanges[] = {{kRook, kLance}, {kBishop, kSilver}, {kGold, kSilver}, {kLance, kPawn},
-                                       {kSilver, kPawn}, {kLance, kPawn}};
+constexpr Exchange kHandExchanges[] = {{kRook, kLance}, {kBishop, kSilver}, {kGold, kSilver},
+                                       {kLance, kPawn}, {kSilver, kPawn},   {kLance, kPawn}};
 // On the board, by the piece's kind with promotion.
-constexpr Exchange kBoardDowngrades[] = {{kDragon, kRook}, {kHorse, kBishop}, {kGold, kSilver}, {kRook, kLance},
-                                         {kBishop, kSilver}, {kSilver, kPawn}, {kLance, kPawn}};
+constexpr Exchange kBoardDowngrades[] = {{kDragon, kRook},   {kHorse, kBishop}, {kGold, kSilver}, {kRook, kLance},
+                                         {kBishop, kSilver}, {kSilver, kPawn},  {kLance, kPawn}};
 
 int32_t node_limit(uint64_t nodes) {
   return static_cast<int32_t>(std::min<uint64_t>(nodes, std::numeric_limits<int32_t>::max()));

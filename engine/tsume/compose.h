@@ -62,8 +62,8 @@ class KCompose {
   // Draws and improves positions until one is accepted (1, the position in
   // `p`, the counters updated) or the budget runs out or the composer
   // instance cannot be made (0).
-  int Generate(board::KPosition& p, const int32_t* pieces, uint32_t budget_ms, int32_t min_length,
-               uint32_t solve_ms, uint32_t solve_nodes, uint32_t short_nodes);
+  int Generate(board::KPosition& p, const int32_t* pieces, uint32_t budget_ms, int32_t min_length, uint32_t solve_ms,
+               uint32_t solve_nodes, uint32_t short_nodes);
   // True when more than the budget has passed since the start (records now).
   bool TimeUp();
   // 1..100 from the random numbers.
@@ -98,20 +98,20 @@ class KCompose {
   bool OpenTables();
   void CloseTables();
 
-  uint32_t generated = 0;         // positions drawn
-  uint32_t made = 0;              // problems accepted
-  uint32_t mated = 0;             // positions that had a mate
-  uint32_t accepted_length = 0;   // plies of the last accepted line
-  uint32_t accepted_nodes = 0;    // solver nodes of the last accepted solve
-  uint32_t solve_nodes = 0;       // node limit per solve
-  uint32_t short_nodes = 0;       // node limit per shorter-mate test
-  uint32_t random_state = 0;      // the random state when the last position was drawn
+  uint32_t generated = 0;        // positions drawn
+  uint32_t made = 0;             // problems accepted
+  uint32_t mated = 0;            // positions that had a mate
+  uint32_t accepted_length = 0;  // plies of the last accepted line
+  uint32_t accepted_nodes = 0;   // solver nodes of the last accepted solve
+  uint32_t solve_nodes = 0;      // node limit per solve
+  uint32_t short_nodes = 0;      // node limit per shorter-mate test
+  uint32_t random_state = 0;     // the random state when the last position was drawn
   std::atomic<uint32_t> budget_ms{0};
   int32_t min_length = 0;
   uint32_t solve_ms = 0;
   uint32_t start_ms = 0;
   uint32_t now_ms = 0;
-  KTsumeTable table;              // the shorter-mate test's
+  KTsumeTable table;  // the shorter-mate test's
 
  private:
   enum class Trial { kWorse, kBetter, kTimeUp };

@@ -428,8 +428,8 @@ Verdict compose_mid(ComposeSearch& s, TsumeContext& c) {
     return v;
   }
   // An entry made at a smaller depth, or settled there, starts again.
-  const bool fresh = node == nullptr || node->pn >= kInf || node->dn >= kInf ||
-                           static_cast<int>(node->depth & kDepthMask) < remaining;
+  const bool fresh =
+      node == nullptr || node->pn >= kInf || node->dn >= kInf || static_cast<int>(node->depth & kDepthMask) < remaining;
   if (node == nullptr) node = tsume_store_plain(s.t, remaining, c.key, std::max(c.pn_increment, 1), 1);
   if (node == nullptr) {
     e.store_failed = true;
@@ -469,8 +469,8 @@ Verdict compose_root(ComposeSearch& s, const KPosition& p, int depth) {
 
 }  // namespace
 
-int compose_short_mate(KTsumeEngine& e, KTsumeTable& table, const KPosition& p, int ply_limit, KMove* out,
-                       int* plies, uint32_t time_limit_ms, int32_t node_limit) {
+int compose_short_mate(KTsumeEngine& e, KTsumeTable& table, const KPosition& p, int ply_limit, KMove* out, int* plies,
+                       uint32_t time_limit_ms, int32_t node_limit) {
   if (ply_limit < 1 || table.buckets == nullptr || king_attacked(p, 1 - p.teban)) return 1;
   e.node_limit = node_limit;
   e.time_limit.store(time_limit_ms);

@@ -24,7 +24,7 @@ constexpr uint8_t kFlagBoundedDisproof = 8;
 // A ply limit below 1 gives 1 at once. An interposing drop of the kind the
 // solver counts as useless (tsume_useless_interposition) is no defence when a
 // capture of it mates within the same bound.
-int compose_short_mate(KTsumeEngine& e, KTsumeTable& table, const board::KPosition& p, int ply_limit,
-                       board::KMove* out, int* plies, uint32_t time_limit_ms, int32_t node_limit);
+int compose_short_mate(KTsumeEngine& e, KTsumeTable& table, const board::KPosition& p, int ply_limit, board::KMove* out,
+                       int* plies, uint32_t time_limit_ms, int32_t node_limit);
 
 }  // namespace tsume

@@ -290,7 +290,8 @@ TEST(CommandLine, MateSolvesPrintsAndSavesTheSolutionTree) {
   EXPECT_NE(app::sjis_to_utf8(slurp(saved)).find(utf8(u8"６二玉(51)")), std::string::npos);
 
   const int no_hand[8] = {};
-  const std::string taken = problem_file("taken.kif", {{5, 1, model::testing::gote(model::kOu)}, {5, 5, model::kHi}}, no_hand);
+  const std::string taken =
+      problem_file("taken.kif", {{5, 1, model::testing::gote(model::kOu)}, {5, 5, model::kHi}}, no_hand);
   for (const std::string& args : {taken, std::string("/no/such.kif"), taken + " --memory 0"}) {
     const Outcome bad = run("velkora mate " + args, true);
     EXPECT_EQ(bad.status >> 8, 1) << args;
@@ -342,7 +343,8 @@ TEST(CommandLine, ComposeWritesProblemsThatMateSolves) {
     EXPECT_GE(plies, 7);
     EXPECT_EQ(lines_of(run("velkora mate " + file + " --ply 0").out)[0], "mate " + std::to_string(plies));
   }
-  EXPECT_NE(run("velkora compose --help").out.find(utf8(u8"駒:先手 先盤 先不 先近 後盤 後不 後近")), std::string::npos);
+  const std::string help = run("velkora compose --help").out;
+  EXPECT_NE(help.find(utf8(u8"駒:先手 先盤 先不 先近 後盤 後不 後近")), std::string::npos);
   EXPECT_EQ(run("velkora compose /no/such/folder").status >> 8, 1);
 }
 

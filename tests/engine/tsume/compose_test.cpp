@@ -172,7 +172,9 @@ TEST(Compose, StopEndsAJobThatOnlyDrawsIllegalPositions) {
   int32_t pieces[kComposePieceTableSize];
   std::copy(std::begin(kPieces), std::end(kPieces), pieces);
   // Eighteen unpromoted pawns of the attacker on nine files.
-  for (int group : {kAttackerShare, kAttackerOnBoard, kAttackerUnpromoted}) pieces[compose_entry(group, board::kPawn)] = 100;
+  for (int group : {kAttackerShare, kAttackerOnBoard, kAttackerUnpromoted}) {
+    pieces[compose_entry(group, board::kPawn)] = 100;
+  }
   KCompose c;
   c.Init(1);
   board::KPosition p;
