@@ -121,6 +121,8 @@ inline int32_t eval_rank_bonus(int side, int sq) { return board::eval_weights->r
 
 // Entry 0..8 of the root block's blended curve.
 inline int32_t eval_root_curve(int index) { return board::eval_weights->root.curve[index]; }
+// The blended curve's length word.
+inline int32_t eval_root_curve_length() { return board::eval_weights->root.curve_length; }
 
 // The side's root placement value of a board square.
 inline int32_t eval_root_king_square(int side, int sq) {

@@ -1,8 +1,11 @@
 #include "engine/eval/eval_position.h"
 
+#include "engine/eval/castle_shape_terms.h"
 #include "engine/eval/gold_pawn_terms.h"
 #include "engine/eval/king_safety.h"
 #include "engine/eval/position_terms.h"
+#include "engine/eval/rook_bishop_pawn_terms.h"
+#include "engine/eval/silver_knight_gold_terms.h"
 
 namespace eval {
 
@@ -25,10 +28,14 @@ void eval_position(const board::KPosition& p, int square, const board::KMove& la
     add16(r.def[s].defence_extra, t.defence[s]);
   }
 
-  // ---- Placement groups, in this order, each adding to t.material (the rook
-  // group also adds a few terms to r's attack_extra at once): rook, bishop and
-  // pawn placement; silver, knight, gold and advanced-king terms; castle-shape
-  // corrections. Not built yet: t.material stays 0. ----
+  // The placement groups add to t.material (the rook group also adds its
+  // break-through bonus to r's attack_extra at once); each reads what the
+  // earlier ones noted in t.
+  rook_placement_terms(t);
+  bishop_placement_terms(t);
+  pawn_placement_terms(t);
+  silver_knight_gold_terms(t);
+  castle_shape_terms(t);
 
   for (int s = 0; s < 2; ++s) add16(r.mat[s].material_extra, t.material[s]);
 }

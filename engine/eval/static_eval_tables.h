@@ -1,13 +1,15 @@
 // The constant tables of the full evaluation: the rook-line and blocker weights
 // of the king-line terms, the diagonal weights of the bishops, the file-and-rank
-// table of the working silver, the two-thirds power curve, and the Chebyshev and
-// squared distances of two squares by their difference.
+// table of the working silver, the two-thirds power curve, the placement tables
+// of rooks, bishops, pawns and knights, and the Chebyshev and squared distances
+// of two squares by their difference.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "engine/board/eval_weights.h"
 #include "engine/board/position.h"
@@ -60,6 +62,61 @@ inline constexpr std::array<FileRankRow, 10> kFileRank = {{
 
 // 1024 x 2^(k/3), rounded, for k = 0..7.
 inline constexpr std::array<int32_t, 8> kTwoThirds = {1024, 1290, 1625, 2048, 2580, 3251, 4096, 5161};
+
+// ---- Placement tables --------------------------------------------------------
+
+// A rook's forward line by the relative rank of the cell it ends on (1 = the
+// enemy's back rank, 0 = the wall beyond it).
+inline constexpr std::array<int32_t, 10> kRookReach = {10, 9, 6, 4, 3, 2, 1, 0, 0, 0};
+
+// Tables by a code without its side bits (the kind with the promotion bit; the
+// wall reads 9); the codes not listed hold 0.
+struct ClassValue {
+  int cls;
+  int32_t value;
+};
+constexpr std::array<int32_t, 24> class_table(std::initializer_list<ClassValue> values) {
+  std::array<int32_t, 24> t{};
+  for (const ClassValue& v : values) t[v.cls] = v.value;
+  return t;
+}
+
+// What a rook's forward line facing an enemy piece (or the wall) is worth.
+inline constexpr std::array<int32_t, 24> kRookFacing = class_table({
+    {board::kBishop, 5}, {board::kGold, 3}, {board::kSilver, 2}, {board::kKnight, 4}, {board::kPawn, 1},
+    {board::kKing, 3}, {board::kHorse, 4}, {board::kSilver | board::kPromotedBit, 2},
+    {board::kKnight | board::kPromotedBit, 2}, {board::kLance | board::kPromotedBit, 1}, {board::kTokin, 1}});
+
+// What an enemy piece at the end of a bishop's forward diagonal is worth.
+inline constexpr std::array<int32_t, 24> kDiagTarget = class_table({
+    {board::kRook, 10}, {board::kBishop, 6}, {board::kGold, 6}, {board::kSilver, 5}, {board::kKnight, 5},
+    {board::kLance, 3}, {board::kKing, 10}, {board::kSilver | board::kPromotedBit, 3},
+    {board::kKnight | board::kPromotedBit, 3}, {board::kLance | board::kPromotedBit, 2}, {board::kTokin, 2}});
+
+// A pawn of files 2-8 by its class (0 free and undefended, 1 free and
+// defended, 2 blocked and undefended, 3 blocked and defended) and sente's rank
+// 0..9; gote reads the rank 10 - rank.
+using PawnRankRow = std::array<int32_t, 10>;
+inline constexpr std::array<PawnRankRow, 4> kPawnRankSente = {{
+    {0, 0, 0, 16, 25, 4, 0, -1, -38, -44},
+    {0, 0, 0, 58, 65, 15, 0, -1, -38, -44},
+    {0, 0, 0, 13, 20, 2, 0, -1, -38, -44},
+    {0, 0, 0, 28, 33, 3, 0, -1, -38, -44},
+}};
+inline constexpr auto kPawnRank = [] {
+  std::array<std::array<PawnRankRow, 4>, 2> t{};
+  for (int i = 0; i < 4; ++i) {
+    for (int rank = 0; rank <= 9; ++rank) {
+      t[0][i][rank] = kPawnRankSente[i][rank];
+      t[1][i][rank] = rank == 0 ? 0 : kPawnRankSente[i][10 - rank];
+    }
+  }
+  return t;
+}();
+
+// A knight beside an own pawn, by where the pawn stands: 0 none (or three
+// ranks ahead), 1 two ranks ahead, 2 one ahead, 3 level, 4 one behind.
+inline constexpr std::array<int32_t, 5> kKnightPawn = {5, 0, 2, -1, -2};
 
 // The rank and file difference of a square difference d = 16 x rank difference +
 // file difference. A file difference of 8 and one of -8 on the next rank share a

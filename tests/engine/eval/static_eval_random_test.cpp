@@ -1,10 +1,11 @@
 // The full evaluation (king lines, then the full-board terms) over random
 // positions: kings on edges and corners or missing, rooks, bishops and lances
 // against the walls, promoted pieces, pawns and lances on their last rank, and
-// full hands. For each position each routine runs once per record (a second
-// call, or a record with both flags set, changes nothing), and the turned twin
-// with the sides swapped gives each side's terms to the other. The sanitizer
-// build runs the same positions.
+// full hands, under random strategy codes. For each position each routine runs
+// once per record (a second call, or a record with both flags set, changes
+// nothing), and the turned twin with the sides swapped (and the codes swapped)
+// gives each side's terms to the other, also when the examined square is a
+// silver's. The sanitizer build runs the same positions.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,6 +14,9 @@
 #include "engine/board/position_setup.h"
 #include "engine/eval/eval_position.h"
 #include "engine/eval/eval_tables.h"
+#include "engine/eval/own_view.h"
+#include "engine/eval/root_globals.h"
+#include "engine/eval/root_modes.h"
 #include "tests/engine/board/model_positions.h"
 
 namespace eval {
@@ -27,8 +31,41 @@ constexpr long kPositions = 100000;
 constexpr int kTypeCount[8] = {0, 18, 4, 4, 4, 4, 2, 2};
 
 struct Coverage {
-  long positions = 0, no_king = 0, corner_king = 0, edge_slider = 0, full_hands = 0, material = 0, defence = 0;
+  long positions = 0, no_king = 0, corner_king = 0, edge_slider = 0, full_hands = 0, material = 0, defence = 0,
+       yagura = 0, silver_square = 0;
 };
+
+// Strategy codes with rows of their own in the castle-shape group; at most one
+// side plays a ranging code (5, 7, 8), as the group gives sente's precedence.
+constexpr int32_t kCodes[] = {0, 1, 5, 6, 7, 8, 9};
+
+void random_codes(std::mt19937& rng) {
+  const auto ranging = [](int32_t c) { return c == 5 || c == 7 || c == 8; };
+  do {
+    for (int32_t& c : root_senkei) c = kCodes[rng() % std::size(kCodes)];
+  } while (ranging(root_senkei[0]) && ranging(root_senkei[1]));
+  root_yagura = root_senkei[0] == 1 || root_senkei[1] == 1;
+}
+
+// Gote's own yagura row (a silver on its (3,6), a knight on its (3,7)) has no
+// sente counterpart, so a position holding it, or its twin, is not mirrored.
+bool one_sided_row(const KPosition& p) {
+  if (!root_yagura) return false;
+  for (int v = 0; v < 2; ++v) {
+    if (own_on(p, v, board::kSilver, 3, 6) && own_on(p, v, board::kKnight, 3, 7)) return true;
+  }
+  return false;
+}
+
+// The square of the first unpromoted silver on the board, or 0.
+int silver_square(const KPosition& p) {
+  for (int n = board::kKindRange[board::kSilver].first; n < board::kKindRange[board::kKnight].first; ++n) {
+    if (board::is_playing_square(p.piece[n].sq) && board::code_class(p.piece[n].code) == board::kSilver) {
+      return p.piece[n].sq;
+    }
+  }
+  return 0;
+}
 
 bool is_edge(int file, int rank) { return file == 1 || file == 9 || rank == 1 || rank == 9; }
 
@@ -131,24 +168,31 @@ KEvalRecord mirrored(const KEvalRecord& r) {
 
 bool same(const KEvalRecord& a, const KEvalRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// eval_king_kiki then eval_position, each called twice.
-KEvalRecord evaluate(const KPosition& p, KEvalRecord r) {
+// eval_king_kiki then eval_position, each called twice; the last move a pass
+// unless told otherwise (only whether it was a pass is read).
+KEvalRecord evaluate(const KPosition& p, KEvalRecord r, int square = 0, bool pass = true) {
+  const board::KMove last = pass ? board::pass_move() : board::KMove{};
   eval_king_kiki(p, r);
   const KEvalRecord once = r;
   eval_king_kiki(p, r);
   EXPECT_TRUE(same(r, once));
-  eval_position(p, 0, board::pass_move(), r);
+  eval_position(p, square, last, r);
   EXPECT_EQ(r.flags, kFullyEvaluated);
   const KEvalRecord full = r;
   eval_king_kiki(p, r);
-  eval_position(p, 0, board::pass_move(), r);
+  eval_position(p, square, last, r);
   EXPECT_TRUE(same(r, full));
   return r;
 }
 
 TEST(StaticEval, RandomPositionsAndTheirTwins) {
-  eval_tables_init(eval_weight_block, 0x800);
-  board::eval_weights = &eval_weight_block;
+  // Both sides' tables built alike from the start position, so that they are
+  // mirror images (the exchange values of a silver's escapes read them).
+  KPosition home;
+  ASSERT_EQ(driver::position_load(home, model::testing::initial(model::kHirate)), 0);
+  const int32_t codes[2] = {0, 0};
+  eval_root_prepare(home, codes, 0x800);
+  eval_setup_stage(home, 0, codes);
   std::mt19937 rng(20240701);
   Coverage cov;
   while (cov.positions < kPositions) {
@@ -157,10 +201,24 @@ TEST(StaticEval, RandomPositionsAndTheirTwins) {
     ASSERT_EQ(driver::position_load(p, k), 0);
     ++cov.positions;
 
+    random_codes(rng);
+    cov.yagura += root_yagura;
     const KEvalRecord start = random_record(rng);
-    const KEvalRecord r = evaluate(p, start);
+    const bool pass = rng() % 2 == 0;
+    const KEvalRecord r = evaluate(p, start, 0, pass);
+    const int silver = silver_square(p);
+    const KEvalRecord with_silver = evaluate(p, start, silver, pass);
+    cov.silver_square += !same(with_silver, r);
     ASSERT_FALSE(HasFailure()) << "position " << cov.positions;
-    ASSERT_TRUE(same(mirrored(evaluate(turned(p), mirrored(start))), r)) << "position " << cov.positions;
+    const KPosition twin = turned(p);
+    std::swap(root_senkei[0], root_senkei[1]);
+    if (!one_sided_row(p)) {
+      ASSERT_TRUE(same(mirrored(evaluate(twin, mirrored(start), 0, pass)), r)) << "position " << cov.positions;
+      const int turned_silver = silver ? board::kBoardCells - silver : 0;
+      ASSERT_TRUE(same(mirrored(evaluate(twin, mirrored(start), turned_silver, pass)), with_silver))
+          << "position " << cov.positions;
+    }
+    std::swap(root_senkei[0], root_senkei[1]);
 
     KEvalRecord done = start;
     done.flags = kFullyEvaluated;
@@ -177,6 +235,8 @@ TEST(StaticEval, RandomPositionsAndTheirTwins) {
   EXPECT_GT(cov.full_hands, kPositions / 10);
   EXPECT_GT(cov.material, kPositions / 20);
   EXPECT_GT(cov.defence, kPositions / 2);
+  EXPECT_GT(cov.yagura, kPositions / 4);
+  EXPECT_GT(cov.silver_square, kPositions / 1000);
 }
 
 }  // namespace
