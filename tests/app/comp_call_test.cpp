@@ -75,8 +75,11 @@ TEST_F(ComputerThread, AThinkPostsItsMoveAndItsVariations) {
 
   EXPECT_EQ(comp_.Command(kCmdGameExit), kDoneGameExit);
   EXPECT_EQ(comp_.Command(kCmdStop), kDoneStop);
-  for (int command : {14, 19, 20, 21, 22, 23}) EXPECT_EQ(comp_.Command(command), kDoneNotBuilt) << command;
-  EXPECT_EQ(comp_.Command(kCmdThink), kDoneRefused);
+  EXPECT_EQ(comp_.Command(kCmdTsumeFree), kDoneTsumeFree);
+  EXPECT_EQ(comp_.Command(kCmdBenchmark), kDoneNotBuilt);
+  for (int command : {kCmdThink, kCmdTsumeAnswer, kCmdTsumeSolve, kCmdTsumeTree, kCmdCompose}) {
+    EXPECT_EQ(comp_.Command(command), kDoneRefused) << command;
+  }
   // The mate-match move has no mate solver yet: it resigns.
   comp_.Kelmor(record_, 3);
   ASSERT_TRUE(wait_for(view_, kMsgComputerMove));
