@@ -7,9 +7,10 @@
 
 namespace driver {
 
-// Walks the current line from the record's root pseudo-move and appends the
-// commentary for `side` (0 sente, 1 gote) to `out`. Not written yet: it appends
-// nothing.
+// Walks the current line from the record's root pseudo-move and writes into
+// `out` (emptied first) the commentary for `side` (0 sente, 1 gote): one
+// paragraph per bad move of that side, each followed by "\r\n". The record is
+// not changed; nothing is written when its start position does not load.
 void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out);
 
 // The post-game review for `side`: when the line (up to its first special move)
