@@ -6,6 +6,7 @@
 #include "app/terminal.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/message_queue.h"
+#include "engine/driver/speed_benchmark.h"
 #include "engine/driver/think_state.h"
 #include "platform/clock.h"
 #include "platform/memory.h"
@@ -239,6 +240,11 @@ void CompCall::TsumeTree(model::KifuHolder& record, int32_t mode) {
   Send(kCmdTsumeTree, false);
 }
 
+void CompCall::Benchmark() {
+  WaitIdle();
+  Send(kCmdBenchmark, false);
+}
+
 void CompCall::Compose() {
   WaitIdle();
   Send(kCmdCompose, false);
@@ -255,9 +261,8 @@ int CompCall::Command(int command) {
     case kCmdTsumeSolve:
     case kCmdTsumeTree:
     case kCmdCompose:
-      return kDoneRefused;
     case kCmdBenchmark:
-      return kDoneNotBuilt;
+      return kDoneRefused;
     default:
       return Send(command, true);
   }
@@ -328,6 +333,13 @@ int CompCall::RunJob(int command) {
       const uint32_t start = platform::tick_ms();
       const int result = driver::compose_job(compose_job_);
       Post(kMsgComposed, result, static_cast<intptr_t>(platform::tick_elapsed(start, platform::tick_ms())), false);
+      return 0;
+    }
+    case kCmdBenchmark: {
+      const uint32_t ms = driver::speed_benchmark(job_);
+      tsume_job_.ktsume_ready.store(0);  // the game and its mate instance are closed
+      game_open_ = false;
+      Post(kMsgBenchmark, static_cast<intptr_t>(ms), 0, false);
       return 0;
     }
     case kCmdStop: {

@@ -29,6 +29,7 @@ constexpr uint32_t kMsgComputerMove = 0x486;  // the job block holds the compute
 constexpr uint32_t kMsgTsumeResult = 0x487;   // a mate solve ended: wparam = the job's result
 constexpr uint32_t kMsgComposed = 0x497;      // a compose job ended: wparam = result, lparam = ms
 constexpr uint32_t kMsgTsumeTree = 0x498;     // the solution tree is in the record
+constexpr uint32_t kMsgBenchmark = 0x48c;     // the speed benchmark ended: wparam = its milliseconds
 constexpr uint32_t kMsgQueue = 1168;          // the engine's message queue has news
 
 enum CompCommand : int {
@@ -126,10 +127,13 @@ class CompCall {
   // Ends a running compose job at its next time test (any thread).
   void ComposeStop() { compose_job_.compose.Stop(); }
 
+  // The speed benchmark of an open game, which it closes: kMsgBenchmark comes
+  // with the milliseconds.
+  void Benchmark();
+
   // Sends a command that needs no arguments and waits for its done code
-  // (command 21 frees the mate results). The benchmark (23) answers
-  // kDoneNotBuilt until it is built; commands answered by a message, needing
-  // arguments or answered by the destructor: kDoneRefused.
+  // (command 21 frees the mate results). Commands answered by a message,
+  // needing arguments or answered by the destructor: kDoneRefused.
   int Command(int command);
 
  private:

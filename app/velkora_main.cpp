@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/bench_command.h"
 #include "app/book_command.h"
 #include "app/compose_command.h"
 #include "app/mate_command.h"
 #include "app/record_commands.h"
+#include "app/review_command.h"
 #include "app/think_command.h"
 
 namespace {
@@ -25,7 +27,10 @@ void usage(std::FILE* to) {
       "  mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]\n"
       "                                        solve the mate problem after ply N\n"
       "  compose [--seed N] [--count K] [--time S] OUTDIR\n"
-      "                                        make mate problems (--help: the piece table)\n",
+      "                                        make mate problems (--help: the piece table)\n"
+      "  review FILE [--side sente|gote]       the commentary on one side's moves\n"
+      "  bench [--stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
+      "                                        the speed benchmark, or generator timings\n",
       to);
 }
 
@@ -47,6 +52,8 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "think") == 0) return app::cmd_think(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "mate") == 0) return app::cmd_mate(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "compose") == 0) return app::cmd_compose(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "review") == 0) return app::cmd_review(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "bench") == 0) return app::cmd_bench(argc - 2, argv + 2);
   std::fprintf(stderr, "velkora: unknown command '%s'\n", argv[1]);
   usage(stderr);
   return 2;
