@@ -1,0 +1,123 @@
+// The speed benchmark's walk under a fake clock, and the move-generation
+// statistics on small records.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/board/evasion_gen.h"
+#include "engine/board/gen_all_moves.h"
+#include "engine/board/make_move.h"
+#include "engine/board/move_rules.h"
+#include "engine/board/position_setup.h"
+#include "engine/board/search_words.h"
+#include "engine/driver/movegen_stats.h"
+#include "engine/driver/speed_benchmark.h"
+#include "platform/clock.h"
+#include "tests/model/position/position_builder.h"
+#include "tests/model/record/kifu_test_util.h"
+
+namespace driver {
+namespace {
+
+constexpr uint32_t kStart = 5000;
+uint32_t clock_reads = 0;
+uint32_t jump_after = 0;  // reads before the clock passes the limit (0: never)
+uint32_t fake_clock() {
+  ++clock_reads;
+  return jump_after != 0 && clock_reads > jump_after ? kStart + kBenchmarkLimitMs + 1 : kStart;
+}
+
+// The moves the walk lists below a node, over `plies` plies.
+uint64_t listed(board::KPosition& p, int plies) {
+  if (plies == 0) return 0;
+  std::vector<board::KMove> moves(board::kMaxMoves);
+  const int n = board::king_attacked(p, p.teban) ? board::oute_nige_gen(p, moves.data())
+                                                 : board::gen_all_moves(p, moves.data());
+  uint64_t total = n;
+  for (int i = 0; i < n; ++i) {
+    board::do_move(p, moves[i], 0);
+    total += listed(p, plies - 1);
+    board::undo_move(p, moves[i], 0);
+  }
+  return total;
+}
+
+TEST(SpeedBenchmark, WalksThreePliesUntilTheClockPassesTheLimit) {
+  board::KPosition start;
+  board::pos_set_handicap(start, 0);
+  board::KPosition p = start;
+  const uint64_t all_listed = listed(p, kBenchmarkPlies);
+  benchmark_clock = fake_clock;
+  struct { uint32_t jump; size_t size; uint64_t nodes, pairs; } const kRuns[] = {
+      {0, kBenchmarkBufferBytes, 1 + 30 + 900, 10 * all_listed},
+      {0, kBenchmarkFallbackBytes, 1 + 30 + 900, 10 * all_listed},
+      // Root and first reply generate; every later node returns at once while
+      // both finish their loops.
+      {2, kBenchmarkBufferBytes, 2, 10 * (30 + 30)}};
+  for (const auto& r : kRuns) {
+    std::vector<uint8_t> buf(r.size);
+    clock_reads = 0;
+    jump_after = r.jump;
+    benchmark_words = BenchmarkWords{};
+    benchmark_words.start_ms = kStart;
+    benchmark_walk(p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf.data(), r.size);
+    EXPECT_EQ(benchmark_words.nodes, r.nodes) << r.size << " " << r.jump;
+    EXPECT_EQ(benchmark_words.make_pairs, r.pairs) << r.size << " " << r.jump;
+  }
+  jump_after = 0;
+  EXPECT_EQ(speed_benchmark_run(), 0u);  // a clock that stands still
+  benchmark_clock = platform::tick_ms;
+}
+
+class MovegenStatsTest : public ::testing::Test {
+ protected:
+  void Load(const model::Kyokumen& k) {
+    ASSERT_TRUE(kifu_.SetStartPosition(k));
+    kyokumen_ = k;
+    job_.cursor = RecordCursor{&kifu_, &kyokumen_, kifu_.root.get()};
+  }
+  model::Kifu kifu_;
+  model::Kyokumen kyokumen_;
+  CompJob job_;
+};
+
+TEST_F(MovegenStatsTest, CountsAllMovesOrEvasionsAndRestoresTheStage) {
+  Load(model::testing::initial(0));
+  board::game_stage = 1;
+  MovegenStats s;
+  ASSERT_EQ(movegen_stats(job_, kModeAll, 3, s), 0);
+  EXPECT_EQ(s.generated, 30);
+  EXPECT_EQ(s.legal, 30);
+  EXPECT_LE(s.cycles.minimum, s.cycles.average);
+  ASSERT_EQ(s.moves.size(), 30u);
+  for (const MovegenStatsMove& m : s.moves) {
+    model::Sashite full = m.sashite;
+    model::Kyokumen k = kyokumen_;
+    EXPECT_TRUE(k.CompleteSashite(full) && k.DoSashite(full));
+  }
+  EXPECT_EQ(board::game_stage, 1);
+
+  MovegenDetail d;
+  EXPECT_EQ(movegen_stats_detail(job_, model::testing::move(kyokumen_, 7, 7, 7, 6), d), 0);
+  for (const CyclePair& c : {d.make, d.unmake, d.soma_j, d.soma_s}) EXPECT_LE(c.minimum, c.average);
+  EXPECT_EQ(movegen_stats_detail(job_, model::Sashite(5, 5, 5, 4, model::kFu, 0, 0, 0), d), -1);
+  EXPECT_EQ(board::game_stage, 1);
+  board::game_stage = 0;
+
+  // In check only the evasions count: four king steps, not the pawn push.
+  kifu_.ClearMoves();
+  model::Kyokumen check = model::testing::kings_only();
+  model::testing::put(check, 5, 5, model::testing::gote(model::kHi));
+  model::testing::put(check, 9, 7, model::kFu);
+  Load(check);
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    ASSERT_EQ(movegen_stats(job_, mode, 3, s), 0) << mode;
+    EXPECT_EQ(s.generated, 4);
+    EXPECT_EQ(s.legal, 4);
+    EXPECT_LE(s.cycles.minimum, s.cycles.average);
+  }
+}
+
+}  // namespace
+}  // namespace driver
