@@ -29,12 +29,14 @@ bool is_ranging(int code) {
 // unpromoted.
 class View {
  public:
-  View(const PositionTerms& t, int v) : p(t.p), v(v), e(1 - v), t_(t) {}
+  View(const PositionTerms& t, int v) : p(t.p), v(v), e(1 - v), king_square(t.king[v]), t_(t) {}
 
   int sq(int f, int r) const { return own_square(v, f, r); }
   bool mine(int kind, int f, int r) const { return own_on(p, v, kind, f, r); }
   bool theirs(int kind, int f, int r) const { return enemy_on(p, v, kind, f, r); }
-  bool king(int f, int r) const { return own_king_on(p, v, f, r); }
+  bool king(int f, int r) const { return king_square == sq(f, r); }
+  // The own king's file in v's view, 0 when the king is not on the board.
+  int king_file() const { return king_square ? own_file(v, king_square) : 0; }
   bool empty(int f, int r) const { return own_empty(p, v, f, r); }
   bool own_piece(int f, int r) const { return holds_piece_of(p, v, sq(f, r)); }
   int defenders(int f, int r) const { return dir(p, v, sq(f, r)); }
@@ -53,6 +55,7 @@ class View {
 
   const KPosition& p;
   const int v, e;
+  const int king_square;  // 0 when not on the board
 
  private:
   const PositionTerms& t_;
@@ -74,7 +77,7 @@ int32_t side_code_rows(const View& s) {
   if (s.mine(kGold, 4, 8) && s.mine(kGold, 4, 9)) v -= 5;
   if (s.king(3, 9) && !s.empty(2, 8)) v -= 10;
   if (s.mine(kKnight, 3, 7) && s.defenders(3, 6) == 0) v -= 8;
-  if (s.mine(kGold, 3, 8) && s.mine(kSilver, 2, 8) && !s.empty(3, 7) && own_king_file(s.p, s.v) >= 3) v -= 8;
+  if (s.mine(kGold, 3, 8) && s.mine(kSilver, 2, 8) && !s.empty(3, 7) && s.king_file() >= 3) v -= 8;
   return v;
 }
 
@@ -107,9 +110,8 @@ void ranging_rows(const View& r, const View& o, int32_t material[2]) {
 // The three squares two ranks ahead of a king on ranks 5-9: each that no enemy
 // piece holds (nor the own pawn, straight ahead) and no own piece defends.
 int32_t open_front(const View& s) {
-  const int king = king_square(s.p, s.v);
-  const int rank = own_king_rank(s.p, s.v);
-  if (king == 0 || rank < 5) return 0;
+  const int king = s.king_square;
+  if (king == 0 || own_rank(s.v, king) < 5) return 0;
   int32_t v = 0;
   const int ahead = king + 2 * forward_step(s.v);
   for (int side : {-1, 0, 1}) {
@@ -123,7 +125,7 @@ int32_t open_front(const View& s) {
 
 int32_t yagura_rows(const View& s, int working_silver) {
   int32_t v = open_front(s);
-  const int kf = own_king_file(s.p, s.v);
+  const int kf = s.king_file();
   const bool king_left = kf >= 1 && kf <= 6;
   const int rf = s.rook_file();
   if (king_left && rf == 3) v -= 5;

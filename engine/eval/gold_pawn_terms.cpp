@@ -113,9 +113,9 @@ void exposed_gold_terms(PositionTerms& t) {
   const int first = board::kKindRange[board::kGold].first;
   for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
-    if (!board::is_playing_square(gold.sq)) continue;
+    if (!on_board(gold)) continue;
     const int s = board::code_side(gold.code);
-    const int king = king_square(p, s);
+    const int king = t.king[s];
     if (king == 0) continue;
     const board::KKiki& k = board::kiki_at(p, gold.sq);
     int divisor = kLoneGoldDivisor;
@@ -131,7 +131,7 @@ void exposed_gold_terms(PositionTerms& t) {
 
 void pawn_threat_terms(PositionTerms& t) {
   for (int s = 0; s < 2; ++s) {
-    const int king = king_square(t.p, 1 - s);
+    const int king = t.king[1 - s];
     if (king == 0) continue;
     promoted_pawn_terms(t, s, king);
     advanced_pawn_terms(t, s, king);

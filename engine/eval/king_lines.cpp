@@ -142,7 +142,7 @@ void rook_terms(const KPosition& p, int32_t attack[2], int32_t material[2]) {
   bool connected = false;
   for (int n = board::kKindRange[board::kRook].first, i = 0; i < 2; ++i, ++n) {
     const board::KPieceEntry& rook = p.piece[n];
-    if (!board::is_playing_square(rook.sq)) continue;
+    if (!on_board(rook)) continue;
     const int s = board::code_side(rook.code);
     const int king = king_square(p, 1 - s);
     if (king == 0) continue;
@@ -170,7 +170,7 @@ void bishop_terms(const KPosition& p, int32_t attack[2]) {
   const int first = board::kKindRange[board::kBishop].first;
   for (int n = first; n < first + board::kKindRange[board::kBishop].count; ++n) {
     const board::KPieceEntry& bishop = p.piece[n];
-    if (!board::is_playing_square(bishop.sq)) continue;
+    if (!on_board(bishop)) continue;
     const int s = board::code_side(bishop.code);
     const int king = king_square(p, 1 - s);
     if (king == 0) continue;
@@ -197,7 +197,7 @@ void lance_terms(const KPosition& p, int32_t attack[2]) {
   const int first = board::kKindRange[board::kLance].first;
   for (int n = first; n < first + board::kKindRange[board::kLance].count; ++n) {
     const board::KPieceEntry& lance = p.piece[n];
-    if (!board::is_playing_square(lance.sq) || (lance.code & board::kPromotedBit)) continue;
+    if (!on_board(lance) || (lance.code & board::kPromotedBit)) continue;
     const int s = board::code_side(lance.code);
     const int king = king_square(p, 1 - s);
     if (king == 0 || std::abs(square_file(king) - square_file(lance.sq)) >= 5) continue;

@@ -233,7 +233,7 @@ int king_escape_terms(const KPosition& p, int u) {
 
 void king_safety_terms(PositionTerms& t) {
   for (int u = 0; u < 2; ++u) {
-    const int king = king_square(t.p, u);
+    const int king = t.king[u];
     if (king != 0) Neighbourhood(t, u, king).Run();
   }
 }
