@@ -48,6 +48,8 @@ struct Weights {
   int cap;
 };
 
+int escape_terms(const KPosition& p, int u, int k);
+
 class Neighbourhood {
  public:
   Neighbourhood(PositionTerms& t, int u, int king)
@@ -65,7 +67,7 @@ class Neighbourhood {
     } else {
       General(edge);
     }
-    t_.defence[u_] += king_escape_terms(p_, u_);
+    t_.defence[u_] += escape_terms(p_, u_, k_);
   }
 
  private:
@@ -121,22 +123,27 @@ class Neighbourhood {
     if (count > kSpaceLimit) t_.attack[e_] -= count - kSpaceLimit;
   }
 
-  // The square examiner.
+  // The square examiner. The common case (a square e does not attack) stays
+  // small enough to inline at each of the nine call sites; the charge of an
+  // attacked square is worked out apart.
   void Examine(int q, Weights w, bool direct_defenders, HandExpr x, unsigned reduce) {
-    if (blocked_for(p_, e_, q)) return;  // e's piece, or off the board
-    int a = att(p_, e_, q);
-    if (a > 1 && !in_own_camp(u_, q) && Reduced(q, reduce)) --a;
     const int code = code_on(p_, q);
+    if (code & board::side_bit(e_)) return;  // e's piece, or off the board (blocked_for)
+    const board::KKiki& k = board::kiki_at(p_, q);
+    const int a = k.direct_count[e_] + k.xray_count[e_];
+    const int c = code == 0 && direct_defenders ? k.direct_count[u_] : k.direct_count[u_] + k.xray_count[u_];
+    if (c == 1) t_.defence[u_] -= code == 0 ? kLoneDefenderEmpty : kLoneDefenderOccupied;
+    if (a != 0) Charge(q, code, w, x, reduce, c, a);
+  }
+
+  // The charge of a square e attacks `a` times (before the reduction) and u
+  // defends `c` times, holding `code` (0 empty).
+  void Charge(int q, int code, Weights w, HandExpr x, unsigned reduce, int c, int a) {
+    if (a > 1 && !in_own_camp(u_, q) && Reduced(q, reduce)) --a;
     int v;
     if (code == 0) {
-      const int c = direct_defenders ? dir(p_, u_, q) : att(p_, u_, q);
-      if (c == 1) t_.defence[u_] -= kLoneDefenderEmpty;
-      if (a == 0) return;
       v = a > c ? w.cap : std::min(scale_by_hand(HandValue(x, q, c, a), w.m), w.cap);
     } else {
-      const int c = att(p_, u_, q);
-      if (c == 1) t_.defence[u_] -= kLoneDefenderOccupied;
-      if (a == 0) return;
       const int32_t pv = eval_piece_value(board::code_class(code));
       v = c < a ? (pv >> 4) + w.cap : c == a ? pv / 24 + w.m : (pv >> 5) + w.m / 2;
     }
@@ -206,7 +213,13 @@ int scale_by_hand(int x, int m) {
 
 int king_escape_terms(const KPosition& p, int u) {
   const int k = king_square(p, u);
-  if (k == 0) return 0;
+  return k == 0 ? 0 : escape_terms(p, u, k);
+}
+
+namespace {
+
+// king_escape_terms for u's king on board square k.
+int escape_terms(const KPosition& p, int u, int k) {
   const int e = 1 - u;
   const int f = forward_step(u);
   auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
@@ -230,6 +243,8 @@ int king_escape_terms(const KPosition& p, int u) {
       return 0;
   }
 }
+
+}  // namespace
 
 void king_safety_terms(PositionTerms& t) {
   for (int u = 0; u < 2; ++u) {
