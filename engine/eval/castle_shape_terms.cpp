@@ -25,11 +25,13 @@ bool is_ranging(int code) {
   return false;
 }
 
-// The board as side v sees it: squares are (file, rank) of v's own view, pieces
-// unpromoted.
+// The board as side V sees it: squares are (file, rank) of V's own view, pieces
+// unpromoted. The side is a template argument so that every square a row names
+// is a constant: the rows read some forty squares per side and node.
+template <int V>
 class View {
  public:
-  View(const PositionTerms& t, int v) : p(t.p), v(v), e(1 - v), king_square(t.king[v]), t_(t) {}
+  explicit View(const PositionTerms& t) : p(t.p), king_square(t.king[V]), t_(t) {}
 
   int sq(int f, int r) const { return own_square(v, f, r); }
   bool mine(int kind, int f, int r) const { return own_on(p, v, kind, f, r); }
@@ -54,14 +56,15 @@ class View {
   }
 
   const KPosition& p;
-  const int v, e;
+  static constexpr int v = V, e = 1 - V;
   const int king_square;  // 0 when not on the board
 
  private:
   const PositionTerms& t_;
 };
 
-int32_t general_rows(const View& s) {
+template <int V>
+int32_t general_rows(const View<V>& s) {
   int32_t v = 0;
   if ((s.king(1, 8) && s.defenders(1, 6) == 0) || (s.king(9, 8) && s.defenders(9, 6) == 0)) v -= 6;
   if (s.mine(kBishop, 8, 8) && s.mine(kPawn, 7, 7) && s.theirs(kPawn, 7, 5)) v -= 10;
@@ -72,7 +75,8 @@ int32_t general_rows(const View& s) {
   return v;
 }
 
-int32_t side_code_rows(const View& s) {
+template <int V>
+int32_t side_code_rows(const View<V>& s) {
   int32_t v = 0;
   if (s.mine(kGold, 4, 8) && s.mine(kGold, 4, 9)) v -= 5;
   if (s.king(3, 9) && !s.empty(2, 8)) v -= 10;
@@ -82,7 +86,8 @@ int32_t side_code_rows(const View& s) {
 }
 
 // A ranging side r (code 5, 7 or 8) against the other side o.
-void ranging_rows(const View& r, const View& o, int32_t material[2]) {
+template <int R>
+void ranging_rows(const View<R>& r, const View<1 - R>& o, int32_t material[2]) {
   const int r_code = root_senkei[r.v], o_code = root_senkei[o.v];
   int32_t vr = 0, vo = 0;
   if ((r.mine(kBishop, 5, 9) || r.mine(kBishop, 4, 8)) && !r.empty(3, 7)) vr -= 10;
@@ -109,7 +114,8 @@ void ranging_rows(const View& r, const View& o, int32_t material[2]) {
 
 // The three squares two ranks ahead of a king on ranks 5-9: each that no enemy
 // piece holds (nor the own pawn, straight ahead) and no own piece defends.
-int32_t open_front(const View& s) {
+template <int V>
+int32_t open_front(const View<V>& s) {
   const int king = s.king_square;
   if (king == 0 || own_rank(s.v, king) < 5) return 0;
   int32_t v = 0;
@@ -123,7 +129,8 @@ int32_t open_front(const View& s) {
   return v;
 }
 
-int32_t yagura_rows(const View& s, int working_silver) {
+template <int V>
+int32_t yagura_rows(const View<V>& s, int working_silver) {
   int32_t v = open_front(s);
   const int kf = s.king_file();
   const bool king_left = kf >= 1 && kf <= 6;
@@ -184,7 +191,8 @@ int32_t yagura_rows(const View& s, int working_silver) {
 
 void castle_shape_terms(PositionTerms& t) {
   if (t.active_rook || t.rook_file[0] == 0 || t.rook_file[1] == 0) return;
-  const View sente(t, 0), gote(t, 1);
+  const View<0> sente(t);
+  const View<1> gote(t);
   t.material[0] += general_rows(sente);
   t.material[1] += general_rows(gote);
   if (root_yagura != 0) {
