@@ -48,7 +48,31 @@ struct Weights {
   int cap;
 };
 
-int escape_terms(const KPosition& p, int u, int k);
+// king_escape_terms for u's king on board square k.
+int escape_terms(const KPosition& p, int u, int k) {
+  const int e = 1 - u;
+  const int f = forward_step(u);
+  auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
+  const int file = board::square_file(k);
+  switch (own_rank(u, k)) {
+    case 7:
+      if (file == 1 && blocked(k + f + 1) && blocked(k + f)) return kEscapeClosed;
+      if (file == 9 && blocked(k + f - 1) && blocked(k + f)) return kEscapeClosed;
+      return 0;
+    case 9:
+      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1)) return kEscapeClosed;
+      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1)) return kEscapeClosed;
+      return 0;
+    case 8:
+      if (file == 2) return (blocked(k + f - 1) ? kEscapeHalfClosed : 0) + (blocked(k - 1) ? kEscapeHalfClosed : 0);
+      if (file == 8) return (blocked(k + f + 1) ? kEscapeHalfClosed : 0) + (blocked(k + 1) ? kEscapeHalfClosed : 0);
+      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1) && blocked(k - f - 1)) return kEscapeClosed;
+      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1) && blocked(k - f + 1)) return kEscapeClosed;
+      return 0;
+    default:
+      return 0;
+  }
+}
 
 class Neighbourhood {
  public:
@@ -215,36 +239,6 @@ int king_escape_terms(const KPosition& p, int u) {
   const int k = king_square(p, u);
   return k == 0 ? 0 : escape_terms(p, u, k);
 }
-
-namespace {
-
-// king_escape_terms for u's king on board square k.
-int escape_terms(const KPosition& p, int u, int k) {
-  const int e = 1 - u;
-  const int f = forward_step(u);
-  auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
-  const int file = board::square_file(k);
-  switch (own_rank(u, k)) {
-    case 7:
-      if (file == 1 && blocked(k + f + 1) && blocked(k + f)) return kEscapeClosed;
-      if (file == 9 && blocked(k + f - 1) && blocked(k + f)) return kEscapeClosed;
-      return 0;
-    case 9:
-      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1)) return kEscapeClosed;
-      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1)) return kEscapeClosed;
-      return 0;
-    case 8:
-      if (file == 2) return (blocked(k + f - 1) ? kEscapeHalfClosed : 0) + (blocked(k - 1) ? kEscapeHalfClosed : 0);
-      if (file == 8) return (blocked(k + f + 1) ? kEscapeHalfClosed : 0) + (blocked(k + 1) ? kEscapeHalfClosed : 0);
-      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1) && blocked(k - f - 1)) return kEscapeClosed;
-      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1) && blocked(k - f + 1)) return kEscapeClosed;
-      return 0;
-    default:
-      return 0;
-  }
-}
-
-}  // namespace
 
 void king_safety_terms(PositionTerms& t) {
   for (int u = 0; u < 2; ++u) {
