@@ -91,14 +91,8 @@ std::string csa_text(const model::Kyokumen& k, model::Sashite m) {
 
 int stats(const Options& o) {
   model::KifuHolder holder;
-  model::KifuReadStop stop;
   std::string error;
-  if (!load_record(holder, o.stats, 0, error, stop)) return fail(error);
-  warn_read_stop("bench", o.stats, stop);
-  const int last = holder.kifu.GetTesu();
-  const int ply = o.ply < 0 ? last : o.ply;
-  if (ply > last) return fail("the record has only " + std::to_string(last) + " moves");
-  holder.SetCurrent(holder.kifu.NodeAtTesu(ply));
+  if (!load_record_at_ply(holder, "bench", o.stats, o.ply, error)) return fail(error);
   driver::CompJob job;
   job.cursor = driver::RecordCursor{&holder.kifu, &holder.kyokumen, holder.current};
 
