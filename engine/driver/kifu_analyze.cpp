@@ -78,12 +78,12 @@ void read_line(const KifuSashite* root, int c, ReviewLine& line) {
 }
 
 // The review may run before any think: the exchange values need the
-// evaluation's stage block, prepared then as a game start does.
+// evaluation's stage block, prepared then as a think prepares it.
 void ensure_evaluation(const KPosition& p) {
   if (board::eval_stage_tables != nullptr) return;
   const int32_t codes[2] = {0, 0};
-  eval::eval_setup_stage(p, board::game_stage, codes);
   eval::eval_root_prepare(p, codes, 0);
+  eval::eval_setup_stage(p, board::game_stage, codes);
 }
 
 // The expected move's notation on the position before J, empty when it does

@@ -86,8 +86,8 @@ bool load_current(const CompJob& job, KPosition& p, KMove history[2]) {
 void prepare_evaluation(const KPosition& p, int32_t play_style, board::KEvalRecord& features) {
   search::sashite_gen_stamp_clear();
   const int32_t codes[2] = {eval::senkei_select(p, 0, 0, 0, 0), eval::senkei_select(p, 1, 0, 0, 0)};
-  eval::eval_setup_stage(p, board::game_stage, codes);
   eval::eval_root_prepare(p, codes, play_style);
+  eval::eval_setup_stage(p, board::game_stage, codes);
   features = board::KEvalRecord{};
   search::position_features(p, features);
 }
