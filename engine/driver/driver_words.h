@@ -11,7 +11,10 @@
 // transposition table's size (engine_table_kb_allocated, computer_jobs.h), set
 // at the computer thread's start; the lock around the problem solver
 // (ktsume_instance_lock, mate_jobs.h), held by the jobs that make or destroy it
-// and by the user-interface thread's ktsume_stop and ktsume_progress.
+// and by the user-interface thread's ktsume_stop and ktsume_progress; the
+// commentary's ending counter (commentary_judge.h), kept from start-up across
+// reviews on the user-interface thread; the benchmark's clock seam and walk
+// words (speed_benchmark.h), written by the benchmark job.
 #pragma once
 
 #include <atomic>
