@@ -9,6 +9,7 @@
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
+#include "engine/board/move_legality.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/quiescence_gen.h"
@@ -190,7 +191,7 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
   KMove history[2];
   if (!load_current(job, p, history)) return -1;
   KMove m;
-  if (sashite_to_kmove(m, p, move) != 0) return -1;
+  if (sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return -1;
   const int saved_stage = board::game_stage;
   board::KEvalRecord features;
   prepare_evaluation(p, job.play_style, features);

@@ -64,7 +64,7 @@ struct MovegenDetail {
 
 // Times making, taking back and the exchange evaluations of `move` on the
 // position after the job cursor's current move. 0, or -1 when the line does
-// not load or the move does not fit the position.
+// not load or the move is not one the side to move can make there.
 int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail& out);
 
 // The game-model move of an engine move: squares (a drop from the side to
