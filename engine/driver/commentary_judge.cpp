@@ -40,7 +40,8 @@ Verdict blunder(int64_t before, int64_t after, int s2, int r) {
   if (s2 >= 0) return Verdict{"後の展開を見ると", "あたりが良くなかったのかもしれません。", 1};
   if (s2 >= -20) return Verdict{"後の進行を考えると", "あたりが悪かったと思われます。", 1};
   if (r > 80) {
-    if (after > 500) return text(odd(before) ? "悪手で少し怪しくなりました。" : "悪手で少し私に希望が出てきたと思いました。", 0);
+    if (after > 500)
+      return text(odd(before) ? "悪手で少し怪しくなりました。" : "悪手で少し私に希望が出てきたと思いました。", 0);
     if (after < 50) return text(labelled(before, "をふいにする悪手でした。", "悪手でした。"), 0);
     return text("悪手でした。", 0);
   }

@@ -67,7 +67,8 @@ struct MotifWords {
   const char* by_code[3];
   const char* For(int k) const { return by_code[k < 2 ? k : 2]; }
 };
-constexpr MotifWords kLeftEnPrise = {{"うっかりかと思いますが駒取りを放置する", "駒取りを放置した", "駒取りを放置して"}};
+constexpr MotifWords kLeftEnPrise = {
+    {"うっかりかと思いますが駒取りを放置する", "駒取りを放置した", "駒取りを放置して"}};
 constexpr MotifWords kRough = {{"少々乱暴な", "少々乱暴な", "少々乱暴で"}};
 constexpr MotifWords kPointless = {{"少々意味不明な", "少々意味不明な", "少々意味不明で"}};
 constexpr MotifWords kSilverAdvance = {{"銀の進出を許す", "銀の進出を許す", "銀の進出を許し"}};
@@ -165,8 +166,7 @@ bool commentary_move(const KPosition& p, board::KMoveWord w, KMove& out) {
   return true;
 }
 
-void commentary_replay(const KPosition& before, const KMove& j, const model::KifuSashite* answer,
-                       ReplayedLine& line) {
+void commentary_replay(const KPosition& before, const KMove& j, const model::KifuSashite* answer, ReplayedLine& line) {
   line.count = 0;
   if (answer == nullptr || is_pass(j)) return;
   KPosition p = before;
@@ -218,8 +218,8 @@ bool commentary_holding_move(const KPosition& p, const KMove& m) {
 int commentary_exchange_loss(const KPosition& before, const KMove& j, const KMove& e,
                              const model::KifuSashite* answer) {
   if (is_pass(j)) return 0;
-  const int v = is_drop(j) ? board::koma_put_value(before, before.teban, j.code, j.to, nullptr)
-                           : move_exchange(before, j);
+  const int v =
+      is_drop(j) ? board::koma_put_value(before, before.teban, j.code, j.to, nullptr) : move_exchange(before, j);
   if (v >= kLossBelow) return 0;
   ReplayedLine line;
   commentary_replay(before, j, answer, line);

@@ -127,8 +127,7 @@ std::string suggestion(const ReviewLine& line, int p, const KPosition& before, c
     case 2:
       return text + (odd_before ? "と取る手を予想していました。" : "と取る手はどうだったでしょうか？");
     default:
-      return text +
-             (odd_before ? "というような手を予想していました。" : "というような手はどうだったでしょうか？");
+      return text + (odd_before ? "というような手を予想していました。" : "というような手はどうだったでしょうか？");
   }
 }
 

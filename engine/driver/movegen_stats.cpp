@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/board/evasion_gen.h"
 #include "engine/board/check_gen.h"
+#include "engine/board/evasion_gen.h"
 #include "engine/board/exchange_eval.h"
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/make_move.h"
@@ -97,7 +97,9 @@ int generate_all(const KPosition& p, KMove* out) {
   return board::king_attacked(p, p.teban) ? board::oute_nige_gen(p, out) : board::gen_all_moves(p, out);
 }
 
-bool both_kings(const KPosition& p) { return board::is_playing_square(p.piece[0].sq) && board::is_playing_square(p.piece[1].sq); }
+bool both_kings(const KPosition& p) {
+  return board::is_playing_square(p.piece[0].sq) && board::is_playing_square(p.piece[1].sq);
+}
 
 }  // namespace
 
@@ -163,7 +165,8 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
       out.cycles = time_runs(overhead, nothing, [&] { board::ichite_zume(p, &mate); });
       break;
     default:
-      out.cycles = time_runs(overhead, nothing, [&] { board::gen_king_front_drops(p, features, depth, scratch.data()); });
+      out.cycles =
+          time_runs(overhead, nothing, [&] { board::gen_king_front_drops(p, features, depth, scratch.data()); });
       break;
   }
 
@@ -207,16 +210,19 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
       },
       [&] { board::do_move(p, m, 0); });
   board::undo_move(p, m, 0);
-  out.unmake = time_runs(overhead, [&] { board::do_move(p, m, 0); }, [&] { board::undo_move(p, m, 0); });
+  out.unmake = time_runs(
+      overhead, [&] { board::do_move(p, m, 0); }, [&] { board::undo_move(p, m, 0); });
 
   const int s = p.teban;
   int first = 0;
   if (m.from == board::kInHand) {
     board::game_stage = 0;
-    out.soma_j = time_runs(overhead, nothing, [&] { out.values[0] = board::koma_put_value(p, s, m.code, m.to, &first); });
+    out.soma_j =
+        time_runs(overhead, nothing, [&] { out.values[0] = board::koma_put_value(p, s, m.code, m.to, &first); });
     out.values[1] = first;
     board::game_stage = 2;
-    out.soma_s = time_runs(overhead, nothing, [&] { out.values[2] = board::koma_put_value(p, s, m.code, m.to, &first); });
+    out.soma_s =
+        time_runs(overhead, nothing, [&] { out.values[2] = board::koma_put_value(p, s, m.code, m.to, &first); });
     out.values[3] = first;
   } else {
     const int code = board::code_class(m.captured_code);

@@ -21,10 +21,10 @@ enum MovegenMode : int {
   kModeOpening = 0,  // 序, 中, 終: the depth-selected generator at stage 0, 1, 2
   kModeMiddle = 1,
   kModeEnd = 2,
-  kModeAll = 3,      // every move
-  kModeChecks = 4,   // 王手
-  kModeMateInOne = 5,  // 1手詰
-  kModeFrontDrops = 6, // Eff: drops in front of the enemy king
+  kModeAll = 3,         // every move
+  kModeChecks = 4,      // 王手
+  kModeMateInOne = 5,   // 1手詰
+  kModeFrontDrops = 6,  // Eff: drops in front of the enemy king
   kModeCount = 7,
 };
 
@@ -55,10 +55,10 @@ struct MovegenStats {
 int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out);
 
 struct MovegenDetail {
-  CyclePair make;    // do_move
-  CyclePair unmake;  // undo_move
-  CyclePair soma_j;  // exchange on the destination, strategy values (a drop: its put value at stage 0)
-  CyclePair soma_s;  // the same with piece values (a drop: at stage 2)
+  CyclePair make;           // do_move
+  CyclePair unmake;         // undo_move
+  CyclePair soma_j;         // exchange on the destination, strategy values (a drop: its put value at stage 0)
+  CyclePair soma_s;         // the same with piece values (a drop: at stage 2)
   int32_t values[16] = {};  // the evaluated values: [0], [1] soma-j and its first balance, [2], [3] soma-s
 };
 

@@ -38,8 +38,8 @@ void benchmark_walk(board::KPosition& p, int ply, int max_ply, uint32_t limit_ms
   if (platform::tick_elapsed(benchmark_words.start_ms, read_clock()) > limit_ms) return;
   ++benchmark_words.nodes;
   std::array<board::KMove, board::kMaxMoves> moves;
-  const int n = board::king_attacked(p, p.teban) ? board::oute_nige_gen(p, moves.data())
-                                                 : board::gen_all_moves(p, moves.data());
+  const int n =
+      board::king_attacked(p, p.teban) ? board::oute_nige_gen(p, moves.data()) : board::gen_all_moves(p, moves.data());
   for (int i = 0; i < n; ++i) {
     const board::KMove& m = moves[i];
     for (int round = 0; round < kRounds; ++round) {
