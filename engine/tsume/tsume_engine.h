@@ -73,6 +73,7 @@ struct KTsumeEngine {
   KTsumeTable table;
   KTsumeTable* tree = nullptr;       // the current solution tree
   KTsumeTable* committed = nullptr;  // the tree kept for the answers of a game
+  KTsumeTable* spare_tree = nullptr; // an emptied tree table kept for the next solve
   int max_ply;                       // D
   KMove* moves = nullptr;            // 10 x D
   KeyEntry* entries = nullptr;       // 10 x D
