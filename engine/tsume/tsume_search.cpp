@@ -8,6 +8,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_rules.h"
+#include "engine/tsume/pair_transposition.h"
 #include "engine/tsume/proof_hands.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_move_code.h"
@@ -389,9 +390,55 @@ bool same_root_position(const TsumeContext& c, const KHashKey& key) {
   return hash_hand_superior(r, key) != 0;
 }
 
-AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
+// The two evasions of a pair transposition: a child on the path or equal to
+// the root position, or a disproven one, disproves the node; otherwise the
+// node takes the larger pn and the smaller dn of its children, of the deeper
+// ones when there are any.
+AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
   AndNumbers r;
+  int32_t pn[2] = {0, 0}, dn[2] = {kInf, kInf};  // [deeper]
+  int best[2] = {-1, -1};
+  for (int i = 0; i < 2; ++i) {
+    const KeyEntry& ent = e.entries[c.move_base + i];
+    ChildValue& v = e.values[c.move_base + i];
+    v.state = 0;
+    v.hint = ent.h16;
+    v.weak = 0;
+    const bool on_path = tsume_path_find(e, ent.key, c.ply);
+    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    if (on_path || same_root_position(c, ent.key) || (child != nullptr && child->pn >= kInf)) {
+      v.state = 3;
+      r.disproven = true;
+      r.loop = on_path || (child != nullptr && child->path_key != 0);
+      r.best = i;
+      return r;
+    }
+    // The pair test found both children stored and open.
+    v.pn = child->pn;
+    v.dn = child->dn;
+    v.state = 1;
+    v.deeper = node_depth(*child) > c.ply;
+    if (child->flags & kFlagPawnDropMate) r.pawn_drop_mate = true;
+    pn[v.deeper] = std::max(pn[v.deeper], v.pn);
+    if (v.dn < dn[v.deeper]) {
+      dn[v.deeper] = v.dn;
+      best[v.deeper] = i;
+    }
+  }
+  const int group = best[1] >= 0 ? 1 : 0;
+  r.pn = pn[group];
+  r.dn = dn[group];
+  r.best = best[group];
+  return r;
+}
+
+AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
+  if (tsume_pair_transposition(e, c, node)) {
+    ++e.pair_transpositions;
+    return tsume_and_numbers_pair(e, c);
+  }
+  AndNumbers r;
   const int king = c.pos.piece[c.defender].sq;
   int32_t weak_pn = 0, hint_dn = 0, min_dn = kInf, held_pn = 0, held_dn = kInf;
   int held_best = -1, hint_best = -1, held_depth = -1;
