@@ -114,9 +114,25 @@ bool ShortMate::OnlyUselessDrops(const KMove* evasions, int count) {
   return true;
 }
 
-constexpr int kCaptureProofNodes = 4096;  // the search that shows a capture line mates
+constexpr uint32_t kCaptureProofNodes = 4096;     // the search that shows a capture line mates
+constexpr uint32_t kTreeReproveMinNodes = 20000;  // the least a re-proof in the walk may spend
 constexpr int kShortMateMaxLength = 9;   // trees longer than this are not re-checked
 constexpr int kShortMateBudget = 20000;  // nodes per attacker position of the tree
+
+// Proves the context's position again within `budget` more nodes (and the
+// solve's own limits): the root result, with `cut` set when the budget, not a
+// limit of the solve, ended an undecided search. Without a budget a re-proof
+// inside the walk may run as long as a solve (a position that mates only
+// through a repetition of the path is a hard one to refute).
+int budgeted_reprove(KTsumeEngine& e, TsumeContext& c, uint32_t budget, bool& cut) {
+  const int32_t saved_limit = e.node_limit;
+  const int64_t budget_end = std::min<int64_t>(int64_t{e.node_count} + budget, INT32_MAX);
+  if (saved_limit < 0 || saved_limit > budget_end) e.node_limit = static_cast<int32_t>(budget_end);
+  const int r = tsume_root_ktsume(e, c);
+  e.node_limit = saved_limit;
+  cut = r == 1 && !tsume_limits_passed(e);
+  return r;
+}
 
 // A tree table of kb KB: the engine's spare one when it has that size (emptied),
 // else a new one.
@@ -175,12 +191,14 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   const int max_codes = std::min(kMaxCandidates, kMovesPerPly * e.max_ply - c.move_base);
   int n = tsume_collect_proven_moves(e.table, c.key, codes, max_codes);
   if (n == 0) {
-    const int r = tsume_root_ktsume(e, c);
+    bool cut = false;
+    const int r = budgeted_reprove(e, c, e.reprove_budget, cut);
     if (r == 2) {
       tsume_tree_unprove_path(e, c);
       return kTreeNoMate;
     }
-    if (r == 1) return kTreeLimit;
+    // A re-proof that its budget cut short drops the move that led here.
+    if (r == 1) return cut ? kTreeNoMate : kTreeLimit;
     n = tsume_collect_proven_moves(e.table, c.key, codes, max_codes);
   }
   // The checks whose positions the proof table also proves are candidates
@@ -276,12 +294,8 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
 // piece back, and an undecided search costs far more than the tree it serves.
 bool prove_capture_line(KTsumeEngine& e, TsumeContext& c) {
   if (tsume_verify_node(e, c)) return true;
-  const int32_t saved_limit = e.node_limit;
-  const int64_t budget_end = std::min<int64_t>(int64_t{e.node_count} + kCaptureProofNodes, INT32_MAX);
-  if (saved_limit < 0 || saved_limit > budget_end) e.node_limit = static_cast<int32_t>(budget_end);
-  const int r = tsume_root_ktsume(e, c);
-  e.node_limit = saved_limit;
-  return r == 0;
+  bool cut = false;
+  return budgeted_reprove(e, c, kCaptureProofNodes, cut) == 0;
 }
 
 // After the defender's drop (already made), whether an attacker's capture of
@@ -512,6 +526,8 @@ void drop_tree(KTsumeEngine& e, KTsumeTable*& t) {
 
 int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint32_t start_kb) {
   drop_tree(e, e.tree);
+  // A re-proof inside the walk may cost what the proof of the root cost.
+  e.reprove_budget = std::max(kTreeReproveMinNodes, e.node_count);
   uint32_t kb = start_kb;
   for (;;) {
     e.tree = new_tree(e, kb);

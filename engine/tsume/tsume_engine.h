@@ -93,6 +93,7 @@ struct KTsumeEngine {
   int32_t* path_heads = nullptr;   // D buckets
   bool store_failed = false;       // a store found no node: the search stops
   uint32_t demotions = 0;          // proofs demoted by the tree walk
+  uint32_t reprove_budget = 0;     // nodes a re-proof inside the tree walk may spend
   uint32_t pair_transpositions = 0;  // AND nodes valued by their converging pair
   KMove scratch[1024];             // generator output before it goes to the store
 };
