@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/arguments.h"
+#include "app/record_commands.h"
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/joseki_edit.h"
 #include "model/formats/kifu_dispatch.h"
@@ -112,9 +113,11 @@ struct Line {
 };
 
 bool load_line(const char* path, Line& line, std::string& error) {
-  int format = 0;
-  if (!model::kifu_load_file(line.holder, path, &format, false) || !line.holder.kifu.root->to) {
-    error = std::string("cannot read '") + path + "' as a game record";
+  model::KifuReadStop stop;
+  if (!load_record(line.holder, path, 0, error, stop)) return false;
+  warn_read_stop("book", path, stop);
+  if (!line.holder.kifu.root->to) {
+    error = std::string("cannot read '") + path + "': " + "not a game record in any known format";
     return false;
   }
   for (const model::KifuSashite* m = line.holder.kifu.root.get(); m->to;) {

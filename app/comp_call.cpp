@@ -8,6 +8,7 @@
 #include "engine/driver/message_queue.h"
 #include "engine/driver/think_state.h"
 #include "platform/clock.h"
+#include "platform/memory.h"
 
 namespace app {
 
@@ -210,6 +211,39 @@ void CompCall::Stop() {
   Send(kCmdStop, true);
 }
 
+void CompCall::Tsume(const model::Kyokumen& problem, int32_t memory_mb, int32_t time_ms, int32_t mode) {
+  WaitIdle();
+  platform::MemoryStatus memory;
+  platform::memory_status(memory);  // unreadable: 0, the smallest size
+  const int64_t physical_mb = static_cast<int64_t>(memory.total_physical / (1024 * 1024));
+  tsume_job_.problem = problem;
+  tsume_job_.heap_mb =
+      static_cast<int32_t>(std::max<int64_t>(driver::kTsumeMinHeapMb, std::min<int64_t>(memory_mb, physical_mb)));
+  tsume_job_.time_ms = time_ms == 0 ? driver::kTsumeNoTimeLimitMs : time_ms;
+  tsume_job_.mode = mode;
+  Send(kCmdTsumeSolve, false);
+}
+
+int CompCall::TsumeAnswer(model::KifuHolder& record) {
+  WaitIdle();
+  tsume_job_.cursor = driver::TsumeCursor{&record.kifu, &record.kyokumen, record.current};
+  Send(kCmdTsumeAnswer, true);
+  record.current = tsume_job_.cursor.current;
+  return answer_moves_;
+}
+
+void CompCall::TsumeTree(model::KifuHolder& record, int32_t mode) {
+  WaitIdle();
+  tsume_job_.cursor = driver::TsumeCursor{&record.kifu, &record.kyokumen, record.current};
+  tsume_job_.mode = mode;
+  Send(kCmdTsumeTree, false);
+}
+
+void CompCall::Compose() {
+  WaitIdle();
+  Send(kCmdCompose, false);
+}
+
 int CompCall::Command(int command) {
   switch (command) {
     case kCmdExit:
@@ -217,7 +251,13 @@ int CompCall::Command(int command) {
     case kCmdPonder:
     case kCmdKelmor:
     case kCmdDeliver:
+    case kCmdTsumeAnswer:
+    case kCmdTsumeSolve:
+    case kCmdTsumeTree:
+    case kCmdCompose:
       return kDoneRefused;
+    case kCmdBenchmark:
+      return kDoneNotBuilt;
     default:
       return Send(command, true);
   }
@@ -258,16 +298,38 @@ int CompCall::RunJob(int command) {
     case kCmdExit:
       if (game_open_) driver::game_exit(job_);
       game_open_ = false;
+      driver::ktsume_henbetsu_free(tsume_job_);
       driver::engine_memory_free();
       return kDoneExit;
     case kCmdGameInit:
       driver::game_init(job_);
+      tsume_job_.ktsume_ready.store(0);  // a kept solve is gone with its instance
       game_open_ = true;
       return kDoneGameInit;
     case kCmdGameExit:
       driver::game_exit(job_);
+      tsume_job_.ktsume_ready.store(0);
       game_open_ = false;
       return kDoneGameExit;
+    case kCmdTsumeSolve:
+      Post(kMsgTsumeResult, RunTsume(), 0, false);
+      return 0;
+    case kCmdTsumeAnswer:
+      PlayAnswer();
+      return kDoneTsumeAnswer;
+    case kCmdTsumeTree:
+      driver::ktsume_tree_to_kifu(tsume_job_, tsume_job_.mode);
+      Post(kMsgTsumeTree, 0, 0, false);
+      return 0;
+    case kCmdTsumeFree:
+      driver::ktsume_henbetsu_free(tsume_job_);
+      return kDoneTsumeFree;
+    case kCmdCompose: {
+      const uint32_t start = platform::tick_ms();
+      const int result = driver::compose_job(compose_job_);
+      Post(kMsgComposed, result, static_cast<intptr_t>(platform::tick_elapsed(start, platform::tick_ms())), false);
+      return 0;
+    }
     case kCmdStop: {
       LockEngine lock(driver::engine_lock());
       driver::think_word() = 0;
@@ -344,9 +406,43 @@ void CompCall::Deliver() {
   PostMove(false);
 }
 
-void CompCall::PostMove(bool quiet) {
+int CompCall::RunTsume() {
+  driver::KTsumeJob& j = tsume_job_;
+  switch (j.mode) {
+    case 0:
+    case 1:
+    case 2:
+      return driver::ktsume(j, j.problem, j.time_ms, j.heap_mb, j.mode != 2);
+    case 3:
+      return driver::ktsume_henbetsu(j, j.problem, j.time_ms);
+    default:
+      return driver::ktsume_henbetsu_free(j);
+  }
+}
+
+void CompCall::PlayAnswer() {
+  driver::TsumeCursor& c = tsume_job_.cursor;
+  answer_moves_ = 0;
+  model::Sashite m;
+  for (int i = 0; driver::ktsume_answer(tsume_job_, i, c.kyokumen->teban, m) == 0; ++i) {
+    if (!c.kyokumen->CompleteSashite(m)) break;
+    if (c.kifu != nullptr) {
+      model::KifuKyokumen* at = c.current != nullptr ? c.current->to : c.kifu->Start();
+      model::KifuSashite* added =
+          model::Kifu::AddSashiteAtPos(at, m, 0, nullptr, -1, c.kifu->table.get(), model::KifuChooser::kFirst, true);
+      if (added == nullptr) break;
+      c.current = added;
+      *c.kyokumen = added->to->kyokumen;
+    } else if (!c.kyokumen->DoSashite(m)) {
+      break;
+    }
+    ++answer_moves_;
+  }
+}
+
+void CompCall::Post(uint32_t id, intptr_t wparam, intptr_t lparam, bool quiet) {
   for (int i = 0; i < kPostTries; ++i) {
-    if (platform::post_message(view_, kMsgComputerMove)) return;
+    if (platform::post_message(view_, id, static_cast<uintptr_t>(wparam), lparam)) return;
     platform::sleep_ms(kPostRetryMs);
   }
   if (!quiet) std::fprintf(stderr, "%s\n", sjis_to_utf8(kPostFailedText).c_str());

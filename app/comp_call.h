@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "engine/driver/comp_job.h"
+#include "engine/driver/compose_job.h"
+#include "engine/driver/mate_jobs.h"
 #include "model/position/kyokumen.h"
 #include "model/position/sashite.h"
 #include "model/record/kifu.h"
@@ -24,6 +26,9 @@ namespace app {
 
 // Messages posted to the view.
 constexpr uint32_t kMsgComputerMove = 0x486;  // the job block holds the computer's move
+constexpr uint32_t kMsgTsumeResult = 0x487;   // a mate solve ended: wparam = the job's result
+constexpr uint32_t kMsgComposed = 0x497;      // a compose job ended: wparam = result, lparam = ms
+constexpr uint32_t kMsgTsumeTree = 0x498;     // the solution tree is in the record
 constexpr uint32_t kMsgQueue = 1168;          // the engine's message queue has news
 
 enum CompCommand : int {
@@ -97,9 +102,34 @@ class CompCall {
   // message still comes, as 中断; a stopped ponder posts nothing.
   void Stop();
   void SakiyomiStop() { Stop(); }
-  // Sends a command that needs no arguments and waits for its done code. The
-  // mate and compose commands (14, 19-23) answer kDoneNotBuilt until their jobs
-  // are built; commands answered by a message or by the destructor: kDoneRefused.
+  // Mate problems. Solves `problem` (attacker to move) with max(8, min(MB,
+  // the machine's MB)) of memory and `time_ms` (0: no limit) in `mode` (0, 1:
+  // freeing the solver after; 2: keeping it; 3: another solution of the kept
+  // one; other: free it all); kMsgTsumeResult comes with the job's result.
+  void Tsume(const model::Kyokumen& problem, int32_t memory_mb, int32_t time_ms, int32_t mode);
+  // Plays the last answer into the record after its current move, which
+  // follows it, and waits: the number of moves played.
+  int TsumeAnswer(model::KifuHolder& record);
+  // Writes the kept solution tree (`mode` 0 current, 1 committed) into the
+  // record below the move after its current move; kMsgTsumeTree comes when it
+  // is there. The record must not be touched until then.
+  void TsumeTree(model::KifuHolder& record, int32_t mode);
+  // Stops a running solve or tree writing (any thread): false when there is
+  // no solver to stop.
+  bool TsumeStop() { return driver::ktsume_stop(tsume_job_) != 0; }
+  void TsumeProgress(uint32_t& nodes, double& seconds) const { driver::ktsume_progress(tsume_job_, nodes, seconds); }
+
+  // The compose job's settings (reseed flag, limits, piece table) and, after
+  // kMsgComposed, its problem.
+  driver::KComposeJob& compose_job() { return compose_job_; }
+  void Compose();
+  // Ends a running compose job at its next time test (any thread).
+  void ComposeStop() { compose_job_.compose.Stop(); }
+
+  // Sends a command that needs no arguments and waits for its done code
+  // (command 21 frees the mate results). The benchmark (23) answers
+  // kDoneNotBuilt until it is built; commands answered by a message, needing
+  // arguments or answered by the destructor: kDoneRefused.
   int Command(int command);
 
  private:
@@ -112,8 +142,12 @@ class CompCall {
   void FinishThink(int result);
   void FinishPonder(int result);
   void Deliver();
-  // Posts the move message, retrying; a failure is shown unless `quiet`.
-  void PostMove(bool quiet);
+  // Posts a message to the view, retrying; a failure is shown unless `quiet`.
+  void Post(uint32_t id, intptr_t wparam, intptr_t lparam, bool quiet);
+  void PostMove(bool quiet) { Post(kMsgComputerMove, 0, 0, quiet); }
+  // Command 19 by its mode; command 14.
+  int RunTsume();
+  void PlayAnswer();
 
   // Hands `command` to the thread; with `wait_done` waits for its done code.
   int Send(int command, bool wait_done);
@@ -132,6 +166,9 @@ class CompCall {
   model::Kifu line_;
   model::Kyokumen line_position_;
   bool game_open_ = false;           // computer thread only
+  driver::KTsumeJob tsume_job_;
+  int answer_moves_ = 0;             // moves the last command 14 played
+  driver::KComposeJob compose_job_;
 
   // Ponder: the position the job plays the predicted move on (handed to the
   // thread), the position that move gives (user-interface thread only), and

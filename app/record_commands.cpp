@@ -1,5 +1,6 @@
 #include "app/record_commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,6 +10,7 @@
 #include "model/formats/board_diagram.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_text.h"
+#include "model/text/record_file.h"
 #include "platform/clipboard.h"
 
 namespace app {
@@ -44,6 +46,15 @@ std::string position_diagram(const model::Kyokumen& pos) {
   return text.c_str();
 }
 
+// Why a record could not be read, as the end of the one line that says so:
+// the operating system's reason, the size limit, or that the text is none of
+// the formats.
+constexpr const char* kNotARecord = "not a game record in any known format";
+
+std::string too_large() {
+  return "larger than the " + std::to_string(model::kMaxRecordMegabytes) + " MB a game record may hold";
+}
+
 }  // namespace
 
 bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
@@ -53,28 +64,38 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
       error = std::string("cannot tell the format of '") + in + "' (use --from)";
       return false;
     }
-    if (!model::kifu_load_file(holder, in, &format, false, &stop)) {
-      error = std::string("cannot read '") + in + "' as a game record";
-      return false;
+    model::KifuLoadError failure;
+    if (model::kifu_load_file(holder, in, &format, false, &stop, &failure)) return true;
+    error = std::string("cannot read '") + in + "': ";
+    switch (failure.kind) {
+      case model::KifuLoadError::kSystem: error += std::strerror(failure.os_error); break;
+      case model::KifuLoadError::kTooLarge: error += too_large(); break;
+      default: error += kNotARecord; break;
     }
-    return true;
-  }
-  platform::StdioClipboard clipboard;
-  std::string text;
-  if (!clipboard.GetText(text)) {
-    error = "cannot read standard input";
     return false;
+  }
+  std::string text;
+  int os_error = 0;
+  switch (model::read_record_stream(stdin, text, &os_error)) {
+    case model::kRecordFileRead:
+      break;
+    case model::kRecordFileTooLarge:
+      error = "cannot read standard input: " + too_large();
+      return false;
+    default:
+      error = std::string("cannot read standard input: ") + std::strerror(os_error);
+      return false;
   }
   const std::string sjis = utf8_to_sjis(text);
   bool ok;
   if (format == 0) {
     ok = model::kifu_load_memory(holder, sjis.c_str(), &stop);
   } else {
-    model::MemTextReader reader(sjis.c_str());
+    model::MemTextReader reader(sjis.data(), static_cast<int>(sjis.size()));
     ok = model::kifu_read_stream(holder.kifu, reader, format, false, &stop) == 0;
     if (ok) holder.SetCurrent(holder.kifu.root.get());
   }
-  if (!ok) error = "standard input holds no game record that can be read";
+  if (!ok) error = std::string("cannot read standard input: ") + kNotARecord;
   return ok;
 }
 
@@ -154,8 +175,11 @@ int cmd_convert(int argc, char** argv) {
     if (!clipboard.SetText(sjis_to_utf8(text.c_str()))) return fail("convert", "cannot write standard output");
     return 0;
   }
+  errno = 0;
   if (!model::kifu_save_file(holder, out, &to)) {
-    return fail("convert", std::string("cannot write '") + out + "'");
+    std::string what = std::string("cannot write '") + out + "'";
+    if (errno != 0) what += std::string(": ") + std::strerror(errno);
+    return fail("convert", what);
   }
   return 0;
 }

@@ -1,8 +1,5 @@
 #include "app/think_command.h"
 
-#include <signal.h>
-
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -10,6 +7,7 @@
 
 #include "app/arguments.h"
 #include "app/comp_call.h"
+#include "app/interrupt.h"
 #include "app/record_commands.h"
 #include "app/terminal.h"
 #include "engine/driver/computer_jobs.h"
@@ -41,11 +39,6 @@ constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
 
 // The playing styles by index, as the engine names them.
 constexpr const char* kStyleNames[] = {"標準", "強引", "慎重"};
-
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-
-extern "C" void on_interrupt(int) { interrupted.store(true); }
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora think: %s\n", what.c_str());
@@ -221,7 +214,7 @@ void think(const model::KifuHolder& holder, const Options& o, driver::JosekiBook
     VariationPrinter printer(holder.kyokumen);
     bool stopped = false;
     for (;;) {
-      if (interrupted.load() && !stopped) {
+      if (InterruptGuard::interrupted() && !stopped) {
         stopped = true;
         comp.Stop();
       }
@@ -256,13 +249,8 @@ int cmd_think(int argc, char** argv) {
   auto books = std::make_unique<driver::JosekiBooks>();
   if (o.book && !open_book(*books, o.book, error)) return fail(error);
 
-  struct sigaction action = {};
-  struct sigaction previous = {};
-  action.sa_handler = on_interrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, &previous);
+  InterruptGuard guard;
   think(holder, o, o.book ? books.get() : nullptr);
-  sigaction(SIGINT, &previous, nullptr);
   return 0;
 }
 

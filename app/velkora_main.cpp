@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "app/book_command.h"
+#include "app/compose_command.h"
+#include "app/mate_command.h"
 #include "app/record_commands.h"
 #include "app/think_command.h"
 
@@ -19,7 +21,11 @@ void usage(std::FILE* to) {
       "  book show|add|remove|import BOOK ...  the candidates of a position in an opening book,\n"
       "                                        and changes to a JS5 user book\n"
       "  think FILE [--ply N] [--time S] [--depth D] [--style NAME] [--book B|--no-book]\n"
-      "                                        the computer's move after ply N\n",
+      "                                        the computer's move after ply N\n"
+      "  mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]\n"
+      "                                        solve the mate problem after ply N\n"
+      "  compose [--seed N] [--count K] [--time S] OUTDIR\n"
+      "                                        make mate problems (--help: the piece table)\n",
       to);
 }
 
@@ -39,6 +45,8 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "show") == 0) return app::cmd_show(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "book") == 0) return app::cmd_book(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "think") == 0) return app::cmd_think(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "mate") == 0) return app::cmd_mate(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "compose") == 0) return app::cmd_compose(argc - 2, argv + 2);
   std::fprintf(stderr, "velkora: unknown command '%s'\n", argv[1]);
   usage(stderr);
   return 2;

@@ -1,5 +1,5 @@
-// The plain think (the search's stand-in and oracle) to depth 4 from the even
-// game, in nodes per second, and the message queue's push and pop of one
+// The plain think (the search's stand-in and oracle) and the think routine to
+// a fixed depth from the even game, in nodes per second, and the message queue's push and pop of one
 // variation of 20 moves with the window's notification, the path every
 // iteration's progress takes to the view.
 #include <benchmark/benchmark.h>
@@ -9,8 +9,10 @@
 #include "engine/board/position.h"
 #include "engine/driver/message_queue.h"
 #include "engine/driver/position_bridge.h"
+#include "engine/board/hash_table.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
+#include "engine/tsume/tsume_entry.h"
 #include "model/position/kyokumen.h"
 
 namespace {
@@ -45,6 +47,34 @@ void BM_ChubanPlain(benchmark::State& state) {
   state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ChubanPlain)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// The think routine on the even game to a fixed depth: root set-up, root
+// moves and their assessment, and the deepening (the plain search below the
+// root), in milliseconds per think and nodes per second.
+void BM_Chuban(benchmark::State& state) {
+  model::Kyokumen k;
+  k.Init(model::kHirate);
+  board::KPosition p;
+  if (driver::position_load(p, k) != 0 || board::hash_alloc(16384) != 0 || tsume::tsume_alloc(8192) != 1) {
+    state.SkipWithError("set-up failed");
+    return;
+  }
+  search::think_control.store(search::kThinkRun);
+  search::KPvHolder line{};
+  search::ThinkRequest request;
+  request.position = &p;
+  request.max_depth = static_cast<int>(state.range(0));
+  request.result = &line;
+  uint64_t nodes = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(search::Chuban(request));
+    nodes += search::node_counter;
+  }
+  tsume::tsume_free();
+  board::hash_free();
+  state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Chuban)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 
 void BM_MessageQueuePushPop(benchmark::State& state) {
   platform::Mailbox window;

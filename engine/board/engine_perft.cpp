@@ -1,9 +1,11 @@
 #include "engine/board/engine_perft.h"
 
+#include "engine/board/check_test.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
 
 namespace board {
 
@@ -26,7 +28,61 @@ bool stands(const KPosition& p, const KMove& m, int mover) {
   return oute_nige_count(p, 0) != 0;
 }
 
+// A dropped pawn that checks, made and tested: it must leave the king an answer.
+bool pawn_drop_stands(KPosition& p, const KMove& m, int mover) {
+  do_move(p, m, 0);
+  const bool ok = stands(p, m, mover);
+  undo_move(p, m, 0);
+  return ok;
+}
+
+bool checking_pawn_drop(const KPosition& p, const KMove& m, int mover) {
+  return m.from == kInHand && code_kind(m.code) == kPawn && p.piece[1 - mover].sq == m.to + forward_step(mover);
+}
+
+// The legal moves of the position counted without making them, from the
+// attack records: evasions are legal as generated; out of check the king steps
+// only onto unattacked squares, drops are free, and a pinned piece (the first
+// piece from the own king on a line that an enemy slider attacks along) keeps
+// to its pin line. Only a pawn drop that checks is made, for the rule against
+// mating with a dropped pawn.
+uint64_t count_legal(KPosition& p) {
+  KMove moves[kMaxMoves];
+  const int mover = p.teban;
+  const int n = candidates(p, moves);
+  uint64_t count = 0;
+  if (king_attacked(p, mover)) {
+    for (int i = 0; i < n; ++i) {
+      count += !checking_pawn_drop(p, moves[i], mover) || pawn_drop_stands(p, moves[i], mover);
+    }
+    return count;
+  }
+  const int king = p.piece[mover].sq;
+  int pin[kPieceCount];
+  for (int& v : pin) v = -1;
+  for (int i = 0; i < n; ++i) {
+    const KMove& m = moves[i];
+    if (m.from == kInHand) {
+      count += !checking_pawn_drop(p, m, mover) || pawn_drop_stands(p, m, mover);
+      continue;
+    }
+    if (m.piece == mover) {
+      ++count;
+      continue;
+    }
+    int& line = pin[m.piece];
+    if (line < 0) line = is_discovered_oute(p, 1 - mover, king, m.from, m.piece);
+    const int d = line == 0 ? 0 : dir_by_diff(m.from, m.to);
+    count += line == 0 || d == line || d == -line;
+  }
+  return count;
+}
+
 void walk(KPosition& p, int ply, int depth, uint64_t* counts) {
+  if (ply + 1 == depth) {
+    counts[ply] += count_legal(p);
+    return;
+  }
   KMove moves[kMaxMoves];
   const int n = candidates(p, moves);
   const int mover = p.teban;
@@ -34,7 +90,7 @@ void walk(KPosition& p, int ply, int depth, uint64_t* counts) {
     do_move(p, moves[i], 0);
     if (stands(p, moves[i], mover)) {
       ++counts[ply];
-      if (ply + 1 < depth) walk(p, ply + 1, depth, counts);
+      walk(p, ply + 1, depth, counts);
     }
     undo_move(p, moves[i], 0);
   }

@@ -15,8 +15,9 @@ namespace board {
 int engine_legal_moves(KPosition& p, KMove* out);
 
 // Counts the legal move sequences from the position: counts[d - 1] gets the
-// number of sequences of length d, for d = 1..depth. The position is left as
-// it was.
+// number of sequences of length d, for d = 1..depth. The last ply is counted
+// in bulk, from the attack records, without making its moves. The position is
+// left as it was.
 void engine_perft(KPosition& p, int depth, uint64_t* counts);
 
 }  // namespace board

@@ -51,4 +51,13 @@ int exchange_eval_pos(const KPosition& p, int s, int code, int q, int first, int
 // or more for it is subtracted from the result.
 int koma_put_value(const KPosition& p, int side, int code, int q, int* out_before);
 
+// The stage block's values the exchange reads, for callers that total a gain
+// themselves: the flat value of a code class; the hand value of the next piece
+// of a kind (rook .. pawn) by the count already held; the king-relative value
+// of a class for `side` on `sq` (the flat value for classes without a
+// king-offset row, and when neither king is on the board).
+int exchange_flat_value(int cls);
+int exchange_hand_value(int kind, int held);
+int exchange_king_value(const KPosition& p, int side, int cls, int sq);
+
 }  // namespace board

@@ -1,5 +1,7 @@
 #include "engine/board/gen_all_moves.h"
 
+#include <cstdlib>
+
 namespace board {
 
 namespace {
@@ -53,7 +55,24 @@ void steps(Writer& w, int side, int piece, int from, const int (&list)[N]) {
   }
 }
 
-void piece_moves(Writer& w, int n) {
+// The lance rule of the quiet-move list: outside the camp only captures (not
+// promoting); inside it the promoting move, and the non-promoting one only on
+// the camp's third rank from the far side.
+void quiet_lance_moves(Writer& w, int side, int n, int from) {
+  const int u = forward_step(side);
+  for (int to = from + u; !blocked_for(w.p, side, to); to += u) {
+    const bool empty = w.p.board[to] == kEmptyNumber;
+    if (!in_camp(side, to)) {
+      if (!empty) w.board_move(n, from, to, 0);
+    } else {
+      w.board_move(n, from, to, 1);
+      if (square_rank(to) == (side == 0 ? 3 : 7)) w.board_move(n, from, to, 0);
+    }
+    if (!empty) break;
+  }
+}
+
+void piece_moves(Writer& w, int n, bool quiet_lance) {
   const KPosition& p = w.p;
   const int from = p.piece[n].sq;
   const int code = p.piece[n].code;
@@ -99,6 +118,10 @@ void piece_moves(Writer& w, int n) {
       break;
     case kLance: {
       const int u = forward_step(side);
+      if (quiet_lance) {
+        quiet_lance_moves(w, side, n, from);
+        break;
+      }
       for (int to = from + u; !blocked_for(p, side, to); to += u) {
         if (in_camp(side, to)) w.board_move(n, from, to, 1);
         if (!on_last_rank(side, to)) w.board_move(n, from, to, 0);
@@ -131,16 +154,10 @@ void piece_moves(Writer& w, int n) {
   }
 }
 
-// True for a square where a dropped piece of the kind keeps a move.
-bool drop_rank_allowed(int side, int kind, int sq) {
-  if (kind == kKnight) return !on_last_two_ranks(side, sq);
-  if (kind == kLance || kind == kPawn) return !on_last_rank(side, sq);
-  return true;
-}
-
-}  // namespace
-
-int gen_all_moves(const KPosition& p, KMove* out) {
+// The list of gen_all_moves with the drops that `keep(kind, square)` refuses
+// left out: one body for both drop rules.
+template <class Keep>
+int all_moves(const KPosition& p, KMove* out, Keep&& keep) {
   Writer w{p, out};
   const int side = p.teban;
   for (int kind : kDropOrder) {
@@ -149,15 +166,62 @@ int gen_all_moves(const KPosition& p, KMove* out) {
       if (kind == kPawn && p.pawn_file[side][file] != 0) continue;
       for (int rank = 1; rank <= 9; ++rank) {
         const int sq = square_of(file, rank);
-        if (p.board[sq] == kEmptyNumber && drop_rank_allowed(side, kind, sq)) w.drop(kind, sq);
+        if (p.board[sq] == kEmptyNumber && detail::drop_rank_allowed(side, kind, sq) && keep(kind, sq)) {
+          w.drop(kind, sq);
+        }
       }
     }
   }
   const int bit = side_bit(side);
   for (int n = 0; n < kPieceCount; ++n) {
-    if (p.piece[n].sq < kInHand && (p.piece[n].code & bit)) piece_moves(w, n);
+    if (p.piece[n].sq < kInHand && (p.piece[n].code & bit)) piece_moves(w, n, false);
   }
   return w.n;
+}
+
+// The distance rule of gen_drops_near_king, by file and rank distance from the
+// own king: rooks anywhere but far on both axes, bishops mostly within five
+// files (not far down the rank close by on the file), other pieces within a
+// 9 x 9 (pawns 11 x 11) box around the king.
+bool near_king(int kind, int df, int dr) {
+  switch (kind) {
+    case kRook: return !(df >= 5 && dr >= 5);
+    case kBishop: return df < 5 ? !(dr > 4 && df < 3) : dr > 2;
+    case kPawn: return df < 6 && dr < 6;
+    default: return df < 5 && dr < 5;
+  }
+}
+
+}  // namespace
+
+namespace detail {
+
+bool drop_rank_allowed(int side, int kind, int sq) {
+  if (kind == kKnight) return !on_last_two_ranks(side, sq);
+  if (kind == kLance || kind == kPawn) return !on_last_rank(side, sq);
+  return true;
+}
+
+int piece_moves(const KPosition& p, int n, bool quiet_lance, KMove* out) {
+  Writer w{p, out};
+  piece_moves(w, n, quiet_lance);
+  return w.n;
+}
+
+}  // namespace detail
+
+int gen_all_moves(const KPosition& p, KMove* out) {
+  return all_moves(p, out, [](int, int) { return true; });
+}
+
+int gen_drops_near_king(const KPosition& p, KMove* out) {
+  const int king = p.piece[p.teban].sq;
+  const bool has_king = is_playing_square(king);
+  return all_moves(p, out, [&](int kind, int sq) {
+    if (!has_king) return false;  // without the king (a mate problem) no drop is near it
+    const int df = std::abs(square_file(sq) - square_file(king));
+    return near_king(kind, df, std::abs(square_rank(sq) - square_rank(king)));
+  });
 }
 
 int gen_funari_moves(const KPosition& p, KMove* out) {
@@ -197,7 +261,7 @@ int gen_piece_moves(const KPosition& p, int sq, KMove* out) {
   const int n = p.board[sq];
   if (n >= kPieceCount || !(p.piece[n].code & side_bit(p.teban))) return 0;
   Writer w{p, out};
-  piece_moves(w, n);
+  piece_moves(w, n, false);
   return w.n;
 }
 

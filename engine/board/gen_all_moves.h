@@ -17,6 +17,13 @@ namespace board {
 // they may leave the own king attacked.
 int gen_all_moves(const KPosition& p, KMove* out);
 
+// gen_all_moves with the drops limited to squares near the own king, by the
+// file distance df and rank distance dr from it: a rook unless both are 5 or
+// more; a bishop when df < 5 unless dr > 4 and df < 3, and when df >= 5 only if
+// dr > 2; gold, silver, knight, lance within df < 5 and dr < 5; a pawn within
+// df < 6 and dr < 6. Without the own king on the board no drop is kept.
+int gen_drops_near_king(const KPosition& p, KMove* out);
+
 // The non-promoting versions that gen_all_moves leaves out: unpromoted rooks and
 // bishops moving from or into the opponent's camp, and pawns on the ranks 4 and
 // 3 from the mover's side pushing one square forward.
@@ -25,5 +32,16 @@ int gen_funari_moves(const KPosition& p, KMove* out);
 // The board moves that gen_all_moves writes for the piece on `sq`; 0 when the
 // square holds no piece of the side to move.
 int gen_piece_moves(const KPosition& p, int sq, KMove* out);
+
+namespace detail {
+
+// For the other generators of the folder: true for a square where a dropped
+// piece of the kind keeps a move; and the board moves of piece n as
+// gen_all_moves writes them (with `quiet_lance` the lance rule of
+// gen_quiet_moves instead), returning the count.
+bool drop_rank_allowed(int side, int kind, int sq);
+int piece_moves(const KPosition& p, int n, bool quiet_lance, KMove* out);
+
+}  // namespace detail
 
 }  // namespace board

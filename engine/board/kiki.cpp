@@ -68,6 +68,17 @@ int kiki_nth64(const KPosition& p, int side, int sq, int n) {
   return kEmptyNumber;
 }
 
+int kiki_nth32(const KPosition& p, int side, int sq, int n) {
+  if (!is_playing_square(sq)) return kEmptyNumber;
+  uint32_t set = kiki_at(p, sq).xray[side];
+  for (; set != 0; --n) {
+    const int top = 31 - std::countl_zero(set);
+    if (n == 0) return top;
+    set &= ~(1u << top);
+  }
+  return kEmptyNumber;
+}
+
 int square_attack_count(const KPosition& p, int side, int sq) {
   return is_playing_square(sq) ? kiki_at(p, sq).direct_count[side] : 0;
 }

@@ -29,6 +29,11 @@ int kiki_bit_remove(KPosition& p, int side, int sq, int n);
 // is not a playing square.
 int kiki_nth64(const KPosition& p, int side, int sq, int n);
 
+// The n-th (from 0) piece of the side's x-ray set of the square, highest number
+// first, for callers that go on past the direct attackers; 40 when there is no
+// such piece or the square is not a playing square.
+int kiki_nth32(const KPosition& p, int side, int sq, int n);
+
 // The side's direct attacks on the square; 0 for anything but a playing square,
 // so that an absent king (square 255) reads as not attacked.
 int square_attack_count(const KPosition& p, int side, int sq);

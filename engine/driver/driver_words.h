@@ -9,7 +9,9 @@
 // message queue and the position whose book candidates it reports
 // (message_queue.h), made and dropped by the shell while no job runs; the
 // transposition table's size (engine_table_kb_allocated, computer_jobs.h), set
-// at the computer thread's start.
+// at the computer thread's start; the lock around the problem solver
+// (ktsume_instance_lock, mate_jobs.h), held by the jobs that make or destroy it
+// and by the user-interface thread's ktsume_stop and ktsume_progress.
 #pragma once
 
 #include <atomic>

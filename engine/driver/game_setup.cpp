@@ -6,6 +6,7 @@
 #include "engine/board/repetition.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
+#include "engine/driver/mate_jobs.h"
 #include "engine/tsume/tsume_entry.h"
 
 namespace driver {
@@ -58,6 +59,7 @@ int game_init(CompJob& job) {
     hopeless_score[side] = senkei_request_hopeless(job.senkei_request[side]);
   }
   if (job.want_ktsume) {
+    std::lock_guard<std::mutex> lock(ktsume_instance_lock());
     tsume::ktsume_free_default();  // an instance a mate job left behind
     tsume::ktsume_alloc_default();
     job.ktsume_open = 1;
@@ -69,6 +71,7 @@ int game_init(CompJob& job) {
 
 int game_exit(CompJob& job) {
   if (job.ktsume_open) {
+    std::lock_guard<std::mutex> lock(ktsume_instance_lock());
     tsume::ktsume_free_default();
     job.ktsume_open = 0;
   }

@@ -7,6 +7,7 @@
 
 #include "engine/board/eval_weights.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_access.h"
 
 namespace eval {
 
@@ -22,21 +23,6 @@ using KingRows = int16_t[board::kKingRelClasses][board::kKingSquares];
 constexpr int kClassMask = 0x1F;      // kind and promotion: the class of a code
 constexpr int kSecondGroup = 6;       // the first class around the enemy king
 constexpr int32_t kOpenFileCap = 320;
-
-// The king-relative index of each board cell as each side reads it: (rank - 1)
-// x 9 + (file - 1), the rank mirrored for gote; -1 off the board.
-constexpr std::array<std::array<int8_t, board::kBoardCells>, 2> kRelIndex = [] {
-  std::array<std::array<int8_t, board::kBoardCells>, 2> t{};
-  for (int side = 0; side < 2; ++side) {
-    for (int sq = 0; sq < board::kBoardCells; ++sq) {
-      const int rank = board::square_rank(sq);
-      t[side][sq] = board::is_playing_square(sq)
-                        ? static_cast<int8_t>(((side == 0 ? rank : 10 - rank) - 1) * 9 + board::square_file(sq) - 1)
-                        : int8_t{-1};
-    }
-  }
-  return t;
-}();
 
 // Class around the own king by code class: gold and the promoted minor pieces
 // 0, silver 1, knight 2, lance 3, pawn 4, horse 5; -1 none.
@@ -116,10 +102,10 @@ class Update {
 
   // The king-relative rows of `king` as `side` reads them; null without a king.
   const KingRows* Rows(int side, int king) const {
-    return on_board(king) ? &w_.king_rel[kRelIndex[side][king]] : nullptr;
+    return on_board(king) ? &w_.king_rel[kKingRelIndex[side][king]] : nullptr;
   }
   static int Rel(const KingRows* rows, int side, int cls_index, int sq) {
-    return rows && cls_index >= 0 ? (*rows)[cls_index][kRelIndex[side][sq]] : 0;
+    return rows && cls_index >= 0 ? (*rows)[cls_index][kKingRelIndex[side][sq]] : 0;
   }
 
   // Strategy-square value of a code class for `side` on `sq`.
@@ -198,10 +184,10 @@ class Update {
   void Body(int s, int old_king) {
     const int o = 1 - s;
     const int king = p_.piece[s].sq;
-    const KingRows& own_now = w_.king_rel[kRelIndex[s][king]];
-    const KingRows& own_before = w_.king_rel[kRelIndex[s][old_king]];
-    const KingRows& enemy_now = w_.king_rel[kRelIndex[o][king]];
-    const KingRows& enemy_before = w_.king_rel[kRelIndex[o][old_king]];
+    const KingRows& own_now = w_.king_rel[kKingRelIndex[s][king]];
+    const KingRows& own_before = w_.king_rel[kKingRelIndex[s][old_king]];
+    const KingRows& enemy_now = w_.king_rel[kKingRelIndex[o][king]];
+    const KingRows& enemy_before = w_.king_rel[kKingRelIndex[o][old_king]];
     int defence = 0, attack = 0;
     const int own_bit = board::side_bit(s);
     for (int n = board::kKindRange[board::kBishop].first; n < board::kPieceCount; ++n) {
@@ -211,12 +197,12 @@ class Update {
       if (e.code & own_bit) {
         const int c = kOwnClass[cls];
         if (c < 0) continue;
-        const int q = kRelIndex[s][e.sq];
+        const int q = kKingRelIndex[s][e.sq];
         defence += own_now[c][q] - own_before[c][q];
       } else {
         const int c = kEnemyClass[cls];
         if (c < 0) continue;
-        const int q = kRelIndex[o][e.sq];
+        const int q = kKingRelIndex[o][e.sq];
         attack += enemy_now[c][q] - enemy_before[c][q];
       }
     }

@@ -10,13 +10,10 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
 #include "engine/search/pv_holder.h"
+#include "engine/search/search_words.h"
 
 namespace search {
 
-// Scores, from the side to move's view.
-constexpr int kScoreMate = 32766;     // a won position; its negation: lost, or no move
-constexpr int kScoreNone = 32767;     // no value
-constexpr int kScoreStopped = -32767; // what a stopped search returns
 // The depth word of the variation a mate found at the root reports.
 constexpr int kRootMateDepth = 9999;
 
@@ -42,9 +39,10 @@ struct ThinkRequest {
   std::vector<board::KLearnRecord>* ring_b = nullptr;
 };
 
-// The think: -32766 when the side to move has no legal move, 32766 for a mate
-// found at the root, otherwise the score of the last finished iteration. Until
-// the full search is built it is the root mate check followed by chuban_plain.
+// The think: -32766 when the side to move has no legal move or is lost by
+// force, 32766 for a mate found by the root mate check, otherwise the score of
+// the last root search. Maximum depth 1 answers with the best root move of the
+// static assessment (its rank score, count - 31000).
 int Chuban(const ThinkRequest& request);
 
 // The plain think, kept as the full search's test oracle: iterative deepening

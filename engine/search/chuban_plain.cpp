@@ -5,6 +5,7 @@
 #include "engine/board/engine_perft.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
+#include "engine/search/plain_search.h"
 #include "engine/search/search_words.h"
 #include "platform/clock.h"
 
@@ -12,83 +13,18 @@ namespace search {
 
 namespace {
 
+// The clock and stop request are read once per this many nodes.
+constexpr uint32_t kPollMask = 1023;
+
 // Material values by piece code without side bits: rook, bishop, gold, silver,
 // knight, lance, pawn; promoted kinds at 17 (dragon), 18 (horse) and 20-23.
 constexpr int kMaterialValue[24] = {0, 830, 820, 690, 600, 345, 335, 78, 0, 0,    0,   0,
                                     0, 0,   0,   0,   0,   1150, 1080, 0, 690, 690, 690, 690};
 
-// The clock and stop request are read once per this many nodes.
-constexpr uint32_t kPollMask = 1023;
 // The window of the root: every score lies inside it.
 constexpr int kInfinity = kScoreNone;
-// The room of a line: a result line holds at most this many moves.
-constexpr int kMaxLine = KPvHolder::kMateAtRootSlot;
 // The remaining-moves guess behind the share of the main time one move may use.
 constexpr int32_t kMovesLeftGuess = 40;
-
-struct Line {
-  int length = 0;
-  uint32_t moves[kMaxLine];
-
-  // `first` followed by `rest`.
-  void Set(uint32_t first, const Line& rest) {
-    moves[0] = first;
-    length = 1;
-    for (int i = 0; i < rest.length && length < kMaxLine; ++i) moves[length++] = rest.moves[i];
-  }
-};
-
-class PlainSearch {
- public:
-  PlainSearch(board::KPosition& p, bool timed) : p_(p), timed_(timed), start_(platform::tick_ms()) {}
-
-  uint32_t nodes() const { return nodes_; }
-  uint32_t elapsed() const { return platform::tick_elapsed(start_, platform::tick_ms()); }
-
-  // True (and search_abort set) once a stop was asked for or the time is up.
-  bool Poll() {
-    if (search_abort) return true;
-    const int32_t control = think_control.load(std::memory_order_relaxed);
-    if (control == kThinkStop) {
-      search_abort = 1;
-    } else if (control != kThinkPonder && timed_ &&
-               static_cast<int64_t>(elapsed()) >= time_limits.current_limit.load(std::memory_order_relaxed)) {
-      search_abort = 1;
-    }
-    return search_abort != 0;
-  }
-
-  // Fail-soft alpha-beta: the value of the position for the side to move, its
-  // line in `line`; kScoreStopped once aborted.
-  int Search(int depth, int alpha, int beta, Line& line) {
-    line.length = 0;
-    if ((++nodes_ & kPollMask) == 0 && Poll()) return kScoreStopped;
-    if (depth <= 0) return material_score(p_);
-    board::KMove moves[board::kMaxMoves];
-    const int n = board::engine_legal_moves(p_, moves);
-    if (n == 0) return -kScoreMate;
-    int best = INT_MIN;
-    for (int i = 0; i < n; ++i) {
-      Line child;
-      board::do_move(p_, moves[i], 0);
-      const int v = -Search(depth - 1, -beta, -(best > alpha ? best : alpha), child);
-      board::undo_move(p_, moves[i], 0);
-      if (search_abort) return kScoreStopped;
-      if (v > best) {
-        best = v;
-        line.Set(board::move_word(moves[i]), child);
-        if (best >= beta) break;
-      }
-    }
-    return best;
-  }
-
- private:
-  board::KPosition& p_;
-  bool timed_;
-  uint32_t start_;
-  uint32_t nodes_ = 0;
-};
 
 // The time limit of the think in ms; 0 for none.
 int32_t time_budget(const ThinkRequest& r) {
@@ -99,6 +35,50 @@ int32_t time_budget(const ThinkRequest& r) {
 }
 
 }  // namespace
+
+void PlainLine::Set(uint32_t first, const PlainLine& rest) {
+  moves[0] = first;
+  length = 1;
+  for (int i = 0; i < rest.length && length < kMaxLine; ++i) moves[length++] = rest.moves[i];
+}
+
+PlainSearch::PlainSearch(board::KPosition& p, bool timed, uint32_t start_ms) : p_(p), timed_(timed), start_(start_ms) {}
+
+uint32_t PlainSearch::elapsed() const { return platform::tick_elapsed(start_, platform::tick_ms()); }
+
+bool PlainSearch::Poll() {
+  if (search_abort) return true;
+  const int32_t control = think_control.load(std::memory_order_relaxed);
+  if (control == kThinkStop) {
+    search_abort = 1;
+  } else if (control != kThinkPonder && timed_ && static_cast<int64_t>(elapsed()) >= time_limit_now()) {
+    search_abort = 1;
+  }
+  return search_abort != 0;
+}
+
+int PlainSearch::Search(int depth, int alpha, int beta, PlainLine& line) {
+  line.length = 0;
+  if ((++nodes_ & kPollMask) == 0 && Poll()) return kScoreStopped;
+  if (depth <= 0) return material_score(p_);
+  board::KMove moves[board::kMaxMoves];
+  const int n = board::engine_legal_moves(p_, moves);
+  if (n == 0) return -kScoreMate;
+  int best = INT_MIN;
+  for (int i = 0; i < n; ++i) {
+    PlainLine child;
+    board::do_move(p_, moves[i], 0);
+    const int v = -Search(depth - 1, -beta, -(best > alpha ? best : alpha), child);
+    board::undo_move(p_, moves[i], 0);
+    if (search_abort) return kScoreStopped;
+    if (v > best) {
+      best = v;
+      line.Set(board::move_word(moves[i]), child);
+      if (best >= beta) break;
+    }
+  }
+  return best;
+}
 
 int material_score(const board::KPosition& p) {
   int sum[2] = {0, 0};
@@ -121,10 +101,11 @@ int chuban_plain(const ThinkRequest& r) {
   out.threat = 0;
   out.flags[KPvHolder::kMateAtRootSlot] = 0;
   const int32_t budget = time_budget(r);
-  time_limits.base_limit.store(budget);
-  time_limits.max_limit.store(budget);
-  time_limits.current_limit.store(budget);
-  PlainSearch s(p, budget > 0);
+  time_state.base_limit.store(budget);
+  time_state.max_limit.store(budget);
+  time_state.current_limit.store(budget);
+  time_state.extension.store(0);
+  PlainSearch s(p, budget > 0, platform::tick_ms());
   if (r.speed) *r.speed = 0;
 
   board::KMove root[board::kMaxMoves];
@@ -140,9 +121,9 @@ int chuban_plain(const ThinkRequest& r) {
     search_depth.store(d);
     int best = INT_MIN;
     int best_index = 0;
-    Line best_line;
+    PlainLine best_line;
     for (int i = 0; i < n && best < kScoreMate; ++i) {
-      Line child;
+      PlainLine child;
       board::do_move(p, root[i], 0);
       const int v = -s.Search(d - 1, -kInfinity, -(best > -kInfinity ? best : -kInfinity), child);
       board::undo_move(p, root[i], 0);

@@ -2,42 +2,17 @@
 // and the engine move that a packed move word names on a position.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
+#include "engine/board/search_words.h"
 
 namespace search {
 
-// A principal variation as the think hands it back.
-struct KPvHolder {
-  static constexpr int kMaxMoves = 42;
-  // In the think's result block the flag slot after the 41st move marks a move
-  // found by the mate check at the root, so a result line holds at most 41 moves.
-  static constexpr int kMateAtRootSlot = 41;
-  static constexpr int32_t kResetState = 13;
-
-  int32_t length;               // the number of moves of the line
-  int32_t reserved;
-  board::KMoveWord moves[kMaxMoves];  // the first move first
-  uint32_t flags[kMaxMoves];    // per move; bit 0 tags the move in the trace log
-  int32_t state;                // 13 after a reset
-  int32_t threat;               // the first move threatens mate
-
-  // An empty line: length 0, first move and flag 0, state 13.
-  void Reset() {
-    length = 0;
-    moves[0] = 0;
-    flags[0] = 0;
-    state = kResetState;
-  }
-  bool mate_at_root() const { return flags[kMateAtRootSlot] != 0; }
-};
-
-static_assert(offsetof(KPvHolder, moves) == 8);
-static_assert(offsetof(KPvHolder, flags) == 8 + 4 * KPvHolder::kMaxMoves);
-static_assert(offsetof(KPvHolder, threat) == 12 + 8 * KPvHolder::kMaxMoves);
+// A principal variation as the think hands it back (the layout is shared
+// with the search nodes, engine/board/search_words.h).
+using KPvHolder = board::KPvHolder;
 
 // The engine move of a word on the position: piece numbers from the board, a
 // drop taking the top hand slot of its kind. A pass, and a word that names no

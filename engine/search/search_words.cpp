@@ -6,7 +6,14 @@ std::atomic<int32_t> think_control{kThinkRun};
 int32_t search_abort = 0;
 std::atomic<int32_t> search_depth{0};
 int32_t early_stop_score = -32766;
-SearchTimeLimits time_limits;
+int32_t search_style = 1;
+SearchTimeState time_state;
+
+board::KMove move_stack[kPlyEntries];
+int32_t search_ply = 0;
+board::KSearchNode* ply_nodes[kPlyEntries];
+uint32_t node_counter = 0;
+board::KHashKey root_key{};
 
 namespace {
 
@@ -14,13 +21,15 @@ std::atomic<PvSink> pv_sink{nullptr};
 
 }  // namespace
 
+int32_t time_limit_now() { return time_state.current_limit.load() + time_state.extension.load(); }
+
 int search_depth_get() { return search_depth.load(); }
 
-void time_limit_extend(int32_t ms) { time_limits.current_limit.fetch_add(ms); }
+void time_limit_extend(int32_t ms) { time_state.extension.fetch_add(ms); }
 
 int time_limit_at_max() {
-  const int32_t max = time_limits.max_limit.load();
-  return max > time_limits.base_limit.load() && time_limits.current_limit.load() == max ? 1 : 0;
+  const int32_t max = time_state.max_limit.load();
+  return max > time_state.base_limit.load() && time_state.current_limit.load() == max ? 1 : 0;
 }
 
 void set_pv_sink(PvSink sink) { pv_sink.store(sink); }

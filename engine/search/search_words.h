@@ -1,15 +1,33 @@
-// The words of a think that other threads read or write while it runs, and the
-// think's time limit. The driver writes think_control (stop, ponder) from the
-// user-interface thread and reads the iteration depth; the think routine reads
-// think_control at its polling points. Everything else of the search is used by
-// the computer thread alone. (The mate solver keeps its own time-limit words:
-// engine/tsume/tsume_state.h.)
+// The words of a think: those other threads read or write while it runs (the
+// stop and ponder word, the iteration depth, the time limits) and those of the
+// computer thread alone (the time state of the think, the move stack, the ply
+// counter, the node counter, the root key). The driver writes think_control
+// from the user-interface thread and raises the time limit on a ponder hit; the
+// think reads them at its polling points. (The mate solver keeps its own
+// time-limit words: engine/tsume/tsume_state.h.)
+//
+// Reset at think start by Chuban: search_abort, search_depth, the time state,
+// the node counter, the move stack's entry 1, the root key, and the candidate
+// table of the depth-selected generator with its call counter (gen_stamp.h). The search mode is
+// board::game_stage, the threat word board::threat_word (both cleared or set
+// at think start too).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
+#include "engine/board/hash_key.h"
+#include "engine/board/position.h"
+#include "engine/board/search_words.h"
+
 namespace search {
+
+// Scores, from the side to move's view.
+constexpr int kScoreMate = 32766;       // a won position; its negation: lost, or no move
+constexpr int kScoreNone = 32767;       // no value; a root move not searched in an iteration
+constexpr int kScoreStopped = -32767;   // what a stopped search returns
+constexpr int kStoppedScore = kScoreStopped;
+constexpr int kPerpetualCheckScore = -16383;  // keeping up a perpetual check
 
 // think_control values.
 enum ThinkControl : int32_t {
@@ -18,34 +36,73 @@ enum ThinkControl : int32_t {
   kThinkPonder = 2,   // thinking on the opponent's time: no time rule ends the think
 };
 
+// Plies of the per-ply arrays (the move stack, node pointers, exchange
+// counters): the root is ply 1 and a line holds at most 41 plies.
+constexpr int kPlyEntries = 48;
+static_assert(kPlyEntries >= board::KPvHolder::kMaxMoves, "per-ply arrays cover every ply of a line");
+// The last ply a line may reach.
+constexpr int kLastPly = board::KPvHolder::kMaxMoves - 1;
+
 // Written by the driver from any thread; read by the think at its polling points.
 extern std::atomic<int32_t> think_control;
 // 1 ends the running search; set by the polling points, cleared at think start.
-// Computer thread only.
 extern int32_t search_abort;
 // The iteration depth the think is on (0 before the first).
 extern std::atomic<int32_t> search_depth;
 // The score below which the deepening gives up early (the driver's hopeless
-// score of the side to move); -32766 by default. Computer thread only.
+// score of the side to move); -32766 by default.
 extern int32_t early_stop_score;
+// 1 in normal play, 2 when the N best moves are asked for.
+extern int32_t search_style;
 
-int search_depth_get();
-
-// The think's time limits in ms: base and maximum as the think set them, and
-// the current limit the polling points compare with. The driver raises the
-// current limit from the user-interface thread when a ponder becomes the think.
-struct SearchTimeLimits {
+// The think's time and root state, one record shared by the think routine, the
+// root search and the time tests. The limits are in ms; the driver reads them
+// and adds to `extension` from another thread.
+struct SearchTimeState {
+  int32_t side = 0;             // side to move at the root
+  int32_t max_depth = 0;        // plies; lowered by the single-move caps
+  int32_t in_check = 0;         // the root side is in check
+  int32_t pass_threat = 0;      // passing at the root would allow a mate
+  int32_t no_time_limit = 0;
   std::atomic<int32_t> base_limit{0};
   std::atomic<int32_t> max_limit{0};
+  // Reset to the base limit after every root search, raised to the maximum by
+  // the score trend.
   std::atomic<int32_t> current_limit{0};
+  // Added by time_limit_extend (a ponder hit) and counted by every time test on
+  // top of the current limit, so that the reset keeps it. Zeroed at think start.
+  std::atomic<int32_t> extension{0};
+  int32_t lost = 0;             // every evasion loses to a mate
+  int32_t searched_count = 0;   // root moves taken up in this iteration
+  int32_t best_score = 32767;   // of the current iteration
+  int32_t previous_score = -32766;
+  int32_t elapsed = 0;          // ms since think start at the end of the last finished iteration
+  int32_t exchange_count[kPlyEntries] = {};  // per ply: exchange weight of the captures on the line
 };
-extern SearchTimeLimits time_limits;
+extern SearchTimeState time_state;
 
-// Adds `ms` to the current limit.
+// The limit the time tests compare with: the current limit plus the extension.
+int32_t time_limit_now();
+
+int search_depth_get();
+// Adds `ms` to the think's time (any thread).
 void time_limit_extend(int32_t ms);
 // 1 when the maximum limit exceeds the base limit and the current limit stands
-// at the maximum, else 0.
+// at the maximum, else 0 (any thread).
 int time_limit_at_max();
+
+// Computer thread only.
+// The line being searched: entry p is the move that led to the node of ply p
+// (entry 1 the opponent's last move before the think); its flag byte holds the
+// en-prise marker, its flag word the stage code from bit 3 and three flags.
+extern board::KMove move_stack[kPlyEntries];
+extern int32_t search_ply;
+// Per ply: the node being searched there.
+extern board::KSearchNode* ply_nodes[kPlyEntries];
+// Nodes visited in this think.
+extern uint32_t node_counter;
+// The key of the root position computed for side 0.
+extern board::KHashKey root_key;
 
 // Where the think sends each principal variation: moves as KMoveWords, the
 // search's value and depth words (a, b), the flag of a mate found at the root,

@@ -6,6 +6,7 @@
 #include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
+#include "engine/tsume/compose_search.h"
 #include "engine/tsume/solution_tree.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_move_code.h"
@@ -270,7 +271,11 @@ int compose_instance_solve(const KPosition& p, const KMove** line, int* length, 
   return solve_line(g_compose.get(), p, line, length, time_limit_ms, node_limit);
 }
 
-int compose_instance_short_mate(void*, const KPosition&, int, KMove*, void*, uint32_t, int32_t) { return 1; }
+int compose_instance_short_mate(KTsumeTable& table, const KPosition& p, int ply_limit, KMove* out, int* plies,
+                                uint32_t time_limit_ms, int32_t node_limit) {
+  if (!g_compose) return 1;
+  return compose_short_mate(*g_compose, table, p, ply_limit, out, plies, time_limit_ms, node_limit);
+}
 
 int compose_instance_max_ply() { return g_compose ? g_compose->max_ply : 0; }
 uint32_t compose_instance_nodes() { return g_compose ? g_compose->node_count : 0; }

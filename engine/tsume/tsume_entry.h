@@ -15,6 +15,7 @@
 namespace tsume {
 
 struct KTsumeEngine;
+struct KTsumeTable;
 
 constexpr uint32_t kKtsumeDefaultKb = 8192;
 constexpr uint32_t kInGameTimeLimitMs = 1000000;
@@ -89,10 +90,12 @@ int compose_instance_alloc(uint64_t mem_kb);
 void compose_instance_free();
 int compose_instance_solve(const board::KPosition& p, const board::KMove** line, int* length, uint32_t time_limit_ms,
                            int32_t node_limit);
-// The composer's bounded shorter-mate search; it comes with the composer and
-// answers 1 (undecided) until then.
-int compose_instance_short_mate(void* table, const board::KPosition& p, int ply_limit, board::KMove* out,
-                                void* result, uint32_t time_limit_ms, int32_t node_limit);
+// The composer's shorter-mate test on the composer instance's work stores and
+// the composer's own table (compose_search.h): 0 a mate within `ply_limit`
+// plies (its first move in `out`, its length in `plies` when given), 2 no mate
+// at all, 1 none found within the limit, a search limit or no instance.
+int compose_instance_short_mate(KTsumeTable& table, const board::KPosition& p, int ply_limit, board::KMove* out,
+                                int* plies, uint32_t time_limit_ms, int32_t node_limit);
 int compose_instance_max_ply();
 uint32_t compose_instance_nodes();
 

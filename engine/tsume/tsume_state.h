@@ -6,8 +6,10 @@
 //   tsume_alloc and destroyed by tsume_free; the problem solver, made by
 //   ktsume_alloc (ktsume_alloc_default) and destroyed by ktsume_free; the
 //   composer's, made by compose_instance_alloc and destroyed by
-//   compose_instance_free. Each is null while absent, and every entry point on an
-//   absent instance does nothing or answers "undecided" (1).
+//   compose_instance_free (KCompose makes it for each Generate, together with
+//   the node table of its own that the shorter-mate test keeps its results
+//   in). Each is null while absent, and every entry point on an absent
+//   instance does nothing or answers "undecided" (1).
 // - Each instance's node table: emptied at the start of every solve of the
 //   problem solver and the composer; the in-game table keeps its entries until
 //   tsume_pool_reset.

@@ -18,13 +18,42 @@ class TextWriter;
 struct Kyokumen;
 struct Sashite;
 
+// How the writers end a line of play, by special code: the end statement and
+// the word of the comment behind it ("%CHUDAN,'tsumi" for a mate), so that the
+// reader can take back the special code the writer wrote. Codes without an
+// entry (12 start of game, 13 take-back, 15 resumption) are written as nothing.
+struct CsaEnd {
+  int code;
+  const char* statement;
+  const char* word;  // null: no comment
+};
+inline constexpr CsaEnd kCsaEnds[] = {
+    {1, "%CHUDAN", "tsumi"},        {2, "%TORYO", nullptr},           {3, "%CHUDAN", "timeout"},
+    {4, "%CHUDAN", "lose"},         {5, "%CHUDAN", "lose(foul)"},     {6, "%CHUDAN", "win(foul)"},
+    {7, "%CHUDAN", "win"},          {8, "%CHUDAN", "jishogi"},        {9, "%SENNICHITE", "draw"},
+    {10, "%SENNICHITE", "sente win"}, {11, "%SENNICHITE", "gote win"}, {14, "%CHUDAN", nullptr},
+};
+
+// The line that the CSA and QVF writers put for special code `code`: the end
+// statement, ",'" and the word when there is one, and a line feed; empty for
+// codes written as nothing.
+KString csa_end_line(int code);
+
+// The line a CSA reader takes statements from: the rest of it, from `at`, is
+// what follows the statements already taken.
+struct CsaPending {
+  KString line;
+  int at = 0;
+};
+
 // The next statement of `reader`, trimmed at both ends: true when one was
-// produced, false at the end of the input. `pending` holds the rest of the
-// current line after the statements already taken; it starts empty for every
-// new input, so nothing of one read reaches the next. Statements are split at
-// "," (Shift-JIS aware); empty statements are skipped, and so is a comment: a
-// "'" starting a statement runs to the end of its line, commas included.
-bool csa_next_statement(TextReader& reader, KString& pending, KString& statement);
+// produced, false at the end of the input. `pending` holds the current line;
+// it starts empty for every new input, so nothing of one read reaches the next.
+// Statements are split at "," (Shift-JIS aware); empty statements are skipped,
+// and so is a comment: a "'" starting a statement runs to the end of its line,
+// commas included. Each statement costs time in its own length only, however
+// many share a line.
+bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statement);
 
 // Parses a move or end statement against `kyokumen` (the position before it)
 // into `m`: true for a move of the side its sign names, with the piece on its
@@ -44,8 +73,8 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict);
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists
 // and the side to move, up to the first move. 0, or -1 (`out` unchanged) when
-// the text holds no position statement, cannot be opened, or the position is
-// not a valid set-up (Kyokumen::Check).
+// the text holds no position statement, the file cannot be read or is larger
+// than kMaxRecordBytes, or the position is not a valid set-up (Kyokumen::Check).
 int csa_read_position(TextReader& reader, Kyokumen& out);
 int csa_read_position_file(const char* path, Kyokumen& out);
 

@@ -3,20 +3,19 @@
 #include "model/formats/csa_format.h"
 
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "model/position/kyokumen.h"
 #include "model/position/piece_rules.h"
 #include "model/record/kifu.h"
+#include "model/text/byte_text.h"
+#include "model/text/record_file.h"
 #include "model/text/text_stream.h"
 
 namespace model {
 
 namespace {
-
-// The longest move time a "T" statement sets, one day: longer times are taken
-// as this, so that the sums of move times over a record stay small.
-constexpr int kMaxMoveSeconds = 24 * 60 * 60;
 
 // End statements and the special codes they add, compared as prefixes.
 struct EndWord {
@@ -119,12 +118,40 @@ void read_initial_position(const KString& s, Kyokumen& pos) {
 
 // The decimal number after the "T" of a time statement, up to kMaxMoveSeconds.
 int read_seconds(const KString& s) {
-  int value = 0;
-  for (int i = 1; i < s.length() && is_digit(s.c_str()[i]); ++i) {
-    value = value * 10 + (s.c_str()[i] - '0');
-    if (value >= kMaxMoveSeconds) return kMaxMoveSeconds;
+  int at = 1;
+  return ByteText(s).Number(at, kMaxMoveSeconds);
+}
+
+// Moves `at` over blanks as KString::TrimLeft cuts them: ASCII blanks and
+// full-width spaces.
+void skip_blanks(const ByteText& t, int& at) {
+  for (;;) {
+    if (at + 1 < t.len && is_wide_space(t.p + at)) {
+      at += 2;
+    } else if (at < t.len && !is_lead_byte(t.At(at)) && is_narrow_blank(t.At(at))) {
+      ++at;
+    } else {
+      return;
+    }
   }
-  return value;
+}
+
+// The special code of the end statement `s` (whose code is `code`) with the
+// writer's own comment behind it on the same line: "%CHUDAN,'tsumi" is a mate,
+// "%SENNICHITE,'sente win" a repetition won by sente. Any other comment, or
+// none, leaves the code of the statement.
+int end_code_with_comment(const KString& s, int code, const CsaPending& pending) {
+  const ByteText t(pending.line);
+  int at = pending.at;
+  skip_blanks(t, at);
+  if (t.At(at) != '\'') return code;
+  KString word;
+  word.AssignBytes(t.p + at + 1, t.len - at - 1);
+  word.TrimRight();
+  for (const CsaEnd& e : kCsaEnds) {
+    if (e.word && s == e.statement && word == e.word) return e.code;
+  }
+  return code;
 }
 
 // What the header part of a read found.
@@ -139,7 +166,7 @@ struct CsaHeader {
 // Reads statements up to the first move, end or time statement. Names count
 // only before the first position statement. -1 only with `strict`, at a
 // statement that is no CSA header statement.
-int read_header(TextReader& reader, KString& pending, bool strict, CsaHeader& h) {
+int read_header(TextReader& reader, CsaPending& pending, bool strict, CsaHeader& h) {
   h.start.Init(kHirate);
   bool seen_position = false;
   KString s;
@@ -190,23 +217,26 @@ int read_header(TextReader& reader, KString& pending, bool strict, CsaHeader& h)
 
 }  // namespace
 
-bool csa_next_statement(TextReader& reader, KString& pending, KString& statement) {
+bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statement) {
   for (;;) {
-    while (pending.empty()) {
-      if (reader.GetLine(pending) != 0) {
+    while (pending.at >= pending.line.length()) {
+      pending.at = 0;
+      if (reader.GetLine(pending.line) != 0) {
         statement.Free();
         return false;
       }
     }
-    pending.TrimLeft();
-    if (pending.c_str()[0] == '\'') {
-      pending.Free();  // a comment: the rest of the line
+    const ByteText t(pending.line);
+    int at = pending.at;
+    skip_blanks(t, at);
+    if (t.At(at) == '\'') {
+      pending.at = t.len;  // a comment: the rest of the line
       continue;
     }
-    KString rest;
-    pending.AfterN(",", rest);  // without a comma the whole text is the statement
-    statement = std::move(pending);
-    pending = std::move(rest);
+    int end = at;
+    while (end < t.len && t.At(end) != ',') end += is_lead_byte(t.At(end)) && end + 1 < t.len ? 2 : 1;
+    statement.AssignBytes(t.p + at, end - at);
+    pending.at = end < t.len ? end + 1 : t.len;
     statement.TrimRight();
     if (!statement.empty()) return true;
   }
@@ -263,7 +293,7 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 }
 
 int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
-  KString pending;  // local to this read: nothing of it outlives the read
+  CsaPending pending;  // local to this read: nothing of it outlives the read
   CsaHeader header;
   if (read_header(reader, pending, strict, header) != 0) return -1;
 
@@ -294,6 +324,7 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
       if (first == '%') continue;  // an end word this reader does not know
       break;  // a move that cannot be read: the record ends before it
     }
+    if (m.special != kOrdinaryMove) m.special = end_code_with_comment(s, m.special, pending);
     // The position refuses a move that breaks the rules (Kyokumen::DoSashite
     // checks it strictly), and a move that takes a king leaves no possible
     // position; the record then ends before it.
@@ -313,7 +344,7 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
 }
 
 int csa_read_position(TextReader& reader, Kyokumen& out) {
-  KString pending;
+  CsaPending pending;
   CsaHeader header;
   read_header(reader, pending, false, header);
   if (!header.placed) return -1;
@@ -324,8 +355,10 @@ int csa_read_position(TextReader& reader, Kyokumen& out) {
 }
 
 int csa_read_position_file(const char* path, Kyokumen& out) {
-  FileTextReader reader;
-  if (reader.Open(path) != 0) return -1;
+  std::string bytes;
+  int os_error = 0;
+  if (read_record_file(path, bytes, &os_error) != kRecordFileRead) return -1;
+  MemTextReader reader(bytes.data(), static_cast<int>(bytes.size()));
   return csa_read_position(reader, out);
 }
 

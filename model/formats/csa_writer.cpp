@@ -8,6 +8,7 @@
 
 #include "model/position/kyokumen.h"
 #include "model/record/kifu.h"
+#include "model/text/line_text.h"
 #include "model/text/text_stream.h"
 
 namespace model {
@@ -37,48 +38,37 @@ const char* cell_text(Koma k) {
   return table[k.code < table.size() ? k.code : 0].data();  // a wall or stray code: empty
 }
 
-// End statements by special code; null for the codes that write nothing (12
-// start of game, 13 take-back, 15 resumption).
-constexpr const char* kEndStatements[16] = {
-    nullptr,                       // ordinary move
-    "%CHUDAN,'tsumi\n",            // 1 mate
-    "%TORYO\n",                    // 2 resignation
-    "%CHUDAN,'timeout\n",          // 3 loss on time
-    "%CHUDAN,'lose\n",             // 4 loss
-    "%CHUDAN,'lose(foul)\n",       // 5 loss by foul
-    "%CHUDAN,'win(foul)\n",        // 6 win by foul
-    "%CHUDAN,'win\n",              // 7 win
-    "%CHUDAN,'jishogi\n",          // 8 impasse
-    "%SENNICHITE,'draw\n",         // 9 repetition
-    "%SENNICHITE,'sente win\n",    // 10 gote gave perpetual check
-    "%SENNICHITE,'gote win\n",     // 11 sente gave perpetual check
-    nullptr,                       // 12
-    nullptr,                       // 13
-    "%CHUDAN\n",                   // 14 suspended
-    nullptr,                       // 15
-};
-
 void put_decimal(TextWriter& w, int n) {
   KString text;
   text.AppendInt(n);
   w.Puts(text.c_str());
 }
 
-// Writes text that has to stay on its line: line breaks become spaces. Inside a
+// Writes text that has to stay on its line (append_line_text). Inside a
 // statement (`in_statement`) a comma would end the statement, so it is written
 // as the full-width comma.
-void put_line_text(TextWriter& w, const char* text, bool in_statement) {
-  KString out;
-  for (const char* p = text; *p; ++p) {
-    if (*p == '\r' || *p == '\n') {
-      out.AppendChar(' ');
-    } else if (in_statement && *p == ',') {
-      out.Append("，");
-    } else {
-      out.AppendChar(*p);
+void put_line_text(TextWriter& w, const char* text, int n, bool in_statement) {
+  KString line;
+  append_line_text(line, text, n);
+  if (in_statement && line.Find(',', 0) >= 0) {
+    KString out;
+    const char* p = line.c_str();
+    for (int i = 0; i < line.length(); ++i) {
+      if (p[i] == ',') {
+        out.Append("，");
+      } else if (is_lead_byte(static_cast<unsigned char>(p[i]))) {
+        out.AppendBytes(p + i++, 2);  // a whole character (append_line_text keeps pairs)
+      } else {
+        out.AppendChar(p[i]);
+      }
     }
+    line = std::move(out);
   }
-  w.Puts(out.c_str());
+  w.Puts(line.c_str());
+}
+
+void put_line_text(TextWriter& w, const KString& text, bool in_statement) {
+  put_line_text(w, text.c_str(), text.length(), in_statement);
 }
 
 // The comment of a move: its first line after the ",'" of the move line, each
@@ -86,18 +76,22 @@ void put_line_text(TextWriter& w, const char* text, bool in_statement) {
 // line and an empty last line is not written.
 void put_move_comment(TextWriter& w, const KString& comment) {
   w.Puts(",'");
-  KString line = comment;
-  KString rest;
+  const char* p = comment.c_str();
+  const char* end = p + comment.length();
+  KString line;
   for (bool first = true;; first = false) {
-    const bool last = line.After("\n", rest) != 0;
+    const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* stop = nl ? nl : end;
+    line.Free();
+    append_line_text(line, p, static_cast<int>(stop - p));
     line.TrimRight();
-    if (first || !last || !line.empty()) {
+    if (first || nl || !line.empty()) {
       if (!first) w.Putc('\'');
-      put_line_text(w, line.c_str(), false);
+      w.Puts(line.c_str());
       w.Putc('\n');
     }
-    if (last) return;
-    line = std::move(rest);
+    if (!nl) return;
+    p = nl + 1;
   }
 }
 
@@ -105,9 +99,7 @@ void put_move_comment(TextWriter& w, const KString& comment) {
 void put_move(TextWriter& w, const KifuSashite& node) {
   const Sashite& m = node.sashite;
   if (m.special != kOrdinaryMove) {
-    if (m.special > 0 && m.special < 16 && kEndStatements[m.special]) {
-      w.Puts(kEndStatements[m.special]);
-    }
+    w.Puts(csa_end_line(m.special).c_str());
     return;
   }
   KString text;
@@ -134,24 +126,38 @@ void put_header(const Kifu& kifu, TextWriter& w, const char* generated_line) {
   for (const auto& f : fields) {
     if (f.value.empty()) continue;
     w.Puts(f.label);
-    put_line_text(w, f.value.c_str(), false);
+    put_line_text(w, f.value, false);
     w.Putc('\n');
   }
   for (int i = 0, n = kifu.headers.Count(); i < n; i += 2) {
     w.Puts("'=== ");
-    put_line_text(w, kifu.headers.GetAt(i).c_str(), false);
+    put_line_text(w, kifu.headers.GetAt(i), false);
     w.Puts("：");
-    put_line_text(w, kifu.headers.GetAt(i + 1).c_str(), false);
+    put_line_text(w, kifu.headers.GetAt(i + 1), false);
     w.Putc('\n');
   }
   for (int side = 0; side < 2; ++side) {
     w.Puts(side == 0 ? "N+" : "N-");
-    put_line_text(w, kifu.names[side].c_str(), true);
+    put_line_text(w, kifu.names[side], true);
     w.Putc('\n');
   }
 }
 
 }  // namespace
+
+KString csa_end_line(int code) {
+  KString line;
+  for (const CsaEnd& e : kCsaEnds) {
+    if (e.code != code) continue;
+    line.Append(e.statement);
+    if (e.word) {
+      line.Append(",'");
+      line.Append(e.word);
+    }
+    line.Append("\n");
+  }
+  return line;
+}
 
 void csa_move_text(const Sashite& m, KString& out) {
   out.AppendChar(m.koma.code >= 1 && m.koma.code <= 15 ? '+' : '-');

@@ -132,11 +132,8 @@ class Ki2MoveReader {
   // move of the line read so far leaves the moves that follow unread up to the
   // next such line.
   void Variation(const ByteText& t) {
-    int n = 0;
-    for (int at = static_cast<int>(std::strlen(kVariation)); t.IsDigit(at); ++at) {
-      n = n * 10 + (t.At(at) - '0');
-      if (n > kPlyCap) n = kPlyCap;
-    }
+    int at = static_cast<int>(std::strlen(kVariation));
+    const int n = t.Number(at, kPlyCap);
     if (n < 1) return;
     if (n > Ply() + 1) {
       waiting_ = true;

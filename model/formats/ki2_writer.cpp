@@ -16,30 +16,13 @@ constexpr int kMoveFieldBytes = 12;
 // The result words of the closing line by the winning side.
 constexpr const char* kWins[2] = {"先手の勝ち", "後手の勝ち"};
 
-void put_line(TextWriter& w, const char* key, const KString& value) {
-  w.Puts(key);
-  w.Puts(kHeaderSeparator);
-  w.Puts(value.c_str());
-  w.Puts("\n");
-}
-
-// The date, title and event when set, then every extra header line.
-void write_headers(const Kifu& kifu, TextWriter& w) {
-  if (!kifu.date.empty()) put_line(w, "対局日", kifu.date);
-  if (!kifu.title.empty()) put_line(w, "表題", kifu.title);
-  if (!kifu.event.empty()) put_line(w, "棋戦", kifu.event);
-  for (int i = 0, n = kifu.headers.Count(); i + 1 < n; i += 2) {
-    put_line(w, kifu.headers.GetAt(i).c_str(), kifu.headers.GetAt(i + 1));
-  }
-}
-
 // The position block, both player lines (labelled 先手/後手 or 下手/上手 by
 // the handicap of `position`) and the empty line in front of the moves.
 void write_setup(const Kifu& kifu, TextWriter& w, const Kyokumen& position) {
   kifu_write_position_block(position, w);
   const bool even = teaiwari_is_even(position.teaiwari);
-  put_line(w, even ? "先手" : "下手", kifu.names[0]);
-  put_line(w, even ? "後手" : "上手", kifu.names[1]);
+  kifu_write_header_line(w, even ? "先手" : "下手", kifu.names[0]);
+  kifu_write_header_line(w, even ? "後手" : "上手", kifu.names[1]);
   w.Puts("\n");
 }
 
@@ -104,7 +87,7 @@ const KifuSashite* write_moves(const Kifu& kifu, TextWriter& w) {
 }  // namespace
 
 int kifu_write_ki2(const Kifu& kifu, TextWriter& writer) {
-  write_headers(kifu, writer);
+  kifu_write_headers(kifu, writer);
   write_setup(kifu, writer, kifu.Start()->kyokumen);
   kifu_write_comment(kifu.root->comment, writer);
   const KifuSashite* end = write_moves(kifu, writer);
@@ -122,7 +105,7 @@ int kifu_write_ki2(const Kifu& kifu, TextWriter& writer) {
 }
 
 int kifu_write_ki2_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen) {
-  write_headers(kifu, writer);
+  kifu_write_headers(kifu, writer);
   write_setup(kifu, writer, kyokumen);
   return 0;
 }

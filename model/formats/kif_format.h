@@ -36,6 +36,16 @@ int kifu_write_kif(const Kifu& kifu, TextWriter& writer);
 // moves. 0.
 int kifu_write_kif_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen);
 
+// Writes key "：" value as one header line; the value is kept on its line
+// (append_line_text). Shared by the KIF and KI2 writers.
+void kifu_write_header_line(TextWriter& writer, const char* key, const KString& value);
+
+// Writes the date, title and event lines (when set) and every extra header
+// line. A key that the header reader would take for something else (see
+// kifu_header_key_is_plain) is written with "_" in front, so that it reads back
+// as an extra header line.
+void kifu_write_headers(const Kifu& kifu, TextWriter& writer);
+
 // Writes each line of `comment` as "*" and the line, trailing blanks cut; an
 // empty last line is left out. Shared by the KIF and KI2 writers.
 void kifu_write_comment(const KString& comment, TextWriter& writer);

@@ -88,6 +88,21 @@ bool kifu_is_move_heading(const KString& line) {
   return starts_with(line, kKifMoveHeadingStart);
 }
 
+bool kifu_header_key_is_plain(const KString& key) {
+  KString line = key;
+  line.Append(kHeaderSeparator);
+  KString value;
+  line.AfterN(kHeaderSeparator, value);  // line keeps what the reader takes for the key
+  for (const char* start : {"*", "|", ":|", "#", "▲", "△", "▽", kKifMoveHeadingStart}) {
+    if (starts_with(line, start)) return false;
+  }
+  if (side_of(line, kHandKeys) >= 0 || side_of(line, kNameKeys) >= 0) return false;
+  for (const char* reserved : {"手合割", "対局日", "開始日時", "表題", "棋戦"}) {
+    if (line == reserved) return false;
+  }
+  return true;
+}
+
 int kifu_next_line(TextReader& reader, KString& line) {
   for (;;) {
     if (reader.GetLine(line) < 0) return -1;

@@ -39,6 +39,14 @@ constexpr bool teaiwari_is_even(int32_t bits) { return bits == kHirate || bits =
 // True when `line` (its leading blanks already cut) is a move-list heading.
 bool kifu_is_move_heading(const KString& line);
 
+// True when a line of `key` (leading blanks cut), "：" and a value is read back
+// by kifu_read_header as an extra header line with that key: false for the
+// keys the header gives a meaning (手合割, hand lines, names, date, title,
+// event) and for a key whose line the header takes for another kind of line (a
+// comment, a diagram row, a skipped "#" line, a move, the move-list heading).
+// Only the text before a "：" inside the key counts, as the reader splits there.
+bool kifu_header_key_is_plain(const KString& key);
+
 // Reads lines, trailing blanks cut, skipping empty lines and lines that begin
 // with "#" (but not "#%"). 0 when a line was read, -1 at the end.
 int kifu_next_line(TextReader& reader, KString& line);

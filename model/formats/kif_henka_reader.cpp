@@ -25,7 +25,7 @@ constexpr int kChangeNumberOffset = 6;
 constexpr const char* kMakeWord = "MAKE";
 constexpr const char* kCommentBreak = "\r\n";
 // Change numbers beyond this are read as this (no record is that long).
-constexpr int64_t kChangeCap = 1 << 30;
+constexpr int kChangeCap = 1 << 30;
 
 struct SideText {
   const char* text;
@@ -124,15 +124,11 @@ int read_start(TextReader& reader, KifuBody& body) {
 
 // The number of a change line as the C library reads a decimal: blanks, a
 // sign and the digits up to the first other byte; 0 when there are none.
-int64_t change_number(const ByteText& t, int at) {
+int change_number(const ByteText& t, int at) {
   while (t.At(at) == ' ' || (t.At(at) >= '\t' && t.At(at) <= '\r')) ++at;
   const bool negative = t.At(at) == '-';
   if (t.At(at) == '-' || t.At(at) == '+') ++at;
-  int64_t n = 0;
-  while (t.IsDigit(at)) {
-    n = n * 10 + (t.At(at++) - '0');
-    if (n > kChangeCap) n = kChangeCap;
-  }
+  const int n = t.Number(at, kChangeCap);
   return negative ? -n : n;
 }
 
@@ -183,7 +179,7 @@ class HenkaMoveReader {
 
   // Goes back to the position before move n of the current line; numbers
   // outside the line are skipped.
-  void Change(int64_t n) {
+  void Change(int n) {
     if (n < 1 || n > Ply()) return;
     while (n <= Ply()) path_.pop_back();
   }

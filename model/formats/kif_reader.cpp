@@ -36,7 +36,7 @@ constexpr const char* kDouWide = "同　";
 constexpr const char* kDou = "同";
 constexpr const char* kCommentBreak = "\r\n";
 // Ply numbers longer than this are read as this many plies (never reached).
-constexpr int64_t kPlyCap = 1 << 30;
+constexpr int kPlyCap = 1 << 30;
 
 // True when byte c is one of `set` (never for the NUL byte).
 bool is_one_of(unsigned char c, const char* set) {
@@ -178,14 +178,10 @@ class KifMoveReader {
   bool MoveLine(const KString& line) {
     const ByteText t(line);
     int i = 0;
-    int64_t n = 0;
-    while (t.IsDigit(i)) {
-      n = n * 10 + (t.At(i++) - '0');
-      if (n > kPlyCap) n = kPlyCap;
-    }
+    const int n = t.Number(i, kPlyCap);
     while (t.At(i) >= 1 && t.At(i) <= 32) ++i;
     if (n < 1 || n > Ply() + 1) return true;  // not a move of this list
-    if (!BackUpTo(static_cast<int>(n))) return false;
+    if (!BackUpTo(n)) return false;
 
     const int side_bit = work_.teban ? kGoteBit : 0;
     for (const EndWord& w : kEndWords) {

@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "model/formats/board_diagram.h"
@@ -13,6 +14,7 @@
 #include "model/position/sashite_text.h"
 #include "model/record/kifu_text.h"
 #include "model/record/label_table.h"
+#include "model/text/line_text.h"
 
 namespace model {
 
@@ -49,27 +51,18 @@ const char* end_word(int code) {
   }
 }
 
-void put_line(TextWriter& w, const char* key, const KString& value) {
-  w.Puts(key);
-  w.Puts(kHeaderSeparator);
-  w.Puts(value.c_str());
-  w.Puts("\n");
-}
+// Marks an extra header key that the reader would take for something else.
+constexpr const char* kPlainKeyMark = "_";
 
 // Banner, header fields, position block, names and heading.
 void write_header(const Kifu& kifu, TextWriter& w, const Kyokumen& start) {
   w.Puts(kBanner);
   w.Puts(kGenerator);
-  if (!kifu.date.empty()) put_line(w, "対局日", kifu.date);
-  if (!kifu.title.empty()) put_line(w, "表題", kifu.title);
-  if (!kifu.event.empty()) put_line(w, "棋戦", kifu.event);
-  for (int i = 0, n = kifu.headers.Count(); i < n; i += 2) {
-    put_line(w, kifu.headers.GetAt(i).c_str(), kifu.headers.GetAt(i + 1));
-  }
+  kifu_write_headers(kifu, w);
   kifu_write_position_block(start, w);
   const bool even = teaiwari_is_even(start.teaiwari);
-  put_line(w, even ? "先手" : "下手", kifu.names[0]);
-  put_line(w, even ? "後手" : "上手", kifu.names[1]);
+  kifu_write_header_line(w, even ? "先手" : "下手", kifu.names[0]);
+  kifu_write_header_line(w, even ? "後手" : "上手", kifu.names[1]);
   w.Puts(kKifMoveHeading);
   w.Puts("\n");
 }
@@ -94,9 +87,17 @@ class KifMoveWriter {
       const Pending p = stack.back();
       stack.pop_back();
       const KifuSashite* m = p.move;
+      const bool special = m->sashite.special != kOrdinaryMove;
+      if (m->from && special && !*end_word(m->sashite.special)) {
+        // A special move without an end word (a take-back, say): its line
+        // would hold no move the reader could read, and would end the reading
+        // of every line written after it. It ends its line unwritten.
+        w_.Puts(kSeparator);
+        continue;
+      }
       if (m->from) {
         MoveLine(p);
-        if (m->sashite.special == kOrdinaryMove) Analysis(p);
+        if (!special) Analysis(p);
       }
       kifu_write_comment(m->comment, w_);
       const KifuKyokumen* to = m->to;
@@ -181,7 +182,9 @@ class KifMoveWriter {
     w_.PutInt(h.value);
     w_.Puts("\n*!PV=");
     if (h.pv.empty()) {
-      w_.Puts(h.text.c_str());
+      KString text;
+      append_line_text(text, h.text.c_str(), h.text.length());
+      w_.Puts(text.c_str());
     } else {
       KString pv;
       const Sashite& prev = p.parent->sashite;
@@ -199,6 +202,34 @@ class KifMoveWriter {
 
 }  // namespace
 
+void kifu_write_header_line(TextWriter& writer, const char* key, const KString& value) {
+  KString line;
+  line.Append(key);
+  line.Append(kHeaderSeparator);
+  append_line_text(line, value.c_str(), value.length());
+  line.TrimRight();  // the reader cuts trailing blanks too
+  line.Append("\n");
+  writer.Puts(line.c_str());
+}
+
+void kifu_write_headers(const Kifu& kifu, TextWriter& writer) {
+  if (!kifu.date.empty()) kifu_write_header_line(writer, "対局日", kifu.date);
+  if (!kifu.title.empty()) kifu_write_header_line(writer, "表題", kifu.title);
+  if (!kifu.event.empty()) kifu_write_header_line(writer, "棋戦", kifu.event);
+  for (int i = 0, n = kifu.headers.Count(); i + 1 < n; i += 2) {
+    const KString& raw = kifu.headers.GetAt(i);
+    KString key;
+    append_line_text(key, raw.c_str(), raw.length());
+    key.TrimLeft();  // as the reader cuts them
+    if (!kifu_header_key_is_plain(key)) {
+      KString marked = KString::KStringFromC(kPlainKeyMark);
+      marked.AppendStr(key);
+      key = std::move(marked);
+    }
+    kifu_write_header_line(writer, key.c_str(), kifu.headers.GetAt(i + 1));
+  }
+}
+
 void kifu_write_comment(const KString& comment, TextWriter& writer) {
   const char* p = comment.c_str();
   const char* end = p + comment.length();
@@ -206,7 +237,8 @@ void kifu_write_comment(const KString& comment, TextWriter& writer) {
   while (p < end) {
     const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
     const char* stop = nl ? nl : end;
-    piece.AssignBytes(p, static_cast<int>(stop - p));
+    piece.Free();
+    append_line_text(piece, p, static_cast<int>(stop - p));
     piece.TrimRight();
     if (nl || !piece.empty()) {
       writer.Puts("*");

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +13,8 @@
 #include "model/formats/kif_henka_reader.h"
 #include "model/formats/qvf_format.h"
 #include "model/formats/vkr_reader.h"
+#include "model/text/ckf_packing.h"
+#include "model/text/record_file.h"
 #include "model/text/text_stream.h"
 
 namespace model {
@@ -117,7 +120,9 @@ bool write_file(const char* path, int code, const Kifu& kifu, const Kyokumen* fr
   if (w.Open(tmp.c_str()) != 0) return false;
   write_with(code, kifu, w, from);
   if (w.Close() != 0 || std::rename(tmp.c_str(), path) != 0) {
+    const int reason = errno;  // kept for the caller's message
     std::remove(tmp.c_str());
+    errno = reason;
     return false;
   }
   return true;
@@ -147,20 +152,42 @@ int kifu_format_from_path(const char* path) {
 }
 
 bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
-                    KifuReadStop* stop) {
+                    KifuReadStop* stop, KifuLoadError* error) {
+  KifuLoadError local;
+  KifuLoadError& e = error ? *error : local;
+  e = KifuLoadError{};
   if (stop) *stop = KifuReadStop{};
-  if (!path || !resolve_format(path, format)) return false;
-  int result = -1;
-  if (*format == kFormatCkf) {
-    PackedTextReader reader;
-    if (reader.Open(path) != 0) return false;
-    result = kifu_read_kif(holder.kifu, reader, merge, stop);
-  } else {
-    FileTextReader reader;
-    if (reader.Open(path) != 0) return false;
-    result = kifu_read_stream(holder.kifu, reader, *format, merge, stop);
+  if (!path || !resolve_format(path, format)) {
+    e.kind = KifuLoadError::kUnknownFormat;
+    return false;
   }
-  if (result != 0) return false;
+  std::string bytes;
+  switch (read_record_file(path, bytes, &e.os_error)) {
+    case kRecordFileRead:
+      break;
+    case kRecordFileTooLarge:
+      e.kind = KifuLoadError::kTooLarge;
+      return false;
+    default:
+      e.kind = KifuLoadError::kSystem;
+      return false;
+  }
+  if (*format == kFormatCkf) {
+    // The packed form is decoded as the packed reader decodes it.
+    std::string plain(bytes.size() * 3 / 4, '\0');
+    const int n = ckf_unpack_blocks(bytes.data(), static_cast<int>(bytes.size()),
+                                    reinterpret_cast<unsigned char*>(plain.data()));
+    plain.resize(static_cast<size_t>(n));
+    bytes.swap(plain);
+  }
+  MemTextReader reader(bytes.data(), static_cast<int>(bytes.size()));
+  std::string().swap(bytes);
+  const int result = *format == kFormatCkf ? kifu_read_kif(holder.kifu, reader, merge, stop)
+                                           : kifu_read_stream(holder.kifu, reader, *format, merge, stop);
+  if (result != 0) {
+    e.kind = KifuLoadError::kNotARecord;
+    return false;
+  }
   after_load(holder, path, merge);
   return true;
 }

@@ -36,18 +36,35 @@ int kifu_format_from_path(const char* path);
 int kifu_read_stream(Kifu& kifu, TextReader& reader, int format, bool merge,
                      KifuReadStop* stop = nullptr);
 
+// Why a load failed, so that a command can say which.
+struct KifuLoadError {
+  enum Kind : int {
+    kNone = 0,
+    kUnknownFormat,  // no format given and none told by the extension
+    kSystem,         // the file cannot be opened or read: errno's code in os_error
+    kTooLarge,       // larger than kMaxRecordBytes (record_file.h)
+    kNotARecord,     // the format's reader refused the text
+  };
+  Kind kind = kNone;
+  int os_error = 0;
+};
+
 // Reads the file into the holder. `*format` 0 asks for detection by extension
-// and receives the code found. False (holder unchanged) when the format is
-// unknown, the file cannot be opened or the reader refuses it. On success the
+// and receives the code found. The file is read whole into memory first, and
+// one larger than kMaxRecordBytes is refused before that (an input of unknown
+// size, such as a device, as soon as it goes past it). False (holder
+// unchanged) when the format is unknown, the file cannot be read, is too large
+// or the reader refuses it; `error`, when given, tells which. On success the
 // current move is the root and the position the start; a plain load clears the
 // modified flag and takes the path as the name, a merge marks the record
 // modified and keeps its name. `stop` as for kifu_read_stream.
 bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
-                    KifuReadStop* stop = nullptr);
+                    KifuReadStop* stop = nullptr, KifuLoadError* error = nullptr);
 
 // Writes the whole record. Read-only formats are refused before anything is
 // opened. The file is written beside the target and renamed over it only when
-// every write succeeded, so a failed save leaves an existing file as it was.
+// every write succeeded, so a failed save leaves an existing file as it was;
+// errno then holds the reason of the failed open, write, close or rename.
 // On success the modified flag is cleared and the path becomes the name.
 bool kifu_save_file(KifuHolder& holder, const char* path, int* format);
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "model/record/kifu_node.h"
 #include "model/text/byte_text.h"
 #include "model/text/numerals.h"
 
@@ -70,23 +71,15 @@ int kifu_read_move_time(const KString& line, int paren) {
   const ByteText t(line);
   int at = paren + 1;
   while (t.At(at) == ' ') ++at;
-  // Runs longer than a 32-bit count of seconds can hold are read whole but
-  // capped.
-  constexpr int64_t kCap = INT32_MAX;
-  auto digits = [&](int64_t& value) {
-    while (t.IsDigit(at)) {
-      value = value * 10 + (t.At(at++) - '0');
-      if (value > kCap) value = kCap;
-    }
-  };
-  int64_t minutes = 0, secs = 0;
-  digits(minutes);
+  // Longer numbers are read whole but count as the longest move time.
+  const int64_t minutes = t.Number(at, kMaxMoveSeconds);
+  int64_t secs = 0;
   if (t.At(at) == ':') {
     ++at;
-    digits(secs);
+    secs = t.Number(at, kMaxMoveSeconds);
   }
   const int64_t total = minutes * 60 + secs;
-  return static_cast<int>(total > kCap ? kCap : total);
+  return static_cast<int>(total > kMaxMoveSeconds ? kMaxMoveSeconds : total);
 }
 
 bool kifu_parse_move_text(Sashite& out, const Kyokumen& kyokumen, int prev_x, int prev_y,

@@ -23,7 +23,7 @@ bool kifu_parse_move_text(Sashite& out, const Kyokumen& kyokumen, int prev_x, in
 // The seconds of a time field "(m:ss" whose "(" stands at `paren` of `line`:
 // ASCII blanks, the minutes as a run of digits (any number of places), ":" and
 // the seconds as a run of digits; a field that stops early counts what it has
-// read. The result is capped at the largest 32-bit count.
+// read. The result is capped at kMaxMoveSeconds (one day).
 int kifu_read_move_time(const KString& line, int paren);
 
 }  // namespace model

@@ -2,7 +2,9 @@
 #include <array>
 #include <cctype>
 
+#include "model/formats/csa_format.h"
 #include "model/formats/qvf_format.h"
+#include "model/text/line_text.h"
 
 namespace model {
 
@@ -28,31 +30,20 @@ struct PieceWords {
 
 const char* side_word(int side) { return side == 0 ? "sente" : "gote"; }
 
-// A valid second byte of a two-byte Shift-JIS character.
-bool is_trail_byte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
 // Writes a text inside a construct that the reader skips: a "#" line (`stop`
-// "\n") or a bracketed name (`stop` "]"). A byte that would end the construct
-// early, a line break, or a lead byte without its second byte becomes a blank,
-// so that every record the program writes reads back. Two-byte characters are
-// kept whole.
+// "\n") or a bracketed name (`stop` "]"). The text is kept on its line
+// (append_line_text), and a byte that would end the construct early becomes a
+// blank, so that every record the program writes reads back.
 void put_skipped_text(TextWriter& out, const KString& text, char stop) {
+  KString line;
+  append_line_text(line, text.c_str(), text.length());
   KString clean;
-  const char* s = text.c_str();
-  const int n = text.length();
-  for (int i = 0; i < n; ++i) {
-    const unsigned char b = static_cast<unsigned char>(s[i]);
-    if (is_lead_byte(b)) {
-      if (i + 1 < n && is_trail_byte(static_cast<unsigned char>(s[i + 1]))) {
-        clean.AppendBytes(s + i, 2);
-        ++i;
-      } else {
-        clean.AppendChar(' ');
-      }
-    } else if (b == static_cast<unsigned char>(stop) || b == '\r' || b == '\n' || b == 0) {
-      clean.AppendChar(' ');
+  const char* p = line.c_str();
+  for (int i = 0; i < line.length(); ++i) {
+    if (is_lead_byte(static_cast<unsigned char>(p[i]))) {
+      clean.AppendBytes(p + i++, 2);  // a whole character, kept as it is
     } else {
-      clean.AppendChar(static_cast<char>(b));
+      clean.AppendChar(p[i] == stop ? ' ' : p[i]);
     }
   }
   out.Puts(clean.c_str());
@@ -107,25 +98,6 @@ const char* placed_name(const Sashite& m) {
   return placed.GetName(2);
 }
 
-// The line of a special move, or null for the codes that write nothing.
-const char* special_line(int code) {
-  switch (code) {
-    case kTsumi: return "%CHUDAN,'tsumi\n";
-    case kToryo: return "%TORYO\n";
-    case kKireMake: return "%CHUDAN,'timeout\n";
-    case kMake: return "%CHUDAN,'lose\n";
-    case kHansokuMake: return "%CHUDAN,'lose(foul)\n";
-    case kHansokuKachi: return "%CHUDAN,'win(foul)\n";
-    case kKachi: return "%CHUDAN,'win\n";
-    case kJishogi: return "%CHUDAN,'jishogi\n";
-    case kSennichite: return "%SENNICHITE,'draw\n";
-    case kSennichiteGoteOute: return "%SENNICHITE,'sente win\n";
-    case kSennichiteSenteOute: return "%SENNICHITE,'gote win\n";
-    case kChudan: return "%CHUDAN\n";
-    default: return nullptr;
-  }
-}
-
 // An ordinary move as +7776FU,T12,' and a line feed. The text behind ",'" is
 // left empty: the reader skips the whole block, and a comment there could end
 // it early.
@@ -163,8 +135,8 @@ void write_moves(const Kifu& kifu, TextWriter& out) {
     if (!move) break;
     if (move->sashite.special == kOrdinaryMove) {
       write_move(*move, out);
-    } else if (const char* line = special_line(move->sashite.special)) {
-      out.Puts(line);
+    } else {
+      out.Puts(csa_end_line(move->sashite.special).c_str());
     }
     node = move->to;
   }

@@ -130,6 +130,11 @@ int kifu_read_vkr(Kifu& kifu, TextReader& in, bool merge) {
     if (it->sashite.special != kOrdinaryMove) continue;
     if (!pos.UndoSashite(it->sashite)) return -1;
   }
+  // The same start-position check as every text reader's: the box and the
+  // handicap are recounted from the pieces present, and the position must be
+  // a possible set-up, so that a game read here can be written in every text
+  // format and read back.
+  pos.CalcTeaiwari();
   if (!pos.Check()) return -1;
   body.table->Rehash(start);
 

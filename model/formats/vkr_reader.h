@@ -39,7 +39,9 @@ struct VkrLayout {
 int vkr_special_code(int end_code, Koma koma);
 
 // Rebuilds the game from its start: the stored moves are taken back from the
-// stored position, and every move is then replayed and checked by the rules.
+// stored position, whose box and handicap are then recounted from its pieces
+// (the stored box and handicap bits only set up the grid), and every move is
+// replayed and checked by the rules.
 // The names become "人間" or "ボルカ将棋" by the player kinds. Without `merge`
 // the game replaces the record; with it its lines are added at the record's
 // node holding its start position. 0, or -1 with the record untouched on a

@@ -68,6 +68,11 @@ struct KifuKyokumen {
   void CalcHash();
 };
 
+// The longest time a move holds: one day. Every reader takes a longer time as
+// this, so that a time reads back the same from every format that carries it
+// and sums of times over a record stay far from any overflow.
+constexpr int32_t kMaxMoveSeconds = 24 * 60 * 60;
+
 struct KifuSashite {
   Sashite sashite;                 // special code 12 for the root pseudo-move
   int32_t seconds = 0;             // time spent on the move

@@ -46,4 +46,13 @@ int ckf_unpack(const char* chars, int n, unsigned char* out) {
   return count;
 }
 
+int ckf_unpack_blocks(const char* chars, int n, unsigned char* out) {
+  int count = 0;
+  for (int at = 0; at < n; at += kCkfBlockChars) {
+    const int block = n - at < kCkfBlockChars ? n - at : kCkfBlockChars;
+    count += ckf_unpack(chars + at, block, out + count);
+  }
+  return count;
+}
+
 }  // namespace model

@@ -25,4 +25,9 @@ int ckf_pack_group(const unsigned char* bytes, int n, char* out);
 // the end are dropped.
 int ckf_unpack(const char* chars, int n, unsigned char* out);
 
+// Decodes a whole packed text of n characters block by block, as the packed
+// reader does (each block of kCkfBlockChars on its own), into out, which must
+// hold n * 3 / 4 bytes. Returns the number of bytes written.
+int ckf_unpack_blocks(const char* chars, int n, unsigned char* out);
+
 }  // namespace model

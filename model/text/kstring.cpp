@@ -1,9 +1,11 @@
 #include "model/text/kstring.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <utility>
 
 namespace model {
@@ -136,6 +138,18 @@ void KString::AssignStr(const KString& other) {
   AssignBytes(other.p, other.len);
 }
 
+void KString::Reserve(int64_t need) {
+  if (need <= cap) return;
+  constexpr int64_t kLimit = INT32_MAX;
+  if (need > kLimit) throw std::length_error("a KString holds fewer than 2 GB");
+  // At least doubling, so that a text built by many appends is copied a
+  // bounded number of times in all.
+  int64_t room = 2 * int64_t{cap};
+  if (room < need) room = need;
+  if (room > kLimit) room = kLimit;
+  Grow(static_cast<int>(room));
+}
+
 void KString::AppendBytes(const char* text, int n) {
   if (!text || n <= 0) return;
   if (text >= p && text < p + len) {
@@ -144,7 +158,7 @@ void KString::AppendBytes(const char* text, int n) {
     AppendBytes(tmp.p, n);
     return;
   }
-  Grow(len + n + 1);
+  Reserve(int64_t{len} + n + 1);
   std::memcpy(p + len, text, static_cast<size_t>(n));
   len += n;
   p[len] = '\0';
@@ -161,7 +175,7 @@ void KString::AppendStr(const KString& other) {
 }
 
 void KString::AppendChar(char c) {
-  Grow(len + 2);
+  Reserve(int64_t{len} + 2);
   p[len] = c;
   p[len + 1] = '\0';
   ++len;

@@ -43,12 +43,15 @@ class KString {
   // Drops the text and gives a fresh buffer of exactly n bytes (n = 0: empty;
   // n < 0: nothing happens).
   void Allocate(int n);
-  // Ensures a buffer of at least n bytes, keeping the text.
+  // Ensures a buffer of at least n bytes, keeping the text; a larger buffer
+  // has exactly n bytes.
   void Grow(int n);
   void Assign(const char* text);
   void AssignStr(const KString& other);
   // Replaces the text with `n` bytes from `text` (which need not be terminated).
   void AssignBytes(const char* text, int n);
+  // Appends grow the buffer at least twofold whenever it is too small, so
+  // appending n bytes piece by piece costs time linear in n.
   void Append(const char* text);
   void AppendStr(const KString& other);
   void AppendBytes(const char* text, int n);
@@ -71,6 +74,9 @@ class KString {
   bool operator==(const char* text) const;
 
  private:
+  // Ensures room for `need` bytes, growing geometrically (Append*). Throws
+  // std::length_error past the 2 GB a signed 32-bit length can count.
+  void Reserve(int64_t need);
   int SplitAt(int index, int sep_len, KString& out);
 
   char* p;

@@ -18,6 +18,15 @@ MemTextReader::MemTextReader(const char* text) {
   len_ = n;
 }
 
+MemTextReader::MemTextReader(const char* bytes, int n) {
+  if (!bytes || n <= 0) return;
+  text_ = static_cast<char*>(std::malloc(static_cast<size_t>(n) + 1));
+  if (!text_) throw std::bad_alloc();
+  std::memcpy(text_, bytes, static_cast<size_t>(n));
+  text_[n] = '\0';
+  len_ = n;
+}
+
 MemTextReader::~MemTextReader() { std::free(text_); }
 
 int MemTextReader::GetLine(KString& line) {

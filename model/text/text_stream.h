@@ -104,6 +104,8 @@ class MemTextReader : public TextReader {
  public:
   // A null text gives an empty stream.
   explicit MemTextReader(const char* text);
+  // A copy of n bytes, NUL bytes included (a whole file read into memory).
+  MemTextReader(const char* bytes, int n);
   ~MemTextReader() override;
 
   int GetLine(KString& line) override;

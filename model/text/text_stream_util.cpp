@@ -46,13 +46,7 @@ bool append_growing(KString& s, const char* bytes, int n) {
   constexpr long long kLimit = 0x7fffffffLL;
   const long long need = static_cast<long long>(s.length()) + n + 1;
   if (need > kLimit) return false;
-  if (need > s.capacity()) {
-    long long room = 2LL * s.capacity();
-    if (room < need) room = need;
-    if (room > kLimit) room = kLimit;
-    s.Grow(static_cast<int>(room));
-  }
-  s.AppendBytes(bytes, n);
+  s.AppendBytes(bytes, n);  // grows geometrically
   return true;
 }
 

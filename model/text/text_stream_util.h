@@ -28,9 +28,9 @@ FILE* open_write_target(const char* path);
 // the flush or the close failed.
 int close_write_target(FILE* fp);
 
-// Appends n bytes to s, growing its buffer by doubling so that many small
-// appends cost linear time. False (nothing appended) when s would outgrow the
-// longest text a KString can hold.
+// Appends n bytes to s (which grows geometrically, so many small appends cost
+// linear time). False (nothing appended) when s would outgrow the longest text
+// a KString can hold.
 bool append_growing(KString& s, const char* bytes, int n);
 
 }  // namespace model

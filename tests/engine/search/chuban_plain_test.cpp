@@ -124,9 +124,10 @@ TEST_F(PlainThink, MatesAreFoundAndTheMatedSideHasNoMove) {
   EXPECT_EQ(result.moves[0] & 255, board::kInHand);
   EXPECT_FALSE(result.mate_at_root());
 
-  // The think's root mate check answers at once, flagged, with the mate depth word.
+  // The think's root mate check (it runs under a time rule) answers at once,
+  // flagged, with the mate depth word.
   reports.clear();
-  EXPECT_EQ(Chuban(Request(p, 4)), kScoreMate);
+  EXPECT_EQ(Chuban(Request(p, 4, 30000)), kScoreMate);
   EXPECT_TRUE(result.mate_at_root());
   EXPECT_EQ(result.length, 1);
   ASSERT_EQ(reports.size(), 1u);

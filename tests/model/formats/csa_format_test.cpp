@@ -13,6 +13,7 @@
 #include "model/text/text_stream.h"
 #include "tests/model/formats/damaged_text.h"
 #include "tests/model/formats/kif_test_util.h"
+#include "tests/model/formats/round_trip.h"
 #include "tests/model/position/position_builder.h"
 
 namespace model {
@@ -149,6 +150,19 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
   ASSERT_EQ(read_text(k, "+\n"), 0);
   EXPECT_TRUE(main_line(k).empty());
 
+  // Every end the writer puts, its own comment word included, reads back as
+  // the special code written; another comment leaves the statement's code.
+  for (int code = 1; code <= 15; ++code) {
+    const KString end = csa_end_line(code);
+    if (end.empty()) continue;
+    ASSERT_EQ(read_text(k, std::string("+\n+7776FU\n") + end.c_str()), 0) << end.c_str();
+    EXPECT_EQ(main_line(k).back(), "%" + std::to_string(code)) << end.c_str();
+  }
+  ASSERT_EQ(read_text(k, "+\n%CHUDAN,'tsumi?\n"), 0);
+  EXPECT_EQ(main_line(k), Strings{"%14"});
+  ASSERT_EQ(read_text(k, "+\n%TORYO,'win\n"), 0);
+  EXPECT_EQ(main_line(k), Strings{"%2"});
+
   // Two pawns; a group that is no pawn..rook ends a list; a hand stops at a
   // full set; names count before the first position statement only.
   std::string text = "N+First\nP1 *  *  *  * -OU *  *  *  * \nP2\nP3\nP7\nP8\nP9 *  *  *  * +OU *  *  *  * \n"
@@ -269,7 +283,8 @@ TEST(CsaPosition, ReadsTheStartPositionOfAFileForThePerftTool) {
 // Every prefix of every fixture and seeded random damage (bytes replaced,
 // inserted, deleted, repeated) read in both modes: no crash, the record and
 // the position untouched on -1, only valid positions in the record and from
-// the position reader.
+// the position reader, and what was read written by every writer into text
+// that its reader takes back with the same moves.
 TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
   Strings sources, inputs;
   for (const char* name : {"even_game.csa", "setup_chudan.csa", "other_program.csa",
@@ -294,6 +309,8 @@ TEST(CsaReader, DamagedInputNeverHarmsTheRecord) {
     if (read_text(record, inputs[i], i % 2 == 1, i % 7 == 0) != 0) {
       EXPECT_EQ(record.root.get(), root) << "input " << i;
       EXPECT_EQ(write_csa(record), before) << "input " << i;
+    } else if (i % 4 == 0) {  // every writer's text reads back (a sample, for time)
+      ASSERT_TRUE(testing::every_writer_reads_back(record)) << "input " << i;
     }
     for (const KifuKyokumen* n : record.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check()) << "input " << i;
     Kyokumen pos = initial(kKakuOchi);

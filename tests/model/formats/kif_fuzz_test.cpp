@@ -1,7 +1,7 @@
 // The KIF reader on damaged files: seeded truncations and mutations of the
 // test files. No read may crash or trip a sanitizer; a failed read leaves the
 // record as it was, and a successful one gives a record whose every position
-// is valid and whose written form reads back.
+// is valid and whose written form reads back in every format.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "model/record/kifu.h"
 #include "tests/model/formats/damaged_text.h"
 #include "tests/model/formats/kif_test_util.h"
+#include "tests/model/formats/round_trip.h"
 
 namespace model {
 namespace {
@@ -111,6 +112,7 @@ TEST(KifFuzz, DamagedFilesNeverCorruptTheRecord) {
     for (const KifuKyokumen* n : kifu.table->Nodes()) {
       ASSERT_TRUE(n->kyokumen.Check()) << "round " << round;
     }
+    ASSERT_TRUE(testing::every_writer_reads_back(kifu)) << "round " << round;
     const std::string written = kif_text(kifu);
     Kifu again;
     ASSERT_EQ(read_kif_text(again, written), 0) << "round " << round;

@@ -9,6 +9,7 @@
 #include "model/formats/kif_henka_reader.h"
 #include "tests/model/formats/damaged_text.h"
 #include "tests/model/formats/kif_test_util.h"
+#include "tests/model/formats/round_trip.h"
 
 namespace model {
 namespace {
@@ -108,6 +109,7 @@ TEST(KifHenkaReader, DamagedTextsNeverCorruptTheRecord) {
     Kifu again;
     ASSERT_EQ(testing::read_kif_text(again, kif_text(kifu)), 0) << "round " << round;
     ASSERT_EQ(again.table->Count(), kifu.table->Count()) << "round " << round;
+    ASSERT_TRUE(testing::every_writer_reads_back(kifu)) << "round " << round;
   }
   EXPECT_GT(failed, 300);
   EXPECT_LT(failed, 2700);

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "model/formats/kifu_dispatch.h"
+#include "model/text/record_file.h"
 #include "tests/model/formats/kif_test_util.h"
 #include "tests/model/formats/record_snapshot.h"
 #include "tests/model/formats/vkr_test_writer.h"
@@ -65,6 +68,37 @@ TEST(KifuDispatch, FailedLoadsLeaveTheHolderAlone) {
   // A given code overrides the extension.
   format = kFormatCsa;
   EXPECT_TRUE(kifu_load_file(h, tmp.c_str(), &format, false));
+
+  // Every failure tells its kind. Files larger than the limit are refused by
+  // their size; an input of unknown size (a device) once it passes the limit.
+  const std::string huge = ::testing::TempDir() + "/huge.csa";
+  std::ofstream(huge, std::ios::binary) << "";
+  ASSERT_EQ(truncate(huge.c_str(), kMaxRecordBytes + 1), 0);
+  const struct {
+    std::string path;
+    int format;
+    KifuLoadError::Kind kind;
+    int os_error;
+  } failures[] = {
+      {"noextension", 0, KifuLoadError::kUnknownFormat, 0},
+      {"/no/such/file.kif", 0, KifuLoadError::kSystem, ENOENT},
+      {::testing::TempDir(), kFormatKif, KifuLoadError::kSystem, EISDIR},
+      {tmp, kFormatKif, KifuLoadError::kNotARecord, 0},
+      {huge, 0, KifuLoadError::kTooLarge, 0},
+      {"/dev/zero", kFormatCsa, KifuLoadError::kTooLarge, 0},
+  };
+  const std::string kept = record_snapshot(h.kifu);
+  for (const auto& f : failures) {
+    KifuLoadError error;
+    format = f.format;
+    EXPECT_FALSE(kifu_load_file(h, f.path.c_str(), &format, false, nullptr, &error)) << f.path;
+    EXPECT_EQ(error.kind, f.kind) << f.path;
+    if (f.os_error) {
+      EXPECT_EQ(error.os_error, f.os_error) << f.path;
+    }
+  }
+  std::remove(huge.c_str());
+  EXPECT_EQ(record_snapshot(h.kifu), kept);
 }
 
 // Each format code loads its file; the text formats' files pasted load the

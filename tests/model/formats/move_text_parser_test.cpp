@@ -7,6 +7,7 @@
 #include "app/terminal.h"
 #include "model/formats/board_block.h"
 #include "model/formats/move_text_parser.h"
+#include "model/record/kifu_node.h"
 #include "model/text/text_stream.h"
 #include "tests/model/position/position_builder.h"
 
@@ -127,7 +128,7 @@ TEST(MoveTextParser, ReadsTheTimeBehindTheMove) {
   EXPECT_EQ(seconds, 7425);
   KString t;
   t.Assign("(99999999999:59)");
-  EXPECT_EQ(kifu_read_move_time(t, 0), INT32_MAX);
+  EXPECT_EQ(kifu_read_move_time(t, 0), kMaxMoveSeconds);
 }
 
 TEST(BoardBlock, ReadsRowsAndHandLines) {

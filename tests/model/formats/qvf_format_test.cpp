@@ -7,6 +7,7 @@
 
 #include "model/formats/qvf_format.h"
 #include "tests/model/formats/record_snapshot.h"
+#include "tests/model/formats/round_trip.h"
 #include "tests/model/position/position_builder.h"
 
 namespace model {
@@ -151,6 +152,8 @@ TEST(QvfFormat, RefusesMalformedTextAndKeepsTheRecord) {
       build_game(k);
       if (read_text(k, mutated) != 0) {
         EXPECT_EQ(testing::record_snapshot(k), before) << i;
+      } else {
+        ASSERT_TRUE(testing::every_writer_reads_back(k)) << i;
       }
     }
   }

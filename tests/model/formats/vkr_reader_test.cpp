@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "model/position/piece_rules.h"
 #include "tests/model/formats/record_snapshot.h"
+#include "tests/model/formats/round_trip.h"
 #include "tests/model/formats/vkr_test_writer.h"
 #include "tests/model/position/position_builder.h"
 
@@ -71,21 +73,43 @@ TEST(VkrReader, RebuildsTheGameFromAnyStoredPly) {
   }
 }
 
-TEST(VkrReader, KeepsHandicapBitsAndTheStoredBox) {
+// The start position is checked as the text readers check theirs: the box and
+// the handicap are recounted from the pieces, and a set-up that no text format
+// could carry back is refused.
+TEST(VkrReader, RecountsTheBoxAndChecksTheStartAsTheTextReadersDo) {
   Kyokumen pos = initial(kKakuOchi);  // gote gives the bishop and moves first
   const std::vector<VkrRecord> game = {rec(pos, 3, 3, 3, 4), rec(pos, 7, 7, 7, 6)};
   Kyokumen stored = initial(kKakuOchi);
   stored.DoSashite(game[0].m);
   stored.mochigoma[kBoxRow][kKaku] = 0;  // the box as the file holds it
   Kifu kifu;
-  ASSERT_EQ(read(kifu, testing::vkr_file(stored, kKakuOchi, 1, game, 1, 0)), 0);
+  ASSERT_EQ(read(kifu, testing::vkr_file(stored, kHirate, 1, game, 1, 0)), 0);
   const Kyokumen& k = kifu.Start()->kyokumen;
   EXPECT_EQ(k.teaiwari, kKakuOchi);
   EXPECT_EQ(k.teban, 1);
   EXPECT_TRUE(k.At(2, 2).IsEmpty());
-  EXPECT_EQ(k.mochigoma[kBoxRow][kKaku], 0);
+  EXPECT_EQ(k.mochigoma[kBoxRow][kKaku], 1);
   EXPECT_STREQ(kifu.names[0].c_str(), "ボルカ将棋");
   EXPECT_EQ(line(kifu).size(), 2u);
+
+  // A problem set-up (no sente king, every other piece on the board or in
+  // gote's hand) is read; without any king, or with a pawn left in the box
+  // beside the missing king, it is not.
+  Kyokumen tsume = testing::empty_position();
+  testing::put(tsume, 5, 1, gote(kOu));
+  testing::put(tsume, 5, 3, kKin);
+  for (int t = kFu; t <= kHi; ++t) tsume.mochigoma[1][t] = static_cast<int8_t>(kPieceLimit[t]);
+  tsume.mochigoma[1][kKin] -= 1;
+  EXPECT_EQ(read(kifu, testing::vkr_file(tsume, kNoSenteKing, 0, {})), 0);
+  EXPECT_EQ(kifu.Start()->kyokumen.teaiwari, kNoSenteKing);
+  const std::string before = testing::record_snapshot(kifu);
+  Kyokumen boxed = tsume;
+  boxed.mochigoma[1][kFu] -= 1;
+  EXPECT_EQ(read(kifu, testing::vkr_file(boxed, kNoSenteKing, 0, {})), -1);
+  Kyokumen kingless = tsume;
+  testing::put(kingless, 5, 1, kEmpty);
+  EXPECT_EQ(read(kifu, testing::vkr_file(kingless, kNoSenteKing, 0, {})), -1);
+  EXPECT_EQ(testing::record_snapshot(kifu), before);
 }
 
 TEST(VkrReader, EndCodesBecomeSpecialMovesOnlyAtTheEnd) {
@@ -146,6 +170,8 @@ TEST(VkrReader, RefusesDamagedFilesAndKeepsTheRecord) {
       const std::string fresh = testing::record_snapshot(k);
       if (read(k, mutated) != 0) {
         EXPECT_EQ(testing::record_snapshot(k), fresh) << i;
+      } else {
+        ASSERT_TRUE(testing::every_writer_reads_back(k)) << i;
       }
     }
   }

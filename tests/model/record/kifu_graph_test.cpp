@@ -180,6 +180,26 @@ TEST(PosTable, ChainsStayOrderedAndFindable) {
   EXPECT_EQ(t.Remove(low), -1);
   EXPECT_EQ(t.FindNode(removed.get()), low_again);
   EXPECT_EQ(t.Count(), 2);
+
+  // The table grows with what it holds; a long run of equal keys (a position
+  // repeated all through a record) keeps its order across the growth, and a
+  // node is removed from anywhere in the run; a node of another table is not.
+  PosTable big;
+  std::vector<KifuKyokumen*> run;
+  for (uint32_t i = 0; i < 20000; ++i) {
+    big.Insert(keyed(i * 2654435761u, i));
+    if (i % 4 == 0) run.push_back(big.Insert(keyed(7, 7)));
+  }
+  EXPECT_EQ(big.Count(), 25000);
+  EXPECT_GE(big.BucketCount(), big.Count() / PosTable::kMaxLoad);
+  big.FindAll(run[0]->kyokumen, 7, 7, all);
+  EXPECT_EQ(all, run);
+  for (const size_t i : {size_t{0}, run.size() / 2, run.size() - 1}) {
+    ASSERT_EQ(big.Remove(run[i]), 0);
+    delete run[i];
+  }
+  EXPECT_EQ(big.Remove(low_again), -1);
+  EXPECT_EQ(big.Count(), 24997);
 }
 
 TEST(KifuGraph, SortIncomingFollowsDepthFirstArrival) {

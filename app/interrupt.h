@@ -1,0 +1,34 @@
+// Ctrl-C for the long commands: while a guard lives, an interrupt only sets a
+// flag, which the command's wait for the computer thread's message turns into
+// a stop request.
+#pragma once
+
+#include <signal.h>
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/mailbox.h"
+
+namespace app {
+
+class InterruptGuard {
+ public:
+  // Catches SIGINT (clearing an earlier interrupt) until destroyed.
+  InterruptGuard();
+  ~InterruptGuard();
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+  static bool interrupted();
+
+ private:
+  struct sigaction previous_ = {};
+};
+
+// Waits for message `id` to the view, dropping others. After an interrupt
+// `stop` runs at every wake until the message comes, since a stop request may
+// come before the job has anything to stop.
+platform::WindowMessage wait_message(platform::Mailbox& view, uint32_t id, const std::function<void()>& stop);
+
+}  // namespace app

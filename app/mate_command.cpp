@@ -1,0 +1,141 @@
+#include "app/mate_command.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/arguments.h"
+#include "app/comp_call.h"
+#include "app/interrupt.h"
+#include "app/record_commands.h"
+#include "engine/driver/mate_jobs.h"
+#include "model/formats/csa_format.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_holder.h"
+#include "model/text/kstring.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kDefaultMemoryMb = 256;
+constexpr int kMaxMemoryMb = 1 << 20;
+// The longest limit a request can carry (864000000 ms, what 0 stands for).
+constexpr int kMaxSeconds = driver::kTsumeNoTimeLimitMs / 1000;
+constexpr int kMsPerSecond = 1000;
+constexpr int kCurrentTree = 0;
+
+int fail(const std::string& what) {
+  std::fprintf(stderr, "velkora mate: %s\n", what.c_str());
+  return 1;
+}
+
+struct Options {
+  const char* path = nullptr;
+  int ply = -1;
+  int seconds = 0;
+  int memory_mb = kDefaultMemoryMb;
+  const char* save = nullptr;
+};
+
+bool parse_options(int argc, char** argv, Options& o, std::string& error) {
+  for (int i = 0; i < argc; ++i) {
+    const char* a = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (std::strcmp(a, "--ply") == 0) {
+      if (!value || !parse_int(value, 0, 100000, &o.ply)) return error = "--ply needs a number of moves", false;
+      ++i;
+    } else if (std::strcmp(a, "--time") == 0) {
+      if (!value || !parse_int(value, 0, kMaxSeconds, &o.seconds)) {
+        return error = "--time needs seconds from 0 to " + std::to_string(kMaxSeconds), false;
+      }
+      ++i;
+    } else if (std::strcmp(a, "--memory") == 0) {
+      if (!value || !parse_int(value, 1, kMaxMemoryMb, &o.memory_mb)) return error = "--memory needs megabytes", false;
+      ++i;
+    } else if (std::strcmp(a, "--save") == 0) {
+      if (!value) return error = "--save needs a file name", false;
+      if (model::kifu_format_from_path(value) == model::kFormatUnknown) {
+        return error = std::string("cannot tell the format of '") + value + "'", false;
+      }
+      o.save = value;
+      ++i;
+    } else if (a[0] == '-' && a[1] != '\0') {
+      return error = std::string("unknown option '") + a + "'", false;
+    } else if (!o.path) {
+      o.path = a;
+    } else {
+      return error = std::string("unexpected argument '") + a + "'", false;
+    }
+  }
+  if (!o.path) return error = "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]", false;
+  return true;
+}
+
+// The CSA form of the `count` moves that follow `node` along the line.
+std::string line_text(const model::KifuKyokumen* node, int count) {
+  std::string text;
+  for (int i = 0; i < count && node != nullptr; ++i) {
+    const model::KifuSashite* m = node->next.Current();
+    if (m == nullptr) break;
+    model::KString csa;
+    model::csa_move_text(m->sashite, csa);
+    text += " ";
+    text += csa.c_str();
+    node = m->to;
+  }
+  return text;
+}
+
+int solve(model::KifuHolder& holder, int ply, const Options& o) {
+  platform::Mailbox view;
+  CompCall comp(&view);
+  const auto stop = [&comp] { comp.TsumeStop(); };
+  comp.Tsume(holder.kyokumen, o.memory_mb, o.seconds * kMsPerSecond, o.save ? 2 : 0);
+  const int result = static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, stop).wparam));
+  if (result == driver::kTsumeAttacksKing) return fail("the side to move already attacks the defending king");
+  if (result == driver::kTsumeFailed) return fail("the engine cannot hold this position");
+  if (result > 0) {
+    // The answer goes into the record after ply N, or into a record of its own.
+    model::KifuHolder own;
+    own.kifu.SetStartPosition(holder.kyokumen);
+    own.SetCurrent(own.kifu.root.get());
+    model::KifuHolder& record = o.save ? holder : own;
+    const model::KifuSashite* problem_move = record.current;
+    const int played = comp.TsumeAnswer(record);
+    std::printf("mate %d\npv%s\n", result, line_text(problem_move->to, played).c_str());
+    if (o.save) {
+      record.SetCurrent(record.kifu.NodeAtTesu(ply));
+      comp.TsumeTree(record, kCurrentTree);
+      wait_message(view, kMsgTsumeTree, stop);
+    }
+  } else {
+    std::printf("%s\n", result == driver::kTsumeNoMate ? "nomate" : "unknown");
+  }
+  std::fflush(stdout);
+  if (!o.save) return 0;
+  int format = 0;
+  const bool saved = model::kifu_save_file(holder, o.save, &format);
+  comp.Command(kCmdTsumeFree);
+  return saved ? 0 : fail(std::string("cannot write '") + o.save + "'");
+}
+
+}  // namespace
+
+int cmd_mate(int argc, char** argv) {
+  Options o;
+  std::string error;
+  if (!parse_options(argc, argv, o, error)) return fail(error);
+  model::KifuHolder holder;
+  model::KifuReadStop stop;
+  if (!load_record(holder, o.path, 0, error, stop)) return fail(error);
+  warn_read_stop("mate", o.path, stop);
+  const int last = holder.kifu.GetTesu();
+  const int ply = o.ply < 0 ? last : o.ply;
+  if (ply > last) return fail("the record has only " + std::to_string(last) + " moves");
+  holder.SetCurrent(holder.kifu.NodeAtTesu(ply));
+  InterruptGuard guard;
+  return solve(holder, ply, o);
+}
+
+}  // namespace app

@@ -1,0 +1,76 @@
+// The depth-selected generator at levels 0 (captures), 1 (checks), 3 and 5 on
+// fixed middle-game positions (seeded random games from the even start and
+// three handicaps, sampled from ply 30 to ply 90), at game stage 1 with the
+// accept word off and no searched moves. Reported: calls and moves written
+// per second.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+#include "engine/board/move_rules.h"
+#include "engine/board/ply_table.h"
+#include "engine/board/search_words.h"
+#include "engine/driver/position_bridge.h"
+#include "engine/eval/eval_tables.h"
+#include "engine/search/gen_by_depth.h"
+#include "engine/search/gen_stamp.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
+
+namespace {
+
+using board::KMove;
+using board::KPosition;
+
+const std::vector<KPosition>& positions() {
+  static const std::vector<KPosition> set = [] {
+    std::vector<KPosition> out;
+    std::mt19937 rng(20240611);
+    for (int32_t h : {model::kHirate, model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi}) {
+      model::Kyokumen k;
+      k.Init(h);
+      for (int ply = 0; ply <= 90; ++ply) {
+        model::Sashite moves[model::kMaxSashite];
+        const int n = model::legal_moves(k, moves);
+        if (n == 0) break;
+        if (ply >= 30 && ply % 4 == 0) {
+          KPosition p;
+          if (driver::position_load(p, k) == 0) out.push_back(p);
+        }
+        k.DoSashite(moves[rng() % n]);
+      }
+    }
+    return out;
+  }();
+  return set;
+}
+
+void BM_GenByDepth(benchmark::State& state) {
+  static board::KEvalStageTables block;
+  eval::stage_tables_init(1, block);
+  board::eval_stage_tables = &block;
+  board::game_stage = 1;
+  board::threat_word = 0;
+  board::pos_table_init();
+  search::sashite_gen_stamp_init();
+  search::sashite_gen_serial = 0;
+  const int level = static_cast<int>(state.range(0));
+  const KMove history[2] = {board::pass_move(), board::pass_move()};
+  const search::KSearchedSet none{};
+  KMove out[board::kMaxMoves];
+  int64_t moves = 0, calls = 0;
+  for (auto _ : state) {
+    for (const KPosition& p : positions()) {
+      moves += search::sashite_gen_by_depth(p, &history[1], level, 0, none, out);
+      ++calls;
+    }
+    benchmark::DoNotOptimize(out);
+  }
+  state.counters["moves_per_s"] = benchmark::Counter(static_cast<double>(moves), benchmark::Counter::kIsRate);
+  state.counters["calls_per_s"] = benchmark::Counter(static_cast<double>(calls), benchmark::Counter::kIsRate);
+}
+
+}  // namespace
+
+BENCHMARK(BM_GenByDepth)->Arg(0)->Arg(1)->Arg(3)->Arg(5)->Unit(benchmark::kMicrosecond);

@@ -1,0 +1,68 @@
+// The node search below the root: whole thinks to a fixed depth on a fixed set
+// of middle-game positions (the even game after 40 to 60 random legal plies
+// from fixed seeds), in nodes per second.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+#include "engine/board/hash_table.h"
+#include "engine/driver/position_bridge.h"
+#include "engine/search/chuban.h"
+#include "engine/search/search_words.h"
+#include "engine/tsume/tsume_entry.h"
+#include "model/position/kyokumen.h"
+#include "model/position/perft.h"
+
+namespace {
+
+constexpr size_t kPositions = 8;
+
+std::vector<model::Kyokumen> middle_games() {
+  std::vector<model::Kyokumen> v;
+  static model::Sashite moves[model::kMaxSashite];
+  for (uint32_t seed = 1; v.size() < kPositions; ++seed) {
+    std::mt19937 rng(seed);
+    model::Kyokumen k;
+    k.Init(model::kHirate);
+    const int plies = 40 + static_cast<int>(seed % 21);
+    bool ended = false;
+    for (int ply = 0; ply < plies && !ended; ++ply) {
+      const int n = model::legal_moves(k, moves);
+      ended = n == 0 || !k.DoSashite(moves[rng() % n]);
+    }
+    if (!ended) v.push_back(k);
+  }
+  return v;
+}
+
+void BM_NodeSearchMiddleGames(benchmark::State& state) {
+  const std::vector<model::Kyokumen> games = middle_games();
+  if (board::hash_alloc(16384) != 0 || tsume::tsume_alloc(8192) != 1) {
+    state.SkipWithError("set-up failed");
+    return;
+  }
+  search::think_control.store(search::kThinkRun);
+  search::KPvHolder line{};
+  uint64_t nodes = 0;
+  for (auto _ : state) {
+    for (const model::Kyokumen& k : games) {
+      board::KPosition p;
+      driver::position_load(p, k);
+      search::ThinkRequest request;
+      request.position = &p;
+      request.max_depth = static_cast<int>(state.range(0));
+      request.result = &line;
+      benchmark::DoNotOptimize(search::Chuban(request));
+      nodes += search::node_counter;
+    }
+  }
+  tsume::tsume_free();
+  board::hash_free();
+  state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
+  state.counters["nodes/think"] =
+      benchmark::Counter(static_cast<double>(nodes) / (state.iterations() * games.size()));
+}
+BENCHMARK(BM_NodeSearchMiddleGames)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,209 @@
+#include "engine/board/quiescence_gen.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/board/eval_weights.h"
+#include "engine/board/stage_rules.h"
+#include "engine/board/strategy_cells.h"
+
+namespace board {
+
+namespace {
+
+constexpr int kThreshold[3][4] = {{50, 50, 100, 200}, {100, 100, 250, 400}, {200, 200, 400, 600}};
+constexpr int kZoneSliderGain = 100;  // an unpromoted rook or bishop in the zone capturing
+constexpr int kLanceLimit = 1000;     // of the quiescence record's two words
+
+// The 16-bit word `index` of the evaluation record.
+int record_word(const KEvalRecord& r, int index) {
+  int16_t v;
+  std::memcpy(&v, reinterpret_cast<const unsigned char*>(&r) + 2 * index, sizeof v);
+  return v;
+}
+
+// The king-relative row of a code class around its own king: gold and the
+// gold-moving promoted pieces 0, silver 1, knight 2, lance 3, pawn 4, horse 5.
+int own_king_row(int cls) {
+  switch (cls) {
+    case kGold:
+    case kSilver | kPromotedBit:
+    case kKnight | kPromotedBit:
+    case kLance | kPromotedBit:
+    case kTokin:
+      return 0;
+    case kSilver:
+      return 1;
+    case kKnight:
+      return 2;
+    case kLance:
+      return 3;
+    case kPawn:
+      return 4;
+    case kHorse:
+      return 5;
+    default:
+      return -1;
+  }
+}
+
+int king_table_index(int side, int sq) { return (side_rank(side, sq) - 1) * 9 + side_file(side, sq) - 1; }
+
+// A piece's square value for its owner `side`: the strategy table in the
+// opening stage, else the king-relative table around the owner's king.
+int square_value(const KPosition& p, int side, int code, int sq) {
+  if (game_stage == 0) return senkei_cell(side, code, sq);
+  const int row = own_king_row(code_class(code));
+  const int king = p.piece[side].sq;
+  if (row < 0 || eval_weights == nullptr || !is_playing_square(king)) return 0;
+  return eval_weights->king_rel[king_table_index(side, king)][row][king_table_index(side, sq)];
+}
+
+class QuiescenceGen {
+ public:
+  QuiescenceGen(const KPosition& p, KMove* out, int level)
+      : p_(p), w_(p, out), side_(p.teban), opp_(1 - p.teban), threshold_(qs_gain_threshold(level, game_stage)) {}
+
+  int FrontDrops(const KEvalRecord& data) {
+    BackRank();
+    const bool lances = record_word(data, 4 * side_ + 3) + record_word(data, 4 * side_ + 4) <= kLanceLimit;
+    for (int n = kKindRange[kRook].first; n < kPieceCount; ++n) {
+      const int sq = p_.piece[n].sq;
+      if (!is_playing_square(sq)) continue;
+      const int code = p_.piece[n].code;
+      if (code & side_bit(opp_)) {
+        Captures(n, sq);
+      } else if (code == (kRook | side_bit(side_))) {
+        RookPromotion(n, sq);
+      } else if (code == (kLance | side_bit(side_))) {
+        if (lances) LancePromotions(n, sq);
+      } else if (code == (kPawn | side_bit(side_))) {
+        const int to = sq + forward_step(side_);
+        if (in_camp(side_, to) && p_.board[to] == kEmptyNumber && stage_exchange(p_, side_, 0, to, n) > threshold_) {
+          w_.Board(n, sq, to, 1);
+        }
+      }
+    }
+    return w_.count();
+  }
+
+  int Targets() {
+    target_list_walk([&](int sq) {
+      if (!is_playing_square(sq)) return;
+      const int v = piece_of(p_, opp_, sq);
+      const int count = attacks(p_, side_, sq);
+      for (int i = 0; i < count; ++i) {
+        const int a = kiki_nth64(p_, side_, sq, i);
+        const int from = p_.piece[a].sq;
+        const int code = p_.piece[a].code;
+        if (v >= 0) {
+          if (stage_exchange(p_, side_, p_.piece[v].code, sq, a) > threshold_) {
+            w_.Board(a, from, sq, promote_when_possible(code, from, sq));
+          }
+        } else if (p_.board[sq] == kEmptyNumber && in_camp(side_, sq)) {
+          if (code == (kRook | side_bit(side_)) && attacks(p_, opp_, sq) == 0) w_.Board(a, from, sq, 1);
+          if (code == (kPawn | side_bit(side_)) && stage_exchange(p_, side_, 0, sq, a) > threshold_) {
+            w_.Board(a, from, sq, 1);
+          }
+        }
+      }
+    });
+    return w_.count();
+  }
+
+ private:
+  void BackRank() {
+    const int king = p_.piece[opp_].sq;
+    if (!is_playing_square(king) || side_rank(side_, king) != 1) return;
+    const int front = king - forward_step(side_);
+    if (p_.board[front] != kEmptyNumber || support(p_, side_, front) < support(p_, opp_, front)) return;
+    for (int kind : {kGold, kSilver, kRook}) {
+      if (p_.hand[side_][kind]) w_.Drop(kind, front);
+    }
+  }
+
+  // The gain of taking the unsupported piece v on sq with a.
+  int FreeGain(int a, int v, int sq, int promote) const {
+    const int from = p_.piece[a].sq;
+    const int code = p_.piece[a].code;
+    int mover_part;
+    if ((code_class(code) == kRook || code_class(code) == kBishop) && in_camp(side_, from)) {
+      mover_part = kZoneSliderGain;
+    } else {
+      const int after = promote ? code | kPromotedBit : code;
+      mover_part = square_value(p_, side_, after, sq) - square_value(p_, side_, code, from);
+      if (promote && eval_stage_tables) {
+        mover_part +=
+            eval_stage_tables->piece_value[code_class(after)] - eval_stage_tables->piece_value[code_class(code)];
+      }
+    }
+    const int vcode = p_.piece[v].code;
+    int taken = square_value(p_, opp_, vcode, sq);
+    if (eval_stage_tables) {
+      const int kind = code_kind(vcode);
+      if (kind >= kRook && kind <= kPawn) {
+        const int held = std::min<int>(p_.hand[side_][kind], kCountEntries - 1);
+        taken += eval_stage_tables->count_value[kind - 1][held];
+      }
+      if (game_stage == 0) taken += eval_stage_tables->piece_value[code_class(vcode)];
+    }
+    return mover_part + taken;
+  }
+
+  // An unpromoted knight that checks from `to` (the opponent's king on one of
+  // its forward jump squares), not landing on the last two ranks.
+  bool CheckingKnight(int a, int to) const {
+    if (p_.piece[a].code != (kKnight | side_bit(side_)) || on_last_two_ranks(side_, to)) return false;
+    const int king = p_.piece[opp_].sq;
+    return is_playing_square(king) && (king == to + side_offset(-33, side_) || king == to + side_offset(-31, side_));
+  }
+
+  void Captures(int v, int sq) {
+    const bool supported = support(p_, opp_, sq) > 0;
+    const int count = attacks(p_, side_, sq);
+    for (int i = 0; i < count; ++i) {
+      const int a = kiki_nth64(p_, side_, sq, i);
+      const int from = p_.piece[a].sq;
+      const int promote = promote_when_possible(p_.piece[a].code, from, sq);
+      const int gain = supported ? stage_exchange(p_, side_, p_.piece[v].code, sq, a) : FreeGain(a, v, sq, promote);
+      if (gain > threshold_ || (gain >= 1 && CheckingKnight(a, sq))) w_.Board(a, from, sq, promote);
+    }
+  }
+
+  void RookPromotion(int n, int sq) {
+    if (in_camp(side_, sq)) return;
+    const int far = side_square(side_, side_file(side_, sq), 1);
+    if (!kiki_has_direct(kiki_at(p_, far), side_, n)) return;
+    if (piece_of(p_, opp_, far) >= 0 && attacks(p_, opp_, far) == 0) return;  // take that piece instead
+    for (int rank : {2, 3}) {
+      const int to = side_square(side_, side_file(side_, sq), rank);
+      if (attacks(p_, opp_, to) == 0) {
+        w_.Board(n, sq, to, 1);
+        return;
+      }
+    }
+  }
+
+  void LancePromotions(int n, int sq) {
+    const int fwd = forward_step(side_);
+    for (int to = sq + fwd; p_.board[to] == kEmptyNumber; to += fwd) {
+      if (in_camp(side_, to) && support(p_, side_, to) > support(p_, opp_, to)) w_.Board(n, sq, to, 1);
+    }
+  }
+
+  const KPosition& p_;
+  MoveOut w_;
+  const int side_, opp_, threshold_;
+};
+
+}  // namespace
+
+int qs_gain_threshold(int level, int stage) { return kThreshold[std::clamp(stage, 0, 2)][std::clamp(level, 0, 3)]; }
+
+int gen_king_front_drops(const KPosition& p, const KEvalRecord& data, int level, KMove* out) {
+  return QuiescenceGen(p, out, level).FrontDrops(data);
+}
+
+int gen_target_captures(const KPosition& p, int level, KMove* out) { return QuiescenceGen(p, out, level).Targets(); }
+
+}  // namespace board

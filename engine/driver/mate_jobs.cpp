@@ -1,0 +1,178 @@
+// Solving, other solutions, the answer, freeing and stopping: the mate-problem
+// jobs around the problem solver.
+#include "engine/driver/mate_jobs.h"
+
+#include <algorithm>
+
+#include "engine/driver/position_bridge.h"
+#include "engine/tsume/tsume_entry.h"
+#include "model/position/koma_convert.h"
+
+namespace driver {
+
+namespace {
+
+using LockInstance = std::lock_guard<std::mutex>;
+
+constexpr uint64_t kKbPerMb = 1024;
+
+// The job's result for a code of the solver's solve entry.
+int solve_result(int code, int length) {
+  switch (code) {
+    case 0:
+      return length;
+    case 1:
+    case 5:
+      return kTsumeLimit;
+    case 2:
+      return kTsumeNoMate;
+    case 3:
+      return kTsumeAttacksKing;
+    case 6:
+      return kTsumeUnused;
+    case 7:
+      return kTsumeStopped;
+    default:
+      return kTsumeFailed;
+  }
+}
+
+// The job's result for a code of the other-line search.
+int henbetsu_result(int code, int length) {
+  switch (code) {
+    case 0:
+      return length;
+    case 1:
+    case 6:
+      return kTsumeOtherLimit;
+    case 2:
+      return kTsumeNoOther;
+    case 3:
+      return kTsumeOtherAttacksKing;
+    case 5:
+      return kTsumeLimit;
+    default:
+      return kTsumeFailed;
+  }
+}
+
+void clear_answer(KTsumeJob& job) {
+  job.answer.clear();
+  job.answer_length = 0;
+}
+
+void destroy_instance(KTsumeJob& job) {
+  LockInstance lock(ktsume_instance_lock());
+  tsume::ktsume_free();
+  job.ktsume_ready.store(0);
+}
+
+}  // namespace
+
+std::mutex& ktsume_instance_lock() {
+  static std::mutex lock;
+  return lock;
+}
+
+int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int32_t heap_mb, bool exitf) {
+  clear_answer(job);
+  job.main_line.clear();
+  job.main_line_length = 0;
+  board::KPosition p;
+  int result = kTsumeFailed;
+  // A problem the engine cannot hold is not solved at all.
+  if (position_load(p, problem) == 0) {
+    bool made;
+    {
+      LockInstance lock(ktsume_instance_lock());
+      tsume::ktsume_free();
+      made = tsume::ktsume_alloc(uint64_t(std::max(heap_mb, kTsumeMinHeapMb)) * kKbPerMb) == 1;
+      job.ktsume_ready.store(made ? 1 : 0);
+    }
+    if (made) {
+      const board::KMove* line = nullptr;
+      int length = 0;
+      const int code = tsume::ktsume_solve(p, &line, &length, static_cast<uint32_t>(std::max(time_ms, 0)), -1);
+      uint32_t nodes = 0;
+      double seconds = 0;
+      tsume::ktsume_get_stats(&nodes, &seconds);
+      job.last_nodes.store(nodes);
+      job.last_seconds.store(seconds);
+      if (code == 0) {
+        job.answer.assign(line, line + length);
+        job.answer_length = length;
+        job.main_line = job.answer;
+        job.main_line_length = length;
+      }
+      result = solve_result(code, length);
+    }
+  }
+  if (exitf) destroy_instance(job);
+  return result;
+}
+
+int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms) {
+  board::KPosition p;
+  if (job.ktsume_ready.load() == 0 || job.main_line_length == 0 || position_load(p, problem) != 0) {
+    return kTsumeFailed;
+  }
+  const std::vector<board::KMove> line(job.main_line.begin(), job.main_line.begin() + job.main_line_length);
+  const board::KMove* other = nullptr;
+  int length = 0;
+  const int code = tsume::check_henbetsu(p, line.data(), static_cast<int>(line.size()), &other, &length,
+                                         static_cast<uint32_t>(std::max(time_ms, 0)));
+  clear_answer(job);
+  if (code == 0) {
+    job.answer.assign(other, other + length);
+    job.answer_length = length;
+    if (length > job.main_line_length) {
+      // The longer line is the solution now, and its tree the one kept.
+      tsume::ktsume_tree_free();
+      tsume::ktsume_tree_commit();
+      job.main_line = job.answer;
+      job.main_line_length = length;
+    }
+  }
+  return henbetsu_result(code, length);
+}
+
+int ktsume_answer(const KTsumeJob& job, int index, int side, model::Sashite& out) {
+  if (index < 0 || index >= job.answer_length) return -1;
+  const board::KMove& m = job.answer[index];
+  const int to_x = board::square_file(m.to), to_y = board::square_rank(m.to);
+  if (m.from == board::kInHand) {
+    out.Set(model::kSenteHand + side, model::koma_engine_to_gui(board::code_kind(m.code)), to_x, to_y, 0, 0, 0, 0);
+  } else {
+    out.Set(board::square_file(m.from), board::square_rank(m.from), to_x, to_y, 0, 0, m.promote, 0);
+  }
+  return 0;
+}
+
+int ktsume_henbetsu_free(KTsumeJob& job) {
+  destroy_instance(job);
+  mate_buffers_free(job);
+  return 0;
+}
+
+void mate_buffers_free(KTsumeJob& job) {
+  std::vector<board::KMove>().swap(job.answer);
+  std::vector<board::KMove>().swap(job.main_line);
+  job.answer_length = 0;
+  job.main_line_length = 0;
+}
+
+int ktsume_stop(KTsumeJob& job) {
+  LockInstance lock(ktsume_instance_lock());
+  if (job.ktsume_ready.load() == 0 || tsume::ktsume_instance() == nullptr) return 0;
+  job.stop_tree.store(1);
+  tsume::ktsume_set_time_limit(0);
+  return 1;
+}
+
+void ktsume_progress(const KTsumeJob& job, uint32_t& nodes, double& seconds) {
+  LockInstance lock(ktsume_instance_lock());
+  nodes = job.last_nodes.load();
+  seconds = job.last_seconds.load();
+}
+
+}  // namespace driver

@@ -1,0 +1,101 @@
+// The computer thread's mate-problem jobs: solve a problem with the problem
+// solver (the `ktsume` instance), look for another solution, hand the solution
+// out move by move, write the whole solution tree with every defence into a
+// game record, and free it all. ktsume_stop and ktsume_progress are called on
+// the user-interface thread while a job runs.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "engine/board/position.h"
+#include "model/position/kyokumen.h"
+#include "model/position/sashite.h"
+
+namespace model {
+class Kifu;
+struct KifuSashite;
+}  // namespace model
+
+namespace driver {
+
+// Results of ktsume (> 0: the mate's length) and ktsume_henbetsu (> 0: the
+// other line's length).
+enum TsumeResult : int {
+  kTsumeNoMate = 0,
+  kTsumeUnused = -1,       // mapped from a solver code that is never produced
+  kTsumeAttacksKing = -2,  // the side to move already attacks the defending king
+  kTsumeLimit = -3,        // node or time limit
+  kTsumeFailed = -4,       // no kept solve, a position the engine cannot hold, any other code
+  kTsumeNoOther = -5,      // no other mating line
+  kTsumeOtherLimit = -6,   // the other-line search reached its limit
+  kTsumeOtherAttacksKing = -7,
+  kTsumeStopped = -10,  // ktsume_stop during the solve
+};
+
+// A request's time limit 0 stands for this one.
+constexpr int32_t kTsumeNoTimeLimitMs = 864000000;
+// The solver's memory is never sized below this.
+constexpr int32_t kTsumeMinHeapMb = 8;
+
+// Where the answer is played (command 14: the record may be null, then only
+// the position), or the record whose solution tree is written (command 20).
+// The job moves `current` along the moves it adds.
+struct TsumeCursor {
+  model::Kifu* kifu = nullptr;
+  model::Kyokumen* kyokumen = nullptr;
+  model::KifuSashite* current = nullptr;
+};
+
+struct KTsumeJob {
+  std::vector<board::KMove> answer;  // the last solution or other line
+  int32_t answer_length = 0;
+  std::atomic<int32_t> ktsume_ready{0};  // the instance holds a solve that kept it
+  std::atomic<uint8_t> stop_tree{0};     // set by ktsume_stop: ends the tree writing
+  std::vector<board::KMove> main_line;   // what other lines are compared against
+  int32_t main_line_length = 0;
+  model::Kyokumen problem;
+  int32_t heap_mb = 0;
+  int32_t time_ms = 0;
+  int32_t mode = 0;
+  TsumeCursor cursor;
+  // The node count and seconds of the last finished solve, for ktsume_progress.
+  std::atomic<uint32_t> last_nodes{0};
+  std::atomic<double> last_seconds{0};
+};
+
+// The lock that the jobs hold while they make or destroy the problem solver
+// and that the user-interface thread's calls hold while they touch it.
+std::mutex& ktsume_instance_lock();
+
+// Solves `problem` (attacker to move) on a problem solver made anew with
+// heap_mb MB; with `exitf` the solver is destroyed afterwards. The mate's
+// length with the answer and the main line kept, or 0 no mate, or a code of
+// TsumeResult.
+int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int32_t heap_mb, bool exitf);
+// Another mating line than the kept main line: its length (the answer; a
+// longer line also becomes the main line and its tree the kept one), or a
+// code of TsumeResult.
+int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms);
+// Move `index` of the answer as a game-model move of `side` (pieces left
+// empty): 0, or -1 beyond the answer.
+int ktsume_answer(const KTsumeJob& job, int index, int side, model::Sashite& out);
+// Writes the kept solution tree (`mode`: 0 the current tree, 1 the committed
+// one) into the record of job.cursor, below the move after the cursor's
+// current move: every defence that is not a useless interposition, each with
+// its answer. 0; -1 when stopped (what was added stays), when the position
+// does not load or when the cursor's position has no following move (nothing
+// added).
+int ktsume_tree_to_kifu(KTsumeJob& job, int mode);
+// Destroys the problem solver and forgets every kept result. 0.
+int ktsume_henbetsu_free(KTsumeJob& job);
+// Frees the answer and the main line.
+void mate_buffers_free(KTsumeJob& job);
+// Stops a running solve or tree writing: 1 when a kept solver exists, else 0.
+int ktsume_stop(KTsumeJob& job);
+// The node count and seconds of the last finished solve.
+void ktsume_progress(const KTsumeJob& job, uint32_t& nodes, double& seconds);
+
+}  // namespace driver

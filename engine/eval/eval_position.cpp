@@ -1,0 +1,43 @@
+#include "engine/eval/eval_position.h"
+
+#include "engine/eval/castle_shape_terms.h"
+#include "engine/eval/gold_pawn_terms.h"
+#include "engine/eval/king_safety.h"
+#include "engine/eval/position_terms.h"
+#include "engine/eval/rook_bishop_pawn_terms.h"
+#include "engine/eval/silver_knight_gold_terms.h"
+
+namespace eval {
+
+namespace {
+
+void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v); }
+
+}  // namespace
+
+void eval_position(const board::KPosition& p, int square, const board::KMove& last, board::KEvalRecord& r) {
+  if (r.flags & kPositionDone) return;
+  r.flags |= kPositionDone;
+  PositionTerms t(p, square, last, r);
+
+  exposed_gold_terms(t);
+  pawn_threat_terms(t);
+  king_safety_terms(t);
+  for (int s = 0; s < 2; ++s) {
+    add16(r.att[s].attack_extra, t.attack[s]);
+    add16(r.def[s].defence_extra, t.defence[s]);
+  }
+
+  // The placement groups add to t.material (the rook group also adds its
+  // break-through bonus to r's attack_extra at once); each reads what the
+  // earlier ones noted in t.
+  rook_placement_terms(t);
+  bishop_placement_terms(t);
+  pawn_placement_terms(t);
+  silver_knight_gold_terms(t);
+  castle_shape_terms(t);
+
+  for (int s = 0; s < 2; ++s) add16(r.mat[s].material_extra, t.material[s]);
+}
+
+}  // namespace eval

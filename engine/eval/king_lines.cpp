@@ -1,0 +1,231 @@
+#include "engine/eval/king_lines.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/eval/eval_access.h"
+#include "engine/eval/static_eval_tables.h"
+
+namespace eval {
+
+namespace {
+
+using board::KPosition;
+using board::square_file;
+using board::square_rank;
+
+constexpr int kBlockerReach = 6;  // blockers this far from the king (Chebyshev) or farther count nothing
+constexpr int kNearRanks = 4;     // a rook approaches along a rank from fewer ranks away than this
+constexpr int kEdgeLineScale = 80;
+constexpr int kDiagonals[4] = {15, 17, -15, -17};
+
+// How a blocker of side e on q stands: e's attacks on it less s's, plus one, plus
+// one more (when asked) for a pawn of e defending it from behind; 0..3.
+int blocker_balance(const KPosition& p, int s, int q, bool pawn_bonus) {
+  const int e = 1 - s;
+  int bal = att(p, e, q) - att(p, s, q) + 1;
+  if (pawn_bonus && holds(p, e, q - forward_step(e), board::kPawn)) ++bal;
+  return std::clamp(bal, 0, 3);
+}
+
+int blocker_term(int32_t weight, int bal, int32_t closeness) { return weight * kBalance[bal] * closeness >> 16; }
+
+// One rook's sums toward the enemy king.
+struct RookLines {
+  int owner = -1;       // -1: the rook scores nothing
+  bool active = false;  // promoted or in the enemy camp
+  int32_t file_sum = 0;
+  int32_t rank_sum = 0;
+};
+
+class RookWalk {
+ public:
+  RookWalk(const KPosition& p, int rook, int king, bool& connected)
+      : p_(p), sq_(p.piece[rook].sq), s_(board::code_side(p.piece[rook].code)), e_(1 - s_), king_(king),
+        connected_(connected) {}
+
+  RookLines Run(bool active) {
+    RookLines out;
+    out.owner = s_;
+    out.active = active;
+    approaching_ = active;
+    rank_distance_ = std::abs(square_rank(king_) - square_rank(sq_));
+    FileApproach(out);
+    RankLine(+1, out);
+    RankLine(-1, out);
+    BackwardFile(out);
+    ForwardFile(out);
+    return out;
+  }
+
+ private:
+  // An active rook on the king's file or next to it: 355 when it is next to the
+  // king's rank too, else by how near its file line runs to the king's rank.
+  void FileApproach(RookLines& out) {
+    if (!approaching_ || std::abs(square_file(king_) - square_file(sq_)) >= 2) return;
+    if (rank_distance_ < 2) {
+      out.file_sum += kRookLine[0];
+      approaching_ = false;
+      return;
+    }
+    const int step = square_rank(king_) > square_rank(sq_) ? 16 : -16;
+    int d = rank_distance_;
+    for (int q = sq_ + step; d > 1 && is_empty_cell(p_, q); q += step) --d;
+    if (d <= 4) {
+      out.file_sum += kRookLine[4 * (d - 1)];
+      approaching_ = false;
+    }
+  }
+
+  // Along the rank in direction `step` (+1 toward higher files).
+  void RankLine(int step, RookLines& out) {
+    const int q = ray_first_square(p_, sq_, step);
+    if (approaching_) {
+      const bool toward = step > 0 ? square_file(sq_) < square_file(king_) : square_file(king_) <= square_file(sq_);
+      if (rank_distance_ >= kNearRanks) {
+        approaching_ = false;
+      } else if (toward) {
+        const int m = rank_distance_ < 2 ? 0 : rank_distance_ - 1;
+        const int k = (square_file(king_) - square_file(q)) * step;
+        out.rank_sum += kRookLine[4 * m + std::max(k, 0)];
+        approaching_ = false;
+      }
+    }
+    if (is_wall_cell(p_, q)) return;
+    const int code = code_on(p_, q);
+    if (code & board::side_bit(e_)) {
+      const int c = cheb(q, king_);
+      if (c >= kBlockerReach) return;
+      int32_t v = blocker_term(kRankBlocker[board::code_kind(code)], blocker_balance(p_, s_, q, true), kRookDist[c]);
+      // The blocker pinned against the king itself counts twice.
+      if (square_rank(sq_) == square_rank(king_) && ray_first_piece(p_, q, step) == e_) v *= 2;
+      out.rank_sum += v;
+    } else if (board::code_kind(code) == board::kRook) {
+      connected_ = true;
+    }
+  }
+
+  void BackwardFile(RookLines& out) {
+    const int q = ray_first_square(p_, sq_, -forward_step(s_));
+    if (!holds_piece_of(p_, e_, q)) return;
+    const int c = cheb(q, king_);
+    if (c >= kBlockerReach) return;
+    out.file_sum += blocker_term(kRankBlocker[board::code_kind(code_on(p_, q))], blocker_balance(p_, s_, q, false),
+                                 kRookDist[c]);
+  }
+
+  // Forward: an enemy blocker by its weight; a line ending at an own piece or at
+  // the edge by its last square (the board square before the wall).
+  void ForwardFile(RookLines& out) {
+    int q = ray_first_square(p_, sq_, forward_step(s_));
+    const bool edge = is_wall_cell(p_, q);
+    if (edge) q -= forward_step(s_);
+    const int c = cheb(q, king_);
+    if (c >= kBlockerReach) return;
+    if (!edge && blocked_for(p_, e_, q)) {
+      out.file_sum += blocker_term(kFileBlocker[board::code_kind(code_on(p_, q))], blocker_balance(p_, s_, q, false),
+                                   kRookDist[c]);
+    } else {
+      out.file_sum += kRookDist[c + 1] * kEdgeLineScale >> 8;
+    }
+  }
+
+  const KPosition& p_;
+  const int sq_, s_, e_, king_;
+  bool& connected_;
+  bool approaching_ = false;
+  int rank_distance_ = 0;
+};
+
+void rook_terms(const KPosition& p, int32_t attack[2], int32_t material[2]) {
+  RookLines lines[2];
+  bool connected = false;
+  for (int n = board::kKindRange[board::kRook].first, i = 0; i < 2; ++i, ++n) {
+    const board::KPieceEntry& rook = p.piece[n];
+    if (!board::is_playing_square(rook.sq)) continue;
+    const int s = board::code_side(rook.code);
+    const int king = king_square(p, 1 - s);
+    if (king == 0) continue;
+    const bool active = (rook.code & board::kPromotedBit) || in_camp(s, rook.sq);
+    lines[i] = RookWalk(p, n, king, connected).Run(active);
+  }
+  if (connected) {
+    // Both rooks are one side's: both file sums and twice the larger rank sum,
+    // and a quarter of the first rook's part for each active rook.
+    const int32_t both_ranks = 2 * std::max(lines[0].rank_sum, lines[1].rank_sum);
+    attack[lines[0].owner] += lines[0].file_sum + lines[1].file_sum + both_ranks;
+    for (const RookLines& l : lines) {
+      if (l.active) material[l.owner] += (lines[0].file_sum + both_ranks) >> 2;
+    }
+    return;
+  }
+  for (const RookLines& l : lines) {
+    if (l.owner < 0) continue;
+    attack[l.owner] += l.file_sum + l.rank_sum;
+    if (l.active) material[l.owner] += (l.file_sum + l.rank_sum) >> 2;
+  }
+}
+
+void bishop_terms(const KPosition& p, int32_t attack[2]) {
+  const int first = board::kKindRange[board::kBishop].first;
+  for (int n = first; n < first + board::kKindRange[board::kBishop].count; ++n) {
+    const board::KPieceEntry& bishop = p.piece[n];
+    if (!board::is_playing_square(bishop.sq)) continue;
+    const int s = board::code_side(bishop.code);
+    const int king = king_square(p, 1 - s);
+    if (king == 0) continue;
+    int32_t v = 0;
+    int nearest = kDiagNearLimit;
+    for (int step : kDiagonals) {
+      for (int q = bishop.sq + step; !is_wall_cell(p, q); q += step) {
+        nearest = std::min(nearest, sq_distance(q, king));
+        if (is_empty_cell(p, q)) continue;
+        if (!blocked_for(p, s, q)) {
+          v += blocker_term(kDiagBlocker[board::code_kind(code_on(p, q))], blocker_balance(p, s, q, true),
+                            kDiagDist[cheb(q, king)]);
+        }
+        break;
+      }
+    }
+    v += kDiagNear[nearest];
+    if (!(bishop.code & board::kPromotedBit) && !in_camp(s, bishop.sq)) v >>= 1;
+    attack[s] += v;
+  }
+}
+
+void lance_terms(const KPosition& p, int32_t attack[2]) {
+  const int first = board::kKindRange[board::kLance].first;
+  for (int n = first; n < first + board::kKindRange[board::kLance].count; ++n) {
+    const board::KPieceEntry& lance = p.piece[n];
+    if (!board::is_playing_square(lance.sq) || (lance.code & board::kPromotedBit)) continue;
+    const int s = board::code_side(lance.code);
+    const int king = king_square(p, 1 - s);
+    if (king == 0 || std::abs(square_file(king) - square_file(lance.sq)) >= 5) continue;
+    const int step = forward_step(s);
+    int q = lance.sq + step;
+    if (!board::is_playing_square(q)) continue;  // a lance on its last rank has no line
+    // The walk stops on the king's rank, or at once when the lance is past it.
+    auto reached = [&](int sq) { return s == 0 ? square_rank(sq) <= square_rank(king) : square_rank(sq) >= square_rank(king); };
+    while (is_empty_cell(p, q) && !reached(q)) q += step;
+    attack[s] += king_rel_value(kPawnEnemyClass, s, king, q);
+  }
+}
+
+void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v); }
+
+}  // namespace
+
+void eval_king_kiki(const KPosition& p, board::KEvalRecord& r) {
+  if (r.flags & kKingLinesDone) return;
+  r.flags |= kKingLinesDone;
+  int32_t attack[2] = {0, 0}, material[2] = {0, 0};
+  rook_terms(p, attack, material);
+  bishop_terms(p, attack);
+  lance_terms(p, attack);
+  for (int s = 0; s < 2; ++s) {
+    add16(r.att[s].attack_extra, attack[s]);
+    add16(r.mat[s].material_extra, material[s]);
+  }
+}
+
+}  // namespace eval

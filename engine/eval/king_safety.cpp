@@ -1,0 +1,241 @@
+#include "engine/eval/king_safety.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "engine/eval/eval_access.h"
+#include "engine/eval/static_eval_tables.h"
+
+namespace eval {
+
+namespace {
+
+using board::KPosition;
+
+constexpr int kLoneDefenderEmpty = 30;     // an empty square u defends only once
+constexpr int kLoneDefenderOccupied = 15;  // u's piece that only one of u's pieces defends
+constexpr int kSpaceLimit = 230;           // a corner's space count above this lowers e's attack
+constexpr int kEscapeClosed = -150;
+constexpr int kEscapeHalfClosed = -50;
+
+// The hand expressions x of the examined squares; pd is pawnDrop(q), c the
+// defender count, a the (reduced) attack count, H e's non-pawn pieces in hand
+// and w 2 inside u's camp, else 1.
+enum class HandExpr {
+  kFront,             // 3 pd + lance + silver + gold + rook - 3c + 4a + 2H
+  kFrontDiagonal,     // 2 pd + silver + gold + bishop - 3c + 4a + 2H
+  kGoldRook,          // 3 (gold + rook - c) + 4a
+  kSilverBishop,      // 3 (silver + bishop - c) + 4a
+  kOpenFront,         // (H - L) w + 4a - 3c + 3 (pd + L), L = lance + silver + gold + rook
+  kOpenDiagonal,      // (pd - B + H) w + 3 (B - c) + 4a, B = silver + gold + bishop
+};
+
+// What lowers the attack count of a square outside u's camp by one: an e pawn on
+// the square ahead of it, or an unpromoted e piece of the kind among its direct
+// attackers.
+enum Reduce : unsigned {
+  kNoReduce = 0,
+  kPawnAhead = 1,
+  kByKnight = 2,
+  kByLance = 4,
+  kByBishop = 8,
+  kByRook = 16,
+};
+
+// One examined square's weight M and cap C.
+struct Weights {
+  int m;
+  int cap;
+};
+
+class Neighbourhood {
+ public:
+  Neighbourhood(PositionTerms& t, int u, int king)
+      : p_(t.p), t_(t), u_(u), e_(1 - u), k_(king), fwd_(forward_step(u)), hand_(t.p.hand[1 - u]),
+        others_(static_cast<int>(t.p.hand_sum[1 - u])) {}
+
+  void Run() {
+    const int file = board::square_file(k_);
+    const bool edge = file == 1 || file == 9;
+    const int rank = own_rank(u_, k_);
+    if (edge && rank == 9) {
+      Corner(file == 1 ? 1 : -1);
+    } else if (edge && rank == 8) {
+      EdgeSecondRank(file == 1 ? 1 : -1);
+    } else {
+      General(edge);
+    }
+    t_.defence[u_] += king_escape_terms(p_, u_);
+  }
+
+ private:
+  // The king on file 1 or 9 and on u's back rank; c steps toward the centre.
+  void Corner(int c) {
+    SpaceCount(c);
+    Examine(k_ + fwd_, {120, 500}, true, HandExpr::kFront, kNoReduce);
+    Examine(k_ + fwd_ + c, {180, 750}, false, HandExpr::kFrontDiagonal, kNoReduce);
+    Examine(k_ + c, {40, 250}, false, HandExpr::kGoldRook, kNoReduce);
+  }
+
+  void EdgeSecondRank(int c) {
+    Examine(k_ + fwd_, {88, 300}, true, HandExpr::kFront, kNoReduce);
+    Examine(k_ + fwd_ + c, {132, 450}, false, HandExpr::kFrontDiagonal, kNoReduce);
+    Examine(k_ + c, {60, 218}, false, HandExpr::kGoldRook, kPawnAhead | kByKnight | kByLance | kByBishop);
+    Examine(k_ - fwd_ + c, {52, 180}, false, HandExpr::kSilverBishop, kNoReduce);
+    Examine(k_ - fwd_, {52, 180}, false, HandExpr::kGoldRook, kNoReduce);
+  }
+
+  // Any other king; one on file 1 or 9 weighs its diagonal and side squares more.
+  void General(bool edge) {
+    Examine(k_ + fwd_, {80, 250}, true, HandExpr::kOpenFront, kByKnight | kByBishop);
+    const Weights diagonal = edge ? Weights{90, 280} : Weights{56, 175};
+    const Weights side = edge ? Weights{56, 175} : Weights{40, 125};
+    for (int d : {-1, 1}) {
+      Examine(k_ + fwd_ + d, diagonal, false, HandExpr::kOpenDiagonal, kPawnAhead | kByKnight | kByRook | kByLance);
+    }
+    for (int d : {-1, 1}) Examine(k_ + d, side, false, HandExpr::kGoldRook, kPawnAhead | kByKnight | kByLance | kByBishop);
+    for (int d : {-1, 1}) {
+      Examine(k_ - fwd_ + d, {24, 75}, false, HandExpr::kSilverBishop, kPawnAhead | kByKnight | kByRook | kByLance);
+    }
+    Examine(k_ - fwd_, {24, 75}, false, HandExpr::kGoldRook, kByKnight);
+  }
+
+  // How much room a corner king has: u's hold on the three squares next to it
+  // and on three squares farther out (where an e rook's attack counts for u, as
+  // the rook there is exposed); past the limit it blunts e's attack.
+  void SpaceCount(int c) {
+    auto bal = [&](int q) { return att(p_, u_, q) - att(p_, e_, q) - (is_empty_cell(p_, q) ? 1 : 0); };
+    int count = 0;
+    const int front = bal(k_ + fwd_);
+    count += front >= 2 ? 60 : front == 1 ? 25 : 0;
+    for (int q : {k_ + fwd_ + c, k_ + c}) {
+      const int b = bal(q);
+      count += b >= 2 ? 100 : b == 1 ? 40 : 0;
+    }
+    for (int q : {k_ + fwd_ + 2 * c, k_ + 2 * c, k_ + 2 * fwd_ + c}) {
+      const board::KKiki& k = board::kiki_at(p_, q);
+      const int first = board::kKindRange[board::kRook].first;
+      const bool rook = board::kiki_has_direct(k, e_, first) || board::kiki_has_direct(k, e_, first + 1);
+      if (att(p_, u_, q) - att(p_, e_, q) + (rook ? 1 : 0) > 0) count += 80;
+    }
+    if (count > kSpaceLimit) t_.attack[e_] -= count - kSpaceLimit;
+  }
+
+  // The square examiner.
+  void Examine(int q, Weights w, bool direct_defenders, HandExpr x, unsigned reduce) {
+    if (blocked_for(p_, e_, q)) return;  // e's piece, or off the board
+    int a = att(p_, e_, q);
+    if (a > 1 && !in_own_camp(u_, q) && Reduced(q, reduce)) --a;
+    const int code = code_on(p_, q);
+    int v;
+    if (code == 0) {
+      const int c = direct_defenders ? dir(p_, u_, q) : att(p_, u_, q);
+      if (c == 1) t_.defence[u_] -= kLoneDefenderEmpty;
+      if (a == 0) return;
+      v = a > c ? w.cap : std::min(scale_by_hand(HandValue(x, q, c, a), w.m), w.cap);
+    } else {
+      const int c = att(p_, u_, q);
+      if (c == 1) t_.defence[u_] -= kLoneDefenderOccupied;
+      if (a == 0) return;
+      const int32_t pv = eval_piece_value(board::code_class(code));
+      v = c < a ? (pv >> 4) + w.cap : c == a ? pv / 24 + w.m : (pv >> 5) + w.m / 2;
+    }
+    t_.attack[e_] += v / 2;
+    t_.defence[u_] -= v / 2;
+  }
+
+  bool Reduced(int q, unsigned reduce) const {
+    if ((reduce & kPawnAhead) && holds(p_, e_, q + fwd_, board::kPawn)) return true;
+    const uint64_t attackers = board::kiki_direct64(board::kiki_at(p_, q), e_);
+    constexpr struct {
+      unsigned flag;
+      int kind;
+    } kKinds[] = {{kByKnight, board::kKnight}, {kByLance, board::kLance}, {kByBishop, board::kBishop},
+                  {kByRook, board::kRook}};
+    for (const auto& k : kKinds) {
+      if (!(reduce & k.flag)) continue;
+      const board::KindRange range = board::kKindRange[k.kind];
+      for (int n = range.first; n < range.first + range.count; ++n) {
+        if (((attackers >> n) & 1u) && !(p_.piece[n].code & board::kPromotedBit)) return true;
+      }
+    }
+    return false;
+  }
+
+  // pawnDrop(q): e could drop a pawn on q's file.
+  int PawnDrop(int q) const { return hand_[board::kPawn] > 0 && p_.pawn_file[e_][board::square_file(q)] == 0; }
+
+  int HandValue(HandExpr x, int q, int c, int a) const {
+    const int lance = hand_[board::kLance], silver = hand_[board::kSilver], gold = hand_[board::kGold];
+    const int bishop = hand_[board::kBishop], rook = hand_[board::kRook];
+    const int w = in_own_camp(u_, q) ? 2 : 1;
+    switch (x) {
+      case HandExpr::kFront:
+        return 3 * PawnDrop(q) + lance + silver + gold + rook - 3 * c + 4 * a + 2 * others_;
+      case HandExpr::kFrontDiagonal:
+        return 2 * PawnDrop(q) + silver + gold + bishop - 3 * c + 4 * a + 2 * others_;
+      case HandExpr::kGoldRook:
+        return 3 * (gold + rook - c) + 4 * a;
+      case HandExpr::kSilverBishop:
+        return 3 * (silver + bishop - c) + 4 * a;
+      case HandExpr::kOpenFront: {
+        const int l = lance + silver + gold + rook;
+        return (others_ - l) * w + 4 * a - 3 * c + 3 * (PawnDrop(q) + l);
+      }
+      case HandExpr::kOpenDiagonal: {
+        const int b = silver + gold + bishop;
+        return (PawnDrop(q) - b + others_) * w + 3 * (b - c) + 4 * a;
+      }
+    }
+    return 0;
+  }
+
+  const KPosition& p_;
+  PositionTerms& t_;
+  const int u_, e_, k_, fwd_;
+  const uint8_t* hand_;  // e's hand by kind
+  const int others_;     // H: e's pieces in hand other than pawns
+};
+
+}  // namespace
+
+int scale_by_hand(int x, int m) {
+  x = std::clamp(x, -7, 7);
+  return x >= 0 ? kTwoThirds[x] * m >> 10 : m * 1024 / kTwoThirds[-x];
+}
+
+int king_escape_terms(const KPosition& p, int u) {
+  const int k = king_square(p, u);
+  if (k == 0) return 0;
+  const int e = 1 - u;
+  const int f = forward_step(u);
+  auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
+  const int file = board::square_file(k);
+  switch (own_rank(u, k)) {
+    case 7:
+      if (file == 1 && blocked(k + f + 1) && blocked(k + f)) return kEscapeClosed;
+      if (file == 9 && blocked(k + f - 1) && blocked(k + f)) return kEscapeClosed;
+      return 0;
+    case 9:
+      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1)) return kEscapeClosed;
+      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1)) return kEscapeClosed;
+      return 0;
+    case 8:
+      if (file == 2) return (blocked(k + f - 1) ? kEscapeHalfClosed : 0) + (blocked(k - 1) ? kEscapeHalfClosed : 0);
+      if (file == 8) return (blocked(k + f + 1) ? kEscapeHalfClosed : 0) + (blocked(k + 1) ? kEscapeHalfClosed : 0);
+      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1) && blocked(k - f - 1)) return kEscapeClosed;
+      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1) && blocked(k - f + 1)) return kEscapeClosed;
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void king_safety_terms(PositionTerms& t) {
+  for (int u = 0; u < 2; ++u) {
+    const int king = king_square(t.p, u);
+    if (king != 0) Neighbourhood(t, u, king).Run();
+  }
+}
+
+}  // namespace eval

@@ -1,0 +1,288 @@
+#include "engine/eval/silver_knight_gold_terms.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "engine/board/exchange_eval.h"
+#include "engine/eval/eval_access.h"
+#include "engine/eval/static_eval_tables.h"
+
+namespace eval {
+
+namespace {
+
+using board::KPosition;
+using board::kBishop;
+using board::kGold;
+using board::kKnight;
+using board::kPawn;
+using board::kRook;
+using board::kSilver;
+using board::square_file;
+using board::square_rank;
+
+constexpr int32_t kSilverAdvance = 54;  // over-advance count of a silver out of its camp
+constexpr int32_t kGoldAdvance = 90;    // and of a gold on its sixth rank or beyond
+constexpr int32_t kAdvanceLimit = 100;
+constexpr int32_t kEscapeBlocked = -200;  // a silver's escape square that its own piece holds
+constexpr int32_t kEscapeCost = 10;
+constexpr int32_t kDropHarmless = -30;    // a pawn drop worth this or less for e is no threat
+constexpr int32_t kKnightDropHarmless = -50;
+constexpr int32_t kKnightAttacked = 100;
+constexpr int32_t kKnightPawnExtra = 7;
+constexpr int32_t kBishopDropChance = 100;
+constexpr int32_t kSilverForkOpen = 20;
+constexpr int32_t kThinCorner = 7;
+constexpr int32_t kGoldDoubled = 9;
+constexpr int32_t kGoldLeftBehind = 5;
+constexpr int32_t kGoldUndefended = 3;
+
+// A gold's defenders that count: the king and the golds and silvers (promoted
+// or not), pieces 0-1 and 6-13.
+constexpr uint32_t kGeneralDefenders = 0x3u | (0xFFu << 6);
+
+// Side u's turn comes after the opponent's: e is to move, or u is to move after
+// a pass.
+bool opponents_turn(const PositionTerms& t, int u) {
+  const bool pass = t.last.from == board::kPassSquare;
+  return (t.p.teban != u) != pass;
+}
+
+// B(q): side u's root placement value of q, less the side's pawn-behind row when
+// its pawn of that file stands behind q.
+int32_t silver_base(const KPosition& p, int u, int q) {
+  int32_t v = eval_root_king_square(u, q);
+  const int pawn = p.pawn_file[u][square_file(q)];
+  if (pawn != 0 && own_rank(u, pawn) > own_rank(u, q)) v -= eval_root_row(u, square_rank(q));
+  return v;
+}
+
+// The working silver's choice: by class (0 on the far side of the king from the
+// rook, 1 between, 2 on or beyond the rook's file), then by squared distance
+// from the king, then farther back.
+struct SilverChoice {
+  int square = 0;
+  int cls = -1;
+  int distance = -1;
+
+  void Consider(int u, int sq, int king, int rook_file) {
+    const int df = square_file(sq) - square_file(king), dr = square_rank(sq) - square_rank(king);
+    const int distance_sq = df * df + dr * dr;  // exact, unlike the table by square difference
+    int c = 0;
+    if (rook_file != 0) {
+      const int kf = square_file(king), sf = square_file(sq);
+      c = (kf - sf) * (rook_file - kf) >= 1 ? 0 : (sf - rook_file) * (rook_file - kf) >= 0 ? 2 : 1;
+    }
+    const bool better = c > cls || (c == cls && (distance_sq > distance ||
+                                                 (distance_sq == distance && own_rank(u, sq) > own_rank(u, square))));
+    if (better) *this = {sq, c, distance_sq};
+  }
+};
+
+// The value of a working silver that a pawn dropped in front of it would
+// chase: the best of its four diagonal escapes, when that is below v.
+int32_t escape_value(const KPosition& p, int u, int silver, int32_t v) {
+  const int e = 1 - u;
+  const int fwd = forward_step(u);
+  const int front = silver + fwd;
+  if (p.pawn_file[e][square_file(silver)] != 0 || p.hand[e][kPawn] == 0 || !is_empty_cell(p, front)) return v;
+  const int r = board::koma_put_value(p, e, kPawn, front, nullptr);
+  if (r <= kDropHarmless) return v;
+  int32_t best = INT32_MIN;
+  for (int d : {silver + fwd - 1, silver + fwd + 1, silver - fwd - 1, silver - fwd + 1}) {
+    // An own piece, or the edge, closes the escape.
+    if (blocked_for(p, u, d)) {
+      best = std::max(best, kEscapeBlocked);
+      continue;
+    }
+    const int32_t exchange = board::exchange_eval_pos(p, u, code_on(p, d), d, p.board[silver], nullptr);
+    best = std::max(best, exchange + silver_base(p, u, d) - kEscapeCost - r);
+  }
+  return std::min(v, best);
+}
+
+bool is_general(int code) {
+  const int cls = board::code_class(code);
+  return cls == kGold || cls == kSilver || cls == (kSilver | board::kPromotedBit);
+}
+
+}  // namespace
+
+void working_silver_terms(PositionTerms& t) {
+  const KPosition& p = t.p;
+  int count[2] = {0, 0};
+  SilverChoice choice[2];
+  const int first = board::kKindRange[kSilver].first;
+  for (int n = first; n < first + board::kKindRange[kSilver].count; ++n) {
+    const board::KPieceEntry& silver = p.piece[n];
+    if (!board::is_playing_square(silver.sq) || board::code_class(silver.code) != kSilver) continue;
+    const int u = board::code_side(silver.code);
+    const int king = king_square(p, u);
+    ++count[u];
+    const bool king_side = king != 0 && (square_file(silver.sq) - 5) * (square_file(king) - 5) > 0;
+    if (!in_own_camp(u, silver.sq)) {
+      t.silver_flags[u] |= king_side ? kSilverAdvancedKingSide : kSilverAdvanced;
+      t.advance[u] += kSilverAdvance;
+    } else if (king_side) {
+      t.silver_flags[u] |= kSilverHomeKingSide;
+    }
+    if (king != 0) choice[u].Consider(u, silver.sq, king, t.rook_file[u]);
+  }
+  for (int u = 0; u < 2; ++u) {
+    const int chosen = choice[u].square;
+    t.working_silver[u] = chosen;
+    if (chosen == 0) continue;
+    int32_t v = silver_base(p, u, chosen);
+    if (count[u] == 1) {
+      v = std::max(v, eval_file_rank_bonus(u, square_file(king_square(p, u)), chosen));
+    } else if (t.square == chosen) {
+      v = escape_value(p, u, chosen, v);
+    }
+    t.material[u] += v;
+  }
+}
+
+void knight_terms(PositionTerms& t) {
+  const KPosition& p = t.p;
+  const bool pass = t.last.from == board::kPassSquare;
+  const int first = board::kKindRange[kKnight].first;
+  for (int n = first; n < first + board::kKindRange[kKnight].count; ++n) {
+    const board::KPieceEntry& knight = p.piece[n];
+    if (!board::is_playing_square(knight.sq)) continue;
+    const int u = board::code_side(knight.code), e = 1 - u;
+    const int fwd = forward_step(u);
+    const int sq = knight.sq, rank = square_rank(sq), file = square_file(sq);
+    const bool third = own_rank(u, sq) == 7;
+    int32_t v = 0;
+    if (third && holds(p, e, sq + fwd, kPawn)) v -= kKnightAttacked;
+    if (rank == 5 || third) {
+      for (int f : {file - 1, file + 1}) {
+        if (f < 1 || f > 9) continue;
+        const int pawn = p.pawn_file[u][f];
+        const int i = pawn == 0 ? 0 : std::clamp((rank - square_rank(pawn)) * (2 * u - 1) + 3, 0, 4);
+        v += kKnightPawn[i];
+        if (i == 1 && holds(p, e, pawn + fwd, kPawn)) v += kKnightPawnExtra;
+      }
+    }
+    if (rank == 5) {
+      // Only a knight that threatens nothing on its jump squares can be chased.
+      bool threatens = false;
+      for (int jump : {sq + 2 * fwd - 1, sq + 2 * fwd + 1}) {
+        const int kind = board::code_kind(code_on(p, jump));
+        threatens |= holds_piece_of(p, e, jump) && kind >= kRook && kind <= board::kLance;
+      }
+      const int front = sq + fwd;
+      if (!threatens && is_empty_cell(p, front)) {
+        if ((p.teban == e || pass) && p.pawn_file[e][file] == 0 && p.hand[e][kPawn] > 0 &&
+            board::koma_put_value(p, e, kPawn, front, nullptr) > kKnightDropHarmless) {
+          v -= kKnightAttacked;
+        }
+      } else if (!threatens && holds(p, e, front, kPawn)) {
+        v -= kKnightAttacked;
+      }
+    }
+    t.material[u] += v;
+  }
+}
+
+void bishop_drop_terms(PositionTerms& t) {
+  const KPosition& p = t.p;
+  const int s = p.teban;
+  const int target = own_square(s, 3, 3);
+  if (p.hand[s][kBishop] > 0 && holds(p, 1 - s, target, kRook) && dir(p, s, target) == 0) {
+    t.material[s] += kBishopDropChance;
+  }
+}
+
+void silver_drop_terms(PositionTerms& t) {
+  const KPosition& p = t.p;
+  if (p.hand[0][kSilver] == 0 && p.hand[1][kSilver] == 0) return;
+  const int first = board::kKindRange[kGold].first;
+  for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
+    const board::KPieceEntry& gold = p.piece[n];
+    if (!board::is_playing_square(gold.sq)) continue;
+    const int u = board::code_side(gold.code), e = 1 - u;
+    if (p.hand[e][kSilver] == 0 || !opponents_turn(t, u)) continue;
+    const int g = gold.sq, back = -forward_step(u);
+    for (int side : {-1, +1}) {
+      // The drop square diagonally behind the gold; the rook it would fork.
+      const int x = g + back + side;
+      if (!is_empty_cell(p, x) || dir(p, u, x) != 0) continue;
+      if (holds(p, u, g + 2 * back, kRook) || holds(p, u, g + 2 * side, kRook) ||
+          holds(p, u, g + 2 * back + 2 * side, kRook)) {
+        t.material[u] -= kSilverForkOpen;
+      }
+    }
+  }
+}
+
+void advanced_king_terms(PositionTerms& t) {
+  const KPosition& p = t.p;
+  for (int i = 0; i < 2; ++i) {
+    const int king = king_square(p, i);
+    if (king == 0) continue;
+    const int rank = own_rank(i, king);
+    if (rank >= 6) {
+      // On the second rank by the edge: the back-rank square toward the centre.
+      const int file = square_file(king);
+      const int toward = file <= 3 ? 1 : file >= 7 ? -1 : 0;
+      const int corner = king - forward_step(i) + toward;
+      if (rank == 8 && toward != 0 && is_empty_cell(p, corner) && dir(p, i, corner) == 1) t.material[i] -= kThinCorner;
+      continue;
+    }
+    const int32_t bonus = eval_rank_bonus(i, king);
+    int h = p.hand[i][kPawn];
+    if (rank <= 4) {
+      h += 4 * (p.hand[i][kRook] + p.hand[i][kBishop]);
+      t.material[1 - i] -= bonus * eval_defender_count(p, 1 - i) >> 5;
+    }
+    t.material[i] += bonus * h >> 5;
+  }
+}
+
+void gold_terms(PositionTerms& t) {
+  const KPosition& p = t.p;
+  const int first = board::kKindRange[kGold].first;
+  for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
+    const board::KPieceEntry& gold = p.piece[n];
+    if (!board::is_playing_square(gold.sq)) continue;
+    const int u = board::code_side(gold.code);
+    const int g = gold.sq, gf = square_file(g);
+    const int king = king_square(p, u);
+    const int kf = king != 0 ? square_file(king) : 0;
+    if (kf != 0 && kf != 5) {
+      const int x = g - forward_step(u) + (kf < 5 ? 1 : -1);
+      if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
+    }
+    const int rank = own_rank(u, g);
+    if (rank == 9 && t.silver_flags[u] == kSilverAdvancedKingSide) {
+      t.material[u] -= kGoldLeftBehind;
+    } else if (rank <= 6) {
+      t.advance[u] += kGoldAdvance;
+    }
+    if (kf != 0 && in_own_camp(u, g) && (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0 &&
+        ((kf < 3 && gf < 6) || (kf > 7 && gf > 4))) {
+      t.material[u] -= kGoldUndefended;
+    }
+  }
+}
+
+void over_advance_terms(PositionTerms& t) {
+  for (int u = 0; u < 2; ++u) {
+    if (t.advance[u] <= kAdvanceLimit) continue;
+    const int32_t penalty = (t.advance[u] - kAdvanceLimit) / 3;
+    t.material[u] -= t.p.hand[1 - u][kBishop] > 0 ? 2 * penalty : penalty;
+  }
+}
+
+void silver_knight_gold_terms(PositionTerms& t) {
+  working_silver_terms(t);
+  knight_terms(t);
+  bishop_drop_terms(t);
+  silver_drop_terms(t);
+  advanced_king_terms(t);
+  gold_terms(t);
+  over_advance_terms(t);
+}
+
+}  // namespace eval

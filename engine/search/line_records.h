@@ -1,0 +1,63 @@
+// The search's line records: the path-position table as the root and the
+// nodes register their lines in it (positions of the line itself, and
+// positions one move away that a longer detour must not reach), the
+// repetition test against it, the per-side mate-threat records of a node, the
+// packed threat move and the replay of a node's line from the transposition
+// table.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/hash_key.h"
+#include "engine/board/position.h"
+#include "engine/board/search_words.h"
+#include "engine/search/search_words.h"
+
+namespace search {
+
+// Kinds of a path-position entry.
+constexpr uint32_t kPathOneMoveAway = 0;
+constexpr uint32_t kPathOnPath = 1;
+
+// Per ply: the path-table entries that belong to plies up to it.
+extern uint32_t path_ply_count[kPlyEntries];
+
+// Enters the root position (on-path, ply 0) and every position one move (in
+// check: one evasion) away from it; sets every per-ply count.
+void root_path_register(const board::KSearchNode& node);
+// At ply p (1..41; nothing beyond): cuts the table back to ply p - 1, enters
+// the key on-path, and the squares a rook of the side to move reaches on a
+// file held only by an enemy pawn more than one rank ahead.
+void rook_file_register(const board::KPosition& p, const board::KHashKey& key, int ply);
+// 0 no repetition, 1..4 as the node search reads them; `stack[i]` is the
+// move-stack entry of ply i + 1.
+int path_repetition_test(const board::KPosition& p, const board::KMove& move, const board::KHashKey& key, int ply,
+                         const board::KMove* stack, int flag);
+
+// The packed threat move: bit 15 present; low byte 10 x file + rank of the
+// destination; high byte likewise of the origin, or for a drop 0 x 10 + kind
+// (1 rook .. 7 pawn); 0x7fff present without a move (a pass).
+constexpr uint32_t kThreatPresent = 0x8000;
+constexpr uint32_t kThreatPassBits = 0x7fff;
+bool threat_move_present(uint32_t word);
+uint32_t threat_move_encode(const board::KMove& m);
+// The move of `mover` that the word names on the position: piece numbers and
+// codes from the board (promoting whenever the piece may promote there), a
+// drop takes the next piece of its kind in hand, a pass record for 0x7fff.
+board::KMove threat_move_decode(const board::KPosition& p, uint32_t word, int mover);
+
+// The key under which a mate against side s is remembered: the position's
+// full key with the other side to move, plus one Zobrist unit in word 2 when
+// s is sente.
+board::KHashKey threat_record_key(board::KPosition& p, int s);
+// Rebuilds or copies the child's mate-threat records after a move.
+void mate_threat_record_update(board::KSearchNode& child, const board::KSearchNode& parent);
+
+// Re-keys the node's line after index i and extends it from the table up to
+// index 17; the number of moves appended.
+int pv_replay(board::KSearchNode& node, int i);
+
+// A move record from a word without the board (piece numbers 0).
+board::KMove kmove_from_word(board::KMoveWord w);
+
+}  // namespace search

@@ -1,0 +1,81 @@
+#include "engine/search/node_common.h"
+
+#include <algorithm>
+
+#include "engine/board/hash_table.h"
+#include "engine/board/mate_in_one.h"
+#include "engine/eval/eval_position.h"
+#include "engine/eval/king_lines.h"
+#include "engine/search/child_search.h"
+#include "engine/search/root_search.h"
+#include "engine/search/search_words.h"
+#include "engine/tsume/tsume_entry.h"
+
+namespace search {
+
+board::KMove pool_moves[kPoolMoves];
+KMoveNode pool_nodes[kPoolMoves];
+int pool_cursor = 0;
+
+namespace {
+
+constexpr uint32_t kThreatVerifyMs = 300;
+constexpr int32_t kNodeMateNodes = 300;
+constexpr int kMateSearchBelowPly = 3;
+
+}  // namespace
+
+bool fully_evaluated(const board::KEvalRecord& r) {
+  return (r.flags & eval::kFullyEvaluated) == eval::kFullyEvaluated;
+}
+
+void evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last) {
+  if (fully_evaluated(r)) return;
+  eval::eval_king_kiki(p, r);
+  eval::eval_position(p, silver_square, last, r);
+}
+
+void store_mate(const board::KHashKey& key, board::KMoveWord mate) {
+  board::hash_store(key, kProvenDepth, board::kBoundExact, kScoreMate, kProvenMark, 0, 0, mate, kMateTag);
+}
+
+bool opponent_mates(board::KSearchNode& node, board::KSearchNode& child, int mover, bool search_allowed,
+                    board::KMoveWord* found) {
+  board::KPosition& p = *child.position;
+  board::KMoveWord w = 0;
+  if (board::ichite_zume(p, &w)) {
+    store_mate(child.key, w);
+    *found = w;
+    return true;
+  }
+  if (child.tsume_mark != 0 || think_control.load() == kThinkStop) return false;
+  const board::KMateThreat& t = node.threat[mover];
+  board::KMove mate;
+  if (t.key.word[0] != 0) {
+    const int since = static_cast<int>(t.ply);
+    const int plies = search_ply + 1 - since;
+    if (since >= 0 && plies >= 0 && since + 1 < kPlyEntries &&
+        tsume::tsume_verify(t.key, t.move, plies, &move_stack[since + 1], p, &mate, kThreatVerifyMs) == 0) {
+      *found = board::move_word(mate);
+      store_mate(child.key, *found);
+      return true;
+    }
+    return false;
+  }
+  if (!search_allowed || search_ply >= kMateSearchBelowPly) return false;
+  if (tsume_search_capped(p, &child.key, search_ply, &mate, kNodeMateNodes) == 0) {
+    *found = board::move_word(mate);
+    store_mate(child.key, *found);
+    return true;
+  }
+  board::hash_set_tsume_mark(child.key, board::kNoMateMark);
+  child.tsume_mark = static_cast<int32_t>(board::kNoMateMark);
+  return false;
+}
+
+int draw_value(int side_to_move) {
+  const int v = kDrawScore[std::clamp(search_style, 1, 2)];
+  return side_to_move == time_state.side ? v : -v;
+}
+
+}  // namespace search

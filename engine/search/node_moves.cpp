@@ -1,0 +1,572 @@
+// The node search's move procedure: one move of a stage list made, tested
+// (repetition, take-back, table, extensions, legality, quick mates), searched
+// below or handed to the quiescence search at the horizon, scored, verified
+// when a pruned result needs it, and used to prune its later siblings. Also
+// the pass (the null move) and the double pass.
+#include <algorithm>
+
+#include "engine/board/check_test.h"
+#include "engine/board/hash_table.h"
+#include "engine/board/make_move.h"
+#include "engine/board/move_rules.h"
+#include "engine/board/pair_key.h"
+#include "engine/eval/eval_diff.h"
+#include "engine/search/child_search.h"
+#include "engine/search/eval_blend.h"
+#include "engine/search/formation_seed_standin.h"
+#include "engine/search/line_records.h"
+#include "engine/search/mate_threat_probe_standin.h"
+#include "engine/search/node_common.h"
+#include "engine/search/node_search_impl.h"
+#include "engine/search/quiescence.h"
+#include "engine/search/root_list.h"
+#include "engine/search/root_search.h"
+
+namespace search {
+
+namespace {
+
+using board::KMove;
+using board::KMoveWord;
+
+constexpr int kNoExtensionPly = 20;
+constexpr int kCappedExtensionPly = 9;
+constexpr int kVerifyExtension = 9;
+constexpr int kNullWindowWide = 200;
+constexpr int kUnknownRootBest = -3000;
+constexpr int kSkipTwinDrop = 3;
+constexpr int kSkipTwinPromotion = 4;
+constexpr int kSkipQuietEvasion = 5;
+
+bool is_gold_like(int cls) { return cls == board::kGold || (cls > board::kPromotedBit && cls != board::kDragon && cls != board::kHorse); }
+
+// The opponent's piece moved by m could step straight back.
+bool reversible(const KMove& m) {
+  const int cls = board::code_class(m.code);
+  const bool line = board::square_file(m.from) == board::square_file(m.to) ||
+                    board::square_rank(m.from) == board::square_rank(m.to);
+  if (is_gold_like(cls)) return line;
+  if (cls == board::kSilver) return board::square_file(m.from) != board::square_file(m.to);
+  return cls == board::kRook || cls == board::kBishop || cls == board::kKing || cls == board::kDragon ||
+         cls == board::kHorse;
+}
+
+bool reply_is_pass(KMoveWord w) { return engine::kmove_from(w) == board::kPassSquare; }
+
+}  // namespace
+
+int pass_reduction(int remaining, int mode) {
+  if (remaining >= 4) return mode == 0 ? 12 : 25;
+  if (remaining >= 2) return mode == 0 ? 6 : 12;
+  return 0;
+}
+
+int table_extension(int child_ext, int e, int ply, bool pass_involved) {
+  if (e <= 0 || ply >= kNoExtensionPly) return child_ext;
+  if (e > kOnePly) e = pass_involved ? 0 : ply > kCappedExtensionPly ? kOnePly : e;
+  const int raised = child_ext + e;
+  const int cap = 4 * e - 12;
+  return raised > cap ? std::max(child_ext, cap) : raised;
+}
+
+int capture_extension(int captured_code, int n) {
+  if (captured_code == 0 || n <= 0) return 0;
+  const int cls = board::code_class(captured_code);
+  if (cls == board::kRook || cls == board::kDragon) return kOnePly / n;
+  return cls == board::kPawn ? 0 : 6 / n;
+}
+
+void NodeSearch::ClearChildTable() {
+  child_.hash_move = 0;
+  child_.hash_stage = 0;
+  child_.table_ext = 0;
+  child_.tsume_mark = 0;
+}
+
+void NodeSearch::SetLine(KMoveWord w, int stage, bool with_child) {
+  node_.pv.moves[ply_] = w;
+  node_.pv.flags[ply_] = with_child && child_.ext > node_.ext ? 1 : 0;
+  node_.pv.state = stage;
+  if (with_child) {
+    pv_copy_child(node_.pv, child_.pv, ply_ + 1);
+  } else {
+    node_.pv.length = ply_;
+  }
+  if (node_.pv.length < ply_) node_.pv.length = ply_;
+}
+
+NodeSearch::Flow NodeSearch::TakeScore(int s, KMoveWord w, int stage, bool from_child) {
+  scored_ = true;
+  if (s > best_) {
+    best_ = s;
+    if (s > kRealResultFloor) real_result_ = true;
+  }
+  if (s > alpha_) {
+    alpha_ = s;
+    SetLine(w, stage, from_child);
+  }
+  if (s >= beta_ && null_state_ != 3) {
+    board::hash_store(node_.key, depth_.stored, board::kBoundLower, s, 0, 0, 0, node_.pv.moves[ply_],
+                      node_.pv.state);
+    ret_ = s;
+    return Flow::kReturn;
+  }
+  return Flow::kNext;
+}
+
+bool NodeSearch::TakeBackMove(const KMove& m) const {
+  const KMove& own = move_stack[ply_ - 1];
+  if (is_pass(own) || is_drop(own) || is_drop(m) || is_pass(incoming_) || is_drop(incoming_)) return false;
+  if (m.piece != own.piece || m.from != own.to || m.to != own.from) return false;
+  if (own.captured_code != 0 || own.promote || m.captured_code != 0 || m.promote) return false;
+  if (incoming_.captured_code != 0 || incoming_.promote) return false;
+  return reversible(incoming_);
+}
+
+int NodeSearch::ResearchExtended(KMoveNode* ln, int e) {
+  board::hash_store_extension(child_.key, e, kmove_pack(*ln->move));
+  child_.ext += e;
+  pv_holder_init(child_.pv, ply_);
+  const int s = -search_node(child_, ln, -beta_, -alpha_, flag_a_, flag_b_);
+  for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
+  return s;
+}
+
+void NodeSearch::SaveVerification(KMoveNode* ln, int stage, int set_index) {
+  saved_child_ = child_;
+  saved_move_ = move_stack[ply_ + 1];
+  saved_node_ = ln;
+  saved_stage_ = stage;
+  saved_set_index_ = set_index;
+  saved_pv_ = node_.pv;
+}
+
+void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
+  if (child_.ext > node_.ext || *s == kScoreNone || *s < kRealResultFloor) return;
+  const KMove& m = *ln->move;
+  const int n = node_depth(child_.ext, ply_ + 1).remaining + 1;
+  const int flag = pass_threat_.count > 0 ? 1 : 0;
+  if (*s >= beta_ && beta_ >= kRealResultFloor) {
+    const int margin = prune_margin(p_, flag, m, ply_ + 1, n, beta_);
+    if (margin == 0) {
+      *s = ResearchExtended(ln, kVerifyExtension);
+    } else if (margin > 0 && !(alpha_ > entry_alpha_ && alpha_ + margin >= beta_)) {
+      null_state_ = 3;
+      margin_ = margin;
+      SaveVerification(ln, stage, set_index);
+    }
+    return;
+  }
+  if (*s <= alpha_ || *s >= beta_) return;
+  const int remembered = best_score_get();
+  const int b = remembered == kScoreNone ? kUnknownRootBest : (side_ == time_state.side ? remembered : -remembered);
+  if (*s < b - kVerifyMargin[mode_]) return;
+  const int margin = prune_margin(p_, flag, m, ply_ + 1, n, *s);
+  if (margin == 0) {
+    *s = ResearchExtended(ln, kVerifyExtension);
+  } else if (margin > 0 && null_state_ == 0) {
+    null_state_ = 2;
+    margin_ = margin;
+    SaveVerification(ln, stage, set_index);
+  }
+}
+
+void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
+  const KMove& m = *ln->move;
+  const bool has_reply = child_.pv.length > ply_;
+  const KMoveWord reply = has_reply ? child_.pv.moves[ply_ + 1] : 0;
+  if (stage == 3) {
+    const int st = child_.pv.state;
+    if ((mode_ >= 1 && (st == 0 || (st == 8 && ply_ >= 3))) || !has_reply) {
+      escape_state_ = 2;
+      *flow = Flow::kEndStage;
+      return;
+    }
+  }
+  if (has_reply && reply_is_pass(reply) && !is_drop(m)) {
+    const int cls = board::code_class(m.captured_code);
+    if (cls >= board::kRook && cls <= board::kSilver) {
+      escape_state_ = 1;
+      if (stage == 3 || stage == 7 || stage == 8) {
+        *flow = Flow::kEndStage;
+        return;
+      }
+    }
+  }
+  const bool taken_at_once = has_reply && !reply_is_pass(reply) && engine::kmove_to(reply) == m.to;
+  if (taken_at_once && is_drop(m) && board::code_kind(m.code) == board::kPawn && p_.hand_sum[side_] > 0) {
+    for (KMoveNode* n = ln->next; n != nullptr; n = n->next) {
+      if (is_drop(*n->move) && n->move->to == m.to) n->skip = kSkipTwinDrop;
+    }
+  }
+  if (in_check_ && m.to == incoming_.to && has_reply && reply_is_pass(reply)) {
+    for (KMoveNode* n = ln->next; n != nullptr; n = n->next) {
+      if (n->move->captured_code == 0) n->skip = kSkipQuietEvasion;
+    }
+  }
+  if ((stage == 3 || stage == 7) && depth_.remaining < 3 &&
+      s + kEscapeMargin[mode_] > eval_blend_node(node_.eval, side_, is_pass(incoming_))) {
+    *flow = Flow::kEndStage;
+  }
+}
+
+NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int column) {
+  KMove& m = *ln->move;
+  if (is_pass(m)) return Flow::kNext;
+  const KMoveWord w = kmove_pack(m);
+  const int o = 1 - side_;
+  // 1. The searched-move set.
+  if (null_state_ == 3 && kmove_equal_masked(w, node_.pv.moves[ply_])) return Flow::kNext;
+  const int set_index = set_.count;
+  if (stage != 9 && stage != 11) AddSearched(w);
+  // 2. A quiet dragon move; two in a row are not searched.
+  bool quiet_dragon = false;
+  if (m.captured_code == 0 && board::code_class(m.code) == board::kDragon && !is_drop(m) &&
+      board::kiki_at(p_, m.from).direct_count[o] == 0) {
+    quiet_dragon = true;
+    if (ply_ > 2 && (move_stack[ply_ - 1].flag_word & 2)) return Flow::kNext;
+  }
+  // 3. The move on the stack, the child's depth and key.
+  KMove& entry = move_stack[ply_ + 1];
+  kmove_copy_entry(entry, m);
+  entry.flag = 0;
+  entry.flag_word = static_cast<uint32_t>(stage) << 3 | (in_check_ ? 1u : 0u) | (quiet_dragon ? 2u : 0u);
+  child_.ext = node_.ext + ln->depth_adj;
+  ++node_.counters[0];
+  child_.key = node_.key;
+  board::hash_key_sashite(child_.key, 0, m);
+  // 4. Repetitions along the line.
+  if (ply_ >= 3) {
+    const int rep = path_repetition_test(p_, m, child_.key, ply_, &move_stack[1], in_check_ ? 1 : 0);
+    if (rep == 1) return Flow::kNext;
+    if (rep == 3) {
+      SetLine(w, stage, false);
+      ret_ = kScoreMate;
+      return Flow::kReturn;
+    }
+    if (rep == 2) {
+      const int v = draw_value(side_);
+      scored_ = true;
+      if (v > best_) {
+        best_ = v;
+        if (v > kRealResultFloor) real_result_ = true;
+      }
+      if (v > alpha_) {
+        alpha_ = v;
+        SetLine(w, stage, false);
+      }
+      if (v >= beta_) {
+        ret_ = v;
+        return Flow::kReturn;
+      }
+      return Flow::kNext;
+    }
+  }
+  // 5. Taking back the previous move after a reversible answer.
+  if (TakeBackMove(m) && draw_value(side_) < alpha_ && !((move_stack[ply_ - 1].flag_word & 1) && in_check_)) {
+    return Flow::kNext;
+  }
+  // 6. The transposition table.
+  ClearChildTable();
+  int exact = 0;
+  const int probe = board::hash_probe(child_, w, ln->depth_adj, child_.ext + 12 * (search_depth.load() - ply_ - 1),
+                                      exact, alpha_, beta_, best_);
+  switch (probe) {
+    case board::kProbeAtBeta:
+      SetLine(w, stage, false);
+      ret_ = alpha_;
+      return Flow::kReturn;
+    case board::kProbeAtAlpha:
+      // Worth at most alpha: an upper bound, not a loss.
+      scored_ = true;
+      if (best_ < alpha_) best_ = alpha_;
+      return Flow::kNext;
+    case board::kProbeExact:
+    case board::kProbeRaisedAlpha:
+      scored_ = true;
+      if (probe == board::kProbeRaisedAlpha) {
+        SetLine(w, stage, false);
+        if (child_.hash_move != 0 && ply_ + 1 < board::KPvHolder::kMaxMoves) {
+          node_.pv.moves[ply_ + 1] = child_.hash_move;
+          node_.pv.flags[ply_ + 1] = 0;
+          node_.pv.length = ply_ + 1;
+        }
+      }
+      if (null_state_ == 3 && exact >= alpha_ - margin_) {
+        ret_ = best_;
+        return Flow::kReturn;
+      }
+      if (null_state_ == 2) null_state_ = 0;
+      if (exact > kRealResultFloor) real_result_ = true;
+      if (stage == 2 && m.to == incoming_.to) credit_ += kRecaptureCredit;
+      return Flow::kNext;
+    case board::kProbeTooShallow: child_.ext = node_.ext; break;
+    default: break;
+  }
+  // 7. Extensions.
+  if (child_.table_ext > 0) {
+    child_.ext = table_extension(child_.ext, child_.table_ext, ply_, is_pass(incoming_));
+  } else {
+    int e = 0;
+    if (in_check_) {
+      if (count == 1 && column != 0) e = kOnePly;
+    } else if (stage == 2 && depth_.remaining >= 0 && depth_.remaining <= 2) {
+      e = capture_extension(m.captured_code, count);
+    }
+    if (e > 0) {
+      child_.ext += e;
+      board::hash_store_extension(child_.key, e, w);
+    }
+  }
+  // 8. Pattern class and pair key, the en-prise marker, the move, quick mates.
+  const int child_class = ply_ > 3 ? exchange_pattern_classify(p_) : 0;
+  const bool gives_check = board::is_oute(p_, m) != 0;
+  uint32_t pair = 0;
+  if (!gives_check) {
+    if (child_class == 1) return Flow::kNext;
+    if (incoming_.flag == 1 || incoming_.flag == m.from) pair = board::sashite_pair_key(p_, incoming_, m);
+  } else {
+    pair = quiet_dragon ? 1 : 0;
+  }
+  const NodeDepth child_depth = node_depth(child_.ext, ply_ + 1);
+  const bool beyond = child_depth.horizon > ply_;
+  if (beyond && ln->skip) return Flow::kNext;
+  if (board::kiki_at(p_, m.to).direct_count[o] > 0 && board::code_kind(m.code) != board::kKing) {
+    entry.flag = static_cast<uint8_t>(sashite_safe_check(p_, m));
+  }
+  board::do_move(p_, m, 1);
+  if (board::king_attacked(p_, side_)) {
+    board::undo_move(p_, m, 1);
+    return Flow::kNext;
+  }
+  scored_ = true;
+  KMoveWord mate = 0;
+  if (child_.tsume_mark == 0 && !gives_check && opponent_mates(node_, child_, side_, beyond, &mate)) {
+    board::undo_move(p_, m, 1);
+    if (best_ < -kScoreMate) best_ = -kScoreMate;
+    return Flow::kNext;
+  }
+  if (beyond) {
+    if (child_depth.remaining > 2) rook_file_register(p_, child_.key, ply_ + 1);
+    if (child_depth.remaining > 1 && mode_ <= 1 && child_.table_ext != -1) {
+      board::hash_store_extension(child_.key, -1, 0);
+      formation_seed(p_, child_.key, ply_ + 1);
+    }
+  }
+  eval::eval_sashite_diff(m, p_, node_.eval, child_.eval);
+  time_state.exchange_count[ply_ + 1] =
+      time_state.exchange_count[ply_] + (is_drop(m) ? 0 : exchange_weight(m.captured_code));
+  const uint32_t mark = static_cast<uint32_t>(child_.tsume_mark) & 0xffff;
+  child_.threat_move = threat_move_present(mark) ? mark : 0;
+  mate_threat_record_update(child_, node_);
+  pv_holder_init(child_.pv, ply_);
+  ply_nodes[ply_ + 1] = &child_;
+  // 9, 10. The search below, or the quiescence search at the horizon.
+  ++search_ply;
+  int s;
+  int child_searched = 0;
+  if (beyond) {
+    s = search_child(node_, child_, ply_ + 1, stage, ln, move_stack, ply_nodes, alpha_, beta_, flag_a_, flag_b_,
+                     &credit_, depth_lag_);
+    Verify(ln, stage, set_index, &s);
+  } else {
+    const int r = search_quiescence(child_, ln, -beta_, -alpha_, pair, child_class, &child_searched);
+    for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
+    s = r == kScoreStopped ? kScoreNone : -r;
+  }
+  // 11. Take back.
+  --search_ply;
+  board::threat_word = threat_;
+  board::undo_move(p_, m, 1);
+  // 12. The score.
+  if (null_state_ == 4) {
+    ret_ = best_;
+    return Flow::kReturn;
+  }
+  if (s == kScoreNone) {
+    ret_ = kScoreStopped;
+    return Flow::kReturn;
+  }
+  if (TakeScore(s, w, stage, true) == Flow::kReturn) return Flow::kReturn;
+  // A searched promotion stands for its non-promoting twin.
+  if (m.promote && !is_drop(m)) {
+    KMove twin = m;
+    kmove_set_promote(twin, 0);
+    AddSearched(kmove_pack(twin));
+    for (KMoveNode* n = ln->next; n != nullptr; n = n->next) {
+      const KMove& t = *n->move;
+      if (t.from == m.from && t.to == m.to && !t.promote) n->skip = kSkipTwinPromotion;
+    }
+  }
+  // 13. Pruning of the later siblings.
+  Flow flow = Flow::kNext;
+  if (beyond) {
+    Prune(ln, s, stage, &flow);
+  } else if ((stage == 3 || stage == 7 || stage == 8) &&
+             s + kEscapeMargin[mode_] > eval_blend_node(node_.eval, side_, is_pass(incoming_))) {
+    escape_state_ = 5;
+    flow = Flow::kEndStage;
+  }
+  return flow;
+}
+
+NodeSearch::Flow NodeSearch::PassStage() {
+  if (!pool_fits(1)) return Flow::kNext;
+  KMove& pm = pool_moves[pool_cursor];
+  pm = board::pass_move();
+  const int linked = sashi_list_unsearched(&pool_nodes[pool_cursor], 1, &pm, 0, set_);
+  KMoveNode* ln = &pool_nodes[pool_cursor];
+  ++pool_cursor;
+  if (linked == 0) return Flow::kNext;
+  pass_done_ = true;
+  node_move_list_push(set_, pm);
+  const KMoveWord w = kPassWord;
+  child_.ext = node_.ext - pass_reduction(depth_.remaining, mode_);
+  child_.key = node_.key;
+  board::hash_key_sashite(child_.key, 0, pm);
+  KMove& entry = move_stack[ply_ + 1];
+  entry = pm;
+  ++node_.counters[0];
+  // 1. Repetition.
+  if (ply_ >= 3) {
+    const int rep = path_repetition_test(p_, pm, child_.key, ply_, &move_stack[1], in_check_ ? 1 : 0);
+    if (rep == 1) return Flow::kNext;
+    if (rep == 3) {
+      SetLine(w, 0, false);
+      ret_ = kScoreMate;
+      return Flow::kReturn;
+    }
+    if (rep == 2) return TakeScore(draw_value(side_), w, 0, false);
+  }
+  // 2. The table.
+  ClearChildTable();
+  int exact = 0;
+  const int probe = board::hash_probe(child_, kPassWord, 0, child_.ext + 12 * (search_depth.load() - ply_ - 1),
+                                      exact, alpha_, beta_, best_);
+  if (probe == board::kProbeAtBeta) {
+    SetLine(w, 0, false);
+    ret_ = alpha_;
+    return Flow::kReturn;
+  }
+  if (probe == board::kProbeAtAlpha || probe == board::kProbeExact || probe == board::kProbeRaisedAlpha) {
+    scored_ = true;
+    if (child_.hash_move != 0) pass_threat_ = {1, {child_.hash_move, 0, 0}};
+    if (probe == board::kProbeAtAlpha) return Flow::kNext;
+    if (probe == board::kProbeRaisedAlpha) {
+      SetLine(w, 0, false);
+      if (child_.hash_move != 0 && ply_ + 1 < board::KPvHolder::kMaxMoves) {
+        node_.pv.moves[ply_ + 1] = child_.hash_move;
+        node_.pv.length = ply_ + 1;
+      }
+    }
+    if (null_state_ == 3 && exact >= alpha_ - margin_) {
+      ret_ = best_;
+      return Flow::kReturn;
+    }
+    if (null_state_ == 2) null_state_ = 0;
+    if (exact > kRealResultFloor) real_result_ = true;
+    return Flow::kNext;
+  }
+  if (probe == board::kProbeTooShallow) child_.ext = node_.ext;
+  const NodeDepth child_depth = node_depth(child_.ext, ply_ + 1);
+  board::do_move(p_, pm, 1);
+  int s;
+  if (child_depth.horizon <= ply_) {
+    // 3. At the horizon: the quiescence search.
+    eval::eval_sashite_diff(pm, p_, node_.eval, child_.eval);
+    pv_holder_init(child_.pv, ply_);
+    ply_nodes[ply_ + 1] = &child_;
+    ++search_ply;
+    int searched = 0;
+    const int r = search_quiescence(child_, ln, -beta_, -alpha_, 0, 0, &searched);
+    --search_ply;
+    for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
+    s = r == kScoreStopped ? kScoreNone : -r;
+  } else {
+    // 4. A pass that lets the opponent mate is not searched.
+    KMoveWord mate = 0;
+    if (opponent_mates(node_, child_, side_, true, &mate)) {
+      board::undo_move(p_, pm, 1);
+      pass_threat_ = {1, {mate, 0, 0}};
+      return Flow::kNext;
+    }
+    // 5. Registration and seeding.
+    if (child_depth.remaining > 2) rook_file_register(p_, child_.key, ply_ + 1);
+    if (child_depth.remaining > 1 && mode_ <= 1 && child_.table_ext != -1) {
+      board::hash_store_extension(child_.key, -1, 0);
+      formation_seed(p_, child_.key, ply_ + 1);
+    }
+    eval::eval_sashite_diff(pm, p_, node_.eval, child_.eval);
+    child_.threat_move = 0;
+    mate_threat_record_update(child_, node_);
+    pv_holder_init(child_.pv, ply_);
+    ply_nodes[ply_ + 1] = &child_;
+    // 6. The null window.
+    ++search_ply;
+    if (null_state_ == 3) {
+      const int r = child_depth.remaining;
+      child_.ext = node_.ext - (r > 5 ? 48 : r > 3 ? 36 : 24);
+      s = -search_node(child_, ln, margin_ - beta_, margin_ - beta_ + 1, flag_b_, 0);
+      if (s != kScoreNone && s >= beta_ - margin_) null_state_ = 4;
+    } else {
+      const bool wide = mode_ == 0 && escape_state_ == 0 && alpha_ != -kScoreMate && alpha_ != kScoreMate;
+      const int low = wide ? alpha_ - kNullWindowWide : alpha_;
+      s = -search_node(child_, ln, -beta_, -low, flag_b_, 0);
+      if (s != kScoreNone && s > alpha_ && child_.ext < node_.ext) {
+        for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
+        child_.ext = node_.ext;
+        pv_holder_init(child_.pv, ply_);
+        s = -search_node(child_, ln, -beta_, -low, flag_b_, 0);
+      }
+      if (s != kScoreNone && s > alpha_ &&
+          mate_threat_probe(node_, child_, p_, pm, ply_, 0, &move_stack[1], flag_b_) == 0) {
+        s = -kScoreMate;
+      }
+      if (null_state_ == 2 && s != kScoreNone && s >= alpha_ - margin_ && s > low) null_state_ = 0;
+    }
+    --search_ply;
+    for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
+    // The opponent's best line after the pass: its threat, the reply, its next move.
+    if (child_.pv.length > ply_) {
+      pass_threat_.count = std::min(3, child_.pv.length - ply_);
+      for (int i = 0; i < pass_threat_.count; ++i) pass_threat_.words[i] = child_.pv.moves[ply_ + 1 + i];
+    }
+  }
+  // 7. Back to the side to move; the pass scores like a move.
+  board::threat_word = threat_;
+  board::undo_move(p_, pm, 1);
+  if (null_state_ == 4) {
+    ret_ = best_;
+    return Flow::kReturn;
+  }
+  if (s == kScoreNone) {
+    ret_ = kScoreStopped;
+    return Flow::kReturn;
+  }
+  return TakeScore(s, w, 0, true);
+}
+
+NodeSearch::Flow NodeSearch::DoublePass() {
+  if (pass_done_) return Flow::kNext;
+  pass_done_ = true;
+  if (ply_ - 1 > 3 && pawn_drop_trade_pattern(ply_ - 1) != 0) return Flow::kNext;
+  const KMove pm = board::pass_move();
+  board::KEvalRecord r = node_.eval;
+  board::do_move(p_, pm, 0);
+  const int silver = mode_ == 0 && ply_ > 5 ? silver_advance_square(ply_) : 0;
+  evaluate_fully(p_, r, silver, pm);
+  board::undo_move(p_, pm, 0);
+  int s = eval_blend_node(r, side_, true);
+  if (ply_ == 3) {
+    const KMove& second = move_stack[2];
+    const int cls = board::code_class(second.code);
+    if (!is_pass(second) && !is_drop(second) && second.promote &&
+        (cls == board::kSilver || cls == board::kKnight || cls == board::kLance)) {
+      s += kPassAtPly3Bonus[mode_];
+    }
+  }
+  ++node_.counters[0];
+  return TakeScore(s, kPassWord, 0, false);
+}
+
+}  // namespace search

@@ -1,0 +1,115 @@
+// The node search's working state, shared by its two source files: the entry,
+// the stage machine and the end of the node (search_node.cpp), and the move
+// procedure with the pass, the double pass and the verification of pruned
+// results (node_moves.cpp). One object lives for one call of search_node.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/position.h"
+#include "engine/board/search_words.h"
+#include "engine/search/move_list.h"
+#include "engine/search/move_words.h"
+#include "engine/search/search_node.h"
+
+namespace search {
+
+// Tuning by search mode 0 / 1 / 2.
+constexpr int kFutilityMargin[3] = {3000, 400, 600};
+constexpr int kEscapeMargin[3] = {50, 100, 150};
+constexpr int kPassAtPly3Bonus[3] = {0, 30, 140};
+constexpr int kVerifyMargin[3] = {800, 2000, 2000};
+
+// Results below this are lost positions, not real results.
+constexpr int kRealResultFloor = -31000;
+
+// The depth pure rules of a node, exposed for their tests.
+// The reduction of the pass child by remaining plies and search mode.
+int pass_reduction(int remaining, int mode);
+// The child's ext after adding the extension e > 0 that the table remembers:
+// none from ply 20 on; above 12 it becomes 0 when the incoming move or the
+// move is a pass and 12 past ply 9; the sum is capped at 4e - 12 (never below
+// the ext before).
+int table_extension(int child_ext, int e, int ply, bool pass_involved);
+// The extension of a capture within two plies of the horizon in a list of n
+// captures: 12 / n for a rook or dragon, 6 / n for anything but an unpromoted
+// pawn.
+int capture_extension(int captured_code, int n);
+
+class NodeSearch {
+ public:
+  NodeSearch(board::KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+  int Run();
+
+ private:
+  enum class Flow { kNext, kEndStage, kReturn };
+  static constexpr int kSearchedRoom = 1024;
+
+  // search_node.cpp
+  void Enter();
+  bool Skipped(int code) const;
+  void FutilityTest();
+  Flow RunStage(int code, int column);
+  Flow HashMoveStage(int column);
+  int Generate(int code, board::KMove* out, int* stage, int* linker);
+  Flow SearchList(KMoveNode* head, int count, int stage, int column);
+  int EndOfNode(bool* restart);
+  int StaticScore();
+  void Trace(int code) const;
+  void AddSearched(board::KMoveWord w);
+
+  // node_moves.cpp
+  Flow SearchMove(KMoveNode* ln, int count, int stage, int column);
+  Flow PassStage();
+  Flow DoublePass();
+  Flow TakeScore(int s, board::KMoveWord w, int stage, bool from_child);
+  void Verify(KMoveNode* ln, int stage, int set_index, int* s);
+  void SaveVerification(KMoveNode* ln, int stage, int set_index);
+  void Prune(KMoveNode* ln, int s, int stage, Flow* flow);
+  bool TakeBackMove(const board::KMove& m) const;
+  void ClearChildTable();
+  int ResearchExtended(KMoveNode* ln, int e);
+  void SetLine(board::KMoveWord w, int stage, bool with_child);
+
+  board::KSearchNode& node_;
+  const KMoveNode* incoming_node_;
+  board::KPosition& p_;
+  const board::KMove& incoming_;
+  int ply_, side_, row_, mode_;
+  NodeDepth depth_;
+  int alpha_, beta_, entry_alpha_, best_;
+  int flag_a_, flag_b_;
+  bool in_check_ = false;
+  uint32_t threat_ = 0;
+  uint32_t outer_threat_ = 0;
+  bool knight_step_ = false;
+  int depth_lag_ = 0;
+  bool futile_ = false;
+  bool futility_done_ = false;
+  bool real_result_ = false;
+  bool scored_ = false;
+  int null_state_ = 0;
+  int escape_state_ = 0;
+  KPassThreat pass_threat_;
+  int credit_ = 0;
+  int margin_ = 0;
+  int recapture_sq_ = 0;
+  bool pass_done_ = false;
+  bool restarted_ = false;
+  int ret_ = 0;
+  int pool_base_ = 0;
+
+  KSearchedSet set_;
+  board::KMoveWord set_list_[kSearchedRoom];
+  board::KSearchNode child_{};
+
+  // The move whose pruned result waits for verification.
+  board::KSearchNode saved_child_{};
+  board::KMove saved_move_{};
+  KMoveNode* saved_node_ = nullptr;
+  int saved_stage_ = 0;
+  int saved_set_index_ = 0;
+  board::KPvHolder saved_pv_{};
+};
+
+}  // namespace search

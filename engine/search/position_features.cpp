@@ -1,0 +1,161 @@
+#include "engine/search/position_features.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/board/eval_weights.h"
+#include "engine/board/strategy_cells.h"
+
+namespace search {
+
+namespace {
+
+using board::KEvalWeights;
+using board::KPosition;
+
+constexpr int kTokinTable[5] = {0, 100, 300, 500, 600};  // the fifth value holds for every further one
+constexpr int32_t kOpenFileCap = 320;
+constexpr int kEnemyRows = 6;  // rows 6-12 are read around the enemy king
+
+// Own-king and enemy-king rows of a code class, -1 none.
+int own_row(int cls) {
+  switch (cls) {
+    case board::kGold: return 0;
+    case board::kSilver: return 1;
+    case board::kKnight: return 2;
+    case board::kLance: return 3;
+    case board::kPawn: return 4;
+    case board::kHorse: return 5;
+    case board::kSilver | board::kPromotedBit:
+    case board::kKnight | board::kPromotedBit:
+    case board::kLance | board::kPromotedBit:
+    case board::kTokin: return 0;
+    default: return -1;
+  }
+}
+int enemy_row(int cls) {
+  switch (cls) {
+    case board::kGold: return 0;
+    case board::kSilver: return 2;
+    case board::kKnight: return 3;
+    case board::kPawn: return 4;
+    case board::kSilver | board::kPromotedBit: return 0;
+    case board::kKnight | board::kPromotedBit:
+    case board::kLance | board::kPromotedBit: return 6;
+    case board::kTokin: return 1;
+    default: return -1;
+  }
+}
+
+// (rank - 1) x 9 + (file - 1) as `side` reads a square: gote's rank mirrored.
+int rel_index(int side, int sq) {
+  const int rank = board::square_rank(sq);
+  return ((side == 0 ? rank : 10 - rank) - 1) * 9 + board::square_file(sq) - 1;
+}
+
+// The king-relative value for a piece of `side` on `sq` against `king`; 0
+// without that king or row.
+int king_rel(const KEvalWeights& w, int side, int king, int row, int sq) {
+  if (row < 0 || !board::is_playing_square(king)) return 0;
+  return w.king_rel[rel_index(side, king)][row][rel_index(side, sq)];
+}
+
+bool in_enemy_camp(int side, int sq) {
+  const int rank = board::square_rank(sq);
+  return side == 0 ? rank <= 3 : rank >= 7;
+}
+
+struct Sums {
+  int32_t piece[2] = {}, material[2] = {}, king_area[2] = {}, positional[2] = {}, open_file[2] = {};
+};
+
+void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int q, Sums& s) {
+  const int k = board::code_class(code);
+  s.piece[o] += (k == board::kKing ? 0 : w.piece_value[k]) + board::senkei_cell(o, code, q);
+  const int own_king = p.piece[o].sq, enemy_king = p.piece[1 - o].sq;
+  switch (k) {
+    case board::kRook:
+      s.material[o] += in_enemy_camp(o, q) ? 550 : 150;
+      s.positional[o] += in_enemy_camp(o, q) ? 200 : 400;
+      break;
+    case board::kBishop:
+      s.material[o] += in_enemy_camp(o, q) ? 200 : 100;
+      s.positional[o] += 400;
+      break;
+    case board::kDragon:
+      s.material[o] += 650;
+      s.positional[o] += 235;
+      break;
+    case board::kHorse:
+      s.material[o] += 300;
+      s.king_area[o] += king_rel(w, o, own_king, own_row(k), q);
+      break;
+    case board::kKing: {
+      const int h = w.rank_bonus[o][q - board::kFirstSquare] / 2;
+      s.king_area[o] += h;
+      s.material[1 - o] -= h;
+      break;
+    }
+    case board::kLance:
+      s.king_area[o] += king_rel(w, o, own_king, own_row(k), q);
+      break;
+    default: {
+      s.king_area[o] += king_rel(w, o, own_king, own_row(k), q);
+      const int row = enemy_row(k);
+      if (row >= 0) s.material[o] += king_rel(w, o, enemy_king, kEnemyRows + row, q);
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+int tokin_penalty(int n) {
+  int sum = 0;
+  for (int i = 0; i < n; ++i) sum += kTokinTable[std::min(i, 4)];
+  return sum;
+}
+
+void position_features(const KPosition& p, board::KEvalRecord& r) {
+  const KEvalWeights& w = *board::eval_weights;
+  Sums s;
+  for (int o = 0; o < 2; ++o) s.piece[o] -= tokin_penalty(static_cast<int>(p.tokin[o].count));
+  for (int n = 0; n < board::kPieceCount; ++n) {
+    const board::KPieceEntry& e = p.piece[n];
+    if (board::is_playing_square(e.sq)) board_piece(w, p, board::code_side(e.code), e.code, e.sq, s);
+  }
+  for (int o = 0; o < 2; ++o) {
+    int non_pawns = 0;
+    for (int k = board::kRook; k <= board::kPawn; ++k) {
+      for (int j = 0; j < p.hand[o][k]; ++j) {
+        s.piece[o] += w.count_value[k][j];
+        s.material[o] += w.count_split[k][j][0];
+        s.positional[o] += w.count_split[k][j][1];
+      }
+      if (k != board::kPawn) non_pawns += p.hand[o][k];
+    }
+    const int enemy_king = p.piece[1 - o].sq;
+    if (board::is_playing_square(enemy_king)) {
+      const int f_king = board::square_file(enemy_king);
+      for (int f = 1; f <= 9; ++f) {
+        if (p.pawn_file[o][f] == 0) s.open_file[o] += w.distance_weight[std::abs(f - f_king)];
+      }
+    }
+    s.material[o] += (w.count_curve[p.hand[o][board::kPawn]] * std::min(s.open_file[o], kOpenFileCap)) >> 8;
+    // The crowding table's entry 0 (0) belongs to the first piece, so a single
+    // piece costs nothing and m pieces cost the entries 1..m-1.
+    for (int j = 0; j < non_pawns; ++j) s.positional[o] -= w.count_curve_b[j];
+  }
+  for (int o = 0; o < 2; ++o) {
+    r.att[o].attack = static_cast<int16_t>(s.material[o]);
+    r.att[o].attack_extra = 0;
+    r.att[o].open_file = s.open_file[o];
+    r.def[o].defence = static_cast<int16_t>(s.king_area[o]);
+    r.def[o].defence_extra = 0;
+    r.hand_b[o] = static_cast<int16_t>(s.positional[o]);
+    r.mat[o].material = static_cast<int16_t>(s.piece[o]);
+    r.mat[o].material_extra = 0;
+  }
+}
+
+}  // namespace search

@@ -1,0 +1,274 @@
+#include "engine/search/quiescence.h"
+
+#include "engine/board/capture_gen.h"
+#include "engine/board/check_test.h"
+#include "engine/board/evasion_gen.h"
+#include "engine/board/hash_table.h"
+#include "engine/board/make_move.h"
+#include "engine/board/pair_key.h"
+#include "engine/board/quiescence_gen.h"
+#include "engine/board/target_list.h"
+#include "engine/eval/eval_diff.h"
+#include "engine/search/check_evasions_standin.h"
+#include "engine/search/child_search.h"
+#include "engine/search/eval_blend.h"
+#include "engine/search/line_records.h"
+#include "engine/search/move_order_standin.h"
+#include "engine/search/node_common.h"
+#include "engine/search/root_list.h"
+#include "engine/search/search_node.h"
+#include "engine/search/time_control.h"
+
+namespace search {
+
+namespace {
+
+using board::KMove;
+using board::KPosition;
+using board::KSearchNode;
+
+constexpr uint32_t kPollMask = 31;
+// The probe's depth adjustment: every stored depth covers a quiescence child.
+constexpr int kQuiescenceProbeMargin = -28528;
+constexpr int kQuiescenceState = 5;
+constexpr int kEvasionStage = 2;
+
+// The node's static score for the side to move, evaluating fully first.
+int static_score(KSearchNode& node, int silver_square) {
+  const KPosition& p = *node.position;
+  const KMove& incoming = move_stack[search_ply];
+  evaluate_fully(p, node.eval, silver_square, incoming);
+  return eval_blend_node(node.eval, p.teban, is_pass(incoming));
+}
+
+// The line of the node: the move, then the child's line.
+void take_line(KSearchNode& node, board::KMoveWord w, const KSearchNode& child) {
+  const int ply = search_ply;
+  node.pv.moves[ply] = w;
+  node.pv.flags[ply] = 0;
+  pv_copy_child(node.pv, child.pv, ply + 1);
+  if (node.pv.length < ply) node.pv.length = ply;
+  node.pv.state = kQuiescenceState;
+}
+
+// The loss of a side without a move in a forced or check position, the win
+// when the check came from a dropped pawn (a mate by a pawn drop is illegal).
+int no_move_score(const KMove& incoming) {
+  return is_drop(incoming) && board::code_kind(incoming.code) == board::kPawn ? kScoreMate : -kScoreMate;
+}
+
+}  // namespace
+
+int qsearch_stop_test(const SearchTimeState& t) {
+  const int32_t control = think_control.load(std::memory_order_relaxed);
+  if (control == kThinkStop) return 1;
+  if (control == kThinkPonder || t.no_time_limit) return 0;
+  const int32_t limit = time_limit_now();
+  if (limit < kTimeRulesFloor) return 0;
+  return think_elapsed() >= limit ? 1 : 0;
+}
+
+int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alpha, int beta, uint32_t pair_key,
+                      int exchange_class, int* searched) {
+  (void)incoming_node;
+  KPosition& p = *node.position;
+  const int ply = search_ply;
+  const int s = p.teban;
+  const NodeDepth depth = node_depth(node.ext, ply);
+  const bool in_check = board::king_attacked(p, s);
+  node.counters[0] = node.counters[1] = node.counters[2] = 0;
+  *searched = 0;
+  if ((node_counter & kPollMask) == 0 && qsearch_stop_test(time_state)) search_abort = 1;
+  ++node_counter;
+  if (search_abort) return kScoreStopped;
+
+  const KMove& incoming = move_stack[ply];
+  const int mode = board::game_stage;
+  const int silver = mode == 0 && ply > 4 ? silver_advance_square(ply) : 0;
+  // The line has reached the end of the per-ply arrays: stand pat.
+  if (ply > kNodeLastPly) return static_score(node, silver);
+
+  PoolMark mark;
+  if (!pool_fits()) return static_score(node, silver);
+  KMove* moves = &pool_moves[pool_cursor];
+  const bool forced = pair_key != 0 || exchange_class != 0;
+  int n = 0;
+  if (!in_check) {
+    if (!forced && (fully_evaluated(node.eval) || beta <= 31000)) {
+      const int stand = static_score(node, silver);
+      if (stand >= beta) return stand;
+    }
+    const KMove& own = move_stack[ply - 1];
+    if (pair_key != 0 && !is_drop(own) && !is_pass(own)) board::target_list_extend(p, own.from);
+    if (ply > depth.horizon + kQuiescenceReach[mode]) {
+      if (!is_pass(incoming) && board::kiki_at(p, incoming.to).direct_count[s] > 0) {
+        n = board::gen_recapture(p, incoming, moves);
+      }
+    } else if (pair_key == 0) {
+      n = board::gen_king_front_drops(p, node.eval, ply - depth.horizon, moves);
+    } else {
+      n = board::gen_target_captures(p, ply - depth.horizon, moves);
+    }
+    // Nothing to play in a quiet or forced position: the static score.
+    if (n == 0) {
+      *searched = 1;
+      return static_score(node, silver);
+    }
+  } else {
+    n = gen_check_evasions(p, &move_stack[ply], pair_key, moves);
+    if (n == 0) {
+      // Evasions left out by the accept test are not a mate.
+      return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(node, silver);
+    }
+  }
+  pool_cursor += n;
+
+  *searched = 1;
+  int best = -kScoreMate;
+  const int linked = sashi_list_link(&pool_nodes[pool_cursor - n], n, moves, in_check ? kEvasionStage : 5);
+  KMoveNode* head = linked > 0 ? &pool_nodes[pool_cursor - n] : nullptr;
+  if (linked >= 2) {
+    engine_sashite_order(p, linked, head);
+    head = sashite_list_sort(head);
+  }
+  KSearchNode child;
+  child.position = &p;
+  int phase = 0;
+  bool scored = false;  // some move got a score (searched, drawn, refuted or from the table)
+  for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
+    KMove& m = *ln->move;
+    const board::KMoveWord w = kmove_pack(m);
+    child.ext = node.ext + (in_check ? kOnePly : 0);
+    if (in_check && phase >= 1 && (m.captured_code == 0 || (phase == 1 && m.to == incoming.to))) continue;
+    KMove& entry = move_stack[ply + 1];
+    kmove_copy_entry(entry, m);
+    entry.flag = 0;
+    entry.flag_word = 5u << 3 | (in_check ? 1u : 0u);
+    const int child_class = ply > 3 ? exchange_pattern_classify(p) : 0;
+    ++node.counters[0];
+    child.key = node.key;
+    board::hash_key_sashite(child.key, 0, m);
+    int s_move = 0;
+    bool scored_without_search = false;
+    if (ply > 2) {
+      const int rep = path_repetition_test(p, m, child.key, ply, &move_stack[1], in_check ? 1 : 0);
+      if (rep == 1) continue;
+      if (rep == 3) {
+        node.pv.moves[ply] = w;
+        node.pv.flags[ply] = 0;
+        node.pv.length = ply;
+        node.pv.state = kQuiescenceState;
+        return kScoreMate;
+      }
+      if (rep == 2) {
+        s_move = draw_value(s);
+        scored_without_search = true;
+      }
+    }
+    if (!scored_without_search) {
+      child.hash_move = 0;
+      child.hash_stage = 0;
+      child.table_ext = 0;
+      child.tsume_mark = 0;
+      int exact = 0;
+      const int probe = board::hash_probe(child, w, kQuiescenceProbeMargin,
+                                          child.ext + 12 * (search_depth.load() - ply - 1), exact, alpha, beta, best);
+      if (probe == board::kProbeAtBeta) {
+        node.pv.moves[ply] = w;
+        node.pv.length = ply;
+        node.pv.state = kQuiescenceState;
+        return alpha;
+      }
+      if (probe == board::kProbeAtAlpha) {
+        // The move is worth at most alpha: an upper bound, not a loss.
+        scored = true;
+        if (best < alpha) best = alpha;
+        continue;
+      }
+      if (probe == board::kProbeExact || probe == board::kProbeRaisedAlpha) {
+        if (probe == board::kProbeRaisedAlpha) {
+          node.pv.moves[ply] = w;
+          node.pv.length = ply;
+          node.pv.state = kQuiescenceState;
+        }
+        scored = true;
+        if (best >= beta) return best;
+        continue;
+      }
+      if (probe == board::kProbeTooShallow) child.ext = node.ext;
+    }
+    uint32_t child_pair = 0;
+    const bool gives_check = !is_pass(m) && board::is_oute(p, m) != 0;
+    if (!is_pass(m) && !gives_check) {
+      if (child_class == 1) continue;
+      if (incoming.flag == 1 || incoming.flag == m.from) child_pair = board::sashite_pair_key(p, incoming, m);
+    }
+    if (!is_pass(m) && board::kiki_at(p, m.to).direct_count[1 - s] > 0 &&
+        board::code_kind(m.code) != board::kKing) {
+      entry.flag = static_cast<uint8_t>(sashite_safe_check(p, m));
+    }
+    if (scored_without_search) {
+      scored = true;
+    } else {
+      board::do_move(p, m, 1);
+      if (board::king_attacked(p, s)) {
+        board::undo_move(p, m, 1);
+        continue;
+      }
+      scored = true;
+      if (m.captured_code == 0 && board::code_class(m.code) == board::kDragon && !is_drop(m)) entry.flag_word |= 2;
+      board::KMoveWord mate = 0;
+      if (!gives_check && opponent_mates(node, child, s, false, &mate)) {
+        board::undo_move(p, m, 1);
+        continue;
+      }
+      eval::eval_sashite_diff(m, p, node.eval, child.eval);
+      child.threat[0] = node.threat[0];
+      child.threat[1] = node.threat[1];
+      pv_holder_init(child.pv, ply);
+      ++search_ply;
+      int child_searched = 0;
+      const int r = search_quiescence(child, ln, -beta, -alpha, child_pair, child_class, &child_searched);
+      --search_ply;
+      board::undo_move(p, m, 1);
+      for (int i = 0; i < 3; ++i) node.counters[i] += child.counters[i];
+      if (r == kScoreStopped) return kScoreStopped;
+      s_move = -r;
+      bool may_lead = child_searched != 0;
+      if (!may_lead) {
+        // A static answer: not below the static score after the move.
+        const int x = -eval_blend_node(child.eval, 1 - s, false);
+        if (s_move <= x) {
+          s_move = x;
+        } else {
+          may_lead = true;
+        }
+      }
+      if (s_move > best) {
+        best = s_move;
+        if (may_lead) {
+          take_line(node, w, child);
+          *searched = 2;
+        }
+      }
+    }
+    if (scored_without_search && s_move > best) best = s_move;
+    if (best > alpha) alpha = best;
+    if (best >= beta) return best;
+    if (in_check) {
+      if (phase == 0 && m.to == incoming.to) {
+        phase = 1;
+      } else if (phase == 1 && m.to != incoming.to) {
+        phase = 2;
+      }
+    }
+  }
+  // Every move illegal or passed over: not a mate unless the side has no move.
+  if (!scored) {
+    if (in_check) return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(node, silver);
+    return static_score(node, silver);
+  }
+  return best;
+}
+
+}  // namespace search

@@ -1,0 +1,388 @@
+// The node search: entry, the stage machine, stage generation and the end of
+// the node. The move procedure, the pass and the verification of pruned
+// results are in node_moves.cpp.
+#include "engine/search/search_node.h"
+
+#include <algorithm>
+
+#include "engine/board/capture_gen.h"
+#include "engine/board/defence_gen.h"
+#include "engine/board/escape_gen.h"
+#include "engine/board/evasion_gen.h"
+#include "engine/board/gen_all_moves.h"
+#include "engine/board/hash_table.h"
+#include "engine/board/make_move.h"
+#include "engine/board/move_legality.h"
+#include "engine/board/quiet_moves.h"
+#include "engine/board/tactical_drops.h"
+#include "engine/board/threat_moves_gen.h"
+#include "engine/search/check_evasions_standin.h"
+#include "engine/search/eval_blend.h"
+#include "engine/search/gen_by_depth.h"
+#include "engine/search/mate_threat_defences_standin.h"
+#include "engine/search/move_order_standin.h"
+#include "engine/search/node_common.h"
+#include "engine/search/node_search_impl.h"
+#include "engine/search/quiescence.h"
+#include "engine/search/threat_after.h"
+#include "engine/search/time_control.h"
+
+namespace search {
+
+StageTraceHook stage_trace_hook = nullptr;
+
+namespace {
+
+using board::KMove;
+using board::KSearchNode;
+
+constexpr uint32_t kPollMask = 31;
+constexpr uint32_t kSetStampOffset = 0x5a000000;
+constexpr int kThreatMaxRemaining = 6;
+constexpr uint32_t kStageBitsShift = 3;
+constexpr uint32_t kFollowStageWord = 5u << kStageBitsShift;  // a move of the depth-selected stage
+constexpr int kKnightStepRemaining = 4;
+constexpr int kLargeBRemaining = 5;
+constexpr int kKingDropsRemaining = 2;
+constexpr int kEvasionStage = 2;
+
+// How a stage links its moves.
+enum Linker { kLinkFiltered, kLinkUnsearched, kLinkAll };
+
+struct StageOrder {
+  int base;
+  int floor;
+};
+StageOrder stage_order(int code) {
+  if (code == 10) return {-36, -60};
+  if (code == 11) return {-18, -36};
+  return {0, -60};
+}
+
+}  // namespace
+
+NodeDepth node_depth(int ext, int ply, int depth) {
+  const int horizon = depth + (ext > 0 ? (ext + 11) / 12 : ext / 12);
+  return {horizon, horizon - ply, ext + 12 * (depth - ply)};
+}
+
+NodeSearch::NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b)
+    : node_(node),
+      incoming_node_(incoming),
+      p_(*node.position),
+      incoming_(move_stack[search_ply]),
+      ply_(search_ply),
+      side_(node.position->teban),
+      row_(incoming != nullptr && incoming->stage < kStageRows ? incoming->stage : 1),
+      mode_(std::clamp(board::game_stage, 0, 2)),
+      depth_(node_depth(node.ext, search_ply)),
+      alpha_(alpha),
+      beta_(beta),
+      entry_alpha_(alpha),
+      best_(-kScoreMate),
+      flag_a_(flag_a),
+      flag_b_(flag_b) {}
+
+void NodeSearch::Trace(int code) const {
+  if (stage_trace_hook != nullptr) stage_trace_hook(code);
+}
+
+void NodeSearch::AddSearched(board::KMoveWord w) {
+  if (set_.count < kSearchedRoom) tried_moves_add(set_, w);
+}
+
+int NodeSearch::StaticScore() {
+  const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(ply_) : 0;
+  evaluate_fully(p_, node_.eval, silver, incoming_);
+  return eval_blend_node(node_.eval, side_, is_pass(incoming_));
+}
+
+void NodeSearch::Enter() {
+  set_.stamp = node_counter + kSetStampOffset;
+  set_.list = set_list_;
+  child_.position = &p_;
+  in_check_ = board::king_attacked(p_, side_);
+  outer_threat_ = board::threat_word;
+  const KMove& own = move_stack[ply_ - 1];
+  if ((!in_check_ || ply_ > 3) && depth_.remaining < kThreatMaxRemaining) {
+    const int marker = own.flag;
+    if (marker != 0 && (marker == 1 || marker == incoming_.from)) {
+      threat_ = threat_after_move(p_, own, incoming_, depth_.remaining);
+    }
+    if (threat_ == 0 && is_pass(own) && ply_ > 4 && move_stack[ply_ - 3].flag != 0) {
+      threat_ = threat_after_pass(move_stack[ply_ - 3], move_stack[ply_ - 2], incoming_);
+    }
+  }
+  board::threat_word = threat_;
+  knight_step_ = !is_pass(own) && board::code_class(own.code) == board::kKnight && !own.promote &&
+                 own.captured_code == 0 && (own.flag_word & ~7u) == kFollowStageWord;
+  depth_lag_ = is_pass(incoming_) || ply_nodes[ply_ - 1] == nullptr ? 0 : ply_nodes[ply_ - 1]->ext - node_.ext;
+}
+
+bool NodeSearch::Skipped(int code) const {
+  const int r = depth_.remaining;
+  const bool threat = threat_ != 0;
+  switch (code) {
+    case 0: return pass_done_ || in_check_ || threat || futile_ || (knight_step_ && r < kKnightStepRemaining);
+    case 2: return false;
+    case 3: return in_check_ || threat || escape_state_ == 1;
+    case 4: return in_check_ || threat || futile_;
+    case 5:
+    case 6:
+    case 9: return in_check_;
+    case 7: return in_check_ || threat || escape_state_ != 0;
+    case 8:
+      return in_check_ || threat || futile_ || escape_state_ != 0 || (knight_step_ && r < kKnightStepRemaining);
+    case 10: return in_check_ || r < kLargeBRemaining;
+    case 11: return in_check_ || threat || futile_ || real_result_ || r <= kKingDropsRemaining;
+    default: return true;
+  }
+}
+
+void NodeSearch::FutilityTest() {
+  futility_done_ = true;
+  if (in_check_ || alpha_ <= kRealResultFloor) return;
+  Trace(kTraceFutility);
+  const int margin = kFutilityMargin[mode_];
+  if (!fully_evaluated(node_.eval)) {
+    if (alpha_ - eval_blend_side(node_.eval, p_, side_) > margin) {
+      futile_ = true;
+      return;
+    }
+    if (alpha_ + eval_blend_side(node_.eval, p_, 1 - side_) < margin) return;
+  }
+  futile_ = alpha_ - StaticScore() > margin;
+}
+
+int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
+  const int r = depth_.remaining;
+  const KMove& own = move_stack[ply_ - 1];
+  const KMove* last = &move_stack[ply_];
+  *stage = code;
+  *linker = kLinkFiltered;
+  switch (code) {
+    case 2: {
+      if (in_check_) return gen_check_evasions(p_, last, threat_, out);
+      *linker = kLinkUnsearched;
+      if (!is_pass(incoming_) && board::kiki_at(p_, incoming_.to).direct_count[side_] > 0) {
+        recapture_sq_ = incoming_.to;
+        int gain = 0;
+        return board::gen_captures_scored(p_, incoming_.to, out, &gain);
+      }
+      const KMove& two_back = move_stack[ply_ - 2];
+      if (ply_ >= 4 && !is_pass(two_back) && board::holds_piece_of(p_, 1 - side_, two_back.to) &&
+          board::kiki_at(p_, two_back.to).direct_count[side_] > 0 && two_back.to != own.to &&
+          two_back.to != incoming_.from) {
+        *stage = 5;
+        return board::gen_captures_on(p_, last, two_back.to, r, out);
+      }
+      if (!is_pass(own) && (own.flag_word & ~7u) == kFollowStageWord && own.to != incoming_.to &&
+          board::is_playing_square(own.to)) {
+        return board::gen_piece_captures(p_, own.to, out);
+      }
+      return 0;
+    }
+    case 3: {
+      const int n = board::gen_threatened_escapes(p_, r, recapture_sq_, out);
+      if (n > 0 || node_.hash_move != 0 || is_pass(own)) return n;
+      return board::gen_pawn_follow(p_, own, out);
+    }
+    case 4: {
+      int n = 0;
+      for (int i = 0; i < node_.refute_count && i < 3; ++i) {
+        const board::KMoveWord w = node_.refute[i];
+        if (w == 0 || w == node_.hash_move) continue;
+        kmove_unpack(p_, out[n], w);
+        if (!is_pass(out[n]) && board::sashite_is_legal(p_, out[n])) ++n;
+      }
+      return n;
+    }
+    case 5: {
+      *linker = kLinkAll;
+      const int n = futile_ && r > 1 ? r - 1 : r;
+      return sashite_gen_by_depth(p_, last, n, threat_, set_, out);
+    }
+    case 6: return board::gen_threat_moves(p_, last, r, out);
+    case 7: return board::gen_defences(p_, incoming_, r, out);
+    case 8: return gen_mate_threat_defences(p_, pass_threat_, ply_, depth_.horizon, out);
+    case 9: return board::gen_quiet_moves(p_, last, r, out);
+    case 10: return board::gen_tactical_drops(p_, incoming_, r, out);
+    case 11: *linker = kLinkAll; return board::gen_drops_near_king(p_, out);
+    default: return 0;
+  }
+}
+
+NodeSearch::Flow NodeSearch::HashMoveStage(int column) {
+  if (node_.hash_move == 0) return Flow::kNext;
+  KMove m;
+  kmove_unpack(p_, m, node_.hash_move);
+  if (!board::sashite_is_legal(p_, m)) return Flow::kNext;
+  Trace(1);
+  // The stage the move was found in (a pass: 0); a tag out of range is read as 1.
+  const int stored = node_.hash_stage;
+  const int stage = stored >= 0 && stored < kStageRows && (stored == 0) == is_pass(m) ? stored : 1;
+  if (is_pass(m)) {
+    if (row_ == 0 && is_pass(incoming_)) return DoublePass();
+    if (in_check_) return Flow::kNext;
+    return PassStage();
+  }
+  if (stage == 2 && !in_check_ && m.to == incoming_.to) recapture_sq_ = m.to;
+  if (!pool_fits(1)) return Flow::kNext;
+  KMove* moves = &pool_moves[pool_cursor];
+  moves[0] = m;
+  const int count = sashi_list_filtered(p_, ply_, &pool_nodes[pool_cursor], 1, moves, stage, set_,
+                                        &move_stack[ply_ + 1]);
+  ++pool_cursor;
+  if (count == 0) return Flow::kNext;
+  return SearchList(&pool_nodes[pool_cursor - 1], count, stage, column);
+}
+
+NodeSearch::Flow NodeSearch::RunStage(int code, int column) {
+  if (code == 1) return HashMoveStage(column);
+  if (Skipped(code)) return Flow::kNext;
+  Trace(code);
+  if (code == 0) return row_ == 0 ? DoublePass() : PassStage();
+  if (!pool_fits()) return Flow::kNext;
+  KMove* moves = &pool_moves[pool_cursor];
+  KMoveNode* nodes = &pool_nodes[pool_cursor];
+  int stage = code, linker = kLinkFiltered;
+  const int n = Generate(code, moves, &stage, &linker);
+  pool_cursor += n;
+  int count = 0;
+  switch (linker) {
+    case kLinkFiltered:
+      count = sashi_list_filtered(p_, ply_, nodes, n, moves, stage, set_, &move_stack[ply_ + 1]);
+      break;
+    case kLinkUnsearched: count = sashi_list_unsearched(nodes, n, moves, stage, set_); break;
+    default: count = sashi_list_link(nodes, n, moves, stage); break;
+  }
+  if (count == 0) return Flow::kNext;
+  KMoveNode* head = nodes;
+  if (code == 2 && in_check_) {
+    head = sashite_order_select(node_, count, head, depth_.remaining, 0);
+  } else {
+    const StageOrder order = stage_order(code);
+    head = node_sashite_order(node_, stage, incoming_, count, head, alpha_, beta_, depth_.remaining, order.base,
+                              order.floor);
+  }
+  return SearchList(head, count, stage, column);
+}
+
+NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
+  for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
+    const Flow f = SearchMove(ln, count, stage, column);
+    if (f == Flow::kReturn) return f;
+    if (f == Flow::kEndStage) break;
+  }
+  return Flow::kNext;
+}
+
+int NodeSearch::EndOfNode(bool* restart) {
+  *restart = false;
+  if (null_state_ == 2 || null_state_ == 3) {
+    const KMove m = saved_move_;
+    const board::KMoveWord w = kmove_pack(m);
+    move_stack[ply_ + 1] = m;
+    ++node_.counters[0];
+    const int e = extension_amount(null_state_, depth_.remaining);
+    child_ = saved_child_;
+    child_.ext += e;
+    board::hash_store_extension(child_.key, e, w);
+    board::do_move(p_, m, 1);
+    ply_nodes[ply_ + 1] = &child_;
+    pv_holder_init(child_.pv, ply_);
+    ++search_ply;
+    const int r = search_node(child_, saved_node_, -beta_, -entry_alpha_, flag_a_, flag_b_);
+    --search_ply;
+    board::threat_word = threat_;
+    board::undo_move(p_, m, 1);
+    for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
+    if (r == kScoreStopped) return kScoreStopped;
+    const int s = -r;
+    if (null_state_ == 3 && s >= beta_) {
+      board::hash_invalidate(node_.key);
+      SetLine(w, saved_stage_, true);
+      board::hash_store(node_.key, depth_.stored, board::kBoundLower, s, 0, 0, 0, w, saved_stage_);
+      return s;
+    }
+    if (null_state_ == 2 && s > entry_alpha_ && s > alpha_ - margin_) {
+      best_ = alpha_ = s;
+      SetLine(w, saved_stage_, true);
+      null_state_ = 0;
+    } else {
+      board::hash_invalidate(node_.key);
+      null_state_ = 0;
+      if (s > entry_alpha_) {
+        best_ = alpha_ = s;
+        SetLine(w, saved_stage_, true);
+      } else {
+        best_ = alpha_ = entry_alpha_;
+        node_.pv = saved_pv_;
+      }
+      if (!restarted_) {
+        // Search the node again once, the verified move kept as searched.
+        restarted_ = true;
+        tried_moves_put_at(set_, w, std::min(saved_set_index_, kSearchedRoom - 1));
+        *restart = true;
+        return 0;
+      }
+    }
+  }
+  if (!scored_ && best_ == -kScoreMate) {
+    // No move was searched: a loss only when in check without an evasion.
+    if (in_check_ && board::oute_nige_count(p_, 0) == 0) {
+      return is_drop(incoming_) && board::code_kind(incoming_.code) == board::kPawn ? kScoreMate : -kScoreMate;
+    }
+    return StaticScore();
+  }
+  if (node_.pv.length >= ply_) {
+    const int bound = alpha_ > entry_alpha_ ? board::kBoundExact : board::kBoundUpper;
+    board::hash_store(node_.key, depth_.stored, bound, best_, 0, 0, 0, node_.pv.moves[ply_], node_.pv.state);
+    const int state = node_.pv.state;
+    if (state == 5 || state == 8 || state == 9) refutation_list_add(node_, node_.pv.moves[ply_]);
+  }
+  return best_;
+}
+
+int NodeSearch::Run() {
+  Enter();
+  PoolMark mark;
+  pool_base_ = pool_cursor;
+  int result = 0;
+  for (;;) {
+    bool returned = false;
+    for (int column = 0; column < kStageColumns - 1; ++column) {
+      const int code = kStageTable[row_][column];
+      if (code == kStageNone) continue;
+      if (!futility_done_ && ((row_ != 0 && code == 4) || (row_ == 0 && code == 5))) FutilityTest();
+      if (RunStage(code, column) == Flow::kReturn) {
+        result = ret_;
+        returned = true;
+        break;
+      }
+    }
+    if (returned) break;
+    bool restart = false;
+    result = EndOfNode(&restart);
+    if (!restart) break;
+    pool_cursor = pool_base_;
+    escape_state_ = 0;
+  }
+  board::threat_word = outer_threat_;
+  return result;
+}
+
+int search_node(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b) {
+  if (search_ply >= kNodeLastPly) {
+    int searched = 0;
+    return search_quiescence(node, incoming, alpha, beta, 0, 0, &searched);
+  }
+  node.counters[0] = node.counters[1] = node.counters[2] = 0;
+  if ((node_counter & kPollMask) == 0 && qsearch_stop_test(time_state)) search_abort = 1;
+  ++node_counter;
+  if (search_abort) return kScoreStopped;
+  NodeSearch n(node, incoming, alpha, beta, flag_a, flag_b);
+  return n.Run();
+}
+
+}  // namespace search

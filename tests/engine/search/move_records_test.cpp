@@ -1,0 +1,199 @@
+// Move words, searched sets, move lists, the move-stack pattern tests and the
+// line records, on constructed move stacks.
+#include <gtest/gtest.h>
+
+#include "engine/board/hash_table.h"
+#include "engine/board/move_rules.h"
+#include "engine/board/repetition.h"
+#include "engine/search/line_records.h"
+#include "engine/search/move_list.h"
+#include "engine/search/move_set.h"
+#include "engine/search/move_words.h"
+#include "engine/search/search_words.h"
+#include "tests/engine/board/model_positions.h"
+
+namespace search {
+namespace {
+
+using board::KMove;
+using board::square_of;
+
+constexpr int kS = board::kSenteBit, kG = board::kGoteBit;
+
+KMove board_move(int from, int to, int code, int captured_code = 0, int promote = 0, int piece = 0) {
+  KMove m = board::pass_move();
+  board::write_move(m, from, to, piece, captured_code ? 7 : board::kEmptyNumber, code, captured_code, promote);
+  return m;
+}
+KMove drop(int to, int code) { return board_move(board::kInHand, to, code); }
+
+TEST(MoveWords, PackingSetsAndLines) {
+  EXPECT_EQ(kmove_pack(board::pass_move()), 253u + 253u * 256u);
+  EXPECT_EQ(kmove_pack_pass(board::pass_move()), 253u);
+  EXPECT_EQ(kmove_pack(drop(20, 7)), 252u + 20u * 256u + 7u * 65536u);
+
+  board::KSearchNode node{};
+  for (uint32_t w : {5u, 6u, 5u, 7u, 8u}) refutation_list_add(node, w);
+  EXPECT_EQ(node.refute_count, 3);
+  EXPECT_EQ(node.refute[2], 7u);
+
+  // A move is in the set only under the set's stamp.
+  board::KMoveWord words[8];
+  KSearchedSet set;
+  set.stamp = 9;
+  set.list = words;
+  tried_moves_add(set, 0x3344);
+  EXPECT_TRUE(tried_moves_contains(set, 0x3344));
+  set.stamp = 10;
+  EXPECT_FALSE(tried_moves_contains(set, 0x3344));
+
+  // A child line shorter than the given ply copies only its last ply.
+  board::KPvHolder pv{}, child{};
+  pv.moves[3] = 77;
+  child.length = 2;
+  pv_copy_child(pv, child, 3);
+  EXPECT_EQ(pv.length, 2);
+  EXPECT_EQ(pv.moves[3], 77u);
+
+  // The rank word is the place of the latest insertion, equal scores first.
+  KMoveSet ranks;
+  for (auto [score, want] : {std::pair{10, 1}, {30, 1}, {10, 3}, {20, 2}}) {
+    move_set_add(ranks, score, static_cast<board::KMoveWord>(score));
+    EXPECT_EQ(move_set_count(ranks), want);
+  }
+  EXPECT_TRUE(move_set_contains(ranks, 20));
+  move_set_clear(ranks);
+  EXPECT_EQ(move_set_count(ranks), 0);
+}
+
+TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
+  KMoveNode nodes[4];
+  nodes[0].prev = &nodes[3];
+  EXPECT_EQ(sashi_list_link(nodes, 0, nullptr, 6), 0);
+  EXPECT_EQ(nodes[0].prev, nullptr);
+  EXPECT_EQ(sashi_list_init(nodes, 0, nullptr, 5), nullptr);
+
+  // Rule B with a gold: after a pawn trade on C's origin the gold may step
+  // diagonally back from M1's origin, not straight back, nor return.
+  board::KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
+  const int x = square_of(5, 5), m1_from = square_of(5, 6);
+  KMove stack[6];
+  stack[0] = drop(x, kS | board::kPawn);                                   // M3
+  stack[1] = board_move(square_of(5, 4), x, kG | board::kPawn, kS | board::kPawn);  // M2
+  stack[2] = board_move(m1_from, x, kS | board::kGold, kG | board::kPawn, 0, 6);    // M1
+  stack[3] = drop(x - 16, kG | board::kPawn);                              // M0
+  const KMove* c_entry = &stack[4];
+  struct Case { int to; bool rejected; };
+  for (const Case& c : {Case{square_of(4, 7), false}, {square_of(5, 7), true}, {m1_from, true}}) {
+    const KMove gold = board_move(x, c.to, kS | board::kGold, 0, 0, 6);
+    EXPECT_EQ(pointless_sequence(p, 4, gold, c_entry), c.rejected) << c.to;
+    EXPECT_FALSE(pointless_sequence(p, 3, gold, c_entry));  // needs ply 4
+  }
+  // A1: a knight of the opponent never makes the just-dropped piece's return pointless.
+  stack[2] = drop(square_of(3, 5), kS | board::kSilver);
+  stack[3] = board_move(square_of(2, 3), square_of(2, 4), kG | board::kKnight);
+  EXPECT_FALSE(pointless_sequence(p, 4, board_move(square_of(3, 5), square_of(2, 3), kS | board::kSilver), c_entry));
+  stack[3] = board_move(square_of(2, 3), square_of(2, 4), kG | board::kGold);
+  EXPECT_TRUE(pointless_sequence(p, 4, board_move(square_of(3, 5), square_of(2, 3), kS | board::kSilver), c_entry));
+
+  for (auto [n, want] : {std::pair{3, 6}, {4, 9}, {5, 9}, {6, 12}}) EXPECT_EQ(extension_amount(0, n), want);
+  board::game_stage = 0;
+  move_stack[1] = move_stack[2] = board::pass_move();
+  const KMove quiet = board_move(square_of(7, 7), square_of(7, 6), kS | board::kPawn);
+  EXPECT_EQ(prune_margin(p, 0, quiet, 3, 6, -7), 30);
+  EXPECT_EQ(prune_margin(p, 0, quiet, 3, 6, 1000), 333);
+  EXPECT_EQ(prune_margin(p, 0, quiet, 14, 6, 0), -1);
+
+  // Trade patterns on the stack: three moves onto one square.
+  move_stack[3] = board_move(square_of(5, 6), x, kS | board::kPawn, kG | board::kPawn);
+  move_stack[4] = board_move(square_of(5, 4), x, kG | board::kPawn, kS | board::kPawn);
+  move_stack[5] = board_move(square_of(5, 8), x, kS | board::kSilver, kG | board::kPawn);
+  EXPECT_EQ(pawn_trade_pattern(5), 2);
+  EXPECT_EQ(pawn_drop_trade_pattern(5), 0);
+  move_stack[5].promote = 1;
+  EXPECT_EQ(pawn_trade_pattern(5), 0);
+  move_stack[6] = board_move(square_of(4, 7), square_of(4, 6), kS | board::kSilver);
+  EXPECT_EQ(silver_advance_square(6), 0);  // rank 6 for sente is neither rank 5 nor 4
+  move_stack[6] = board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver);
+  EXPECT_EQ(silver_advance_square(6), square_of(4, 5));
+  // En-prise marker: gote's lance on 5一 bears on 5五 with sente's pawn behind
+  // it, so the one counting line attacker's square is returned.
+  board::testing::Scene lance;
+  lance.Put(5, 9, model::kOu).Put(1, 1, model::testing::gote(model::kOu)).Put(5, 1, model::testing::gote(model::kKyo))
+      .Put(5, 7, model::kFu).Put(4, 6, model::kGin);
+  const board::KPosition q = lance.Load();
+  search_ply = 1;
+  move_stack[1] = board::pass_move();
+  EXPECT_EQ(sashite_safe_check(q, lance.Move(q, 4, 6, 5, 5)), square_of(5, 1));
+  EXPECT_EQ(sashite_safe_check(q, lance.Move(q, 4, 6, 4, 5)), 1);  // nothing bears on 4五
+  EXPECT_EQ(line_step(square_of(5, 5), square_of(3, 3)), -17);
+}
+
+TEST(LineRecords, RepetitionTestRegistrationAndReplay) {
+  board::path_rep_clear();
+  const board::KHashKey on{{11, 22, 0}}, away{{33, 44, 0}};
+  board::path_rep_add(on, 2, kPathOnPath);
+  board::path_rep_add(away, 2, kPathOneMoveAway);
+  KMove stack[12];
+  for (KMove& m : stack) m = board_move(square_of(1, 9), square_of(1, 8), kS | board::kLance);
+  board::KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
+  const KMove pass = board::pass_move();
+  EXPECT_EQ(path_repetition_test(p, pass, on, 4, stack, 1), 0);   // fewer than three plies
+  EXPECT_EQ(path_repetition_test(p, pass, on, 5, stack, 1), 1);   // odd distance
+  EXPECT_EQ(path_repetition_test(p, pass, away, 6, stack, 1), 0); // one move away, even
+  EXPECT_EQ(path_repetition_test(p, pass, away, 5, stack, 1), 1);
+  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 0), 2);
+  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), 2);
+  stack[4].flag_word = 1;  // every move of one side flagged, no check, flag set
+  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), 3);
+  stack[3] = pass;
+  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), 1);
+
+  // A rook behind its own pawn registers only its own position; a rook on an
+  // open file before an enemy pawn two ranks ahead registers its reach.
+  board::path_rep_clear();
+  const uint32_t before = board::path_rep_count();
+  rook_file_register(p, on, 1);
+  EXPECT_EQ(board::path_rep_count(), before + 1);
+  board::testing::Scene open;
+  open.Put(5, 9, model::kOu).Put(5, 1, model::testing::gote(model::kOu)).Put(2, 8, model::kHi)
+      .Put(2, 4, model::testing::gote(model::kFu));
+  const board::KPosition q = open.Load();
+  board::path_rep_clear();
+  rook_file_register(q, on, 1);
+  EXPECT_EQ(board::path_rep_count(), 1u + 4u + 1u);  // itself, 2七..2四, 2九
+  rook_file_register(q, on, 42);                     // past the last ply: nothing
+  EXPECT_EQ(board::path_rep_count(), 6u);
+
+  // The packed threat move: one encoder, one decoder.
+  for (const KMove& m : {board_move(square_of(2, 8), square_of(2, 3), kS | board::kRook, 0, 1),
+                         drop(square_of(5, 2), kS | board::kGold), board::pass_move()}) {
+    board::testing::Scene s = open;
+    s.Hand(model::kKin);
+    const board::KPosition r = s.Load();
+    const KMove back = threat_move_decode(r, threat_move_encode(m), 0);
+    EXPECT_TRUE(threat_move_present(threat_move_encode(m)));
+    EXPECT_EQ(kmove_pack(back), kmove_pack(m));
+  }
+
+  // Replay: two passes in a row end the extension; nothing past index 17.
+  board::hash_alloc(1024);
+  board::KSearchNode node{};
+  node.position = &p;
+  board::hash_key_full(p, 0, node.key);
+  const KMove push = board_move(square_of(7, 7), square_of(7, 6), kS | board::kPawn);
+  node.pv.moves[1] = kmove_pack(push);
+  node.pv.length = 1;
+  board::KHashKey k = node.key;
+  board::hash_key_sashite(k, 0, push);
+  board::hash_store(k, 12, board::kBoundExact, 0, 0, 0, 0, 253, 0);
+  board::hash_key_sashite(k, 0, pass);
+  board::hash_store(k, 12, board::kBoundExact, 0, 0, 0, 0, 253, 0);
+  EXPECT_EQ(pv_replay(node, 0), 1);
+  node.pv.length = 17;
+  EXPECT_EQ(pv_replay(node, 0), 0);
+  board::hash_free();
+}
+
+}  // namespace
+}  // namespace search

@@ -1,0 +1,311 @@
+// The node search and its parts: the depth arithmetic, the blended score, the
+// threat tests, the stage machine seen through its trace hook, the pass
+// refuted by a mate in one, mates by rule, and the quiescence search's stop
+// test and stand pat.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/board/hash_table.h"
+#include "engine/board/make_move.h"
+#include "engine/board/move_rules.h"
+#include "engine/board/repetition.h"
+#include "engine/search/eval_blend.h"
+#include "engine/search/line_records.h"
+#include "engine/search/node_search_impl.h"
+#include "engine/search/position_features.h"
+#include "engine/search/quiescence.h"
+#include "engine/search/search_node.h"
+#include "engine/search/threat_after.h"
+#include "engine/search/time_control.h"
+#include "tests/engine/board/model_positions.h"
+#include "tests/engine/search/think_setup.h"
+
+namespace search {
+namespace {
+
+using board::KMove;
+using board::KPosition;
+using board::square_of;
+using board::testing::Scene;
+using model::testing::gote;
+
+TEST(NodeRules, DepthPassReductionsAndExtensions) {
+  for (int depth : {2, 5, 9}) {
+    for (int ply = 1; ply <= depth + 2; ++ply) {
+      for (int ext = -60; ext <= 60; ++ext) {
+        const NodeDepth d = node_depth(ext, ply, depth);
+        const int plies = ext > 0 ? (ext + 11) / 12 : -((-ext) / 12);  // up for a gain, toward zero for a loss
+        EXPECT_EQ(d.horizon, depth + plies);
+        EXPECT_EQ(d.remaining, d.horizon - ply);
+        EXPECT_EQ(d.stored, ext + 12 * (depth - ply));
+      }
+    }
+  }
+  EXPECT_EQ(node_depth(1, 1, 4).remaining, 4);
+  EXPECT_EQ(node_depth(-11, 1, 4).remaining, 3);
+  const int reduction[3][3] = {{0, 6, 12}, {0, 12, 25}, {0, 12, 25}};  // R < 2, 2-3, >= 4 by mode
+  for (int mode = 0; mode < 3; ++mode) {
+    for (int r : {-1, 0, 1, 2, 3, 4, 9}) EXPECT_EQ(pass_reduction(r, mode), reduction[mode][r < 2 ? 0 : r < 4 ? 1 : 2]);
+  }
+  // The remembered extension e: capped at 4e - 12, none from ply 20, above 12 cut after a pass or past ply 9.
+  EXPECT_EQ(table_extension(0, 12, 5, false), 12);
+  EXPECT_EQ(table_extension(30, 12, 5, false), 36);
+  EXPECT_EQ(table_extension(0, 6, 5, false), 6);
+  EXPECT_EQ(table_extension(10, 6, 5, false), 12);
+  EXPECT_EQ(table_extension(24, 6, 5, false), 24);
+  EXPECT_EQ(table_extension(0, 12, 20, false), 0);
+  EXPECT_EQ(table_extension(0, 18, 9, false), 18);
+  EXPECT_EQ(table_extension(0, 18, 10, false), 12);
+  EXPECT_EQ(table_extension(0, 18, 5, true), 0);
+  // A capture near the horizon among three: a rook 12 / 3, a pawn nothing.
+  EXPECT_EQ(capture_extension(board::kRook | board::kGoteBit, 3), 4);
+  EXPECT_EQ(capture_extension(board::kDragon | board::kGoteBit, 1), 12);
+  EXPECT_EQ(capture_extension(board::kGold | board::kGoteBit, 3), 2);
+  EXPECT_EQ(capture_extension(board::kPawn | board::kGoteBit, 3), 0);
+  EXPECT_EQ(capture_extension(board::kTokin | board::kGoteBit, 1), 6);
+}
+
+TEST(NodeRules, BlendedScoreEdges) {
+  // Both sides' material far past the top break: both weights 512, so the
+  // score is SX - SY with 600 taken from the side that moved last.
+  board::KEvalRecord r{};
+  for (int x = 0; x < 2; ++x) {
+    r.att[x].attack = 4000;
+    r.def[x].defence = 2700;  // inside the band: kept as it is
+  }
+  r.hand_b[0] = 150;
+  r.hand_b[1] = -40;
+  const int sx = 150 + 2700 + 4000, sy = -40 + 2700 + 4000;
+  EXPECT_EQ(eval_blend_node(r, 0, false), sx - (sy - 600));
+  EXPECT_EQ(eval_blend_node(r, 0, true), (sx - 600) - sy);
+  // Weight 0 for the side (the other side has no material): its knee k
+  // compressed against its plain sum (0 here), 230/256 up to d = 2600 and
+  // 128/256 past it; the other side's part is its plain sum (0) less 600.
+  board::KEvalRecord w{};
+  w.att[0].attack = 4000;
+  w.def[0].defence = 2700;
+  w.hand_b[0] = -6700;
+  w.def[1].defence = 2700;
+  w.hand_b[1] = -2700;
+  for (const auto& [knee, blended] : std::vector<std::pair<int, int>>{{2100, 2100}, {2600, 2549}, {2601, 2549},
+                                                                         {3100, 2799}}) {
+    w.mat[0].material = static_cast<int16_t>(knee);
+    EXPECT_EQ(eval_blend_node(w, 0, false), blended + 600) << knee;
+  }
+}
+
+TEST(NodeRules, ThreatTests) {
+  // Sente's silver on 5五 (its last move), gote's pawn pushed to 5四 now attacks it.
+  Scene s;
+  s.Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Put(5, 5, model::kGin).Put(5, 4, gote(model::kFu));
+  KPosition p = s.Load();
+  KMove own, push, far;
+  board::write_move(own, square_of(4, 6), square_of(5, 5), p.board[square_of(5, 5)], board::kEmptyNumber,
+                    board::kSilver | board::kSenteBit, 0, 0);
+  board::write_move(push, square_of(5, 3), square_of(5, 4), p.board[square_of(5, 4)], board::kEmptyNumber,
+                    board::kPawn | board::kGoteBit, 0, 0);
+  const uint32_t word = threat_after_move(p, own, push, 3);
+  EXPECT_EQ(word, threat_word_of(square_of(5, 5), square_of(5, 4), board::kPawn, 5));
+  EXPECT_NE(word & 0xffff, 0u);
+  EXPECT_EQ(threat_after_move(p, own, board::pass_move(), 3), 0u);
+  // After a pass: only the move records are read.
+  EXPECT_EQ(threat_after_pass(own, board::pass_move(), push), word);
+  far = push;
+  far.to = square_of(5, 2);
+  EXPECT_EQ(threat_after_pass(own, board::pass_move(), far), 0u);  // a pawn does not reach three ranks
+  KMove taken = push;
+  taken.to = own.to;
+  EXPECT_EQ(threat_after_pass(own, taken, push), 0u);  // the piece was taken in between
+}
+
+// One node searched directly at ply 2 below a root of ext 0.
+class Node : public testing::ThinkTest {
+ protected:
+  void Prepare(KPosition& pos, int depth, const KMove& incoming, int stage_byte) {
+    p = &pos;
+    testing::prepare_evaluation(pos);
+    board::pos_table_init();
+    board::search_ply_counter = 1;
+    board::hash_clear();
+    board::path_rep_clear();
+    board::threat_word = 0;
+    search_depth.store(depth);
+    search_ply = 2;
+    search_abort = 0;
+    time_state.no_time_limit = 1;
+    time_state.side = 1 - pos.teban;
+    move_stack[0] = move_stack[1] = board::pass_move();
+    move_stack[2] = incoming;
+    parent = board::KSearchNode{};
+    node = board::KSearchNode{};
+    node.position = &pos;
+    board::hash_key_full(pos, 0, node.key);
+    position_features(pos, node.eval);
+    pv_holder_init(node.pv, 1);
+    ply_nodes[1] = &parent;
+    ply_nodes[2] = &node;
+    in = KMoveNode{};
+    in.move = &move_stack[2];
+    in.stage = static_cast<uint8_t>(stage_byte);
+  }
+  void TearDown() override {
+    std::fill(std::begin(ply_nodes), std::end(ply_nodes), nullptr);
+    testing::ThinkTest::TearDown();
+  }
+  std::vector<int> Trace(int alpha, int beta) {
+    trace.clear();
+    stage_trace_hook = [](int code) {
+      if (search_ply == traced_ply) trace.push_back(code);
+    };
+    traced_ply = search_ply;
+    result = search_node(node, &in, alpha, beta, 0, 0);
+    stage_trace_hook = nullptr;
+    return trace;
+  }
+
+  static inline std::vector<int> trace;
+  static inline int traced_ply = 0;
+  KPosition* p = nullptr;
+  board::KSearchNode parent{}, node{};
+  KMoveNode in{};
+  int result = 0;
+};
+
+constexpr int F = kTraceFutility;
+
+TEST_F(Node, StagesFollowTheTableAndAPassAnsweredByAMateIsStoredNotSearched) {
+  // Sente's king on 1九 is boxed in by gote's dragon on 2七; a gold dropped on
+  // 1八 mates, and sente can do nothing about it: every stage runs and every
+  // move (the pass too) is refuted by the mate in one.
+  Scene s;
+  s.Put(1, 9, model::kOu).Put(9, 7, model::kFu).Put(2, 7, gote(model::kRyu)).Put(5, 1, gote(model::kOu));
+  s.k.mochigoma[1][model::kKin] = 1;
+  KPosition pos = s.Load();
+  KMove king_step;
+  board::write_move(king_step, square_of(5, 2), square_of(5, 1), 1, board::kEmptyNumber,
+                    board::kKing | board::kGoteBit, 0, 0);
+  const board::KMoveWord push = board::move_word(s.Move(pos, 9, 7, 9, 6));
+  for (int row : {1, 7}) {
+    Prepare(pos, 7, king_step, row);
+    node.hash_move = push;
+    node.hash_stage = 5;
+    EXPECT_EQ(Trace(-30000, 30000), (std::vector<int>{1, 2, 3, F, 4, 0, 5, 6, 7, 8, 9, 11, 10})) << row;
+    EXPECT_EQ(result, -kScoreMate);
+  }
+  board::KHashKey passed = node.key;
+  passed.word[2] ^= board::kHashSideBit;
+  const board::KHashEntry* e = board::hash_entry(passed);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->depth, 756);
+  EXPECT_EQ(e->flags >> 5, board::kBoundExact);
+  EXPECT_EQ(-e->value, -kScoreMate);  // stored for gote to move: its mate
+  EXPECT_EQ(engine::kmove_to(e->best_move), square_of(1, 8));
+
+  // After a pass (row 0) only the hash move, a second pass, the depth-selected
+  // stage and generators 6, 9 and 10 run.
+  Prepare(pos, 7, board::pass_move(), 0);
+  node.hash_move = push;
+  node.hash_stage = 5;
+  EXPECT_EQ(Trace(-30000, 30000), (std::vector<int>{1, 0, F, 5, 6, 9, 10}));
+
+  // In check only the hash move and the evasions; the futility test does not run.
+  Scene c;
+  c.Put(5, 9, model::kOu).Put(4, 9, model::kKin).Put(5, 5, gote(model::kHi)).Put(1, 1, gote(model::kOu));
+  KPosition checked = c.Load();
+  KMove rook;
+  board::write_move(rook, square_of(4, 5), square_of(5, 5), checked.board[square_of(5, 5)], board::kEmptyNumber,
+                    board::kRook | board::kGoteBit, 0, 0);
+  Prepare(checked, 3, rook, 5);
+  node.hash_move = board::move_word(c.Move(checked, 5, 9, 6, 8));
+  EXPECT_EQ(Trace(-30000, 30000), (std::vector<int>{1, 2}));
+  EXPECT_GT(result, -kScoreMate);
+
+  // Entered with the stop flag set: -32767 and nothing run.
+  Prepare(pos, 7, king_step, 5);
+  search_abort = 1;
+  EXPECT_TRUE(Trace(-30000, 30000).empty());
+  EXPECT_EQ(result, kScoreStopped);
+  search_abort = 0;
+}
+
+TEST_F(Node, MatesByRuleAndRepeatedChecks) {
+  // Sente's king on 1九 checked by a gote pawn on 1八 that gote's gold on 2七
+  // defends; gote's knight on 3七 holds 2九: no evasion.
+  Scene s;
+  s.Put(1, 9, model::kOu).Put(1, 8, gote(model::kFu)).Put(2, 7, gote(model::kKin)).Put(3, 7, gote(model::kKei))
+      .Put(5, 1, gote(model::kOu));
+  KPosition pos = s.Load();
+  KMove drop, push;
+  board::write_move(drop, board::kInHand, square_of(1, 8), pos.board[square_of(1, 8)], board::kEmptyNumber,
+                    board::kPawn | board::kGoteBit, 0, 0);
+  push = drop;
+  push.from = square_of(1, 7);
+  for (const KMove& incoming : {drop, push}) {
+    const int expected = incoming.from == board::kInHand ? kScoreMate : -kScoreMate;  // a pawn-drop mate is illegal
+    Prepare(pos, 4, incoming, 5);
+    EXPECT_EQ(search_node(node, &in, -kScoreMate, kScoreMate, 0, 0), expected);
+    Prepare(pos, 2, incoming, 5);
+    int searched = 0;
+    EXPECT_EQ(search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched), expected);
+  }
+
+  // Sente in check plays back into a position of the line four plies up, and
+  // every one of its moves on the way answered a check: the opponent repeats
+  // with checks, a win for sente.
+  Scene c;
+  c.Put(5, 9, model::kOu).Put(5, 5, gote(model::kHi)).Put(1, 1, gote(model::kOu));
+  KPosition checked = c.Load();
+  KMove rook;
+  board::write_move(rook, square_of(4, 5), square_of(5, 5), checked.board[square_of(5, 5)], board::kEmptyNumber,
+                    board::kRook | board::kGoteBit, 0, 0);
+  Prepare(checked, 7, rook, 5);
+  search_ply = 5;
+  for (int i = 2; i <= 5; ++i) move_stack[i] = rook;
+  move_stack[4].flag_word = 1;
+  ply_nodes[4] = &parent;
+  ply_nodes[5] = &node;
+  const KMove evasion = c.Move(checked, 5, 9, 4, 8);
+  board::KHashKey after = node.key;
+  board::hash_key_sashite(after, 0, evasion);
+  board::path_rep_add(after, 1, kPathOnPath);
+  node.hash_move = board::move_word(evasion);
+  node.hash_stage = 2;
+  pv_holder_init(node.pv, 4);
+  EXPECT_EQ(search_node(node, &in, -kScoreMate, kScoreMate, 0, 0), kScoreMate);
+  EXPECT_EQ(node.pv.moves[5], board::move_word(evasion));
+}
+
+TEST_F(Node, QuiescenceStandsPatAndStopsOnlyWhereTheTimeRulesApply) {
+  // Beta above 31000 with a record not yet fully evaluated: no stand pat, the
+  // moves are searched (the searched flag says the loop was reached).
+  KPosition pos = Scene{board::testing::kings_and_hands({}, {}, 59, 51)}.Load();
+  Prepare(pos, 2, board::pass_move(), 0);
+  search_ply = 3;
+  int searched = -1;
+  search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
+  EXPECT_EQ(searched, 1);
+  Prepare(pos, 2, board::pass_move(), 0);
+  search_ply = 3;
+  search_quiescence(node, &in, -kScoreMate, 0, 0, 0, &searched);
+  EXPECT_EQ(searched, 0);  // the static score reached beta
+
+  // The stop test: a stop request always, the clock only under a time rule.
+  SearchTimeState t;
+  time_state.current_limit.store(-200);
+  time_state.extension.store(0);
+  think_clock_start();
+  EXPECT_EQ(qsearch_stop_test(t), 0);  // a depth-only think
+  time_state.current_limit.store(500);
+  EXPECT_EQ(qsearch_stop_test(t), 0);
+  t.no_time_limit = 1;
+  think_control.store(kThinkStop);
+  EXPECT_EQ(qsearch_stop_test(t), 1);
+  think_control.store(kThinkPonder);
+  EXPECT_EQ(qsearch_stop_test(t), 0);
+  think_control.store(kThinkRun);
+}
+
+}  // namespace
+}  // namespace search

@@ -1,0 +1,55 @@
+// Set-up shared by the think's tests: the evaluation prepared for a position
+// as a think prepares it, the tables a think needs, and a request.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "engine/board/hash_table.h"
+#include "engine/board/ply_table.h"
+#include "engine/board/random.h"
+#include "engine/eval/progress.h"
+#include "engine/eval/root_modes.h"
+#include "engine/search/chuban.h"
+#include "engine/search/search_words.h"
+#include "engine/tsume/tsume_entry.h"
+
+namespace search::testing {
+
+inline void prepare_evaluation(const board::KPosition& p) {
+  const int32_t codes[2] = {0, 0};
+  board::game_stage = eval::progress_estimate(p);
+  eval::eval_root_prepare(p, codes, 0);
+  eval::eval_setup_stage(p, board::game_stage, codes);
+  board::pos_table_init();
+}
+
+// The transposition table at a pinned size, the mate solver, the random seed.
+class ThinkTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    board::hash_alloc(4096);
+    tsume::tsume_alloc(8192);
+  }
+  static void TearDownTestSuite() {
+    tsume::tsume_free();
+    board::hash_free();
+  }
+  void SetUp() override {
+    think_control.store(kThinkRun);
+    board::rand_seed(20240611);
+  }
+  void TearDown() override { think_control.store(kThinkRun); }
+
+  ThinkRequest Request(board::KPosition& p, int depth, int32_t byoyomi_ms = 0) {
+    ThinkRequest r;
+    r.position = &p;
+    r.max_depth = depth;
+    r.result = &result;
+    r.time[1] = byoyomi_ms;
+    return r;
+  }
+
+  KPvHolder result{};
+};
+
+}  // namespace search::testing

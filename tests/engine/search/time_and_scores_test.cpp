@@ -1,0 +1,96 @@
+// The score maps, the time control of one think and the budgets of the root
+// mate checks, at the values they are specified by.
+#include <gtest/gtest.h>
+
+#include "engine/search/root_moves.h"
+#include "engine/search/root_search.h"
+#include "engine/search/score_maps.h"
+#include "engine/search/search_words.h"
+#include "engine/search/time_control.h"
+#include "tests/engine/board/model_positions.h"
+#include "tests/engine/search/think_setup.h"
+
+namespace search {
+namespace {
+
+TEST(ScoreMaps, GivenPointsOfEachMap) {
+  struct Case { int32_t got, want; };
+  const int y = 1234;
+  for (const Case& c : {Case{hyouka_band_scale(2580), 2580}, {hyouka_band_scale(2900), 2900},
+                        {hyouka_band_scale(3040), 3022}, {hyouka_band_scale(2440), 2422},
+                        {hyouka_knee(4500, 0), 4500}, {hyouka_knee(6500, 0), 6101}, {hyouka_knee(7000, 0), 6351},
+                        {eval_stage_weight(840, 2600), 0}, {eval_stage_weight(1368, 2600), 102},
+                        {eval_stage_weight(1923, 2600), 354}, {eval_stage_weight(3488, 2600), 512},
+                        {eval_stage_weight(1068, 1700), 102}, {eval_stage_weight(1668, 3600), 102},
+                        {eval_score_compress(y + 2100, y), y + 2100}, {eval_score_compress(y + 2600, y), y + 2549},
+                        {eval_score_compress(y + 3000, y), y + 2749}}) {
+    EXPECT_EQ(c.got, c.want);
+  }
+}
+
+TEST(TimeControl, LimitsRoundingAndTheRemainingMoves) {
+  board::KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
+  testing::prepare_evaluation(p);
+  int32_t max = 0;
+  EXPECT_EQ(time_for_move(p, 0, 30000, &max), 29800);
+  EXPECT_EQ(max, 29800);
+  EXPECT_EQ(time_for_move(p, 0, 999, &max), -200);  // the time rules are then off
+
+  // The curve at each breakpoint: opening (by the progress score), endgame, blend.
+  EXPECT_EQ(remaining_moves_curve(10, 0, 0), 35.0);
+  EXPECT_EQ(remaining_moves_curve(60, 0, 0), 22.0);
+  EXPECT_EQ(remaining_moves_curve(0, 512, 512), 11.0);
+  EXPECT_DOUBLE_EQ(remaining_moves_curve(0, 256, 256), 16.5);
+  EXPECT_EQ(remaining_moves_curve(0, 0, 512), 11.0);  // the larger weight counts 0.7
+  EXPECT_DOUBLE_EQ(remaining_moves_curve(0, 200, 100), 22 - 11 * (170.0 / 512));
+  // Both kings deep in the other camp, both sides still in the opening: 120.
+  board::testing::Scene invaded;
+  invaded.Put(5, 2, model::kOu).Put(5, 8, model::testing::gote(model::kOu));
+  EXPECT_EQ(remaining_moves_estimate(invaded.Load()), 120.0);
+}
+
+TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
+  // Root mate check: limit / 20 capped by depth 0..7, and by 1000 out of normal play.
+  const int32_t caps[8] = {0, 0, 25, 50, 100, 200, 500, 1000};
+  for (int d = 0; d < 8; ++d) EXPECT_EQ(tsume_budget(600000, d, true), 100 * caps[d]) << d;
+  EXPECT_EQ(tsume_budget(600000, 12, true), 3000000);
+  EXPECT_EQ(tsume_budget(600000, 12, false), 100000);
+  EXPECT_EQ(tsume_budget(-200, 12, true), 0);
+  // Pass threat and evasion filter.
+  EXPECT_EQ(pass_threat_budget(60000, 5), 20000);
+  EXPECT_EQ(pass_threat_budget(60000, 3), 4000);
+  EXPECT_EQ(pass_threat_budget(-200, 12), 0);
+  EXPECT_EQ(evasion_filter_budget(6), 6400);
+  EXPECT_EQ(evasion_filter_budget(12), 25600);
+
+  // Past two thirds of the current limit the deepening ends, not while pondering.
+  think_control.store(kThinkRun);
+  time_state.no_time_limit = 0;
+  time_state.current_limit.store(3000);
+  time_state.extension.store(0);
+  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 2000, 0), 0);
+  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 2001, 0), 1);
+  time_state.extension.store(3000);  // a ponder hit's time counts on top
+  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 2001, 0), 0);
+  time_state.extension.store(0);
+  think_control.store(kThinkPonder);
+  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 2900, 0), 0);
+  think_control.store(kThinkRun);
+  time_state.current_limit.store(-200);
+  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 100000, 0), 0);
+}
+
+TEST(TimeControl, ScoreTrendRaisesTheLimit) {
+  struct Case { int32_t s, previous; int want; };
+  for (const Case& c : {Case{1001, 2004, 1}, {1002, 2004, 0}, {500, 900, 2}, {500, 750, 0}, {500, 751, 2},
+                        {50, 75, 0}, {50, 76, 3}, {-1000, -499, 5}, {-1000, -501, 0}, {-200, -119, 4},
+                        {-200, -121, 0}}) {
+    EXPECT_EQ(score_trend(c.s, c.previous) != 0, c.want != 0) << c.s << " after " << c.previous;
+    if (c.want) {
+      EXPECT_EQ(score_trend(c.s, c.previous), c.want);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace search

@@ -1,0 +1,194 @@
+// The composer: its shorter-mate search on the problem set, the acceptance and
+// improvement rules, problems that come again with the same seed and solve
+// again to their length without a shorter mate, and the stop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "engine/board/make_move.h"
+#include "engine/board/move_rules.h"
+#include "engine/tsume/compose.h"
+#include "engine/tsume/tsume_engine.h"
+#include "engine/tsume/tsume_entry.h"
+#include "platform/clock.h"
+#include "tests/engine/board/model_positions.h"
+#include "tests/engine/tsume/mate_oracle.h"
+#include "tests/engine/tsume/tsume_problems.h"
+
+namespace tsume::testing {
+namespace {
+
+Problem problem(const char* name) {
+  Problem p;
+  load_problem(tsume_data_dir() + "/" + name + ".kif", p);
+  return p;
+}
+
+bool attacker_hand_empty(const board::KPosition& p) {
+  return std::all_of(p.hand[0] + board::kRook, p.hand[0] + board::kPawn + 1, [](uint8_t n) { return n == 0; });
+}
+
+class ComposeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(c_.OpenTables());
+    c_.budget_ms = 600000;
+    c_.start_ms = platform::tick_ms();
+    c_.solve_ms = 60000;
+    c_.solve_nodes = 2000000;
+    c_.short_nodes = 2000000;
+    c_.min_length = 1;
+  }
+  void TearDown() override { c_.CloseTables(); }
+
+  int ShortMate(const board::KPosition& p, int limit, int* plies) {
+    tsume_table_reset(c_.table);
+    board::KMove first;
+    // The node limit ends a search, never the clock.
+    const int r = compose_instance_short_mate(c_.table, p, limit, &first, plies, 600000, 2000000);
+    if (r == 0) {  // the first move checks
+      board::KPosition after = p;
+      board::do_move(after, first, 0);
+      EXPECT_TRUE(board::king_attacked(after, after.teban));
+    }
+    return r;
+  }
+
+  KCompose c_;
+};
+
+TEST_F(ComposeTest, ShortMateFindsMatesWithinTheLimitOnly) {
+  struct Case {
+    const char* name;
+    int limit, result, plies;
+  };
+  const Case cases[] = {
+      {"mate05_b_ai", 5, 0, 5}, {"mate05_b_ai", 3, 1, 0}, {"mate07_a_ai", 7, 0, 7}, {"mate07_a_ai", 5, 1, 0},
+      {"mate09_d", 9, 0, 9},    {"mate09_d", 7, 1, 0},    {"mate13_d", 9, 1, 0},    {"mate05_b_ai", 0, 1, 0},
+      // A seven-ply candidate with a mate within five: the defender's drop on
+      // 2四 is captured with a mate as fast as without it.
+      {"mate07_h", 5, 0, 5},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.name) + " within " + std::to_string(k.limit));
+    int plies = 0;
+    EXPECT_EQ(ShortMate(engine_position(problem(k.name).kyokumen), k.limit, &plies), k.result);
+    EXPECT_EQ(plies, k.plies);
+  }
+  // No check at all: no mate at any length.
+  const board::KPosition lone = board::testing::Scene()
+                                    .Put(5, 1, model::testing::gote(model::kOu))
+                                    .Put(9, 9, model::kFu)
+                                    .Load();
+  EXPECT_EQ(ShortMate(lone, 9, nullptr), 2);
+}
+
+TEST_F(ComposeTest, AcceptAndImprove) {
+  board::KPosition p = engine_position(problem("mate07_b_ai").kyokumen);
+  c_.min_length = 7;
+  EXPECT_TRUE(c_.Accept(p));
+  EXPECT_EQ(c_.accepted_length, 7u);
+  c_.min_length = 9;
+  EXPECT_FALSE(c_.Accept(p));
+  // Twenty-one plies with a nine-ply mate when a useless interposition is free.
+  p = engine_position(problem("mate21_a").kyokumen);
+  EXPECT_FALSE(c_.Accept(p));
+  // Fifteen plies: tested for mates within nine at plies 0, 2 and 4 only, so
+  // the last test's root is the position after four moves.
+  p = engine_position(problem("mate15_c").kyokumen);
+  ASSERT_TRUE(c_.Accept(p));
+  const board::KMove* line = nullptr;
+  int length = 0;
+  ASSERT_EQ(compose_instance_solve(p, &line, &length, 60000, -1), 0);
+  KHashKey key = tsume_root_key(p, 0);
+  for (int i = 0; i < 4; ++i) board::hash_key_sashite(key, 0, line[i]);
+  const KTsumeNode* root = tsume_lookup_exact(c_.table, key);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->depth & kDepthMask, kShortMatePlies + 1);
+
+  // 1二金打 mates with a bishop left in hand: refused, until the improvement
+  // gives the bishop to the defender (the same length and score).
+  c_.min_length = 1;
+  p = board::testing::Scene()
+          .Put(1, 1, model::testing::gote(model::kOu))
+          .Put(1, 3, model::kKin)
+          .Hand(model::kKin)
+          .Hand(model::kKaku)
+          .Load();
+  EXPECT_FALSE(c_.Accept(p));
+  int plies = 0, score = 0;
+  ASSERT_TRUE(c_.SolveAndScore(p, &plies, &score));
+  c_.Improve(p, plies, score);
+  EXPECT_EQ(plies, 1);
+  EXPECT_EQ(p.hand[1][board::kBishop], 1);
+  EXPECT_TRUE(c_.Accept(p));
+}
+
+// Attacker to move with the piece table's pieces: few, near the king.
+constexpr int32_t kPieces[kComposePieceTableSize] = {
+    40, 40, 40, 40, 30, 30, 10,  60, 60, 60, 70, 70, 70, 90,  60, 60, 100, 80, 80, 80, 80,
+    100, 100, 150, 150, 150, 150, 200, 10, 10, 30, 30, 20, 20, 10, 95, 95, 100, 95, 95, 95, 95,
+    150, 150, 200, 200, 150, 150, 200,
+};
+
+TEST(Compose, TheSameSeedGivesTheSameProblemsWhichSolveAgain) {
+  std::vector<model::Kyokumen> runs[2];
+  std::vector<uint32_t> lengths;
+  for (auto& run : runs) {
+    KCompose c;
+    c.Init(7);
+    lengths.clear();
+    for (int i = 0; i < 2; ++i) {
+      board::KPosition p;
+      ASSERT_EQ(c.Generate(p, kPieces, 600000, 7, 600000, 20000, 30000), 1);
+      model::Kyokumen k;
+      driver::position_export(k, p);
+      run.push_back(k);
+      lengths.push_back(c.accepted_length);
+    }
+  }
+  ASSERT_EQ(runs[0].size(), 2u);
+  ASSERT_EQ(runs[1].size(), 2u);
+  ASSERT_EQ(ktsume_alloc_default(), 1);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(runs[0][i], runs[1][i]);
+    board::KPosition p = engine_position(runs[0][i]);
+    const board::KMove* line = nullptr;
+    int length = 0;
+    ASSERT_EQ(ktsume_solve(p, &line, &length, 600000, -1), 0);
+    EXPECT_EQ(length, static_cast<int>(lengths[i]));
+    EXPECT_GE(length, 7);
+    for (int m = 0; m < length; ++m) board::do_move(p, line[m], 0);
+    EXPECT_TRUE(attacker_hand_empty(p));
+    MateOracle oracle;
+    EXPECT_FALSE(oracle.MatesWithin(runs[0][i], std::min(length - 2, kShortMatePlies)));
+  }
+  ktsume_free();
+}
+
+TEST(Compose, StopEndsAJobThatOnlyDrawsIllegalPositions) {
+  int32_t pieces[kComposePieceTableSize];
+  std::copy(std::begin(kPieces), std::end(kPieces), pieces);
+  // Eighteen unpromoted pawns of the attacker on nine files.
+  for (int group : {kAttackerShare, kAttackerOnBoard, kAttackerUnpromoted}) {
+    pieces[compose_entry(group, board::kPawn)] = 100;
+  }
+  KCompose c;
+  c.Init(1);
+  board::KPosition p;
+  std::atomic<int> result{-1};
+  std::thread job([&] { result = c.Generate(p, pieces, 600000, 7, 3000, 50000, 7500000); });
+  // A stop before the job stores its budget is lost: stop until it ends.
+  while (result.load() < 0) {
+    c.Stop();
+    platform::sleep_ms(1);
+  }
+  job.join();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(c.mated, 0u);
+}
+
+}  // namespace
+}  // namespace tsume::testing
