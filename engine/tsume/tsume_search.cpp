@@ -419,7 +419,9 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
     v.state = 1;
     v.deeper = node_depth(*child) > c.ply;
     if (child->flags & kFlagPawnDropMate) r.pawn_drop_mate = true;
-    pn[v.deeper] = std::max(pn[v.deeper], v.pn);
+    // Children first reached at or above the node count only when no deeper
+    // one exists, and then their pn add up.
+    pn[v.deeper] = v.deeper ? std::max(pn[1], v.pn) : sat_add(pn[0], v.pn);
     if (v.dn < dn[v.deeper]) {
       dn[v.deeper] = v.dn;
       best[v.deeper] = i;

@@ -124,6 +124,10 @@ TEST_F(SolverTest, ProblemSetGivesStatedLengthsWithLegalLines) {
     for (size_t i = 0; i < line.size(); ++i) EXPECT_EQ(pack_move_word(again[i]), pack_move_word(line[i]));
   }
   EXPECT_GT(useless_drops, 0);
+  // Some proofs leaned on a repetition of the path and were demoted, and some
+  // defences were two king moves into one position; the lengths held.
+  EXPECT_GT(ktsume_instance()->demotions, 0u);
+  EXPECT_GT(ktsume_instance()->pair_transpositions, 0u);
 }
 
 TEST_F(SolverTest, BruteForceFindsNoShorterMateInShortProblems) {
@@ -153,6 +157,22 @@ TEST_F(SolverTest, DefenderSolveAfterTheFirstMoveGivesTheRestOfTheLine) {
     int count = 0;
     ASSERT_EQ(ktsume_solve_defender_top(p, &answer, &count, kTime, kNodes), 0);
     EXPECT_EQ(count, pr.length - 1);
+  }
+}
+
+TEST_F(SolverTest, NonPromotionThatAvoidsADropPawnMateIsFound) {
+  // A silver and a rook that must not promote: promoted, each would take a
+  // square from the king that the pawn drop later in the line leaves it.
+  for (const char* name : {"mate07_i_np.kif", "mate11_f_np.kif"}) {
+    SCOPED_TRACE(name);
+    Problem pr;
+    ASSERT_TRUE(load_problem(tsume_data_dir() + "/" + name, pr));
+    std::vector<board::KMove> line;
+    ASSERT_EQ(Solve(pr.kyokumen, line), 0);
+    EXPECT_EQ(static_cast<int>(line.size()), pr.length);
+    MateOracle oracle;
+    oracle.forbid_non_promotion = true;
+    EXPECT_FALSE(oracle.MatesWithin(pr.kyokumen, pr.length));
   }
 }
 
