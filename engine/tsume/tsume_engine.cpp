@@ -296,6 +296,7 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
     k.key = c.key;
     hash_key_sashite(k.key, c.attacker, moves[i]);
     k.path_key = path_key_after(c.path_key, moves[i], c.ply);
+    k.on_path = tsume_path_find(e, k.key, c.ply) ? 1 : 0;
     if (or_node) {
       k.h16 = check_spread(c.pos, moves[i], king);
       k.h17 = check_repeat_hint(c.pos, moves, i, c.attacker);

@@ -27,7 +27,8 @@ struct KeyEntry {
   uint32_t path_key;
   int8_t h16;
   int8_t h17;
-  uint8_t pad[2];
+  uint8_t on_path;  // the child repeats a position of the path (fixed while the node is visited)
+  uint8_t pad;
 };
 static_assert(sizeof(KeyEntry) == 20);
 

@@ -101,6 +101,10 @@ bool back_and_forth(const KTsumeEngine& e, const TsumeContext& c, const KMove& m
          mine.piece == m.piece;
 }
 
+void prefetch_children(const KTsumeEngine& e, const TsumeContext& c) {
+  for (int i = 0; i < c.move_count; ++i) tsume_prefetch(e.table, e.entries[c.move_base + i].key);
+}
+
 // ---- OR nodes ---------------------------------------------------------------
 
 struct Numbers {
@@ -119,7 +123,7 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, N
   ChildValue& v = e.values[c.move_base + i];
   v.state = 0;
   KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
-  if ((child != nullptr && child->path_key != 0) || tsume_path_find(e, ent.key, c.ply)) {
+  if ((child != nullptr && child->path_key != 0) || ent.on_path) {
     r.loop = true;
     return;
   }
@@ -196,6 +200,7 @@ Numbers or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   int32_t held_pn = kInf, held_dn = kInf, backforth_dn = 0, sum_dn = 0, repeat_max = 0;
   int32_t drop_max[8] = {};
   bool deeper_seen = false;
+  prefetch_children(e, c);
   for (int pass = 0; pass < 2; ++pass) {
     for (int i = 0; i < c.move_count; ++i) {
       const uint32_t bit = nonpromo_kind_bit(e.moves[c.move_base + i]);
@@ -404,7 +409,7 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
     v.state = 0;
     v.hint = ent.h16;
     v.weak = 0;
-    const bool on_path = tsume_path_find(e, ent.key, c.ply);
+    const bool on_path = ent.on_path;
     const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
     if (on_path || same_root_position(c, ent.key) || (child != nullptr && child->pn >= kInf)) {
       v.state = 3;
@@ -448,6 +453,7 @@ AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   int32_t dist_pn[8][2] = {};
   bool dist_seen[8] = {};
   bool deeper_seen = false;
+  prefetch_children(e, c);
   for (int i = 0; i < c.move_count; ++i) {
     const KMove& m = e.moves[c.move_base + i];
     const KeyEntry& ent = e.entries[c.move_base + i];
@@ -455,9 +461,9 @@ AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
     v.state = 0;
     v.hint = ent.h16;
     v.weak = 0;
-    if (tsume_path_find(e, ent.key, c.ply) || same_root_position(c, ent.key)) {
+    if (ent.on_path || same_root_position(c, ent.key)) {
       r.disproven = true;
-      r.loop = tsume_path_find(e, ent.key, c.ply);
+      r.loop = ent.on_path;
       r.best = i;
       return r;
     }
