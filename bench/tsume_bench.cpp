@@ -89,11 +89,11 @@ void BM_TsumeWholeSet(benchmark::State& state) { solve_range(state, 0, problem_s
 BENCHMARK(BM_TsumeWholeSet)->Unit(benchmark::kMillisecond);
 
 // The problems without the strongest piece of the attacker's hand, each search
-// held to kNoMateNodes: nodes per second of searches that mostly end in "no
-// mate" (counted apart from the ones that still mate or stay undecided).
-constexpr int32_t kNoMateNodes = 200000;
-
+// held to the argument's node count: nodes per second of searches that mostly
+// end in "no mate" (counted apart from the ones that still mate or stay
+// undecided).
 void BM_TsumeNoMate(benchmark::State& state) {
+  const auto node_limit = static_cast<int32_t>(state.range(0));
   const auto& set = problem_set();
   tsume::ktsume_alloc_default();
   uint64_t nodes = 0;
@@ -103,7 +103,7 @@ void BM_TsumeNoMate(benchmark::State& state) {
       if (!p.has_short_handed) continue;
       const board::KMove* line = nullptr;
       int length = 0;
-      const int r = tsume::ktsume_solve(p.short_handed, &line, &length, 600000, kNoMateNodes);
+      const int r = tsume::ktsume_solve(p.short_handed, &line, &length, 600000, node_limit);
       ++results[r & 7];
       nodes += tsume::ktsume_instance()->node_count;
     }
@@ -114,6 +114,6 @@ void BM_TsumeNoMate(benchmark::State& state) {
   state.counters["undecided"] = benchmark::Counter(results[1], benchmark::Counter::kAvgIterations);
   tsume::ktsume_free();
 }
-BENCHMARK(BM_TsumeNoMate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TsumeNoMate)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

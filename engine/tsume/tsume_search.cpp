@@ -105,6 +105,16 @@ void prefetch_children(const KTsumeEngine& e, const TsumeContext& c) {
   for (int i = 0; i < c.move_count; ++i) tsume_prefetch(e.table, e.entries[c.move_base + i].key);
 }
 
+// The chosen child's thresholds lie above its numbers. The node's own numbers
+// need not come from the child it searches (a held-back child, a child chosen
+// by the largest dn of its group, a loop left open because a number is
+// large), and a child that starts at or over a threshold returns at once
+// without a change: the node would choose it again for ever.
+void child_room(TsumeContext& c, const ChildValue& v) {
+  c.pn_threshold = std::max(c.pn_threshold, std::min(v.pn + 1, kCap));
+  c.dn_threshold = std::max(c.dn_threshold, std::min(v.dn + 1, kCap));
+}
+
 // ---- OR nodes ---------------------------------------------------------------
 
 struct Numbers {
@@ -329,6 +339,7 @@ void or_step(KTsumeEngine& e, TsumeContext& c) {
     tsume_descend(e, c, best, true);
     c.pn_threshold = cap(std::min<int64_t>(pn_th, int64_t{second} + c.pn_increment));
     c.dn_threshold = cap(std::max<int64_t>(int64_t{dn_th} - dn, 5 * int64_t{c.dn_increment}) + v.dn);
+    child_room(c, v);
     const uint32_t before = e.node_count;
     tsume_mid(e, c);
     last_child_nodes = e.node_count - before;
@@ -696,6 +707,7 @@ void and_step(KTsumeEngine& e, TsumeContext& c) {
     tsume_descend(e, c, best, true);
     c.pn_threshold = cap(std::max<int64_t>(int64_t{pn_th} - pn, c.pn_increment) + v.pn);
     c.dn_threshold = cap(std::min<int64_t>(dn_th, int64_t{second} + 5 * int64_t{c.dn_increment}));
+    child_room(c, v);
     const uint32_t before = e.node_count;
     tsume_mid(e, c);
     last_child_nodes = e.node_count - before;

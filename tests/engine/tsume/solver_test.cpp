@@ -205,6 +205,14 @@ TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
   EXPECT_EQ(Solve(drop_mate, line), 2);
   // A lone rook checks for ever but never mates.
   EXPECT_EQ(Solve(problem(Scene().Put(1, 1, gote(model::kOu)).Put(5, 5, model::kHi)), line), 2);
+  // A rook, a silver and a pawn against a bare king: a few thousand nodes. An
+  // evasion chosen while already over its threshold once held the search in
+  // one node until the node limit.
+  board::KPosition p =
+      engine_position(Scene().Put(2, 1, gote(model::kOu)).Put(1, 5, model::kHi).Hand(model::kGin).Hand(model::kFu).k);
+  const board::KMove* moves = nullptr;
+  int length = 0;
+  EXPECT_EQ(ktsume_solve(p, &moves, &length, kTime, 100000), 2);
 }
 
 TEST_F(SolverTest, MissingKingsAndCheckedSides) {
