@@ -29,7 +29,6 @@ using board::square_of;
 using testing::OpenFileReplay;
 using testing::record_matches;
 using testing::record_of;
-using testing::Terms;
 using testing::terms_from_scratch;
 
 // Moves checked; the sanitizer build plays a slice of the same games.
@@ -227,15 +226,6 @@ class EvalDiffDelta : public ::testing::Test {
 };
 
 constexpr int kDrop = model::kSenteHand;
-
-TEST_F(EvalDiffDelta, PassCopiesAndClearsOnly) {
-  p_ = board::testing::load(board::testing::scene("K59 k51"));
-  const Terms t{{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}};
-  root_ = record_of(t);
-  board::do_move(p_, board::pass_move(), 0);
-  eval_sashite_diff(board::pass_move(), p_, root_, after_);
-  EXPECT_TRUE(record_matches(after_, t));
-}
 
 // The last piece of a kind dropped reads count index 0, as does the first piece
 // of a kind captured; a side without a king gets no term around it.

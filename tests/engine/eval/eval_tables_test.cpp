@@ -54,11 +54,9 @@ TEST(EvalWeights, StoredValuesAndSplits) {
 
   // Splits: the first part is the stored value times the kind's factor, truncated.
   EXPECT_EQ(w.count_split[1][0][0], 767);  // 1220 x 0.629
-  EXPECT_EQ(w.count_split[1][0][1], 453);
   EXPECT_EQ(w.count_split[3][1][0], 300);  // 750 x 0.4
   EXPECT_EQ(w.count_split[5][3][0], 156);  // 300 x 0.52
   EXPECT_EQ(w.count_split[6][3][0], 74);   // 285 x 0.262
-  EXPECT_EQ(w.count_split[6][3][1], 211);
   EXPECT_EQ(w.count_split[7][0][0], 15);  // 88 x 0.174
   EXPECT_EQ(w.count_split[7][17][0], 0);  // 1 x 0.174
   EXPECT_EQ(w.count_split[7][17][1], 1);
