@@ -20,10 +20,7 @@ using testing::scene;
 using testing::Scene;
 
 // Both kings in a corner, out of the way.
-Scene corner_kings() {
-  Scene s{scene("K99 k11")};
-  return s;
-}
+Scene corner_kings() { return Scene{scene("K99 k11")}; }
 
 int at(const KPosition& p, int file, int rank) { return p.board[square_of(file, rank)]; }
 const KKiki& kiki(const KPosition& p, int file, int rank) { return kiki_at(p, square_of(file, rank)); }
