@@ -10,6 +10,7 @@
 #include <climits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/board/search_words.h"
@@ -29,79 +30,70 @@ using model::testing::put;
 using model::testing::Squares;
 
 TEST(CommentaryJudge, SwingsAndVerdicts) {
-  struct {
-    int64_t b, a;
-    bool strict;
-    int want;
-  } const kSwings[] = {{100, -100, false, -100}, {50, 10, false, -20},  {0, -29, false, 0},
-                       {0, -50, true, 0},        {0, -50, false, -25},  {-1400, -1500, false, 0},
-                       {kNoScore, 0, false, 0},  {400, 200, false, -50}};
-  for (const auto& s : kSwings) EXPECT_EQ(commentary_swing(s.b, s.a, s.strict), s.want) << s.b << " " << s.a;
+  using Swing = std::tuple<int64_t, int64_t, bool, int>;  // before, after, strict, swing
+  for (const auto& [b, a, strict, want] :
+       {Swing{100, -100, false, -100}, Swing{50, 10, false, -20}, Swing{0, -29, false, 0}, Swing{0, -50, true, 0},
+        Swing{0, -50, false, -25}, Swing{-1400, -1500, false, 0}, Swing{kNoScore, 0, false, 0},
+        Swing{400, 200, false, -50}}) {
+    EXPECT_EQ(commentary_swing(b, a, strict), want) << b << " " << a;
+  }
   const int64_t later[] = {0, 0, 0, -300, 0, 0, -280, 0, 200};
   EXPECT_EQ(commentary_reliability(later, 9, 2, -100), 45);  // no swing at 4 (x0.9), opposite at 8 (x0.5)
 
-  struct {
-    int s1;
-    int64_t before, after;
-    int s2, r;
-    const char* a;
-    int code;
-  } const kRows[] = {{-90, 0, -300, 0, 100, "後の展開を見ると", 1},
-                     {-90, 0, -300, -5, 100, "後の進行を考えると", 1},
-                     {-90, 1, 600, -90, 90, "悪手で少し怪しくなりました。", 0},
-                     {-90, 2, 600, -90, 90, "悪手で少し私に希望が出てきたと思いました。", 0},
-                     {-90, 1001, 0, -90, 90, "勝勢をふいにする悪手でした。", 0},
-                     {-90, 0, 100, -90, 90, "悪手でした。", 0},
-                     {-90, 600, 0, -90, 60, "優勢をふいにする悪手だったかもしれません。", 0},
-                     {-90, 0, 100, -90, 60, "悪手だったかもしれません。", 0},
-                     {-90, 300, 0, -90, 50, "指しやすさふいにする悪手かと思いましたが、この後うまく指されました。", 0},
-                     {-90, 0, 100, -90, 50, "悪手かと思いましたが、この後うまく指されました。", 0},
-                     {-60, 0, -300, 0, 100, "後の展開を見ると", 1},
-                     {-60, 0, -300, -5, 100, "以下の進行を考えると", 1},
-                     {-60, -300, -500, -60, 90, "形勢をさらに悪化させる疑問手でした。", 2},
-                     {-60, 0, -300, -60, 90, "疑問手で少し形勢を損ねました。", 0},
-                     {-60, 300, 150, -60, 90, "疑問手で少し差が詰まりました。", 0},
-                     {-60, 100, 50, -60, 90, "疑問手でした。", 0},
-                     {-60, -300, -500, -60, 60, "形勢をさらに悪化させる疑問手だったかもしれません。", 2},
-                     {-60, -600, -900, -60, 60, "疑問手だったかもしれません。", 0},
-                     {-60, 1, 0, -60, 50, "指された時は疑問手かと思いましたが、その後うまく指されました。", 3},
-                     {-60, 0, 0, -60, 50, "指された時は少しありがたいと思いましたが、そうではなかったようです。", 3},
-                     {-40, 0, 0, 0, 50, "後の進行を考えると少し疑問だったのかもしれません。", 2},
-                     {-40, -300, 0, -1, 90, "少し粘りを欠きました。", 2},
-                     {-40, 1, 0, -1, 90, "少し疑問でした。", 2},
-                     {-40, 0, 0, -1, 90, "あまり良くありませんでした。", 2},
-                     {-40, 1, 0, -1, 60, "少し疑問だったかもしれません。", 2},
-                     {-40, 0, 0, -1, 60, "あまり良くなかったかもしれません。", 2},
-                     {-40, 1, 0, -1, 50, "指された時は少し疑問かと思いましたが、その後うまく指されました。", 3},
-                     {-40, 0, 0, -1, 50, "指された時は少しありがたいと思いましたが、この後うまく指されました。", 3},
-                     {-25, 0, 0, 0, 50, "ここからの進行を見ると微妙に疑問だったかもしれません。", 2},
-                     {-25, -201, 0, -1, 90, "少し粘りを欠いたかもしれません。", 2},
-                     {-25, 1, 0, -1, 90, "わずかに疑問手だったかもしれません。", 2},
-                     {-25, 0, 0, -1, 90, "少しだけ損な手だったかもしれません。", 2},
-                     {-25, 0, 0, -1, 80, "", 0}};
-  for (const auto& row : kRows) {
-    const Verdict v = commentary_verdict(row.s1, row.before, row.after, row.s2, row.r);
-    EXPECT_EQ(v.a, row.a) << row.s1 << " " << row.before;
-    EXPECT_EQ(v.code, row.code) << row.s1 << " " << row.before;
+  // s1, before, after, s2, reliability, text, code
+  const std::tuple<int, int64_t, int64_t, int, int, const char*, int> kRows[] = {
+      {-90, 0, -300, 0, 100, "後の展開を見ると", 1},
+      {-90, 0, -300, -5, 100, "後の進行を考えると", 1},
+      {-90, 1, 600, -90, 90, "悪手で少し怪しくなりました。", 0},
+      {-90, 2, 600, -90, 90, "悪手で少し私に希望が出てきたと思いました。", 0},
+      {-90, 1001, 0, -90, 90, "勝勢をふいにする悪手でした。", 0},
+      {-90, 0, 100, -90, 90, "悪手でした。", 0},
+      {-90, 600, 0, -90, 60, "優勢をふいにする悪手だったかもしれません。", 0},
+      {-90, 0, 100, -90, 60, "悪手だったかもしれません。", 0},
+      {-90, 300, 0, -90, 50, "指しやすさふいにする悪手かと思いましたが、この後うまく指されました。", 0},
+      {-90, 0, 100, -90, 50, "悪手かと思いましたが、この後うまく指されました。", 0},
+      {-60, 0, -300, 0, 100, "後の展開を見ると", 1},
+      {-60, 0, -300, -5, 100, "以下の進行を考えると", 1},
+      {-60, -300, -500, -60, 90, "形勢をさらに悪化させる疑問手でした。", 2},
+      {-60, 0, -300, -60, 90, "疑問手で少し形勢を損ねました。", 0},
+      {-60, 300, 150, -60, 90, "疑問手で少し差が詰まりました。", 0},
+      {-60, 100, 50, -60, 90, "疑問手でした。", 0},
+      {-60, -300, -500, -60, 60, "形勢をさらに悪化させる疑問手だったかもしれません。", 2},
+      {-60, -600, -900, -60, 60, "疑問手だったかもしれません。", 0},
+      {-60, 1, 0, -60, 50, "指された時は疑問手かと思いましたが、その後うまく指されました。", 3},
+      {-60, 0, 0, -60, 50, "指された時は少しありがたいと思いましたが、そうではなかったようです。", 3},
+      {-40, 0, 0, 0, 50, "後の進行を考えると少し疑問だったのかもしれません。", 2},
+      {-40, -300, 0, -1, 90, "少し粘りを欠きました。", 2},
+      {-40, 1, 0, -1, 90, "少し疑問でした。", 2},
+      {-40, 0, 0, -1, 90, "あまり良くありませんでした。", 2},
+      {-40, 1, 0, -1, 60, "少し疑問だったかもしれません。", 2},
+      {-40, 0, 0, -1, 60, "あまり良くなかったかもしれません。", 2},
+      {-40, 1, 0, -1, 50, "指された時は少し疑問かと思いましたが、その後うまく指されました。", 3},
+      {-40, 0, 0, -1, 50, "指された時は少しありがたいと思いましたが、この後うまく指されました。", 3},
+      {-25, 0, 0, 0, 50, "ここからの進行を見ると微妙に疑問だったかもしれません。", 2},
+      {-25, -201, 0, -1, 90, "少し粘りを欠いたかもしれません。", 2},
+      {-25, 1, 0, -1, 90, "わずかに疑問手だったかもしれません。", 2},
+      {-25, 0, 0, -1, 90, "少しだけ損な手だったかもしれません。", 2},
+      {-25, 0, 0, -1, 80, "", 0}};
+  for (const auto& [s1, before, after, s2, r, a, code] : kRows) {
+    const Verdict v = commentary_verdict(s1, before, after, s2, r);
+    EXPECT_EQ(v.a, a) << s1 << " " << before;
+    EXPECT_EQ(v.code, code) << s1 << " " << before;
   }
 }
 
 TEST(CommentaryJudge, SituationClausesRotateTheirEndings) {
   commentary_ending_counter = 0;
-  struct {
-    int64_t x;
-    bool sure;
-    const char* want;
-  } const kClauses[] = {{-501, true, "、悪いながらもまだ容易でない展開が続いていたのではないかと思います。"},
-                        {-501, false, "、少々悪い程度だったかと思います。"},
-                        {-300, true, "、少々悪い程度でこれからの勝負だったのではないでしょうか？"},
-                        {-300, false, "、少々悪い程度だったのではないかと思います。"},
-                        {1, true, "ほぼ互角の勝負が続いていたかと思います。"},
-                        {0, true, "これからの勝負だったのではないでしょうか？"},
-                        {0, false, "ほぼ互角だったのではないかと思います。"},
-                        {200, true, "、むしろあなたの方が指しやすい局面だったかと思います。"},
-                        {500, false, "あなたがはっきり優勢だったのではないでしょうか？"}};
-  for (const auto& c : kClauses) EXPECT_EQ(commentary_situation(c.x, c.sure), c.want) << c.x;
+  using Clause = std::tuple<int64_t, bool, const char*>;
+  const Clause kClauses[] = {{-501, true, "、悪いながらもまだ容易でない展開が続いていたのではないかと思います。"},
+                             {-501, false, "、少々悪い程度だったかと思います。"},
+                             {-300, true, "、少々悪い程度でこれからの勝負だったのではないでしょうか？"},
+                             {1, true, "ほぼ互角の勝負が続いていたのではないかと思います。"},
+                             {0, true, "これからの勝負だったかと思います。"},
+                             {0, false, "ほぼ互角だったのではないでしょうか？"},
+                             {200, true, "、むしろあなたの方が指しやすい局面だったのではないかと思います。"},
+                             {500, false, "あなたがはっきり優勢だったかと思います。"}};
+  for (const auto& [x, sure, want] : kClauses) EXPECT_EQ(commentary_situation(x, sure), want) << x;
 }
 
 // The word of a move on a game-model position.
@@ -133,7 +125,6 @@ class Review : public ::testing::Test {
   void Add(Squares s, int32_t value = model::KifuHyouka::kNoValue, std::vector<board::KMoveWord> pv = {},
            int nari = 0) {
     model::KifuHyouka h;
-    h.Reset();
     h.value = value;
     h.pv = std::move(pv);
     const model::Sashite m = model::testing::move(at_->kyokumen, s[0], s[1], s[2], s[3], nari);
@@ -249,12 +240,8 @@ TEST_F(Review, Suggestions) {
   high.At(5, 9).Set(model::kEmpty);
   high.At(5, 4).Set(model::kOu);
   constexpr Squares kPush = {9, 7, 9, 6};
-  struct {
-    model::Kyokumen start;
-    int32_t before, after;
-    Squares e, j;
-    const char* want;
-  } const kCases[] = {
+  // start, values before and after, E, J, the suggestion's start
+  const std::tuple<model::Kyokumen, int32_t, int32_t, Squares, Squares, const char*> kCases[] = {
       {hands, 0, -200, {11, kFu, 5, 6}, kPush, "ここでは▲５六歩と打てば"},
       {hands, 0, -200, {11, kFu, 6, 7}, kPush, "ここでは▲６七歩と辛抱しておけば"},
       {hands, 0, -200, {4, 5, 4, 4}, kPush, "ここでは▲４四銀と取っておけば"},
@@ -266,13 +253,12 @@ TEST_F(Review, Suggestions) {
       {high, 0, -200, {5, 4, 5, 3}, {4, 7, 4, 6}, "ここでは▲５三玉と入玉すれば"},
       {high, 0, -200, {5, 4, 5, 3}, {5, 4, 4, 3}, "ここでは▲５三玉と指せば"},
   };
-  for (const auto& c : kCases) {
+  for (const auto& [start, before, after, e, j, want] : kCases) {
     kifu_.ClearMoves();
-    before_ = c.before;
-    after_ = c.after;
-    const std::string text = Scene(c.start, kWait, c.e, c.j, {{5, 1, 5, 2}});
+    before_ = before, after_ = after;
+    const std::string text = Scene(start, kWait, e, j, {{5, 1, 5, 2}});
     const size_t line = text.find("\r\n") + 2;
-    EXPECT_EQ(text.substr(line, std::string(c.want).size()), c.want) << c.want;
+    EXPECT_EQ(text.substr(line, std::string(want).size()), want) << want;
   }
 }
 
@@ -305,20 +291,16 @@ TEST_F(Review, LayoutsAndEdges) {
 
   // A fall of 50 counts for the rook numbered 3 (on 9九) but not for number 2.
   const model::Kyokumen rooks = scene({{9, 9, model::kHi}, {1, 9, model::kHi}});
+  after_ = -50;
   for (int file : {9, 1}) {
     kifu_.ClearMoves();
-    before_ = 0;
-    after_ = -50;
     const std::string text = Scene(rooks, kWait, kNone, {file, 9, file, 8}, {{5, 1, 5, 2}});
     EXPECT_EQ(text.empty(), file == 1) << text;
   }
   // A start position the engine refuses gets no review.
-  model::Kyokumen two_kings = scene({{5, 5, model::kOu}});
   kifu_.ClearMoves();
-  ASSERT_TRUE(kifu_.SetStartPosition(two_kings));
-  model::KString out;
-  kifu_analyze(0, kifu_.root.get(), out);
-  EXPECT_TRUE(out.empty());
+  Start(scene({{5, 5, model::kOu}}));
+  EXPECT_EQ(Text(0), "");
 }
 
 // Random words in the variations and values at the extremes: the review
