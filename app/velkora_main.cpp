@@ -12,7 +12,7 @@
 
 namespace {
 
-void usage(std::FILE* to) {
+void usage() {
   std::fputs(
       "usage: velkora COMMAND ...\n"
       "  board [--handicap N]                  print a start position as a diagram\n"
@@ -31,18 +31,18 @@ void usage(std::FILE* to) {
       "  review FILE [--side sente|gote]       the commentary on one side's moves\n"
       "  bench [--stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
       "                                        the speed benchmark, or generator timings\n",
-      to);
+      stdout);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    usage(stderr);
-    return 2;
+    std::fputs("velkora: no command given (velkora --help lists them)\n", stderr);
+    return 1;
   }
   if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    usage(stdout);
+    usage();
     return 0;
   }
   if (std::strcmp(argv[1], "board") == 0) return app::cmd_board(argc - 2, argv + 2);
@@ -54,7 +54,6 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "compose") == 0) return app::cmd_compose(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "review") == 0) return app::cmd_review(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "bench") == 0) return app::cmd_bench(argc - 2, argv + 2);
-  std::fprintf(stderr, "velkora: unknown command '%s'\n", argv[1]);
-  usage(stderr);
-  return 2;
+  std::fprintf(stderr, "velkora: unknown command '%s' (velkora --help lists them)\n", argv[1]);
+  return 1;
 }
