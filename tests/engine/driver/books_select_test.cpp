@@ -15,11 +15,7 @@
 namespace driver {
 namespace {
 
-BookMove push(int file, int value, uint32_t senkei = 0) {
-  uint32_t code = static_cast<uint32_t>(value) << 16;
-  book_code_encode(&code, false, file, 7, file, 6, 0);
-  return {code, senkei};
-}
+using testing::push;
 
 // The even start with a user book of the pawn pushes on files 1..n with these
 // values and strategy words.
