@@ -169,8 +169,16 @@ TEST(KifuEdit, ClearingAnalysisMovesAndTheStartPosition) {
   EXPECT_EQ(third->hyouka.counter2, 0);
   EXPECT_EQ(kifu.NodeAtTesu(2)->hyouka.value, 50);
   EXPECT_EQ(resign->hyouka.value, 50);  // past the first special move
+  KifuHyouka& second = kifu.NodeAtTesu(2)->hyouka;
+  second.annotation = 3;  // the user's own notes outlive the analysis
+  second.text.Assign("読み筋");
+  second.pv = {1, 2};
+  second.result_kind = KifuHyouka::kResultMate;
   kifu.ClearHyoukaOnLine();
-  EXPECT_EQ(kifu.NodeAtTesu(2)->hyouka.value, Kifu::kNoValue);
+  EXPECT_EQ(second.value, Kifu::kNoValue);
+  EXPECT_TRUE(second.pv.empty() && second.result_kind == KifuHyouka::kResultNone);
+  EXPECT_EQ(second.annotation, 3);
+  EXPECT_STREQ(second.text.c_str(), "読み筋");
   EXPECT_EQ(resign->hyouka.value, 50);  // special moves keep theirs
 
   Kyokumen handicap = testing::initial(kKakuOchi);

@@ -13,6 +13,8 @@ TEST(KString, CopiesAreDeepAndAppendsReadTheirSourceFirst) {
   s.Free();  // freeing an empty string is harmless
   s.Allocate(-1);
   EXPECT_TRUE(s.is_shared_empty());
+  s.Allocate(5);
+  EXPECT_STREQ(s.c_str(), "");
   EXPECT_TRUE(KString::KStringFromC(nullptr).is_shared_empty());
   KString a = KString::KStringFromC("abc");
   KString b = a;
