@@ -106,6 +106,7 @@ void capture(int, int, int to_x, int to_y, int, int value) { reported.push_back(
 TEST(BooksSelect, ReportsByValueAtMostMaxListedAndGivesTheStrategyWord) {
   Fixture f({3, 15, 0, 7, 7, 1}, {0, 0, 0, 0x5, 0, 0});
   f.books.candidate_report = capture;
+  reported.clear();
   board::KPosition p;
   ASSERT_EQ(position_load(p, f.k), 0);
   board::KMove out;
