@@ -185,7 +185,7 @@ int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge) {
   KifuBody body;
   KString line;
   int fields = 0;
-  if (kifu_read_header(reader, line, body, &fields) < 0) return -1;
+  if (kifu_read_header(reader, line, body, &fields, true) < 0) return -1;
   body.table->Rehash(body.Start());
   Ki2MoveReader moves(body);
   for (bool more = !line.empty(); more; more = reader.GetLine(line) == 0) {

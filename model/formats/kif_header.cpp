@@ -134,7 +134,7 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
   return 0;
 }
 
-int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields) {
+int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields, bool stop_at_closing) {
   Kyokumen& start = body.Start()->kyokumen;
   int taken = 0;
   for (;;) {
@@ -144,7 +144,7 @@ int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fie
     }
     line.TrimLeft();
     if (kifu_is_move_heading(line) || starts_with(line, "▲") || starts_with(line, "△") ||
-        starts_with(line, "▽")) {
+        starts_with(line, "▽") || (stop_at_closing && starts_with(line, "まで"))) {
       break;
     }
     if (line.c_str()[0] == '*') {

@@ -66,7 +66,9 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 // or diagram, or a start position that Kyokumen::Check refuses. `fields`, when
 // given, receives the number of lines that set something (key "：" value lines,
 // diagrams and side-to-move lines), so that a reader can tell a header from
-// text that holds none.
-int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr);
+// text that holds none. With `stop_at_closing` a closing line "まで..." also
+// ends the header: a KI2 record without moves has its result there.
+int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
+                     bool stop_at_closing = false);
 
 }  // namespace model

@@ -117,6 +117,7 @@ TEST(Ki2Format, ClosingLinesOfEveryEndReadBack) {
       {"▲７六歩 △３四歩\nまで2手で先手の反則負け\n", "%2+"},
       {"▲７六歩 △３四歩\nまで2手で先手の勝ち\n", "%7+"},
       {"▲７六歩\nまで1手で上手の勝ち\n▲２六歩\n", "%7-"},
+      {"手合割：平手\n\nまで0手で後手の勝ち\n", "%2+"},  // a game resigned before any move
   };
   for (const auto& [text, result] : closings) {
     Kifu k;
