@@ -16,7 +16,7 @@
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/eval/senkei_select.h"
-#include "engine/search/formation_seed_standin.h"
+#include "engine/search/formation_seed.h"
 #include "engine/search/gen_stamp.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"

@@ -10,7 +10,7 @@
 #include "engine/board/shape_score.h"
 #include "engine/eval/eval_diff.h"
 #include "engine/eval/senkei_root_adjust.h"
-#include "engine/search/formation_seed_standin.h"
+#include "engine/search/formation_seed.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/move_words.h"

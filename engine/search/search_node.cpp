@@ -19,7 +19,7 @@
 #include "engine/search/check_evasions.h"
 #include "engine/search/eval_blend.h"
 #include "engine/search/gen_by_depth.h"
-#include "engine/search/mate_threat_defences_standin.h"
+#include "engine/search/mate_threat.h"
 #include "engine/search/move_order.h"
 #include "engine/search/node_common.h"
 #include "engine/search/node_search_impl.h"
