@@ -326,27 +326,22 @@ int Search::LanceDropPenalty(const KMove& m) {
   return sum;
 }
 
-// The edge attack of a pawn pushed to the fifth rank on an edge file toward
-// the enemy king: 50 for the push, 50 more with the enemy pawn in front, 50
-// more with the own lance behind it, and 250 when the enemy does not guard the
-// square behind the enemy pawn.
-int edge_attack_bonus(const KPosition& p, const KMove& m, int s) {
+}  // namespace
+
+int exchange_edge_bonus(const KPosition& p, const KMove& m, int s) {
   if (is_drop_move(m) || m.code != (board::kPawn | board::side_bit(s))) return 0;
   const int o = 1 - s;
   const int file = board::square_file(m.to);
   if (board::square_rank(m.to) != 5 || (file != 1 && file != 9)) return 0;
   const int f = board::forward_step(s);
-  const int enemy_king_sq = board::square_of(file, s == 0 ? 2 : 8);
-  if (p.piece[o].sq != enemy_king_sq) return 0;
+  if (p.piece[o].sq != board::square_of(file, s == 0 ? 2 : 8)) return 0;
   int bonus = kEdgeStep;
   const int front = m.to + f;
   if (!is_code(p, front, board::kPawn | board::side_bit(o))) return bonus;
   bonus += kEdgeStep;
-  const board::KKiki& k = board::kiki_at(p, m.to - f);
   bool lance = false;
-  for (uint64_t set = board::kiki_direct64(k, s); set != 0; set &= set - 1) {
-    const int n = std::countr_zero(set);
-    lance = lance || p.piece[n].code == (board::kLance | board::side_bit(s));
+  for (uint64_t set = board::kiki_direct64(board::kiki_at(p, m.to - f), s); set != 0; set &= set - 1) {
+    lance = lance || p.piece[std::countr_zero(set)].code == (board::kLance | board::side_bit(s));
   }
   if (!lance) return bonus;
   bonus += kEdgeStep;
@@ -354,7 +349,22 @@ int edge_attack_bonus(const KPosition& p, const KMove& m, int s) {
   return bonus;
 }
 
-}  // namespace
+int exchange_corner_drop_bonus(const KPosition& p, const KMove& m) {
+  const int s = p.teban, o = 1 - s;
+  const int kind = board::code_kind(m.code);
+  if (!is_drop_move(m) || (kind != board::kGold && kind != board::kSilver) || p.hand[s][board::kBishop] == 0) return 0;
+  if (!is_code(p, m.to + board::forward_step(s), board::kGold | board::side_bit(o))) return 0;
+  const int target = s == 0 ? board::square_of(6, 2) : board::square_of(4, 8);
+  const int silver = s == 0 ? board::square_of(7, 2) : board::square_of(3, 8);
+  const int king = s == 0 ? board::square_of(8, 2) : board::square_of(2, 8);
+  const int corner = s == 0 ? board::square_of(7, 1) : board::square_of(3, 9);
+  if (m.to != target || !is_code(p, silver, board::kSilver | board::side_bit(o)) ||
+      board::kiki_at(p, target).direct_count[o] != 1 || p.piece[o].sq != king ||
+      p.board[corner] != board::kEmptyNumber) {
+    return 0;
+  }
+  return kCornerDropBonus;
+}
 
 int escape_bonus(int kind) { return kind >= 1 && kind <= 8 ? kEscapeBonus[kind] : 0; }
 
@@ -379,7 +389,7 @@ int eval_sashite_exchange(KPosition& p, const KMove& m, const KEvalRecord& recor
   search.ply = 1;
   const int captured = m.captured_code != 0 ? board::code_kind(m.captured_code) : 0;
   int score = -search.Reply(child, m, -kWindow, kWindow, -kCaptureValue[captured]);
-  score += edge_attack_bonus(p, m, s);
+  score += exchange_edge_bonus(p, m, s);
   board::undo_move(p, m, 0);
 
   const int kind = board::code_kind(m.code);
@@ -396,19 +406,7 @@ int eval_sashite_exchange(KPosition& p, const KMove& m, const KEvalRecord& recor
     }
   }
 
-  if (is_drop_move(m) && (kind == board::kGold || kind == board::kSilver) && p.hand[s][board::kBishop] > 0 &&
-      is_code(p, m.to + f, board::kGold | board::side_bit(o))) {
-    const int target = s == 0 ? board::square_of(6, 2) : board::square_of(4, 8);
-    const int silver = s == 0 ? board::square_of(7, 2) : board::square_of(3, 8);
-    const int king = s == 0 ? board::square_of(8, 2) : board::square_of(2, 8);
-    const int corner = s == 0 ? board::square_of(7, 1) : board::square_of(3, 9);
-    if (m.to == target && is_code(p, silver, board::kSilver | board::side_bit(o)) &&
-        board::kiki_at(p, target).direct_count[o] == 1 && p.piece[o].sq == king &&
-        p.board[corner] == board::kEmptyNumber) {
-      score += kCornerDropBonus;
-    }
-  }
-  return score;
+  return score + exchange_corner_drop_bonus(p, m);
 }
 
 }  // namespace search

@@ -23,6 +23,17 @@ int eval_sashite_exchange(board::KPosition& p, const board::KMove& m, const boar
 // move that led to the position.
 int exchange_static_value(const board::KPosition& p, board::KEvalRecord& record, const board::KMove& last);
 
+// The edge attack of the mover's pawn pushed by `m` to the fifth rank of an
+// edge file in front of the enemy king (`p` after the move): 50, 50 more with
+// the enemy pawn in front, 50 more with the mover's lance behind it, and 250
+// more when the enemy does not guard the square behind its pawn (400 at most).
+int exchange_edge_bonus(const board::KPosition& p, const board::KMove& m, int mover);
+
+// 1000 for a gold or silver dropped (`p` before the drop, a bishop in hand)
+// on 6-2 under the enemy gold, the enemy king on 8-2 beside its silver on 7-2
+// with 7-1 empty and one enemy guard of 6-2 (for gote the squares turned).
+int exchange_corner_drop_bonus(const board::KPosition& p, const board::KMove& m);
+
 // The escape bonus of a piece's base kind (rook 1 .. king 8): what a piece
 // attacked by a pawn gains by moving away.
 int escape_bonus(int kind);

@@ -200,6 +200,22 @@ int16_t clamp16(int v) { return static_cast<int16_t>(std::clamp(v, -32767, 32767
 
 }  // namespace
 
+int order_depth_cut(int score, int bound, int stand, int index) {
+  int r = 0;
+  if (score < bound - 1000) {
+    r = 6;
+  } else if (score < bound - 500) {
+    r = 3;
+  }
+  const int below = score - stand;
+  if (below < 0) r += 6;
+  if (below < -500) r += 6;
+  if (below < -1000) r += 6;
+  const int pos = 12 * index - 48;
+  if (pos > 0) r += std::min(pos / 8, 24);
+  return r;
+}
+
 void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
   const int mode = board::game_stage;
   const int t = (mode + 1) / 2;
@@ -269,20 +285,7 @@ KMoveNode* node_sashite_order(board::KSearchNode& node, int, const KMove& incomi
   head = sashite_list_sort(head);
   int i = 0;
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next, ++i) {
-    const int x = ln->score;
-    int r = 0;
-    if (x < bound - 1000) {
-      r = 6;
-    } else if (x < bound - 500) {
-      r = 3;
-    }
-    const int below = x - stand;
-    if (below < 0) r += 6;
-    if (below < -500) r += 6;
-    if (below < -1000) r += 6;
-    const int pos = 12 * i - 48;
-    if (pos > 0) r += std::min(pos / 8, 24);
-    ln->depth_adj = static_cast<int16_t>(std::max(base - r, floor));
+    ln->depth_adj = static_cast<int16_t>(std::max(base - order_depth_cut(ln->score, bound, stand, i), floor));
   }
   return head;
 }

@@ -30,6 +30,12 @@ void sashite_depth_ladder(KMoveNode* head, int base, int row, int flag, int floo
 KMoveNode* node_sashite_order(board::KSearchNode& node, int stage, const board::KMove& incoming, int n,
                               KMoveNode* head, int bound, int beta, int row, int base, int floor);
 
+// The depth cut (twelfths of a ply) of the move at list position `index`
+// with exchange score `score`: 3 or 6 when it falls 500 or 1000 below
+// `bound`, 6 for each of 0, 500 and 1000 below the node's static value
+// `stand`, and (12 x index - 48) / 8 once that is positive, at most 24.
+int order_depth_cut(int score, int bound, int stand, int index);
+
 // The ordering of the evasions: fewer than two moves stay as they are;
 // otherwise the cheap scorer below depth 5, exchange scores from there, then
 // the ladder with floor -60. Returns the head.
