@@ -6,6 +6,7 @@
 
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
+#include "engine/board/target_list.h"
 #include "engine/search/node_common.h"
 
 namespace search {
@@ -181,8 +182,8 @@ int king_zone_threat_test(const KPosition& p) {
   const int s = p.teban, o = 1 - s;
   const int king = p.piece[s].sq;
   if (!board::is_playing_square(king)) return 0;
-  const int layer = static_cast<int>(board::search_ply_counter);
-  if (layer < 0 || layer >= board::kPlyLayers) return 0;
+  const int layer = board::target_list_layer(board::search_ply_counter);
+  if (layer < 0) return 0;
   for (int step : {-17, -16, -15, -1, 1, 15, 16, 17}) {
     const int sq = king + step;
     if (!board::is_playing_square(sq) || board::ply_record(layer, sq).change[s] <= 0) continue;
