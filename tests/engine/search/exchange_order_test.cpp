@@ -41,16 +41,13 @@ std::vector<KMove> expected_evasions(const KPosition& p) {
     const KMove& m = buf[i];
     const bool interposes = m.from != king && m.to != p.piece[board::kiki_nth64(p, 1 - s, king, 0)].sq;
     if (interposes && board::kiki_at(p, m.to).direct_count[s] == 0) continue;
-    const int cls = board::code_class(m.code);
-    const bool twin = !m.promote && m.from != board::kInHand && std::any_of(buf, buf + n, [&](const KMove& o) {
+    const int cls = board::code_class(m.code), rank = board::square_rank(m.to);
+    const bool needless = cls == board::kRook || cls == board::kBishop || cls == board::kPawn ||
+                          (cls == board::kLance && (rank == 2 || rank == 8));
+    const bool twin = !m.promote && std::any_of(buf, buf + n, [&](const KMove& o) {
       return o.promote && o.from == m.from && o.to == m.to;
     });
-    const int rank = board::square_rank(m.to);
-    if (twin && (cls == board::kRook || cls == board::kBishop || cls == board::kPawn ||
-                 (cls == board::kLance && (rank == 2 || rank == 8)))) {
-      continue;
-    }
-    v.push_back(m);
+    if (!(twin && needless)) v.push_back(m);
   }
   return v;
 }
@@ -142,10 +139,8 @@ TEST_F(ExchangeOrderTest, IllegalMovesAndTheExchangeBonuses) {
 }
 
 TEST_F(ExchangeOrderTest, DepthCutsAndLadder) {
-  EXPECT_EQ(order_depth_cut(0, 0, 0, 4), 0);
-  EXPECT_EQ(order_depth_cut(0, 0, 0, 5), 1);
-  EXPECT_EQ(order_depth_cut(0, 0, 0, 20), 24);
-  EXPECT_EQ(order_depth_cut(0, 0, 0, 40), 24);
+  const int index_cut[4][2] = {{4, 0}, {5, 1}, {20, 24}, {40, 24}};
+  for (const auto& [index, cut] : index_cut) EXPECT_EQ(order_depth_cut(0, 0, 0, index), cut);
   EXPECT_EQ(order_depth_cut(-1001, 0, 0, 0), 6 + 18);
   EXPECT_EQ(order_depth_cut(-501, 0, 0, 0), 3 + 12);
 

@@ -114,16 +114,6 @@ TEST_F(FormationSeedTest, PlyLimits) {
   }
   EXPECT_EQ(at7, std::vector<int>{4});
   EXPECT_EQ(at3, (std::vector<int>{1, 3, 4, 5, 6, 7, 8, 9, 10, 13, 14}));
-  // The rook-file exchange stops at ply 6; the pawn thrust still seeds at ply 7.
-  board::testing::Scene s;
-  s.Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Put(2, 8, model::kHi).Put(2, 5, model::kFu)
-      .Put(2, 3, gote(model::kFu)).Put(3, 5, model::kGin).Put(3, 4, gote(model::kFu));
-  const KPosition p = s.Load();
-  board::hash_clear();
-  board::KHashKey key;
-  board::hash_key_full(p, 0, key);
-  formation_seed(p, key, 7);
-  EXPECT_EQ(board::hash_used(), 1u);
 }
 
 }  // namespace
