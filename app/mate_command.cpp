@@ -127,15 +127,9 @@ int cmd_mate(int argc, char** argv) {
   std::string error;
   if (!parse_options(argc, argv, o, error)) return fail(error);
   model::KifuHolder holder;
-  model::KifuReadStop stop;
-  if (!load_record(holder, o.path, 0, error, stop)) return fail(error);
-  warn_read_stop("mate", o.path, stop);
-  const int last = holder.kifu.GetTesu();
-  const int ply = o.ply < 0 ? last : o.ply;
-  if (ply > last) return fail("the record has only " + std::to_string(last) + " moves");
-  holder.SetCurrent(holder.kifu.NodeAtTesu(ply));
+  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return fail(error);
   InterruptGuard guard;
-  return solve(holder, ply, o);
+  return solve(holder, holder.current->to->tesu, o);
 }
 
 }  // namespace app

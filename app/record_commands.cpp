@@ -119,6 +119,21 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
                name, stop.line, sjis_to_utf8(quoted).c_str());
 }
 
+bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
+                        std::string& error) {
+  model::KifuReadStop stop;
+  if (!load_record(holder, in, 0, error, stop)) return false;
+  warn_read_stop(command, in, stop);
+  const int last = holder.kifu.GetTesu();
+  if (ply < 0) ply = last;
+  if (ply > last) {
+    error = "the record has only " + std::to_string(last) + " moves";
+    return false;
+  }
+  holder.SetCurrent(holder.kifu.NodeAtTesu(static_cast<int>(ply)));
+  return true;
+}
+
 int cmd_board(int argc, char** argv) {
   int handicap = 0;
   for (int i = 0; i < argc; ++i) {

@@ -20,6 +20,10 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
 // could not read: the record keeps the moves before it, and the command goes
 // on with those.
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop);
+// load_record, warn_read_stop, then makes the position after ply `ply` of the
+// main line current (its end when `ply` < 0). On false `error` says why.
+bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
+                        std::string& error);
 
 // velkora board [--handicap N]: a start position as a diagram.
 int cmd_board(int argc, char** argv);

@@ -238,13 +238,7 @@ int cmd_think(int argc, char** argv) {
   std::string error;
   if (!parse_options(argc, argv, o, error)) return fail(error);
   model::KifuHolder holder;
-  model::KifuReadStop stop;
-  if (!load_record(holder, o.path, 0, error, stop)) return fail(error);
-  warn_read_stop("think", o.path, stop);
-  const int last = holder.kifu.GetTesu();
-  const int ply = o.ply < 0 ? last : o.ply;
-  if (ply > last) return fail("the record has only " + std::to_string(last) + " moves");
-  holder.SetCurrent(holder.kifu.NodeAtTesu(ply));
+  if (!load_record_at_ply(holder, "think", o.path, o.ply, error)) return fail(error);
 
   auto books = std::make_unique<driver::JosekiBooks>();
   if (o.book && !open_book(*books, o.book, error)) return fail(error);

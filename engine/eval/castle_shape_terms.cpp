@@ -25,16 +25,20 @@ bool is_ranging(int code) {
   return false;
 }
 
-// The board as side v sees it: squares are (file, rank) of v's own view, pieces
-// unpromoted.
+// The board as side V sees it: squares are (file, rank) of V's own view, pieces
+// unpromoted. The side is a template argument so that every square a row names
+// is a constant: the rows read some forty squares per side and node.
+template <int V>
 class View {
  public:
-  View(const PositionTerms& t, int v) : p(t.p), v(v), e(1 - v), t_(t) {}
+  explicit View(const PositionTerms& t) : p(t.p), king_square(t.king[V]), t_(t) {}
 
   int sq(int f, int r) const { return own_square(v, f, r); }
   bool mine(int kind, int f, int r) const { return own_on(p, v, kind, f, r); }
   bool theirs(int kind, int f, int r) const { return enemy_on(p, v, kind, f, r); }
-  bool king(int f, int r) const { return own_king_on(p, v, f, r); }
+  bool king(int f, int r) const { return king_square == sq(f, r); }
+  // The own king's file in v's view, 0 when the king is not on the board.
+  int king_file() const { return king_square ? own_file(v, king_square) : 0; }
   bool empty(int f, int r) const { return own_empty(p, v, f, r); }
   bool own_piece(int f, int r) const { return holds_piece_of(p, v, sq(f, r)); }
   int defenders(int f, int r) const { return dir(p, v, sq(f, r)); }
@@ -52,13 +56,15 @@ class View {
   }
 
   const KPosition& p;
-  const int v, e;
+  static constexpr int v = V, e = 1 - V;
+  const int king_square;  // 0 when not on the board
 
  private:
   const PositionTerms& t_;
 };
 
-int32_t general_rows(const View& s) {
+template <int V>
+int32_t general_rows(const View<V>& s) {
   int32_t v = 0;
   if ((s.king(1, 8) && s.defenders(1, 6) == 0) || (s.king(9, 8) && s.defenders(9, 6) == 0)) v -= 6;
   if (s.mine(kBishop, 8, 8) && s.mine(kPawn, 7, 7) && s.theirs(kPawn, 7, 5)) v -= 10;
@@ -69,17 +75,19 @@ int32_t general_rows(const View& s) {
   return v;
 }
 
-int32_t side_code_rows(const View& s) {
+template <int V>
+int32_t side_code_rows(const View<V>& s) {
   int32_t v = 0;
   if (s.mine(kGold, 4, 8) && s.mine(kGold, 4, 9)) v -= 5;
   if (s.king(3, 9) && !s.empty(2, 8)) v -= 10;
   if (s.mine(kKnight, 3, 7) && s.defenders(3, 6) == 0) v -= 8;
-  if (s.mine(kGold, 3, 8) && s.mine(kSilver, 2, 8) && !s.empty(3, 7) && own_king_file(s.p, s.v) >= 3) v -= 8;
+  if (s.mine(kGold, 3, 8) && s.mine(kSilver, 2, 8) && !s.empty(3, 7) && s.king_file() >= 3) v -= 8;
   return v;
 }
 
 // A ranging side r (code 5, 7 or 8) against the other side o.
-void ranging_rows(const View& r, const View& o, int32_t material[2]) {
+template <int R>
+void ranging_rows(const View<R>& r, const View<1 - R>& o, int32_t material[2]) {
   const int r_code = root_senkei[r.v], o_code = root_senkei[o.v];
   int32_t vr = 0, vo = 0;
   if ((r.mine(kBishop, 5, 9) || r.mine(kBishop, 4, 8)) && !r.empty(3, 7)) vr -= 10;
@@ -106,10 +114,10 @@ void ranging_rows(const View& r, const View& o, int32_t material[2]) {
 
 // The three squares two ranks ahead of a king on ranks 5-9: each that no enemy
 // piece holds (nor the own pawn, straight ahead) and no own piece defends.
-int32_t open_front(const View& s) {
-  const int king = king_square(s.p, s.v);
-  const int rank = own_king_rank(s.p, s.v);
-  if (king == 0 || rank < 5) return 0;
+template <int V>
+int32_t open_front(const View<V>& s) {
+  const int king = s.king_square;
+  if (king == 0 || own_rank(s.v, king) < 5) return 0;
   int32_t v = 0;
   const int ahead = king + 2 * forward_step(s.v);
   for (int side : {-1, 0, 1}) {
@@ -121,9 +129,10 @@ int32_t open_front(const View& s) {
   return v;
 }
 
-int32_t yagura_rows(const View& s, int working_silver) {
+template <int V>
+int32_t yagura_rows(const View<V>& s, int working_silver) {
   int32_t v = open_front(s);
-  const int kf = own_king_file(s.p, s.v);
+  const int kf = s.king_file();
   const bool king_left = kf >= 1 && kf <= 6;
   const int rf = s.rook_file();
   if (king_left && rf == 3) v -= 5;
@@ -182,7 +191,8 @@ int32_t yagura_rows(const View& s, int working_silver) {
 
 void castle_shape_terms(PositionTerms& t) {
   if (t.active_rook || t.rook_file[0] == 0 || t.rook_file[1] == 0) return;
-  const View sente(t, 0), gote(t, 1);
+  const View<0> sente(t);
+  const View<1> gote(t);
   t.material[0] += general_rows(sente);
   t.material[1] += general_rows(gote);
   if (root_yagura != 0) {

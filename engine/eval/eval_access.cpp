@@ -25,7 +25,7 @@ int eval_defender_count(const board::KPosition& p, int side) {
   const int last = board::kKindRange[board::kLance].first + board::kKindRange[board::kLance].count;
   for (int n = first; n < last; ++n) {
     const board::KPieceEntry& e = p.piece[n];
-    if (!board::is_playing_square(e.sq) || !(e.code & bit)) continue;
+    if (!on_board(e) || !(e.code & bit)) continue;
     const int kind = board::code_kind(e.code);
     const bool minor = kind == board::kKnight || kind == board::kLance;
     count += minor && !(e.code & board::kPromotedBit) ? 1 : 2;

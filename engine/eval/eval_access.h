@@ -37,6 +37,16 @@ inline int att(const board::KPosition& p, int side, int sq) {
 }
 inline int dir(const board::KPosition& p, int side, int sq) { return board::kiki_at(p, sq).direct_count[side]; }
 
+// is_playing_square of a piece entry's square byte, as one table read: the term
+// groups ask it of every entry of a kind's range, and the four comparisons of
+// the general test showed in the profile.
+inline constexpr std::array<bool, 256> kOnBoardByte = [] {
+  std::array<bool, 256> t{};
+  for (int sq = 0; sq < 256; ++sq) t[sq] = board::is_playing_square(sq);
+  return t;
+}();
+inline bool on_board(const board::KPieceEntry& e) { return kOnBoardByte[e.sq]; }
+
 inline bool is_wall_cell(const board::KPosition& p, int sq) { return p.board[sq] >= board::kFirstWall; }
 inline bool is_empty_cell(const board::KPosition& p, int sq) { return p.board[sq] == board::kEmptyNumber; }
 // A piece of the side (walls excluded): board::holds_piece_of; a piece of the

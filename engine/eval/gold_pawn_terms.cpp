@@ -89,9 +89,13 @@ void advanced_pawn_terms(PositionTerms& t, int s, int king) {
   const KPosition& p = t.p;
   const int e = 1 - s;
   const int step = forward_step(s);
+  // The squares of s's ranks 1-4 (own view) are one run of square numbers, and
+  // 0 (no pawn on the file) lies outside it: one unsigned comparison per file.
+  const unsigned first = own_square(s, s == 0 ? 1 : 9, s == 0 ? 1 : 4);
+  const unsigned span = own_square(s, s == 0 ? 9 : 1, s == 0 ? 4 : 1) - first;
   for (int f = 1; f <= 9; ++f) {
     const int pawn = p.pawn_file[s][f];
-    if (pawn == 0 || own_rank(s, pawn) > 4) continue;
+    if (pawn - first > span) continue;  // no pawn, or one on its ranks 5-9
     const int q = pawn + step;
     if (!board::is_playing_square(q)) continue;  // a pawn on its last rank has no square ahead
     const int v = king_rel_value(kTokinEnemyClass, s, king, q);
@@ -113,9 +117,9 @@ void exposed_gold_terms(PositionTerms& t) {
   const int first = board::kKindRange[board::kGold].first;
   for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
-    if (!board::is_playing_square(gold.sq)) continue;
+    if (!on_board(gold)) continue;
     const int s = board::code_side(gold.code);
-    const int king = king_square(p, s);
+    const int king = t.king[s];
     if (king == 0) continue;
     const board::KKiki& k = board::kiki_at(p, gold.sq);
     int divisor = kLoneGoldDivisor;
@@ -131,7 +135,7 @@ void exposed_gold_terms(PositionTerms& t) {
 
 void pawn_threat_terms(PositionTerms& t) {
   for (int s = 0; s < 2; ++s) {
-    const int king = king_square(t.p, 1 - s);
+    const int king = t.king[1 - s];
     if (king == 0) continue;
     promoted_pawn_terms(t, s, king);
     advanced_pawn_terms(t, s, king);

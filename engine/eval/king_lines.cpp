@@ -137,14 +137,14 @@ class RookWalk {
   int rank_distance_ = 0;
 };
 
-void rook_terms(const KPosition& p, int32_t attack[2], int32_t material[2]) {
+void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32_t material[2]) {
   RookLines lines[2];
   bool connected = false;
   for (int n = board::kKindRange[board::kRook].first, i = 0; i < 2; ++i, ++n) {
     const board::KPieceEntry& rook = p.piece[n];
-    if (!board::is_playing_square(rook.sq)) continue;
+    if (!on_board(rook)) continue;
     const int s = board::code_side(rook.code);
-    const int king = king_square(p, 1 - s);
+    const int king = kings[1 - s];
     if (king == 0) continue;
     const bool active = (rook.code & board::kPromotedBit) || in_camp(s, rook.sq);
     lines[i] = RookWalk(p, n, king, connected).Run(active);
@@ -166,13 +166,13 @@ void rook_terms(const KPosition& p, int32_t attack[2], int32_t material[2]) {
   }
 }
 
-void bishop_terms(const KPosition& p, int32_t attack[2]) {
+void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
   const int first = board::kKindRange[board::kBishop].first;
   for (int n = first; n < first + board::kKindRange[board::kBishop].count; ++n) {
     const board::KPieceEntry& bishop = p.piece[n];
-    if (!board::is_playing_square(bishop.sq)) continue;
+    if (!on_board(bishop)) continue;
     const int s = board::code_side(bishop.code);
-    const int king = king_square(p, 1 - s);
+    const int king = kings[1 - s];
     if (king == 0) continue;
     int32_t v = 0;
     int nearest = kDiagNearLimit;
@@ -193,13 +193,13 @@ void bishop_terms(const KPosition& p, int32_t attack[2]) {
   }
 }
 
-void lance_terms(const KPosition& p, int32_t attack[2]) {
+void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
   const int first = board::kKindRange[board::kLance].first;
   for (int n = first; n < first + board::kKindRange[board::kLance].count; ++n) {
     const board::KPieceEntry& lance = p.piece[n];
-    if (!board::is_playing_square(lance.sq) || (lance.code & board::kPromotedBit)) continue;
+    if (!on_board(lance) || (lance.code & board::kPromotedBit)) continue;
     const int s = board::code_side(lance.code);
-    const int king = king_square(p, 1 - s);
+    const int king = kings[1 - s];
     if (king == 0 || std::abs(square_file(king) - square_file(lance.sq)) >= 5) continue;
     const int step = forward_step(s);
     int q = lance.sq + step;
@@ -219,9 +219,10 @@ void eval_king_kiki(const KPosition& p, board::KEvalRecord& r) {
   if (r.flags & kKingLinesDone) return;
   r.flags |= kKingLinesDone;
   int32_t attack[2] = {0, 0}, material[2] = {0, 0};
-  rook_terms(p, attack, material);
-  bishop_terms(p, attack);
-  lance_terms(p, attack);
+  const int kings[2] = {king_square(p, 0), king_square(p, 1)};
+  rook_terms(p, kings, attack, material);
+  bishop_terms(p, kings, attack);
+  lance_terms(p, kings, attack);
   for (int s = 0; s < 2; ++s) {
     add16(r.att[s].attack_extra, attack[s]);
     add16(r.mat[s].material_extra, material[s]);

@@ -48,6 +48,32 @@ struct Weights {
   int cap;
 };
 
+// king_escape_terms for u's king on board square k.
+int escape_terms(const KPosition& p, int u, int k) {
+  const int e = 1 - u;
+  const int f = forward_step(u);
+  auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
+  const int file = board::square_file(k);
+  switch (own_rank(u, k)) {
+    case 7:
+      if (file == 1 && blocked(k + f + 1) && blocked(k + f)) return kEscapeClosed;
+      if (file == 9 && blocked(k + f - 1) && blocked(k + f)) return kEscapeClosed;
+      return 0;
+    case 9:
+      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1)) return kEscapeClosed;
+      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1)) return kEscapeClosed;
+      return 0;
+    case 8:
+      if (file == 2) return (blocked(k + f - 1) ? kEscapeHalfClosed : 0) + (blocked(k - 1) ? kEscapeHalfClosed : 0);
+      if (file == 8) return (blocked(k + f + 1) ? kEscapeHalfClosed : 0) + (blocked(k + 1) ? kEscapeHalfClosed : 0);
+      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1) && blocked(k - f - 1)) return kEscapeClosed;
+      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1) && blocked(k - f + 1)) return kEscapeClosed;
+      return 0;
+    default:
+      return 0;
+  }
+}
+
 class Neighbourhood {
  public:
   Neighbourhood(PositionTerms& t, int u, int king)
@@ -65,7 +91,7 @@ class Neighbourhood {
     } else {
       General(edge);
     }
-    t_.defence[u_] += king_escape_terms(p_, u_);
+    t_.defence[u_] += escape_terms(p_, u_, k_);
   }
 
  private:
@@ -121,22 +147,27 @@ class Neighbourhood {
     if (count > kSpaceLimit) t_.attack[e_] -= count - kSpaceLimit;
   }
 
-  // The square examiner.
+  // The square examiner. The common case (a square e does not attack) stays
+  // small enough to inline at each of the nine call sites; the charge of an
+  // attacked square is worked out apart.
   void Examine(int q, Weights w, bool direct_defenders, HandExpr x, unsigned reduce) {
-    if (blocked_for(p_, e_, q)) return;  // e's piece, or off the board
-    int a = att(p_, e_, q);
-    if (a > 1 && !in_own_camp(u_, q) && Reduced(q, reduce)) --a;
     const int code = code_on(p_, q);
+    if (code & board::side_bit(e_)) return;  // e's piece, or off the board (blocked_for)
+    const board::KKiki& k = board::kiki_at(p_, q);
+    const int a = k.direct_count[e_] + k.xray_count[e_];
+    const int c = code == 0 && direct_defenders ? k.direct_count[u_] : k.direct_count[u_] + k.xray_count[u_];
+    if (c == 1) t_.defence[u_] -= code == 0 ? kLoneDefenderEmpty : kLoneDefenderOccupied;
+    if (a != 0) Charge(q, code, w, x, reduce, c, a);
+  }
+
+  // The charge of a square e attacks `a` times (before the reduction) and u
+  // defends `c` times, holding `code` (0 empty).
+  void Charge(int q, int code, Weights w, HandExpr x, unsigned reduce, int c, int a) {
+    if (a > 1 && !in_own_camp(u_, q) && Reduced(q, reduce)) --a;
     int v;
     if (code == 0) {
-      const int c = direct_defenders ? dir(p_, u_, q) : att(p_, u_, q);
-      if (c == 1) t_.defence[u_] -= kLoneDefenderEmpty;
-      if (a == 0) return;
       v = a > c ? w.cap : std::min(scale_by_hand(HandValue(x, q, c, a), w.m), w.cap);
     } else {
-      const int c = att(p_, u_, q);
-      if (c == 1) t_.defence[u_] -= kLoneDefenderOccupied;
-      if (a == 0) return;
       const int32_t pv = eval_piece_value(board::code_class(code));
       v = c < a ? (pv >> 4) + w.cap : c == a ? pv / 24 + w.m : (pv >> 5) + w.m / 2;
     }
@@ -206,34 +237,12 @@ int scale_by_hand(int x, int m) {
 
 int king_escape_terms(const KPosition& p, int u) {
   const int k = king_square(p, u);
-  if (k == 0) return 0;
-  const int e = 1 - u;
-  const int f = forward_step(u);
-  auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
-  const int file = board::square_file(k);
-  switch (own_rank(u, k)) {
-    case 7:
-      if (file == 1 && blocked(k + f + 1) && blocked(k + f)) return kEscapeClosed;
-      if (file == 9 && blocked(k + f - 1) && blocked(k + f)) return kEscapeClosed;
-      return 0;
-    case 9:
-      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1)) return kEscapeClosed;
-      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1)) return kEscapeClosed;
-      return 0;
-    case 8:
-      if (file == 2) return (blocked(k + f - 1) ? kEscapeHalfClosed : 0) + (blocked(k - 1) ? kEscapeHalfClosed : 0);
-      if (file == 8) return (blocked(k + f + 1) ? kEscapeHalfClosed : 0) + (blocked(k + 1) ? kEscapeHalfClosed : 0);
-      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1) && blocked(k - f - 1)) return kEscapeClosed;
-      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1) && blocked(k - f + 1)) return kEscapeClosed;
-      return 0;
-    default:
-      return 0;
-  }
+  return k == 0 ? 0 : escape_terms(p, u, k);
 }
 
 void king_safety_terms(PositionTerms& t) {
   for (int u = 0; u < 2; ++u) {
-    const int king = king_square(t.p, u);
+    const int king = t.king[u];
     if (king != 0) Neighbourhood(t, u, king).Run();
   }
 }

@@ -13,18 +13,21 @@
 
 #include "engine/board/position.h"
 #include "engine/board/search_words.h"
+#include "engine/eval/own_view.h"
 
 namespace eval {
 
 struct PositionTerms {
   PositionTerms(const board::KPosition& position, int examined_square, const board::KMove& last_move,
                 board::KEvalRecord& rec)
-      : p(position), square(examined_square), last(last_move), record(rec) {}
+      : p(position), square(examined_square), last(last_move), record(rec),
+        king{king_square(position, 0), king_square(position, 1)} {}
 
   const board::KPosition& p;
   int square;               // a board square the placement groups examine; 0 none
   const board::KMove& last; // the move that led here; from 253 is a pass
   board::KEvalRecord& record;
+  const int king[2];        // each side's king square, 0 when not on the board (read once)
   int32_t attack[2] = {0, 0};
   int32_t defence[2] = {0, 0};
   int32_t material[2] = {0, 0};

@@ -142,7 +142,7 @@ class RookPlacement {
 
   // Step 7: the king one or two files off the centre with the rook on its side.
   void KingDistance() {
-    const int king = king_square(p_, s_);
+    const int king = t_.king[s_];
     if (king == 0) return;
     const int k = square_file(king);
     const int off = std::abs(k - 5);
@@ -203,7 +203,7 @@ void rook_placement_terms(PositionTerms& t) {
   const int first = board::kKindRange[kRook].first;
   for (int n = first; n < first + board::kKindRange[kRook].count; ++n) {
     const board::KPieceEntry& rook = p.piece[n];
-    if (!board::is_playing_square(rook.sq)) continue;
+    if (!on_board(rook)) continue;
     const int s = board::code_side(rook.code);
     t.rook_file[s] = square_file(rook.sq);
     if ((rook.code & board::kPromotedBit) || in_camp(s, rook.sq)) {
@@ -219,7 +219,7 @@ void bishop_placement_terms(PositionTerms& t) {
   const int first = board::kKindRange[kBishop].first;
   for (int n = first; n < first + board::kKindRange[kBishop].count; ++n) {
     const board::KPieceEntry& bishop = p.piece[n];
-    if (!board::is_playing_square(bishop.sq)) continue;
+    if (!on_board(bishop)) continue;
     const int s = board::code_side(bishop.code);
     t.material[s] += bishop_value(p, s, bishop.sq);
   }

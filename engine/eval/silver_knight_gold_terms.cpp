@@ -115,9 +115,9 @@ void working_silver_terms(PositionTerms& t) {
   const int first = board::kKindRange[kSilver].first;
   for (int n = first; n < first + board::kKindRange[kSilver].count; ++n) {
     const board::KPieceEntry& silver = p.piece[n];
-    if (!board::is_playing_square(silver.sq) || board::code_class(silver.code) != kSilver) continue;
+    if (!on_board(silver) || board::code_class(silver.code) != kSilver) continue;
     const int u = board::code_side(silver.code);
-    const int king = king_square(p, u);
+    const int king = t.king[u];
     ++count[u];
     const bool king_side = king != 0 && (square_file(silver.sq) - 5) * (square_file(king) - 5) > 0;
     if (!in_own_camp(u, silver.sq)) {
@@ -134,7 +134,7 @@ void working_silver_terms(PositionTerms& t) {
     if (chosen == 0) continue;
     int32_t v = silver_base(p, u, chosen);
     if (count[u] == 1) {
-      v = std::max(v, eval_file_rank_bonus(u, square_file(king_square(p, u)), chosen));
+      v = std::max(v, eval_file_rank_bonus(u, square_file(t.king[u]), chosen));
     } else if (t.square == chosen) {
       v = escape_value(p, u, chosen, v);
     }
@@ -148,7 +148,7 @@ void knight_terms(PositionTerms& t) {
   const int first = board::kKindRange[kKnight].first;
   for (int n = first; n < first + board::kKindRange[kKnight].count; ++n) {
     const board::KPieceEntry& knight = p.piece[n];
-    if (!board::is_playing_square(knight.sq)) continue;
+    if (!on_board(knight)) continue;
     const int u = board::code_side(knight.code), e = 1 - u;
     const int fwd = forward_step(u);
     const int sq = knight.sq, rank = square_rank(sq), file = square_file(sq);
@@ -200,7 +200,7 @@ void silver_drop_terms(PositionTerms& t) {
   const int first = board::kKindRange[kGold].first;
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
-    if (!board::is_playing_square(gold.sq)) continue;
+    if (!on_board(gold)) continue;
     const int u = board::code_side(gold.code), e = 1 - u;
     if (p.hand[e][kSilver] == 0 || !opponents_turn(t, u)) continue;
     const int g = gold.sq, back = -forward_step(u);
@@ -219,7 +219,7 @@ void silver_drop_terms(PositionTerms& t) {
 void advanced_king_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   for (int i = 0; i < 2; ++i) {
-    const int king = king_square(p, i);
+    const int king = t.king[i];
     if (king == 0) continue;
     const int rank = own_rank(i, king);
     if (rank >= 6) {
@@ -245,10 +245,10 @@ void gold_terms(PositionTerms& t) {
   const int first = board::kKindRange[kGold].first;
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
-    if (!board::is_playing_square(gold.sq)) continue;
+    if (!on_board(gold)) continue;
     const int u = board::code_side(gold.code);
     const int g = gold.sq, gf = square_file(g);
-    const int king = king_square(p, u);
+    const int king = t.king[u];
     const int kf = king != 0 ? square_file(king) : 0;
     if (kf != 0 && kf != 5) {
       const int x = g - forward_step(u) + (kf < 5 ? 1 : -1);
@@ -260,8 +260,9 @@ void gold_terms(PositionTerms& t) {
     } else if (rank <= 6) {
       t.advance[u] += kGoldAdvance;
     }
-    if (kf != 0 && in_own_camp(u, g) && (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0 &&
-        ((kf < 3 && gf < 6) || (kf > 7 && gf > 4))) {
+    // The file test first: it is the cheap one and rarely passes.
+    const bool beside_edge_king = kf != 0 && ((kf < 3 && gf < 6) || (kf > 7 && gf > 4));
+    if (beside_edge_king && in_own_camp(u, g) && (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
       t.material[u] -= kGoldUndefended;
     }
   }
