@@ -125,13 +125,18 @@ int compose(const Options& o) {
     job.reseed = i == 1 ? 1 : 0;
     comp.Compose();
     const platform::WindowMessage done = wait_message(view, kMsgComposed, [&comp] { comp.ComposeStop(); });
-    if (static_cast<intptr_t>(done.wparam) != 0) return fail("no problem within " + std::to_string(o.seconds) + " s");
+    // Ctrl-C also ends a job without a problem: say so rather than blame the budget.
+    if (static_cast<intptr_t>(done.wparam) != 0) {
+      if (InterruptGuard::interrupted()) return fail("stopped before problem " + std::to_string(i) + " was made");
+      return fail("no problem within " + std::to_string(o.seconds) + " s");
+    }
     const model::Kyokumen problem = job.problem;
     const int length = static_cast<int>(job.length);
     comp.Tsume(problem, kResolveMemoryMb, static_cast<int32_t>(job.time_ms), 0);
     const int solved = static_cast<int>(
         static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, [&comp] { comp.TsumeStop(); }).wparam));
     if (solved != length) {
+      if (InterruptGuard::interrupted()) return fail("stopped while problem " + std::to_string(i) + " was solved again");
       return fail("problem " + std::to_string(i) + " solves to " + std::to_string(solved) + ", not " +
                   std::to_string(length) + " plies");
     }

@@ -7,9 +7,11 @@
 #include "engine/board/check_gen.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
+#include "engine/board/mate_in_one.h"
 #include "engine/board/move_rules.h"
 #include "engine/tsume/proof_hands.h"
 #include "engine/tsume/tsume_move_code.h"
+#include "engine/tsume/tsume_verify.h"
 
 namespace tsume {
 
@@ -52,12 +54,20 @@ struct ShortMate {
   bool Or(int n) {
     if (n < 1 || --budget < 0) return false;
     KMove checks[kMaxMoves];
-    const int count = king_attacked(p, attacker) ? gyaku_oute_gen(p, checks) : oute_gen(p, checks, 0);
+    const bool in_check = king_attacked(p, attacker);
+    const int count = in_check ? gyaku_oute_gen(p, checks) : oute_gen(p, checks, 0);
     for (int i = 0; i < count; ++i) {
+      // A last check is no pawn drop and none that the king simply answers;
+      // passing one over costs the node its answer would have cost.
+      if (n == 1 && (is_pawn_drop(checks[i]) || (!in_check && oute_quick_refute(p, checks[i])))) {
+        if (--budget < 0) return false;
+        continue;
+      }
       do_move(p, checks[i], 0);
       const bool mate = And(n - 1, checks[i]);
       undo_move(p, checks[i], 0);
       if (mate) return true;
+      if (budget < 0) return false;  // every further answer would be "no"
     }
     return false;
   }
@@ -104,10 +114,35 @@ bool ShortMate::OnlyUselessDrops(const KMove* evasions, int count) {
   return true;
 }
 
+constexpr uint32_t kCaptureProofNodes = 4096;     // the search that shows a capture line mates
+constexpr uint32_t kTreeReproveMinNodes = 20000;  // the least a re-proof in the walk may spend
 constexpr int kShortMateMaxLength = 9;   // trees longer than this are not re-checked
 constexpr int kShortMateBudget = 20000;  // nodes per attacker position of the tree
 
-KTsumeTable* new_tree(uint32_t kb) {
+// Proves the context's position again within `budget` more nodes (and the
+// solve's own limits): the root result, with `cut` set when the budget, not a
+// limit of the solve, ended an undecided search. Without a budget a re-proof
+// inside the walk may run as long as a solve (a position that mates only
+// through a repetition of the path is a hard one to refute).
+int budgeted_reprove(KTsumeEngine& e, TsumeContext& c, uint32_t budget, bool& cut) {
+  const int32_t saved_limit = e.node_limit;
+  const int64_t budget_end = std::min<int64_t>(int64_t{e.node_count} + budget, INT32_MAX);
+  if (saved_limit < 0 || saved_limit > budget_end) e.node_limit = static_cast<int32_t>(budget_end);
+  const int r = tsume_root_ktsume(e, c);
+  e.node_limit = saved_limit;
+  cut = r == 1 && !tsume_limits_passed(e);
+  return r;
+}
+
+// A tree table of kb KB: the engine's spare one when it has that size (emptied),
+// else a new one.
+KTsumeTable* new_tree(KTsumeEngine& e, uint32_t kb) {
+  if (e.spare_tree != nullptr && e.spare_tree->kb_per_block == kb) {
+    KTsumeTable* t = e.spare_tree;
+    e.spare_tree = nullptr;
+    tsume_table_reset(*t);
+    return t;
+  }
   auto* t = new KTsumeTable;
   t->kb_per_block = kb;
   t->grow = 0;
@@ -156,12 +191,14 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   const int max_codes = std::min(kMaxCandidates, kMovesPerPly * e.max_ply - c.move_base);
   int n = tsume_collect_proven_moves(e.table, c.key, codes, max_codes);
   if (n == 0) {
-    const int r = tsume_root_ktsume(e, c);
+    bool cut = false;
+    const int r = budgeted_reprove(e, c, e.reprove_budget, cut);
     if (r == 2) {
       tsume_tree_unprove_path(e, c);
       return kTreeNoMate;
     }
-    if (r == 1) return kTreeLimit;
+    // A re-proof that its budget cut short drops the move that led here.
+    if (r == 1) return cut ? kTreeNoMate : kTreeLimit;
     n = tsume_collect_proven_moves(e.table, c.key, codes, max_codes);
   }
   // The checks whose positions the proof table also proves are candidates
@@ -207,7 +244,8 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     const int listed = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, e.scratch) : oute_gen(c.pos, e.scratch, 0);
     int extra = 0;
     for (int i = 0; i < listed && extra < room_left; ++i) {
-      const KMove m = e.scratch[i];
+      KMove m = e.scratch[i];
+      m.flag = 0;
       bool known = false;
       for (int j = 0; j < count && !known; ++j) known = tsume_move_encode(e.moves[c.move_base + j]) == tsume_move_encode(m);
       if (!known) e.moves[c.move_base + count + extra++] = m;
@@ -250,6 +288,16 @@ int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
 
 // ---- AND nodes ---------------------------------------------------------------
 
+// The capture of an interposed piece made (the defender to move): true when
+// the mate goes on, shown along the stored proofs or else by a short search. A
+// capture whose mate takes a long search to show is more than winning the
+// piece back, and an undecided search costs far more than the tree it serves.
+bool prove_capture_line(KTsumeEngine& e, TsumeContext& c) {
+  if (tsume_verify_node(e, c)) return true;
+  bool cut = false;
+  return budgeted_reprove(e, c, kCaptureProofNodes, cut) == 0;
+}
+
 // After the defender's drop (already made), whether an attacker's capture of
 // the dropped piece mates as surely as before: the position after the capture
 // is proven in the proof table or held in the tree, or the defender is mated.
@@ -276,10 +324,10 @@ bool capture_answers_drop(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, i
     e.moves[c.move_base + slot] = m;
     c.move_count = slot + 1;
     tsume_descend(e, c, slot, false);
-    const int r = tsume_root_ktsume(e, c);
+    const bool proved = prove_capture_line(e, c);
     tsume_ascend(e, c);
     c.move_count = saved_count;
-    if (r == 0) return true;
+    if (proved) return true;
   }
   return false;
 }
@@ -466,11 +514,23 @@ int tsume_useless_interposition(const KPosition& p, int defender, const KMove& m
   return 1;
 }
 
+// Gives up a tree table: a table of the start size is kept as the engine's
+// spare, so that the next solve need not allocate and clear a new one.
+void drop_tree(KTsumeEngine& e, KTsumeTable*& t) {
+  if (t != nullptr && e.spare_tree == nullptr && t->kb_per_block == kTreeStartKb) {
+    e.spare_tree = t;
+    t = nullptr;
+  }
+  tsume_tree_delete(t);
+}
+
 int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint32_t start_kb) {
-  tsume_tree_delete(e.tree);
+  drop_tree(e, e.tree);
+  // A re-proof inside the walk may cost what the proof of the root cost.
+  e.reprove_budget = std::max(kTreeReproveMinNodes, e.node_count);
   uint32_t kb = start_kb;
   for (;;) {
-    e.tree = new_tree(kb);
+    e.tree = new_tree(e, kb);
     if (e.tree == nullptr) return kTreeFull;
     TsumeContext c;
     tsume_context_init(c, p, attacker);
@@ -482,7 +542,7 @@ int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint3
       extract_main_line(e, c, *e.tree);
       return r;
     }
-    tsume_tree_delete(e.tree);
+    drop_tree(e, e.tree);
     if (r == kTreeLimit) return r;
     if (r == kTreeFull) {
       kb += kTreeStepKb;

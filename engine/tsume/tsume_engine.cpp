@@ -103,7 +103,7 @@ KTsumeEngine::KTsumeEngine(uint64_t mem_kb, bool small) {
 }
 
 KTsumeEngine::~KTsumeEngine() {
-  for (KTsumeTable* t : {tree, committed}) {
+  for (KTsumeTable* t : {tree, committed, spare_tree}) {
     if (t != nullptr) {
       tsume_table_free_blocks(*t);
       delete t;
@@ -277,7 +277,12 @@ bool tsume_list_moves(KTsumeEngine& e, TsumeContext& c) {
   }
   const int room = kMovesPerPly * e.max_ply - c.move_base;
   if (n > room) return false;
-  std::memcpy(e.moves + c.move_base, e.scratch, sizeof(KMove) * static_cast<size_t>(n));
+  // The generators leave the marker byte as it was; the node coding reads it.
+  KMove* out = e.moves + c.move_base;
+  for (int i = 0; i < n; ++i) {
+    out[i] = e.scratch[i];
+    out[i].flag = 0;
+  }
   c.move_count = n;
   return true;
 }
@@ -291,6 +296,7 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
     k.key = c.key;
     hash_key_sashite(k.key, c.attacker, moves[i]);
     k.path_key = path_key_after(c.path_key, moves[i], c.ply);
+    k.on_path = tsume_path_find(e, k.key, c.ply) ? 1 : 0;
     if (or_node) {
       k.h16 = check_spread(c.pos, moves[i], king);
       k.h17 = check_repeat_hint(c.pos, moves, i, c.attacker);

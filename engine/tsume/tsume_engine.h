@@ -27,7 +27,8 @@ struct KeyEntry {
   uint32_t path_key;
   int8_t h16;
   int8_t h17;
-  uint8_t pad[2];
+  uint8_t on_path;  // the child repeats a position of the path (fixed while the node is visited)
+  uint8_t pad;
 };
 static_assert(sizeof(KeyEntry) == 20);
 
@@ -73,6 +74,7 @@ struct KTsumeEngine {
   KTsumeTable table;
   KTsumeTable* tree = nullptr;       // the current solution tree
   KTsumeTable* committed = nullptr;  // the tree kept for the answers of a game
+  KTsumeTable* spare_tree = nullptr; // an emptied tree table kept for the next solve
   int max_ply;                       // D
   KMove* moves = nullptr;            // 10 x D
   KeyEntry* entries = nullptr;       // 10 x D
@@ -92,6 +94,8 @@ struct KTsumeEngine {
   int32_t* path_heads = nullptr;   // D buckets
   bool store_failed = false;       // a store found no node: the search stops
   uint32_t demotions = 0;          // proofs demoted by the tree walk
+  uint32_t reprove_budget = 0;     // nodes a re-proof inside the tree walk may spend
+  uint32_t pair_transpositions = 0;  // AND nodes valued by their converging pair
   KMove scratch[1024];             // generator output before it goes to the store
 };
 

@@ -21,7 +21,8 @@ void clear_path(KTsumeEngine& e) { std::fill(e.path_heads, e.path_heads + e.max_
 // 1 open or missing, 2 disproven (its move, the refutation, decoded).
 int root_result(KTsumeEngine& e, const TsumeContext& c, const KPosition& p, KMove* out) {
   if (e.store_failed) return 1;
-  const KTsumeNode* n = tsume_lookup(e.table, c.key);
+  // Below the root of a solve the verdict may hold on this path only (a repetition).
+  const KTsumeNode* n = tsume_lookup_path(e.table, c.key, c.path_key);
   if (n == nullptr) return 1;
   int result;
   if (n->pn >= kInf) {

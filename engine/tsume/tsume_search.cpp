@@ -8,6 +8,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_rules.h"
+#include "engine/tsume/pair_transposition.h"
 #include "engine/tsume/proof_hands.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_move_code.h"
@@ -100,6 +101,20 @@ bool back_and_forth(const KTsumeEngine& e, const TsumeContext& c, const KMove& m
          mine.piece == m.piece;
 }
 
+void prefetch_children(const KTsumeEngine& e, const TsumeContext& c) {
+  for (int i = 0; i < c.move_count; ++i) tsume_prefetch(e.table, e.entries[c.move_base + i].key);
+}
+
+// The chosen child's thresholds lie above its numbers. The node's own numbers
+// need not come from the child it searches (a held-back child, a child chosen
+// by the largest dn of its group, a loop left open because a number is
+// large), and a child that starts at or over a threshold returns at once
+// without a change: the node would choose it again for ever.
+void child_room(TsumeContext& c, const ChildValue& v) {
+  c.pn_threshold = std::max(c.pn_threshold, std::min(v.pn + 1, kCap));
+  c.dn_threshold = std::max(c.dn_threshold, std::min(v.dn + 1, kCap));
+}
+
 // ---- OR nodes ---------------------------------------------------------------
 
 struct Numbers {
@@ -118,7 +133,7 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, N
   ChildValue& v = e.values[c.move_base + i];
   v.state = 0;
   KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
-  if ((child != nullptr && child->path_key != 0) || tsume_path_find(e, ent.key, c.ply)) {
+  if ((child != nullptr && child->path_key != 0) || ent.on_path) {
     r.loop = true;
     return;
   }
@@ -195,6 +210,7 @@ Numbers or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   int32_t held_pn = kInf, held_dn = kInf, backforth_dn = 0, sum_dn = 0, repeat_max = 0;
   int32_t drop_max[8] = {};
   bool deeper_seen = false;
+  prefetch_children(e, c);
   for (int pass = 0; pass < 2; ++pass) {
     for (int i = 0; i < c.move_count; ++i) {
       const uint32_t bit = nonpromo_kind_bit(e.moves[c.move_base + i]);
@@ -323,6 +339,7 @@ void or_step(KTsumeEngine& e, TsumeContext& c) {
     tsume_descend(e, c, best, true);
     c.pn_threshold = cap(std::min<int64_t>(pn_th, int64_t{second} + c.pn_increment));
     c.dn_threshold = cap(std::max<int64_t>(int64_t{dn_th} - dn, 5 * int64_t{c.dn_increment}) + v.dn);
+    child_room(c, v);
     const uint32_t before = e.node_count;
     tsume_mid(e, c);
     last_child_nodes = e.node_count - before;
@@ -389,9 +406,57 @@ bool same_root_position(const TsumeContext& c, const KHashKey& key) {
   return hash_hand_superior(r, key) != 0;
 }
 
-AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
+// The two evasions of a pair transposition: a child on the path or equal to
+// the root position, or a disproven one, disproves the node; otherwise the
+// node takes the larger pn and the smaller dn of its children, of the deeper
+// ones when there are any.
+AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
   AndNumbers r;
+  int32_t pn[2] = {0, 0}, dn[2] = {kInf, kInf};  // [deeper]
+  int best[2] = {-1, -1};
+  for (int i = 0; i < 2; ++i) {
+    const KeyEntry& ent = e.entries[c.move_base + i];
+    ChildValue& v = e.values[c.move_base + i];
+    v.state = 0;
+    v.hint = ent.h16;
+    v.weak = 0;
+    const bool on_path = ent.on_path;
+    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    if (on_path || same_root_position(c, ent.key) || (child != nullptr && child->pn >= kInf)) {
+      v.state = 3;
+      r.disproven = true;
+      r.loop = on_path || (child != nullptr && child->path_key != 0);
+      r.best = i;
+      return r;
+    }
+    // The pair test found both children stored and open.
+    v.pn = child->pn;
+    v.dn = child->dn;
+    v.state = 1;
+    v.deeper = node_depth(*child) > c.ply;
+    if (child->flags & kFlagPawnDropMate) r.pawn_drop_mate = true;
+    // Children first reached at or above the node count only when no deeper
+    // one exists, and then their pn add up.
+    pn[v.deeper] = v.deeper ? std::max(pn[1], v.pn) : sat_add(pn[0], v.pn);
+    if (v.dn < dn[v.deeper]) {
+      dn[v.deeper] = v.dn;
+      best[v.deeper] = i;
+    }
+  }
+  const int group = best[1] >= 0 ? 1 : 0;
+  r.pn = pn[group];
+  r.dn = dn[group];
+  r.best = best[group];
+  return r;
+}
+
+AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
+  if (tsume_pair_transposition(e, c, node)) {
+    ++e.pair_transpositions;
+    return tsume_and_numbers_pair(e, c);
+  }
+  AndNumbers r;
   const int king = c.pos.piece[c.defender].sq;
   int32_t weak_pn = 0, hint_dn = 0, min_dn = kInf, held_pn = 0, held_dn = kInf;
   int held_best = -1, hint_best = -1, held_depth = -1;
@@ -399,6 +464,7 @@ AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   int32_t dist_pn[8][2] = {};
   bool dist_seen[8] = {};
   bool deeper_seen = false;
+  prefetch_children(e, c);
   for (int i = 0; i < c.move_count; ++i) {
     const KMove& m = e.moves[c.move_base + i];
     const KeyEntry& ent = e.entries[c.move_base + i];
@@ -406,9 +472,9 @@ AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
     v.state = 0;
     v.hint = ent.h16;
     v.weak = 0;
-    if (tsume_path_find(e, ent.key, c.ply) || same_root_position(c, ent.key)) {
+    if (ent.on_path || same_root_position(c, ent.key)) {
       r.disproven = true;
-      r.loop = tsume_path_find(e, ent.key, c.ply);
+      r.loop = ent.on_path;
       r.best = i;
       return r;
     }
@@ -641,6 +707,7 @@ void and_step(KTsumeEngine& e, TsumeContext& c) {
     tsume_descend(e, c, best, true);
     c.pn_threshold = cap(std::max<int64_t>(int64_t{pn_th} - pn, c.pn_increment) + v.pn);
     c.dn_threshold = cap(std::min<int64_t>(dn_th, int64_t{second} + 5 * int64_t{c.dn_increment}));
+    child_room(c, v);
     const uint32_t before = e.node_count;
     tsume_mid(e, c);
     last_child_nodes = e.node_count - before;

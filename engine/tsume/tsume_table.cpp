@@ -1,5 +1,7 @@
 #include "engine/tsume/tsume_table.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <new>
 
@@ -29,6 +31,11 @@ uint32_t free_nodes(const KTsumeTable& t) {
   return t.blocks_allocated * t.nodes_per_block - t.used;
 }
 
+// The index of the n-th node of the allocated blocks.
+uint32_t node_index(const KTsumeTable& t, uint32_t n) {
+  return (n / t.nodes_per_block) << t.index_shift | n % t.nodes_per_block;
+}
+
 void free_push(KTsumeTable& t, uint32_t idx) {
   t.at(idx).next = t.free_head;
   t.free_head = idx;
@@ -56,8 +63,7 @@ void walk_chain(KTsumeTable& t, uint32_t bucket, Drop&& drop, Visit&& visit) {
 bool supply(KTsumeTable& t, const KHashKey& key) {
   if (t.grow == 0) return tsume_node_evict(t, key);
   if (t.blocks_allocated < t.max_blocks && tsume_table_add_block(t)) return true;
-  tsume_gc(t);
-  return t.free_head != kNoNode;
+  return tsume_gc(t) > 0;
 }
 
 bool ensure_free(KTsumeTable& t, const KHashKey& key, uint32_t count) {
@@ -71,10 +77,15 @@ bool ensure_free(KTsumeTable& t, const KHashKey& key, uint32_t count) {
 // A node from the free list, filled and pushed at the head of its bucket.
 KTsumeNode* take_node(KTsumeTable& t, uint32_t bucket, const KHashKey& key, uint32_t path_key, int32_t pn,
                       int32_t dn, int ply) {
-  const uint32_t idx = t.free_head;
-  if (idx == kNoNode) return nullptr;
+  uint32_t idx = t.free_head;
+  if (idx != kNoNode) {
+    t.free_head = t.at(idx).next;
+  } else if (t.fresh < t.blocks_allocated * t.nodes_per_block) {
+    idx = node_index(t, t.fresh++);
+  } else {
+    return nullptr;
+  }
   KTsumeNode& n = t.at(idx);
-  t.free_head = n.next;
   ++t.used;
   n = KTsumeNode{};
   n.key = key;
@@ -137,9 +148,11 @@ bool tsume_table_shape(uint64_t mem_kb, uint64_t kb_per_block, TableShape& out) 
   const uint64_t per_block = buckets / blocks;
   if (per_block == 0) return false;
   const uint64_t capacity = per_block * blocks;
-  if (capacity >= kNoNode) return false;
+  const uint32_t shift = static_cast<uint32_t>(std::bit_width(per_block - 1));
+  // The largest index, the last node of the last block, must stay below kNoNode.
+  if (capacity >= kNoNode || ((blocks - 1) << shift) + per_block >= kNoNode) return false;
   out = TableShape{static_cast<uint32_t>(buckets), static_cast<uint32_t>(blocks), static_cast<uint32_t>(per_block),
-                   static_cast<uint32_t>(capacity)};
+                   static_cast<uint32_t>(capacity), shift};
   return true;
 }
 
@@ -150,6 +163,7 @@ bool tsume_table_init(KTsumeTable& t, uint64_t mem_kb) {
   t.max_blocks = shape.max_blocks;
   t.nodes_per_block = shape.nodes_per_block;
   t.capacity = shape.capacity;
+  t.index_shift = shape.index_shift;
   t.buckets = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * shape.bucket_count));
   t.blocks = static_cast<KTsumeNode**>(std::calloc(shape.max_blocks, sizeof(KTsumeNode*)));
   t.blocks_allocated = 0;
@@ -165,27 +179,16 @@ bool tsume_table_add_block(KTsumeTable& t) {
   if (t.blocks == nullptr || t.blocks_allocated >= t.max_blocks) return false;
   auto* block = static_cast<KTsumeNode*>(std::malloc(sizeof(KTsumeNode) * size_t{t.nodes_per_block}));
   if (block == nullptr) return false;
-  const uint32_t base = t.blocks_allocated * t.nodes_per_block;
+  // Its nodes follow the fresh ones of the earlier blocks.
   t.blocks[t.blocks_allocated++] = block;
-  // Chain the new nodes in address order in front of the free list.
-  for (uint32_t i = 0; i < t.nodes_per_block; ++i) {
-    block[i].next = i + 1 < t.nodes_per_block ? base + i + 1 : t.free_head;
-  }
-  t.free_head = base;
   return true;
 }
 
 void tsume_table_reset(KTsumeTable& t) {
   if (t.buckets == nullptr) return;
-  for (uint32_t b = 0; b < t.bucket_count; ++b) t.buckets[b] = kNoNode;
+  std::fill(t.buckets, t.buckets + t.bucket_count, kNoNode);
   t.free_head = kNoNode;
-  for (uint32_t blk = 0; blk < t.blocks_allocated; ++blk) {
-    const uint32_t base = blk * t.nodes_per_block;
-    for (uint32_t i = 0; i < t.nodes_per_block; ++i) {
-      t.blocks[blk][i].next = i + 1 < t.nodes_per_block ? base + i + 1 : t.free_head;
-    }
-    t.free_head = base;
-  }
+  t.fresh = 0;
   t.used = 0;
 }
 
@@ -199,6 +202,7 @@ void tsume_table_free_blocks(KTsumeTable& t) {
   t.buckets = nullptr;
   t.blocks_allocated = 0;
   t.free_head = kNoNode;
+  t.fresh = 0;
   t.used = 0;
 }
 
@@ -286,13 +290,15 @@ KTsumeNode* tsume_tree_store(KTsumeTable& t, const KHashKey& key, int32_t pn, in
     n->dn = dn;
     return n;
   }
-  if (t.free_head == kNoNode && !tsume_table_add_block(t)) return nullptr;
+  if (free_nodes(t) == 0 && !tsume_table_add_block(t)) return nullptr;
   return take_node(t, bucket_of(t, key.word[1]), key, 0, pn, dn, 0);
 }
 
 KTsumeNode* tsume_store_loop_disproof(KTsumeTable& t, int ply, const KHashKey& key, uint32_t path_key,
                                       uint16_t move) {
-  if (!ensure_free(t, key, 1)) return nullptr;
+  // Both nodes a path entry may need are secured first: a node freed to make
+  // room must not be one this store has just taken.
+  if (!ensure_free(t, key, path_key != 0 ? 2 : 1)) return nullptr;
   const uint32_t bucket = bucket_of(t, key.word[1]);
   KTsumeNode* result = nullptr;
   KTsumeNode* plain = nullptr;
@@ -311,7 +317,6 @@ KTsumeNode* tsume_store_loop_disproof(KTsumeTable& t, int ply, const KHashKey& k
   if (result == nullptr) {
     if (path_key != 0 && plain == nullptr) {
       plain = take_node(t, bucket, key, 0, 1, 1, ply);
-      if (plain == nullptr || !ensure_free(t, key, 1)) return nullptr;
     }
     // The path entry lives in the path key's bucket, where the lookup of a
     // plain entry marked as having a path variant searches for it.

@@ -47,6 +47,11 @@ static_assert(sizeof(KTsumeNode) == 40, "nodes are allocated in blocks of 40-byt
 
 constexpr uint32_t kBytesPerNode = sizeof(KTsumeNode) + sizeof(uint32_t);  // node and bucket head: 44
 
+// A node index is the block number shifted by `index_shift` and the node's
+// place in its block, so that reaching a node takes no division. The nodes of
+// the allocated blocks that no one has used since the last reset are handed
+// out in order (`fresh` counts those handed out); nodes given back wait in the
+// free list. A reset therefore touches the buckets only.
 struct KTsumeTable {
   uint32_t capacity = 0;      // total nodes of all the blocks the table may have
   uint32_t bucket_count = 0;
@@ -60,9 +65,11 @@ struct KTsumeTable {
   uint32_t nodes_per_block = 0;
   uint32_t kb_per_block = 0;
   uint8_t grow = 0;  // 1: add blocks, then collect garbage; 0: evict single nodes
+  uint32_t index_shift = 0;
+  uint32_t fresh = 0;  // nodes of the allocated blocks handed out since the reset
 
-  KTsumeNode& at(uint32_t i) { return blocks[i / nodes_per_block][i % nodes_per_block]; }
-  const KTsumeNode& at(uint32_t i) const { return blocks[i / nodes_per_block][i % nodes_per_block]; }
+  KTsumeNode& at(uint32_t i) { return blocks[i >> index_shift][i & ((1u << index_shift) - 1)]; }
+  const KTsumeNode& at(uint32_t i) const { return blocks[i >> index_shift][i & ((1u << index_shift) - 1)]; }
 };
 
 // The table's shape for a memory size: buckets = mem_kb x 1024 / 44 (in 64-bit
@@ -74,6 +81,7 @@ struct TableShape {
   uint32_t max_blocks;
   uint32_t nodes_per_block;
   uint32_t capacity;
+  uint32_t index_shift;  // bits of a node's place in its block
 };
 bool tsume_table_shape(uint64_t mem_kb, uint64_t kb_per_block, TableShape& out);
 
@@ -81,10 +89,10 @@ bool tsume_table_shape(uint64_t mem_kb, uint64_t kb_per_block, TableShape& out);
 // and block arrays and the first block. False (table left empty, nothing
 // allocated) when the size is refused or an allocation fails.
 bool tsume_table_init(KTsumeTable& t, uint64_t mem_kb);
-// Allocates one more block and links its nodes in front of the free list;
-// false when the table has all its blocks or the allocation fails.
+// Allocates one more block, whose nodes become free; false when the table has
+// all its blocks or the allocation fails.
 bool tsume_table_add_block(KTsumeTable& t);
-// Empties every bucket and relinks every allocated block into the free list.
+// Empties every bucket and makes every node of the allocated blocks free.
 void tsume_table_reset(KTsumeTable& t);
 // Frees the blocks and both arrays.
 void tsume_table_free_blocks(KTsumeTable& t);
@@ -97,6 +105,11 @@ KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key);
 KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key);
 // The plain node with the identical key, or null (solution trees).
 KTsumeNode* tsume_lookup_exact(KTsumeTable& t, const KHashKey& key);
+// Asks the processor for the bucket head of the key ahead of its lookup, so
+// that the lookups of a node's children wait on memory together.
+inline void tsume_prefetch(const KTsumeTable& t, const KHashKey& key) {
+  if (t.buckets != nullptr) __builtin_prefetch(&t.buckets[key.word[1] % t.bucket_count]);
+}
 
 // Stores numbers for the key at the given ply: an open result updates the
 // identical plain entries, a disproof also drops the plain entries of weaker

@@ -16,10 +16,11 @@ namespace {
 // A loaded machine may be slow: no test waits this long when it passes.
 constexpr uint32_t kPatienceMs = 60000;
 
-// Waits for a message `id` to the view, dropping the others.
-bool wait_for(platform::Mailbox& view, uint32_t id) {
+// Waits for a message `id` to the view (kept in `out` when given), dropping the others.
+bool wait_for(platform::Mailbox& view, uint32_t id, platform::WindowMessage* out = nullptr) {
   const uint32_t start = platform::tick_ms();
-  platform::WindowMessage m;
+  platform::WindowMessage own;
+  platform::WindowMessage& m = out != nullptr ? *out : own;
   while (platform::tick_elapsed(start, platform::tick_ms()) < kPatienceMs) {
     if (view.Wait(m, 50) && m.id == id) return true;
   }
@@ -119,6 +120,22 @@ TEST_F(ComputerThread, AFinishedPonderIsDeliveredAfterAPause) {
   EXPECT_GE(platform::tick_elapsed(asked, platform::tick_ms()), kDeliverPauseMs);
   EXPECT_EQ(comp_.job().result_move, kept);
   EXPECT_TRUE(MovePlayable());
+}
+
+TEST_F(ComputerThread, MateSolvesByModeAndPostsTheResult) {
+  // ５二金打 is the only mate. Time 0 stands for no limit (0 ms would stop the solve).
+  model::Kyokumen k = model::testing::empty_position();
+  model::testing::put(k, 5, 1, model::testing::gote(model::kOu));
+  model::testing::put(k, 5, 3, model::kKin);
+  k.mochigoma[0][model::kKin] = 1;
+  // Modes 0 and 1 free the solver, 2 keeps it for mode 3 (another line), any other frees it.
+  const int steps[][2] = {{0, 1}, {3, -4}, {1, 1}, {3, -4}, {2, 1}, {3, -5}, {4, 0}, {3, -4}};
+  for (const auto& [mode, result] : steps) {
+    comp_.Tsume(k, 0, 0, mode);
+    platform::WindowMessage m;
+    ASSERT_TRUE(wait_for(view_, kMsgTsumeResult, &m));
+    EXPECT_EQ(static_cast<int>(static_cast<intptr_t>(m.wparam)), result) << "mode " << mode;
+  }
 }
 
 }  // namespace

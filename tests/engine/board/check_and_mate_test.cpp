@@ -21,6 +21,7 @@ namespace {
 using model::kFu, model::kKyo, model::kKei, model::kGin, model::kKin, model::kKaku, model::kHi, model::kOu;
 using model::testing::gote;
 using testing::move_key;
+using testing::scene;
 using testing::Scene;
 
 using Gen = int (*)(const KPosition&, KMove*);
@@ -32,16 +33,15 @@ int count_of(const KPosition& p, Gen gen, const KMove& m) {
 }
 
 TEST(Checks, KindsOfCheckAndDiscoveredLines) {
-  Scene s;
-  KPosition p = s.Put(9, 9, kOu).Put(5, 1, gote(kOu)).Put(6, 3, kGin).Hand(kFu).Hand(kHi).Load();
+  Scene s{scene("K99 k51 S63 *P *R")};
+  KPosition p = s.Load();
   EXPECT_EQ(is_oute(p, s.Move(p, 11, kFu, 5, 2)), 1);
   EXPECT_EQ(is_oute(p, s.Move(p, 11, kHi, 1, 1)), 2);
   EXPECT_EQ(is_oute(p, s.Move(p, 6, 3, 7, 2, 1)), 0);
   EXPECT_EQ(is_oute(p, pass_move()), 0);
 
   // A knight in front of a lance: its line onto the king, and not onto its own.
-  Scene d;
-  d.Put(9, 9, kOu).Put(5, 1, gote(kOu)).Put(5, 9, kKyo).Put(5, 6, kKei);
+  Scene d{scene("K99 k51 L59 N56")};
   p = d.Load();
   const int knight = p.board[square_of(5, 6)];
   EXPECT_EQ(is_discovered_oute(p, 0, square_of(5, 1), square_of(5, 6), knight), 16);
@@ -51,8 +51,7 @@ TEST(Checks, KindsOfCheckAndDiscoveredLines) {
 
 TEST(MateInOne, FindsDropMatesAndRefusesAnsweredChecks) {
   // A gold dropped in front of the cornered king, supported by a pawn, mates.
-  Scene s;
-  s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(2, 1, gote(kKyo)).Put(2, 2, gote(kFu)).Put(1, 3, kFu).Hand(kKin);
+  Scene s{scene("K99 k11 l21 p22 P13 *G")};
   KPosition p = s.Load();
   uint32_t word = 0;
   ASSERT_EQ(ichite_zume(p, &word), 1);
@@ -70,8 +69,7 @@ TEST(MateInOne, FindsDropMatesAndRefusesAnsweredChecks) {
   EXPECT_EQ(word, 7u);
 
   // A knight check on a king walled in by its own pieces is kept and mates ...
-  Scene n;
-  n.Put(5, 9, kOu).Put(1, 1, gote(kOu)).Put(2, 1, gote(kKin)).Put(1, 2, gote(kKyo)).Put(2, 2, gote(kKaku)).Hand(kKei);
+  Scene n{scene("K59 k11 g21 l12 b22 *N")};
   p = n.Load();
   EXPECT_EQ(oute_quick_refute(p, n.Move(p, 11, kKei, 2, 3)), 0);
   ASSERT_EQ(ichite_zume(p, &word), 1);
@@ -89,9 +87,7 @@ TEST(MateInOne, FindsDropMatesAndRefusesAnsweredChecks) {
 }
 
 TEST(MoveTests, PseudoLegalityLanceTestAndFilter) {
-  Scene s;
-  s.Put(5, 9, kOu).Put(5, 1, gote(kOu)).Put(4, 7, kFu).Put(8, 5, gote(kKaku)).Put(1, 5, kKyo).Put(1, 3, kKyo);
-  s.Hand(kFu).Hand(kKyo).Hand(kKei);
+  Scene s{scene("K59 k51 P47 b85 L15 L13 *P *L *N")};
   KPosition p = s.Load();
   // The king may step onto the bishop's diagonal for this test, though the
   // generator never lists that.
@@ -137,8 +133,8 @@ TEST(MoveTests, PseudoLegalityLanceTestAndFilter) {
 }
 
 TEST(GenAllMoves, PromotionChoices) {
-  Scene s;
-  KPosition p = s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 4, kFu).Put(3, 3, kKei).Put(7, 5, kHi).Load();
+  Scene s{scene("K99 k11 P54 N33 R75")};
+  KPosition p = s.Load();
   // The promotion goes to the full list, the non-promoting twin to the other.
   EXPECT_EQ(count_of(p, gen_all_moves, s.Move(p, 5, 4, 5, 3, 1)), 1);
   EXPECT_EQ(count_of(p, gen_funari_moves, s.Move(p, 5, 4, 5, 3)), 1);

@@ -16,12 +16,13 @@
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_tables.h"
 #include "tests/engine/board/model_positions.h"
+#include "tests/engine/board/turned_twin.h"
 
 namespace board {
 namespace {
 
-using model::kFu, model::kKyo, model::kGin, model::kKin, model::kKaku, model::kHi, model::kOu;
-using model::testing::gote;
+using model::kOu;
+using testing::scene;
 using testing::Scene;
 
 // Points the board at a copy of the evaluation's stage block for the stage.
@@ -63,9 +64,7 @@ int capture_pos(const KPosition& p, int ff, int fr, int tf, int tr, int* first =
 }
 
 TEST_F(ExchangeTest, UndefendedCapturesAndPromotion) {
-  Scene s;
-  s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 7, kGin).Put(5, 6, gote(kKin)).Put(5, 4, kGin).Put(5, 3, gote(kFu));
-  const KPosition p = s.Load();
+  const KPosition p = Scene{scene("K99 k11 S57 g56 S54 p53")}.Load();
   int first = 0;
   // Gold 690 on the board and 765 in hand; the silver stays a silver.
   EXPECT_EQ(capture_pos(p, 5, 7, 5, 6, &first), 1455);
@@ -90,9 +89,7 @@ TEST_F(ExchangeTest, UndefendedCapturesAndPromotion) {
 
 TEST_F(ExchangeTest, PinnedDefenderOnlyAlongItsLine) {
   // Gote's gold on 5b is pinned to its king by the rook on 5e.
-  Scene s;
-  s.Put(9, 9, kOu).Put(5, 1, gote(kOu)).Put(5, 2, gote(kKin)).Put(6, 2, gote(kGin)).Put(4, 3, gote(kFu));
-  s.Put(4, 4, kGin).Put(5, 5, kHi);
+  Scene s{scene("K99 k51 g52 s62 p43 S44 R55")};
   KPosition p = s.Load();
   // Off the line (4c) the gold may not take back: 78 + 88 - 620 + 690.
   EXPECT_EQ(capture_pos(p, 4, 4, 4, 3), 236);
@@ -109,10 +106,7 @@ TEST_F(ExchangeTest, PinnedDefenderOnlyAlongItsLine) {
 TEST_F(ExchangeTest, XrayAttackerAfterTheDirectOnes) {
   // The rook on 5d takes 5c with the lance behind it (x-ray) and the gold on 4d
   // (direct) in reserve; gote defends with the silver on 6b, then the gold on 5b.
-  Scene s;
-  s.Put(1, 9, kOu).Put(9, 1, gote(kOu)).Put(5, 3, gote(kFu)).Put(6, 2, gote(kGin)).Put(5, 2, gote(kKin));
-  s.Put(5, 4, kHi).Put(5, 5, kKyo).Put(4, 4, kKin);
-  const KPosition p = s.Load();
+  const KPosition p = Scene{scene("K19 k91 p53 s62 g52 R54 L55 G44")}.Load();
   // Rook takes, promoting: -664 | 536; silver: -1314 | -1934; gold (direct):
   // -1324 | -634; gold: -1399 | -2089; lance (x-ray), promoting: -979 | -289.
   // Backed up: min(536, max(-1934, min(-634, max(-2089, -289)))) = -634. With
@@ -121,8 +115,7 @@ TEST_F(ExchangeTest, XrayAttackerAfterTheDirectOnes) {
 }
 
 TEST_F(ExchangeTest, KingAsLastDefenderAndPromotionMidSequence) {
-  Scene s;
-  s.Put(9, 9, kOu).Put(5, 1, gote(kOu)).Put(5, 2, gote(kFu)).Put(4, 3, kGin).Put(5, 5, kHi);
+  Scene s{scene("K99 k51 p52 S43 R55")};
   KPosition p = s.Load();
   int first = 0;
   // The king would take into the rook's attack: that branch is -1,000,000, so
@@ -135,9 +128,7 @@ TEST_F(ExchangeTest, KingAsLastDefenderAndPromotionMidSequence) {
 
   // Gote's silver takes back on 5g inside its zone and stands promoted:
   // 78 + 88 - 690 | 166, then -524 - (765 - 620) - 690.
-  Scene m;
-  m.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 7, gote(kFu)).Put(5, 8, kKin).Put(4, 6, gote(kGin));
-  p = m.Load();
+  p = Scene{scene("K99 k11 p57 G58 s46")}.Load();
   EXPECT_EQ(capture_pos(p, 5, 8, 5, 7, &first), -1359);
   EXPECT_EQ(first, 166);
 }
@@ -147,10 +138,7 @@ TEST_F(ExchangeTest, KingRelativeValuesInTheSidesDirection) {
   // A gold put in front of its own king, both kings on file 5: the own-king
   // entry one rank ahead (offset -16: 420) beats the enemy-king entry 7 ranks
   // ahead (offset -112: 48), for either side.
-  Scene s;
-  s.Put(5, 9, kOu).Put(5, 1, gote(kOu));
-  s.k.mochigoma[1][kKin] = 1;
-  const KPosition p = s.Load();
+  const KPosition p = Scene{scene("K59 k51 *g")}.Load();
   int before = 0;
   // Sente holds no gold: nothing is given up in hand.
   EXPECT_EQ(koma_put_value(p, 0, kGold, square_of(5, 8), &before), 420);
@@ -162,8 +150,7 @@ TEST_F(ExchangeTest, KingRelativeValuesInTheSidesDirection) {
   // 690 + 765 in hand. With only sente's king the gote gold reads its enemy-king
   // entry (that king 3 ranks ahead of it from gote's side: 176) and the silver
   // its own-king entries (2, then 3 ranks ahead: 404, 388).
-  Scene k;
-  k.Put(5, 7, kGin).Put(5, 6, gote(kKin));
+  Scene k{scene("S57 g56")};
   const KPosition none = k.Load();
   EXPECT_EQ(exchange_eval(none, 0, kGold, square_of(5, 6), on(none, 5, 7), nullptr), 1455);
   const KPosition one = k.Put(5, 9, kOu).Load();
@@ -171,9 +158,7 @@ TEST_F(ExchangeTest, KingRelativeValuesInTheSidesDirection) {
 }
 
 TEST_F(ExchangeTest, PutValueGivesUpTheHandAndTheExchange) {
-  Scene s;
-  s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 4, gote(kFu)).Hand(kKaku).Hand(kKin);
-  const KPosition p = s.Load();
+  const KPosition p = Scene{scene("K99 k11 p54 *B *G")}.Load();
   int before = 1;
   // A bishop put inside the zone where gote does not attack: 0.
   EXPECT_EQ(koma_put_value(p, 0, kBishop, square_of(3, 3), &before), 0);
@@ -187,48 +172,21 @@ TEST_F(ExchangeTest, PutValueGivesUpTheHandAndTheExchange) {
   EXPECT_EQ(koma_put_value(p, 0, kSilver, square_of(7, 7), nullptr), 620);
 }
 
-// The position with the board turned by 180 degrees, the sides exchanged.
-model::Kyokumen turned(const model::Kyokumen& k) {
-  model::Kyokumen t = model::testing::empty_position();
-  for (int f = 1; f <= 9; ++f) {
-    for (int r = 1; r <= 9; ++r) {
-      const int c = k.At(f, r).code;
-      if (c != model::kEmpty) model::testing::put(t, 10 - f, 10 - r, c ^ model::kGoteBit);
-    }
-  }
-  for (int type = 1; type < 8; ++type) {
-    t.mochigoma[0][type] = k.mochigoma[1][type];
-    t.mochigoma[1][type] = k.mochigoma[0][type];
-  }
-  t.teban = 1 - k.teban;
-  return t;
-}
-
 TEST_F(ExchangeTest, TurnedTwinsAgree) {
-  Scene s;
-  s.Put(6, 9, kOu).Put(4, 1, gote(kOu)).Put(5, 3, gote(kFu)).Put(6, 2, gote(kGin)).Put(5, 2, gote(kKin));
-  s.Put(5, 4, kHi).Put(5, 5, kKyo).Put(4, 4, kKin).Put(3, 7, kFu).Put(3, 6, gote(model::kNariGin));
-  s.Put(7, 5, gote(kKaku)).Put(8, 7, kGin).Put(2, 4, gote(model::kKei));
-  s.k.mochigoma[0][kFu] = 2;
-  s.k.mochigoma[0][kGin] = 1;
-  s.k.mochigoma[1][kKin] = 1;
-  s.k.mochigoma[1][kKyo] = 1;
-  const KPosition p = s.Load();
-  Scene tw;
-  tw.k = turned(s.k);
-  const KPosition q = tw.Load();
+  const KPosition p = Scene{scene("K69 k41 p53 s62 g52 R54 L55 G44 P37 +s36 b75 S87 n24 *P *P *S *g *l")}.Load();
+  const KPosition q = testing::turned(p);
   for (int stage = 0; stage <= 2; ++stage) {
     UseStage(stage, true);
     int compared = 0;
     for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
       if (!is_playing_square(sq)) continue;
-      const int tq = 176 - sq;  // the turned square
+      const int tq = turned_square(sq);
       for (int side = 0; side < 2; ++side) {
         const int victim = p.piece[p.board[sq]].code;
         if (holds_piece_of(p, side, sq) || kiki_at(p, sq).direct_count[side] == 0) continue;
-        // The same capturer in the twin: the piece on the turned square.
+        // The same capturer in the twin: the same piece number but for a king.
         const int first = kiki_nth64(p, side, sq, 0);
-        const int twin_first = q.board[176 - p.piece[first].sq];
+        const int twin_first = testing::twin_number(first);
         int a = 0, b = 0;
         EXPECT_EQ(exchange_eval(p, side, victim, sq, first, &a),
                   exchange_eval(q, 1 - side, victim, tq, twin_first, &b))

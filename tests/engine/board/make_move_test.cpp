@@ -16,14 +16,11 @@ namespace {
 
 using model::testing::gote;
 using testing::matches_rebuild;
+using testing::scene;
 using testing::Scene;
 
 // Both kings in a corner, out of the way.
-Scene corner_kings() {
-  Scene s;
-  s.Put(9, 9, model::kOu).Put(1, 1, gote(model::kOu));
-  return s;
-}
+Scene corner_kings() { return Scene{scene("K99 k11")}; }
 
 int at(const KPosition& p, int file, int rank) { return p.board[square_of(file, rank)]; }
 const KKiki& kiki(const KPosition& p, int file, int rank) { return kiki_at(p, square_of(file, rank)); }
@@ -55,8 +52,7 @@ TEST(Kiki, XrayThroughOwnPieces) {
 }
 
 TEST(Kiki, AttackThroughTheEnemyKing) {
-  Scene b;
-  b.Put(5, 5, model::kOu).Put(1, 1, gote(model::kOu)).Put(2, 2, gote(model::kKaku));
+  Scene b{scene("K55 k11 b22")};
   KPosition p = b.Load();
   const int bishop = at(p, 2, 2);
   EXPECT_TRUE(direct(p, 1, 5, 5, bishop));

@@ -1,6 +1,7 @@
-// Engine positions made through the game model: positions built piece by piece,
-// start positions for random games, and random legal moves with the game model
-// as referee.
+// Engine positions made through the game model: positions built piece by piece
+// or written as short texts, their turned twins, start positions for random
+// games, and random legal moves with the game model as referee. The engine-side
+// twin of a loaded position is in turned_twin.h.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <array>
 #include <initializer_list>
 #include <random>
+#include <string_view>
 #include <vector>
 
 #include "engine/driver/position_bridge.h"
@@ -19,8 +21,52 @@
 
 namespace board::testing {
 
-// A game-model position built piece by piece (sente to move), loaded into the
-// engine with its tables checked against a rebuild.
+// A position written as tokens separated by blanks: a piece letter (K R B G S N L
+// P; upper case sente's, lower case gote's; a leading '+' promotes it) with its
+// square as file then rank, or '*' and a letter for a piece in that side's hand.
+inline model::Kyokumen scene(std::string_view text, int teban = 0) {
+  model::Kyokumen k = model::testing::empty_position();
+  k.teban = teban;
+  constexpr std::string_view kLetters = "PLNSGBRK";
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    const bool hand = text[i] == '*', promoted = text[i] == '+';
+    if (hand || promoted) ++i;
+    const char c = text[i++];
+    const bool gote = c >= 'a' && c <= 'z';
+    const int type = static_cast<int>(kLetters.find(gote ? static_cast<char>(c - 'a' + 'A') : c)) + 1;
+    if (hand) {
+      ++k.mochigoma[gote ? 1 : 0][type];
+      continue;
+    }
+    model::testing::put(k, text[i] - '0', text[i + 1] - '0',
+                        (promoted ? type + model::kPromoteBit : type) | (gote ? model::kGoteBit : 0));
+    i += 2;
+  }
+  return k;
+}
+
+// The position turned by 180 degrees with the sides swapped.
+inline model::Kyokumen twin(const model::Kyokumen& k) {
+  model::Kyokumen t;
+  t.Copy(k);
+  t.Flip();
+  t.teban = 1 - k.teban;
+  return t;
+}
+
+inline KPosition load(const model::Kyokumen& k) {
+  KPosition p;
+  EXPECT_EQ(driver::position_load(p, k), 0);
+  return p;
+}
+
+// A game-model position built piece by piece (sente to move) or from a text
+// (Scene{scene("K59 k51")}), loaded into the engine with its tables checked
+// against a rebuild.
 struct Scene {
   model::Kyokumen k = model::testing::empty_position();
 
@@ -33,8 +79,7 @@ struct Scene {
     return *this;
   }
   KPosition Load() const {
-    KPosition p;
-    EXPECT_EQ(driver::position_load(p, k), 0);
+    const KPosition p = load(k);
     EXPECT_TRUE(matches_rebuild(p));
     return p;
   }
@@ -77,6 +122,24 @@ inline int random_legal_moves(const model::Kyokumen& k, std::mt19937& rng, model
   std::shuffle(all, all + n, rng);
   std::copy(all, all + std::min(n, limit), out);
   return std::min(n, limit);
+}
+
+// Positions of random legal games, one from each start: every `every`-th
+// position of the first `plies` moves.
+inline std::vector<model::Kyokumen> random_game_positions(const std::vector<model::Kyokumen>& starts,
+                                                          std::mt19937& rng, int plies, int every) {
+  std::vector<model::Kyokumen> out;
+  for (const model::Kyokumen& start : starts) {
+    model::Kyokumen k;
+    k.Copy(start);
+    for (int ply = 1; ply <= plies; ++ply) {
+      model::Sashite m;
+      if (random_legal_moves(k, rng, &m, 1) == 0) break;
+      k.DoSashite(m);
+      if (ply % every == 0) out.push_back(k);
+    }
+  }
+  return out;
 }
 
 }  // namespace board::testing

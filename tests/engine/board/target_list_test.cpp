@@ -19,6 +19,7 @@ namespace {
 
 using model::kFu, model::kKyo, model::kKei, model::kGin, model::kKin, model::kKaku, model::kHi, model::kOu;
 using model::testing::gote;
+using testing::scene;
 using testing::Scene;
 
 // The current ply's list, head first.
@@ -57,8 +58,7 @@ TEST_F(TargetListTest, PliesWithoutAListAndAListMadeByACapture) {
   EXPECT_EQ(target_list_has(square_of(4, 4)), 0);
 
   // A silver takes a pawn: the squares it no longer covers are ply 1's list.
-  Scene b;
-  b.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 6, kGin).Put(4, 5, gote(kFu)).Put(5, 8, kKin);
+  Scene b{scene("K99 k11 S56 p45 G58")};
   KPosition p = b.Load();
   const KMove take = b.Move(p, 5, 6, 4, 5);
   pos_table_init();
@@ -71,8 +71,7 @@ TEST_F(TargetListTest, PliesWithoutAListAndAListMadeByACapture) {
 TEST_F(TargetListTest, ExtendAlongTheSidesSliders) {
   // Sente's rook (5i) and bishop (7g) attack 5e; beyond it lie 5d, the gote
   // pawn on 5c, and 4d before sente's own pawn on 3c.
-  Scene s;
-  s.Put(9, 9, kOu).Put(1, 1, gote(kOu)).Put(5, 9, kHi).Put(7, 7, kKaku).Put(5, 3, gote(kFu)).Put(3, 3, kFu);
+  Scene s{scene("K99 k11 R59 B77 p53 P33")};
   const KPosition p = s.Load();
   const int d5 = square_of(5, 4), c5 = square_of(5, 3), d4 = square_of(4, 4), e5 = square_of(5, 5);
 
@@ -149,9 +148,7 @@ TEST_F(TargetListTest, PairKeySteps) {
 
 TEST_F(TargetListTest, PairKeyAfterDrops) {
   // Sente to move; gote's king on 2a, sente's on 5i.
-  Scene s;
-  s.Put(5, 9, kOu).Put(2, 1, gote(kOu)).Put(2, 7, kKei).Put(1, 9, kKyo).Put(1, 5, gote(kFu));
-  s.Put(4, 9, gote(kGin)).Put(4, 8, kKin).Put(3, 8, kGin);
+  Scene s{scene("K59 k21 N27 L19 p15 s49 G48 S38")};
   const KPosition p = s.Load();
   const KMove pawn_drop = drop_move(square_of(1, 5), kPawn | kGoteBit);
   const KMove knight_takes = s.Move(p, 2, 7, 1, 5);
@@ -170,8 +167,7 @@ TEST_F(TargetListTest, PairKeyAfterDrops) {
   // After a board move the plain steps hold, and a key extends the target list
   // from a's from-square along the side's sliders: gote's rook came from 5b
   // and took a silver on 5e; sente's bishop on 7d now sees 5b and 4a beyond.
-  Scene r;
-  r.Put(5, 9, kOu).Put(9, 1, gote(kOu)).Put(5, 5, gote(kHi)).Put(7, 4, kKaku).Put(5, 6, kKin);
+  Scene r{scene("K59 k91 r55 B74 G56")};
   const KPosition q = r.Load();
   KMove a = board_move(square_of(5, 2), square_of(5, 5), kRook | kGoteBit, kSilver | kSenteBit);
   a.piece = q.board[square_of(5, 5)];
@@ -233,10 +229,7 @@ TEST_F(TargetListTest, HomeDistance) {
   // pawn 5e 2, gold 3i 1, promoted silver 7h 1 (as a silver), a pawn in hand 2
   // (flag 0). Gote: king 5a 0, bishop 3c 1, a promoted pawn on 1g (as a pawn:
   // rank 7 is 4 ranks from its third rank).
-  Scene s;
-  s.Put(5, 8, kOu).Put(2, 6, kHi).Put(3, 7, kKei).Put(1, 8, kKyo).Put(5, 5, kFu).Put(3, 9, kKin);
-  s.Put(7, 8, model::kNariGin).Put(5, 1, gote(kOu)).Put(3, 3, gote(kKaku)).Put(1, 7, gote(model::kTo));
-  s.Hand(kFu);
+  Scene s{scene("K58 R26 N37 L18 P55 G39 +S78 k51 b33 +p17 *P")};
   const KPosition q = s.Load();
   EXPECT_EQ(shape_pattern_test(q, 0, 0), 10);
   EXPECT_EQ(shape_pattern_test(q, 0, 1), 6);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "engine/board/ply_table.h"
@@ -63,55 +64,45 @@ struct Case {
   int previous_from = 0;  // from-square of the side's previous move
 };
 
-// Sente's king on 1i, gote's on 9a, plus the given pieces (file, rank, model code).
-Scene scene(std::initializer_list<std::array<int, 3>> pieces, std::initializer_list<std::array<int, 2>> hand = {}) {
-  Scene s;
-  s.Put(1, 9, kOu).Put(9, 1, gote(kOu));
-  for (const auto& pc : pieces) s.Put(pc[0], pc[1], pc[2]);
-  for (const auto& h : hand) s.k.mochigoma[0][h[0]] = static_cast<int8_t>(h[1]);
-  return s;
+// Sente's king on 1i and gote's on 9a (unless the text places it), plus the
+// pieces of the text (board::testing::scene).
+Scene scene(std::string text) {
+  if (text.find('k') == std::string::npos) text += " k91";
+  return Scene{testing::scene("K19 " + text)};
 }
 
 constexpr int kDrop = 11;
 
 std::vector<Case> cases() {
-  const auto R = model::kRyu, U = model::kUma;
   // Where a later code holds too, the name says so: the earlier one wins.
   return {
-      {"1", scene({{5, 8, kKin}}), 0, {sq(5, 7)}, 5, 8, 5, 7, 0, 1, 1},
-      {"2", scene({{5, 8, kKin}, {2, 8, kHi}}), 0, {sq(2, 8)}, 5, 8, 5, 7, 0, 1, 2},
-      {"3 before 4", scene({}, {{kFu, 1}}), word(0, 0, kPawn, 5), {}, kDrop, kFu, 5, 5, 0, 1, 3},
-      {"4 before 5", scene({{5, 4, gote(kFu)}}, {{kKin, 1}}), word(sq(5, 5), sq(5, 4), kGold), {}, kDrop, kKin, 5,
-       5, 0, 1, 4},
-      {"5", scene({{5, 4, gote(kGin)}}, {{kKin, 1}}), word(sq(5, 5), sq(5, 4)), {}, kDrop, kKin, 5, 5, 0, 1, 5},
-      {"7", scene({{5, 8, kKin}}), 0, {}, 5, 8, 6, 8, 0, 1, 7, sq(6, 8)},
-      {"18", scene({{5, 8, kKin}, {5, 6, gote(kFu)}}), 0, {sq(5, 6)}, 5, 8, 5, 7, 0, 1, 18},
-      {"18 empty", scene({{5, 8, kKin}}), 0, {sq(4, 6)}, 5, 8, 5, 7, 0, 4, 18},
-      {"20", scene({{4, 4, kGin}, {4, 2, gote(kFu)}}), 0, {sq(4, 2)}, 4, 4, 4, 3, 1, 1, 20},
-      {"22", scene({{4, 4, kGin}, {4, 2, gote(kFu)}}), 0, {sq(4, 2)}, 4, 4, 4, 3, 0, 1, 22},
-      {"24", scene({{5, 7, kKei}, {3, 3, gote(kKin)}}), 0, {sq(3, 3)}, 5, 7, 4, 5, 0, 1, 24},
-      {"25 before 26", scene({{5, 4, gote(kGin)}}, {{kKyo, 1}}), word(0, sq(5, 3)), {sq(5, 4)}, kDrop, kKyo, 5, 7,
-       0, 3, 25},
-      {"26", scene({{5, 4, gote(kGin)}}, {{kKyo, 1}}), word(0, sq(5, 3)), {sq(5, 4)}, kDrop, kKyo, 5, 7, 0, 2, 26},
-      {"27 before 28", scene({{5, 7, kFu}, {5, 5, gote(kGin)}}), word(0, sq(5, 4)), {sq(5, 5)}, 5, 7, 5, 6, 0, 3, 27},
-      {"28", scene({{5, 7, kFu}, {5, 5, gote(kGin)}}), 0, {sq(5, 5)}, 5, 7, 5, 6, 0, 1, 28},
-      {"9", scene({{5, 5, R}, {4, 7, gote(kFu)}}), 0, {sq(4, 7)}, 5, 5, 5, 6, 0, 1, 9},
-      {"13", scene({{5, 5, U}, {4, 3, gote(kFu)}}), 0, {sq(4, 3)}, 5, 5, 4, 4, 0, 1, 13},
-      {"10 before 11, past an own rook", scene({{2, 8, kHi}, {4, 5, kHi}, {5, 5, gote(kKin)}}), 0,
-       {sq(3, 5), sq(5, 5)}, 2, 8, 2, 5, 0, 5, 10},
-      {"11", scene({{2, 8, kHi}}), 0, {sq(5, 5)}, 2, 8, 2, 5, 0, 5, 11},
-      {"15 before 16", scene({{8, 8, kKaku}, {7, 3, gote(kGin)}}), word(sq(4, 6)), {sq(7, 3)}, 8, 8, 5, 5, 0, 1, 15},
-      {"16", scene({{8, 8, kKaku}}), word(sq(8, 2)), {}, 8, 8, 5, 5, 0, 1, 16},
-      {"29", scene({{5, 8, kHi}, {5, 7, kFu}, {5, 5, gote(kFu)}}), word(0, sq(3, 6)), {}, 5, 7, 5, 6, 0, 1, 29},
-      {"30", scene({{5, 8, kHi}, {5, 5, gote(kFu)}}, {{kFu, 1}}), word(0, sq(3, 6)), {}, kDrop, kFu, 5, 6, 0, 1, 30},
-      {"31", scene({{5, 8, kHi}, {5, 6, kFu}, {3, 7, kGin}, {4, 6, gote(kFu)}}), word(0, sq(5, 6)), {}, 3, 7, 4, 6,
-       0, 1, 31},
-      {"32", scene({{5, 8, kHi}, {5, 7, kFu}, {5, 5, gote(kFu)}, {3, 5, gote(kKyo)}}, {{kFu, 1}}), word(0, sq(3, 5)),
-       {}, 5, 7, 5, 6, 0, 1, 32},
-      {"33", scene({{5, 8, kHi}, {5, 5, gote(kFu)}, {3, 5, gote(kKyo)}}, {{kFu, 2}}), word(0, sq(3, 5)), {}, kDrop,
-       kFu, 5, 6, 0, 1, 33},
-      {"40", scene({{9, 1, model::kEmpty}, {5, 1, gote(kOu)}, {6, 3, kKin}}), word(0, sq(4, 2)), {}, 6, 3, 6, 2, 0,
-       1, 40},
+      {"1", scene("G58"), 0, {sq(5, 7)}, 5, 8, 5, 7, 0, 1, 1},
+      {"2", scene("G58 R28"), 0, {sq(2, 8)}, 5, 8, 5, 7, 0, 1, 2},
+      {"3 before 4", scene("*P"), word(0, 0, kPawn, 5), {}, kDrop, kFu, 5, 5, 0, 1, 3},
+      {"4 before 5", scene("p54 *G"), word(sq(5, 5), sq(5, 4), kGold), {}, kDrop, kKin, 5, 5, 0, 1, 4},
+      {"5", scene("s54 *G"), word(sq(5, 5), sq(5, 4)), {}, kDrop, kKin, 5, 5, 0, 1, 5},
+      {"7", scene("G58"), 0, {}, 5, 8, 6, 8, 0, 1, 7, sq(6, 8)},
+      {"18", scene("G58 p56"), 0, {sq(5, 6)}, 5, 8, 5, 7, 0, 1, 18},
+      {"18 empty", scene("G58"), 0, {sq(4, 6)}, 5, 8, 5, 7, 0, 4, 18},
+      {"20", scene("S44 p42"), 0, {sq(4, 2)}, 4, 4, 4, 3, 1, 1, 20},
+      {"22", scene("S44 p42"), 0, {sq(4, 2)}, 4, 4, 4, 3, 0, 1, 22},
+      {"24", scene("N57 g33"), 0, {sq(3, 3)}, 5, 7, 4, 5, 0, 1, 24},
+      {"25 before 26", scene("s54 *L"), word(0, sq(5, 3)), {sq(5, 4)}, kDrop, kKyo, 5, 7, 0, 3, 25},
+      {"26", scene("s54 *L"), word(0, sq(5, 3)), {sq(5, 4)}, kDrop, kKyo, 5, 7, 0, 2, 26},
+      {"27 before 28", scene("P57 s55"), word(0, sq(5, 4)), {sq(5, 5)}, 5, 7, 5, 6, 0, 3, 27},
+      {"28", scene("P57 s55"), 0, {sq(5, 5)}, 5, 7, 5, 6, 0, 1, 28},
+      {"9", scene("+R55 p47"), 0, {sq(4, 7)}, 5, 5, 5, 6, 0, 1, 9},
+      {"13", scene("+B55 p43"), 0, {sq(4, 3)}, 5, 5, 4, 4, 0, 1, 13},
+      {"10 before 11, past an own rook", scene("R28 R45 g55"), 0, {sq(3, 5), sq(5, 5)}, 2, 8, 2, 5, 0, 5, 10},
+      {"11", scene("R28"), 0, {sq(5, 5)}, 2, 8, 2, 5, 0, 5, 11},
+      {"15 before 16", scene("B88 s73"), word(sq(4, 6)), {sq(7, 3)}, 8, 8, 5, 5, 0, 1, 15},
+      {"16", scene("B88"), word(sq(8, 2)), {}, 8, 8, 5, 5, 0, 1, 16},
+      {"29", scene("R58 P57 p55"), word(0, sq(3, 6)), {}, 5, 7, 5, 6, 0, 1, 29},
+      {"30", scene("R58 p55 *P"), word(0, sq(3, 6)), {}, kDrop, kFu, 5, 6, 0, 1, 30},
+      {"31", scene("R58 P56 S37 p46"), word(0, sq(5, 6)), {}, 3, 7, 4, 6, 0, 1, 31},
+      {"32", scene("R58 P57 p55 l35 *P"), word(0, sq(3, 5)), {}, 5, 7, 5, 6, 0, 1, 32},
+      {"33", scene("R58 p55 l35 *P *P"), word(0, sq(3, 5)), {}, kDrop, kFu, 5, 6, 0, 1, 33},
+      {"40", scene("k51 G63"), word(0, sq(4, 2)), {}, 6, 3, 6, 2, 0, 1, 40},
   };
 }
 
@@ -138,7 +129,7 @@ TEST_F(ThreatKindTest, EveryCodeAndTheCodesBeforeIt) {
 
 TEST_F(ThreatKindTest, Boundaries) {
   // Without the record before the incoming move, codes 3 and 7 do not apply.
-  Scene d = scene({{5, 8, kKin}}, {{kFu, 1}});
+  Scene d = scene("G58 *P");
   KPosition p = d.Load();
   threat_word = word(0, 0, kPawn, 5);
   EXPECT_EQ(Kind(p, d.Move(p, kDrop, kFu, 5, 5), 1, false), 4);
@@ -155,13 +146,13 @@ TEST_F(ThreatKindTest, Boundaries) {
   EXPECT_EQ(Kind(p, gold, 5), 0);
 
   // A rook never gives 10 or 11 along the line it moved on.
-  Scene r = scene({{2, 8, kHi}, {2, 5, gote(kFu)}, {2, 3, gote(kKin)}});
+  Scene r = scene("R28 p25 g23");
   p = r.Load();
   List({sq(2, 3), sq(2, 4)});
   EXPECT_EQ(Kind(p, r.Move(p, 2, 8, 2, 5), 5), 0);
 
   // Gote's pawn behind a listed sente silver, in gote's direction.
-  Scene t = scene({{5, 3, gote(kFu)}, {5, 5, kGin}});
+  Scene t = scene("p53 S55");
   t.k.teban = 1;
   p = t.Load();
   List({sq(5, 5)});
@@ -172,7 +163,7 @@ TEST_F(ThreatKindTest, Boundaries) {
 }
 
 TEST_F(ThreatKindTest, BooleanFormForTheTargetedGenerator) {
-  Scene s = scene({{5, 8, kKin}, {4, 7, gote(kFu)}, {5, 4, gote(kGin)}, {2, 8, kHi}}, {{kFu, 1}});
+  Scene s = scene("G58 p47 s54 R28 *P");
   const KPosition p = s.Load();
   auto accepts = [&](const KMove& m) {
     const bool drop = m.from == kInHand;

@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "engine/board/make_move.h"
+#include "engine/board/stage_rules.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_table.h"
@@ -29,7 +29,6 @@ using board::square_of;
 using testing::OpenFileReplay;
 using testing::record_matches;
 using testing::record_of;
-using testing::Terms;
 using testing::terms_from_scratch;
 
 // Moves checked; the sanitizer build plays a slice of the same games.
@@ -40,30 +39,10 @@ constexpr long kMoves = 100000;
 #endif
 constexpr int kMaxGamePlies = 240;
 
-// Game starts: the even game and the handicaps, the even game without sente's
-// king (a mate-problem position; its twin lacks gote's), and kings with half of
-// every piece in each hand.
-std::vector<model::Kyokumen> game_starts() {
-  std::vector<model::Kyokumen> v = board::testing::handicap_starts(
-      {model::kHirate, model::kKyoOchi, model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi, model::kRokumaiOchi,
-       model::kNoSenteKing});
-  v.push_back(board::testing::kings_and_hands(board::testing::kHalfOfEveryPiece, board::testing::kHalfOfEveryPiece));
-  return v;
-}
-
 struct Coverage {
   long moves = 0, drops = 0, captures = 0, promotions = 0, king_moves = 0, king_file_changes = 0, passes = 0,
        kingless = 0;
 };
-
-// The twin: the board turned by 180 degrees, the sides swapped.
-model::Kyokumen twin_of(const model::Kyokumen& k) {
-  model::Kyokumen t;
-  t.Copy(k);
-  t.Flip();
-  t.teban = 1 - k.teban;
-  return t;
-}
 
 model::Sashite twin_move(const model::Kyokumen& twin, const model::Sashite& m) {
   const bool drop = m.from_x == model::kSenteHand || m.from_x == model::kGoteHand;
@@ -82,28 +61,38 @@ struct Line {
   KEvalRecord rec;
 };
 
+const board::KEvalWeights& w() { return *board::eval_weights; }
+
+::testing::AssertionResult mirrored(const KEvalRecord& a, const KEvalRecord& b) {
+  for (int s = 0, o = 1; s < 2; ++s, --o) {
+    if (a.att[s].attack != b.att[o].attack || a.att[s].open_file != b.att[o].open_file ||
+        a.def[s].defence != b.def[o].defence || a.hand_b[s] != b.hand_b[o] || a.mat[s].material != b.mat[o].material) {
+      return ::testing::AssertionFailure() << "side " << s << " differs from the twin's side " << o;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
 // A random game played on a start and, in mirror, on its twin. The evaluation
-// is prepared for the start with random codes and style; both strategy tables
-// stay as they are for the game.
+// is prepared for the start with random codes and style; the start's strategy
+// table gets noise on every cell (the base rows leave some layers 0), the
+// twin's is that table turned; both stay as they are for the game.
 class GamePair {
  public:
   GamePair(const model::Kyokumen& start, std::mt19937& rng) : rng_(rng) {
     line_[0].k.Copy(start);
-    line_[1].k = twin_of(start);
+    line_[1].k = board::testing::twin(start);
     for (Line& l : line_) EXPECT_EQ(driver::position_load(l.p, l.k), 0);
     const int32_t codes[2] = {static_cast<int32_t>(rng_() % 23), static_cast<int32_t>(rng_() % 23)};
     eval_root_prepare(line_[0].p, codes, static_cast<int32_t>(rng_() % 3 + 16 * (rng_() % 256)));
-    // The prepared table with noise on every cell (the base rows leave some
-    // layers 0), and the twin's that table turned.
     line_[0].table = senkei_table;
     for (int s = 0; s < 2; ++s) {
       for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
-        for (int f = 1; f <= 9; ++f) {
-          for (int r = 1; r <= 9; ++r) {
-            int32_t& cell = line_[0].table.cell[s][layer][square_of(f, r) - 20];
-            cell += static_cast<int32_t>(rng_() % 41) - 20;
-            line_[1].table.cell[1 - s][layer][square_of(10 - f, 10 - r) - 20] = cell;
-          }
+        for (int sq = square_of(1, 1); sq <= square_of(9, 9); ++sq) {
+          if (!board::is_playing_square(sq)) continue;
+          int32_t& cell = line_[0].table.cell[s][layer][sq - board::kFirstSquare];
+          cell += static_cast<int32_t>(rng_() % 41) - 20;
+          line_[1].table.cell[1 - s][layer][board::turned_square(sq) - board::kFirstSquare] = cell;
         }
       }
     }
@@ -159,19 +148,6 @@ class GamePair {
   }
 
  private:
-  static const board::KEvalWeights& w() { return *board::eval_weights; }
-
-  static ::testing::AssertionResult mirrored(const KEvalRecord& a, const KEvalRecord& b) {
-    for (int s = 0; s < 2; ++s) {
-      const int o = 1 - s;
-      if (a.att[s].attack != b.att[o].attack || a.att[s].open_file != b.att[o].open_file ||
-          a.def[s].defence != b.def[o].defence || a.hand_b[s] != b.hand_b[o] || a.mat[s].material != b.mat[o].material) {
-        return ::testing::AssertionFailure() << "side " << s << " differs from the twin's side " << o;
-      }
-    }
-    return ::testing::AssertionSuccess();
-  }
-
   std::mt19937& rng_;
   Line line_[2];
 };
@@ -180,9 +156,15 @@ class GamePair {
 // sums and their weighted terms checked by replaying their refresh rule
 // (OpenFileReplay: refreshed only when the enemy king changes file, weighted
 // with the pawns in hand of that moment); the twin games keep mirrored records.
+// Starts: the even game, the handicaps, the even game without sente's king (a
+// mate-problem position; its twin lacks gote's), and kings with half of every
+// piece in each hand.
 TEST(EvalSashiteDiff, RandomGamesMatchFromScratchAndTheirTwins) {
+  std::vector<model::Kyokumen> starts = board::testing::handicap_starts(
+      {model::kHirate, model::kKyoOchi, model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi, model::kRokumaiOchi,
+       model::kNoSenteKing});
+  starts.push_back(board::testing::kings_and_hands(board::testing::kHalfOfEveryPiece, board::testing::kHalfOfEveryPiece));
   std::mt19937 rng(20240615);
-  const std::vector<model::Kyokumen> starts = game_starts();
   Coverage cov;
   for (size_t game = 0; cov.moves < kMoves; ++game) {
     auto pair = std::make_unique<GamePair>(starts[game % starts.size()], rng);  // large: off the stack
@@ -210,14 +192,10 @@ class EvalDiffDelta : public ::testing::Test {
   }
   void TearDown() override { board::senkei_current = &senkei_table; }
 
-  // sente king 5九 and gote king 5一 unless `kings` is false.
-  static board::testing::Scene Scene(bool kings = true) {
-    board::testing::Scene s;
-    if (kings) s.Put(5, 9, model::kOu).Put(5, 1, model::testing::gote(model::kOu));
-    return s;
-  }
-
-  KEvalRecord Delta(const board::testing::Scene& scene, int fx, int fy, int tx, int ty, int nari = 0) {
+  // The change of each field after sente's move on the position written as
+  // board::testing::scene reads it.
+  KEvalRecord Delta(const char* text, int fx, int fy, int tx, int ty, int nari = 0) {
+    const board::testing::Scene scene{board::testing::scene(text)};
     p_ = scene.Load();
     const KMove km = scene.Move(p_, fx, fy, tx, ty, nari);
     OpenFileReplay open;
@@ -247,41 +225,23 @@ class EvalDiffDelta : public ::testing::Test {
   board::KSenkeiTable zero_{};
 };
 
-using model::kFu, model::kGin, model::kHi, model::kKaku, model::kKin;
-using model::testing::gote;
-
-TEST_F(EvalDiffDelta, PassCopiesAndClearsOnly) {
-  p_ = Scene().Load();
-  root_ = record_of(Terms{{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}});
-  board::do_move(p_, board::pass_move(), 0);
-  eval_sashite_diff(board::pass_move(), p_, root_, after_);
-  EXPECT_TRUE(record_matches(after_, Terms{{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}}));
-}
+constexpr int kDrop = model::kSenteHand;
 
 // The last piece of a kind dropped reads count index 0, as does the first piece
 // of a kind captured; a side without a king gets no term around it.
 TEST_F(EvalDiffDelta, CountIndexZeroAndAbsentKing) {
-  board::testing::Scene s = Scene();
-  s.k.mochigoma[0][kKin] = s.k.mochigoma[0][kGin] = 1;
-  KEvalRecord d = Delta(s, model::kSenteHand, kKin, 5, 5);
+  KEvalRecord d = Delta("K59 k51 *G *S", kDrop, model::kKin, 5, 5);
   EXPECT_EQ(d.mat[0].material, 690 - 765);   // the gold's value less its first count value
   EXPECT_EQ(d.hand_b[0], -(765 - 306) + 5);  // the split's second part; one non-pawn piece left: 5
   EXPECT_EQ(d.att[0].attack, -306 + Rel(0, 51, 6, 55));
-  EXPECT_EQ(d.def[0].defence, Rel(0, 59, 0, 55));
 
-  s = Scene().Put(5, 5, kFu).Put(5, 4, gote(kGin));
-  s.k.mochigoma[0][kKin] = 1;
-  d = Delta(s, 5, 5, 5, 4);
+  d = Delta("K59 k51 P55 s54 *G", 5, 5, 5, 4);
   EXPECT_EQ(d.mat[0].material, 660);        // the first silver in hand
   EXPECT_EQ(d.hand_b[0], (680 - 272) - 5);  // now two non-pawn pieces: the second costs 5
-  EXPECT_EQ(d.att[0].attack, 272 + Rel(0, 51, 10, 54) - Rel(0, 51, 10, 55));
   EXPECT_EQ(d.mat[1].material, -600);
   EXPECT_EQ(d.def[1].defence, -Rel(1, 51, 1, 54));
-  EXPECT_EQ(d.att[1].attack, -Rel(1, 59, 8, 54));
 
-  s = Scene(false).Put(5, 9, model::kOu);
-  s.k.mochigoma[0][kKin] = 1;
-  d = Delta(s, model::kSenteHand, kKin, 5, 2);
+  d = Delta("K59 *G", kDrop, model::kKin, 5, 2);
   EXPECT_EQ(d.att[0].attack, -306);
   EXPECT_EQ(d.def[0].defence, Rel(0, 59, 0, 52));
 }
@@ -290,57 +250,52 @@ TEST_F(EvalDiffDelta, CountIndexZeroAndAbsentKing) {
 // refreshed when it changes file, and capped at 320 when weighted (gote holds
 // four pawns: weight 80).
 TEST_F(EvalDiffDelta, KingMoveOpenFiles) {
-  const std::vector<int> centre = {4, 5, 6}, wide = {1, 2, 3, 4, 5, 6, 7};
-  auto scene = [](const std::vector<int>& files) {
-    board::testing::Scene s = Scene();
-    for (int f : files) s.Put(f, 3, gote(kFu));
-    s.k.mochigoma[1][kFu] = 4;
-    return s;
-  };
+  const char* centre = "K59 k51 p43 p53 p63 *p *p *p *p";
+  const char* wide = "K59 k51 p13 p23 p33 p43 p53 p63 p73 *p *p *p *p";
   // The change of the gote pawns' terms around the king moved from 5九.
-  auto rebase = [](int king, const std::vector<int>& files) {
+  auto rebase = [](int king, int first_file, int last_file) {
     int sum = 0;
-    for (int f : files) sum += Rel(1, king, 10, f * 10 + 3) - Rel(1, 59, 10, f * 10 + 3);
+    for (int f = first_file; f <= last_file; ++f) sum += Rel(1, king, 10, f * 10 + 3) - Rel(1, 59, 10, f * 10 + 3);
     return sum;
   };
   // Pawns on files 4-6: 922 open from file 5, 896 from file 4, both over the cap.
-  KEvalRecord d = Delta(scene(centre), 5, 9, 5, 8);
+  KEvalRecord d = Delta(centre, 5, 9, 5, 8);
   EXPECT_EQ(root_.att[1].open_file, 102 + 154 + 205 + 205 + 154 + 102);
   EXPECT_EQ(d.att[1].open_file, 0);
-  EXPECT_EQ(d.att[1].attack, rebase(58, centre));
-  d = Delta(scene(centre), 5, 9, 4, 8);
+  EXPECT_EQ(d.att[1].attack, rebase(58, 4, 6));
+  d = Delta(centre, 5, 9, 4, 8);
   EXPECT_EQ(after_.att[1].open_file, 154 + 205 + 230 + 154 + 102 + 51);
-  EXPECT_EQ(d.att[1].attack, rebase(48, centre));
+  EXPECT_EQ(d.att[1].attack, rebase(48, 4, 6));
   // Pawns on files 1-7: 256 from file 5, 153 from file 4, below the cap.
-  d = Delta(scene(wide), 5, 9, 4, 8);
+  d = Delta(wide, 5, 9, 4, 8);
   EXPECT_EQ(after_.att[1].open_file, 153);
-  EXPECT_EQ(d.att[1].attack, rebase(48, wide) + (153 * 80 >> 8) - (256 * 80 >> 8));
+  EXPECT_EQ(d.att[1].attack, rebase(48, 1, 7) + (153 * 80 >> 8) - (256 * 80 >> 8));
 }
 
 // Rook and bishop placement pairs (attack, hand_b) and the promotion values.
 TEST_F(EvalDiffDelta, PlacementPairGains) {
   struct Case {
-    int code, from, to, nari, attack, hand_b, material;
+    const char* scene;
+    int from, to, nari, attack, hand_b, material;
   };
   const Case cases[] = {
-      {kHi, 28, 23, 0, 400, -200, 0},      // rook entering the camp
-      {kHi, 23, 22, 1, 100, 35, 320},      // rook promoting inside
-      {kHi, 28, 23, 1, 500, -165, 320},    // rook promoting as it enters
-      {kKaku, 88, 33, 0, 100, 0, 0},       // bishop entering
-      {kKaku, 33, 22, 1, 100, -400, 260},  // bishop promoting inside
-      {kKaku, 88, 33, 1, 200, -400, 260},  // bishop promoting as it enters
+      {"K59 k51 R28", 28, 23, 0, 400, -200, 0},      // rook entering the camp
+      {"K59 k51 R23", 23, 22, 1, 100, 35, 320},      // rook promoting inside
+      {"K59 k51 R28", 28, 23, 1, 500, -165, 320},    // rook promoting as it enters
+      {"K59 k51 B88", 88, 33, 0, 100, 0, 0},         // bishop entering
+      {"K59 k51 B33", 33, 22, 1, 100, -400, 260},    // bishop promoting inside
+      {"K59 k51 B88", 88, 33, 1, 200, -400, 260},    // bishop promoting as it enters
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.from * 100 + c.to);
-    const KEvalRecord d = Delta(Scene().Put(c.from / 10, c.from % 10, c.code), c.from / 10, c.from % 10, c.to / 10,
-                                c.to % 10, c.nari);
+    const KEvalRecord d = Delta(c.scene, c.from / 10, c.from % 10, c.to / 10, c.to % 10, c.nari);
     EXPECT_EQ(d.att[0].attack, c.attack);
     EXPECT_EQ(d.hand_b[0], c.hand_b);
     EXPECT_EQ(d.mat[0].material, c.material);
-    EXPECT_EQ(d.def[0].defence, c.code == kKaku && c.nari ? Rel(0, 59, 5, c.to) : 0);  // a new horse
+    EXPECT_EQ(d.def[0].defence, c.scene[8] == 'B' && c.nari ? Rel(0, 59, 5, c.to) : 0);  // a new horse
   }
   // A captured dragon takes its pair and value from gote.
-  const KEvalRecord d = Delta(Scene().Put(2, 8, kHi).Put(2, 3, gote(model::kRyu)), 2, 8, 2, 3);
+  const KEvalRecord d = Delta("K59 k51 R28 +r23", 2, 8, 2, 3);
   EXPECT_EQ(d.att[1].attack, -650);
   EXPECT_EQ(d.hand_b[1], -235);
   EXPECT_EQ(d.mat[1].material, -1150);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/board/make_move.h"
+#include "engine/board/move_rules.h"
 #include "engine/eval/senkei_builders.h"
 #include "engine/eval/senkei_rules.h"
 #include "tests/engine/eval/senkei_scene.h"
@@ -21,72 +22,45 @@ using namespace eval::testing;
 // The engine move from one square to another (file * 10 + rank in the mover's
 // view) on the loaded position.
 board::KMove make_kmove(const board::KPosition& p, int side, int from2, int to2) {
-  const int from = view_square(side, from2);
-  const int to = view_square(side, to2);
   board::KMove m = board::pass_move();
-  m.from = static_cast<uint8_t>(from);
-  m.to = static_cast<uint8_t>(to);
-  m.piece = p.board[from];
-  m.code = p.piece[m.piece].code;
-  m.captured = p.board[to];
-  m.captured_code = m.captured == board::kEmptyNumber ? 0 : p.piece[m.captured].code;
+  const int from = view_square(side, from2);
+  board::write_board_move(m, p, p.board[from], from, view_square(side, to2), 0);
   return m;
 }
 
 struct PatternCase {
   int code;
-  const char* scene;  // sente moves
-  int from;
-  int to;
+  const char* scene;  // sente moves from (file * 10 + rank) to
+  int from, to;
   int pattern;         // 0: nothing matches
   const char* change;  // a cell the pattern changes (cell_specs)
   const char* presets = "";
 };
 
 const std::vector<PatternCase>& pattern_cases() {
+  // Pattern 1 gives back the -40 the ranging builder put on king 48.
   static const std::vector<PatternCase> cases = {
-      {5, "P17 b42 K59 k51", 17, 16, 7, "N37+10"},
-      {5, "P17 b42 S24 K59 k51", 17, 16, 0, "N37+0"},
-      {5, "G58 K59 k51", 58, 68, 9, "G68-25"},
-      {5, "G58 K49 k51", 58, 68, 0, "G68+0"},
-      {5, "P26 R28 K59 k51", 26, 25, 11, "P25+5"},
-      {5, "P26 R29 K59 k51", 26, 25, 0, "P25+0"},
-      {5, "G78 K59 k51", 78, 67, 13, "G67-20"},
-      {5, "S78 K59 k51", 78, 67, 0, "S67+0"},
-      {3, "R28 K59 k51", 28, 68, 1, "K48+40", "G38=-20"},
-      {3, "R28 K59 k51", 28, 68, 0, "K48+0", "G38=-5"},
-      {3, "G58 K59 k51", 58, 48, 3, "G48-25"},
-      {3, "G58 K69 k51", 58, 48, 0, "G48+0"},
-      {1, "B59 K69 k51", 59, 26, 15, "R46-9", "R46=9"},
-      {1, "B48 K69 k51", 48, 26, 15, "N25+30", "R46=9"},
-      {1, "B79 S37 P36 K69 k51", 79, 68, 17, "P36+5"},
-      {1, "B79 S37 K59 k51", 79, 68, 0, "B46+0"},
-      {1, "P27 R28 S44 b22 K69 k51", 27, 26, 19, "P27-27"},
-      {1, "P27 R28 b44 p64 K69 k51", 27, 26, 19, "P26-20"},
-      {1, "P27 R28 b22 p63 K69 k51", 27, 26, 0, "P27+0"},
-      {1, "P27 R28 b44 p63 K69 k51", 27, 26, 0, "P27+0"},
-      {2, "G78 K69 k41", 78, 68, 21, "G68-15"},
-      {2, "G69 K59 k41", 69, 58, 21, "G58-15"},
-      {2, "G49 K69 k41", 49, 58, 25, "G67+8"},
-      {2, "G49 S78 K69 k41", 49, 58, 0, "G67+0"},
-      {2, "K69 k41", 69, 68, 27, "K68-20"},
-      {3, "S38 K28 k51", 38, 47, 29, "S47-20"},
-      {3, "G49 K28 k51", 49, 58, 31, "G58-28"},
-      {3, "G38 K28 k51", 38, 47, 31, "G47-28"},
-      {3, "G38 K28 k51", 38, 48, 33, "G58-15"},
-      {3, "S56 K28 k51", 56, 67, 35, "S67-10"},
-      {5, "P37 K59 k51", 37, 36, 37, "P37-8"},
-      {6, "R28 K59 k51", 28, 58, 39, "S28+50", "G38=-40"},
-      {6, "R28 K59 k51", 28, 58, 0, "S28+0", "G38=-20"},
-      {6, "G49 K28 k51", 49, 58, 41, "G58-20"},
-      {6, "P75 R78 p73 K28 k51", 75, 74, 43, "P75-15"},
-      {6, "P75 R78 r11 p73 K28 k51", 75, 74, 43, "P74-15"},
-      {6, "P95 R98 p93 K28 k51", 95, 94, 0, "P95+0"},
-      {7, "S78 K59 k51", 78, 77, 45, "S77-20"},
-      {8, "G78 K88 k51", 78, 79, 47, "G79-35"},
-      {8, "G78 K99 k51", 78, 79, 0, "G79+0"},
-      {12, "G78 K59 k51", 78, 67, 0, "G67+0"},
-      {0, "P37 K59 k51", 37, 36, 0, "P37+0"},
+      {5, "P17 b42 K59 k51", 17, 16, 7, "N37+10"}, {5, "P17 b42 S24 K59 k51", 17, 16, 0, "N37+0"},
+      {5, "G58 K59 k51", 58, 68, 9, "G68-25"}, {5, "G58 K49 k51", 58, 68, 0, "G68+0"},
+      {5, "P26 R28 K59 k51", 26, 25, 11, "P25+5"}, {5, "P26 R29 K59 k51", 26, 25, 0, "P25+0"},
+      {5, "G78 K59 k51", 78, 67, 13, "G67-20"}, {5, "S78 K59 k51", 78, 67, 0, "S67+0"},
+      {3, "R28 K59 k51", 28, 68, 1, "K48+40", "G38=-20"}, {3, "R28 K59 k51", 28, 68, 0, "K48+0", "G38=-5"},
+      {3, "G58 K59 k51", 58, 48, 3, "G48-25"}, {3, "G58 K69 k51", 58, 48, 0, "G48+0"},
+      {1, "B59 K69 k51", 59, 26, 15, "R46-9", "R46=9"}, {1, "B48 K69 k51", 48, 26, 15, "N25+30", "R46=9"},
+      {1, "B79 S37 P36 K69 k51", 79, 68, 17, "P36+5"}, {1, "B79 S37 K59 k51", 79, 68, 0, "B46+0"},
+      {1, "P27 R28 S44 b22 K69 k51", 27, 26, 19, "P27-27"}, {1, "P27 R28 b44 p64 K69 k51", 27, 26, 19, "P26-20"},
+      {1, "P27 R28 b22 p63 K69 k51", 27, 26, 0, "P27+0"}, {1, "P27 R28 b44 p63 K69 k51", 27, 26, 0, "P27+0"},
+      {2, "G78 K69 k41", 78, 68, 21, "G68-15"}, {2, "G69 K59 k41", 69, 58, 21, "G58-15"},
+      {2, "G49 K69 k41", 49, 58, 25, "G67+8"}, {2, "G49 S78 K69 k41", 49, 58, 0, "G67+0"},
+      {2, "K69 k41", 69, 68, 27, "K68-20"}, {3, "S38 K28 k51", 38, 47, 29, "S47-20"},
+      {3, "G49 K28 k51", 49, 58, 31, "G58-28"}, {3, "G38 K28 k51", 38, 47, 31, "G47-28"},
+      {3, "G38 K28 k51", 38, 48, 33, "G58-15"}, {3, "S56 K28 k51", 56, 67, 35, "S67-10"},
+      {5, "P37 K59 k51", 37, 36, 37, "P37-8"}, {6, "R28 K59 k51", 28, 58, 39, "S28+50", "G38=-40"},
+      {6, "R28 K59 k51", 28, 58, 0, "S28+0", "G38=-20"}, {6, "G49 K28 k51", 49, 58, 41, "G58-20"},
+      {6, "P75 R78 p73 K28 k51", 75, 74, 43, "P75-15"}, {6, "P75 R78 r11 p73 K28 k51", 75, 74, 43, "P74-15"},
+      {6, "P95 R98 p93 K28 k51", 95, 94, 0, "P95+0"}, {7, "S78 K59 k51", 78, 77, 45, "S77-20"},
+      {8, "G78 K88 k51", 78, 79, 47, "G79-35"}, {8, "G78 K99 k51", 78, 79, 0, "G79+0"},
+      {12, "G78 K59 k51", 78, 67, 0, "G67+0"}, {0, "P37 K59 k51", 37, 36, 0, "P37+0"},
   };
   return cases;
 }
@@ -117,25 +91,6 @@ TEST(SenkeiRootAdjust, EveryPatternAndItsRestore) {
   }
 }
 
-// The ranging rook at home holds its castle back; when it swings, the root move
-// gives the cells back, and the restore takes them away again.
-TEST(SenkeiRootAdjust, RookSwingGivesBackWhatTheRangingBuilderTook) {
-  const model::Kyokumen k = scene("R28 K59 k51");
-  board::KPosition p = load(k);
-  fill_for(0, 3, 0);
-  const board::KSenkeiTable filled = senkei_table;
-  senkei_build_furibisha(p, 0);
-  const int k48 = view_square(0, 48) - board::kFirstSquare;
-  EXPECT_EQ(senkei_table.cell[0][kKingLayer][k48], filled.cell[0][kKingLayer][k48] - 40);
-  const board::KSenkeiTable built = senkei_table;
-  const board::KMove m = make_kmove(p, 0, 28, 68);
-  board::do_move(p, m, 0);
-  EXPECT_EQ(senkei_table_update(p, m, 0, 3), 1);
-  EXPECT_EQ(senkei_table.cell[0][kKingLayer][k48], filled.cell[0][kKingLayer][k48]);
-  senkei_table_restore(0);
-  EXPECT_EQ(std::memcmp(built.cell, senkei_table.cell, sizeof built.cell), 0);
-}
-
 // An update while a save is pending takes the earlier adjustment back first.
 TEST(SenkeiRootAdjust, PendingSaveIsRestoredByTheNextUpdate) {
   board::KPosition p = load(scene("G58 K59 k51"));
@@ -155,19 +110,14 @@ TEST(SenkeiRootAdjust, PendingSaveIsRestoredByTheNextUpdate) {
 }
 
 struct BonusCase {
-  const char* scene;  // sente moves
-  int from;           // 0: a drop of the piece below
-  int to;
-  int expect;
+  const char* scene;  // sente moves from (0: drops a gold) to
+  int from, to, expect;
   int code = 5;  // the mover's strategy code
   const char* presets = "";
 };
 
 TEST(SenkeiRootAdjust, KomaMoveBonus) {
-  const char* gold = "G58=10 G48=0";
-  const char* king = "K59=20 K68=0";
-  const char* silver = "S68=10 S79=0";
-  const char* knight = "N89=10 N77=0";
+  const char *gold = "G58=10 G48=0", *king = "K59=20 K68=0", *silver = "S68=10 S79=0", *knight = "N89=10 N77=0";
   const BonusCase cases[] = {
       {"G58 K59 k51", 58, 48, 1, 5, gold},       {"G58 K59 k51", 58, 48, 0, 5, ""},  // not better by more than 4
       {"G58 K99 r51 k11", 58, 48, 0, 5, gold},  // 58 left to the rook, defended only by the mover
@@ -193,9 +143,7 @@ TEST(SenkeiRootAdjust, KomaMoveBonus) {
       board::KMove m;
       if (c.from == 0) {
         m = board::pass_move();
-        m.from = board::kInHand;
-        m.to = static_cast<uint8_t>(view_square(s, c.to));
-        m.code = static_cast<uint8_t>(board::kGold | board::side_bit(s));
+        board::write_drop(m, p, board::kGold, view_square(s, c.to));
       } else {
         m = make_kmove(p, s, c.from, c.to);
         board::do_move(p, m, 0);

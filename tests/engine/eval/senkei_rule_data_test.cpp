@@ -18,89 +18,67 @@ namespace {
 using namespace eval::testing;
 using Group = RuleGroup;
 
+// For each group, one scene per rule in the group's order: a position where
+// the rule holds and one where it fails.
 struct RuleScenes {
-  Group group;
-  int index;
-  const char* holds;
-  const char* fails;
+  const char *holds, *fails;
   int opp = 0;        // the opponent's strategy code with `holds`
   int opp_fails = 0;  // ... with `fails`
 };
 
-const RuleScenes kScenes[] = {
-    {Group::kFuribishaRank6, 0, "R66 K28 k51", "R66 P46 K28 k51"},
-    {Group::kFuribishaRank6, 1, "R86 K28 k51", "R86 P76 K28 k51"},
-    {Group::kFuribishaRank6, 2, "R76 K28 k51", "R76 P26 K28 k51"},
-    {Group::kFuribishaKingRight, 0, "K38 k51", "K59 k51"},
-    {Group::kTaifuriSameWing, 0, "K68 k42", "K68 k52"},
-    {Group::kTaifuriSameWing, 1, "K78 k42", "K78 k62"},
-    {Group::kTaifuriSameWing, 2, "K88 k32", "K88 k72"},
-    {Group::kTaifuriSameWing, 3, "K99 k32", "K99 k52"},
-    {Group::kTaifuriSameWing, 4, "K78 k32", "K48 k32"},
-    {Group::kTaifuriSameWing, 5, "K78 k32", "K78 k51"},
-    {Group::kMikketteiAifuri, 0, "K59 k51", "K59 k51", 6, 3},
-    {Group::kMikketteiFurther, 0, "K59 k51", "K59 k51", 3, 5},
-    {Group::kMikketteiFurther, 1, "K59 k51", "K59 k51", 5, 3},
-    {Group::kMikketteiFurther, 2, "K59 k51", "K69 k51"},
-    {Group::kMikketteiFurther, 3, "K78 k32", "K78 k51"},
-    {Group::kShikenMinoGold38, 0, "G38 K28 k51", "S38 K28 k51"},
-    {Group::kShikenMinoFurther, 0, "K38 k51", "K28 k51"},
-    {Group::kShikenMinoFurther, 1, "R68 G69 K28 k51", "R68 G78 K28 k51"},
-    {Group::kShikenMinoFurther, 2, "K28 k51", "S39 K28 k51"},
-    {Group::kShikenMinoFurther, 3, "N29 P36 K28 k51", "N29 K28 k51"},
-    {Group::kShikenMinoFurther, 4, "N37 K28 k51", "N29 K28 k51"},
-    {Group::kShikenMinoFurther, 5, "K28 k22", "K28 k51"},
-    {Group::kShikenMinoFurther, 6, "K28 r22 k51", "K38 r22 k51"},
-    {Group::kShikenMinoFurther, 7, "S27 K28 k51", "S38 K28 k51"},
-    {Group::kShikenMinoFurther, 8, "R68 B77 K28 k51", "R68 K28 k51"},
-    {Group::kShikenMinoFurther, 9, "S39 K28 k51", "S39 K38 k51"},
-    {Group::kShikenMinoFurther, 10, "S79 K28 k51", "S68 K28 k51"},
-    {Group::kShikenMinoFurther, 11, "S38 G49 K28 k51", "S38 G58 K28 k51"},
-    {Group::kNefura, 0, "S67 K59 k51", "S57 K59 k51"},
-    {Group::kNefura, 1, "R68 P66 K59 k51", "R68 P67 K59 k51"},
-    {Group::kNefura, 2, "S56 K59 k51", "S45 K59 k51"},
-    {Group::kNefura, 3, "S55 K59 k51", "S67 K59 k51"},
-    {Group::kNefura, 4, "K59 k51", "K48 k51"},
-    {Group::kNefura, 5, "G49 K59 k51", "G58 K59 k51"},
-    {Group::kNefura, 6, "N29 K59 k51", "N37 K59 k51"},
-    {Group::kAifuriFurther, 0, "S37 K59 k51", "S37 K28 k51"},
-    {Group::kAifuriFurther, 1, "K59 k51", "G58 K59 k51"},
-    {Group::kAifuriFurther, 2, "K39 k51", "K49 k51"},
-    {Group::kAifuriFurther, 3, "G48 G69 K59 k51", "G48 K59 k51"},
-    {Group::kAifuriFurther, 4, "G49 K59 k51", "G49 K68 k51"},
-    {Group::kAifuriFurther, 5, "p24 K28 k51", "p44 K28 k51"},
-    {Group::kAifuriFurther, 6, "S39 K28 k51", "S38 K28 k51"},
-    // The opponent's edge pawn held: two attackers of 14 against its one.
-    {Group::kIyaguraFurther, 0, "S26 P25 R28 p13 K88 G15 G24 k51", "S26 P25 R28 p13 K88 G15 k51"},
-    {Group::kIyaguraFurther, 1, "K59 r52 k51", "G78 K59 r52 k51"},
-    {Group::kIyaguraFurther, 2, "K59 r82 p83 k51", "K59 r82 p83 g62 k51"},
-    {Group::kIyaguraFurther, 3, "L17 K59 k51", "L19 K59 k51"},
-};
+const std::vector<std::pair<Group, std::vector<RuleScenes>>>& all_scenes() {
+  // clang-format off
+  static const std::vector<std::pair<Group, std::vector<RuleScenes>>> scenes = {
+      {Group::kFuribishaRank6, {{"R66 K28 k51", "R66 P46 K28 k51"}, {"R86 K28 k51", "R86 P76 K28 k51"},
+                                {"R76 K28 k51", "R76 P26 K28 k51"}}},
+      {Group::kFuribishaKingRight, {{"K38 k51", "K59 k51"}}},
+      {Group::kTaifuriSameWing, {{"K68 k42", "K68 k52"}, {"K78 k42", "K78 k62"}, {"K88 k32", "K88 k72"},
+                                 {"K99 k32", "K99 k52"}, {"K78 k32", "K48 k32"}, {"K78 k32", "K78 k51"}}},
+      {Group::kMikketteiAifuri, {{"K59 k51", "K59 k51", 6, 3}}},
+      {Group::kMikketteiFurther, {{"K59 k51", "K59 k51", 3, 5}, {"K59 k51", "K59 k51", 5, 3},
+                                  {"K59 k51", "K69 k51"}, {"K78 k32", "K78 k51"}}},
+      {Group::kShikenMinoGold38, {{"G38 K28 k51", "S38 K28 k51"}}},
+      {Group::kShikenMinoFurther, {{"K38 k51", "K28 k51"}, {"R68 G69 K28 k51", "R68 G78 K28 k51"},
+                                   {"K28 k51", "S39 K28 k51"}, {"N29 P36 K28 k51", "N29 K28 k51"},
+                                   {"N37 K28 k51", "N29 K28 k51"}, {"K28 k22", "K28 k51"},
+                                   {"K28 r22 k51", "K38 r22 k51"}, {"S27 K28 k51", "S38 K28 k51"},
+                                   {"R68 B77 K28 k51", "R68 K28 k51"}, {"S39 K28 k51", "S39 K38 k51"},
+                                   {"S79 K28 k51", "S68 K28 k51"}, {"S38 G49 K28 k51", "S38 G58 K28 k51"}}},
+      {Group::kNefura, {{"S67 K59 k51", "S57 K59 k51"}, {"R68 P66 K59 k51", "R68 P67 K59 k51"},
+                        {"S56 K59 k51", "S45 K59 k51"}, {"S55 K59 k51", "S67 K59 k51"}, {"K59 k51", "K48 k51"},
+                        {"G49 K59 k51", "G58 K59 k51"}, {"N29 K59 k51", "N37 K59 k51"}}},
+      {Group::kAifuriFurther, {{"S37 K59 k51", "S37 K28 k51"}, {"K59 k51", "G58 K59 k51"}, {"K39 k51", "K49 k51"},
+                               {"G48 G69 K59 k51", "G48 K59 k51"}, {"G49 K59 k51", "G49 K68 k51"},
+                               {"p24 K28 k51", "p44 K28 k51"}, {"S39 K28 k51", "S38 K28 k51"}}},
+      // The first: the opponent's edge pawn held, two attackers of 14 against its one.
+      {Group::kIyaguraFurther, {{"S26 P25 R28 p13 K88 G15 G24 k51", "S26 P25 R28 p13 K88 G15 k51"},
+                                {"K59 r52 k51", "G78 K59 r52 k51"}, {"K59 r82 p83 k51", "K59 r82 p83 g62 k51"},
+                                {"L17 K59 k51", "L19 K59 k51"}}},
+  };
+  // clang-format on
+  return scenes;
+}
 
 TEST(SenkeiRuleData, EachRuleChangesExactlyItsCells) {
-  int covered[static_cast<int>(Group::kCount)] = {};
-  for (const RuleScenes& t : kScenes) {
-    const std::span<const SenkeiRule> rules = senkei_rules(t.group);
-    ASSERT_LT(t.index, static_cast<int>(rules.size()));
-    const SenkeiRule& rule = rules[t.index];
-    ++covered[static_cast<int>(t.group)];
-    for (int s = 0; s < 2; ++s) {
-      SCOPED_TRACE(::testing::Message() << t.holds << " rule " << t.index << " side " << s);
-      const model::Kyokumen k = scene(t.holds);
-      fill_for(s, 0, t.opp);
-      const board::KSenkeiTable before = senkei_table;
-      ASSERT_TRUE(apply_rule(load(s == 0 ? k : twin(k)), s, rule));
-      std::vector<CellSpec> specs;
-      for (const CellChange& c : rule.changes) specs.push_back({c.layer, c.square, c.amount, rule.enemy, false});
-      expect_changes(before, senkei_table, s, specs);
-
-      const model::Kyokumen f = scene(t.fails);
-      fill_for(s, 0, t.opp_fails);
-      EXPECT_FALSE(rule.holds(load(s == 0 ? f : twin(f)), s)) << t.fails;
+  ASSERT_EQ(all_scenes().size(), static_cast<size_t>(Group::kCount));
+  for (const auto& [group, scenes] : all_scenes()) {
+    const std::span<const SenkeiRule> rules = senkei_rules(group);
+    ASSERT_EQ(scenes.size(), rules.size()) << "group " << static_cast<int>(group);
+    for (size_t index = 0; index < rules.size(); ++index) {
+      const SenkeiRule& rule = rules[index];
+      const RuleScenes& t = scenes[index];
+      for (int s = 0; s < 2; ++s) {
+        SCOPED_TRACE(::testing::Message() << t.holds << " rule " << index << " side " << s);
+        fill_for(s, 0, t.opp);
+        const board::KSenkeiTable before = senkei_table;
+        ASSERT_TRUE(apply_rule(load(s == 0 ? scene(t.holds) : twin(scene(t.holds))), s, rule));
+        std::vector<CellSpec> specs;
+        for (const CellChange& c : rule.changes) specs.push_back({c.layer, c.square, c.amount, rule.enemy, false});
+        expect_changes(before, senkei_table, s, specs);
+        fill_for(s, 0, t.opp_fails);
+        EXPECT_FALSE(rule.holds(load(s == 0 ? scene(t.fails) : twin(scene(t.fails))), s)) << t.fails;
+      }
     }
-  }
-  for (int g = 0; g < static_cast<int>(Group::kCount); ++g) {
-    EXPECT_EQ(covered[g], static_cast<int>(senkei_rules(static_cast<Group>(g)).size())) << "group " << g;
   }
 }
 

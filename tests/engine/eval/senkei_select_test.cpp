@@ -9,26 +9,16 @@
 #include <utility>
 #include <vector>
 
-#include "../board/model_positions.h"
 #include "engine/board/random.h"
 #include "engine/eval/senkei_castle.h"
 #include "engine/eval/senkei_set.h"
+#include "tests/engine/board/model_positions.h"
 
 namespace eval {
 namespace {
 
-using model::kFu, model::kKyo, model::kKei, model::kGin, model::kKin, model::kKaku, model::kHi, model::kOu;
-using model::testing::gote;
-
-constexpr uint32_t kStaticRookPreference = 0x8fad3;
-
-board::KPosition load(const model::Kyokumen& k) {
-  board::KPosition p;
-  EXPECT_EQ(driver::position_load(p, k), 0);
-  return p;
-}
-
-board::KPosition even_start() { return load(model::testing::initial(0)); }
+using board::testing::load;
+using board::testing::scene;
 
 // A choice and the number of random numbers it drew.
 std::pair<int, int> select_counting(const board::KPosition& p, int side, uint32_t allowed, int current, uint32_t pref) {
@@ -36,22 +26,20 @@ std::pair<int, int> select_counting(const board::KPosition& p, int side, uint32_
   const int code = senkei_select(p, side, allowed, current, pref);
   const uint32_t after = board::rand_get();
   board::rand_seed(12345);
-  for (int draws = 0; draws < 8; ++draws) {
+  for (int draws = 0; draws < 8; ++draws, board::rand_next()) {
     if (board::rand_get() == after) return {code, draws};
-    board::rand_next();
   }
   return {code, -1};
 }
 
-TEST(SenkeiSets, HelpersFamiliesAndNames) {
+TEST(SenkeiSets, BitThirtyOneFamiliesAndNames) {
   uint32_t set = 0;
   senkei_add(set, 1);
   senkei_add(set, 32);
   EXPECT_EQ(set, 0x80000001u);
   EXPECT_TRUE(senkei_has(set, 32));
-  EXPECT_FALSE(senkei_has(set, 0));
-  EXPECT_EQ(senkei_add_value(0, 22), 0x200000u);
   EXPECT_EQ(senkei_remove(set, 1), 0x80000000u);
+  EXPECT_EQ(senkei_random_choice(0x80000000u, 0), 32);
 
   EXPECT_FALSE(senkei_set_is_single_family(0));
   EXPECT_TRUE(senkei_set_is_single_family(senkei_bit(1) | senkei_bit(21)));
@@ -61,42 +49,31 @@ TEST(SenkeiSets, HelpersFamiliesAndNames) {
   EXPECT_FALSE(senkei_set_is_single_family(senkei_bit(18) | senkei_bit(6)));
   EXPECT_FALSE(senkei_set_is_single_family(senkei_bit(22) | senkei_bit(11)));
 
-  EXPECT_STREQ(senkei_name(0), "未決定");
-  EXPECT_STREQ(senkei_name(11), "筋違い角(振飛車美濃風の囲い)");
-  EXPECT_STREQ(senkei_name(22), "ミレニアム");
-  EXPECT_STREQ(senkei_name(23), "----");
-  EXPECT_STREQ(senkei_name(31), "真矢倉");
-  EXPECT_STREQ(senkei_name(32), "----");
+  const std::pair<int, const char*> names[] = {
+      {0, "未決定"}, {11, "筋違い角(振飛車美濃風の囲い)"}, {22, "ミレニアム"}, {23, "----"}, {31, "真矢倉"}, {32, "----"}};
+  for (const auto& [code, name] : names) EXPECT_STREQ(senkei_name(code), name);
 }
 
-TEST(SenkeiRandom, OneDrawPerPickFromTheCommonCodes) {
+TEST(SenkeiRandom, OneDrawPerNonEmptyPickFromTheCommonCodes) {
   const uint32_t a = senkei_bit(5) | senkei_bit(7) | senkei_bit(8);
   board::rand_seed(99);
   const int first = senkei_random_choice(a, senkei_bit(7) | senkei_bit(8) | senkei_bit(3));
-  const uint32_t after = board::rand_get();
   EXPECT_TRUE(first == 7 || first == 8);
+  const uint32_t after = board::rand_get();
   board::rand_seed(99);
   board::rand_next();
-  EXPECT_EQ(after, board::rand_get());  // exactly one draw
-  board::rand_seed(99);
-  EXPECT_EQ(senkei_random_choice(a, senkei_bit(7) | senkei_bit(8) | senkei_bit(3)), first);
-
-  // Every code of the set comes up over many draws, and only those.
+  EXPECT_EQ(after, board::rand_get());
+  // Nothing in common: picks from a, every code of it over many draws.
   std::vector<int> seen(33);
-  for (int i = 0; i < 200; ++i) ++seen[senkei_random_choice(a, senkei_bit(3))];  // nothing in common: picks from a
-  EXPECT_GT(seen[5], 0);
-  EXPECT_GT(seen[7], 0);
-  EXPECT_GT(seen[8], 0);
-  EXPECT_EQ(seen[5] + seen[7] + seen[8], 200);
-  EXPECT_EQ(senkei_random_choice(0x80000000u, 0), 32);
-
+  for (int i = 0; i < 200; ++i) ++seen[senkei_random_choice(a, senkei_bit(3))];
+  EXPECT_TRUE(seen[5] && seen[7] && seen[8] && seen[5] + seen[7] + seen[8] == 200);
   const uint32_t before = board::rand_get();
   EXPECT_EQ(senkei_random_choice(0, a), 0);
   EXPECT_EQ(board::rand_get(), before);  // an empty pick draws nothing
 }
 
 TEST(SenkeiSelect, FixedAnswers) {
-  const board::KPosition start = even_start();
+  const board::KPosition start = load(model::testing::initial(0));
   // Handicap codes 12 and 13 stay whatever the sets.
   EXPECT_EQ(select_counting(start, 0, 0, 12, 0), std::make_pair(12, 0));
   EXPECT_EQ(select_counting(start, 1, 0, 13, 0), std::make_pair(13, 0));
@@ -105,7 +82,6 @@ TEST(SenkeiSelect, FixedAnswers) {
   // The even start with empty sets: both sides keep their rook home and aim for yagura.
   EXPECT_EQ(select_counting(start, 0, 0, 0, 0), std::make_pair(1, 0));
   EXPECT_EQ(select_counting(start, 1, 0, 0, 0), std::make_pair(1, 0));
-  // The same with the game's sets.
   EXPECT_EQ(select_counting(start, 0, kAllSenkei, 0, kAllSenkei).first, 1);
   EXPECT_EQ(select_counting(start, 0, kAllSenkei, 0, senkei_bit(3)).first, 3);
   // Codes above 22, 31 included, are taken as undecided; codes 10-22 stay.
@@ -120,7 +96,7 @@ TEST(SenkeiSelect, FixedAnswers) {
 }
 
 TEST(SenkeiFilter, RemovalsAndContradictions) {
-  const board::KPosition start = even_start();
+  const board::KPosition start = load(model::testing::initial(0));
   EXPECT_EQ(senkei_filter_allowed(start, 0, kAllSenkei), 0u);  // static castles with anti-ranging codes
   const uint32_t kept = senkei_bit(1) | senkei_bit(2) | senkei_bit(3) | senkei_bit(10) | senkei_bit(31);
   EXPECT_EQ(senkei_filter_allowed(start, 0, kept | senkei_bit(4) | senkei_bit(11) | senkei_bit(17) | senkei_bit(20)),
@@ -129,93 +105,57 @@ TEST(SenkeiFilter, RemovalsAndContradictions) {
   EXPECT_EQ(senkei_filter_allowed(start, 0, senkei_bit(12)), 0u);  // sente never gives the handicap
 
   // 19 becomes 9 even where the anaguma is ruled out (no silver beside the lance).
-  board::testing::Scene s;
-  s.Put(5, 9, kOu).Put(5, 1, gote(kOu)).Put(1, 9, kKyo);
-  const board::KPosition bare = s.Load();
+  const board::KPosition bare = load(scene("K59 k51 L19"));
   EXPECT_EQ(senkei_ranging_anaguma_blocked(bare, 0), 1);
   EXPECT_EQ(senkei_filter_allowed(bare, 0, senkei_bit(9)), 0u);
   EXPECT_EQ(senkei_filter_allowed(bare, 0, senkei_bit(19)), senkei_bit(9));
 
   // A built mino rules out every other code; a king on the left rules out ranging codes.
-  board::testing::Scene mino;
-  mino.Put(2, 8, kOu).Put(3, 8, kGin).Put(4, 9, kKin).Put(1, 9, kKyo).Put(5, 1, gote(kOu));
-  const board::KPosition m = mino.Load();
-  EXPECT_EQ(senkei_built_castle(m, 0), 3);
-  EXPECT_EQ(senkei_filter_allowed(m, 0, senkei_bit(3)), senkei_bit(3));
-  EXPECT_EQ(senkei_filter_allowed(m, 0, senkei_bit(3) | senkei_bit(6)), 0u);
-  board::testing::Scene left;
-  left.Put(8, 8, kOu).Put(5, 1, gote(kOu));
-  EXPECT_EQ(senkei_filter_allowed(left.Load(), 0, senkei_bit(3)), 0u);
-  EXPECT_EQ(senkei_filter_allowed(left.Load(), 0, senkei_bit(1) | senkei_bit(18)), senkei_bit(1));
+  const board::KPosition mino = load(scene("K28 S38 G49 L19 k51"));
+  EXPECT_EQ(senkei_built_castle(mino, 0), 3);
+  EXPECT_EQ(senkei_filter_allowed(mino, 0, senkei_bit(3)), senkei_bit(3));
+  EXPECT_EQ(senkei_filter_allowed(mino, 0, senkei_bit(3) | senkei_bit(6)), 0u);
+  const board::KPosition left = load(scene("K88 k51"));
+  EXPECT_EQ(senkei_filter_allowed(left, 0, senkei_bit(3)), 0u);
+  EXPECT_EQ(senkei_filter_allowed(left, 0, senkei_bit(1) | senkei_bit(18)), senkei_bit(1));
 }
 
 TEST(SenkeiSelect, RecognisesCastlesAndRookStates) {
   // Sente's ranging rook on 6八 with the mino built, gote's rook at home.
-  board::testing::Scene s;
-  s.Put(2, 8, kOu).Put(3, 8, kGin).Put(4, 9, kKin).Put(1, 9, kKyo).Put(6, 8, kHi);
-  s.Put(5, 1, gote(kOu)).Put(8, 2, gote(kHi)).Put(2, 2, gote(kKaku));
-  board::KPosition p = s.Load();
+  board::KPosition p = load(scene("K28 S38 G49 L19 R68 k51 r82 b22"));
   EXPECT_EQ(select_counting(p, 0, 0, 0, 0), std::make_pair(3, 0));
   EXPECT_EQ(select_counting(p, 0, 0, 4, 0), std::make_pair(3, 0));  // the rook is not on 8八
   EXPECT_EQ(select_counting(p, 0, 0, 9, 0), std::make_pair(9, 0));
   // Gote sees a ranging rook: with its king in the corner it plays anaguma.
-  s.Put(5, 1, model::kEmpty).Put(1, 1, gote(kOu));
-  p = s.Load();
+  p = load(scene("K28 S38 G49 L19 R68 k11 r82 b22"));
   EXPECT_EQ(senkei_against_ranging(p, 1, 0), 8);
   EXPECT_EQ(select_counting(p, 1, 0, 0, 0), std::make_pair(8, 0));
-
   // Both rooks ranged: mutual ranging, one number drawn.
-  board::testing::Scene both;
-  both.Put(2, 8, kOu).Put(6, 8, kHi).Put(8, 2, gote(kOu)).Put(4, 2, gote(kHi));
-  EXPECT_EQ(select_counting(both.Load(), 0, 0, 0, 0), std::make_pair(6, 1));
-
-  // The king in the ranging corner.
-  board::testing::Scene corner;
-  corner.Put(1, 9, kOu).Put(7, 8, kHi).Put(5, 1, gote(kOu)).Put(8, 2, gote(kHi));
-  EXPECT_EQ(senkei_castle_test(corner.Load(), 0, 0), 9);
-  EXPECT_EQ(select_counting(corner.Load(), 0, 0, 0, 0), std::make_pair(9, 0));
-  // Central residence.
-  board::testing::Scene centre;
-  centre.Put(5, 8, kOu).Put(2, 8, kHi).Put(5, 1, gote(kOu)).Put(8, 2, gote(kHi));
-  EXPECT_EQ(select_counting(centre.Load(), 0, 0, 0, 0), std::make_pair(10, 0));
-}
-
-// Positions of random games from the even start and the handicaps.
-std::vector<model::Kyokumen> sample_positions() {
-  std::vector<model::Kyokumen> out;
-  std::mt19937 rng(7);
-  for (model::Kyokumen k :
-       board::testing::handicap_starts({model::kHirate, model::kHirate, model::kHirate, model::kHirate, model::kKyoOchi,
-                                        model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi})) {
-    for (int ply = 0; ply < 80; ++ply) {
-      model::Sashite m[1];
-      if (board::testing::random_legal_moves(k, rng, m, 1) == 0) break;
-      k.DoSashite(m[0]);
-      if (ply % 4 == 3) out.push_back(k);
-    }
-  }
-  return out;
+  EXPECT_EQ(select_counting(load(scene("K28 R68 k82 r42")), 0, 0, 0, 0), std::make_pair(6, 1));
+  // The king in the ranging corner; central residence.
+  p = load(scene("K19 R78 k51 r82"));
+  EXPECT_EQ(senkei_castle_test(p, 0, 0), 9);
+  EXPECT_EQ(select_counting(p, 0, 0, 0, 0), std::make_pair(9, 0));
+  EXPECT_EQ(select_counting(load(scene("K58 R28 k51 r82")), 0, 0, 0, 0), std::make_pair(10, 0));
 }
 
 TEST(SenkeiSelect, GoteChoosesAsSenteOnTheTurnedBoard) {
-  const uint32_t sets[][2] = {{0, 0},
-                              {kAllSenkei, kAllSenkei},
-                              {kAllSenkei, kStaticRookPreference},
-                              {senkei_bit(3) | senkei_bit(9) | senkei_bit(19), 0x5f92c}};
-  const int currents[] = {0, 1, 3, 4, 6, 8, 9};
+  std::mt19937 rng(7);
+  const std::vector<model::Kyokumen> positions = board::testing::random_game_positions(
+      board::testing::handicap_starts({model::kHirate, model::kHirate, model::kHirate, model::kHirate,
+                                       model::kKyoOchi, model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi}),
+      rng, 80, 4);
+  const uint32_t sets[][2] = {
+      {0, 0}, {kAllSenkei, kAllSenkei}, {kAllSenkei, 0x8fad3}, {senkei_bit(3) | senkei_bit(9) | senkei_bit(19), 0x5f92c}};
   int compared = 0;
-  for (const model::Kyokumen& k : sample_positions()) {
-    model::Kyokumen turned = k;
-    turned.Flip();
-    const board::KPosition p = load(k);
-    const board::KPosition q = load(turned);
+  for (const model::Kyokumen& k : positions) {
+    const board::KPosition p = load(k), q = load(board::testing::twin(k));
     for (const auto& set : sets) {
-      for (int current : currents) {
-        for (int side = 0; side < 2; ++side) {
+      for (int current : {0, 1, 3, 4, 6, 8, 9}) {
+        for (int side = 0; side < 2; ++side, ++compared) {
           ASSERT_EQ(select_counting(p, side, set[0], current, set[1]),
                     select_counting(q, 1 - side, set[0], current, set[1]))
               << "side " << side << " current " << current << " allowed " << set[0];
-          ++compared;
         }
       }
     }

@@ -11,13 +11,13 @@
 #include <cstring>
 #include <random>
 
-#include "engine/board/position_setup.h"
 #include "engine/eval/eval_position.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/own_view.h"
 #include "engine/eval/root_globals.h"
 #include "engine/eval/root_modes.h"
 #include "tests/engine/board/model_positions.h"
+#include "tests/engine/board/turned_twin.h"
 
 namespace eval {
 namespace {
@@ -116,35 +116,6 @@ model::Kyokumen random_position(std::mt19937& rng, Coverage& cov) {
   return k;
 }
 
-// The position turned by 180 degrees with the sides swapped, every piece keeping
-// its number (the kings swap theirs, which are their sides).
-KPosition turned(const KPosition& p) {
-  KPosition t = p;
-  auto number = [](int n) { return n < 2 ? 1 - n : n; };
-  auto swapped = [](int code) {
-    if (code == 0 || code == board::kWallCode) return code;
-    return (code & ~0x60) | ((code & board::kSenteBit) ? board::kGoteBit : board::kSenteBit);
-  };
-  for (int sq = board::kFirstSquare; sq <= board::kLastSquare; ++sq) {
-    if (!board::is_playing_square(sq)) continue;
-    const int n = p.board[sq];
-    t.board[board::kBoardCells - sq] = static_cast<uint8_t>(n < board::kPieceCount ? number(n) : n);
-  }
-  for (int n = 0; n < board::kPieceCount; ++n) {
-    const board::KPieceEntry& e = p.piece[n];
-    const int sq = board::is_playing_square(e.sq) ? board::kBoardCells - e.sq : e.sq;
-    t.piece[number(n)] = {static_cast<uint8_t>(sq), static_cast<uint8_t>(swapped(e.code))};
-  }
-  std::memcpy(t.hand[0], p.hand[1], sizeof t.hand[0]);
-  std::memcpy(t.hand[1], p.hand[0], sizeof t.hand[1]);
-  t.teban = static_cast<uint8_t>(1 - p.teban);
-  board::pos_clear_tables(t);
-  board::pos_build_tokin_lists(t);
-  board::pos_hand_sums(t);
-  board::pos_clear_kiki(t);
-  return t;
-}
-
 // A record with random sums and no flags.
 KEvalRecord random_record(std::mt19937& rng) {
   uint32_t words[sizeof(KEvalRecord) / 4];
@@ -210,7 +181,7 @@ TEST(StaticEval, RandomPositionsAndTheirTwins) {
     const KEvalRecord with_silver = evaluate(p, start, silver, pass);
     cov.silver_square += !same(with_silver, r);
     ASSERT_FALSE(HasFailure()) << "position " << cov.positions;
-    const KPosition twin = turned(p);
+    const KPosition twin = board::testing::turned(p);
     std::swap(root_senkei[0], root_senkei[1]);
     if (!one_sided_row(p)) {
       ASSERT_TRUE(same(mirrored(evaluate(twin, mirrored(start), 0, pass)), r)) << "position " << cov.positions;

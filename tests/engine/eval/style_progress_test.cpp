@@ -1,17 +1,17 @@
 // Playing styles and the coarse game stage.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <utility>
+#include <vector>
 
-#include "../board/model_positions.h"
 #include "engine/eval/play_style.h"
 #include "engine/eval/progress.h"
+#include "tests/engine/board/model_positions.h"
 
 namespace eval {
 namespace {
 
-using model::kFu, model::kKin, model::kGin, model::kKaku, model::kHi, model::kRyu, model::kTo, model::kKei;
-using model::testing::gote;
+using board::testing::scene;
 
 TEST(PlayStyle, NamesAndThresholds) {
   EXPECT_EQ(style_count(), 3);
@@ -21,29 +21,23 @@ TEST(PlayStyle, NamesAndThresholds) {
   EXPECT_STREQ(style_name(15), "標準");  // indexes past the three rows read the first
 
   int32_t t[4];
-  style_thresholds(0x800, t);  // a = 128 leaves the standard style as it is
-  EXPECT_EQ(std::vector<int32_t>(t, t + 4), (std::vector<int32_t>{840, 1368, 1923, 3488}));
-  style_thresholds(1, t);
-  EXPECT_EQ(std::vector<int32_t>(t, t + 4), (std::vector<int32_t>{714, 1094, 1442, 2616}));
-  style_thresholds(2, t);
-  EXPECT_EQ(std::vector<int32_t>(t, t + 4), (std::vector<int32_t>{1092, 1778, 2499, 4534}));
-  style_thresholds(0, t);  // a = 0: (100 x -128) / 256
-  EXPECT_EQ(t[0], 840 - 50);
-  style_thresholds(0x1001, t);  // a = 256: (50 x 256) / 256
-  EXPECT_EQ(t[3], 2616 + 50);
-  style_thresholds(0x302, t);  // a = 48: (-100 x 48) / 256 = -18.75, toward zero
-  EXPECT_EQ(t[1], 1778 - 18);
-  style_thresholds(-16, t);  // a = -1: (100 x -129) / 256 = -50.4, toward zero
-  EXPECT_EQ(t[2], 1923 - 50);
-  style_thresholds(5, t);
-  EXPECT_EQ(t[0], 840 - 50);
+  const std::pair<int32_t, std::vector<int32_t>> rows[] = {
+      {0x800, {840, 1368, 1923, 3488}}, {1, {714, 1094, 1442, 2616}}, {2, {1092, 1778, 2499, 4534}}};
+  for (const auto& [word, row] : rows) {
+    style_thresholds(word, t);
+    EXPECT_EQ(std::vector<int32_t>(t, t + 4), row);
+  }
+  // a = word / 16 moves the rows by 100 (a - 128), 50 a and -100 a, / 256
+  // toward zero (-18.75 and -50.4 to -18 and -50); a style past the rows is 0.
+  const int32_t moved[][3] = {{0, 0, 840 - 50}, {0x1001, 3, 2616 + 50}, {0x302, 1, 1778 - 18}, {-16, 2, 1923 - 50},
+                              {5, 0, 840 - 50}};
+  for (const auto& [word, i, v] : moved) {
+    style_thresholds(word, t);
+    EXPECT_EQ(t[i], v) << word;
+  }
 }
 
-int stage_of(const model::Kyokumen& k) {
-  board::KPosition p;
-  EXPECT_EQ(driver::position_load(p, k), 0);
-  return progress_estimate(p);
-}
+int stage_of(const model::Kyokumen& k) { return progress_estimate(board::testing::load(k)); }
 
 TEST(Progress, StartsAtZeroAndCrossesFourAndEight) {
   for (const model::Kyokumen& k : board::testing::handicap_starts(
@@ -63,20 +57,16 @@ TEST(Progress, StartsAtZeroAndCrossesFourAndEight) {
   EXPECT_EQ(stage_of(kings_and_hands(Hand{0, 0, 0, 0, 0, 1, 0, 1}, Hand{0, 0, 1, 0, 0, 0, 0, 1})), 2);  // 8
 
   // Board: a dragon 3, a promoted pawn 2, a pawn in the far camp half, a gold
-  // there 1, a silver or knight on rank 5 or 4 half (gote: 5 or 6).
-  board::testing::Scene s;
-  s.Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Put(9, 2, kRyu).Put(1, 8, gote(kTo));
-  EXPECT_EQ(stage_of(s.k), 1);  // 5
-  s.Put(2, 3, kFu).Put(8, 6, gote(kGin));
-  EXPECT_EQ(stage_of(s.k), 1);  // 5 + 2/2
-  s.Put(8, 3, kKin);
-  EXPECT_EQ(stage_of(s.k), 1);  // 7
-  s.Put(3, 4, kKei);
-  EXPECT_EQ(stage_of(s.k), 1);  // 7 + 3/2
-  s.Put(7, 5, kGin);
-  EXPECT_EQ(stage_of(s.k), 2);  // 7 + 4/2
-  s.Put(6, 7, gote(kHi)).Put(4, 4, gote(kKaku));
-  EXPECT_EQ(stage_of(s.k), 2);  // an unpromoted rook in the far camp 2; the bishop outside 0
+  // there 1, a silver or knight on rank 5 or 4 half (gote: 5 or 6); an
+  // unpromoted rook in the far camp 2, a bishop outside it 0.
+  const std::pair<const char*, int> boards[] = {
+      {"K59 k51 +R92 +p18", 1},                          // 5
+      {"K59 k51 +R92 +p18 P23 s86", 1},                  // 5 + 2/2
+      {"K59 k51 +R92 +p18 P23 s86 G83", 1},              // 7
+      {"K59 k51 +R92 +p18 P23 s86 G83 N34", 1},          // 7 + 3/2
+      {"K59 k51 +R92 +p18 P23 s86 G83 N34 S75", 2},      // 7 + 4/2
+      {"K59 k51 +R92 +p18 P23 s86 G83 N34 S75 r67 b44", 2}};
+  for (const auto& [text, stage] : boards) EXPECT_EQ(stage_of(scene(text)), stage) << text;
 }
 
 }  // namespace

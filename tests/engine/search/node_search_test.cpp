@@ -11,6 +11,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
+#include "engine/search/child_search.h"
 #include "engine/search/eval_blend.h"
 #include "engine/search/line_records.h"
 #include "engine/search/node_search_impl.h"
@@ -275,6 +276,53 @@ TEST_F(Node, MatesByRuleAndRepeatedChecks) {
   pv_holder_init(node.pv, 4);
   EXPECT_EQ(search_node(node, &in, -kScoreMate, kScoreMate, 0, 0), kScoreMate);
   EXPECT_EQ(node.pv.moves[5], board::move_word(evasion));
+}
+
+TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
+  // The node of ply 2 is the child here; `parent` (ext 0) is its node.
+  Scene quiet;
+  quiet.Put(5, 9, model::kOu).Put(5, 8, model::kKin).Put(5, 2, gote(model::kGin)).Put(5, 1, gote(model::kOu));
+  KPosition pos = quiet.Load();
+  const auto searches = [&](int child_ext, int alpha, int credit, int lag, int abort = 0) {
+    Prepare(pos, 4, board::pass_move(), 5);
+    node.ext = child_ext;
+    search_abort = abort;
+    trace.clear();
+    traced_ply = 2;
+    stage_trace_hook = [](int code) {
+      if (search_ply == traced_ply && code == 2) trace.push_back(code);
+    };
+    search_child(parent, node, 2, 5, &in, move_stack, ply_nodes, alpha, alpha + 100, 0, 0, &credit, lag);
+    stage_trace_hook = nullptr;
+    return std::pair<int, size_t>{node.ext, trace.size()};
+  };
+  // A reduced move failing low is searched once with the null window; failing
+  // high it is searched again at the node's ext; an abort is searched no more.
+  EXPECT_EQ(searches(-12, 30000, 0, 0), (std::pair<int, size_t>{-12, 1}));
+  EXPECT_EQ(searches(-12, -30000, 0, 0), (std::pair<int, size_t>{0, 2}));
+  EXPECT_EQ(searches(-12, -30000, 0, 0, 1), (std::pair<int, size_t>{-12, 0}));
+  search_abort = 0;
+  // The recapture credit: min(credit, lag) once the lag reaches a ply.
+  EXPECT_EQ(searches(0, -30000, 30, 18), (std::pair<int, size_t>{18, 2}));
+  EXPECT_EQ(searches(0, -30000, 30, 11), (std::pair<int, size_t>{0, 1}));
+
+  // Sente's king on 1九 can only take gote's rook on 1八: the one evasion is
+  // searched a ply deeper, and the table remembers it.
+  Scene c;
+  c.Put(1, 9, model::kOu).Put(2, 8, model::kGin).Put(2, 9, model::kKei).Put(1, 8, gote(model::kHi))
+      .Put(5, 1, gote(model::kOu));
+  KPosition checked = c.Load();
+  KMove rook;
+  board::write_move(rook, square_of(1, 5), square_of(1, 8), checked.board[square_of(1, 8)], board::kEmptyNumber,
+                    board::kRook | board::kGoteBit, 0, 0);
+  Prepare(checked, 4, rook, 5);
+  const KMove take = c.Move(checked, 1, 9, 1, 8);
+  board::KHashKey after = node.key;
+  board::hash_key_sashite(after, 0, take);
+  search_node(node, &in, -30000, 30000, 0, 0);
+  const board::KHashEntry* e = board::hash_entry(after);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->extension, 12);
 }
 
 TEST_F(Node, QuiescenceStandsPatAndStopsOnlyWhereTheTimeRulesApply) {

@@ -124,6 +124,10 @@ TEST_F(SolverTest, ProblemSetGivesStatedLengthsWithLegalLines) {
     for (size_t i = 0; i < line.size(); ++i) EXPECT_EQ(pack_move_word(again[i]), pack_move_word(line[i]));
   }
   EXPECT_GT(useless_drops, 0);
+  // Some proofs leaned on a repetition of the path and were demoted, and some
+  // defences were two king moves into one position; the lengths held.
+  EXPECT_GT(ktsume_instance()->demotions, 0u);
+  EXPECT_GT(ktsume_instance()->pair_transpositions, 0u);
 }
 
 TEST_F(SolverTest, BruteForceFindsNoShorterMateInShortProblems) {
@@ -156,6 +160,22 @@ TEST_F(SolverTest, DefenderSolveAfterTheFirstMoveGivesTheRestOfTheLine) {
   }
 }
 
+TEST_F(SolverTest, NonPromotionThatAvoidsADropPawnMateIsFound) {
+  // A silver and a rook that must not promote: promoted, each would take a
+  // square from the king that the pawn drop later in the line leaves it.
+  for (const char* name : {"mate07_i_np.kif", "mate11_f_np.kif"}) {
+    SCOPED_TRACE(name);
+    Problem pr;
+    ASSERT_TRUE(load_problem(tsume_data_dir() + "/" + name, pr));
+    std::vector<board::KMove> line;
+    ASSERT_EQ(Solve(pr.kyokumen, line), 0);
+    EXPECT_EQ(static_cast<int>(line.size()), pr.length);
+    MateOracle oracle;
+    oracle.forbid_non_promotion = true;
+    EXPECT_FALSE(oracle.MatesWithin(pr.kyokumen, pr.length));
+  }
+}
+
 // Gote's king with sente's pieces around it; gote holds every piece not placed.
 model::Kyokumen problem(Scene s) {
   static constexpr int kTotal[8] = {0, 18, 4, 4, 4, 4, 2, 2};
@@ -185,6 +205,14 @@ TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
   EXPECT_EQ(Solve(drop_mate, line), 2);
   // A lone rook checks for ever but never mates.
   EXPECT_EQ(Solve(problem(Scene().Put(1, 1, gote(model::kOu)).Put(5, 5, model::kHi)), line), 2);
+  // A rook, a silver and a pawn against a bare king: a few thousand nodes. An
+  // evasion chosen while already over its threshold once held the search in
+  // one node until the node limit.
+  board::KPosition p =
+      engine_position(Scene().Put(2, 1, gote(model::kOu)).Put(1, 5, model::kHi).Hand(model::kGin).Hand(model::kFu).k);
+  const board::KMove* moves = nullptr;
+  int length = 0;
+  EXPECT_EQ(ktsume_solve(p, &moves, &length, kTime, 100000), 2);
 }
 
 TEST_F(SolverTest, MissingKingsAndCheckedSides) {
