@@ -10,7 +10,7 @@
 
 namespace {
 
-void usage(std::FILE* to) {
+void usage() {
   std::fputs(
       "usage: velkora COMMAND ...\n"
       "  board [--handicap N]                  print a start position as a diagram\n"
@@ -26,18 +26,18 @@ void usage(std::FILE* to) {
       "                                        solve the mate problem after ply N\n"
       "  compose [--seed N] [--count K] [--time S] OUTDIR\n"
       "                                        make mate problems (--help: the piece table)\n",
-      to);
+      stdout);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    usage(stderr);
-    return 2;
+    std::fputs("velkora: no command given (velkora --help lists them)\n", stderr);
+    return 1;
   }
   if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    usage(stdout);
+    usage();
     return 0;
   }
   if (std::strcmp(argv[1], "board") == 0) return app::cmd_board(argc - 2, argv + 2);
@@ -47,7 +47,6 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "think") == 0) return app::cmd_think(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "mate") == 0) return app::cmd_mate(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "compose") == 0) return app::cmd_compose(argc - 2, argv + 2);
-  std::fprintf(stderr, "velkora: unknown command '%s'\n", argv[1]);
-  usage(stderr);
-  return 2;
+  std::fprintf(stderr, "velkora: unknown command '%s' (velkora --help lists them)\n", argv[1]);
+  return 1;
 }

@@ -230,10 +230,11 @@ TEST_F(StaticEvalCases, EveryEscapeRow) {
       {59, {48, 49, 68, 69}, 0, 0}, {27, {16, 17, 18, 36}, 0, 0},
   };
   for (const EscapeRow& row : rows) {
-    std::string text = "K" + std::to_string(row.king) + " k51";
-    for (size_t i = 0; i + 1 < row.squares.size(); ++i) text += " G" + std::to_string(row.squares[i]);
+    std::string text = "K";
+    text.append(std::to_string(row.king)).append(" k51");
+    for (size_t i = 0; i + 1 < row.squares.size(); ++i) text.append(" G").append(std::to_string(row.squares[i]));
     EXPECT_EQ(king_escape_terms(At(text), 0), row.last_free) << text;
-    text += " G" + std::to_string(row.squares.back());
+    text.append(" G").append(std::to_string(row.squares.back()));
     EXPECT_EQ(king_escape_terms(At(text), 0), row.all_taken) << text;
   }
   // A square the enemy attacks directly is taken too: a gote pawn on 1六 covers
