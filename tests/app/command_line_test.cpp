@@ -29,6 +29,16 @@ using namespace command_test;
 // A UTF-8 literal as the bytes the terminal gets.
 std::string utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
+// `args` fails with exit status `code` and says `message` (standard output and
+// error together): all of it when the message ends a line, else it begins so.
+// A status alone would also pass for a program that was never found.
+::testing::AssertionResult fails_with(const std::string& args, int code, const std::string& message) {
+  const Outcome r = run(args, true);
+  const bool said = message.back() == '\n' ? r.out == message : r.out.rfind(message, 0) == 0;
+  if (WIFEXITED(r.status) && WEXITSTATUS(r.status) == code && said) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << args << ": status " << r.status << ", said: " << r.out;
+}
+
 TEST(CommandLine, BoardPrintsTheStartPositionInUtf8) {
   const Outcome r = run("velkora board");
   EXPECT_EQ(r.status, 0);
@@ -37,8 +47,8 @@ TEST(CommandLine, BoardPrintsTheStartPositionInUtf8) {
   EXPECT_NE(r.out.find(utf8(u8"先手番")), std::string::npos);
   const Outcome h = run("velkora board --handicap 1023");
   EXPECT_NE(h.out.find(utf8(u8"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一")), std::string::npos) << h.out;
-  EXPECT_NE(run("velkora nonsense").status, 0);
-  EXPECT_NE(run("velkora").status, 0);
+  EXPECT_TRUE(fails_with("velkora nonsense", 1, "velkora: unknown command 'nonsense' (velkora --help lists them)\n"));
+  EXPECT_TRUE(fails_with("velkora", 1, "velkora: no command given (velkora --help lists them)\n"));
 }
 
 TEST(CommandLine, ConvertWritesFilesAndStandardOutput) {
@@ -87,28 +97,25 @@ TEST(CommandLine, ConvertWarnsWhereTheMovesStop) {
 TEST(CommandLine, ConvertFailuresAreOneClearLine) {
   const std::string dir = ::testing::TempDir();
   const std::string out = dir + "/x.kif";
-  const Outcome missing = run("velkora convert /no/such/game.kif " + out, true);
-  EXPECT_NE(missing.status, 0);
-  EXPECT_EQ(missing.out, "velkora convert: cannot read '/no/such/game.kif': No such file or directory\n");
-  const Outcome folder = run("velkora convert " + dir + " " + out + " --from kif", true);
-  EXPECT_NE(folder.status, 0);
-  EXPECT_EQ(folder.out, "velkora convert: cannot read '" + dir + "': Is a directory\n");
+  EXPECT_TRUE(fails_with("velkora convert /no/such/game.kif " + out, 1,
+                         "velkora convert: cannot read '/no/such/game.kif': No such file or directory\n"));
+  EXPECT_TRUE(fails_with("velkora convert " + dir + " " + out + " --from kif", 1,
+                         "velkora convert: cannot read '" + dir + "': Is a directory\n"));
   const std::string locked = dir + "/locked.kif";
   if (FILE* f = fopen(locked.c_str(), "wb")) fclose(f);
   chmod(locked.c_str(), 0);
   if (geteuid() != 0) {  // the superuser reads it all the same
-    EXPECT_EQ(run("velkora show " + locked, true).out,
-              "velkora show: cannot read '" + locked + "': Permission denied\n");
+    EXPECT_TRUE(fails_with("velkora show " + locked, 1, "velkora show: cannot read '" + locked + "': Permission denied\n"));
   }
   const std::string not_kif = dir + "/not.kif";
   if (FILE* f = fopen(not_kif.c_str(), "wb")) {
     fputs("hello\n", f);
     fclose(f);
   }
-  EXPECT_EQ(run("velkora show " + not_kif, true).out,
-            "velkora show: cannot read '" + not_kif + "': not a game record in any known format\n");
-  EXPECT_EQ(run("velkora convert - - --to kif < " + not_kif, true).out,
-            "velkora convert: cannot read standard input: not a game record in any known format\n");
+  EXPECT_TRUE(fails_with("velkora show " + not_kif, 1,
+                         "velkora show: cannot read '" + not_kif + "': not a game record in any known format\n"));
+  EXPECT_TRUE(fails_with("velkora convert - - --to kif < " + not_kif, 1,
+                         "velkora convert: cannot read standard input: not a game record in any known format\n"));
   // Inputs beyond the size limit are refused before they are read whole: a
   // large file by its size, a device that never ends once it has passed it.
   const std::string huge = dir + "/huge.kif";
@@ -116,32 +123,34 @@ TEST(CommandLine, ConvertFailuresAreOneClearLine) {
     fclose(f);
     EXPECT_EQ(truncate(huge.c_str(), (64LL << 20) + 1), 0);
   }
-  EXPECT_EQ(run("velkora show " + huge, true).out,
-            "velkora show: cannot read '" + huge + "': larger than the 64 MB a game record may hold\n");
+  EXPECT_TRUE(fails_with("velkora show " + huge, 1,
+                         "velkora show: cannot read '" + huge + "': larger than the 64 MB a game record may hold\n"));
   std::remove(huge.c_str());
-  const Outcome zero = run("velkora convert /dev/zero " + out + " --from kif", true);
-  EXPECT_NE(zero.status, 0);
-  EXPECT_EQ(zero.out, "velkora convert: cannot read '/dev/zero': larger than the 64 MB a game record may hold\n");
-  EXPECT_EQ(run("velkora convert - " + out + " --from kif < /dev/zero", true).out,
-            "velkora convert: cannot read standard input: larger than the 64 MB a game record may hold\n");
+  EXPECT_TRUE(fails_with("velkora convert /dev/zero " + out + " --from kif", 1,
+                         "velkora convert: cannot read '/dev/zero': larger than the 64 MB a game record may hold\n"));
+  EXPECT_TRUE(fails_with("velkora convert - " + out + " --from kif < /dev/zero", 1,
+                         "velkora convert: cannot read standard input: larger than the 64 MB a game record may hold\n"));
   // A failed save leaves the existing file as it was.
   const std::string keep = dir + "/keep.qvx";
   if (FILE* f = fopen(keep.c_str(), "wb")) {
     fputs("old", f);
     fclose(f);
   }
-  EXPECT_NE(run("velkora convert " + data("kif/labels.kif") + " " + keep).status, 0);
+  EXPECT_TRUE(fails_with("velkora convert " + data("kif/labels.kif") + " " + keep, 1,
+                         "velkora convert: that format can be read but not written\n"));
   EXPECT_EQ(slurp(keep), "old");
-  EXPECT_NE(run("velkora convert " + data("kif/labels.kif") + " -").status, 0);  // no format for "-"
-  EXPECT_NE(run("velkora show " + data("kif/labels.kif") + " --ply 999").status, 0);
+  EXPECT_TRUE(fails_with("velkora convert " + data("kif/labels.kif") + " -", 1,
+                         "velkora convert: writing to standard output needs --to\n"));
+  EXPECT_TRUE(fails_with("velkora show " + data("kif/labels.kif") + " --ply 999", 1,
+                         "velkora show: the record has only 9 moves\n"));
 }
 
 TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   const Outcome r = run("perft 3");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "depth 1 nodes 30\ndepth 2 nodes 900\ndepth 3 nodes 25470\n");
-  EXPECT_NE(run("perft").status, 0);
-  EXPECT_NE(run("perft x").status, 0);
+  EXPECT_TRUE(fails_with("perft", 2, "usage: perft "));
+  EXPECT_TRUE(fails_with("perft x", 2, "usage: perft "));
   const Outcome e = run("perft --engine 3");
   EXPECT_EQ(e.status, 0);
   EXPECT_EQ(e.out, r.out);
@@ -151,7 +160,7 @@ TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   EXPECT_EQ(m.status, 0);
   EXPECT_EQ(m.out.rfind("depth 1 nodes ", 0), 0u);
   EXPECT_EQ(run("perft --engine " + csa + " 2").out, m.out);
-  EXPECT_NE(run("perft /no/such.csa 2").status, 0);
+  EXPECT_TRUE(fails_with("perft /no/such.csa 2", 1, "perft: '/no/such.csa' holds no valid CSA position\n"));
   EXPECT_EQ(run("perft --engine --handicap 768 2").out, run("perft --handicap 768 2").out);
 }
 
@@ -233,8 +242,9 @@ TEST(CommandLine, ThinkRefusesBadOptionsInOneLine) {
     EXPECT_EQ(lines_of(r.out).size(), 1u) << args << ": " << r.out;
     EXPECT_EQ(r.out.rfind("velkora think: ", 0), 0u) << r.out;
   }
-  EXPECT_NE(run("velkora think").status, 0);
-  EXPECT_NE(run("velkora think /no/such.kif").status, 0);
+  EXPECT_TRUE(fails_with("velkora think", 1, "velkora think: usage: velkora think FILE"));
+  EXPECT_TRUE(fails_with("velkora think /no/such.kif", 1,
+                         "velkora think: cannot read '/no/such.kif': No such file or directory\n"));
 }
 
 // Reads what `fd` gives until a line passes `done` or `ms` pass; false then.

@@ -12,10 +12,9 @@
 namespace driver {
 namespace {
 
-using testing::Bytes;
 using testing::BookRecord;
-
-std::string temp(const std::string& name) { return ::testing::TempDir() + "/" + name; }
+using testing::Bytes;
+using testing::temp;
 
 // The even start with two moves, then the bishop handicap with one.
 std::vector<BookRecord> records() {
@@ -24,11 +23,7 @@ std::vector<BookRecord> records() {
     model::Kyokumen k;
     k.Init(i ? model::kKakuOchi : model::kHirate);
     k.ToBookKey(r[i].pos);
-    for (int j = 0; j < 2 - i; ++j) {
-      uint32_t code = static_cast<uint32_t>(3 + j) << 16;
-      book_code_encode(&code, false, 7 - 5 * j, 7, 7 - 5 * j, 6, 0);
-      r[i].moves.push_back({code, 0x10u << j});
-    }
+    for (int j = 0; j < 2 - i; ++j) r[i].moves.push_back(testing::push(7 - 5 * j, 3 + j, 0x10u << j));
   }
   return r;
 }

@@ -16,6 +16,7 @@
 
 #include "tests/engine/board/model_positions.h"
 #include "engine/driver/book_key.h"
+#include "engine/driver/book_move.h"
 #include "engine/driver/divided_book.h"
 
 namespace driver::testing {
@@ -43,6 +44,15 @@ inline std::vector<model::Kyokumen> random_game_positions(uint32_t seed, int gam
     }
   }
   return out;
+}
+
+inline std::string temp(const std::string& name) { return ::testing::TempDir() + "/" + name; }
+
+// A pawn push on `file` in the mover's view, with its value and strategy word.
+inline BookMove push(int file, int value, uint32_t senkei = 0) {
+  uint32_t code = static_cast<uint32_t>(value) << 16;
+  book_code_encode(&code, false, file, 7, file, 6, 0);
+  return {code, senkei};
 }
 
 inline void put(Bytes& b, uint32_t v, int bytes) {

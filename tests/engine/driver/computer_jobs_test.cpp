@@ -19,6 +19,7 @@
 #include "engine/search/chuban.h"
 #include "model/record/kifu_holder.h"
 #include "tests/model/position/position_builder.h"
+#include "tests/model/record/kifu_test_util.h"
 
 namespace driver {
 namespace {
@@ -26,6 +27,7 @@ namespace {
 using model::testing::gote;
 using model::testing::kings_only;
 using model::testing::move;
+using model::testing::play;
 using model::testing::put;
 
 constexpr uint64_t kMB = 1 << 20;
@@ -78,6 +80,10 @@ TEST(GameInit, StrategyProfilesGiveMasksAndHopelessScores) {
   EXPECT_EQ(job.ktsume_open, 0);
 }
 
+// Both kings step out and back: the start position again.
+constexpr std::initializer_list<model::testing::Squares> kKingsOutAndBack = {
+    {5, 9, 5, 8}, {5, 1, 5, 2}, {5, 8, 5, 9}, {5, 2, 5, 1}};
+
 RecordCursor cursor_of(const model::KifuHolder& h) { return RecordCursor{&h.kifu, &h.kyokumen, h.current}; }
 
 // The game-line repetition count of the position.
@@ -93,15 +99,8 @@ TEST(LoadGameLine, FollowsTheChosenLineToTheCursorAndStopsAtASpecialMove) {
   // (the start position again) and resigns.
   model::KifuHolder h;
   model::Kifu& kifu = h.kifu;
-  const model::Kyokumen start = kifu.Start()->kyokumen;
-  ASSERT_TRUE(kifu.AddSashite(0, move(start, 7, 7, 7, 6), 0, nullptr, -1, 0));
-  ASSERT_TRUE(kifu.AddSashite(1, move(kifu.NodeAtTesu(1)->to->kyokumen, 3, 3, 3, 4), 0, nullptr, -1, 0));
-  ASSERT_TRUE(kifu.AddSashite(0, move(start, 5, 9, 5, 8), 0, nullptr, -1, 0));
-  const int walk[3][4] = {{5, 1, 5, 2}, {5, 8, 5, 9}, {5, 2, 5, 1}};
-  for (int i = 0; i < 3; ++i) {
-    const model::Kyokumen& at = kifu.NodeAtTesu(i + 1)->to->kyokumen;
-    ASSERT_TRUE(kifu.AddSashite(i + 1, move(at, walk[i][0], walk[i][1], walk[i][2], walk[i][3]), 0, nullptr, -1, 0));
-  }
+  ASSERT_TRUE(play(kifu.table.get(), kifu.Start(), {model::testing::k76, model::testing::k34}));
+  ASSERT_TRUE(play(kifu.table.get(), kifu.Start(), kKingsOutAndBack));
   ASSERT_TRUE(kifu.AddSashite(4, model::Sashite(0, 0, 0, 0, 0, 0, 0, model::kToryo), 0, nullptr, -1, 0));
 
   KPositionHistory root;
@@ -293,13 +292,9 @@ TEST_F(ThinkJob, TheBookAnswersWithEnoughCandidatesUpToPlyTen) {
   model::KifuHolder& h = holder_;
   h.kifu.ClearMoves();
   ASSERT_TRUE(h.kifu.SetStartPosition(start));
-  const int walk[4][4] = {{5, 9, 5, 8}, {5, 1, 5, 2}, {5, 8, 5, 9}, {5, 2, 5, 1}};
-  for (int i = 0; i < 12; ++i) {
-    const model::Kyokumen& at = h.kifu.NodeAtTesu(i)->to->kyokumen;
-    const int* w = walk[i % 4];
-    ASSERT_TRUE(h.kifu.AddSashite(i, move(at, w[0], w[1], w[2], w[3]), 0, nullptr, -1, 0));
-  }
-  h.SetCurrent(h.kifu.NodeAtTesu(12));
+  model::KifuSashite* last = nullptr;
+  for (int i = 0; i < 3; ++i) last = play(h.kifu.table.get(), last ? last->to : h.kifu.Start(), kKingsOutAndBack);
+  h.SetCurrent(last);
   job_.cursor = cursor_of(h);
   job_.book = &one.books;
   ASSERT_EQ(chuban_job(job_), kJobMove);

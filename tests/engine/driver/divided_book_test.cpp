@@ -14,9 +14,9 @@
 namespace driver {
 namespace {
 
-using testing::BookRecord;
+using testing::temp;
 
-std::string temp(const std::string& name) { return ::testing::TempDir() + "/" + name; }
+using testing::BookRecord;
 
 // The even start without the pieces whose part bits `bits` names: 0x1 a pawn,
 // 0x2 a silver, 0x4 a gold, 0x8 the bishop, 0x10 the rook (moved to 5八).

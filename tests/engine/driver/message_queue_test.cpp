@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "engine/board/position.h"
 #include "engine/driver/message_queue.h"
@@ -37,17 +38,11 @@ TEST_F(Queue, VariationsKeepTwentyMovesAndSkipPasses) {
   send_pv_message(25, moves, -120, 0, 6, 5000, 42);
   std::unique_ptr<MessageItem> item = MessageQueue::PopGlobal();
   ASSERT_TRUE(item);
-  EXPECT_EQ(item->type, kMessagePv);
-  EXPECT_EQ(item->count, 20);
-  EXPECT_EQ(static_cast<int32_t>(item->a), -120);
-  EXPECT_EQ(item->b, 6u);
-  EXPECT_EQ(item->nodes, 5000u);
-  EXPECT_EQ(item->ms, 42u);
+  EXPECT_EQ(std::vector<int64_t>({item->type, item->count, static_cast<int32_t>(item->a), item->b, item->nodes, item->ms}),
+            std::vector<int64_t>({kMessagePv, 20, -120, 6, 5000, 42}));
   const MessageEntry& promoting = item->moves[1];
-  EXPECT_EQ(promoting.side, 0);
-  EXPECT_EQ(promoting.promote, 1);
-  EXPECT_EQ(promoting.to_file, 2);
-  EXPECT_EQ(promoting.to_rank, 3);
+  EXPECT_EQ(std::vector<int>({promoting.side, promoting.promote, promoting.to_file, promoting.to_rank}),
+            std::vector<int>({0, 1, 2, 3}));
   EXPECT_FALSE(MessageQueue::PopGlobal());  // popping the only message empties the queue
 
   // All passes: an empty message, flagged here; a gote drop keeps its kind.
@@ -60,9 +55,8 @@ TEST_F(Queue, VariationsKeepTwentyMovesAndSkipPasses) {
   EXPECT_EQ(item->count, 0);
   item = MessageQueue::PopGlobal();
   ASSERT_EQ(item->count, 1);
-  EXPECT_EQ(item->moves[0].side, 1);
-  EXPECT_EQ(item->moves[0].from_file, 0);
-  EXPECT_EQ(item->moves[0].from_rank, board::kPawn);
+  EXPECT_EQ(std::vector<int>({item->moves[0].side, item->moves[0].from_file, item->moves[0].from_rank}),
+            std::vector<int>({1, 0, board::kPawn}));
   EXPECT_EQ(window_.Size(), 3u);  // one notification per message
 }
 

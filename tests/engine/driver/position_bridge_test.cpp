@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "engine/driver/position_bridge.h"
 #include "model/position/kyokumen.h"
@@ -33,14 +34,10 @@ TEST(PositionLoad, NumbersPiecesExportsAndAcceptsAMissingKing) {
   k.teban = 1;
   ASSERT_EQ(position_load(p, k), 0);
   EXPECT_EQ(p.teban, 1);
-  EXPECT_EQ(p.board[square_of(2, 3)], 22);
-  EXPECT_EQ(p.board[square_of(3, 3)], 23);
-  EXPECT_EQ(p.board[square_of(7, 7)], 24);
-  EXPECT_EQ(p.piece[27].sq, kInHand);
-  EXPECT_EQ(p.piece[28].sq, kNotInPlay);
-  EXPECT_EQ(p.hand_slot[22], 25);
-  EXPECT_EQ(p.hand_slot[24], 27);
-  EXPECT_EQ(p.hand_slot[6], 6);
+  EXPECT_EQ(std::vector<int>({p.board[square_of(2, 3)], p.board[square_of(3, 3)], p.board[square_of(7, 7)]}),
+            std::vector<int>({22, 23, 24}));
+  EXPECT_EQ(std::vector<int>({p.hand_slot[22], p.hand_slot[24], p.hand_slot[6]}), std::vector<int>({25, 27, 6}));
+  EXPECT_EQ(std::vector<int>({p.piece[27].sq, p.piece[28].sq}), std::vector<int>({kInHand, kNotInPlay}));
   EXPECT_EQ(p.piece[1].sq, kNotInPlay);  // gote has no king: accepted
 
   // Export gives back board, hands and side, and puts the other pieces in the box.

@@ -14,7 +14,7 @@
 namespace driver {
 namespace {
 
-std::string temp(const std::string& name) { return ::testing::TempDir() + "/" + name; }
+using testing::push, testing::temp;
 
 model::BookPosition start_position(int32_t handicap = model::kHirate) {
   model::Kyokumen k;
@@ -22,13 +22,6 @@ model::BookPosition start_position(int32_t handicap = model::kHirate) {
   model::BookPosition pos;
   k.ToBookKey(pos);
   return pos;
-}
-
-// A pawn push on `file` in the mover's view.
-BookMove push(int file, int value, uint32_t senkei = 0) {
-  uint32_t code = static_cast<uint32_t>(value) << 16;
-  book_code_encode(&code, false, file, 7, file, 6, 0);
-  return {code, senkei};
 }
 
 TEST(OBEditableHash, InsertModesRemoveAndTheMoveLimit) {

@@ -11,6 +11,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/search_words.h"
+#include "engine/board/strategy_cells.h"
 #include "engine/board/target_list.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/search/gen_stamp.h"
@@ -23,6 +24,7 @@ class DepthGenTest : public ::testing::Test {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
     eval::eval_tables_init(eval::eval_weight_block, 0);
     board::eval_weights = &eval::eval_weight_block;
+    board::senkei_current = nullptr;  // a think leaves one side's strategy cells behind
     Mode(0);
     sashite_gen_stamp_init();
     sashite_gen_serial = 0;

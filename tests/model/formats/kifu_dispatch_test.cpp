@@ -53,21 +53,9 @@ TEST(KifuDispatch, FailedLoadsLeaveTheHolderAlone) {
   EXPECT_EQ(h.current, h.kifu.root.get());
   EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
   h.modified = 1;
-  const std::string before = record_snapshot(h.kifu);
-  const char* bad_paths[] = {"/no/such/file.kif", "noextension", "/tmp"};
-  for (const char* p : bad_paths) {
-    EXPECT_FALSE(load(h, p)) << p;
-  }
   // A CSA file named as KIF is not KIF (nor KIF with change sections).
   const std::string tmp = ::testing::TempDir() + "/notkif.kif";
   std::ofstream(tmp, std::ios::binary) << testing::read_file_bytes(data("csa/even_game.csa"));
-  EXPECT_FALSE(load(h, tmp));
-  EXPECT_EQ(record_snapshot(h.kifu), before);
-  EXPECT_EQ(h.modified, 1);
-  EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
-  // A given code overrides the extension.
-  format = kFormatCsa;
-  EXPECT_TRUE(kifu_load_file(h, tmp.c_str(), &format, false));
 
   // Every failure tells its kind. Files larger than the limit are refused by
   // their size; an input of unknown size (a device) once it passes the limit.
@@ -82,6 +70,7 @@ TEST(KifuDispatch, FailedLoadsLeaveTheHolderAlone) {
   } failures[] = {
       {"noextension", 0, KifuLoadError::kUnknownFormat, 0},
       {"/no/such/file.kif", 0, KifuLoadError::kSystem, ENOENT},
+      {"/tmp", 0, KifuLoadError::kUnknownFormat, 0},
       {::testing::TempDir(), kFormatKif, KifuLoadError::kSystem, EISDIR},
       {tmp, kFormatKif, KifuLoadError::kNotARecord, 0},
       {huge, 0, KifuLoadError::kTooLarge, 0},
@@ -99,6 +88,11 @@ TEST(KifuDispatch, FailedLoadsLeaveTheHolderAlone) {
   }
   std::remove(huge.c_str());
   EXPECT_EQ(record_snapshot(h.kifu), kept);
+  EXPECT_EQ(h.modified, 1);
+  EXPECT_STREQ(h.name.c_str(), data("kif/variations.kif").c_str());
+  // A given code overrides the extension.
+  format = kFormatCsa;
+  EXPECT_TRUE(kifu_load_file(h, tmp.c_str(), &format, false));
 }
 
 // Each format code loads its file; the text formats' files pasted load the
@@ -153,9 +147,6 @@ TEST(KifuDispatch, LoadsTellWhereTheMovesStop) {
   KifuHolder h;
   KifuReadStop stop;
   int format = 0;
-  ASSERT_TRUE(kifu_load_file(h, cut.c_str(), &format, false, &stop));
-  EXPECT_EQ(h.kifu.GetTesu(), 14);
-  EXPECT_EQ(stop.line, 21);
   ASSERT_TRUE(kifu_load_memory(h, testing::read_file_bytes(cut).c_str(), &stop));
   EXPECT_EQ(h.kifu.GetTesu(), 14);
   EXPECT_EQ(stop.line, 21);
@@ -191,7 +182,7 @@ TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {
   EXPECT_EQ(h.modified, 1);
   EXPECT_STRNE(h.name.c_str(), folder.c_str());
 
-  // KIF, packed KIF and the position form each read back.
+  // Each written format reads back; KIF and packed KIF carry the whole graph.
   for (const char* name : {"/out.kif", "/out.ckf", "/out.ki2", "/out.csa", "/out.qvf"}) {
     const std::string path = dir + name;
     ASSERT_TRUE(save(h, path)) << name;
@@ -200,11 +191,10 @@ TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {
     KifuHolder back;
     ASSERT_TRUE(load(back, path)) << name;
     EXPECT_EQ(back.kifu.Start()->kyokumen, h.kifu.Start()->kyokumen);
+    if (std::string(name) == "/out.kif" || std::string(name) == "/out.ckf") {
+      EXPECT_EQ(record_snapshot(back.kifu), record_snapshot(h.kifu)) << name;
+    }
   }
-  KifuHolder round;
-  ASSERT_TRUE(load(round, dir + "/out.ckf"));
-  EXPECT_EQ(record_snapshot(round.kifu), record_snapshot(h.kifu));
-  EXPECT_EQ(round.kifu.table->Count(), h.kifu.table->Count());
 
   h.SetCurrent(h.kifu.NodeAtTesu(3));
   const std::string from = dir + "/from.kif";

@@ -25,24 +25,9 @@
 namespace model {
 namespace {
 
-using testing::carried, testing::format_name, testing::record_view, testing::write_and_read;
+using testing::carried, testing::format_name, testing::random_move, testing::record_view, testing::write_and_read;
 
 std::string data(const std::string& name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
-
-// A legal move of the side to move, chosen by `rng`; false when there is none.
-bool random_move(const Kyokumen& pos, std::mt19937& rng, Sashite& out) {
-  Sashite moves[kMaxSashite];
-  const int n = pos.GenerateAll(moves);
-  for (int tries = 0; tries < 4 * n && n > 0; ++tries) {
-    const Sashite& m = moves[rng() % n];
-    Kyokumen after = pos;
-    if (pos.IsLegal(m, true) != kIllegal && after.DoSashite(m) && after.Check()) {
-      out = m;
-      return true;
-    }
-  }
-  return false;
-}
 
 // Plays up to `plies` random moves after `node` with times and some comments;
 // returns the last move.

@@ -228,11 +228,13 @@ TEST(GenerateSashite, Order) {
   EXPECT_EQ(out[1].nari, 1);
 }
 
-TEST(CompleteSashite, FillsPiecesFromThePosition) {
+// Every test that builds moves with testing::move completes them; here a stale
+// special code and the refusals.
+TEST(CompleteSashite, ClearsTheSpecialCodeAndRefusesWhatThePositionCannotFill) {
   Kyokumen pos = testing::initial(0);
   Sashite m(7, 7, 7, 6, 0, 0, 0, 5);
   ASSERT_TRUE(pos.CompleteSashite(m));
-  EXPECT_EQ(m, Sashite(7, 7, 7, 6, kFu, 0, 0, 0));
+  EXPECT_EQ(m.special, 0);
   Sashite empty_from(5, 5, 5, 4, 0, 0, 0, 0), far(5, 5, 5, 14, 0, 0, 0, 0);
   EXPECT_FALSE(pos.CompleteSashite(empty_from));
   EXPECT_FALSE(pos.CompleteSashite(far));
@@ -282,13 +284,11 @@ TEST(JishogiPoints, DeclarationResults) {
   EXPECT_EQ(declare(p27, 24), "0/-1");
 }
 
+// Depths 1-3 are pinned by the perft command's test.
 TEST(Perft, EvenGameCountsToDepthFour) {
   Kyokumen pos = testing::initial(0);
   uint64_t counts[4];
   perft(pos, 4, counts);
-  EXPECT_EQ(counts[0], 30u);
-  EXPECT_EQ(counts[1], 900u);
-  EXPECT_EQ(counts[2], 25470u);
   EXPECT_EQ(counts[3], 719731u);
 }
 

@@ -6,7 +6,6 @@
 #include <random>
 
 #include "model/position/kyokumen.h"
-#include "model/position/perft.h"
 #include "tests/model/position/position_builder.h"
 
 namespace model {
@@ -50,20 +49,7 @@ TEST(KyokumenInit, CalcTeaiwariRecognisesEveryHandicap) {
 // Plays `plies` random legal moves from the even game.
 Kyokumen random_position(std::mt19937& rng, int plies) {
   Kyokumen pos = testing::initial(0);
-  Sashite moves[kMaxSashite];
-  for (int i = 0; i < plies; ++i) {
-    const int n = pos.GenerateAll(moves);
-    int tries = 0;
-    for (; tries < 50; ++tries) {
-      const Sashite& m = moves[rng() % n];
-      Kyokumen next = pos;
-      if (next.DoSashite(m) && is_legal_result(next, m, pos.teban)) {
-        pos = next;
-        break;
-      }
-    }
-    if (tries == 50) break;
-  }
+  for (Sashite m; plies-- > 0 && testing::random_move(pos, rng, m);) pos.DoSashite(m);
   return pos;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstring>
+#include <random>
 
 #include "model/position/kyokumen.h"
 
@@ -42,6 +43,21 @@ inline Sashite move(const Kyokumen& pos, int fx, int fy, int tx, int ty, int nar
   Sashite m(fx, fy, tx, ty, 0, 0, nari, 0);
   pos.CompleteSashite(m);
   return m;
+}
+
+// A legal move of the side to move, chosen by `rng`; false when none is found.
+inline bool random_move(const Kyokumen& pos, std::mt19937& rng, Sashite& out) {
+  Sashite moves[kMaxSashite];
+  const int n = pos.GenerateAll(moves);
+  for (int tries = 0; tries < 4 * n && n > 0; ++tries) {
+    const Sashite& m = moves[rng() % n];
+    Kyokumen after = pos;
+    if (pos.IsLegal(m, true) != kIllegal && after.DoSashite(m) && after.Check()) {
+      out = m;
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace model::testing

@@ -48,6 +48,18 @@ class RecordingListener : public KifuListener {
   }
 };
 
+// The calls that rebuild the move list: the start line, `lines` (for a plain
+// move, "ply text" as in "1 1：▲７六歩"), then `after`.
+inline std::vector<std::string> list_rebuilt(std::initializer_list<std::string> lines,
+                                             std::initializer_list<std::string> after = {}) {
+  std::vector<std::string> calls = {"GetSelection", "BeginUpdate", "SelectPly 0", "Truncate 0",
+                                    "AddLine 0 == 対局開始 == [] [] 0 32767 0"};
+  for (const std::string& l : lines) calls.push_back(l.find('[') == std::string::npos ? "AddLine " + l + " [] [] 0 32767 0" : "AddLine " + l);
+  calls.push_back("EndUpdate");
+  calls.insert(calls.end(), after);
+  return calls;
+}
+
 using Squares = std::array<int, 4>;  // from file, from rank (or dropped type), to file, to rank
 
 // Plays `moves` from `node` with AddSashiteAtPos (selected, joining by `chooser`,
