@@ -55,8 +55,8 @@ void think_result_reset(model::KifuHyouka& hyouka) {
   hyouka.result_kind = model::KifuHyouka::kResultStage2;
 }
 
-int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, std::vector<board::KLearnRecord>* ring_a,
-                          std::vector<board::KLearnRecord>* ring_b, bool no_mask, uint8_t no_book,
+int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, search::KLearnRing* ring_a,
+                          search::KLearnRing* ring_b, bool no_mask, uint8_t no_book,
                           JosekiBooks* book, KPositionHistory& root, board::KMove& out, model::KifuHyouka& hyouka) {
   think_result_reset(hyouka);
   const int side = cur.teban;

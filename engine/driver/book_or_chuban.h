@@ -40,8 +40,8 @@ void think_result_reset(model::KifuHyouka& hyouka);
 // one) and `hyouka` the value from sente's view, the variation, the predicted
 // reply, the result kind (1 book, 2-4 by game stage, 5 mate found at the root)
 // and the threat flag.
-int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, std::vector<board::KLearnRecord>* ring_a,
-                          std::vector<board::KLearnRecord>* ring_b, bool no_mask, uint8_t no_book,
+int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, search::KLearnRing* ring_a,
+                          search::KLearnRing* ring_b, bool no_mask, uint8_t no_book,
                           JosekiBooks* book, KPositionHistory& root, board::KMove& out, model::KifuHyouka& hyouka);
 
 // The mate-match variant: the book's move when there is a book, else the mate

@@ -8,6 +8,7 @@
 
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
+#include "engine/search/pv_learn.h"
 #include "model/position/sashite.h"
 #include "model/record/kifu_hyouka.h"
 
@@ -52,8 +53,8 @@ struct CompJob {
   int32_t book_min = 0;               // 0 normal play; N asks for the N best moves
   uint8_t no_book = 0;
   uint8_t learn_flag = 0;             // preload the hash table from the rings
-  std::vector<board::KLearnRecord> learn_b[kStyleCount];
-  std::vector<board::KLearnRecord> learn_a[kStyleCount];
+  search::KLearnRing learn_b[kStyleCount];
+  search::KLearnRing learn_a[kStyleCount];
   int32_t kelmor_depth = 0;           // depth limit of the mate-match move (the job uses + 1)
 };
 

@@ -79,8 +79,8 @@ bool result_move_of(const board::KPosition& cur, const board::KMove& m, model::S
 int think_on(CompJob& job, KPositionHistory& root, board::KPosition& cur, int n) {
   publish_request(job, n);
   const int style = job.play_style & 15;
-  std::vector<board::KLearnRecord>* ring_a = style < kStyleCount ? &job.learn_a[style] : nullptr;
-  std::vector<board::KLearnRecord>* ring_b = style < kStyleCount ? &job.learn_b[style] : nullptr;
+  search::KLearnRing* ring_a = style < kStyleCount ? &job.learn_a[style] : nullptr;
+  search::KLearnRing* ring_b = style < kStyleCount ? &job.learn_b[style] : nullptr;
   board::KMove out = board::pass_move();
   switch (choose_book_or_chuban(cur, job.learn_flag, ring_a, ring_b, job.book_min != 0, job.no_book, job.book,
                                 root, out, job.hyouka)) {

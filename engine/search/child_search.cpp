@@ -5,11 +5,11 @@
 #include "engine/board/evasion_gen.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/move_rules.h"
-#include "engine/search/mate_threat_probe_standin.h"
+#include "engine/search/mate_threat.h"
 #include "engine/search/move_words.h"
 #include "engine/search/node_common.h"
 #include "engine/search/search_node.h"
-#include "engine/search/tactical_extension_standin.h"
+#include "engine/search/tactical_extension.h"
 #include "engine/tsume/tsume_entry.h"
 
 namespace search {

@@ -16,12 +16,12 @@
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/eval/senkei_select.h"
-#include "engine/search/formation_seed_standin.h"
+#include "engine/search/formation_seed.h"
 #include "engine/search/gen_stamp.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/position_features.h"
-#include "engine/search/pv_learn_standin.h"
+#include "engine/search/pv_learn.h"
 #include "engine/search/root_assess.h"
 #include "engine/search/root_list.h"
 #include "engine/search/root_moves.h"
@@ -81,8 +81,10 @@ void prepare_root(const ThinkRequest& r, int32_t strategies[2]) {
   think_clock_start();
   board::hash_clear();
   if (r.learn_flag) {
-    for (std::vector<board::KLearnRecord>* ring : {r.ring_a, r.ring_b}) {
-      if (ring != nullptr && !ring->empty()) board::hash_preload_learned(ring->data(), ring->size());
+    for (KLearnRing* ring : {r.ring_a, r.ring_b}) {
+      if (ring != nullptr && !ring->records.empty()) {
+        board::hash_preload_learned(ring->records.data(), ring->records.size());
+      }
     }
   }
   board::hash_key_full(p, 0, root_key);

@@ -10,6 +10,7 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
 #include "engine/search/pv_holder.h"
+#include "engine/search/pv_learn.h"
 #include "engine/search/search_words.h"
 
 namespace search {
@@ -35,8 +36,8 @@ struct ThinkRequest {
   int best_count = 1;                     // N: the best moves wanted per iteration
   int32_t play_style = 0;                 // the evaluation style
   bool learn_flag = false;                // preload the hash table from the rings
-  std::vector<board::KLearnRecord>* ring_a = nullptr;
-  std::vector<board::KLearnRecord>* ring_b = nullptr;
+  KLearnRing* ring_a = nullptr;
+  KLearnRing* ring_b = nullptr;
 };
 
 // The think: -32766 when the side to move has no legal move or is lost by

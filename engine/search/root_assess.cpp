@@ -9,7 +9,7 @@
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_position.h"
 #include "engine/eval/king_lines.h"
-#include "engine/search/move_order_standin.h"
+#include "engine/search/move_order.h"
 #include "engine/search/position_features.h"
 #include "engine/search/root_moves.h"
 #include "engine/search/score_maps.h"

@@ -10,11 +10,11 @@
 #include "engine/board/shape_score.h"
 #include "engine/eval/eval_diff.h"
 #include "engine/eval/senkei_root_adjust.h"
-#include "engine/search/formation_seed_standin.h"
+#include "engine/search/formation_seed.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/move_words.h"
-#include "engine/search/pv_learn_standin.h"
+#include "engine/search/pv_learn.h"
 #include "engine/search/root_list.h"
 #include "engine/search/root_moves.h"
 #include "engine/search/search_node.h"
@@ -142,7 +142,7 @@ void pv_print(const KSearchNode& node, int, int score, int depth, int post) {
 }
 
 int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head, int alpha, int beta,
-                KMove** candidate_moves, KMoveNode** candidate_nodes, std::vector<board::KLearnRecord>* ring_a) {
+                KMove** candidate_moves, KMoveNode** candidate_nodes, KLearnRing* ring_a) {
   ++node_counter;
   if (search_abort) return kScoreStopped;
   KPosition& p = *root.position;
@@ -269,7 +269,10 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
         pv_holder_init(child.pv, search_ply - 1);
         score = -search_node(child, node, -beta, -alpha, 0, 0);
       } else if (saved_pv_store(p, m, child) != 0) {
-        saved_pv_clear();
+        // The score may rest on a stale entry for a quiet reply: search again
+        // with the predicted lines' positions wiped; the lower result holds.
+        const int again = search_negated(child, node, alpha, beta, 0, 0);
+        if (again < score) score = again;
       }
     }
     if (score > best && score != kScoreNone && time_state.max_depth > kVerifyDepth && depth > kVerifyDepth) {

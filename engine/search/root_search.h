@@ -14,6 +14,7 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
+#include "engine/search/pv_learn.h"
 
 namespace search {
 
@@ -27,7 +28,7 @@ constexpr int kDrawScore[3] = {0, 0, 0};
 // then emptied.
 int root_search(board::KSearchNode& root, const int32_t strategies[2], KMoveNode* head, int alpha, int beta,
                 board::KMove** candidate_moves, KMoveNode** candidate_nodes,
-                std::vector<board::KLearnRecord>* ring_a);
+                KLearnRing* ring_a);
 
 // Posts the node's line (from its ply on) to the view when `post` is set; the
 // shown score is -32766 while the lost flag is set. The log line is dropped.

@@ -11,6 +11,12 @@
 // table of the depth-selected generator with its call counter (gen_stamp.h). The search mode is
 // board::game_stage, the threat word board::threat_word (both cleared or set
 // at think start too).
+//
+// Scratch of the computer thread kept in single files: the predicted-line
+// slots (pv_learn.cpp; cleared before every root pass and after each re-search
+// with them), the exchange scoring's move pool (exchange_score.cpp) and the
+// mate-threat defences' gathering array (mate_threat.cpp), both used only
+// within one call. None of them is re-entrant.
 #pragma once
 
 #include <atomic>
