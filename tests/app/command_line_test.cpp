@@ -397,7 +397,7 @@ TEST(CommandLine, ReviewAndGeneratorStatistics) {
   EXPECT_EQ(run("velkora review " + data("kif/variations.kif") + " --side gote").out, "");
   const Outcome stats = run("velkora bench --stats " + data("kif/variations.kif") + " --ply 0");
   EXPECT_EQ(stats.out.rfind("generated 30 legal 30 cycles ", 0), 0u);
-  EXPECT_NE(stats.out.find("\n+7776FU order 0 exchange 0\n"), std::string::npos);
+  EXPECT_NE(stats.out.find("\n+7776FU order "), std::string::npos);
   const std::string bad_move = "velkora bench --stats " + data("kif/variations.kif") + " --ply 0 --move +7775FU";
   EXPECT_EQ(run(bad_move, true).status >> 8, 1);
 }
