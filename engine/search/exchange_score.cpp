@@ -103,6 +103,8 @@ struct Search {
   }
 
   int Recapture(KEvalRecord& r, const KMove& last, int alpha, int beta, int bonus);
+  // The best of `alpha` and the listed moves, each answered by Recapture.
+  int BestRecapture(const KEvalRecord& r, const KMove* moves, int n, int alpha, int beta, int bonus);
   int Reply(KEvalRecord& r, const KMove& m, int alpha, int beta, int bonus);
   int Threat(const KEvalRecord& r, const KMove& m, int base, int alpha, int beta, int bonus, bool plain);
   int ThreatRecheck(KEvalRecord& r, const KMove& m, const KMove& evasion, int alpha, int beta);
@@ -120,6 +122,17 @@ int value_for(KPosition& p, int side, KEvalRecord& r, const KMove& last) {
   return v;
 }
 
+int Search::BestRecapture(const KEvalRecord& r, const KMove* moves, int n, int alpha, int beta, int bonus) {
+  for (int i = 0; i < n && alpha < beta; ++i) {
+    KEvalRecord child = r;
+    if (!Make(moves[i], r, child)) continue;
+    const int v = -Recapture(child, moves[i], -beta, -alpha, -bonus);
+    Unmake(moves[i]);
+    alpha = std::max(alpha, v);
+  }
+  return alpha;
+}
+
 int Search::Recapture(KEvalRecord& r, const KMove& last, int alpha, int beta, int bonus) {
   const int s = p.teban;
   PoolFrame frame;
@@ -133,26 +146,12 @@ int Search::Recapture(KEvalRecord& r, const KMove& last, int alpha, int beta, in
     KMove* moves = frame.Take(0);
     const int n = board::gen_captures_scored(p, sq, moves, &gain);
     frame.Take(n);
-    for (int i = 0; i < n && alpha < beta; ++i) {
-      KEvalRecord child = r;
-      if (!Make(moves[i], r, child)) continue;
-      const int v = -Recapture(child, moves[i], -beta, -alpha, -bonus);
-      Unmake(moves[i]);
-      alpha = std::max(alpha, v);
-    }
-    return alpha;
+    return BestRecapture(r, moves, n, alpha, beta, bonus);
   }
   KMove* moves = frame.Take(0);
   const int n = Evasions(moves);
   frame.Take(n);
-  for (int i = 0; i < n && alpha < beta; ++i) {
-    KEvalRecord child = r;
-    if (!Make(moves[i], r, child)) continue;
-    const int v = -Recapture(child, moves[i], -beta, -alpha, -bonus);
-    Unmake(moves[i]);
-    alpha = std::max(alpha, v);
-  }
-  return alpha;
+  return BestRecapture(r, moves, n, alpha, beta, bonus);
 }
 
 // The captures the piece on `from` can make (opponent pieces only), promoting
@@ -278,14 +277,7 @@ int Search::Reply(KEvalRecord& r, const KMove& m, int alpha, int beta, int bonus
     KMove* moves = frame.Take(0);
     const int n = board::gen_captures_scored(p, sq, moves, &gain);
     frame.Take(n);
-    for (int i = 0; i < n && alpha < beta; ++i) {
-      KEvalRecord child = r;
-      if (!Make(moves[i], r, child)) continue;
-      const int v = -Recapture(child, moves[i], -beta, -alpha, -bonus);
-      Unmake(moves[i]);
-      alpha = std::max(alpha, v);
-    }
-    return alpha;
+    return BestRecapture(r, moves, n, alpha, beta, bonus);
   }
   KMove* moves = frame.Take(0);
   const int n = Evasions(moves);
