@@ -16,6 +16,7 @@
 #include "engine/eval/root_modes.h"
 #include "engine/search/exchange_score.h"
 #include "engine/search/position_features.h"
+#include "bench/middle_games.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -31,19 +32,8 @@ struct Scored {
 
 std::vector<Scored> scored_positions() {
   std::vector<Scored> v;
-  static model::Sashite moves[model::kMaxSashite];
   static board::KMove engine_moves[board::kMaxMoves];
-  for (uint32_t seed = 1; v.size() < kPositions; ++seed) {
-    std::mt19937 rng(seed);
-    model::Kyokumen k;
-    k.Init(model::kHirate);
-    const int plies = 40 + static_cast<int>(seed % 21);
-    bool ended = false;
-    for (int ply = 0; ply < plies && !ended; ++ply) {
-      const int n = model::legal_moves(k, moves);
-      ended = n == 0 || !k.DoSashite(moves[rng() % n]);
-    }
-    if (ended) continue;
+  for (const model::Kyokumen& k : bench::middle_games(kPositions)) {
     Scored s{};
     driver::position_load(s.position, k);
     const int n = board::gen_all_moves(s.position, engine_moves);

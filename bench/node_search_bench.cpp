@@ -11,6 +11,7 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
+#include "bench/middle_games.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -18,26 +19,9 @@ namespace {
 
 constexpr size_t kPositions = 8;
 
-std::vector<model::Kyokumen> middle_games() {
-  std::vector<model::Kyokumen> v;
-  static model::Sashite moves[model::kMaxSashite];
-  for (uint32_t seed = 1; v.size() < kPositions; ++seed) {
-    std::mt19937 rng(seed);
-    model::Kyokumen k;
-    k.Init(model::kHirate);
-    const int plies = 40 + static_cast<int>(seed % 21);
-    bool ended = false;
-    for (int ply = 0; ply < plies && !ended; ++ply) {
-      const int n = model::legal_moves(k, moves);
-      ended = n == 0 || !k.DoSashite(moves[rng() % n]);
-    }
-    if (!ended) v.push_back(k);
-  }
-  return v;
-}
 
 void BM_NodeSearchMiddleGames(benchmark::State& state) {
-  const std::vector<model::Kyokumen> games = middle_games();
+  const std::vector<model::Kyokumen> games = bench::middle_games(kPositions);
   if (board::hash_alloc(16384) != 0 || tsume::tsume_alloc(8192) != 1) {
     state.SkipWithError("set-up failed");
     return;

@@ -142,7 +142,7 @@ std::string qvx_text(const model::Kifu& kifu) {
     for (const char* c = m->comment.c_str(); *c;) {
       const char* end = std::strchr(c, '\n');
       const size_t len = end ? static_cast<size_t>(end - c) : std::strlen(c);
-      t += "*" + std::string(c, len) + "\n";
+      t.append("*").append(c, len).append("\n");
       c += len + (end ? 1 : 0);
     }
     prev_x = m->sashite.to_x;
@@ -170,8 +170,13 @@ std::string input_file(int format, int kind) {
 void label(benchmark::State& state, int format, int kind, const std::string& path) {
   struct stat st;
   const double bytes = stat(path.c_str(), &st) == 0 ? static_cast<double>(st.st_size) : 0;
-  state.SetLabel(std::string(extension(format)) +
-                 (kind == kCommentRecord ? " 1 MB comment and name" : " " + std::to_string(kind) + " moves"));
+  std::string label = extension(format);
+  if (kind == kCommentRecord) {
+    label.append(" 1 MB comment and name");
+  } else {
+    label.append(" ").append(std::to_string(kind)).append(" moves");
+  }
+  state.SetLabel(label);
   state.counters["MB"] = bytes / (1 << 20);
   state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
 }
