@@ -2,7 +2,7 @@
 // zlib-compressed part files. A position belongs to the part named by where the
 // mover's main pieces stand, and at most eight parts stay in memory.
 //
-// Part file (little-endian): "JoSe", "Ki5\0", u32 packed size P, u32 unpacked
+// A part file (little-endian): "JoSe", "Ki5\0", u32 packed size P, u32 unpacked
 // size U, then P bytes of a zlib stream that inflates to U bytes:
 // u32 nbuckets, u32 nentries, u32 nmoves; nbuckets buckets {u32 first entry,
 // u16 entry count}; nentries entries {u32 lo, u32 hi, u32 first move, u8 move

@@ -34,7 +34,7 @@ constexpr int kSureReliability = 100;
 constexpr int kLastStrictPiece = 2;
 
 // The moves of the current line up to its first special move, and the two
-// value series of the Part's review, both from the player's side.
+// value series the review compares, both from the player's side.
 struct ReviewLine {
   std::vector<const KifuSashite*> node;
   std::vector<int64_t> a;  // each move's own analysed value

@@ -24,7 +24,7 @@ using namespace eval::testing;
 
 struct Case {
   const char* scene;
-  const char* checks;  // the cells after the builder (cell_specs)
+  const char* checks;  // the cells after the builder (cell_notes)
   const char* presets = "";
   int opp = 0;  // the opponent's strategy code
 };
@@ -153,9 +153,9 @@ TEST(SenkeiBuilders, EveryRuleOnItsPositionAndTheTurnedTwin) {
       SCOPED_TRACE(::testing::Message() << b.name << ": " << c.scene);
       const model::Kyokumen k = scene(c.scene);
       const BuilderRun sente = run(b, k, 0, c);
-      for (const CellSpec& check : cell_specs(c.checks)) {
-        const int32_t after = spec_cell(sente.after, 0, check);
-        EXPECT_EQ(check.value ? after : after - spec_cell(sente.before, 0, check), check.amount)
+      for (const CellNote& check : cell_notes(c.checks)) {
+        const int32_t after = note_cell(sente.after, 0, check);
+        EXPECT_EQ(check.value ? after : after - note_cell(sente.before, 0, check), check.amount)
             << "layer " << check.layer << " at " << check.sq;
       }
       EXPECT_TRUE(tables_are_twins(sente.after, run(b, twin(k), 1, c).after));
@@ -205,7 +205,7 @@ TEST(SenkeiBuilders, CornerBansChangeOnlyTheirCells) {
       fill_for(s, 3, 0);
       const board::KSenkeiTable before = senkei_table;
       ban(s);
-      expect_changes(before, senkei_table, s, cell_specs(cells));
+      expect_changes(before, senkei_table, s, cell_notes(cells));
     }
   }
 }

@@ -33,7 +33,7 @@ struct PatternCase {
   const char* scene;  // sente moves from (file * 10 + rank) to
   int from, to;
   int pattern;         // 0: nothing matches
-  const char* change;  // a cell the pattern changes (cell_specs)
+  const char* change;  // a cell the pattern changes (cell_notes)
   const char* presets = "";
 };
 
@@ -78,8 +78,8 @@ TEST(SenkeiRootAdjust, EveryPatternAndItsRestore) {
       const board::KSenkeiTable before = senkei_table;
       EXPECT_EQ(senkei_table_update(p, m, 0, c.code), c.pattern);
       EXPECT_EQ(senkei_saved_pattern, c.pattern);
-      const CellSpec change = cell_specs(c.change)[0];
-      EXPECT_EQ(spec_cell(senkei_table, s, change) - spec_cell(before, s, change), change.amount);
+      const CellNote change = cell_notes(c.change)[0];
+      EXPECT_EQ(note_cell(senkei_table, s, change) - note_cell(before, s, change), change.amount);
       EXPECT_EQ(std::memcmp(before.cell[1 - s], senkei_table.cell[1 - s], sizeof before.cell[0]), 0);
       if (c.pattern == 0) {
         EXPECT_EQ(std::memcmp(before.cell, senkei_table.cell, sizeof before.cell), 0);

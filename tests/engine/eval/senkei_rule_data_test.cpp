@@ -72,9 +72,9 @@ TEST(SenkeiRuleData, EachRuleChangesExactlyItsCells) {
         fill_for(s, 0, t.opp);
         const board::KSenkeiTable before = senkei_table;
         ASSERT_TRUE(apply_rule(load(s == 0 ? scene(t.holds) : twin(scene(t.holds))), s, rule));
-        std::vector<CellSpec> specs;
-        for (const CellChange& c : rule.changes) specs.push_back({c.layer, c.square, c.amount, rule.enemy, false});
-        expect_changes(before, senkei_table, s, specs);
+        std::vector<CellNote> notes;
+        for (const CellChange& c : rule.changes) notes.push_back({c.layer, c.square, c.amount, rule.enemy, false});
+        expect_changes(before, senkei_table, s, notes);
         fill_for(s, 0, t.opp_fails);
         EXPECT_FALSE(rule.holds(load(s == 0 ? scene(t.fails) : twin(scene(t.fails))), s)) << t.fails;
       }
@@ -96,7 +96,7 @@ std::vector<Cell> group_cells(Group g) {
 // missing; returns what is left.
 std::vector<Cell> without_named(Group g, const char* named) {
   std::vector<Cell> left = group_cells(g);
-  for (const CellSpec& n : cell_specs(named)) {
+  for (const CellNote& n : cell_notes(named)) {
     const auto it = std::find(left.begin(), left.end(), Cell{n.layer, n.sq, n.amount, n.enemy});
     EXPECT_NE(it, left.end()) << "group " << static_cast<int>(g) << ": layer " << n.layer << " at " << n.sq << " "
                               << n.amount;

@@ -1,5 +1,5 @@
 // The score maps, the time control of one think and the budgets of the root
-// mate checks, at the values they are specified by.
+// mate checks, at their fixed values.
 #include <gtest/gtest.h>
 
 #include "engine/search/root_moves.h"
