@@ -15,6 +15,7 @@
 #include "engine/eval/eval_tables.h"
 #include "engine/search/gen_by_depth.h"
 #include "engine/search/gen_stamp.h"
+#include "bench/game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -23,28 +24,7 @@ namespace {
 using board::KMove;
 using board::KPosition;
 
-const std::vector<KPosition>& positions() {
-  static const std::vector<KPosition> set = [] {
-    std::vector<KPosition> out;
-    std::mt19937 rng(20240611);
-    for (int32_t h : {model::kHirate, model::kKakuOchi, model::kHishaOchi, model::kNimaiOchi}) {
-      model::Kyokumen k;
-      k.Init(h);
-      for (int ply = 0; ply <= 90; ++ply) {
-        model::Sashite moves[model::kMaxSashite];
-        const int n = model::legal_moves(k, moves);
-        if (n == 0) break;
-        if (ply >= 30 && ply % 4 == 0) {
-          KPosition p;
-          if (driver::position_load(p, k) == 0) out.push_back(p);
-        }
-        k.DoSashite(moves[rng() % n]);
-      }
-    }
-    return out;
-  }();
-  return set;
-}
+const std::vector<KPosition>& positions() { return bench::handicap_game_positions(); }
 
 void BM_GenByDepth(benchmark::State& state) {
   static board::KEvalStageTables block;
