@@ -46,6 +46,27 @@ constexpr bool may_stay_unpromoted(int code, int to) {
   return true;
 }
 
+// Whether the piece of a board move can step straight back to where it came
+// from: a gold or gold-moving promoted piece that moved along a file or rank, a
+// silver that changed file, a rook, bishop, king, dragon or horse.
+inline bool can_step_back(const KMove& m) {
+  const bool straight = square_file(m.from) == square_file(m.to) || square_rank(m.from) == square_rank(m.to);
+  switch (code_class(m.code)) {
+    case kGold:
+    case kSilver | kPromotedBit:
+    case kKnight | kPromotedBit:
+    case kLance | kPromotedBit:
+    case kTokin: return straight;
+    case kSilver: return square_file(m.from) != square_file(m.to);
+    case kRook:
+    case kBishop:
+    case kKing:
+    case kDragon:
+    case kHorse: return true;
+    default: return false;
+  }
+}
+
 // The steps and slide directions of each move class as sente makes them (gote
 // negates them).
 struct KomaMoves {

@@ -74,26 +74,6 @@ bool GenCall::written_before(int from, int to, int piece_code, int promote) cons
   return false;
 }
 
-bool can_step_back(const KMove& m) {
-  const int cls = board::code_class(m.code);
-  const bool straight = board::square_file(m.from) == board::square_file(m.to) ||
-                        board::square_rank(m.from) == board::square_rank(m.to);
-  switch (cls) {
-    case board::kGold:
-    case board::kSilver | board::kPromotedBit:
-    case board::kKnight | board::kPromotedBit:
-    case board::kLance | board::kPromotedBit:
-    case board::kTokin: return straight;
-    case board::kSilver: return board::square_file(m.from) != board::square_file(m.to);
-    case board::kRook:
-    case board::kBishop:
-    case board::kKing:
-    case board::kDragon:
-    case board::kHorse: return true;
-    default: return false;
-  }
-}
-
 uint32_t return_class_of_kind(int kind) {
   switch (kind) {
     case board::kRook: return kReturnRookRule;
@@ -116,7 +96,7 @@ bool is_pass(const KMove& m) { return m.from == board::kPassSquare; }
 bool drop_return_fires(const GenCall& g, int d, uint32_t classes) {
   const KMove& m0 = g.m0;
   const KMove& m1 = g.m1;
-  if (is_pass(m0) || is_pass(m1) || !is_board_move(m1) || m1.to != m0.to || !can_step_back(m1)) return false;
+  if (is_pass(m0) || is_pass(m1) || !is_board_move(m1) || m1.to != m0.to || !board::can_step_back(m1)) return false;
   if (m0.from == board::kInHand) return d == m1.from;
   return is_board_move(m0) && m0.captured_code == 0 && ((classes >> board::code_class(m0.code)) & 1u) &&
          d == m0.from;
@@ -126,7 +106,7 @@ bool board_return_fires(const GenCall& g, int from, int to) {
   const KMove& m0 = g.m0;
   const KMove& m1 = g.m1;
   return !is_pass(m0) && !is_pass(m1) && m0.from == board::kInHand && m0.to == from && is_board_move(m1) &&
-         m1.from == to && m1.captured_code == 0 && can_step_back(m1);
+         m1.from == to && m1.captured_code == 0 && board::can_step_back(m1);
 }
 
 bool pass_rule_fires(const GenCall& g, int piece, int from, int to) {

@@ -118,10 +118,6 @@ board::KMoveWord board_word(const board::KPosition& p, int piece, int from, int 
 
 // ---- Last two moves ----------------------------------------------------------
 
-// Whether the piece of a board move can step straight back to where it came
-// from: a gold or gold-moving promoted piece that moved along a file or rank, a
-// silver that changed file, a rook, bishop, king, dragon or horse.
-bool can_step_back(const board::KMove& m);
 
 // Classes (bit = code class) of the pieces whose quiet move may not be
 // followed by a drop on its from-square once the opponent stepped onto its

@@ -43,26 +43,6 @@ int capability(int kind) {
   }
 }
 
-// The opponent's piece moved by m could step straight back.
-bool reversible(const KMove& m) {
-  const bool same_line = board::square_file(m.from) == board::square_file(m.to) ||
-                         board::square_rank(m.from) == board::square_rank(m.to);
-  switch (cls(m.code)) {
-    case board::kGold:
-    case board::kSilver | board::kPromotedBit:
-    case board::kKnight | board::kPromotedBit:
-    case board::kLance | board::kPromotedBit:
-    case board::kTokin: return same_line;
-    case board::kSilver: return board::square_file(m.from) != board::square_file(m.to);
-    case board::kRook:
-    case board::kBishop:
-    case board::kKing:
-    case board::kDragon:
-    case board::kHorse: return true;
-    default: return false;
-  }
-}
-
 bool king_step_apart(int a, int b) {
   return std::abs(board::square_file(a) - board::square_file(b)) <= 1 &&
          std::abs(board::square_rank(a) - board::square_rank(b)) <= 1;
@@ -164,7 +144,7 @@ bool pointless_sequence(const KPosition& p, int ply, const KMove& c, const KMove
     // A3: re-dropping a weaker piece where the lost one stood.
     if (is_drop(c) && is_board_move(m1) && m1.captured_code == 0 && c.to == m1.from &&
         (capability(cls(c.code)) & ~capability(cls(m1.code))) == 0 && is_board_move(m0) && m0.to == m1.to &&
-        m0.captured_code != 0 && reversible(m0)) {
+        m0.captured_code != 0 && board::can_step_back(m0)) {
       return true;
     }
   }
@@ -172,11 +152,11 @@ bool pointless_sequence(const KPosition& p, int ply, const KMove& c, const KMove
     const int d = m1.to;
     // A1: moving a just-dropped piece into a vacated square.
     if (is_board_move(c) && is_board_move(m0) && m0.captured_code == 0 && c.from == d && c.to == m0.from &&
-        reversible(m0)) {
+        board::can_step_back(m0)) {
       return true;
     }
     // A2: dropping into the square of the capturer.
-    if (is_drop(c) && is_board_move(m0) && m0.to == d && m0.captured_code != 0 && c.to == m0.from && reversible(m0)) {
+    if (is_drop(c) && is_board_move(m0) && m0.to == d && m0.captured_code != 0 && c.to == m0.from && board::can_step_back(m0)) {
       return true;
     }
   }

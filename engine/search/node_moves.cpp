@@ -38,19 +38,6 @@ constexpr int kSkipTwinDrop = 3;
 constexpr int kSkipTwinPromotion = 4;
 constexpr int kSkipQuietEvasion = 5;
 
-bool is_gold_like(int cls) { return cls == board::kGold || (cls > board::kPromotedBit && cls != board::kDragon && cls != board::kHorse); }
-
-// The opponent's piece moved by m could step straight back.
-bool reversible(const KMove& m) {
-  const int cls = board::code_class(m.code);
-  const bool line = board::square_file(m.from) == board::square_file(m.to) ||
-                    board::square_rank(m.from) == board::square_rank(m.to);
-  if (is_gold_like(cls)) return line;
-  if (cls == board::kSilver) return board::square_file(m.from) != board::square_file(m.to);
-  return cls == board::kRook || cls == board::kBishop || cls == board::kKing || cls == board::kDragon ||
-         cls == board::kHorse;
-}
-
 bool reply_is_pass(KMoveWord w) { return engine::kmove_from(w) == board::kPassSquare; }
 
 }  // namespace
@@ -120,7 +107,7 @@ bool NodeSearch::TakeBackMove(const KMove& m) const {
   if (m.piece != own.piece || m.from != own.to || m.to != own.from) return false;
   if (own.captured_code != 0 || own.promote || m.captured_code != 0 || m.promote) return false;
   if (incoming_.captured_code != 0 || incoming_.promote) return false;
-  return reversible(incoming_);
+  return board::can_step_back(incoming_);
 }
 
 int NodeSearch::ResearchExtended(KMoveNode* ln, int e) {
