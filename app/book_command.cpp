@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
 #include "platform/file_info.h"
+#include "platform/file_lock.h"
+#include "platform/file_replace.h"
 
 namespace app {
 
@@ -149,8 +152,13 @@ std::string csa_move(const model::Kyokumen& k, const model::Sashite& m) {
   return text;
 }
 
+// "cannot read 'PATH' as an opening book: REASON"
+std::string unreadable(const std::string& path, driver::BookFileError why) {
+  return "cannot read '" + path + "' as an opening book: " + driver::book_file_error_text(why);
+}
+
 bool starts_as_js5(const char* path) {
-  std::FILE* f = std::fopen(path, "rb");
+  std::FILE* f = platform::open_regular_file(path, nullptr, nullptr);
   if (!f) return false;
   char magic[4] = {};
   const bool ok = std::fread(magic, 1, 4, f) == 4 && std::memcmp(magic, "JS5", 4) == 0;
@@ -158,29 +166,89 @@ bool starts_as_js5(const char* path) {
   return ok;
 }
 
-// Opens BOOK as the current user book for a change: a new empty book when the
-// file is missing and `may_create` is set, else the JS5 file's contents.
-bool open_for_change(driver::JosekiBooks& books, const char* path, bool may_create, std::string& error) {
-  if (!platform::path_exists(path)) {
-    if (!may_create) {
-      error = std::string("no book '") + path + "'";
-      return false;
-    }
-    books.user_books.NewSlot(0);
-    return true;
-  }
-  if (!starts_as_js5(path) || books.user_books.Open(path, 0, driver::kInsertReplace, 0) < 0) {
-    error = std::string("'") + path + "' is not a JS5 book that can be read";
-    return false;
+// Why BOOK cannot be changed: `error` set for a file that is there and is no
+// JS5 book. The reason comes from reading the file, which is done only when
+// its first bytes are not those of a JS5 book.
+bool refuse_to_change(const char* path, std::string& error) {
+  if (!platform::path_exists(path) || starts_as_js5(path)) return false;
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (driver::OBEditableHash().Load(path, driver::kInsertReplace, 0, &why) != 0) {
+    error = unreadable(path, why);
+  } else {  // saving would turn the older layout into JS5
+    error = std::string("'") + path + "' is a JSD book, which is read but not written: import it into a JS5 book";
   }
   return true;
 }
 
+// A change of BOOK: the lock that makes reading, changing and saving it one
+// step among processes that change it at once, and the book.
+struct BookChange {
+  std::unique_ptr<platform::FileLock> lock;
+  driver::JosekiBooks books;
+};
+
+// Starts a change of BOOK: a new empty book when the file is missing and
+// `may_create` is set, else the JS5 file's contents, with the lock held. The
+// lock belongs to the file BOOK leads to; it is taken only for a file that may
+// be changed, so that no lock file is left beside one that is no book.
+bool begin_change(BookChange& change, const char* path, bool may_create, std::string& error) {
+  const auto missing = [&] {
+    if (platform::path_exists(path)) return false;
+    if (!may_create) error = std::string("no book '") + path + "'";
+    return true;
+  };
+  if ((missing() && !may_create) || refuse_to_change(path, error)) return false;
+  const std::string real = platform::resolve_file_path(path);
+  if (!real.empty()) change.lock = std::make_unique<platform::FileLock>(real);
+  if (real.empty() || !change.lock->locked()) {
+    error = std::string("cannot write '") + path + "'";
+    return false;
+  }
+  // Read only now, under the lock: another process may have changed it.
+  if (missing()) {
+    if (!may_create) return false;
+    change.books.user_books.NewSlot(0);
+    return true;
+  }
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (change.books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why) < 0) {
+    error = unreadable(path, why);
+    return false;
+  }
+  return !refuse_to_change(path, error);
+}
+
+// Saves the changed book when it is one that can be read back.
 int save_and_report(const char* sub, driver::JosekiBooks& books, const char* path) {
   const driver::OBEditableHash* book = books.user_books.Current();
+  if (book->npositions() == 0) {
+    return fail(sub, std::string("'") + path + "' would hold no position, which no book may: remove the file instead");
+  }
+  if (book->FileBytes() > driver::kMaxBookFileBytes) {
+    return fail(sub, std::string("'") + path + "' would be " + driver::book_file_error_text(driver::BookFileError::kTooLarge));
+  }
   if (book->Save(path) != 0) return fail(sub, std::string("cannot write '") + path + "'");
   std::printf("book %s positions %u moves %u\n", path, book->npositions(), book->nmoves());
   return 0;
+}
+
+// Opens BOOK for `book show`: a folder holding the divided book, or a user
+// book read at `level`. The source bits to look in, or 0 with `error` set.
+uint32_t open_for_show(driver::JosekiBooks& books, const char* path, int level, std::string& error) {
+  if (platform::path_is_directory(path)) {
+    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
+    if (!books.divided.AnyPartFile()) {
+      error = std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
+      return 0;
+    }
+    return driver::kSourceDivided;
+  }
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (books.user_books.Open(path, 0, driver::kInsertReplace, level, &why) < 0) {
+    error = unreadable(path, why);
+    return 0;
+  }
+  return driver::kSourceUser;
 }
 
 int book_show(int argc, char** argv) {
@@ -193,23 +261,23 @@ int book_show(int argc, char** argv) {
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("show", error);
 
   driver::JosekiBooks books;
-  const char* path = a.paths[0];
-  uint32_t sources;
-  if (platform::path_is_directory(path)) {
-    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
-    sources = driver::kSourceDivided;
-  } else {
-    const int level = a.level < 0 ? 0 : static_cast<int>(a.level);
-    if (books.user_books.Open(path, 0, driver::kInsertReplace, level) < 0) {
-      return fail("show", std::string("cannot read '") + path + "' as an opening book");
-    }
-    sources = driver::kSourceUser;
-  }
+  const uint32_t sources = open_for_show(books, a.paths[0], a.level < 0 ? 0 : static_cast<int>(a.level), error);
+  if (sources == 0) return fail("show", error);
   const model::Kyokumen& k = line.After(ply);
   model::Sashite moves[driver::kMaxBookCandidates];
   int values[driver::kMaxBookCandidates];
   uint32_t senkei[driver::kMaxBookCandidates];
   const int n = driver::joseki_get_moves(books, k, sources, moves, values, senkei, nullptr, true);
+  // A divided book without the position's part has no moves for it; a part
+  // that is there but cannot be read is an error.
+  model::BookPosition pos;
+  if (sources == driver::kSourceDivided && k.ToBookKey(pos)) {
+    const int part = driver::divided_book_part_number(pos);
+    const driver::BookFileError why = books.divided.PartError(part);
+    if (why != driver::BookFileError::kNone && why != driver::BookFileError::kMissing) {
+      return fail("show", unreadable(books.divided.PartPath(part), why));
+    }
+  }
   for (int i = 0; i < n; ++i) {
     std::printf("%s value %d weight %u senkei %08X\n", csa_move(k, moves[i]).c_str(), values[i],
                 driver::book_weight_table[values[i]], senkei[i]);
@@ -228,8 +296,9 @@ int book_add(int argc, char** argv) {
   Line line;
   size_t ply;
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("add", error);
-  driver::JosekiBooks books;
-  if (!open_for_change(books, a.paths[0], true, error)) return fail("add", error);
+  BookChange change;
+  if (!begin_change(change, a.paths[0], true, error)) return fail("add", error);
+  driver::JosekiBooks& books = change.books;
   const int value = a.value < 0 ? kDefaultValue : static_cast<int>(a.value);
   const uint32_t senkei = a.senkei < 0 ? 0 : static_cast<uint32_t>(a.senkei);
   for (size_t i = 1; i <= ply; ++i) {
@@ -250,8 +319,9 @@ int book_remove(int argc, char** argv) {
   size_t ply;
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("remove", error);
   if (!a.all && ply >= line.moves.size()) return fail("remove", "the record has no move after ply " + std::to_string(ply));
-  driver::JosekiBooks books;
-  if (!open_for_change(books, a.paths[0], false, error)) return fail("remove", error);
+  BookChange change;
+  if (!begin_change(change, a.paths[0], false, error)) return fail("remove", error);
+  driver::JosekiBooks& books = change.books;
   if (a.all) {
     driver::joseki_delete_all(books, line.After(ply));
   } else {
@@ -265,13 +335,17 @@ int book_import(int argc, char** argv) {
   std::string error;
   if (!parse_args(argc, argv, "--level --mode", a, error)) return fail("import", error);
   if (a.paths.size() != 2) return fail("import", "usage: velkora book import BOOK SOURCE [--level L] [--mode M]");
-  driver::JosekiBooks books;
-  if (!open_for_change(books, a.paths[0], true, error)) return fail("import", error);
   const int mode = a.mode < 0 ? driver::kInsertReplace : static_cast<int>(a.mode);
   const int level = a.level < 0 ? 0 : static_cast<int>(a.level);
-  if (books.user_books.Import(a.paths[1], 0, mode, level) < 0) {
-    return fail("import", std::string("cannot read '") + a.paths[1] + "' as an opening book");
+  // A SOURCE that is no book is refused before BOOK is locked or made.
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (driver::OBEditableHash().Load(a.paths[1], mode, level, &why) != 0) {
+    return fail("import", unreadable(a.paths[1], why));
   }
+  BookChange change;
+  if (!begin_change(change, a.paths[0], true, error)) return fail("import", error);
+  driver::JosekiBooks& books = change.books;
+  if (books.user_books.Import(a.paths[1], 0, mode, level, &why) < 0) return fail("import", unreadable(a.paths[1], why));
   return save_and_report("import", books, a.paths[0]);
 }
 

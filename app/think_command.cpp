@@ -104,19 +104,40 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
 }
 
 // Opens the opening book: a folder holding the divided book, or a user book
-// file (JS5, or JSD read at level 0). False with `error` set.
+// file (JS5, or JSD read at level 0). False with `error` set when the file is
+// not a readable book or the folder holds no part file.
 bool open_book(driver::JosekiBooks& books, const char* path, std::string& error) {
   if (platform::path_is_directory(path)) {
     books.divided.SetName((std::string(path) + kDividedBookName).c_str());
     books.sources = driver::kSourceDivided;
+    if (!books.divided.AnyPartFile()) {
+      error = std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
+      return false;
+    }
     return true;
   }
-  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0) < 0) {
-    error = std::string("cannot read '") + path + "' as an opening book";
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why) < 0) {
+    error = std::string("cannot read '") + path + "' as an opening book: " + driver::book_file_error_text(why);
     return false;
   }
   books.sources = driver::kSourceUser;
   return true;
+}
+
+// Loads the divided book's part for the position thought about, which is the
+// only one the think consults. False, with a warning on standard error, when
+// the part is there but cannot be read: the think then goes without the book.
+bool divided_part_readable(driver::JosekiBooks& books, const model::Kyokumen& k) {
+  model::BookPosition pos;
+  if (books.sources != driver::kSourceDivided || !k.ToBookKey(pos)) return true;
+  books.divided.Lookup(pos, nullptr);
+  const int part = driver::divided_book_part_number(pos);
+  const driver::BookFileError why = books.divided.PartError(part);
+  if (why == driver::BookFileError::kNone || why == driver::BookFileError::kMissing) return true;
+  std::fprintf(stderr, "velkora think: warning: cannot read '%s' as an opening book: %s; thinking without the book\n",
+               books.divided.PartPath(part).c_str(), driver::book_file_error_text(why));
+  return false;
 }
 
 // Prints the variations of the message queue as CSA moves, replayed from the
@@ -242,9 +263,10 @@ int cmd_think(int argc, char** argv) {
 
   auto books = std::make_unique<driver::JosekiBooks>();
   if (o.book && !open_book(*books, o.book, error)) return fail(error);
+  const bool with_book = o.book && divided_part_readable(*books, holder.kyokumen);
 
   InterruptGuard guard;
-  think(holder, o, o.book ? books.get() : nullptr);
+  think(holder, o, with_book ? books.get() : nullptr);
   return 0;
 }
 
