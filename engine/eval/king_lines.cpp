@@ -33,7 +33,7 @@ int blocker_term(int32_t weight, int bal, int32_t closeness) { return weight * k
 // One rook's sums toward the enemy king.
 struct RookLines {
   int owner = -1;       // -1: the rook scores nothing
-  bool active = false;  // promoted or in the enemy camp
+  bool active = false;  // still active after its approach: promoted or in the enemy camp, and not approaching
   int32_t file_sum = 0;
   int32_t rank_sum = 0;
 };
@@ -44,10 +44,12 @@ class RookWalk {
       : p_(p), sq_(p.piece[rook].sq), s_(board::code_side(p.piece[rook].code)), e_(1 - s_), king_(king),
         connected_(connected) {}
 
+  // `active`: the rook is promoted or stands in the enemy camp. It stops
+  // counting as active once it approaches the king (or lies four ranks or more
+  // away from it); what is left of it after the walk decides its quarter.
   RookLines Run(bool active) {
     RookLines out;
     out.owner = s_;
-    out.active = active;
     approaching_ = active;
     rank_distance_ = std::abs(square_rank(king_) - square_rank(sq_));
     FileApproach(out);
@@ -55,6 +57,7 @@ class RookWalk {
     RankLine(-1, out);
     BackwardFile(out);
     ForwardFile(out);
+    out.active = approaching_;
     return out;
   }
 

@@ -21,13 +21,14 @@
 
 #include "engine/board/position.h"
 #include "engine/board/search_words.h"
+#include "engine/eval/record_terms.h"
 
 namespace search {
 
 void position_features(const board::KPosition& p, board::KEvalRecord& r);
 
-// The sum of the first n entries of the promoted-pawn table 0, 100, 300,
+// The promoted-pawn penalty: the sum of the first n entries of 0, 100, 300,
 // 500, then 600 for every further promoted pawn.
-int tokin_penalty(int n);
+using eval::tokin_penalty;
 
 }  // namespace search

@@ -43,16 +43,7 @@ TEST_F(Root, FeaturesMatchTheEvaluationTermsOnRandomPositions) {
       const KPosition p = Scene{k}.Load();
       testing::prepare_evaluation(p);
       const board::KEvalWeights& w = *board::eval_weights;
-      eval::testing::OpenFileReplay open;
-      open.Start(w, p);
-      eval::testing::Terms t = eval::testing::terms_from_scratch(w, p, open);
-      // The terms the move update leaves out: promoted pawns and half each king's square value.
-      for (int s = 0; s < 2; ++s) {
-        t.material[s] -= tokin_penalty(static_cast<int>(p.tokin[s].count));
-        const int h = w.rank_bonus[s][p.piece[s].sq - board::kFirstSquare] / 2;
-        t.defence[s] += h;
-        t.attack[1 - s] -= h;
-      }
+      const eval::testing::Terms t = eval::testing::terms_from_scratch(w, p);
       board::KEvalRecord r{};
       position_features(p, r);
       ASSERT_TRUE(eval::testing::record_matches(r, t)) << "game " << game << " ply " << ply;
