@@ -1,18 +1,11 @@
 #include "platform/file_info.h"
 
-<<<<<<< HEAD
-#include <errno.h>
-=======
->>>>>>> books-hostile
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-<<<<<<< HEAD
-#include <string>
-=======
 #include <cerrno>
->>>>>>> books-hostile
+#include <string>
 
 namespace platform {
 
@@ -28,7 +21,6 @@ bool path_exists(const char* path) {
   return path && stat(path, &st) == 0;
 }
 
-<<<<<<< HEAD
 bool path_writable(const char* path) {
   if (path == nullptr || *path == '\0') {
     errno = ENOENT;
@@ -44,7 +36,8 @@ bool path_writable(const char* path) {
   close(fd);
   unlink(probe.c_str());
   return true;
-=======
+}
+
 std::FILE* open_regular_file(const char* path, uint64_t* size, OpenFailure* why) {
   OpenFailure failure = OpenFailure::kCannotOpen;
   // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer.
@@ -71,7 +64,6 @@ std::FILE* open_regular_file(const char* path, uint64_t* size, OpenFailure* why)
   if (size) *size = static_cast<uint64_t>(st.st_size);
   if (why) *why = OpenFailure::kNone;
   return f;
->>>>>>> books-hostile
 }
 
 }  // namespace platform
