@@ -25,11 +25,6 @@ constexpr int kMaxSeconds = driver::kTsumeNoTimeLimitMs / 1000;
 constexpr int kMsPerSecond = 1000;
 constexpr int kCurrentTree = 0;
 
-int fail(const std::string& what) {
-  std::fprintf(stderr, "velkora mate: %s\n", what.c_str());
-  return 1;
-}
-
 struct Options {
   const char* path = nullptr;
   int ply = -1;
@@ -38,38 +33,32 @@ struct Options {
   const char* save = nullptr;
 };
 
-bool parse_options(int argc, char** argv, Options& o, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (std::strcmp(a, "--ply") == 0) {
-      if (!value || !parse_int(value, 0, 100000, &o.ply)) return error = "--ply needs a number of moves", false;
-      ++i;
-    } else if (std::strcmp(a, "--time") == 0) {
-      if (!value || !parse_int(value, 0, kMaxSeconds, &o.seconds)) {
-        return error = "--time needs seconds from 0 to " + std::to_string(kMaxSeconds), false;
-      }
-      ++i;
-    } else if (std::strcmp(a, "--memory") == 0) {
-      if (!value || !parse_int(value, 1, kMaxMemoryMb, &o.memory_mb)) return error = "--memory needs megabytes", false;
-      ++i;
-    } else if (std::strcmp(a, "--save") == 0) {
-      if (!value) return error = "--save needs a file name", false;
-      if (model::kifu_format_from_path(value) == model::kFormatUnknown) {
-        return error = std::string("cannot tell the format of '") + value + "'", false;
-      }
-      o.save = value;
-      ++i;
-    } else if (a[0] == '-' && a[1] != '\0') {
-      return error = std::string("unknown option '") + a + "'", false;
-    } else if (!o.path) {
-      o.path = a;
-    } else {
-      return error = std::string("unexpected argument '") + a + "'", false;
-    }
-  }
-  if (!o.path) return error = "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]", false;
-  return true;
+constexpr const char* kUsage =
+    "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]\n"
+    "Solves the mate problem at the position after ply N of the record's main line\n"
+    "(default: its end), the side to move attacking. Prints \"mate P\" and\n"
+    "\"pv M1 M2 ...\" (CSA form), \"nomate\", or \"unknown\" (a limit was reached).\n"
+    "Ctrl-C stops the solve: \"unknown\" is printed and the exit status is 130.\n"
+    "  --ply N       the position after ply N\n"
+    "  --time S      at most S seconds (0, the default: no limit)\n"
+    "  --memory MB   memory for the solver (default 256)\n"
+    "  --save OUT    play the solution into the record after ply N with every\n"
+    "                defence and its answer, and save the record as OUT (the\n"
+    "                format of its extension)\n";
+
+// The command's options, read into `o`.
+CommandLine mate_options(Options& o) {
+  CommandLine cl("mate", kUsage);
+  cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
+  cl.Number("--time", 0, kMaxSeconds, &o.seconds, "seconds");
+  cl.Number("--memory", 1, kMaxMemoryMb, &o.memory_mb, "megabytes");
+  cl.Value("--save", "a file name whose extension tells a record format (kif ki2 csa qvf ckf)",
+           [&o](const char* v) {
+             o.save = v;
+             return model::kifu_format_from_path(v) != model::kFormatUnknown;
+           });
+  cl.Positional(&o.path);
+  return cl;
 }
 
 // The CSA form of the `count` moves that follow `node` along the line.
@@ -87,14 +76,14 @@ std::string line_text(const model::KifuKyokumen* node, int count) {
   return text;
 }
 
-int solve(model::KifuHolder& holder, int ply, const Options& o) {
+int solve(model::KifuHolder& holder, int ply, const Options& o, const CommandLine& cl) {
   platform::Mailbox view;
   CompCall comp(&view);
   const auto stop = [&comp] { comp.TsumeStop(); };
   comp.Tsume(holder.kyokumen, o.memory_mb, o.seconds * kMsPerSecond, o.save ? 2 : 0);
   const int result = static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, stop).wparam));
-  if (result == driver::kTsumeAttacksKing) return fail("the side to move already attacks the defending king");
-  if (result == driver::kTsumeFailed) return fail("the engine cannot hold this position");
+  if (result == driver::kTsumeAttacksKing) return cl.Fail("the side to move already attacks the defending king");
+  if (result == driver::kTsumeFailed) return cl.Fail("the engine cannot hold this position");
   if (result > 0) {
     // The answer goes into the record after ply N, or into a record of its own.
     model::KifuHolder own;
@@ -113,23 +102,26 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
     std::printf("%s\n", result == driver::kTsumeNoMate ? "nomate" : "unknown");
   }
   std::fflush(stdout);
-  if (!o.save) return 0;
+  const int done = InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
+  if (!o.save) return done;
   int format = 0;
   const bool saved = model::kifu_save_file(holder, o.save, &format);
   comp.Command(kCmdTsumeFree);
-  return saved ? 0 : fail(std::string("cannot write '") + o.save + "'");
+  return saved ? done : cl.Fail(std::string("cannot write '") + o.save + "'");
 }
 
 }  // namespace
 
 int cmd_mate(int argc, char** argv) {
   Options o;
+  CommandLine cl = mate_options(o);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
   std::string error;
-  if (!parse_options(argc, argv, o, error)) return fail(error);
   model::KifuHolder holder;
-  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return fail(error);
+  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return cl.Fail(error);
   InterruptGuard guard;
-  return solve(holder, holder.current->to->tesu, o);
+  return solve(holder, holder.current->to->tesu, o, cl);
 }
 
 }  // namespace app
