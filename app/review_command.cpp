@@ -39,9 +39,9 @@ constexpr const char* kUsage =
     "  --side S    sente or gote: whose moves the commentary is about\n"
     "  --depth D   think D plies deep (2 to 12; default 4)\n"
     "  --time S    think S seconds on each move (with --depth: at most S seconds)\n"
-    "  --save OUT  write the record with the values (and the commentary as the last\n"
-    "              move's comment) as OUT, a .kif or .ckf file: KIF keeps the values,\n"
-    "              so a later review of OUT reads them without thinking again\n";
+    "  --save OUT  write the record with the values as OUT, a .kif or .ckf file:\n"
+    "              KIF keeps them, so a later review of OUT reads them without\n"
+    "              thinking again\n";
 
 struct Options {
   const char* path = nullptr;
@@ -109,9 +109,8 @@ int cmd_review(int argc, char** argv) {
   const std::vector<model::KifuSashite*> computer = moves_of_side(holder.kifu, 1 - o.side);
   if (!carries_values(computer)) think_on_moves(holder, computer, o.how, report);
 
-  model::KString text;
-  driver::kansou_text(o.side, holder.kifu, text);
-  print_commentary(text);
+  // The record is saved as it was read, with the values: the commentary
+  // would become the last move's comment and replace the one it has.
   if (o.save) {
     int format = 0;
     errno = 0;
@@ -121,6 +120,9 @@ int cmd_review(int argc, char** argv) {
       return cl.Fail(what);
     }
   }
+  model::KString text;
+  driver::kansou_text(o.side, holder.kifu, text);
+  print_commentary(text);
   return InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
 }
 
