@@ -7,6 +7,8 @@
 
 #include "app/arguments.h"
 #include "app/comp_call.h"
+#include "app/interrupt.h"
+#include "app/terminal.h"
 #include "app/record_commands.h"
 #include "engine/driver/movegen_stats.h"
 #include "model/formats/csa_format.h"
@@ -21,12 +23,10 @@ namespace {
 constexpr int kDefaultMode = driver::kModeAll;
 constexpr int kDefaultDepth = 3;
 constexpr int kMaxDepthOption = 64;
-// The wait for the benchmark's message wakes this often.
-constexpr uint32_t kWaitMs = 100;
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora bench: %s\n", what.c_str());
-  return 1;
+  return kExitFailure;
 }
 
 struct Options {
@@ -37,49 +37,41 @@ struct Options {
   const char* move = nullptr;
 };
 
-bool parse_options(int argc, char** argv, Options& o, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (std::strcmp(a, "--stats") == 0) {
-      if (!value) return error = "--stats needs a record file", false;
-      o.stats = value;
-    } else if (std::strcmp(a, "--ply") == 0) {
-      if (!value || !parse_int(value, 0, 100000, &o.ply)) return error = "--ply needs a number of moves", false;
-    } else if (std::strcmp(a, "--mode") == 0) {
-      if (!value || !parse_int(value, 0, driver::kModeCount - 1, &o.mode)) {
-        return error = "--mode needs a mode from 0 to 6", false;
-      }
-    } else if (std::strcmp(a, "--depth") == 0) {
-      if (!value || !parse_int(value, 0, kMaxDepthOption, &o.depth)) {
-        return error = "--depth needs a depth from 0 to " + std::to_string(kMaxDepthOption), false;
-      }
-    } else if (std::strcmp(a, "--move") == 0) {
-      if (!value) return error = "--move needs a move in CSA form", false;
-      o.move = value;
-    } else {
-      return error = std::string("unexpected argument '") + a + "'", false;
-    }
-    ++i;
-  }
-  if (!o.stats && (o.ply >= 0 || o.move || o.mode != kDefaultMode || o.depth != kDefaultDepth)) {
-    return error = "--ply, --mode, --depth and --move go with --stats FILE", false;
-  }
-  return true;
+constexpr const char* kUsage =
+    "usage: velkora bench [--stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
+    "Without options: the speed benchmark, \"bench ms T\" (Ctrl-C stops it with exit\n"
+    "status 130 and no figure).\n"
+    "With --stats FILE: times the move generator of mode M (0-6: 序 中 終 all 王手 1手詰\n"
+    "Eff; default 3) with D plies left (default 3) on the position after ply N of the\n"
+    "record's main line (default: its end): \"generated G legal L cycles AVG MIN\", then\n"
+    "\"M order S exchange E\" per move; with --move (CSA form, +7776FU) the make, unmake\n"
+    "and evaluation cycles of that move instead.\n";
+
+// The command's options, read into `o`.
+CommandLine bench_options(Options& o) {
+  CommandLine cl("bench", sjis_to_utf8(kUsage));
+  cl.Text("--stats", &o.stats, "a record file");
+  cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
+  cl.Number("--mode", 0, driver::kModeCount - 1, &o.mode, "a mode");
+  cl.Number("--depth", 0, kMaxDepthOption, &o.depth, "a depth");
+  cl.Text("--move", &o.move, "a move in CSA form");
+  return cl;
 }
 
 // The speed benchmark on the computer thread, in an open game it closes.
 int speed() {
   platform::Mailbox view;
   CompCall comp(&view);
+  InterruptGuard guard;
   comp.GameInit(0, 0, true);
   comp.Benchmark();
-  for (;;) {
-    platform::WindowMessage message;
-    if (!view.Wait(message, kWaitMs) || message.id != kMsgBenchmark) continue;
-    std::printf("bench ms %u\n", static_cast<unsigned>(message.wparam));
-    return 0;
+  const platform::WindowMessage done = wait_message(view, kMsgBenchmark, [&comp] { comp.BenchmarkStop(); });
+  if (InterruptGuard::interrupted()) {
+    fail("stopped before the benchmark ended");
+    return kExitInterrupted;
   }
+  std::printf("bench ms %u\n", static_cast<unsigned>(done.wparam));
+  return kExitOk;
 }
 
 std::string csa_text(const model::Kyokumen& k, model::Sashite m) {
@@ -124,8 +116,12 @@ int stats(const Options& o) {
 
 int cmd_bench(int argc, char** argv) {
   Options o;
-  std::string error;
-  if (!parse_options(argc, argv, o, error)) return fail(error);
+  CommandLine cl = bench_options(o);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
+  for (const char* name : {"--ply", "--mode", "--depth", "--move"}) {
+    if (!o.stats && cl.Given(name)) return cl.Fail(std::string(name) + " goes with --stats FILE");
+  }
   return o.stats ? stats(o) : speed();
 }
 

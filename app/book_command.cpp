@@ -23,11 +23,12 @@ namespace {
 
 constexpr int kDefaultValue = 8;
 constexpr int kMaxLevel = 7;
+constexpr int kMaxMode = 3;
 constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
 
 int fail(const char* sub, const std::string& what) {
   std::fprintf(stderr, "velkora book %s: %s\n", sub, what.c_str());
-  return 1;
+  return kExitFailure;
 }
 
 // A strategy word: up to eight hexadecimal digits.
@@ -39,66 +40,54 @@ bool parse_hex_word(const char* s, long* out) {
   return true;
 }
 
-// The options of one subcommand: its positional arguments and the values of
-// the options it allows (-1 while not given).
+// The arguments of one subcommand: BOOK, the record or source, and the values
+// of the options it allows (-1 while not given).
 struct Args {
-  std::vector<const char*> paths;
-  long ply = -1, level = -1, value = -1, senkei = -1, mode = -1;
+  const char* paths[2] = {nullptr, nullptr};
+  int ply = -1, level = -1, value = -1, mode = -1;
+  long senkei = -1;
   bool all = false;
 };
 
-// The options with a value: decimal within [lo, hi], or (hex) a strategy word.
-struct OptionRule {
-  const char* name;
-  long Args::*field;
-  int lo, hi;
-  bool hex;
-};
-constexpr OptionRule kOptions[] = {
-    {"--ply", &Args::ply, 0, 100000, false},
-    {"--level", &Args::level, 0, kMaxLevel, false},
-    {"--value", &Args::value, 0, driver::kMaxBookValue, false},
-    {"--senkei", &Args::senkei, 0, 0, true},
-    {"--mode", &Args::mode, 0, 3, false},
-};
+// The usage of each subcommand, as --help prints it.
+constexpr const char* kShowUsage =
+    "usage: velkora book show BOOK FILE [--ply N] [--level L]\n"
+    "Prints the candidates of the position after ply N of record FILE (default: the\n"
+    "end of its main line) in BOOK, highest value first:\n"
+    "\"MOVE value V weight W senkei XXXXXXXX\", then \"candidates N\". BOOK is a JS5 or\n"
+    "JSD user book (read at level L, 0 to 7) or a folder holding joseki/bXX.jdb.\n";
+constexpr const char* kAddUsage =
+    "usage: velkora book add BOOK FILE [--ply N] [--value V] [--senkei HEX]\n"
+    "Registers the moves of record FILE's main line up to ply N (default: all) in the\n"
+    "JS5 book BOOK (made when missing) with value V (0 to 15, default 8) and the\n"
+    "strategy bits HEX; prints \"book BOOK positions P moves M\".\n";
+constexpr const char* kRemoveUsage =
+    "usage: velkora book remove BOOK FILE --ply N [--all]\n"
+    "Removes from the JS5 book BOOK the line's move N+1 at the position after ply N\n"
+    "(with --all, every move of that position).\n";
+constexpr const char* kImportUsage =
+    "usage: velkora book import BOOK SOURCE [--level L] [--mode M]\n"
+    "Adds the moves of the JS5 or JSD book SOURCE (read at level L) to the JS5 book\n"
+    "BOOK with insert mode M (0 to 3, default 1).\n";
 
-bool parse_option(const OptionRule& o, const char* s, Args& a) {
-  if (o.hex) return parse_hex_word(s, &(a.*o.field));
-  int v;
-  if (!parse_int(s, o.lo, o.hi, &v)) return false;
-  a.*o.field = v;
-  return true;
-}
-
-// Parses argv against the options named in `allowed` (a space-separated list);
-// false with `error` set for anything else.
-bool parse_args(int argc, char** argv, const std::string& allowed, Args& a, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool known = arg.rfind("--", 0) == 0 && (" " + allowed + " ").find(" " + arg + " ") != std::string::npos;
-    if (!known) {
-      if (arg.rfind("--", 0) == 0) {
-        error = "unexpected option '" + arg + "'";
-        return false;
-      }
-      a.paths.push_back(argv[i]);
-      continue;
-    }
-    if (arg == "--all") {
-      a.all = true;
-      continue;
-    }
-    for (const OptionRule& o : kOptions) {
-      if (arg != o.name) continue;
-      if (i + 1 >= argc || !parse_option(o, argv[i + 1], a)) {
-        error = arg + (o.hex ? std::string(" needs a hexadecimal word")
-                             : " needs a value from " + std::to_string(o.lo) + " to " + std::to_string(o.hi));
-        return false;
-      }
-      ++i;
-    }
+// The parser of subcommand `sub`, with the options named in `allowed` (a
+// space-separated list) read into `a`.
+CommandLine book_options(const char* sub, const char* usage, const std::string& allowed, Args& a) {
+  CommandLine cl(std::string("book ") + sub, usage);
+  const auto allows = [&allowed](const char* name) {
+    return (" " + allowed + " ").find(std::string(" ") + name + " ") != std::string::npos;
+  };
+  if (allows("--ply")) cl.Number("--ply", 0, kMaxPlyOption, &a.ply, "a number of moves");
+  if (allows("--level")) cl.Number("--level", 0, kMaxLevel, &a.level, "a level");
+  if (allows("--value")) cl.Number("--value", 0, driver::kMaxBookValue, &a.value, "a value");
+  if (allows("--mode")) cl.Number("--mode", 0, kMaxMode, &a.mode, "an insert mode");
+  if (allows("--senkei")) {
+    cl.Value("--senkei", "a hexadecimal word", [&a](const char* v) { return parse_hex_word(v, &a.senkei); });
   }
-  return true;
+  if (allows("--all")) cl.Flag("--all", &a.all);
+  cl.Positional(&a.paths[0]);
+  cl.Positional(&a.paths[1]);
+  return cl;
 }
 
 // The main line of a game record up to its first record event: the position
@@ -253,9 +242,9 @@ uint32_t open_for_show(driver::JosekiBooks& books, const char* path, int level, 
 
 int book_show(int argc, char** argv) {
   Args a;
+  int status;
+  if (!book_options("show", kShowUsage, "--ply --level", a).Parse(argc, argv, &status)) return status;
   std::string error;
-  if (!parse_args(argc, argv, "--ply --level", a, error)) return fail("show", error);
-  if (a.paths.size() != 2) return fail("show", "usage: velkora book show BOOK FILE [--ply N] [--level L]");
   Line line;
   size_t ply;
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("show", error);
@@ -288,11 +277,9 @@ int book_show(int argc, char** argv) {
 
 int book_add(int argc, char** argv) {
   Args a;
+  int status;
+  if (!book_options("add", kAddUsage, "--ply --value --senkei", a).Parse(argc, argv, &status)) return status;
   std::string error;
-  if (!parse_args(argc, argv, "--ply --value --senkei", a, error)) return fail("add", error);
-  if (a.paths.size() != 2) {
-    return fail("add", "usage: velkora book add BOOK FILE [--ply N] [--value V] [--senkei HEX]");
-  }
   Line line;
   size_t ply;
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("add", error);
@@ -312,9 +299,10 @@ int book_add(int argc, char** argv) {
 
 int book_remove(int argc, char** argv) {
   Args a;
+  int status;
+  if (!book_options("remove", kRemoveUsage, "--ply --all", a).Parse(argc, argv, &status)) return status;
+  if (a.ply < 0) return fail("remove", "--ply N is needed: the position whose move is removed");
   std::string error;
-  if (!parse_args(argc, argv, "--ply --all", a, error)) return fail("remove", error);
-  if (a.paths.size() != 2 || a.ply < 0) return fail("remove", "usage: velkora book remove BOOK FILE --ply N [--all]");
   Line line;
   size_t ply;
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("remove", error);
@@ -332,9 +320,9 @@ int book_remove(int argc, char** argv) {
 
 int book_import(int argc, char** argv) {
   Args a;
+  int status;
+  if (!book_options("import", kImportUsage, "--level --mode", a).Parse(argc, argv, &status)) return status;
   std::string error;
-  if (!parse_args(argc, argv, "--level --mode", a, error)) return fail("import", error);
-  if (a.paths.size() != 2) return fail("import", "usage: velkora book import BOOK SOURCE [--level L] [--mode M]");
   const int mode = a.mode < 0 ? driver::kInsertReplace : static_cast<int>(a.mode);
   const int level = a.level < 0 ? 0 : static_cast<int>(a.level);
   // A SOURCE that is no book is refused before BOOK is locked or made.
@@ -357,8 +345,17 @@ int cmd_book(int argc, char** argv) {
   if (std::strcmp(sub, "add") == 0) return book_add(argc - 1, argv + 1);
   if (std::strcmp(sub, "remove") == 0) return book_remove(argc - 1, argv + 1);
   if (std::strcmp(sub, "import") == 0) return book_import(argc - 1, argv + 1);
-  std::fputs("velkora book: usage: velkora book show|add|remove|import ...\n", stderr);
-  return 1;
+  if (std::strcmp(sub, "--help") == 0 || std::strcmp(sub, "-h") == 0) {
+    std::fputs("usage: velkora book show|add|remove|import BOOK ...\n", stdout);
+    for (const char* usage : {kShowUsage, kAddUsage, kRemoveUsage, kImportUsage}) {
+      std::fputs("\n", stdout);
+      std::fputs(usage, stdout);
+    }
+    return kExitOk;
+  }
+  std::fputs("velkora book: usage: velkora book show|add|remove|import ... (velkora book --help tells more)\n",
+             stderr);
+  return kExitFailure;
 }
 
 }  // namespace app

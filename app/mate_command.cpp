@@ -39,7 +39,7 @@ constexpr int kMaxProgressIntervalMs = 3600 * kMsPerSecond;
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora mate: %s\n", what.c_str());
-  return 1;
+  return kExitFailure;
 }
 
 struct Options {
@@ -47,47 +47,37 @@ struct Options {
   int ply = -1;
   int seconds = 0;
   int memory_mb = kDefaultMemoryMb;
-  bool memory_given = false;
   const char* save = nullptr;
 };
 
-bool parse_options(int argc, char** argv, Options& o, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (std::strcmp(a, "--ply") == 0) {
-      if (!value || !parse_int(value, 0, 100000, &o.ply)) return error = "--ply needs a number of moves", false;
-      ++i;
-    } else if (std::strcmp(a, "--time") == 0) {
-      if (!value || !parse_int(value, 0, kMaxSeconds, &o.seconds)) {
-        return error = "--time needs seconds from 0 to " + std::to_string(kMaxSeconds), false;
-      }
-      ++i;
-    } else if (std::strcmp(a, "--memory") == 0) {
-      if (!value || !parse_int(value, 1, kMaxMemoryMb, &o.memory_mb)) return error = "--memory needs megabytes", false;
-      o.memory_given = true;
-      ++i;
-    } else if (std::strcmp(a, "--save") == 0) {
-      if (!value) return error = "--save needs a file name", false;
-      const int format = model::kifu_format_from_path(value);
-      if (format == model::kFormatUnknown) {
-        return error = std::string("cannot tell the format of '") + value + "'", false;
-      }
-      if (format == model::kFormatVkr || format == model::kFormatKifHenka) {
-        return error = "that format can be read but not written", false;
-      }
-      o.save = value;
-      ++i;
-    } else if (a[0] == '-' && a[1] != '\0') {
-      return error = std::string("unknown option '") + a + "'", false;
-    } else if (!o.path) {
-      o.path = a;
-    } else {
-      return error = std::string("unexpected argument '") + a + "'", false;
-    }
-  }
-  if (!o.path) return error = "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]", false;
-  return true;
+constexpr const char* kUsage =
+    "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]\n"
+    "Solves the mate problem at the position after ply N of the record's main line\n"
+    "(default: its end), the side to move attacking. Prints \"mate P\" and\n"
+    "\"pv M1 M2 ...\" (CSA form), \"nomate\", or \"unknown\" (a limit was reached),\n"
+    "and once a second while it solves \"progress nodes N time S nps X\" on standard\n"
+    "error. Ctrl-C stops the solve: \"unknown\" is printed and the exit status is 130.\n"
+    "  --ply N       the position after ply N\n"
+    "  --time S      at most S seconds (0, the default: no limit)\n"
+    "  --memory MB   the solver's largest table (default 256; no more than the\n"
+    "                machine has available)\n"
+    "  --save OUT    after a mate, play the solution into the record after ply N\n"
+    "                with every defence and its answer, and save the record as OUT\n"
+    "                (the format of its extension); checked before the solve\n";
+
+// The command's options, read into `o`.
+CommandLine mate_options(Options& o) {
+  CommandLine cl("mate", kUsage);
+  cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
+  cl.Number("--time", 0, kMaxSeconds, &o.seconds, "seconds");
+  cl.Number("--memory", 1, kMaxMemoryMb, &o.memory_mb, "megabytes");
+  cl.Value("--save", "a file name whose extension tells a record format (kif ki2 csa qvf ckf)",
+           [&o](const char* v) {
+             o.save = v;
+             return model::kifu_format_from_path(v) != model::kFormatUnknown;
+           });
+  cl.Positional(&o.path);
+  return cl;
 }
 
 // An empty text, or why the solver may not have `memory_mb`: more than the
@@ -182,29 +172,36 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
     std::printf("%s\n", result == driver::kTsumeNoMate ? "nomate" : "unknown");
   }
   std::fflush(stdout);
-  if (!o.save) return 0;
+  const int done = InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
+  if (!o.save) return done;
   if (result <= 0) {
     // Only a mate changes the record: otherwise nothing is written.
     comp.Command(kCmdTsumeFree);
-    return 0;
+    return done;
   }
   int format = 0;
   const bool saved = model::kifu_save_file(holder, o.save, &format);
   comp.Command(kCmdTsumeFree);
-  return saved ? 0 : fail(std::string("cannot write '") + o.save + "'");
+  return saved ? done : fail(std::string("cannot write '") + o.save + "'");
 }
 
 }  // namespace
 
 int cmd_mate(int argc, char** argv) {
   Options o;
+  CommandLine cl = mate_options(o);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
+  const int save_format = o.save ? model::kifu_format_from_path(o.save) : model::kFormatUnknown;
+  if (save_format == model::kFormatVkr || save_format == model::kFormatKifHenka) {
+    return cl.Fail("that format can be read but not written");
+  }
   std::string error;
-  if (!parse_options(argc, argv, o, error)) return fail(error);
   model::KifuHolder holder;
-  if (o.memory_given && !(error = memory_refusal(o.memory_mb)).empty()) return fail(error);
-  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return fail(error);
+  if (cl.Given("--memory") && !(error = memory_refusal(o.memory_mb)).empty()) return cl.Fail(error);
+  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return cl.Fail(error);
   // Found out before a long solve, not after it.
-  if (o.save && !(error = save_refusal(o.save)).empty()) return fail(error);
+  if (o.save && !(error = save_refusal(o.save)).empty()) return cl.Fail(error);
   InterruptGuard guard;
   return solve(holder, holder.current->to->tesu, o);
 }

@@ -29,4 +29,12 @@ int sashite_decode(engine::KMoveWord word, Sashite& out) {
   return 0;
 }
 
+engine::KMoveWord sashite_encode(const Sashite& m) {
+  if (m.special != kOrdinaryMove) return engine::kNoMoveWord;
+  const int to = engine::square_of(m.to_x, m.to_y);
+  const int code = koma_gui_to_engine(m.koma);
+  if (m.IsDrop()) return engine::kmove_drop(to, code);
+  return engine::kmove_pack(engine::square_of(m.from_x, m.from_y), to, code, koma_gui_to_engine(m.tori), m.nari);
+}
+
 }  // namespace model

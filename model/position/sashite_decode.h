@@ -1,4 +1,4 @@
-// Conversion of the engine's packed move word into a game-model move.
+// Conversion between the engine's packed move word and a game-model move.
 #pragma once
 
 #include "model/position/kmove_word.h"
@@ -12,5 +12,11 @@ namespace model {
 // and for a word that names a square off the board or a drop of no piece that
 // can be held, otherwise 0.
 int sashite_decode(engine::KMoveWord word, Sashite& out);
+
+// The word of a completed ordinary move (its `koma` and `tori` filled, as a
+// record's moves are): the squares, the mover's and the captured piece's engine
+// codes and the promote flag, the same word the engine packs for that move; a
+// drop packs the dropped piece. kNoMoveWord for a special move.
+engine::KMoveWord sashite_encode(const Sashite& m);
 
 }  // namespace model

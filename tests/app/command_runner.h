@@ -1,8 +1,13 @@
 // Running the built command-line programs as a user runs them.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace command_test {
 
@@ -29,6 +34,30 @@ inline Outcome run(const std::string& args, bool with_errors = false, const std:
   std::string out = read_all(p);
   return {pclose(p), out};
 }
+
+// Runs the built `velkora` with `args`, sends it Ctrl-C once its standard
+// error holds `ready` (or at once when `ready` is empty) and `delay_ms` more
+// have passed, and waits at most `wait_ms` for it to end (then kills it).
+struct Interrupted {
+  bool ended = false;  // ended by itself after the interrupt
+  int status = 0;      // waitpid's status
+  std::string out, err;
+};
+Interrupted run_interrupted(const std::vector<std::string>& args, const std::string& ready, uint32_t delay_ms,
+                            uint32_t wait_ms);
+
+// `args` fails with exit status `code` and says `message` (standard output and
+// error together): all of it when the message ends a line, else it begins so.
+// A status alone would also pass for a program that was never found.
+inline ::testing::AssertionResult fails_with(const std::string& args, int code, const std::string& message) {
+  const Outcome r = run(args, true);
+  const bool said = message.back() == '\n' ? r.out == message : r.out.rfind(message, 0) == 0;
+  if (WIFEXITED(r.status) && WEXITSTATUS(r.status) == code && said) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << args << ": status " << r.status << ", said: " << r.out;
+}
+
+// A UTF-8 literal as the bytes the terminal gets.
+inline std::string utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 inline std::string data(const char* name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
 

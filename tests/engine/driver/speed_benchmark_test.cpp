@@ -50,7 +50,15 @@ TEST(SpeedBenchmark, WalksThreePliesUntilTheClockPassesTheLimit) {
     EXPECT_EQ(benchmark_words.make_pairs, r.pairs) << r.size << " " << r.jump;
   }
   jump_after = 0;
+  // A stop asked for ends the walk at its next node (Ctrl-C); the next run
+  // starts afresh.
+  std::vector<uint8_t> buf(kBenchmarkFallbackBytes);
+  benchmark_words = BenchmarkWords{kStart, 0, 0, 0};
+  benchmark_stop.store(true);
+  benchmark_walk(p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf.data(), buf.size());
+  EXPECT_EQ(benchmark_words.nodes, 0u);
   EXPECT_EQ(speed_benchmark_run(), 0u);  // a clock that stands still
+  EXPECT_EQ(benchmark_words.nodes, 1u + 30 + 900);
   benchmark_clock = platform::tick_ms;
 }
 
