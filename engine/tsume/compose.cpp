@@ -73,11 +73,16 @@ void to_defender_hand(KPosition& p, int n) {
 }
 
 // A piece of the kind out of the defender's hand onto `sq` for the attacker,
-// unpromoted; the piece's number.
+// unpromoted; the piece's number. The pieces of a kind in the hands are alike,
+// and only the hand counts say whose they are: the code an in-hand piece
+// carries is whatever its last move left (a drop taken back leaves the
+// dropper's code on it, whoever holds it now). So the kind's last piece in
+// hand goes, chosen by its number alone, and the codes are written again
+// from the counts.
 int defender_hand_to_board(KPosition& p, int kind, int sq) {
   const KindRange range = kKindRange[kind];
   int n = range.first + range.count - 1;
-  while (p.piece[n].sq != kInHand || code_side(p.piece[n].code) != kDefender) --n;
+  while (p.piece[n].sq != kInHand) --n;  // the defender holds one: never below range.first
   p.piece[n] = {static_cast<uint8_t>(sq), static_cast<uint8_t>(kind | kSenteBit)};
   p.board[sq] = static_cast<uint8_t>(n);
   --p.hand[kDefender][kind];

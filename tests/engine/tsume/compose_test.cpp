@@ -9,6 +9,7 @@
 
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/position_setup.h"
 #include "engine/tsume/compose.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
@@ -123,6 +124,27 @@ TEST_F(ComposeTest, AcceptAndImprove) {
   c_.Improve(p, plies, score);
   EXPECT_EQ(plies, 1);
   EXPECT_EQ(p.hand[1][board::kBishop], 1);
+  EXPECT_TRUE(c_.Accept(p));
+}
+
+// 1二銀打 mates. Every solve plays its line to count the sacrifices and takes
+// it back, and the drop taken back leaves the attacker's code on the silver
+// that the defender holds. When the gold on 1三 must stay and a silver out of
+// the defender's hand replaces it, that is still a silver, whatever its code
+// says: every piece keeps its number's kind and the position rebuilds soundly.
+TEST_F(ComposeTest, ImproveTakesAPieceOutOfHandByItsKindAlone) {
+  board::KPosition p = board::testing::Scene{board::testing::scene("k11 G13 r99 *S *s")}.Load();
+  int plies = 0, score = 0;
+  ASSERT_TRUE(c_.SolveAndScore(p, &plies, &score));
+  c_.Improve(p, plies, score);
+  board::pos_rebuild(p);
+  EXPECT_TRUE(board::testing::matches_rebuild(p));
+  EXPECT_EQ(plies, 1);
+  const int on_13 = p.board[board::square_of(1, 3)];
+  ASSERT_LT(on_13, board::kPieceCount);
+  EXPECT_EQ(p.piece[on_13].code, board::kSilver | board::kSenteBit);
+  EXPECT_EQ(p.hand[1][board::kGold], 1);
+  EXPECT_EQ(p.hand[1][board::kSilver], 0);
   EXPECT_TRUE(c_.Accept(p));
 }
 
