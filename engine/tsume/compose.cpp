@@ -9,6 +9,7 @@
 #include "engine/board/ply_table.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/random.h"
+#include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "platform/clock.h"
 
@@ -108,6 +109,7 @@ KCompose::~KCompose() { tsume_table_free_blocks(table); }
 
 bool KCompose::OpenTables() {
   if (compose_instance_alloc(kComposeTableKb) != 1) return false;
+  compose_instance()->stop_request = &stop_requested;
   if (table.buckets == nullptr && !tsume_table_init(table, kComposeTableKb)) {
     compose_instance_free();
     return false;
@@ -133,6 +135,7 @@ int KCompose::Compose(KPosition& p, const int32_t* pieces, uint32_t time_ms, int
 }
 
 int KCompose::Stop() {
+  stop_requested.store(true);
   budget_ms.store(0);
   return 0;
 }
@@ -146,7 +149,7 @@ void KCompose::InitRandom(uint32_t seed) {
 
 bool KCompose::TimeUp() {
   now_ms = platform::tick_ms();
-  return platform::tick_elapsed(start_ms, now_ms) > budget_ms.load();
+  return stop_requested.load() || platform::tick_elapsed(start_ms, now_ms) > budget_ms.load();
 }
 
 int KCompose::Percent() { return static_cast<int>(rand_next() % kPercentSpan) + 1; }
@@ -419,6 +422,7 @@ bool KCompose::Accept(KPosition& p) {
 
 int KCompose::Generate(KPosition& p, const int32_t* pieces, uint32_t budget, int32_t min_len, uint32_t per_solve_ms,
                        uint32_t per_solve_nodes, uint32_t per_short_nodes) {
+  stop_requested.store(false);
   min_length = min_len;
   solve_ms = per_solve_ms;
   if (!OpenTables()) return 0;

@@ -148,6 +148,20 @@ TEST_F(ComposeTest, ImproveTakesAPieceOutOfHandByItsKindAlone) {
   EXPECT_TRUE(c_.Accept(p));
 }
 
+// A lone king in the open with most pieces in the attacker's hand: neither
+// search ends soon by itself. After a stop each ends at its first time test,
+// however far off its own limits are.
+TEST_F(ComposeTest, AStopEndsTheSolveAndTheShorterMateSearchAtTheirTimeTests) {
+  board::KPosition p = board::testing::Scene{board::testing::scene("k55 *R *B *G *G *S *S *N *N *L *L *P *P *P")}.Load();
+  c_.Stop();
+  EXPECT_TRUE(c_.TimeUp());
+  int plies = 0, score = 0;
+  EXPECT_FALSE(c_.SolveAndScore(p, &plies, &score));
+  EXPECT_LE(compose_instance_nodes(), kTimeCheckVisits);
+  EXPECT_EQ(ShortMate(p, kShortMatePlies, nullptr), 1);
+  EXPECT_LE(compose_instance_nodes(), kTimeCheckVisits);
+}
+
 // Attacker to move with the piece table's pieces: few, near the king.
 constexpr int32_t kPieces[kComposePieceTableSize] = {
     40, 40, 40, 40, 30, 30, 10,  60, 60, 60, 70, 70, 70, 90,  60, 60, 100, 80, 80, 80, 80,
