@@ -179,6 +179,7 @@ TEST(Compose, TheSameSeedGivesTheSameProblemsWhichSolveAgain) {
     for (int i = 0; i < 2; ++i) {
       board::KPosition p;
       ASSERT_EQ(c.Generate(p, kPieces, 600000, 7, 600000, 20000, 30000), 1);
+      EXPECT_TRUE(board::testing::matches_rebuild(p));
       model::Kyokumen k;
       driver::position_export(k, p);
       run.push_back(k);
