@@ -23,6 +23,7 @@ namespace {
 constexpr int kDefaultMode = driver::kModeAll;
 constexpr int kDefaultDepth = 3;
 constexpr int kMaxDepthOption = 64;
+constexpr const char* kKingCapturable = "the side to move can already capture the king";
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora bench: %s\n", what.c_str());
@@ -93,17 +94,19 @@ int stats(const Options& o) {
     model::KString statement;
     statement.Assign(o.move);
     driver::MovegenDetail d;
-    if (!csa_parse_move_line(statement, m, holder.kyokumen) || m.special != model::kOrdinaryMove ||
-        driver::movegen_stats_detail(job, m, d) != 0) {
-      return fail(std::string("'") + o.move + "' is not a move of the position");
-    }
+    const bool parsed = csa_parse_move_line(statement, m, holder.kyokumen) && m.special == model::kOrdinaryMove;
+    const int r = parsed ? driver::movegen_stats_detail(job, m, d) : driver::kStatsNoLine;
+    if (r == driver::kStatsKingCapturable) return fail(kKingCapturable);
+    if (r != 0) return fail(std::string("'") + o.move + "' is not a move of the position");
     const std::pair<const char*, driver::CyclePair> rows[] = {
         {"make", d.make}, {"unmake", d.unmake}, {"soma-j", d.soma_j}, {"soma-s", d.soma_s}};
     for (const auto& [name, pair] : rows) std::printf("%s %" PRIu64 " %" PRIu64 "\n", name, pair.average, pair.minimum);
     return 0;
   }
   driver::MovegenStats s;
-  if (driver::movegen_stats(job, o.mode, o.depth, s) != 0) return fail("the engine cannot load the record's line");
+  const int r = driver::movegen_stats(job, o.mode, o.depth, s);
+  if (r == driver::kStatsKingCapturable) return fail(kKingCapturable);
+  if (r != 0) return fail("the engine cannot load the record's line");
   std::printf("generated %d legal %d cycles %" PRIu64 " %" PRIu64 "\n", s.generated, s.legal, s.cycles.average,
               s.cycles.minimum);
   for (const driver::MovegenStatsMove& m : s.moves) {

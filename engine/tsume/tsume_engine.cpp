@@ -169,11 +169,19 @@ void tsume_record_stats(KTsumeEngine& e) {
   e.last_node_count = e.node_count;
 }
 
+namespace {
+
+bool stop_requested(const KTsumeEngine& e) {
+  return e.stop_request != nullptr && e.stop_request->load(std::memory_order_relaxed);
+}
+
+}  // namespace
+
 bool tsume_limits_passed(const KTsumeEngine& e) {
   if (e.store_failed) return true;
   if (e.node_limit >= 0 && e.node_count >= static_cast<uint32_t>(e.node_limit)) return true;
   const uint32_t limit = e.time_limit.load(std::memory_order_relaxed);
-  return limit == 0 || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit;
+  return limit == 0 || stop_requested(e) || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit;
 }
 
 bool tsume_limit_reached(KTsumeEngine& e) {
@@ -181,7 +189,7 @@ bool tsume_limit_reached(KTsumeEngine& e) {
   if (e.node_limit >= 0 && e.node_count >= static_cast<uint32_t>(e.node_limit)) return true;
   if (++e.visits % kTimeCheckVisits != 0) return false;
   const uint32_t limit = e.time_limit.load(std::memory_order_relaxed);
-  if (limit == 0 || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit) {
+  if (limit == 0 || stop_requested(e) || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit) {
     --e.visits;  // the next count is a check again, so the whole path stops at once
     return true;
   }

@@ -104,6 +104,9 @@ struct KTsumeEngine {
   uint32_t visits = 0;
   SolveWord start_time;              // read by the progress display
   std::atomic<uint32_t> time_limit{0};
+  // A stop request of the instance's owner (any thread may set it), read at
+  // the time tests like a time limit of 0; null when the owner has none.
+  const std::atomic<bool>* stop_request = nullptr;
   SolveWord node_count;              // read by the progress display
   uint32_t last_node_count = 0;
   double last_seconds = 0;
@@ -151,7 +154,7 @@ KHashKey tsume_root_key(const KPosition& p, int attacker);
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker);
 
 // True when the node limit, a failed store, or (every 48 counts) the time limit
-// says the search must stop.
+// or the owner's stop request says the search must stop.
 bool tsume_limit_reached(KTsumeEngine& e);
 
 // Path table.
@@ -194,7 +197,7 @@ int ktsume_solve_defender(KTsumeEngine& e, const KPosition& p, uint32_t time_lim
 void tsume_start_clock(KTsumeEngine& e);
 // Records the elapsed seconds and nodes of the search that just ended.
 void tsume_record_stats(KTsumeEngine& e);
-// True when the node limit or the time limit has been passed.
+// True when the node limit or the time limit has been passed, or a stop asked for.
 bool tsume_limits_passed(const KTsumeEngine& e);
 
 }  // namespace tsume

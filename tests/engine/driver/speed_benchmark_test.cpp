@@ -105,5 +105,34 @@ TEST_F(MovegenStatsTest, CountsAllMovesOrEvasionsAndRestoresTheStage) {
   }
 }
 
+// A position where the side to move could take the king is refused before
+// anything is measured; a mated side has no move: zero counts, an empty list.
+TEST_F(MovegenStatsTest, RefusesATakableKingAndListsNothingWhenMated) {
+  model::Kyokumen open = model::testing::kings_only();
+  model::testing::put(open, 5, 5, model::kHi);
+  Load(open);
+  MovegenStats s;
+  MovegenDetail d;
+  for (int mode = 0; mode < kModeCount; ++mode) EXPECT_EQ(movegen_stats(job_, mode, 3, s), kStatsKingCapturable);
+  EXPECT_EQ(movegen_stats_detail(job_, model::testing::move(kyokumen_, 5, 9, 4, 8), d), kStatsKingCapturable);
+
+  // Gote's king on 5一 under a gold on 5二 that a pawn on 5三 guards.
+  kifu_.ClearMoves();
+  model::Kyokumen mated = model::testing::kings_only();
+  model::testing::put(mated, 5, 2, model::kKin);
+  model::testing::put(mated, 5, 3, model::kFu);
+  mated.teban = 1;
+  Load(mated);
+  board::game_stage = 1;
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    ASSERT_EQ(movegen_stats(job_, mode, 3, s), 0) << mode;
+    EXPECT_EQ(s.generated, 0);
+    EXPECT_EQ(s.legal, 0);
+    EXPECT_TRUE(s.moves.empty());
+    EXPECT_EQ(board::game_stage, 1);
+  }
+  board::game_stage = 0;
+}
+
 }  // namespace
 }  // namespace driver

@@ -72,6 +72,8 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   EXPECT_EQ(sashi_list_link(nodes, 0, nullptr, 6), 0);
   EXPECT_EQ(nodes[0].prev, nullptr);
   EXPECT_EQ(sashi_list_init(nodes, 0, nullptr, 5), nullptr);
+  KMove none[1];
+  EXPECT_EQ(sashi_list_init(nodes, 0, none, 5), nullptr);  // no moves, no head
 
   // Rule B with a gold: after a pawn trade on C's origin the gold may step
   // diagonally back from M1's origin, not straight back, nor return.
