@@ -278,6 +278,29 @@ TEST_F(Node, MatesByRuleAndRepeatedChecks) {
   EXPECT_EQ(node.pv.moves[5], board::move_word(evasion));
 }
 
+TEST_F(Node, QuiescenceReportsAMateOnlyWhenNoEvasionIsLeft) {
+  // Sente's bishop has just checked gote's king on 5一 from 4二. The king's
+  // capture of it loses to a mate further on; the evasion phases then pass
+  // over the pawn's capture of it (a second move onto that square) and the
+  // king's steps (quiet), though the pawn's capture holds (the mate solver
+  // finds no mate for sente). While every evasion tried loses, the others are
+  // tried before the node reports the mate.
+  const model::Kyokumen k = board::testing::scene(
+      "k51 p41 s21 l92 r82 s62 l12 n73 p53 n13 p84 p64 p14 p95 p75 p25 n16 B42 P44 P34 P85 B65 P97 P57 G47 N37 "
+      "P17 L98 S78 K48 R38 G69 S59 P29 L19 *G *G *p *p *p",
+      1);
+  KPosition pos = Scene{k}.Load();
+  KMove bishop;
+  board::write_move(bishop, square_of(3, 3), square_of(4, 2), pos.board[square_of(4, 2)], board::kEmptyNumber,
+                    board::kBishop | board::kSenteBit, 0, 0);
+  Prepare(pos, 2, bishop, 5);
+  int searched = 0;
+  const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
+  EXPECT_GT(score, -kScoreMate);
+  EXPECT_EQ(engine::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
+  EXPECT_EQ(engine::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
+}
+
 TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
   // The node of ply 2 is the child here; `parent` (ext 0) is its node.
   Scene quiet;
