@@ -9,6 +9,7 @@
 #include "app/comp_call.h"
 #include "app/record_commands.h"
 #include "engine/driver/movegen_stats.h"
+#include "engine/driver/think_signature.h"
 #include "model/formats/csa_format.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
@@ -30,6 +31,7 @@ int fail(const std::string& what) {
 }
 
 struct Options {
+  bool signature = false;
   const char* stats = nullptr;
   int ply = -1;
   int mode = kDefaultMode;
@@ -41,6 +43,10 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
   for (int i = 0; i < argc; ++i) {
     const char* a = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (std::strcmp(a, "--signature") == 0) {
+      o.signature = true;
+      continue;
+    }
     if (std::strcmp(a, "--stats") == 0) {
       if (!value) return error = "--stats needs a record file", false;
       o.stats = value;
@@ -65,6 +71,7 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
   if (!o.stats && (o.ply >= 0 || o.move || o.mode != kDefaultMode || o.depth != kDefaultDepth)) {
     return error = "--ply, --mode, --depth and --move go with --stats FILE", false;
   }
+  if (o.signature && o.stats) return error = "--signature and --stats exclude each other", false;
   return true;
 }
 
@@ -80,6 +87,14 @@ int speed() {
     std::printf("bench ms %u\n", static_cast<unsigned>(message.wparam));
     return 0;
   }
+}
+
+// The node-count signature, on this thread (no game is open).
+int signature() {
+  const uint64_t nodes = driver::think_signature();
+  if (nodes == 0) return fail("no memory for the signature's tables");
+  std::printf("signature %" PRIu64 "\n", nodes);
+  return 0;
 }
 
 std::string csa_text(const model::Kyokumen& k, model::Sashite m) {
@@ -126,6 +141,7 @@ int cmd_bench(int argc, char** argv) {
   Options o;
   std::string error;
   if (!parse_options(argc, argv, o, error)) return fail(error);
+  if (o.signature) return signature();
   return o.stats ? stats(o) : speed();
 }
 

@@ -29,8 +29,9 @@ void usage() {
       "  compose [--seed N] [--count K] [--time S] OUTDIR\n"
       "                                        make mate problems (--help: the piece table)\n"
       "  review FILE [--side sente|gote]       the commentary on one side's moves\n"
-      "  bench [--stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
-      "                                        the speed benchmark, or generator timings\n",
+      "  bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
+      "                                        the speed benchmark, the think's node-count\n"
+      "                                        signature, or generator timings\n",
       stdout);
 }
 
