@@ -1,6 +1,9 @@
 #include "app/mate_command.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,6 +16,9 @@
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "platform/clock.h"
+#include "platform/file_info.h"
+#include "platform/memory.h"
 
 namespace app {
 
@@ -24,6 +30,12 @@ constexpr int kMaxMemoryMb = 1 << 20;
 constexpr int kMaxSeconds = driver::kTsumeNoTimeLimitMs / 1000;
 constexpr int kMsPerSecond = 1000;
 constexpr int kCurrentTree = 0;
+// --memory is in MB of 1024 x 1024 bytes, as the solver's table is sized.
+constexpr uint64_t kBytesPerMb = 1024 * 1024;
+// A progress line this often while the solve runs; the environment variable
+// VELKORA_PROGRESS_MS sets another interval (the tests' short one).
+constexpr int kProgressIntervalMs = 1000;
+constexpr int kMaxProgressIntervalMs = 3600 * kMsPerSecond;
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora mate: %s\n", what.c_str());
@@ -35,6 +47,7 @@ struct Options {
   int ply = -1;
   int seconds = 0;
   int memory_mb = kDefaultMemoryMb;
+  bool memory_given = false;
   const char* save = nullptr;
 };
 
@@ -52,11 +65,16 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
       ++i;
     } else if (std::strcmp(a, "--memory") == 0) {
       if (!value || !parse_int(value, 1, kMaxMemoryMb, &o.memory_mb)) return error = "--memory needs megabytes", false;
+      o.memory_given = true;
       ++i;
     } else if (std::strcmp(a, "--save") == 0) {
       if (!value) return error = "--save needs a file name", false;
-      if (model::kifu_format_from_path(value) == model::kFormatUnknown) {
+      const int format = model::kifu_format_from_path(value);
+      if (format == model::kFormatUnknown) {
         return error = std::string("cannot tell the format of '") + value + "'", false;
+      }
+      if (format == model::kFormatVkr || format == model::kFormatKifHenka) {
+        return error = "that format can be read but not written", false;
       }
       o.save = value;
       ++i;
@@ -70,6 +88,44 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
   }
   if (!o.path) return error = "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]", false;
   return true;
+}
+
+// An empty text, or why the solver may not have `memory_mb`: more than the
+// machine has available now. Without the machine's figures the request stands
+// (the computer thread then gives the solver its smallest size).
+std::string memory_refusal(int memory_mb) {
+  platform::MemoryStatus memory;
+  if (!platform::memory_status(memory)) return {};
+  const uint64_t available_mb = memory.available_physical / kBytesPerMb;
+  if (static_cast<uint64_t>(memory_mb) <= available_mb) return {};
+  return "--memory " + std::to_string(memory_mb) + " is more than the " + std::to_string(available_mb) +
+         " MB available";
+}
+
+// Why OUT cannot be written, or an empty text when it can.
+std::string save_refusal(const char* out) {
+  errno = 0;
+  if (platform::path_writable(out)) return {};
+  std::string what = std::string("cannot write '") + out + "'";
+  if (errno != 0) what += std::string(": ") + std::strerror(errno);
+  return what;
+}
+
+int progress_interval_ms() {
+  int ms = kProgressIntervalMs;
+  const char* text = std::getenv("VELKORA_PROGRESS_MS");
+  if (text != nullptr && !parse_int(text, 1, kMaxProgressIntervalMs, &ms)) ms = kProgressIntervalMs;
+  return ms;
+}
+
+// "progress nodes N time S nps X" on standard error: the running solve's node
+// count, its seconds with one decimal and its whole nodes per second.
+void print_progress(const CompCall& comp) {
+  uint32_t nodes = 0;
+  double seconds = 0;
+  comp.TsumeProgress(nodes, seconds);
+  const unsigned long long nps = seconds > 0 ? static_cast<unsigned long long>(nodes / seconds) : 0;
+  std::fprintf(stderr, "progress nodes %u time %.1f nps %llu\n", nodes, seconds, nps);
 }
 
 // The CSA form of the `count` moves that follow `node` along the line.
@@ -91,9 +147,22 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
   platform::Mailbox view;
   CompCall comp(&view);
   const auto stop = [&comp] { comp.TsumeStop(); };
+  const uint32_t interval = static_cast<uint32_t>(progress_interval_ms());
+  uint32_t last_line = platform::tick_ms();
+  const auto progress = [&] {
+    const uint32_t now = platform::tick_ms();
+    if (platform::tick_elapsed(last_line, now) < interval) return;
+    last_line = now;
+    print_progress(comp);
+  };
   comp.Tsume(holder.kyokumen, o.memory_mb, o.seconds * kMsPerSecond, o.save ? 2 : 0);
-  const int result = static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, stop).wparam));
+  const int result =
+      static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, stop, progress).wparam));
   if (result == driver::kTsumeAttacksKing) return fail("the side to move already attacks the defending king");
+  if (result == driver::kTsumeNoMemory) {
+    const int asked = std::max(o.memory_mb, static_cast<int>(driver::kTsumeMinHeapMb));
+    return fail("cannot get " + std::to_string(asked) + " MB of memory for the mate solver");
+  }
   if (result == driver::kTsumeFailed) return fail("the engine cannot hold this position");
   if (result > 0) {
     // The answer goes into the record after ply N, or into a record of its own.
@@ -114,6 +183,11 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
   }
   std::fflush(stdout);
   if (!o.save) return 0;
+  if (result <= 0) {
+    // Only a mate changes the record: otherwise nothing is written.
+    comp.Command(kCmdTsumeFree);
+    return 0;
+  }
   int format = 0;
   const bool saved = model::kifu_save_file(holder, o.save, &format);
   comp.Command(kCmdTsumeFree);
@@ -127,7 +201,10 @@ int cmd_mate(int argc, char** argv) {
   std::string error;
   if (!parse_options(argc, argv, o, error)) return fail(error);
   model::KifuHolder holder;
+  if (o.memory_given && !(error = memory_refusal(o.memory_mb)).empty()) return fail(error);
   if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return fail(error);
+  // Found out before a long solve, not after it.
+  if (o.save && !(error = save_refusal(o.save)).empty()) return fail(error);
   InterruptGuard guard;
   return solve(holder, holder.current->to->tesu, o);
 }

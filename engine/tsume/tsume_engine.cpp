@@ -85,6 +85,8 @@ int8_t evasion_hint(const KPosition& p, const KMove* moves, int i, int defender)
 }  // namespace
 
 KTsumeEngine::KTsumeEngine(uint64_t mem_kb, bool small) {
+  // Progress read before the first search starts its clock counts from here.
+  start_time = platform::tick_ms();
   table.kb_per_block = static_cast<uint32_t>(small ? std::min<uint64_t>(mem_kb, 0xFFFFFFFFu)
                                                    : std::min<uint64_t>(mem_kb, kMaxBlockKb));
   table.grow = small ? 0 : 1;

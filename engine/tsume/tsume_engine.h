@@ -52,6 +52,24 @@ struct PathEntry {
   int32_t next;  // ply of the next entry of the bucket, -1 none
 };
 
+// A counter or clock word that the solving thread alone writes and another
+// thread reads while the solve runs (the progress display). Relaxed loads and
+// stores: the reader wants a recent value, not an order with other words, and
+// on the solving side they cost what a plain word costs.
+class SolveWord {
+ public:
+  operator uint32_t() const { return value_.load(std::memory_order_relaxed); }
+  SolveWord& operator=(uint32_t v) {
+    value_.store(v, std::memory_order_relaxed);
+    return *this;
+  }
+  // One writer: a load and a store, not a locked read-modify-write.
+  SolveWord& operator++() { return *this = *this + 1; }
+
+ private:
+  std::atomic<uint32_t> value_{0};
+};
+
 // A child's numbers as the last count of its node saw them.
 struct ChildValue {
   int32_t pn;
@@ -84,9 +102,9 @@ struct KTsumeEngine {
   KMove* main_line = nullptr;        // D
   int main_line_length = 0;
   uint32_t visits = 0;
-  uint32_t start_time = 0;
+  SolveWord start_time;              // read by the progress display
   std::atomic<uint32_t> time_limit{0};
-  uint32_t node_count = 0;
+  SolveWord node_count;              // read by the progress display
   uint32_t last_node_count = 0;
   double last_seconds = 0;
   int32_t node_limit = -1;

@@ -19,9 +19,11 @@ struct Outcome {
 };
 
 // Runs a built program with `args`; standard error is kept with standard output
-// when `with_errors` is set.
-inline Outcome run(const std::string& args, bool with_errors = false) {
-  const std::string cmd = std::string(VELKORA_BINARY_DIR) + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
+// when `with_errors` is set. `shell` (variable settings, a ulimit and ";")
+// goes before the program in the shell's command line.
+inline Outcome run(const std::string& args, bool with_errors = false, const std::string& shell = "") {
+  const std::string cmd =
+      shell + std::string(VELKORA_BINARY_DIR) + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return {-1, {}};
   std::string out = read_all(p);
