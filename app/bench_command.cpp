@@ -11,6 +11,7 @@
 #include "app/terminal.h"
 #include "app/record_commands.h"
 #include "engine/driver/movegen_stats.h"
+#include "engine/driver/think_signature.h"
 #include "model/formats/csa_format.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
@@ -31,6 +32,7 @@ int fail(const std::string& what) {
 }
 
 struct Options {
+  bool signature = false;
   const char* stats = nullptr;
   int ply = -1;
   int mode = kDefaultMode;
@@ -39,9 +41,10 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "usage: velkora bench [--stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
+    "usage: velkora bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
     "Without options: the speed benchmark, \"bench ms T\" (Ctrl-C stops it with exit\n"
     "status 130 and no figure).\n"
+    "With --signature: the think's node-count signature, \"signature N\".\n"
     "With --stats FILE: times the move generator of mode M (0-6: 序 中 終 all 王手 1手詰\n"
     "Eff; default 3) with D plies left (default 3) on the position after ply N of the\n"
     "record's main line (default: its end): \"generated G legal L cycles AVG MIN\", then\n"
@@ -51,6 +54,7 @@ constexpr const char* kUsage =
 // The command's options, read into `o`.
 CommandLine bench_options(Options& o) {
   CommandLine cl("bench", sjis_to_utf8(kUsage));
+  cl.Flag("--signature", &o.signature);
   cl.Text("--stats", &o.stats, "a record file");
   cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
   cl.Number("--mode", 0, driver::kModeCount - 1, &o.mode, "a mode");
@@ -73,6 +77,14 @@ int speed() {
   }
   std::printf("bench ms %u\n", static_cast<unsigned>(done.wparam));
   return kExitOk;
+}
+
+// The node-count signature, on this thread (no game is open).
+int signature() {
+  const uint64_t nodes = driver::think_signature();
+  if (nodes == 0) return fail("no memory for the signature's tables");
+  std::printf("signature %" PRIu64 "\n", nodes);
+  return 0;
 }
 
 std::string csa_text(const model::Kyokumen& k, model::Sashite m) {
@@ -125,6 +137,8 @@ int cmd_bench(int argc, char** argv) {
   for (const char* name : {"--ply", "--mode", "--depth", "--move"}) {
     if (!o.stats && cl.Given(name)) return cl.Fail(std::string(name) + " goes with --stats FILE");
   }
+  if (o.signature && o.stats) return cl.Fail("--signature and --stats exclude each other");
+  if (o.signature) return signature();
   return o.stats ? stats(o) : speed();
 }
 

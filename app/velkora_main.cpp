@@ -30,8 +30,9 @@ void usage() {
       "                                        make mate problems\n"
       "  review FILE [--side sente|gote] [--depth D|--time S] [--save OUT]\n"
       "                                        the commentary on one side's moves\n"
-      "  bench [--stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
-      "                                        the speed benchmark, or generator timings\n"
+      "  bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
+      "                                        the speed benchmark, the think's node-count\n"
+      "                                        signature, or generator timings\n"
       "Exit status: 0 done, 1 failed (one line on standard error), 130 stopped by Ctrl-C\n"
       "(think, mate, compose, review and bench print what they have first).\n",
       stdout);

@@ -16,7 +16,7 @@
 #include "engine/eval/root_modes.h"
 #include "engine/search/exchange_score.h"
 #include "engine/search/position_features.h"
-#include "bench/game_positions.h"
+#include "game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

@@ -15,7 +15,7 @@
 #include "engine/eval/eval_tables.h"
 #include "engine/search/gen_by_depth.h"
 #include "engine/search/gen_stamp.h"
-#include "bench/game_positions.h"
+#include "game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

@@ -11,7 +11,7 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
-#include "bench/game_positions.h"
+#include "game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

@@ -25,7 +25,7 @@
 #include "engine/board/threat_moves_gen.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/eval/eval_tables.h"
-#include "bench/game_positions.h"
+#include "game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

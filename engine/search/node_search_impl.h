@@ -51,6 +51,7 @@ class NodeSearch {
   void FutilityTest();
   Flow RunStage(int code, int column);
   Flow HashMoveStage(int column);
+  Flow LeftOutEvasions(int column, int listed);
   int Generate(int code, board::KMove* out, int* stage, int* linker);
   Flow SearchList(KMoveNode* head, int count, int stage, int column);
   int EndOfNode(bool* restart);

@@ -57,6 +57,37 @@ int no_move_score(const KMove& incoming) {
   return is_drop(incoming) && board::code_kind(incoming.code) == board::kPawn ? kScoreMate : -kScoreMate;
 }
 
+// The evasion phase once the left-out evasions are tried: nothing is passed over.
+constexpr int kNoPhase = 3;
+// The mark of a list node whose move the loop did not pass over.
+constexpr uint8_t kTried = 1;
+
+// The legal evasions that the list from `head` did not try (a non-promoting
+// move counts as tried with its promoting twin), linked behind the list's
+// room in the pool; null when none is left.
+KMoveNode* left_out_evasions(const KPosition& p, KMoveNode* head) {
+  if (!pool_fits()) return nullptr;
+  KMove* moves = &pool_moves[pool_cursor];
+  const int n = board::oute_nige_gen(p, moves);
+  int kept = 0;
+  for (int i = 0; i < n; ++i) {
+    KMove twin = moves[i];
+    kmove_set_promote(twin, 1);
+    const board::KMoveWord w = kmove_pack(moves[i]), promoted = kmove_pack(twin);
+    bool tried = false;
+    for (const KMoveNode* ln = head; ln != nullptr && !tried; ln = ln->next) {
+      const board::KMoveWord t = kmove_pack(*ln->move);
+      tried = ln->skip == kTried && (t == w || t == promoted);
+    }
+    if (!tried) moves[kept++] = moves[i];
+  }
+  if (kept == 0) return nullptr;
+  KMoveNode* nodes = &pool_nodes[pool_cursor];
+  pool_cursor += kept;
+  sashi_list_link(nodes, kept, moves, kEvasionStage);
+  return nodes;
+}
+
 }  // namespace
 
 int qsearch_stop_test(const SearchTimeState& t) {
@@ -135,11 +166,26 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
   child.position = &p;
   int phase = 0;
   bool scored = false;  // some move got a score (searched, drawn, refuted or from the table)
-  for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
+  bool extended = false;
+  for (KMoveNode* ln = head;; ln = ln->next) {
+    if (ln == nullptr) {
+      // In check, while every evasion tried loses, the evasions the phases
+      // passed over and those the generator left out are tried before the
+      // node reports a mate.
+      if (extended || !in_check || best > -kScoreMate) break;
+      extended = true;
+      ln = left_out_evasions(p, head);
+      if (ln == nullptr) break;
+      phase = kNoPhase;
+    }
     KMove& m = *ln->move;
     const board::KMoveWord w = kmove_pack(m);
     child.ext = node.ext + (in_check ? kOnePly : 0);
-    if (in_check && phase >= 1 && (m.captured_code == 0 || (phase == 1 && m.to == incoming.to))) continue;
+    if (in_check && phase >= 1 && phase != kNoPhase &&
+        (m.captured_code == 0 || (phase == 1 && m.to == incoming.to))) {
+      continue;
+    }
+    ln->skip = kTried;
     KMove& entry = move_stack[ply + 1];
     kmove_copy_entry(entry, m);
     entry.flag = 0;

@@ -256,16 +256,37 @@ NodeSearch::Flow NodeSearch::RunStage(int code, int column) {
     case kLinkUnsearched: count = sashi_list_unsearched(nodes, n, moves, stage, set_); break;
     default: count = sashi_list_link(nodes, n, moves, stage); break;
   }
-  if (count == 0) return Flow::kNext;
+  const bool evasions = code == 2 && in_check_;
+  if (count == 0) return evasions ? LeftOutEvasions(column, 0) : Flow::kNext;
   KMoveNode* head = nodes;
-  if (code == 2 && in_check_) {
+  if (evasions) {
     head = sashite_order_select(node_, count, head, depth_.remaining, 0);
   } else {
     const StageOrder order = stage_order(code);
     head = node_sashite_order(node_, stage, incoming_, count, head, alpha_, beta_, depth_.remaining, order.base,
                               order.floor);
   }
-  return SearchList(head, count, stage, column);
+  const Flow f = SearchList(head, count, stage, column);
+  return evasions && f == Flow::kNext ? LeftOutEvasions(column, count) : f;
+}
+
+NodeSearch::Flow NodeSearch::LeftOutEvasions(int column, int listed) {
+  // The evasion generator leaves out answers it expects to be useless (an
+  // interposition on a square the side does not guard, moves its threat
+  // filter rejects) and the list filter drops pointless ones. While every
+  // evasion tried so far loses, the node would report a mate that rests on the
+  // moves it did not try: try them before it does.
+  if (best_ > -kScoreMate || !pool_fits()) return Flow::kNext;
+  KMove* moves = &pool_moves[pool_cursor];
+  KMoveNode* nodes = &pool_nodes[pool_cursor];
+  const int n = board::oute_nige_gen(p_, moves);
+  pool_cursor += n;
+  const int count = sashi_list_unsearched(nodes, n, moves, kEvasionStage, set_);
+  if (count == 0) return Flow::kNext;
+  KMoveNode* head = sashite_order_select(node_, count, nodes, depth_.remaining, 0);
+  // Counted with the moves listed before, so that a lone left-out answer does
+  // not pass for a single evasion.
+  return SearchList(head, listed + count, kEvasionStage, column);
 }
 
 NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {

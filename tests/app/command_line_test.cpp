@@ -23,6 +23,7 @@
 #include "app/terminal.h"
 #include "model/formats/kifu_dispatch.h"
 #include "tests/app/command_runner.h"
+#include "tests/engine/driver/think_signature_total.h"
 #include "tests/model/position/position_builder.h"
 
 namespace {
@@ -469,6 +470,14 @@ TEST(CommandLine, ComposeWritesProblemsThatMateSolves) {
   const std::string help = run("velkora compose --help").out;
   EXPECT_NE(help.find(utf8(u8"駒:先手 先盤 先不 先近 後盤 後不 後近")), std::string::npos);
   EXPECT_EQ(run("velkora compose /no/such/folder").status >> 8, 1);
+}
+
+TEST(CommandLine, BenchPrintsTheNodeCountSignature) {
+  const Outcome r = run("velkora bench --signature");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "signature " + std::to_string(driver::testing::kSignatureTotal) + "\n");
+  EXPECT_TRUE(fails_with("velkora bench --signature --stats " + data("kif/variations.kif"), 1,
+                         "velkora bench: --signature and --stats exclude each other\n"));
 }
 
 TEST(CommandLine, ReviewAndGeneratorStatistics) {
