@@ -219,6 +219,53 @@ TEST_F(Think, DepthRulesPonderingAndOneLegalMove) {
   EXPECT_EQ(search_depth_get(), 8);
 }
 
+// What the think reported, as the view gets it.
+struct Report {
+  std::vector<uint32_t> line;
+  int32_t score, depth;
+  uint32_t nodes;
+};
+std::vector<Report> reports;
+// Asks for a stop at the first report of this depth (0: never).
+int stop_at_depth = 0;
+
+int keep_report(int count, const uint32_t* moves, int32_t a, int, int32_t b, uint32_t nodes, uint32_t) {
+  reports.push_back({std::vector<uint32_t>(moves, moves + count), a, b, nodes});
+  if (stop_at_depth != 0 && b == stop_at_depth) think_control.store(kThinkStop);
+  return 0;
+}
+
+TEST_F(Think, TheLastReportCoversTheWholeThink) {
+  set_pv_sink(keep_report);
+  std::mt19937 rng(777);
+  model::Kyokumen k;
+  k.Init(model::kHirate);
+  for (int ply = 0; ply < 30; ++ply) {
+    model::Sashite m;
+    board::testing::random_legal_moves(k, rng, &m, 1);
+    k.DoSashite(m);
+  }
+  for (int stop : {0, 3}) {
+    // To depth 5, and stopped in the middle of iteration 3 (at its first new
+    // line): the last report has the think's line and score, the depth whose
+    // moves stand, and every node of the think.
+    reports.clear();
+    stop_at_depth = stop;
+    KPosition p = Scene{k}.Load();
+    const int score = Chuban(Request(p, 5));
+    think_control.store(kThinkRun);
+    ASSERT_GE(reports.size(), 2u) << stop;
+    const Report& last = reports.back();
+    EXPECT_EQ(last.line, std::vector<uint32_t>(result.moves, result.moves + result.length)) << stop;
+    EXPECT_EQ(last.score, score) << stop;
+    EXPECT_EQ(last.depth, stop == 0 ? 5 : 3);
+    EXPECT_EQ(last.nodes, node_counter) << stop;
+    EXPECT_GT(last.nodes, reports[reports.size() - 2].nodes) << stop;
+  }
+  stop_at_depth = 0;
+  set_pv_sink(nullptr);
+}
+
 TEST_F(Think, AStopEndsTheThinkWithALegalMove) {
   std::mt19937 rng(4242);
   model::Kyokumen k;
