@@ -44,6 +44,9 @@ class NodeSearch {
  private:
   enum class Flow { kNext, kEndStage, kReturn };
   static constexpr int kSearchedRoom = 1024;
+  // Each restart after a failed verification keeps one more move as searched,
+  // so a node restarts at most this often.
+  static constexpr int kMaxRestarts = kSearchedRoom;
 
   // search_node.cpp
   void Enter();
@@ -96,7 +99,7 @@ class NodeSearch {
   int margin_ = 0;
   int recapture_sq_ = 0;
   bool pass_done_ = false;
-  bool restarted_ = false;
+  int restarts_ = 0;
   int ret_ = 0;
   int pool_base_ = 0;
 

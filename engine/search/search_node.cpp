@@ -340,9 +340,12 @@ int NodeSearch::EndOfNode(bool* restart) {
         best_ = alpha_ = entry_alpha_;
         node_.pv = saved_pv_;
       }
-      if (!restarted_) {
-        // Search the node again once, the verified move kept as searched.
-        restarted_ = true;
+      if (restarts_ < kMaxRestarts) {
+        // Search the node again, the verified move kept as searched: the
+        // moves searched while the verification was pending met a window
+        // raised to the refuted score, so their results do not stand. Every
+        // failed verification restarts, each keeping one more move.
+        ++restarts_;
         tried_moves_put_at(set_, w, std::min(saved_set_index_, kSearchedRoom - 1));
         *restart = true;
         return 0;

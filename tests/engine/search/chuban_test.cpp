@@ -14,6 +14,8 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
+#include "model/formats/csa_format.h"
+#include "model/text/kstring.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
 #include "platform/clock.h"
@@ -264,6 +266,28 @@ TEST_F(Think, TheLastReportCoversTheWholeThink) {
   }
   stop_at_depth = 0;
   set_pv_sink(nullptr);
+}
+
+// From a game at 1 s a move: sente's bishop on 2二 and gote's on 4四 face each
+// other. After ４五歩 gote simply takes the bishop. A node whose verified
+// fail-high was refuted a second time returned that move's score over the
+// moves searched meanwhile, so the think saw ４五歩 win a bishop (+1636).
+TEST_F(Think, AFailHighRefutedAgainRestartsTheNode) {
+  model::Kyokumen k;
+  k.Init(model::kHirate);
+  for (const char* text : {"+6978KI", "-8252HI", "+4746FU", "-3334FU", "+7868KI", "-1314FU", "+3948GI", "-9394FU",
+                           "+9796FU", "-1415FU", "+7776FU", "-2288UM", "+7988GI", "-3132GI", "+0022KA", "-0044KA"}) {
+    model::KString statement;
+    statement.Assign(text);
+    model::Sashite m;
+    ASSERT_TRUE(model::csa_parse_move_line(statement, m, k)) << text;
+    ASSERT_TRUE(k.DoSashite(m)) << text;
+  }
+  KPosition p = Scene{k}.Load();
+  const int score = Chuban(Request(p, 6));
+  ASSERT_GE(result.length, 1);
+  const KMove first = move_from_word(p, result.moves[0]);
+  EXPECT_LT(score, 1000) << board::square_file(first.from) << board::square_rank(first.from);
 }
 
 TEST_F(Think, AStopEndsTheThinkWithALegalMove) {
