@@ -126,10 +126,13 @@ void NodeSearch::SaveVerification(KMoveNode* ln, int stage, int set_index) {
   saved_stage_ = stage;
   saved_set_index_ = set_index;
   saved_pv_ = node_.pv;
+  best_before_ = best_;
+  alpha_before_ = alpha_;
 }
 
 void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
-  if (child_.ext > node_.ext || *s == kScoreNone || *s < kRealResultFloor) return;
+  // A move searched to prove a loss is not pruned: its score stands.
+  if (proving_ || child_.ext > node_.ext || *s == kScoreNone || *s < kRealResultFloor) return;
   const KMove& m = *ln->move;
   const int n = node_depth(child_.ext, ply_ + 1).remaining + 1;
   const int flag = pass_threat_.count > 0 ? 1 : 0;
@@ -205,13 +208,16 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   // 1. The searched-move set.
   if (null_state_ == 3 && kmove_equal_masked(w, node_.pv.moves[ply_])) return Flow::kNext;
   const int set_index = set_.count;
-  if (stage != 9 && stage != 11) AddSearched(w);
+  if (!proving_ && stage != 9 && stage != 11) AddSearched(w);
   // 2. A quiet dragon move; two in a row are not searched.
   bool quiet_dragon = false;
   if (m.captured_code == 0 && board::code_class(m.code) == board::kDragon && !is_drop(m) &&
       board::kiki_at(p_, m.from).direct_count[o] == 0) {
     quiet_dragon = true;
-    if (ply_ > 2 && (move_stack[ply_ - 1].flag_word & 2)) return Flow::kNext;
+    if (!proving_ && ply_ > 2 && (move_stack[ply_ - 1].flag_word & 2)) {
+      PassOver(w);
+      return Flow::kNext;
+    }
   }
   // 3. The move on the stack, the child's depth and key.
   KMove& entry = move_stack[ply_ + 1];
@@ -250,7 +256,9 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     }
   }
   // 5. Taking back the previous move after a reversible answer.
-  if (TakeBackMove(m) && draw_value(side_) < alpha_ && !((move_stack[ply_ - 1].flag_word & 1) && in_check_)) {
+  if (!proving_ && TakeBackMove(m) && draw_value(side_) < alpha_ &&
+      !((move_stack[ply_ - 1].flag_word & 1) && in_check_)) {
+    PassOver(w);
     return Flow::kNext;
   }
   // 6. The transposition table.
@@ -310,14 +318,20 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   const bool gives_check = board::is_oute(p_, m) != 0;
   uint32_t pair = 0;
   if (!gives_check) {
-    if (child_class == 1) return Flow::kNext;
+    if (child_class == 1 && !proving_) {
+      PassOver(w);
+      return Flow::kNext;
+    }
     if (incoming_.flag == 1 || incoming_.flag == m.from) pair = board::sashite_pair_key(p_, incoming_, m);
   } else {
     pair = quiet_dragon ? 1 : 0;
   }
   const NodeDepth child_depth = node_depth(child_.ext, ply_ + 1);
   const bool beyond = child_depth.horizon > ply_;
-  if (beyond && ln->skip) return Flow::kNext;
+  if (beyond && ln->skip && !proving_) {
+    PassOver(w);
+    return Flow::kNext;
+  }
   if (board::kiki_at(p_, m.to).direct_count[o] > 0 && board::code_kind(m.code) != board::kKing) {
     entry.flag = static_cast<uint8_t>(sashite_safe_check(p_, m));
   }
@@ -376,10 +390,11 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   }
   if (TakeScore(s, w, stage, true) == Flow::kReturn) return Flow::kReturn;
   // A searched promotion stands for its non-promoting twin.
-  if (m.promote && !is_drop(m)) {
+  if (m.promote && !is_drop(m) && !proving_) {
     KMove twin = m;
     kmove_set_promote(twin, 0);
     AddSearched(kmove_pack(twin));
+    PassOver(kmove_pack(twin));
     for (KMoveNode* n = ln->next; n != nullptr; n = n->next) {
       const KMove& t = *n->move;
       if (t.from == m.from && t.to == m.to && !t.promote) n->skip = kSkipTwinPromotion;

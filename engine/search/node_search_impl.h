@@ -1,7 +1,9 @@
 // The node search's working state, shared by its two source files: the entry,
-// the stage machine and the end of the node (search_node.cpp), and the move
-// procedure with the pass, the double pass and the verification of pruned
-// results (node_moves.cpp). One object lives for one call of search_node.
+// the stage machine, the proof of a loss and the end of the node
+// (search_node.cpp), and the move procedure with the pass, the double pass and
+// the verification of pruned results (node_moves.cpp). One object lives for
+// one call of search_node. A loss (-32766) it reports rests on every legal
+// move shown lost, never on the selection of moves its stages made.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +46,7 @@ class NodeSearch {
  private:
   enum class Flow { kNext, kEndStage, kReturn };
   static constexpr int kSearchedRoom = 1024;
+  static constexpr int kPassedRoom = 64;
 
   // search_node.cpp
   void Enter();
@@ -51,10 +54,13 @@ class NodeSearch {
   void FutilityTest();
   Flow RunStage(int code, int column);
   Flow HashMoveStage(int column);
-  Flow LeftOutEvasions(int column, int listed);
+  Flow ProveLoss();
+  void PassOver(board::KMoveWord w);
+  bool Valued(board::KMoveWord w) const;
   int Generate(int code, board::KMove* out, int* stage, int* linker);
   Flow SearchList(KMoveNode* head, int count, int stage, int column);
-  int EndOfNode(bool* restart);
+  Flow VerifyPending(bool* restart);
+  int EndOfNode();
   int StaticScore();
   void Trace(int code) const;
   void AddSearched(board::KMoveWord w);
@@ -97,11 +103,18 @@ class NodeSearch {
   int recapture_sq_ = 0;
   bool pass_done_ = false;
   bool restarted_ = false;
+  bool proved_ = false;   // the node has searched the moves without a score
+  bool proving_ = false;  // ... and is searching them now: no rule passes over one
   int ret_ = 0;
   int pool_base_ = 0;
 
   KSearchedSet set_;
   board::KMoveWord set_list_[kSearchedRoom];
+  // Moves entered as searched that a pruning rule passed over without a
+  // score; past the room every move counts as such.
+  board::KMoveWord passed_[kPassedRoom];
+  int passed_count_ = 0;
+  bool passed_full_ = false;
   board::KSearchNode child_{};
 
   // The move whose pruned result waits for verification.
@@ -111,6 +124,9 @@ class NodeSearch {
   int saved_stage_ = 0;
   int saved_set_index_ = 0;
   board::KPvHolder saved_pv_{};
+  // Best and alpha before that move was searched.
+  int best_before_ = 0;
+  int alpha_before_ = 0;
 };
 
 }  // namespace search
