@@ -292,7 +292,11 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
           time_state.best_score = score;
           node->score = static_cast<int16_t>(score);
           verified_best = true;
+          // Posted from the root's ply, like every root line: the child's ply
+          // here would drop the root move from the line.
+          --search_ply;
           pv_print(root, count, score, depth, 1);
+          ++search_ply;
           pv_holder_init(child.pv, search_ply - 1);
         }
         score = -search_node(child, node, -beta, -best, 0, 0);

@@ -138,6 +138,30 @@ TEST_F(Think, MatesInOneThreeAndFiveAtDepthTwoNMinusOneAndOnTheTurnedBoard) {
   }
 }
 
+// The first move of every line the think posts.
+std::vector<uint32_t> posted_firsts;
+int keep_first(int count, const uint32_t* moves, int32_t, int, int32_t, uint32_t, uint32_t) {
+  posted_firsts.push_back(count > 0 ? moves[0] : 0);
+  return 0;
+}
+
+TEST_F(Think, EveryPostedLineStartsWithARootMove) {
+  // A mate problem whose defender holds the rest of the pieces: at depth 5 the
+  // root finds mates of its own along a line and posts that line before it
+  // searches the move again. Every posted line starts with a legal move of the
+  // root, not with the reply.
+  const model::Kyokumen k = board::testing::scene(
+      "P83 R43 l54 k85 +P87 R79 *L *p *p *p *p *p *p *p *p *p *p *p *p *p *p *p *p *l *l *n *n *n *n *s *s *s *s "
+      "*g *g *g *g *b *b");
+  KPosition p = Scene{k}.Load();
+  posted_firsts.clear();
+  set_pv_sink(keep_first);
+  Chuban(Request(p, 5));
+  set_pv_sink(nullptr);
+  ASSERT_FALSE(posted_firsts.empty());
+  for (const uint32_t first : posted_firsts) EXPECT_TRUE(legal_on(k, p, first)) << first;
+}
+
 TEST_F(Think, TheSameThinkTwiceAndOnTheTurnedBoard) {
   std::mt19937 rng(99);
   model::Kyokumen k;
