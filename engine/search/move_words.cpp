@@ -11,9 +11,9 @@ board::KMoveWord kmove_pack_pass(const board::KMove& m) {
 }
 
 void kmove_unpack(const board::KPosition& p, board::KMove& out, board::KMoveWord w) {
-  const int from = engine::kmove_from(w);
-  const int to = engine::kmove_to(w);
-  const int code = engine::kmove_piece(w);
+  const int from = board::kmove_from(w);
+  const int to = board::kmove_to(w);
+  const int code = board::kmove_piece(w);
   if (from == board::kPassSquare || !board::is_playing_square(to)) {
     out = board::pass_move();
   } else if (from == board::kInHand) {
@@ -22,8 +22,8 @@ void kmove_unpack(const board::KPosition& p, board::KMove& out, board::KMoveWord
     board::write_move(out, from, to, held ? board::drop_piece(p, kind) : board::kEmptyNumber, board::kEmptyNumber,
                       code, 0, 0);
   } else {
-    board::write_move(out, from, to, p.board[from], p.board[to], code, engine::kmove_captured(w),
-                      engine::kmove_promotes(w) ? 1 : 0);
+    board::write_move(out, from, to, p.board[from], p.board[to], code, board::kmove_captured(w),
+                      board::kmove_promotes(w) ? 1 : 0);
   }
   out.flag = 0;
   out.flag_word = 0;

@@ -38,7 +38,7 @@ constexpr int kSkipTwinDrop = 3;
 constexpr int kSkipTwinPromotion = 4;
 constexpr int kSkipQuietEvasion = 5;
 
-bool reply_is_pass(KMoveWord w) { return engine::kmove_from(w) == board::kPassSquare; }
+bool reply_is_pass(KMoveWord w) { return board::kmove_from(w) == board::kPassSquare; }
 
 }  // namespace
 
@@ -180,7 +180,7 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
       }
     }
   }
-  const bool taken_at_once = has_reply && !reply_is_pass(reply) && engine::kmove_to(reply) == m.to;
+  const bool taken_at_once = has_reply && !reply_is_pass(reply) && board::kmove_to(reply) == m.to;
   if (taken_at_once && is_drop(m) && board::code_kind(m.code) == board::kPawn && p_.hand_sum[side_] > 0) {
     for (KMoveNode* n = ln->next; n != nullptr; n = n->next) {
       if (is_drop(*n->move) && n->move->to == m.to) n->skip = kSkipTwinDrop;

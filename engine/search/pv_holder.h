@@ -18,9 +18,9 @@ using KPvHolder = board::KPvHolder;
 // drop taking the top hand slot of its kind. A pass, and a word that names no
 // square of the board or no piece in hand, give the pass record.
 inline board::KMove move_from_word(const board::KPosition& p, board::KMoveWord w) {
-  const int from = engine::kmove_from(w);
-  const int to = engine::kmove_to(w);
-  const int code = engine::kmove_piece(w);
+  const int from = board::kmove_from(w);
+  const int to = board::kmove_to(w);
+  const int code = board::kmove_piece(w);
   board::KMove m = board::pass_move();
   if (!board::is_playing_square(to)) return m;
   if (from == board::kInHand) {
@@ -30,8 +30,8 @@ inline board::KMove move_from_word(const board::KPosition& p, board::KMoveWord w
     return m;
   }
   if (!board::is_playing_square(from)) return m;
-  board::write_move(m, from, to, p.board[from], p.board[to], code, engine::kmove_captured(w),
-                    engine::kmove_promotes(w) ? 1 : 0);
+  board::write_move(m, from, to, p.board[from], p.board[to], code, board::kmove_captured(w),
+                    board::kmove_promotes(w) ? 1 : 0);
   return m;
 }
 

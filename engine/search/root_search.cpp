@@ -106,7 +106,7 @@ bool threat_still_mates(KSearchNode& root, KSearchNode& child, int mover, KMove*
 // Skips the later twins of a move whose reply takes the moved piece at once.
 void skip_twins(KMoveNode* node, const KSearchNode& child) {
   const KMove& m = *node->move;
-  if (child.pv.length < 2 || engine::kmove_to(child.pv.moves[2]) != m.to) return;
+  if (child.pv.length < 2 || board::kmove_to(child.pv.moves[2]) != m.to) return;
   const int kind = board::code_class(m.code);
   const bool pawn_drop = m.from == board::kInHand && kind == board::kPawn;
   const bool minor_promotion = m.from != board::kInHand && m.promote &&

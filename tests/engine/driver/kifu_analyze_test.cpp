@@ -286,7 +286,7 @@ TEST_F(Review, LayoutsAndEdges) {
   EXPECT_EQ(Text(0), "2手目 ▲４四銀は駒得になるので取りたくなるところですが、悪手でした。\r\n");
   // A word that does not fit the position counts as none.
   kifu_.NodeAtTesu(1)->hyouka.pv.back() =
-      engine::kmove_pack(board::square_of(5, 5), board::square_of(5, 4), board::kGold | board::kSenteBit, 0, 0);
+      board::kmove_pack(board::square_of(5, 5), board::square_of(5, 4), board::kGold | board::kSenteBit, 0, 0);
   EXPECT_EQ(Text(0), "2手目 ▲４四銀は駒得になるので取りたくなるところですが、悪手でした。\r\n");
 
   // A fall of 50 counts for the rook numbered 3 (on 9九) but not for number 2.

@@ -19,7 +19,7 @@ using board::testing::Scene;
 using model::testing::gote;
 
 board::KMoveWord word(int from_fr, int to_fr, int kind, int side) {
-  return engine::kmove_pack(board::square_of(from_fr / 10, from_fr % 10), board::square_of(to_fr / 10, to_fr % 10),
+  return board::kmove_pack(board::square_of(from_fr / 10, from_fr % 10), board::square_of(to_fr / 10, to_fr % 10),
                             kind | board::side_bit(side), 0, 0);
 }
 

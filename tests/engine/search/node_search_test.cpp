@@ -204,7 +204,7 @@ TEST_F(Node, StagesFollowTheTableAndAPassAnsweredByAMateIsStoredNotSearched) {
   EXPECT_EQ(e->depth, 756);
   EXPECT_EQ(e->flags >> 5, board::kBoundExact);
   EXPECT_EQ(-e->value, -kScoreMate);  // stored for gote to move: its mate
-  EXPECT_EQ(engine::kmove_to(e->best_move), square_of(1, 8));
+  EXPECT_EQ(board::kmove_to(e->best_move), square_of(1, 8));
 
   // After a pass (row 0) only the hash move, a second pass, the depth-selected
   // stage and generators 6, 9 and 10 run.
@@ -299,8 +299,8 @@ TEST_F(Node, QuiescenceReportsAMateOnlyWhenNoEvasionIsLeft) {
   int searched = 0;
   const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
   EXPECT_GT(score, -kScoreMate);
-  EXPECT_EQ(engine::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
-  EXPECT_EQ(engine::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
+  EXPECT_EQ(board::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
+  EXPECT_EQ(board::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
 }
 
 TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {

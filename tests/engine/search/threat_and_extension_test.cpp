@@ -68,9 +68,9 @@ TEST(MateThreat, DefencesByPlyAndRecord) {
   s.Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Put(4, 9, model::kKin).Hand(model::kFu).Hand(model::kKin);
   const KPosition p = s.Load();
   const int q = board::square_of(5, 8), king = board::square_of(5, 9), side = board::square_of(6, 9);
-  const board::KMoveWord threat = engine::kmove_drop(q, board::kGold | board::kGoteBit);
-  const board::KMoveWord step = engine::kmove_pack(king, side, board::kKing | board::kSenteBit, 0, 0);
-  const board::KMoveWord ghost = engine::kmove_pack(board::square_of(4, 4), board::square_of(4, 3),
+  const board::KMoveWord threat = board::kmove_drop(q, board::kGold | board::kGoteBit);
+  const board::KMoveWord step = board::kmove_pack(king, side, board::kKing | board::kSenteBit, 0, 0);
+  const board::KMoveWord ghost = board::kmove_pack(board::square_of(4, 4), board::square_of(4, 3),
                                                     board::kGold | board::kSenteBit, 0, 0);
   // From ply 4 down the side drops on the empty threatened square; at ply 5 it does not.
   EXPECT_TRUE(has(defences(p, {1, {threat, 0, 0}}, 4), board::kInHand, q));
