@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "engine/board/position_setup.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/kifu_analyze.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/driver/speed_benchmark.h"

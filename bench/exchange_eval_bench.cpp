@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "engine/board/exchange_eval.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/eval/eval_tables.h"
 #include "model/position/kyokumen.h"

@@ -7,10 +7,11 @@
 #include <random>
 #include <vector>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/gen_all_moves.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/eval/progress.h"
 #include "engine/eval/root_modes.h"

@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/make_move.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/eval/eval_diff.h"
 #include "engine/eval/eval_position.h"

@@ -140,7 +140,7 @@ void hash_free() {
   table.stats = KHashStats{};
 }
 
-int hash_probe(KSearchNode& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
+int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best) {
   ++table.stats.probes;
   if (table.capacity == 0) return kProbeMiss;

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
-#include "engine/board/search_words.h"
 #include "engine/board/target_list.h"
 
 namespace board {

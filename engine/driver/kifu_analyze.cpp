@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/commentary_judge.h"
 #include "engine/driver/commentary_motifs.h"
 #include "engine/driver/position_bridge.h"

@@ -4,16 +4,17 @@
 #include <array>
 
 #include "engine/board/check_gen.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/exchange_eval.h"
 #include "engine/board/gen_all_moves.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/quiescence_gen.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/eval/root_modes.h"

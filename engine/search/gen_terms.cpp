@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/board/exchange_eval.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/threat_kind.h"

@@ -37,7 +37,7 @@ int digit_square(int sq) { return board::square_file(sq) * 10 + board::square_ra
 
 }  // namespace
 
-void root_path_register(const board::KSearchNode& node) {
+void root_path_register(const KSearchNode& node) {
   board::path_rep_add(node.key, 0, kPathOnPath);
   const KPosition& p = *node.position;
   KMove moves[board::kMaxMoves];
@@ -154,7 +154,7 @@ KHashKey threat_record_key(KPosition& p, int s) {
   return key;
 }
 
-void mate_threat_record_update(board::KSearchNode& child, const board::KSearchNode& parent) {
+void mate_threat_record_update(KSearchNode& child, const KSearchNode& parent) {
   KPosition& p = *child.position;
   const int s = p.teban, o = 1 - s;
   if (!threat_move_present(child.threat_move)) {
@@ -193,9 +193,9 @@ bool keyable(board::KMoveWord w) {
 
 }  // namespace
 
-int pv_replay(board::KSearchNode& node, int i) {
+int pv_replay(KSearchNode& node, int i) {
   int n = node.pv.length;
-  if (n <= i || n >= board::KPvHolder::kMaxMoves) return 0;
+  if (n <= i || n >= KPvHolder::kMaxMoves) return 0;
   KHashKey key = node.key;
   for (int j = i + 1; j <= n; ++j) {
     if (!keyable(node.pv.moves[j])) return 0;

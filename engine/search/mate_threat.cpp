@@ -166,7 +166,7 @@ void protect_after_capture(Builder& b, KMoveWord w2, KMoveWord w3, int ply) {
 
 uint32_t mate_threat_mark(const KMove& m) { return threat_move_encode(m); }
 
-int mate_threat_probe(board::KSearchNode& node, board::KSearchNode& child, KPosition& p, const KMove& move, int ply,
+int mate_threat_probe(KSearchNode& node, KSearchNode& child, KPosition& p, const KMove& move, int ply,
                       int, const KMove* stack, int flags) {
   if (ply < 2) return kNotProbed;
   const KMove& own = stack[ply - 2];
@@ -184,7 +184,7 @@ int mate_threat_probe(board::KSearchNode& node, board::KSearchNode& child, KPosi
   if (r == kTsumeMate) {
     store_mate(child.key, board::move_word(mate));
     const int mover = 1 - p.teban;
-    board::KMateThreat& record = node.threat[mover];
+    KMateThreat& record = node.threat[mover];
     if (record.key.word[0] == 0) {
       record.key = threat_record_key(p, mover);
       record.move = mate;

@@ -273,7 +273,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
       scored_ = true;
       if (probe == board::kProbeRaisedAlpha) {
         SetLine(w, stage, false);
-        if (child_.hash_move != 0 && ply_ + 1 < board::KPvHolder::kMaxMoves) {
+        if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
           node_.pv.moves[ply_ + 1] = child_.hash_move;
           node_.pv.flags[ply_ + 1] = 0;
           node_.pv.length = ply_ + 1;
@@ -441,7 +441,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
     if (probe == board::kProbeAtAlpha) return Flow::kNext;
     if (probe == board::kProbeRaisedAlpha) {
       SetLine(w, 0, false);
-      if (child_.hash_move != 0 && ply_ + 1 < board::KPvHolder::kMaxMoves) {
+      if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
         node_.pv.moves[ply_ + 1] = child_.hash_move;
         node_.pv.length = ply_ + 1;
       }

@@ -1,18 +1,14 @@
-// The principal-variation holder that the think routine fills for its caller,
-// and the engine move that a packed move word names on a position.
+// The engine move that a packed move word names on a position, as the think's
+// principal-variation holder (KPvHolder, node_records.h) keeps its lines.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/search/node_records.h"
 
 namespace search {
-
-// A principal variation as the think hands it back (the layout is shared
-// with the search nodes, engine/board/search_words.h).
-using KPvHolder = board::KPvHolder;
 
 // The engine move of a word on the position: piece numbers from the board, a
 // drop taking the top hand slot of its kind. A pass, and a word that names no

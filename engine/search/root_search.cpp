@@ -28,7 +28,6 @@ namespace {
 
 using board::KMove;
 using board::KPosition;
-using board::KSearchNode;
 
 constexpr int kProvenDepth = 756;
 constexpr uint32_t kProvenMateMark = 32767;
@@ -94,7 +93,7 @@ void child_threat_records(KSearchNode& root, KSearchNode& child, const KMove& m,
 
 // A remembered mate against the mover that still works after its move.
 bool threat_still_mates(KSearchNode& root, KSearchNode& child, int mover, KMove* mate) {
-  const board::KMateThreat& t = root.threat[mover];
+  const KMateThreat& t = root.threat[mover];
   if (child.tsume_mark != 0 || t.key.word[0] == 0) return false;
   if (board::king_attacked(*child.position, 1 - mover) || think_control.load() == kThinkStop) return false;
   const int since = static_cast<int>(t.ply);

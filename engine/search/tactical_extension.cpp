@@ -150,10 +150,10 @@ bool bishop_home(const Line& l, const Squares& q, int file, int near_file) {
 
 }  // namespace
 
-int tactical_extension_match(const KPosition& p, int ply, const KMove* stack, board::KSearchNode* const* contexts) {
+int tactical_extension_match(const KPosition& p, int ply, const KMove* stack, KSearchNode* const* contexts) {
   if (ply < 1 || contexts == nullptr) return 0;
-  const board::KSearchNode* c0 = contexts[ply + 1];
-  const board::KSearchNode* c1 = contexts[ply];
+  const KSearchNode* c0 = contexts[ply + 1];
+  const KSearchNode* c1 = contexts[ply];
   if (c0 == nullptr || c1 == nullptr) return 0;
   const int y = p.teban, x = 1 - y;
   const KMove none = board::pass_move();

@@ -13,6 +13,7 @@
 #include "engine/board/capture_gen.h"
 #include "engine/board/engine_perft.h"
 #include "engine/board/escape_gen.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/quiescence_gen.h"

@@ -19,6 +19,7 @@
 #include "engine/board/attack_square_gen.h"
 #include "engine/board/capture_gen.h"
 #include "engine/board/defence_gen.h"
+#include "engine/board/exchange_values.h"
 #include "engine/board/escape_gen.h"
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/make_move.h"
@@ -232,13 +233,13 @@ class StageGenerators : public ::testing::Test {
   void SetUp() override {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
     eval::eval_tables_init(eval::eval_weight_block, 0);
-    eval_weights = &eval::eval_weight_block;
+    king_rel_table = &eval::eval_weight_block.king_rel;
   }
   void TearDown() override {
     game_stage = 0;
     threat_word = 0;
     eval_stage_tables = nullptr;
-    eval_weights = nullptr;
+    king_rel_table = nullptr;
     pos_table_init();
   }
   KEvalStageTables blocks_[3]{};

@@ -5,18 +5,18 @@
 
 #include <vector>
 
-#include "engine/tsume/tsume_entry.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/book_or_chuban.h"
-#include "engine/driver/joseki_books.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
+#include "engine/driver/joseki_books.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/driver/think_state.h"
 #include "engine/search/chuban.h"
+#include "engine/tsume/tsume_entry.h"
 #include "model/record/kifu_holder.h"
 #include "tests/model/position/position_builder.h"
 #include "tests/model/record/kifu_test_util.h"

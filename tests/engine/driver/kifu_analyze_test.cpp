@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/board/search_words.h"
+#include "engine/board/generator_words.h"
 #include "engine/driver/commentary_judge.h"
 #include "engine/driver/position_bridge.h"
 #include "engine/eval/root_modes.h"

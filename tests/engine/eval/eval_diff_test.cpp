@@ -59,7 +59,7 @@ struct Line {
   KEvalRecord rec;
 };
 
-const board::KEvalWeights& w() { return *board::eval_weights; }
+const eval::KEvalWeights& w() { return *eval::eval_weights; }
 
 // The record without half of each king's square value: the stored square
 // table is read with the rank mirrored for gote but the file as it is, and its
@@ -198,7 +198,7 @@ class EvalDiffDelta : public ::testing::Test {
  protected:
   void SetUp() override {
     eval_tables_init(eval_weight_block, 0x800);
-    board::eval_weights = &eval_weight_block;
+    eval::eval_weights = &eval_weight_block;
     board::senkei_current = &zero_;
   }
   void TearDown() override { board::senkei_current = &senkei_table; }

@@ -156,7 +156,7 @@ TEST_F(ExchangeOrderTest, DepthCutsAndLadder) {
   EXPECT_EQ(nodes[26].depth_adj, -24);
 
   // A list of one move is left as it is.
-  board::KSearchNode node{};
+  search::KSearchNode node{};
   KPosition p = Scene().Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Load();
   node.position = &p;
   nodes[0].next = nullptr;

@@ -44,7 +44,7 @@ TEST(LineRecords, SlotsRingAndRecords) {
 
   board::KHashKey root{};
   root.word[0] = 12345;
-  board::KPvHolder line{};
+  search::KPvHolder line{};
   line.length = 1;
   line.moves[1] = word(77, 76, board::kPawn, 0);
   line.moves[2] = word(33, 34, board::kPawn, 1);
@@ -82,7 +82,7 @@ int verify(Scene s, int side, std::initializer_list<board::KMoveWord> line) {
   KPosition p = s.Load();
   const KPosition before = p;
   board::hash_clear();
-  board::KSearchNode node{};
+  search::KSearchNode node{};
   node.position = &p;
   board::hash_key_full(p, 0, node.key);
   node.pv.length = 1;

@@ -141,8 +141,8 @@ class Node : public testing::ThinkTest {
     time_state.side = 1 - pos.teban;
     move_stack[0] = move_stack[1] = board::pass_move();
     move_stack[2] = incoming;
-    parent = board::KSearchNode{};
-    node = board::KSearchNode{};
+    parent = search::KSearchNode{};
+    node = search::KSearchNode{};
     node.position = &pos;
     board::hash_key_full(pos, 0, node.key);
     position_features(pos, node.eval);
@@ -171,7 +171,7 @@ class Node : public testing::ThinkTest {
   static inline std::vector<int> trace;
   static inline int traced_ply = 0;
   KPosition* p = nullptr;
-  board::KSearchNode parent{}, node{};
+  search::KSearchNode parent{}, node{};
   KMoveNode in{};
   int result = 0;
 };

@@ -135,8 +135,8 @@ TEST(TacticalExtension, EachPatternAndItsTwin) {
       {"O1", {{9, 8, model::kOu}, {9, 7, model::kKaku}}, pass, pass, {88, 97, kBi, 0}, 12},
       {"O2", {{1, 8, model::kOu}, {1, 7, model::kKaku}}, pass, pass, {28, 17, kBi, 0}, 12},
   };
-  board::KSearchNode nodes[5]{};
-  board::KSearchNode* contexts[5] = {&nodes[0], &nodes[1], &nodes[2], &nodes[3], &nodes[4]};
+  search::KSearchNode nodes[5]{};
+  search::KSearchNode* contexts[5] = {&nodes[0], &nodes[1], &nodes[2], &nodes[3], &nodes[4]};
   nodes[2].ext = 6;  // two plies above the child: forms C and D differ
   for (const Pattern& pt : patterns) {
     Scene s;
