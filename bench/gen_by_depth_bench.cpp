@@ -12,7 +12,7 @@
 #include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/search/gen_by_depth.h"
 #include "engine/search/gen_stamp.h"

@@ -25,7 +25,7 @@
 #include "engine/board/stage_rules.h"
 #include "engine/board/tactical_drops.h"
 #include "engine/board/threat_moves_gen.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
 #include "game_positions.h"
 #include "model/position/kyokumen.h"

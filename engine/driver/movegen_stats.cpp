@@ -15,8 +15,8 @@
 #include "engine/board/move_rules.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/quiescence_gen.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/computer_jobs.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_select.h"
 #include "engine/search/exchange_score.h"
@@ -198,7 +198,7 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
   KMove history[2];
   if (const int r = load_current(job, p, history); r != 0) return r;
   KMove m;
-  if (sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return kStatsNoLine;
+  if (bridge::sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return kStatsNoLine;
   const int saved_stage = board::game_stage;
   board::KEvalRecord features;
   prepare_evaluation(p, job.play_style, features);

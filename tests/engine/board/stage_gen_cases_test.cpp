@@ -159,7 +159,7 @@ TEST(EnginePerftBulk, AgreesWithTheGameModel) {
   }
   for (size_t i = 0; i < starts.size(); ++i) {
     KPosition p;
-    ASSERT_EQ(driver::position_load(p, starts[i]), 0);
+    ASSERT_EQ(bridge::position_load(p, starts[i]), 0);
     const int depth = i < 5 ? 3 : 1 + static_cast<int>(i % 3);
     uint64_t engine[3], model_counts[3];
     engine_perft(p, depth, engine);

@@ -19,8 +19,8 @@
 #include "engine/board/attack_square_gen.h"
 #include "engine/board/capture_gen.h"
 #include "engine/board/defence_gen.h"
-#include "engine/board/exchange_values.h"
 #include "engine/board/escape_gen.h"
+#include "engine/board/exchange_values.h"
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_legality.h"
@@ -257,7 +257,7 @@ TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {
     model::Kyokumen k;
     k.Copy(starts[game % starts.size()]);
     KPosition before;
-    ASSERT_EQ(driver::position_load(before, k), 0);
+    ASSERT_EQ(bridge::position_load(before, k), 0);
     KMove previous[2] = {pass_move(), pass_move()};
     for (int ply = 0; ply < kMaxGamePlies && positions < kPositions; ++ply, ++positions) {
       Setting s{};
@@ -336,7 +336,7 @@ TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {
         if (mm.legal[i].captured_code && rng() % 3 == 0) next = mm.legal_sashite[i];  // captures build target lists
       }
       KMove m;
-      ASSERT_EQ(driver::sashite_to_kmove(m, p, next), 0);
+      ASSERT_EQ(bridge::sashite_to_kmove(m, p, next), 0);
       std::memcpy(&before, &p, sizeof p);
       ASSERT_TRUE(k.DoSashite(next));
       previous[0] = previous[1];

@@ -97,7 +97,7 @@ class GamePair {
   GamePair(const model::Kyokumen& start, std::mt19937& rng) : rng_(rng) {
     line_[0].k.Copy(start);
     line_[1].k = board::testing::twin(start);
-    for (Line& l : line_) EXPECT_EQ(driver::position_load(l.p, l.k), 0);
+    for (Line& l : line_) EXPECT_EQ(bridge::position_load(l.p, l.k), 0);
     const int32_t codes[2] = {static_cast<int32_t>(rng_() % 23), static_cast<int32_t>(rng_() % 23)};
     eval_root_prepare(line_[0].p, codes, static_cast<int32_t>(rng_() % 3 + 16 * (rng_() % 256)));
     line_[0].table = senkei_table;
@@ -133,7 +133,7 @@ class GamePair {
         if (pass) {
           l.k.teban = 1 - l.k.teban;
         } else {
-          ASSERT_EQ(driver::sashite_to_kmove(km[i], l.p, m[i]), 0);
+          ASSERT_EQ(bridge::sashite_to_kmove(km[i], l.p, m[i]), 0);
           ASSERT_TRUE(l.k.DoSashite(m[i]));
         }
         board::do_move(l.p, km[i], 0);

@@ -14,9 +14,9 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
+#include "platform/clock.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
-#include "platform/clock.h"
 #include "tests/engine/tsume/tsume_problems.h"
 
 namespace search {
@@ -31,7 +31,7 @@ class Think : public testing::ThinkTest {};
 // True when the think's first move is legal on the game-model position.
 bool legal_on(const model::Kyokumen& k, const KPosition& p, board::KMoveWord w) {
   model::Sashite s;
-  if (driver::kmove_to_sashite(s, k, move_from_word(p, w)) != 0) return false;
+  if (bridge::kmove_to_sashite(s, k, move_from_word(p, w)) != 0) return false;
   model::Kyokumen copy;
   copy.Copy(k);
   return copy.DoSashite(s);

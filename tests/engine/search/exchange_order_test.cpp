@@ -61,7 +61,7 @@ TEST(CheckEvasions, TheBoardsEvasionsLessTheLeftOutOnRandomChecks) {
     k.Init(model::kHirate);
     for (int ply = 0; ply < 160; ++ply) {
       KPosition p;
-      ASSERT_EQ(driver::position_load(p, k), 0);
+      ASSERT_EQ(bridge::position_load(p, k), 0);
       if (board::king_attacked(p, p.teban)) {
         ++checks;
         ASSERT_TRUE(board::testing::same_moves(board::testing::sorted_keys(evasions(p)),

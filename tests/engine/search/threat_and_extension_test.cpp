@@ -41,7 +41,7 @@ TEST(MateThreat, EveryMarkDecodesToItsMove) {
     }
   }
   KPosition p;
-  ASSERT_EQ(driver::position_load(p, board::testing::kings_and_hands(board::testing::kHalfOfEveryPiece)), 0);
+  ASSERT_EQ(bridge::position_load(p, board::testing::kings_and_hands(board::testing::kHalfOfEveryPiece)), 0);
   for (int kind = board::kRook; kind <= board::kPawn; ++kind) {
     KMove m = board::pass_move();
     board::write_drop(m, p, kind, board::square_of(2, 5));

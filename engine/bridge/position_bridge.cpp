@@ -1,4 +1,4 @@
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 
 #include <cstring>
 
@@ -6,7 +6,7 @@
 #include "model/position/koma_convert.h"
 #include "model/position/move_word.h"
 
-namespace driver {
+namespace bridge {
 
 // The game record keeps the engine's move words and reads them, and converts
 // piece codes, with a layout of its own (model/position/move_word.h): both
@@ -209,4 +209,4 @@ int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board:
   return 0;
 }
 
-}  // namespace driver
+}  // namespace bridge
