@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/game_positions.h"
 #include "engine/board/eval_record.h"
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/generator_words.h"
@@ -17,7 +18,6 @@
 #include "engine/eval/root_modes.h"
 #include "engine/search/exchange_score.h"
 #include "engine/search/position_features.h"
-#include "game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/game_positions.h"
 #include "engine/board/exchange_values.h"
 #include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
@@ -16,7 +17,6 @@
 #include "engine/eval/eval_tables.h"
 #include "engine/search/gen_by_depth.h"
 #include "engine/search/gen_stamp.h"
-#include "game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

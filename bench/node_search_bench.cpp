@@ -6,12 +6,12 @@
 #include <random>
 #include <vector>
 
+#include "bench/game_positions.h"
 #include "engine/board/hash_table.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
-#include "game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

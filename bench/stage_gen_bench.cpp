@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/game_positions.h"
 #include "engine/board/attack_square_gen.h"
 #include "engine/board/capture_gen.h"
 #include "engine/board/defence_gen.h"
@@ -27,7 +28,6 @@
 #include "engine/board/threat_moves_gen.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
-#include "game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
