@@ -9,6 +9,7 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/move_legality.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_words.h"
 #include "engine/search/node_common.h"
@@ -150,7 +151,7 @@ void protect_after_capture(Builder& b, KMoveWord w2, KMoveWord w3, int ply) {
   if (!board::is_playing_square(sq)) return;
   b.Run([&](KMove* out) { return board::gen_slider_line(p, sq, out); });
   if (ply != 2 || !holds_code(p, sq, board::kDragon | board::side_bit(s))) return;
-  for (int step : {-1, 16, 1, -16}) {
+  for (int step : board::kOrthogonalSteps) {
     int end = sq + step;
     while (p.board[end] == board::kEmptyNumber) end += step;
     for (int t = end; t != sq; t -= step) {

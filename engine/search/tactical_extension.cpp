@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/target_list.h"
 #include "engine/search/node_common.h"
@@ -184,7 +185,7 @@ int king_zone_threat_test(const KPosition& p) {
   if (!board::is_playing_square(king)) return 0;
   const int layer = board::target_list_layer(board::search_ply_counter);
   if (layer < 0) return 0;
-  for (int step : {-17, -16, -15, -1, 1, 15, 16, 17}) {
+  for (int step : board::kNeighbourStepsAscending) {
     const int sq = king + step;
     if (!board::is_playing_square(sq) || board::ply_record(layer, sq).change[s] <= 0) continue;
     const board::KKiki& k = board::kiki_at(p, sq);
