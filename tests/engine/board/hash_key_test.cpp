@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/board/hash_key.h"
-#include "engine/board/hash_key_table.h"
+#include "engine/board/hash_key_rows.h"
 #include "tests/engine/board/model_positions.h"
 
 namespace board {

@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "model/position/hash_key_table.h"
 #include "model/position/koma_convert.h"
+#include "model/position/position_hash_keys.h"
 #include "model/position/sashite_decode.h"
 
 namespace model {
