@@ -155,7 +155,8 @@ TEST(MateJobs, TheTreeGoesIntoTheRecordAndComesBackFromKif) {
     std::set<std::string> real, written;
     for (int i = 0, n = board::oute_nige_gen(p, evasions); i < n; ++i) {
       model::Sashite s;
-      if (tsume::ktsume_check_answer(p, evasions[i], 0) == 0 && bridge::kmove_to_sashite(s, d->kyokumen, evasions[i]) == 0) {
+      if (tsume::ktsume_check_answer(p, evasions[i], 0) == 0 &&
+          bridge::kmove_to_sashite(s, d->kyokumen, evasions[i]) == 0) {
         real.insert(text(s));
       }
     }

@@ -69,7 +69,9 @@ bool mated_but_for_useless_drops(const model::Kyokumen& k) {
   const int attacker = k.teban;
   for (size_t i = 0; i < line.size(); ++i) {
     model::Sashite s;
-    if (bridge::kmove_to_sashite(s, k, line[i]) != 0) return ::testing::AssertionFailure() << "move " << i << " does not fit";
+    if (bridge::kmove_to_sashite(s, k, line[i]) != 0) {
+      return ::testing::AssertionFailure() << "move " << i << " does not fit";
+    }
     const int mover = k.teban;
     if (!k.DoSashite(s) || !model::is_legal_result(k, s, mover)) {
       return ::testing::AssertionFailure() << "move " << i << " is illegal";
