@@ -4,6 +4,7 @@
 // direction-by-difference table.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -86,6 +87,10 @@ inline constexpr std::array<int, 8> kSenteKingSteps = detail::negated(kKingSteps
 // ahead of sente, its two forward diagonals, sideways, the backward diagonals,
 // straight back.
 inline constexpr std::array<int, 8> kEvasionKingSteps = {-16, -15, -17, 1, -1, 17, 15, 16};
+
+// Each list of the king's steps holds the eight directions once.
+static_assert(std::is_permutation(kKingSteps.begin(), kKingSteps.end(), kDirectionSteps.begin()));
+static_assert(std::is_permutation(kEvasionKingSteps.begin(), kEvasionKingSteps.end(), kDirectionSteps.begin()));
 
 // ---- Directions ---------------------------------------------------------------
 
