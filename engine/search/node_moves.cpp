@@ -38,7 +38,7 @@ constexpr int kSkipTwinDrop = 3;
 constexpr int kSkipTwinPromotion = 4;
 constexpr int kSkipQuietEvasion = 5;
 
-bool reply_is_pass(KMoveWord w) { return engine::kmove_from(w) == board::kPassSquare; }
+bool reply_is_pass(KMoveWord w) { return board::kmove_from(w) == board::kPassSquare; }
 
 }  // namespace
 
@@ -183,7 +183,7 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
       }
     }
   }
-  const bool taken_at_once = has_reply && !reply_is_pass(reply) && engine::kmove_to(reply) == m.to;
+  const bool taken_at_once = has_reply && !reply_is_pass(reply) && board::kmove_to(reply) == m.to;
   if (taken_at_once && is_drop(m) && board::code_kind(m.code) == board::kPawn && p_.hand_sum[side_] > 0) {
     for (KMoveNode* n = ln->next; n != nullptr; n = n->next) {
       if (is_drop(*n->move) && n->move->to == m.to) n->skip = kSkipTwinDrop;
@@ -281,7 +281,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
       scored_ = true;
       if (probe == board::kProbeRaisedAlpha) {
         SetLine(w, stage, false);
-        if (child_.hash_move != 0 && ply_ + 1 < board::KPvHolder::kMaxMoves) {
+        if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
           node_.pv.moves[ply_ + 1] = child_.hash_move;
           node_.pv.flags[ply_ + 1] = 0;
           node_.pv.length = ply_ + 1;
@@ -456,7 +456,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
     if (probe == board::kProbeAtAlpha) return Flow::kNext;
     if (probe == board::kProbeRaisedAlpha) {
       SetLine(w, 0, false);
-      if (child_.hash_move != 0 && ply_ + 1 < board::KPvHolder::kMaxMoves) {
+      if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
         node_.pv.moves[ply_ + 1] = child_.hash_move;
         node_.pv.length = ply_ + 1;
       }

@@ -9,9 +9,9 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
 #include "engine/search/move_words.h"
+#include "engine/search/node_records.h"
 #include "engine/search/search_node.h"
 
 namespace search {
@@ -40,7 +40,7 @@ int capture_extension(int captured_code, int n);
 
 class NodeSearch {
  public:
-  NodeSearch(board::KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+  NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
   int Run();
 
  private:
@@ -78,7 +78,7 @@ class NodeSearch {
   int ResearchExtended(KMoveNode* ln, int e);
   void SetLine(board::KMoveWord w, int stage, bool with_child);
 
-  board::KSearchNode& node_;
+  KSearchNode& node_;
   const KMoveNode* incoming_node_;
   board::KPosition& p_;
   const board::KMove& incoming_;
@@ -115,15 +115,15 @@ class NodeSearch {
   board::KMoveWord passed_[kPassedRoom];
   int passed_count_ = 0;
   bool passed_full_ = false;
-  board::KSearchNode child_{};
+  KSearchNode child_{};
 
   // The move whose pruned result waits for verification.
-  board::KSearchNode saved_child_{};
+  KSearchNode saved_child_{};
   board::KMove saved_move_{};
   KMoveNode* saved_node_ = nullptr;
   int saved_stage_ = 0;
   int saved_set_index_ = 0;
-  board::KPvHolder saved_pv_{};
+  KPvHolder saved_pv_{};
   // Best and alpha before that move was searched.
   int best_before_ = 0;
   int alpha_before_ = 0;

@@ -25,7 +25,6 @@ namespace {
 
 using board::KMove;
 using board::KPosition;
-using board::KSearchNode;
 
 constexpr uint32_t kPollMask = 31;
 // The probe's depth adjustment: every stored depth covers a quiescence child.

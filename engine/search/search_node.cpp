@@ -36,7 +36,6 @@ StageTraceHook stage_trace_hook = nullptr;
 namespace {
 
 using board::KMove;
-using board::KSearchNode;
 
 constexpr uint32_t kPollMask = 31;
 constexpr uint32_t kSetStampOffset = 0x5a000000;

@@ -14,9 +14,9 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
+#include "platform/clock.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
-#include "platform/clock.h"
 #include "tests/engine/tsume/tsume_problems.h"
 
 namespace search {
@@ -31,7 +31,7 @@ class Think : public testing::ThinkTest {};
 // True when the think's first move is legal on the game-model position.
 bool legal_on(const model::Kyokumen& k, const KPosition& p, board::KMoveWord w) {
   model::Sashite s;
-  if (driver::kmove_to_sashite(s, k, move_from_word(p, w)) != 0) return false;
+  if (bridge::kmove_to_sashite(s, k, move_from_word(p, w)) != 0) return false;
   model::Kyokumen copy;
   copy.Copy(k);
   return copy.DoSashite(s);
@@ -201,11 +201,11 @@ TEST_F(Think, TheSameThinkTwiceAndOnTheTurnedBoard) {
     EXPECT_EQ(Chuban(Request(twin, 2)), kScoreMate);
     const board::KMoveWord v = result.moves[0];
     auto turn = [](int sq) { return board::square_of(10 - board::square_file(sq), 10 - board::square_rank(sq)); };
-    EXPECT_EQ(engine::kmove_to(v), turn(engine::kmove_to(w))) << problem.name;
-    if (engine::kmove_from(w) != board::kInHand) {
-      EXPECT_EQ(engine::kmove_from(v), turn(engine::kmove_from(w)));
+    EXPECT_EQ(board::kmove_to(v), turn(board::kmove_to(w))) << problem.name;
+    if (board::kmove_from(w) != board::kInHand) {
+      EXPECT_EQ(board::kmove_from(v), turn(board::kmove_from(w)));
     }
-    EXPECT_EQ(engine::kmove_piece(v), engine::kmove_piece(w) ^ (board::kSenteBit | board::kGoteBit));
+    EXPECT_EQ(board::kmove_piece(v), board::kmove_piece(w) ^ (board::kSenteBit | board::kGoteBit));
     ++mirrored;
   }
   EXPECT_GE(mirrored, 1);
@@ -234,7 +234,7 @@ TEST_F(Think, DepthRulesPonderingAndOneLegalMove) {
   // The single move caps the depth at 7 before the deepening; the list of one
   // node after the first iteration then lowers it to 6.
   EXPECT_EQ(search_depth_get(), 6);
-  EXPECT_EQ(result.length >= 1 ? engine::kmove_to(result.moves[0]) : 0, board::square_of(5, 4));
+  EXPECT_EQ(result.length >= 1 ? board::kmove_to(result.moves[0]) : 0, board::square_of(5, 4));
   r.max_depth = 8;
   r.normal_play = false;
   r.best_count = 2;

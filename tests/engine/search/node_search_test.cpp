@@ -142,8 +142,8 @@ class Node : public testing::ThinkTest {
     time_state.side = 1 - pos.teban;
     move_stack[0] = move_stack[1] = board::pass_move();
     move_stack[2] = incoming;
-    parent = board::KSearchNode{};
-    node = board::KSearchNode{};
+    parent = search::KSearchNode{};
+    node = search::KSearchNode{};
     node.position = &pos;
     board::hash_key_full(pos, 0, node.key);
     position_features(pos, node.eval);
@@ -172,7 +172,7 @@ class Node : public testing::ThinkTest {
   static inline std::vector<int> trace;
   static inline int traced_ply = 0;
   KPosition* p = nullptr;
-  board::KSearchNode parent{}, node{};
+  search::KSearchNode parent{}, node{};
   KMoveNode in{};
   int result = 0;
 };
@@ -205,7 +205,7 @@ TEST_F(Node, StagesFollowTheTableAndAPassAnsweredByAMateIsStoredNotSearched) {
   EXPECT_EQ(e->depth, 756);
   EXPECT_EQ(e->flags >> 5, board::kBoundExact);
   EXPECT_EQ(-e->value, -kScoreMate);  // stored for gote to move: its mate
-  EXPECT_EQ(engine::kmove_to(e->best_move), square_of(1, 8));
+  EXPECT_EQ(board::kmove_to(e->best_move), square_of(1, 8));
 
   // After a pass (row 0) only the hash move, a second pass, the depth-selected
   // stage and generators 6, 9 and 10 run.
@@ -300,8 +300,8 @@ TEST_F(Node, QuiescenceReportsAMateOnlyWhenNoEvasionIsLeft) {
   int searched = 0;
   const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
   EXPECT_GT(score, -kScoreMate);
-  EXPECT_EQ(engine::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
-  EXPECT_EQ(engine::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
+  EXPECT_EQ(board::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
+  EXPECT_EQ(board::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
 }
 
 TEST_F(Node, OutOfCheckALossStandsOnlyWhenNoMoveLeftAsideEscapes) {
