@@ -11,13 +11,14 @@
 #include <string>
 
 #include "app/record_commands.h"
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
-#include "engine/board/search_words.h"
 #include "engine/board/strategy_cells.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/castle_shape_terms.h"
 #include "engine/eval/eval_position.h"
+#include "engine/eval/eval_weights.h"
 #include "engine/eval/gold_pawn_terms.h"
 #include "engine/eval/king_lines.h"
 #include "engine/eval/king_safety.h"
@@ -36,7 +37,7 @@
 namespace {
 
 using board::KEvalRecord;
-using board::KEvalWeights;
+using eval::KEvalWeights;
 using board::KPosition;
 
 constexpr const char* kKindNames[] = {"-",  "rook",   "bishop", "gold",   "silver", "knight", "lance",  "pawn",
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   KPosition p;
-  if (driver::position_load(p, holder.kyokumen) != 0) {
+  if (bridge::position_load(p, holder.kyokumen) != 0) {
     std::fprintf(stderr, "velkora_evalterms: the engine cannot hold the position\n");
     return 1;
   }
@@ -146,7 +147,7 @@ int main(int argc, char** argv) {
   std::printf("side to move %s, strategies sente %d gote %d, game stage %d\n\n", kSide[s], codes[0], codes[1],
               board::game_stage);
 
-  const KEvalWeights& w = *board::eval_weights;
+  const KEvalWeights& w = *eval::eval_weights;
   Words sum[2];
   std::printf("pieces: piece word (value + strategy cell), material word, king-area word, positional word\n");
   for (int n = 0; n < board::kPieceCount; ++n) {

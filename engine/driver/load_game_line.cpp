@@ -4,8 +4,8 @@
 
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/computer_jobs.h"
-#include "engine/driver/position_bridge.h"
 #include "model/record/kifu.h"
 
 namespace driver {
@@ -25,7 +25,7 @@ void record_cursor_set(RecordCursor& out, const model::Kifu& kifu, const model::
 }
 
 int load_game_line(KPositionHistory& root, board::KPosition& cur, const RecordCursor& cursor) {
-  if (!cursor.set || position_load(cur, cursor.start) != 0) return -1;
+  if (!cursor.set || bridge::position_load(cur, cursor.start) != 0) return -1;
   root.position = cur;
   root.count = 0;
   root.moves.clear();
@@ -38,7 +38,7 @@ int load_game_line(KPositionHistory& root, board::KPosition& cur, const RecordCu
   if (first_entered == 0) board::kifu_rep_add(cur);
   for (int i = 0; i < n; ++i) {
     board::KMove k;
-    if (sashite_to_kmove(k, cur, cursor.moves[i]) != 0) return -1;
+    if (bridge::sashite_to_kmove(k, cur, cursor.moves[i]) != 0) return -1;
     root.moves.push_back(k);
     ++root.count;
     board::do_move(cur, k, 0);

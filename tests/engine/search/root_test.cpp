@@ -5,17 +5,21 @@
 
 #include <random>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/exchange_eval.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
+#include "engine/eval/eval_weights.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
+#include "engine/search/node_records.h"
 #include "engine/search/position_features.h"
 #include "engine/search/root_assess.h"
 #include "engine/search/root_list.h"
 #include "engine/search/root_moves.h"
 #include "engine/search/root_search.h"
+#include "engine/search/time_control.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/eval/eval_record_reference.h"
 #include "tests/engine/search/think_setup.h"
@@ -42,7 +46,7 @@ TEST_F(Root, FeaturesMatchTheEvaluationTermsOnRandomPositions) {
       k.DoSashite(m);
       const KPosition p = Scene{k}.Load();
       testing::prepare_evaluation(p);
-      const board::KEvalWeights& w = *board::eval_weights;
+      const eval::KEvalWeights& w = *eval::eval_weights;
       const eval::testing::Terms t = eval::testing::terms_from_scratch(w, p);
       board::KEvalRecord r{};
       position_features(p, r);
@@ -97,6 +101,7 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   const KMove pawn_mate = scene.Move(p, 11, model::kFu, 1, 2);
   const KMove gold_mate = scene.Move(p, 11, model::kKin, 1, 2);
   KMove moves[board::kMaxMoves];
+  think_clock_start();  // the root's mate solves take their time from the think's start
   time_state.current_limit.store(60000);
   time_state.max_depth = 5;
   const int n = GetProper(p, moves, nullptr, nullptr, 5, time_state);
@@ -184,7 +189,7 @@ TEST_F(Root, ListServicesAndTheBestMoveMemory) {
 // One root move searched by the root search on the prepared position.
 struct OneNodeSearch {
   KPosition p;
-  board::KSearchNode root{};
+  search::KSearchNode root{};
   KMove moves[2];
   KMoveNode nodes[2];
 
