@@ -22,6 +22,10 @@ extern int32_t senkei_save_area[9][9][9];
 // 0 when the save area holds nothing to restore, else the number of the pattern
 // that saved it.
 extern int32_t senkei_saved_pattern;
+// Raised whenever an adjustment is about to change the cells and whenever a
+// restore puts them back: caches of values read from the cells hold while it
+// stays the same.
+extern uint32_t senkei_adjust_count;
 
 // Copies the side's 729 cells into the save area (the pattern is not touched).
 void senkei_table_save(int side);

@@ -11,6 +11,7 @@
 #include "engine/eval/eval_diff.h"
 #include "engine/search/check_evasions.h"
 #include "engine/search/child_search.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/eval_blend.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_order.h"
@@ -35,10 +36,9 @@ constexpr int kEvasionStage = 2;
 
 // The node's static score for the side to move, evaluating fully first.
 int static_score(KSearchNode& node, int silver_square) {
-  const KPosition& p = *node.position;
   const KMove& incoming = move_stack[search_ply];
-  evaluate_fully(p, node.eval, silver_square, incoming);
-  return eval_blend_node(node.eval, p.teban, is_pass(incoming));
+  evaluate_node(node, silver_square, incoming);
+  return eval_blend_node(node.eval, node.position->teban, is_pass(incoming));
 }
 
 // The line of the node: the move, then the child's line.

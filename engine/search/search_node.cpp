@@ -18,6 +18,7 @@
 #include "engine/board/threat_moves_gen.h"
 #include "engine/search/check_evasions.h"
 #include "engine/search/eval_blend.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/gen_by_depth.h"
 #include "engine/search/mate_threat.h"
 #include "engine/search/move_order.h"
@@ -93,7 +94,7 @@ void NodeSearch::AddSearched(board::KMoveWord w) {
 
 int NodeSearch::StaticScore() {
   const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(ply_) : 0;
-  evaluate_fully(p_, node_.eval, silver, incoming_);
+  evaluate_node(node_, silver, incoming_);
   return eval_blend_node(node_.eval, side_, is_pass(incoming_));
 }
 

@@ -1,0 +1,31 @@
+// The think's cache of full evaluations. The terms that completing a node's
+// record adds (the king lines and the whole-board terms: the extra fields of
+// attack, defence and material) depend on the position, on the square the
+// silver rule examines and on whether the move that led there was a pass, and
+// otherwise only on what stays fixed while a think runs: the weights, the
+// strategy codes and the strategy cells, of which the root adjustments change
+// the cells (counted by eval::senkei_adjust_count). The same position comes
+// back often (in the next iteration, through transpositions, after a
+// re-search), so its terms are kept by its key and added again instead of
+// being worked out anew; a result is the same either way.
+//
+// State: one table of the computer thread, cleared at think start
+// (eval_cache_clear); used by the node search and the quiescence search only.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/search_words.h"
+
+namespace search {
+
+// Empties the cache: at think start, after the weights and the strategy cells
+// of the think are set.
+void eval_cache_clear();
+
+// Completes node.eval for the position node.position, whose key node.key is
+// (hand side 0), as evaluate_fully does, from the cache when it holds the
+// position with the same square and pass flag.
+void evaluate_node(board::KSearchNode& node, int silver_square, const board::KMove& last);
+
+}  // namespace search
