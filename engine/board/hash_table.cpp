@@ -140,6 +140,10 @@ void hash_free() {
   table.stats = KHashStats{};
 }
 
+void hash_prefetch(const KHashKey& key) {
+  if (table.capacity != 0) __builtin_prefetch(&table.heads[bucket_of(key)]);
+}
+
 int hash_probe(KSearchNode& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best) {
   ++table.stats.probes;

@@ -23,6 +23,10 @@ namespace search {
 // of the think are set.
 void eval_cache_clear();
 
+// Asks the processor to bring the key's entry into the cache, ahead of the
+// evaluation of a node of that key; changes nothing.
+void eval_cache_prefetch(const board::KHashKey& key);
+
 // Completes node.eval for the position node.position, whose key node.key is
 // (hand side 0), as evaluate_fully does, from the cache when it holds the
 // position with the same square and pass flag.

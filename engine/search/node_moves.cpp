@@ -13,6 +13,7 @@
 #include "engine/eval/eval_diff.h"
 #include "engine/search/child_search.h"
 #include "engine/search/eval_blend.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/formation_seed.h"
 #include "engine/search/line_records.h"
 #include "engine/search/mate_threat.h"
@@ -222,6 +223,8 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   ++node_.counters[0];
   child_.key = node_.key;
   board::hash_key_sashite(child_.key, 0, m);
+  board::hash_prefetch(child_.key);
+  eval_cache_prefetch(child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
     const int rep = path_repetition_test(p_, m, child_.key, ply_, &move_stack[1], in_check_ ? 1 : 0);

@@ -194,6 +194,8 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     ++node.counters[0];
     child.key = node.key;
     board::hash_key_sashite(child.key, 0, m);
+    board::hash_prefetch(child.key);
+    eval_cache_prefetch(child.key);
     int s_move = 0;
     bool scored_without_search = false;
     if (ply > 2) {
