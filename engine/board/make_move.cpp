@@ -1,7 +1,9 @@
 #include "engine/board/make_move.h"
 
 #include <bit>
+#include <algorithm>
 #include <cassert>
+#include <cstring>
 
 #include "engine/board/kiki_update.h"
 #include "engine/board/move_tables.h"
@@ -16,6 +18,13 @@
 // are walked again. Every count change is mirrored into the per-ply change
 // counters when they are kept, so a counter ends up holding the net change of
 // the side's attacks on its square.
+//
+// Taking a move back needs no walk: before make first changes a square's
+// record, it keeps the record (and the square's change counters) in the undo
+// log of its ply, and unmake copies them back. The log is the move's only when
+// unmake is given the same position, move and flag at the same ply as make
+// was; otherwise (or past the log's plies) unmake walks the rays back as make
+// walked them.
 
 namespace board {
 
@@ -92,6 +101,78 @@ struct SquareSet {
     const int i = sq - kFirstSquare;
     bits[i >> 6] &= ~(uint64_t{1} << (i & 63));
   }
+};
+
+// ---- The undo log ------------------------------------------------------------------
+
+constexpr uint32_t kLogLayers = 64;
+constexpr int kBoardSquares = 81;
+
+// Per square: the number of the make that last kept its record. A make takes
+// a new number, so a square is kept once per make without clearing anything.
+uint32_t kept_by[kKikiSquares];
+uint32_t make_number = 0;
+
+struct UndoLog {
+  const KPosition* position = nullptr;  // null: the log holds no move
+  KMove move{};
+  bool tracked = false;  // the change counters of the layer were kept
+  int count = 0;
+  uint32_t number = 0;  // the make's number
+  // Each playing square at most once.
+  uint8_t square[kBoardSquares];
+  int16_t change[kBoardSquares];
+  KKiki record[kBoardSquares];
+
+  void Start(const KPosition& p, const KMove& m, bool with_counters) {
+    position = &p;
+    move = m;
+    tracked = with_counters;
+    count = 0;
+    if (++make_number == 0) {
+      // The numbers went round: no square may look kept by the new one.
+      std::fill(std::begin(kept_by), std::end(kept_by), 0u);
+      make_number = 1;
+    }
+    number = make_number;
+  }
+  bool Holds(const KPosition& p, const KMove& m, bool with_counters) const {
+    return position == &p && tracked == with_counters && m.from == move.from && m.to == move.to &&
+           m.piece == move.piece && m.captured == move.captured && m.code == move.code &&
+           m.captured_code == move.captured_code && m.promote == move.promote;
+  }
+  // Keeps square sq's record (and counters) the first time it is touched.
+  void Keep(const KPosition& p, int sq, const KPlySquare* layer) {
+    const int i = sq - kFirstSquare;
+    if (kept_by[i] == number) return;
+    kept_by[i] = number;
+    square[count] = static_cast<uint8_t>(i);
+    std::memcpy(&record[count], &p.kiki[i], sizeof(KKiki));
+    if (layer != nullptr) std::memcpy(&change[count], layer[i].change, sizeof(change[0]));
+    ++count;
+  }
+  // Copies the kept records (and counters) back.
+  void Restore(KPosition& p, KPlySquare* layer) {
+    for (int k = 0; k < count; ++k) {
+      const int i = square[k];
+      std::memcpy(&p.kiki[i], &record[k], sizeof(KKiki));
+      if (layer != nullptr) std::memcpy(layer[i].change, &change[k], sizeof(change[0]));
+    }
+    position = nullptr;
+  }
+};
+
+// One log per ply of the search-ply counter (computer thread only).
+UndoLog undo_logs[kLogLayers];
+
+// The tracks of a make that keeps its undo log.
+struct LoggedNoTrack : NoTrack {
+  UndoLog* log;
+  void touch(const KPosition& p, int sq) const { log->Keep(p, sq, nullptr); }
+};
+struct LoggedLayerTrack : LayerTrack {
+  UndoLog* log;
+  void touch(const KPosition& p, int sq) const { log->Keep(p, sq, layer); }
 };
 
 void tokin_add(KTokinList& l, int n) {
@@ -334,6 +415,29 @@ void do_move(KPosition& p, const KMove& m, int flag) {
   if (keep) ply_list_head[layer] = 0;
   if (m.from == kPassSquare) {
     p.teban ^= 1;
+    return;
+  }
+  if (layer < kLogLayers) {
+    UndoLog& log = undo_logs[layer];
+    log.Start(p, m, keep);
+    if (keep) {
+      LoggedLayerTrack track;
+      track.layer = ply_squares[layer];
+      track.log = &log;
+      if (m.from == kInHand) {
+        do_drop(p, m, track);
+      } else {
+        do_board_move(p, m, track, static_cast<int>(layer));
+      }
+    } else {
+      LoggedNoTrack track;
+      track.log = &log;
+      if (m.from == kInHand) {
+        do_drop(p, m, track);
+      } else {
+        do_board_move(p, m, track, -1);
+      }
+    }
   } else if (keep) {
     const LayerTrack track{ply_squares[layer]};
     if (m.from == kInHand) {
@@ -354,6 +458,13 @@ void undo_move(KPosition& p, const KMove& m, int flag) {
   const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
   if (m.from == kPassSquare) {
     p.teban ^= 1;
+  } else if (layer < kLogLayers && undo_logs[layer].Holds(p, m, keep)) {
+    undo_logs[layer].Restore(p, keep ? ply_squares[layer] : nullptr);
+    if (m.from == kInHand) {
+      drop_tables_back(p, m);
+    } else {
+      board_move_tables_back(p, m, true);
+    }
   } else if (keep) {
     const LayerTrack track{ply_squares[layer]};
     if (m.from == kInHand) {
