@@ -1,11 +1,11 @@
 #include "engine/board/hash_table.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <new>
 
+#include "engine/board/fixed_divisor.h"
 #include "model/formats/trace_format.h"
 
 namespace board {
@@ -25,20 +25,14 @@ struct Table {
   std::unique_ptr<KHashEntry[]> pool;
   std::unique_ptr<uint32_t[]> heads;
   uint32_t capacity = 0;  // entries in the pool, and buckets
-  // 2^64 / capacity rounded up: a key's bucket, word 0 modulo the capacity, is
-  // the high word of (reciprocal x word 0, low 64 bits) x capacity, exactly for
-  // every 32-bit word and capacity, without the division.
-  uint64_t reciprocal = 0;
+  KFixedDivisor buckets;   // by the capacity
   uint32_t used = 0;
   KHashStats stats{};
 };
 
 Table table;
 
-inline uint32_t bucket_of(const KHashKey& key) {
-  const uint64_t fraction = table.reciprocal * key.word[0];
-  return static_cast<uint32_t>((static_cast<unsigned __int128>(fraction) * table.capacity) >> 64);
-}
+inline uint32_t bucket_of(const KHashKey& key) { return table.buckets.Remainder(key.word[0]); }
 
 inline int entry_bound(const KHashEntry& e) { return e.flags >> 5; }
 // The 5-bit tag, sign-extended.
@@ -131,7 +125,7 @@ int hash_alloc(uint32_t size_kb) {
   table.pool = std::move(pool);
   table.heads = std::move(heads);
   table.capacity = static_cast<uint32_t>(n);
-  table.reciprocal = UINT64_MAX / table.capacity + 1;
+  table.buckets = KFixedDivisor(table.capacity);
   hash_clear();
   return 0;
 }
