@@ -8,6 +8,7 @@
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
 #include "engine/board/search_words.h"
+#include "engine/eval/eval_position.h"
 #include "engine/search/move_list.h"
 
 namespace search {
@@ -40,7 +41,9 @@ inline bool is_drop(const board::KMove& m) { return m.from == board::kInHand; }
 // Completes the node's record (the king lines, then the whole board) unless it
 // is fully evaluated; `last` is the move that led to the position.
 void evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last);
-bool fully_evaluated(const board::KEvalRecord& r);
+inline bool fully_evaluated(const board::KEvalRecord& r) {
+  return (r.flags & eval::kFullyEvaluated) == eval::kFullyEvaluated;
+}
 
 // A proven mate for the side to move at `key`: depth 756, exact, 32766.
 constexpr int kProvenDepth = 756;

@@ -62,11 +62,6 @@ StageOrder stage_order(int code) {
 
 }  // namespace
 
-NodeDepth node_depth(int ext, int ply, int depth) {
-  const int horizon = depth + (ext > 0 ? (ext + 11) / 12 : ext / 12);
-  return {horizon, horizon - ply, ext + 12 * (depth - ply)};
-}
-
 NodeSearch::NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b)
     : node_(node),
       incoming_node_(incoming),
