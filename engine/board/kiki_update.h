@@ -93,7 +93,6 @@ struct KikiWriter {
   // count the walk raises.
   template <class Hook>
   void ray_add(int s, int a, int u, int n, int level, Hook&& hook) {
-    const int enemy = side_bit(1 - s);
     for (int t = a + u;; t += u) {
       const int b = p.board[t];
       if (b >= kFirstWall) return;
@@ -105,28 +104,45 @@ struct KikiWriter {
         raise_xray(k, s, t, n);
       }
       k.line[s] |= 1u << n;
-      if (b == kEmptyNumber) continue;
-      const int code = p.piece[b].code;
-      if (code & enemy) {
-        // The attack goes through the enemy king: the square behind it is
-        // attacked too, so the king cannot step back along the line.
-        if (level == 0 && code_kind(code) == kKing && !is_wall(t + u)) {
-          hook(t + u);
-          raise_direct(s, t + u, n);
-        }
-        return;
-      }
-      const int reach = class_reach(code_class(code), direction_number(u, s));
-      if (reach == 0) return;
-      if (reach == 1) {
-        if (!is_wall(t + u)) {
-          hook(t + u);
-          raise_xray(s, t + u, n);
-        }
-        return;
-      }
-      ++level;
+      if (b != kEmptyNumber && !ray_goes_past(s, t, u, n, level, hook)) return;
     }
+  }
+
+  // The walk of slider n reached square t (attacked at `level`) and found a
+  // piece there: false when the ray ends at t (after the one square past an
+  // enemy king or an own piece of reach 1, which it attacks without passing
+  // it); true when it goes on past t one x-ray level up.
+  template <class Hook>
+  bool ray_goes_past(int s, int t, int u, int n, int& level, Hook&& hook) {
+    const int code = p.piece[p.board[t]].code;
+    if (code & side_bit(1 - s)) {
+      // The attack goes through the enemy king: the square behind it is
+      // attacked too, so the king cannot step back along the line.
+      if (level == 0 && code_kind(code) == kKing && !is_wall(t + u)) {
+        hook(t + u);
+        raise_direct(s, t + u, n);
+      }
+      return false;
+    }
+    const int reach = class_reach(code_class(code), direction_number(u, s));
+    if (reach == 0) return false;
+    if (reach == 1) {
+      if (!is_wall(t + u)) {
+        hook(t + u);
+        raise_xray(s, t + u, n);
+      }
+      return false;
+    }
+    ++level;
+    return true;
+  }
+
+  // Walks slider n's ray on past square q of it, whose attack (direct at level
+  // 0, else x-ray) stays as it is, by what stands on q now.
+  template <class Hook>
+  void ray_add_past(int s, int q, int u, int n, int level, Hook&& hook) {
+    if (p.board[q] != kEmptyNumber && !ray_goes_past(s, q, u, n, level, hook)) return;
+    ray_add(s, q, u, n, level, hook);
   }
 
   // Removes slider n's ray from square a in unit step u, square by square until

@@ -3,6 +3,7 @@
 #include <bit>
 #include <algorithm>
 #include <cassert>
+#include <cstdlib>
 #include <cstring>
 
 #include "engine/board/kiki_update.h"
@@ -13,9 +14,10 @@
 // stands on the squares its ray walks over, and those squares carry its line
 // bit; a move changes the contents of its from- and to-squares only. So the
 // attacks that change are those of the mover, of the captured piece and of the
-// sliders in the line sets of the two squares. Each of those rays is taken off
-// while the board still shows the old contents, the board changes, and the rays
-// are walked again. Every count change is mirrored into the per-ply change
+// sliders in the line sets of the two squares. Each of those rays stays as it
+// is up to the first of the two squares it passes; its part past that square is
+// taken off while the board still shows the old contents, the board changes,
+// and that part is walked again. Every count change is mirrored into the per-ply change
 // counters when they are kept, so a counter ends up holding the net change of
 // the side's attacks on its square.
 //
@@ -35,15 +37,74 @@ using detail::LayerTrack;
 using detail::NoHook;
 using detail::NoTrack;
 
-// One slider ray that passes a square the move changes.
+// One slider ray that passes a square the move changes. A move changes what
+// stands on its from- and to-squares only, so the ray stays as it is up to the
+// first of them it passes (`start`), and only its part past that square is
+// taken off and walked again.
 struct Ray {
   uint8_t piece;
   uint8_t side;
   int8_t step;
+  uint8_t start;
+  uint8_t level;  // 0: the slider attacks `start` directly, 1: by x-ray
 };
 
 struct RaySet {
   // Eight sliders (rooks, bishops, lances), each through at most two squares.
+  Ray ray[16];
+  int count = 0;
+
+  // Adds the rays through `sq` of the sliders in its line sets, except pieces
+  // `skip_a` and `skip_b`, whose attacks are handled whole. A ray that passes
+  // both changed squares starts at the nearer one.
+  void collect(const KPosition& p, int sq, int skip_a, int skip_b) {
+    const KKiki& k = kiki_at(p, sq);
+    for (int s = 0; s < 2; ++s) {
+      for (uint32_t bits = k.line[s]; bits != 0;) {
+        const int n = 31 - std::countl_zero(bits);
+        bits &= ~(1u << n);
+        if (n == skip_a || n == skip_b) continue;
+        const int from = p.piece[n].sq;
+        const int u = kDirByDiff[kMaxDifference + sq - from];
+        const Ray r{static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u),
+                    static_cast<uint8_t>(sq), static_cast<uint8_t>((k.direct[s][0] >> n) & 1 ? 0 : 1)};
+        Add(r, from);
+      }
+    }
+  }
+
+  void Add(const Ray& r, int slider_sq) {
+    for (int i = 0; i < count; ++i) {
+      if (ray[i].piece == r.piece && ray[i].step == r.step) {
+        if (std::abs(r.start - slider_sq) < std::abs(ray[i].start - slider_sq)) ray[i] = r;
+        return;
+      }
+    }
+    ray[count++] = r;
+  }
+
+  // Takes off each ray's part past its start (the board still as before the move).
+  template <class Track>
+  void remove(KikiWriter<Track>& w) const {
+    for (int i = 0; i < count; ++i) {
+      const Ray r = ray[i];
+      w.ray_remove(r.side, r.start, r.step, r.piece, NoHook{});
+    }
+  }
+
+  // Walks each ray on past its start again (the board as after the move).
+  template <class Track>
+  void add(KikiWriter<Track>& w) const {
+    for (int i = 0; i < count; ++i) {
+      const Ray r = ray[i];
+      w.ray_add_past(r.side, r.start, r.step, r.piece, r.level, NoHook{});
+    }
+  }
+};
+
+// Whole rays, as the walk back of unmake without its log takes them: off from
+// the slider and on again.
+struct WholeRaySet {
   Ray ray[16];
   int count = 0;
 
@@ -54,8 +115,6 @@ struct RaySet {
     return false;
   }
 
-  // Adds the rays through `sq` of the sliders in its line sets, except pieces
-  // `skip_a` and `skip_b`, whose attacks are handled whole.
   void collect(const KPosition& p, int sq, int skip_a, int skip_b) {
     const KKiki& k = kiki_at(p, sq);
     for (int s = 0; s < 2; ++s) {
@@ -64,7 +123,7 @@ struct RaySet {
         bits &= ~(1u << n);
         if (n == skip_a || n == skip_b) continue;
         const int u = kDirByDiff[kMaxDifference + sq - p.piece[n].sq];
-        if (!contains(n, u)) ray[count++] = {static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u)};
+        if (!contains(n, u)) ray[count++] = {static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u), 0, 0};
       }
     }
   }
@@ -360,7 +419,7 @@ void do_board_move(KPosition& p, const KMove& m, Track track, int layer) {
 template <class Track>
 void undo_board_move(KPosition& p, const KMove& m, Track track) {
   KikiWriter<Track> w{p, track};
-  RaySet rays;
+  WholeRaySet rays;
   rays.collect(p, m.from, m.piece, kEmptyNumber);
   rays.collect(p, m.to, m.piece, kEmptyNumber);
   w.remove_piece(m.piece, m.to, promoted_code(m), NoHook{});
@@ -387,7 +446,7 @@ void do_drop(KPosition& p, const KMove& m, Track track) {
 template <class Track>
 void undo_drop(KPosition& p, const KMove& m, Track track) {
   KikiWriter<Track> w{p, track};
-  RaySet rays;
+  WholeRaySet rays;
   rays.collect(p, m.to, m.piece, kEmptyNumber);
   w.remove_piece(m.piece, m.to, m.code, NoHook{});
   rays.remove(w);
