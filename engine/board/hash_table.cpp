@@ -148,6 +148,12 @@ void hash_prefetch(const KHashKey& key) {
   if (table.capacity != 0) __builtin_prefetch(&table.heads[bucket_of(key)]);
 }
 
+void hash_prefetch_entry(const KHashKey& key) {
+  if (table.capacity == 0) return;
+  const uint32_t i = table.heads[bucket_of(key)];
+  if (i != kNoEntry) __builtin_prefetch(&table.pool[i]);
+}
+
 int hash_probe(KSearchNode& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best) {
   ++table.stats.probes;

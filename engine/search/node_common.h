@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
 #include "engine/board/search_words.h"
@@ -37,6 +38,12 @@ class PoolMark {
 
 inline bool is_pass(const board::KMove& m) { return m.from == board::kPassSquare; }
 inline bool is_drop(const board::KMove& m) { return m.from == board::kInHand; }
+
+// The key of the position after move m from the position of `key` (hand side 0).
+inline board::KHashKey child_key(board::KHashKey key, const board::KMove& m) {
+  board::hash_key_sashite(key, 0, m);
+  return key;
+}
 
 // Completes the node's record (the king lines, then the whole board) unless it
 // is fully evaluated; `last` is the move that led to the position.

@@ -221,9 +221,8 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   entry.flag_word = static_cast<uint32_t>(stage) << 3 | (in_check_ ? 1u : 0u) | (quiet_dragon ? 2u : 0u);
   child_.ext = node_.ext + ln->depth_adj;
   ++node_.counters[0];
-  child_.key = node_.key;
-  board::hash_key_sashite(child_.key, 0, m);
-  board::hash_prefetch(child_.key);
+  child_.key = ln == keyed_ ? key_ : child_key(node_.key, m);
+  board::hash_prefetch_entry(child_.key);
   eval_cache_prefetch(child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {

@@ -287,6 +287,15 @@ NodeSearch::Flow NodeSearch::LeftOutEvasions(int column, int listed) {
 
 NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
+    // This move's key made ahead; the next move's key, and its table bucket
+    // on its way while this move is searched.
+    keyed_ = keyed_next_;
+    key_ = key_next_;
+    keyed_next_ = ln->next;
+    if (keyed_next_ != nullptr) {
+      key_next_ = child_key(node_.key, *keyed_next_->move);
+      board::hash_prefetch(key_next_);
+    }
     const Flow f = SearchMove(ln, count, stage, column);
     if (f == Flow::kReturn) return f;
     if (f == Flow::kEndStage) break;
