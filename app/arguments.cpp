@@ -5,8 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "app/terminal.h"
 #include "model/formats/kif_header.h"
+#include "model/text/text_encoding.h"
 
 namespace app {
 
@@ -32,7 +32,7 @@ bool parse_int(const char* s, int lo, int hi, int* out) {
 
 bool parse_handicap(const char* utf8, int* out) {
   if (parse_int(utf8, 0, kMaxHandicapBits, out)) return true;
-  const std::string name = utf8_to_sjis(utf8);
+  const std::string name = model::utf8_to_sjis(utf8);
   for (const model::TeaiwariName& t : model::kTeaiwariNames) {
     if (names_a_setup(t) && name == t.name) {
       *out = t.bits;
@@ -49,7 +49,7 @@ std::string handicap_names() {
     if (!names.empty()) names += " ";
     names += t.name;
   }
-  return sjis_to_utf8(names);
+  return model::sjis_to_utf8(names);
 }
 
 CommandLine::CommandLine(std::string command, std::string usage)

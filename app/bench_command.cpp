@@ -8,13 +8,13 @@
 #include "app/arguments.h"
 #include "app/comp_call.h"
 #include "app/interrupt.h"
-#include "app/terminal.h"
 #include "app/record_commands.h"
 #include "engine/driver/movegen_stats.h"
 #include "engine/driver/think_signature.h"
 #include "model/formats/csa_format.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "model/text/text_encoding.h"
 #include "platform/mailbox.h"
 
 namespace app {
@@ -53,7 +53,7 @@ constexpr const char* kUsage =
 
 // The command's options, read into `o`.
 CommandLine bench_options(Options& o) {
-  CommandLine cl("bench", sjis_to_utf8(kUsage));
+  CommandLine cl("bench", model::sjis_to_utf8(kUsage));
   cl.Flag("--signature", &o.signature);
   cl.Text("--stats", &o.stats, "a record file");
   cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");

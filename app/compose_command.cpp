@@ -8,10 +8,10 @@
 #include "app/arguments.h"
 #include "app/comp_call.h"
 #include "app/interrupt.h"
-#include "app/terminal.h"
 #include "engine/driver/mate_jobs.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
+#include "model/text/text_encoding.h"
 #include "platform/clock.h"
 #include "platform/file_info.h"
 
@@ -71,7 +71,7 @@ std::string usage_text() {
     }
     text += "\n";
   }
-  return sjis_to_utf8(text);
+  return model::sjis_to_utf8(text);
 }
 
 struct Options {

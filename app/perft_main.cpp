@@ -7,7 +7,7 @@
 
 #include "app/arguments.h"
 #include "engine/board/engine_perft.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/formats/csa_format.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   std::vector<uint64_t> counts(static_cast<size_t>(depth));
   if (engine) {
     board::KPosition p;
-    if (driver::position_load(p, pos) != 0) {
+    if (bridge::position_load(p, pos) != 0) {
       std::fputs("perft: the engine cannot hold this position\n", stderr);
       return 1;
     }

@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "app/arguments.h"
-#include "app/terminal.h"
 #include "model/formats/board_diagram.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_text.h"
 #include "model/text/record_file.h"
+#include "model/text/text_encoding.h"
 #include "platform/clipboard.h"
 
 namespace app {
@@ -82,7 +82,7 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   }
   // Files and standard input alike: UTF-8 becomes Shift-JIS before any reader
   // sees it. The binary forms are left alone.
-  if (format != model::kFormatVkr && format != model::kFormatCkf) bytes = record_text_to_sjis(std::move(bytes));
+  if (format != model::kFormatVkr && format != model::kFormatCkf) bytes = model::record_text_to_sjis(std::move(bytes));
   bool ok;
   model::KifuLoadError failure;
   if (format == 0) {
@@ -116,7 +116,7 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
   if (text[i]) quoted += "...";
   const char* name = std::strcmp(in, "-") == 0 ? "standard input" : in;
   std::fprintf(stderr, "velkora %s: %s: line %d: the moves stop here: cannot read '%s'\n", command,
-               name, stop.line, sjis_to_utf8(quoted).c_str());
+               name, stop.line, model::sjis_to_utf8(quoted).c_str());
 }
 
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
@@ -147,7 +147,7 @@ int cmd_board(int argc, char** argv) {
   if (!cl.Parse(argc, argv, &status)) return status;
   model::Kyokumen pos;
   pos.Init(handicap);
-  std::fputs(sjis_to_utf8(position_diagram(pos)).c_str(), stdout);
+  std::fputs(model::sjis_to_utf8(position_diagram(pos)).c_str(), stdout);
   return kExitOk;
 }
 
@@ -188,7 +188,7 @@ int cmd_convert(int argc, char** argv) {
     model::KString text;
     if (!model::kifu_save_memory(holder, text, to, false)) return cl.Fail("cannot write that format");
     platform::StdioClipboard clipboard;
-    if (!clipboard.SetText(sjis_to_utf8(text.c_str()))) return cl.Fail("cannot write standard output");
+    if (!clipboard.SetText(model::sjis_to_utf8(text.c_str()))) return cl.Fail("cannot write standard output");
     return kExitOk;
   }
   errno = 0;
@@ -242,7 +242,7 @@ int cmd_show(int argc, char** argv) {
     text += model::kifu_node_text(m);
     text += "\n";
   }
-  std::fputs(sjis_to_utf8(text).c_str(), stdout);
+  std::fputs(model::sjis_to_utf8(text).c_str(), stdout);
   return kExitOk;
 }
 

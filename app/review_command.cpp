@@ -10,11 +10,11 @@
 #include "app/interrupt.h"
 #include "app/record_commands.h"
 #include "app/review_analysis.h"
-#include "app/terminal.h"
 #include "engine/driver/kifu_analyze.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "model/text/text_encoding.h"
 
 namespace app {
 
@@ -86,7 +86,7 @@ void print_commentary(const model::KString& text) {
   for (const char* c = text.c_str(); c != nullptr && *c != '\0'; ++c) {
     if (*c != '\r') lf += *c;
   }
-  std::fputs(sjis_to_utf8(lf).c_str(), stdout);
+  std::fputs(model::sjis_to_utf8(lf).c_str(), stdout);
   std::fflush(stdout);
 }
 

@@ -9,7 +9,6 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
-#include "app/terminal.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/message_queue.h"
@@ -17,6 +16,7 @@
 #include "model/position/koma_convert.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "model/text/text_encoding.h"
 #include "platform/file_info.h"
 #include "platform/mailbox.h"
 
@@ -67,12 +67,12 @@ constexpr const char* kUsage =
 
 // The command's options, read into `o`; the parser says what was wrong.
 CommandLine think_options(Options& o) {
-  CommandLine cl("think", sjis_to_utf8(kUsage));
+  CommandLine cl("think", model::sjis_to_utf8(kUsage));
   cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
   cl.Number("--time", 1, kMaxSeconds, &o.seconds, "seconds");
   cl.Number("--depth", 1, kMaxDepthOption, &o.depth, "a depth");
-  cl.Value("--style", sjis_to_utf8("a style: 標準, 強引 or 慎重"), [&o](const char* v) {
-    const std::string name = utf8_to_sjis(v);
+  cl.Value("--style", model::sjis_to_utf8("a style: 標準, 強引 or 慎重"), [&o](const char* v) {
+    const std::string name = model::utf8_to_sjis(v);
     for (int s = 0; s < static_cast<int>(std::size(kStyleNames)); ++s) {
       if (name == kStyleNames[s]) {
         o.style = s;

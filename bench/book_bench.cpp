@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/books_select.h"
 #include "engine/driver/joseki_edit.h"
-#include "engine/driver/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -55,7 +55,7 @@ Walk random_walk(int games, int plies) {
 void BM_BookPositionAndKey(benchmark::State& state) {
   const Walk w = random_walk(20, 60);
   std::vector<board::KPosition> engine(w.positions.size());
-  for (size_t i = 0; i < engine.size(); ++i) driver::position_load(engine[i], w.positions[i]);
+  for (size_t i = 0; i < engine.size(); ++i) bridge::position_load(engine[i], w.positions[i]);
   size_t i = 0;
   for (auto _ : state) {
     model::BookPosition pos;
@@ -93,7 +93,7 @@ void BM_BooksSelect(benchmark::State& state) {
     driver::joseki_set_move(books, k, m, file, 0, 1);
   }
   board::KPosition p;
-  driver::position_load(p, k);
+  bridge::position_load(p, k);
   board::KMove out;
   for (auto _ : state) benchmark::DoNotOptimize(driver::books_select(books, p, &out, nullptr, 0, nullptr));
 }

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/board/position.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/benchmark_positions.h"
-#include "engine/driver/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -34,7 +34,7 @@ inline const std::vector<board::KPosition>& handicap_game_positions() {
         if (n == 0) break;
         if (ply >= 30 && ply % 4 == 0) {
           board::KPosition p;
-          if (driver::position_load(p, k) == 0) out.push_back(p);
+          if (bridge::position_load(p, k) == 0) out.push_back(p);
         }
         k.DoSashite(moves[rng() % n]);
       }

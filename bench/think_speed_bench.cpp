@@ -10,13 +10,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/game_positions.h"
 #include "engine/board/hash_table.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/think_signature.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
-#include "game_positions.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void think_position(benchmark::State& state) {
   int reached = 0;
   for (auto _ : state) {
     board::KPosition p;
-    driver::position_load(p, k);
+    bridge::position_load(p, k);
     driver::think_fresh_state();
     search::KPvHolder line{};
     search::ThinkRequest r;

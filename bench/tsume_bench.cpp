@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/formats/kifu_dispatch.h"
@@ -37,7 +37,7 @@ std::vector<BenchProblem> load_set() {
     p.name = std::filesystem::path(path).stem().string();
     model::Kyokumen k;
     k.Copy(holder.kifu.Start()->kyokumen);
-    if (driver::position_load(p.pos, k) != 0) continue;
+    if (bridge::position_load(p.pos, k) != 0) continue;
     // Without the strongest piece of its hand the attacker has, as a rule, no
     // mate left: a search that must refute every check.
     const int attacker = k.teban;
@@ -45,7 +45,7 @@ std::vector<BenchProblem> load_set() {
       if (k.mochigoma[attacker][t] == 0) continue;
       --k.mochigoma[attacker][t];
       ++k.mochigoma[1 - attacker][t];
-      p.has_short_handed = driver::position_load(p.short_handed, k) == 0;
+      p.has_short_handed = bridge::position_load(p.short_handed, k) == 0;
     }
     set.push_back(p);
   }

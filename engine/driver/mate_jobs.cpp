@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/position/koma_convert.h"
 
@@ -81,7 +81,7 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
   board::KPosition p;
   int result = kTsumeFailed;
   // A problem the engine cannot hold is not solved at all.
-  if (position_load(p, problem) == 0) {
+  if (bridge::position_load(p, problem) == 0) {
     bool made;
     {
       LockInstance lock(ktsume_instance_lock());
@@ -117,7 +117,7 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
 
 int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms) {
   board::KPosition p;
-  if (job.ktsume_ready.load() == 0 || job.main_line_length == 0 || position_load(p, problem) != 0) {
+  if (job.ktsume_ready.load() == 0 || job.main_line_length == 0 || bridge::position_load(p, problem) != 0) {
     return kTsumeFailed;
   }
   const std::vector<board::KMove> line(job.main_line.begin(), job.main_line.begin() + job.main_line_length);

@@ -4,18 +4,19 @@
 #include <array>
 
 #include "engine/board/check_gen.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/exchange_eval.h"
 #include "engine/board/gen_all_moves.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/quiescence_gen.h"
-#include "engine/board/search_words.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/computer_jobs.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_select.h"
 #include "engine/search/exchange_score.h"
@@ -197,7 +198,7 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
   KMove history[2];
   if (const int r = load_current(job, p, history); r != 0) return r;
   KMove m;
-  if (sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return kStatsNoLine;
+  if (bridge::sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return kStatsNoLine;
   const int saved_stage = board::game_stage;
   board::KEvalRecord features;
   prepare_evaluation(p, job.play_style, features);

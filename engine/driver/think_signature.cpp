@@ -5,9 +5,9 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/random.h"
 #include "engine/board/repetition.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/benchmark_positions.h"
 #include "engine/driver/computer_jobs.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
@@ -28,7 +28,7 @@ uint64_t think_signature() {
   if (board::hash_alloc(kSignatureTableKb) == 0 && tsume::tsume_alloc(kSignatureMateKb) == 1) {
     for (const model::Kyokumen& k : middle_game_positions(kSignaturePositions)) {
       board::KPosition p;
-      if (position_load(p, k) != 0) continue;
+      if (bridge::position_load(p, k) != 0) continue;
       think_fresh_state();
       search::KPvHolder line{};
       search::ThinkRequest r;

@@ -3,9 +3,11 @@
 #include <array>
 #include <cassert>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
+#include "engine/board/exchange_values.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_access.h"
+#include "engine/eval/eval_weights.h"
 #include "engine/eval/record_terms.h"
 
 namespace eval {
@@ -13,7 +15,6 @@ namespace eval {
 namespace {
 
 using board::KEvalRecord;
-using board::KEvalWeights;
 using board::KMove;
 using board::KPosition;
 
@@ -94,7 +95,7 @@ bool has_pair(int cls) {
 class Update {
  public:
   Update(const KPosition& p, KEvalRecord& r)
-      : p_(p), r_(r), w_(*board::eval_weights), cells_(board::senkei_current ? board::senkei_current : &kNoCells) {}
+      : p_(p), r_(r), w_(*eval_weights), cells_(board::senkei_current ? board::senkei_current : &kNoCells) {}
 
   void Add(int16_t& field, int v) { field = static_cast<int16_t>(field + v); }
 

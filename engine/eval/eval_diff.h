@@ -27,8 +27,8 @@
 // the full evaluation fills them.
 #pragma once
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 
 namespace eval {
 

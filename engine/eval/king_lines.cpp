@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/board/move_tables.h"
 #include "engine/eval/eval_access.h"
 #include "engine/eval/static_eval_tables.h"
 
@@ -17,7 +18,6 @@ using board::square_rank;
 constexpr int kBlockerReach = 6;  // blockers this far from the king (Chebyshev) or farther count nothing
 constexpr int kNearRanks = 4;     // a rook approaches along a rank from fewer ranks away than this
 constexpr int kEdgeLineScale = 80;
-constexpr int kDiagonals[4] = {15, 17, -15, -17};
 
 // How a blocker of side e on q stands: e's attacks on it less s's, plus one, plus
 // one more (when asked) for a pawn of e defending it from behind; 0..3.
@@ -179,7 +179,7 @@ void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     if (king == 0) continue;
     int32_t v = 0;
     int nearest = kDiagNearLimit;
-    for (int step : kDiagonals) {
+    for (int step : board::kDiagonalSteps) {
       for (int q = bishop.sq + step; !is_wall_cell(p, q); q += step) {
         nearest = std::min(nearest, sq_distance(q, king));
         if (is_empty_cell(p, q)) continue;

@@ -25,8 +25,8 @@
 
 #include <cstdint>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 
 namespace eval {
 

@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/board/eval_weights.h"
 #include "engine/board/position.h"
+#include "engine/eval/eval_weights.h"
 
 namespace eval {
 
@@ -37,11 +37,11 @@ inline int tokin_penalty(int n) {
 }
 
 // Half the square value of side s's king on `king`; 0 when it is off the board.
-inline int king_half_bonus(const board::KEvalWeights& w, int s, int king) {
+inline int king_half_bonus(const KEvalWeights& w, int s, int king) {
   return board::is_playing_square(king) ? w.rank_bonus[s][king - board::kFirstSquare] / 2 : 0;
 }
 
-inline int32_t open_file_sum(const board::KEvalWeights& w, const board::KPosition& p, int s) {
+inline int32_t open_file_sum(const KEvalWeights& w, const board::KPosition& p, int s) {
   const int enemy_king = p.piece[1 - s].sq;
   if (!board::is_playing_square(enemy_king)) return 0;
   const int king_file = board::square_file(enemy_king);
@@ -52,7 +52,7 @@ inline int32_t open_file_sum(const board::KEvalWeights& w, const board::KPositio
   return sum;
 }
 
-inline int open_file_term(const board::KEvalWeights& w, int32_t sum, int pawns_in_hand) {
+inline int open_file_term(const KEvalWeights& w, int32_t sum, int pawns_in_hand) {
   constexpr int32_t kOpenFileCap = 320;
   return (std::min(sum, kOpenFileCap) * w.count_curve[pawns_in_hand]) >> 8;
 }

@@ -40,7 +40,7 @@ void eval_cache_clear() { std::fill(std::begin(table), std::end(table), Entry{})
 
 void eval_cache_prefetch(const board::KHashKey& key) { __builtin_prefetch(&table[key.word[0] & (kEntries - 1)]); }
 
-void evaluate_node(board::KSearchNode& node, int silver_square, const board::KMove& last) {
+void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& last) {
   board::KEvalRecord& r = node.eval;
   const board::KPosition& p = *node.position;
   if (fully_evaluated(r)) return;

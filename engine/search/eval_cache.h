@@ -15,7 +15,9 @@
 
 #include <cstdint>
 
-#include "engine/board/search_words.h"
+#include "engine/board/hash_key.h"
+#include "engine/board/position.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -30,6 +32,6 @@ void eval_cache_prefetch(const board::KHashKey& key);
 // Completes node.eval for the position node.position, whose key node.key is
 // (hand side 0), as evaluate_fully does, from the cache when it holds the
 // position with the same square and pass flag.
-void evaluate_node(board::KSearchNode& node, int silver_square, const board::KMove& last);
+void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& last);
 
 }  // namespace search

@@ -5,9 +5,9 @@
 namespace search {
 
 void kmove_unpack(const board::KPosition& p, board::KMove& out, board::KMoveWord w) {
-  const int from = engine::kmove_from(w);
-  const int to = engine::kmove_to(w);
-  const int code = engine::kmove_piece(w);
+  const int from = board::kmove_from(w);
+  const int to = board::kmove_to(w);
+  const int code = board::kmove_piece(w);
   if (from == board::kPassSquare || !board::is_playing_square(to)) {
     out = board::pass_move();
   } else if (from == board::kInHand) {
@@ -16,8 +16,8 @@ void kmove_unpack(const board::KPosition& p, board::KMove& out, board::KMoveWord
     board::write_move(out, from, to, held ? board::drop_piece(p, kind) : board::kEmptyNumber, board::kEmptyNumber,
                       code, 0, 0);
   } else {
-    board::write_move(out, from, to, p.board[from], p.board[to], code, engine::kmove_captured(w),
-                      engine::kmove_promotes(w) ? 1 : 0);
+    board::write_move(out, from, to, p.board[from], p.board[to], code, board::kmove_captured(w),
+                      board::kmove_promotes(w) ? 1 : 0);
   }
   out.flag = 0;
   out.flag_word = 0;
@@ -46,7 +46,7 @@ board::KMoveWord tried_moves_put_at(KSearchedSet& set, board::KMoveWord w, int i
 
 int tried_moves_count(const KSearchedSet& set) { return set.count; }
 
-void refutation_list_add(board::KSearchNode& node, board::KMoveWord w) {
+void refutation_list_add(KSearchNode& node, board::KMoveWord w) {
   if (node.refute_count >= 3) return;
   for (int i = 0; i < node.refute_count; ++i) {
     if (node.refute[i] == w) return;
@@ -54,15 +54,15 @@ void refutation_list_add(board::KSearchNode& node, board::KMoveWord w) {
   node.refute[node.refute_count++] = w;
 }
 
-void pv_copy_child(board::KPvHolder& pv, const board::KPvHolder& child, int from_ply) {
+void pv_copy_child(KPvHolder& pv, const KPvHolder& child, int from_ply) {
   pv.length = child.length;
-  for (int i = from_ply; i <= child.length && i < board::KPvHolder::kMaxMoves; ++i) {
+  for (int i = from_ply; i <= child.length && i < KPvHolder::kMaxMoves; ++i) {
     pv.moves[i] = child.moves[i];
     pv.flags[i] = child.flags[i];
   }
 }
 
-void search_context_copy(board::KSearchNode& dst, const board::KSearchNode& src) {
+void search_context_copy(KSearchNode& dst, const KSearchNode& src) {
   dst.eval = src.eval;
   dst.refute_count = src.refute_count;
   for (int i = 0; i < 3; ++i) dst.refute[i] = src.refute[i];

@@ -26,7 +26,6 @@ namespace {
 
 using board::KMove;
 using board::KPosition;
-using board::KSearchNode;
 
 constexpr uint32_t kPollMask = 31;
 // The probe's depth adjustment: every stored depth covers a quiescence child.
@@ -62,22 +61,20 @@ constexpr int kNoPhase = 3;
 // The mark of a list node whose move the loop did not pass over.
 constexpr uint8_t kTried = 1;
 
-// The legal evasions that the list from `head` did not try (a non-promoting
-// move counts as tried with its promoting twin), linked behind the list's
-// room in the pool; null when none is left.
+// The legal evasions that the list from `head` did not give a score, linked
+// behind the list's room in the pool; null when none is left. A non-promoting
+// evasion is not taken for its promoting twin: the twin's loss shows nothing
+// about it.
 KMoveNode* left_out_evasions(const KPosition& p, KMoveNode* head) {
   if (!pool_fits()) return nullptr;
   KMove* moves = &pool_moves[pool_cursor];
   const int n = board::oute_nige_gen(p, moves);
   int kept = 0;
   for (int i = 0; i < n; ++i) {
-    KMove twin = moves[i];
-    kmove_set_promote(twin, 1);
-    const board::KMoveWord w = kmove_pack(moves[i]), promoted = kmove_pack(twin);
+    const board::KMoveWord w = kmove_pack(moves[i]);
     bool tried = false;
     for (const KMoveNode* ln = head; ln != nullptr && !tried; ln = ln->next) {
-      const board::KMoveWord t = kmove_pack(*ln->move);
-      tried = ln->skip == kTried && (t == w || t == promoted);
+      tried = ln->skip == kTried && kmove_pack(*ln->move) == w;
     }
     if (!tried) moves[kept++] = moves[i];
   }
@@ -257,7 +254,13 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     uint32_t child_pair = 0;
     const bool gives_check = !is_pass(m) && board::is_oute(p, m) != 0;
     if (!is_pass(m) && !gives_check) {
-      if (child_class == 1) continue;
+      // A pattern of pointless exchanges is passed over, but never while the
+      // node tries the evasions left aside, and a move passed over has no
+      // score: it stays among those.
+      if (child_class == 1 && phase != kNoPhase) {
+        ln->skip = 0;
+        continue;
+      }
       if (incoming.flag == 1 || incoming.flag == m.from) child_pair = board::sashite_pair_key(p, incoming, m);
     }
     if (!is_pass(m) && board::kiki_at(p, m.to).direct_count[1 - s] > 0 &&
@@ -325,6 +328,9 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     if (in_check) return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(node, silver);
     return static_score(node, silver);
   }
+  // Out of check the node tries captures and a few drops only: when all of
+  // them lose, a quiet move may still hold, so no loss is claimed.
+  if (!in_check && best <= -kScoreMate) return static_score(node, silver);
   return best;
 }
 

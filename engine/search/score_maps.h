@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/board/search_words.h"
+#include "engine/board/eval_record.h"
 
 namespace search {
 

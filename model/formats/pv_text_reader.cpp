@@ -15,15 +15,15 @@ constexpr int kNoSquare = -1;
 }  // namespace
 
 bool pv_from_text(const Kyokumen& kyokumen, const KString& text, int prev_x, int prev_y,
-                  std::vector<engine::KMoveWord>& out) {
-  std::vector<engine::KMoveWord> words;
+                  std::vector<KMoveWord>& out) {
+  std::vector<KMoveWord> words;
   Kyokumen pos;
   pos.Copy(kyokumen);
   const ByteText t(text);
   int at = 0;
   while (at < t.len) {
     if (t.Has(at, kPassMark)) {
-      words.push_back(engine::kNoMoveWord);
+      words.push_back(kNoMoveWord);
       pos.teban ^= 1;
       prev_x = prev_y = kNoSquare;
       at += 2;

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "model/position/kmove_word.h"
+#include "model/position/move_word.h"
 #include "model/position/kyokumen.h"
 #include "model/text/kstring.h"
 
@@ -16,6 +16,6 @@ namespace model {
 // for none). True with `out` holding the words when the whole text reads as
 // moves that can be played one after another; false (`out` untouched) otherwise.
 bool pv_from_text(const Kyokumen& kyokumen, const KString& text, int prev_x, int prev_y,
-                  std::vector<engine::KMoveWord>& out);
+                  std::vector<KMoveWord>& out);
 
 }  // namespace model

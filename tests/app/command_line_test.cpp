@@ -20,8 +20,8 @@
 #include "platform/clock.h"
 #include "platform/memory.h"
 
-#include "app/terminal.h"
 #include "model/formats/kifu_dispatch.h"
+#include "model/text/text_encoding.h"
 #include "tests/app/command_runner.h"
 #include "tests/engine/driver/think_signature_total.h"
 #include "tests/model/position/position_builder.h"
@@ -69,7 +69,7 @@ TEST(CommandLine, ConvertWarnsWhereTheMovesStop) {
   const Outcome whole = run("velkora convert " + data("kif/other_program.kif") + " " + out, true);
   EXPECT_EQ(whole.status, 0);
   EXPECT_EQ(whole.out, "");
-  EXPECT_NE(app::sjis_to_utf8(slurp(out)).find(utf8(u8"  22 同　金(32)")), std::string::npos);
+  EXPECT_NE(model::sjis_to_utf8(slurp(out)).find(utf8(u8"  22 同　金(32)")), std::string::npos);
 
   const std::string cut = data("kif/cut_move.kif");
   const std::string warning =
@@ -323,7 +323,7 @@ TEST(CommandLine, MateSolvesPrintsAndSavesTheSolutionTree) {
   const Outcome shown = run("velkora show " + saved);
   EXPECT_NE(shown.out.find(utf8(u8"*7 ▲５三桂")), std::string::npos) << shown.out;
   // Defences off the main line are in the file too.
-  EXPECT_NE(app::sjis_to_utf8(slurp(saved)).find(utf8(u8"６二玉(51)")), std::string::npos);
+  EXPECT_NE(model::sjis_to_utf8(slurp(saved)).find(utf8(u8"６二玉(51)")), std::string::npos);
 
   const int no_hand[8] = {};
   const std::string taken =

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/terminal.h"
+#include "model/text/text_encoding.h"
 #include "tests/app/command_runner.h"
 
 namespace {
@@ -51,7 +51,7 @@ TEST(RecordInput, CsaAndKi2WarnWhereTheMovesStop) {
       << c.out;
   EXPECT_NE(c.out.find(utf8(u8"*2 △３四歩")), std::string::npos) << c.out;
 
-  const std::string ki2 = written("cut.ki2", app::utf8_to_sjis(utf8(u8"▲７六歩 △３四歩\n▲７四歩\n")));
+  const std::string ki2 = written("cut.ki2", model::utf8_to_sjis(utf8(u8"▲７六歩 △３四歩\n▲７四歩\n")));
   const Outcome k = run("velkora convert " + ki2 + " " + ::testing::TempDir() + "/cut.kif", true);
   EXPECT_EQ(k.status, 0);
   EXPECT_EQ(k.out, "velkora convert: " + ki2 + utf8(u8": line 2: the moves stop here: cannot read '▲７四歩'\n"));
@@ -61,7 +61,7 @@ TEST(RecordInput, ResultsAreKeptAsRecorded) {
   const std::string csa = written("foul.csa", "PI\n+\n+7776FU\n-3334FU\n%-ILLEGAL_ACTION\n");
   const Outcome c = run("velkora show " + csa);
   EXPECT_NE(c.out.find(utf8(u8"*3 △反則負け")), std::string::npos) << c.out;
-  const std::string ki2 = written("foul.ki2", app::utf8_to_sjis(utf8(u8"▲７六歩 △３四歩\nまで2手で先手の反則負け\n")));
+  const std::string ki2 = written("foul.ki2", model::utf8_to_sjis(utf8(u8"▲７六歩 △３四歩\nまで2手で先手の反則負け\n")));
   const Outcome k = run("velkora show " + ki2);
   EXPECT_NE(k.out.find(utf8(u8"*3 ▲反則負け")), std::string::npos) << k.out;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/formats/csa_format.h"
 #include "model/position/perft.h"
@@ -47,7 +47,7 @@ const Problem kProblems[] = {
 
 board::KPosition engine_position(const model::Kyokumen& k) {
   board::KPosition p;
-  EXPECT_EQ(driver::position_load(p, k), 0);
+  EXPECT_EQ(bridge::position_load(p, k), 0);
   return p;
 }
 

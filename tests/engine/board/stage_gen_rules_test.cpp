@@ -17,14 +17,17 @@
 
 #include "engine/board/capture_gen.h"
 #include "engine/board/escape_gen.h"
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/exchange_eval.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/quiescence_gen.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_tables.h"
+#include "engine/eval/eval_weights.h"
 #include "engine/eval/root_modes.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
@@ -235,7 +238,7 @@ class FrontCaptureRule {
       const int t = side == 0 ? q : 176 - q;
       return (square_rank(t) - 1) * 9 + square_file(t) - 1;
     };
-    return eval_weights->king_rel[index(king)][row][index(sq)];
+    return (*king_rel_table)[index(king)][row][index(sq)];
   }
 
   int FreeGain(const KMove& m, bool promote) const {
@@ -270,7 +273,8 @@ class StageGenRules : public ::testing::Test {
   void TearDown() override {
     game_stage = 0;
     eval_stage_tables = nullptr;
-    eval_weights = nullptr;
+    king_rel_table = nullptr;
+    eval::eval_weights = nullptr;
     senkei_current = nullptr;
   }
 

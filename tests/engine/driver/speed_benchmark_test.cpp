@@ -6,8 +6,8 @@
 
 #include <vector>
 
+#include "engine/board/generator_words.h"
 #include "engine/board/position_setup.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/movegen_stats.h"
 #include "platform/clock.h"
 #include "tests/model/position/position_builder.h"

@@ -7,8 +7,8 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/random.h"
 #include "engine/board/repetition.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/benchmark_positions.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/search/chuban.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/position/perft.h"
@@ -28,7 +28,7 @@ TEST(ThinkSignature, TotalIsPinnedWhateverRanBefore) {
   model::Kyokumen start;
   start.Init(model::kHirate);
   board::KPosition p;
-  ASSERT_EQ(position_load(p, start), 0);
+  ASSERT_EQ(bridge::position_load(p, start), 0);
   search::KPvHolder line{};
   search::ThinkRequest r;
   r.position = &p;
@@ -40,7 +40,7 @@ TEST(ThinkSignature, TotalIsPinnedWhateverRanBefore) {
   ASSERT_GT(model::legal_moves(k, moves), 0);
   k.DoSashite(moves[0]);
   board::KPosition child;
-  ASSERT_EQ(position_load(child, k), 0);
+  ASSERT_EQ(bridge::position_load(child, k), 0);
   board::kifu_rep_add(child);
   board::rand_seed(1);
 

@@ -59,7 +59,7 @@ struct Line {
   KEvalRecord rec;
 };
 
-const board::KEvalWeights& w() { return *board::eval_weights; }
+const eval::KEvalWeights& w() { return *eval::eval_weights; }
 
 // The record without half of each king's square value: the stored square
 // table is read with the rank mirrored for gote but the file as it is, and its
@@ -97,7 +97,7 @@ class GamePair {
   GamePair(const model::Kyokumen& start, std::mt19937& rng) : rng_(rng) {
     line_[0].k.Copy(start);
     line_[1].k = board::testing::twin(start);
-    for (Line& l : line_) EXPECT_EQ(driver::position_load(l.p, l.k), 0);
+    for (Line& l : line_) EXPECT_EQ(bridge::position_load(l.p, l.k), 0);
     const int32_t codes[2] = {static_cast<int32_t>(rng_() % 23), static_cast<int32_t>(rng_() % 23)};
     eval_root_prepare(line_[0].p, codes, static_cast<int32_t>(rng_() % 3 + 16 * (rng_() % 256)));
     line_[0].table = senkei_table;
@@ -133,7 +133,7 @@ class GamePair {
         if (pass) {
           l.k.teban = 1 - l.k.teban;
         } else {
-          ASSERT_EQ(driver::sashite_to_kmove(km[i], l.p, m[i]), 0);
+          ASSERT_EQ(bridge::sashite_to_kmove(km[i], l.p, m[i]), 0);
           ASSERT_TRUE(l.k.DoSashite(m[i]));
         }
         board::do_move(l.p, km[i], 0);
@@ -198,7 +198,7 @@ class EvalDiffDelta : public ::testing::Test {
  protected:
   void SetUp() override {
     eval_tables_init(eval_weight_block, 0x800);
-    board::eval_weights = &eval_weight_block;
+    eval::eval_weights = &eval_weight_block;
     board::senkei_current = &zero_;
   }
   void TearDown() override { board::senkei_current = &senkei_table; }

@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/board/eval_weights.h"
-#include "engine/board/search_words.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_weights.h"
 
 namespace eval::testing {
 
 using board::KEvalRecord;
-using board::KEvalWeights;
+using eval::KEvalWeights;
 using board::KPosition;
 using board::kPromotedBit;
 
@@ -101,7 +101,7 @@ inline Terms terms_from_scratch(const KEvalWeights& w, const KPosition& p) {
       non_pawns += k == board::kPawn ? 0 : p.hand[s][k];
     }
     for (int i = 0; i < non_pawns; ++i) t.hand_b[s] -= w.count_curve_b[i];
-    t.open_file[s] = open_file_sum(w, p, s);
+    t.open_file[s] = eval::testing::open_file_sum(w, p, s);
     t.attack[s] += open_file_weighted(w, t.open_file[s], p.hand[s][board::kPawn]);
   }
   int tokins[2] = {0, 0};

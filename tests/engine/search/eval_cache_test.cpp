@@ -14,7 +14,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/driver/benchmark_positions.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/search/node_common.h"
 #include "engine/search/position_features.h"
@@ -26,7 +26,6 @@ namespace {
 
 using board::KMove;
 using board::KPosition;
-using board::KSearchNode;
 
 bool same_record(const board::KEvalRecord& a, const board::KEvalRecord& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
@@ -69,7 +68,7 @@ TEST(EvalCache, CompletedNodesMatchTheFullEvaluationWhateverTheCacheHeld) {
   int variants_differing = 0;
   for (const model::Kyokumen& k : driver::middle_game_positions(40)) {
     KPosition p;
-    ASSERT_EQ(driver::position_load(p, k), 0);
+    ASSERT_EQ(bridge::position_load(p, k), 0);
     testing::prepare_evaluation(p);
     eval_cache_clear();
     KMove moves[board::kMaxMoves];

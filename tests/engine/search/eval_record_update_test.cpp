@@ -76,7 +76,7 @@ class EvalRecordUpdate : public ::testing::Test {
     if (board::testing::random_legal_moves(k, rng_, &s, 1) == 0) return false;
     Frame f{};
     f.k.Copy(k);
-    EXPECT_EQ(driver::sashite_to_kmove(f.m, p, s), 0);
+    EXPECT_EQ(bridge::sashite_to_kmove(f.m, p, s), 0);
     f.record = record;
     EXPECT_TRUE(k.DoSashite(s));
     board::do_move(p, f.m, 0);

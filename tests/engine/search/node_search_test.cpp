@@ -22,6 +22,7 @@
 #include "engine/search/search_node.h"
 #include "engine/search/threat_after.h"
 #include "engine/search/time_control.h"
+#include "engine/tsume/tsume_entry.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
 
@@ -141,8 +142,8 @@ class Node : public testing::ThinkTest {
     time_state.side = 1 - pos.teban;
     move_stack[0] = move_stack[1] = board::pass_move();
     move_stack[2] = incoming;
-    parent = board::KSearchNode{};
-    node = board::KSearchNode{};
+    parent = search::KSearchNode{};
+    node = search::KSearchNode{};
     node.position = &pos;
     board::hash_key_full(pos, 0, node.key);
     position_features(pos, node.eval);
@@ -171,7 +172,7 @@ class Node : public testing::ThinkTest {
   static inline std::vector<int> trace;
   static inline int traced_ply = 0;
   KPosition* p = nullptr;
-  board::KSearchNode parent{}, node{};
+  search::KSearchNode parent{}, node{};
   KMoveNode in{};
   int result = 0;
 };
@@ -204,7 +205,7 @@ TEST_F(Node, StagesFollowTheTableAndAPassAnsweredByAMateIsStoredNotSearched) {
   EXPECT_EQ(e->depth, 756);
   EXPECT_EQ(e->flags >> 5, board::kBoundExact);
   EXPECT_EQ(-e->value, -kScoreMate);  // stored for gote to move: its mate
-  EXPECT_EQ(engine::kmove_to(e->best_move), square_of(1, 8));
+  EXPECT_EQ(board::kmove_to(e->best_move), square_of(1, 8));
 
   // After a pass (row 0) only the hash move, a second pass, the depth-selected
   // stage and generators 6, 9 and 10 run.
@@ -299,8 +300,80 @@ TEST_F(Node, QuiescenceReportsAMateOnlyWhenNoEvasionIsLeft) {
   int searched = 0;
   const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
   EXPECT_GT(score, -kScoreMate);
-  EXPECT_EQ(engine::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
-  EXPECT_EQ(engine::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
+  EXPECT_EQ(board::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
+  EXPECT_EQ(board::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
+}
+
+TEST_F(Node, OutOfCheckALossStandsOnlyWhenNoMoveLeftAsideEscapes) {
+  // Sente's rook has just come to 3三 as a dragon, threatening mates that
+  // none of the moves the stages choose for gote meets. With the lance on 6三
+  // and nothing in hand every gote move loses (the mate solver mates after
+  // each): the node reports the loss. With the lance on 6四 and a knight in
+  // hand, the knight dropped on 8七 checks sente's king and escapes (the
+  // solver finds no mate after it): no loss is reported, though every move
+  // the stages generate loses.
+  const struct {
+    const char* scene;
+    bool lost;
+  } cases[] = {{"K99 +R33 G72 *N *R k52 l63", true}, {"K99 +R33 G72 *R k52 l64 *n", false}};
+  for (const auto& c : cases) {
+    KPosition pos = Scene{board::testing::scene(c.scene, 1)}.Load();
+    KMove dragon;
+    board::write_move(dragon, square_of(3, 4), square_of(3, 3), pos.board[square_of(3, 3)], board::kEmptyNumber,
+                      board::kRook | board::kSenteBit, 0, 1);
+    Prepare(pos, 3, dragon, 5);
+    const int score = search_node(node, &in, -kScoreMate, kScoreMate, 0, 0);
+    const board::KHashEntry* e = board::hash_entry(node.key);
+    if (c.lost) {
+      EXPECT_EQ(score, -kScoreMate) << c.scene;
+    } else {
+      EXPECT_GT(score, -kScoreMate) << c.scene;
+      // Nor does the table keep a loss for the position.
+      EXPECT_TRUE(e == nullptr || e->flags >> 5 == board::kBoundNone || e->value > -kScoreMate) << c.scene;
+    }
+  }
+}
+
+TEST_F(Node, AFailedVerificationKeepsWhatTheOtherMovesShowed) {
+  // Sente to move after gote's bishop drop on 5七, sente's king on 2四 with a
+  // full hand, window (-32766, 4178), searched at depths 4, 5 and 6 as a
+  // think deepens (the mate solver keeping its proofs). At depth 6 the node's
+  // pass and its first moves score far from a loss; a move that fails high
+  // by a pruned search loses to a mate when its verification searches it
+  // deeper, and so does the next one once the node has been searched again.
+  // The node does not turn that into a loss of its own (its entry alpha).
+  KPosition pos = Scene{board::testing::scene("p41 r42 p34 K24 n35 +n36 L16 b57 *P *P *P *P *P *P *P *P *P *P *P *P *P "
+                                              "*P *P *P *L *L *L *N *N *S *S *S *S *G *G *G *B *g *r")}
+                      .Load();
+  KMove drop;
+  board::write_move(drop, board::kInHand, square_of(5, 7), pos.board[square_of(5, 7)], board::kEmptyNumber,
+                    board::kBishop | board::kGoteBit, 0, 0);
+  tsume::tsume_pool_reset();
+  for (int depth : {4, 5, 6}) {
+    Prepare(pos, depth, drop, 5);
+    EXPECT_GT(search_node(node, &in, -kScoreMate, 4178, 0, 0), -kScoreMate) << depth;
+    const board::KHashEntry* e = board::hash_entry(node.key);
+    EXPECT_TRUE(e == nullptr || e->flags >> 5 == board::kBoundNone || e->value > -kScoreMate) << depth;
+  }
+}
+
+TEST_F(Node, QuiescenceOutOfCheckClaimsNoLossFromItsCapturesAlone) {
+  // Gote to move, not in check; sente (without a king, as in a mate problem)
+  // threatens a mate in one. The quiescence search tries only its captures and
+  // drops before the king, and each loses to the mate; a drop on 5二 that
+  // cuts the rook's rank holds (the mate solver finds no mate after it). The
+  // node returns its static score, not a loss.
+  KPosition pos = Scene{board::testing::scene(
+                            "+L51 k71 R42 l72 p82 P92 +N73 *S *r *b *b *g *g *g *g *s *s *s *n *n *n *l *l *p *p *p *p "
+                            "*p *p *p *p *p *p *p *p *p *p *p *p",
+                            1)}
+                      .Load();
+  ASSERT_FALSE(board::king_attacked(pos, pos.teban));
+  Prepare(pos, 2, board::pass_move(), 5);
+  int searched = 0;
+  const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
+  EXPECT_EQ(searched, 1);  // the loop ran: moves were generated and tried
+  EXPECT_GT(score, -kScoreMate);
 }
 
 TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {

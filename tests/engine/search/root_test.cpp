@@ -5,12 +5,15 @@
 
 #include <random>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/exchange_eval.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
+#include "engine/eval/eval_weights.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
+#include "engine/search/node_records.h"
 #include "engine/search/position_features.h"
 #include "engine/search/root_assess.h"
 #include "engine/search/root_list.h"
@@ -42,7 +45,7 @@ TEST_F(Root, FeaturesMatchTheEvaluationTermsOnRandomPositions) {
       k.DoSashite(m);
       const KPosition p = Scene{k}.Load();
       testing::prepare_evaluation(p);
-      const board::KEvalWeights& w = *board::eval_weights;
+      const eval::KEvalWeights& w = *eval::eval_weights;
       const eval::testing::Terms t = eval::testing::terms_from_scratch(w, p);
       board::KEvalRecord r{};
       position_features(p, r);
@@ -184,7 +187,7 @@ TEST_F(Root, ListServicesAndTheBestMoveMemory) {
 // One root move searched by the root search on the prepared position.
 struct OneNodeSearch {
   KPosition p;
-  board::KSearchNode root{};
+  search::KSearchNode root{};
   KMove moves[2];
   KMoveNode nodes[2];
 

@@ -181,7 +181,7 @@ TEST(Compose, TheSameSeedGivesTheSameProblemsWhichSolveAgain) {
       ASSERT_EQ(c.Generate(p, kPieces, 600000, 7, 600000, 20000, 30000), 1);
       EXPECT_TRUE(board::testing::matches_rebuild(p));
       model::Kyokumen k;
-      driver::position_export(k, p);
+      bridge::position_export(k, p);
       run.push_back(k);
       lengths.push_back(c.accepted_length);
     }

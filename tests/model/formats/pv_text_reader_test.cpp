@@ -17,11 +17,11 @@ using testing::gote;
 
 // The words of `moves` played one after another from `k` (the pieces filled
 // in as a record holds them); a pass where a move has from_x 0.
-std::vector<engine::KMoveWord> words_of(Kyokumen k, std::vector<Sashite> moves) {
-  std::vector<engine::KMoveWord> words;
+std::vector<KMoveWord> words_of(Kyokumen k, std::vector<Sashite> moves) {
+  std::vector<KMoveWord> words;
   for (Sashite m : moves) {
     if (m.from_x == 0) {
-      words.push_back(engine::kNoMoveWord);
+      words.push_back(kNoMoveWord);
       k.teban ^= 1;
       continue;
     }
@@ -35,13 +35,13 @@ std::vector<engine::KMoveWord> words_of(Kyokumen k, std::vector<Sashite> moves) 
 TEST(PvTextReader, ReadsBackWhatTheVariationTextSays) {
   Kyokumen k;
   k.Init(kHirate);
-  const std::vector<engine::KMoveWord> opening = words_of(
+  const std::vector<KMoveWord> opening = words_of(
       k, {Sashite(7, 7, 7, 6, 0, 0, 0, 0), Sashite(3, 3, 3, 4, 0, 0, 0, 0), Sashite(8, 8, 2, 2, 0, 0, 1, 0),
           Sashite(3, 1, 2, 2, 0, 0, 0, 0), Sashite(11, kKaku, 5, 5, 0, 0, 0, 0), Sashite(0, 0, 0, 0, 0, 0, 0, 0),
           Sashite(5, 5, 3, 3, 0, 0, 1, 0)});
   KString text;
   pv_to_text(k, opening, -1, -1, text);
-  std::vector<engine::KMoveWord> read;
+  std::vector<KMoveWord> read;
   ASSERT_TRUE(pv_from_text(k, text, -1, -1, read)) << text.c_str();
   EXPECT_EQ(read, opening);
 
@@ -56,7 +56,7 @@ TEST(PvTextReader, ReadsBackWhatTheVariationTextSays) {
   testing::put(capture, 5, 1, gote(kOu));
   testing::put(capture, 2, 8, kHi);
   testing::put(capture, 2, 3, gote(kFu));
-  const std::vector<engine::KMoveWord> takes = words_of(capture, {Sashite(2, 8, 2, 3, 0, 0, 1, 0)});
+  const std::vector<KMoveWord> takes = words_of(capture, {Sashite(2, 8, 2, 3, 0, 0, 1, 0)});
   pv_to_text(capture, takes, 2, 3, text);
   ASSERT_TRUE(pv_from_text(capture, text, 2, 3, read)) << text.c_str();
   EXPECT_EQ(read, takes);

@@ -1,12 +1,12 @@
-// Text for the terminal: the program's Shift-JIS text converted to UTF-8, and
-// UTF-8 from the command line converted back; the one detection of the two
-// encodings for game records read from files and standard input.
+// The conversion between the program's Shift-JIS text and UTF-8, which the front
+// end uses for the terminal and the command line, and the one detection of the
+// two encodings for game records read from files and standard input.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace model {
 
 // Shift-JIS (code page 932) to UTF-8; bytes that do not convert become "?".
 std::string sjis_to_utf8(std::string_view sjis);
@@ -22,4 +22,4 @@ bool is_utf8_text(std::string_view bytes);
 // they are, UTF-8 (without its byte-order mark) converted to Shift-JIS.
 std::string record_text_to_sjis(std::string bytes);
 
-}  // namespace app
+}  // namespace model

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "app/terminal.h"
+#include "model/text/text_encoding.h"
 
-namespace app {
+namespace model {
 namespace {
 
-TEST(Terminal, ConvertsShiftJisBothWays) {
+TEST(TextEncoding, ConvertsShiftJisBothWays) {
   EXPECT_EQ(sjis_to_utf8("投了"), "\xE6\x8A\x95\xE4\xBA\x86");
   EXPECT_EQ(utf8_to_sjis("\xE6\x8A\x95\xE4\xBA\x86"), "投了");
   EXPECT_EQ(sjis_to_utf8("a\x81"), "a?");  // a cut-off character
@@ -15,7 +15,7 @@ TEST(Terminal, ConvertsShiftJisBothWays) {
 
 // The one detection of the two encodings of a record's text: UTF-8 by its
 // mark or by well-formed sequences, anything else left as Shift-JIS.
-TEST(Terminal, RecordTextInUtf8BecomesShiftJis) {
+TEST(TextEncoding, RecordTextInUtf8BecomesShiftJis) {
   const std::string utf8 = "N+\xE5\x85\x88\n";  // N+先
   EXPECT_TRUE(is_utf8_text(utf8));
   EXPECT_EQ(record_text_to_sjis(utf8), "N+先\n");
@@ -32,4 +32,4 @@ TEST(Terminal, RecordTextInUtf8BecomesShiftJis) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace model

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "model/position/sashite_decode.h"
 #include "tests/model/position/position_builder.h"
 
-namespace driver {
+namespace bridge {
 namespace {
 
 using board::kInHand;
@@ -141,4 +141,4 @@ TEST(MoveConversion, TheModelsWordOfAMoveIsTheEngines) {
 }
 
 }  // namespace
-}  // namespace driver
+}  // namespace bridge

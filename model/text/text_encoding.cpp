@@ -1,10 +1,10 @@
-#include "app/terminal.h"
+#include "model/text/text_encoding.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 
-namespace app {
+namespace model {
 
 namespace {
 
@@ -97,4 +97,4 @@ std::string sjis_to_utf8(std::string_view sjis) { return convert(sjis, "UTF-8", 
 
 std::string utf8_to_sjis(std::string_view utf8) { return convert(utf8, "CP932", "UTF-8"); }
 
-}  // namespace app
+}  // namespace model
