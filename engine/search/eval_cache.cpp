@@ -40,9 +40,8 @@ void eval_cache_clear() { std::fill(std::begin(table), std::end(table), Entry{})
 
 void eval_cache_prefetch(const board::KHashKey& key) { __builtin_prefetch(&table[key.word[0] & (kEntries - 1)]); }
 
-void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& last) {
-  board::KEvalRecord& r = node.eval;
-  const board::KPosition& p = *node.position;
+void evaluate_cached(const board::KPosition& p, const board::KHashKey& key, board::KEvalRecord& r, int silver_square,
+                     const board::KMove& last) {
   if (fully_evaluated(r)) return;
   // A record with one part done is completed without the cache (the entries
   // hold both parts together).
@@ -51,9 +50,9 @@ void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& las
     return;
   }
   const uint32_t tag = kFilled | static_cast<uint32_t>(silver_square) << 1 | (is_pass(last) ? kPassFlag : 0);
-  Entry& e = table[node.key.word[0] & (kEntries - 1)];
+  Entry& e = table[key.word[0] & (kEntries - 1)];
   const Fields fields(r);
-  if (e.tag == tag && e.key == node.key && e.adjust == eval::senkei_adjust_count) {
+  if (e.tag == tag && e.key == key && e.adjust == eval::senkei_adjust_count) {
     for (int i = 0; i < kFields; ++i) *fields.f[i] = static_cast<int16_t>(*fields.f[i] + e.extra[i]);
     r.flags |= eval::kFullyEvaluated;
     return;
@@ -61,7 +60,7 @@ void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& las
   int16_t before[kFields];
   for (int i = 0; i < kFields; ++i) before[i] = *fields.f[i];
   evaluate_fully(p, r, silver_square, last);
-  e.key = node.key;
+  e.key = key;
   e.tag = tag;
   e.adjust = eval::senkei_adjust_count;
   for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(*fields.f[i] - before[i]);

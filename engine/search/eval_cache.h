@@ -29,9 +29,14 @@ void eval_cache_clear();
 // evaluation of a node of that key; changes nothing.
 void eval_cache_prefetch(const board::KHashKey& key);
 
-// Completes node.eval for the position node.position, whose key node.key is
-// (hand side 0), as evaluate_fully does, from the cache when it holds the
-// position with the same square and pass flag.
-void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& last);
+// Completes record r of position p, whose key (hand side 0) is `key`, as
+// evaluate_fully does, from the cache when it holds the position with the same
+// square and pass flag.
+void evaluate_cached(const board::KPosition& p, const board::KHashKey& key, board::KEvalRecord& r, int silver_square,
+                     const board::KMove& last);
+// The node's record, for its position and key.
+inline void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& last) {
+  evaluate_cached(*node.position, node.key, node.eval, silver_square, last);
+}
 
 }  // namespace search

@@ -558,7 +558,7 @@ NodeSearch::Flow NodeSearch::DoublePass() {
   board::KEvalRecord r = node_.eval;
   board::do_move(p_, pm, 0);
   const int silver = mode_ == 0 && ply_ > 5 ? silver_advance_square(ply_) : 0;
-  evaluate_fully(p_, r, silver, pm);
+  evaluate_cached(p_, child_key(node_.key, pm), r, silver, pm);
   board::undo_move(p_, pm, 0);
   int s = eval_blend_node(r, side_, true);
   if (ply_ == 3) {
