@@ -7,7 +7,8 @@
 // Process-wide state, used on the computer thread only: the save area and the
 // saved pattern below. senkei_table_update writes them (saving the moving side's
 // cells before its first change); senkei_table_restore copies the cells back and
-// clears the pattern. The root search restores before every root move's update
+// clears the pattern. Both raise eval_settings_count when they change cells
+// (eval_settings.h). The root search restores before every root move's update
 // and once more after the root search, so no adjustment outlives a think.
 #pragma once
 
@@ -22,10 +23,6 @@ extern int32_t senkei_save_area[9][9][9];
 // 0 when the save area holds nothing to restore, else the number of the pattern
 // that saved it.
 extern int32_t senkei_saved_pattern;
-// Raised whenever an adjustment is about to change the cells and whenever a
-// restore puts them back: caches of values read from the cells hold while it
-// stays the same.
-extern uint32_t senkei_adjust_count;
 
 // Copies the side's 729 cells into the save area (the pattern is not touched).
 void senkei_table_save(int side);

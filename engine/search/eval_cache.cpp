@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/eval/eval_position.h"
-#include "engine/eval/senkei_root_adjust.h"
+#include "engine/eval/eval_settings.h"
 #include "engine/search/node_common.h"
 
 namespace search {
@@ -19,7 +19,7 @@ constexpr int kFields = 6;
 struct Entry {
   board::KHashKey key;
   uint32_t tag;     // kFilled | square << 1 | pass flag; 0 empty
-  uint32_t adjust;  // eval::senkei_adjust_count when stored
+  uint32_t settings;  // eval::eval_settings_count when stored
   int16_t extra[kFields];
 };
 static_assert(sizeof(Entry) == 32);
@@ -52,7 +52,7 @@ void evaluate_cached(const board::KPosition& p, const board::KHashKey& key, boar
   const uint32_t tag = kFilled | static_cast<uint32_t>(silver_square) << 1 | (is_pass(last) ? kPassFlag : 0);
   Entry& e = table[key.word[0] & (kEntries - 1)];
   const Fields fields(r);
-  if (e.tag == tag && e.key == key && e.adjust == eval::senkei_adjust_count) {
+  if (e.tag == tag && e.key == key && e.settings == eval::eval_settings_count) {
     for (int i = 0; i < kFields; ++i) *fields.f[i] = static_cast<int16_t>(*fields.f[i] + e.extra[i]);
     r.flags |= eval::kFullyEvaluated;
     return;
@@ -62,7 +62,7 @@ void evaluate_cached(const board::KPosition& p, const board::KHashKey& key, boar
   evaluate_fully(p, r, silver_square, last);
   e.key = key;
   e.tag = tag;
-  e.adjust = eval::senkei_adjust_count;
+  e.settings = eval::eval_settings_count;
   for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(*fields.f[i] - before[i]);
 }
 

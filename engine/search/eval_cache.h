@@ -2,9 +2,10 @@
 // record adds (the king lines and the whole-board terms: the extra fields of
 // attack, defence and material) depend on the position, on the square the
 // silver rule examines and on whether the move that led there was a pass, and
-// otherwise only on what stays fixed while a think runs: the weights, the
-// strategy codes and the strategy cells, of which the root adjustments change
-// the cells (counted by eval::senkei_adjust_count). The same position comes
+// otherwise only on the evaluation's settings: the weights, the strategy codes
+// and the strategy cells, set up for a think and changed by the root
+// adjustments (each change counted by eval::eval_settings_count, which every
+// entry holds as it was when stored). The same position comes
 // back often (in the next iteration, through transpositions, after a
 // re-search), so its terms are kept by its key and added again instead of
 // being worked out anew; a result is the same either way.

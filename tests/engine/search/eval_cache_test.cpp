@@ -15,7 +15,8 @@
 #include "engine/board/strategy_cells.h"
 #include "engine/driver/benchmark_positions.h"
 #include "engine/bridge/position_bridge.h"
-#include "engine/eval/senkei_root_adjust.h"
+#include "engine/eval/eval_settings.h"
+#include "engine/eval/root_modes.h"
 #include "engine/search/node_common.h"
 #include "engine/search/position_features.h"
 #include "tests/engine/board/model_positions.h"
@@ -118,7 +119,7 @@ TEST(EvalCache, CellsChangedAtTheRootAreNotServedFromBefore) {
   // As a root adjustment does: the change counted before it is made (and the
   // restore counted too).
   auto set_cell = [&cell](int32_t v) {
-    ++eval::senkei_adjust_count;
+    ++eval::eval_settings_count;
     cell = v;
   };
   for (int32_t shift : {-1000, 1000}) {
@@ -133,6 +134,29 @@ TEST(EvalCache, CellsChangedAtTheRootAreNotServedFromBefore) {
     EXPECT_FALSE(same_terms(before, adjusted));
   }
   set_cell(kept);
+}
+
+// The evaluation set up again for other strategy codes (as the next think may
+// do) while the cache still holds the position from before.
+TEST(EvalCache, SettingsSetUpAgainAreNotServedFromBefore) {
+  int changed = 0;
+  for (const model::Kyokumen& k : driver::middle_game_positions(4)) {
+    KPosition p;
+    ASSERT_EQ(bridge::position_load(p, k), 0);
+    testing::prepare_evaluation(p);
+    eval_cache_clear();
+    const KMove pass = board::pass_move();
+    board::KEvalRecord plain{}, other{};
+    ASSERT_TRUE(cached_matches(p, 0, pass, &plain));
+    for (int32_t code : {1, 5, 9}) {
+      const int32_t codes[2] = {code, code};
+      eval::eval_root_prepare(p, codes, 0);
+      EXPECT_TRUE(cached_matches(p, 0, pass, &other));
+      if (!same_terms(plain, other)) ++changed;
+    }
+  }
+  // Some codes weigh some position's terms otherwise.
+  EXPECT_GT(changed, 0);
 }
 
 }  // namespace
