@@ -14,18 +14,14 @@
 
 namespace driver {
 
-namespace {
-
-// Everything a think reads that an earlier job may have left behind; the
-// random state as the computer thread starts (the strategy choice draws from it).
-void fresh_state() {
+// The random state as the computer thread starts it: the strategy choice draws
+// from it.
+void think_fresh_state() {
   board::rand_seed(kEngineSeed);
   board::kifu_rep_clear();
   tsume::tsume_pool_reset();
   search::think_control.store(search::kThinkRun);
 }
-
-}  // namespace
 
 uint64_t think_signature() {
   uint64_t total = 0;
@@ -33,7 +29,7 @@ uint64_t think_signature() {
     for (const model::Kyokumen& k : middle_game_positions(kSignaturePositions)) {
       board::KPosition p;
       if (bridge::position_load(p, k) != 0) continue;
-      fresh_state();
+      think_fresh_state();
       search::KPvHolder line{};
       search::ThinkRequest r;
       r.position = &p;

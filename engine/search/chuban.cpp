@@ -16,6 +16,7 @@
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/eval/senkei_select.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/formation_seed.h"
 #include "engine/search/gen_stamp.h"
 #include "engine/search/line_records.h"
@@ -100,6 +101,7 @@ void prepare_root(const ThinkRequest& r, int32_t strategies[2]) {
   board::game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, strategies, r.play_style);
   eval::eval_setup_stage(p, board::game_stage, strategies);
+  eval_cache_clear();
 
   int32_t max_limit = 0;
   const int32_t base = time_for_move(p, r.time[0], r.time[1], &max_limit);

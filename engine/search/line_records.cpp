@@ -112,7 +112,6 @@ int path_repetition_test(const KPosition& p, const KMove& move, const KHashKey& 
   return all_flagged(s + 3) ? 1 : 2;
 }
 
-bool threat_move_present(uint32_t word) { return (word & kThreatPresent) != 0 && (word & kThreatPassBits) != 0; }
 
 uint32_t threat_move_encode(const KMove& m) {
   if (is_pass(m)) return kThreatPresent | kThreatPassBits;

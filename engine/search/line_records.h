@@ -39,7 +39,7 @@ int path_repetition_test(const board::KPosition& p, const board::KMove& move, co
 // (1 rook .. 7 pawn); 0x7fff present without a move (a pass).
 constexpr uint32_t kThreatPresent = 0x8000;
 constexpr uint32_t kThreatPassBits = 0x7fff;
-bool threat_move_present(uint32_t word);
+inline bool threat_move_present(uint32_t word) { return (word & kThreatPresent) != 0 && (word & kThreatPassBits) != 0; }
 uint32_t threat_move_encode(const board::KMove& m);
 // The move of `mover` that the word names on the position: piece numbers and
 // codes from the board (promoting whenever the piece may promote there), a

@@ -25,10 +25,6 @@ constexpr int kMateSearchBelowPly = 3;
 
 }  // namespace
 
-bool fully_evaluated(const board::KEvalRecord& r) {
-  return (r.flags & eval::kFullyEvaluated) == eval::kFullyEvaluated;
-}
-
 void evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last) {
   if (fully_evaluated(r)) return;
   eval::eval_king_kiki(p, r);

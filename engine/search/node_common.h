@@ -6,8 +6,10 @@
 #include <cstdint>
 
 #include "engine/board/eval_record.h"
+#include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
+#include "engine/eval/eval_position.h"
 #include "engine/search/move_list.h"
 #include "engine/search/node_records.h"
 
@@ -38,10 +40,18 @@ class PoolMark {
 inline bool is_pass(const board::KMove& m) { return m.from == board::kPassSquare; }
 inline bool is_drop(const board::KMove& m) { return m.from == board::kInHand; }
 
+// The key of the position after move m from the position of `key` (hand side 0).
+inline board::KHashKey child_key(board::KHashKey key, const board::KMove& m) {
+  board::hash_key_sashite(key, 0, m);
+  return key;
+}
+
 // Completes the node's record (the king lines, then the whole board) unless it
 // is fully evaluated; `last` is the move that led to the position.
 void evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last);
-bool fully_evaluated(const board::KEvalRecord& r);
+inline bool fully_evaluated(const board::KEvalRecord& r) {
+  return (r.flags & eval::kFullyEvaluated) == eval::kFullyEvaluated;
+}
 
 // A proven mate for the side to move at `key`: depth 756, exact, 32766.
 constexpr int kProvenDepth = 756;

@@ -13,6 +13,7 @@
 #include "engine/eval/eval_diff.h"
 #include "engine/search/child_search.h"
 #include "engine/search/eval_blend.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/formation_seed.h"
 #include "engine/search/line_records.h"
 #include "engine/search/mate_threat.h"
@@ -229,8 +230,9 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   entry.flag_word = static_cast<uint32_t>(stage) << 3 | (in_check_ ? 1u : 0u) | (quiet_dragon ? 2u : 0u);
   child_.ext = node_.ext + ln->depth_adj;
   ++node_.counters[0];
-  child_.key = node_.key;
-  board::hash_key_sashite(child_.key, 0, m);
+  child_.key = ln == keyed_ ? key_ : child_key(node_.key, m);
+  board::hash_prefetch_entry(child_.key);
+  eval_cache_prefetch(child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
     const int rep = path_repetition_test(p_, m, child_.key, ply_, &move_stack[1], in_check_ ? 1 : 0);
@@ -559,7 +561,7 @@ NodeSearch::Flow NodeSearch::DoublePass() {
   board::KEvalRecord r = node_.eval;
   board::do_move(p_, pm, 0);
   const int silver = mode_ == 0 && ply_ > 5 ? silver_advance_square(ply_) : 0;
-  evaluate_fully(p_, r, silver, pm);
+  evaluate_cached(p_, child_key(node_.key, pm), r, silver, pm);
   board::undo_move(p_, pm, 0);
   int s = eval_blend_node(r, side_, true);
   if (ply_ == 3) {

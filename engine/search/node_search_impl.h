@@ -110,6 +110,12 @@ class NodeSearch {
   bool proving_ = false;  // ... and is searching them now: no rule passes over one
   int ret_ = 0;
   int pool_base_ = 0;
+  // The keys after the moves of list nodes keyed_ (the move searched) and
+  // keyed_next_ (the one after it), made ahead by the list loop.
+  const KMoveNode* keyed_ = nullptr;
+  const KMoveNode* keyed_next_ = nullptr;
+  board::KHashKey key_{};
+  board::KHashKey key_next_{};
 
   KSearchedSet set_;
   board::KMoveWord set_list_[kSearchedRoom];

@@ -11,6 +11,7 @@
 #include "engine/eval/eval_diff.h"
 #include "engine/search/check_evasions.h"
 #include "engine/search/child_search.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/eval_blend.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_order.h"
@@ -36,10 +37,9 @@ constexpr int kEvasionStage = 2;
 
 // The node's static score for the side to move, evaluating fully first.
 int static_score(KSearchNode& node, int silver_square) {
-  const KPosition& p = *node.position;
   const KMove& incoming = move_stack[search_ply];
-  evaluate_fully(p, node.eval, silver_square, incoming);
-  return eval_blend_node(node.eval, p.teban, is_pass(incoming));
+  evaluate_node(node, silver_square, incoming);
+  return eval_blend_node(node.eval, node.position->teban, is_pass(incoming));
 }
 
 // The line of the node: the move, then the child's line.
@@ -167,6 +167,8 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
   int phase = 0;
   bool scored = false;  // some move got a score (searched, drawn, refuted or from the table)
   bool extended = false;
+  const KMoveNode* keyed = nullptr;  // the list node whose key next_key is
+  board::KHashKey next_key{};
   for (KMoveNode* ln = head;; ln = ln->next) {
     if (ln == nullptr) {
       // In check, while every evasion tried loses, the evasions the phases
@@ -180,6 +182,14 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     }
     KMove& m = *ln->move;
     const board::KMoveWord w = kmove_pack(m);
+    // The key after this move (made while the move before it was searched),
+    // and the next move's, whose table bucket is on its way meanwhile.
+    const board::KHashKey key = ln == keyed ? next_key : child_key(node.key, m);
+    keyed = ln->next;
+    if (keyed != nullptr) {
+      next_key = child_key(node.key, *keyed->move);
+      board::hash_prefetch(next_key);
+    }
     child.ext = node.ext + (in_check ? kOnePly : 0);
     if (in_check && phase >= 1 && phase != kNoPhase &&
         (m.captured_code == 0 || (phase == 1 && m.to == incoming.to))) {
@@ -192,8 +202,9 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     entry.flag_word = 5u << 3 | (in_check ? 1u : 0u);
     const int child_class = ply > 3 ? exchange_pattern_classify(p) : 0;
     ++node.counters[0];
-    child.key = node.key;
-    board::hash_key_sashite(child.key, 0, m);
+    child.key = key;
+    board::hash_prefetch_entry(child.key);
+    eval_cache_prefetch(child.key);
     int s_move = 0;
     bool scored_without_search = false;
     if (ply > 2) {

@@ -20,6 +20,7 @@
 #include "engine/board/threat_moves_gen.h"
 #include "engine/search/check_evasions.h"
 #include "engine/search/eval_blend.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/gen_by_depth.h"
 #include "engine/search/mate_threat.h"
 #include "engine/search/move_order.h"
@@ -65,11 +66,6 @@ StageOrder stage_order(int code) {
 
 }  // namespace
 
-NodeDepth node_depth(int ext, int ply, int depth) {
-  const int horizon = depth + (ext > 0 ? (ext + 11) / 12 : ext / 12);
-  return {horizon, horizon - ply, ext + 12 * (depth - ply)};
-}
-
 NodeSearch::NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b)
     : node_(node),
       incoming_node_(incoming),
@@ -97,7 +93,7 @@ void NodeSearch::AddSearched(board::KMoveWord w) {
 
 int NodeSearch::StaticScore() {
   const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(ply_) : 0;
-  evaluate_fully(p_, node_.eval, silver, incoming_);
+  evaluate_node(node_, silver, incoming_);
   return eval_blend_node(node_.eval, side_, is_pass(incoming_));
 }
 
@@ -331,6 +327,15 @@ NodeSearch::Flow NodeSearch::ProveLoss() {
 
 NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
+    // This move's key made ahead; the next move's key, and its table bucket
+    // on its way while this move is searched.
+    keyed_ = keyed_next_;
+    key_ = key_next_;
+    keyed_next_ = ln->next;
+    if (keyed_next_ != nullptr) {
+      key_next_ = child_key(node_.key, *keyed_next_->move);
+      board::hash_prefetch(key_next_);
+    }
     const Flow f = SearchMove(ln, count, stage, column);
     if (f == Flow::kReturn) return f;
     if (f == Flow::kEndStage) break;

@@ -37,7 +37,10 @@ struct NodeDepth {
   int remaining;
   int stored;
 };
-NodeDepth node_depth(int ext, int ply, int depth);
+inline NodeDepth node_depth(int ext, int ply, int depth) {
+  const int horizon = depth + (ext > 0 ? (ext + 11) / 12 : ext / 12);
+  return {horizon, horizon - ply, ext + 12 * (depth - ply)};
+}
 inline NodeDepth node_depth(int ext, int ply) { return node_depth(ext, ply, search_depth.load(std::memory_order_relaxed)); }
 inline int remaining_plies(int ext, int ply) { return node_depth(ext, ply).remaining; }
 

@@ -16,7 +16,8 @@
 // slots (pv_learn.cpp; cleared before every root pass and after each re-search
 // with them), the exchange scoring's move pool (exchange_score.cpp) and the
 // mate-threat defences' gathering array (mate_threat.cpp), both used only
-// within one call. None of them is re-entrant.
+// within one call, and the cache of full evaluations (eval_cache.h), cleared
+// at think start. None of them is re-entrant.
 #pragma once
 
 #include <atomic>
