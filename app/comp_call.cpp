@@ -68,21 +68,7 @@ void CompCall::WaitIdle() {
 }
 
 void CompCall::SetCursor(const model::KifuHolder& record) {
-  line_.ClearMoves();
-  line_.SetStartPosition(record.kifu.Start()->kyokumen);
-  model::KifuSashite* at = line_.root.get();
-  if (record.current != record.kifu.root.get()) {
-    int ply = 0;
-    for (const model::KifuSashite* m = record.kifu.Start()->next.Current(); m && m->to; m = m->to->next.Current()) {
-      if (m->sashite.special != model::kOrdinaryMove) break;  // the jobs stop there too
-      model::KifuSashite* copy = line_.AddSashite(ply++, m->sashite, m->seconds, &m->hyouka, -1, 0);
-      if (!copy) break;
-      at = copy;
-      if (m == record.current) break;
-    }
-  }
-  line_position_ = record.kyokumen;
-  job_.cursor = driver::RecordCursor{&line_, &line_position_, at};
+  driver::record_cursor_set(job_.cursor, record.kifu, record.current, record.kyokumen);
 }
 
 void CompCall::GameInit(int sente_kind, int gote_kind, bool want_ktsume) {

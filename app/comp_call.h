@@ -163,15 +163,13 @@ class CompCall {
   // Stops a running ponder, or drops a kept ponder result.
   void EndPonder();
   void Think(const model::KifuHolder& record, int32_t time_a, int32_t time_b, int32_t time_c, int32_t depth);
-  // Points the job block at a copy of the record's line up to its current move.
+  // Copies the record's line up to its current move into the job block, so
+  // that the record may change (the opponent's move during a ponder) while the
+  // job runs.
   void SetCursor(const model::KifuHolder& record);
 
   platform::Mailbox* view_;
   driver::CompJob job_;
-  // The line a job reads, copied from the requested record so that the record
-  // may change (the opponent's move during a ponder) while the job runs.
-  model::Kifu line_;
-  model::Kyokumen line_position_;
   bool game_open_ = false;           // computer thread only
   driver::KTsumeJob tsume_job_;
   int answer_moves_ = 0;             // moves the last command 14 played

@@ -60,6 +60,7 @@ int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, search::KLe
                           search::KLearnRing* ring_b, bool no_mask, uint8_t no_book,
                           JosekiBooks* book, KPositionHistory& root, board::KMove& out, model::KifuHyouka& hyouka) {
   think_result_reset(hyouka);
+  const uint32_t start = platform::tick_ms();
   const int side = cur.teban;
   if (king_capturable(cur)) {
     hyouka.value = side == 0 ? search::kScoreMate : -search::kScoreMate;
@@ -78,7 +79,12 @@ int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, search::KLe
       hyouka.result_kind = model::KifuHyouka::kResultBook;
       hyouka.pv.push_back(board::move_word(out));
       senkei_result = 0;
-      if (count >= book_count_threshold()) return kChoiceMove;
+      if (count >= book_count_threshold()) {
+        // The book's answer is the think's last line too: depth 0, no nodes.
+        const uint32_t word = board::move_word(out);
+        send_pv_message(1, &word, 0, 0, 0, 0, platform::tick_elapsed(start, platform::tick_ms()));
+        return kChoiceMove;
+      }
     }
     // Fewer candidates than asked for: the search decides (and rewrites the result).
   }

@@ -34,7 +34,8 @@ void think_result_reset(model::KifuHyouka& hyouka);
 // (the value ±32766 for sente / gote to move); else the book's move (when there
 // is a book, it is not switched off, the ply allows it and it reported at least
 // max(1, book_min) candidates; its strategy word replaces the side's
-// senkei_played even when the search decides); else the think routine
+// senkei_played even when the search decides; a book move taken is reported
+// as a one-move variation of depth 0); else the think routine
 // with the published request, the game's strategy words and the learning rings
 // (which may be null). On 0 `out` holds the move (a pass when the search chose
 // one) and `hyouka` the value from sente's view, the variation, the predicted

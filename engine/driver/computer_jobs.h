@@ -65,12 +65,12 @@ int game_exit(CompJob& job);
 
 // ---- Thinks ----
 
-// Loads the record's first position into `cur` and `root` (no moves), enters it
-// in the game-line repetition table, then plays the chosen line's moves on
-// `cur` (each appended to `root` and entered in the table) up to the cursor's
-// current move; a special move ends the line. Returns the number of moves
-// played, or -1 when the first position or a move does not load (the position
-// is then not to be thought about).
+// Loads the cursor's first position into `cur` and `root` (no moves), then
+// plays the cursor's moves on `cur`, each appended to `root`. The positions go
+// into the game-line repetition table, the first position included; of a line
+// longer than the table holds, the latest ones. Returns the number of moves
+// played, or -1 when the cursor holds no line or its first position or a move
+// does not load (the position is then not to be thought about).
 int load_game_line(KPositionHistory& root, board::KPosition& cur, const RecordCursor& cursor);
 
 // The think (command 16): the line of the cursor loaded, the request

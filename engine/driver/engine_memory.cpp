@@ -48,6 +48,7 @@ int engine_memory_init() {
   tsume::tsume_alloc(kb);
   tsume::tsume_pool_reset();
   search::set_pv_sink(send_pv_message);
+  search::set_progress_sink(send_progress_message);
   search::sashite_gen_stamp_init();
   return 1;
 }

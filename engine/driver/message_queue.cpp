@@ -159,6 +159,14 @@ int send_pv_message(int count, const uint32_t* moves, int32_t a, int flag, int32
   return MessageQueue::PushItemGlobal(std::move(item));
 }
 
+int send_progress_message(uint32_t nodes, uint32_t ms) {
+  auto item = std::make_unique<MessageItem>();
+  item->Init(0, 0, kMessageProgress, 0, nullptr);
+  item->nodes = nodes;
+  item->ms = ms;
+  return MessageQueue::PushItemGlobal(std::move(item));
+}
+
 void book_candidate_position(const board::KPosition* p) { candidate_position.store(p); }
 
 void book_candidate_message(int from_x, int from_y, int to_x, int to_y, int promote, int value) {

@@ -1,6 +1,7 @@
 // The one-way queue of progress messages from the engine to the view: the
-// principal variation of each finished search iteration and the opening-book
-// candidates of the position being thought about. The computer thread pushes
+// principal variations of the think (each new best line, and the last one for
+// the whole think), the node count and time while an iteration runs long, and
+// the opening-book candidates of the position being thought about. The computer thread pushes
 // and wakes the view with a posted window message; the view pops and shows each
 // message. There is one queue in the process, made for a window before a think
 // and destroyed after the computer's move arrived, both while no job runs.
@@ -20,6 +21,7 @@ enum MessageType : int32_t {
   kMessagePv = 0,          // a principal variation
   kMessageBook = 1,        // an opening-book candidate
   kMessagePvFlagged = 4,   // a principal variation of a flagged think (a mate found at the root)
+  kMessageProgress = 5,    // the think's progress: its nodes and ms so far (no moves, no text)
 };
 
 // One move of a message. Files and ranks 1-9 in board coordinates; a drop has
@@ -43,7 +45,7 @@ struct MessageItem {
   char* text = nullptr;    // a text message's own copy of its text
   int32_t count = 0;       // entries used, 0-20; 0 for a text
   MessageEntry moves[kMaxEntries] = {};
-  uint32_t nodes = 0;      // for a variation: nodes searched and ms spent so far
+  uint32_t nodes = 0;      // for a variation or a progress report: nodes searched and ms spent so far
   uint32_t ms = 0;
 
   MessageItem() = default;
@@ -52,8 +54,9 @@ struct MessageItem {
   ~MessageItem() { Free(); }
 
   // Stores a, b and type; for the move types copies min(count, 20) entries of
-  // `data` (MessageEntry records; a count below 1 or no data gives 0), for a text copies
-  // `data` as a zero-terminated text (null gives none).
+  // `data` (MessageEntry records; a count below 1 or no data gives 0), for any
+  // other type (a text; a progress report has none) copies `data` as a
+  // zero-terminated text (null gives none).
   void Init(uint32_t a, uint32_t b, int32_t type, int32_t count, const void* data);
   // Frees the text.
   void Free();
@@ -99,6 +102,9 @@ MessageEntry message_entry(board::KMoveWord word);
 // type 4 when `flag` is set, else type 0, keeping `nodes` and `ms`. Returns 0.
 int send_pv_message(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes,
                     uint32_t ms);
+
+// Pushes a progress report (type 5, no text) with the think's nodes and ms so far. Returns 0.
+int send_progress_message(uint32_t nodes, uint32_t ms);
 
 // Registers the position whose book candidates are reported (null unregisters).
 void book_candidate_position(const board::KPosition* p);

@@ -78,7 +78,7 @@ int mode_stage(int mode) { return mode <= kModeEnd ? mode : mode == kModeAll ? 0
 int load_current(const CompJob& job, KPosition& p, KMove history[2]) {
   board::pos_clear(p);
   KPositionHistory root;
-  if (job.cursor.kifu == nullptr || load_game_line(root, p, job.cursor) < 0) return kStatsNoLine;
+  if (load_game_line(root, p, job.cursor) < 0) return kStatsNoLine;
   if (board::king_attacked(p, 1 - p.teban)) return kStatsKingCapturable;
   history[0] = root.count >= 2 ? root.moves[root.count - 2] : board::pass_move();
   history[1] = root.count >= 1 ? root.moves[root.count - 1] : board::pass_move();
@@ -180,7 +180,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   head = search::sashite_list_sort(head);
   for (search::KMoveNode* node = head; node != nullptr; node = node->next) {
     MovegenStatsMove entry;
-    kmove_to_sashite_raw(entry.sashite, *job.cursor.kyokumen, *node->move);
+    kmove_to_sashite_raw(entry.sashite, job.cursor.kyokumen, *node->move);
     entry.order = node->score;
     KPosition fresh = p;
     board::KEvalRecord record{};

@@ -134,9 +134,15 @@ void prepare_root(const ThinkRequest& r, int32_t strategies[2]) {
   std::fill(std::begin(time_state.exchange_count), std::end(time_state.exchange_count), 0);
 }
 
-}  // namespace
+// How a think ended, for its last report.
+struct ThinkEnd {
+  int depth = 0;        // of the iteration whose line stands (0: no search)
+  bool reported = false;  // the road sent its last report itself
+};
 
-int Chuban(const ThinkRequest& r) {
+// The think's roads: the root mate check, no move, the static answer of
+// depth 1, and the deepening.
+int think_roads(const ThinkRequest& r, ThinkEnd& end) {
   KPosition& p = *r.position;
   KPvHolder& out = *r.result;
   const int s = p.teban;
@@ -150,7 +156,8 @@ int Chuban(const ThinkRequest& r) {
     out.Reset();
     set_one_move(out, mate);
     out.flags[KPvHolder::kMateAtRootSlot] = 1;
-    pv_report(1, out.moves, kScoreMate, 1, kRootMateDepth, 0, static_cast<uint32_t>(think_elapsed()));
+    pv_report(1, out.moves, kScoreMate, 1, kRootMateDepth, node_counter, static_cast<uint32_t>(think_elapsed()));
+    end.reported = true;
     learn_store_entry(root_key, mate, r.ring_a);
     return kScoreMate;
   }
@@ -177,6 +184,7 @@ int Chuban(const ThinkRequest& r) {
   root_moves_rank(head);
   best_move_set(*head->move);
   set_one_move(out, *head->move);
+  end.depth = 1;
   if (time_state.max_depth <= 1) return head->score;
 
   if (!time_state.in_check) formation_seed(p, root_key, 1);
@@ -220,7 +228,9 @@ int Chuban(const ThinkRequest& r) {
         score = best_score_get();
         break;
       }
+      end.depth = d;  // the moves it searched stand
     } else {
+      end.depth = d;
       search_abort = iteration_time_check(time_state, d, time_state.max_depth, time_state.elapsed, score);
     }
     head = sashite_list_sort(head);
@@ -247,6 +257,21 @@ int Chuban(const ThinkRequest& r) {
   pv_move_mate_threat(p, out);
   if (time_state.lost) return -kScoreMate;
   if (std::abs(score) < kLearnBelow) learn_store_results(root_key, search_depth.load(), score, root_node.pv, 1, r.ring_b);
+  return score;
+}
+
+}  // namespace
+
+int Chuban(const ThinkRequest& r) {
+  ThinkEnd end;
+  const int score = think_roads(r, end);
+  if (!end.reported) {
+    // The last report covers the whole think: every node and millisecond,
+    // those of an iteration cut short included.
+    const KPvHolder& out = *r.result;
+    pv_report(out.length, out.moves, time_state.lost ? -kScoreMate : score, 0, end.depth, node_counter,
+              static_cast<uint32_t>(think_elapsed()));
+  }
   return score;
 }
 

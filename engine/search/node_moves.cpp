@@ -208,6 +208,9 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   const int o = 1 - side_;
   // 1. The searched-move set.
   if (null_state_ == 3 && kmove_equal_masked(w, node_.pv.moves[ply_])) return Flow::kNext;
+  // After a restart the moves kept as searched are not searched again, those
+  // of the stages whose lists the set does not filter included.
+  if (restarts_ > 0 && tried_moves_contains(set_, w)) return Flow::kNext;
   const int set_index = set_.count;
   if (!proving_ && stage != 9 && stage != 11) AddSearched(w);
   // 2. A quiet dragon move; two in a row are not searched.

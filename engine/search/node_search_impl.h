@@ -47,6 +47,9 @@ class NodeSearch {
   enum class Flow { kNext, kEndStage, kReturn };
   static constexpr int kSearchedRoom = 1024;
   static constexpr int kPassedRoom = 64;
+  // Each restart after a failed verification keeps one more move as searched,
+  // so a node restarts at most this often.
+  static constexpr int kMaxRestarts = kSearchedRoom;
 
   // search_node.cpp
   void Enter();
@@ -102,7 +105,7 @@ class NodeSearch {
   int margin_ = 0;
   int recapture_sq_ = 0;
   bool pass_done_ = false;
-  bool restarted_ = false;
+  int restarts_ = 0;
   bool proved_ = false;   // the node has searched the moves without a score
   bool proving_ = false;  // ... and is searching them now: no rule passes over one
   int ret_ = 0;

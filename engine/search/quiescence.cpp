@@ -28,6 +28,8 @@ using board::KMove;
 using board::KPosition;
 
 constexpr uint32_t kPollMask = 31;
+// Polls of a think without time rules that read the clock for the progress reports.
+constexpr uint32_t kProgressPollMask = 1023;
 // The probe's depth adjustment: every stored depth covers a quiescence child.
 constexpr int kQuiescenceProbeMargin = -28528;
 constexpr int kQuiescenceState = 5;
@@ -88,12 +90,13 @@ KMoveNode* left_out_evasions(const KPosition& p, KMoveNode* head) {
 }  // namespace
 
 int qsearch_stop_test(const SearchTimeState& t) {
-  const int32_t control = think_control.load(std::memory_order_relaxed);
-  if (control == kThinkStop) return 1;
-  if (control == kThinkPonder || t.no_time_limit) return 0;
-  const int32_t limit = time_limit_now();
-  if (limit < kTimeRulesFloor) return 0;
-  return think_elapsed() >= limit ? 1 : 0;
+  if (think_control.load(std::memory_order_relaxed) == kThinkStop) return 1;
+  // Without time rules the clock is read only for the progress reports.
+  const bool timed = time_rules_apply(t);
+  if (!timed && (node_counter & kProgressPollMask) != 0) return 0;
+  const int32_t elapsed = think_elapsed();
+  progress_report_due(static_cast<uint32_t>(elapsed));
+  return timed && elapsed >= time_limit_now() ? 1 : 0;
 }
 
 int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alpha, int beta, uint32_t pair_key,

@@ -9,6 +9,7 @@
 #include "engine/board/move_legality.h"
 #include "engine/board/move_list_filter.h"
 #include "engine/board/move_rules.h"
+#include "engine/search/time_control.h"
 #include "engine/tsume/tsume_entry.h"
 
 namespace search {
@@ -38,11 +39,12 @@ int root_mate_check(KPosition& p, KMove* out, int32_t budget) {
   if (stop_requested()) return kResultStopped;
   if (tsume::tsume_hash_check(p, out) == 0) return 0;
   budget = std::min(budget, kRootMateNodeCap);
-  if (budget <= 0) return kResultNotRun;
+  const uint32_t ms = root_solver_ms(time_state, budget);
+  if (budget <= 0 || ms == 0) return kResultNotRun;
   board::KHashKey key;
   board::hash_key_full(p, 0, key);
   tsume::tsume_pool_reset();
-  return tsume::tsume_search(p, &key, out, budget);
+  return tsume::tsume_search_within(p, &key, out, budget, ms);
 }
 
 int32_t evasion_filter_budget(int level) {
@@ -55,12 +57,14 @@ int root_mate_filter(KPosition& p, int count, KMove* moves, int level) {
   board::KHashKey root;
   board::hash_key_full(p, 0, root);
   for (int i = 0; i < count;) {
-    if (stop_requested()) break;
+    // Out of time: the evasions not yet tried stay, for the search to judge.
+    const uint32_t ms = root_solver_ms(time_state, budget);
+    if (stop_requested() || ms == 0) break;
     board::KHashKey child = root;
     board::hash_key_sashite(child, 0, moves[i]);
     KMove mate;
     board::do_move(p, moves[i], 0);
-    const int r = tsume::tsume_search(p, &child, &mate, budget);
+    const int r = tsume::tsume_search_within(p, &child, &mate, budget, ms);
     board::undo_move(p, moves[i], 0);
     if (r == 0) {
       count = remove_at(moves, i, count);
@@ -80,12 +84,13 @@ int32_t pass_threat_budget(int32_t current_limit, int max_depth) {
 
 int pass_threat_check(KPosition& p, const SearchTimeState&) {
   const int32_t budget = pass_threat_budget(time_limit_now(), time_state.max_depth);
-  if (budget <= 0 || stop_requested()) return kResultNotRun;
+  const uint32_t ms = root_solver_ms(time_state, budget);
+  if (budget <= 0 || ms == 0 || stop_requested()) return kResultNotRun;
   p.teban = static_cast<uint8_t>(1 - p.teban);
   board::KHashKey key;
   board::hash_key_full(p, 0, key);
   KMove mate;
-  const int r = tsume::tsume_search(p, &key, &mate, budget);
+  const int r = tsume::tsume_search_within(p, &key, &mate, budget, ms);
   p.teban = static_cast<uint8_t>(1 - p.teban);
   return r;
 }

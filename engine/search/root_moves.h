@@ -2,7 +2,8 @@
 // to move, the root moves (GetProper) with the two threat tests that warn the
 // search (passing would allow a mate; every evasion loses to a mate), and the
 // filters they use. The mate solver runs with node budgets; none starts while
-// a stop is asked for.
+// a stop is asked for, and under the time rules they end together within a
+// share of the limit (time_control.h: root_solver_ms).
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,7 @@ int GetProper(board::KPosition& p, board::KMove* moves, const board::KMove* last
 // The evasion filter's node budget by level (the maximum depth).
 int32_t evasion_filter_budget(int level);
 // Removes the evasions after which the opponent has a mate; the new count.
+// The evasions it has no time left to try stay.
 int root_mate_filter(board::KPosition& p, int count, board::KMove* moves, int level);
 // The node budget of the pass-threat test: 100 x t (t from the current limit,
 // capped by depth), at most 300000; 0 for a negative limit (no test).

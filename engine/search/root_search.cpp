@@ -137,7 +137,7 @@ void pv_print(const KSearchNode& node, int, int score, int depth, int post) {
   const int shown = time_state.lost ? -kScoreMate : score;
   const int first = search_ply;
   const int count = std::max(node.pv.length - first + 1, 0);
-  pv_report(count, &node.pv.moves[first], shown, 0, depth, node.counters[0], static_cast<uint32_t>(think_elapsed()));
+  pv_report(count, &node.pv.moves[first], shown, 0, depth, node_counter, static_cast<uint32_t>(think_elapsed()));
 }
 
 int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head, int alpha, int beta,

@@ -395,9 +395,11 @@ NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
         node_.pv = saved_pv_;
       }
       tried_moves_put_at(set_, w, std::min(saved_set_index_, kSearchedRoom - 1));
-      if (!restarted_) {
-        // Search the node again once, the verified move kept as searched.
-        restarted_ = true;
+      if (restarts_ < kMaxRestarts) {
+        // Search the node again, the verified move kept as searched: the
+        // moves searched after it met a window raised to the refuted score.
+        // Every failed verification restarts, each keeping one more move.
+        ++restarts_;
         *restart = true;
       }
     }

@@ -18,6 +18,9 @@ board::KHashKey root_key{};
 namespace {
 
 std::atomic<PvSink> pv_sink{nullptr};
+std::atomic<ProgressSink> progress_sink{nullptr};
+// Ms since think start of the think's last report (computer thread).
+uint32_t last_report_ms = 0;
 
 }  // namespace
 
@@ -35,8 +38,20 @@ int time_limit_at_max() {
 void set_pv_sink(PvSink sink) { pv_sink.store(sink); }
 
 void pv_report(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes, uint32_t ms) {
+  last_report_ms = ms;
   const PvSink sink = pv_sink.load();
   if (sink) sink(count, moves, a, flag, b, nodes, ms);
 }
+
+void set_progress_sink(ProgressSink sink) { progress_sink.store(sink); }
+
+void progress_report_due(uint32_t ms) {
+  if (ms - last_report_ms < kProgressEveryMs) return;
+  last_report_ms = ms;
+  const ProgressSink sink = progress_sink.load();
+  if (sink) sink(node_counter, ms);
+}
+
+void reports_reset() { last_report_ms = 0; }
 
 }  // namespace search

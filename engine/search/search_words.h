@@ -121,4 +121,18 @@ using PvSink = int (*)(int count, const uint32_t* moves, int32_t a, int flag, in
 void set_pv_sink(PvSink sink);
 void pv_report(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes, uint32_t ms);
 
+// Where the think sends its progress while an iteration runs long without a
+// new line: the node count and milliseconds of the think so far. Installed by
+// the driver like the variations' sink.
+using ProgressSink = int (*)(uint32_t nodes, uint32_t ms);
+void set_progress_sink(ProgressSink sink);
+// A think reports at least this often: a progress report goes out when this
+// long has passed since its last report of either kind.
+constexpr uint32_t kProgressEveryMs = 1000;
+// At `ms` since think start: a progress report with the node counter when
+// one is due. Computer thread only.
+void progress_report_due(uint32_t ms);
+// The think starts: no report yet (its start counts as the last one).
+void reports_reset();
+
 }  // namespace search

@@ -8,6 +8,7 @@
 #include "engine/eval/king_lines.h"
 #include "engine/search/position_features.h"
 #include "engine/search/score_maps.h"
+#include "engine/tsume/tsume_entry.h"
 #include "platform/clock.h"
 
 namespace search {
@@ -126,18 +127,28 @@ int32_t tsume_budget(int32_t current_limit, int max_depth, bool normal_play) {
   return t > 0 ? kTsumeNodesPerMs * t : 0;
 }
 
+bool time_rules_apply(const SearchTimeState& t) {
+  return think_control.load(std::memory_order_relaxed) != kThinkPonder && !t.no_time_limit &&
+         time_limit_now() >= kTimeRulesFloor;
+}
+
+uint32_t root_solver_ms(const SearchTimeState& t, int32_t node_budget) {
+  if (!time_rules_apply(t)) return tsume::kInGameTimeLimitMs;
+  const int32_t left = time_limit_now() / kRootSolveShare - think_elapsed();
+  if (left <= 0) return 0;
+  return static_cast<uint32_t>(std::clamp(node_budget / kTsumeNodesPerMs, 1, left));
+}
+
 int iteration_time_check(const SearchTimeState& t, int d, int max_depth, int32_t elapsed, int32_t score) {
-  if (think_control.load() == kThinkPonder || t.no_time_limit) return 0;
+  if (!time_rules_apply(t)) return 0;
   const int32_t limit = time_limit_now();
-  if (limit < kTimeRulesFloor) return 0;
   if (d > 6 && score < early_stop_score && d == max_depth - 1) return 1;
   return elapsed > (2 * limit) / 3 ? 1 : 0;
 }
 
 int uchikiri_check(const SearchTimeState& t) {
-  if (think_control.load() == kThinkPonder || t.no_time_limit) return 0;
+  if (!time_rules_apply(t)) return 0;
   const int32_t limit = time_limit_now();
-  if (limit < kTimeRulesFloor) return 0;
   const int32_t e = think_elapsed();
   return 2 * (limit - e) < t.elapsed ? 1 : 0;
 }
@@ -154,7 +165,10 @@ int score_trend(int32_t s, int32_t previous) {
   return previous - s < 251 ? 0 : 4;
 }
 
-void think_clock_start() { last_reading = think_start = platform::tick_ms(); }
+void think_clock_start() {
+  last_reading = think_start = platform::tick_ms();
+  reports_reset();
+}
 void iteration_clock_start() { iteration_start = platform::tick_ms(); }
 uint32_t think_start_tick() { return think_start; }
 
@@ -165,9 +179,9 @@ int32_t think_elapsed() {
 
 int32_t iteration_end_log(const KSearchNode&, int, int) { return think_elapsed(); }
 
-void search_speed(const KSearchNode& root, double* speed) {
+void search_speed(const KSearchNode&, double* speed) {
   const uint32_t ms = platform::tick_elapsed(iteration_start, platform::tick_ms());
-  *speed = ms == 0 ? 0.0 : root.counters[0] * 1000.0 / ms;
+  *speed = ms == 0 ? 0.0 : node_counter * 1000.0 / ms;
 }
 
 void node_counter_reset() { node_counter = 0; }

@@ -35,6 +35,19 @@ double remaining_moves_curve(int32_t g, int32_t w0, int32_t w1);
 // pawns, promoted lances and pawns.
 int game_progress_score(const board::KPosition& p);
 
+// True when the time rules apply to the think: it is not pondering, it has a
+// time limit, and the limit is not below kTimeRulesFloor.
+bool time_rules_apply(const SearchTimeState& t);
+
+// The root's mate solves before the search (the mate check, the pass-threat
+// test, the evasion filter) end together within this share of the limit.
+constexpr int32_t kRootSolveShare = 4;
+// The mate solver's time for a root solve of `node_budget` nodes: the time the
+// budget stands for, but no more than what is left of the root solves' share
+// of the limit since think start (0: none left, the solve does not run). No
+// cap when the time rules do not apply: the budget alone bounds the solve.
+uint32_t root_solver_ms(const SearchTimeState& t, int32_t node_budget);
+
 // Node budget of the root mate check: 100 x min(limit / 20, the depth cap
 // below depth 8, 1000 unless in normal play). Never negative: a negative
 // limit (the depth road) gives 0 and the check is skipped.
@@ -59,7 +72,8 @@ void iteration_clock_start();
 int32_t think_elapsed();
 // Ms since think start, at the end of iteration d (the log line is dropped).
 int32_t iteration_end_log(const KSearchNode& root, int d, int aborted);
-// Nodes per second of the deepening loop (0.0 before a millisecond passed).
+// Nodes per second of the deepening loop, by the think's node counter (0.0
+// before a millisecond passed).
 void search_speed(const KSearchNode& root, double* speed);
 void node_counter_reset();
 // The think start tick.

@@ -90,6 +90,10 @@ int tsume_search_limit(KPosition& p, KHashKey* main_key, KMove* out, uint32_t ti
   return in_game_search(p, main_key, out, -1, time_limit_ms);
 }
 
+int tsume_search_within(KPosition& p, KHashKey* main_key, KMove* out, int32_t node_limit, uint32_t time_limit_ms) {
+  return in_game_search(p, main_key, out, node_limit, time_limit_ms);
+}
+
 int tsume_hash_check(KPosition& p, KMove* out) {
   KTsumeEngine* e = g_in_game.get();
   if (e == nullptr || p.piece[1 - p.teban].sq >= kInHand) return 1;

@@ -38,6 +38,9 @@ void tsume_stop(uint32_t ms);
 int tsume_search(board::KPosition& p, board::KHashKey* main_key, board::KMove* out, int32_t node_limit);
 // The same within a time limit and without a node limit.
 int tsume_search_limit(board::KPosition& p, board::KHashKey* main_key, board::KMove* out, uint32_t time_limit_ms);
+// The same within both a node limit (negative: none) and a time limit.
+int tsume_search_within(board::KPosition& p, board::KHashKey* main_key, board::KMove* out, int32_t node_limit,
+                        uint32_t time_limit_ms);
 // 0 when the table already proves a mate for the side to move (its move in
 // `out`), else 1.
 int tsume_hash_check(board::KPosition& p, board::KMove* out);

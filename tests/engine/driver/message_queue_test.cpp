@@ -108,6 +108,17 @@ TEST_F(Queue, TextsAreCopiedAndNothingIsKeptWithoutAQueue) {
   EXPECT_FALSE(MessageQueue::PopGlobal());
 }
 
+TEST_F(Queue, ProgressReportsCarryNodesAndTimeOnly) {
+  send_progress_message(123456, 2001);
+  std::unique_ptr<MessageItem> item = MessageQueue::PopGlobal();
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->type, kMessageProgress);
+  EXPECT_EQ(item->nodes, 123456u);
+  EXPECT_EQ(item->ms, 2001u);
+  EXPECT_EQ(item->count, 0);
+  EXPECT_EQ(item->text, nullptr);
+}
+
 TEST_F(Queue, TwoThreadsPassMessagesInOrder) {
   constexpr uint32_t kMessages = 100000;
   std::thread engine([] {

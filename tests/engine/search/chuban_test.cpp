@@ -14,6 +14,8 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
+#include "model/formats/csa_format.h"
+#include "model/text/kstring.h"
 #include "platform/clock.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
@@ -241,6 +243,77 @@ TEST_F(Think, DepthRulesPonderingAndOneLegalMove) {
   r.search_style = 2;
   Chuban(r);
   EXPECT_EQ(search_depth_get(), 8);
+}
+
+// What the think reported, as the view gets it.
+struct Report {
+  std::vector<uint32_t> line;
+  int32_t score, depth;
+  uint32_t nodes;
+};
+std::vector<Report> reports;
+// Asks for a stop at the first report of this depth (0: never).
+int stop_at_depth = 0;
+
+int keep_report(int count, const uint32_t* moves, int32_t a, int, int32_t b, uint32_t nodes, uint32_t) {
+  reports.push_back({std::vector<uint32_t>(moves, moves + count), a, b, nodes});
+  if (stop_at_depth != 0 && b == stop_at_depth) think_control.store(kThinkStop);
+  return 0;
+}
+
+TEST_F(Think, TheLastReportCoversTheWholeThink) {
+  set_pv_sink(keep_report);
+  std::mt19937 rng(777);
+  model::Kyokumen k;
+  k.Init(model::kHirate);
+  for (int ply = 0; ply < 30; ++ply) {
+    model::Sashite m;
+    board::testing::random_legal_moves(k, rng, &m, 1);
+    k.DoSashite(m);
+  }
+  for (int stop : {0, 3}) {
+    // To depth 5, and stopped in the middle of iteration 3 (at its first new
+    // line): the last report has the think's line and score, the depth whose
+    // moves stand, and every node of the think.
+    reports.clear();
+    stop_at_depth = stop;
+    KPosition p = Scene{k}.Load();
+    const int score = Chuban(Request(p, 5));
+    think_control.store(kThinkRun);
+    ASSERT_GE(reports.size(), 2u) << stop;
+    const Report& last = reports.back();
+    EXPECT_EQ(last.line, std::vector<uint32_t>(result.moves, result.moves + result.length)) << stop;
+    EXPECT_EQ(last.score, score) << stop;
+    EXPECT_EQ(last.depth, stop == 0 ? 5 : 3);
+    EXPECT_EQ(last.nodes, node_counter) << stop;
+    EXPECT_GT(last.nodes, reports[reports.size() - 2].nodes) << stop;
+  }
+  stop_at_depth = 0;
+  set_pv_sink(nullptr);
+}
+
+// From a game at 1 s a move: sente's bishop on 2二 and gote's on 4四 face each
+// other. After ４五歩 gote simply takes the bishop. A node whose verified
+// fail-high was refuted a second time returned that move's score over the
+// moves searched meanwhile, so the think saw ４五歩 win a bishop (+1636), or,
+// counting only the moves before the verified one, still chose it (+112).
+TEST_F(Think, AFailHighRefutedAgainRestartsTheNode) {
+  model::Kyokumen k;
+  k.Init(model::kHirate);
+  for (const char* text : {"+6978KI", "-8252HI", "+4746FU", "-3334FU", "+7868KI", "-1314FU", "+3948GI", "-9394FU",
+                           "+9796FU", "-1415FU", "+7776FU", "-2288UM", "+7988GI", "-3132GI", "+0022KA", "-0044KA"}) {
+    model::KString statement;
+    statement.Assign(text);
+    model::Sashite m;
+    ASSERT_TRUE(model::csa_parse_move_line(statement, m, k)) << text;
+    ASSERT_TRUE(k.DoSashite(m)) << text;
+  }
+  KPosition p = Scene{k}.Load();
+  const int score = Chuban(Request(p, 6));
+  ASSERT_GE(result.length, 1);
+  const KMove first = move_from_word(p, result.moves[0]);
+  EXPECT_LT(score, 1000);
+  EXPECT_FALSE(first.from == board::square_of(4, 6) && first.to == board::square_of(4, 5)) << score;
 }
 
 TEST_F(Think, AStopEndsTheThinkWithALegalMove) {

@@ -19,6 +19,7 @@
 #include "engine/search/root_list.h"
 #include "engine/search/root_moves.h"
 #include "engine/search/root_search.h"
+#include "engine/search/time_control.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/eval/eval_record_reference.h"
 #include "tests/engine/search/think_setup.h"
@@ -100,6 +101,7 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   const KMove pawn_mate = scene.Move(p, 11, model::kFu, 1, 2);
   const KMove gold_mate = scene.Move(p, 11, model::kKin, 1, 2);
   KMove moves[board::kMaxMoves];
+  think_clock_start();  // the root's mate solves take their time from the think's start
   time_state.current_limit.store(60000);
   time_state.max_depth = 5;
   const int n = GetProper(p, moves, nullptr, nullptr, 5, time_state);

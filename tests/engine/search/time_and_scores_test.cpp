@@ -2,11 +2,16 @@
 // mate checks, at their fixed values.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "engine/search/root_moves.h"
 #include "engine/search/root_search.h"
 #include "engine/search/score_maps.h"
 #include "engine/search/search_words.h"
 #include "engine/search/time_control.h"
+#include "engine/tsume/tsume_entry.h"
+#include "platform/clock.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
 
@@ -105,6 +110,56 @@ TEST(TimeControl, IterationCutShortWhenTwiceTheTimeLeftIsBelowTheLastIteration) 
   time_state.current_limit.store(499);
   EXPECT_EQ(uchikiri_check(time_state), 0);
   time_state.elapsed = 0;
+}
+
+// The root's mate solves get the time their node budget stands for, within a
+// quarter of the limit from think start; no cap without time rules.
+TEST(TimeControl, RootSolvesEndWithinAQuarterOfTheLimit) {
+  think_clock_start();
+  think_control.store(kThinkRun);
+  time_state.no_time_limit = 0;
+  time_state.extension.store(0);
+  time_state.current_limit.store(600000);
+  EXPECT_EQ(root_solver_ms(time_state, 25600), 256u);
+  EXPECT_EQ(root_solver_ms(time_state, 50), 1u);
+  time_state.current_limit.store(800);  // a second's byoyomi: 200 ms for them all
+  EXPECT_LE(root_solver_ms(time_state, 25600), 200u);
+  platform::sleep_ms(250);
+  EXPECT_EQ(root_solver_ms(time_state, 25600), 0u);
+  for (int off = 0; off < 3; ++off) {
+    time_state.current_limit.store(off == 0 ? -200 : 800);
+    time_state.no_time_limit = off == 1 ? 1 : 0;
+    think_control.store(off == 2 ? kThinkPonder : kThinkRun);
+    EXPECT_EQ(root_solver_ms(time_state, 25600), tsume::kInGameTimeLimitMs) << off;
+  }
+  think_control.store(kThinkRun);
+  time_state.no_time_limit = 0;
+}
+
+// A progress report goes out once a second since the think's last report of
+// either kind, with the node counter.
+TEST(TimeControl, ProgressOnceASecondSinceTheLastReport) {
+  static std::vector<std::pair<uint32_t, uint32_t>> seen;
+  seen.clear();
+  set_progress_sink([](uint32_t nodes, uint32_t ms) {
+    seen.emplace_back(nodes, ms);
+    return 0;
+  });
+  think_clock_start();
+  node_counter = 4711;
+  progress_report_due(kProgressEveryMs - 1);
+  EXPECT_TRUE(seen.empty());
+  progress_report_due(kProgressEveryMs);
+  progress_report_due(kProgressEveryMs + 1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], std::make_pair(4711u, kProgressEveryMs));
+  pv_report(0, nullptr, 0, 0, 3, node_counter, 1500);  // a new line resets the second
+  progress_report_due(1500 + kProgressEveryMs - 1);
+  EXPECT_EQ(seen.size(), 1u);
+  progress_report_due(1500 + kProgressEveryMs);
+  EXPECT_EQ(seen.size(), 2u);
+  set_progress_sink(nullptr);
+  node_counter = 0;
 }
 
 TEST(TimeControl, ScoreTrendRaisesTheLimit) {
