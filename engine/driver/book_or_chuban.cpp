@@ -136,14 +136,15 @@ int choose_book_or_chuban(CompJob& job, KPositionHistory& root, board::KPosition
   if (!enter_phase(kPhaseClock)) return kChoiceStopped;
   think_start_ms.store(platform::tick_ms());
   if (!enter_phase(kPhaseSearch)) return kChoiceStopped;
-  search::early_stop_score = hopeless_score[side];
+  request.early_stop_score = hopeless_score[side];
 
   search::KPvHolder result{};
   result.length = 1;
   request.result = &result;
   request.speed = &hyouka.speed;
   request.senkei = &strategy;
-  const int score = search::Chuban(request);
+  if (!job.think_context) job.think_context = std::make_unique<search::ThinkContext>();
+  const int score = search::Chuban(*job.think_context, request);
 
   hyouka.value = (score == search::kScoreNone || side == 0) ? score : -score;
   if (result.mate_at_root()) {

@@ -40,7 +40,7 @@ int capture_extension(int captured_code, int n);
 
 class NodeSearch {
  public:
-  NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+  NodeSearch(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
   int Run();
 
  private:
@@ -81,6 +81,7 @@ class NodeSearch {
   int ResearchExtended(KMoveNode* ln, int e);
   void SetLine(board::KMoveWord w, int stage, bool with_child);
 
+  ThinkContext& cx_;
   KSearchNode& node_;
   const KMoveNode* incoming_node_;
   board::KPosition& p_;

@@ -66,16 +66,18 @@ StageOrder stage_order(int code) {
 
 }  // namespace
 
-NodeSearch::NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b)
-    : node_(node),
+NodeSearch::NodeSearch(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta,
+                       int flag_a, int flag_b)
+    : cx_(cx),
+      node_(node),
       incoming_node_(incoming),
       p_(*node.position),
-      incoming_(move_stack[search_ply]),
-      ply_(search_ply),
+      incoming_(cx.move_stack[cx.search_ply]),
+      ply_(cx.search_ply),
       side_(node.position->teban),
       row_(incoming != nullptr && incoming->stage < kStageRows ? incoming->stage : 1),
       mode_(std::clamp(board::game_stage, 0, 2)),
-      depth_(node_depth(node.ext, search_ply)),
+      depth_(node_depth(node.ext, cx.search_ply)),
       alpha_(alpha),
       beta_(beta),
       entry_alpha_(alpha),
@@ -92,31 +94,31 @@ void NodeSearch::AddSearched(board::KMoveWord w) {
 }
 
 int NodeSearch::StaticScore() {
-  const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(ply_) : 0;
+  const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(cx_, ply_) : 0;
   evaluate_node(node_, silver, incoming_);
   return eval_blend_node(node_.eval, side_, is_pass(incoming_));
 }
 
 void NodeSearch::Enter() {
-  set_.stamp = node_counter + kSetStampOffset;
+  set_.stamp = cx_.node_counter + kSetStampOffset;
   set_.list = set_list_;
   child_.position = &p_;
   in_check_ = board::king_attacked(p_, side_);
   outer_threat_ = board::threat_word;
-  const KMove& own = move_stack[ply_ - 1];
+  const KMove& own = cx_.move_stack[ply_ - 1];
   if ((!in_check_ || ply_ > 3) && depth_.remaining < kThreatMaxRemaining) {
     const int marker = own.flag;
     if (marker != 0 && (marker == 1 || marker == incoming_.from)) {
       threat_ = threat_after_move(p_, own, incoming_, depth_.remaining);
     }
-    if (threat_ == 0 && is_pass(own) && ply_ > 4 && move_stack[ply_ - 3].flag != 0) {
-      threat_ = threat_after_pass(move_stack[ply_ - 3], move_stack[ply_ - 2], incoming_);
+    if (threat_ == 0 && is_pass(own) && ply_ > 4 && cx_.move_stack[ply_ - 3].flag != 0) {
+      threat_ = threat_after_pass(cx_.move_stack[ply_ - 3], cx_.move_stack[ply_ - 2], incoming_);
     }
   }
   board::threat_word = threat_;
   knight_step_ = !is_pass(own) && board::code_class(own.code) == board::kKnight && !own.promote &&
                  own.captured_code == 0 && (own.flag_word & ~7u) == kFollowStageWord;
-  depth_lag_ = is_pass(incoming_) || ply_nodes[ply_ - 1] == nullptr ? 0 : ply_nodes[ply_ - 1]->ext - node_.ext;
+  depth_lag_ = is_pass(incoming_) || cx_.ply_nodes[ply_ - 1] == nullptr ? 0 : cx_.ply_nodes[ply_ - 1]->ext - node_.ext;
 }
 
 bool NodeSearch::Skipped(int code) const {
@@ -156,8 +158,8 @@ void NodeSearch::FutilityTest() {
 
 int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
   const int r = depth_.remaining;
-  const KMove& own = move_stack[ply_ - 1];
-  const KMove* last = &move_stack[ply_];
+  const KMove& own = cx_.move_stack[ply_ - 1];
+  const KMove* last = &cx_.move_stack[ply_];
   *stage = code;
   *linker = kLinkFiltered;
   switch (code) {
@@ -169,7 +171,7 @@ int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
         int gain = 0;
         return board::gen_captures_scored(p_, incoming_.to, out, &gain);
       }
-      const KMove& two_back = move_stack[ply_ - 2];
+      const KMove& two_back = cx_.move_stack[ply_ - 2];
       if (ply_ >= 4 && !is_pass(two_back) && board::holds_piece_of(p_, 1 - side_, two_back.to) &&
           board::kiki_at(p_, two_back.to).direct_count[side_] > 0 && two_back.to != own.to &&
           two_back.to != incoming_.from) {
@@ -227,14 +229,14 @@ NodeSearch::Flow NodeSearch::HashMoveStage(int column) {
     return PassStage();
   }
   if (stage == 2 && !in_check_ && m.to == incoming_.to) recapture_sq_ = m.to;
-  if (!pool_fits(1)) return Flow::kNext;
-  KMove* moves = &pool_moves[pool_cursor];
+  if (!cx_.pool_fits(1)) return Flow::kNext;
+  KMove* moves = &cx_.pool_moves[cx_.pool_cursor];
   moves[0] = m;
-  const int count = sashi_list_filtered(p_, ply_, &pool_nodes[pool_cursor], 1, moves, stage, set_,
-                                        &move_stack[ply_ + 1]);
-  ++pool_cursor;
+  const int count = sashi_list_filtered(p_, ply_, &cx_.pool_nodes[cx_.pool_cursor], 1, moves, stage, set_,
+                                        &cx_.move_stack[ply_ + 1]);
+  ++cx_.pool_cursor;
   if (count == 0) return Flow::kNext;
-  return SearchList(&pool_nodes[pool_cursor - 1], count, stage, column);
+  return SearchList(&cx_.pool_nodes[cx_.pool_cursor - 1], count, stage, column);
 }
 
 NodeSearch::Flow NodeSearch::RunStage(int code, int column) {
@@ -242,16 +244,16 @@ NodeSearch::Flow NodeSearch::RunStage(int code, int column) {
   if (Skipped(code)) return Flow::kNext;
   Trace(code);
   if (code == 0) return row_ == 0 ? DoublePass() : PassStage();
-  if (!pool_fits()) return Flow::kNext;
-  KMove* moves = &pool_moves[pool_cursor];
-  KMoveNode* nodes = &pool_nodes[pool_cursor];
+  if (!cx_.pool_fits()) return Flow::kNext;
+  KMove* moves = &cx_.pool_moves[cx_.pool_cursor];
+  KMoveNode* nodes = &cx_.pool_nodes[cx_.pool_cursor];
   int stage = code, linker = kLinkFiltered;
   const int n = Generate(code, moves, &stage, &linker);
-  pool_cursor += n;
+  cx_.pool_cursor += n;
   int count = 0;
   switch (linker) {
     case kLinkFiltered:
-      count = sashi_list_filtered(p_, ply_, nodes, n, moves, stage, set_, &move_stack[ply_ + 1]);
+      count = sashi_list_filtered(p_, ply_, nodes, n, moves, stage, set_, &cx_.move_stack[ply_ + 1]);
       break;
     case kLinkUnsearched: count = sashi_list_unsearched(nodes, n, moves, stage, set_); break;
     default: count = sashi_list_link(nodes, n, moves, stage); break;
@@ -290,14 +292,14 @@ NodeSearch::Flow NodeSearch::ProveLoss() {
   // without a score are searched, with no rule passing over any of them,
   // until one escapes or none is left. Out of check with nothing scored the
   // node takes its static score instead (EndOfNode): no loss is claimed.
-  if (proved_ || best_ > -kScoreMate || (!in_check_ && !scored_) || !pool_fits()) return Flow::kNext;
+  if (proved_ || best_ > -kScoreMate || (!in_check_ && !scored_) || !cx_.pool_fits()) return Flow::kNext;
   proved_ = true;
-  KMove* moves = &pool_moves[pool_cursor];
-  KMoveNode* nodes = &pool_nodes[pool_cursor];
+  KMove* moves = &cx_.pool_moves[cx_.pool_cursor];
+  KMoveNode* nodes = &cx_.pool_nodes[cx_.pool_cursor];
   // Every evasion; out of check every move (the promoting version only where
   // promotion can lose nothing: rooks, bishops and pawns).
   const int n = in_check_ ? board::oute_nige_gen(p_, moves) : board::gen_all_moves(p_, moves);
-  pool_cursor += n;
+  cx_.pool_cursor += n;
   int kept = 0;
   for (int i = 0; i < n; ++i) {
     if (!Valued(kmove_pack(moves[i]))) moves[kept++] = moves[i];
@@ -348,18 +350,18 @@ NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
   if (null_state_ == 2 || null_state_ == 3) {
     const KMove m = saved_move_;
     const board::KMoveWord w = kmove_pack(m);
-    move_stack[ply_ + 1] = m;
+    cx_.move_stack[ply_ + 1] = m;
     ++node_.counters[0];
     const int e = extension_amount(null_state_, depth_.remaining);
     child_ = saved_child_;
     child_.ext += e;
     board::hash_store_extension(child_.key, e, w);
     board::do_move(p_, m, 1);
-    ply_nodes[ply_ + 1] = &child_;
+    cx_.ply_nodes[ply_ + 1] = &child_;
     pv_holder_init(child_.pv, ply_);
-    ++search_ply;
-    const int r = search_node(child_, saved_node_, -beta_, -entry_alpha_, flag_a_, flag_b_);
-    --search_ply;
+    ++cx_.search_ply;
+    const int r = search_node(cx_, child_, saved_node_, -beta_, -entry_alpha_, flag_a_, flag_b_);
+    --cx_.search_ply;
     board::threat_word = threat_;
     board::undo_move(p_, m, 1);
     for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
@@ -426,8 +428,8 @@ int NodeSearch::EndOfNode() {
 
 int NodeSearch::Run() {
   Enter();
-  PoolMark mark;
-  pool_base_ = pool_cursor;
+  PoolMark mark(cx_);
+  pool_base_ = cx_.pool_cursor;
   int result = 0;
   for (;;) {
     bool returned = false;
@@ -448,7 +450,7 @@ int NodeSearch::Run() {
       break;
     }
     if (restart) {
-      pool_cursor = pool_base_;
+      cx_.pool_cursor = pool_base_;
       escape_state_ = 0;
       proved_ = false;
       continue;
@@ -464,16 +466,17 @@ int NodeSearch::Run() {
   return result;
 }
 
-int search_node(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b) {
-  if (search_ply >= kNodeLastPly) {
+int search_node(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a,
+                int flag_b) {
+  if (cx.search_ply >= kNodeLastPly) {
     int searched = 0;
-    return search_quiescence(node, incoming, alpha, beta, 0, 0, &searched);
+    return search_quiescence(cx, node, incoming, alpha, beta, 0, 0, &searched);
   }
   node.counters[0] = node.counters[1] = node.counters[2] = 0;
-  if ((node_counter & kPollMask) == 0 && qsearch_stop_test(time_state)) search_abort = 1;
-  ++node_counter;
-  if (search_abort) return kScoreStopped;
-  NodeSearch n(node, incoming, alpha, beta, flag_a, flag_b);
+  if ((cx.node_counter & kPollMask) == 0 && qsearch_stop_test(cx)) cx.search_abort = 1;
+  ++cx.node_counter;
+  if (cx.search_abort) return kScoreStopped;
+  NodeSearch n(cx, node, incoming, alpha, beta, flag_a, flag_b);
   return n.Run();
 }
 

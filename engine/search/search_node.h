@@ -12,16 +12,17 @@
 #include "engine/search/move_list.h"
 #include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
+#include "engine/search/think_context.h"
 
 namespace search {
 
-// The best score found (fail-soft), 32766 a mate, -32767 when search_abort was
-// set on entry or got set on the way (a stop request, or the time). The node
+// The best score found (fail-soft), 32766 a mate, -32767 when the think's
+// search_abort was set on entry or got set on the way (a stop request, or the time). The node
 // holds the position after the incoming move, its key, record, ext, hash move
 // and hash stage; `incoming` is the list node of the move that led here (its
 // stage byte selects the stage row). Flag word B goes to the pass child as its
 // flag word A; bit 0 of flag word A allows the check extension.
-int search_node(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+int search_node(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
 
 // From ply 38 on the node search hands over to the quiescence search, which
 // stands pat past it: a line never reaches the end of the per-ply arrays.
