@@ -24,8 +24,8 @@ constexpr int kKindMask = 0x8f;
 
 // One search of the child with the window from the node's side; the child's
 // counters go into the node. The child's line starts empty.
-int search_once(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int child_ply, const KMoveNode* move_node, int alpha,
-                int beta, int flag_a, int flag_b) {
+int search_once(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int child_ply, const KMoveNode* move_node,
+                int alpha, int beta, int flag_a, int flag_b) {
   pv_holder_init(child.pv, child_ply - 1);
   const int s = -search_node(cx, child, move_node, -beta, -alpha, flag_a, flag_b);
   for (int i = 0; i < 3; ++i) node.counters[i] += child.counters[i];
@@ -33,8 +33,8 @@ int search_once(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int chi
 }
 
 // Extends the child by e, remembers it for the move, and searches again.
-int extend_and_search(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int child_ply, const KMoveNode* move_node, int e,
-                      int alpha, int beta, int flag_a, int flag_b) {
+int extend_and_search(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int child_ply,
+                      const KMoveNode* move_node, int e, int alpha, int beta, int flag_a, int flag_b) {
   child.ext += e;
   board::hash_store_extension(child.key, e, kmove_pack(*move_node->move));
   return search_once(cx, node, child, child_ply, move_node, alpha, beta, flag_a, flag_b);

@@ -146,12 +146,13 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   if (r.speed) *r.speed = 0;
 
   KMove mate;
-  if (root_mate_check(cx, p, &mate, tsume_budget(think_limits.current_limit.load(), cx.time_state.max_depth, r.normal_play)) ==
-      0) {
+  const int32_t budget = tsume_budget(think_limits.current_limit.load(), cx.time_state.max_depth, r.normal_play);
+  if (root_mate_check(cx, p, &mate, budget) == 0) {
     out.Reset();
     set_one_move(out, mate);
     out.flags[KPvHolder::kMateAtRootSlot] = 1;
-    pv_report(cx, 1, out.moves, kScoreMate, 1, kRootMateDepth, cx.node_counter, static_cast<uint32_t>(think_elapsed(cx)));
+    pv_report(cx, 1, out.moves, kScoreMate, 1, kRootMateDepth, cx.node_counter,
+              static_cast<uint32_t>(think_elapsed(cx)));
     end.reported = true;
     learn_store_entry(cx.root_key, mate, r.ring_a);
     return kScoreMate;
@@ -208,7 +209,8 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
       saved_pv_clear();
       cx.search_ply = 1;
       cx.ply_nodes[1] = &cx.root_node;
-      score = root_search(cx, cx.root_node, strategies, head, alpha, beta, &candidate_moves, &candidate_nodes, r.ring_a);
+      score = root_search(cx, cx.root_node, strategies, head, alpha, beta, &candidate_moves, &candidate_nodes,
+                          r.ring_a);
       eval::senkei_table_restore(s);
       cx.time_state.previous_score = score;
       think_limits.current_limit.store(think_limits.base_limit.load());
@@ -251,7 +253,9 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   copy_line(cx.root_node.pv, out);
   pv_move_mate_threat(p, out);
   if (cx.time_state.lost) return -kScoreMate;
-  if (std::abs(score) < kLearnBelow) learn_store_results(cx.root_key, search_depth.load(), score, cx.root_node.pv, 1, r.ring_b);
+  if (std::abs(score) < kLearnBelow) {
+    learn_store_results(cx.root_key, search_depth.load(), score, cx.root_node.pv, 1, r.ring_b);
+  }
   return score;
 }
 

@@ -93,7 +93,7 @@ NodeSearch::Flow NodeSearch::TakeScore(int s, KMoveWord w, int stage, bool from_
     alpha_ = s;
     SetLine(w, stage, from_child);
   }
-  if (s >= beta_ && null_state_ != 3) {
+  if (s >= beta_ && null_state_ != NullState::kVerifyCutoff) {
     board::hash_store(node_.key, depth_.stored, board::kBoundLower, s, 0, 0, 0, node_.pv.moves[ply_],
                       node_.pv.state);
     ret_ = s;
@@ -142,7 +142,7 @@ void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
     if (margin == 0) {
       *s = ResearchExtended(ln, kVerifyExtension);
     } else if (margin > 0 && !(alpha_ > entry_alpha_ && alpha_ + margin >= beta_)) {
-      null_state_ = 3;
+      null_state_ = NullState::kVerifyCutoff;
       margin_ = margin;
       SaveVerification(ln, stage, set_index);
     }
@@ -155,8 +155,8 @@ void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
   const int margin = prune_margin(cx_, p_, flag, m, ply_ + 1, n, *s);
   if (margin == 0) {
     *s = ResearchExtended(ln, kVerifyExtension);
-  } else if (margin > 0 && null_state_ == 0) {
-    null_state_ = 2;
+  } else if (margin > 0 && null_state_ == NullState::kNone) {
+    null_state_ = NullState::kVerifyBest;
     margin_ = margin;
     SaveVerification(ln, stage, set_index);
   }
@@ -207,7 +207,9 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   const KMoveWord w = kmove_pack(m);
   const int o = 1 - side_;
   // 1. The searched-move set.
-  if (null_state_ == 3 && kmove_equal_masked(w, node_.pv.moves[ply_])) return Flow::kNext;
+  if (null_state_ == NullState::kVerifyCutoff && kmove_equal_masked(w, node_.pv.moves[ply_])) {
+    return Flow::kNext;
+  }
   // After a restart the moves kept as searched are not searched again, those
   // of the stages whose lists the set does not filter included.
   if (restarts_ > 0 && tried_moves_contains(set_, w)) return Flow::kNext;
@@ -292,11 +294,11 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
           node_.pv.length = ply_ + 1;
         }
       }
-      if (null_state_ == 3 && exact >= alpha_ - margin_) {
+      if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
         ret_ = best_;
         return Flow::kReturn;
       }
-      if (null_state_ == 2) null_state_ = 0;
+      if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
       if (exact > kRealResultFloor) real_result_ = true;
       if (stage == 2 && m.to == incoming_.to) credit_ += kRecaptureCredit;
       return Flow::kNext;
@@ -385,7 +387,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   board::threat_word = threat_;
   board::undo_move(p_, m, 1);
   // 12. The score.
-  if (null_state_ == 4) {
+  if (null_state_ == NullState::kCutoffConfirmed) {
     ret_ = best_;
     return Flow::kReturn;
   }
@@ -466,11 +468,11 @@ NodeSearch::Flow NodeSearch::PassStage() {
         node_.pv.length = ply_ + 1;
       }
     }
-    if (null_state_ == 3 && exact >= alpha_ - margin_) {
+    if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
       ret_ = best_;
       return Flow::kReturn;
     }
-    if (null_state_ == 2) null_state_ = 0;
+    if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
     if (exact > kRealResultFloor) real_result_ = true;
     return Flow::kNext;
   }
@@ -510,11 +512,11 @@ NodeSearch::Flow NodeSearch::PassStage() {
     cx_.ply_nodes[ply_ + 1] = &child_;
     // 6. The null window.
     ++cx_.search_ply;
-    if (null_state_ == 3) {
+    if (null_state_ == NullState::kVerifyCutoff) {
       const int r = child_depth.remaining;
       child_.ext = node_.ext - (r > 5 ? 48 : r > 3 ? 36 : 24);
       s = -search_node(cx_, child_, ln, margin_ - beta_, margin_ - beta_ + 1, flag_b_, 0);
-      if (s != kScoreNone && s >= beta_ - margin_) null_state_ = 4;
+      if (s != kScoreNone && s >= beta_ - margin_) null_state_ = NullState::kCutoffConfirmed;
     } else {
       const bool wide = mode_ == 0 && escape_state_ == 0 && alpha_ != -kScoreMate && alpha_ != kScoreMate;
       const int low = wide ? alpha_ - kNullWindowWide : alpha_;
@@ -529,7 +531,9 @@ NodeSearch::Flow NodeSearch::PassStage() {
           mate_threat_probe(node_, child_, p_, pm, ply_, 0, &cx_.move_stack[1], flag_b_) == 0) {
         s = -kScoreMate;
       }
-      if (null_state_ == 2 && s != kScoreNone && s >= alpha_ - margin_ && s > low) null_state_ = 0;
+      if (null_state_ == NullState::kVerifyBest && s != kScoreNone && s >= alpha_ - margin_ && s > low) {
+        null_state_ = NullState::kNone;
+      }
     }
     --cx_.search_ply;
     for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
@@ -542,7 +546,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
   // 7. Back to the side to move; the pass scores like a move.
   board::threat_word = threat_;
   board::undo_move(p_, pm, 1);
-  if (null_state_ == 4) {
+  if (null_state_ == NullState::kCutoffConfirmed) {
     ret_ = best_;
     return Flow::kReturn;
   }

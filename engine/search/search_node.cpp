@@ -59,8 +59,8 @@ struct StageOrder {
   int floor;
 };
 StageOrder stage_order(int code) {
-  if (code == 10) return {-36, -60};
-  if (code == 11) return {-18, -36};
+  if (code == stage_code(NodeStage::kTacticalDrops)) return {-36, -60};
+  if (code == stage_code(NodeStage::kKingDrops)) return {-18, -36};
   return {0, -60};
 }
 
@@ -121,22 +121,22 @@ void NodeSearch::Enter() {
   depth_lag_ = is_pass(incoming_) || cx_.ply_nodes[ply_ - 1] == nullptr ? 0 : cx_.ply_nodes[ply_ - 1]->ext - node_.ext;
 }
 
-bool NodeSearch::Skipped(int code) const {
+bool NodeSearch::Skipped(NodeStage code) const {
   const int r = depth_.remaining;
   const bool threat = threat_ != 0;
   switch (code) {
-    case 0: return pass_done_ || in_check_ || threat || futile_ || (knight_step_ && r < kKnightStepRemaining);
-    case 2: return false;
-    case 3: return in_check_ || threat || escape_state_ == 1;
-    case 4: return in_check_ || threat || futile_;
-    case 5:
-    case 6:
-    case 9: return in_check_;
-    case 7: return in_check_ || threat || escape_state_ != 0;
-    case 8:
+    case NodeStage::kPass: return pass_done_ || in_check_ || threat || futile_ || (knight_step_ && r < kKnightStepRemaining);
+    case NodeStage::kCaptures: return false;
+    case NodeStage::kEscapes: return in_check_ || threat || escape_state_ == 1;
+    case NodeStage::kRefutations: return in_check_ || threat || futile_;
+    case NodeStage::kDepthSelected:
+    case NodeStage::kThreats:
+    case NodeStage::kQuiet: return in_check_;
+    case NodeStage::kDefences: return in_check_ || threat || escape_state_ != 0;
+    case NodeStage::kThreatDefences:
       return in_check_ || threat || futile_ || escape_state_ != 0 || (knight_step_ && r < kKnightStepRemaining);
-    case 10: return in_check_ || r < kLargeBRemaining;
-    case 11: return in_check_ || threat || futile_ || real_result_ || r <= kKingDropsRemaining;
+    case NodeStage::kTacticalDrops: return in_check_ || r < kLargeBRemaining;
+    case NodeStage::kKingDrops: return in_check_ || threat || futile_ || real_result_ || r <= kKingDropsRemaining;
     default: return true;
   }
 }
@@ -156,14 +156,14 @@ void NodeSearch::FutilityTest() {
   futile_ = alpha_ - StaticScore() > margin;
 }
 
-int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
+int NodeSearch::Generate(NodeStage code, KMove* out, int* stage, int* linker) {
   const int r = depth_.remaining;
   const KMove& own = cx_.move_stack[ply_ - 1];
   const KMove* last = &cx_.move_stack[ply_];
-  *stage = code;
+  *stage = stage_code(code);
   *linker = kLinkFiltered;
   switch (code) {
-    case 2: {
+    case NodeStage::kCaptures: {
       if (in_check_) return gen_check_evasions(p_, last, threat_, out);
       *linker = kLinkUnsearched;
       if (!is_pass(incoming_) && board::kiki_at(p_, incoming_.to).direct_count[side_] > 0) {
@@ -175,7 +175,7 @@ int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
       if (ply_ >= 4 && !is_pass(two_back) && board::holds_piece_of(p_, 1 - side_, two_back.to) &&
           board::kiki_at(p_, two_back.to).direct_count[side_] > 0 && two_back.to != own.to &&
           two_back.to != incoming_.from) {
-        *stage = 5;
+        *stage = stage_code(NodeStage::kDepthSelected);
         return board::gen_captures_on(p_, last, two_back.to, r, out);
       }
       if (!is_pass(own) && (own.flag_word & ~7u) == kFollowStageWord && own.to != incoming_.to &&
@@ -184,12 +184,12 @@ int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
       }
       return 0;
     }
-    case 3: {
+    case NodeStage::kEscapes: {
       const int n = board::gen_threatened_escapes(p_, r, recapture_sq_, out);
       if (n > 0 || node_.hash_move != 0 || is_pass(own)) return n;
       return board::gen_pawn_follow(p_, own, out);
     }
-    case 4: {
+    case NodeStage::kRefutations: {
       int n = 0;
       for (int i = 0; i < node_.refute_count && i < 3; ++i) {
         const board::KMoveWord w = node_.refute[i];
@@ -199,17 +199,17 @@ int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
       }
       return n;
     }
-    case 5: {
+    case NodeStage::kDepthSelected: {
       *linker = kLinkAll;
       const int n = futile_ && r > 1 ? r - 1 : r;
       return sashite_gen_by_depth(p_, last, n, threat_, set_, out);
     }
-    case 6: return board::gen_threat_moves(p_, last, r, out);
-    case 7: return board::gen_defences(p_, incoming_, r, out);
-    case 8: return gen_mate_threat_defences(p_, pass_threat_, ply_, depth_.horizon, out);
-    case 9: return board::gen_quiet_moves(p_, last, r, out);
-    case 10: return board::gen_tactical_drops(p_, incoming_, r, out);
-    case 11: *linker = kLinkAll; return board::gen_drops_near_king(p_, out);
+    case NodeStage::kThreats: return board::gen_threat_moves(p_, last, r, out);
+    case NodeStage::kDefences: return board::gen_defences(p_, incoming_, r, out);
+    case NodeStage::kThreatDefences: return gen_mate_threat_defences(p_, pass_threat_, ply_, depth_.horizon, out);
+    case NodeStage::kQuiet: return board::gen_quiet_moves(p_, last, r, out);
+    case NodeStage::kTacticalDrops: return board::gen_tactical_drops(p_, incoming_, r, out);
+    case NodeStage::kKingDrops: *linker = kLinkAll; return board::gen_drops_near_king(p_, out);
     default: return 0;
   }
 }
@@ -219,7 +219,7 @@ NodeSearch::Flow NodeSearch::HashMoveStage(int column) {
   KMove m;
   kmove_unpack(p_, m, node_.hash_move);
   if (!board::sashite_is_legal(p_, m)) return Flow::kNext;
-  Trace(1);
+  Trace(stage_code(NodeStage::kHashMove));
   // The stage the move was found in (a pass: 0); a tag out of range is read as 1.
   const int stored = node_.hash_stage;
   const int stage = stored >= 0 && stored < kStageRows && (stored == 0) == is_pass(m) ? stored : 1;
@@ -239,15 +239,15 @@ NodeSearch::Flow NodeSearch::HashMoveStage(int column) {
   return SearchList(&cx_.pool_nodes[cx_.pool_cursor - 1], count, stage, column);
 }
 
-NodeSearch::Flow NodeSearch::RunStage(int code, int column) {
-  if (code == 1) return HashMoveStage(column);
+NodeSearch::Flow NodeSearch::RunStage(NodeStage code, int column) {
+  if (code == NodeStage::kHashMove) return HashMoveStage(column);
   if (Skipped(code)) return Flow::kNext;
-  Trace(code);
-  if (code == 0) return row_ == 0 ? DoublePass() : PassStage();
+  Trace(stage_code(code));
+  if (code == NodeStage::kPass) return row_ == 0 ? DoublePass() : PassStage();
   if (!cx_.pool_fits()) return Flow::kNext;
   KMove* moves = &cx_.pool_moves[cx_.pool_cursor];
   KMoveNode* nodes = &cx_.pool_nodes[cx_.pool_cursor];
-  int stage = code, linker = kLinkFiltered;
+  int stage = stage_code(code), linker = kLinkFiltered;
   const int n = Generate(code, moves, &stage, &linker);
   cx_.pool_cursor += n;
   int count = 0;
@@ -260,10 +260,10 @@ NodeSearch::Flow NodeSearch::RunStage(int code, int column) {
   }
   if (count == 0) return Flow::kNext;
   KMoveNode* head = nodes;
-  if (code == 2 && in_check_) {
+  if (code == NodeStage::kCaptures && in_check_) {
     head = sashite_order_select(node_, count, head, depth_.remaining, 0);
   } else {
-    const StageOrder order = stage_order(code);
+    const StageOrder order = stage_order(stage_code(code));
     head = node_sashite_order(node_, stage, incoming_, count, head, alpha_, beta_, depth_.remaining, order.base,
                               order.floor);
   }
@@ -347,12 +347,12 @@ NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, i
 
 NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
   *restart = false;
-  if (null_state_ == 2 || null_state_ == 3) {
+  if (null_state_ == NullState::kVerifyBest || null_state_ == NullState::kVerifyCutoff) {
     const KMove m = saved_move_;
     const board::KMoveWord w = kmove_pack(m);
     cx_.move_stack[ply_ + 1] = m;
     ++node_.counters[0];
-    const int e = extension_amount(null_state_, depth_.remaining);
+    const int e = extension_amount(static_cast<int>(null_state_), depth_.remaining);
     child_ = saved_child_;
     child_.ext += e;
     board::hash_store_extension(child_.key, e, w);
@@ -370,20 +370,20 @@ NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
       return Flow::kReturn;
     }
     const int s = -r;
-    if (null_state_ == 3 && s >= beta_) {
+    if (null_state_ == NullState::kVerifyCutoff && s >= beta_) {
       board::hash_invalidate(node_.key);
       SetLine(w, saved_stage_, true);
       board::hash_store(node_.key, depth_.stored, board::kBoundLower, s, 0, 0, 0, w, saved_stage_);
       ret_ = s;
       return Flow::kReturn;
     }
-    if (null_state_ == 2 && s > entry_alpha_ && s > alpha_ - margin_) {
+    if (null_state_ == NullState::kVerifyBest && s > entry_alpha_ && s > alpha_ - margin_) {
       best_ = alpha_ = s;
       SetLine(w, saved_stage_, true);
-      null_state_ = 0;
+      null_state_ = NullState::kNone;
     } else {
       board::hash_invalidate(node_.key);
-      null_state_ = 0;
+      null_state_ = NullState::kNone;
       // What the moves searched before the verified one showed stands (they
       // are not searched again), and the verified score joins it. The moves
       // searched after it were measured against its unverified score: they
@@ -434,9 +434,12 @@ int NodeSearch::Run() {
   for (;;) {
     bool returned = false;
     for (int column = 0; column < kStageColumns - 1; ++column) {
-      const int code = kStageTable[row_][column];
-      if (code == kStageNone) continue;
-      if (!futility_done_ && ((row_ != 0 && code == 4) || (row_ == 0 && code == 5))) FutilityTest();
+      const NodeStage code = kStageTable[row_][column];
+      if (code == NodeStage::kNone) continue;
+      // The futility test runs once, before the refutations (after a pass:
+      // before the depth-selected generator).
+      const NodeStage futility_before = row_ != 0 ? NodeStage::kRefutations : NodeStage::kDepthSelected;
+      if (!futility_done_ && code == futility_before) FutilityTest();
       if (RunStage(code, column) == Flow::kReturn) {
         result = ret_;
         returned = true;
