@@ -7,6 +7,7 @@
 // of processor time, and the depth the think reached.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +20,9 @@
 #include "engine/tsume/tsume_entry.h"
 
 namespace {
+
+// The think context every think of this file is lent, as the driver lends its own.
+const std::unique_ptr<search::ThinkContext> think_context = std::make_unique<search::ThinkContext>();
 
 constexpr size_t kPositions = 8;
 constexpr int32_t kMoveMs = 3000;
@@ -52,8 +56,8 @@ void think_position(benchmark::State& state) {
       r.max_depth = kTimedDepth;
       r.time[1] = kMoveMs;
     }
-    benchmark::DoNotOptimize(search::Chuban(r));
-    nodes += search::node_counter;
+    benchmark::DoNotOptimize(search::Chuban(*think_context, r));
+    nodes += think_context->node_counter;
     reached = search::search_depth.load();
   }
   tsume::tsume_free();

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
 #include "engine/search/pv_learn.h"
+#include "engine/search/think_context.h"
 #include "model/position/kyokumen.h"
 #include "model/position/sashite.h"
 #include "model/record/kifu_hyouka.h"
@@ -66,6 +68,9 @@ struct CompJob {
   search::KLearnRing learn_b[kStyleCount];
   search::KLearnRing learn_a[kStyleCount];
   int32_t kelmor_depth = 0;           // depth limit of the mate-match move (the job uses + 1)
+  // What the search keeps while it thinks: made at the job block's first
+  // think and lent to each of its thinks.
+  std::unique_ptr<search::ThinkContext> think_context;
 };
 
 // A game's first position and the moves played from it, oldest first.

@@ -82,8 +82,9 @@ int chuban_job(CompJob& job);
 // think_control 2. kPonderNoPrediction when the move cannot be played, else as
 // chuban_job.
 int sakiyomi(CompJob& job, model::Kyokumen& current);
-// A ponder becomes the think (user-interface thread): the new time words and
-// ply are published; a search already deeper than the depth limit is stopped
+// A ponder becomes the think (user-interface thread): the running think keeps
+// the limits it started with (the clock words and ply of the call count from
+// the next think's job); a search already deeper than the depth limit is stopped
 // (unless its time limit stands at its maximum), otherwise its time limit grows
 // by the time the ponder ran. Returns 1.
 int chuban_time_update(int32_t time_a, int32_t time_b, int32_t time_c, int32_t ply);

@@ -1,7 +1,6 @@
 // The think jobs of the computer thread (think, ponder, mate-match move) and
 // the two calls of the user-interface thread that steer a running think.
 #include <algorithm>
-#include <limits>
 
 #include "engine/board/make_move.h"
 #include "engine/bridge/position_bridge.h"
@@ -20,35 +19,12 @@ namespace driver {
 
 namespace {
 
-constexpr int32_t kMinDepth = 1;
-constexpr int32_t kMaxDepth = 16;
-// The requests give main time and byoyomi in hundredths of a second.
-constexpr int64_t kMsPerTimeUnit = 10;
-
-int32_t time_ms(int32_t units) {
-  const int64_t ms = int64_t{units} * kMsPerTimeUnit;
-  return static_cast<int32_t>(std::clamp<int64_t>(ms, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
-void publish_time(int32_t time_a, int32_t time_b, int32_t time_c) {
-  think_time[0].store(time_ms(time_a));
-  think_time[1].store(time_ms(time_b));
-  think_time[2].store(time_c);
-}
-
-// The request of the job block, for the choice and the think routine.
-void publish_request(CompJob& job, int n) {
-  max_depth.store(std::clamp(job.max_depth, kMinDepth, kMaxDepth));
-  game_ply.store(n);
-  book_any_ply = job.book_any_ply;
-  play_style = job.play_style;
-  book_min = job.book_min;
-  publish_time(job.time_a, job.time_b, job.time_c);
-  senkei_sofar = job.senkei_sofar;
-  yosoku_given = job.yosoku != 0;
+// What the user-interface thread reads of the think that runs: its depth
+// limit; and the book's way of reporting its candidates to the view, as many
+// as the job asks for.
+void publish_request(CompJob& job) {
+  max_depth.store(think_depth(job));
   if (job.book) {
-    // The book reports its candidates to the view, as many as the job asks for.
     job.book->max_listed = static_cast<uint32_t>(std::max(job.book_min, 0));
     job.book->candidate_report = book_candidate_message;
   }
@@ -74,16 +50,13 @@ bool result_move_of(const board::KPosition& cur, const board::KMove& m, model::S
   return true;
 }
 
-// The think on a loaded line: the request published, the choice made, the
-// result written.
+// The think on a loaded line: the choice made from the job block, the result
+// written.
 int think_on(CompJob& job, KPositionHistory& root, board::KPosition& cur, int n) {
-  publish_request(job, n);
-  const int style = job.play_style & 15;
-  search::KLearnRing* ring_a = style < kStyleCount ? &job.learn_a[style] : nullptr;
-  search::KLearnRing* ring_b = style < kStyleCount ? &job.learn_b[style] : nullptr;
+  publish_request(job);
+  const int32_t strategy_before = job.senkei_sofar;
   board::KMove out = board::pass_move();
-  switch (choose_book_or_chuban(cur, job.learn_flag, ring_a, ring_b, job.book_min != 0, job.no_book, job.book,
-                                root, out, job.hyouka)) {
+  switch (choose_book_or_chuban(job, root, cur, n, out)) {
     case kChoiceMove:
       break;
     case kChoiceKingCapturable:
@@ -93,9 +66,9 @@ int think_on(CompJob& job, KPositionHistory& root, board::KPosition& cur, int n)
     default:
       return kJobNoMove;
   }
-  if (!result_move_of(cur, out, job.result_move)) return kJobNoMove;
-  job.senkei_sofar = senkei_result;
-  return kJobMove;
+  if (result_move_of(cur, out, job.result_move)) return kJobMove;
+  job.senkei_sofar = strategy_before;  // no move played: the strategy word stays
+  return kJobNoMove;
 }
 
 }  // namespace
@@ -134,10 +107,11 @@ int sakiyomi(CompJob& job, model::Kyokumen& current) {
   return think_on(job, root, cur, n);
 }
 
-int chuban_time_update(int32_t time_a, int32_t time_b, int32_t time_c, int32_t ply) {
+// The think's limits were set at its start from its job: a ponder hit adds
+// the time the think has run so far; the new clock words count from the next
+// think's job.
+int chuban_time_update(int32_t /*time_a*/, int32_t /*time_b*/, int32_t /*time_c*/, int32_t /*ply*/) {
   search::think_control.store(search::kThinkRun);
-  publish_time(time_a, time_b, time_c);
-  game_ply.store(ply);
   if (search::search_depth_get() > max_depth.load() && !search::time_limit_at_max()) {
     // Deep enough already: the ponder's answer stands.
     search::think_control.store(search::kThinkStop);

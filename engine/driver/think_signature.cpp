@@ -1,5 +1,6 @@
 #include "engine/driver/think_signature.h"
 
+#include <memory>
 #include <vector>
 
 #include "engine/board/hash_table.h"
@@ -25,6 +26,7 @@ void think_fresh_state() {
 
 uint64_t think_signature() {
   uint64_t total = 0;
+  auto cx = std::make_unique<search::ThinkContext>();
   if (board::hash_alloc(kSignatureTableKb) == 0 && tsume::tsume_alloc(kSignatureMateKb) == 1) {
     for (const model::Kyokumen& k : middle_game_positions(kSignaturePositions)) {
       board::KPosition p;
@@ -36,8 +38,8 @@ uint64_t think_signature() {
       r.max_depth = kSignatureDepth;
       r.result = &line;
       r.no_time_limit = true;
-      search::Chuban(r);
-      total += search::node_counter;
+      search::Chuban(*cx, r);
+      total += cx->node_counter;
     }
   }
   tsume::tsume_free();

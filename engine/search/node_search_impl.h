@@ -38,9 +38,17 @@ int table_extension(int child_ext, int e, int ply, bool pass_involved);
 // pawn.
 int capture_extension(int captured_code, int n);
 
+// Where a pruned result stands while the node waits to verify it.
+enum class NullState : uint8_t {
+  kNone = 0,
+  kVerifyBest = 2,        // a new best inside the window, pruned: verified at the end of the node
+  kVerifyCutoff = 3,      // a cut-off, pruned: the pass is searched with a null window first
+  kCutoffConfirmed = 4,   // the pass under the null window held the cut-off: the node returns
+};
+
 class NodeSearch {
  public:
-  NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+  NodeSearch(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
   int Run();
 
  private:
@@ -53,14 +61,14 @@ class NodeSearch {
 
   // search_node.cpp
   void Enter();
-  bool Skipped(int code) const;
+  bool Skipped(NodeStage code) const;
   void FutilityTest();
-  Flow RunStage(int code, int column);
+  Flow RunStage(NodeStage code, int column);
   Flow HashMoveStage(int column);
   Flow ProveLoss();
   void PassOver(board::KMoveWord w);
   bool Valued(board::KMoveWord w) const;
-  int Generate(int code, board::KMove* out, int* stage, int* linker);
+  int Generate(NodeStage code, board::KMove* out, int* stage, int* linker);
   Flow SearchList(KMoveNode* head, int count, int stage, int column);
   Flow VerifyPending(bool* restart);
   int EndOfNode();
@@ -81,6 +89,7 @@ class NodeSearch {
   int ResearchExtended(KMoveNode* ln, int e);
   void SetLine(board::KMoveWord w, int stage, bool with_child);
 
+  ThinkContext& cx_;
   KSearchNode& node_;
   const KMoveNode* incoming_node_;
   board::KPosition& p_;
@@ -98,7 +107,7 @@ class NodeSearch {
   bool futility_done_ = false;
   bool real_result_ = false;
   bool scored_ = false;
-  int null_state_ = 0;
+  NullState null_state_ = NullState::kNone;
   int escape_state_ = 0;
   KPassThreat pass_threat_;
   int credit_ = 0;

@@ -220,12 +220,13 @@ class ThinkJob : public ::testing::Test {
     return chuban_job(job_);
   }
 
-  // The choice itself on the position, with the request of the job published.
+  // The choice itself on the position, from the job block (without its book).
   int Choose(const model::Kyokumen& k, board::KMove& out) {
-    Think(k);  // publishes the request
+    Think(k);
     KPositionHistory root;
     EXPECT_EQ(bridge::position_load(cur_, k), 0);
-    return choose_book_or_chuban(cur_, 0, nullptr, nullptr, false, 1, nullptr, root, out, job_.hyouka);
+    job_.no_book = 1;
+    return choose_book_or_chuban(job_, root, cur_, 0, out);
   }
 
   model::KifuHolder holder_;
