@@ -6,7 +6,6 @@
 
 #include "engine/bridge/position_bridge.h"
 #include "engine/tsume/tsume_entry.h"
-#include "model/position/koma_convert.h"
 
 namespace driver {
 
@@ -142,14 +141,19 @@ int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time
 
 int ktsume_answer(const KTsumeJob& job, int index, int side, model::Sashite& out) {
   if (index < 0 || index >= job.answer_length) return -1;
-  const board::KMove& m = job.answer[index];
-  const int to_x = board::square_file(m.to), to_y = board::square_rank(m.to);
-  if (m.from == board::kInHand) {
-    out.Set(model::kSenteHand + side, model::koma_engine_to_gui(board::code_kind(m.code)), to_x, to_y, 0, 0, 0, 0);
-  } else {
-    out.Set(board::square_file(m.from), board::square_rank(m.from), to_x, to_y, 0, 0, m.promote, 0);
+  const board::KMoveWord w = board::move_word(job.answer[index]);
+  if (bridge::word_side(w) != side) return -1;
+  return bridge::word_to_sashite(out, w);
+}
+
+std::vector<model::Sashite> ktsume_answer_line(const KTsumeJob& job, const model::Kyokumen& position) {
+  std::vector<model::Sashite> line;
+  model::Kyokumen k = position;
+  model::Sashite m;
+  for (int i = 0; ktsume_answer(job, i, k.teban, m) == 0 && k.CompleteSashite(m) && k.DoSashite(m); ++i) {
+    line.push_back(m);
   }
-  return 0;
+  return line;
 }
 
 int ktsume_henbetsu_free(KTsumeJob& job) {

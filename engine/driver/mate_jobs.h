@@ -83,8 +83,13 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
 // code of TsumeResult.
 int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms);
 // Move `index` of the answer as a game-model move of `side` (pieces left
-// empty): 0, or -1 beyond the answer.
+// empty, for the position it is played on to complete): 0, or -1 beyond the
+// answer or for a move of the other side.
 int ktsume_answer(const KTsumeJob& job, int index, int side, model::Sashite& out);
+// The answer as game-model moves played from `position`, each converted at the
+// bridge and completed on the position before it, up to the first that does
+// not play there: the mate line as it is printed and played into a record.
+std::vector<model::Sashite> ktsume_answer_line(const KTsumeJob& job, const model::Kyokumen& position);
 // Writes the kept solution tree (`mode`: 0 the current tree, 1 the committed
 // one) into the record of job.cursor, below the move after the cursor's
 // current move: every defence that is not a useless interposition, each with

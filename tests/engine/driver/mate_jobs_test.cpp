@@ -94,6 +94,15 @@ TEST(MateJobs, SolveResultsAndTheAnswerInOrder) {
   }
   EXPECT_EQ(ktsume_answer(job, 7, 0, m), -1);
   EXPECT_EQ(ktsume_answer(job, -1, 0, m), -1);
+  EXPECT_EQ(ktsume_answer(job, 1, 0, m), -1);  // the defender's move is not sente's
+  // The printed line: the same moves, completed, played from the problem.
+  const std::vector<model::Sashite> line = ktsume_answer_line(job, record.kifu.Start()->kyokumen);
+  ASSERT_EQ(line.size(), 7u);
+  node = record.kifu.Start();
+  for (const model::Sashite& played : line) {
+    EXPECT_EQ(played, node->next.At(0)->sashite);
+    node = node->next.At(0)->to;
+  }
 
   // The other results: the king can be taken, no mate, a limit, a position
   // the engine cannot hold, no kept solve to look for another line in.
