@@ -144,16 +144,18 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
     print_progress(comp);
   };
   comp.Tsume(holder.kyokumen, o.memory_mb, o.seconds * kMsPerSecond, o.save ? 2 : 0);
-  const int result =
+  const int word =
       static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, stop, progress).wparam));
-  if (result == driver::kTsumeAttacksKing) return fail("the side to move already attacks the defending king");
-  if (result == driver::kTsumeNoMemory) {
+  const tsume::SolveResult result = driver::tsume_job_result(word);
+  if (result == tsume::SolveResult::kAttacksKing) return fail("the side to move already attacks the defending king");
+  if (result == tsume::SolveResult::kNoMemory) {
     const int asked = std::max(o.memory_mb, static_cast<int>(driver::kTsumeMinHeapMb));
     return fail("cannot get " + std::to_string(asked) + " MB of memory for the mate solver");
   }
-  if (result == driver::kTsumeFailed) return fail("the engine cannot hold this position");
-  if (result > 0) {
-    std::printf("mate %d\npv%s\n", result, line_text(comp.TsumeLine(holder.kyokumen)).c_str());
+  if (result == tsume::SolveResult::kFailed) return fail("the engine cannot hold this position");
+  const bool mate = result == tsume::SolveResult::kMate;
+  if (mate) {
+    std::printf("mate %d\npv%s\n", word, line_text(comp.TsumeLine(holder.kyokumen)).c_str());
     if (o.save) {
       // The answer goes into the record after ply N, then every defence with its answer.
       comp.TsumeAnswer(holder);
@@ -162,12 +164,12 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
       wait_message(view, kMsgTsumeTree, stop);
     }
   } else {
-    std::printf("%s\n", result == driver::kTsumeNoMate ? "nomate" : "unknown");
+    std::printf("%s\n", result == tsume::SolveResult::kNoMate ? "nomate" : "unknown");
   }
   std::fflush(stdout);
   const int done = InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
   if (!o.save) return done;
-  if (result <= 0) {
+  if (!mate) {
     // Only a mate changes the record: otherwise nothing is written.
     comp.Command(kCmdTsumeFree);
     return done;
