@@ -219,6 +219,11 @@ int CompCall::TsumeAnswer(model::KifuHolder& record) {
   return answer_moves_;
 }
 
+std::vector<model::Sashite> CompCall::TsumeLine(const model::Kyokumen& problem) {
+  WaitIdle();
+  return driver::ktsume_answer_line(tsume_job_, problem);
+}
+
 void CompCall::TsumeTree(model::KifuHolder& record, int32_t mode) {
   WaitIdle();
   tsume_job_.cursor = driver::TsumeCursor{&record.kifu, &record.kyokumen, record.current};
@@ -421,9 +426,7 @@ int CompCall::RunTsume() {
 void CompCall::PlayAnswer() {
   driver::TsumeCursor& c = tsume_job_.cursor;
   answer_moves_ = 0;
-  model::Sashite m;
-  for (int i = 0; driver::ktsume_answer(tsume_job_, i, c.kyokumen->teban, m) == 0; ++i) {
-    if (!c.kyokumen->CompleteSashite(m)) break;
+  for (const model::Sashite& m : driver::ktsume_answer_line(tsume_job_, *c.kyokumen)) {
     if (c.kifu != nullptr) {
       model::KifuKyokumen* at = c.current != nullptr ? c.current->to : c.kifu->Start();
       model::KifuSashite* added =

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "engine/driver/comp_job.h"
 #include "engine/driver/compose_job.h"
@@ -112,6 +113,8 @@ class CompCall {
   // Plays the last answer into the record after its current move, which
   // follows it, and waits: the number of moves played.
   int TsumeAnswer(model::KifuHolder& record);
+  // The last answer as moves played from `problem`, read once no job runs.
+  std::vector<model::Sashite> TsumeLine(const model::Kyokumen& problem);
   // Writes the kept solution tree (`mode` 0 current, 1 committed) into the
   // record below the move after its current move; kMsgTsumeTree comes when it
   // is there. The record must not be touched until then.

@@ -13,7 +13,6 @@
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/message_queue.h"
 #include "model/formats/csa_format.h"
-#include "model/position/koma_convert.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
 #include "model/text/text_encoding.h"
@@ -148,24 +147,12 @@ class VariationPrinter {
     std::string line = "info depth " + std::to_string(static_cast<int32_t>(item.b)) + " score " +
                        std::to_string(static_cast<int32_t>(item.a)) + " nodes " + std::to_string(item.nodes) +
                        " time " + std::to_string(item.ms) + " pv";
-    model::Kyokumen k = start_;
+    model::Sashite moves[driver::MessageItem::kMaxEntries];
+    const int n = driver::variation_moves(item, start_, moves);
     std::string first;
-    for (int i = 0; i < item.count; ++i) {
-      const driver::MessageEntry& e = item.moves[i];
-      if (e.side != k.teban) {  // the other side passed
-        k.teban = 1 - k.teban;
-        continue;
-      }
-      model::Sashite m;
-      if (e.from_file == 0) {
-        m.Set(model::kSenteHand + e.side, model::koma_engine_to_gui(e.from_rank), e.to_file, e.to_rank, 0, 0, 0, 0);
-      } else {
-        m.Set(e.from_file, e.from_rank, e.to_file, e.to_rank, 0, 0, e.promote, 0);
-      }
-      if (!k.CompleteSashite(m)) break;
+    for (int i = 0; i < n; ++i) {
       model::KString text;
-      model::csa_move_text(m, text);
-      if (!k.DoSashite(m)) break;
+      model::csa_move_text(moves[i], text);
       line += " ";
       line += text.c_str();
       if (first.empty()) first = text.c_str();

@@ -103,7 +103,7 @@ void BM_TsumeNoMate(benchmark::State& state) {
       if (!p.has_short_handed) continue;
       const board::KMove* line = nullptr;
       int length = 0;
-      const int r = tsume::ktsume_solve(p.short_handed, &line, &length, 600000, node_limit);
+      const int r = static_cast<int>(tsume::ktsume_solve(p.short_handed, &line, &length, 600000, node_limit));
       ++results[r & 7];
       nodes += tsume::ktsume_instance()->node_count;
     }

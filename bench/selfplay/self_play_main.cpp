@@ -16,7 +16,6 @@
 #include "app/comp_call.h"
 #include "engine/driver/message_queue.h"
 #include "model/formats/csa_format.h"
-#include "model/position/koma_convert.h"
 #include "model/position/perft.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
@@ -65,24 +64,12 @@ uint32_t next_random(uint32_t& state) {
 
 // The CSA text of a message's line, replayed from `start`.
 std::string line_text(const model::Kyokumen& start, const driver::MessageItem& item) {
-  model::Kyokumen k = start;
+  model::Sashite moves[driver::MessageItem::kMaxEntries];
+  const int n = driver::variation_moves(item, start, moves);
   std::string out;
-  for (int i = 0; i < item.count; ++i) {
-    const driver::MessageEntry& e = item.moves[i];
-    if (e.side != k.teban) {
-      k.teban = 1 - k.teban;
-      continue;
-    }
-    model::Sashite m;
-    if (e.from_file == 0) {
-      m.Set(model::kSenteHand + e.side, model::koma_engine_to_gui(e.from_rank), e.to_file, e.to_rank, 0, 0, 0, 0);
-    } else {
-      m.Set(e.from_file, e.from_rank, e.to_file, e.to_rank, 0, 0, e.promote, 0);
-    }
-    if (!k.CompleteSashite(m)) break;
+  for (int i = 0; i < n; ++i) {
     model::KString text;
-    model::csa_move_text(m, text);
-    if (!k.DoSashite(m)) break;
+    model::csa_move_text(moves[i], text);
     if (!out.empty()) out += " ";
     out += text.c_str();
   }

@@ -26,7 +26,6 @@
 #include "engine/search/move_order.h"
 #include "engine/search/position_features.h"
 #include "engine/search/root_list.h"
-#include "model/position/koma_convert.h"
 #include "platform/cycle_counter.h"
 
 namespace driver {
@@ -106,20 +105,6 @@ bool both_kings(const KPosition& p) {
 
 }  // namespace
 
-void kmove_to_sashite_raw(model::Sashite& out, const model::Kyokumen& k, const KMove& m) {
-  out = model::Sashite{};
-  if (m.from == board::kInHand) {
-    out.from_x = static_cast<int8_t>(model::kSenteHand + (k.teban == 0 ? 0 : 1));
-    out.from_y = static_cast<int8_t>(model::koma_engine_to_gui(board::code_kind(m.code)));
-  } else {
-    out.from_x = static_cast<int8_t>(board::square_file(m.from));
-    out.from_y = static_cast<int8_t>(board::square_rank(m.from));
-  }
-  out.to_x = static_cast<int8_t>(board::square_file(m.to));
-  out.to_y = static_cast<int8_t>(board::square_rank(m.to));
-  out.nari = static_cast<int8_t>(m.promote ? 1 : 0);
-}
-
 int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   out = MovegenStats{};
   KPosition p;
@@ -180,7 +165,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   head = search::sashite_list_sort(head);
   for (search::KMoveNode* node = head; node != nullptr; node = node->next) {
     MovegenStatsMove entry;
-    kmove_to_sashite_raw(entry.sashite, job.cursor.kyokumen, *node->move);
+    bridge::word_to_sashite(entry.sashite, board::move_word(*node->move));
     entry.order = node->score;
     KPosition fresh = p;
     board::KEvalRecord record{};

@@ -11,8 +11,6 @@
 #include "engine/driver/message_queue.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
-#include "model/position/koma_convert.h"
-#include "model/position/sashite_decode.h"
 #include "platform/clock.h"
 
 namespace driver {
@@ -30,29 +28,22 @@ void publish_request(CompJob& job) {
   }
 }
 
-// The game-model move of an engine move chosen on `cur` (pieces left 0 for the
-// view to complete); false for a pass or a move the game model refuses.
-bool result_move_of(const board::KPosition& cur, const board::KMove& m, model::Sashite& out) {
-  if (m.from == board::kPassSquare || !board::is_playing_square(m.to)) return false;
+// The game-model move of an engine move chosen on the position `k` (pieces
+// left 0 for the view to complete); false for a pass or a move the game model
+// refuses there.
+bool result_move_of(const model::Kyokumen& k, const board::KMove& m, model::Sashite& out) {
   model::Sashite s;
-  const int to_x = board::square_file(m.to), to_y = board::square_rank(m.to);
-  if (m.from == board::kInHand) {
-    s.Set(model::kSenteHand + cur.teban, model::koma_engine_to_gui(m.code & ~0x70), to_x, to_y, 0, 0, 0, 0);
-  } else {
-    s.Set(board::square_file(m.from), board::square_rank(m.from), to_x, to_y, 0, 0, m.promote ? 1 : 0, 0);
-  }
-  model::Kyokumen k;
-  k.Init(model::kHirate);
-  bridge::position_export(k, cur);
+  if (bridge::word_to_sashite(s, board::move_word(m)) != 0) return false;
+  model::Kyokumen after = k;
   model::Sashite trial = s;
-  if (!k.CompleteSashite(trial) || !k.DoSashite(trial)) return false;
+  if (!after.CompleteSashite(trial) || !after.DoSashite(trial)) return false;
   out = s;
   return true;
 }
 
-// The think on a loaded line: the choice made from the job block, the result
-// written.
-int think_on(CompJob& job, KPositionHistory& root, board::KPosition& cur, int n) {
+// The think on a loaded line whose last position `cur` is `position` in the
+// game model: the choice made from the job block, the result written.
+int think_on(CompJob& job, KPositionHistory& root, board::KPosition& cur, const model::Kyokumen& position, int n) {
   publish_request(job);
   const int32_t strategy_before = job.senkei_sofar;
   board::KMove out = board::pass_move();
@@ -66,7 +57,7 @@ int think_on(CompJob& job, KPositionHistory& root, board::KPosition& cur, int n)
     default:
       return kJobNoMove;
   }
-  if (result_move_of(cur, out, job.result_move)) return kJobMove;
+  if (result_move_of(position, out, job.result_move)) return kJobMove;
   job.senkei_sofar = strategy_before;  // no move played: the strategy word stays
   return kJobNoMove;
 }
@@ -82,7 +73,7 @@ int chuban_job(CompJob& job) {
     think_result_reset(job.hyouka);
     return kJobNoMove;
   }
-  return think_on(job, root, cur, n);
+  return think_on(job, root, cur, job.cursor.kyokumen, n);
 }
 
 int sakiyomi(CompJob& job, model::Kyokumen& current) {
@@ -104,7 +95,7 @@ int sakiyomi(CompJob& job, model::Kyokumen& current) {
   root.moves.push_back(m);
   ++root.count;
   board::do_move(cur, m, 0);
-  return think_on(job, root, cur, n);
+  return think_on(job, root, cur, current, n);
 }
 
 // The think's limits were set at its start from its job: a ponder hit adds
@@ -137,12 +128,12 @@ int kelmor_think(CompJob& job) {
   board::KMove out = board::pass_move();
   const int result = kelmor_book_or_mate(cur, job.book, root, out, job.kelmor_depth + 1);
   if (result != 0) return result;
-  return result_move_of(cur, out, job.result_move) ? kJobMove : kJobNoMove;
+  return result_move_of(job.cursor.kyokumen, out, job.result_move) ? kJobMove : kJobNoMove;
 }
 
 int computer_yosoku_convert(uint32_t word, int32_t out[5]) {
   model::Sashite m;
-  if (model::sashite_decode(word, m) != 0) return -1;
+  if (bridge::word_to_sashite(m, word) != 0) return -1;
   out[0] = m.from_x;
   out[1] = m.from_y;
   out[2] = m.to_x;

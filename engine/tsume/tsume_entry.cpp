@@ -151,10 +151,11 @@ void ktsume_set_time_limit(uint32_t ms) {
   if (g_ktsume) g_ktsume->time_limit.store(ms);
 }
 
-int ktsume_solve(const KPosition& p, const KMove** line, int* length, uint32_t time_limit_ms, int32_t node_limit) {
+SolveResult ktsume_solve(const KPosition& p, const KMove** line, int* length, uint32_t time_limit_ms,
+                         int32_t node_limit) {
   const int r = solve_line(g_ktsume.get(), p, line, length, time_limit_ms, node_limit);
-  if (g_ktsume && g_ktsume->time_limit.load() == 0) return 7;
-  return r;
+  if (g_ktsume && g_ktsume->time_limit.load() == 0) return SolveResult::kStopped;
+  return static_cast<SolveResult>(r);
 }
 
 int ktsume_solve_defender_top(const KPosition& p, KMove* out, int* count, uint32_t time_limit_ms,
@@ -190,21 +191,23 @@ int ktsume_solve_top(const KPosition& p, const KMove& last, KMove* out, int mode
   ktsume_pool_reset();
   const KMove* line = nullptr;
   int length = 0;
-  if (ktsume_solve(work, &line, &length, kTopTimeLimitMs, kTopNodeLimit) == 0 && length > 0) *out = line[0];
+  if (ktsume_solve(work, &line, &length, kTopTimeLimitMs, kTopNodeLimit) == SolveResult::kMate && length > 0) {
+    *out = line[0];
+  }
   return 0;
 }
 
-int check_henbetsu(const KPosition& p, const KMove* line, int length, const KMove** out_line, int* out_length,
-                   uint32_t time_limit_ms) {
+SolveResult check_henbetsu(const KPosition& p, const KMove* line, int length, const KMove** out_line,
+                           int* out_length, uint32_t time_limit_ms) {
   *out_length = 0;
   KTsumeEngine* e = g_ktsume.get();
-  if (e == nullptr) return 1;
+  if (e == nullptr) return SolveResult::kUndecided;
   const int r = ktsume_henbetsu_search(*e, p, line, length, time_limit_ms);
   if (r == 0) {
     *out_line = e->main_line;
     *out_length = e->main_line_length;
   }
-  return r;
+  return static_cast<SolveResult>(r);
 }
 
 int ktsume_get_answer(const KPosition& p, KMove* out, int tree) {
