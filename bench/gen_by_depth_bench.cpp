@@ -15,8 +15,8 @@
 #include "engine/board/ply_table.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
-#include "engine/search/gen_by_depth.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

@@ -16,7 +16,7 @@
 #include "engine/board/target_list.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/eval_weights.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 
 namespace search::testing {
 

@@ -1,4 +1,4 @@
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 #include <algorithm>
 #include <array>

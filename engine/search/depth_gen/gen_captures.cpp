@@ -1,4 +1,4 @@
-#include "engine/search/gen_captures.h"
+#include "engine/search/depth_gen/gen_captures.h"
 
 #include <array>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include "engine/board/kiki.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/strategy_cells.h"
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 namespace search {
 

@@ -14,13 +14,13 @@
 
 #include "engine/board/move_legality.h"
 #include "engine/board/threat_kind.h"
-#include "engine/search/gen_by_depth.h"
-#include "engine/search/gen_captures.h"
-#include "engine/search/gen_checks.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
+#include "engine/search/depth_gen/gen_captures.h"
+#include "engine/search/depth_gen/gen_checks.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
 #include "tests/engine/board/turned_twin.h"
-#include "tests/engine/search/depth_gen_setup.h"
+#include "tests/engine/search/depth_gen/depth_gen_setup.h"
 
 namespace search {
 namespace {
