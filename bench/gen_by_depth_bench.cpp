@@ -28,7 +28,7 @@ using board::KPosition;
 const std::vector<KPosition>& positions() { return bench::handicap_game_positions(); }
 
 void BM_GenByDepth(benchmark::State& state) {
-  static board::KEvalStageTables block;
+  static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
   board::eval_stage_tables = &block;
   board::game_stage = 1;

@@ -55,7 +55,7 @@ class DepthGenTest : public ::testing::Test {
     }
   }
 
-  board::KEvalStageTables blocks_[3]{};
+  board::KExchangeWeights blocks_[3]{};
 };
 
 }  // namespace search::testing

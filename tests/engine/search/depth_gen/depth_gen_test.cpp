@@ -132,7 +132,7 @@ bool crossing_line_order(const KPosition& p, const KMove& m) {
   const int cls = board::code_class(m.code);
   const bool rook = cls == board::kRook || cls == board::kDragon;
   if ((!rook && cls != board::kBishop && cls != board::kHorse) || m.captured_code) return false;
-  const int dir = board::dir_by_diff(m.from, m.to);
+  const int dir = board::line_direction(m.from, m.to);
   if (dir == 0) return false;
   int across = (dir == 15 || dir == -15) ? 17 : 15;
   if (rook) across = (dir == 1 || dir == -1) ? 16 : 1;
