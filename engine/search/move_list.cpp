@@ -266,7 +266,6 @@ bool pawn_trade(int ply, bool drop) {
 
 }  // namespace
 
-int pawn_trade_pattern(int ply) { return pawn_trade(ply, false) ? 2 : 0; }
 int pawn_drop_trade_pattern(int ply) { return pawn_trade(ply, true) ? 2 : 0; }
 
 int silver_advance_square(int ply) {
