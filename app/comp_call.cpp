@@ -30,7 +30,7 @@ model::Sashite special_move(int code) { return model::Sashite(0, 0, 0, 0, 0, 0, 
 }  // namespace
 
 CompCall::CompCall(platform::Mailbox* view) : view_(view) {
-  thread_ = std::thread(&CompCall::ThreadMain, this);
+  thread_ = std::thread(&CompCall::CompThread, this);
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return started_; });
 }
@@ -261,7 +261,7 @@ int CompCall::Command(int command) {
 
 // ---- The computer thread ----
 
-void CompCall::ThreadMain() {
+void CompCall::CompThread() {
   driver::engine_memory_init();
   {
     std::lock_guard<std::mutex> lock(mutex_);

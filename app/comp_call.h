@@ -146,7 +146,9 @@ class CompCall {
   // The engine's strategy request for a player kind.
   static int32_t strategy_request(int kind);
 
-  void ThreadMain();
+  // The computer thread's command loop: waits for a command and runs one job
+  // for each.
+  void CompThread();
   // Runs one job; the done code to answer, or 0 when the job posted instead.
   int RunJob(int command);
   void FinishThink(int result);

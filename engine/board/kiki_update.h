@@ -166,7 +166,7 @@ struct KikiWriter {
   template <class Hook>
   void add_piece(int n, int q, int code, Hook&& hook) {
     const int s = code_side(code);
-    const MoveRow& row = kMoveTable[code_class(code)];
+    const MoveRow& row = koma_move_table[code_class(code)];
     for (uint32_t i = 0; i < row.count; ++i) {
       const int step = side_step(row.m[i].step, s);
       if (row.m[i].slides) {
@@ -183,7 +183,7 @@ struct KikiWriter {
   template <class Hook>
   void remove_piece(int n, int q, int code, Hook&& hook) {
     const int s = code_side(code);
-    const MoveRow& row = kMoveTable[code_class(code)];
+    const MoveRow& row = koma_move_table[code_class(code)];
     for (uint32_t i = 0; i < row.count; ++i) {
       const int step = side_step(row.m[i].step, s);
       if (row.m[i].slides) {

@@ -79,7 +79,7 @@ bool refuted(const KPosition& p, const KMove& m, bool count_xray) {
   }
   if (at.direct_count[s] == 0 && next_to(m.to, king)) return true;
   const int kind = code_kind(m.code);
-  const int line = dir_by_diff(king, m.to);
+  const int line = line_direction(king, m.to);
   if (kind == kRook && king + line == m.to) return false;  // next to the king: kept
   if (kind == kKnight) {
     for (int step : kDirectionSteps) {

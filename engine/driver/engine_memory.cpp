@@ -6,7 +6,7 @@
 #include "engine/board/random.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/message_queue.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
 #include "platform/memory.h"

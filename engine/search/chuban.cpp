@@ -18,7 +18,7 @@
 #include "engine/eval/senkei_select.h"
 #include "engine/search/eval_cache.h"
 #include "engine/search/formation_seed.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"

@@ -267,7 +267,6 @@ bool pawn_trade(const ThinkContext& cx, int ply, bool drop) {
 
 }  // namespace
 
-int pawn_trade_pattern(const ThinkContext& cx, int ply) { return pawn_trade(cx, ply, false) ? 2 : 0; }
 int pawn_drop_trade_pattern(const ThinkContext& cx, int ply) { return pawn_trade(cx, ply, true) ? 2 : 0; }
 
 int silver_advance_square(const ThinkContext& cx, int ply) {

@@ -21,7 +21,7 @@
 #include "engine/search/check_evasions.h"
 #include "engine/search/eval_blend.h"
 #include "engine/search/eval_cache.h"
-#include "engine/search/gen_by_depth.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
 #include "engine/search/mate_threat.h"
 #include "engine/search/move_order.h"
 #include "engine/search/node_common.h"

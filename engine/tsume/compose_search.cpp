@@ -21,6 +21,7 @@
 
 #include "engine/board/move_rules.h"
 #include "engine/tsume/proof_hands.h"
+#include "engine/tsume/proof_numbers.h"
 #include "engine/tsume/solution_tree.h"
 #include "engine/tsume/tsume_move_code.h"
 
@@ -87,10 +88,6 @@ struct ComposeSearch {
   bool interrupted = false;
 };
 
-int32_t sat_add(int32_t a, int32_t b) {
-  if (a >= kInf || b >= kInf) return kInf;
-  return static_cast<int32_t>(std::min<int64_t>(int64_t{a} + b, kCap));
-}
 int32_t cap(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 1, kCap)); }
 
 bool leave_loop(int32_t pn, int32_t dn, int32_t pn_th, int32_t dn_th) {
@@ -127,18 +124,6 @@ bool captures_interposition(const ComposeSearch& s, const TsumeContext& c, const
 int remaining_at(const ComposeSearch& s, const TsumeContext& c) { return s.depth + s.bonus[c.ply] - c.ply; }
 int remaining_after(const ComposeSearch& s, const TsumeContext& c, const KMove& m) {
   return remaining_at(s, c) - 1 + (captures_interposition(s, c, m) ? 2 : 0);
-}
-
-void keep_largest(int32_t* top, int size, int32_t v) {
-  for (int i = 0; i < size; ++i) {
-    if (v > top[i]) std::swap(v, top[i]);
-  }
-}
-
-int32_t sum_of(const int32_t* v, int size) {
-  int32_t s = 0;
-  for (int i = 0; i < size; ++i) s = sat_add(s, v[i]);
-  return s;
 }
 
 // What a stored entry says at `remaining` plies to go; false when it says
@@ -189,6 +174,18 @@ void store_verdict(ComposeSearch& s, const KHashKey& key, int word, const Verdic
 
 Verdict compose_mid(ComposeSearch& s, TsumeContext& c);
 
+// Opens the node's listed moves as children: their keys, no verdict learnt
+// yet, and which of the defender's drops interpose uselessly.
+void tsume_compose_expand(ComposeSearch& s, TsumeContext& c) {
+  tsume_children_init(s.e, c);
+  for (int i = 0; i < c.move_count; ++i) {
+    const KMove& m = s.e.moves[c.move_base + i];
+    ChildState& cs = s.child[c.move_base + i];
+    cs = ChildState{};
+    cs.useless_drop = c.pos.teban == c.defender && tsume_useless_interposition(c.pos, c.defender, m) != 0;
+  }
+}
+
 // The numbers of listed child `i`: learnt in this visit, a repetition of the
 // path, the table's, or the start values of a child not yet searched.
 Verdict child_value(ComposeSearch& s, const TsumeContext& c, int i) {
@@ -228,10 +225,11 @@ void search_child(ComposeSearch& s, TsumeContext& c, KTsumeNode& node, int i, Th
 }
 
 // OR node: pn = the smallest, dn = the sum; a proven child that is not a
-// drop-pawn mate proves it. `best` and `second` (the next smallest pn) for the
+// drop-pawn mate proves it. The children come in ascending order of pn: `best`
+// the first (ties: smaller dn) and `second` the next smallest pn, for the
 // selection.
-Verdict compose_or_numbers(ComposeSearch& s, const TsumeContext& c, bool& with_nonpromotions, int& best,
-                           int32_t& second) {
+Verdict compose_sort_children(ComposeSearch& s, const TsumeContext& c, bool& with_nonpromotions, int& best,
+                              int32_t& second) {
   for (;;) {
     const bool counted_nonpromotions = with_nonpromotions;
     Verdict r;
@@ -369,7 +367,7 @@ Verdict or_visit(ComposeSearch& s, TsumeContext& c, KTsumeNode& node) {
   for (;;) {
     int best;
     int32_t second;
-    const Verdict r = compose_or_numbers(s, c, with_nonpromotions, best, second);
+    const Verdict r = compose_sort_children(s, c, with_nonpromotions, best, second);
     if (r.proven() || r.disproven() || leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) return r;
     if (stop_now(s)) return r;
     const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, dn = r.dn;
@@ -442,13 +440,7 @@ Verdict compose_mid(ComposeSearch& s, TsumeContext& c) {
     node->depth = static_cast<uint16_t>((node->depth & ~kDepthMask) | (remaining & kDepthMask));
   }
   node->flags |= kFlagOnPath;
-  tsume_children_init(e, c);
-  for (int i = 0; i < c.move_count; ++i) {
-    const KMove& m = e.moves[c.move_base + i];
-    ChildState& cs = s.child[c.move_base + i];
-    cs = ChildState{};
-    cs.useless_drop = c.pos.teban == c.defender && tsume_useless_interposition(c.pos, c.defender, m) != 0;
-  }
+  tsume_compose_expand(s, c);
   v = c.pos.teban == c.attacker ? or_visit(s, c, *node) : and_visit(s, c, *node);
   node->flags &= static_cast<uint8_t>(~kFlagOnPath);
   if (!s.interrupted) store_verdict(s, c.key, remaining, v);

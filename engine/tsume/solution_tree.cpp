@@ -155,7 +155,7 @@ KTsumeTable* new_tree(KTsumeEngine& e, uint32_t kb) {
 
 // ---- OR nodes ----------------------------------------------------------------
 
-int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   if (!tsume_list_moves(e, c)) return kTreeNoMate;
   // Mates in one, the ones that leave the attacker's hand empty preferred.
   int first_mate = -1, first_empty = -1;
@@ -357,7 +357,7 @@ uint32_t tree_and_proof_hand(KTsumeEngine& e, const TsumeContext& c) {
   return pack_hand(h);
 }
 
-int tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   if (!tsume_list_moves(e, c)) return kTreeNoMate;
   if (const KTsumeNode* known = tsume_lookup_exact(tree, c.key)) {
     c.tree_length = tree_length(*known);
@@ -467,7 +467,7 @@ int tsume_tree_node(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   }
   ++e.node_count;
   if (tsume_limit_reached(e)) return kTreeLimit;
-  return c.pos.teban == c.attacker ? tree_or(e, c, tree) : tree_and(e, c, tree);
+  return c.pos.teban == c.attacker ? tsume_tree_or(e, c, tree) : tsume_tree_and(e, c, tree);
 }
 
 void tsume_tree_unprove_path(KTsumeEngine& e, TsumeContext& c) {

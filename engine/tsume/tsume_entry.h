@@ -117,7 +117,6 @@ int compose_instance_solve(const board::KPosition& p, const board::KMove** line,
 // at all, 1 none found within the limit, a search limit or no instance.
 int compose_instance_short_mate(KTsumeTable& table, const board::KPosition& p, int ply_limit, board::KMove* out,
                                 int* plies, uint32_t time_limit_ms, int32_t node_limit);
-int compose_instance_max_ply();
 uint32_t compose_instance_nodes();
 
 // The instances themselves, null while absent (tests and benchmarks).

@@ -112,10 +112,7 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   cx.move_stack[3] = board_move(square_of(5, 6), x, kS | board::kPawn, kG | board::kPawn);
   cx.move_stack[4] = board_move(square_of(5, 4), x, kG | board::kPawn, kS | board::kPawn);
   cx.move_stack[5] = board_move(square_of(5, 8), x, kS | board::kSilver, kG | board::kPawn);
-  EXPECT_EQ(pawn_trade_pattern(cx, 5), 2);
   EXPECT_EQ(pawn_drop_trade_pattern(cx, 5), 0);
-  cx.move_stack[5].promote = 1;
-  EXPECT_EQ(pawn_trade_pattern(cx, 5), 0);
   cx.move_stack[6] = board_move(square_of(4, 7), square_of(4, 6), kS | board::kSilver);
   EXPECT_EQ(silver_advance_square(cx, 6), 0);  // rank 6 for sente is neither rank 5 nor 4
   cx.move_stack[6] = board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver);

@@ -4,10 +4,10 @@
 #include <cstdlib>
 
 #include "engine/board/move_tables.h"
-#include "engine/search/depth_rules.h"
-#include "engine/search/drop_rules.h"
-#include "engine/search/gen_stamp.h"
-#include "engine/search/own_families.h"
+#include "engine/search/depth_gen/depth_rules.h"
+#include "engine/search/depth_gen/drop_rules.h"
+#include "engine/search/depth_gen/gen_stamp.h"
+#include "engine/search/depth_gen/own_families.h"
 
 namespace search {
 

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "engine/board/exchange_eval.h"
-#include "engine/search/drop_rules.h"
-#include "engine/search/gen_by_depth.h"
-#include "engine/search/koma_gain.h"
+#include "engine/search/depth_gen/drop_rules.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
+#include "engine/search/depth_gen/koma_gain.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/turned_twin.h"
-#include "tests/engine/search/depth_gen_setup.h"
+#include "tests/engine/search/depth_gen/depth_gen_setup.h"
 
 namespace search {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "engine/board/move_tables.h"
-#include "engine/search/own_families.h"
+#include "engine/search/depth_gen/own_families.h"
 
 namespace search {
 

@@ -3,7 +3,7 @@
 // drops that back it (rules A to G).
 #pragma once
 
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 namespace search {
 

@@ -9,7 +9,7 @@
 // are turned.
 #pragma once
 
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 namespace search {
 

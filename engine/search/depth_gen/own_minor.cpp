@@ -1,5 +1,5 @@
 // The own-piece families of the knight, lance and pawn.
-#include "engine/search/own_families.h"
+#include "engine/search/depth_gen/own_families.h"
 
 namespace search {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 #include "engine/search/move_words.h"
 
 namespace search {

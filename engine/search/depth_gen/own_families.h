@@ -8,7 +8,7 @@
 // written straight to the call's output; each returns how many it wrote.
 #pragma once
 
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 namespace search {
 

@@ -1,7 +1,7 @@
 // The pawn, lance, knight, silver and gold drop rules.
 #include "engine/board/move_tables.h"
-#include "engine/search/drop_rules.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/drop_rules.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 
 namespace search {
 

@@ -16,7 +16,7 @@
 #include "engine/board/target_list.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/eval_weights.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 
 namespace search::testing {
 
@@ -55,7 +55,7 @@ class DepthGenTest : public ::testing::Test {
     }
   }
 
-  board::KEvalStageTables blocks_[3]{};
+  board::KExchangeWeights blocks_[3]{};
 };
 
 }  // namespace search::testing

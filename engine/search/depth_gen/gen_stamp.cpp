@@ -1,4 +1,4 @@
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 
 #include <cstring>
 

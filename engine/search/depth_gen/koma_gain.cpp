@@ -1,7 +1,7 @@
-#include "engine/search/koma_gain.h"
+#include "engine/search/depth_gen/koma_gain.h"
 
 #include "engine/board/exchange_eval.h"
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 namespace search {
 

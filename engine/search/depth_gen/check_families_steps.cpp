@@ -1,8 +1,8 @@
 // The checking generator's families of the king, pawn, gold (and gold-moving
 // promoted pieces), lance, knight and silver.
 #include "engine/board/move_tables.h"
-#include "engine/search/check_families.h"
-#include "engine/search/gen_captures.h"
+#include "engine/search/depth_gen/check_families.h"
+#include "engine/search/depth_gen/gen_captures.h"
 
 namespace search {
 

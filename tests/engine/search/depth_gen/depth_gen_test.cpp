@@ -14,13 +14,13 @@
 
 #include "engine/board/move_legality.h"
 #include "engine/board/threat_kind.h"
-#include "engine/search/gen_by_depth.h"
-#include "engine/search/gen_captures.h"
-#include "engine/search/gen_checks.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
+#include "engine/search/depth_gen/gen_captures.h"
+#include "engine/search/depth_gen/gen_checks.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
 #include "tests/engine/board/turned_twin.h"
-#include "tests/engine/search/depth_gen_setup.h"
+#include "tests/engine/search/depth_gen/depth_gen_setup.h"
 
 namespace search {
 namespace {
@@ -132,7 +132,7 @@ bool crossing_line_order(const KPosition& p, const KMove& m) {
   const int cls = board::code_class(m.code);
   const bool rook = cls == board::kRook || cls == board::kDragon;
   if ((!rook && cls != board::kBishop && cls != board::kHorse) || m.captured_code) return false;
-  const int dir = board::dir_by_diff(m.from, m.to);
+  const int dir = board::line_direction(m.from, m.to);
   if (dir == 0) return false;
   int across = (dir == 15 || dir == -15) ? 17 : 15;
   if (rook) across = (dir == 1 || dir == -1) ? 16 : 1;

@@ -1,4 +1,4 @@
-#include "engine/search/gen_captures.h"
+#include "engine/search/depth_gen/gen_captures.h"
 
 #include <array>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include "engine/board/kiki.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/strategy_cells.h"
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 namespace search {
 
@@ -239,7 +239,7 @@ void capture_on_line(GenCall& g, int piece, int from, int d, bool king_behind) {
 }
 
 bool first_is_king(const GenCall& g, int from) {
-  const int d = board::dir_by_diff(from, g.king);
+  const int d = board::line_direction(from, g.king);
   return d != 0 && first_piece(g, from, d) == g.king;
 }
 
@@ -272,7 +272,7 @@ void bishop_lines(GenCall& g) {
     const int fb = board::square_file(b), rb = board::square_rank(b);
     const int fk = board::square_file(g.king), rk = board::square_rank(g.king);
     if (fb - rb == fk - rk || fb + rb == fk + rk) {
-      capture_on_line(g, piece, b, board::dir_by_diff(b, g.king), true);
+      capture_on_line(g, piece, b, board::line_direction(b, g.king), true);
       continue;
     }
     if (((fb - rb) & 1) != ((fk - rk) & 1)) continue;
@@ -282,7 +282,7 @@ void bishop_lines(GenCall& g) {
       const int file = pt[0], rank = pt[1];
       if (file < 1 || file > 9 || rank < 1 || rank > 9) continue;
       const int i = board::square_of(file, rank);
-      const int d = board::dir_by_diff(b, i);
+      const int d = board::line_direction(b, i);
       if (d == 0) continue;
       int q = b + d;
       while (q != i && g.empty(q)) q += d;

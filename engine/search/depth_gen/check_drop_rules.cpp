@@ -1,9 +1,9 @@
 // The drop rules of the checking-move generator and their target tests.
 #include "engine/board/move_tables.h"
-#include "engine/search/drop_rules.h"
-#include "engine/search/gen_checks.h"
-#include "engine/search/gen_stamp.h"
-#include "engine/search/koma_gain.h"
+#include "engine/search/depth_gen/drop_rules.h"
+#include "engine/search/depth_gen/gen_checks.h"
+#include "engine/search/depth_gen/gen_stamp.h"
+#include "engine/search/depth_gen/koma_gain.h"
 
 namespace search {
 

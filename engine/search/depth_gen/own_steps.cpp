@@ -5,7 +5,7 @@
 #include "engine/board/exchange_eval.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/strategy_cells.h"
-#include "engine/search/own_families.h"
+#include "engine/search/depth_gen/own_families.h"
 
 namespace search {
 

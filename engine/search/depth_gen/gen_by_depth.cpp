@@ -1,13 +1,13 @@
-#include "engine/search/gen_by_depth.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
 
 #include "engine/board/exchange_eval.h"
 #include "engine/board/move_tables.h"
-#include "engine/search/depth_rules.h"
-#include "engine/search/drop_rules.h"
-#include "engine/search/gen_captures.h"
-#include "engine/search/gen_checks.h"
-#include "engine/search/gen_stamp.h"
-#include "engine/search/own_families.h"
+#include "engine/search/depth_gen/depth_rules.h"
+#include "engine/search/depth_gen/drop_rules.h"
+#include "engine/search/depth_gen/gen_captures.h"
+#include "engine/search/depth_gen/gen_checks.h"
+#include "engine/search/depth_gen/gen_stamp.h"
+#include "engine/search/depth_gen/own_families.h"
 
 namespace search {
 

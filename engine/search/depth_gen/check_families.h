@@ -6,7 +6,7 @@
 // state of the call (0, 1 or 3) that the rook and bishop families read.
 #pragma once
 
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 namespace search {
 

@@ -2,8 +2,8 @@
 #include <cstdlib>
 
 #include "engine/board/move_tables.h"
-#include "engine/search/check_families.h"
-#include "engine/search/own_families.h"
+#include "engine/search/depth_gen/check_families.h"
+#include "engine/search/depth_gen/own_families.h"
 
 namespace search {
 

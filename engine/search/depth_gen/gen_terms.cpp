@@ -1,4 +1,4 @@
-#include "engine/search/gen_terms.h"
+#include "engine/search/depth_gen/gen_terms.h"
 
 #include <algorithm>
 #include <array>
@@ -115,8 +115,8 @@ bool pass_rule_fires(const GenCall& g, int piece, int from, int to) {
   if (!is_pass(g.m1) || !is_board_move(m0) || m0.piece != piece || m0.captured_code != 0 || m0.promote) {
     return false;
   }
-  const int d0 = board::dir_by_diff(m0.from, m0.to);
-  const int d = board::dir_by_diff(from, to);
+  const int d0 = board::line_direction(m0.from, m0.to);
+  const int d = board::line_direction(from, to);
   if (d == 0 || (d != d0 && d != -d0)) return false;
   const int cls = board::code_class(g.p.piece[piece].code);
   const bool orthogonal = d == 1 || d == -1 || d == 16 || d == -16;

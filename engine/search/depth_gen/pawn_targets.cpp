@@ -1,6 +1,6 @@
 // Whether the knight, silver, gold, bishop and rook rules aim at an enemy pawn.
-#include "engine/search/drop_rules.h"
-#include "engine/search/koma_gain.h"
+#include "engine/search/depth_gen/drop_rules.h"
+#include "engine/search/depth_gen/koma_gain.h"
 
 namespace search {
 

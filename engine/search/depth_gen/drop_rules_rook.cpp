@@ -1,7 +1,7 @@
 // The rook drop rules and the escape test of a trapped bishop or horse.
 #include "engine/board/move_tables.h"
-#include "engine/search/drop_rules.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/drop_rules.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 
 namespace search {
 
@@ -29,7 +29,7 @@ bool backed_on_file(const GenCall& g, int d) {
 
 // Only empty squares lie strictly between a and b on one file or rank.
 bool clear_between(const GenCall& g, int a, int b) {
-  const int dir = board::dir_by_diff(a, b);
+  const int dir = board::line_direction(a, b);
   if (dir == 0) return false;
   for (int q = a + dir; q != b; q += dir) {
     if (!g.empty(q)) return false;

@@ -1,8 +1,8 @@
-#include "engine/search/gen_checks.h"
+#include "engine/search/depth_gen/gen_checks.h"
 
 #include "engine/board/move_tables.h"
-#include "engine/search/check_families.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/check_families.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 
 namespace search {
 
