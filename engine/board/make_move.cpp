@@ -3,6 +3,7 @@
 #include <bit>
 #include <algorithm>
 #include <cassert>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -172,9 +173,19 @@ constexpr int kBoardSquares = 81;
 uint32_t kept_by[kKikiSquares];
 uint32_t make_number = 0;
 
+// The first eight bytes of a move as one word, its search marker (`flag`)
+// left out: the fields make and unmake read.
+constexpr uint64_t kMoveFlagByte = uint64_t{0xFF} << (8 * offsetof(KMove, flag));
+static_assert(offsetof(KMove, flag) < 8 && offsetof(KMove, promote) < 8 && offsetof(KMove, captured_code) < 8);
+uint64_t move_fields(const KMove& m) {
+  uint64_t w;
+  std::memcpy(&w, &m, sizeof w);
+  return w & ~kMoveFlagByte;
+}
+
 struct UndoLog {
   const KPosition* position = nullptr;  // null: the log holds no move
-  KMove move{};
+  uint64_t move = 0;                    // move_fields of the move
   bool tracked = false;  // the change counters of the layer were kept
   int count = 0;
   uint32_t number = 0;  // the make's number
@@ -185,7 +196,7 @@ struct UndoLog {
 
   void Start(const KPosition& p, const KMove& m, bool with_counters) {
     position = &p;
-    move = m;
+    move = move_fields(m);
     tracked = with_counters;
     count = 0;
     if (++make_number == 0) {
@@ -196,9 +207,7 @@ struct UndoLog {
     number = make_number;
   }
   bool Holds(const KPosition& p, const KMove& m, bool with_counters) const {
-    return position == &p && tracked == with_counters && m.from == move.from && m.to == move.to &&
-           m.piece == move.piece && m.captured == move.captured && m.code == move.code &&
-           m.captured_code == move.captured_code && m.promote == move.promote;
+    return position == &p && tracked == with_counters && move_fields(m) == move;
   }
   // Keeps square sq's record (and counters) the first time it is touched.
   void Keep(const KPosition& p, int sq, const KPlySquare* layer) {
