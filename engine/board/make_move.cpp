@@ -23,8 +23,11 @@
 // the side's attacks on its square.
 //
 // Taking a move back needs no walk: before make first changes a square's
-// record, it keeps the record (and the square's change counters) in the undo
-// log of its ply, and unmake copies them back. The log is the move's only when
+// record, it keeps the record in the undo log of its ply, and unmake copies it
+// back. The change counters of a ply's layer are all 0 while no move of that
+// ply is made (the think's set-up clears them, and unmake takes back every
+// change its make counted), so unmake clears the counters of the squares it
+// restores instead of keeping them. The log is the move's only when
 // unmake is given the same position, move and flag at the same ply as make
 // was; otherwise (or past the log's plies) unmake walks the rays back as make
 // walked them.
@@ -191,7 +194,6 @@ struct UndoLog {
   uint32_t number = 0;  // the make's number
   // Each playing square at most once.
   uint8_t square[kBoardSquares];
-  int16_t change[kBoardSquares];
   KKiki record[kBoardSquares];
 
   void Start(const KPosition& p, const KMove& m, bool with_counters) {
@@ -209,22 +211,22 @@ struct UndoLog {
   bool Holds(const KPosition& p, const KMove& m, bool with_counters) const {
     return position == &p && tracked == with_counters && move_fields(m) == move;
   }
-  // Keeps square sq's record (and counters) the first time it is touched.
-  void Keep(const KPosition& p, int sq, const KPlySquare* layer) {
+  // Keeps square sq's record the first time it is touched.
+  void Keep(const KPosition& p, int sq) {
     const int i = sq - kFirstSquare;
     if (kept_by[i] == number) return;
     kept_by[i] = number;
     square[count] = static_cast<uint8_t>(i);
     std::memcpy(&record[count], &p.kiki[i], sizeof(KKiki));
-    if (layer != nullptr) std::memcpy(&change[count], layer[i].change, sizeof(change[0]));
     ++count;
   }
-  // Copies the kept records (and counters) back.
+  // Copies the kept records back; the layer's counters of those squares (the
+  // only ones the make changed) go back to 0.
   void Restore(KPosition& p, KPlySquare* layer) {
     for (int k = 0; k < count; ++k) {
       const int i = square[k];
       std::memcpy(&p.kiki[i], &record[k], sizeof(KKiki));
-      if (layer != nullptr) std::memcpy(layer[i].change, &change[k], sizeof(change[0]));
+      if (layer != nullptr) layer[i].change[0] = layer[i].change[1] = 0;
     }
     position = nullptr;
   }
@@ -236,12 +238,20 @@ UndoLog undo_logs[kLogLayers];
 // The tracks of a make that keeps its undo log.
 struct LoggedNoTrack : NoTrack {
   UndoLog* log;
-  void touch(const KPosition& p, int sq) const { log->Keep(p, sq, nullptr); }
+  void touch(const KPosition& p, int sq) const { log->Keep(p, sq); }
 };
 struct LoggedLayerTrack : LayerTrack {
   UndoLog* log;
-  void touch(const KPosition& p, int sq) const { log->Keep(p, sq, layer); }
+  void touch(const KPosition& p, int sq) const { log->Keep(p, sq); }
 };
+
+// Debug builds check that a counted make finds its layer's counters at 0.
+[[maybe_unused]] bool layer_clear(const KPlySquare* layer) {
+  for (int i = 0; i < kKikiSquares; ++i) {
+    if (layer[i].change[0] != 0 || layer[i].change[1] != 0) return false;
+  }
+  return true;
+}
 
 void tokin_add(KTokinList& l, int n) {
   if (l.count < 18) l.number[l.count++] = static_cast<uint32_t>(n);
@@ -481,6 +491,7 @@ void do_move(KPosition& p, const KMove& m, int flag) {
   // Every move starts its ply's list afresh, so the next ply never reads a list
   // that a sibling's capture left.
   if (keep) ply_list_head[layer] = 0;
+  assert(!keep || layer_clear(ply_squares[layer]));
   if (m.from == kPassSquare) {
     p.teban ^= 1;
     return;
