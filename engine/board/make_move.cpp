@@ -279,7 +279,8 @@ void hand_add(KPosition& p, int side, int kind, int n) {
   p.hand_slot[kKindRange[kind].first + total - 1] = static_cast<uint8_t>(n);
 }
 
-void board_move_tables(KPosition& p, const KMove& m, bool tokin_lists) {
+// Both are inlined into make and unmake, which run for every node.
+[[gnu::always_inline]] inline void board_move_tables(KPosition& p, const KMove& m, bool tokin_lists) {
   const int s = code_side(m.code), o = 1 - s;
   if (code_class(m.code) == kPawn) {
     if (m.promote) {
@@ -307,7 +308,7 @@ void board_move_tables(KPosition& p, const KMove& m, bool tokin_lists) {
   p.teban = static_cast<uint8_t>(o);
 }
 
-void board_move_tables_back(KPosition& p, const KMove& m, bool tokin_lists) {
+[[gnu::always_inline]] inline void board_move_tables_back(KPosition& p, const KMove& m, bool tokin_lists) {
   const int s = code_side(m.code), o = 1 - s;
   if (m.captured != kEmptyNumber) {
     const int cc = m.captured_code;
