@@ -32,9 +32,8 @@ inline constexpr auto kReachByDiff = [] {
   return t;
 }();
 
-}  // namespace
-
-int is_discovered_oute(const KPosition& p, int side, int king_sq, int sq, int n) {
+// The discovered-check test's body, inlined into the check test.
+[[gnu::always_inline]] inline int discovered(const KPosition& p, int side, int king_sq, int sq, int n) {
   if (king_sq >= kInHand) return 0;
   const KKiki& k = kiki_at(p, sq);
   uint32_t sliders = k.direct[side][0] & k.line[side];
@@ -51,6 +50,12 @@ int is_discovered_oute(const KPosition& p, int side, int king_sq, int sq, int n)
     if (dir_by_diff(sq, p.piece[b].sq) == d) return d;
   }
   return 0;
+}
+
+}  // namespace
+
+int is_discovered_oute(const KPosition& p, int side, int king_sq, int sq, int n) {
+  return discovered(p, side, king_sq, sq, n);
 }
 
 int is_oute(const KPosition& p, const KMove& m) {
@@ -70,7 +75,7 @@ int is_oute(const KPosition& p, const KMove& m) {
     if (t == king) return 2;
   }
   if (m.from == kInHand) return 0;
-  const int d = is_discovered_oute(p, side, king, m.from, m.piece);
+  const int d = discovered(p, side, king, m.from, m.piece);
   if (d == 0) return 0;
   if (code_class(m.code) == kKnight) return 6;
   const int line = dir_by_diff(m.from, m.to);
