@@ -266,8 +266,6 @@ int koma_put_value(const KPosition& p, int side, int code, int q, int* out_befor
   return v;
 }
 
-int exchange_flat_value(int cls) { return flat_value(cls); }
-int exchange_hand_value(int kind, int held) { return hand_value(kind, held); }
 int exchange_king_value(const KPosition& p, int side, int cls, int sq) { return king_relative_value(p, side, cls, sq); }
 
 }  // namespace board

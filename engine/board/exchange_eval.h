@@ -22,6 +22,7 @@
 
 #include <cstdint>
 
+#include "engine/board/exchange_values.h"
 #include "engine/board/position.h"
 
 namespace board {
@@ -56,8 +57,14 @@ int koma_put_value(const KPosition& p, int side, int code, int q, int* out_befor
 // of a kind (rook .. pawn) by the count already held; the king-relative value
 // of a class for `side` on `sq` (the flat value for classes without a
 // king-offset row, and when neither king is on the board).
-int exchange_flat_value(int cls);
-int exchange_hand_value(int kind, int held);
+// (The first two are inline: the move ordering reads them for every move.)
+inline int exchange_flat_value(int cls) {
+  return cls >= 0 && cls < kPieceCodes ? eval_stage_tables->piece_value[cls] : 0;
+}
+inline int exchange_hand_value(int kind, int held) {
+  if (kind < kRook || kind > kPawn) return 0;
+  return eval_stage_tables->count_value[kind - 1][held < kCountEntries - 1 ? held : kCountEntries - 1];
+}
 int exchange_king_value(const KPosition& p, int side, int cls, int sq);
 
 }  // namespace board

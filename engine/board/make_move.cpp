@@ -3,6 +3,7 @@
 #include <bit>
 #include <algorithm>
 #include <cassert>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,8 +23,11 @@
 // the side's attacks on its square.
 //
 // Taking a move back needs no walk: before make first changes a square's
-// record, it keeps the record (and the square's change counters) in the undo
-// log of its ply, and unmake copies them back. The log is the move's only when
+// record, it keeps the record in the undo log of its ply, and unmake copies it
+// back. The change counters of a ply's layer are all 0 while no move of that
+// ply is made (the think's set-up clears them, and unmake takes back every
+// change its make counted), so unmake clears the counters of the squares it
+// restores instead of keeping them. The log is the move's only when
 // unmake is given the same position, move and flag at the same ply as make
 // was; otherwise (or past the log's plies) unmake walks the rays back as make
 // walked them.
@@ -172,20 +176,29 @@ constexpr int kBoardSquares = 81;
 uint32_t kept_by[kKikiSquares];
 uint32_t make_number = 0;
 
+// The first eight bytes of a move as one word, its search marker (`flag`)
+// left out: the fields make and unmake read.
+constexpr uint64_t kMoveFlagByte = uint64_t{0xFF} << (8 * offsetof(KMove, flag));
+static_assert(offsetof(KMove, flag) < 8 && offsetof(KMove, promote) < 8 && offsetof(KMove, captured_code) < 8);
+uint64_t move_fields(const KMove& m) {
+  uint64_t w;
+  std::memcpy(&w, &m, sizeof w);
+  return w & ~kMoveFlagByte;
+}
+
 struct UndoLog {
   const KPosition* position = nullptr;  // null: the log holds no move
-  KMove move{};
+  uint64_t move = 0;                    // move_fields of the move
   bool tracked = false;  // the change counters of the layer were kept
   int count = 0;
   uint32_t number = 0;  // the make's number
   // Each playing square at most once.
   uint8_t square[kBoardSquares];
-  int16_t change[kBoardSquares];
   KKiki record[kBoardSquares];
 
   void Start(const KPosition& p, const KMove& m, bool with_counters) {
     position = &p;
-    move = m;
+    move = move_fields(m);
     tracked = with_counters;
     count = 0;
     if (++make_number == 0) {
@@ -196,26 +209,24 @@ struct UndoLog {
     number = make_number;
   }
   bool Holds(const KPosition& p, const KMove& m, bool with_counters) const {
-    return position == &p && tracked == with_counters && m.from == move.from && m.to == move.to &&
-           m.piece == move.piece && m.captured == move.captured && m.code == move.code &&
-           m.captured_code == move.captured_code && m.promote == move.promote;
+    return position == &p && tracked == with_counters && move_fields(m) == move;
   }
-  // Keeps square sq's record (and counters) the first time it is touched.
-  void Keep(const KPosition& p, int sq, const KPlySquare* layer) {
+  // Keeps square sq's record the first time it is touched.
+  void Keep(const KPosition& p, int sq) {
     const int i = sq - kFirstSquare;
     if (kept_by[i] == number) return;
     kept_by[i] = number;
     square[count] = static_cast<uint8_t>(i);
     std::memcpy(&record[count], &p.kiki[i], sizeof(KKiki));
-    if (layer != nullptr) std::memcpy(&change[count], layer[i].change, sizeof(change[0]));
     ++count;
   }
-  // Copies the kept records (and counters) back.
+  // Copies the kept records back; the layer's counters of those squares (the
+  // only ones the make changed) go back to 0.
   void Restore(KPosition& p, KPlySquare* layer) {
     for (int k = 0; k < count; ++k) {
       const int i = square[k];
       std::memcpy(&p.kiki[i], &record[k], sizeof(KKiki));
-      if (layer != nullptr) std::memcpy(layer[i].change, &change[k], sizeof(change[0]));
+      if (layer != nullptr) layer[i].change[0] = layer[i].change[1] = 0;
     }
     position = nullptr;
   }
@@ -227,12 +238,20 @@ UndoLog undo_logs[kLogLayers];
 // The tracks of a make that keeps its undo log.
 struct LoggedNoTrack : NoTrack {
   UndoLog* log;
-  void touch(const KPosition& p, int sq) const { log->Keep(p, sq, nullptr); }
+  void touch(const KPosition& p, int sq) const { log->Keep(p, sq); }
 };
 struct LoggedLayerTrack : LayerTrack {
   UndoLog* log;
-  void touch(const KPosition& p, int sq) const { log->Keep(p, sq, layer); }
+  void touch(const KPosition& p, int sq) const { log->Keep(p, sq); }
 };
+
+// Debug builds check that a counted make finds its layer's counters at 0.
+[[maybe_unused]] bool layer_clear(const KPlySquare* layer) {
+  for (int i = 0; i < kKikiSquares; ++i) {
+    if (layer[i].change[0] != 0 || layer[i].change[1] != 0) return false;
+  }
+  return true;
+}
 
 void tokin_add(KTokinList& l, int n) {
   if (l.count < 18) l.number[l.count++] = static_cast<uint32_t>(n);
@@ -260,7 +279,8 @@ void hand_add(KPosition& p, int side, int kind, int n) {
   p.hand_slot[kKindRange[kind].first + total - 1] = static_cast<uint8_t>(n);
 }
 
-void board_move_tables(KPosition& p, const KMove& m, bool tokin_lists) {
+// Both are inlined into make and unmake, which run for every node.
+[[gnu::always_inline]] inline void board_move_tables(KPosition& p, const KMove& m, bool tokin_lists) {
   const int s = code_side(m.code), o = 1 - s;
   if (code_class(m.code) == kPawn) {
     if (m.promote) {
@@ -288,7 +308,7 @@ void board_move_tables(KPosition& p, const KMove& m, bool tokin_lists) {
   p.teban = static_cast<uint8_t>(o);
 }
 
-void board_move_tables_back(KPosition& p, const KMove& m, bool tokin_lists) {
+[[gnu::always_inline]] inline void board_move_tables_back(KPosition& p, const KMove& m, bool tokin_lists) {
   const int s = code_side(m.code), o = 1 - s;
   if (m.captured != kEmptyNumber) {
     const int cc = m.captured_code;
@@ -472,6 +492,7 @@ void do_move(KPosition& p, const KMove& m, int flag) {
   // Every move starts its ply's list afresh, so the next ply never reads a list
   // that a sibling's capture left.
   if (keep) ply_list_head[layer] = 0;
+  assert(!keep || layer_clear(ply_squares[layer]));
   if (m.from == kPassSquare) {
     p.teban ^= 1;
     return;

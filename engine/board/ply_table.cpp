@@ -18,15 +18,6 @@ void pos_table_init() {
   search_ply_counter = 0;
 }
 
-void ply_list_push(int layer, int sq) {
-  KPlySquare& r = ply_record(layer, sq);
-  const uint32_t head = ply_list_head[layer];
-  r.prev = head;
-  if (head != 0) ply_record(layer, static_cast<int>(head)).next = static_cast<uint32_t>(sq);
-  r.next = 0;
-  ply_list_head[layer] = static_cast<uint32_t>(sq);
-}
-
 void ply_list_unlink(int layer, int sq) {
   KPlySquare& r = ply_record(layer, sq);
   if (r.prev != 0) ply_record(layer, static_cast<int>(r.prev)).next = r.next;

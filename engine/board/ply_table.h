@@ -37,8 +37,16 @@ inline KPlySquare& ply_record(int layer, int sq) {
 // search-ply counter to 0. Records of non-playing squares are not touched.
 void pos_table_init();
 
-// Puts the square's record at the head of the layer's list.
-void ply_list_push(int layer, int sq);
+// Puts the square's record at the head of the layer's list. (Inline: make
+// pushes every square a capture's mover stops attacking.)
+inline void ply_list_push(int layer, int sq) {
+  KPlySquare& r = ply_record(layer, sq);
+  const uint32_t head = ply_list_head[layer];
+  r.prev = head;
+  if (head != 0) ply_record(layer, static_cast<int>(head)).next = static_cast<uint32_t>(sq);
+  r.next = 0;
+  ply_list_head[layer] = static_cast<uint32_t>(sq);
+}
 // Takes the square's record out of the layer's list (it must be on it).
 void ply_list_unlink(int layer, int sq);
 

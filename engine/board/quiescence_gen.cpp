@@ -161,8 +161,10 @@ class QuiescenceGen {
   }
 
   void Captures(int v, int sq) {
-    const bool supported = support(p_, opp_, sq) > 0;
+    // Most enemy pieces stand unattacked: their support is not read.
     const int count = attacks(p_, side_, sq);
+    if (count == 0) return;
+    const bool supported = support(p_, opp_, sq) > 0;
     for (int i = 0; i < count; ++i) {
       const int a = kiki_nth64(p_, side_, sq, i);
       const int from = p_.piece[a].sq;

@@ -179,15 +179,17 @@ void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     if (king == 0) continue;
     int32_t v = 0;
     int nearest = kDiagNearLimit;
+    // Sq(q, king) as one read: the squared distances seen from the king.
+    const uint8_t* from_king = kSquaredDistance.data() + kDeltaBias + king;
     for (int step : board::kDiagonalSteps) {
-      for (int q = bishop.sq + step; !is_wall_cell(p, q); q += step) {
-        nearest = std::min(nearest, sq_distance(q, king));
-        if (is_empty_cell(p, q)) continue;
-        if (!blocked_for(p, s, q)) {
-          v += blocker_term(kDiagBlocker[board::code_kind(code_on(p, q))], blocker_balance(p, s, q, true),
-                            kDiagDist[cheb(q, king)]);
-        }
-        break;
+      // Over the empty squares to the first piece (counted too) or the wall.
+      int q = bishop.sq + step;
+      for (; is_empty_cell(p, q); q += step) nearest = std::min<int>(nearest, from_king[-q]);
+      if (is_wall_cell(p, q)) continue;
+      nearest = std::min<int>(nearest, from_king[-q]);
+      if (!blocked_for(p, s, q)) {
+        v += blocker_term(kDiagBlocker[board::code_kind(code_on(p, q))], blocker_balance(p, s, q, true),
+                          kDiagDist[cheb(q, king)]);
       }
     }
     v += kDiagNear[nearest];
