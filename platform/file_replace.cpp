@@ -44,13 +44,22 @@ void sync_folder(const std::string& file) {
 
 std::string resolve_file_path(const char* path) {
   if (!path || !*path) return {};
-  std::string resolved = real_path(path);
-  if (!resolved.empty()) {
+  // Another process may put the file in place between our looks: a file that
+  // appears while we find the path is looked at again.
+  constexpr int kLooks = 4;
+  for (int look = 0;; ++look) {
+    const std::string resolved = real_path(path);
     struct stat st {};
-    return stat(resolved.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) ? resolved : std::string();
+    if (!resolved.empty()) {
+      return stat(resolved.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) ? resolved : std::string();
+    }
+    if (errno != ENOENT) return {};
+    if (lstat(path, &st) != 0) {
+      if (errno == ENOENT) break;  // no file there: a new one in the folder
+      return {};
+    }
+    if (look + 1 == kLooks) return {};  // a link to nothing is refused
   }
-  struct stat st {};
-  if (errno != ENOENT || lstat(path, &st) == 0) return {};  // a link to nothing is refused
   const std::string p(path);
   const size_t slash = p.rfind('/');
   const std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
