@@ -167,8 +167,8 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
   const bool has_reply = child_.pv.length > ply_;
   const KMoveWord reply = has_reply ? child_.pv.moves[ply_ + 1] : 0;
   if (stage == 3) {
-    const int st = child_.pv.state;
-    if ((mode_ >= 1 && (st == 0 || (st == 8 && ply_ >= 3))) || !has_reply) {
+    const NodeStage st = child_.pv.stage();
+    if ((mode_ >= 1 && (st == NodeStage::kPass || (st == NodeStage::kThreatDefences && ply_ >= 3))) || !has_reply) {
       escape_state_ = 2;
       *flow = Flow::kEndStage;
       return;
@@ -237,14 +237,14 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   eval_cache_prefetch(child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
-    const int rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
-    if (rep == 1) return Flow::kNext;
-    if (rep == 3) {
+    const PathRepetition rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
+    if (rep == PathRepetition::kPassOver) return Flow::kNext;
+    if (rep == PathRepetition::kWinsForMover) {
       SetLine(w, stage, false);
       ret_ = kScoreMate;
       return Flow::kReturn;
     }
-    if (rep == 2) {
+    if (rep == PathRepetition::kDraw) {
       const int v = draw_value(cx_, side_);
       scored_ = true;
       if (v > best_) {
@@ -438,14 +438,14 @@ NodeSearch::Flow NodeSearch::PassStage() {
   ++node_.counters[0];
   // 1. Repetition.
   if (ply_ >= 3) {
-    const int rep = path_repetition_test(p_, pm, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
-    if (rep == 1) return Flow::kNext;
-    if (rep == 3) {
+    const PathRepetition rep = path_repetition_test(p_, pm, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
+    if (rep == PathRepetition::kPassOver) return Flow::kNext;
+    if (rep == PathRepetition::kWinsForMover) {
       SetLine(w, 0, false);
       ret_ = kScoreMate;
       return Flow::kReturn;
     }
-    if (rep == 2) return TakeScore(draw_value(cx_, side_), w, 0, false);
+    if (rep == PathRepetition::kDraw) return TakeScore(draw_value(cx_, side_), w, 0, false);
   }
   // 2. The table.
   ClearChildTable();

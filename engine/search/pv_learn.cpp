@@ -177,7 +177,7 @@ int search_negated(ThinkContext& cx, KSearchNode& child, const KMoveNode* move, 
 
 int pv_mate_budget(int ply) { return ply < 3 ? 20000 : ply < 5 ? 5000 : 1250; }
 
-int pv_mate_verify(KSearchNode& node, int start_ply) {
+LineMate pv_mate_verify(KSearchNode& node, int start_ply) {
   KPosition& p = *node.position;
   KHashKey key = node.key;
   KMove mate;
@@ -185,14 +185,14 @@ int pv_mate_verify(KSearchNode& node, int start_ply) {
     const int r = tsume::tsume_search(p, &key, &mate, pv_mate_budget(start_ply));
     if (r == kTsumeMate) {
       store_mate(key, board::move_word(mate));
-      return 3;
+      return LineMate::kMateAtNode;
     }
     if (r == kTsumeNoMate) board::hash_set_tsume_mark(key, board::kNoMateMark);
   }
   KMove made[KPvHolder::kMaxMoves];
   KHashKey keys[KPvHolder::kMaxMoves];
   int count = 0;
-  int result = 0;
+  LineMate result = LineMate::kNone;
   const int last = std::min(node.pv.length, KPvHolder::kMaxMoves - 1);
   for (int k = start_ply + 1; k <= last; ++k) {
     KMove m;
@@ -205,13 +205,13 @@ int pv_mate_verify(KSearchNode& node, int start_ply) {
     const int r = tsume::tsume_search(p, &key, &mate, pv_mate_budget(k));
     if (r == kTsumeMate) {
       store_mate(key, board::move_word(mate));
-      result = (k - start_ply) % 2 == 1 ? 2 : 1;
+      result = (k - start_ply) % 2 == 1 ? LineMate::kRootMoverMates : LineMate::kOpponentMates;
       break;
     }
     if (r == kTsumeNoMate) board::hash_set_tsume_mark(key, board::kNoMateMark);
   }
   // The positions before the mate: searched again by the next search.
-  if (result != 0) {
+  if (result != LineMate::kNone) {
     for (int i = 0; i < count; ++i) board::hash_invalidate(keys[i]);
   }
   while (count > 0) unmake_or_unpass(p, made[--count]);

@@ -50,13 +50,20 @@ int search_negated(ThinkContext& cx, KSearchNode& child, const KMoveNode* move, 
 // The mate solver's node budget at a ply: 20000 below ply 3, 5000 below 5, else 1250.
 int pv_mate_budget(int ply);
 
-// Looks for mates along the node's line from `start_ply` + 1 on: 3 when the
-// node's own position is a mate for its side to move, 2 when the root mover
-// mates somewhere on the line, 1 when its opponent does, 0 when no mate is
-// found. Mates are stored in the table, positions without one marked, and for
-// 1 and 2 the entries of the positions before the mate are wiped. The walk ends
-// at a move that is not legal where it stands. The position is restored.
-int pv_mate_verify(KSearchNode& node, int start_ply);
+// What the walk along a line found.
+enum class LineMate : int {
+  kNone = 0,            // no mate on the line
+  kOpponentMates = 1,   // the root mover's opponent mates somewhere on the line
+  kRootMoverMates = 2,  // the root mover mates somewhere on the line
+  kMateAtNode = 3,      // the node's side to move has a mate in the node's own position
+};
+
+// Looks for mates along the node's line from `start_ply` + 1 on, first in the
+// node's own position. Mates are stored in the table, positions without one
+// marked, and for a mate on the line the entries of the positions before it are
+// wiped. The walk ends at a move that is not legal where it stands. The
+// position is restored.
+LineMate pv_mate_verify(KSearchNode& node, int start_ply);
 
 // Sets the result block's threat flag when the line's first move, not giving
 // check, leaves a mate (within 100 ms) for the mover should the opponent pass.

@@ -32,7 +32,9 @@ constexpr uint32_t kPollMask = 31;
 constexpr uint32_t kProgressPollMask = 1023;
 // The probe's depth adjustment: every stored depth covers a quiescence child.
 constexpr int kQuiescenceProbeMargin = -28528;
-constexpr int kQuiescenceState = 5;
+// The stage a line of the quiescence search reports to the node above: its
+// moves count as depth-selected ones.
+constexpr NodeStage kQuiescenceStage = NodeStage::kDepthSelected;
 constexpr int kEvasionStage = 2;
 
 // The node's static score for the side to move, evaluating fully first.
@@ -49,7 +51,7 @@ void take_line(const ThinkContext& cx, KSearchNode& node, board::KMoveWord w, co
   node.pv.flags[ply] = 0;
   pv_copy_child(node.pv, child.pv, ply + 1);
   if (node.pv.length < ply) node.pv.length = ply;
-  node.pv.state = kQuiescenceState;
+  node.pv.set_stage(kQuiescenceStage);
 }
 
 // The loss of a side without a move in a forced or check position, the win
@@ -208,16 +210,16 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
     int s_move = 0;
     bool scored_without_search = false;
     if (ply > 2) {
-      const int rep = path_repetition_test(p, m, child.key, ply, &cx.move_stack[1], in_check ? 1 : 0);
-      if (rep == 1) continue;
-      if (rep == 3) {
+      const PathRepetition rep = path_repetition_test(p, m, child.key, ply, &cx.move_stack[1], in_check ? 1 : 0);
+      if (rep == PathRepetition::kPassOver) continue;
+      if (rep == PathRepetition::kWinsForMover) {
         node.pv.moves[ply] = w;
         node.pv.flags[ply] = 0;
         node.pv.length = ply;
-        node.pv.state = kQuiescenceState;
+        node.pv.set_stage(kQuiescenceStage);
         return kScoreMate;
       }
-      if (rep == 2) {
+      if (rep == PathRepetition::kDraw) {
         s_move = draw_value(cx, s);
         scored_without_search = true;
       }
@@ -233,7 +235,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
       if (probe == board::kProbeAtBeta) {
         node.pv.moves[ply] = w;
         node.pv.length = ply;
-        node.pv.state = kQuiescenceState;
+        node.pv.set_stage(kQuiescenceStage);
         return alpha;
       }
       if (probe == board::kProbeAtAlpha) {
@@ -246,7 +248,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
         if (probe == board::kProbeRaisedAlpha) {
           node.pv.moves[ply] = w;
           node.pv.length = ply;
-          node.pv.state = kQuiescenceState;
+          node.pv.set_stage(kQuiescenceStage);
         }
         scored = true;
         if (best >= beta) return best;

@@ -420,8 +420,12 @@ int NodeSearch::EndOfNode() {
   if (node_.pv.length >= ply_) {
     const int bound = alpha_ > entry_alpha_ ? board::kBoundExact : board::kBoundUpper;
     board::hash_store(node_.key, depth_.stored, bound, best_, 0, 0, 0, node_.pv.moves[ply_], node_.pv.state);
-    const int state = node_.pv.state;
-    if (state == 5 || state == 8 || state == 9) refutation_list_add(node_, node_.pv.moves[ply_]);
+    // A best move of the depth-selected, threat-defence or quiet stage becomes
+    // a refutation the node's siblings try early.
+    const NodeStage found = node_.pv.stage();
+    if (found == NodeStage::kDepthSelected || found == NodeStage::kThreatDefences || found == NodeStage::kQuiet) {
+      refutation_list_add(node_, node_.pv.moves[ply_]);
+    }
   }
   return best_;
 }
