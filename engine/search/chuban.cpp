@@ -96,7 +96,7 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   board::game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, strategies, r.play_style);
   eval::eval_setup_stage(p, board::game_stage, strategies);
-  eval_cache_clear();
+  eval_cache_clear(cx.eval_cache);
 
   int32_t max_limit = 0;
   const int32_t base = time_for_move(p, r.time[0], r.time[1], &max_limit);

@@ -234,7 +234,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   ++node_.counters[0];
   child_.key = ln == keyed_ ? key_ : child_key(node_.key, m);
   board::hash_prefetch_entry(child_.key);
-  eval_cache_prefetch(child_.key);
+  eval_cache_prefetch(cx_.eval_cache, child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
     const PathRepetition rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
@@ -565,7 +565,7 @@ NodeSearch::Flow NodeSearch::DoublePass() {
   board::KEvalRecord r = node_.eval;
   board::do_move(p_, pm, 0);
   const int silver = mode_ == 0 && ply_ > 5 ? silver_advance_square(cx_, ply_) : 0;
-  evaluate_cached(p_, child_key(node_.key, pm), r, silver, pm);
+  evaluate_cached(cx_.eval_cache, p_, child_key(node_.key, pm), r, silver, pm);
   board::undo_move(p_, pm, 0);
   int s = eval_blend_node(r, side_, true);
   if (ply_ == 3) {

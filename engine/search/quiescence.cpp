@@ -38,9 +38,9 @@ constexpr NodeStage kQuiescenceStage = NodeStage::kDepthSelected;
 constexpr int kEvasionStage = 2;
 
 // The node's static score for the side to move, evaluating fully first.
-int static_score(const ThinkContext& cx, KSearchNode& node, int silver_square) {
+int static_score(ThinkContext& cx, KSearchNode& node, int silver_square) {
   const KMove& incoming = cx.move_stack[cx.search_ply];
-  evaluate_node(node, silver_square, incoming);
+  evaluate_node(cx.eval_cache, node, silver_square, incoming);
   return eval_blend_node(node.eval, node.position->teban, is_pass(incoming));
 }
 
@@ -206,7 +206,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
     ++node.counters[0];
     child.key = key;
     board::hash_prefetch_entry(child.key);
-    eval_cache_prefetch(child.key);
+    eval_cache_prefetch(cx.eval_cache, child.key);
     int s_move = 0;
     bool scored_without_search = false;
     if (ply > 2) {

@@ -95,7 +95,7 @@ void NodeSearch::AddSearched(board::KMoveWord w) {
 
 int NodeSearch::StaticScore() {
   const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(cx_, ply_) : 0;
-  evaluate_node(node_, silver, incoming_);
+  evaluate_node(cx_.eval_cache, node_, silver, incoming_);
   return eval_blend_node(node_.eval, side_, is_pass(incoming_));
 }
 

@@ -14,6 +14,7 @@
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/move_list.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
@@ -71,6 +72,9 @@ struct ThinkContext {
   uint32_t iteration_start = 0;
   uint32_t last_reading = 0;
   uint32_t last_report_ms = 0;
+
+  // The think's cache of full evaluations.
+  EvalCache eval_cache;
 
   bool pool_fits(int room = board::kMaxMoves) const { return pool_cursor + room <= kPoolMoves; }
 };
