@@ -25,7 +25,9 @@ struct Fields {
 
 }  // namespace
 
-void eval_cache_clear(EvalCache& cache) { std::fill(std::begin(cache.table), std::end(cache.table), EvalCache::Entry{}); }
+void eval_cache_clear(EvalCache& cache) {
+  std::fill(std::begin(cache.table), std::end(cache.table), EvalCache::Entry{});
+}
 
 void eval_cache_prefetch(const EvalCache& cache, const board::KHashKey& key) {
   __builtin_prefetch(&cache.table[key.word[0] & (kEntries - 1)]);

@@ -149,7 +149,7 @@ void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
     return;
   }
   if (*s <= alpha_ || *s >= beta_) return;
-  const int remembered = best_score_get();
+  const int remembered = best_score_get(cx_.best_root);
   const int b = remembered == kScoreNone ? kUnknownRootBest : (side_ == cx_.time_state.side ? remembered : -remembered);
   if (*s < b - kVerifyMargin[mode_]) return;
   const int margin = prune_margin(cx_, p_, flag, m, ply_ + 1, n, *s);

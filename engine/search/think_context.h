@@ -18,6 +18,7 @@
 #include "engine/search/move_list.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
+#include "engine/search/root_list.h"
 #include "engine/search/search_words.h"
 
 namespace search {
@@ -63,6 +64,8 @@ struct ThinkContext {
   KSearchNode root_node;
   // The root moves chosen so far in an iteration (N-best passes).
   KMoveSet searched_move_set;
+  // The best root move so far, reset at think start.
+  BestRootEntry best_root;
   // Per ply: the path-table entries that belong to plies up to it.
   uint32_t path_ply_count[kPlyEntries] = {};
 
