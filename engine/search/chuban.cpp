@@ -206,7 +206,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
         cx.root_node.threat[s].ply = 1;
       }
       cx.time_state.exchange_count[0] = cx.time_state.exchange_count[1] = 0;
-      saved_pv_clear();
+      saved_pv_clear(cx.saved_lines);
       cx.search_ply = 1;
       cx.ply_nodes[1] = &cx.root_node;
       score = root_search(cx, cx.root_node, strategies, head, alpha, beta, &candidate_moves, &candidate_nodes,

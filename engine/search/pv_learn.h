@@ -22,12 +22,19 @@ struct ThinkContext;
 // ---- Predicted lines ----------------------------------------------------------
 
 // Two slots of three moves: the root move, the expected reply and the
-// expected continuation. An empty slot's first move has from and to 253.
-void saved_pv_clear();
+// expected continuation. An empty slot's first move has from and to 253. The
+// think keeps them in its context; they are cleared before every root pass
+// and after each re-search with them.
+struct KSavedLines {
+  static constexpr int kSlots = 2;
+  static constexpr int kSlotMoves = 3;
+  board::KMove moves[kSlots][kSlotMoves];
+};
+void saved_pv_clear(KSavedLines& lines);
 // Into slot 1 when it is empty, else into slot 2 (overwriting it).
-void saved_pv_put(const board::KMove& a, const board::KMove& b, const board::KMove& c);
+void saved_pv_put(KSavedLines& lines, const board::KMove& a, const board::KMove& b, const board::KMove& c);
 // Move i (0..2) of slot 0 or 1.
-const board::KMove& saved_pv_move(int slot, int i);
+const board::KMove& saved_pv_move(const KSavedLines& lines, int slot, int i);
 
 // 1 with the capture of the move's destination by the side to move's
 // cheapest attacker in `reply` (promoting when it may), 0 when the side to
@@ -38,7 +45,7 @@ int cheapest_recapture(const board::KPosition& p, const board::KMove& move, boar
 // rose above the best: saves the lines whose reply the search may have
 // judged on a stale table entry; the number saved (rules 3 and 4), or 1 for an
 // edge pawn push whose capture has a legal answer in the table.
-int saved_pv_store(const ThinkContext& cx, board::KPosition& p, const board::KMove& move, const KSearchNode& child);
+int saved_pv_store(ThinkContext& cx, board::KPosition& p, const board::KMove& move, const KSearchNode& child);
 
 // Wipes the table entries of the positions after each saved reply and
 // continuation, searches the child afresh (window -beta, -alpha), clears the

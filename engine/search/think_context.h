@@ -18,6 +18,7 @@
 #include "engine/search/move_list.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
+#include "engine/search/pv_learn.h"
 #include "engine/search/root_list.h"
 #include "engine/search/search_words.h"
 
@@ -66,6 +67,8 @@ struct ThinkContext {
   KMoveSet searched_move_set;
   // The best root move so far, reset at think start.
   BestRootEntry best_root;
+  // The predicted lines saved at the root for a re-search.
+  KSavedLines saved_lines;
   // Per ply: the path-table entries that belong to plies up to it.
   uint32_t path_ply_count[kPlyEntries] = {};
 

@@ -27,14 +27,15 @@ TEST(LineRecords, SlotsRingAndRecords) {
   const KMove a = kmove_from_word(word(77, 76, board::kPawn, 0));
   const KMove b = kmove_from_word(word(33, 34, board::kPawn, 1));
   const KMove c = kmove_from_word(word(27, 26, board::kPawn, 0));
-  saved_pv_clear();
-  EXPECT_EQ(saved_pv_move(0, 0).from, board::kPassSquare);
-  saved_pv_put(a, b, c);
-  saved_pv_put(b, c, a);
-  saved_pv_put(c, a, b);  // the third line overwrites slot 2
-  EXPECT_EQ(saved_pv_move(0, 0).to, a.to);
-  EXPECT_EQ(saved_pv_move(1, 0).to, c.to);
-  saved_pv_clear();
+  KSavedLines lines;
+  saved_pv_clear(lines);
+  EXPECT_EQ(saved_pv_move(lines, 0, 0).from, board::kPassSquare);
+  saved_pv_put(lines, a, b, c);
+  saved_pv_put(lines, b, c, a);
+  saved_pv_put(lines, c, a, b);  // the third line overwrites slot 2
+  EXPECT_EQ(saved_pv_move(lines, 0, 0).to, a.to);
+  EXPECT_EQ(saved_pv_move(lines, 1, 0).to, c.to);
+  saved_pv_clear(lines);
 
   KLearnRing ring;
   for (int i = 0; i <= KLearnRing::kCapacity; ++i) learn_ring_put(ring, {{}, 0, static_cast<int16_t>(i), 0});
