@@ -206,7 +206,7 @@ int NodeSearch::Generate(NodeStage code, KMove* out, int* stage, int* linker) {
     }
     case NodeStage::kThreats: return board::gen_threat_moves(p_, last, r, out);
     case NodeStage::kDefences: return board::gen_defences(p_, incoming_, r, out);
-    case NodeStage::kThreatDefences: return gen_mate_threat_defences(p_, pass_threat_, ply_, depth_.horizon, out);
+    case NodeStage::kThreatDefences: return gen_mate_threat_defences(cx_, p_, pass_threat_, ply_, depth_.horizon, out);
     case NodeStage::kQuiet: return board::gen_quiet_moves(p_, last, r, out);
     case NodeStage::kTacticalDrops: return board::gen_tactical_drops(p_, incoming_, r, out);
     case NodeStage::kKingDrops: *linker = kLinkAll; return board::gen_drops_near_king(p_, out);

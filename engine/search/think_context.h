@@ -31,6 +31,10 @@ namespace search {
 constexpr int kPoolMoves = 1 << 17;
 // The root's moves and the candidates behind them.
 constexpr int kRootMoveRoom = 2 * board::kMaxMoves;
+// The mate-threat defences together before duplicates go: two threatening
+// words, each with its escapes, attackers, backing, drops, interpositions and
+// protected pieces.
+constexpr int kThreatDefenceRoom = 12 * board::kMaxMoves;
 
 struct ThinkContext {
   // The line being searched: entry p is the move that led to the node of ply
@@ -78,6 +82,9 @@ struct ThinkContext {
   uint32_t iteration_start = 0;
   uint32_t last_reading = 0;
   uint32_t last_report_ms = 0;
+
+  // Where gen_mate_threat_defences gathers its moves within one call.
+  board::KMove threat_defence_scratch[kThreatDefenceRoom];
 
   // The think's cache of full evaluations.
   EvalCache eval_cache;
