@@ -170,7 +170,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
     KPosition fresh = p;
     board::KEvalRecord record{};
     search::position_features(fresh, record);
-    entry.exchange = search::eval_sashite_exchange(fresh, *node->move, record);
+    entry.exchange = search::eval_sashite_exchange(job_think_context(job).exchange_pool, fresh, *node->move, record);
     out.moves.push_back(entry);
   }
   board::game_stage = saved_stage;

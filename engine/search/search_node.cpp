@@ -261,11 +261,11 @@ NodeSearch::Flow NodeSearch::RunStage(NodeStage code, int column) {
   if (count == 0) return Flow::kNext;
   KMoveNode* head = nodes;
   if (code == NodeStage::kCaptures && in_check_) {
-    head = sashite_order_select(node_, count, head, depth_.remaining, 0);
+    head = sashite_order_select(cx_.exchange_pool, node_, count, head, depth_.remaining, 0);
   } else {
     const StageOrder order = stage_order(stage_code(code));
-    head = node_sashite_order(node_, stage, incoming_, count, head, alpha_, beta_, depth_.remaining, order.base,
-                              order.floor);
+    head = node_sashite_order(cx_.exchange_pool, node_, stage, incoming_, count, head, alpha_, beta_, depth_.remaining,
+                              order.base, order.floor);
   }
   return SearchList(head, count, stage, column);
 }
@@ -309,11 +309,11 @@ NodeSearch::Flow NodeSearch::ProveLoss() {
   sashi_list_link(nodes, kept, moves, stage);
   KMoveNode* head = nodes;
   if (in_check_) {
-    head = sashite_order_select(node_, kept, head, depth_.remaining, 0);
+    head = sashite_order_select(cx_.exchange_pool, node_, kept, head, depth_.remaining, 0);
   } else {
     const StageOrder order = stage_order(stage);
-    head = node_sashite_order(node_, stage, incoming_, kept, head, alpha_, beta_, depth_.remaining, order.base,
-                              order.floor);
+    head = node_sashite_order(cx_.exchange_pool, node_, stage, incoming_, kept, head, alpha_, beta_, depth_.remaining,
+                              order.base, order.floor);
   }
   proving_ = true;
   // In check the count is of every legal evasion, so that a lone answer the

@@ -15,6 +15,7 @@
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
 #include "engine/search/eval_cache.h"
+#include "engine/search/exchange_score.h"
 #include "engine/search/move_list.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
@@ -85,6 +86,9 @@ struct ThinkContext {
 
   // Where gen_mate_threat_defences gathers its moves within one call.
   board::KMove threat_defence_scratch[kThreatDefenceRoom];
+
+  // The exchange scorer's moves within one call.
+  ExchangePool exchange_pool;
 
   // The think's cache of full evaluations.
   EvalCache eval_cache;
