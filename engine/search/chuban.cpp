@@ -105,8 +105,8 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   think_limits.current_limit.store(base);
   think_limits.extension.store(0);
 
-  sashite_gen_serial = 0;
-  sashite_gen_stamp_clear();
+  cx.gen_stamp.serial = 0;
+  sashite_gen_stamp_clear(cx.gen_stamp);
   cx.node_counter = 0;
   board::path_rep_clear();
   board::pos_table_init();

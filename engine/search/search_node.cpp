@@ -202,7 +202,7 @@ int NodeSearch::Generate(NodeStage code, KMove* out, int* stage, int* linker) {
     case NodeStage::kDepthSelected: {
       *linker = kLinkAll;
       const int n = futile_ && r > 1 ? r - 1 : r;
-      return sashite_gen_by_depth(p_, last, n, threat_, set_, out);
+      return sashite_gen_by_depth(cx_.gen_stamp, p_, last, n, threat_, set_, out);
     }
     case NodeStage::kThreats: return board::gen_threat_moves(p_, last, r, out);
     case NodeStage::kDefences: return board::gen_defences(p_, incoming_, r, out);

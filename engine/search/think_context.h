@@ -14,6 +14,7 @@
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/eval_cache.h"
 #include "engine/search/exchange_score.h"
 #include "engine/search/move_list.h"
@@ -86,6 +87,9 @@ struct ThinkContext {
 
   // Where gen_mate_threat_defences gathers its moves within one call.
   board::KMove threat_defence_scratch[kThreatDefenceRoom];
+
+  // The depth-selected generator's candidate table and call counter.
+  KGenStamp gen_stamp;
 
   // The exchange scorer's moves within one call.
   ExchangePool exchange_pool;
