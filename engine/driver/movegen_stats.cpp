@@ -116,8 +116,9 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   const int saved_stage = board::game_stage;
   board::game_stage = mode_stage(mode);
 
-  static std::array<KMove, board::kMaxMoves> moves;
-  static std::array<KMove, board::kMaxMoves> scratch;
+  // The run's own arrays: the generated moves, the timed calls' output.
+  std::vector<KMove> moves(board::kMaxMoves);
+  std::vector<KMove> scratch(board::kMaxMoves);
   const int n = generate_all(p, moves.data());
   out.generated = n;
   const int s = p.teban;
@@ -162,7 +163,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
       break;
   }
 
-  static std::array<search::KMoveNode, board::kMaxMoves> nodes;
+  std::vector<search::KMoveNode> nodes(board::kMaxMoves);
   search::KMoveNode* head = search::sashi_list_init(nodes.data(), n, moves.data(), 0);
   if (head != nullptr && both_kings(p)) search::engine_sashite_order(p, n, head);
   head = search::sashite_list_sort(head);
