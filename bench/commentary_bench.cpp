@@ -68,9 +68,10 @@ void BM_BenchmarkWalkTwoPlies(benchmark::State& state) {
   board::KPosition p;
   board::pos_set_handicap(p, 0);
   std::vector<uint8_t> buf(driver::kBenchmarkBufferBytes);
+  driver::BenchmarkWords words;
   for (auto _ : state) {
-    driver::benchmark_words.start_ms = driver::benchmark_clock();
-    driver::benchmark_walk(p, 0, 2, driver::kBenchmarkLimitMs, buf.data(), buf.size());
+    words.start_ms = words.clock();
+    driver::benchmark_walk(words, p, 0, 2, driver::kBenchmarkLimitMs, buf.data(), buf.size());
   }
 }
 BENCHMARK(BM_BenchmarkWalkTwoPlies)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 // at a time from the position's evaluation record; time per move.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -48,6 +49,7 @@ void BM_EvalSashiteExchange(benchmark::State& state) {
   std::vector<Scored> set = scored_positions();
   const int32_t codes[2] = {0, 0};
   uint64_t scored = 0;
+  const auto pool = std::make_unique<search::ExchangePool>();
   for (auto _ : state) {
     for (Scored& s : set) {
       state.PauseTiming();
@@ -59,7 +61,7 @@ void BM_EvalSashiteExchange(benchmark::State& state) {
       search::position_features(s.position, s.record);
       state.ResumeTiming();
       for (const board::KMove& m : s.moves) {
-        benchmark::DoNotOptimize(search::eval_sashite_exchange(s.position, m, s.record));
+        benchmark::DoNotOptimize(search::eval_sashite_exchange(*pool, s.position, m, s.record));
       }
       scored += s.moves.size();
     }

@@ -5,6 +5,7 @@
 // per second.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -34,8 +35,8 @@ void BM_GenByDepth(benchmark::State& state) {
   board::game_stage = 1;
   board::threat_word = 0;
   board::pos_table_init();
-  search::sashite_gen_stamp_init();
-  search::sashite_gen_serial = 0;
+  const auto stamp = std::make_unique<search::KGenStamp>();
+  search::sashite_gen_stamp_init(*stamp);
   const int level = static_cast<int>(state.range(0));
   const KMove history[2] = {board::pass_move(), board::pass_move()};
   const search::KSearchedSet none{};
@@ -43,7 +44,7 @@ void BM_GenByDepth(benchmark::State& state) {
   int64_t moves = 0, calls = 0;
   for (auto _ : state) {
     for (const KPosition& p : positions()) {
-      moves += search::sashite_gen_by_depth(p, &history[1], level, 0, none, out);
+      moves += search::sashite_gen_by_depth(*stamp, p, &history[1], level, 0, none, out);
       ++calls;
     }
     benchmark::DoNotOptimize(out);

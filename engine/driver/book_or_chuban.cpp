@@ -143,8 +143,7 @@ int choose_book_or_chuban(CompJob& job, KPositionHistory& root, board::KPosition
   request.result = &result;
   request.speed = &hyouka.speed;
   request.senkei = &strategy;
-  if (!job.think_context) job.think_context = std::make_unique<search::ThinkContext>();
-  const int score = search::Chuban(*job.think_context, request);
+  const int score = search::Chuban(job_think_context(job), request);
 
   hyouka.value = (score == search::kScoreNone || side == 0) ? score : -score;
   if (result.mate_at_root()) {

@@ -1,6 +1,7 @@
 #include "engine/driver/commentary_motifs.h"
 
 #include <array>
+#include <memory>
 
 #include "engine/board/exchange_eval.h"
 #include "engine/board/make_move.h"
@@ -185,8 +186,11 @@ int commentary_gen_level(const KPosition& p, const KMove& m) {
   const KMove history[2] = {board::pass_move(), board::pass_move()};
   const search::KSearchedSet none{};
   std::array<KMove, board::kMaxMoves> out;
+  // A table of its own: the generator's answer does not depend on what a
+  // table held before (every call takes a fresh generation).
+  const auto stamp = std::make_unique<search::KGenStamp>();
   for (int n = 1; n <= kMaxGenLevel; ++n) {
-    const int count = search::sashite_gen_by_depth(p, &history[1], n, 0, none, out.data());
+    const int count = search::sashite_gen_by_depth(*stamp, p, &history[1], n, 0, none, out.data());
     for (int i = 0; i < count; ++i) {
       if (generated_as(out[i], m)) return n;
     }

@@ -73,6 +73,12 @@ struct CompJob {
   std::unique_ptr<search::ThinkContext> think_context;
 };
 
+// The job block's think context, made at its first use.
+inline search::ThinkContext& job_think_context(CompJob& job) {
+  if (!job.think_context) job.think_context = std::make_unique<search::ThinkContext>();
+  return *job.think_context;
+}
+
 // A game's first position and the moves played from it, oldest first.
 struct KPositionHistory {
   board::KPosition position;

@@ -12,8 +12,8 @@
 // (ktsume_instance_lock, mate_jobs.h), held by the jobs that make or destroy it
 // and by the user-interface thread's ktsume_stop and ktsume_progress; the
 // commentary's ending counter (commentary_judge.h), kept from start-up across
-// reviews on the user-interface thread; the benchmark's clock seam and walk
-// words (speed_benchmark.h), written by the benchmark job.
+// reviews on the user-interface thread; the benchmark's stop word
+// (speed_benchmark.h), written by the user-interface thread.
 #pragma once
 
 #include <atomic>

@@ -86,8 +86,10 @@ int load_current(const CompJob& job, KPosition& p, KMove history[2]) {
 
 // The evaluation prepared as a think prepares it, with both sides' strategies
 // estimated from the position alone; the position's features in `features`.
-void prepare_evaluation(const KPosition& p, int32_t play_style, board::KEvalRecord& features) {
-  search::sashite_gen_stamp_clear();
+// The generator's candidate table is emptied as at think start.
+void prepare_evaluation(search::KGenStamp& stamp, const KPosition& p, int32_t play_style,
+                        board::KEvalRecord& features) {
+  search::sashite_gen_stamp_clear(stamp);
   const int32_t codes[2] = {eval::senkei_select(p, 0, 0, 0, 0), eval::senkei_select(p, 1, 0, 0, 0)};
   eval::eval_root_prepare(p, codes, play_style);
   eval::eval_setup_stage(p, board::game_stage, codes);
@@ -114,8 +116,9 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   const int saved_stage = board::game_stage;
   board::game_stage = mode_stage(mode);
 
-  static std::array<KMove, board::kMaxMoves> moves;
-  static std::array<KMove, board::kMaxMoves> scratch;
+  // The run's own arrays: the generated moves, the timed calls' output.
+  std::vector<KMove> moves(board::kMaxMoves);
+  std::vector<KMove> scratch(board::kMaxMoves);
   const int n = generate_all(p, moves.data());
   out.generated = n;
   const int s = p.teban;
@@ -125,8 +128,9 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
     board::undo_move(p, moves[i], 0);
   }
 
+  search::ThinkContext& cx = job_think_context(job);
   board::KEvalRecord features;
-  prepare_evaluation(p, job.play_style, features);
+  prepare_evaluation(cx.gen_stamp, p, job.play_style, features);
   const uint64_t overhead = measuring_overhead();
   const search::KSearchedSet none{};
   const bool in_check = board::king_attacked(p, s);
@@ -140,7 +144,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
         if (in_check) {
           board::oute_nige_gen(p, scratch.data());
         } else {
-          search::sashite_gen_by_depth(p, &history[1], depth, 0, none, scratch.data());
+          search::sashite_gen_by_depth(cx.gen_stamp, p, &history[1], depth, 0, none, scratch.data());
         }
       });
       break;
@@ -159,7 +163,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
       break;
   }
 
-  static std::array<search::KMoveNode, board::kMaxMoves> nodes;
+  std::vector<search::KMoveNode> nodes(board::kMaxMoves);
   search::KMoveNode* head = search::sashi_list_init(nodes.data(), n, moves.data(), 0);
   if (head != nullptr && both_kings(p)) search::engine_sashite_order(p, n, head);
   head = search::sashite_list_sort(head);
@@ -170,7 +174,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
     KPosition fresh = p;
     board::KEvalRecord record{};
     search::position_features(fresh, record);
-    entry.exchange = search::eval_sashite_exchange(fresh, *node->move, record);
+    entry.exchange = search::eval_sashite_exchange(cx.exchange_pool, fresh, *node->move, record);
     out.moves.push_back(entry);
   }
   board::game_stage = saved_stage;
@@ -186,7 +190,7 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
   if (bridge::sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return kStatsNoLine;
   const int saved_stage = board::game_stage;
   board::KEvalRecord features;
-  prepare_evaluation(p, job.play_style, features);
+  prepare_evaluation(job_think_context(job).gen_stamp, p, job.play_style, features);
   const uint64_t overhead = measuring_overhead();
   const auto nothing = [] {};
   // Each timed make is taken back unmeasured before the next one (and after the last).

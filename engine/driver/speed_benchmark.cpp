@@ -14,8 +14,6 @@
 
 namespace driver {
 
-BenchmarkClock benchmark_clock = platform::tick_ms;
-BenchmarkWords benchmark_words;
 std::atomic<bool> benchmark_stop{false};
 
 namespace {
@@ -27,17 +25,17 @@ constexpr size_t kWriteStride = 9915;
 // The square whose board byte is written.
 constexpr int kWrittenSquare = board::square_of(1, 1);
 
-uint32_t read_clock() {
-  benchmark_words.last_ms = benchmark_clock();
-  return benchmark_words.last_ms;
+uint32_t read_clock(BenchmarkWords& words) {
+  words.last_ms = words.clock();
+  return words.last_ms;
 }
 
 }  // namespace
 
-void benchmark_walk(board::KPosition& p, int ply, int max_ply, uint32_t limit_ms, uint8_t* buf, size_t size) {
+void benchmark_walk(BenchmarkWords& words, board::KPosition& p, int ply, int max_ply, uint32_t limit_ms, uint8_t* buf, size_t size) {
   if (ply >= max_ply || benchmark_stop.load(std::memory_order_relaxed)) return;
-  if (platform::tick_elapsed(benchmark_words.start_ms, read_clock()) > limit_ms) return;
-  ++benchmark_words.nodes;
+  if (platform::tick_elapsed(words.start_ms, read_clock(words)) > limit_ms) return;
+  ++words.nodes;
   std::array<board::KMove, board::kMaxMoves> moves;
   const int n =
       board::king_attacked(p, p.teban) ? board::oute_nige_gen(p, moves.data()) : board::gen_all_moves(p, moves.data());
@@ -50,27 +48,28 @@ void benchmark_walk(board::KPosition& p, int ply, int max_ply, uint32_t limit_ms
       board::undo_move(p, m, 0);
     }
     board::do_move(p, m, 0);
-    benchmark_walk(p, ply + 1, max_ply, limit_ms, buf, size);
+    benchmark_walk(words, p, ply + 1, max_ply, limit_ms, buf, size);
     board::undo_move(p, m, 0);
-    benchmark_words.make_pairs += kRounds + 1;
+    words.make_pairs += kRounds + 1;
   }
 }
 
-uint32_t speed_benchmark_run() {
+uint32_t speed_benchmark_run(BenchmarkWords& words) {
   board::KPosition p;
   board::pos_set_handicap(p, 0);
-  benchmark_words = BenchmarkWords{};
+  words = BenchmarkWords{0, 0, 0, 0, words.clock};
   benchmark_stop.store(false);
-  benchmark_words.start_ms = read_clock();
+  words.start_ms = read_clock(words);
   std::unique_ptr<uint8_t[]> large(new (std::nothrow) uint8_t[kBenchmarkBufferBytes]);
   uint8_t fallback[kBenchmarkFallbackBytes];
   uint8_t* buf = large ? large.get() : fallback;
-  benchmark_walk(p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf, large ? kBenchmarkBufferBytes : sizeof fallback);
-  return platform::tick_elapsed(benchmark_words.start_ms, read_clock());
+  benchmark_walk(words, p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf, large ? kBenchmarkBufferBytes : sizeof fallback);
+  return platform::tick_elapsed(words.start_ms, read_clock(words));
 }
 
 uint32_t speed_benchmark(CompJob& job) {
-  const uint32_t ms = speed_benchmark_run();
+  BenchmarkWords words;
+  const uint32_t ms = speed_benchmark_run(words);
   game_exit(job);
   return ms;
 }

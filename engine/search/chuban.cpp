@@ -96,7 +96,7 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   board::game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, strategies, r.play_style);
   eval::eval_setup_stage(p, board::game_stage, strategies);
-  eval_cache_clear();
+  eval_cache_clear(cx.eval_cache);
 
   int32_t max_limit = 0;
   const int32_t base = time_for_move(p, r.time[0], r.time[1], &max_limit);
@@ -105,8 +105,8 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   think_limits.current_limit.store(base);
   think_limits.extension.store(0);
 
-  sashite_gen_serial = 0;
-  sashite_gen_stamp_clear();
+  cx.gen_stamp.serial = 0;
+  sashite_gen_stamp_clear(cx.gen_stamp);
   cx.node_counter = 0;
   board::path_rep_clear();
   board::pos_table_init();
@@ -158,7 +158,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
     return kScoreMate;
   }
   out.flags[KPvHolder::kMateAtRootSlot] = 0;
-  best_move_clear();
+  best_move_clear(cx.best_root);
   const KMove* last = r.history_count >= 1 ? &r.history[r.history_count - 1] : nullptr;
   const KMove* before = r.history_count >= 2 ? &r.history[r.history_count - 2] : nullptr;
   const int n = GetProper(cx, p, cx.root_moves, last, before, cx.time_state.max_depth);
@@ -178,7 +178,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   EvalByFacePrecise(p, n, head);
   head = sashite_list_sort(head);
   root_moves_rank(head);
-  best_move_set(*head->move);
+  best_move_set(cx.best_root, *head->move);
   set_one_move(out, *head->move);
   end.depth = 1;
   if (cx.time_state.max_depth <= 1) return head->score;
@@ -206,7 +206,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
         cx.root_node.threat[s].ply = 1;
       }
       cx.time_state.exchange_count[0] = cx.time_state.exchange_count[1] = 0;
-      saved_pv_clear();
+      saved_pv_clear(cx.saved_lines);
       cx.search_ply = 1;
       cx.ply_nodes[1] = &cx.root_node;
       score = root_search(cx, cx.root_node, strategies, head, alpha, beta, &candidate_moves, &candidate_nodes,
@@ -222,7 +222,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
       head = root_moves_remove_marked(head);
       if (head == nullptr) {
         restore_line(out, cx.root_node.pv);
-        score = best_score_get();
+        score = best_score_get(cx.best_root);
         break;
       }
       end.depth = d;  // the moves it searched stand
@@ -235,17 +235,18 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
     for (KMoveNode* node = head; node != nullptr; node = node->next) node->skip = 0;
     if (cx.search_abort) break;
     root_moves_filter(p, head->next);
-    if (score != -kScoreMate) best_move_set(*head->move);
+    if (score != -kScoreMate) best_move_set(cx.best_root, *head->move);
     if (r.normal_play && root_moves_count(p, head, d) == 1) {
       cx.time_state.max_depth = std::min(cx.time_state.max_depth, kSingleNodeDepth);
     }
     copy_line(cx.root_node.pv, out);
-    best_line_set(score, *head);
+    best_line_set(cx.best_root, score, *head);
   }
   if (r.speed) search_speed(cx, r.speed);
 
   KMove remembered;
-  if (cx.root_node.pv.length == 0 && best_move_get(&remembered) && move_needs_full_search(p, remembered)) {
+  if (cx.root_node.pv.length == 0 && best_move_get(cx.best_root, &remembered) &&
+      move_needs_full_search(p, remembered)) {
     cx.root_node.pv.moves[1] = board::move_word(remembered);
     cx.root_node.pv.flags[1] = 0;
     cx.root_node.pv.length = 1;

@@ -10,8 +10,9 @@
 // re-search), so its terms are kept by its key and added again instead of
 // being worked out anew; a result is the same either way.
 //
-// State: one table of the computer thread, cleared at think start
-// (eval_cache_clear); used by the node search and the quiescence search only.
+// State: one table per think, in the think's context (ThinkContext::eval_cache),
+// cleared at think start (eval_cache_clear); used by the node search and the
+// quiescence search only.
 #pragma once
 
 #include <cstdint>
@@ -22,22 +23,37 @@
 
 namespace search {
 
+// The table: 2^16 entries of 32 bytes, the positions of a few iterations'
+// evaluations, each with the terms the full evaluation added.
+struct EvalCache {
+  static constexpr uint32_t kEntries = 1u << 16;
+  static constexpr int kFields = 6;
+  struct Entry {
+    board::KHashKey key;
+    uint32_t tag;       // filled bit 31 | square << 1 | pass flag; 0 empty
+    uint32_t settings;  // eval::eval_settings_count when stored
+    int16_t extra[kFields];
+  };
+  Entry table[kEntries];
+};
+static_assert(sizeof(EvalCache::Entry) == 32);
+
 // Empties the cache: at think start, after the weights and the strategy cells
 // of the think are set.
-void eval_cache_clear();
+void eval_cache_clear(EvalCache& cache);
 
 // Asks the processor to bring the key's entry into the cache, ahead of the
 // evaluation of a node of that key; changes nothing.
-void eval_cache_prefetch(const board::KHashKey& key);
+void eval_cache_prefetch(const EvalCache& cache, const board::KHashKey& key);
 
 // Completes record r of position p, whose key (hand side 0) is `key`, as
 // evaluate_fully does, from the cache when it holds the position with the same
 // square and pass flag.
-void evaluate_cached(const board::KPosition& p, const board::KHashKey& key, board::KEvalRecord& r, int silver_square,
-                     const board::KMove& last);
+void evaluate_cached(EvalCache& cache, const board::KPosition& p, const board::KHashKey& key, board::KEvalRecord& r,
+                     int silver_square, const board::KMove& last);
 // The node's record, for its position and key.
-inline void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& last) {
-  evaluate_cached(*node.position, node.key, node.eval, silver_square, last);
+inline void evaluate_node(EvalCache& cache, KSearchNode& node, int silver_square, const board::KMove& last) {
+  evaluate_cached(cache, *node.position, node.key, node.eval, silver_square, last);
 }
 
 }  // namespace search

@@ -36,27 +36,24 @@ constexpr int kKnightLeverBonus = 200;
 constexpr int kCornerDropBonus = 1000;
 // The lance's class around its own king in the king-relative tables.
 constexpr int kLanceOwnClass = 3;
-// The search reaches at most this many plies below the move (each capture on
-// the square uses a piece, so real sequences end well before).
-constexpr int kMaxPlies = 40;
+constexpr int kMaxPlies = kExchangeMaxPlies;
 
-// Moves of the exchange search: each ply takes its room from the cursor on.
-constexpr int kPoolRoom = kMaxPlies * 64 + board::kMaxMoves;
-KMove pool[kPoolRoom];
-int pool_top = 0;
-
+// One ply's room in the pool, given back when the ply returns.
 class PoolFrame {
  public:
-  PoolFrame() : saved_(pool_top) {}
-  ~PoolFrame() { pool_top = saved_; }
+  explicit PoolFrame(ExchangePool& pool) : pool_(pool), saved_(pool.top) {}
+  ~PoolFrame() { pool_.top = saved_; }
+  PoolFrame(const PoolFrame&) = delete;
+  PoolFrame& operator=(const PoolFrame&) = delete;
   KMove* Take(int n) {
-    KMove* at = &pool[pool_top];
-    pool_top += n;
+    KMove* at = &pool_.moves[pool_.top];
+    pool_.top += n;
     return at;
   }
-  static bool Fits() { return pool_top + board::kMaxMoves <= kPoolRoom; }
+  bool Fits() const { return pool_.top + board::kMaxMoves <= ExchangePool::kRoom; }
 
  private:
+  ExchangePool& pool_;
   int saved_;
 };
 
@@ -68,6 +65,7 @@ bool is_code(const KPosition& p, int sq, int code) {
 }
 
 struct Search {
+  ExchangePool& pool;
   KPosition& p;
   int sq;       // the exchange square: the move's destination
   int ply = 0;  // below the move
@@ -136,8 +134,8 @@ int Search::BestRecapture(const KEvalRecord& r, const KMove* moves, int n, int a
 
 int Search::Recapture(KEvalRecord& r, const KMove& last, int alpha, int beta, int bonus) {
   const int s = p.teban;
-  PoolFrame frame;
-  if (!PoolFrame::Fits() || ply >= kMaxPlies) return value_for(p, s, r, last);
+  PoolFrame frame(pool);
+  if (!frame.Fits() || ply >= kMaxPlies) return value_for(p, s, r, last);
   if (!board::king_attacked(p, s)) {
     const int stand = exchange_static_value(p, r, last) + std::max(bonus, 0);
     if (stand > beta) return stand;
@@ -194,8 +192,8 @@ int Search::MovedPieceCaptures(int from, KMove* out) {
 // or bishop's capture weighed 1/8, others 1/4) are added to the base. With
 // `plain` the best value of a capture is taken instead.
 int Search::Threat(const KEvalRecord& r, const KMove& m, int base, int alpha, int beta, int bonus, bool plain) {
-  PoolFrame frame;
-  if (!PoolFrame::Fits() || ply >= kMaxPlies) return base;
+  PoolFrame frame(pool);
+  if (!frame.Fits() || ply >= kMaxPlies) return base;
   KMove* moves = frame.Take(0);
   const int n = MovedPieceCaptures(m.to, moves);
   frame.Take(n);
@@ -237,8 +235,8 @@ int Search::ThreatRecheck(KEvalRecord& r, const KMove& m, const KMove& evasion, 
   board::KMoveWord mate = 0;
   if (board::ichite_zume(p, &mate) != 0) return kScoreMate;
   if (evasion.piece > 1) return alpha;
-  PoolFrame frame;
-  if (!PoolFrame::Fits()) return alpha;
+  PoolFrame frame(pool);
+  if (!frame.Fits()) return alpha;
   const int s = p.teban;
   int best = alpha;
   for (int step : board::kNeighbourStepsAscending) {
@@ -266,7 +264,7 @@ int Search::ThreatRecheck(KEvalRecord& r, const KMove& m, const KMove& evasion, 
 int Search::Reply(KEvalRecord& r, const KMove& m, int alpha, int beta, int bonus) {
   const int y = p.teban;
   const int x = 1 - y;
-  PoolFrame frame;
+  PoolFrame frame(pool);
   if (!board::king_attacked(p, y)) {
     int value = value_for(p, x, r, m);
     if (is_drop_move(m) && board::code_kind(m.code) == board::kLance) value -= LanceDropPenalty(m);
@@ -367,7 +365,7 @@ int exchange_static_value(const KPosition& p, KEvalRecord& r, const KMove& last)
   return blended_side_score(r, x, 0) - blended_side_score(r, 1 - x, kLastMoverShare);
 }
 
-int eval_sashite_exchange(KPosition& p, const KMove& m, const KEvalRecord& record) {
+int eval_sashite_exchange(ExchangePool& pool, KPosition& p, const KMove& m, const KEvalRecord& record) {
   const int s = p.teban;
   const int o = 1 - s;
   const int f = board::forward_step(s);
@@ -378,7 +376,7 @@ int eval_sashite_exchange(KPosition& p, const KMove& m, const KEvalRecord& recor
   }
   KEvalRecord child = record;
   eval::eval_sashite_diff(m, p, record, child);
-  Search search{p, m.to};
+  Search search{pool, p, m.to};
   search.ply = 1;
   const int captured = m.captured_code != 0 ? board::code_kind(m.captured_code) : 0;
   int score = -search.Reply(child, m, -kWindow, kWindow, -kCaptureValue[captured]);

@@ -6,16 +6,31 @@
 #pragma once
 
 #include "engine/board/eval_record.h"
+#include "engine/board/move_rules.h"
 #include "engine/board/position.h"
 
 namespace search {
+
+// The search reaches at most this many plies below the move (each capture on
+// the square uses a piece, so real sequences end well before).
+constexpr int kExchangeMaxPlies = 40;
+
+// The exchange search's moves: each ply takes its room from the cursor on and
+// gives it back when it returns, so a call leaves the pool as it found it. The
+// think keeps one in its context.
+struct ExchangePool {
+  static constexpr int kRoom = kExchangeMaxPlies * 64 + board::kMaxMoves;
+  board::KMove moves[kRoom];
+  int top = 0;
+};
 
 // The score of `m` for the side that makes it, from the position's record
 // `record` (the position before the move); -32766 when the move leaves the
 // mover's king attacked, 32766 when the opponent has no answer to its check.
 // The position is restored. Needs the evaluation's weight object and stage
 // block (the exchange values and the record updates read them).
-int eval_sashite_exchange(board::KPosition& p, const board::KMove& m, const board::KEvalRecord& record);
+int eval_sashite_exchange(ExchangePool& pool, board::KPosition& p, const board::KMove& m,
+                          const board::KEvalRecord& record);
 
 // The static value of the side to move on a completed record, as the
 // exchange search stands pat: the side's blended score less the other side's

@@ -78,13 +78,14 @@ void rook_file_register(ThinkContext& cx, const KPosition& p, const KHashKey& ke
   set_counts_from(cx, ply);
 }
 
-int path_repetition_test(const KPosition& p, const KMove& move, const KHashKey& key, int ply, const KMove* stack,
-                         int flag) {
+PathRepetition path_repetition_test(const KPosition& p, const KMove& move, const KHashKey& key, int ply,
+                                    const KMove* stack, int flag) {
+  using R = PathRepetition;
   const board::KPathRepEntry* e = board::path_rep_find(key);
-  if (e == nullptr) return 0;
+  if (e == nullptr) return R::kNone;
   const int s = static_cast<int>(e->first_value);
   const int d = ply - s;
-  if (d < 3) return 0;
+  if (d < 3) return R::kNone;
   auto any_pass = [&](int first, int end) {
     for (int i = first; i < end; i += 2) {
       if (is_pass(stack[i])) return true;
@@ -98,17 +99,17 @@ int path_repetition_test(const KPosition& p, const KMove& move, const KHashKey& 
     return true;
   };
   if (e->second_value == kPathOneMoveAway) {
-    if (d % 2 == 0) return 0;
-    return any_pass(s + 1, ply + 1) ? 4 : 1;
+    if (d % 2 == 0) return R::kNone;
+    return any_pass(s + 1, ply + 1) ? R::kPassedDetour : R::kPassOver;
   }
-  if (d % 2 == 1) return 1;
-  if (any_pass(s + 1, ply)) return 1;
-  if (any_pass(s + 2, ply)) return 3;
+  if (d % 2 == 1) return R::kPassOver;
+  if (any_pass(s + 1, ply)) return R::kPassOver;
+  if (any_pass(s + 2, ply)) return R::kWinsForMover;
   if (board::is_oute(p, move) == 0) {
-    if (flag == 0) return 2;
-    return all_flagged(s + 2) ? 3 : 2;
+    if (flag == 0) return R::kDraw;
+    return all_flagged(s + 2) ? R::kWinsForMover : R::kDraw;
   }
-  return all_flagged(s + 3) ? 1 : 2;
+  return all_flagged(s + 3) ? R::kPassOver : R::kDraw;
 }
 
 

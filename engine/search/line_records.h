@@ -27,9 +27,24 @@ void root_path_register(ThinkContext& cx, const KSearchNode& node);
 // the key on-path, and the squares a rook of the side to move reaches on a
 // file held only by an enemy pawn more than one rank ahead.
 void rook_file_register(ThinkContext& cx, const board::KPosition& p, const board::KHashKey& key, int ply);
-// 0 no repetition, 1..4 as the node search reads them; `stack[i]` is the
-// move-stack entry of ply i + 1.
-int path_repetition_test(const board::KPosition& p, const board::KMove& move, const board::KHashKey& key, int ply,
+// What the repetition test says of a move whose child position is on the
+// think's path, or one move away from it, at least three plies back.
+enum class PathRepetition : int {
+  kNone = 0,          // no repetition: the move is searched
+  kPassOver = 1,      // the move is not searched: the position recurs at odd
+                      // distance, the opponent passed in the cycle, it comes
+                      // back beside the line, or it repeats the mover's own
+                      // perpetual check
+  kDraw = 2,          // a plain repetition: the move scores the draw value
+  kWinsForMover = 3,  // the mover was in check at each of its moves in the
+                      // cycle (the opponent's perpetual check) or passed in it:
+                      // the move wins
+  kPassedDetour = 4,  // beside the line at odd distance with a pass in the
+                      // cycle: the move is searched
+};
+// The test at `ply` for the child key of `move`; `stack[i]` is the move-stack
+// entry of ply i + 1; `flag` 1 when the side to move is in check.
+PathRepetition path_repetition_test(const board::KPosition& p, const board::KMove& move, const board::KHashKey& key, int ply,
                          const board::KMove* stack, int flag);
 
 // The packed threat move: bit 15 present; low byte 10 x file + rank of the

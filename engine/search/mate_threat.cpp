@@ -30,10 +30,7 @@ constexpr int kTsumeMate = 0;
 constexpr int kTsumeNoMate = 2;
 constexpr int kNotProbed = 1;
 
-// The parts' outputs together before duplicates go: two words, each with its
-// escapes, attackers, backing, drops, interpositions and protected pieces.
-constexpr int kScratchRoom = 12 * board::kMaxMoves;
-KMove scratch[kScratchRoom];
+constexpr int kScratchRoom = kThreatDefenceRoom;
 
 bool same_move(const KMove& a, const KMove& b) {
   const bool pa = a.from == board::kPassSquare, pb = b.from == board::kPassSquare;
@@ -59,6 +56,7 @@ bool may_drop(const KPosition& p, int side, int kind, int sq) {
 
 struct Builder {
   const KPosition& p;
+  KMove* scratch;  // kScratchRoom moves
   int n = 0;
   void Drop(int kind, int sq) { board::write_drop(scratch[n++], p, kind, sq); }
   template <class Gen>
@@ -122,7 +120,7 @@ void defend_word(Builder& b, KMoveWord w, int ply, int r) {
       const int behind = t - f;
       if (board::kiki_at(p, t).direct_count[s] >= 2 && board::is_playing_square(behind) &&
           holds_code(p, behind, board::kPawn | board::side_bit(s))) {
-        board::write_board_move(scratch[b.n++], p, p.board[behind], behind, t, board::in_camp(s, t) ? 1 : 0);
+        board::write_board_move(b.scratch[b.n++], p, p.board[behind], behind, t, board::in_camp(s, t) ? 1 : 0);
       }
       for (int kind : {board::kPawn, board::kLance, board::kKnight, board::kSilver, board::kGold}) {
         if (may_drop(p, s, kind, t)) {
@@ -157,7 +155,7 @@ void protect_after_capture(Builder& b, KMoveWord w2, KMoveWord w3, int ply) {
     for (int t = end; t != sq; t -= step) {
       if (!board::is_playing_square(t) || board::holds_piece_of(p, s, t)) continue;
       if (board::kiki_at(p, t).direct_count[o] > 0) continue;
-      board::write_board_move(scratch[b.n++], p, p.board[sq], sq, t, 0);
+      board::write_board_move(b.scratch[b.n++], p, p.board[sq], sq, t, 0);
       return;
     }
   }
@@ -201,8 +199,10 @@ int mate_threat_probe(KSearchNode& node, KSearchNode& child, KPosition& p, const
   return kNotProbed;
 }
 
-int gen_mate_threat_defences(const KPosition& p, const KPassThreat& record, int ply, int horizon, KMove* out) {
-  Builder b{p};
+int gen_mate_threat_defences(ThinkContext& cx, const KPosition& p, const KPassThreat& record, int ply, int horizon,
+                             KMove* out) {
+  KMove* scratch = cx.threat_defence_scratch;
+  Builder b{p, scratch};
   const int r = horizon - ply;
   const int count = std::clamp(record.count, 0, 3);
   if (count >= 1 && record.words[0] != kPassWord) defend_word(b, record.words[0], ply, r);

@@ -35,7 +35,8 @@ int mate_threat_probe(KSearchNode& node, KSearchNode& child, board::KPosition& p
 // the third move's captured piece protects and, at ply 2, a dragon's retreat;
 // then the reply itself when it is legal. Each move once; the count (room for
 // board::kMaxMoves in `out`). `horizon` is the node's horizon ply.
-int gen_mate_threat_defences(const board::KPosition& p, const KPassThreat& record, int ply, int horizon,
-                             board::KMove* out);
+// The moves are gathered in the context's scratch room first.
+int gen_mate_threat_defences(ThinkContext& cx, const board::KPosition& p, const KPassThreat& record, int ply,
+                             int horizon, board::KMove* out);
 
 }  // namespace search

@@ -251,14 +251,14 @@ void sashite_depth_ladder(KMoveNode* head, int base, int row, int flag, int floo
   }
 }
 
-KMoveNode* sashite_order_select(KSearchNode& node, int n, KMoveNode* head, int depth, int base) {
+KMoveNode* sashite_order_select(ExchangePool& pool, KSearchNode& node, int n, KMoveNode* head, int depth, int base) {
   if (n < 2 || head == nullptr) return head;
   KPosition& p = *node.position;
   if (depth < kSelectExchangeRow) {
     engine_sashite_order(p, n, head);
   } else {
     for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
-      ln->score = clamp16(eval_sashite_exchange(p, *ln->move, node.eval));
+      ln->score = clamp16(eval_sashite_exchange(pool, p, *ln->move, node.eval));
     }
   }
   head = sashite_list_sort(head);
@@ -266,8 +266,8 @@ KMoveNode* sashite_order_select(KSearchNode& node, int n, KMoveNode* head, int d
   return head;
 }
 
-KMoveNode* node_sashite_order(KSearchNode& node, int, const KMove& incoming, int n, KMoveNode* head,
-                              int bound, int, int row, int base, int floor) {
+KMoveNode* node_sashite_order(ExchangePool& pool, KSearchNode& node, int, const KMove& incoming, int n,
+                              KMoveNode* head, int bound, int, int row, int base, int floor) {
   if (head == nullptr) return head;
   KPosition& p = *node.position;
   if (base + 12 * row < kCheapOrderReach) {
@@ -280,7 +280,7 @@ KMoveNode* node_sashite_order(KSearchNode& node, int, const KMove& incoming, int
   }
   const int stand = exchange_static_value(p, node.eval, incoming);
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
-    ln->score = clamp16(eval_sashite_exchange(p, *ln->move, node.eval));
+    ln->score = clamp16(eval_sashite_exchange(pool, p, *ln->move, node.eval));
   }
   head = sashite_list_sort(head);
   int i = 0;

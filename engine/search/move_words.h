@@ -73,7 +73,7 @@ inline void pv_holder_init(KPvHolder& pv, int ply) {
     pv.moves[ply + 1] = 0;
     pv.flags[ply + 1] = 0;
   }
-  pv.state = KPvHolder::kResetState;
+  pv.set_stage(NodeStage::kNone);
   pv.threat = 0;
 }
 // The child's line from `from_ply` on, and its last ply.

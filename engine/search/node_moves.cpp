@@ -149,7 +149,7 @@ void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
     return;
   }
   if (*s <= alpha_ || *s >= beta_) return;
-  const int remembered = best_score_get();
+  const int remembered = best_score_get(cx_.best_root);
   const int b = remembered == kScoreNone ? kUnknownRootBest : (side_ == cx_.time_state.side ? remembered : -remembered);
   if (*s < b - kVerifyMargin[mode_]) return;
   const int margin = prune_margin(cx_, p_, flag, m, ply_ + 1, n, *s);
@@ -167,8 +167,8 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
   const bool has_reply = child_.pv.length > ply_;
   const KMoveWord reply = has_reply ? child_.pv.moves[ply_ + 1] : 0;
   if (stage == 3) {
-    const int st = child_.pv.state;
-    if ((mode_ >= 1 && (st == 0 || (st == 8 && ply_ >= 3))) || !has_reply) {
+    const NodeStage st = child_.pv.stage();
+    if ((mode_ >= 1 && (st == NodeStage::kPass || (st == NodeStage::kThreatDefences && ply_ >= 3))) || !has_reply) {
       escape_state_ = 2;
       *flow = Flow::kEndStage;
       return;
@@ -234,17 +234,17 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   ++node_.counters[0];
   child_.key = ln == keyed_ ? key_ : child_key(node_.key, m);
   board::hash_prefetch_entry(child_.key);
-  eval_cache_prefetch(child_.key);
+  eval_cache_prefetch(cx_.eval_cache, child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
-    const int rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
-    if (rep == 1) return Flow::kNext;
-    if (rep == 3) {
+    const PathRepetition rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
+    if (rep == PathRepetition::kPassOver) return Flow::kNext;
+    if (rep == PathRepetition::kWinsForMover) {
       SetLine(w, stage, false);
       ret_ = kScoreMate;
       return Flow::kReturn;
     }
-    if (rep == 2) {
+    if (rep == PathRepetition::kDraw) {
       const int v = draw_value(cx_, side_);
       scored_ = true;
       if (v > best_) {
@@ -438,14 +438,14 @@ NodeSearch::Flow NodeSearch::PassStage() {
   ++node_.counters[0];
   // 1. Repetition.
   if (ply_ >= 3) {
-    const int rep = path_repetition_test(p_, pm, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
-    if (rep == 1) return Flow::kNext;
-    if (rep == 3) {
+    const PathRepetition rep = path_repetition_test(p_, pm, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
+    if (rep == PathRepetition::kPassOver) return Flow::kNext;
+    if (rep == PathRepetition::kWinsForMover) {
       SetLine(w, 0, false);
       ret_ = kScoreMate;
       return Flow::kReturn;
     }
-    if (rep == 2) return TakeScore(draw_value(cx_, side_), w, 0, false);
+    if (rep == PathRepetition::kDraw) return TakeScore(draw_value(cx_, side_), w, 0, false);
   }
   // 2. The table.
   ClearChildTable();
@@ -565,7 +565,7 @@ NodeSearch::Flow NodeSearch::DoublePass() {
   board::KEvalRecord r = node_.eval;
   board::do_move(p_, pm, 0);
   const int silver = mode_ == 0 && ply_ > 5 ? silver_advance_square(cx_, ply_) : 0;
-  evaluate_cached(p_, child_key(node_.key, pm), r, silver, pm);
+  evaluate_cached(cx_.eval_cache, p_, child_key(node_.key, pm), r, silver, pm);
   board::undo_move(p_, pm, 0);
   int s = eval_blend_node(r, side_, true);
   if (ply_ == 3) {

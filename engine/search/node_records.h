@@ -9,6 +9,7 @@
 #include "engine/board/eval_record.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
+#include "engine/search/node_stage.h"
 
 namespace search {
 
@@ -21,23 +22,24 @@ struct KPvHolder {
   // In the think's result block the flag slot after the 41st move marks a move
   // found by the mate check at the root, so a result line holds at most 41 moves.
   static constexpr int kMateAtRootSlot = 41;
-  static constexpr int32_t kResetState = 13;
 
   int32_t length;                // the last ply of the line (the result block: its move count)
   int32_t reserved;
   board::KMoveWord moves[kMaxMoves];
   uint32_t flags[kMaxMoves];     // per move; bit 0: searched deeper than its node
-  int32_t state;                 // stage code of the best move, 13 after a reset
+  int32_t state;                 // stage code of the best move (NodeStage), kNone after a reset
   int32_t threat;                // the result block: the first move threatens mate
 
-  // An empty line: length 0, first move and flag 0, state 13.
+  // An empty line: length 0, first move and flag 0, no stage.
   void Reset() {
     length = 0;
     moves[0] = 0;
     flags[0] = 0;
-    state = kResetState;
+    set_stage(NodeStage::kNone);
   }
   bool mate_at_root() const { return flags[kMateAtRootSlot] != 0; }
+  NodeStage stage() const { return static_cast<NodeStage>(state); }
+  void set_stage(NodeStage s) { state = stage_code(s); }
 };
 
 static_assert(offsetof(KPvHolder, moves) == 8);

@@ -24,15 +24,13 @@ using board::KHashKey;
 using board::KMove;
 using board::KPosition;
 
-constexpr int kSlots = 2;
-constexpr int kSlotMoves = 3;
-KMove saved_lines[kSlots][kSlotMoves];
+constexpr int kSlots = KSavedLines::kSlots;
 
 constexpr int kThreatTimeMs = 100;
 constexpr int kTsumeMate = 0;
 constexpr int kTsumeNoMate = 2;
 
-bool slot_empty(int slot) { return saved_lines[slot][0].from == board::kPassSquare; }
+bool slot_empty(const KSavedLines& lines, int slot) { return lines.moves[slot][0].from == board::kPassSquare; }
 
 // Makes m when it can be made here and leaves the mover's king safe.
 bool make_if_legal(KPosition& p, const KMove& m) {
@@ -65,7 +63,7 @@ bool threatens_nothing(const KPosition& p, const KMove& m) {
 }
 
 // The line root move, capture, answer on the edge-pawn push: 1 when saved.
-int edge_push_line(KPosition& p, const KMove& move, const KHashKey& child_key) {
+int edge_push_line(KSavedLines& lines, KPosition& p, const KMove& move, const KHashKey& child_key) {
   const int s = 1 - p.teban;
   const int file = board::square_file(move.to);
   if (is_drop(move) || move.code != (board::kPawn | board::side_bit(s)) || move.captured_code != 0) return 0;
@@ -80,26 +78,26 @@ int edge_push_line(KPosition& p, const KMove& move, const KHashKey& child_key) {
   const bool found = table_answer(p, key, &answer);
   board::undo_move(p, capture, 0);
   if (!found) return 0;
-  saved_pv_put(move, capture, answer);
+  saved_pv_put(lines, move, capture, answer);
   return 1;
 }
 
 }  // namespace
 
-void saved_pv_clear() {
-  for (auto& slot : saved_lines) {
+void saved_pv_clear(KSavedLines& lines) {
+  for (auto& slot : lines.moves) {
     for (KMove& m : slot) m = board::pass_move();
   }
 }
 
-void saved_pv_put(const KMove& a, const KMove& b, const KMove& c) {
-  const int slot = slot_empty(0) ? 0 : 1;
-  saved_lines[slot][0] = a;
-  saved_lines[slot][1] = b;
-  saved_lines[slot][2] = c;
+void saved_pv_put(KSavedLines& lines, const KMove& a, const KMove& b, const KMove& c) {
+  const int slot = slot_empty(lines, 0) ? 0 : 1;
+  lines.moves[slot][0] = a;
+  lines.moves[slot][1] = b;
+  lines.moves[slot][2] = c;
 }
 
-const KMove& saved_pv_move(int slot, int i) { return saved_lines[slot][i]; }
+const KMove& saved_pv_move(const KSavedLines& lines, int slot, int i) { return lines.moves[slot][i]; }
 
 int cheapest_recapture(const KPosition& p, const KMove& move, KMove* reply) {
   const int s = p.teban;
@@ -113,8 +111,8 @@ int cheapest_recapture(const KPosition& p, const KMove& move, KMove* reply) {
   return 1;
 }
 
-int saved_pv_store(const ThinkContext& cx, KPosition& p, const KMove& move, const KSearchNode& child) {
-  if (edge_push_line(p, move, child.key) != 0) return 1;
+int saved_pv_store(ThinkContext& cx, KPosition& p, const KMove& move, const KSearchNode& child) {
+  if (edge_push_line(cx.saved_lines, p, move, child.key) != 0) return 1;
   if (move.captured_code != 0 && board::code_kind(move.captured_code) <= board::code_kind(move.code)) return 0;
   int saved = 0;
 
@@ -128,12 +126,12 @@ int saved_pv_store(const ThinkContext& cx, KPosition& p, const KMove& move, cons
       if (line.length >= ply + 1) {
         KMove next = kmove_from_word(line.moves[ply + 1]);
         if (is_pass(next)) {
-          saved_pv_put(move, reply, board::pass_move());
+          saved_pv_put(cx.saved_lines, move, reply, board::pass_move());
           ++saved;
         } else if (make_if_legal(p, reply)) {
           kmove_from_word_pos(p, next, line.moves[ply + 1]);
           if (threatens_nothing(p, next)) {
-            saved_pv_put(move, reply, next);
+            saved_pv_put(cx.saved_lines, move, reply, next);
             ++saved;
           }
           board::undo_move(p, reply, 0);
@@ -151,7 +149,7 @@ int saved_pv_store(const ThinkContext& cx, KPosition& p, const KMove& move, cons
       board::hash_key_sashite(key, 0, capture);
       KMove answer;
       if (table_answer(p, key, &answer) && threatens_nothing(p, answer)) {
-        saved_pv_put(move, capture, answer);
+        saved_pv_put(cx.saved_lines, move, capture, answer);
         ++saved;
       }
       board::undo_move(p, capture, 0);
@@ -162,22 +160,22 @@ int saved_pv_store(const ThinkContext& cx, KPosition& p, const KMove& move, cons
 
 int search_negated(ThinkContext& cx, KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass) {
   for (int slot = 0; slot < kSlots; ++slot) {
-    if (slot_empty(slot)) continue;
+    if (slot_empty(cx.saved_lines, slot)) continue;
     KHashKey key = child.key;
-    board::hash_key_sashite(key, 0, saved_lines[slot][1]);
+    board::hash_key_sashite(key, 0, cx.saved_lines.moves[slot][1]);
     board::hash_invalidate(key);
-    board::hash_key_sashite(key, 0, saved_lines[slot][2]);
+    board::hash_key_sashite(key, 0, cx.saved_lines.moves[slot][2]);
     board::hash_invalidate(key);
   }
   pv_holder_init(child.pv, cx.search_ply - 1);
   const int score = search_node(cx, child, move, -beta, -alpha, flags, pass);
-  saved_pv_clear();
+  saved_pv_clear(cx.saved_lines);
   return -score;
 }
 
 int pv_mate_budget(int ply) { return ply < 3 ? 20000 : ply < 5 ? 5000 : 1250; }
 
-int pv_mate_verify(KSearchNode& node, int start_ply) {
+LineMate pv_mate_verify(KSearchNode& node, int start_ply) {
   KPosition& p = *node.position;
   KHashKey key = node.key;
   KMove mate;
@@ -185,14 +183,14 @@ int pv_mate_verify(KSearchNode& node, int start_ply) {
     const int r = tsume::tsume_search(p, &key, &mate, pv_mate_budget(start_ply));
     if (r == kTsumeMate) {
       store_mate(key, board::move_word(mate));
-      return 3;
+      return LineMate::kMateAtNode;
     }
     if (r == kTsumeNoMate) board::hash_set_tsume_mark(key, board::kNoMateMark);
   }
   KMove made[KPvHolder::kMaxMoves];
   KHashKey keys[KPvHolder::kMaxMoves];
   int count = 0;
-  int result = 0;
+  LineMate result = LineMate::kNone;
   const int last = std::min(node.pv.length, KPvHolder::kMaxMoves - 1);
   for (int k = start_ply + 1; k <= last; ++k) {
     KMove m;
@@ -205,13 +203,13 @@ int pv_mate_verify(KSearchNode& node, int start_ply) {
     const int r = tsume::tsume_search(p, &key, &mate, pv_mate_budget(k));
     if (r == kTsumeMate) {
       store_mate(key, board::move_word(mate));
-      result = (k - start_ply) % 2 == 1 ? 2 : 1;
+      result = (k - start_ply) % 2 == 1 ? LineMate::kRootMoverMates : LineMate::kOpponentMates;
       break;
     }
     if (r == kTsumeNoMate) board::hash_set_tsume_mark(key, board::kNoMateMark);
   }
   // The positions before the mate: searched again by the next search.
-  if (result != 0) {
+  if (result != LineMate::kNone) {
     for (int i = 0; i < count; ++i) board::hash_invalidate(keys[i]);
   }
   while (count > 0) unmake_or_unpass(p, made[--count]);

@@ -22,12 +22,19 @@ struct ThinkContext;
 // ---- Predicted lines ----------------------------------------------------------
 
 // Two slots of three moves: the root move, the expected reply and the
-// expected continuation. An empty slot's first move has from and to 253.
-void saved_pv_clear();
+// expected continuation. An empty slot's first move has from and to 253. The
+// think keeps them in its context; they are cleared before every root pass
+// and after each re-search with them.
+struct KSavedLines {
+  static constexpr int kSlots = 2;
+  static constexpr int kSlotMoves = 3;
+  board::KMove moves[kSlots][kSlotMoves];
+};
+void saved_pv_clear(KSavedLines& lines);
 // Into slot 1 when it is empty, else into slot 2 (overwriting it).
-void saved_pv_put(const board::KMove& a, const board::KMove& b, const board::KMove& c);
+void saved_pv_put(KSavedLines& lines, const board::KMove& a, const board::KMove& b, const board::KMove& c);
 // Move i (0..2) of slot 0 or 1.
-const board::KMove& saved_pv_move(int slot, int i);
+const board::KMove& saved_pv_move(const KSavedLines& lines, int slot, int i);
 
 // 1 with the capture of the move's destination by the side to move's
 // cheapest attacker in `reply` (promoting when it may), 0 when the side to
@@ -38,7 +45,7 @@ int cheapest_recapture(const board::KPosition& p, const board::KMove& move, boar
 // rose above the best: saves the lines whose reply the search may have
 // judged on a stale table entry; the number saved (rules 3 and 4), or 1 for an
 // edge pawn push whose capture has a legal answer in the table.
-int saved_pv_store(const ThinkContext& cx, board::KPosition& p, const board::KMove& move, const KSearchNode& child);
+int saved_pv_store(ThinkContext& cx, board::KPosition& p, const board::KMove& move, const KSearchNode& child);
 
 // Wipes the table entries of the positions after each saved reply and
 // continuation, searches the child afresh (window -beta, -alpha), clears the
@@ -50,13 +57,20 @@ int search_negated(ThinkContext& cx, KSearchNode& child, const KMoveNode* move, 
 // The mate solver's node budget at a ply: 20000 below ply 3, 5000 below 5, else 1250.
 int pv_mate_budget(int ply);
 
-// Looks for mates along the node's line from `start_ply` + 1 on: 3 when the
-// node's own position is a mate for its side to move, 2 when the root mover
-// mates somewhere on the line, 1 when its opponent does, 0 when no mate is
-// found. Mates are stored in the table, positions without one marked, and for
-// 1 and 2 the entries of the positions before the mate are wiped. The walk ends
-// at a move that is not legal where it stands. The position is restored.
-int pv_mate_verify(KSearchNode& node, int start_ply);
+// What the walk along a line found.
+enum class LineMate : int {
+  kNone = 0,            // no mate on the line
+  kOpponentMates = 1,   // the root mover's opponent mates somewhere on the line
+  kRootMoverMates = 2,  // the root mover mates somewhere on the line
+  kMateAtNode = 3,      // the node's side to move has a mate in the node's own position
+};
+
+// Looks for mates along the node's line from `start_ply` + 1 on, first in the
+// node's own position. Mates are stored in the table, positions without one
+// marked, and for a mate on the line the entries of the positions before it are
+// wiped. The walk ends at a move that is not legal where it stands. The
+// position is restored.
+LineMate pv_mate_verify(KSearchNode& node, int start_ply);
 
 // Sets the result block's threat flag when the line's first move, not giving
 // check, leaves a mate (within 100 ms) for the mover should the opponent pass.

@@ -32,13 +32,15 @@ constexpr uint32_t kPollMask = 31;
 constexpr uint32_t kProgressPollMask = 1023;
 // The probe's depth adjustment: every stored depth covers a quiescence child.
 constexpr int kQuiescenceProbeMargin = -28528;
-constexpr int kQuiescenceState = 5;
+// The stage a line of the quiescence search reports to the node above: its
+// moves count as depth-selected ones.
+constexpr NodeStage kQuiescenceStage = NodeStage::kDepthSelected;
 constexpr int kEvasionStage = 2;
 
 // The node's static score for the side to move, evaluating fully first.
-int static_score(const ThinkContext& cx, KSearchNode& node, int silver_square) {
+int static_score(ThinkContext& cx, KSearchNode& node, int silver_square) {
   const KMove& incoming = cx.move_stack[cx.search_ply];
-  evaluate_node(node, silver_square, incoming);
+  evaluate_node(cx.eval_cache, node, silver_square, incoming);
   return eval_blend_node(node.eval, node.position->teban, is_pass(incoming));
 }
 
@@ -49,7 +51,7 @@ void take_line(const ThinkContext& cx, KSearchNode& node, board::KMoveWord w, co
   node.pv.flags[ply] = 0;
   pv_copy_child(node.pv, child.pv, ply + 1);
   if (node.pv.length < ply) node.pv.length = ply;
-  node.pv.state = kQuiescenceState;
+  node.pv.set_stage(kQuiescenceStage);
 }
 
 // The loss of a side without a move in a forced or check position, the win
@@ -204,20 +206,20 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
     ++node.counters[0];
     child.key = key;
     board::hash_prefetch_entry(child.key);
-    eval_cache_prefetch(child.key);
+    eval_cache_prefetch(cx.eval_cache, child.key);
     int s_move = 0;
     bool scored_without_search = false;
     if (ply > 2) {
-      const int rep = path_repetition_test(p, m, child.key, ply, &cx.move_stack[1], in_check ? 1 : 0);
-      if (rep == 1) continue;
-      if (rep == 3) {
+      const PathRepetition rep = path_repetition_test(p, m, child.key, ply, &cx.move_stack[1], in_check ? 1 : 0);
+      if (rep == PathRepetition::kPassOver) continue;
+      if (rep == PathRepetition::kWinsForMover) {
         node.pv.moves[ply] = w;
         node.pv.flags[ply] = 0;
         node.pv.length = ply;
-        node.pv.state = kQuiescenceState;
+        node.pv.set_stage(kQuiescenceStage);
         return kScoreMate;
       }
-      if (rep == 2) {
+      if (rep == PathRepetition::kDraw) {
         s_move = draw_value(cx, s);
         scored_without_search = true;
       }
@@ -233,7 +235,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
       if (probe == board::kProbeAtBeta) {
         node.pv.moves[ply] = w;
         node.pv.length = ply;
-        node.pv.state = kQuiescenceState;
+        node.pv.set_stage(kQuiescenceStage);
         return alpha;
       }
       if (probe == board::kProbeAtAlpha) {
@@ -246,7 +248,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
         if (probe == board::kProbeRaisedAlpha) {
           node.pv.moves[ply] = w;
           node.pv.length = ply;
-          node.pv.state = kQuiescenceState;
+          node.pv.set_stage(kQuiescenceStage);
         }
         scored = true;
         if (best >= beta) return best;

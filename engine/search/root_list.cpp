@@ -11,16 +11,7 @@ namespace {
 using board::KMove;
 
 constexpr int kRankBase = 31000;
-constexpr uint8_t kNoFrom = 255;
-
-struct BestRootEntry {
-  KMove move;
-  uint32_t word;
-  KMoveNode node;
-};
-
-BestRootEntry best_root_entry = {{kNoFrom, 0, 0, 0, 0, 0, 0, 0, 0}, 0, {nullptr, kUnsearchedScore, 0, 0, 0,
-                                                                        nullptr, nullptr}};
+constexpr uint8_t kNoFrom = BestRootEntry::kNoFrom;
 
 // Links `node` in behind `after` (both in the list, node already unlinked).
 void link_behind(KMoveNode* node, KMoveNode* after) {
@@ -186,25 +177,24 @@ void root_moves_filter(const board::KPosition& p, KMoveNode* first) {
   }
 }
 
-void best_move_clear() {
-  best_root_entry.move.from = kNoFrom;
-  best_root_entry.word = 0;
-  best_root_entry.node.score = kUnsearchedScore;
+void best_move_clear(BestRootEntry& best) {
+  best.move.from = kNoFrom;
+  best.node.score = kUnsearchedScore;
 }
 
-void best_move_set(const KMove& m) { best_root_entry.move = m; }
+void best_move_set(BestRootEntry& best, const KMove& m) { best.move = m; }
 
-int best_move_get(KMove* out) {
-  if (best_root_entry.move.from == kNoFrom) return 0;
-  *out = best_root_entry.move;
+int best_move_get(const BestRootEntry& best, KMove* out) {
+  if (best.move.from == kNoFrom) return 0;
+  *out = best.move;
   return 1;
 }
 
-int16_t best_score_get() { return best_root_entry.node.score; }
+int16_t best_score_get(const BestRootEntry& best) { return best.node.score; }
 
-void best_line_set(int score, const KMoveNode& node) {
-  best_root_entry.node = node;
-  best_root_entry.node.score = static_cast<int16_t>(score);
+void best_line_set(BestRootEntry& best, int score, const KMoveNode& node) {
+  best.node = node;
+  best.node.score = static_cast<int16_t>(score);
 }
 
 int move_needs_full_search(const board::KPosition& p, const KMove& m) {

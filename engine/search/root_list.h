@@ -39,12 +39,19 @@ void root_window_init(int* alpha, int* beta);
 // behind a lift of the same rook to a safe rank 6, 8 or 9 (gote 4, 2, 1).
 void root_moves_filter(const board::KPosition& p, KMoveNode* first);
 
-// The best root move of the think.
-void best_move_clear();
-void best_move_set(const board::KMove& m);
-int best_move_get(board::KMove* out);
-int16_t best_score_get();
-void best_line_set(int score, const KMoveNode& node);
+// The best root move of the think, kept across its iterations in its context:
+// the move (origin kNoFrom: none), and the root list node of the last finished
+// iteration's best with that iteration's score.
+struct BestRootEntry {
+  static constexpr uint8_t kNoFrom = 255;
+  board::KMove move{kNoFrom, 0, 0, 0, 0, 0, 0, 0, 0};
+  KMoveNode node{nullptr, kUnsearchedScore, 0, 0, 0, nullptr, nullptr};
+};
+void best_move_clear(BestRootEntry& best);
+void best_move_set(BestRootEntry& best, const board::KMove& m);
+int best_move_get(const BestRootEntry& best, board::KMove* out);
+int16_t best_score_get(const BestRootEntry& best);
+void best_line_set(BestRootEntry& best, int score, const KMoveNode& node);
 
 // 1 when the side to move is in check, or the move gives no check, or it
 // captures a piece other than an unpromoted pawn.

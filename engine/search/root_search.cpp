@@ -33,7 +33,8 @@ using board::KPosition;
 constexpr int kProvenDepth = 756;
 constexpr uint32_t kProvenMateMark = 32767;
 constexpr int kMateTag = 5;
-constexpr int kLineState = 5;
+// The stage the root line reports: its moves count as depth-selected ones.
+constexpr NodeStage kLineStage = NodeStage::kDepthSelected;
 constexpr int kCandidateStage = 10;
 constexpr int kCandidateDepth = 7;
 constexpr int kCandidateBelow = -1800;
@@ -54,7 +55,7 @@ void set_root_line(KSearchNode& root, board::KMoveWord w, const KSearchNode& chi
     root.pv.flags[i] = child.pv.flags[i];
   }
   root.pv.length = last;
-  root.pv.state = kLineState;
+  root.pv.set_stage(kLineStage);
 }
 
 // The one-move root line of a move scored without a search.
@@ -62,7 +63,7 @@ void set_single_line(KSearchNode& root, board::KMoveWord w) {
   root.pv.moves[1] = w;
   root.pv.flags[1] = 0;
   root.pv.length = 1;
-  root.pv.state = kLineState;
+  root.pv.set_stage(kLineStage);
 }
 
 // Marks this node and every later one as not searched.
@@ -279,14 +280,14 @@ int root_search(ThinkContext& cx, KSearchNode& root, const int32_t strategies[2]
       uint32_t fingerprint = sum_from(child.pv, 3);
       for (int round = 0; round < kVerifyRounds && !cx.search_abort && score != kScoreNone && best < score; ++round) {
         pv_replay(child, 1);
-        const int r = pv_mate_verify(child, 1);
-        if (r == 3) {
+        const LineMate r = pv_mate_verify(child, 1);
+        if (r == LineMate::kMateAtNode) {
           score = -kScoreMate;
           break;
         }
-        if (r == 0) break;
-        if (r == 1) pv_holder_init(child.pv, cx.search_ply - 1);
-        if (r == 2) {
+        if (r == LineMate::kNone) break;
+        if (r == LineMate::kOpponentMates) pv_holder_init(child.pv, cx.search_ply - 1);
+        if (r == LineMate::kRootMoverMates) {
           best = score;
           set_root_line(root, w, child);
           cx.time_state.best_score = score;

@@ -95,7 +95,7 @@ void NodeSearch::AddSearched(board::KMoveWord w) {
 
 int NodeSearch::StaticScore() {
   const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(cx_, ply_) : 0;
-  evaluate_node(node_, silver, incoming_);
+  evaluate_node(cx_.eval_cache, node_, silver, incoming_);
   return eval_blend_node(node_.eval, side_, is_pass(incoming_));
 }
 
@@ -202,11 +202,11 @@ int NodeSearch::Generate(NodeStage code, KMove* out, int* stage, int* linker) {
     case NodeStage::kDepthSelected: {
       *linker = kLinkAll;
       const int n = futile_ && r > 1 ? r - 1 : r;
-      return sashite_gen_by_depth(p_, last, n, threat_, set_, out);
+      return sashite_gen_by_depth(cx_.gen_stamp, p_, last, n, threat_, set_, out);
     }
     case NodeStage::kThreats: return board::gen_threat_moves(p_, last, r, out);
     case NodeStage::kDefences: return board::gen_defences(p_, incoming_, r, out);
-    case NodeStage::kThreatDefences: return gen_mate_threat_defences(p_, pass_threat_, ply_, depth_.horizon, out);
+    case NodeStage::kThreatDefences: return gen_mate_threat_defences(cx_, p_, pass_threat_, ply_, depth_.horizon, out);
     case NodeStage::kQuiet: return board::gen_quiet_moves(p_, last, r, out);
     case NodeStage::kTacticalDrops: return board::gen_tactical_drops(p_, incoming_, r, out);
     case NodeStage::kKingDrops: *linker = kLinkAll; return board::gen_drops_near_king(p_, out);
@@ -261,11 +261,11 @@ NodeSearch::Flow NodeSearch::RunStage(NodeStage code, int column) {
   if (count == 0) return Flow::kNext;
   KMoveNode* head = nodes;
   if (code == NodeStage::kCaptures && in_check_) {
-    head = sashite_order_select(node_, count, head, depth_.remaining, 0);
+    head = sashite_order_select(cx_.exchange_pool, node_, count, head, depth_.remaining, 0);
   } else {
     const StageOrder order = stage_order(stage_code(code));
-    head = node_sashite_order(node_, stage, incoming_, count, head, alpha_, beta_, depth_.remaining, order.base,
-                              order.floor);
+    head = node_sashite_order(cx_.exchange_pool, node_, stage, incoming_, count, head, alpha_, beta_, depth_.remaining,
+                              order.base, order.floor);
   }
   return SearchList(head, count, stage, column);
 }
@@ -309,11 +309,11 @@ NodeSearch::Flow NodeSearch::ProveLoss() {
   sashi_list_link(nodes, kept, moves, stage);
   KMoveNode* head = nodes;
   if (in_check_) {
-    head = sashite_order_select(node_, kept, head, depth_.remaining, 0);
+    head = sashite_order_select(cx_.exchange_pool, node_, kept, head, depth_.remaining, 0);
   } else {
     const StageOrder order = stage_order(stage);
-    head = node_sashite_order(node_, stage, incoming_, kept, head, alpha_, beta_, depth_.remaining, order.base,
-                              order.floor);
+    head = node_sashite_order(cx_.exchange_pool, node_, stage, incoming_, kept, head, alpha_, beta_, depth_.remaining,
+                              order.base, order.floor);
   }
   proving_ = true;
   // In check the count is of every legal evasion, so that a lone answer the
@@ -420,8 +420,12 @@ int NodeSearch::EndOfNode() {
   if (node_.pv.length >= ply_) {
     const int bound = alpha_ > entry_alpha_ ? board::kBoundExact : board::kBoundUpper;
     board::hash_store(node_.key, depth_.stored, bound, best_, 0, 0, 0, node_.pv.moves[ply_], node_.pv.state);
-    const int state = node_.pv.state;
-    if (state == 5 || state == 8 || state == 9) refutation_list_add(node_, node_.pv.moves[ply_]);
+    // A best move of the depth-selected, threat-defence or quiet stage becomes
+    // a refutation the node's siblings try early.
+    const NodeStage found = node_.pv.stage();
+    if (found == NodeStage::kDepthSelected || found == NodeStage::kThreatDefences || found == NodeStage::kQuiet) {
+      refutation_list_add(node_, node_.pv.moves[ply_]);
+    }
   }
   return best_;
 }

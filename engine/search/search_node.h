@@ -11,6 +11,7 @@
 
 #include "engine/search/move_list.h"
 #include "engine/search/node_records.h"
+#include "engine/search/node_stage.h"
 #include "engine/search/search_words.h"
 #include "engine/search/think_context.h"
 
@@ -44,25 +45,6 @@ inline NodeDepth node_depth(int ext, int ply, int depth) {
 }
 inline NodeDepth node_depth(int ext, int ply) { return node_depth(ext, ply, search_depth.load(std::memory_order_relaxed)); }
 inline int remaining_plies(int ext, int ply) { return node_depth(ext, ply).remaining; }
-
-// The stages of a node, in the codes the stage table, the list nodes' stage
-// byte and the transposition table's stage tag keep.
-enum class NodeStage : uint8_t {
-  kPass = 0,             // the pass, searched as a reduced null move (after a pass: the double pass)
-  kHashMove = 1,         // the transposition table's move
-  kCaptures = 2,         // the evasions in check, else the recaptures and captures of the moved pieces
-  kEscapes = 3,          // escapes of threatened pieces, else the pawn push after the own last move
-  kRefutations = 4,      // the node's refutation moves
-  kDepthSelected = 5,    // the depth-selected generator
-  kThreats = 6,          // moves that make threats
-  kDefences = 7,         // defences against the incoming move
-  kThreatDefences = 8,   // defences against the mate threat the pass showed
-  kQuiet = 9,            // quiet moves
-  kTacticalDrops = 10,   // tactical drops
-  kKingDrops = 11,       // drops near the enemy king
-  kNone = 13,            // no stage: the table's empty cell
-};
-constexpr int stage_code(NodeStage s) { return static_cast<int>(s); }
 
 // The stage table: the row is the stage byte of the incoming move's list node
 // (row 0 after a pass), the column the position in the node's sequence.

@@ -7,18 +7,17 @@
 // engine/tsume/tsume_state.h.)
 //
 // Reset at think start by Chuban: search_depth, the time limits, and in the
-// context the search's words. Also process-wide and reset or set at think
-// start: the search mode board::game_stage and the threat word
-// board::threat_word (the board's generators read them); the candidate table
-// of the depth-selected generator with its call counter (gen_stamp.h).
+// context the search's words, among them the depth-selected generator's
+// candidate table with its call counter (gen_stamp.h) and the cache of full
+// evaluations (eval_cache.h); the best root move, the predicted-line slots
+// (pv_learn.h), the exchange scorer's move pool (exchange_score.h) and the
+// mate-threat defences' scratch room live in the context as well. Also
+// process-wide and set at think start: the search mode board::game_stage and
+// the threat word board::threat_word, which the board's generators read
+// (board_state.h).
 //
-// Scratch of the computer thread kept in single files: the predicted-line
-// slots (pv_learn.cpp; cleared before every root pass and after each re-search
-// with them), the best root move remembered across iterations (root_list.cpp),
-// the exchange scoring's move pool (exchange_score.cpp) and the mate-threat
-// defences' gathering array (mate_threat.cpp), both used only within one call,
-// and the cache of full evaluations (eval_cache.h), cleared at think start.
-// None of them is re-entrant.
+// Besides the words above, the search keeps one test hook, stage_trace_hook
+// (search_node.h), null outside the node search's tests.
 #pragma once
 
 #include <atomic>

@@ -14,9 +14,14 @@
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
+#include "engine/search/depth_gen/gen_stamp.h"
+#include "engine/search/eval_cache.h"
+#include "engine/search/exchange_score.h"
 #include "engine/search/move_list.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
+#include "engine/search/pv_learn.h"
+#include "engine/search/root_list.h"
 #include "engine/search/search_words.h"
 
 namespace search {
@@ -28,6 +33,10 @@ namespace search {
 constexpr int kPoolMoves = 1 << 17;
 // The root's moves and the candidates behind them.
 constexpr int kRootMoveRoom = 2 * board::kMaxMoves;
+// The mate-threat defences together before duplicates go: two threatening
+// words, each with its escapes, attackers, backing, drops, interpositions and
+// protected pieces.
+constexpr int kThreatDefenceRoom = 12 * board::kMaxMoves;
 
 struct ThinkContext {
   // The line being searched: entry p is the move that led to the node of ply
@@ -62,6 +71,10 @@ struct ThinkContext {
   KSearchNode root_node;
   // The root moves chosen so far in an iteration (N-best passes).
   KMoveSet searched_move_set;
+  // The best root move so far, reset at think start.
+  BestRootEntry best_root;
+  // The predicted lines saved at the root for a re-search.
+  KSavedLines saved_lines;
   // Per ply: the path-table entries that belong to plies up to it.
   uint32_t path_ply_count[kPlyEntries] = {};
 
@@ -71,6 +84,18 @@ struct ThinkContext {
   uint32_t iteration_start = 0;
   uint32_t last_reading = 0;
   uint32_t last_report_ms = 0;
+
+  // Where gen_mate_threat_defences gathers its moves within one call.
+  board::KMove threat_defence_scratch[kThreatDefenceRoom];
+
+  // The depth-selected generator's candidate table and call counter.
+  KGenStamp gen_stamp;
+
+  // The exchange scorer's moves within one call.
+  ExchangePool exchange_pool;
+
+  // The think's cache of full evaluations.
+  EvalCache eval_cache;
 
   bool pool_fits(int room = board::kMaxMoves) const { return pool_cursor + room <= kPoolMoves; }
 };

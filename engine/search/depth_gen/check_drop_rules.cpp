@@ -20,9 +20,9 @@ void propose(const GenCall& g, int kind, int d, int tag) {
   if (!g.in_hand(kind)) return;
   const int piece = board::drop_piece(g.p, kind);
   if (tag == kTagAdmitted) {
-    gen_stamp_admitted(piece, d, 0);
+    gen_stamp_admitted(*g.stamp, piece, d, 0);
   } else {
-    gen_stamp_record(piece, d, 0, tag);
+    gen_stamp_record(*g.stamp, piece, d, 0, tag);
   }
 }
 

@@ -15,14 +15,14 @@ void propose_drop(const GenCall& g, int kind, int d, int tag, bool weak) {
   if (!g.in_hand(kind)) return;
   const int piece = board::drop_piece(g.p, kind);
   if (weak) {
-    gen_stamp_weak(piece, d, 0, tag);
+    gen_stamp_weak(*g.stamp, piece, d, 0, tag);
   } else {
-    gen_stamp_record(piece, d, 0, tag);
+    gen_stamp_record(*g.stamp, piece, d, 0, tag);
   }
 }
 
 void propose_drop_strong(const GenCall& g, int kind, int d) {
-  if (g.in_hand(kind)) gen_stamp_strong(board::drop_piece(g.p, kind), d, 0);
+  if (g.in_hand(kind)) gen_stamp_strong(*g.stamp, board::drop_piece(g.p, kind), d, 0);
 }
 
 namespace {

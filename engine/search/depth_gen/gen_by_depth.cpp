@@ -84,15 +84,16 @@ void camp_slider_drops(GenCall& g) {
 
 // Reads the candidates back in the order of first proposal.
 void admit_candidates(GenCall& g) {
-  for (int r = 0; r < gen_stamp.record_count; ++r) {
-    const KGenRecord& rec = gen_stamp.record[r];
-    const KGenStampEntry& e = gen_stamp.entry[gen_stamp_key(rec.piece, rec.square, rec.promote)];
+  const KGenStamp& st = *g.stamp;
+  for (int r = 0; r < st.record_count; ++r) {
+    const KGenRecord& rec = st.record[r];
+    const KGenStampEntry& e = st.entry[gen_stamp_key(rec.piece, rec.square, rec.promote)];
     if (g.p.piece[rec.piece].sq != board::kInHand) {
       g.emit_board(rec.piece, g.p.piece[rec.piece].sq, rec.square, rec.promote);
       continue;
     }
-    const bool again = gen_stamp_is_set(e, kStampAgain);
-    const bool weak_only = gen_stamp_is_set(e, kStampWeakOnly);
+    const bool again = gen_stamp_is_set(st, e, kStampAgain);
+    const bool weak_only = gen_stamp_is_set(st, e, kStampWeakOnly);
     const bool in_camp = g.camp(rec.square);
     bool admit = !weak_only;
     switch (board::number_kind(rec.piece)) {
@@ -106,12 +107,13 @@ void admit_candidates(GenCall& g) {
 
 }  // namespace
 
-int sashite_gen_by_depth(const board::KPosition& p, const board::KMove* last, int n, uint32_t accept,
-                         const KSearchedSet& set, board::KMove* out) {
+int sashite_gen_by_depth(KGenStamp& stamp, const board::KPosition& p, const board::KMove* last, int n,
+                         uint32_t accept, const KSearchedSet& set, board::KMove* out) {
   if (n <= 0) return sashite_gen_captures(p, last, last, last - 1, accept, set, out);
-  if (n == 1) return sashite_gen_checks(p, last, accept, set, out);
+  if (n == 1) return sashite_gen_checks(stamp, p, last, accept, set, out);
   GenCall g(p, last, last - 1, n, accept, set, out, AcceptForm::kThreatKind, n);
-  gen_stamp_begin_depth();
+  g.stamp = &stamp;
+  gen_stamp_begin_depth(stamp);
   if (g.king != board::kNotInPlay) {
     drops_around(g, g.king, kTagTarget, true);
     if (n >= 4) {

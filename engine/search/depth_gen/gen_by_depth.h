@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/move_words.h"
 
 namespace search {
@@ -20,8 +21,8 @@ namespace search {
 // record is the mover's own move before it (either may be a pass). With the
 // low 16 bits of `accept` set, every move must also pass the accept test.
 // Moves in the node's searched set are never written. `out` must have room for
-// board::kMaxMoves records.
-int sashite_gen_by_depth(const board::KPosition& p, const board::KMove* last, int n, uint32_t accept,
-                         const KSearchedSet& set, board::KMove* out);
+// board::kMaxMoves records. The drop candidates are gathered in `stamp`.
+int sashite_gen_by_depth(KGenStamp& stamp, const board::KPosition& p, const board::KMove* last, int n,
+                         uint32_t accept, const KSearchedSet& set, board::KMove* out);
 
 }  // namespace search

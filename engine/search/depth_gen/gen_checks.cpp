@@ -154,10 +154,11 @@ void own_moves(GenCall& g, int piece, int code, int sq, int front) {
 
 }  // namespace
 
-int sashite_gen_checks(const board::KPosition& p, const board::KMove* last, uint32_t accept, const KSearchedSet& set,
-                       board::KMove* out) {
+int sashite_gen_checks(KGenStamp& stamp, const board::KPosition& p, const board::KMove* last, uint32_t accept,
+                       const KSearchedSet& set, board::KMove* out) {
   GenCall g(p, last, last - 1, 1, accept, set, out, AcceptForm::kThreatKind, 1);
-  gen_stamp_begin_checks();
+  g.stamp = &stamp;
+  gen_stamp_begin_checks(stamp);
   if (g.king != board::kNotInPlay) {
     const int k = g.king;
     if (g.in_hand(kPawn) && g.file_free(g.s, k)) gen1_drop_fu(g, k);
@@ -179,12 +180,12 @@ int sashite_gen_checks(const board::KPosition& p, const board::KMove* last, uint
       own_moves(g, piece, code, sq, front);
     }
   }
-  for (int r = 0; r < gen_stamp.record_count; ++r) {
-    const KGenRecord& rec = gen_stamp.record[r];
+  for (int r = 0; r < stamp.record_count; ++r) {
+    const KGenRecord& rec = stamp.record[r];
     const int from = p.piece[rec.piece].sq;
     if (from != board::kInHand) {
       g.emit_board(rec.piece, from, rec.square, rec.promote);
-    } else if (gen_stamp_is_set(gen_stamp.entry[gen_stamp_key(rec.piece, rec.square, rec.promote)], kStampAgain)) {
+    } else if (gen_stamp_is_set(stamp, stamp.entry[gen_stamp_key(rec.piece, rec.square, rec.promote)], kStampAgain)) {
       g.emit_drop(rec.piece, rec.square);
     }
   }

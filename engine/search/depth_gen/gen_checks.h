@@ -10,15 +10,17 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/depth_gen/gen_terms.h"
 #include "engine/search/move_words.h"
 
 namespace search {
 
 // `last` is the opponent's last move inside an array whose previous record is
-// the mover's own move before it. Returns the number written.
-int sashite_gen_checks(const board::KPosition& p, const board::KMove* last, uint32_t accept, const KSearchedSet& set,
-                       board::KMove* out);
+// the mover's own move before it. Returns the number written. The drop
+// candidates are gathered in `stamp`.
+int sashite_gen_checks(KGenStamp& stamp, const board::KPosition& p, const board::KMove* last, uint32_t accept,
+                       const KSearchedSet& set, board::KMove* out);
 
 // ---- The level-1 drop rules: each proposes, except the pawn rule, which writes.
 void gen1_drop_fu(GenCall& g, int t);

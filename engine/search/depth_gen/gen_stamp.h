@@ -6,15 +6,15 @@
 // first proposal and admits each candidate at most once.
 //
 // A word counts as set when it equals the current generation, so nothing is
-// cleared between calls: every call takes a fresh generation from the call
-// counter sashite_gen_serial. The depth generator's generations are the serial
+// cleared between calls: every call takes a fresh generation from the table's
+// call counter (serial). The depth generator's generations are the serial
 // plus one, the check generator's 2,100,000,000 less the serial; the serial
 // never reaches 1,000,000,000 (the table is cleared and the serial restarts
 // first), so the two ranges never meet and no generation is 0.
 //
-// State: gen_stamp and sashite_gen_serial live for the whole program, are used
-// on the computer thread only, are set up once by sashite_gen_stamp_init and
-// reset at think start (the serial to 0, then sashite_gen_stamp_clear).
+// State: the caller owns the table and hands it to each call; the think keeps
+// one in its context (reset at think start: the serial to 0, then
+// sashite_gen_stamp_clear). A table of all zeros is ready for use.
 #pragma once
 
 #include <cstdint>
@@ -56,6 +56,7 @@ struct KGenRecord {
 
 struct KGenStamp {
   uint32_t generation;
+  uint32_t serial;  // generator calls since the think started (or since the last restart)
   KGenStampEntry entry[kGenStampEntries];
   int32_t record_count;
   KGenRecord record[kGenStampEntries];
@@ -63,34 +64,32 @@ struct KGenStamp {
 
 static_assert(sizeof(KGenStamp::entry) == 233280, "6480 entries of nine words");
 
-extern KGenStamp gen_stamp;
-// Generator calls since the think started (or since the last restart).
-extern uint32_t sashite_gen_serial;
-
-// Start-up: no records, every entry zero, generation 1.
-void sashite_gen_stamp_init();
+// No records, every entry zero, generation 1.
+void sashite_gen_stamp_init(KGenStamp& st);
 // No records, every entry zero.
-void sashite_gen_stamp_clear();
+void sashite_gen_stamp_clear(KGenStamp& st);
 
 // A new call of the depth generator (or of the check generator): takes the
 // next serial, sets the generation and empties the record list.
-void gen_stamp_begin_depth();
-void gen_stamp_begin_checks();
+void gen_stamp_begin_depth(KGenStamp& st);
+void gen_stamp_begin_checks(KGenStamp& st);
 
 // The entry of a key.
 int gen_stamp_key(int piece, int sq, int promote);
-inline bool gen_stamp_is_set(const KGenStampEntry& e, int word) { return e.word[word] == gen_stamp.generation; }
+inline bool gen_stamp_is_set(const KGenStamp& st, const KGenStampEntry& e, int word) {
+  return e.word[word] == st.generation;
+}
 
 // The plain proposal: a new key is marked proposed with its tag and recorded;
 // a known one is marked proposed again (and no longer weak-only).
-void gen_stamp_record(int piece, int sq, int promote, int tag);
+void gen_stamp_record(KGenStamp& st, int piece, int sq, int promote, int tag);
 // The weak proposal: a new key is also marked weak-only; a known one loses the
 // weak-only mark and counts as proposed again only when both proposals are
 // target proposals (tag 4).
-void gen_stamp_weak(int piece, int sq, int promote, int tag);
+void gen_stamp_weak(KGenStamp& st, int piece, int sq, int promote, int tag);
 // The strong proposal counts as two at once.
-void gen_stamp_strong(int piece, int sq, int promote);
+void gen_stamp_strong(KGenStamp& st, int piece, int sq, int promote);
 // The check generator's admitted proposal: proposed and proposed again.
-void gen_stamp_admitted(int piece, int sq, int promote);
+void gen_stamp_admitted(KGenStamp& st, int piece, int sq, int promote);
 
 }  // namespace search

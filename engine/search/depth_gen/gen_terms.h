@@ -24,6 +24,8 @@
 
 namespace search {
 
+struct KGenStamp;
+
 // Which accept test guards a call's moves: the depth generator and the check
 // generator ask sashite_threat_kind, the capture generator sashite_threat_kind2.
 enum class AcceptForm { kThreatKind, kThreatKind2 };
@@ -49,6 +51,7 @@ struct GenCall {
   AcceptForm form;
   int accept_level;        // the depth argument of sashite_threat_kind
   int open_squares = -1;   // the enemy camp's open squares, counted when first needed
+  KGenStamp* stamp = nullptr;  // the candidate table of the depth and check generators
 
   // ---- Squares -------------------------------------------------------------
   int cell(int sq) const {

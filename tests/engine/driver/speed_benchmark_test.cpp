@@ -31,7 +31,6 @@ constexpr uint64_t kListed = 30 + 900 + 25440;
 TEST(SpeedBenchmark, WalksThreePliesUntilTheClockPassesTheLimit) {
   board::KPosition p;
   board::pos_set_handicap(p, 0);
-  benchmark_clock = fake_clock;
   struct {
     uint32_t jump;
     size_t size;
@@ -44,22 +43,21 @@ TEST(SpeedBenchmark, WalksThreePliesUntilTheClockPassesTheLimit) {
   for (const auto& r : kRuns) {
     std::vector<uint8_t> buf(r.size);
     clock_reads = 0, jump_after = r.jump;
-    benchmark_words = BenchmarkWords{kStart, 0, 0, 0};
-    benchmark_walk(p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf.data(), r.size);
-    EXPECT_EQ(benchmark_words.nodes, r.nodes) << r.size << " " << r.jump;
-    EXPECT_EQ(benchmark_words.make_pairs, r.pairs) << r.size << " " << r.jump;
+    BenchmarkWords words{kStart, 0, 0, 0, fake_clock};
+    benchmark_walk(words, p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf.data(), r.size);
+    EXPECT_EQ(words.nodes, r.nodes) << r.size << " " << r.jump;
+    EXPECT_EQ(words.make_pairs, r.pairs) << r.size << " " << r.jump;
   }
   jump_after = 0;
   // A stop asked for ends the walk at its next node (Ctrl-C); the next run
   // starts afresh.
   std::vector<uint8_t> buf(kBenchmarkFallbackBytes);
-  benchmark_words = BenchmarkWords{kStart, 0, 0, 0};
+  BenchmarkWords words{kStart, 0, 0, 0, fake_clock};
   benchmark_stop.store(true);
-  benchmark_walk(p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf.data(), buf.size());
-  EXPECT_EQ(benchmark_words.nodes, 0u);
-  EXPECT_EQ(speed_benchmark_run(), 0u);  // a clock that stands still
-  EXPECT_EQ(benchmark_words.nodes, 1u + 30 + 900);
-  benchmark_clock = platform::tick_ms;
+  benchmark_walk(words, p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf.data(), buf.size());
+  EXPECT_EQ(words.nodes, 0u);
+  EXPECT_EQ(speed_benchmark_run(words), 0u);  // a clock that stands still
+  EXPECT_EQ(words.nodes, 1u + 30 + 900);
 }
 
 class MovegenStatsTest : public ::testing::Test {

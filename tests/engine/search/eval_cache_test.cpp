@@ -28,6 +28,9 @@ namespace {
 using board::KMove;
 using board::KPosition;
 
+// The cache of the tests' think context.
+EvalCache& cache() { return testing::test_context().eval_cache; }
+
 bool same_record(const board::KEvalRecord& a, const board::KEvalRecord& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -48,7 +51,7 @@ KSearchNode node_of(KPosition& p) {
   KSearchNode node = node_of(p);
   board::KEvalRecord full = node.eval;
   evaluate_fully(p, full, square, last);
-  evaluate_node(node, square, last);
+  evaluate_node(cache(), node, square, last);
   if (out != nullptr) *out = full;
   if (same_record(node.eval, full)) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "square " << square << " pass " << (last.from == board::kPassSquare);
@@ -71,7 +74,7 @@ TEST(EvalCache, CompletedNodesMatchTheFullEvaluationWhateverTheCacheHeld) {
     KPosition p;
     ASSERT_EQ(bridge::position_load(p, k), 0);
     testing::prepare_evaluation(p);
-    eval_cache_clear();
+    eval_cache_clear(cache());
     KMove moves[board::kMaxMoves];
     const int n = board::gen_all_moves(p, moves);
     for (int i = 0; i < n; ++i) {
@@ -112,7 +115,7 @@ TEST(EvalCache, CellsChangedAtTheRootAreNotServedFromBefore) {
   KPosition p = board::testing::load(board::testing::scene("N25 K59 k51 *p", 1));
   testing::prepare_evaluation(p);
   board::game_stage = 0;
-  eval_cache_clear();
+  eval_cache_clear(cache());
   const KMove pass = board::pass_move();
   int32_t& cell = board::senkei_current->cell[1][board::senkei_layer_of(board::kPawn)][board::square_of(2, 4) - board::kFirstSquare];
   const int32_t kept = cell;
@@ -144,7 +147,7 @@ TEST(EvalCache, SettingsSetUpAgainAreNotServedFromBefore) {
     KPosition p;
     ASSERT_EQ(bridge::position_load(p, k), 0);
     testing::prepare_evaluation(p);
-    eval_cache_clear();
+    eval_cache_clear(cache());
     const KMove pass = board::pass_move();
     board::KEvalRecord plain{}, other{};
     ASSERT_TRUE(cached_matches(p, 0, pass, &plain));

@@ -15,6 +15,7 @@
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
 #include "tests/engine/search/depth_gen/depth_gen_setup.h"
+#include "tests/engine/search/think_setup.h"
 
 namespace search {
 namespace {
@@ -111,7 +112,7 @@ TEST_F(ExchangeOrderTest, IllegalMovesAndTheExchangeBonuses) {
   pin.Put(5, 9, model::kOu).Put(5, 8, model::kKin).Put(5, 1, gote(model::kHi)).Put(1, 1, gote(model::kOu));
   KPosition p = pin.Load();
   board::KEvalRecord r{};
-  EXPECT_EQ(eval_sashite_exchange(p, pin.Move(p, 5, 8, 4, 7), r), -32766);
+  EXPECT_EQ(eval_sashite_exchange(testing::test_context().exchange_pool, p, pin.Move(p, 5, 8, 4, 7), r), -32766);
 
   // Edge attack: 50 per step, stopped by a sente pawn in front; 400 in full.
   for (bool wrong_side : {true, false}) {
@@ -161,7 +162,7 @@ TEST_F(ExchangeOrderTest, DepthCutsAndLadder) {
   node.position = &p;
   nodes[0].next = nullptr;
   nodes[0].score = 77;
-  EXPECT_EQ(sashite_order_select(node, 1, nodes, 8, 0), nodes);
+  EXPECT_EQ(sashite_order_select(testing::test_context().exchange_pool, node, 1, nodes, 8, 0), nodes);
   EXPECT_EQ(nodes[0].score, 77);
 }
 

@@ -27,14 +27,15 @@ TEST(LineRecords, SlotsRingAndRecords) {
   const KMove a = kmove_from_word(word(77, 76, board::kPawn, 0));
   const KMove b = kmove_from_word(word(33, 34, board::kPawn, 1));
   const KMove c = kmove_from_word(word(27, 26, board::kPawn, 0));
-  saved_pv_clear();
-  EXPECT_EQ(saved_pv_move(0, 0).from, board::kPassSquare);
-  saved_pv_put(a, b, c);
-  saved_pv_put(b, c, a);
-  saved_pv_put(c, a, b);  // the third line overwrites slot 2
-  EXPECT_EQ(saved_pv_move(0, 0).to, a.to);
-  EXPECT_EQ(saved_pv_move(1, 0).to, c.to);
-  saved_pv_clear();
+  KSavedLines lines;
+  saved_pv_clear(lines);
+  EXPECT_EQ(saved_pv_move(lines, 0, 0).from, board::kPassSquare);
+  saved_pv_put(lines, a, b, c);
+  saved_pv_put(lines, b, c, a);
+  saved_pv_put(lines, c, a, b);  // the third line overwrites slot 2
+  EXPECT_EQ(saved_pv_move(lines, 0, 0).to, a.to);
+  EXPECT_EQ(saved_pv_move(lines, 1, 0).to, c.to);
+  saved_pv_clear(lines);
 
   KLearnRing ring;
   for (int i = 0; i <= KLearnRing::kCapacity; ++i) learn_ring_put(ring, {{}, 0, static_cast<int16_t>(i), 0});
@@ -77,7 +78,7 @@ TEST(LineRecords, SlotsRingAndRecords) {
 class MateVerifyTest : public testing::ThinkTest {};
 
 // The node's position loaded, its line from ply 2 on.
-int verify(Scene s, int side, std::initializer_list<board::KMoveWord> line) {
+LineMate verify(Scene s, int side, std::initializer_list<board::KMoveWord> line) {
   s.k.teban = side;
   KPosition p = s.Load();
   const KPosition before = p;
@@ -87,7 +88,7 @@ int verify(Scene s, int side, std::initializer_list<board::KMoveWord> line) {
   board::hash_key_full(p, 0, node.key);
   node.pv.length = 1;
   for (board::KMoveWord w : line) node.pv.moves[++node.pv.length] = w;
-  const int r = pv_mate_verify(node, 1);
+  const LineMate r = pv_mate_verify(node, 1);
   EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0) << "the position is restored";
   return r;
 }
@@ -98,19 +99,19 @@ TEST_F(MateVerifyTest, ResultsZeroToThree) {
   drop.Put(9, 9, model::kOu).Put(5, 1, gote(model::kOu)).Put(5, 3, model::kFu).Put(9, 3, gote(model::kFu))
       .Hand(model::kKin);
   const board::KMoveWord gote_push = word(93, 94, board::kPawn, 1);
-  EXPECT_EQ(verify(drop, 0, {}), 3);
-  EXPECT_EQ(verify(drop, 1, {gote_push}), 2);
+  EXPECT_EQ(verify(drop, 0, {}), LineMate::kMateAtNode);
+  EXPECT_EQ(verify(drop, 1, {gote_push}), LineMate::kRootMoverMates);
   Scene no_mate = drop;
   no_mate.Put(5, 3, 0);
-  EXPECT_EQ(verify(no_mate, 1, {gote_push}), 0);
+  EXPECT_EQ(verify(no_mate, 1, {gote_push}), LineMate::kNone);
   // Gote mates once sente's gold leaves 6-8.
   Scene blunder;
   blunder.Put(5, 9, model::kOu).Put(6, 8, model::kKin).Put(9, 7, model::kFu).Put(5, 1, gote(model::kOu))
       .Put(5, 7, gote(model::kFu)).Put(9, 3, gote(model::kFu));
   blunder.k.mochigoma[1][model::kKin] = 1;
-  EXPECT_EQ(verify(blunder, 1, {gote_push, word(68, 78, board::kGold, 0)}), 1);
+  EXPECT_EQ(verify(blunder, 1, {gote_push, word(68, 78, board::kGold, 0)}), LineMate::kOpponentMates);
   // A line move that cannot be made there ends the walk.
-  EXPECT_EQ(verify(blunder, 1, {gote_push, word(48, 38, board::kGold, 0)}), 0);
+  EXPECT_EQ(verify(blunder, 1, {gote_push, word(48, 38, board::kGold, 0)}), LineMate::kNone);
 }
 
 }  // namespace

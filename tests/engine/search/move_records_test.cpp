@@ -140,16 +140,16 @@ TEST(LineRecords, RepetitionTestRegistrationAndReplay) {
   for (KMove& m : stack) m = board_move(square_of(1, 9), square_of(1, 8), kS | board::kLance);
   board::KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
   const KMove pass = board::pass_move();
-  EXPECT_EQ(path_repetition_test(p, pass, on, 4, stack, 1), 0);   // fewer than three plies
-  EXPECT_EQ(path_repetition_test(p, pass, on, 5, stack, 1), 1);   // odd distance
-  EXPECT_EQ(path_repetition_test(p, pass, away, 6, stack, 1), 0); // one move away, even
-  EXPECT_EQ(path_repetition_test(p, pass, away, 5, stack, 1), 1);
-  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 0), 2);
-  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), 2);
+  EXPECT_EQ(path_repetition_test(p, pass, on, 4, stack, 1), PathRepetition::kNone);   // fewer than three plies
+  EXPECT_EQ(path_repetition_test(p, pass, on, 5, stack, 1), PathRepetition::kPassOver);   // odd distance
+  EXPECT_EQ(path_repetition_test(p, pass, away, 6, stack, 1), PathRepetition::kNone); // one move away, even
+  EXPECT_EQ(path_repetition_test(p, pass, away, 5, stack, 1), PathRepetition::kPassOver);
+  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 0), PathRepetition::kDraw);
+  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), PathRepetition::kDraw);
   stack[4].flag_word = 1;  // every move of one side flagged, no check, flag set
-  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), 3);
+  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), PathRepetition::kWinsForMover);
   stack[3] = pass;
-  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), 1);
+  EXPECT_EQ(path_repetition_test(p, pass, on, 6, stack, 1), PathRepetition::kPassOver);
 
   // A rook behind its own pawn registers only its own position; a rook on an
   // open file before an enemy pawn two ranks ahead registers its reach.

@@ -174,14 +174,15 @@ TEST_F(Root, ListServicesAndTheBestMoveMemory) {
   const KPosition p = Scene{model::testing::initial(model::kHirate)}.Load();
   EXPECT_EQ(root_moves_count(p, head, 3), kRootCountCap);
 
-  best_move_clear();
+  BestRootEntry best;
+  best_move_clear(best);
   KMove out;
-  EXPECT_EQ(best_move_get(&out), 0);
-  EXPECT_EQ(best_score_get(), 32767);
-  best_move_set(moves[0]);
-  best_line_set(-44, nodes[0]);
-  EXPECT_EQ(best_move_get(&out), 1);
-  EXPECT_EQ(best_score_get(), -44);
+  EXPECT_EQ(best_move_get(best, &out), 0);
+  EXPECT_EQ(best_score_get(best), 32767);
+  best_move_set(best, moves[0]);
+  best_line_set(best, -44, nodes[0]);
+  EXPECT_EQ(best_move_get(best, &out), 1);
+  EXPECT_EQ(best_score_get(best), -44);
   EXPECT_TRUE(candidates_due(7, -1801));
   EXPECT_FALSE(candidates_due(7, -1800));
 }

@@ -12,6 +12,7 @@
 #include "engine/search/tactical_extension.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/turned_twin.h"
+#include "tests/engine/search/think_setup.h"
 
 namespace search {
 namespace {
@@ -53,7 +54,7 @@ TEST(MateThreat, EveryMarkDecodesToItsMove) {
 
 std::vector<KMove> defences(const KPosition& p, const KPassThreat& r, int ply) {
   static KMove buf[board::kMaxMoves];
-  return {buf, buf + gen_mate_threat_defences(p, r, ply, 8, buf)};
+  return {buf, buf + gen_mate_threat_defences(testing::test_context(), p, r, ply, 8, buf)};
 }
 bool has(const std::vector<KMove>& v, int from, int to) {
   for (const KMove& m : v) {

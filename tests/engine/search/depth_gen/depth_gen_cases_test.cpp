@@ -30,7 +30,7 @@ class DepthGenCases : public testing::DepthGenTest {
  protected:
   std::vector<KMove> Generate(const KPosition& p, int n) {
     std::vector<KMove> out(board::kMaxMoves);
-    out.resize(sashite_gen_by_depth(p, &history_[1], n, 0, none_, out.data()));
+    out.resize(sashite_gen_by_depth(testing::test_stamp(), p, &history_[1], n, 0, none_, out.data()));
     return out;
   }
   static bool Has(const std::vector<KMove>& moves, int from, int to, int kind, int promote = 0) {
@@ -45,41 +45,42 @@ class DepthGenCases : public testing::DepthGenTest {
 };
 
 TEST_F(DepthGenCases, ProposalsCountAndMarkWeakness) {
-  gen_stamp_begin_depth();
-  const auto entry = [](int piece, int square) { return gen_stamp.entry[gen_stamp_key(piece, square, 0)]; };
-  gen_stamp_record(2, sq(5, 5), 0, kTagKingSide);
-  gen_stamp_record(2, sq(5, 5), 0, kTagCamp);  // a second plain proposal
-  gen_stamp_weak(2, sq(6, 5), 0, kTagKingSide);
-  gen_stamp_record(2, sq(6, 5), 0, kTagCamp);  // weak, then plain
-  gen_stamp_record(2, sq(7, 5), 0, kTagKingSide);
-  gen_stamp_weak(2, sq(7, 5), 0, kTagTarget);  // plain tag 5, then weak tag 4: not again
-  gen_stamp_record(2, sq(8, 5), 0, kTagTarget);
-  gen_stamp_weak(2, sq(8, 5), 0, kTagTarget);  // two target proposals
-  gen_stamp_strong(2, sq(9, 5), 0);
-  gen_stamp_weak(2, sq(1, 5), 0, kTagCamp);
+  KGenStamp& st = testing::test_stamp();
+  gen_stamp_begin_depth(st);
+  const auto entry = [&st](int piece, int square) { return st.entry[gen_stamp_key(piece, square, 0)]; };
+  gen_stamp_record(st, 2, sq(5, 5), 0, kTagKingSide);
+  gen_stamp_record(st, 2, sq(5, 5), 0, kTagCamp);  // a second plain proposal
+  gen_stamp_weak(st, 2, sq(6, 5), 0, kTagKingSide);
+  gen_stamp_record(st, 2, sq(6, 5), 0, kTagCamp);  // weak, then plain
+  gen_stamp_record(st, 2, sq(7, 5), 0, kTagKingSide);
+  gen_stamp_weak(st, 2, sq(7, 5), 0, kTagTarget);  // plain tag 5, then weak tag 4: not again
+  gen_stamp_record(st, 2, sq(8, 5), 0, kTagTarget);
+  gen_stamp_weak(st, 2, sq(8, 5), 0, kTagTarget);  // two target proposals
+  gen_stamp_strong(st, 2, sq(9, 5), 0);
+  gen_stamp_weak(st, 2, sq(1, 5), 0, kTagCamp);
   struct {
     int square;
     bool again, weak_only;
   } const kWant[] = {{sq(5, 5), true, false}, {sq(6, 5), true, false}, {sq(7, 5), false, false},
                      {sq(8, 5), true, false}, {sq(9, 5), true, false}, {sq(1, 5), false, true}};
   for (const auto& w : kWant) {
-    EXPECT_TRUE(gen_stamp_is_set(entry(2, w.square), kStampProposed));
-    EXPECT_EQ(gen_stamp_is_set(entry(2, w.square), kStampAgain), w.again) << w.square;
-    EXPECT_EQ(gen_stamp_is_set(entry(2, w.square), kStampWeakOnly), w.weak_only) << w.square;
+    EXPECT_TRUE(gen_stamp_is_set(st, entry(2, w.square), kStampProposed));
+    EXPECT_EQ(gen_stamp_is_set(st, entry(2, w.square), kStampAgain), w.again) << w.square;
+    EXPECT_EQ(gen_stamp_is_set(st, entry(2, w.square), kStampWeakOnly), w.weak_only) << w.square;
   }
-  EXPECT_EQ(gen_stamp.record_count, 6);
+  EXPECT_EQ(st.record_count, 6);
   // A new call voids every mark; the check generator's generations are apart.
-  const uint32_t depth_generation = gen_stamp.generation;
-  gen_stamp_begin_checks();
-  EXPECT_EQ(gen_stamp.record_count, 0);
-  EXPECT_FALSE(gen_stamp_is_set(entry(2, sq(5, 5)), kStampProposed));
-  EXPECT_GT(gen_stamp.generation, 1000000000u + depth_generation);
+  const uint32_t depth_generation = st.generation;
+  gen_stamp_begin_checks(st);
+  EXPECT_EQ(st.record_count, 0);
+  EXPECT_FALSE(gen_stamp_is_set(st, entry(2, sq(5, 5)), kStampProposed));
+  EXPECT_GT(st.generation, 1000000000u + depth_generation);
   // The counter restarts on a cleared table before the ranges could meet.
-  sashite_gen_serial = 1000000000u;
-  gen_stamp_begin_depth();
-  EXPECT_EQ(gen_stamp.generation, 1u);
-  EXPECT_EQ(sashite_gen_serial, 1u);
-  EXPECT_EQ(gen_stamp.entry[gen_stamp_key(2, sq(5, 5), 0)].word[kStampProposed], 0u);
+  st.serial = 1000000000u;
+  gen_stamp_begin_depth(st);
+  EXPECT_EQ(st.generation, 1u);
+  EXPECT_EQ(st.serial, 1u);
+  EXPECT_EQ(st.entry[gen_stamp_key(2, sq(5, 5), 0)].word[kStampProposed], 0u);
 }
 
 TEST_F(DepthGenCases, RookDropsOutsideTheCampNeedTwoProposals) {
@@ -112,10 +113,11 @@ TEST_F(DepthGenCases, KnightRuleHasNoSquaresForTargetsOnTheLastTwoRanks) {
     const bool gote_moves = pos->teban == 1;
     for (int rank = 7; rank <= 9; ++rank) {
       GenCall g(*pos, &history_[1], &history_[0], 3, 0, none_, nullptr, AcceptForm::kThreatKind, 3);
-      gen_stamp_begin_depth();
+      g.stamp = &testing::test_stamp();
+      gen_stamp_begin_depth(testing::test_stamp());
       const int t = sq(2, gote_moves ? 10 - rank : rank);
       gen_drop_kei(g, t, kTagTarget, false);
-      EXPECT_EQ(gen_stamp.record_count, rank == 7 ? 2 : 0) << "rank " << rank << " side " << pos->teban;
+      EXPECT_EQ(testing::test_stamp().record_count, rank == 7 ? 2 : 0) << "rank " << rank << " side " << pos->teban;
     }
   }
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 #include "engine/board/exchange_values.h"
 #include "engine/board/generator_words.h"
@@ -20,6 +21,13 @@
 
 namespace search::testing {
 
+// The candidate table the tests hand to the depth and check generators, set
+// up from scratch by every test.
+inline KGenStamp& test_stamp() {
+  static const std::unique_ptr<KGenStamp> stamp = std::make_unique<KGenStamp>();
+  return *stamp;
+}
+
 class DepthGenTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -29,8 +37,8 @@ class DepthGenTest : public ::testing::Test {
     board::king_rel_table = &eval::eval_weight_block.king_rel;
     board::senkei_current = nullptr;  // a think leaves one side's strategy cells behind
     Mode(0);
-    sashite_gen_stamp_init();
-    sashite_gen_serial = 0;
+    sashite_gen_stamp_init(test_stamp());
+    test_stamp().serial = 0;
   }
   void TearDown() override {
     board::game_stage = 0;

@@ -96,26 +96,26 @@ void check_list(const KPosition& p, const KMove* last, int n, uint32_t accept, c
     EXPECT_FALSE(in_drops && m.from != board::kInHand) << "board move after drops: " << label;
     if (m.from == board::kInHand) {
       in_drops = true;
-      while (record < gen_stamp.record_count &&
-             (gen_stamp.record[record].piece != m.piece || gen_stamp.record[record].square != m.to)) {
+      while (record < testing::test_stamp().record_count &&
+             (testing::test_stamp().record[record].piece != m.piece || testing::test_stamp().record[record].square != m.to)) {
         ++record;
       }
-      EXPECT_LT(record, gen_stamp.record_count) << "drop out of proposal order: " << label;
+      EXPECT_LT(record, testing::test_stamp().record_count) << "drop out of proposal order: " << label;
     }
   }
 }
 
 std::vector<KMove> generate(const KPosition& p, const KMove* last, int n, uint32_t accept, const KSearchedSet& set) {
   std::vector<KMove> out(board::kMaxMoves);
-  out.resize(sashite_gen_by_depth(p, last, n, accept, set, out.data()));
+  out.resize(sashite_gen_by_depth(testing::test_stamp(), p, last, n, accept, set, out.data()));
   return out;
 }
 
 // The drops the call proposed, by kind and square (the twin's turned back).
 std::set<uint64_t> proposed_drops(const KPosition& p, bool turn) {
   std::set<uint64_t> v;
-  for (int r = 0; r < gen_stamp.record_count; ++r) {
-    const KGenRecord& rec = gen_stamp.record[r];
+  for (int r = 0; r < testing::test_stamp().record_count; ++r) {
+    const KGenRecord& rec = testing::test_stamp().record[r];
     if (p.piece[rec.piece].sq != board::kInHand) continue;
     const int sq = turn ? board::turned_square(rec.square) : rec.square;
     v.insert(static_cast<uint64_t>(board::number_kind(rec.piece)) << 8 | static_cast<uint64_t>(sq));
@@ -206,12 +206,12 @@ TEST_F(DepthGenRandom, KeepsItsRulesAndTurnsWithTheTwin) {
         std::map<int, std::set<uint64_t>> my_proposals;
         for (int n = -1; n <= kMaxLevel; ++n) {
           SCOPED_TRACE("game " + std::to_string(game) + " ply " + std::to_string(ply) + " n " + std::to_string(n));
-          if (n <= 0) std::memcpy(&table_before, &gen_stamp, sizeof gen_stamp);
+          if (n <= 0) std::memcpy(&table_before, &testing::test_stamp(), sizeof(KGenStamp));
           const std::vector<KMove> all = generate(p, last, n, 0, none);
           if (n <= 0) {
-            EXPECT_EQ(std::memcmp(&table_before, &gen_stamp, sizeof gen_stamp), 0) << "table touched";
+            EXPECT_EQ(std::memcmp(&table_before, &testing::test_stamp(), sizeof(KGenStamp)), 0) << "table touched";
           } else {
-            EXPECT_TRUE(generations.insert(gen_stamp.generation).second) << "generation reused";
+            EXPECT_TRUE(generations.insert(testing::test_stamp().generation).second) << "generation reused";
           }
           my_proposals[n] = proposed_drops(p, false);
           check_list(p, last, n, 0, none, all);
@@ -221,7 +221,7 @@ TEST_F(DepthGenRandom, KeepsItsRulesAndTurnsWithTheTwin) {
           std::vector<KMove> direct(board::kMaxMoves);
           if (n <= 1) {
             direct.resize(n <= 0 ? sashite_gen_captures(p, last, last, last - 1, 0, none, direct.data())
-                                 : sashite_gen_checks(p, last, 0, none, direct.data()));
+                                 : sashite_gen_checks(testing::test_stamp(), p, last, 0, none, direct.data()));
             EXPECT_EQ(board::testing::sorted_keys(direct), board::testing::sorted_keys(all));
           }
           // Every other move searched; then the accept word on.
