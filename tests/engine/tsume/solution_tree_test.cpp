@@ -7,6 +7,7 @@
 #include "engine/tsume/solution_tree.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
+#include "tests/engine/tsume/mate_oracle.h"
 #include "tests/engine/tsume/tsume_problems.h"
 
 namespace tsume::testing {
@@ -37,6 +38,65 @@ TEST(SolutionTree, ARepetitionDemotesTheProofsOfItsPath) {
   const KTsumeNode* plain = tsume_lookup(e.table, c.key);
   ASSERT_NE(plain, nullptr);
   EXPECT_LT(plain->pn, kInf);
+}
+
+// The problem's line (its length checked against the record), with the
+// position after the first `plies` moves in `at`.
+std::vector<board::KMove> solved_line(const char* name, int plies, board::KPosition& at) {
+  Problem pr;
+  EXPECT_TRUE(load_problem(tsume_data_dir() + "/" + name, pr));
+  at = engine_position(pr.kyokumen);
+  const board::KMove* moves = nullptr;
+  int length = 0;
+  EXPECT_EQ(ktsume_solve(at, &moves, &length, 60000, -1), 0);
+  EXPECT_EQ(length, pr.length);
+  std::vector<board::KMove> line(moves, moves + length);
+  for (int i = 0; i < plies && i < length; ++i) board::do_move(at, line[static_cast<size_t>(i)], 0);
+  return line;
+}
+
+int distance_from_king(const board::KPosition& p, const board::KMove& m) {
+  const int king = p.piece[p.teban].sq;
+  return std::max(std::abs(board::square_file(m.to) - board::square_file(king)),
+                  std::abs(board::square_rank(m.to) - board::square_rank(king)));
+}
+
+TEST(SolutionTree, InterposingDropsAreJudgedByTheMateAfterTheCapture) {
+  ASSERT_EQ(ktsume_alloc(65536), 1);
+  board::KPosition at;
+  // The rook's check leaves only drops next to the king, each taken with
+  // mate: futile, so the problem is a mate in one.
+  std::vector<board::KMove> line = solved_line("mate01_d.kif", 1, at);
+  board::KMove evasions[board::kMaxMoves];
+  const int n = board::oute_nige_gen(at, evasions);
+  ASSERT_GT(n, 0);
+  for (int i = 0; i < n; ++i) {
+    EXPECT_EQ(evasions[i].from, board::kInHand);
+    EXPECT_EQ(ktsume_check_answer(at, evasions[i], 0), 1);
+  }
+  // 9五龍 checks down the file. After the dragon takes a rook dropped on 9六
+  // next to the king, the king steps away: a real defence, and the line is
+  // fifteen plies. Only the king guards 9六, and the static test counts such
+  // a drop useless; the old tree, which took it as refuted because the
+  // position after the capture was proven, called this a mate in one.
+  line = solved_line("mate15_g.kif", 1, at);
+  const board::KMove rook = line[1];
+  ASSERT_EQ(rook.from, board::kInHand);
+  EXPECT_EQ(board::code_kind(rook.code), board::kRook);
+  EXPECT_EQ(distance_from_king(at, rook), 1);
+  EXPECT_EQ(ktsume_check_answer(at, rook, 0), 0);
+  EXPECT_EQ(tsume_useless_interposition(at, at.teban, rook), 1);
+  Problem pr;
+  ASSERT_TRUE(load_problem(tsume_data_dir() + "/mate15_g.kif", pr));
+  MateOracle oracle;
+  EXPECT_EQ(oracle.Shortest(pr.kyokumen, pr.length), pr.length);
+  // A lance's check answered by a pawn two squares from the king: the line
+  // goes on after the attacker takes it.
+  line = solved_line("mate13_k.kif", 7, at);
+  EXPECT_EQ(line[7].from, board::kInHand);
+  EXPECT_EQ(distance_from_king(at, line[7]), 2);
+  EXPECT_EQ(ktsume_check_answer(at, line[7], 0), 0);
+  ktsume_free();
 }
 
 }  // namespace
