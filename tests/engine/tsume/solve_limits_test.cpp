@@ -67,10 +67,10 @@ TEST(SolveLimits, StopFromAnotherThreadEndsTheSolve) {
 }
 
 TEST(SolveLimits, SmallGrowingTableProvesLongProblems) {
-  // A table of some 47,000 nodes, far fewer than the solve visits: the
+  // A table of some 6,000 nodes, far fewer than the solve visits: the
   // collection keeps the proofs the tree and the shorter-mate searches need.
   const Problem pr = longest_problem();
-  ASSERT_EQ(ktsume_alloc(2048), 1);
+  ASSERT_EQ(ktsume_alloc(256), 1);
   KTsumeEngine* e = ktsume_instance();
   const board::KPosition p = engine_position(pr.kyokumen);
   const board::KMove* line = nullptr;
