@@ -458,8 +458,12 @@ void tsume_tree_delete(KTsumeTable*& t) {
 }
 
 int tsume_tree_node(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+  // The candidates summed along the path stop a walk that widens without end;
+  // an attacker's node now has few (the moves of its shortest mates), so the
+  // stop lies at the move store's size, not at D, which a line of a thousand
+  // plies with a second candidate now and then would pass.
   if (c.ply >= e.max_ply || c.move_base >= kMovesPerPly * e.max_ply - 100 ||
-      c.path_candidates >= static_cast<uint32_t>(e.max_ply)) {
+      c.path_candidates >= static_cast<uint32_t>(kMovesPerPly * e.max_ply)) {
     return kTreeNoMate;
   }
   if (tsume_path_find(e, c.key, c.ply)) {
