@@ -8,6 +8,7 @@
 #include "tests/engine/board/model_positions.h"
 #include "engine/board/make_move.h"
 #include "engine/tsume/solution_tree.h"
+#include "engine/tsume/tsume_bounded.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "tests/engine/tsume/tsume_problems.h"
@@ -50,6 +51,22 @@ TEST(SolveLimits, TimeLimitZeroStopsWithinFortyEightVisits) {
   e.node_limit = 500;
   EXPECT_EQ(tsume_root(e, hard_position(), nullptr, &out), 1);
   EXPECT_LE(e.node_count, 500u);
+  // The depth-bounded search stops as soon, and so does the tree walk of a
+  // proven problem.
+  e.node_limit = -1;
+  e.time_limit.store(0);
+  tsume_start_clock(e);
+  TsumeContext c;
+  tsume_context_init(c, hard_position(), 0);
+  EXPECT_EQ(tsume_bounded_search(e, e.table, c, 11, nullptr, nullptr), 1);
+  EXPECT_LT(e.node_count, kTimeCheckVisits);
+  const board::KPosition p = engine_position(longest_problem().kyokumen);
+  e.time_limit.store(100000);
+  ASSERT_EQ(tsume_root(e, p, nullptr, &out), 0);
+  e.time_limit.store(0);
+  tsume_start_clock(e);
+  EXPECT_EQ(tsume_solution_tree(e, p, p.teban, kTreeStartKb), kTreeLimit);
+  EXPECT_LT(e.node_count, kTimeCheckVisits);
 }
 
 TEST(SolveLimits, StopFromAnotherThreadEndsTheSolve) {
@@ -63,6 +80,17 @@ TEST(SolveLimits, StopFromAnotherThreadEndsTheSolve) {
   int length = 0;
   EXPECT_EQ(ktsume_solve(p, &line, &length, 600000, -1), 7);
   stopper.join();
+  // A stop while the solve shows its line the shortest (a search of some
+  // seconds after a proof of milliseconds) ends it too.
+  Problem pr;
+  ASSERT_TRUE(load_problem(tsume_data_dir() + "/mate13_a_ai.kif", pr));
+  ktsume_instance()->shortest_budget = -1;
+  std::thread late([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ktsume_set_time_limit(0);
+  });
+  EXPECT_EQ(ktsume_solve(engine_position(pr.kyokumen), &line, &length, 600000, -1), 7);
+  late.join();
   ktsume_free();
 }
 
