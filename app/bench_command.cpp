@@ -7,11 +7,14 @@
 
 #include "app/arguments.h"
 #include "app/comp_call.h"
+#include "app/interrupt.h"
 #include "app/record_commands.h"
 #include "engine/driver/movegen_stats.h"
+#include "engine/driver/think_signature.h"
 #include "model/formats/csa_format.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "model/text/text_encoding.h"
 #include "platform/mailbox.h"
 
 namespace app {
@@ -21,15 +24,15 @@ namespace {
 constexpr int kDefaultMode = driver::kModeAll;
 constexpr int kDefaultDepth = 3;
 constexpr int kMaxDepthOption = 64;
-// The wait for the benchmark's message wakes this often.
-constexpr uint32_t kWaitMs = 100;
+constexpr const char* kKingCapturable = "the side to move can already capture the king";
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora bench: %s\n", what.c_str());
-  return 1;
+  return kExitFailure;
 }
 
 struct Options {
+  bool signature = false;
   const char* stats = nullptr;
   int ply = -1;
   int mode = kDefaultMode;
@@ -37,49 +40,51 @@ struct Options {
   const char* move = nullptr;
 };
 
-bool parse_options(int argc, char** argv, Options& o, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (std::strcmp(a, "--stats") == 0) {
-      if (!value) return error = "--stats needs a record file", false;
-      o.stats = value;
-    } else if (std::strcmp(a, "--ply") == 0) {
-      if (!value || !parse_int(value, 0, 100000, &o.ply)) return error = "--ply needs a number of moves", false;
-    } else if (std::strcmp(a, "--mode") == 0) {
-      if (!value || !parse_int(value, 0, driver::kModeCount - 1, &o.mode)) {
-        return error = "--mode needs a mode from 0 to 6", false;
-      }
-    } else if (std::strcmp(a, "--depth") == 0) {
-      if (!value || !parse_int(value, 0, kMaxDepthOption, &o.depth)) {
-        return error = "--depth needs a depth from 0 to " + std::to_string(kMaxDepthOption), false;
-      }
-    } else if (std::strcmp(a, "--move") == 0) {
-      if (!value) return error = "--move needs a move in CSA form", false;
-      o.move = value;
-    } else {
-      return error = std::string("unexpected argument '") + a + "'", false;
-    }
-    ++i;
-  }
-  if (!o.stats && (o.ply >= 0 || o.move || o.mode != kDefaultMode || o.depth != kDefaultDepth)) {
-    return error = "--ply, --mode, --depth and --move go with --stats FILE", false;
-  }
-  return true;
+constexpr const char* kUsage =
+    "usage: velkora bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
+    "Without options: the speed benchmark, \"bench ms T\" (Ctrl-C stops it with exit\n"
+    "status 130 and no figure).\n"
+    "With --signature: the think's node-count signature, \"signature N\".\n"
+    "With --stats FILE: times the move generator of mode M (0-6: 序 中 終 all 王手 1手詰\n"
+    "Eff; default 3) with D plies left (default 3) on the position after ply N of the\n"
+    "record's main line (default: its end): \"generated G legal L cycles AVG MIN\", then\n"
+    "\"M order S exchange E\" per move; with --move (CSA form, +7776FU) the make, unmake\n"
+    "and evaluation cycles of that move instead.\n";
+
+// The command's options, read into `o`.
+CommandLine bench_options(Options& o) {
+  CommandLine cl("bench", model::sjis_to_utf8(kUsage));
+  cl.Flag("--signature", &o.signature);
+  cl.Text("--stats", &o.stats, "a record file");
+  cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
+  cl.Number("--mode", 0, driver::kModeCount - 1, &o.mode, "a mode");
+  cl.Number("--depth", 0, kMaxDepthOption, &o.depth, "a depth");
+  cl.Text("--move", &o.move, "a move in CSA form");
+  return cl;
 }
 
 // The speed benchmark on the computer thread, in an open game it closes.
 int speed() {
   platform::Mailbox view;
   CompCall comp(&view);
+  InterruptGuard guard;
   comp.GameInit(0, 0, true);
   comp.Benchmark();
-  for (;;) {
-    platform::WindowMessage message;
-    if (!view.Wait(message, kWaitMs) || message.id != kMsgBenchmark) continue;
-    std::printf("bench ms %u\n", static_cast<unsigned>(message.wparam));
-    return 0;
+  const platform::WindowMessage done = wait_message(view, kMsgBenchmark, [&comp] { comp.BenchmarkStop(); });
+  if (InterruptGuard::interrupted()) {
+    fail("stopped before the benchmark ended");
+    return kExitInterrupted;
   }
+  std::printf("bench ms %u\n", static_cast<unsigned>(done.wparam));
+  return kExitOk;
+}
+
+// The node-count signature, on this thread (no game is open).
+int signature() {
+  const uint64_t nodes = driver::think_signature();
+  if (nodes == 0) return fail("no memory for the signature's tables");
+  std::printf("signature %" PRIu64 "\n", nodes);
+  return 0;
 }
 
 std::string csa_text(const model::Kyokumen& k, model::Sashite m) {
@@ -101,17 +106,19 @@ int stats(const Options& o) {
     model::KString statement;
     statement.Assign(o.move);
     driver::MovegenDetail d;
-    if (!csa_parse_move_line(statement, m, holder.kyokumen) || m.special != model::kOrdinaryMove ||
-        driver::movegen_stats_detail(job, m, d) != 0) {
-      return fail(std::string("'") + o.move + "' is not a move of the position");
-    }
+    const bool parsed = csa_parse_move_line(statement, m, holder.kyokumen) && m.special == model::kOrdinaryMove;
+    const int r = parsed ? driver::movegen_stats_detail(job, m, d) : driver::kStatsNoLine;
+    if (r == driver::kStatsKingCapturable) return fail(kKingCapturable);
+    if (r != 0) return fail(std::string("'") + o.move + "' is not a move of the position");
     const std::pair<const char*, driver::CyclePair> rows[] = {
         {"make", d.make}, {"unmake", d.unmake}, {"soma-j", d.soma_j}, {"soma-s", d.soma_s}};
     for (const auto& [name, pair] : rows) std::printf("%s %" PRIu64 " %" PRIu64 "\n", name, pair.average, pair.minimum);
     return 0;
   }
   driver::MovegenStats s;
-  if (driver::movegen_stats(job, o.mode, o.depth, s) != 0) return fail("the engine cannot load the record's line");
+  const int r = driver::movegen_stats(job, o.mode, o.depth, s);
+  if (r == driver::kStatsKingCapturable) return fail(kKingCapturable);
+  if (r != 0) return fail("the engine cannot load the record's line");
   std::printf("generated %d legal %d cycles %" PRIu64 " %" PRIu64 "\n", s.generated, s.legal, s.cycles.average,
               s.cycles.minimum);
   for (const driver::MovegenStatsMove& m : s.moves) {
@@ -124,8 +131,14 @@ int stats(const Options& o) {
 
 int cmd_bench(int argc, char** argv) {
   Options o;
-  std::string error;
-  if (!parse_options(argc, argv, o, error)) return fail(error);
+  CommandLine cl = bench_options(o);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
+  for (const char* name : {"--ply", "--mode", "--depth", "--move"}) {
+    if (!o.stats && cl.Given(name)) return cl.Fail(std::string(name) + " goes with --stats FILE");
+  }
+  if (o.signature && o.stats) return cl.Fail("--signature and --stats exclude each other");
+  if (o.signature) return signature();
   return o.stats ? stats(o) : speed();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
 #include "platform/file_info.h"
+#include "platform/file_lock.h"
+#include "platform/file_replace.h"
 
 namespace app {
 
@@ -20,11 +23,12 @@ namespace {
 
 constexpr int kDefaultValue = 8;
 constexpr int kMaxLevel = 7;
+constexpr int kMaxMode = 3;
 constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
 
 int fail(const char* sub, const std::string& what) {
   std::fprintf(stderr, "velkora book %s: %s\n", sub, what.c_str());
-  return 1;
+  return kExitFailure;
 }
 
 // A strategy word: up to eight hexadecimal digits.
@@ -36,66 +40,54 @@ bool parse_hex_word(const char* s, long* out) {
   return true;
 }
 
-// The options of one subcommand: its positional arguments and the values of
-// the options it allows (-1 while not given).
+// The arguments of one subcommand: BOOK, the record or source, and the values
+// of the options it allows (-1 while not given).
 struct Args {
-  std::vector<const char*> paths;
-  long ply = -1, level = -1, value = -1, senkei = -1, mode = -1;
+  const char* paths[2] = {nullptr, nullptr};
+  int ply = -1, level = -1, value = -1, mode = -1;
+  long senkei = -1;
   bool all = false;
 };
 
-// The options with a value: decimal within [lo, hi], or (hex) a strategy word.
-struct OptionRule {
-  const char* name;
-  long Args::*field;
-  int lo, hi;
-  bool hex;
-};
-constexpr OptionRule kOptions[] = {
-    {"--ply", &Args::ply, 0, 100000, false},
-    {"--level", &Args::level, 0, kMaxLevel, false},
-    {"--value", &Args::value, 0, driver::kMaxBookValue, false},
-    {"--senkei", &Args::senkei, 0, 0, true},
-    {"--mode", &Args::mode, 0, 3, false},
-};
+// The usage of each subcommand, as --help prints it.
+constexpr const char* kShowUsage =
+    "usage: velkora book show BOOK FILE [--ply N] [--level L]\n"
+    "Prints the candidates of the position after ply N of record FILE (default: the\n"
+    "end of its main line) in BOOK, highest value first:\n"
+    "\"MOVE value V weight W senkei XXXXXXXX\", then \"candidates N\". BOOK is a JS5 or\n"
+    "JSD user book (read at level L, 0 to 7) or a folder holding joseki/bXX.jdb.\n";
+constexpr const char* kAddUsage =
+    "usage: velkora book add BOOK FILE [--ply N] [--value V] [--senkei HEX]\n"
+    "Registers the moves of record FILE's main line up to ply N (default: all) in the\n"
+    "JS5 book BOOK (made when missing) with value V (0 to 15, default 8) and the\n"
+    "strategy bits HEX; prints \"book BOOK positions P moves M\".\n";
+constexpr const char* kRemoveUsage =
+    "usage: velkora book remove BOOK FILE --ply N [--all]\n"
+    "Removes from the JS5 book BOOK the line's move N+1 at the position after ply N\n"
+    "(with --all, every move of that position).\n";
+constexpr const char* kImportUsage =
+    "usage: velkora book import BOOK SOURCE [--level L] [--mode M]\n"
+    "Adds the moves of the JS5 or JSD book SOURCE (read at level L) to the JS5 book\n"
+    "BOOK with insert mode M (0 to 3, default 1).\n";
 
-bool parse_option(const OptionRule& o, const char* s, Args& a) {
-  if (o.hex) return parse_hex_word(s, &(a.*o.field));
-  int v;
-  if (!parse_int(s, o.lo, o.hi, &v)) return false;
-  a.*o.field = v;
-  return true;
-}
-
-// Parses argv against the options named in `allowed` (a space-separated list);
-// false with `error` set for anything else.
-bool parse_args(int argc, char** argv, const std::string& allowed, Args& a, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool known = arg.rfind("--", 0) == 0 && (" " + allowed + " ").find(" " + arg + " ") != std::string::npos;
-    if (!known) {
-      if (arg.rfind("--", 0) == 0) {
-        error = "unexpected option '" + arg + "'";
-        return false;
-      }
-      a.paths.push_back(argv[i]);
-      continue;
-    }
-    if (arg == "--all") {
-      a.all = true;
-      continue;
-    }
-    for (const OptionRule& o : kOptions) {
-      if (arg != o.name) continue;
-      if (i + 1 >= argc || !parse_option(o, argv[i + 1], a)) {
-        error = arg + (o.hex ? std::string(" needs a hexadecimal word")
-                             : " needs a value from " + std::to_string(o.lo) + " to " + std::to_string(o.hi));
-        return false;
-      }
-      ++i;
-    }
+// The parser of subcommand `sub`, with the options named in `allowed` (a
+// space-separated list) read into `a`.
+CommandLine book_options(const char* sub, const char* usage, const std::string& allowed, Args& a) {
+  CommandLine cl(std::string("book ") + sub, usage);
+  const auto allows = [&allowed](const char* name) {
+    return (" " + allowed + " ").find(std::string(" ") + name + " ") != std::string::npos;
+  };
+  if (allows("--ply")) cl.Number("--ply", 0, kMaxPlyOption, &a.ply, "a number of moves");
+  if (allows("--level")) cl.Number("--level", 0, kMaxLevel, &a.level, "a level");
+  if (allows("--value")) cl.Number("--value", 0, driver::kMaxBookValue, &a.value, "a value");
+  if (allows("--mode")) cl.Number("--mode", 0, kMaxMode, &a.mode, "an insert mode");
+  if (allows("--senkei")) {
+    cl.Value("--senkei", "a hexadecimal word", [&a](const char* v) { return parse_hex_word(v, &a.senkei); });
   }
-  return true;
+  if (allows("--all")) cl.Flag("--all", &a.all);
+  cl.Positional(&a.paths[0]);
+  cl.Positional(&a.paths[1]);
+  return cl;
 }
 
 // The main line of a game record up to its first record event: the position
@@ -149,8 +141,13 @@ std::string csa_move(const model::Kyokumen& k, const model::Sashite& m) {
   return text;
 }
 
+// "cannot read 'PATH' as an opening book: REASON"
+std::string unreadable(const std::string& path, driver::BookFileError why) {
+  return "cannot read '" + path + "' as an opening book: " + driver::book_file_error_text(why);
+}
+
 bool starts_as_js5(const char* path) {
-  std::FILE* f = std::fopen(path, "rb");
+  std::FILE* f = platform::open_regular_file(path, nullptr, nullptr);
   if (!f) return false;
   char magic[4] = {};
   const bool ok = std::fread(magic, 1, 4, f) == 4 && std::memcmp(magic, "JS5", 4) == 0;
@@ -158,58 +155,118 @@ bool starts_as_js5(const char* path) {
   return ok;
 }
 
-// Opens BOOK as the current user book for a change: a new empty book when the
-// file is missing and `may_create` is set, else the JS5 file's contents.
-bool open_for_change(driver::JosekiBooks& books, const char* path, bool may_create, std::string& error) {
-  if (!platform::path_exists(path)) {
-    if (!may_create) {
-      error = std::string("no book '") + path + "'";
-      return false;
-    }
-    books.user_books.NewSlot(0);
-    return true;
-  }
-  if (!starts_as_js5(path) || books.user_books.Open(path, 0, driver::kInsertReplace, 0) < 0) {
-    error = std::string("'") + path + "' is not a JS5 book that can be read";
-    return false;
+// Why BOOK cannot be changed: `error` set for a file that is there and is no
+// JS5 book. The reason comes from reading the file, which is done only when
+// its first bytes are not those of a JS5 book.
+bool refuse_to_change(const char* path, std::string& error) {
+  if (!platform::path_exists(path) || starts_as_js5(path)) return false;
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (driver::OBEditableHash().Load(path, driver::kInsertReplace, 0, &why) != 0) {
+    error = unreadable(path, why);
+  } else {  // saving would turn the older layout into JS5
+    error = std::string("'") + path + "' is a JSD book, which is read but not written: import it into a JS5 book";
   }
   return true;
 }
 
+// A change of BOOK: the lock that makes reading, changing and saving it one
+// step among processes that change it at once, and the book.
+struct BookChange {
+  std::unique_ptr<platform::FileLock> lock;
+  driver::JosekiBooks books;
+};
+
+// Starts a change of BOOK: a new empty book when the file is missing and
+// `may_create` is set, else the JS5 file's contents, with the lock held. The
+// lock belongs to the file BOOK leads to; it is taken only for a file that may
+// be changed, so that no lock file is left beside one that is no book.
+bool begin_change(BookChange& change, const char* path, bool may_create, std::string& error) {
+  const auto missing = [&] {
+    if (platform::path_exists(path)) return false;
+    if (!may_create) error = std::string("no book '") + path + "'";
+    return true;
+  };
+  if ((missing() && !may_create) || refuse_to_change(path, error)) return false;
+  const std::string real = platform::resolve_file_path(path);
+  if (!real.empty()) change.lock = std::make_unique<platform::FileLock>(real);
+  if (real.empty() || !change.lock->locked()) {
+    error = std::string("cannot write '") + path + "'";
+    return false;
+  }
+  // Read only now, under the lock: another process may have changed it.
+  if (missing()) {
+    if (!may_create) return false;
+    change.books.user_books.NewSlot(0);
+    return true;
+  }
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (change.books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why) < 0) {
+    error = unreadable(path, why);
+    return false;
+  }
+  return !refuse_to_change(path, error);
+}
+
+// Saves the changed book when it is one that can be read back.
 int save_and_report(const char* sub, driver::JosekiBooks& books, const char* path) {
   const driver::OBEditableHash* book = books.user_books.Current();
+  if (book->npositions() == 0) {
+    return fail(sub, std::string("'") + path + "' would hold no position, which no book may: remove the file instead");
+  }
+  if (book->FileBytes() > driver::kMaxBookFileBytes) {
+    return fail(sub, std::string("'") + path + "' would be " + driver::book_file_error_text(driver::BookFileError::kTooLarge));
+  }
   if (book->Save(path) != 0) return fail(sub, std::string("cannot write '") + path + "'");
   std::printf("book %s positions %u moves %u\n", path, book->npositions(), book->nmoves());
   return 0;
 }
 
+// Opens BOOK for `book show`: a folder holding the divided book, or a user
+// book read at `level`. The source bits to look in, or 0 with `error` set.
+uint32_t open_for_show(driver::JosekiBooks& books, const char* path, int level, std::string& error) {
+  if (platform::path_is_directory(path)) {
+    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
+    if (!books.divided.AnyPartFile()) {
+      error = std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
+      return 0;
+    }
+    return driver::kSourceDivided;
+  }
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (books.user_books.Open(path, 0, driver::kInsertReplace, level, &why) < 0) {
+    error = unreadable(path, why);
+    return 0;
+  }
+  return driver::kSourceUser;
+}
+
 int book_show(int argc, char** argv) {
   Args a;
+  int status;
+  if (!book_options("show", kShowUsage, "--ply --level", a).Parse(argc, argv, &status)) return status;
   std::string error;
-  if (!parse_args(argc, argv, "--ply --level", a, error)) return fail("show", error);
-  if (a.paths.size() != 2) return fail("show", "usage: velkora book show BOOK FILE [--ply N] [--level L]");
   Line line;
   size_t ply;
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("show", error);
 
   driver::JosekiBooks books;
-  const char* path = a.paths[0];
-  uint32_t sources;
-  if (platform::path_is_directory(path)) {
-    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
-    sources = driver::kSourceDivided;
-  } else {
-    const int level = a.level < 0 ? 0 : static_cast<int>(a.level);
-    if (books.user_books.Open(path, 0, driver::kInsertReplace, level) < 0) {
-      return fail("show", std::string("cannot read '") + path + "' as an opening book");
-    }
-    sources = driver::kSourceUser;
-  }
+  const uint32_t sources = open_for_show(books, a.paths[0], a.level < 0 ? 0 : static_cast<int>(a.level), error);
+  if (sources == 0) return fail("show", error);
   const model::Kyokumen& k = line.After(ply);
   model::Sashite moves[driver::kMaxBookCandidates];
   int values[driver::kMaxBookCandidates];
   uint32_t senkei[driver::kMaxBookCandidates];
   const int n = driver::joseki_get_moves(books, k, sources, moves, values, senkei, nullptr, true);
+  // A divided book without the position's part has no moves for it; a part
+  // that is there but cannot be read is an error.
+  model::BookPosition pos;
+  if (sources == driver::kSourceDivided && k.ToBookKey(pos)) {
+    const int part = driver::divided_book_part_number(pos);
+    const driver::BookFileError why = books.divided.PartError(part);
+    if (why != driver::BookFileError::kNone && why != driver::BookFileError::kMissing) {
+      return fail("show", unreadable(books.divided.PartPath(part), why));
+    }
+  }
   for (int i = 0; i < n; ++i) {
     std::printf("%s value %d weight %u senkei %08X\n", csa_move(k, moves[i]).c_str(), values[i],
                 driver::book_weight_table[values[i]], senkei[i]);
@@ -220,16 +277,15 @@ int book_show(int argc, char** argv) {
 
 int book_add(int argc, char** argv) {
   Args a;
+  int status;
+  if (!book_options("add", kAddUsage, "--ply --value --senkei", a).Parse(argc, argv, &status)) return status;
   std::string error;
-  if (!parse_args(argc, argv, "--ply --value --senkei", a, error)) return fail("add", error);
-  if (a.paths.size() != 2) {
-    return fail("add", "usage: velkora book add BOOK FILE [--ply N] [--value V] [--senkei HEX]");
-  }
   Line line;
   size_t ply;
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("add", error);
-  driver::JosekiBooks books;
-  if (!open_for_change(books, a.paths[0], true, error)) return fail("add", error);
+  BookChange change;
+  if (!begin_change(change, a.paths[0], true, error)) return fail("add", error);
+  driver::JosekiBooks& books = change.books;
   const int value = a.value < 0 ? kDefaultValue : static_cast<int>(a.value);
   const uint32_t senkei = a.senkei < 0 ? 0 : static_cast<uint32_t>(a.senkei);
   for (size_t i = 1; i <= ply; ++i) {
@@ -243,15 +299,17 @@ int book_add(int argc, char** argv) {
 
 int book_remove(int argc, char** argv) {
   Args a;
+  int status;
+  if (!book_options("remove", kRemoveUsage, "--ply --all", a).Parse(argc, argv, &status)) return status;
+  if (a.ply < 0) return fail("remove", "--ply N is needed: the position whose move is removed");
   std::string error;
-  if (!parse_args(argc, argv, "--ply --all", a, error)) return fail("remove", error);
-  if (a.paths.size() != 2 || a.ply < 0) return fail("remove", "usage: velkora book remove BOOK FILE --ply N [--all]");
   Line line;
   size_t ply;
   if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("remove", error);
   if (!a.all && ply >= line.moves.size()) return fail("remove", "the record has no move after ply " + std::to_string(ply));
-  driver::JosekiBooks books;
-  if (!open_for_change(books, a.paths[0], false, error)) return fail("remove", error);
+  BookChange change;
+  if (!begin_change(change, a.paths[0], false, error)) return fail("remove", error);
+  driver::JosekiBooks& books = change.books;
   if (a.all) {
     driver::joseki_delete_all(books, line.After(ply));
   } else {
@@ -262,16 +320,20 @@ int book_remove(int argc, char** argv) {
 
 int book_import(int argc, char** argv) {
   Args a;
+  int status;
+  if (!book_options("import", kImportUsage, "--level --mode", a).Parse(argc, argv, &status)) return status;
   std::string error;
-  if (!parse_args(argc, argv, "--level --mode", a, error)) return fail("import", error);
-  if (a.paths.size() != 2) return fail("import", "usage: velkora book import BOOK SOURCE [--level L] [--mode M]");
-  driver::JosekiBooks books;
-  if (!open_for_change(books, a.paths[0], true, error)) return fail("import", error);
   const int mode = a.mode < 0 ? driver::kInsertReplace : static_cast<int>(a.mode);
   const int level = a.level < 0 ? 0 : static_cast<int>(a.level);
-  if (books.user_books.Import(a.paths[1], 0, mode, level) < 0) {
-    return fail("import", std::string("cannot read '") + a.paths[1] + "' as an opening book");
+  // A SOURCE that is no book is refused before BOOK is locked or made.
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (driver::OBEditableHash().Load(a.paths[1], mode, level, &why) != 0) {
+    return fail("import", unreadable(a.paths[1], why));
   }
+  BookChange change;
+  if (!begin_change(change, a.paths[0], true, error)) return fail("import", error);
+  driver::JosekiBooks& books = change.books;
+  if (books.user_books.Import(a.paths[1], 0, mode, level, &why) < 0) return fail("import", unreadable(a.paths[1], why));
   return save_and_report("import", books, a.paths[0]);
 }
 
@@ -283,8 +345,17 @@ int cmd_book(int argc, char** argv) {
   if (std::strcmp(sub, "add") == 0) return book_add(argc - 1, argv + 1);
   if (std::strcmp(sub, "remove") == 0) return book_remove(argc - 1, argv + 1);
   if (std::strcmp(sub, "import") == 0) return book_import(argc - 1, argv + 1);
-  std::fputs("velkora book: usage: velkora book show|add|remove|import ...\n", stderr);
-  return 1;
+  if (std::strcmp(sub, "--help") == 0 || std::strcmp(sub, "-h") == 0) {
+    std::fputs("usage: velkora book show|add|remove|import BOOK ...\n", stdout);
+    for (const char* usage : {kShowUsage, kAddUsage, kRemoveUsage, kImportUsage}) {
+      std::fputs("\n", stdout);
+      std::fputs(usage, stdout);
+    }
+    return kExitOk;
+  }
+  std::fputs("velkora book: usage: velkora book show|add|remove|import ... (velkora book --help tells more)\n",
+             stderr);
+  return kExitFailure;
 }
 
 }  // namespace app

@@ -15,8 +15,16 @@
 //   book import BOOK SOURCE [--level L] [--mode M]
 //       adds the moves of a JS5 or JSD book with insert mode M (default 1)
 //
-// Changes are saved to BOOK, which stays as it was when the save fails, and
-// reported as "book BOOK positions P moves M".
+// A BOOK or SOURCE that is not a readable book (not a plain file, larger than
+// 16 MiB, not a book file, damaged, a JS5 book of no position; for show, a
+// folder without part files or whose part for the position cannot be read) is
+// an error. Changes are saved to BOOK through a fresh temporary file renamed
+// over it (through a symbolic link, over the file it leads to, keeping its
+// mode), so that BOOK is never seen half-written and stays as it was when the
+// save fails; a change that would leave no position is refused. A change
+// holds the lock "BOOK.lock" from reading BOOK to saving it, so that changes
+// made at once by several processes all land. Changes are reported as
+// "book BOOK positions P moves M".
 #pragma once
 
 namespace app {

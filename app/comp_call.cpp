@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/terminal.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/message_queue.h"
 #include "engine/driver/speed_benchmark.h"
 #include "engine/driver/think_state.h"
+#include "model/text/text_encoding.h"
 #include "platform/clock.h"
 #include "platform/memory.h"
 
@@ -457,7 +457,7 @@ void CompCall::Post(uint32_t id, intptr_t wparam, intptr_t lparam, bool quiet) {
     if (platform::post_message(view_, id, static_cast<uintptr_t>(wparam), lparam)) return;
     platform::sleep_ms(kPostRetryMs);
   }
-  if (!quiet) std::fprintf(stderr, "%s\n", sjis_to_utf8(kPostFailedText).c_str());
+  if (!quiet) std::fprintf(stderr, "%s\n", model::sjis_to_utf8(kPostFailedText).c_str());
 }
 
 }  // namespace app

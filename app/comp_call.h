@@ -15,6 +15,7 @@
 #include "engine/driver/comp_job.h"
 #include "engine/driver/compose_job.h"
 #include "engine/driver/mate_jobs.h"
+#include "engine/driver/speed_benchmark.h"
 #include "model/position/kyokumen.h"
 #include "model/position/sashite.h"
 #include "model/record/kifu.h"
@@ -130,6 +131,8 @@ class CompCall {
   // The speed benchmark of an open game, which it closes: kMsgBenchmark comes
   // with the milliseconds.
   void Benchmark();
+  // Ends a running benchmark walk at its next node (any thread).
+  void BenchmarkStop() { driver::benchmark_stop.store(true); }
 
   // Sends a command that needs no arguments and waits for its done code
   // (command 21 frees the mate results). Commands answered by a message,

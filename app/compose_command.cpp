@@ -8,10 +8,10 @@
 #include "app/arguments.h"
 #include "app/comp_call.h"
 #include "app/interrupt.h"
-#include "app/terminal.h"
 #include "engine/driver/mate_jobs.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
+#include "model/text/text_encoding.h"
 #include "platform/clock.h"
 #include "platform/file_info.h"
 
@@ -44,12 +44,20 @@ constexpr int32_t kPieceTable[tsume::kComposePieceTableSize] = {
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora compose: %s\n", what.c_str());
-  return 1;
+  return kExitFailure;
 }
 
-void usage(std::FILE* to) {
+// What --help prints: the usage, the options and the piece table.
+std::string usage_text() {
   std::string text =
-      "usage: velkora compose [--seed N] [--count K] [--time SECONDS] OUTDIR\n"
+      "usage: velkora compose [--seed N] [--count K] [--time SECONDS] [--force] OUTDIR\n"
+      "Makes K mate problems and writes them as OUTDIR/001.kif, 002.kif, ... with the\n"
+      "solution as the main line, printing \"problem FILE plies P ms T\" for each.\n"
+      "Ctrl-C stops it: the problems written stay, and the exit status is 130.\n"
+      "  --seed N     the first problem's seed (default: from the clock)\n"
+      "  --count K    how many problems (1 to 999, default 1)\n"
+      "  --time S     seconds for each problem (1 to 86400, default 60)\n"
+      "  --force      overwrite problem files that exist (refused otherwise)\n"
       "each problem at least 7 plies, 3000 ms and 50000 nodes per solve, with the pieces\n"
       "駒:先手 先盤 先不 先近 後盤 後不 後近\n";
   static constexpr const char* kKinds[] = {"飛", "角", "金", "銀", "桂", "香", "歩"};
@@ -63,55 +71,49 @@ void usage(std::FILE* to) {
     }
     text += "\n";
   }
-  std::fputs(sjis_to_utf8(text).c_str(), to);
+  return model::sjis_to_utf8(text);
 }
 
 struct Options {
   uint32_t seed = 0;
-  bool seeded = false;
   int count = 1;
   int seconds = kDefaultSeconds;
+  bool force = false;
   const char* dir = nullptr;
 };
 
-bool parse_options(int argc, char** argv, Options& o, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    int n = 0;
-    if (std::strcmp(a, "--seed") == 0) {
-      char* end = nullptr;
-      const unsigned long long seed = value ? std::strtoull(value, &end, 10) : 0;
-      if (!value || !*value || *end || seed > 0xFFFFFFFFull) return error = "--seed needs a number below 2^32", false;
-      o.seed = static_cast<uint32_t>(seed);
-      o.seeded = true;
-      ++i;
-    } else if (std::strcmp(a, "--count") == 0) {
-      if (!value || !parse_int(value, 1, kMaxCount, &n)) {
-        return error = "--count needs a number from 1 to " + std::to_string(kMaxCount), false;
-      }
-      o.count = n;
-      ++i;
-    } else if (std::strcmp(a, "--time") == 0) {
-      if (!value || !parse_int(value, 1, kMaxSeconds, &n)) {
-        return error = "--time needs seconds from 1 to " + std::to_string(kMaxSeconds), false;
-      }
-      o.seconds = n;
-      ++i;
-    } else if (a[0] == '-' && a[1] != '\0') {
-      return error = std::string("unknown option '") + a + "'", false;
-    } else if (!o.dir) {
-      o.dir = a;
-    } else {
-      return error = std::string("unexpected argument '") + a + "'", false;
-    }
-  }
-  if (!o.dir) return error = "usage: velkora compose [--seed N] [--count K] [--time SECONDS] OUTDIR", false;
-  if (!platform::path_is_directory(o.dir)) return error = std::string("'") + o.dir + "' is not a folder", false;
-  return true;
+// The command's options, read into `o`.
+CommandLine compose_options(Options& o) {
+  CommandLine cl("compose", usage_text());
+  cl.Value("--seed", "a number below 2^32", [&o](const char* v) {
+    char* end = nullptr;
+    const unsigned long long seed = std::strtoull(v, &end, 10);
+    if (!*v || *v == '-' || *end || seed > 0xFFFFFFFFull) return false;
+    o.seed = static_cast<uint32_t>(seed);
+    return true;
+  });
+  cl.Number("--count", 1, kMaxCount, &o.count, "a number");
+  cl.Number("--time", 1, kMaxSeconds, &o.seconds, "seconds");
+  cl.Flag("--force", &o.force);
+  cl.Positional(&o.dir);
+  return cl;
 }
 
-int compose(const Options& o) {
+// The file of problem `i`.
+std::string problem_path(const Options& o, int i) {
+  char name[16];
+  std::snprintf(name, sizeof name, "/%03d.kif", i);
+  return std::string(o.dir) + name;
+}
+
+// Tells how far the job got when Ctrl-C stopped it; kExitInterrupted.
+int stopped(int written, const char* where) {
+  std::fprintf(stderr, "velkora compose: stopped %s; %d problem%s written\n", where, written,
+               written == 1 ? "" : "s");
+  return kExitInterrupted;
+}
+
+int compose(const Options& o, bool seeded) {
   platform::Mailbox view;
   CompCall comp(&view);
   driver::KComposeJob& job = comp.compose_job();
@@ -119,7 +121,7 @@ int compose(const Options& o) {
   job.tesuu = kMinLength;
   job.tsume_time = kSolveMs;
   job.expand_max = kSolveNodes;
-  job.seed = o.seeded ? o.seed : platform::tick_ms();
+  job.seed = seeded ? o.seed : platform::tick_ms();
   std::copy(std::begin(kPieceTable), std::end(kPieceTable), job.pieces);
   for (int i = 1; i <= o.count; ++i) {
     job.reseed = i == 1 ? 1 : 0;
@@ -127,7 +129,7 @@ int compose(const Options& o) {
     const platform::WindowMessage done = wait_message(view, kMsgComposed, [&comp] { comp.ComposeStop(); });
     // Ctrl-C also ends a job without a problem: say so rather than blame the budget.
     if (static_cast<intptr_t>(done.wparam) != 0) {
-      if (InterruptGuard::interrupted()) return fail("stopped before problem " + std::to_string(i) + " was made");
+      if (InterruptGuard::interrupted()) return stopped(i - 1, "while a problem was made");
       return fail("no problem within " + std::to_string(o.seconds) + " s");
     }
     const model::Kyokumen problem = job.problem;
@@ -136,7 +138,7 @@ int compose(const Options& o) {
     const int solved = static_cast<int>(
         static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, [&comp] { comp.TsumeStop(); }).wparam));
     if (solved != length) {
-      if (InterruptGuard::interrupted()) return fail("stopped while problem " + std::to_string(i) + " was solved again");
+      if (InterruptGuard::interrupted()) return stopped(i - 1, "while a problem was solved again");
       return fail("problem " + std::to_string(i) + " solves to " + std::to_string(solved) + ", not " +
                   std::to_string(length) + " plies");
     }
@@ -144,31 +146,31 @@ int compose(const Options& o) {
     record.kifu.SetStartPosition(problem);
     record.SetCurrent(record.kifu.root.get());
     comp.TsumeAnswer(record);
-    char name[16];
-    std::snprintf(name, sizeof name, "/%03d.kif", i);
-    const std::string path = std::string(o.dir) + name;
+    const std::string path = problem_path(o, i);
     int format = 0;
     if (!model::kifu_save_file(record, path.c_str(), &format)) return fail("cannot write '" + path + "'");
     std::printf("problem %s plies %d ms %ld\n", path.c_str(), length, static_cast<long>(done.lparam));
     std::fflush(stdout);
+    if (InterruptGuard::interrupted() && i < o.count) return stopped(i, "after a problem");
   }
-  return 0;
+  return InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace
 
 int cmd_compose(int argc, char** argv) {
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0) {
-      usage(stdout);
-      return 0;
-    }
-  }
   Options o;
-  std::string error;
-  if (!parse_options(argc, argv, o, error)) return fail(error);
+  CommandLine cl = compose_options(o);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
+  if (!platform::path_is_directory(o.dir)) return cl.Fail(std::string("'") + o.dir + "' is not a folder");
+  // Problems made earlier are kept unless the user says otherwise.
+  for (int i = 1; i <= o.count && !o.force; ++i) {
+    const std::string path = problem_path(o, i);
+    if (platform::path_exists(path.c_str())) return cl.Fail("'" + path + "' exists (--force overwrites it)");
+  }
   InterruptGuard guard;
-  return compose(o);
+  return compose(o, cl.Given("--seed"));
 }
 
 }  // namespace app

@@ -28,12 +28,14 @@ InterruptGuard::~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
 
 bool InterruptGuard::interrupted() { return interrupt_flag.load(); }
 
-platform::WindowMessage wait_message(platform::Mailbox& view, uint32_t id, const std::function<void()>& stop) {
+platform::WindowMessage wait_message(platform::Mailbox& view, uint32_t id, const std::function<void()>& stop,
+                                     const std::function<void()>& tick) {
   platform::WindowMessage message;
   for (;;) {
     const bool woke = view.Wait(message, kWakeMs);
     if (woke && message.id == id) return message;
     if (InterruptGuard::interrupted()) stop();
+    if (tick) tick();
   }
 }
 

@@ -28,7 +28,9 @@ class InterruptGuard {
 
 // Waits for message `id` to the view, dropping others. After an interrupt
 // `stop` runs at every wake until the message comes, since a stop request may
-// come before the job has anything to stop.
-platform::WindowMessage wait_message(platform::Mailbox& view, uint32_t id, const std::function<void()>& stop);
+// come before the job has anything to stop. `tick`, when given, runs at every
+// wake (at least every 10 ms) while the wait goes on.
+platform::WindowMessage wait_message(platform::Mailbox& view, uint32_t id, const std::function<void()>& stop,
+                                     const std::function<void()>& tick = nullptr);
 
 }  // namespace app

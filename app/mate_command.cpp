@@ -1,6 +1,9 @@
 #include "app/mate_command.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,6 +16,9 @@
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "platform/clock.h"
+#include "platform/file_info.h"
+#include "platform/memory.h"
 
 namespace app {
 
@@ -24,10 +30,16 @@ constexpr int kMaxMemoryMb = 1 << 20;
 constexpr int kMaxSeconds = driver::kTsumeNoTimeLimitMs / 1000;
 constexpr int kMsPerSecond = 1000;
 constexpr int kCurrentTree = 0;
+// --memory is in MB of 1024 x 1024 bytes, as the solver's table is sized.
+constexpr uint64_t kBytesPerMb = 1024 * 1024;
+// A progress line this often while the solve runs; the environment variable
+// VELKORA_PROGRESS_MS sets another interval (the tests' short one).
+constexpr int kProgressIntervalMs = 1000;
+constexpr int kMaxProgressIntervalMs = 3600 * kMsPerSecond;
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora mate: %s\n", what.c_str());
-  return 1;
+  return kExitFailure;
 }
 
 struct Options {
@@ -38,38 +50,72 @@ struct Options {
   const char* save = nullptr;
 };
 
-bool parse_options(int argc, char** argv, Options& o, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (std::strcmp(a, "--ply") == 0) {
-      if (!value || !parse_int(value, 0, 100000, &o.ply)) return error = "--ply needs a number of moves", false;
-      ++i;
-    } else if (std::strcmp(a, "--time") == 0) {
-      if (!value || !parse_int(value, 0, kMaxSeconds, &o.seconds)) {
-        return error = "--time needs seconds from 0 to " + std::to_string(kMaxSeconds), false;
-      }
-      ++i;
-    } else if (std::strcmp(a, "--memory") == 0) {
-      if (!value || !parse_int(value, 1, kMaxMemoryMb, &o.memory_mb)) return error = "--memory needs megabytes", false;
-      ++i;
-    } else if (std::strcmp(a, "--save") == 0) {
-      if (!value) return error = "--save needs a file name", false;
-      if (model::kifu_format_from_path(value) == model::kFormatUnknown) {
-        return error = std::string("cannot tell the format of '") + value + "'", false;
-      }
-      o.save = value;
-      ++i;
-    } else if (a[0] == '-' && a[1] != '\0') {
-      return error = std::string("unknown option '") + a + "'", false;
-    } else if (!o.path) {
-      o.path = a;
-    } else {
-      return error = std::string("unexpected argument '") + a + "'", false;
-    }
-  }
-  if (!o.path) return error = "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]", false;
-  return true;
+constexpr const char* kUsage =
+    "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]\n"
+    "Solves the mate problem at the position after ply N of the record's main line\n"
+    "(default: its end), the side to move attacking. Prints \"mate P\" and\n"
+    "\"pv M1 M2 ...\" (CSA form), \"nomate\", or \"unknown\" (a limit was reached),\n"
+    "and once a second while it solves \"progress nodes N time S nps X\" on standard\n"
+    "error. Ctrl-C stops the solve: \"unknown\" is printed and the exit status is 130.\n"
+    "  --ply N       the position after ply N\n"
+    "  --time S      at most S seconds (0, the default: no limit)\n"
+    "  --memory MB   the solver's largest table (default 256; no more than the\n"
+    "                machine has available)\n"
+    "  --save OUT    after a mate, play the solution into the record after ply N\n"
+    "                with every defence and its answer, and save the record as OUT\n"
+    "                (the format of its extension); checked before the solve\n";
+
+// The command's options, read into `o`.
+CommandLine mate_options(Options& o) {
+  CommandLine cl("mate", kUsage);
+  cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
+  cl.Number("--time", 0, kMaxSeconds, &o.seconds, "seconds");
+  cl.Number("--memory", 1, kMaxMemoryMb, &o.memory_mb, "megabytes");
+  cl.Value("--save", "a file name whose extension tells a record format (kif ki2 csa qvf ckf)",
+           [&o](const char* v) {
+             o.save = v;
+             return model::kifu_format_from_path(v) != model::kFormatUnknown;
+           });
+  cl.Positional(&o.path);
+  return cl;
+}
+
+// An empty text, or why the solver may not have `memory_mb`: more than the
+// machine has available now. Without the machine's figures the request stands
+// (the computer thread then gives the solver its smallest size).
+std::string memory_refusal(int memory_mb) {
+  platform::MemoryStatus memory;
+  if (!platform::memory_status(memory)) return {};
+  const uint64_t available_mb = memory.available_physical / kBytesPerMb;
+  if (static_cast<uint64_t>(memory_mb) <= available_mb) return {};
+  return "--memory " + std::to_string(memory_mb) + " is more than the " + std::to_string(available_mb) +
+         " MB available";
+}
+
+// Why OUT cannot be written, or an empty text when it can.
+std::string save_refusal(const char* out) {
+  errno = 0;
+  if (platform::path_writable(out)) return {};
+  std::string what = std::string("cannot write '") + out + "'";
+  if (errno != 0) what += std::string(": ") + std::strerror(errno);
+  return what;
+}
+
+int progress_interval_ms() {
+  int ms = kProgressIntervalMs;
+  const char* text = std::getenv("VELKORA_PROGRESS_MS");
+  if (text != nullptr && !parse_int(text, 1, kMaxProgressIntervalMs, &ms)) ms = kProgressIntervalMs;
+  return ms;
+}
+
+// "progress nodes N time S nps X" on standard error: the running solve's node
+// count, its seconds with one decimal and its whole nodes per second.
+void print_progress(const CompCall& comp) {
+  uint32_t nodes = 0;
+  double seconds = 0;
+  comp.TsumeProgress(nodes, seconds);
+  const unsigned long long nps = seconds > 0 ? static_cast<unsigned long long>(nodes / seconds) : 0;
+  std::fprintf(stderr, "progress nodes %u time %.1f nps %llu\n", nodes, seconds, nps);
 }
 
 // The CSA form of the `count` moves that follow `node` along the line.
@@ -91,9 +137,22 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
   platform::Mailbox view;
   CompCall comp(&view);
   const auto stop = [&comp] { comp.TsumeStop(); };
+  const uint32_t interval = static_cast<uint32_t>(progress_interval_ms());
+  uint32_t last_line = platform::tick_ms();
+  const auto progress = [&] {
+    const uint32_t now = platform::tick_ms();
+    if (platform::tick_elapsed(last_line, now) < interval) return;
+    last_line = now;
+    print_progress(comp);
+  };
   comp.Tsume(holder.kyokumen, o.memory_mb, o.seconds * kMsPerSecond, o.save ? 2 : 0);
-  const int result = static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, stop).wparam));
+  const int result =
+      static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, stop, progress).wparam));
   if (result == driver::kTsumeAttacksKing) return fail("the side to move already attacks the defending king");
+  if (result == driver::kTsumeNoMemory) {
+    const int asked = std::max(o.memory_mb, static_cast<int>(driver::kTsumeMinHeapMb));
+    return fail("cannot get " + std::to_string(asked) + " MB of memory for the mate solver");
+  }
   if (result == driver::kTsumeFailed) return fail("the engine cannot hold this position");
   if (result > 0) {
     // The answer goes into the record after ply N, or into a record of its own.
@@ -113,21 +172,36 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
     std::printf("%s\n", result == driver::kTsumeNoMate ? "nomate" : "unknown");
   }
   std::fflush(stdout);
-  if (!o.save) return 0;
+  const int done = InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
+  if (!o.save) return done;
+  if (result <= 0) {
+    // Only a mate changes the record: otherwise nothing is written.
+    comp.Command(kCmdTsumeFree);
+    return done;
+  }
   int format = 0;
   const bool saved = model::kifu_save_file(holder, o.save, &format);
   comp.Command(kCmdTsumeFree);
-  return saved ? 0 : fail(std::string("cannot write '") + o.save + "'");
+  return saved ? done : fail(std::string("cannot write '") + o.save + "'");
 }
 
 }  // namespace
 
 int cmd_mate(int argc, char** argv) {
   Options o;
+  CommandLine cl = mate_options(o);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
+  const int save_format = o.save ? model::kifu_format_from_path(o.save) : model::kFormatUnknown;
+  if (save_format == model::kFormatVkr || save_format == model::kFormatKifHenka) {
+    return cl.Fail("that format can be read but not written");
+  }
   std::string error;
-  if (!parse_options(argc, argv, o, error)) return fail(error);
   model::KifuHolder holder;
-  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return fail(error);
+  if (cl.Given("--memory") && !(error = memory_refusal(o.memory_mb)).empty()) return cl.Fail(error);
+  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return cl.Fail(error);
+  // Found out before a long solve, not after it.
+  if (o.save && !(error = save_refusal(o.save)).empty()) return cl.Fail(error);
   InterruptGuard guard;
   return solve(holder, holder.current->to->tesu, o);
 }

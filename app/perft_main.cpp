@@ -7,19 +7,23 @@
 
 #include "app/arguments.h"
 #include "engine/board/engine_perft.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/formats/csa_format.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
 namespace {
 
-void usage() {
-  std::fputs("usage: perft [--engine] [--handicap N] [FILE] DEPTH\n"
-             "  counts legal move sequences from the even game, the handicap N, or the\n"
-             "  position of a CSA file (P1..P9 rows, P+/P- hand lines, + or - to move);\n"
-             "  --engine counts with the engine's move generators\n",
-             stderr);
+// The usage, on standard error after a mistake (exit status 2), on standard
+// output for --help.
+void usage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: perft [--engine] [--handicap H] [FILE] DEPTH\n"
+               "  counts legal move sequences to DEPTH (1 to 20) plies from the even game, the\n"
+               "  handicap H (a name: %s; or the handicap bits\n"
+               "  as a number), or the position of a CSA file (P1..P9 rows, P+/P- hand lines,\n"
+               "  + or - to move); --engine counts with the engine's move generators\n",
+               app::handicap_names().c_str());
 }
 
 }  // namespace
@@ -30,8 +34,14 @@ int main(int argc, char** argv) {
   bool engine = false;
   const char* file = nullptr;
   for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      usage(stdout);
+      return 0;
+    }
+  }
+  for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc) {
-      if (!app::parse_int(argv[++i], 0, 4095, &handicap)) {
+      if (!app::parse_handicap(argv[++i], &handicap)) {
         std::fprintf(stderr, "perft: bad handicap '%s'\n", argv[i]);
         return 2;
       }
@@ -41,12 +51,12 @@ int main(int argc, char** argv) {
     } else if (!file && depth < 0 && argv[i][0] != '-') {
       file = argv[i];
     } else {
-      usage();
+      usage(stderr);
       return 2;
     }
   }
   if (depth < 0) {
-    usage();
+    usage(stderr);
     return 2;
   }
   model::Kyokumen pos;
@@ -58,7 +68,7 @@ int main(int argc, char** argv) {
   std::vector<uint64_t> counts(static_cast<size_t>(depth));
   if (engine) {
     board::KPosition p;
-    if (driver::position_load(p, pos) != 0) {
+    if (bridge::position_load(p, pos) != 0) {
       std::fputs("perft: the engine cannot hold this position\n", stderr);
       return 1;
     }

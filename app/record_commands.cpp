@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app/arguments.h"
-#include "app/terminal.h"
 #include "model/formats/board_diagram.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_text.h"
 #include "model/text/record_file.h"
+#include "model/text/text_encoding.h"
 #include "platform/clipboard.h"
 
 namespace app {
@@ -33,11 +34,6 @@ int format_code(const char* name) {
   return model::kFormatUnknown;
 }
 
-int fail(const char* command, const std::string& what) {
-  std::fprintf(stderr, "velkora %s: %s\n", command, what.c_str());
-  return 1;
-}
-
 // The position as a KIF board diagram, the sides always named 先手 and 後手.
 std::string position_diagram(const model::Kyokumen& pos) {
   model::KString text;
@@ -50,6 +46,9 @@ std::string position_diagram(const model::Kyokumen& pos) {
 // the operating system's reason, the size limit, or that the text is none of
 // the formats.
 constexpr const char* kNotARecord = "not a game record in any known format";
+constexpr const char* kBadStart = "its start position breaks the rules";
+// The extensions the formats are told by.
+constexpr const char* kKnownExtensions = "kif ki2 csa qvf ckf vkr qvx";
 
 std::string too_large() {
   return "larger than the " + std::to_string(model::kMaxRecordMegabytes) + " MB a game record may hold";
@@ -58,45 +57,46 @@ std::string too_large() {
 }  // namespace
 
 bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
-                 model::KifuReadStop& stop) {
-  if (std::strcmp(in, "-") != 0) {
-    if (model::kifu_format_from_path(in) == model::kFormatUnknown && format == 0) {
-      error = std::string("cannot tell the format of '") + in + "' (use --from)";
-      return false;
-    }
-    model::KifuLoadError failure;
-    if (model::kifu_load_file(holder, in, &format, false, &stop, &failure)) return true;
-    error = std::string("cannot read '") + in + "': ";
-    switch (failure.kind) {
-      case model::KifuLoadError::kSystem: error += std::strerror(failure.os_error); break;
-      case model::KifuLoadError::kTooLarge: error += too_large(); break;
-      default: error += kNotARecord; break;
-    }
+                 model::KifuReadStop& stop, bool offers_from) {
+  stop = model::KifuReadStop{};
+  const bool from_stdin = std::strcmp(in, "-") == 0;
+  const std::string name = from_stdin ? std::string("standard input") : std::string("'") + in + "'";
+  if (!from_stdin && format == 0) format = model::kifu_format_from_path(in);
+  if (!from_stdin && format == model::kFormatUnknown) {
+    error = "cannot tell the format of " + name + " from its extension (" + kKnownExtensions + ")";
+    if (offers_from) error += "; use --from";
     return false;
   }
-  std::string text;
+  std::string bytes;
   int os_error = 0;
-  switch (model::read_record_stream(stdin, text, &os_error)) {
-    case model::kRecordFileRead:
-      break;
-    case model::kRecordFileTooLarge:
-      error = "cannot read standard input: " + too_large();
-      return false;
-    default:
-      error = std::string("cannot read standard input: ") + std::strerror(os_error);
-      return false;
+  const int read = from_stdin ? model::read_record_stream(stdin, bytes, &os_error)
+                              : model::read_record_file(in, bytes, &os_error);
+  error = "cannot read " + name + ": ";
+  if (read == model::kRecordFileTooLarge) {
+    error += too_large();
+    return false;
   }
-  const std::string sjis = utf8_to_sjis(text);
+  if (read != model::kRecordFileRead) {
+    error += std::strerror(os_error);
+    return false;
+  }
+  // Files and standard input alike: UTF-8 becomes Shift-JIS before any reader
+  // sees it. The binary forms are left alone.
+  if (format != model::kFormatVkr && format != model::kFormatCkf) bytes = model::record_text_to_sjis(std::move(bytes));
   bool ok;
+  model::KifuLoadError failure;
   if (format == 0) {
-    ok = model::kifu_load_memory(holder, sjis.c_str(), &stop);
+    ok = model::kifu_load_memory(holder, bytes.c_str(), &stop);
+    if (!ok && stop.bad_start) failure.kind = model::KifuLoadError::kBadStart;
   } else {
-    model::MemTextReader reader(sjis.data(), static_cast<int>(sjis.size()));
-    ok = model::kifu_read_stream(holder.kifu, reader, format, false, &stop) == 0;
-    if (ok) holder.SetCurrent(holder.kifu.root.get());
+    ok = model::kifu_load_bytes(holder, std::move(bytes), from_stdin ? nullptr : in, format, false, &stop, &failure);
   }
-  if (!ok) error = std::string("cannot read standard input: ") + kNotARecord;
-  return ok;
+  if (ok) {
+    error.clear();
+    return true;
+  }
+  error += failure.kind == model::KifuLoadError::kBadStart ? kBadStart : kNotARecord;
+  return false;
 }
 
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
@@ -116,7 +116,7 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
   if (text[i]) quoted += "...";
   const char* name = std::strcmp(in, "-") == 0 ? "standard input" : in;
   std::fprintf(stderr, "velkora %s: %s: line %d: the moves stop here: cannot read '%s'\n", command,
-               name, stop.line, sjis_to_utf8(quoted).c_str());
+               name, stop.line, model::sjis_to_utf8(quoted).c_str());
 }
 
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
@@ -136,92 +136,92 @@ bool load_record_at_ply(model::KifuHolder& holder, const char* command, const ch
 
 int cmd_board(int argc, char** argv) {
   int handicap = 0;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc && parse_int(argv[i + 1], 0, 4095, &handicap)) {
-      ++i;
-    } else {
-      return fail("board", std::string("unexpected argument '") + argv[i] + "'");
-    }
-  }
+  CommandLine cl("board",
+                 "usage: velkora board [--handicap H]\n"
+                 "Prints a start position as a board diagram.\n"
+                 "  --handicap H   the handicap: a name (" + handicap_names() + ")\n"
+                 "                 or the handicap bits as a number from 0 to 4095 (default 0, even)\n");
+  cl.Value("--handicap", "a handicap name (" + handicap_names() + ") or a number from 0 to 4095",
+           [&handicap](const char* v) { return parse_handicap(v, &handicap); });
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
   model::Kyokumen pos;
   pos.Init(handicap);
-  std::fputs(sjis_to_utf8(position_diagram(pos)).c_str(), stdout);
-  return 0;
+  std::fputs(model::sjis_to_utf8(position_diagram(pos)).c_str(), stdout);
+  return kExitOk;
 }
 
 int cmd_convert(int argc, char** argv) {
   const char* paths[2] = {nullptr, nullptr};
   int formats[2] = {0, 0};
-  int n = 0;
-  for (int i = 0; i < argc; ++i) {
-    const bool from = std::strcmp(argv[i], "--from") == 0;
-    if (from || std::strcmp(argv[i], "--to") == 0) {
-      if (i + 1 >= argc || format_code(argv[i + 1]) == 0) {
-        return fail("convert", std::string(argv[i]) + " needs a format: kif ki2 csa qvf ckf vkr qvx");
-      }
-      formats[from ? 0 : 1] = format_code(argv[++i]);
-    } else if (n < 2) {
-      paths[n++] = argv[i];
-    } else {
-      return fail("convert", std::string("unexpected argument '") + argv[i] + "'");
-    }
-  }
-  if (n != 2) return fail("convert", "usage: velkora convert IN OUT [--from FORMAT] [--to FORMAT]");
+  CommandLine cl("convert",
+                 "usage: velkora convert IN OUT [--from F] [--to F]\n"
+                 "Reads the game record IN and writes it as OUT, each in the format of its\n"
+                 "extension or the one given: kif ki2 csa qvf ckf (read only: vkr qvx).\n"
+                 "\"-\" is standard input or output, as text in UTF-8 (input may also be\n"
+                 "Shift-JIS, as files may); a pasted input without --from is recognised by\n"
+                 "trying every text format.\n");
+  const std::string wants = "a format: kif ki2 csa qvf ckf vkr qvx";
+  cl.Value("--from", wants, [&formats](const char* v) { return (formats[0] = format_code(v)) != 0; });
+  cl.Value("--to", wants, [&formats](const char* v) { return (formats[1] = format_code(v)) != 0; });
+  cl.Positional(&paths[0]);
+  cl.Positional(&paths[1]);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
   const char* out = paths[1];
   int to = formats[1];
   if (to == 0) to = model::kifu_format_from_path(out);
-  if (std::strcmp(out, "-") == 0 && to == 0) return fail("convert", "writing to standard output needs --to");
-  if (to == 0) return fail("convert", std::string("cannot tell the format of '") + out + "' (use --to)");
+  if (std::strcmp(out, "-") == 0 && to == 0) return cl.Fail("writing to standard output needs --to");
+  if (to == 0) return cl.Fail(std::string("cannot tell the format of '") + out + "' (use --to)");
   if (to == model::kFormatVkr || to == model::kFormatKifHenka) {
-    return fail("convert", "that format can be read but not written");
+    return cl.Fail("that format can be read but not written");
   }
 
   model::KifuHolder holder;
   std::string error;
   model::KifuReadStop stop;
-  if (!load_record(holder, paths[0], formats[0], error, stop)) return fail("convert", error);
+  if (!load_record(holder, paths[0], formats[0], error, stop, true)) return cl.Fail(error);
   warn_read_stop("convert", paths[0], stop);
 
   if (std::strcmp(out, "-") == 0) {
-    if (to == model::kFormatCkf) return fail("convert", "the packed form cannot go to standard output");
+    if (to == model::kFormatCkf) return cl.Fail("the packed form cannot go to standard output");
     model::KString text;
-    if (!model::kifu_save_memory(holder, text, to, false)) return fail("convert", "cannot write that format");
+    if (!model::kifu_save_memory(holder, text, to, false)) return cl.Fail("cannot write that format");
     platform::StdioClipboard clipboard;
-    if (!clipboard.SetText(sjis_to_utf8(text.c_str()))) return fail("convert", "cannot write standard output");
-    return 0;
+    if (!clipboard.SetText(model::sjis_to_utf8(text.c_str()))) return cl.Fail("cannot write standard output");
+    return kExitOk;
   }
   errno = 0;
   if (!model::kifu_save_file(holder, out, &to)) {
     std::string what = std::string("cannot write '") + out + "'";
     if (errno != 0) what += std::string(": ") + std::strerror(errno);
-    return fail("convert", what);
+    return cl.Fail(what);
   }
-  return 0;
+  return kExitOk;
 }
 
 int cmd_show(int argc, char** argv) {
   const char* path = nullptr;
   int ply = -1;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--ply") == 0 && i + 1 < argc && parse_int(argv[i + 1], 0, 100000, &ply)) {
-      ++i;
-    } else if (!path) {
-      path = argv[i];
-    } else {
-      return fail("show", std::string("unexpected argument '") + argv[i] + "'");
-    }
-  }
-  if (!path) return fail("show", "usage: velkora show FILE [--ply N]");
+  CommandLine cl("show",
+                 "usage: velkora show FILE [--ply N]\n"
+                 "Prints the position after ply N of the record's main line (default: its end)\n"
+                 "as a board diagram, then the moves of the line, N marked with \"*\".\n"
+                 "FILE is a game record (kif ki2 csa qvf ckf vkr qvx, Shift-JIS or UTF-8) or \"-\".\n");
+  cl.Number("--ply", 0, kMaxPlyOption, &ply, "a number of moves");
+  cl.Positional(&path);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
   model::KifuHolder holder;
   std::string error;
   model::KifuReadStop stop;
-  if (!load_record(holder, path, 0, error, stop)) return fail("show", error);
+  if (!load_record(holder, path, 0, error, stop)) return cl.Fail(error);
   warn_read_stop("show", path, stop);
 
   model::Kifu& kifu = holder.kifu;
   const int last = kifu.GetTesu();
   if (ply < 0) ply = last;
-  if (ply > last) return fail("show", "the record has only " + std::to_string(last) + " moves");
+  if (ply > last) return cl.Fail("the record has only " + std::to_string(last) + " moves");
   std::string text;
   for (int side = 0; side < 2; ++side) {
     if (!kifu.names[side].empty()) {
@@ -242,8 +242,8 @@ int cmd_show(int argc, char** argv) {
     text += model::kifu_node_text(m);
     text += "\n";
   }
-  std::fputs(sjis_to_utf8(text).c_str(), stdout);
-  return 0;
+  std::fputs(model::sjis_to_utf8(text).c_str(), stdout);
+  return kExitOk;
 }
 
 }  // namespace app

@@ -11,11 +11,15 @@
 namespace app {
 
 // Loads a game record: the file `in` in the format of its extension (or
-// `format` when not 0), or standard input ("-") as UTF-8 text. False with a
-// one-line `error` when nothing can be read; `stop` tells where the reader
-// stopped short of the end of the text.
+// `format` when not 0), or standard input ("-"; without `format` every text
+// format is tried). A text in UTF-8 is converted to Shift-JIS first, from a
+// file as from standard input (record_text_to_sjis). False with a one-line
+// `error` when nothing can be read: the system's reason, the size limit, a
+// start position that breaks the rules, or no record; a file whose extension
+// tells no format is refused with a pointer to --from when the command
+// `offers_from`. `stop` tells where the reader stopped short of the end.
 bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
-                 model::KifuReadStop& stop);
+                 model::KifuReadStop& stop, bool offers_from = false);
 // One warning line on standard error when the reader stopped at a move line it
 // could not read: the record keeps the moves before it, and the command goes
 // on with those.
@@ -25,7 +29,8 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
                         std::string& error);
 
-// velkora board [--handicap N]: a start position as a diagram.
+// velkora board [--handicap H]: a start position as a diagram; H is a handicap
+// name or its bits as a number.
 int cmd_board(int argc, char** argv);
 // velkora convert IN OUT [--from FORMAT] [--to FORMAT]: reads IN and writes OUT,
 // each in the format of its extension; "-" is standard input or output as

@@ -1,63 +1,129 @@
 #include "app/review_command.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "app/arguments.h"
+#include "app/comp_call.h"
+#include "app/interrupt.h"
 #include "app/record_commands.h"
-#include "app/terminal.h"
+#include "app/review_analysis.h"
 #include "engine/driver/kifu_analyze.h"
+#include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "model/text/text_encoding.h"
 
 namespace app {
 
 namespace {
 
-int fail(const std::string& what) {
-  std::fprintf(stderr, "velkora review: %s\n", what.c_str());
-  return 1;
+// The think on each move when the record has no values and none is asked for.
+constexpr int kDefaultDepth = 4;
+constexpr int kMaxSeconds = 86400;
+
+constexpr const char* kUsage =
+    "usage: velkora review FILE [--side sente|gote] [--depth D | --time S] [--save OUT]\n"
+    "Prints the post-game commentary on one side's moves (default sente) along the\n"
+    "record's main line, as the program writes it after a game against the computer:\n"
+    "a paragraph for each move that the analysis shows clearly worse than the position\n"
+    "allowed, nothing when there is none.\n"
+    "The commentary reads the values and lines that the computer's thinks stored on\n"
+    "the other side's moves. When those moves carry none (an ordinary record), review\n"
+    "first thinks on the position after each of them, as the computer would have, and\n"
+    "stores the value and line on the move, printing a progress line per think on\n"
+    "standard error. Ctrl-C stops the thinking: the commentary covers the moves\n"
+    "thought so far, and the exit status is 130.\n"
+    "  --side S    sente or gote: whose moves the commentary is about\n"
+    "  --depth D   think D plies deep (2 to 12; default 4)\n"
+    "  --time S    think S seconds on each move (with --depth: at most S seconds)\n"
+    "  --save OUT  write the record with the values as OUT, a .kif or .ckf file:\n"
+    "              KIF keeps them, so a later review of OUT reads them without\n"
+    "              thinking again\n";
+
+struct Options {
+  const char* path = nullptr;
+  int side = 0;
+  ReviewThink how;
+  const char* save = nullptr;
+};
+
+bool keeps_values(const char* path) {
+  const int format = model::kifu_format_from_path(path);
+  return format == model::kFormatKif || format == model::kFormatCkf;
+}
+
+// The command's options, read into `o`.
+CommandLine review_options(Options& o) {
+  CommandLine cl("review", kUsage);
+  cl.Value("--side", "sente or gote", [&o](const char* v) {
+    if (std::strcmp(v, "sente") == 0) return o.side = 0, true;
+    if (std::strcmp(v, "gote") == 0) return o.side = 1, true;
+    return false;
+  });
+  cl.Number("--depth", kChubanDepthMin, kChubanDepthMax, &o.how.depth, "a depth");
+  cl.Number("--time", 1, kMaxSeconds, &o.how.seconds, "seconds");
+  cl.Value("--save", "a .kif or .ckf file name (only KIF keeps the analysis values)", [&o](const char* v) {
+    o.save = v;
+    return keeps_values(v);
+  });
+  cl.Positional(&o.path);
+  return cl;
+}
+
+// One progress line on standard error per think: which move, how far, and
+// the value found (sente's view).
+void report(int done, int total, const model::KifuSashite& move) {
+  std::fprintf(stderr, "velkora review: move %d thought (%d of %d), value %d\n", move.Ply(), done, total,
+               static_cast<int>(move.hyouka.value));
+}
+
+// The commentary as the terminal gets it: UTF-8 with LF line ends.
+void print_commentary(const model::KString& text) {
+  std::string lf;
+  for (const char* c = text.c_str(); c != nullptr && *c != '\0'; ++c) {
+    if (*c != '\r') lf += *c;
+  }
+  std::fputs(model::sjis_to_utf8(lf).c_str(), stdout);
+  std::fflush(stdout);
 }
 
 }  // namespace
 
 int cmd_review(int argc, char** argv) {
-  const char* path = nullptr;
-  int side = 0;
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    if (std::strcmp(a, "--side") == 0) {
-      const char* value = i + 1 < argc ? argv[++i] : "";
-      if (std::strcmp(value, "sente") == 0) {
-        side = 0;
-      } else if (std::strcmp(value, "gote") == 0) {
-        side = 1;
-      } else {
-        return fail("--side needs sente or gote");
-      }
-    } else if (a[0] == '-' && a[1] != '\0') {
-      return fail(std::string("unknown option '") + a + "'");
-    } else if (path == nullptr) {
-      path = a;
-    } else {
-      return fail(std::string("unexpected argument '") + a + "'");
-    }
-  }
-  if (path == nullptr) return fail("usage: velkora review FILE [--side sente|gote]");
+  Options o;
+  CommandLine cl = review_options(o);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
+  if (o.how.depth == 0 && o.how.seconds == 0) o.how.depth = kDefaultDepth;
   model::KifuHolder holder;
   model::KifuReadStop stop;
   std::string error;
-  if (!load_record(holder, path, 0, error, stop)) return fail(error);
-  warn_read_stop("review", path, stop);
+  if (!load_record(holder, o.path, 0, error, stop)) return cl.Fail(error);
+  warn_read_stop("review", o.path, stop);
 
-  model::KString text;
-  driver::kansou_text(side, holder.kifu, text);
-  std::string lf;
-  for (const char* c = text.c_str(); c != nullptr && *c != '\0'; ++c) {
-    if (*c != '\r') lf += *c;
+  restore_variations(holder.kifu);
+  InterruptGuard guard;
+  const std::vector<model::KifuSashite*> computer = moves_of_side(holder.kifu, 1 - o.side);
+  if (!carries_values(computer)) think_on_moves(holder, computer, o.how, report);
+
+  // The record is saved as it was read, with the values: the commentary
+  // would become the last move's comment and replace the one it has.
+  if (o.save) {
+    int format = 0;
+    errno = 0;
+    if (!model::kifu_save_file(holder, o.save, &format)) {
+      std::string what = std::string("cannot write '") + o.save + "'";
+      if (errno != 0) what += std::string(": ") + std::strerror(errno);
+      return cl.Fail(what);
+    }
   }
-  std::fputs(sjis_to_utf8(lf).c_str(), stdout);
-  return 0;
+  model::KString text;
+  driver::kansou_text(o.side, holder.kifu, text);
+  print_commentary(text);
+  return InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace app

@@ -1,13 +1,20 @@
-// velkora review: the post-game commentary on one side's moves of a record.
+// velkora review: the post-game commentary on one side's moves of a record,
+// with the computer's analysis thought on the spot when the record has none.
 #pragma once
 
 namespace app {
 
-// velkora review FILE [--side sente|gote]
+// velkora review FILE [--side sente|gote] [--depth D | --time S] [--save OUT]
 // Prints the commentary on the side's moves (default sente) along the
-// record's current line, in UTF-8 with LF line ends; nothing when no move gets
-// a paragraph. A record read from a file keeps its principal variations only
-// as text, so the review gives verdicts without motifs or suggestions.
+// record's main line, in UTF-8 with LF line ends; nothing when no move gets a
+// paragraph. The commentary reads the values and variations stored on the
+// other side's moves; when none of them carries a value, each position after
+// one of them is thought about first (depth D, default 4, or S seconds) and
+// the result stored on the move, with a progress line per think on standard
+// error. --save writes the record with its values as KIF (.kif or .ckf), which
+// a later review reads back, variations included, without thinking again.
+// Ctrl-C stops the thinking; the commentary covers what was thought and the
+// exit status is 130.
 int cmd_review(int argc, char** argv);
 
 }  // namespace app

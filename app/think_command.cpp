@@ -9,7 +9,6 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
-#include "app/terminal.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/message_queue.h"
@@ -17,6 +16,7 @@
 #include "model/position/koma_convert.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "model/text/text_encoding.h"
 #include "platform/file_info.h"
 #include "platform/mailbox.h"
 
@@ -40,11 +40,6 @@ constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
 // The playing styles by index, as the engine names them.
 constexpr const char* kStyleNames[] = {"標準", "強引", "慎重"};
 
-int fail(const std::string& what) {
-  std::fprintf(stderr, "velkora think: %s\n", what.c_str());
-  return 1;
-}
-
 struct Options {
   const char* path = nullptr;
   int ply = -1;
@@ -55,68 +50,78 @@ struct Options {
   bool no_book = false;
 };
 
-// Parses the arguments; false with `error` set.
-bool parse_options(int argc, char** argv, Options& o, std::string& error) {
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (std::strcmp(a, "--ply") == 0) {
-      if (!value || !parse_int(value, 0, 100000, &o.ply)) return error = "--ply needs a number of moves", false;
-      ++i;
-    } else if (std::strcmp(a, "--time") == 0) {
-      if (!value || !parse_int(value, 1, kMaxSeconds, &o.seconds)) {
-        return error = "--time needs seconds from 1 to " + std::to_string(kMaxSeconds), false;
+constexpr const char* kUsage =
+    "usage: velkora think FILE [--ply N] [--time S] [--depth D] [--style NAME] [--book B|--no-book]\n"
+    "Thinks about the position after ply N of the record's main line (default: its end)\n"
+    "as the computer does in a game, and prints each variation as\n"
+    "\"info depth D score S nodes N time MS pv M1 M2 ...\", then \"bestmove M\" (CSA form),\n"
+    "\"bestmove %TORYO\" (no move) or \"bestmove %KACHI\". Ctrl-C stops the think: the\n"
+    "best move so far is printed and the exit status is 130.\n"
+    "  --ply N      the position after ply N\n"
+    "  --time S     seconds per move (without --depth: 10)\n"
+    "  --depth D    think D plies deep (2 to 12; more is 12, less is 2)\n"
+    "  --style NAME the playing style: 標準 (default), 強引 or 慎重\n"
+    "  --book B     ask the opening book B first (a JS5/JSD user book, or a folder\n"
+    "               holding joseki/bXX.jdb) up to ply 10\n"
+    "  --no-book    never ask a book\n";
+
+// The command's options, read into `o`; the parser says what was wrong.
+CommandLine think_options(Options& o) {
+  CommandLine cl("think", model::sjis_to_utf8(kUsage));
+  cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
+  cl.Number("--time", 1, kMaxSeconds, &o.seconds, "seconds");
+  cl.Number("--depth", 1, kMaxDepthOption, &o.depth, "a depth");
+  cl.Value("--style", model::sjis_to_utf8("a style: 標準, 強引 or 慎重"), [&o](const char* v) {
+    const std::string name = model::utf8_to_sjis(v);
+    for (int s = 0; s < static_cast<int>(std::size(kStyleNames)); ++s) {
+      if (name == kStyleNames[s]) {
+        o.style = s;
+        return true;
       }
-      ++i;
-    } else if (std::strcmp(a, "--depth") == 0) {
-      if (!value || !parse_int(value, 1, kMaxDepthOption, &o.depth)) {
-        return error = "--depth needs a depth from 1 to " + std::to_string(kMaxDepthOption), false;
-      }
-      ++i;
-    } else if (std::strcmp(a, "--style") == 0) {
-      o.style = -1;
-      const std::string name = value ? utf8_to_sjis(value) : std::string();
-      for (int s = 0; s < static_cast<int>(std::size(kStyleNames)); ++s) {
-        if (name == kStyleNames[s]) o.style = s;
-      }
-      if (o.style < 0) return error = sjis_to_utf8("--style needs 標準, 強引 or 慎重"), false;
-      ++i;
-    } else if (std::strcmp(a, "--book") == 0) {
-      if (!value) return error = "--book needs a user book or a folder holding joseki/bXX.jdb", false;
-      o.book = value;
-      ++i;
-    } else if (std::strcmp(a, "--no-book") == 0) {
-      o.no_book = true;
-    } else if (a[0] == '-' && a[1] != '\0') {
-      return error = std::string("unknown option '") + a + "'", false;
-    } else if (!o.path) {
-      o.path = a;
-    } else {
-      return error = std::string("unexpected argument '") + a + "'", false;
     }
-  }
-  if (!o.path) {
-    return error = "usage: velkora think FILE [--ply N] [--time S] [--depth D] [--style S] [--book B|--no-book]",
-           false;
-  }
-  if (o.book && o.no_book) return error = "--book and --no-book exclude each other", false;
-  return true;
+    return false;
+  });
+  cl.Text("--book", &o.book, "a user book or a folder holding joseki/bXX.jdb");
+  cl.Flag("--no-book", &o.no_book);
+  cl.Positional(&o.path);
+  return cl;
 }
 
 // Opens the opening book: a folder holding the divided book, or a user book
-// file (JS5, or JSD read at level 0). False with `error` set.
+// file (JS5, or JSD read at level 0). False with `error` set when the file is
+// not a readable book or the folder holds no part file.
 bool open_book(driver::JosekiBooks& books, const char* path, std::string& error) {
   if (platform::path_is_directory(path)) {
     books.divided.SetName((std::string(path) + kDividedBookName).c_str());
     books.sources = driver::kSourceDivided;
+    if (!books.divided.AnyPartFile()) {
+      error = std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
+      return false;
+    }
     return true;
   }
-  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0) < 0) {
-    error = std::string("cannot read '") + path + "' as an opening book";
+  driver::BookFileError why = driver::BookFileError::kNone;
+  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why) < 0) {
+    error = std::string("cannot read '") + path + "' as an opening book: " + driver::book_file_error_text(why);
     return false;
   }
   books.sources = driver::kSourceUser;
   return true;
+}
+
+// Loads the divided book's part for the position thought about, which is the
+// only one the think consults. False, with a warning on standard error, when
+// the part is there but cannot be read: the think then goes without the book.
+bool divided_part_readable(driver::JosekiBooks& books, const model::Kyokumen& k) {
+  model::BookPosition pos;
+  if (books.sources != driver::kSourceDivided || !k.ToBookKey(pos)) return true;
+  books.divided.Lookup(pos, nullptr);
+  const int part = driver::divided_book_part_number(pos);
+  const driver::BookFileError why = books.divided.PartError(part);
+  if (why == driver::BookFileError::kNone || why == driver::BookFileError::kMissing) return true;
+  std::fprintf(stderr, "velkora think: warning: cannot read '%s' as an opening book: %s; thinking without the book\n",
+               books.divided.PartPath(part).c_str(), driver::book_file_error_text(why));
+  return false;
 }
 
 // Prints the variations of the message queue as CSA moves, replayed from the
@@ -191,8 +196,9 @@ std::string best_move_text(const model::Sashite& result, const model::Kyokumen& 
   }
 }
 
-// Thinks with the computer thread and prints; the move message ends it.
-void think(const model::KifuHolder& holder, const Options& o, driver::JosekiBooks* book) {
+// Thinks with the computer thread and prints; the move message ends it. True
+// when Ctrl-C stopped the think.
+bool think(const model::KifuHolder& holder, const Options& o, driver::JosekiBooks* book) {
   platform::Mailbox view;
   {
     CompCall comp(&view);
@@ -229,23 +235,27 @@ void think(const model::KifuHolder& holder, const Options& o, driver::JosekiBook
     }
   }  // the computer thread has ended: no job runs while the queue goes
   driver::MessageQueue::DestroyGlobal();
+  return InterruptGuard::interrupted();
 }
 
 }  // namespace
 
 int cmd_think(int argc, char** argv) {
   Options o;
+  CommandLine cl = think_options(o);
+  int status;
+  if (!cl.Parse(argc, argv, &status)) return status;
+  if (o.book && o.no_book) return cl.Fail("--book and --no-book exclude each other");
   std::string error;
-  if (!parse_options(argc, argv, o, error)) return fail(error);
   model::KifuHolder holder;
-  if (!load_record_at_ply(holder, "think", o.path, o.ply, error)) return fail(error);
+  if (!load_record_at_ply(holder, "think", o.path, o.ply, error)) return cl.Fail(error);
 
   auto books = std::make_unique<driver::JosekiBooks>();
-  if (o.book && !open_book(*books, o.book, error)) return fail(error);
+  if (o.book && !open_book(*books, o.book, error)) return cl.Fail(error);
+  const bool with_book = o.book && divided_part_readable(*books, holder.kyokumen);
 
   InterruptGuard guard;
-  think(holder, o, o.book ? books.get() : nullptr);
-  return 0;
+  return think(holder, o, with_book ? books.get() : nullptr) ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace app

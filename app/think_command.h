@@ -12,7 +12,10 @@ namespace app {
 // or a user book file) up to ply 10. Prints "info depth D score S nodes N time MS pv M1 M2 ..." per
 // variation and finally "bestmove M" (CSA form), "bestmove %TORYO" (no move)
 // or "bestmove %KACHI" (the enemy king can be taken). Ctrl-C stops the think
-// and prints the best move so far.
+// and prints the best move so far. A BOOK that is not a readable book, or a
+// folder without part files, is an error; when the divided book's part for
+// the position is there but cannot be read, a warning says so and the think
+// goes without the book.
 int cmd_think(int argc, char** argv);
 
 }  // namespace app

@@ -14,8 +14,8 @@ namespace {
 
 void usage() {
   std::fputs(
-      "usage: velkora COMMAND ...\n"
-      "  board [--handicap N]                  print a start position as a diagram\n"
+      "usage: velkora COMMAND ...   (velkora COMMAND --help tells more of each)\n"
+      "  board [--handicap H]                  print a start position as a diagram\n"
       "  convert IN OUT [--from F] [--to F]    convert a game record; the format comes from\n"
       "                                        the extension or F (kif ki2 csa qvf ckf; read\n"
       "                                        only: vkr qvx); \"-\" is standard input/output\n"
@@ -26,11 +26,15 @@ void usage() {
       "                                        the computer's move after ply N\n"
       "  mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]\n"
       "                                        solve the mate problem after ply N\n"
-      "  compose [--seed N] [--count K] [--time S] OUTDIR\n"
-      "                                        make mate problems (--help: the piece table)\n"
-      "  review FILE [--side sente|gote]       the commentary on one side's moves\n"
-      "  bench [--stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
-      "                                        the speed benchmark, or generator timings\n",
+      "  compose [--seed N] [--count K] [--time S] [--force] OUTDIR\n"
+      "                                        make mate problems\n"
+      "  review FILE [--side sente|gote] [--depth D|--time S] [--save OUT]\n"
+      "                                        the commentary on one side's moves\n"
+      "  bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
+      "                                        the speed benchmark, the think's node-count\n"
+      "                                        signature, or generator timings\n"
+      "Exit status: 0 done, 1 failed (one line on standard error), 130 stopped by Ctrl-C\n"
+      "(think, mate, compose, review and bench print what they have first).\n",
       stdout);
 }
 

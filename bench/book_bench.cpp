@@ -1,15 +1,21 @@
 // The opening book on the think's path: the BookPosition of an engine position
 // with its key, a lookup in a user book of some thousand positions, and
 // books_select on a position with a few candidates (lookup, draw and the
-// legality check of the chosen move).
+// legality check of the chosen move). Also the load of a user book as large as
+// a book file may be, one move per position, with the peak memory of the
+// process.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/books_select.h"
 #include "engine/driver/joseki_edit.h"
-#include "engine/driver/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -49,7 +55,7 @@ Walk random_walk(int games, int plies) {
 void BM_BookPositionAndKey(benchmark::State& state) {
   const Walk w = random_walk(20, 60);
   std::vector<board::KPosition> engine(w.positions.size());
-  for (size_t i = 0; i < engine.size(); ++i) driver::position_load(engine[i], w.positions[i]);
+  for (size_t i = 0; i < engine.size(); ++i) bridge::position_load(engine[i], w.positions[i]);
   size_t i = 0;
   for (auto _ : state) {
     model::BookPosition pos;
@@ -87,13 +93,39 @@ void BM_BooksSelect(benchmark::State& state) {
     driver::joseki_set_move(books, k, m, file, 0, 1);
   }
   board::KPosition p;
-  driver::position_load(p, k);
+  bridge::position_load(p, k);
   board::KMove out;
   for (auto _ : state) benchmark::DoNotOptimize(driver::books_select(books, p, &out, nullptr, 0, nullptr));
 }
 
+void BM_UserBookLoadAtTheSizeLimit(benchmark::State& state) {
+  driver::OBEditableHash book;
+  const Walk w = random_walk(3400, 100);
+  for (size_t i = 0; i < w.positions.size(); ++i) {
+    model::BookPosition pos;
+    driver::BookMove m;
+    w.positions[i].ToBookKey(pos);
+    driver::book_move_from_sashite(w.positions[i], w.moves[i], 8, 0, &m);
+    if (book.FileBytes() + sizeof pos + 1 + sizeof m > driver::kMaxBookFileBytes) break;
+    book.Insert(pos, m, 1);
+  }
+  const std::string path = "/tmp/velkora_bench_" + std::to_string(getpid()) + ".js5";
+  book.Save(path.c_str());
+  for (auto _ : state) {
+    driver::OBEditableHash loaded;
+    benchmark::DoNotOptimize(loaded.Load(path.c_str(), 1, 0));
+  }
+  std::remove(path.c_str());
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["positions"] = book.npositions();
+  state.counters["file_MiB"] = static_cast<double>(book.FileBytes()) / (1 << 20);
+  state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
 }  // namespace
 
+BENCHMARK(BM_UserBookLoadAtTheSizeLimit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BookPositionAndKey);
 BENCHMARK(BM_UserBookLookup);
 BENCHMARK(BM_BooksSelect);

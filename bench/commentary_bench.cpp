@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "engine/board/position_setup.h"
-#include "engine/board/search_words.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/kifu_analyze.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/driver/speed_benchmark.h"
 #include "engine/eval/root_modes.h"
 #include "model/position/perft.h"
@@ -39,7 +38,7 @@ void build_game(model::Kifu& kifu) {
       h.value = static_cast<int32_t>(rng() % 1200) - 600;
       board::KPosition p;
       board::KMove km;
-      if (driver::position_load(p, k) == 0 && driver::sashite_to_kmove(km, p, m) == 0) {
+      if (bridge::position_load(p, k) == 0 && bridge::sashite_to_kmove(km, p, m) == 0) {
         h.pv = {board::move_word(km), static_cast<board::KMoveWord>(rng())};
       }
       added = model::Kifu::AddSashiteAtPos(at, m, 0, &h, -1, kifu.table.get(), 1, true);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/tsume/compose.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
@@ -31,7 +31,7 @@ std::vector<Candidate> load_candidates() {
     if (!model::kifu_load_file(holder, e.path().string().c_str(), &format, false)) continue;
     Candidate c;
     c.length = holder.kifu.GetTesu();
-    if (c.length >= 3 && driver::position_load(c.pos, holder.kifu.Start()->kyokumen) == 0) set.push_back(c);
+    if (c.length >= 3 && bridge::position_load(c.pos, holder.kifu.Start()->kyokumen) == 0) set.push_back(c);
   }
   return set;
 }

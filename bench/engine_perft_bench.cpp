@@ -10,7 +10,7 @@
 #include <numeric>
 
 #include "engine/board/engine_perft.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/position/kyokumen.h"
 
 namespace {
@@ -41,7 +41,7 @@ void BM_EnginePerft(benchmark::State& state) {
   const int depth = static_cast<int>(state.range(1));
   model::Kyokumen k;
   board::KPosition p;
-  if (!start_position(static_cast<int>(state.range(0)), k) || driver::position_load(p, k) != 0) {
+  if (!start_position(static_cast<int>(state.range(0)), k) || bridge::position_load(p, k) != 0) {
     state.SkipWithError("the start position does not load");
     return;
   }

@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/make_move.h"
-#include "engine/board/search_words.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_diff.h"
 #include "engine/eval/root_modes.h"
 #include "model/position/kyokumen.h"
@@ -36,7 +36,7 @@ const MoveSets& move_sets() {
     model::Kyokumen start;
     start.Init(model::kHirate);
     board::KPosition p;
-    driver::position_load(p, start);
+    bridge::position_load(p, start);
     const int32_t codes[2] = {1, 1};
     eval::eval_root_prepare(p, codes, 0x800);
     static model::Sashite moves[model::kMaxSashite];
@@ -50,14 +50,14 @@ const MoveSets& move_sets() {
         const int n = model::legal_moves(k, moves);
         ended = n == 0 || !k.DoSashite(moves[rng() % n]);
       }
-      if (ended || driver::position_load(p, k) != 0) continue;
+      if (ended || bridge::position_load(p, k) != 0) continue;
       // A few moves of each kind per position, so the sets span positions.
       const int n = model::legal_moves(k, moves);
       std::shuffle(moves, moves + n, rng);
       size_t taken[2] = {0, 0};
       for (int i = 0; i < n; ++i) {
         MadeMove made{p, {}};
-        if (driver::sashite_to_kmove(made.move, p, moves[i]) != 0) continue;
+        if (bridge::sashite_to_kmove(made.move, p, moves[i]) != 0) continue;
         board::do_move(made.after, made.move, 0);
         const bool king = made.move.from != board::kInHand && board::code_kind(made.move.code) == board::kKing;
         std::vector<MadeMove>& set = king ? out.king : out.other;

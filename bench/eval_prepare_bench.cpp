@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/board/random.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/progress.h"
 #include "engine/eval/senkei_select.h"
@@ -24,7 +24,7 @@ const std::vector<board::KPosition>& start_positions() {
                       model::kRokumaiOchi}) {
       model::Kyokumen k;
       k.Init(h);
-      driver::position_load(out.emplace_back(), k);
+      bridge::position_load(out.emplace_back(), k);
     }
     return out;
   }();

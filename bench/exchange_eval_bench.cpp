@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "engine/board/exchange_eval.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
-#include "engine/board/search_words.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
@@ -72,7 +73,7 @@ const BenchSet& bench_set() {
         if (n == 0) break;
         if (ply >= kFirstPly && ply % kSampleEvery == 0) {
           board::KPosition p;
-          if (driver::position_load(p, k) == 0) add_position(out, p);
+          if (bridge::position_load(p, k) == 0) add_position(out, p);
         }
         k.DoSashite(moves[rng() % n]);
       }

@@ -7,16 +7,17 @@
 #include <random>
 #include <vector>
 
+#include "bench/game_positions.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/gen_all_moves.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
-#include "engine/board/search_words.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/progress.h"
 #include "engine/eval/root_modes.h"
 #include "engine/search/exchange_score.h"
 #include "engine/search/position_features.h"
-#include "bench/game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -35,7 +36,7 @@ std::vector<Scored> scored_positions() {
   static board::KMove engine_moves[board::kMaxMoves];
   for (const model::Kyokumen& k : bench::middle_games(kPositions)) {
     Scored s{};
-    driver::position_load(s.position, k);
+    bridge::position_load(s.position, k);
     const int n = board::gen_all_moves(s.position, engine_moves);
     s.moves.assign(engine_moves, engine_moves + n);
     v.push_back(s);

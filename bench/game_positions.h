@@ -8,31 +8,16 @@
 #include <vector>
 
 #include "engine/board/position.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
+#include "engine/driver/benchmark_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
 namespace bench {
 
-// The even game after 40 to 60 random legal plies, one game per seed from 1
-// on; games that end early are passed over.
-inline std::vector<model::Kyokumen> middle_games(size_t count) {
-  std::vector<model::Kyokumen> v;
-  static model::Sashite moves[model::kMaxSashite];
-  for (uint32_t seed = 1; v.size() < count; ++seed) {
-    std::mt19937 rng(seed);
-    model::Kyokumen k;
-    k.Init(model::kHirate);
-    const int plies = 40 + static_cast<int>(seed % 21);
-    bool ended = false;
-    for (int ply = 0; ply < plies && !ended; ++ply) {
-      const int n = model::legal_moves(k, moves);
-      ended = n == 0 || !k.DoSashite(moves[rng() % n]);
-    }
-    if (!ended) v.push_back(k);
-  }
-  return v;
-}
+// The even game after 40 to 60 random legal plies (driver's benchmark
+// positions, the set the node-count signature thinks over).
+inline std::vector<model::Kyokumen> middle_games(size_t count) { return driver::middle_game_positions(count); }
 
 // Every fourth position from ply 30 to 90 of one random game from each of the
 // even game and three handicaps, as engine positions.
@@ -49,7 +34,7 @@ inline const std::vector<board::KPosition>& handicap_game_positions() {
         if (n == 0) break;
         if (ply >= 30 && ply % 4 == 0) {
           board::KPosition p;
-          if (driver::position_load(p, k) == 0) out.push_back(p);
+          if (bridge::position_load(p, k) == 0) out.push_back(p);
         }
         k.DoSashite(moves[rng() % n]);
       }

@@ -8,14 +8,15 @@
 #include <random>
 #include <vector>
 
+#include "bench/game_positions.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
-#include "engine/board/search_words.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/search/gen_by_depth.h"
 #include "engine/search/gen_stamp.h"
-#include "bench/game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

@@ -28,7 +28,7 @@ void BM_HashStoreProbe(benchmark::State& state) {
       board::hash_store(k, static_cast<int>(rng() % 120), board::kBoundExact, 0, 0, 0, 0, 0, 0);
     }
   }
-  board::KSearchNode node{};
+  board::KHashProbe node{};
   size_t i = 0;
   for (auto _ : state) {
     const board::KHashKey& k = keys[i++ & (kKeys - 1)];

@@ -9,7 +9,7 @@
 
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -36,10 +36,10 @@ const std::vector<BenchPosition>& bench_positions() {
         if (legal.empty()) break;
         if (ply % kSampleEvery == 0) {
           BenchPosition b;
-          driver::position_load(b.pos, k);
+          bridge::position_load(b.pos, k);
           for (const model::Sashite& m : legal) {
             board::KMove km;
-            if (driver::sashite_to_kmove(km, b.pos, m) == 0) b.moves.push_back(km);
+            if (bridge::sashite_to_kmove(km, b.pos, m) == 0) b.moves.push_back(km);
           }
           out.push_back(b);
         }

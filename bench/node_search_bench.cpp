@@ -6,12 +6,12 @@
 #include <random>
 #include <vector>
 
+#include "bench/game_positions.h"
 #include "engine/board/hash_table.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
-#include "bench/game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -32,7 +32,7 @@ void BM_NodeSearchMiddleGames(benchmark::State& state) {
   for (auto _ : state) {
     for (const model::Kyokumen& k : games) {
       board::KPosition p;
-      driver::position_load(p, k);
+      bridge::position_load(p, k);
       search::ThinkRequest request;
       request.position = &p;
       request.max_depth = static_cast<int>(state.range(0));

@@ -9,7 +9,7 @@
 
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/make_move.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/root_globals.h"
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/eval/senkei_table.h"
@@ -35,7 +35,7 @@ const std::vector<board::KPosition>& positions() {
         if (n == 0) break;
         k.DoSashite(moves[rng() % n]);
       }
-      driver::position_load(out.emplace_back(), k);
+      bridge::position_load(out.emplace_back(), k);
     }
     return out;
   }();

@@ -11,21 +11,23 @@
 #include <random>
 #include <vector>
 
+#include "bench/game_positions.h"
 #include "engine/board/attack_square_gen.h"
 #include "engine/board/capture_gen.h"
 #include "engine/board/defence_gen.h"
 #include "engine/board/escape_gen.h"
+#include "engine/board/eval_record.h"
+#include "engine/board/exchange_values.h"
 #include "engine/board/gen_all_moves.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/quiescence_gen.h"
 #include "engine/board/quiet_moves.h"
-#include "engine/board/search_words.h"
 #include "engine/board/stage_rules.h"
 #include "engine/board/tactical_drops.h"
 #include "engine/board/threat_moves_gen.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
-#include "bench/game_positions.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 

@@ -8,9 +8,9 @@
 #include <random>
 #include <vector>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/make_move.h"
-#include "engine/board/search_words.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_diff.h"
 #include "engine/eval/eval_position.h"
 #include "engine/eval/root_modes.h"
@@ -33,7 +33,7 @@ const std::vector<Node>& nodes() {
     model::Kyokumen start;
     start.Init(model::kHirate);
     board::KPosition p;
-    driver::position_load(p, start);
+    bridge::position_load(p, start);
     const int32_t codes[2] = {1, 1};
     eval::eval_root_prepare(p, codes, 0x800);
     eval::eval_setup_stage(p, 1, codes);
@@ -50,7 +50,7 @@ const std::vector<Node>& nodes() {
         if (n == 0) break;
         const model::Sashite& m = moves[rng() % n];
         const bool last = ply + 1 == plies;
-        if (last && (driver::position_load(node.p, k) != 0 || driver::sashite_to_kmove(node.last, node.p, m) != 0)) {
+        if (last && (bridge::position_load(node.p, k) != 0 || bridge::sashite_to_kmove(node.last, node.p, m) != 0)) {
           break;
         }
         ended = !k.DoSashite(m);

@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
-#include "engine/board/position.h"
-#include "engine/driver/message_queue.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/board/hash_table.h"
+#include "engine/board/position.h"
+#include "engine/bridge/position_bridge.h"
+#include "engine/driver/message_queue.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
@@ -27,7 +27,7 @@ void BM_ChubanPlain(benchmark::State& state) {
   model::Kyokumen k;
   k.Init(model::kHirate);
   board::KPosition p;
-  if (driver::position_load(p, k) != 0) {
+  if (bridge::position_load(p, k) != 0) {
     state.SkipWithError("the even game does not load");
     return;
   }
@@ -55,7 +55,7 @@ void BM_Chuban(benchmark::State& state) {
   model::Kyokumen k;
   k.Init(model::kHirate);
   board::KPosition p;
-  if (driver::position_load(p, k) != 0 || board::hash_alloc(16384) != 0 || tsume::tsume_alloc(8192) != 1) {
+  if (bridge::position_load(p, k) != 0 || board::hash_alloc(16384) != 0 || tsume::tsume_alloc(8192) != 1) {
     state.SkipWithError("set-up failed");
     return;
   }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/formats/kifu_dispatch.h"
@@ -51,7 +51,7 @@ std::vector<BenchProblem> load_set() {
     BenchProblem p;
     p.name = std::filesystem::path(path).stem().string();
     model::Kyokumen k;
-    if (!load_position(path, k) || driver::position_load(p.pos, k) != 0) continue;
+    if (!load_position(path, k) || bridge::position_load(p.pos, k) != 0) continue;
     p.start.Copy(k);
     // Without the strongest piece of its hand the attacker has, as a rule, no
     // mate left: a search that must refute every check.
@@ -60,7 +60,7 @@ std::vector<BenchProblem> load_set() {
       if (k.mochigoma[attacker][t] == 0) continue;
       --k.mochigoma[attacker][t];
       ++k.mochigoma[1 - attacker][t];
-      p.has_short_handed = driver::position_load(p.short_handed, k) == 0;
+      p.has_short_handed = bridge::position_load(p.short_handed, k) == 0;
     }
     set.push_back(p);
   }
@@ -156,7 +156,7 @@ bool plays_legally(model::Kyokumen k, const board::KMove* line, int length, bool
   const int attacker = k.teban;
   for (int i = 0; i < length; ++i) {
     model::Sashite s;
-    if (driver::kmove_to_sashite(s, k, line[i]) != 0) return false;
+    if (bridge::kmove_to_sashite(s, k, line[i]) != 0) return false;
     const int mover = k.teban;
     if (!k.DoSashite(s) || !model::is_legal_result(k, s, mover)) return false;
     if (mover == attacker && !k.IsOute(1 - attacker)) return false;
@@ -177,7 +177,7 @@ void BM_TsumeLongFile(benchmark::State& state) {
   const char* path = std::getenv("VELKORA_LONG_MATE_FILE");
   model::Kyokumen k;
   board::KPosition p;
-  if (path == nullptr || !load_position(path, k) || driver::position_load(p, k) != 0) {
+  if (path == nullptr || !load_position(path, k) || bridge::position_load(p, k) != 0) {
     state.SkipWithError("set VELKORA_LONG_MATE_FILE to a record of a mate problem");
     return;
   }

@@ -2,7 +2,7 @@
 #
 #   platform/, model/text/ (strings, text streams, fixed-seed generators)
 #   < model/position/ < model/record/ < model/formats/
-#   < engine/board/ < engine/eval/, engine/tsume/ < engine/search/
+#   < engine/board/ < engine/bridge/, engine/eval/, engine/tsume/ < engine/search/
 #   < engine/driver/ < app/
 #
 # Every library exposes only its own folder to those that link it. The folder is

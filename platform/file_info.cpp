@@ -1,6 +1,11 @@
 #include "platform/file_info.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
 
 namespace platform {
 
@@ -14,6 +19,51 @@ bool path_is_directory(const char* path) {
 bool path_exists(const char* path) {
   struct stat st {};
   return path && stat(path, &st) == 0;
+}
+
+bool path_writable(const char* path) {
+  if (path == nullptr || *path == '\0') {
+    errno = ENOENT;
+    return false;
+  }
+  if (path_is_directory(path)) {
+    errno = EISDIR;
+    return false;
+  }
+  const std::string probe = std::string(path) + ".probe" + std::to_string(getpid());
+  const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}
+
+std::FILE* open_regular_file(const char* path, uint64_t* size, OpenFailure* why) {
+  OpenFailure failure = OpenFailure::kCannotOpen;
+  // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer.
+  const int fd = path ? open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+  if (fd < 0) {
+    if (path && errno == ENOENT) failure = OpenFailure::kMissing;
+    if (why) *why = failure;
+    return nullptr;
+  }
+  struct stat st {};
+  std::FILE* f = nullptr;
+  if (fstat(fd, &st) != 0) {
+    failure = OpenFailure::kCannotOpen;
+  } else if (!S_ISREG(st.st_mode)) {
+    failure = OpenFailure::kNotAFile;
+  } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+    f = fdopen(fd, "rb");
+  }
+  if (!f) {
+    close(fd);
+    if (why) *why = failure;
+    return nullptr;
+  }
+  if (size) *size = static_cast<uint64_t>(st.st_size);
+  if (why) *why = OpenFailure::kNone;
+  return f;
 }
 
 }  // namespace platform

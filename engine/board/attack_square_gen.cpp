@@ -1,5 +1,7 @@
 #include "engine/board/attack_square_gen.h"
 
+#include <array>
+
 #include "engine/board/attack_near_table.h"
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/move_tables.h"
@@ -11,11 +13,6 @@ namespace {
 
 using detail::AttackNearRow;
 using detail::kAttackNearTable;
-
-constexpr int kRookLines[4] = {-1, 16, 1, -16};
-constexpr int kDiagonals[4] = {15, 17, -15, -17};
-constexpr int kGoldSteps[6] = {-16, -17, -1, 16, 1, -15};  // sente's
-constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};   // sente's
 
 // Level limits of the drops of gen_attack_square.
 constexpr int kLongLanceLevel = 3;  // lances beyond the two nearest squares below it
@@ -139,7 +136,7 @@ class AttackSquare {
           SliderTo(n, square_of(c[0], c[1]));
         }
       } else if (code_class(p_.piece[n].code) == kHorse) {
-        for (int u : kRookLines) {
+        for (int u : kOrthogonalSteps) {
           const int to = sq + side_offset(u, side_);
           if (!is_playing_square(to) || blocked_for(p_, side_, to)) continue;
           const int d = dir_by_diff(to, t_);
@@ -177,18 +174,18 @@ class AttackSquare {
       }
     }
     if (hand[kGold]) {
-      for (int s : kGoldSteps) Drop(kGold, t_ - side_offset(s, side_));
+      for (int s : kSenteGoldSteps) Drop(kGold, t_ - side_offset(s, side_));
     }
     if (hand[kSilver]) {
-      for (int s : kSilverSteps) Drop(kSilver, t_ - side_offset(s, side_));
+      for (int s : kSenteSilverSteps) Drop(kSilver, t_ - side_offset(s, side_));
     }
     if (hand[kBishop] && level < kBishopDropLevel) {
-      for (int u : kDiagonals) {
+      for (int u : kDiagonalSteps) {
         for (int sq = Off(u); Empty(sq); sq += side_offset(u, side_)) Drop(kBishop, sq);
       }
     }
     if (hand[kRook] && level < kRookDropLevel) {
-      for (int u : kRookLines) {
+      for (int u : kOrthogonalSteps) {
         for (int sq = Off(u); Empty(sq); sq += side_offset(u, side_)) Drop(kRook, sq);
       }
     }
@@ -246,7 +243,7 @@ int gen_slider_line(const KPosition& p, int sq, KMove* out) {
   auto take = [&](int at) {
     if (is_playing_square(at) && piece_of(p, side, at) >= 0) count += gen_piece_moves(p, at, out + count);
   };
-  auto first_on = [&](const int(&lines)[4]) {
+  auto first_on = [&](const std::array<int, 4>& lines) {
     for (int u : lines) {
       int at = sq + u;
       while (p.board[at] == kEmptyNumber) at += u;
@@ -256,14 +253,14 @@ int gen_slider_line(const KPosition& p, int sq, KMove* out) {
   switch (code_class(code)) {
     case kRook:
     case kDragon:
-      first_on(kRookLines);
+      first_on(kOrthogonalSteps);
       break;
     case kBishop:
     case kHorse:
-      first_on(kDiagonals);
+      first_on(kDiagonalSteps);
       break;
     case kSilver:
-      for (int s : kSilverSteps) take(sq + side_offset(s, owner));
+      for (int s : kSenteSilverSteps) take(sq + side_offset(s, owner));
       break;
     case kKnight:
       take(sq + side_offset(-33, owner));
@@ -271,7 +268,7 @@ int gen_slider_line(const KPosition& p, int sq, KMove* out) {
       break;
     default:
       if (gold_like(code)) {
-        for (int s : kGoldSteps) take(sq + side_offset(s, owner));
+        for (int s : kSenteGoldSteps) take(sq + side_offset(s, owner));
       }
       break;
   }

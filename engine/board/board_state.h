@@ -24,19 +24,20 @@
 // - The repetition tables (repetition.h): the search pushes and truncates the
 //   search-path table, path_rep_clear empties it; kifu_rep_add counts the game's
 //   positions, kifu_rep_clear empties that table.
-// - game_stage, threat_word (search_words.h): written by the search at the start
-//   of each think; read by the generators.
+// - game_stage, threat_word (generator_words.h): written by the search at the
+//   start of each think; read by the generators.
 // - senkei_current (strategy_cells.h): set by the evaluation's set-up; null (every
 //   strategy bonus 0) until then.
-// - eval_weights, eval_stage_tables (eval_weights.h): pointed at the
-//   evaluation's blocks by its set-up; null until then. The exchange evaluator
-//   (exchange_eval.h) reads the stage block, so nothing calls it before a set-up.
+// - eval_stage_tables, king_rel_table (exchange_values.h): pointed at the
+//   evaluation's stage block and king-relative table by its set-up; null until
+//   then. The exchange evaluator (exchange_eval.h) reads the stage block, so
+//   nothing calls it before a set-up.
 #pragma once
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/random.h"
 #include "engine/board/repetition.h"
-#include "engine/board/search_words.h"
 #include "engine/board/strategy_cells.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/board/move_tables.h"
 #include "engine/board/stage_rules.h"
 #include "engine/board/threat_kind.h"
 
@@ -12,9 +13,6 @@ namespace {
 constexpr int kLosingCapture = -400;  // a capture that loses more ends a list
 constexpr int kUndefendedGain = 101;  // taking an undefended non-pawn piece
 constexpr int kRecaptureGain = 51;
-
-constexpr int kGoldSteps[6] = {-16, -17, -1, 16, 1, -15};  // sente's
-constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};   // sente's
 
 // The opponent's piece on a playing square, -1 otherwise.
 int victim(const KPosition& p, int sq) { return is_playing_square(sq) ? piece_of(p, 1 - p.teban, sq) : -1; }
@@ -117,13 +115,13 @@ int gen_piece_captures(const KPosition& p, int sq, KMove* out) {
   };
   switch (cls) {
     case kGold:
-      for (int s : kGoldSteps) {
+      for (int s : kSenteGoldSteps) {
         const int to = sq + side_offset(s, side);
         if (worth(to)) w.Board(n, sq, to, 0);
       }
       break;
     case kSilver:
-      for (int s : kSilverSteps) {
+      for (int s : kSenteSilverSteps) {
         const int to = sq + side_offset(s, side);
         if (worth(to)) w.Board(n, sq, to, in_camp(side, to) ? 1 : 0);
       }

@@ -1,5 +1,6 @@
 #include "engine/board/check_gen.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -24,16 +25,14 @@ uint8_t& stamp(int from, int to, int promote) {
   return oute_stamp[((from - kFirstSquare) * kKikiSquares + (to - kFirstSquare)) * 2 + promote];
 }
 
-// Offsets written for sente (forward -16); gote negates them.
-constexpr int kSilverDropOffsets[5] = {16, 17, -15, -17, 15};
-constexpr int kGoldDropOffsets[6] = {16, 17, 1, -16, -1, 15};
-constexpr int kBishopLines[4] = {-15, -17, 15, 17};  // the same for both sides
-constexpr int kRookDropLines[4] = {1, -16, -1, 16};  // the same for both sides
-constexpr int kRookDiagonalTargets[4] = {15, 17, -15, -17};
-constexpr int kBishopOrthogonalTargets[4] = {16, -1, 1, -16};
+// Offsets from the king written for sente (forward -16); gote negates them. A
+// silver or gold checks from the squares the king reaches with gote's steps of
+// the piece (kSilverSteps, kGoldSteps). The same for both sides: the king's
+// eight lines, the rook's then the bishop's (kDirectionSteps), and the drop
+// lines of the bishop and rook, walked from the king in the order of
+// kDiagonalStepsNegated and kOrthogonalStepsNegated.
+constexpr std::array<int, 4> kBishopOrthogonalTargets = {16, -1, 1, -16};
 constexpr int kLanceTargets[6] = {16, 15, 17, -1, 1, -16};
-// The king's eight lines: rook lines first, then bishop lines (both sides).
-constexpr int kKingLines[8] = {-1, 16, 1, -16, 15, 17, -15, -17};
 
 // The near-table class of a piece code, -1 for pieces without one.
 int near_class(int code) {
@@ -63,7 +62,7 @@ class CheckGen {
     NearChecks();
     KnightPromotions();
     KnightChecks();
-    NeighbourSliders(kRook, kRookDiagonalTargets);
+    NeighbourSliders(kRook, kDiagonalSteps);
     NeighbourSliders(kBishop, kBishopOrthogonalTargets);
     LancePromotions();
     LongRange();
@@ -128,22 +127,22 @@ class CheckGen {
       if (Empty(a + 2)) Drop(kKnight, a + 2);
     }
     if (hand[kSilver]) {
-      for (int off : kSilverDropOffsets) {
+      for (int off : kSilverSteps) {
         if (Empty(Off(off))) Drop(kSilver, Off(off));
       }
     }
     if (hand[kGold]) {
-      for (int off : kGoldDropOffsets) {
+      for (int off : kGoldSteps) {
         if (Empty(Off(off))) Drop(kGold, Off(off));
       }
     }
     if (hand[kBishop]) {
-      for (int u : kBishopLines) {
+      for (int u : kDiagonalStepsNegated) {
         for (int t = king_ + u; Empty(t); t += u) Drop(kBishop, t);
       }
     }
     if (hand[kRook]) {
-      for (int u : kRookDropLines) {
+      for (int u : kOrthogonalStepsNegated) {
         for (int t = king_ + u; Empty(t); t += u) Drop(kRook, t);
       }
     }
@@ -196,7 +195,7 @@ class CheckGen {
 
   // Rooks onto the king's diagonal neighbours (bishops onto its orthogonal
   // ones): an unpromoted one must promote there, a promoted one checks as it is.
-  void NeighbourSliders(int kind, const int (&targets)[4]) {
+  void NeighbourSliders(int kind, const std::array<int, 4>& targets) {
     const int first = kKindRange[kind].first;
     for (int off : targets) {
       const int to = Off(off);
@@ -229,7 +228,7 @@ class CheckGen {
   // Rooks along the king's rank and file, bishops along its diagonals.
   void LongRange() {
     for (int i = 0; i < 8; ++i) {
-      const int u = kKingLines[i];
+      const int u = kDirectionSteps[i];
       const int first = i < 4 ? kKindRange[kRook].first : kKindRange[kBishop].first;
       for (int to = king_ + u; !blocked_for(p_, side_, to); to += u) {
         ForEach(Attackers(to, first, first + 1), [&](int n) {
@@ -268,7 +267,7 @@ class CheckGen {
   // every move off that line uncovers a check.
   void Discovered() {
     const int sign = side_ == 0 ? 1 : -1;
-    for (int u : kKingLines) {
+    for (int u : kDirectionSteps) {
       int sq = king_ + u;
       while (Empty(sq)) sq += u;
       if (!holds_piece_of(p_, side_, sq)) continue;

@@ -1,5 +1,6 @@
 #include "engine/board/escape_gen.h"
 
+#include <array>
 #include <bit>
 #include <cstdlib>
 
@@ -10,10 +11,6 @@ namespace board {
 
 namespace {
 
-constexpr int kRookLines[4] = {-1, 16, 1, -16};
-constexpr int kDiagonals[4] = {15, 17, -15, -17};
-constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};  // sente's
-constexpr int kNeighbours[8] = {-1, 16, 1, -16, 15, 17, -15, -17};
 constexpr uint32_t kRookBishopBits = 0x3cu;  // pieces 2..5
 
 enum AttackLine { kNoLine, kFileLine, kRankLine };
@@ -82,7 +79,7 @@ class Escape {
   }
 
   // Single steps of a promoted slider (captures allowed): true to stop.
-  bool Steps(const int (&steps)[4]) {
+  bool Steps(const std::array<int, 4>& steps) {
     for (int u : steps) {
       const int to = from_ + u;
       if (Open(to) && safe_square(p_, side_, to, kSafeBoundSlider) && Emit(to, 0)) return true;
@@ -91,8 +88,8 @@ class Escape {
   }
 
   void Bishop() {
-    for (int u : kDiagonals) Slide(side_offset(u, side_), kBishop);
-    if (code_class(code_) == kHorse) Steps(kRookLines);
+    for (int u : kDiagonalSteps) Slide(side_offset(u, side_), kBishop);
+    if (code_class(code_) == kHorse) Steps(kOrthogonalSteps);
   }
 
   AttackLine RookAttackLine() const {
@@ -147,12 +144,12 @@ class Escape {
   void Rook() {
     const AttackLine line = RookAttackLine();
     if (quick_ && QuickRook(line)) return;
-    for (int u : kRookLines) {
+    for (int u : kOrthogonalSteps) {
       const bool along_rank = u == 1 || u == -1;
       if ((line == kRankLine && along_rank) || (line == kFileLine && !along_rank)) continue;
       Slide(u, kRook);
     }
-    if (code_class(code_) == kDragon) Steps(kDiagonals);
+    if (code_class(code_) == kDragon) Steps(kDiagonalSteps);
   }
 
   void Knight() {
@@ -199,7 +196,7 @@ class Escape {
   void Silver() {
     const KKiki& k = kiki_at(p_, from_);
     const uint32_t sliders = k.direct[opp_][0] & k.line[opp_] & kRookBishopBits;
-    for (int s : kSilverSteps) {
+    for (int s : kSenteSilverSteps) {
       const int step = side_offset(s, side_);
       const int to = from_ + step;
       if (!Open(to) || !safe_square(p_, side_, to, kSafeBoundStep)) continue;
@@ -282,13 +279,13 @@ int gen_king_room(const KPosition& p, KMove* out) {
   const int king = p.piece[side].sq;
   if (!is_playing_square(king)) return 0;
   bool cramped = false;
-  for (int d : kNeighbours) {
+  for (int d : kDirectionSteps) {
     const int sq = king + d;
     cramped |= p.board[sq] == kEmptyNumber && support(p, opp, sq) >= support(p, side, sq);
   }
   if (!cramped) return 0;
   MoveOut w(p, out);
-  for (int d : kNeighbours) {
+  for (int d : kDirectionSteps) {
     const int sq = king + d;
     const int n = piece_of(p, side, sq);
     const int centre = side_file(side, sq) <= 4 ? 1 : -1;  // as the mover sees the files

@@ -9,8 +9,7 @@ namespace board {
 
 namespace {
 
-// The king's steps, the same list for both sides.
-constexpr int kKingStepList[8] = {-16, -15, -17, 1, -1, 17, 15, 16};
+// The king's steps are kEvasionKingSteps, the same list for both sides.
 
 // Interposing drops are tried cheapest kind first.
 constexpr int kInterposeDropOrder[7] = {kPawn, kLance, kKnight, kSilver, kGold, kBishop, kRook};
@@ -95,7 +94,7 @@ void evasions(const KPosition& p, Sink& sink) {
 
   if (checkers < 2 && moves_onto(p, sink, king, csq)) return;
 
-  for (int step : kKingStepList) {
+  for (int step : kEvasionKingSteps) {
     const int to = king + step;
     if (blocked_for(p, side, to) || kiki_at(p, to).direct_count[opp] > 0) continue;
     if (sink.board_move(p, side, king, to, 0)) return;

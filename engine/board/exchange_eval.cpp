@@ -4,11 +4,11 @@
 #include <bit>
 #include <cassert>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
-#include "engine/board/search_words.h"
 #include "engine/board/strategy_cells.h"
 
 namespace board {

@@ -4,7 +4,7 @@
 // pinned attackers skipped and the king last, and backed up by minimax: either
 // side may stop capturing when going on would cost it.
 //
-// Values are read from the evaluation's stage block (eval_weights.h), which must
+// Values are read from the evaluation's stage block (exchange_values.h), which must
 // be set up before the first call. Two value models:
 // - king-relative (exchange_eval): a piece of a class with a king-offset row is
 //   worth the larger of its value at its offset from its own king and its value

@@ -1,19 +1,18 @@
 #include "engine/board/gen_all_moves.h"
 
+#include <array>
 #include <cstdlib>
+
+#include "engine/board/move_tables.h"
 
 namespace board {
 
 namespace {
 
 // Steps written with the first player's forward as -16 (mirrored for gote by
-// side_offset); rays are the same for both sides.
-constexpr int kRookRays[4] = {-1, 16, 1, -16};
-constexpr int kBishopRays[4] = {15, 17, -15, -17};
-constexpr int kGoldSteps[6] = {-16, -17, -1, 16, 1, -15};
-constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};
+// side_offset): sente's steps of move_tables.h and the knight's below; rays
+// are the same for both sides.
 constexpr int kKnightSteps[2] = {-33, -31};
-constexpr int kKingSteps[8] = {-16, -17, -1, 15, 16, 17, 1, -15};
 
 // Drop kinds in the order they are listed.
 constexpr int kDropOrder[7] = {kRook, kBishop, kGold, kSilver, kKnight, kLance, kPawn};
@@ -37,7 +36,7 @@ struct Writer {
 // The rays of a slider: every square up to the first piece, that one included
 // when it is the opponent's. `promote` gives the flag of each move.
 template <class Promote>
-void slide(Writer& w, int side, int piece, int from, const int (&rays)[4], Promote&& promote) {
+void slide(Writer& w, int side, int piece, int from, const std::array<int, 4>& rays, Promote&& promote) {
   for (int u : rays) {
     for (int to = from + u; !blocked_for(w.p, side, to); to += u) {
       w.board_move(piece, from, to, promote(to));
@@ -48,7 +47,7 @@ void slide(Writer& w, int side, int piece, int from, const int (&rays)[4], Promo
 
 // One-square steps onto cells without a piece of the side.
 template <size_t N>
-void steps(Writer& w, int side, int piece, int from, const int (&list)[N]) {
+void steps(Writer& w, int side, int piece, int from, const std::array<int, N>& list) {
   for (int step : list) {
     const int to = from + side_offset(step, side);
     if (!blocked_for(w.p, side, to)) w.board_move(piece, from, to, 0);
@@ -83,25 +82,25 @@ void piece_moves(Writer& w, int n, bool quiet_lance) {
 
   switch (code_class(code)) {
     case kRook:
-      slide(w, side, n, from, kRookRays, promote_in_camp);
+      slide(w, side, n, from, kOrthogonalSteps, promote_in_camp);
       break;
     case kDragon:
-      slide(w, side, n, from, kRookRays, never);
-      for (int u : kBishopRays) {
+      slide(w, side, n, from, kOrthogonalSteps, never);
+      for (int u : kDiagonalSteps) {
         if (!blocked_for(p, side, from + u)) w.board_move(n, from, from + u, 0);
       }
       break;
     case kBishop:
-      slide(w, side, n, from, kBishopRays, promote_in_camp);
+      slide(w, side, n, from, kDiagonalSteps, promote_in_camp);
       break;
     case kHorse:
-      slide(w, side, n, from, kBishopRays, never);
-      for (int u : kRookRays) {
+      slide(w, side, n, from, kDiagonalSteps, never);
+      for (int u : kOrthogonalSteps) {
         if (!blocked_for(p, side, from + u)) w.board_move(n, from, from + u, 0);
       }
       break;
     case kSilver:
-      for (int step : kSilverSteps) {
+      for (int step : kSenteSilverSteps) {
         const int to = from + side_offset(step, side);
         if (blocked_for(p, side, to)) continue;
         if (from_camp || in_camp(side, to)) w.board_move(n, from, to, 1);
@@ -135,7 +134,7 @@ void piece_moves(Writer& w, int n, bool quiet_lance) {
       break;
     }
     case kKing:
-      for (int step : kKingSteps) {
+      for (int step : kSenteKingSteps) {
         const int to = from + side_offset(step, side);
         if (!blocked_for(p, side, to) && kiki_at(p, to).direct_count[1 - side] == 0) {
           w.board_move(n, from, to, 0);
@@ -147,7 +146,7 @@ void piece_moves(Writer& w, int n, bool quiet_lance) {
     case kKnight | kPromotedBit:
     case kLance | kPromotedBit:
     case kTokin:
-      steps(w, side, n, from, kGoldSteps);
+      steps(w, side, n, from, kSenteGoldSteps);
       break;
     default:
       break;
@@ -232,7 +231,7 @@ int gen_funari_moves(const KPosition& p, KMove* out) {
     return p.piece[n].sq < kInHand && p.piece[n].code == (kind | bit);
   };
   for (int kind : {kRook, kBishop}) {
-    const int* rays = kind == kRook ? kRookRays : kBishopRays;
+    const std::array<int, 4>& rays = kind == kRook ? kOrthogonalSteps : kDiagonalSteps;
     for (int n = kKindRange[kind].first; n < kKindRange[kind].first + kKindRange[kind].count; ++n) {
       if (!unpromoted_on_board(n, kind)) continue;
       const int from = p.piece[n].sq;

@@ -1,6 +1,6 @@
 #include "engine/board/hash_key.h"
 
-#include "engine/board/hash_key_table.h"
+#include "engine/board/hash_key_rows.h"
 
 namespace board {
 

@@ -1,10 +1,7 @@
 #include "engine/board/hash_table.h"
 
-#include <cstdio>
 #include <memory>
 #include <new>
-
-#include "model/formats/trace_format.h"
 
 namespace board {
 
@@ -140,7 +137,7 @@ void hash_free() {
   table.stats = KHashStats{};
 }
 
-int hash_probe(KSearchNode& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
+int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best) {
   ++table.stats.probes;
   if (table.capacity == 0) return kProbeMiss;
@@ -286,11 +283,6 @@ void hash_preload_learned(const KLearnRecord* records, size_t count) {
       if (table.used > table.capacity / 10) break;
     }
   }
-  char line[64];
-  std::snprintf(line, sizeof line, "学習データ数=%d", static_cast<int>(count));
-  model::trace_write(line);
-  std::snprintf(line, sizeof line, "テーブル利用数=%d", static_cast<int>(table.used));
-  model::trace_write(line);
 }
 
 const KHashEntry* hash_entry(const KHashKey& key) {

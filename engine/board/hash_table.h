@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "engine/board/hash_key.h"
-#include "engine/board/search_words.h"
+#include "engine/board/position.h"
 
 namespace board {
 
@@ -78,13 +78,24 @@ void hash_clear();
 // store does nothing.
 void hash_free();
 
+// What a probe is given and fills: the probed key, and of an entry of that key
+// its best move, tag, mate mark and extension. The search's node context starts
+// with it.
+struct KHashProbe {
+  KHashKey key;          // the probed key
+  uint32_t hash_move;    // the entry's best move (KMoveWord), 0 none
+  int32_t hash_stage;    // its stage tag, a signed 5-bit value
+  int32_t table_ext;     // the entry's extension in twelfths of a ply, 0 when none applies
+  int32_t tsume_mark;    // its mate-search mark (16 bits)
+};
+
 // Looks up the node's key. An entry of the exact key hands its best move, tag,
 // mate mark and extension to the node (the extension only when it is not
 // positive or belongs to `move`), then answers when it is deep enough for
 // `depth` (raised by a positive extension handed over). An entry of the same
 // board with a dominating or dominated hand answers only fail-low or fail-high.
 // Updates `alpha`, `best` and `exact_value` as the result says.
-int hash_probe(KSearchNode& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
+int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best);
 
 // Stores a result for the key, updating its entry by the replacement rules; a

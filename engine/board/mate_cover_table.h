@@ -6,10 +6,9 @@
 
 namespace board::detail {
 
-// King neighbour steps, each multiplied by (2 x attacker side - 1), so that
-// bit i of a mask names the same neighbour, seen from the attacker, for both
-// sides.
-inline constexpr int kMateNeighbourSteps[8] = {16, 17, 1, -15, -16, -17, -1, 15};
+// Neighbour i of the king is the king's step kKingSteps[i] (move_tables.h)
+// multiplied by (2 x attacker side - 1), so that bit i of a mask names the same
+// neighbour, seen from the attacker, for both sides.
 
 // Masks of neighbours by cover row and neighbour i.
 inline constexpr uint8_t kMateCoverTable[10][8] = {

@@ -15,11 +15,10 @@ namespace board {
 namespace {
 
 using detail::kMateCoverTable;
-using detail::kMateNeighbourSteps;
 using detail::mate_cover_row;
 
 // Neighbour i of the king as seen from the attacker.
-int neighbour(int king, int attacker, int i) { return king + kMateNeighbourSteps[i] * (2 * attacker - 1); }
+int neighbour(int king, int attacker, int i) { return king + kKingSteps[i] * (2 * attacker - 1); }
 
 // Bit i set when the king cannot step to neighbour i: a piece of its own side
 // or a wall stands there, or the attacker attacks it.
@@ -80,8 +79,6 @@ bool free_neighbour(const KPosition& p, int attacker, int sq) {
   return !blocked_for(p, 1 - attacker, sq) && kiki_at(p, sq).direct_count[attacker] == 0;
 }
 
-constexpr int kAllSteps[8] = {-1, 16, 1, -16, 15, 17, -15, -17};
-
 bool refuted(const KPosition& p, const KMove& m, bool count_xray) {
   const int s = p.teban;
   const int king = p.piece[1 - s].sq;
@@ -96,13 +93,13 @@ bool refuted(const KPosition& p, const KMove& m, bool count_xray) {
   const int line = dir_by_diff(king, m.to);
   if (kind == kRook && king + line == m.to) return false;  // next to the king: kept
   if (kind == kKnight) {
-    for (int step : kAllSteps) {
+    for (int step : kDirectionSteps) {
       if (free_neighbour(p, s, king + step)) return true;
     }
     return false;
   }
   if (kind == kRook || kind == kBishop || kind == kLance) {
-    for (int step : kAllSteps) {
+    for (int step : kDirectionSteps) {
       if (step != line && step != -line && free_neighbour(p, s, king + step)) return true;
     }
   }

@@ -1,10 +1,14 @@
-// The constant tables of piece movement: the move table by move class (with the
-// reach column that decides how an attack passes a piece of its own side), the
-// direction numbers of unit steps and the direction-by-difference table.
+// The constant tables of piece movement: the step lists of lines and pieces, the
+// move table by move class (with the reach column that decides how an attack
+// passes a piece of its own side), the direction numbers of unit steps and the
+// direction-by-difference table.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "engine/board/position.h"
 
@@ -26,11 +30,69 @@ struct MoveRow {
 // The step of a stored move for side s.
 constexpr int side_step(int step, int side) { return side == 0 ? -step : step; }
 
-// ---- Directions ---------------------------------------------------------------
+// ---- Step lists -------------------------------------------------------------------
+//
+// The one set of step lists: the generators walk these (or their negations, the
+// same lines taken from the other side), each in the order given here.
 
-// The unit steps in the order of their direction numbers 0..7, in the first
-// player's orientation.
-inline constexpr int kDirectionSteps[8] = {-1, 16, 1, -16, 15, 17, -15, -17};
+namespace detail {
+
+template <size_t N>
+constexpr std::array<int, N> negated(const std::array<int, N>& a) {
+  std::array<int, N> t{};
+  for (size_t i = 0; i < N; ++i) t[i] = -a[i];
+  return t;
+}
+
+template <size_t N, size_t M>
+constexpr std::array<int, N + M> joined(const std::array<int, N>& a, const std::array<int, M>& b) {
+  std::array<int, N + M> t{};
+  for (size_t i = 0; i < N; ++i) t[i] = a[i];
+  for (size_t i = 0; i < M; ++i) t[N + i] = b[i];
+  return t;
+}
+
+template <size_t N>
+constexpr std::array<int, N> ascending(std::array<int, N> a) {
+  for (size_t i = 1; i < N; ++i) {
+    for (size_t j = i; j > 0 && a[j - 1] > a[j]; --j) std::swap(a[j - 1], a[j]);
+  }
+  return a;
+}
+
+}  // namespace detail
+
+// The unit steps along ranks and files (the rook's lines) and along diagonals
+// (the bishop's lines), in the first player's orientation.
+inline constexpr std::array<int, 4> kOrthogonalSteps = {-1, 16, 1, -16};
+inline constexpr std::array<int, 4> kDiagonalSteps = {15, 17, -15, -17};
+// All eight, in the order of their direction numbers 0..7.
+inline constexpr std::array<int, 8> kDirectionSteps = detail::joined(kOrthogonalSteps, kDiagonalSteps);
+// The rook's and the bishop's lines each step negated: {1, -16, -1, 16} and
+// {-15, -17, 15, 17}.
+inline constexpr std::array<int, 4> kOrthogonalStepsNegated = detail::negated(kOrthogonalSteps);
+inline constexpr std::array<int, 4> kDiagonalStepsNegated = detail::negated(kDiagonalSteps);
+// The eight neighbours from the lowest square number to the highest.
+inline constexpr std::array<int, 8> kNeighbourStepsAscending = detail::ascending(kDirectionSteps);
+
+// The one-step moves of the gold, the silver and the king as gote makes them
+// (the move table's rows); sente makes their negations.
+inline constexpr std::array<int, 6> kGoldSteps = {16, 17, 1, -16, -1, 15};
+inline constexpr std::array<int, 5> kSilverSteps = {16, 17, -15, -17, 15};
+inline constexpr std::array<int, 8> kKingSteps = {16, 17, 1, -15, -16, -17, -1, 15};
+inline constexpr std::array<int, 6> kSenteGoldSteps = detail::negated(kGoldSteps);
+inline constexpr std::array<int, 5> kSenteSilverSteps = detail::negated(kSilverSteps);
+inline constexpr std::array<int, 8> kSenteKingSteps = detail::negated(kKingSteps);
+// The king's steps in the order the evasion generators try them: straight
+// ahead of sente, its two forward diagonals, sideways, the backward diagonals,
+// straight back.
+inline constexpr std::array<int, 8> kEvasionKingSteps = {-16, -15, -17, 1, -1, 17, 15, 16};
+
+// Each list of the king's steps holds the eight directions once.
+static_assert(std::is_permutation(kKingSteps.begin(), kKingSteps.end(), kDirectionSteps.begin()));
+static_assert(std::is_permutation(kEvasionKingSteps.begin(), kEvasionKingSteps.end(), kDirectionSteps.begin()));
+
+// ---- Directions ---------------------------------------------------------------
 
 constexpr int direction_slot(int u) { return ((u + 1) & 15) * 3 + ((u + 17) >> 4); }
 
@@ -53,22 +115,31 @@ namespace detail {
 struct MoveList {
   int cls;
   int count;
-  int step[8];
-  int slides[8];
+  std::array<int, 8> step;
+  std::array<int, 8> slides;
 };
+
+// A class's moves from a step list, with the slide flag of each step (one step
+// where none is given).
+template <size_t N>
+constexpr MoveList move_list(int cls, const std::array<int, N>& steps, std::array<int, 8> slides = {}) {
+  MoveList l{cls, static_cast<int>(N), {}, slides};
+  for (size_t i = 0; i < N; ++i) l.step[i] = steps[i];
+  return l;
+}
 
 // The moves of each class as gote makes them.
 inline constexpr MoveList kMoveLists[] = {
-    {kRook, 4, {-1, 16, 1, -16}, {1, 1, 1, 1}},
-    {kBishop, 4, {15, 17, -15, -17}, {1, 1, 1, 1}},
-    {kGold, 6, {16, 17, 1, -16, -1, 15}, {}},
-    {kSilver, 5, {16, 17, -15, -17, 15}, {}},
-    {kKnight, 2, {33, 31}, {}},
-    {kLance, 1, {16}, {1}},
-    {kPawn, 1, {16}, {}},
-    {kKing, 8, {16, 17, 1, -15, -16, -17, -1, 15}, {}},
-    {kDragon, 8, {-1, 16, 1, -16, 15, 17, -15, -17}, {1, 1, 1, 1}},
-    {kHorse, 8, {-1, 16, 1, -16, 15, 17, -15, -17}, {0, 0, 0, 0, 1, 1, 1, 1}},
+    move_list(kRook, kOrthogonalSteps, {1, 1, 1, 1}),
+    move_list(kBishop, kDiagonalSteps, {1, 1, 1, 1}),
+    move_list(kGold, kGoldSteps),
+    move_list(kSilver, kSilverSteps),
+    move_list(kKnight, std::array<int, 2>{33, 31}),
+    move_list(kLance, std::array<int, 1>{16}, {1}),
+    move_list(kPawn, std::array<int, 1>{16}),
+    move_list(kKing, kKingSteps),
+    move_list(kDragon, kDirectionSteps, {1, 1, 1, 1}),
+    move_list(kHorse, kDirectionSteps, {0, 0, 0, 0, 1, 1, 1, 1}),
 };
 
 constexpr bool is_unit_step(int u) {

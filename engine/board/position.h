@@ -2,9 +2,8 @@
 // so that every step is a fixed integer; the forty pieces are numbered by value
 // (a larger number is a cheaper piece); every playing square carries an attack
 // record (KKiki) that make and unmake keep up to date. Also the engine move
-// record KMove and the small helpers over attack sets. The square numbers, piece
-// codes and packed move words are the engine's words shared with the game
-// model's writers; they are declared once, in model/position/, and named here.
+// record KMove and the small helpers over attack sets. The square numbers and
+// piece codes are in engine_codes.h, the packed move words in kmove_word.h.
 #pragma once
 
 #include <cassert>
@@ -12,55 +11,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "model/position/engine_codes.h"
-#include "model/position/kmove_word.h"
+#include "engine/board/engine_codes.h"
+#include "engine/board/kmove_word.h"
 
 namespace board {
 
-// ---- Squares and piece codes (model/position/engine_codes.h) ---------------
-
-using engine::kBoardCells;
-using engine::kFirstSquare;
-using engine::kLastSquare;
+// One attack record per square from the first playing square to the last.
 constexpr int kKikiSquares = kLastSquare - kFirstSquare + 1;  // 137 records
-
-using engine::is_playing_square;
-using engine::square_file;
-using engine::square_of;
-using engine::square_rank;
-
-using engine::kInHand;
-using engine::kNotInPlay;
-using engine::kPassSquare;
-
-using engine::PieceKind;
-using engine::kBishop;
-using engine::kGold;
-using engine::kKing;
-using engine::kKnight;
-using engine::kLance;
-using engine::kPawn;
-using engine::kRook;
-using engine::kSilver;
-using engine::kWallKind;
-
-using engine::kDragon;
-using engine::kGoteBit;
-using engine::kHorse;
-using engine::kPromotedBit;
-using engine::kSenteBit;
-using engine::kTokin;
-using engine::kWallCode;
-
-using engine::code_class;
-using engine::code_kind;
-using engine::code_side;
-using engine::side_bit;
-
-// ---- Packed move words (model/position/kmove_word.h) -------------------------
-
-using engine::KMoveWord;
-using engine::kNoMoveWord;
 
 // ---- Piece numbers ---------------------------------------------------------
 
@@ -148,8 +105,8 @@ constexpr KMove pass_move() { return KMove{kPassSquare, kPassSquare, 0, kEmptyNu
 
 // The packed word of a move (a drop carries neither capture nor promotion).
 constexpr KMoveWord move_word(const KMove& m) {
-  return m.from == kInHand ? engine::kmove_drop(m.to, m.code)
-                           : engine::kmove_pack(m.from, m.to, m.code, m.captured_code, m.promote);
+  return m.from == kInHand ? kmove_drop(m.to, m.code)
+                           : kmove_pack(m.from, m.to, m.code, m.captured_code, m.promote);
 }
 
 // ---- Attack-record access ----------------------------------------------------

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/stage_rules.h"
 #include "engine/board/strategy_cells.h"
 
@@ -55,8 +57,8 @@ int square_value(const KPosition& p, int side, int code, int sq) {
   if (game_stage == 0) return senkei_cell(side, code, sq);
   const int row = own_king_row(code_class(code));
   const int king = p.piece[side].sq;
-  if (row < 0 || eval_weights == nullptr || !is_playing_square(king)) return 0;
-  return eval_weights->king_rel[king_table_index(side, king)][row][king_table_index(side, sq)];
+  if (row < 0 || king_rel_table == nullptr || !is_playing_square(king)) return 0;
+  return (*king_rel_table)[king_table_index(side, king)][row][king_table_index(side, sq)];
 }
 
 class QuiescenceGen {

@@ -5,8 +5,8 @@
 // Room: kMaxMoves.
 #pragma once
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 
 namespace board {
 

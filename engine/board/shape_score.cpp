@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "engine/board/move_tables.h"
 #include "engine/board/stage_rules.h"
 
 namespace board {
@@ -85,7 +86,7 @@ bool castled(const KPosition& p, int side) {
   const int king = p.piece[side].sq;
   if (!is_playing_square(king) || side_rank(side, king) < 8) return false;
   bool gold = false, silver = false;
-  for (int d : {-17, -16, -15, -1, 1, 15, 16, 17}) {
+  for (int d : kNeighbourStepsAscending) {
     const int n = piece_of(p, side, king + d);
     if (n < 0) continue;
     gold |= code_class(p.piece[n].code) == kGold;

@@ -7,11 +7,11 @@
 #include <cstdint>
 
 #include "engine/board/exchange_eval.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/board/target_list.h"
 
 namespace board {

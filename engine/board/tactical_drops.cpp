@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "engine/board/move_tables.h"
 #include "engine/board/stage_rules.h"
 
 namespace board {
@@ -10,8 +11,6 @@ namespace {
 
 // The speculative groups (4 and 5) need this much depth left.
 constexpr int kSpeculativeDepth = 3;
-
-constexpr int kDiagonals[4] = {15, 17, -15, -17};
 
 class TacticalDrops {
  public:
@@ -73,7 +72,7 @@ class TacticalDrops {
 
   // Group 3.
   void BishopDiagonals(int bishop) {
-    for (int u : kDiagonals) {
+    for (int u : kDiagonalSteps) {
       for (int sq = bishop + u; p_.board[sq] == kEmptyNumber; sq += u) {
         if (Defended(sq)) Pawn(sq);
       }

@@ -1,10 +1,11 @@
 #include "engine/board/threat_kind.h"
 
+#include <array>
 #include <cstdlib>
 
+#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
-#include "engine/board/search_words.h"
 #include "engine/board/target_list.h"
 
 namespace board {
@@ -43,9 +44,6 @@ class TargetSet {
  private:
   uint64_t bits_[(kKikiSquares + 63) / 64] = {};
 };
-
-inline constexpr int kOrthogonal[4] = {-1, 16, 1, -16};
-inline constexpr int kDiagonal[4] = {15, 17, -15, -17};
 
 // A candidate move of the side to move, seen before it is made.
 struct Candidate {
@@ -132,7 +130,7 @@ int pawn_test(const Candidate& c, int depth, const ThreatWord& w) {
 int rook_lines(const Candidate& c, int depth) {
   bool piece_hit = false;
   bool square_hit = false;
-  for (int u : kOrthogonal) {
+  for (int u : kOrthogonalSteps) {
     if (!c.off_line(u)) continue;
     for (int t = c.to + u; is_playing_square(t); t += u) {
       if (c.empty(t)) {
@@ -163,7 +161,7 @@ int bishop_lines(const Candidate& c, int depth, const ThreatWord& w) {
                        square_rank(a) != 9;
   bool hits = false;
   bool reaches_a = false;
-  for (int u : kDiagonal) {
+  for (int u : kDiagonalSteps) {
     if (!c.off_line(u)) continue;
     for (int t = c.to + u; is_playing_square(t) && !c.own_on(t); t += u) {
       if (a_inner && t == a) reaches_a = true;
@@ -316,7 +314,7 @@ int sashite_threat_kind2(const KPosition& p, int n, int code, int promote, int t
   // A listed enemy piece that the piece newly attacks (a drop attacks nothing before).
   auto hit = [&](int t) { return is_playing_square(t) && c.list.has(t) && c.enemy_on(t) && !c.attacked_before(t); };
   // The lines of a slider: a listed enemy piece, or reaching square A.
-  auto lines = [&](const int (&dirs)[4]) {
+  auto lines = [&](const std::array<int, 4>& dirs) {
     for (int u : dirs) {
       for (int t = c.to + u; is_playing_square(t); t += u) {
         if (t == w.a || hit(t)) return true;
@@ -341,10 +339,10 @@ int sashite_threat_kind2(const KPosition& p, int n, int code, int promote, int t
       }
       return 0;
     case kPawn: return hit(c.to + c.fwd);
-    case kDragon: return any_step(c, kDragon, hit) || lines(kOrthogonal);
-    case kHorse: return any_step(c, kHorse, hit) || lines(kDiagonal);
-    case kRook: return lines(kOrthogonal);
-    case kBishop: return lines(kDiagonal);
+    case kDragon: return any_step(c, kDragon, hit) || lines(kOrthogonalSteps);
+    case kHorse: return any_step(c, kHorse, hit) || lines(kDiagonalSteps);
+    case kRook: return lines(kOrthogonalSteps);
+    case kBishop: return lines(kDiagonalSteps);
     default: return 0;
   }
 }

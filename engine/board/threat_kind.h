@@ -2,7 +2,7 @@
 // move is only worth trying when it does something about what the opponent's
 // last move created: the squares its capture left weaker (the current ply's
 // target list, target_list.h) or the threat the search noted in the threat word
-// (search_words.h: square A, square B, piece kind K, file F). The test answers
+// (generator_words.h: square A, square B, piece kind K, file F). The test answers
 // 0 (skip the move) or a code saying how the move bears on them; callers only
 // test for non-zero.
 #pragma once

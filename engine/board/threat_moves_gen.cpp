@@ -1,5 +1,6 @@
 #include "engine/board/threat_moves_gen.h"
 
+#include "engine/board/move_tables.h"
 #include "engine/board/stage_rules.h"
 #include "engine/board/threat_kind.h"
 
@@ -7,13 +8,11 @@ namespace board {
 
 namespace {
 
-constexpr int kRookLines[4] = {-1, 16, 1, -16};
-constexpr int kDiagonals[4] = {15, 17, -15, -17};
-// The gold's steps as sente makes them, in the order its off-line moves are
-// tried: sideways and straight first, then diagonally ahead.
-constexpr int kGoldSteps[6] = {-1, 16, 1, -16, -17, -15};
-constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};
-constexpr int kKingSteps[8] = {-1, 16, 1, -16, -17, -15, 15, 17};
+// The gold's and the king's steps as sente makes them, in the order their
+// off-line moves are tried: sideways and straight first, then diagonally ahead
+// (and for the king behind).
+constexpr int kGoldLeaveOrder[6] = {-1, 16, 1, -16, -17, -15};
+constexpr int kKingLeaveOrder[8] = {-1, 16, 1, -16, -17, -15, 15, 17};
 
 bool along(int step, int u) { return step == u || step == -u; }
 
@@ -30,12 +29,12 @@ class ThreatMoves {
   int Run() {
     for (int r = kKindRange[kRook].first; r < kKindRange[kRook].first + 2; ++r) {
       if (Own(r)) {
-        for (int u : kRookLines) RookBattery(p_.piece[r].sq, u);
+        for (int u : kOrthogonalSteps) RookBattery(p_.piece[r].sq, u);
       }
     }
     for (int b = kKindRange[kBishop].first; b < kKindRange[kBishop].first + 2; ++b) {
       if (Own(b)) {
-        for (int u : kDiagonals) Battery(p_.piece[b].sq, u, true);
+        for (int u : kDiagonalSteps) Battery(p_.piece[b].sq, u, true);
       }
     }
     for (int l = kKindRange[kLance].first; l < kKindRange[kLance].first + 4; ++l) {
@@ -94,13 +93,13 @@ class ThreatMoves {
                                          tcls == kDragon || tcls == kHorse || tcls == (kSilver | kPromotedBit)) &&
                                         Undefended(t));
       if (!worth) return;
-      for (int d : kDiagonals) {
+      for (int d : kDiagonalSteps) {
         for (int to = front + d; !blocked_for(p_, side_, to); to += d) {
           const bool capture = !Empty(to);
           const int promote = pcls == kBishop && (in_camp(side_, front) || in_camp(side_, to)) ? 1 : 0;
           bool keep = capture || promote;
-          for (int e = 0; e < 4 && !keep; ++e) keep = Sees(to, kDiagonals[e], front, true);
-          for (int e = 0; e < 4 && !keep && pcls == kHorse; ++e) keep = Sees(to, kRookLines[e], front, false);
+          for (int e = 0; e < 4 && !keep; ++e) keep = Sees(to, kDiagonalSteps[e], front, true);
+          for (int e = 0; e < 4 && !keep && pcls == kHorse; ++e) keep = Sees(to, kOrthogonalSteps[e], front, false);
           if (keep) Emit(pn, front, to, promote);
           if (capture) break;
         }
@@ -147,9 +146,9 @@ class ThreatMoves {
       Emit(n, from, to, promote < 0 ? (camp_from || in_camp(side_, to) ? 1 : 0) : promote);
     };
     if (gold_like(cls)) {
-      for (int s : kGoldSteps) step(s, 0);
+      for (int s : kGoldLeaveOrder) step(s, 0);
     } else if (cls == kSilver) {
-      for (int s : kSilverSteps) step(s, -1);
+      for (int s : kSenteSilverSteps) step(s, -1);
     } else if (cls == kKnight) {
       for (int s : {-33, -31}) {
         const int to = from + side_offset(s, side_);
@@ -171,19 +170,19 @@ class ThreatMoves {
         if (!on_last_rank(side_, to)) Emit(n, from, to, 0);
       }
     } else if (cls == kKing) {
-      for (int s : kKingSteps) {
+      for (int s : kKingLeaveOrder) {
         const int to = from + s;
         if (!along(s, u) && !blocked_for(p_, side_, to) && attacks(p_, opp_, to) == 0) Emit(n, from, to, 0);
       }
     } else if (cls == kDragon && diagonal) {
-      for (int d : kDiagonals) {
+      for (int d : kDiagonalSteps) {
         if (!along(d, u) && !blocked_for(p_, side_, from + d)) Emit(n, from, from + d, 0);
       }
     } else {
       // Rooks and bishops (and off a file a dragon or horse) slide off the
       // line: a rook along its lines, a bishop along its diagonals.
       const bool straight = cls == kRook || cls == kDragon;
-      for (int d : straight ? kRookLines : kDiagonals) {
+      for (int d : straight ? kOrthogonalSteps : kDiagonalSteps) {
         if (along(d, u)) continue;
         for (int to = from + d; !blocked_for(p_, side_, to); to += d) {
           const bool promote = !(code & kPromotedBit) && (camp_from || in_camp(side_, to));

@@ -2,29 +2,77 @@
 
 #include <cstring>
 
+#include "platform/file_info.h"
+#include "platform/file_replace.h"
+
 namespace driver {
 
-std::unique_ptr<BinFile> BinFile::Open(const char* name, uint32_t mode) {
-  if (!name) return nullptr;
-  std::FILE* fp = std::fopen(name, (mode & kWrite) ? "wb" : "rb");
-  if (!fp) return nullptr;
+const char* book_file_error_text(BookFileError e) {
+  switch (e) {
+    case BookFileError::kNone: return "no error";
+    case BookFileError::kMissing: return "no such file";
+    case BookFileError::kCannotOpen: return "it cannot be opened";
+    case BookFileError::kNotAFile: return "not a regular file";
+    case BookFileError::kTooLarge: return "larger than a book may be (16 MiB)";
+    case BookFileError::kNotABook: return "not a book file";
+    case BookFileError::kDamaged: return "the book is damaged";
+    case BookFileError::kNoPositions: return "the book holds no position";
+    case BookFileError::kTooManyMoves: return "a position would hold more than 255 moves";
+  }
+  return "unknown error";
+}
+static_assert(kMaxBookFileBytes == uint64_t{16} << 20, "the text of kTooLarge names the limit");
+
+std::unique_ptr<BinFile> BinFile::Open(const char* name, uint32_t mode, uint64_t limit, BookFileError* why) {
+  BookFileError failure = BookFileError::kCannotOpen;
+  const auto fail = [&](BookFileError e) -> std::unique_ptr<BinFile> {
+    if (why) *why = e;
+    return nullptr;
+  };
+  if (!name) return fail(BookFileError::kMissing);
+  if (mode & kWrite) {
+    std::unique_ptr<platform::FileReplacement> r = platform::FileReplacement::Begin(name);
+    if (!r) return fail(failure);
+    std::unique_ptr<BinFile> f(new BinFile(r->stream(), mode));
+    f->replacement_ = std::move(r);
+    if (why) *why = BookFileError::kNone;
+    return f;
+  }
+  uint64_t length = 0;
+  platform::OpenFailure opened;
+  std::FILE* fp = platform::open_regular_file(name, &length, &opened);
+  if (!fp) {
+    if (opened == platform::OpenFailure::kMissing) failure = BookFileError::kMissing;
+    if (opened == platform::OpenFailure::kNotAFile) failure = BookFileError::kNotAFile;
+    return fail(failure);
+  }
   std::unique_ptr<BinFile> f(new BinFile(fp, mode));
-  if (mode & (kWrite | kDirect)) return f;
-  // Memory mode: learn the length and read everything at once.
-  if (std::fseek(fp, 0, SEEK_END) != 0) return nullptr;
-  const long length = std::ftell(fp);
-  if (length < 0 || std::fseek(fp, 0, SEEK_SET) != 0) return nullptr;
-  f->buf_.resize(static_cast<size_t>(length));
-  if (length > 0 && std::fread(f->buf_.data(), 1, f->buf_.size(), fp) != f->buf_.size()) return nullptr;
+  if (!(mode & kDirect)) {
+    // Memory mode: the length is checked before anything is allocated.
+    if (length > limit) return fail(BookFileError::kTooLarge);
+    f->buf_.resize(static_cast<size_t>(length));
+    if (length > 0 && std::fread(f->buf_.data(), 1, f->buf_.size(), fp) != f->buf_.size()) return fail(failure);
+  }
+  if (why) *why = BookFileError::kNone;
   return f;
 }
 
-BinFile::~BinFile() { Close(); }
+BinFile::~BinFile() {
+  if (writing()) {
+    replacement_.reset();  // not closed: the temporary file goes, the named file stays
+    return;
+  }
+  Close();
+}
 
 int BinFile::Close() {
   if (!fp_) return failed_ ? -1 : 0;
-  if (writing() && std::fflush(fp_) != 0) failed_ = true;
-  if (std::fclose(fp_) != 0 && writing()) failed_ = true;
+  if (writing()) {
+    if (failed_ || !replacement_->Commit()) failed_ = true;
+    replacement_.reset();
+  } else {
+    std::fclose(fp_);
+  }
   fp_ = nullptr;
   buf_.clear();
   buf_.shrink_to_fit();

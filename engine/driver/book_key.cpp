@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "model/position/hash_key_table.h"
+#include "model/position/position_hash_keys.h"
 
 namespace driver {
 

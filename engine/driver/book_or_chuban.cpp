@@ -2,13 +2,14 @@
 
 #include <mutex>
 
-#include "engine/board/search_words.h"
+#include "engine/board/generator_words.h"
 #include "engine/driver/books_select.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
 #include "engine/driver/message_queue.h"
 #include "engine/driver/think_state.h"
 #include "engine/search/chuban.h"
+#include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
 #include "platform/clock.h"

@@ -134,9 +134,9 @@ bool bishop_given_up(const KPosition& p, const KMove& j) {
 
 bool commentary_move(const KPosition& p, board::KMoveWord w, KMove& out) {
   out = board::pass_move();
-  const int from = engine::kmove_from(w);
-  const int to = engine::kmove_to(w);
-  const int code = engine::kmove_piece(w);
+  const int from = board::kmove_from(w);
+  const int to = board::kmove_to(w);
+  const int code = board::kmove_piece(w);
   const int side = p.teban;
   if (!board::is_playing_square(to) || (code & (board::kSenteBit | board::kGoteBit)) != board::side_bit(side)) {
     return false;
@@ -157,7 +157,7 @@ bool commentary_move(const KPosition& p, board::KMoveWord w, KMove& out) {
     const int taken = code_on(p, to);
     if (taken == 0 || board::code_side(taken) == side || board::code_kind(taken) == board::kKing) return false;
   }
-  const bool promote = engine::kmove_promotes(w);
+  const bool promote = board::kmove_promotes(w);
   if (promote && (!board::can_promote(code) || !(board::in_camp(side, from) || board::in_camp(side, to)))) {
     return false;
   }

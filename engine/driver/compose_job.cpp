@@ -1,7 +1,7 @@
 #include "engine/driver/compose_job.h"
 
 #include "engine/board/position.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 
 namespace driver {
 
@@ -13,7 +13,7 @@ int compose_job(KComposeJob& job) {
   job.result = 1;
   job.length = job.compose.accepted_length;
   job.nodes = job.compose.accepted_nodes;
-  position_export(job.problem, p);
+  bridge::position_export(job.problem, p);
   // Sente without a king and every other piece in play: a mate problem.
   job.problem.CalcTeaiwari();
   return 0;

@@ -26,6 +26,9 @@ constexpr int kPonderNoPrediction = -1;
 
 // ---- Memory ----
 
+// The engine's random numbers start from this state in every run, so that a
+// think can be repeated.
+constexpr uint32_t kEngineSeed = 0x5645524B;
 constexpr uint32_t kMaxTableKb = 65536;
 constexpr uint32_t kMinTableKb = 13107;
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/driver/bin_file.h"
+#include "platform/file_info.h"
 
 namespace driver {
 
@@ -70,11 +71,17 @@ std::unique_ptr<DividedBookPart> parse(const std::vector<uint8_t>& data) {
 
 }  // namespace
 
-std::unique_ptr<DividedBookPart> DividedBookPart::Read(BinFile& f) {
+std::unique_ptr<DividedBookPart> DividedBookPart::Read(BinFile& f, BookFileError* why) {
+  BookFileError ignored;
+  BookFileError& e = why ? *why : ignored;
+  e = BookFileError::kDamaged;
   uint32_t packed, unpacked;
   if (!f.ReadU32(&packed) || !f.ReadU32(&unpacked)) return nullptr;
-  if (packed > f.Remaining() || unpacked < kCountBytes ||
-      unpacked > kMaxInflateRatio * packed + kInflateSlack) {
+  if (packed > kMaxBookFileBytes || unpacked > kMaxBookFileBytes) {
+    e = BookFileError::kTooLarge;
+    return nullptr;
+  }
+  if (packed > f.Remaining() || unpacked < kCountBytes || unpacked > kMaxInflateRatio * packed + kInflateSlack) {
     return nullptr;
   }
   std::vector<uint8_t> source(packed);
@@ -82,7 +89,9 @@ std::unique_ptr<DividedBookPart> DividedBookPart::Read(BinFile& f) {
   std::vector<uint8_t> data(unpacked);
   uLongf length = unpacked;
   if (uncompress(data.data(), &length, source.data(), packed) != Z_OK || length != unpacked) return nullptr;
-  return parse(data);
+  std::unique_ptr<DividedBookPart> part = parse(data);
+  if (part) e = BookFileError::kNone;
+  return part;
 }
 
 int DividedBookPart::Lookup(const BookKey& key, BookMove* buf) const {
@@ -132,21 +141,37 @@ int DividedBook::SetName(const char* name) {
 void DividedBook::Clear() {
   name_.clear();
   for (auto& part : parts_) part.reset();
+  for (BookFileError& e : part_error_) e = BookFileError::kNone;
   nrecent_ = 0;
 }
 
-bool DividedBook::LoadPart(int n) {
-  if (name_.empty()) return false;
+std::string DividedBook::PartPath(int n) const {
+  if (name_.empty()) return {};
   std::string path = name_;
   path[path.size() - 6] = static_cast<char>('0' + n / 10);
   path[path.size() - 5] = static_cast<char>('0' + n % 10);
-  std::unique_ptr<BinFile> f = BinFile::Open(path.c_str(), BinFile::kDirect);
+  return path;
+}
+
+bool DividedBook::AnyPartFile() const {
+  for (int n = 0; n < kDividedBookParts; ++n) {
+    if (!name_.empty() && platform::path_exists(PartPath(n).c_str())) return true;
+  }
+  return false;
+}
+
+bool DividedBook::LoadPart(int n) {
+  BookFileError& e = part_error_[n];
+  e = BookFileError::kMissing;
+  if (name_.empty()) return false;
+  std::unique_ptr<BinFile> f = BinFile::Open(PartPath(n).c_str(), BinFile::kDirect, kMaxBookFileBytes, &e);
   if (!f) return false;
   char magic[sizeof kPartMagic];
   if (f->ReadBlock(sizeof magic, magic) != sizeof magic || std::memcmp(magic, kPartMagic, sizeof magic) != 0) {
+    e = BookFileError::kNotABook;
     return false;
   }
-  parts_[n] = DividedBookPart::Read(*f);
+  parts_[n] = DividedBookPart::Read(*f, &e);
   return parts_[n] != nullptr;
 }
 

@@ -15,13 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/driver/bin_file.h"
 #include "engine/driver/book_key.h"
 #include "engine/driver/book_move.h"
 #include "model/position/book_position.h"
 
 namespace driver {
-
-class BinFile;
 
 constexpr int kDividedBookParts = 64;
 constexpr int kDividedBookRecent = 8;  // parts kept in memory
@@ -41,11 +40,13 @@ struct DividedBookPart {
   std::vector<BookMove> moves;
 
   // Reads a part from `f`, positioned after the eight magic bytes: P, U, the
-  // packed data, inflated and parsed. Null unless P fits the file, the data
-  // inflates to exactly U bytes, U is the size the three counts give, there is
-  // at least one bucket, every bucket's entries and every entry's moves lie
-  // inside their tables, and every move is sound.
-  static std::unique_ptr<DividedBookPart> Read(BinFile& f);
+  // packed data, inflated and parsed. Null, with `why` set when given, unless
+  // P and U are at most kMaxBookFileBytes (kTooLarge) and the part is sound
+  // (kDamaged): P fits the file, the data inflates to exactly U bytes, U is
+  // the size the three counts give, there is at least one bucket, every
+  // bucket's entries and every entry's moves lie inside their tables, and
+  // every move is sound. Nothing is allocated before the sizes are checked.
+  static std::unique_ptr<DividedBookPart> Read(BinFile& f, BookFileError* why = nullptr);
   // The moves of `key` (copied into `buf`, room for kMaxBookPositionMoves, when
   // given): their count, 0 when the key is absent.
   int Lookup(const BookKey& key, BookMove* buf) const;
@@ -75,6 +76,15 @@ class DividedBook {
 
   // Whether part n (0..63) is in memory.
   bool IsLoaded(int n) const { return n >= 0 && n < kDividedBookParts && parts_[n] != nullptr; }
+  // Why the last load of part n failed: kNone after a load that succeeded or
+  // before any, kMissing when there is no such file.
+  BookFileError PartError(int n) const {
+    return n >= 0 && n < kDividedBookParts ? part_error_[n] : BookFileError::kMissing;
+  }
+  // The file name of part n.
+  std::string PartPath(int n) const;
+  // Whether a file of any part is there: a folder without one holds no book.
+  bool AnyPartFile() const;
 
  private:
   // Reads part n from its file; false when it is missing or damaged.
@@ -85,6 +95,7 @@ class DividedBook {
 
   std::string name_;  // empty while no name is set
   std::unique_ptr<DividedBookPart> parts_[kDividedBookParts];
+  BookFileError part_error_[kDividedBookParts] = {};
   int recent_[kDividedBookRecent] = {};  // part numbers, most recent first
   int nrecent_ = 0;
 };

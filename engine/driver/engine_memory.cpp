@@ -15,10 +15,6 @@ namespace driver {
 
 namespace {
 
-// The engine's random numbers start from this state in every run, so that a
-// think can be repeated.
-constexpr uint32_t kEngineSeed = 0x5645524B;
-
 // Memory is measured in units of 128 MB (in kB); below 0.2 units the table
 // keeps its smallest size.
 constexpr double kMemoryUnitKb = 131072.0;

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
-#include "engine/board/search_words.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/commentary_judge.h"
 #include "engine/driver/commentary_motifs.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/eval/root_modes.h"
 #include "model/record/kifu_text.h"
 
@@ -91,7 +91,7 @@ void ensure_evaluation(const KPosition& p) {
 std::string expected_text(const ReviewLine& line, int j_index, const KMove& e) {
   const model::KifuKyokumen* before = line.node[j_index]->from;
   model::Sashite s;
-  if (before == nullptr || kmove_to_sashite(s, before->kyokumen, e) != 0) return "";
+  if (before == nullptr || bridge::kmove_to_sashite(s, before->kyokumen, e) != 0) return "";
   const KifuSashite* prev = j_index >= 1 ? line.node[j_index - 1] : nullptr;
   model::KString text;
   before->kyokumen.SashiteToText(s, prev ? prev->sashite.to_x : -1, prev ? prev->sashite.to_y : -1, text);
@@ -163,14 +163,14 @@ void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out)
   ReviewLine line;
   read_line(root, c, line);
   KPosition pos;
-  if (line.size() == 0 || position_load(pos, root->to->kyokumen) != 0) return;
+  if (line.size() == 0 || bridge::position_load(pos, root->to->kyokumen) != 0) return;
   ensure_evaluation(pos);
 
   KPosition before = pos;
   KMove last = board::pass_move();
   for (int p = 0; p < line.size(); ++p) {
     KMove m;
-    if (sashite_to_kmove(m, pos, line.node[p]->sashite) != 0) break;
+    if (bridge::sashite_to_kmove(m, pos, line.node[p]->sashite) != 0) break;
     if (pos.teban == 1 - c && p >= 1 && before.teban == c) {
       const std::string paragraph = judge(line, p, before, last);
       if (!paragraph.empty()) {

@@ -2,15 +2,15 @@
 // think job.
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/computer_jobs.h"
-#include "engine/driver/position_bridge.h"
 #include "model/record/kifu.h"
 
 namespace driver {
 
 int load_game_line(KPositionHistory& root, board::KPosition& cur, const RecordCursor& cursor) {
   const model::KifuKyokumen* node = cursor.kifu->Start();
-  if (position_load(cur, node->kyokumen) != 0) return -1;
+  if (bridge::position_load(cur, node->kyokumen) != 0) return -1;
   root.position = cur;
   root.count = 0;
   root.moves.clear();
@@ -21,7 +21,7 @@ int load_game_line(KPositionHistory& root, board::KPosition& cur, const RecordCu
   while (const model::KifuSashite* m = node->next.Current()) {
     if (m->sashite.special != model::kOrdinaryMove) break;
     board::KMove k;
-    if (sashite_to_kmove(k, cur, m->sashite) != 0) return -1;
+    if (bridge::sashite_to_kmove(k, cur, m->sashite) != 0) return -1;
     root.moves.push_back(k);
     ++root.count;
     board::do_move(cur, k, 0);

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/position/koma_convert.h"
 
@@ -81,15 +81,18 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
   board::KPosition p;
   int result = kTsumeFailed;
   // A problem the engine cannot hold is not solved at all.
-  if (position_load(p, problem) == 0) {
+  if (bridge::position_load(p, problem) == 0) {
     bool made;
     {
       LockInstance lock(ktsume_instance_lock());
       tsume::ktsume_free();
       made = tsume::ktsume_alloc(uint64_t(std::max(heap_mb, kTsumeMinHeapMb)) * kKbPerMb) == 1;
       job.ktsume_ready.store(made ? 1 : 0);
+      job.solving.store(made);
     }
-    if (made) {
+    if (!made) {
+      result = kTsumeNoMemory;  // the position loaded: the solver lacked memory
+    } else {
       const board::KMove* line = nullptr;
       int length = 0;
       const int code = tsume::ktsume_solve(p, &line, &length, static_cast<uint32_t>(std::max(time_ms, 0)), -1);
@@ -98,6 +101,7 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
       tsume::ktsume_get_stats(&nodes, &seconds);
       job.last_nodes.store(nodes);
       job.last_seconds.store(seconds);
+      job.solving.store(false);
       if (code == 0) {
         job.answer.assign(line, line + length);
         job.answer_length = length;
@@ -113,7 +117,7 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
 
 int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms) {
   board::KPosition p;
-  if (job.ktsume_ready.load() == 0 || job.main_line_length == 0 || position_load(p, problem) != 0) {
+  if (job.ktsume_ready.load() == 0 || job.main_line_length == 0 || bridge::position_load(p, problem) != 0) {
     return kTsumeFailed;
   }
   const std::vector<board::KMove> line(job.main_line.begin(), job.main_line.begin() + job.main_line_length);
@@ -170,7 +174,13 @@ int ktsume_stop(KTsumeJob& job) {
 }
 
 void ktsume_progress(const KTsumeJob& job, uint32_t& nodes, double& seconds) {
+  // The lock keeps the instance from being destroyed while it is read; the
+  // solve itself runs without it.
   LockInstance lock(ktsume_instance_lock());
+  if (job.solving.load() && tsume::ktsume_instance() != nullptr) {
+    tsume::ktsume_get_progress(&nodes, &seconds);
+    return;
+  }
   nodes = job.last_nodes.load();
   seconds = job.last_seconds.load();
 }

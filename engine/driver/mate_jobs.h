@@ -32,6 +32,7 @@ enum TsumeResult : int {
   kTsumeNoOther = -5,      // no other mating line
   kTsumeOtherLimit = -6,   // the other-line search reached its limit
   kTsumeOtherAttacksKing = -7,
+  kTsumeNoMemory = -8,  // the solver's memory could not be allocated
   kTsumeStopped = -10,  // ktsume_stop during the solve
 };
 
@@ -64,6 +65,8 @@ struct KTsumeJob {
   // The node count and seconds of the last finished solve, for ktsume_progress.
   std::atomic<uint32_t> last_nodes{0};
   std::atomic<double> last_seconds{0};
+  // Set while ktsume solves on the instance: ktsume_progress reads its counters.
+  std::atomic<bool> solving{false};
 };
 
 // The lock that the jobs hold while they make or destroy the problem solver
@@ -73,7 +76,7 @@ std::mutex& ktsume_instance_lock();
 // Solves `problem` (attacker to move) on a problem solver made anew with
 // heap_mb MB; with `exitf` the solver is destroyed afterwards. The mate's
 // length with the answer and the main line kept, or 0 no mate, or a code of
-// TsumeResult.
+// TsumeResult (kTsumeNoMemory when the solver could not be made that large).
 int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int32_t heap_mb, bool exitf);
 // Another mating line than the kept main line: its length (the answer; a
 // longer line also becomes the main line and its tree the kept one), or a
@@ -95,7 +98,8 @@ int ktsume_henbetsu_free(KTsumeJob& job);
 void mate_buffers_free(KTsumeJob& job);
 // Stops a running solve or tree writing: 1 when a kept solver exists, else 0.
 int ktsume_stop(KTsumeJob& job);
-// The node count and seconds of the last finished solve.
+// The node count and seconds of the solve running now, or else of the last
+// finished one.
 void ktsume_progress(const KTsumeJob& job, uint32_t& nodes, double& seconds);
 
 }  // namespace driver

@@ -125,16 +125,16 @@ void MessageQueue::Notify() {
 }
 
 MessageEntry message_entry(board::KMoveWord word) {
-  const int from = engine::kmove_from(word);
-  const int to = engine::kmove_to(word);
-  const int code = engine::kmove_piece(word);
+  const int from = board::kmove_from(word);
+  const int to = board::kmove_to(word);
+  const int code = board::kmove_piece(word);
   MessageEntry e{};
   e.side = (code & board::kSenteBit) ? 0 : 1;
-  if (engine::kmove_is_drop(word)) {
+  if (board::kmove_is_drop(word)) {
     e.from_file = 0;
     e.from_rank = static_cast<int8_t>(board::code_kind(code));
   } else {
-    e.promote = engine::kmove_promotes(word) ? 1 : 0;
+    e.promote = board::kmove_promotes(word) ? 1 : 0;
     e.from_file = static_cast<int8_t>(board::square_file(from));
     e.from_rank = static_cast<int8_t>(board::square_rank(from));
   }
@@ -148,7 +148,7 @@ int send_pv_message(int count, const uint32_t* moves, int32_t a, int flag, int32
   MessageEntry entries[MessageItem::kMaxEntries];
   int n = 0;
   for (int i = 0; i < count && n < MessageItem::kMaxEntries; ++i) {
-    if (engine::kmove_from(moves[i]) == board::kPassSquare) continue;
+    if (board::kmove_from(moves[i]) == board::kPassSquare) continue;
     entries[n++] = message_entry(moves[i]);
   }
   auto item = std::make_unique<MessageItem>();

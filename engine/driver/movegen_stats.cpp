@@ -4,18 +4,19 @@
 #include <array>
 
 #include "engine/board/check_gen.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/exchange_eval.h"
 #include "engine/board/gen_all_moves.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/quiescence_gen.h"
-#include "engine/board/search_words.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/computer_jobs.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_select.h"
 #include "engine/search/exchange_score.h"
@@ -72,14 +73,16 @@ CyclePair time_runs(uint64_t overhead, Prepare prepare, Call call) {
 int mode_stage(int mode) { return mode <= kModeEnd ? mode : mode == kModeAll ? 0 : 2; }
 
 // The line of the job's cursor loaded into `p` (cleared first) with the last
-// two moves that led to it (passes before the first); false when it does not load.
-bool load_current(const CompJob& job, KPosition& p, KMove history[2]) {
+// two moves that led to it (passes before the first): 0, kStatsNoLine or
+// kStatsKingCapturable.
+int load_current(const CompJob& job, KPosition& p, KMove history[2]) {
   board::pos_clear(p);
   KPositionHistory root;
-  if (job.cursor.kifu == nullptr || load_game_line(root, p, job.cursor) < 0) return false;
+  if (job.cursor.kifu == nullptr || load_game_line(root, p, job.cursor) < 0) return kStatsNoLine;
+  if (board::king_attacked(p, 1 - p.teban)) return kStatsKingCapturable;
   history[0] = root.count >= 2 ? root.moves[root.count - 2] : board::pass_move();
   history[1] = root.count >= 1 ? root.moves[root.count - 1] : board::pass_move();
-  return true;
+  return 0;
 }
 
 // The evaluation prepared as a think prepares it, with both sides' strategies
@@ -121,7 +124,8 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   out = MovegenStats{};
   KPosition p;
   KMove history[2];
-  if (mode < 0 || mode >= kModeCount || !load_current(job, p, history)) return -1;
+  if (mode < 0 || mode >= kModeCount) return kStatsNoLine;
+  if (const int r = load_current(job, p, history); r != 0) return r;
   const int saved_stage = board::game_stage;
   board::game_stage = mode_stage(mode);
 
@@ -192,9 +196,9 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
   out = MovegenDetail{};
   KPosition p;
   KMove history[2];
-  if (!load_current(job, p, history)) return -1;
+  if (const int r = load_current(job, p, history); r != 0) return r;
   KMove m;
-  if (sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return -1;
+  if (bridge::sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return kStatsNoLine;
   const int saved_stage = board::game_stage;
   board::KEvalRecord features;
   prepare_evaluation(p, job.play_style, features);

@@ -30,6 +30,12 @@ enum MovegenMode : int {
 
 constexpr int kTimedRuns = 1000;
 
+// Why a statistics run measured nothing.
+constexpr int kStatsNoLine = -1;  // the line does not load (or the move is not one of the position)
+// The side to move could capture the enemy king: no game reaches such a
+// position, and the evaluation and the move ordering have no hand for a king.
+constexpr int kStatsKingCapturable = -2;
+
 // Average and minimum cycles of a run.
 struct CyclePair {
   uint64_t average = 0;
@@ -50,8 +56,9 @@ struct MovegenStats {
 };
 
 // Times the generator of `mode` with `depth` remaining plies on the position
-// after the job cursor's current move. 0, or -1 when the line does not load
-// (nothing measured).
+// after the job cursor's current move. 0 (a position without moves gives
+// zero counts, the generator's cycles and an empty list), or kStatsNoLine or
+// kStatsKingCapturable (nothing measured).
 int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out);
 
 struct MovegenDetail {
@@ -63,8 +70,9 @@ struct MovegenDetail {
 };
 
 // Times making, taking back and the exchange evaluations of `move` on the
-// position after the job cursor's current move. 0, or -1 when the line does
-// not load or the move is not one the side to move can make there.
+// position after the job cursor's current move. 0, kStatsNoLine when the line
+// does not load or the move is not one the side to move can make there, or
+// kStatsKingCapturable.
 int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail& out);
 
 // The game-model move of an engine move: squares (a drop from the side to

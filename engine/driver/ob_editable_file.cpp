@@ -7,8 +7,6 @@
 // eight 4-bit ratings, u32 strategy bits). A JSD move code holds to * 90 + from
 // in bits 0-12, with to = y * 9 + x and from = y * 10 + x (x = 9: a drop of
 // hand kind y + 1), and promote in bit 13.
-#include <cstdio>
-#include <string>
 
 #include "engine/driver/bin_file.h"
 #include "engine/driver/ob_editable_hash.h"
@@ -22,6 +20,7 @@ constexpr uint32_t kJsdMagic = 'J' | 'S' << 8 | 'D' << 16;
 constexpr uint32_t kJsdHeader[3] = {0x00030B64, '.' << 24 | 'r' << 16 | 'e' << 8 | 'v', '0' << 16 | '0' << 8 | '4'};
 constexpr int kJsdLevels = 8;
 constexpr int kJs5MoveBytes = 8;
+constexpr int kJs5HeaderBytes = 8;
 constexpr int kJsdMoveBytes = 10;
 constexpr int kPositionBytes = sizeof(model::BookPosition);
 
@@ -42,9 +41,13 @@ BookMove jsd_move(uint16_t code, uint32_t levels, uint32_t flags, int level) {
 
 }  // namespace
 
-bool OBEditableHash::ParseJs5(BinFile& f, OBEditableHash& staged, int mode) {
+bool OBEditableHash::ParseJs5(BinFile& f, OBEditableHash& staged, int mode, BookFileError* why) {
   uint32_t npositions;
   if (!f.ReadU32(&npositions)) return false;
+  if (npositions == 0) {
+    *why = BookFileError::kNoPositions;
+    return false;
+  }
   // Every record takes at least a position and its count byte.
   if (npositions > f.Remaining() / (kPositionBytes + 1)) return false;
   for (uint32_t i = 0; i < npositions; ++i) {
@@ -82,33 +85,34 @@ bool OBEditableHash::ParseJsd(BinFile& f, OBEditableHash& staged, int mode, int 
   return true;
 }
 
-int OBEditableHash::Load(const char* name, int mode, int ver4_lv) {
-  std::unique_ptr<BinFile> f = BinFile::Open(name, 0);
+int OBEditableHash::Load(const char* name, int mode, int ver4_lv, BookFileError* reason) {
+  BookFileError ignored;
+  BookFileError* why = reason ? reason : &ignored;
+  std::unique_ptr<BinFile> f = BinFile::Open(name, 0, kMaxBookFileBytes, why);
   if (!f) return -1;
   uint32_t magic;
-  if (!f->ReadU32(&magic)) return -1;  // too short for any book: a cut file
+  if (!f->ReadU32(&magic) || (magic != kJs5Magic && magic != kJsdMagic)) {
+    *why = BookFileError::kNotABook;
+    return -1;
+  }
   // The file goes into a book of its own first, so that a damaged file changes
   // nothing here.
   OBEditableHash staged(kDefaultBuckets, key_fn_);
-  bool ok;
-  if (magic == kJs5Magic) {
-    ok = ParseJs5(*f, staged, mode);
-  } else if (magic == kJsdMagic) {
-    ok = ParseJsd(*f, staged, mode, ver4_lv);
-  } else {
-    return 0;
+  *why = BookFileError::kDamaged;
+  if (magic == kJs5Magic ? !ParseJs5(*f, staged, mode, why) : !ParseJsd(*f, staged, mode, ver4_lv)) return -1;
+  if (!MergeFits(staged)) {
+    *why = BookFileError::kTooManyMoves;
+    return -1;
   }
-  if (!ok || !MergeFits(staged)) return -1;
   for (const Entry& e : staged.entries_) {
     for (const BookMove& m : e.moves) Insert(e.pos, m, mode);
   }
+  *why = BookFileError::kNone;
   return 0;
 }
 
 int OBEditableHash::Save(const char* name) const {
-  if (!name) return -1;
-  const std::string temp = std::string(name) + ".tmp";
-  std::unique_ptr<BinFile> f = BinFile::Open(temp.c_str(), BinFile::kWrite);
+  std::unique_ptr<BinFile> f = BinFile::Open(name, BinFile::kWrite);
   if (!f) return -1;
   bool ok = f->WriteU32(kJs5Magic) == 0 && f->WriteU32(npositions()) == 0;
   ForEachInFileOrder([&](const model::BookPosition& pos, const BookMove* moves, int n) {
@@ -116,12 +120,12 @@ int OBEditableHash::Save(const char* name) const {
     ok = f->WriteBlock(kPositionBytes, &pos) == 0 && f->WriteU8(static_cast<uint8_t>(n)) == 0;
     for (int i = 0; ok && i < n; ++i) ok = f->WriteU32(moves[i].code) == 0 && f->WriteU32(moves[i].senkei) == 0;
   });
-  ok = f->Close() == 0 && ok;
-  if (!ok || std::rename(temp.c_str(), name) != 0) {
-    std::remove(temp.c_str());
-    return -1;
-  }
-  return 0;
+  // A writer dropped unclosed leaves the file as it was.
+  return ok && f->Close() == 0 ? 0 : -1;
+}
+
+uint64_t OBEditableHash::FileBytes() const {
+  return kJs5HeaderBytes + uint64_t{npositions()} * (kPositionBytes + 1) + uint64_t{nmoves()} * kJs5MoveBytes;
 }
 
 }  // namespace driver

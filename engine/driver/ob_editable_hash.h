@@ -8,13 +8,12 @@
 #include <list>
 #include <vector>
 
+#include "engine/driver/bin_file.h"
 #include "engine/driver/book_key.h"
 #include "engine/driver/book_move.h"
 #include "model/position/book_position.h"
 
 namespace driver {
-
-class BinFile;
 
 // Insert modes: what happens to a move that the position already has.
 enum BookInsertMode : int {
@@ -46,18 +45,21 @@ class OBEditableHash {
   int Lookup(const model::BookPosition& pos, BookMove* buf) const;
 
   // Reads a JS5 or JSD file (JSD moves take the 4-bit rating of level
-  // `ver4_lv`, 0..7) and inserts every move with `mode`. A file with another
-  // first word adds nothing (0); a JS5 file of no positions is an empty book.
-  // The whole file is checked before anything is inserted: 0, or -1 with the
-  // book unchanged when the file cannot be read or is shorter than its first
-  // word, holds a record that is cut short, a count beyond its data, a wrong
-  // JSD header, a slot byte or a move that is not sound, or would give a
-  // position more moves than it may hold.
-  int Load(const char* name, int mode, int ver4_lv);
+  // `ver4_lv`, 0..7) and inserts every move with `mode`. The whole file is
+  // checked before anything is inserted: 0, or -1 with the book unchanged and
+  // `why` (when given) set when the file cannot be read, is not a plain file,
+  // is larger than kMaxBookFileBytes, starts with neither book's first word,
+  // is a JS5 book of no position, holds a record that is cut short, a count
+  // beyond its data, a wrong JSD header, a slot byte or a move that is not
+  // sound, or would give a position more moves than it may hold.
+  int Load(const char* name, int mode, int ver4_lv, BookFileError* why = nullptr);
   // Writes the book as a JS5 file: positions in bucket order, each chain in its
-  // order. The file is written aside and put in place only when every write
-  // succeeded: 0, or -1 with the file as it was.
+  // order. The file is written to a fresh temporary file and put in place only
+  // when every write succeeded; through a symbolic link, the file the link
+  // leads to is replaced, keeping its mode. 0, or -1 with the file as it was.
   int Save(const char* name) const;
+  // The size of the JS5 file Save writes.
+  uint64_t FileBytes() const;
   // Frees every entry; the book is empty.
   void Clear();
 
@@ -93,7 +95,7 @@ class OBEditableHash {
   // moves once merged into this book.
   bool MergeFits(const OBEditableHash& staged) const;
   // Parse a file body into `staged`; false for a damaged file.
-  static bool ParseJs5(BinFile& f, OBEditableHash& staged, int mode);
+  static bool ParseJs5(BinFile& f, OBEditableHash& staged, int mode, BookFileError* why);
   static bool ParseJsd(BinFile& f, OBEditableHash& staged, int mode, int ver4_lv);
 
   BookKeyFunction key_fn_;

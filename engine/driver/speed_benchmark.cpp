@@ -16,6 +16,7 @@ namespace driver {
 
 BenchmarkClock benchmark_clock = platform::tick_ms;
 BenchmarkWords benchmark_words;
+std::atomic<bool> benchmark_stop{false};
 
 namespace {
 
@@ -34,7 +35,7 @@ uint32_t read_clock() {
 }  // namespace
 
 void benchmark_walk(board::KPosition& p, int ply, int max_ply, uint32_t limit_ms, uint8_t* buf, size_t size) {
-  if (ply >= max_ply) return;
+  if (ply >= max_ply || benchmark_stop.load(std::memory_order_relaxed)) return;
   if (platform::tick_elapsed(benchmark_words.start_ms, read_clock()) > limit_ms) return;
   ++benchmark_words.nodes;
   std::array<board::KMove, board::kMaxMoves> moves;
@@ -59,6 +60,7 @@ uint32_t speed_benchmark_run() {
   board::KPosition p;
   board::pos_set_handicap(p, 0);
   benchmark_words = BenchmarkWords{};
+  benchmark_stop.store(false);
   benchmark_words.start_ms = read_clock();
   std::unique_ptr<uint8_t[]> large(new (std::nothrow) uint8_t[kBenchmarkBufferBytes]);
   uint8_t fallback[kBenchmarkFallbackBytes];

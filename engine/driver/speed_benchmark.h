@@ -4,9 +4,11 @@
 // as well as processor speed. Cut off after 30 seconds.
 //
 // State: the clock seam and the walk's words below are process-wide, used by
-// the computer thread's benchmark job only (and by tests while no job runs).
+// the computer thread's benchmark job only (and by tests while no job runs);
+// the stop word is written by the user-interface thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -35,12 +37,16 @@ struct BenchmarkWords {
 };
 extern BenchmarkWords benchmark_words;
 
+// Set by another thread to end the walk at its next node (Ctrl-C); the run
+// clears it when it starts, so a stop is asked for until the job has ended.
+extern std::atomic<bool> benchmark_stop;
+
 // The job: speed_benchmark_run, then game_exit. The milliseconds.
 uint32_t speed_benchmark(CompJob& job);
 // The walk from the standard starting position; the milliseconds it took.
 uint32_t speed_benchmark_run();
-// One node of the walk at `ply`: returns at once at `max_ply` or once the clock
-// is more than `limit_ms` past benchmark_words.start_ms; otherwise each move
+// One node of the walk at `ply`: returns at once at `max_ply`, on a stop, or
+// once the clock is more than `limit_ms` past benchmark_words.start_ms; otherwise each move
 // (the evasions in check) is made and taken back nine times between writes
 // into `buf`, then made once more to walk the node below it.
 void benchmark_walk(board::KPosition& p, int ply, int max_ply, uint32_t limit_ms, uint8_t* buf, size_t size);

@@ -4,12 +4,12 @@
 #include <limits>
 
 #include "engine/board/make_move.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/book_or_chuban.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/message_queue.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/position/koma_convert.h"
@@ -67,7 +67,7 @@ bool result_move_of(const board::KPosition& cur, const board::KMove& m, model::S
   }
   model::Kyokumen k;
   k.Init(model::kHirate);
-  position_export(k, cur);
+  bridge::position_export(k, cur);
   model::Sashite trial = s;
   if (!k.CompleteSashite(trial) || !k.DoSashite(trial)) return false;
   out = s;
@@ -127,7 +127,7 @@ int sakiyomi(CompJob& job, model::Kyokumen& current) {
     return kJobNoMove;
   }
   board::KMove m;
-  if (sashite_to_kmove(m, cur, predicted) != 0) return kPonderNoPrediction;
+  if (bridge::sashite_to_kmove(m, cur, predicted) != 0) return kPonderNoPrediction;
   root.moves.push_back(m);
   ++root.count;
   board::do_move(cur, m, 0);

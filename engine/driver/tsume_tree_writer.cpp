@@ -5,8 +5,8 @@
 
 #include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/mate_jobs.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/record/kifu.h"
@@ -52,7 +52,7 @@ class TreeWriter {
   // position when there is one), leaving the line as it was.
   model::KifuSashite* Add(model::KifuKyokumen* node, const board::KMove& m) {
     model::Sashite s;
-    if (kmove_to_sashite(s, node->kyokumen, m) != 0) return nullptr;
+    if (bridge::kmove_to_sashite(s, node->kyokumen, m) != 0) return nullptr;
     return model::Kifu::AddSashiteAtPos(node, s, 0, nullptr, -1, kifu_.table.get(), model::KifuChooser::kFirst, false);
   }
 
@@ -70,7 +70,7 @@ int ktsume_tree_to_kifu(KTsumeJob& job, int mode) {
   const model::KifuSashite* first = c.current->to->next.Current();
   if (first == nullptr || first->to == nullptr || first->sashite.special != model::kOrdinaryMove) return -1;
   board::KPosition p;
-  if (position_load(p, first->to->kyokumen) != 0) return -1;
+  if (bridge::position_load(p, first->to->kyokumen) != 0) return -1;
   TreeWriter(job, *c.kifu, mode).Write(first->to, p, 0);
   return job.stop_tree.load() ? -1 : 0;
 }

@@ -1,20 +1,20 @@
 #include "engine/eval/eval_diff.h"
 
-#include <algorithm>
 #include <array>
 #include <cassert>
-#include <cstdlib>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
+#include "engine/board/exchange_values.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_access.h"
+#include "engine/eval/eval_weights.h"
+#include "engine/eval/record_terms.h"
 
 namespace eval {
 
 namespace {
 
 using board::KEvalRecord;
-using board::KEvalWeights;
 using board::KMove;
 using board::KPosition;
 
@@ -22,7 +22,6 @@ using KingRows = int16_t[board::kKingRelClasses][board::kKingSquares];
 
 constexpr int kClassMask = 0x1F;      // kind and promotion: the class of a code
 constexpr int kSecondGroup = 6;       // the first class around the enemy king
-constexpr int32_t kOpenFileCap = 320;
 
 // Class around the own king by code class: gold and the promoted minor pieces
 // 0, silver 1, knight 2, lance 3, pawn 4, horse 5; -1 none.
@@ -96,7 +95,7 @@ bool has_pair(int cls) {
 class Update {
  public:
   Update(const KPosition& p, KEvalRecord& r)
-      : p_(p), r_(r), w_(*board::eval_weights), cells_(board::senkei_current ? board::senkei_current : &kNoCells) {}
+      : p_(p), r_(r), w_(*eval_weights), cells_(board::senkei_current ? board::senkei_current : &kNoCells) {}
 
   void Add(int16_t& field, int v) { field = static_cast<int16_t>(field + v); }
 
@@ -125,7 +124,12 @@ class Update {
     const int n = p_.hand[s][k];
     Add(r_.att[s].attack, -w_.count_split[k][n][0]);
     Add(r_.hand_b[s], -w_.count_split[k][n][1]);
-    if (k != board::kPawn) Add(r_.hand_b[s], w_.count_curve_b[p_.hand_sum[s]]);
+    if (k != board::kPawn) {
+      Add(r_.hand_b[s], w_.count_curve_b[p_.hand_sum[s]]);
+    } else {
+      refresh_ |= 1 << s;  // a pawn file closes, a pawn leaves the hand
+      pawns_gained_ = -1;
+    }
     Add(r_.mat[s].material, Cell(s, k, m.to) - w_.count_value[k][n] + w_.piece_value[k]);
     if (has_pair(k)) {
       AddPair(s, k, m.to, 1);
@@ -143,6 +147,11 @@ class Update {
     const int k2 = m.promote ? k | board::kPromotedBit : k;
     Add(r_.mat[s].material,
         Cell(s, k2, m.to) - Cell(s, k, m.from) + w_.piece_value[k2] - w_.piece_value[k]);
+    if (k == board::kPawn && m.promote) {
+      // The new promoted pawn is already on s's list; its pawn file opens.
+      Add(r_.mat[s].material, -tokin_penalty_entry(static_cast<int>(p_.tokin[s].count) - 1));
+      refresh_ |= 1 << s;
+    }
     if (has_pair(k)) {
       AddPair(s, k, m.from, -1);
       AddPair(s, k2, m.to, 1);
@@ -167,10 +176,17 @@ class Update {
     Add(r_.mat[s].material, w_.count_value[j][n]);
     Add(r_.att[s].attack, w_.count_split[j][n][0]);
     Add(r_.hand_b[s], w_.count_split[j][n][1]);
-    if (j != board::kPawn) Add(r_.hand_b[s], -w_.count_curve_b[p_.hand_sum[s] - 1]);
+    if (j != board::kPawn) {
+      Add(r_.hand_b[s], -w_.count_curve_b[p_.hand_sum[s] - 1]);
+    } else {
+      refresh_ |= 1 << s;  // one more pawn in hand weighs s's open files anew
+      pawns_gained_ = 1;
+    }
 
     const int c = m.captured_code & kClassMask;
     Add(r_.mat[o].material, -(Cell(o, c, m.to) + w_.piece_value[c]));
+    if (c == board::kTokin) Add(r_.mat[o].material, tokin_penalty_entry(static_cast<int>(p_.tokin[o].count)));
+    if (c == board::kPawn) refresh_ |= 1 << o;  // its file opens
     if (has_pair(c)) AddPair(o, c, m.to, -1);
     Add(r_.def[o].defence, -Rel(Rows(o, p_.piece[o].sq), o, kOwnClass[c], m.to));
     Add(r_.att[o].attack, -Rel(Rows(o, s_king), o, kEnemyClass[c], m.to));
@@ -178,7 +194,7 @@ class Update {
 
   void KingMove(const KMove& m, int s) {
     Add(r_.mat[s].material, Cell(s, board::kKing, m.to) - Cell(s, board::kKing, m.from));
-    eval_sashite_diff_body(p_, s, m.from, r_);
+    Body(s, m.from);
   }
 
   void Body(int s, int old_king) {
@@ -206,19 +222,27 @@ class Update {
         attack += enemy_now[c][q] - enemy_before[c][q];
       }
     }
-    Add(r_.def[s].defence, defence);
-    Add(r_.att[o].attack, attack);
+    // Half the king's square value: in s's defence, out of o's attack.
+    const int half = king_half_bonus(w_, s, king) - king_half_bonus(w_, s, old_king);
+    Add(r_.def[s].defence, defence + half);
+    Add(r_.att[o].attack, attack - half);
+    if (board::square_file(king) != board::square_file(old_king)) refresh_ |= 1 << o;
+  }
 
-    const int file = board::square_file(king);
-    if (file == board::square_file(old_king)) return;
-    const int curve = w_.count_curve[p_.hand[o][board::kPawn]];
-    int32_t& open = r_.att[o].open_file;
-    Add(r_.att[o].attack, -((std::min(open, kOpenFileCap) * curve) >> 8));
-    open = 0;
-    for (int f = 1; f <= 9; ++f) {
-      if (p_.pawn_file[o][f] == 0) open += w_.distance_weight[std::abs(f - file)];
+  // The open-file sums and their weighted terms of the sides whose pawn files,
+  // pawns in hand or enemy king file the move changed: the term of the
+  // parent's sum with the parent's pawns in hand out, the new one in. Only the
+  // mover's pawns in hand change, by pawns_gained_.
+  void RefreshOpenFiles(int mover) {
+    if (refresh_ == 0) return;
+    for (int s = 0; s < 2; ++s) {
+      if (!(refresh_ & (1 << s))) continue;
+      const int pawns = p_.hand[s][board::kPawn];
+      int32_t& open = r_.att[s].open_file;
+      Add(r_.att[s].attack, -open_file_term(w_, open, s == mover ? pawns - pawns_gained_ : pawns));
+      open = open_file_sum(w_, p_, s);
+      Add(r_.att[s].attack, open_file_term(w_, open, pawns));
     }
-    Add(r_.att[o].attack, (std::min(open, kOpenFileCap) * curve) >> 8);
   }
 
  private:
@@ -228,6 +252,8 @@ class Update {
   KEvalRecord& r_;
   const KEvalWeights& w_;
   const board::KSenkeiTable* cells_;
+  int refresh_ = 0;       // bit s: side s's open-file term needs refreshing
+  int pawns_gained_ = 0;  // the change of the mover's pawns in hand
 };
 
 const board::KSenkeiTable Update::kNoCells{};
@@ -256,10 +282,13 @@ void eval_sashite_diff(const KMove& m, const KPosition& p, const KEvalRecord& pa
     u.BoardMove(m, s);
   }
   if (m.captured_code != 0) u.Capture(m, s, s_king);
+  u.RefreshOpenFiles(s);
 }
 
 void eval_sashite_diff_body(const KPosition& p, int s, int old_king, KEvalRecord& r) {
-  Update(p, r).Body(s, old_king);
+  Update u(p, r);
+  u.Body(s, old_king);
+  u.RefreshOpenFiles(s);
 }
 
 }  // namespace eval

@@ -18,8 +18,8 @@
 
 #include <cstdint>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/eval/king_lines.h"
 
 namespace eval {

@@ -12,7 +12,7 @@
 
 namespace eval {
 
-board::KEvalWeights eval_weight_block{};
+KEvalWeights eval_weight_block{};
 board::KEvalStageTables eval_stage_block{};
 int32_t style_phase_thresholds[4] = {};
 
@@ -71,7 +71,7 @@ using KingRel = int16_t[board::kKingSquares][board::kKingRelClasses][board::kKin
 // The king-relative tables depend on no setting: they are computed once and
 // copied into every weight object built afterwards.
 const KingRel& king_tables() {
-  static board::KEvalWeights built{};
+  static KEvalWeights built{};
   static const bool done = [] {
     king_table_build_a(built);
     king_table_build_b(built);
@@ -83,7 +83,7 @@ const KingRel& king_tables() {
 
 }  // namespace
 
-void eval_tables_init(board::KEvalWeights& w, int32_t style_word) {
+void eval_tables_init(KEvalWeights& w, int32_t style_word) {
   for (int k = 0; k < board::kCountRows; ++k) {
     for (int n = 0; n < board::kCountEntries; ++n) {
       w.count_value[k][n] = kCountValue[k][n];

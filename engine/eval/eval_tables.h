@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
+#include "engine/eval/eval_weights.h"
 
 namespace eval {
 
@@ -20,7 +21,7 @@ static_assert(sizeof(KStageCurves) == 54 * 4);
 constexpr int32_t kNotComputed = -99999;
 
 // The process-wide blocks, built on the computer thread before a think.
-extern board::KEvalWeights eval_weight_block;
+extern KEvalWeights eval_weight_block;
 extern board::KEvalStageTables eval_stage_block;
 extern KStageCurves stage_curves;
 // The style's four phase thresholds, stored by eval_tables_init.
@@ -28,7 +29,7 @@ extern int32_t style_phase_thresholds[4];
 
 // Builds the whole weight object for the style word (its root block is left to
 // the root preparation) and sets ready to 1.
-void eval_tables_init(board::KEvalWeights& w, int32_t style_word);
+void eval_tables_init(KEvalWeights& w, int32_t style_word);
 
 // Fills the stage block for game stage 0, 1 or 2 (a stage outside that range is
 // taken as the nearest one).

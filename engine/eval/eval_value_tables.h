@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
 
 namespace eval {
 

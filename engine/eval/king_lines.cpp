@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/board/move_tables.h"
 #include "engine/eval/eval_access.h"
 #include "engine/eval/static_eval_tables.h"
 
@@ -17,7 +18,6 @@ using board::square_rank;
 constexpr int kBlockerReach = 6;  // blockers this far from the king (Chebyshev) or farther count nothing
 constexpr int kNearRanks = 4;     // a rook approaches along a rank from fewer ranks away than this
 constexpr int kEdgeLineScale = 80;
-constexpr int kDiagonals[4] = {15, 17, -15, -17};
 
 // How a blocker of side e on q stands: e's attacks on it less s's, plus one, plus
 // one more (when asked) for a pawn of e defending it from behind; 0..3.
@@ -33,7 +33,7 @@ int blocker_term(int32_t weight, int bal, int32_t closeness) { return weight * k
 // One rook's sums toward the enemy king.
 struct RookLines {
   int owner = -1;       // -1: the rook scores nothing
-  bool active = false;  // promoted or in the enemy camp
+  bool active = false;  // still active after its approach: promoted or in the enemy camp, and not approaching
   int32_t file_sum = 0;
   int32_t rank_sum = 0;
 };
@@ -44,10 +44,12 @@ class RookWalk {
       : p_(p), sq_(p.piece[rook].sq), s_(board::code_side(p.piece[rook].code)), e_(1 - s_), king_(king),
         connected_(connected) {}
 
+  // `active`: the rook is promoted or stands in the enemy camp. It stops
+  // counting as active once it approaches the king (or lies four ranks or more
+  // away from it); what is left of it after the walk decides its quarter.
   RookLines Run(bool active) {
     RookLines out;
     out.owner = s_;
-    out.active = active;
     approaching_ = active;
     rank_distance_ = std::abs(square_rank(king_) - square_rank(sq_));
     FileApproach(out);
@@ -55,6 +57,7 @@ class RookWalk {
     RankLine(-1, out);
     BackwardFile(out);
     ForwardFile(out);
+    out.active = approaching_;
     return out;
   }
 
@@ -176,7 +179,7 @@ void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     if (king == 0) continue;
     int32_t v = 0;
     int nearest = kDiagNearLimit;
-    for (int step : kDiagonals) {
+    for (int step : board::kDiagonalSteps) {
       for (int q = bishop.sq + step; !is_wall_cell(p, q); q += step) {
         nearest = std::min(nearest, sq_distance(q, king));
         if (is_empty_cell(p, q)) continue;

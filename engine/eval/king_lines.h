@@ -2,13 +2,16 @@
 // pieces on the enemy king, which the move-by-move update cannot keep.
 //
 // - Rooks: a rook that is promoted or stands in the enemy camp (an active rook)
-//   scores its approach to the king's file and rank; every rook scores the enemy
-//   pieces that block its rank and its backward file near the king (weighted by
-//   who holds the blocker), and its forward file by the blocker or, when the
-//   line ends at an own piece or the board's edge, by the line's last square.
-//   Two rooks of one side that see each other along a rank count together.
-//   The sums go to the owner's attack_extra, and a quarter of an active rook's
-//   to its material_extra.
+//   scores its approach to the king's file and rank, and stops counting as
+//   active once it approaches (or lies four ranks or more from the king); every
+//   rook scores the enemy pieces that block its rank and its backward file near
+//   the king (weighted by who holds the blocker), and its forward file by the
+//   blocker or, when the line ends at an own piece or the board's edge, by the
+//   line's last square. Two rooks of one side that see each other along a rank
+//   count together. The sums go to the owner's attack_extra, and a quarter of
+//   the sums of a rook still active after its walk to its material_extra. (Its
+//   two rank steps between them cover every file and every rank distance, so
+//   the walk leaves no rook active and that quarter never lands.)
 // - Bishops: the enemy pieces that end the four diagonals near the king and the
 //   diagonals' nearest approach to it, halved for an unpromoted bishop outside
 //   the enemy camp.
@@ -22,8 +25,8 @@
 
 #include <cstdint>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 
 namespace eval {
 

@@ -166,7 +166,7 @@ int king_table_value_b(int n, int kf, int kr, int f, int r) {
   return king_table_adjust_b(n, r, king_table_shape_b(n, kf, kr, f, r, king_table_base_b(n, kf, kr, f, r)));
 }
 
-void king_table_build_a(board::KEvalWeights& w) {
+void king_table_build_a(KEvalWeights& w) {
   for (int kr = 1; kr <= 9; ++kr) {
     for (int kf = 1; kf <= 9; ++kf) {
       auto& rows = w.king_rel[king_index(kf, kr)];
@@ -180,7 +180,7 @@ void king_table_build_a(board::KEvalWeights& w) {
   }
 }
 
-void king_table_build_b(board::KEvalWeights& w) {
+void king_table_build_b(KEvalWeights& w) {
   // Every class but the knight first; then the knight from the pawn rows just
   // written (the same values as the formula, read once each instead of
   // recomputed), and the mean class.

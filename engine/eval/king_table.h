@@ -8,14 +8,14 @@
 
 #include <cstdint>
 
-#include "engine/board/eval_weights.h"
+#include "engine/eval/eval_weights.h"
 
 namespace eval {
 
 // Fills classes 0-5 of king_rel from table A.
-void king_table_build_a(board::KEvalWeights& w);
+void king_table_build_a(KEvalWeights& w);
 // Fills classes 6-12 of king_rel from table G and the formulas below.
-void king_table_build_b(board::KEvalWeights& w);
+void king_table_build_b(KEvalWeights& w);
 
 // Second-group value of class 6 + n (n: 0 gold, 1 promoted pawn, 2 silver,
 // 3 knight, 4 pawn, 5 horse) for the king on (kf, kr) and the square (f, r):

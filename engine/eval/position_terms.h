@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/eval/own_view.h"
 
 namespace eval {

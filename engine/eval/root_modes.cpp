@@ -1,7 +1,8 @@
 #include "engine/eval/root_modes.h"
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
 #include "engine/eval/eval_tables.h"
+#include "engine/eval/eval_weights.h"
 #include "engine/eval/root_globals.h"
 #include "engine/eval/root_weights.h"
 #include "engine/eval/senkei_table.h"
@@ -16,7 +17,8 @@ constexpr int kYaguraCode = 1;
 
 void eval_root_prepare(const board::KPosition& p, const int32_t codes[2], int32_t style_word) {
   eval_tables_init(eval_weight_block, style_word);
-  board::eval_weights = &eval_weight_block;
+  eval_weights = &eval_weight_block;
+  board::king_rel_table = &eval_weight_block.king_rel;
   eval_root_modes(p, codes, style_word);
 }
 

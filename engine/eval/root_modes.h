@@ -2,9 +2,9 @@
 // rebuilt for the playing style with its per-game root block, the strategy
 // codes and yagura flag that the evaluation and the strategy builders read, the
 // strategy square table refilled and fitted to the position, and the stage
-// block of the current game stage. Each also points the board's readers
-// (board::eval_weights, board::eval_stage_tables, board::senkei_current) at
-// the engine's blocks.
+// block of the current game stage. Each also points the readers (eval_weights,
+// and the board's board::king_rel_table, board::eval_stage_tables and
+// board::senkei_current) at the engine's blocks.
 #pragma once
 
 #include <cstdint>

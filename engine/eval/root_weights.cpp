@@ -18,13 +18,13 @@ using board::kRook;
 
 constexpr int32_t kFillValue = -30;
 
-int32_t& root_cell(board::KEvalWeights& w, int side, int file, int rank) {
+int32_t& root_cell(KEvalWeights& w, int side, int file, int rank) {
   return w.root.root_square[side][own_square(side, file, rank) - board::kFirstSquare];
 }
 
 // Both sides' placement tables from the stored table: gote reads it as is,
 // sente turned by 180 degrees; the cells between the ranks hold 0.
-void root_table_load(board::KEvalWeights& w, const int32_t codes[2]) {
+void root_table_load(KEvalWeights& w, const int32_t codes[2]) {
   for (int side = 0; side < 2; ++side) {
     std::fill_n(w.root.root_square[side], kKikiSquares, 0);
     const auto& stored = kRootPlacement[root_uses_second_variant(codes[side]) ? 1 : 0];
@@ -47,14 +47,14 @@ bool rook_on_right_home_rank(const board::KPosition& p, int side) {
 
 }  // namespace
 
-void root_curve_blend(board::KEvalRootBlock& root, int32_t d) {
+void root_curve_blend(KEvalRootBlock& root, int32_t d) {
   d = std::clamp(d, 0, kRootCurveSpan);
   const int32_t home = kRootCurveSpan - d;
   for (int i = 0; i < 9; ++i) root.curve[i] = (kRootCurveHome[i] * home + kRootCurveDeveloped[i] * d) / kRootCurveSpan;
   root.curve_length = (kRootCurveHomeLength * home + kRootCurveDevelopedLength * d) / kRootCurveSpan;
 }
 
-void root_table_scale(board::KEvalWeights& w, int side, int num, int den) {
+void root_table_scale(KEvalWeights& w, int side, int num, int den) {
   for (int r = 1; r <= 9; ++r) {
     for (int f = 1; f <= 9; ++f) {
       int32_t& v = root_cell(w, side, f, r);
@@ -63,7 +63,7 @@ void root_table_scale(board::KEvalWeights& w, int side, int num, int den) {
   }
 }
 
-void root_table_fill(board::KEvalWeights& w, int side, int limit_rank) {
+void root_table_fill(KEvalWeights& w, int side, int limit_rank) {
   for (int r = 1; r <= std::min(limit_rank, 9); ++r) {
     for (int f = 1; f <= 9; ++f) root_cell(w, side, f, r) = kFillValue;
   }
@@ -74,7 +74,7 @@ bool piece_square_test(const board::KPosition& p, int v) {
   return (kf == 6 || kf == 7) && own_on(p, v, kPawn, 3, 6);
 }
 
-void eval_root_table_adjust(board::KEvalWeights& w, const board::KPosition& p, const int32_t codes[2]) {
+void eval_root_table_adjust(KEvalWeights& w, const board::KPosition& p, const int32_t codes[2]) {
   for (int side = 0; side < 2; ++side) {
     const int code = codes[side];
     // Golds that have left the back ranks make the silver squares matter less.
@@ -106,7 +106,7 @@ void eval_root_table_adjust(board::KEvalWeights& w, const board::KPosition& p, c
   }
 }
 
-void eval_weights_root_adjust(board::KEvalWeights& w, const board::KPosition& p, const int32_t codes[2],
+void eval_weights_root_adjust(KEvalWeights& w, const board::KPosition& p, const int32_t codes[2],
                               int32_t /*style_word*/) {
   root_curve_blend(w.root, std::max(board::shape_pattern_test(p, 0, 1), board::shape_pattern_test(p, 1, 1)));
   root_table_load(w, codes);
@@ -118,8 +118,8 @@ void eval_weights_root_adjust(board::KEvalWeights& w, const board::KPosition& p,
 }
 
 int32_t eval_root_row(int side, int rank) {
-  if (board::eval_weights == nullptr || rank < 1 || rank > 9) return 0;
-  return board::eval_weights->root.row[side][rank - 1];
+  if (eval_weights == nullptr || rank < 1 || rank > 9) return 0;
+  return eval_weights->root.row[side][rank - 1];
 }
 
 }  // namespace eval

@@ -3,7 +3,6 @@
 #include "engine/eval/senkei_builders.h"
 #include "engine/eval/senkei_rule_data.h"
 #include "engine/eval/senkei_rules.h"
-#include "model/formats/trace_format.h"
 
 namespace eval {
 
@@ -23,7 +22,6 @@ void keep_rooks_apart(const KPosition& p, int s) {
     bool open = true;
     for (int g = f - 1; g >= 3 && open; --g) open = empty_at(p, s, g * 10 + 8);
     if (!open) continue;
-    model::trace_write("飛車ぶつけちゃいかんよ！");
     cell(s, kRookLayer, f * 10 + 8) += kRookStays;
     return;
   }
@@ -44,7 +42,6 @@ void bishop_stays_home(const KPosition& p, int s) {
 }  // namespace
 
 void nefura_system(const KPosition& p, int s) {
-  model::trace_write("[ネフラシステム]");
   apply_rules(p, s, senkei_rules(RuleGroup::kNefura));
 }
 

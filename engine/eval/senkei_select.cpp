@@ -6,7 +6,6 @@
 #include "engine/eval/own_view.h"
 #include "engine/eval/senkei_castle.h"
 #include "engine/eval/senkei_set.h"
-#include "model/formats/trace_format.h"
 
 namespace eval {
 
@@ -64,16 +63,12 @@ bool pawns_face(const board::KPosition& p, int s, int file) {
 }
 
 // Current code 1 (yagura) against the opponent's set-up.
-int keep_yagura(const board::KPosition& p, int s, int own_state, int enemy_state, uint32_t preference) {
+int keep_yagura(const board::KPosition& p, int s, int enemy_state, uint32_t preference) {
   if (p.hand[0][kBishop] + p.hand[1][kBishop] == 2) return 2;
-  if (own_state != kStaticRook) model::trace_write("矢倉のはずなのに飛車振っちまってるなあー, やばい！！\n");
   if (enemy_state == kStaticRook) return 1;
-  model::trace_write("あれ？相手振飛車か。戦形変更考えよう");
-  if (own_on(p, s, kGold, 6, 9) || own_on(p, s, kSilver, 7, 7) || own_on(p, s, kSilver, 8, 8)) {
-    model::trace_write("→矢倉系舟囲い\n");
-    return 5;
-  }
-  model::trace_write("→ランダムに選択\n");
+  // The opponent ranges its rook: a yagura-style boat castle when the pieces
+  // stand for it, otherwise a choice against ranging rooks.
+  if (own_on(p, s, kGold, 6, 9) || own_on(p, s, kSilver, 7, 7) || own_on(p, s, kSilver, 8, 8)) return 5;
   return senkei_against_ranging(p, s, preference);
 }
 
@@ -181,14 +176,13 @@ int senkei_select(const board::KPosition& p, int s, uint32_t allowed, int curren
     case 0:
       return choose_fresh(p, s, own_state, enemy_state, preference);
     case 1:
-      return keep_yagura(p, s, own_state, enemy_state, preference);
+      return keep_yagura(p, s, enemy_state, preference);
     case 3:
       if (enemy_state != kRangingRook) return 3;
       return (own_on(p, s, kSilver, 3, 9) || own_on(p, s, kSilver, 2, 8)) && own_on(p, s, kGold, 4, 9) ? 6 : 3;
     case 4:
       if (own_on(p, s, kRook, 8, 8) || own_on(p, s, kRook, 8, 9)) return 4;
-      model::trace_write("→四間美濃に変更\n");
-      return 3;
+      return 3;  // the rook has left: the fourth-file rook with mino
     case 6:
       if (!enemy_on(p, s, kRook, 8, 2)) return 6;
       return enemy_on(p, s, kSilver, 6, 2) || enemy_king_on(p, s, 4, 3) || enemy_on(p, s, kPawn, 8, 4) ? 3 : 6;

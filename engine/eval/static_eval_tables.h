@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
 #include "engine/board/position.h"
 
 namespace eval {

@@ -1,4 +1,5 @@
 // The drop rules of the checking-move generator and their target tests.
+#include "engine/board/move_tables.h"
 #include "engine/search/drop_rules.h"
 #include "engine/search/gen_checks.h"
 #include "engine/search/gen_stamp.h"
@@ -39,7 +40,7 @@ void step_drops(GenCall& g, int t, int kind, const int* offsets, int count, int 
 // diagonal.
 template <typename TagOf>
 void bishop_walk(GenCall& g, int t, TagOf tag_of) {
-  for (int dir : {15, 17, -15, -17}) {
+  for (int dir : board::kDiagonalSteps) {
     const int tag = tag_of(dir);
     for (int d = t - dir; g.empty(d); d -= dir) {
       if (!g.held(d)) continue;
@@ -84,18 +85,16 @@ void gen1_drop_kei(GenCall& g, int t, int tag) {
 }
 
 void gen1_drop_gin(GenCall& g, int t, bool far, int tag) {
-  static constexpr int kAll[] = {16, 17, -15, -17, 15};
   static constexpr int kFar[] = {-15, -17};
   if (far) {
     step_drops(g, t, board::kSilver, kFar, 2, tag);
   } else {
-    step_drops(g, t, board::kSilver, kAll, 5, tag);
+    step_drops(g, t, board::kSilver, board::kSilverSteps.data(), 5, tag);
   }
 }
 
 void gen1_drop_kin(GenCall& g, int t, int tag) {
-  static constexpr int kGoldFrom[] = {16, 17, 1, -16, -1, 15};
-  step_drops(g, t, board::kGold, kGoldFrom, 6, tag);
+  step_drops(g, t, board::kGold, board::kGoldSteps.data(), 6, tag);
 }
 
 void gen1_drop_kaku_ou(GenCall& g, int t) { gen1_drop_kaku(g, t, kTagTarget); }
@@ -120,7 +119,7 @@ void gen1_drop_kaku_kaku(GenCall& g, int t, int code) {
 bool gen1_kaku_escape_test(const GenCall& g, bool promoted, int t, int d) {
   const auto escape = [&](int q) { return !g.wall(q) && !g.enemy(q) && g.c(g.s, q) == 0; };
   if (promoted) {
-    for (int step : {-1, 16, 1, -16}) {
+    for (int step : board::kOrthogonalSteps) {
       if (escape(t + step)) return true;
     }
   }

@@ -14,9 +14,9 @@ namespace {
 using board::KMove;
 using board::KPosition;
 
-// The king's neighbours, the same order for both sides: up, up-left (file + 1),
-// up-right, left, right, down-left, down-right, down.
-constexpr int kKingSteps[8] = {-16, -15, -17, 1, -1, 17, 15, 16};
+// The king's neighbours are taken in the order of board::kEvasionKingSteps,
+// the same for both sides: up, up-left (file + 1), up-right, left, right,
+// down-left, down-right, down.
 constexpr int kDropOrder[7] = {board::kPawn, board::kLance, board::kKnight, board::kSilver,
                                board::kGold, board::kBishop, board::kRook};
 constexpr uint32_t kFilterBits = 0xffff;
@@ -117,7 +117,7 @@ int gen_check_evasions(const KPosition& p, const KMove* last, uint32_t filter, K
       }
     }
   }
-  for (int step : kKingSteps) {
+  for (int step : board::kEvasionKingSteps) {
     const int to = king + step;
     if (board::blocked_for(p, s, to) || board::kiki_at(p, to).direct_count[o] > 0) continue;
     w.Board(s, king, to, 0);

@@ -1,6 +1,7 @@
 // The checking generator's rook (and dragon) and bishop (and horse) families.
 #include <cstdlib>
 
+#include "engine/board/move_tables.h"
 #include "engine/search/check_families.h"
 #include "engine/search/own_families.h"
 
@@ -14,9 +15,6 @@ using board::kPawn;
 using board::kRook;
 
 namespace {
-
-constexpr int kDiagonals[4] = {15, 17, -15, -17};
-constexpr int kOrthogonals[4] = {-1, 16, 1, -16};
 
 int first_piece(const GenCall& g, int from, int dir) {
   int q = from + dir;
@@ -82,7 +80,7 @@ int rook_threats(const GenCall& g, int piece, int code, int q, int d, int dir, i
     judge(p, a == g.f);
   }
   if (dragon || promote) {
-    for (int a : kDiagonals) judge(d + a, false);
+    for (int a : board::kDiagonalSteps) judge(d + a, false);
   }
   static_cast<void>(piece);
   return count;
@@ -135,7 +133,7 @@ Verdict bishop_threats(const GenCall& g, int code, int q, int d, int dir) {
     if (v != Verdict::kCount) return v;
   }
   if (horse) {
-    for (int step : kOrthogonals) {
+    for (int step : board::kOrthogonalSteps) {
       const int p = d + step;
       if (g.empty(p) || std::abs(p - q) == 1 || std::abs(p - q) == 16) continue;
       const Verdict v = judge(p, 0);
@@ -146,7 +144,7 @@ Verdict bishop_threats(const GenCall& g, int code, int q, int d, int dir) {
 }
 
 void dragon_steps(GenCall& g, int piece, int q) {
-  for (int a : kDiagonals) {
+  for (int a : board::kDiagonalSteps) {
     const int n = q + a;
     if (g.own_or_wall(n)) continue;
     const int own = g.sup(g.s, n), enemy = g.sup(g.e, n);
@@ -163,11 +161,11 @@ void dragon_steps(GenCall& g, int piece, int q) {
       if (!g.enemy(p) || g.enemy_pawn(p)) return 0;
       return g.cls(p) == kKing || g.held(p) ? 1 : 0;
     };
-    for (int b : kDiagonals) {
+    for (int b : board::kDiagonalSteps) {
       const int p = n + b;
       if (p != q && !g.attacks(g.s, p, piece)) count += worth(p);
     }
-    for (int b : kOrthogonals) {
+    for (int b : board::kOrthogonalSteps) {
       const int p = first_piece(g, n, b);
       const bool by_q = std::abs(board::square_file(p) - board::square_file(q)) <= 1 &&
                         std::abs(board::square_rank(p) - board::square_rank(q)) <= 1;
@@ -178,7 +176,7 @@ void dragon_steps(GenCall& g, int piece, int q) {
 }
 
 void horse_steps(GenCall& g, int piece, int q) {
-  for (int a : kOrthogonals) {
+  for (int a : board::kOrthogonalSteps) {
     const int n = q + a;
     if (g.own_or_wall(n)) continue;
     if (g.enemy(n)) {
@@ -198,7 +196,7 @@ void horse_steps(GenCall& g, int piece, int q) {
       }
       if (cls == kKing || (cls != kPawn && g.held(beyond))) count = 1;
     }
-    for (int b : kDiagonals) {
+    for (int b : board::kDiagonalSteps) {
       const int p = first_piece(g, n, b);
       if (std::abs(p - q) == 1 || std::abs(p - q) == 16) continue;
       if (g.enemy(p)) {
@@ -239,7 +237,7 @@ bool passes_safety(const GenCall& g, bool rook, int q, int d, int front, bool* d
 int slider_family(GenCall& g, int piece, int code, int q, int front, bool rook) {
   const int start = g.count;
   const bool promoted = (code & board::kPromotedBit) != 0;
-  for (int dir : rook ? kOrthogonals : kDiagonals) {
+  for (int dir : rook ? board::kOrthogonalSteps : board::kDiagonalSteps) {
     for (int d = q + dir; !g.own_or_wall(d); d += dir) {
       const bool capture = g.enemy(d);
       bool go = true;

@@ -1,5 +1,6 @@
 // The checking generator's families of the king, pawn, gold (and gold-moving
 // promoted pieces), lance, knight and silver.
+#include "engine/board/move_tables.h"
 #include "engine/search/check_families.h"
 #include "engine/search/gen_captures.h"
 
@@ -15,10 +16,8 @@ constexpr int kLossLimit = -200;
 // Gold steps as gote makes them (turned for sente by 2s - 1), with the
 // follow-up squares each step newly attacks, and the silver steps with the
 // squares a promoted silver gains over the silver it was.
-constexpr int kGoldSteps[6] = {16, 17, 1, -16, -1, 15};
 constexpr int kGoldFollow[6][4] = {{0, 1, 5, -1}, {0, 1, 2, 5}, {1, 2, 3, -1},
                                    {2, 3, 4, -1}, {3, 4, 5, -1}, {0, 1, 4, 5}};
-constexpr int kSilverSteps[5] = {16, 17, -15, -17, 15};
 constexpr int kSilverNew[5][5] = {{0, 1, 5, -1, -1}, {0, 1, 2, 3, 5}, {0, 1, 2, 3, 4},
                                   {0, 2, 3, 4, 5}, {0, 1, 3, 4, 5}};
 
@@ -42,7 +41,7 @@ void step_value(const GenCall& g, int piece, int from, int n, int promote, int* 
 int gold_family(GenCall& g, int piece, int sq) {
   const int start = g.count;
   for (int j = 0; j < 6; ++j) {
-    const int n = sq + turn(g, kGoldSteps[j]);
+    const int n = sq + turn(g, board::kGoldSteps[j]);
     if (g.own_or_wall(n)) continue;
     if (g.empty(n) && g.enemy_attacks_from(n, 10)) continue;
     bool go = false;
@@ -59,7 +58,7 @@ int gold_family(GenCall& g, int piece, int sq) {
       int targets = 0;
       for (int k : kGoldFollow[j]) {
         if (k < 0) break;
-        const int q = n + turn(g, kGoldSteps[k]);
+        const int q = n + turn(g, board::kGoldSteps[k]);
         if (!g.enemy(q)) continue;
         const int cls = g.cls(q);
         if (cls == board::kGold || cls == kPawn) continue;
@@ -86,12 +85,11 @@ bool lance_rule_on(const GenCall& g, int sq) {
 }  // namespace
 
 int gen1_move_ou(GenCall& g) {
-  static constexpr int kSteps[8] = {16, 17, 1, -15, -16, -17, -1, 15};
   const int start = g.count;
   const int k = g.p.piece[g.s].sq;
   if (!board::is_playing_square(k)) return 0;
   const bool advanced = g.s == 0 ? k < 112 : k >= 64;
-  for (int d : kSteps) {
+  for (int d : board::kKingSteps) {
     const int n = k + d;
     if (g.own_or_wall(n) || g.sup(g.e, n) >= 1) continue;
     if (g.enemy(n) || (advanced && (2 * g.s - 1) * d > 14)) g.emit_board(g.s, k, n, 0);
@@ -208,7 +206,7 @@ int gen1_move_gin(GenCall& g, int piece, int code, int sq) {
     }
   };
   for (int j = 0; j < 5; ++j) {
-    const int n = sq + turn(g, kSilverSteps[j]);
+    const int n = sq + turn(g, board::kSilverSteps[j]);
     if (g.own_or_wall(n)) continue;
     const int promote = g.camp(sq) || g.camp(n) ? 1 : 0;
     int value = 0, first = 0;
@@ -224,7 +222,7 @@ int gen1_move_gin(GenCall& g, int piece, int code, int sq) {
     bool qualifies = false;
     for (int k : kSilverNew[j]) {
       if (k < 0 || qualifies) break;
-      const int q = n + turn(g, kGoldSteps[k]);
+      const int q = n + turn(g, board::kGoldSteps[k]);
       qualifies = g.enemy(q) && (!g.enemy_pawn(q) || (exchange_mode() == 0 && g.held(q)));
     }
     if (!qualifies || board_return_fires(g, sq, n) || !g.accepts(piece, g.p.piece[piece].code, 1, 0, n)) continue;

@@ -17,7 +17,6 @@ namespace search {
 namespace {
 
 using board::KMove;
-using board::KSearchNode;
 
 constexpr int kReturningLinePly = 5;
 constexpr int kKindMask = 0x8f;

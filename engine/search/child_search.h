@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -18,13 +18,13 @@ namespace search {
 // move is made and on the move stack at that entry); `contexts[p]` is the node
 // of ply p; `credit` is the node's recapture credit; `depth_lag` the node's
 // depth lag (its parent's ext less its own).
-int search_child(board::KSearchNode& node, board::KSearchNode& child, int child_ply, int stage,
-                 const KMoveNode* move_node, const board::KMove* stack, board::KSearchNode* const* contexts, int alpha,
+int search_child(KSearchNode& node, KSearchNode& child, int child_ply, int stage,
+                 const KMoveNode* move_node, const board::KMove* stack, KSearchNode* const* contexts, int alpha,
                  int beta, int flag_a, int flag_b, int* credit, int depth_lag);
 
 // The full-window search of the child with its extensions (same arguments).
-int search_child_verify(board::KSearchNode& node, board::KSearchNode& child, int child_ply, int stage,
-                        const KMoveNode* move_node, const board::KMove* stack, board::KSearchNode* const* contexts,
+int search_child_verify(KSearchNode& node, KSearchNode& child, int child_ply, int stage,
+                        const KMoveNode* move_node, const board::KMove* stack, KSearchNode* const* contexts,
                         int alpha, int beta, int flag_a, int flag_b, int* credit, int depth_lag);
 
 // The mate search with the node limit capped at 300000: 0 a mate (first move

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/board/generator_words.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/repetition.h"
-#include "engine/board/search_words.h"
 #include "engine/eval/progress.h"
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_root_adjust.h"
@@ -20,6 +20,7 @@
 #include "engine/search/gen_stamp.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
+#include "engine/search/node_records.h"
 #include "engine/search/position_features.h"
 #include "engine/search/pv_learn.h"
 #include "engine/search/root_assess.h"
@@ -44,10 +45,10 @@ constexpr int kLearnBelow = 1000;
 // The root's move records and list nodes, owned by the think (computer thread).
 KMove root_moves[kRootMoveRoom];
 KMoveNode root_nodes[kRootMoveRoom];
-board::KSearchNode root_node;
+KSearchNode root_node;
 
 // The root line (moves 1..length of the node) into the result block (0-based).
-void copy_line(const board::KPvHolder& line, KPvHolder& out) {
+void copy_line(const KPvHolder& line, KPvHolder& out) {
   out.length = std::min(line.length, KPvHolder::kMateAtRootSlot);
   for (int i = 0; i < out.length; ++i) {
     out.moves[i] = line.moves[i + 1];
@@ -56,7 +57,7 @@ void copy_line(const board::KPvHolder& line, KPvHolder& out) {
 }
 
 // The result block's line back into the root line.
-void restore_line(const KPvHolder& out, board::KPvHolder& line) {
+void restore_line(const KPvHolder& out, KPvHolder& line) {
   line.length = out.length;
   for (int i = 0; i < out.length; ++i) {
     line.moves[i + 1] = out.moves[i];
@@ -112,7 +113,7 @@ void prepare_root(const ThinkRequest& r, int32_t strategies[2]) {
   node_counter_reset();
   board::path_rep_clear();
   board::pos_table_init();
-  root_node = board::KSearchNode{};
+  root_node = KSearchNode{};
   root_node.position = &p;
   position_features(p, root_node.eval);
   root_node.key = root_key;

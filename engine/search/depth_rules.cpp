@@ -3,6 +3,7 @@
 // and the drops that back it.
 #include <cstdlib>
 
+#include "engine/board/move_tables.h"
 #include "engine/search/depth_rules.h"
 #include "engine/search/drop_rules.h"
 #include "engine/search/gen_stamp.h"
@@ -58,7 +59,7 @@ void rule_b(GenCall& g, int piece, int code, int t) {
   if (!g.in_hand(kRook) || !(g.n >= 3 || g.c(g.s, t) != 0 || g.c(g.e, t) < 1)) return;
   if (!g.camp(t)) {
     int blocked = 4;
-    for (int d : {15, 17, -15, -17}) {
+    for (int d : board::kDiagonalSteps) {
       const int q = t + d;
       if (!g.wall(q) && !g.enemy(q) && g.c(g.s, q) == 0) --blocked;
     }
@@ -173,7 +174,7 @@ void rule_c_diagonals(GenCall& g, int p, bool forward_only, bool line) {
     rule_c(g, p, g.f + 1, false);
     return;
   }
-  for (int d : {15, 17, -15, -17}) rule_c(g, p, d, line);
+  for (int d : board::kDiagonalSteps) rule_c(g, p, d, line);
 }
 
 // Rule A: a lance behind the own rook that runs into the camp beside the

@@ -1,4 +1,5 @@
 // The bishop drop rules and the test of the piece behind a target.
+#include "engine/board/move_tables.h"
 #include "engine/search/drop_rules.h"
 #include "engine/search/gen_stamp.h"
 
@@ -8,8 +9,8 @@ using board::kBishop;
 
 namespace {
 
-// The diagonals walked away from T, the same order for both sides.
-constexpr int kBishopWalk[4] = {-15, -17, 15, 17};
+// The diagonals are walked away from T in the order of
+// board::kDiagonalStepsNegated, the same for both sides.
 constexpr int kBishopLimit = 600;
 
 // Steps 1-3 shared by the bishop rules: the cover test below level 3, the
@@ -25,7 +26,7 @@ bool bishop_square_ok(const GenCall& g, int d, bool no_exchange) {
 bool weak_outward(const GenCall& g, int beyond) { return g.empty(beyond) && g.c(g.e, beyond) == 0; }
 
 void bishop_rule(GenCall& g, int t, int tag, bool king_rule) {
-  for (int dir : kBishopWalk) {
+  for (int dir : board::kDiagonalStepsNegated) {
     for (int d = t + dir; g.empty(d); d += dir) {
       if (!bishop_square_ok(g, d, king_rule && d == t + dir && g.n >= 4)) continue;
       propose_drop(g, kBishop, d, tag, weak_outward(g, d + dir));
@@ -53,7 +54,7 @@ bool has_safe_escape(const GenCall& g, int t, int dir, bool horse) {
     }
   }
   if (horse) {
-    for (int step : {-1, 16, 1, -16}) {
+    for (int step : board::kOrthogonalSteps) {
       if (safe(t + step)) return true;
     }
   }
@@ -90,7 +91,7 @@ void gen_drop_kaku_ou(GenCall& g, int t) { bishop_rule(g, t, kTagTarget, true); 
 void gen_drop_kaku(GenCall& g, int t, int tag) { bishop_rule(g, t, tag, false); }
 
 void gen_drop_kaku_hisha(GenCall& g, int t) {
-  for (int dir : kBishopWalk) {
+  for (int dir : board::kDiagonalStepsNegated) {
     for (int d = t + dir; g.empty(d); d += dir) {
       if (!bishop_square_ok(g, d, false)) continue;
       if (weak_outward(g, d + dir)) {
@@ -109,14 +110,14 @@ void gen_drop_kaku_kaku(GenCall& g, int t, int code) {
   const auto too_costly = [&](int d) { return g.c(g.e, d) > 0 && enemy_gain_against(g, kBishop, d) > kBishopLimit; };
   if (!horse && !g.own_camp(t)) {
     if (g.n < 5) return;
-    for (int dir : kBishopWalk) {
+    for (int dir : board::kDiagonalStepsNegated) {
       for (int d = t + dir; g.empty(d); d += dir) {
         if (!too_costly(d)) propose_drop(g, kBishop, d, kTagTarget, false);
       }
     }
     return;
   }
-  for (int dir : kBishopWalk) {
+  for (int dir : board::kDiagonalStepsNegated) {
     const bool promising = ray_first_piece_takable(g.p, g.s, t, dir, 1) || !has_safe_escape(g, t, dir, horse);
     for (int d = t + dir; g.empty(d); d += dir) {
       if (g.n < 3 && (g.c(g.s, d) == 0 || (g.sup(g.s, d) == 1 && own_rook_attacks(g, d)))) continue;

@@ -1,4 +1,5 @@
 // The pawn, lance, knight, silver and gold drop rules.
+#include "engine/board/move_tables.h"
 #include "engine/search/drop_rules.h"
 #include "engine/search/gen_stamp.h"
 
@@ -111,20 +112,18 @@ void gen_drop_kei(GenCall& g, int t, int tag, bool weak) {
 }
 
 void gen_drop_gin(GenCall& g, int t, int tag, bool weak, bool far) {
-  static constexpr int kAll[] = {16, 17, -15, -17, 15};
   static constexpr int kFar[] = {-15, -17};
   constexpr int kSilverLimit = 600;
   if (far) {
     step_drops(g, t, tag, weak, kSilver, kFar, 2, kSilverLimit);
   } else {
-    step_drops(g, t, tag, weak, kSilver, kAll, 5, kSilverLimit);
+    step_drops(g, t, tag, weak, kSilver, board::kSilverSteps.data(), 5, kSilverLimit);
   }
 }
 
 void gen_drop_kin(GenCall& g, int t, int tag, bool weak) {
-  static constexpr int kGoldFrom[] = {16, 17, 1, -16, -1, 15};
   constexpr int kGoldLimit = 900;
-  step_drops(g, t, tag, weak, kGold, kGoldFrom, 6, kGoldLimit);
+  step_drops(g, t, tag, weak, kGold, board::kGoldSteps.data(), 6, kGoldLimit);
 }
 
 }  // namespace search

@@ -56,12 +56,12 @@ void line_propose(GenCall& g, int d, int tag, bool closes) {
 bool gen1_rook_line_reach(const GenCall& g, int t, int code, int d) {
   const auto safe = [&](int sq) { return !g.wall(sq) && !g.enemy(sq) && g.c(g.s, sq) == 0; };
   if (board::code_class(code) & board::kPromotedBit) {
-    for (int step : {-1, 16, 1, -16}) {
+    for (int step : board::kOrthogonalSteps) {
       const int q = t + step;
       if (q == d || (!same_line(q, d) && safe(q))) return false;
     }
   }
-  for (int dir : {15, 17, -15, -17}) {
+  for (int dir : board::kDiagonalSteps) {
     for (int q = t + dir; !g.wall(q) && !g.enemy(q); q += dir) {
       if (g.c(g.s, q) == 0 && !(same_line(q, d) && clear_between(g, d, q))) return false;
       if (!g.empty(q)) break;

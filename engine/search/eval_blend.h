@@ -4,8 +4,8 @@
 // quiescence search stand pat, test futility and score a double pass with it.
 #pragma once
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 
 namespace search {
 

@@ -7,6 +7,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
 #include "engine/eval/eval_access.h"
 #include "engine/eval/eval_diff.h"
 #include "engine/search/check_evasions.h"
@@ -240,7 +241,7 @@ int Search::ThreatRecheck(KEvalRecord& r, const KMove& m, const KMove& evasion, 
   if (!PoolFrame::Fits()) return alpha;
   const int s = p.teban;
   int best = alpha;
-  for (int step : {-17, -16, -15, -1, 1, 15, 16, 17}) {
+  for (int step : board::kNeighbourStepsAscending) {
     const int t = evasion.from + step;
     if (!board::holds_piece_of(p, 1 - s, t) || board::kiki_at(p, t).direct_count[s] == 0) continue;
     int gain = 0;

@@ -5,8 +5,8 @@
 // pass of the node search and the root's assessment rank moves by it.
 #pragma once
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 
 namespace search {
 

@@ -1,6 +1,7 @@
 #include "engine/search/gen_by_depth.h"
 
 #include "engine/board/exchange_eval.h"
+#include "engine/board/move_tables.h"
 #include "engine/search/depth_rules.h"
 #include "engine/search/drop_rules.h"
 #include "engine/search/gen_captures.h"
@@ -19,8 +20,6 @@ using board::kRook;
 using board::kSilver;
 
 namespace {
-
-constexpr int kKingNeighbours[8] = {-1, 16, 1, -16, 15, 17, -15, -17};
 
 // The drops against the enemy king (tag 4) or a square next to it (tag 5).
 void drops_around(GenCall& g, int t, int tag, bool on_king) {
@@ -116,7 +115,7 @@ int sashite_gen_by_depth(const board::KPosition& p, const board::KMove* last, in
   if (g.king != board::kNotInPlay) {
     drops_around(g, g.king, kTagTarget, true);
     if (n >= 4) {
-      for (int step : kKingNeighbours) {
+      for (int step : board::kDirectionSteps) {
         const int t = g.king + step;
         if (g.wall(t)) continue;
         if (g.empty(t) || (g.enemy(t) && g.sup(g.e, t) <= g.sup(g.s, t) + 1)) drops_around(g, t, kTagKingSide, false);

@@ -25,7 +25,6 @@ constexpr int kNeighbourDropLimit = 50;
 
 // The eight squares around the enemy king, as sente sees them from the king
 // (the neighbour is K - step for sente, K + step for gote).
-constexpr int kNeighbourSteps[8] = {16, 17, 1, -15, -16, -17, -1, 15};
 
 // For each move class and neighbour, whether a mover's piece of that class on
 // the neighbour attacks the king; kings and knights never do.
@@ -35,8 +34,8 @@ constexpr std::array<std::array<bool, 8>, board::kMoveClasses> kNeighbourAttack 
     if (cls == board::kKing) continue;
     const board::KomaMoves& m = board::kKomaMoveTable[cls];
     for (int i = 0; i < 8; ++i) {
-      for (int k = 0; k < m.step_count; ++k) t[cls][i] = t[cls][i] || m.step[k] == kNeighbourSteps[i];
-      for (int k = 0; k < m.slide_count; ++k) t[cls][i] = t[cls][i] || m.slide[k] == kNeighbourSteps[i];
+      for (int k = 0; k < m.step_count; ++k) t[cls][i] = t[cls][i] || m.step[k] == board::kKingSteps[i];
+      for (int k = 0; k < m.slide_count; ++k) t[cls][i] = t[cls][i] || m.slide[k] == board::kKingSteps[i];
     }
   }
   return t;
@@ -86,7 +85,7 @@ void bishop_promotion(GenCall& g, int piece, int q) {
   }
   constexpr int kBestStart = -300;
   int best = kBestStart, best_sq = 0;
-  for (int dir : {15, 17, -15, -17}) {
+  for (int dir : board::kDiagonalSteps) {
     for (int sq = first_piece(g, q, dir); sq != q; sq -= dir) {
       if (g.own_or_wall(sq)) continue;
       const int v = exchange_gain(g.p, g.s, g.cls(sq), sq, piece, nullptr);
@@ -162,7 +161,7 @@ void emit_new_board(GenCall& g, int piece, int from, int to, int promote) {
 
 void king_neighbours(GenCall& g) {
   for (int i = 0; i < 8; ++i) {
-    const int n = g.king + g.fwd(-kNeighbourSteps[i]);
+    const int n = g.king + g.fwd(-board::kKingSteps[i]);
     if (g.own_or_wall(n)) continue;
     const int attackers = g.c(g.s, n);
     for (int k = 0; k < attackers; ++k) {
@@ -203,7 +202,7 @@ Second second_target(const GenCall& g, int kind, int s, int d, int dir) {
   return Second::kTarget;
 }
 
-void distant_checks(GenCall& g, int kind, const int (&dirs)[4]) {
+void distant_checks(GenCall& g, int kind, const std::array<int, 4>& dirs) {
   if (!g.in_hand(kind)) return;
   for (int i = 0; i < 4; ++i) {
     const int d = dirs[i];
@@ -343,10 +342,8 @@ int sashite_gen_captures(const KPosition& p, const KMove* last_copy, const KMove
   }
   if (g.king == board::kNotInPlay) return g.count;
   king_neighbours(g);
-  static constexpr int kRookDirs[4] = {-1, 16, 1, -16};
-  static constexpr int kBishopDirs[4] = {15, 17, -15, -17};
-  distant_checks(g, kRook, kRookDirs);
-  distant_checks(g, kBishop, kBishopDirs);
+  distant_checks(g, kRook, board::kOrthogonalSteps);
+  distant_checks(g, kBishop, board::kDiagonalSteps);
   rook_lines(g);
   bishop_lines(g);
   return g.count;

@@ -1,5 +1,6 @@
 #include "engine/search/gen_checks.h"
 
+#include "engine/board/move_tables.h"
 #include "engine/search/check_families.h"
 #include "engine/search/gen_stamp.h"
 
@@ -52,7 +53,7 @@ void target_drops(GenCall& g, int piece, int code, int t) {
       if (g.in_hand(kRook) && (g.c(g.s, t) > 0 || g.c(g.e, t) == 0)) {
         int blocked = 4;
         if (!g.camp(t)) {
-          for (int d : {15, 17, -15, -17}) {
+          for (int d : board::kDiagonalSteps) {
             const int q = t + d;
             if (!g.wall(q) && !g.enemy(q) && g.c(g.s, q) == 0) --blocked;
           }
@@ -109,7 +110,7 @@ void bishops_behind(GenCall& g, int p, bool all_four, bool line) {
     if (line ? gen1_kaku_line_test(g, p, d) : gen1_kaku_next_test(g, p, d)) gen1_drop_kaku_behind(g, p, d);
   };
   if (all_four) {
-    for (int d : {15, 17, -15, -17}) try_dir(d);
+    for (int d : board::kDiagonalSteps) try_dir(d);
   } else {
     try_dir(g.f - 1);
     try_dir(g.f + 1);

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/board/exchange_eval.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/threat_kind.h"
@@ -42,7 +43,7 @@ bool GenCall::accepts(int piece, int piece_code, int promote, int drop, int to) 
 }
 
 board::KMoveWord board_word(const KPosition& p, int piece, int from, int to, int promote) {
-  return engine::kmove_pack(from, to, p.piece[piece].code, p.piece[p.board[to]].code, promote);
+  return board::kmove_pack(from, to, p.piece[piece].code, p.piece[p.board[to]].code, promote);
 }
 
 bool GenCall::emit_board_unchecked(int piece, int from, int to, int promote) {
@@ -59,7 +60,7 @@ bool GenCall::emit_board(int piece, int from, int to, int promote) {
 bool GenCall::emit_drop(int piece, int to) {
   const int code = board::number_kind(piece) | board::side_bit(s);
   if (!accepts(piece, code, 0, 1, to)) return false;
-  if (searched(engine::kmove_drop(to, code))) return false;
+  if (searched(board::kmove_drop(to, code))) return false;
   board::write_move(out[count++], board::kInHand, to, piece, board::kEmptyNumber, code, 0, 0);
   return true;
 }

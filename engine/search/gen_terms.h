@@ -20,7 +20,6 @@
 
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/search/move_words.h"
 
 namespace search {

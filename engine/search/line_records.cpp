@@ -37,7 +37,7 @@ int digit_square(int sq) { return board::square_file(sq) * 10 + board::square_ra
 
 }  // namespace
 
-void root_path_register(const board::KSearchNode& node) {
+void root_path_register(const KSearchNode& node) {
   board::path_rep_add(node.key, 0, kPathOnPath);
   const KPosition& p = *node.position;
   KMove moves[board::kMaxMoves];
@@ -154,7 +154,7 @@ KHashKey threat_record_key(KPosition& p, int s) {
   return key;
 }
 
-void mate_threat_record_update(board::KSearchNode& child, const board::KSearchNode& parent) {
+void mate_threat_record_update(KSearchNode& child, const KSearchNode& parent) {
   KPosition& p = *child.position;
   const int s = p.teban, o = 1 - s;
   if (!threat_move_present(child.threat_move)) {
@@ -173,10 +173,10 @@ void mate_threat_record_update(board::KSearchNode& child, const board::KSearchNo
 
 KMove kmove_from_word(board::KMoveWord w) {
   KMove m = board::pass_move();
-  const int from = engine::kmove_from(w);
+  const int from = board::kmove_from(w);
   if (from == board::kPassSquare) return m;
-  board::write_move(m, from, engine::kmove_to(w), 0, 0, engine::kmove_piece(w),
-                    from == board::kInHand ? 0 : engine::kmove_captured(w), engine::kmove_promotes(w) ? 1 : 0);
+  board::write_move(m, from, board::kmove_to(w), 0, 0, board::kmove_piece(w),
+                    from == board::kInHand ? 0 : board::kmove_captured(w), board::kmove_promotes(w) ? 1 : 0);
   return m;
 }
 
@@ -184,29 +184,29 @@ namespace {
 
 // A word that names a pass, a drop or a board move (re-keying reads its squares and codes).
 bool keyable(board::KMoveWord w) {
-  const int from = engine::kmove_from(w), to = engine::kmove_to(w);
+  const int from = board::kmove_from(w), to = board::kmove_to(w);
   if (from == board::kPassSquare) return true;
-  const int kind = board::code_kind(engine::kmove_piece(w));
+  const int kind = board::code_kind(board::kmove_piece(w));
   return board::is_playing_square(to) && (from == board::kInHand || board::is_playing_square(from)) &&
          kind >= board::kRook && kind <= board::kKing;
 }
 
 }  // namespace
 
-int pv_replay(board::KSearchNode& node, int i) {
+int pv_replay(KSearchNode& node, int i) {
   int n = node.pv.length;
-  if (n <= i || n >= board::KPvHolder::kMaxMoves) return 0;
+  if (n <= i || n >= KPvHolder::kMaxMoves) return 0;
   KHashKey key = node.key;
   for (int j = i + 1; j <= n; ++j) {
     if (!keyable(node.pv.moves[j])) return 0;
     board::hash_key_sashite(key, 0, kmove_from_word(node.pv.moves[j]));
   }
-  bool last_pass = engine::kmove_from(node.pv.moves[n]) == board::kPassSquare;
+  bool last_pass = board::kmove_from(node.pv.moves[n]) == board::kPassSquare;
   int appended = 0;
   while (n < kReplayLastIndex) {
     const board::KMoveWord w = board::hash_get_move(key);
     if (w == 0 || !keyable(w)) break;
-    const bool pass = engine::kmove_from(w) == board::kPassSquare;
+    const bool pass = board::kmove_from(w) == board::kPassSquare;
     if (pass && last_pass) break;
     node.pv.moves[++n] = w;
     node.pv.flags[n] = 0;

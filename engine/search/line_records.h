@@ -10,7 +10,7 @@
 
 #include "engine/board/hash_key.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
 
 namespace search {
@@ -24,7 +24,7 @@ extern uint32_t path_ply_count[kPlyEntries];
 
 // Enters the root position (on-path, ply 0) and every position one move (in
 // check: one evasion) away from it; sets every per-ply count.
-void root_path_register(const board::KSearchNode& node);
+void root_path_register(const KSearchNode& node);
 // At ply p (1..41; nothing beyond): cuts the table back to ply p - 1, enters
 // the key on-path, and the squares a rook of the side to move reaches on a
 // file held only by an enemy pawn more than one rank ahead.
@@ -51,11 +51,11 @@ board::KMove threat_move_decode(const board::KPosition& p, uint32_t word, int mo
 // s is sente.
 board::KHashKey threat_record_key(board::KPosition& p, int s);
 // Rebuilds or copies the child's mate-threat records after a move.
-void mate_threat_record_update(board::KSearchNode& child, const board::KSearchNode& parent);
+void mate_threat_record_update(KSearchNode& child, const KSearchNode& parent);
 
 // Re-keys the node's line after index i and extends it from the table up to
 // index 17; the number of moves appended.
-int pv_replay(board::KSearchNode& node, int i);
+int pv_replay(KSearchNode& node, int i);
 
 // A move record from a word without the board (piece numbers 0).
 board::KMove kmove_from_word(board::KMoveWord w);

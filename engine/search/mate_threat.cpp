@@ -9,6 +9,7 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/move_legality.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_words.h"
 #include "engine/search/node_common.h"
@@ -70,12 +71,12 @@ struct Builder {
 void defend_word(Builder& b, KMoveWord w, int ply, int r) {
   const KPosition& p = b.p;
   const int s = p.teban, o = 1 - s;
-  const int q = engine::kmove_to(w);
+  const int q = board::kmove_to(w);
   if (!board::is_playing_square(q)) return;
-  const bool drop = engine::kmove_is_drop(w);
-  const int a = engine::kmove_from(w);
-  const int k = board::code_class(engine::kmove_piece(w));
-  const int c = board::code_class(engine::kmove_captured(w));
+  const bool drop = board::kmove_is_drop(w);
+  const int a = board::kmove_from(w);
+  const int k = board::code_class(board::kmove_piece(w));
+  const int c = board::code_class(board::kmove_captured(w));
   if (!drop && p.board[q] < board::kPieceCount) {
     const int here = board::code_class(p.piece[p.board[q]].code);
     const int dist = std::abs(q - a);
@@ -139,18 +140,18 @@ void defend_word(Builder& b, KMoveWord w, int ply, int r) {
 void protect_after_capture(Builder& b, KMoveWord w2, KMoveWord w3, int ply) {
   const KPosition& p = b.p;
   const int s = p.teban, o = 1 - s;
-  const int c = engine::kmove_captured(w3);
-  if (engine::kmove_is_drop(w3) || c == 0) return;
+  const int c = board::kmove_captured(w3);
+  if (board::kmove_is_drop(w3) || c == 0) return;
   const int cc = board::code_class(c);
   if (cc == board::kPawn || cc == board::kLance) return;
-  int sq = engine::kmove_to(w3);
-  const bool reply_board = w2 != kPassWord && engine::kmove_from(w2) != board::kPassSquare &&
-                           !engine::kmove_is_drop(w2);
-  if (reply_board && engine::kmove_to(w2) == sq) sq = engine::kmove_from(w2);
+  int sq = board::kmove_to(w3);
+  const bool reply_board = w2 != kPassWord && board::kmove_from(w2) != board::kPassSquare &&
+                           !board::kmove_is_drop(w2);
+  if (reply_board && board::kmove_to(w2) == sq) sq = board::kmove_from(w2);
   if (!board::is_playing_square(sq)) return;
   b.Run([&](KMove* out) { return board::gen_slider_line(p, sq, out); });
   if (ply != 2 || !holds_code(p, sq, board::kDragon | board::side_bit(s))) return;
-  for (int step : {-1, 16, 1, -16}) {
+  for (int step : board::kOrthogonalSteps) {
     int end = sq + step;
     while (p.board[end] == board::kEmptyNumber) end += step;
     for (int t = end; t != sq; t -= step) {
@@ -166,7 +167,7 @@ void protect_after_capture(Builder& b, KMoveWord w2, KMoveWord w3, int ply) {
 
 uint32_t mate_threat_mark(const KMove& m) { return threat_move_encode(m); }
 
-int mate_threat_probe(board::KSearchNode& node, board::KSearchNode& child, KPosition& p, const KMove& move, int ply,
+int mate_threat_probe(KSearchNode& node, KSearchNode& child, KPosition& p, const KMove& move, int ply,
                       int, const KMove* stack, int flags) {
   if (ply < 2) return kNotProbed;
   const KMove& own = stack[ply - 2];
@@ -184,7 +185,7 @@ int mate_threat_probe(board::KSearchNode& node, board::KSearchNode& child, KPosi
   if (r == kTsumeMate) {
     store_mate(child.key, board::move_word(mate));
     const int mover = 1 - p.teban;
-    board::KMateThreat& record = node.threat[mover];
+    KMateThreat& record = node.threat[mover];
     if (record.key.word[0] == 0) {
       record.key = threat_record_key(p, mover);
       record.move = mate;
@@ -209,7 +210,7 @@ int gen_mate_threat_defences(const KPosition& p, const KPassThreat& record, int 
     defend_word(b, record.words[2], ply, r);
     protect_after_capture(b, record.words[1], record.words[2], ply);
   }
-  if (count >= 2 && record.words[1] != kPassWord && engine::kmove_from(record.words[1]) != board::kPassSquare) {
+  if (count >= 2 && record.words[1] != kPassWord && board::kmove_from(record.words[1]) != board::kPassSquare) {
     KMove reply = kmove_from_word(record.words[1]);
     if (reply.from == board::kInHand) {
       reply.captured_code = 0;

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/search/node_records.h"
 #include "engine/search/search_node.h"
 
 namespace search {
@@ -24,7 +24,7 @@ uint32_t mate_threat_mark(const board::KMove& m);
 // 0 a mate was found (stored for the child, the mover's threat record filled
 // when empty, the node's mark set to the mate), 2 none (the child marked), 1
 // not probed or undecided. `stack[i]` is the move-stack entry of ply i + 1.
-int mate_threat_probe(board::KSearchNode& node, board::KSearchNode& child, board::KPosition& p,
+int mate_threat_probe(KSearchNode& node, KSearchNode& child, board::KPosition& p,
                       const board::KMove& move, int ply, int ignored, const board::KMove* stack, int flags);
 
 // The side to move's defences against the line the opponent would play after

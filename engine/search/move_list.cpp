@@ -123,7 +123,8 @@ int line_step(int a, int b) {
 }
 
 KMoveNode* sashi_list_init(KMoveNode* nodes, int n, KMove* moves, int stage) {
-  if (moves == nullptr) return nullptr;
+  // No moves make no list: a head would be a node without a move.
+  if (moves == nullptr || n <= 0) return nullptr;
   link_kept(nodes, n, moves, kInitNodeScore, stage, [](const KMove&) { return true; });
   return &nodes[0];
 }

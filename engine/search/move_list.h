@@ -27,7 +27,7 @@ struct KMoveNode {
 constexpr int16_t kInitNodeScore = -30999;
 
 // Links the n moves with score -30999 into nodes[0..n-1]; the head, or null
-// (writing nothing) when `moves` is null.
+// (writing nothing) when `moves` is null or there are no moves.
 KMoveNode* sashi_list_init(KMoveNode* nodes, int n, board::KMove* moves, int stage);
 // Links all n moves with score 0; the count.
 int sashi_list_link(KMoveNode* nodes, int n, board::KMove* moves, int stage);

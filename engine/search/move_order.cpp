@@ -251,7 +251,7 @@ void sashite_depth_ladder(KMoveNode* head, int base, int row, int flag, int floo
   }
 }
 
-KMoveNode* sashite_order_select(board::KSearchNode& node, int n, KMoveNode* head, int depth, int base) {
+KMoveNode* sashite_order_select(KSearchNode& node, int n, KMoveNode* head, int depth, int base) {
   if (n < 2 || head == nullptr) return head;
   KPosition& p = *node.position;
   if (depth < kSelectExchangeRow) {
@@ -266,7 +266,7 @@ KMoveNode* sashite_order_select(board::KSearchNode& node, int n, KMoveNode* head
   return head;
 }
 
-KMoveNode* node_sashite_order(board::KSearchNode& node, int, const KMove& incoming, int n, KMoveNode* head,
+KMoveNode* node_sashite_order(KSearchNode& node, int, const KMove& incoming, int n, KMoveNode* head,
                               int bound, int, int row, int base, int floor) {
   if (head == nullptr) return head;
   KPosition& p = *node.position;

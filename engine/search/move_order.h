@@ -4,9 +4,10 @@
 // the list, or with poor scores, shallower.
 #pragma once
 
+#include "engine/board/generator_words.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -27,7 +28,7 @@ void sashite_depth_ladder(KMoveNode* head, int base, int row, int flag, int floo
 // its exchange score and a depth adjustment from how far it falls below
 // `bound` and below the node's static value, and from its list position.
 // Returns the sorted list's head.
-KMoveNode* node_sashite_order(board::KSearchNode& node, int stage, const board::KMove& incoming, int n,
+KMoveNode* node_sashite_order(KSearchNode& node, int stage, const board::KMove& incoming, int n,
                               KMoveNode* head, int bound, int beta, int row, int base, int floor);
 
 // The depth cut (twelfths of a ply) of the move at list position `index`
@@ -39,6 +40,6 @@ int order_depth_cut(int score, int bound, int stand, int index);
 // The ordering of the evasions: fewer than two moves stay as they are;
 // otherwise the cheap scorer below depth 5, exchange scores from there, then
 // the ladder with floor -60. Returns the head.
-KMoveNode* sashite_order_select(board::KSearchNode& node, int n, KMoveNode* head, int depth, int base);
+KMoveNode* sashite_order_select(KSearchNode& node, int n, KMoveNode* head, int depth, int base);
 
 }  // namespace search

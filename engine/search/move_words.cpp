@@ -11,9 +11,9 @@ board::KMoveWord kmove_pack_pass(const board::KMove& m) {
 }
 
 void kmove_unpack(const board::KPosition& p, board::KMove& out, board::KMoveWord w) {
-  const int from = engine::kmove_from(w);
-  const int to = engine::kmove_to(w);
-  const int code = engine::kmove_piece(w);
+  const int from = board::kmove_from(w);
+  const int to = board::kmove_to(w);
+  const int code = board::kmove_piece(w);
   if (from == board::kPassSquare || !board::is_playing_square(to)) {
     out = board::pass_move();
   } else if (from == board::kInHand) {
@@ -22,8 +22,8 @@ void kmove_unpack(const board::KPosition& p, board::KMove& out, board::KMoveWord
     board::write_move(out, from, to, held ? board::drop_piece(p, kind) : board::kEmptyNumber, board::kEmptyNumber,
                       code, 0, 0);
   } else {
-    board::write_move(out, from, to, p.board[from], p.board[to], code, engine::kmove_captured(w),
-                      engine::kmove_promotes(w) ? 1 : 0);
+    board::write_move(out, from, to, p.board[from], p.board[to], code, board::kmove_captured(w),
+                      board::kmove_promotes(w) ? 1 : 0);
   }
   out.flag = 0;
   out.flag_word = 0;
@@ -68,7 +68,7 @@ bool tried_moves_contains(const KSearchedSet& set, board::KMoveWord w) {
   return false;
 }
 
-void refutation_list_add(board::KSearchNode& node, board::KMoveWord w) {
+void refutation_list_add(KSearchNode& node, board::KMoveWord w) {
   if (node.refute_count >= 3) return;
   for (int i = 0; i < node.refute_count; ++i) {
     if (node.refute[i] == w) return;
@@ -76,25 +76,25 @@ void refutation_list_add(board::KSearchNode& node, board::KMoveWord w) {
   node.refute[node.refute_count++] = w;
 }
 
-void pv_holder_init(board::KPvHolder& pv, int ply) {
+void pv_holder_init(KPvHolder& pv, int ply) {
   pv.length = ply;
-  if (ply + 1 < board::KPvHolder::kMaxMoves) {
+  if (ply + 1 < KPvHolder::kMaxMoves) {
     pv.moves[ply + 1] = 0;
     pv.flags[ply + 1] = 0;
   }
-  pv.state = board::KPvHolder::kResetState;
+  pv.state = KPvHolder::kResetState;
   pv.threat = 0;
 }
 
-void pv_copy_child(board::KPvHolder& pv, const board::KPvHolder& child, int from_ply) {
+void pv_copy_child(KPvHolder& pv, const KPvHolder& child, int from_ply) {
   pv.length = child.length;
-  for (int i = from_ply; i <= child.length && i < board::KPvHolder::kMaxMoves; ++i) {
+  for (int i = from_ply; i <= child.length && i < KPvHolder::kMaxMoves; ++i) {
     pv.moves[i] = child.moves[i];
     pv.flags[i] = child.flags[i];
   }
 }
 
-void search_context_copy(board::KSearchNode& dst, const board::KSearchNode& src) {
+void search_context_copy(KSearchNode& dst, const KSearchNode& src) {
   dst.eval = src.eval;
   dst.refute_count = src.refute_count;
   for (int i = 0; i < 3; ++i) dst.refute[i] = src.refute[i];

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -51,16 +51,16 @@ int tried_moves_count(const KSearchedSet& set);
 bool tried_moves_contains(const KSearchedSet& set, board::KMoveWord w);
 
 // Appends when fewer than 3 are kept and the word is not among them.
-void refutation_list_add(board::KSearchNode& node, board::KMoveWord w);
+void refutation_list_add(KSearchNode& node, board::KMoveWord w);
 
 // An empty line for a node of ply + 1: last ply `ply`, the slot behind it
 // cleared, state 13, spare 0.
-void pv_holder_init(board::KPvHolder& pv, int ply);
+void pv_holder_init(KPvHolder& pv, int ply);
 // The child's line from `from_ply` on, and its last ply.
-void pv_copy_child(board::KPvHolder& pv, const board::KPvHolder& child, int from_ply);
+void pv_copy_child(KPvHolder& pv, const KPvHolder& child, int from_ply);
 // Copies the evaluation record, refutation list, hash move and stage, ext, the
 // table extension and mate mark, and both mate-threat records; not the
 // position, key, line or counters.
-void search_context_copy(board::KSearchNode& dst, const board::KSearchNode& src);
+void search_context_copy(KSearchNode& dst, const KSearchNode& src);
 
 }  // namespace search

@@ -39,7 +39,7 @@ void store_mate(const board::KHashKey& key, board::KMoveWord mate) {
   board::hash_store(key, kProvenDepth, board::kBoundExact, kScoreMate, kProvenMark, 0, 0, mate, kMateTag);
 }
 
-bool opponent_mates(board::KSearchNode& node, board::KSearchNode& child, int mover, bool search_allowed,
+bool opponent_mates(KSearchNode& node, KSearchNode& child, int mover, bool search_allowed,
                     board::KMoveWord* found) {
   board::KPosition& p = *child.position;
   board::KMoveWord w = 0;
@@ -49,7 +49,7 @@ bool opponent_mates(board::KSearchNode& node, board::KSearchNode& child, int mov
     return true;
   }
   if (child.tsume_mark != 0 || think_control.load() == kThinkStop) return false;
-  const board::KMateThreat& t = node.threat[mover];
+  const KMateThreat& t = node.threat[mover];
   board::KMove mate;
   if (t.key.word[0] != 0) {
     const int since = static_cast<int>(t.ply);

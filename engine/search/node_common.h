@@ -5,10 +5,11 @@
 
 #include <cstdint>
 
+#include "engine/board/eval_record.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -56,7 +57,7 @@ void store_mate(const board::KHashKey& key, board::KMoveWord mate);
 // nothing. A mate found is stored for the position's key, its first move in
 // `mate`. No test that sets the mate solver's time limit starts while a stop is
 // asked for.
-bool opponent_mates(board::KSearchNode& node, board::KSearchNode& child, int mover, bool search_allowed,
+bool opponent_mates(KSearchNode& node, KSearchNode& child, int mover, bool search_allowed,
                     board::KMoveWord* mate);
 
 // The draw value of a repetition from the side to move's view.

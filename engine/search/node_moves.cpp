@@ -38,7 +38,7 @@ constexpr int kSkipTwinDrop = 3;
 constexpr int kSkipTwinPromotion = 4;
 constexpr int kSkipQuietEvasion = 5;
 
-bool reply_is_pass(KMoveWord w) { return engine::kmove_from(w) == board::kPassSquare; }
+bool reply_is_pass(KMoveWord w) { return board::kmove_from(w) == board::kPassSquare; }
 
 }  // namespace
 
@@ -126,10 +126,13 @@ void NodeSearch::SaveVerification(KMoveNode* ln, int stage, int set_index) {
   saved_stage_ = stage;
   saved_set_index_ = set_index;
   saved_pv_ = node_.pv;
+  best_before_ = best_;
+  alpha_before_ = alpha_;
 }
 
 void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
-  if (child_.ext > node_.ext || *s == kScoreNone || *s < kRealResultFloor) return;
+  // A move searched to prove a loss is not pruned: its score stands.
+  if (proving_ || child_.ext > node_.ext || *s == kScoreNone || *s < kRealResultFloor) return;
   const KMove& m = *ln->move;
   const int n = node_depth(child_.ext, ply_ + 1).remaining + 1;
   const int flag = pass_threat_.count > 0 ? 1 : 0;
@@ -180,7 +183,7 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
       }
     }
   }
-  const bool taken_at_once = has_reply && !reply_is_pass(reply) && engine::kmove_to(reply) == m.to;
+  const bool taken_at_once = has_reply && !reply_is_pass(reply) && board::kmove_to(reply) == m.to;
   if (taken_at_once && is_drop(m) && board::code_kind(m.code) == board::kPawn && p_.hand_sum[side_] > 0) {
     for (KMoveNode* n = ln->next; n != nullptr; n = n->next) {
       if (is_drop(*n->move) && n->move->to == m.to) n->skip = kSkipTwinDrop;
@@ -205,13 +208,16 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   // 1. The searched-move set.
   if (null_state_ == 3 && kmove_equal_masked(w, node_.pv.moves[ply_])) return Flow::kNext;
   const int set_index = set_.count;
-  if (stage != 9 && stage != 11) AddSearched(w);
+  if (!proving_ && stage != 9 && stage != 11) AddSearched(w);
   // 2. A quiet dragon move; two in a row are not searched.
   bool quiet_dragon = false;
   if (m.captured_code == 0 && board::code_class(m.code) == board::kDragon && !is_drop(m) &&
       board::kiki_at(p_, m.from).direct_count[o] == 0) {
     quiet_dragon = true;
-    if (ply_ > 2 && (move_stack[ply_ - 1].flag_word & 2)) return Flow::kNext;
+    if (!proving_ && ply_ > 2 && (move_stack[ply_ - 1].flag_word & 2)) {
+      PassOver(w);
+      return Flow::kNext;
+    }
   }
   // 3. The move on the stack, the child's depth and key.
   KMove& entry = move_stack[ply_ + 1];
@@ -250,7 +256,9 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     }
   }
   // 5. Taking back the previous move after a reversible answer.
-  if (TakeBackMove(m) && draw_value(side_) < alpha_ && !((move_stack[ply_ - 1].flag_word & 1) && in_check_)) {
+  if (!proving_ && TakeBackMove(m) && draw_value(side_) < alpha_ &&
+      !((move_stack[ply_ - 1].flag_word & 1) && in_check_)) {
+    PassOver(w);
     return Flow::kNext;
   }
   // 6. The transposition table.
@@ -273,7 +281,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
       scored_ = true;
       if (probe == board::kProbeRaisedAlpha) {
         SetLine(w, stage, false);
-        if (child_.hash_move != 0 && ply_ + 1 < board::KPvHolder::kMaxMoves) {
+        if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
           node_.pv.moves[ply_ + 1] = child_.hash_move;
           node_.pv.flags[ply_ + 1] = 0;
           node_.pv.length = ply_ + 1;
@@ -310,14 +318,20 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   const bool gives_check = board::is_oute(p_, m) != 0;
   uint32_t pair = 0;
   if (!gives_check) {
-    if (child_class == 1) return Flow::kNext;
+    if (child_class == 1 && !proving_) {
+      PassOver(w);
+      return Flow::kNext;
+    }
     if (incoming_.flag == 1 || incoming_.flag == m.from) pair = board::sashite_pair_key(p_, incoming_, m);
   } else {
     pair = quiet_dragon ? 1 : 0;
   }
   const NodeDepth child_depth = node_depth(child_.ext, ply_ + 1);
   const bool beyond = child_depth.horizon > ply_;
-  if (beyond && ln->skip) return Flow::kNext;
+  if (beyond && ln->skip && !proving_) {
+    PassOver(w);
+    return Flow::kNext;
+  }
   if (board::kiki_at(p_, m.to).direct_count[o] > 0 && board::code_kind(m.code) != board::kKing) {
     entry.flag = static_cast<uint8_t>(sashite_safe_check(p_, m));
   }
@@ -376,10 +390,11 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   }
   if (TakeScore(s, w, stage, true) == Flow::kReturn) return Flow::kReturn;
   // A searched promotion stands for its non-promoting twin.
-  if (m.promote && !is_drop(m)) {
+  if (m.promote && !is_drop(m) && !proving_) {
     KMove twin = m;
     kmove_set_promote(twin, 0);
     AddSearched(kmove_pack(twin));
+    PassOver(kmove_pack(twin));
     for (KMoveNode* n = ln->next; n != nullptr; n = n->next) {
       const KMove& t = *n->move;
       if (t.from == m.from && t.to == m.to && !t.promote) n->skip = kSkipTwinPromotion;
@@ -441,7 +456,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
     if (probe == board::kProbeAtAlpha) return Flow::kNext;
     if (probe == board::kProbeRaisedAlpha) {
       SetLine(w, 0, false);
-      if (child_.hash_move != 0 && ply_ + 1 < board::KPvHolder::kMaxMoves) {
+      if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
         node_.pv.moves[ply_ + 1] = child_.hash_move;
         node_.pv.length = ply_ + 1;
       }

@@ -1,15 +1,17 @@
 // The node search's working state, shared by its two source files: the entry,
-// the stage machine and the end of the node (search_node.cpp), and the move
-// procedure with the pass, the double pass and the verification of pruned
-// results (node_moves.cpp). One object lives for one call of search_node.
+// the stage machine, the proof of a loss and the end of the node
+// (search_node.cpp), and the move procedure with the pass, the double pass and
+// the verification of pruned results (node_moves.cpp). One object lives for
+// one call of search_node. A loss (-32766) it reports rests on every legal
+// move shown lost, never on the selection of moves its stages made.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
 #include "engine/search/move_words.h"
+#include "engine/search/node_records.h"
 #include "engine/search/search_node.h"
 
 namespace search {
@@ -38,12 +40,13 @@ int capture_extension(int captured_code, int n);
 
 class NodeSearch {
  public:
-  NodeSearch(board::KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+  NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
   int Run();
 
  private:
   enum class Flow { kNext, kEndStage, kReturn };
   static constexpr int kSearchedRoom = 1024;
+  static constexpr int kPassedRoom = 64;
 
   // search_node.cpp
   void Enter();
@@ -51,9 +54,13 @@ class NodeSearch {
   void FutilityTest();
   Flow RunStage(int code, int column);
   Flow HashMoveStage(int column);
+  Flow ProveLoss();
+  void PassOver(board::KMoveWord w);
+  bool Valued(board::KMoveWord w) const;
   int Generate(int code, board::KMove* out, int* stage, int* linker);
   Flow SearchList(KMoveNode* head, int count, int stage, int column);
-  int EndOfNode(bool* restart);
+  Flow VerifyPending(bool* restart);
+  int EndOfNode();
   int StaticScore();
   void Trace(int code) const;
   void AddSearched(board::KMoveWord w);
@@ -71,7 +78,7 @@ class NodeSearch {
   int ResearchExtended(KMoveNode* ln, int e);
   void SetLine(board::KMoveWord w, int stage, bool with_child);
 
-  board::KSearchNode& node_;
+  KSearchNode& node_;
   const KMoveNode* incoming_node_;
   board::KPosition& p_;
   const board::KMove& incoming_;
@@ -96,20 +103,30 @@ class NodeSearch {
   int recapture_sq_ = 0;
   bool pass_done_ = false;
   bool restarted_ = false;
+  bool proved_ = false;   // the node has searched the moves without a score
+  bool proving_ = false;  // ... and is searching them now: no rule passes over one
   int ret_ = 0;
   int pool_base_ = 0;
 
   KSearchedSet set_;
   board::KMoveWord set_list_[kSearchedRoom];
-  board::KSearchNode child_{};
+  // Moves entered as searched that a pruning rule passed over without a
+  // score; past the room every move counts as such.
+  board::KMoveWord passed_[kPassedRoom];
+  int passed_count_ = 0;
+  bool passed_full_ = false;
+  KSearchNode child_{};
 
   // The move whose pruned result waits for verification.
-  board::KSearchNode saved_child_{};
+  KSearchNode saved_child_{};
   board::KMove saved_move_{};
   KMoveNode* saved_node_ = nullptr;
   int saved_stage_ = 0;
   int saved_set_index_ = 0;
-  board::KPvHolder saved_pv_{};
+  KPvHolder saved_pv_{};
+  // Best and alpha before that move was searched.
+  int best_before_ = 0;
+  int alpha_before_ = 0;
 };
 
 }  // namespace search

@@ -3,6 +3,7 @@
 // a quiet move needs threats on the lines it newly controls.
 #include <cstdlib>
 
+#include "engine/board/move_tables.h"
 #include "engine/search/own_families.h"
 
 namespace search {
@@ -15,9 +16,6 @@ using board::kPawn;
 using board::kRook;
 
 namespace {
-
-constexpr int kDiagonals[4] = {15, 17, -15, -17};
-constexpr int kOrthogonals[4] = {-1, 16, 1, -16};
 
 // What a threat case decides: go on counting, write the move, skip it.
 enum class Verdict { kCount, kWrite, kSkip };
@@ -103,7 +101,7 @@ Verdict bishop_quiet(GenCall& g, int code, int sq, int t, int dir) {
     if (v != Verdict::kCount) return v;
   }
   if (horse) {
-    for (int step : kOrthogonals) {
+    for (int step : board::kOrthogonalSteps) {
       const int q = t + step;
       if (!g.enemy(q) || orthogonal_neighbours(q, sq)) continue;
       const Verdict v = bc.judge(q, 0, false);
@@ -115,7 +113,7 @@ Verdict bishop_quiet(GenCall& g, int code, int sq, int t, int dir) {
 
 void horse_steps(GenCall& g, int piece, int sq) {
   const int need = g.n <= 3 ? 2 : 1;
-  for (int d : kOrthogonals) {
+  for (int d : board::kOrthogonalSteps) {
     const int t = sq + d;
     if (g.own_or_wall(t)) continue;
     if ((g.empty(t) || g.enemy_pawn(t)) && g.sup(g.s, t) <= g.sup(g.e, t)) continue;
@@ -133,7 +131,7 @@ void horse_steps(GenCall& g, int piece, int sq) {
         count = 1;
       }
     }
-    for (int a : kDiagonals) {
+    for (int a : board::kDiagonalSteps) {
       if (write) break;
       const int p = first_piece(g, t, a);
       if (orthogonal_neighbours(p, sq)) continue;
@@ -164,7 +162,7 @@ void horse_steps(GenCall& g, int piece, int sq) {
 // The enemy horse on p has a square along its diagonals the mover does not
 // attack directly.
 bool horse_free(const GenCall& g, int p) {
-  for (int a : kDiagonals) {
+  for (int a : board::kDiagonalSteps) {
     for (int q = p + a; !g.wall(q) && !g.enemy(q); q += a) {
       if (g.c(g.s, q) == 0) return true;
       if (!g.empty(q)) break;
@@ -233,7 +231,7 @@ Verdict rook_quiet(GenCall& g, int piece, int code, int sq, int t, int dir, bool
     if (v != Verdict::kCount) return v;
   }
   if (dragon || promotes) {
-    for (int a : kDiagonals) {
+    for (int a : board::kDiagonalSteps) {
       const int q = t + a;
       if (!g.enemy(q) || g.attacks(g.s, q, piece)) continue;
       rc.judge(q, 0, false);
@@ -253,7 +251,7 @@ void dragon_steps(GenCall& g, int piece, int sq) {
     const bool big = cls == kRook || cls == kBishop || cls == kDragon || cls == kHorse;
     return (big && g.n >= 4) || g.held(q) ? 1 : 0;
   };
-  for (int a : kDiagonals) {
+  for (int a : board::kDiagonalSteps) {
     const int t = sq + a;
     if (g.own_or_wall(t)) continue;
     if (g.enemy(t)) {
@@ -262,11 +260,11 @@ void dragon_steps(GenCall& g, int piece, int sq) {
     }
     if (g.sup(g.s, t) <= g.sup(g.e, t)) continue;
     int count = 0;
-    for (int b : kDiagonals) {
+    for (int b : board::kDiagonalSteps) {
       const int q = t + b;
       if (q != sq && !g.attacks(g.s, q, piece)) count += worth(q);
     }
-    for (int b : kOrthogonals) {
+    for (int b : board::kOrthogonalSteps) {
       const int p = first_piece(g, t, b);
       const bool by_from = std::abs(board::square_file(p) - board::square_file(sq)) <= 1 &&
                            std::abs(board::square_rank(p) - board::square_rank(sq)) <= 1;
@@ -281,7 +279,7 @@ void dragon_steps(GenCall& g, int piece, int sq) {
 int gen_own_kaku(GenCall& g, int piece, int code, int sq) {
   const int start = g.count;
   const bool horse = board::code_class(code) == kHorse;
-  for (int dir : kDiagonals) {
+  for (int dir : board::kDiagonalSteps) {
     for (int t = sq + dir; !g.own_or_wall(t); t += dir) {
       const bool capture = g.enemy(t);
       const int promotes = !horse && (g.camp(sq) || g.camp(t)) ? 1 : 0;
@@ -313,7 +311,7 @@ int gen_own_kaku(GenCall& g, int piece, int code, int sq) {
 int gen_own_hisha(GenCall& g, int piece, int code, int sq) {
   const int start = g.count;
   const bool dragon = board::code_class(code) == kDragon;
-  for (int dir : kOrthogonals) {
+  for (int dir : board::kOrthogonalSteps) {
     for (int t = sq + dir; !g.own_or_wall(t); t += dir) {
       const bool capture = g.enemy(t);
       const int promotes = !dragon && (g.camp(sq) || g.camp(t)) ? 1 : 0;

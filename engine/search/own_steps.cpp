@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/board/exchange_eval.h"
+#include "engine/board/move_tables.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/search/own_families.h"
 
@@ -17,18 +18,16 @@ constexpr int kGoldB[3] = {50, 250, 300};
 constexpr int kGoldC[3] = {10, 120, 160};
 constexpr int kSilverC[3] = {20, 60, 160};
 
-// The king's steps, the same for both sides.
-constexpr int kKingSteps[8] = {16, 17, 1, -15, -16, -17, -1, 15};
+// The king takes board::kKingSteps, the same for both sides.
 
-// Gold steps for sente, and the squares each step newly attacks (indexes
-// into the step list).
-constexpr int kGoldSteps[6] = {-16, -17, -1, 16, 1, -15};
+// The squares each of sente's gold steps (board::kSenteGoldSteps) newly
+// attacks, as indexes into the step list.
 constexpr int kGoldNew[6][4] = {{0, 1, 5, -1}, {0, 1, 2, 5}, {1, 2, 3, -1},
                                 {2, 3, 4, -1}, {3, 4, 5, -1}, {0, 1, 4, 5}};
 
-// Silver steps for sente, and the squares looked at from the destination:
-// promoting (a gold's new squares) and not promoting (a silver's).
-constexpr int kSilverSteps[5] = {-16, -17, 15, 17, -15};
+// For each of sente's silver steps (board::kSenteSilverSteps), the squares
+// looked at from the destination: promoting (a gold's new squares) and not
+// promoting (a silver's).
 constexpr int kSilverPromoting[5][5] = {{-16, -17, -15, 0, 0},
                                         {-16, -17, -1, 16, -15},
                                         {-16, -17, -1, 16, 1},
@@ -47,7 +46,7 @@ int step_family(GenCall& g, int piece, int code, int sq, bool gold_family) {
   const int start = g.count;
   const int mode = exchange_mode();
   for (int j = 0; j < 6; ++j) {
-    const int t = sq + g.fwd(kGoldSteps[j]);
+    const int t = sq + g.fwd(board::kSenteGoldSteps[j]);
     if (g.own_or_wall(t)) continue;
     int va = 0, vb = 0;
     bool go = false;
@@ -66,7 +65,7 @@ int step_family(GenCall& g, int piece, int code, int sq, bool gold_family) {
     if (!go) {
       for (int k : kGoldNew[j]) {
         if (k < 0) break;
-        const int q = t + g.fwd(kGoldSteps[k]);
+        const int q = t + g.fwd(board::kSenteGoldSteps[k]);
         if (!g.enemy(q)) continue;
         const int cq = g.cls(q);
         if (cq == kPawn) {
@@ -128,13 +127,13 @@ int gen_own_ou(GenCall& g) {
   if (!board::is_playing_square(k)) return 0;
   const bool advanced = g.s == 0 ? k < 112 : k >= 64;
   for (int i = 0; i < 8; ++i) {
-    const int d = kKingSteps[i];
+    const int d = board::kKingSteps[i];
     const int t = k + d;
     if (g.own_or_wall(t) || g.c(g.e, t) > 0) continue;
     bool write = g.enemy(t) || (advanced && g.fwd(-d) > 14);
     const int span = (i & 1) ? 2 : 1;
     for (int j = -span; j <= span && !write; ++j) {
-      const int q = t + kKingSteps[(i + j + 8) % 8];
+      const int q = t + board::kKingSteps[(i + j + 8) % 8];
       write = g.enemy(q) && g.held(q);
     }
     if (write) g.emit_board(g.s, k, t, 0);
@@ -151,7 +150,7 @@ int gen_own_gin(GenCall& g, int piece, int code, int sq) {
   const int mode = exchange_mode();
   const int promoted = board::kSilver | board::kPromotedBit;
   for (int j = 0; j < 5; ++j) {
-    const int t = sq + g.fwd(kSilverSteps[j]);
+    const int t = sq + g.fwd(board::kSenteSilverSteps[j]);
     if (g.own_or_wall(t)) continue;
     const int p1 = g.camp(sq) || g.camp(t) ? 1 : 0;
     int v = 0, w = 0;

@@ -6,13 +6,13 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
 // A line of up to 41 moves as packed words.
 struct PlainLine {
-  static constexpr int kMaxLine = board::KPvHolder::kMateAtRootSlot;
+  static constexpr int kMaxLine = KPvHolder::kMateAtRootSlot;
   int length = 0;
   uint32_t moves[kMaxLine];
 

@@ -1,20 +1,17 @@
 #include "engine/search/position_features.h"
 
-#include <algorithm>
-#include <cstdlib>
-
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_weights.h"
+#include "engine/eval/record_terms.h"
 
 namespace search {
 
 namespace {
 
-using board::KEvalWeights;
+using eval::KEvalWeights;
 using board::KPosition;
 
-constexpr int kTokinTable[5] = {0, 100, 300, 500, 600};  // the fifth value holds for every further one
-constexpr int32_t kOpenFileCap = 320;
 constexpr int kEnemyRows = 6;  // rows 6-12 are read around the enemy king
 
 // Own-king and enemy-king rows of a code class, -1 none.
@@ -91,7 +88,7 @@ void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int
       s.king_area[o] += king_rel(w, o, own_king, own_row(k), q);
       break;
     case board::kKing: {
-      const int h = w.rank_bonus[o][q - board::kFirstSquare] / 2;
+      const int h = eval::king_half_bonus(w, o, q);
       s.king_area[o] += h;
       s.material[1 - o] -= h;
       break;
@@ -110,16 +107,10 @@ void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int
 
 }  // namespace
 
-int tokin_penalty(int n) {
-  int sum = 0;
-  for (int i = 0; i < n; ++i) sum += kTokinTable[std::min(i, 4)];
-  return sum;
-}
-
 void position_features(const KPosition& p, board::KEvalRecord& r) {
-  const KEvalWeights& w = *board::eval_weights;
+  const KEvalWeights& w = *eval::eval_weights;
   Sums s;
-  for (int o = 0; o < 2; ++o) s.piece[o] -= tokin_penalty(static_cast<int>(p.tokin[o].count));
+  for (int o = 0; o < 2; ++o) s.piece[o] -= eval::tokin_penalty(static_cast<int>(p.tokin[o].count));
   for (int n = 0; n < board::kPieceCount; ++n) {
     const board::KPieceEntry& e = p.piece[n];
     if (board::is_playing_square(e.sq)) board_piece(w, p, board::code_side(e.code), e.code, e.sq, s);
@@ -134,14 +125,8 @@ void position_features(const KPosition& p, board::KEvalRecord& r) {
       }
       if (k != board::kPawn) non_pawns += p.hand[o][k];
     }
-    const int enemy_king = p.piece[1 - o].sq;
-    if (board::is_playing_square(enemy_king)) {
-      const int f_king = board::square_file(enemy_king);
-      for (int f = 1; f <= 9; ++f) {
-        if (p.pawn_file[o][f] == 0) s.open_file[o] += w.distance_weight[std::abs(f - f_king)];
-      }
-    }
-    s.material[o] += (w.count_curve[p.hand[o][board::kPawn]] * std::min(s.open_file[o], kOpenFileCap)) >> 8;
+    s.open_file[o] = eval::open_file_sum(w, p, o);
+    s.material[o] += eval::open_file_term(w, s.open_file[o], p.hand[o][board::kPawn]);
     // The crowding table's entry 0 (0) belongs to the first piece, so a single
     // piece costs nothing and m pieces cost the entries 1..m-1.
     for (int j = 0; j < non_pawns; ++j) s.positional[o] -= w.count_curve_b[j];

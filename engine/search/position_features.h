@@ -1,7 +1,7 @@
 // The evaluation record of a position built from scratch, as the root needs
 // it before any move: the think's root record, the remaining-moves estimate and
 // the static assessment of the root moves. It reads the evaluation's weight
-// object (board::eval_weights) and the current strategy table; the flag word
+// object (eval::eval_weights) and the current strategy table; the flag word
 // of the record is left as it was.
 //
 // Record words (board::KEvalRecord), per side o:
@@ -19,15 +19,17 @@
 //   enemy king over the files without o's unpromoted pawn (uncapped).
 #pragma once
 
+#include "engine/board/eval_record.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/eval/eval_weights.h"
+#include "engine/eval/record_terms.h"
 
 namespace search {
 
 void position_features(const board::KPosition& p, board::KEvalRecord& r);
 
-// The sum of the first n entries of the promoted-pawn table 0, 100, 300,
+// The promoted-pawn penalty: the sum of the first n entries of 0, 100, 300,
 // 500, then 600 for every further promoted pawn.
-int tokin_penalty(int n);
+using eval::tokin_penalty;
 
 }  // namespace search

@@ -1,26 +1,22 @@
-// The principal-variation holder that the think routine fills for its caller,
-// and the engine move that a packed move word names on a position.
+// The engine move that a packed move word names on a position, as the think's
+// principal-variation holder (KPvHolder, node_records.h) keeps its lines.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/search/node_records.h"
 
 namespace search {
-
-// A principal variation as the think hands it back (the layout is shared
-// with the search nodes, engine/board/search_words.h).
-using KPvHolder = board::KPvHolder;
 
 // The engine move of a word on the position: piece numbers from the board, a
 // drop taking the top hand slot of its kind. A pass, and a word that names no
 // square of the board or no piece in hand, give the pass record.
 inline board::KMove move_from_word(const board::KPosition& p, board::KMoveWord w) {
-  const int from = engine::kmove_from(w);
-  const int to = engine::kmove_to(w);
-  const int code = engine::kmove_piece(w);
+  const int from = board::kmove_from(w);
+  const int to = board::kmove_to(w);
+  const int code = board::kmove_piece(w);
   board::KMove m = board::pass_move();
   if (!board::is_playing_square(to)) return m;
   if (from == board::kInHand) {
@@ -30,8 +26,8 @@ inline board::KMove move_from_word(const board::KPosition& p, board::KMoveWord w
     return m;
   }
   if (!board::is_playing_square(from)) return m;
-  board::write_move(m, from, to, p.board[from], p.board[to], code, engine::kmove_captured(w),
-                    engine::kmove_promotes(w) ? 1 : 0);
+  board::write_move(m, from, to, p.board[from], p.board[to], code, board::kmove_captured(w),
+                    board::kmove_promotes(w) ? 1 : 0);
   return m;
 }
 

@@ -112,14 +112,14 @@ int cheapest_recapture(const KPosition& p, const KMove& move, KMove* reply) {
   return 1;
 }
 
-int saved_pv_store(KPosition& p, const KMove& move, const board::KSearchNode& child) {
+int saved_pv_store(KPosition& p, const KMove& move, const KSearchNode& child) {
   if (edge_push_line(p, move, child.key) != 0) return 1;
   if (move.captured_code != 0 && board::code_kind(move.captured_code) <= board::code_kind(move.code)) return 0;
   int saved = 0;
 
   // The child's own line: the reply on the move's square and the continuation.
   const int ply = search_ply;
-  const board::KPvHolder& line = child.pv;
+  const KPvHolder& line = child.pv;
   if (line.length >= ply) {
     KMove reply;
     kmove_from_word_pos(p, reply, line.moves[ply]);
@@ -159,7 +159,7 @@ int saved_pv_store(KPosition& p, const KMove& move, const board::KSearchNode& ch
   return saved;
 }
 
-int search_negated(board::KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass) {
+int search_negated(KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass) {
   for (int slot = 0; slot < kSlots; ++slot) {
     if (slot_empty(slot)) continue;
     KHashKey key = child.key;
@@ -176,7 +176,7 @@ int search_negated(board::KSearchNode& child, const KMoveNode* move, int alpha, 
 
 int pv_mate_budget(int ply) { return ply < 3 ? 20000 : ply < 5 ? 5000 : 1250; }
 
-int pv_mate_verify(board::KSearchNode& node, int start_ply) {
+int pv_mate_verify(KSearchNode& node, int start_ply) {
   KPosition& p = *node.position;
   KHashKey key = node.key;
   KMove mate;
@@ -188,11 +188,11 @@ int pv_mate_verify(board::KSearchNode& node, int start_ply) {
     }
     if (r == kTsumeNoMate) board::hash_set_tsume_mark(key, board::kNoMateMark);
   }
-  KMove made[board::KPvHolder::kMaxMoves];
-  KHashKey keys[board::KPvHolder::kMaxMoves];
+  KMove made[KPvHolder::kMaxMoves];
+  KHashKey keys[KPvHolder::kMaxMoves];
   int count = 0;
   int result = 0;
-  const int last = std::min(node.pv.length, board::KPvHolder::kMaxMoves - 1);
+  const int last = std::min(node.pv.length, KPvHolder::kMaxMoves - 1);
   for (int k = start_ply + 1; k <= last; ++k) {
     KMove m;
     kmove_from_word_pos(p, m, node.pv.moves[k]);
@@ -217,7 +217,7 @@ int pv_mate_verify(board::KSearchNode& node, int start_ply) {
   return result;
 }
 
-void pv_move_mate_threat(KPosition& p, board::KPvHolder& result) {
+void pv_move_mate_threat(KPosition& p, KPvHolder& result) {
   result.threat = 0;
   if (result.length < 1) return;
   KMove m;
@@ -250,12 +250,12 @@ board::KLearnRecord learn_record(const KHashKey& key, int depth, int value, boar
 
 }  // namespace
 
-void learn_store_results(const KHashKey& key, int depth, int score, const board::KPvHolder& line, int root_only,
+void learn_store_results(const KHashKey& key, int depth, int score, const KPvHolder& line, int root_only,
                          KLearnRing* ring) {
   if (ring == nullptr || line.length < 1) return;
   learn_ring_put(*ring, learn_record(key, depth - 1, score, line.moves[1]));
   if (root_only) return;
-  const int length = std::min(line.length, board::KPvHolder::kMaxMoves - 1);
+  const int length = std::min(line.length, KPvHolder::kMaxMoves - 1);
   KHashKey k = key;
   KHashKey after_first = key;
   board::hash_key_sashite(after_first, 0, kmove_from_word(line.moves[1]));

@@ -11,9 +11,9 @@
 #include "engine/board/hash_key.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
 #include "engine/search/move_words.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -36,12 +36,12 @@ int cheapest_recapture(const board::KPosition& p, const board::KMove& move, boar
 // rose above the best: saves the lines whose reply the search may have
 // judged on a stale table entry; the number saved (rules 3 and 4), or 1 for an
 // edge pawn push whose capture has a legal answer in the table.
-int saved_pv_store(board::KPosition& p, const board::KMove& move, const board::KSearchNode& child);
+int saved_pv_store(board::KPosition& p, const board::KMove& move, const KSearchNode& child);
 
 // Wipes the table entries of the positions after each saved reply and
 // continuation, searches the child afresh (window -beta, -alpha), clears the
 // slots; the negated score.
-int search_negated(board::KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass);
+int search_negated(KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass);
 
 // ---- Mates along a line -------------------------------------------------------------
 
@@ -54,11 +54,11 @@ int pv_mate_budget(int ply);
 // found. Mates are stored in the table, positions without one marked, and for
 // 1 and 2 the entries of the positions before the mate are wiped. The walk ends
 // at a move that is not legal where it stands. The position is restored.
-int pv_mate_verify(board::KSearchNode& node, int start_ply);
+int pv_mate_verify(KSearchNode& node, int start_ply);
 
 // Sets the result block's threat flag when the line's first move, not giving
 // check, leaves a mate (within 100 ms) for the mover should the opponent pass.
-void pv_move_mate_threat(board::KPosition& p, board::KPvHolder& result);
+void pv_move_mate_threat(board::KPosition& p, KPvHolder& result);
 
 // ---- Learning records ---------------------------------------------------------------
 
@@ -75,7 +75,7 @@ void learn_ring_put(KLearnRing& ring, const board::KLearnRecord& r);
 // the root's record, and unless `root_only` every later position's (depth
 // shrinking by one per ply, not below 0, the score's sign alternating), and
 // for a mate the losing record of the position after the first move.
-void learn_store_results(const board::KHashKey& key, int depth, int score, const board::KPvHolder& line,
+void learn_store_results(const board::KHashKey& key, int depth, int score, const KPvHolder& line,
                          int root_only, KLearnRing* ring);
 // A mate found at the root: the winning record of the root and the losing
 // record of the position after the mate move.

@@ -25,7 +25,6 @@ namespace {
 
 using board::KMove;
 using board::KPosition;
-using board::KSearchNode;
 
 constexpr uint32_t kPollMask = 31;
 // The probe's depth adjustment: every stored depth covers a quiescence child.
@@ -55,6 +54,35 @@ void take_line(KSearchNode& node, board::KMoveWord w, const KSearchNode& child) 
 // when the check came from a dropped pawn (a mate by a pawn drop is illegal).
 int no_move_score(const KMove& incoming) {
   return is_drop(incoming) && board::code_kind(incoming.code) == board::kPawn ? kScoreMate : -kScoreMate;
+}
+
+// The evasion phase once the left-out evasions are tried: nothing is passed over.
+constexpr int kNoPhase = 3;
+// The mark of a list node whose move the loop did not pass over.
+constexpr uint8_t kTried = 1;
+
+// The legal evasions that the list from `head` did not give a score, linked
+// behind the list's room in the pool; null when none is left. A non-promoting
+// evasion is not taken for its promoting twin: the twin's loss shows nothing
+// about it.
+KMoveNode* left_out_evasions(const KPosition& p, KMoveNode* head) {
+  if (!pool_fits()) return nullptr;
+  KMove* moves = &pool_moves[pool_cursor];
+  const int n = board::oute_nige_gen(p, moves);
+  int kept = 0;
+  for (int i = 0; i < n; ++i) {
+    const board::KMoveWord w = kmove_pack(moves[i]);
+    bool tried = false;
+    for (const KMoveNode* ln = head; ln != nullptr && !tried; ln = ln->next) {
+      tried = ln->skip == kTried && kmove_pack(*ln->move) == w;
+    }
+    if (!tried) moves[kept++] = moves[i];
+  }
+  if (kept == 0) return nullptr;
+  KMoveNode* nodes = &pool_nodes[pool_cursor];
+  pool_cursor += kept;
+  sashi_list_link(nodes, kept, moves, kEvasionStage);
+  return nodes;
 }
 
 }  // namespace
@@ -135,11 +163,26 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
   child.position = &p;
   int phase = 0;
   bool scored = false;  // some move got a score (searched, drawn, refuted or from the table)
-  for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
+  bool extended = false;
+  for (KMoveNode* ln = head;; ln = ln->next) {
+    if (ln == nullptr) {
+      // In check, while every evasion tried loses, the evasions the phases
+      // passed over and those the generator left out are tried before the
+      // node reports a mate.
+      if (extended || !in_check || best > -kScoreMate) break;
+      extended = true;
+      ln = left_out_evasions(p, head);
+      if (ln == nullptr) break;
+      phase = kNoPhase;
+    }
     KMove& m = *ln->move;
     const board::KMoveWord w = kmove_pack(m);
     child.ext = node.ext + (in_check ? kOnePly : 0);
-    if (in_check && phase >= 1 && (m.captured_code == 0 || (phase == 1 && m.to == incoming.to))) continue;
+    if (in_check && phase >= 1 && phase != kNoPhase &&
+        (m.captured_code == 0 || (phase == 1 && m.to == incoming.to))) {
+      continue;
+    }
+    ln->skip = kTried;
     KMove& entry = move_stack[ply + 1];
     kmove_copy_entry(entry, m);
     entry.flag = 0;
@@ -200,7 +243,13 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     uint32_t child_pair = 0;
     const bool gives_check = !is_pass(m) && board::is_oute(p, m) != 0;
     if (!is_pass(m) && !gives_check) {
-      if (child_class == 1) continue;
+      // A pattern of pointless exchanges is passed over, but never while the
+      // node tries the evasions left aside, and a move passed over has no
+      // score: it stays among those.
+      if (child_class == 1 && phase != kNoPhase) {
+        ln->skip = 0;
+        continue;
+      }
       if (incoming.flag == 1 || incoming.flag == m.from) child_pair = board::sashite_pair_key(p, incoming, m);
     }
     if (!is_pass(m) && board::kiki_at(p, m.to).direct_count[1 - s] > 0 &&
@@ -268,6 +317,9 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     if (in_check) return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(node, silver);
     return static_score(node, silver);
   }
+  // Out of check the node tries captures and a few drops only: when all of
+  // them lose, a quiet move may still hold, so no loss is claimed.
+  if (!in_check && best <= -kScoreMate) return static_score(node, silver);
   return best;
 }
 

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
+#include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
 
 namespace search {
@@ -19,7 +19,7 @@ namespace search {
 // pattern; either set makes the node forced (no stand pat). `searched` gets 0
 // when the node returned before its move loop, 1 when it reached it, 2 when a
 // move of the loop became its line.
-int search_quiescence(board::KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, uint32_t pair_key,
+int search_quiescence(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, uint32_t pair_key,
                       int exchange_class, int* searched);
 
 // 1 to stop the search: think_control 1, or (not pondering, under a time rule:

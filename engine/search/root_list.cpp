@@ -163,9 +163,9 @@ KMoveNode* root_move_to_front(KMoveNode* node, KMoveNode* head) {
   return node;
 }
 
-uint32_t sum_from(const board::KPvHolder& line, int i) {
+uint32_t sum_from(const KPvHolder& line, int i) {
   uint32_t sum = 0;
-  for (int j = i; j <= line.length && j < board::KPvHolder::kMaxMoves; ++j) sum += line.moves[j];
+  for (int j = i; j <= line.length && j < KPvHolder::kMaxMoves; ++j) sum += line.moves[j];
   return sum;
 }
 

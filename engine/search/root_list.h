@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -31,7 +31,7 @@ int root_moves_count(const board::KPosition& p, KMoveNode* head, int depth);
 // Links the node in front of the head; the new head.
 KMoveNode* root_move_to_front(KMoveNode* node, KMoveNode* head);
 // The sum of a line's move words from index i on; 0 past its end.
-uint32_t sum_from(const board::KPvHolder& line, int i);
+uint32_t sum_from(const KPvHolder& line, int i);
 void root_window_init(int* alpha, int* beta);
 
 // Moves a few root moves behind better-placed twins, from `first` on: lance

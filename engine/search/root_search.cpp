@@ -28,7 +28,6 @@ namespace {
 
 using board::KMove;
 using board::KPosition;
-using board::KSearchNode;
 
 constexpr int kProvenDepth = 756;
 constexpr uint32_t kProvenMateMark = 32767;
@@ -94,7 +93,7 @@ void child_threat_records(KSearchNode& root, KSearchNode& child, const KMove& m,
 
 // A remembered mate against the mover that still works after its move.
 bool threat_still_mates(KSearchNode& root, KSearchNode& child, int mover, KMove* mate) {
-  const board::KMateThreat& t = root.threat[mover];
+  const KMateThreat& t = root.threat[mover];
   if (child.tsume_mark != 0 || t.key.word[0] == 0) return false;
   if (board::king_attacked(*child.position, 1 - mover) || think_control.load() == kThinkStop) return false;
   const int since = static_cast<int>(t.ply);
@@ -106,7 +105,7 @@ bool threat_still_mates(KSearchNode& root, KSearchNode& child, int mover, KMove*
 // Skips the later twins of a move whose reply takes the moved piece at once.
 void skip_twins(KMoveNode* node, const KSearchNode& child) {
   const KMove& m = *node->move;
-  if (child.pv.length < 2 || engine::kmove_to(child.pv.moves[2]) != m.to) return;
+  if (child.pv.length < 2 || board::kmove_to(child.pv.moves[2]) != m.to) return;
   const int kind = board::code_class(m.code);
   const bool pawn_drop = m.from == board::kInHand && kind == board::kPawn;
   const bool minor_promotion = m.from != board::kInHand && m.promote &&
@@ -292,7 +291,11 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
           time_state.best_score = score;
           node->score = static_cast<int16_t>(score);
           verified_best = true;
+          // Posted from the root's ply, like every root line: the child's ply
+          // here would drop the root move from the line.
+          --search_ply;
           pv_print(root, count, score, depth, 1);
+          ++search_ply;
           pv_holder_init(child.pv, search_ply - 1);
         }
         score = -search_node(child, node, -beta, -best, 0, 0);

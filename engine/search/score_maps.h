@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/board/search_words.h"
+#include "engine/board/eval_record.h"
 
 namespace search {
 

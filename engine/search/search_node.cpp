@@ -1,6 +1,8 @@
-// The node search: entry, the stage machine, stage generation and the end of
-// the node. The move procedure, the pass and the verification of pruned
-// results are in node_moves.cpp.
+// The node search: entry, the stage machine, stage generation, the search of
+// the moves without a score before a loss is reported, the verification left
+// pending at the end of the stages, and the end of the node. The move
+// procedure, the pass and the decision to verify a pruned result are in
+// node_moves.cpp.
 #include "engine/search/search_node.h"
 
 #include <algorithm>
@@ -34,7 +36,6 @@ StageTraceHook stage_trace_hook = nullptr;
 namespace {
 
 using board::KMove;
-using board::KSearchNode;
 
 constexpr uint32_t kPollMask = 31;
 constexpr uint32_t kSetStampOffset = 0x5a000000;
@@ -45,6 +46,9 @@ constexpr int kKnightStepRemaining = 4;
 constexpr int kLargeBRemaining = 5;
 constexpr int kKingDropsRemaining = 2;
 constexpr int kEvasionStage = 2;
+// The stage byte of the moves a node searches to prove a loss out of check:
+// the large generator's, whose moves are not entered as searched either.
+constexpr int kProofStage = 9;
 
 // How a stage links its moves.
 enum Linker { kLinkFiltered, kLinkUnsearched, kLinkAll };
@@ -268,6 +272,63 @@ NodeSearch::Flow NodeSearch::RunStage(int code, int column) {
   return SearchList(head, count, stage, column);
 }
 
+void NodeSearch::PassOver(board::KMoveWord w) {
+  if (passed_count_ < kPassedRoom) {
+    passed_[passed_count_++] = w;
+  } else {
+    passed_full_ = true;
+  }
+}
+
+bool NodeSearch::Valued(board::KMoveWord w) const {
+  if (passed_full_ || !tried_moves_contains(set_, w)) return false;
+  return std::find(passed_, passed_ + passed_count_, w) == passed_ + passed_count_;
+}
+
+NodeSearch::Flow NodeSearch::ProveLoss() {
+  // The stages search a selection of the moves: the generators leave out
+  // moves they expect to be useless, the list filter drops pointless ones,
+  // and pruning rules pass over moves they have entered as searched. A loss
+  // reported from the moves tried alone is no mate when a move left aside
+  // escapes. So while every move given a score has lost, the legal moves
+  // without a score are searched, with no rule passing over any of them,
+  // until one escapes or none is left. Out of check with nothing scored the
+  // node takes its static score instead (EndOfNode): no loss is claimed.
+  if (proved_ || best_ > -kScoreMate || (!in_check_ && !scored_) || !pool_fits()) return Flow::kNext;
+  proved_ = true;
+  KMove* moves = &pool_moves[pool_cursor];
+  KMoveNode* nodes = &pool_nodes[pool_cursor];
+  // Every evasion; out of check every move (the promoting version only where
+  // promotion can lose nothing: rooks, bishops and pawns).
+  const int n = in_check_ ? board::oute_nige_gen(p_, moves) : board::gen_all_moves(p_, moves);
+  pool_cursor += n;
+  int kept = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!Valued(kmove_pack(moves[i]))) moves[kept++] = moves[i];
+  }
+  if (kept == 0) return Flow::kNext;
+  const int stage = in_check_ ? kEvasionStage : kProofStage;
+  sashi_list_link(nodes, kept, moves, stage);
+  KMoveNode* head = nodes;
+  if (in_check_) {
+    head = sashite_order_select(node_, kept, head, depth_.remaining, 0);
+  } else {
+    const StageOrder order = stage_order(stage);
+    head = node_sashite_order(node_, stage, incoming_, kept, head, alpha_, beta_, depth_.remaining, order.base,
+                              order.floor);
+  }
+  proving_ = true;
+  // In check the count is of every legal evasion, so that a lone answer the
+  // generator left out is not taken for a single evasion.
+  const int count = in_check_ ? n : kept;
+  Flow f = Flow::kNext;
+  for (KMoveNode* ln = head; ln != nullptr && f != Flow::kReturn && best_ <= -kScoreMate; ln = ln->next) {
+    f = SearchMove(ln, count, stage, kStageColumns - 1);
+  }
+  proving_ = false;
+  return f == Flow::kReturn ? f : Flow::kNext;
+}
+
 NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
     const Flow f = SearchMove(ln, count, stage, column);
@@ -277,7 +338,7 @@ NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, i
   return Flow::kNext;
 }
 
-int NodeSearch::EndOfNode(bool* restart) {
+NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
   *restart = false;
   if (null_state_ == 2 || null_state_ == 3) {
     const KMove m = saved_move_;
@@ -297,13 +358,17 @@ int NodeSearch::EndOfNode(bool* restart) {
     board::threat_word = threat_;
     board::undo_move(p_, m, 1);
     for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
-    if (r == kScoreStopped) return kScoreStopped;
+    if (r == kScoreStopped) {
+      ret_ = kScoreStopped;
+      return Flow::kReturn;
+    }
     const int s = -r;
     if (null_state_ == 3 && s >= beta_) {
       board::hash_invalidate(node_.key);
       SetLine(w, saved_stage_, true);
       board::hash_store(node_.key, depth_.stored, board::kBoundLower, s, 0, 0, 0, w, saved_stage_);
-      return s;
+      ret_ = s;
+      return Flow::kReturn;
     }
     if (null_state_ == 2 && s > entry_alpha_ && s > alpha_ - margin_) {
       best_ = alpha_ = s;
@@ -312,22 +377,30 @@ int NodeSearch::EndOfNode(bool* restart) {
     } else {
       board::hash_invalidate(node_.key);
       null_state_ = 0;
-      if (s > entry_alpha_) {
+      // What the moves searched before the verified one showed stands (they
+      // are not searched again), and the verified score joins it. The moves
+      // searched after it were measured against its unverified score: they
+      // count as not searched.
+      if (s > entry_alpha_ && s > best_before_) {
         best_ = alpha_ = s;
         SetLine(w, saved_stage_, true);
       } else {
-        best_ = alpha_ = entry_alpha_;
+        best_ = std::max(best_before_, s);
+        alpha_ = alpha_before_;
         node_.pv = saved_pv_;
       }
+      tried_moves_put_at(set_, w, std::min(saved_set_index_, kSearchedRoom - 1));
       if (!restarted_) {
         // Search the node again once, the verified move kept as searched.
         restarted_ = true;
-        tried_moves_put_at(set_, w, std::min(saved_set_index_, kSearchedRoom - 1));
         *restart = true;
-        return 0;
       }
     }
   }
+  return Flow::kNext;
+}
+
+int NodeSearch::EndOfNode() {
   if (!scored_ && best_ == -kScoreMate) {
     // No move was searched: a loss only when in check without an evasion.
     if (in_check_ && board::oute_nige_count(p_, 0) == 0) {
@@ -363,10 +436,22 @@ int NodeSearch::Run() {
     }
     if (returned) break;
     bool restart = false;
-    result = EndOfNode(&restart);
-    if (!restart) break;
-    pool_cursor = pool_base_;
-    escape_state_ = 0;
+    if (VerifyPending(&restart) == Flow::kReturn) {
+      result = ret_;
+      break;
+    }
+    if (restart) {
+      pool_cursor = pool_base_;
+      escape_state_ = 0;
+      proved_ = false;
+      continue;
+    }
+    if (ProveLoss() == Flow::kReturn) {
+      result = ret_;
+      break;
+    }
+    result = EndOfNode();
+    break;
   }
   board::threat_word = outer_threat_;
   return result;

@@ -9,8 +9,8 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/board/search_words.h"
 #include "engine/search/move_list.h"
+#include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
 
 namespace search {
@@ -21,12 +21,12 @@ namespace search {
 // and hash stage; `incoming` is the list node of the move that led here (its
 // stage byte selects the stage row). Flag word B goes to the pass child as its
 // flag word A; bit 0 of flag word A allows the check extension.
-int search_node(board::KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+int search_node(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
 
 // From ply 38 on the node search hands over to the quiescence search, which
 // stands pat past it: a line never reaches the end of the per-ply arrays.
 constexpr int kNodeLastPly = 38;
-static_assert(kNodeLastPly + 3 <= board::KPvHolder::kMaxMoves, "per-ply arrays of 42 cover every ply");
+static_assert(kNodeLastPly + 3 <= KPvHolder::kMaxMoves, "per-ply arrays of 42 cover every ply");
 
 // Depth of a node in twelfths of a ply: the horizon ply H = search_depth +
 // ext / 12 (a positive ext rounds up, a negative one toward zero), the

@@ -11,7 +11,7 @@ SearchTimeState time_state;
 
 board::KMove move_stack[kPlyEntries];
 int32_t search_ply = 0;
-board::KSearchNode* ply_nodes[kPlyEntries];
+KSearchNode* ply_nodes[kPlyEntries];
 uint32_t node_counter = 0;
 board::KHashKey root_key{};
 

@@ -22,9 +22,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "engine/board/generator_words.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -45,9 +46,9 @@ enum ThinkControl : int32_t {
 // Plies of the per-ply arrays (the move stack, node pointers, exchange
 // counters): the root is ply 1 and a line holds at most 41 plies.
 constexpr int kPlyEntries = 48;
-static_assert(kPlyEntries >= board::KPvHolder::kMaxMoves, "per-ply arrays cover every ply of a line");
+static_assert(kPlyEntries >= KPvHolder::kMaxMoves, "per-ply arrays cover every ply of a line");
 // The last ply a line may reach.
-constexpr int kLastPly = board::KPvHolder::kMaxMoves - 1;
+constexpr int kLastPly = KPvHolder::kMaxMoves - 1;
 
 // Written by the driver from any thread; read by the think at its polling points.
 extern std::atomic<int32_t> think_control;
@@ -104,7 +105,7 @@ int time_limit_at_max();
 extern board::KMove move_stack[kPlyEntries];
 extern int32_t search_ply;
 // Per ply: the node being searched there.
-extern board::KSearchNode* ply_nodes[kPlyEntries];
+extern KSearchNode* ply_nodes[kPlyEntries];
 // Nodes visited in this think.
 extern uint32_t node_counter;
 // The key of the root position computed for side 0.

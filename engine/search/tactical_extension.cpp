@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/target_list.h"
 #include "engine/search/node_common.h"
@@ -150,10 +151,10 @@ bool bishop_home(const Line& l, const Squares& q, int file, int near_file) {
 
 }  // namespace
 
-int tactical_extension_match(const KPosition& p, int ply, const KMove* stack, board::KSearchNode* const* contexts) {
+int tactical_extension_match(const KPosition& p, int ply, const KMove* stack, KSearchNode* const* contexts) {
   if (ply < 1 || contexts == nullptr) return 0;
-  const board::KSearchNode* c0 = contexts[ply + 1];
-  const board::KSearchNode* c1 = contexts[ply];
+  const KSearchNode* c0 = contexts[ply + 1];
+  const KSearchNode* c1 = contexts[ply];
   if (c0 == nullptr || c1 == nullptr) return 0;
   const int y = p.teban, x = 1 - y;
   const KMove none = board::pass_move();
@@ -184,7 +185,7 @@ int king_zone_threat_test(const KPosition& p) {
   if (!board::is_playing_square(king)) return 0;
   const int layer = board::target_list_layer(board::search_ply_counter);
   if (layer < 0) return 0;
-  for (int step : {-17, -16, -15, -1, 1, 15, 16, 17}) {
+  for (int step : board::kNeighbourStepsAscending) {
     const int sq = king + step;
     if (!board::is_playing_square(sq) || board::ply_record(layer, sq).change[s] <= 0) continue;
     const board::KKiki& k = board::kiki_at(p, sq);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/board/position.h"
-#include "engine/board/search_words.h"
+#include "engine/search/node_records.h"
 
 namespace search {
 
@@ -15,7 +15,7 @@ namespace search {
 // brings the child up to the depth the pattern allows, measured against the
 // node one, two or three plies up.
 int tactical_extension_match(const board::KPosition& p, int ply, const board::KMove* stack,
-                             board::KSearchNode* const* contexts);
+                             KSearchNode* const* contexts);
 
 // 1 when one of the squares around the side to move's king whose attack
 // count the last move raised for that side is held by the opponent (direct

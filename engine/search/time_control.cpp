@@ -163,9 +163,9 @@ int32_t think_elapsed() {
   return static_cast<int32_t>(platform::tick_elapsed(think_start, last_reading));
 }
 
-int32_t iteration_end_log(const board::KSearchNode&, int, int) { return think_elapsed(); }
+int32_t iteration_end_log(const KSearchNode&, int, int) { return think_elapsed(); }
 
-void search_speed(const board::KSearchNode& root, double* speed) {
+void search_speed(const KSearchNode& root, double* speed) {
   const uint32_t ms = platform::tick_elapsed(iteration_start, platform::tick_ms());
   *speed = ms == 0 ? 0.0 : root.counters[0] * 1000.0 / ms;
 }

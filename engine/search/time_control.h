@@ -58,9 +58,9 @@ void iteration_clock_start();
 // Ms since think start; the reading is kept.
 int32_t think_elapsed();
 // Ms since think start, at the end of iteration d (the log line is dropped).
-int32_t iteration_end_log(const board::KSearchNode& root, int d, int aborted);
+int32_t iteration_end_log(const KSearchNode& root, int d, int aborted);
 // Nodes per second of the deepening loop (0.0 before a millisecond passed).
-void search_speed(const board::KSearchNode& root, double* speed);
+void search_speed(const KSearchNode& root, double* speed);
 void node_counter_reset();
 // The think start tick.
 uint32_t think_start_tick();

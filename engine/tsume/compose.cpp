@@ -9,6 +9,7 @@
 #include "engine/board/ply_table.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/random.h"
+#include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "platform/clock.h"
 
@@ -73,11 +74,16 @@ void to_defender_hand(KPosition& p, int n) {
 }
 
 // A piece of the kind out of the defender's hand onto `sq` for the attacker,
-// unpromoted; the piece's number.
+// unpromoted; the piece's number. The pieces of a kind in the hands are alike,
+// and only the hand counts say whose they are: the code an in-hand piece
+// carries is whatever its last move left (a drop taken back leaves the
+// dropper's code on it, whoever holds it now). So the kind's last piece in
+// hand goes, chosen by its number alone, and the codes are written again
+// from the counts.
 int defender_hand_to_board(KPosition& p, int kind, int sq) {
   const KindRange range = kKindRange[kind];
   int n = range.first + range.count - 1;
-  while (p.piece[n].sq != kInHand || code_side(p.piece[n].code) != kDefender) --n;
+  while (p.piece[n].sq != kInHand) --n;  // the defender holds one: never below range.first
   p.piece[n] = {static_cast<uint8_t>(sq), static_cast<uint8_t>(kind | kSenteBit)};
   p.board[sq] = static_cast<uint8_t>(n);
   --p.hand[kDefender][kind];
@@ -103,6 +109,7 @@ KCompose::~KCompose() { tsume_table_free_blocks(table); }
 
 bool KCompose::OpenTables() {
   if (compose_instance_alloc(kComposeTableKb) != 1) return false;
+  compose_instance()->stop_request = &stop_requested;
   if (table.buckets == nullptr && !tsume_table_init(table, kComposeTableKb)) {
     compose_instance_free();
     return false;
@@ -128,6 +135,7 @@ int KCompose::Compose(KPosition& p, const int32_t* pieces, uint32_t time_ms, int
 }
 
 int KCompose::Stop() {
+  stop_requested.store(true);
   budget_ms.store(0);
   return 0;
 }
@@ -141,7 +149,7 @@ void KCompose::InitRandom(uint32_t seed) {
 
 bool KCompose::TimeUp() {
   now_ms = platform::tick_ms();
-  return platform::tick_elapsed(start_ms, now_ms) > budget_ms.load();
+  return stop_requested.load() || platform::tick_elapsed(start_ms, now_ms) > budget_ms.load();
 }
 
 int KCompose::Percent() { return static_cast<int>(rand_next() % kPercentSpan) + 1; }
@@ -414,6 +422,7 @@ bool KCompose::Accept(KPosition& p) {
 
 int KCompose::Generate(KPosition& p, const int32_t* pieces, uint32_t budget, int32_t min_len, uint32_t per_solve_ms,
                        uint32_t per_solve_nodes, uint32_t per_short_nodes) {
+  stop_requested.store(false);
   min_length = min_len;
   solve_ms = per_solve_ms;
   if (!OpenTables()) return 0;

@@ -52,7 +52,9 @@ class KCompose {
   // per shorter-mate test. 0 when a problem was made, -1 when the time ran out.
   int Compose(board::KPosition& p, const int32_t* pieces, uint32_t time_ms, int32_t tesuu, uint32_t tsume_time,
               uint32_t expand_max);
-  // Ends a running Compose at its next time test (any thread). 0.
+  // Ends a running Compose soon (any thread): at its next time test, or
+  // inside a solve or a shorter-mate search at the search's next time test.
+  // A stop before Generate begins is forgotten. 0.
   int Stop();
 
   // ---- Generation ----
@@ -64,7 +66,8 @@ class KCompose {
   // instance cannot be made (0).
   int Generate(board::KPosition& p, const int32_t* pieces, uint32_t budget_ms, int32_t min_length, uint32_t solve_ms,
                uint32_t solve_nodes, uint32_t short_nodes);
-  // True when more than the budget has passed since the start (records now).
+  // True when a stop was asked for or more than the budget has passed since
+  // the start (records now).
   bool TimeUp();
   // 1..100 from the random numbers.
   static int Percent();
@@ -93,8 +96,8 @@ class KCompose {
   // hand empty at its end, no shorter mate.
   bool Accept(board::KPosition& p);
 
-  // Makes the composer instance and this table (false when either fails) and
-  // frees them again.
+  // Makes the composer instance, whose searches then heed Stop, and this
+  // table (false when either fails), and frees them again.
   bool OpenTables();
   void CloseTables();
 
@@ -107,6 +110,7 @@ class KCompose {
   uint32_t short_nodes = 0;      // node limit per shorter-mate test
   uint32_t random_state = 0;     // the random state when the last position was drawn
   std::atomic<uint32_t> budget_ms{0};
+  std::atomic<bool> stop_requested{false};  // Stop's word, also read inside the searches
   int32_t min_length = 0;
   uint32_t solve_ms = 0;
   uint32_t start_ms = 0;

@@ -532,7 +532,7 @@ void drop_tree(KTsumeEngine& e, KTsumeTable*& t) {
 int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint32_t start_kb) {
   drop_tree(e, e.tree);
   // A re-proof inside the walk may cost what the proof of the root cost.
-  e.reprove_budget = std::max(kTreeReproveMinNodes, e.node_count);
+  e.reprove_budget = std::max<uint32_t>(kTreeReproveMinNodes, e.node_count);
   const int64_t budget = e.shortest_budget > 0   ? e.shortest_budget
                          : e.shortest_budget < 0 ? int64_t{UINT32_MAX}
                                                  : std::max<int64_t>(kShortestMinNodes, int64_t{e.node_count} * kShortestFactor);

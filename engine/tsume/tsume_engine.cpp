@@ -85,6 +85,8 @@ int8_t evasion_hint(const KPosition& p, const KMove* moves, int i, int defender)
 }  // namespace
 
 KTsumeEngine::KTsumeEngine(uint64_t mem_kb, bool small) {
+  // Progress read before the first search starts its clock counts from here.
+  start_time = platform::tick_ms();
   table.kb_per_block = static_cast<uint32_t>(small ? std::min<uint64_t>(mem_kb, 0xFFFFFFFFu)
                                                    : std::min<uint64_t>(mem_kb, kMaxBlockKb));
   table.grow = small ? 0 : 1;
@@ -171,11 +173,19 @@ void tsume_record_stats(KTsumeEngine& e) {
   e.last_node_count = e.node_count;
 }
 
+namespace {
+
+bool stop_requested(const KTsumeEngine& e) {
+  return e.stop_request != nullptr && e.stop_request->load(std::memory_order_relaxed);
+}
+
+}  // namespace
+
 bool tsume_limits_passed(const KTsumeEngine& e) {
   if (e.store_failed) return true;
   if (e.node_limit >= 0 && e.node_count >= static_cast<uint32_t>(e.node_limit)) return true;
   const uint32_t limit = e.time_limit.load(std::memory_order_relaxed);
-  return limit == 0 || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit;
+  return limit == 0 || stop_requested(e) || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit;
 }
 
 bool tsume_limit_reached(KTsumeEngine& e) {
@@ -184,7 +194,7 @@ bool tsume_limit_reached(KTsumeEngine& e) {
   if (++e.visits % kTimeCheckVisits != 0) return false;
   const uint32_t limit = e.time_limit.load(std::memory_order_relaxed);
   const uint32_t elapsed = platform::tick_elapsed(e.start_time, platform::tick_ms());
-  if (limit == 0 || elapsed > limit || (e.soft_time_limit != 0 && elapsed > e.soft_time_limit)) {
+  if (limit == 0 || stop_requested(e) || elapsed > limit || (e.soft_time_limit != 0 && elapsed > e.soft_time_limit)) {
     --e.visits;  // the next count is a check again, so the whole path stops at once
     return true;
   }

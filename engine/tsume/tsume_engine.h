@@ -54,6 +54,24 @@ struct PathEntry {
   int32_t next;  // ply of the next entry of the bucket, -1 none
 };
 
+// A counter or clock word that the solving thread alone writes and another
+// thread reads while the solve runs (the progress display). Relaxed loads and
+// stores: the reader wants a recent value, not an order with other words, and
+// on the solving side they cost what a plain word costs.
+class SolveWord {
+ public:
+  operator uint32_t() const { return value_.load(std::memory_order_relaxed); }
+  SolveWord& operator=(uint32_t v) {
+    value_.store(v, std::memory_order_relaxed);
+    return *this;
+  }
+  // One writer: a load and a store, not a locked read-modify-write.
+  SolveWord& operator++() { return *this = *this + 1; }
+
+ private:
+  std::atomic<uint32_t> value_{0};
+};
+
 // A child's numbers as the last count of its node saw them.
 struct ChildValue {
   int32_t pn;
@@ -110,9 +128,12 @@ struct KTsumeEngine {
   KMove* main_line = nullptr;        // D
   int main_line_length = 0;
   uint32_t visits = 0;
-  uint32_t start_time = 0;
+  SolveWord start_time;              // read by the progress display
   std::atomic<uint32_t> time_limit{0};
-  uint32_t node_count = 0;
+  // A stop request of the instance's owner (any thread may set it), read at
+  // the time tests like a time limit of 0; null when the owner has none.
+  const std::atomic<bool>* stop_request = nullptr;
+  SolveWord node_count;              // read by the progress display
   uint32_t last_node_count = 0;
   double last_seconds = 0;
   int32_t node_limit = -1;
@@ -168,7 +189,7 @@ KHashKey tsume_root_key(const KPosition& p, int attacker);
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker);
 
 // True when the node limit, a failed store, or (every 48 counts) the time limit
-// says the search must stop.
+// or the owner's stop request says the search must stop.
 bool tsume_limit_reached(KTsumeEngine& e);
 
 // Path table.
@@ -211,7 +232,7 @@ int ktsume_solve_defender(KTsumeEngine& e, const KPosition& p, uint32_t time_lim
 void tsume_start_clock(KTsumeEngine& e);
 // Records the elapsed seconds and nodes of the search that just ended.
 void tsume_record_stats(KTsumeEngine& e);
-// True when the node limit or the time limit has been passed.
+// True when the node limit or the time limit has been passed, or a stop asked for.
 bool tsume_limits_passed(const KTsumeEngine& e);
 
 }  // namespace tsume

@@ -11,6 +11,7 @@
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_move_code.h"
 #include "engine/tsume/tsume_verify.h"
+#include "platform/clock.h"
 
 namespace tsume {
 
@@ -226,6 +227,12 @@ void ktsume_get_stats(uint32_t* nodes, double* seconds) {
   const KTsumeEngine* e = g_ktsume.get();
   *nodes = e != nullptr ? e->last_node_count : 0;
   *seconds = e != nullptr ? e->last_seconds : 0;
+}
+
+void ktsume_get_progress(uint32_t* nodes, double* seconds) {
+  const KTsumeEngine* e = g_ktsume.get();
+  *nodes = e != nullptr ? uint32_t{e->node_count} : 0;
+  *seconds = e != nullptr ? platform::tick_elapsed(e->start_time, platform::tick_ms()) * 0.001 : 0;
 }
 
 bool ktsume_tree_free() {

@@ -4,7 +4,7 @@
 // Result codes: 0 mate (or success), 1 undecided or a limit reached, 2 no
 // mate, 3 the side to move could take the enemy king, 7 stopped (time limit
 // set to 0). Every entry point runs on the computer thread except the stop
-// entries, which may be called from any thread.
+// entries and ktsume_get_progress, which may be called from any thread.
 #pragma once
 
 #include <cstdint>
@@ -81,6 +81,10 @@ int ktsume_get_answer(const board::KPosition& p, board::KMove* out, int tree);
 // one the tree does not hold; else 0.
 int ktsume_check_answer(const board::KPosition& p, const board::KMove& defender_move, int tree);
 void ktsume_get_stats(uint32_t* nodes, double* seconds);
+// The node count and seconds of the solve running now (any thread; the
+// caller keeps the instance alive): the counters as they stand, read without
+// stopping the search.
+void ktsume_get_progress(uint32_t* nodes, double* seconds);
 bool ktsume_tree_free();
 bool ktsume_tree_commit();
 

@@ -13,6 +13,7 @@
 namespace model {
 
 class Kifu;
+struct KifuReadStop;
 class TextReader;
 class TextWriter;
 struct Kyokumen;
@@ -58,8 +59,11 @@ bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statem
 // Parses a move or end statement against `kyokumen` (the position before it)
 // into `m`: true for a move of the side its sign names, with the piece on its
 // source square (or in that side's hand for a drop) and a piece name that is the
-// moving piece or its promoted form, and for the end words %CHUDAN, %TORYO and
-// %SENNICHITE. The move's geometry is not checked here (Kyokumen::IsLegal does).
+// moving piece or its promoted form, and for the end words %CHUDAN, %TORYO,
+// %SENNICHITE, %TSUMI, %TIME_UP, %ILLEGAL_MOVE, %+ILLEGAL_ACTION,
+// %-ILLEGAL_ACTION, %KACHI, %JISHOGI and %HIKIWAKE (a special move holding the
+// king of the side to move, or of the side an ILLEGAL_ACTION names). The move's
+// geometry is not checked here (Kyokumen::IsLegal does).
 bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& kyokumen);
 
 // Reads a CSA record: 0, or -1 when the text holds no CSA statement that
@@ -68,8 +72,9 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 // statement. The record changes only on success: without `merge` the read record
 // replaces it; with `merge` its line is grafted where its start position occurs
 // in the record (-1, nothing added, when it occurs nowhere). A move that cannot
-// be played ends the read; the moves before it are kept.
-int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict);
+// be read or played ends the read; the moves before it are kept, and `stop`,
+// when given, receives the statement and its line (see KifuReadStop).
+int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuReadStop* stop = nullptr);
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists
 // and the side to move, up to the first move. 0, or -1 (`out` unchanged) when

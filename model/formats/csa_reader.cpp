@@ -1,6 +1,7 @@
 // Reading CSA text: the statement reader, move and end statements, the header
 // with names and the start position, and the move list.
 #include "model/formats/csa_format.h"
+#include "model/formats/kif_format.h"
 
 #include <cstring>
 #include <string>
@@ -17,15 +18,29 @@ namespace model {
 
 namespace {
 
-// End statements and the special codes they add, compared as prefixes.
+// End statements, compared as prefixes, with the special codes they add and
+// the side whose king the special move holds: the side to move, or the side
+// the statement names (%-ILLEGAL_ACTION: gote's foul loses gote the game).
+// The king is the loser's for a mate, a loss on time or a foul, the winner's
+// for a declared win, as the writers read the codes back.
+constexpr int kSideToMove = -1;
 struct EndWord {
   const char* word;
   int code;
+  int side;
 };
 constexpr EndWord kEndWords[] = {
-    {"%CHUDAN", kChudan},
-    {"%TORYO", kToryo},
-    {"%SENNICHITE", kSennichite},
+    {"%CHUDAN", kChudan, kSideToMove},
+    {"%TORYO", kToryo, kSideToMove},
+    {"%SENNICHITE", kSennichite, kSideToMove},
+    {"%TSUMI", kTsumi, kSideToMove},
+    {"%TIME_UP", kKireMake, kSideToMove},
+    {"%ILLEGAL_MOVE", kHansokuMake, kSideToMove},
+    {"%+ILLEGAL_ACTION", kHansokuMake, 0},
+    {"%-ILLEGAL_ACTION", kHansokuMake, 1},
+    {"%KACHI", kKachi, kSideToMove},
+    {"%JISHOGI", kJishogi, kSideToMove},
+    {"%HIKIWAKE", kJishogi, kSideToMove},
 };
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -215,6 +230,12 @@ int read_header(TextReader& reader, CsaPending& pending, bool strict, CsaHeader&
   return 0;
 }
 
+// Adds `m` behind `current` as the first and selected alternative, never
+// joined to another position; null when the record refuses it.
+KifuSashite* add_move(KifuSashite* current, const Sashite& m, KifuBody& body) {
+  return Kifu::AddSashiteAtPos(current->to, m, 0, nullptr, 0, body.table.get(), KifuChooser::kNever, true);
+}
+
 }  // namespace
 
 bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statement) {
@@ -248,7 +269,8 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
   if (p[0] == '%') {
     for (const EndWord& e : kEndWords) {
       if (std::strncmp(p, e.word, std::strlen(e.word)) == 0) {
-        m.Set(0, 0, 0, 0, kOu | (side_to_move ? kGoteBit : 0), 0, 0, e.code);
+        const int side = e.side == kSideToMove ? side_to_move : e.side;
+        m.Set(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, e.code);
         return true;
       }
     }
@@ -292,7 +314,9 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
   return true;
 }
 
-int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
+int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  LineCountingReader reader(in);
   CsaPending pending;  // local to this read: nothing of it outlives the read
   CsaHeader header;
   if (read_header(reader, pending, strict, header) != 0) return -1;
@@ -303,13 +327,17 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
   KifuKyokumen* start = body.Start();
   header.start.CalcTeaiwari();
   // A position from outside is used only when it is a possible set-up.
-  if (!header.start.Check()) return -1;
+  if (!header.start.Check()) {
+    if (stop) stop->bad_start = true;
+    return -1;
+  }
   start->kyokumen.Copy(header.start);
   body.table->Rehash(start);
 
   // The move list: the statement that ended the header first.
   KifuSashite* current = body.root.get();
   bool added = false;
+  KifuReadStop stopped;
   KString s = std::move(header.first_move);
   for (bool more = !s.empty(); more; more = csa_next_statement(reader, pending, s)) {
     const char first = s.c_str()[0];
@@ -322,25 +350,32 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict) {
     const Kyokumen& pos = current->to->kyokumen;
     if (!csa_parse_move_line(s, m, pos)) {
       if (first == '%') continue;  // an end word this reader does not know
-      break;  // a move that cannot be read: the record ends before it
+      stopped = KifuReadStop{reader.lines(), s};  // the record ends before it
+      break;
     }
     if (m.special != kOrdinaryMove) m.special = end_code_with_comment(s, m.special, pending);
     // The position refuses a move that breaks the rules (Kyokumen::DoSashite
     // checks it strictly), and a move that takes a king leaves no possible
     // position; the record then ends before it.
+    KifuSashite* move = nullptr;
     if (m.special == kOrdinaryMove) {
       Kyokumen next = pos;
-      if (!next.DoSashite(m) || !next.Check()) break;
+      if (next.DoSashite(m) && next.Check()) move = add_move(current, m, body);
+    } else {
+      move = add_move(current, m, body);
     }
-    KifuSashite* move = Kifu::AddSashiteAtPos(current->to, m, 0, nullptr, 0, body.table.get(),
-                                              KifuChooser::kNever, true);
-    if (!move) break;
+    if (!move) {
+      stopped = KifuReadStop{reader.lines(), s};
+      break;
+    }
     current = move;
     added = true;
     if (first == '%') break;
   }
   if (!header.named && !header.placed && !added) return -1;
-  return kifu.TakeOver(std::move(body), merge);
+  const int result = kifu.TakeOver(std::move(body), merge);
+  if (result == 0 && stop) *stop = std::move(stopped);
+  return result;
 }
 
 int csa_read_position(TextReader& reader, Kyokumen& out) {

@@ -9,6 +9,7 @@
 // replace move N with another line.
 #pragma once
 
+#include "model/formats/kif_format.h"
 #include "model/position/kyokumen.h"
 #include "model/record/kifu.h"
 #include "model/text/text_stream.h"
@@ -21,8 +22,10 @@ namespace model {
 // unchanged) for a bad header, for text that holds neither a header line nor a
 // move that can be played, and with `merge` when the record has no node with
 // the text's start position. A move word that cannot be read or played ends the
-// read; the moves before it are kept.
-int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge);
+// read; the moves before it are kept, and `stop`, when given, receives its line
+// (see KifuReadStop). The closing line's result becomes the line's last move:
+// a named foul, loss on time or mate keeps its special code.
+int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: header lines, the start position block, the player
 // lines, the root comment, the moves of the selected line with their comments,

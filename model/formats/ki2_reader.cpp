@@ -143,22 +143,38 @@ class Ki2MoveReader {
     waiting_ = false;
   }
 
-  // The winner named by the closing line (先手 or 下手, else 後手 or 上手;
-  // "負け" turns it to the other side) ends the line: a resignation when the
-  // side to move lost, a win when it won, so that the line written back names
-  // the same winner. Without a winner, 中断 and the draws are kept as such.
+  // The closing line ends the line with its result. The side it names (先手
+  // or 下手, else 後手 or 上手) wins, or loses when the line says "負け". A
+  // foul (反則負け, 反則勝ち), a loss on time (切れ負け, 時間切れ) and a mate
+  // (詰み) are kept as such, the special move holding the loser's king (the
+  // winner's for 反則勝ち), as the writer reads them. Any other win is a
+  // resignation when the side to move lost, a win when it won. Without a
+  // winner, 中断 and the draws are kept as such; 詰み mates the side to move.
   void Closing(const KString& line) {
-    int winner = -1;
+    int named = -1;
     if (contains_word(line, "先手") || contains_word(line, "下手")) {
-      winner = 0;
+      named = 0;
     } else if (contains_word(line, "後手") || contains_word(line, "上手")) {
-      winner = 1;
+      named = 1;
     }
-    if (winner >= 0 && contains_word(line, "負け")) winner = 1 - winner;
     const int to_move = Position().teban == 0 ? 0 : 1;
+    const bool lost = contains_word(line, "負け");
+    const int winner = named < 0 ? -1 : lost ? 1 - named : named;
+    const int loser = winner < 0 ? to_move : 1 - winner;
     int code;
-    if (winner >= 0) {
+    int side = loser;
+    if (contains_word(line, "反則勝ち")) {
+      code = kHansokuKachi;
+      side = winner < 0 ? to_move : winner;
+    } else if (contains_word(line, "反則")) {
+      code = kHansokuMake;
+    } else if (contains_word(line, "切れ負け") || contains_word(line, "時間切れ")) {
+      code = kKireMake;
+    } else if (contains_word(line, "詰み")) {
+      code = kTsumi;
+    } else if (winner >= 0) {
       code = winner == to_move ? kKachi : kToryo;
+      side = to_move;
     } else if (contains_word(line, "中断")) {
       code = kChudan;
     } else if (contains_word(line, "千日手")) {
@@ -168,7 +184,7 @@ class Ki2MoveReader {
     } else {
       return;
     }
-    Add(Sashite(0, 0, 0, 0, kOu | (to_move ? kGoteBit : 0), 0, 0, code), 0);
+    Add(Sashite(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, code), 0);
   }
 
   KifuBody& body_;
@@ -181,19 +197,31 @@ class Ki2MoveReader {
 
 }  // namespace
 
-int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge) {
+int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  LineCountingReader reader(in);
   KifuBody body;
   KString line;
   int fields = 0;
-  if (kifu_read_header(reader, line, body, &fields, true) < 0) return -1;
+  const int header = kifu_read_header(reader, line, body, &fields, true);
+  if (header < 0) {
+    if (stop) stop->bad_start = header == kHeaderBadStart;
+    return -1;
+  }
   body.table->Rehash(body.Start());
   Ki2MoveReader moves(body);
+  KifuReadStop stopped;
   for (bool more = !line.empty(); more; more = reader.GetLine(line) == 0) {
-    if (!moves.ReadLine(line)) break;
+    if (!moves.ReadLine(line)) {
+      stopped = KifuReadStop{reader.lines(), line};
+      break;
+    }
   }
   // Text without a header line or a move is no KI2 record.
   if (fields == 0 && moves.added() == 0) return -1;
-  return kifu.TakeOver(std::move(body), merge);
+  const int result = kifu.TakeOver(std::move(body), merge);
+  if (result == 0 && stop) *stop = std::move(stopped);
+  return result;
 }
 
 }  // namespace model

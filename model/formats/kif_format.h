@@ -10,12 +10,17 @@
 
 namespace model {
 
-// Where a KIF-family reader stopped short of the end of its text: the number
-// of the line (from 1, every line of the text counted) whose move it could not
-// read or play, and that line, trimmed. Line 0: the text was read to its end.
+// Where a text reader (KIF, KI2, CSA) stopped short of the end of its text:
+// the number of the line (from 1, every line of the text counted) whose move it
+// could not read or play, and that line trimmed (for CSA the statement). Line
+// 0: the text was read to its end. `bad_start` is set instead when the read
+// failed because the start position the text sets up breaks the rules
+// (Kyokumen::Check), so that a caller can say so rather than call the text no
+// record.
 struct KifuReadStop {
   int line = 0;
   KString text;
+  bool bad_start = false;
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
@@ -25,7 +30,7 @@ struct KifuReadStop {
 // with 手数----指手) or, with `merge`, when the record has no such position.
 // On -1 the record is unchanged. A malformed or illegal move line ends the
 // reading; the moves before it are kept, and `stop`, when given, receives that
-// line (after a success only; it is cleared otherwise).
+// line (after a success only; after a failure it holds only bad_start).
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and

@@ -172,7 +172,7 @@ int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fie
   }
   if (fields) *fields = taken;
   settle_box(start);
-  return start.Check() ? 0 : -1;
+  return start.Check() ? 0 : kHeaderBadStart;
 }
 
 }  // namespace model

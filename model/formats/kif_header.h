@@ -63,11 +63,13 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 // line is left in `line` (empty at the end of the input). At the end the piece
 // box is recounted, and with a single king set up gote holds every piece that
 // is neither on the board nor in a hand. -1 for a bad handicap name, hand line
-// or diagram, or a start position that Kyokumen::Check refuses. `fields`, when
+// or diagram; kHeaderBadStart for a start position that Kyokumen::Check
+// refuses. `fields`, when
 // given, receives the number of lines that set something (key "：" value lines,
 // diagrams and side-to-move lines), so that a reader can tell a header from
 // text that holds none. With `stop_at_closing` a closing line "まで..." also
 // ends the header: a KI2 record without moves has its result there.
+inline constexpr int kHeaderBadStart = -2;
 int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
                      bool stop_at_closing = false);
 

@@ -100,7 +100,8 @@ int apply_header_line(KString& line, KifuBody& body) {
 }
 
 // Reads the header, the board block and the empty line behind it into the
-// start position of `body` and enters the start node into the table. 0 or -1.
+// start position of `body` and enters the start node into the table. 0, -1,
+// or kHeaderBadStart for a start position the rules refuse.
 int read_start(TextReader& reader, KifuBody& body) {
   KString line;
   for (;;) {
@@ -116,7 +117,7 @@ int read_start(TextReader& reader, KifuBody& body) {
   // as every position of a record is.
   start.CalcTeaiwari();
   if (start.teaiwari == kSonota && named != kSonota) return -1;
-  if (!start.Check()) return -1;
+  if (!start.Check()) return kHeaderBadStart;
   if (kifu_read_data_line(reader, line) < 0 || !line.empty()) return -1;
   body.table->Rehash(body.Start());
   return 0;
@@ -222,7 +223,11 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
   if (stop) *stop = KifuReadStop{};
   LineCountingReader counted(reader);
   KifuBody body;
-  if (read_start(counted, body) < 0) return -1;
+  const int header = read_start(counted, body);
+  if (header < 0) {
+    if (stop) stop->bad_start = header == kHeaderBadStart;
+    return -1;
+  }
   KifuReadStop stopped;
   {
     HenkaMoveReader moves(body);

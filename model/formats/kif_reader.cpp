@@ -257,7 +257,11 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
   LineCountingReader counted(reader);
   KifuBody body;
   KString line;
-  if (kifu_read_header(counted, line, body) < 0) return -1;
+  const int header = kifu_read_header(counted, line, body);
+  if (header < 0) {
+    if (stop) stop->bad_start = header == kHeaderBadStart;
+    return -1;
+  }
   if (!kifu_is_move_heading(line)) return -1;
   body.table->Rehash(body.Start());
   KifuReadStop stopped;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "model/formats/csa_format.h"
 #include "model/formats/ki2_format.h"
@@ -46,17 +47,21 @@ bool resolve_format(const char* path, int* format) {
 int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge, KifuReadStop* stop) {
   if (stop) *stop = KifuReadStop{};
   switch (code) {
-    case kFormatKif:
+    case kFormatKif: {
       // Files of the change-branch layout are named like KIF files too.
       if (kifu_read_kif(kifu, reader, merge, stop) == 0) return 0;
+      const bool bad_start = stop && stop->bad_start;
       reader.Rewind();
-      return kifu_read_kif_henka(kifu, reader, merge, stop);
+      const int result = kifu_read_kif_henka(kifu, reader, merge, stop);
+      if (result != 0 && bad_start) stop->bad_start = true;
+      return result;
+    }
     case kFormatCkf:
       return kifu_read_kif(kifu, reader, merge, stop);
     case kFormatKi2:
-      return kifu_read_ki2(kifu, reader, merge);
+      return kifu_read_ki2(kifu, reader, merge, stop);
     case kFormatCsa:
-      return kifu_read_csa(kifu, reader, merge, false);
+      return kifu_read_csa(kifu, reader, merge, false, stop);
     case kFormatQvf:
       return kifu_read_qvf(kifu, reader, merge);
     case kFormatVkr:
@@ -172,7 +177,20 @@ bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merg
       e.kind = KifuLoadError::kSystem;
       return false;
   }
-  if (*format == kFormatCkf) {
+  return kifu_load_bytes(holder, std::move(bytes), path, *format, merge, stop, error);
+}
+
+bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, int format, bool merge,
+                     KifuReadStop* stop, KifuLoadError* error) {
+  KifuLoadError local;
+  KifuLoadError& e = error ? *error : local;
+  e = KifuLoadError{};
+  if (stop) *stop = KifuReadStop{};
+  if (format == kFormatUnknown) {
+    e.kind = KifuLoadError::kUnknownFormat;
+    return false;
+  }
+  if (format == kFormatCkf) {
     // The packed form is decoded as the packed reader decodes it.
     std::string plain(bytes.size() * 3 / 4, '\0');
     const int n = ckf_unpack_blocks(bytes.data(), static_cast<int>(bytes.size()),
@@ -182,13 +200,15 @@ bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merg
   }
   MemTextReader reader(bytes.data(), static_cast<int>(bytes.size()));
   std::string().swap(bytes);
-  const int result = *format == kFormatCkf ? kifu_read_kif(holder.kifu, reader, merge, stop)
-                                           : kifu_read_stream(holder.kifu, reader, *format, merge, stop);
+  KifuReadStop local_stop;
+  KifuReadStop& st = stop ? *stop : local_stop;
+  const int result = format == kFormatCkf ? kifu_read_kif(holder.kifu, reader, merge, &st)
+                                          : kifu_read_stream(holder.kifu, reader, format, merge, &st);
   if (result != 0) {
-    e.kind = KifuLoadError::kNotARecord;
+    e.kind = st.bad_start ? KifuLoadError::kBadStart : KifuLoadError::kNotARecord;
     return false;
   }
-  after_load(holder, path, merge);
+  after_load(holder, name, merge);
   return true;
 }
 
@@ -231,16 +251,23 @@ bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) 
       +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif(k, r, false, s); },
       +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif_henka(k, r, false, s); },
       +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_qvf(k, r, false); },
-      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_csa(k, r, false, true); },
-      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_ki2(k, r, false); },
+      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_csa(k, r, false, true, s); },
+      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_ki2(k, r, false, s); },
   };
+  // A start position that breaks the rules, met by any reader, is why the
+  // text could not be read.
+  bool bad_start = false;
   for (auto read : tries) {
     reader.Rewind();
-    if (read(holder.kifu, reader, stop) == 0) {
+    KifuReadStop attempt;
+    if (read(holder.kifu, reader, &attempt) == 0) {
       after_load(holder, nullptr, false);
+      if (stop) *stop = std::move(attempt);
       return true;
     }
+    bad_start = bad_start || attempt.bad_start;
   }
+  if (stop) stop->bad_start = bad_start;
   return false;
 }
 

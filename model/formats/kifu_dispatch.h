@@ -5,6 +5,8 @@
 // format in a fixed order.
 #pragma once
 
+#include <string>
+
 #include "model/formats/kif_format.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
@@ -31,8 +33,9 @@ int kifu_format_from_path(const char* path);
 // Runs the reader of `format` on an open stream (CSA in file mode; a KIF text
 // that the KIF reader refuses is read again, rewound, as the change-branch
 // layout): 0, or -1 with the record unchanged. Unknown codes give -1. `stop`,
-// when given, tells where a KIF-family reader stopped short of the end (see
-// KifuReadStop); it stays cleared for the other formats.
+// when given, tells where a KIF-family, KI2 or CSA reader stopped short of the
+// end, or that the start position broke the rules (see KifuReadStop); it stays
+// cleared for the other formats.
 int kifu_read_stream(Kifu& kifu, TextReader& reader, int format, bool merge,
                      KifuReadStop* stop = nullptr);
 
@@ -44,6 +47,7 @@ struct KifuLoadError {
     kSystem,         // the file cannot be opened or read: errno's code in os_error
     kTooLarge,       // larger than kMaxRecordBytes (record_file.h)
     kNotARecord,     // the format's reader refused the text
+    kBadStart,       // the text sets up a start position that breaks the rules
   };
   Kind kind = kNone;
   int os_error = 0;
@@ -60,6 +64,13 @@ struct KifuLoadError {
 // modified and keeps its name. `stop` as for kifu_read_stream.
 bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
                     KifuReadStop* stop = nullptr, KifuLoadError* error = nullptr);
+
+// The second half of kifu_load_file: reads the whole text `bytes` (as read from
+// a file; the packed form still packed) in `format` (a known code) into the
+// holder, which takes `name` as its name (none when null). False (holder
+// unchanged) with `error` telling why, as kifu_load_file.
+bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, int format, bool merge,
+                     KifuReadStop* stop = nullptr, KifuLoadError* error = nullptr);
 
 // Writes the whole record. Read-only formats are refused before anything is
 // opened. The file is written beside the target and renamed over it only when
@@ -79,8 +90,9 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
 
 // Reads clipboard text by trying KIF, KIF with change sections, QVF, CSA (strict)
 // and KI2 in turn; the first that accepts it wins. False (holder unchanged)
-// when none does. On success the holder is updated as after loading a file, with
-// an empty name. `stop` as for kifu_read_stream.
+// when none does (`stop`'s bad_start set when a reader met a start position
+// that breaks the rules). On success the holder is updated as after loading a
+// file, with an empty name. `stop` as for kifu_read_stream.
 bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop = nullptr);
 
 }  // namespace model

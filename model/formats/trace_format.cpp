@@ -26,41 +26,39 @@ void append_digits(KString& out, int file, int rank) {
   out.Append(buf);
 }
 
-void write_move(KString& out, engine::KMoveWord word, bool kanji) {
-  using engine::square_file;
-  using engine::square_rank;
+void write_move(KString& out, KMoveWord word, bool kanji) {
   out.Free();
-  if (word == engine::kNoMoveWord) {
+  if (word == kNoMoveWord) {
     out.Append("パス");
     return;
   }
-  const int from = engine::kmove_from(word);
-  const int to = engine::kmove_to(word);
-  const int code = engine::kmove_piece(word);
-  out.Append((code & engine::kGoteBit) ? "△" : "▲");
+  const int from = word_from(word);
+  const int to = word_to(word);
+  const int code = word_piece(word);
+  out.Append((code & kWordGote) ? "△" : "▲");
   if (kanji) {
     KString part;
-    trace_file_text(part, square_file(to));
+    trace_file_text(part, word_file(to));
     out.AppendStr(part);
-    trace_rank_text(part, square_rank(to));
+    trace_rank_text(part, word_rank(to));
     out.AppendStr(part);
   } else {
-    append_digits(out, square_file(to), square_rank(to));
+    append_digits(out, word_file(to), word_rank(to));
   }
   out.Append(piece_name(code, 1));
-  if (engine::kmove_is_drop(word)) {
+  if (word_is_drop(word)) {
     out.Append("打");
     return;
   }
-  if (engine::kmove_promotes(word)) out.Append("成");
+  if (word_promotes(word)) out.Append("成");
   out.Append("(");
-  append_digits(out, square_file(from), square_rank(from));
+  append_digits(out, word_file(from), word_rank(from));
   out.Append(")");
 }
 
 // The hand's pieces in engine order (rook first), " name count" each.
 void append_hand(KString& out, const TraceBoard& board, int side) {
-  for (int kind = engine::kRook; kind <= engine::kPawn; ++kind) {
+  for (int kind = kWordRook; kind <= kWordPawn; ++kind) {
     const int n = board.hand[side][kind];
     if (n <= 0) continue;
     char buf[48];
@@ -85,11 +83,11 @@ void trace_piece_text(KString& out, int engine_code) {
   out.Append(piece_name(engine_code, 0));
 }
 
-void sashite_to_coord(KString& out, engine::KMoveWord word) { write_move(out, word, false); }
-void sashite_to_kanji(KString& out, engine::KMoveWord word) { write_move(out, word, true); }
-void sashite_to_text(KString& out, engine::KMoveWord word) { write_move(out, word, true); }
+void sashite_to_coord(KString& out, KMoveWord word) { write_move(out, word, false); }
+void sashite_to_kanji(KString& out, KMoveWord word) { write_move(out, word, true); }
+void sashite_to_text(KString& out, KMoveWord word) { write_move(out, word, true); }
 
-void sashite_to_text_trace(engine::KMoveWord word) {
+void sashite_to_text_trace(KMoveWord word) {
   KString text;
   sashite_to_text(text, word);
   trace_write(text.c_str());
@@ -101,7 +99,7 @@ void pos_write_board(KString& out, const TraceBoard& board) {
     for (int file = 1; file <= 9; ++file) k.At(file, rank).Set(koma_engine_to_gui(board.square[rank][file]));
   }
   for (int side = 0; side < 2; ++side) {
-    for (int kind = engine::kRook; kind <= engine::kPawn; ++kind) {
+    for (int kind = kWordRook; kind <= kWordPawn; ++kind) {
       k.mochigoma[side][koma_engine_to_gui(kind)] = static_cast<int8_t>(board.hand[side][kind]);
     }
   }

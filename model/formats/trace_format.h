@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "model/position/kmove_word.h"
+#include "model/position/move_word.h"
 #include "model/text/kstring.h"
 
 namespace model {
@@ -32,10 +32,10 @@ void trace_piece_text(KString& out, int engine_code);
 // piece and 打 or 成, then the source as "(%d%d)". The coordinate form writes the
 // target as "%d%d" (▲76歩(77)); the kanji form as in records (▲７六歩(77)).
 // sashite_to_text is the kanji form; sashite_to_text_trace sends it to the log.
-void sashite_to_coord(KString& out, engine::KMoveWord word);
-void sashite_to_kanji(KString& out, engine::KMoveWord word);
-void sashite_to_text(KString& out, engine::KMoveWord word);
-void sashite_to_text_trace(engine::KMoveWord word);
+void sashite_to_coord(KString& out, KMoveWord word);
+void sashite_to_kanji(KString& out, KMoveWord word);
+void sashite_to_text(KString& out, KMoveWord word);
+void sashite_to_text_trace(KMoveWord word);
 
 // The board diagram of KIF records (board_diagram.h), the sides named 先手 and
 // 後手.

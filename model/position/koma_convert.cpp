@@ -12,13 +12,13 @@ int koma_engine_to_gui(int code) {
     }
   }
   if (type == 0) return 0;
-  return (code & engine::kGoteBit) ? type | kGoteBit : type;
+  return (code & kWordGote) ? type | kGoteBit : type;
 }
 
 int koma_gui_to_engine(Koma k) {
   const int code = kTypeToEngine[k.Type()];
   if (code == 0 || k.code == kWall) return 0;
-  return code | ((k.code & kGoteBit) ? engine::kGoteBit : engine::kSenteBit);
+  return code | ((k.code & kGoteBit) ? kWordGote : kWordSente);
 }
 
 }  // namespace model

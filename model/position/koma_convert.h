@@ -1,10 +1,10 @@
 // Piece codes across the two position types: the game model's Koma and the
-// engine's code (model/position/engine_codes.h).
+// engine's code (model/position/move_word.h).
 #pragma once
 
 #include <cstdint>
 
-#include "model/position/engine_codes.h"
+#include "model/position/move_word.h"
 #include "model/position/koma.h"
 
 namespace model {

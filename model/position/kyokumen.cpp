@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "model/position/hash_key_table.h"
 #include "model/position/piece_rules.h"
+#include "model/position/position_hash_keys.h"
 
 namespace model {
 

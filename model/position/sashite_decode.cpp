@@ -4,29 +4,37 @@
 
 namespace model {
 
-int sashite_decode(engine::KMoveWord word, Sashite& out) {
+int sashite_decode(KMoveWord word, Sashite& out) {
   out = Sashite{};
-  if (word == engine::kNoMoveWord) return -1;
-  const int to = engine::kmove_to(word);
-  const int code = engine::kmove_piece(word);
+  if (word == kNoMoveWord) return -1;
+  const int to = word_to(word);
+  const int code = word_piece(word);
   // A word that names no board square is no move either: never hand on a
   // move with coordinates off the board.
-  if (!engine::is_playing_square(to)) return -1;
-  if (engine::kmove_is_drop(word)) {
-    const int type = koma_type(koma_engine_to_gui(code & ~engine::kPromotedBit));
+  if (!word_on_board(to)) return -1;
+  if (word_is_drop(word)) {
+    const int type = koma_type(koma_engine_to_gui(code & ~kWordPromoted));
     if (type < kFu || type > kHi) return -1;
-    out.from_x = (code & engine::kGoteBit) ? kGoteHand : kSenteHand;
+    out.from_x = (code & kWordGote) ? kGoteHand : kSenteHand;
     out.from_y = static_cast<int8_t>(type);
   } else {
-    const int from = engine::kmove_from(word);
-    if (!engine::is_playing_square(from)) return -1;
-    out.from_x = static_cast<int8_t>(engine::square_file(from));
-    out.from_y = static_cast<int8_t>(engine::square_rank(from));
-    out.nari = engine::kmove_promotes(word) ? 1 : 0;
+    const int from = word_from(word);
+    if (!word_on_board(from)) return -1;
+    out.from_x = static_cast<int8_t>(word_file(from));
+    out.from_y = static_cast<int8_t>(word_rank(from));
+    out.nari = word_promotes(word) ? 1 : 0;
   }
-  out.to_x = static_cast<int8_t>(engine::square_file(to));
-  out.to_y = static_cast<int8_t>(engine::square_rank(to));
+  out.to_x = static_cast<int8_t>(word_file(to));
+  out.to_y = static_cast<int8_t>(word_rank(to));
   return 0;
+}
+
+KMoveWord sashite_encode(const Sashite& m) {
+  if (m.special != kOrdinaryMove) return kNoMoveWord;
+  const int to = word_square(m.to_x, m.to_y);
+  const int code = koma_gui_to_engine(m.koma);
+  if (m.IsDrop()) return word_drop(to, code);
+  return word_pack(word_square(m.from_x, m.from_y), to, code, koma_gui_to_engine(m.tori), m.nari);
 }
 
 }  // namespace model

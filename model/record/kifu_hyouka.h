@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/position/kmove_word.h"
+#include "model/position/move_word.h"
 #include "model/text/kstring.h"
 
 namespace model {
@@ -28,7 +28,7 @@ struct KifuHyouka {
   int32_t counter1 = 0;
   int32_t counter2 = 0;
   int32_t predicted_reply = 0;        // KMoveWord of the variation's second move
-  std::vector<engine::KMoveWord> pv;  // principal variation, the move played first
+  std::vector<KMoveWord> pv;  // principal variation, the move played first
   KString text;
   int32_t result_kind = kResultNone;
   uint8_t display_flag = 0;

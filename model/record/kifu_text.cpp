@@ -36,7 +36,7 @@ const char* kifu_node_text(const KifuSashite* move) {
   return shared.c_str();
 }
 
-void pv_to_text(const Kyokumen& kyokumen, const std::vector<engine::KMoveWord>& pv, int prev_x,
+void pv_to_text(const Kyokumen& kyokumen, const std::vector<KMoveWord>& pv, int prev_x,
                 int prev_y, KString& out) {
   out.Free();
   Kyokumen pos;
@@ -82,7 +82,7 @@ void kifu_special_mark(int code, KString& out) {
   if (code == KifuHyouka::kResultMate) out.Append("(詰み)");
 }
 
-bool engine_sashite_equals(const Sashite& sashite, engine::KMoveWord word) {
+bool engine_sashite_equals(const Sashite& sashite, KMoveWord word) {
   Sashite d;
   if (sashite_decode(word, d) < 0) return false;
   return d.from_x == sashite.from_x && d.from_y == sashite.from_y && d.to_x == sashite.to_x &&

@@ -21,7 +21,7 @@ const char* kifu_node_text(const KifuSashite* move);
 // The moves of an engine principal variation as text from `kyokumen`, 同 against
 // (prev_x, prev_y); a pass inside the variation switches sides and writes "～".
 // The text ends at a word that is no playable move.
-void pv_to_text(const Kyokumen& kyokumen, const std::vector<engine::KMoveWord>& pv, int prev_x,
+void pv_to_text(const Kyokumen& kyokumen, const std::vector<KMoveWord>& pv, int prev_x,
                 int prev_y, KString& out);
 
 // Annotation words: 1 好手, 2 疑問手, 3 悪手, 4 逸機; anything else the empty text.
@@ -34,7 +34,7 @@ void kifu_special_mark(int code, KString& out);
 // True when the engine move word names the same from and to squares and the same
 // promotion as `sashite`; pv_head_equals tests the variation's first move
 // (false for an empty variation).
-bool engine_sashite_equals(const Sashite& sashite, engine::KMoveWord word);
+bool engine_sashite_equals(const Sashite& sashite, KMoveWord word);
 bool pv_head_equals(const Sashite& sashite, const KifuHyouka& hyouka);
 
 // KifuLineFlag bits kLineComment and kLineBranch of a move.

@@ -1,12 +1,16 @@
 // velkora book, end to end: a user book built from a game, listed, thinned,
-// merged with an older JSD book, a divided book listed, and the failures that
-// leave the book as it was.
+// merged with an older JSD book, a divided book listed, the failures that
+// leave the book as it was, files that are no readable book, saves through a
+// symbolic link, and four processes changing one book at once.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "tests/engine/driver/book_test_util.h"
@@ -21,6 +25,22 @@ using namespace command_test;
 const std::string kGame = std::string(VELKORA_TEST_DATA) + "/../../examples/aigakari.kif";
 
 std::string book(const std::string& args) { return run("velkora book " + args, true).out; }
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Runs a command line with sh.
+Outcome sh(const std::string& script) {
+  FILE* p = popen(script.c_str(), "r");
+  if (!p) return {-1, {}};
+  std::string out = read_all(p);
+  return {pclose(p), out};
+}
+
+std::string velkora(const std::string& args);
 
 TEST(BookCommand, AddShowRemoveAndImport) {
   const std::string dir = ::testing::TempDir() + "/book_command";
@@ -85,10 +105,111 @@ TEST(BookCommand, FailuresAreOneLineAndLeaveTheBook) {
   EXPECT_EQ(slurp(cut).size(), 8u);
   refused("import " + b + " " + cut);
   refused("add " + kGame + " " + kGame);
-  // A save that cannot finish leaves the book as it was.
-  ::mkdir((b + ".tmp").c_str(), 0755);
-  refused("add " + b + " " + kGame);
-  ::rmdir((b + ".tmp").c_str());
+  // A save that cannot finish (no room on the disk) leaves the book as it was,
+  // and no temporary file beside it.
+  const Outcome full = sh("trap '' XFSZ; ulimit -f 0; " + velkora("book add " + b + " " + kGame));
+  EXPECT_EQ(full.out, "velkora book add: cannot write '" + b + "'\n");
+  EXPECT_EQ(slurp(b), before);
+  EXPECT_EQ(driver::testing::folder_names(dir), (std::set<std::string>{"kept.js5", "kept.js5.lock", "cut.js5", "cut.js5.lock"}));
+}
+
+// `velkora` with `args`, standard error kept with standard output, as a
+// command for sh.
+std::string velkora(const std::string& args) { return std::string(VELKORA_BINARY_DIR) + "/app/velkora " + args + " 2>&1"; }
+
+// A failure in one line on standard error with exit status 1.
+void expect_one_line_failure(const Outcome& o, const std::string& what) {
+  EXPECT_TRUE(WIFEXITED(o.status) && WEXITSTATUS(o.status) == 1) << what << ": status " << o.status;
+  EXPECT_EQ(std::count(o.out.begin(), o.out.end(), '\n'), 1) << what << ": " << o.out;
+  EXPECT_EQ(o.out.rfind("velkora ", 0), 0u) << what << ": " << o.out;
+}
+
+TEST(BookCommand, WhatIsNoReadableBookIsOneLineAndMakesNothing) {
+  const std::string dir = ::testing::TempDir() + "/book_junk";
+  const std::string parts = dir + "/parts", game = dir + "/game.csa";
+  ::mkdir(dir.c_str(), 0755);
+  driver::testing::write_divided_book(parts, {});
+  driver::testing::write_file(game, {'P', 'I', '\n', '+', '\n', '+', '7', '7', '7', '6', 'F', 'U', '\n'});
+  driver::testing::Bytes junk(1000);
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 37 + 11);
+  driver::testing::write_file(dir + "/junk.bin", junk);
+  driver::testing::write_file(dir + "/huge.js5", {'J', 'S', '5', 0});
+  ASSERT_EQ(::truncate((dir + "/huge.js5").c_str(), driver::kMaxBookFileBytes + 1), 0);
+  for (const char* args : {"book show junk.bin game.csa", "book show parts game.csa", "book show huge.js5 game.csa",
+                                  "book import new.js5 parts", "book import new.js5 game.csa", "book add junk.bin game.csa",
+                                  "think game.csa --depth 1 --book junk.bin", "think game.csa --depth 1 --book parts"}) {
+    expect_one_line_failure(sh("cd " + dir + " && " + velkora(args)), args);
+  }
+  // Nothing was made of the failed imports, and no lock file beside junk.
+  EXPECT_EQ(driver::testing::folder_names(dir), (std::set<std::string>{"parts", "game.csa", "junk.bin", "huge.js5"}));
+
+  // A part that declares 4 GB unpacked from 4 MB packed is refused before any
+  // of it is allocated: show fails in one line within 1 GB of memory, and a
+  // think warns and goes without the book. (Under the address sanitizer,
+  // whose shadow memory takes more than 1 GB, without the limit.)
+  driver::testing::Bytes head = {'J', 'o', 'S', 'e', 'K', 'i', '5', 0};
+  driver::testing::put(head, 4u << 20, 4);
+  driver::testing::put(head, 0xFFFFFFFFu, 4);
+  driver::testing::write_file(parts + "/joseki/b00.jdb", head);
+  ASSERT_EQ(::truncate((parts + "/joseki/b00.jdb").c_str(), 16 + (4 << 20)), 0);
+  const std::string limit = kSanitized ? "" : "ulimit -v 1048576; ";
+  expect_one_line_failure(sh(limit + "cd " + dir + " && " + velkora("book show parts game.csa --ply 0")), "4 GB part");
+  const Outcome think = run("velkora think " + game + " --ply 0 --depth 1 --book " + parts, true);
+  EXPECT_EQ(think.status, 0);
+  EXPECT_EQ(think.out.rfind("velkora think: warning: cannot read '" + parts + "/joseki/b00.jdb' as an opening book", 0), 0u)
+      << think.out;
+  EXPECT_NE(think.out.find("\nbestmove "), std::string::npos) << think.out;
+
+  // No change may leave a book of no position, which no book may be.
+  ASSERT_EQ(run("velkora book add " + dir + "/one.js5 " + game).status, 0);
+  const std::string one = slurp(dir + "/one.js5");
+  expect_one_line_failure(sh(velkora("book remove " + dir + "/one.js5 " + game + " --ply 0")), "last position");
+  EXPECT_EQ(slurp(dir + "/one.js5"), one);
+}
+
+TEST(BookCommand, SavesGoThroughTheLinkKeepTheModeAndFollowNoPlantedLink) {
+  const std::string dir = ::testing::TempDir() + "/book_link";
+  const std::string real = dir + "/real.js5", link = dir + "/link.js5", victim = dir + "/victim";
+  ::mkdir(dir.c_str(), 0755);
+  ASSERT_EQ(run("velkora book add " + real + " " + kGame + " --ply 2").status, 0);
+  ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("real.js5", link.c_str()), 0);
+  // Links planted where a fixed temporary name would be.
+  driver::testing::write_file(victim, {'k', 'e', 'e', 'p'});
+  for (const std::string& planted : {real + ".tmp", link + ".tmp"}) ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+  EXPECT_EQ(book("add " + link + " " + kGame + " --ply 4"), "book " + link + " positions 4 moves 4\n");
+  struct stat st {};
+  ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(::stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(book("show " + real + " " + kGame + " --ply 3"), "-8485FU value 8 weight 23 senkei 00000000\ncandidates 1\n");
+  EXPECT_EQ(slurp(victim), "keep");
+}
+
+TEST(BookCommand, FourProcessesAddingAtOnceAllLand) {
+  const std::string dir = ::testing::TempDir() + "/book_race", b = dir + "/race.js5";
+  ::mkdir(dir.c_str(), 0755);
+  // Twelve first moves, three for each process: the nine pawns, three of the rook.
+  const char* moves[] = {"+1716FU", "+2726FU", "+3736FU", "+4746FU", "+5756FU", "+6766FU",
+                         "+7776FU", "+8786FU", "+9796FU", "+2818HI", "+2838HI", "+2848HI"};
+  std::string script;
+  for (int p = 0; p < 4; ++p) {
+    script += "(";
+    for (int i = p; i < 12; i += 4) {
+      const std::string game = dir + "/" + std::to_string(i) + ".csa";
+      driver::testing::write_file(game, {});
+      std::FILE* f = std::fopen(game.c_str(), "w");
+      std::fprintf(f, "PI\n+\n%s\n", moves[i]);
+      std::fclose(f);
+      script += velkora("book add " + b + " " + game) + " >/dev/null || echo failed " + moves[i] + "; ";
+    }
+    script += ") & ";
+  }
+  EXPECT_EQ(sh(script + "wait").out, "");
+  const std::string shown = book("show " + b + " " + dir + "/0.csa --ply 0");
+  for (const char* m : moves) EXPECT_NE(shown.find(m), std::string::npos) << m;
+  EXPECT_EQ(shown.substr(shown.size() - 14), "candidates 12\n");
 }
 
 }  // namespace

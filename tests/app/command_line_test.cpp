@@ -1,6 +1,7 @@
 // The built command-line programs, run as a user runs them.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,33 +12,23 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/memory.h"
 
-#include "app/terminal.h"
 #include "model/formats/kifu_dispatch.h"
+#include "model/text/text_encoding.h"
 #include "tests/app/command_runner.h"
+#include "tests/engine/driver/think_signature_total.h"
 #include "tests/model/position/position_builder.h"
 
 namespace {
 
 using namespace command_test;
-
-// A UTF-8 literal as the bytes the terminal gets.
-std::string utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-
-// `args` fails with exit status `code` and says `message` (standard output and
-// error together): all of it when the message ends a line, else it begins so.
-// A status alone would also pass for a program that was never found.
-::testing::AssertionResult fails_with(const std::string& args, int code, const std::string& message) {
-  const Outcome r = run(args, true);
-  const bool said = message.back() == '\n' ? r.out == message : r.out.rfind(message, 0) == 0;
-  if (WIFEXITED(r.status) && WEXITSTATUS(r.status) == code && said) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << args << ": status " << r.status << ", said: " << r.out;
-}
 
 TEST(CommandLine, BoardPrintsTheStartPositionInUtf8) {
   const Outcome r = run("velkora board");
@@ -78,7 +69,7 @@ TEST(CommandLine, ConvertWarnsWhereTheMovesStop) {
   const Outcome whole = run("velkora convert " + data("kif/other_program.kif") + " " + out, true);
   EXPECT_EQ(whole.status, 0);
   EXPECT_EQ(whole.out, "");
-  EXPECT_NE(app::sjis_to_utf8(slurp(out)).find(utf8(u8"  22 同　金(32)")), std::string::npos);
+  EXPECT_NE(model::sjis_to_utf8(slurp(out)).find(utf8(u8"  22 同　金(32)")), std::string::npos);
 
   const std::string cut = data("kif/cut_move.kif");
   const std::string warning =
@@ -294,7 +285,7 @@ TEST(CommandLine, ThinkStopsOnInterruptWithTheBestMoveSoFar) {
   close(fds[0]);
   ASSERT_TRUE(started);
   ASSERT_TRUE(answered) << out;
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130);
   const std::vector<std::string> lines = lines_of(out);
   const std::string best = best_move(lines.back());
   ASSERT_FALSE(best.empty()) << out;
@@ -332,7 +323,7 @@ TEST(CommandLine, MateSolvesPrintsAndSavesTheSolutionTree) {
   const Outcome shown = run("velkora show " + saved);
   EXPECT_NE(shown.out.find(utf8(u8"*7 ▲５三桂")), std::string::npos) << shown.out;
   // Defences off the main line are in the file too.
-  EXPECT_NE(app::sjis_to_utf8(slurp(saved)).find(utf8(u8"６二玉(51)")), std::string::npos);
+  EXPECT_NE(model::sjis_to_utf8(slurp(saved)).find(utf8(u8"６二玉(51)")), std::string::npos);
 
   const int no_hand[8] = {};
   const std::string taken =
@@ -369,7 +360,95 @@ TEST(CommandLine, MateAnswersUnknownOnInterrupt) {
   waitpid(pid, &status, 0);
   close(fds[0]);
   EXPECT_EQ(out, "unknown\n");
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130);
+}
+
+// A solve that outlasts the progress interval (shortened here) reports its
+// running node count on standard error and still ends with its answer.
+TEST(CommandLine, MatePrintsProgressWhileItSolves) {
+  const Outcome r = run("velkora mate " + data("tsume/mate19_a.kif") + " --ply 0", true, "VELKORA_PROGRESS_MS=1 ");
+  EXPECT_EQ(r.status, 0);
+  const std::vector<std::string> lines = lines_of(r.out);
+  ASSERT_GE(lines.size(), 3u) << r.out;
+  EXPECT_EQ(lines[lines.size() - 2], "mate 19");
+  EXPECT_EQ(lines.back().rfind("pv +", 0), 0u) << lines.back();
+  const std::regex progress("progress nodes ([0-9]+) time [0-9]+\\.[0-9] nps [0-9]+");
+  unsigned long most = 0;
+  for (size_t i = 0; i + 2 < lines.size(); ++i) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[i], m, progress)) << lines[i];
+    most = std::max(most, std::stoul(m[1].str()));
+  }
+  EXPECT_GT(most, 0u);  // counted while the solve ran, not only after it
+}
+
+// --memory above what the machine has available is refused before solving;
+// a solver that cannot get the memory it was allowed says that it is memory.
+TEST(CommandLine, MateMemoryBeyondTheMachineOrTheProcessLimit) {
+  platform::MemoryStatus memory;
+  ASSERT_TRUE(platform::memory_status(memory));
+  const unsigned long long available_mb = memory.available_physical >> 20;
+  const std::string problem = "velkora mate " + data("tsume/mate05_a_ai.kif") + " --ply 0";
+  constexpr unsigned long long kLargestMb = 1 << 20;  // the largest --memory read
+  if (available_mb < kLargestMb) {
+    const Outcome r = run(problem + " --memory 1048576", true);
+    EXPECT_EQ(r.status >> 8, 1);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex("velkora mate: --memory 1048576 is more than the [0-9]+ MB "
+                                                   "available\n")))
+        << r.out;
+  }
+  // The node table of 2048 MB has buckets of more than 180 MB: a 200 MB
+  // address space (or, under the sanitizer, its allocation cap) cannot hold it.
+#if defined(__SANITIZE_ADDRESS__)
+  const std::string limit = "ASAN_OPTIONS=$ASAN_OPTIONS:allocator_may_return_null=1:max_allocation_size_mb=150 ";
+#else
+  const std::string limit = "ulimit -v 204800; ";
+#endif
+  if (available_mb > 2048) {
+    const Outcome r = run(problem + " --memory 2048", true, limit);
+    EXPECT_EQ(r.status >> 8, 1);
+    // The sanitizer's allocator may warn on a line of its own before it.
+    const std::string said = "velkora mate: cannot get 2048 MB of memory for the mate solver\n";
+    EXPECT_TRUE(r.out == said || r.out.ends_with("\n" + said)) << r.out;
+  }
+}
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> files_in(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (const dirent* e = readdir(d)) {
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// --save finds an OUT that cannot be written before it solves, and writes
+// nothing, not even its trial file, unless the answer is a mate.
+TEST(CommandLine, MateSaveIsCheckedFirstAndWritesOnlyAMate) {
+  const std::string dir = ::testing::TempDir() + "/mate_save";
+  mkdir(dir.c_str(), 0700);
+  for (const std::string& name : files_in(dir)) unlink((dir + "/" + name).c_str());
+  const std::string seven = "velkora mate " + data("tsume/mate07_b_ai.kif") + " --ply 0 --save ";
+  EXPECT_TRUE(fails_with(seven + "/no/such/dir/out.kif", 1,
+                         "velkora mate: cannot write '/no/such/dir/out.kif': No such file or directory\n"));
+  const std::string folder = dir + "/folder.kif";
+  mkdir(folder.c_str(), 0700);
+  EXPECT_TRUE(fails_with(seven + folder, 1, "velkora mate: cannot write '" + folder + "': Is a directory\n"));
+  rmdir(folder.c_str());
+  EXPECT_TRUE(fails_with(seven + dir + "/out.vkr", 1, "velkora mate: that format can be read but not written\n"));
+
+  // The end of the problem's line: gote to move, no mate.
+  const Outcome none = run("velkora mate " + data("tsume/mate05_a_ai.kif") + " --save " + dir + "/none.kif", true);
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, "nomate\n");
+  EXPECT_EQ(files_in(dir), std::vector<std::string>{});
+  const Outcome mate = run(seven + dir + "/out.kif", true);
+  EXPECT_EQ(mate.status, 0);
+  EXPECT_EQ(files_in(dir), std::vector<std::string>{"out.kif"});
 }
 
 TEST(CommandLine, ComposeWritesProblemsThatMateSolves) {
@@ -391,6 +470,14 @@ TEST(CommandLine, ComposeWritesProblemsThatMateSolves) {
   const std::string help = run("velkora compose --help").out;
   EXPECT_NE(help.find(utf8(u8"駒:先手 先盤 先不 先近 後盤 後不 後近")), std::string::npos);
   EXPECT_EQ(run("velkora compose /no/such/folder").status >> 8, 1);
+}
+
+TEST(CommandLine, BenchPrintsTheNodeCountSignature) {
+  const Outcome r = run("velkora bench --signature");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "signature " + std::to_string(driver::testing::kSignatureTotal) + "\n");
+  EXPECT_TRUE(fails_with("velkora bench --signature --stats " + data("kif/variations.kif"), 1,
+                         "velkora bench: --signature and --stats exclude each other\n"));
 }
 
 TEST(CommandLine, ReviewAndGeneratorStatistics) {

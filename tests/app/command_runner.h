@@ -1,8 +1,13 @@
 // Running the built command-line programs as a user runs them.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace command_test {
 
@@ -19,14 +24,40 @@ struct Outcome {
 };
 
 // Runs a built program with `args`; standard error is kept with standard output
-// when `with_errors` is set.
-inline Outcome run(const std::string& args, bool with_errors = false) {
-  const std::string cmd = std::string(VELKORA_BINARY_DIR) + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
+// when `with_errors` is set. `shell` (variable settings, a ulimit and ";")
+// goes before the program in the shell's command line.
+inline Outcome run(const std::string& args, bool with_errors = false, const std::string& shell = "") {
+  const std::string cmd =
+      shell + std::string(VELKORA_BINARY_DIR) + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return {-1, {}};
   std::string out = read_all(p);
   return {pclose(p), out};
 }
+
+// Runs the built `velkora` with `args`, sends it Ctrl-C once its standard
+// error holds `ready` (or at once when `ready` is empty) and `delay_ms` more
+// have passed, and waits at most `wait_ms` for it to end (then kills it).
+struct Interrupted {
+  bool ended = false;  // ended by itself after the interrupt
+  int status = 0;      // waitpid's status
+  std::string out, err;
+};
+Interrupted run_interrupted(const std::vector<std::string>& args, const std::string& ready, uint32_t delay_ms,
+                            uint32_t wait_ms);
+
+// `args` fails with exit status `code` and says `message` (standard output and
+// error together): all of it when the message ends a line, else it begins so.
+// A status alone would also pass for a program that was never found.
+inline ::testing::AssertionResult fails_with(const std::string& args, int code, const std::string& message) {
+  const Outcome r = run(args, true);
+  const bool said = message.back() == '\n' ? r.out == message : r.out.rfind(message, 0) == 0;
+  if (WIFEXITED(r.status) && WEXITSTATUS(r.status) == code && said) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << args << ": status " << r.status << ", said: " << r.out;
+}
+
+// A UTF-8 literal as the bytes the terminal gets.
+inline std::string utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 inline std::string data(const char* name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
 

@@ -94,6 +94,17 @@ TEST_F(ComputerThread, AStoppedThinkAnswersChudan) {
   EXPECT_EQ(driver::think_state_get(), driver::kThinkIdle);
 }
 
+// A think request while a think (not a ponder) runs waits for it: the running
+// think is not stopped, its move is an ordinary one.
+TEST_F(ComputerThread, AThinkRequestedWhileAnotherRunsLetsItFinish) {
+  comp_.Chuban(record_, 0, 0, 0, 4);
+  comp_.Chuban(record_, 0, 0, 0, 16);  // returns once the first has finished; runs until stopped
+  EXPECT_TRUE(MovePlayable());
+  comp_.Stop();
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(wait_for(view_, kMsgComputerMove));
+  EXPECT_EQ(comp_.job().result_move.special, model::kChudan);
+}
+
 TEST_F(ComputerThread, APonderOnThePlayedMoveBecomesTheThink) {
   comp_.job().max_depth = 16;  // a ponder that never ends by itself
   comp_.job().time_b = 150;    // 1.5 s (a limit of 0.8 s) once it is the think

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
 
 #include "platform/clock.h"
+#include "platform/file_replace.h"
 #include "platform/mailbox.h"
 #include "platform/memory.h"
 
@@ -49,6 +55,34 @@ TEST(Mailbox, DeliversInOrderWaitsAndRefusesWhenFull) {
   ASSERT_TRUE(box.Wait(m, 0));
   EXPECT_EQ(m.id, 8u);
   EXPECT_EQ(box.Size(), 0u);
+}
+
+TEST(FileReplacement, NewFilesTakeTheUmaskAndADroppedOneLeavesNothing) {
+  const std::string dir = ::testing::TempDir() + "/replace";
+  ::mkdir(dir.c_str(), 0755);
+  // A link that leads nowhere is not written through.
+  ASSERT_EQ(::symlink((dir + "/nowhere").c_str(), (dir + "/dangling").c_str()), 0);
+  EXPECT_EQ(resolve_file_path((dir + "/dangling").c_str()), "");
+  EXPECT_EQ(FileReplacement::Begin((dir + "/dangling").c_str()), nullptr);
+  EXPECT_EQ(FileReplacement::Begin(dir.c_str()), nullptr);  // a folder is no file
+  const mode_t mask = ::umask(027);
+  auto r = FileReplacement::Begin((dir + "/new").c_str());
+  ASSERT_NE(r, nullptr);
+  std::fputs("new", r->stream());
+  EXPECT_TRUE(r->Commit());
+  ::umask(mask);
+  struct stat st {};
+  ASSERT_EQ(::stat((dir + "/new").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  // Dropped before Commit: the file keeps its three bytes, no temporary stays.
+  r = FileReplacement::Begin((dir + "/new").c_str());
+  std::fputs("changed", r->stream());
+  r.reset();
+  ASSERT_EQ(::stat((dir + "/new").c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, 3);
+  ASSERT_EQ(::unlink((dir + "/new").c_str()), 0);
+  ASSERT_EQ(::unlink((dir + "/dangling").c_str()), 0);
+  EXPECT_EQ(::rmdir(dir.c_str()), 0);  // empty
 }
 
 }  // namespace

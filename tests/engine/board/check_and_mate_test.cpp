@@ -55,7 +55,7 @@ TEST(MateInOne, FindsDropMatesAndRefusesAnsweredChecks) {
   KPosition p = s.Load();
   uint32_t word = 0;
   ASSERT_EQ(ichite_zume(p, &word), 1);
-  EXPECT_EQ(word, engine::kmove_drop(square_of(1, 2), kGold | kSenteBit));
+  EXPECT_EQ(word, board::kmove_drop(square_of(1, 2), kGold | kSenteBit));
 
   // Without the pawn the gold is unsupported: refuted and filtered out.
   s.Put(1, 3, model::kEmpty);
@@ -73,7 +73,7 @@ TEST(MateInOne, FindsDropMatesAndRefusesAnsweredChecks) {
   p = n.Load();
   EXPECT_EQ(oute_quick_refute(p, n.Move(p, 11, kKei, 2, 3)), 0);
   ASSERT_EQ(ichite_zume(p, &word), 1);
-  EXPECT_EQ(word, engine::kmove_drop(square_of(2, 3), kKnight | kSenteBit));
+  EXPECT_EQ(word, board::kmove_drop(square_of(2, 3), kKnight | kSenteBit));
   // ... but is no answer while the mover's own king stands in check from the bishop.
   p = n.Put(5, 9, model::kEmpty).Put(9, 9, kOu).Load();
   EXPECT_EQ(ichite_zume(p, &word), 0);

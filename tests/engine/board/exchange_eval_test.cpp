@@ -9,10 +9,11 @@
 
 #include <vector>
 
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
-#include "engine/board/search_words.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_tables.h"
 #include "tests/engine/board/model_positions.h"

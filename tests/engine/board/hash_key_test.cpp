@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/board/hash_key.h"
-#include "engine/board/hash_key_table.h"
+#include "engine/board/hash_key_rows.h"
 #include "tests/engine/board/model_positions.h"
 
 namespace board {
@@ -15,7 +15,7 @@ using testing::kings_and_hands;
 
 KHashKey key_of(const model::Kyokumen& k, int hand_side = 0) {
   KPosition p;
-  EXPECT_EQ(driver::position_load(p, k), 0);
+  EXPECT_EQ(bridge::position_load(p, k), 0);
   KHashKey key;
   hash_key_full(p, hand_side, key);
   return key;

@@ -26,14 +26,14 @@ class HashTableTest : public ::testing::Test {
   // Probes `k` for `move` with the window (alpha, beta) and best -32766.
   int Probe(const KHashKey& k, int depth, int alpha, int beta = 32766, int margin = 0,
             uint32_t move = 0x1234) {
-    node_ = KSearchNode{};
+    node_ = KHashProbe{};
     node_.key = k;
     alpha_ = alpha;
     best_ = -32766;
     return hash_probe(node_, move, margin, depth, exact_, alpha_, beta, best_);
   }
 
-  KSearchNode node_{};
+  KHashProbe node_{};
   int alpha_ = 0, best_ = 0, exact_ = 0;
 };
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 #include "tests/engine/board/position_checker.h"
@@ -60,7 +60,7 @@ inline model::Kyokumen twin(const model::Kyokumen& k) {
 
 inline KPosition load(const model::Kyokumen& k) {
   KPosition p;
-  EXPECT_EQ(driver::position_load(p, k), 0);
+  EXPECT_EQ(bridge::position_load(p, k), 0);
   return p;
 }
 
@@ -86,7 +86,7 @@ struct Scene {
   // The engine move for (fx, fy) -> (tx, ty); fx 11 drops type fy.
   KMove Move(const KPosition& p, int fx, int fy, int tx, int ty, int nari = 0) const {
     KMove m;
-    EXPECT_EQ(driver::sashite_to_kmove(m, p, model::testing::move(k, fx, fy, tx, ty, nari)), 0);
+    EXPECT_EQ(bridge::sashite_to_kmove(m, p, model::testing::move(k, fx, fy, tx, ty, nari)), 0);
     return m;
   }
 };

@@ -56,7 +56,7 @@ bool mates(KPosition& p, const KMove& m) {
 // for the random play.
 testing::ModelMoves check_position(const model::Kyokumen& k, Stats& st) {
   KPosition p;
-  EXPECT_EQ(driver::position_load(p, k), 0);
+  EXPECT_EQ(bridge::position_load(p, k), 0);
   KPosition saved;
   std::memcpy(&saved, &p, sizeof p);
   const testing::ModelMoves mm = testing::model_moves(k, p);
@@ -179,7 +179,7 @@ model::Sashite pick(const model::Kyokumen& k, const testing::ModelMoves& mm, std
     next.Copy(k);
     next.DoSashite(m);
     KPosition p;
-    driver::position_load(p, next);
+    bridge::position_load(p, next);
     if (kiki_at(p, p.piece[p.teban].sq).direct_count[1 - p.teban] >= 2) double_checks.push_back(m);
   }
   for (const model::Sashite& m : legal) {

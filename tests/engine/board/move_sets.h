@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/board/position.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -72,7 +72,7 @@ inline ModelMoves model_moves(const model::Kyokumen& k, const KPosition& p) {
     next.Copy(k);
     if (!next.DoSashite(all[i]) || next.IsOute(mover)) continue;
     KMove m;
-    EXPECT_EQ(driver::sashite_to_kmove(m, p, all[i]), 0);
+    EXPECT_EQ(bridge::sashite_to_kmove(m, p, all[i]), 0);
     if (!model::is_legal_result(next, all[i], mover)) {
       r.pawn_drop_mates.push_back(m);
       continue;

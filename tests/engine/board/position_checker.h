@@ -28,14 +28,19 @@ inline std::vector<uint32_t> sorted_tokins(const KTokinList& l) {
 // Two attack records are equal field by field (the record has no padding).
 inline bool same_kiki(const KKiki& a, const KKiki& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Board and piece table agree, hands match the pieces in hand and their slots,
-// every count is the size of its set, and the attack records, pawn files,
-// promoted-pawn lists and non-pawn hand counts equal a rebuild from scratch.
+// Every piece carries a code of its number's kind, board and piece table
+// agree, hands match the pieces in hand and their slots, every count is the
+// size of its set, and the attack records, pawn files, promoted-pawn lists and
+// non-pawn hand counts equal a rebuild from scratch.
 inline ::testing::AssertionResult matches_rebuild(const KPosition& p) {
   auto fail = [](const std::string& what) { return ::testing::AssertionFailure() << what; };
   if (p.teban > 1) return fail("side to move is not 0 or 1");
   for (int n = 0; n < kPieceCount; ++n) {
     const int sq = p.piece[n].sq;
+    // Numbers are fixed by kind: a drop or a capture finds its piece by them.
+    if (code_kind(p.piece[n].code) != number_kind(n)) {
+      return fail("piece " + std::to_string(n) + " carries a code of another kind");
+    }
     if (is_playing_square(sq)) {
       if (p.board[sq] != n) return fail("piece " + std::to_string(n) + " is not on its " + square_name(sq));
     } else if (sq != kInHand && sq != kNotInPlay) {

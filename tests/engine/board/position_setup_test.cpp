@@ -13,7 +13,7 @@
 #include "engine/board/position_print.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/random.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/position/kyokumen.h"
 #include "tests/engine/board/position_checker.h"
 #include "tests/model/position/position_builder.h"
@@ -27,7 +27,7 @@ using testing::matches_rebuild;
 ::testing::AssertionResult is_start_of(const KPosition& p, int32_t handicap_bits) {
   model::Kyokumen start, exported;
   start.Init(handicap_bits);
-  driver::position_export(exported, p);
+  bridge::position_export(exported, p);
   if (!(exported == start)) return ::testing::AssertionFailure() << "not the start position";
   return matches_rebuild(p);
 }
@@ -67,7 +67,7 @@ TEST(StartPosition, EvenGameAndHandicapsMatchTheGameModel) {
   model::Kyokumen even;
   even.Init(model::kHirate);
   KPosition loaded;
-  ASSERT_EQ(driver::position_load(loaded, even), 0);
+  ASSERT_EQ(bridge::position_load(loaded, even), 0);
   EXPECT_TRUE(is_start_of(loaded, model::kHirate));
 
   // Sente's 5h: king, both golds and the rook along rank 8, cheapest first.
@@ -125,7 +125,7 @@ TEST(PositionPrint, TaggedTextOfTheStartPosition) {
 
 TEST(FixPieceLists, HandCountsEditedDirectly) {
   KPosition p;
-  ASSERT_EQ(driver::position_load(p, model::testing::empty_position()), 0);
+  ASSERT_EQ(bridge::position_load(p, model::testing::empty_position()), 0);
   p.hand[0][kSilver] = 1;
   p.hand[1][kSilver] = 2;
   position_fix_piece_lists(p);

@@ -90,7 +90,7 @@ class Walk {
   void Game(const model::Kyokumen& start, std::unordered_map<std::string, std::string>& seen, Coverage& cov) {
     model::Kyokumen k;
     k.Copy(start);
-    ASSERT_EQ(driver::position_load(p_, k), 0);
+    ASSERT_EQ(bridge::position_load(p_, k), 0);
     ASSERT_TRUE(matches_rebuild(p_));
     search_ply_counter = 0;
     model::Sashite moves[kTrialsPerPosition];
@@ -112,7 +112,7 @@ class Walk {
       // Play one of them for good.
       const model::Sashite& m = moves[rng_() % n];
       KMove km;
-      ASSERT_EQ(driver::sashite_to_kmove(km, p_, m), 0);
+      ASSERT_EQ(bridge::sashite_to_kmove(km, p_, m), 0);
       do_move(p_, km, 0);
       ASSERT_TRUE(k.DoSashite(m));
     }
@@ -126,9 +126,9 @@ class Walk {
     model::Kyokumen after, exported;
     after.Copy(k);
     if (m) {
-      ASSERT_EQ(driver::sashite_to_kmove(km, p_, *m), 0);
+      ASSERT_EQ(bridge::sashite_to_kmove(km, p_, *m), 0);
       model::Sashite back;
-      ASSERT_EQ(driver::kmove_to_sashite(back, k, km), 0);
+      ASSERT_EQ(bridge::kmove_to_sashite(back, k, km), 0);
       ASSERT_EQ(back, *m);
       ASSERT_TRUE(after.DoSashite(*m));
     } else {
@@ -146,7 +146,7 @@ class Walk {
     do_move(p_, km, flag);
     ASSERT_EQ(search_ply_counter, counter + 1);
     ASSERT_TRUE(matches_rebuild(p_)) << "after do_move of " << int(km.from) << "->" << int(km.to);
-    driver::position_export(exported, p_);
+    bridge::position_export(exported, p_);
     ASSERT_TRUE(exported == after);
     ASSERT_NO_FATAL_FAILURE(CheckKey(km));
     for (int side = 0; side < 2; ++side) {

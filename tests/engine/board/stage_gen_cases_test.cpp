@@ -13,6 +13,7 @@
 #include "engine/board/capture_gen.h"
 #include "engine/board/engine_perft.h"
 #include "engine/board/escape_gen.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/quiescence_gen.h"
@@ -158,7 +159,7 @@ TEST(EnginePerftBulk, AgreesWithTheGameModel) {
   }
   for (size_t i = 0; i < starts.size(); ++i) {
     KPosition p;
-    ASSERT_EQ(driver::position_load(p, starts[i]), 0);
+    ASSERT_EQ(bridge::position_load(p, starts[i]), 0);
     const int depth = i < 5 ? 3 : 1 + static_cast<int>(i % 3);
     uint64_t engine[3], model_counts[3];
     engine_perft(p, depth, engine);

@@ -20,6 +20,7 @@
 #include "engine/board/capture_gen.h"
 #include "engine/board/defence_gen.h"
 #include "engine/board/escape_gen.h"
+#include "engine/board/exchange_values.h"
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_legality.h"
@@ -232,13 +233,13 @@ class StageGenerators : public ::testing::Test {
   void SetUp() override {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
     eval::eval_tables_init(eval::eval_weight_block, 0);
-    eval_weights = &eval::eval_weight_block;
+    king_rel_table = &eval::eval_weight_block.king_rel;
   }
   void TearDown() override {
     game_stage = 0;
     threat_word = 0;
     eval_stage_tables = nullptr;
-    eval_weights = nullptr;
+    king_rel_table = nullptr;
     pos_table_init();
   }
   KEvalStageTables blocks_[3]{};
@@ -256,7 +257,7 @@ TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {
     model::Kyokumen k;
     k.Copy(starts[game % starts.size()]);
     KPosition before;
-    ASSERT_EQ(driver::position_load(before, k), 0);
+    ASSERT_EQ(bridge::position_load(before, k), 0);
     KMove previous[2] = {pass_move(), pass_move()};
     for (int ply = 0; ply < kMaxGamePlies && positions < kPositions; ++ply, ++positions) {
       Setting s{};
@@ -335,7 +336,7 @@ TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {
         if (mm.legal[i].captured_code && rng() % 3 == 0) next = mm.legal_sashite[i];  // captures build target lists
       }
       KMove m;
-      ASSERT_EQ(driver::sashite_to_kmove(m, p, next), 0);
+      ASSERT_EQ(bridge::sashite_to_kmove(m, p, next), 0);
       std::memcpy(&before, &p, sizeof p);
       ASSERT_TRUE(k.DoSashite(next));
       previous[0] = previous[1];

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/board/generator_words.h"
 #include "engine/board/ply_table.h"
-#include "engine/board/search_words.h"
 #include "tests/engine/board/model_positions.h"
 
 namespace board {

@@ -1,7 +1,12 @@
 // Damaged book files: every cut and every lying count, size, slot byte or move
 // word is refused whole. A user book keeps what it had; a damaged part of the
-// divided book finds nothing. The sanitizer build runs these too.
+// divided book finds nothing. Files that are no book at all, or larger than a
+// book may be, are refused with their reason before anything large is read.
+// The sanitizer build runs these too.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -144,6 +149,57 @@ TEST(DamagedPartFiles, EveryCutAndLieFindsNothing) {
       {"move value", lie_in_body(moves + 2, 16)},
   };
   for (const auto& [what, image] : lies) EXPECT_EQ(found(image), 0) << what;
+}
+
+// A file of `bytes` that starts with `head` and holds nothing but zeros after
+// it, taking no room on the disk.
+void sparse_file(const std::string& path, const Bytes& head, uint64_t bytes) {
+  testing::write_file(path, head);
+  ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(bytes)), 0);
+}
+
+TEST(BookFiles, WhatIsNoBookIsRefusedWithItsReasonAndNothingLargeIsRead) {
+  const auto refused = [](const std::string& path) {
+    OBEditableHash book;
+    BookFileError why = BookFileError::kNone;
+    EXPECT_EQ(book.Load(path.c_str(), 1, 0, &why), -1) << path;
+    return why;
+  };
+  EXPECT_EQ(refused(temp("no_such.js5")), BookFileError::kMissing);
+  ::mkdir(temp("folder.js5").c_str(), 0755);
+  EXPECT_EQ(refused(temp("folder.js5")), BookFileError::kNotAFile);
+  ::mkfifo(temp("pipe.js5").c_str(), 0600);  // no writer: opening must not wait for one
+  EXPECT_EQ(refused(temp("pipe.js5")), BookFileError::kNotAFile);
+  sparse_file(temp("huge.js5"), {'J', 'S', '5', 0, 1}, kMaxBookFileBytes + 1);
+  EXPECT_EQ(refused(temp("huge.js5")), BookFileError::kTooLarge);
+
+  // Parts of the divided book: one that declares 4 GB unpacked from 4 MB
+  // packed (within deflate's ratio), one whose packed data alone is too large.
+  const BookRecord r = records()[0];
+  const std::string name = testing::write_divided_book(temp("huge_parts"), {});
+  const auto part_error = [&](const Bytes& head, uint64_t bytes) {
+    sparse_file(temp("huge_parts/joseki/b00.jdb"), head, bytes);
+    DividedBook book;
+    book.SetName(name.c_str());
+    EXPECT_EQ(book.Lookup(r.pos, nullptr), 0);
+    EXPECT_FALSE(book.IsLoaded(0));
+    return book.PartError(0);
+  };
+  Bytes head = {'J', 'o', 'S', 'e', 'K', 'i', '5', 0};
+  testing::put(head, 4u << 20, 4);
+  testing::put(head, 0xFFFFFFFFu, 4);
+  EXPECT_EQ(part_error(head, 16 + (4u << 20)), BookFileError::kTooLarge);
+  head.resize(8);
+  testing::put(head, static_cast<uint32_t>(kMaxBookFileBytes + 1), 4);
+  testing::put(head, 100, 4);
+  EXPECT_EQ(part_error(head, 16 + kMaxBookFileBytes + 1), BookFileError::kTooLarge);
+  EXPECT_EQ(part_error({'J', 'S', '5', 0}, 4), BookFileError::kNotABook);
+  std::remove(temp("huge_parts/joseki/b00.jdb").c_str());
+  DividedBook missing;
+  missing.SetName(name.c_str());
+  EXPECT_FALSE(missing.AnyPartFile());
+  EXPECT_EQ(missing.Lookup(r.pos, nullptr), 0);
+  EXPECT_EQ(missing.PartError(0), BookFileError::kMissing);
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tests/engine/driver/book_test_util.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/bin_file.h"
 #include "engine/driver/books_select.h"
 #include "engine/driver/joseki_edit.h"
-#include "engine/driver/position_bridge.h"
+#include "tests/engine/driver/book_test_util.h"
 
 namespace driver {
 namespace {
@@ -23,7 +23,7 @@ TEST(BookPosition, RecordAndEnginePositionsGiveTheSameBytesAndKey) {
     model::BookPosition from_record, from_engine;
     ASSERT_TRUE(k.ToBookKey(from_record));
     board::KPosition p;
-    ASSERT_EQ(position_load(p, k), 0);
+    ASSERT_EQ(bridge::position_load(p, k), 0);
     book_position_from_kposition(&from_engine, p);
     ASSERT_EQ(from_engine, from_record);
     // The key is the game model's hash of the same position.
@@ -47,7 +47,7 @@ TEST(BookMoveWord, EveryMoveOfRandomPositionsRoundTrips) {
   int drops = 0, promotions = 0;
   for (const model::Kyokumen& k : testing::random_game_positions(12, 12, 120)) {
     board::KPosition p;
-    ASSERT_EQ(position_load(p, k), 0);
+    ASSERT_EQ(bridge::position_load(p, k), 0);
     model::Sashite all[model::kMaxSashite];
     const int n = k.GenerateAll(all);
     const auto turn = [&k](int v) { return k.teban ? 10 - v : v; };
@@ -66,7 +66,7 @@ TEST(BookMoveWord, EveryMoveOfRandomPositionsRoundTrips) {
       promotions += promote;
       // As an engine move it is the bridge's conversion of the same move.
       board::KMove direct, via_book;
-      ASSERT_EQ(sashite_to_kmove(direct, p, m), 0);
+      ASSERT_EQ(bridge::sashite_to_kmove(direct, p, m), 0);
       ASSERT_EQ(book_move_to_kmove(bm, p, &via_book), 1);
       EXPECT_EQ(std::memcmp(&direct, &via_book, 8), 0);
     }

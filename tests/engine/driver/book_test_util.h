@@ -3,9 +3,14 @@
 // files) and of JS5 images, following their layouts.
 #pragma once
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <zlib.h>
+
+#include <csignal>
+#include <set>
 
 #include <algorithm>
 #include <cstdio>
@@ -47,6 +52,32 @@ inline std::vector<model::Kyokumen> random_game_positions(uint32_t seed, int gam
 }
 
 inline std::string temp(const std::string& name) { return ::testing::TempDir() + "/" + name; }
+
+// The names in a folder (without "." and "..").
+inline std::set<std::string> folder_names(const std::string& dir) {
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (const dirent* e = readdir(d)) {
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+// While alive, a write that would make a file longer than `bytes` fails, as on
+// a full disk (the signal that would end the process is ignored).
+struct FileSizeLimit {
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = old;
+    lower.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+  rlimit old{};
+};
 
 // A pawn push on `file` in the mover's view, with its value and strategy word.
 inline BookMove push(int file, int value, uint32_t senkei = 0) {

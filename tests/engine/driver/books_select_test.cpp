@@ -5,12 +5,12 @@
 #include <random>
 #include <vector>
 
-#include "tests/engine/driver/book_test_util.h"
 #include "engine/board/random.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/books_select.h"
 #include "engine/driver/joseki_edit.h"
-#include "engine/driver/position_bridge.h"
 #include "model/position/perft.h"
+#include "tests/engine/driver/book_test_util.h"
 
 namespace driver {
 namespace {
@@ -108,7 +108,7 @@ TEST(BooksSelect, ReportsByValueAtMostMaxListedAndGivesTheStrategyWord) {
   f.books.candidate_report = capture;
   reported.clear();
   board::KPosition p;
-  ASSERT_EQ(position_load(p, f.k), 0);
+  ASSERT_EQ(bridge::position_load(p, f.k), 0);
   board::KMove out;
   uint32_t senkei = 99;
   int count = 0;
@@ -141,7 +141,7 @@ TEST(BooksSelect, OnlyLegalMovesComeOut) {
     k.ToBookKey(pos);
     books.user_books.Current()->Insert(pos, m, 1);
     board::KPosition p;
-    ASSERT_EQ(position_load(p, k), 0);
+    ASSERT_EQ(bridge::position_load(p, k), 0);
     board::KMove out;
     uint32_t senkei = 0;
     if (books_select(books, p, &out, &senkei, 0, nullptr) != 0) {
@@ -152,7 +152,7 @@ TEST(BooksSelect, OnlyLegalMovesComeOut) {
     EXPECT_EQ(senkei, m.code);
     model::Sashite s;
     model::Kyokumen after = k;
-    ASSERT_EQ(kmove_to_sashite(s, k, out), 0);
+    ASSERT_EQ(bridge::kmove_to_sashite(s, k, out), 0);
     ASSERT_TRUE(after.DoSashite(s));
     EXPECT_TRUE(model::is_legal_result(after, s, k.teban));
   }
@@ -172,7 +172,7 @@ TEST(BooksSelect, OnlyLegalMovesComeOut) {
     books.user_books.NewSlot(0);
     ASSERT_EQ(joseki_set_move(books, k, model::testing::move(k, 11, model::kFu, 1, 2), 15, 0, 1), 0);
     board::KPosition p;
-    ASSERT_EQ(position_load(p, k), 0);
+    ASSERT_EQ(bridge::position_load(p, k), 0);
     board::KMove out;
     EXPECT_EQ(books_select(books, p, &out, nullptr, 0, nullptr), knight ? -1 : 0);
   }

@@ -5,18 +5,18 @@
 
 #include <vector>
 
-#include "engine/tsume/tsume_entry.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
-#include "engine/board/search_words.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/book_or_chuban.h"
-#include "engine/driver/joseki_books.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/driver/joseki_books.h"
 #include "engine/driver/think_state.h"
 #include "engine/search/chuban.h"
+#include "engine/tsume/tsume_entry.h"
 #include "model/record/kifu_holder.h"
 #include "tests/model/position/position_builder.h"
 #include "tests/model/record/kifu_test_util.h"
@@ -170,7 +170,7 @@ class ThinkJob : public ::testing::Test {
   int Choose(const model::Kyokumen& k, board::KMove& out) {
     Think(k);  // publishes the request
     KPositionHistory root;
-    EXPECT_EQ(position_load(cur_, k), 0);
+    EXPECT_EQ(bridge::position_load(cur_, k), 0);
     return choose_book_or_chuban(cur_, 0, nullptr, nullptr, false, 1, nullptr, root, out, job_.hyouka);
   }
 

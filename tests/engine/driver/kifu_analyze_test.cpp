@@ -13,9 +13,9 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/board/search_words.h"
+#include "engine/board/generator_words.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/commentary_judge.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/eval/root_modes.h"
 #include "tests/model/position/position_builder.h"
 #include "tests/model/record/kifu_test_util.h"
@@ -100,8 +100,8 @@ TEST(CommentaryJudge, SituationClausesRotateTheirEndings) {
 board::KMoveWord word_on(const model::Kyokumen& k, Squares s, int nari = 0) {
   board::KPosition p;
   board::KMove m;
-  EXPECT_EQ(position_load(p, k), 0);
-  EXPECT_EQ(sashite_to_kmove(m, p, model::testing::move(k, s[0], s[1], s[2], s[3], nari)), 0);
+  EXPECT_EQ(bridge::position_load(p, k), 0);
+  EXPECT_EQ(bridge::sashite_to_kmove(m, p, model::testing::move(k, s[0], s[1], s[2], s[3], nari)), 0);
   return board::move_word(m);
 }
 
@@ -111,7 +111,7 @@ class Review : public ::testing::Test {
  protected:
   void SetUp() override {
     board::KPosition p;
-    ASSERT_EQ(position_load(p, model::testing::initial(0)), 0);
+    ASSERT_EQ(bridge::position_load(p, model::testing::initial(0)), 0);
     const int32_t codes[2] = {0, 0};
     board::game_stage = 0;
     eval::eval_setup_stage(p, 0, codes);
@@ -286,7 +286,7 @@ TEST_F(Review, LayoutsAndEdges) {
   EXPECT_EQ(Text(0), "2手目 ▲４四銀は駒得になるので取りたくなるところですが、悪手でした。\r\n");
   // A word that does not fit the position counts as none.
   kifu_.NodeAtTesu(1)->hyouka.pv.back() =
-      engine::kmove_pack(board::square_of(5, 5), board::square_of(5, 4), board::kGold | board::kSenteBit, 0, 0);
+      board::kmove_pack(board::square_of(5, 5), board::square_of(5, 4), board::kGold | board::kSenteBit, 0, 0);
   EXPECT_EQ(Text(0), "2手目 ▲４四銀は駒得になるので取りたくなるところですが、悪手でした。\r\n");
 
   // A fall of 50 counts for the rook numbered 3 (on 9九) but not for number 2.

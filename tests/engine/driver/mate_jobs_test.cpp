@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "engine/board/evasion_gen.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/mate_jobs.h"
-#include "engine/driver/position_bridge.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
@@ -150,12 +150,13 @@ TEST(MateJobs, TheTreeGoesIntoTheRecordAndComesBackFromKif) {
     const model::KifuKyokumen* d = todo.back();
     todo.pop_back();
     board::KPosition p;
-    ASSERT_EQ(position_load(p, d->kyokumen), 0);
+    ASSERT_EQ(bridge::position_load(p, d->kyokumen), 0);
     board::KMove evasions[board::kMaxMoves];
     std::set<std::string> real, written;
     for (int i = 0, n = board::oute_nige_gen(p, evasions); i < n; ++i) {
       model::Sashite s;
-      if (tsume::ktsume_check_answer(p, evasions[i], 0) == 0 && kmove_to_sashite(s, d->kyokumen, evasions[i]) == 0) {
+      if (tsume::ktsume_check_answer(p, evasions[i], 0) == 0 &&
+          bridge::kmove_to_sashite(s, d->kyokumen, evasions[i]) == 0) {
         real.insert(text(s));
       }
     }

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/board/position.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/message_queue.h"
-#include "engine/driver/position_bridge.h"
 #include "tests/model/position/position_builder.h"
 
 namespace driver {
@@ -66,7 +66,7 @@ TEST_F(Queue, BookCandidatesAreShownFromTheBoardsView) {
   board::KPosition p;
   model::Kyokumen k = model::testing::initial(model::kHirate);
   k.teban = 1;
-  ASSERT_EQ(position_load(p, k), 0);
+  ASSERT_EQ(bridge::position_load(p, k), 0);
   book_candidate_position(&p);
   book_candidate_message(2, 8, 2, 6, 0, 7);
   book_candidate_message(0, 0, 5, 5, 0, 1);  // no move

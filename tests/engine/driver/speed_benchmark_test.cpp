@@ -6,8 +6,8 @@
 
 #include <vector>
 
+#include "engine/board/generator_words.h"
 #include "engine/board/position_setup.h"
-#include "engine/board/search_words.h"
 #include "engine/driver/movegen_stats.h"
 #include "platform/clock.h"
 #include "tests/model/position/position_builder.h"
@@ -50,7 +50,15 @@ TEST(SpeedBenchmark, WalksThreePliesUntilTheClockPassesTheLimit) {
     EXPECT_EQ(benchmark_words.make_pairs, r.pairs) << r.size << " " << r.jump;
   }
   jump_after = 0;
+  // A stop asked for ends the walk at its next node (Ctrl-C); the next run
+  // starts afresh.
+  std::vector<uint8_t> buf(kBenchmarkFallbackBytes);
+  benchmark_words = BenchmarkWords{kStart, 0, 0, 0};
+  benchmark_stop.store(true);
+  benchmark_walk(p, 0, kBenchmarkPlies, kBenchmarkLimitMs, buf.data(), buf.size());
+  EXPECT_EQ(benchmark_words.nodes, 0u);
   EXPECT_EQ(speed_benchmark_run(), 0u);  // a clock that stands still
+  EXPECT_EQ(benchmark_words.nodes, 1u + 30 + 900);
   benchmark_clock = platform::tick_ms;
 }
 
@@ -95,6 +103,35 @@ TEST_F(MovegenStatsTest, CountsAllMovesOrEvasionsAndRestoresTheStage) {
     EXPECT_EQ(s.legal, 4);
     EXPECT_LE(s.cycles.minimum, s.cycles.average);
   }
+}
+
+// A position where the side to move could take the king is refused before
+// anything is measured; a mated side has no move: zero counts, an empty list.
+TEST_F(MovegenStatsTest, RefusesATakableKingAndListsNothingWhenMated) {
+  model::Kyokumen open = model::testing::kings_only();
+  model::testing::put(open, 5, 5, model::kHi);
+  Load(open);
+  MovegenStats s;
+  MovegenDetail d;
+  for (int mode = 0; mode < kModeCount; ++mode) EXPECT_EQ(movegen_stats(job_, mode, 3, s), kStatsKingCapturable);
+  EXPECT_EQ(movegen_stats_detail(job_, model::testing::move(kyokumen_, 5, 9, 4, 8), d), kStatsKingCapturable);
+
+  // Gote's king on 5一 under a gold on 5二 that a pawn on 5三 guards.
+  kifu_.ClearMoves();
+  model::Kyokumen mated = model::testing::kings_only();
+  model::testing::put(mated, 5, 2, model::kKin);
+  model::testing::put(mated, 5, 3, model::kFu);
+  mated.teban = 1;
+  Load(mated);
+  board::game_stage = 1;
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    ASSERT_EQ(movegen_stats(job_, mode, 3, s), 0) << mode;
+    EXPECT_EQ(s.generated, 0);
+    EXPECT_EQ(s.legal, 0);
+    EXPECT_TRUE(s.moves.empty());
+    EXPECT_EQ(board::game_stage, 1);
+  }
+  board::game_stage = 0;
 }
 
 }  // namespace

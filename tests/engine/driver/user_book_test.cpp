@@ -136,16 +136,24 @@ TEST(UserBookFiles, Js5AndJsdRoundTrips) {
   expect_same_book(book, high, true);
   EXPECT_EQ(low.Load(temp("levels.jsd").c_str(), 1, 8), -1);  // there is no level 8
 
-  // An empty book saves and loads; a file with other first bytes is an empty
-  // book; a save that cannot finish leaves the file as it was.
+  // An empty book saves, but a JS5 file of no position is no book, nor is a
+  // file with other first bytes; a save that cannot finish (the disk full after
+  // 4 bytes) leaves the file as it was and no temporary file beside it.
   OBEditableHash empty;
+  BookFileError why;
   ASSERT_EQ(empty.Save(temp("empty.js5").c_str()), 0);
-  EXPECT_EQ(loaded.Load(temp("empty.js5").c_str(), 1, 0), 0);
+  EXPECT_EQ(loaded.Load(temp("empty.js5").c_str(), 1, 0, &why), -1);
+  EXPECT_EQ(why, BookFileError::kNoPositions);
   testing::write_file(temp("other.bin"), {'K', 'I', 'F', 0, 1, 2});
-  EXPECT_EQ(loaded.Load(temp("other.bin").c_str(), 1, 0), 0);
-  ::mkdir((path + ".tmp").c_str(), 0755);
-  EXPECT_EQ(empty.Save(path.c_str()), -1);
-  ::rmdir((path + ".tmp").c_str());
+  EXPECT_EQ(loaded.Load(temp("other.bin").c_str(), 1, 0, &why), -1);
+  EXPECT_EQ(why, BookFileError::kNotABook);
+  {
+    testing::FileSizeLimit full(4);
+    EXPECT_EQ(empty.Save(path.c_str()), -1);
+  }
+  for (const std::string& name : testing::folder_names(temp(""))) {
+    EXPECT_TRUE(name.rfind("round.js5", 0) != 0 || name == "round.js5") << name;
+  }
   ASSERT_EQ(loaded.Load(path.c_str(), 1, 0), 0);
   expect_same_book(book, loaded);
 }

@@ -1,8 +1,8 @@
 // The move-by-move update of the evaluation record: over random games from the
 // even start, the handicaps, kingless and hand-heavy positions, with passes mixed
-// in, every field after every move equals the terms computed from scratch (the
-// open-file sums by replaying their refresh rule); a position and its turned
-// twin keep mirrored records; and the deltas of single constructed moves.
+// in, every field after every move equals the terms computed from scratch; a
+// position and its turned twin keep mirrored records; and the deltas of single
+// constructed moves.
 #include "engine/eval/eval_diff.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,6 @@ using board::KEvalRecord;
 using board::KMove;
 using board::KPosition;
 using board::square_of;
-using testing::OpenFileReplay;
 using testing::record_matches;
 using testing::record_of;
 using testing::terms_from_scratch;
@@ -57,13 +56,29 @@ struct Line {
   model::Kyokumen k;
   KPosition p;
   board::KSenkeiTable table;
-  OpenFileReplay open;
   KEvalRecord rec;
 };
 
-const board::KEvalWeights& w() { return *board::eval_weights; }
+const eval::KEvalWeights& w() { return *eval::eval_weights; }
 
-::testing::AssertionResult mirrored(const KEvalRecord& a, const KEvalRecord& b) {
+// The record without half of each king's square value: the stored square
+// table is read with the rank mirrored for gote but the file as it is, and its
+// ninth rank differs on files 2 and 8 (-10 and -50), so a king there and its
+// twin's differ by 20 in that term alone.
+KEvalRecord without_king_halves(KEvalRecord r, const KPosition& p) {
+  for (int s = 0; s < 2; ++s) {
+    const int king = p.piece[s].sq;
+    if (!board::is_playing_square(king)) continue;
+    const int half = w().rank_bonus[s][king - board::kFirstSquare] / 2;
+    r.def[s].defence = static_cast<int16_t>(r.def[s].defence - half);
+    r.att[1 - s].attack = static_cast<int16_t>(r.att[1 - s].attack + half);
+  }
+  return r;
+}
+
+::testing::AssertionResult mirrored(const KEvalRecord& record, const KPosition& p, const KEvalRecord& twin_record,
+                                    const KPosition& twin) {
+  const KEvalRecord a = without_king_halves(record, p), b = without_king_halves(twin_record, twin);
   for (int s = 0, o = 1; s < 2; ++s, --o) {
     if (a.att[s].attack != b.att[o].attack || a.att[s].open_file != b.att[o].open_file ||
         a.def[s].defence != b.def[o].defence || a.hand_b[s] != b.hand_b[o] || a.mat[s].material != b.mat[o].material) {
@@ -82,7 +97,7 @@ class GamePair {
   GamePair(const model::Kyokumen& start, std::mt19937& rng) : rng_(rng) {
     line_[0].k.Copy(start);
     line_[1].k = board::testing::twin(start);
-    for (Line& l : line_) EXPECT_EQ(driver::position_load(l.p, l.k), 0);
+    for (Line& l : line_) EXPECT_EQ(bridge::position_load(l.p, l.k), 0);
     const int32_t codes[2] = {static_cast<int32_t>(rng_() % 23), static_cast<int32_t>(rng_() % 23)};
     eval_root_prepare(line_[0].p, codes, static_cast<int32_t>(rng_() % 3 + 16 * (rng_() % 256)));
     line_[0].table = senkei_table;
@@ -98,8 +113,7 @@ class GamePair {
     }
     for (Line& l : line_) {
       board::senkei_current = &l.table;
-      l.open.Start(w(), l.p);
-      l.rec = record_of(terms_from_scratch(w(), l.p, l.open));
+      l.rec = record_of(terms_from_scratch(w(), l.p));
     }
   }
 
@@ -119,22 +133,20 @@ class GamePair {
         if (pass) {
           l.k.teban = 1 - l.k.teban;
         } else {
-          ASSERT_EQ(driver::sashite_to_kmove(km[i], l.p, m[i]), 0);
+          ASSERT_EQ(bridge::sashite_to_kmove(km[i], l.p, m[i]), 0);
           ASSERT_TRUE(l.k.DoSashite(m[i]));
         }
-        const int mover = l.p.teban;
         board::do_move(l.p, km[i], 0);
         board::senkei_current = &l.table;
         const KEvalRecord parent = l.rec;
         eval_sashite_diff(km[i], l.p, parent, l.rec);
-        if (!pass && board::code_kind(km[i].code) == board::kKing) l.open.KingMoved(w(), l.p, mover, km[i].from);
       }
       const KMove& played = km[0];
       board::senkei_current = &line_[0].table;
       const KPosition& p = line_[0].p;
-      ASSERT_TRUE(record_matches(line_[0].rec, terms_from_scratch(w(), p, line_[0].open)))
+      ASSERT_TRUE(record_matches(line_[0].rec, terms_from_scratch(w(), p)))
           << "move " << cov.moves << ": " << int(played.from) << "->" << int(played.to) << " code " << int(played.code);
-      ASSERT_TRUE(mirrored(line_[0].rec, line_[1].rec)) << "move " << cov.moves;
+      ASSERT_TRUE(mirrored(line_[0].rec, line_[0].p, line_[1].rec, line_[1].p)) << "move " << cov.moves;
       const bool king = !pass && board::code_kind(played.code) == board::kKing;
       ++cov.moves;
       cov.passes += pass;
@@ -152,10 +164,9 @@ class GamePair {
   Line line_[2];
 };
 
-// Every field equals the from-scratch terms after every move, the open-file
-// sums and their weighted terms checked by replaying their refresh rule
-// (OpenFileReplay: refreshed only when the enemy king changes file, weighted
-// with the pawns in hand of that moment); the twin games keep mirrored records.
+// Every field equals the from-scratch terms after every move (the open-file
+// sums and their weighted terms, the promoted-pawn penalty and half of each
+// king's square value included); the twin games keep mirrored records.
 // Starts: the even game, the handicaps, the even game without sente's king (a
 // mate-problem position; its twin lacks gote's), and kings with half of every
 // piece in each hand.
@@ -187,7 +198,7 @@ class EvalDiffDelta : public ::testing::Test {
  protected:
   void SetUp() override {
     eval_tables_init(eval_weight_block, 0x800);
-    board::eval_weights = &eval_weight_block;
+    eval::eval_weights = &eval_weight_block;
     board::senkei_current = &zero_;
   }
   void TearDown() override { board::senkei_current = &senkei_table; }
@@ -198,9 +209,7 @@ class EvalDiffDelta : public ::testing::Test {
     const board::testing::Scene scene{board::testing::scene(text)};
     p_ = scene.Load();
     const KMove km = scene.Move(p_, fx, fy, tx, ty, nari);
-    OpenFileReplay open;
-    open.Start(eval_weight_block, p_);
-    root_ = record_of(terms_from_scratch(eval_weight_block, p_, open));
+    root_ = record_of(terms_from_scratch(eval_weight_block, p_));
     board::do_move(p_, km, 0);
     eval_sashite_diff(km, p_, root_, after_);
     KEvalRecord d{};
@@ -248,13 +257,16 @@ TEST_F(EvalDiffDelta, CountIndexZeroAndAbsentKing) {
 
 // Gote's open files against sente's king: kept while the king keeps its file,
 // refreshed when it changes file, and capped at 320 when weighted (gote holds
-// four pawns: weight 80).
+// four pawns: weight 80). Half the king's square value moves with it, into
+// sente's defence and out of gote's attack.
 TEST_F(EvalDiffDelta, KingMoveOpenFiles) {
   const char* centre = "K59 k51 p43 p53 p63 *p *p *p *p";
   const char* wide = "K59 k51 p13 p23 p33 p43 p53 p63 p73 *p *p *p *p";
-  // The change of the gote pawns' terms around the king moved from 5九.
-  auto rebase = [](int king, int first_file, int last_file) {
-    int sum = 0;
+  auto half = [](int king) { return eval_weight_block.rank_bonus[0][square_of(king / 10, king % 10) - board::kFirstSquare] / 2; };
+  // The change of the gote pawns' terms around the king moved from 5九, and of
+  // the king's half value.
+  auto rebase = [&](int king, int first_file, int last_file) {
+    int sum = half(59) - half(king);
     for (int f = first_file; f <= last_file; ++f) sum += Rel(1, king, 10, f * 10 + 3) - Rel(1, 59, 10, f * 10 + 3);
     return sum;
   };
@@ -270,6 +282,35 @@ TEST_F(EvalDiffDelta, KingMoveOpenFiles) {
   d = Delta(wide, 5, 9, 4, 8);
   EXPECT_EQ(after_.att[1].open_file, 153);
   EXPECT_EQ(d.att[1].attack, rebase(48, 1, 7) + (153 * 80 >> 8) - (256 * 80 >> 8));
+  EXPECT_EQ(d.def[0].defence, half(48) - half(59));
+}
+
+// Moves that change a side's pawn files or pawns in hand weigh its open files
+// anew: a captured pawn opens its owner's file, the capturer's pawns in hand
+// reweigh its own sum. Gote, king 5一, holds four pawns (weight 80); sente
+// none (weight 0) and then one.
+TEST_F(EvalDiffDelta, PawnMovesReweighOpenFiles) {
+  const int w0 = eval_weight_block.count_curve[0], w1 = eval_weight_block.count_curve[1];
+  // Sente's silver takes gote's pawn on 5三: gote's file 5 opens (256 from
+  // sente's king on file 5), and sente's sum, 256 + 2 x (230 + 205 + 154 +
+  // 102) less file 4's 230 (its pawn on 4七), is weighed by one pawn in hand.
+  const KEvalRecord d = Delta("K59 k51 S44 P47 p43 p53 p63 *p *p *p *p", 4, 4, 5, 3, 0);
+  EXPECT_EQ(d.att[1].open_file, 256);
+  const int sente_sum = 256 + 2 * (230 + 205 + 154 + 102) - 230;
+  EXPECT_EQ(after_.att[0].open_file, sente_sum);
+  EXPECT_EQ(d.att[0].attack - Rel(0, 51, 8, 53) + Rel(0, 51, 8, 44) - eval_weight_block.count_split[board::kPawn][0][0],
+            (std::min(sente_sum, 320) * w1 >> 8) - (std::min(sente_sum, 320) * w0 >> 8));
+}
+
+// Each promoted pawn costs its side more than the one before: 0, 100, 300, 500,
+// then 600; the penalty goes with the promotion and comes back with the capture.
+TEST_F(EvalDiffDelta, PromotedPawnPenalty) {
+  const int first = Delta("K59 k51 P24", 2, 4, 2, 3, 1).mat[0].material;
+  EXPECT_EQ(Delta("K59 k51 P24 +P93", 2, 4, 2, 3, 1).mat[0].material, first - 100);
+  EXPECT_EQ(Delta("K59 k51 P24 +P93 +P83", 2, 4, 2, 3, 1).mat[0].material, first - 300);
+  // Taking one of gote's three promoted pawns gives back the third one's 300.
+  const int one = Delta("K59 k51 G34 +p33", 3, 4, 3, 3).mat[1].material;
+  EXPECT_EQ(Delta("K59 k51 G34 +p33 +p93 +p83", 3, 4, 3, 3).mat[1].material, one + 300);
 }
 
 // Rook and bishop placement pairs (attack, hand_b) and the promotion values.

@@ -1,8 +1,5 @@
 // The evaluation record's kept terms computed from the position alone, for
-// checking the move-by-move update. The open-file sums are the exception: the
-// update refreshes a side's sum and weighted term only when the enemy king
-// changes file, weighting it with the pawns in hand of that moment, so
-// OpenFileReplay replays that rule.
+// checking the move-by-move update and the record built from scratch.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,14 +7,14 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/board/eval_weights.h"
-#include "engine/board/search_words.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_weights.h"
 
 namespace eval::testing {
 
 using board::KEvalRecord;
-using board::KEvalWeights;
+using eval::KEvalWeights;
 using board::KPosition;
 using board::kPromotedBit;
 
@@ -73,28 +70,25 @@ inline int open_file_sum(const KEvalWeights& w, const KPosition& p, int side) {
   return sum;
 }
 
-struct OpenFileReplay {
-  int sum[2], weighted[2];
+// The open-file sum weighed by the pawns in hand: capped at 320, then
+// count_curve[pawns] / 256.
+inline int open_file_weighted(const KEvalWeights& w, int sum, int pawns) {
+  return (std::min(sum, 320) * w.count_curve[pawns]) >> 8;
+}
 
-  static int Weigh(const KEvalWeights& w, int sum, int pawns) { return (std::min(sum, 320) * w.count_curve[pawns]) >> 8; }
-  void Start(const KEvalWeights& w, const KPosition& p) {
-    for (int s = 0; s < 2; ++s) weighted[s] = Weigh(w, sum[s] = open_file_sum(w, p, s), p.hand[s][board::kPawn]);
-  }
-  // After a king move of `mover` from `from`: the opponent's old term out, the
-  // new one in, both with its pawns in hand now.
-  void KingMoved(const KEvalWeights& w, const KPosition& p, int mover, int from) {
-    const int o = 1 - mover, pawns = p.hand[o][board::kPawn];
-    if (board::square_file(from) == board::square_file(p.piece[mover].sq)) return;
-    weighted[o] -= Weigh(w, sum[o], pawns);
-    weighted[o] += Weigh(w, sum[o] = open_file_sum(w, p, o), pawns);
-  }
-};
+// The promoted-pawn penalty of n promoted pawns: 0, 100, 300, 500, then 600 each.
+inline int tokin_penalty_of(int n) {
+  constexpr int kEach[5] = {0, 100, 300, 500, 600};
+  int sum = 0;
+  for (int i = 0; i < n; ++i) sum += kEach[std::min(i, 4)];
+  return sum;
+}
 
 struct Terms {
   int attack[2] = {}, open_file[2] = {}, defence[2] = {}, hand_b[2] = {}, material[2] = {};
 };
 
-inline Terms terms_from_scratch(const KEvalWeights& w, const KPosition& p, const OpenFileReplay& open) {
+inline Terms terms_from_scratch(const KEvalWeights& w, const KPosition& p) {
   Terms t;
   for (int s = 0; s < 2; ++s) {
     int non_pawns = 0;
@@ -107,9 +101,10 @@ inline Terms terms_from_scratch(const KEvalWeights& w, const KPosition& p, const
       non_pawns += k == board::kPawn ? 0 : p.hand[s][k];
     }
     for (int i = 0; i < non_pawns; ++i) t.hand_b[s] -= w.count_curve_b[i];
-    t.attack[s] += open.weighted[s];
-    t.open_file[s] = open.sum[s];
+    t.open_file[s] = eval::testing::open_file_sum(w, p, s);
+    t.attack[s] += open_file_weighted(w, t.open_file[s], p.hand[s][board::kPawn]);
   }
+  int tokins[2] = {0, 0};
   for (int n = 0; n < board::kPieceCount; ++n) {
     const int sq = p.piece[n].sq, code = p.piece[n].code, s = board::code_side(code), cls = code & 0x1F;
     if (!board::is_playing_square(sq)) continue;
@@ -122,7 +117,15 @@ inline Terms terms_from_scratch(const KEvalWeights& w, const KPosition& p, const
     if (cls == board::kHorse) t.attack[s] += 300;
     t.defence[s] += king_rel(w, s, p.piece[s].sq, own_king_class(cls), sq);
     t.attack[s] += king_rel(w, s, p.piece[1 - s].sq, enemy_king_class(cls), sq);
+    tokins[s] += cls == board::kTokin;
+    // Half the king's square value: the owner's defence, against the other's attack.
+    if (cls == board::kKing) {
+      const int half = w.rank_bonus[s][sq - board::kFirstSquare] / 2;
+      t.defence[s] += half;
+      t.attack[1 - s] -= half;
+    }
   }
+  for (int s = 0; s < 2; ++s) t.material[s] -= tokin_penalty_of(tokins[s]);
   return t;
 }
 

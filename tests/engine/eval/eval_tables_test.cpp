@@ -24,9 +24,9 @@ constexpr int kGold = 0, kSilver = 1, kKnight = 2, kLance = 3, kPawn = 4, kHorse
 int kidx(int file, int rank) { return (rank - 1) * 9 + file - 1; }
 
 // The weight object built once for the tests (style 0 with a = 128).
-const board::KEvalWeights& weights() {
-  static const board::KEvalWeights* w = [] {
-    auto* block = new board::KEvalWeights{};
+const eval::KEvalWeights& weights() {
+  static const eval::KEvalWeights* w = [] {
+    auto* block = new eval::KEvalWeights{};
     eval_tables_init(*block, 0x800);
     return block;
   }();
@@ -41,7 +41,7 @@ Row padded(Row head, int32_t fill) {
 }
 
 TEST(EvalWeights, StoredValuesAndSplits) {
-  const board::KEvalWeights& w = weights();
+  const eval::KEvalWeights& w = weights();
   EXPECT_EQ(w.ready, 1);
   EXPECT_EQ(first(w.count_value[0], 18), Row(18, 0));
   EXPECT_EQ(first(w.count_value[1], 3), (Row{1220, 1140, 0}));
@@ -81,7 +81,7 @@ TEST(EvalWeights, RankBonusMirrorsOnlyTheRankForGote) {
                            {-100, 0, -50, -80, -80, -80, -50, 0, -100},
                            {-100, 0, -50, -100, -140, -100, -50, 0, -100},
                            {-200, -10, -100, -200, -250, -200, -100, -50, -200}};
-  const board::KEvalWeights& w = weights();
+  const eval::KEvalWeights& w = weights();
   for (int r = 1; r <= 9; ++r) {
     for (int f = 1; f <= 9; ++f) {
       const int i = square_of(f, r) - board::kFirstSquare;
@@ -148,7 +148,7 @@ TEST(KingTables, StoredTablesKeepTheirShape) {
 
 // The stated edge cases of both groups; every class symmetric in files.
 TEST(KingTables, EdgeCasesAndFileSymmetry) {
-  const board::KEvalWeights& w = weights();
+  const eval::KEvalWeights& w = weights();
   // King on rank 9, gold on 58: row -1 meets the larger row 0: B = (735 + 770) / 2.
   EXPECT_EQ(w.king_rel[kidx(5, 9)][kGold][kidx(5, 8)], (15744 * 752) >> 14);
   // King on file 1: a gold two files away reads distance 1 (770, column cut 0).

@@ -41,7 +41,7 @@ Row scaled(Row t, int num, int den) {
 int32_t at(const Row& t, int file, int rank) { return t[(rank - 1) * 9 + file - 1]; }
 
 TEST(RootPrepare, CurveRowsGlobalsAndPointers) {
-  const board::KEvalRootBlock& root = eval_weight_block.root;
+  const eval::KEvalRootBlock& root = eval_weight_block.root;
   const board::KPosition p = load(model::testing::initial(0));
   prepared(p, 3, 1);
   EXPECT_EQ(Row(root.curve, root.curve + 9), (Row{11, 11, 9, 8, 7, 6, 1, 0, 0}));
@@ -50,7 +50,7 @@ TEST(RootPrepare, CurveRowsGlobalsAndPointers) {
   for (int r = 1; r <= 9; ++r) EXPECT_EQ(eval_root_row(1, r), eval_root_row(0, 10 - r));
   EXPECT_EQ(eval_root_row(0, 10), 0);
   EXPECT_EQ((Row{root_senkei[0], root_senkei[1], root_yagura}), (Row{3, 1, 1}));
-  EXPECT_EQ(board::eval_weights, &eval_weight_block);
+  EXPECT_EQ(eval::eval_weights, &eval_weight_block);
   EXPECT_EQ(board::senkei_current, &senkei_table);
   const int32_t no_yagura[2] = {2, 3};
   EXPECT_EQ(eval_codes_yagura(p, no_yagura), 0);
@@ -60,7 +60,7 @@ TEST(RootPrepare, CurveRowsGlobalsAndPointers) {
   EXPECT_EQ(Row(root.curve, root.curve + 9), (Row{11, 11, 9, 8, 5, 2, -5, -9, -20}));
   EXPECT_EQ(root.curve_length, 3);
   // Halfway each entry and the length are truncated toward zero (-4.5 to -4).
-  board::KEvalRootBlock half{};
+  eval::KEvalRootBlock half{};
   root_curve_blend(half, 8);
   EXPECT_EQ(Row(half.curve, half.curve + 9), (Row{11, 11, 9, 8, 6, 4, -2, -4, -10}));
   EXPECT_EQ(half.curve_length, 5);

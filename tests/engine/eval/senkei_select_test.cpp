@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -137,6 +138,68 @@ TEST(SenkeiSelect, RecognisesCastlesAndRookStates) {
   EXPECT_EQ(senkei_castle_test(p, 0, 0), 9);
   EXPECT_EQ(select_counting(p, 0, 0, 0, 0), std::make_pair(9, 0));
   EXPECT_EQ(select_counting(load(scene("K58 R28 k51 r82")), 0, 0, 0, 0), std::make_pair(10, 0));
+}
+
+// The castle tests square by square, each on a position where only its rule
+// applies, for sente and for gote on the turned board.
+TEST(SenkeiSelect, CastleTestsReadTheirSquares) {
+  // A ranging rook's own castle (code 9 anaguma or 3 mino).
+  const std::pair<const char*, int> own[] = {
+      {"K19 k51", 9},                          // the king in the corner
+      {"L18 K28 k51", 3},                      // lance up, the corner empty, 2九 empty
+      {"L18 K28 N29 S37 k51", 9},              // ... 2九 taken, a silver on 3七,
+      {"L18 K28 N29 S17 k51", 9},              // 1七,
+      {"L18 K28 N29 S39 k51", 9},              // 3九,
+      {"L18 K28 N29 S27 G39 k51", 9},          // or on 2七 with a gold on 3九
+      {"L18 K28 N29 S27 k51", 3},              // 2七 alone is not enough
+      {"L18 K28 N29 S38 k51", 3},              // nor 3八
+      {"K28 p15 P17 S39 k51", 9},              // the edge pawns face each other, silver 3九
+      {"K28 p15 P17 S38 k51", 3},
+      {"K28 P17 S39 k51", 3},
+  };
+  // A static rook's castle against a ranging rook (3, 5, 7 or 8). Where a rule
+  // looks for 7 or 8, a gold on 3九 and the opponent's bishop in hand leave 5
+  // as the only fall-back; where it looks for 5, the king on 9八 makes the
+  // fall-back 7.
+  const std::pair<const char*, int> against[] = {
+      {"K59 R28 P27 G49 P75 k51", 3},
+      {"K78 N77 S88 G39 k51 *b", 8},          // the king on 7八 or 8九, knight 7七, silver 8八 or 7九
+      {"K89 N77 S79 G39 k51 *b", 8},
+      {"K99 k51", 8},
+      {"K88 S79 G78 k51", 8},
+      {"K88 S79 G78 k51 *b", 5},              // ... 5 while the opponent holds a bishop
+      {"K59 S78 G39 k51 *b", 7},              // a silver on 7八 or 8七
+      {"K59 S87 G39 k51 *b", 7},
+      {"K59 S79 P86 G39 k51 *b", 7},          // 7九 with the pawn on 8六
+      {"L98 N89 K88 k51", 8},
+      {"K98 S76 k51", 5},                     // 7六 or 6七,
+      {"K98 S67 k51", 5},
+      {"K98 B88 S77 k51", 5},                 // or the bishop at home and a silver on 7七
+      {"K98 B79 S77 k51", 5},
+      {"K88 S79 p95 k51", 8},
+      {"K88 S79 k51", 7},
+  };
+  // Exactly two silvers out in front of the right side make the boat castle's
+  // rapid attack (5); with three the anaguma shape behind them decides (8).
+  const int front[] = {26, 38, 37, 36, 35, 48, 47, 46, 45, 57, 56, 68, 67};
+  for (int s = 0; s < 2; ++s) {
+    auto at = [s](const std::string& text) { return load(s == 0 ? scene(text) : board::testing::twin(scene(text))); };
+    for (const auto& [text, code] : own) EXPECT_EQ(senkei_castle_test(at(text), s, 0), code) << text << " side " << s;
+    for (const auto& [text, code] : against) {
+      board::rand_seed(1);
+      EXPECT_EQ(senkei_against_ranging(at(text), s, 0), code) << text << " side " << s;
+    }
+    for (int a : front) {
+      std::string text = "L98 N89 K88 k51 S" + std::to_string(a);
+      int silvers = 1;
+      for (int i = 0; silvers < 3; ++i) {
+        if (front[i] == a) continue;
+        text += " S" + std::to_string(front[i]);
+        ++silvers;
+        EXPECT_EQ(senkei_against_ranging(at(text), s, 0), silvers == 2 ? 5 : 8) << text << " side " << s;
+      }
+    }
+  }
 }
 
 TEST(SenkeiSelect, GoteChoosesAsSenteOnTheTurnedBoard) {

@@ -97,12 +97,26 @@ TEST_F(StaticEvalCases, RookLines) {
   // approach from two ranks away, m = 1, its first piece beyond the king's file:
   // RookLine[4] = 173; forward to the edge 2一, Cheb 3: 102 x 80 >> 8 = 31.
   // Rook 3 (8三): approach 173 from the other side; a gote pawn on 8一 ahead,
-  // bal 0: 80 x 307 x 196 >> 16 = 73. Each active rook adds a quarter of rook
-  // 2's file sum and twice the rank sum.
+  // bal 0: 80 x 307 x 196 >> 16 = 73. Both approached along the rank, so
+  // neither is active any more: no quarter.
   r = KingLines("K59 k51 R23 R83 p81");
   EXPECT_EQ(r.att[0].attack_extra, 31 + 73 + 2 * 173);
-  EXPECT_EQ(r.mat[0].material_extra, 2 * ((31 + 2 * 173) >> 2));
+  EXPECT_EQ(r.mat[0].material_extra, 0);
   EXPECT_EQ(r.att[1].attack_extra, 0);
+
+  // A dragon stops counting as active once it approaches: along the rank (7三,
+  // two ranks from the king 5一: m = 1, the line runs past the king's file to
+  // the edge: RookLine[4] = 173; forward edge 7一, Cheb 2: 196 x 80 >> 8 = 61),
+  // along the file (5四: the walk over 5三 and 5二 brings d down to 1,
+  // RookLine[0] = 355; its forward line ends at the king, weight 0), or by
+  // lying four ranks or more away (7五: the forward edge alone, 61). None adds
+  // a quarter of its sums to material_extra.
+  const std::pair<const char*, int> dragons[] = {{"K59 k51 +R73", 173 + 61}, {"K59 k51 +R54", 355}, {"K59 k51 +R75", 61}};
+  for (const auto& [text, attack] : dragons) {
+    r = KingLines(text);
+    EXPECT_EQ(r.att[0].attack_extra, attack) << text;
+    EXPECT_EQ(r.mat[0].material_extra, 0) << text;
+  }
 
   // A rook in hand, or a rook without the enemy king, scores nothing.
   const KEvalRecord zero{kKingLinesDone, {}, {}, {}, {}};

@@ -160,7 +160,7 @@ TEST(StaticEval, RandomPositionsAndTheirTwins) {
   // Both sides' tables built alike from the start position, so that they are
   // mirror images (the exchange values of a silver's escapes read them).
   KPosition home;
-  ASSERT_EQ(driver::position_load(home, model::testing::initial(model::kHirate)), 0);
+  ASSERT_EQ(bridge::position_load(home, model::testing::initial(model::kHirate)), 0);
   const int32_t codes[2] = {0, 0};
   eval_root_prepare(home, codes, 0x800);
   eval_setup_stage(home, 0, codes);
@@ -169,7 +169,7 @@ TEST(StaticEval, RandomPositionsAndTheirTwins) {
   while (cov.positions < kPositions) {
     const model::Kyokumen k = random_position(rng, cov);
     KPosition p;
-    ASSERT_EQ(driver::position_load(p, k), 0);
+    ASSERT_EQ(bridge::position_load(p, k), 0);
     ++cov.positions;
 
     random_codes(rng);

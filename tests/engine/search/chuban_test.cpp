@@ -14,9 +14,9 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
+#include "platform/clock.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
-#include "platform/clock.h"
 #include "tests/engine/tsume/tsume_problems.h"
 
 namespace search {
@@ -31,7 +31,7 @@ class Think : public testing::ThinkTest {};
 // True when the think's first move is legal on the game-model position.
 bool legal_on(const model::Kyokumen& k, const KPosition& p, board::KMoveWord w) {
   model::Sashite s;
-  if (driver::kmove_to_sashite(s, k, move_from_word(p, w)) != 0) return false;
+  if (bridge::kmove_to_sashite(s, k, move_from_word(p, w)) != 0) return false;
   model::Kyokumen copy;
   copy.Copy(k);
   return copy.DoSashite(s);
@@ -138,6 +138,30 @@ TEST_F(Think, MatesInOneThreeAndFiveAtDepthTwoNMinusOneAndOnTheTurnedBoard) {
   }
 }
 
+// The first move of every line the think posts.
+std::vector<uint32_t> posted_firsts;
+int keep_first(int count, const uint32_t* moves, int32_t, int, int32_t, uint32_t, uint32_t) {
+  posted_firsts.push_back(count > 0 ? moves[0] : 0);
+  return 0;
+}
+
+TEST_F(Think, EveryPostedLineStartsWithARootMove) {
+  // A mate problem whose defender holds the rest of the pieces: at depth 5 the
+  // root finds mates of its own along a line and posts that line before it
+  // searches the move again. Every posted line starts with a legal move of the
+  // root, not with the reply.
+  const model::Kyokumen k = board::testing::scene(
+      "P83 R43 l54 k85 +P87 R79 *L *p *p *p *p *p *p *p *p *p *p *p *p *p *p *p *p *l *l *n *n *n *n *s *s *s *s "
+      "*g *g *g *g *b *b");
+  KPosition p = Scene{k}.Load();
+  posted_firsts.clear();
+  set_pv_sink(keep_first);
+  Chuban(Request(p, 5));
+  set_pv_sink(nullptr);
+  ASSERT_FALSE(posted_firsts.empty());
+  for (const uint32_t first : posted_firsts) EXPECT_TRUE(legal_on(k, p, first)) << first;
+}
+
 TEST_F(Think, TheSameThinkTwiceAndOnTheTurnedBoard) {
   std::mt19937 rng(99);
   model::Kyokumen k;
@@ -177,11 +201,11 @@ TEST_F(Think, TheSameThinkTwiceAndOnTheTurnedBoard) {
     EXPECT_EQ(Chuban(Request(twin, 2)), kScoreMate);
     const board::KMoveWord v = result.moves[0];
     auto turn = [](int sq) { return board::square_of(10 - board::square_file(sq), 10 - board::square_rank(sq)); };
-    EXPECT_EQ(engine::kmove_to(v), turn(engine::kmove_to(w))) << problem.name;
-    if (engine::kmove_from(w) != board::kInHand) {
-      EXPECT_EQ(engine::kmove_from(v), turn(engine::kmove_from(w)));
+    EXPECT_EQ(board::kmove_to(v), turn(board::kmove_to(w))) << problem.name;
+    if (board::kmove_from(w) != board::kInHand) {
+      EXPECT_EQ(board::kmove_from(v), turn(board::kmove_from(w)));
     }
-    EXPECT_EQ(engine::kmove_piece(v), engine::kmove_piece(w) ^ (board::kSenteBit | board::kGoteBit));
+    EXPECT_EQ(board::kmove_piece(v), board::kmove_piece(w) ^ (board::kSenteBit | board::kGoteBit));
     ++mirrored;
   }
   EXPECT_GE(mirrored, 1);
@@ -210,7 +234,7 @@ TEST_F(Think, DepthRulesPonderingAndOneLegalMove) {
   // The single move caps the depth at 7 before the deepening; the list of one
   // node after the first iteration then lowers it to 6.
   EXPECT_EQ(search_depth_get(), 6);
-  EXPECT_EQ(result.length >= 1 ? engine::kmove_to(result.moves[0]) : 0, board::square_of(5, 4));
+  EXPECT_EQ(result.length >= 1 ? board::kmove_to(result.moves[0]) : 0, board::square_of(5, 4));
   r.max_depth = 8;
   r.normal_play = false;
   r.best_count = 2;

@@ -8,12 +8,14 @@
 
 #include <cstring>
 
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
-#include "engine/board/search_words.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/board/target_list.h"
 #include "engine/eval/eval_tables.h"
+#include "engine/eval/eval_weights.h"
 #include "engine/search/gen_stamp.h"
 
 namespace search::testing {
@@ -23,7 +25,8 @@ class DepthGenTest : public ::testing::Test {
   void SetUp() override {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
     eval::eval_tables_init(eval::eval_weight_block, 0);
-    board::eval_weights = &eval::eval_weight_block;
+    eval::eval_weights = &eval::eval_weight_block;
+    board::king_rel_table = &eval::eval_weight_block.king_rel;
     board::senkei_current = nullptr;  // a think leaves one side's strategy cells behind
     Mode(0);
     sashite_gen_stamp_init();
@@ -33,7 +36,8 @@ class DepthGenTest : public ::testing::Test {
     board::game_stage = 0;
     board::threat_word = 0;
     board::eval_stage_tables = nullptr;
-    board::eval_weights = nullptr;
+    eval::eval_weights = nullptr;
+    board::king_rel_table = nullptr;
     board::pos_table_init();
   }
   void Mode(int stage) {

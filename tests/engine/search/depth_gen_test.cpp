@@ -187,7 +187,7 @@ TEST_F(DepthGenRandom, KeepsItsRulesAndTurnsWithTheTwin) {
     model::Kyokumen k;
     k.Copy(starts[game % starts.size()]);
     Node node{};
-    ASSERT_EQ(driver::position_load(node.before, k), 0);
+    ASSERT_EQ(bridge::position_load(node.before, k), 0);
     node.history[0] = node.history[1] = board::pass_move();
     for (int ply = 0; ply < kMaxGamePlies && positions < kPositions; ++ply) {
       KPosition p;
@@ -287,7 +287,7 @@ TEST_F(DepthGenRandom, KeepsItsRulesAndTurnsWithTheTwin) {
         if (moves[i].tori.code != 0 && rng() % 2) next = moves[i];  // captures build target lists and hands
       }
       KMove m;
-      ASSERT_EQ(driver::sashite_to_kmove(m, p, next), 0);
+      ASSERT_EQ(bridge::sashite_to_kmove(m, p, next), 0);
       std::memcpy(&node.before, &p, sizeof p);
       ASSERT_TRUE(k.DoSashite(next));
       node.history[0] = node.history[1];

@@ -61,7 +61,7 @@ TEST(CheckEvasions, TheBoardsEvasionsLessTheLeftOutOnRandomChecks) {
     k.Init(model::kHirate);
     for (int ply = 0; ply < 160; ++ply) {
       KPosition p;
-      ASSERT_EQ(driver::position_load(p, k), 0);
+      ASSERT_EQ(bridge::position_load(p, k), 0);
       if (board::king_attacked(p, p.teban)) {
         ++checks;
         ASSERT_TRUE(board::testing::same_moves(board::testing::sorted_keys(evasions(p)),
@@ -156,7 +156,7 @@ TEST_F(ExchangeOrderTest, DepthCutsAndLadder) {
   EXPECT_EQ(nodes[26].depth_adj, -24);
 
   // A list of one move is left as it is.
-  board::KSearchNode node{};
+  search::KSearchNode node{};
   KPosition p = Scene().Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Load();
   node.position = &p;
   nodes[0].next = nullptr;

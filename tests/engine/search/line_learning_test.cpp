@@ -19,7 +19,7 @@ using board::testing::Scene;
 using model::testing::gote;
 
 board::KMoveWord word(int from_fr, int to_fr, int kind, int side) {
-  return engine::kmove_pack(board::square_of(from_fr / 10, from_fr % 10), board::square_of(to_fr / 10, to_fr % 10),
+  return board::kmove_pack(board::square_of(from_fr / 10, from_fr % 10), board::square_of(to_fr / 10, to_fr % 10),
                             kind | board::side_bit(side), 0, 0);
 }
 
@@ -44,7 +44,7 @@ TEST(LineRecords, SlotsRingAndRecords) {
 
   board::KHashKey root{};
   root.word[0] = 12345;
-  board::KPvHolder line{};
+  search::KPvHolder line{};
   line.length = 1;
   line.moves[1] = word(77, 76, board::kPawn, 0);
   line.moves[2] = word(33, 34, board::kPawn, 1);
@@ -82,7 +82,7 @@ int verify(Scene s, int side, std::initializer_list<board::KMoveWord> line) {
   KPosition p = s.Load();
   const KPosition before = p;
   board::hash_clear();
-  board::KSearchNode node{};
+  search::KSearchNode node{};
   node.position = &p;
   board::hash_key_full(p, 0, node.key);
   node.pv.length = 1;

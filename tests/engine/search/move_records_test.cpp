@@ -32,7 +32,7 @@ TEST(MoveWords, PackingSetsAndLines) {
   EXPECT_EQ(kmove_pack_pass(board::pass_move()), 253u);
   EXPECT_EQ(kmove_pack(drop(20, 7)), 252u + 20u * 256u + 7u * 65536u);
 
-  board::KSearchNode node{};
+  search::KSearchNode node{};
   for (uint32_t w : {5u, 6u, 5u, 7u, 8u}) refutation_list_add(node, w);
   EXPECT_EQ(node.refute_count, 3);
   EXPECT_EQ(node.refute[2], 7u);
@@ -48,7 +48,7 @@ TEST(MoveWords, PackingSetsAndLines) {
   EXPECT_FALSE(tried_moves_contains(set, 0x3344));
 
   // A child line shorter than the given ply copies only its last ply.
-  board::KPvHolder pv{}, child{};
+  search::KPvHolder pv{}, child{};
   pv.moves[3] = 77;
   child.length = 2;
   pv_copy_child(pv, child, 3);
@@ -72,6 +72,8 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   EXPECT_EQ(sashi_list_link(nodes, 0, nullptr, 6), 0);
   EXPECT_EQ(nodes[0].prev, nullptr);
   EXPECT_EQ(sashi_list_init(nodes, 0, nullptr, 5), nullptr);
+  KMove none[1];
+  EXPECT_EQ(sashi_list_init(nodes, 0, none, 5), nullptr);  // no moves, no head
 
   // Rule B with a gold: after a pawn trade on C's origin the gold may step
   // diagonally back from M1's origin, not straight back, nor return.
@@ -178,7 +180,7 @@ TEST(LineRecords, RepetitionTestRegistrationAndReplay) {
 
   // Replay: two passes in a row end the extension; nothing past index 17.
   board::hash_alloc(1024);
-  board::KSearchNode node{};
+  search::KSearchNode node{};
   node.position = &p;
   board::hash_key_full(p, 0, node.key);
   const KMove push = board_move(square_of(7, 7), square_of(7, 6), kS | board::kPawn);

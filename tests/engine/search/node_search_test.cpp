@@ -11,15 +11,18 @@
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
+#include "engine/driver/benchmark_positions.h"
 #include "engine/search/child_search.h"
 #include "engine/search/eval_blend.h"
 #include "engine/search/line_records.h"
+#include "engine/search/node_common.h"
 #include "engine/search/node_search_impl.h"
 #include "engine/search/position_features.h"
 #include "engine/search/quiescence.h"
 #include "engine/search/search_node.h"
 #include "engine/search/threat_after.h"
 #include "engine/search/time_control.h"
+#include "engine/tsume/tsume_entry.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
 
@@ -139,8 +142,8 @@ class Node : public testing::ThinkTest {
     time_state.side = 1 - pos.teban;
     move_stack[0] = move_stack[1] = board::pass_move();
     move_stack[2] = incoming;
-    parent = board::KSearchNode{};
-    node = board::KSearchNode{};
+    parent = search::KSearchNode{};
+    node = search::KSearchNode{};
     node.position = &pos;
     board::hash_key_full(pos, 0, node.key);
     position_features(pos, node.eval);
@@ -169,7 +172,7 @@ class Node : public testing::ThinkTest {
   static inline std::vector<int> trace;
   static inline int traced_ply = 0;
   KPosition* p = nullptr;
-  board::KSearchNode parent{}, node{};
+  search::KSearchNode parent{}, node{};
   KMoveNode in{};
   int result = 0;
 };
@@ -202,7 +205,7 @@ TEST_F(Node, StagesFollowTheTableAndAPassAnsweredByAMateIsStoredNotSearched) {
   EXPECT_EQ(e->depth, 756);
   EXPECT_EQ(e->flags >> 5, board::kBoundExact);
   EXPECT_EQ(-e->value, -kScoreMate);  // stored for gote to move: its mate
-  EXPECT_EQ(engine::kmove_to(e->best_move), square_of(1, 8));
+  EXPECT_EQ(board::kmove_to(e->best_move), square_of(1, 8));
 
   // After a pass (row 0) only the hash move, a second pass, the depth-selected
   // stage and generators 6, 9 and 10 run.
@@ -278,6 +281,101 @@ TEST_F(Node, MatesByRuleAndRepeatedChecks) {
   EXPECT_EQ(node.pv.moves[5], board::move_word(evasion));
 }
 
+TEST_F(Node, QuiescenceReportsAMateOnlyWhenNoEvasionIsLeft) {
+  // Sente's bishop has just checked gote's king on 5一 from 4二. The king's
+  // capture of it loses to a mate further on; the evasion phases then pass
+  // over the pawn's capture of it (a second move onto that square) and the
+  // king's steps (quiet), though the pawn's capture holds (the mate solver
+  // finds no mate for sente). While every evasion tried loses, the others are
+  // tried before the node reports the mate.
+  const model::Kyokumen k = board::testing::scene(
+      "k51 p41 s21 l92 r82 s62 l12 n73 p53 n13 p84 p64 p14 p95 p75 p25 n16 B42 P44 P34 P85 B65 P97 P57 G47 N37 "
+      "P17 L98 S78 K48 R38 G69 S59 P29 L19 *G *G *p *p *p",
+      1);
+  KPosition pos = Scene{k}.Load();
+  KMove bishop;
+  board::write_move(bishop, square_of(3, 3), square_of(4, 2), pos.board[square_of(4, 2)], board::kEmptyNumber,
+                    board::kBishop | board::kSenteBit, 0, 0);
+  Prepare(pos, 2, bishop, 5);
+  int searched = 0;
+  const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
+  EXPECT_GT(score, -kScoreMate);
+  EXPECT_EQ(board::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
+  EXPECT_EQ(board::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
+}
+
+TEST_F(Node, OutOfCheckALossStandsOnlyWhenNoMoveLeftAsideEscapes) {
+  // Sente's rook has just come to 3三 as a dragon, threatening mates that
+  // none of the moves the stages choose for gote meets. With the lance on 6三
+  // and nothing in hand every gote move loses (the mate solver mates after
+  // each): the node reports the loss. With the lance on 6四 and a knight in
+  // hand, the knight dropped on 8七 checks sente's king and escapes (the
+  // solver finds no mate after it): no loss is reported, though every move
+  // the stages generate loses.
+  const struct {
+    const char* scene;
+    bool lost;
+  } cases[] = {{"K99 +R33 G72 *N *R k52 l63", true}, {"K99 +R33 G72 *R k52 l64 *n", false}};
+  for (const auto& c : cases) {
+    KPosition pos = Scene{board::testing::scene(c.scene, 1)}.Load();
+    KMove dragon;
+    board::write_move(dragon, square_of(3, 4), square_of(3, 3), pos.board[square_of(3, 3)], board::kEmptyNumber,
+                      board::kRook | board::kSenteBit, 0, 1);
+    Prepare(pos, 3, dragon, 5);
+    const int score = search_node(node, &in, -kScoreMate, kScoreMate, 0, 0);
+    const board::KHashEntry* e = board::hash_entry(node.key);
+    if (c.lost) {
+      EXPECT_EQ(score, -kScoreMate) << c.scene;
+    } else {
+      EXPECT_GT(score, -kScoreMate) << c.scene;
+      // Nor does the table keep a loss for the position.
+      EXPECT_TRUE(e == nullptr || e->flags >> 5 == board::kBoundNone || e->value > -kScoreMate) << c.scene;
+    }
+  }
+}
+
+TEST_F(Node, AFailedVerificationKeepsWhatTheOtherMovesShowed) {
+  // Sente to move after gote's bishop drop on 5七, sente's king on 2四 with a
+  // full hand, window (-32766, 4178), searched at depths 4, 5 and 6 as a
+  // think deepens (the mate solver keeping its proofs). At depth 6 the node's
+  // pass and its first moves score far from a loss; a move that fails high
+  // by a pruned search loses to a mate when its verification searches it
+  // deeper, and so does the next one once the node has been searched again.
+  // The node does not turn that into a loss of its own (its entry alpha).
+  KPosition pos = Scene{board::testing::scene("p41 r42 p34 K24 n35 +n36 L16 b57 *P *P *P *P *P *P *P *P *P *P *P *P *P "
+                                              "*P *P *P *L *L *L *N *N *S *S *S *S *G *G *G *B *g *r")}
+                      .Load();
+  KMove drop;
+  board::write_move(drop, board::kInHand, square_of(5, 7), pos.board[square_of(5, 7)], board::kEmptyNumber,
+                    board::kBishop | board::kGoteBit, 0, 0);
+  tsume::tsume_pool_reset();
+  for (int depth : {4, 5, 6}) {
+    Prepare(pos, depth, drop, 5);
+    EXPECT_GT(search_node(node, &in, -kScoreMate, 4178, 0, 0), -kScoreMate) << depth;
+    const board::KHashEntry* e = board::hash_entry(node.key);
+    EXPECT_TRUE(e == nullptr || e->flags >> 5 == board::kBoundNone || e->value > -kScoreMate) << depth;
+  }
+}
+
+TEST_F(Node, QuiescenceOutOfCheckClaimsNoLossFromItsCapturesAlone) {
+  // Gote to move, not in check; sente (without a king, as in a mate problem)
+  // threatens a mate in one. The quiescence search tries only its captures and
+  // drops before the king, and each loses to the mate; a drop on 5二 that
+  // cuts the rook's rank holds (the mate solver finds no mate after it). The
+  // node returns its static score, not a loss.
+  KPosition pos = Scene{board::testing::scene(
+                            "+L51 k71 R42 l72 p82 P92 +N73 *S *r *b *b *g *g *g *g *s *s *s *n *n *n *l *l *p *p *p *p "
+                            "*p *p *p *p *p *p *p *p *p *p *p *p",
+                            1)}
+                      .Load();
+  ASSERT_FALSE(board::king_attacked(pos, pos.teban));
+  Prepare(pos, 2, board::pass_move(), 5);
+  int searched = 0;
+  const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
+  EXPECT_EQ(searched, 1);  // the loop ran: moves were generated and tried
+  EXPECT_GT(score, -kScoreMate);
+}
+
 TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
   // The node of ply 2 is the child here; `parent` (ext 0) is its node.
   Scene quiet;
@@ -323,6 +421,102 @@ TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
   const board::KHashEntry* e = board::hash_entry(after);
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(e->extension, 12);
+}
+
+TEST_F(Node, TableEntriesOfAnExactLineACutAndAFailLow) {
+  // A middle-game position searched at ply 2 with ext 6: the depth stored is
+  // ext + 12 x (depth - ply), 18 at depth 3 and 30 at depth 4 (not 12 x the
+  // remaining plies, 24 and 36).
+  KPosition pos = Scene{driver::middle_game_positions(1)[0]}.Load();
+  const auto search = [&](int depth, int alpha, int beta) {
+    Prepare(pos, depth, board::pass_move(), 5);
+    node.ext = 6;
+    return search_node(node, &in, alpha, beta, 0, 0);
+  };
+  // The node's entry holds the bound, the depth, the score and the line's first move.
+  const auto stored = [&](int depth, int bound, int score) {
+    const board::KHashEntry* e = board::hash_entry(node.key);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->flags >> 5, bound);
+    EXPECT_EQ(e->depth, 6 + 12 * (depth - 2));
+    EXPECT_EQ(e->value, score);
+    EXPECT_EQ(e->best_move, node.pv.moves[2]);
+    EXPECT_NE(e->best_move, 0u);
+  };
+  for (int depth : {3, 4}) {
+    // An exact line.
+    const int v = search(depth, -30000, 30000);
+    ASSERT_GT(v, -30000);
+    ASSERT_LT(v, 30000);
+    stored(depth, board::kBoundExact, v);
+    // A cut, a lower bound: at depth 3 a move's; at depth 4 a move's whose
+    // cut the pass did not confirm, once a deeper search of it has.
+    const int cut = search(depth, v - 300, v - 299);
+    EXPECT_GE(cut, v - 299);
+    stored(depth, board::kBoundLower, cut);
+    // A fail-low: no move made a line, and the node stores no bound.
+    EXPECT_LE(search(depth, v + 300, v + 301), v + 300);
+    const board::KHashEntry* e = board::hash_entry(node.key);
+    EXPECT_TRUE(e == nullptr || e->flags >> 5 == board::kBoundNone);
+  }
+}
+
+TEST_F(Node, AMoveTheTableBoundsIsNotSearched) {
+  // Sente's king on 1九 has one move: take gote's rook on 1八. The table holds
+  // the position after it (gote to move).
+  Scene c;
+  c.Put(1, 9, model::kOu).Put(2, 8, model::kGin).Put(2, 9, model::kKei).Put(1, 8, gote(model::kHi))
+      .Put(5, 1, gote(model::kOu));
+  KPosition checked = c.Load();
+  KMove rook;
+  board::write_move(rook, square_of(1, 5), square_of(1, 8), checked.board[square_of(1, 8)], board::kEmptyNumber,
+                    board::kRook | board::kGoteBit, 0, 0);
+  const KMove take = c.Move(checked, 1, 9, 1, 8);
+  const auto search = [&](int bound, int value) {
+    Prepare(checked, 4, rook, 5);
+    board::KHashKey after = node.key;
+    board::hash_key_sashite(after, 0, take);
+    board::hash_store(after, 756, bound, value, 0, 0, 0, 0, 5);
+    const uint32_t before = node_counter;
+    const int score = search_node(node, &in, -400, 400, 0, 0);
+    EXPECT_EQ(node_counter - before, 1u);  // the node alone: the capture is not searched
+    EXPECT_TRUE(board::hash_entry(node.key) == nullptr);  // nor does the node store anything
+    return score;
+  };
+  // Gote's value is at least 500: the capture is worth at most -500, below
+  // alpha; the node fails low with alpha, not with a loss.
+  EXPECT_EQ(search(board::kBoundLower, 500), -400);
+  // Gote's value is at most -500: the capture reaches beta; the node returns
+  // the table's value with the capture as its line.
+  EXPECT_EQ(search(board::kBoundUpper, -500), 500);
+  EXPECT_EQ(node.pv.moves[2], board::move_word(take));
+}
+
+TEST_F(Node, QuiescenceStandPat) {
+  // Not in check, no exchange pending: the node's blended static score cuts
+  // at beta as it is (fail-soft) before any move is generated; in forced mode
+  // (a pair key) it does not.
+  KPosition pos = Scene{driver::middle_game_positions(1)[0]}.Load();
+  ASSERT_FALSE(board::king_attacked(pos, pos.teban));
+  const auto quiescence = [&](int beta, uint32_t pair, int* searched) {
+    Prepare(pos, 2, board::pass_move(), 5);
+    const uint32_t before = node_counter;
+    const int score = search_quiescence(node, &in, beta - 1000, beta, pair, 0, searched);
+    return std::pair<int, uint32_t>{score, node_counter - before};
+  };
+  Prepare(pos, 2, board::pass_move(), 5);
+  board::KEvalRecord r = node.eval;
+  evaluate_fully(pos, r, 0, board::pass_move());
+  const int stand = eval_blend_node(r, pos.teban, true);
+  int searched = -1;
+  for (int beta : {stand, stand - 50}) {
+    EXPECT_EQ(quiescence(beta, 0, &searched), (std::pair<int, uint32_t>{stand, 1})) << beta;
+    EXPECT_EQ(searched, 0);
+  }
+  for (const auto& [beta, pair] : {std::pair<int, uint32_t>{stand + 1, 0}, {stand - 50, 1}}) {
+    quiescence(beta, pair, &searched);
+    EXPECT_NE(searched, 0) << beta;
+  }
 }
 
 TEST_F(Node, QuiescenceStandsPatAndStopsOnlyWhereTheTimeRulesApply) {

@@ -5,12 +5,15 @@
 
 #include <random>
 
-#include "engine/board/eval_weights.h"
+#include "engine/board/eval_record.h"
 #include "engine/board/exchange_eval.h"
+#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
+#include "engine/eval/eval_weights.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
+#include "engine/search/node_records.h"
 #include "engine/search/position_features.h"
 #include "engine/search/root_assess.h"
 #include "engine/search/root_list.h"
@@ -42,17 +45,8 @@ TEST_F(Root, FeaturesMatchTheEvaluationTermsOnRandomPositions) {
       k.DoSashite(m);
       const KPosition p = Scene{k}.Load();
       testing::prepare_evaluation(p);
-      const board::KEvalWeights& w = *board::eval_weights;
-      eval::testing::OpenFileReplay open;
-      open.Start(w, p);
-      eval::testing::Terms t = eval::testing::terms_from_scratch(w, p, open);
-      // The terms the move update leaves out: promoted pawns and half each king's square value.
-      for (int s = 0; s < 2; ++s) {
-        t.material[s] -= tokin_penalty(static_cast<int>(p.tokin[s].count));
-        const int h = w.rank_bonus[s][p.piece[s].sq - board::kFirstSquare] / 2;
-        t.defence[s] += h;
-        t.attack[1 - s] -= h;
-      }
+      const eval::KEvalWeights& w = *eval::eval_weights;
+      const eval::testing::Terms t = eval::testing::terms_from_scratch(w, p);
       board::KEvalRecord r{};
       position_features(p, r);
       ASSERT_TRUE(eval::testing::record_matches(r, t)) << "game " << game << " ply " << ply;
@@ -193,7 +187,7 @@ TEST_F(Root, ListServicesAndTheBestMoveMemory) {
 // One root move searched by the root search on the prepared position.
 struct OneNodeSearch {
   KPosition p;
-  board::KSearchNode root{};
+  search::KSearchNode root{};
   KMove moves[2];
   KMoveNode nodes[2];
 

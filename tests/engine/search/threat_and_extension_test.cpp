@@ -41,7 +41,7 @@ TEST(MateThreat, EveryMarkDecodesToItsMove) {
     }
   }
   KPosition p;
-  ASSERT_EQ(driver::position_load(p, board::testing::kings_and_hands(board::testing::kHalfOfEveryPiece)), 0);
+  ASSERT_EQ(bridge::position_load(p, board::testing::kings_and_hands(board::testing::kHalfOfEveryPiece)), 0);
   for (int kind = board::kRook; kind <= board::kPawn; ++kind) {
     KMove m = board::pass_move();
     board::write_drop(m, p, kind, board::square_of(2, 5));
@@ -68,9 +68,9 @@ TEST(MateThreat, DefencesByPlyAndRecord) {
   s.Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Put(4, 9, model::kKin).Hand(model::kFu).Hand(model::kKin);
   const KPosition p = s.Load();
   const int q = board::square_of(5, 8), king = board::square_of(5, 9), side = board::square_of(6, 9);
-  const board::KMoveWord threat = engine::kmove_drop(q, board::kGold | board::kGoteBit);
-  const board::KMoveWord step = engine::kmove_pack(king, side, board::kKing | board::kSenteBit, 0, 0);
-  const board::KMoveWord ghost = engine::kmove_pack(board::square_of(4, 4), board::square_of(4, 3),
+  const board::KMoveWord threat = board::kmove_drop(q, board::kGold | board::kGoteBit);
+  const board::KMoveWord step = board::kmove_pack(king, side, board::kKing | board::kSenteBit, 0, 0);
+  const board::KMoveWord ghost = board::kmove_pack(board::square_of(4, 4), board::square_of(4, 3),
                                                     board::kGold | board::kSenteBit, 0, 0);
   // From ply 4 down the side drops on the empty threatened square; at ply 5 it does not.
   EXPECT_TRUE(has(defences(p, {1, {threat, 0, 0}}, 4), board::kInHand, q));
@@ -135,8 +135,8 @@ TEST(TacticalExtension, EachPatternAndItsTwin) {
       {"O1", {{9, 8, model::kOu}, {9, 7, model::kKaku}}, pass, pass, {88, 97, kBi, 0}, 12},
       {"O2", {{1, 8, model::kOu}, {1, 7, model::kKaku}}, pass, pass, {28, 17, kBi, 0}, 12},
   };
-  board::KSearchNode nodes[5]{};
-  board::KSearchNode* contexts[5] = {&nodes[0], &nodes[1], &nodes[2], &nodes[3], &nodes[4]};
+  search::KSearchNode nodes[5]{};
+  search::KSearchNode* contexts[5] = {&nodes[0], &nodes[1], &nodes[2], &nodes[3], &nodes[4]};
   nodes[2].ext = 6;  // two plies above the child: forms C and D differ
   for (const Pattern& pt : patterns) {
     Scene s;

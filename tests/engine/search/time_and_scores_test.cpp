@@ -80,6 +80,33 @@ TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
   EXPECT_EQ(iteration_time_check(time_state, 4, 10, 100000, 0), 0);
 }
 
+// In mid-iteration the root stops taking up moves once twice the time left
+// falls below the time the last finished iteration ended at. The clock has
+// just started, so the time left is the whole limit (10 minutes: a slow
+// machine changes nothing).
+TEST(TimeControl, IterationCutShortWhenTwiceTheTimeLeftIsBelowTheLastIteration) {
+  think_clock_start();
+  think_control.store(kThinkRun);
+  time_state.no_time_limit = 0;
+  time_state.current_limit.store(600000);
+  time_state.extension.store(0);
+  time_state.elapsed = 1200001;
+  EXPECT_EQ(uchikiri_check(time_state), 1);
+  time_state.elapsed = 1000;
+  EXPECT_EQ(uchikiri_check(time_state), 0);
+  // Not while pondering, without a time limit, or below 500 ms.
+  time_state.elapsed = 1200001;
+  think_control.store(kThinkPonder);
+  EXPECT_EQ(uchikiri_check(time_state), 0);
+  think_control.store(kThinkRun);
+  time_state.no_time_limit = 1;
+  EXPECT_EQ(uchikiri_check(time_state), 0);
+  time_state.no_time_limit = 0;
+  time_state.current_limit.store(499);
+  EXPECT_EQ(uchikiri_check(time_state), 0);
+  time_state.elapsed = 0;
+}
+
 TEST(TimeControl, ScoreTrendRaisesTheLimit) {
   struct Case { int32_t s, previous; int want; };
   for (const Case& c : {Case{1001, 2004, 1}, {1002, 2004, 0}, {500, 900, 2}, {500, 750, 0}, {500, 751, 2},

@@ -9,6 +9,7 @@
 
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/position_setup.h"
 #include "engine/tsume/compose.h"
 #include "engine/tsume/tsume_bounded.h"
 #include "engine/tsume/tsume_engine.h"
@@ -127,6 +128,41 @@ TEST_F(ComposeTest, AcceptAndImprove) {
   EXPECT_TRUE(c_.Accept(p));
 }
 
+// 1二銀打 mates. Every solve plays its line to count the sacrifices and takes
+// it back, and the drop taken back leaves the attacker's code on the silver
+// that the defender holds. When the gold on 1三 must stay and a silver out of
+// the defender's hand replaces it, that is still a silver, whatever its code
+// says: every piece keeps its number's kind and the position rebuilds soundly.
+TEST_F(ComposeTest, ImproveTakesAPieceOutOfHandByItsKindAlone) {
+  board::KPosition p = board::testing::Scene{board::testing::scene("k11 G13 r99 *S *s")}.Load();
+  int plies = 0, score = 0;
+  ASSERT_TRUE(c_.SolveAndScore(p, &plies, &score));
+  c_.Improve(p, plies, score);
+  board::pos_rebuild(p);
+  EXPECT_TRUE(board::testing::matches_rebuild(p));
+  EXPECT_EQ(plies, 1);
+  const int on_13 = p.board[board::square_of(1, 3)];
+  ASSERT_LT(on_13, board::kPieceCount);
+  EXPECT_EQ(p.piece[on_13].code, board::kSilver | board::kSenteBit);
+  EXPECT_EQ(p.hand[1][board::kGold], 1);
+  EXPECT_EQ(p.hand[1][board::kSilver], 0);
+  EXPECT_TRUE(c_.Accept(p));
+}
+
+// A lone king in the open with most pieces in the attacker's hand: neither
+// search ends soon by itself. After a stop each ends at its first time test,
+// however far off its own limits are.
+TEST_F(ComposeTest, AStopEndsTheSolveAndTheShorterMateSearchAtTheirTimeTests) {
+  board::KPosition p = board::testing::Scene{board::testing::scene("k55 *R *B *G *G *S *S *N *N *L *L *P *P *P")}.Load();
+  c_.Stop();
+  EXPECT_TRUE(c_.TimeUp());
+  int plies = 0, score = 0;
+  EXPECT_FALSE(c_.SolveAndScore(p, &plies, &score));
+  EXPECT_LE(compose_instance_nodes(), kTimeCheckVisits);
+  EXPECT_EQ(ShortMate(p, kShortMatePlies, nullptr), 1);
+  EXPECT_LE(compose_instance_nodes(), kTimeCheckVisits);
+}
+
 // Attacker to move with the piece table's pieces: few, near the king.
 constexpr int32_t kPieces[kComposePieceTableSize] = {
     40, 40, 40, 40, 30, 30, 10,  60, 60, 60, 70, 70, 70, 90,  60, 60, 100, 80, 80, 80, 80,
@@ -144,8 +180,9 @@ TEST(Compose, TheSameSeedGivesTheSameProblemsWhichSolveAgain) {
     for (int i = 0; i < 2; ++i) {
       board::KPosition p;
       ASSERT_EQ(c.Generate(p, kPieces, 600000, 7, 600000, 20000, 30000), 1);
+      EXPECT_TRUE(board::testing::matches_rebuild(p));
       model::Kyokumen k;
-      driver::position_export(k, p);
+      bridge::position_export(k, p);
       run.push_back(k);
       lengths.push_back(c.accepted_length);
     }

@@ -3,12 +3,12 @@
 // refutations, and the answers of the mate-problem game mode.
 #include <gtest/gtest.h>
 
-#include "tests/engine/board/model_positions.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "engine/tsume/tsume_move_code.h"
+#include "tests/engine/board/model_positions.h"
 #include "tests/engine/tsume/mate_oracle.h"
 #include "tests/engine/tsume/tsume_problems.h"
 
@@ -46,7 +46,9 @@ class SolverTest : public ::testing::Test {
   const int attacker = k.teban;
   for (size_t i = 0; i < line.size(); ++i) {
     model::Sashite s;
-    if (driver::kmove_to_sashite(s, k, line[i]) != 0) return ::testing::AssertionFailure() << "move " << i << " does not fit";
+    if (bridge::kmove_to_sashite(s, k, line[i]) != 0) {
+      return ::testing::AssertionFailure() << "move " << i << " does not fit";
+    }
     const int mover = k.teban;
     if (!k.DoSashite(s) || !model::is_legal_result(k, s, mover)) {
       return ::testing::AssertionFailure() << "move " << i << " is illegal";

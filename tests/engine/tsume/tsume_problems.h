@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/board/position.h"
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
 
@@ -62,7 +62,7 @@ inline std::vector<Problem> load_problem_set() {
 
 inline board::KPosition engine_position(const model::Kyokumen& k) {
   board::KPosition p;
-  EXPECT_EQ(driver::position_load(p, k), 0);
+  EXPECT_EQ(bridge::position_load(p, k), 0);
   return p;
 }
 

@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/formats/csa_format.h"
+#include "model/formats/kif_format.h"
 #include "model/record/kifu.h"
 #include "model/text/text_stream.h"
 #include "tests/model/formats/kif_test_util.h"
@@ -127,7 +129,7 @@ TEST(CsaMoveLine, ReadsMovesAndEndWordsAgainstThePosition) {
   ASSERT_TRUE(parse("+2244KA"));
   EXPECT_EQ(m, Sashite(2, 2, 4, 4, kKaku, gote(kFu), 0, kOrdinaryMove));
   for (const char* bad : {"+2233KI", "+2233TO", "+0055KI", "+0055OU", "+5968OU", "-2233UM",
-                          "+5655FU", "+2230KA", "+0522KA", "+22x3KA", "+2233", "+", "%KACHI"}) {
+                          "+5655FU", "+2230KA", "+0522KA", "+22x3KA", "+2233", "+", "%ERROR"}) {
     EXPECT_FALSE(parse(bad)) << bad;
   }
   pos.teban = 1;  // end words carry the king of the side to move
@@ -140,7 +142,7 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
   // Statements split at commas; a comment runs to its line end, commas and all;
   // a time bounded to a day; an unknown end word skipped; %TORYO ends the read.
   ASSERT_EQ(read_text(k, " PI\r\n+\n+7776FU , T12,,'note, +2726FU,T5\n-3334FU,T99999999999\n"
-                         "%KACHI\n+2726FU\n%TORYO,-8384FU\n-8384FU\n"),
+                         "%ERROR\n+2726FU\n%TORYO,-8384FU\n-8384FU\n"),
             0);
   EXPECT_EQ(main_line(k), (Strings{"+7776/12", "-3334/86400", "+2726/0", "%2"}));
   // Nothing of that read reaches the next one.
@@ -174,6 +176,47 @@ TEST(CsaReader, StopsAtAMoveThatCannotBePlayed) {
   }
 }
 
+// The end statements of game servers keep their results: the code, and the
+// king of the side that lost (won, for a declared win), so that the writers
+// tell the same result.
+TEST(CsaReader, EndStatementsKeepTheirResults) {
+  const std::pair<const char*, std::string> ends[] = {
+      {"%-ILLEGAL_ACTION", "5-"}, {"%+ILLEGAL_ACTION", "5+"}, {"%ILLEGAL_MOVE", "5-"},
+      {"%TIME_UP", "3-"},         {"%TSUMI", "1-"},           {"%KACHI", "7-"},
+      {"%JISHOGI", "8-"},         {"%HIKIWAKE", "8-"},        {"%TORYO", "2-"},
+  };
+  for (const auto& [end, result] : ends) {
+    Kifu k;
+    ASSERT_EQ(read_text(k, std::string("PI\n+\n+7776FU\n") + end + "\n-3334FU\n"), 0) << end;
+    const KifuSashite* last = k.NodeAtTesu(1)->to->next.Current();
+    ASSERT_NE(last, nullptr) << end;
+    EXPECT_EQ(std::to_string(last->sashite.special) + "+-"[last->sashite.koma.Side() == 1], result) << end;
+    EXPECT_EQ(last->to->next.Count(), 0) << end;  // the end statement ends the read
+  }
+}
+
+// Where the moves stop: the statement and its line, for a move that breaks
+// the rules and for one that cannot be read.
+TEST(CsaReader, TellsWhereTheMovesStop) {
+  Kifu k;
+  KifuReadStop stop;
+  MemTextReader illegal("N+a\nPI\n+\n+7776FU,T3\n-3334FU\n+7674FU,T1\n-8384FU\n");
+  ASSERT_EQ(kifu_read_csa(k, illegal, false, false, &stop), 0);
+  EXPECT_EQ(k.GetTesu(), 2);
+  EXPECT_EQ(stop.line, 6);
+  EXPECT_STREQ(stop.text.c_str(), "+7674FU");
+  MemTextReader cut("PI\n+\n+7776FU\n-33\n");
+  ASSERT_EQ(kifu_read_csa(k, cut, false, false, &stop), 0);
+  EXPECT_EQ(stop.line, 4);
+  EXPECT_STREQ(stop.text.c_str(), "-33");
+  MemTextReader whole("PI\n+\n+7776FU\n%TORYO\n");
+  ASSERT_EQ(kifu_read_csa(k, whole, false, false, &stop), 0);
+  EXPECT_EQ(stop.line, 0);
+  MemTextReader two_kings("PI\nP+55OU\n+\n");
+  EXPECT_EQ(kifu_read_csa(k, two_kings, false, false, &stop), -1);
+  EXPECT_TRUE(stop.bad_start);
+}
+
 TEST(CsaReader, RefusesImpossibleStartsAndMovesThatTakeAKing) {
   Kifu k;
   ASSERT_EQ(read_file(k, "even_game.csa"), 0);
@@ -205,7 +248,7 @@ TEST(CsaReader, FailsOnTextWithoutCsaAndLeavesTheRecord) {
   ASSERT_EQ(read_file(k, "even_game.csa"), 0);
   const std::string before = write_csa(k);
   const KifuSashite* root = k.root.get();
-  for (const char* text : {"", "Hello, world\n", "T12\n", "+1 for this idea\n", "%KACHI\n", "P\n"}) {
+  for (const char* text : {"", "Hello, world\n", "T12\n", "+1 for this idea\n", "%ERROR\n", "P\n"}) {
     EXPECT_EQ(read_text(k, text, true), -1) << text;
     EXPECT_EQ(read_text(k, text, false), -1) << text;
   }

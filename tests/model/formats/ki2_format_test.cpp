@@ -88,7 +88,7 @@ TEST(Ki2Format, ReadsRecordsAsPeopleWriteThem) {
   EXPECT_STREQ(club.NodeAtTesu(14)->comment.c_str(), "横歩は取らない");
   EXPECT_EQ(line_from(club.Start()),
             (Strings{"7776", "3334", "2726", "8384", "2625", "8485", "6978", "4132", "2524", "2324",
-                     "2824", "0023", "2426", "7162", "3938", "7374", "4746", "6364", "%7+"}));
+                     "2824", "0023", "2426", "7162", "3938", "7374", "4746", "6364", "%5-"}));
   EXPECT_EQ(club.NodeAtTesu(18)->seconds, 5);
   const KifuKyokumen* ply2 = club.NodeAtTesu(2)->to;
   ASSERT_EQ(ply2->next.Count(), 2);  // the main line stays first
@@ -114,12 +114,27 @@ TEST(Ki2Format, ClosingLinesOfEveryEndReadBack) {
   }
   // Other wordings: 負け turns the side named, a winner to move wins, 上手 is gote.
   const std::pair<const char*, const char*> closings[] = {
-      {"▲７六歩 △３四歩\nまで2手で先手の反則負け\n", "%2+"},
+      {"▲７六歩 △３四歩\nまで2手で先手の反則負け\n", "%5+"},
       {"▲７六歩 △３四歩\nまで2手で先手の勝ち\n", "%7+"},
       {"▲７六歩\nまで1手で上手の勝ち\n▲２六歩\n", "%7-"},
       {"手合割：平手\n\nまで0手で後手の勝ち\n", "%2+"},  // a game resigned before any move
   };
   for (const auto& [text, result] : closings) {
+    Kifu k;
+    ASSERT_EQ(read_ki2(k, text), 0) << text;
+    EXPECT_EQ(line_from(k.Start()).back(), result) << text;
+  }
+  // Fouls, losses on time and mates keep their codes, with the loser's king
+  // (the winner's for 反則勝ち), whoever is to move.
+  const std::pair<const char*, const char*> kept[] = {
+      {"▲７六歩\nまで1手で先手の反則負け\n", "%5+"},
+      {"▲７六歩\nまで1手で後手の反則勝ち\n", "%6-"},
+      {"▲７六歩\nまで1手で時間切れにより先手の勝ち\n", "%3-"},
+      {"▲７六歩 △３四歩\nまで2手で先手の切れ負け\n", "%3+"},
+      {"▲７六歩 △３四歩\nまで2手で詰み\n", "%1+"},
+      {"▲７六歩 △３四歩\nまで2手で千日手\n", "%9+"},
+  };
+  for (const auto& [text, result] : kept) {
     Kifu k;
     ASSERT_EQ(read_ki2(k, text), 0) << text;
     EXPECT_EQ(line_from(k.Start()).back(), result) << text;
@@ -131,6 +146,15 @@ TEST(Ki2Format, ClosingLinesOfEveryEndReadBack) {
 
 TEST(Ki2Reader, StopsAtAMoveThatCannotBePlayedAndFailsWithoutARecord) {
   Kifu k;
+  KifuReadStop stop;
+  MemTextReader played("先手：a\n\n▲７六歩　△３四歩\n▲２六歩　▲２五歩\n△８四歩\n");
+  ASSERT_EQ(kifu_read_ki2(k, played, false, &stop), 0);
+  EXPECT_EQ(k.GetTesu(), 3);
+  EXPECT_EQ(stop.line, 4);
+  EXPECT_STREQ(stop.text.c_str(), "▲２六歩　▲２五歩");
+  MemTextReader bad_start("手合割：平手\n先手の持駒：歩\n▲７六歩\n");  // 19 pawns
+  EXPECT_EQ(kifu_read_ki2(k, bad_start, false, &stop), -1);
+  EXPECT_TRUE(stop.bad_start);
   ASSERT_EQ(read_ki2(k, "▲７六歩　▲２六歩　△３四歩\n△３四歩\n"), 0);
   EXPECT_EQ(line_from(k.Start()), Strings{"7776"});
   ASSERT_EQ(read_ki2(k, "▲７六歩 △３四歩\n▲２二角成 △同　銀 ▲２二飛\n▲２六歩\n"), 0);

@@ -6,11 +6,11 @@
 #include <random>
 #include <string>
 
-#include "app/terminal.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
 #include "model/record/kifu.h"
 #include "model/record/label_table.h"
+#include "model/text/text_encoding.h"
 #include "tests/model/formats/kif_test_util.h"
 
 namespace model {
@@ -37,7 +37,7 @@ TEST(KifFormat, GoldenFilesRoundTripByteForByte) {
     ASSERT_EQ(read_data_file(kifu, name), 0);
     const std::string written = kif_text(kifu);
     // The UTF-8 forms make a difference readable; the bytes must match too.
-    EXPECT_EQ(app::sjis_to_utf8(written), app::sjis_to_utf8(bytes));
+    EXPECT_EQ(model::sjis_to_utf8(written), model::sjis_to_utf8(bytes));
     EXPECT_EQ(written, bytes);
   }
 }
@@ -188,7 +188,7 @@ TEST(KifFormat, AMoveLineThatDoesNotFitEndsTheReading) {
       {"5 ２六歩(27)", 2},   // too far ahead: ignored, and so is ply 4
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(app::sjis_to_utf8(c.line));
+    SCOPED_TRACE(model::sjis_to_utf8(c.line));
     Kifu kifu;
     MemTextReader reader((head + c.line + "\n4 ８四歩(83)\n").c_str());
     ASSERT_EQ(kifu_read_kif(kifu, reader, false, &stop), 0);
@@ -227,7 +227,7 @@ TEST(KifFormat, ABadHeaderOrStartPositionLeavesTheRecordUnchanged) {
       "▲７六歩　△３四歩\n",                               // KI2, not KIF
   };
   for (const std::string& text : bad) {
-    SCOPED_TRACE(app::sjis_to_utf8(text));
+    SCOPED_TRACE(model::sjis_to_utf8(text));
     EXPECT_EQ(read_kif_text(kifu, text), -1);
     EXPECT_EQ(kif_text(kifu), before);
   }

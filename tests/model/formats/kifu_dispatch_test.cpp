@@ -161,6 +161,18 @@ TEST(KifuDispatch, LoadsTellWhereTheMovesStop) {
   ASSERT_TRUE(kifu_load_file(h, henka_kif.c_str(), &(format = 0), false, &stop));
   EXPECT_EQ(stop.line, std::count(henka.begin(), henka.end(), '\n'));
   EXPECT_TRUE(stop.text == "△９九歩");
+
+  // A start position that breaks the rules is told apart from text that is
+  // no record, by the file load and by the paste.
+  const std::string two_kings = ::testing::TempDir() + "/two_kings.csa";
+  std::ofstream(two_kings, std::ios::binary) << "PI\nP+55OU\n+\n+7776FU\n";
+  KifuLoadError error;
+  EXPECT_FALSE(kifu_load_file(h, two_kings.c_str(), &(format = 0), false, &stop, &error));
+  EXPECT_EQ(error.kind, KifuLoadError::kBadStart);
+  EXPECT_FALSE(kifu_load_memory(h, "手合割：平手\r\n後手の持駒：飛二\r\n手数----指手--\r\n", &stop));
+  EXPECT_TRUE(stop.bad_start);
+  EXPECT_FALSE(kifu_load_memory(h, "hello\n", &stop));
+  EXPECT_FALSE(stop.bad_start);
 }
 
 TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {

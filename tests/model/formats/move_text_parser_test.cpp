@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "app/terminal.h"
 #include "model/formats/board_block.h"
 #include "model/formats/move_text_parser.h"
 #include "model/record/kifu_node.h"
+#include "model/text/text_encoding.h"
 #include "model/text/text_stream.h"
 #include "tests/model/position/position_builder.h"
 
@@ -151,7 +151,7 @@ TEST(BoardBlock, ReadsRowsAndHandLines) {
   const char* bad_hands[] = {"", "先手：なし\n", "下手持駒なし\n", "上手持駒：成香\n",
                              "上手持駒：玉\n", "上手持駒：金五\n", "上手持駒：歩2\n"};
   for (const char* hand : bad_hands) {
-    SCOPED_TRACE(app::sjis_to_utf8(hand));
+    SCOPED_TRACE(model::sjis_to_utf8(hand));
     EXPECT_EQ(read(rows + "下手持駒：なし\n" + hand, pos), -1);
   }
   // A later count replaces an earlier one; 〇 is a count.

@@ -9,18 +9,17 @@ namespace model {
 namespace {
 
 TEST(TraceFormat, MovesAndPositions) {
-  using engine::kmove_drop, engine::kmove_pack, engine::square_of;
   KString s;
-  sashite_to_text(s, kmove_pack(square_of(7, 7), square_of(7, 6), engine::kSenteBit | engine::kPawn, 0, 0));
+  sashite_to_text(s, word_pack(word_square(7, 7), word_square(7, 6), kWordSente | kWordPawn, 0, 0));
   EXPECT_STREQ(s.c_str(), "▲７六歩(77)");
-  sashite_to_coord(s, kmove_pack(square_of(8, 8), square_of(2, 2), engine::kSenteBit | engine::kBishop, 0, 1));
+  sashite_to_coord(s, word_pack(word_square(8, 8), word_square(2, 2), kWordSente | kWordBishop, 0, 1));
   EXPECT_STREQ(s.c_str(), "▲22角成(88)");
-  sashite_to_kanji(s, kmove_drop(square_of(5, 5), engine::kGoteBit | engine::kBishop));
+  sashite_to_kanji(s, word_drop(word_square(5, 5), kWordGote | kWordBishop));
   EXPECT_STREQ(s.c_str(), "△５五角打");
-  sashite_to_coord(s, engine::kNoMoveWord);
+  sashite_to_coord(s, kNoMoveWord);
   EXPECT_STREQ(s.c_str(), "パス");
   TraceBoard board;
-  board.square[1][5] = engine::kGoteBit | engine::kKing;
+  board.square[1][5] = kWordGote | kWordKing;
   pos_write_board(s, board);
   EXPECT_NE(std::string(s.c_str()).find("| ・ ・ ・ ・v玉 ・ ・ ・ ・|一"), std::string::npos);
 }

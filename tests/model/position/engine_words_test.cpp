@@ -4,32 +4,28 @@
 
 #include <set>
 
-#include "model/position/hash_key_table.h"
 #include "model/position/koma_convert.h"
+#include "model/position/position_hash_keys.h"
 #include "model/position/sashite_decode.h"
 
 namespace model {
 namespace {
 
-using engine::kmove_drop;
-using engine::kmove_pack;
-using engine::square_of;
-
 TEST(SashiteDecode, BoardMovesDropsAndNoMove) {
   Sashite s;
   // 7七 to 7六, a sente pawn (engine code 0x27).
-  ASSERT_EQ(sashite_decode(kmove_pack(square_of(7, 7), square_of(7, 6), 0x27, 0, 0), s), 0);
+  ASSERT_EQ(sashite_decode(word_pack(word_square(7, 7), word_square(7, 6), 0x27, 0, 0), s), 0);
   EXPECT_EQ(s, Sashite(7, 7, 7, 6, 0, 0, 0, 0));
   // 8八 bishop takes on 2二 and promotes.
-  ASSERT_EQ(sashite_decode(kmove_pack(square_of(8, 8), square_of(2, 2), 0x22, 0x42, 1), s), 0);
+  ASSERT_EQ(sashite_decode(word_pack(word_square(8, 8), word_square(2, 2), 0x22, 0x42, 1), s), 0);
   EXPECT_EQ(s, Sashite(8, 8, 2, 2, 0, 0, 1, 0));
   // Gote drops a gold (engine kind 3) on 5五.
-  ASSERT_EQ(sashite_decode(kmove_drop(square_of(5, 5), 0x43), s), 0);
+  ASSERT_EQ(sashite_decode(word_drop(word_square(5, 5), 0x43), s), 0);
   EXPECT_EQ(s, Sashite(kGoteHand, kKin, 5, 5, 0, 0, 0, 0));
-  EXPECT_EQ(sashite_decode(engine::kNoMoveWord, s), -1);
+  EXPECT_EQ(sashite_decode(kNoMoveWord, s), -1);
   // Words that name no square are no move either.
-  EXPECT_EQ(sashite_decode(kmove_pack(square_of(1, 1), 0, 0, 0, 0), s), -1);
-  EXPECT_EQ(sashite_decode(kmove_drop(square_of(5, 5), 0x28), s), -1);  // a king from hand
+  EXPECT_EQ(sashite_decode(word_pack(word_square(1, 1), 0, 0, 0, 0), s), -1);
+  EXPECT_EQ(sashite_decode(word_drop(word_square(5, 5), 0x28), s), -1);  // a king from hand
 }
 
 TEST(HashKeyTable, KeysAreDistinct) {
@@ -44,7 +40,7 @@ TEST(KomaConvert, RoundTripsEveryPiece) {
       if (t == kNone13) continue;
       const Koma k{static_cast<uint8_t>(t | (side ? kGoteBit : 0))};
       const int e = koma_gui_to_engine(k);
-      EXPECT_EQ(e & (engine::kSenteBit | engine::kGoteBit), side ? engine::kGoteBit : engine::kSenteBit);
+      EXPECT_EQ(e & (kWordSente | kWordGote), side ? kWordGote : kWordSente);
       EXPECT_EQ(koma_engine_to_gui(e), k.code);
     }
   }

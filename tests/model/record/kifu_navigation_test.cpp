@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "model/position/kmove_word.h"
+#include "model/position/move_word.h"
 #include "model/record/kifu.h"
 #include "model/record/kifu_text.h"
 #include "tests/model/position/position_builder.h"
@@ -21,11 +21,11 @@ using testing::gote, testing::k26, testing::k34, testing::k56, testing::k76, tes
 constexpr testing::Squares k54 = {5, 3, 5, 4};
 
 // An engine move word of a board move.
-engine::KMoveWord word(int fx, int fy, int tx, int ty, int code, int promote = 0) {
-  return engine::kmove_pack(engine::square_of(fx, fy), engine::square_of(tx, ty), code, 0, promote);
+KMoveWord word(int fx, int fy, int tx, int ty, int code, int promote = 0) {
+  return word_pack(word_square(fx, fy), word_square(tx, ty), code, 0, promote);
 }
-constexpr int kSentePawn = engine::kSenteBit | engine::kPawn, kGotePawn = engine::kGoteBit | engine::kPawn,
-              kSenteBishop = engine::kSenteBit | engine::kBishop, kGoteSilver = engine::kGoteBit | engine::kSilver;
+constexpr int kSentePawn = kWordSente | kWordPawn, kGotePawn = kWordGote | kWordPawn,
+              kSenteBishop = kWordSente | kWordBishop, kGoteSilver = kWordGote | kWordSilver;
 
 TEST(KifuNavigation, WalkingAndChoosingAlternatives) {
   Kifu kifu;
@@ -204,8 +204,8 @@ TEST(KifuText, VariationsMarksAndComparisons) {
              0, 0, s);
   EXPECT_STREQ(s.c_str(), "▲７六歩△３四歩▲２二角成△同　銀");
   // A pass inside the variation hands the move back; a trailing pass ends it.
-  pv_to_text(start, {word(7, 7, 7, 6, kSentePawn), engine::kNoMoveWord, word(2, 7, 2, 6, kSentePawn),
-                     engine::kNoMoveWord},
+  pv_to_text(start, {word(7, 7, 7, 6, kSentePawn), kNoMoveWord, word(2, 7, 2, 6, kSentePawn),
+                     kNoMoveWord},
              0, 0, s);
   EXPECT_STREQ(s.c_str(), "▲７六歩～▲２六歩");
   pv_to_text(start, {word(7, 7, 7, 5, kSentePawn)}, 0, 0, s);  // no playable move
@@ -220,7 +220,7 @@ TEST(KifuText, VariationsMarksAndComparisons) {
   const Sashite b22(8, 8, 2, 2, kKaku, gote(kKaku), 1, 0);
   EXPECT_TRUE(engine_sashite_equals(b22, word(8, 8, 2, 2, kSenteBishop, 1)));
   EXPECT_FALSE(engine_sashite_equals(b22, word(8, 8, 2, 2, kSenteBishop, 0)));
-  EXPECT_FALSE(engine_sashite_equals(b22, engine::kNoMoveWord));
+  EXPECT_FALSE(engine_sashite_equals(b22, kNoMoveWord));
   KifuHyouka h;
   EXPECT_FALSE(pv_head_equals(b22, h));
   h.pv = {word(8, 8, 2, 2, kSenteBishop, 1), word(3, 1, 2, 2, kGoteSilver)};

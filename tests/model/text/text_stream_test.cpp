@@ -65,6 +65,23 @@ TEST(CkfPacking, GivenVectorsAndCharacterMap) {
   EXPECT_EQ(read_file_bytes(path), "XVIcXP");
 }
 
+// Putc reports a failed write as -1 (a full device), as it does on a closed
+// writer, and Close then reports the failure too.
+TEST(CkfPacking, PutcReportsFailures) {
+  PackedTextWriter w;
+  EXPECT_EQ(w.Putc('a'), -1);  // not open
+  FILE* probe = std::fopen("/dev/full", "wb");
+  if (probe == nullptr) GTEST_SKIP() << "no /dev/full";
+  std::fclose(probe);
+  ASSERT_EQ(w.Open("/dev/full"), 0);
+  int written = 0, result = 0;
+  for (; written < 1 << 20 && (result = w.Putc('a')) == 'a'; ++written) {
+  }
+  EXPECT_EQ(result, -1) << "after " << written << " bytes";
+  EXPECT_EQ(w.Close(), -1);
+  EXPECT_EQ(w.Putc('a'), -1);
+}
+
 TEST(CkfPacking, ArbitraryBytesRoundTrip) {
   std::string bytes;
   for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);

@@ -1,11 +1,39 @@
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 
 #include <cstring>
 
 #include "engine/board/position_setup.h"
 #include "model/position/koma_convert.h"
+#include "model/position/move_word.h"
 
-namespace driver {
+namespace bridge {
+
+// The game record keeps the engine's move words and reads them, and converts
+// piece codes, with a layout of its own (model/position/move_word.h): both
+// sides hold the same squares, codes and words.
+static_assert(model::kNoMoveWord == board::kNoMoveWord && model::kWordHand == board::kInHand);
+static_assert(model::kWordPromoted == board::kPromotedBit && model::kWordSente == board::kSenteBit &&
+              model::kWordGote == board::kGoteBit);
+static_assert(model::kWordRook == board::kRook && model::kWordBishop == board::kBishop &&
+              model::kWordGold == board::kGold && model::kWordSilver == board::kSilver &&
+              model::kWordKnight == board::kKnight && model::kWordLance == board::kLance &&
+              model::kWordPawn == board::kPawn && model::kWordKing == board::kKing);
+consteval bool squares_agree() {
+  for (int sq = 0; sq < 256; ++sq) {
+    if (model::word_on_board(sq) != board::is_playing_square(sq)) return false;
+    if (!board::is_playing_square(sq)) continue;
+    if (model::word_file(sq) != board::square_file(sq) || model::word_rank(sq) != board::square_rank(sq)) return false;
+    if (model::word_square(board::square_file(sq), board::square_rank(sq)) != sq) return false;
+  }
+  return true;
+}
+static_assert(squares_agree());
+static_assert(model::word_pack(board::square_of(8, 8), board::square_of(2, 2), board::kSenteBit | board::kBishop,
+                               board::kGoteBit | board::kBishop, 1) ==
+              board::kmove_pack(board::square_of(8, 8), board::square_of(2, 2), board::kSenteBit | board::kBishop,
+                                board::kGoteBit | board::kBishop, 1));
+static_assert(model::word_drop(board::square_of(5, 5), board::kGoteBit | board::kGold) ==
+              board::kmove_drop(board::square_of(5, 5), board::kGoteBit | board::kGold));
 
 namespace {
 
@@ -181,4 +209,4 @@ int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board:
   return 0;
 }
 
-}  // namespace driver
+}  // namespace bridge

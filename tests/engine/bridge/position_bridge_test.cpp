@@ -4,11 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/driver/position_bridge.h"
+#include "engine/bridge/position_bridge.h"
 #include "model/position/kyokumen.h"
+#include "model/position/sashite_decode.h"
 #include "tests/model/position/position_builder.h"
 
-namespace driver {
+namespace bridge {
 namespace {
 
 using board::kInHand;
@@ -113,5 +114,31 @@ TEST(MoveConversion, MovesThatDoNotFitAndThePass) {
   EXPECT_EQ(kmove_to_sashite(s, k, board::pass_move()), -1);
 }
 
+// The game model packs a record's move into the same word the engine packs
+// for it: drops, captures and promotions, for either side to move.
+TEST(MoveConversion, TheModelsWordOfAMoveIsTheEngines) {
+  model::Kyokumen k = empty_position();
+  put(k, 5, 9, model::kOu);
+  put(k, 5, 1, gote(model::kOu));
+  put(k, 2, 4, model::kHi);
+  put(k, 2, 2, gote(model::kKaku));
+  put(k, 3, 3, gote(model::kFu));
+  put(k, 4, 4, model::kUma);
+  for (int type = model::kFu; type <= model::kKin; ++type) k.mochigoma[0][type] = k.mochigoma[1][type] = 1;
+  for (int side = 0; side < 2; ++side) {
+    k.teban = side;
+    KPosition p;
+    ASSERT_EQ(position_load(p, k), 0);
+    std::vector<model::Sashite> moves(600);
+    moves.resize(static_cast<size_t>(k.GenerateAll(moves.data())));
+    ASSERT_GT(moves.size(), 20u);
+    for (const model::Sashite& s : moves) {
+      KMove m;
+      ASSERT_EQ(sashite_to_kmove(m, p, s), 0);
+      EXPECT_EQ(model::sashite_encode(s), board::move_word(m)) << int(s.from_x) << int(s.from_y) << int(s.to_x);
+    }
+  }
+}
+
 }  // namespace
-}  // namespace driver
+}  // namespace bridge

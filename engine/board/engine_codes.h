@@ -1,5 +1,4 @@
-// The engine's piece codes and square numbers, in the one place both the engine
-// and the game model's writers of engine words read them. A code holds the kind
+// The engine's piece codes and square numbers. A code holds the kind
 // in bits 0-3 (1 rook, 2 bishop, 3 gold, 4 silver, 5 knight, 6 lance, 7 pawn,
 // 8 king), 0x10 promoted, 0x20 sente, 0x40 gote. Squares are numbered
 // 16 x rank + file + 3, so every step is a fixed integer.
@@ -7,7 +6,7 @@
 
 #include <cstdint>
 
-namespace engine {
+namespace board {
 
 // ---- Squares -------------------------------------------------------------
 
@@ -58,4 +57,4 @@ constexpr int code_kind(int code) { return code & ~0x70; }
 // Side of a piece code: 1 when it carries gote's bit, else 0.
 constexpr int code_side(int code) { return (code & kGoteBit) ? 1 : 0; }
 
-}  // namespace engine
+}  // namespace board

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "model/position/engine_codes.h"
+#include "engine/board/engine_codes.h"
 
-namespace engine {
+namespace board {
 
 using KMoveWord = uint32_t;
 
@@ -32,4 +32,4 @@ constexpr int kmove_captured(KMoveWord w) { return static_cast<int>((w >> 23) & 
 constexpr bool kmove_promotes(KMoveWord w) { return ((w >> 30) & 3) != 0; }
 constexpr bool kmove_is_drop(KMoveWord w) { return kmove_from(w) == kInHand; }
 
-}  // namespace engine
+}  // namespace board

@@ -6,7 +6,7 @@
 #include "model/position/kyokumen.h"
 #include "model/position/sashite.h"
 
-namespace driver {
+namespace bridge {
 
 // Loads a game-model position into the engine position, numbering the pieces by
 // kind in board order (rank 1..9, file 1..9), then the hands, then the pieces
@@ -33,4 +33,4 @@ int sashite_to_kmove(board::KMove& out, const board::KPosition& p, const model::
 // does not fit `k`.
 int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board::KMove& m);
 
-}  // namespace driver
+}  // namespace bridge

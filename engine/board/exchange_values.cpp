@@ -1,8 +1,8 @@
-#include "engine/board/eval_weights.h"
+#include "engine/board/exchange_values.h"
 
 namespace board {
 
-const KEvalWeights* eval_weights = nullptr;
 const KEvalStageTables* eval_stage_tables = nullptr;
+const KKingRelTable* king_rel_table = nullptr;
 
 }  // namespace board

@@ -1,4 +1,4 @@
-#include "engine/board/search_words.h"
+#include "engine/board/generator_words.h"
 
 namespace board {
 

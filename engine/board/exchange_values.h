@@ -1,0 +1,40 @@
+// The evaluation's values as the board's exchange evaluator and capture
+// generators read them: the stage block (the values that depend on the game
+// stage) and the king-relative square table. The evaluation in engine/eval builds
+// both and points the two pointers at them; the board only reads them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/board/position.h"
+
+namespace board {
+
+constexpr int kKingSquares = 81;     // king and piece squares: (rank - 1) x 9 + (file - 1)
+constexpr int kKingRelClasses = 13;  // 0-5 around the own king, 6-12 around the enemy king
+constexpr int kCountRows = 8;        // king, rook, bishop, gold, silver, knight, lance, pawn
+constexpr int kCountEntries = 18;    // by how many pieces of the kind are already counted
+constexpr int kPieceCodes = 24;      // piece kind codes 0..23 (promoted = kind + 16)
+constexpr int kOffsetClasses = 6;    // gold, silver, knight, lance, pawn, horse
+constexpr int kOffsetEntries = 273;  // square offsets -136..136, index offset + 136
+
+// [king square][class][square], both squares in sente's board coordinates:
+// the value of a piece of the class at its offset from the king.
+using KKingRelTable = int16_t[kKingSquares][kKingRelClasses][kKingSquares];
+
+struct KEvalStageTables {
+  uint16_t offset_value_a[kOffsetClasses][kOffsetEntries];  // around the own king
+  uint16_t offset_value_b[kOffsetClasses][kOffsetEntries];  // around the other king
+  int32_t count_value[kCountRows - 1][kCountEntries];       // rook .. pawn
+  int32_t count_prefix[kCountRows - 1][kCountEntries];      // entry n: sum of entries 0..n-1
+  int32_t piece_value[kPieceCodes];
+};
+
+static_assert(sizeof(KEvalStageTables) == 2 * 2 * 6 * 273 + 4 * (2 * 7 * 18 + 24));
+
+// The blocks the board reads; null until the evaluation's set-up points them.
+extern const KEvalStageTables* eval_stage_tables;
+extern const KKingRelTable* king_rel_table;
+
+}  // namespace board

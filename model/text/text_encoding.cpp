@@ -1,0 +1,100 @@
+#include "model/text/text_encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace model {
+
+namespace {
+
+std::string convert(std::string_view in, const char* to, const char* from) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  std::string out;
+  out.resize(in.size() * 3 + 16);
+  char* src = const_cast<char*>(in.data());
+  size_t src_left = in.size();
+  char* dst = out.data();
+  size_t dst_left = out.size();
+  while (src_left > 0) {
+    if (iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
+    const bool full = errno == E2BIG;
+    if (full || dst_left == 0) {
+      const size_t used = out.size() - dst_left;
+      out.resize(out.size() * 2);
+      dst = out.data() + used;
+      dst_left = out.size() - used;
+      if (full) continue;
+    }
+    // An invalid or cut-off sequence: write a marker and step over one byte.
+    *dst++ = '?';
+    --dst_left;
+    ++src;
+    --src_left;
+  }
+  out.resize(out.size() - dst_left);
+  iconv_close(cd);
+  return out;
+}
+
+// The length of the well-formed UTF-8 sequence at `s[i]` (a byte above 0x7F
+// leading it), 0 when it is not one: overlong forms, surrogates and values past
+// U+10FFFF are refused.
+size_t utf8_sequence(std::string_view s, size_t i) {
+  const auto at = [&s](size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char c = at(i);
+  size_t n;
+  unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3;
+    if (c == 0xE0) lo = 0xA0;
+    if (c == 0xED) hi = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4;
+    if (c == 0xF0) lo = 0x90;
+    if (c == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + n > s.size() || at(i + 1) < lo || at(i + 1) > hi) return 0;
+  for (size_t k = 2; k < n; ++k) {
+    if (at(i + k) < 0x80 || at(i + k) > 0xBF) return 0;
+  }
+  return n;
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+bool is_utf8_text(std::string_view bytes) {
+  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) return true;
+  bool wide = false;
+  for (size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t n = utf8_sequence(bytes, i);
+    if (n == 0) return false;
+    wide = true;
+    i += n;
+  }
+  return wide;
+}
+
+std::string record_text_to_sjis(std::string bytes) {
+  if (!is_utf8_text(bytes)) return bytes;
+  std::string_view text(bytes);
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+  return utf8_to_sjis(text);
+}
+
+std::string sjis_to_utf8(std::string_view sjis) { return convert(sjis, "UTF-8", "CP932"); }
+
+std::string utf8_to_sjis(std::string_view utf8) { return convert(utf8, "CP932", "UTF-8"); }
+
+}  // namespace model

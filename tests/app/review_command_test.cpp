@@ -1,0 +1,49 @@
+// velkora review as the stand-in for a game against the computer: a record
+// without analysis is thought through first, the values saved as KIF are read
+// back without thinking again, and the commentary comes out the same.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/app/command_runner.h"
+
+namespace {
+
+using namespace command_test;
+
+// The lines of `text` that begin (or do not begin) with `prefix`.
+std::vector<std::string> lines_with(const std::string& text, const std::string& prefix, bool with) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find('\n', at);
+    const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    if ((line.rfind(prefix, 0) == 0) == with) lines.push_back(line);
+    at = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+TEST(ReviewCommand, ThinksThroughARecordWithoutValuesAndSavesThem) {
+  const std::string example = data("../../examples/aigakari.kif");
+  const std::string saved = ::testing::TempDir() + "/reviewed.kif";
+  const std::string progress = "velkora review: move ";
+  // Sente's moves are judged by the values on gote's nine moves.
+  const Outcome first = run("velkora review " + example + " --depth 2 --save " + saved, true);
+  EXPECT_EQ(first.status, 0);
+  EXPECT_EQ(lines_with(first.out, progress, true).size(), 9u) << first.out;
+  const std::vector<std::string> commentary = lines_with(first.out, progress, false);
+  ASSERT_FALSE(commentary.empty()) << first.out;
+  EXPECT_NE(commentary[0].find(utf8(u8"手目 ▲")), std::string::npos) << commentary[0];
+
+  const Outcome again = run("velkora review " + saved, true);
+  EXPECT_EQ(again.status, 0);
+  EXPECT_TRUE(lines_with(again.out, progress, true).empty()) << again.out;
+  EXPECT_EQ(lines_with(again.out, progress, false), commentary);
+
+  EXPECT_TRUE(fails_with("velkora review " + example + " --save x.csa", 1,
+                         "velkora review: --save needs a .kif or .ckf file name (only KIF keeps the analysis values), "
+                         "not 'x.csa'\n"));
+}
+
+}  // namespace

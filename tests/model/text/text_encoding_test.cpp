@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/text/text_encoding.h"
+
+namespace model {
+namespace {
+
+TEST(TextEncoding, ConvertsShiftJisBothWays) {
+  EXPECT_EQ(sjis_to_utf8("投了"), "\xE6\x8A\x95\xE4\xBA\x86");
+  EXPECT_EQ(utf8_to_sjis("\xE6\x8A\x95\xE4\xBA\x86"), "投了");
+  EXPECT_EQ(sjis_to_utf8("a\x81"), "a?");  // a cut-off character
+}
+
+// The one detection of the two encodings of a record's text: UTF-8 by its
+// mark or by well-formed sequences, anything else left as Shift-JIS.
+TEST(TextEncoding, RecordTextInUtf8BecomesShiftJis) {
+  const std::string utf8 = "N+\xE5\x85\x88\n";  // N+先
+  EXPECT_TRUE(is_utf8_text(utf8));
+  EXPECT_EQ(record_text_to_sjis(utf8), "N+先\n");
+  EXPECT_EQ(record_text_to_sjis("\xEF\xBB\xBFPI\n"), "PI\n");  // the mark alone says UTF-8
+  for (const std::string& sjis : {std::string("N+先手\n"), std::string("▲７六歩　△３四歩\n"), std::string("ｱ\n")}) {
+    EXPECT_FALSE(is_utf8_text(sjis)) << sjis;
+    EXPECT_EQ(record_text_to_sjis(sjis), sjis);
+  }
+  EXPECT_FALSE(is_utf8_text("PI\n+\n"));  // ASCII reads the same either way
+  // Overlong forms, surrogates and cut-off sequences are no UTF-8.
+  for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xE5\x85", "\xF4\x90\x80\x80"}) {
+    EXPECT_FALSE(is_utf8_text(bad)) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace model
