@@ -305,20 +305,6 @@ Futility judge_drop(KTsumeEngine& e, TsumeContext& c, int reference, uint32_t bu
   return verdict;
 }
 
-uint32_t tree_and_proof_hand(KTsumeEngine& e, const TsumeContext& c) {
-  HandCounts h = mated_proof_hand(c.pos, c.attacker);
-  for (int i = 0; i < c.move_count; ++i) {
-    KHashKey key = c.key;
-    hash_key_sashite(key, c.attacker, e.moves[c.move_base + i]);
-    const KTsumeNode* child = tsume_lookup(e.table, key);
-    if (child == nullptr || child->dn < kInf) continue;
-    const HandCounts ch = unpack_hand(key_hand(child->key));
-    for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::max(h.n[k], ch.n[k]);
-  }
-  for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::min<int>(h.n[k], c.pos.hand[c.attacker][k]);
-  return pack_hand(h);
-}
-
 // Judges listed drop i of the defender (see judge_drop); a futile one gets a
 // tree node holding the capture that answers it.
 Futility judge_drop_at(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int i, int reference, uint32_t budget) {
@@ -421,8 +407,10 @@ int tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     return 0;
   }
   const uint16_t move = tsume_move_encode(e.moves[c.move_base + best]);
-  if (tsume_store_proof(e.table, c.ply, with_hand(c.key, tree_and_proof_hand(e, c)), kNoNodeMove, longest + 1, 0) ==
-      nullptr) {
+  // The tree's length holds for this hand: the proof hands of the children's
+  // entries prove some mate, not one of these lengths, so a hand made from
+  // them could lend the length to a weaker hand that mates only later.
+  if (tsume_store_proof(e.table, c.ply, c.key, kNoNodeMove, longest + 1, kFlagExactHand) == nullptr) {
     e.store_failed = true;
   }
   (void)move;

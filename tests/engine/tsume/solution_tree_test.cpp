@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/board/evasion_gen.h"
+#include "engine/board/check_gen.h"
 #include "engine/board/make_move.h"
 #include "engine/tsume/solution_tree.h"
 #include "engine/tsume/tsume_engine.h"
+#include "engine/tsume/tsume_bounded.h"
 #include "engine/tsume/tsume_entry.h"
+#include "model/formats/csa_format.h"
 #include "tests/engine/tsume/mate_oracle.h"
 #include "tests/engine/tsume/tsume_problems.h"
 
@@ -96,6 +99,52 @@ TEST(SolutionTree, InterposingDropsAreJudgedByTheMateAfterTheCapture) {
   EXPECT_EQ(line[7].from, board::kInHand);
   EXPECT_EQ(distance_from_king(at, line[7]), 2);
   EXPECT_EQ(ktsume_check_answer(at, line[7], 0), 0);
+  ktsume_free();
+}
+
+// The lengths a tree stores in the proof table hold for the hand the tree
+// walked with. In this problem the attacker's gold check and the defender's
+// king step leave a position without a mate within three plies; the tree had
+// stored a two-ply proof for an answer to the lance drop there under a hand
+// of a pawn, which the position's larger hand took for its own, so the
+// search for shorter mates believed a mate in three.
+TEST(SolutionTree, ATreesLengthsHoldForItsOwnHand) {
+  Problem pr;
+  ASSERT_TRUE(load_problem(tsume_data_dir() + "/mate15_d.kif", pr));
+  ASSERT_EQ(ktsume_alloc(65536), 1);
+  board::KPosition p = engine_position(pr.kyokumen);
+  const board::KMove* line = nullptr;
+  int length = 0;
+  ASSERT_EQ(ktsume_solve(p, &line, &length, 60000, 2000000), 0);
+  EXPECT_EQ(length, 15);
+  model::Kyokumen k;
+  k.Copy(pr.kyokumen);
+  const int attacker = p.teban;
+  for (const char* text : {"+0025HI", "-0023KY", "+2523RY", "-3223KI", "+1223UM", "-2223OU", "+0024KI", "-2322OU"}) {
+    board::KMove moves[1024];
+    const int n = p.teban == attacker ? board::oute_gen(p, moves, 0) : board::oute_nige_gen(p, moves);
+    bool played = false;
+    for (int i = 0; i < n && !played; ++i) {
+      model::Sashite s;
+      model::KString csa;
+      if (bridge::kmove_to_sashite(s, k, moves[i]) != 0) continue;
+      model::csa_move_text(s, csa);
+      if (std::string(csa.c_str()) != text) continue;
+      ASSERT_TRUE(k.DoSashite(s));
+      board::do_move(p, moves[i], 0);
+      played = true;
+    }
+    ASSERT_TRUE(played) << text;
+  }
+  KTsumeEngine& e = *ktsume_instance();
+  tsume_start_clock(e);
+  e.time_limit = 60000;
+  e.node_limit = 2000000;
+  TsumeContext c;
+  tsume_context_init(c, p, attacker);
+  uint16_t move = 0;
+  int plies = 0;
+  EXPECT_EQ(tsume_bounded_search(e, e.table, c, 3, &move, &plies), 2) << plies;
   ktsume_free();
 }
 
