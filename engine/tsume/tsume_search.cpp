@@ -483,6 +483,10 @@ AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
     v.state = 0;
     v.hint = ent.h16;
     v.weak = 0;
+    // Weak interpositions keep 0 (the selection passes them over while deeper
+    // children are open); a value left in the slot by an earlier node made
+    // the same solve run differently the second time.
+    v.deeper = 0;
     if (ent.on_path || same_root_position(c, ent.key)) {
       r.disproven = true;
       r.loop = ent.on_path;
