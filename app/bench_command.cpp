@@ -99,7 +99,7 @@ int stats(const Options& o) {
   std::string error;
   if (!load_record_at_ply(holder, "bench", o.stats, o.ply, error)) return fail(error);
   driver::CompJob job;
-  job.cursor = driver::RecordCursor{&holder.kifu, &holder.kyokumen, holder.current};
+  driver::record_cursor_set(job.cursor, holder.kifu, holder.current, holder.kyokumen);
 
   if (o.move) {
     model::Sashite m;

@@ -30,7 +30,7 @@ model::Sashite special_move(int code) { return model::Sashite(0, 0, 0, 0, 0, 0, 
 }  // namespace
 
 CompCall::CompCall(platform::Mailbox* view) : view_(view) {
-  thread_ = std::thread(&CompCall::ThreadMain, this);
+  thread_ = std::thread(&CompCall::CompThread, this);
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return started_; });
 }
@@ -68,21 +68,7 @@ void CompCall::WaitIdle() {
 }
 
 void CompCall::SetCursor(const model::KifuHolder& record) {
-  line_.ClearMoves();
-  line_.SetStartPosition(record.kifu.Start()->kyokumen);
-  model::KifuSashite* at = line_.root.get();
-  if (record.current != record.kifu.root.get()) {
-    int ply = 0;
-    for (const model::KifuSashite* m = record.kifu.Start()->next.Current(); m && m->to; m = m->to->next.Current()) {
-      if (m->sashite.special != model::kOrdinaryMove) break;  // the jobs stop there too
-      model::KifuSashite* copy = line_.AddSashite(ply++, m->sashite, m->seconds, &m->hyouka, -1, 0);
-      if (!copy) break;
-      at = copy;
-      if (m == record.current) break;
-    }
-  }
-  line_position_ = record.kyokumen;
-  job_.cursor = driver::RecordCursor{&line_, &line_position_, at};
+  driver::record_cursor_set(job_.cursor, record.kifu, record.current, record.kyokumen);
 }
 
 void CompCall::GameInit(int sente_kind, int gote_kind, bool want_ktsume) {
@@ -233,6 +219,11 @@ int CompCall::TsumeAnswer(model::KifuHolder& record) {
   return answer_moves_;
 }
 
+std::vector<model::Sashite> CompCall::TsumeLine(const model::Kyokumen& problem) {
+  WaitIdle();
+  return driver::ktsume_answer_line(tsume_job_, problem);
+}
+
 void CompCall::TsumeTree(model::KifuHolder& record, int32_t mode) {
   WaitIdle();
   tsume_job_.cursor = driver::TsumeCursor{&record.kifu, &record.kyokumen, record.current};
@@ -270,7 +261,7 @@ int CompCall::Command(int command) {
 
 // ---- The computer thread ----
 
-void CompCall::ThreadMain() {
+void CompCall::CompThread() {
   driver::engine_memory_init();
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -435,9 +426,7 @@ int CompCall::RunTsume() {
 void CompCall::PlayAnswer() {
   driver::TsumeCursor& c = tsume_job_.cursor;
   answer_moves_ = 0;
-  model::Sashite m;
-  for (int i = 0; driver::ktsume_answer(tsume_job_, i, c.kyokumen->teban, m) == 0; ++i) {
-    if (!c.kyokumen->CompleteSashite(m)) break;
+  for (const model::Sashite& m : driver::ktsume_answer_line(tsume_job_, *c.kyokumen)) {
     if (c.kifu != nullptr) {
       model::KifuKyokumen* at = c.current != nullptr ? c.current->to : c.kifu->Start();
       model::KifuSashite* added =

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "engine/driver/comp_job.h"
 #include "engine/driver/compose_job.h"
@@ -112,6 +113,8 @@ class CompCall {
   // Plays the last answer into the record after its current move, which
   // follows it, and waits: the number of moves played.
   int TsumeAnswer(model::KifuHolder& record);
+  // The last answer as moves played from `problem`, read once no job runs.
+  std::vector<model::Sashite> TsumeLine(const model::Kyokumen& problem);
   // Writes the kept solution tree (`mode` 0 current, 1 committed) into the
   // record below the move after its current move; kMsgTsumeTree comes when it
   // is there. The record must not be touched until then.
@@ -143,7 +146,9 @@ class CompCall {
   // The engine's strategy request for a player kind.
   static int32_t strategy_request(int kind);
 
-  void ThreadMain();
+  // The computer thread's command loop: waits for a command and runs one job
+  // for each.
+  void CompThread();
   // Runs one job; the done code to answer, or 0 when the job posted instead.
   int RunJob(int command);
   void FinishThink(int result);
@@ -163,15 +168,13 @@ class CompCall {
   // Stops a running ponder, or drops a kept ponder result.
   void EndPonder();
   void Think(const model::KifuHolder& record, int32_t time_a, int32_t time_b, int32_t time_c, int32_t depth);
-  // Points the job block at a copy of the record's line up to its current move.
+  // Copies the record's line up to its current move into the job block, so
+  // that the record may change (the opponent's move during a ponder) while the
+  // job runs.
   void SetCursor(const model::KifuHolder& record);
 
   platform::Mailbox* view_;
   driver::CompJob job_;
-  // The line a job reads, copied from the requested record so that the record
-  // may change (the opponent's move during a ponder) while the job runs.
-  model::Kifu line_;
-  model::Kyokumen line_position_;
   bool game_open_ = false;           // computer thread only
   driver::KTsumeJob tsume_job_;
   int answer_moves_ = 0;             // moves the last command 14 played

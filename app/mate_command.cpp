@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/arguments.h"
 #include "app/comp_call.h"
@@ -118,17 +119,14 @@ void print_progress(const CompCall& comp) {
   std::fprintf(stderr, "progress nodes %u time %.1f nps %llu\n", nodes, seconds, nps);
 }
 
-// The CSA form of the `count` moves that follow `node` along the line.
-std::string line_text(const model::KifuKyokumen* node, int count) {
+// The CSA form of the moves of a line, each after a space.
+std::string line_text(const std::vector<model::Sashite>& line) {
   std::string text;
-  for (int i = 0; i < count && node != nullptr; ++i) {
-    const model::KifuSashite* m = node->next.Current();
-    if (m == nullptr) break;
+  for (const model::Sashite& m : line) {
     model::KString csa;
-    model::csa_move_text(m->sashite, csa);
+    model::csa_move_text(m, csa);
     text += " ";
     text += csa.c_str();
-    node = m->to;
   }
   return text;
 }
@@ -146,35 +144,32 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
     print_progress(comp);
   };
   comp.Tsume(holder.kyokumen, o.memory_mb, o.seconds * kMsPerSecond, o.save ? 2 : 0);
-  const int result =
+  const int word =
       static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, stop, progress).wparam));
-  if (result == driver::kTsumeAttacksKing) return fail("the side to move already attacks the defending king");
-  if (result == driver::kTsumeNoMemory) {
+  const tsume::SolveResult result = driver::tsume_job_result(word);
+  if (result == tsume::SolveResult::kAttacksKing) return fail("the side to move already attacks the defending king");
+  if (result == tsume::SolveResult::kNoMemory) {
     const int asked = std::max(o.memory_mb, static_cast<int>(driver::kTsumeMinHeapMb));
     return fail("cannot get " + std::to_string(asked) + " MB of memory for the mate solver");
   }
-  if (result == driver::kTsumeFailed) return fail("the engine cannot hold this position");
-  if (result > 0) {
-    // The answer goes into the record after ply N, or into a record of its own.
-    model::KifuHolder own;
-    own.kifu.SetStartPosition(holder.kyokumen);
-    own.SetCurrent(own.kifu.root.get());
-    model::KifuHolder& record = o.save ? holder : own;
-    const model::KifuSashite* problem_move = record.current;
-    const int played = comp.TsumeAnswer(record);
-    std::printf("mate %d\npv%s\n", result, line_text(problem_move->to, played).c_str());
+  if (result == tsume::SolveResult::kFailed) return fail("the engine cannot hold this position");
+  const bool mate = result == tsume::SolveResult::kMate;
+  if (mate) {
+    std::printf("mate %d\npv%s\n", word, line_text(comp.TsumeLine(holder.kyokumen)).c_str());
     if (o.save) {
-      record.SetCurrent(record.kifu.NodeAtTesu(ply));
-      comp.TsumeTree(record, kCurrentTree);
+      // The answer goes into the record after ply N, then every defence with its answer.
+      comp.TsumeAnswer(holder);
+      holder.SetCurrent(holder.kifu.NodeAtTesu(ply));
+      comp.TsumeTree(holder, kCurrentTree);
       wait_message(view, kMsgTsumeTree, stop);
     }
   } else {
-    std::printf("%s\n", result == driver::kTsumeNoMate ? "nomate" : "unknown");
+    std::printf("%s\n", result == tsume::SolveResult::kNoMate ? "nomate" : "unknown");
   }
   std::fflush(stdout);
   const int done = InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
   if (!o.save) return done;
-  if (result <= 0) {
+  if (!mate) {
     // Only a mate changes the record: otherwise nothing is written.
     comp.Command(kCmdTsumeFree);
     return done;

@@ -13,7 +13,6 @@
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/message_queue.h"
 #include "model/formats/csa_format.h"
-#include "model/position/koma_convert.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
 #include "model/text/text_encoding.h"
@@ -29,8 +28,8 @@ constexpr int kDefaultSeconds = 10;
 // A timed think goes at most this deep.
 constexpr int kTimedDepth = 16;
 constexpr int kHundredthsPerSecond = 100;
+constexpr int kMsPerSecond = 1000;
 constexpr int kMaxSeconds = 86400;
-constexpr int kMaxDepthOption = 64;
 // The wait for the computer thread's messages wakes this often to see Ctrl-C.
 constexpr uint32_t kWaitMs = 10;
 
@@ -54,12 +53,14 @@ constexpr const char* kUsage =
     "usage: velkora think FILE [--ply N] [--time S] [--depth D] [--style NAME] [--book B|--no-book]\n"
     "Thinks about the position after ply N of the record's main line (default: its end)\n"
     "as the computer does in a game, and prints each variation as\n"
-    "\"info depth D score S nodes N time MS pv M1 M2 ...\", then \"bestmove M\" (CSA form),\n"
-    "\"bestmove %TORYO\" (no move) or \"bestmove %KACHI\". Ctrl-C stops the think: the\n"
-    "best move so far is printed and the exit status is 130.\n"
+    "\"info depth D score S nodes N time MS pv M1 M2 ...\" (the last one for the whole\n"
+    "think), \"info nodes N time MS nps X\" once a second while nothing else is\n"
+    "printed, then \"bestmove M\" (CSA form) or \"bestmove %TORYO\" (no move). A\n"
+    "position where the side to move can capture the enemy king is refused. Ctrl-C\n"
+    "stops the think: the best move so far is printed and the exit status is 130.\n"
     "  --ply N      the position after ply N\n"
     "  --time S     seconds per move (without --depth: 10)\n"
-    "  --depth D    think D plies deep (2 to 12; more is 12, less is 2)\n"
+    "  --depth D    think D plies deep (2 to 12)\n"
     "  --style NAME the playing style: 標準 (default), 強引 or 慎重\n"
     "  --book B     ask the opening book B first (a JS5/JSD user book, or a folder\n"
     "               holding joseki/bXX.jdb) up to ply 10\n"
@@ -70,7 +71,7 @@ CommandLine think_options(Options& o) {
   CommandLine cl("think", model::sjis_to_utf8(kUsage));
   cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
   cl.Number("--time", 1, kMaxSeconds, &o.seconds, "seconds");
-  cl.Number("--depth", 1, kMaxDepthOption, &o.depth, "a depth");
+  cl.Number("--depth", kChubanDepthMin, kChubanDepthMax, &o.depth, "a depth");
   cl.Value("--style", model::sjis_to_utf8("a style: 標準, 強引 or 慎重"), [&o](const char* v) {
     const std::string name = model::utf8_to_sjis(v);
     for (int s = 0; s < static_cast<int>(std::size(kStyleNames)); ++s) {
@@ -130,10 +131,11 @@ class VariationPrinter {
  public:
   explicit VariationPrinter(const model::Kyokumen& start) : start_(start) {}
 
-  // Prints every waiting variation.
+  // Prints every waiting variation and progress report.
   void Drain() {
     while (std::unique_ptr<driver::MessageItem> item = driver::MessageQueue::PopGlobal()) {
       if (item->type == driver::kMessagePv || item->type == driver::kMessagePvFlagged) Print(*item);
+      if (item->type == driver::kMessageProgress) PrintProgress(*item);
     }
   }
 
@@ -145,24 +147,12 @@ class VariationPrinter {
     std::string line = "info depth " + std::to_string(static_cast<int32_t>(item.b)) + " score " +
                        std::to_string(static_cast<int32_t>(item.a)) + " nodes " + std::to_string(item.nodes) +
                        " time " + std::to_string(item.ms) + " pv";
-    model::Kyokumen k = start_;
+    model::Sashite moves[driver::MessageItem::kMaxEntries];
+    const int n = driver::variation_moves(item, start_, moves);
     std::string first;
-    for (int i = 0; i < item.count; ++i) {
-      const driver::MessageEntry& e = item.moves[i];
-      if (e.side != k.teban) {  // the other side passed
-        k.teban = 1 - k.teban;
-        continue;
-      }
-      model::Sashite m;
-      if (e.from_file == 0) {
-        m.Set(model::kSenteHand + e.side, model::koma_engine_to_gui(e.from_rank), e.to_file, e.to_rank, 0, 0, 0, 0);
-      } else {
-        m.Set(e.from_file, e.from_rank, e.to_file, e.to_rank, 0, 0, e.promote, 0);
-      }
-      if (!k.CompleteSashite(m)) break;
+    for (int i = 0; i < n; ++i) {
       model::KString text;
-      model::csa_move_text(m, text);
-      if (!k.DoSashite(m)) break;
+      model::csa_move_text(moves[i], text);
       line += " ";
       line += text.c_str();
       if (first.empty()) first = text.c_str();
@@ -170,6 +160,12 @@ class VariationPrinter {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     if (!first.empty()) best_ = first;
+  }
+
+  static void PrintProgress(const driver::MessageItem& item) {
+    const uint64_t nps = item.ms == 0 ? 0 : uint64_t{item.nodes} * kMsPerSecond / item.ms;
+    std::printf("info nodes %u time %u nps %llu\n", item.nodes, item.ms, static_cast<unsigned long long>(nps));
+    std::fflush(stdout);
   }
 
   const model::Kyokumen& start_;
@@ -187,8 +183,6 @@ std::string best_move_text(const model::Sashite& result, const model::Kyokumen& 
       model::csa_move_text(m, text);
       return text.c_str();
     }
-    case model::kKachi:
-      return "%KACHI";
     case model::kChudan:  // stopped: the best move so far
       return printer.best().empty() ? "%TORYO" : printer.best();
     default:
@@ -196,10 +190,13 @@ std::string best_move_text(const model::Sashite& result, const model::Kyokumen& 
   }
 }
 
-// Thinks with the computer thread and prints; the move message ends it. True
-// when Ctrl-C stopped the think.
-bool think(const model::KifuHolder& holder, const Options& o, driver::JosekiBooks* book) {
+enum class ThinkEnd { kMove, kInterrupted, kKingCapturable };
+
+// Thinks with the computer thread and prints; the move message ends it. A
+// position where the enemy king can be taken gets no think and no bestmove.
+ThinkEnd think(const model::KifuHolder& holder, const Options& o, driver::JosekiBooks* book) {
   platform::Mailbox view;
+  bool king_capturable = false;
   {
     CompCall comp(&view);
     if (driver::engine_table_kb_allocated() == 0) {
@@ -229,13 +226,17 @@ bool think(const model::KifuHolder& holder, const Options& o, driver::JosekiBook
       if (message.id == kMsgQueue) printer.Drain();
       if (message.id != kMsgComputerMove) continue;
       printer.Drain();
-      std::printf("bestmove %s\n", best_move_text(comp.job().result_move, holder.kyokumen, printer).c_str());
-      std::fflush(stdout);
+      king_capturable = comp.job().result_move.special == model::kKachi;
+      if (!king_capturable) {
+        std::printf("bestmove %s\n", best_move_text(comp.job().result_move, holder.kyokumen, printer).c_str());
+        std::fflush(stdout);
+      }
       break;
     }
   }  // the computer thread has ended: no job runs while the queue goes
   driver::MessageQueue::DestroyGlobal();
-  return InterruptGuard::interrupted();
+  if (king_capturable) return ThinkEnd::kKingCapturable;
+  return InterruptGuard::interrupted() ? ThinkEnd::kInterrupted : ThinkEnd::kMove;
 }
 
 }  // namespace
@@ -255,7 +256,14 @@ int cmd_think(int argc, char** argv) {
   const bool with_book = o.book && divided_part_readable(*books, holder.kyokumen);
 
   InterruptGuard guard;
-  return think(holder, o, with_book ? books.get() : nullptr) ? kExitInterrupted : kExitOk;
+  switch (think(holder, o, with_book ? books.get() : nullptr)) {
+    case ThinkEnd::kKingCapturable:
+      return cl.Fail("the side to move can already capture the enemy king");
+    case ThinkEnd::kInterrupted:
+      return kExitInterrupted;
+    default:
+      return kExitOk;
+  }
 }
 
 }  // namespace app

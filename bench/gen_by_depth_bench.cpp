@@ -15,8 +15,8 @@
 #include "engine/board/ply_table.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
-#include "engine/search/gen_by_depth.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
@@ -28,7 +28,7 @@ using board::KPosition;
 const std::vector<KPosition>& positions() { return bench::handicap_game_positions(); }
 
 void BM_GenByDepth(benchmark::State& state) {
-  static board::KEvalStageTables block;
+  static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
   board::eval_stage_tables = &block;
   board::game_stage = 1;

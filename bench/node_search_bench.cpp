@@ -3,6 +3,7 @@
 // from fixed seeds), in nodes per second.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -16,6 +17,9 @@
 #include "model/position/perft.h"
 
 namespace {
+
+// The think context every think of this file is lent, as the driver lends its own.
+const std::unique_ptr<search::ThinkContext> think_context = std::make_unique<search::ThinkContext>();
 
 constexpr size_t kPositions = 8;
 
@@ -37,8 +41,8 @@ void BM_NodeSearchMiddleGames(benchmark::State& state) {
       request.position = &p;
       request.max_depth = static_cast<int>(state.range(0));
       request.result = &line;
-      benchmark::DoNotOptimize(search::Chuban(request));
-      nodes += search::node_counter;
+      benchmark::DoNotOptimize(search::Chuban(*think_context, request));
+      nodes += think_context->node_counter;
     }
   }
   tsume::tsume_free();

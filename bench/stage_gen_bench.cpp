@@ -42,7 +42,7 @@ enum Squares { kWhole, kOwnPieces, kEnemyPieces };
 
 // Calls `gen` on every position (and square), counting the moves written.
 void run(benchmark::State& state, Squares which, const std::function<int(const KPosition&, int, KMove*)>& gen) {
-  static board::KEvalStageTables block;
+  static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
   board::eval_stage_tables = &block;
   board::game_stage = 1;

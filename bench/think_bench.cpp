@@ -4,6 +4,7 @@
 // iteration's progress takes to the view.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <cstdint>
 
 #include "engine/board/hash_table.h"
@@ -16,6 +17,9 @@
 #include "model/position/kyokumen.h"
 
 namespace {
+
+// The think context every think of this file is lent, as the driver lends its own.
+const std::unique_ptr<search::ThinkContext> think_context = std::make_unique<search::ThinkContext>();
 
 uint32_t think_nodes = 0;
 int count_nodes(int, const uint32_t*, int32_t, int, int32_t, uint32_t nodes, uint32_t) {
@@ -67,8 +71,8 @@ void BM_Chuban(benchmark::State& state) {
   request.result = &line;
   uint64_t nodes = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(search::Chuban(request));
-    nodes += search::node_counter;
+    benchmark::DoNotOptimize(search::Chuban(*think_context, request));
+    nodes += think_context->node_counter;
   }
   tsume::tsume_free();
   board::hash_free();

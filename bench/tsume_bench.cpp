@@ -137,7 +137,7 @@ void BM_TsumeNoMate(benchmark::State& state) {
       if (!p.has_short_handed) continue;
       const board::KMove* line = nullptr;
       int length = 0;
-      const int r = tsume::ktsume_solve(p.short_handed, &line, &length, kSolveMs, node_limit);
+      const int r = static_cast<int>(tsume::ktsume_solve(p.short_handed, &line, &length, kSolveMs, node_limit));
       ++results[r & 7];
       nodes += tsume::ktsume_instance()->node_count;
     }
@@ -189,7 +189,7 @@ void BM_TsumeLongFile(benchmark::State& state) {
   }
   int result = 0, length = 0;
   const board::KMove* line = nullptr;
-  for (auto _ : state) result = tsume::ktsume_solve(p, &line, &length, ms, -1);
+  for (auto _ : state) result = static_cast<int>(tsume::ktsume_solve(p, &line, &length, ms, -1));
   bool mated = false;
   const bool legal = result == 0 && plays_legally(k, line, length, mated);
   const tsume::KTsumeEngine* e = tsume::ktsume_instance();

@@ -24,7 +24,7 @@ struct AttackNearRow {
 inline constexpr std::array<AttackNearRow, kAttackNearRows> kAttackNearTable = [] {
   std::array<AttackNearRow, kAttackNearRows> t{};
   int r = 0;
-  for (const NearRow& row : kOuteNearTable) {
+  for (const NearRow& row : oute_near_table) {
     if (row.from == 15 || row.from == 17) continue;
     AttackNearRow& a = t[r++];
     a.from = row.from;

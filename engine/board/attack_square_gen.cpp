@@ -21,7 +21,7 @@ constexpr int kRookDropLevel = 5;
 
 // True when every square strictly between a and b (on one line) is empty.
 bool clear_between(const KPosition& p, int a, int b) {
-  const int u = dir_by_diff(a, b);
+  const int u = line_direction(a, b);
   if (u == 0) return false;
   for (int sq = a + u; sq != b; sq += u) {
     if (p.board[sq] != kEmptyNumber) return false;
@@ -139,7 +139,7 @@ class AttackSquare {
         for (int u : kOrthogonalSteps) {
           const int to = sq + side_offset(u, side_);
           if (!is_playing_square(to) || blocked_for(p_, side_, to)) continue;
-          const int d = dir_by_diff(to, t_);
+          const int d = line_direction(to, t_);
           if ((d == 1 || d == -1 || d == 16 || d == -16 || d == 0) || !clear_between(p_, to, t_)) continue;
           if (safe_square(p_, side_, to, kSafeBoundSlider)) Move(n, sq, to, 0);
         }
@@ -214,7 +214,7 @@ int gen_line_backing(const KPosition& p, int target, KMove* out) {
     const int a = kiki_nth64(p, side, target, i);
     if (a < 2 || p.piece[a].code == (kKnight | side_bit(side))) continue;
     const int a_sq = p.piece[a].sq;
-    const int u = dir_by_diff(target, a_sq);
+    const int u = line_direction(target, a_sq);
     if (u == 0) continue;
     const bool straight = u == 1 || u == -1 || u == 16 || u == -16;
     const int first = straight ? kKindRange[kRook].first : kKindRange[kBishop].first;

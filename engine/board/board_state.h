@@ -11,6 +11,10 @@
 //   clears every change counter. During a ply's stage generation
 //   target_list_extend (target_list.h), also run by sashite_pair_key_drop,
 //   appends to the list that the move into the ply built.
+// - The undo logs (make_move.cpp): per ply of the search-ply counter (the first
+//   64), the attack records and change counters that do_move changed, which
+//   undo_move copies back; with the make numbers that mark which records a make
+//   has kept. Each do_move writes its ply's log; nothing else reads them.
 // - The start template (position_setup.cpp): the piece numbers pos_clear and
 //   pos_place_template set up. pos_set_handicap edits it; it stays in force until
 //   the next pos_set_handicap (0 restores the even game).

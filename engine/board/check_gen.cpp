@@ -12,7 +12,7 @@ namespace board {
 
 namespace {
 
-using detail::kOuteNearTable;
+using detail::oute_near_table;
 using detail::NearRow;
 
 // One byte per (from, to, promote) board move, set for each move the direct
@@ -84,7 +84,7 @@ class CheckGen {
   // knight never moves).
   static bool PinAllows(int pin, int from, int to) {
     if (pin == 0) return true;
-    const int line = dir_by_diff(from, to);
+    const int line = line_direction(from, to);
     return line == pin || line == -pin;
   }
 
@@ -150,7 +150,7 @@ class CheckGen {
 
   // Gold-like pieces, silvers, knights and pawns stepping to a checking square.
   void NearChecks() {
-    for (const NearRow& row : kOuteNearTable) {
+    for (const NearRow& row : oute_near_table) {
       const int from = Off(row.from);
       if (!is_playing_square(from)) continue;
       const int n = p_.board[from];

@@ -23,7 +23,7 @@ struct NearRow {
 // king by a step. Gold-like pieces never promote; knights check this way only
 // by promoting.
 //                      gold p0        p1    silver p0     silver p1      knight p0  p1      pawn p0  p1
-inline constexpr NearRow kOuteNearTable[23] = {
+inline constexpr NearRow oute_near_table[23] = {
     {15,  {{{},            {}}, {{},           {}},            {{}, {-16}},    {{},   {-1}}}},
     {17,  {{{},            {}}, {{},           {}},            {{}, {-16}},    {{},   {1}}}},
     {14,  {{{15, -1},      {}}, {{},           {-1}},          {{}, {}},       {{},   {}}}},

@@ -12,7 +12,7 @@ int is_discovered_oute(const KPosition& p, int side, int king_sq, int sq, int n)
   const KKiki& k = kiki_at(p, sq);
   uint32_t sliders = k.direct[side][0] & k.line[side];
   if (sliders == 0) return 0;
-  const int d = dir_by_diff(king_sq, sq);
+  const int d = line_direction(king_sq, sq);
   if (d == 0) return 0;
   int t = king_sq + d;
   while (p.board[t] == kEmptyNumber) t += d;
@@ -21,7 +21,7 @@ int is_discovered_oute(const KPosition& p, int side, int king_sq, int sq, int n)
   while (sliders != 0) {
     const int b = 31 - std::countl_zero(sliders);
     sliders &= ~(1u << b);
-    if (dir_by_diff(sq, p.piece[b].sq) == d) return d;
+    if (line_direction(sq, p.piece[b].sq) == d) return d;
   }
   return 0;
 }
@@ -46,7 +46,7 @@ int is_oute(const KPosition& p, const KMove& m) {
   const int d = is_discovered_oute(p, side, king, m.from, m.piece);
   if (d == 0) return 0;
   if (code_class(m.code) == kKnight) return 6;
-  const int line = dir_by_diff(m.from, m.to);
+  const int line = line_direction(m.from, m.to);
   return line == d || line == -d ? 0 : 6;
 }
 

@@ -63,7 +63,7 @@ class Defences {
     for (uint32_t set = line; set != 0;) {
       const int s = 31 - std::countl_zero(set);
       set &= ~(1u << s);
-      const int u = dir_by_diff(p_.piece[s].sq, sq);
+      const int u = line_direction(p_.piece[s].sq, sq);
       if (u == 0) continue;
       for (int x = p_.piece[s].sq + u; x != sq && is_playing_square(x); x += u) {
         if (Empty(x) && attacks(p_, side_, x) > 0) Interpose(x, level);

@@ -72,7 +72,7 @@ uint64_t count_legal(KPosition& p) {
     }
     int& line = pin[m.piece];
     if (line < 0) line = is_discovered_oute(p, 1 - mover, king, m.from, m.piece);
-    const int d = line == 0 ? 0 : dir_by_diff(m.from, m.to);
+    const int d = line == 0 ? 0 : line_direction(m.from, m.to);
     count += line == 0 || d == line || d == -line;
   }
   return count;

@@ -248,7 +248,7 @@ int on_attack_line(const KPosition& p, uint32_t sliders, int sq, int step) {
   for (; sliders != 0;) {
     const int n = 31 - std::countl_zero(sliders);
     sliders &= ~(1u << n);
-    if (dir_by_diff(p.piece[n].sq, sq) == step) return 1;
+    if (line_direction(p.piece[n].sq, sq) == step) return 1;
   }
   return 0;
 }
@@ -258,7 +258,7 @@ int gen_diagonal_side(const KPosition& p, int sq, int attacker_sq, int /*mode*/,
   if (!is_playing_square(sq)) return 0;
   const int n = piece_of(p, side, sq);
   if (n < 0 || (code_class(p.piece[n].code) != kBishop && code_class(p.piece[n].code) != kHorse)) return 0;
-  const int d = std::abs(dir_by_diff(attacker_sq, sq));
+  const int d = std::abs(line_direction(attacker_sq, sq));
   const int other = d == 15 ? 17 : 15;
   const bool bishop = code_class(p.piece[n].code) == kBishop;
   MoveOut w(p, out);

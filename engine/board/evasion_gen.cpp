@@ -9,7 +9,7 @@ namespace board {
 
 namespace {
 
-// The king's steps are kEvasionKingSteps, the same list for both sides.
+// The king's steps are king_step_list, the same list for both sides.
 
 // Interposing drops are tried cheapest kind first.
 constexpr int kInterposeDropOrder[7] = {kPawn, kLance, kKnight, kSilver, kGold, kBishop, kRook};
@@ -94,7 +94,7 @@ void evasions(const KPosition& p, Sink& sink) {
 
   if (checkers < 2 && moves_onto(p, sink, king, csq)) return;
 
-  for (int step : kEvasionKingSteps) {
+  for (int step : king_step_list) {
     const int to = king + step;
     if (blocked_for(p, side, to) || kiki_at(p, to).direct_count[opp] > 0) continue;
     if (sink.board_move(p, side, king, to, 0)) return;
@@ -103,7 +103,7 @@ void evasions(const KPosition& p, Sink& sink) {
 
   const int cls = code_class(ccode);
   const bool distant_line = cls == kRook || cls == kBishop || cls == kDragon || cls == kHorse || cls == kLance;
-  const int d = dir_by_diff(king, csq);
+  const int d = line_direction(king, csq);
   if (!distant_line || d == 0 || king + d == csq) return;
   for (int sq = king + d; sq != csq; sq += d) {
     if (drops_onto(p, sink, sq)) return;

@@ -33,7 +33,7 @@ constexpr int kFirstPawnNumber = 22;
 // At most every piece captures once, and a king capture ends the sequence.
 constexpr int kMaxBalances = kPieceCount + 2;
 
-const KEvalStageTables& stage_tables() {
+const KExchangeWeights& stage_tables() {
   assert(eval_stage_tables != nullptr && "the stage block is set up before any exchange");
   return *eval_stage_tables;
 }
@@ -74,7 +74,7 @@ int offset_index(int offset, int side) { return (side == 0 ? offset : -offset) +
 int king_relative_value(const KPosition& p, int side, int cls, int sq) {
   const int row = offset_row(cls);
   if (row < 0) return flat_value(cls);
-  const KEvalStageTables& t = stage_tables();
+  const KExchangeWeights& t = stage_tables();
   const int own = p.piece[side].sq;
   const int enemy = p.piece[1 - side].sq;
   int best = -1;  // the entries are unsigned
@@ -145,8 +145,8 @@ bool pinned(const KPosition& p, int side, int n, int q, uint64_t moved) {
   const int king = p.piece[side].sq;
   const int f = p.piece[n].sq;
   if (n == side || !is_playing_square(king)) return false;
-  const int u = dir_by_diff(king, f);
-  if (u == 0 || dir_by_diff(king, q) == u) return false;
+  const int u = line_direction(king, f);
+  if (u == 0 || line_direction(king, q) == u) return false;
   auto vacant = [&](int t) {
     const int b = p.board[t];
     return b == kEmptyNumber || (b < kPieceCount && ((moved >> b) & 1u));

@@ -2,7 +2,7 @@
 
 namespace board {
 
-const KEvalStageTables* eval_stage_tables = nullptr;
+const KExchangeWeights* eval_stage_tables = nullptr;
 const KKingRelTable* king_rel_table = nullptr;
 
 }  // namespace board

@@ -23,7 +23,7 @@ constexpr int kOffsetEntries = 273;  // square offsets -136..136, index offset +
 // the value of a piece of the class at its offset from the king.
 using KKingRelTable = int16_t[kKingSquares][kKingRelClasses][kKingSquares];
 
-struct KEvalStageTables {
+struct KExchangeWeights {
   uint16_t offset_value_a[kOffsetClasses][kOffsetEntries];  // around the own king
   uint16_t offset_value_b[kOffsetClasses][kOffsetEntries];  // around the other king
   int32_t count_value[kCountRows - 1][kCountEntries];       // rook .. pawn
@@ -31,10 +31,10 @@ struct KEvalStageTables {
   int32_t piece_value[kPieceCodes];
 };
 
-static_assert(sizeof(KEvalStageTables) == 2 * 2 * 6 * 273 + 4 * (2 * 7 * 18 + 24));
+static_assert(sizeof(KExchangeWeights) == 2 * 2 * 6 * 273 + 4 * (2 * 7 * 18 + 24));
 
 // The blocks the board reads; null until the evaluation's set-up points them.
-extern const KEvalStageTables* eval_stage_tables;
+extern const KExchangeWeights* eval_stage_tables;
 extern const KKingRelTable* king_rel_table;
 
 }  // namespace board

@@ -1,7 +1,10 @@
 #include "engine/board/hash_table.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
+
+#include "engine/board/fixed_divisor.h"
 
 namespace board {
 
@@ -20,13 +23,14 @@ struct Table {
   std::unique_ptr<KHashEntry[]> pool;
   std::unique_ptr<uint32_t[]> heads;
   uint32_t capacity = 0;  // entries in the pool, and buckets
+  KFixedDivisor buckets;   // by the capacity
   uint32_t used = 0;
   KHashStats stats{};
 };
 
 Table table;
 
-inline uint32_t bucket_of(const KHashKey& key) { return key.word[0] % table.capacity; }
+inline uint32_t bucket_of(const KHashKey& key) { return table.buckets.Remainder(key.word[0]); }
 
 inline int entry_bound(const KHashEntry& e) { return e.flags >> 5; }
 // The 5-bit tag, sign-extended.
@@ -119,12 +123,13 @@ int hash_alloc(uint32_t size_kb) {
   table.pool = std::move(pool);
   table.heads = std::move(heads);
   table.capacity = static_cast<uint32_t>(n);
+  table.buckets = KFixedDivisor(table.capacity);
   hash_clear();
   return 0;
 }
 
 void hash_clear() {
-  for (uint32_t b = 0; b < table.capacity; ++b) table.heads[b] = kNoEntry;
+  std::fill_n(table.heads.get(), table.capacity, kNoEntry);
   table.used = 0;
   table.stats = KHashStats{};
 }
@@ -135,6 +140,16 @@ void hash_free() {
   table.capacity = 0;
   table.used = 0;
   table.stats = KHashStats{};
+}
+
+void hash_prefetch(const KHashKey& key) {
+  if (table.capacity != 0) __builtin_prefetch(&table.heads[bucket_of(key)]);
+}
+
+void hash_prefetch_entry(const KHashKey& key) {
+  if (table.capacity == 0) return;
+  const uint32_t i = table.heads[bucket_of(key)];
+  if (i != kNoEntry) __builtin_prefetch(&table.pool[i]);
 }
 
 int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,

@@ -98,6 +98,13 @@ struct KHashProbe {
 int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best);
 
+// Asks the processor to bring the key's bucket head into the cache, ahead of a
+// probe or store of the key; changes nothing.
+void hash_prefetch(const KHashKey& key);
+// Asks for the first entry of the key's bucket chain as well (reading the
+// head, which an earlier hash_prefetch of the key should have brought).
+void hash_prefetch_entry(const KHashKey& key);
+
 // Stores a result for the key, updating its entry by the replacement rules; a
 // new key takes the next free entry, or, with the pool full, the shallowest of
 // five entries visited from the key's bucket on.

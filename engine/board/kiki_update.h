@@ -12,9 +12,12 @@
 
 namespace board::detail {
 
-// Count changes go nowhere.
+// Count changes go nowhere. `touch(p, sq)` runs before the writer first
+// changes square sq's record in a write (a hook for a writer that keeps the
+// records it changes).
 struct NoTrack {
   void operator()(int, int, int) const {}
+  void touch(const KPosition&, int) const {}
 };
 
 // Count changes go into the change counters of one layer.
@@ -24,6 +27,7 @@ struct LayerTrack {
     int8_t& c = layer[sq - kFirstSquare].change[side];
     c = static_cast<int8_t>(c + delta);
   }
+  void touch(const KPosition&, int) const {}
 };
 
 struct NoHook {
@@ -37,22 +41,28 @@ struct KikiWriter {
 
   bool is_wall(int t) const { return p.board[t] >= kFirstWall; }
 
-  void raise_direct(int s, int t, int n) {
-    KKiki& k = kiki_at(p, t);
+  // The record of square t, about to be changed.
+  KKiki& record(int t) {
+    track.touch(p, t);
+    return kiki_at(p, t);
+  }
+
+  void raise_direct(int s, int t, int n) { raise_direct(record(t), s, t, n); }
+  void raise_direct(KKiki& k, int s, int t, int n) {
     k.direct[s][n >> 5] |= 1u << (n & 31);
     ++k.direct_count[s];
     track(s, t, 1);
   }
 
-  void raise_xray(int s, int t, int n) {
-    KKiki& k = kiki_at(p, t);
+  void raise_xray(int s, int t, int n) { raise_xray(record(t), s, t, n); }
+  void raise_xray(KKiki& k, int s, int t, int n) {
     k.xray[s] |= 1u << n;
     ++k.xray_count[s];
     track(s, t, 1);
   }
 
   void lower_direct(int s, int t, int n) {
-    KKiki& k = kiki_at(p, t);
+    KKiki& k = record(t);
     k.direct[s][n >> 5] &= ~(1u << (n & 31));
     --k.direct_count[s];
     track(s, t, -1);
@@ -61,16 +71,17 @@ struct KikiWriter {
   // Takes slider n's attack off square t (direct, else x-ray) with its line bit;
   // false when n attacks nothing there.
   bool bit_remove(int s, int t, int n) {
-    KKiki& k = kiki_at(p, t);
     const uint32_t bit = 1u << n;
-    if (k.direct[s][0] & bit) {
+    const KKiki& seen = kiki_at(p, t);
+    const bool direct = seen.direct[s][0] & bit;
+    if (!direct && !(seen.xray[s] & bit)) return false;
+    KKiki& k = record(t);
+    if (direct) {
       k.direct[s][0] &= ~bit;
       --k.direct_count[s];
-    } else if (k.xray[s] & bit) {
+    } else {
       k.xray[s] &= ~bit;
       --k.xray_count[s];
-    } else {
-      return false;
     }
     k.line[s] &= ~bit;
     track(s, t, -1);
@@ -82,39 +93,56 @@ struct KikiWriter {
   // count the walk raises.
   template <class Hook>
   void ray_add(int s, int a, int u, int n, int level, Hook&& hook) {
-    const int enemy = side_bit(1 - s);
     for (int t = a + u;; t += u) {
       const int b = p.board[t];
       if (b >= kFirstWall) return;
       hook(t);
+      KKiki& k = record(t);
       if (level == 0) {
-        raise_direct(s, t, n);
+        raise_direct(k, s, t, n);
       } else {
-        raise_xray(s, t, n);
+        raise_xray(k, s, t, n);
       }
-      kiki_at(p, t).line[s] |= 1u << n;
-      if (b == kEmptyNumber) continue;
-      const int code = p.piece[b].code;
-      if (code & enemy) {
-        // The attack goes through the enemy king: the square behind it is
-        // attacked too, so the king cannot step back along the line.
-        if (level == 0 && code_kind(code) == kKing && !is_wall(t + u)) {
-          hook(t + u);
-          raise_direct(s, t + u, n);
-        }
-        return;
-      }
-      const int reach = class_reach(code_class(code), direction_number(u, s));
-      if (reach == 0) return;
-      if (reach == 1) {
-        if (!is_wall(t + u)) {
-          hook(t + u);
-          raise_xray(s, t + u, n);
-        }
-        return;
-      }
-      ++level;
+      k.line[s] |= 1u << n;
+      if (b != kEmptyNumber && !ray_goes_past(s, t, u, n, level, hook)) return;
     }
+  }
+
+  // The walk of slider n reached square t (attacked at `level`) and found a
+  // piece there: false when the ray ends at t (after the one square past an
+  // enemy king or an own piece of reach 1, which it attacks without passing
+  // it); true when it goes on past t one x-ray level up.
+  template <class Hook>
+  bool ray_goes_past(int s, int t, int u, int n, int& level, Hook&& hook) {
+    const int code = p.piece[p.board[t]].code;
+    if (code & side_bit(1 - s)) {
+      // The attack goes through the enemy king: the square behind it is
+      // attacked too, so the king cannot step back along the line.
+      if (level == 0 && code_kind(code) == kKing && !is_wall(t + u)) {
+        hook(t + u);
+        raise_direct(s, t + u, n);
+      }
+      return false;
+    }
+    const int reach = class_reach(code_class(code), direction_number(u, s));
+    if (reach == 0) return false;
+    if (reach == 1) {
+      if (!is_wall(t + u)) {
+        hook(t + u);
+        raise_xray(s, t + u, n);
+      }
+      return false;
+    }
+    ++level;
+    return true;
+  }
+
+  // Walks slider n's ray on past square q of it, whose attack (direct at level
+  // 0, else x-ray) stays as it is, by what stands on q now.
+  template <class Hook>
+  void ray_add_past(int s, int q, int u, int n, int level, Hook&& hook) {
+    if (p.board[q] != kEmptyNumber && !ray_goes_past(s, q, u, n, level, hook)) return;
+    ray_add(s, q, u, n, level, hook);
   }
 
   // Removes slider n's ray from square a in unit step u, square by square until
@@ -138,7 +166,7 @@ struct KikiWriter {
   template <class Hook>
   void add_piece(int n, int q, int code, Hook&& hook) {
     const int s = code_side(code);
-    const MoveRow& row = kMoveTable[code_class(code)];
+    const MoveRow& row = koma_move_table[code_class(code)];
     for (uint32_t i = 0; i < row.count; ++i) {
       const int step = side_step(row.m[i].step, s);
       if (row.m[i].slides) {
@@ -155,7 +183,7 @@ struct KikiWriter {
   template <class Hook>
   void remove_piece(int n, int q, int code, Hook&& hook) {
     const int s = code_side(code);
-    const MoveRow& row = kMoveTable[code_class(code)];
+    const MoveRow& row = koma_move_table[code_class(code)];
     for (uint32_t i = 0; i < row.count; ++i) {
       const int step = side_step(row.m[i].step, s);
       if (row.m[i].slides) {

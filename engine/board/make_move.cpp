@@ -1,7 +1,10 @@
 #include "engine/board/make_move.h"
 
 #include <bit>
+#include <algorithm>
 #include <cassert>
+#include <cstdlib>
+#include <cstring>
 
 #include "engine/board/kiki_update.h"
 #include "engine/board/move_tables.h"
@@ -11,11 +14,19 @@
 // stands on the squares its ray walks over, and those squares carry its line
 // bit; a move changes the contents of its from- and to-squares only. So the
 // attacks that change are those of the mover, of the captured piece and of the
-// sliders in the line sets of the two squares. Each of those rays is taken off
-// while the board still shows the old contents, the board changes, and the rays
-// are walked again. Every count change is mirrored into the per-ply change
+// sliders in the line sets of the two squares. Each of those rays stays as it
+// is up to the first of the two squares it passes; its part past that square is
+// taken off while the board still shows the old contents, the board changes,
+// and that part is walked again. Every count change is mirrored into the per-ply change
 // counters when they are kept, so a counter ends up holding the net change of
 // the side's attacks on its square.
+//
+// Taking a move back needs no walk: before make first changes a square's
+// record, it keeps the record (and the square's change counters) in the undo
+// log of its ply, and unmake copies them back. The log is the move's only when
+// unmake is given the same position, move and flag at the same ply as make
+// was; otherwise (or past the log's plies) unmake walks the rays back as make
+// walked them.
 
 namespace board {
 
@@ -26,15 +37,74 @@ using detail::LayerTrack;
 using detail::NoHook;
 using detail::NoTrack;
 
-// One slider ray that passes a square the move changes.
+// One slider ray that passes a square the move changes. A move changes what
+// stands on its from- and to-squares only, so the ray stays as it is up to the
+// first of them it passes (`start`), and only its part past that square is
+// taken off and walked again.
 struct Ray {
   uint8_t piece;
   uint8_t side;
   int8_t step;
+  uint8_t start;
+  uint8_t level;  // 0: the slider attacks `start` directly, 1: by x-ray
 };
 
 struct RaySet {
   // Eight sliders (rooks, bishops, lances), each through at most two squares.
+  Ray ray[16];
+  int count = 0;
+
+  // Adds the rays through `sq` of the sliders in its line sets, except pieces
+  // `skip_a` and `skip_b`, whose attacks are handled whole. A ray that passes
+  // both changed squares starts at the nearer one.
+  void collect(const KPosition& p, int sq, int skip_a, int skip_b) {
+    const KKiki& k = kiki_at(p, sq);
+    for (int s = 0; s < 2; ++s) {
+      for (uint32_t bits = k.line[s]; bits != 0;) {
+        const int n = 31 - std::countl_zero(bits);
+        bits &= ~(1u << n);
+        if (n == skip_a || n == skip_b) continue;
+        const int from = p.piece[n].sq;
+        const int u = kDirByDiff[kMaxDifference + sq - from];
+        const Ray r{static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u),
+                    static_cast<uint8_t>(sq), static_cast<uint8_t>((k.direct[s][0] >> n) & 1 ? 0 : 1)};
+        Add(r, from);
+      }
+    }
+  }
+
+  void Add(const Ray& r, int slider_sq) {
+    for (int i = 0; i < count; ++i) {
+      if (ray[i].piece == r.piece && ray[i].step == r.step) {
+        if (std::abs(r.start - slider_sq) < std::abs(ray[i].start - slider_sq)) ray[i] = r;
+        return;
+      }
+    }
+    ray[count++] = r;
+  }
+
+  // Takes off each ray's part past its start (the board still as before the move).
+  template <class Track>
+  void remove(KikiWriter<Track>& w) const {
+    for (int i = 0; i < count; ++i) {
+      const Ray r = ray[i];
+      w.ray_remove(r.side, r.start, r.step, r.piece, NoHook{});
+    }
+  }
+
+  // Walks each ray on past its start again (the board as after the move).
+  template <class Track>
+  void add(KikiWriter<Track>& w) const {
+    for (int i = 0; i < count; ++i) {
+      const Ray r = ray[i];
+      w.ray_add_past(r.side, r.start, r.step, r.piece, r.level, NoHook{});
+    }
+  }
+};
+
+// Whole rays, as the walk back of unmake without its log takes them: off from
+// the slider and on again.
+struct WholeRaySet {
   Ray ray[16];
   int count = 0;
 
@@ -45,8 +115,6 @@ struct RaySet {
     return false;
   }
 
-  // Adds the rays through `sq` of the sliders in its line sets, except pieces
-  // `skip_a` and `skip_b`, whose attacks are handled whole.
   void collect(const KPosition& p, int sq, int skip_a, int skip_b) {
     const KKiki& k = kiki_at(p, sq);
     for (int s = 0; s < 2; ++s) {
@@ -55,7 +123,7 @@ struct RaySet {
         bits &= ~(1u << n);
         if (n == skip_a || n == skip_b) continue;
         const int u = kDirByDiff[kMaxDifference + sq - p.piece[n].sq];
-        if (!contains(n, u)) ray[count++] = {static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u)};
+        if (!contains(n, u)) ray[count++] = {static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u), 0, 0};
       }
     }
   }
@@ -92,6 +160,78 @@ struct SquareSet {
     const int i = sq - kFirstSquare;
     bits[i >> 6] &= ~(uint64_t{1} << (i & 63));
   }
+};
+
+// ---- The undo log ------------------------------------------------------------------
+
+constexpr uint32_t kLogLayers = 64;
+constexpr int kBoardSquares = 81;
+
+// Per square: the number of the make that last kept its record. A make takes
+// a new number, so a square is kept once per make without clearing anything.
+uint32_t kept_by[kKikiSquares];
+uint32_t make_number = 0;
+
+struct UndoLog {
+  const KPosition* position = nullptr;  // null: the log holds no move
+  KMove move{};
+  bool tracked = false;  // the change counters of the layer were kept
+  int count = 0;
+  uint32_t number = 0;  // the make's number
+  // Each playing square at most once.
+  uint8_t square[kBoardSquares];
+  int16_t change[kBoardSquares];
+  KKiki record[kBoardSquares];
+
+  void Start(const KPosition& p, const KMove& m, bool with_counters) {
+    position = &p;
+    move = m;
+    tracked = with_counters;
+    count = 0;
+    if (++make_number == 0) {
+      // The numbers went round: no square may look kept by the new one.
+      std::fill(std::begin(kept_by), std::end(kept_by), 0u);
+      make_number = 1;
+    }
+    number = make_number;
+  }
+  bool Holds(const KPosition& p, const KMove& m, bool with_counters) const {
+    return position == &p && tracked == with_counters && m.from == move.from && m.to == move.to &&
+           m.piece == move.piece && m.captured == move.captured && m.code == move.code &&
+           m.captured_code == move.captured_code && m.promote == move.promote;
+  }
+  // Keeps square sq's record (and counters) the first time it is touched.
+  void Keep(const KPosition& p, int sq, const KPlySquare* layer) {
+    const int i = sq - kFirstSquare;
+    if (kept_by[i] == number) return;
+    kept_by[i] = number;
+    square[count] = static_cast<uint8_t>(i);
+    std::memcpy(&record[count], &p.kiki[i], sizeof(KKiki));
+    if (layer != nullptr) std::memcpy(&change[count], layer[i].change, sizeof(change[0]));
+    ++count;
+  }
+  // Copies the kept records (and counters) back.
+  void Restore(KPosition& p, KPlySquare* layer) {
+    for (int k = 0; k < count; ++k) {
+      const int i = square[k];
+      std::memcpy(&p.kiki[i], &record[k], sizeof(KKiki));
+      if (layer != nullptr) std::memcpy(layer[i].change, &change[k], sizeof(change[0]));
+    }
+    position = nullptr;
+  }
+};
+
+// One log per ply of the search-ply counter (computer thread only).
+UndoLog undo_logs[kLogLayers];
+
+// The tracks of a make that keeps its undo log.
+struct LoggedNoTrack : NoTrack {
+  UndoLog* log;
+  void touch(const KPosition& p, int sq) const { log->Keep(p, sq, nullptr); }
+};
+struct LoggedLayerTrack : LayerTrack {
+  UndoLog* log;
+  void touch(const KPosition& p, int sq) const { log->Keep(p, sq, layer); }
 };
 
 void tokin_add(KTokinList& l, int n) {
@@ -279,7 +419,7 @@ void do_board_move(KPosition& p, const KMove& m, Track track, int layer) {
 template <class Track>
 void undo_board_move(KPosition& p, const KMove& m, Track track) {
   KikiWriter<Track> w{p, track};
-  RaySet rays;
+  WholeRaySet rays;
   rays.collect(p, m.from, m.piece, kEmptyNumber);
   rays.collect(p, m.to, m.piece, kEmptyNumber);
   w.remove_piece(m.piece, m.to, promoted_code(m), NoHook{});
@@ -306,7 +446,7 @@ void do_drop(KPosition& p, const KMove& m, Track track) {
 template <class Track>
 void undo_drop(KPosition& p, const KMove& m, Track track) {
   KikiWriter<Track> w{p, track};
-  RaySet rays;
+  WholeRaySet rays;
   rays.collect(p, m.to, m.piece, kEmptyNumber);
   w.remove_piece(m.piece, m.to, m.code, NoHook{});
   rays.remove(w);
@@ -334,6 +474,29 @@ void do_move(KPosition& p, const KMove& m, int flag) {
   if (keep) ply_list_head[layer] = 0;
   if (m.from == kPassSquare) {
     p.teban ^= 1;
+    return;
+  }
+  if (layer < kLogLayers) {
+    UndoLog& log = undo_logs[layer];
+    log.Start(p, m, keep);
+    if (keep) {
+      LoggedLayerTrack track;
+      track.layer = ply_squares[layer];
+      track.log = &log;
+      if (m.from == kInHand) {
+        do_drop(p, m, track);
+      } else {
+        do_board_move(p, m, track, static_cast<int>(layer));
+      }
+    } else {
+      LoggedNoTrack track;
+      track.log = &log;
+      if (m.from == kInHand) {
+        do_drop(p, m, track);
+      } else {
+        do_board_move(p, m, track, -1);
+      }
+    }
   } else if (keep) {
     const LayerTrack track{ply_squares[layer]};
     if (m.from == kInHand) {
@@ -354,6 +517,13 @@ void undo_move(KPosition& p, const KMove& m, int flag) {
   const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
   if (m.from == kPassSquare) {
     p.teban ^= 1;
+  } else if (layer < kLogLayers && undo_logs[layer].Holds(p, m, keep)) {
+    undo_logs[layer].Restore(p, keep ? ply_squares[layer] : nullptr);
+    if (m.from == kInHand) {
+      drop_tables_back(p, m);
+    } else {
+      board_move_tables_back(p, m, true);
+    }
   } else if (keep) {
     const LayerTrack track{ply_squares[layer]};
     if (m.from == kInHand) {

@@ -18,7 +18,9 @@ void do_move(KPosition& p, const KMove& m, int flag);
 
 // Takes back the move last made, given the same record and flag; the search-ply
 // counter goes down first, and the change counters of that layer return to what
-// they were before the move (its list is left as it is).
+// they were before the move (its list is left as it is). The attack records
+// come back from what do_move kept of them when the move was made on the same
+// position at the same ply; otherwise they are worked out again.
 void undo_move(KPosition& p, const KMove& m, int flag);
 
 // The board, piece table, hands, pawn files and non-pawn hand counts only (no

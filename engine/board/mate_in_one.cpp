@@ -20,17 +20,6 @@ using detail::mate_cover_row;
 // Neighbour i of the king as seen from the attacker.
 int neighbour(int king, int attacker, int i) { return king + kKingSteps[i] * (2 * attacker - 1); }
 
-// Bit i set when the king cannot step to neighbour i: a piece of its own side
-// or a wall stands there, or the attacker attacks it.
-int blocked_mask(const KPosition& p, int attacker, int king) {
-  int m = 0;
-  for (int i = 0; i < 8; ++i) {
-    const int sq = neighbour(king, attacker, i);
-    if (blocked_for(p, 1 - attacker, sq) || kiki_at(p, sq).direct_count[attacker] > 0) m |= 1 << i;
-  }
-  return m;
-}
-
 // A square from which a knight would check and stay: the defender does not
 // attack it, or only once while a bishop of the attacker bears on the square
 // one rank nearer the king on that file.
@@ -90,7 +79,7 @@ bool refuted(const KPosition& p, const KMove& m, bool count_xray) {
   }
   if (at.direct_count[s] == 0 && next_to(m.to, king)) return true;
   const int kind = code_kind(m.code);
-  const int line = dir_by_diff(king, m.to);
+  const int line = line_direction(king, m.to);
   if (kind == kRook && king + line == m.to) return false;  // next to the king: kept
   if (kind == kKnight) {
     for (int step : kDirectionSteps) {
@@ -112,13 +101,28 @@ int ichite_zume_pretest(const KPosition& p) {
   const int s = p.teban;
   const int king = p.piece[1 - s].sq;
   if (king >= kInHand) return 0;
-  const int m = blocked_mask(p, s, king);
+  // One look at each neighbour: bit i of the mask set when the king cannot step
+  // to neighbour i (its own piece or a wall stands there, or the attacker
+  // attacks it), and the neighbours free of its own pieces and walls, in order.
+  const int defender = side_bit(1 - s);
+  int m = 0;
+  int open[8];
+  int open_count = 0;
+  for (int i = 0; i < 8; ++i) {
+    const int sq = neighbour(king, s, i);
+    if (p.piece[p.board[sq]].code & defender) {
+      m |= 1 << i;
+      continue;
+    }
+    if (kiki_at(p, sq).direct_count[s] > 0) m |= 1 << i;
+    open[open_count++] = i;
+  }
   if (m == 0xff && knight_mate_possible(p, s, king)) return 1;
 
   constexpr int kDropKinds[5] = {kGold, kRook, kBishop, kSilver, kLance};
-  for (int i = 0; i < 8; ++i) {
+  for (int j = 0; j < open_count; ++j) {
+    const int i = open[j];
     const int sq = neighbour(king, s, i);
-    if (blocked_for(p, 1 - s, sq)) continue;
     const KKiki& k = kiki_at(p, sq);
     const int attacks = k.direct_count[s] + k.xray_count[s];
     if (attacks == 0 || k.direct_count[1 - s] >= 2) continue;
@@ -129,7 +133,7 @@ int ichite_zume_pretest(const KPosition& p) {
     }
     if (attacks < 2) continue;
     uint64_t set = kiki_direct64(k, s);
-    for (int j = 0; j < k.direct_count[s] && set != 0; ++j) {
+    for (int j2 = 0; j2 < k.direct_count[s] && set != 0; ++j2) {
       const int n = 63 - std::countl_zero(set);
       set &= ~(uint64_t{1} << n);
       int cls = code_class(p.piece[n].code);

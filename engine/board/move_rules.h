@@ -79,7 +79,7 @@ struct KomaMoves {
 inline constexpr std::array<KomaMoves, kMoveClasses> kKomaMoveTable = [] {
   std::array<KomaMoves, kMoveClasses> t{};
   for (int cls = 0; cls < kMoveClasses; ++cls) {
-    const MoveRow& row = kMoveTable[cls];
+    const MoveRow& row = koma_move_table[cls];
     for (uint32_t i = 0; i < row.count; ++i) {
       const int8_t step = static_cast<int8_t>(side_step(row.m[i].step, 0));
       if (row.m[i].slides) {

@@ -86,11 +86,11 @@ inline constexpr std::array<int, 8> kSenteKingSteps = detail::negated(kKingSteps
 // The king's steps in the order the evasion generators try them: straight
 // ahead of sente, its two forward diagonals, sideways, the backward diagonals,
 // straight back.
-inline constexpr std::array<int, 8> kEvasionKingSteps = {-16, -15, -17, 1, -1, 17, 15, 16};
+inline constexpr std::array<int, 8> king_step_list = {-16, -15, -17, 1, -1, 17, 15, 16};
 
 // Each list of the king's steps holds the eight directions once.
 static_assert(std::is_permutation(kKingSteps.begin(), kKingSteps.end(), kDirectionSteps.begin()));
-static_assert(std::is_permutation(kEvasionKingSteps.begin(), kEvasionKingSteps.end(), kDirectionSteps.begin()));
+static_assert(std::is_permutation(king_step_list.begin(), king_step_list.end(), kDirectionSteps.begin()));
 
 // ---- Directions ---------------------------------------------------------------
 
@@ -178,10 +178,10 @@ constexpr std::array<MoveRow, kMoveClasses> build_move_table() {
 
 }  // namespace detail
 
-inline constexpr std::array<MoveRow, kMoveClasses> kMoveTable = detail::build_move_table();
+inline constexpr std::array<MoveRow, kMoveClasses> koma_move_table = detail::build_move_table();
 
 // Reach of a piece of class `cls` in direction number `dir`.
-constexpr int class_reach(int cls, int dir) { return static_cast<int>(kMoveTable[cls].m[dir].reach); }
+constexpr int class_reach(int cls, int dir) { return static_cast<int>(koma_move_table[cls].m[dir].reach); }
 
 // ---- Direction by difference -----------------------------------------------------
 
@@ -201,7 +201,7 @@ inline constexpr std::array<int8_t, 2 * kMaxDifference + 1> kDirByDiff = [] {
 // diagonal, 0 when they are not on one line. The difference alone is ambiguous
 // for two pairs of lines (a difference of 8 is also file 1 to file 9 one rank
 // up, 120 also file 1 to file 9 seven ranks down), so the files are compared too.
-constexpr int dir_by_diff(int f, int t) {
+constexpr int line_direction(int f, int t) {
   const int diff = t - f;
   if (diff < -kMaxDifference || diff > kMaxDifference) return 0;
   const int u = kDirByDiff[kMaxDifference + diff];

@@ -48,7 +48,12 @@ constexpr int senkei_layer_of(int code) {
 }
 
 // The current table's bonus for a piece of the side with the code on the
-// square; 0 without a table or for a code without a layer.
-int senkei_cell(int side, int code, int sq);
+// square; 0 without a table or for a code without a layer. (Inline: the
+// exchange scoring and the evaluation read it for most pieces they look at.)
+inline int senkei_cell(int side, int code, int sq) {
+  const int layer = senkei_layer_of(code);
+  if (senkei_current == nullptr || layer < 0 || !is_playing_square(sq)) return 0;
+  return senkei_current->cell[side][layer][sq - kFirstSquare];
+}
 
 }  // namespace board

@@ -57,7 +57,7 @@ void target_list_extend(const KPosition& p, int q) {
   for (uint32_t sliders = k.direct[s][0] & k.line[s]; sliders != 0;) {
     const int n = 31 - std::countl_zero(sliders);
     sliders &= ~(1u << n);
-    const int u = dir_by_diff(p.piece[n].sq, q);
+    const int u = line_direction(p.piece[n].sq, q);
     if (u == 0) continue;
     for (int t = q + u; is_playing_square(t) && !holds_piece_of(p, s, t); t += u) {
       if (!target_list_has(t)) list_append(layer, t);

@@ -78,7 +78,7 @@ struct Candidate {
     return is_playing_square(t) && list.has(t) && !attacked_before(t) && (enemy_on(t) || counting(t, depth));
   }
   // The unit step of the move's own line (0 for a drop or a knight).
-  int move_line() const { return dropping() ? 0 : dir_by_diff(from, to); }
+  int move_line() const { return dropping() ? 0 : line_direction(from, to); }
   bool off_line(int u) const {
     const int line = move_line();
     return line == 0 || (u != line && u != -line);

@@ -5,6 +5,7 @@
 #include "engine/board/position_setup.h"
 #include "model/position/koma_convert.h"
 #include "model/position/move_word.h"
+#include "model/position/sashite_decode.h"
 
 namespace bridge {
 
@@ -42,9 +43,6 @@ using board::kKindRange;
 using board::kNotInPlay;
 using model::koma_engine_to_gui;
 using model::koma_gui_to_engine;
-
-// True for a square byte of a board square; false for the hand and pass markers.
-bool on_board(int sq) { return board::is_playing_square(sq); }
 
 // A knight on its side's last rank has no move; its attack table would reach
 // outside the board array.
@@ -190,23 +188,22 @@ int sashite_to_kmove(board::KMove& out, const board::KPosition& p, const model::
   return 0;
 }
 
-int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board::KMove& m) {
-  out = model::Sashite{};
-  if (!on_board(m.to) || (m.from != kInHand && !on_board(m.from))) return -1;
+int word_to_sashite(model::Sashite& out, board::KMoveWord w) { return model::sashite_decode(w, out); }
+
+int word_to_sashite(model::Sashite& out, const model::Kyokumen& k, board::KMoveWord w) {
   model::Sashite s;
-  if (m.from == kInHand) {
-    s.from_x = static_cast<int8_t>(model::kSenteHand + (k.teban == 0 ? 0 : 1));
-    s.from_y = static_cast<int8_t>(koma_engine_to_gui(board::code_kind(m.code)));
-  } else {
-    s.from_x = static_cast<int8_t>(board::square_file(m.from));
-    s.from_y = static_cast<int8_t>(board::square_rank(m.from));
+  if (word_to_sashite(s, w) != 0 || !k.CompleteSashite(s)) {
+    out = model::Sashite{};
+    return -1;
   }
-  s.to_x = static_cast<int8_t>(board::square_file(m.to));
-  s.to_y = static_cast<int8_t>(board::square_rank(m.to));
-  s.nari = static_cast<int8_t>(m.promote);
-  if (!k.CompleteSashite(s)) return -1;
   out = s;
   return 0;
+}
+
+int word_side(board::KMoveWord w) { return (board::kmove_piece(w) & board::kSenteBit) ? 0 : 1; }
+
+int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board::KMove& m) {
+  return word_to_sashite(out, k, board::move_word(m));
 }
 
 }  // namespace bridge

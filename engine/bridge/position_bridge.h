@@ -28,9 +28,23 @@ int position_export(model::Kyokumen& k, const board::KPosition& p);
 // knight left on its last rank).
 int sashite_to_kmove(board::KMove& out, const board::KPosition& p, const model::Sashite& m);
 
-// The game-model move for an engine move, completed from the game-model position
-// `k`. 0 on success; -1 (and an empty move in `out`) for a pass or a move that
-// does not fit `k`.
+// The game-model move of an engine move word, the one road from the engine's
+// moves to the game model's: squares, the hand of a drop (by the word's side)
+// with the dropped type, and the promote flag; pieces, capture and special 0,
+// as a view completes them. 0 on success; -1 (and an empty move in `out`) for
+// no move (a pass) or a word naming a square off the board or a drop of no
+// piece that can be held.
+int word_to_sashite(model::Sashite& out, board::KMoveWord w);
+
+// The same move completed from the game-model position `k` it is played on
+// (the mover and the captured piece filled in). -1 (and an empty move) also
+// for a move that does not fit `k`.
+int word_to_sashite(model::Sashite& out, const model::Kyokumen& k, board::KMoveWord w);
+
+// The side of an engine move word's mover: 0 sente, 1 gote.
+int word_side(board::KMoveWord w);
+
+// The completed game-model move for an engine move on `k`: the word form above.
 int kmove_to_sashite(model::Sashite& out, const model::Kyokumen& k, const board::KMove& m);
 
 }  // namespace bridge

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "model/position/position_hash_keys.h"
-
 namespace driver {
 
 namespace {
@@ -19,8 +17,8 @@ constexpr int kHandBase[2][7] = {{2268, 2270, 2272, 2276, 2280, 2284, 2288},
                                  {2306, 2308, 2310, 2314, 2318, 2322, 2326}};
 
 void mix(BookKey& key, int index) {
-  key.lo ^= model::kHashKeyTable[index].w0;
-  key.hi ^= model::kHashKeyTable[index].w1;
+  key.lo ^= book_key_table[index].w0;
+  key.hi ^= book_key_table[index].w1;
 }
 
 // The kind of each slot, from the slot ranges.

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "model/position/book_position.h"
+#include "model/position/position_hash_keys.h"
 
 namespace driver {
 
@@ -16,6 +17,10 @@ struct BookKey {
 
   bool operator==(const BookKey&) const = default;
 };
+
+// The 2,344 random keys a book key is made from: the game model's position
+// hash keys, so that a book key matches the position's hash.
+inline constexpr const auto& book_key_table = model::kHashKeyTable;
 
 // A key function: the books use book_key; tests may put in another to force
 // particular keys.

@@ -21,28 +21,34 @@ enum ChoiceResult : int {
   kChoiceStopped = -6,         // a stop came before the search began
 };
 
-// The number of book candidates a book move needs to end the think: max(1, book_min).
-int book_count_threshold();
+// The think's depth limit: the job's nominal depth clamped to 1..16.
+int32_t think_depth(const CompJob& job);
+// The number of book candidates a book move needs to end the think:
+// max(1, book_min) of the job.
+int book_count_threshold(const CompJob& job);
 // True in normal play (book_min 0).
-bool book_normal_play();
+bool book_normal_play(const CompJob& job);
 
 // The think result before anything is chosen: second move 0, no value, empty
 // variation, result kind 4.
 void think_result_reset(model::KifuHyouka& hyouka);
 
-// Chooses the move of `cur`: -5 when the side to move attacks the enemy king
-// (the value ±32766 for sente / gote to move); else the book's move (when there
-// is a book, it is not switched off, the ply allows it and it reported at least
-// max(1, book_min) candidates; its strategy word replaces the side's
-// senkei_played even when the search decides); else the think routine
-// with the published request, the game's strategy words and the learning rings
-// (which may be null). On 0 `out` holds the move (a pass when the search chose
-// one) and `hyouka` the value from sente's view, the variation, the predicted
-// reply, the result kind (1 book, 2-4 by game stage, 5 mate found at the root)
-// and the threat flag.
-int choose_book_or_chuban(board::KPosition& cur, uint8_t learn_flag, search::KLearnRing* ring_a,
-                          search::KLearnRing* ring_b, bool no_mask, uint8_t no_book,
-                          JosekiBooks* book, KPositionHistory& root, board::KMove& out, model::KifuHyouka& hyouka);
+// Chooses the move of `cur`, the position after the `ply` moves of `root`,
+// for the think job `job`: -5 when the side to move attacks the enemy king (the
+// value ±32766 for sente / gote to move); else the book's move (when the job
+// has a book, does not switch it off, the ply allows it (up to 10 unless
+// book_any_ply) and it reported at least max(1, book_min) candidates; its
+// strategy word replaces the side's senkei_played even when the search
+// decides; a book move taken is reported as a one-move variation of depth 0);
+// else the think routine with the job's request (depth, times, style, the
+// strategy word senkei_sofar, the learning rings of its style), the game's
+// strategy words and hopeless score. On 0 `out` holds the move (a pass when
+// the search chose one), job.hyouka the value from sente's view, the
+// variation, the predicted reply, the result kind (1 book, 2-4 by game stage,
+// 5 mate found at the root) and the threat flag, and job.senkei_sofar the
+// strategy word for the next think (0 after a book move; kept after a mate
+// found at the root).
+int choose_book_or_chuban(CompJob& job, KPositionHistory& root, board::KPosition& cur, int ply, board::KMove& out);
 
 // The mate-match variant: the book's move when there is a book, else the mate
 // solver's game move for the position after root's last move, with `limit`.

@@ -6,7 +6,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/stage_rules.h"
-#include "engine/search/gen_by_depth.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
 
 namespace driver {
 

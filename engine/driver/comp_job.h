@@ -1,35 +1,47 @@
 // The records the computer-thread jobs work on: the job block that the shell's
-// requests fill (and the jobs answer in), the record cursor a request hands
-// over, and a game's first position with the moves played since.
+// requests fill (and the jobs answer in), the copy of a record's line a
+// request hands over, and a game's first position with the moves played since.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/board/hash_table.h"
 #include "engine/board/position.h"
 #include "engine/search/pv_learn.h"
+#include "engine/search/think_context.h"
+#include "model/position/kyokumen.h"
 #include "model/position/sashite.h"
 #include "model/record/kifu_hyouka.h"
 
 namespace model {
 class Kifu;
 struct KifuSashite;
-struct Kyokumen;
 }  // namespace model
 
 namespace driver {
 
 class JosekiBooks;  // the opening-book set
 
-// Where in a game record a request stands: the record, the position after the
-// current move, and the current move (the record's root pseudo-move at the
-// first position; null means the end of the current line).
+// Where in a game record a request stands, copied from the record so that it
+// may change while the job runs: the record's first position, the moves of
+// its current line from there up to the current move, and the position after
+// the current move. Without a copy (`set` false) there is nothing to load.
 struct RecordCursor {
-  const model::Kifu* kifu = nullptr;
-  const model::Kyokumen* kyokumen = nullptr;
-  const model::KifuSashite* current = nullptr;
+  model::Kyokumen start;
+  std::vector<model::Sashite> moves;
+  model::Kyokumen kyokumen;
+  bool set = false;
 };
+
+// Copies into `out` the line of `kifu` up to `current` (the root pseudo-move:
+// no move; null: the end of the line) with `kyokumen` as the position after
+// it. The line ends before a special move, as the jobs' replay does. One step
+// per move: time linear in the line's length, and the vector's room is kept
+// from request to request.
+void record_cursor_set(RecordCursor& out, const model::Kifu& kifu, const model::KifuSashite* current,
+                       const model::Kyokumen& kyokumen);
 
 // The playing styles, each with its own pair of learning rings.
 constexpr int kStyleCount = 3;
@@ -56,6 +68,9 @@ struct CompJob {
   search::KLearnRing learn_b[kStyleCount];
   search::KLearnRing learn_a[kStyleCount];
   int32_t kelmor_depth = 0;           // depth limit of the mate-match move (the job uses + 1)
+  // What the search keeps while it thinks: made at the job block's first
+  // think and lent to each of its thinks.
+  std::unique_ptr<search::ThinkContext> think_context;
 };
 
 // A game's first position and the moves played from it, oldest first.

@@ -65,12 +65,12 @@ int game_exit(CompJob& job);
 
 // ---- Thinks ----
 
-// Loads the record's first position into `cur` and `root` (no moves), enters it
-// in the game-line repetition table, then plays the chosen line's moves on
-// `cur` (each appended to `root` and entered in the table) up to the cursor's
-// current move; a special move ends the line. Returns the number of moves
-// played, or -1 when the first position or a move does not load (the position
-// is then not to be thought about).
+// Loads the cursor's first position into `cur` and `root` (no moves), then
+// plays the cursor's moves on `cur`, each appended to `root`. The positions go
+// into the game-line repetition table, the first position included; of a line
+// longer than the table holds, the latest ones. Returns the number of moves
+// played, or -1 when the cursor holds no line or its first position or a move
+// does not load (the position is then not to be thought about).
 int load_game_line(KPositionHistory& root, board::KPosition& cur, const RecordCursor& cursor);
 
 // The think (command 16): the line of the cursor loaded, the request
@@ -82,8 +82,9 @@ int chuban_job(CompJob& job);
 // think_control 2. kPonderNoPrediction when the move cannot be played, else as
 // chuban_job.
 int sakiyomi(CompJob& job, model::Kyokumen& current);
-// A ponder becomes the think (user-interface thread): the new time words and
-// ply are published; a search already deeper than the depth limit is stopped
+// A ponder becomes the think (user-interface thread): the running think keeps
+// the limits it started with (the clock words and ply of the call count from
+// the next think's job); a search already deeper than the depth limit is stopped
 // (unless its time limit stands at its maximum), otherwise its time limit grows
 // by the time the ponder ran. Returns 1.
 int chuban_time_update(int32_t time_a, int32_t time_b, int32_t time_c, int32_t ply);

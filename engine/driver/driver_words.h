@@ -1,8 +1,7 @@
 // The driver's process-wide words: the strategy restrictions of the game being
-// played, and the request of the think that runs, published by the think job
-// for the book-or-search choice and the think routine. Written by the jobs on
-// the computer thread; the words marked atomic are also written or read by the
-// user-interface thread while a think runs (a ponder that becomes the think).
+// played, kept from game_init across its thinks, and the two words of the
+// running think that the user-interface thread reads (a ponder that becomes
+// the think). Written by the jobs on the computer thread.
 //
 // The driver's other process-wide state: the think word and the engine lock
 // (think_state.h), written by the shell's requests and the think jobs; the
@@ -30,19 +29,10 @@ extern int32_t hopeless_score[2];   // the think gives up deepening below this s
 constexpr uint32_t kAllStrategies = 0x3FFFFF;  // codes 1-22
 constexpr int32_t kNoHopelessScore = -32766;
 
-// The strategy word of the running think (in) and after the last one (out; 0
-// after a book move).
-extern int32_t senkei_sofar;
-extern int32_t senkei_result;
-
-// The think request, published by the think job.
-extern std::atomic<int32_t> game_ply;        // moves from the first position to the one thought about
-extern std::atomic<int32_t> think_time[3];   // main time (ms), byoyomi (ms), the third time word
-extern std::atomic<int32_t> max_depth;       // the depth limit, 1..16
-extern int32_t book_any_ply;
-extern int32_t play_style;
-extern int32_t book_min;
-extern int32_t yosoku_given;
-extern std::atomic<uint32_t> think_start_ms; // clock when the search part of the think began
+// Of the think that runs, for the user-interface thread's ponder hit
+// (chuban_time_update): its depth limit, 1..16, and the clock when its search
+// part began. The rest of the think's request comes from its job block.
+extern std::atomic<int32_t> max_depth;
+extern std::atomic<uint32_t> think_start_ms;
 
 }  // namespace driver

@@ -6,7 +6,7 @@
 #include "engine/board/random.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/message_queue.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
 #include "platform/memory.h"
@@ -48,6 +48,7 @@ int engine_memory_init() {
   tsume::tsume_alloc(kb);
   tsume::tsume_pool_reset();
   search::set_pv_sink(send_pv_message);
+  search::set_progress_sink(send_progress_message);
   search::sashite_gen_stamp_init();
   return 1;
 }

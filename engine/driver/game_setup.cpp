@@ -51,8 +51,6 @@ int game_init(CompJob& job) {
   game_exit(job);
   board::hash_clear();
   board::kifu_rep_clear();
-  senkei_sofar = 0;
-  senkei_result = 0;
   for (int side = 0; side < 2; ++side) {
     senkei_played[side] = kAllStrategies;
     senkei_mask[side] = senkei_request_mask(job.senkei_request[side]);

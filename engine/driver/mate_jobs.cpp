@@ -6,7 +6,6 @@
 
 #include "engine/bridge/position_bridge.h"
 #include "engine/tsume/tsume_entry.h"
-#include "model/position/koma_convert.h"
 
 namespace driver {
 
@@ -16,45 +15,18 @@ using LockInstance = std::lock_guard<std::mutex>;
 
 constexpr uint64_t kKbPerMb = 1024;
 
-// The job's result for a code of the solver's solve entry.
-int solve_result(int code, int length) {
-  switch (code) {
-    case 0:
-      return length;
-    case 1:
-    case 5:
-      return kTsumeLimit;
-    case 2:
-      return kTsumeNoMate;
-    case 3:
-      return kTsumeAttacksKing;
-    case 6:
-      return kTsumeUnused;
-    case 7:
-      return kTsumeStopped;
-    default:
-      return kTsumeFailed;
-  }
-}
+using tsume::SolveResult;
 
-// The job's result for a code of the other-line search.
-int henbetsu_result(int code, int length) {
-  switch (code) {
-    case 0:
-      return length;
-    case 1:
-    case 6:
-      return kTsumeOtherLimit;
-    case 2:
-      return kTsumeNoOther;
-    case 3:
-      return kTsumeOtherAttacksKing;
-    case 5:
-      return kTsumeLimit;
-    default:
-      return kTsumeFailed;
-  }
-}
+// The job words of the codes, after a solve and after the other-line search.
+struct JobCode {
+  SolveResult result;
+  int solve_word;
+  int other_word;
+};
+constexpr JobCode kJobCodes[] = {
+    {SolveResult::kNoMate, 0, -5},       {SolveResult::kAttacksKing, -2, -7}, {SolveResult::kUndecided, -3, -6},
+    {SolveResult::kFailed, -4, -4},      {SolveResult::kNoMemory, -8, -8},    {SolveResult::kStopped, -10, -10},
+};
 
 void clear_answer(KTsumeJob& job) {
   job.answer.clear();
@@ -69,6 +41,22 @@ void destroy_instance(KTsumeJob& job) {
 
 }  // namespace
 
+int tsume_job_word(SolveResult result, int length, bool other_line) {
+  if (result == SolveResult::kMate) return length;
+  for (const JobCode& c : kJobCodes) {
+    if (c.result == result) return other_line ? c.other_word : c.solve_word;
+  }
+  return tsume_job_word(SolveResult::kFailed, 0, other_line);
+}
+
+SolveResult tsume_job_result(int word) {
+  if (word > 0) return SolveResult::kMate;
+  for (const JobCode& c : kJobCodes) {
+    if (c.solve_word == word || c.other_word == word) return c.result;
+  }
+  return SolveResult::kFailed;
+}
+
 std::mutex& ktsume_instance_lock() {
   static std::mutex lock;
   return lock;
@@ -79,7 +67,7 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
   job.main_line.clear();
   job.main_line_length = 0;
   board::KPosition p;
-  int result = kTsumeFailed;
+  int result = tsume_job_word(SolveResult::kFailed, 0);
   // A problem the engine cannot hold is not solved at all.
   if (bridge::position_load(p, problem) == 0) {
     bool made;
@@ -91,24 +79,25 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
       job.solving.store(made);
     }
     if (!made) {
-      result = kTsumeNoMemory;  // the position loaded: the solver lacked memory
+      result = tsume_job_word(SolveResult::kNoMemory, 0);  // the position loaded: the solver lacked memory
     } else {
       const board::KMove* line = nullptr;
       int length = 0;
-      const int code = tsume::ktsume_solve(p, &line, &length, static_cast<uint32_t>(std::max(time_ms, 0)), -1);
+      const SolveResult code =
+          tsume::ktsume_solve(p, &line, &length, static_cast<uint32_t>(std::max(time_ms, 0)), -1);
       uint32_t nodes = 0;
       double seconds = 0;
       tsume::ktsume_get_stats(&nodes, &seconds);
       job.last_nodes.store(nodes);
       job.last_seconds.store(seconds);
       job.solving.store(false);
-      if (code == 0) {
+      if (code == SolveResult::kMate) {
         job.answer.assign(line, line + length);
         job.answer_length = length;
         job.main_line = job.answer;
         job.main_line_length = length;
       }
-      result = solve_result(code, length);
+      result = tsume_job_word(code, length);
     }
   }
   if (exitf) destroy_instance(job);
@@ -118,15 +107,15 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
 int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms) {
   board::KPosition p;
   if (job.ktsume_ready.load() == 0 || job.main_line_length == 0 || bridge::position_load(p, problem) != 0) {
-    return kTsumeFailed;
+    return tsume_job_word(SolveResult::kFailed, 0, true);
   }
   const std::vector<board::KMove> line(job.main_line.begin(), job.main_line.begin() + job.main_line_length);
   const board::KMove* other = nullptr;
   int length = 0;
-  const int code = tsume::check_henbetsu(p, line.data(), static_cast<int>(line.size()), &other, &length,
+  const SolveResult code = tsume::check_henbetsu(p, line.data(), static_cast<int>(line.size()), &other, &length,
                                          static_cast<uint32_t>(std::max(time_ms, 0)));
   clear_answer(job);
-  if (code == 0) {
+  if (code == SolveResult::kMate) {
     job.answer.assign(other, other + length);
     job.answer_length = length;
     if (length > job.main_line_length) {
@@ -137,19 +126,24 @@ int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time
       job.main_line_length = length;
     }
   }
-  return henbetsu_result(code, length);
+  return tsume_job_word(code, length, true);
 }
 
 int ktsume_answer(const KTsumeJob& job, int index, int side, model::Sashite& out) {
   if (index < 0 || index >= job.answer_length) return -1;
-  const board::KMove& m = job.answer[index];
-  const int to_x = board::square_file(m.to), to_y = board::square_rank(m.to);
-  if (m.from == board::kInHand) {
-    out.Set(model::kSenteHand + side, model::koma_engine_to_gui(board::code_kind(m.code)), to_x, to_y, 0, 0, 0, 0);
-  } else {
-    out.Set(board::square_file(m.from), board::square_rank(m.from), to_x, to_y, 0, 0, m.promote, 0);
+  const board::KMoveWord w = board::move_word(job.answer[index]);
+  if (bridge::word_side(w) != side) return -1;
+  return bridge::word_to_sashite(out, w);
+}
+
+std::vector<model::Sashite> ktsume_answer_line(const KTsumeJob& job, const model::Kyokumen& position) {
+  std::vector<model::Sashite> line;
+  model::Kyokumen k = position;
+  model::Sashite m;
+  for (int i = 0; ktsume_answer(job, i, k.teban, m) == 0 && k.CompleteSashite(m) && k.DoSashite(m); ++i) {
+    line.push_back(m);
   }
-  return 0;
+  return line;
 }
 
 int ktsume_henbetsu_free(KTsumeJob& job) {

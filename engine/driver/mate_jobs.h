@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/board/position.h"
+#include "engine/tsume/tsume_entry.h"
 #include "model/position/kyokumen.h"
 #include "model/position/sashite.h"
 
@@ -21,20 +22,15 @@ struct KifuSashite;
 
 namespace driver {
 
-// Results of ktsume (> 0: the mate's length) and ktsume_henbetsu (> 0: the
-// other line's length).
-enum TsumeResult : int {
-  kTsumeNoMate = 0,
-  kTsumeUnused = -1,       // mapped from a solver code that is never produced
-  kTsumeAttacksKing = -2,  // the side to move already attacks the defending king
-  kTsumeLimit = -3,        // node or time limit
-  kTsumeFailed = -4,       // no kept solve, a position the engine cannot hold, any other code
-  kTsumeNoOther = -5,      // no other mating line
-  kTsumeOtherLimit = -6,   // the other-line search reached its limit
-  kTsumeOtherAttacksKing = -7,
-  kTsumeNoMemory = -8,  // the solver's memory could not be allocated
-  kTsumeStopped = -10,  // ktsume_stop during the solve
-};
+// The word a mate job ends with (ktsume, ktsume_henbetsu; the result message
+// of the computer thread carries it): the mate's (the other line's) length
+// when above 0, else the code of how the solve ended. The codes are negative
+// and differ for the other-line search: another line not found is -5, no
+// mate at all 0. tsume_job_result reads a word back.
+int tsume_job_word(tsume::SolveResult result, int length, bool other_line = false);
+// What a word of tsume_job_word stands for (a length above 0: kMate; a word
+// no job gives: kFailed).
+tsume::SolveResult tsume_job_result(int word);
 
 // A request's time limit 0 stands for this one.
 constexpr int32_t kTsumeNoTimeLimitMs = 864000000;
@@ -74,17 +70,24 @@ struct KTsumeJob {
 std::mutex& ktsume_instance_lock();
 
 // Solves `problem` (attacker to move) on a problem solver made anew with
-// heap_mb MB; with `exitf` the solver is destroyed afterwards. The mate's
-// length with the answer and the main line kept, or 0 no mate, or a code of
-// TsumeResult (kTsumeNoMemory when the solver could not be made that large).
+// heap_mb MB; with `exitf` the solver is destroyed afterwards. The job's word
+// (tsume_job_word): the mate's length with the answer and the main line kept,
+// or the code of the solve's end (kNoMemory when the solver could not be made
+// that large, kFailed for a position the engine cannot hold).
 int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int32_t heap_mb, bool exitf);
 // Another mating line than the kept main line: its length (the answer; a
-// longer line also becomes the main line and its tree the kept one), or a
-// code of TsumeResult.
+// longer line also becomes the main line and its tree the kept one), or the
+// code of the search's end (tsume_job_word of the other-line search; kFailed
+// without a kept solve).
 int ktsume_henbetsu(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms);
 // Move `index` of the answer as a game-model move of `side` (pieces left
-// empty): 0, or -1 beyond the answer.
+// empty, for the position it is played on to complete): 0, or -1 beyond the
+// answer or for a move of the other side.
 int ktsume_answer(const KTsumeJob& job, int index, int side, model::Sashite& out);
+// The answer as game-model moves played from `position`, each converted at the
+// bridge and completed on the position before it, up to the first that does
+// not play there: the mate line as it is printed and played into a record.
+std::vector<model::Sashite> ktsume_answer_line(const KTsumeJob& job, const model::Kyokumen& position);
 // Writes the kept solution tree (`mode`: 0 the current tree, 1 the committed
 // one) into the record of job.cursor, below the move after the cursor's
 // current move: every defence that is not a useless interposition, each with

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "engine/bridge/position_bridge.h"
 
 namespace driver {
 
@@ -19,7 +20,7 @@ MessageQueue* global_queue = nullptr;  // guarded by global_lock
 
 std::atomic<const board::KPosition*> candidate_position{nullptr};
 
-bool is_move_type(int32_t type) { return type == kMessagePv || type == kMessageBook || type == kMessagePvFlagged; }
+bool is_variation(int32_t type) { return type == kMessagePv || type == kMessagePvFlagged; }
 
 }  // namespace
 
@@ -27,10 +28,16 @@ void MessageItem::Init(uint32_t a_word, uint32_t b_word, int32_t item_type, int3
   a = a_word;
   b = b_word;
   type = item_type;
-  if (is_move_type(item_type)) {
+  if (is_variation(item_type)) {
     Free();
     count = n < 1 || !data ? 0 : (n > kMaxEntries ? kMaxEntries : n);
-    if (count > 0) std::memcpy(moves, data, sizeof(MessageEntry) * count);
+    if (count > 0) std::memcpy(moves, data, sizeof(board::KMoveWord) * count);
+    return;
+  }
+  if (item_type == kMessageBook) {
+    Free();
+    count = n < 1 || !data ? 0 : 1;
+    if (count > 0) std::memcpy(&candidate, data, sizeof candidate);
     return;
   }
   Free();
@@ -143,17 +150,40 @@ MessageEntry message_entry(board::KMoveWord word) {
   return e;
 }
 
+int variation_moves(const MessageItem& item, const model::Kyokumen& start, model::Sashite* out) {
+  if (item.type != kMessagePv && item.type != kMessagePvFlagged) return 0;
+  model::Kyokumen k = start;
+  int n = 0;
+  for (int i = 0; i < item.count; ++i) {
+    if (bridge::word_side(item.moves[i]) != k.teban) {
+      k.teban = 1 - k.teban;
+      continue;
+    }
+    model::Sashite m;
+    if (bridge::word_to_sashite(m, k, item.moves[i]) != 0 || !k.DoSashite(m)) break;
+    out[n++] = m;
+  }
+  return n;
+}
+
 int send_pv_message(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes,
                     uint32_t ms) {
-  MessageEntry entries[MessageItem::kMaxEntries];
+  board::KMoveWord kept[MessageItem::kMaxEntries];
   int n = 0;
   for (int i = 0; i < count && n < MessageItem::kMaxEntries; ++i) {
     if (board::kmove_from(moves[i]) == board::kPassSquare) continue;
-    entries[n++] = message_entry(moves[i]);
+    kept[n++] = moves[i];
   }
   auto item = std::make_unique<MessageItem>();
-  item->Init(static_cast<uint32_t>(a), static_cast<uint32_t>(b), flag ? kMessagePvFlagged : kMessagePv, n,
-             entries);
+  item->Init(static_cast<uint32_t>(a), static_cast<uint32_t>(b), flag ? kMessagePvFlagged : kMessagePv, n, kept);
+  item->nodes = nodes;
+  item->ms = ms;
+  return MessageQueue::PushItemGlobal(std::move(item));
+}
+
+int send_progress_message(uint32_t nodes, uint32_t ms) {
+  auto item = std::make_unique<MessageItem>();
+  item->Init(0, 0, kMessageProgress, 0, nullptr);
   item->nodes = nodes;
   item->ms = ms;
   return MessageQueue::PushItemGlobal(std::move(item));

@@ -20,13 +20,12 @@
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_select.h"
 #include "engine/search/exchange_score.h"
-#include "engine/search/gen_by_depth.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/move_list.h"
 #include "engine/search/move_order.h"
 #include "engine/search/position_features.h"
 #include "engine/search/root_list.h"
-#include "model/position/koma_convert.h"
 #include "platform/cycle_counter.h"
 
 namespace driver {
@@ -78,7 +77,7 @@ int mode_stage(int mode) { return mode <= kModeEnd ? mode : mode == kModeAll ? 0
 int load_current(const CompJob& job, KPosition& p, KMove history[2]) {
   board::pos_clear(p);
   KPositionHistory root;
-  if (job.cursor.kifu == nullptr || load_game_line(root, p, job.cursor) < 0) return kStatsNoLine;
+  if (load_game_line(root, p, job.cursor) < 0) return kStatsNoLine;
   if (board::king_attacked(p, 1 - p.teban)) return kStatsKingCapturable;
   history[0] = root.count >= 2 ? root.moves[root.count - 2] : board::pass_move();
   history[1] = root.count >= 1 ? root.moves[root.count - 1] : board::pass_move();
@@ -105,20 +104,6 @@ bool both_kings(const KPosition& p) {
 }
 
 }  // namespace
-
-void kmove_to_sashite_raw(model::Sashite& out, const model::Kyokumen& k, const KMove& m) {
-  out = model::Sashite{};
-  if (m.from == board::kInHand) {
-    out.from_x = static_cast<int8_t>(model::kSenteHand + (k.teban == 0 ? 0 : 1));
-    out.from_y = static_cast<int8_t>(model::koma_engine_to_gui(board::code_kind(m.code)));
-  } else {
-    out.from_x = static_cast<int8_t>(board::square_file(m.from));
-    out.from_y = static_cast<int8_t>(board::square_rank(m.from));
-  }
-  out.to_x = static_cast<int8_t>(board::square_file(m.to));
-  out.to_y = static_cast<int8_t>(board::square_rank(m.to));
-  out.nari = static_cast<int8_t>(m.promote ? 1 : 0);
-}
 
 int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   out = MovegenStats{};
@@ -180,7 +165,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   head = search::sashite_list_sort(head);
   for (search::KMoveNode* node = head; node != nullptr; node = node->next) {
     MovegenStatsMove entry;
-    kmove_to_sashite_raw(entry.sashite, *job.cursor.kyokumen, *node->move);
+    bridge::word_to_sashite(entry.sashite, board::move_word(*node->move));
     entry.order = node->score;
     KPosition fresh = p;
     board::KEvalRecord record{};

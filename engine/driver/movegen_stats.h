@@ -43,7 +43,7 @@ struct CyclePair {
 };
 
 struct MovegenStatsMove {
-  model::Sashite sashite;  // squares and promotion only (kmove_to_sashite_raw)
+  model::Sashite sashite;  // squares and promotion only (bridge::word_to_sashite)
   int16_t order = 0;       // the ordering score
   int32_t exchange = 0;    // the exchange search's score
 };
@@ -74,9 +74,5 @@ struct MovegenDetail {
 // does not load or the move is not one the side to move can make there, or
 // kStatsKingCapturable.
 int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail& out);
-
-// The game-model move of an engine move: squares (a drop from the side to
-// move's hand) and promotion, without the pieces.
-void kmove_to_sashite_raw(model::Sashite& out, const model::Kyokumen& k, const board::KMove& m);
 
 }  // namespace driver

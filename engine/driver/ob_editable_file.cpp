@@ -104,7 +104,7 @@ int OBEditableHash::Load(const char* name, int mode, int ver4_lv, BookFileError*
     *why = BookFileError::kTooManyMoves;
     return -1;
   }
-  for (const Entry& e : staged.entries_) {
+  for (const OBEditableEntry& e : staged.entries_) {
     for (const BookMove& m : e.moves) Insert(e.pos, m, mode);
   }
   *why = BookFileError::kNone;

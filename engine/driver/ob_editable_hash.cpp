@@ -25,7 +25,7 @@ OBEditableHash::OBEditableHash(uint32_t nbuckets, BookKeyFunction key)
 
 OBEditableHash::Place OBEditableHash::Find(const BookKey& key) const {
   const uint32_t b = (key.lo ^ key.hi) % nbuckets();
-  const std::vector<Entry*>& chain = buckets_[b];
+  const std::vector<OBEditableEntry*>& chain = buckets_[b];
   size_t i = 0;
   // Chains run by descending hi and, within an equal hi, by descending lo: an
   // entry is found only on both words equal.
@@ -65,7 +65,7 @@ int OBEditableHash::Insert(const model::BookPosition& pos, const BookMove& move,
     ++nmoves_;
     return 1;
   }
-  Entry& e = entries_.emplace_back();
+  OBEditableEntry& e = entries_.emplace_back();
   e.self = std::prev(entries_.end());
   e.key = key;
   e.pos = pos;
@@ -90,7 +90,7 @@ int OBEditableHash::Remove(const model::BookPosition& pos, const BookMove* move)
     if (!moves.empty()) return 1;
   }
   nmoves_ -= static_cast<uint32_t>(moves.size());
-  std::vector<Entry*>& chain = buckets_[at.bucket];
+  std::vector<OBEditableEntry*>& chain = buckets_[at.bucket];
   chain.erase(chain.begin() + static_cast<std::ptrdiff_t>(at.index));
   entries_.erase(at.entry->self);
   return 2;
@@ -106,13 +106,13 @@ int OBEditableHash::Lookup(const model::BookPosition& pos, BookMove* buf) const 
 }
 
 void OBEditableHash::Clear() {
-  for (std::vector<Entry*>& chain : buckets_) chain.clear();
+  for (std::vector<OBEditableEntry*>& chain : buckets_) chain.clear();
   entries_.clear();
   nmoves_ = 0;
 }
 
 bool OBEditableHash::MergeFits(const OBEditableHash& staged) const {
-  for (const Entry& s : staged.entries_) {
+  for (const OBEditableEntry& s : staged.entries_) {
     const Place at = Find(s.key);
     if (!at.entry) continue;
     size_t added = 0;

@@ -72,23 +72,23 @@ class OBEditableHash {
   template <typename F>
   void ForEachInFileOrder(F&& f) const {
     for (const auto& chain : buckets_) {
-      for (const Entry* e : chain) f(e->pos, e->moves.data(), static_cast<int>(e->moves.size()));
+      for (const OBEditableEntry* e : chain) f(e->pos, e->moves.data(), static_cast<int>(e->moves.size()));
     }
   }
 
  private:
-  struct Entry {
+  struct OBEditableEntry {
     BookKey key;
     std::vector<BookMove> moves;  // in the order they were added
     model::BookPosition pos;
-    std::list<Entry>::iterator self;  // its place in the insertion list
+    std::list<OBEditableEntry>::iterator self;  // its place in the insertion list
   };
   // Where a key stands: its bucket, the entry (null when absent) and the place
   // in the chain where it is or where a new entry goes.
   struct Place {
     uint32_t bucket;
     size_t index;
-    Entry* entry;
+    OBEditableEntry* entry;
   };
   Place Find(const BookKey& key) const;
   // True when every position of `staged` keeps at most kMaxBookPositionMoves
@@ -99,8 +99,8 @@ class OBEditableHash {
   static bool ParseJsd(BinFile& f, OBEditableHash& staged, int mode, int ver4_lv);
 
   BookKeyFunction key_fn_;
-  std::list<Entry> entries_;                  // insertion order
-  std::vector<std::vector<Entry*>> buckets_;  // chains by descending hi, then lo
+  std::list<OBEditableEntry> entries_;                  // insertion order
+  std::vector<std::vector<OBEditableEntry*>> buckets_;  // chains by descending hi, then lo
   uint32_t nmoves_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "engine/driver/think_signature.h"
 
+#include <memory>
 #include <vector>
 
 #include "engine/board/hash_table.h"
@@ -14,34 +15,31 @@
 
 namespace driver {
 
-namespace {
-
-// Everything a think reads that an earlier job may have left behind; the
-// random state as the computer thread starts (the strategy choice draws from it).
-void fresh_state() {
+// The random state as the computer thread starts it: the strategy choice draws
+// from it.
+void think_fresh_state() {
   board::rand_seed(kEngineSeed);
   board::kifu_rep_clear();
   tsume::tsume_pool_reset();
   search::think_control.store(search::kThinkRun);
 }
 
-}  // namespace
-
 uint64_t think_signature() {
   uint64_t total = 0;
+  auto cx = std::make_unique<search::ThinkContext>();
   if (board::hash_alloc(kSignatureTableKb) == 0 && tsume::tsume_alloc(kSignatureMateKb) == 1) {
     for (const model::Kyokumen& k : middle_game_positions(kSignaturePositions)) {
       board::KPosition p;
       if (bridge::position_load(p, k) != 0) continue;
-      fresh_state();
+      think_fresh_state();
       search::KPvHolder line{};
       search::ThinkRequest r;
       r.position = &p;
       r.max_depth = kSignatureDepth;
       r.result = &line;
       r.no_time_limit = true;
-      search::Chuban(r);
-      total += search::node_counter;
+      search::Chuban(*cx, r);
+      total += cx->node_counter;
     }
   }
   tsume::tsume_free();

@@ -24,6 +24,12 @@ constexpr int kSignatureDepth = 5;
 constexpr uint32_t kSignatureTableKb = 16384;
 constexpr uint64_t kSignatureMateKb = 8192;
 
+// Puts back everything a think reads that an earlier job may have left behind
+// (the random state as the computer thread starts, the game history, the mate
+// solver's pool, the stop word), so that a think from here visits the same
+// nodes in any process. The tables are the caller's.
+void think_fresh_state();
+
 // The total of the nodes the thinks visit; 0 when the tables cannot be had.
 // Allocates the transposition table and the in-game mate solver at the sizes
 // above for the run and frees both when done.

@@ -13,7 +13,7 @@
 namespace eval {
 
 KEvalWeights eval_weight_block{};
-board::KEvalStageTables eval_stage_block{};
+board::KExchangeWeights eval_stage_block{};
 int32_t style_phase_thresholds[4] = {};
 
 KStageCurves stage_curves = [] {
@@ -104,7 +104,7 @@ void eval_tables_init(KEvalWeights& w, int32_t style_word) {
   w.ready = 1;
 }
 
-void stage_tables_init(int stage, board::KEvalStageTables& block) {
+void stage_tables_init(int stage, board::KExchangeWeights& block) {
   stage = std::clamp(stage, 0, 2);
   const StageCountTable counts = stage_count_table(stage);
   for (int k = 0; k < board::kCountRows - 1; ++k) {

@@ -22,7 +22,7 @@ constexpr int32_t kNotComputed = -99999;
 
 // The process-wide blocks, built on the computer thread before a think.
 extern KEvalWeights eval_weight_block;
-extern board::KEvalStageTables eval_stage_block;
+extern board::KExchangeWeights eval_stage_block;
 extern KStageCurves stage_curves;
 // The style's four phase thresholds, stored by eval_tables_init.
 extern int32_t style_phase_thresholds[4];
@@ -33,7 +33,7 @@ void eval_tables_init(KEvalWeights& w, int32_t style_word);
 
 // Fills the stage block for game stage 0, 1 or 2 (a stage outside that range is
 // taken as the nearest one).
-void stage_tables_init(int stage, board::KEvalStageTables& block);
+void stage_tables_init(int stage, board::KExchangeWeights& block);
 
 // Writes the three stored curves and the length word; the score words stay.
 void stage_curves_copy(KStageCurves& block);

@@ -91,7 +91,9 @@ class Neighbourhood {
     } else {
       General(edge);
     }
-    t_.defence[u_] += escape_terms(p_, u_, k_);
+    defence_ += escape_terms(p_, u_, k_);
+    t_.attack[e_] += attack_;
+    t_.defence[u_] += defence_;
   }
 
  private:
@@ -144,7 +146,7 @@ class Neighbourhood {
       const bool rook = board::kiki_has_direct(k, e_, first) || board::kiki_has_direct(k, e_, first + 1);
       if (att(p_, u_, q) - att(p_, e_, q) + (rook ? 1 : 0) > 0) count += 80;
     }
-    if (count > kSpaceLimit) t_.attack[e_] -= count - kSpaceLimit;
+    if (count > kSpaceLimit) attack_ -= count - kSpaceLimit;
   }
 
   // The square examiner. The common case (a square e does not attack) stays
@@ -156,7 +158,7 @@ class Neighbourhood {
     const board::KKiki& k = board::kiki_at(p_, q);
     const int a = k.direct_count[e_] + k.xray_count[e_];
     const int c = code == 0 && direct_defenders ? k.direct_count[u_] : k.direct_count[u_] + k.xray_count[u_];
-    if (c == 1) t_.defence[u_] -= code == 0 ? kLoneDefenderEmpty : kLoneDefenderOccupied;
+    if (c == 1) defence_ -= code == 0 ? kLoneDefenderEmpty : kLoneDefenderOccupied;
     if (a != 0) Charge(q, code, w, x, reduce, c, a);
   }
 
@@ -171,8 +173,8 @@ class Neighbourhood {
       const int32_t pv = eval_piece_value(board::code_class(code));
       v = c < a ? (pv >> 4) + w.cap : c == a ? pv / 24 + w.m : (pv >> 5) + w.m / 2;
     }
-    t_.attack[e_] += v / 2;
-    t_.defence[u_] -= v / 2;
+    attack_ += v / 2;
+    defence_ -= v / 2;
   }
 
   bool Reduced(int q, unsigned reduce) const {
@@ -226,6 +228,8 @@ class Neighbourhood {
   const int u_, e_, k_, fwd_;
   const uint8_t* hand_;  // e's hand by kind
   const int others_;     // H: e's pieces in hand other than pawns
+  int32_t attack_ = 0;   // e's attack and u's defence, added to the terms at the end
+  int32_t defence_ = 0;
 };
 
 }  // namespace

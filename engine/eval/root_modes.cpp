@@ -1,6 +1,7 @@
 #include "engine/eval/root_modes.h"
 
 #include "engine/board/exchange_values.h"
+#include "engine/eval/eval_settings.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/eval_weights.h"
 #include "engine/eval/root_globals.h"
@@ -16,6 +17,7 @@ constexpr int kYaguraCode = 1;
 }  // namespace
 
 void eval_root_prepare(const board::KPosition& p, const int32_t codes[2], int32_t style_word) {
+  ++eval_settings_count;
   eval_tables_init(eval_weight_block, style_word);
   eval_weights = &eval_weight_block;
   board::king_rel_table = &eval_weight_block.king_rel;
@@ -23,6 +25,7 @@ void eval_root_prepare(const board::KPosition& p, const int32_t codes[2], int32_
 }
 
 void eval_root_modes(const board::KPosition& p, const int32_t codes[2], int32_t style_word) {
+  ++eval_settings_count;
   root_senkei[0] = codes[0];
   root_senkei[1] = codes[1];
   root_yagura = eval_codes_yagura(p, codes);
@@ -36,6 +39,7 @@ int32_t eval_codes_yagura(const board::KPosition& /*p*/, const int32_t codes[2])
 }
 
 void eval_setup_stage(const board::KPosition& /*p*/, int stage, const int32_t /*codes*/[2]) {
+  ++eval_settings_count;
   senkei_table_current();
   stage_tables_init(stage, eval_stage_block);
   board::eval_stage_tables = &eval_stage_block;

@@ -3,6 +3,7 @@
 #include <bit>
 
 #include "engine/board/kiki.h"
+#include "engine/eval/eval_settings.h"
 #include "engine/eval/senkei_builders.h"
 #include "engine/eval/senkei_rules.h"
 #include "engine/eval/senkei_set.h"
@@ -42,6 +43,7 @@ RootMove root_move(const KPosition& p, const board::KMove& mv) {
 // A pattern matched: the first of the call saves the mover's cells.
 void fire(const RootMove& mv, int number) {
   if (senkei_saved_pattern != 0) return;
+  ++eval_settings_count;
   senkei_table_save(mv.m);
   saved_side = mv.m;
   senkei_saved_pattern = number;
@@ -271,6 +273,7 @@ void senkei_table_save(int side) {
 void senkei_table_restore(int side) {
   if (senkei_saved_pattern == 0) return;
   senkei_saved_pattern = 0;
+  ++eval_settings_count;
   if (board::senkei_current == nullptr) return;
   for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
     for (int f = 1; f <= 9; ++f) {

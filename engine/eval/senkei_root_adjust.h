@@ -7,7 +7,8 @@
 // Process-wide state, used on the computer thread only: the save area and the
 // saved pattern below. senkei_table_update writes them (saving the moving side's
 // cells before its first change); senkei_table_restore copies the cells back and
-// clears the pattern. The root search restores before every root move's update
+// clears the pattern. Both raise eval_settings_count when they change cells
+// (eval_settings.h). The root search restores before every root move's update
 // and once more after the root search, so no adjustment outlives a think.
 #pragma once
 

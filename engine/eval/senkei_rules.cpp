@@ -25,10 +25,6 @@ void apply_changes(int s, std::span<const CellChange> changes, bool enemy) {
   }
 }
 
-void apply_changes_signed(int s, std::span<const CellChange> changes, int sign) {
-  for (const CellChange& c : changes) cell(s, c.layer, c.square) += sign * c.amount;
-}
-
 bool apply_rule(const board::KPosition& p, int s, const SenkeiRule& rule) {
   if (!rule.holds(p, s)) return false;
   apply_changes(s, rule.changes, rule.enemy);

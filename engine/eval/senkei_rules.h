@@ -113,8 +113,6 @@ static_assert(sizeof(CellChange) == 4);
 
 // Adds the changes to s's cells, or to the opponent's with `enemy` set.
 void apply_changes(int s, std::span<const CellChange> changes, bool enemy = false);
-// Adds each change multiplied by the sign (+1 or -1).
-void apply_changes_signed(int s, std::span<const CellChange> changes, int sign);
 
 // A rule whose cells and amounts are data: when `holds` is true for the side,
 // the changes go to its cells (the opponent's with `enemy` set).

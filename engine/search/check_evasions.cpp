@@ -14,7 +14,7 @@ namespace {
 using board::KMove;
 using board::KPosition;
 
-// The king's neighbours are taken in the order of board::kEvasionKingSteps,
+// The king's neighbours are taken in the order of board::king_step_list,
 // the same for both sides: up, up-left (file + 1), up-right, left, right,
 // down-left, down-right, down.
 constexpr int kDropOrder[7] = {board::kPawn, board::kLance, board::kKnight, board::kSilver,
@@ -117,7 +117,7 @@ int gen_check_evasions(const KPosition& p, const KMove* last, uint32_t filter, K
       }
     }
   }
-  for (int step : board::kEvasionKingSteps) {
+  for (int step : board::king_step_list) {
     const int to = king + step;
     if (board::blocked_for(p, s, to) || board::kiki_at(p, to).direct_count[o] > 0) continue;
     w.Board(s, king, to, 0);

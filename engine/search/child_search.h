@@ -14,18 +14,18 @@
 
 namespace search {
 
+struct ThinkContext;
+
 // The child's score from the node's side. `child_ply` is the child's ply (the
-// move is made and on the move stack at that entry); `contexts[p]` is the node
-// of ply p; `credit` is the node's recapture credit; `depth_lag` the node's
+// move is made and on the move stack of the think's context at that entry,
+// whose node pointer of ply p is the node of ply p); `credit` is the node's recapture credit; `depth_lag` the node's
 // depth lag (its parent's ext less its own).
-int search_child(KSearchNode& node, KSearchNode& child, int child_ply, int stage,
-                 const KMoveNode* move_node, const board::KMove* stack, KSearchNode* const* contexts, int alpha,
-                 int beta, int flag_a, int flag_b, int* credit, int depth_lag);
+int search_child(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int child_ply, int stage,
+                 const KMoveNode* move_node, int alpha, int beta, int flag_a, int flag_b, int* credit, int depth_lag);
 
 // The full-window search of the child with its extensions (same arguments).
-int search_child_verify(KSearchNode& node, KSearchNode& child, int child_ply, int stage,
-                        const KMoveNode* move_node, const board::KMove* stack, KSearchNode* const* contexts,
-                        int alpha, int beta, int flag_a, int flag_b, int* credit, int depth_lag);
+int search_child_verify(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int child_ply, int stage,
+                        const KMoveNode* move_node, int alpha, int beta, int flag_a, int flag_b, int* credit, int depth_lag);
 
 // The mate search with the node limit capped at 300000: 0 a mate (first move
 // in `out`), else no mate shown.

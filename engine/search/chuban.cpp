@@ -16,8 +16,9 @@
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/eval/senkei_select.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/formation_seed.h"
-#include "engine/search/gen_stamp.h"
+#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
@@ -36,16 +37,10 @@ namespace {
 using board::KMove;
 using board::KPosition;
 
-constexpr int kRootMoveRoom = 2 * board::kMaxMoves;  // the root moves and the candidates behind them
 constexpr int kRootStage = 5;
 constexpr int kSingleMoveDepth = 7;
 constexpr int kSingleNodeDepth = 6;
 constexpr int kLearnBelow = 1000;
-
-// The root's move records and list nodes, owned by the think (computer thread).
-KMove root_moves[kRootMoveRoom];
-KMoveNode root_nodes[kRootMoveRoom];
-KSearchNode root_node;
 
 // The root line (moves 1..length of the node) into the result block (0-based).
 void copy_line(const KPvHolder& line, KPvHolder& out) {
@@ -73,13 +68,14 @@ void set_one_move(KPvHolder& out, const KMove& m) {
 
 // Reset, strategies, evaluation stage, time and clearing: steps before the
 // root mate check. Returns the two strategy codes.
-void prepare_root(const ThinkRequest& r, int32_t strategies[2]) {
+void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]) {
   KPosition& p = *r.position;
   const int s = p.teban;
   search_depth.store(0);
-  search_style = r.search_style;
+  cx.search_style = r.search_style;
   r.result->threat = 0;
-  think_clock_start();
+  cx.early_stop_score = r.early_stop_score;
+  think_clock_start(cx);
   board::hash_clear();
   if (r.learn_flag) {
     for (KLearnRing* ring : {r.ring_a, r.ring_b}) {
@@ -88,9 +84,9 @@ void prepare_root(const ThinkRequest& r, int32_t strategies[2]) {
       }
     }
   }
-  board::hash_key_full(p, 0, root_key);
-  move_stack[1] = r.history_count >= 1 ? r.history[r.history_count - 1] : board::pass_move();
-  move_stack[0] = r.history_count >= 2 ? r.history[r.history_count - 2] : board::pass_move();
+  board::hash_key_full(p, 0, cx.root_key);
+  cx.move_stack[1] = r.history_count >= 1 ? r.history[r.history_count - 1] : board::pass_move();
+  cx.move_stack[0] = r.history_count >= 2 ? r.history[r.history_count - 2] : board::pass_move();
   board::threat_word = 0;
 
   const int32_t current = r.senkei != nullptr ? *r.senkei : 0;
@@ -100,151 +96,181 @@ void prepare_root(const ThinkRequest& r, int32_t strategies[2]) {
   board::game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, strategies, r.play_style);
   eval::eval_setup_stage(p, board::game_stage, strategies);
+  eval_cache_clear();
 
   int32_t max_limit = 0;
   const int32_t base = time_for_move(p, r.time[0], r.time[1], &max_limit);
-  time_state.base_limit.store(base);
-  time_state.max_limit.store(max_limit);
-  time_state.current_limit.store(base);
-  time_state.extension.store(0);
+  think_limits.base_limit.store(base);
+  think_limits.max_limit.store(max_limit);
+  think_limits.current_limit.store(base);
+  think_limits.extension.store(0);
 
   sashite_gen_serial = 0;
   sashite_gen_stamp_clear();
-  node_counter_reset();
+  cx.node_counter = 0;
   board::path_rep_clear();
   board::pos_table_init();
-  root_node = KSearchNode{};
-  root_node.position = &p;
-  position_features(p, root_node.eval);
-  root_node.key = root_key;
-  root_path_register(root_node);
-  search_abort = 0;
+  cx.root_node = KSearchNode{};
+  cx.root_node.position = &p;
+  position_features(p, cx.root_node.eval);
+  cx.root_node.key = cx.root_key;
+  root_path_register(cx, cx.root_node);
+  cx.search_abort = 0;
 
-  time_state.side = s;
-  time_state.max_depth = r.max_depth;
-  time_state.lost = 0;
-  time_state.pass_threat = 0;
-  time_state.best_score = kScoreNone;
-  time_state.previous_score = -kScoreMate;
-  time_state.in_check = board::king_attacked(p, s) ? 1 : 0;
-  time_state.no_time_limit = r.no_time_limit ? 1 : 0;
-  time_state.elapsed = 0;
-  std::fill(std::begin(time_state.exchange_count), std::end(time_state.exchange_count), 0);
+  cx.time_state.side = s;
+  cx.time_state.max_depth = r.max_depth;
+  cx.time_state.lost = 0;
+  cx.time_state.pass_threat = 0;
+  cx.time_state.best_score = kScoreNone;
+  cx.time_state.previous_score = -kScoreMate;
+  cx.time_state.in_check = board::king_attacked(p, s) ? 1 : 0;
+  cx.time_state.no_time_limit = r.no_time_limit ? 1 : 0;
+  cx.time_state.elapsed = 0;
+  std::fill(std::begin(cx.time_state.exchange_count), std::end(cx.time_state.exchange_count), 0);
 }
 
-}  // namespace
+// How a think ended, for its last report.
+struct ThinkEnd {
+  int depth = 0;        // of the iteration whose line stands (0: no search)
+  bool reported = false;  // the road sent its last report itself
+};
 
-int Chuban(const ThinkRequest& r) {
+// The think's roads: the root mate check, no move, the static answer of
+// depth 1, and the deepening.
+int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   KPosition& p = *r.position;
   KPvHolder& out = *r.result;
   const int s = p.teban;
   int32_t strategies[2] = {0, 0};
-  prepare_root(r, strategies);
+  prepare_root(cx, r, strategies);
   if (r.speed) *r.speed = 0;
 
   KMove mate;
-  if (root_mate_check(p, &mate, tsume_budget(time_state.current_limit.load(), time_state.max_depth, r.normal_play)) ==
-      0) {
+  const int32_t budget = tsume_budget(think_limits.current_limit.load(), cx.time_state.max_depth, r.normal_play);
+  if (root_mate_check(cx, p, &mate, budget) == 0) {
     out.Reset();
     set_one_move(out, mate);
     out.flags[KPvHolder::kMateAtRootSlot] = 1;
-    pv_report(1, out.moves, kScoreMate, 1, kRootMateDepth, 0, static_cast<uint32_t>(think_elapsed()));
-    learn_store_entry(root_key, mate, r.ring_a);
+    pv_report(cx, 1, out.moves, kScoreMate, 1, kRootMateDepth, cx.node_counter,
+              static_cast<uint32_t>(think_elapsed(cx)));
+    end.reported = true;
+    learn_store_entry(cx.root_key, mate, r.ring_a);
     return kScoreMate;
   }
   out.flags[KPvHolder::kMateAtRootSlot] = 0;
   best_move_clear();
   const KMove* last = r.history_count >= 1 ? &r.history[r.history_count - 1] : nullptr;
   const KMove* before = r.history_count >= 2 ? &r.history[r.history_count - 2] : nullptr;
-  const int n = GetProper(p, root_moves, last, before, time_state.max_depth, time_state);
+  const int n = GetProper(cx, p, cx.root_moves, last, before, cx.time_state.max_depth);
   if (n == 0) {
     out.length = 0;
     return -kScoreMate;
   }
-  KMove* candidate_moves = &root_moves[n];
-  KMoveNode* candidate_nodes = &root_nodes[n];
+  KMove* candidate_moves = &cx.root_moves[n];
+  KMoveNode* candidate_nodes = &cx.root_nodes[n];
   if (n == 1 && r.normal_play) {
-    time_state.max_depth = std::min(time_state.max_depth, kSingleMoveDepth);
+    cx.time_state.max_depth = std::min(cx.time_state.max_depth, kSingleMoveDepth);
     candidate_moves = nullptr;
     candidate_nodes = nullptr;
   }
 
-  KMoveNode* head = sashi_list_init(root_nodes, n, root_moves, kRootStage);
+  KMoveNode* head = sashi_list_init(cx.root_nodes, n, cx.root_moves, kRootStage);
   EvalByFacePrecise(p, n, head);
   head = sashite_list_sort(head);
   root_moves_rank(head);
   best_move_set(*head->move);
   set_one_move(out, *head->move);
-  if (time_state.max_depth <= 1) return head->score;
+  end.depth = 1;
+  if (cx.time_state.max_depth <= 1) return head->score;
 
-  if (!time_state.in_check) formation_seed(p, root_key, 1);
-  iteration_clock_start();
+  if (!cx.time_state.in_check) formation_seed(p, cx.root_key, 1);
+  iteration_clock_start(cx);
 
   int score = head->score;
   const int best_count = std::max(r.best_count, 1);
   for (int d = 2;; ++d) {
     const bool ponder = think_control.load() == kThinkPonder;
-    if (d > time_state.max_depth && !(ponder && d <= time_state.max_depth + 2)) break;
+    if (d > cx.time_state.max_depth && !(ponder && d <= cx.time_state.max_depth + 2)) break;
     search_depth.store(d);
-    root_node.pv.Reset();
-    time_state.searched_count = 0;
-    move_set_clear(searched_move_set);
+    cx.root_node.pv.Reset();
+    cx.time_state.searched_count = 0;
+    move_set_clear(cx.searched_move_set);
     for (int pass = 0; pass < best_count; ++pass) {
       int alpha, beta;
       root_window_init(&alpha, &beta);
-      root_node.threat[0].key.word[0] = 0;
-      root_node.threat[1].key.word[0] = 0;
-      if (time_state.pass_threat) {
-        root_node.threat[s].key = threat_record_key(p, s);
-        root_node.threat[s].move = board::pass_move();
-        root_node.threat[s].ply = 1;
+      cx.root_node.threat[0].key.word[0] = 0;
+      cx.root_node.threat[1].key.word[0] = 0;
+      if (cx.time_state.pass_threat) {
+        cx.root_node.threat[s].key = threat_record_key(p, s);
+        cx.root_node.threat[s].move = board::pass_move();
+        cx.root_node.threat[s].ply = 1;
       }
-      time_state.exchange_count[0] = time_state.exchange_count[1] = 0;
+      cx.time_state.exchange_count[0] = cx.time_state.exchange_count[1] = 0;
       saved_pv_clear();
-      search_ply = 1;
-      ply_nodes[1] = &root_node;
-      score = root_search(root_node, strategies, head, alpha, beta, &candidate_moves, &candidate_nodes, r.ring_a);
+      cx.search_ply = 1;
+      cx.ply_nodes[1] = &cx.root_node;
+      score = root_search(cx, cx.root_node, strategies, head, alpha, beta, &candidate_moves, &candidate_nodes,
+                          r.ring_a);
       eval::senkei_table_restore(s);
-      time_state.previous_score = score;
-      time_state.current_limit.store(time_state.base_limit.load());
-      board::path_rep_truncate(path_ply_count[0]);
-      if (search_abort || move_set_count(searched_move_set) >= best_count) break;
+      cx.time_state.previous_score = score;
+      think_limits.current_limit.store(think_limits.base_limit.load());
+      board::path_rep_truncate(cx.path_ply_count[0]);
+      if (cx.search_abort || move_set_count(cx.searched_move_set) >= best_count) break;
     }
-    time_state.elapsed = iteration_end_log(root_node, d, search_abort);
-    if (search_abort) {
+    cx.time_state.elapsed = iteration_end_log(cx, d, cx.search_abort);
+    if (cx.search_abort) {
       head = root_moves_remove_marked(head);
       if (head == nullptr) {
-        restore_line(out, root_node.pv);
+        restore_line(out, cx.root_node.pv);
         score = best_score_get();
         break;
       }
+      end.depth = d;  // the moves it searched stand
     } else {
-      search_abort = iteration_time_check(time_state, d, time_state.max_depth, time_state.elapsed, score);
+      end.depth = d;
+      cx.search_abort = iteration_time_check(cx, d, cx.time_state.max_depth, cx.time_state.elapsed, score);
     }
     head = sashite_list_sort(head);
     root_moves_rank(head);
     for (KMoveNode* node = head; node != nullptr; node = node->next) node->skip = 0;
-    if (search_abort) break;
+    if (cx.search_abort) break;
     root_moves_filter(p, head->next);
     if (score != -kScoreMate) best_move_set(*head->move);
     if (r.normal_play && root_moves_count(p, head, d) == 1) {
-      time_state.max_depth = std::min(time_state.max_depth, kSingleNodeDepth);
+      cx.time_state.max_depth = std::min(cx.time_state.max_depth, kSingleNodeDepth);
     }
-    copy_line(root_node.pv, out);
+    copy_line(cx.root_node.pv, out);
     best_line_set(score, *head);
   }
-  if (r.speed) search_speed(root_node, r.speed);
+  if (r.speed) search_speed(cx, r.speed);
 
   KMove remembered;
-  if (root_node.pv.length == 0 && best_move_get(&remembered) && move_needs_full_search(p, remembered)) {
-    root_node.pv.moves[1] = board::move_word(remembered);
-    root_node.pv.flags[1] = 0;
-    root_node.pv.length = 1;
+  if (cx.root_node.pv.length == 0 && best_move_get(&remembered) && move_needs_full_search(p, remembered)) {
+    cx.root_node.pv.moves[1] = board::move_word(remembered);
+    cx.root_node.pv.flags[1] = 0;
+    cx.root_node.pv.length = 1;
   }
-  copy_line(root_node.pv, out);
+  copy_line(cx.root_node.pv, out);
   pv_move_mate_threat(p, out);
-  if (time_state.lost) return -kScoreMate;
-  if (std::abs(score) < kLearnBelow) learn_store_results(root_key, search_depth.load(), score, root_node.pv, 1, r.ring_b);
+  if (cx.time_state.lost) return -kScoreMate;
+  if (std::abs(score) < kLearnBelow) {
+    learn_store_results(cx.root_key, search_depth.load(), score, cx.root_node.pv, 1, r.ring_b);
+  }
+  return score;
+}
+
+}  // namespace
+
+int Chuban(ThinkContext& cx, const ThinkRequest& r) {
+  ThinkEnd end;
+  const int score = think_roads(cx, r, end);
+  if (!end.reported) {
+    // The last report covers the whole think: every node and millisecond,
+    // those of an iteration cut short included.
+    const KPvHolder& out = *r.result;
+    pv_report(cx, out.length, out.moves, cx.time_state.lost ? -kScoreMate : score, 0, end.depth, cx.node_counter,
+              static_cast<uint32_t>(think_elapsed(cx)));
+  }
   return score;
 }
 

@@ -12,6 +12,7 @@
 #include "engine/search/pv_holder.h"
 #include "engine/search/pv_learn.h"
 #include "engine/search/search_words.h"
+#include "engine/search/think_context.h"
 
 namespace search {
 
@@ -27,6 +28,7 @@ struct ThinkRequest {
   KPvHolder* result = nullptr;            // out: the line, the mate-at-root flag, the threat flag
   double* speed = nullptr;                // out: nodes per second (may be null)
   int search_style = 1;                   // 1 normal play, 2 the N best moves
+  int32_t early_stop_score = -32766;      // the deepening gives up below this score (hopeless)
   int32_t* senkei = nullptr;              // in/out: strategy code of the side to move (may be null)
   uint32_t senkei_hint_a = 0;             // strategy hints handed to the strategy choice
   uint32_t senkei_hint_b = 0;
@@ -43,8 +45,9 @@ struct ThinkRequest {
 // The think: -32766 when the side to move has no legal move or is lost by
 // force, 32766 for a mate found by the root mate check, otherwise the score of
 // the last root search. Maximum depth 1 answers with the best root move of the
-// static assessment (its rank score, count - 31000).
-int Chuban(const ThinkRequest& request);
+// static assessment (its rank score, count - 31000). The think keeps its
+// state in `cx`, which it resets at its start.
+int Chuban(ThinkContext& cx, const ThinkRequest& request);
 
 // The plain think, kept as the full search's test oracle: iterative deepening
 // (depth 1, 2, ... up to the limit, two more while pondering) of a fail-soft

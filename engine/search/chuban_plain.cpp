@@ -47,14 +47,14 @@ PlainSearch::PlainSearch(board::KPosition& p, bool timed, uint32_t start_ms) : p
 uint32_t PlainSearch::elapsed() const { return platform::tick_elapsed(start_, platform::tick_ms()); }
 
 bool PlainSearch::Poll() {
-  if (search_abort) return true;
+  if (aborted_) return true;
   const int32_t control = think_control.load(std::memory_order_relaxed);
   if (control == kThinkStop) {
-    search_abort = 1;
+    aborted_ = true;
   } else if (control != kThinkPonder && timed_ && static_cast<int64_t>(elapsed()) >= time_limit_now()) {
-    search_abort = 1;
+    aborted_ = true;
   }
-  return search_abort != 0;
+  return aborted_;
 }
 
 int PlainSearch::Search(int depth, int alpha, int beta, PlainLine& line) {
@@ -70,7 +70,7 @@ int PlainSearch::Search(int depth, int alpha, int beta, PlainLine& line) {
     board::do_move(p_, moves[i], 0);
     const int v = -Search(depth - 1, -beta, -(best > alpha ? best : alpha), child);
     board::undo_move(p_, moves[i], 0);
-    if (search_abort) return kScoreStopped;
+    if (aborted_) return kScoreStopped;
     if (v > best) {
       best = v;
       line.Set(board::move_word(moves[i]), child);
@@ -95,16 +95,15 @@ int material_score(const board::KPosition& p) {
 int chuban_plain(const ThinkRequest& r) {
   board::KPosition& p = *r.position;
   KPvHolder& out = *r.result;
-  search_abort = 0;
   search_depth.store(0);
   out.Reset();
   out.threat = 0;
   out.flags[KPvHolder::kMateAtRootSlot] = 0;
   const int32_t budget = time_budget(r);
-  time_state.base_limit.store(budget);
-  time_state.max_limit.store(budget);
-  time_state.current_limit.store(budget);
-  time_state.extension.store(0);
+  think_limits.base_limit.store(budget);
+  think_limits.max_limit.store(budget);
+  think_limits.current_limit.store(budget);
+  think_limits.extension.store(0);
   PlainSearch s(p, budget > 0, platform::tick_ms());
   if (r.speed) *r.speed = 0;
 
@@ -127,14 +126,14 @@ int chuban_plain(const ThinkRequest& r) {
       board::do_move(p, root[i], 0);
       const int v = -s.Search(d - 1, -kInfinity, -(best > -kInfinity ? best : -kInfinity), child);
       board::undo_move(p, root[i], 0);
-      if (search_abort) break;
+      if (s.aborted()) break;
       if (v > best) {
         best = v;
         best_index = i;
         best_line.Set(board::move_word(root[i]), child);
       }
     }
-    if (search_abort) break;
+    if (s.aborted()) break;
     // The best move goes first, the others keep their order.
     const board::KMove head = root[best_index];
     for (int i = best_index; i > 0; --i) root[i] = root[i - 1];

@@ -6,10 +6,9 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
+#include "engine/search/think_context.h"
 
 namespace search {
-
-uint32_t path_ply_count[kPlyEntries];
 
 namespace {
 
@@ -26,8 +25,8 @@ void add_after(const KHashKey& key, const KMove& m, uint32_t ply) {
   board::path_rep_add(k, ply, kPathOneMoveAway);
 }
 
-void set_counts_from(int ply) {
-  for (int i = ply; i < kPlyEntries; ++i) path_ply_count[i] = board::path_rep_count();
+void set_counts_from(ThinkContext& cx, int ply) {
+  for (int i = ply; i < kPlyEntries; ++i) cx.path_ply_count[i] = board::path_rep_count();
 }
 
 bool is_pass(const KMove& m) { return m.from == board::kPassSquare; }
@@ -37,18 +36,18 @@ int digit_square(int sq) { return board::square_file(sq) * 10 + board::square_ra
 
 }  // namespace
 
-void root_path_register(const KSearchNode& node) {
+void root_path_register(ThinkContext& cx, const KSearchNode& node) {
   board::path_rep_add(node.key, 0, kPathOnPath);
   const KPosition& p = *node.position;
   KMove moves[board::kMaxMoves];
   const int n = board::king_attacked(p, p.teban) ? board::oute_nige_gen(p, moves) : board::gen_all_moves(p, moves);
   for (int i = 0; i < n; ++i) add_after(node.key, moves[i], 0);
-  set_counts_from(0);
+  set_counts_from(cx, 0);
 }
 
-void rook_file_register(const KPosition& p, const KHashKey& key, int ply) {
+void rook_file_register(ThinkContext& cx, const KPosition& p, const KHashKey& key, int ply) {
   if (ply < 1 || ply > kLastPly) return;
-  board::path_rep_truncate(path_ply_count[ply - 1]);
+  board::path_rep_truncate(cx.path_ply_count[ply - 1]);
   board::path_rep_add(key, static_cast<uint32_t>(ply), kPathOnPath);
   const int s = p.teban, f = board::forward_step(s);
   for (int n = board::kKindRange[board::kRook].first; n < board::kKindRange[board::kRook].first + 2; ++n) {
@@ -76,7 +75,7 @@ void rook_file_register(const KPosition& p, const KHashKey& key, int ply) {
       if (p.board[to] != board::kEmptyNumber) break;
     }
   }
-  set_counts_from(ply);
+  set_counts_from(cx, ply);
 }
 
 int path_repetition_test(const KPosition& p, const KMove& move, const KHashKey& key, int ply, const KMove* stack,
@@ -112,7 +111,6 @@ int path_repetition_test(const KPosition& p, const KMove& move, const KHashKey& 
   return all_flagged(s + 3) ? 1 : 2;
 }
 
-bool threat_move_present(uint32_t word) { return (word & kThreatPresent) != 0 && (word & kThreatPassBits) != 0; }
 
 uint32_t threat_move_encode(const KMove& m) {
   if (is_pass(m)) return kThreatPresent | kThreatPassBits;
@@ -154,7 +152,7 @@ KHashKey threat_record_key(KPosition& p, int s) {
   return key;
 }
 
-void mate_threat_record_update(KSearchNode& child, const KSearchNode& parent) {
+void mate_threat_record_update(const ThinkContext& cx, KSearchNode& child, const KSearchNode& parent) {
   KPosition& p = *child.position;
   const int s = p.teban, o = 1 - s;
   if (!threat_move_present(child.threat_move)) {
@@ -162,7 +160,7 @@ void mate_threat_record_update(KSearchNode& child, const KSearchNode& parent) {
   } else {
     child.threat[s].key = threat_record_key(p, s);
     child.threat[s].move = threat_move_decode(p, child.threat_move, o);
-    child.threat[s].ply = static_cast<uint32_t>(search_ply);
+    child.threat[s].ply = static_cast<uint32_t>(cx.search_ply);
   }
   if (!board::king_attacked(p, s)) {
     child.threat[o].key.word[0] = 0;

@@ -12,6 +12,7 @@
 #include "engine/board/position.h"
 #include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
+#include "engine/search/think_context.h"
 
 namespace search {
 
@@ -19,16 +20,13 @@ namespace search {
 constexpr uint32_t kPathOneMoveAway = 0;
 constexpr uint32_t kPathOnPath = 1;
 
-// Per ply: the path-table entries that belong to plies up to it.
-extern uint32_t path_ply_count[kPlyEntries];
-
 // Enters the root position (on-path, ply 0) and every position one move (in
-// check: one evasion) away from it; sets every per-ply count.
-void root_path_register(const KSearchNode& node);
+// check: one evasion) away from it; sets every per-ply count of the think.
+void root_path_register(ThinkContext& cx, const KSearchNode& node);
 // At ply p (1..41; nothing beyond): cuts the table back to ply p - 1, enters
 // the key on-path, and the squares a rook of the side to move reaches on a
 // file held only by an enemy pawn more than one rank ahead.
-void rook_file_register(const board::KPosition& p, const board::KHashKey& key, int ply);
+void rook_file_register(ThinkContext& cx, const board::KPosition& p, const board::KHashKey& key, int ply);
 // 0 no repetition, 1..4 as the node search reads them; `stack[i]` is the
 // move-stack entry of ply i + 1.
 int path_repetition_test(const board::KPosition& p, const board::KMove& move, const board::KHashKey& key, int ply,
@@ -39,7 +37,7 @@ int path_repetition_test(const board::KPosition& p, const board::KMove& move, co
 // (1 rook .. 7 pawn); 0x7fff present without a move (a pass).
 constexpr uint32_t kThreatPresent = 0x8000;
 constexpr uint32_t kThreatPassBits = 0x7fff;
-bool threat_move_present(uint32_t word);
+inline bool threat_move_present(uint32_t word) { return (word & kThreatPresent) != 0 && (word & kThreatPassBits) != 0; }
 uint32_t threat_move_encode(const board::KMove& m);
 // The move of `mover` that the word names on the position: piece numbers and
 // codes from the board (promoting whenever the piece may promote there), a
@@ -51,7 +49,7 @@ board::KMove threat_move_decode(const board::KPosition& p, uint32_t word, int mo
 // s is sente.
 board::KHashKey threat_record_key(board::KPosition& p, int s);
 // Rebuilds or copies the child's mate-threat records after a move.
-void mate_threat_record_update(KSearchNode& child, const KSearchNode& parent);
+void mate_threat_record_update(const ThinkContext& cx, KSearchNode& child, const KSearchNode& parent);
 
 // Re-keys the node's line after index i and extends it from the table up to
 // index 17; the number of moves appended.

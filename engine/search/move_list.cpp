@@ -5,6 +5,7 @@
 #include "engine/board/exchange_eval.h"
 #include "engine/board/move_rules.h"
 #include "engine/search/search_words.h"
+#include "engine/search/think_context.h"
 
 namespace search {
 
@@ -171,10 +172,10 @@ int sashi_list_filtered(const KPosition& p, int ply, KMoveNode* nodes, int n, KM
   });
 }
 
-int sashite_safe_check(const KPosition& p, const KMove& c) {
-  const int s = p.teban, o = 1 - s, t = c.to, ply = search_ply;
-  const KMove& m0 = move_stack[ply];
-  const KMove& m1 = move_stack[ply > 0 ? ply - 1 : 0];
+int sashite_safe_check(const ThinkContext& cx, const KPosition& p, const KMove& c) {
+  const int s = p.teban, o = 1 - s, t = c.to, ply = cx.search_ply;
+  const KMove& m0 = cx.move_stack[ply];
+  const KMove& m1 = cx.move_stack[ply > 0 ? ply - 1 : 0];
   const int f = board::forward_step(s);
   if (!is_pass(m0) && m0.to == t && !pawn_board_move(m0)) return 0;
   if (is_board_move(c) && board::kiki_at(p, c.from).direct_count[o] > 0 && !moves_pawn(c)) {
@@ -254,11 +255,11 @@ int sashite_safe_check(const KPosition& p, const KMove& c) {
 namespace {
 
 // Entries P, P-1, P-2 on one square, P-2 and P-1 unpromoted pawns, P no promotion.
-bool pawn_trade(int ply, bool drop) {
+bool pawn_trade(const ThinkContext& cx, int ply, bool drop) {
   if (ply < 3) return false;
-  const KMove& e0 = move_stack[ply];
-  const KMove& e1 = move_stack[ply - 1];
-  const KMove& e2 = move_stack[ply - 2];
+  const KMove& e0 = cx.move_stack[ply];
+  const KMove& e1 = cx.move_stack[ply - 1];
+  const KMove& e2 = cx.move_stack[ply - 2];
   if (is_pass(e0) || !pawn_board_move(e1) || !moves_pawn(e2)) return false;
   if (drop ? !is_drop(e2) : !is_board_move(e2)) return false;
   return e0.to == e1.to && e1.to == e2.to && !e0.promote;
@@ -266,12 +267,11 @@ bool pawn_trade(int ply, bool drop) {
 
 }  // namespace
 
-int pawn_trade_pattern(int ply) { return pawn_trade(ply, false) ? 2 : 0; }
-int pawn_drop_trade_pattern(int ply) { return pawn_trade(ply, true) ? 2 : 0; }
+int pawn_drop_trade_pattern(const ThinkContext& cx, int ply) { return pawn_trade(cx, ply, true) ? 2 : 0; }
 
-int silver_advance_square(int ply) {
-  const KMove* m = &move_stack[ply];
-  if (is_pass(*m) && ply > 0) m = &move_stack[ply - 1];
+int silver_advance_square(const ThinkContext& cx, int ply) {
+  const KMove* m = &cx.move_stack[ply];
+  if (is_pass(*m) && ply > 0) m = &cx.move_stack[ply - 1];
   if (!is_board_move(*m) || cls(m->code) != board::kSilver) return 0;
   const int side = board::code_side(m->code);
   const int rank = board::square_rank(m->to);
@@ -281,14 +281,14 @@ int silver_advance_square(int ply) {
   return m->to;
 }
 
-int exchange_pattern_classify(const KPosition& p) {
-  const int ply = search_ply;
+int exchange_pattern_classify(const ThinkContext& cx, const KPosition& p) {
+  const int ply = cx.search_ply;
   const int s = p.teban, o = 1 - s;
-  const KMove& c = move_stack[ply + 1];
-  const KMove& m0 = move_stack[ply];
-  const KMove& m1 = move_stack[ply - 1];
-  const KMove& m2 = move_stack[ply >= 2 ? ply - 2 : 0];
-  const KMove& m3 = move_stack[ply >= 3 ? ply - 3 : 0];
+  const KMove& c = cx.move_stack[ply + 1];
+  const KMove& m0 = cx.move_stack[ply];
+  const KMove& m1 = cx.move_stack[ply - 1];
+  const KMove& m2 = cx.move_stack[ply >= 2 ? ply - 2 : 0];
+  const KMove& m3 = cx.move_stack[ply >= 3 ? ply - 3 : 0];
   const int f = board::forward_step(s);
   if (!is_pass(m0) && cls(m0.code) == board::kKnight && is_board_move(m0)) {
     if (m0.captured_code == 0 && (m0.flag_word & ~7u) == 0x28 && !m0.promote) return 4;
@@ -348,11 +348,11 @@ int exchange_pattern_classify(const KPosition& p) {
   return 0;
 }
 
-int prune_margin(const KPosition& p, int flag, const KMove& c, int ply, int n, int d) {
+int prune_margin(const ThinkContext& cx, const KPosition& p, int flag, const KMove& c, int ply, int n, int d) {
   const int mode = board::game_stage < 0 ? 0 : (board::game_stage > 2 ? 2 : board::game_stage);
   const int base = kMarginBase[mode];
   const int factor = mode < 2 && ply >= 12 ? 2 : 1;
-  const KMove& m = move_stack[ply - 1];
+  const KMove& m = cx.move_stack[ply - 1];
   const int mover = 1 - p.teban;
   if (n >= 3) {
     if (!is_pass(c) && cls(c.code) == board::kKing) return 0;
@@ -371,7 +371,7 @@ int prune_margin(const KPosition& p, int flag, const KMove& c, int ply, int n, i
           return margin(base, factor, d);
         }
       }
-      const KMove& m2 = move_stack[ply - 2];
+      const KMove& m2 = cx.move_stack[ply - 2];
       if (!is_pass(m) && !is_pass(m2) && captured_rook(m) && ply > 3 && !captured_rook(m2)) return 0;
     }
   }

@@ -3,7 +3,7 @@
 // pointless sequences and moves already searched), and the small move tests
 // the searches ask before and after making a move: the en-prise marker, the
 // move-stack patterns, the pruning margin and the extension amount. The tests
-// read the search's move stack at search_ply: M0 is entry P (the opponent's
+// read the move stack of the think's context at its search_ply: M0 is entry P (the opponent's
 // last move), M1 entry P - 1, M2 entry P - 2, M3 entry P - 3.
 #pragma once
 
@@ -13,6 +13,8 @@
 #include "engine/search/move_words.h"
 
 namespace search {
+
+struct ThinkContext;
 
 struct KMoveNode {
   board::KMove* move;
@@ -43,20 +45,19 @@ bool pointless_sequence(const board::KPosition& p, int ply, const board::KMove& 
 
 // The en-prise marker of candidate c at the node of search_ply: 0, 1 or the
 // square (at least 20) of the one line attacker that counts.
-int sashite_safe_check(const board::KPosition& p, const board::KMove& c);
+int sashite_safe_check(const ThinkContext& cx, const board::KPosition& p, const board::KMove& c);
 
-// 2 when entries P, P-1, P-2 land on one square, P-2 and P-1 moved unpromoted
-// pawns (P-2 a board move; a drop for the drop variant), and P did not promote.
-int pawn_trade_pattern(int ply);
-int pawn_drop_trade_pattern(int ply);
+// 2 when entries P, P-1, P-2 land on one square, P-2 a pawn drop, P-1 moved
+// an unpromoted pawn, and P did not promote.
+int pawn_drop_trade_pattern(const ThinkContext& cx, int ply);
 // The tactical pattern of the candidate at entry P + 1: 0..7 (5 never).
-int exchange_pattern_classify(const board::KPosition& p);
+int exchange_pattern_classify(const ThinkContext& cx, const board::KPosition& p);
 // The destination of a one-step silver advance to rank 5 or the mover's rank
 // 4 at entry P (P - 1 when P is a pass), else 0.
-int silver_advance_square(int ply);
+int silver_advance_square(const ThinkContext& cx, int ply);
 
 // After c was made: -1 no margin, 0, or the margin (max(base x k, |d| / 3)).
-int prune_margin(const board::KPosition& p, int flag, const board::KMove& c, int ply, int n, int d);
+int prune_margin(const ThinkContext& cx, const board::KPosition& p, int flag, const board::KMove& c, int ply, int n, int d);
 // 12 from 6 remaining plies, 9 for 4 and 5, else 6.
 int extension_amount(int ignored, int n);
 

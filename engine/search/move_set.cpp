@@ -2,8 +2,6 @@
 
 namespace search {
 
-KMoveSet searched_move_set;
-
 void move_set_clear(KMoveSet& set) {
   set.entries.clear();
   set.rank = 0;

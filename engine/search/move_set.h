@@ -19,8 +19,7 @@ struct KMoveSet {
   int32_t rank = 0;            // 1-based place of the most recent insertion
 };
 
-// The think's instance, constructed before the program starts.
-extern KMoveSet searched_move_set;
+// The think's instance is in its context (think_context.h).
 
 void move_set_clear(KMoveSet& set);
 // Inserts before the first entry scored lower (after equal scores), without a

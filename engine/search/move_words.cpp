@@ -4,12 +4,6 @@
 
 namespace search {
 
-board::KMoveWord kmove_pack(const board::KMove& m) { return board::move_word(m); }
-
-board::KMoveWord kmove_pack_pass(const board::KMove& m) {
-  return m.from == board::kPassSquare ? kPassWord : board::move_word(m);
-}
-
 void kmove_unpack(const board::KPosition& p, board::KMove& out, board::KMoveWord w) {
   const int from = board::kmove_from(w);
   const int to = board::kmove_to(w);
@@ -33,15 +27,7 @@ int kmove_equal_masked(board::KMoveWord a, board::KMoveWord b) { return ((a ^ b)
 
 void kmove_set_promote(board::KMove& m, int flag) { m.promote = static_cast<uint8_t>(flag); }
 
-void kmove_copy_entry(board::KMove& dst, const board::KMove& src) {
-  const uint8_t marker = dst.flag;
-  dst = src;
-  dst.flag = marker;
-}
-
 const board::KKiki& kiki_record_at(const board::KPosition& p, int sq) { return board::kiki_at(p, sq); }
-
-int tried_moves_bucket(board::KMoveWord w) { return static_cast<int>(((w >> 4) & 15) + (w & 15)); }
 
 int tried_moves_add(KSearchedSet& set, board::KMoveWord w) {
   set.bucket[tried_moves_bucket(w)] = set.stamp;
@@ -60,30 +46,12 @@ board::KMoveWord tried_moves_put_at(KSearchedSet& set, board::KMoveWord w, int i
 
 int tried_moves_count(const KSearchedSet& set) { return set.count; }
 
-bool tried_moves_contains(const KSearchedSet& set, board::KMoveWord w) {
-  if (set.bucket[tried_moves_bucket(w)] != set.stamp) return false;
-  for (int i = 0; i < set.count; ++i) {
-    if (set.list[i] == w) return true;
-  }
-  return false;
-}
-
 void refutation_list_add(KSearchNode& node, board::KMoveWord w) {
   if (node.refute_count >= 3) return;
   for (int i = 0; i < node.refute_count; ++i) {
     if (node.refute[i] == w) return;
   }
   node.refute[node.refute_count++] = w;
-}
-
-void pv_holder_init(KPvHolder& pv, int ply) {
-  pv.length = ply;
-  if (ply + 1 < KPvHolder::kMaxMoves) {
-    pv.moves[ply + 1] = 0;
-    pv.flags[ply + 1] = 0;
-  }
-  pv.state = KPvHolder::kResetState;
-  pv.threat = 0;
 }
 
 void pv_copy_child(KPvHolder& pv, const KPvHolder& child, int from_ply) {

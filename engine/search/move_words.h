@@ -25,9 +25,11 @@ constexpr board::KMoveWord kPassWord = board::kPassSquare;
 
 // Board moves and drops packed (a drop without capture and promotion); a pass
 // packs like a board move (253 | 253 << 8).
-board::KMoveWord kmove_pack(const board::KMove& m);
+inline board::KMoveWord kmove_pack(const board::KMove& m) { return board::move_word(m); }
 // As kmove_pack, but a pass gives 253.
-board::KMoveWord kmove_pack_pass(const board::KMove& m);
+inline board::KMoveWord kmove_pack_pass(const board::KMove& m) {
+  return m.from == board::kPassSquare ? kPassWord : board::move_word(m);
+}
 // The record of a word on the position: a pass (low byte 253) from and to 253
 // with codes 0; a board move's piece numbers from the board; a drop takes the
 // next piece of its kind in the hands, captures nothing (number 40).
@@ -36,10 +38,14 @@ void kmove_unpack(const board::KPosition& p, board::KMove& out, board::KMoveWord
 int kmove_equal_masked(board::KMoveWord a, board::KMoveWord b);
 void kmove_set_promote(board::KMove& m, int flag);
 // Every field but the en-prise byte.
-void kmove_copy_entry(board::KMove& dst, const board::KMove& src);
+inline void kmove_copy_entry(board::KMove& dst, const board::KMove& src) {
+  const uint8_t marker = dst.flag;
+  dst = src;
+  dst.flag = marker;
+}
 const board::KKiki& kiki_record_at(const board::KPosition& p, int sq);
 
-int tried_moves_bucket(board::KMoveWord w);
+inline int tried_moves_bucket(board::KMoveWord w) { return static_cast<int>(((w >> 4) & 15) + (w & 15)); }
 // Adds a word: its bucket takes the stamp, the list its word; the new count.
 int tried_moves_add(KSearchedSet& set, board::KMoveWord w);
 // Adds a move packed pass-aware.
@@ -48,14 +54,28 @@ void node_move_list_push(KSearchedSet& set, const board::KMove& m);
 board::KMoveWord tried_moves_put_at(KSearchedSet& set, board::KMoveWord w, int index);
 int tried_moves_count(const KSearchedSet& set);
 // True when the word was searched at the node.
-bool tried_moves_contains(const KSearchedSet& set, board::KMoveWord w);
+inline bool tried_moves_contains(const KSearchedSet& set, board::KMoveWord w) {
+  if (set.bucket[tried_moves_bucket(w)] != set.stamp) return false;
+  for (int i = 0; i < set.count; ++i) {
+    if (set.list[i] == w) return true;
+  }
+  return false;
+}
 
 // Appends when fewer than 3 are kept and the word is not among them.
 void refutation_list_add(KSearchNode& node, board::KMoveWord w);
 
 // An empty line for a node of ply + 1: last ply `ply`, the slot behind it
 // cleared, state 13, spare 0.
-void pv_holder_init(KPvHolder& pv, int ply);
+inline void pv_holder_init(KPvHolder& pv, int ply) {
+  pv.length = ply;
+  if (ply + 1 < KPvHolder::kMaxMoves) {
+    pv.moves[ply + 1] = 0;
+    pv.flags[ply + 1] = 0;
+  }
+  pv.state = KPvHolder::kResetState;
+  pv.threat = 0;
+}
 // The child's line from `from_ply` on, and its last ply.
 void pv_copy_child(KPvHolder& pv, const KPvHolder& child, int from_ply);
 // Copies the evaluation record, refutation list, hash move and stage, ext, the

@@ -13,10 +13,6 @@
 
 namespace search {
 
-board::KMove pool_moves[kPoolMoves];
-KMoveNode pool_nodes[kPoolMoves];
-int pool_cursor = 0;
-
 namespace {
 
 constexpr uint32_t kThreatVerifyMs = 300;
@@ -24,10 +20,6 @@ constexpr int32_t kNodeMateNodes = 300;
 constexpr int kMateSearchBelowPly = 3;
 
 }  // namespace
-
-bool fully_evaluated(const board::KEvalRecord& r) {
-  return (r.flags & eval::kFullyEvaluated) == eval::kFullyEvaluated;
-}
 
 void evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last) {
   if (fully_evaluated(r)) return;
@@ -39,7 +31,7 @@ void store_mate(const board::KHashKey& key, board::KMoveWord mate) {
   board::hash_store(key, kProvenDepth, board::kBoundExact, kScoreMate, kProvenMark, 0, 0, mate, kMateTag);
 }
 
-bool opponent_mates(KSearchNode& node, KSearchNode& child, int mover, bool search_allowed,
+bool opponent_mates(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int mover, bool search_allowed,
                     board::KMoveWord* found) {
   board::KPosition& p = *child.position;
   board::KMoveWord w = 0;
@@ -53,17 +45,17 @@ bool opponent_mates(KSearchNode& node, KSearchNode& child, int mover, bool searc
   board::KMove mate;
   if (t.key.word[0] != 0) {
     const int since = static_cast<int>(t.ply);
-    const int plies = search_ply + 1 - since;
+    const int plies = cx.search_ply + 1 - since;
     if (since >= 0 && plies >= 0 && since + 1 < kPlyEntries &&
-        tsume::tsume_verify(t.key, t.move, plies, &move_stack[since + 1], p, &mate, kThreatVerifyMs) == 0) {
+        tsume::tsume_verify(t.key, t.move, plies, &cx.move_stack[since + 1], p, &mate, kThreatVerifyMs) == 0) {
       *found = board::move_word(mate);
       store_mate(child.key, *found);
       return true;
     }
     return false;
   }
-  if (!search_allowed || search_ply >= kMateSearchBelowPly) return false;
-  if (tsume_search_capped(p, &child.key, search_ply, &mate, kNodeMateNodes) == 0) {
+  if (!search_allowed || cx.search_ply >= kMateSearchBelowPly) return false;
+  if (tsume_search_capped(p, &child.key, cx.search_ply, &mate, kNodeMateNodes) == 0) {
     *found = board::move_word(mate);
     store_mate(child.key, *found);
     return true;
@@ -73,9 +65,9 @@ bool opponent_mates(KSearchNode& node, KSearchNode& child, int mover, bool searc
   return false;
 }
 
-int draw_value(int side_to_move) {
-  const int v = kDrawScore[std::clamp(search_style, 1, 2)];
-  return side_to_move == time_state.side ? v : -v;
+int draw_value(const ThinkContext& cx, int side_to_move) {
+  const int v = kDrawScore[std::clamp(cx.search_style, 1, 2)];
+  return side_to_move == cx.time_state.side ? v : -v;
 }
 
 }  // namespace search

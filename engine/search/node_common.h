@@ -1,47 +1,36 @@
-// What the node search and the quiescence search share: the per-ply move
-// pools, the full evaluation of a node's record, the storing of a found mate,
+// What the node search and the quiescence search share (the move pool is in
+// the think context, think_context.h): the full evaluation of a node's record, the storing of a found mate,
 // and the quick mate tests for the opponent after a move.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/board/eval_record.h"
+#include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
+#include "engine/eval/eval_position.h"
 #include "engine/search/move_list.h"
 #include "engine/search/node_records.h"
+#include "engine/search/think_context.h"
 
 namespace search {
-
-// The moves of the nodes on the line and their list nodes, one list node per
-// move record at the same index. A stage takes the room from the cursor on and
-// advances the cursor by what it generated; the node puts the cursor back when
-// it returns. A generator is only called while its whole room still fits.
-constexpr int kPoolMoves = 1 << 17;
-extern board::KMove pool_moves[kPoolMoves];
-extern KMoveNode pool_nodes[kPoolMoves];
-extern int pool_cursor;
-inline bool pool_fits(int room = board::kMaxMoves) { return pool_cursor + room <= kPoolMoves; }
-
-// Puts the cursor back when the owner leaves its scope.
-class PoolMark {
- public:
-  PoolMark() : saved_(pool_cursor) {}
-  ~PoolMark() { pool_cursor = saved_; }
-  PoolMark(const PoolMark&) = delete;
-  PoolMark& operator=(const PoolMark&) = delete;
-
- private:
-  int saved_;
-};
 
 inline bool is_pass(const board::KMove& m) { return m.from == board::kPassSquare; }
 inline bool is_drop(const board::KMove& m) { return m.from == board::kInHand; }
 
+// The key of the position after move m from the position of `key` (hand side 0).
+inline board::KHashKey child_key(board::KHashKey key, const board::KMove& m) {
+  board::hash_key_sashite(key, 0, m);
+  return key;
+}
+
 // Completes the node's record (the king lines, then the whole board) unless it
 // is fully evaluated; `last` is the move that led to the position.
 void evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last);
-bool fully_evaluated(const board::KEvalRecord& r);
+inline bool fully_evaluated(const board::KEvalRecord& r) {
+  return (r.flags & eval::kFullyEvaluated) == eval::kFullyEvaluated;
+}
 
 // A proven mate for the side to move at `key`: depth 756, exact, 32766.
 constexpr int kProvenDepth = 756;
@@ -57,10 +46,10 @@ void store_mate(const board::KHashKey& key, board::KMoveWord mate);
 // nothing. A mate found is stored for the position's key, its first move in
 // `mate`. No test that sets the mate solver's time limit starts while a stop is
 // asked for.
-bool opponent_mates(KSearchNode& node, KSearchNode& child, int mover, bool search_allowed,
+bool opponent_mates(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int mover, bool search_allowed,
                     board::KMoveWord* mate);
 
 // The draw value of a repetition from the side to move's view.
-int draw_value(int side_to_move);
+int draw_value(const ThinkContext& cx, int side_to_move);
 
 }  // namespace search

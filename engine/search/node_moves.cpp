@@ -13,6 +13,7 @@
 #include "engine/eval/eval_diff.h"
 #include "engine/search/child_search.h"
 #include "engine/search/eval_blend.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/formation_seed.h"
 #include "engine/search/line_records.h"
 #include "engine/search/mate_threat.h"
@@ -92,7 +93,7 @@ NodeSearch::Flow NodeSearch::TakeScore(int s, KMoveWord w, int stage, bool from_
     alpha_ = s;
     SetLine(w, stage, from_child);
   }
-  if (s >= beta_ && null_state_ != 3) {
+  if (s >= beta_ && null_state_ != NullState::kVerifyCutoff) {
     board::hash_store(node_.key, depth_.stored, board::kBoundLower, s, 0, 0, 0, node_.pv.moves[ply_],
                       node_.pv.state);
     ret_ = s;
@@ -102,7 +103,7 @@ NodeSearch::Flow NodeSearch::TakeScore(int s, KMoveWord w, int stage, bool from_
 }
 
 bool NodeSearch::TakeBackMove(const KMove& m) const {
-  const KMove& own = move_stack[ply_ - 1];
+  const KMove& own = cx_.move_stack[ply_ - 1];
   if (is_pass(own) || is_drop(own) || is_drop(m) || is_pass(incoming_) || is_drop(incoming_)) return false;
   if (m.piece != own.piece || m.from != own.to || m.to != own.from) return false;
   if (own.captured_code != 0 || own.promote || m.captured_code != 0 || m.promote) return false;
@@ -114,14 +115,14 @@ int NodeSearch::ResearchExtended(KMoveNode* ln, int e) {
   board::hash_store_extension(child_.key, e, kmove_pack(*ln->move));
   child_.ext += e;
   pv_holder_init(child_.pv, ply_);
-  const int s = -search_node(child_, ln, -beta_, -alpha_, flag_a_, flag_b_);
+  const int s = -search_node(cx_, child_, ln, -beta_, -alpha_, flag_a_, flag_b_);
   for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
   return s;
 }
 
 void NodeSearch::SaveVerification(KMoveNode* ln, int stage, int set_index) {
   saved_child_ = child_;
-  saved_move_ = move_stack[ply_ + 1];
+  saved_move_ = cx_.move_stack[ply_ + 1];
   saved_node_ = ln;
   saved_stage_ = stage;
   saved_set_index_ = set_index;
@@ -137,11 +138,11 @@ void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
   const int n = node_depth(child_.ext, ply_ + 1).remaining + 1;
   const int flag = pass_threat_.count > 0 ? 1 : 0;
   if (*s >= beta_ && beta_ >= kRealResultFloor) {
-    const int margin = prune_margin(p_, flag, m, ply_ + 1, n, beta_);
+    const int margin = prune_margin(cx_, p_, flag, m, ply_ + 1, n, beta_);
     if (margin == 0) {
       *s = ResearchExtended(ln, kVerifyExtension);
     } else if (margin > 0 && !(alpha_ > entry_alpha_ && alpha_ + margin >= beta_)) {
-      null_state_ = 3;
+      null_state_ = NullState::kVerifyCutoff;
       margin_ = margin;
       SaveVerification(ln, stage, set_index);
     }
@@ -149,13 +150,13 @@ void NodeSearch::Verify(KMoveNode* ln, int stage, int set_index, int* s) {
   }
   if (*s <= alpha_ || *s >= beta_) return;
   const int remembered = best_score_get();
-  const int b = remembered == kScoreNone ? kUnknownRootBest : (side_ == time_state.side ? remembered : -remembered);
+  const int b = remembered == kScoreNone ? kUnknownRootBest : (side_ == cx_.time_state.side ? remembered : -remembered);
   if (*s < b - kVerifyMargin[mode_]) return;
-  const int margin = prune_margin(p_, flag, m, ply_ + 1, n, *s);
+  const int margin = prune_margin(cx_, p_, flag, m, ply_ + 1, n, *s);
   if (margin == 0) {
     *s = ResearchExtended(ln, kVerifyExtension);
-  } else if (margin > 0 && null_state_ == 0) {
-    null_state_ = 2;
+  } else if (margin > 0 && null_state_ == NullState::kNone) {
+    null_state_ = NullState::kVerifyBest;
     margin_ = margin;
     SaveVerification(ln, stage, set_index);
   }
@@ -206,7 +207,12 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   const KMoveWord w = kmove_pack(m);
   const int o = 1 - side_;
   // 1. The searched-move set.
-  if (null_state_ == 3 && kmove_equal_masked(w, node_.pv.moves[ply_])) return Flow::kNext;
+  if (null_state_ == NullState::kVerifyCutoff && kmove_equal_masked(w, node_.pv.moves[ply_])) {
+    return Flow::kNext;
+  }
+  // After a restart the moves kept as searched are not searched again, those
+  // of the stages whose lists the set does not filter included.
+  if (restarts_ > 0 && tried_moves_contains(set_, w)) return Flow::kNext;
   const int set_index = set_.count;
   if (!proving_ && stage != 9 && stage != 11) AddSearched(w);
   // 2. A quiet dragon move; two in a row are not searched.
@@ -214,23 +220,24 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   if (m.captured_code == 0 && board::code_class(m.code) == board::kDragon && !is_drop(m) &&
       board::kiki_at(p_, m.from).direct_count[o] == 0) {
     quiet_dragon = true;
-    if (!proving_ && ply_ > 2 && (move_stack[ply_ - 1].flag_word & 2)) {
+    if (!proving_ && ply_ > 2 && (cx_.move_stack[ply_ - 1].flag_word & 2)) {
       PassOver(w);
       return Flow::kNext;
     }
   }
   // 3. The move on the stack, the child's depth and key.
-  KMove& entry = move_stack[ply_ + 1];
+  KMove& entry = cx_.move_stack[ply_ + 1];
   kmove_copy_entry(entry, m);
   entry.flag = 0;
   entry.flag_word = static_cast<uint32_t>(stage) << 3 | (in_check_ ? 1u : 0u) | (quiet_dragon ? 2u : 0u);
   child_.ext = node_.ext + ln->depth_adj;
   ++node_.counters[0];
-  child_.key = node_.key;
-  board::hash_key_sashite(child_.key, 0, m);
+  child_.key = ln == keyed_ ? key_ : child_key(node_.key, m);
+  board::hash_prefetch_entry(child_.key);
+  eval_cache_prefetch(child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
-    const int rep = path_repetition_test(p_, m, child_.key, ply_, &move_stack[1], in_check_ ? 1 : 0);
+    const int rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
     if (rep == 1) return Flow::kNext;
     if (rep == 3) {
       SetLine(w, stage, false);
@@ -238,7 +245,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
       return Flow::kReturn;
     }
     if (rep == 2) {
-      const int v = draw_value(side_);
+      const int v = draw_value(cx_, side_);
       scored_ = true;
       if (v > best_) {
         best_ = v;
@@ -256,8 +263,8 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     }
   }
   // 5. Taking back the previous move after a reversible answer.
-  if (!proving_ && TakeBackMove(m) && draw_value(side_) < alpha_ &&
-      !((move_stack[ply_ - 1].flag_word & 1) && in_check_)) {
+  if (!proving_ && TakeBackMove(m) && draw_value(cx_, side_) < alpha_ &&
+      !((cx_.move_stack[ply_ - 1].flag_word & 1) && in_check_)) {
     PassOver(w);
     return Flow::kNext;
   }
@@ -287,11 +294,11 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
           node_.pv.length = ply_ + 1;
         }
       }
-      if (null_state_ == 3 && exact >= alpha_ - margin_) {
+      if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
         ret_ = best_;
         return Flow::kReturn;
       }
-      if (null_state_ == 2) null_state_ = 0;
+      if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
       if (exact > kRealResultFloor) real_result_ = true;
       if (stage == 2 && m.to == incoming_.to) credit_ += kRecaptureCredit;
       return Flow::kNext;
@@ -314,7 +321,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     }
   }
   // 8. Pattern class and pair key, the en-prise marker, the move, quick mates.
-  const int child_class = ply_ > 3 ? exchange_pattern_classify(p_) : 0;
+  const int child_class = ply_ > 3 ? exchange_pattern_classify(cx_, p_) : 0;
   const bool gives_check = board::is_oute(p_, m) != 0;
   uint32_t pair = 0;
   if (!gives_check) {
@@ -333,7 +340,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     return Flow::kNext;
   }
   if (board::kiki_at(p_, m.to).direct_count[o] > 0 && board::code_kind(m.code) != board::kKing) {
-    entry.flag = static_cast<uint8_t>(sashite_safe_check(p_, m));
+    entry.flag = static_cast<uint8_t>(sashite_safe_check(cx_, p_, m));
   }
   board::do_move(p_, m, 1);
   if (board::king_attacked(p_, side_)) {
@@ -342,45 +349,45 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   }
   scored_ = true;
   KMoveWord mate = 0;
-  if (child_.tsume_mark == 0 && !gives_check && opponent_mates(node_, child_, side_, beyond, &mate)) {
+  if (child_.tsume_mark == 0 && !gives_check && opponent_mates(cx_, node_, child_, side_, beyond, &mate)) {
     board::undo_move(p_, m, 1);
     if (best_ < -kScoreMate) best_ = -kScoreMate;
     return Flow::kNext;
   }
   if (beyond) {
-    if (child_depth.remaining > 2) rook_file_register(p_, child_.key, ply_ + 1);
+    if (child_depth.remaining > 2) rook_file_register(cx_, p_, child_.key, ply_ + 1);
     if (child_depth.remaining > 1 && mode_ <= 1 && child_.table_ext != -1) {
       board::hash_store_extension(child_.key, -1, 0);
       formation_seed(p_, child_.key, ply_ + 1);
     }
   }
   eval::eval_sashite_diff(m, p_, node_.eval, child_.eval);
-  time_state.exchange_count[ply_ + 1] =
-      time_state.exchange_count[ply_] + (is_drop(m) ? 0 : exchange_weight(m.captured_code));
+  cx_.time_state.exchange_count[ply_ + 1] =
+      cx_.time_state.exchange_count[ply_] + (is_drop(m) ? 0 : exchange_weight(m.captured_code));
   const uint32_t mark = static_cast<uint32_t>(child_.tsume_mark) & 0xffff;
   child_.threat_move = threat_move_present(mark) ? mark : 0;
-  mate_threat_record_update(child_, node_);
+  mate_threat_record_update(cx_, child_, node_);
   pv_holder_init(child_.pv, ply_);
-  ply_nodes[ply_ + 1] = &child_;
+  cx_.ply_nodes[ply_ + 1] = &child_;
   // 9, 10. The search below, or the quiescence search at the horizon.
-  ++search_ply;
+  ++cx_.search_ply;
   int s;
   int child_searched = 0;
   if (beyond) {
-    s = search_child(node_, child_, ply_ + 1, stage, ln, move_stack, ply_nodes, alpha_, beta_, flag_a_, flag_b_,
+    s = search_child(cx_, node_, child_, ply_ + 1, stage, ln, alpha_, beta_, flag_a_, flag_b_,
                      &credit_, depth_lag_);
     Verify(ln, stage, set_index, &s);
   } else {
-    const int r = search_quiescence(child_, ln, -beta_, -alpha_, pair, child_class, &child_searched);
+    const int r = search_quiescence(cx_, child_, ln, -beta_, -alpha_, pair, child_class, &child_searched);
     for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
     s = r == kScoreStopped ? kScoreNone : -r;
   }
   // 11. Take back.
-  --search_ply;
+  --cx_.search_ply;
   board::threat_word = threat_;
   board::undo_move(p_, m, 1);
   // 12. The score.
-  if (null_state_ == 4) {
+  if (null_state_ == NullState::kCutoffConfirmed) {
     ret_ = best_;
     return Flow::kReturn;
   }
@@ -413,12 +420,12 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
 }
 
 NodeSearch::Flow NodeSearch::PassStage() {
-  if (!pool_fits(1)) return Flow::kNext;
-  KMove& pm = pool_moves[pool_cursor];
+  if (!cx_.pool_fits(1)) return Flow::kNext;
+  KMove& pm = cx_.pool_moves[cx_.pool_cursor];
   pm = board::pass_move();
-  const int linked = sashi_list_unsearched(&pool_nodes[pool_cursor], 1, &pm, 0, set_);
-  KMoveNode* ln = &pool_nodes[pool_cursor];
-  ++pool_cursor;
+  const int linked = sashi_list_unsearched(&cx_.pool_nodes[cx_.pool_cursor], 1, &pm, 0, set_);
+  KMoveNode* ln = &cx_.pool_nodes[cx_.pool_cursor];
+  ++cx_.pool_cursor;
   if (linked == 0) return Flow::kNext;
   pass_done_ = true;
   node_move_list_push(set_, pm);
@@ -426,19 +433,19 @@ NodeSearch::Flow NodeSearch::PassStage() {
   child_.ext = node_.ext - pass_reduction(depth_.remaining, mode_);
   child_.key = node_.key;
   board::hash_key_sashite(child_.key, 0, pm);
-  KMove& entry = move_stack[ply_ + 1];
+  KMove& entry = cx_.move_stack[ply_ + 1];
   entry = pm;
   ++node_.counters[0];
   // 1. Repetition.
   if (ply_ >= 3) {
-    const int rep = path_repetition_test(p_, pm, child_.key, ply_, &move_stack[1], in_check_ ? 1 : 0);
+    const int rep = path_repetition_test(p_, pm, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
     if (rep == 1) return Flow::kNext;
     if (rep == 3) {
       SetLine(w, 0, false);
       ret_ = kScoreMate;
       return Flow::kReturn;
     }
-    if (rep == 2) return TakeScore(draw_value(side_), w, 0, false);
+    if (rep == 2) return TakeScore(draw_value(cx_, side_), w, 0, false);
   }
   // 2. The table.
   ClearChildTable();
@@ -461,11 +468,11 @@ NodeSearch::Flow NodeSearch::PassStage() {
         node_.pv.length = ply_ + 1;
       }
     }
-    if (null_state_ == 3 && exact >= alpha_ - margin_) {
+    if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
       ret_ = best_;
       return Flow::kReturn;
     }
-    if (null_state_ == 2) null_state_ = 0;
+    if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
     if (exact > kRealResultFloor) real_result_ = true;
     return Flow::kNext;
   }
@@ -477,56 +484,58 @@ NodeSearch::Flow NodeSearch::PassStage() {
     // 3. At the horizon: the quiescence search.
     eval::eval_sashite_diff(pm, p_, node_.eval, child_.eval);
     pv_holder_init(child_.pv, ply_);
-    ply_nodes[ply_ + 1] = &child_;
-    ++search_ply;
+    cx_.ply_nodes[ply_ + 1] = &child_;
+    ++cx_.search_ply;
     int searched = 0;
-    const int r = search_quiescence(child_, ln, -beta_, -alpha_, 0, 0, &searched);
-    --search_ply;
+    const int r = search_quiescence(cx_, child_, ln, -beta_, -alpha_, 0, 0, &searched);
+    --cx_.search_ply;
     for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
     s = r == kScoreStopped ? kScoreNone : -r;
   } else {
     // 4. A pass that lets the opponent mate is not searched.
     KMoveWord mate = 0;
-    if (opponent_mates(node_, child_, side_, true, &mate)) {
+    if (opponent_mates(cx_, node_, child_, side_, true, &mate)) {
       board::undo_move(p_, pm, 1);
       pass_threat_ = {1, {mate, 0, 0}};
       return Flow::kNext;
     }
     // 5. Registration and seeding.
-    if (child_depth.remaining > 2) rook_file_register(p_, child_.key, ply_ + 1);
+    if (child_depth.remaining > 2) rook_file_register(cx_, p_, child_.key, ply_ + 1);
     if (child_depth.remaining > 1 && mode_ <= 1 && child_.table_ext != -1) {
       board::hash_store_extension(child_.key, -1, 0);
       formation_seed(p_, child_.key, ply_ + 1);
     }
     eval::eval_sashite_diff(pm, p_, node_.eval, child_.eval);
     child_.threat_move = 0;
-    mate_threat_record_update(child_, node_);
+    mate_threat_record_update(cx_, child_, node_);
     pv_holder_init(child_.pv, ply_);
-    ply_nodes[ply_ + 1] = &child_;
+    cx_.ply_nodes[ply_ + 1] = &child_;
     // 6. The null window.
-    ++search_ply;
-    if (null_state_ == 3) {
+    ++cx_.search_ply;
+    if (null_state_ == NullState::kVerifyCutoff) {
       const int r = child_depth.remaining;
       child_.ext = node_.ext - (r > 5 ? 48 : r > 3 ? 36 : 24);
-      s = -search_node(child_, ln, margin_ - beta_, margin_ - beta_ + 1, flag_b_, 0);
-      if (s != kScoreNone && s >= beta_ - margin_) null_state_ = 4;
+      s = -search_node(cx_, child_, ln, margin_ - beta_, margin_ - beta_ + 1, flag_b_, 0);
+      if (s != kScoreNone && s >= beta_ - margin_) null_state_ = NullState::kCutoffConfirmed;
     } else {
       const bool wide = mode_ == 0 && escape_state_ == 0 && alpha_ != -kScoreMate && alpha_ != kScoreMate;
       const int low = wide ? alpha_ - kNullWindowWide : alpha_;
-      s = -search_node(child_, ln, -beta_, -low, flag_b_, 0);
+      s = -search_node(cx_, child_, ln, -beta_, -low, flag_b_, 0);
       if (s != kScoreNone && s > alpha_ && child_.ext < node_.ext) {
         for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
         child_.ext = node_.ext;
         pv_holder_init(child_.pv, ply_);
-        s = -search_node(child_, ln, -beta_, -low, flag_b_, 0);
+        s = -search_node(cx_, child_, ln, -beta_, -low, flag_b_, 0);
       }
       if (s != kScoreNone && s > alpha_ &&
-          mate_threat_probe(node_, child_, p_, pm, ply_, 0, &move_stack[1], flag_b_) == 0) {
+          mate_threat_probe(node_, child_, p_, pm, ply_, 0, &cx_.move_stack[1], flag_b_) == 0) {
         s = -kScoreMate;
       }
-      if (null_state_ == 2 && s != kScoreNone && s >= alpha_ - margin_ && s > low) null_state_ = 0;
+      if (null_state_ == NullState::kVerifyBest && s != kScoreNone && s >= alpha_ - margin_ && s > low) {
+        null_state_ = NullState::kNone;
+      }
     }
-    --search_ply;
+    --cx_.search_ply;
     for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
     // The opponent's best line after the pass: its threat, the reply, its next move.
     if (child_.pv.length > ply_) {
@@ -537,7 +546,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
   // 7. Back to the side to move; the pass scores like a move.
   board::threat_word = threat_;
   board::undo_move(p_, pm, 1);
-  if (null_state_ == 4) {
+  if (null_state_ == NullState::kCutoffConfirmed) {
     ret_ = best_;
     return Flow::kReturn;
   }
@@ -551,16 +560,16 @@ NodeSearch::Flow NodeSearch::PassStage() {
 NodeSearch::Flow NodeSearch::DoublePass() {
   if (pass_done_) return Flow::kNext;
   pass_done_ = true;
-  if (ply_ - 1 > 3 && pawn_drop_trade_pattern(ply_ - 1) != 0) return Flow::kNext;
+  if (ply_ - 1 > 3 && pawn_drop_trade_pattern(cx_, ply_ - 1) != 0) return Flow::kNext;
   const KMove pm = board::pass_move();
   board::KEvalRecord r = node_.eval;
   board::do_move(p_, pm, 0);
-  const int silver = mode_ == 0 && ply_ > 5 ? silver_advance_square(ply_) : 0;
-  evaluate_fully(p_, r, silver, pm);
+  const int silver = mode_ == 0 && ply_ > 5 ? silver_advance_square(cx_, ply_) : 0;
+  evaluate_cached(p_, child_key(node_.key, pm), r, silver, pm);
   board::undo_move(p_, pm, 0);
   int s = eval_blend_node(r, side_, true);
   if (ply_ == 3) {
-    const KMove& second = move_stack[2];
+    const KMove& second = cx_.move_stack[2];
     const int cls = board::code_class(second.code);
     if (!is_pass(second) && !is_drop(second) && second.promote &&
         (cls == board::kSilver || cls == board::kKnight || cls == board::kLance)) {

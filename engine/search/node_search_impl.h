@@ -38,26 +38,37 @@ int table_extension(int child_ext, int e, int ply, bool pass_involved);
 // pawn.
 int capture_extension(int captured_code, int n);
 
+// Where a pruned result stands while the node waits to verify it.
+enum class NullState : uint8_t {
+  kNone = 0,
+  kVerifyBest = 2,        // a new best inside the window, pruned: verified at the end of the node
+  kVerifyCutoff = 3,      // a cut-off, pruned: the pass is searched with a null window first
+  kCutoffConfirmed = 4,   // the pass under the null window held the cut-off: the node returns
+};
+
 class NodeSearch {
  public:
-  NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+  NodeSearch(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
   int Run();
 
  private:
   enum class Flow { kNext, kEndStage, kReturn };
   static constexpr int kSearchedRoom = 1024;
   static constexpr int kPassedRoom = 64;
+  // Each restart after a failed verification keeps one more move as searched,
+  // so a node restarts at most this often.
+  static constexpr int kMaxRestarts = kSearchedRoom;
 
   // search_node.cpp
   void Enter();
-  bool Skipped(int code) const;
+  bool Skipped(NodeStage code) const;
   void FutilityTest();
-  Flow RunStage(int code, int column);
+  Flow RunStage(NodeStage code, int column);
   Flow HashMoveStage(int column);
   Flow ProveLoss();
   void PassOver(board::KMoveWord w);
   bool Valued(board::KMoveWord w) const;
-  int Generate(int code, board::KMove* out, int* stage, int* linker);
+  int Generate(NodeStage code, board::KMove* out, int* stage, int* linker);
   Flow SearchList(KMoveNode* head, int count, int stage, int column);
   Flow VerifyPending(bool* restart);
   int EndOfNode();
@@ -78,6 +89,7 @@ class NodeSearch {
   int ResearchExtended(KMoveNode* ln, int e);
   void SetLine(board::KMoveWord w, int stage, bool with_child);
 
+  ThinkContext& cx_;
   KSearchNode& node_;
   const KMoveNode* incoming_node_;
   board::KPosition& p_;
@@ -95,18 +107,24 @@ class NodeSearch {
   bool futility_done_ = false;
   bool real_result_ = false;
   bool scored_ = false;
-  int null_state_ = 0;
+  NullState null_state_ = NullState::kNone;
   int escape_state_ = 0;
   KPassThreat pass_threat_;
   int credit_ = 0;
   int margin_ = 0;
   int recapture_sq_ = 0;
   bool pass_done_ = false;
-  bool restarted_ = false;
+  int restarts_ = 0;
   bool proved_ = false;   // the node has searched the moves without a score
   bool proving_ = false;  // ... and is searching them now: no rule passes over one
   int ret_ = 0;
   int pool_base_ = 0;
+  // The keys after the moves of list nodes keyed_ (the move searched) and
+  // keyed_next_ (the one after it), made ahead by the list loop.
+  const KMoveNode* keyed_ = nullptr;
+  const KMoveNode* keyed_next_ = nullptr;
+  board::KHashKey key_{};
+  board::KHashKey key_next_{};
 
   KSearchedSet set_;
   board::KMoveWord set_list_[kSearchedRoom];

@@ -30,8 +30,9 @@ class PlainSearch {
   // Milliseconds since the start.
   uint32_t elapsed() const;
 
-  // True (and search_abort set) once a stop was asked for or the time is up.
+  // True (and the search aborted) once a stop was asked for or the time is up.
   bool Poll();
+  bool aborted() const { return aborted_; }
 
   // The value of the position for the side to move searched `depth` plies
   // deep, its line in `line`; -32767 once aborted. The clock and the stop
@@ -43,6 +44,7 @@ class PlainSearch {
   bool timed_;
   uint32_t start_;
   uint32_t nodes_ = 0;
+  bool aborted_ = false;
 };
 
 }  // namespace search

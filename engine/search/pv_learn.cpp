@@ -12,6 +12,7 @@
 #include "engine/search/line_records.h"
 #include "engine/search/node_common.h"
 #include "engine/search/search_node.h"
+#include "engine/search/think_context.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
 
@@ -112,13 +113,13 @@ int cheapest_recapture(const KPosition& p, const KMove& move, KMove* reply) {
   return 1;
 }
 
-int saved_pv_store(KPosition& p, const KMove& move, const KSearchNode& child) {
+int saved_pv_store(const ThinkContext& cx, KPosition& p, const KMove& move, const KSearchNode& child) {
   if (edge_push_line(p, move, child.key) != 0) return 1;
   if (move.captured_code != 0 && board::code_kind(move.captured_code) <= board::code_kind(move.code)) return 0;
   int saved = 0;
 
   // The child's own line: the reply on the move's square and the continuation.
-  const int ply = search_ply;
+  const int ply = cx.search_ply;
   const KPvHolder& line = child.pv;
   if (line.length >= ply) {
     KMove reply;
@@ -159,7 +160,7 @@ int saved_pv_store(KPosition& p, const KMove& move, const KSearchNode& child) {
   return saved;
 }
 
-int search_negated(KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass) {
+int search_negated(ThinkContext& cx, KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass) {
   for (int slot = 0; slot < kSlots; ++slot) {
     if (slot_empty(slot)) continue;
     KHashKey key = child.key;
@@ -168,8 +169,8 @@ int search_negated(KSearchNode& child, const KMoveNode* move, int alpha, int bet
     board::hash_key_sashite(key, 0, saved_lines[slot][2]);
     board::hash_invalidate(key);
   }
-  pv_holder_init(child.pv, search_ply - 1);
-  const int score = search_node(child, move, -beta, -alpha, flags, pass);
+  pv_holder_init(child.pv, cx.search_ply - 1);
+  const int score = search_node(cx, child, move, -beta, -alpha, flags, pass);
   saved_pv_clear();
   return -score;
 }

@@ -17,6 +17,8 @@
 
 namespace search {
 
+struct ThinkContext;
+
 // ---- Predicted lines ----------------------------------------------------------
 
 // Two slots of three moves: the root move, the expected reply and the
@@ -36,12 +38,12 @@ int cheapest_recapture(const board::KPosition& p, const board::KMove& move, boar
 // rose above the best: saves the lines whose reply the search may have
 // judged on a stale table entry; the number saved (rules 3 and 4), or 1 for an
 // edge pawn push whose capture has a legal answer in the table.
-int saved_pv_store(board::KPosition& p, const board::KMove& move, const KSearchNode& child);
+int saved_pv_store(const ThinkContext& cx, board::KPosition& p, const board::KMove& move, const KSearchNode& child);
 
 // Wipes the table entries of the positions after each saved reply and
 // continuation, searches the child afresh (window -beta, -alpha), clears the
 // slots; the negated score.
-int search_negated(KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass);
+int search_negated(ThinkContext& cx, KSearchNode& child, const KMoveNode* move, int alpha, int beta, int flags, int pass);
 
 // ---- Mates along a line -------------------------------------------------------------
 

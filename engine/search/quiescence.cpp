@@ -11,6 +11,7 @@
 #include "engine/eval/eval_diff.h"
 #include "engine/search/check_evasions.h"
 #include "engine/search/child_search.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/eval_blend.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_order.h"
@@ -27,22 +28,23 @@ using board::KMove;
 using board::KPosition;
 
 constexpr uint32_t kPollMask = 31;
+// Polls of a think without time rules that read the clock for the progress reports.
+constexpr uint32_t kProgressPollMask = 1023;
 // The probe's depth adjustment: every stored depth covers a quiescence child.
 constexpr int kQuiescenceProbeMargin = -28528;
 constexpr int kQuiescenceState = 5;
 constexpr int kEvasionStage = 2;
 
 // The node's static score for the side to move, evaluating fully first.
-int static_score(KSearchNode& node, int silver_square) {
-  const KPosition& p = *node.position;
-  const KMove& incoming = move_stack[search_ply];
-  evaluate_fully(p, node.eval, silver_square, incoming);
-  return eval_blend_node(node.eval, p.teban, is_pass(incoming));
+int static_score(const ThinkContext& cx, KSearchNode& node, int silver_square) {
+  const KMove& incoming = cx.move_stack[cx.search_ply];
+  evaluate_node(node, silver_square, incoming);
+  return eval_blend_node(node.eval, node.position->teban, is_pass(incoming));
 }
 
 // The line of the node: the move, then the child's line.
-void take_line(KSearchNode& node, board::KMoveWord w, const KSearchNode& child) {
-  const int ply = search_ply;
+void take_line(const ThinkContext& cx, KSearchNode& node, board::KMoveWord w, const KSearchNode& child) {
+  const int ply = cx.search_ply;
   node.pv.moves[ply] = w;
   node.pv.flags[ply] = 0;
   pv_copy_child(node.pv, child.pv, ply + 1);
@@ -65,9 +67,9 @@ constexpr uint8_t kTried = 1;
 // behind the list's room in the pool; null when none is left. A non-promoting
 // evasion is not taken for its promoting twin: the twin's loss shows nothing
 // about it.
-KMoveNode* left_out_evasions(const KPosition& p, KMoveNode* head) {
-  if (!pool_fits()) return nullptr;
-  KMove* moves = &pool_moves[pool_cursor];
+KMoveNode* left_out_evasions(ThinkContext& cx, const KPosition& p, KMoveNode* head) {
+  if (!cx.pool_fits()) return nullptr;
+  KMove* moves = &cx.pool_moves[cx.pool_cursor];
   const int n = board::oute_nige_gen(p, moves);
   int kept = 0;
   for (int i = 0; i < n; ++i) {
@@ -79,54 +81,55 @@ KMoveNode* left_out_evasions(const KPosition& p, KMoveNode* head) {
     if (!tried) moves[kept++] = moves[i];
   }
   if (kept == 0) return nullptr;
-  KMoveNode* nodes = &pool_nodes[pool_cursor];
-  pool_cursor += kept;
+  KMoveNode* nodes = &cx.pool_nodes[cx.pool_cursor];
+  cx.pool_cursor += kept;
   sashi_list_link(nodes, kept, moves, kEvasionStage);
   return nodes;
 }
 
 }  // namespace
 
-int qsearch_stop_test(const SearchTimeState& t) {
-  const int32_t control = think_control.load(std::memory_order_relaxed);
-  if (control == kThinkStop) return 1;
-  if (control == kThinkPonder || t.no_time_limit) return 0;
-  const int32_t limit = time_limit_now();
-  if (limit < kTimeRulesFloor) return 0;
-  return think_elapsed() >= limit ? 1 : 0;
+int qsearch_stop_test(ThinkContext& cx) {
+  if (think_control.load(std::memory_order_relaxed) == kThinkStop) return 1;
+  // Without time rules the clock is read only for the progress reports.
+  const bool timed = time_rules_apply(cx);
+  if (!timed && (cx.node_counter & kProgressPollMask) != 0) return 0;
+  const int32_t elapsed = think_elapsed(cx);
+  progress_report_due(cx, static_cast<uint32_t>(elapsed));
+  return timed && elapsed >= time_limit_now() ? 1 : 0;
 }
 
-int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alpha, int beta, uint32_t pair_key,
+int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming_node, int alpha, int beta, uint32_t pair_key,
                       int exchange_class, int* searched) {
   (void)incoming_node;
   KPosition& p = *node.position;
-  const int ply = search_ply;
+  const int ply = cx.search_ply;
   const int s = p.teban;
   const NodeDepth depth = node_depth(node.ext, ply);
   const bool in_check = board::king_attacked(p, s);
   node.counters[0] = node.counters[1] = node.counters[2] = 0;
   *searched = 0;
-  if ((node_counter & kPollMask) == 0 && qsearch_stop_test(time_state)) search_abort = 1;
-  ++node_counter;
-  if (search_abort) return kScoreStopped;
+  if ((cx.node_counter & kPollMask) == 0 && qsearch_stop_test(cx)) cx.search_abort = 1;
+  ++cx.node_counter;
+  if (cx.search_abort) return kScoreStopped;
 
-  const KMove& incoming = move_stack[ply];
+  const KMove& incoming = cx.move_stack[ply];
   const int mode = board::game_stage;
-  const int silver = mode == 0 && ply > 4 ? silver_advance_square(ply) : 0;
+  const int silver = mode == 0 && ply > 4 ? silver_advance_square(cx, ply) : 0;
   // The line has reached the end of the per-ply arrays: stand pat.
-  if (ply > kNodeLastPly) return static_score(node, silver);
+  if (ply > kNodeLastPly) return static_score(cx, node, silver);
 
-  PoolMark mark;
-  if (!pool_fits()) return static_score(node, silver);
-  KMove* moves = &pool_moves[pool_cursor];
+  PoolMark mark(cx);
+  if (!cx.pool_fits()) return static_score(cx, node, silver);
+  KMove* moves = &cx.pool_moves[cx.pool_cursor];
   const bool forced = pair_key != 0 || exchange_class != 0;
   int n = 0;
   if (!in_check) {
     if (!forced && (fully_evaluated(node.eval) || beta <= 31000)) {
-      const int stand = static_score(node, silver);
+      const int stand = static_score(cx, node, silver);
       if (stand >= beta) return stand;
     }
-    const KMove& own = move_stack[ply - 1];
+    const KMove& own = cx.move_stack[ply - 1];
     if (pair_key != 0 && !is_drop(own) && !is_pass(own)) board::target_list_extend(p, own.from);
     if (ply > depth.horizon + kQuiescenceReach[mode]) {
       if (!is_pass(incoming) && board::kiki_at(p, incoming.to).direct_count[s] > 0) {
@@ -140,21 +143,21 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     // Nothing to play in a quiet or forced position: the static score.
     if (n == 0) {
       *searched = 1;
-      return static_score(node, silver);
+      return static_score(cx, node, silver);
     }
   } else {
-    n = gen_check_evasions(p, &move_stack[ply], pair_key, moves);
+    n = gen_check_evasions(p, &cx.move_stack[ply], pair_key, moves);
     if (n == 0) {
       // Evasions left out by the accept test are not a mate.
-      return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(node, silver);
+      return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(cx, node, silver);
     }
   }
-  pool_cursor += n;
+  cx.pool_cursor += n;
 
   *searched = 1;
   int best = -kScoreMate;
-  const int linked = sashi_list_link(&pool_nodes[pool_cursor - n], n, moves, in_check ? kEvasionStage : 5);
-  KMoveNode* head = linked > 0 ? &pool_nodes[pool_cursor - n] : nullptr;
+  const int linked = sashi_list_link(&cx.pool_nodes[cx.pool_cursor - n], n, moves, in_check ? kEvasionStage : 5);
+  KMoveNode* head = linked > 0 ? &cx.pool_nodes[cx.pool_cursor - n] : nullptr;
   if (linked >= 2) {
     engine_sashite_order(p, linked, head);
     head = sashite_list_sort(head);
@@ -164,6 +167,8 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
   int phase = 0;
   bool scored = false;  // some move got a score (searched, drawn, refuted or from the table)
   bool extended = false;
+  const KMoveNode* keyed = nullptr;  // the list node whose key next_key is
+  board::KHashKey next_key{};
   for (KMoveNode* ln = head;; ln = ln->next) {
     if (ln == nullptr) {
       // In check, while every evasion tried loses, the evasions the phases
@@ -171,30 +176,39 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
       // node reports a mate.
       if (extended || !in_check || best > -kScoreMate) break;
       extended = true;
-      ln = left_out_evasions(p, head);
+      ln = left_out_evasions(cx, p, head);
       if (ln == nullptr) break;
       phase = kNoPhase;
     }
     KMove& m = *ln->move;
     const board::KMoveWord w = kmove_pack(m);
+    // The key after this move (made while the move before it was searched),
+    // and the next move's, whose table bucket is on its way meanwhile.
+    const board::KHashKey key = ln == keyed ? next_key : child_key(node.key, m);
+    keyed = ln->next;
+    if (keyed != nullptr) {
+      next_key = child_key(node.key, *keyed->move);
+      board::hash_prefetch(next_key);
+    }
     child.ext = node.ext + (in_check ? kOnePly : 0);
     if (in_check && phase >= 1 && phase != kNoPhase &&
         (m.captured_code == 0 || (phase == 1 && m.to == incoming.to))) {
       continue;
     }
     ln->skip = kTried;
-    KMove& entry = move_stack[ply + 1];
+    KMove& entry = cx.move_stack[ply + 1];
     kmove_copy_entry(entry, m);
     entry.flag = 0;
     entry.flag_word = 5u << 3 | (in_check ? 1u : 0u);
-    const int child_class = ply > 3 ? exchange_pattern_classify(p) : 0;
+    const int child_class = ply > 3 ? exchange_pattern_classify(cx, p) : 0;
     ++node.counters[0];
-    child.key = node.key;
-    board::hash_key_sashite(child.key, 0, m);
+    child.key = key;
+    board::hash_prefetch_entry(child.key);
+    eval_cache_prefetch(child.key);
     int s_move = 0;
     bool scored_without_search = false;
     if (ply > 2) {
-      const int rep = path_repetition_test(p, m, child.key, ply, &move_stack[1], in_check ? 1 : 0);
+      const int rep = path_repetition_test(p, m, child.key, ply, &cx.move_stack[1], in_check ? 1 : 0);
       if (rep == 1) continue;
       if (rep == 3) {
         node.pv.moves[ply] = w;
@@ -204,7 +218,7 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
         return kScoreMate;
       }
       if (rep == 2) {
-        s_move = draw_value(s);
+        s_move = draw_value(cx, s);
         scored_without_search = true;
       }
     }
@@ -254,7 +268,7 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
     }
     if (!is_pass(m) && board::kiki_at(p, m.to).direct_count[1 - s] > 0 &&
         board::code_kind(m.code) != board::kKing) {
-      entry.flag = static_cast<uint8_t>(sashite_safe_check(p, m));
+      entry.flag = static_cast<uint8_t>(sashite_safe_check(cx, p, m));
     }
     if (scored_without_search) {
       scored = true;
@@ -267,7 +281,7 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
       scored = true;
       if (m.captured_code == 0 && board::code_class(m.code) == board::kDragon && !is_drop(m)) entry.flag_word |= 2;
       board::KMoveWord mate = 0;
-      if (!gives_check && opponent_mates(node, child, s, false, &mate)) {
+      if (!gives_check && opponent_mates(cx, node, child, s, false, &mate)) {
         board::undo_move(p, m, 1);
         continue;
       }
@@ -275,10 +289,10 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
       child.threat[0] = node.threat[0];
       child.threat[1] = node.threat[1];
       pv_holder_init(child.pv, ply);
-      ++search_ply;
+      ++cx.search_ply;
       int child_searched = 0;
-      const int r = search_quiescence(child, ln, -beta, -alpha, child_pair, child_class, &child_searched);
-      --search_ply;
+      const int r = search_quiescence(cx, child, ln, -beta, -alpha, child_pair, child_class, &child_searched);
+      --cx.search_ply;
       board::undo_move(p, m, 1);
       for (int i = 0; i < 3; ++i) node.counters[i] += child.counters[i];
       if (r == kScoreStopped) return kScoreStopped;
@@ -296,7 +310,7 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
       if (s_move > best) {
         best = s_move;
         if (may_lead) {
-          take_line(node, w, child);
+          take_line(cx, node, w, child);
           *searched = 2;
         }
       }
@@ -314,12 +328,12 @@ int search_quiescence(KSearchNode& node, const KMoveNode* incoming_node, int alp
   }
   // Every move illegal or passed over: not a mate unless the side has no move.
   if (!scored) {
-    if (in_check) return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(node, silver);
-    return static_score(node, silver);
+    if (in_check) return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(cx, node, silver);
+    return static_score(cx, node, silver);
   }
   // Out of check the node tries captures and a few drops only: when all of
   // them lose, a quiet move may still hold, so no loss is claimed.
-  if (!in_check && best <= -kScoreMate) return static_score(node, silver);
+  if (!in_check && best <= -kScoreMate) return static_score(cx, node, silver);
   return best;
 }
 

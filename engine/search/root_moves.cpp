@@ -9,6 +9,7 @@
 #include "engine/board/move_legality.h"
 #include "engine/board/move_list_filter.h"
 #include "engine/board/move_rules.h"
+#include "engine/search/time_control.h"
 #include "engine/tsume/tsume_entry.h"
 
 namespace search {
@@ -34,33 +35,36 @@ int remove_at(KMove* moves, int i, int count) {
 
 }  // namespace
 
-int root_mate_check(KPosition& p, KMove* out, int32_t budget) {
+int root_mate_check(ThinkContext& cx, KPosition& p, KMove* out, int32_t budget) {
   if (stop_requested()) return kResultStopped;
   if (tsume::tsume_hash_check(p, out) == 0) return 0;
   budget = std::min(budget, kRootMateNodeCap);
-  if (budget <= 0) return kResultNotRun;
+  const uint32_t ms = root_solver_ms(cx, budget);
+  if (budget <= 0 || ms == 0) return kResultNotRun;
   board::KHashKey key;
   board::hash_key_full(p, 0, key);
   tsume::tsume_pool_reset();
-  return tsume::tsume_search(p, &key, out, budget);
+  return tsume::tsume_search_within(p, &key, out, budget, ms);
 }
 
 int32_t evasion_filter_budget(int level) {
   return std::min(kEvasionBudget[std::clamp(level, 0, 7)], kRootMateNodeCap);
 }
 
-int root_mate_filter(KPosition& p, int count, KMove* moves, int level) {
+int root_mate_filter(ThinkContext& cx, KPosition& p, int count, KMove* moves, int level) {
   const int32_t budget = evasion_filter_budget(level);
   if (budget <= 0) return count;
   board::KHashKey root;
   board::hash_key_full(p, 0, root);
   for (int i = 0; i < count;) {
-    if (stop_requested()) break;
+    // Out of time: the evasions not yet tried stay, for the search to judge.
+    const uint32_t ms = root_solver_ms(cx, budget);
+    if (stop_requested() || ms == 0) break;
     board::KHashKey child = root;
     board::hash_key_sashite(child, 0, moves[i]);
     KMove mate;
     board::do_move(p, moves[i], 0);
-    const int r = tsume::tsume_search(p, &child, &mate, budget);
+    const int r = tsume::tsume_search_within(p, &child, &mate, budget, ms);
     board::undo_move(p, moves[i], 0);
     if (r == 0) {
       count = remove_at(moves, i, count);
@@ -78,14 +82,15 @@ int32_t pass_threat_budget(int32_t current_limit, int max_depth) {
   return t > 0 ? std::min(100 * t, kRootMateNodeCap) : 0;
 }
 
-int pass_threat_check(KPosition& p, const SearchTimeState&) {
-  const int32_t budget = pass_threat_budget(time_limit_now(), time_state.max_depth);
-  if (budget <= 0 || stop_requested()) return kResultNotRun;
+int pass_threat_check(ThinkContext& cx, KPosition& p) {
+  const int32_t budget = pass_threat_budget(time_limit_now(), cx.time_state.max_depth);
+  const uint32_t ms = root_solver_ms(cx, budget);
+  if (budget <= 0 || ms == 0 || stop_requested()) return kResultNotRun;
   p.teban = static_cast<uint8_t>(1 - p.teban);
   board::KHashKey key;
   board::hash_key_full(p, 0, key);
   KMove mate;
-  const int r = tsume::tsume_search(p, &key, &mate, budget);
+  const int r = tsume::tsume_search_within(p, &key, &mate, budget, ms);
   p.teban = static_cast<uint8_t>(1 - p.teban);
   return r;
 }
@@ -136,20 +141,21 @@ int drop_pawn_mates(KPosition& p, int count, KMove* moves) {
   return count;
 }
 
-int GetProper(KPosition& p, KMove* moves, const KMove* last, const KMove* before, int max_depth,
-              SearchTimeState& t) {
+int GetProper(ThinkContext& cx, KPosition& p, KMove* moves, const KMove* last, const KMove* before,
+              int max_depth) {
+  SearchTimeState& t = cx.time_state;
   if (!board::king_attacked(p, p.teban)) {
     int n = board::gen_all_moves(p, moves);
     if (n == 0) return 0;
     if (n == 1) return drop_pawn_mates(p, board::sashite_list_filter_legal(p, 1, moves, -1), moves);
-    t.pass_threat = max_depth >= 3 && pass_threat_check(p, t) == 0 ? 1 : 0;
+    t.pass_threat = max_depth >= 3 && pass_threat_check(cx, p) == 0 ? 1 : 0;
     if (last != nullptr && before != nullptr) n = board::sashite_list_filter(n, moves, last, before);
     return drop_pawn_mates(p, board::sashite_list_filter_legal(p, n, moves, 0), moves);
   }
   int n = board::oute_nige_gen(p, moves);
   n = drop_pawn_mates(p, n, moves);
   if (n >= 2) {
-    n = root_mate_filter(p, n, moves, max_depth);
+    n = root_mate_filter(cx, p, n, moves, max_depth);
     t.pass_threat = 0;
     if (n == 0) {
       t.lost = 1;

@@ -19,6 +19,7 @@
 #include "engine/search/root_moves.h"
 #include "engine/search/search_node.h"
 #include "engine/search/search_words.h"
+#include "engine/search/think_context.h"
 #include "engine/search/time_control.h"
 #include "engine/tsume/tsume_entry.h"
 
@@ -70,7 +71,7 @@ void mark_unsearched(KMoveNode* from) {
 }
 
 // Makes the threat records of the child after the move (made already).
-void child_threat_records(KSearchNode& root, KSearchNode& child, const KMove& m, int mover) {
+void child_threat_records(const ThinkContext& cx, KSearchNode& root, KSearchNode& child, const KMove& m, int mover) {
   KPosition& p = *child.position;
   const int s = 1 - mover;
   const uint32_t mark = static_cast<uint32_t>(child.tsume_mark) & 0xffff;
@@ -78,7 +79,7 @@ void child_threat_records(KSearchNode& root, KSearchNode& child, const KMove& m,
     child.threat_move = mark;
     child.threat[s].key = threat_record_key(p, s);
     child.threat[s].move = threat_move_decode(p, mark, mover);
-    child.threat[s].ply = static_cast<uint32_t>(search_ply);
+    child.threat[s].ply = static_cast<uint32_t>(cx.search_ply);
   } else {
     child.threat_move = 0;
     child.threat[s] = root.threat[s];
@@ -92,13 +93,13 @@ void child_threat_records(KSearchNode& root, KSearchNode& child, const KMove& m,
 }
 
 // A remembered mate against the mover that still works after its move.
-bool threat_still_mates(KSearchNode& root, KSearchNode& child, int mover, KMove* mate) {
+bool threat_still_mates(const ThinkContext& cx, KSearchNode& root, KSearchNode& child, int mover, KMove* mate) {
   const KMateThreat& t = root.threat[mover];
   if (child.tsume_mark != 0 || t.key.word[0] == 0) return false;
   if (board::king_attacked(*child.position, 1 - mover) || think_control.load() == kThinkStop) return false;
   const int since = static_cast<int>(t.ply);
-  const int plies = search_ply + 1 - since;
-  return tsume::tsume_verify(t.key, t.move, plies, &move_stack[since + 1], *child.position, mate, kThreatTimeMs) ==
+  const int plies = cx.search_ply + 1 - since;
+  return tsume::tsume_verify(t.key, t.move, plies, &cx.move_stack[since + 1], *child.position, mate, kThreatTimeMs) ==
          0;
 }
 
@@ -132,43 +133,43 @@ int exchange_weight(int captured_code) {
   return kind >= 1 && kind <= 7 ? kWeight[kind] : 0;
 }
 
-void pv_print(const KSearchNode& node, int, int score, int depth, int post) {
+void pv_print(ThinkContext& cx, const KSearchNode& node, int, int score, int depth, int post) {
   if (!post) return;
-  const int shown = time_state.lost ? -kScoreMate : score;
-  const int first = search_ply;
+  const int shown = cx.time_state.lost ? -kScoreMate : score;
+  const int first = cx.search_ply;
   const int count = std::max(node.pv.length - first + 1, 0);
-  pv_report(count, &node.pv.moves[first], shown, 0, depth, node.counters[0], static_cast<uint32_t>(think_elapsed()));
+  pv_report(cx, count, &node.pv.moves[first], shown, 0, depth, cx.node_counter, static_cast<uint32_t>(think_elapsed(cx)));
 }
 
-int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head, int alpha, int beta,
+int root_search(ThinkContext& cx, KSearchNode& root, const int32_t strategies[2], KMoveNode* head, int alpha, int beta,
                 KMove** candidate_moves, KMoveNode** candidate_nodes, KLearnRing* ring_a) {
-  ++node_counter;
-  if (search_abort) return kScoreStopped;
+  ++cx.node_counter;
+  if (cx.search_abort) return kScoreStopped;
   KPosition& p = *root.position;
   const int s = p.teban;
   const int depth = search_depth.load();
   const int stage = board::game_stage;
   int best = alpha;
-  ply_nodes[search_ply] = &root;  // the node search reads its parent's depth here
-  const KMove& last = move_stack[1];
+  cx.ply_nodes[cx.search_ply] = &root;  // the node search reads its parent's depth here
+  const KMove& last = cx.move_stack[1];
   const bool last_quiet = !is_pass(last) && last.captured_code == 0;
-  if (depth - search_ply > 2) rook_file_register(p, root.key, search_ply);
+  if (depth - cx.search_ply > 2) rook_file_register(cx, p, root.key, cx.search_ply);
 
   for (KMoveNode* node = head; node != nullptr; node = node->next) {
-    if (node != head && uchikiri_check(time_state)) {
+    if (node != head && uchikiri_check(cx)) {
       mark_unsearched(node->next);
-      search_abort = 1;
+      cx.search_abort = 1;
       return best;
     }
     KMove& m = *node->move;
     const board::KMoveWord w = board::move_word(m);
-    const int count = ++time_state.searched_count;
-    if (move_set_contains(searched_move_set, w) || node->skip) continue;
+    const int count = ++cx.time_state.searched_count;
+    if (move_set_contains(cx.searched_move_set, w) || node->skip) continue;
 
-    const int child_ply = search_ply + 1;
-    move_stack[child_ply].flag =
+    const int child_ply = cx.search_ply + 1;
+    cx.move_stack[child_ply].flag =
         !is_pass(m) && board::kiki_at(p, m.to).direct_count[1 - s] > 0 && board::code_kind(m.code) != board::kKing
-            ? static_cast<uint8_t>(sashite_safe_check(p, m))
+            ? static_cast<uint8_t>(sashite_safe_check(cx, p, m))
             : 0;
     const int correction = board::sashite_shape_score(p, m, stage, strategies[s]);
 
@@ -199,42 +200,42 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
         if (best < kPerpetualCheckScore) {
           set_single_line(root, w);
           best = kPerpetualCheckScore;
-          pv_print(root, count, best, depth, 1);
+          pv_print(cx, root, count, best, depth, 1);
         }
         continue;
       }
       board::undo_move(p, m, 1);
-      if (time_state.in_check && m.captured_code == 0 && last_quiet) {
-        move_set_add(searched_move_set, kScoreMate, w);
+      if (cx.time_state.in_check && m.captured_code == 0 && last_quiet) {
+        move_set_add(cx.searched_move_set, kScoreMate, w);
         node->score = kScoreMate;
         set_single_line(root, w);
-        pv_print(root, count, kScoreMate, depth, 1);
+        pv_print(cx, root, count, kScoreMate, depth, 1);
         return kScoreMate;
       }
-      const int draw = kDrawScore[std::clamp(search_style, 1, 2)];
+      const int draw = kDrawScore[std::clamp(cx.search_style, 1, 2)];
       node->score = static_cast<int16_t>(draw);
       if (draw > best) {
-        move_set_add(searched_move_set, draw, w);
+        move_set_add(cx.searched_move_set, draw, w);
         set_single_line(root, w);
         best = draw;
-        pv_print(root, count, draw, depth, 1);
+        pv_print(cx, root, count, draw, depth, 1);
       }
       if (beta <= draw) return best;
       continue;
     }
 
-    KMove& entry = move_stack[child_ply];
+    KMove& entry = cx.move_stack[child_ply];
     const uint8_t marker = entry.flag;
     entry = m;
     entry.flag = marker;
-    entry.flag_word = static_cast<uint32_t>(time_state.in_check) + 8u * m.promote;
+    entry.flag_word = static_cast<uint32_t>(cx.time_state.in_check) + 8u * m.promote;
     if (board::code_class(m.code) == board::kDragon && m.from != board::kInHand && m.captured_code == 0) {
       entry.flag_word |= 2;
     }
-    ply_nodes[child_ply] = &child;
+    cx.ply_nodes[child_ply] = &child;
 
     KMove mate;
-    if (threat_still_mates(root, child, s, &mate)) {
+    if (threat_still_mates(cx, root, child, s, &mate)) {
       board::hash_store(child.key, kProvenDepth, board::kBoundExact, kScoreMate, kProvenMateMark, 0, 0,
                         board::move_word(mate), kMateTag);
       board::undo_move(p, m, 1);
@@ -243,40 +244,40 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
     }
     if (stage <= 1 && child.table_ext != -1) {
       board::hash_store_extension(child.key, -1, 0);
-      formation_seed(p, child.key, search_ply + 1);
+      formation_seed(p, child.key, cx.search_ply + 1);
     }
     eval::senkei_table_restore(s);
     if (stage < 2) eval::senkei_table_update(p, m, stage, strategies[s]);
     eval::eval_sashite_diff(m, p, root.eval, child.eval);
     child.eval.hand_b[s] = static_cast<int16_t>(child.eval.hand_b[s] - correction);
     if (m.from != board::kInHand && !is_pass(m)) {
-      time_state.exchange_count[child_ply] = time_state.exchange_count[child_ply - 2 >= 0 ? child_ply - 2 : 0] +
+      cx.time_state.exchange_count[child_ply] = cx.time_state.exchange_count[child_ply - 2 >= 0 ? child_ply - 2 : 0] +
                                              exchange_weight(m.captured_code);
     }
-    child_threat_records(root, child, m, s);
+    child_threat_records(cx, root, child, m, s);
 
-    ++search_ply;
-    pv_holder_init(child.pv, search_ply - 1);
-    int score = -search_node(child, node, -beta, -std::max(alpha, best), 0, 0);
+    ++cx.search_ply;
+    pv_holder_init(child.pv, cx.search_ply - 1);
+    int score = -search_node(cx, child, node, -beta, -std::max(alpha, best), 0, 0);
     for (int i = 0; i < 3; ++i) root.counters[i] += child.counters[i];
 
     bool verified_best = false;
     if (score > best && score != kScoreNone) {
       if (stage == 0 && eval::koma_move_bonus(p, m, strategies) != 0) {
-        pv_print(child, count, score, depth, 0);
+        pv_print(cx, child, count, score, depth, 0);
         child.ext += kOnePly;
-        pv_holder_init(child.pv, search_ply - 1);
-        score = -search_node(child, node, -beta, -alpha, 0, 0);
-      } else if (saved_pv_store(p, m, child) != 0) {
+        pv_holder_init(child.pv, cx.search_ply - 1);
+        score = -search_node(cx, child, node, -beta, -alpha, 0, 0);
+      } else if (saved_pv_store(cx, p, m, child) != 0) {
         // The score may rest on a stale entry for a quiet reply: search again
         // with the predicted lines' positions wiped; the lower result holds.
-        const int again = search_negated(child, node, alpha, beta, 0, 0);
+        const int again = search_negated(cx, child, node, alpha, beta, 0, 0);
         if (again < score) score = again;
       }
     }
-    if (score > best && score != kScoreNone && time_state.max_depth > kVerifyDepth && depth > kVerifyDepth) {
+    if (score > best && score != kScoreNone && cx.time_state.max_depth > kVerifyDepth && depth > kVerifyDepth) {
       uint32_t fingerprint = sum_from(child.pv, 3);
-      for (int round = 0; round < kVerifyRounds && !search_abort && score != kScoreNone && best < score; ++round) {
+      for (int round = 0; round < kVerifyRounds && !cx.search_abort && score != kScoreNone && best < score; ++round) {
         pv_replay(child, 1);
         const int r = pv_mate_verify(child, 1);
         if (r == 3) {
@@ -284,47 +285,47 @@ int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head,
           break;
         }
         if (r == 0) break;
-        if (r == 1) pv_holder_init(child.pv, search_ply - 1);
+        if (r == 1) pv_holder_init(child.pv, cx.search_ply - 1);
         if (r == 2) {
           best = score;
           set_root_line(root, w, child);
-          time_state.best_score = score;
+          cx.time_state.best_score = score;
           node->score = static_cast<int16_t>(score);
           verified_best = true;
           // Posted from the root's ply, like every root line: the child's ply
           // here would drop the root move from the line.
-          --search_ply;
-          pv_print(root, count, score, depth, 1);
-          ++search_ply;
-          pv_holder_init(child.pv, search_ply - 1);
+          --cx.search_ply;
+          pv_print(cx, root, count, score, depth, 1);
+          ++cx.search_ply;
+          pv_holder_init(child.pv, cx.search_ply - 1);
         }
-        score = -search_node(child, node, -beta, -best, 0, 0);
-        if (score <= best) move_set_add(searched_move_set, score, w);
+        score = -search_node(cx, child, node, -beta, -best, 0, 0);
+        if (score <= best) move_set_add(cx.searched_move_set, score, w);
         const uint32_t now = sum_from(child.pv, 3);
         if (now == fingerprint) break;
         fingerprint = now;
       }
     }
-    --search_ply;
+    --cx.search_ply;
     board::undo_move(p, m, 1);
 
-    if (score == kScoreNone || search_abort) {
+    if (score == kScoreNone || cx.search_abort) {
       mark_unsearched(node);
       return best;
     }
     if (!verified_best && score > best) node->score = static_cast<int16_t>(score);
     skip_twins(node, child);
     if (score > best) {
-      move_set_add(searched_move_set, score, w);
+      move_set_add(cx.searched_move_set, score, w);
       best = score;
       set_root_line(root, w, child);
       if (depth > 2) {
-        time_state.best_score = score;
-        if (score_trend(score, time_state.previous_score) != 0) {
-          time_state.current_limit.store(time_state.max_limit.load());
+        cx.time_state.best_score = score;
+        if (score_trend(score, cx.time_state.previous_score) != 0) {
+          think_limits.current_limit.store(think_limits.max_limit.load());
         }
-        if (!time_state.lost) learn_store_results(root.key, depth, score, root.pv, 0, ring_a);
-        pv_print(root, count, score, depth, 1);
+        if (!cx.time_state.lost) learn_store_results(root.key, depth, score, root.pv, 0, ring_a);
+        pv_print(cx, root, count, score, depth, 1);
       }
     }
     if (beta <= score && score == kScoreMate) return kScoreMate;

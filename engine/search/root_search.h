@@ -18,6 +18,8 @@
 
 namespace search {
 
+struct ThinkContext;
+
 // The draw score of a repetition by search style (1 and 2).
 constexpr int kDrawScore[3] = {0, 0, 0};
 
@@ -26,13 +28,13 @@ constexpr int kDrawScore[3] = {0, 0, 0};
 // the best line; node scores order the next iteration. The candidate places
 // (the free room behind the root moves and nodes) are used once per think and
 // then emptied.
-int root_search(KSearchNode& root, const int32_t strategies[2], KMoveNode* head, int alpha, int beta,
+int root_search(ThinkContext& cx, KSearchNode& root, const int32_t strategies[2], KMoveNode* head, int alpha, int beta,
                 board::KMove** candidate_moves, KMoveNode** candidate_nodes,
                 KLearnRing* ring_a);
 
 // Posts the node's line (from its ply on) to the view when `post` is set; the
 // shown score is -32766 while the lost flag is set. The log line is dropped.
-void pv_print(const KSearchNode& node, int count, int score, int depth, int post);
+void pv_print(ThinkContext& cx, const KSearchNode& node, int count, int score, int depth, int post);
 
 // True when the end of the list calls for the extra candidates (the
 // non-promoting rook and bishop moves): iteration depth 7 or more and a best

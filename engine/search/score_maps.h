@@ -4,33 +4,78 @@
 // the blended score of one side that they make together.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/board/eval_record.h"
 
 namespace search {
 
+namespace score_map_detail {
+
+// The band that hyouka_band_scale leaves alone, and the width of one step.
+constexpr int32_t kBandLow = 2580;
+constexpr int32_t kBandHigh = 2900;
+constexpr int32_t kBandStep = 140;
+// Factors by band index (the last one for every index past it).
+constexpr int32_t kBandFactor[12] = {18432, 18842, 19251, 19661, 20070, 20480,
+                                     22118, 23757, 25395, 27034, 28672, 30310};
+constexpr int32_t kFullWeight = 512;
+
+}  // namespace score_map_detail
+
+// The maps are read for both sides of every evaluated node, so they are
+// defined here, where the blend inlines them.
+
 // v inside 2580..2900 unchanged; outside, the distance d from the band is
 // scaled by the factor of band d / 140 (pulled toward 2900 above, pushed
 // further down below).
-int32_t hyouka_band_scale(int32_t v);
+inline int32_t hyouka_band_scale(int32_t v) {
+  using namespace score_map_detail;
+  if (v >= kBandLow && v <= kBandHigh) return v;
+  const int32_t d = v < kBandLow ? kBandLow - v : v - kBandHigh;
+  const int32_t g = kBandFactor[std::min(d / kBandStep, 11)];
+  return v - static_cast<int32_t>((int64_t{g} * d / kBandStep) >> 10);
+}
 
 // v + b up to 4500; above it the rise flattens to 205/256 and, past 6500, to
 // 128/256 (both pieces meet at 6101 + b).
-int32_t hyouka_knee(int32_t v, int32_t b);
+inline int32_t hyouka_knee(int32_t v, int32_t b) {
+  if (v <= 4500) return v + b;
+  if (v <= 6500) return 4500 + b + ((205 * (v - 4500)) >> 8);
+  return 4500 + b + ((128 * v - 422000) >> 8);
+}
 
 // The phase weight 0..512 of a side's material words `a` against the
 // opponent's king-area word `b`: a + clamp((2600 - b) / 3, -300, 300) mapped
-// through (840, 0), (1368, 102), (1923, 354), (3488, 512).
-int32_t eval_stage_weight(int32_t a, int32_t b);
+// through (840, 0), (1368, 102), (1923, 354), (3488, 512), each piece with its
+// own constant divisor.
+inline int32_t eval_stage_weight(int32_t a, int32_t b) {
+  const int32_t x = a + std::clamp((2600 - b) / 3, -300, 300);
+  if (x <= 840) return 0;
+  if (x >= 3488) return score_map_detail::kFullWeight;
+  if (x < 1368) return (x - 840) * 102 / 528;
+  if (x < 1923) return 102 + (x - 1368) * 252 / 555;
+  return 354 + (x - 1923) * 158 / 1565;
+}
 
 // x with the part of x - y above 2100 compressed (230/256 up to 2600, 128/256 past).
-int32_t eval_score_compress(int32_t x, int32_t y);
+inline int32_t eval_score_compress(int32_t x, int32_t y) {
+  const int32_t d = x - y;
+  if (d <= 2100) return x;
+  if (d <= 2600) return y + 2100 + (((d - 2100) * 230) >> 8);
+  return y + 2100 + ((128 * d - 217800) >> 8);
+}
 
-// The words of a record the blend reads, for side x.
-int32_t record_material(const board::KEvalRecord& r, int x);   // the two material words
-int32_t record_king_area(const board::KEvalRecord& r, int x);   // band-scaled king-area word + bonus
-int32_t record_piece_knee(const board::KEvalRecord& r, int x);  // hyouka_knee of the piece words
+// The words of a record the blend reads, for side x: the two material words,
+// the band-scaled king-area word with its bonus, the knee of the piece words.
+inline int32_t record_material(const board::KEvalRecord& r, int x) { return r.att[x].attack + r.att[x].attack_extra; }
+inline int32_t record_king_area(const board::KEvalRecord& r, int x) {
+  return hyouka_band_scale(r.def[x].defence) + r.def[x].defence_extra;
+}
+inline int32_t record_piece_knee(const board::KEvalRecord& r, int x) {
+  return hyouka_knee(r.mat[x].material, r.mat[x].material_extra);
+}
 
 // The blended score of side x: T = positional + king area + material, less
 // `handicap` (600 for the side not to move); blended with its compressed

@@ -20,7 +20,8 @@
 #include "engine/board/threat_moves_gen.h"
 #include "engine/search/check_evasions.h"
 #include "engine/search/eval_blend.h"
-#include "engine/search/gen_by_depth.h"
+#include "engine/search/eval_cache.h"
+#include "engine/search/depth_gen/gen_by_depth.h"
 #include "engine/search/mate_threat.h"
 #include "engine/search/move_order.h"
 #include "engine/search/node_common.h"
@@ -58,28 +59,25 @@ struct StageOrder {
   int floor;
 };
 StageOrder stage_order(int code) {
-  if (code == 10) return {-36, -60};
-  if (code == 11) return {-18, -36};
+  if (code == stage_code(NodeStage::kTacticalDrops)) return {-36, -60};
+  if (code == stage_code(NodeStage::kKingDrops)) return {-18, -36};
   return {0, -60};
 }
 
 }  // namespace
 
-NodeDepth node_depth(int ext, int ply, int depth) {
-  const int horizon = depth + (ext > 0 ? (ext + 11) / 12 : ext / 12);
-  return {horizon, horizon - ply, ext + 12 * (depth - ply)};
-}
-
-NodeSearch::NodeSearch(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b)
-    : node_(node),
+NodeSearch::NodeSearch(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta,
+                       int flag_a, int flag_b)
+    : cx_(cx),
+      node_(node),
       incoming_node_(incoming),
       p_(*node.position),
-      incoming_(move_stack[search_ply]),
-      ply_(search_ply),
+      incoming_(cx.move_stack[cx.search_ply]),
+      ply_(cx.search_ply),
       side_(node.position->teban),
       row_(incoming != nullptr && incoming->stage < kStageRows ? incoming->stage : 1),
       mode_(std::clamp(board::game_stage, 0, 2)),
-      depth_(node_depth(node.ext, search_ply)),
+      depth_(node_depth(node.ext, cx.search_ply)),
       alpha_(alpha),
       beta_(beta),
       entry_alpha_(alpha),
@@ -96,49 +94,49 @@ void NodeSearch::AddSearched(board::KMoveWord w) {
 }
 
 int NodeSearch::StaticScore() {
-  const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(ply_) : 0;
-  evaluate_fully(p_, node_.eval, silver, incoming_);
+  const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(cx_, ply_) : 0;
+  evaluate_node(node_, silver, incoming_);
   return eval_blend_node(node_.eval, side_, is_pass(incoming_));
 }
 
 void NodeSearch::Enter() {
-  set_.stamp = node_counter + kSetStampOffset;
+  set_.stamp = cx_.node_counter + kSetStampOffset;
   set_.list = set_list_;
   child_.position = &p_;
   in_check_ = board::king_attacked(p_, side_);
   outer_threat_ = board::threat_word;
-  const KMove& own = move_stack[ply_ - 1];
+  const KMove& own = cx_.move_stack[ply_ - 1];
   if ((!in_check_ || ply_ > 3) && depth_.remaining < kThreatMaxRemaining) {
     const int marker = own.flag;
     if (marker != 0 && (marker == 1 || marker == incoming_.from)) {
       threat_ = threat_after_move(p_, own, incoming_, depth_.remaining);
     }
-    if (threat_ == 0 && is_pass(own) && ply_ > 4 && move_stack[ply_ - 3].flag != 0) {
-      threat_ = threat_after_pass(move_stack[ply_ - 3], move_stack[ply_ - 2], incoming_);
+    if (threat_ == 0 && is_pass(own) && ply_ > 4 && cx_.move_stack[ply_ - 3].flag != 0) {
+      threat_ = threat_after_pass(cx_.move_stack[ply_ - 3], cx_.move_stack[ply_ - 2], incoming_);
     }
   }
   board::threat_word = threat_;
   knight_step_ = !is_pass(own) && board::code_class(own.code) == board::kKnight && !own.promote &&
                  own.captured_code == 0 && (own.flag_word & ~7u) == kFollowStageWord;
-  depth_lag_ = is_pass(incoming_) || ply_nodes[ply_ - 1] == nullptr ? 0 : ply_nodes[ply_ - 1]->ext - node_.ext;
+  depth_lag_ = is_pass(incoming_) || cx_.ply_nodes[ply_ - 1] == nullptr ? 0 : cx_.ply_nodes[ply_ - 1]->ext - node_.ext;
 }
 
-bool NodeSearch::Skipped(int code) const {
+bool NodeSearch::Skipped(NodeStage code) const {
   const int r = depth_.remaining;
   const bool threat = threat_ != 0;
   switch (code) {
-    case 0: return pass_done_ || in_check_ || threat || futile_ || (knight_step_ && r < kKnightStepRemaining);
-    case 2: return false;
-    case 3: return in_check_ || threat || escape_state_ == 1;
-    case 4: return in_check_ || threat || futile_;
-    case 5:
-    case 6:
-    case 9: return in_check_;
-    case 7: return in_check_ || threat || escape_state_ != 0;
-    case 8:
+    case NodeStage::kPass: return pass_done_ || in_check_ || threat || futile_ || (knight_step_ && r < kKnightStepRemaining);
+    case NodeStage::kCaptures: return false;
+    case NodeStage::kEscapes: return in_check_ || threat || escape_state_ == 1;
+    case NodeStage::kRefutations: return in_check_ || threat || futile_;
+    case NodeStage::kDepthSelected:
+    case NodeStage::kThreats:
+    case NodeStage::kQuiet: return in_check_;
+    case NodeStage::kDefences: return in_check_ || threat || escape_state_ != 0;
+    case NodeStage::kThreatDefences:
       return in_check_ || threat || futile_ || escape_state_ != 0 || (knight_step_ && r < kKnightStepRemaining);
-    case 10: return in_check_ || r < kLargeBRemaining;
-    case 11: return in_check_ || threat || futile_ || real_result_ || r <= kKingDropsRemaining;
+    case NodeStage::kTacticalDrops: return in_check_ || r < kLargeBRemaining;
+    case NodeStage::kKingDrops: return in_check_ || threat || futile_ || real_result_ || r <= kKingDropsRemaining;
     default: return true;
   }
 }
@@ -158,14 +156,14 @@ void NodeSearch::FutilityTest() {
   futile_ = alpha_ - StaticScore() > margin;
 }
 
-int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
+int NodeSearch::Generate(NodeStage code, KMove* out, int* stage, int* linker) {
   const int r = depth_.remaining;
-  const KMove& own = move_stack[ply_ - 1];
-  const KMove* last = &move_stack[ply_];
-  *stage = code;
+  const KMove& own = cx_.move_stack[ply_ - 1];
+  const KMove* last = &cx_.move_stack[ply_];
+  *stage = stage_code(code);
   *linker = kLinkFiltered;
   switch (code) {
-    case 2: {
+    case NodeStage::kCaptures: {
       if (in_check_) return gen_check_evasions(p_, last, threat_, out);
       *linker = kLinkUnsearched;
       if (!is_pass(incoming_) && board::kiki_at(p_, incoming_.to).direct_count[side_] > 0) {
@@ -173,11 +171,11 @@ int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
         int gain = 0;
         return board::gen_captures_scored(p_, incoming_.to, out, &gain);
       }
-      const KMove& two_back = move_stack[ply_ - 2];
+      const KMove& two_back = cx_.move_stack[ply_ - 2];
       if (ply_ >= 4 && !is_pass(two_back) && board::holds_piece_of(p_, 1 - side_, two_back.to) &&
           board::kiki_at(p_, two_back.to).direct_count[side_] > 0 && two_back.to != own.to &&
           two_back.to != incoming_.from) {
-        *stage = 5;
+        *stage = stage_code(NodeStage::kDepthSelected);
         return board::gen_captures_on(p_, last, two_back.to, r, out);
       }
       if (!is_pass(own) && (own.flag_word & ~7u) == kFollowStageWord && own.to != incoming_.to &&
@@ -186,12 +184,12 @@ int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
       }
       return 0;
     }
-    case 3: {
+    case NodeStage::kEscapes: {
       const int n = board::gen_threatened_escapes(p_, r, recapture_sq_, out);
       if (n > 0 || node_.hash_move != 0 || is_pass(own)) return n;
       return board::gen_pawn_follow(p_, own, out);
     }
-    case 4: {
+    case NodeStage::kRefutations: {
       int n = 0;
       for (int i = 0; i < node_.refute_count && i < 3; ++i) {
         const board::KMoveWord w = node_.refute[i];
@@ -201,17 +199,17 @@ int NodeSearch::Generate(int code, KMove* out, int* stage, int* linker) {
       }
       return n;
     }
-    case 5: {
+    case NodeStage::kDepthSelected: {
       *linker = kLinkAll;
       const int n = futile_ && r > 1 ? r - 1 : r;
       return sashite_gen_by_depth(p_, last, n, threat_, set_, out);
     }
-    case 6: return board::gen_threat_moves(p_, last, r, out);
-    case 7: return board::gen_defences(p_, incoming_, r, out);
-    case 8: return gen_mate_threat_defences(p_, pass_threat_, ply_, depth_.horizon, out);
-    case 9: return board::gen_quiet_moves(p_, last, r, out);
-    case 10: return board::gen_tactical_drops(p_, incoming_, r, out);
-    case 11: *linker = kLinkAll; return board::gen_drops_near_king(p_, out);
+    case NodeStage::kThreats: return board::gen_threat_moves(p_, last, r, out);
+    case NodeStage::kDefences: return board::gen_defences(p_, incoming_, r, out);
+    case NodeStage::kThreatDefences: return gen_mate_threat_defences(p_, pass_threat_, ply_, depth_.horizon, out);
+    case NodeStage::kQuiet: return board::gen_quiet_moves(p_, last, r, out);
+    case NodeStage::kTacticalDrops: return board::gen_tactical_drops(p_, incoming_, r, out);
+    case NodeStage::kKingDrops: *linker = kLinkAll; return board::gen_drops_near_king(p_, out);
     default: return 0;
   }
 }
@@ -221,7 +219,7 @@ NodeSearch::Flow NodeSearch::HashMoveStage(int column) {
   KMove m;
   kmove_unpack(p_, m, node_.hash_move);
   if (!board::sashite_is_legal(p_, m)) return Flow::kNext;
-  Trace(1);
+  Trace(stage_code(NodeStage::kHashMove));
   // The stage the move was found in (a pass: 0); a tag out of range is read as 1.
   const int stored = node_.hash_stage;
   const int stage = stored >= 0 && stored < kStageRows && (stored == 0) == is_pass(m) ? stored : 1;
@@ -231,41 +229,41 @@ NodeSearch::Flow NodeSearch::HashMoveStage(int column) {
     return PassStage();
   }
   if (stage == 2 && !in_check_ && m.to == incoming_.to) recapture_sq_ = m.to;
-  if (!pool_fits(1)) return Flow::kNext;
-  KMove* moves = &pool_moves[pool_cursor];
+  if (!cx_.pool_fits(1)) return Flow::kNext;
+  KMove* moves = &cx_.pool_moves[cx_.pool_cursor];
   moves[0] = m;
-  const int count = sashi_list_filtered(p_, ply_, &pool_nodes[pool_cursor], 1, moves, stage, set_,
-                                        &move_stack[ply_ + 1]);
-  ++pool_cursor;
+  const int count = sashi_list_filtered(p_, ply_, &cx_.pool_nodes[cx_.pool_cursor], 1, moves, stage, set_,
+                                        &cx_.move_stack[ply_ + 1]);
+  ++cx_.pool_cursor;
   if (count == 0) return Flow::kNext;
-  return SearchList(&pool_nodes[pool_cursor - 1], count, stage, column);
+  return SearchList(&cx_.pool_nodes[cx_.pool_cursor - 1], count, stage, column);
 }
 
-NodeSearch::Flow NodeSearch::RunStage(int code, int column) {
-  if (code == 1) return HashMoveStage(column);
+NodeSearch::Flow NodeSearch::RunStage(NodeStage code, int column) {
+  if (code == NodeStage::kHashMove) return HashMoveStage(column);
   if (Skipped(code)) return Flow::kNext;
-  Trace(code);
-  if (code == 0) return row_ == 0 ? DoublePass() : PassStage();
-  if (!pool_fits()) return Flow::kNext;
-  KMove* moves = &pool_moves[pool_cursor];
-  KMoveNode* nodes = &pool_nodes[pool_cursor];
-  int stage = code, linker = kLinkFiltered;
+  Trace(stage_code(code));
+  if (code == NodeStage::kPass) return row_ == 0 ? DoublePass() : PassStage();
+  if (!cx_.pool_fits()) return Flow::kNext;
+  KMove* moves = &cx_.pool_moves[cx_.pool_cursor];
+  KMoveNode* nodes = &cx_.pool_nodes[cx_.pool_cursor];
+  int stage = stage_code(code), linker = kLinkFiltered;
   const int n = Generate(code, moves, &stage, &linker);
-  pool_cursor += n;
+  cx_.pool_cursor += n;
   int count = 0;
   switch (linker) {
     case kLinkFiltered:
-      count = sashi_list_filtered(p_, ply_, nodes, n, moves, stage, set_, &move_stack[ply_ + 1]);
+      count = sashi_list_filtered(p_, ply_, nodes, n, moves, stage, set_, &cx_.move_stack[ply_ + 1]);
       break;
     case kLinkUnsearched: count = sashi_list_unsearched(nodes, n, moves, stage, set_); break;
     default: count = sashi_list_link(nodes, n, moves, stage); break;
   }
   if (count == 0) return Flow::kNext;
   KMoveNode* head = nodes;
-  if (code == 2 && in_check_) {
+  if (code == NodeStage::kCaptures && in_check_) {
     head = sashite_order_select(node_, count, head, depth_.remaining, 0);
   } else {
-    const StageOrder order = stage_order(code);
+    const StageOrder order = stage_order(stage_code(code));
     head = node_sashite_order(node_, stage, incoming_, count, head, alpha_, beta_, depth_.remaining, order.base,
                               order.floor);
   }
@@ -294,14 +292,14 @@ NodeSearch::Flow NodeSearch::ProveLoss() {
   // without a score are searched, with no rule passing over any of them,
   // until one escapes or none is left. Out of check with nothing scored the
   // node takes its static score instead (EndOfNode): no loss is claimed.
-  if (proved_ || best_ > -kScoreMate || (!in_check_ && !scored_) || !pool_fits()) return Flow::kNext;
+  if (proved_ || best_ > -kScoreMate || (!in_check_ && !scored_) || !cx_.pool_fits()) return Flow::kNext;
   proved_ = true;
-  KMove* moves = &pool_moves[pool_cursor];
-  KMoveNode* nodes = &pool_nodes[pool_cursor];
+  KMove* moves = &cx_.pool_moves[cx_.pool_cursor];
+  KMoveNode* nodes = &cx_.pool_nodes[cx_.pool_cursor];
   // Every evasion; out of check every move (the promoting version only where
   // promotion can lose nothing: rooks, bishops and pawns).
   const int n = in_check_ ? board::oute_nige_gen(p_, moves) : board::gen_all_moves(p_, moves);
-  pool_cursor += n;
+  cx_.pool_cursor += n;
   int kept = 0;
   for (int i = 0; i < n; ++i) {
     if (!Valued(kmove_pack(moves[i]))) moves[kept++] = moves[i];
@@ -331,6 +329,15 @@ NodeSearch::Flow NodeSearch::ProveLoss() {
 
 NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
+    // This move's key made ahead; the next move's key, and its table bucket
+    // on its way while this move is searched.
+    keyed_ = keyed_next_;
+    key_ = key_next_;
+    keyed_next_ = ln->next;
+    if (keyed_next_ != nullptr) {
+      key_next_ = child_key(node_.key, *keyed_next_->move);
+      board::hash_prefetch(key_next_);
+    }
     const Flow f = SearchMove(ln, count, stage, column);
     if (f == Flow::kReturn) return f;
     if (f == Flow::kEndStage) break;
@@ -340,21 +347,21 @@ NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, i
 
 NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
   *restart = false;
-  if (null_state_ == 2 || null_state_ == 3) {
+  if (null_state_ == NullState::kVerifyBest || null_state_ == NullState::kVerifyCutoff) {
     const KMove m = saved_move_;
     const board::KMoveWord w = kmove_pack(m);
-    move_stack[ply_ + 1] = m;
+    cx_.move_stack[ply_ + 1] = m;
     ++node_.counters[0];
-    const int e = extension_amount(null_state_, depth_.remaining);
+    const int e = extension_amount(static_cast<int>(null_state_), depth_.remaining);
     child_ = saved_child_;
     child_.ext += e;
     board::hash_store_extension(child_.key, e, w);
     board::do_move(p_, m, 1);
-    ply_nodes[ply_ + 1] = &child_;
+    cx_.ply_nodes[ply_ + 1] = &child_;
     pv_holder_init(child_.pv, ply_);
-    ++search_ply;
-    const int r = search_node(child_, saved_node_, -beta_, -entry_alpha_, flag_a_, flag_b_);
-    --search_ply;
+    ++cx_.search_ply;
+    const int r = search_node(cx_, child_, saved_node_, -beta_, -entry_alpha_, flag_a_, flag_b_);
+    --cx_.search_ply;
     board::threat_word = threat_;
     board::undo_move(p_, m, 1);
     for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
@@ -363,20 +370,20 @@ NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
       return Flow::kReturn;
     }
     const int s = -r;
-    if (null_state_ == 3 && s >= beta_) {
+    if (null_state_ == NullState::kVerifyCutoff && s >= beta_) {
       board::hash_invalidate(node_.key);
       SetLine(w, saved_stage_, true);
       board::hash_store(node_.key, depth_.stored, board::kBoundLower, s, 0, 0, 0, w, saved_stage_);
       ret_ = s;
       return Flow::kReturn;
     }
-    if (null_state_ == 2 && s > entry_alpha_ && s > alpha_ - margin_) {
+    if (null_state_ == NullState::kVerifyBest && s > entry_alpha_ && s > alpha_ - margin_) {
       best_ = alpha_ = s;
       SetLine(w, saved_stage_, true);
-      null_state_ = 0;
+      null_state_ = NullState::kNone;
     } else {
       board::hash_invalidate(node_.key);
-      null_state_ = 0;
+      null_state_ = NullState::kNone;
       // What the moves searched before the verified one showed stands (they
       // are not searched again), and the verified score joins it. The moves
       // searched after it were measured against its unverified score: they
@@ -390,9 +397,11 @@ NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
         node_.pv = saved_pv_;
       }
       tried_moves_put_at(set_, w, std::min(saved_set_index_, kSearchedRoom - 1));
-      if (!restarted_) {
-        // Search the node again once, the verified move kept as searched.
-        restarted_ = true;
+      if (restarts_ < kMaxRestarts) {
+        // Search the node again, the verified move kept as searched: the
+        // moves searched after it met a window raised to the refuted score.
+        // Every failed verification restarts, each keeping one more move.
+        ++restarts_;
         *restart = true;
       }
     }
@@ -419,15 +428,18 @@ int NodeSearch::EndOfNode() {
 
 int NodeSearch::Run() {
   Enter();
-  PoolMark mark;
-  pool_base_ = pool_cursor;
+  PoolMark mark(cx_);
+  pool_base_ = cx_.pool_cursor;
   int result = 0;
   for (;;) {
     bool returned = false;
     for (int column = 0; column < kStageColumns - 1; ++column) {
-      const int code = kStageTable[row_][column];
-      if (code == kStageNone) continue;
-      if (!futility_done_ && ((row_ != 0 && code == 4) || (row_ == 0 && code == 5))) FutilityTest();
+      const NodeStage code = kStageTable[row_][column];
+      if (code == NodeStage::kNone) continue;
+      // The futility test runs once, before the refutations (after a pass:
+      // before the depth-selected generator).
+      const NodeStage futility_before = row_ != 0 ? NodeStage::kRefutations : NodeStage::kDepthSelected;
+      if (!futility_done_ && code == futility_before) FutilityTest();
       if (RunStage(code, column) == Flow::kReturn) {
         result = ret_;
         returned = true;
@@ -441,7 +453,7 @@ int NodeSearch::Run() {
       break;
     }
     if (restart) {
-      pool_cursor = pool_base_;
+      cx_.pool_cursor = pool_base_;
       escape_state_ = 0;
       proved_ = false;
       continue;
@@ -457,16 +469,17 @@ int NodeSearch::Run() {
   return result;
 }
 
-int search_node(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b) {
-  if (search_ply >= kNodeLastPly) {
+int search_node(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a,
+                int flag_b) {
+  if (cx.search_ply >= kNodeLastPly) {
     int searched = 0;
-    return search_quiescence(node, incoming, alpha, beta, 0, 0, &searched);
+    return search_quiescence(cx, node, incoming, alpha, beta, 0, 0, &searched);
   }
   node.counters[0] = node.counters[1] = node.counters[2] = 0;
-  if ((node_counter & kPollMask) == 0 && qsearch_stop_test(time_state)) search_abort = 1;
-  ++node_counter;
-  if (search_abort) return kScoreStopped;
-  NodeSearch n(node, incoming, alpha, beta, flag_a, flag_b);
+  if ((cx.node_counter & kPollMask) == 0 && qsearch_stop_test(cx)) cx.search_abort = 1;
+  ++cx.node_counter;
+  if (cx.search_abort) return kScoreStopped;
+  NodeSearch n(cx, node, incoming, alpha, beta, flag_a, flag_b);
   return n.Run();
 }
 

@@ -12,16 +12,17 @@
 #include "engine/search/move_list.h"
 #include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
+#include "engine/search/think_context.h"
 
 namespace search {
 
-// The best score found (fail-soft), 32766 a mate, -32767 when search_abort was
-// set on entry or got set on the way (a stop request, or the time). The node
+// The best score found (fail-soft), 32766 a mate, -32767 when the think's
+// search_abort was set on entry or got set on the way (a stop request, or the time). The node
 // holds the position after the incoming move, its key, record, ext, hash move
 // and hash stage; `incoming` is the list node of the move that led here (its
 // stage byte selects the stage row). Flag word B goes to the pass child as its
 // flag word A; bit 0 of flag word A allows the check extension.
-int search_node(KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
+int search_node(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, int flag_a, int flag_b);
 
 // From ply 38 on the node search hands over to the quiescence search, which
 // stands pat past it: a line never reaches the end of the per-ply arrays.
@@ -37,24 +38,54 @@ struct NodeDepth {
   int remaining;
   int stored;
 };
-NodeDepth node_depth(int ext, int ply, int depth);
+inline NodeDepth node_depth(int ext, int ply, int depth) {
+  const int horizon = depth + (ext > 0 ? (ext + 11) / 12 : ext / 12);
+  return {horizon, horizon - ply, ext + 12 * (depth - ply)};
+}
 inline NodeDepth node_depth(int ext, int ply) { return node_depth(ext, ply, search_depth.load(std::memory_order_relaxed)); }
 inline int remaining_plies(int ext, int ply) { return node_depth(ext, ply).remaining; }
 
+// The stages of a node, in the codes the stage table, the list nodes' stage
+// byte and the transposition table's stage tag keep.
+enum class NodeStage : uint8_t {
+  kPass = 0,             // the pass, searched as a reduced null move (after a pass: the double pass)
+  kHashMove = 1,         // the transposition table's move
+  kCaptures = 2,         // the evasions in check, else the recaptures and captures of the moved pieces
+  kEscapes = 3,          // escapes of threatened pieces, else the pawn push after the own last move
+  kRefutations = 4,      // the node's refutation moves
+  kDepthSelected = 5,    // the depth-selected generator
+  kThreats = 6,          // moves that make threats
+  kDefences = 7,         // defences against the incoming move
+  kThreatDefences = 8,   // defences against the mate threat the pass showed
+  kQuiet = 9,            // quiet moves
+  kTacticalDrops = 10,   // tactical drops
+  kKingDrops = 11,       // drops near the enemy king
+  kNone = 13,            // no stage: the table's empty cell
+};
+constexpr int stage_code(NodeStage s) { return static_cast<int>(s); }
+
 // The stage table: the row is the stage byte of the incoming move's list node
-// (row 0 after a pass), the column the position in the node's sequence; code
-// 13 does nothing.
-constexpr int kStageNone = 13;
+// (row 0 after a pass), the column the position in the node's sequence.
+constexpr int kStageNone = stage_code(NodeStage::kNone);
 constexpr int kStageColumns = 13;
 constexpr int kStageRows = 12;
-inline constexpr std::array<std::array<uint8_t, kStageColumns>, kStageRows> kStageTable = [] {
-  constexpr std::array<uint8_t, kStageColumns> after_pass = {1, 0, 5, 6, 9, 10, 13, 13, 13, 13, 13, 13, 13};
-  constexpr std::array<uint8_t, kStageColumns> after_move = {1, 2, 3, 4, 0, 5, 6, 7, 8, 9, 11, 10, 13};
-  std::array<std::array<uint8_t, kStageColumns>, kStageRows> t{};
+inline constexpr std::array<std::array<NodeStage, kStageColumns>, kStageRows> kStageTable = [] {
+  using S = NodeStage;
+  constexpr std::array<S, kStageColumns> after_pass = {S::kHashMove, S::kPass,  S::kDepthSelected, S::kThreats,
+                                                       S::kQuiet,    S::kTacticalDrops, S::kNone,  S::kNone,
+                                                       S::kNone,     S::kNone,  S::kNone,          S::kNone,
+                                                       S::kNone};
+  constexpr std::array<S, kStageColumns> after_move = {
+      S::kHashMove, S::kCaptures,       S::kEscapes, S::kRefutations,   S::kPass,          S::kDepthSelected, S::kThreats,
+      S::kDefences, S::kThreatDefences, S::kQuiet,   S::kKingDrops,     S::kTacticalDrops, S::kNone};
+  std::array<std::array<S, kStageColumns>, kStageRows> t{};
   t[0] = after_pass;
   for (int row = 1; row < kStageRows; ++row) t[row] = after_move;
   return t;
 }();
+static_assert(stage_code(kStageTable[0][2]) == 5 && stage_code(kStageTable[1][10]) == 11 &&
+                  stage_code(kStageTable[1][11]) == 10,
+              "the table keeps its codes");
 
 // What the pass child's best line showed: the opponent's threat after the
 // pass, the reply and the opponent's next move (count words, passes allowed).

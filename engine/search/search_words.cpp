@@ -1,35 +1,29 @@
 #include "engine/search/search_words.h"
 
+#include "engine/search/think_context.h"
+
 namespace search {
 
 std::atomic<int32_t> think_control{kThinkRun};
-int32_t search_abort = 0;
 std::atomic<int32_t> search_depth{0};
-int32_t early_stop_score = -32766;
-int32_t search_style = 1;
-SearchTimeState time_state;
-
-board::KMove move_stack[kPlyEntries];
-int32_t search_ply = 0;
-KSearchNode* ply_nodes[kPlyEntries];
-uint32_t node_counter = 0;
-board::KHashKey root_key{};
+ThinkLimits think_limits;
 
 namespace {
 
 std::atomic<PvSink> pv_sink{nullptr};
+std::atomic<ProgressSink> progress_sink{nullptr};
 
 }  // namespace
 
-int32_t time_limit_now() { return time_state.current_limit.load() + time_state.extension.load(); }
+int32_t time_limit_now() { return think_limits.current_limit.load() + think_limits.extension.load(); }
 
 int search_depth_get() { return search_depth.load(); }
 
-void time_limit_extend(int32_t ms) { time_state.extension.fetch_add(ms); }
+void time_limit_extend(int32_t ms) { think_limits.extension.fetch_add(ms); }
 
 int time_limit_at_max() {
-  const int32_t max = time_state.max_limit.load();
-  return max > time_state.base_limit.load() && time_state.current_limit.load() == max ? 1 : 0;
+  const int32_t max = think_limits.max_limit.load();
+  return max > think_limits.base_limit.load() && think_limits.current_limit.load() == max ? 1 : 0;
 }
 
 void set_pv_sink(PvSink sink) { pv_sink.store(sink); }
@@ -38,5 +32,22 @@ void pv_report(int count, const uint32_t* moves, int32_t a, int flag, int32_t b,
   const PvSink sink = pv_sink.load();
   if (sink) sink(count, moves, a, flag, b, nodes, ms);
 }
+
+void pv_report(ThinkContext& cx, int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes,
+               uint32_t ms) {
+  cx.last_report_ms = ms;
+  pv_report(count, moves, a, flag, b, nodes, ms);
+}
+
+void set_progress_sink(ProgressSink sink) { progress_sink.store(sink); }
+
+void progress_report_due(ThinkContext& cx, uint32_t ms) {
+  if (ms - cx.last_report_ms < kProgressEveryMs) return;
+  cx.last_report_ms = ms;
+  const ProgressSink sink = progress_sink.load();
+  if (sink) sink(cx.node_counter, ms);
+}
+
+void reports_reset(ThinkContext& cx) { cx.last_report_ms = 0; }
 
 }  // namespace search

@@ -1,22 +1,24 @@
-// The words of a think: those other threads read or write while it runs (the
-// stop and ponder word, the iteration depth, the time limits) and those of the
-// computer thread alone (the time state of the think, the move stack, the ply
-// counter, the node counter, the root key). The driver writes think_control
-// from the user-interface thread and raises the time limit on a ponder hit; the
-// think reads them at its polling points. (The mate solver keeps its own
-// time-limit words: engine/tsume/tsume_state.h.)
+// The words of a think that stay process-wide because another thread reads or
+// writes them while it runs: the stop and ponder word, the iteration depth and
+// the time limits (the driver raises the limit on a ponder hit from the
+// user-interface thread; the think reads them at its polling points), and the
+// sinks its reports go to. What one think keeps for itself is in its context
+// (think_context.h). (The mate solver keeps its own time-limit words:
+// engine/tsume/tsume_state.h.)
 //
-// Reset at think start by Chuban: search_abort, search_depth, the time state,
-// the node counter, the move stack's entry 1, the root key, and the candidate
-// table of the depth-selected generator with its call counter (gen_stamp.h). The search mode is
-// board::game_stage, the threat word board::threat_word (both cleared or set
-// at think start too).
+// Reset at think start by Chuban: search_depth, the time limits, and in the
+// context the search's words. Also process-wide and reset or set at think
+// start: the search mode board::game_stage and the threat word
+// board::threat_word (the board's generators read them); the candidate table
+// of the depth-selected generator with its call counter (gen_stamp.h).
 //
 // Scratch of the computer thread kept in single files: the predicted-line
 // slots (pv_learn.cpp; cleared before every root pass and after each re-search
-// with them), the exchange scoring's move pool (exchange_score.cpp) and the
-// mate-threat defences' gathering array (mate_threat.cpp), both used only
-// within one call. None of them is re-entrant.
+// with them), the best root move remembered across iterations (root_list.cpp),
+// the exchange scoring's move pool (exchange_score.cpp) and the mate-threat
+// defences' gathering array (mate_threat.cpp), both used only within one call,
+// and the cache of full evaluations (eval_cache.h), cleared at think start.
+// None of them is re-entrant.
 #pragma once
 
 #include <atomic>
@@ -52,25 +54,11 @@ constexpr int kLastPly = KPvHolder::kMaxMoves - 1;
 
 // Written by the driver from any thread; read by the think at its polling points.
 extern std::atomic<int32_t> think_control;
-// 1 ends the running search; set by the polling points, cleared at think start.
-extern int32_t search_abort;
 // The iteration depth the think is on (0 before the first).
 extern std::atomic<int32_t> search_depth;
-// The score below which the deepening gives up early (the driver's hopeless
-// score of the side to move); -32766 by default.
-extern int32_t early_stop_score;
-// 1 in normal play, 2 when the N best moves are asked for.
-extern int32_t search_style;
-
-// The think's time and root state, one record shared by the think routine, the
-// root search and the time tests. The limits are in ms; the driver reads them
-// and adds to `extension` from another thread.
-struct SearchTimeState {
-  int32_t side = 0;             // side to move at the root
-  int32_t max_depth = 0;        // plies; lowered by the single-move caps
-  int32_t in_check = 0;         // the root side is in check
-  int32_t pass_threat = 0;      // passing at the root would allow a mate
-  int32_t no_time_limit = 0;
+// The time limits of the think that runs, in ms; the driver reads them and
+// adds to `extension` from another thread.
+struct ThinkLimits {
   std::atomic<int32_t> base_limit{0};
   std::atomic<int32_t> max_limit{0};
   // Reset to the base limit after every root search, raised to the maximum by
@@ -79,6 +67,17 @@ struct SearchTimeState {
   // Added by time_limit_extend (a ponder hit) and counted by every time test on
   // top of the current limit, so that the reset keeps it. Zeroed at think start.
   std::atomic<int32_t> extension{0};
+};
+extern ThinkLimits think_limits;
+
+// The think's time and root state, one record of the think's context shared
+// by the think routine, the root search and the time tests.
+struct SearchTimeState {
+  int32_t side = 0;             // side to move at the root
+  int32_t max_depth = 0;        // plies; lowered by the single-move caps
+  int32_t in_check = 0;         // the root side is in check
+  int32_t pass_threat = 0;      // passing at the root would allow a mate
+  int32_t no_time_limit = 0;
   int32_t lost = 0;             // every evasion loses to a mate
   int32_t searched_count = 0;   // root moves taken up in this iteration
   int32_t best_score = 32767;   // of the current iteration
@@ -86,8 +85,6 @@ struct SearchTimeState {
   int32_t elapsed = 0;          // ms since think start at the end of the last finished iteration
   int32_t exchange_count[kPlyEntries] = {};  // per ply: exchange weight of the captures on the line
 };
-extern SearchTimeState time_state;
-
 // The limit the time tests compare with: the current limit plus the extension.
 int32_t time_limit_now();
 
@@ -98,19 +95,6 @@ void time_limit_extend(int32_t ms);
 // at the maximum, else 0 (any thread).
 int time_limit_at_max();
 
-// Computer thread only.
-// The line being searched: entry p is the move that led to the node of ply p
-// (entry 1 the opponent's last move before the think); its flag byte holds the
-// en-prise marker, its flag word the stage code from bit 3 and three flags.
-extern board::KMove move_stack[kPlyEntries];
-extern int32_t search_ply;
-// Per ply: the node being searched there.
-extern KSearchNode* ply_nodes[kPlyEntries];
-// Nodes visited in this think.
-extern uint32_t node_counter;
-// The key of the root position computed for side 0.
-extern board::KHashKey root_key;
-
 // Where the think sends each principal variation: moves as KMoveWords, the
 // search's value and depth words (a, b), the flag of a mate found at the root,
 // and the node count and milliseconds of the think so far. The driver installs
@@ -119,5 +103,23 @@ using PvSink = int (*)(int count, const uint32_t* moves, int32_t a, int flag, in
                        uint32_t ms);
 void set_pv_sink(PvSink sink);
 void pv_report(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes, uint32_t ms);
+struct ThinkContext;
+// The same for the think of `cx`, whose last report it becomes.
+void pv_report(ThinkContext& cx, int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes,
+               uint32_t ms);
+
+// Where the think sends its progress while an iteration runs long without a
+// new line: the node count and milliseconds of the think so far. Installed by
+// the driver like the variations' sink.
+using ProgressSink = int (*)(uint32_t nodes, uint32_t ms);
+void set_progress_sink(ProgressSink sink);
+// A think reports at least this often: a progress report goes out when this
+// long has passed since its last report of either kind.
+constexpr uint32_t kProgressEveryMs = 1000;
+// At `ms` since think start: a progress report with the think's node counter
+// when one is due.
+void progress_report_due(ThinkContext& cx, uint32_t ms);
+// The think starts: no report yet (its start counts as the last one).
+void reports_reset(ThinkContext& cx);
 
 }  // namespace search

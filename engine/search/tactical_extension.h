@@ -17,9 +17,4 @@ namespace search {
 int tactical_extension_match(const board::KPosition& p, int ply, const board::KMove* stack,
                              KSearchNode* const* contexts);
 
-// 1 when one of the squares around the side to move's king whose attack
-// count the last move raised for that side is held by the opponent (direct
-// plus x-ray) at least as strongly as by the side, else 0.
-int king_zone_threat_test(const board::KPosition& p);
-
 }  // namespace search

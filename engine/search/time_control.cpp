@@ -8,6 +8,7 @@
 #include "engine/eval/king_lines.h"
 #include "engine/search/position_features.h"
 #include "engine/search/score_maps.h"
+#include "engine/tsume/tsume_entry.h"
 #include "platform/clock.h"
 
 namespace search {
@@ -28,10 +29,6 @@ constexpr int32_t kTsumeNodesPerMs = 100;
 
 // game_progress_score: values of pieces in hand by kind, rook .. pawn.
 constexpr int kHandProgress[8] = {0, 15, 7, 8, 6, 5, 4, 3};
-
-uint32_t think_start = 0;
-uint32_t iteration_start = 0;
-uint32_t last_reading = 0;
 
 // Ranks a piece of `side` stands forward of its back rank.
 int ranks_forward(int side, int sq) {
@@ -126,20 +123,30 @@ int32_t tsume_budget(int32_t current_limit, int max_depth, bool normal_play) {
   return t > 0 ? kTsumeNodesPerMs * t : 0;
 }
 
-int iteration_time_check(const SearchTimeState& t, int d, int max_depth, int32_t elapsed, int32_t score) {
-  if (think_control.load() == kThinkPonder || t.no_time_limit) return 0;
+bool time_rules_apply(const ThinkContext& cx) {
+  return think_control.load(std::memory_order_relaxed) != kThinkPonder && !cx.time_state.no_time_limit &&
+         time_limit_now() >= kTimeRulesFloor;
+}
+
+uint32_t root_solver_ms(ThinkContext& cx, int32_t node_budget) {
+  if (!time_rules_apply(cx)) return tsume::kInGameTimeLimitMs;
+  const int32_t left = time_limit_now() / kRootSolveShare - think_elapsed(cx);
+  if (left <= 0) return 0;
+  return static_cast<uint32_t>(std::clamp(node_budget / kTsumeNodesPerMs, 1, left));
+}
+
+int iteration_time_check(const ThinkContext& cx, int d, int max_depth, int32_t elapsed, int32_t score) {
+  if (!time_rules_apply(cx)) return 0;
   const int32_t limit = time_limit_now();
-  if (limit < kTimeRulesFloor) return 0;
-  if (d > 6 && score < early_stop_score && d == max_depth - 1) return 1;
+  if (d > 6 && score < cx.early_stop_score && d == max_depth - 1) return 1;
   return elapsed > (2 * limit) / 3 ? 1 : 0;
 }
 
-int uchikiri_check(const SearchTimeState& t) {
-  if (think_control.load() == kThinkPonder || t.no_time_limit) return 0;
+int uchikiri_check(ThinkContext& cx) {
+  if (!time_rules_apply(cx)) return 0;
   const int32_t limit = time_limit_now();
-  if (limit < kTimeRulesFloor) return 0;
-  const int32_t e = think_elapsed();
-  return 2 * (limit - e) < t.elapsed ? 1 : 0;
+  const int32_t e = think_elapsed(cx);
+  return 2 * (limit - e) < cx.time_state.elapsed ? 1 : 0;
 }
 
 int score_trend(int32_t s, int32_t previous) {
@@ -154,22 +161,22 @@ int score_trend(int32_t s, int32_t previous) {
   return previous - s < 251 ? 0 : 4;
 }
 
-void think_clock_start() { last_reading = think_start = platform::tick_ms(); }
-void iteration_clock_start() { iteration_start = platform::tick_ms(); }
-uint32_t think_start_tick() { return think_start; }
+void think_clock_start(ThinkContext& cx) {
+  cx.last_reading = cx.think_start = platform::tick_ms();
+  reports_reset(cx);
+}
+void iteration_clock_start(ThinkContext& cx) { cx.iteration_start = platform::tick_ms(); }
 
-int32_t think_elapsed() {
-  last_reading = platform::tick_ms();
-  return static_cast<int32_t>(platform::tick_elapsed(think_start, last_reading));
+int32_t think_elapsed(ThinkContext& cx) {
+  cx.last_reading = platform::tick_ms();
+  return static_cast<int32_t>(platform::tick_elapsed(cx.think_start, cx.last_reading));
 }
 
-int32_t iteration_end_log(const KSearchNode&, int, int) { return think_elapsed(); }
+int32_t iteration_end_log(ThinkContext& cx, int, int) { return think_elapsed(cx); }
 
-void search_speed(const KSearchNode& root, double* speed) {
-  const uint32_t ms = platform::tick_elapsed(iteration_start, platform::tick_ms());
-  *speed = ms == 0 ? 0.0 : root.counters[0] * 1000.0 / ms;
+void search_speed(const ThinkContext& cx, double* speed) {
+  const uint32_t ms = platform::tick_elapsed(cx.iteration_start, platform::tick_ms());
+  *speed = ms == 0 ? 0.0 : cx.node_counter * 1000.0 / ms;
 }
-
-void node_counter_reset() { node_counter = 0; }
 
 }  // namespace search

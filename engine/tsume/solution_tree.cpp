@@ -151,7 +151,7 @@ int shortest_mate(KTsumeEngine& e, TsumeContext& c, int known, uint16_t& move) {
   return hi;
 }
 
-int tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   // (The answer to a futile interposition is no shortest mate: walk it anew.)
   if (const KTsumeNode* known = tsume_lookup_exact(tree, c.key); known != nullptr && !(known->flags & kFlagTreeFutile)) {
     c.tree_length = tree_length(*known);
@@ -328,7 +328,7 @@ int tree_evasion(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int i) {
   return r;
 }
 
-int tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   if (const KTsumeNode* known = tsume_lookup_exact(tree, c.key)) {
     c.tree_length = tree_length(*known);
     c.tree_quality = tree_quality(*known);
@@ -460,7 +460,7 @@ int tsume_tree_node(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   }
   ++e.node_count;
   if (tsume_limit_reached(e)) return kTreeLimit;
-  return c.pos.teban == c.attacker ? tree_or(e, c, tree) : tree_and(e, c, tree);
+  return c.pos.teban == c.attacker ? tsume_tree_or(e, c, tree) : tsume_tree_and(e, c, tree);
 }
 
 void tsume_tree_unprove_path(KTsumeEngine& e, TsumeContext& c) {

@@ -90,6 +90,10 @@ int tsume_search_limit(KPosition& p, KHashKey* main_key, KMove* out, uint32_t ti
   return in_game_search(p, main_key, out, -1, time_limit_ms);
 }
 
+int tsume_search_within(KPosition& p, KHashKey* main_key, KMove* out, int32_t node_limit, uint32_t time_limit_ms) {
+  return in_game_search(p, main_key, out, node_limit, time_limit_ms);
+}
+
 int tsume_hash_check(KPosition& p, KMove* out) {
   KTsumeEngine* e = g_in_game.get();
   if (e == nullptr || p.piece[1 - p.teban].sq >= kInHand) return 1;
@@ -147,10 +151,11 @@ void ktsume_set_time_limit(uint32_t ms) {
   if (g_ktsume) g_ktsume->time_limit.store(ms);
 }
 
-int ktsume_solve(const KPosition& p, const KMove** line, int* length, uint32_t time_limit_ms, int32_t node_limit) {
+SolveResult ktsume_solve(const KPosition& p, const KMove** line, int* length, uint32_t time_limit_ms,
+                         int32_t node_limit) {
   const int r = solve_line(g_ktsume.get(), p, line, length, time_limit_ms, node_limit);
-  if (g_ktsume && g_ktsume->time_limit.load() == 0) return 7;
-  return r;
+  if (g_ktsume && g_ktsume->time_limit.load() == 0) return SolveResult::kStopped;
+  return static_cast<SolveResult>(r);
 }
 
 int ktsume_solve_defender_top(const KPosition& p, KMove* out, int* count, uint32_t time_limit_ms,
@@ -186,21 +191,23 @@ int ktsume_solve_top(const KPosition& p, const KMove& last, KMove* out, int mode
   ktsume_pool_reset();
   const KMove* line = nullptr;
   int length = 0;
-  if (ktsume_solve(work, &line, &length, kTopTimeLimitMs, kTopNodeLimit) == 0 && length > 0) *out = line[0];
+  if (ktsume_solve(work, &line, &length, kTopTimeLimitMs, kTopNodeLimit) == SolveResult::kMate && length > 0) {
+    *out = line[0];
+  }
   return 0;
 }
 
-int check_henbetsu(const KPosition& p, const KMove* line, int length, const KMove** out_line, int* out_length,
-                   uint32_t time_limit_ms) {
+SolveResult check_henbetsu(const KPosition& p, const KMove* line, int length, const KMove** out_line,
+                           int* out_length, uint32_t time_limit_ms) {
   *out_length = 0;
   KTsumeEngine* e = g_ktsume.get();
-  if (e == nullptr) return 1;
+  if (e == nullptr) return SolveResult::kUndecided;
   const int r = ktsume_henbetsu_search(*e, p, line, length, time_limit_ms);
   if (r == 0) {
     *out_line = e->main_line;
     *out_length = e->main_line_length;
   }
-  return r;
+  return static_cast<SolveResult>(r);
 }
 
 int ktsume_get_answer(const KPosition& p, KMove* out, int tree) {
@@ -265,7 +272,6 @@ int compose_instance_short_mate(KTsumeTable& table, const KPosition& p, int ply_
   return compose_short_mate(*g_compose, table, p, ply_limit, out, plies, time_limit_ms, node_limit);
 }
 
-int compose_instance_max_ply() { return g_compose ? g_compose->max_ply : 0; }
 uint32_t compose_instance_nodes() { return g_compose ? g_compose->node_count : 0; }
 
 }  // namespace tsume

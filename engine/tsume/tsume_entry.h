@@ -3,7 +3,7 @@
 // solver `ktsume` of the mate-problem jobs and game mode, and the composer's.
 // Result codes: 0 mate (or success), 1 undecided or a limit reached, 2 no
 // mate, 3 the side to move could take the enemy king, 7 stopped (time limit
-// set to 0). Every entry point runs on the computer thread except the stop
+// set to 0); the problem solver's solves name them (SolveResult). Every entry point runs on the computer thread except the stop
 // entries and ktsume_get_progress, which may be called from any thread.
 #pragma once
 
@@ -13,6 +13,19 @@
 #include "engine/board/position.h"
 
 namespace tsume {
+
+// How a solve of the problem solver ends (ktsume_solve, check_henbetsu), as
+// the driver's mate jobs hand it on to the front end. The solver gives the
+// first five; the jobs around it add the last two.
+enum class SolveResult : int {
+  kMate = 0,         // a mate (for check_henbetsu: another mating line), its line given
+  kUndecided = 1,    // a node or time limit reached first
+  kNoMate = 2,       // no mate (no other mating line)
+  kAttacksKing = 3,  // the side to move already attacks the defending king
+  kStopped = 7,      // stopped: the time limit set to 0 during the solve
+  kFailed = 8,       // no solver or kept solve to ask, or a position the engine cannot hold
+  kNoMemory = 9,     // the solver's memory could not be had
+};
 
 struct KTsumeEngine;
 struct KTsumeTable;
@@ -38,6 +51,9 @@ void tsume_stop(uint32_t ms);
 int tsume_search(board::KPosition& p, board::KHashKey* main_key, board::KMove* out, int32_t node_limit);
 // The same within a time limit and without a node limit.
 int tsume_search_limit(board::KPosition& p, board::KHashKey* main_key, board::KMove* out, uint32_t time_limit_ms);
+// The same within both a node limit (negative: none) and a time limit.
+int tsume_search_within(board::KPosition& p, board::KHashKey* main_key, board::KMove* out, int32_t node_limit,
+                        uint32_t time_limit_ms);
 // 0 when the table already proves a mate for the side to move (its move in
 // `out`), else 1.
 int tsume_hash_check(board::KPosition& p, board::KMove* out);
@@ -56,10 +72,11 @@ void ktsume_free();
 void ktsume_free_default();
 void ktsume_pool_reset();
 void ktsume_set_time_limit(uint32_t ms);
-// Solves a position with the attacker to move: 0 with the main line (valid
-// until the next solve) in `line` and `length`.
-int ktsume_solve(const board::KPosition& p, const board::KMove** line, int* length, uint32_t time_limit_ms,
-                 int32_t node_limit);
+// Solves a position with the attacker to move: kMate with the main line
+// (valid until the next solve) in `line` and `length`, kUndecided, kNoMate,
+// kAttacksKing or kStopped.
+SolveResult ktsume_solve(const board::KPosition& p, const board::KMove** line, int* length, uint32_t time_limit_ms,
+                         int32_t node_limit);
 // Solves a position with the defender to move (in check): 0 mated, with the
 // defender's longest defence in `out` and the line's length in `count`; 2 an
 // escape (in `out`); 1 undecided, with the evasion hardest to refute.
@@ -68,11 +85,11 @@ int ktsume_solve_defender_top(const board::KPosition& p, board::KMove* out, int*
 // The computer's answer in the mate-problem game mode; `out` from 255 when it
 // has none. Mode 1: no move when the defender is mated.
 int ktsume_solve_top(const board::KPosition& p, const board::KMove& last, board::KMove* out, int mode);
-// Another mating line than the main line of `length` moves: 0 with it in
-// `out_line` and `out_length`, 1 limit, 2 none, 3 the side to move attacks
-// the enemy king.
-int check_henbetsu(const board::KPosition& p, const board::KMove* line, int length, const board::KMove** out_line,
-                   int* out_length, uint32_t time_limit_ms);
+// Another mating line than the main line of `length` moves: kMate with it in
+// `out_line` and `out_length`, kUndecided (a limit), kNoMate (none) or
+// kAttacksKing.
+SolveResult check_henbetsu(const board::KPosition& p, const board::KMove* line, int length,
+                           const board::KMove** out_line, int* out_length, uint32_t time_limit_ms);
 // The move the solution tree (0 current, 1 committed) holds for the
 // position: 0 with it in `out`, 1 when the tree holds none.
 int ktsume_get_answer(const board::KPosition& p, board::KMove* out, int tree);
@@ -100,7 +117,6 @@ int compose_instance_solve(const board::KPosition& p, const board::KMove** line,
 // at all, 1 none found within the limit, a search limit or no instance.
 int compose_instance_short_mate(KTsumeTable& table, const board::KPosition& p, int ply_limit, board::KMove* out,
                                 int* plies, uint32_t time_limit_ms, int32_t node_limit);
-int compose_instance_max_ply();
 uint32_t compose_instance_nodes();
 
 // The instances themselves, null while absent (tests and benchmarks).

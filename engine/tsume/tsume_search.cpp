@@ -10,6 +10,7 @@
 #include "engine/board/move_rules.h"
 #include "engine/tsume/pair_transposition.h"
 #include "engine/tsume/proof_hands.h"
+#include "engine/tsume/proof_numbers.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_move_code.h"
 
@@ -22,10 +23,6 @@ namespace {
 constexpr int32_t kLargeNumber = 0x100000;
 constexpr uint32_t kDropMateBit = 1u << 10;
 
-int32_t sat_add(int32_t a, int32_t b) {
-  if (a >= kInf || b >= kInf) return kInf;
-  return std::min<int64_t>(int64_t{a} + b, kCap);
-}
 int32_t cap(int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, kCap)); }
 
 bool is_pawn_drop(const KMove& m) { return m.from == kInHand && code_kind(m.code) == kPawn; }
@@ -397,19 +394,6 @@ struct AndNumbers {
   bool disproven = false;
   bool pawn_drop_mate = false;  // some child depends on a drop-pawn mate
 };
-
-// Keeps the `size` largest values in `top` (descending).
-void keep_largest(int32_t* top, int size, int32_t v) {
-  for (int i = 0; i < size; ++i) {
-    if (v > top[i]) std::swap(v, top[i]);
-  }
-}
-
-int32_t sum_of(const int32_t* v, int size) {
-  int32_t s = 0;
-  for (int i = 0; i < size; ++i) s = sat_add(s, v[i]);
-  return s;
-}
 
 bool same_root_position(const TsumeContext& c, const KHashKey& key) {
   const KHashKey& r = c.root_key;

@@ -14,7 +14,7 @@ using board::hash_hand_compare;
 constexpr uint32_t kComparableXor = 0x200000;  // word 2 may differ in the hand bits only
 constexpr int kEvictScan = 100;
 
-uint32_t bucket_of(const KTsumeTable& t, uint32_t word) { return word % t.bucket_count; }
+uint32_t bucket_of(const KTsumeTable& t, uint32_t word) { return t.bucket_divisor.Remainder(word); }
 
 bool same_board(const KTsumeNode& n, const KHashKey& k) {
   return n.key.word[0] == k.word[0] && n.key.word[1] == k.word[1];
@@ -160,6 +160,7 @@ bool tsume_table_init(KTsumeTable& t, uint64_t mem_kb) {
   TableShape shape;
   if (!tsume_table_shape(mem_kb, t.kb_per_block, shape)) return false;
   t.bucket_count = shape.bucket_count;
+  t.bucket_divisor = board::KFixedDivisor(shape.bucket_count);
   t.max_blocks = shape.max_blocks;
   t.nodes_per_block = shape.nodes_per_block;
   t.capacity = shape.capacity;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "engine/board/fixed_divisor.h"
 #include "engine/board/hash_key.h"
 
 namespace tsume {
@@ -66,6 +67,7 @@ constexpr uint32_t kBytesPerNode = sizeof(KTsumeNode) + sizeof(uint32_t);  // no
 struct KTsumeTable {
   uint32_t capacity = 0;      // total nodes of all the blocks the table may have
   uint32_t bucket_count = 0;
+  board::KFixedDivisor bucket_divisor;  // by the bucket count
   KTsumeNode** blocks = nullptr;
   uint32_t* buckets = nullptr;  // head node index per bucket
   uint32_t free_head = kNoNode;
@@ -119,7 +121,7 @@ KTsumeNode* tsume_lookup_exact(KTsumeTable& t, const KHashKey& key);
 // Asks the processor for the bucket head of the key ahead of its lookup, so
 // that the lookups of a node's children wait on memory together.
 inline void tsume_prefetch(const KTsumeTable& t, const KHashKey& key) {
-  if (t.buckets != nullptr) __builtin_prefetch(&t.buckets[key.word[1] % t.bucket_count]);
+  if (t.buckets != nullptr) __builtin_prefetch(&t.buckets[t.bucket_divisor.Remainder(key.word[1])]);
 }
 
 // Stores numbers for the key at the given ply: an open result updates the

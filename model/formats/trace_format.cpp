@@ -78,11 +78,6 @@ void trace_rank_text(KString& out, int rank) {
   out.Append(rank >= 1 && rank <= 9 ? kRankNames[rank] : "？");
 }
 
-void trace_piece_text(KString& out, int engine_code) {
-  out.Free();
-  out.Append(piece_name(engine_code, 0));
-}
-
 void sashite_to_coord(KString& out, KMoveWord word) { write_move(out, word, false); }
 void sashite_to_kanji(KString& out, KMoveWord word) { write_move(out, word, true); }
 void sashite_to_text(KString& out, KMoveWord word) { write_move(out, word, true); }

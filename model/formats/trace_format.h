@@ -22,11 +22,9 @@ struct TraceBoard {
 // The trace log: accepts a line of text and discards it.
 void trace_write(const char* text);
 
-// Helpers: a file as a full-width digit, a rank in kanji, a piece's short name
-// (engine code; "・" for an empty square).
+// Helpers: a file as a full-width digit, a rank in kanji.
 void trace_file_text(KString& out, int file);
 void trace_rank_text(KString& out, int rank);
-void trace_piece_text(KString& out, int engine_code);
 
 // An engine move word: "パス" for a pass, otherwise the side mark, the target, the
 // piece and 打 or 成, then the source as "(%d%d)". The coordinate form writes the

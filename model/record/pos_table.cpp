@@ -17,7 +17,7 @@ bool node_less(const KifuKyokumen* a, const KifuKyokumen* b) {
 
 PosTable::PosTable() : heads_(kInitialBuckets, nullptr), tails_(kInitialBuckets, nullptr) {}
 
-PosTable::~PosTable() { Clear(); }
+PosTable::~PosTable() { Unlink(); }
 
 void PosTable::Link(KifuKyokumen* node) {
   const int b = Bucket(node->hash_lo, node->hash_hi);
@@ -129,7 +129,7 @@ void PosTable::FindAll(const Kyokumen& kyokumen, uint32_t hash_lo, uint32_t hash
   }
 }
 
-void PosTable::Clear() {
+void PosTable::Unlink() {
   for (size_t b = 0; b < heads_.size(); ++b) {
     KifuKyokumen*& head = heads_[b];
     while (head) {

@@ -42,8 +42,8 @@ class PosTable {
   // Every node holding `kyokumen` (whose hash is given), in chain order.
   void FindAll(const Kyokumen& kyokumen, uint32_t hash_lo, uint32_t hash_hi,
                std::vector<KifuKyokumen*>& out) const;
-  // Frees every node.
-  void Clear();
+  // Empties every bucket; the nodes, which the table owns, are freed with it.
+  void Unlink();
   int Count() const { return count_; }
   int BucketCount() const { return static_cast<int>(heads_.size()); }
   // Every node, bucket by bucket in chain order.

@@ -55,9 +55,6 @@ void append_kanji_positive(KString& out, int64_t n) {
 
 }  // namespace
 
-const char* kanji_digit(int d) { return (d >= 0 && d <= 9) ? kKanjiDigits[d] : ""; }
-const char* zenkaku_digit(int d) { return (d >= 0 && d <= 9) ? kZenkakuDigits[d] : ""; }
-
 void int_to_kanji(KString& out, int n) {
   out.Free();
   if (n == 0) {

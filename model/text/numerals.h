@@ -23,9 +23,4 @@ int zenkaku_digit_to_int(const char* text, int* value);
 // character that cannot continue the number, so 七六 reads as 7 in 2 bytes.
 int kanji_to_int(const char* text, int* value);
 
-// The kanji digit 〇..九 for 0..9 (two bytes, NUL-terminated).
-const char* kanji_digit(int d);
-// The full-width digit ０..９ for 0..9.
-const char* zenkaku_digit(int d);
-
 }  // namespace model

@@ -137,7 +137,7 @@ TEST(BookCommand, WhatIsNoReadableBookIsOneLineAndMakesNothing) {
   ASSERT_EQ(::truncate((dir + "/huge.js5").c_str(), driver::kMaxBookFileBytes + 1), 0);
   for (const char* args : {"book show junk.bin game.csa", "book show parts game.csa", "book show huge.js5 game.csa",
                                   "book import new.js5 parts", "book import new.js5 game.csa", "book add junk.bin game.csa",
-                                  "think game.csa --depth 1 --book junk.bin", "think game.csa --depth 1 --book parts"}) {
+                                  "think game.csa --depth 2 --book junk.bin", "think game.csa --depth 2 --book parts"}) {
     expect_one_line_failure(sh("cd " + dir + " && " + velkora(args)), args);
   }
   // Nothing was made of the failed imports, and no lock file beside junk.
@@ -154,7 +154,7 @@ TEST(BookCommand, WhatIsNoReadableBookIsOneLineAndMakesNothing) {
   ASSERT_EQ(::truncate((parts + "/joseki/b00.jdb").c_str(), 16 + (4 << 20)), 0);
   const std::string limit = kSanitized ? "" : "ulimit -v 1048576; ";
   expect_one_line_failure(sh(limit + "cd " + dir + " && " + velkora("book show parts game.csa --ply 0")), "4 GB part");
-  const Outcome think = run("velkora think " + game + " --ply 0 --depth 1 --book " + parts, true);
+  const Outcome think = run("velkora think " + game + " --ply 0 --depth 2 --book " + parts, true);
   EXPECT_EQ(think.status, 0);
   EXPECT_EQ(think.out.rfind("velkora think: warning: cannot read '" + parts + "/joseki/b00.jdb' as an opening book", 0), 0u)
       << think.out;

@@ -221,21 +221,44 @@ TEST(CommandLine, ThinkPlaysTheBooksMove) {
   ASSERT_EQ(run("velkora book add " + book + " " + example()).status, 0);
   const Outcome r = run("velkora think " + example() + " --ply 2 --depth 2 --book " + book);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "bestmove +2625FU\n");  // the record's third move, no search
+  // The record's third move, no search: its one line has depth 0 and no nodes.
+  const std::vector<std::string> lines = lines_of(r.out);
+  ASSERT_EQ(lines.size(), 2u) << r.out;
+  EXPECT_EQ(lines[0].rfind("info depth 0 score 0 nodes 0 time ", 0), 0u) << r.out;
+  EXPECT_TRUE(lines[0].ends_with(" pv +2625FU")) << r.out;
+  EXPECT_EQ(lines[1], "bestmove +2625FU");
   std::remove(book.c_str());
 }
 
 TEST(CommandLine, ThinkRefusesBadOptionsInOneLine) {
-  for (const char* args : {" --book /no/such/book", " --book /tmp --no-book", " --ply 40", " --depth 0", " --time x", " --style fast", " --nonsense",
-                           " extra"}) {
+  for (const char* args : {" --book /no/such/book", " --book /tmp --no-book", " --ply 40", " --depth 0", " --depth 1",
+                           " --depth 13", " --time x", " --style fast", " --nonsense", " extra"}) {
     const Outcome r = run("velkora think " + example() + args, true);
     EXPECT_EQ(r.status >> 8, 1) << args;
     EXPECT_EQ(lines_of(r.out).size(), 1u) << args << ": " << r.out;
     EXPECT_EQ(r.out.rfind("velkora think: ", 0), 0u) << r.out;
   }
+  // A depth the think does not go to is refused, not clamped, and the range named.
+  EXPECT_TRUE(fails_with("velkora think " + example() + " --depth 20", 1,
+                         "velkora think: --depth needs a depth from 2 to 12, not '20'\n"));
   EXPECT_TRUE(fails_with("velkora think", 1, "velkora think: usage: velkora think FILE"));
   EXPECT_TRUE(fails_with("velkora think /no/such.kif", 1,
                          "velkora think: cannot read '/no/such.kif': No such file or directory\n"));
+}
+
+TEST(CommandLine, ThinkRefusesAPositionWhereTheEnemyKingCanBeTaken) {
+  // Sente to move, its rook on 5五 attacks gote's king on 5一.
+  const std::string file = ::testing::TempDir() + "/king_en_prise.csa";
+  std::FILE* f = std::fopen(file.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("P1 *  *  *  * -OU *  *  *  * \nP2 *  *  *  *  *  *  *  *  * \nP3 *  *  *  *  *  *  *  *  * \n"
+             "P4 *  *  *  *  *  *  *  *  * \nP5 *  *  *  * +HI *  *  *  * \nP6 *  *  *  *  *  *  *  *  * \n"
+             "P7 *  *  *  *  *  *  *  *  * \nP8 *  *  *  *  *  *  *  *  * \nP9 *  *  *  * +OU *  *  *  * \n+\n",
+             f);
+  std::fclose(f);
+  EXPECT_TRUE(fails_with("velkora think " + file + " --depth 2", 1,
+                         "velkora think: the side to move can already capture the enemy king\n"));
+  std::remove(file.c_str());
 }
 
 // Reads what `fd` gives until a line passes `done` or `ms` pass; false then.

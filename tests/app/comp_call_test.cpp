@@ -64,6 +64,29 @@ class ComputerThread : public ::testing::Test {
   model::KifuHolder record_;  // the even game at its start
 };
 
+TEST_F(ComputerThread, AThinkOnALongRecordAnswersItsLastPosition) {
+  // The kings walk to and fro for 40,001 moves (made here), sente's last to
+  // 5八: gote to move. The think's copy of the line grows by one step a move.
+  const model::Sashite walk[4] = {model::Sashite(5, 9, 5, 8, 0, 0, 0, 0), model::Sashite(5, 1, 5, 2, 0, 0, 0, 0),
+                                  model::Sashite(5, 8, 5, 9, 0, 0, 0, 0), model::Sashite(5, 2, 5, 1, 0, 0, 0, 0)};
+  record_.kifu.Reset(model::kHirate);
+  model::KifuSashite* at = record_.kifu.root.get();
+  constexpr int kMoves = 40001;
+  for (int i = 0; i < kMoves; ++i) {
+    model::Sashite m = walk[i % 4];
+    ASSERT_TRUE(at->to->kyokumen.CompleteSashite(m));
+    at = model::Kifu::AddSashiteAtPos(at->to, m, 0, nullptr, -1, record_.kifu.table.get(), model::KifuChooser::kNever,
+                                      true);
+    ASSERT_NE(at, nullptr);
+  }
+  record_.SetCurrent(at);
+  ASSERT_EQ(record_.kyokumen.teban, 1);
+  comp_.ChubanDepth(record_, 2, 0, 0, 0);
+  ASSERT_TRUE(wait_for(view_, kMsgComputerMove));
+  EXPECT_TRUE(MovePlayable());
+  driver::MessageQueue::DestroyGlobal();
+}
+
 TEST_F(ComputerThread, AThinkPostsItsMoveAndItsVariations) {
   comp_.ChubanDepth(record_, 3, 0, 0, 0);
   ASSERT_TRUE(wait_for(view_, kMsgComputerMove));

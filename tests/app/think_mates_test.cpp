@@ -56,7 +56,7 @@ int solver_mate_length(const model::Kyokumen& k) {
   const board::KPosition p = engine_position(k);
   const board::KMove* line = nullptr;
   int length = 0;
-  return tsume::ktsume_solve(p, &line, &length, kSolveMs, kSolveNodes) == 0 ? length : 0;
+  return tsume::ktsume_solve(p, &line, &length, kSolveMs, kSolveNodes) == tsume::SolveResult::kMate ? length : 0;
 }
 
 // After `move` every answer of the defender is mated (none at all while in

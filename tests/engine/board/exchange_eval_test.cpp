@@ -53,7 +53,7 @@ class ExchangeTest : public ::testing::Test {
   }
 
  private:
-  KEvalStageTables block_{};
+  KExchangeWeights block_{};
 };
 
 int on(const KPosition& p, int file, int rank) { return p.board[square_of(file, rank)]; }

@@ -3,6 +3,10 @@
 // the preload of learning records.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
+#include "engine/board/fixed_divisor.h"
 #include "engine/board/hash_table.h"
 
 namespace board {
@@ -36,6 +40,25 @@ class HashTableTest : public ::testing::Test {
   KHashProbe node_{};
   int alpha_ = 0, best_ = 0, exact_ = 0;
 };
+
+// The bucket of a key is its word modulo the bucket count, computed without a
+// division: the same remainder for the edges of the word and of the divisor
+// and for random words and divisors.
+TEST(FixedDivisor, RemainderEqualsTheDivisionsRemainder) {
+  std::mt19937 rng(7);
+  std::vector<uint32_t> divisors = {1, 2, 3, 5, 7, 28, 1000, 466033, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu};
+  for (int i = 0; i < 200; ++i) divisors.push_back(rng() | 1);
+  for (uint32_t d : divisors) {
+    const KFixedDivisor fixed(d);
+    for (uint32_t w : {0u, 1u, d - 1, d, d + 1, 2 * d - 1, 0x7FFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
+      ASSERT_EQ(fixed.Remainder(w), w % d) << w << " mod " << d;
+    }
+    for (int j = 0; j < 200; ++j) {
+      const uint32_t w = rng();
+      ASSERT_EQ(fixed.Remainder(w), w % d) << w << " mod " << d;
+    }
+  }
+}
 
 TEST(HashTableSize, BudgetGivesEntriesAndBadBudgetsAreRefused) {
   ASSERT_EQ(hash_alloc(1), 0);

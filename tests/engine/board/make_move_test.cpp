@@ -10,6 +10,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
 #include "tests/engine/board/model_positions.h"
+#include "tests/engine/board/position_checker.h"
 
 namespace board {
 namespace {
@@ -88,6 +89,33 @@ TEST(MakeMove, BlockedAndCutRays) {
   EXPECT_TRUE(direct(p, 1, 5, 4, enemy_rook));
   EXPECT_FALSE(direct(p, 1, 5, 5, enemy_rook));
   EXPECT_FALSE(line(p, 1, 5, 5, enemy_rook));
+}
+
+// Taking a move back on a copy of the position it was made on (its attack
+// records worked out again) and then on the position itself (copied back from
+// what make kept), with the change counters kept: each comes back to the
+// position before the move, its counters cleared.
+TEST(MakeMove, TakeBackOnACopyAndOnTheOriginal) {
+  pos_table_init();
+  Scene b = corner_kings();
+  b.Put(5, 6, model::kGin).Put(4, 5, gote(model::kFu)).Put(5, 1, gote(model::kHi)).Put(5, 8, model::kKin);
+  KPosition p = b.Load();
+  const KPosition before = p;
+  const KMove take = b.Move(p, 5, 6, 4, 5);
+  do_move(p, take, 1);
+  KPosition copy = p;
+  for (KPosition* q : {&copy, &p}) {
+    search_ply_counter = 1;
+    undo_move(*q, take, 1);
+    EXPECT_TRUE(testing::same_live_fields(*q, before));
+    EXPECT_TRUE(matches_rebuild(*q));
+    for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+      if (!is_playing_square(sq)) continue;
+      EXPECT_EQ(ply_record(0, sq).change[0], 0);
+      EXPECT_EQ(ply_record(0, sq).change[1], 0);
+    }
+  }
+  EXPECT_EQ(search_ply_counter, 0u);
 }
 
 TEST(PlyTable, CaptureListOrder) {

@@ -87,11 +87,11 @@ TEST(EnginePerft, EvenGameToDepthFour) {
 }
 
 TEST(Tables, DirectionOnlyForSquaresOnALine) {
-  EXPECT_EQ(dir_by_diff(square_of(9, 1), square_of(1, 9)), 15);
-  EXPECT_EQ(dir_by_diff(square_of(2, 8), square_of(3, 6)), 0);  // a knight's distance
+  EXPECT_EQ(line_direction(square_of(9, 1), square_of(1, 9)), 15);
+  EXPECT_EQ(line_direction(square_of(2, 8), square_of(3, 6)), 0);  // a knight's distance
   // Differences that also fit a line, for squares that are not on one.
-  EXPECT_EQ(dir_by_diff(square_of(1, 3), square_of(9, 2)), 0);
-  EXPECT_EQ(dir_by_diff(square_of(1, 1), square_of(9, 8)), 0);
+  EXPECT_EQ(line_direction(square_of(1, 3), square_of(9, 2)), 0);
+  EXPECT_EQ(line_direction(square_of(1, 1), square_of(9, 8)), 0);
 }
 
 TEST(Random, LinearCongruentialSteps) {

@@ -71,7 +71,7 @@ std::set<int> expected_capture_list(const KPosition& before, const KPosition& af
   for (uint32_t set = kf.direct[o][0] & kf.line[o]; set != 0; set &= set - 1) {
     const int b = std::countr_zero(set);
     if (b == m.captured) continue;
-    const int u = dir_by_diff(before.piece[b].sq, m.from);
+    const int u = line_direction(before.piece[b].sq, m.from);
     for (int t = m.from + u; before.board[t] < kFirstWall; t += u) {
       if (attacks(kiki_at(after, t), o, b) && !attacks(kiki_at(before, t), o, b)) want.insert(t);
     }

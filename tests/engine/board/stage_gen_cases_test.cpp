@@ -47,7 +47,7 @@ class StageCases : public ::testing::Test {
     game_stage = 0;
   }
   void TearDown() override { eval_stage_tables = nullptr; }
-  KEvalStageTables block_{};
+  KExchangeWeights block_{};
   KMove out_[kMaxMoves];
 };
 

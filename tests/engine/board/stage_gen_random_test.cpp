@@ -190,7 +190,7 @@ void check_call(KPosition& p, const Call& c, const std::set<uint64_t>& allowed, 
       EXPECT_NE(m.to, s.excluded) << label;
       const int cls = code_class(m.code);
       // Slides never capture; only the single steps of a dragon or horse may.
-      const bool step = dir_by_diff(m.from, m.to) == m.to - m.from;
+      const bool step = line_direction(m.from, m.to) == m.to - m.from;
       EXPECT_TRUE(m.captured_code == 0 ||
                   !(cls == kRook || cls == kBishop || ((cls == kDragon || cls == kHorse) && !step)))
           << label;
@@ -242,7 +242,7 @@ class StageGenerators : public ::testing::Test {
     king_rel_table = nullptr;
     pos_table_init();
   }
-  KEvalStageTables blocks_[3]{};
+  KExchangeWeights blocks_[3]{};
 };
 
 TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {

@@ -132,7 +132,7 @@ bool escape_rule(const Node& n, int sq, int excluded, const KMove& m) {
   const int cls = code_class(p.piece[p.board[sq]].code);
   if (m.from != sq || m.to == excluded) return false;
   const int d = m.to - m.from;
-  const int line = dir_by_diff(m.from, m.to);
+  const int line = line_direction(m.from, m.to);
   const bool adjacent = line == d;
   const bool empty = p.board[m.to] == kEmptyNumber;
   const bool diagonal = std::abs(line) == 15 || std::abs(line) == 17;
@@ -321,7 +321,7 @@ class StageGenRules : public ::testing::Test {
     return v;
   }
 
-  KEvalStageTables blocks_[3]{};
+  KExchangeWeights blocks_[3]{};
 };
 
 TEST_F(StageGenRules, PieceCapturesTakeWhatTheirRuleAllows) {

@@ -140,5 +140,37 @@ TEST(MoveConversion, TheModelsWordOfAMoveIsTheEngines) {
   }
 }
 
+// A move word comes back as the move it was packed from: completed on the
+// position it is played on, or with squares only for the view to complete;
+// a word that does not fit the position gives an empty move.
+TEST(MoveConversion, AWordComesBackAsTheMoveItWasPackedFrom) {
+  model::Kyokumen k = empty_position();
+  put(k, 5, 9, model::kOu);
+  put(k, 5, 1, gote(model::kOu));
+  put(k, 2, 4, model::kHi);
+  put(k, 2, 2, gote(model::kKaku));
+  put(k, 3, 3, gote(model::kFu));
+  for (int type = model::kFu; type <= model::kKin; ++type) k.mochigoma[0][type] = k.mochigoma[1][type] = 1;
+  for (int side = 0; side < 2; ++side) {
+    k.teban = side;
+    std::vector<model::Sashite> moves(600);
+    moves.resize(static_cast<size_t>(k.GenerateAll(moves.data())));
+    for (const model::Sashite& s : moves) {
+      const board::KMoveWord w = model::sashite_encode(s);
+      EXPECT_EQ(word_side(w), side);
+      model::Sashite full, bare;
+      ASSERT_EQ(word_to_sashite(full, k, w), 0);
+      EXPECT_EQ(full, s);
+      ASSERT_EQ(word_to_sashite(bare, w), 0);
+      EXPECT_EQ(bare, model::Sashite(s.from_x, s.from_y, s.to_x, s.to_y, 0, 0, s.nari, 0));
+    }
+  }
+  model::Sashite s;
+  const board::KMoveWord from_empty = board::kmove_pack(square_of(5, 5), square_of(5, 4), 0x27, 0, 0);
+  EXPECT_EQ(word_to_sashite(s, k, from_empty), -1);
+  EXPECT_EQ(s, model::Sashite{});
+  EXPECT_EQ(word_to_sashite(s, k, board::kNoMoveWord), -1);
+}
+
 }  // namespace
 }  // namespace bridge

@@ -3,6 +3,8 @@
 // choice.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "engine/board/generator_words.h"
@@ -17,6 +19,7 @@
 #include "engine/driver/think_state.h"
 #include "engine/search/chuban.h"
 #include "engine/tsume/tsume_entry.h"
+#include "model/position/perft.h"
 #include "model/record/kifu_holder.h"
 #include "tests/model/position/position_builder.h"
 #include "tests/model/record/kifu_test_util.h"
@@ -84,7 +87,11 @@ TEST(GameInit, StrategyProfilesGiveMasksAndHopelessScores) {
 constexpr std::initializer_list<model::testing::Squares> kKingsOutAndBack = {
     {5, 9, 5, 8}, {5, 1, 5, 2}, {5, 8, 5, 9}, {5, 2, 5, 1}};
 
-RecordCursor cursor_of(const model::KifuHolder& h) { return RecordCursor{&h.kifu, &h.kyokumen, h.current}; }
+RecordCursor cursor_of(const model::KifuHolder& h) {
+  RecordCursor c;
+  record_cursor_set(c, h.kifu, h.current, h.kyokumen);
+  return c;
+}
 
 // The game-line repetition count of the position.
 uint32_t occurrences(const board::KPosition& p) {
@@ -141,6 +148,53 @@ TEST(LoadGameLine, FollowsTheChosenLineToTheCursorAndStopsAtASpecialMove) {
   EXPECT_EQ(chuban_job(job), kJobNoMove);
 }
 
+TEST(LoadGameLine, ALineLongerThanTheRepetitionTableKeepsItsLatestPositions) {
+  // The two kings wander at random for 8000 plies, through far more positions
+  // than the table holds, then each steps out and back: the last position is
+  // the one of four plies before.
+  model::KifuHolder h;
+  ASSERT_TRUE(h.kifu.SetStartPosition(kings_only()));
+  model::KifuSashite* at = h.kifu.root.get();
+  std::set<std::pair<uint32_t, uint32_t>> seen;
+  uint32_t state = 12345;
+  auto play_one = [&](model::Sashite m) {
+    at = model::Kifu::AddSashiteAtPos(at->to, m, 0, nullptr, -1, h.kifu.table.get(), model::KifuChooser::kNever, true);
+    return at != nullptr;
+  };
+  for (int ply = 0; ply < 8000; ++ply) {
+    model::Sashite moves[model::kMaxSashite];
+    const int n = model::legal_moves(at->to->kyokumen, moves);
+    ASSERT_GT(n, 0);
+    state = state * 1664525u + 1013904223u;
+    ASSERT_TRUE(play_one(moves[(state >> 8) % static_cast<uint32_t>(n)]));
+    seen.emplace(at->to->hash_lo, at->to->hash_hi);
+  }
+  ASSERT_GT(seen.size(), 2 * board::kKifuRepSize);
+  const model::Kyokumen before = at->to->kyokumen;
+  model::Sashite out[2];
+  for (int step = 0; step < 4; ++step) {
+    model::Sashite moves[model::kMaxSashite];
+    const int n = model::legal_moves(at->to->kyokumen, moves);
+    ASSERT_GT(n, 0);
+    model::Sashite chosen = moves[0];
+    if (step >= 2) {  // back to where the king came from
+      const model::Sashite& went = out[step - 2];
+      chosen = model::Sashite(went.to_x, went.to_y, went.from_x, went.from_y, 0, 0, 0, 0);
+      ASSERT_TRUE(at->to->kyokumen.CompleteSashite(chosen));
+    } else {
+      out[step] = chosen;
+    }
+    ASSERT_TRUE(play_one(chosen));
+  }
+  ASSERT_TRUE(at->to->kyokumen == before);
+  h.SetCurrent(at);
+
+  KPositionHistory root;
+  board::KPosition cur;
+  ASSERT_EQ(load_game_line(root, cur, cursor_of(h)), 8004);
+  EXPECT_GE(occurrences(cur), 2u);
+}
+
 // A think job on a position: the record starts there and the cursor stands at
 // its start.
 class ThinkJob : public ::testing::Test {
@@ -166,12 +220,13 @@ class ThinkJob : public ::testing::Test {
     return chuban_job(job_);
   }
 
-  // The choice itself on the position, with the request of the job published.
+  // The choice itself on the position, from the job block (without its book).
   int Choose(const model::Kyokumen& k, board::KMove& out) {
-    Think(k);  // publishes the request
+    Think(k);
     KPositionHistory root;
     EXPECT_EQ(bridge::position_load(cur_, k), 0);
-    return choose_book_or_chuban(cur_, 0, nullptr, nullptr, false, 1, nullptr, root, out, job_.hyouka);
+    job_.no_book = 1;
+    return choose_book_or_chuban(job_, root, cur_, 0, out);
   }
 
   model::KifuHolder holder_;

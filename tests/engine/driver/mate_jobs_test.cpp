@@ -94,6 +94,15 @@ TEST(MateJobs, SolveResultsAndTheAnswerInOrder) {
   }
   EXPECT_EQ(ktsume_answer(job, 7, 0, m), -1);
   EXPECT_EQ(ktsume_answer(job, -1, 0, m), -1);
+  EXPECT_EQ(ktsume_answer(job, 1, 0, m), -1);  // the defender's move is not sente's
+  // The printed line: the same moves, completed, played from the problem.
+  const std::vector<model::Sashite> line = ktsume_answer_line(job, record.kifu.Start()->kyokumen);
+  ASSERT_EQ(line.size(), 7u);
+  node = record.kifu.Start();
+  for (const model::Sashite& played : line) {
+    EXPECT_EQ(played, node->next.At(0)->sashite);
+    node = node->next.At(0)->to;
+  }
 
   // The other results: the king can be taken, no mate, a limit, a position
   // the engine cannot hold, no kept solve to look for another line in.
@@ -204,13 +213,29 @@ int count_moves(const model::KifuKyokumen* node) {
   return n;
 }
 
+// The job's word of each end of a solve reads back as that end, after a solve
+// and after the other-line search; only a mate's word is its length.
+TEST(MateJobs, JobWordsReadBackAsTheSolvesEnd) {
+  using tsume::SolveResult;
+  for (const SolveResult r : {SolveResult::kUndecided, SolveResult::kNoMate, SolveResult::kAttacksKing,
+                              SolveResult::kStopped, SolveResult::kFailed, SolveResult::kNoMemory}) {
+    for (const bool other : {false, true}) {
+      EXPECT_LE(tsume_job_word(r, 9, other), 0);
+      EXPECT_EQ(tsume_job_result(tsume_job_word(r, 9, other)), r) << static_cast<int>(r) << other;
+    }
+  }
+  EXPECT_EQ(tsume_job_word(SolveResult::kMate, 9, true), 9);
+  EXPECT_EQ(tsume_job_result(9), SolveResult::kMate);
+}
+
 TEST(MateJobs, StopsFromAnotherThread) {
   // No mate and checks without end: the solve runs until stopped.
   model::Kyokumen open = scene({{5, 5, gote(model::kOu)}});
   const int hand[8] = {0, 3, 2, 2, 2, 2, 1, 1};
   for (int t = 1; t <= 7; ++t) open.mochigoma[0][t] = static_cast<int8_t>(hand[t]);
   KTsumeJob job;
-  EXPECT_EQ(stopped(job, [&] { return ktsume(job, open, kTsumeNoTimeLimitMs, kHeapMb, false); }), kTsumeStopped);
+  EXPECT_EQ(stopped(job, [&] { return ktsume(job, open, kTsumeNoTimeLimitMs, kHeapMb, false); }),
+            tsume_job_word(tsume::SolveResult::kStopped, 0));
 
   // The tree writing keeps what it added before the stop (a stop may also
   // come before the writing begins, and then is cleared, or after its last

@@ -1,6 +1,7 @@
-// The message queue from the engine to the view: variations and book
-// candidates as entries, text messages, the window notification, and two
-// threads passing messages through it.
+// The message queue from the engine to the view: variations as move words
+// and book candidates as entries, a variation's moves on the view's position,
+// text messages, the window notification, and two threads passing messages
+// through it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,6 +17,7 @@ namespace driver {
 namespace {
 
 using board::square_of;
+using model::testing::gote;
 
 constexpr uint32_t kMsgId = 1168;
 
@@ -40,7 +42,7 @@ TEST_F(Queue, VariationsKeepTwentyMovesAndSkipPasses) {
   ASSERT_TRUE(item);
   EXPECT_EQ(std::vector<int64_t>({item->type, item->count, static_cast<int32_t>(item->a), item->b, item->nodes, item->ms}),
             std::vector<int64_t>({kMessagePv, 20, -120, 6, 5000, 42}));
-  const MessageEntry& promoting = item->moves[1];
+  const MessageEntry promoting = message_entry(item->moves[1]);
   EXPECT_EQ(std::vector<int>({promoting.side, promoting.promote, promoting.to_file, promoting.to_rank}),
             std::vector<int>({0, 1, 2, 3}));
   EXPECT_FALSE(MessageQueue::PopGlobal());  // popping the only message empties the queue
@@ -55,9 +57,30 @@ TEST_F(Queue, VariationsKeepTwentyMovesAndSkipPasses) {
   EXPECT_EQ(item->count, 0);
   item = MessageQueue::PopGlobal();
   ASSERT_EQ(item->count, 1);
-  EXPECT_EQ(std::vector<int>({item->moves[0].side, item->moves[0].from_file, item->moves[0].from_rank}),
+  const MessageEntry dropped = message_entry(item->moves[0]);
+  EXPECT_EQ(std::vector<int>({dropped.side, dropped.from_file, dropped.from_rank}),
             std::vector<int>({1, 0, board::kPawn}));
   EXPECT_EQ(window_.Size(), 3u);  // one notification per message
+}
+
+TEST_F(Queue, AVariationIsReplayedFromThePositionThoughtAbout) {
+  // 7g7f 3c3d 8h2b+ from the start: each move completed on the position
+  // before it; a move that does not play there ends the line.
+  const model::Kyokumen k = model::testing::initial(model::kHirate);
+  const uint32_t line[4] = {
+      board::kmove_pack(square_of(7, 7), square_of(7, 6), 0x27, 0, 0),
+      board::kmove_pack(square_of(3, 3), square_of(3, 4), 0x47, 0, 0),
+      board::kmove_pack(square_of(8, 8), square_of(2, 2), 0x22, 0x42, 1),
+      board::kmove_pack(square_of(5, 5), square_of(5, 4), 0x47, 0, 0),  // gote: nothing on 5e
+  };
+  send_pv_message(4, line, 100, 0, 3, 0, 0);
+  std::unique_ptr<MessageItem> item = MessageQueue::PopGlobal();
+  ASSERT_TRUE(item);
+  model::Sashite moves[MessageItem::kMaxEntries];
+  ASSERT_EQ(variation_moves(*item, k, moves), 3);
+  EXPECT_EQ(moves[0], model::Sashite(7, 7, 7, 6, model::kFu, model::kEmpty, 0, 0));
+  EXPECT_EQ(moves[1], model::Sashite(3, 3, 3, 4, gote(model::kFu), model::kEmpty, 0, 0));
+  EXPECT_EQ(moves[2], model::Sashite(8, 8, 2, 2, model::kKaku, gote(model::kKaku), 1, 0));
 }
 
 TEST_F(Queue, BookCandidatesAreShownFromTheBoardsView) {
@@ -75,11 +98,11 @@ TEST_F(Queue, BookCandidatesAreShownFromTheBoardsView) {
   ASSERT_TRUE(item);
   EXPECT_EQ(item->type, kMessageBook);
   EXPECT_EQ(item->a, 7u);
-  const MessageEntry& e = item->moves[0];
+  const MessageEntry& e = item->candidate;
   EXPECT_EQ(e.side, 1);
   EXPECT_EQ(std::vector<int>({e.from_file, e.from_rank, e.to_file, e.to_rank}), std::vector<int>({8, 2, 8, 4}));
   item = MessageQueue::PopGlobal();
-  const MessageEntry& d = item->moves[0];
+  const MessageEntry& d = item->candidate;
   EXPECT_EQ(std::vector<int>({d.from_file, d.from_rank, d.to_file, d.to_rank}), std::vector<int>({11, 7, 5, 6}));
   EXPECT_FALSE(MessageQueue::PopGlobal());
 }
@@ -106,6 +129,17 @@ TEST_F(Queue, TextsAreCopiedAndNothingIsKeptWithoutAQueue) {
   MessageQueue::DestroyGlobal();
   MessageQueue::PushGlobal(4, 0, kMessagePv, 0, nullptr);
   EXPECT_FALSE(MessageQueue::PopGlobal());
+}
+
+TEST_F(Queue, ProgressReportsCarryNodesAndTimeOnly) {
+  send_progress_message(123456, 2001);
+  std::unique_ptr<MessageItem> item = MessageQueue::PopGlobal();
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->type, kMessageProgress);
+  EXPECT_EQ(item->nodes, 123456u);
+  EXPECT_EQ(item->ms, 2001u);
+  EXPECT_EQ(item->count, 0);
+  EXPECT_EQ(item->text, nullptr);
 }
 
 TEST_F(Queue, TwoThreadsPassMessagesInOrder) {

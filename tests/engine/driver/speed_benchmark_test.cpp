@@ -67,7 +67,7 @@ class MovegenStatsTest : public ::testing::Test {
   void Load(const model::Kyokumen& k) {
     ASSERT_TRUE(kifu_.SetStartPosition(k));
     kyokumen_ = k;
-    job_.cursor = RecordCursor{&kifu_, &kyokumen_, kifu_.root.get()};
+    record_cursor_set(job_.cursor, kifu_, kifu_.root.get(), kyokumen_);
   }
   model::Kifu kifu_;
   model::Kyokumen kyokumen_;

@@ -17,6 +17,9 @@
 namespace driver {
 namespace {
 
+// The think context every think of this file is lent, as the driver lends its own.
+const std::unique_ptr<search::ThinkContext> think_context = std::make_unique<search::ThinkContext>();
+
 TEST(ThinkSignature, TotalIsPinnedWhateverRanBefore) {
   ASSERT_EQ(middle_game_positions(kSignaturePositions).size(), kSignaturePositions);
   // Left behind by earlier work: a think on another position with tables of
@@ -34,7 +37,7 @@ TEST(ThinkSignature, TotalIsPinnedWhateverRanBefore) {
   r.position = &p;
   r.max_depth = 3;
   r.result = &line;
-  search::Chuban(r);
+  search::Chuban(*think_context, r);
   model::Kyokumen k = middle_game_positions(1)[0];
   model::Sashite moves[model::kMaxSashite];
   ASSERT_GT(model::legal_moves(k, moves), 0);

@@ -181,7 +181,7 @@ TEST(KingTables, EdgeCasesAndFileSymmetry) {
 }
 
 TEST(StageTables, CountsValuesAndOffsetsByStage) {
-  board::KEvalStageTables b{};
+  board::KExchangeWeights b{};
   stage_tables_init(0, b);
   EXPECT_EQ(first(b.count_value[0], 3), (Row{1270, 1140, 0}));
   EXPECT_EQ(first(b.count_value[1], 3), (Row{1090, 890, 0}));

@@ -10,6 +10,7 @@
 
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
+#include "engine/eval/eval_settings.h"
 #include "engine/eval/senkei_builders.h"
 #include "engine/eval/senkei_rules.h"
 #include "tests/engine/eval/senkei_scene.h"
@@ -76,15 +77,20 @@ TEST(SenkeiRootAdjust, EveryPatternAndItsRestore) {
       fill_for(s, c.code, 0, c.presets);
       senkei_saved_pattern = 0;
       const board::KSenkeiTable before = senkei_table;
+      const uint32_t count = eval_settings_count;
       EXPECT_EQ(senkei_table_update(p, m, 0, c.code), c.pattern);
       EXPECT_EQ(senkei_saved_pattern, c.pattern);
+      // Caches of values read from the cells see every change in the count.
+      EXPECT_EQ(eval_settings_count != count, c.pattern != 0);
       const CellNote change = cell_notes(c.change)[0];
       EXPECT_EQ(note_cell(senkei_table, s, change) - note_cell(before, s, change), change.amount);
       EXPECT_EQ(std::memcmp(before.cell[1 - s], senkei_table.cell[1 - s], sizeof before.cell[0]), 0);
       if (c.pattern == 0) {
         EXPECT_EQ(std::memcmp(before.cell, senkei_table.cell, sizeof before.cell), 0);
       }
+      const uint32_t adjusted = eval_settings_count;
       senkei_table_restore(s);
+      EXPECT_EQ(eval_settings_count != adjusted, c.pattern != 0);
       EXPECT_EQ(senkei_saved_pattern, 0);
       EXPECT_EQ(std::memcmp(before.cell, senkei_table.cell, sizeof before.cell), 0);
     }

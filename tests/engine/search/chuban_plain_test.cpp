@@ -11,6 +11,7 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "tests/engine/board/model_positions.h"
+#include "tests/engine/search/think_setup.h"
 
 namespace search {
 namespace {
@@ -127,7 +128,7 @@ TEST_F(PlainThink, MatesAreFoundAndTheMatedSideHasNoMove) {
   // The think's root mate check (it runs under a time rule) answers at once,
   // flagged, with the mate depth word.
   reports.clear();
-  EXPECT_EQ(Chuban(Request(p, 4, 30000)), kScoreMate);
+  EXPECT_EQ(Chuban(search::testing::test_context(), Request(p, 4, 30000)), kScoreMate);
   EXPECT_TRUE(result.mate_at_root());
   EXPECT_EQ(result.length, 1);
   ASSERT_EQ(reports.size(), 1u);

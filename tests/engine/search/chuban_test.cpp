@@ -14,6 +14,8 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
+#include "model/formats/csa_format.h"
+#include "model/text/kstring.h"
 #include "platform/clock.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
@@ -81,7 +83,7 @@ TEST_F(Think, EveryAnswerIsLegalOnRandomPositions) {
       if (ply % 6 != 5) continue;
       KPosition p = Scene{k}.Load();
       const KPosition before = p;
-      const int score = Chuban(Request(p, 3));
+      const int score = Chuban(cx, Request(p, 3));
       ASSERT_TRUE(board::testing::same_live_fields(before, p));
       if (result.length == 0) {
         EXPECT_EQ(score, -kScoreMate);
@@ -109,7 +111,7 @@ TEST_F(Think, MatesInOneThreeAndFiveAtDepthTwoNMinusOneAndOnTheTurnedBoard) {
       if (problem.length <= 3 && checked % 2 == 0) {
         ASSERT_EQ(chuban_plain(Request(p, problem.length + 1)), kScoreMate) << problem.name;
       }
-      EXPECT_EQ(Chuban(Request(p, std::max(2, problem.length))), kScoreMate) << problem.name;
+      EXPECT_EQ(Chuban(cx, Request(p, std::max(2, problem.length))), kScoreMate) << problem.name;
       ASSERT_TRUE(legal_on(k, p, result.moves[0])) << problem.name;
       const KMove first = move_from_word(p, result.moves[0]);
       board::do_move(p, first, 0);
@@ -131,7 +133,7 @@ TEST_F(Think, MatesInOneThreeAndFiveAtDepthTwoNMinusOneAndOnTheTurnedBoard) {
   KPosition p = s.Load();
   const board::KMoveWord pawn_mate = board::move_word(s.Move(p, 11, model::kFu, 1, 2));
   for (int32_t byoyomi : {30000, 0}) {
-    Chuban(Request(p, 3, byoyomi));
+    Chuban(cx, Request(p, 3, byoyomi));
     ASSERT_GE(result.length, 1);
     EXPECT_NE(result.moves[0], pawn_mate);
     EXPECT_TRUE(legal_on(s.k, p, result.moves[0]));
@@ -156,7 +158,7 @@ TEST_F(Think, EveryPostedLineStartsWithARootMove) {
   KPosition p = Scene{k}.Load();
   posted_firsts.clear();
   set_pv_sink(keep_first);
-  Chuban(Request(p, 5));
+  Chuban(cx, Request(p, 5));
   set_pv_sink(nullptr);
   ASSERT_FALSE(posted_firsts.empty());
   for (const uint32_t first : posted_firsts) EXPECT_TRUE(legal_on(k, p, first)) << first;
@@ -177,8 +179,8 @@ TEST_F(Think, TheSameThinkTwiceAndOnTheTurnedBoard) {
   for (int run = 0; run < 2; ++run) {
     KPosition p = Scene{k}.Load();
     board::rand_seed(5);
-    score[run] = Chuban(Request(p, 4));
-    nodes[run] = node_counter;
+    score[run] = Chuban(cx, Request(p, 4));
+    nodes[run] = cx.node_counter;
     if (run == 0) first = result;
   }
   EXPECT_EQ(score[0], score[1]);
@@ -195,10 +197,10 @@ TEST_F(Think, TheSameThinkTwiceAndOnTheTurnedBoard) {
     if (mates.size() != 1) continue;
     const model::Kyokumen twin_k = turned(problem.kyokumen);
     KPosition twin = Scene{twin_k}.Load();
-    EXPECT_EQ(Chuban(Request(p, 2)), kScoreMate);
+    EXPECT_EQ(Chuban(cx, Request(p, 2)), kScoreMate);
     const board::KMoveWord w = result.moves[0];
     EXPECT_EQ(w, mates[0]);
-    EXPECT_EQ(Chuban(Request(twin, 2)), kScoreMate);
+    EXPECT_EQ(Chuban(cx, Request(twin, 2)), kScoreMate);
     const board::KMoveWord v = result.moves[0];
     auto turn = [](int sq) { return board::square_of(10 - board::square_file(sq), 10 - board::square_rank(sq)); };
     EXPECT_EQ(board::kmove_to(v), turn(board::kmove_to(w))) << problem.name;
@@ -217,10 +219,10 @@ TEST_F(Think, DepthRulesPonderingAndOneLegalMove) {
   kings.Put(5, 9, model::kOu).Put(5, 1, model::testing::gote(model::kOu));
   KPosition p = kings.Load();
   think_control.store(kThinkPonder);
-  Chuban(Request(p, 8));
+  Chuban(cx, Request(p, 8));
   EXPECT_EQ(search_depth_get(), 10);
   think_control.store(kThinkRun);
-  Chuban(Request(p, 8));
+  Chuban(cx, Request(p, 8));
   EXPECT_EQ(search_depth_get(), 8);
 
   // Sente's king on 1九 is boxed in by gote's dragon on 2七: the pawn push is
@@ -230,7 +232,7 @@ TEST_F(Think, DepthRulesPonderingAndOneLegalMove) {
       .Put(5, 5, model::kFu);
   p = boxed.Load();
   ThinkRequest r = Request(p, 12);
-  Chuban(r);
+  Chuban(cx, r);
   // The single move caps the depth at 7 before the deepening; the list of one
   // node after the first iteration then lowers it to 6.
   EXPECT_EQ(search_depth_get(), 6);
@@ -239,8 +241,79 @@ TEST_F(Think, DepthRulesPonderingAndOneLegalMove) {
   r.normal_play = false;
   r.best_count = 2;
   r.search_style = 2;
-  Chuban(r);
+  Chuban(cx, r);
   EXPECT_EQ(search_depth_get(), 8);
+}
+
+// What the think reported, as the view gets it.
+struct Report {
+  std::vector<uint32_t> line;
+  int32_t score, depth;
+  uint32_t nodes;
+};
+std::vector<Report> reports;
+// Asks for a stop at the first report of this depth (0: never).
+int stop_at_depth = 0;
+
+int keep_report(int count, const uint32_t* moves, int32_t a, int, int32_t b, uint32_t nodes, uint32_t) {
+  reports.push_back({std::vector<uint32_t>(moves, moves + count), a, b, nodes});
+  if (stop_at_depth != 0 && b == stop_at_depth) think_control.store(kThinkStop);
+  return 0;
+}
+
+TEST_F(Think, TheLastReportCoversTheWholeThink) {
+  set_pv_sink(keep_report);
+  std::mt19937 rng(777);
+  model::Kyokumen k;
+  k.Init(model::kHirate);
+  for (int ply = 0; ply < 30; ++ply) {
+    model::Sashite m;
+    board::testing::random_legal_moves(k, rng, &m, 1);
+    k.DoSashite(m);
+  }
+  for (int stop : {0, 3}) {
+    // To depth 5, and stopped in the middle of iteration 3 (at its first new
+    // line): the last report has the think's line and score, the depth whose
+    // moves stand, and every node of the think.
+    reports.clear();
+    stop_at_depth = stop;
+    KPosition p = Scene{k}.Load();
+    const int score = Chuban(cx, Request(p, 5));
+    think_control.store(kThinkRun);
+    ASSERT_GE(reports.size(), 2u) << stop;
+    const Report& last = reports.back();
+    EXPECT_EQ(last.line, std::vector<uint32_t>(result.moves, result.moves + result.length)) << stop;
+    EXPECT_EQ(last.score, score) << stop;
+    EXPECT_EQ(last.depth, stop == 0 ? 5 : 3);
+    EXPECT_EQ(last.nodes, cx.node_counter) << stop;
+    EXPECT_GT(last.nodes, reports[reports.size() - 2].nodes) << stop;
+  }
+  stop_at_depth = 0;
+  set_pv_sink(nullptr);
+}
+
+// From a game at 1 s a move: sente's bishop on 2二 and gote's on 4四 face each
+// other. After ４五歩 gote simply takes the bishop. A node whose verified
+// fail-high was refuted a second time returned that move's score over the
+// moves searched meanwhile, so the think saw ４五歩 win a bishop (+1636), or,
+// counting only the moves before the verified one, still chose it (+112).
+TEST_F(Think, AFailHighRefutedAgainRestartsTheNode) {
+  model::Kyokumen k;
+  k.Init(model::kHirate);
+  for (const char* text : {"+6978KI", "-8252HI", "+4746FU", "-3334FU", "+7868KI", "-1314FU", "+3948GI", "-9394FU",
+                           "+9796FU", "-1415FU", "+7776FU", "-2288UM", "+7988GI", "-3132GI", "+0022KA", "-0044KA"}) {
+    model::KString statement;
+    statement.Assign(text);
+    model::Sashite m;
+    ASSERT_TRUE(model::csa_parse_move_line(statement, m, k)) << text;
+    ASSERT_TRUE(k.DoSashite(m)) << text;
+  }
+  KPosition p = Scene{k}.Load();
+  const int score = Chuban(cx, Request(p, 6));
+  ASSERT_GE(result.length, 1);
+  const KMove first = move_from_word(p, result.moves[0]);
+  EXPECT_LT(score, 1000);
+  EXPECT_FALSE(first.from == board::square_of(4, 6) && first.to == board::square_of(4, 5)) << score;
 }
 
 TEST_F(Think, AStopEndsTheThinkWithALegalMove) {
@@ -255,7 +328,7 @@ TEST_F(Think, AStopEndsTheThinkWithALegalMove) {
     KPosition p = Scene{k}.Load();
     ThinkRequest r = Request(p, 30);
     r.no_time_limit = true;
-    std::thread think([&] { Chuban(r); });
+    std::thread think([&] { Chuban(cx, r); });
     platform::sleep_ms(rng() % 60);
     const uint32_t asked = platform::tick_ms();
     driver::chuban_stop();

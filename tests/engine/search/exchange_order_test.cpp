@@ -14,7 +14,7 @@
 #include "engine/search/move_order.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
-#include "tests/engine/search/depth_gen_setup.h"
+#include "tests/engine/search/depth_gen/depth_gen_setup.h"
 
 namespace search {
 namespace {

@@ -11,6 +11,7 @@
 #include "engine/search/move_words.h"
 #include "engine/search/search_words.h"
 #include "tests/engine/board/model_positions.h"
+#include "tests/engine/search/think_setup.h"
 
 namespace search {
 namespace {
@@ -67,6 +68,7 @@ TEST(MoveWords, PackingSetsAndLines) {
 }
 
 TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
+  ThinkContext& cx = testing::test_context();
   KMoveNode nodes[4];
   nodes[0].prev = &nodes[3];
   EXPECT_EQ(sashi_list_link(nodes, 0, nullptr, 6), 0);
@@ -100,38 +102,36 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
 
   for (auto [n, want] : {std::pair{3, 6}, {4, 9}, {5, 9}, {6, 12}}) EXPECT_EQ(extension_amount(0, n), want);
   board::game_stage = 0;
-  move_stack[1] = move_stack[2] = board::pass_move();
+  cx.move_stack[1] = cx.move_stack[2] = board::pass_move();
   const KMove quiet = board_move(square_of(7, 7), square_of(7, 6), kS | board::kPawn);
-  EXPECT_EQ(prune_margin(p, 0, quiet, 3, 6, -7), 30);
-  EXPECT_EQ(prune_margin(p, 0, quiet, 3, 6, 1000), 333);
-  EXPECT_EQ(prune_margin(p, 0, quiet, 14, 6, 0), -1);
+  EXPECT_EQ(prune_margin(cx, p, 0, quiet, 3, 6, -7), 30);
+  EXPECT_EQ(prune_margin(cx, p, 0, quiet, 3, 6, 1000), 333);
+  EXPECT_EQ(prune_margin(cx, p, 0, quiet, 14, 6, 0), -1);
 
   // Trade patterns on the stack: three moves onto one square.
-  move_stack[3] = board_move(square_of(5, 6), x, kS | board::kPawn, kG | board::kPawn);
-  move_stack[4] = board_move(square_of(5, 4), x, kG | board::kPawn, kS | board::kPawn);
-  move_stack[5] = board_move(square_of(5, 8), x, kS | board::kSilver, kG | board::kPawn);
-  EXPECT_EQ(pawn_trade_pattern(5), 2);
-  EXPECT_EQ(pawn_drop_trade_pattern(5), 0);
-  move_stack[5].promote = 1;
-  EXPECT_EQ(pawn_trade_pattern(5), 0);
-  move_stack[6] = board_move(square_of(4, 7), square_of(4, 6), kS | board::kSilver);
-  EXPECT_EQ(silver_advance_square(6), 0);  // rank 6 for sente is neither rank 5 nor 4
-  move_stack[6] = board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver);
-  EXPECT_EQ(silver_advance_square(6), square_of(4, 5));
+  cx.move_stack[3] = board_move(square_of(5, 6), x, kS | board::kPawn, kG | board::kPawn);
+  cx.move_stack[4] = board_move(square_of(5, 4), x, kG | board::kPawn, kS | board::kPawn);
+  cx.move_stack[5] = board_move(square_of(5, 8), x, kS | board::kSilver, kG | board::kPawn);
+  EXPECT_EQ(pawn_drop_trade_pattern(cx, 5), 0);
+  cx.move_stack[6] = board_move(square_of(4, 7), square_of(4, 6), kS | board::kSilver);
+  EXPECT_EQ(silver_advance_square(cx, 6), 0);  // rank 6 for sente is neither rank 5 nor 4
+  cx.move_stack[6] = board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver);
+  EXPECT_EQ(silver_advance_square(cx, 6), square_of(4, 5));
   // En-prise marker: gote's lance on 5一 bears on 5五 with sente's pawn behind
   // it, so the one counting line attacker's square is returned.
   board::testing::Scene lance;
   lance.Put(5, 9, model::kOu).Put(1, 1, model::testing::gote(model::kOu)).Put(5, 1, model::testing::gote(model::kKyo))
       .Put(5, 7, model::kFu).Put(4, 6, model::kGin);
   const board::KPosition q = lance.Load();
-  search_ply = 1;
-  move_stack[1] = board::pass_move();
-  EXPECT_EQ(sashite_safe_check(q, lance.Move(q, 4, 6, 5, 5)), square_of(5, 1));
-  EXPECT_EQ(sashite_safe_check(q, lance.Move(q, 4, 6, 4, 5)), 1);  // nothing bears on 4五
+  cx.search_ply = 1;
+  cx.move_stack[1] = board::pass_move();
+  EXPECT_EQ(sashite_safe_check(cx, q, lance.Move(q, 4, 6, 5, 5)), square_of(5, 1));
+  EXPECT_EQ(sashite_safe_check(cx, q, lance.Move(q, 4, 6, 4, 5)), 1);  // nothing bears on 4五
   EXPECT_EQ(line_step(square_of(5, 5), square_of(3, 3)), -17);
 }
 
 TEST(LineRecords, RepetitionTestRegistrationAndReplay) {
+  ThinkContext& cx = testing::test_context();
   board::path_rep_clear();
   const board::KHashKey on{{11, 22, 0}}, away{{33, 44, 0}};
   board::path_rep_add(on, 2, kPathOnPath);
@@ -155,16 +155,16 @@ TEST(LineRecords, RepetitionTestRegistrationAndReplay) {
   // open file before an enemy pawn two ranks ahead registers its reach.
   board::path_rep_clear();
   const uint32_t before = board::path_rep_count();
-  rook_file_register(p, on, 1);
+  rook_file_register(cx, p, on, 1);
   EXPECT_EQ(board::path_rep_count(), before + 1);
   board::testing::Scene open;
   open.Put(5, 9, model::kOu).Put(5, 1, model::testing::gote(model::kOu)).Put(2, 8, model::kHi)
       .Put(2, 4, model::testing::gote(model::kFu));
   const board::KPosition q = open.Load();
   board::path_rep_clear();
-  rook_file_register(q, on, 1);
+  rook_file_register(cx, q, on, 1);
   EXPECT_EQ(board::path_rep_count(), 1u + 4u + 1u);  // itself, 2七..2四, 2九
-  rook_file_register(q, on, 42);                     // past the last ply: nothing
+  rook_file_register(cx, q, on, 42);                     // past the last ply: nothing
   EXPECT_EQ(board::path_rep_count(), 6u);
 
   // The packed threat move: one encoder, one decoder.

@@ -136,35 +136,35 @@ class Node : public testing::ThinkTest {
     board::path_rep_clear();
     board::threat_word = 0;
     search_depth.store(depth);
-    search_ply = 2;
-    search_abort = 0;
-    time_state.no_time_limit = 1;
-    time_state.side = 1 - pos.teban;
-    move_stack[0] = move_stack[1] = board::pass_move();
-    move_stack[2] = incoming;
+    cx.search_ply = 2;
+    cx.search_abort = 0;
+    cx.time_state.no_time_limit = 1;
+    cx.time_state.side = 1 - pos.teban;
+    cx.move_stack[0] = cx.move_stack[1] = board::pass_move();
+    cx.move_stack[2] = incoming;
     parent = search::KSearchNode{};
     node = search::KSearchNode{};
     node.position = &pos;
     board::hash_key_full(pos, 0, node.key);
     position_features(pos, node.eval);
     pv_holder_init(node.pv, 1);
-    ply_nodes[1] = &parent;
-    ply_nodes[2] = &node;
+    cx.ply_nodes[1] = &parent;
+    cx.ply_nodes[2] = &node;
     in = KMoveNode{};
-    in.move = &move_stack[2];
+    in.move = &cx.move_stack[2];
     in.stage = static_cast<uint8_t>(stage_byte);
   }
   void TearDown() override {
-    std::fill(std::begin(ply_nodes), std::end(ply_nodes), nullptr);
+    std::fill(std::begin(cx.ply_nodes), std::end(cx.ply_nodes), nullptr);
     testing::ThinkTest::TearDown();
   }
   std::vector<int> Trace(int alpha, int beta) {
     trace.clear();
     stage_trace_hook = [](int code) {
-      if (search_ply == traced_ply) trace.push_back(code);
+      if (testing::test_context().search_ply == traced_ply) trace.push_back(code);
     };
-    traced_ply = search_ply;
-    result = search_node(node, &in, alpha, beta, 0, 0);
+    traced_ply = cx.search_ply;
+    result = search_node(cx, node, &in, alpha, beta, 0, 0);
     stage_trace_hook = nullptr;
     return trace;
   }
@@ -228,10 +228,10 @@ TEST_F(Node, StagesFollowTheTableAndAPassAnsweredByAMateIsStoredNotSearched) {
 
   // Entered with the stop flag set: -32767 and nothing run.
   Prepare(pos, 7, king_step, 5);
-  search_abort = 1;
+  cx.search_abort = 1;
   EXPECT_TRUE(Trace(-30000, 30000).empty());
   EXPECT_EQ(result, kScoreStopped);
-  search_abort = 0;
+  cx.search_abort = 0;
 }
 
 TEST_F(Node, MatesByRuleAndRepeatedChecks) {
@@ -249,10 +249,10 @@ TEST_F(Node, MatesByRuleAndRepeatedChecks) {
   for (const KMove& incoming : {drop, push}) {
     const int expected = incoming.from == board::kInHand ? kScoreMate : -kScoreMate;  // a pawn-drop mate is illegal
     Prepare(pos, 4, incoming, 5);
-    EXPECT_EQ(search_node(node, &in, -kScoreMate, kScoreMate, 0, 0), expected);
+    EXPECT_EQ(search_node(cx, node, &in, -kScoreMate, kScoreMate, 0, 0), expected);
     Prepare(pos, 2, incoming, 5);
     int searched = 0;
-    EXPECT_EQ(search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched), expected);
+    EXPECT_EQ(search_quiescence(cx, node, &in, -kScoreMate, kScoreMate, 0, 0, &searched), expected);
   }
 
   // Sente in check plays back into a position of the line four plies up, and
@@ -265,11 +265,11 @@ TEST_F(Node, MatesByRuleAndRepeatedChecks) {
   board::write_move(rook, square_of(4, 5), square_of(5, 5), checked.board[square_of(5, 5)], board::kEmptyNumber,
                     board::kRook | board::kGoteBit, 0, 0);
   Prepare(checked, 7, rook, 5);
-  search_ply = 5;
-  for (int i = 2; i <= 5; ++i) move_stack[i] = rook;
-  move_stack[4].flag_word = 1;
-  ply_nodes[4] = &parent;
-  ply_nodes[5] = &node;
+  cx.search_ply = 5;
+  for (int i = 2; i <= 5; ++i) cx.move_stack[i] = rook;
+  cx.move_stack[4].flag_word = 1;
+  cx.ply_nodes[4] = &parent;
+  cx.ply_nodes[5] = &node;
   const KMove evasion = c.Move(checked, 5, 9, 4, 8);
   board::KHashKey after = node.key;
   board::hash_key_sashite(after, 0, evasion);
@@ -277,7 +277,7 @@ TEST_F(Node, MatesByRuleAndRepeatedChecks) {
   node.hash_move = board::move_word(evasion);
   node.hash_stage = 2;
   pv_holder_init(node.pv, 4);
-  EXPECT_EQ(search_node(node, &in, -kScoreMate, kScoreMate, 0, 0), kScoreMate);
+  EXPECT_EQ(search_node(cx, node, &in, -kScoreMate, kScoreMate, 0, 0), kScoreMate);
   EXPECT_EQ(node.pv.moves[5], board::move_word(evasion));
 }
 
@@ -298,7 +298,7 @@ TEST_F(Node, QuiescenceReportsAMateOnlyWhenNoEvasionIsLeft) {
                     board::kBishop | board::kSenteBit, 0, 0);
   Prepare(pos, 2, bishop, 5);
   int searched = 0;
-  const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
+  const int score = search_quiescence(cx, node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
   EXPECT_GT(score, -kScoreMate);
   EXPECT_EQ(board::kmove_to(node.pv.moves[2]), square_of(4, 2));  // a capture of the checker
   EXPECT_EQ(board::kmove_from(node.pv.moves[2]), square_of(4, 1));  // by the pawn
@@ -322,7 +322,7 @@ TEST_F(Node, OutOfCheckALossStandsOnlyWhenNoMoveLeftAsideEscapes) {
     board::write_move(dragon, square_of(3, 4), square_of(3, 3), pos.board[square_of(3, 3)], board::kEmptyNumber,
                       board::kRook | board::kSenteBit, 0, 1);
     Prepare(pos, 3, dragon, 5);
-    const int score = search_node(node, &in, -kScoreMate, kScoreMate, 0, 0);
+    const int score = search_node(cx, node, &in, -kScoreMate, kScoreMate, 0, 0);
     const board::KHashEntry* e = board::hash_entry(node.key);
     if (c.lost) {
       EXPECT_EQ(score, -kScoreMate) << c.scene;
@@ -351,7 +351,7 @@ TEST_F(Node, AFailedVerificationKeepsWhatTheOtherMovesShowed) {
   tsume::tsume_pool_reset();
   for (int depth : {4, 5, 6}) {
     Prepare(pos, depth, drop, 5);
-    EXPECT_GT(search_node(node, &in, -kScoreMate, 4178, 0, 0), -kScoreMate) << depth;
+    EXPECT_GT(search_node(cx, node, &in, -kScoreMate, 4178, 0, 0), -kScoreMate) << depth;
     const board::KHashEntry* e = board::hash_entry(node.key);
     EXPECT_TRUE(e == nullptr || e->flags >> 5 == board::kBoundNone || e->value > -kScoreMate) << depth;
   }
@@ -371,7 +371,7 @@ TEST_F(Node, QuiescenceOutOfCheckClaimsNoLossFromItsCapturesAlone) {
   ASSERT_FALSE(board::king_attacked(pos, pos.teban));
   Prepare(pos, 2, board::pass_move(), 5);
   int searched = 0;
-  const int score = search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
+  const int score = search_quiescence(cx, node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
   EXPECT_EQ(searched, 1);  // the loop ran: moves were generated and tried
   EXPECT_GT(score, -kScoreMate);
 }
@@ -384,13 +384,13 @@ TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
   const auto searches = [&](int child_ext, int alpha, int credit, int lag, int abort = 0) {
     Prepare(pos, 4, board::pass_move(), 5);
     node.ext = child_ext;
-    search_abort = abort;
+    cx.search_abort = abort;
     trace.clear();
     traced_ply = 2;
     stage_trace_hook = [](int code) {
-      if (search_ply == traced_ply && code == 2) trace.push_back(code);
+      if (testing::test_context().search_ply == traced_ply && code == 2) trace.push_back(code);
     };
-    search_child(parent, node, 2, 5, &in, move_stack, ply_nodes, alpha, alpha + 100, 0, 0, &credit, lag);
+    search_child(cx, parent, node, 2, 5, &in, alpha, alpha + 100, 0, 0, &credit, lag);
     stage_trace_hook = nullptr;
     return std::pair<int, size_t>{node.ext, trace.size()};
   };
@@ -399,7 +399,7 @@ TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
   EXPECT_EQ(searches(-12, 30000, 0, 0), (std::pair<int, size_t>{-12, 1}));
   EXPECT_EQ(searches(-12, -30000, 0, 0), (std::pair<int, size_t>{0, 2}));
   EXPECT_EQ(searches(-12, -30000, 0, 0, 1), (std::pair<int, size_t>{-12, 0}));
-  search_abort = 0;
+  cx.search_abort = 0;
   // The recapture credit: min(credit, lag) once the lag reaches a ply.
   EXPECT_EQ(searches(0, -30000, 30, 18), (std::pair<int, size_t>{18, 2}));
   EXPECT_EQ(searches(0, -30000, 30, 11), (std::pair<int, size_t>{0, 1}));
@@ -417,7 +417,7 @@ TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
   const KMove take = c.Move(checked, 1, 9, 1, 8);
   board::KHashKey after = node.key;
   board::hash_key_sashite(after, 0, take);
-  search_node(node, &in, -30000, 30000, 0, 0);
+  search_node(cx, node, &in, -30000, 30000, 0, 0);
   const board::KHashEntry* e = board::hash_entry(after);
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(e->extension, 12);
@@ -431,7 +431,7 @@ TEST_F(Node, TableEntriesOfAnExactLineACutAndAFailLow) {
   const auto search = [&](int depth, int alpha, int beta) {
     Prepare(pos, depth, board::pass_move(), 5);
     node.ext = 6;
-    return search_node(node, &in, alpha, beta, 0, 0);
+    return search_node(cx, node, &in, alpha, beta, 0, 0);
   };
   // The node's entry holds the bound, the depth, the score and the line's first move.
   const auto stored = [&](int depth, int bound, int score) {
@@ -477,9 +477,9 @@ TEST_F(Node, AMoveTheTableBoundsIsNotSearched) {
     board::KHashKey after = node.key;
     board::hash_key_sashite(after, 0, take);
     board::hash_store(after, 756, bound, value, 0, 0, 0, 0, 5);
-    const uint32_t before = node_counter;
-    const int score = search_node(node, &in, -400, 400, 0, 0);
-    EXPECT_EQ(node_counter - before, 1u);  // the node alone: the capture is not searched
+    const uint32_t before = cx.node_counter;
+    const int score = search_node(cx, node, &in, -400, 400, 0, 0);
+    EXPECT_EQ(cx.node_counter - before, 1u);  // the node alone: the capture is not searched
     EXPECT_TRUE(board::hash_entry(node.key) == nullptr);  // nor does the node store anything
     return score;
   };
@@ -500,9 +500,9 @@ TEST_F(Node, QuiescenceStandPat) {
   ASSERT_FALSE(board::king_attacked(pos, pos.teban));
   const auto quiescence = [&](int beta, uint32_t pair, int* searched) {
     Prepare(pos, 2, board::pass_move(), 5);
-    const uint32_t before = node_counter;
-    const int score = search_quiescence(node, &in, beta - 1000, beta, pair, 0, searched);
-    return std::pair<int, uint32_t>{score, node_counter - before};
+    const uint32_t before = cx.node_counter;
+    const int score = search_quiescence(cx, node, &in, beta - 1000, beta, pair, 0, searched);
+    return std::pair<int, uint32_t>{score, cx.node_counter - before};
   };
   Prepare(pos, 2, board::pass_move(), 5);
   board::KEvalRecord r = node.eval;
@@ -524,28 +524,28 @@ TEST_F(Node, QuiescenceStandsPatAndStopsOnlyWhereTheTimeRulesApply) {
   // moves are searched (the searched flag says the loop was reached).
   KPosition pos = Scene{board::testing::kings_and_hands({}, {}, 59, 51)}.Load();
   Prepare(pos, 2, board::pass_move(), 0);
-  search_ply = 3;
+  cx.search_ply = 3;
   int searched = -1;
-  search_quiescence(node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
+  search_quiescence(cx, node, &in, -kScoreMate, kScoreMate, 0, 0, &searched);
   EXPECT_EQ(searched, 1);
   Prepare(pos, 2, board::pass_move(), 0);
-  search_ply = 3;
-  search_quiescence(node, &in, -kScoreMate, 0, 0, 0, &searched);
+  cx.search_ply = 3;
+  search_quiescence(cx, node, &in, -kScoreMate, 0, 0, 0, &searched);
   EXPECT_EQ(searched, 0);  // the static score reached beta
 
   // The stop test: a stop request always, the clock only under a time rule.
-  SearchTimeState t;
-  time_state.current_limit.store(-200);
-  time_state.extension.store(0);
-  think_clock_start();
-  EXPECT_EQ(qsearch_stop_test(t), 0);  // a depth-only think
-  time_state.current_limit.store(500);
-  EXPECT_EQ(qsearch_stop_test(t), 0);
-  t.no_time_limit = 1;
+  cx.time_state = SearchTimeState{};
+  think_limits.current_limit.store(-200);
+  think_limits.extension.store(0);
+  think_clock_start(cx);
+  EXPECT_EQ(qsearch_stop_test(cx), 0);  // a depth-only think
+  think_limits.current_limit.store(500);
+  EXPECT_EQ(qsearch_stop_test(cx), 0);
+  cx.time_state.no_time_limit = 1;
   think_control.store(kThinkStop);
-  EXPECT_EQ(qsearch_stop_test(t), 1);
+  EXPECT_EQ(qsearch_stop_test(cx), 1);
   think_control.store(kThinkPonder);
-  EXPECT_EQ(qsearch_stop_test(t), 0);
+  EXPECT_EQ(qsearch_stop_test(cx), 0);
   think_control.store(kThinkRun);
 }
 

@@ -19,6 +19,7 @@
 #include "engine/search/root_list.h"
 #include "engine/search/root_moves.h"
 #include "engine/search/root_search.h"
+#include "engine/search/time_control.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/eval/eval_record_reference.h"
 #include "tests/engine/search/think_setup.h"
@@ -100,9 +101,10 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   const KMove pawn_mate = scene.Move(p, 11, model::kFu, 1, 2);
   const KMove gold_mate = scene.Move(p, 11, model::kKin, 1, 2);
   KMove moves[board::kMaxMoves];
-  time_state.current_limit.store(60000);
-  time_state.max_depth = 5;
-  const int n = GetProper(p, moves, nullptr, nullptr, 5, time_state);
+  think_clock_start(cx);  // the root's mate solves take their time from the think's start
+  think_limits.current_limit.store(60000);
+  cx.time_state.max_depth = 5;
+  const int n = GetProper(cx, p, moves, nullptr, nullptr, 5);
   bool pawn = false, gold = false;
   for (int i = 0; i < n; ++i) {
     pawn = pawn || board::move_word(moves[i]) == board::move_word(pawn_mate);
@@ -110,7 +112,7 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   }
   EXPECT_FALSE(pawn);
   EXPECT_TRUE(gold);
-  EXPECT_EQ(time_state.pass_threat, 0);
+  EXPECT_EQ(cx.time_state.pass_threat, 0);
 
   // The assessment: the illegal pawn drop -10000, the mate 32766, every later node 0.
   KMove list[3] = {pawn_mate, gold_mate, moves[0]};
@@ -127,11 +129,11 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   threat.k.mochigoma[1][model::kKin] = 1;
   p = threat.Load();
   testing::prepare_evaluation(p);
-  GetProper(p, moves, nullptr, nullptr, 5, time_state);
-  EXPECT_EQ(time_state.pass_threat, 1);
-  time_state.current_limit.store(-200);  // the depth road: no test, no flag
-  GetProper(p, moves, nullptr, nullptr, 5, time_state);
-  EXPECT_EQ(time_state.pass_threat, 0);
+  GetProper(cx, p, moves, nullptr, nullptr, 5);
+  EXPECT_EQ(cx.time_state.pass_threat, 1);
+  think_limits.current_limit.store(-200);  // the depth road: no test, no flag
+  GetProper(cx, p, moves, nullptr, nullptr, 5);
+  EXPECT_EQ(cx.time_state.pass_threat, 0);
 }
 
 TEST_F(Root, DropsOntoAttackedSquaresScoreTheirExchangeLoss) {
@@ -190,24 +192,25 @@ struct OneNodeSearch {
   search::KSearchNode root{};
   KMove moves[2];
   KMoveNode nodes[2];
+  ThinkContext& cx = testing::test_context();
 
   int Run(const KMove& last, bool in_check, int beta = kScoreMate) {
     testing::prepare_evaluation(p);
     root.position = &p;
     board::hash_key_full(p, 0, root.key);
-    root_key = root.key;
+    cx.root_key = root.key;
     position_features(p, root.eval);
-    move_stack[1] = last;
-    time_state.in_check = in_check;
-    time_state.lost = 0;
-    time_state.no_time_limit = 1;
+    cx.move_stack[1] = last;
+    cx.time_state.in_check = in_check;
+    cx.time_state.lost = 0;
+    cx.time_state.no_time_limit = 1;
     search_depth.store(2);
-    search_ply = 1;
-    search_abort = 0;
-    move_set_clear(searched_move_set);
+    cx.search_ply = 1;
+    cx.search_abort = 0;
+    move_set_clear(cx.searched_move_set);
     KMoveNode* head = sashi_list_init(nodes, 2, moves, 5);
     const int32_t codes[2] = {0, 0};
-    return root_search(root, codes, head, -kScoreMate, beta, nullptr, nullptr, nullptr);
+    return root_search(cx, root, codes, head, -kScoreMate, beta, nullptr, nullptr, nullptr);
   }
 };
 

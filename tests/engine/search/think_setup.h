@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "engine/board/hash_table.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/random.h"
@@ -11,6 +13,7 @@
 #include "engine/eval/root_modes.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
+#include "engine/search/think_context.h"
 #include "engine/tsume/tsume_entry.h"
 
 namespace search::testing {
@@ -21,6 +24,13 @@ inline void prepare_evaluation(const board::KPosition& p) {
   eval::eval_root_prepare(p, codes, 0);
   eval::eval_setup_stage(p, board::game_stage, codes);
   board::pos_table_init();
+}
+
+// The think context the tests lend to every think and search they run, as the
+// driver lends its own: one for the test program.
+inline ThinkContext& test_context() {
+  static const std::unique_ptr<ThinkContext> cx = std::make_unique<ThinkContext>();
+  return *cx;
 }
 
 // The transposition table at a pinned size, the mate solver, the random seed.
@@ -50,6 +60,7 @@ class ThinkTest : public ::testing::Test {
   }
 
   KPvHolder result{};
+  ThinkContext& cx = test_context();
 };
 
 }  // namespace search::testing

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/board/make_move.h"
-#include "engine/board/ply_table.h"
 #include "engine/search/line_records.h"
 #include "engine/search/mate_threat.h"
 #include "engine/search/tactical_extension.h"
@@ -160,24 +159,6 @@ TEST(TacticalExtension, EachPatternAndItsTwin) {
       nodes[4].ext = 0;
     }
   }
-}
-
-TEST(TacticalExtension, KingZoneThreat) {
-  // The gold stepping off the rook's rank opens 6-9 beside the king; the
-  // knight makes the opponent as strong there.
-  for (bool knight : {false, true}) {
-    Scene s;
-    s.Put(5, 9, model::kOu).Put(8, 9, model::kHi).Put(7, 9, gote(model::kKin)).Put(1, 1, gote(model::kOu));
-    if (knight) s.Put(7, 7, gote(model::kKei));
-    s.k.teban = 1;
-    KPosition p = s.Load();
-    board::pos_table_init();
-    KMove m = s.Move(p, 7, 9, 7, 8);
-    board::do_move(p, m, 1);
-    EXPECT_EQ(king_zone_threat_test(p), knight ? 1 : 0);
-    board::undo_move(p, m, 1);
-  }
-  board::pos_table_init();
 }
 
 }  // namespace

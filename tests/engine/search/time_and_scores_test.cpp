@@ -2,11 +2,16 @@
 // mate checks, at their fixed values.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "engine/search/root_moves.h"
 #include "engine/search/root_search.h"
 #include "engine/search/score_maps.h"
 #include "engine/search/search_words.h"
 #include "engine/search/time_control.h"
+#include "engine/tsume/tsume_entry.h"
+#include "platform/clock.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/search/think_setup.h"
 
@@ -50,6 +55,7 @@ TEST(TimeControl, LimitsRoundingAndTheRemainingMoves) {
 }
 
 TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
+  ThinkContext& cx = testing::test_context();
   // Root mate check: limit / 20 capped by depth 0..7, and by 1000 out of normal play.
   const int32_t caps[8] = {0, 0, 25, 50, 100, 200, 500, 1000};
   for (int d = 0; d < 8; ++d) EXPECT_EQ(tsume_budget(600000, d, true), 100 * caps[d]) << d;
@@ -65,19 +71,19 @@ TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
 
   // Past two thirds of the current limit the deepening ends, not while pondering.
   think_control.store(kThinkRun);
-  time_state.no_time_limit = 0;
-  time_state.current_limit.store(3000);
-  time_state.extension.store(0);
-  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 2000, 0), 0);
-  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 2001, 0), 1);
-  time_state.extension.store(3000);  // a ponder hit's time counts on top
-  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 2001, 0), 0);
-  time_state.extension.store(0);
+  cx.time_state.no_time_limit = 0;
+  think_limits.current_limit.store(3000);
+  think_limits.extension.store(0);
+  EXPECT_EQ(iteration_time_check(cx, 4, 10, 2000, 0), 0);
+  EXPECT_EQ(iteration_time_check(cx, 4, 10, 2001, 0), 1);
+  think_limits.extension.store(3000);  // a ponder hit's time counts on top
+  EXPECT_EQ(iteration_time_check(cx, 4, 10, 2001, 0), 0);
+  think_limits.extension.store(0);
   think_control.store(kThinkPonder);
-  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 2900, 0), 0);
+  EXPECT_EQ(iteration_time_check(cx, 4, 10, 2900, 0), 0);
   think_control.store(kThinkRun);
-  time_state.current_limit.store(-200);
-  EXPECT_EQ(iteration_time_check(time_state, 4, 10, 100000, 0), 0);
+  think_limits.current_limit.store(-200);
+  EXPECT_EQ(iteration_time_check(cx, 4, 10, 100000, 0), 0);
 }
 
 // In mid-iteration the root stops taking up moves once twice the time left
@@ -85,26 +91,79 @@ TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
 // just started, so the time left is the whole limit (10 minutes: a slow
 // machine changes nothing).
 TEST(TimeControl, IterationCutShortWhenTwiceTheTimeLeftIsBelowTheLastIteration) {
-  think_clock_start();
+  ThinkContext& cx = testing::test_context();
+  think_clock_start(cx);
   think_control.store(kThinkRun);
-  time_state.no_time_limit = 0;
-  time_state.current_limit.store(600000);
-  time_state.extension.store(0);
-  time_state.elapsed = 1200001;
-  EXPECT_EQ(uchikiri_check(time_state), 1);
-  time_state.elapsed = 1000;
-  EXPECT_EQ(uchikiri_check(time_state), 0);
+  cx.time_state.no_time_limit = 0;
+  think_limits.current_limit.store(600000);
+  think_limits.extension.store(0);
+  cx.time_state.elapsed = 1200001;
+  EXPECT_EQ(uchikiri_check(cx), 1);
+  cx.time_state.elapsed = 1000;
+  EXPECT_EQ(uchikiri_check(cx), 0);
   // Not while pondering, without a time limit, or below 500 ms.
-  time_state.elapsed = 1200001;
+  cx.time_state.elapsed = 1200001;
   think_control.store(kThinkPonder);
-  EXPECT_EQ(uchikiri_check(time_state), 0);
+  EXPECT_EQ(uchikiri_check(cx), 0);
   think_control.store(kThinkRun);
-  time_state.no_time_limit = 1;
-  EXPECT_EQ(uchikiri_check(time_state), 0);
-  time_state.no_time_limit = 0;
-  time_state.current_limit.store(499);
-  EXPECT_EQ(uchikiri_check(time_state), 0);
-  time_state.elapsed = 0;
+  cx.time_state.no_time_limit = 1;
+  EXPECT_EQ(uchikiri_check(cx), 0);
+  cx.time_state.no_time_limit = 0;
+  think_limits.current_limit.store(499);
+  EXPECT_EQ(uchikiri_check(cx), 0);
+  cx.time_state.elapsed = 0;
+}
+
+// The root's mate solves get the time their node budget stands for, within a
+// quarter of the limit from think start; no cap without time rules.
+TEST(TimeControl, RootSolvesEndWithinAQuarterOfTheLimit) {
+  ThinkContext& cx = testing::test_context();
+  think_clock_start(cx);
+  think_control.store(kThinkRun);
+  cx.time_state.no_time_limit = 0;
+  think_limits.extension.store(0);
+  think_limits.current_limit.store(600000);
+  EXPECT_EQ(root_solver_ms(cx, 25600), 256u);
+  EXPECT_EQ(root_solver_ms(cx, 50), 1u);
+  think_limits.current_limit.store(800);  // a second's byoyomi: 200 ms for them all
+  EXPECT_LE(root_solver_ms(cx, 25600), 200u);
+  platform::sleep_ms(250);
+  EXPECT_EQ(root_solver_ms(cx, 25600), 0u);
+  for (int off = 0; off < 3; ++off) {
+    think_limits.current_limit.store(off == 0 ? -200 : 800);
+    cx.time_state.no_time_limit = off == 1 ? 1 : 0;
+    think_control.store(off == 2 ? kThinkPonder : kThinkRun);
+    EXPECT_EQ(root_solver_ms(cx, 25600), tsume::kInGameTimeLimitMs) << off;
+  }
+  think_control.store(kThinkRun);
+  cx.time_state.no_time_limit = 0;
+}
+
+// A progress report goes out once a second since the think's last report of
+// either kind, with the node counter.
+TEST(TimeControl, ProgressOnceASecondSinceTheLastReport) {
+  ThinkContext& cx = testing::test_context();
+  static std::vector<std::pair<uint32_t, uint32_t>> seen;
+  seen.clear();
+  set_progress_sink([](uint32_t nodes, uint32_t ms) {
+    seen.emplace_back(nodes, ms);
+    return 0;
+  });
+  think_clock_start(cx);
+  cx.node_counter = 4711;
+  progress_report_due(cx, kProgressEveryMs - 1);
+  EXPECT_TRUE(seen.empty());
+  progress_report_due(cx, kProgressEveryMs);
+  progress_report_due(cx, kProgressEveryMs + 1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], std::make_pair(4711u, kProgressEveryMs));
+  pv_report(cx, 0, nullptr, 0, 0, 3, cx.node_counter, 1500);  // a new line resets the second
+  progress_report_due(cx, 1500 + kProgressEveryMs - 1);
+  EXPECT_EQ(seen.size(), 1u);
+  progress_report_due(cx, 1500 + kProgressEveryMs);
+  EXPECT_EQ(seen.size(), 2u);
+  set_progress_sink(nullptr);
+  cx.node_counter = 0;
 }
 
 TEST(TimeControl, ScoreTrendRaisesTheLimit) {

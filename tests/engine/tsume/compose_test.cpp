@@ -195,7 +195,7 @@ TEST(Compose, TheSameSeedGivesTheSameProblemsWhichSolveAgain) {
     board::KPosition p = engine_position(runs[0][i]);
     const board::KMove* line = nullptr;
     int length = 0;
-    ASSERT_EQ(ktsume_solve(p, &line, &length, 600000, -1), 0);
+    ASSERT_EQ(ktsume_solve(p, &line, &length, 600000, -1), SolveResult::kMate);
     EXPECT_EQ(length, static_cast<int>(lengths[i]));
     EXPECT_GE(length, 7);
     for (int m = 0; m < length; ++m) board::do_move(p, line[m], 0);

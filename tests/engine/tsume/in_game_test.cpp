@@ -55,7 +55,7 @@ TEST(InGame, MissingInstanceAnswersUndecided) {
   const board::KPosition p = engine_position(pr.kyokumen);
   const board::KMove* line = nullptr;
   int length = 0;
-  EXPECT_EQ(ktsume_solve(p, &line, &length, 1000, 1000), 1);
+  EXPECT_EQ(ktsume_solve(p, &line, &length, 1000, 1000), SolveResult::kUndecided);
   EXPECT_EQ(tsume_alloc(0), 0);
   board::KPosition q = p;
   board::KMove m;

@@ -51,7 +51,7 @@ std::vector<board::KMove> solved_line(const char* name, int plies, board::KPosit
   at = engine_position(pr.kyokumen);
   const board::KMove* moves = nullptr;
   int length = 0;
-  EXPECT_EQ(ktsume_solve(at, &moves, &length, 60000, -1), 0);
+  EXPECT_EQ(ktsume_solve(at, &moves, &length, 60000, -1), SolveResult::kMate);
   EXPECT_EQ(length, pr.length);
   std::vector<board::KMove> line(moves, moves + length);
   for (int i = 0; i < plies && i < length; ++i) board::do_move(at, line[static_cast<size_t>(i)], 0);
@@ -115,7 +115,7 @@ TEST(SolutionTree, ATreesLengthsHoldForItsOwnHand) {
   board::KPosition p = engine_position(pr.kyokumen);
   const board::KMove* line = nullptr;
   int length = 0;
-  ASSERT_EQ(ktsume_solve(p, &line, &length, 60000, 2000000), 0);
+  ASSERT_EQ(ktsume_solve(p, &line, &length, 60000, 2000000), SolveResult::kMate);
   EXPECT_EQ(length, 15);
   model::Kyokumen k;
   k.Copy(pr.kyokumen);

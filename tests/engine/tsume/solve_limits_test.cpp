@@ -81,7 +81,7 @@ TEST(SolveLimits, StopFromAnotherThreadEndsTheSolve) {
   });
   const board::KMove* line = nullptr;
   int length = 0;
-  EXPECT_EQ(ktsume_solve(p, &line, &length, 600000, -1), 7);
+  EXPECT_EQ(ktsume_solve(p, &line, &length, 600000, -1), SolveResult::kStopped);
   stopper.join();
   // A stop while the solve shows its line the shortest (a search of some
   // seconds after a proof of milliseconds) ends it too.
@@ -92,7 +92,7 @@ TEST(SolveLimits, StopFromAnotherThreadEndsTheSolve) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ktsume_set_time_limit(0);
   });
-  EXPECT_EQ(ktsume_solve(engine_position(pr.kyokumen), &line, &length, 600000, -1), 7);
+  EXPECT_EQ(ktsume_solve(engine_position(pr.kyokumen), &line, &length, 600000, -1), SolveResult::kStopped);
   late.join();
   ktsume_free();
 }
@@ -106,7 +106,7 @@ TEST(SolveLimits, SmallGrowingTableProvesLongProblems) {
   const board::KPosition p = engine_position(pr.kyokumen);
   const board::KMove* line = nullptr;
   int length = 0;
-  EXPECT_EQ(ktsume_solve(p, &line, &length, 60000, 5000000), 0);
+  EXPECT_EQ(ktsume_solve(p, &line, &length, 60000, 5000000), SolveResult::kMate);
   EXPECT_EQ(length, pr.length);
   EXPECT_GT(e->last_node_count, e->table.capacity);
   EXPECT_LE(e->table.used, e->table.capacity);
@@ -155,21 +155,21 @@ TEST(SolveLimits, AlternativeLineSearch) {
                             .k;
   two.CalcTeaiwari();
   board::KPosition p = engine_position(two);
-  ASSERT_EQ(ktsume_solve(p, &line, &length, 10000, 100000), 0);
+  ASSERT_EQ(ktsume_solve(p, &line, &length, 10000, 100000), SolveResult::kMate);
   ASSERT_EQ(length, 1);
   // The one that empties the hand is the answer.
   EXPECT_EQ(line[0].from, board::kInHand);
   const std::vector<board::KMove> main(line, line + length);
-  ASSERT_EQ(check_henbetsu(p, main.data(), length, &other, &other_length, 10000), 0);
+  ASSERT_EQ(check_henbetsu(p, main.data(), length, &other, &other_length, 10000), SolveResult::kMate);
   ASSERT_EQ(other_length, 1);
   EXPECT_NE(other[0].from, main[0].from);
   // A sound problem has no other line.
   Problem sound;
   ASSERT_TRUE(load_problem(tsume_data_dir() + "/mate01_a.kif", sound));
   p = engine_position(sound.kyokumen);
-  ASSERT_EQ(ktsume_solve(p, &line, &length, 10000, 100000), 0);
+  ASSERT_EQ(ktsume_solve(p, &line, &length, 10000, 100000), SolveResult::kMate);
   const std::vector<board::KMove> sound_line(line, line + length);
-  EXPECT_EQ(check_henbetsu(p, sound_line.data(), length, &other, &other_length, 10000), 2);
+  EXPECT_EQ(check_henbetsu(p, sound_line.data(), length, &other, &other_length, 10000), SolveResult::kNoMate);
   ktsume_free();
 }
 

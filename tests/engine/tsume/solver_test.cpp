@@ -34,7 +34,7 @@ class SolverTest : public ::testing::Test {
     board::KPosition p = engine_position(k);
     const board::KMove* moves = nullptr;
     int length = 0;
-    const int r = ktsume_solve(p, &moves, &length, kTime, kNodes);
+    const int r = static_cast<int>(ktsume_solve(p, &moves, &length, kTime, kNodes));
     line.assign(moves, moves + length);
     return r;
   }
@@ -197,7 +197,7 @@ TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
       engine_position(Scene().Put(2, 1, gote(model::kOu)).Put(1, 5, model::kHi).Hand(model::kGin).Hand(model::kFu).k);
   const board::KMove* moves = nullptr;
   int length = 0;
-  EXPECT_EQ(ktsume_solve(p, &moves, &length, kTime, 100000), 2);
+  EXPECT_EQ(ktsume_solve(p, &moves, &length, kTime, 100000), SolveResult::kNoMate);
 }
 
 TEST_F(SolverTest, MissingKingsAndCheckedSides) {

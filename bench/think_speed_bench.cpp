@@ -1,0 +1,84 @@
+// The think's nodes per second on each of the eight middle-game positions (the
+// positions of the node-count signature): a think of 3 s a move as a game
+// gives it, and a think to a fixed depth whose node count is the same on
+// every run and build, so that two builds compare at equal work. Each think
+// starts from the signature's state (empty tables of its sizes, the engine's
+// random seed, no game history). Counters: nodes per think, nodes per second
+// of processor time, and the depth the think reached.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <cstdint>
+#include <vector>
+
+#include "bench/game_positions.h"
+#include "engine/board/hash_table.h"
+#include "engine/bridge/position_bridge.h"
+#include "engine/driver/think_signature.h"
+#include "engine/search/chuban.h"
+#include "engine/search/search_words.h"
+#include "engine/tsume/tsume_entry.h"
+
+namespace {
+
+// The think context every think of this file is lent, as the driver lends its own.
+const std::unique_ptr<search::ThinkContext> think_context = std::make_unique<search::ThinkContext>();
+
+constexpr size_t kPositions = 8;
+constexpr int32_t kMoveMs = 3000;
+// The deepest a timed think goes, as the command line's timed think.
+constexpr int kTimedDepth = 16;
+
+// One think per benchmark iteration on position state.range(0): to the depth
+// state.range(1), or for kMoveMs when that is 0.
+void think_position(benchmark::State& state) {
+  static const std::vector<model::Kyokumen> games = bench::middle_games(kPositions);
+  const model::Kyokumen& k = games.at(static_cast<size_t>(state.range(0)));
+  const int depth = static_cast<int>(state.range(1));
+  if (board::hash_alloc(driver::kSignatureTableKb) != 0 || tsume::tsume_alloc(driver::kSignatureMateKb) != 1) {
+    state.SkipWithError("set-up failed");
+    return;
+  }
+  uint64_t nodes = 0;
+  int reached = 0;
+  for (auto _ : state) {
+    board::KPosition p;
+    bridge::position_load(p, k);
+    driver::think_fresh_state();
+    search::KPvHolder line{};
+    search::ThinkRequest r;
+    r.position = &p;
+    r.result = &line;
+    if (depth > 0) {
+      r.max_depth = depth;
+      r.no_time_limit = true;
+    } else {
+      r.max_depth = kTimedDepth;
+      r.time[1] = kMoveMs;
+    }
+    benchmark::DoNotOptimize(search::Chuban(*think_context, r));
+    nodes += think_context->node_counter;
+    reached = search::search_depth.load();
+  }
+  tsume::tsume_free();
+  board::hash_free();
+  const double thinks = static_cast<double>(state.iterations());
+  state.counters["nodes"] = benchmark::Counter(static_cast<double>(nodes) / thinks);
+  state.counters["nps"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
+  state.counters["depth"] = benchmark::Counter(reached);
+}
+
+// 3 s a move: one think per position (the node counts follow the clock).
+BENCHMARK(think_position)
+    ->Name("BM_ThinkTimed")
+    ->ArgsProduct({benchmark::CreateDenseRange(0, kPositions - 1, 1), {0}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// Fixed depth: the same nodes on every run.
+BENCHMARK(think_position)
+    ->Name("BM_ThinkDepth")
+    ->ArgsProduct({benchmark::CreateDenseRange(0, kPositions - 1, 1), {6}})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,43 @@
+// The think's cache of full evaluations. The terms that completing a node's
+// record adds (the king lines and the whole-board terms: the extra fields of
+// attack, defence and material) depend on the position, on the square the
+// silver rule examines and on whether the move that led there was a pass, and
+// otherwise only on the evaluation's settings: the weights, the strategy codes
+// and the strategy cells, set up for a think and changed by the root
+// adjustments (each change counted by eval::eval_settings_count, which every
+// entry holds as it was when stored). The same position comes
+// back often (in the next iteration, through transpositions, after a
+// re-search), so its terms are kept by its key and added again instead of
+// being worked out anew; a result is the same either way.
+//
+// State: one table of the computer thread, cleared at think start
+// (eval_cache_clear); used by the node search and the quiescence search only.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/board/hash_key.h"
+#include "engine/board/position.h"
+#include "engine/search/node_records.h"
+
+namespace search {
+
+// Empties the cache: at think start, after the weights and the strategy cells
+// of the think are set.
+void eval_cache_clear();
+
+// Asks the processor to bring the key's entry into the cache, ahead of the
+// evaluation of a node of that key; changes nothing.
+void eval_cache_prefetch(const board::KHashKey& key);
+
+// Completes record r of position p, whose key (hand side 0) is `key`, as
+// evaluate_fully does, from the cache when it holds the position with the same
+// square and pass flag.
+void evaluate_cached(const board::KPosition& p, const board::KHashKey& key, board::KEvalRecord& r, int silver_square,
+                     const board::KMove& last);
+// The node's record, for its position and key.
+inline void evaluate_node(KSearchNode& node, int silver_square, const board::KMove& last) {
+  evaluate_cached(*node.position, node.key, node.eval, silver_square, last);
+}
+
+}  // namespace search

@@ -1,0 +1,61 @@
+// Set-up shared by the depth generator's tests: the evaluation's stage blocks
+// for every exchange mode, the candidate table from scratch, and a search node
+// entered by its last move (the per-ply table kept, so that the move builds
+// the node's target list).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/board/exchange_values.h"
+#include "engine/board/generator_words.h"
+#include "engine/board/make_move.h"
+#include "engine/board/ply_table.h"
+#include "engine/board/strategy_cells.h"
+#include "engine/board/target_list.h"
+#include "engine/eval/eval_tables.h"
+#include "engine/eval/eval_weights.h"
+#include "engine/search/depth_gen/gen_stamp.h"
+
+namespace search::testing {
+
+class DepthGenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
+    eval::eval_tables_init(eval::eval_weight_block, 0);
+    eval::eval_weights = &eval::eval_weight_block;
+    board::king_rel_table = &eval::eval_weight_block.king_rel;
+    board::senkei_current = nullptr;  // a think leaves one side's strategy cells behind
+    Mode(0);
+    sashite_gen_stamp_init();
+    sashite_gen_serial = 0;
+  }
+  void TearDown() override {
+    board::game_stage = 0;
+    board::threat_word = 0;
+    board::eval_stage_tables = nullptr;
+    eval::eval_weights = nullptr;
+    board::king_rel_table = nullptr;
+    board::pos_table_init();
+  }
+  void Mode(int stage) {
+    board::game_stage = stage;
+    board::eval_stage_tables = &blocks_[stage];
+  }
+  // The node after `history[1]` was played on `before`; history[0] is the
+  // mover's move before it.
+  static void Enter(board::KPosition& p, const board::KPosition& before, const board::KMove* history) {
+    std::memcpy(&p, &before, sizeof p);
+    board::pos_table_init();
+    if (history[1].from != board::kPassSquare) {
+      board::do_move(p, history[1], 1);
+      board::target_list_extend(p, history[1].to);
+    }
+  }
+
+  board::KExchangeWeights blocks_[3]{};
+};
+
+}  // namespace search::testing
