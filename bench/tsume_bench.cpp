@@ -1,4 +1,5 @@
-// The mate solver over the problem set of the tests: each problem as
+// The mate solver over the problem set of the tests and the longer problems
+// of tests/data/tsume_long: each problem as
 // `velkora mate` solves it (a 256 MB table, the default budget for shorter
 // mates), the whole set at once, each problem with its length shown to be the
 // shortest (no budget), positions without mate, and a long problem from a file
@@ -42,10 +43,15 @@ bool load_position(const std::string& path, model::Kyokumen& k) {
 
 std::vector<BenchProblem> load_set() {
   std::vector<std::string> paths;
-  for (const auto& e : std::filesystem::directory_iterator(std::string(VELKORA_TEST_DATA) + "/tsume")) {
-    if (e.path().extension() == ".kif") paths.push_back(e.path().string());
+  // The tests' problems and the ones too long for the tests (seconds each).
+  for (const char* folder : {"/tsume", "/tsume_long"}) {
+    for (const auto& e : std::filesystem::directory_iterator(std::string(VELKORA_TEST_DATA) + folder)) {
+      if (e.path().extension() == ".kif") paths.push_back(e.path().string());
+    }
   }
-  std::sort(paths.begin(), paths.end());
+  std::sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {
+    return std::filesystem::path(a).filename() < std::filesystem::path(b).filename();
+  });
   std::vector<BenchProblem> set;
   for (const std::string& path : paths) {
     BenchProblem p;
