@@ -1,6 +1,6 @@
-// The path key: an exclusive or over the moves of a path of a random word for
-// the move's origin (or dropped piece) and one for its destination, each also
-// chosen by the ply modulo 97. Entries made valid for one path only carry it.
+// The path key: the moves of a path mixed in order, each by a random word for
+// its origin (or dropped piece) and one for its destination, chosen by the
+// ply modulo 97, and by the ply itself. Entries made valid for one path only carry it.
 // The tables are constants built at compile time from a fixed seed.
 #pragma once
 
@@ -42,15 +42,25 @@ constexpr PathKeyTables make_path_keys() {
 
 inline constexpr PathKeyTables kPathKeys = detail::make_path_keys();
 
-// The path key after the move, made at the given ply, is added to `path_key`.
+// The path key after the move, made at the given ply: the move's words are
+// mixed into the key in order, with the whole ply, so that no two paths share a
+// key by more than chance. (A plain exclusive or of the words cancels a move
+// made again 97 plies later: the long paths of long problems then shared keys,
+// and a disproof valid on one path was taken on another.) Never 0, the key of
+// a plain entry.
 inline uint32_t path_key_after(uint32_t path_key, const board::KMove& m, int ply) {
   const int row = ply % kPathPlies;
-  if (m.from == board::kInHand) {
-    path_key ^= kPathKeys.drop[row][board::code_kind(m.code) - 1 + 7 * board::code_side(m.code)];
-  } else {
-    path_key ^= kPathKeys.from[row][m.from];
-  }
-  return path_key ^ kPathKeys.to[row][m.to];
+  uint32_t word = m.from == board::kInHand
+                      ? kPathKeys.drop[row][board::code_kind(m.code) - 1 + 7 * board::code_side(m.code)]
+                      : kPathKeys.from[row][m.from];
+  word ^= (kPathKeys.to[row][m.to] << 11 | kPathKeys.to[row][m.to] >> 21);
+  uint32_t h = (path_key ^ word) + static_cast<uint32_t>(ply) * 0x9E3779B9u;
+  h ^= h >> 16;
+  h *= 0x85EBCA6Bu;
+  h ^= h >> 13;
+  h *= 0xC2B2AE35u;
+  h ^= h >> 16;
+  return h != 0 ? h : 1;
 }
 
 }  // namespace tsume

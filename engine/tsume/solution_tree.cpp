@@ -11,7 +11,8 @@
 #include "engine/board/move_rules.h"
 #include "engine/tsume/proof_hands.h"
 #include "engine/tsume/tsume_move_code.h"
-#include "engine/tsume/tsume_verify.h"
+#include "engine/tsume/tsume_bounded.h"
+#include "platform/clock.h"
 
 namespace tsume {
 
@@ -37,87 +38,14 @@ int tree_quality(const KTsumeNode& n) { return n.depth >> 14; }
 KTsumeNode* put_tree_node(KTsumeTable& tree, const KHashKey& key, uint16_t move, int length, int quality) {
   KTsumeNode* n = tsume_tree_store(tree, key, 0, kInf);
   if (n == nullptr) return nullptr;
-  n->flags |= kFlagTreeNode;
+  n->flags = static_cast<uint8_t>((n->flags & ~kFlagTreeFutile) | kFlagTreeNode);
   n->move = move;
   n->depth = static_cast<uint16_t>(quality << 14 | (length & kDepthMask));
   return n;
 }
 
-// A depth-limited search without a table for mates shorter than the tree's:
-// true when the attacker to move mates within n plies. Each call spends one
-// node of the budget; an exhausted budget answers "no".
-struct ShortMate {
-  KPosition& p;
-  int attacker;
-  int budget;
-
-  bool Or(int n) {
-    if (n < 1 || --budget < 0) return false;
-    KMove checks[kMaxMoves];
-    const bool in_check = king_attacked(p, attacker);
-    const int count = in_check ? gyaku_oute_gen(p, checks) : oute_gen(p, checks, 0);
-    for (int i = 0; i < count; ++i) {
-      // A last check is no pawn drop and none that the king simply answers;
-      // passing one over costs the node its answer would have cost.
-      if (n == 1 && (is_pawn_drop(checks[i]) || (!in_check && oute_quick_refute(p, checks[i])))) {
-        if (--budget < 0) return false;
-        continue;
-      }
-      do_move(p, checks[i], 0);
-      const bool mate = And(n - 1, checks[i]);
-      undo_move(p, checks[i], 0);
-      if (mate) return true;
-      if (budget < 0) return false;  // every further answer would be "no"
-    }
-    return false;
-  }
-
-  bool And(int n, const KMove& last) {
-    if (--budget < 0) return false;
-    KMove evasions[kMaxMoves];
-    const int count = oute_nige_gen(p, evasions);
-    if (count == 0 || OnlyUselessDrops(evasions, count)) return !is_pawn_drop(last);
-    if (n < 2) return false;
-    for (int i = 0; i < count; ++i) {
-      do_move(p, evasions[i], 0);
-      const bool mate = Or(n - 1);
-      undo_move(p, evasions[i], 0);
-      if (!mate) return false;
-    }
-    return true;
-  }
-
-  bool OnlyUselessDrops(const KMove* evasions, int count);
-};
-
-// True when every answer is a drop that the attacker takes with mate, the
-// drops the solution tree does not count as a defence.
-bool ShortMate::OnlyUselessDrops(const KMove* evasions, int count) {
-  const int defender = p.teban;
-  for (int i = 0; i < count; ++i) {
-    if (!tsume_useless_interposition(p, defender, evasions[i])) return false;
-  }
-  for (int i = 0; i < count; ++i) {
-    do_move(p, evasions[i], 0);
-    KMove checks[kMaxMoves];
-    const int n = king_attacked(p, attacker) ? gyaku_oute_gen(p, checks) : oute_gen(p, checks, 1);
-    bool answered = false;
-    for (int j = 0; j < n && !answered; ++j) {
-      if (checks[j].to != evasions[i].to || checks[j].captured_code == 0) continue;
-      do_move(p, checks[j], 0);
-      answered = oute_nige_count(p, 0) == 0;
-      undo_move(p, checks[j], 0);
-    }
-    undo_move(p, evasions[i], 0);
-    if (!answered) return false;
-  }
-  return true;
-}
-
-constexpr uint32_t kCaptureProofNodes = 4096;     // the search that shows a capture line mates
 constexpr uint32_t kTreeReproveMinNodes = 20000;  // the least a re-proof in the walk may spend
-constexpr int kShortMateMaxLength = 9;   // trees longer than this are not re-checked
-constexpr int kShortMateBudget = 20000;  // nodes per attacker position of the tree
+constexpr uint32_t kFutileProbeNodes = 10000;      // the first search for a futile drop's capture
 
 // Proves the context's position again within `budget` more nodes (and the
 // solve's own limits): the root result, with `cut` set when the budget, not a
@@ -153,9 +81,83 @@ KTsumeTable* new_tree(KTsumeEngine& e, uint32_t kb) {
   return t;
 }
 
+int proof_length(const KTsumeNode* n) { return n != nullptr ? n->depth & kDepthMask : kNoLength; }
+
+// The shortest proven length of the context's child after listed move i.
+int child_proof_length(KTsumeEngine& e, const TsumeContext& c, const KMove& m) {
+  KHashKey child = c.key;
+  hash_key_sashite(child, c.attacker, m);
+  return proof_length(tsume_lookup_shortest_proof(e.table, child));
+}
+
 // ---- OR nodes ----------------------------------------------------------------
 
+// A bounded search from the context's position that the solve can do
+// without: it ends at the node count `end` and spends no more than half of
+// what is left of the solve's node and time limits, which the tree walk needs
+// the rest of. Its result, with `cut` set when one of these, not a limit of
+// the solve, left it undecided.
+int optional_search(KTsumeEngine& e, TsumeContext& c, int bound, uint32_t end_nodes, uint16_t& move, int& length,
+                    bool& cut) {
+  cut = false;
+  if (!e.optional_searches) {
+    cut = true;
+    return 1;
+  }
+  const int32_t saved_limit = e.node_limit;
+  int64_t end = std::min<int64_t>(end_nodes, INT32_MAX);
+  if (saved_limit >= 0) end = std::min<int64_t>(end, e.node_count + (int64_t{saved_limit} - e.node_count) / 2);
+  if (end <= e.node_count) {
+    cut = true;
+    return 1;
+  }
+  e.node_limit = static_cast<int32_t>(end);
+  const uint32_t time_limit = e.time_limit.load(std::memory_order_relaxed);
+  const uint32_t elapsed = platform::tick_elapsed(e.start_time, platform::tick_ms());
+  e.soft_time_limit = time_limit > elapsed ? std::max<uint32_t>(elapsed + (time_limit - elapsed) / 2, 1) : 1;
+  const int r = tsume_bounded_search(e, e.table, c, bound, &move, &length);
+  e.soft_time_limit = 0;
+  e.node_limit = saved_limit;
+  cut = r == 1 && !tsume_limits_passed(e);
+  return r;
+}
+
+// The length of the shortest mate from the context's position (the attacker
+// to move, no mate in one), found from above: the shortest proof in the table,
+// then "a mate within two plies less?" until the answer is no. A limit of the
+// solve gives kTreeLimit; a search the work stores cut short leaves the
+// length found so far.
+int shortest_mate(KTsumeEngine& e, TsumeContext& c, int known, uint16_t& move) {
+  int hi = known;
+  bool shown = hi <= 3;
+  while (hi > 3) {
+    int length = 0;
+    uint16_t code = 0;
+    bool cut = false;
+    const int r = optional_search(e, c, hi - 2, e.shortest_end, code, length, cut);
+    if (r == 2) {
+      shown = true;
+      break;
+    }
+    if (r != 0) {
+      if (!cut) return kTreeLimit;
+      break;
+    }
+    hi = length;
+    move = code;
+  }
+  // A mate in one was looked for before: three plies are the fewest left.
+  if (c.ply == 0) e.line_shortest = shown || hi <= 3;
+  return hi;
+}
+
 int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+  // (The answer to a futile interposition is no shortest mate: walk it anew.)
+  if (const KTsumeNode* known = tsume_lookup_exact(tree, c.key); known != nullptr && !(known->flags & kFlagTreeFutile)) {
+    c.tree_length = tree_length(*known);
+    c.tree_quality = tree_quality(*known);
+    return c.tree_length;
+  }
   if (!tsume_list_moves(e, c)) return kTreeNoMate;
   // Mates in one, the ones that leave the attacker's hand empty preferred.
   int first_mate = -1, first_empty = -1;
@@ -180,17 +182,14 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     hash_key_sashite(mated, c.attacker, m);
     if (put_tree_node(tree, mated, kTerminalMove, 0, quality) == nullptr) return kTreeFull;
     if (put_tree_node(tree, c.key, tsume_move_encode(m), 1, quality) == nullptr) return kTreeFull;
+    if (c.ply == 0) e.line_shortest = true;
     c.tree_length = 1;
     c.tree_quality = quality;
     return 1;
   }
-  // Otherwise the moves that the proof table proves.
-  // The candidates' codes live beside the move store, not on the stack of a
-  // walk that may be thousands of plies deep.
-  uint16_t* codes = e.codes + c.move_base;
-  const int max_codes = std::min(kMaxCandidates, kMovesPerPly * e.max_ply - c.move_base);
-  int n = tsume_collect_proven_moves(e.table, c.key, codes, max_codes);
-  if (n == 0) {
+  // The proof table's shortest mate from here, proven again when it has none.
+  const KTsumeNode* proof = tsume_lookup_shortest_proof(e.table, c.key);
+  if (proof == nullptr) {
     bool cut = false;
     const int r = budgeted_reprove(e, c, e.reprove_budget, cut);
     if (r == 2) {
@@ -199,18 +198,22 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     }
     // A re-proof that its budget cut short drops the move that led here.
     if (r == 1) return cut ? kTreeNoMate : kTreeLimit;
-    n = tsume_collect_proven_moves(e.table, c.key, codes, max_codes);
+    proof = tsume_lookup_shortest_proof(e.table, c.key);
+    if (proof == nullptr) return kTreeNoMate;
   }
-  // The checks whose positions the proof table also proves are candidates
-  // too: a transposition may have proven a shorter mate than the node's move.
-  const int checks = c.move_count;
-  for (int i = 0; i < checks && n < max_codes; ++i) {
+  uint16_t move = proof->move;
+  const int length = shortest_mate(e, c, proof_length(proof), move);
+  if (length < 0) return length;
+  // Candidates: the move of the shortest proof and every check whose position
+  // is proven within one ply less (no shorter one exists: they tie). Their
+  // codes live beside the move store, not on the stack of a deep walk.
+  uint16_t* codes = e.codes + c.move_base;
+  const int max_codes = std::min(kMaxCandidates, kMovesPerPly * e.max_ply - c.move_base);
+  int n = 0;
+  if (move != kNoNodeMove && move != kTerminalMove) codes[n++] = move;
+  for (int i = 0; i < c.move_count && n < max_codes; ++i) {
     const KMove m = e.moves[c.move_base + i];
-    if (is_pawn_drop(m)) continue;
-    KHashKey child = c.key;
-    hash_key_sashite(child, c.attacker, m);
-    const KTsumeNode* node = tsume_lookup(e.table, child);
-    if (node == nullptr || node->dn < kInf) continue;
+    if (child_proof_length(e, c, m) > length - 1) continue;
     const uint16_t code = tsume_move_encode(m);
     if (std::find(codes, codes + n, code) == codes + n) codes[n++] = code;
   }
@@ -237,45 +240,6 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
       best_quality = quality;
     }
   }
-  // A short tree is checked against the other checks: a mate the proof did
-  // not take may be shorter.
-  if (best >= 0 && best_length + 1 >= 3 && best_length + 1 <= kShortMateMaxLength) {
-    const int room_left = kMovesPerPly * e.max_ply - c.move_base - count;
-    const int listed = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, e.scratch) : oute_gen(c.pos, e.scratch, 0);
-    int extra = 0;
-    for (int i = 0; i < listed && extra < room_left; ++i) {
-      KMove m = e.scratch[i];
-      m.flag = 0;
-      bool known = false;
-      for (int j = 0; j < count && !known; ++j) known = tsume_move_encode(e.moves[c.move_base + j]) == tsume_move_encode(m);
-      if (!known) e.moves[c.move_base + count + extra++] = m;
-    }
-    c.move_count = count + extra;
-    ShortMate search{c.pos, c.attacker, kShortMateBudget};
-    for (int i = count; i < count + extra; ++i) {
-      const KMove m = e.moves[c.move_base + i];
-      KHashKey child = c.key;
-      hash_key_sashite(child, c.attacker, m);
-      const KTsumeNode* known = tsume_lookup(e.table, child);
-      if (known != nullptr && known->pn >= kInf) continue;  // refuted: no mate at all
-      do_move(c.pos, m, 0);
-      const bool shorter = search.And(best_length - 2, m);  // a mate shorter by two plies at least
-      undo_move(c.pos, m, 0);
-      if (!shorter) continue;
-      c.path_candidates += static_cast<uint32_t>(count);
-      tsume_descend(e, c, i, false);
-      const int r = tsume_tree_node(e, c, tree);
-      const int quality = c.tree_quality;
-      tsume_ascend(e, c);
-      c.path_candidates -= static_cast<uint32_t>(count);
-      if (r == kTreeLimit || r == kTreeFull) return r;
-      if (r >= 0 && (r < best_length || (r == best_length && quality > best_quality))) {
-        best = i;
-        best_length = r;
-        best_quality = quality;
-      }
-    }
-  }
   if (best < 0) return kTreeNoMate;
   if (put_tree_node(tree, c.key, tsume_move_encode(e.moves[c.move_base + best]), best_length + 1, best_quality) ==
       nullptr) {
@@ -288,114 +252,139 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
 
 // ---- AND nodes ---------------------------------------------------------------
 
-// The capture of an interposed piece made (the defender to move): true when
-// the mate goes on, shown along the stored proofs or else by a short search. A
-// capture whose mate takes a long search to show is more than winning the
-// piece back, and an undecided search costs far more than the tree it serves.
-bool prove_capture_line(KTsumeEngine& e, TsumeContext& c) {
-  if (tsume_verify_node(e, c)) return true;
-  bool cut = false;
-  return budgeted_reprove(e, c, kCaptureProofNodes, cut) == 0;
+int chebyshev(int a, int b) {
+  return std::max(std::abs(square_file(a) - square_file(b)), std::abs(square_rank(a) - square_rank(b)));
 }
 
-// After the defender's drop (already made), whether an attacker's capture of
-// the dropped piece mates as surely as before: the position after the capture
-// is proven in the proof table or held in the tree, or the defender is mated.
-// With `prove`, a capture not yet known is proved by a search.
-bool capture_answers_drop(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int sq, bool prove) {
-  KMove checks[kMaxMoves];
-  const int n = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, checks) : oute_gen(c.pos, checks, 1);
-  for (int j = 0; j < n; ++j) {
-    const KMove m = checks[j];
-    if (m.to != sq || m.captured_code == 0) continue;
-    KHashKey key = c.key;
-    hash_key_sashite(key, c.attacker, m);
-    const KTsumeNode* proof = tsume_lookup(e.table, key);
-    if ((proof != nullptr && proof->dn >= kInf) || tsume_lookup_exact(tree, key) != nullptr) return true;
-    do_move(c.pos, m, 0);
-    const bool mated = oute_nige_count(c.pos, 0) == 0;
-    undo_move(c.pos, m, 0);
-    if (mated) return true;
-    if (!prove) continue;
-    // Prove the capture line: list the capture alone and search below it.
-    if (c.move_base + c.move_count + 1 > kMovesPerPly * e.max_ply) return false;
-    const int saved_count = c.move_count;
-    const int slot = c.move_count;
-    e.moves[c.move_base + slot] = m;
-    c.move_count = slot + 1;
-    tsume_descend(e, c, slot, false);
-    const bool proved = prove_capture_line(e, c);
-    tsume_ascend(e, c);
-    c.move_count = saved_count;
-    if (proved) return true;
-  }
-  return false;
-}
+// Judgements of a drop.
+enum Futility { kReal = 0, kFutile = 1, kUndecided = 2, kFutilityLimit = 3 };
 
-// The drop at index i tested: made, the captures tried, taken back.
-bool drop_is_useless(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int i, bool prove) {
-  const int saved_count = c.move_count;
-  tsume_descend(e, c, i, false);
+// After the defender's drop (made: the attacker to move): whether a capture of
+// the dropped piece mates within `reference` plies, shown by the proof table
+// or a bounded search of at most `budget` nodes (0: as many as the solve's
+// limits allow). With kFutile the capture's code and the mate's length.
+Futility judge_drop(KTsumeEngine& e, TsumeContext& c, int reference, uint32_t budget, uint16_t& code, int& length) {
   const int sq = c.last_move.to;
-  const bool useless = capture_answers_drop(e, c, tree, sq, prove);
-  tsume_ascend(e, c);
-  c.move_count = saved_count;
-  return useless;
+  const int count = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, e.scratch) : oute_gen(c.pos, e.scratch, 1);
+  const int room = kMovesPerPly * e.max_ply - c.move_base - 1;
+  int captures = 0;
+  for (int j = 0; j < count && captures < room; ++j) {
+    if (e.scratch[j].to != sq || e.scratch[j].captured_code == 0) continue;
+    e.moves[c.move_base + captures] = e.scratch[j];
+    e.moves[c.move_base + captures].flag = 0;
+    ++captures;
+  }
+  c.move_count = captures;
+  Futility verdict = kReal;
+  for (int j = 0; j < captures; ++j) {
+    const KMove m = e.moves[c.move_base + j];
+    KHashKey after = c.key;
+    hash_key_sashite(after, c.attacker, m);
+    int known = 0;
+    int r = tsume_bounded_known(e.table, after, reference, &known);
+    if (r == 1) {
+      tsume_descend(e, c, j, false);
+      bool cut = false;
+      uint16_t unused = 0;
+      const uint32_t end = budget > 0 ? static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + budget, UINT32_MAX))
+                                      : UINT32_MAX;
+      r = optional_search(e, c, reference, end, unused, known, cut);
+      tsume_ascend(e, c);
+      if (r == 1) {
+        if (!cut) return kFutilityLimit;
+        verdict = kUndecided;
+        continue;
+      }
+    }
+    if (r == 0) {
+      code = tsume_move_encode(m);
+      length = known + 1;
+      return kFutile;
+    }
+  }
+  return verdict;
 }
 
-uint32_t tree_and_proof_hand(KTsumeEngine& e, const TsumeContext& c) {
-  HandCounts h = mated_proof_hand(c.pos, c.attacker);
-  for (int i = 0; i < c.move_count; ++i) {
-    KHashKey key = c.key;
-    hash_key_sashite(key, c.attacker, e.moves[c.move_base + i]);
-    const KTsumeNode* child = tsume_lookup(e.table, key);
-    if (child == nullptr || child->dn < kInf) continue;
-    const HandCounts ch = unpack_hand(key_hand(child->key));
-    for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::max(h.n[k], ch.n[k]);
+// Judges listed drop i of the defender (see judge_drop); a futile one gets a
+// tree node holding the capture that answers it.
+Futility judge_drop_at(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int i, int reference, uint32_t budget) {
+  tsume_descend(e, c, i, false);
+  uint16_t code = 0;
+  int length = 0;
+  const Futility f = judge_drop(e, c, reference, budget, code, length);
+  if (f == kFutile) {
+    if (KTsumeNode* n = put_tree_node(tree, c.key, code, length, 0)) n->flags |= kFlagTreeFutile;
   }
-  for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::min<int>(h.n[k], c.pos.hand[c.attacker][k]);
-  return pack_hand(h);
+  tsume_ascend(e, c);
+  return f;
+}
+
+// Searches listed evasion i: the length of its mate (quality in the context),
+// or a code below 0.
+int tree_evasion(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int i) {
+  tsume_descend(e, c, i, false);
+  const int r = tsume_tree_node(e, c, tree);
+  tsume_ascend(e, c);
+  return r;
 }
 
 int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
-  if (!tsume_list_moves(e, c)) return kTreeNoMate;
   if (const KTsumeNode* known = tsume_lookup_exact(tree, c.key)) {
     c.tree_length = tree_length(*known);
     c.tree_quality = tree_quality(*known);
     return c.tree_length;
   }
-  // Interposition state per square: 2 not yet examined, 1 useless, 0 a defence.
-  uint8_t state[81];
-  std::fill(state, state + 81, 2);
-  // Per evasion, in the values beside the move store: `weak` marks a drop of
-  // the useless class, `deeper` one skipped as useless.
+  if (!tsume_list_moves(e, c)) return kTreeNoMate;
   const int count = c.move_count;
+  const int king = c.pos.piece[c.defender].sq;
+  // Per evasion, in the values beside the move store: `weak` marks a drop,
+  // `deeper` a futile one; the drop's distance from the king in `hint`.
   ChildValue* flags = e.values + c.move_base;
-  for (int i = 0; i < count; ++i) flags[i].weak = flags[i].deeper = 0;
   for (int i = 0; i < count; ++i) {
-    const KMove m = e.moves[c.move_base + i];
-    if (tsume_useless_interposition(c.pos, c.defender, m)) {
-      flags[i].weak = 1;
-      const int sq = square_index(m.to);
-      if (state[sq] == 2 && drop_is_useless(e, c, tree, i, false)) state[sq] = 1;
-      if (state[sq] == 1) {
+    const KMove& m = e.moves[c.move_base + i];
+    flags[i].weak = m.from == kInHand ? 1 : 0;
+    flags[i].deeper = 0;
+    flags[i].hint = static_cast<int8_t>(m.from == kInHand && is_playing_square(king) ? std::min(chebyshev(m.to, king), 7) : 0);
+  }
+  // The moves that are no drops, then the drops from the king outwards, each
+  // judged against the longest defence found before it.
+  int longest = 0;
+  for (int i = 0; i < count; ++i) {
+    if (flags[i].weak) continue;
+    const int r = tree_evasion(e, c, tree, i);
+    if (r < 0) return r;
+    longest = std::max(longest, r + 1);
+  }
+  for (int distance = 1; distance <= 7; ++distance) {
+    const int reference = longest;
+    for (int i = 0; i < count; ++i) {
+      if (!flags[i].weak || flags[i].hint != distance) continue;
+      // A short search decides most drops. One it leaves open matters only
+      // when the drop's own line is no shorter than the reference (it could
+      // then be the longest defence): then the judgement is searched to the
+      // end, since the tree's lengths rest on it.
+      Futility f = judge_drop_at(e, c, tree, i, reference, kFutileProbeNodes);
+      int r = -1;
+      if (f == kUndecided) {
+        r = tree_evasion(e, c, tree, i);
+        if (r < 0) return r;
+        f = r + 1 < reference ? kReal : judge_drop_at(e, c, tree, i, reference, 0);
+        // Left open even then, the drop counts as a real defence: the line
+        // stays a mate, if perhaps not the shortest.
+        if (f == kUndecided) f = kReal;
+      }
+      if (f == kFutilityLimit) return kTreeLimit;
+      if (f == kFutile) {
         flags[i].deeper = 1;
         continue;
       }
+      if (r < 0) r = tree_evasion(e, c, tree, i);
+      if (r < 0) return r;
+      longest = std::max(longest, r + 1);
     }
-    tsume_descend(e, c, i, false);
-    const int r = tsume_tree_node(e, c, tree);
-    tsume_ascend(e, c);
-    if (r < 0) return r;
   }
-  // Second pass: the useless-class drops not yet confirmed have their capture proved.
-  for (int i = 0; i < count; ++i) {
-    if (!flags[i].weak || flags[i].deeper) continue;
-    const int sq = square_index(e.moves[c.move_base + i].to);
-    if (state[sq] == 2) state[sq] = drop_is_useless(e, c, tree, i, true) ? 1 : 0;
-    if (state[sq] == 1) flags[i].deeper = 1;
-  }
-  int best = -1, longest = -1, quality = 0;
+  int best = -1, quality = 0;
+  longest = -1;
   for (int i = 0; i < count; ++i) {
     if (flags[i].deeper) continue;
     KHashKey key = c.key;
@@ -410,7 +399,7 @@ int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     }
   }
   if (best < 0) {
-    // Every answer was a useless interposition: the position counts as mated.
+    // Every answer was a futile interposition: the position counts as mated.
     const int q = hand_empty(c.pos, c.attacker) ? 2 : 0;
     if (put_tree_node(tree, c.key, kTerminalMove, 0, q) == nullptr) return kTreeFull;
     c.tree_length = 0;
@@ -418,13 +407,13 @@ int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     return 0;
   }
   const uint16_t move = tsume_move_encode(e.moves[c.move_base + best]);
-  const KTsumeNode* proof = tsume_lookup(e.table, c.key);
-  if (proof == nullptr || proof->dn < kInf) {
-    if (KTsumeNode* n = tsume_store_plain(e.table, c.ply, with_hand(c.key, tree_and_proof_hand(e, c)), 0, kInf)) {
-      n->work = 1;
-      n->move = move;
-    }
+  // The tree's length holds for this hand: the proof hands of the children's
+  // entries prove some mate, not one of these lengths, so a hand made from
+  // them could lend the length to a weaker hand that mates only later.
+  if (tsume_store_proof(e.table, c.ply, c.key, kNoNodeMove, longest + 1, kFlagExactHand) == nullptr) {
+    e.store_failed = true;
   }
+  (void)move;
   if (put_tree_node(tree, c.key, move, longest + 1, quality) == nullptr) return kTreeFull;
   c.tree_length = longest + 1;
   c.tree_quality = quality;
@@ -457,8 +446,12 @@ void tsume_tree_delete(KTsumeTable*& t) {
 }
 
 int tsume_tree_node(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+  // The candidates summed along the path stop a walk that widens without end;
+  // an attacker's node now has few (the moves of its shortest mates), so the
+  // stop lies at the move store's size, not at D, which a line of a thousand
+  // plies with a second candidate now and then would pass.
   if (c.ply >= e.max_ply || c.move_base >= kMovesPerPly * e.max_ply - 100 ||
-      c.path_candidates >= static_cast<uint32_t>(e.max_ply)) {
+      c.path_candidates >= static_cast<uint32_t>(kMovesPerPly * e.max_ply)) {
     return kTreeNoMate;
   }
   if (tsume_path_find(e, c.key, c.ply)) {
@@ -528,6 +521,12 @@ int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint3
   drop_tree(e, e.tree);
   // A re-proof inside the walk may cost what the proof of the root cost.
   e.reprove_budget = std::max<uint32_t>(kTreeReproveMinNodes, e.node_count);
+  const int64_t budget = e.shortest_budget > 0   ? e.shortest_budget
+                         : e.shortest_budget < 0 ? int64_t{UINT32_MAX}
+                                                 : std::max<int64_t>(kShortestMinNodes, int64_t{e.node_count} * kShortestFactor);
+  e.shortest_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + budget, UINT32_MAX));
+  e.line_shortest = false;
+  e.optional_searches = true;
   uint32_t kb = start_kb;
   for (;;) {
     e.tree = new_tree(e, kb);
@@ -545,13 +544,18 @@ int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint3
     drop_tree(e, e.tree);
     if (r == kTreeLimit) return r;
     if (r == kTreeFull) {
-      kb += kTreeStepKb;
-      if (kb > kTreeMaxKb) return r;
+      if (kb >= kTreeMaxKb) return r;
+      kb = std::min(kb * 2, kTreeMaxKb);
       continue;
     }
     // A proof that leaned on a repetition was demoted: prove the root again.
-    // Nothing demoted means a depth limit, which another proof cannot change.
-    if (e.demotions == demotions) return kTreeNoMate;
+    // Nothing demoted means a depth limit, which another proof cannot change,
+    // or, in a table too small for them, proofs that the searches for shorter
+    // mates pushed out: the tree is then built once more without those.
+    if (e.demotions == demotions) {
+      if (!e.optional_searches) return kTreeNoMate;
+      e.optional_searches = false;
+    }
     TsumeContext root;
     tsume_context_init(root, p, attacker);
     const int again = tsume_root_ktsume(e, root);

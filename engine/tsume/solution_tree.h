@@ -17,9 +17,17 @@ constexpr int kTreeLimit = -2;      // node or time limit
 constexpr int kTreeFull = -3;       // the tree table is full
 constexpr int kTreeDisproved = -4;  // the driver's re-proof found no mate at the root
 
+// Tree nodes only: the position after a futile interposition, holding the
+// attacker's capture that answers it (the flag proof tables use for results
+// of one hand only).
+constexpr uint8_t kFlagTreeFutile = kFlagExactHand;
+
+// A tree table starts at 4 MB and doubles each time it fills (the walk then
+// starts again, cheaply: the proof table keeps what it learnt), up to 512 MB,
+// some twelve million nodes: a tree of every defence of a problem of more than
+// a thousand plies needs far more than the 100 MB a tree once had at most.
 constexpr uint32_t kTreeStartKb = 4096;
-constexpr uint32_t kTreeStepKb = 4096;
-constexpr uint32_t kTreeMaxKb = 102400;
+constexpr uint32_t kTreeMaxKb = 524288;
 
 // Builds the current tree and the engine's main line for a position with the
 // attacker to move (a) or the defender to move (b). The mate's length, or a

@@ -97,6 +97,8 @@ KTsumeEngine::KTsumeEngine(uint64_t mem_kb, bool small) {
   entries = alloc_array<KeyEntry>(store);
   values = alloc_array<ChildValue>(store);
   codes = alloc_array<uint16_t>(store);
+  leaves = alloc_array<BoundedLeaf>(store);
+  drops = alloc_array<BoundedDrop>(store);
   frames = alloc_array<PlyFrame>(max_ply);
   main_line = alloc_array<KMove>(max_ply);
   path = alloc_array<PathEntry>(max_ply);
@@ -116,6 +118,8 @@ KTsumeEngine::~KTsumeEngine() {
   std::free(entries);
   std::free(values);
   std::free(codes);
+  std::free(leaves);
+  std::free(drops);
   std::free(frames);
   std::free(main_line);
   std::free(path);
@@ -123,7 +127,7 @@ KTsumeEngine::~KTsumeEngine() {
 }
 
 bool KTsumeEngine::ok() const {
-  return table.buckets != nullptr && moves != nullptr && entries != nullptr && values != nullptr && codes != nullptr &&
+  return table.buckets != nullptr && moves != nullptr && entries != nullptr && values != nullptr && codes != nullptr && leaves != nullptr && drops != nullptr &&
          frames != nullptr && main_line != nullptr && path != nullptr &&
          path_heads != nullptr;
 }
@@ -189,7 +193,8 @@ bool tsume_limit_reached(KTsumeEngine& e) {
   if (e.node_limit >= 0 && e.node_count >= static_cast<uint32_t>(e.node_limit)) return true;
   if (++e.visits % kTimeCheckVisits != 0) return false;
   const uint32_t limit = e.time_limit.load(std::memory_order_relaxed);
-  if (limit == 0 || stop_requested(e) || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit) {
+  const uint32_t elapsed = platform::tick_elapsed(e.start_time, platform::tick_ms());
+  if (limit == 0 || stop_requested(e) || elapsed > limit || (e.soft_time_limit != 0 && elapsed > e.soft_time_limit)) {
     --e.visits;  // the next count is a check again, so the whole path stops at once
     return true;
   }

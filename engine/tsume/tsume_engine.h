@@ -20,6 +20,8 @@ constexpr int kSolverMaxPly = 2000;
 constexpr int kMovesPerPly = 10;        // the move store holds 10 x D moves
 constexpr uint32_t kTimeCheckVisits = 48;
 constexpr uint32_t kMaxBlockKb = 32768;  // largest block of a growing table
+constexpr uint32_t kShortestMinNodes = 300000;
+constexpr uint32_t kShortestFactor = 20;
 
 // One listed move's child: its key, path key and two ordering hints.
 struct KeyEntry {
@@ -80,6 +82,28 @@ struct ChildValue {
   uint8_t weak;    // a weakly supported interposition
 };
 
+// A child's verdict in the depth-bounded search (tsume_bounded.h) as the
+// current visit of its node learnt it.
+struct BoundedLeaf {
+  int32_t pn;
+  int32_t dn;
+  uint32_t hand;    // a proof's hand (packed)
+  uint16_t move;    // a proof's move (node coding)
+  int16_t length;   // a proof's length in plies
+  int16_t bound;    // a disproof: no mate within this many plies
+  uint8_t flags;    // kBounded* flags of tsume_bounded.cpp
+  uint8_t known;    // learnt in this visit
+};
+
+// An evasion of a node of the depth-bounded search: its distance from the king
+// when it is a drop (0 otherwise) and the attacker's captures of the dropped
+// piece, listed after the evasions.
+struct BoundedDrop {
+  int8_t distance;
+  int16_t captures_begin;
+  int16_t captures_end;
+};
+
 struct KTsumeEngine {
   KTsumeEngine(uint64_t mem_kb, bool small);
   ~KTsumeEngine();
@@ -98,6 +122,8 @@ struct KTsumeEngine {
   KeyEntry* entries = nullptr;       // 10 x D
   ChildValue* values = nullptr;      // 10 x D, beside the moves
   uint16_t* codes = nullptr;         // 10 x D: candidate moves of the tree walk
+  BoundedLeaf* leaves = nullptr;     // 10 x D: the bounded search's children
+  BoundedDrop* drops = nullptr;      // 10 x D: the bounded search's evasions
   PlyFrame* frames = nullptr;        // D
   KMove* main_line = nullptr;        // D
   int main_line_length = 0;
@@ -116,6 +142,15 @@ struct KTsumeEngine {
   bool store_failed = false;       // a store found no node: the search stops
   uint32_t demotions = 0;          // proofs demoted by the tree walk
   uint32_t reprove_budget = 0;     // nodes a re-proof inside the tree walk may spend
+  // Nodes the searches for shorter mates of one solve may spend: 0 as many as
+  // kShortestFactor times the solve's nodes before them (at least
+  // kShortestMinNodes), more than 0 that many, below 0 as many as the solve's
+  // limits allow.
+  int64_t shortest_budget = 0;
+  uint32_t shortest_end = 0;       // the node count at which they stop
+  uint32_t soft_time_limit = 0;    // ms from the start at which a search for a shorter mate stops (0 none)
+  bool line_shortest = false;      // the last main line was shown to be a shortest mate
+  bool optional_searches = true;   // the tree walk may search for shorter mates and futile drops
   uint32_t pair_transpositions = 0;  // AND nodes valued by their converging pair
   KMove scratch[1024];             // generator output before it goes to the store
 };

@@ -221,32 +221,13 @@ int ktsume_get_answer(const KPosition& p, KMove* out, int tree) {
 
 int ktsume_check_answer(const KPosition& p, const KMove& defender_move, int tree) {
   KTsumeEngine* e = g_ktsume.get();
-  if (e == nullptr || tree_slot(*e, tree) == nullptr) return 0;
-  const int defender = p.teban, attacker = 1 - p.teban;
-  if (!tsume_useless_interposition(p, defender, defender_move)) return 0;
-  KTsumeTable& t = *tree_slot(*e, tree);
-  KPosition work = p;
-  KHashKey key = tsume_root_key(work, attacker);
-  hash_key_sashite(key, attacker, defender_move);
-  do_move(work, defender_move, 0);
-  int result = tsume_lookup_exact(t, key) == nullptr ? 1 : 0;
-  KMove checks[kMaxMoves];
-  const int n = result ? 0 : (king_attacked(work, attacker) ? gyaku_oute_gen(work, checks) : oute_gen(work, checks, 1));
-  for (int i = 0; i < n && result == 0; ++i) {
-    const KMove& m = checks[i];
-    if (m.to != defender_move.to || m.captured_code == 0) continue;
-    KHashKey after = key;
-    hash_key_sashite(after, attacker, m);
-    // Without the captured piece the attacker's hand is what the tree knew.
-    after.word[2] -= hand_unit(code_kind(m.captured_code));
-    const KTsumeNode* node = tsume_lookup(t, after);
-    do_move(work, m, 0);
-    const bool mated = oute_nige_count(work, 0) == 0;
-    undo_move(work, m, 0);
-    if ((node != nullptr && node->dn >= kInf) || mated) result = 1;
-  }
-  undo_move(work, defender_move, 0);
-  return result;
+  if (e == nullptr || tree_slot(*e, tree) == nullptr || defender_move.from != kInHand) return 0;
+  // The tree marks the position after a futile drop; a drop it never reached
+  // has no answer in it either.
+  KHashKey key = tsume_root_key(p, 1 - p.teban);
+  hash_key_sashite(key, 1 - p.teban, defender_move);
+  const KTsumeNode* n = tsume_lookup_exact(*tree_slot(*e, tree), key);
+  return n == nullptr || (n->flags & kFlagTreeFutile) ? 1 : 0;
 }
 
 void ktsume_get_stats(uint32_t* nodes, double* seconds) {

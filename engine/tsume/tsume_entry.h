@@ -93,9 +93,9 @@ SolveResult check_henbetsu(const board::KPosition& p, const board::KMove* line, 
 // The move the solution tree (0 current, 1 committed) holds for the
 // position: 0 with it in `out`, 1 when the tree holds none.
 int ktsume_get_answer(const board::KPosition& p, board::KMove* out, int tree);
-// 1 when the defender's move is a useless interposition as the tree sees it:
-// a capture of it reaches the tree or mates, or the tree does not hold the
-// position after it; else 0.
+// 1 when the defender's move is a drop that the tree judged a futile
+// interposition (its capture mates no slower than the best other defence), or
+// one the tree does not hold; else 0.
 int ktsume_check_answer(const board::KPosition& p, const board::KMove& defender_move, int tree);
 void ktsume_get_stats(uint32_t* nodes, double* seconds);
 // The node count and seconds of the solve running now (any thread; the

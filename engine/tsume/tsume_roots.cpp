@@ -93,9 +93,14 @@ int ktsume_solve_attacker(KTsumeEngine& e, const KPosition& p, uint32_t time_lim
   e.table.grow = 1;
   KMove first;
   const int r = tsume_root(e, p, nullptr, &first);
-  tsume_record_stats(e);
-  if (r != 0) return r;
+  if (r != 0) {
+    tsume_record_stats(e);
+    return r;
+  }
   const int tree = tsume_solution_tree_a(e, p);
+  // The statistics count the whole solve: the proof, the tree and the
+  // searches for shorter mates.
+  tsume_record_stats(e);
   if (tsume_limits_passed(e)) return 1;
   if (tree < 0) return tree == kTreeDisproved ? 2 : 1;
   return 0;
@@ -115,6 +120,7 @@ int ktsume_solve_defender(KTsumeEngine& e, const KPosition& p, uint32_t time_lim
   tsume_record_stats(e);
   if (r == 0) {
     const int tree = tsume_solution_tree_b(e, p);
+    tsume_record_stats(e);
     if (tree >= 0 && !tsume_limits_passed(e)) {
       *count = e.main_line_length;
       if (e.main_line_length > 0) *out = e.main_line[0];

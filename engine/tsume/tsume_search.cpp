@@ -89,6 +89,16 @@ KTsumeNode* store_result(KTsumeEngine& e, TsumeContext& c, const KHashKey& key, 
   return n;
 }
 
+// Stores a proof under the proof hand with the length of its mate (an entry
+// that already proves a shorter mate keeps it).
+KTsumeNode* store_proof(KTsumeEngine& e, TsumeContext& c, uint32_t hand, uint16_t move, int length) {
+  KTsumeNode* n = tsume_store_proof(e.table, c.ply, with_hand(c.key, hand), move, length, 0);
+  if (n == nullptr) e.store_failed = true;
+  return n;
+}
+
+int proof_length(const KTsumeNode& n) { return n.depth & kDepthMask; }
+
 // True when the move takes the attacker's piece that moved two plies earlier
 // back to its origin right after a king move of the defender.
 bool back_and_forth(const KTsumeEngine& e, const TsumeContext& c, const KMove& m) {
@@ -295,7 +305,7 @@ bool or_mate_in_one(KTsumeEngine& e, TsumeContext& c) {
     undo_move(c.pos, m, 0);
     if (!mated) continue;
     const uint32_t hand = or_proof_hand(pack_hand(mated_hand), m);
-    if (KTsumeNode* n = store_result(e, c, with_hand(c.key, hand), 0, 0, kInf, tsume_move_encode(m))) {
+    if (KTsumeNode* n = store_proof(e, c, hand, tsume_move_encode(m), 1)) {
       n->work = 1;
       n->flags &= static_cast<uint8_t>(~kFlagPawnDropMate);
     }
@@ -352,8 +362,9 @@ void or_step(KTsumeEngine& e, TsumeContext& c) {
     const KMove& m = e.moves[c.move_base + r.best];
     const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
     const uint32_t hand = child != nullptr ? or_proof_hand(key_hand(child->key), m) : key_hand(c.key);
+    const int length = child != nullptr && proven(*child) ? proof_length(*child) + 1 : kNoLength;
     if (c.main_key != nullptr && c.ply >= 1) hash_store(*c.main_key, 63, 3, 32766, 32767, 0, 0, pack_move_word(m), 5);
-    result = store_result(e, c, with_hand(c.key, hand), 0, 0, kInf, tsume_move_encode(m));
+    result = store_proof(e, c, hand, tsume_move_encode(m), length);
   } else if (r.pn >= kInf) {
     if (r.loop) {
       result = store_result(e, c, c.key, c.path_key, kInf, 0, kNoNodeMove);
@@ -456,6 +467,10 @@ AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
     v.state = 0;
     v.hint = ent.h16;
     v.weak = 0;
+    // Weak interpositions keep 0 (the selection passes them over while deeper
+    // children are open); a value left in the slot by an earlier node made
+    // the same solve run differently the second time.
+    v.deeper = 0;
     if (ent.on_path || same_root_position(c, ent.key)) {
       r.disproven = true;
       r.loop = ent.on_path;
@@ -639,12 +654,20 @@ int and_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
   return best;
 }
 
-uint32_t and_proof_hand(KTsumeEngine& e, TsumeContext& c) {
+// The proof hand of a proven AND node, and the length of its mate: one more
+// than its children's longest (every evasion counted, so a bound above the
+// shortest mate).
+uint32_t and_proof_hand(KTsumeEngine& e, TsumeContext& c, int& length) {
   HandCounts h = mated_proof_hand(c.pos, c.attacker);
+  length = 0;
   for (int i = 0; i < c.move_count; ++i) {
     const KeyEntry& ent = e.entries[c.move_base + i];
     const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
-    if (child == nullptr) continue;
+    if (child == nullptr) {
+      length = kNoLength;
+      continue;
+    }
+    length = std::max(length, proven(*child) ? std::min(proof_length(*child) + 1, kNoLength) : kNoLength);
     const HandCounts ch = unpack_hand(key_hand(child->key));
     for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::max(h.n[k], ch.n[k]);
   }
@@ -709,7 +732,9 @@ void and_step(KTsumeEngine& e, TsumeContext& c) {
       result = store_result(e, c, with_hand(c.key, and_disproof_hand(e, c, r.best)), 0, kInf, 0, move);
     }
   } else if (r.dn >= kInf) {
-    result = store_result(e, c, with_hand(c.key, and_proof_hand(e, c)), 0, 0, kInf, kNoNodeMove);
+    int length = 0;
+    const uint32_t hand = and_proof_hand(e, c, length);
+    result = store_proof(e, c, hand, kNoNodeMove, length);
   } else {
     result = store_result(e, c, c.key, 0, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
   }
@@ -734,8 +759,7 @@ bool tsume_terminal(KTsumeEngine& e, TsumeContext& c) {
   }
   if (c.move_count > 0) return false;
   if (c.pos.teban == c.defender) {
-    KTsumeNode* n = store_result(e, c, with_hand(c.key, pack_hand(mated_proof_hand(c.pos, c.attacker))), 0, 0, kInf,
-                                 kTerminalMove);
+    KTsumeNode* n = store_proof(e, c, pack_hand(mated_proof_hand(c.pos, c.attacker)), kTerminalMove, 0);
     if (n != nullptr) {
       n->work = 1;
       if (c.ply > 0 && is_pawn_drop(c.last_move)) {

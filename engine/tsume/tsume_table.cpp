@@ -336,6 +336,53 @@ KTsumeNode* tsume_store_loop_disproof(KTsumeTable& t, int ply, const KHashKey& k
   return result;
 }
 
+KTsumeNode* tsume_find_or_add(KTsumeTable& t, int ply, const KHashKey& key, uint32_t path_key) {
+  if (!ensure_free(t, key, 1)) return nullptr;
+  const uint32_t bucket = bucket_of(t, key.word[1]);
+  if (KTsumeNode* n = find_path_node(t, bucket, key, path_key)) return n;
+  return take_node(t, bucket, key, path_key, 1, 1, ply);
+}
+
+const KTsumeNode* tsume_lookup_shortest_proof(const KTsumeTable& t, const KHashKey& key) {
+  if (t.buckets == nullptr) return nullptr;
+  const KTsumeNode* best = nullptr;
+  for (uint32_t i = t.buckets[bucket_of(t, key.word[1])]; i != kNoNode; i = t.at(i).next) {
+    const KTsumeNode& n = t.at(i);
+    if (n.path_key != 0 || !proven(n) || !comparable(n, key)) continue;
+    if (n.key.word[2] != key.word[2]) {
+      if ((n.flags & kFlagExactHand) || hash_hand_compare(key, n.key) != 1) continue;
+    }
+    if (best == nullptr || (n.depth & kDepthMask) < (best->depth & kDepthMask)) best = &n;
+  }
+  return best;
+}
+
+KTsumeNode* tsume_store_proof(KTsumeTable& t, int ply, const KHashKey& key, uint16_t move, int length,
+                              uint8_t flags) {
+  KTsumeNode* n = tsume_find_or_add(t, ply, key);
+  if (n == nullptr) return nullptr;
+  if (n->flags & kFlagFixedProof) return n;
+  if (proven(*n) && static_cast<int>(n->depth & kDepthMask) <= length) return n;
+  n->pn = 0;
+  n->dn = kInf;
+  n->move = move;
+  n->depth = static_cast<uint16_t>((n->depth & ~kDepthMask) | std::min(length, kNoLength));
+  n->flags = static_cast<uint8_t>((n->flags & ~(kFlagExactHand | kFlagPawnDropMate | kFlagBoundedDisproof)) | flags);
+  return n;
+}
+
+void tsume_drop_covered_bounds(KTsumeTable& t, const KHashKey& key, int bound) {
+  if (t.buckets == nullptr) return;
+  walk_chain(
+      t, bucket_of(t, key.word[1]),
+      [&](KTsumeNode& n) {
+        return n.path_key == 0 && (n.flags & kFlagBoundedDisproof) && !identical(n, key) &&
+               (n.flags & (kFlagOnPath | kFlagFixedProof | kFlagTreeNode | kFlagExactHand)) == 0 && comparable(n, key) &&
+               static_cast<int>(n.depth & kDepthMask) <= bound && hash_hand_compare(key, n.key) == 1;
+      },
+      [](KTsumeNode&) {});
+}
+
 void tsume_demote_proven(KTsumeTable& t, const KHashKey& key, int32_t pn, int32_t dn) {
   if (t.buckets == nullptr) return;
   for (uint32_t i = t.buckets[bucket_of(t, key.word[1])]; i != kNoNode; i = t.at(i).next) {
@@ -345,6 +392,7 @@ void tsume_demote_proven(KTsumeTable& t, const KHashKey& key, int32_t pn, int32_
     if (c == 3 || c == 1) {
       n.pn = pn;
       n.dn = dn;
+      n.depth = static_cast<uint16_t>(n.depth | kDepthMask);  // the length goes: not reached yet
     }
   }
 }

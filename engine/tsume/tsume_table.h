@@ -26,11 +26,22 @@ constexpr uint16_t kTerminalMove = 65535;  // mated, or a solution-tree leaf
 constexpr uint8_t kFlagOnPath = 1;
 constexpr uint8_t kFlagHasPathVariant = 2;
 constexpr uint8_t kFlagFixedProof = 4;
+// A disproof that holds within its depth word only: no mate within that many
+// plies (the depth-bounded searches' entries).
+constexpr uint8_t kFlagBoundedDisproof = 8;
 constexpr uint8_t kFlagPawnDropMate = 16;  // the result depends on a drop-pawn mate below
 constexpr uint8_t kFlagMateInOneTried = 32;
 constexpr uint8_t kFlagTreeNode = 64;
+// The result holds for this very hand only: hand dominance may not carry it to
+// another (a result that leaned on a futile interposition, whose judgement can
+// turn either way with one piece more or less in the attacker's hand).
+constexpr uint8_t kFlagExactHand = 128;
 
-constexpr uint32_t kDepthMask = 0x3FFF;  // depth word: ply, or a tree node's length
+// The depth word: the length in plies of the mate a proven entry (or a tree
+// node) proves, the bound of a bounded disproof, else the smallest ply at which
+// the position was reached.
+constexpr uint32_t kDepthMask = 0x3FFF;
+constexpr int kNoLength = kDepthMask;  // a length or bound beyond every search
 
 struct KTsumeNode {
   KHashKey key;       // word 2 bits 0-20: the attacker's hand (a proof or disproof hand)
@@ -128,6 +139,24 @@ KTsumeNode* tsume_tree_store(KTsumeTable& t, const KHashKey& key, int32_t pn, in
 // Stores a disproof that holds only on this path (a repetition), with its move.
 KTsumeNode* tsume_store_loop_disproof(KTsumeTable& t, int ply, const KHashKey& key, uint32_t path_key,
                                       uint16_t move);
+// The entry of the identical key and path key (0: plain), or a new one in the
+// key's bucket (numbers (1, 1), work 1, depth word = ply) for the caller to
+// fill. Null when the table has no node left.
+KTsumeNode* tsume_find_or_add(KTsumeTable& t, int ply, const KHashKey& key, uint32_t path_key = 0);
+// The proven plain entry answering the key with the shortest mate: the
+// identical entry, or one whose hand the key's dominates (unless it holds for
+// its own hand only). Null when none.
+const KTsumeNode* tsume_lookup_shortest_proof(const KTsumeTable& t, const KHashKey& key);
+// Stores a proof of the given length: the identical plain entry takes it unless
+// it already proves a mate as short (or is a fixed proof); else a new entry.
+// The entry, or null when the table has no node left.
+KTsumeNode* tsume_store_proof(KTsumeTable& t, int ply, const KHashKey& key, uint16_t move, int length,
+                              uint8_t flags);
+// Frees the bounded disproofs (flag kFlagBoundedDisproof) of the key's board,
+// plain path, that a new one of the key with the given bound covers: hands the
+// key's dominates, bounds no larger, neither held for their own hand only nor
+// protected.
+void tsume_drop_covered_bounds(KTsumeTable& t, const KHashKey& key, int bound);
 // Gives every proven entry of the key's board whose hand the key's equals or
 // dominates the numbers (pn, dn).
 void tsume_demote_proven(KTsumeTable& t, const KHashKey& key, int32_t pn, int32_t dn);

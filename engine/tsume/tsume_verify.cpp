@@ -14,12 +14,11 @@ using namespace board;
 
 namespace {
 
-bool store_proven(KTsumeEngine& e, TsumeContext& c, uint32_t hand, uint16_t move) {
-  KTsumeNode* n = tsume_store_plain(e.table, c.ply, with_hand(c.key, hand), 0, kInf);
-  if (n == nullptr) return false;
-  n->move = move;
-  return true;
+bool store_proven(KTsumeEngine& e, TsumeContext& c, uint32_t hand, uint16_t move, int length) {
+  return tsume_store_proof(e.table, c.ply, with_hand(c.key, hand), move, length, 0) != nullptr;
 }
+
+int length_of(const KTsumeNode* proof) { return proof != nullptr ? proof->depth & kDepthMask : kNoLength; }
 
 }  // namespace
 
@@ -49,14 +48,15 @@ bool tsume_verify_node(KTsumeEngine& e, TsumeContext& c) {
     if (!ok) return false;
     const KTsumeNode* proof = tsume_lookup(e.table, child);
     const uint32_t hand = proof != nullptr ? or_proof_hand(key_hand(proof->key), m) : key_hand(c.key);
-    return store_proven(e, c, hand, code);
+    return store_proven(e, c, hand, code, std::min(length_of(proof) + 1, kNoLength));
   }
   if (!tsume_list_moves(e, c)) return false;
   if (c.move_count == 0) {
     if (c.ply > 0 && c.last_move.from == kInHand && code_kind(c.last_move.code) == kPawn) return false;
-    return store_proven(e, c, pack_hand(mated_proof_hand(c.pos, c.attacker)), kTerminalMove);
+    return store_proven(e, c, pack_hand(mated_proof_hand(c.pos, c.attacker)), kTerminalMove, 0);
   }
   HandCounts hand = mated_proof_hand(c.pos, c.attacker);
+  int length = 0;
   const int count = c.move_count;
   for (int i = 0; i < count; ++i) {
     KHashKey child_key = c.key;
@@ -67,13 +67,15 @@ bool tsume_verify_node(KTsumeEngine& e, TsumeContext& c) {
     const bool ok = tsume_verify_node(e, c);
     tsume_ascend(e, c);
     if (!ok) return false;
-    if (const KTsumeNode* proof = tsume_lookup(e.table, child_key)) {
+    const KTsumeNode* proof = tsume_lookup(e.table, child_key);
+    length = std::max(length, std::min(length_of(proof) + 1, kNoLength));
+    if (proof != nullptr) {
       const HandCounts h = unpack_hand(key_hand(proof->key));
       for (int k = kRook; k <= kPawn; ++k) hand.n[k] = std::max(hand.n[k], h.n[k]);
     }
   }
   for (int k = kRook; k <= kPawn; ++k) hand.n[k] = std::min<int>(hand.n[k], c.pos.hand[c.attacker][k]);
-  return store_proven(e, c, pack_hand(hand), kNoNodeMove);
+  return store_proven(e, c, pack_hand(hand), kNoNodeMove, length);
 }
 
 int tsume_verify_position(KTsumeEngine& e, KPosition& p, KMove* out, uint32_t time_limit_ms) {

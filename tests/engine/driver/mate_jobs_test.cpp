@@ -108,7 +108,7 @@ TEST(MateJobs, SolveResultsAndTheAnswerInOrder) {
   // the engine cannot hold, no kept solve to look for another line in.
   EXPECT_EQ(ktsume(job, scene({{5, 1, gote(model::kOu)}, {5, 5, model::kHi}}), kTimeMs, kHeapMb, true), -2);
   EXPECT_EQ(ktsume(job, scene({{5, 5, gote(model::kOu)}}, model::kKin), kTimeMs, kHeapMb, true), 0);
-  EXPECT_EQ(ktsume(job, problem("mate17_b").kyokumen, 1, kHeapMb, true), -3);
+  EXPECT_EQ(ktsume(job, problem("mate11_g").kyokumen, 1, kHeapMb, true), -3);
   model::Kyokumen too_many = pr.kyokumen;
   too_many.mochigoma[0][model::kFu] = 19;
   EXPECT_EQ(ktsume(job, too_many, kTimeMs, kHeapMb, true), -4);
@@ -240,11 +240,11 @@ TEST(MateJobs, StopsFromAnotherThread) {
   // The tree writing keeps what it added before the stop (a stop may also
   // come before the writing begins, and then is cleared, or after its last
   // move: tried until one comes during it).
-  const Problem pr = problem("mate21_a");
-  ASSERT_EQ(ktsume(job, pr.kyokumen, kTimeMs, kHeapMb, false), 21);
+  const Problem pr = problem("mate19_a");
+  ASSERT_EQ(ktsume(job, pr.kyokumen, kTimeMs, kHeapMb, false), 19);
   auto answered = [&](model::KifuHolder& h) {
     start_record(h, pr.kyokumen);
-    EXPECT_EQ(play_answer(job, h), 21);
+    EXPECT_EQ(play_answer(job, h), 19);
     h.SetCurrent(h.kifu.root.get());
     job.cursor = TsumeCursor{&h.kifu, &h.kyokumen, h.current};
   };
@@ -260,7 +260,7 @@ TEST(MateJobs, StopsFromAnotherThread) {
     kept = count_moves(part.kifu.Start());
   }
   EXPECT_EQ(result, -1);
-  EXPECT_GE(kept, 21);
+  EXPECT_GE(kept, 19);
   EXPECT_LT(kept, all);
   ktsume_henbetsu_free(job);
 }

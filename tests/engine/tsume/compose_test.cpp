@@ -11,6 +11,7 @@
 #include "engine/board/move_rules.h"
 #include "engine/board/position_setup.h"
 #include "engine/tsume/compose.h"
+#include "engine/tsume/tsume_bounded.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "platform/clock.h"
@@ -68,9 +69,9 @@ TEST_F(ComposeTest, ShortMateFindsMatesWithinTheLimitOnly) {
   const Case cases[] = {
       {"mate05_b_ai", 5, 0, 5}, {"mate05_b_ai", 3, 1, 0}, {"mate07_a_ai", 7, 0, 7}, {"mate07_a_ai", 5, 1, 0},
       {"mate09_d", 9, 0, 9},    {"mate09_d", 7, 1, 0},    {"mate13_d", 9, 1, 0},    {"mate05_b_ai", 0, 1, 0},
-      // A seven-ply candidate with a mate within five: the defender's drop on
-      // 2四 is captured with a mate as fast as without it.
-      {"mate07_h", 5, 0, 5},
+      // Five plies: the drops between the dragon on 2五 and the king are
+      // captured with a mate as fast as without them.
+      {"mate05_h", 5, 0, 5},    {"mate05_h", 3, 1, 0},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(std::string(k.name) + " within " + std::to_string(k.limit));
@@ -93,9 +94,11 @@ TEST_F(ComposeTest, AcceptAndImprove) {
   EXPECT_EQ(c_.accepted_length, 7u);
   c_.min_length = 9;
   EXPECT_FALSE(c_.Accept(p));
-  // Twenty-one plies with a nine-ply mate when a useless interposition is free.
-  p = engine_position(problem("mate21_a").kyokumen);
-  EXPECT_FALSE(c_.Accept(p));
+  // A line of nine plies, not the twenty-one a futile interposition would add,
+  // ending with the attacker's hand empty.
+  p = engine_position(problem("mate09_k").kyokumen);
+  EXPECT_TRUE(c_.Accept(p));
+  EXPECT_EQ(c_.accepted_length, 9u);
   // Fifteen plies: tested for mates within nine at plies 0, 2 and 4 only, so
   // the last test's root is the position after four moves.
   p = engine_position(problem("mate15_c").kyokumen);
@@ -105,9 +108,7 @@ TEST_F(ComposeTest, AcceptAndImprove) {
   ASSERT_EQ(compose_instance_solve(p, &line, &length, 60000, -1), 0);
   KHashKey key = tsume_root_key(p, 0);
   for (int i = 0; i < 4; ++i) board::hash_key_sashite(key, 0, line[i]);
-  const KTsumeNode* root = tsume_lookup_exact(c_.table, key);
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->depth & kDepthMask, kShortMatePlies + 1);
+  EXPECT_EQ(tsume_bounded_known(c_.table, key, kShortMatePlies, nullptr), 2);
 
   // 1二金打 mates with a bishop left in hand: refused, until the improvement
   // gives the bishop to the defender (the same length and score).

@@ -112,3 +112,61 @@ TEST(TsumeTable, EvictionNeverTakesAPathNode) {
 
 }  // namespace
 }  // namespace tsume
+
+namespace tsume {
+namespace {
+
+TEST(TsumeTable, ProofsKeepTheShortestMate) {
+  KTsumeTable t = make_table(64, false);
+  const KHashKey k = key_of(9, kPawn);
+  ASSERT_NE(tsume_store_proof(t, 0, k, 77, 13, 0), nullptr);
+  // A longer mate does not replace it, a shorter one does; a larger hand
+  // is answered too.
+  tsume_store_proof(t, 0, k, 88, 17, 0);
+  const KTsumeNode* n = tsume_lookup_shortest_proof(t, key_of(9, 2 * kPawn));
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->move, 77);
+  EXPECT_EQ(n->depth & kDepthMask, 13u);
+  tsume_store_proof(t, 0, k, 99, 9, 0);
+  EXPECT_EQ(tsume_lookup_shortest_proof(t, k)->move, 99);
+  // Of the proofs that answer a key, the shortest.
+  tsume_store_proof(t, 0, key_of(11, 0), 1, 21, 0);
+  tsume_store_proof(t, 0, key_of(11, kPawn), 2, 15, 0);
+  EXPECT_EQ(tsume_lookup_shortest_proof(t, key_of(11, kPawn))->move, 2);
+  EXPECT_EQ(tsume_lookup_shortest_proof(t, key_of(11, 0))->move, 1);
+  // A proof of one hand only answers that hand.
+  tsume_store_proof(t, 0, key_of(10, kPawn), 5, 3, kFlagExactHand);
+  EXPECT_EQ(tsume_lookup_shortest_proof(t, key_of(10, 2 * kPawn)), nullptr);
+  EXPECT_NE(tsume_lookup_shortest_proof(t, key_of(10, kPawn)), nullptr);
+  // A demoted proof is open again and its length gone.
+  tsume_demote_proven(t, k, 1, 1);
+  EXPECT_EQ(tsume_lookup_shortest_proof(t, k), nullptr);
+  tsume_table_free_blocks(t);
+}
+
+TEST(TsumeTable, ABoundedDisproofDropsTheOnesItCovers) {
+  KTsumeTable t = make_table(64, false);
+  auto bound = [&](uint32_t hand, int plies, uint8_t flags) {
+    KTsumeNode* n = tsume_find_or_add(t, 0, key_of(12, hand));
+    n->pn = kInf;
+    n->dn = 0;
+    n->depth = static_cast<uint16_t>(plies);
+    n->flags = static_cast<uint8_t>(kFlagBoundedDisproof | flags);
+  };
+  bound(kPawn, 7, 0);
+  bound(2 * kPawn, 11, 0);
+  bound(0, 5, kFlagExactHand);
+  const uint32_t used = t.used;
+  // Three pawns within nine: covers the one-pawn entry (a smaller hand, a
+  // smaller bound), not the two-pawn one (a larger bound) nor the one that
+  // holds for its own hand only.
+  tsume_drop_covered_bounds(t, key_of(12, 3 * kPawn), 9);
+  EXPECT_EQ(t.used, used - 1);
+  EXPECT_EQ(tsume_lookup_exact(t, key_of(12, kPawn)), nullptr);
+  EXPECT_NE(tsume_lookup_exact(t, key_of(12, 2 * kPawn)), nullptr);
+  EXPECT_NE(tsume_lookup_exact(t, key_of(12, 0)), nullptr);
+  tsume_table_free_blocks(t);
+}
+
+}  // namespace
+}  // namespace tsume
