@@ -57,7 +57,7 @@ Leaf or_visit(Search& s, TsumeContext& c, int r, int32_t pth, int32_t dth) {
     if (proof >= 0) {
       const Leaf& v = proof_value;
       const KMove& m = e.moves[c.move_base + proof];
-      return proof_leaf(v.length + 1, tsume_move_encode(m), or_proof_hand(v.hand, m),
+      return proof_leaf(v.length + 1, tsume_move_encode(m), tsume_or_proof_hand(v.hand, m),
                         static_cast<uint8_t>((v.flags & kExact) | (drop_mate ? kDropMate : 0)));
     }
     if (pn >= kInf) {

@@ -230,7 +230,7 @@ Leaf and_proof(Search& s, const TsumeContext& c, const AndNode& a, const AndNumb
     for (int k = d.captures_begin; k < d.captures_end; ++k) {
       const Leaf v = child_leaf(s, c, k, r, kWholeNode, false);
       if (!proven(v)) continue;
-      use_hand(or_proof_hand(v.hand, s.e.moves[c.move_base + k]));
+      use_hand(tsume_or_proof_hand(v.hand, s.e.moves[c.move_base + k]));
       flags |= v.flags & (kExact | kDropMate);
       break;
     }

@@ -209,7 +209,7 @@ Leaf direct_or(Search& s, TsumeContext& c, int r) {
           drop_mate = true;
           continue;
         }
-        return proof_leaf(v.length + 1, tsume_move_encode(m), or_proof_hand(v.hand, m),
+        return proof_leaf(v.length + 1, tsume_move_encode(m), tsume_or_proof_hand(v.hand, m),
                           static_cast<uint8_t>((v.flags & kExact) | (drop_mate ? kDropMate : 0)));
       }
       bound = std::min(bound, static_cast<int>(v.bound));

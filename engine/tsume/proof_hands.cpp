@@ -32,7 +32,7 @@ HandCounts mated_proof_hand(const KPosition& p, int attacker) {
   return h;
 }
 
-uint32_t or_proof_hand(uint32_t child_hand, const KMove& m) {
+uint32_t tsume_or_proof_hand(uint32_t child_hand, const KMove& m) {
   HandCounts h = unpack_hand(child_hand);
   if (m.from == kInHand) {
     ++h.n[code_kind(m.code)];
@@ -61,7 +61,7 @@ HandCounts or_disproof_start(const KPosition& p, int attacker) {
   return h;
 }
 
-uint32_t nocheck_disproof_hand(const KPosition& p, int attacker) {
+uint32_t tsume_nocheck_disproof_hand(const KPosition& p, int attacker) {
   HandCounts h;
   for (int k = kRook; k <= kPawn; ++k) {
     h.n[k] = p.hand[attacker][k] > 0 ? p.hand[attacker][k] + p.hand[1 - attacker][k] : 0;

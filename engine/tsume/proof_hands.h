@@ -24,7 +24,7 @@ HandCounts mated_proof_hand(const board::KPosition& p, int attacker);
 
 // A child's proof hand carried back through the attacker's move: one less of
 // a captured kind, one more of a dropped kind.
-uint32_t or_proof_hand(uint32_t child_hand, const board::KMove& m);
+uint32_t tsume_or_proof_hand(uint32_t child_hand, const board::KMove& m);
 
 // A child's disproof hand carried back through the attacker's move (capture
 // -1, drop +1), to be met with the others by taking the minimum.
@@ -36,6 +36,6 @@ HandCounts or_disproof_start(const board::KPosition& p, int attacker);
 
 // A position without a check: the attacker's count plus the defender's for
 // every kind the attacker holds, 0 for the others.
-uint32_t nocheck_disproof_hand(const board::KPosition& p, int attacker);
+uint32_t tsume_nocheck_disproof_hand(const board::KPosition& p, int attacker);
 
 }  // namespace tsume

@@ -97,7 +97,7 @@ Leaf visit(Search& s, TsumeContext& c, int r, int level, int32_t pth, int32_t dt
   Leaf v;
   if (c.move_count == 0) {
     if (or_node) {
-      v = disproof_leaf(kForever, 0, nocheck_disproof_hand(c.pos, c.attacker));  // no check at all
+      v = disproof_leaf(kForever, 0, tsume_nocheck_disproof_hand(c.pos, c.attacker));  // no check at all
     } else {
       const bool drop_mate = c.ply > 0 && is_pawn_drop(c.last_move);
       v = proof_leaf(0, kTerminalMove, pack_hand(mated_proof_hand(c.pos, c.attacker)),

@@ -40,7 +40,7 @@ int earlier_same(const KMove* moves, int i) {
 int8_t clamp_hint(int v) { return static_cast<int8_t>(std::clamp(v, -128, 127)); }
 
 // OR nodes: captures first, then long drops by their distance from the king.
-int8_t check_spread(const KPosition& p, const KMove& m, int king) {
+int8_t tsume_check_spread(const KPosition& p, const KMove& m, int king) {
   if (m.captured_code != 0) return -1;
   const int kind = code_kind(m.code);
   if (m.from == kInHand && (kind == kRook || kind == kBishop || kind == kLance) && king < kInHand) {
@@ -51,7 +51,7 @@ int8_t check_spread(const KPosition& p, const KMove& m, int king) {
 }
 
 // OR nodes: checks onto one well-covered square count as one group.
-int8_t check_repeat_hint(const KPosition& p, const KMove* moves, int i, int attacker) {
+int8_t tsume_check_repeat_hint(const KPosition& p, const KMove* moves, int i, int attacker) {
   const KMove& m = moves[i];
   const KKiki& k = kiki_at(p, m.to);
   const bool quiet = m.captured_code == 0 && code_kind(m.code) != kKing && k.direct_count[attacker] >= 2;
@@ -59,7 +59,7 @@ int8_t check_repeat_hint(const KPosition& p, const KMove* moves, int i, int atta
   return (quiet || capture) ? clamp_hint(earlier_same(moves, i)) : 0;
 }
 
-int8_t evasion_hint(const KPosition& p, const KMove* moves, int i, int defender) {
+int8_t tsume_evasion_hint(const KPosition& p, const KMove* moves, int i, int defender) {
   const KMove& m = moves[i];
   const int attacker = 1 - defender;
   const int king = p.piece[defender].sq;
@@ -313,10 +313,10 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
     k.path_key = path_key_after(c.path_key, moves[i], c.ply);
     k.on_path = tsume_path_find(e, k.key, c.ply) ? 1 : 0;
     if (or_node) {
-      k.h16 = check_spread(c.pos, moves[i], king);
-      k.h17 = check_repeat_hint(c.pos, moves, i, c.attacker);
+      k.h16 = tsume_check_spread(c.pos, moves[i], king);
+      k.h17 = tsume_check_repeat_hint(c.pos, moves, i, c.attacker);
     } else {
-      k.h16 = evasion_hint(c.pos, moves, i, c.defender);
+      k.h16 = tsume_evasion_hint(c.pos, moves, i, c.defender);
       k.h17 = 0;
     }
   }

@@ -211,7 +211,7 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, N
   }
 }
 
-Numbers or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
+Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   Numbers r;
   if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
   int32_t held_pn = kInf, held_dn = kInf, backforth_dn = 0, sum_dn = 0, repeat_max = 0;
@@ -247,7 +247,7 @@ Numbers or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
 }
 
 // Best: smallest pn, then smallest dn, then smallest hint; second: the next pn.
-int or_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
+int tsume_or_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
   int best = -1;
   second = kInf;
   for (int i = 0; i < c.move_count; ++i) {
@@ -275,7 +275,7 @@ HandCounts hand_min(const HandCounts& a, const HandCounts& b) {
   return h;
 }
 
-uint32_t or_disproof_hand(KTsumeEngine& e, TsumeContext& c, bool drop_mate) {
+uint32_t tsume_or_disproof_hand(KTsumeEngine& e, TsumeContext& c, bool drop_mate) {
   HandCounts h = or_disproof_start(c.pos, c.attacker);
   for (int i = 0; i < c.move_count; ++i) {
     if (e.values[c.move_base + i].state != 3) continue;
@@ -304,7 +304,7 @@ bool or_mate_in_one(KTsumeEngine& e, TsumeContext& c) {
     const HandCounts mated_hand = mated_proof_hand(c.pos, c.attacker);
     undo_move(c.pos, m, 0);
     if (!mated) continue;
-    const uint32_t hand = or_proof_hand(pack_hand(mated_hand), m);
+    const uint32_t hand = tsume_or_proof_hand(pack_hand(mated_hand), m);
     if (KTsumeNode* n = store_proof(e, c, hand, tsume_move_encode(m), 1)) {
       n->work = 1;
       n->flags &= static_cast<uint8_t>(~kFlagPawnDropMate);
@@ -314,7 +314,7 @@ bool or_mate_in_one(KTsumeEngine& e, TsumeContext& c) {
   return false;
 }
 
-void or_step(KTsumeEngine& e, TsumeContext& c) {
+void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
   uint32_t last_child_nodes = 0;
   c.nonpromo_bits = 0;
   Numbers r;
@@ -326,7 +326,7 @@ void or_step(KTsumeEngine& e, TsumeContext& c) {
     }
     KTsumeNode* node = current_node(e, c);
     if (node == nullptr) return;
-    r = or_numbers(e, c, *node);
+    r = tsume_or_numbers(e, c, *node);
     if ((node->flags & kFlagMateInOneTried) == 0) {
       node->flags |= kFlagMateInOneTried;
       if (or_mate_in_one(e, c)) return;
@@ -335,7 +335,7 @@ void or_step(KTsumeEngine& e, TsumeContext& c) {
     }
     if (leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) break;
     int32_t second;
-    best = or_select(e, c, second);
+    best = tsume_or_select(e, c, second);
     if (best < 0) break;
     node->flags |= kFlagOnPath;
     const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, dn = r.dn;
@@ -361,7 +361,7 @@ void or_step(KTsumeEngine& e, TsumeContext& c) {
     const KeyEntry& ent = e.entries[c.move_base + r.best];
     const KMove& m = e.moves[c.move_base + r.best];
     const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
-    const uint32_t hand = child != nullptr ? or_proof_hand(key_hand(child->key), m) : key_hand(c.key);
+    const uint32_t hand = child != nullptr ? tsume_or_proof_hand(key_hand(child->key), m) : key_hand(c.key);
     const int length = child != nullptr && proven(*child) ? proof_length(*child) + 1 : kNoLength;
     if (c.main_key != nullptr && c.ply >= 1) hash_store(*c.main_key, 63, 3, 32766, 32767, 0, 0, pack_move_word(m), 5);
     result = store_proof(e, c, hand, tsume_move_encode(m), length);
@@ -369,7 +369,7 @@ void or_step(KTsumeEngine& e, TsumeContext& c) {
     if (r.loop) {
       result = store_result(e, c, c.key, c.path_key, kInf, 0, kNoNodeMove);
     } else {
-      result = store_result(e, c, with_hand(c.key, or_disproof_hand(e, c, r.drop_mate)), 0, kInf, 0, kNoNodeMove);
+      result = store_result(e, c, with_hand(c.key, tsume_or_disproof_hand(e, c, r.drop_mate)), 0, kInf, 0, kNoNodeMove);
     }
   } else {
     result = store_result(e, c, c.key, 0, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
@@ -445,7 +445,7 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
   return r;
 }
 
-AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
+AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
   if (tsume_pair_transposition(e, c, node)) {
     ++e.pair_transpositions;
@@ -600,7 +600,7 @@ AndNumbers and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
 // The evasion to search: within the group of the smallest hint, a group below
 // 1 takes the smallest dn (ties: larger pn, smaller hint, the later child), a
 // group of 1 or more the largest dn.
-int and_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
+int tsume_and_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
   int min_hint = 128;
   bool deeper = false;
   for (int i = 0; i < c.move_count; ++i) {
@@ -657,7 +657,7 @@ int and_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
 // The proof hand of a proven AND node, and the length of its mate: one more
 // than its children's longest (every evasion counted, so a bound above the
 // shortest mate).
-uint32_t and_proof_hand(KTsumeEngine& e, TsumeContext& c, int& length) {
+uint32_t tsume_and_proof_hand(KTsumeEngine& e, TsumeContext& c, int& length) {
   HandCounts h = mated_proof_hand(c.pos, c.attacker);
   length = 0;
   for (int i = 0; i < c.move_count; ++i) {
@@ -678,7 +678,7 @@ uint32_t and_proof_hand(KTsumeEngine& e, TsumeContext& c, int& length) {
 
 // The refuting child's disproof hand; a refuting drop must stay possible, so
 // the attacker may not hold so many of its kind that the defender has none.
-uint32_t and_disproof_hand(KTsumeEngine& e, TsumeContext& c, int refuting) {
+uint32_t tsume_and_disproof_hand(KTsumeEngine& e, TsumeContext& c, int refuting) {
   const KeyEntry& ent = e.entries[c.move_base + refuting];
   const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
   HandCounts h = unpack_hand(child != nullptr ? key_hand(child->key) : key_hand(c.key));
@@ -691,7 +691,7 @@ uint32_t and_disproof_hand(KTsumeEngine& e, TsumeContext& c, int refuting) {
   return pack_hand(h);
 }
 
-void and_step(KTsumeEngine& e, TsumeContext& c) {
+void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
   uint32_t last_child_nodes = 0;
   AndNumbers r;
   for (;;) {
@@ -701,10 +701,10 @@ void and_step(KTsumeEngine& e, TsumeContext& c) {
     }
     KTsumeNode* node = current_node(e, c);
     if (node == nullptr) return;
-    r = and_numbers(e, c, *node);
+    r = tsume_and_numbers(e, c, *node);
     if (r.disproven || leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) break;
     int32_t second;
-    const int best = and_select(e, c, second);
+    const int best = tsume_and_select(e, c, second);
     if (best < 0) break;
     node->flags |= kFlagOnPath;
     const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, pn = r.pn;
@@ -729,11 +729,11 @@ void and_step(KTsumeEngine& e, TsumeContext& c) {
     if (r.loop) {
       result = store_result(e, c, c.key, c.path_key, kInf, std::max(r.dn, 1), move);
     } else {
-      result = store_result(e, c, with_hand(c.key, and_disproof_hand(e, c, r.best)), 0, kInf, 0, move);
+      result = store_result(e, c, with_hand(c.key, tsume_and_disproof_hand(e, c, r.best)), 0, kInf, 0, move);
     }
   } else if (r.dn >= kInf) {
     int length = 0;
-    const uint32_t hand = and_proof_hand(e, c, length);
+    const uint32_t hand = tsume_and_proof_hand(e, c, length);
     result = store_proof(e, c, hand, kNoNodeMove, length);
   } else {
     result = store_result(e, c, c.key, 0, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
@@ -769,7 +769,7 @@ bool tsume_terminal(KTsumeEngine& e, TsumeContext& c) {
       }
     }
   } else {
-    KTsumeNode* n = store_result(e, c, with_hand(c.key, nocheck_disproof_hand(c.pos, c.attacker)), 0, kInf, 0,
+    KTsumeNode* n = store_result(e, c, with_hand(c.key, tsume_nocheck_disproof_hand(c.pos, c.attacker)), 0, kInf, 0,
                                  kNoNodeMove);
     if (n != nullptr) {
       n->work = 1;
@@ -801,9 +801,9 @@ void tsume_mid(KTsumeEngine& e, TsumeContext& c) {
   }
   tsume_children_init(e, c);
   if (c.pos.teban == c.attacker) {
-    or_step(e, c);
+    tsume_or_step(e, c);
   } else {
-    and_step(e, c);
+    tsume_and_step(e, c);
   }
 }
 

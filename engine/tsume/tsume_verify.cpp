@@ -47,7 +47,7 @@ bool tsume_verify_node(KTsumeEngine& e, TsumeContext& c) {
     tsume_ascend(e, c);
     if (!ok) return false;
     const KTsumeNode* proof = tsume_lookup(e.table, child);
-    const uint32_t hand = proof != nullptr ? or_proof_hand(key_hand(proof->key), m) : key_hand(c.key);
+    const uint32_t hand = proof != nullptr ? tsume_or_proof_hand(key_hand(proof->key), m) : key_hand(c.key);
     return store_proven(e, c, hand, code, std::min(length_of(proof) + 1, kNoLength));
   }
   if (!tsume_list_moves(e, c)) return false;
