@@ -9,6 +9,7 @@
 
 #include "engine/board/move_rules.h"
 #include "engine/tsume/proof_hands.h"
+#include "engine/tsume/proof_numbers.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_table.h"
 
@@ -70,10 +71,6 @@ inline KHashKey tagged(KHashKey k, uint32_t tag) {
   return k;
 }
 
-inline int32_t sat_add(int32_t a, int32_t b) {
-  if (a >= kInf || b >= kInf) return kInf;
-  return static_cast<int32_t>(std::min<int64_t>(int64_t{a} + b, kCap));
-}
 inline int32_t threshold(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 1, kCap)); }
 
 // The unit of a child's numbers before it is searched, and the room a chosen
@@ -146,18 +143,6 @@ inline bool skipped_nonpromotion(const KMove& m) {
   const int cls = code_class(m.code);
   if (cls == kRook || cls == kBishop || cls == kPawn) return in_camp(side, m.from) || in_camp(side, m.to);
   return cls == kLance && square_rank(m.to) == (side == 0 ? 2 : 8);
-}
-
-inline void keep_largest(int32_t* top, int size, int32_t v) {
-  for (int i = 0; i < size; ++i) {
-    if (v > top[i]) std::swap(v, top[i]);
-  }
-}
-
-inline int32_t sum_of(const int32_t* v, int size) {
-  int32_t s = 0;
-  for (int i = 0; i < size; ++i) s = sat_add(s, v[i]);
-  return s;
 }
 
 struct Search {
