@@ -32,6 +32,7 @@
 #include "engine/board/tactical_drops.h"
 #include "engine/board/threat_kind.h"
 #include "engine/board/threat_moves_gen.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
@@ -232,8 +233,8 @@ class StageGenerators : public ::testing::Test {
  protected:
   void SetUp() override {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
-    eval::eval_tables_init(eval::eval_weight_block, 0);
-    king_rel_table = &eval::eval_weight_block.king_rel;
+    eval::eval_tables_init(eval::eval_setup.eval_weight_block, 0);
+    king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
   }
   void TearDown() override {
     game_stage = 0;

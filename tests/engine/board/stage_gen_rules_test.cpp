@@ -27,7 +27,7 @@
 #include "engine/board/quiescence_gen.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_tables.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/root_modes.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
@@ -274,7 +274,7 @@ class StageGenRules : public ::testing::Test {
     game_stage = 0;
     eval_stage_tables = nullptr;
     king_rel_table = nullptr;
-    eval::eval_weights = nullptr;
+    eval::eval_setup.eval_weights = nullptr;
     senkei_current = nullptr;
   }
 

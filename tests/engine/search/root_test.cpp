@@ -10,7 +10,7 @@
 #include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
@@ -46,7 +46,7 @@ TEST_F(Root, FeaturesMatchTheEvaluationTermsOnRandomPositions) {
       k.DoSashite(m);
       const KPosition p = Scene{k}.Load();
       testing::prepare_evaluation(p);
-      const eval::KEvalWeights& w = *eval::eval_weights;
+      const eval::KEvalWeights& w = *eval::eval_setup.eval_weights;
       const eval::testing::Terms t = eval::testing::terms_from_scratch(w, p);
       board::KEvalRecord r{};
       position_features(p, r);
