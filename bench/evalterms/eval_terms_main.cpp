@@ -141,11 +141,11 @@ int main(int argc, char** argv) {
   int32_t codes[2];
   codes[s] = eval::senkei_select(p, s, 0x3FFFFF, 0, 0x3FFFFF);
   codes[1 - s] = eval::senkei_select(p, 1 - s, 0, 0, 0);
-  board::game_stage = eval::progress_estimate(p);
+  board::generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::game_stage, codes);
+  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
   std::printf("side to move %s, strategies sente %d gote %d, game stage %d\n\n", kSide[s], codes[0], codes[1],
-              board::game_stage);
+              board::generator_words.game_stage);
 
   const KEvalWeights& w = *eval::eval_setup.eval_weights;
   Words sum[2];

@@ -52,7 +52,7 @@ bool enter_phase(uint32_t phase) {
 
 // The result kind of a searched move by the game stage.
 int32_t searched_kind() {
-  const int32_t stage = board::game_stage < 0 ? 0 : (board::game_stage > 2 ? 2 : board::game_stage);
+  const int32_t stage = std::clamp(board::generator_words.game_stage, 0, 2);
   return model::KifuHyouka::kResultStage0 + stage;
 }
 

@@ -83,7 +83,7 @@ void ensure_evaluation(const KPosition& p) {
   if (board::eval_stage_tables != nullptr) return;
   const int32_t codes[2] = {0, 0};
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::game_stage, codes);
+  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
 }
 
 // The expected move's notation on the position before J, empty when it does

@@ -45,11 +45,11 @@ class ExchangeTest : public ::testing::Test {
       }
     }
     eval_stage_tables = &block_;
-    game_stage = stage;
+    generator_words.game_stage = stage;
   }
   void SetUp() override { UseStage(0); }
   void TearDown() override {
-    game_stage = 0;
+    generator_words.game_stage = 0;
     senkei_current = nullptr;
   }
 

@@ -113,7 +113,7 @@ class Review : public ::testing::Test {
     board::KPosition p;
     ASSERT_EQ(bridge::position_load(p, model::testing::initial(0)), 0);
     const int32_t codes[2] = {0, 0};
-    board::game_stage = 0;
+    board::generator_words.game_stage = 0;
     eval::eval_setup_stage(p, 0, codes);
     eval::eval_root_prepare(p, codes, 0);
     ending_ = CommentaryEnding{};

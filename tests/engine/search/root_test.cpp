@@ -146,7 +146,7 @@ TEST_F(Root, DropsOntoAttackedSquaresScoreTheirExchangeLoss) {
   KMoveNode node;
   EvalByFacePrecise(p, 1, sashi_list_init(&node, 1, list, 5));
   board::do_move(p, list[0], 0);
-  const int x = board::game_stage == 0
+  const int x = board::generator_words.game_stage == 0
                     ? board::exchange_eval_pos(p, 1, list[0].code & 0x1F, list[0].to, p.board[board::square_of(3, 2)], nullptr)
                     : board::exchange_eval(p, 1, list[0].code & 0x1F, list[0].to, p.board[board::square_of(3, 2)], nullptr);
   board::undo_move(p, list[0], 0);

@@ -41,15 +41,15 @@ class DepthGenTest : public ::testing::Test {
     test_stamp().serial = 0;
   }
   void TearDown() override {
-    board::game_stage = 0;
-    board::threat_word = 0;
+    board::generator_words.game_stage = 0;
+    board::generator_words.threat_word = 0;
     board::eval_stage_tables = nullptr;
     eval::eval_setup.eval_weights = nullptr;
     board::king_rel_table = nullptr;
     board::pos_table_init();
   }
   void Mode(int stage) {
-    board::game_stage = stage;
+    board::generator_words.game_stage = stage;
     board::eval_stage_tables = &blocks_[stage];
   }
   // The node after `history[1]` was played on `before`; history[0] is the
