@@ -121,7 +121,8 @@ int cmd_review(int argc, char** argv) {
     }
   }
   model::KString text;
-  driver::kansou_text(o.side, holder.kifu, text);
+  driver::CommentaryEnding ending;  // one review per run: the rotation starts at its first ending
+  driver::kansou_text(o.side, holder.kifu, text, ending);
   print_commentary(text);
   return InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
 }

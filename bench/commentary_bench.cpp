@@ -57,8 +57,9 @@ void BM_KifuAnalyze(benchmark::State& state) {
   eval::eval_setup_stage(p, 0, codes);
   eval::eval_root_prepare(p, codes, 0);
   model::KString out;
+  driver::CommentaryEnding ending;
   for (auto _ : state) {
-    driver::kifu_analyze(static_cast<int>(state.range(0)), kifu.root.get(), out);
+    driver::kifu_analyze(static_cast<int>(state.range(0)), kifu.root.get(), out, ending);
     benchmark::DoNotOptimize(out.c_str());
   }
 }

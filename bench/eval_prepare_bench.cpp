@@ -7,6 +7,7 @@
 
 #include "engine/board/random.h"
 #include "engine/bridge/position_bridge.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/progress.h"
 #include "engine/eval/senkei_select.h"
@@ -33,7 +34,7 @@ const std::vector<board::KPosition>& start_positions() {
 
 void BM_EvalTablesInit(benchmark::State& state) {
   for (auto _ : state) {
-    eval::eval_tables_init(eval::eval_weight_block, 0x800);
+    eval::eval_tables_init(eval::eval_setup.eval_weight_block, 0x800);
     benchmark::ClobberMemory();
   }
 }
@@ -41,8 +42,8 @@ void BM_EvalTablesInit(benchmark::State& state) {
 void BM_StageTablesInit(benchmark::State& state) {
   int stage = 0;
   for (auto _ : state) {
-    eval::stage_tables_init(stage, eval::eval_stage_block);
-    eval::stage_curves_copy(eval::stage_curves);
+    eval::stage_tables_init(stage, eval::eval_setup.eval_stage_block);
+    eval::stage_curves_copy(eval::eval_setup.stage_curves);
     stage = (stage + 1) % 3;
     benchmark::ClobberMemory();
   }
@@ -83,11 +84,11 @@ void BM_ThinkPreparation(benchmark::State& state) {
     codes[p.teban] = eval::senkei_select(p, p.teban, eval::kAllSenkei, 0, eval::kAllSenkei);
     codes[1 - p.teban] = eval::senkei_select(p, 1 - p.teban, 0, 0, 0);
     const int stage = eval::progress_estimate(p);
-    eval::eval_tables_init(eval::eval_weight_block, 0x800);
+    eval::eval_tables_init(eval::eval_setup.eval_weight_block, 0x800);
     eval::senkei_tables_init(0, codes);
     eval::senkei_dispatch(p, codes);
-    eval::stage_tables_init(stage, eval::eval_stage_block);
-    eval::stage_curves_copy(eval::stage_curves);
+    eval::stage_tables_init(stage, eval::eval_setup.eval_stage_block);
+    eval::stage_curves_copy(eval::eval_setup.stage_curves);
     benchmark::ClobberMemory();
   }
 }

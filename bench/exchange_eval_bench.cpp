@@ -15,6 +15,7 @@
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/bridge/position_bridge.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
@@ -84,9 +85,9 @@ const BenchSet& bench_set() {
 }
 
 void use_stage(int stage) {
-  eval::stage_tables_init(stage, eval::eval_stage_block);
-  board::eval_stage_tables = &eval::eval_stage_block;
-  board::game_stage = stage;
+  eval::stage_tables_init(stage, eval::eval_setup.eval_stage_block);
+  board::eval_stage_tables = &eval::eval_setup.eval_stage_block;
+  board::generator_words.game_stage = stage;
 }
 
 template <int (*Exchange)(const board::KPosition&, int, int, int, int, int*)>

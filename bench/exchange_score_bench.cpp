@@ -53,9 +53,9 @@ void BM_EvalSashiteExchange(benchmark::State& state) {
   for (auto _ : state) {
     for (Scored& s : set) {
       state.PauseTiming();
-      board::game_stage = eval::progress_estimate(s.position);
+      board::generator_words.game_stage = eval::progress_estimate(s.position);
       eval::eval_root_prepare(s.position, codes, 0);
-      eval::eval_setup_stage(s.position, board::game_stage, codes);
+      eval::eval_setup_stage(s.position, board::generator_words.game_stage, codes);
       board::pos_table_init();
       s.record = board::KEvalRecord{};
       search::position_features(s.position, s.record);

@@ -32,8 +32,8 @@ void BM_GenByDepth(benchmark::State& state) {
   static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
   board::eval_stage_tables = &block;
-  board::game_stage = 1;
-  board::threat_word = 0;
+  board::generator_words.game_stage = 1;
+  board::generator_words.threat_word = 0;
   board::pos_table_init();
   const auto stamp = std::make_unique<search::KGenStamp>();
   search::sashite_gen_stamp_init(*stamp);

@@ -10,7 +10,7 @@
 #include "engine/board/gen_all_moves.h"
 #include "engine/board/make_move.h"
 #include "engine/bridge/position_bridge.h"
-#include "engine/eval/root_globals.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/senkei_root_adjust.h"
 #include "engine/eval/senkei_table.h"
 #include "model/position/kyokumen.h"
@@ -49,7 +49,7 @@ void BM_SenkeiFillDispatchEveryCode(benchmark::State& state) {
     const board::KPosition& p = set[i % set.size()];
     const int32_t code = kBuiltCodes[i / set.size() % std::size(kBuiltCodes)];
     const int32_t codes[2] = {code, code};
-    eval::root_senkei[0] = eval::root_senkei[1] = code;
+    eval::eval_setup.root_senkei[0] = eval::eval_setup.root_senkei[1] = code;
     eval::senkei_tables_init(0, codes);
     eval::senkei_dispatch(p, codes);
     benchmark::ClobberMemory();

@@ -45,8 +45,8 @@ void run(benchmark::State& state, Squares which, const std::function<int(const K
   static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
   board::eval_stage_tables = &block;
-  board::game_stage = 1;
-  board::threat_word = 0;
+  board::generator_words.game_stage = 1;
+  board::generator_words.threat_word = 0;
   board::pos_table_init();
   KMove out[board::kMaxMoves];
   int64_t moves = 0, calls = 0;

@@ -18,7 +18,7 @@
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/castle_shape_terms.h"
 #include "engine/eval/eval_position.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/gold_pawn_terms.h"
 #include "engine/eval/king_lines.h"
 #include "engine/eval/king_safety.h"
@@ -141,13 +141,13 @@ int main(int argc, char** argv) {
   int32_t codes[2];
   codes[s] = eval::senkei_select(p, s, 0x3FFFFF, 0, 0x3FFFFF);
   codes[1 - s] = eval::senkei_select(p, 1 - s, 0, 0, 0);
-  board::game_stage = eval::progress_estimate(p);
+  board::generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::game_stage, codes);
+  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
   std::printf("side to move %s, strategies sente %d gote %d, game stage %d\n\n", kSide[s], codes[0], codes[1],
-              board::game_stage);
+              board::generator_words.game_stage);
 
-  const KEvalWeights& w = *eval::eval_weights;
+  const KEvalWeights& w = *eval::eval_setup.eval_weights;
   Words sum[2];
   std::printf("pieces: piece word (value + strategy cell), material word, king-area word, positional word\n");
   for (int n = 0; n < board::kPieceCount; ++n) {

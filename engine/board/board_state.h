@@ -3,18 +3,20 @@
 // for those private to one file, defined) where named. Who writes it, and when it
 // is reset:
 //
-// - search_ply_counter (ply_table.h): the current ply. do_move raises it and
-//   undo_move lowers it, flag or not; pos_table_init resets it to 0.
-// - ply_squares, ply_list_head (ply_table.h): each ply's attack changes and its
+// - The per-ply table ply_table (ply_table.h), one record of:
+//   search_ply_counter, the current ply: do_move raises it and undo_move
+//   lowers it, flag or not; pos_table_init resets it to 0.
+//   ply_squares, ply_list_head: each ply's attack changes and its
 //   list of weakened squares. do_move and undo_move with their flag set write the
 //   layer of the current ply (do_move empties its list first); pos_table_init
 //   clears every change counter. During a ply's stage generation
 //   target_list_extend (target_list.h), also run by sashite_pair_key_drop,
 //   appends to the list that the move into the ply built.
-// - The undo logs (make_move.cpp): per ply of the search-ply counter (the first
-//   64), the attack records and change counters that do_move changed, which
-//   undo_move copies back; with the make numbers that mark which records a make
-//   has kept. Each do_move writes its ply's log; nothing else reads them.
+// - The undo records (make_move.cpp), one record of the undo logs: per ply
+//   of the search-ply counter (the first 64), the attack records and change
+//   counters that do_move changed, which undo_move copies back; with the make
+//   numbers that mark which records a make has kept. Each do_move writes its
+//   ply's log; nothing else reads them.
 // - The start template (position_setup.cpp): the piece numbers pos_clear and
 //   pos_place_template set up. pos_set_handicap edits it; it stays in force until
 //   the next pos_set_handicap (0 restores the even game).
@@ -28,8 +30,9 @@
 // - The repetition tables (repetition.h): the search pushes and truncates the
 //   search-path table, path_rep_clear empties it; kifu_rep_add counts the game's
 //   positions, kifu_rep_clear empties that table.
-// - game_stage, threat_word (generator_words.h): written by the search at the
-//   start of each think; read by the generators.
+// - generator_words (generator_words.h), the think's board settings game_stage
+//   and threat_word: written by the search at the start of each think; read
+//   by the generators, which take no context.
 // - senkei_current (strategy_cells.h): set by the evaluation's set-up; null (every
 //   strategy bonus 0) until then.
 // - eval_stage_tables, king_rel_table (exchange_values.h): pointed at the

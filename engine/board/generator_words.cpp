@@ -2,7 +2,6 @@
 
 namespace board {
 
-int32_t game_stage = 0;
-uint32_t threat_word = 0;
+GeneratorWords generator_words{};
 
 }  // namespace board

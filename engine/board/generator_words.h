@@ -1,19 +1,25 @@
-// The two words the search sets for a think and the board's generators read:
-// the game stage and the threat word.
+// The think's board settings: the two words the search sets for a think and
+// the board's generators read. The generators take no context, so the search
+// writes them here at the start of each think (and the threat word before the
+// stage generators run).
 #pragma once
 
 #include <cstdint>
 
 namespace board {
 
-// The coarse game stage 0, 1 or 2; the generators choose estimates, thresholds
-// and rule groups by it.
-extern int32_t game_stage;
+struct GeneratorWords {
+  // The coarse game stage 0, 1 or 2; the generators choose estimates,
+  // thresholds and rule groups by it.
+  int32_t game_stage = 0;
+  // Set to 0 at the start of a think and written before the stage generators
+  // run; read as four bytes: square A, square B, piece kind K, file F. While
+  // its low 16 bits are not 0 the filtering generators keep only accepted
+  // candidates.
+  uint32_t threat_word = 0;
+};
 
-// Written by the search: set to 0 at the start of a think and written before
-// the stage generators run; read as four bytes: square A, square B, piece kind
-// K, file F. While its low 16 bits are not 0 the filtering generators keep only
-// accepted candidates.
-extern uint32_t threat_word;
+// Computer thread only (board_state.h).
+extern GeneratorWords generator_words;
 
 }  // namespace board

@@ -171,11 +171,6 @@ struct SquareSet {
 constexpr uint32_t kLogLayers = 64;
 constexpr int kBoardSquares = 81;
 
-// Per square: the number of the make that last kept its record. A make takes
-// a new number, so a square is kept once per make without clearing anything.
-uint32_t kept_by[kKikiSquares];
-uint32_t make_number = 0;
-
 // The first eight bytes of a move as one word, its search marker (`flag`)
 // left out: the fields make and unmake read.
 constexpr uint64_t kMoveFlagByte = uint64_t{0xFF} << (8 * offsetof(KMove, flag));
@@ -196,30 +191,12 @@ struct UndoLog {
   uint8_t square[kBoardSquares];
   KKiki record[kBoardSquares];
 
-  void Start(const KPosition& p, const KMove& m, bool with_counters) {
-    position = &p;
-    move = move_fields(m);
-    tracked = with_counters;
-    count = 0;
-    if (++make_number == 0) {
-      // The numbers went round: no square may look kept by the new one.
-      std::fill(std::begin(kept_by), std::end(kept_by), 0u);
-      make_number = 1;
-    }
-    number = make_number;
-  }
+  inline void Start(const KPosition& p, const KMove& m, bool with_counters);
   bool Holds(const KPosition& p, const KMove& m, bool with_counters) const {
     return position == &p && tracked == with_counters && move_fields(m) == move;
   }
   // Keeps square sq's record the first time it is touched.
-  void Keep(const KPosition& p, int sq) {
-    const int i = sq - kFirstSquare;
-    if (kept_by[i] == number) return;
-    kept_by[i] = number;
-    square[count] = static_cast<uint8_t>(i);
-    std::memcpy(&record[count], &p.kiki[i], sizeof(KKiki));
-    ++count;
-  }
+  inline void Keep(const KPosition& p, int sq);
   // Copies the kept records back; the layer's counters of those squares (the
   // only ones the make changed) go back to 0.
   void Restore(KPosition& p, KPlySquare* layer) {
@@ -232,8 +209,38 @@ struct UndoLog {
   }
 };
 
-// One log per ply of the search-ply counter (computer thread only).
-UndoLog undo_logs[kLogLayers];
+// The undo records (computer thread only): one log per ply of the search-ply
+// counter, and per square the number of the make that last kept its record. A
+// make takes a new number, so a square is kept once per make without clearing
+// anything.
+struct UndoRecords {
+  UndoLog undo_logs[kLogLayers];
+  uint32_t kept_by[kKikiSquares];
+  uint32_t make_number;
+};
+UndoRecords undo_records{};
+
+void UndoLog::Start(const KPosition& p, const KMove& m, bool with_counters) {
+  position = &p;
+  move = move_fields(m);
+  tracked = with_counters;
+  count = 0;
+  if (++undo_records.make_number == 0) {
+    // The numbers went round: no square may look kept by the new one.
+    std::fill(std::begin(undo_records.kept_by), std::end(undo_records.kept_by), 0u);
+    undo_records.make_number = 1;
+  }
+  number = undo_records.make_number;
+}
+
+void UndoLog::Keep(const KPosition& p, int sq) {
+  const int i = sq - kFirstSquare;
+  if (undo_records.kept_by[i] == number) return;
+  undo_records.kept_by[i] = number;
+  square[count] = static_cast<uint8_t>(i);
+  std::memcpy(&record[count], &p.kiki[i], sizeof(KKiki));
+  ++count;
+}
 
 // The tracks of a make that keeps its undo log.
 struct LoggedNoTrack : NoTrack {
@@ -487,22 +494,22 @@ void undo_drop(KPosition& p, const KMove& m, Track track) {
 
 void do_move(KPosition& p, const KMove& m, int flag) {
   assert(well_formed(m));
-  const uint32_t layer = search_ply_counter++;
+  const uint32_t layer = ply_table.search_ply_counter++;
   const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
   // Every move starts its ply's list afresh, so the next ply never reads a list
   // that a sibling's capture left.
-  if (keep) ply_list_head[layer] = 0;
-  assert(!keep || layer_clear(ply_squares[layer]));
+  if (keep) ply_table.ply_list_head[layer] = 0;
+  assert(!keep || layer_clear(ply_table.ply_squares[layer]));
   if (m.from == kPassSquare) {
     p.teban ^= 1;
     return;
   }
   if (layer < kLogLayers) {
-    UndoLog& log = undo_logs[layer];
+    UndoLog& log = undo_records.undo_logs[layer];
     log.Start(p, m, keep);
     if (keep) {
       LoggedLayerTrack track;
-      track.layer = ply_squares[layer];
+      track.layer = ply_table.ply_squares[layer];
       track.log = &log;
       if (m.from == kInHand) {
         do_drop(p, m, track);
@@ -519,7 +526,7 @@ void do_move(KPosition& p, const KMove& m, int flag) {
       }
     }
   } else if (keep) {
-    const LayerTrack track{ply_squares[layer]};
+    const LayerTrack track{ply_table.ply_squares[layer]};
     if (m.from == kInHand) {
       do_drop(p, m, track);
     } else {
@@ -534,19 +541,19 @@ void do_move(KPosition& p, const KMove& m, int flag) {
 
 void undo_move(KPosition& p, const KMove& m, int flag) {
   assert(well_formed(m));
-  const uint32_t layer = --search_ply_counter;
+  const uint32_t layer = --ply_table.search_ply_counter;
   const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
   if (m.from == kPassSquare) {
     p.teban ^= 1;
-  } else if (layer < kLogLayers && undo_logs[layer].Holds(p, m, keep)) {
-    undo_logs[layer].Restore(p, keep ? ply_squares[layer] : nullptr);
+  } else if (layer < kLogLayers && undo_records.undo_logs[layer].Holds(p, m, keep)) {
+    undo_records.undo_logs[layer].Restore(p, keep ? ply_table.ply_squares[layer] : nullptr);
     if (m.from == kInHand) {
       drop_tables_back(p, m);
     } else {
       board_move_tables_back(p, m, true);
     }
   } else if (keep) {
-    const LayerTrack track{ply_squares[layer]};
+    const LayerTrack track{ply_table.ply_squares[layer]};
     if (m.from == kInHand) {
       undo_drop(p, m, track);
     } else {

@@ -2,9 +2,7 @@
 
 namespace board {
 
-KPlySquare ply_squares[kPlyLayers][kKikiSquares];
-uint32_t ply_list_head[kPlyLayers];
-uint32_t search_ply_counter;
+PlyTable ply_table{};
 
 void pos_table_init() {
   for (int layer = 0; layer < kPlyLayers; ++layer) {
@@ -15,14 +13,14 @@ void pos_table_init() {
       r.square = static_cast<uint8_t>(sq);
     }
   }
-  search_ply_counter = 0;
+  ply_table.search_ply_counter = 0;
 }
 
 void ply_list_unlink(int layer, int sq) {
   KPlySquare& r = ply_record(layer, sq);
   if (r.prev != 0) ply_record(layer, static_cast<int>(r.prev)).next = r.next;
   if (r.next != 0) ply_record(layer, static_cast<int>(r.next)).prev = r.prev;
-  if (ply_list_head[layer] == static_cast<uint32_t>(sq)) ply_list_head[layer] = r.prev;
+  if (ply_table.ply_list_head[layer] == static_cast<uint32_t>(sq)) ply_table.ply_list_head[layer] = r.prev;
 }
 
 }  // namespace board

@@ -54,7 +54,7 @@ int king_table_index(int side, int sq) { return (side_rank(side, sq) - 1) * 9 + 
 // A piece's square value for its owner `side`: the strategy table in the
 // opening stage, else the king-relative table around the owner's king.
 int square_value(const KPosition& p, int side, int code, int sq) {
-  if (game_stage == 0) return senkei_cell(side, code, sq);
+  if (generator_words.game_stage == 0) return senkei_cell(side, code, sq);
   const int row = own_king_row(code_class(code));
   const int king = p.piece[side].sq;
   if (row < 0 || king_rel_table == nullptr || !is_playing_square(king)) return 0;
@@ -64,7 +64,11 @@ int square_value(const KPosition& p, int side, int code, int sq) {
 class QuiescenceGen {
  public:
   QuiescenceGen(const KPosition& p, KMove* out, int level)
-      : p_(p), w_(p, out), side_(p.teban), opp_(1 - p.teban), threshold_(qs_gain_threshold(level, game_stage)) {}
+      : p_(p),
+        w_(p, out),
+        side_(p.teban),
+        opp_(1 - p.teban),
+        threshold_(qs_gain_threshold(level, generator_words.game_stage)) {}
 
   int FrontDrops(const KEvalRecord& data) {
     BackRank();
@@ -147,7 +151,7 @@ class QuiescenceGen {
         const int held = std::min<int>(p_.hand[side_][kind], kCountEntries - 1);
         taken += eval_stage_tables->count_value[kind - 1][held];
       }
-      if (game_stage == 0) taken += eval_stage_tables->piece_value[code_class(vcode)];
+      if (generator_words.game_stage == 0) taken += eval_stage_tables->piece_value[code_class(vcode)];
     }
     return mover_part + taken;
   }

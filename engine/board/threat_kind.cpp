@@ -21,7 +21,7 @@ struct ThreatWord {
 };
 
 ThreatWord read_threat_word() {
-  const uint32_t w = threat_word;
+  const uint32_t w = generator_words.threat_word;
   return {static_cast<int>(w & 0xFF), static_cast<int>((w >> 8) & 0xFF), static_cast<int>((w >> 16) & 0xFF),
           static_cast<int>(w >> 24)};
 }

@@ -52,7 +52,7 @@ bool enter_phase(uint32_t phase) {
 
 // The result kind of a searched move by the game stage.
 int32_t searched_kind() {
-  const int32_t stage = board::game_stage < 0 ? 0 : (board::game_stage > 2 ? 2 : board::game_stage);
+  const int32_t stage = std::clamp(board::generator_words.game_stage, 0, 2);
   return model::KifuHyouka::kResultStage0 + stage;
 }
 
@@ -67,8 +67,8 @@ search::ThinkRequest think_request_of(CompJob& job, KPositionHistory& root, boar
   request.history_count = root.count;
   request.max_depth = think_depth(job);
   request.search_style = book_normal_play(job) ? 1 : 2;
-  request.senkei_hint_a = book_normal_play(job) ? senkei_played[side] : 0;
-  request.senkei_hint_b = senkei_mask[side];
+  request.senkei_hint_a = book_normal_play(job) ? job.game.senkei_played[side] : 0;
+  request.senkei_hint_b = job.game.senkei_mask[side];
   request.time[0] = time_ms(job.time_a);
   request.time[1] = time_ms(job.time_b);
   request.time[2] = job.time_c;
@@ -112,8 +112,8 @@ int choose_book_or_chuban(CompJob& job, KPositionHistory& root, board::KPosition
   if (!job.no_book && book != nullptr && (job.book_any_ply != 0 || ply <= kBookPlyLimit)) {
     book_candidate_position(&cur);
     int count = 0;
-    const uint32_t mask = job.book_min != 0 ? 0 : senkei_mask[side];
-    const bool found = books_select(*book, cur, &out, &senkei_played[side], mask, &count) == 0;
+    const uint32_t mask = job.book_min != 0 ? 0 : job.game.senkei_mask[side];
+    const bool found = books_select(*book, cur, &out, &job.game.senkei_played[side], mask, &count) == 0;
     book_candidate_position(nullptr);
     if (found) {
       hyouka.speed = 0;
@@ -136,7 +136,7 @@ int choose_book_or_chuban(CompJob& job, KPositionHistory& root, board::KPosition
   if (!enter_phase(kPhaseClock)) return kChoiceStopped;
   think_start_ms.store(platform::tick_ms());
   if (!enter_phase(kPhaseSearch)) return kChoiceStopped;
-  request.early_stop_score = hopeless_score[side];
+  request.early_stop_score = job.game.hopeless_score[side];
 
   search::KPvHolder result{};
   result.length = 1;

@@ -5,8 +5,6 @@
 
 namespace driver {
 
-int commentary_ending_counter = 0;
-
 namespace {
 
 constexpr int64_t kMinSwingChange = 30;
@@ -133,7 +131,7 @@ Verdict commentary_verdict(int s1, int64_t before, int64_t after, int s2, int r)
   return Verdict{};
 }
 
-std::string commentary_situation(int64_t x, bool sure) {
+std::string commentary_situation(int64_t x, bool sure, CommentaryEnding& ending) {
   std::string s;
   if (x < -500) {
     s = sure ? "、悪いながらもまだ容易でない展開が続いていた" : "、少々悪い程度だった";
@@ -147,8 +145,8 @@ std::string commentary_situation(int64_t x, bool sure) {
     s = "あなたがはっきり優勢だった";
   }
   static constexpr const char* kEndings[3] = {"のではないでしょうか？", "のではないかと思います。", "かと思います。"};
-  commentary_ending_counter = ((commentary_ending_counter % 3 + 3) % 3 + 1) % 3;  // any start word
-  return s + kEndings[commentary_ending_counter];
+  ending.counter = ((ending.counter % 3 + 3) % 3 + 1) % 3;  // any start word
+  return s + kEndings[ending.counter];
 }
 
 }  // namespace driver

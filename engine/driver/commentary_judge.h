@@ -11,9 +11,12 @@ namespace driver {
 
 constexpr int64_t kNoScore = 32767;
 
-// The ending of the situation clause rotates through three forms; the word
-// keeps its place across reviews (0 at start-up, user-interface thread only).
-extern int commentary_ending_counter;
+// The ending of the situation clause rotates through three forms, and the
+// rotation keeps its place from one review to the next: whoever asks for
+// reviews keeps one of these for its run (0 at the start).
+struct CommentaryEnding {
+  int counter = 0;
+};
 
 // The swing from `before` to `after` in -100..100: 0 for a missing value, a
 // change below 30 (below 60 when `strict`), or a change that only widens a
@@ -38,7 +41,7 @@ struct Verdict {
 Verdict commentary_verdict(int s1, int64_t before, int64_t after, int s2, int r);
 
 // The clause on the position before the move (with `sure` when the
-// reliability is 100), followed by the next ending of the rotation.
-std::string commentary_situation(int64_t before, bool sure);
+// reliability is 100), followed by the next ending of `ending`'s rotation.
+std::string commentary_situation(int64_t before, bool sure, CommentaryEnding& ending);
 
 }  // namespace driver

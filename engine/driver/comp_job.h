@@ -46,6 +46,18 @@ void record_cursor_set(RecordCursor& out, const model::Kifu& kifu, const model::
 // The playing styles, each with its own pair of learning rings.
 constexpr int kStyleCount = 3;
 
+constexpr uint32_t kAllStrategies = 0x3FFFFF;  // strategy codes 1-22
+constexpr int32_t kNoHopelessScore = -32766;
+
+// The strategy restrictions of the game being played, per side (0 sente,
+// 1 gote): set by game_init from the sides' profiles and kept across the
+// game's thinks; the book play narrows senkei_played as it goes.
+struct GameSettings {
+  uint32_t senkei_mask[2] = {0, 0};                                   // bit b allows strategy code b + 1
+  uint32_t senkei_played[2] = {kAllStrategies, kAllStrategies};       // strategies still open after book play
+  int32_t hopeless_score[2] = {kNoHopelessScore, kNoHopelessScore};  // the think gives up deepening below this score
+};
+
 struct CompJob {
   uint8_t ktsume_open = 0;            // the problem-solving mate instance is allocated
   int32_t senkei_request[2] = {0, 0}; // strategy profile code per side (0 sente, 1 gote)
@@ -68,6 +80,7 @@ struct CompJob {
   search::KLearnRing learn_b[kStyleCount];
   search::KLearnRing learn_a[kStyleCount];
   int32_t kelmor_depth = 0;           // depth limit of the mate-match move (the job uses + 1)
+  GameSettings game;                  // the game's strategy restrictions (game_init)
   // What the search keeps while it thinks: made at the job block's first
   // think and lent to each of its thinks.
   std::unique_ptr<search::ThinkContext> think_context;

@@ -52,9 +52,9 @@ int game_init(CompJob& job) {
   board::hash_clear();
   board::kifu_rep_clear();
   for (int side = 0; side < 2; ++side) {
-    senkei_played[side] = kAllStrategies;
-    senkei_mask[side] = senkei_request_mask(job.senkei_request[side]);
-    hopeless_score[side] = senkei_request_hopeless(job.senkei_request[side]);
+    job.game.senkei_played[side] = kAllStrategies;
+    job.game.senkei_mask[side] = senkei_request_mask(job.senkei_request[side]);
+    job.game.hopeless_score[side] = senkei_request_hopeless(job.senkei_request[side]);
   }
   if (job.want_ktsume) {
     std::lock_guard<std::mutex> lock(ktsume_instance_lock());

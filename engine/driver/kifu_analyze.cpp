@@ -83,7 +83,7 @@ void ensure_evaluation(const KPosition& p) {
   if (board::eval_stage_tables != nullptr) return;
   const int32_t codes[2] = {0, 0};
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::game_stage, codes);
+  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
 }
 
 // The expected move's notation on the position before J, empty when it does
@@ -100,7 +100,7 @@ std::string expected_text(const ReviewLine& line, int j_index, const KMove& e) {
 
 // The suggestion line after a paragraph, empty when none is written.
 std::string suggestion(const ReviewLine& line, int p, const KPosition& before, const KMove& j, const KMove& e,
-                       board::KMoveWord word, int s1, int r) {
+                       board::KMoveWord word, int s1, int r, CommentaryEnding& ending) {
   if (word == 0 || word == board::kNoMoveWord || r <= kSuggestReliability) return "";
   const std::string t = expected_text(line, p - 1, e);
   if (t.empty()) return "";
@@ -114,7 +114,7 @@ std::string suggestion(const ReviewLine& line, int p, const KPosition& before, c
   if (s1 < kSureSwing) {
     static constexpr const char* kKindWords[3] = {nullptr, "と辛抱しておけば", "と取っておけば"};
     const std::string verb = kind == 0 ? commentary_suggestion_verb(before, j, e, word, b) : kKindWords[kind];
-    return "\r\nここでは" + t + verb + commentary_situation(b, r == kSureReliability);
+    return "\r\nここでは" + t + verb + commentary_situation(b, r == kSureReliability, ending);
   }
   static constexpr const char* kHedges[4] = {"あまり自信はありませんが", "はっきりしませんが", "たとえば",
                                              "自信はないのですが"};
@@ -133,7 +133,7 @@ std::string suggestion(const ReviewLine& line, int p, const KPosition& before, c
 
 // The paragraph on the player's move J (index p - 1, move number p) that the
 // computer answered with the move at p; empty for a move that needs none.
-std::string judge(const ReviewLine& line, int p, const KPosition& before, const KMove& j) {
+std::string judge(const ReviewLine& line, int p, const KPosition& before, const KMove& j, CommentaryEnding& ending) {
   const bool strict = j.piece <= kLastStrictPiece;
   const int s1 = commentary_swing(line.B(p - 2), line.B(p), strict);
   if (s1 >= kBadSwing) return "";
@@ -151,12 +151,12 @@ std::string judge(const ReviewLine& line, int p, const KPosition& before, const 
   const std::string motif = commentary_motif(before, j, e, word, line.node[p], v.code);
   const std::string head = std::to_string(p) + "手目 " + model::kifu_node_text(line.node[p - 1]);
   std::string text = v.code == 1 ? v.a + motif + head + v.b : head + "は" + motif + v.a;
-  return text + suggestion(line, p, before, j, e, word, s1, r);
+  return text + suggestion(line, p, before, j, e, word, s1, r, ending);
 }
 
 }  // namespace
 
-void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out) {
+void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out, CommentaryEnding& ending) {
   out.Free();
   if (root == nullptr || root->to == nullptr) return;
   const int c = side == 0 ? 0 : 1;
@@ -172,7 +172,7 @@ void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out)
     KMove m;
     if (bridge::sashite_to_kmove(m, pos, line.node[p]->sashite) != 0) break;
     if (pos.teban == 1 - c && p >= 1 && before.teban == c) {
-      const std::string paragraph = judge(line, p, before, last);
+      const std::string paragraph = judge(line, p, before, last, ending);
       if (!paragraph.empty()) {
         out.Append(paragraph.c_str());
         out.Append("\r\n");
@@ -184,7 +184,7 @@ void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out)
   }
 }
 
-void kansou_text(int side, model::Kifu& kifu, model::KString& out) {
+void kansou_text(int side, model::Kifu& kifu, model::KString& out, CommentaryEnding& ending) {
   out.Free();
   model::KifuSashite* last = kifu.root.get();
   for (model::KifuSashite* m = kifu.Start()->next.Current(); m;) {
@@ -193,7 +193,7 @@ void kansou_text(int side, model::Kifu& kifu, model::KString& out) {
     m = m->to ? m->to->next.Current() : nullptr;
   }
   if (last->Ply() <= 1) return;
-  kifu_analyze(side, kifu.root.get(), out);
+  kifu_analyze(side, kifu.root.get(), out, ending);
   // An empty review leaves the comment the move already has.
   if (!out.empty()) kifu.SetComment(last->Ply(), out.c_str());
 }

@@ -2,6 +2,7 @@
 // analysis stored in a game record, and the review kept as a comment.
 #pragma once
 
+#include "engine/driver/commentary_judge.h"
 #include "model/record/kifu.h"
 #include "model/text/kstring.h"
 
@@ -11,11 +12,12 @@ namespace driver {
 // `out` (emptied first) the commentary for `side` (0 sente, 1 gote): one
 // paragraph per bad move of that side, each followed by "\r\n". The record is
 // not changed; nothing is written when its start position does not load.
-void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out);
+// The situation clauses take their endings from `ending`'s rotation.
+void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out, CommentaryEnding& ending);
 
 // The post-game review for `side`: when the line (up to its first special move)
 // holds more than one move, kifu_analyze writes `out`, and a review that says
 // something becomes the comment of the line's last move.
-void kansou_text(int side, model::Kifu& kifu, model::KString& out);
+void kansou_text(int side, model::Kifu& kifu, model::KString& out, CommentaryEnding& ending);
 
 }  // namespace driver

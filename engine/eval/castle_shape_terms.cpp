@@ -1,7 +1,7 @@
 #include "engine/eval/castle_shape_terms.h"
 
 #include "engine/eval/eval_access.h"
-#include "engine/eval/root_globals.h"
+#include "engine/eval/eval_setup.h"
 
 namespace eval {
 
@@ -88,7 +88,7 @@ int32_t side_code_rows(const View<V>& s) {
 // A ranging side r (code 5, 7 or 8) against the other side o.
 template <int R>
 void ranging_rows(const View<R>& r, const View<1 - R>& o, int32_t material[2]) {
-  const int r_code = root_senkei[r.v], o_code = root_senkei[o.v];
+  const int r_code = eval_setup.root_senkei[r.v], o_code = eval_setup.root_senkei[o.v];
   int32_t vr = 0, vo = 0;
   if ((r.mine(kBishop, 5, 9) || r.mine(kBishop, 4, 8)) && !r.empty(3, 7)) vr -= 10;
   if (r.mine(kKnight, 7, 7) && r.defenders(7, 6) == 0) vr -= 5;
@@ -195,16 +195,16 @@ void castle_shape_terms(PositionTerms& t) {
   const View<1> gote(t);
   t.material[0] += general_rows(sente);
   t.material[1] += general_rows(gote);
-  if (root_yagura != 0) {
+  if (eval_setup.root_yagura != 0) {
     t.material[0] += yagura_rows(sente, t.working_silver[0]);
     t.material[1] += yagura_rows(gote, t.working_silver[1]);
-  } else if (is_ranging(root_senkei[0])) {
+  } else if (is_ranging(eval_setup.root_senkei[0])) {
     ranging_rows(sente, gote, t.material);
-  } else if (is_ranging(root_senkei[1])) {
+  } else if (is_ranging(eval_setup.root_senkei[1])) {
     ranging_rows(gote, sente, t.material);
   } else {
-    if (root_senkei[0] == kSideCode) t.material[0] += side_code_rows(sente);
-    if (root_senkei[1] == kSideCode) t.material[1] += side_code_rows(gote);
+    if (eval_setup.root_senkei[0] == kSideCode) t.material[0] += side_code_rows(sente);
+    if (eval_setup.root_senkei[1] == kSideCode) t.material[1] += side_code_rows(gote);
   }
 }
 

@@ -14,7 +14,7 @@
 
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/own_view.h"
 #include "engine/eval/root_weights.h"  // eval_root_row, the root block's pawn-behind rows
 
@@ -113,13 +113,13 @@ constexpr int kPawnEnemyClass = 10;  // a pawn around the enemy king
 // from side x (gote mirrors the ranks).
 inline int king_rel_value(int cls, int side, int king, int sq) {
   assert(board::is_playing_square(king) && board::is_playing_square(sq));
-  return eval_weights->king_rel[kKingRelIndex[side][king]][cls][kKingRelIndex[side][sq]];
+  return eval_setup.eval_weights->king_rel[kKingRelIndex[side][king]][cls][kKingRelIndex[side][sq]];
 }
 
 // ---- Accessors of the weight object ----------------------------------------------
 
 // piece_value of a kind code 0..23 (promotion bit included).
-inline int32_t eval_piece_value(int kind) { return eval_weights->piece_value[kind]; }
+inline int32_t eval_piece_value(int kind) { return eval_setup.eval_weights->piece_value[kind]; }
 
 // The kind's value around the enemy king for the side: KR(class, side, king,
 // square) with the kind's class of that group; 0 for a kind without one (rook,
@@ -127,16 +127,18 @@ inline int32_t eval_piece_value(int kind) { return eval_weights->piece_value[kin
 int32_t eval_king_table(int side, int kind, int king_sq, int sq);
 
 // The side's rank-and-file bonus of a board square.
-inline int32_t eval_rank_bonus(int side, int sq) { return eval_weights->rank_bonus[side][sq - board::kFirstSquare]; }
+inline int32_t eval_rank_bonus(int side, int sq) {
+  return eval_setup.eval_weights->rank_bonus[side][sq - board::kFirstSquare];
+}
 
 // Entry 0..8 of the root block's blended curve.
-inline int32_t eval_root_curve(int index) { return eval_weights->root.curve[index]; }
+inline int32_t eval_root_curve(int index) { return eval_setup.eval_weights->root.curve[index]; }
 // The blended curve's length word.
-inline int32_t eval_root_curve_length() { return eval_weights->root.curve_length; }
+inline int32_t eval_root_curve_length() { return eval_setup.eval_weights->root.curve_length; }
 
 // The side's root placement value of a board square.
 inline int32_t eval_root_king_square(int side, int sq) {
-  return eval_weights->root.root_square[side][sq - board::kFirstSquare];
+  return eval_setup.eval_weights->root.root_square[side][sq - board::kFirstSquare];
 }
 
 // The file-and-rank bonus of square q for side s with a reference piece on file

@@ -7,7 +7,7 @@
 #include "engine/board/exchange_values.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_access.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/record_terms.h"
 
 namespace eval {
@@ -95,7 +95,7 @@ bool has_pair(int cls) {
 class Update {
  public:
   Update(const KPosition& p, KEvalRecord& r)
-      : p_(p), r_(r), w_(*eval_weights), cells_(board::senkei_current ? board::senkei_current : &kNoCells) {}
+      : p_(p), r_(r), w_(*eval_setup.eval_weights), cells_(board::senkei_current ? board::senkei_current : &kNoCells) {}
 
   void Add(int16_t& field, int v) { field = static_cast<int16_t>(field + v); }
 

@@ -5,22 +5,13 @@
 #include <cstring>
 
 #include "engine/board/position.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_value_tables.h"
 #include "engine/eval/king_table.h"
 #include "engine/eval/play_style.h"
 #include "engine/eval/stage_offset_data.h"
 
 namespace eval {
-
-KEvalWeights eval_weight_block{};
-board::KExchangeWeights eval_stage_block{};
-int32_t style_phase_thresholds[4] = {};
-
-KStageCurves stage_curves = [] {
-  KStageCurves c;
-  std::fill_n(&c.curve[0][0], sizeof c / sizeof(int32_t), kNotComputed);
-  return c;
-}();
 
 namespace {
 
@@ -100,7 +91,7 @@ void eval_tables_init(KEvalWeights& w, int32_t style_word) {
   fill_rank_bonus(w.rank_bonus[0], false);
   fill_rank_bonus(w.rank_bonus[1], true);
   std::copy(kCountCurveB.begin(), kCountCurveB.end(), w.count_curve_b);
-  style_thresholds(style_word, style_phase_thresholds);
+  style_thresholds(style_word, eval_setup.style_phase_thresholds);
   w.ready = 1;
 }
 

@@ -36,7 +36,4 @@ struct KEvalWeights {
 static_assert(offsetof(KEvalWeights, count_value) == 4);
 static_assert(offsetof(KEvalWeights, king_rel) == 4 * (1 + 8 * 18 * 3 + 24));
 
-// The weight object in use; null until the evaluation's set-up points it.
-extern const KEvalWeights* eval_weights;
-
 }  // namespace eval

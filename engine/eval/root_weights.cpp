@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/board/home_distance.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/own_view.h"
 #include "engine/eval/root_table_data.h"
 #include "engine/eval/senkei_set.h"
@@ -118,8 +119,8 @@ void eval_weights_root_adjust(KEvalWeights& w, const board::KPosition& p, const 
 }
 
 int32_t eval_root_row(int side, int rank) {
-  if (eval_weights == nullptr || rank < 1 || rank > 9) return 0;
-  return eval_weights->root.row[side][rank - 1];
+  if (eval_setup.eval_weights == nullptr || rank < 1 || rank > 9) return 0;
+  return eval_setup.eval_weights->root.row[side][rank - 1];
 }
 
 }  // namespace eval

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/eval/mikettei_blend_data.h"
-#include "engine/eval/root_globals.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/senkei_builders.h"
 #include "engine/eval/senkei_rule_data.h"
 #include "engine/eval/senkei_rules.h"
@@ -86,7 +86,7 @@ void wing_king_cells(const KPosition& p, int s, int king_file) {
     cell(s, kPawnLayer, f * 10 + 5) += 1;
   }
   const int far_edge = right ? 9 : 1;
-  const int oc = root_senkei[1 - s];
+  const int oc = eval_setup.root_senkei[1 - s];
   const bool facing = (senkei_furibisha_flag(oc) && both_kings_on_files(p, s, 6, 9)) ||
                       (senkei_taifuri_flag(oc) && both_kings_on_files(p, s, 1, 4));
   for (int r = 4; r <= 9; ++r) {
@@ -124,7 +124,7 @@ void mikettei_blend(const KPosition& p, int s) {
 
 void senkei_build_mikettei(const KPosition& p, int s) {
   mikettei_blend(p, s);
-  if (root_senkei[1 - s] == kYaguraCode && both_kings_on_files(p, s, 6, 9)) {
+  if (eval_setup.root_senkei[1 - s] == kYaguraCode && both_kings_on_files(p, s, 6, 9)) {
     copy_yagura_base(s);
     return;
   }

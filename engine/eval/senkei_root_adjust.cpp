@@ -3,23 +3,18 @@
 #include <bit>
 
 #include "engine/board/kiki.h"
-#include "engine/eval/eval_settings.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/senkei_builders.h"
 #include "engine/eval/senkei_rules.h"
 #include "engine/eval/senkei_set.h"
 
 namespace eval {
 
-int32_t senkei_save_area[9][9][9];
-int32_t senkei_saved_pattern = 0;
-
 namespace {
 
 using board::kBishop, board::kGold, board::kKing, board::kKnight, board::kLance, board::kPawn, board::kRook,
     board::kSilver;
 using board::KPosition;
-
-int saved_side = 0;  // the side whose cells the save area holds
 
 // A root move in the mover's own view: squares written file * 10 + rank (0 for
 // the from-square of a drop), the moving piece's kind with its promotion.
@@ -42,11 +37,11 @@ RootMove root_move(const KPosition& p, const board::KMove& mv) {
 
 // A pattern matched: the first of the call saves the mover's cells.
 void fire(const RootMove& mv, int number) {
-  if (senkei_saved_pattern != 0) return;
-  ++eval_settings_count;
+  if (eval_setup.senkei_saved_pattern != 0) return;
+  ++eval_setup.eval_settings_count;
   senkei_table_save(mv.m);
-  saved_side = mv.m;
-  senkei_saved_pattern = number;
+  eval_setup.saved_side = mv.m;
+  eval_setup.senkei_saved_pattern = number;
 }
 
 bool rook_swings_from_28(const RootMove& mv) {
@@ -263,7 +258,7 @@ void senkei_table_save(int side) {
   for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
     for (int f = 1; f <= 9; ++f) {
       for (int r = 1; r <= 9; ++r) {
-        senkei_save_area[layer][f - 1][r - 1] =
+        eval_setup.senkei_save_area[layer][f - 1][r - 1] =
             board::senkei_current->cell[side][layer][board::square_of(f, r) - board::kFirstSquare];
       }
     }
@@ -271,15 +266,15 @@ void senkei_table_save(int side) {
 }
 
 void senkei_table_restore(int side) {
-  if (senkei_saved_pattern == 0) return;
-  senkei_saved_pattern = 0;
-  ++eval_settings_count;
+  if (eval_setup.senkei_saved_pattern == 0) return;
+  eval_setup.senkei_saved_pattern = 0;
+  ++eval_setup.eval_settings_count;
   if (board::senkei_current == nullptr) return;
   for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
     for (int f = 1; f <= 9; ++f) {
       for (int r = 1; r <= 9; ++r) {
         board::senkei_current->cell[side][layer][board::square_of(f, r) - board::kFirstSquare] =
-            senkei_save_area[layer][f - 1][r - 1];
+            eval_setup.senkei_save_area[layer][f - 1][r - 1];
       }
     }
   }
@@ -288,8 +283,8 @@ void senkei_table_restore(int side) {
 int senkei_table_update(const KPosition& p, const board::KMove& m, int /*stage*/, int code) {
   // An adjustment left pending by a caller that did not restore would stay in
   // the table for good: take it back before the new move.
-  if (senkei_saved_pattern != 0) senkei_table_restore(saved_side);
-  senkei_saved_pattern = 0;
+  if (eval_setup.senkei_saved_pattern != 0) senkei_table_restore(eval_setup.saved_side);
+  eval_setup.senkei_saved_pattern = 0;
   if (board::senkei_current == nullptr || m.from == board::kPassSquare) return 0;
 
   const RootMove mv = root_move(p, m);
@@ -326,7 +321,7 @@ int senkei_table_update(const KPosition& p, const board::KMove& m, int /*stage*/
     case 8: pattern47(mv); break;
     default: break;
   }
-  return senkei_saved_pattern;
+  return eval_setup.senkei_saved_pattern;
 }
 
 int koma_move_bonus(const KPosition& p, const board::KMove& mv, const int32_t codes[2]) {

@@ -4,25 +4,21 @@
 // while that move is searched, and the table is restored before the next one.
 // Also the category of an improving quiet root move.
 //
-// Process-wide state, used on the computer thread only: the save area and the
-// saved pattern below. senkei_table_update writes them (saving the moving side's
-// cells before its first change); senkei_table_restore copies the cells back and
-// clears the pattern. Both raise eval_settings_count when they change cells
-// (eval_settings.h). The root search restores before every root move's update
-// and once more after the root search, so no adjustment outlives a think.
+// The save area, the saved pattern and the saved side are part of the
+// evaluation's set-up (eval_setup.h). senkei_table_update writes them (saving
+// the moving side's cells before its first change); senkei_table_restore
+// copies the cells back and clears the pattern. Both raise
+// eval_settings_count when they change cells. The root search restores before
+// every root move's update and once more after the root search, so no
+// adjustment outlives a think.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/board/position.h"
+#include "engine/eval/eval_setup.h"
 
 namespace eval {
-
-// One side's cells of the current table: [layer][file - 1][rank - 1].
-extern int32_t senkei_save_area[9][9][9];
-// 0 when the save area holds nothing to restore, else the number of the pattern
-// that saved it.
-extern int32_t senkei_saved_pattern;
 
 // Copies the side's 729 cells into the save area (the pattern is not touched).
 void senkei_table_save(int side);

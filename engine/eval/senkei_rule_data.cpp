@@ -4,7 +4,7 @@
 // the formation wants that move.
 #include "engine/eval/senkei_rule_data.h"
 
-#include "engine/eval/root_globals.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/senkei_table.h"
 
 namespace eval {
@@ -94,7 +94,7 @@ const SenkeiRule kTaifuriSameWing[] = {
 constexpr CellChange kAifuriKnights[] = {{N, 77, 2}, {N, 65, -8}, {N, 45, -5}, {N, 85, -20}};
 
 const SenkeiRule kMikketteiAifuri[] = {
-    {[](const KPosition&, int s) { return root_senkei[1 - s] == 6; }, kAifuriKnights},
+    {[](const KPosition&, int s) { return eval_setup.root_senkei[1 - s] == 6; }, kAifuriKnights},
 };
 
 // Against a ranging rook the king goes left, against an anti-ranging plan right;
@@ -107,11 +107,11 @@ constexpr CellChange kEdgeAttack[] = {{P, 16, 4}, {P, 15, 2}};
 
 const SenkeiRule kMikketteiFurther[] = {
     {[](const KPosition&, int s) {
-       const int c = root_senkei[1 - s];
+       const int c = eval_setup.root_senkei[1 - s];
        return c == 6 || senkei_furibisha_flag(c);
      },
      kKingLeft},
-    {[](const KPosition&, int s) { return senkei_taifuri_flag(root_senkei[1 - s]); }, kKingRightWing},
+    {[](const KPosition&, int s) { return senkei_taifuri_flag(eval_setup.root_senkei[1 - s]); }, kKingRightWing},
     {[](const KPosition& p, int s) { return kings_on_files(p, s, 5, 5); }, kCentreClosed},
     {[](const KPosition& p, int s) { return kings_on_files(p, s, 6, 9); }, kEdgeAttack},
 };

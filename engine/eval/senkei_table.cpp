@@ -1,13 +1,12 @@
 #include "engine/eval/senkei_table.h"
 
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/own_view.h"
 #include "engine/eval/senkei_base_table.h"
 #include "engine/eval/senkei_builders.h"
 #include "engine/eval/senkei_set.h"
 
 namespace eval {
-
-board::KSenkeiTable senkei_table{};
 
 namespace {
 
@@ -68,7 +67,7 @@ void senkei_build_kadal(const board::KPosition& p, int s) {
 
 }  // namespace
 
-void senkei_table_current() { board::senkei_current = &senkei_table; }
+void senkei_table_current() { board::senkei_current = &eval_setup.senkei_table; }
 
 int senkei_row_index(int code) { return code >= 0 && code < kSenkeiCodes ? kRowIndex[code] : -1; }
 
@@ -92,7 +91,7 @@ void senkei_tables_fill(board::KSenkeiTable& table, int variant, const int32_t c
 }
 
 void senkei_tables_init(int variant, const int32_t codes[2]) {
-  senkei_tables_fill(senkei_table, variant, codes);
+  senkei_tables_fill(eval_setup.senkei_table, variant, codes);
   senkei_table_current();
 }
 

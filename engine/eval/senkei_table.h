@@ -1,5 +1,5 @@
-// The strategy square tables: the process-wide table the engine reads through
-// board::senkei_current, filled before every think from the base rows of the
+// The strategy square tables: the set-up's table (eval_setup.senkei_table) the
+// engine reads through board::senkei_current, filled before every think from the base rows of the
 // two sides' strategy codes (gote's turned by 180 degrees) and then adjusted to
 // the position by the dispatcher and the per-strategy builders.
 #pragma once
@@ -8,11 +8,9 @@
 
 #include "engine/board/position.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_setup.h"
 
 namespace eval {
-
-// The engine's one strategy square table.
-extern board::KSenkeiTable senkei_table;
 
 // Makes the engine's table the current one.
 void senkei_table_current();

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/eval/eval_position.h"
-#include "engine/eval/eval_settings.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/search/node_common.h"
 
 namespace search {
@@ -45,7 +45,7 @@ void evaluate_cached(EvalCache& cache, const board::KPosition& p, const board::K
   const uint32_t tag = kFilled | static_cast<uint32_t>(silver_square) << 1 | (is_pass(last) ? kPassFlag : 0);
   EvalCache::Entry& e = cache.table[key.word[0] & (kEntries - 1)];
   const Fields fields(r);
-  if (e.tag == tag && e.key == key && e.settings == eval::eval_settings_count) {
+  if (e.tag == tag && e.key == key && e.settings == eval::eval_setup.eval_settings_count) {
     for (int i = 0; i < kFields; ++i) *fields.f[i] = static_cast<int16_t>(*fields.f[i] + e.extra[i]);
     r.flags |= eval::kFullyEvaluated;
     return;
@@ -55,7 +55,7 @@ void evaluate_cached(EvalCache& cache, const board::KPosition& p, const board::K
   evaluate_fully(p, r, silver_square, last);
   e.key = key;
   e.tag = tag;
-  e.settings = eval::eval_settings_count;
+  e.settings = eval::eval_setup.eval_settings_count;
   for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(*fields.f[i] - before[i]);
 }
 

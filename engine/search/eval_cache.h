@@ -4,8 +4,8 @@
 // silver rule examines and on whether the move that led there was a pass, and
 // otherwise only on the evaluation's settings: the weights, the strategy codes
 // and the strategy cells, set up for a think and changed by the root
-// adjustments (each change counted by eval::eval_settings_count, which every
-// entry holds as it was when stored). The same position comes
+// adjustments (each change counted by eval::eval_setup.eval_settings_count,
+// which every entry holds as it was when stored). The same position comes
 // back often (in the next iteration, through transpositions, after a
 // re-search), so its terms are kept by its key and added again instead of
 // being worked out anew; a result is the same either way.
@@ -31,7 +31,7 @@ struct EvalCache {
   struct Entry {
     board::KHashKey key;
     uint32_t tag;       // filled bit 31 | square << 1 | pass flag; 0 empty
-    uint32_t settings;  // eval::eval_settings_count when stored
+    uint32_t settings;  // eval::eval_setup.eval_settings_count when stored
     int16_t extra[kFields];
   };
   Entry table[kEntries];

@@ -2,7 +2,7 @@
 
 #include "engine/board/eval_record.h"
 #include "engine/board/strategy_cells.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/record_terms.h"
 
 namespace search {
@@ -108,7 +108,7 @@ void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int
 }  // namespace
 
 void position_features(const KPosition& p, board::KEvalRecord& r) {
-  const KEvalWeights& w = *eval::eval_weights;
+  const KEvalWeights& w = *eval::eval_setup.eval_weights;
   Sums s;
   for (int o = 0; o < 2; ++o) s.piece[o] -= eval::tokin_penalty(static_cast<int>(p.tokin[o].count));
   for (int n = 0; n < board::kPieceCount; ++n) {

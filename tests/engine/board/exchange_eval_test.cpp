@@ -15,6 +15,7 @@
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/turned_twin.h"
@@ -33,8 +34,8 @@ using testing::Scene;
 class ExchangeTest : public ::testing::Test {
  protected:
   void UseStage(int stage, bool skewed = false) {
-    eval::stage_tables_init(stage, eval::eval_stage_block);
-    block_ = eval::eval_stage_block;
+    eval::stage_tables_init(stage, eval::eval_setup.eval_stage_block);
+    block_ = eval::eval_setup.eval_stage_block;
     if (skewed) {
       for (int k = 0; k < kOffsetClasses; ++k) {
         for (int i = 0; i < kOffsetEntries; ++i) {
@@ -44,11 +45,11 @@ class ExchangeTest : public ::testing::Test {
       }
     }
     eval_stage_tables = &block_;
-    game_stage = stage;
+    generator_words.game_stage = stage;
   }
   void SetUp() override { UseStage(0); }
   void TearDown() override {
-    game_stage = 0;
+    generator_words.game_stage = 0;
     senkei_current = nullptr;
   }
 

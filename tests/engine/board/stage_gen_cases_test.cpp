@@ -44,7 +44,7 @@ class StageCases : public ::testing::Test {
   void SetUp() override {
     eval::stage_tables_init(0, block_);
     eval_stage_tables = &block_;
-    game_stage = 0;
+    generator_words.game_stage = 0;
   }
   void TearDown() override { eval_stage_tables = nullptr; }
   KExchangeWeights block_{};

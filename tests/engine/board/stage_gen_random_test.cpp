@@ -32,6 +32,7 @@
 #include "engine/board/tactical_drops.h"
 #include "engine/board/threat_kind.h"
 #include "engine/board/threat_moves_gen.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
@@ -92,8 +93,8 @@ void enter(KPosition& p, const KPosition& before, const Setting& s) {
     do_move(p, s.history[1], 1);
     target_list_extend(p, s.history[1].to);
   }
-  game_stage = s.stage;
-  threat_word = s.word;
+  generator_words.game_stage = s.stage;
+  generator_words.threat_word = s.word;
 }
 
 struct Call {
@@ -128,9 +129,9 @@ std::vector<Call> run_all(const KPosition& p, const Setting& s, bool quick) {
   const KMove* last = &s.history[1];
   auto add = [&](int g, int sq, int n) { calls.push_back({kGenerators[g], g, sq, std::vector<KMove>(buf, buf + n)}); };
   auto unfiltered = [&](const std::function<int()>& f) {
-    threat_word = s.word & 0xffff0000u;
+    generator_words.threat_word = s.word & 0xffff0000u;
     const int n = f();
-    threat_word = s.word;
+    generator_words.threat_word = s.word;
     return n;
   };
   const int q = quick ? s.quick : 0;
@@ -232,12 +233,12 @@ class StageGenerators : public ::testing::Test {
  protected:
   void SetUp() override {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
-    eval::eval_tables_init(eval::eval_weight_block, 0);
-    king_rel_table = &eval::eval_weight_block.king_rel;
+    eval::eval_tables_init(eval::eval_setup.eval_weight_block, 0);
+    king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
   }
   void TearDown() override {
-    game_stage = 0;
-    threat_word = 0;
+    generator_words.game_stage = 0;
+    generator_words.threat_word = 0;
     eval_stage_tables = nullptr;
     king_rel_table = nullptr;
     pos_table_init();

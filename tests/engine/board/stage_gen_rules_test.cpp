@@ -27,7 +27,7 @@
 #include "engine/board/quiescence_gen.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_tables.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/root_modes.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/move_sets.h"
@@ -193,7 +193,8 @@ bool escape_rule(const Node& n, int sq, int excluded, const KMove& m) {
 // The quiescence captures of gen_king_front_drops.
 class FrontCaptureRule {
  public:
-  FrontCaptureRule(const Node& n, int level) : n_(n), p_(n.p), s_(n.side), threshold_(qs_gain_threshold(level, game_stage)) {}
+  FrontCaptureRule(const Node& n, int level)
+      : n_(n), p_(n.p), s_(n.side), threshold_(qs_gain_threshold(level, generator_words.game_stage)) {}
 
   bool operator()(const KMove& m) const {
     if (m.from == kInHand || m.captured_code == 0) return false;
@@ -211,7 +212,7 @@ class FrontCaptureRule {
 
  private:
   int Exchange(const KMove& m) const {
-    return game_stage != 0 ? exchange_eval(p_, s_, m.captured_code, m.to, m.piece, nullptr)
+    return generator_words.game_stage != 0 ? exchange_eval(p_, s_, m.captured_code, m.to, m.piece, nullptr)
                            : exchange_eval_pos(p_, s_, m.captured_code, m.to, m.piece, nullptr);
   }
 
@@ -220,7 +221,7 @@ class FrontCaptureRule {
   // and the promoted minor pieces 0, silver 1, knight 2, lance 3, pawn 4,
   // horse 5; nothing for the others), gote's squares turned.
   int SquareValue(int side, int code, int sq) const {
-    if (game_stage == 0) return senkei_cell(side, code, sq);
+    if (generator_words.game_stage == 0) return senkei_cell(side, code, sq);
     int row = -1;
     switch (code_class(code)) {
       case kGold: case kSilver | kPromotedBit: case kKnight | kPromotedBit: case kLance | kPromotedBit: case kTokin:
@@ -254,7 +255,7 @@ class FrontCaptureRule {
     const int kind = code_kind(m.captured_code);
     int taken = SquareValue(s_ ^ 1, m.captured_code, m.to) +
                 eval_stage_tables->count_value[kind - 1][std::min<int>(p_.hand[s_][kind], kCountEntries - 1)];
-    if (game_stage == 0) taken += eval_stage_tables->piece_value[code_class(m.captured_code)];
+    if (generator_words.game_stage == 0) taken += eval_stage_tables->piece_value[code_class(m.captured_code)];
     return mover + taken;
   }
 
@@ -271,10 +272,10 @@ class StageGenRules : public ::testing::Test {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
   }
   void TearDown() override {
-    game_stage = 0;
+    generator_words.game_stage = 0;
     eval_stage_tables = nullptr;
     king_rel_table = nullptr;
-    eval::eval_weights = nullptr;
+    eval::eval_setup.eval_weights = nullptr;
     senkei_current = nullptr;
   }
 
@@ -297,8 +298,8 @@ class StageGenRules : public ::testing::Test {
       for (int ply = 0; ply < kMaxGamePlies && positions < kPositions; ++ply, ++positions) {
         n.p = testing::load(k);
         n.side = k.teban;
-        game_stage = static_cast<int>(rng() % 3);
-        eval_stage_tables = &blocks_[game_stage];
+        generator_words.game_stage = static_cast<int>(rng() % 3);
+        eval_stage_tables = &blocks_[generator_words.game_stage];
         const testing::ModelMoves mm = testing::model_moves(k, n.p);
         n.legal = mm.legal;
         n.keys.clear();
@@ -374,7 +375,7 @@ TEST_F(StageGenRules, QuiescenceCapturesPassTheirThreshold) {
     }
     const std::vector<uint64_t> got = n.Kept(captures.data(), static_cast<int>(captures.size()));
     const FrontCaptureRule rule(n, level);
-    ASSERT_TRUE(same_moves(got, n.Filter(rule))) << "level " << level << " stage " << game_stage;
+    ASSERT_TRUE(same_moves(got, n.Filter(rule))) << "level " << level << " stage " << generator_words.game_stage;
     listed += static_cast<long>(got.size());
     for (const KMove& m : n.legal) {
       const bool lance = code_class(m.code) == kLance || code_class(m.captured_code) == kLance;

@@ -72,12 +72,12 @@ TEST(GameInit, StrategyProfilesGiveMasksAndHopelessScores) {
   job.senkei_request[0] = 2;
   job.senkei_request[1] = 5;
   job.want_ktsume = 1;
-  senkei_played[0] = 1;
+  job.game.senkei_played[0] = 1;
   EXPECT_EQ(game_init(job), 0);
-  EXPECT_EQ(senkei_mask[0], 0x5F92Cu);
-  EXPECT_EQ(hopeless_score[0], -32766);
-  EXPECT_EQ(hopeless_score[1], -3000);
-  EXPECT_EQ(senkei_played[0], 0x3FFFFFu);
+  EXPECT_EQ(job.game.senkei_mask[0], 0x5F92Cu);
+  EXPECT_EQ(job.game.hopeless_score[0], -32766);
+  EXPECT_EQ(job.game.hopeless_score[1], -3000);
+  EXPECT_EQ(job.game.senkei_played[0], 0x3FFFFFu);
   EXPECT_EQ(job.ktsume_open, 1);
   EXPECT_EQ(game_exit(job), 1);
   EXPECT_EQ(job.ktsume_open, 0);
@@ -204,12 +204,12 @@ class ThinkJob : public ::testing::Test {
   static void TearDownTestSuite() { tsume::tsume_free(); }
   void SetUp() override {
     think_state_set(kThinkIdle);
-    board::game_stage = 0;
+    board::generator_words.game_stage = 0;
     job_.max_depth = 2;
   }
   void TearDown() override {
     think_state_set(kThinkIdle);
-    board::game_stage = 0;
+    board::generator_words.game_stage = 0;
   }
 
   int Think(const model::Kyokumen& k) {
@@ -273,7 +273,7 @@ TEST_F(ThinkJob, ValuesAreFromSentesViewAndKindsFollowTheStage) {
   ASSERT_GE(job_.hyouka.pv.size(), 2u);
   EXPECT_EQ(job_.hyouka.predicted_reply, static_cast<int32_t>(job_.hyouka.pv[1]));
   // The kind names the game stage the think chose for the position.
-  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0 + board::game_stage);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0 + board::generator_words.game_stage);
   EXPECT_EQ(job_.result_move, model::Sashite(2, 2, 7, 7, 0, 0, 1, 0));  // pieces left to the view
 }
 
@@ -326,7 +326,7 @@ TEST_F(ThinkJob, TheBookAnswersWithEnoughCandidatesUpToPlyTen) {
   EXPECT_EQ(job_.hyouka.value, 0);
   EXPECT_EQ(job_.hyouka.pv.size(), 1u);
   EXPECT_EQ(job_.result_move, model::Sashite(1, 7, 1, 6, 0, 0, 0, 0));
-  EXPECT_EQ(senkei_played[0], 1u << 1);
+  EXPECT_EQ(job_.game.senkei_played[0], 1u << 1);
   job_.no_book = 1;
   ASSERT_EQ(Think(start), kJobMove);
   EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0);
@@ -337,10 +337,10 @@ TEST_F(ThinkJob, TheBookAnswersWithEnoughCandidatesUpToPlyTen) {
   PushBook two(2);
   job_.book = &two.books;
   job_.book_min = 3;
-  senkei_played[0] = 0;
+  job_.game.senkei_played[0] = 0;
   ASSERT_EQ(Think(start), kJobMove);
   EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0);
-  EXPECT_NE(senkei_played[0], 0u);
+  EXPECT_NE(job_.game.senkei_played[0], 0u);
   job_.book_min = 0;
 
   // A position after ply 10 skips the book unless any ply is allowed.

@@ -83,7 +83,7 @@ TEST(CommentaryJudge, SwingsAndVerdicts) {
 }
 
 TEST(CommentaryJudge, SituationClausesRotateTheirEndings) {
-  commentary_ending_counter = 0;
+  CommentaryEnding ending;
   using Clause = std::tuple<int64_t, bool, const char*>;
   const Clause kClauses[] = {{-501, true, "、悪いながらもまだ容易でない展開が続いていたのではないかと思います。"},
                              {-501, false, "、少々悪い程度だったかと思います。"},
@@ -93,7 +93,7 @@ TEST(CommentaryJudge, SituationClausesRotateTheirEndings) {
                              {0, false, "ほぼ互角だったのではないでしょうか？"},
                              {200, true, "、むしろあなたの方が指しやすい局面だったのではないかと思います。"},
                              {500, false, "あなたがはっきり優勢だったかと思います。"}};
-  for (const auto& [x, sure, want] : kClauses) EXPECT_EQ(commentary_situation(x, sure), want) << x;
+  for (const auto& [x, sure, want] : kClauses) EXPECT_EQ(commentary_situation(x, sure, ending), want) << x;
 }
 
 // The word of a move on a game-model position.
@@ -113,10 +113,10 @@ class Review : public ::testing::Test {
     board::KPosition p;
     ASSERT_EQ(bridge::position_load(p, model::testing::initial(0)), 0);
     const int32_t codes[2] = {0, 0};
-    board::game_stage = 0;
+    board::generator_words.game_stage = 0;
     eval::eval_setup_stage(p, 0, codes);
     eval::eval_root_prepare(p, codes, 0);
-    commentary_ending_counter = 0;
+    ending_ = CommentaryEnding{};
   }
   void Start(const model::Kyokumen& k) {
     ASSERT_TRUE(kifu_.SetStartPosition(k));
@@ -156,11 +156,12 @@ class Review : public ::testing::Test {
   std::string Text(int side) {
     model::KString out;
     out.Assign("stale");
-    kifu_analyze(side, kifu_.root.get(), out);
+    kifu_analyze(side, kifu_.root.get(), out, ending_);
     return out.c_str();
   }
 
   model::Kifu kifu_;
+  CommentaryEnding ending_;
   model::KifuKyokumen* at_ = nullptr;
   int32_t before_ = 0;
   int32_t after_ = -200;

@@ -13,6 +13,7 @@
 
 #include "engine/board/make_move.h"
 #include "engine/board/stage_rules.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/root_modes.h"
 #include "engine/eval/senkei_table.h"
@@ -59,7 +60,7 @@ struct Line {
   KEvalRecord rec;
 };
 
-const eval::KEvalWeights& w() { return *eval::eval_weights; }
+const eval::KEvalWeights& w() { return *eval::eval_setup.eval_weights; }
 
 // The record without half of each king's square value: the stored square
 // table is read with the rank mirrored for gote but the file as it is, and its
@@ -100,7 +101,7 @@ class GamePair {
     for (Line& l : line_) EXPECT_EQ(bridge::position_load(l.p, l.k), 0);
     const int32_t codes[2] = {static_cast<int32_t>(rng_() % 23), static_cast<int32_t>(rng_() % 23)};
     eval_root_prepare(line_[0].p, codes, static_cast<int32_t>(rng_() % 3 + 16 * (rng_() % 256)));
-    line_[0].table = senkei_table;
+    line_[0].table = eval_setup.senkei_table;
     for (int s = 0; s < 2; ++s) {
       for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
         for (int sq = square_of(1, 1); sq <= square_of(9, 9); ++sq) {
@@ -180,7 +181,7 @@ TEST(EvalSashiteDiff, RandomGamesMatchFromScratchAndTheirTwins) {
   for (size_t game = 0; cov.moves < kMoves; ++game) {
     auto pair = std::make_unique<GamePair>(starts[game % starts.size()], rng);  // large: off the stack
     pair->Play(cov);
-    board::senkei_current = &senkei_table;
+    board::senkei_current = &eval_setup.senkei_table;
     ASSERT_FALSE(HasFatalFailure());
   }
   EXPECT_GT(cov.drops, kMoves / 50);
@@ -197,11 +198,11 @@ TEST(EvalSashiteDiff, RandomGamesMatchFromScratchAndTheirTwins) {
 class EvalDiffDelta : public ::testing::Test {
  protected:
   void SetUp() override {
-    eval_tables_init(eval_weight_block, 0x800);
-    eval::eval_weights = &eval_weight_block;
+    eval_tables_init(eval_setup.eval_weight_block, 0x800);
+    eval::eval_setup.eval_weights = &eval_setup.eval_weight_block;
     board::senkei_current = &zero_;
   }
-  void TearDown() override { board::senkei_current = &senkei_table; }
+  void TearDown() override { board::senkei_current = &eval_setup.senkei_table; }
 
   // The change of each field after sente's move on the position written as
   // board::testing::scene reads it.
@@ -209,7 +210,7 @@ class EvalDiffDelta : public ::testing::Test {
     const board::testing::Scene scene{board::testing::scene(text)};
     p_ = scene.Load();
     const KMove km = scene.Move(p_, fx, fy, tx, ty, nari);
-    root_ = record_of(terms_from_scratch(eval_weight_block, p_));
+    root_ = record_of(terms_from_scratch(eval_setup.eval_weight_block, p_));
     board::do_move(p_, km, 0);
     eval_sashite_diff(km, p_, root_, after_);
     KEvalRecord d{};
@@ -226,7 +227,8 @@ class EvalDiffDelta : public ::testing::Test {
   // king_rel of a class read by `side` for the king on kfr and the square fr
   // (both written file * 10 + rank).
   static int Rel(int side, int kfr, int cls, int fr) {
-    return testing::king_rel(eval_weight_block, side, square_of(kfr / 10, kfr % 10), cls, square_of(fr / 10, fr % 10));
+    return testing::king_rel(eval_setup.eval_weight_block, side, square_of(kfr / 10, kfr % 10), cls,
+                             square_of(fr / 10, fr % 10));
   }
 
   KPosition p_;
@@ -262,7 +264,9 @@ TEST_F(EvalDiffDelta, CountIndexZeroAndAbsentKing) {
 TEST_F(EvalDiffDelta, KingMoveOpenFiles) {
   const char* centre = "K59 k51 p43 p53 p63 *p *p *p *p";
   const char* wide = "K59 k51 p13 p23 p33 p43 p53 p63 p73 *p *p *p *p";
-  auto half = [](int king) { return eval_weight_block.rank_bonus[0][square_of(king / 10, king % 10) - board::kFirstSquare] / 2; };
+  auto half = [](int king) {
+    return eval_setup.eval_weight_block.rank_bonus[0][square_of(king / 10, king % 10) - board::kFirstSquare] / 2;
+  };
   // The change of the gote pawns' terms around the king moved from 5九, and of
   // the king's half value.
   auto rebase = [&](int king, int first_file, int last_file) {
@@ -290,7 +294,7 @@ TEST_F(EvalDiffDelta, KingMoveOpenFiles) {
 // reweigh its own sum. Gote, king 5一, holds four pawns (weight 80); sente
 // none (weight 0) and then one.
 TEST_F(EvalDiffDelta, PawnMovesReweighOpenFiles) {
-  const int w0 = eval_weight_block.count_curve[0], w1 = eval_weight_block.count_curve[1];
+  const int w0 = eval_setup.eval_weight_block.count_curve[0], w1 = eval_setup.eval_weight_block.count_curve[1];
   // Sente's silver takes gote's pawn on 5三: gote's file 5 opens (256 from
   // sente's king on file 5), and sente's sum, 256 + 2 x (230 + 205 + 154 +
   // 102) less file 4's 230 (its pawn on 4七), is weighed by one pawn in hand.
@@ -298,7 +302,8 @@ TEST_F(EvalDiffDelta, PawnMovesReweighOpenFiles) {
   EXPECT_EQ(d.att[1].open_file, 256);
   const int sente_sum = 256 + 2 * (230 + 205 + 154 + 102) - 230;
   EXPECT_EQ(after_.att[0].open_file, sente_sum);
-  EXPECT_EQ(d.att[0].attack - Rel(0, 51, 8, 53) + Rel(0, 51, 8, 44) - eval_weight_block.count_split[board::kPawn][0][0],
+  EXPECT_EQ(d.att[0].attack - Rel(0, 51, 8, 53) + Rel(0, 51, 8, 44) -
+                eval_setup.eval_weight_block.count_split[board::kPawn][0][0],
             (std::min(sente_sum, 320) * w1 >> 8) - (std::min(sente_sum, 320) * w0 >> 8));
 }
 

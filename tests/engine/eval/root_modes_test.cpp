@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/eval/eval_tables.h"
-#include "engine/eval/root_globals.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/root_weights.h"
 #include "engine/eval/senkei_table.h"
 #include "tests/engine/board/model_positions.h"
@@ -27,7 +27,7 @@ Row prepared(const board::KPosition& p, int32_t c0, int32_t c1, int side = 0) {
   eval_root_prepare(p, codes, 0x800);
   Row t;
   for (int sq = board::square_of(1, 1); sq <= board::square_of(9, 9); ++sq) {
-    if (board::is_playing_square(sq)) t.push_back(eval_weight_block.root.root_square[side][sq - 20]);
+    if (board::is_playing_square(sq)) t.push_back(eval_setup.eval_weight_block.root.root_square[side][sq - 20]);
   }
   return t;
 }
@@ -41,7 +41,7 @@ Row scaled(Row t, int num, int den) {
 int32_t at(const Row& t, int file, int rank) { return t[(rank - 1) * 9 + file - 1]; }
 
 TEST(RootPrepare, CurveRowsGlobalsAndPointers) {
-  const eval::KEvalRootBlock& root = eval_weight_block.root;
+  const eval::KEvalRootBlock& root = eval_setup.eval_weight_block.root;
   const board::KPosition p = load(model::testing::initial(0));
   prepared(p, 3, 1);
   EXPECT_EQ(Row(root.curve, root.curve + 9), (Row{11, 11, 9, 8, 7, 6, 1, 0, 0}));
@@ -49,9 +49,9 @@ TEST(RootPrepare, CurveRowsGlobalsAndPointers) {
   EXPECT_EQ(Row(root.row[0], root.row[0] + 9), (Row{0, 0, 4, 7, 40, 30, 9, 3, 0}));
   for (int r = 1; r <= 9; ++r) EXPECT_EQ(eval_root_row(1, r), eval_root_row(0, 10 - r));
   EXPECT_EQ(eval_root_row(0, 10), 0);
-  EXPECT_EQ((Row{root_senkei[0], root_senkei[1], root_yagura}), (Row{3, 1, 1}));
-  EXPECT_EQ(eval::eval_weights, &eval_weight_block);
-  EXPECT_EQ(board::senkei_current, &senkei_table);
+  EXPECT_EQ((Row{eval_setup.root_senkei[0], eval_setup.root_senkei[1], eval_setup.root_yagura}), (Row{3, 1, 1}));
+  EXPECT_EQ(eval::eval_setup.eval_weights, &eval_setup.eval_weight_block);
+  EXPECT_EQ(board::senkei_current, &eval_setup.senkei_table);
   const int32_t no_yagura[2] = {2, 3};
   EXPECT_EQ(eval_codes_yagura(p, no_yagura), 0);
 
@@ -67,10 +67,10 @@ TEST(RootPrepare, CurveRowsGlobalsAndPointers) {
 
   board::senkei_current = nullptr;
   eval_setup_stage(p, 1, no_yagura);
-  EXPECT_EQ(board::senkei_current, &senkei_table);
-  EXPECT_EQ(board::eval_stage_tables, &eval_stage_block);
-  EXPECT_EQ(eval_stage_block.piece_value[board::kRook], 680);
-  EXPECT_EQ(stage_curves.length, 8);
+  EXPECT_EQ(board::senkei_current, &eval_setup.senkei_table);
+  EXPECT_EQ(board::eval_stage_tables, &eval_setup.eval_stage_block);
+  EXPECT_EQ(eval_setup.eval_stage_block.piece_value[board::kRook], 680);
+  EXPECT_EQ(eval_setup.stage_curves.length, 8);
 }
 
 // The given centre file of the first variant; the stored (gote's) table turned

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/iyagura_target_data.h"
 #include "engine/eval/mikettei_blend_data.h"
 #include "engine/eval/senkei_rules.h"
@@ -44,9 +45,9 @@ BuilderRun run(const BuilderCases& b, const model::Kyokumen& k, int s, const Cas
   fill_for(s, b.code, c.opp, c.presets);
   const board::KPosition p = load(k);
   BuilderRun r;
-  r.before = senkei_table;
+  r.before = eval_setup.senkei_table;
   b.build(p, s);
-  r.after = senkei_table;
+  r.after = eval_setup.senkei_table;
   return r;
 }
 
@@ -204,9 +205,9 @@ TEST(SenkeiBuilders, CornerBansChangeOnlyTheirCells) {
   for (const auto& [ban, cells] : bans) {
     for (int s = 0; s < 2; ++s) {
       fill_for(s, 3, 0);
-      const board::KSenkeiTable before = senkei_table;
+      const board::KSenkeiTable before = eval_setup.senkei_table;
       ban(s);
-      expect_changes(before, senkei_table, s, cell_notes(cells));
+      expect_changes(before, eval_setup.senkei_table, s, cell_notes(cells));
     }
   }
 }
@@ -239,7 +240,8 @@ void expect_blend(const board::KSenkeiTable& before, int s, const char* what, do
       if (sq % 10 == 0) continue;
       const int i = view_square(s, sq) - board::kFirstSquare, f = sq / 10, r = sq % 10;
       const double v = (1 - t) * before.cell[s][layer][i] + t * target(layer, f, r) + (u ? u * adjust(layer, f, r) : 0);
-      EXPECT_EQ(senkei_table.cell[s][layer][i], static_cast<int32_t>(v) + (layer == kPawnLayer && sq == 25 ? pawn25 : 0))
+      EXPECT_EQ(eval_setup.senkei_table.cell[s][layer][i],
+                static_cast<int32_t>(v) + (layer == kPawnLayer && sq == 25 ? pawn25 : 0))
           << what << " side " << s << " layer " << layer << " at " << sq;
     }
   }
@@ -256,7 +258,7 @@ TEST(SenkeiBuilders, IyaguraOpeningBlend) {
   for (int s = 0; s < 2; ++s) {
     for (const auto& [text, t] : blends) {
       fill_for(s, 1, 0);
-      const board::KSenkeiTable before = senkei_table;
+      const board::KSenkeiTable before = eval_setup.senkei_table;
       iyagura_opening(load(s == 0 ? scene(text) : twin(scene(text))), s);
       expect_blend(before, s, text, t, target, 0, nullptr, t != 1.0 ? -6 : 0);
     }
@@ -285,7 +287,7 @@ TEST(SenkeiBuilders, MikketteiBlend) {
         return (layer == kPawnLayer ? kMikketteiPawnEnemyKing : kMikketteiLanceEnemyKing).at(m ? 10 - f : f, r);
       };
       fill_for(s, 0, 0);
-      const board::KSenkeiTable before = senkei_table;
+      const board::KSenkeiTable before = eval_setup.senkei_table;
       mikettei_blend(load(s == 0 ? scene(b.text) : twin(scene(b.text))), s);
       expect_blend(before, s, b.text, b.t, target, b.u, adjust);
     }

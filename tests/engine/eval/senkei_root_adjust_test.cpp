@@ -10,7 +10,7 @@
 
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
-#include "engine/eval/eval_settings.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/senkei_builders.h"
 #include "engine/eval/senkei_rules.h"
 #include "tests/engine/eval/senkei_scene.h"
@@ -75,24 +75,24 @@ TEST(SenkeiRootAdjust, EveryPatternAndItsRestore) {
       const board::KMove m = make_kmove(p, s, c.from, c.to);
       board::do_move(p, m, 0);
       fill_for(s, c.code, 0, c.presets);
-      senkei_saved_pattern = 0;
-      const board::KSenkeiTable before = senkei_table;
-      const uint32_t count = eval_settings_count;
+      eval_setup.senkei_saved_pattern = 0;
+      const board::KSenkeiTable before = eval_setup.senkei_table;
+      const uint32_t count = eval_setup.eval_settings_count;
       EXPECT_EQ(senkei_table_update(p, m, 0, c.code), c.pattern);
-      EXPECT_EQ(senkei_saved_pattern, c.pattern);
+      EXPECT_EQ(eval_setup.senkei_saved_pattern, c.pattern);
       // Caches of values read from the cells see every change in the count.
-      EXPECT_EQ(eval_settings_count != count, c.pattern != 0);
+      EXPECT_EQ(eval_setup.eval_settings_count != count, c.pattern != 0);
       const CellNote change = cell_notes(c.change)[0];
-      EXPECT_EQ(note_cell(senkei_table, s, change) - note_cell(before, s, change), change.amount);
-      EXPECT_EQ(std::memcmp(before.cell[1 - s], senkei_table.cell[1 - s], sizeof before.cell[0]), 0);
+      EXPECT_EQ(note_cell(eval_setup.senkei_table, s, change) - note_cell(before, s, change), change.amount);
+      EXPECT_EQ(std::memcmp(before.cell[1 - s], eval_setup.senkei_table.cell[1 - s], sizeof before.cell[0]), 0);
       if (c.pattern == 0) {
-        EXPECT_EQ(std::memcmp(before.cell, senkei_table.cell, sizeof before.cell), 0);
+        EXPECT_EQ(std::memcmp(before.cell, eval_setup.senkei_table.cell, sizeof before.cell), 0);
       }
-      const uint32_t adjusted = eval_settings_count;
+      const uint32_t adjusted = eval_setup.eval_settings_count;
       senkei_table_restore(s);
-      EXPECT_EQ(eval_settings_count != adjusted, c.pattern != 0);
-      EXPECT_EQ(senkei_saved_pattern, 0);
-      EXPECT_EQ(std::memcmp(before.cell, senkei_table.cell, sizeof before.cell), 0);
+      EXPECT_EQ(eval_setup.eval_settings_count != adjusted, c.pattern != 0);
+      EXPECT_EQ(eval_setup.senkei_saved_pattern, 0);
+      EXPECT_EQ(std::memcmp(before.cell, eval_setup.senkei_table.cell, sizeof before.cell), 0);
     }
   }
 }
@@ -101,8 +101,8 @@ TEST(SenkeiRootAdjust, EveryPatternAndItsRestore) {
 TEST(SenkeiRootAdjust, PendingSaveIsRestoredByTheNextUpdate) {
   board::KPosition p = load(scene("G58 K59 k51"));
   fill_for(0, 5, 0);
-  senkei_saved_pattern = 0;
-  const board::KSenkeiTable before = senkei_table;
+  eval_setup.senkei_saved_pattern = 0;
+  const board::KSenkeiTable before = eval_setup.senkei_table;
   board::KMove m = make_kmove(p, 0, 58, 68);
   board::do_move(p, m, 0);
   EXPECT_EQ(senkei_table_update(p, m, 0, 5), 9);
@@ -110,9 +110,9 @@ TEST(SenkeiRootAdjust, PendingSaveIsRestoredByTheNextUpdate) {
   m = make_kmove(p, 0, 59, 49);
   board::do_move(p, m, 0);
   EXPECT_EQ(senkei_table_update(p, m, 0, 5), 0);
-  EXPECT_EQ(std::memcmp(before.cell, senkei_table.cell, sizeof before.cell), 0);
+  EXPECT_EQ(std::memcmp(before.cell, eval_setup.senkei_table.cell, sizeof before.cell), 0);
   senkei_table_restore(0);
-  EXPECT_EQ(std::memcmp(before.cell, senkei_table.cell, sizeof before.cell), 0);
+  EXPECT_EQ(std::memcmp(before.cell, eval_setup.senkei_table.cell, sizeof before.cell), 0);
 }
 
 struct BonusCase {

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/senkei_builders.h"
 #include "tests/engine/eval/senkei_scene.h"
 
@@ -70,11 +71,11 @@ TEST(SenkeiRuleData, EachRuleChangesExactlyItsCells) {
       for (int s = 0; s < 2; ++s) {
         SCOPED_TRACE(::testing::Message() << t.holds << " rule " << index << " side " << s);
         fill_for(s, 0, t.opp);
-        const board::KSenkeiTable before = senkei_table;
+        const board::KSenkeiTable before = eval_setup.senkei_table;
         ASSERT_TRUE(apply_rule(load(s == 0 ? scene(t.holds) : twin(scene(t.holds))), s, rule));
         std::vector<CellNote> notes;
         for (const CellChange& c : rule.changes) notes.push_back({c.layer, c.square, c.amount, rule.enemy, false});
-        expect_changes(before, senkei_table, s, notes);
+        expect_changes(before, eval_setup.senkei_table, s, notes);
         fill_for(s, 0, t.opp_fails);
         EXPECT_FALSE(rule.holds(load(s == 0 ? scene(t.fails) : twin(scene(t.fails))), s)) << t.fails;
       }
@@ -154,11 +155,12 @@ TEST(SenkeiRuleData, TargetsAndCopies) {
     for (const char* text : {"K98 k51", "K59 k51"}) {
       const model::Kyokumen k = scene(text);
       fill_for(s, 0, 0);
-      const board::KSenkeiTable before = senkei_table;
+      const board::KSenkeiTable before = eval_setup.senkei_table;
       senkei_build_mikettei(load(s == 0 ? k : twin(k)), s);
       for (const CellTarget& c : mikettei_king_file_targets()) {
         const int i = view_square(s, c.square) - board::kFirstSquare;
-        EXPECT_EQ(senkei_table.cell[s][c.layer][i], text[1] == '9' ? c.target : before.cell[s][c.layer][i]) << text;
+        EXPECT_EQ(eval_setup.senkei_table.cell[s][c.layer][i], text[1] == '9' ? c.target : before.cell[s][c.layer][i])
+            << text;
       }
     }
     for (const char* text : {"K59 r52 k51", "K59 r52 S68 S78 k51", "K59 k51"}) {
@@ -170,9 +172,9 @@ TEST(SenkeiRuleData, TargetsAndCopies) {
         const int i = view_square(s, c.square) - board::kFirstSquare;
         const int src = view_square(s, c.source) - board::kFirstSquare;
         if (copied) {
-          EXPECT_EQ(senkei_table.cell[s][c.layer][i], senkei_table.cell[s][c.layer][src]) << text;
+          EXPECT_EQ(eval_setup.senkei_table.cell[s][c.layer][i], eval_setup.senkei_table.cell[s][c.layer][src]) << text;
         } else {
-          EXPECT_NE(senkei_table.cell[s][c.layer][i], senkei_table.cell[s][c.layer][src]) << text;
+          EXPECT_NE(eval_setup.senkei_table.cell[s][c.layer][i], eval_setup.senkei_table.cell[s][c.layer][src]) << text;
         }
       }
     }

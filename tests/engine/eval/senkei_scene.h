@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/eval/root_globals.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/senkei_table.h"
 #include "tests/engine/board/model_positions.h"
 
@@ -87,9 +87,9 @@ inline void expect_changes(const board::KSenkeiTable& before, const board::KSenk
 inline void fill_for(int s, int code, int opp, std::string_view presets = "") {
   const int32_t codes[2] = {code, code};
   senkei_tables_init(0, codes);
-  for (const CellNote& c : cell_notes(presets)) note_cell(senkei_table, s, c) = c.amount;
-  root_senkei[s] = code;
-  root_senkei[1 - s] = opp;
+  for (const CellNote& c : cell_notes(presets)) note_cell(eval_setup.senkei_table, s, c) = c.amount;
+  eval_setup.root_senkei[s] = code;
+  eval_setup.root_senkei[1 - s] = opp;
 }
 
 // True when table b is table a turned by 180 degrees with the sides swapped.

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/senkei_base_table.h"
 #include "tests/engine/board/model_positions.h"
 
@@ -85,15 +86,16 @@ TEST(SenkeiFill, TwiceTheSameCellsAndGoteTurned) {
   EXPECT_EQ(std::memcmp(a.cell, b.cell, sizeof a.cell), 0);
 
   senkei_tables_init(0, codes);
-  EXPECT_EQ(board::senkei_current, &senkei_table);
+  EXPECT_EQ(board::senkei_current, &eval_setup.senkei_table);
   auto cell = [](const board::KSenkeiTable& t, int side, int layer, int f, int r) {
     return t.cell[side][layer][square_of(f, r) - board::kFirstSquare];
   };
-  EXPECT_EQ(cell(senkei_table, 0, kKing, 8, 8), 18);
+  EXPECT_EQ(cell(eval_setup.senkei_table, 0, kKing, 8, 8), 18);
   for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
     for (int r = 1; r <= 9; ++r) {
       for (int f = 1; f <= 9; ++f) {
-        ASSERT_EQ(cell(senkei_table, 1, layer, 10 - f, 10 - r), cell(senkei_table, 0, layer, f, r));
+        ASSERT_EQ(cell(eval_setup.senkei_table, 1, layer, 10 - f, 10 - r),
+                  cell(eval_setup.senkei_table, 0, layer, f, r));
       }
     }
   }
@@ -126,12 +128,12 @@ struct Dispatched {
   Dispatched(const char* text, int32_t sente, int32_t gote_code) {
     const int32_t codes[2] = {sente, gote_code};
     senkei_tables_init(0, codes);
-    filled = senkei_table;
+    filled = eval_setup.senkei_table;
     senkei_dispatch(text ? load(scene(text)) : load(model::testing::initial(0)), codes);
   }
   int32_t change(int side, int layer, int fr) const {
     const int i = square_of(fr / 10, fr % 10) - board::kFirstSquare;
-    return senkei_table.cell[side][layer][i] - filled.cell[side][layer][i];
+    return eval_setup.senkei_table.cell[side][layer][i] - filled.cell[side][layer][i];
   }
 };
 
@@ -141,7 +143,8 @@ TEST(SenkeiDispatch, BishopPawnAndSilverRules) {
   const Dispatched even(nullptr, 12, 12);
   EXPECT_EQ(even.change(0, kPawn, 77), -8);
   EXPECT_EQ(even.change(1, kPawn, 33), -8);
-  EXPECT_EQ(std::memcmp(even.filled.cell[0][kSilver], senkei_table.cell[0][kSilver], sizeof senkei_table.cell[0][0]),
+  EXPECT_EQ(std::memcmp(even.filled.cell[0][kSilver], eval_setup.senkei_table.cell[0][kSilver],
+                        sizeof eval_setup.senkei_table.cell[0][0]),
             0);
   // Bishop exchange with sente's silvers on 77 and 68: sente's silver 67 gains
   // 10; a ranging-rook code takes the common builder instead.

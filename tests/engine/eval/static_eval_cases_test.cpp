@@ -18,7 +18,7 @@
 #include "engine/eval/king_lines.h"
 #include "engine/eval/king_safety.h"
 #include "engine/eval/rook_bishop_pawn_terms.h"
-#include "engine/eval/root_globals.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/root_modes.h"
 #include "engine/eval/silver_knight_gold_terms.h"
 #include "engine/eval/static_eval_tables.h"
@@ -68,7 +68,7 @@ class StaticEvalCases : public ::testing::Test {
 
   // king_rel of the class as `side` reads it, squares written file * 10 + rank.
   static int Rel(int side, int king, int cls, int sq) {
-    return testing::king_rel(eval_weight_block, side, square_of(king / 10, king % 10), cls,
+    return testing::king_rel(eval_setup.eval_weight_block, side, square_of(king / 10, king % 10), cls,
                              square_of(sq / 10, sq % 10));
   }
 };
@@ -321,7 +321,8 @@ TEST_F(StaticEvalCases, PlacementValuesByHand) {
       {over_advance_alone, "K59 k51 S46 S66 G36 G76 *b", -124, 0},
   };
   for (const Row& row : rows) {
-    if (row.root) eval_weight_block.root.root_square[0][testing::view_square(0, row.root) - 20] = row.root_value;
+    if (row.root)
+      eval_setup.eval_weight_block.root.root_square[0][testing::view_square(0, row.root) - 20] = row.root_value;
     const KPosition p = At(row.text, row.teban);
     const board::KMove last{};  // not a pass
     KEvalRecord r{};
@@ -346,9 +347,9 @@ model::Kyokumen row_position(std::string text, bool yagura) {
 
 // The group's sums for sente and gote under the codes.
 std::pair<int, int> corrections(const model::Kyokumen& k, int32_t sente_code, int32_t gote_code) {
-  root_senkei[0] = sente_code;
-  root_senkei[1] = gote_code;
-  root_yagura = sente_code == 1 || gote_code == 1;
+  eval_setup.root_senkei[0] = sente_code;
+  eval_setup.root_senkei[1] = gote_code;
+  eval_setup.root_yagura = sente_code == 1 || gote_code == 1;
   const KPosition p = testing::load(k);
   const board::KMove last{};
   KEvalRecord r{};

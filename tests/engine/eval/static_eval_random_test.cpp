@@ -14,7 +14,7 @@
 #include "engine/eval/eval_position.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/eval/own_view.h"
-#include "engine/eval/root_globals.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/root_modes.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/board/turned_twin.h"
@@ -42,15 +42,15 @@ constexpr int32_t kCodes[] = {0, 1, 5, 6, 7, 8, 9};
 void random_codes(std::mt19937& rng) {
   const auto ranging = [](int32_t c) { return c == 5 || c == 7 || c == 8; };
   do {
-    for (int32_t& c : root_senkei) c = kCodes[rng() % std::size(kCodes)];
-  } while (ranging(root_senkei[0]) && ranging(root_senkei[1]));
-  root_yagura = root_senkei[0] == 1 || root_senkei[1] == 1;
+    for (int32_t& c : eval_setup.root_senkei) c = kCodes[rng() % std::size(kCodes)];
+  } while (ranging(eval_setup.root_senkei[0]) && ranging(eval_setup.root_senkei[1]));
+  eval_setup.root_yagura = eval_setup.root_senkei[0] == 1 || eval_setup.root_senkei[1] == 1;
 }
 
 // Gote's own yagura row (a silver on its (3,6), a knight on its (3,7)) has no
 // sente counterpart, so a position holding it, or its twin, is not mirrored.
 bool one_sided_row(const KPosition& p) {
-  if (!root_yagura) return false;
+  if (!eval_setup.root_yagura) return false;
   for (int v = 0; v < 2; ++v) {
     if (own_on(p, v, board::kSilver, 3, 6) && own_on(p, v, board::kKnight, 3, 7)) return true;
   }
@@ -173,7 +173,7 @@ TEST(StaticEval, RandomPositionsAndTheirTwins) {
     ++cov.positions;
 
     random_codes(rng);
-    cov.yagura += root_yagura;
+    cov.yagura += eval_setup.root_yagura;
     const KEvalRecord start = random_record(rng);
     const bool pass = rng() % 2 == 0;
     const KEvalRecord r = evaluate(p, start, 0, pass);
@@ -182,14 +182,14 @@ TEST(StaticEval, RandomPositionsAndTheirTwins) {
     cov.silver_square += !same(with_silver, r);
     ASSERT_FALSE(HasFailure()) << "position " << cov.positions;
     const KPosition twin = board::testing::turned(p);
-    std::swap(root_senkei[0], root_senkei[1]);
+    std::swap(eval_setup.root_senkei[0], eval_setup.root_senkei[1]);
     if (!one_sided_row(p)) {
       ASSERT_TRUE(same(mirrored(evaluate(twin, mirrored(start), 0, pass)), r)) << "position " << cov.positions;
       const int turned_silver = silver ? board::kBoardCells - silver : 0;
       ASSERT_TRUE(same(mirrored(evaluate(twin, mirrored(start), turned_silver, pass)), with_silver))
           << "position " << cov.positions;
     }
-    std::swap(root_senkei[0], root_senkei[1]);
+    std::swap(eval_setup.root_senkei[0], eval_setup.root_senkei[1]);
 
     KEvalRecord done = start;
     done.flags = kFullyEvaluated;

@@ -15,7 +15,7 @@
 #include "engine/board/strategy_cells.h"
 #include "engine/driver/benchmark_positions.h"
 #include "engine/bridge/position_bridge.h"
-#include "engine/eval/eval_settings.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/eval/root_modes.h"
 #include "engine/search/node_common.h"
 #include "engine/search/position_features.h"
@@ -114,7 +114,7 @@ bool same_terms(const board::KEvalRecord& a, const board::KEvalRecord& b) {
 TEST(EvalCache, CellsChangedAtTheRootAreNotServedFromBefore) {
   KPosition p = board::testing::load(board::testing::scene("N25 K59 k51 *p", 1));
   testing::prepare_evaluation(p);
-  board::game_stage = 0;
+  board::generator_words.game_stage = 0;
   eval_cache_clear(cache());
   const KMove pass = board::pass_move();
   int32_t& cell = board::senkei_current->cell[1][board::senkei_layer_of(board::kPawn)][board::square_of(2, 4) - board::kFirstSquare];
@@ -122,7 +122,7 @@ TEST(EvalCache, CellsChangedAtTheRootAreNotServedFromBefore) {
   // As a root adjustment does: the change counted before it is made (and the
   // restore counted too).
   auto set_cell = [&cell](int32_t v) {
-    ++eval::eval_settings_count;
+    ++eval::eval_setup.eval_settings_count;
     cell = v;
   };
   for (int32_t shift : {-1000, 1000}) {

@@ -10,7 +10,7 @@
 #include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
@@ -46,7 +46,7 @@ TEST_F(Root, FeaturesMatchTheEvaluationTermsOnRandomPositions) {
       k.DoSashite(m);
       const KPosition p = Scene{k}.Load();
       testing::prepare_evaluation(p);
-      const eval::KEvalWeights& w = *eval::eval_weights;
+      const eval::KEvalWeights& w = *eval::eval_setup.eval_weights;
       const eval::testing::Terms t = eval::testing::terms_from_scratch(w, p);
       board::KEvalRecord r{};
       position_features(p, r);
@@ -146,7 +146,7 @@ TEST_F(Root, DropsOntoAttackedSquaresScoreTheirExchangeLoss) {
   KMoveNode node;
   EvalByFacePrecise(p, 1, sashi_list_init(&node, 1, list, 5));
   board::do_move(p, list[0], 0);
-  const int x = board::game_stage == 0
+  const int x = board::generator_words.game_stage == 0
                     ? board::exchange_eval_pos(p, 1, list[0].code & 0x1F, list[0].to, p.board[board::square_of(3, 2)], nullptr)
                     : board::exchange_eval(p, 1, list[0].code & 0x1F, list[0].to, p.board[board::square_of(3, 2)], nullptr);
   board::undo_move(p, list[0], 0);

@@ -16,7 +16,7 @@
 #include "engine/board/strategy_cells.h"
 #include "engine/board/target_list.h"
 #include "engine/eval/eval_tables.h"
-#include "engine/eval/eval_weights.h"
+#include "engine/eval/eval_setup.h"
 #include "engine/search/depth_gen/gen_stamp.h"
 
 namespace search::testing {
@@ -32,24 +32,24 @@ class DepthGenTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
-    eval::eval_tables_init(eval::eval_weight_block, 0);
-    eval::eval_weights = &eval::eval_weight_block;
-    board::king_rel_table = &eval::eval_weight_block.king_rel;
+    eval::eval_tables_init(eval::eval_setup.eval_weight_block, 0);
+    eval::eval_setup.eval_weights = &eval::eval_setup.eval_weight_block;
+    board::king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
     board::senkei_current = nullptr;  // a think leaves one side's strategy cells behind
     Mode(0);
     sashite_gen_stamp_init(test_stamp());
     test_stamp().serial = 0;
   }
   void TearDown() override {
-    board::game_stage = 0;
-    board::threat_word = 0;
+    board::generator_words.game_stage = 0;
+    board::generator_words.threat_word = 0;
     board::eval_stage_tables = nullptr;
-    eval::eval_weights = nullptr;
+    eval::eval_setup.eval_weights = nullptr;
     board::king_rel_table = nullptr;
     board::pos_table_init();
   }
   void Mode(int stage) {
-    board::game_stage = stage;
+    board::generator_words.game_stage = stage;
     board::eval_stage_tables = &blocks_[stage];
   }
   // The node after `history[1]` was played on `before`; history[0] is the
