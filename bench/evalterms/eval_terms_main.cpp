@@ -53,35 +53,6 @@ int king_rel(const KEvalWeights& w, int side, int king, int row, int sq) {
   if (row < 0 || !board::is_playing_square(king)) return 0;
   return w.king_rel[rel_index(side, king)][row][rel_index(side, sq)];
 }
-// The own-king and enemy-king rows of a kind (-1 none), as the record reads them.
-int own_row(int k) {
-  switch (k) {
-    case board::kGold: return 0;
-    case board::kSilver: return 1;
-    case board::kKnight: return 2;
-    case board::kLance: return 3;
-    case board::kPawn: return 4;
-    case board::kHorse: return 5;
-    case board::kSilver | board::kPromotedBit:
-    case board::kKnight | board::kPromotedBit:
-    case board::kLance | board::kPromotedBit:
-    case board::kTokin: return 0;
-    default: return -1;
-  }
-}
-int enemy_row(int k) {
-  switch (k) {
-    case board::kGold: return 6;
-    case board::kSilver: return 8;
-    case board::kKnight: return 9;
-    case board::kPawn: return 10;
-    case board::kSilver | board::kPromotedBit: return 6;
-    case board::kKnight | board::kPromotedBit:
-    case board::kLance | board::kPromotedBit: return 12;
-    case board::kTokin: return 7;
-    default: return -1;
-  }
-}
 bool in_enemy_camp(int side, int sq) {
   const int rank = board::square_rank(sq);
   return side == 0 ? rank <= 3 : rank >= 7;
@@ -173,7 +144,7 @@ int main(int argc, char** argv) {
         break;
       case board::kHorse:
         x.material = 300;
-        x.king_area = king_rel(w, o, p.piece[o].sq, own_row(k), q);
+        x.king_area = king_rel(w, o, p.piece[o].sq, search::king_rel_own_row(k), q);
         break;
       case board::kKing: {
         const int h = eval::king_half_bonus(w, o, q);
@@ -184,8 +155,8 @@ int main(int argc, char** argv) {
         break;
       }
       default:
-        x.king_area = king_rel(w, o, p.piece[o].sq, own_row(k), q);
-        x.material = k == board::kLance ? 0 : king_rel(w, o, p.piece[1 - o].sq, enemy_row(k), q);
+        x.king_area = king_rel(w, o, p.piece[o].sq, search::king_rel_own_row(k), q);
+        x.material = k == board::kLance ? 0 : king_rel(w, o, p.piece[1 - o].sq, search::king_rel_enemy_row(k), q);
         break;
     }
     if (k != board::kKing) {

@@ -12,37 +12,6 @@ namespace {
 using eval::KEvalWeights;
 using board::KPosition;
 
-constexpr int kEnemyRows = 6;  // rows 6-12 are read around the enemy king
-
-// Own-king and enemy-king rows of a code class, -1 none.
-int own_row(int cls) {
-  switch (cls) {
-    case board::kGold: return 0;
-    case board::kSilver: return 1;
-    case board::kKnight: return 2;
-    case board::kLance: return 3;
-    case board::kPawn: return 4;
-    case board::kHorse: return 5;
-    case board::kSilver | board::kPromotedBit:
-    case board::kKnight | board::kPromotedBit:
-    case board::kLance | board::kPromotedBit:
-    case board::kTokin: return 0;
-    default: return -1;
-  }
-}
-int enemy_row(int cls) {
-  switch (cls) {
-    case board::kGold: return 0;
-    case board::kSilver: return 2;
-    case board::kKnight: return 3;
-    case board::kPawn: return 4;
-    case board::kSilver | board::kPromotedBit: return 0;
-    case board::kKnight | board::kPromotedBit:
-    case board::kLance | board::kPromotedBit: return 6;
-    case board::kTokin: return 1;
-    default: return -1;
-  }
-}
 
 // (rank - 1) x 9 + (file - 1) as `side` reads a square: gote's rank mirrored.
 int rel_index(int side, int sq) {
@@ -85,7 +54,7 @@ void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int
       break;
     case board::kHorse:
       s.material[o] += 300;
-      s.king_area[o] += king_rel(w, o, own_king, own_row(k), q);
+      s.king_area[o] += king_rel(w, o, own_king, king_rel_own_row(k), q);
       break;
     case board::kKing: {
       const int h = eval::king_half_bonus(w, o, q);
@@ -94,12 +63,12 @@ void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int
       break;
     }
     case board::kLance:
-      s.king_area[o] += king_rel(w, o, own_king, own_row(k), q);
+      s.king_area[o] += king_rel(w, o, own_king, king_rel_own_row(k), q);
       break;
     default: {
-      s.king_area[o] += king_rel(w, o, own_king, own_row(k), q);
-      const int row = enemy_row(k);
-      if (row >= 0) s.material[o] += king_rel(w, o, enemy_king, kEnemyRows + row, q);
+      s.king_area[o] += king_rel(w, o, own_king, king_rel_own_row(k), q);
+      const int row = king_rel_enemy_row(k);
+      if (row >= 0) s.material[o] += king_rel(w, o, enemy_king, row, q);
       break;
     }
   }
@@ -142,5 +111,37 @@ void position_features(const KPosition& p, board::KEvalRecord& r) {
     r.mat[o].material_extra = 0;
   }
 }
+
+constexpr int kEnemyRows = 6;  // rows 6-12 are read around the enemy king
+
+int king_rel_own_row(int cls) {
+  switch (cls) {
+    case board::kGold: return 0;
+    case board::kSilver: return 1;
+    case board::kKnight: return 2;
+    case board::kLance: return 3;
+    case board::kPawn: return 4;
+    case board::kHorse: return 5;
+    case board::kSilver | board::kPromotedBit:
+    case board::kKnight | board::kPromotedBit:
+    case board::kLance | board::kPromotedBit:
+    case board::kTokin: return 0;
+    default: return -1;
+  }
+}
+int king_rel_enemy_row(int cls) {
+  switch (cls) {
+    case board::kGold: return kEnemyRows + 0;
+    case board::kSilver: return kEnemyRows + 2;
+    case board::kKnight: return kEnemyRows + 3;
+    case board::kPawn: return kEnemyRows + 4;
+    case board::kSilver | board::kPromotedBit: return kEnemyRows + 0;
+    case board::kKnight | board::kPromotedBit:
+    case board::kLance | board::kPromotedBit: return kEnemyRows + 6;
+    case board::kTokin: return kEnemyRows + 1;
+    default: return -1;
+  }
+}
+
 
 }  // namespace search
