@@ -41,6 +41,22 @@ using detail::LayerTrack;
 using detail::NoHook;
 using detail::NoTrack;
 
+// Calls f(piece, side, slider square, step) for each slider in the line sets
+// of `sq` but pieces `skip_a` and `skip_b`: the rays that pass `sq`.
+template <class F>
+inline void for_each_line_slider(const KPosition& p, int sq, int skip_a, int skip_b, F&& f) {
+  const KKiki& k = kiki_at(p, sq);
+  for (int s = 0; s < 2; ++s) {
+    for (uint32_t bits = k.line[s]; bits != 0;) {
+      const int n = 31 - std::countl_zero(bits);
+      bits &= ~(1u << n);
+      if (n == skip_a || n == skip_b) continue;
+      const int from = p.piece[n].sq;
+      f(n, s, from, static_cast<int>(kDirByDiff[kMaxDifference + sq - from]));
+    }
+  }
+}
+
 // One slider ray that passes a square the move changes. A move changes what
 // stands on its from- and to-squares only, so the ray stays as it is up to the
 // first of them it passes (`start`), and only its part past that square is
@@ -63,18 +79,11 @@ struct RaySet {
   // both changed squares starts at the nearer one.
   void collect(const KPosition& p, int sq, int skip_a, int skip_b) {
     const KKiki& k = kiki_at(p, sq);
-    for (int s = 0; s < 2; ++s) {
-      for (uint32_t bits = k.line[s]; bits != 0;) {
-        const int n = 31 - std::countl_zero(bits);
-        bits &= ~(1u << n);
-        if (n == skip_a || n == skip_b) continue;
-        const int from = p.piece[n].sq;
-        const int u = kDirByDiff[kMaxDifference + sq - from];
-        const Ray r{static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u),
-                    static_cast<uint8_t>(sq), static_cast<uint8_t>((k.direct[s][0] >> n) & 1 ? 0 : 1)};
-        Add(r, from);
-      }
-    }
+    for_each_line_slider(p, sq, skip_a, skip_b, [&](int n, int s, int from, int u) {
+      const Ray r{static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u),
+                  static_cast<uint8_t>(sq), static_cast<uint8_t>((k.direct[s][0] >> n) & 1 ? 0 : 1)};
+      Add(r, from);
+    });
   }
 
   void Add(const Ray& r, int slider_sq) {
@@ -120,16 +129,9 @@ struct WholeRaySet {
   }
 
   void collect(const KPosition& p, int sq, int skip_a, int skip_b) {
-    const KKiki& k = kiki_at(p, sq);
-    for (int s = 0; s < 2; ++s) {
-      for (uint32_t bits = k.line[s]; bits != 0;) {
-        const int n = 31 - std::countl_zero(bits);
-        bits &= ~(1u << n);
-        if (n == skip_a || n == skip_b) continue;
-        const int u = kDirByDiff[kMaxDifference + sq - p.piece[n].sq];
-        if (!contains(n, u)) ray[count++] = {static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u), 0, 0};
-      }
-    }
+    for_each_line_slider(p, sq, skip_a, skip_b, [&](int n, int s, int /*from*/, int u) {
+      if (!contains(n, u)) ray[count++] = {static_cast<uint8_t>(n), static_cast<uint8_t>(s), static_cast<int8_t>(u), 0, 0};
+    });
   }
 
   template <class Track>
