@@ -32,8 +32,6 @@
 
 namespace search {
 
-StageTraceHook stage_trace_hook = nullptr;
-
 namespace {
 
 using board::KMove;
@@ -86,7 +84,8 @@ NodeSearch::NodeSearch(ThinkContext& cx, KSearchNode& node, const KMoveNode* inc
       flag_b_(flag_b) {}
 
 void NodeSearch::Trace(int code) const {
-  if (stage_trace_hook != nullptr) stage_trace_hook(code);
+  const StageTraceHook hook = think_report_hooks.stage_trace_hook;
+  if (hook != nullptr) hook(code);
 }
 
 void NodeSearch::AddSearched(board::KMoveWord w) {

@@ -76,10 +76,8 @@ struct KPassThreat {
   board::KMoveWord words[3] = {0, 0, 0};
 };
 
-// Test hook: when set, every stage a node runs (after its skip tests) is
-// reported with its code, and the futility test with kTraceFutility.
+// The stage trace (think_report_hooks.stage_trace_hook, search_words.h)
+// reports the futility test with this code.
 constexpr int kTraceFutility = 100;
-using StageTraceHook = void (*)(int code);
-extern StageTraceHook stage_trace_hook;
 
 }  // namespace search

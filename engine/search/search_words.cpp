@@ -7,13 +7,7 @@ namespace search {
 std::atomic<int32_t> think_control{kThinkRun};
 std::atomic<int32_t> search_depth{0};
 ThinkLimits think_limits;
-
-namespace {
-
-std::atomic<PvSink> pv_sink{nullptr};
-std::atomic<ProgressSink> progress_sink{nullptr};
-
-}  // namespace
+ThinkReportHooks think_report_hooks;
 
 int32_t time_limit_now() { return think_limits.current_limit.load() + think_limits.extension.load(); }
 
@@ -26,10 +20,10 @@ int time_limit_at_max() {
   return max > think_limits.base_limit.load() && think_limits.current_limit.load() == max ? 1 : 0;
 }
 
-void set_pv_sink(PvSink sink) { pv_sink.store(sink); }
+void set_pv_sink(PvSink sink) { think_report_hooks.pv_sink.store(sink); }
 
 void pv_report(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes, uint32_t ms) {
-  const PvSink sink = pv_sink.load();
+  const PvSink sink = think_report_hooks.pv_sink.load();
   if (sink) sink(count, moves, a, flag, b, nodes, ms);
 }
 
@@ -39,12 +33,12 @@ void pv_report(ThinkContext& cx, int count, const uint32_t* moves, int32_t a, in
   pv_report(count, moves, a, flag, b, nodes, ms);
 }
 
-void set_progress_sink(ProgressSink sink) { progress_sink.store(sink); }
+void set_progress_sink(ProgressSink sink) { think_report_hooks.progress_sink.store(sink); }
 
 void progress_report_due(ThinkContext& cx, uint32_t ms) {
   if (ms - cx.last_report_ms < kProgressEveryMs) return;
   cx.last_report_ms = ms;
-  const ProgressSink sink = progress_sink.load();
+  const ProgressSink sink = think_report_hooks.progress_sink.load();
   if (sink) sink(cx.node_counter, ms);
 }
 

@@ -2,7 +2,7 @@
 // writes them while it runs: the stop and ponder word, the iteration depth and
 // the time limits (the driver raises the limit on a ponder hit from the
 // user-interface thread; the think reads them at its polling points), and the
-// sinks its reports go to. What one think keeps for itself is in its context
+// hooks its reports go to (ThinkReportHooks). What one think keeps for itself is in its context
 // (think_context.h). (The mate solver keeps its own time-limit words:
 // engine/tsume/tsume_state.h.)
 //
@@ -16,8 +16,8 @@
 // the threat word board::threat_word, which the board's generators read
 // (board_state.h).
 //
-// Besides the words above, the search keeps one test hook, stage_trace_hook
-// (search_node.h), null outside the node search's tests.
+// The node search's stage trace is a test hook in the same record of report
+// hooks, null outside the node search's tests.
 #pragma once
 
 #include <atomic>
@@ -100,6 +100,27 @@ int time_limit_at_max();
 // its message-queue sender; without one the variations go nowhere.
 using PvSink = int (*)(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes,
                        uint32_t ms);
+// Where the think sends its progress while an iteration runs long without a
+// new line: the node count and milliseconds of the think so far. Installed by
+// the driver like the variations' sink.
+using ProgressSink = int (*)(uint32_t nodes, uint32_t ms);
+// Test hook: when set, every stage a node runs (after its skip tests) is
+// reported with its code (search_node.h).
+using StageTraceHook = void (*)(int code);
+
+// The hooks a think reports through, one record for the process. Written by
+// the driver when the engine starts (the message-queue senders), by the bench
+// and by the tests; read by the think whenever it reports a line or its
+// progress, and by the node search at each stage for the trace. The sinks are
+// atomic because the driver may install them while a think runs on another
+// thread; the trace hook is set only by single-threaded tests.
+struct ThinkReportHooks {
+  std::atomic<PvSink> pv_sink{nullptr};
+  std::atomic<ProgressSink> progress_sink{nullptr};
+  StageTraceHook stage_trace_hook = nullptr;
+};
+extern ThinkReportHooks think_report_hooks;
+
 void set_pv_sink(PvSink sink);
 void pv_report(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes, uint32_t ms);
 struct ThinkContext;
@@ -107,10 +128,6 @@ struct ThinkContext;
 void pv_report(ThinkContext& cx, int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes,
                uint32_t ms);
 
-// Where the think sends its progress while an iteration runs long without a
-// new line: the node count and milliseconds of the think so far. Installed by
-// the driver like the variations' sink.
-using ProgressSink = int (*)(uint32_t nodes, uint32_t ms);
 void set_progress_sink(ProgressSink sink);
 // A think reports at least this often: a progress report goes out when this
 // long has passed since its last report of either kind.

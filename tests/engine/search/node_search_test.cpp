@@ -160,12 +160,12 @@ class Node : public testing::ThinkTest {
   }
   std::vector<int> Trace(int alpha, int beta) {
     trace.clear();
-    stage_trace_hook = [](int code) {
+    think_report_hooks.stage_trace_hook = [](int code) {
       if (testing::test_context().search_ply == traced_ply) trace.push_back(code);
     };
     traced_ply = cx.search_ply;
     result = search_node(cx, node, &in, alpha, beta, 0, 0);
-    stage_trace_hook = nullptr;
+    think_report_hooks.stage_trace_hook = nullptr;
     return trace;
   }
 
@@ -387,11 +387,11 @@ TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
     cx.search_abort = abort;
     trace.clear();
     traced_ply = 2;
-    stage_trace_hook = [](int code) {
+    think_report_hooks.stage_trace_hook = [](int code) {
       if (testing::test_context().search_ply == traced_ply && code == 2) trace.push_back(code);
     };
     search_child(cx, parent, node, 2, 5, &in, alpha, alpha + 100, 0, 0, &credit, lag);
-    stage_trace_hook = nullptr;
+    think_report_hooks.stage_trace_hook = nullptr;
     return std::pair<int, size_t>{node.ext, trace.size()};
   };
   // A reduced move failing low is searched once with the null window; failing
