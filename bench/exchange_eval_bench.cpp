@@ -86,7 +86,7 @@ const BenchSet& bench_set() {
 
 void use_stage(int stage) {
   eval::stage_tables_init(stage, eval::eval_setup.eval_stage_block);
-  board::eval_stage_tables = &eval::eval_setup.eval_stage_block;
+  board::eval_links.eval_stage_tables = &eval::eval_setup.eval_stage_block;
   board::generator_words.game_stage = stage;
 }
 

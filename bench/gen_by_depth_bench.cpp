@@ -31,7 +31,7 @@ const std::vector<KPosition>& positions() { return bench::handicap_game_position
 void BM_GenByDepth(benchmark::State& state) {
   static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
-  board::eval_stage_tables = &block;
+  board::eval_links.eval_stage_tables = &block;
   board::generator_words.game_stage = 1;
   board::generator_words.threat_word = 0;
   board::pos_table_init();

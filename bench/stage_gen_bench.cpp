@@ -44,7 +44,7 @@ enum Squares { kWhole, kOwnPieces, kEnemyPieces };
 void run(benchmark::State& state, Squares which, const std::function<int(const KPosition&, int, KMove*)>& gen) {
   static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
-  board::eval_stage_tables = &block;
+  board::eval_links.eval_stage_tables = &block;
   board::generator_words.game_stage = 1;
   board::generator_words.threat_word = 0;
   board::pos_table_init();

@@ -33,9 +33,9 @@
 // - generator_words (generator_words.h), the think's board settings game_stage
 //   and threat_word: written by the search at the start of each think; read
 //   by the generators, which take no context.
-// - senkei_current (strategy_cells.h): set by the evaluation's set-up; null (every
+// - eval_links.senkei_current (eval_links.h): set by the evaluation's set-up; null (every
 //   strategy bonus 0) until then.
-// - eval_stage_tables, king_rel_table (exchange_values.h): pointed at the
+// - eval_links.eval_stage_tables, eval_links.king_rel_table (eval_links.h): pointed at the
 //   evaluation's stage block and king-relative table by its set-up; null until
 //   then. The exchange evaluator (exchange_eval.h) reads the stage block, so
 //   nothing calls it before a set-up.

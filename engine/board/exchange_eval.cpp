@@ -34,8 +34,8 @@ constexpr int kFirstPawnNumber = 22;
 constexpr int kMaxBalances = kPieceCount + 2;
 
 const KExchangeWeights& stage_tables() {
-  assert(eval_stage_tables != nullptr && "the stage block is set up before any exchange");
-  return *eval_stage_tables;
+  assert(eval_links.eval_stage_tables != nullptr && "the stage block is set up before any exchange");
+  return *eval_links.eval_stage_tables;
 }
 
 int flat_value(int cls) { return cls >= 0 && cls < kPieceCodes ? stage_tables().piece_value[cls] : 0; }

@@ -57,8 +57,8 @@ int square_value(const KPosition& p, int side, int code, int sq) {
   if (generator_words.game_stage == 0) return senkei_cell(side, code, sq);
   const int row = own_king_row(code_class(code));
   const int king = p.piece[side].sq;
-  if (row < 0 || king_rel_table == nullptr || !is_playing_square(king)) return 0;
-  return (*king_rel_table)[king_table_index(side, king)][row][king_table_index(side, sq)];
+  if (row < 0 || eval_links.king_rel_table == nullptr || !is_playing_square(king)) return 0;
+  return (*eval_links.king_rel_table)[king_table_index(side, king)][row][king_table_index(side, sq)];
 }
 
 class QuiescenceGen {
@@ -138,20 +138,20 @@ class QuiescenceGen {
     } else {
       const int after = promote ? code | kPromotedBit : code;
       mover_part = square_value(p_, side_, after, sq) - square_value(p_, side_, code, from);
-      if (promote && eval_stage_tables) {
+      if (promote && eval_links.eval_stage_tables) {
         mover_part +=
-            eval_stage_tables->piece_value[code_class(after)] - eval_stage_tables->piece_value[code_class(code)];
+            eval_links.eval_stage_tables->piece_value[code_class(after)] - eval_links.eval_stage_tables->piece_value[code_class(code)];
       }
     }
     const int vcode = p_.piece[v].code;
     int taken = square_value(p_, opp_, vcode, sq);
-    if (eval_stage_tables) {
+    if (eval_links.eval_stage_tables) {
       const int kind = code_kind(vcode);
       if (kind >= kRook && kind <= kPawn) {
         const int held = std::min<int>(p_.hand[side_][kind], kCountEntries - 1);
-        taken += eval_stage_tables->count_value[kind - 1][held];
+        taken += eval_links.eval_stage_tables->count_value[kind - 1][held];
       }
-      if (generator_words.game_stage == 0) taken += eval_stage_tables->piece_value[code_class(vcode)];
+      if (generator_words.game_stage == 0) taken += eval_links.eval_stage_tables->piece_value[code_class(vcode)];
     }
     return mover_part + taken;
   }

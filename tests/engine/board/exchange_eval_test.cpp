@@ -44,13 +44,13 @@ class ExchangeTest : public ::testing::Test {
         }
       }
     }
-    eval_stage_tables = &block_;
+    eval_links.eval_stage_tables = &block_;
     generator_words.game_stage = stage;
   }
   void SetUp() override { UseStage(0); }
   void TearDown() override {
     generator_words.game_stage = 0;
-    senkei_current = nullptr;
+    eval_links.senkei_current = nullptr;
   }
 
  private:
@@ -80,7 +80,7 @@ TEST_F(ExchangeTest, UndefendedCapturesAndPromotion) {
   KSenkeiTable table{};
   table.cell[1][senkei_layer_of(kGold)][square_of(5, 6) - kFirstSquare] = 11;
   table.cell[0][senkei_layer_of(kSilver)][square_of(5, 6) - kFirstSquare] = 37;
-  senkei_current = &table;
+  eval_links.senkei_current = &table;
   EXPECT_EQ(capture_pos(p, 5, 7, 5, 6), 1455 + 11 + 37);
 
   // Bad input reads nothing.

@@ -43,10 +43,10 @@ class StageCases : public ::testing::Test {
  protected:
   void SetUp() override {
     eval::stage_tables_init(0, block_);
-    eval_stage_tables = &block_;
+    eval_links.eval_stage_tables = &block_;
     generator_words.game_stage = 0;
   }
-  void TearDown() override { eval_stage_tables = nullptr; }
+  void TearDown() override { eval_links.eval_stage_tables = nullptr; }
   KExchangeWeights block_{};
   KMove out_[kMaxMoves];
 };

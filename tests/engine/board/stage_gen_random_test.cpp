@@ -234,13 +234,13 @@ class StageGenerators : public ::testing::Test {
   void SetUp() override {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
     eval::eval_tables_init(eval::eval_setup.eval_weight_block, 0);
-    king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
+    eval_links.king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
   }
   void TearDown() override {
     generator_words.game_stage = 0;
     generator_words.threat_word = 0;
-    eval_stage_tables = nullptr;
-    king_rel_table = nullptr;
+    eval_links.eval_stage_tables = nullptr;
+    eval_links.king_rel_table = nullptr;
     pos_table_init();
   }
   KExchangeWeights blocks_[3]{};
@@ -278,7 +278,7 @@ TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {
       }
       s.history[0] = previous[0];
       s.history[1] = previous[1];
-      eval_stage_tables = &blocks_[s.stage];
+      eval_links.eval_stage_tables = &blocks_[s.stage];
 
       KPosition p;
       enter(p, before, s);

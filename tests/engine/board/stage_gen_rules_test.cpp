@@ -239,7 +239,7 @@ class FrontCaptureRule {
       const int t = side == 0 ? q : 176 - q;
       return (square_rank(t) - 1) * 9 + square_file(t) - 1;
     };
-    return (*king_rel_table)[index(king)][row][index(sq)];
+    return (*eval_links.king_rel_table)[index(king)][row][index(sq)];
   }
 
   int FreeGain(const KMove& m, bool promote) const {
@@ -250,12 +250,12 @@ class FrontCaptureRule {
     } else {
       const int after = promote ? code | kPromotedBit : code;
       mover = SquareValue(s_, after, m.to) - SquareValue(s_, code, m.from);
-      if (promote) mover += eval_stage_tables->piece_value[code_class(after)] - eval_stage_tables->piece_value[cls];
+      if (promote) mover += eval_links.eval_stage_tables->piece_value[code_class(after)] - eval_links.eval_stage_tables->piece_value[cls];
     }
     const int kind = code_kind(m.captured_code);
     int taken = SquareValue(s_ ^ 1, m.captured_code, m.to) +
-                eval_stage_tables->count_value[kind - 1][std::min<int>(p_.hand[s_][kind], kCountEntries - 1)];
-    if (generator_words.game_stage == 0) taken += eval_stage_tables->piece_value[code_class(m.captured_code)];
+                eval_links.eval_stage_tables->count_value[kind - 1][std::min<int>(p_.hand[s_][kind], kCountEntries - 1)];
+    if (generator_words.game_stage == 0) taken += eval_links.eval_stage_tables->piece_value[code_class(m.captured_code)];
     return mover + taken;
   }
 
@@ -273,10 +273,10 @@ class StageGenRules : public ::testing::Test {
   }
   void TearDown() override {
     generator_words.game_stage = 0;
-    eval_stage_tables = nullptr;
-    king_rel_table = nullptr;
+    eval_links.eval_stage_tables = nullptr;
+    eval_links.king_rel_table = nullptr;
     eval::eval_setup.eval_weights = nullptr;
-    senkei_current = nullptr;
+    eval_links.senkei_current = nullptr;
   }
 
   // Calls `check` on kPositions positions of random games, each with its game
@@ -299,7 +299,7 @@ class StageGenRules : public ::testing::Test {
         n.p = testing::load(k);
         n.side = k.teban;
         generator_words.game_stage = static_cast<int>(rng() % 3);
-        eval_stage_tables = &blocks_[generator_words.game_stage];
+        eval_links.eval_stage_tables = &blocks_[generator_words.game_stage];
         const testing::ModelMoves mm = testing::model_moves(k, n.p);
         n.legal = mm.legal;
         n.keys.clear();

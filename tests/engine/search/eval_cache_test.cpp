@@ -117,7 +117,7 @@ TEST(EvalCache, CellsChangedAtTheRootAreNotServedFromBefore) {
   board::generator_words.game_stage = 0;
   eval_cache_clear(cache());
   const KMove pass = board::pass_move();
-  int32_t& cell = board::senkei_current->cell[1][board::senkei_layer_of(board::kPawn)][board::square_of(2, 4) - board::kFirstSquare];
+  int32_t& cell = board::eval_links.senkei_current->cell[1][board::senkei_layer_of(board::kPawn)][board::square_of(2, 4) - board::kFirstSquare];
   const int32_t kept = cell;
   // As a root adjustment does: the change counted before it is made (and the
   // restore counted too).
