@@ -33,14 +33,15 @@
 // - generator_words (generator_words.h), the think's board settings game_stage
 //   and threat_word: written by the search at the start of each think; read
 //   by the generators, which take no context.
-// - eval_links.senkei_current (eval_links.h): set by the evaluation's set-up; null (every
-//   strategy bonus 0) until then.
-// - eval_links.eval_stage_tables, eval_links.king_rel_table (eval_links.h): pointed at the
-//   evaluation's stage block and king-relative table by its set-up; null until
-//   then. The exchange evaluator (exchange_eval.h) reads the stage block, so
-//   nothing calls it before a set-up.
+// - The links into the evaluation's set-up eval_links (eval_links.h), one
+//   record of: senkei_current, set by the evaluation's set-up; null (every
+//   strategy bonus 0) until then. eval_stage_tables, king_rel_table: pointed at
+//   the evaluation's stage block and king-relative table by its set-up; null
+//   until then. The exchange evaluator (exchange_eval.h) reads the stage block,
+//   so nothing calls it before a set-up.
 #pragma once
 
+#include "engine/board/eval_links.h"
 #include "engine/board/exchange_values.h"
 #include "engine/board/generator_words.h"
 #include "engine/board/hash_table.h"
