@@ -134,7 +134,7 @@ int choose_book_or_chuban(CompJob& job, KPositionHistory& root, board::KPosition
 
   search::ThinkRequest request = think_request_of(job, root, cur);
   if (!enter_phase(kPhaseClock)) return kChoiceStopped;
-  think_start_ms.store(platform::tick_ms());
+  running_think.think_start_ms.store(platform::tick_ms());
   if (!enter_phase(kPhaseSearch)) return kChoiceStopped;
   request.early_stop_score = job.game.hopeless_score[side];
 

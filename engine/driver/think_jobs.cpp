@@ -21,7 +21,7 @@ namespace {
 // limit; and the book's way of reporting its candidates to the view, as many
 // as the job asks for.
 void publish_request(CompJob& job) {
-  max_depth.store(think_depth(job));
+  running_think.max_depth.store(think_depth(job));
   if (job.book) {
     job.book->max_listed = static_cast<uint32_t>(std::max(job.book_min, 0));
     job.book->candidate_report = book_candidate_message;
@@ -103,14 +103,14 @@ int sakiyomi(CompJob& job, model::Kyokumen& current) {
 // think's job.
 int chuban_time_update(int32_t /*time_a*/, int32_t /*time_b*/, int32_t /*time_c*/, int32_t /*ply*/) {
   search::think_control.store(search::kThinkRun);
-  if (search::search_depth_get() > max_depth.load() && !search::time_limit_at_max()) {
+  if (search::search_depth_get() > running_think.max_depth.load() && !search::time_limit_at_max()) {
     // Deep enough already: the ponder's answer stands.
     search::think_control.store(search::kThinkStop);
     tsume::tsume_stop(0);
     return 1;
   }
   search::time_limit_extend(
-      static_cast<int32_t>(platform::tick_elapsed(think_start_ms.load(), platform::tick_ms())));
+      static_cast<int32_t>(platform::tick_elapsed(running_think.think_start_ms.load(), platform::tick_ms())));
   return 1;
 }
 
