@@ -4,20 +4,18 @@
 
 namespace search {
 
-std::atomic<int32_t> think_control{kThinkRun};
-std::atomic<int32_t> search_depth{0};
-ThinkLimits think_limits;
+SharedThinkWords think_words;
 ThinkReportHooks think_report_hooks;
 
-int32_t time_limit_now() { return think_limits.current_limit.load() + think_limits.extension.load(); }
+int32_t time_limit_now() { return think_words.limits.current_limit.load() + think_words.limits.extension.load(); }
 
-int search_depth_get() { return search_depth.load(); }
+int search_depth_get() { return think_words.depth.load(); }
 
-void time_limit_extend(int32_t ms) { think_limits.extension.fetch_add(ms); }
+void time_limit_extend(int32_t ms) { think_words.limits.extension.fetch_add(ms); }
 
 int time_limit_at_max() {
-  const int32_t max = think_limits.max_limit.load();
-  return max > think_limits.base_limit.load() && think_limits.current_limit.load() == max ? 1 : 0;
+  const int32_t max = think_words.limits.max_limit.load();
+  return max > think_words.limits.base_limit.load() && think_words.limits.current_limit.load() == max ? 1 : 0;
 }
 
 void set_pv_sink(PvSink sink) { think_report_hooks.pv_sink.store(sink); }

@@ -6,7 +6,7 @@
 // (think_context.h). (The mate solver keeps its own time-limit words:
 // engine/tsume/tsume_state.h.)
 //
-// Reset at think start by Chuban: search_depth, the time limits, and in the
+// Reset at think start by Chuban: think_words.depth, the time limits, and in the
 // context the search's words, among them the depth-selected generator's
 // candidate table with its call counter (gen_stamp.h) and the cache of full
 // evaluations (eval_cache.h); the best root move, the predicted-line slots
@@ -37,7 +37,7 @@ constexpr int kScoreStopped = -32767;   // what a stopped search returns
 constexpr int kStoppedScore = kScoreStopped;
 constexpr int kPerpetualCheckScore = -16383;  // keeping up a perpetual check
 
-// think_control values.
+// think_words.control values.
 enum ThinkControl : int32_t {
   kThinkRun = 0,      // a normal think
   kThinkStop = 1,     // stop now
@@ -51,10 +51,6 @@ static_assert(kPlyEntries >= KPvHolder::kMaxMoves, "per-ply arrays cover every p
 // The last ply a line may reach.
 constexpr int kLastPly = KPvHolder::kMaxMoves - 1;
 
-// Written by the driver from any thread; read by the think at its polling points.
-extern std::atomic<int32_t> think_control;
-// The iteration depth the think is on (0 before the first).
-extern std::atomic<int32_t> search_depth;
 // The time limits of the think that runs, in ms; the driver reads them and
 // adds to `extension` from another thread.
 struct ThinkLimits {
@@ -67,7 +63,18 @@ struct ThinkLimits {
   // top of the current limit, so that the reset keeps it. Zeroed at think start.
   std::atomic<int32_t> extension{0};
 };
-extern ThinkLimits think_limits;
+
+// The words of the think that runs which other threads read or write, one
+// record for the process. The driver writes `control` from any thread (a stop
+// or a ponder hit) and the think reads it at its polling points; the think
+// writes `depth` and `limits` and the driver reads them (and raises the
+// limits' extension) from the user-interface thread.
+struct SharedThinkWords {
+  std::atomic<int32_t> control{kThinkRun};  // ThinkControl
+  std::atomic<int32_t> depth{0};            // the iteration the think is on (0 before the first)
+  ThinkLimits limits;
+};
+extern SharedThinkWords think_words;
 
 // The think's time and root state, one record of the think's context shared
 // by the think routine, the root search and the time tests.

@@ -135,7 +135,7 @@ class Node : public testing::ThinkTest {
     board::hash_clear();
     board::path_rep_clear();
     board::generator_words.threat_word = 0;
-    search_depth.store(depth);
+    think_words.depth.store(depth);
     cx.search_ply = 2;
     cx.search_abort = 0;
     cx.time_state.no_time_limit = 1;
@@ -535,18 +535,18 @@ TEST_F(Node, QuiescenceStandsPatAndStopsOnlyWhereTheTimeRulesApply) {
 
   // The stop test: a stop request always, the clock only under a time rule.
   cx.time_state = SearchTimeState{};
-  think_limits.current_limit.store(-200);
-  think_limits.extension.store(0);
+  think_words.limits.current_limit.store(-200);
+  think_words.limits.extension.store(0);
   think_clock_start(cx);
   EXPECT_EQ(qsearch_stop_test(cx), 0);  // a depth-only think
-  think_limits.current_limit.store(500);
+  think_words.limits.current_limit.store(500);
   EXPECT_EQ(qsearch_stop_test(cx), 0);
   cx.time_state.no_time_limit = 1;
-  think_control.store(kThinkStop);
+  think_words.control.store(kThinkStop);
   EXPECT_EQ(qsearch_stop_test(cx), 1);
-  think_control.store(kThinkPonder);
+  think_words.control.store(kThinkPonder);
   EXPECT_EQ(qsearch_stop_test(cx), 0);
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   const KMove gold_mate = scene.Move(p, 11, model::kKin, 1, 2);
   KMove moves[board::kMaxMoves];
   think_clock_start(cx);  // the root's mate solves take their time from the think's start
-  think_limits.current_limit.store(60000);
+  think_words.limits.current_limit.store(60000);
   cx.time_state.max_depth = 5;
   const int n = GetProper(cx, p, moves, nullptr, nullptr, 5);
   bool pawn = false, gold = false;
@@ -131,7 +131,7 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   testing::prepare_evaluation(p);
   GetProper(cx, p, moves, nullptr, nullptr, 5);
   EXPECT_EQ(cx.time_state.pass_threat, 1);
-  think_limits.current_limit.store(-200);  // the depth road: no test, no flag
+  think_words.limits.current_limit.store(-200);  // the depth road: no test, no flag
   GetProper(cx, p, moves, nullptr, nullptr, 5);
   EXPECT_EQ(cx.time_state.pass_threat, 0);
 }
@@ -205,7 +205,7 @@ struct OneNodeSearch {
     cx.time_state.in_check = in_check;
     cx.time_state.lost = 0;
     cx.time_state.no_time_limit = 1;
-    search_depth.store(2);
+    think_words.depth.store(2);
     cx.search_ply = 1;
     cx.search_abort = 0;
     move_set_clear(cx.searched_move_set);

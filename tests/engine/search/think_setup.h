@@ -45,10 +45,10 @@ class ThinkTest : public ::testing::Test {
     board::hash_free();
   }
   void SetUp() override {
-    think_control.store(kThinkRun);
+    think_words.control.store(kThinkRun);
     board::rand_seed(20240611);
   }
-  void TearDown() override { think_control.store(kThinkRun); }
+  void TearDown() override { think_words.control.store(kThinkRun); }
 
   ThinkRequest Request(board::KPosition& p, int depth, int32_t byoyomi_ms = 0) {
     ThinkRequest r;
