@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "engine/board/eval_links.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/driver/commentary_judge.h"
 #include "engine/driver/commentary_motifs.h"
@@ -83,7 +83,7 @@ void ensure_evaluation(const KPosition& p) {
   if (board::eval_links.eval_stage_tables != nullptr) return;
   const int32_t codes[2] = {0, 0};
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
+  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, codes);
 }
 
 // The expected move's notation on the position before J, empty when it does

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
@@ -87,15 +87,15 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   board::hash_key_full(p, 0, cx.root_key);
   cx.move_stack[1] = r.history_count >= 1 ? r.history[r.history_count - 1] : board::pass_move();
   cx.move_stack[0] = r.history_count >= 2 ? r.history[r.history_count - 2] : board::pass_move();
-  board::generator_words.threat_word = 0;
+  board::think_board.generator_words.threat_word = 0;
 
   const int32_t current = r.senkei != nullptr ? *r.senkei : 0;
   strategies[s] = eval::senkei_select(p, s, r.senkei_hint_a, current, r.senkei_hint_b);
   strategies[1 - s] = eval::senkei_select(p, 1 - s, 0, 0, 0);
   if (r.senkei != nullptr) *r.senkei = strategies[s];
-  board::generator_words.game_stage = eval::progress_estimate(p);
+  board::think_board.generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, strategies, r.play_style);
-  eval::eval_setup_stage(p, board::generator_words.game_stage, strategies);
+  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, strategies);
   eval_cache_clear(cx.eval_cache);
 
   int32_t max_limit = 0;

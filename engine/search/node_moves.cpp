@@ -384,7 +384,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   }
   // 11. Take back.
   --cx_.search_ply;
-  board::generator_words.threat_word = threat_;
+  board::think_board.generator_words.threat_word = threat_;
   board::undo_move(p_, m, 1);
   // 12. The score.
   if (null_state_ == NullState::kCutoffConfirmed) {
@@ -544,7 +544,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
     }
   }
   // 7. Back to the side to move; the pass scores like a move.
-  board::generator_words.threat_word = threat_;
+  board::think_board.generator_words.threat_word = threat_;
   board::undo_move(p_, pm, 1);
   if (null_state_ == NullState::kCutoffConfirmed) {
     ret_ = best_;

@@ -149,7 +149,7 @@ int root_search(ThinkContext& cx, KSearchNode& root, const int32_t strategies[2]
   KPosition& p = *root.position;
   const int s = p.teban;
   const int depth = think_words.depth.load();
-  const int stage = board::generator_words.game_stage;
+  const int stage = board::think_board.generator_words.game_stage;
   int best = alpha;
   cx.ply_nodes[cx.search_ply] = &root;  // the node search reads its parent's depth here
   const KMove& last = cx.move_stack[1];

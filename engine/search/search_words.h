@@ -23,9 +23,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/board/generator_words.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/position.h"
+#include "engine/board/think_board.h"
 #include "engine/search/node_records.h"
 
 namespace search {

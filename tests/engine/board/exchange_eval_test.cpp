@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/board/think_board.h"
 #include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
 #include "tests/engine/board/model_positions.h"
@@ -45,11 +45,11 @@ class ExchangeTest : public ::testing::Test {
       }
     }
     eval_links.eval_stage_tables = &block_;
-    generator_words.game_stage = stage;
+    think_board.generator_words.game_stage = stage;
   }
   void SetUp() override { UseStage(0); }
   void TearDown() override {
-    generator_words.game_stage = 0;
+    think_board.generator_words.game_stage = 0;
     eval_links.senkei_current = nullptr;
   }
 

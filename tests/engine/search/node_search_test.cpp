@@ -131,10 +131,10 @@ class Node : public testing::ThinkTest {
     p = &pos;
     testing::prepare_evaluation(pos);
     board::pos_table_init();
-    board::ply_table.search_ply_counter = 1;
+    board::think_board.ply_table.search_ply_counter = 1;
     board::hash_clear();
     board::path_rep_clear();
-    board::generator_words.threat_word = 0;
+    board::think_board.generator_words.threat_word = 0;
     think_words.depth.store(depth);
     cx.search_ply = 2;
     cx.search_abort = 0;

@@ -7,9 +7,9 @@
 
 #include "engine/board/eval_record.h"
 #include "engine/board/exchange_eval.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
+#include "engine/board/think_board.h"
 #include "engine/eval/eval_setup.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
@@ -146,7 +146,7 @@ TEST_F(Root, DropsOntoAttackedSquaresScoreTheirExchangeLoss) {
   KMoveNode node;
   EvalByFacePrecise(p, 1, sashi_list_init(&node, 1, list, 5));
   board::do_move(p, list[0], 0);
-  const int x = board::generator_words.game_stage == 0
+  const int x = board::think_board.generator_words.game_stage == 0
                     ? board::exchange_eval_pos(p, 1, list[0].code & 0x1F, list[0].to, p.board[board::square_of(3, 2)], nullptr)
                     : board::exchange_eval(p, 1, list[0].code & 0x1F, list[0].to, p.board[board::square_of(3, 2)], nullptr);
   board::undo_move(p, list[0], 0);

@@ -20,9 +20,9 @@ namespace search::testing {
 
 inline void prepare_evaluation(const board::KPosition& p) {
   const int32_t codes[2] = {0, 0};
-  board::generator_words.game_stage = eval::progress_estimate(p);
+  board::think_board.generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
+  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, codes);
   board::pos_table_init();
 }
 

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/strategy_cells.h"
@@ -41,15 +41,15 @@ class DepthGenTest : public ::testing::Test {
     test_stamp().serial = 0;
   }
   void TearDown() override {
-    board::generator_words.game_stage = 0;
-    board::generator_words.threat_word = 0;
+    board::think_board.generator_words.game_stage = 0;
+    board::think_board.generator_words.threat_word = 0;
     board::eval_links.eval_stage_tables = nullptr;
     eval::eval_setup.eval_weights = nullptr;
     board::eval_links.king_rel_table = nullptr;
     board::pos_table_init();
   }
   void Mode(int stage) {
-    board::generator_words.game_stage = stage;
+    board::think_board.generator_words.game_stage = stage;
     board::eval_links.eval_stage_tables = &blocks_[stage];
   }
   // The node after `history[1]` was played on `before`; history[0] is the
