@@ -1,9 +1,9 @@
 // The words of a think that stay process-wide because another thread reads or
 // writes them while it runs: the stop and ponder word, the iteration depth and
-// the time limits (the driver raises the limit on a ponder hit from the
-// user-interface thread; the think reads them at its polling points), and the
-// hooks its reports go to (ThinkReportHooks). What one think keeps for itself is in its context
-// (think_context.h). (The mate solver keeps its own time-limit words:
+// the time limits, one record (SharedThinkWords: the driver raises the limit
+// on a ponder hit from the user-interface thread; the think reads them at its
+// polling points), and the hooks its reports go to, another (ThinkReportHooks).
+// What one think keeps for itself is in its context (think_context.h). (The mate solver keeps its own time-limit words:
 // engine/tsume/tsume_state.h.)
 //
 // Reset at think start by Chuban: think_words.depth, the time limits, and in the
@@ -12,8 +12,8 @@
 // evaluations (eval_cache.h); the best root move, the predicted-line slots
 // (pv_learn.h), the exchange scorer's move pool (exchange_score.h) and the
 // mate-threat defences' scratch room live in the context as well. Also
-// process-wide and set at think start: the search mode board::game_stage and
-// the threat word board::threat_word, which the board's generators read
+// process-wide and set at think start: the search mode and the threat word of
+// board::think_board.generator_words, which the board's generators read
 // (board_state.h).
 //
 // The node search's stage trace is a test hook in the same record of report
