@@ -118,7 +118,7 @@ void CompCall::Chuban(const model::KifuHolder& record, int32_t time_a, int32_t t
       const uint32_t state = driver::think_state_of(word);
       if (predicted_valid_ && predicted_ == record.kyokumen) {
         if (state == driver::kThinkPondering) {
-          // The ponder job sets its own think_control until its search
+          // The ponder job sets its own think_words.control until its search
           // begins: wait for that before turning it into the think.
           if (driver::think_phase_of(word) < driver::kPhaseSearch) {
             road = Road::kWait;

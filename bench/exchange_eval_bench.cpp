@@ -11,9 +11,9 @@
 
 #include "engine/board/exchange_eval.h"
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
@@ -86,8 +86,8 @@ const BenchSet& bench_set() {
 
 void use_stage(int stage) {
   eval::stage_tables_init(stage, eval::eval_setup.eval_stage_block);
-  board::eval_stage_tables = &eval::eval_setup.eval_stage_block;
-  board::generator_words.game_stage = stage;
+  board::eval_links.eval_stage_tables = &eval::eval_setup.eval_stage_block;
+  board::think_board.generator_words.game_stage = stage;
 }
 
 template <int (*Exchange)(const board::KPosition&, int, int, int, int, int*)>

@@ -11,9 +11,9 @@
 #include "bench/game_positions.h"
 #include "engine/board/eval_record.h"
 #include "engine/board/gen_all_moves.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
+#include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/progress.h"
 #include "engine/eval/root_modes.h"
@@ -53,9 +53,9 @@ void BM_EvalSashiteExchange(benchmark::State& state) {
   for (auto _ : state) {
     for (Scored& s : set) {
       state.PauseTiming();
-      board::generator_words.game_stage = eval::progress_estimate(s.position);
+      board::think_board.generator_words.game_stage = eval::progress_estimate(s.position);
       eval::eval_root_prepare(s.position, codes, 0);
-      eval::eval_setup_stage(s.position, board::generator_words.game_stage, codes);
+      eval::eval_setup_stage(s.position, board::think_board.generator_words.game_stage, codes);
       board::pos_table_init();
       s.record = board::KEvalRecord{};
       search::position_features(s.position, s.record);

@@ -11,9 +11,9 @@
 
 #include "bench/game_positions.h"
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
+#include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
 #include "engine/search/depth_gen/gen_by_depth.h"
@@ -31,9 +31,9 @@ const std::vector<KPosition>& positions() { return bench::handicap_game_position
 void BM_GenByDepth(benchmark::State& state) {
   static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
-  board::eval_stage_tables = &block;
-  board::generator_words.game_stage = 1;
-  board::generator_words.threat_word = 0;
+  board::eval_links.eval_stage_tables = &block;
+  board::think_board.generator_words.game_stage = 1;
+  board::think_board.generator_words.threat_word = 0;
   board::pos_table_init();
   const auto stamp = std::make_unique<search::KGenStamp>();
   search::sashite_gen_stamp_init(*stamp);

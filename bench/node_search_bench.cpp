@@ -30,7 +30,7 @@ void BM_NodeSearchMiddleGames(benchmark::State& state) {
     state.SkipWithError("set-up failed");
     return;
   }
-  search::think_control.store(search::kThinkRun);
+  search::think_words.control.store(search::kThinkRun);
   search::KPvHolder line{};
   uint64_t nodes = 0;
   for (auto _ : state) {

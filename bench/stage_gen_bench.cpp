@@ -19,12 +19,12 @@
 #include "engine/board/eval_record.h"
 #include "engine/board/exchange_values.h"
 #include "engine/board/gen_all_moves.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/quiescence_gen.h"
 #include "engine/board/quiet_moves.h"
 #include "engine/board/stage_rules.h"
 #include "engine/board/tactical_drops.h"
+#include "engine/board/think_board.h"
 #include "engine/board/threat_moves_gen.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/eval_tables.h"
@@ -44,9 +44,9 @@ enum Squares { kWhole, kOwnPieces, kEnemyPieces };
 void run(benchmark::State& state, Squares which, const std::function<int(const KPosition&, int, KMove*)>& gen) {
   static board::KExchangeWeights block;
   eval::stage_tables_init(1, block);
-  board::eval_stage_tables = &block;
-  board::generator_words.game_stage = 1;
-  board::generator_words.threat_word = 0;
+  board::eval_links.eval_stage_tables = &block;
+  board::think_board.generator_words.game_stage = 1;
+  board::think_board.generator_words.threat_word = 0;
   board::pos_table_init();
   KMove out[board::kMaxMoves];
   int64_t moves = 0, calls = 0;

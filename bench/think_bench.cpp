@@ -36,7 +36,7 @@ void BM_ChubanPlain(benchmark::State& state) {
     return;
   }
   search::set_pv_sink(count_nodes);
-  search::think_control.store(search::kThinkRun);
+  search::think_words.control.store(search::kThinkRun);
   search::KPvHolder line{};
   search::ThinkRequest request;
   request.position = &p;
@@ -63,7 +63,7 @@ void BM_Chuban(benchmark::State& state) {
     state.SkipWithError("set-up failed");
     return;
   }
-  search::think_control.store(search::kThinkRun);
+  search::think_words.control.store(search::kThinkRun);
   search::KPvHolder line{};
   search::ThinkRequest request;
   request.position = &p;

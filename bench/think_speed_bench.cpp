@@ -58,7 +58,7 @@ void think_position(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(search::Chuban(*think_context, r));
     nodes += think_context->node_counter;
-    reached = search::search_depth.load();
+    reached = search::think_words.depth.load();
   }
   tsume::tsume_free();
   board::hash_free();

@@ -12,7 +12,7 @@
 
 #include "app/record_commands.h"
 #include "engine/board/eval_record.h"
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/bridge/position_bridge.h"
@@ -112,11 +112,11 @@ int main(int argc, char** argv) {
   int32_t codes[2];
   codes[s] = eval::senkei_select(p, s, 0x3FFFFF, 0, 0x3FFFFF);
   codes[1 - s] = eval::senkei_select(p, 1 - s, 0, 0, 0);
-  board::generator_words.game_stage = eval::progress_estimate(p);
+  board::think_board.generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
+  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, codes);
   std::printf("side to move %s, strategies sente %d gote %d, game stage %d\n\n", kSide[s], codes[0], codes[1],
-              board::generator_words.game_stage);
+              board::think_board.generator_words.game_stage);
 
   const KEvalWeights& w = *eval::eval_setup.eval_weights;
   Words sum[2];

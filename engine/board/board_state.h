@@ -3,7 +3,9 @@
 // for those private to one file, defined) where named. Who writes it, and when it
 // is reset:
 //
-// - The per-ply table ply_table (ply_table.h), one record of:
+// - The board's per-think state think_board (think_board.h), one record of the
+//   three below: the per-ply table, the generator settings and the check stamps.
+// - The per-ply table think_board.ply_table (ply_table.h), one record of:
 //   search_ply_counter, the current ply: do_move raises it and undo_move
 //   lowers it, flag or not; pos_table_init resets it to 0.
 //   ply_squares, ply_list_head: each ply's attack changes and its
@@ -20,7 +22,7 @@
 // - The start template (position_setup.cpp): the piece numbers pos_clear and
 //   pos_place_template set up. pos_set_handicap edits it; it stays in force until
 //   the next pos_set_handicap (0 restores the even game).
-// - oute_stamp (check_gen.cpp): the check generator's scratch table of emitted
+// - think_board.oute_stamp (check_gen.cpp): the check generator's scratch table of emitted
 //   moves. oute_gen sets entries and clears them again before it returns, so it
 //   is all zero between calls and oute_gen is not re-entrant.
 // - The random state (random.cpp): rand_seed sets it; rand_next steps it.
@@ -30,21 +32,22 @@
 // - The repetition tables (repetition.h): the search pushes and truncates the
 //   search-path table, path_rep_clear empties it; kifu_rep_add counts the game's
 //   positions, kifu_rep_clear empties that table.
-// - generator_words (generator_words.h), the think's board settings game_stage
+// - think_board.generator_words (generator_words.h), the think's board settings game_stage
 //   and threat_word: written by the search at the start of each think; read
 //   by the generators, which take no context.
-// - senkei_current (strategy_cells.h): set by the evaluation's set-up; null (every
-//   strategy bonus 0) until then.
-// - eval_stage_tables, king_rel_table (exchange_values.h): pointed at the
-//   evaluation's stage block and king-relative table by its set-up; null until
-//   then. The exchange evaluator (exchange_eval.h) reads the stage block, so
-//   nothing calls it before a set-up.
+// - The links into the evaluation's set-up eval_links (eval_links.h), one
+//   record of: senkei_current, set by the evaluation's set-up; null (every
+//   strategy bonus 0) until then. eval_stage_tables, king_rel_table: pointed at
+//   the evaluation's stage block and king-relative table by its set-up; null
+//   until then. The exchange evaluator (exchange_eval.h) reads the stage block,
+//   so nothing calls it before a set-up.
 #pragma once
 
+#include "engine/board/eval_links.h"
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/random.h"
 #include "engine/board/repetition.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/board/think_board.h"

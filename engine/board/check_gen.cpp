@@ -7,6 +7,7 @@
 #include "engine/board/check_tables.h"
 #include "engine/board/check_test.h"
 #include "engine/board/move_tables.h"
+#include "engine/board/think_board.h"
 
 namespace board {
 
@@ -15,14 +16,12 @@ namespace {
 using detail::oute_near_table;
 using detail::NearRow;
 
-// One byte per (from, to, promote) board move, set for each move the direct
-// sections emit so that the discovered section does not list it again, and
-// cleared before the generator returns. Indexed by the squares' record indexes
-// (square - 20), which keeps every index inside the table.
-uint8_t oute_stamp[kKikiSquares * kKikiSquares * 2];
-
+// One byte per (from, to, promote) board move (think_board.oute_stamp), set
+// for each move the direct sections emit so that the discovered section does
+// not list it again, and cleared before the generator returns. Indexed by the
+// squares' record indexes (square - 20), which keeps every index inside the table.
 uint8_t& stamp(int from, int to, int promote) {
-  return oute_stamp[((from - kFirstSquare) * kKikiSquares + (to - kFirstSquare)) * 2 + promote];
+  return think_board.oute_stamp[((from - kFirstSquare) * kKikiSquares + (to - kFirstSquare)) * 2 + promote];
 }
 
 // Offsets from the king written for sente (forward -16); gote negates them. A

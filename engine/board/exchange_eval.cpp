@@ -5,11 +5,11 @@
 #include <cassert>
 
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/board/think_board.h"
 
 namespace board {
 
@@ -34,8 +34,8 @@ constexpr int kFirstPawnNumber = 22;
 constexpr int kMaxBalances = kPieceCount + 2;
 
 const KExchangeWeights& stage_tables() {
-  assert(eval_stage_tables != nullptr && "the stage block is set up before any exchange");
-  return *eval_stage_tables;
+  assert(eval_links.eval_stage_tables != nullptr && "the stage block is set up before any exchange");
+  return *eval_links.eval_stage_tables;
 }
 
 int flat_value(int cls) { return cls >= 0 && cls < kPieceCodes ? stage_tables().piece_value[cls] : 0; }
@@ -250,7 +250,7 @@ int koma_put_value(const KPosition& p, int side, int code, int q, int* out_befor
   }
   int v = 0;
   if (!((kind == kRook || kind == kBishop) && in_camp(side, q))) {
-    const int board_value = generator_words.game_stage < 1 ? flat_value(cls) + senkei_cell(side, cls, q)
+    const int board_value = think_board.generator_words.game_stage < 1 ? flat_value(cls) + senkei_cell(side, cls, q)
                                                            : king_relative_value(p, side, cls, q);
     const int held = p.hand[side][kind];
     v = board_value - (held > 0 ? hand_value(kind, held - 1) : 0);
@@ -259,7 +259,7 @@ int koma_put_value(const KPosition& p, int side, int code, int q, int* out_befor
   const int enemy = 1 - side;
   if (kiki_at(p, q).direct_count[enemy] > 0) {
     const int first = kiki_nth64(p, enemy, q, 0);
-    const int gain = generator_words.game_stage != 0 ? exchange_eval(p, enemy, cls, q, first, nullptr)
+    const int gain = think_board.generator_words.game_stage != 0 ? exchange_eval(p, enemy, cls, q, first, nullptr)
                                      : exchange_eval_pos(p, enemy, cls, q, first, nullptr);
     if (gain >= 1) v -= gain;
   }

@@ -22,6 +22,7 @@
 
 #include <cstdint>
 
+#include "engine/board/eval_links.h"
 #include "engine/board/exchange_values.h"
 #include "engine/board/position.h"
 
@@ -59,11 +60,11 @@ int koma_put_value(const KPosition& p, int side, int code, int q, int* out_befor
 // king-offset row, and when neither king is on the board).
 // (The first two are inline: the move ordering reads them for every move.)
 inline int exchange_flat_value(int cls) {
-  return cls >= 0 && cls < kPieceCodes ? eval_stage_tables->piece_value[cls] : 0;
+  return cls >= 0 && cls < kPieceCodes ? eval_links.eval_stage_tables->piece_value[cls] : 0;
 }
 inline int exchange_hand_value(int kind, int held) {
   if (kind < kRook || kind > kPawn) return 0;
-  return eval_stage_tables->count_value[kind - 1][held < kCountEntries - 1 ? held : kCountEntries - 1];
+  return eval_links.eval_stage_tables->count_value[kind - 1][held < kCountEntries - 1 ? held : kCountEntries - 1];
 }
 int exchange_king_value(const KPosition& p, int side, int cls, int sq);
 

@@ -1,7 +1,7 @@
 // The evaluation's values as the board's exchange evaluator and capture
 // generators read them: the stage block (the values that depend on the game
 // stage) and the king-relative square table. The evaluation in engine/eval builds
-// both and points the two pointers at them; the board only reads them.
+// both and points the board at them (eval_links.h); the board only reads them.
 #pragma once
 
 #include <cstddef>
@@ -32,9 +32,5 @@ struct KExchangeWeights {
 };
 
 static_assert(sizeof(KExchangeWeights) == 2 * 2 * 6 * 273 + 4 * (2 * 7 * 18 + 24));
-
-// The blocks the board reads; null until the evaluation's set-up points them.
-extern const KExchangeWeights* eval_stage_tables;
-extern const KKingRelTable* king_rel_table;
 
 }  // namespace board

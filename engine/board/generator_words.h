@@ -19,7 +19,6 @@ struct GeneratorWords {
   uint32_t threat_word = 0;
 };
 
-// Computer thread only (board_state.h).
-extern GeneratorWords generator_words;
+// The think's settings are think_board.generator_words (think_board.h).
 
 }  // namespace board

@@ -15,8 +15,8 @@ bool valid_ray(int sq, int n) { return is_playing_square(sq) && n >= 0 && n < 32
 
 // The change-counter layer that a flagged helper writes, or null.
 KPlySquare* current_layer(int flag) {
-  if (flag == 0 || ply_table.search_ply_counter >= static_cast<uint32_t>(kPlyLayers)) return nullptr;
-  return ply_table.ply_squares[ply_table.search_ply_counter];
+  if (flag == 0 || think_board.ply_table.search_ply_counter >= static_cast<uint32_t>(kPlyLayers)) return nullptr;
+  return think_board.ply_table.ply_squares[think_board.ply_table.search_ply_counter];
 }
 
 }  // namespace

@@ -496,12 +496,12 @@ void undo_drop(KPosition& p, const KMove& m, Track track) {
 
 void do_move(KPosition& p, const KMove& m, int flag) {
   assert(well_formed(m));
-  const uint32_t layer = ply_table.search_ply_counter++;
+  const uint32_t layer = think_board.ply_table.search_ply_counter++;
   const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
   // Every move starts its ply's list afresh, so the next ply never reads a list
   // that a sibling's capture left.
-  if (keep) ply_table.ply_list_head[layer] = 0;
-  assert(!keep || layer_clear(ply_table.ply_squares[layer]));
+  if (keep) think_board.ply_table.ply_list_head[layer] = 0;
+  assert(!keep || layer_clear(think_board.ply_table.ply_squares[layer]));
   if (m.from == kPassSquare) {
     p.teban ^= 1;
     return;
@@ -511,7 +511,7 @@ void do_move(KPosition& p, const KMove& m, int flag) {
     log.Start(p, m, keep);
     if (keep) {
       LoggedLayerTrack track;
-      track.layer = ply_table.ply_squares[layer];
+      track.layer = think_board.ply_table.ply_squares[layer];
       track.log = &log;
       if (m.from == kInHand) {
         do_drop(p, m, track);
@@ -528,7 +528,7 @@ void do_move(KPosition& p, const KMove& m, int flag) {
       }
     }
   } else if (keep) {
-    const LayerTrack track{ply_table.ply_squares[layer]};
+    const LayerTrack track{think_board.ply_table.ply_squares[layer]};
     if (m.from == kInHand) {
       do_drop(p, m, track);
     } else {
@@ -543,19 +543,19 @@ void do_move(KPosition& p, const KMove& m, int flag) {
 
 void undo_move(KPosition& p, const KMove& m, int flag) {
   assert(well_formed(m));
-  const uint32_t layer = --ply_table.search_ply_counter;
+  const uint32_t layer = --think_board.ply_table.search_ply_counter;
   const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
   if (m.from == kPassSquare) {
     p.teban ^= 1;
   } else if (layer < kLogLayers && undo_records.undo_logs[layer].Holds(p, m, keep)) {
-    undo_records.undo_logs[layer].Restore(p, keep ? ply_table.ply_squares[layer] : nullptr);
+    undo_records.undo_logs[layer].Restore(p, keep ? think_board.ply_table.ply_squares[layer] : nullptr);
     if (m.from == kInHand) {
       drop_tables_back(p, m);
     } else {
       board_move_tables_back(p, m, true);
     }
   } else if (keep) {
-    const LayerTrack track{ply_table.ply_squares[layer]};
+    const LayerTrack track{think_board.ply_table.ply_squares[layer]};
     if (m.from == kInHand) {
       undo_drop(p, m, track);
     } else {

@@ -2,8 +2,6 @@
 
 namespace board {
 
-PlyTable ply_table{};
-
 void pos_table_init() {
   for (int layer = 0; layer < kPlyLayers; ++layer) {
     for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
@@ -13,14 +11,14 @@ void pos_table_init() {
       r.square = static_cast<uint8_t>(sq);
     }
   }
-  ply_table.search_ply_counter = 0;
+  think_board.ply_table.search_ply_counter = 0;
 }
 
 void ply_list_unlink(int layer, int sq) {
   KPlySquare& r = ply_record(layer, sq);
   if (r.prev != 0) ply_record(layer, static_cast<int>(r.prev)).next = r.next;
   if (r.next != 0) ply_record(layer, static_cast<int>(r.next)).prev = r.prev;
-  if (ply_table.ply_list_head[layer] == static_cast<uint32_t>(sq)) ply_table.ply_list_head[layer] = r.prev;
+  if (think_board.ply_table.ply_list_head[layer] == static_cast<uint32_t>(sq)) think_board.ply_table.ply_list_head[layer] = r.prev;
 }
 
 }  // namespace board

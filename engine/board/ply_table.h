@@ -2,39 +2,24 @@
 // side's attacks on the square changed with the move made at that ply, and a
 // list of the squares that the ply's capture left weaker for the capturer (the
 // target list that the stage generators of the next ply read). Make keeps it
-// when called with its flag set; unmake puts the change counters back.
+// when called with its flag set; unmake puts the change counters back. The
+// table is think_board.ply_table (think_board.h).
 #pragma once
 
 #include <cassert>
 #include <cstdint>
 
 #include "engine/board/position.h"
+#include "engine/board/think_board.h"
 
 namespace board {
 
-constexpr int kPlyLayers = 44;
-
-struct KPlySquare {
-  int8_t change[2];  // net change of the side's (direct + x-ray) attacks here
-  uint8_t square;
-  uint32_t prev;     // square of the previous list entry, 0 none
-  uint32_t next;     // square of the next list entry, 0 none
-};
-
-struct PlyTable {
-  KPlySquare ply_squares[kPlyLayers][kKikiSquares];
-  uint32_t ply_list_head[kPlyLayers];  // square of the list's head, 0 empty
-  uint32_t search_ply_counter;         // the current layer: make raises it, unmake lowers it
-};
-
-// Process-wide, used by the computer thread only (board_state.h).
-extern PlyTable ply_table;
 
 // The record of a playing square in a layer below kPlyLayers (checked in debug builds).
 inline KPlySquare& ply_record(int layer, int sq) {
   assert(layer >= 0 && layer < kPlyLayers);
   assert(is_playing_square(sq));
-  return ply_table.ply_squares[layer][sq - kFirstSquare];
+  return think_board.ply_table.ply_squares[layer][sq - kFirstSquare];
 }
 
 // Clears every layer's change counters, writes each record's square and sets the
@@ -45,11 +30,11 @@ void pos_table_init();
 // pushes every square a capture's mover stops attacking.)
 inline void ply_list_push(int layer, int sq) {
   KPlySquare& r = ply_record(layer, sq);
-  const uint32_t head = ply_table.ply_list_head[layer];
+  const uint32_t head = think_board.ply_table.ply_list_head[layer];
   r.prev = head;
   if (head != 0) ply_record(layer, static_cast<int>(head)).next = static_cast<uint32_t>(sq);
   r.next = 0;
-  ply_table.ply_list_head[layer] = static_cast<uint32_t>(sq);
+  think_board.ply_table.ply_list_head[layer] = static_cast<uint32_t>(sq);
 }
 // Takes the square's record out of the layer's list (it must be on it).
 void ply_list_unlink(int layer, int sq);

@@ -5,9 +5,9 @@
 
 #include "engine/board/eval_record.h"
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/stage_rules.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/board/think_board.h"
 
 namespace board {
 
@@ -54,11 +54,11 @@ int king_table_index(int side, int sq) { return (side_rank(side, sq) - 1) * 9 + 
 // A piece's square value for its owner `side`: the strategy table in the
 // opening stage, else the king-relative table around the owner's king.
 int square_value(const KPosition& p, int side, int code, int sq) {
-  if (generator_words.game_stage == 0) return senkei_cell(side, code, sq);
+  if (think_board.generator_words.game_stage == 0) return senkei_cell(side, code, sq);
   const int row = own_king_row(code_class(code));
   const int king = p.piece[side].sq;
-  if (row < 0 || king_rel_table == nullptr || !is_playing_square(king)) return 0;
-  return (*king_rel_table)[king_table_index(side, king)][row][king_table_index(side, sq)];
+  if (row < 0 || eval_links.king_rel_table == nullptr || !is_playing_square(king)) return 0;
+  return (*eval_links.king_rel_table)[king_table_index(side, king)][row][king_table_index(side, sq)];
 }
 
 class QuiescenceGen {
@@ -68,7 +68,7 @@ class QuiescenceGen {
         w_(p, out),
         side_(p.teban),
         opp_(1 - p.teban),
-        threshold_(qs_gain_threshold(level, generator_words.game_stage)) {}
+        threshold_(qs_gain_threshold(level, think_board.generator_words.game_stage)) {}
 
   int FrontDrops(const KEvalRecord& data) {
     BackRank();
@@ -138,20 +138,20 @@ class QuiescenceGen {
     } else {
       const int after = promote ? code | kPromotedBit : code;
       mover_part = square_value(p_, side_, after, sq) - square_value(p_, side_, code, from);
-      if (promote && eval_stage_tables) {
+      if (promote && eval_links.eval_stage_tables) {
         mover_part +=
-            eval_stage_tables->piece_value[code_class(after)] - eval_stage_tables->piece_value[code_class(code)];
+            eval_links.eval_stage_tables->piece_value[code_class(after)] - eval_links.eval_stage_tables->piece_value[code_class(code)];
       }
     }
     const int vcode = p_.piece[v].code;
     int taken = square_value(p_, opp_, vcode, sq);
-    if (eval_stage_tables) {
+    if (eval_links.eval_stage_tables) {
       const int kind = code_kind(vcode);
       if (kind >= kRook && kind <= kPawn) {
         const int held = std::min<int>(p_.hand[side_][kind], kCountEntries - 1);
-        taken += eval_stage_tables->count_value[kind - 1][held];
+        taken += eval_links.eval_stage_tables->count_value[kind - 1][held];
       }
-      if (generator_words.game_stage == 0) taken += eval_stage_tables->piece_value[code_class(vcode)];
+      if (think_board.generator_words.game_stage == 0) taken += eval_links.eval_stage_tables->piece_value[code_class(vcode)];
     }
     return mover_part + taken;
   }

@@ -7,12 +7,12 @@
 #include <cstdint>
 
 #include "engine/board/exchange_eval.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/position.h"
 #include "engine/board/target_list.h"
+#include "engine/board/think_board.h"
 
 namespace board {
 
@@ -45,7 +45,7 @@ inline bool safe_square(const KPosition& p, int side, int sq, int bound) {
 // The exchange estimate: piece values only once the game has left the opening
 // stage, piece plus strategy-square values while it is in it.
 inline int stage_exchange(const KPosition& p, int side, int code, int sq, int first) {
-  return generator_words.game_stage != 0 ? exchange_eval(p, side, code, sq, first, nullptr)
+  return think_board.generator_words.game_stage != 0 ? exchange_eval(p, side, code, sq, first, nullptr)
                          : exchange_eval_pos(p, side, code, sq, first, nullptr);
 }
 
@@ -54,7 +54,7 @@ inline int stage_exchange(const KPosition& p, int side, int code, int sq, int fi
 // opponent's did not rise. Without a layer (no move led here) every square
 // counts as changed.
 inline bool square_changed(int side, int sq) {
-  const int layer = target_list_layer(ply_table.search_ply_counter);
+  const int layer = target_list_layer(think_board.ply_table.search_ply_counter);
   if (layer < 0) return true;
   const KPlySquare& r = ply_record(layer, sq);
   return !(r.change[side] >= 0 && r.change[1 - side] < 1);
@@ -68,7 +68,7 @@ inline int promote_when_possible(int code, int from, int to) {
 }
 
 // The threat word's low 16 bits switch the target filter on.
-inline bool threat_filter_on() { return (generator_words.threat_word & 0xffffu) != 0; }
+inline bool threat_filter_on() { return (think_board.generator_words.threat_word & 0xffffu) != 0; }
 
 // A square written for sente, for the side: gote reads file 10 - f, rank 10 - r.
 constexpr int turned_square(int sq) { return 176 - sq; }

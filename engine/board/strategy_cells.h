@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/board/eval_links.h"
 #include "engine/board/position.h"
 
 namespace board {
@@ -19,10 +20,7 @@ struct KSenkeiTable {
 
 static_assert(sizeof(KSenkeiTable) == 4 + 4 * 2 * 9 * 137);
 
-// Written by the evaluation's set-up (engine/eval/): the table in use; null when
-// none is. The strategy builders and the root-move adjustment change its cells
-// in place.
-extern KSenkeiTable* senkei_current;
+// The table in use is eval_links.senkei_current (eval_links.h); null when none is.
 
 // The layer of a piece code (side bits ignored): rook 0, bishop 1, gold and the
 // gold-moving promoted pieces 2, silver 3, knight 4, lance 5, pawn 6, king 7,
@@ -52,8 +50,8 @@ constexpr int senkei_layer_of(int code) {
 // exchange scoring and the evaluation read it for most pieces they look at.)
 inline int senkei_cell(int side, int code, int sq) {
   const int layer = senkei_layer_of(code);
-  if (senkei_current == nullptr || layer < 0 || !is_playing_square(sq)) return 0;
-  return senkei_current->cell[side][layer][sq - kFirstSquare];
+  if (eval_links.senkei_current == nullptr || layer < 0 || !is_playing_square(sq)) return 0;
+  return eval_links.senkei_current->cell[side][layer][sq - kFirstSquare];
 }
 
 }  // namespace board

@@ -24,7 +24,7 @@ class TacticalDrops {
     if (moved && previous.from == kInHand && code_kind(previous.code) == kRook) RookOnBackRank(previous.to);
     if (moved && previous.from == kInHand && code_kind(previous.code) == kBishop) BishopDiagonals(previous.to);
     if (depth >= kSpeculativeDepth) {
-      if (generator_words.game_stage < 2) RookFiles();
+      if (think_board.generator_words.game_stage < 2) RookFiles();
       if (moved && previous.from != kInHand) Reactions(previous);
     }
     return w_.count();

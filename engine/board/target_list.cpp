@@ -9,7 +9,7 @@ namespace board {
 
 uint32_t target_list_head(uint32_t ply) {
   const int layer = target_list_layer(ply);
-  return layer < 0 ? 0 : ply_table.ply_list_head[layer];
+  return layer < 0 ? 0 : think_board.ply_table.ply_list_head[layer];
 }
 
 int target_list_has(int sq) {
@@ -23,7 +23,7 @@ namespace {
 // The tail of the layer's list (the record whose previous-link is 0), 0 when the
 // list is empty.
 int list_tail(int layer) {
-  uint32_t sq = ply_table.ply_list_head[layer];
+  uint32_t sq = think_board.ply_table.ply_list_head[layer];
   for (int n = 0; sq != 0 && n < kKikiSquares; ++n) {
     const uint32_t prev = ply_record(layer, static_cast<int>(sq)).prev;
     if (prev == 0) return static_cast<int>(sq);
@@ -39,7 +39,7 @@ void list_append(int layer, int sq) {
   const int tail = list_tail(layer);
   if (tail == 0) {
     r.next = 0;
-    ply_table.ply_list_head[layer] = static_cast<uint32_t>(sq);
+    think_board.ply_table.ply_list_head[layer] = static_cast<uint32_t>(sq);
     return;
   }
   ply_record(layer, tail).prev = static_cast<uint32_t>(sq);
@@ -49,7 +49,7 @@ void list_append(int layer, int sq) {
 }  // namespace
 
 void target_list_extend(const KPosition& p, int q) {
-  const int layer = target_list_layer(ply_table.search_ply_counter);
+  const int layer = target_list_layer(think_board.ply_table.search_ply_counter);
   if (layer < 0 || !is_playing_square(q)) return;
   const int s = p.teban;
   const KKiki& k = kiki_at(p, q);

@@ -27,9 +27,9 @@ uint32_t target_list_head(uint32_t ply);
 // visits at most one record per playing square, so even a damaged list ends.
 template <class Visit>
 void target_list_walk(Visit&& visit) {
-  const int layer = target_list_layer(ply_table.search_ply_counter);
+  const int layer = target_list_layer(think_board.ply_table.search_ply_counter);
   if (layer < 0) return;
-  uint32_t sq = ply_table.ply_list_head[layer];
+  uint32_t sq = think_board.ply_table.ply_list_head[layer];
   for (int n = 0; sq != 0 && n < kKikiSquares; ++n) {
     visit(static_cast<int>(sq));
     sq = ply_record(layer, static_cast<int>(sq)).prev;

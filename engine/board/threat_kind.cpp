@@ -3,10 +3,10 @@
 #include <array>
 #include <cstdlib>
 
-#include "engine/board/generator_words.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/target_list.h"
+#include "engine/board/think_board.h"
 
 namespace board {
 
@@ -21,7 +21,7 @@ struct ThreatWord {
 };
 
 ThreatWord read_threat_word() {
-  const uint32_t w = generator_words.threat_word;
+  const uint32_t w = think_board.generator_words.threat_word;
   return {static_cast<int>(w & 0xFF), static_cast<int>((w >> 8) & 0xFF), static_cast<int>((w >> 16) & 0xFF),
           static_cast<int>(w >> 24)};
 }

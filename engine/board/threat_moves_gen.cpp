@@ -125,11 +125,11 @@ class ThreatMoves {
     if (bishop) {
       if (tcls == kPawn && !(weaker && in_camp(side_, t))) return;
       if ((gold_like(tcls) || tcls == kSilver || tcls == kKnight || tcls == kLance) && !weaker) return;
-      const int a = static_cast<int>(generator_words.threat_word & 0xff);
+      const int a = static_cast<int>(think_board.generator_words.threat_word & 0xff);
       for (int sq = front + u; sq != t; sq += u) filter_off |= sq == a;
     } else {
       if (tcls == kLance) return;
-      if (tcls == kPawn && (!weaker || (generator_words.game_stage == 2 && !in_camp(side_, t)))) return;
+      if (tcls == kPawn && (!weaker || (think_board.generator_words.game_stage == 2 && !in_camp(side_, t)))) return;
     }
     SetTarget(t, filter_off);
     LeaveLine(pn, front, u, bishop);

@@ -4,7 +4,7 @@
 #include <limits>
 #include <mutex>
 
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/driver/books_select.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/driver_words.h"
@@ -52,7 +52,7 @@ bool enter_phase(uint32_t phase) {
 
 // The result kind of a searched move by the game stage.
 int32_t searched_kind() {
-  const int32_t stage = std::clamp(board::generator_words.game_stage, 0, 2);
+  const int32_t stage = std::clamp(board::think_board.generator_words.game_stage, 0, 2);
   return model::KifuHyouka::kResultStage0 + stage;
 }
 
@@ -134,7 +134,7 @@ int choose_book_or_chuban(CompJob& job, KPositionHistory& root, board::KPosition
 
   search::ThinkRequest request = think_request_of(job, root, cur);
   if (!enter_phase(kPhaseClock)) return kChoiceStopped;
-  think_start_ms.store(platform::tick_ms());
+  running_think.think_start_ms.store(platform::tick_ms());
   if (!enter_phase(kPhaseSearch)) return kChoiceStopped;
   request.early_stop_score = job.game.hopeless_score[side];
 

@@ -79,7 +79,7 @@ int load_game_line(KPositionHistory& root, board::KPosition& cur, const RecordCu
 int chuban_job(CompJob& job);
 // The ponder (command 17): plays the predicted move `yosoku` on `current` (the
 // shell's copy of the current position) and thinks on the result with
-// think_control 2. kPonderNoPrediction when the move cannot be played, else as
+// think_words.control 2. kPonderNoPrediction when the move cannot be played, else as
 // chuban_job.
 int sakiyomi(CompJob& job, model::Kyokumen& current);
 // A ponder becomes the think (user-interface thread): the running think keeps

@@ -2,7 +2,6 @@
 
 namespace driver {
 
-std::atomic<int32_t> max_depth{1};
-std::atomic<uint32_t> think_start_ms{0};
+RunningThink running_think;
 
 }  // namespace driver

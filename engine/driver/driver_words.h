@@ -21,9 +21,13 @@
 namespace driver {
 
 // Of the think that runs, for the user-interface thread's ponder hit
-// (chuban_time_update): its depth limit, 1..16, and the clock when its search
-// part began. The rest of the think's request comes from its job block.
-extern std::atomic<int32_t> max_depth;
-extern std::atomic<uint32_t> think_start_ms;
+// (chuban_time_update): written by the think jobs on the computer thread when
+// a think starts, read by the user-interface thread. The rest of the think's
+// request comes from its job block.
+struct RunningThink {
+  std::atomic<int32_t> max_depth{1};        // its depth limit, 1..16
+  std::atomic<uint32_t> think_start_ms{0};  // the clock when its search part began
+};
+extern RunningThink running_think;
 
 }  // namespace driver

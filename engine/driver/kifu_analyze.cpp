@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
+#include "engine/board/eval_links.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
+#include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/driver/commentary_judge.h"
 #include "engine/driver/commentary_motifs.h"
@@ -80,10 +80,10 @@ void read_line(const KifuSashite* root, int c, ReviewLine& line) {
 // The review may run before any think: the exchange values need the
 // evaluation's stage block, prepared then as a think prepares it.
 void ensure_evaluation(const KPosition& p) {
-  if (board::eval_stage_tables != nullptr) return;
+  if (board::eval_links.eval_stage_tables != nullptr) return;
   const int32_t codes[2] = {0, 0};
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
+  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, codes);
 }
 
 // The expected move's notation on the position before J, empty when it does

@@ -13,12 +13,17 @@ namespace {
 // How often one notification is tried before the message waits for the next.
 constexpr int kNotifyTries = 4;
 
-// The queue, made and destroyed while no job runs; the lock keeps a push or pop
-// from meeting a destruction all the same.
-platform::CriticalSection global_lock;
-MessageQueue* global_queue = nullptr;  // guarded by global_lock
-
-std::atomic<const board::KPosition*> candidate_position{nullptr};
+// The process's message queue. CreateGlobal and DestroyGlobal make and destroy
+// it while no job runs; the jobs push from the computer thread and the user
+// interface pops, and the lock keeps a push or pop from meeting a destruction
+// all the same. The book job registers the position whose candidates it
+// reports (book_candidate_position) and its candidate callback reads it.
+struct GlobalQueue {
+  platform::CriticalSection lock;
+  MessageQueue* queue = nullptr;  // guarded by lock
+  std::atomic<const board::KPosition*> candidate_position{nullptr};
+};
+GlobalQueue global_queue;
 
 bool is_variation(int32_t type) { return type == kMessagePv || type == kMessagePvFlagged; }
 
@@ -62,9 +67,9 @@ int MessageQueue::CreateGlobal(platform::Mailbox* window, uint32_t msg_id) {
   auto* fresh = new MessageQueue(window, msg_id);
   MessageQueue* old;
   {
-    std::lock_guard<platform::CriticalSection> lock(global_lock);
-    old = global_queue;
-    global_queue = fresh;
+    std::lock_guard<platform::CriticalSection> lock(global_queue.lock);
+    old = global_queue.queue;
+    global_queue.queue = fresh;
   }
   delete old;
   return 0;
@@ -73,9 +78,9 @@ int MessageQueue::CreateGlobal(platform::Mailbox* window, uint32_t msg_id) {
 int MessageQueue::DestroyGlobal() {
   MessageQueue* old;
   {
-    std::lock_guard<platform::CriticalSection> lock(global_lock);
-    old = global_queue;
-    global_queue = nullptr;
+    std::lock_guard<platform::CriticalSection> lock(global_queue.lock);
+    old = global_queue.queue;
+    global_queue.queue = nullptr;
   }
   delete old;
   return 0;
@@ -88,17 +93,17 @@ int MessageQueue::PushGlobal(uint32_t a, uint32_t b, int32_t type, int32_t count
 }
 
 int MessageQueue::PushItemGlobal(std::unique_ptr<MessageItem> item) {
-  std::lock_guard<platform::CriticalSection> lock(global_lock);
-  if (!global_queue) return 0;
-  global_queue->Append(item.release());
-  global_queue->Notify();
+  std::lock_guard<platform::CriticalSection> lock(global_queue.lock);
+  if (!global_queue.queue) return 0;
+  global_queue.queue->Append(item.release());
+  global_queue.queue->Notify();
   return 0;
 }
 
 std::unique_ptr<MessageItem> MessageQueue::PopGlobal() {
-  std::lock_guard<platform::CriticalSection> lock(global_lock);
-  if (!global_queue) return nullptr;
-  return std::unique_ptr<MessageItem>(global_queue->Pop());
+  std::lock_guard<platform::CriticalSection> lock(global_queue.lock);
+  if (!global_queue.queue) return nullptr;
+  return std::unique_ptr<MessageItem>(global_queue.queue->Pop());
 }
 
 void MessageQueue::Append(MessageItem* item) {
@@ -189,10 +194,10 @@ int send_progress_message(uint32_t nodes, uint32_t ms) {
   return MessageQueue::PushItemGlobal(std::move(item));
 }
 
-void book_candidate_position(const board::KPosition* p) { candidate_position.store(p); }
+void book_candidate_position(const board::KPosition* p) { global_queue.candidate_position.store(p); }
 
 void book_candidate_message(int from_x, int from_y, int to_x, int to_y, int promote, int value) {
-  const board::KPosition* p = candidate_position.load();
+  const board::KPosition* p = global_queue.candidate_position.load();
   if (!p || (from_x == 0 && from_y == 0)) return;
   const bool gote = p->teban != 0;
   MessageEntry e{};

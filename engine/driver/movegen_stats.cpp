@@ -8,7 +8,7 @@
 #include "engine/board/evasion_gen.h"
 #include "engine/board/exchange_eval.h"
 #include "engine/board/gen_all_moves.h"
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_legality.h"
@@ -92,7 +92,7 @@ void prepare_evaluation(search::KGenStamp& stamp, const KPosition& p, int32_t pl
   search::sashite_gen_stamp_clear(stamp);
   const int32_t codes[2] = {eval::senkei_select(p, 0, 0, 0, 0), eval::senkei_select(p, 1, 0, 0, 0)};
   eval::eval_root_prepare(p, codes, play_style);
-  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
+  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, codes);
   features = board::KEvalRecord{};
   search::position_features(p, features);
 }
@@ -113,8 +113,8 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   KMove history[2];
   if (mode < 0 || mode >= kModeCount) return kStatsNoLine;
   if (const int r = load_current(job, p, history); r != 0) return r;
-  const int saved_stage = board::generator_words.game_stage;
-  board::generator_words.game_stage = mode_stage(mode);
+  const int saved_stage = board::think_board.generator_words.game_stage;
+  board::think_board.generator_words.game_stage = mode_stage(mode);
 
   // The run's own arrays: the generated moves, the timed calls' output.
   std::vector<KMove> moves(board::kMaxMoves);
@@ -177,7 +177,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
     entry.exchange = search::eval_sashite_exchange(cx.exchange_pool, fresh, *node->move, record);
     out.moves.push_back(entry);
   }
-  board::generator_words.game_stage = saved_stage;
+  board::think_board.generator_words.game_stage = saved_stage;
   return 0;
 }
 
@@ -188,7 +188,7 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
   if (const int r = load_current(job, p, history); r != 0) return r;
   KMove m;
   if (bridge::sashite_to_kmove(m, p, move) != 0 || board::sashite_is_legal(p, m) == 0) return kStatsNoLine;
-  const int saved_stage = board::generator_words.game_stage;
+  const int saved_stage = board::think_board.generator_words.game_stage;
   board::KEvalRecord features;
   prepare_evaluation(job_think_context(job).gen_stamp, p, job.play_style, features);
   const uint64_t overhead = measuring_overhead();
@@ -209,11 +209,11 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
   const int s = p.teban;
   int first = 0;
   if (m.from == board::kInHand) {
-    board::generator_words.game_stage = 0;
+    board::think_board.generator_words.game_stage = 0;
     out.soma_j =
         time_runs(overhead, nothing, [&] { out.values[0] = board::koma_put_value(p, s, m.code, m.to, &first); });
     out.values[1] = first;
-    board::generator_words.game_stage = 2;
+    board::think_board.generator_words.game_stage = 2;
     out.soma_s =
         time_runs(overhead, nothing, [&] { out.values[2] = board::koma_put_value(p, s, m.code, m.to, &first); });
     out.values[3] = first;
@@ -226,7 +226,7 @@ int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail
         time_runs(overhead, nothing, [&] { out.values[2] = board::exchange_eval(p, s, code, m.to, m.piece, &first); });
     out.values[3] = first;
   }
-  board::generator_words.game_stage = saved_stage;
+  board::think_board.generator_words.game_stage = saved_stage;
   return 0;
 }
 

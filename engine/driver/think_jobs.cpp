@@ -21,7 +21,7 @@ namespace {
 // limit; and the book's way of reporting its candidates to the view, as many
 // as the job asks for.
 void publish_request(CompJob& job) {
-  max_depth.store(think_depth(job));
+  running_think.max_depth.store(think_depth(job));
   if (job.book) {
     job.book->max_listed = static_cast<uint32_t>(std::max(job.book_min, 0));
     job.book->candidate_report = book_candidate_message;
@@ -65,7 +65,7 @@ int think_on(CompJob& job, KPositionHistory& root, board::KPosition& cur, const 
 }  // namespace
 
 int chuban_job(CompJob& job) {
-  search::think_control.store(search::kThinkRun);
+  search::think_words.control.store(search::kThinkRun);
   KPositionHistory root;
   board::KPosition cur;
   const int n = load_game_line(root, cur, job.cursor);
@@ -77,7 +77,7 @@ int chuban_job(CompJob& job) {
 }
 
 int sakiyomi(CompJob& job, model::Kyokumen& current) {
-  search::think_control.store(search::kThinkPonder);
+  search::think_words.control.store(search::kThinkPonder);
   int32_t from_to[5];
   if (computer_yosoku_convert(job.yosoku, from_to) != 0) return kPonderNoPrediction;
   model::Sashite predicted(from_to[0], from_to[1], from_to[2], from_to[3], 0, 0, from_to[4], 0);
@@ -102,20 +102,20 @@ int sakiyomi(CompJob& job, model::Kyokumen& current) {
 // the time the think has run so far; the new clock words count from the next
 // think's job.
 int chuban_time_update(int32_t /*time_a*/, int32_t /*time_b*/, int32_t /*time_c*/, int32_t /*ply*/) {
-  search::think_control.store(search::kThinkRun);
-  if (search::search_depth_get() > max_depth.load() && !search::time_limit_at_max()) {
+  search::think_words.control.store(search::kThinkRun);
+  if (search::search_depth_get() > running_think.max_depth.load() && !search::time_limit_at_max()) {
     // Deep enough already: the ponder's answer stands.
-    search::think_control.store(search::kThinkStop);
+    search::think_words.control.store(search::kThinkStop);
     tsume::tsume_stop(0);
     return 1;
   }
   search::time_limit_extend(
-      static_cast<int32_t>(platform::tick_elapsed(think_start_ms.load(), platform::tick_ms())));
+      static_cast<int32_t>(platform::tick_elapsed(running_think.think_start_ms.load(), platform::tick_ms())));
   return 1;
 }
 
 int chuban_stop() {
-  search::think_control.store(search::kThinkStop);
+  search::think_words.control.store(search::kThinkStop);
   tsume::tsume_stop(0);
   return 1;
 }

@@ -21,7 +21,7 @@ void think_fresh_state() {
   board::rand_seed(kEngineSeed);
   board::kifu_rep_clear();
   tsume::tsume_pool_reset();
-  search::think_control.store(search::kThinkRun);
+  search::think_words.control.store(search::kThinkRun);
 }
 
 uint64_t think_signature() {

@@ -6,28 +6,34 @@ namespace driver {
 
 namespace {
 
-platform::CriticalSection engine_cs;
-uint32_t think_word_value = 0;  // guarded by engine_cs
+// The think word and the engine lock that guards it: written by the shell's
+// requests (user-interface thread) and the think jobs (computer thread), each
+// under the lock.
+struct EngineWord {
+  platform::CriticalSection lock;
+  uint32_t think_word = 0;  // guarded by lock
+};
+EngineWord engine;
 
 }  // namespace
 
-platform::CriticalSection& engine_lock() { return engine_cs; }
+platform::CriticalSection& engine_lock() { return engine.lock; }
 
-uint32_t& think_word() { return think_word_value; }
+uint32_t& think_word() { return engine.think_word; }
 
 uint32_t think_state_get() {
-  std::lock_guard<platform::CriticalSection> lock(engine_cs);
-  return think_state_of(think_word_value);
+  std::lock_guard<platform::CriticalSection> lock(engine.lock);
+  return think_state_of(engine.think_word);
 }
 
 void think_state_set(uint32_t state) {
-  std::lock_guard<platform::CriticalSection> lock(engine_cs);
-  think_word_value = with_think_state(think_word_value, state);
+  std::lock_guard<platform::CriticalSection> lock(engine.lock);
+  engine.think_word = with_think_state(engine.think_word, state);
 }
 
 void think_phase_set(uint32_t phase) {
-  std::lock_guard<platform::CriticalSection> lock(engine_cs);
-  think_word_value = (think_word_value & ~0xFF00u) | (phase & 0xFF) << 8;
+  std::lock_guard<platform::CriticalSection> lock(engine.lock);
+  engine.think_word = (engine.think_word & ~0xFF00u) | (phase & 0xFF) << 8;
 }
 
 }  // namespace driver

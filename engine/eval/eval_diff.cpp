@@ -95,7 +95,7 @@ bool has_pair(int cls) {
 class Update {
  public:
   Update(const KPosition& p, KEvalRecord& r)
-      : p_(p), r_(r), w_(*eval_setup.eval_weights), cells_(board::senkei_current ? board::senkei_current : &kNoCells) {}
+      : p_(p), r_(r), w_(*eval_setup.eval_weights), cells_(board::eval_links.senkei_current ? board::eval_links.senkei_current : &kNoCells) {}
 
   void Add(int16_t& field, int v) { field = static_cast<int16_t>(field + v); }
 

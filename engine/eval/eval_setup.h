@@ -14,8 +14,8 @@
 // Each change raises eval_settings_count, so that whatever keeps values the
 // evaluation worked out can tell they are stale. The board reads the weight
 // object's king tables, the stage block and the strategy table through its
-// own pointers (board::king_rel_table, board::eval_stage_tables,
-// board::senkei_current), which the set-up points here.
+// own pointers (board::eval_links.king_rel_table, board::eval_links.eval_stage_tables,
+// board::eval_links.senkei_current), which the set-up points here.
 #pragma once
 
 #include <algorithm>
@@ -54,7 +54,7 @@ struct EvalSetup {
   // The stage block and the stage curves of the current game stage.
   board::KExchangeWeights eval_stage_block{};
   KStageCurves stage_curves = not_computed_curves();
-  // The strategy square table (board::senkei_current points here).
+  // The strategy square table (board::eval_links.senkei_current points here).
   board::KSenkeiTable senkei_table{};
   // The strategy code (0..31) of sente [0] and gote [1], and 1 when either
   // side plays 居矢倉 (code 1), else 0.

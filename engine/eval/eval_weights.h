@@ -25,7 +25,7 @@ struct KEvalWeights {
   int32_t count_value[board::kCountRows][board::kCountEntries];
   int32_t count_split[board::kCountRows][board::kCountEntries][2];
   int32_t piece_value[board::kPieceCodes];
-  board::KKingRelTable king_rel;  // also read by the board (board::king_rel_table)
+  board::KKingRelTable king_rel;  // also read by the board (board::eval_links.king_rel_table)
   int32_t distance_weight[9];
   int32_t count_curve[19];
   int32_t rank_bonus[2][board::kKikiSquares];  // per side, by square - 20

@@ -20,7 +20,7 @@ void eval_root_prepare(const board::KPosition& p, const int32_t codes[2], int32_
   ++eval_setup.eval_settings_count;
   eval_tables_init(eval_setup.eval_weight_block, style_word);
   eval_setup.eval_weights = &eval_setup.eval_weight_block;
-  board::king_rel_table = &eval_setup.eval_weight_block.king_rel;
+  board::eval_links.king_rel_table = &eval_setup.eval_weight_block.king_rel;
   eval_root_modes(p, codes, style_word);
 }
 
@@ -42,7 +42,7 @@ void eval_setup_stage(const board::KPosition& /*p*/, int stage, const int32_t /*
   ++eval_setup.eval_settings_count;
   senkei_table_current();
   stage_tables_init(stage, eval_setup.eval_stage_block);
-  board::eval_stage_tables = &eval_setup.eval_stage_block;
+  board::eval_links.eval_stage_tables = &eval_setup.eval_stage_block;
   stage_curves_copy(eval_setup.stage_curves);
 }
 

@@ -3,8 +3,8 @@
 // codes and yagura flag that the evaluation and the strategy builders read, the
 // strategy square table refilled and fitted to the position, and the stage
 // block of the current game stage. Each also points the readers (eval_weights,
-// and the board's board::king_rel_table, board::eval_stage_tables and
-// board::senkei_current) at the engine's blocks.
+// and the board's board::eval_links.king_rel_table, board::eval_links.eval_stage_tables and
+// board::eval_links.senkei_current) at the engine's blocks.
 #pragma once
 
 #include <cstdint>

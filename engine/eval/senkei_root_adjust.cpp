@@ -254,12 +254,12 @@ bool attacked_by_kind(const KPosition& p, int side, int sq, std::initializer_lis
 }  // namespace
 
 void senkei_table_save(int side) {
-  if (board::senkei_current == nullptr) return;
+  if (board::eval_links.senkei_current == nullptr) return;
   for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
     for (int f = 1; f <= 9; ++f) {
       for (int r = 1; r <= 9; ++r) {
         eval_setup.senkei_save_area[layer][f - 1][r - 1] =
-            board::senkei_current->cell[side][layer][board::square_of(f, r) - board::kFirstSquare];
+            board::eval_links.senkei_current->cell[side][layer][board::square_of(f, r) - board::kFirstSquare];
       }
     }
   }
@@ -269,11 +269,11 @@ void senkei_table_restore(int side) {
   if (eval_setup.senkei_saved_pattern == 0) return;
   eval_setup.senkei_saved_pattern = 0;
   ++eval_setup.eval_settings_count;
-  if (board::senkei_current == nullptr) return;
+  if (board::eval_links.senkei_current == nullptr) return;
   for (int layer = 0; layer < board::kSenkeiLayers; ++layer) {
     for (int f = 1; f <= 9; ++f) {
       for (int r = 1; r <= 9; ++r) {
-        board::senkei_current->cell[side][layer][board::square_of(f, r) - board::kFirstSquare] =
+        board::eval_links.senkei_current->cell[side][layer][board::square_of(f, r) - board::kFirstSquare] =
             eval_setup.senkei_save_area[layer][f - 1][r - 1];
       }
     }
@@ -285,7 +285,7 @@ int senkei_table_update(const KPosition& p, const board::KMove& m, int /*stage*/
   // the table for good: take it back before the new move.
   if (eval_setup.senkei_saved_pattern != 0) senkei_table_restore(eval_setup.saved_side);
   eval_setup.senkei_saved_pattern = 0;
-  if (board::senkei_current == nullptr || m.from == board::kPassSquare) return 0;
+  if (board::eval_links.senkei_current == nullptr || m.from == board::kPassSquare) return 0;
 
   const RootMove mv = root_move(p, m);
   if (senkei_furibisha_flag(code)) {

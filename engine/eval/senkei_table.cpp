@@ -67,7 +67,7 @@ void senkei_build_kadal(const board::KPosition& p, int s) {
 
 }  // namespace
 
-void senkei_table_current() { board::senkei_current = &eval_setup.senkei_table; }
+void senkei_table_current() { board::eval_links.senkei_current = &eval_setup.senkei_table; }
 
 int senkei_row_index(int code) { return code >= 0 && code < kSenkeiCodes ? kRowIndex[code] : -1; }
 
@@ -96,11 +96,11 @@ void senkei_tables_init(int variant, const int32_t codes[2]) {
 }
 
 int32_t& senkei_cell_ref(int owner, int layer, int view, int file, int rank) {
-  return board::senkei_current->cell[owner][layer][own_square(view, file, rank) - board::kFirstSquare];
+  return board::eval_links.senkei_current->cell[owner][layer][own_square(view, file, rank) - board::kFirstSquare];
 }
 
 void senkei_dispatch(const board::KPosition& p, const int32_t codes[2]) {
-  if (board::senkei_current == nullptr) return;
+  if (board::eval_links.senkei_current == nullptr) return;
   for (int s = 0; s < 2; ++s) {
     const int c = codes[s];
     // A bishop still at home wants the pawn in front of it to stay.

@@ -1,5 +1,5 @@
 // The strategy square tables: the set-up's table (eval_setup.senkei_table) the
-// engine reads through board::senkei_current, filled before every think from the base rows of the
+// engine reads through board::eval_links.senkei_current, filled before every think from the base rows of the
 // two sides' strategy codes (gote's turned by 180 degrees) and then adjusted to
 // the position by the dispatcher and the per-strategy builders.
 #pragma once

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/board/hash_table.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/ply_table.h"
@@ -71,7 +71,7 @@ void set_one_move(KPvHolder& out, const KMove& m) {
 void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]) {
   KPosition& p = *r.position;
   const int s = p.teban;
-  search_depth.store(0);
+  think_words.depth.store(0);
   cx.search_style = r.search_style;
   r.result->threat = 0;
   cx.early_stop_score = r.early_stop_score;
@@ -87,23 +87,23 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   board::hash_key_full(p, 0, cx.root_key);
   cx.move_stack[1] = r.history_count >= 1 ? r.history[r.history_count - 1] : board::pass_move();
   cx.move_stack[0] = r.history_count >= 2 ? r.history[r.history_count - 2] : board::pass_move();
-  board::generator_words.threat_word = 0;
+  board::think_board.generator_words.threat_word = 0;
 
   const int32_t current = r.senkei != nullptr ? *r.senkei : 0;
   strategies[s] = eval::senkei_select(p, s, r.senkei_hint_a, current, r.senkei_hint_b);
   strategies[1 - s] = eval::senkei_select(p, 1 - s, 0, 0, 0);
   if (r.senkei != nullptr) *r.senkei = strategies[s];
-  board::generator_words.game_stage = eval::progress_estimate(p);
+  board::think_board.generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, strategies, r.play_style);
-  eval::eval_setup_stage(p, board::generator_words.game_stage, strategies);
+  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, strategies);
   eval_cache_clear(cx.eval_cache);
 
   int32_t max_limit = 0;
   const int32_t base = time_for_move(p, r.time[0], r.time[1], &max_limit);
-  think_limits.base_limit.store(base);
-  think_limits.max_limit.store(max_limit);
-  think_limits.current_limit.store(base);
-  think_limits.extension.store(0);
+  think_words.limits.base_limit.store(base);
+  think_words.limits.max_limit.store(max_limit);
+  think_words.limits.current_limit.store(base);
+  think_words.limits.extension.store(0);
 
   cx.gen_stamp.serial = 0;
   sashite_gen_stamp_clear(cx.gen_stamp);
@@ -146,7 +146,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   if (r.speed) *r.speed = 0;
 
   KMove mate;
-  const int32_t budget = tsume_budget(think_limits.current_limit.load(), cx.time_state.max_depth, r.normal_play);
+  const int32_t budget = tsume_budget(think_words.limits.current_limit.load(), cx.time_state.max_depth, r.normal_play);
   if (root_mate_check(cx, p, &mate, budget) == 0) {
     out.Reset();
     set_one_move(out, mate);
@@ -189,9 +189,9 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   int score = head->score;
   const int best_count = std::max(r.best_count, 1);
   for (int d = 2;; ++d) {
-    const bool ponder = think_control.load() == kThinkPonder;
+    const bool ponder = think_words.control.load() == kThinkPonder;
     if (d > cx.time_state.max_depth && !(ponder && d <= cx.time_state.max_depth + 2)) break;
-    search_depth.store(d);
+    think_words.depth.store(d);
     cx.root_node.pv.Reset();
     cx.time_state.searched_count = 0;
     move_set_clear(cx.searched_move_set);
@@ -213,7 +213,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
                           r.ring_a);
       eval::senkei_table_restore(s);
       cx.time_state.previous_score = score;
-      think_limits.current_limit.store(think_limits.base_limit.load());
+      think_words.limits.current_limit.store(think_words.limits.base_limit.load());
       board::path_rep_truncate(cx.path_ply_count[0]);
       if (cx.search_abort || move_set_count(cx.searched_move_set) >= best_count) break;
     }
@@ -255,7 +255,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   pv_move_mate_threat(p, out);
   if (cx.time_state.lost) return -kScoreMate;
   if (std::abs(score) < kLearnBelow) {
-    learn_store_results(cx.root_key, search_depth.load(), score, cx.root_node.pv, 1, r.ring_b);
+    learn_store_results(cx.root_key, think_words.depth.load(), score, cx.root_node.pv, 1, r.ring_b);
   }
   return score;
 }

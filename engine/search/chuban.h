@@ -52,7 +52,7 @@ int Chuban(ThinkContext& cx, const ThinkRequest& request);
 // The plain think, kept as the full search's test oracle: iterative deepening
 // (depth 1, 2, ... up to the limit, two more while pondering) of a fail-soft
 // alpha-beta over the legal moves, scored by material alone. It polls
-// think_control and the clock every 1024 nodes; a time limit of main / 40 +
+// think_words.control and the clock every 1024 nodes; a time limit of main / 40 +
 // byoyomi ends it unless pondering or told otherwise (no limit when that is 0).
 // A stopped iteration is dropped: the line and score of the last finished one
 // stand (the first legal move and the material score before any). Every

@@ -48,7 +48,7 @@ uint32_t PlainSearch::elapsed() const { return platform::tick_elapsed(start_, pl
 
 bool PlainSearch::Poll() {
   if (aborted_) return true;
-  const int32_t control = think_control.load(std::memory_order_relaxed);
+  const int32_t control = think_words.control.load(std::memory_order_relaxed);
   if (control == kThinkStop) {
     aborted_ = true;
   } else if (control != kThinkPonder && timed_ && static_cast<int64_t>(elapsed()) >= time_limit_now()) {
@@ -95,15 +95,15 @@ int material_score(const board::KPosition& p) {
 int chuban_plain(const ThinkRequest& r) {
   board::KPosition& p = *r.position;
   KPvHolder& out = *r.result;
-  search_depth.store(0);
+  think_words.depth.store(0);
   out.Reset();
   out.threat = 0;
   out.flags[KPvHolder::kMateAtRootSlot] = 0;
   const int32_t budget = time_budget(r);
-  think_limits.base_limit.store(budget);
-  think_limits.max_limit.store(budget);
-  think_limits.current_limit.store(budget);
-  think_limits.extension.store(0);
+  think_words.limits.base_limit.store(budget);
+  think_words.limits.max_limit.store(budget);
+  think_words.limits.current_limit.store(budget);
+  think_words.limits.extension.store(0);
   PlainSearch s(p, budget > 0, platform::tick_ms());
   if (r.speed) *r.speed = 0;
 
@@ -115,9 +115,9 @@ int chuban_plain(const ThinkRequest& r) {
   int score = material_score(p);
 
   for (int d = 1;; ++d) {
-    const bool pondering = think_control.load() == kThinkPonder;
+    const bool pondering = think_words.control.load() == kThinkPonder;
     if (d > r.max_depth + (pondering ? 2 : 0) || s.Poll()) break;
-    search_depth.store(d);
+    think_words.depth.store(d);
     int best = INT_MIN;
     int best_index = 0;
     PlainLine best_line;

@@ -186,7 +186,7 @@ int sashite_safe_check(const ThinkContext& cx, const KPosition& p, const KMove& 
     const uint64_t set = board::kiki_direct64(board::kiki_at(p, c.from), o);
     const int attacker = 63 - __builtin_clzll(set);
     int second = 0;
-    const int v = board::generator_words.game_stage == 0
+    const int v = board::think_board.generator_words.game_stage == 0
                       ? board::exchange_eval_pos(p, o, c.code, c.from, attacker, &second)
                       : board::exchange_eval(p, o, c.code, c.from, attacker, &second);
     if (v > 200) return 0;
@@ -350,9 +350,9 @@ int exchange_pattern_classify(const ThinkContext& cx, const KPosition& p) {
 }
 
 int prune_margin(const ThinkContext& cx, const KPosition& p, int flag, const KMove& c, int ply, int n, int d) {
-  const int mode = board::generator_words.game_stage < 0
+  const int mode = board::think_board.generator_words.game_stage < 0
                        ? 0
-                       : (board::generator_words.game_stage > 2 ? 2 : board::generator_words.game_stage);
+                       : (board::think_board.generator_words.game_stage > 2 ? 2 : board::think_board.generator_words.game_stage);
   const int base = kMarginBase[mode];
   const int factor = mode < 2 && ply >= 12 ? 2 : 1;
   const KMove& m = cx.move_stack[ply - 1];

@@ -217,7 +217,7 @@ int order_depth_cut(int score, int bound, int stand, int index) {
 }
 
 void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
-  const int mode = board::generator_words.game_stage;
+  const int mode = board::think_board.generator_words.game_stage;
   const int t = (mode + 1) / 2;
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
     const KMove& m = *ln->move;

@@ -4,8 +4,8 @@
 // the list, or with poor scores, shallower.
 #pragma once
 
-#include "engine/board/generator_words.h"
 #include "engine/board/position.h"
+#include "engine/board/think_board.h"
 #include "engine/search/exchange_score.h"
 #include "engine/search/move_list.h"
 #include "engine/search/node_records.h"

@@ -40,7 +40,7 @@ bool opponent_mates(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int
     *found = w;
     return true;
   }
-  if (child.tsume_mark != 0 || think_control.load() == kThinkStop) return false;
+  if (child.tsume_mark != 0 || think_words.control.load() == kThinkStop) return false;
   const KMateThreat& t = node.threat[mover];
   board::KMove mate;
   if (t.key.word[0] != 0) {

@@ -271,7 +271,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   // 6. The transposition table.
   ClearChildTable();
   int exact = 0;
-  const int probe = board::hash_probe(child_, w, ln->depth_adj, child_.ext + 12 * (search_depth.load() - ply_ - 1),
+  const int probe = board::hash_probe(child_, w, ln->depth_adj, child_.ext + 12 * (think_words.depth.load() - ply_ - 1),
                                       exact, alpha_, beta_, best_);
   switch (probe) {
     case board::kProbeAtBeta:
@@ -384,7 +384,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   }
   // 11. Take back.
   --cx_.search_ply;
-  board::generator_words.threat_word = threat_;
+  board::think_board.generator_words.threat_word = threat_;
   board::undo_move(p_, m, 1);
   // 12. The score.
   if (null_state_ == NullState::kCutoffConfirmed) {
@@ -450,7 +450,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
   // 2. The table.
   ClearChildTable();
   int exact = 0;
-  const int probe = board::hash_probe(child_, kPassWord, 0, child_.ext + 12 * (search_depth.load() - ply_ - 1),
+  const int probe = board::hash_probe(child_, kPassWord, 0, child_.ext + 12 * (think_words.depth.load() - ply_ - 1),
                                       exact, alpha_, beta_, best_);
   if (probe == board::kProbeAtBeta) {
     SetLine(w, 0, false);
@@ -544,7 +544,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
     }
   }
   // 7. Back to the side to move; the pass scores like a move.
-  board::generator_words.threat_word = threat_;
+  board::think_board.generator_words.threat_word = threat_;
   board::undo_move(p_, pm, 1);
   if (null_state_ == NullState::kCutoffConfirmed) {
     ret_ = best_;

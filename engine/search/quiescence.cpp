@@ -92,7 +92,7 @@ KMoveNode* left_out_evasions(ThinkContext& cx, const KPosition& p, KMoveNode* he
 }  // namespace
 
 int qsearch_stop_test(ThinkContext& cx) {
-  if (think_control.load(std::memory_order_relaxed) == kThinkStop) return 1;
+  if (think_words.control.load(std::memory_order_relaxed) == kThinkStop) return 1;
   // Without time rules the clock is read only for the progress reports.
   const bool timed = time_rules_apply(cx);
   if (!timed && (cx.node_counter & kProgressPollMask) != 0) return 0;
@@ -116,7 +116,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
   if (cx.search_abort) return kScoreStopped;
 
   const KMove& incoming = cx.move_stack[ply];
-  const int mode = board::generator_words.game_stage;
+  const int mode = board::think_board.generator_words.game_stage;
   const int silver = mode == 0 && ply > 4 ? silver_advance_square(cx, ply) : 0;
   // The line has reached the end of the per-ply arrays: stand pat.
   if (ply > kNodeLastPly) return static_score(cx, node, silver);
@@ -231,7 +231,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
       child.tsume_mark = 0;
       int exact = 0;
       const int probe = board::hash_probe(child, w, kQuiescenceProbeMargin,
-                                          child.ext + 12 * (search_depth.load() - ply - 1), exact, alpha, beta, best);
+                                          child.ext + 12 * (think_words.depth.load() - ply - 1), exact, alpha, beta, best);
       if (probe == board::kProbeAtBeta) {
         node.pv.moves[ply] = w;
         node.pv.length = ply;

@@ -23,7 +23,7 @@ namespace search {
 int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, int alpha, int beta, uint32_t pair_key,
                       int exchange_class, int* searched);
 
-// 1 to stop the search: think_control 1, or (not pondering, under a time rule:
+// 1 to stop the search: think_words.control 1, or (not pondering, under a time rule:
 // a time limit of 500 ms or more and no no-time-limit flag) the think's time
 // has reached its current limit; else 0.
 int qsearch_stop_test(ThinkContext& cx);

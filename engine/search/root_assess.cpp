@@ -26,7 +26,7 @@ constexpr int kPawnFaceBonus = 10;
 constexpr int kMateScore = 32766;
 
 int exchange_for(const KPosition& p, int side, int code, int q, int first) {
-  return board::generator_words.game_stage == 0 ? board::exchange_eval_pos(p, side, code, q, first, nullptr)
+  return board::think_board.generator_words.game_stage == 0 ? board::exchange_eval_pos(p, side, code, q, first, nullptr)
                                 : board::exchange_eval(p, side, code, q, first, nullptr);
 }
 
@@ -50,7 +50,7 @@ int table_gain(const KPosition& p, int s, int n, int t) {
   int own;
   if ((c == board::kRook || c == board::kBishop) && board::in_camp(s, q)) {
     own = 100;
-  } else if (board::generator_words.game_stage == 0) {
+  } else if (board::think_board.generator_words.game_stage == 0) {
     own = cell(s, c2, t) - cell(s, c, q) + board::exchange_flat_value(c2) - board::exchange_flat_value(c);
   } else {
     own = board::exchange_king_value(p, s, c2, t) - board::exchange_king_value(p, s, c, q);
@@ -59,7 +59,7 @@ int table_gain(const KPosition& p, int s, int n, int t) {
   if (u == 0) return own;
   const int k = board::code_kind(u);
   int taken = board::exchange_hand_value(k, p.hand[s][k]);
-  if (board::generator_words.game_stage == 0) {
+  if (board::think_board.generator_words.game_stage == 0) {
     taken += cell(1 - s, u, t) + board::exchange_flat_value(u);
   } else {
     taken += board::exchange_king_value(p, 1 - s, u, t);

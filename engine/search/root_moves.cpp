@@ -25,7 +25,7 @@ constexpr int32_t kEvasionBudget[8] = {0, 0, 100, 200, 400, 1600, 6400, 25600};
 constexpr int32_t kLongThinkMs = 45000;
 constexpr int32_t kLongThinkTime = 1500;
 
-bool stop_requested() { return think_control.load() == kThinkStop; }
+bool stop_requested() { return think_words.control.load() == kThinkStop; }
 
 // Replaces moves[i] with the last move; the new count.
 int remove_at(KMove* moves, int i, int count) {

@@ -97,7 +97,7 @@ void child_threat_records(const ThinkContext& cx, KSearchNode& root, KSearchNode
 bool threat_still_mates(const ThinkContext& cx, KSearchNode& root, KSearchNode& child, int mover, KMove* mate) {
   const KMateThreat& t = root.threat[mover];
   if (child.tsume_mark != 0 || t.key.word[0] == 0) return false;
-  if (board::king_attacked(*child.position, 1 - mover) || think_control.load() == kThinkStop) return false;
+  if (board::king_attacked(*child.position, 1 - mover) || think_words.control.load() == kThinkStop) return false;
   const int since = static_cast<int>(t.ply);
   const int plies = cx.search_ply + 1 - since;
   return tsume::tsume_verify(t.key, t.move, plies, &cx.move_stack[since + 1], *child.position, mate, kThreatTimeMs) ==
@@ -148,8 +148,8 @@ int root_search(ThinkContext& cx, KSearchNode& root, const int32_t strategies[2]
   if (cx.search_abort) return kScoreStopped;
   KPosition& p = *root.position;
   const int s = p.teban;
-  const int depth = search_depth.load();
-  const int stage = board::generator_words.game_stage;
+  const int depth = think_words.depth.load();
+  const int stage = board::think_board.generator_words.game_stage;
   int best = alpha;
   cx.ply_nodes[cx.search_ply] = &root;  // the node search reads its parent's depth here
   const KMove& last = cx.move_stack[1];
@@ -323,7 +323,7 @@ int root_search(ThinkContext& cx, KSearchNode& root, const int32_t strategies[2]
       if (depth > 2) {
         cx.time_state.best_score = score;
         if (score_trend(score, cx.time_state.previous_score) != 0) {
-          think_limits.current_limit.store(think_limits.max_limit.load());
+          think_words.limits.current_limit.store(think_words.limits.max_limit.load());
         }
         if (!cx.time_state.lost) learn_store_results(root.key, depth, score, root.pv, 0, ring_a);
         pv_print(cx, root, count, score, depth, 1);

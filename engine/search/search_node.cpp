@@ -32,8 +32,6 @@
 
 namespace search {
 
-StageTraceHook stage_trace_hook = nullptr;
-
 namespace {
 
 using board::KMove;
@@ -76,7 +74,7 @@ NodeSearch::NodeSearch(ThinkContext& cx, KSearchNode& node, const KMoveNode* inc
       ply_(cx.search_ply),
       side_(node.position->teban),
       row_(incoming != nullptr && incoming->stage < kStageRows ? incoming->stage : 1),
-      mode_(std::clamp(board::generator_words.game_stage, 0, 2)),
+      mode_(std::clamp(board::think_board.generator_words.game_stage, 0, 2)),
       depth_(node_depth(node.ext, cx.search_ply)),
       alpha_(alpha),
       beta_(beta),
@@ -86,7 +84,8 @@ NodeSearch::NodeSearch(ThinkContext& cx, KSearchNode& node, const KMoveNode* inc
       flag_b_(flag_b) {}
 
 void NodeSearch::Trace(int code) const {
-  if (stage_trace_hook != nullptr) stage_trace_hook(code);
+  const StageTraceHook hook = think_report_hooks.stage_trace_hook;
+  if (hook != nullptr) hook(code);
 }
 
 void NodeSearch::AddSearched(board::KMoveWord w) {
@@ -104,7 +103,7 @@ void NodeSearch::Enter() {
   set_.list = set_list_;
   child_.position = &p_;
   in_check_ = board::king_attacked(p_, side_);
-  outer_threat_ = board::generator_words.threat_word;
+  outer_threat_ = board::think_board.generator_words.threat_word;
   const KMove& own = cx_.move_stack[ply_ - 1];
   if ((!in_check_ || ply_ > 3) && depth_.remaining < kThreatMaxRemaining) {
     const int marker = own.flag;
@@ -115,7 +114,7 @@ void NodeSearch::Enter() {
       threat_ = threat_after_pass(cx_.move_stack[ply_ - 3], cx_.move_stack[ply_ - 2], incoming_);
     }
   }
-  board::generator_words.threat_word = threat_;
+  board::think_board.generator_words.threat_word = threat_;
   knight_step_ = !is_pass(own) && board::code_class(own.code) == board::kKnight && !own.promote &&
                  own.captured_code == 0 && (own.flag_word & ~7u) == kFollowStageWord;
   depth_lag_ = is_pass(incoming_) || cx_.ply_nodes[ply_ - 1] == nullptr ? 0 : cx_.ply_nodes[ply_ - 1]->ext - node_.ext;
@@ -362,7 +361,7 @@ NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
     ++cx_.search_ply;
     const int r = search_node(cx_, child_, saved_node_, -beta_, -entry_alpha_, flag_a_, flag_b_);
     --cx_.search_ply;
-    board::generator_words.threat_word = threat_;
+    board::think_board.generator_words.threat_word = threat_;
     board::undo_move(p_, m, 1);
     for (int i = 0; i < 3; ++i) node_.counters[i] += child_.counters[i];
     if (r == kScoreStopped) {
@@ -469,7 +468,7 @@ int NodeSearch::Run() {
     result = EndOfNode();
     break;
   }
-  board::generator_words.threat_word = outer_threat_;
+  board::think_board.generator_words.threat_word = outer_threat_;
   return result;
 }
 

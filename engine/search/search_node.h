@@ -30,10 +30,10 @@ int search_node(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming, 
 constexpr int kNodeLastPly = 38;
 static_assert(kNodeLastPly + 3 <= KPvHolder::kMaxMoves, "per-ply arrays of 42 cover every ply");
 
-// Depth of a node in twelfths of a ply: the horizon ply H = search_depth +
+// Depth of a node in twelfths of a ply: the horizon ply H = think_words.depth +
 // ext / 12 (a positive ext rounds up, a negative one toward zero), the
 // remaining plies R = H - ply, and the depth the transposition table stores,
-// ext + 12 x (search_depth - ply).
+// ext + 12 x (think_words.depth - ply).
 struct NodeDepth {
   int horizon;
   int remaining;
@@ -43,7 +43,7 @@ inline NodeDepth node_depth(int ext, int ply, int depth) {
   const int horizon = depth + (ext > 0 ? (ext + 11) / 12 : ext / 12);
   return {horizon, horizon - ply, ext + 12 * (depth - ply)};
 }
-inline NodeDepth node_depth(int ext, int ply) { return node_depth(ext, ply, search_depth.load(std::memory_order_relaxed)); }
+inline NodeDepth node_depth(int ext, int ply) { return node_depth(ext, ply, think_words.depth.load(std::memory_order_relaxed)); }
 inline int remaining_plies(int ext, int ply) { return node_depth(ext, ply).remaining; }
 
 // The stage table: the row is the stage byte of the incoming move's list node
@@ -76,10 +76,8 @@ struct KPassThreat {
   board::KMoveWord words[3] = {0, 0, 0};
 };
 
-// Test hook: when set, every stage a node runs (after its skip tests) is
-// reported with its code, and the futility test with kTraceFutility.
+// The stage trace (think_report_hooks.stage_trace_hook, search_words.h)
+// reports the futility test with this code.
 constexpr int kTraceFutility = 100;
-using StageTraceHook = void (*)(int code);
-extern StageTraceHook stage_trace_hook;
 
 }  // namespace search

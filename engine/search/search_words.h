@@ -1,31 +1,31 @@
 // The words of a think that stay process-wide because another thread reads or
 // writes them while it runs: the stop and ponder word, the iteration depth and
-// the time limits (the driver raises the limit on a ponder hit from the
-// user-interface thread; the think reads them at its polling points), and the
-// sinks its reports go to. What one think keeps for itself is in its context
-// (think_context.h). (The mate solver keeps its own time-limit words:
+// the time limits, one record (SharedThinkWords: the driver raises the limit
+// on a ponder hit from the user-interface thread; the think reads them at its
+// polling points), and the hooks its reports go to, another (ThinkReportHooks).
+// What one think keeps for itself is in its context (think_context.h). (The mate solver keeps its own time-limit words:
 // engine/tsume/tsume_state.h.)
 //
-// Reset at think start by Chuban: search_depth, the time limits, and in the
+// Reset at think start by Chuban: think_words.depth, the time limits, and in the
 // context the search's words, among them the depth-selected generator's
 // candidate table with its call counter (gen_stamp.h) and the cache of full
 // evaluations (eval_cache.h); the best root move, the predicted-line slots
 // (pv_learn.h), the exchange scorer's move pool (exchange_score.h) and the
 // mate-threat defences' scratch room live in the context as well. Also
-// process-wide and set at think start: the search mode board::game_stage and
-// the threat word board::threat_word, which the board's generators read
+// process-wide and set at think start: the search mode and the threat word of
+// board::think_board.generator_words, which the board's generators read
 // (board_state.h).
 //
-// Besides the words above, the search keeps one test hook, stage_trace_hook
-// (search_node.h), null outside the node search's tests.
+// The node search's stage trace is a test hook in the same record of report
+// hooks, null outside the node search's tests.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
-#include "engine/board/generator_words.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/position.h"
+#include "engine/board/think_board.h"
 #include "engine/search/node_records.h"
 
 namespace search {
@@ -37,7 +37,7 @@ constexpr int kScoreStopped = -32767;   // what a stopped search returns
 constexpr int kStoppedScore = kScoreStopped;
 constexpr int kPerpetualCheckScore = -16383;  // keeping up a perpetual check
 
-// think_control values.
+// think_words.control values.
 enum ThinkControl : int32_t {
   kThinkRun = 0,      // a normal think
   kThinkStop = 1,     // stop now
@@ -51,10 +51,6 @@ static_assert(kPlyEntries >= KPvHolder::kMaxMoves, "per-ply arrays cover every p
 // The last ply a line may reach.
 constexpr int kLastPly = KPvHolder::kMaxMoves - 1;
 
-// Written by the driver from any thread; read by the think at its polling points.
-extern std::atomic<int32_t> think_control;
-// The iteration depth the think is on (0 before the first).
-extern std::atomic<int32_t> search_depth;
 // The time limits of the think that runs, in ms; the driver reads them and
 // adds to `extension` from another thread.
 struct ThinkLimits {
@@ -67,7 +63,18 @@ struct ThinkLimits {
   // top of the current limit, so that the reset keeps it. Zeroed at think start.
   std::atomic<int32_t> extension{0};
 };
-extern ThinkLimits think_limits;
+
+// The words of the think that runs which other threads read or write, one
+// record for the process. The driver writes `control` from any thread (a stop
+// or a ponder hit) and the think reads it at its polling points; the think
+// writes `depth` and `limits` and the driver reads them (and raises the
+// limits' extension) from the user-interface thread.
+struct SharedThinkWords {
+  std::atomic<int32_t> control{kThinkRun};  // ThinkControl
+  std::atomic<int32_t> depth{0};            // the iteration the think is on (0 before the first)
+  ThinkLimits limits;
+};
+extern SharedThinkWords think_words;
 
 // The think's time and root state, one record of the think's context shared
 // by the think routine, the root search and the time tests.
@@ -100,6 +107,27 @@ int time_limit_at_max();
 // its message-queue sender; without one the variations go nowhere.
 using PvSink = int (*)(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes,
                        uint32_t ms);
+// Where the think sends its progress while an iteration runs long without a
+// new line: the node count and milliseconds of the think so far. Installed by
+// the driver like the variations' sink.
+using ProgressSink = int (*)(uint32_t nodes, uint32_t ms);
+// Test hook: when set, every stage a node runs (after its skip tests) is
+// reported with its code (search_node.h).
+using StageTraceHook = void (*)(int code);
+
+// The hooks a think reports through, one record for the process. Written by
+// the driver when the engine starts (the message-queue senders), by the bench
+// and by the tests; read by the think whenever it reports a line or its
+// progress, and by the node search at each stage for the trace. The sinks are
+// atomic because the driver may install them while a think runs on another
+// thread; the trace hook is set only by single-threaded tests.
+struct ThinkReportHooks {
+  std::atomic<PvSink> pv_sink{nullptr};
+  std::atomic<ProgressSink> progress_sink{nullptr};
+  StageTraceHook stage_trace_hook = nullptr;
+};
+extern ThinkReportHooks think_report_hooks;
+
 void set_pv_sink(PvSink sink);
 void pv_report(int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes, uint32_t ms);
 struct ThinkContext;
@@ -107,10 +135,6 @@ struct ThinkContext;
 void pv_report(ThinkContext& cx, int count, const uint32_t* moves, int32_t a, int flag, int32_t b, uint32_t nodes,
                uint32_t ms);
 
-// Where the think sends its progress while an iteration runs long without a
-// new line: the node count and milliseconds of the think so far. Installed by
-// the driver like the variations' sink.
-using ProgressSink = int (*)(uint32_t nodes, uint32_t ms);
 void set_progress_sink(ProgressSink sink);
 // A think reports at least this often: a progress report goes out when this
 // long has passed since its last report of either kind.

@@ -124,7 +124,7 @@ int32_t tsume_budget(int32_t current_limit, int max_depth, bool normal_play) {
 }
 
 bool time_rules_apply(const ThinkContext& cx) {
-  return think_control.load(std::memory_order_relaxed) != kThinkPonder && !cx.time_state.no_time_limit &&
+  return think_words.control.load(std::memory_order_relaxed) != kThinkPonder && !cx.time_state.no_time_limit &&
          time_limit_now() >= kTimeRulesFloor;
 }
 

@@ -19,9 +19,18 @@ using namespace board;
 
 namespace {
 
-std::unique_ptr<KTsumeEngine> g_in_game;
-std::unique_ptr<KTsumeEngine> g_ktsume;
-std::unique_ptr<KTsumeEngine> g_compose;
+// The solver's three process-wide instances, each absent until its alloc entry
+// makes it and again after its free entry. The entries below create, use and
+// destroy them on the computer thread; the driver keeps the problem solver's
+// instance under its instance lock (ktsume_instance_lock) while a job makes,
+// uses or destroys it, and the stop and progress entries may read it from any
+// thread.
+struct SolverInstances {
+  std::unique_ptr<KTsumeEngine> in_game;  // the move search's quick mate checks
+  std::unique_ptr<KTsumeEngine> ktsume;   // the problem solver (mate jobs)
+  std::unique_ptr<KTsumeEngine> compose;  // the composer's solves
+};
+SolverInstances instances;
 
 int alloc(std::unique_ptr<KTsumeEngine>& slot, uint64_t mem_kb, bool small) {
   slot.reset();
@@ -34,7 +43,7 @@ int alloc(std::unique_ptr<KTsumeEngine>& slot, uint64_t mem_kb, bool small) {
 bool is_pawn_drop(const KMove& m) { return m.from == kInHand && code_kind(m.code) == kPawn; }
 
 int in_game_search(KPosition& p, KHashKey* main_key, KMove* out, int32_t node_limit, uint32_t time_limit) {
-  KTsumeEngine* e = g_in_game.get();
+  KTsumeEngine* e = instances.in_game.get();
   if (e == nullptr) return 1;
   e->node_limit = node_limit;
   e->time_limit.store(time_limit);
@@ -67,19 +76,19 @@ const KTsumeNode* tree_lookup(KTsumeTable& t, const KPosition& p) {
 
 }  // namespace
 
-KTsumeEngine* tsume_instance() { return g_in_game.get(); }
-KTsumeEngine* ktsume_instance() { return g_ktsume.get(); }
-KTsumeEngine* compose_instance() { return g_compose.get(); }
+KTsumeEngine* tsume_instance() { return instances.in_game.get(); }
+KTsumeEngine* ktsume_instance() { return instances.ktsume.get(); }
+KTsumeEngine* compose_instance() { return instances.compose.get(); }
 
 // ---- In-game instance --------------------------------------------------------
 
-int tsume_alloc(uint64_t mem_kb) { return alloc(g_in_game, mem_kb, true); }
-void tsume_free() { g_in_game.reset(); }
+int tsume_alloc(uint64_t mem_kb) { return alloc(instances.in_game, mem_kb, true); }
+void tsume_free() { instances.in_game.reset(); }
 void tsume_pool_reset() {
-  if (g_in_game) tsume_table_reset(g_in_game->table);
+  if (instances.in_game) tsume_table_reset(instances.in_game->table);
 }
 void tsume_stop(uint32_t ms) {
-  if (g_in_game) g_in_game->time_limit.store(ms);
+  if (instances.in_game) instances.in_game->time_limit.store(ms);
 }
 
 int tsume_search(KPosition& p, KHashKey* main_key, KMove* out, int32_t node_limit) {
@@ -95,7 +104,7 @@ int tsume_search_within(KPosition& p, KHashKey* main_key, KMove* out, int32_t no
 }
 
 int tsume_hash_check(KPosition& p, KMove* out) {
-  KTsumeEngine* e = g_in_game.get();
+  KTsumeEngine* e = instances.in_game.get();
   if (e == nullptr || p.piece[1 - p.teban].sq >= kInHand) return 1;
   const KHashKey key = tsume_root_key(p, p.teban);
   const KTsumeNode* n = tsume_lookup(e->table, key);
@@ -127,7 +136,7 @@ int tsume_hash_check(KPosition& p, KMove* out) {
 
 int tsume_verify(const KHashKey& key, const KMove& recorded, int plies, const KMove* moves, KPosition& p, KMove* out,
                  uint32_t time_limit_ms) {
-  KTsumeEngine* e = g_in_game.get();
+  KTsumeEngine* e = instances.in_game.get();
   if (e == nullptr) return 1;
   // Keys made along moves equal keys made from scratch, so the probe key of
   // the position now is made from it directly.
@@ -140,28 +149,28 @@ int tsume_verify(const KHashKey& key, const KMove& recorded, int plies, const KM
 
 // ---- Problem solver -----------------------------------------------------------
 
-int ktsume_alloc(uint64_t mem_kb) { return alloc(g_ktsume, mem_kb, false); }
+int ktsume_alloc(uint64_t mem_kb) { return alloc(instances.ktsume, mem_kb, false); }
 int ktsume_alloc_default() { return ktsume_alloc(kKtsumeDefaultKb); }
-void ktsume_free() { g_ktsume.reset(); }
-void ktsume_free_default() { g_ktsume.reset(); }
+void ktsume_free() { instances.ktsume.reset(); }
+void ktsume_free_default() { instances.ktsume.reset(); }
 void ktsume_pool_reset() {
-  if (g_ktsume) tsume_table_reset(g_ktsume->table);
+  if (instances.ktsume) tsume_table_reset(instances.ktsume->table);
 }
 void ktsume_set_time_limit(uint32_t ms) {
-  if (g_ktsume) g_ktsume->time_limit.store(ms);
+  if (instances.ktsume) instances.ktsume->time_limit.store(ms);
 }
 
 SolveResult ktsume_solve(const KPosition& p, const KMove** line, int* length, uint32_t time_limit_ms,
                          int32_t node_limit) {
-  const int r = solve_line(g_ktsume.get(), p, line, length, time_limit_ms, node_limit);
-  if (g_ktsume && g_ktsume->time_limit.load() == 0) return SolveResult::kStopped;
+  const int r = solve_line(instances.ktsume.get(), p, line, length, time_limit_ms, node_limit);
+  if (instances.ktsume && instances.ktsume->time_limit.load() == 0) return SolveResult::kStopped;
   return static_cast<SolveResult>(r);
 }
 
 int ktsume_solve_defender_top(const KPosition& p, KMove* out, int* count, uint32_t time_limit_ms,
                               int32_t node_limit) {
   *count = 0;
-  KTsumeEngine* e = g_ktsume.get();
+  KTsumeEngine* e = instances.ktsume.get();
   if (e == nullptr) return 1;
   const int r = ktsume_solve_defender(*e, p, time_limit_ms, node_limit, out, count);
   if (e->time_limit.load() == 0) return 7;
@@ -200,7 +209,7 @@ int ktsume_solve_top(const KPosition& p, const KMove& last, KMove* out, int mode
 SolveResult check_henbetsu(const KPosition& p, const KMove* line, int length, const KMove** out_line,
                            int* out_length, uint32_t time_limit_ms) {
   *out_length = 0;
-  KTsumeEngine* e = g_ktsume.get();
+  KTsumeEngine* e = instances.ktsume.get();
   if (e == nullptr) return SolveResult::kUndecided;
   const int r = ktsume_henbetsu_search(*e, p, line, length, time_limit_ms);
   if (r == 0) {
@@ -211,7 +220,7 @@ SolveResult check_henbetsu(const KPosition& p, const KMove* line, int length, co
 }
 
 int ktsume_get_answer(const KPosition& p, KMove* out, int tree) {
-  KTsumeEngine* e = g_ktsume.get();
+  KTsumeEngine* e = instances.ktsume.get();
   if (e == nullptr || tree_slot(*e, tree) == nullptr) return 1;
   const KTsumeNode* n = tree_lookup(*tree_slot(*e, tree), p);
   if (n == nullptr || n->move == kTerminalMove || n->move == kNoNodeMove) return 1;
@@ -220,7 +229,7 @@ int ktsume_get_answer(const KPosition& p, KMove* out, int tree) {
 }
 
 int ktsume_check_answer(const KPosition& p, const KMove& defender_move, int tree) {
-  KTsumeEngine* e = g_ktsume.get();
+  KTsumeEngine* e = instances.ktsume.get();
   if (e == nullptr || tree_slot(*e, tree) == nullptr || defender_move.from != kInHand) return 0;
   // The tree marks the position after a futile drop; a drop it never reached
   // has no answer in it either.
@@ -231,47 +240,47 @@ int ktsume_check_answer(const KPosition& p, const KMove& defender_move, int tree
 }
 
 void ktsume_get_stats(uint32_t* nodes, double* seconds) {
-  const KTsumeEngine* e = g_ktsume.get();
+  const KTsumeEngine* e = instances.ktsume.get();
   *nodes = e != nullptr ? e->last_node_count : 0;
   *seconds = e != nullptr ? e->last_seconds : 0;
 }
 
 void ktsume_get_progress(uint32_t* nodes, double* seconds) {
-  const KTsumeEngine* e = g_ktsume.get();
+  const KTsumeEngine* e = instances.ktsume.get();
   *nodes = e != nullptr ? uint32_t{e->node_count} : 0;
   *seconds = e != nullptr ? platform::tick_elapsed(e->start_time, platform::tick_ms()) * 0.001 : 0;
 }
 
 bool ktsume_tree_free() {
-  if (!g_ktsume) return false;
-  tsume_tree_delete(g_ktsume->committed);
+  if (!instances.ktsume) return false;
+  tsume_tree_delete(instances.ktsume->committed);
   return true;
 }
 
 bool ktsume_tree_commit() {
-  if (!g_ktsume) return false;
-  tsume_tree_delete(g_ktsume->committed);
-  g_ktsume->committed = g_ktsume->tree;
-  g_ktsume->tree = nullptr;
+  if (!instances.ktsume) return false;
+  tsume_tree_delete(instances.ktsume->committed);
+  instances.ktsume->committed = instances.ktsume->tree;
+  instances.ktsume->tree = nullptr;
   return true;
 }
 
 // ---- Composer instance ----------------------------------------------------------
 
-int compose_instance_alloc(uint64_t mem_kb) { return alloc(g_compose, mem_kb, false); }
-void compose_instance_free() { g_compose.reset(); }
+int compose_instance_alloc(uint64_t mem_kb) { return alloc(instances.compose, mem_kb, false); }
+void compose_instance_free() { instances.compose.reset(); }
 
 int compose_instance_solve(const KPosition& p, const KMove** line, int* length, uint32_t time_limit_ms,
                            int32_t node_limit) {
-  return solve_line(g_compose.get(), p, line, length, time_limit_ms, node_limit);
+  return solve_line(instances.compose.get(), p, line, length, time_limit_ms, node_limit);
 }
 
 int compose_instance_short_mate(KTsumeTable& table, const KPosition& p, int ply_limit, KMove* out, int* plies,
                                 uint32_t time_limit_ms, int32_t node_limit) {
-  if (!g_compose) return 1;
-  return compose_short_mate(*g_compose, table, p, ply_limit, out, plies, time_limit_ms, node_limit);
+  if (!instances.compose) return 1;
+  return compose_short_mate(*instances.compose, table, p, ply_limit, out, plies, time_limit_ms, node_limit);
 }
 
-uint32_t compose_instance_nodes() { return g_compose ? g_compose->node_count : 0; }
+uint32_t compose_instance_nodes() { return instances.compose ? instances.compose->node_count : 0; }
 
 }  // namespace tsume

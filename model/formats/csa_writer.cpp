@@ -19,23 +19,27 @@ namespace {
 // 13, 16, 29), otherwise the side sign and the piece's CSA name.
 using CellTable = std::array<std::array<char, 4>, 32>;
 
-CellTable build_cell_table() {
+constexpr CellTable build_cell_table() {
   CellTable table{};
   for (int code = 0; code < 32; ++code) {
     const Koma k{static_cast<uint8_t>(code)};
-    if (type_is_empty(k.Type())) {
-      std::memcpy(table[code].data(), " * ", 4);
-    } else {
+    const char* text = " * ";
+    if (!type_is_empty(k.Type())) {
       table[code][0] = (code & kGoteBit) ? '-' : '+';
-      std::memcpy(table[code].data() + 1, k.GetName(2), 3);
+      text = k.GetName(2);  // two letters and the NUL behind the side mark
+      for (int i = 0; i < 3; ++i) table[code][i + 1] = text[i];
+      continue;
     }
+    for (int i = 0; i < 4; ++i) table[code][i] = text[i];
   }
   return table;
 }
 
+// Built at compile time: the text of every piece code.
+constexpr CellTable kCellTable = build_cell_table();
+
 const char* cell_text(Koma k) {
-  static const CellTable table = build_cell_table();
-  return table[k.code < table.size() ? k.code : 0].data();  // a wall or stray code: empty
+  return kCellTable[k.code < kCellTable.size() ? k.code : 0].data();  // a wall or stray code: empty
 }
 
 void put_decimal(TextWriter& w, int n) {

@@ -1,6 +1,5 @@
 // Writing QVF: header comments, names, the position blocks and the main line.
 #include <array>
-#include <cctype>
 
 #include "model/formats/csa_format.h"
 #include "model/formats/qvf_format.h"
@@ -13,20 +12,25 @@ namespace {
 constexpr int kKomaCodes = 32;
 
 // The board words by Koma code, built from the CSA piece names.
-struct PieceWords {
-  std::array<std::array<char, 3>, kKomaCodes> word{};
-  PieceWords() {
-    for (int code = 0; code < kKomaCodes; ++code) {
-      const Koma k{static_cast<uint8_t>(code)};
-      const char* name = k.Side() < 0 ? "--" : k.GetName(2);
-      const bool gote = k.Side() == 1;
-      for (int i = 0; i < 2; ++i) {
-        const char c = name[i];
-        word[code][i] = gote ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
-      }
-    }
+using PieceWords = std::array<std::array<char, 3>, kKomaCodes>;
+
+constexpr char ascii_lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+constexpr PieceWords build_piece_words() {
+  PieceWords words{};
+  for (int code = 0; code < kKomaCodes; ++code) {
+    const Koma k{static_cast<uint8_t>(code)};
+    const char* name = k.Side() < 0 ? "--" : k.GetName(2);
+    const bool gote = k.Side() == 1;
+    for (int i = 0; i < 2; ++i) words[code][i] = gote ? ascii_lower(name[i]) : name[i];
   }
-};
+  return words;
+}
+
+// Built at compile time: the word of every piece code.
+constexpr PieceWords kPieceWords = build_piece_words();
 
 const char* side_word(int side) { return side == 0 ? "sente" : "gote"; }
 
@@ -147,8 +151,7 @@ void write_moves(const Kifu& kifu, TextWriter& out) {
 }  // namespace
 
 const char* qvf_piece_word(int code) {
-  static const PieceWords words;
-  return (code >= 0 && code < kKomaCodes) ? words.word[code].data() : "--";
+  return (code >= 0 && code < kKomaCodes) ? kPieceWords[code].data() : "--";
 }
 
 void qvf_write_position(const Kyokumen& kyokumen, TextWriter& out) {

@@ -6,16 +6,6 @@ namespace model {
 
 namespace {
 
-// Names by style and type 0..15; index 0 is the empty square, 13 the type that
-// does not exist.
-constexpr const char* kNames[4][16] = {
-    {"・", "歩", "香", "桂", "銀", "金", "角", "飛", "玉", "と", "杏", "圭", "全", "・", "馬", "龍"},
-    {"　", "歩", "香", "桂", "銀", "金", "角", "飛", "玉", "と", "成香", "成桂", "成銀", "　", "馬",
-     "龍"},
-    {"--", "FU", "KY", "KE", "GI", "KI", "KA", "HI", "OU", "TO", "NY", "NK", "NG", "--", "UM", "RY"},
-    {".", "p", "l", "n", "s", "g", "b", "r", "k", "P", "L", "N", "S", ".", "B", "R"},
-};
-
 struct NameCode {
   const char* name;
   int type;
@@ -45,11 +35,6 @@ constexpr NameCode kMarks[] = {{"▲", 0}, {"　", 0}, {"・", 0}, {"△", kGote
 char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
-
-const char* Koma::GetName(int style) const {
-  if (style < 0 || style > 3) return nullptr;
-  return kNames[style][code & 15];
-}
 
 int Koma::ParseName(const char* text) {
   if (!text || !*text) return 0;

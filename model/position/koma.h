@@ -44,20 +44,33 @@ constexpr int koma_side(int code) {
   return -1;
 }
 
+// Names by style and type 0..15; index 0 is the empty square, 13 the type that
+// does not exist.
+inline constexpr const char* kKomaNames[4][16] = {
+    {"・", "歩", "香", "桂", "銀", "金", "角", "飛", "玉", "と", "杏", "圭", "全", "・", "馬", "龍"},
+    {"　", "歩", "香", "桂", "銀", "金", "角", "飛", "玉", "と", "成香", "成桂", "成銀", "　", "馬",
+     "龍"},
+    {"--", "FU", "KY", "KE", "GI", "KI", "KA", "HI", "OU", "TO", "NY", "NK", "NG", "--", "UM", "RY"},
+    {".", "p", "l", "n", "s", "g", "b", "r", "k", "P", "L", "N", "S", ".", "B", "R"},
+};
+
 struct Koma {
   uint8_t code;
 
-  void Set(int c) { code = static_cast<uint8_t>(c); }
+  constexpr void Set(int c) { code = static_cast<uint8_t>(c); }
   // The code as a signed value (the wall reads as -1).
-  int Get() const { return static_cast<int8_t>(code); }
-  int Type() const { return code & 15; }
-  bool IsEmpty() const { return type_is_empty(code & 15) && code != kWall; }
+  constexpr int Get() const { return static_cast<int8_t>(code); }
+  constexpr int Type() const { return code & 15; }
+  constexpr bool IsEmpty() const { return type_is_empty(code & 15) && code != kWall; }
   // 0 sente, 1 gote, -1 for an empty square or a wall.
-  int Side() const { return koma_side(code); }
+  constexpr int Side() const { return koma_side(code); }
 
   // The piece's name in one of four styles: 0 short kanji, 1 KIF, 2 CSA,
   // 3 letters; null for any other style.
-  const char* GetName(int style) const;
+  constexpr const char* GetName(int style) const {
+    if (style < 0 || style > 3) return nullptr;
+    return kKomaNames[style][code & 15];
+  }
   // Reads a piece name (or a side mark) at `text`; returns the bytes consumed
   // (0, 2 or 4). The side bit is kept unless a side mark is read; on 0 the piece
   // is unchanged.

@@ -13,31 +13,34 @@ static_assert(offsetof(Kyokumen, teban) == 152);
 
 namespace {
 
-// The even-game board, built on first use.
-const Koma* even_template() {
-  static const auto board = [] {
-    struct Board {
-      Koma cells[121];
-    } b{};
-    for (int i = 0; i < 121; ++i) b.cells[i].Set(kWall);
-    for (int y = 1; y <= 9; ++y) {
-      for (int x = 1; x <= 9; ++x) b.cells[Kyokumen::Cell(x, y)].Set(kEmpty);
-    }
-    const int back[10] = {0, kKyo, kKei, kGin, kKin, kOu, kKin, kGin, kKei, kKyo};
-    for (int x = 1; x <= 9; ++x) {
-      b.cells[Kyokumen::Cell(x, 1)].Set(back[x] | kGoteBit);
-      b.cells[Kyokumen::Cell(x, 3)].Set(kFu | kGoteBit);
-      b.cells[Kyokumen::Cell(x, 7)].Set(kFu);
-      b.cells[Kyokumen::Cell(x, 9)].Set(back[x]);
-    }
-    b.cells[Kyokumen::Cell(2, 2)].Set(kKaku | kGoteBit);
-    b.cells[Kyokumen::Cell(8, 2)].Set(kHi | kGoteBit);
-    b.cells[Kyokumen::Cell(8, 8)].Set(kKaku);
-    b.cells[Kyokumen::Cell(2, 8)].Set(kHi);
-    return b;
-  }();
-  return board.cells;
+struct EvenBoard {
+  Koma cells[121];
+};
+
+constexpr EvenBoard build_even_board() {
+  EvenBoard b{};
+  for (int i = 0; i < 121; ++i) b.cells[i].Set(kWall);
+  for (int y = 1; y <= 9; ++y) {
+    for (int x = 1; x <= 9; ++x) b.cells[Kyokumen::Cell(x, y)].Set(kEmpty);
+  }
+  const int back[10] = {0, kKyo, kKei, kGin, kKin, kOu, kKin, kGin, kKei, kKyo};
+  for (int x = 1; x <= 9; ++x) {
+    b.cells[Kyokumen::Cell(x, 1)].Set(back[x] | kGoteBit);
+    b.cells[Kyokumen::Cell(x, 3)].Set(kFu | kGoteBit);
+    b.cells[Kyokumen::Cell(x, 7)].Set(kFu);
+    b.cells[Kyokumen::Cell(x, 9)].Set(back[x]);
+  }
+  b.cells[Kyokumen::Cell(2, 2)].Set(kKaku | kGoteBit);
+  b.cells[Kyokumen::Cell(8, 2)].Set(kHi | kGoteBit);
+  b.cells[Kyokumen::Cell(8, 8)].Set(kKaku);
+  b.cells[Kyokumen::Cell(2, 8)].Set(kHi);
+  return b;
 }
+
+// The even-game board, built at compile time.
+constexpr EvenBoard kEvenBoard = build_even_board();
+
+const Koma* even_template() { return kEvenBoard.cells; }
 
 // The piece each handicap bit removes: its square and its box column.
 struct HandicapPiece {

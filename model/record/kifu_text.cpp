@@ -30,10 +30,10 @@ const KString& kifu_node_text_to(KifuSashite* move) {
   return move->text;
 }
 
-const char* kifu_node_text(const KifuSashite* move) {
-  static KString shared;
-  write_node_text(move, shared);
-  return shared.c_str();
+std::string kifu_node_text(const KifuSashite* move) {
+  KString text;
+  write_node_text(move, text);
+  return std::string(text.c_str());
 }
 
 void pv_to_text(const Kyokumen& kyokumen, const std::vector<KMoveWord>& pv, int prev_x,

@@ -3,6 +3,7 @@
 // engine move words.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "model/record/kifu.h"
@@ -14,9 +15,9 @@ namespace model {
 // The move's notation on its from-position, with the target of that position's
 // current way in as the previous square (for 同); the root's text without a
 // position. The first stores it in the node's `text` and returns it; the second
-// writes one process-wide string that the next call overwrites.
+// returns it as a string of its own, so callers on any thread may keep it.
 const KString& kifu_node_text_to(KifuSashite* move);
-const char* kifu_node_text(const KifuSashite* move);
+std::string kifu_node_text(const KifuSashite* move);
 
 // The moves of an engine principal variation as text from `kyokumen`, 同 against
 // (prev_x, prev_y); a pass inside the variation switches sides and writes "～".

@@ -12,9 +12,6 @@ namespace model {
 
 namespace {
 
-// The buffer that every empty string without storage points at. Never written.
-char g_empty_buffer[1] = {0};
-
 char* allocate_bytes(int n) {
   char* b = static_cast<char*>(std::malloc(static_cast<size_t>(n)));
   if (!b) throw std::bad_alloc();
@@ -23,16 +20,11 @@ char* allocate_bytes(int n) {
 
 }  // namespace
 
-KString::KString() : p(g_empty_buffer), len(0), cap(0) {}
-
-KString::~KString() {
-  if (p != g_empty_buffer) std::free(p);
-}
 
 KString::KString(const KString& other) : KString() { AssignBytes(other.p, other.len); }
 
 KString::KString(KString&& other) noexcept : p(other.p), len(other.len), cap(other.cap) {
-  other.p = g_empty_buffer;
+  other.p = const_cast<char*>(kEmptyBuffer);
   other.len = 0;
   other.cap = 0;
 }
@@ -64,12 +56,12 @@ KString KString::KStringCopy(const KString& other) {
   return s;
 }
 
-bool KString::is_shared_empty() const { return p == g_empty_buffer; }
+bool KString::is_shared_empty() const { return p == kEmptyBuffer; }
 
 void KString::Free() {
-  if (p == g_empty_buffer) return;
+  if (p == kEmptyBuffer) return;
   std::free(p);
-  p = g_empty_buffer;
+  p = const_cast<char*>(kEmptyBuffer);
   len = 0;
   cap = 0;
 }
@@ -91,7 +83,7 @@ void KString::Grow(int n) {
   } else {
     std::memcpy(b, p, static_cast<size_t>(len) + 1);
   }
-  if (p != g_empty_buffer) std::free(p);
+  if (p != kEmptyBuffer) std::free(p);
   p = b;
   cap = n;
 }
@@ -287,7 +279,8 @@ bool KString::operator==(const char* text) const {
 }
 
 const KString& empty_kstring() {
-  static const KString empty;
+  // Built at compile time; it owns no storage, so it stays in read-only data.
+  static constexpr KString empty;
   return empty;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 
 namespace model {
 
@@ -17,10 +18,16 @@ inline bool is_wide_space(const char* p) {
 // Blanks for the trims: bytes 0..32 and 127 (one byte each).
 inline bool is_narrow_blank(unsigned char b) { return b <= 32 || b == 127; }
 
+// The one byte (a NUL) every empty string without storage points at. Never
+// written: every write first gives the string a buffer of its own.
+inline constexpr char kEmptyBuffer[1] = {0};
+
 class KString {
  public:
-  KString();
-  ~KString();
+  constexpr KString() : p(const_cast<char*>(kEmptyBuffer)), len(0), cap(0) {}
+  constexpr ~KString() {
+    if (p != kEmptyBuffer) std::free(p);
+  }
   KString(const KString& other);
   KString(KString&& other) noexcept;
   KString& operator=(const KString& other);

@@ -114,9 +114,9 @@ TEST(MoveTests, PseudoLegalityLanceTestAndFilter) {
   EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 1, 5, 1, 4), 0), 1);
   static KSenkeiTable table{};
   table.cell[0][senkei_layer_of(kLance)][square_of(1, 2) - kFirstSquare] = 5;
-  senkei_current = &table;
+  eval_links.senkei_current = &table;
   EXPECT_EQ(kyo_sashite_test(p, to_rank2, 0), 0);
-  senkei_current = nullptr;
+  eval_links.senkei_current = nullptr;
   // Lance drops: on rank 2 where a pawn could go; deep in the tree with an
   // empty, unattacked square behind.
   EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 2, 2), 0), 1);

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/board/think_board.h"
 #include "engine/eval/eval_setup.h"
 #include "engine/eval/eval_tables.h"
 #include "tests/engine/board/model_positions.h"
@@ -44,13 +44,13 @@ class ExchangeTest : public ::testing::Test {
         }
       }
     }
-    eval_stage_tables = &block_;
-    generator_words.game_stage = stage;
+    eval_links.eval_stage_tables = &block_;
+    think_board.generator_words.game_stage = stage;
   }
   void SetUp() override { UseStage(0); }
   void TearDown() override {
-    generator_words.game_stage = 0;
-    senkei_current = nullptr;
+    think_board.generator_words.game_stage = 0;
+    eval_links.senkei_current = nullptr;
   }
 
  private:
@@ -80,7 +80,7 @@ TEST_F(ExchangeTest, UndefendedCapturesAndPromotion) {
   KSenkeiTable table{};
   table.cell[1][senkei_layer_of(kGold)][square_of(5, 6) - kFirstSquare] = 11;
   table.cell[0][senkei_layer_of(kSilver)][square_of(5, 6) - kFirstSquare] = 37;
-  senkei_current = &table;
+  eval_links.senkei_current = &table;
   EXPECT_EQ(capture_pos(p, 5, 7, 5, 6), 1455 + 11 + 37);
 
   // Bad input reads nothing.

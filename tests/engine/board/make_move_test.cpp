@@ -105,7 +105,7 @@ TEST(MakeMove, TakeBackOnACopyAndOnTheOriginal) {
   do_move(p, take, 1);
   KPosition copy = p;
   for (KPosition* q : {&copy, &p}) {
-    ply_table.search_ply_counter = 1;
+    think_board.ply_table.search_ply_counter = 1;
     undo_move(*q, take, 1);
     EXPECT_TRUE(testing::same_live_fields(*q, before));
     EXPECT_TRUE(matches_rebuild(*q));
@@ -115,7 +115,7 @@ TEST(MakeMove, TakeBackOnACopyAndOnTheOriginal) {
       EXPECT_EQ(ply_record(0, sq).change[1], 0);
     }
   }
-  EXPECT_EQ(ply_table.search_ply_counter, 0u);
+  EXPECT_EQ(think_board.ply_table.search_ply_counter, 0u);
 }
 
 TEST(PlyTable, CaptureListOrder) {
@@ -127,18 +127,18 @@ TEST(PlyTable, CaptureListOrder) {
   b.Put(5, 6, model::kGin).Put(4, 5, gote(model::kFu)).Put(5, 1, gote(model::kHi)).Put(5, 8, model::kKin);
   KPosition p = b.Load();
   const KMove take = b.Move(p, 5, 6, 4, 5);
-  ply_table.search_ply_counter = 3;
+  think_board.ply_table.search_ply_counter = 3;
   do_move(p, take, 1);
   // Pushed first the squares the silver left (in the order of its moves), then
   // the rook's new squares beyond the from-square; read from the head back.
   std::vector<int> list;
-  for (uint32_t sq = ply_table.ply_list_head[3]; sq != 0 && list.size() <= 81; sq = ply_record(3, sq).prev) {
+  for (uint32_t sq = think_board.ply_table.ply_list_head[3]; sq != 0 && list.size() <= 81; sq = ply_record(3, sq).prev) {
     list.push_back(static_cast<int>(sq));
   }
   const std::vector<int> expected = {square_of(5, 8), square_of(5, 7), square_of(6, 5), square_of(6, 7),
                                      square_of(4, 7), square_of(4, 5), square_of(5, 5)};
   EXPECT_EQ(list, expected);
-  ply_table.search_ply_counter = 0;
+  think_board.ply_table.search_ply_counter = 0;
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ struct Coverage {
 ::testing::AssertionResult read_list(int layer, std::set<int>& out) {
   out.clear();
   uint32_t next = 0;
-  for (uint32_t sq = ply_table.ply_list_head[layer]; sq != 0; next = sq, sq = ply_record(layer, sq).prev) {
+  for (uint32_t sq = think_board.ply_table.ply_list_head[layer]; sq != 0; next = sq, sq = ply_record(layer, sq).prev) {
     if (!is_playing_square(sq) || ply_record(layer, sq).next != next || !out.insert(sq).second) {
       return ::testing::AssertionFailure() << "broken list at square " << sq;
     }
@@ -92,7 +92,7 @@ class Walk {
     k.Copy(start);
     ASSERT_EQ(bridge::position_load(p_, k), 0);
     ASSERT_TRUE(matches_rebuild(p_));
-    ply_table.search_ply_counter = 0;
+    think_board.ply_table.search_ply_counter = 0;
     model::Sashite moves[kTrialsPerPosition];
     for (int ply = 0; ply < kMaxGamePlies && cov.steps < kSteps; ++ply) {
       KHashKey key;
@@ -135,16 +135,16 @@ class Walk {
       after.teban = 1 - after.teban;
     }
 
-    const uint32_t saved_counter = ply_table.search_ply_counter;
+    const uint32_t saved_counter = think_board.ply_table.search_ply_counter;
     const int flag = static_cast<int>(rng_() & 1);
     const int layer = static_cast<int>(rng_() % (kPlyLayers + 1));
     const bool kept = flag && layer < kPlyLayers;
-    if (flag) ply_table.search_ply_counter = static_cast<uint32_t>(layer);
-    const uint32_t counter = ply_table.search_ply_counter;
+    if (flag) think_board.ply_table.search_ply_counter = static_cast<uint32_t>(layer);
+    const uint32_t counter = think_board.ply_table.search_ply_counter;
     std::memcpy(&before_, &p_, sizeof p_);
 
     do_move(p_, km, flag);
-    ASSERT_EQ(ply_table.search_ply_counter, counter + 1);
+    ASSERT_EQ(think_board.ply_table.search_ply_counter, counter + 1);
     ASSERT_TRUE(matches_rebuild(p_)) << "after do_move of " << int(km.from) << "->" << int(km.to);
     bridge::position_export(exported, p_);
     ASSERT_TRUE(exported == after);
@@ -158,7 +158,7 @@ class Walk {
 
     std::memcpy(&after_, &p_, sizeof p_);
     undo_move(p_, km, flag);
-    ASSERT_EQ(ply_table.search_ply_counter, counter);
+    ASSERT_EQ(think_board.ply_table.search_ply_counter, counter);
     ASSERT_TRUE(same_live_fields(p_, before_));
     if (kept) {
       for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
@@ -166,7 +166,7 @@ class Walk {
         ASSERT_EQ(ply_record(layer, sq).change[0] | ply_record(layer, sq).change[1], 0);
       }
     }
-    ply_table.search_ply_counter = saved_counter;
+    think_board.ply_table.search_ply_counter = saved_counter;
 
     // The light pair: what do_move left, but for the attack records and the
     // promoted-pawn lists, which it leaves as they were.
@@ -180,7 +180,7 @@ class Walk {
     std::memcpy(light_.kiki, before_.kiki, sizeof p_.kiki);
     std::memcpy(light_.tokin, before_.tokin, sizeof p_.tokin);
     ASSERT_TRUE(same_live_fields(light_, before_)) << "unmake_move_light";
-    ASSERT_EQ(ply_table.search_ply_counter, saved_counter);
+    ASSERT_EQ(think_board.ply_table.search_ply_counter, saved_counter);
 
     ++cov.steps;
     cov.drops += km.from == kInHand;

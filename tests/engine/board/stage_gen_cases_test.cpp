@@ -13,11 +13,11 @@
 #include "engine/board/capture_gen.h"
 #include "engine/board/engine_perft.h"
 #include "engine/board/escape_gen.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/quiescence_gen.h"
 #include "engine/board/shape_score.h"
+#include "engine/board/think_board.h"
 #include "engine/board/threat_moves_gen.h"
 #include "engine/eval/eval_tables.h"
 #include "model/formats/csa_format.h"
@@ -43,10 +43,10 @@ class StageCases : public ::testing::Test {
  protected:
   void SetUp() override {
     eval::stage_tables_init(0, block_);
-    eval_stage_tables = &block_;
-    generator_words.game_stage = 0;
+    eval_links.eval_stage_tables = &block_;
+    think_board.generator_words.game_stage = 0;
   }
-  void TearDown() override { eval_stage_tables = nullptr; }
+  void TearDown() override { eval_links.eval_stage_tables = nullptr; }
   KExchangeWeights block_{};
   KMove out_[kMaxMoves];
 };

@@ -93,8 +93,8 @@ void enter(KPosition& p, const KPosition& before, const Setting& s) {
     do_move(p, s.history[1], 1);
     target_list_extend(p, s.history[1].to);
   }
-  generator_words.game_stage = s.stage;
-  generator_words.threat_word = s.word;
+  think_board.generator_words.game_stage = s.stage;
+  think_board.generator_words.threat_word = s.word;
 }
 
 struct Call {
@@ -129,9 +129,9 @@ std::vector<Call> run_all(const KPosition& p, const Setting& s, bool quick) {
   const KMove* last = &s.history[1];
   auto add = [&](int g, int sq, int n) { calls.push_back({kGenerators[g], g, sq, std::vector<KMove>(buf, buf + n)}); };
   auto unfiltered = [&](const std::function<int()>& f) {
-    generator_words.threat_word = s.word & 0xffff0000u;
+    think_board.generator_words.threat_word = s.word & 0xffff0000u;
     const int n = f();
-    generator_words.threat_word = s.word;
+    think_board.generator_words.threat_word = s.word;
     return n;
   };
   const int q = quick ? s.quick : 0;
@@ -234,13 +234,13 @@ class StageGenerators : public ::testing::Test {
   void SetUp() override {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
     eval::eval_tables_init(eval::eval_setup.eval_weight_block, 0);
-    king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
+    eval_links.king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
   }
   void TearDown() override {
-    generator_words.game_stage = 0;
-    generator_words.threat_word = 0;
-    eval_stage_tables = nullptr;
-    king_rel_table = nullptr;
+    think_board.generator_words.game_stage = 0;
+    think_board.generator_words.threat_word = 0;
+    eval_links.eval_stage_tables = nullptr;
+    eval_links.king_rel_table = nullptr;
     pos_table_init();
   }
   KExchangeWeights blocks_[3]{};
@@ -278,7 +278,7 @@ TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {
       }
       s.history[0] = previous[0];
       s.history[1] = previous[1];
-      eval_stage_tables = &blocks_[s.stage];
+      eval_links.eval_stage_tables = &blocks_[s.stage];
 
       KPosition p;
       enter(p, before, s);

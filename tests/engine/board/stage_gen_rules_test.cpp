@@ -20,7 +20,7 @@
 #include "engine/board/eval_record.h"
 #include "engine/board/exchange_eval.h"
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/board/kiki.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/move_tables.h"
@@ -194,7 +194,7 @@ bool escape_rule(const Node& n, int sq, int excluded, const KMove& m) {
 class FrontCaptureRule {
  public:
   FrontCaptureRule(const Node& n, int level)
-      : n_(n), p_(n.p), s_(n.side), threshold_(qs_gain_threshold(level, generator_words.game_stage)) {}
+      : n_(n), p_(n.p), s_(n.side), threshold_(qs_gain_threshold(level, think_board.generator_words.game_stage)) {}
 
   bool operator()(const KMove& m) const {
     if (m.from == kInHand || m.captured_code == 0) return false;
@@ -212,7 +212,7 @@ class FrontCaptureRule {
 
  private:
   int Exchange(const KMove& m) const {
-    return generator_words.game_stage != 0 ? exchange_eval(p_, s_, m.captured_code, m.to, m.piece, nullptr)
+    return think_board.generator_words.game_stage != 0 ? exchange_eval(p_, s_, m.captured_code, m.to, m.piece, nullptr)
                            : exchange_eval_pos(p_, s_, m.captured_code, m.to, m.piece, nullptr);
   }
 
@@ -221,7 +221,7 @@ class FrontCaptureRule {
   // and the promoted minor pieces 0, silver 1, knight 2, lance 3, pawn 4,
   // horse 5; nothing for the others), gote's squares turned.
   int SquareValue(int side, int code, int sq) const {
-    if (generator_words.game_stage == 0) return senkei_cell(side, code, sq);
+    if (think_board.generator_words.game_stage == 0) return senkei_cell(side, code, sq);
     int row = -1;
     switch (code_class(code)) {
       case kGold: case kSilver | kPromotedBit: case kKnight | kPromotedBit: case kLance | kPromotedBit: case kTokin:
@@ -239,7 +239,7 @@ class FrontCaptureRule {
       const int t = side == 0 ? q : 176 - q;
       return (square_rank(t) - 1) * 9 + square_file(t) - 1;
     };
-    return (*king_rel_table)[index(king)][row][index(sq)];
+    return (*eval_links.king_rel_table)[index(king)][row][index(sq)];
   }
 
   int FreeGain(const KMove& m, bool promote) const {
@@ -250,12 +250,12 @@ class FrontCaptureRule {
     } else {
       const int after = promote ? code | kPromotedBit : code;
       mover = SquareValue(s_, after, m.to) - SquareValue(s_, code, m.from);
-      if (promote) mover += eval_stage_tables->piece_value[code_class(after)] - eval_stage_tables->piece_value[cls];
+      if (promote) mover += eval_links.eval_stage_tables->piece_value[code_class(after)] - eval_links.eval_stage_tables->piece_value[cls];
     }
     const int kind = code_kind(m.captured_code);
     int taken = SquareValue(s_ ^ 1, m.captured_code, m.to) +
-                eval_stage_tables->count_value[kind - 1][std::min<int>(p_.hand[s_][kind], kCountEntries - 1)];
-    if (generator_words.game_stage == 0) taken += eval_stage_tables->piece_value[code_class(m.captured_code)];
+                eval_links.eval_stage_tables->count_value[kind - 1][std::min<int>(p_.hand[s_][kind], kCountEntries - 1)];
+    if (think_board.generator_words.game_stage == 0) taken += eval_links.eval_stage_tables->piece_value[code_class(m.captured_code)];
     return mover + taken;
   }
 
@@ -272,11 +272,11 @@ class StageGenRules : public ::testing::Test {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
   }
   void TearDown() override {
-    generator_words.game_stage = 0;
-    eval_stage_tables = nullptr;
-    king_rel_table = nullptr;
+    think_board.generator_words.game_stage = 0;
+    eval_links.eval_stage_tables = nullptr;
+    eval_links.king_rel_table = nullptr;
     eval::eval_setup.eval_weights = nullptr;
-    senkei_current = nullptr;
+    eval_links.senkei_current = nullptr;
   }
 
   // Calls `check` on kPositions positions of random games, each with its game
@@ -298,8 +298,8 @@ class StageGenRules : public ::testing::Test {
       for (int ply = 0; ply < kMaxGamePlies && positions < kPositions; ++ply, ++positions) {
         n.p = testing::load(k);
         n.side = k.teban;
-        generator_words.game_stage = static_cast<int>(rng() % 3);
-        eval_stage_tables = &blocks_[generator_words.game_stage];
+        think_board.generator_words.game_stage = static_cast<int>(rng() % 3);
+        eval_links.eval_stage_tables = &blocks_[think_board.generator_words.game_stage];
         const testing::ModelMoves mm = testing::model_moves(k, n.p);
         n.legal = mm.legal;
         n.keys.clear();
@@ -375,7 +375,7 @@ TEST_F(StageGenRules, QuiescenceCapturesPassTheirThreshold) {
     }
     const std::vector<uint64_t> got = n.Kept(captures.data(), static_cast<int>(captures.size()));
     const FrontCaptureRule rule(n, level);
-    ASSERT_TRUE(same_moves(got, n.Filter(rule))) << "level " << level << " stage " << generator_words.game_stage;
+    ASSERT_TRUE(same_moves(got, n.Filter(rule))) << "level " << level << " stage " << think_board.generator_words.game_stage;
     listed += static_cast<long>(got.size());
     for (const KMove& m : n.legal) {
       const bool lance = code_class(m.code) == kLance || code_class(m.captured_code) == kLance;

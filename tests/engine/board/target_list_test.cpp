@@ -32,19 +32,19 @@ std::vector<int> current_list() {
 // Ply 1's list (layer 0) holds exactly these squares, the first at the head.
 void set_ply1_list(std::vector<int> squares) {
   pos_table_init();
-  ply_table.search_ply_counter = 1;
-  ply_table.ply_list_head[0] = 0;
+  think_board.ply_table.search_ply_counter = 1;
+  think_board.ply_table.ply_list_head[0] = 0;
   for (auto it = squares.rbegin(); it != squares.rend(); ++it) ply_list_push(0, *it);
 }
 
 class TargetListTest : public ::testing::Test {
  protected:
-  void TearDown() override { ply_table.search_ply_counter = 0; }
+  void TearDown() override { think_board.ply_table.search_ply_counter = 0; }
 };
 
 TEST_F(TargetListTest, PliesWithoutAListAndAListMadeByACapture) {
   set_ply1_list({square_of(5, 5)});
-  ply_table.ply_list_head[kPlyLayers - 1] = 0;
+  think_board.ply_table.ply_list_head[kPlyLayers - 1] = 0;
   ply_list_push(kPlyLayers - 1, square_of(4, 4));
   EXPECT_EQ(target_list_head(0), 0u);  // no move led to ply 0
   EXPECT_EQ(target_list_head(1), static_cast<uint32_t>(square_of(5, 5)));
@@ -52,9 +52,9 @@ TEST_F(TargetListTest, PliesWithoutAListAndAListMadeByACapture) {
   EXPECT_EQ(target_list_head(kPlyLayers + 1), 0u);
   EXPECT_EQ(target_list_has(square_of(5, 5)), 1);
   EXPECT_EQ(target_list_has(square_of(4, 4)), 0);
-  ply_table.search_ply_counter = 0;
+  think_board.ply_table.search_ply_counter = 0;
   EXPECT_EQ(target_list_has(square_of(5, 5)), 0);
-  ply_table.search_ply_counter = kPlyLayers + 1;
+  think_board.ply_table.search_ply_counter = kPlyLayers + 1;
   EXPECT_EQ(target_list_has(square_of(4, 4)), 0);
 
   // A silver takes a pawn: the squares it no longer covers are ply 1's list.
@@ -92,7 +92,7 @@ TEST_F(TargetListTest, ExtendAlongTheSidesSliders) {
   // A square no slider attacks adds nothing; at ply 0 there is no list to extend.
   target_list_extend(p, square_of(2, 2));
   EXPECT_EQ(current_list().size(), 3u);
-  ply_table.search_ply_counter = 0;
+  think_board.ply_table.search_ply_counter = 0;
   target_list_extend(p, e5);
   EXPECT_TRUE(current_list().empty());
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/board/generator_words.h"
 #include "engine/board/ply_table.h"
+#include "engine/board/think_board.h"
 #include "tests/engine/board/model_positions.h"
 
 namespace board {
@@ -31,17 +31,17 @@ class ThreatKindTest : public ::testing::Test {
  protected:
   void SetUp() override {
     pos_table_init();
-    ply_table.search_ply_counter = 1;  // ply 1 reads the list of layer 0
+    think_board.ply_table.search_ply_counter = 1;  // ply 1 reads the list of layer 0
     List({});
-    generator_words.threat_word = 0;
+    think_board.generator_words.threat_word = 0;
     history_[0] = history_[1] = pass_move();
   }
   void TearDown() override {
-    ply_table.search_ply_counter = 0;
-    generator_words.threat_word = 0;
+    think_board.ply_table.search_ply_counter = 0;
+    think_board.generator_words.threat_word = 0;
   }
   static void List(std::initializer_list<int> squares) {
-    ply_table.ply_list_head[0] = 0;
+    think_board.ply_table.ply_list_head[0] = 0;
     for (int s : squares) ply_list_push(0, s);
   }
   // The code of a move with the search's move array behind it: the record
@@ -111,7 +111,7 @@ TEST_F(ThreatKindTest, EveryCodeAndTheCodesBeforeIt) {
     SCOPED_TRACE(c.name);
     const KPosition p = c.scene.Load();
     const KMove m = c.scene.Move(p, c.fx, c.fy, c.tx, c.ty, c.promote);
-    generator_words.threat_word = c.word;
+    think_board.generator_words.threat_word = c.word;
     history_[0].from = static_cast<uint8_t>(c.previous_from == 0 ? kPassSquare : c.previous_from);
     List({});
     for (int s : c.list) ply_list_push(0, s);
@@ -131,9 +131,9 @@ TEST_F(ThreatKindTest, Boundaries) {
   // Without the record before the incoming move, codes 3 and 7 do not apply.
   Scene d = scene("G58 *P");
   KPosition p = d.Load();
-  generator_words.threat_word = word(0, 0, kPawn, 5);
+  think_board.generator_words.threat_word = word(0, 0, kPawn, 5);
   EXPECT_EQ(Kind(p, d.Move(p, kDrop, kFu, 5, 5), 1, false), 4);
-  generator_words.threat_word = 0;
+  think_board.generator_words.threat_word = 0;
   history_[0].from = static_cast<uint8_t>(sq(6, 8));
   EXPECT_EQ(Kind(p, d.Move(p, 5, 8, 6, 8), 1, false), 0);
 
@@ -158,7 +158,7 @@ TEST_F(ThreatKindTest, Boundaries) {
   List({sq(5, 5)});
   EXPECT_EQ(Kind(p, t.Move(p, 5, 3, 5, 4), 1), 28);
   // Ply 0 has no list.
-  ply_table.search_ply_counter = 0;
+  think_board.ply_table.search_ply_counter = 0;
   EXPECT_EQ(Kind(p, t.Move(p, 5, 3, 5, 4), 1), 0);
 }
 
@@ -171,7 +171,7 @@ TEST_F(ThreatKindTest, BooleanFormForTheTargetedGenerator) {
   };
   const KMove gold = s.Move(p, 5, 8, 5, 7);
   const KMove rook = s.Move(p, 2, 8, 2, 4);
-  generator_words.threat_word = word(0, 0, 0, 5);
+  think_board.generator_words.threat_word = word(0, 0, 0, 5);
   EXPECT_EQ(accepts(s.Move(p, kDrop, kFu, 5, 5)), 1);  // a pawn drop on file F
   EXPECT_EQ(accepts(s.Move(p, kDrop, kFu, 6, 5)), 0);
   List({sq(5, 7)});
@@ -183,9 +183,9 @@ TEST_F(ThreatKindTest, BooleanFormForTheTargetedGenerator) {
   List({sq(5, 4)});
   EXPECT_EQ(accepts(rook), 1);  // the rook's rank reaches the listed silver
   List({});
-  generator_words.threat_word = word(sq(4, 4));
+  think_board.generator_words.threat_word = word(sq(4, 4));
   EXPECT_EQ(accepts(rook), 1);  // and square A
-  generator_words.threat_word = word(sq(6, 4));
+  think_board.generator_words.threat_word = word(sq(6, 4));
   EXPECT_EQ(accepts(rook), 0);  // but not past the silver
 }
 

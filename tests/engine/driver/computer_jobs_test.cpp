@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "engine/board/generator_words.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
+#include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/driver/book_or_chuban.h"
 #include "engine/driver/computer_jobs.h"
@@ -204,12 +204,12 @@ class ThinkJob : public ::testing::Test {
   static void TearDownTestSuite() { tsume::tsume_free(); }
   void SetUp() override {
     think_state_set(kThinkIdle);
-    board::generator_words.game_stage = 0;
+    board::think_board.generator_words.game_stage = 0;
     job_.max_depth = 2;
   }
   void TearDown() override {
     think_state_set(kThinkIdle);
-    board::generator_words.game_stage = 0;
+    board::think_board.generator_words.game_stage = 0;
   }
 
   int Think(const model::Kyokumen& k) {
@@ -273,7 +273,7 @@ TEST_F(ThinkJob, ValuesAreFromSentesViewAndKindsFollowTheStage) {
   ASSERT_GE(job_.hyouka.pv.size(), 2u);
   EXPECT_EQ(job_.hyouka.predicted_reply, static_cast<int32_t>(job_.hyouka.pv[1]));
   // The kind names the game stage the think chose for the position.
-  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0 + board::generator_words.game_stage);
+  EXPECT_EQ(job_.hyouka.result_kind, model::KifuHyouka::kResultStage0 + board::think_board.generator_words.game_stage);
   EXPECT_EQ(job_.result_move, model::Sashite(2, 2, 7, 7, 0, 0, 1, 0));  // pieces left to the view
 }
 

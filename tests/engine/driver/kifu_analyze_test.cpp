@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/driver/commentary_judge.h"
 #include "engine/eval/root_modes.h"
@@ -113,7 +113,7 @@ class Review : public ::testing::Test {
     board::KPosition p;
     ASSERT_EQ(bridge::position_load(p, model::testing::initial(0)), 0);
     const int32_t codes[2] = {0, 0};
-    board::generator_words.game_stage = 0;
+    board::think_board.generator_words.game_stage = 0;
     eval::eval_setup_stage(p, 0, codes);
     eval::eval_root_prepare(p, codes, 0);
     ending_ = CommentaryEnding{};

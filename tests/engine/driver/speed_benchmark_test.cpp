@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "engine/board/generator_words.h"
 #include "engine/board/position_setup.h"
+#include "engine/board/think_board.h"
 #include "engine/driver/movegen_stats.h"
 #include "platform/clock.h"
 #include "tests/model/position/position_builder.h"
@@ -74,7 +74,7 @@ class MovegenStatsTest : public ::testing::Test {
 
 TEST_F(MovegenStatsTest, CountsAllMovesOrEvasionsAndRestoresTheStage) {
   Load(model::testing::initial(0));
-  board::generator_words.game_stage = 1;
+  board::think_board.generator_words.game_stage = 1;
   MovegenStats s;
   ASSERT_EQ(movegen_stats(job_, kModeAll, 3, s), 0);
   EXPECT_EQ(s.generated, 30);
@@ -86,8 +86,8 @@ TEST_F(MovegenStatsTest, CountsAllMovesOrEvasionsAndRestoresTheStage) {
   EXPECT_EQ(movegen_stats_detail(job_, model::testing::move(kyokumen_, 7, 7, 7, 6), d), 0);
   for (const CyclePair& c : {d.make, d.unmake, d.soma_j, d.soma_s}) EXPECT_LE(c.minimum, c.average);
   EXPECT_EQ(movegen_stats_detail(job_, model::Sashite(5, 5, 5, 4, model::kFu, 0, 0, 0), d), -1);
-  EXPECT_EQ(board::generator_words.game_stage, 1);
-  board::generator_words.game_stage = 0;
+  EXPECT_EQ(board::think_board.generator_words.game_stage, 1);
+  board::think_board.generator_words.game_stage = 0;
 
   // In check only the evasions count: four king steps, not the pawn push.
   kifu_.ClearMoves();
@@ -121,15 +121,15 @@ TEST_F(MovegenStatsTest, RefusesATakableKingAndListsNothingWhenMated) {
   model::testing::put(mated, 5, 3, model::kFu);
   mated.teban = 1;
   Load(mated);
-  board::generator_words.game_stage = 1;
+  board::think_board.generator_words.game_stage = 1;
   for (int mode = 0; mode < kModeCount; ++mode) {
     ASSERT_EQ(movegen_stats(job_, mode, 3, s), 0) << mode;
     EXPECT_EQ(s.generated, 0);
     EXPECT_EQ(s.legal, 0);
     EXPECT_TRUE(s.moves.empty());
-    EXPECT_EQ(board::generator_words.game_stage, 1);
+    EXPECT_EQ(board::think_board.generator_words.game_stage, 1);
   }
-  board::generator_words.game_stage = 0;
+  board::think_board.generator_words.game_stage = 0;
 }
 
 }  // namespace

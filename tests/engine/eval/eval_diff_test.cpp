@@ -113,7 +113,7 @@ class GamePair {
       }
     }
     for (Line& l : line_) {
-      board::senkei_current = &l.table;
+      board::eval_links.senkei_current = &l.table;
       l.rec = record_of(terms_from_scratch(w(), l.p));
     }
   }
@@ -138,12 +138,12 @@ class GamePair {
           ASSERT_TRUE(l.k.DoSashite(m[i]));
         }
         board::do_move(l.p, km[i], 0);
-        board::senkei_current = &l.table;
+        board::eval_links.senkei_current = &l.table;
         const KEvalRecord parent = l.rec;
         eval_sashite_diff(km[i], l.p, parent, l.rec);
       }
       const KMove& played = km[0];
-      board::senkei_current = &line_[0].table;
+      board::eval_links.senkei_current = &line_[0].table;
       const KPosition& p = line_[0].p;
       ASSERT_TRUE(record_matches(line_[0].rec, terms_from_scratch(w(), p)))
           << "move " << cov.moves << ": " << int(played.from) << "->" << int(played.to) << " code " << int(played.code);
@@ -181,7 +181,7 @@ TEST(EvalSashiteDiff, RandomGamesMatchFromScratchAndTheirTwins) {
   for (size_t game = 0; cov.moves < kMoves; ++game) {
     auto pair = std::make_unique<GamePair>(starts[game % starts.size()], rng);  // large: off the stack
     pair->Play(cov);
-    board::senkei_current = &eval_setup.senkei_table;
+    board::eval_links.senkei_current = &eval_setup.senkei_table;
     ASSERT_FALSE(HasFatalFailure());
   }
   EXPECT_GT(cov.drops, kMoves / 50);
@@ -200,9 +200,9 @@ class EvalDiffDelta : public ::testing::Test {
   void SetUp() override {
     eval_tables_init(eval_setup.eval_weight_block, 0x800);
     eval::eval_setup.eval_weights = &eval_setup.eval_weight_block;
-    board::senkei_current = &zero_;
+    board::eval_links.senkei_current = &zero_;
   }
-  void TearDown() override { board::senkei_current = &eval_setup.senkei_table; }
+  void TearDown() override { board::eval_links.senkei_current = &eval_setup.senkei_table; }
 
   // The change of each field after sente's move on the position written as
   // board::testing::scene reads it.

@@ -51,7 +51,7 @@ TEST(RootPrepare, CurveRowsGlobalsAndPointers) {
   EXPECT_EQ(eval_root_row(0, 10), 0);
   EXPECT_EQ((Row{eval_setup.root_senkei[0], eval_setup.root_senkei[1], eval_setup.root_yagura}), (Row{3, 1, 1}));
   EXPECT_EQ(eval::eval_setup.eval_weights, &eval_setup.eval_weight_block);
-  EXPECT_EQ(board::senkei_current, &eval_setup.senkei_table);
+  EXPECT_EQ(board::eval_links.senkei_current, &eval_setup.senkei_table);
   const int32_t no_yagura[2] = {2, 3};
   EXPECT_EQ(eval_codes_yagura(p, no_yagura), 0);
 
@@ -65,10 +65,10 @@ TEST(RootPrepare, CurveRowsGlobalsAndPointers) {
   EXPECT_EQ(Row(half.curve, half.curve + 9), (Row{11, 11, 9, 8, 6, 4, -2, -4, -10}));
   EXPECT_EQ(half.curve_length, 5);
 
-  board::senkei_current = nullptr;
+  board::eval_links.senkei_current = nullptr;
   eval_setup_stage(p, 1, no_yagura);
-  EXPECT_EQ(board::senkei_current, &eval_setup.senkei_table);
-  EXPECT_EQ(board::eval_stage_tables, &eval_setup.eval_stage_block);
+  EXPECT_EQ(board::eval_links.senkei_current, &eval_setup.senkei_table);
+  EXPECT_EQ(board::eval_links.eval_stage_tables, &eval_setup.eval_stage_block);
   EXPECT_EQ(eval_setup.eval_stage_block.piece_value[board::kRook], 680);
   EXPECT_EQ(eval_setup.stage_curves.length, 8);
 }

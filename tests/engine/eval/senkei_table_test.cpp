@@ -86,7 +86,7 @@ TEST(SenkeiFill, TwiceTheSameCellsAndGoteTurned) {
   EXPECT_EQ(std::memcmp(a.cell, b.cell, sizeof a.cell), 0);
 
   senkei_tables_init(0, codes);
-  EXPECT_EQ(board::senkei_current, &eval_setup.senkei_table);
+  EXPECT_EQ(board::eval_links.senkei_current, &eval_setup.senkei_table);
   auto cell = [](const board::KSenkeiTable& t, int side, int layer, int f, int r) {
     return t.cell[side][layer][square_of(f, r) - board::kFirstSquare];
   };
@@ -181,10 +181,10 @@ TEST(SenkeiDispatch, KadalKingRule) {
   EXPECT_EQ(none.change(0, kPawn, 57), 0);
 
   // Without a table the dispatcher does nothing.
-  board::senkei_current = nullptr;
+  board::eval_links.senkei_current = nullptr;
   const int32_t codes[2] = {21, 2};
   senkei_dispatch(load(model::testing::initial(0)), codes);
-  EXPECT_EQ(board::senkei_current, nullptr);
+  EXPECT_EQ(board::eval_links.senkei_current, nullptr);
 }
 
 }  // namespace

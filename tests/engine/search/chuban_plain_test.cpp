@@ -56,11 +56,11 @@ class PlainThink : public ::testing::Test {
   void SetUp() override {
     reports.clear();
     set_pv_sink(keep_report);
-    think_control.store(kThinkRun);
+    think_words.control.store(kThinkRun);
   }
   void TearDown() override {
     set_pv_sink(nullptr);
-    think_control.store(kThinkRun);
+    think_words.control.store(kThinkRun);
   }
 
   ThinkRequest Request(KPosition& p, int depth, int32_t byoyomi_ms = 0) {
@@ -145,18 +145,18 @@ TEST_F(PlainThink, MatesAreFoundAndTheMatedSideHasNoMove) {
 TEST_F(PlainThink, StopsOnRequestOnTimeAndPondersTwoPliesDeeper) {
   KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
   // Stopped before the first iteration: the first legal move, nothing reported.
-  think_control.store(kThinkStop);
+  think_words.control.store(kThinkStop);
   EXPECT_EQ(chuban_plain(Request(p, 6)), 0);
   EXPECT_EQ(result.length, 1);
   EXPECT_TRUE(reports.empty());
 
-  think_control.store(kThinkPonder);
+  think_words.control.store(kThinkPonder);
   chuban_plain(Request(p, 1));
   ASSERT_EQ(reports.size(), 3u);
   EXPECT_EQ(reports[2].b, 3);
 
   // A byoyomi of 30 ms ends a think that could never reach its depth.
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
   reports.clear();
   chuban_plain(Request(p, 40, 30));
   EXPECT_LT(search_depth_get(), 40);

@@ -218,10 +218,10 @@ TEST_F(Think, DepthRulesPonderingAndOneLegalMove) {
   Scene kings;
   kings.Put(5, 9, model::kOu).Put(5, 1, model::testing::gote(model::kOu));
   KPosition p = kings.Load();
-  think_control.store(kThinkPonder);
+  think_words.control.store(kThinkPonder);
   Chuban(cx, Request(p, 8));
   EXPECT_EQ(search_depth_get(), 10);
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
   Chuban(cx, Request(p, 8));
   EXPECT_EQ(search_depth_get(), 8);
 
@@ -257,7 +257,7 @@ int stop_at_depth = 0;
 
 int keep_report(int count, const uint32_t* moves, int32_t a, int, int32_t b, uint32_t nodes, uint32_t) {
   reports.push_back({std::vector<uint32_t>(moves, moves + count), a, b, nodes});
-  if (stop_at_depth != 0 && b == stop_at_depth) think_control.store(kThinkStop);
+  if (stop_at_depth != 0 && b == stop_at_depth) think_words.control.store(kThinkStop);
   return 0;
 }
 
@@ -279,7 +279,7 @@ TEST_F(Think, TheLastReportCoversTheWholeThink) {
     stop_at_depth = stop;
     KPosition p = Scene{k}.Load();
     const int score = Chuban(cx, Request(p, 5));
-    think_control.store(kThinkRun);
+    think_words.control.store(kThinkRun);
     ASSERT_GE(reports.size(), 2u) << stop;
     const Report& last = reports.back();
     EXPECT_EQ(last.line, std::vector<uint32_t>(result.moves, result.moves + result.length)) << stop;
@@ -336,7 +336,7 @@ TEST_F(Think, AStopEndsTheThinkWithALegalMove) {
     worst_ms = std::max<int64_t>(worst_ms, platform::tick_elapsed(asked, platform::tick_ms()));
     ASSERT_GE(result.length, 1);
     EXPECT_TRUE(legal_on(k, p, result.moves[0]));
-    think_control.store(kThinkRun);
+    think_words.control.store(kThinkRun);
   }
   // Not a timing test (the machine is shared): a stop that hangs fails here.
   EXPECT_LT(worst_ms, 5000);

@@ -114,10 +114,10 @@ bool same_terms(const board::KEvalRecord& a, const board::KEvalRecord& b) {
 TEST(EvalCache, CellsChangedAtTheRootAreNotServedFromBefore) {
   KPosition p = board::testing::load(board::testing::scene("N25 K59 k51 *p", 1));
   testing::prepare_evaluation(p);
-  board::generator_words.game_stage = 0;
+  board::think_board.generator_words.game_stage = 0;
   eval_cache_clear(cache());
   const KMove pass = board::pass_move();
-  int32_t& cell = board::senkei_current->cell[1][board::senkei_layer_of(board::kPawn)][board::square_of(2, 4) - board::kFirstSquare];
+  int32_t& cell = board::eval_links.senkei_current->cell[1][board::senkei_layer_of(board::kPawn)][board::square_of(2, 4) - board::kFirstSquare];
   const int32_t kept = cell;
   // As a root adjustment does: the change counted before it is made (and the
   // restore counted too).

@@ -101,7 +101,7 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   EXPECT_TRUE(pointless_sequence(p, 4, board_move(square_of(3, 5), square_of(2, 3), kS | board::kSilver), c_entry));
 
   for (auto [n, want] : {std::pair{3, 6}, {4, 9}, {5, 9}, {6, 12}}) EXPECT_EQ(extension_amount(0, n), want);
-  board::generator_words.game_stage = 0;
+  board::think_board.generator_words.game_stage = 0;
   cx.move_stack[1] = cx.move_stack[2] = board::pass_move();
   const KMove quiet = board_move(square_of(7, 7), square_of(7, 6), kS | board::kPawn);
   EXPECT_EQ(prune_margin(cx, p, 0, quiet, 3, 6, -7), 30);

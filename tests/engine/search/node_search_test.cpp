@@ -131,11 +131,11 @@ class Node : public testing::ThinkTest {
     p = &pos;
     testing::prepare_evaluation(pos);
     board::pos_table_init();
-    board::ply_table.search_ply_counter = 1;
+    board::think_board.ply_table.search_ply_counter = 1;
     board::hash_clear();
     board::path_rep_clear();
-    board::generator_words.threat_word = 0;
-    search_depth.store(depth);
+    board::think_board.generator_words.threat_word = 0;
+    think_words.depth.store(depth);
     cx.search_ply = 2;
     cx.search_abort = 0;
     cx.time_state.no_time_limit = 1;
@@ -160,12 +160,12 @@ class Node : public testing::ThinkTest {
   }
   std::vector<int> Trace(int alpha, int beta) {
     trace.clear();
-    stage_trace_hook = [](int code) {
+    think_report_hooks.stage_trace_hook = [](int code) {
       if (testing::test_context().search_ply == traced_ply) trace.push_back(code);
     };
     traced_ply = cx.search_ply;
     result = search_node(cx, node, &in, alpha, beta, 0, 0);
-    stage_trace_hook = nullptr;
+    think_report_hooks.stage_trace_hook = nullptr;
     return trace;
   }
 
@@ -387,11 +387,11 @@ TEST_F(Node, ChildSearchProbesReducedMovesAndExtendsBySingleEvasionAndCredit) {
     cx.search_abort = abort;
     trace.clear();
     traced_ply = 2;
-    stage_trace_hook = [](int code) {
+    think_report_hooks.stage_trace_hook = [](int code) {
       if (testing::test_context().search_ply == traced_ply && code == 2) trace.push_back(code);
     };
     search_child(cx, parent, node, 2, 5, &in, alpha, alpha + 100, 0, 0, &credit, lag);
-    stage_trace_hook = nullptr;
+    think_report_hooks.stage_trace_hook = nullptr;
     return std::pair<int, size_t>{node.ext, trace.size()};
   };
   // A reduced move failing low is searched once with the null window; failing
@@ -535,18 +535,18 @@ TEST_F(Node, QuiescenceStandsPatAndStopsOnlyWhereTheTimeRulesApply) {
 
   // The stop test: a stop request always, the clock only under a time rule.
   cx.time_state = SearchTimeState{};
-  think_limits.current_limit.store(-200);
-  think_limits.extension.store(0);
+  think_words.limits.current_limit.store(-200);
+  think_words.limits.extension.store(0);
   think_clock_start(cx);
   EXPECT_EQ(qsearch_stop_test(cx), 0);  // a depth-only think
-  think_limits.current_limit.store(500);
+  think_words.limits.current_limit.store(500);
   EXPECT_EQ(qsearch_stop_test(cx), 0);
   cx.time_state.no_time_limit = 1;
-  think_control.store(kThinkStop);
+  think_words.control.store(kThinkStop);
   EXPECT_EQ(qsearch_stop_test(cx), 1);
-  think_control.store(kThinkPonder);
+  think_words.control.store(kThinkPonder);
   EXPECT_EQ(qsearch_stop_test(cx), 0);
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 
 #include "engine/board/eval_record.h"
 #include "engine/board/exchange_eval.h"
-#include "engine/board/generator_words.h"
 #include "engine/board/make_move.h"
 #include "engine/board/repetition.h"
+#include "engine/board/think_board.h"
 #include "engine/eval/eval_setup.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
@@ -102,7 +102,7 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   const KMove gold_mate = scene.Move(p, 11, model::kKin, 1, 2);
   KMove moves[board::kMaxMoves];
   think_clock_start(cx);  // the root's mate solves take their time from the think's start
-  think_limits.current_limit.store(60000);
+  think_words.limits.current_limit.store(60000);
   cx.time_state.max_depth = 5;
   const int n = GetProper(cx, p, moves, nullptr, nullptr, 5);
   bool pawn = false, gold = false;
@@ -131,7 +131,7 @@ TEST_F(Root, RootMovesPawnDropMatesAndThePassThreat) {
   testing::prepare_evaluation(p);
   GetProper(cx, p, moves, nullptr, nullptr, 5);
   EXPECT_EQ(cx.time_state.pass_threat, 1);
-  think_limits.current_limit.store(-200);  // the depth road: no test, no flag
+  think_words.limits.current_limit.store(-200);  // the depth road: no test, no flag
   GetProper(cx, p, moves, nullptr, nullptr, 5);
   EXPECT_EQ(cx.time_state.pass_threat, 0);
 }
@@ -146,7 +146,7 @@ TEST_F(Root, DropsOntoAttackedSquaresScoreTheirExchangeLoss) {
   KMoveNode node;
   EvalByFacePrecise(p, 1, sashi_list_init(&node, 1, list, 5));
   board::do_move(p, list[0], 0);
-  const int x = board::generator_words.game_stage == 0
+  const int x = board::think_board.generator_words.game_stage == 0
                     ? board::exchange_eval_pos(p, 1, list[0].code & 0x1F, list[0].to, p.board[board::square_of(3, 2)], nullptr)
                     : board::exchange_eval(p, 1, list[0].code & 0x1F, list[0].to, p.board[board::square_of(3, 2)], nullptr);
   board::undo_move(p, list[0], 0);
@@ -205,7 +205,7 @@ struct OneNodeSearch {
     cx.time_state.in_check = in_check;
     cx.time_state.lost = 0;
     cx.time_state.no_time_limit = 1;
-    search_depth.store(2);
+    think_words.depth.store(2);
     cx.search_ply = 1;
     cx.search_abort = 0;
     move_set_clear(cx.searched_move_set);

@@ -20,9 +20,9 @@ namespace search::testing {
 
 inline void prepare_evaluation(const board::KPosition& p) {
   const int32_t codes[2] = {0, 0};
-  board::generator_words.game_stage = eval::progress_estimate(p);
+  board::think_board.generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::generator_words.game_stage, codes);
+  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, codes);
   board::pos_table_init();
 }
 
@@ -45,10 +45,10 @@ class ThinkTest : public ::testing::Test {
     board::hash_free();
   }
   void SetUp() override {
-    think_control.store(kThinkRun);
+    think_words.control.store(kThinkRun);
     board::rand_seed(20240611);
   }
-  void TearDown() override { think_control.store(kThinkRun); }
+  void TearDown() override { think_words.control.store(kThinkRun); }
 
   ThinkRequest Request(board::KPosition& p, int depth, int32_t byoyomi_ms = 0) {
     ThinkRequest r;

@@ -70,19 +70,19 @@ TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
   EXPECT_EQ(evasion_filter_budget(12), 25600);
 
   // Past two thirds of the current limit the deepening ends, not while pondering.
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
   cx.time_state.no_time_limit = 0;
-  think_limits.current_limit.store(3000);
-  think_limits.extension.store(0);
+  think_words.limits.current_limit.store(3000);
+  think_words.limits.extension.store(0);
   EXPECT_EQ(iteration_time_check(cx, 4, 10, 2000, 0), 0);
   EXPECT_EQ(iteration_time_check(cx, 4, 10, 2001, 0), 1);
-  think_limits.extension.store(3000);  // a ponder hit's time counts on top
+  think_words.limits.extension.store(3000);  // a ponder hit's time counts on top
   EXPECT_EQ(iteration_time_check(cx, 4, 10, 2001, 0), 0);
-  think_limits.extension.store(0);
-  think_control.store(kThinkPonder);
+  think_words.limits.extension.store(0);
+  think_words.control.store(kThinkPonder);
   EXPECT_EQ(iteration_time_check(cx, 4, 10, 2900, 0), 0);
-  think_control.store(kThinkRun);
-  think_limits.current_limit.store(-200);
+  think_words.control.store(kThinkRun);
+  think_words.limits.current_limit.store(-200);
   EXPECT_EQ(iteration_time_check(cx, 4, 10, 100000, 0), 0);
 }
 
@@ -93,23 +93,23 @@ TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
 TEST(TimeControl, IterationCutShortWhenTwiceTheTimeLeftIsBelowTheLastIteration) {
   ThinkContext& cx = testing::test_context();
   think_clock_start(cx);
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
   cx.time_state.no_time_limit = 0;
-  think_limits.current_limit.store(600000);
-  think_limits.extension.store(0);
+  think_words.limits.current_limit.store(600000);
+  think_words.limits.extension.store(0);
   cx.time_state.elapsed = 1200001;
   EXPECT_EQ(uchikiri_check(cx), 1);
   cx.time_state.elapsed = 1000;
   EXPECT_EQ(uchikiri_check(cx), 0);
   // Not while pondering, without a time limit, or below 500 ms.
   cx.time_state.elapsed = 1200001;
-  think_control.store(kThinkPonder);
+  think_words.control.store(kThinkPonder);
   EXPECT_EQ(uchikiri_check(cx), 0);
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
   cx.time_state.no_time_limit = 1;
   EXPECT_EQ(uchikiri_check(cx), 0);
   cx.time_state.no_time_limit = 0;
-  think_limits.current_limit.store(499);
+  think_words.limits.current_limit.store(499);
   EXPECT_EQ(uchikiri_check(cx), 0);
   cx.time_state.elapsed = 0;
 }
@@ -119,23 +119,23 @@ TEST(TimeControl, IterationCutShortWhenTwiceTheTimeLeftIsBelowTheLastIteration) 
 TEST(TimeControl, RootSolvesEndWithinAQuarterOfTheLimit) {
   ThinkContext& cx = testing::test_context();
   think_clock_start(cx);
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
   cx.time_state.no_time_limit = 0;
-  think_limits.extension.store(0);
-  think_limits.current_limit.store(600000);
+  think_words.limits.extension.store(0);
+  think_words.limits.current_limit.store(600000);
   EXPECT_EQ(root_solver_ms(cx, 25600), 256u);
   EXPECT_EQ(root_solver_ms(cx, 50), 1u);
-  think_limits.current_limit.store(800);  // a second's byoyomi: 200 ms for them all
+  think_words.limits.current_limit.store(800);  // a second's byoyomi: 200 ms for them all
   EXPECT_LE(root_solver_ms(cx, 25600), 200u);
   platform::sleep_ms(250);
   EXPECT_EQ(root_solver_ms(cx, 25600), 0u);
   for (int off = 0; off < 3; ++off) {
-    think_limits.current_limit.store(off == 0 ? -200 : 800);
+    think_words.limits.current_limit.store(off == 0 ? -200 : 800);
     cx.time_state.no_time_limit = off == 1 ? 1 : 0;
-    think_control.store(off == 2 ? kThinkPonder : kThinkRun);
+    think_words.control.store(off == 2 ? kThinkPonder : kThinkRun);
     EXPECT_EQ(root_solver_ms(cx, 25600), tsume::kInGameTimeLimitMs) << off;
   }
-  think_control.store(kThinkRun);
+  think_words.control.store(kThinkRun);
   cx.time_state.no_time_limit = 0;
 }
 

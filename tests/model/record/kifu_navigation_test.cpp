@@ -248,8 +248,8 @@ TEST(KifuList, LinesCarryTextsAnalysisAndFlags) {
 
   EXPECT_STREQ(kifu_node_text_to(first).c_str(), "▲７六歩");
   KifuSashite* same = play(t, second->to, {{8, 8, 2, 2}, {3, 1, 2, 2}});
-  EXPECT_STREQ(kifu_node_text(same), "△同　銀");
-  EXPECT_STREQ(kifu_node_text(kifu.root.get()), "== 対局開始 ==");
+  EXPECT_STREQ(kifu_node_text(same).c_str(), "△同　銀");
+  EXPECT_STREQ(kifu_node_text(kifu.root.get()).c_str(), "== 対局開始 ==");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "engine/board/exchange_values.h"
-#include "engine/board/generator_words.h"
+#include "engine/board/think_board.h"
 #include "engine/board/make_move.h"
 #include "engine/board/ply_table.h"
 #include "engine/board/strategy_cells.h"
@@ -34,23 +34,23 @@ class DepthGenTest : public ::testing::Test {
     for (int stage = 0; stage < 3; ++stage) eval::stage_tables_init(stage, blocks_[stage]);
     eval::eval_tables_init(eval::eval_setup.eval_weight_block, 0);
     eval::eval_setup.eval_weights = &eval::eval_setup.eval_weight_block;
-    board::king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
-    board::senkei_current = nullptr;  // a think leaves one side's strategy cells behind
+    board::eval_links.king_rel_table = &eval::eval_setup.eval_weight_block.king_rel;
+    board::eval_links.senkei_current = nullptr;  // a think leaves one side's strategy cells behind
     Mode(0);
     sashite_gen_stamp_init(test_stamp());
     test_stamp().serial = 0;
   }
   void TearDown() override {
-    board::generator_words.game_stage = 0;
-    board::generator_words.threat_word = 0;
-    board::eval_stage_tables = nullptr;
+    board::think_board.generator_words.game_stage = 0;
+    board::think_board.generator_words.threat_word = 0;
+    board::eval_links.eval_stage_tables = nullptr;
     eval::eval_setup.eval_weights = nullptr;
-    board::king_rel_table = nullptr;
+    board::eval_links.king_rel_table = nullptr;
     board::pos_table_init();
   }
   void Mode(int stage) {
-    board::generator_words.game_stage = stage;
-    board::eval_stage_tables = &blocks_[stage];
+    board::think_board.generator_words.game_stage = stage;
+    board::eval_links.eval_stage_tables = &blocks_[stage];
   }
   // The node after `history[1]` was played on `before`; history[0] is the
   // mover's move before it.

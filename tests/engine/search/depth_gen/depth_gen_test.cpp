@@ -230,10 +230,10 @@ TEST_F(DepthGenRandom, KeepsItsRulesAndTurnsWithTheTwin) {
           half.list = searched_words;
           for (size_t i = 0; i < all.size(); i += 2) tried_moves_add(half, board::move_word(all[i]));
           check_list(p, last, n, 0, half, generate(p, last, n, 0, half));
-          board::generator_words.threat_word = node.word;
+          board::think_board.generator_words.threat_word = node.word;
           const std::vector<KMove> filtered = generate(p, last, n, node.word, none);
           check_list(p, last, n, node.word, none, filtered);
-          board::generator_words.threat_word = 0;
+          board::think_board.generator_words.threat_word = 0;
           mine[{n, 0}] = all;
           mine[{n, 1}] = filtered;
           if (::testing::Test::HasFatalFailure()) return;
@@ -260,10 +260,10 @@ TEST_F(DepthGenRandom, KeepsItsRulesAndTurnsWithTheTwin) {
                                    (10 - f) << 24;
         for (int n = -1; n <= kMaxLevel; ++n) {
           for (int on = 0; on < 2; ++on) {
-            board::generator_words.threat_word = on ? twin_word : 0;
+            board::think_board.generator_words.threat_word = on ? twin_word : 0;
             const std::vector<KMove> theirs =
-                generate(q, &twin_history[1], n, board::generator_words.threat_word, none);
-            board::generator_words.threat_word = 0;
+                generate(q, &twin_history[1], n, board::think_board.generator_words.threat_word, none);
+            board::think_board.generator_words.threat_word = 0;
             const std::set<uint64_t> their_proposals = proposed_drops(q, true);
             std::map<uint64_t, const KMove*> a_side, b_side;
             for (const KMove& m : mine[{n, on}]) a_side[turned_name(m)] = &m;

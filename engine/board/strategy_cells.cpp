@@ -1,7 +1,0 @@
-#include "engine/board/strategy_cells.h"
-
-namespace board {
-
-KSenkeiTable* senkei_current = nullptr;
-
-}  // namespace board

@@ -1,0 +1,7 @@
+#include "engine/board/think_board.h"
+
+namespace board {
+
+ThinkBoard think_board{};
+
+}  // namespace board
