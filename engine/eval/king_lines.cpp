@@ -209,9 +209,11 @@ void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     const int step = forward_step(s);
     int q = lance.sq + step;
     if (!board::is_playing_square(q)) continue;  // a lance on its last rank has no line
-    // The walk stops on the king's rank, or at once when the lance is past it.
-    auto reached = [&](int sq) { return s == 0 ? square_rank(sq) <= square_rank(king) : square_rank(sq) >= square_rank(king); };
-    while (is_empty_cell(p, q) && !reached(q)) q += step;
+    // The walk stops on the king's rank, or at once when the lance is past it:
+    // in the lance's own view it goes on while q lies on a higher rank than the
+    // king (one comparison per step).
+    const int king_rank = own_rank(s, king);
+    while (is_empty_cell(p, q) && own_rank(s, q) > king_rank) q += step;
     attack[s] += king_rel_value(kPawnEnemyClass, s, king, q);
   }
 }
