@@ -229,6 +229,9 @@ void pawn_placement_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   for (int u = 0; u < 2; ++u) {
     const int fwd = forward_step(u);
+    // Unrolled: the loop's own count and jump showed next to the short test
+    // of each file.
+#pragma GCC unroll 7
     for (int f = 2; f <= 8; ++f) {
       const int pawn = p.pawn_file[u][f];
       if (pawn == 0) continue;
