@@ -181,6 +181,8 @@ void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     int nearest = kDiagNearLimit;
     // Sq(q, king) as one read: the squared distances seen from the king.
     const uint8_t* from_king = kSquaredDistance.data() + kDeltaBias + king;
+    // Unrolled: each diagonal's step is then a constant.
+#pragma GCC unroll 4
     for (int step : board::kDiagonalSteps) {
       // Over the empty squares to the first piece (counted too) or the wall.
       int q = bishop.sq + step;
