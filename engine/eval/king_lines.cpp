@@ -202,6 +202,9 @@ void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
 
 void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
   const int first = board::kKindRange[board::kLance].first;
+  // Unrolled: most lances fail the first tests, next to which the loop's own
+  // count and jump showed.
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[board::kLance].count; ++n) {
     const board::KPieceEntry& lance = p.piece[n];
     if (!on_board(lance) || (lance.code & board::kPromotedBit)) continue;
