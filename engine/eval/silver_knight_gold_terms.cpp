@@ -37,6 +37,10 @@ constexpr int32_t kGoldDoubled = 9;
 constexpr int32_t kGoldLeftBehind = 5;
 constexpr int32_t kGoldUndefended = 3;
 
+// The loops over a kind's four pieces below are unrolled (#pragma GCC unroll):
+// many pieces end at the first tests (off the board, in a hand), next to which
+// the loop's own count and jump showed.
+
 // A gold's defenders that count: the king and the golds and silvers (promoted
 // or not), pieces 0-1 and 6-13.
 constexpr uint32_t kGeneralDefenders = 0x3u | (0xFFu << 6);
@@ -113,6 +117,7 @@ void working_silver_terms(PositionTerms& t) {
   int count[2] = {0, 0};
   SilverChoice choice[2];
   const int first = board::kKindRange[kSilver].first;
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kSilver].count; ++n) {
     const board::KPieceEntry& silver = p.piece[n];
     if (!on_board(silver) || board::code_class(silver.code) != kSilver) continue;
@@ -146,6 +151,7 @@ void knight_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const bool pass = t.last.from == board::kPassSquare;
   const int first = board::kKindRange[kKnight].first;
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kKnight].count; ++n) {
     const board::KPieceEntry& knight = p.piece[n];
     if (!on_board(knight)) continue;
@@ -198,6 +204,7 @@ void silver_drop_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   if (p.hand[0][kSilver] == 0 && p.hand[1][kSilver] == 0) return;
   const int first = board::kKindRange[kGold].first;
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
@@ -243,6 +250,7 @@ void advanced_king_terms(PositionTerms& t) {
 void gold_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const int first = board::kKindRange[kGold].first;
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
