@@ -118,6 +118,8 @@ void advanced_pawn_terms(PositionTerms& t, int s, int king) {
 void exposed_gold_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const int first = board::kKindRange[board::kGold].first;
+  // Unrolled: many golds end at the first tests (in a hand, defended twice).
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
