@@ -39,7 +39,8 @@ constexpr int32_t kGoldUndefended = 3;
 
 // The loops over a kind's four pieces below are unrolled (#pragma GCC unroll):
 // many pieces end at the first tests (off the board, in a hand), next to which
-// the loop's own count and jump showed.
+// the loop's own count and jump showed. The loops over the two sides are
+// unrolled too, so that each side's forward step and camp are constants.
 
 // A gold's defenders that count: the king and the golds and silvers (promoted
 // or not), pieces 0-1 and 6-13.
@@ -133,6 +134,7 @@ void working_silver_terms(PositionTerms& t) {
     }
     if (king != 0) choice[u].Consider(u, silver.sq, king, t.rook_file[u]);
   }
+#pragma GCC unroll 2
   for (int u = 0; u < 2; ++u) {
     const int chosen = choice[u].square;
     t.working_silver[u] = chosen;
@@ -225,6 +227,7 @@ void silver_drop_terms(PositionTerms& t) {
 
 void advanced_king_terms(PositionTerms& t) {
   const KPosition& p = t.p;
+#pragma GCC unroll 2
   for (int i = 0; i < 2; ++i) {
     const int king = t.king[i];
     if (king == 0) continue;
