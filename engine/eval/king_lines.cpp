@@ -143,6 +143,8 @@ class RookWalk {
 void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32_t material[2]) {
   RookLines lines[2];
   bool connected = false;
+  // Unrolled: the second rook's walk then keeps its own constants.
+#pragma GCC unroll 2
   for (int n = board::kKindRange[board::kRook].first, i = 0; i < 2; ++i, ++n) {
     const board::KPieceEntry& rook = p.piece[n];
     if (!on_board(rook)) continue;
