@@ -93,6 +93,9 @@ void advanced_pawn_terms(PositionTerms& t, int s, int king) {
   // 0 (no pawn on the file) lies outside it: one unsigned comparison per file.
   const unsigned first = own_square(s, s == 0 ? 1 : 9, s == 0 ? 1 : 4);
   const unsigned span = own_square(s, s == 0 ? 9 : 1, s == 0 ? 4 : 1) - first;
+  // Unrolled: most files fail the first test, and the loop's own count and
+  // jump were as many instructions as the test.
+#pragma GCC unroll 9
   for (int f = 1; f <= 9; ++f) {
     const int pawn = p.pawn_file[s][f];
     if (pawn - first > span) continue;  // no pawn, or one on its ranks 5-9
@@ -115,6 +118,8 @@ void advanced_pawn_terms(PositionTerms& t, int s, int king) {
 void exposed_gold_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const int first = board::kKindRange[board::kGold].first;
+  // Unrolled: many golds end at the first tests (in a hand, defended twice).
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
@@ -134,6 +139,9 @@ void exposed_gold_terms(PositionTerms& t) {
 }
 
 void pawn_threat_terms(PositionTerms& t) {
+  // Unrolled over the sides: each side's square range, forward step and table
+  // rows are then constants in its file scan.
+#pragma GCC unroll 2
   for (int s = 0; s < 2; ++s) {
     const int king = t.king[1 - s];
     if (king == 0) continue;

@@ -143,6 +143,8 @@ class RookWalk {
 void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32_t material[2]) {
   RookLines lines[2];
   bool connected = false;
+  // Unrolled: the second rook's walk then keeps its own constants.
+#pragma GCC unroll 2
   for (int n = board::kKindRange[board::kRook].first, i = 0; i < 2; ++i, ++n) {
     const board::KPieceEntry& rook = p.piece[n];
     if (!on_board(rook)) continue;
@@ -181,6 +183,8 @@ void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     int nearest = kDiagNearLimit;
     // Sq(q, king) as one read: the squared distances seen from the king.
     const uint8_t* from_king = kSquaredDistance.data() + kDeltaBias + king;
+    // Unrolled: each diagonal's step is then a constant.
+#pragma GCC unroll 4
     for (int step : board::kDiagonalSteps) {
       // Over the empty squares to the first piece (counted too) or the wall.
       int q = bishop.sq + step;
@@ -200,6 +204,9 @@ void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
 
 void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
   const int first = board::kKindRange[board::kLance].first;
+  // Unrolled: most lances fail the first tests, next to which the loop's own
+  // count and jump showed.
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[board::kLance].count; ++n) {
     const board::KPieceEntry& lance = p.piece[n];
     if (!on_board(lance) || (lance.code & board::kPromotedBit)) continue;
@@ -209,9 +216,11 @@ void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     const int step = forward_step(s);
     int q = lance.sq + step;
     if (!board::is_playing_square(q)) continue;  // a lance on its last rank has no line
-    // The walk stops on the king's rank, or at once when the lance is past it.
-    auto reached = [&](int sq) { return s == 0 ? square_rank(sq) <= square_rank(king) : square_rank(sq) >= square_rank(king); };
-    while (is_empty_cell(p, q) && !reached(q)) q += step;
+    // The walk stops on the king's rank, or at once when the lance is past it:
+    // in the lance's own view it goes on while q lies on a higher rank than the
+    // king (one comparison per step).
+    const int king_rank = own_rank(s, king);
+    while (is_empty_cell(p, q) && own_rank(s, q) > king_rank) q += step;
     attack[s] += king_rel_value(kPawnEnemyClass, s, king, q);
   }
 }

@@ -114,14 +114,19 @@ class Neighbourhood {
   }
 
   // Any other king; one on file 1 or 9 weighs its diagonal and side squares more.
+  // The pairs of squares either side are examined unrolled, each with its
+  // offset as a constant.
   void General(bool edge) {
     Examine(k_ + fwd_, {80, 250}, true, HandExpr::kOpenFront, kByKnight | kByBishop);
     const Weights diagonal = edge ? Weights{90, 280} : Weights{56, 175};
     const Weights side = edge ? Weights{56, 175} : Weights{40, 125};
+#pragma GCC unroll 2
     for (int d : {-1, 1}) {
       Examine(k_ + fwd_ + d, diagonal, false, HandExpr::kOpenDiagonal, kPawnAhead | kByKnight | kByRook | kByLance);
     }
+#pragma GCC unroll 2
     for (int d : {-1, 1}) Examine(k_ + d, side, false, HandExpr::kGoldRook, kPawnAhead | kByKnight | kByLance | kByBishop);
+#pragma GCC unroll 2
     for (int d : {-1, 1}) {
       Examine(k_ - fwd_ + d, {24, 75}, false, HandExpr::kSilverBishop, kPawnAhead | kByKnight | kByRook | kByLance);
     }
@@ -245,6 +250,9 @@ int king_escape_terms(const KPosition& p, int u) {
 }
 
 void king_safety_terms(PositionTerms& t) {
+  // Unrolled over the sides: each side's forward step, camp and attack-count
+  // fields are then constants in its nine examined squares.
+#pragma GCC unroll 2
   for (int u = 0; u < 2; ++u) {
     const int king = t.king[u];
     if (king != 0) Neighbourhood(t, u, king).Run();

@@ -167,10 +167,12 @@ class RookPlacement {
   int32_t v_ = 0;
 };
 
-// The better forward diagonal of side s's bishop on square b.
+// The better forward diagonal of side s's bishop on square b. The two
+// diagonals are read unrolled, each walk with its own step.
 int32_t bishop_value(const KPosition& p, int s, int b) {
   const int fwd = forward_step(s);
   int32_t best = -10000;
+#pragma GCC unroll 2
   for (int step : {fwd - 1, fwd + 1}) {
     const int q = ray_first_square(p, b, step);
     const bool wall = is_wall_cell(p, q);
@@ -201,6 +203,9 @@ bool backs_pawn(const KPosition& p, int u, int cell) {
 void rook_placement_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const int first = board::kKindRange[kRook].first;
+  // Unrolled, as the bishops below: the loop's count and jump showed beside
+  // the two pieces' first tests.
+#pragma GCC unroll 2
   for (int n = first; n < first + board::kKindRange[kRook].count; ++n) {
     const board::KPieceEntry& rook = p.piece[n];
     if (!on_board(rook)) continue;
@@ -217,6 +222,7 @@ void rook_placement_terms(PositionTerms& t) {
 void bishop_placement_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const int first = board::kKindRange[kBishop].first;
+#pragma GCC unroll 2
   for (int n = first; n < first + board::kKindRange[kBishop].count; ++n) {
     const board::KPieceEntry& bishop = p.piece[n];
     if (!on_board(bishop)) continue;
@@ -227,8 +233,14 @@ void bishop_placement_terms(PositionTerms& t) {
 
 void pawn_placement_terms(PositionTerms& t) {
   const KPosition& p = t.p;
+  // Unrolled over the sides too: each side's forward step and tables are then
+  // constants in its seven files.
+#pragma GCC unroll 2
   for (int u = 0; u < 2; ++u) {
     const int fwd = forward_step(u);
+    // Unrolled: the loop's own count and jump showed next to the short test
+    // of each file.
+#pragma GCC unroll 7
     for (int f = 2; f <= 8; ++f) {
       const int pawn = p.pawn_file[u][f];
       if (pawn == 0) continue;

@@ -37,6 +37,11 @@ constexpr int32_t kGoldDoubled = 9;
 constexpr int32_t kGoldLeftBehind = 5;
 constexpr int32_t kGoldUndefended = 3;
 
+// The loops over a kind's four pieces below are unrolled (#pragma GCC unroll):
+// many pieces end at the first tests (off the board, in a hand), next to which
+// the loop's own count and jump showed. The loops over the two sides are
+// unrolled too, so that each side's forward step and camp are constants.
+
 // A gold's defenders that count: the king and the golds and silvers (promoted
 // or not), pieces 0-1 and 6-13.
 constexpr uint32_t kGeneralDefenders = 0x3u | (0xFFu << 6);
@@ -113,6 +118,7 @@ void working_silver_terms(PositionTerms& t) {
   int count[2] = {0, 0};
   SilverChoice choice[2];
   const int first = board::kKindRange[kSilver].first;
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kSilver].count; ++n) {
     const board::KPieceEntry& silver = p.piece[n];
     if (!on_board(silver) || board::code_class(silver.code) != kSilver) continue;
@@ -128,6 +134,7 @@ void working_silver_terms(PositionTerms& t) {
     }
     if (king != 0) choice[u].Consider(u, silver.sq, king, t.rook_file[u]);
   }
+#pragma GCC unroll 2
   for (int u = 0; u < 2; ++u) {
     const int chosen = choice[u].square;
     t.working_silver[u] = chosen;
@@ -146,6 +153,7 @@ void knight_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const bool pass = t.last.from == board::kPassSquare;
   const int first = board::kKindRange[kKnight].first;
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kKnight].count; ++n) {
     const board::KPieceEntry& knight = p.piece[n];
     if (!on_board(knight)) continue;
@@ -198,6 +206,7 @@ void silver_drop_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   if (p.hand[0][kSilver] == 0 && p.hand[1][kSilver] == 0) return;
   const int first = board::kKindRange[kGold].first;
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
@@ -218,6 +227,7 @@ void silver_drop_terms(PositionTerms& t) {
 
 void advanced_king_terms(PositionTerms& t) {
   const KPosition& p = t.p;
+#pragma GCC unroll 2
   for (int i = 0; i < 2; ++i) {
     const int king = t.king[i];
     if (king == 0) continue;
@@ -243,6 +253,7 @@ void advanced_king_terms(PositionTerms& t) {
 void gold_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const int first = board::kKindRange[kGold].first;
+#pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
