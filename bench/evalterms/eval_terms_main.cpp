@@ -45,19 +45,6 @@ constexpr const char* kKindNames[] = {"-",  "rook",   "bishop", "gold",   "silve
                                       "?16", "dragon", "horse", "?19",    "+silver", "+knight", "+lance", "+pawn"};
 constexpr const char* kSide[] = {"sente", "gote"};
 
-int rel_index(int side, int sq) {
-  const int rank = board::square_rank(sq);
-  return ((side == 0 ? rank : 10 - rank) - 1) * 9 + board::square_file(sq) - 1;
-}
-int king_rel(const KEvalWeights& w, int side, int king, int row, int sq) {
-  if (row < 0 || !board::is_playing_square(king)) return 0;
-  return w.king_rel[rel_index(side, king)][row][rel_index(side, sq)];
-}
-bool in_enemy_camp(int side, int sq) {
-  const int rank = board::square_rank(sq);
-  return side == 0 ? rank <= 3 : rank >= 7;
-}
-
 struct Words {
   int piece = 0, material = 0, king_area = 0, positional = 0;
 };
@@ -131,11 +118,11 @@ int main(int argc, char** argv) {
     x.piece = value + cell;
     switch (k) {
       case board::kRook:
-        x.material = in_enemy_camp(o, q) ? 550 : 150;
-        x.positional = in_enemy_camp(o, q) ? 200 : 400;
+        x.material = board::in_camp(o, q) ? 550 : 150;
+        x.positional = board::in_camp(o, q) ? 200 : 400;
         break;
       case board::kBishop:
-        x.material = in_enemy_camp(o, q) ? 200 : 100;
+        x.material = board::in_camp(o, q) ? 200 : 100;
         x.positional = 400;
         break;
       case board::kDragon:
@@ -144,7 +131,7 @@ int main(int argc, char** argv) {
         break;
       case board::kHorse:
         x.material = 300;
-        x.king_area = king_rel(w, o, p.piece[o].sq, search::king_rel_own_row(k), q);
+        x.king_area = search::king_rel(w, o, p.piece[o].sq, search::king_rel_own_row(k), q);
         break;
       case board::kKing: {
         const int h = eval::king_half_bonus(w, o, q);
@@ -155,8 +142,8 @@ int main(int argc, char** argv) {
         break;
       }
       default:
-        x.king_area = king_rel(w, o, p.piece[o].sq, search::king_rel_own_row(k), q);
-        x.material = k == board::kLance ? 0 : king_rel(w, o, p.piece[1 - o].sq, search::king_rel_enemy_row(k), q);
+        x.king_area = search::king_rel(w, o, p.piece[o].sq, search::king_rel_own_row(k), q);
+        x.material = k == board::kLance ? 0 : search::king_rel(w, o, p.piece[1 - o].sq, search::king_rel_enemy_row(k), q);
         break;
     }
     if (k != board::kKing) {

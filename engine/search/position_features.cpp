@@ -1,6 +1,7 @@
 #include "engine/search/position_features.h"
 
 #include "engine/board/eval_record.h"
+#include "engine/board/move_rules.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/eval/eval_setup.h"
 #include "engine/eval/record_terms.h"
@@ -12,23 +13,10 @@ namespace {
 using eval::KEvalWeights;
 using board::KPosition;
 
-
 // (rank - 1) x 9 + (file - 1) as `side` reads a square: gote's rank mirrored.
 int rel_index(int side, int sq) {
   const int rank = board::square_rank(sq);
   return ((side == 0 ? rank : 10 - rank) - 1) * 9 + board::square_file(sq) - 1;
-}
-
-// The king-relative value for a piece of `side` on `sq` against `king`; 0
-// without that king or row.
-int king_rel(const KEvalWeights& w, int side, int king, int row, int sq) {
-  if (row < 0 || !board::is_playing_square(king)) return 0;
-  return w.king_rel[rel_index(side, king)][row][rel_index(side, sq)];
-}
-
-bool in_enemy_camp(int side, int sq) {
-  const int rank = board::square_rank(sq);
-  return side == 0 ? rank <= 3 : rank >= 7;
 }
 
 struct Sums {
@@ -41,11 +29,11 @@ void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int
   const int own_king = p.piece[o].sq, enemy_king = p.piece[1 - o].sq;
   switch (k) {
     case board::kRook:
-      s.material[o] += in_enemy_camp(o, q) ? 550 : 150;
-      s.positional[o] += in_enemy_camp(o, q) ? 200 : 400;
+      s.material[o] += board::in_camp(o, q) ? 550 : 150;
+      s.positional[o] += board::in_camp(o, q) ? 200 : 400;
       break;
     case board::kBishop:
-      s.material[o] += in_enemy_camp(o, q) ? 200 : 100;
+      s.material[o] += board::in_camp(o, q) ? 200 : 100;
       s.positional[o] += 400;
       break;
     case board::kDragon:
@@ -110,6 +98,11 @@ void position_features(const KPosition& p, board::KEvalRecord& r) {
     r.mat[o].material = static_cast<int16_t>(s.piece[o]);
     r.mat[o].material_extra = 0;
   }
+}
+
+int king_rel(const KEvalWeights& w, int side, int king, int row, int sq) {
+  if (row < 0 || !board::is_playing_square(king)) return 0;
+  return w.king_rel[rel_index(side, king)][row][rel_index(side, sq)];
 }
 
 constexpr int kEnemyRows = 6;  // rows 6-12 are read around the enemy king
