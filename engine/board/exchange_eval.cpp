@@ -102,37 +102,23 @@ struct StrategyModel {
 
 // One side's capturers in the order they are taken: the direct attackers from
 // the highest number down (the cheapest first), then the x-ray attackers, then
-// the king.
+// the king. Kept as the attack sets of the capture square and taken from them
+// one at a time: most exchanges end after a capture or two.
 struct Attackers {
-  uint8_t piece[kPieceCount];
-  int count = 0;
-  int next = 0;
-  int xray_begin = 0;
-  int xray_end = 0;
+  uint64_t direct = 0;    // direct attackers other than the kings, not yet taken
+  uint32_t xray = 0;      // x-ray attackers not yet taken
+  uint32_t kings = 0;     // bits 0 and 1: the kings among the direct attackers
   bool xray_open = true;  // closed once an attacker was skipped as pinned
 
   void collect(const KKiki& k, int side, int exclude) {
-    uint64_t direct = kiki_direct64(k, side);
-    uint32_t xray = k.xray[side];
+    direct = kiki_direct64(k, side);
+    xray = k.xray[side];
     if (exclude >= 0) {
       direct &= ~(uint64_t{1} << exclude);
       if (exclude < 32) xray &= ~(1u << exclude);
     }
-    const uint64_t kings = direct & 3u;  // pieces 0 and 1
-    for (direct &= ~uint64_t{3}; direct != 0;) {
-      const int n = 63 - std::countl_zero(direct);
-      direct &= ~(uint64_t{1} << n);
-      piece[count++] = static_cast<uint8_t>(n);
-    }
-    xray_begin = count;
-    for (; xray != 0;) {
-      const int n = 31 - std::countl_zero(xray);
-      xray &= ~(1u << n);
-      piece[count++] = static_cast<uint8_t>(n);
-    }
-    xray_end = count;
-    if (kings & 2u) piece[count++] = 1;
-    if (kings & 1u) piece[count++] = 0;
+    kings = static_cast<uint32_t>(direct & 3u);  // pieces 0 and 1
+    direct &= ~uint64_t{3};
   }
 };
 
@@ -161,20 +147,27 @@ bool pinned(const KPosition& p, int side, int n, int q, uint64_t moved) {
   return e < kFirstPawnNumber && code_side(p.piece[e].code) != side && ((kiki_at(p, f).line[1 - side] >> e) & 1u);
 }
 
-// The side's next usable capturer, -1 when none is left.
-int next_capturer(const KPosition& p, Attackers& a, int side, int q, uint64_t moved) {
-  while (a.next < a.count) {
-    const int i = a.next++;
-    if (i >= a.xray_begin && i < a.xray_end && !a.xray_open) {
-      a.next = a.xray_end;
-      continue;
-    }
-    const int n = a.piece[i];
-    if (pinned(p, side, n, q, moved)) {
-      a.xray_open = false;
-      continue;
-    }
-    return n;
+// The side's next usable capturer, -1 when none is left. A pinned attacker is
+// passed over and closes the x-ray attackers: those not yet taken are dropped.
+[[gnu::always_inline]] inline int next_capturer(const KPosition& p, Attackers& a, int side, int q, uint64_t moved) {
+  while (a.direct != 0) {
+    const int n = 63 - std::countl_zero(a.direct);
+    a.direct &= ~(uint64_t{1} << n);
+    if (!pinned(p, side, n, q, moved)) return n;
+    a.xray_open = false;
+  }
+  while (a.xray != 0 && a.xray_open) {
+    const int n = 31 - std::countl_zero(a.xray);
+    a.xray &= ~(1u << n);
+    if (!pinned(p, side, n, q, moved)) return n;
+    a.xray_open = false;
+  }
+  a.xray = 0;
+  while (a.kings != 0) {
+    const int n = 31 - std::countl_zero(a.kings);
+    a.kings &= ~(1u << n);
+    if (!pinned(p, side, n, q, moved)) return n;
+    a.xray_open = false;
   }
   return -1;
 }
