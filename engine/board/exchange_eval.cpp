@@ -131,6 +131,8 @@ bool pinned(const KPosition& p, int side, int n, int q, uint64_t moved) {
   const int king = p.piece[side].sq;
   const int f = p.piece[n].sq;
   if (n == side || !is_playing_square(king)) return false;
+  // Only an enemy slider whose line runs through f pins: most squares have none.
+  if (kiki_at(p, f).line[1 - side] == 0) return false;
   const int u = line_direction(king, f);
   if (u == 0 || line_direction(king, q) == u) return false;
   auto vacant = [&](int t) {
