@@ -122,15 +122,48 @@ int drop_score(const KPosition& p, const KMove& m, int t) {
   return score;
 }
 
-int board_move_score(const KPosition& p, const KMove& m, int n, int t, int mode) {
-  const int s = p.teban, o = 1 - s;
-  const int sb = board::side_bit(s), ob = board::side_bit(o);
-  const int f = board::forward_step(s);
+// What scoring a node's board moves reads alike for every move: the sides, the
+// direction of play, the enemy king, the stage's mode and the side's rooks on
+// the board (a move off a rook's file may open it).
+struct BoardMoveFrame {
+  int s, o, sb, ob, f;
+  int king;
+  int t, mode;
+  int rooks = 0;
+  int rook_number[2] = {};
+  int rook_file[2] = {};
+
+  BoardMoveFrame(const KPosition& p, int t_, int mode_)
+      : s(p.teban),
+        o(1 - p.teban),
+        sb(board::side_bit(s)),
+        ob(board::side_bit(o)),
+        f(board::forward_step(s)),
+        king(p.piece[o].sq),
+        t(t_),
+        mode(mode_) {
+    for (int r = board::kKindRange[board::kRook].first; r < board::kKindRange[board::kRook].first + 2; ++r) {
+      const int rsq = p.piece[r].sq;
+      const int cls = board::code_class(p.piece[r].code);
+      if (!board::is_playing_square(rsq) || board::code_side(p.piece[r].code) != s) continue;
+      if (cls != board::kRook && cls != board::kDragon) continue;
+      rook_number[rooks] = r;
+      rook_file[rooks] = board::square_file(rsq);
+      ++rooks;
+    }
+  }
+};
+
+int board_move_score(const KPosition& p, const BoardMoveFrame& w, const KMove& m, int n) {
+  const int s = w.s, o = w.o;
+  const int ob = w.ob;
+  const int f = w.f;
   const int a = m.from, q = m.to;
   const int k = board::code_class(m.code);
   const int c = m.captured_code != 0 ? board::code_class(m.captured_code) : 0;
-  const int king = p.piece[o].sq;
-  const bool pawn = m.code == (board::kPawn | sb);
+  const int king = w.king;
+  const int mode = w.mode;
+  const bool pawn = m.code == (board::kPawn | w.sb);
 
   if (n >= kDistantPushList && pawn && c == 0 && !m.promote && board::is_playing_square(king)) {
     const int rank = board::square_rank(q);
@@ -182,18 +215,18 @@ int board_move_score(const KPosition& p, const KMove& m, int n, int t, int mode)
     }
   }
 
-  const board::KKiki& ka = board::kiki_at(p, a);
-  for (int r = board::kKindRange[board::kRook].first; r < board::kKindRange[board::kRook].first + 2; ++r) {
-    const int rsq = p.piece[r].sq;
-    const int cls = board::code_class(p.piece[r].code);
-    if (!board::is_playing_square(rsq) || board::code_side(p.piece[r].code) != s) continue;
-    if ((cls == board::kRook || cls == board::kDragon) && board::kiki_has_direct(ka, s, r) &&
-        ((ka.line[s] >> r) & 1u) && board::square_file(rsq) == board::square_file(a)) {
+  // A rook on the mover's file whose ray reaches the mover's square: the file opens.
+  const int file = board::square_file(a);
+  for (int i = 0; i < w.rooks; ++i) {
+    const int r = w.rook_number[i];
+    if (w.rook_file[i] != file) continue;
+    const board::KKiki& ka = board::kiki_at(p, a);
+    if (board::kiki_has_direct(ka, s, r) && ((ka.line[s] >> r) & 1u)) {
       bonus += kRookFileOpened;
       break;
     }
   }
-  return v + bonus + t * first;
+  return v + bonus + w.t * first;
 }
 
 int16_t clamp16(int v) { return static_cast<int16_t>(std::clamp(v, -32767, 32767)); }
@@ -219,6 +252,7 @@ int order_depth_cut(int score, int bound, int stand, int index) {
 void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
   const int mode = board::think_board.generator_words.game_stage;
   const int t = (mode + 1) / 2;
+  const BoardMoveFrame frame(p, t, mode);
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
     const KMove& m = *ln->move;
     int score = 0;
@@ -227,7 +261,7 @@ void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
     } else if (m.from == board::kInHand) {
       score = drop_score(p, m, t);
     } else {
-      score = board_move_score(p, m, n, t, mode);
+      score = board_move_score(p, frame, m, n);
     }
     ln->score = clamp16(score);
   }
