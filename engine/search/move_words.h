@@ -12,11 +12,13 @@
 namespace search {
 
 // The moves already searched at a node. A move is in the set when its bucket
-// (the sum of the two nibbles of its origin byte) holds the set's stamp and
-// the list holds its word; taking a new stamp empties the set.
+// (the sum of the two nibbles of its origin byte, 0..30) holds the set's stamp
+// and the list holds its word; taking a new stamp empties the set. Every node
+// makes one, so the buckets are no more than the nibble sums need.
+constexpr int kSearchedBuckets = 15 + 15 + 1;
 struct KSearchedSet {
   uint32_t stamp = 0;
-  uint32_t bucket[256] = {};
+  uint32_t bucket[kSearchedBuckets] = {};
   int32_t count = 0;
   board::KMoveWord* list = nullptr;
 };

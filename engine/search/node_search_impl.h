@@ -135,13 +135,16 @@ class NodeSearch {
   bool passed_full_ = false;
   KSearchNode child_{};
 
-  // The move whose pruned result waits for verification.
-  KSearchNode saved_child_{};
-  board::KMove saved_move_{};
+  // The move whose pruned result waits for verification. SaveVerification
+  // writes these (and the pv below) when it sets a verifying null state, the
+  // only state in which VerifyPending reads them, so they are left unset until
+  // then instead of being cleared on every node's entry.
+  KSearchNode saved_child_;
+  board::KMove saved_move_;
   KMoveNode* saved_node_ = nullptr;
   int saved_stage_ = 0;
   int saved_set_index_ = 0;
-  KPvHolder saved_pv_{};
+  KPvHolder saved_pv_;
   // Best and alpha before that move was searched.
   int best_before_ = 0;
   int alpha_before_ = 0;
