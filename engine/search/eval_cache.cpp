@@ -29,10 +29,6 @@ void eval_cache_clear(EvalCache& cache) {
   std::fill(std::begin(cache.table), std::end(cache.table), EvalCache::Entry{});
 }
 
-void eval_cache_prefetch(const EvalCache& cache, const board::KHashKey& key) {
-  __builtin_prefetch(&cache.table[key.word[0] & (kEntries - 1)]);
-}
-
 void evaluate_cached(EvalCache& cache, const board::KPosition& p, const board::KHashKey& key, board::KEvalRecord& r,
                      int silver_square, const board::KMove& last) {
   if (fully_evaluated(r)) return;

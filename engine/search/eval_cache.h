@@ -44,7 +44,9 @@ void eval_cache_clear(EvalCache& cache);
 
 // Asks the processor to bring the key's entry into the cache, ahead of the
 // evaluation of a node of that key; changes nothing.
-void eval_cache_prefetch(const EvalCache& cache, const board::KHashKey& key);
+inline void eval_cache_prefetch(const EvalCache& cache, const board::KHashKey& key) {
+  __builtin_prefetch(&cache.table[key.word[0] & (EvalCache::kEntries - 1)]);
+}
 
 // Completes record r of position p, whose key (hand side 0) is `key`, as
 // evaluate_fully does, from the cache when it holds the position with the same

@@ -83,7 +83,8 @@ void NodeSearch::SetLine(KMoveWord w, int stage, bool with_child) {
   if (node_.pv.length < ply_) node_.pv.length = ply_;
 }
 
-NodeSearch::Flow NodeSearch::TakeScore(int s, KMoveWord w, int stage, bool from_child) {
+// Inlined: every searched move ends here.
+[[gnu::always_inline]] inline NodeSearch::Flow NodeSearch::TakeScore(int s, KMoveWord w, int stage, bool from_child) {
   scored_ = true;
   if (s > best_) {
     best_ = s;
@@ -102,7 +103,8 @@ NodeSearch::Flow NodeSearch::TakeScore(int s, KMoveWord w, int stage, bool from_
   return Flow::kNext;
 }
 
-bool NodeSearch::TakeBackMove(const KMove& m) const {
+// Inlined: the move procedure asks it for every move.
+[[gnu::always_inline]] inline bool NodeSearch::TakeBackMove(const KMove& m) const {
   const KMove& own = cx_.move_stack[ply_ - 1];
   if (is_pass(own) || is_drop(own) || is_drop(m) || is_pass(incoming_) || is_drop(incoming_)) return false;
   if (m.piece != own.piece || m.from != own.to || m.to != own.from) return false;

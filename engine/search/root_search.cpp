@@ -128,12 +128,6 @@ void skip_twins(KMoveNode* node, const KSearchNode& child) {
 
 bool candidates_due(int depth, int best) { return depth >= kCandidateDepth && best < kCandidateBelow; }
 
-int exchange_weight(int captured_code) {
-  static constexpr int kWeight[8] = {0, 2, 2, 3, 2, 1, 1, 0};
-  const int kind = board::code_kind(captured_code);
-  return kind >= 1 && kind <= 7 ? kWeight[kind] : 0;
-}
-
 void pv_print(ThinkContext& cx, const KSearchNode& node, int, int score, int depth, int post) {
   if (!post) return;
   const int shown = cx.time_state.lost ? -kScoreMate : score;

@@ -130,8 +130,6 @@ bool slider_return_fires(const GenCall& g, int piece, int from, int to) {
   return is_pass(g.m1) ? pass_rule_fires(g, piece, from, to) : board_return_fires(g, from, to);
 }
 
-int exchange_mode() { return std::clamp<int>(board::think_board.generator_words.game_stage, 0, 2); }
-
 int exchange_gain(const KPosition& p, int side, int cls, int sq, int first, int* out_first) {
   return exchange_mode() == 0 ? board::exchange_eval_pos(p, side, cls, sq, first, out_first)
                               : board::exchange_eval(p, side, cls, sq, first, out_first);

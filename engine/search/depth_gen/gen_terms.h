@@ -16,10 +16,12 @@
 // "own or wall" tests treat it as the mover's.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
+#include "engine/board/think_board.h"
 #include "engine/search/move_words.h"
 
 namespace search {
@@ -156,8 +158,9 @@ bool slider_return_fires(const GenCall& g, int piece, int from, int to);
 
 // ---- Valuations ----------------------------------------------------------------
 
-// The exchange mode (the game stage) as the tables index it: 0, 1 or 2.
-int exchange_mode();
+// The exchange mode (the game stage) as the tables index it: 0, 1 or 2. Inline:
+// the generators read it for most moves they weigh.
+inline int exchange_mode() { return std::clamp<int>(board::think_board.generator_words.game_stage, 0, 2); }
 // The exchange gain of `side` starting with piece `first` on square sq holding
 // a piece of class `cls` (0 empty), in the exchange mode's model.
 int exchange_gain(const board::KPosition& p, int side, int cls, int sq, int first, int* out_first);
