@@ -303,20 +303,28 @@ bool tsume_list_moves(KTsumeEngine& e, TsumeContext& c) {
 }
 
 void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
+  // The node's words in locals: the byte-sized hints written below may alias
+  // anything, which would make every one of them a reload per child.
   const KMove* moves = e.moves + c.move_base;
-  const bool or_node = c.pos.teban == c.attacker;
-  const int king = c.pos.piece[c.defender].sq;
-  for (int i = 0; i < c.move_count; ++i) {
-    KeyEntry& k = e.entries[c.move_base + i];
-    k.key = c.key;
-    hash_key_sashite(k.key, c.attacker, moves[i]);
-    k.path_key = path_key_after(c.path_key, moves[i], c.ply);
-    k.on_path = tsume_path_find(e, k.key, c.ply) ? 1 : 0;
+  KeyEntry* entries = e.entries + c.move_base;
+  const KPosition& p = c.pos;
+  const KHashKey key = c.key;
+  const uint32_t path_key = c.path_key;
+  const int ply = c.ply, count = c.move_count, attacker = c.attacker, defender = c.defender;
+  const bool or_node = p.teban == attacker;
+  const int king = p.piece[defender].sq;
+  for (int i = 0; i < count; ++i) {
+    KeyEntry& k = entries[i];
+    KHashKey child = key;
+    hash_key_sashite(child, attacker, moves[i]);
+    k.key = child;
+    k.path_key = path_key_after(path_key, moves[i], ply);
+    k.on_path = tsume_path_find(e, child, ply) ? 1 : 0;
     if (or_node) {
-      k.h16 = tsume_check_spread(c.pos, moves[i], king);
-      k.h17 = tsume_check_repeat_hint(c.pos, moves, i, c.attacker);
+      k.h16 = tsume_check_spread(p, moves[i], king);
+      k.h17 = tsume_check_repeat_hint(p, moves, i, attacker);
     } else {
-      k.h16 = tsume_evasion_hint(c.pos, moves, i, c.defender);
+      k.h16 = tsume_evasion_hint(p, moves, i, defender);
       k.h17 = 0;
     }
   }

@@ -113,11 +113,11 @@ KTsumeNode* find_path_node(KTsumeTable& t, uint32_t bucket, const KHashKey& key,
   return nullptr;
 }
 
-KTsumeNode* lookup(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
-  if (t.buckets == nullptr) return nullptr;
+}  // namespace
+
+KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& key, uint32_t path_key) {
   KTsumeNode* same = nullptr;
-  const uint32_t bucket = bucket_of(t, key.word[1]);
-  for (uint32_t i = t.buckets[bucket]; i != kNoNode; i = t.at(i).next) {
+  for (uint32_t i = head; i != kNoNode; i = t.at(i).next) {
     KTsumeNode& n = t.at(i);
     if (!same_board(n, key)) continue;
     if (n.path_key != 0) {
@@ -137,6 +137,8 @@ KTsumeNode* lookup(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
   }
   return same;
 }
+
+namespace {
 
 void lower_depth(KTsumeNode* n, int ply) {
   if (n != nullptr && !proven(*n) && static_cast<int>(n->depth & kDepthMask) > ply) {
@@ -223,12 +225,6 @@ void tsume_table_free_blocks(KTsumeTable& t) {
   t.free_head = kNoNode;
   t.fresh = 0;
   t.used = 0;
-}
-
-KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key) { return lookup(t, key, 0); }
-
-KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
-  return lookup(t, key, path_key);
 }
 
 KTsumeNode* tsume_lookup_exact(KTsumeTable& t, const KHashKey& key) {

@@ -121,10 +121,16 @@ void tsume_table_free_blocks(KTsumeTable& t);
 
 // The plain node answering the key: the identical entry, or at once a proven
 // entry whose hand the key's dominates, or a disproven one whose hand dominates
-// the key's. Null when none.
-KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key);
-// As tsume_lookup, and an entry of the identical key made for this path wins.
-KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key);
+// the key's; with a path key, an entry of the identical key made for that path
+// wins. Null when none. Inline up to the bucket's head, as most probes of a
+// search meet an empty bucket; the walk of a chain from its head is out of line.
+KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& key, uint32_t path_key);
+inline KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
+  if (t.buckets == nullptr) return nullptr;
+  const uint32_t head = t.buckets[t.bucket_divisor.Remainder(key.word[1])];
+  return head == kNoNode ? nullptr : tsume_lookup_chain(t, head, key, path_key);
+}
+inline KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key) { return tsume_lookup_path(t, key, 0); }
 // The plain node with the identical key, or null (solution trees).
 KTsumeNode* tsume_lookup_exact(KTsumeTable& t, const KHashKey& key);
 // Asks the processor for the bucket head of the key ahead of its lookup, so
