@@ -139,14 +139,26 @@ KHashKey tsume_root_key(const KPosition& p, int attacker) {
   return key;
 }
 
+KHashKey tsume_key_from_search_key(const KHashKey& search_key, const KPosition& p, int attacker) {
+  uint32_t packed = 0;
+  for (int k = kRook; k <= kPawn; ++k) packed += static_cast<uint32_t>(p.hand[attacker][k]) << kHandFieldShift[k];
+  KHashKey key = search_key;
+  key.word[2] = ((search_key.word[2] & ~kHashHandBits) ^ static_cast<uint32_t>(attacker) << 22) | packed;
+  return key;
+}
+
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker) {
+  tsume_context_init(c, p, attacker, tsume_root_key(p, attacker));
+}
+
+void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker, const KHashKey& key) {
   c.pos = p;
   c.attacker = attacker;
   c.defender = 1 - attacker;
   c.ply = 0;
   c.nonpromo_bits = 0;
   c.last_move = pass_move();
-  c.key = tsume_root_key(p, attacker);
+  c.key = key;
   c.root_key = c.key;
   c.path_key = 0;
   c.move_base = 0;

@@ -185,8 +185,16 @@ struct TsumeContext {
 // update keeps, so keys made from scratch and along a walk agree.
 KHashKey tsume_root_key(const KPosition& p, int attacker);
 
-// Sets up a context on a copy of the position for the attacker.
+// The same key made from a key of the position with the first player's hand
+// packed (the move search's keys): the board words and the side to move are
+// the search key's, the mark and the hand the attacker's. Cheaper than a key
+// from scratch, which walks the board.
+KHashKey tsume_key_from_search_key(const KHashKey& search_key, const KPosition& p, int attacker);
+
+// Sets up a context on a copy of the position for the attacker (with the
+// position's key for that attacker when the caller has it).
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker);
+void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker, const KHashKey& key);
 
 // True when the node limit, a failed store, or (every 48 counts) the time limit
 // or the owner's stop request says the search must stop.
