@@ -200,10 +200,7 @@ bool tsume_limits_passed(const KTsumeEngine& e) {
   return limit == 0 || stop_requested(e) || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit;
 }
 
-bool tsume_limit_reached(KTsumeEngine& e) {
-  if (e.store_failed) return true;
-  if (e.node_limit >= 0 && e.node_count >= static_cast<uint32_t>(e.node_limit)) return true;
-  if (++e.visits % kTimeCheckVisits != 0) return false;
+bool tsume_time_reached(KTsumeEngine& e) {
   const uint32_t limit = e.time_limit.load(std::memory_order_relaxed);
   const uint32_t elapsed = platform::tick_elapsed(e.start_time, platform::tick_ms());
   if (limit == 0 || stop_requested(e) || elapsed > limit || (e.soft_time_limit != 0 && elapsed > e.soft_time_limit)) {
@@ -258,7 +255,10 @@ void tsume_descend(KTsumeEngine& e, TsumeContext& c, int index, bool use_listed_
     hash_key_sashite(c.key, c.attacker, m);
     c.path_key = path_key_after(c.path_key, m, c.ply);
   }
-  if (c.main_key != nullptr) hash_key_sashite(*c.main_key, 0, m);
+  if (c.main_key != nullptr) {
+    f.main_key = *c.main_key;
+    hash_key_sashite(*c.main_key, 0, m);
+  }
   const bool attacker_moves = c.pos.teban == c.attacker;
   do_move(c.pos, m, 0);
   if (m.captured_code != 0) {
@@ -280,7 +280,7 @@ void tsume_ascend(KTsumeEngine& e, TsumeContext& c) {
   --c.ply;
   undo_move(c.pos, c.last_move, 0);
   const PlyFrame& f = e.frames[c.ply];
-  if (c.main_key != nullptr) hash_key_sashite(*c.main_key, 0, c.last_move);  // the update is its own inverse
+  if (c.main_key != nullptr) *c.main_key = f.main_key;
   tsume_path_leave(e, c.ply);
   c.pn_threshold = f.pn_threshold;
   c.dn_threshold = f.dn_threshold;

@@ -40,6 +40,7 @@ struct PlyFrame {
   int32_t dn_threshold;
   KMove last_move;
   KHashKey key;
+  KHashKey main_key;  // the main search's key, when the walk keeps one
   uint32_t path_key;
   int32_t move_count;
   int32_t pn_increment;
@@ -196,9 +197,17 @@ KHashKey tsume_key_from_search_key(const KHashKey& search_key, const KPosition& 
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker);
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker, const KHashKey& key);
 
+// The time limit's and the stop request's part of tsume_limit_reached.
+bool tsume_time_reached(KTsumeEngine& e);
 // True when the node limit, a failed store, or (every 48 counts) the time limit
-// or the owner's stop request says the search must stop.
-bool tsume_limit_reached(KTsumeEngine& e);
+// or the owner's stop request says the search must stop. Inline: every visit
+// asks, and most answers need no clock.
+inline bool tsume_limit_reached(KTsumeEngine& e) {
+  if (e.store_failed) return true;
+  if (e.node_limit >= 0 && e.node_count >= static_cast<uint32_t>(e.node_limit)) return true;
+  if (++e.visits % kTimeCheckVisits != 0) return false;
+  return tsume_time_reached(e);
+}
 
 // Path table.
 void tsume_path_enter(KTsumeEngine& e, const KHashKey& key, int ply);

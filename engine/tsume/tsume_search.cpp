@@ -341,8 +341,6 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
     const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, dn = r.dn;
     const ChildValue v = e.values[c.move_base + best];
     const uint32_t saved_nonpromo = c.nonpromo_bits;
-    KHashKey saved_main{};
-    if (c.main_key != nullptr) saved_main = *c.main_key;
     tsume_descend(e, c, best, true);
     c.pn_threshold = cap(std::min<int64_t>(pn_th, int64_t{second} + c.pn_increment));
     c.dn_threshold = cap(std::max<int64_t>(int64_t{dn_th} - dn, 5 * int64_t{c.dn_increment}) + v.dn);
@@ -352,7 +350,6 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
     last_child_nodes = e.node_count - before;
     tsume_ascend(e, c);
     c.nonpromo_bits = saved_nonpromo;
-    if (c.main_key != nullptr) *c.main_key = saved_main;
     if (KTsumeNode* n = tsume_lookup_exact(e.table, c.key)) n->flags &= static_cast<uint8_t>(~kFlagOnPath);
     if (e.store_failed) return;
   }
@@ -709,8 +706,6 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
     node->flags |= kFlagOnPath;
     const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, pn = r.pn;
     const ChildValue v = e.values[c.move_base + best];
-    KHashKey saved_main{};
-    if (c.main_key != nullptr) saved_main = *c.main_key;
     tsume_descend(e, c, best, true);
     c.pn_threshold = cap(std::max<int64_t>(int64_t{pn_th} - pn, c.pn_increment) + v.pn);
     c.dn_threshold = cap(std::min<int64_t>(dn_th, int64_t{second} + 5 * int64_t{c.dn_increment}));
@@ -719,7 +714,6 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
     tsume_mid(e, c);
     last_child_nodes = e.node_count - before;
     tsume_ascend(e, c);
-    if (c.main_key != nullptr) *c.main_key = saved_main;
     if (KTsumeNode* n = tsume_lookup_exact(e.table, c.key)) n->flags &= static_cast<uint8_t>(~kFlagOnPath);
     if (e.store_failed) return;
   }
