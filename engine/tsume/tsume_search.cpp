@@ -219,6 +219,8 @@ Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   bool deeper_seen = false;
   prefetch_children(e, c);
   for (int pass = 0; pass < 2; ++pass) {
+    // The second pass counts only non-promotions of kinds whose bit is set.
+    if (pass == 1 && c.nonpromo_bits == 0) break;
     for (int i = 0; i < c.move_count; ++i) {
       const uint32_t bit = nonpromo_kind_bit(e.moves[c.move_base + i]);
       if (pass == 0 && bit != 0 && (c.nonpromo_bits & bit) == 0) {
@@ -578,7 +580,10 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
     return r;
   }
   int32_t dist_top[2] = {};
-  for (int d = 0; d < 8; ++d) keep_largest(dist_top, 2, sat_add(dist_pn[d][0], dist_pn[d][1]));
+  // A group no drop reached holds two zeros, which change nothing.
+  for (int d = 0; d < 8; ++d) {
+    if (dist_seen[d]) keep_largest(dist_top, 2, sat_add(dist_pn[d][0], dist_pn[d][1]));
+  }
   int32_t pn = sat_add(weak_pn, sum_of(king_pn, 4));
   pn = sat_add(pn, sum_of(capture_pn, 2));
   pn = sat_add(pn, sum_of(other_pn, 2));
