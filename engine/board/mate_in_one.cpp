@@ -1,5 +1,6 @@
 #include "engine/board/mate_in_one.h"
 
+#include <array>
 #include <bit>
 #include <cstdlib>
 
@@ -16,9 +17,6 @@ namespace {
 
 using detail::kMateCoverTable;
 using detail::mate_cover_row;
-
-// Neighbour i of the king as seen from the attacker.
-int neighbour(int king, int attacker, int i) { return king + kKingSteps[i] * (2 * attacker - 1); }
 
 // A square from which a knight would check and stay: the defender does not
 // attack it, or only once while a bishop of the attacker bears on the square
@@ -95,56 +93,72 @@ bool refuted(const KPosition& p, const KMove& m, bool count_xray) {
   return false;
 }
 
-// The pretest's body, inlined into the one-move mate finder (which the search
-// asks at most of its nodes) and behind the exported pretest.
-[[gnu::always_inline]] inline int pretest(const KPosition& p) {
-  const int s = p.teban;
-  const int king = p.piece[1 - s].sq;
-  if (king >= kInHand) return 0;
+// The king's neighbours as steps from the king, seen from attacker S:
+// neighbour i is the king's step kKingSteps[i] times (2 x S - 1).
+template <int S>
+constexpr const std::array<int, 8>& kNeighbourSteps = S == 0 ? kSenteKingSteps : kKingSteps;
+
+// The pretest for attacker S. The side is a constant so that the eight
+// neighbours are fixed offsets from the king and the attack counts read are
+// fixed fields: the search asks this at most of its nodes.
+template <int S>
+[[gnu::always_inline]] inline int pretest_side(const KPosition& p, int king) {
   // One look at each neighbour: bit i of the mask set when the king cannot step
   // to neighbour i (its own piece or a wall stands there, or the attacker
   // attacks it), and, in order, the neighbours free of its own pieces and walls
   // that the attacker reaches (directly or by x-ray) and the defender covers
   // at most once: only those can take a mating piece.
-  const int defender = side_bit(1 - s);
-  const int sign = 2 * s - 1;
+  constexpr int kDefender = side_bit(1 - S);
+  constexpr const std::array<int, 8>& steps = kNeighbourSteps<S>;
+  // The king's cell and attack record as bases: each neighbour is a constant
+  // offset from them (a wall neighbour is passed over before its record).
+  const uint8_t* cells = &p.board[king];
+  const KKiki* records = &kiki_at(p, king);
   int m = 0;
   int open[8];
   int open_count = 0;
+#pragma GCC unroll 8
   for (int i = 0; i < 8; ++i) {
-    const int sq = king + kKingSteps[i] * sign;
-    if (p.piece[p.board[sq]].code & defender) {
+    if (p.piece[cells[steps[i]]].code & kDefender) {
       m |= 1 << i;
       continue;
     }
-    const KKiki& k = kiki_at(p, sq);
-    if (k.direct_count[s] > 0) m |= 1 << i;
-    if (k.direct_count[s] + k.xray_count[s] > 0 && k.direct_count[1 - s] < 2) open[open_count++] = i;
+    const KKiki& k = records[steps[i]];
+    if (k.direct_count[S] > 0) m |= 1 << i;
+    if (k.direct_count[S] + k.xray_count[S] > 0 && k.direct_count[1 - S] < 2) open[open_count++] = i;
   }
-  if (m == 0xff && knight_mate_possible(p, s, king)) return 1;
+  if (m == 0xff && knight_mate_possible(p, S, king)) return 1;
 
   constexpr int kDropKinds[5] = {kGold, kRook, kBishop, kSilver, kLance};
   for (int j = 0; j < open_count; ++j) {
     const int i = open[j];
-    const int sq = neighbour(king, s, i);
+    const int sq = king + steps[i];
     const KKiki& k = kiki_at(p, sq);
-    const int attacks = k.direct_count[s] + k.xray_count[s];
+    const int attacks = k.direct_count[S] + k.xray_count[S];
     if (p.board[sq] == kEmptyNumber) {
       for (int kind : kDropKinds) {
-        if (p.hand[s][kind] > 0 && (kMateCoverTable[mate_cover_row(kind)][i] | m) == 0xff) return 1;
+        if (p.hand[S][kind] > 0 && (kMateCoverTable[mate_cover_row(kind)][i] | m) == 0xff) return 1;
       }
     }
     if (attacks < 2) continue;
-    uint64_t set = kiki_direct64(k, s);
-    for (int j2 = 0; j2 < k.direct_count[s] && set != 0; ++j2) {
+    uint64_t set = kiki_direct64(k, S);
+    for (int j2 = 0; j2 < k.direct_count[S] && set != 0; ++j2) {
       const int n = 63 - std::countl_zero(set);
       set &= ~(uint64_t{1} << n);
       int cls = code_class(p.piece[n].code);
-      if (can_promote(p.piece[n].code) && (in_camp(s, p.piece[n].sq) || in_camp(s, sq))) cls |= kPromotedBit;
+      if (can_promote(p.piece[n].code) && (in_camp(S, p.piece[n].sq) || in_camp(S, sq))) cls |= kPromotedBit;
       if ((kMateCoverTable[mate_cover_row(cls)][i] | m) == 0xff) return 1;
     }
   }
   return 0;
+}
+
+// The pretest's body, inlined into the one-move mate finder (which the search
+// asks at most of its nodes) and behind the exported pretest.
+[[gnu::always_inline]] inline int pretest(const KPosition& p) {
+  const int king = p.piece[1 - p.teban].sq;
+  if (king >= kInHand) return 0;
+  return p.teban == 0 ? pretest_side<0>(p, king) : pretest_side<1>(p, king);
 }
 
 }  // namespace
@@ -164,8 +178,12 @@ int oute_list_filter(const KPosition& p, int count, KMove* list) {
   return count;
 }
 
-int ichite_zume(KPosition& p, KMoveWord* out) {
-  if (!pretest(p)) return 0;
+namespace {
+
+// The trial of the checks once the pretest let them through: kept out of line
+// so that the pretest's frequent early answer does not set up the frame of the
+// check list.
+[[gnu::noinline]] int try_checks(KPosition& p, KMoveWord* out) {
   KMove checks[kMaxMoves];
   int n = oute_gen(p, checks, 1);
   if (n == 0) return 0;
@@ -183,5 +201,9 @@ int ichite_zume(KPosition& p, KMoveWord* out) {
   }
   return 0;
 }
+
+}  // namespace
+
+int ichite_zume(KPosition& p, KMoveWord* out) { return pretest(p) ? try_checks(p, out) : 0; }
 
 }  // namespace board

@@ -139,14 +139,26 @@ KHashKey tsume_root_key(const KPosition& p, int attacker) {
   return key;
 }
 
+KHashKey tsume_key_from_search_key(const KHashKey& search_key, const KPosition& p, int attacker) {
+  uint32_t packed = 0;
+  for (int k = kRook; k <= kPawn; ++k) packed += static_cast<uint32_t>(p.hand[attacker][k]) << kHandFieldShift[k];
+  KHashKey key = search_key;
+  key.word[2] = ((search_key.word[2] & ~kHashHandBits) ^ static_cast<uint32_t>(attacker) << 22) | packed;
+  return key;
+}
+
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker) {
+  tsume_context_init(c, p, attacker, tsume_root_key(p, attacker));
+}
+
+void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker, const KHashKey& key) {
   c.pos = p;
   c.attacker = attacker;
   c.defender = 1 - attacker;
   c.ply = 0;
   c.nonpromo_bits = 0;
   c.last_move = pass_move();
-  c.key = tsume_root_key(p, attacker);
+  c.key = key;
   c.root_key = c.key;
   c.path_key = 0;
   c.move_base = 0;
@@ -188,10 +200,7 @@ bool tsume_limits_passed(const KTsumeEngine& e) {
   return limit == 0 || stop_requested(e) || platform::tick_elapsed(e.start_time, platform::tick_ms()) > limit;
 }
 
-bool tsume_limit_reached(KTsumeEngine& e) {
-  if (e.store_failed) return true;
-  if (e.node_limit >= 0 && e.node_count >= static_cast<uint32_t>(e.node_limit)) return true;
-  if (++e.visits % kTimeCheckVisits != 0) return false;
+bool tsume_time_reached(KTsumeEngine& e) {
   const uint32_t limit = e.time_limit.load(std::memory_order_relaxed);
   const uint32_t elapsed = platform::tick_elapsed(e.start_time, platform::tick_ms());
   if (limit == 0 || stop_requested(e) || elapsed > limit || (e.soft_time_limit != 0 && elapsed > e.soft_time_limit)) {
@@ -246,7 +255,10 @@ void tsume_descend(KTsumeEngine& e, TsumeContext& c, int index, bool use_listed_
     hash_key_sashite(c.key, c.attacker, m);
     c.path_key = path_key_after(c.path_key, m, c.ply);
   }
-  if (c.main_key != nullptr) hash_key_sashite(*c.main_key, 0, m);
+  if (c.main_key != nullptr) {
+    f.main_key = *c.main_key;
+    hash_key_sashite(*c.main_key, 0, m);
+  }
   const bool attacker_moves = c.pos.teban == c.attacker;
   do_move(c.pos, m, 0);
   if (m.captured_code != 0) {
@@ -268,7 +280,7 @@ void tsume_ascend(KTsumeEngine& e, TsumeContext& c) {
   --c.ply;
   undo_move(c.pos, c.last_move, 0);
   const PlyFrame& f = e.frames[c.ply];
-  if (c.main_key != nullptr) hash_key_sashite(*c.main_key, 0, c.last_move);  // the update is its own inverse
+  if (c.main_key != nullptr) *c.main_key = f.main_key;
   tsume_path_leave(e, c.ply);
   c.pn_threshold = f.pn_threshold;
   c.dn_threshold = f.dn_threshold;
@@ -303,20 +315,28 @@ bool tsume_list_moves(KTsumeEngine& e, TsumeContext& c) {
 }
 
 void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
+  // The node's words in locals: the byte-sized hints written below may alias
+  // anything, which would make every one of them a reload per child.
   const KMove* moves = e.moves + c.move_base;
-  const bool or_node = c.pos.teban == c.attacker;
-  const int king = c.pos.piece[c.defender].sq;
-  for (int i = 0; i < c.move_count; ++i) {
-    KeyEntry& k = e.entries[c.move_base + i];
-    k.key = c.key;
-    hash_key_sashite(k.key, c.attacker, moves[i]);
-    k.path_key = path_key_after(c.path_key, moves[i], c.ply);
-    k.on_path = tsume_path_find(e, k.key, c.ply) ? 1 : 0;
+  KeyEntry* entries = e.entries + c.move_base;
+  const KPosition& p = c.pos;
+  const KHashKey key = c.key;
+  const uint32_t path_key = c.path_key;
+  const int ply = c.ply, count = c.move_count, attacker = c.attacker, defender = c.defender;
+  const bool or_node = p.teban == attacker;
+  const int king = p.piece[defender].sq;
+  for (int i = 0; i < count; ++i) {
+    KeyEntry& k = entries[i];
+    KHashKey child = key;
+    hash_key_sashite(child, attacker, moves[i]);
+    k.key = child;
+    k.path_key = path_key_after(path_key, moves[i], ply);
+    k.on_path = tsume_path_find(e, child, ply) ? 1 : 0;
     if (or_node) {
-      k.h16 = tsume_check_spread(c.pos, moves[i], king);
-      k.h17 = tsume_check_repeat_hint(c.pos, moves, i, c.attacker);
+      k.h16 = tsume_check_spread(p, moves[i], king);
+      k.h17 = tsume_check_repeat_hint(p, moves, i, attacker);
     } else {
-      k.h16 = tsume_evasion_hint(c.pos, moves, i, c.defender);
+      k.h16 = tsume_evasion_hint(p, moves, i, defender);
       k.h17 = 0;
     }
   }

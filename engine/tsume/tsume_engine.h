@@ -40,6 +40,7 @@ struct PlyFrame {
   int32_t dn_threshold;
   KMove last_move;
   KHashKey key;
+  KHashKey main_key;  // the main search's key, when the walk keeps one
   uint32_t path_key;
   int32_t move_count;
   int32_t pn_increment;
@@ -185,12 +186,28 @@ struct TsumeContext {
 // update keeps, so keys made from scratch and along a walk agree.
 KHashKey tsume_root_key(const KPosition& p, int attacker);
 
-// Sets up a context on a copy of the position for the attacker.
-void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker);
+// The same key made from a key of the position with the first player's hand
+// packed (the move search's keys): the board words and the side to move are
+// the search key's, the mark and the hand the attacker's. Cheaper than a key
+// from scratch, which walks the board.
+KHashKey tsume_key_from_search_key(const KHashKey& search_key, const KPosition& p, int attacker);
 
+// Sets up a context on a copy of the position for the attacker (with the
+// position's key for that attacker when the caller has it).
+void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker);
+void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker, const KHashKey& key);
+
+// The time limit's and the stop request's part of tsume_limit_reached.
+bool tsume_time_reached(KTsumeEngine& e);
 // True when the node limit, a failed store, or (every 48 counts) the time limit
-// or the owner's stop request says the search must stop.
-bool tsume_limit_reached(KTsumeEngine& e);
+// or the owner's stop request says the search must stop. Inline: every visit
+// asks, and most answers need no clock.
+inline bool tsume_limit_reached(KTsumeEngine& e) {
+  if (e.store_failed) return true;
+  if (e.node_limit >= 0 && e.node_count >= static_cast<uint32_t>(e.node_limit)) return true;
+  if (++e.visits % kTimeCheckVisits != 0) return false;
+  return tsume_time_reached(e);
+}
 
 // Path table.
 void tsume_path_enter(KTsumeEngine& e, const KHashKey& key, int ply);

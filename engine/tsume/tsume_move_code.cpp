@@ -58,6 +58,30 @@ constexpr auto kDir = make_dir_table();
 
 int mod9(int v) { return ((v % 9) + 9) % 9; }
 
+// The inverse of the direction table for the encoder: by class and by the
+// file and rank differences (-8..8, stored from 0), the first direction code
+// whose displacement they give modulo 9, -1 when none does.
+constexpr auto make_dir_lookup() {
+  struct T {
+    int8_t d[3][17][17]{};
+  } t{};
+  for (int c = 0; c < 3; ++c) {
+    for (int df = -8; df <= 8; ++df) {
+      for (int dr = -8; dr <= 8; ++dr) {
+        int8_t found = -1;
+        for (int d = kDirections - 1; d >= 0; --d) {
+          const Displacement& x = kDir.d[c][d];
+          if ((x.df != 0 || x.dr != 0) && x.df == (df + 9) % 9 && x.dr == (dr + 9) % 9) found = static_cast<int8_t>(d);
+        }
+        t.d[c][df + 8][dr + 8] = found;
+      }
+    }
+  }
+  return t;
+}
+
+constexpr auto kDirLookup = make_dir_lookup();
+
 }  // namespace
 
 uint16_t tsume_move_encode(const KMove& m) {
@@ -65,16 +89,11 @@ uint16_t tsume_move_encode(const KMove& m) {
   const int to = square_index(m.to);
   if (m.from == kInHand) return static_cast<uint16_t>((kDropBase + code_kind(m.code)) << 7 | to);
   const int from = square_index(m.from);
-  const int df = mod9(square_file(m.to) - square_file(m.from));
-  const int dr = mod9(square_rank(m.to) - square_rank(m.from));
-  const DirClass c = dir_class(m.code);
-  for (int d = 0; d < kDirections; ++d) {
-    const Displacement& x = kDir.d[c][d];
-    if ((x.df != 0 || x.dr != 0) && x.df == df && x.dr == dr) {
-      return static_cast<uint16_t>(from << 7 | (m.promote ? 64 : 0) | (m.flag & 64 ? 32 : 0) | (d + 1));
-    }
-  }
-  return 0;
+  const int df = square_file(m.to) - square_file(m.from);
+  const int dr = square_rank(m.to) - square_rank(m.from);
+  const int d = kDirLookup.d[dir_class(m.code)][df + 8][dr + 8];
+  if (d < 0) return 0;
+  return static_cast<uint16_t>(from << 7 | (m.promote ? 64 : 0) | (m.flag & 64 ? 32 : 0) | (d + 1));
 }
 
 bool tsume_move_decode(const KPosition& p, uint16_t code, KMove& out) {

@@ -48,7 +48,12 @@ int run_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KMove* out) {
 
 int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* out) {
   TsumeContext c;
-  tsume_context_init(c, p, p.teban);
+  if (main_key != nullptr) {
+    const KHashKey key = tsume_key_from_search_key(*main_key, p, p.teban);
+    tsume_context_init(c, p, p.teban, key);
+  } else {
+    tsume_context_init(c, p, p.teban);
+  }
   c.main_key = main_key;
   return run_root(e, c, p, out);
 }

@@ -219,6 +219,8 @@ Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   bool deeper_seen = false;
   prefetch_children(e, c);
   for (int pass = 0; pass < 2; ++pass) {
+    // The second pass counts only non-promotions of kinds whose bit is set.
+    if (pass == 1 && c.nonpromo_bits == 0) break;
     for (int i = 0; i < c.move_count; ++i) {
       const uint32_t bit = nonpromo_kind_bit(e.moves[c.move_base + i]);
       if (pass == 0 && bit != 0 && (c.nonpromo_bits & bit) == 0) {
@@ -341,8 +343,6 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
     const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, dn = r.dn;
     const ChildValue v = e.values[c.move_base + best];
     const uint32_t saved_nonpromo = c.nonpromo_bits;
-    KHashKey saved_main{};
-    if (c.main_key != nullptr) saved_main = *c.main_key;
     tsume_descend(e, c, best, true);
     c.pn_threshold = cap(std::min<int64_t>(pn_th, int64_t{second} + c.pn_increment));
     c.dn_threshold = cap(std::max<int64_t>(int64_t{dn_th} - dn, 5 * int64_t{c.dn_increment}) + v.dn);
@@ -352,7 +352,6 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
     last_child_nodes = e.node_count - before;
     tsume_ascend(e, c);
     c.nonpromo_bits = saved_nonpromo;
-    if (c.main_key != nullptr) *c.main_key = saved_main;
     if (KTsumeNode* n = tsume_lookup_exact(e.table, c.key)) n->flags &= static_cast<uint8_t>(~kFlagOnPath);
     if (e.store_failed) return;
   }
@@ -581,7 +580,10 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
     return r;
   }
   int32_t dist_top[2] = {};
-  for (int d = 0; d < 8; ++d) keep_largest(dist_top, 2, sat_add(dist_pn[d][0], dist_pn[d][1]));
+  // A group no drop reached holds two zeros, which change nothing.
+  for (int d = 0; d < 8; ++d) {
+    if (dist_seen[d]) keep_largest(dist_top, 2, sat_add(dist_pn[d][0], dist_pn[d][1]));
+  }
   int32_t pn = sat_add(weak_pn, sum_of(king_pn, 4));
   pn = sat_add(pn, sum_of(capture_pn, 2));
   pn = sat_add(pn, sum_of(other_pn, 2));
@@ -709,8 +711,6 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
     node->flags |= kFlagOnPath;
     const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, pn = r.pn;
     const ChildValue v = e.values[c.move_base + best];
-    KHashKey saved_main{};
-    if (c.main_key != nullptr) saved_main = *c.main_key;
     tsume_descend(e, c, best, true);
     c.pn_threshold = cap(std::max<int64_t>(int64_t{pn_th} - pn, c.pn_increment) + v.pn);
     c.dn_threshold = cap(std::min<int64_t>(dn_th, int64_t{second} + 5 * int64_t{c.dn_increment}));
@@ -719,7 +719,6 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
     tsume_mid(e, c);
     last_child_nodes = e.node_count - before;
     tsume_ascend(e, c);
-    if (c.main_key != nullptr) *c.main_key = saved_main;
     if (KTsumeNode* n = tsume_lookup_exact(e.table, c.key)) n->flags &= static_cast<uint8_t>(~kFlagOnPath);
     if (e.store_failed) return;
   }

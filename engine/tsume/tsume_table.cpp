@@ -13,6 +13,10 @@ using board::hash_hand_compare;
 
 constexpr uint32_t kComparableXor = 0x200000;  // word 2 may differ in the hand bits only
 constexpr int kEvictScan = 100;
+// A reset clears the listed buckets one by one while they number at most one
+// in 16 of all: each may sit on a cache line of its own, and 16 heads share a
+// line, so beyond that the sweep of the whole array touches fewer lines.
+constexpr uint32_t kTouchedShare = 16;
 
 uint32_t bucket_of(const KTsumeTable& t, uint32_t word) { return t.bucket_divisor.Remainder(word); }
 
@@ -87,6 +91,8 @@ KTsumeNode* take_node(KTsumeTable& t, uint32_t bucket, const KHashKey& key, uint
   }
   KTsumeNode& n = t.at(idx);
   ++t.used;
+  // The list has a slot beyond its capacity: filling it marks the overflow.
+  if (t.buckets[bucket] == kNoNode && t.touched_count <= t.touched_capacity) t.touched[t.touched_count++] = bucket;
   n = KTsumeNode{};
   n.key = key;
   n.path_key = path_key;
@@ -107,11 +113,11 @@ KTsumeNode* find_path_node(KTsumeTable& t, uint32_t bucket, const KHashKey& key,
   return nullptr;
 }
 
-KTsumeNode* lookup(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
-  if (t.buckets == nullptr) return nullptr;
+}  // namespace
+
+KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& key, uint32_t path_key) {
   KTsumeNode* same = nullptr;
-  const uint32_t bucket = bucket_of(t, key.word[1]);
-  for (uint32_t i = t.buckets[bucket]; i != kNoNode; i = t.at(i).next) {
+  for (uint32_t i = head; i != kNoNode; i = t.at(i).next) {
     KTsumeNode& n = t.at(i);
     if (!same_board(n, key)) continue;
     if (n.path_key != 0) {
@@ -131,6 +137,8 @@ KTsumeNode* lookup(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
   }
   return same;
 }
+
+namespace {
 
 void lower_depth(KTsumeNode* n, int ply) {
   if (n != nullptr && !proven(*n) && static_cast<int>(n->depth & kDepthMask) > ply) {
@@ -167,11 +175,14 @@ bool tsume_table_init(KTsumeTable& t, uint64_t mem_kb) {
   t.index_shift = shape.index_shift;
   t.buckets = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * shape.bucket_count));
   t.blocks = static_cast<KTsumeNode**>(std::calloc(shape.max_blocks, sizeof(KTsumeNode*)));
+  t.touched_capacity = shape.bucket_count / kTouchedShare;
+  t.touched = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * (t.touched_capacity + 1)));
   t.blocks_allocated = 0;
-  if (t.buckets == nullptr || t.blocks == nullptr || !tsume_table_add_block(t)) {
+  if (t.buckets == nullptr || t.blocks == nullptr || t.touched == nullptr || !tsume_table_add_block(t)) {
     tsume_table_free_blocks(t);
     return false;
   }
+  t.touched_count = t.touched_capacity + 1;  // fresh memory: every bucket is cleared
   tsume_table_reset(t);
   return true;
 }
@@ -187,7 +198,12 @@ bool tsume_table_add_block(KTsumeTable& t) {
 
 void tsume_table_reset(KTsumeTable& t) {
   if (t.buckets == nullptr) return;
-  std::fill(t.buckets, t.buckets + t.bucket_count, kNoNode);
+  if (t.touched_count <= t.touched_capacity) {
+    for (uint32_t i = 0; i < t.touched_count; ++i) t.buckets[t.touched[i]] = kNoNode;
+  } else {
+    std::fill(t.buckets, t.buckets + t.bucket_count, kNoNode);
+  }
+  t.touched_count = 0;
   t.free_head = kNoNode;
   t.fresh = 0;
   t.used = 0;
@@ -199,18 +215,16 @@ void tsume_table_free_blocks(KTsumeTable& t) {
   }
   std::free(t.blocks);
   std::free(t.buckets);
+  std::free(t.touched);
   t.blocks = nullptr;
   t.buckets = nullptr;
+  t.touched = nullptr;
+  t.touched_capacity = 0;
+  t.touched_count = 0;
   t.blocks_allocated = 0;
   t.free_head = kNoNode;
   t.fresh = 0;
   t.used = 0;
-}
-
-KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key) { return lookup(t, key, 0); }
-
-KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
-  return lookup(t, key, path_key);
 }
 
 KTsumeNode* tsume_lookup_exact(KTsumeTable& t, const KHashKey& key) {

@@ -63,7 +63,10 @@ constexpr uint32_t kBytesPerNode = sizeof(KTsumeNode) + sizeof(uint32_t);  // no
 // place in its block, so that reaching a node takes no division. The nodes of
 // the allocated blocks that no one has used since the last reset are handed
 // out in order (`fresh` counts those handed out); nodes given back wait in the
-// free list. A reset therefore touches the buckets only.
+// free list. A reset therefore touches the buckets only, and of those only the
+// ones that received a node since the last reset while they are few: a table
+// that served a handful of short searches is emptied without sweeping every
+// bucket.
 struct KTsumeTable {
   uint32_t capacity = 0;      // total nodes of all the blocks the table may have
   uint32_t bucket_count = 0;
@@ -80,6 +83,12 @@ struct KTsumeTable {
   uint8_t grow = 0;  // 1: add blocks, then collect garbage; 0: evict single nodes
   uint32_t index_shift = 0;
   uint32_t fresh = 0;  // nodes of the allocated blocks handed out since the reset
+  // Buckets that turned from empty to used since the reset, in order (a
+  // bucket emptied and used again appears twice); a count beyond the capacity
+  // means too many to list, and the reset clears them all.
+  uint32_t* touched = nullptr;
+  uint32_t touched_capacity = 0;
+  uint32_t touched_count = 0;
 
   KTsumeNode& at(uint32_t i) { return blocks[i >> index_shift][i & ((1u << index_shift) - 1)]; }
   const KTsumeNode& at(uint32_t i) const { return blocks[i >> index_shift][i & ((1u << index_shift) - 1)]; }
@@ -112,10 +121,16 @@ void tsume_table_free_blocks(KTsumeTable& t);
 
 // The plain node answering the key: the identical entry, or at once a proven
 // entry whose hand the key's dominates, or a disproven one whose hand dominates
-// the key's. Null when none.
-KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key);
-// As tsume_lookup, and an entry of the identical key made for this path wins.
-KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key);
+// the key's; with a path key, an entry of the identical key made for that path
+// wins. Null when none. Inline up to the bucket's head, as most probes of a
+// search meet an empty bucket; the walk of a chain from its head is out of line.
+KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& key, uint32_t path_key);
+inline KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
+  if (t.buckets == nullptr) return nullptr;
+  const uint32_t head = t.buckets[t.bucket_divisor.Remainder(key.word[1])];
+  return head == kNoNode ? nullptr : tsume_lookup_chain(t, head, key, path_key);
+}
+inline KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key) { return tsume_lookup_path(t, key, 0); }
 // The plain node with the identical key, or null (solution trees).
 KTsumeNode* tsume_lookup_exact(KTsumeTable& t, const KHashKey& key);
 // Asks the processor for the bucket head of the key ahead of its lookup, so

@@ -2,7 +2,11 @@
 // lookup of stored mates, their confirmation, and a missing instance.
 #include <gtest/gtest.h>
 
+#include "engine/board/check_gen.h"
+#include "engine/board/evasion_gen.h"
+#include "engine/board/hash_key.h"
 #include "engine/board/make_move.h"
+#include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
 #include "tests/engine/tsume/tsume_problems.h"
 
@@ -32,6 +36,33 @@ TEST(InGame, SearchStoresAMateThatLookupAndVerifyConfirm) {
   tsume_pool_reset();
   EXPECT_EQ(tsume_hash_check(p, &stored), 1);
   tsume_free();
+}
+
+// The search hands the solver its own key of the position (the first
+// player's hand packed); the solver's root key made from it equals the one
+// made from scratch for either attacker, along checks and evasions that drop,
+// capture and promote.
+TEST(InGame, RootKeyFromTheSearchKeyEqualsTheKeyFromScratch) {
+  int compared = 0;
+  for (const char* name : {"mate09_game.kif", "mate07_f.kif", "mate11_d.kif"}) {
+    const Problem pr = problem_named(name);
+    board::KPosition p = engine_position(pr.kyokumen);
+    board::KHashKey search_key;
+    board::hash_key_full(p, 0, search_key);
+    for (int ply = 0; ply < 12; ++ply) {
+      for (int attacker : {0, 1}) {
+        EXPECT_EQ(tsume_key_from_search_key(search_key, p, attacker), tsume_root_key(p, attacker)) << name << " ply " << ply;
+        ++compared;
+      }
+      board::KMove moves[board::kMaxMoves];
+      const int n = ply % 2 == 0 ? board::oute_gen(p, moves, 0) : board::oute_nige_gen(p, moves);
+      if (n == 0) break;
+      const board::KMove m = moves[(ply * 7 + 3) % n];
+      board::hash_key_sashite(search_key, 0, m);
+      board::do_move(p, m, 0);
+    }
+  }
+  EXPECT_GE(compared, 24);  // several plies of each problem were walked
 }
 
 TEST(InGame, SideToMoveGivingCheckIsRefusedAtOnce) {

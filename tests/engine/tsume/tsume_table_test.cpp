@@ -83,6 +83,38 @@ uint32_t fill(KTsumeTable& t, uint32_t count, uint8_t flag, bool (*protect)(uint
   return stored;
 }
 
+bool every_bucket_empty(const KTsumeTable& t) {
+  for (uint32_t b = 0; b < t.bucket_count; ++b) {
+    if (t.buckets[b] != kNoNode) return false;
+  }
+  return true;
+}
+
+// A reset clears the buckets it listed while they are few and sweeps them all
+// once they are many; either way the table is as empty as a new one, also
+// after path entries (which go to the path key's bucket), buckets emptied by a
+// covering disproof and used again, and evictions of a full table.
+TEST(TsumeTable, ResetEmptiesEveryBucketFewOrMany) {
+  KTsumeTable t = make_table(64, false);
+  for (uint32_t round = 0; round < 3; ++round) {
+    const uint32_t count = round == 0 ? 8 : round == 1 ? t.bucket_count / 4 : 3 * t.capacity;
+    for (uint32_t i = 0; i < count; ++i) tsume_store_plain(t, 0, key_of(100 + i, 0), 3, 3);
+    ASSERT_NE(tsume_store_loop_disproof(t, 2, key_of(7, 0), 0x5151, kTerminalMove), nullptr);
+    tsume_store_plain(t, 0, key_of(9, kPawn), 4, 4);
+    tsume_store_plain(t, 0, key_of(9, 2 * kPawn), kInf, 0);  // frees the weaker entry
+    tsume_store_plain(t, 0, key_of(9, kPawn), 4, 4);
+    tsume_table_reset(t);
+    EXPECT_TRUE(every_bucket_empty(t)) << "round " << round;
+    EXPECT_EQ(t.used, 0u);
+    EXPECT_EQ(tsume_lookup(t, key_of(100, 0)), nullptr);
+    EXPECT_EQ(tsume_lookup_path(t, key_of(7, 0), 0x5151), nullptr);
+  }
+  // The emptied table stores and answers as before.
+  ASSERT_NE(tsume_store_plain(t, 0, key_of(3, 0), 0, kInf), nullptr);
+  EXPECT_NE(tsume_lookup(t, key_of(3, kPawn)), nullptr);
+  tsume_table_free_blocks(t);
+}
+
 TEST(TsumeTable, CollectionEndsOverAProtectedTable) {
   KTsumeTable t = make_table(64, true);
   const uint32_t cap = t.capacity;
