@@ -244,9 +244,11 @@ void pawn_placement_terms(PositionTerms& t) {
     for (int f = 2; f <= 8; ++f) {
       const int pawn = p.pawn_file[u][f];
       if (pawn == 0) continue;
-      // Blocked: the square ahead is taken (a wall too; then nothing lies
-      // beyond to read) or a pawn stands two ahead.
-      int i = !is_empty_cell(p, pawn + fwd) || board::code_class(code_on(p, pawn + 2 * fwd)) == kPawn ? 2 : 0;
+      // Blocked: the square ahead is taken (a wall too) or a pawn stands two
+      // ahead. That pawn can only be the enemy's (one own pawn per file), so
+      // the enemy's pawn square of the file tells it in one read.
+      const int ahead = pawn + fwd;
+      int i = !is_empty_cell(p, ahead) || p.pawn_file[1 - u][f] == ahead + fwd ? 2 : 0;
       if (dir(p, u, pawn) > 0) ++i;
       int32_t v = kPawnRank[u][i][square_rank(pawn)];
       if (v > kFarPawnValue && !backs_pawn(p, u, pawn - fwd)) v >>= 1;
