@@ -34,7 +34,6 @@ constexpr int kWidthLimit = 5;
 constexpr int32_t kPawnBehindRook = 90;
 constexpr int32_t kRookBesideKing = 15;
 constexpr int32_t kPawnPushReady = 50;
-constexpr int kFarPawnValue = 19;            // larger pawn values need a piece behind them
 
 // The relative rank of a cell for side s: the rank for sente, 10 - rank for
 // gote (1 = the enemy's back rank, 0 = the wall beyond it).
@@ -244,14 +243,19 @@ void pawn_placement_terms(PositionTerms& t) {
     for (int f = 2; f <= 8; ++f) {
       const int pawn = p.pawn_file[u][f];
       if (pawn == 0) continue;
-      // Blocked: the square ahead is taken (a wall too) or a pawn stands two
-      // ahead. That pawn can only be the enemy's (one own pawn per file), so
-      // the enemy's pawn square of the file tells it in one read.
-      const int ahead = pawn + fwd;
-      int i = !is_empty_cell(p, ahead) || p.pawn_file[1 - u][f] == ahead + fwd ? 2 : 0;
-      if (dir(p, u, pawn) > 0) ++i;
-      int32_t v = kPawnRank[u][i][square_rank(pawn)];
-      if (v > kFarPawnValue && !backs_pawn(p, u, pawn - fwd)) v >>= 1;
+      const int rank = square_rank(pawn);
+      // On most ranks (a pawn at home among them) the class does not matter.
+      int32_t v = kPawnRankFlat[u][rank];
+      if (v == kPawnByClass) {
+        // Blocked: the square ahead is taken (a wall too) or a pawn stands two
+        // ahead. That pawn can only be the enemy's (one own pawn per file), so
+        // the enemy's pawn square of the file tells it in one read.
+        const int ahead = pawn + fwd;
+        int i = !is_empty_cell(p, ahead) || p.pawn_file[1 - u][f] == ahead + fwd ? 2 : 0;
+        if (dir(p, u, pawn) > 0) ++i;
+        v = kPawnRank[u][i][rank];
+        if (v > kPawnFarValue && !backs_pawn(p, u, pawn - fwd)) v >>= 1;
+      }
       t.material[u] += v;
     }
   }
