@@ -39,11 +39,13 @@ constexpr int32_t kPawnPushReady = 50;
 // gote (1 = the enemy's back rank, 0 = the wall beyond it).
 int relative_rank(int s, int cell) { return own_rank(s, cell); }
 
+// The rook's owner is a template argument: its forward step, camps and the
+// rows it reads are then constants.
+template <int S>
 class RookPlacement {
  public:
   RookPlacement(PositionTerms& t, int n)
-      : t_(t), p_(t.p), n_(n), r_(t.p.piece[n].sq), s_(board::code_side(t.p.piece[n].code)), e_(1 - s_),
-        fwd_(forward_step(s_)), file_(square_file(r_)), pawn_(t.p.pawn_file[s_][file_]) {}
+      : t_(t), p_(t.p), n_(n), r_(t.p.piece[n].sq), file_(square_file(r_)), pawn_(t.p.pawn_file[S][file_]) {}
 
   int32_t Run() {
     ForwardLine();
@@ -159,9 +161,10 @@ class RookPlacement {
     if (att(p_, e_, pawn_ + fwd_) < 2) v_ += kPawnPushReady;
   }
 
+  static constexpr int s_ = S, e_ = 1 - S, fwd_ = forward_step(S);
   PositionTerms& t_;
   const KPosition& p_;
-  const int n_, r_, s_, e_, fwd_, file_, pawn_;
+  const int n_, r_, file_, pawn_;
   int q_ = 0, steps_ = 0, reach_ = 0;
   int32_t v_ = 0;
 };
@@ -214,7 +217,7 @@ void rook_placement_terms(PositionTerms& t) {
       t.active_rook = true;
       continue;
     }
-    t.material[s] += RookPlacement(t, n).Run();
+    t.material[s] += s == 0 ? RookPlacement<0>(t, n).Run() : RookPlacement<1>(t, n).Run();
   }
 }
 
