@@ -170,9 +170,11 @@ class RookPlacement {
 };
 
 // The better forward diagonal of side s's bishop on square b. The two
-// diagonals are read unrolled, each walk with its own step.
-int32_t bishop_value(const KPosition& p, int s, int b) {
-  const int fwd = forward_step(s);
+// diagonals are read unrolled, each walk with its own step; the side is a
+// template argument, so that the steps and ranks are constants.
+template <int s>
+int32_t bishop_value(const KPosition& p, int b) {
+  constexpr int fwd = forward_step(s);
   int32_t best = -10000;
 #pragma GCC unroll 2
   for (int step : {fwd - 1, fwd + 1}) {
@@ -229,7 +231,7 @@ void bishop_placement_terms(PositionTerms& t) {
     const board::KPieceEntry& bishop = p.piece[n];
     if (!on_board(bishop)) continue;
     const int s = board::code_side(bishop.code);
-    t.material[s] += bishop_value(p, s, bishop.sq);
+    t.material[s] += s == 0 ? bishop_value<0>(p, bishop.sq) : bishop_value<1>(p, bishop.sq);
   }
 }
 
