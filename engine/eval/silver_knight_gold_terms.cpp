@@ -213,31 +213,46 @@ void advanced_king_terms(PositionTerms& t) {
   }
 }
 
+namespace {
+
+// One gold of side u on g, with u's king on file kf (0 when not on the board);
+// the side is a template argument, so that its steps and ranks are constants.
+template <int u>
+void gold_value(PositionTerms& t, int g, int kf) {
+  const KPosition& p = t.p;
+  const int gf = square_file(g);
+  if (kf != 0 && kf != 5) {
+    const int x = g - forward_step(u) + (kf < 5 ? 1 : -1);
+    if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
+  }
+  const int rank = own_rank(u, g);
+  if (rank == 9 && t.silver_flags[u] == kSilverAdvancedKingSide) {
+    t.material[u] -= kGoldLeftBehind;
+  } else if (rank <= 6) {
+    t.advance[u] += kGoldAdvance;
+  }
+  // The file test first: it is the cheap one and rarely passes.
+  const bool beside_edge_king = kf != 0 && ((kf < 3 && gf < 6) || (kf > 7 && gf > 4));
+  if (beside_edge_king && in_own_camp(u, g) && (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
+    t.material[u] -= kGoldUndefended;
+  }
+}
+
+}  // namespace
+
 void gold_terms(PositionTerms& t) {
   const KPosition& p = t.p;
+  // Each side's king file, 0 when its king is not on the board.
+  const int kf[2] = {t.king[0] != 0 ? square_file(t.king[0]) : 0, t.king[1] != 0 ? square_file(t.king[1]) : 0};
   const int first = board::kKindRange[kGold].first;
 #pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
-    const int u = board::code_side(gold.code);
-    const int g = gold.sq, gf = square_file(g);
-    const int king = t.king[u];
-    const int kf = king != 0 ? square_file(king) : 0;
-    if (kf != 0 && kf != 5) {
-      const int x = g - forward_step(u) + (kf < 5 ? 1 : -1);
-      if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
-    }
-    const int rank = own_rank(u, g);
-    if (rank == 9 && t.silver_flags[u] == kSilverAdvancedKingSide) {
-      t.material[u] -= kGoldLeftBehind;
-    } else if (rank <= 6) {
-      t.advance[u] += kGoldAdvance;
-    }
-    // The file test first: it is the cheap one and rarely passes.
-    const bool beside_edge_king = kf != 0 && ((kf < 3 && gf < 6) || (kf > 7 && gf > 4));
-    if (beside_edge_king && in_own_camp(u, g) && (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
-      t.material[u] -= kGoldUndefended;
+    if (board::code_side(gold.code) == 0) {
+      gold_value<0>(t, gold.sq, kf[0]);
+    } else {
+      gold_value<1>(t, gold.sq, kf[1]);
     }
   }
 }
