@@ -37,14 +37,16 @@ struct Best {
 // The table: direct-mapped by a hash of the key; an entry holds its whole key,
 // so a hit is an exact match. The silver entries are never all zero (a piece's
 // square byte is never 0), so the zero-filled table starts empty. As the answer
-// is a function of the key alone, an entry never goes stale.
+// is a function of the key alone, an entry never goes stale. Each thread that
+// evaluates keeps its own table, so no evaluation ever reads an entry another
+// thread is writing.
 struct Entry {
   uint64_t silvers;  // the four silver entries (square and code bytes) as stored
   uint32_t rest;     // king squares and rook files
   SilverChoice choice;
 };
 constexpr int kIndexBits = 10;
-Entry cache[1 << kIndexBits];
+thread_local Entry cache[1 << kIndexBits];
 
 }  // namespace
 

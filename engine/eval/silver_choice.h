@@ -4,9 +4,8 @@
 // entries, the two king squares and the two rook files, so the full
 // evaluation keeps it in a small table by exactly those inputs
 // (silver_choice_cached): between the nodes of a think they seldom change.
-// The table is process-wide and used on the computer thread only, as the rest
-// of the evaluation's state; an entry holds its whole key and the answer
-// depends on nothing else, so it never needs clearing.
+// The table is per thread; an entry holds its whole key and the answer depends
+// on nothing else, so it never needs clearing.
 //
 // - silver_choice: works the answer out.
 // - silver_choice_cached: the same answer, from the table when it holds these
