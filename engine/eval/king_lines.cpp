@@ -38,11 +38,13 @@ struct RookLines {
   int32_t rank_sum = 0;
 };
 
+// The rook's owner is a template argument: its forward step is then a
+// constant.
+template <int S>
 class RookWalk {
  public:
   RookWalk(const KPosition& p, int rook, int king, bool& connected)
-      : p_(p), sq_(p.piece[rook].sq), s_(board::code_side(p.piece[rook].code)), e_(1 - s_), king_(king),
-        connected_(connected) {}
+      : p_(p), sq_(p.piece[rook].sq), king_(king), connected_(connected) {}
 
   // `active`: the rook is promoted or stands in the enemy camp. It stops
   // counting as active once it approaches the king (or lies four ranks or more
@@ -133,8 +135,9 @@ class RookWalk {
     }
   }
 
+  static constexpr int s_ = S, e_ = 1 - S;
   const KPosition& p_;
-  const int sq_, s_, e_, king_;
+  const int sq_, king_;
   bool& connected_;
   bool approaching_ = false;
   int rank_distance_ = 0;
@@ -152,7 +155,7 @@ void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32
     const int king = kings[1 - s];
     if (king == 0) continue;
     const bool active = (rook.code & board::kPromotedBit) || in_camp(s, rook.sq);
-    lines[i] = RookWalk(p, n, king, connected).Run(active);
+    lines[i] = s == 0 ? RookWalk<0>(p, n, king, connected).Run(active) : RookWalk<1>(p, n, king, connected).Run(active);
   }
   if (connected) {
     // Both rooks are one side's: both file sums and twice the larger rank sum,
@@ -171,35 +174,58 @@ void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32
   }
 }
 
+// One bishop of side s toward the enemy king on `king`; the side is a template
+// argument, so that the camp test and the blocker reads are constants.
+template <int s>
+int32_t bishop_line_value(const KPosition& p, const board::KPieceEntry& bishop, int king) {
+  int32_t v = 0;
+  int nearest = kDiagNearLimit;
+  // Sq(q, king) as one read: the squared distances seen from the king.
+  const uint8_t* from_king = kSquaredDistance.data() + kDeltaBias + king;
+  // Unrolled: each diagonal's step is then a constant.
+#pragma GCC unroll 4
+  for (int step : board::kDiagonalSteps) {
+    // Over the empty squares to the first piece (counted too) or the wall.
+    int q = bishop.sq + step;
+    for (; is_empty_cell(p, q); q += step) nearest = std::min<int>(nearest, from_king[-q]);
+    if (is_wall_cell(p, q)) continue;
+    nearest = std::min<int>(nearest, from_king[-q]);
+    if (!blocked_for(p, s, q)) {
+      v += blocker_term(kDiagBlocker[board::code_kind(code_on(p, q))], blocker_balance(p, s, q, true),
+                        kDiagDist[cheb(q, king)]);
+    }
+  }
+  v += kDiagNear[nearest];
+  if (!(bishop.code & board::kPromotedBit) && !in_camp(s, bishop.sq)) v >>= 1;
+  return v;
+}
+
 void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
   const int first = board::kKindRange[board::kBishop].first;
+#pragma GCC unroll 2
   for (int n = first; n < first + board::kKindRange[board::kBishop].count; ++n) {
     const board::KPieceEntry& bishop = p.piece[n];
     if (!on_board(bishop)) continue;
     const int s = board::code_side(bishop.code);
     const int king = kings[1 - s];
     if (king == 0) continue;
-    int32_t v = 0;
-    int nearest = kDiagNearLimit;
-    // Sq(q, king) as one read: the squared distances seen from the king.
-    const uint8_t* from_king = kSquaredDistance.data() + kDeltaBias + king;
-    // Unrolled: each diagonal's step is then a constant.
-#pragma GCC unroll 4
-    for (int step : board::kDiagonalSteps) {
-      // Over the empty squares to the first piece (counted too) or the wall.
-      int q = bishop.sq + step;
-      for (; is_empty_cell(p, q); q += step) nearest = std::min<int>(nearest, from_king[-q]);
-      if (is_wall_cell(p, q)) continue;
-      nearest = std::min<int>(nearest, from_king[-q]);
-      if (!blocked_for(p, s, q)) {
-        v += blocker_term(kDiagBlocker[board::code_kind(code_on(p, q))], blocker_balance(p, s, q, true),
-                          kDiagDist[cheb(q, king)]);
-      }
-    }
-    v += kDiagNear[nearest];
-    if (!(bishop.code & board::kPromotedBit) && !in_camp(s, bishop.sq)) v >>= 1;
-    attack[s] += v;
+    attack[s] += s == 0 ? bishop_line_value<0>(p, bishop, king) : bishop_line_value<1>(p, bishop, king);
   }
+}
+
+// An unpromoted lance of side s on `sq` within four files of the enemy king;
+// the side is a template argument, so that the step and ranks are constants.
+template <int s>
+int32_t lance_line_value(const KPosition& p, int sq, int king) {
+  constexpr int step = forward_step(s);
+  int q = sq + step;
+  if (!board::is_playing_square(q)) return 0;  // a lance on its last rank has no line
+  // The walk stops on the king's rank, or at once when the lance is past it:
+  // in the lance's own view it goes on while q lies on a higher rank than the
+  // king (one comparison per step).
+  const int king_rank = own_rank(s, king);
+  while (is_empty_cell(p, q) && own_rank(s, q) > king_rank) q += step;
+  return king_rel_value(kPawnEnemyClass, s, king, q);
 }
 
 void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
@@ -213,15 +239,7 @@ void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     const int s = board::code_side(lance.code);
     const int king = kings[1 - s];
     if (king == 0 || std::abs(square_file(king) - square_file(lance.sq)) >= 5) continue;
-    const int step = forward_step(s);
-    int q = lance.sq + step;
-    if (!board::is_playing_square(q)) continue;  // a lance on its last rank has no line
-    // The walk stops on the king's rank, or at once when the lance is past it:
-    // in the lance's own view it goes on while q lies on a higher rank than the
-    // king (one comparison per step).
-    const int king_rank = own_rank(s, king);
-    while (is_empty_cell(p, q) && own_rank(s, q) > king_rank) q += step;
-    attack[s] += king_rel_value(kPawnEnemyClass, s, king, q);
+    attack[s] += s == 0 ? lance_line_value<0>(p, lance.sq, king) : lance_line_value<1>(p, lance.sq, king);
   }
 }
 

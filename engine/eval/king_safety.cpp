@@ -77,7 +77,8 @@ int escape_terms(const KPosition& p, int u, int k) {
 class Neighbourhood {
  public:
   Neighbourhood(PositionTerms& t, int u, int king)
-      : p_(t.p), t_(t), u_(u), e_(1 - u), k_(king), fwd_(forward_step(u)), hand_(t.p.hand[1 - u]),
+      : p_(t.p), t_(t), u_(u), e_(1 - u), k_(king), fwd_(forward_step(u)), cells_(t.p.board + king),
+        kikis_(&board::kiki_at(t.p, king)), hand_(t.p.hand[1 - u]),
         others_(static_cast<int>(t.p.hand_sum[1 - u])) {}
 
   void Run() {
@@ -88,8 +89,10 @@ class Neighbourhood {
       Corner(file == 1 ? 1 : -1);
     } else if (edge && rank == 8) {
       EdgeSecondRank(file == 1 ? 1 : -1);
+    } else if (edge) {
+      General<true>();
     } else {
-      General(edge);
+      General<false>();
     }
     defence_ += escape_terms(p_, u_, k_);
     t_.attack[e_] += attack_;
@@ -115,8 +118,11 @@ class Neighbourhood {
 
   // Any other king; one on file 1 or 9 weighs its diagonal and side squares more.
   // The pairs of squares either side are examined unrolled, each with its
-  // offset as a constant.
-  void General(bool edge) {
+  // offset as a constant; the edge is a template argument so that the weights
+  // are constants too (worked out at run time they were set up for every
+  // king, though most squares never read them).
+  template <bool edge>
+  void General() {
     Examine(k_ + fwd_, {80, 250}, true, HandExpr::kOpenFront, kByKnight | kByBishop);
     const Weights diagonal = edge ? Weights{90, 280} : Weights{56, 175};
     const Weights side = edge ? Weights{56, 175} : Weights{40, 125};
@@ -157,10 +163,11 @@ class Neighbourhood {
   // The square examiner. The common case (a square e does not attack) stays
   // small enough to inline at each of the nine call sites; the charge of an
   // attacked square is worked out apart.
-  void Examine(int q, Weights w, bool direct_defenders, HandExpr x, unsigned reduce) {
-    const int code = code_on(p_, q);
+  [[gnu::always_inline]] void Examine(int q, Weights w, bool direct_defenders, HandExpr x, unsigned reduce) {
+    // Read relative to the king: each square's offset is then a constant.
+    const int code = p_.piece[cells_[q - k_]].code;
     if (code & board::side_bit(e_)) return;  // e's piece, or off the board (blocked_for)
-    const board::KKiki& k = board::kiki_at(p_, q);
+    const board::KKiki& k = kikis_[q - k_];
     const int a = k.direct_count[e_] + k.xray_count[e_];
     const int c = code == 0 && direct_defenders ? k.direct_count[u_] : k.direct_count[u_] + k.xray_count[u_];
     if (c == 1) defence_ -= code == 0 ? kLoneDefenderEmpty : kLoneDefenderOccupied;
@@ -231,6 +238,8 @@ class Neighbourhood {
   const KPosition& p_;
   PositionTerms& t_;
   const int u_, e_, k_, fwd_;
+  const uint8_t* const cells_;        // the king's cell of the board
+  const board::KKiki* const kikis_;   // the king's square's attack record
   const uint8_t* hand_;  // e's hand by kind
   const int others_;     // H: e's pieces in hand other than pawns
   int32_t attack_ = 0;   // e's attack and u's defence, added to the terms at the end

@@ -14,6 +14,7 @@
 #include "engine/board/eval_record.h"
 #include "engine/board/position.h"
 #include "engine/eval/own_view.h"
+#include "engine/eval/silver_choice.h"  // the silver flags
 
 namespace eval {
 
@@ -45,12 +46,5 @@ struct PositionTerms {
   int silver_flags[2] = {0, 0};
   int32_t advance[2] = {0, 0};
 };
-
-// Silver flags: a silver outside its owner's three ranks (bit 1); such a silver
-// on the king's side (bits 1 and 2 together); a silver inside them on the
-// king's side (bit 4).
-constexpr int kSilverAdvanced = 1;
-constexpr int kSilverAdvancedKingSide = 1 | 2;
-constexpr int kSilverHomeKingSide = 4;
 
 }  // namespace eval

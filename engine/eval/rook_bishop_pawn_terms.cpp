@@ -34,17 +34,18 @@ constexpr int kWidthLimit = 5;
 constexpr int32_t kPawnBehindRook = 90;
 constexpr int32_t kRookBesideKing = 15;
 constexpr int32_t kPawnPushReady = 50;
-constexpr int kFarPawnValue = 19;            // larger pawn values need a piece behind them
 
 // The relative rank of a cell for side s: the rank for sente, 10 - rank for
 // gote (1 = the enemy's back rank, 0 = the wall beyond it).
 int relative_rank(int s, int cell) { return own_rank(s, cell); }
 
+// The rook's owner is a template argument: its forward step, camps and the
+// rows it reads are then constants.
+template <int S>
 class RookPlacement {
  public:
   RookPlacement(PositionTerms& t, int n)
-      : t_(t), p_(t.p), n_(n), r_(t.p.piece[n].sq), s_(board::code_side(t.p.piece[n].code)), e_(1 - s_),
-        fwd_(forward_step(s_)), file_(square_file(r_)), pawn_(t.p.pawn_file[s_][file_]) {}
+      : t_(t), p_(t.p), n_(n), r_(t.p.piece[n].sq), file_(square_file(r_)), pawn_(t.p.pawn_file[S][file_]) {}
 
   int32_t Run() {
     ForwardLine();
@@ -160,17 +161,20 @@ class RookPlacement {
     if (att(p_, e_, pawn_ + fwd_) < 2) v_ += kPawnPushReady;
   }
 
+  static constexpr int s_ = S, e_ = 1 - S, fwd_ = forward_step(S);
   PositionTerms& t_;
   const KPosition& p_;
-  const int n_, r_, s_, e_, fwd_, file_, pawn_;
+  const int n_, r_, file_, pawn_;
   int q_ = 0, steps_ = 0, reach_ = 0;
   int32_t v_ = 0;
 };
 
 // The better forward diagonal of side s's bishop on square b. The two
-// diagonals are read unrolled, each walk with its own step.
-int32_t bishop_value(const KPosition& p, int s, int b) {
-  const int fwd = forward_step(s);
+// diagonals are read unrolled, each walk with its own step; the side is a
+// template argument, so that the steps and ranks are constants.
+template <int s>
+int32_t bishop_value(const KPosition& p, int b) {
+  constexpr int fwd = forward_step(s);
   int32_t best = -10000;
 #pragma GCC unroll 2
   for (int step : {fwd - 1, fwd + 1}) {
@@ -215,7 +219,7 @@ void rook_placement_terms(PositionTerms& t) {
       t.active_rook = true;
       continue;
     }
-    t.material[s] += RookPlacement(t, n).Run();
+    t.material[s] += s == 0 ? RookPlacement<0>(t, n).Run() : RookPlacement<1>(t, n).Run();
   }
 }
 
@@ -227,7 +231,7 @@ void bishop_placement_terms(PositionTerms& t) {
     const board::KPieceEntry& bishop = p.piece[n];
     if (!on_board(bishop)) continue;
     const int s = board::code_side(bishop.code);
-    t.material[s] += bishop_value(p, s, bishop.sq);
+    t.material[s] += s == 0 ? bishop_value<0>(p, bishop.sq) : bishop_value<1>(p, bishop.sq);
   }
 }
 
@@ -244,12 +248,19 @@ void pawn_placement_terms(PositionTerms& t) {
     for (int f = 2; f <= 8; ++f) {
       const int pawn = p.pawn_file[u][f];
       if (pawn == 0) continue;
-      // Blocked: the square ahead is taken (a wall too; then nothing lies
-      // beyond to read) or a pawn stands two ahead.
-      int i = !is_empty_cell(p, pawn + fwd) || board::code_class(code_on(p, pawn + 2 * fwd)) == kPawn ? 2 : 0;
-      if (dir(p, u, pawn) > 0) ++i;
-      int32_t v = kPawnRank[u][i][square_rank(pawn)];
-      if (v > kFarPawnValue && !backs_pawn(p, u, pawn - fwd)) v >>= 1;
+      const int rank = square_rank(pawn);
+      // On most ranks (a pawn at home among them) the class does not matter.
+      int32_t v = kPawnRankFlat[u][rank];
+      if (v == kPawnByClass) {
+        // Blocked: the square ahead is taken (a wall too) or a pawn stands two
+        // ahead. That pawn can only be the enemy's (one own pawn per file), so
+        // the enemy's pawn square of the file tells it in one read.
+        const int ahead = pawn + fwd;
+        int i = !is_empty_cell(p, ahead) || p.pawn_file[1 - u][f] == ahead + fwd ? 2 : 0;
+        if (dir(p, u, pawn) > 0) ++i;
+        v = kPawnRank[u][i][rank];
+        if (v > kPawnFarValue && !backs_pawn(p, u, pawn - fwd)) v >>= 1;
+      }
       t.material[u] += v;
     }
   }

@@ -5,6 +5,7 @@
 
 #include "engine/board/exchange_eval.h"
 #include "engine/eval/eval_access.h"
+#include "engine/eval/silver_choice.h"
 #include "engine/eval/static_eval_tables.h"
 
 namespace eval {
@@ -62,28 +63,6 @@ int32_t silver_base(const KPosition& p, int u, int q) {
   return v;
 }
 
-// The working silver's choice: by class (0 on the far side of the king from the
-// rook, 1 between, 2 on or beyond the rook's file), then by squared distance
-// from the king, then farther back.
-struct SilverChoice {
-  int square = 0;
-  int cls = -1;
-  int distance = -1;
-
-  void Consider(int u, int sq, int king, int rook_file) {
-    const int df = square_file(sq) - square_file(king), dr = square_rank(sq) - square_rank(king);
-    const int distance_sq = df * df + dr * dr;  // exact, unlike the table by square difference
-    int c = 0;
-    if (rook_file != 0) {
-      const int kf = square_file(king), sf = square_file(sq);
-      c = (kf - sf) * (rook_file - kf) >= 1 ? 0 : (sf - rook_file) * (rook_file - kf) >= 0 ? 2 : 1;
-    }
-    const bool better = c > cls || (c == cls && (distance_sq > distance ||
-                                                 (distance_sq == distance && own_rank(u, sq) > own_rank(u, square))));
-    if (better) *this = {sq, c, distance_sq};
-  }
-};
-
 // The value of a working silver that a pawn dropped in front of it would
 // chase: the best of its four diagonal escapes, when that is below v.
 int32_t escape_value(const KPosition& p, int u, int silver, int32_t v) {
@@ -115,32 +94,16 @@ bool is_general(int code) {
 
 void working_silver_terms(PositionTerms& t) {
   const KPosition& p = t.p;
-  int count[2] = {0, 0};
-  SilverChoice choice[2];
-  const int first = board::kKindRange[kSilver].first;
-#pragma GCC unroll 4
-  for (int n = first; n < first + board::kKindRange[kSilver].count; ++n) {
-    const board::KPieceEntry& silver = p.piece[n];
-    if (!on_board(silver) || board::code_class(silver.code) != kSilver) continue;
-    const int u = board::code_side(silver.code);
-    const int king = t.king[u];
-    ++count[u];
-    const bool king_side = king != 0 && (square_file(silver.sq) - 5) * (square_file(king) - 5) > 0;
-    if (!in_own_camp(u, silver.sq)) {
-      t.silver_flags[u] |= king_side ? kSilverAdvancedKingSide : kSilverAdvanced;
-      t.advance[u] += kSilverAdvance;
-    } else if (king_side) {
-      t.silver_flags[u] |= kSilverHomeKingSide;
-    }
-    if (king != 0) choice[u].Consider(u, silver.sq, king, t.rook_file[u]);
-  }
+  const SilverChoice choice = silver_choice_cached(p, t.king, t.rook_file);
 #pragma GCC unroll 2
   for (int u = 0; u < 2; ++u) {
-    const int chosen = choice[u].square;
+    t.silver_flags[u] |= choice.flags[u];
+    t.advance[u] += kSilverAdvance * choice.advanced[u];
+    const int chosen = choice.square[u];
     t.working_silver[u] = chosen;
     if (chosen == 0) continue;
     int32_t v = silver_base(p, u, chosen);
-    if (count[u] == 1) {
+    if (choice.count[u] == 1) {
       v = std::max(v, eval_file_rank_bonus(u, square_file(t.king[u]), chosen));
     } else if (t.square == chosen) {
       v = escape_value(p, u, chosen, v);
@@ -250,31 +213,46 @@ void advanced_king_terms(PositionTerms& t) {
   }
 }
 
+namespace {
+
+// One gold of side u on g, with u's king on file kf (0 when not on the board);
+// the side is a template argument, so that its steps and ranks are constants.
+template <int u>
+void gold_value(PositionTerms& t, int g, int kf) {
+  const KPosition& p = t.p;
+  const int gf = square_file(g);
+  if (kf != 0 && kf != 5) {
+    const int x = g - forward_step(u) + (kf < 5 ? 1 : -1);
+    if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
+  }
+  const int rank = own_rank(u, g);
+  if (rank == 9 && t.silver_flags[u] == kSilverAdvancedKingSide) {
+    t.material[u] -= kGoldLeftBehind;
+  } else if (rank <= 6) {
+    t.advance[u] += kGoldAdvance;
+  }
+  // The file test first: it is the cheap one and rarely passes.
+  const bool beside_edge_king = kf != 0 && ((kf < 3 && gf < 6) || (kf > 7 && gf > 4));
+  if (beside_edge_king && in_own_camp(u, g) && (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
+    t.material[u] -= kGoldUndefended;
+  }
+}
+
+}  // namespace
+
 void gold_terms(PositionTerms& t) {
   const KPosition& p = t.p;
+  // Each side's king file, 0 when its king is not on the board.
+  const int kf[2] = {t.king[0] != 0 ? square_file(t.king[0]) : 0, t.king[1] != 0 ? square_file(t.king[1]) : 0};
   const int first = board::kKindRange[kGold].first;
 #pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
-    const int u = board::code_side(gold.code);
-    const int g = gold.sq, gf = square_file(g);
-    const int king = t.king[u];
-    const int kf = king != 0 ? square_file(king) : 0;
-    if (kf != 0 && kf != 5) {
-      const int x = g - forward_step(u) + (kf < 5 ? 1 : -1);
-      if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
-    }
-    const int rank = own_rank(u, g);
-    if (rank == 9 && t.silver_flags[u] == kSilverAdvancedKingSide) {
-      t.material[u] -= kGoldLeftBehind;
-    } else if (rank <= 6) {
-      t.advance[u] += kGoldAdvance;
-    }
-    // The file test first: it is the cheap one and rarely passes.
-    const bool beside_edge_king = kf != 0 && ((kf < 3 && gf < 6) || (kf > 7 && gf > 4));
-    if (beside_edge_king && in_own_camp(u, g) && (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
-      t.material[u] -= kGoldUndefended;
+    if (board::code_side(gold.code) == 0) {
+      gold_value<0>(t, gold.sq, kf[0]);
+    } else {
+      gold_value<1>(t, gold.sq, kf[1]);
     }
   }
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
@@ -109,6 +110,24 @@ inline constexpr auto kPawnRank = [] {
     for (int rank = 0; rank <= 9; ++rank) {
       t[0][i][rank] = kPawnRankSente[i][rank];
       t[1][i][rank] = rank == 0 ? 0 : kPawnRankSente[i][10 - rank];
+    }
+  }
+  return t;
+}();
+
+// kPawnRank where a rank's four classes hold one value that needs no backing
+// piece (at most kPawnFarValue), by side and rank: the pawn's value without
+// looking at its square ahead or its defenders; kPawnByClass elsewhere.
+inline constexpr int32_t kPawnFarValue = 19;  // larger pawn values need a piece behind them
+inline constexpr int32_t kPawnByClass = INT32_MIN;
+inline constexpr auto kPawnRankFlat = [] {
+  std::array<std::array<int32_t, 10>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    for (int rank = 0; rank <= 9; ++rank) {
+      const int32_t v = kPawnRank[side][0][rank];
+      bool flat = v <= kPawnFarValue;
+      for (int i = 1; i < 4; ++i) flat = flat && kPawnRank[side][i][rank] == v;
+      t[side][rank] = flat ? v : kPawnByClass;
     }
   }
   return t;
