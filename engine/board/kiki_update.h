@@ -133,13 +133,18 @@ struct KikiWriter {
       const int b = p.board[t];
       if (b >= kFirstWall) return;
       hook(t);
+      // Sliders are numbered below 32: their direct bits are in word 0.
       KKiki& k = record(t);
+      const uint32_t bit = 1u << n;
       if (level == 0) {
-        raise_direct(k, s, t, n);
+        k.direct[s][0] |= bit;
+        ++k.direct_count[s];
       } else {
-        raise_xray(k, s, t, n);
+        k.xray[s] |= bit;
+        ++k.xray_count[s];
       }
-      k.line[s] |= 1u << n;
+      k.line[s] |= bit;
+      track(s, t, 1);
       if (b != kEmptyNumber && !ray_goes_past(s, t, u, n, level, hook)) return;
     }
   }
