@@ -27,7 +27,9 @@
 // back. The change counters of a ply's layer are all 0 while no move of that
 // ply is made (the think's set-up clears them, and unmake takes back every
 // change its make counted), so unmake clears the counters of the squares it
-// restores instead of keeping them. The log is the move's only when
+// restores instead of keeping them. A mover that only steps changes its own
+// attacks outside the log, and unmake changes them back one by one (see
+// do_step_move). The log is the move's only when
 // unmake is given the same position, move and flag at the same ply as make
 // was; otherwise (or past the log's plies) unmake walks the rays back as make
 // walked them.
@@ -187,6 +189,9 @@ struct UndoLog {
   const KPosition* position = nullptr;  // null: the log holds no move
   uint64_t move = 0;                    // move_fields of the move
   bool tracked = false;  // the change counters of the layer were kept
+  // The mover's one-step attacks changed before anything was kept and are not
+  // in the log: unmake takes them back itself (see do_step_move).
+  bool steps_apart = false;
   int count = 0;
   uint32_t number = 0;  // the make's number
   // Each playing square at most once.
@@ -226,6 +231,7 @@ void UndoLog::Start(const KPosition& p, const KMove& m, bool with_counters) {
   position = &p;
   move = move_fields(m);
   tracked = with_counters;
+  steps_apart = false;
   count = 0;
   if (++undo_records.make_number == 0) {
     // The numbers went round: no square may look kept by the new one.
@@ -244,14 +250,17 @@ void UndoLog::Keep(const KPosition& p, int sq) {
   ++count;
 }
 
-// The tracks of a make that keeps its undo log.
+// The tracks of a make that keeps its undo log; `plain()` is the same track
+// without the log.
 struct LoggedNoTrack : NoTrack {
   UndoLog* log;
   void touch(const KPosition& p, int sq) const { log->Keep(p, sq); }
+  NoTrack plain() const { return {}; }
 };
 struct LoggedLayerTrack : LayerTrack {
   UndoLog* log;
   void touch(const KPosition& p, int sq) const { log->Keep(p, sq); }
+  LayerTrack plain() const { return {layer}; }
 };
 
 // Debug builds check that a counted make finds its layer's counters at 0.
@@ -398,6 +407,77 @@ void list_enemy_reach(const KPosition& p, const KMove& m, uint32_t sliders, Squa
   }
 }
 
+// True when a piece with the move's code neither slides before nor after it.
+bool steps_only(const KMove& m) {
+  return detail::kPieceSteps[m.code].slide_count == 0 && detail::kPieceSteps[promoted_code(m)].slide_count == 0;
+}
+
+// Sets (kRaise) or clears piece n's one-step attacks from square q with the
+// code, each square's count following, and calls each(t) for every square.
+template <bool kRaise, class F>
+void step_attacks(KPosition& p, int n, int q, int code, F&& each) {
+  const detail::PieceSteps& e = detail::kPieceSteps[code];
+  const int s = code_side(code), word = n >> 5;
+  const uint32_t bit = 1u << (n & 31);
+  // Unrolled by the step count, the loop re-derives its invariants per step.
+#pragma GCC unroll 1
+  for (int i = 0; i < e.step_count; ++i) {
+    const int t = q + e.step[i];
+    if (p.board[t] >= kFirstWall) continue;
+    KKiki& k = kiki_at(p, t);
+    if constexpr (kRaise) {
+      k.direct[s][word] |= bit;
+      ++k.direct_count[s];
+    } else {
+      k.direct[s][word] &= ~bit;
+      --k.direct_count[s];
+    }
+    each(t);
+  }
+}
+
+// A make that keeps its undo log and builds no capture list, of a mover that
+// only steps: the mover's one-step attacks (off on the from-square, on on the
+// to-square) change first and outside the log, since unmake takes them back
+// one by one for less than keeping their records costs. Everything after that
+// goes through the log, so the kept records already hold those changes.
+// Attack bits are per piece and the counts sums, so the order of the changes
+// does not matter for the result: only a piece's own slides read its bits, and
+// the mover has none.
+template <class Track>
+void do_step_move(KPosition& p, const KMove& m, Track track, UndoLog& log) {
+  const int n = m.piece, cap = m.captured, s = code_side(m.code);
+  RaySet rays;
+  rays.collect(p, m.from, n, cap);
+  rays.collect(p, m.to, n, cap);
+
+  const auto counter = track.plain();
+  step_attacks<false>(p, n, m.from, m.code, [&](int t) { counter(s, t, -1); });
+  step_attacks<true>(p, n, m.to, promoted_code(m), [&](int t) { counter(s, t, 1); });
+  log.steps_apart = true;
+
+  KikiWriter<Track> w{p, track};
+  if (cap != kEmptyNumber) w.remove_piece(cap, m.to, m.captured_code, NoHook{});
+  rays.remove(w);
+  board_move_tables(p, m, true);
+  rays.add(w);
+}
+
+// Unmake's part of the above, after the log is restored: the mover's step
+// attacks back in the reverse order (a square both steps reach loses the
+// to-square's attack before it gets the from-square's back), and their
+// squares' change counters to 0.
+void undo_step_attacks(KPosition& p, const KMove& m, KPlySquare* counters) {
+  if (counters == nullptr) {
+    step_attacks<false>(p, m.piece, m.to, promoted_code(m), [](int) {});
+    step_attacks<true>(p, m.piece, m.from, m.code, [](int) {});
+    return;
+  }
+  auto clear = [counters](int t) { std::memset(counters[t - kFirstSquare].change, 0, sizeof counters->change); };
+  step_attacks<false>(p, m.piece, m.to, promoted_code(m), clear);
+  step_attacks<true>(p, m.piece, m.from, m.code, clear);
+}
+
 // `layer` is the per-ply layer whose capture list is built, or -1.
 template <class Track>
 void do_board_move(KPosition& p, const KMove& m, Track track, int layer) {
@@ -515,6 +595,9 @@ void do_move(KPosition& p, const KMove& m, int flag) {
       track.log = &log;
       if (m.from == kInHand) {
         do_drop(p, m, track);
+      } else if (m.captured == kEmptyNumber && steps_only(m)) {
+        // (A counted capture builds the capture list: do_board_move.)
+        do_step_move(p, m, track, log);
       } else {
         do_board_move(p, m, track, static_cast<int>(layer));
       }
@@ -523,6 +606,8 @@ void do_move(KPosition& p, const KMove& m, int flag) {
       track.log = &log;
       if (m.from == kInHand) {
         do_drop(p, m, track);
+      } else if (steps_only(m)) {
+        do_step_move(p, m, track, log);
       } else {
         do_board_move(p, m, track, -1);
       }
@@ -548,7 +633,10 @@ void undo_move(KPosition& p, const KMove& m, int flag) {
   if (m.from == kPassSquare) {
     p.teban ^= 1;
   } else if (layer < kLogLayers && undo_records.undo_logs[layer].Holds(p, m, keep)) {
-    undo_records.undo_logs[layer].Restore(p, keep ? think_board.ply_table.ply_squares[layer] : nullptr);
+    UndoLog& log = undo_records.undo_logs[layer];
+    KPlySquare* const counters = keep ? think_board.ply_table.ply_squares[layer] : nullptr;
+    log.Restore(p, counters);
+    if (log.steps_apart) undo_step_attacks(p, m, counters);
     if (m.from == kInHand) {
       drop_tables_back(p, m);
     } else {
