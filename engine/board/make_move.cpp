@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/board/kiki_update.h"
 #include "engine/board/move_tables.h"
@@ -250,17 +251,14 @@ void UndoLog::Keep(const KPosition& p, int sq) {
   ++count;
 }
 
-// The tracks of a make that keeps its undo log; `plain()` is the same track
-// without the log.
+// The tracks of a make that keeps its undo log.
 struct LoggedNoTrack : NoTrack {
   UndoLog* log;
   void touch(const KPosition& p, int sq) const { log->Keep(p, sq); }
-  NoTrack plain() const { return {}; }
 };
 struct LoggedLayerTrack : LayerTrack {
   UndoLog* log;
   void touch(const KPosition& p, int sq) const { log->Keep(p, sq); }
-  LayerTrack plain() const { return {layer}; }
 };
 
 // Debug builds check that a counted make finds its layer's counters at 0.
@@ -412,27 +410,45 @@ bool steps_only(const KMove& m) {
   return detail::kPieceSteps[m.code].slide_count == 0 && detail::kPieceSteps[promoted_code(m)].slide_count == 0;
 }
 
+// What step_attacks does with the per-ply change counters of the squares.
+enum class Counters { kNone, kCount, kClear };
+
 // Sets (kRaise) or clears piece n's one-step attacks from square q with the
-// code, each square's count following, and calls each(t) for every square.
-template <bool kRaise, class F>
-void step_attacks(KPosition& p, int n, int q, int code, F&& each) {
+// code, each square's count following, and counts the change in, or clears,
+// the squares' change counters in `layer`.
+template <bool kRaise, Counters kCounters>
+void step_attacks(KPosition& p, int n, int q, int code, KPlySquare* layer) {
   const detail::PieceSteps& e = detail::kPieceSteps[code];
-  const int s = code_side(code), word = n >> 5;
+  const int s = code_side(code);
   const uint32_t bit = 1u << (n & 31);
+  // The two fields of a record the loop changes, by their byte offsets: with
+  // the side and the piece's word fixed before the loop, each step costs one
+  // address for the record.
+  const size_t word_at = offsetof(KKiki, direct) + sizeof(uint32_t) * (2 * s + (n >> 5));
+  const size_t count_at = offsetof(KKiki, direct_count) + s;
+  unsigned char* const records = reinterpret_cast<unsigned char*>(p.kiki);
   // Unrolled by the step count, the loop re-derives its invariants per step.
 #pragma GCC unroll 1
   for (int i = 0; i < e.step_count; ++i) {
-    const int t = q + e.step[i];
+    const std::ptrdiff_t t = q + e.step[i];
     if (p.board[t] >= kFirstWall) continue;
-    KKiki& k = kiki_at(p, t);
+    const std::ptrdiff_t index = t - kFirstSquare;  // of the square's record
+    unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
+    uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
+    int8_t& count = *reinterpret_cast<int8_t*>(r + count_at);
     if constexpr (kRaise) {
-      k.direct[s][word] |= bit;
-      ++k.direct_count[s];
+      word |= bit;
+      ++count;
     } else {
-      k.direct[s][word] &= ~bit;
-      --k.direct_count[s];
+      word &= ~bit;
+      --count;
     }
-    each(t);
+    if constexpr (kCounters == Counters::kCount) {
+      int8_t& c = layer[index].change[s];
+      c = static_cast<int8_t>(c + (kRaise ? 1 : -1));
+    } else if constexpr (kCounters == Counters::kClear) {
+      std::memset(layer[index].change, 0, sizeof layer->change);
+    }
   }
 }
 
@@ -446,14 +462,18 @@ void step_attacks(KPosition& p, int n, int q, int code, F&& each) {
 // the mover has none.
 template <class Track>
 void do_step_move(KPosition& p, const KMove& m, Track track, UndoLog& log) {
-  const int n = m.piece, cap = m.captured, s = code_side(m.code);
+  const int n = m.piece, cap = m.captured;
   RaySet rays;
   rays.collect(p, m.from, n, cap);
   rays.collect(p, m.to, n, cap);
 
-  const auto counter = track.plain();
-  step_attacks<false>(p, n, m.from, m.code, [&](int t) { counter(s, t, -1); });
-  step_attacks<true>(p, n, m.to, promoted_code(m), [&](int t) { counter(s, t, 1); });
+  if constexpr (std::is_same_v<Track, LoggedLayerTrack>) {
+    step_attacks<false, Counters::kCount>(p, n, m.from, m.code, track.layer);
+    step_attacks<true, Counters::kCount>(p, n, m.to, promoted_code(m), track.layer);
+  } else {
+    step_attacks<false, Counters::kNone>(p, n, m.from, m.code, nullptr);
+    step_attacks<true, Counters::kNone>(p, n, m.to, promoted_code(m), nullptr);
+  }
   log.steps_apart = true;
 
   KikiWriter<Track> w{p, track};
@@ -469,13 +489,12 @@ void do_step_move(KPosition& p, const KMove& m, Track track, UndoLog& log) {
 // squares' change counters to 0.
 void undo_step_attacks(KPosition& p, const KMove& m, KPlySquare* counters) {
   if (counters == nullptr) {
-    step_attacks<false>(p, m.piece, m.to, promoted_code(m), [](int) {});
-    step_attacks<true>(p, m.piece, m.from, m.code, [](int) {});
-    return;
+    step_attacks<false, Counters::kNone>(p, m.piece, m.to, promoted_code(m), nullptr);
+    step_attacks<true, Counters::kNone>(p, m.piece, m.from, m.code, nullptr);
+  } else {
+    step_attacks<false, Counters::kClear>(p, m.piece, m.to, promoted_code(m), counters);
+    step_attacks<true, Counters::kClear>(p, m.piece, m.from, m.code, counters);
   }
-  auto clear = [counters](int t) { std::memset(counters[t - kFirstSquare].change, 0, sizeof counters->change); };
-  step_attacks<false>(p, m.piece, m.to, promoted_code(m), clear);
-  step_attacks<true>(p, m.piece, m.from, m.code, clear);
 }
 
 // `layer` is the per-ply layer whose capture list is built, or -1.
