@@ -99,9 +99,14 @@ struct RaySet {
     ray[count++] = r;
   }
 
-  // Takes off each ray's part past its start (the board still as before the move).
+  // Takes off each ray's part past its start (the board still as before the
+  // move). (Many moves pass no ray: the test keeps the walk's call off them.)
   template <class Track>
   void remove(KikiWriter<Track>& w) const {
+    if (count != 0) remove_rays(w);
+  }
+  template <class Track>
+  void remove_rays(KikiWriter<Track>& w) const {
     for (int i = 0; i < count; ++i) {
       const Ray r = ray[i];
       w.ray_remove(r.side, r.start, r.step, r.piece, NoHook{});
@@ -111,6 +116,10 @@ struct RaySet {
   // Walks each ray on past its start again (the board as after the move).
   template <class Track>
   void add(KikiWriter<Track>& w) const {
+    if (count != 0) add_rays(w);
+  }
+  template <class Track>
+  void add_rays(KikiWriter<Track>& w) const {
     for (int i = 0; i < count; ++i) {
       const Ray r = ray[i];
       w.ray_add_past(r.side, r.start, r.step, r.piece, r.level, NoHook{});
@@ -544,8 +553,10 @@ void do_board_move(KPosition& p, const KMove& m, Track track, int layer) {
   if (listing) list_enemy_reach(p, m, through_from, listed, layer);
 }
 
+// (The walks back run only when the log does not hold the move: kept out of
+// unmake's common path.)
 template <class Track>
-void undo_board_move(KPosition& p, const KMove& m, Track track) {
+[[gnu::noinline]] void undo_board_move(KPosition& p, const KMove& m, Track track) {
   KikiWriter<Track> w{p, track};
   WholeRaySet rays;
   rays.collect(p, m.from, m.piece, kEmptyNumber);
@@ -572,7 +583,7 @@ void do_drop(KPosition& p, const KMove& m, Track track) {
 }
 
 template <class Track>
-void undo_drop(KPosition& p, const KMove& m, Track track) {
+[[gnu::noinline]] void undo_drop(KPosition& p, const KMove& m, Track track) {
   KikiWriter<Track> w{p, track};
   WholeRaySet rays;
   rays.collect(p, m.to, m.piece, kEmptyNumber);
