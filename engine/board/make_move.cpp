@@ -436,7 +436,8 @@ void step_attacks(KPosition& p, int n, int q, int code, KPlySquare* layer) {
   const size_t word_at = offsetof(KKiki, direct) + sizeof(uint32_t) * (2 * s + (n >> 5));
   const size_t count_at = offsetof(KKiki, direct_count) + s;
   unsigned char* const records = reinterpret_cast<unsigned char*>(p.kiki);
-  // Unrolled by the step count, the loop re-derives its invariants per step.
+  // Kept a loop: unrolled up to eight times, each copy works out the side's
+  // addresses again and the whole costs more than the loop.
 #pragma GCC unroll 1
   for (int i = 0; i < e.step_count; ++i) {
     const std::ptrdiff_t t = q + e.step[i];
