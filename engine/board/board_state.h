@@ -16,7 +16,8 @@
 //   appends to the list that the move into the ply built.
 // - The undo records (make_move.cpp), one record of the undo logs: per ply
 //   of the search-ply counter (the first 64), the attack records and change
-//   counters that do_move changed, which undo_move copies back; with the make
+//   counters that do_move changed, which undo_move copies back (a mover that
+//   only steps changes its own attacks outside the log); with the make
 //   numbers that mark which records a make has kept. Each do_move writes its
 //   ply's log; nothing else reads them.
 // - The start template (position_setup.cpp): the piece numbers pos_clear and

@@ -1,5 +1,7 @@
 #include "engine/board/hash_key.h"
 
+#include <array>
+
 #include "engine/board/hash_key_rows.h"
 
 namespace board {
@@ -9,12 +11,28 @@ namespace {
 // The piece index of a code: kind 1..8, plus 8 when promoted.
 constexpr int piece_index(int code) { return (code & 0x0F) + ((code & kPromotedBit) ? 8 : 0); }
 
-inline void xor_row(KHashKey& key, int sq, int piece_index, int owner) {
-  const KHashRow& r = kHashRows[hash_row(sq, piece_index, owner)];
+inline void xor_row(KHashKey& key, const KHashRow& r) {
   key.word[0] ^= r.word[0];
   key.word[1] ^= r.word[1];
   key.word[2] ^= r.word[2];
 }
+
+inline void xor_row(KHashKey& key, int sq, int piece_index, int owner) {
+  xor_row(key, kHashRows[hash_row(sq, piece_index, owner)]);
+}
+
+// By piece code, its owner read from its side bit: the code's row among the
+// rows of the first square. The update made for every move of the search then
+// finds each row with one read and one add.
+inline constexpr auto kCodeRow = [] {
+  std::array<uint8_t, 0x80> t{};
+  for (int code = 0; code < 0x80; ++code) {
+    t[code] = static_cast<uint8_t>(hash_row(kFirstSquare, piece_index(code), (code & kSenteBit) ? 0 : 1));
+  }
+  return t;
+}();
+
+inline const KHashRow& code_row(int sq, int code) { return kHashRows[hash_row(sq, 0, 0) + kCodeRow[code]]; }
 
 // Kinds in packing order, the most significant field first.
 constexpr int kPackOrder[7] = {kRook, kBishop, kGold, kSilver, kKnight, kLance, kPawn};
@@ -52,13 +70,15 @@ void hash_key_sashite(KHashKey& key, int hand_side, const KMove& m) {
   if (m.from == kInHand) {
     if (mover == hand_side) key.word[2] -= hand_unit(code_kind(m.code));
   } else {
-    xor_row(key, m.from, piece_index(m.code), mover);
+    xor_row(key, code_row(m.from, m.code));
     if (m.captured_code != 0) {
-      xor_row(key, m.to, piece_index(m.captured_code), 1 - mover);
+      // The captured piece's code carries the other side's bit.
+      xor_row(key, code_row(m.to, m.captured_code));
       if (mover == hand_side) key.word[2] += hand_unit(code_kind(m.captured_code));
     }
   }
-  xor_row(key, m.to, piece_index(m.code) + (m.promote ? 8 : 0), mover);
+  // A promoting move's code is unpromoted.
+  xor_row(key, code_row(m.to, m.promote ? (m.code | kPromotedBit) : m.code));
 }
 
 uint32_t hash_hand_superior(const KHashKey& a, const KHashKey& b) {

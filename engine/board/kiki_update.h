@@ -4,6 +4,7 @@
 // Internal to engine/board.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "engine/board/move_tables.h"
@@ -33,6 +34,41 @@ struct LayerTrack {
 struct NoHook {
   void operator()(int) const {}
 };
+
+// A piece code's moves split into its one steps and its slides, each already
+// turned to the code's side, so that the writer's loops neither look at the
+// slide flag nor turn a step per move. The move table's order is kept: a piece
+// that both steps and slides (dragon, horse) does all of one kind first, and
+// `slides_first` says which (the capture list records squares in that order).
+struct PieceSteps {
+  uint8_t step_count;
+  uint8_t slide_count;
+  uint8_t slides_first;
+  int8_t step[8];
+  int8_t slide[4];
+};
+
+inline constexpr int kPieceCodes = kGoteBit | 0x20;  // every code of either side
+
+inline constexpr auto kPieceSteps = [] {
+  std::array<PieceSteps, kPieceCodes> t{};
+  for (int code = 0; code < kPieceCodes; ++code) {
+    if ((code & (kSenteBit | kGoteBit)) == 0 || (code & kSenteBit && code & kGoteBit)) continue;
+    const int s = code_side(code);
+    const MoveRow& row = koma_move_table[code_class(code)];
+    PieceSteps& e = t[code];
+    for (uint32_t i = 0; i < row.count; ++i) {
+      const auto step = static_cast<int8_t>(side_step(row.m[i].step, s));
+      if (row.m[i].slides) {
+        if (e.step_count == 0) e.slides_first = 1;
+        e.slide[e.slide_count++] = step;
+      } else {
+        e.step[e.step_count++] = step;
+      }
+    }
+  }
+  return t;
+}();
 
 template <class Track>
 struct KikiWriter {
@@ -97,13 +133,18 @@ struct KikiWriter {
       const int b = p.board[t];
       if (b >= kFirstWall) return;
       hook(t);
+      // Sliders are numbered below 32: their direct bits are in word 0.
       KKiki& k = record(t);
+      const uint32_t bit = 1u << n;
       if (level == 0) {
-        raise_direct(k, s, t, n);
+        k.direct[s][0] |= bit;
+        ++k.direct_count[s];
       } else {
-        raise_xray(k, s, t, n);
+        k.xray[s] |= bit;
+        ++k.xray_count[s];
       }
-      k.line[s] |= 1u << n;
+      k.line[s] |= bit;
+      track(s, t, 1);
       if (b != kEmptyNumber && !ray_goes_past(s, t, u, n, level, hook)) return;
     }
   }
@@ -166,16 +207,18 @@ struct KikiWriter {
   template <class Hook>
   void add_piece(int n, int q, int code, Hook&& hook) {
     const int s = code_side(code);
-    const MoveRow& row = koma_move_table[code_class(code)];
-    for (uint32_t i = 0; i < row.count; ++i) {
-      const int step = side_step(row.m[i].step, s);
-      if (row.m[i].slides) {
-        ray_add(s, q, step, n, 0, hook);
-      } else if (!is_wall(q + step)) {
-        hook(q + step);
-        raise_direct(s, q + step, n);
-      }
+    const PieceSteps& e = kPieceSteps[code];
+    auto slides = [&] {
+      for (int i = 0; i < e.slide_count; ++i) ray_add(s, q, e.slide[i], n, 0, hook);
+    };
+    if (e.slides_first) slides();
+    for (int i = 0; i < e.step_count; ++i) {
+      const int t = q + e.step[i];
+      if (is_wall(t)) continue;
+      hook(t);
+      raise_direct(s, t, n);
     }
+    if (!e.slides_first) slides();
   }
 
   // Removes every attack of piece n standing on q with the given code; the
@@ -183,16 +226,18 @@ struct KikiWriter {
   template <class Hook>
   void remove_piece(int n, int q, int code, Hook&& hook) {
     const int s = code_side(code);
-    const MoveRow& row = koma_move_table[code_class(code)];
-    for (uint32_t i = 0; i < row.count; ++i) {
-      const int step = side_step(row.m[i].step, s);
-      if (row.m[i].slides) {
-        ray_remove(s, q, step, n, hook);
-      } else if (!is_wall(q + step)) {
-        lower_direct(s, q + step, n);
-        hook(q + step);
-      }
+    const PieceSteps& e = kPieceSteps[code];
+    auto slides = [&] {
+      for (int i = 0; i < e.slide_count; ++i) ray_remove(s, q, e.slide[i], n, hook);
+    };
+    if (e.slides_first) slides();
+    for (int i = 0; i < e.step_count; ++i) {
+      const int t = q + e.step[i];
+      if (is_wall(t)) continue;
+      lower_direct(s, t, n);
+      hook(t);
     }
+    if (!e.slides_first) slides();
   }
 };
 

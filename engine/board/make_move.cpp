@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/board/kiki_update.h"
 #include "engine/board/move_tables.h"
@@ -27,7 +28,9 @@
 // back. The change counters of a ply's layer are all 0 while no move of that
 // ply is made (the think's set-up clears them, and unmake takes back every
 // change its make counted), so unmake clears the counters of the squares it
-// restores instead of keeping them. The log is the move's only when
+// restores instead of keeping them. A mover that only steps changes its own
+// attacks outside the log, and unmake changes them back one by one (see
+// do_step_move). The log is the move's only when
 // unmake is given the same position, move and flag at the same ply as make
 // was; otherwise (or past the log's plies) unmake walks the rays back as make
 // walked them.
@@ -96,9 +99,14 @@ struct RaySet {
     ray[count++] = r;
   }
 
-  // Takes off each ray's part past its start (the board still as before the move).
+  // Takes off each ray's part past its start (the board still as before the
+  // move). (Many moves pass no ray: the test keeps the walk's call off them.)
   template <class Track>
   void remove(KikiWriter<Track>& w) const {
+    if (count != 0) remove_rays(w);
+  }
+  template <class Track>
+  void remove_rays(KikiWriter<Track>& w) const {
     for (int i = 0; i < count; ++i) {
       const Ray r = ray[i];
       w.ray_remove(r.side, r.start, r.step, r.piece, NoHook{});
@@ -108,6 +116,10 @@ struct RaySet {
   // Walks each ray on past its start again (the board as after the move).
   template <class Track>
   void add(KikiWriter<Track>& w) const {
+    if (count != 0) add_rays(w);
+  }
+  template <class Track>
+  void add_rays(KikiWriter<Track>& w) const {
     for (int i = 0; i < count; ++i) {
       const Ray r = ray[i];
       w.ray_add_past(r.side, r.start, r.step, r.piece, r.level, NoHook{});
@@ -187,6 +199,9 @@ struct UndoLog {
   const KPosition* position = nullptr;  // null: the log holds no move
   uint64_t move = 0;                    // move_fields of the move
   bool tracked = false;  // the change counters of the layer were kept
+  // The mover's one-step attacks changed before anything was kept and are not
+  // in the log: unmake takes them back itself (see do_step_move).
+  bool steps_apart = false;
   int count = 0;
   uint32_t number = 0;  // the make's number
   // Each playing square at most once.
@@ -226,6 +241,7 @@ void UndoLog::Start(const KPosition& p, const KMove& m, bool with_counters) {
   position = &p;
   move = move_fields(m);
   tracked = with_counters;
+  steps_apart = false;
   count = 0;
   if (++undo_records.make_number == 0) {
     // The numbers went round: no square may look kept by the new one.
@@ -398,6 +414,99 @@ void list_enemy_reach(const KPosition& p, const KMove& m, uint32_t sliders, Squa
   }
 }
 
+// True when a piece with the move's code neither slides before nor after it.
+bool steps_only(const KMove& m) {
+  return detail::kPieceSteps[m.code].slide_count == 0 && detail::kPieceSteps[promoted_code(m)].slide_count == 0;
+}
+
+// What step_attacks does with the per-ply change counters of the squares.
+enum class Counters { kNone, kCount, kClear };
+
+// Sets (kRaise) or clears piece n's one-step attacks from square q with the
+// code, each square's count following, and counts the change in, or clears,
+// the squares' change counters in `layer`.
+template <bool kRaise, Counters kCounters>
+void step_attacks(KPosition& p, int n, int q, int code, KPlySquare* layer) {
+  const detail::PieceSteps& e = detail::kPieceSteps[code];
+  const int s = code_side(code);
+  const uint32_t bit = 1u << (n & 31);
+  // The two fields of a record the loop changes, by their byte offsets: with
+  // the side and the piece's word fixed before the loop, each step costs one
+  // address for the record.
+  const size_t word_at = offsetof(KKiki, direct) + sizeof(uint32_t) * (2 * s + (n >> 5));
+  const size_t count_at = offsetof(KKiki, direct_count) + s;
+  unsigned char* const records = reinterpret_cast<unsigned char*>(p.kiki);
+  // Kept a loop: unrolled up to eight times, each copy works out the side's
+  // addresses again and the whole costs more than the loop.
+#pragma GCC unroll 1
+  for (int i = 0; i < e.step_count; ++i) {
+    const std::ptrdiff_t t = q + e.step[i];
+    if (p.board[t] >= kFirstWall) continue;
+    const std::ptrdiff_t index = t - kFirstSquare;  // of the square's record
+    unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
+    uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
+    int8_t& count = *reinterpret_cast<int8_t*>(r + count_at);
+    if constexpr (kRaise) {
+      word |= bit;
+      ++count;
+    } else {
+      word &= ~bit;
+      --count;
+    }
+    if constexpr (kCounters == Counters::kCount) {
+      int8_t& c = layer[index].change[s];
+      c = static_cast<int8_t>(c + (kRaise ? 1 : -1));
+    } else if constexpr (kCounters == Counters::kClear) {
+      std::memset(layer[index].change, 0, sizeof layer->change);
+    }
+  }
+}
+
+// A make that keeps its undo log and builds no capture list, of a mover that
+// only steps: the mover's one-step attacks (off on the from-square, on on the
+// to-square) change first and outside the log, since unmake takes them back
+// one by one for less than keeping their records costs. Everything after that
+// goes through the log, so the kept records already hold those changes.
+// Attack bits are per piece and the counts sums, so the order of the changes
+// does not matter for the result: only a piece's own slides read its bits, and
+// the mover has none.
+template <class Track>
+void do_step_move(KPosition& p, const KMove& m, Track track, UndoLog& log) {
+  const int n = m.piece, cap = m.captured;
+  RaySet rays;
+  rays.collect(p, m.from, n, cap);
+  rays.collect(p, m.to, n, cap);
+
+  if constexpr (std::is_same_v<Track, LoggedLayerTrack>) {
+    step_attacks<false, Counters::kCount>(p, n, m.from, m.code, track.layer);
+    step_attacks<true, Counters::kCount>(p, n, m.to, promoted_code(m), track.layer);
+  } else {
+    step_attacks<false, Counters::kNone>(p, n, m.from, m.code, nullptr);
+    step_attacks<true, Counters::kNone>(p, n, m.to, promoted_code(m), nullptr);
+  }
+  log.steps_apart = true;
+
+  KikiWriter<Track> w{p, track};
+  if (cap != kEmptyNumber) w.remove_piece(cap, m.to, m.captured_code, NoHook{});
+  rays.remove(w);
+  board_move_tables(p, m, true);
+  rays.add(w);
+}
+
+// Unmake's part of the above, after the log is restored: the mover's step
+// attacks back in the reverse order (a square both steps reach loses the
+// to-square's attack before it gets the from-square's back), and their
+// squares' change counters to 0.
+void undo_step_attacks(KPosition& p, const KMove& m, KPlySquare* counters) {
+  if (counters == nullptr) {
+    step_attacks<false, Counters::kNone>(p, m.piece, m.to, promoted_code(m), nullptr);
+    step_attacks<true, Counters::kNone>(p, m.piece, m.from, m.code, nullptr);
+  } else {
+    step_attacks<false, Counters::kClear>(p, m.piece, m.to, promoted_code(m), counters);
+    step_attacks<true, Counters::kClear>(p, m.piece, m.from, m.code, counters);
+  }
+}
+
 // `layer` is the per-ply layer whose capture list is built, or -1.
 template <class Track>
 void do_board_move(KPosition& p, const KMove& m, Track track, int layer) {
@@ -445,8 +554,10 @@ void do_board_move(KPosition& p, const KMove& m, Track track, int layer) {
   if (listing) list_enemy_reach(p, m, through_from, listed, layer);
 }
 
+// (The walks back run only when the log does not hold the move: kept out of
+// unmake's common path.)
 template <class Track>
-void undo_board_move(KPosition& p, const KMove& m, Track track) {
+[[gnu::noinline]] void undo_board_move(KPosition& p, const KMove& m, Track track) {
   KikiWriter<Track> w{p, track};
   WholeRaySet rays;
   rays.collect(p, m.from, m.piece, kEmptyNumber);
@@ -473,7 +584,7 @@ void do_drop(KPosition& p, const KMove& m, Track track) {
 }
 
 template <class Track>
-void undo_drop(KPosition& p, const KMove& m, Track track) {
+[[gnu::noinline]] void undo_drop(KPosition& p, const KMove& m, Track track) {
   KikiWriter<Track> w{p, track};
   WholeRaySet rays;
   rays.collect(p, m.to, m.piece, kEmptyNumber);
@@ -515,6 +626,9 @@ void do_move(KPosition& p, const KMove& m, int flag) {
       track.log = &log;
       if (m.from == kInHand) {
         do_drop(p, m, track);
+      } else if (m.captured == kEmptyNumber && steps_only(m)) {
+        // (A counted capture builds the capture list: do_board_move.)
+        do_step_move(p, m, track, log);
       } else {
         do_board_move(p, m, track, static_cast<int>(layer));
       }
@@ -523,6 +637,8 @@ void do_move(KPosition& p, const KMove& m, int flag) {
       track.log = &log;
       if (m.from == kInHand) {
         do_drop(p, m, track);
+      } else if (steps_only(m)) {
+        do_step_move(p, m, track, log);
       } else {
         do_board_move(p, m, track, -1);
       }
@@ -548,7 +664,10 @@ void undo_move(KPosition& p, const KMove& m, int flag) {
   if (m.from == kPassSquare) {
     p.teban ^= 1;
   } else if (layer < kLogLayers && undo_records.undo_logs[layer].Holds(p, m, keep)) {
-    undo_records.undo_logs[layer].Restore(p, keep ? think_board.ply_table.ply_squares[layer] : nullptr);
+    UndoLog& log = undo_records.undo_logs[layer];
+    KPlySquare* const counters = keep ? think_board.ply_table.ply_squares[layer] : nullptr;
+    log.Restore(p, counters);
+    if (log.steps_apart) undo_step_attacks(p, m, counters);
     if (m.from == kInHand) {
       drop_tables_back(p, m);
     } else {

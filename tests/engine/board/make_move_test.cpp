@@ -118,6 +118,56 @@ TEST(MakeMove, TakeBackOnACopyAndOnTheOriginal) {
   EXPECT_EQ(think_board.ply_table.search_ply_counter, 0u);
 }
 
+// A mover that only steps changes its own attacks outside the undo log and
+// unmake takes them back itself. Nested moves, counted and not, with attacks
+// the mover keeps, a promotion and a capture: each is checked against a
+// rebuild and its counters, then taken back in turn to the position before it.
+TEST(MakeMove, NestedSteppingMovesTakenBackInTurn) {
+  pos_table_init();
+  Scene b = corner_kings();
+  b.Put(5, 9, model::kHi).Put(5, 8, model::kKin).Put(3, 4, model::kFu).Put(4, 7, model::kGin);
+  b.Put(6, 2, gote(model::kGin)).Put(4, 6, gote(model::kFu));
+  KPosition p = b.Load();
+  struct Step {
+    KMove move;
+    int flag;
+  };
+  const Step steps[] = {
+      {b.Move(p, 5, 8, 5, 7), 1},     // a gold on the rook's file, keeping some of its squares
+      {b.Move(p, 6, 2, 6, 3), 1},     // a silver
+      {b.Move(p, 3, 4, 3, 3, 1), 1},  // a pawn promotes
+      {b.Move(p, 4, 6, 4, 7), 0},     // a pawn takes the silver, uncounted
+      {b.Move(p, 9, 9, 8, 8), 1},     // the king
+  };
+  constexpr int kSteps = sizeof steps / sizeof steps[0];
+  std::vector<KPosition> before(kSteps);
+  for (int i = 0; i < kSteps; ++i) {
+    before[i] = p;
+    do_move(p, steps[i].move, steps[i].flag);
+    ASSERT_TRUE(matches_rebuild(p)) << "move " << i;
+    if (steps[i].flag == 0) continue;
+    for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+      if (!is_playing_square(sq)) continue;
+      for (int side = 0; side < 2; ++side) {
+        const KKiki& now = kiki_at(p, sq);
+        const KKiki& was = kiki_at(before[i], sq);
+        EXPECT_EQ(ply_record(i, sq).change[side],
+                  now.direct_count[side] + now.xray_count[side] - was.direct_count[side] - was.xray_count[side])
+            << "move " << i << " square " << sq;
+      }
+    }
+  }
+  for (int i = kSteps - 1; i >= 0; --i) {
+    undo_move(p, steps[i].move, steps[i].flag);
+    ASSERT_TRUE(testing::same_live_fields(p, before[i])) << "move " << i;
+    for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+      if (!is_playing_square(sq)) continue;
+      EXPECT_EQ(ply_record(i, sq).change[0] | ply_record(i, sq).change[1], 0) << "move " << i;
+    }
+  }
+  EXPECT_EQ(think_board.ply_table.search_ply_counter, 0u);
+}
+
 TEST(PlyTable, CaptureListOrder) {
   pos_table_init();
   EXPECT_EQ(ply_record(5, square_of(3, 4)).square, square_of(3, 4));
