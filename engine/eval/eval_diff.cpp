@@ -220,24 +220,27 @@ class Update {
   // o's pieces' attack, each piece's value on the new king square less the old.
   void Body(int old_king) {
     const int king = p_.piece[s].sq;
-    // Index 0 the own group (read from s), 1 the enemy's (read from o): the
-    // class of a piece then picks its rows and its square's index.
-    const KingRows* const now[2] = {&w_.king_rel[kKingRelIndex[s][king]], &w_.king_rel[kKingRelIndex[o][king]]};
-    const KingRows* const before[2] = {&w_.king_rel[kKingRelIndex[s][old_king]],
-                                       &w_.king_rel[kKingRelIndex[o][old_king]]};
-    int sum[2] = {0, 0};  // s's defence, o's attack
+    const KingRows& own_now = w_.king_rel[kKingRelIndex[s][king]];
+    const KingRows& own_before = w_.king_rel[kKingRelIndex[s][old_king]];
+    const KingRows& enemy_now = w_.king_rel[kKingRelIndex[o][king]];
+    const KingRows& enemy_before = w_.king_rel[kKingRelIndex[o][old_king]];
+    int defence = 0, attack = 0;  // s's defence, o's attack
     for (int n = board::kKindRange[board::kBishop].first; n < board::kPieceCount; ++n) {
       const board::KPieceEntry& e = p_.piece[n];
       const int c = kBodyClass<S>[e.code];
       if (c < 0 || !on_board(e.sq)) continue;
-      const int g = c >= kSecondGroup ? 1 : 0;
-      const int q = kKingRelIndex[g == 0 ? s : o][e.sq];
-      sum[g] += (*now[g])[c][q] - (*before[g])[c][q];
+      if (c < kSecondGroup) {
+        const int q = kKingRelIndex[s][e.sq];
+        defence += own_now[c][q] - own_before[c][q];
+      } else {
+        const int q = kKingRelIndex[o][e.sq];
+        attack += enemy_now[c][q] - enemy_before[c][q];
+      }
     }
     // Half the king's square value: in s's defence, out of o's attack.
     const int half = king_half_bonus(w_, s, king) - king_half_bonus(w_, s, old_king);
-    Add(r_.def[s].defence, sum[0] + half);
-    Add(r_.att[o].attack, sum[1] - half);
+    Add(r_.def[s].defence, defence + half);
+    Add(r_.att[o].attack, attack - half);
     if (board::square_file(king) != board::square_file(old_king)) refresh_ |= 1 << o;
   }
 
