@@ -29,7 +29,8 @@ bool is_major(int n) { return n >= board::kKindRange[board::kRook].first && n < 
 // From the gold on g toward `step` along the rank: the next square is empty, and
 // beyond it an empty square that s does not defend, or an enemy rook or dragon
 // as the first piece met.
-bool open_side(const KPosition& p, int s, int g, int step) {
+template <int s>
+bool open_side(const KPosition& p, int g, int step) {
   if (!is_empty_cell(p, g + step)) return false;
   for (int q = g + 2 * step;; q += step) {
     if (!is_empty_cell(p, q)) {
@@ -40,8 +41,9 @@ bool open_side(const KPosition& p, int s, int g, int step) {
   }
 }
 
-bool exposed(const KPosition& p, int s, int g) {
-  if (open_side(p, s, g, +1) || open_side(p, s, g, -1)) return true;
+template <int s>
+bool exposed(const KPosition& p, int g) {
+  if (open_side<s>(p, g, +1) || open_side<s>(p, g, -1)) return true;
   const int back = -forward_step(s);
   const int rank = own_rank(s, g);
   if (rank == 7 && is_empty_cell(p, g + back)) {
@@ -135,28 +137,39 @@ void advanced_pawn_terms(PositionTerms& t, int s, int king) {
   }
 }
 
+// One gold of side s on g: its share of the defence when it stands exposed in
+// s's camp. The side is a template argument, so that the camp test, the
+// attack-count fields and the steps are constants.
+template <int s>
+int32_t exposed_gold_value(const KPosition& p, int g, int king) {
+  if (!in_own_camp(s, g)) return 0;
+  const board::KKiki& k = board::kiki_at(p, g);
+  int divisor = kLoneGoldDivisor;
+  if (k.direct_count[s] >= 2) return 0;
+  if (k.direct_count[s] == 1) {
+    if (!is_major(std::countr_zero(board::kiki_direct64(k, s)))) return 0;
+    divisor = kSliderGoldDivisor;
+  }
+  if (!exposed<s>(p, g)) return 0;
+  return king_rel_value(kGoldClass, s, king, g) / divisor;
+}
+
 }  // namespace
 
 void exposed_gold_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const int first = board::kKindRange[board::kGold].first;
-  // Unrolled: many golds end at the first tests (in a hand, defended twice).
+  // Unrolled: many golds end at the first tests (in a hand, out of the camp,
+  // defended twice).
 #pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
-    const int s = board::code_side(gold.code);
-    const int king = t.king[s];
-    if (king == 0) continue;
-    const board::KKiki& k = board::kiki_at(p, gold.sq);
-    int divisor = kLoneGoldDivisor;
-    if (k.direct_count[s] >= 2) continue;
-    if (k.direct_count[s] == 1) {
-      if (!is_major(std::countr_zero(board::kiki_direct64(k, s)))) continue;
-      divisor = kSliderGoldDivisor;
+    if (board::code_side(gold.code) == 0) {
+      if (t.king[0] != 0) t.defence[0] -= exposed_gold_value<0>(p, gold.sq, t.king[0]);
+    } else {
+      if (t.king[1] != 0) t.defence[1] -= exposed_gold_value<1>(p, gold.sq, t.king[1]);
     }
-    if (!in_own_camp(s, gold.sq) || !exposed(p, s, gold.sq)) continue;
-    t.defence[s] -= king_rel_value(kGoldClass, s, king, gold.sq) / divisor;
   }
 }
 
