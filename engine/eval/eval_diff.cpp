@@ -62,6 +62,9 @@ constexpr std::array<int8_t, 32> kLayer = [] {
   return t;
 }();
 
+// The strategy cells read when no strategy table is in force: all zero.
+const board::KSenkeiTable kNoCells{};
+
 // The placement pair of a rook, dragon, bishop or horse of `side` on `sq`.
 struct Pair {
   int attack;
@@ -72,16 +75,12 @@ struct Pair {
 // out of play).
 constexpr bool on_board(int sq) { return sq < board::kInHand; }
 
-bool in_enemy_camp(int side, int sq) {
-  const int rank = board::square_rank(sq);
-  return side == 0 ? rank <= 3 : rank >= 7;
-}
-
-Pair placement_pair(int cls, int side, int sq) {
+template <int side>
+Pair placement_pair(int cls, int sq) {
   switch (cls) {
-    case board::kRook: return in_enemy_camp(side, sq) ? Pair{550, 200} : Pair{150, 400};
+    case board::kRook: return board::in_camp(side, sq) ? Pair{550, 200} : Pair{150, 400};
     case board::kDragon: return {650, 235};
-    case board::kBishop: return in_enemy_camp(side, sq) ? Pair{200, 400} : Pair{100, 400};
+    case board::kBishop: return board::in_camp(side, sq) ? Pair{200, 400} : Pair{100, 400};
     case board::kHorse: return {300, 0};
     default: return {0, 0};
   }
@@ -91,35 +90,56 @@ bool has_pair(int cls) {
   return cls == board::kRook || cls == board::kBishop || cls == board::kDragon || cls == board::kHorse;
 }
 
-// The change of one record by one move on the position (made already).
+// The king-relative class of each piece code as the side S whose king moved
+// reads it: an own piece's class around S's king (0..5), an enemy piece's
+// class around S's king as the enemy's attack (6..12), -1 none. One read
+// tells both the group and the class.
+template <int S>
+constexpr std::array<int8_t, 256> kBodyClass = [] {
+  std::array<int8_t, 256> t{};
+  t.fill(-1);
+  for (int c = 0; c < 256; ++c) t[c] = (c & board::side_bit(S)) ? kOwnClass[c & kClassMask] : kEnemyClass[c & kClassMask];
+  return t;
+}();
+
+// The change of one record by one move of side S on the position (made
+// already). The mover is a template argument: its record fields, camp and
+// king-relative index row are then constants.
+template <int S>
 class Update {
  public:
+  static constexpr int s = S, o = 1 - S;
+
   Update(const KPosition& p, KEvalRecord& r)
       : p_(p), r_(r), w_(*eval_setup.eval_weights), cells_(board::eval_links.senkei_current ? board::eval_links.senkei_current : &kNoCells) {}
 
-  void Add(int16_t& field, int v) { field = static_cast<int16_t>(field + v); }
+  static void Add(int16_t& field, int v) { field = static_cast<int16_t>(field + v); }
 
   // The king-relative rows of `king` as `side` reads them; null without a king.
-  const KingRows* Rows(int side, int king) const {
+  template <int side>
+  const KingRows* Rows(int king) const {
     return on_board(king) ? &w_.king_rel[kKingRelIndex[side][king]] : nullptr;
   }
-  static int Rel(const KingRows* rows, int side, int cls_index, int sq) {
+  template <int side>
+  static int Rel(const KingRows* rows, int cls_index, int sq) {
     return rows && cls_index >= 0 ? (*rows)[cls_index][kKingRelIndex[side][sq]] : 0;
   }
 
   // Strategy-square value of a code class for `side` on `sq`.
-  int Cell(int side, int cls, int sq) const {
+  template <int side>
+  int Cell(int cls, int sq) const {
     const int layer = kLayer[cls];
     return layer < 0 ? 0 : cells_->cell[side][layer][sq - board::kFirstSquare];
   }
 
-  void AddPair(int side, int cls, int sq, int sign) {
-    const Pair pair = placement_pair(cls, side, sq);
+  template <int side>
+  void AddPair(int cls, int sq, int sign) {
+    const Pair pair = placement_pair<side>(cls, sq);
     Add(r_.att[side].attack, sign * pair.attack);
     Add(r_.hand_b[side], sign * pair.hand_b);
   }
 
-  void Drop(const KMove& m, int s) {
+  void Drop(const KMove& m) {
     const int k = m.code & kClassMask;
     const int n = p_.hand[s][k];
     Add(r_.att[s].attack, -w_.count_split[k][n][0]);
@@ -130,46 +150,45 @@ class Update {
       refresh_ |= 1 << s;  // a pawn file closes, a pawn leaves the hand
       pawns_gained_ = -1;
     }
-    Add(r_.mat[s].material, Cell(s, k, m.to) - w_.count_value[k][n] + w_.piece_value[k]);
+    Add(r_.mat[s].material, Cell<s>(k, m.to) - w_.count_value[k][n] + w_.piece_value[k]);
     if (has_pair(k)) {
-      AddPair(s, k, m.to, 1);
+      AddPair<s>(k, m.to, 1);
     } else {
-      Add(r_.att[s].attack, Rel(Rows(s, p_.piece[1 - s].sq), s, kEnemyClass[k], m.to));
-      Add(r_.def[s].defence, Rel(Rows(s, p_.piece[s].sq), s, kOwnClass[k], m.to));
+      Add(r_.att[s].attack, Rel<s>(Rows<s>(p_.piece[o].sq), kEnemyClass[k], m.to));
+      Add(r_.def[s].defence, Rel<s>(Rows<s>(p_.piece[s].sq), kOwnClass[k], m.to));
     }
   }
 
   // Every non-king board move, the dragon's and the horse's included: their
   // strategy-square change goes to material too, so that material stays the sum
   // over the board whichever piece moves.
-  void BoardMove(const KMove& m, int s) {
+  void BoardMove(const KMove& m) {
     const int k = m.code & kClassMask;
     const int k2 = m.promote ? k | board::kPromotedBit : k;
     Add(r_.mat[s].material,
-        Cell(s, k2, m.to) - Cell(s, k, m.from) + w_.piece_value[k2] - w_.piece_value[k]);
+        Cell<s>(k2, m.to) - Cell<s>(k, m.from) + w_.piece_value[k2] - w_.piece_value[k]);
     if (k == board::kPawn && m.promote) {
       // The new promoted pawn is already on s's list; its pawn file opens.
       Add(r_.mat[s].material, -tokin_penalty_entry(static_cast<int>(p_.tokin[s].count) - 1));
       refresh_ |= 1 << s;
     }
     if (has_pair(k)) {
-      AddPair(s, k, m.from, -1);
-      AddPair(s, k2, m.to, 1);
+      AddPair<s>(k, m.from, -1);
+      AddPair<s>(k2, m.to, 1);
     }
-    const KingRows* own = Rows(s, p_.piece[s].sq);
     if (kOwnClass[k] >= 0 || kOwnClass[k2] >= 0) {
-      Add(r_.def[s].defence, Rel(own, s, kOwnClass[k2], m.to) - Rel(own, s, kOwnClass[k], m.from));
+      const KingRows* own = Rows<s>(p_.piece[s].sq);
+      Add(r_.def[s].defence, Rel<s>(own, kOwnClass[k2], m.to) - Rel<s>(own, kOwnClass[k], m.from));
     }
     if (kEnemyClass[k] >= 0 || kEnemyClass[k2] >= 0) {
-      const KingRows* enemy = Rows(s, p_.piece[1 - s].sq);
-      Add(r_.att[s].attack, Rel(enemy, s, kEnemyClass[k2], m.to) - Rel(enemy, s, kEnemyClass[k], m.from));
+      const KingRows* enemy = Rows<s>(p_.piece[o].sq);
+      Add(r_.att[s].attack, Rel<s>(enemy, kEnemyClass[k2], m.to) - Rel<s>(enemy, kEnemyClass[k], m.from));
     }
   }
 
   // The capture by s on m.to; `s_king` is the square s's king stood on when the
   // captured piece's terms around it were last set.
-  void Capture(const KMove& m, int s, int s_king) {
-    const int o = 1 - s;
+  void Capture(const KMove& m, int s_king) {
     const int j = board::code_kind(m.captured_code);
     assert(j >= board::kRook && j <= board::kPawn);  // a king is never taken
     const int n = p_.hand[s][j] - 1;
@@ -184,40 +203,36 @@ class Update {
     }
 
     const int c = m.captured_code & kClassMask;
-    Add(r_.mat[o].material, -(Cell(o, c, m.to) + w_.piece_value[c]));
+    Add(r_.mat[o].material, -(Cell<o>(c, m.to) + w_.piece_value[c]));
     if (c == board::kTokin) Add(r_.mat[o].material, tokin_penalty_entry(static_cast<int>(p_.tokin[o].count)));
     if (c == board::kPawn) refresh_ |= 1 << o;  // its file opens
-    if (has_pair(c)) AddPair(o, c, m.to, -1);
-    Add(r_.def[o].defence, -Rel(Rows(o, p_.piece[o].sq), o, kOwnClass[c], m.to));
-    Add(r_.att[o].attack, -Rel(Rows(o, s_king), o, kEnemyClass[c], m.to));
+    if (has_pair(c)) AddPair<o>(c, m.to, -1);
+    Add(r_.def[o].defence, -Rel<o>(Rows<o>(p_.piece[o].sq), kOwnClass[c], m.to));
+    Add(r_.att[o].attack, -Rel<o>(Rows<o>(s_king), kEnemyClass[c], m.to));
   }
 
-  void KingMove(const KMove& m, int s) {
-    Add(r_.mat[s].material, Cell(s, board::kKing, m.to) - Cell(s, board::kKing, m.from));
-    Body(s, m.from);
+  void KingMove(const KMove& m) {
+    Add(r_.mat[s].material, Cell<s>(board::kKing, m.to) - Cell<s>(board::kKing, m.from));
+    Body(m.from);
   }
 
-  void Body(int s, int old_king) {
-    const int o = 1 - s;
+  // The terms around s's king, moved from `old_king`: s's pieces' defence and
+  // o's pieces' attack, each piece's value on the new king square less the old.
+  void Body(int old_king) {
     const int king = p_.piece[s].sq;
     const KingRows& own_now = w_.king_rel[kKingRelIndex[s][king]];
     const KingRows& own_before = w_.king_rel[kKingRelIndex[s][old_king]];
     const KingRows& enemy_now = w_.king_rel[kKingRelIndex[o][king]];
     const KingRows& enemy_before = w_.king_rel[kKingRelIndex[o][old_king]];
-    int defence = 0, attack = 0;
-    const int own_bit = board::side_bit(s);
+    int defence = 0, attack = 0;  // s's defence, o's attack
     for (int n = board::kKindRange[board::kBishop].first; n < board::kPieceCount; ++n) {
       const board::KPieceEntry& e = p_.piece[n];
-      if (!on_board(e.sq)) continue;
-      const int cls = e.code & kClassMask;
-      if (e.code & own_bit) {
-        const int c = kOwnClass[cls];
-        if (c < 0) continue;
+      const int c = kBodyClass<S>[e.code];
+      if (c < 0 || !on_board(e.sq)) continue;
+      if (c < kSecondGroup) {
         const int q = kKingRelIndex[s][e.sq];
         defence += own_now[c][q] - own_before[c][q];
       } else {
-        const int c = kEnemyClass[cls];
-        if (c < 0) continue;
         const int q = kKingRelIndex[o][e.sq];
         attack += enemy_now[c][q] - enemy_before[c][q];
       }
@@ -233,21 +248,19 @@ class Update {
   // pawns in hand or enemy king file the move changed: the term of the
   // parent's sum with the parent's pawns in hand out, the new one in. Only the
   // mover's pawns in hand change, by pawns_gained_.
-  void RefreshOpenFiles(int mover) {
+  void RefreshOpenFiles() {
     if (refresh_ == 0) return;
-    for (int s = 0; s < 2; ++s) {
-      if (!(refresh_ & (1 << s))) continue;
-      const int pawns = p_.hand[s][board::kPawn];
-      int32_t& open = r_.att[s].open_file;
-      Add(r_.att[s].attack, -open_file_term(w_, open, s == mover ? pawns - pawns_gained_ : pawns));
-      open = open_file_sum(w_, p_, s);
-      Add(r_.att[s].attack, open_file_term(w_, open, pawns));
+    for (int side = 0; side < 2; ++side) {
+      if (!(refresh_ & (1 << side))) continue;
+      const int pawns = p_.hand[side][board::kPawn];
+      int32_t& open = r_.att[side].open_file;
+      Add(r_.att[side].attack, -open_file_term(w_, open, side == s ? pawns - pawns_gained_ : pawns));
+      open = open_file_sum(w_, p_, side);
+      Add(r_.att[side].attack, open_file_term(w_, open, pawns));
     }
   }
 
  private:
-  static const board::KSenkeiTable kNoCells;
-
   const KPosition& p_;
   KEvalRecord& r_;
   const KEvalWeights& w_;
@@ -256,7 +269,28 @@ class Update {
   int pawns_gained_ = 0;  // the change of the mover's pawns in hand
 };
 
-const board::KSenkeiTable Update::kNoCells{};
+template <int S>
+void update(const KMove& m, const KPosition& p, KEvalRecord& child) {
+  Update<S> u(p, child);
+  int s_king = p.piece[S].sq;
+  if (m.from == board::kInHand) {
+    u.Drop(m);
+  } else if (board::code_kind(m.code) == board::kKing) {
+    s_king = m.from;
+    u.KingMove(m);
+  } else {
+    u.BoardMove(m);
+  }
+  if (m.captured_code != 0) u.Capture(m, s_king);
+  u.RefreshOpenFiles();
+}
+
+template <int S>
+void update_body(const KPosition& p, int old_king, KEvalRecord& r) {
+  Update<S> u(p, r);
+  u.Body(old_king);
+  u.RefreshOpenFiles();
+}
 
 }  // namespace
 
@@ -269,26 +303,19 @@ void eval_sashite_diff(const KMove& m, const KPosition& p, const KEvalRecord& pa
     child.mat[s].material_extra = 0;
   }
   if (m.from == board::kPassSquare) return;
-
-  const int s = 1 - p.teban;
-  Update u(p, child);
-  int s_king = p.piece[s].sq;
-  if (m.from == board::kInHand) {
-    u.Drop(m, s);
-  } else if (board::code_kind(m.code) == board::kKing) {
-    s_king = m.from;
-    u.KingMove(m, s);
+  if (p.teban == 1) {
+    update<0>(m, p, child);
   } else {
-    u.BoardMove(m, s);
+    update<1>(m, p, child);
   }
-  if (m.captured_code != 0) u.Capture(m, s, s_king);
-  u.RefreshOpenFiles(s);
 }
 
 void eval_sashite_diff_body(const KPosition& p, int s, int old_king, KEvalRecord& r) {
-  Update u(p, r);
-  u.Body(s, old_king);
-  u.RefreshOpenFiles(s);
+  if (s == 0) {
+    update_body<0>(p, old_king, r);
+  } else {
+    update_body<1>(p, old_king, r);
+  }
 }
 
 }  // namespace eval

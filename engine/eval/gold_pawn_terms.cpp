@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/eval/eval_access.h"
 #include "engine/eval/static_eval_tables.h"
@@ -25,7 +29,8 @@ bool is_major(int n) { return n >= board::kKindRange[board::kRook].first && n < 
 // From the gold on g toward `step` along the rank: the next square is empty, and
 // beyond it an empty square that s does not defend, or an enemy rook or dragon
 // as the first piece met.
-bool open_side(const KPosition& p, int s, int g, int step) {
+template <int s>
+bool open_side(const KPosition& p, int g, int step) {
   if (!is_empty_cell(p, g + step)) return false;
   for (int q = g + 2 * step;; q += step) {
     if (!is_empty_cell(p, q)) {
@@ -36,8 +41,9 @@ bool open_side(const KPosition& p, int s, int g, int step) {
   }
 }
 
-bool exposed(const KPosition& p, int s, int g) {
-  if (open_side(p, s, g, +1) || open_side(p, s, g, -1)) return true;
+template <int s>
+bool exposed(const KPosition& p, int g) {
+  if (open_side<s>(p, g, +1) || open_side<s>(p, g, -1)) return true;
   const int back = -forward_step(s);
   const int rank = own_rank(s, g);
   if (rank == 7 && is_empty_cell(p, g + back)) {
@@ -85,20 +91,38 @@ void promoted_pawn_terms(PositionTerms& t, int s, int king) {
   }
 }
 
+// The files 1..9 (bit f) whose entry of a side's pawn-file row lies within
+// [first, first + span]: the row's ten bytes compared at once where the
+// machine has it, as most files fail the test. The span is below 100 and the
+// squares at most 156, so a square below `first` wraps far above the span in
+// a byte as well.
+unsigned files_in_run(const uint8_t (&row)[10], unsigned first, unsigned span) {
+#if defined(__SSE2__)
+  // Sixteen bytes from the row's start stay inside the position: the row is
+  // followed by the other side's row or by the hand counts.
+  static_assert(offsetof(KPosition, pawn_file) + sizeof(KPosition::pawn_file) + 6 <= sizeof(KPosition));
+  const __m128i cells = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+  const __m128i off = _mm_sub_epi8(cells, _mm_set1_epi8(static_cast<char>(first)));
+  const __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(off, _mm_set1_epi8(static_cast<char>(span))), off);
+  return static_cast<unsigned>(_mm_movemask_epi8(in)) & 0x3FEu;
+#else
+  unsigned files = 0;
+  for (int f = 1; f <= 9; ++f) files |= (row[f] - first <= span ? 1u : 0u) << f;
+  return files;
+#endif
+}
+
 void advanced_pawn_terms(PositionTerms& t, int s, int king) {
   const KPosition& p = t.p;
   const int e = 1 - s;
   const int step = forward_step(s);
   // The squares of s's ranks 1-4 (own view) are one run of square numbers, and
   // 0 (no pawn on the file) lies outside it: one unsigned comparison per file.
+  // The files that pass are found together, and only they are visited.
   const unsigned first = own_square(s, s == 0 ? 1 : 9, s == 0 ? 1 : 4);
   const unsigned span = own_square(s, s == 0 ? 9 : 1, s == 0 ? 4 : 1) - first;
-  // Unrolled: most files fail the first test, and the loop's own count and
-  // jump were as many instructions as the test.
-#pragma GCC unroll 9
-  for (int f = 1; f <= 9; ++f) {
-    const int pawn = p.pawn_file[s][f];
-    if (pawn - first > span) continue;  // no pawn, or one on its ranks 5-9
+  for (unsigned files = files_in_run(p.pawn_file[s], first, span); files != 0; files &= files - 1) {
+    const int pawn = p.pawn_file[s][std::countr_zero(files)];
     const int q = pawn + step;
     if (!board::is_playing_square(q)) continue;  // a pawn on its last rank has no square ahead
     const int v = king_rel_value(kTokinEnemyClass, s, king, q);
@@ -113,28 +137,39 @@ void advanced_pawn_terms(PositionTerms& t, int s, int king) {
   }
 }
 
+// One gold of side s on g: its share of the defence when it stands exposed in
+// s's camp. The side is a template argument, so that the camp test, the
+// attack-count fields and the steps are constants.
+template <int s>
+int32_t exposed_gold_value(const KPosition& p, int g, int king) {
+  if (!in_own_camp(s, g)) return 0;
+  const board::KKiki& k = board::kiki_at(p, g);
+  int divisor = kLoneGoldDivisor;
+  if (k.direct_count[s] >= 2) return 0;
+  if (k.direct_count[s] == 1) {
+    if (!is_major(std::countr_zero(board::kiki_direct64(k, s)))) return 0;
+    divisor = kSliderGoldDivisor;
+  }
+  if (!exposed<s>(p, g)) return 0;
+  return king_rel_value(kGoldClass, s, king, g) / divisor;
+}
+
 }  // namespace
 
 void exposed_gold_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const int first = board::kKindRange[board::kGold].first;
-  // Unrolled: many golds end at the first tests (in a hand, defended twice).
+  // Unrolled: many golds end at the first tests (in a hand, out of the camp,
+  // defended twice).
 #pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
-    const int s = board::code_side(gold.code);
-    const int king = t.king[s];
-    if (king == 0) continue;
-    const board::KKiki& k = board::kiki_at(p, gold.sq);
-    int divisor = kLoneGoldDivisor;
-    if (k.direct_count[s] >= 2) continue;
-    if (k.direct_count[s] == 1) {
-      if (!is_major(std::countr_zero(board::kiki_direct64(k, s)))) continue;
-      divisor = kSliderGoldDivisor;
+    if (board::code_side(gold.code) == 0) {
+      if (t.king[0] != 0) t.defence[0] -= exposed_gold_value<0>(p, gold.sq, t.king[0]);
+    } else {
+      if (t.king[1] != 0) t.defence[1] -= exposed_gold_value<1>(p, gold.sq, t.king[1]);
     }
-    if (!in_own_camp(s, gold.sq) || !exposed(p, s, gold.sq)) continue;
-    t.defence[s] -= king_rel_value(kGoldClass, s, king, gold.sq) / divisor;
   }
 }
 

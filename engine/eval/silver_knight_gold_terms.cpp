@@ -112,6 +112,45 @@ void working_silver_terms(PositionTerms& t) {
   }
 }
 
+// One knight of side u on sq; the side is a template argument, so that its
+// forward step, ranks and the pawn files it reads are constants.
+template <int u>
+int32_t knight_value(const KPosition& p, int sq, bool pass) {
+  constexpr int e = 1 - u;
+  constexpr int fwd = forward_step(u);
+  const int rank = square_rank(sq), file = square_file(sq);
+  const bool third = own_rank(u, sq) == 7;
+  int32_t v = 0;
+  if (third && holds(p, e, sq + fwd, kPawn)) v -= kKnightAttacked;
+  if (rank == 5 || third) {
+    for (int f : {file - 1, file + 1}) {
+      if (f < 1 || f > 9) continue;
+      const int pawn = p.pawn_file[u][f];
+      const int i = pawn == 0 ? 0 : std::clamp((rank - square_rank(pawn)) * (2 * u - 1) + 3, 0, 4);
+      v += kKnightPawn[i];
+      if (i == 1 && holds(p, e, pawn + fwd, kPawn)) v += kKnightPawnExtra;
+    }
+  }
+  if (rank == 5) {
+    // Only a knight that threatens nothing on its jump squares can be chased.
+    bool threatens = false;
+    for (int jump : {sq + 2 * fwd - 1, sq + 2 * fwd + 1}) {
+      const int kind = board::code_kind(code_on(p, jump));
+      threatens |= holds_piece_of(p, e, jump) && kind >= kRook && kind <= board::kLance;
+    }
+    const int front = sq + fwd;
+    if (!threatens && is_empty_cell(p, front)) {
+      if ((p.teban == e || pass) && p.pawn_file[e][file] == 0 && p.hand[e][kPawn] > 0 &&
+          board::koma_put_value(p, e, kPawn, front, nullptr) > kKnightDropHarmless) {
+        v -= kKnightAttacked;
+      }
+    } else if (!threatens && holds(p, e, front, kPawn)) {
+      v -= kKnightAttacked;
+    }
+  }
+  return v;
+}
+
 void knight_terms(PositionTerms& t) {
   const KPosition& p = t.p;
   const bool pass = t.last.from == board::kPassSquare;
@@ -120,39 +159,14 @@ void knight_terms(PositionTerms& t) {
   for (int n = first; n < first + board::kKindRange[kKnight].count; ++n) {
     const board::KPieceEntry& knight = p.piece[n];
     if (!on_board(knight)) continue;
-    const int u = board::code_side(knight.code), e = 1 - u;
-    const int fwd = forward_step(u);
-    const int sq = knight.sq, rank = square_rank(sq), file = square_file(sq);
-    const bool third = own_rank(u, sq) == 7;
-    int32_t v = 0;
-    if (third && holds(p, e, sq + fwd, kPawn)) v -= kKnightAttacked;
-    if (rank == 5 || third) {
-      for (int f : {file - 1, file + 1}) {
-        if (f < 1 || f > 9) continue;
-        const int pawn = p.pawn_file[u][f];
-        const int i = pawn == 0 ? 0 : std::clamp((rank - square_rank(pawn)) * (2 * u - 1) + 3, 0, 4);
-        v += kKnightPawn[i];
-        if (i == 1 && holds(p, e, pawn + fwd, kPawn)) v += kKnightPawnExtra;
-      }
+    // Only a knight on rank 5 or on its own third rank (own view 7) scores.
+    const int rank = square_rank(knight.sq);
+    if (rank != 5 && rank != 3 && rank != 7) continue;
+    if (board::code_side(knight.code) == 0) {
+      t.material[0] += knight_value<0>(p, knight.sq, pass);
+    } else {
+      t.material[1] += knight_value<1>(p, knight.sq, pass);
     }
-    if (rank == 5) {
-      // Only a knight that threatens nothing on its jump squares can be chased.
-      bool threatens = false;
-      for (int jump : {sq + 2 * fwd - 1, sq + 2 * fwd + 1}) {
-        const int kind = board::code_kind(code_on(p, jump));
-        threatens |= holds_piece_of(p, e, jump) && kind >= kRook && kind <= board::kLance;
-      }
-      const int front = sq + fwd;
-      if (!threatens && is_empty_cell(p, front)) {
-        if ((p.teban == e || pass) && p.pawn_file[e][file] == 0 && p.hand[e][kPawn] > 0 &&
-            board::koma_put_value(p, e, kPawn, front, nullptr) > kKnightDropHarmless) {
-          v -= kKnightAttacked;
-        }
-      } else if (!threatens && holds(p, e, front, kPawn)) {
-        v -= kKnightAttacked;
-      }
-    }
-    t.material[u] += v;
   }
 }
 
