@@ -106,8 +106,9 @@ void NodeSearch::SetLine(KMoveWord w, int stage, bool with_child) {
 // Inlined: the move procedure asks it for every move.
 [[gnu::always_inline]] inline bool NodeSearch::TakeBackMove(const KMove& m) const {
   const KMove& own = cx_.move_stack[ply_ - 1];
+  // The squares first: they rule out nearly every move at once.
+  if (m.from != own.to || m.to != own.from || m.piece != own.piece) return false;
   if (is_pass(own) || is_drop(own) || is_drop(m) || is_pass(incoming_) || is_drop(incoming_)) return false;
-  if (m.piece != own.piece || m.from != own.to || m.to != own.from) return false;
   if (own.captured_code != 0 || own.promote || m.captured_code != 0 || m.promote) return false;
   if (incoming_.captured_code != 0 || incoming_.promote) return false;
   return board::can_step_back(incoming_);

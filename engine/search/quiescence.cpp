@@ -301,8 +301,12 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
       s_move = -r;
       bool may_lead = child_searched != 0;
       if (!may_lead) {
-        // A static answer: not below the static score after the move.
-        const int x = -eval_blend_node(child.eval, 1 - s, false);
+        // A static answer: not below the static score after the move. The
+        // child's result is that score already unless it reported a mate (its
+        // record may be unfinished then) or the move was a pass (the child
+        // scored it as one), so the score is worked out again only then.
+        const bool child_static = r != kScoreMate && r != -kScoreMate && !is_pass(m);
+        const int x = child_static ? s_move : -eval_blend_node(child.eval, 1 - s, false);
         if (s_move <= x) {
           s_move = x;
         } else {
