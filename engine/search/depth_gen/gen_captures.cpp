@@ -129,8 +129,10 @@ void pawn_promotion(GenCall& g, int piece, int q) {
 }
 
 void captures_of(GenCall& g, int target, int sq) {
-  const int thr = threshold();
+  // Most enemy pieces stand unattacked: nothing below is read for them.
   const int attackers = g.c(g.s, sq);
+  if (attackers == 0) return;
+  const int thr = threshold();
   const board::KMove& m1 = g.m1;
   const bool lance_file = g.accept != 0 && m1.from < board::kInHand &&
                           board::code_class(m1.code) == board::kLance &&
