@@ -201,9 +201,15 @@ bool drop_rank_allowed(int side, int kind, int sq) {
   return true;
 }
 
-int piece_moves(const KPosition& p, int n, bool quiet_lance, KMove* out) {
+int quiet_board_moves(const KPosition& p, KMove* out) {
   Writer w{p, out};
-  piece_moves(w, n, quiet_lance);
+  const int side = p.teban;
+  const int bit = side_bit(side);
+  auto own = [&](int n) { return p.piece[n].sq < kInHand && (p.piece[n].code & bit); };
+  for (int n = kPieceCount - 1; n >= 2; --n) {
+    if (own(n)) piece_moves(w, n, true);
+  }
+  if (own(side)) piece_moves(w, side, true);
   return w.n;
 }
 
