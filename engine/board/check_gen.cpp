@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <iterator>
 
 #include "engine/board/check_tables.h"
 #include "engine/board/check_test.h"
@@ -32,6 +33,17 @@ uint8_t& stamp(int from, int to, int promote) {
 // kDiagonalStepsNegated and kOrthogonalStepsNegated.
 constexpr std::array<int, 4> kBishopOrthogonalTargets = {16, -1, 1, -16};
 constexpr int kLanceTargets[6] = {16, 15, 17, -1, 1, -16};
+
+// The from-offsets of the near table as each side reads them (gote negated),
+// so that the walk over the table's rows adds one number to the king's square.
+constexpr int kNearRows = static_cast<int>(std::size(oute_near_table));
+constexpr auto kNearFrom = [] {
+  std::array<std::array<int, kNearRows>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    for (int i = 0; i < kNearRows; ++i) t[side][i] = side_offset(oute_near_table[i].from, side);
+  }
+  return t;
+}();
 
 // The near-table class of a piece code, -1 for pieces without one.
 int near_class(int code) {
@@ -149,11 +161,14 @@ class CheckGen {
 
   // Gold-like pieces, silvers, knights and pawns stepping to a checking square.
   void NearChecks() {
-    for (const NearRow& row : oute_near_table) {
-      const int from = Off(row.from);
+    const std::array<int, kNearRows>& from_offsets = kNearFrom[side_];
+    const int king = king_, own = side_bit(side_);
+    for (int i = 0; i < kNearRows; ++i) {
+      const NearRow& row = oute_near_table[i];
+      const int from = king + from_offsets[i];
       if (!is_playing_square(from)) continue;
       const int n = p_.board[from];
-      if (n >= kPieceCount || !(p_.piece[n].code & side_bit(side_))) continue;
+      if (n >= kPieceCount || !(p_.piece[n].code & own)) continue;
       const int cls = near_class(p_.piece[n].code);
       if (cls < 0) continue;
       const int pin = Pin(n, from);
@@ -225,12 +240,16 @@ class CheckGen {
   }
 
   // Rooks along the king's rank and file, bishops along its diagonals.
+  // The walk reads only the low attacker word: rooks and bishops are numbered below 32.
   void LongRange() {
+    static_assert(kKindRange[kBishop].first + kKindRange[kBishop].count <= 32);
+    const int side = side_, king = king_;
     for (int i = 0; i < 8; ++i) {
       const int u = kDirectionSteps[i];
       const int first = i < 4 ? kKindRange[kRook].first : kKindRange[kBishop].first;
-      for (int to = king_ + u; !blocked_for(p_, side_, to); to += u) {
-        ForEach(Attackers(to, first, first + 1), [&](int n) {
+      const uint32_t mask = 3u << first;
+      for (int to = king + u; !blocked_for(p_, side, to); to += u) {
+        ForEach(kiki_at(p_, to).direct[side][0] & mask, [&](int n) {
           const int from = p_.piece[n].sq;
           const int pin = Pin(n, from);
           if (!(p_.piece[n].code & kPromotedBit) && (Camp(from) || Camp(to))) TryMove(n, from, to, 1, pin);

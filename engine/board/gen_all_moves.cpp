@@ -71,6 +71,12 @@ void quiet_lance_moves(Writer& w, int side, int n, int from) {
   }
 }
 
+// The pawn's step, promoting inside the camp.
+void pawn_move(Writer& w, int side, int n, int from) {
+  const int to = from + forward_step(side);
+  if (!blocked_for(w.p, side, to)) w.board_move(n, from, to, in_camp(side, to) ? 1 : 0);
+}
+
 void piece_moves(Writer& w, int n, bool quiet_lance) {
   const KPosition& p = w.p;
   const int from = p.piece[n].sq;
@@ -128,11 +134,9 @@ void piece_moves(Writer& w, int n, bool quiet_lance) {
       }
       break;
     }
-    case kPawn: {
-      const int to = from + forward_step(side);
-      if (!blocked_for(p, side, to)) w.board_move(n, from, to, in_camp(side, to) ? 1 : 0);
+    case kPawn:
+      pawn_move(w, side, n, from);
       break;
-    }
     case kKing:
       for (int step : kSenteKingSteps) {
         const int to = from + side_offset(step, side);
@@ -201,9 +205,21 @@ bool drop_rank_allowed(int side, int kind, int sq) {
   return true;
 }
 
-int piece_moves(const KPosition& p, int n, bool quiet_lance, KMove* out) {
+int quiet_board_moves(const KPosition& p, KMove* out) {
   Writer w{p, out};
-  piece_moves(w, n, quiet_lance);
+  const int side = p.teban;
+  const int bit = side_bit(side);
+  auto own = [&](int n) { return p.piece[n].sq < kInHand && (p.piece[n].code & bit); };
+  // Unpromoted pawns, the most numerous pieces, step here without the call.
+  for (int n = kPieceCount - 1; n >= 2; --n) {
+    if (!own(n)) continue;
+    if (p.piece[n].code == (kPawn | bit)) {
+      pawn_move(w, side, n, p.piece[n].sq);
+    } else {
+      piece_moves(w, n, true);
+    }
+  }
+  if (own(side)) piece_moves(w, side, true);
   return w.n;
 }
 

@@ -36,11 +36,12 @@ int gen_piece_moves(const KPosition& p, int sq, KMove* out);
 namespace detail {
 
 // For the other generators of the folder: true for a square where a dropped
-// piece of the kind keeps a move; and the board moves of piece n as
-// gen_all_moves writes them (with `quiet_lance` the lance rule of
-// gen_quiet_moves instead), returning the count.
+// piece of the kind keeps a move; and the board moves of the side to move's
+// pieces as gen_all_moves writes them but with the lance rule of
+// gen_quiet_moves, cheapest piece first (numbers 39 down to 2, then the king),
+// returning the count.
 bool drop_rank_allowed(int side, int kind, int sq);
-int piece_moves(const KPosition& p, int n, bool quiet_lance, KMove* out);
+int quiet_board_moves(const KPosition& p, KMove* out);
 
 }  // namespace detail
 

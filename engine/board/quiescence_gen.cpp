@@ -17,6 +17,11 @@ constexpr int kThreshold[3][4] = {{50, 50, 100, 200}, {100, 100, 250, 400}, {200
 constexpr int kZoneSliderGain = 100;  // an unpromoted rook or bishop in the zone capturing
 constexpr int kLanceLimit = 1000;     // of the quiescence record's two words
 
+// The front-drop pass walks the kinds' number ranges one after the other.
+static_assert(kKindRange[kRook].first + kKindRange[kRook].count == kKindRange[kBishop].first);
+static_assert(kKindRange[kLance].first + kKindRange[kLance].count == kKindRange[kPawn].first);
+static_assert(kKindRange[kPawn].first + kKindRange[kPawn].count == kPieceCount);
+
 // The 16-bit word `index` of the evaluation record.
 int record_word(const KEvalRecord& r, int index) {
   int16_t v;
@@ -70,26 +75,25 @@ class QuiescenceGen {
         opp_(1 - p.teban),
         threshold_(qs_gain_threshold(level, think_board.generator_words.game_stage)) {}
 
+  // One pass over the pieces in number order, kind by kind (the kinds' number
+  // ranges follow each other from the rooks to the pawns). Most pieces yield
+  // nothing, so the pass reads only a piece's square, code and (for an enemy
+  // piece) the side's attack count there; the rare work sits in out-of-line
+  // members so that the pass keeps its values in registers.
   int FrontDrops(const KEvalRecord& data) {
     BackRank();
     const bool lances = record_word(data, 4 * side_ + 3) + record_word(data, 4 * side_ + 4) <= kLanceLimit;
-    for (int n = kKindRange[kRook].first; n < kPieceCount; ++n) {
-      const int sq = p_.piece[n].sq;
-      if (!is_playing_square(sq)) continue;
-      const int code = p_.piece[n].code;
-      if (code & side_bit(opp_)) {
-        Captures(n, sq);
-      } else if (code == (kRook | side_bit(side_))) {
-        RookPromotion(n, sq);
-      } else if (code == (kLance | side_bit(side_))) {
-        if (lances) LancePromotions(n, sq);
-      } else if (code == (kPawn | side_bit(side_))) {
-        const int to = sq + forward_step(side_);
-        if (in_camp(side_, to) && p_.board[to] == kEmptyNumber && stage_exchange(p_, side_, 0, to, n) > threshold_) {
-          w_.Board(n, sq, to, 1);
-        }
-      }
-    }
+    const int rook = kRook | side_bit(side_), lance = kLance | side_bit(side_), pawn = kPawn | side_bit(side_);
+    Pass(kKindRange[kRook].first, kKindRange[kBishop].first, [&](int n, int sq, int code) {
+      if (code == rook) RookPromotion(n, sq);
+    });
+    Pass(kKindRange[kBishop].first, kKindRange[kLance].first, [](int, int, int) {});
+    Pass(kKindRange[kLance].first, kKindRange[kPawn].first, [&](int n, int sq, int code) {
+      if (code == lance && lances) LancePromotions(n, sq);
+    });
+    Pass(kKindRange[kPawn].first, kPieceCount, [&](int n, int sq, int code) {
+      if (code == pawn) PawnPromotion(n, sq);
+    });
     return w_.count();
   }
 
@@ -164,10 +168,26 @@ class QuiescenceGen {
     return is_playing_square(king) && (king == to + side_offset(-33, side_) || king == to + side_offset(-31, side_));
   }
 
-  void Captures(int v, int sq) {
-    // Most enemy pieces stand unattacked: their support is not read.
+  // Pieces first .. end - 1 on the board: the side's captures of the enemy's
+  // attacked ones, and own(n, sq, code) for the side's own.
+  template <class Own>
+  void Pass(int first, int end, Own own) {
+    const int enemy = side_bit(opp_);
+    for (int n = first; n < end; ++n) {
+      const int sq = p_.piece[n].sq;
+      if (!is_playing_square(sq)) continue;
+      const int code = p_.piece[n].code;
+      if (!(code & enemy)) {
+        own(n, sq, code);
+      } else if (attacks(p_, side_, sq) != 0) {
+        Captures(n, sq);
+      }
+    }
+  }
+
+  // The captures of the enemy piece v on sq, which the side attacks.
+  [[gnu::noinline]] void Captures(int v, int sq) {
     const int count = attacks(p_, side_, sq);
-    if (count == 0) return;
     const bool supported = support(p_, opp_, sq) > 0;
     for (int i = 0; i < count; ++i) {
       const int a = kiki_nth64(p_, side_, sq, i);
@@ -178,7 +198,7 @@ class QuiescenceGen {
     }
   }
 
-  void RookPromotion(int n, int sq) {
+  [[gnu::noinline]] void RookPromotion(int n, int sq) {
     if (in_camp(side_, sq)) return;
     const int far = side_square(side_, side_file(side_, sq), 1);
     if (!kiki_has_direct(kiki_at(p_, far), side_, n)) return;
@@ -192,10 +212,18 @@ class QuiescenceGen {
     }
   }
 
-  void LancePromotions(int n, int sq) {
+  [[gnu::noinline]] void LancePromotions(int n, int sq) {
     const int fwd = forward_step(side_);
     for (int to = sq + fwd; p_.board[to] == kEmptyNumber; to += fwd) {
       if (in_camp(side_, to) && support(p_, side_, to) > support(p_, opp_, to)) w_.Board(n, sq, to, 1);
+    }
+  }
+
+  // The pawn's step into the zone when the exchange there gains enough.
+  void PawnPromotion(int n, int sq) {
+    const int to = sq + forward_step(side_);
+    if (in_camp(side_, to) && p_.board[to] == kEmptyNumber && stage_exchange(p_, side_, 0, to, n) > threshold_) {
+      w_.Board(n, sq, to, 1);
     }
   }
 

@@ -37,17 +37,8 @@ int gen_quiet_moves(const KPosition& p, const KMove* last, int depth, KMove* out
   }
   // Cheapest pieces first: pawns, lances, knights, silvers, golds; then
   // bishops, rooks and the king.
-  int order[kPieceCount];
-  int count = 0;
-  for (int n = kPieceCount - 1; n >= 2; --n) order[count++] = n;
-  order[count++] = side;
   int n = w.count();
-  for (int i = 0; i < count; ++i) {
-    const int piece = order[i];
-    if (p.piece[piece].sq < kInHand && (p.piece[piece].code & side_bit(side))) {
-      n += detail::piece_moves(p, piece, true, out + n);
-    }
-  }
+  n += detail::quiet_board_moves(p, out + n);
   if (!threat_filter_on()) return n;
   int kept = 0;
   for (int i = 0; i < n; ++i) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "engine/board/exchange_eval.h"
 #include "engine/board/kiki.h"
@@ -101,7 +102,10 @@ inline bool same_move(const KMove& a, const KMove& b) {
 // marked before is compared with the earlier ones.
 class MoveOut {
  public:
-  MoveOut(const KPosition& p, KMove* out, bool unique = false) : p_(p), out_(out), unique_(unique) {}
+  // The mark table is cleared only when it is read: most writers keep every move.
+  MoveOut(const KPosition& p, KMove* out, bool unique = false) : p_(p), out_(out), unique_(unique) {
+    if (unique_) std::memset(marked_, 0, sizeof marked_);
+  }
 
   int count() const { return n_; }
   KMove* data() const { return out_; }
@@ -147,7 +151,7 @@ class MoveOut {
   KMove* out_;
   int n_ = 0;
   bool unique_;
-  uint8_t marked_[256] = {};
+  uint8_t marked_[256];
 };
 
 }  // namespace board

@@ -80,6 +80,22 @@ bool wandering_after_trade(const KPosition& p, int ply, const KMove& c, const KM
   }
 }
 
+// What the rules of pointless_sequence require of the last moves alone, before
+// any move is looked at: false when none of them can reject a move, so that a
+// list is filtered without asking for each move.
+bool sequence_rules_may_fire(int ply, const KMove* stack) {
+  const KMove& m0 = stack[-1];
+  const KMove& m1 = stack[-2];
+  // A3: the mover's quiet board move, answered by a capture on its destination.
+  const bool redrop = is_board_move(m1) && m1.captured_code == 0 && is_board_move(m0) && m0.to == m1.to &&
+                      m0.captured_code != 0;
+  // A1 and A2: the mover's drop, answered by a board move.
+  const bool after_drop = is_drop(m1) && is_board_move(m0);
+  // B: the mover's board move, answered by a drop.
+  const bool wandering = ply >= 4 && is_board_move(m1) && is_drop(m0);
+  return redrop || after_drop || wandering;
+}
+
 // Writes one node and links it behind the previous one.
 void put_node(KMoveNode* nodes, int i, KMove* move, int16_t score, int stage) {
   KMoveNode& n = nodes[i];
@@ -167,6 +183,10 @@ bool pointless_sequence(const KPosition& p, int ply, const KMove& c, const KMove
 
 int sashi_list_filtered(const KPosition& p, int ply, KMoveNode* nodes, int n, KMove* moves, int stage,
                         const KSearchedSet& set, const KMove* stack) {
+  if (!sequence_rules_may_fire(ply, stack)) {
+    return link_kept(nodes, n, moves, 0, stage,
+                     [&set](const KMove& m) { return !tried_moves_contains(set, kmove_pack_pass(m)); });
+  }
   return link_kept(nodes, n, moves, 0, stage, [&](const KMove& m) {
     return !pointless_sequence(p, ply, m, stack) && !tried_moves_contains(set, kmove_pack_pass(m));
   });

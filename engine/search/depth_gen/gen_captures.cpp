@@ -1,6 +1,8 @@
 #include "engine/search/depth_gen/gen_captures.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 
 #include "engine/board/exchange_eval.h"
@@ -36,6 +38,17 @@ constexpr std::array<std::array<bool, 8>, board::kMoveClasses> kNeighbourAttack 
     for (int i = 0; i < 8; ++i) {
       for (int k = 0; k < m.step_count; ++k) t[cls][i] = t[cls][i] || m.step[k] == board::kKingSteps[i];
       for (int k = 0; k < m.slide_count; ++k) t[cls][i] = t[cls][i] || m.slide[k] == board::kKingSteps[i];
+    }
+  }
+  return t;
+}();
+
+// Per neighbour, the hand kinds (bit = kind, rook .. pawn) whose drop there attacks the king.
+constexpr std::array<uint32_t, 8> kNeighbourDropKinds = [] {
+  std::array<uint32_t, 8> t{};
+  for (int i = 0; i < 8; ++i) {
+    for (int kind = board::kRook; kind <= board::kPawn; ++kind) {
+      if (kNeighbourAttack[kind][i]) t[i] |= 1u << kind;
     }
   }
   return t;
@@ -129,8 +142,10 @@ void pawn_promotion(GenCall& g, int piece, int q) {
 }
 
 void captures_of(GenCall& g, int target, int sq) {
-  const int thr = threshold();
+  // Most enemy pieces stand unattacked: nothing below is read for them.
   const int attackers = g.c(g.s, sq);
+  if (attackers == 0) return;
+  const int thr = threshold();
   const board::KMove& m1 = g.m1;
   const bool lance_file = g.accept != 0 && m1.from < board::kInHand &&
                           board::code_class(m1.code) == board::kLance &&
@@ -160,6 +175,10 @@ void emit_new_board(GenCall& g, int piece, int from, int to, int promote) {
 }
 
 void king_neighbours(GenCall& g) {
+  uint32_t held = 0;  // the kinds in the mover's hand, bit = kind
+  for (int kind = board::kRook; kind <= board::kPawn; ++kind) {
+    if (g.in_hand(kind)) held |= 1u << kind;
+  }
   for (int i = 0; i < 8; ++i) {
     const int n = g.king + g.fwd(-board::kKingSteps[i]);
     if (g.own_or_wall(n)) continue;
@@ -176,8 +195,9 @@ void king_neighbours(GenCall& g) {
       emit_new_board(g, a, from, n, promote);
     }
     if (!g.empty(n)) continue;
-    for (int kind = board::kRook; kind <= board::kPawn; ++kind) {
-      if (!g.in_hand(kind) || !kNeighbourAttack[kind][i]) continue;
+    // Held kinds attacking the king from here, rook first.
+    for (uint32_t kinds = held & kNeighbourDropKinds[i]; kinds != 0; kinds &= kinds - 1) {
+      const int kind = std::countr_zero(kinds);
       if (kind == board::kPawn && !g.file_free(g.s, n)) continue;
       if (g.c(g.e, n) > 0 && enemy_gain_against(g, kind, n) > kNeighbourDropLimit) continue;
       const int code = kind | board::side_bit(g.s);
@@ -322,11 +342,12 @@ int sashite_gen_captures(const KPosition& p, const KMove* last_copy, const KMove
                          uint32_t accept, const KSearchedSet& set, KMove* out) {
   static_cast<void>(last_copy);
   GenCall g(p, last, before, 0, accept, set, out, AcceptForm::kThreatKind2, 0);
+  const int enemy = board::side_bit(g.e);
   for (int piece = 0; piece < board::kPieceCount; ++piece) {
     const int q = p.piece[piece].sq;
     if (!board::is_playing_square(q)) continue;
     const int code = p.piece[piece].code;
-    if (code & board::side_bit(g.e)) {
+    if (code & enemy) {
       captures_of(g, piece, q);
       continue;
     }

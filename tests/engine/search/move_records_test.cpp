@@ -2,6 +2,8 @@
 // line records, on constructed move stacks.
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "engine/board/hash_table.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/repetition.h"
@@ -128,6 +130,77 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   EXPECT_EQ(sashite_safe_check(cx, q, lance.Move(q, 4, 6, 5, 5)), square_of(5, 1));
   EXPECT_EQ(sashite_safe_check(cx, q, lance.Move(q, 4, 6, 4, 5)), 1);  // nothing bears on 4五
   EXPECT_EQ(line_step(square_of(5, 5), square_of(3, 3)), -17);
+}
+
+// The filtered list keeps exactly the moves that neither the pointless-sequence
+// rules nor the searched set reject, in their order, for every stack built from
+// moves that let the rules fire (the filter skips asking the rules when the
+// last moves rule them out).
+TEST(MoveLists, FilteredListAgreesWithTheRulesMoveByMove) {
+  const board::KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
+  const int x = square_of(5, 5);
+  const KMove pool[] = {
+      board::pass_move(),
+      drop(x, kS | board::kPawn),                                                      // B: M3
+      board_move(square_of(5, 4), x, kG | board::kPawn, kS | board::kPawn),            // B: M2
+      board_move(square_of(5, 6), x, kS | board::kGold, kG | board::kPawn, 0, 6),      // B: M1
+      drop(x - 16, kG | board::kPawn),                                                 // B: M0
+      drop(square_of(3, 5), kS | board::kSilver),                                      // A1, A2: M1
+      board_move(square_of(2, 3), square_of(2, 4), kG | board::kGold),                 // A1: M0
+      board_move(square_of(3, 4), square_of(3, 5), kG | board::kGold, kS | board::kSilver),  // A2: M0
+      board_move(square_of(4, 8), square_of(4, 7), kS | board::kSilver),              // A3: M1
+      board_move(square_of(4, 6), square_of(4, 7), kG | board::kGold, kS | board::kSilver),  // A3: M0
+  };
+  KMove moves[] = {
+      board_move(x, square_of(4, 7), kS | board::kGold, 0, 0, 6),
+      board_move(x, square_of(5, 7), kS | board::kGold, 0, 0, 6),
+      board_move(x, square_of(5, 6), kS | board::kGold, 0, 0, 6),
+      board_move(square_of(3, 5), square_of(2, 3), kS | board::kSilver),
+      drop(square_of(3, 4), kS | board::kPawn),
+      drop(square_of(4, 8), kS | board::kPawn),
+      drop(square_of(4, 8), kS | board::kGold),
+      board_move(square_of(7, 7), square_of(7, 6), kS | board::kPawn),
+      board::pass_move(),
+  };
+  constexpr int kMoves = static_cast<int>(std::size(moves));
+  board::KMoveWord words[4];
+  KSearchedSet set;
+  set.stamp = 3;
+  set.list = words;
+  tried_moves_add(set, kmove_pack_pass(moves[7]));
+
+  int rejected = 0;
+  KMove stack[5];
+  KMoveNode nodes[kMoves];
+  for (const KMove& m3 : pool) {
+    for (const KMove& m2 : pool) {
+      for (const KMove& m1 : pool) {
+        for (const KMove& m0 : pool) {
+          stack[0] = m3;
+          stack[1] = m2;
+          stack[2] = m1;
+          stack[3] = m0;
+          for (int ply : {3, 4}) {
+            const int count = sashi_list_filtered(p, ply, nodes, kMoves, moves, 2, set, &stack[4]);
+            int kept = 0;
+            for (int i = 0; i < kMoves; ++i) {
+              if (pointless_sequence(p, ply, moves[i], &stack[4]) ||
+                  tried_moves_contains(set, kmove_pack_pass(moves[i]))) {
+                ++rejected;
+                continue;
+              }
+              ASSERT_LT(kept, count);
+              ASSERT_EQ(nodes[kept].move, &moves[i]);
+              ++kept;
+            }
+            ASSERT_EQ(count, kept);
+          }
+        }
+      }
+    }
+  }
+  // Besides the searched move, the rules rejected moves on some stacks.
+  EXPECT_GT(rejected, 2 * 10000);
 }
 
 TEST(LineRecords, RepetitionTestRegistrationAndReplay) {
