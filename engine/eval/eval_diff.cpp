@@ -97,7 +97,6 @@ bool has_pair(int cls) {
 template <int S>
 constexpr std::array<int8_t, 256> kBodyClass = [] {
   std::array<int8_t, 256> t{};
-  t.fill(-1);
   for (int c = 0; c < 256; ++c) t[c] = (c & board::side_bit(S)) ? kOwnClass[c & kClassMask] : kEnemyClass[c & kClassMask];
   return t;
 }();

@@ -183,12 +183,9 @@ bool pointless_sequence(const KPosition& p, int ply, const KMove& c, const KMove
 
 int sashi_list_filtered(const KPosition& p, int ply, KMoveNode* nodes, int n, KMove* moves, int stage,
                         const KSearchedSet& set, const KMove* stack) {
-  if (!sequence_rules_may_fire(ply, stack)) {
-    return link_kept(nodes, n, moves, 0, stage,
-                     [&set](const KMove& m) { return !tried_moves_contains(set, kmove_pack_pass(m)); });
-  }
+  const bool rules = sequence_rules_may_fire(ply, stack);
   return link_kept(nodes, n, moves, 0, stage, [&](const KMove& m) {
-    return !pointless_sequence(p, ply, m, stack) && !tried_moves_contains(set, kmove_pack_pass(m));
+    return !(rules && pointless_sequence(p, ply, m, stack)) && !tried_moves_contains(set, kmove_pack_pass(m));
   });
 }
 
