@@ -17,6 +17,7 @@
 #include "engine/board/strategy_cells.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/eval/castle_shape_terms.h"
+#include "engine/eval/eval_access.h"
 #include "engine/eval/eval_position.h"
 #include "engine/eval/eval_setup.h"
 #include "engine/eval/gold_pawn_terms.h"
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
         break;
       case board::kHorse:
         x.material = 300;
-        x.king_area = search::king_rel(w, o, p.piece[o].sq, search::king_rel_own_row(k), q);
+        x.king_area = eval::eval_own_king_table(o, k, p.piece[o].sq, q);
         break;
       case board::kKing: {
         const int h = eval::king_half_bonus(w, o, q);
@@ -142,8 +143,8 @@ int main(int argc, char** argv) {
         break;
       }
       default:
-        x.king_area = search::king_rel(w, o, p.piece[o].sq, search::king_rel_own_row(k), q);
-        x.material = k == board::kLance ? 0 : search::king_rel(w, o, p.piece[1 - o].sq, search::king_rel_enemy_row(k), q);
+        x.king_area = eval::eval_own_king_table(o, k, p.piece[o].sq, q);
+        x.material = eval::eval_king_table(o, k, p.piece[1 - o].sq, q);
         break;
     }
     if (k != board::kKing) {

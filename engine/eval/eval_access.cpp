@@ -10,6 +10,12 @@ int32_t eval_king_table(int side, int kind, int king_sq, int sq) {
   return king_rel_value(cls, side, king_sq, sq);
 }
 
+int32_t eval_own_king_table(int side, int kind, int king_sq, int sq) {
+  const int cls = kFirstGroupClass[kind & 0x1F];
+  if (cls < 0 || !board::is_playing_square(king_sq)) return 0;
+  return king_rel_value(cls, side, king_sq, sq);
+}
+
 int32_t eval_file_rank_bonus(int side, int ref_file, int sq) {
   if (ref_file < 1 || ref_file > 9 || ref_file == 5) return 0;
   const int file = ref_file < 5 ? board::square_file(sq) : 10 - board::square_file(sq);

@@ -86,6 +86,22 @@ inline constexpr std::array<std::array<int8_t, board::kBoardCells>, 2> kKingRelI
   return t;
 }();
 
+// The class around its own king of each code class: gold and the promoted
+// minor pieces 0, silver 1, knight 2, lance 3, pawn 4, horse 5; -1 for the
+// others.
+inline constexpr std::array<int8_t, 32> kFirstGroupClass = [] {
+  std::array<int8_t, 32> t{};
+  t.fill(-1);
+  t[board::kGold] = 0;
+  t[board::kSilver] = 1;
+  t[board::kKnight] = 2;
+  t[board::kLance] = 3;
+  t[board::kPawn] = 4;
+  t[board::kHorse] = 5;
+  for (int k : {board::kSilver, board::kKnight, board::kLance, board::kPawn}) t[k | board::kPromotedBit] = 0;
+  return t;
+}();
+
 // The first class around the enemy king (6 + n) of each code class: gold and
 // promoted silver 6, promoted pawn 7, silver 8, knight 9, pawn 10, horse 11,
 // promoted knight and promoted lance 12; -1 for the others.
@@ -125,6 +141,10 @@ inline int32_t eval_piece_value(int kind) { return eval_setup.eval_weights->piec
 // square) with the kind's class of that group; 0 for a kind without one (rook,
 // bishop, dragon, unpromoted lance, king) and when the king is not on the board.
 int32_t eval_king_table(int side, int kind, int king_sq, int sq);
+// The same around the side's own king, with the kind's class of the first
+// group; 0 for a kind without one (rook, bishop, dragon, king) and when the
+// king is not on the board.
+int32_t eval_own_king_table(int side, int kind, int king_sq, int sq);
 
 // The side's rank-and-file bonus of a board square.
 inline int32_t eval_rank_bonus(int side, int sq) {

@@ -23,35 +23,15 @@ using KingRows = int16_t[board::kKingRelClasses][board::kKingSquares];
 constexpr int kClassMask = 0x1F;      // kind and promotion: the class of a code
 constexpr int kSecondGroup = 6;       // the first class around the enemy king
 
-// Class around the own king by code class: gold and the promoted minor pieces
-// 0, silver 1, knight 2, lance 3, pawn 4, horse 5; -1 none.
-constexpr std::array<int8_t, 32> kOwnClass = [] {
-  std::array<int8_t, 32> t{};
-  t.fill(-1);
-  t[board::kGold] = 0;
-  t[board::kSilver] = 1;
-  t[board::kKnight] = 2;
-  t[board::kLance] = 3;
-  t[board::kPawn] = 4;
-  t[board::kHorse] = 5;
-  for (int k : {board::kSilver, board::kKnight, board::kLance, board::kPawn}) t[k | board::kPromotedBit] = 0;
-  return t;
-}();
+// Classes around the own king, by code class (-1 none).
+constexpr const std::array<int8_t, 32>& kOwnClass = kFirstGroupClass;
 
-// Class around the enemy king kept by the update: gold and promoted silver 6,
-// promoted pawn 7, silver 8, knight 9, pawn 10, promoted knight and lance 12;
-// -1 none (the unpromoted lance, the horse and the major pieces).
+// Classes around the enemy king that the record keeps: the table's classes but
+// the horse's, which the record leaves out (as the root record's build does);
+// -1 none (also the unpromoted lance and the major pieces).
 constexpr std::array<int8_t, 32> kEnemyClass = [] {
-  std::array<int8_t, 32> t{};
-  t.fill(-1);
-  t[board::kGold] = kSecondGroup + 0;
-  t[board::kSilver | board::kPromotedBit] = kSecondGroup + 0;
-  t[board::kTokin] = kSecondGroup + 1;
-  t[board::kSilver] = kSecondGroup + 2;
-  t[board::kKnight] = kSecondGroup + 3;
-  t[board::kPawn] = kSecondGroup + 4;
-  t[board::kKnight | board::kPromotedBit] = kSecondGroup + 6;
-  t[board::kLance | board::kPromotedBit] = kSecondGroup + 6;
+  std::array<int8_t, 32> t = kSecondGroupClass;
+  t[board::kHorse] = -1;
   return t;
 }();
 

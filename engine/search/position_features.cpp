@@ -3,6 +3,7 @@
 #include "engine/board/eval_record.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/strategy_cells.h"
+#include "engine/eval/eval_access.h"
 #include "engine/eval/eval_setup.h"
 #include "engine/eval/record_terms.h"
 
@@ -12,12 +13,6 @@ namespace {
 
 using eval::KEvalWeights;
 using board::KPosition;
-
-// (rank - 1) x 9 + (file - 1) as `side` reads a square: gote's rank mirrored.
-int rel_index(int side, int sq) {
-  const int rank = board::square_rank(sq);
-  return ((side == 0 ? rank : 10 - rank) - 1) * 9 + board::square_file(sq) - 1;
-}
 
 struct Sums {
   int32_t piece[2] = {}, material[2] = {}, king_area[2] = {}, positional[2] = {}, open_file[2] = {};
@@ -42,7 +37,7 @@ void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int
       break;
     case board::kHorse:
       s.material[o] += 300;
-      s.king_area[o] += king_rel(w, o, own_king, king_rel_own_row(k), q);
+      s.king_area[o] += eval::eval_own_king_table(o, k, own_king, q);
       break;
     case board::kKing: {
       const int h = eval::king_half_bonus(w, o, q);
@@ -50,13 +45,9 @@ void board_piece(const KEvalWeights& w, const KPosition& p, int o, int code, int
       s.material[1 - o] -= h;
       break;
     }
-    case board::kLance:
-      s.king_area[o] += king_rel(w, o, own_king, king_rel_own_row(k), q);
-      break;
     default: {
-      s.king_area[o] += king_rel(w, o, own_king, king_rel_own_row(k), q);
-      const int row = king_rel_enemy_row(k);
-      if (row >= 0) s.material[o] += king_rel(w, o, enemy_king, row, q);
+      s.king_area[o] += eval::eval_own_king_table(o, k, own_king, q);
+      s.material[o] += eval::eval_king_table(o, k, enemy_king, q);
       break;
     }
   }
@@ -99,42 +90,5 @@ void position_features(const KPosition& p, board::KEvalRecord& r) {
     r.mat[o].material_extra = 0;
   }
 }
-
-int king_rel(const KEvalWeights& w, int side, int king, int row, int sq) {
-  if (row < 0 || !board::is_playing_square(king)) return 0;
-  return w.king_rel[rel_index(side, king)][row][rel_index(side, sq)];
-}
-
-constexpr int kEnemyRows = 6;  // rows 6-12 are read around the enemy king
-
-int king_rel_own_row(int cls) {
-  switch (cls) {
-    case board::kGold: return 0;
-    case board::kSilver: return 1;
-    case board::kKnight: return 2;
-    case board::kLance: return 3;
-    case board::kPawn: return 4;
-    case board::kHorse: return 5;
-    case board::kSilver | board::kPromotedBit:
-    case board::kKnight | board::kPromotedBit:
-    case board::kLance | board::kPromotedBit:
-    case board::kTokin: return 0;
-    default: return -1;
-  }
-}
-int king_rel_enemy_row(int cls) {
-  switch (cls) {
-    case board::kGold: return kEnemyRows + 0;
-    case board::kSilver: return kEnemyRows + 2;
-    case board::kKnight: return kEnemyRows + 3;
-    case board::kPawn: return kEnemyRows + 4;
-    case board::kSilver | board::kPromotedBit: return kEnemyRows + 0;
-    case board::kKnight | board::kPromotedBit:
-    case board::kLance | board::kPromotedBit: return kEnemyRows + 6;
-    case board::kTokin: return kEnemyRows + 1;
-    default: return -1;
-  }
-}
-
 
 }  // namespace search

@@ -28,14 +28,6 @@ namespace search {
 
 void position_features(const board::KPosition& p, board::KEvalRecord& r);
 
-// The row of the king-relative tables a code class reads around its own king
-// (0-5), and around the enemy king (6-12); -1 for a class without one.
-int king_rel_own_row(int cls);
-int king_rel_enemy_row(int cls);
-// The king-relative value for a piece of `side` on `sq` in table row `row`
-// against the king on `king`; 0 without that king or row.
-int king_rel(const eval::KEvalWeights& w, int side, int king, int row, int sq);
-
 // The promoted-pawn penalty: the sum of the first n entries of 0, 100, 300,
 // 500, then 600 for every further promoted pawn.
 using eval::tokin_penalty;
