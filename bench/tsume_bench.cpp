@@ -27,7 +27,6 @@ constexpr uint32_t kSolveMs = 600000;
 
 struct BenchProblem {
   std::string name;
-  model::Kyokumen start;
   board::KPosition pos;
   board::KPosition short_handed;  // the attacker's strongest piece in hand given to the defender
   bool has_short_handed = false;
@@ -58,7 +57,6 @@ std::vector<BenchProblem> load_set() {
     p.name = std::filesystem::path(path).stem().string();
     model::Kyokumen k;
     if (!load_position(path, k) || bridge::position_load(p.pos, k) != 0) continue;
-    p.start.Copy(k);
     // Without the strongest piece of its hand the attacker has, as a rule, no
     // mate left: a search that must refute every check.
     const int attacker = k.teban;

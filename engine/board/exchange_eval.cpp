@@ -38,14 +38,6 @@ const KExchangeWeights& stage_tables() {
   return *eval_links.eval_stage_tables;
 }
 
-int flat_value(int cls) { return cls >= 0 && cls < kPieceCodes ? stage_tables().piece_value[cls] : 0; }
-
-// The value of the next piece of a kind going to a hand that holds `held`.
-int hand_value(int kind, int held) {
-  if (kind < kRook || kind > kPawn) return 0;
-  return stage_tables().count_value[kind - 1][std::min(held, kCountEntries - 1)];
-}
-
 // The king-offset row of a class: gold and the gold-moving promoted pieces 0,
 // silver 1, knight 2, lance 3, pawn 4, horse 5; -1 for a class without one.
 int offset_row(int cls) {
@@ -73,14 +65,14 @@ int offset_index(int offset, int side) { return (side == 0 ? offset : -offset) +
 // A king off the board gives no entry; with neither king the flat value holds.
 int king_relative_value(const KPosition& p, int side, int cls, int sq) {
   const int row = offset_row(cls);
-  if (row < 0) return flat_value(cls);
+  if (row < 0) return exchange_flat_value(cls);
   const KExchangeWeights& t = stage_tables();
   const int own = p.piece[side].sq;
   const int enemy = p.piece[1 - side].sq;
   int best = -1;  // the entries are unsigned
   if (is_playing_square(own)) best = t.offset_value_a[row][offset_index(sq - own, side)];
   if (is_playing_square(enemy)) best = std::max<int>(best, t.offset_value_b[row][offset_index(enemy - sq, side)]);
-  return best < 0 ? flat_value(cls) : best;
+  return best < 0 ? exchange_flat_value(cls) : best;
 }
 
 struct KingRelativeModel {
@@ -97,7 +89,7 @@ struct KingRelativeModel {
 };
 
 struct StrategyModel {
-  int operator()(int side, int cls, int sq) const { return flat_value(cls) + senkei_cell(side, cls, sq); }
+  int operator()(int side, int cls, int sq) const { return exchange_flat_value(cls) + senkei_cell(side, cls, sq); }
 };
 
 // One side's capturers in the order they are taken: the direct attackers from
@@ -202,7 +194,7 @@ int exchange(const KPosition& p, int s, int code, int q, int first, int* out_fir
       break;
     }
     int gain = 0;
-    if (kind >= kRook && kind <= kPawn) gain = hand_value(kind, held[side][kind]++);
+    if (kind >= kRook && kind <= kPawn) gain = exchange_hand_value(kind, held[side][kind]++);
     const int f = p.piece[piece].sq;
     const int cls = code_class(p.piece[piece].code);
     const int after = can_promote(cls) && (in_camp(side, f) || in_camp(side, q)) ? cls | kPromotedBit : cls;
@@ -245,10 +237,11 @@ int koma_put_value(const KPosition& p, int side, int code, int q, int* out_befor
   }
   int v = 0;
   if (!((kind == kRook || kind == kBishop) && in_camp(side, q))) {
-    const int board_value = think_board.generator_words.game_stage < 1 ? flat_value(cls) + senkei_cell(side, cls, q)
-                                                           : king_relative_value(p, side, cls, q);
+    const int board_value = think_board.generator_words.game_stage < 1
+                                ? exchange_flat_value(cls) + senkei_cell(side, cls, q)
+                                : king_relative_value(p, side, cls, q);
     const int held = p.hand[side][kind];
-    v = board_value - (held > 0 ? hand_value(kind, held - 1) : 0);
+    v = board_value - (held > 0 ? exchange_hand_value(kind, held - 1) : 0);
   }
   if (out_before != nullptr) *out_before = v;
   const int enemy = 1 - side;

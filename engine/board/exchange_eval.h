@@ -20,6 +20,7 @@
 // block's value of the next piece of its kind, by the count already held.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 #include "engine/board/eval_links.h"
@@ -60,9 +61,11 @@ int koma_put_value(const KPosition& p, int side, int code, int q, int* out_befor
 // king-offset row, and when neither king is on the board).
 // (The first two are inline: the move ordering reads them for every move.)
 inline int exchange_flat_value(int cls) {
+  assert(eval_links.eval_stage_tables != nullptr && "the stage block is set up before any exchange");
   return cls >= 0 && cls < kPieceCodes ? eval_links.eval_stage_tables->piece_value[cls] : 0;
 }
 inline int exchange_hand_value(int kind, int held) {
+  assert(eval_links.eval_stage_tables != nullptr && "the stage block is set up before any exchange");
   if (kind < kRook || kind > kPawn) return 0;
   return eval_links.eval_stage_tables->count_value[kind - 1][held < kCountEntries - 1 ? held : kCountEntries - 1];
 }

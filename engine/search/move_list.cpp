@@ -1,5 +1,6 @@
 #include "engine/search/move_list.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "engine/board/exchange_eval.h"
@@ -367,9 +368,7 @@ int exchange_pattern_classify(const ThinkContext& cx, const KPosition& p) {
 }
 
 int prune_margin(const ThinkContext& cx, const KPosition& p, int flag, const KMove& c, int ply, int n, int d) {
-  const int mode = board::think_board.generator_words.game_stage < 0
-                       ? 0
-                       : (board::think_board.generator_words.game_stage > 2 ? 2 : board::think_board.generator_words.game_stage);
+  const int mode = std::clamp(board::think_board.generator_words.game_stage, 0, 2);
   const int base = kMarginBase[mode];
   const int factor = mode < 2 && ply >= 12 ? 2 : 1;
   const KMove& m = cx.move_stack[ply - 1];
