@@ -38,23 +38,8 @@ const KExchangeWeights& stage_tables() {
   return *eval_links.eval_stage_tables;
 }
 
-// The king-offset row of a class: gold and the gold-moving promoted pieces 0,
-// silver 1, knight 2, lance 3, pawn 4, horse 5; -1 for a class without one.
-int offset_row(int cls) {
-  switch (cls) {
-    case kGold:
-    case kSilver | kPromotedBit:
-    case kKnight | kPromotedBit:
-    case kLance | kPromotedBit:
-    case kTokin: return 0;
-    case kSilver: return 1;
-    case kKnight: return 2;
-    case kLance: return 3;
-    case kPawn: return 4;
-    case kHorse: return 5;
-    default: return -1;
-  }
-}
+// The king-offset row of a class (its class around its own king), -1 none.
+int offset_row(int cls) { return cls >= 0 && cls < 32 ? kOwnKingClass[cls] : -1; }
 
 // The table index of a square offset measured in the side's direction of play:
 // gote's offsets are turned, so that turned twins read the same entries.

@@ -4,6 +4,7 @@
 // both and points the board at them (eval_links.h); the board only reads them.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -18,6 +19,23 @@ constexpr int kCountEntries = 18;    // by how many pieces of the kind are alrea
 constexpr int kPieceCodes = 24;      // piece kind codes 0..23 (promoted = kind + 16)
 constexpr int kOffsetClasses = 6;    // gold, silver, knight, lance, pawn, horse
 constexpr int kOffsetEntries = 273;  // square offsets -136..136, index offset + 136
+
+// The class of each code class around its own king: gold and the promoted
+// minor pieces 0, silver 1, knight 2, lance 3, pawn 4, horse 5; -1 for the
+// others. It is the first group of the king-relative classes and the row of the
+// exchange's offset tables.
+inline constexpr std::array<int8_t, 32> kOwnKingClass = [] {
+  std::array<int8_t, 32> t{};
+  t.fill(-1);
+  t[kGold] = 0;
+  t[kSilver] = 1;
+  t[kKnight] = 2;
+  t[kLance] = 3;
+  t[kPawn] = 4;
+  t[kHorse] = 5;
+  for (int k : {kSilver, kKnight, kLance, kPawn}) t[k | kPromotedBit] = 0;
+  return t;
+}();
 
 // [king square][class][square], both squares in sente's board coordinates:
 // the value of a piece of the class at its offset from the king.

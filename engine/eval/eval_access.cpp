@@ -1,5 +1,6 @@
 #include "engine/eval/eval_access.h"
 
+#include "engine/board/exchange_values.h"
 #include "engine/eval/static_eval_tables.h"
 
 namespace eval {
@@ -11,7 +12,7 @@ int32_t eval_king_table(int side, int kind, int king_sq, int sq) {
 }
 
 int32_t eval_own_king_table(int side, int kind, int king_sq, int sq) {
-  const int cls = kFirstGroupClass[kind & 0x1F];
+  const int cls = board::kOwnKingClass[kind & 0x1F];
   if (cls < 0 || !board::is_playing_square(king_sq)) return 0;
   return king_rel_value(cls, side, king_sq, sq);
 }

@@ -86,22 +86,6 @@ inline constexpr std::array<std::array<int8_t, board::kBoardCells>, 2> kKingRelI
   return t;
 }();
 
-// The class around its own king of each code class: gold and the promoted
-// minor pieces 0, silver 1, knight 2, lance 3, pawn 4, horse 5; -1 for the
-// others.
-inline constexpr std::array<int8_t, 32> kFirstGroupClass = [] {
-  std::array<int8_t, 32> t{};
-  t.fill(-1);
-  t[board::kGold] = 0;
-  t[board::kSilver] = 1;
-  t[board::kKnight] = 2;
-  t[board::kLance] = 3;
-  t[board::kPawn] = 4;
-  t[board::kHorse] = 5;
-  for (int k : {board::kSilver, board::kKnight, board::kLance, board::kPawn}) t[k | board::kPromotedBit] = 0;
-  return t;
-}();
-
 // The first class around the enemy king (6 + n) of each code class: gold and
 // promoted silver 6, promoted pawn 7, silver 8, knight 9, pawn 10, horse 11,
 // promoted knight and promoted lance 12; -1 for the others.

@@ -24,7 +24,7 @@ constexpr int kClassMask = 0x1F;      // kind and promotion: the class of a code
 constexpr int kSecondGroup = 6;       // the first class around the enemy king
 
 // Classes around the own king, by code class (-1 none).
-constexpr const std::array<int8_t, 32>& kOwnClass = kFirstGroupClass;
+constexpr const std::array<int8_t, 32>& kOwnClass = board::kOwnKingClass;
 
 // Classes around the enemy king that the record keeps: the table's classes but
 // the horse's, which the record leaves out (as the root record's build does);
