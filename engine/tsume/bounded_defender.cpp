@@ -54,7 +54,7 @@ bool and_layout(KTsumeEngine& e, TsumeContext& c, int level, AndNode& a) {
     BoundedDrop& d = e.drops[c.move_base + i];
     d = BoundedDrop{0, -1, -1};
     if (m.from != kInHand) continue;
-    const int dist = is_playing_square(king) ? std::min(chebyshev(m.to, king), kMaxDistance) : 1;
+    const int dist = drop_distance(m, king);
     d.distance = static_cast<int8_t>(dist < level ? dist : -1);  // -1: not a defence of this node
   }
   tsume_children_init(e, c);

@@ -276,9 +276,6 @@ Leaf direct_and(Search& s, TsumeContext& c, int r, int level) {
     for (int k = kRook; k <= kPawn; ++k) hand.n[k] = std::max(hand.n[k], h.n[k]);
     flags |= v.flags & (kExact | kDropMate);
   };
-  auto distance = [&](const KMove& m) {
-    return is_playing_square(king) ? std::min(chebyshev(m.to, king), kMaxDistance) : 1;
-  };
   bool no_drop_answer = false;  // a move that is no drop answers the check
   for (int i = 0; i < n; ++i) {
     const KMove m = e.moves[c.move_base + i];
@@ -302,7 +299,7 @@ Leaf direct_and(Search& s, TsumeContext& c, int r, int level) {
     int result = 1;
     for (int i = 0; i < n && result == 1; ++i) {
       const KMove m = e.moves[c.move_base + i];
-      if (m.from != kInHand || distance(m) >= d) continue;
+      if (m.from != kInHand || drop_distance(m, king) >= d) continue;
       const Leaf v = direct_capture(s, c, i, 0);
       if (s.interrupted) return -1;
       result = proven(v) ? 1 : 0;
@@ -313,7 +310,7 @@ Leaf direct_and(Search& s, TsumeContext& c, int r, int level) {
   for (int d = 1; d < std::min(level, kMaxDistance + 1); ++d) {
     for (int i = 0; i < n; ++i) {
       const KMove m = e.moves[c.move_base + i];
-      if (m.from != kInHand || distance(m) != d) continue;
+      if (m.from != kInHand || drop_distance(m, king) != d) continue;
       const Leaf q = direct_child(s, c, i, r - 1);
       if (s.interrupted) return open_leaf(1, 1);
       if (proven(q)) {

@@ -122,16 +122,11 @@ inline uint32_t every_hand() {
   return pack_hand(h);
 }
 
-inline HandCounts hand_min(const HandCounts& a, const HandCounts& b) {
-  HandCounts h;
-  for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::min(a.n[k], b.n[k]);
-  return h;
-}
-
-inline bool is_pawn_drop(const KMove& m) { return m.from == kInHand && code_kind(m.code) == kPawn; }
-
-inline int chebyshev(int a, int b) {
-  return std::max(std::abs(square_file(a) - square_file(b)), std::abs(square_rank(a) - square_rank(b)));
+// The distance group of a defender's drop: its king-move distance from the
+// king, capped at kMaxDistance; every drop is in group 1 when the king is not
+// on the board.
+inline int drop_distance(const KMove& m, int king) {
+  return is_playing_square(king) ? std::min(chebyshev(m.to, king), kMaxDistance) : 1;
 }
 
 // Rooks, bishops and pawns that could promote and do not, and a lance stopping

@@ -3,6 +3,7 @@
 // hand (proofs) or a smaller one (disproofs).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/board/hash_key.h"
@@ -29,6 +30,13 @@ uint32_t tsume_or_proof_hand(uint32_t child_hand, const board::KMove& m);
 // A child's disproof hand carried back through the attacker's move (capture
 // -1, drop +1), to be met with the others by taking the minimum.
 HandCounts or_disproof_hand_back(uint32_t child_hand, const board::KMove& m);
+
+// The kind-by-kind minimum of two disproof hands: the hand that all of them allow.
+inline HandCounts hand_min(const HandCounts& a, const HandCounts& b) {
+  HandCounts h;
+  for (int k = board::kRook; k <= board::kPawn; ++k) h.n[k] = std::min(a.n[k], b.n[k]);
+  return h;
+}
 
 // The largest hand an OR node's disproof can claim: every piece of the kinds
 // the attacker holds, none of the kinds it lacks.

@@ -22,8 +22,6 @@ namespace {
 
 constexpr int kMaxCandidates = 600;
 
-bool is_pawn_drop(const KMove& m) { return m.from == kInHand && code_kind(m.code) == kPawn; }
-
 bool hand_empty(const KPosition& p, int side) {
   for (int k = kRook; k <= kPawn; ++k) {
     if (p.hand[side][k] != 0) return false;
@@ -251,10 +249,6 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
 }
 
 // ---- AND nodes ---------------------------------------------------------------
-
-int chebyshev(int a, int b) {
-  return std::max(std::abs(square_file(a) - square_file(b)), std::abs(square_rank(a) - square_rank(b)));
-}
 
 // Judgements of a drop.
 enum Futility { kReal = 0, kFutile = 1, kUndecided = 2, kFutilityLimit = 3 };

@@ -22,10 +22,6 @@ T* alloc_array(size_t n) {
   return static_cast<T*>(std::calloc(n, sizeof(T)));
 }
 
-int chebyshev(int a, int b) {
-  return std::max(std::abs(square_file(a) - square_file(b)), std::abs(square_rank(a) - square_rank(b)));
-}
-
 // The per-square counter of earlier listed moves of the same piece kind onto
 // the same square.
 int earlier_same(const KMove* moves, int i) {

@@ -3,9 +3,12 @@
 // stack while it walks the tree of checks and evasions.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 
+#include "engine/board/engine_codes.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/position.h"
 #include "engine/tsume/tsume_table.h"
@@ -14,6 +17,17 @@ namespace tsume {
 
 using board::KMove;
 using board::KPosition;
+
+// A pawn dropped from the hand: the move a drop-pawn mate rule looks at.
+inline bool is_pawn_drop(const KMove& m) {
+  return m.from == board::kInHand && board::code_kind(m.code) == board::kPawn;
+}
+
+// The king-move distance between two board squares.
+inline int chebyshev(int a, int b) {
+  return std::max(std::abs(board::square_file(a) - board::square_file(b)),
+                  std::abs(board::square_rank(a) - board::square_rank(b)));
+}
 
 constexpr int kInGameMaxPly = 64;
 constexpr int kSolverMaxPly = 2000;

@@ -40,8 +40,6 @@ int alloc(std::unique_ptr<KTsumeEngine>& slot, uint64_t mem_kb, bool small) {
   return 1;
 }
 
-bool is_pawn_drop(const KMove& m) { return m.from == kInHand && code_kind(m.code) == kPawn; }
-
 int in_game_search(KPosition& p, KHashKey* main_key, KMove* out, int32_t node_limit, uint32_t time_limit) {
   KTsumeEngine* e = instances.in_game.get();
   if (e == nullptr) return 1;

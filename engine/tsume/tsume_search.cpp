@@ -25,13 +25,8 @@ constexpr uint32_t kDropMateBit = 1u << 10;
 
 int32_t cap(int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, kCap)); }
 
-bool is_pawn_drop(const KMove& m) { return m.from == kInHand && code_kind(m.code) == kPawn; }
 bool proven(const KTsumeNode& n) { return n.dn >= kInf; }
 int node_depth(const KTsumeNode& n) { return n.depth & kDepthMask; }
-
-int chebyshev(int a, int b) {
-  return std::max(std::abs(square_file(a) - square_file(b)), std::abs(square_rank(a) - square_rank(b)));
-}
 
 // The kind bit of a non-promotion that the first pass leaves out, 0 for other
 // moves: rooks, bishops and pawns that could promote and do not, and a lance
@@ -269,12 +264,6 @@ int tsume_or_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
     }
   }
   return best;
-}
-
-HandCounts hand_min(const HandCounts& a, const HandCounts& b) {
-  HandCounts h;
-  for (int k = kRook; k <= kPawn; ++k) h.n[k] = std::min(a.n[k], b.n[k]);
-  return h;
 }
 
 uint32_t tsume_or_disproof_hand(KTsumeEngine& e, TsumeContext& c, bool drop_mate) {

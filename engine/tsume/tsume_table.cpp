@@ -495,20 +495,4 @@ uint32_t tsume_gc(KTsumeTable& t) {
   return freed_total;
 }
 
-int tsume_collect_proven_moves(KTsumeTable& t, const KHashKey& key, uint16_t* out, int max) {
-  if (t.buckets == nullptr) return 0;
-  int count = 0;
-  for (uint32_t i = t.buckets[bucket_of(t, key.word[1])]; i != kNoNode; i = t.at(i).next) {
-    const KTsumeNode& n = t.at(i);
-    if (n.path_key != 0 || !proven(n) || !comparable(n, key)) continue;
-    if (n.move == kNoNodeMove || n.move == kTerminalMove) continue;
-    const uint32_t c = hash_hand_compare(key, n.key);
-    if (c != 3 && c != 1) continue;
-    bool seen = false;
-    for (int j = 0; j < count; ++j) seen = seen || out[j] == n.move;
-    if (!seen && count < max) out[count++] = n.move;
-  }
-  return count;
-}
-
 }  // namespace tsume

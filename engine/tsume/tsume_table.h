@@ -185,10 +185,6 @@ bool tsume_node_evict(KTsumeTable& t, const KHashKey& key);
 // are never freed. Returns the number freed.
 uint32_t tsume_gc(KTsumeTable& t);
 
-// Up to `max` distinct best moves of the proven plain entries that answer the
-// key (the identical entry and those whose hands the key's dominates).
-int tsume_collect_proven_moves(KTsumeTable& t, const KHashKey& key, uint16_t* out, int max);
-
 // The hand bits of a key and a key with its hand bits replaced.
 inline uint32_t key_hand(const KHashKey& k) { return k.word[2] & board::kHashHandBits; }
 inline KHashKey with_hand(KHashKey k, uint32_t hand) {
