@@ -13,11 +13,16 @@
 # folders of the layers below it: an #include that reaches up a layer names no
 # file on the include path and does not compile.
 
+# Where the staging directories live. The profile's counting build stages into
+# its parent's: a profile matches a function only when its header is read
+# under the same path in both builds.
+set(VELKORA_INCLUDE_ROOT ${PROJECT_BINARY_DIR}/include CACHE PATH "Where the libraries' include folders are staged")
+
 # velkora_stage(TARGET): makes the current source folder the public include
 # folder of TARGET.
 function(velkora_stage target)
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-  set(root ${PROJECT_BINARY_DIR}/include/${target})
+  set(root ${VELKORA_INCLUDE_ROOT}/${target})
   get_filename_component(parent ${root}/${folder} DIRECTORY)
   file(MAKE_DIRECTORY ${parent})
   file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)

@@ -83,7 +83,7 @@ struct Shape {
     return m;
   }
   void Seed(std::initializer_list<KMove> moves) const {
-    KMove seq[kMaxSequence];
+    KMove seq[kMaxSequence]{};
     int n = 0;
     for (const KMove& m : moves) seq[n++] = m;
     formation_seed_store(p, key, seq, n);
