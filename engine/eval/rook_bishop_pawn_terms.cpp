@@ -152,14 +152,17 @@ class RookPlacement {
   }
 
   // Step 8: the rook's pawn on rank 5 is ready to push against an undefended
-  // enemy pawn, on the turn that lets s move next.
+  // enemy pawn, on the turn that lets s move next. The shape is tested first:
+  // when it is there, the pass flag decides, and the record notes that it did.
   void PawnPushReady() {
-    const bool pass = t_.last.from == board::kPassSquare;
-    if ((s_ == p_.teban) == pass || dir(p_, e_, r_) != 0) return;
+    if (dir(p_, e_, r_) != 0) return;
     if (pawn_ == 0 || square_rank(pawn_) != 5 || own_rank(s_, q_) > 5) return;
     const int enemy = p_.pawn_file[e_][file_];
     if (enemy == 0 || own_rank(s_, enemy) != 3 || dir(p_, e_, enemy) != 0) return;
-    if (att(p_, e_, pawn_ + fwd_) < 2) v_ += kPawnPushReady;
+    if (att(p_, e_, pawn_ + fwd_) >= 2) return;
+    t_.pass_matters = true;
+    const bool pass = t_.last.from == board::kPassSquare;
+    if ((s_ == p_.teban) != pass) v_ += kPawnPushReady;
   }
 
   static constexpr int s_ = S, e_ = 1 - S, fwd_ = forward_step(S);

@@ -118,7 +118,7 @@ bool is_general(int code) {
 // One knight of side u on sq; the side is a template argument, so that its
 // forward step, ranks and the pawn files it reads are constants.
 template <int u>
-int32_t knight_value(const KPosition& p, int sq, bool pass) {
+int32_t knight_value(const KPosition& p, int sq, bool pass, bool& pass_matters) {
   constexpr int e = 1 - u;
   constexpr int fwd = forward_step(u);
   const int rank = square_rank(sq), file = square_file(sq);
@@ -143,7 +143,10 @@ int32_t knight_value(const KPosition& p, int sq, bool pass) {
     }
     const int front = sq + fwd;
     if (!threatens && is_empty_cell(p, front)) {
-      if ((p.teban == e || pass) && p.pawn_file[e][file] == 0 && p.hand[e][kPawn] > 0 &&
+      const bool drop_possible = p.pawn_file[e][file] == 0 && p.hand[e][kPawn] > 0;
+      // With u to move, only the pass flag gives e the drop.
+      if (drop_possible && p.teban != e) pass_matters = true;
+      if ((p.teban == e || pass) && drop_possible &&
           board::koma_put_value(p, e, kPawn, front, nullptr) > kKnightDropHarmless) {
         v -= kKnightAttacked;
       }
@@ -166,9 +169,9 @@ int32_t knight_value(const KPosition& p, int sq, bool pass) {
     const int rank = square_rank(knight.sq);
     if (rank != 5 && rank != 3 && rank != 7) continue;
     if (board::code_side(knight.code) == 0) {
-      t.material[0] += knight_value<0>(p, knight.sq, pass);
+      t.material[0] += knight_value<0>(p, knight.sq, pass, t.pass_matters);
     } else {
-      t.material[1] += knight_value<1>(p, knight.sq, pass);
+      t.material[1] += knight_value<1>(p, knight.sq, pass, t.pass_matters);
     }
   }
 }
@@ -191,7 +194,10 @@ int32_t knight_value(const KPosition& p, int sq, bool pass) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
     const int u = board::code_side(gold.code), e = 1 - u;
-    if (p.hand[e][kSilver] == 0 || !opponents_turn(t, u)) continue;
+    if (p.hand[e][kSilver] == 0) continue;
+    // The shape is tested on either turn: when it is there, the turn (and so
+    // the pass flag) decides, and the record notes that it did.
+    const bool applies = opponents_turn(t, u);
     const int g = gold.sq, back = -forward_step(u);
     for (int side : {-1, +1}) {
       // The drop square diagonally behind the gold; the rook it would fork.
@@ -199,7 +205,8 @@ int32_t knight_value(const KPosition& p, int sq, bool pass) {
       if (!is_empty_cell(p, x) || dir(p, u, x) != 0) continue;
       if (holds(p, u, g + 2 * back, kRook) || holds(p, u, g + 2 * side, kRook) ||
           holds(p, u, g + 2 * back + 2 * side, kRook)) {
-        t.material[u] -= kSilverForkOpen;
+        t.pass_matters = true;
+        if (applies) t.material[u] -= kSilverForkOpen;
       }
     }
   }
