@@ -1,7 +1,8 @@
 // How the full evaluation reads the position and the weight object: the words
 // its term groups share (a side's forward step and camps, the attack counts of a
 // square, the cells along a ray, the king-relative values as each side reads
-// them) and the one-line accessors of the weight object's tables.
+// them, the files whose pawn stands within a run of squares) and the one-line
+// accessors of the weight object's tables.
 //
 // Wall cells carry both side bits, so "holds a piece of side x" is true for a
 // wall; the attack records and the king-relative tables exist for the 81 board
@@ -10,7 +11,11 @@
 
 #include <array>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
@@ -67,6 +72,28 @@ inline int ray_first_square(const board::KPosition& p, int sq, int step) {
 }
 inline int ray_first_piece(const board::KPosition& p, int sq, int step) {
   return p.board[ray_first_square(p, sq, step)];
+}
+
+// The files 1..9 (bit f) whose entry of a side's pawn-file row lies within
+// [first, first + span]: the row's ten bytes compared at once where the
+// machine has it, as most files fail the test. The span is below 100 and the
+// squares at most 156, so a square below `first` wraps far above the span in
+// a byte as well.
+inline unsigned files_in_run(const uint8_t (&row)[10], unsigned first, unsigned span) {
+#if defined(__SSE2__)
+  // Sixteen bytes from the row's start stay inside the position: the row is
+  // followed by the other side's row or by the hand counts.
+  static_assert(offsetof(board::KPosition, pawn_file) + sizeof(board::KPosition::pawn_file) + 6 <=
+                sizeof(board::KPosition));
+  const __m128i cells = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+  const __m128i off = _mm_sub_epi8(cells, _mm_set1_epi8(static_cast<char>(first)));
+  const __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(off, _mm_set1_epi8(static_cast<char>(span))), off);
+  return static_cast<unsigned>(_mm_movemask_epi8(in)) & 0x3FEu;
+#else
+  unsigned files = 0;
+  for (int f = 1; f <= 9; ++f) files |= (row[f] - first <= span ? 1u : 0u) << f;
+  return files;
+#endif
 }
 
 // ---- The king-relative tables ----------------------------------------------------

@@ -15,8 +15,8 @@ void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v);
 
 }  // namespace
 
-void eval_position(const board::KPosition& p, int square, const board::KMove& last, board::KEvalRecord& r) {
-  if (r.flags & kPositionDone) return;
+bool eval_position(const board::KPosition& p, int square, const board::KMove& last, board::KEvalRecord& r) {
+  if (r.flags & kPositionDone) return true;
   r.flags |= kPositionDone;
   PositionTerms t(p, square, last, r);
 
@@ -38,6 +38,7 @@ void eval_position(const board::KPosition& p, int square, const board::KMove& la
   castle_shape_terms(t);
 
   for (int s = 0; s < 2; ++s) add16(r.mat[s].material_extra, t.material[s]);
+  return t.pass_matters;
 }
 
 }  // namespace eval

@@ -36,6 +36,9 @@ constexpr uint32_t kFullyEvaluated = kKingLinesDone | kPositionDone;
 // dropped in front of it. `last` is the move that led to the position (from 253
 // for a pass). The weight object and the stage block must be prepared
 // (eval_root_prepare, eval_setup_stage): the placement groups run exchanges.
-void eval_position(const board::KPosition& p, int square, const board::KMove& last, board::KEvalRecord& r);
+// Returns false when the terms added are the same whether or not `last` is a
+// pass (only its from square is read); true when they may differ, and when the
+// flag was already set.
+bool eval_position(const board::KPosition& p, int square, const board::KMove& last, board::KEvalRecord& r);
 
 }  // namespace eval

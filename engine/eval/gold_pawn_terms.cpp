@@ -2,10 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstddef>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "engine/eval/eval_access.h"
 #include "engine/eval/static_eval_tables.h"
@@ -89,27 +85,6 @@ void promoted_pawn_terms(PositionTerms& t, int s, int king) {
       t.attack[s] += kTokinThreat;
     }
   }
-}
-
-// The files 1..9 (bit f) whose entry of a side's pawn-file row lies within
-// [first, first + span]: the row's ten bytes compared at once where the
-// machine has it, as most files fail the test. The span is below 100 and the
-// squares at most 156, so a square below `first` wraps far above the span in
-// a byte as well.
-unsigned files_in_run(const uint8_t (&row)[10], unsigned first, unsigned span) {
-#if defined(__SSE2__)
-  // Sixteen bytes from the row's start stay inside the position: the row is
-  // followed by the other side's row or by the hand counts.
-  static_assert(offsetof(KPosition, pawn_file) + sizeof(KPosition::pawn_file) + 6 <= sizeof(KPosition));
-  const __m128i cells = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
-  const __m128i off = _mm_sub_epi8(cells, _mm_set1_epi8(static_cast<char>(first)));
-  const __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(off, _mm_set1_epi8(static_cast<char>(span))), off);
-  return static_cast<unsigned>(_mm_movemask_epi8(in)) & 0x3FEu;
-#else
-  unsigned files = 0;
-  for (int f = 1; f <= 9; ++f) files |= (row[f] - first <= span ? 1u : 0u) << f;
-  return files;
-#endif
 }
 
 void advanced_pawn_terms(PositionTerms& t, int s, int king) {

@@ -45,6 +45,10 @@ struct PositionTerms {
   int working_silver[2] = {0, 0};
   int silver_flags[2] = {0, 0};
   int32_t advance[2] = {0, 0};
+  // Set by a group whose terms would differ had the last move been a pass
+  // instead (or the other way round): the terms the evaluation adds then hold
+  // for this pass flag only.
+  bool pass_matters = false;
 };
 
 }  // namespace eval

@@ -1,6 +1,7 @@
 #include "engine/eval/rook_bishop_pawn_terms.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 
 #include "engine/eval/eval_access.h"
@@ -151,14 +152,17 @@ class RookPlacement {
   }
 
   // Step 8: the rook's pawn on rank 5 is ready to push against an undefended
-  // enemy pawn, on the turn that lets s move next.
+  // enemy pawn, on the turn that lets s move next. The shape is tested first:
+  // when it is there, the pass flag decides, and the record notes that it did.
   void PawnPushReady() {
-    const bool pass = t_.last.from == board::kPassSquare;
-    if ((s_ == p_.teban) == pass || dir(p_, e_, r_) != 0) return;
+    if (dir(p_, e_, r_) != 0) return;
     if (pawn_ == 0 || square_rank(pawn_) != 5 || own_rank(s_, q_) > 5) return;
     const int enemy = p_.pawn_file[e_][file_];
     if (enemy == 0 || own_rank(s_, enemy) != 3 || dir(p_, e_, enemy) != 0) return;
-    if (att(p_, e_, pawn_ + fwd_) < 2) v_ += kPawnPushReady;
+    if (att(p_, e_, pawn_ + fwd_) >= 2) return;
+    t_.pass_matters = true;
+    const bool pass = t_.last.from == board::kPassSquare;
+    if ((s_ == p_.teban) != pass) v_ += kPawnPushReady;
   }
 
   static constexpr int s_ = S, e_ = 1 - S, fwd_ = forward_step(S);
@@ -237,32 +241,40 @@ void bishop_placement_terms(PositionTerms& t) {
 
 void pawn_placement_terms(PositionTerms& t) {
   const KPosition& p = t.p;
-  // Unrolled over the sides too: each side's forward step and tables are then
-  // constants in its seven files.
+  // The files scored, 2-8, as bits of a pawn-file row.
+  constexpr unsigned kScoredFiles = 0x1FCu;
+  // Unrolled over the sides: each side's forward step, square run and tables
+  // are then constants.
 #pragma GCC unroll 2
   for (int u = 0; u < 2; ++u) {
-    const int fwd = forward_step(u);
-    // Unrolled: the loop's own count and jump showed next to the short test
-    // of each file.
+    const uint8_t(&row)[10] = p.pawn_file[u];
+    // Most pawns stand on ranks whose value needs no look around them: the
+    // seven entries are added as they are (0 for no pawn and for the other
+    // ranks), and only the files whose pawn stands on the other ranks are
+    // visited.
+    int32_t v = 0;
 #pragma GCC unroll 7
-    for (int f = 2; f <= 8; ++f) {
-      const int pawn = p.pawn_file[u][f];
-      if (pawn == 0) continue;
+    for (int f = 2; f <= 8; ++f) v += kPawnFlatBySquare[u][row[f]];
+    const int low_rank = u == 0 ? kPawnClassFirstRank : 10 - kPawnClassLastRank;
+    const int high_rank = u == 0 ? kPawnClassLastRank : 10 - kPawnClassFirstRank;
+    const unsigned first = board::square_of(1, low_rank);
+    const unsigned span = board::square_of(9, high_rank) - first;
+    const int fwd = forward_step(u);
+    for (unsigned files = files_in_run(row, first, span) & kScoredFiles; files != 0; files &= files - 1) {
+      const int f = std::countr_zero(files);
+      const int pawn = row[f];
       const int rank = square_rank(pawn);
-      // On most ranks (a pawn at home among them) the class does not matter.
-      int32_t v = kPawnRankFlat[u][rank];
-      if (v == kPawnByClass) {
-        // Blocked: the square ahead is taken (a wall too) or a pawn stands two
-        // ahead. That pawn can only be the enemy's (one own pawn per file), so
-        // the enemy's pawn square of the file tells it in one read.
-        const int ahead = pawn + fwd;
-        int i = !is_empty_cell(p, ahead) || p.pawn_file[1 - u][f] == ahead + fwd ? 2 : 0;
-        if (dir(p, u, pawn) > 0) ++i;
-        v = kPawnRank[u][i][rank];
-        if (v > kPawnFarValue && !backs_pawn(p, u, pawn - fwd)) v >>= 1;
-      }
-      t.material[u] += v;
+      // Blocked: the square ahead is taken (a wall too) or a pawn stands two
+      // ahead. That pawn can only be the enemy's (one own pawn per file), so
+      // the enemy's pawn square of the file tells it in one read.
+      const int ahead = pawn + fwd;
+      int i = !is_empty_cell(p, ahead) || p.pawn_file[1 - u][f] == ahead + fwd ? 2 : 0;
+      if (dir(p, u, pawn) > 0) ++i;
+      int32_t w = kPawnRank[u][i][rank];
+      if (w > kPawnFarValue && !backs_pawn(p, u, pawn - fwd)) w >>= 1;
+      v += w;
     }
+    t.material[u] += v;
   }
 }
 

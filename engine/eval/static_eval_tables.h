@@ -133,6 +133,43 @@ inline constexpr auto kPawnRankFlat = [] {
   return t;
 }();
 
+// kPawnRankFlat by side and square of the pawn: the flat value of the square's
+// rank, 0 on the ranks that need the pawn's class and for square 0 (no pawn on
+// the file). The pawn group adds a row's seven entries without a test each.
+inline constexpr auto kPawnFlatBySquare = [] {
+  std::array<std::array<int8_t, board::kBoardCells>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    for (int sq = board::kFirstSquare; sq <= board::kLastSquare; ++sq) {
+      const int32_t v = kPawnRankFlat[side][board::square_rank(sq)];
+      if (board::is_playing_square(sq) && v != kPawnByClass) t[side][sq] = static_cast<int8_t>(v);
+    }
+  }
+  return t;
+}();
+// The ranks (sente's view) whose pawns need their class: one run of ranks, so
+// that their squares are one run of square numbers for either side.
+inline constexpr int kPawnClassFirstRank = [] {
+  int r = 1;
+  while (kPawnRankFlat[0][r] != kPawnByClass) ++r;
+  return r;
+}();
+inline constexpr int kPawnClassLastRank = [] {
+  int r = 9;
+  while (kPawnRankFlat[0][r] != kPawnByClass) --r;
+  return r;
+}();
+static_assert([] {
+  for (int side = 0; side < 2; ++side) {
+    for (int rank = 1; rank <= 9; ++rank) {
+      const int sente_rank = side == 0 ? rank : 10 - rank;
+      const bool by_class = sente_rank >= kPawnClassFirstRank && sente_rank <= kPawnClassLastRank;
+      if ((kPawnRankFlat[side][rank] == kPawnByClass) != by_class) return false;
+      if (!by_class && (kPawnRankFlat[side][rank] < INT8_MIN || kPawnRankFlat[side][rank] > INT8_MAX)) return false;
+    }
+  }
+  return true;
+}());
+
 // A knight beside an own pawn, by where the pawn stands: 0 none (or three
 // ranks ahead), 1 two ranks ahead, 2 one ahead, 3 level, 4 one behind.
 inline constexpr std::array<int32_t, 5> kKnightPawn = {5, 0, 2, -1, -2};

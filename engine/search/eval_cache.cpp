@@ -13,6 +13,8 @@ namespace {
 constexpr uint32_t kEntries = EvalCache::kEntries;
 constexpr uint32_t kFilled = 1u << 31;
 constexpr uint32_t kPassFlag = 1;
+// The entry's terms are the same with either pass flag: it serves both.
+constexpr uint32_t kEitherPass = 1u << 30;
 constexpr int kFields = EvalCache::kFields;
 
 // The fields the full evaluation adds to, in the order the entries keep them.
@@ -41,16 +43,17 @@ void evaluate_cached(EvalCache& cache, const board::KPosition& p, const board::K
   const uint32_t tag = kFilled | static_cast<uint32_t>(silver_square) << 1 | (is_pass(last) ? kPassFlag : 0);
   EvalCache::Entry& e = cache.table[key.word[0] & (kEntries - 1)];
   const Fields fields(r);
-  if (e.tag == tag && e.key == key && e.settings == eval::eval_setup.eval_settings_count) {
+  const uint32_t compared = e.tag & kEitherPass ? ~(kEitherPass | kPassFlag) : ~0u;
+  if (((e.tag ^ tag) & compared) == 0 && e.key == key && e.settings == eval::eval_setup.eval_settings_count) {
     for (int i = 0; i < kFields; ++i) *fields.f[i] = static_cast<int16_t>(*fields.f[i] + e.extra[i]);
     r.flags |= eval::kFullyEvaluated;
     return;
   }
   int16_t before[kFields];
   for (int i = 0; i < kFields; ++i) before[i] = *fields.f[i];
-  evaluate_fully(p, r, silver_square, last);
+  const bool pass_matters = evaluate_fully(p, r, silver_square, last);
   e.key = key;
-  e.tag = tag;
+  e.tag = pass_matters ? tag : tag | kEitherPass;
   e.settings = eval::eval_setup.eval_settings_count;
   for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(*fields.f[i] - before[i]);
 }

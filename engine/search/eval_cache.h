@@ -8,7 +8,9 @@
 // which every entry holds as it was when stored). The same position comes
 // back often (in the next iteration, through transpositions, after a
 // re-search), so its terms are kept by its key and added again instead of
-// being worked out anew; a result is the same either way.
+// being worked out anew; a result is the same either way. Most positions'
+// terms do not depend on the pass flag (the evaluation tells when they do):
+// such an entry serves the position reached by a move and by a pass alike.
 //
 // State: one table per think, in the think's context (ThinkContext::eval_cache),
 // cleared at think start (eval_cache_clear); used by the node search and the
@@ -30,7 +32,7 @@ struct EvalCache {
   static constexpr int kFields = 6;
   struct Entry {
     board::KHashKey key;
-    uint32_t tag;       // filled bit 31 | square << 1 | pass flag; 0 empty
+    uint32_t tag;       // filled bit 31 | either-pass bit 30 | square << 1 | pass flag; 0 empty
     uint32_t settings;  // eval::eval_setup.eval_settings_count when stored
     int16_t extra[kFields];
   };

@@ -21,10 +21,11 @@ constexpr int kMateSearchBelowPly = 3;
 
 }  // namespace
 
-void evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last) {
-  if (fully_evaluated(r)) return;
+bool evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last) {
+  if (fully_evaluated(r)) return true;
+  // The king lines do not read the last move.
   eval::eval_king_kiki(p, r);
-  eval::eval_position(p, silver_square, last, r);
+  return eval::eval_position(p, silver_square, last, r);
 }
 
 void store_mate(const board::KHashKey& key, board::KMoveWord mate) {

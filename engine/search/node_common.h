@@ -26,8 +26,10 @@ inline board::KHashKey child_key(board::KHashKey key, const board::KMove& m) {
 }
 
 // Completes the node's record (the king lines, then the whole board) unless it
-// is fully evaluated; `last` is the move that led to the position.
-void evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last);
+// is fully evaluated; `last` is the move that led to the position. Returns
+// whether the terms added may depend on `last` being a pass (see
+// eval::eval_position; true when the record was already complete).
+bool evaluate_fully(const board::KPosition& p, board::KEvalRecord& r, int silver_square, const board::KMove& last);
 inline bool fully_evaluated(const board::KEvalRecord& r) {
   return (r.flags & eval::kFullyEvaluated) == eval::kFullyEvaluated;
 }

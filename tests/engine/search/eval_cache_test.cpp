@@ -2,7 +2,8 @@
 // positions and the positions one move later, whatever the cache held before
 // (the same position with another examined square or pass flag, or from before
 // a root adjustment of the strategy cells), a node completed through the cache
-// carries the record that completing it from scratch gives.
+// carries the record that completing it from scratch gives; an entry that
+// serves either pass flag never serves a position whose terms read the flag.
 #include "engine/search/eval_cache.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +107,33 @@ bool same_terms(const board::KEvalRecord& a, const board::KEvalRecord& b) {
     }
   }
   return true;
+}
+
+// Positions where the pass flag changes the terms, one for each term that reads
+// it: sente's knight on 55 chased by a pawn drop on 54 (gote may drop first
+// only after a pass), sente's rook behind its pawn on 25 ready to push against
+// gote's undefended pawn on 23 (on sente's turn), and sente's gold on 57 with
+// the rook on 59, open to a silver drop on 48 or 68 (on gote's turn). Whichever
+// flag the cache saw first, the other is worked out anew.
+TEST(EvalCache, TermsThatReadThePassFlagAreNotServedForTheOtherFlag) {
+  struct Case {
+    const char* scene;
+    int teban;
+  };
+  KMove moved = board::pass_move();
+  moved.from = board::kInHand;  // any move but a pass: only its from square is read
+  const KMove pass = board::pass_move();
+  for (const Case& c : {Case{"K59 k51 N55 *p", 0}, Case{"R28 P25 p23 K59 k51", 0}, Case{"G57 R59 K99 k11 *s", 1}}) {
+    KPosition p = board::testing::load(board::testing::scene(c.scene, c.teban));
+    testing::prepare_evaluation(p);
+    for (bool pass_first : {false, true}) {
+      eval_cache_clear(cache());
+      board::KEvalRecord first{}, second{};
+      ASSERT_TRUE(cached_matches(p, 0, pass_first ? pass : moved, &first)) << c.scene;
+      EXPECT_TRUE(cached_matches(p, 0, pass_first ? moved : pass, &second)) << c.scene;
+      EXPECT_FALSE(same_terms(first, second)) << c.scene;
+    }
+  }
 }
 
 // A cell that a term reads: sente's knight on 25 may be chased by a pawn drop
