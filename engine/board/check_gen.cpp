@@ -45,6 +45,21 @@ constexpr auto kNearFrom = [] {
   return t;
 }();
 
+// Bit i set for the near-table rows whose from-square lies on the board, by
+// side and king square: the walk over the rows passes over the others at once.
+static_assert(kNearRows <= 32);
+constexpr auto kNearRowsOnBoard = [] {
+  std::array<std::array<uint32_t, kBoardCells>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    for (int king = 0; king < kBoardCells; ++king) {
+      for (int i = 0; i < kNearRows; ++i) {
+        if (is_playing_square(king + kNearFrom[side][i])) t[side][king] |= 1u << i;
+      }
+    }
+  }
+  return t;
+}();
+
 // The near-table class of a piece code, -1 for pieces without one.
 int near_class(int code) {
   switch (code_class(code)) {
@@ -73,8 +88,8 @@ class CheckGen {
     NearChecks();
     KnightPromotions();
     KnightChecks();
-    NeighbourSliders(kRook, kDiagonalSteps);
-    NeighbourSliders(kBishop, kBishopOrthogonalTargets);
+    NeighbourSliders<kRook>(kDiagonalSteps);
+    NeighbourSliders<kBishop>(kBishopOrthogonalTargets);
     LancePromotions();
     LongRange();
     LanceCapture();
@@ -163,10 +178,10 @@ class CheckGen {
   void NearChecks() {
     const std::array<int, kNearRows>& from_offsets = kNearFrom[side_];
     const int king = king_, own = side_bit(side_);
-    for (int i = 0; i < kNearRows; ++i) {
+    for (uint32_t rows = kNearRowsOnBoard[side_][king]; rows != 0; rows &= rows - 1) {
+      const int i = std::countr_zero(rows);
       const NearRow& row = oute_near_table[i];
       const int from = king + from_offsets[i];
-      if (!is_playing_square(from)) continue;
       const int n = p_.board[from];
       if (n >= kPieceCount || !(p_.piece[n].code & own)) continue;
       const int cls = near_class(p_.piece[n].code);
@@ -209,8 +224,9 @@ class CheckGen {
 
   // Rooks onto the king's diagonal neighbours (bishops onto its orthogonal
   // ones): an unpromoted one must promote there, a promoted one checks as it is.
-  void NeighbourSliders(int kind, const std::array<int, 4>& targets) {
-    const int first = kKindRange[kind].first;
+  template <int kKind>
+  void NeighbourSliders(const std::array<int, 4>& targets) {
+    constexpr int first = kKindRange[kKind].first;
     for (int off : targets) {
       const int to = Off(off);
       if (blocked_for(p_, side_, to)) continue;
@@ -248,7 +264,8 @@ class CheckGen {
       const int u = kDirectionSteps[i];
       const int first = i < 4 ? kKindRange[kRook].first : kKindRange[kBishop].first;
       const uint32_t mask = 3u << first;
-      for (int to = king + u; !blocked_for(p_, side, to); to += u) {
+      int to = king + u;
+      for (; !blocked_for(p_, side, to); to += u) {
         ForEach(kiki_at(p_, to).direct[side][0] & mask, [&](int n) {
           const int from = p_.piece[n].sq;
           const int pin = Pin(n, from);
@@ -257,13 +274,14 @@ class CheckGen {
         });
         if (!Empty(to)) break;
       }
+      // The walk ends on the line's first cell that is not empty.
+      line_end_[i] = to;
     }
   }
 
   // A lance capturing the first piece before the king on the king's file.
   void LanceCapture() {
-    int to = king_ - forward_step(side_);
-    while (Empty(to)) to -= forward_step(side_);
+    const int to = line_end_[kDirectionNumber[direction_slot(-forward_step(side_))]];
     if (!holds_piece_of(p_, opp_, to)) return;
     ForEach(Attackers(to, 18, 21), [&](int n) {
       if (code_class(p_.piece[n].code) != kLance) return;
@@ -285,9 +303,9 @@ class CheckGen {
   // every move off that line uncovers a check.
   void Discovered() {
     const int sign = side_ == 0 ? 1 : -1;
-    for (int u : kDirectionSteps) {
-      int sq = king_ + u;
-      while (Empty(sq)) sq += u;
+    for (int d = 0; d < 8; ++d) {
+      const int u = kDirectionSteps[d];
+      const int sq = line_end_[d];
       if (!holds_piece_of(p_, side_, sq)) continue;
       int behind = sq + u;
       while (Empty(behind)) behind += u;
@@ -321,6 +339,10 @@ class CheckGen {
   KMove* out_;
   int n_ = 0;
   const int side_, opp_, king_, own_king_;
+  // The first cell that is not empty on each of the king's eight lines
+  // (kDirectionSteps order): the long-range walk finds them, the lance capture
+  // and the discovered section read them.
+  int line_end_[8];
 };
 
 }  // namespace

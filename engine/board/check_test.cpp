@@ -32,12 +32,11 @@ inline constexpr auto kReachByDiff = [] {
   return t;
 }();
 
-// The discovered-check test's body, inlined into the check test.
-[[gnu::always_inline]] inline int discovered(const KPosition& p, int side, int king_sq, int sq, int n) {
-  if (king_sq >= kInHand) return 0;
-  const KKiki& k = kiki_at(p, sq);
-  uint32_t sliders = k.direct[side][0] & k.line[side];
-  if (sliders == 0) return 0;
+// The discovered-check test past its first look, once a slider of the side
+// is known to bear on the square along its line: the line from the king, the
+// first piece on it, and a slider beyond on the same line. Most squares carry
+// no such slider, so the callers ask this behind the first look.
+[[gnu::always_inline]] inline int discovered_line(const KPosition& p, int king_sq, int sq, int n, uint32_t sliders) {
   const int d = line_direction(king_sq, sq);
   if (d == 0) return 0;
   int t = king_sq + d;
@@ -52,12 +51,40 @@ inline constexpr auto kReachByDiff = [] {
   return 0;
 }
 
+// The sliders of the side on lines through the square (the first look).
+[[gnu::always_inline]] inline uint32_t sliders_through(const KPosition& p, int side, int sq) {
+  const KKiki& k = kiki_at(p, sq);
+  return k.direct[side][0] & k.line[side];
+}
+
+// Whether the moved piece's slide from its destination along u reaches the
+// king: the walk passes the origin, which the mover has left.
+[[gnu::noinline]] bool slide_reaches(const KPosition& p, const KMove& m, int u, int king) {
+  int t = m.to + u;
+  while (p.board[t] == kEmptyNumber || t == m.from) t += u;
+  return t == king;
+}
+
+// The check a board move uncovers (6) or not (0), given the sliders through
+// its origin: none when it moves along the uncovered line (a knight never does).
+[[gnu::noinline]] int uncovered_check(const KPosition& p, const KMove& m, int king, uint32_t sliders) {
+  const int d = discovered_line(p, king, m.from, m.piece, sliders);
+  if (d == 0) return 0;
+  if (code_class(m.code) == kKnight) return 6;
+  const int line = line_direction(m.from, m.to);
+  return line == d || line == -d ? 0 : 6;
+}
+
 }  // namespace
 
 int is_discovered_oute(const KPosition& p, int side, int king_sq, int sq, int n) {
-  return discovered(p, side, king_sq, sq, n);
+  if (king_sq >= kInHand) return 0;
+  const uint32_t sliders = sliders_through(p, side, sq);
+  return sliders == 0 ? 0 : discovered_line(p, king_sq, sq, n, sliders);
 }
 
+// The frequent answers (a step check, no check by a drop, no slider through
+// the origin) take no call; the walks are out of line.
 int is_oute(const KPosition& p, const KMove& m) {
   const int side = p.teban;
   const int king = p.piece[1 - side].sq;
@@ -67,19 +94,12 @@ int is_oute(const KPosition& p, const KMove& m) {
   const int rel = side_offset(king - m.to, side);
   const uint8_t reach = kReachByDiff[code_class(code)][kMaxDifference + rel];
   if (reach & kStepReach) return 1;
-  if (reach & kSlideLine) {
-    const int u = side_offset(kDirByDiff[kMaxDifference + rel], side);
-    int t = m.to + u;
-    // The mover has left its origin, so the walk passes it.
-    while (p.board[t] == kEmptyNumber || t == m.from) t += u;
-    if (t == king) return 2;
+  if ((reach & kSlideLine) && slide_reaches(p, m, side_offset(kDirByDiff[kMaxDifference + rel], side), king)) {
+    return 2;
   }
   if (m.from == kInHand) return 0;
-  const int d = discovered(p, side, king, m.from, m.piece);
-  if (d == 0) return 0;
-  if (code_class(m.code) == kKnight) return 6;
-  const int line = line_direction(m.from, m.to);
-  return line == d || line == -d ? 0 : 6;
+  const uint32_t sliders = sliders_through(p, side, m.from);
+  return sliders == 0 ? 0 : uncovered_check(p, m, king, sliders);
 }
 
 }  // namespace board

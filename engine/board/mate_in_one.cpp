@@ -98,40 +98,57 @@ bool refuted(const KPosition& p, const KMove& m, bool count_xray) {
 template <int S>
 constexpr const std::array<int, 8>& kNeighbourSteps = S == 0 ? kSenteKingSteps : kKingSteps;
 
-// The pretest for attacker S. The side is a constant so that the eight
-// neighbours are fixed offsets from the king and the attack counts read are
-// fixed fields: the search asks this at most of its nodes.
+// The first look at the eight neighbours for attacker S: bit i of `blocked`
+// set when the king cannot step to neighbour i (its own piece or a wall stands
+// there, or the attacker attacks it); bit i of `open` set when the neighbour is
+// free of the king's pieces and walls, the attacker reaches it (directly or by
+// x-ray) and the defender covers it at most once: only those can take a
+// mating piece. The side is a constant so that the eight neighbours are fixed
+// offsets from the king and the attack counts read are fixed fields: the
+// search asks this at most of its nodes.
+struct NeighbourLook {
+  uint32_t blocked;
+  uint32_t open;
+};
+
 template <int S>
-[[gnu::always_inline]] inline int pretest_side(const KPosition& p, int king) {
-  // One look at each neighbour: bit i of the mask set when the king cannot step
-  // to neighbour i (its own piece or a wall stands there, or the attacker
-  // attacks it), and, in order, the neighbours free of its own pieces and walls
-  // that the attacker reaches (directly or by x-ray) and the defender covers
-  // at most once: only those can take a mating piece.
+[[gnu::always_inline]] inline NeighbourLook look_around(const KPosition& p, int king) {
   constexpr int kDefender = side_bit(1 - S);
   constexpr const std::array<int, 8>& steps = kNeighbourSteps<S>;
   // The king's cell and attack record as bases: each neighbour is a constant
   // offset from them (a wall neighbour is passed over before its record).
   const uint8_t* cells = &p.board[king];
   const KKiki* records = &kiki_at(p, king);
-  int m = 0;
-  int open[8];
-  int open_count = 0;
+  uint32_t blocked = 0, open = 0;
 #pragma GCC unroll 8
   for (int i = 0; i < 8; ++i) {
     if (p.piece[cells[steps[i]]].code & kDefender) {
-      m |= 1 << i;
+      blocked |= 1u << i;
       continue;
     }
+    // Most neighbours are not attacked at all: free for the king and no
+    // square for a mating piece (the counts are never negative).
     const KKiki& k = records[steps[i]];
-    if (k.direct_count[S] > 0) m |= 1 << i;
-    if (k.direct_count[S] + k.xray_count[S] > 0 && k.direct_count[1 - S] < 2) open[open_count++] = i;
+    if ((k.direct_count[S] | k.xray_count[S]) == 0) continue;
+    if (k.direct_count[S] > 0) blocked |= 1u << i;
+    if (k.direct_count[1 - S] < 2) open |= 1u << i;
   }
+  return {blocked, open};
+}
+
+// The rest of the pretest once the first look left a chance: a knight's mate
+// of a boxed-in king, then a drop or a move onto an open neighbour that covers
+// every square left. Out of line, so that the frequent early answer of the
+// first look sets up no frame for it.
+template <int S>
+[[gnu::noinline]] int pretest_cover(const KPosition& p, int king, NeighbourLook look) {
+  constexpr const std::array<int, 8>& steps = kNeighbourSteps<S>;
+  const uint32_t m = look.blocked;
   if (m == 0xff && knight_mate_possible(p, S, king)) return 1;
 
   constexpr int kDropKinds[5] = {kGold, kRook, kBishop, kSilver, kLance};
-  for (int j = 0; j < open_count; ++j) {
-    const int i = open[j];
+  for (uint32_t set = look.open; set != 0; set &= set - 1) {
+    const int i = std::countr_zero(set);
     const int sq = king + steps[i];
     const KKiki& k = kiki_at(p, sq);
     const int attacks = k.direct_count[S] + k.xray_count[S];
@@ -141,16 +158,25 @@ template <int S>
       }
     }
     if (attacks < 2) continue;
-    uint64_t set = kiki_direct64(k, S);
-    for (int j2 = 0; j2 < k.direct_count[S] && set != 0; ++j2) {
-      const int n = 63 - std::countl_zero(set);
-      set &= ~(uint64_t{1} << n);
+    uint64_t attackers = kiki_direct64(k, S);
+    for (int j = 0; j < k.direct_count[S] && attackers != 0; ++j) {
+      const int n = 63 - std::countl_zero(attackers);
+      attackers &= ~(uint64_t{1} << n);
       int cls = code_class(p.piece[n].code);
       if (can_promote(p.piece[n].code) && (in_camp(S, p.piece[n].sq) || in_camp(S, sq))) cls |= kPromotedBit;
       if ((kMateCoverTable[mate_cover_row(cls)][i] | m) == 0xff) return 1;
     }
   }
   return 0;
+}
+
+// The pretest for attacker S: no open neighbour and a king not boxed in leave
+// no mate to look for.
+template <int S>
+[[gnu::always_inline]] inline int pretest_side(const KPosition& p, int king) {
+  const NeighbourLook look = look_around<S>(p, king);
+  if (look.open == 0 && look.blocked != 0xff) return 0;
+  return pretest_cover<S>(p, king, look);
 }
 
 // The pretest's body, inlined into the one-move mate finder (which the search

@@ -7,11 +7,13 @@
 
 #include "engine/board/eval_record.h"
 #include "engine/board/hash_key.h"
+#include "engine/board/mate_in_one.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
 #include "engine/eval/eval_position.h"
 #include "engine/search/move_list.h"
 #include "engine/search/node_records.h"
+#include "engine/search/search_words.h"
 #include "engine/search/think_context.h"
 
 namespace search {
@@ -48,8 +50,20 @@ void store_mate(const board::KHashKey& key, board::KMoveWord mate);
 // nothing. A mate found is stored for the position's key, its first move in
 // `mate`. No test that sets the mate solver's time limit starts while a stop is
 // asked for.
-bool opponent_mates(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int mover, bool search_allowed,
-                    board::KMoveWord* mate);
+//
+// The node searches ask after nearly every move and nearly every answer is
+// "no", so the one-move test and the early answers are inline here; the
+// answers that need the mate solver are out of line (node_common.cpp).
+bool opponent_mates_beyond_one(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int mover,
+                               bool search_allowed, board::KMoveWord* mate);
+bool opponent_mates_in_one(const KSearchNode& child, board::KMoveWord w, board::KMoveWord* mate);
+inline bool opponent_mates(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int mover, bool search_allowed,
+                           board::KMoveWord* mate) {
+  board::KMoveWord w = 0;
+  if (board::ichite_zume(*child.position, &w)) return opponent_mates_in_one(child, w, mate);
+  if (child.tsume_mark != 0 || think_words.control.load() == kThinkStop) return false;
+  return opponent_mates_beyond_one(cx, node, child, mover, search_allowed, mate);
+}
 
 // The draw value of a repetition from the side to move's view.
 int draw_value(const ThinkContext& cx, int side_to_move);
