@@ -471,7 +471,10 @@ void step_attacks(KPosition& p, int n, int q, int code, KPlySquare* layer) {
 // does not matter for the result: only a piece's own slides read its bits, and
 // the mover has none.
 template <class Track>
-void do_step_move(KPosition& p, const KMove& m, Track track, UndoLog& log) {
+void do_step_move(KPosition& p, const KMove& move, Track track, UndoLog& log) {
+  // A copy the record writes below cannot change (they go through byte
+  // pointers, which may point anywhere): its fields stay in registers.
+  const KMove m = move;
   const int n = m.piece, cap = m.captured;
   RaySet rays;
   rays.collect(p, m.from, n, cap);
@@ -509,7 +512,8 @@ void undo_step_attacks(KPosition& p, const KMove& m, KPlySquare* counters) {
 
 // `layer` is the per-ply layer whose capture list is built, or -1.
 template <class Track>
-void do_board_move(KPosition& p, const KMove& m, Track track, int layer) {
+void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
+  const KMove m = move;  // kept in registers (see do_step_move)
   KikiWriter<Track> w{p, track};
   const int n = m.piece, from = m.from, to = m.to, cap = m.captured;
   const int o = 1 - code_side(m.code);
