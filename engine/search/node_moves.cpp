@@ -324,7 +324,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     }
   }
   // 8. Pattern class and pair key, the en-prise marker, the move, quick mates.
-  const int child_class = ply_ > 3 ? exchange_pattern_classify(cx_, p_) : 0;
+  const int child_class = patterns_ ? exchange_pattern_classify(cx_, p_) : 0;
   const bool gives_check = board::is_oute(p_, m) != 0;
   uint32_t pair = 0;
   if (!gives_check) {
