@@ -60,7 +60,7 @@ int direct(const KPosition& p, int side, int sq) { return board::kiki_at(p, sq).
 
 // The placed value of a piece of class `cls` of `side` on `sq` by the mode.
 int placed_value(const KPosition& p, int side, int cls, int sq, int mode) {
-  if (mode == 0) return board::exchange_flat_value(cls) + board::senkei_cell(side, cls, sq);
+  if (mode == 0) return board::exchange_strategy_value(side, cls, sq);
   return board::exchange_king_value(p, side, cls, sq);
 }
 
@@ -124,7 +124,7 @@ int drop_score(const KPosition& p, const KMove& m, int t) {
 
 // What scoring a node's board moves reads alike for every move: the sides, the
 // direction of play, the enemy king, the stage's mode and the side's rooks on
-// the board (a move off a rook's file may open it).
+// the board (a move off a rook's file may open it); and the last exchange it played out.
 struct BoardMoveFrame {
   int s, o, sb, ob, f;
   int king;
@@ -132,6 +132,11 @@ struct BoardMoveFrame {
   int rooks = 0;
   int rook_number[2] = {};
   int rook_file[2] = {};
+  // The last exchange played out on an attacked destination: a promotion and
+  // its non-promoting twin follow each other and play out the same exchange
+  // (the exchange decides promotion by itself).
+  int exchange_piece = -1, exchange_square = 0, exchange_captured = 0;
+  int exchange_value = 0, exchange_first = 0;
 
   BoardMoveFrame(const KPosition& p, int t_, int mode_)
       : s(p.teban),
@@ -154,7 +159,7 @@ struct BoardMoveFrame {
   }
 };
 
-int board_move_score(const KPosition& p, const BoardMoveFrame& w, const KMove& m, int n) {
+int board_move_score(const KPosition& p, BoardMoveFrame& w, const KMove& m, int n) {
   const int s = w.s, o = w.o;
   const int ob = w.ob;
   const int f = w.f;
@@ -177,8 +182,15 @@ int board_move_score(const KPosition& p, const BoardMoveFrame& w, const KMove& m
 
   int v = 0, first = 0;
   if (direct(p, o, q) > 0) {
-    v = mode == 0 ? board::exchange_eval_pos(p, s, c, q, m.piece, &first)
-                  : board::exchange_eval(p, s, c, q, m.piece, &first);
+    if (m.piece != w.exchange_piece || q != w.exchange_square || c != w.exchange_captured) {
+      w.exchange_value = mode == 0 ? board::exchange_eval_pos(p, s, c, q, m.piece, &w.exchange_first)
+                                   : board::exchange_eval(p, s, c, q, m.piece, &w.exchange_first);
+      w.exchange_piece = m.piece;
+      w.exchange_square = q;
+      w.exchange_captured = c;
+    }
+    v = w.exchange_value;
+    first = w.exchange_first;
   } else {
     if ((k == board::kRook || k == board::kBishop) && board::in_camp(s, a)) {
       v = kMajorInCamp;
@@ -252,7 +264,7 @@ int order_depth_cut(int score, int bound, int stand, int index) {
 void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
   const int mode = board::think_board.generator_words.game_stage;
   const int t = (mode + 1) / 2;
-  const BoardMoveFrame frame(p, t, mode);
+  BoardMoveFrame frame(p, t, mode);
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
     const KMove& m = *ln->move;
     int score = 0;
