@@ -124,7 +124,7 @@ int drop_score(const KPosition& p, const KMove& m, int t) {
 
 // What scoring a node's board moves reads alike for every move: the sides, the
 // direction of play, the enemy king, the stage's mode and the side's rooks on
-// the board (a move off a rook's file may open it); and the last exchange it played out.
+// the board (a move off a rook's file may open it).
 struct BoardMoveFrame {
   int s, o, sb, ob, f;
   int king;
@@ -132,11 +132,6 @@ struct BoardMoveFrame {
   int rooks = 0;
   int rook_number[2] = {};
   int rook_file[2] = {};
-  // The last exchange played out on an attacked destination: a promotion and
-  // its non-promoting twin follow each other and play out the same exchange
-  // (the exchange decides promotion by itself).
-  int exchange_piece = -1, exchange_square = 0, exchange_captured = 0;
-  int exchange_value = 0, exchange_first = 0;
 
   BoardMoveFrame(const KPosition& p, int t_, int mode_)
       : s(p.teban),
@@ -159,7 +154,15 @@ struct BoardMoveFrame {
   }
 };
 
-int board_move_score(const KPosition& p, BoardMoveFrame& w, const KMove& m, int n) {
+// The last exchange played out on an attacked destination: a promotion and
+// its non-promoting twin follow each other and play out the same exchange
+// (the exchange decides promotion by itself).
+struct LastExchange {
+  int piece = -1, square = 0, captured = 0;
+  int value = 0, first = 0;
+};
+
+int board_move_score(const KPosition& p, const BoardMoveFrame& w, LastExchange& last, const KMove& m, int n) {
   const int s = w.s, o = w.o;
   const int ob = w.ob;
   const int f = w.f;
@@ -182,15 +185,13 @@ int board_move_score(const KPosition& p, BoardMoveFrame& w, const KMove& m, int 
 
   int v = 0, first = 0;
   if (direct(p, o, q) > 0) {
-    if (m.piece != w.exchange_piece || q != w.exchange_square || c != w.exchange_captured) {
-      w.exchange_value = mode == 0 ? board::exchange_eval_pos(p, s, c, q, m.piece, &w.exchange_first)
-                                   : board::exchange_eval(p, s, c, q, m.piece, &w.exchange_first);
-      w.exchange_piece = m.piece;
-      w.exchange_square = q;
-      w.exchange_captured = c;
+    if (m.piece != last.piece || q != last.square || c != last.captured) {
+      last.value = mode == 0 ? board::exchange_eval_pos(p, s, c, q, m.piece, &first)
+                             : board::exchange_eval(p, s, c, q, m.piece, &first);
+      last = {m.piece, q, c, last.value, first};
     }
-    v = w.exchange_value;
-    first = w.exchange_first;
+    v = last.value;
+    first = last.first;
   } else {
     if ((k == board::kRook || k == board::kBishop) && board::in_camp(s, a)) {
       v = kMajorInCamp;
@@ -264,7 +265,8 @@ int order_depth_cut(int score, int bound, int stand, int index) {
 void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
   const int mode = board::think_board.generator_words.game_stage;
   const int t = (mode + 1) / 2;
-  BoardMoveFrame frame(p, t, mode);
+  const BoardMoveFrame frame(p, t, mode);
+  LastExchange last;
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
     const KMove& m = *ln->move;
     int score = 0;
@@ -273,7 +275,7 @@ void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
     } else if (m.from == board::kInHand) {
       score = drop_score(p, m, t);
     } else {
-      score = board_move_score(p, frame, m, n);
+      score = board_move_score(p, frame, last, m, n);
     }
     ln->score = clamp16(score);
   }
