@@ -96,7 +96,8 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   board::think_board.generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, strategies, r.play_style);
   eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, strategies);
-  eval_cache_clear(cx.eval_cache);
+  // The evaluation cache is not emptied: the set-up above raised the settings
+  // count, so no entry of an earlier think matches any more.
 
   int32_t max_limit = 0;
   const int32_t base = time_for_move(p, r.time[0], r.time[1], &max_limit);

@@ -10,9 +10,11 @@
 // re-search), so its terms are kept by its key and added again instead of
 // being worked out anew; a result is the same either way.
 //
-// State: one table per think, in the think's context (ThinkContext::eval_cache),
-// cleared at think start (eval_cache_clear); used by the node search and the
-// quiescence search only.
+// State: one table in the think's context (ThinkContext::eval_cache), empty
+// when the context is made; used by the node search and the quiescence search
+// only. A think does not empty it: each think's set-up raises the settings
+// count, so the entries of earlier thinks never match (eval_cache_clear
+// empties it where a caller wants that).
 #pragma once
 
 #include <cstdint>
@@ -38,8 +40,7 @@ struct EvalCache {
 };
 static_assert(sizeof(EvalCache::Entry) == 32);
 
-// Empties the cache: at think start, after the weights and the strategy cells
-// of the think are set.
+// Empties the cache.
 void eval_cache_clear(EvalCache& cache);
 
 // Asks the processor to bring the key's entry into the cache, ahead of the
