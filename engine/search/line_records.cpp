@@ -78,12 +78,10 @@ void rook_file_register(ThinkContext& cx, const KPosition& p, const KHashKey& ke
   set_counts_from(cx, ply);
 }
 
-PathRepetition path_repetition_test(const KPosition& p, const KMove& move, const KHashKey& key, int ply,
-                                    const KMove* stack, int flag) {
+PathRepetition path_repetition_found(const board::KPathRepEntry& e, const KPosition& p, const KMove& move, int ply,
+                                     const KMove* stack, int flag) {
   using R = PathRepetition;
-  const board::KPathRepEntry* e = board::path_rep_find(key);
-  if (e == nullptr) return R::kNone;
-  const int s = static_cast<int>(e->first_value);
+  const int s = static_cast<int>(e.first_value);
   const int d = ply - s;
   if (d < 3) return R::kNone;
   auto any_pass = [&](int first, int end) {
@@ -98,7 +96,7 @@ PathRepetition path_repetition_test(const KPosition& p, const KMove& move, const
     }
     return true;
   };
-  if (e->second_value == kPathOneMoveAway) {
+  if (e.second_value == kPathOneMoveAway) {
     if (d % 2 == 0) return R::kNone;
     return any_pass(s + 1, ply + 1) ? R::kPassedDetour : R::kPassOver;
   }
