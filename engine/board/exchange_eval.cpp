@@ -74,7 +74,7 @@ struct KingRelativeModel {
 };
 
 struct StrategyModel {
-  int operator()(int side, int cls, int sq) const { return exchange_flat_value(cls) + senkei_cell(side, cls, sq); }
+  int operator()(int side, int cls, int sq) const { return exchange_strategy_value(side, cls, sq); }
 };
 
 // One side's capturers in the order they are taken: the direct attackers from
@@ -161,10 +161,9 @@ int exchange(const KPosition& p, int s, int code, int q, int first, int* out_fir
   Attackers attackers[2];
   attackers[s].collect(k, s, first);
   attackers[1 - s].collect(k, 1 - s, -1);
-  int held[2][kPawn + 1];
-  for (int side = 0; side < 2; ++side) {
-    for (int kind = 0; kind <= kPawn; ++kind) held[side][kind] = p.hand[side][kind];
-  }
+  // The pieces each side has taken so far, by kind: its hand holds that many
+  // more than the position's.
+  uint8_t taken[2][kPawn + 1] = {};
 
   int balance[kMaxBalances];
   int count = 0;
@@ -179,7 +178,7 @@ int exchange(const KPosition& p, int s, int code, int q, int first, int* out_fir
       break;
     }
     int gain = 0;
-    if (kind >= kRook && kind <= kPawn) gain = exchange_hand_value(kind, held[side][kind]++);
+    if (kind >= kRook && kind <= kPawn) gain = exchange_hand_value(kind, p.hand[side][kind] + taken[side][kind]++);
     const int f = p.piece[piece].sq;
     const int cls = code_class(p.piece[piece].code);
     const int after = can_promote(cls) && (in_camp(side, f) || in_camp(side, q)) ? cls | kPromotedBit : cls;

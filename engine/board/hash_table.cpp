@@ -152,13 +152,14 @@ void hash_prefetch_entry(const KHashKey& key) {
   if (i != kNoEntry) __builtin_prefetch(&table.pool[i]);
 }
 
-int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
-               int beta, int& best) {
-  ++table.stats.probes;
-  if (table.capacity == 0) return kProbeMiss;
+namespace {
+
+// The probe along the chain that starts at entry `first`.
+[[gnu::noinline]] int probe_chain(uint32_t first, KHashProbe& node, KMoveWord move, int margin, int depth,
+                                  int& exact_value, int& alpha, int beta, int& best) {
   const KHashKey& key = node.key;
   int required = depth;
-  for (uint32_t i = table.heads[bucket_of(key)]; i != kNoEntry; i = table.pool[i].next) {
+  for (uint32_t i = first; i != kNoEntry; i = table.pool[i].next) {
     const KHashEntry& e = table.pool[i];
     if (e.key.word[0] != key.word[0] || e.key.word[1] != key.word[1]) continue;
     const int value = -e.value;
@@ -216,6 +217,19 @@ int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exa
     }
   }
   return kProbeMiss;
+}
+
+}  // namespace
+
+int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
+               int beta, int& best) {
+  ++table.stats.probes;
+  if (table.capacity == 0) return kProbeMiss;
+  // Many probes meet an empty bucket: they are answered here, before the
+  // chain walk saves its registers.
+  const uint32_t first = table.heads[bucket_of(node.key)];
+  if (first == kNoEntry) return kProbeMiss;
+  return probe_chain(first, node, move, margin, depth, exact_value, alpha, beta, best);
 }
 
 void hash_store(const KHashKey& key, int depth, int bound, int value, uint32_t tsume_mark, int extension,

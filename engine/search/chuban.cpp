@@ -18,7 +18,6 @@
 #include "engine/eval/senkei_select.h"
 #include "engine/search/eval_cache.h"
 #include "engine/search/formation_seed.h"
-#include "engine/search/depth_gen/gen_stamp.h"
 #include "engine/search/line_records.h"
 #include "engine/search/move_set.h"
 #include "engine/search/node_records.h"
@@ -96,7 +95,8 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   board::think_board.generator_words.game_stage = eval::progress_estimate(p);
   eval::eval_root_prepare(p, strategies, r.play_style);
   eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, strategies);
-  eval_cache_clear(cx.eval_cache);
+  // The evaluation cache is not emptied: the set-up above raised the settings
+  // count, so no entry of an earlier think matches any more.
 
   int32_t max_limit = 0;
   const int32_t base = time_for_move(p, r.time[0], r.time[1], &max_limit);
@@ -105,8 +105,8 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
   think_words.limits.current_limit.store(base);
   think_words.limits.extension.store(0);
 
-  cx.gen_stamp.serial = 0;
-  sashite_gen_stamp_clear(cx.gen_stamp);
+  // The candidate table is not emptied either: its generations only grow, so
+  // nothing an earlier think marked counts as set.
   cx.node_counter = 0;
   board::path_rep_clear();
   board::pos_table_init();

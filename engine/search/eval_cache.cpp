@@ -31,6 +31,25 @@ void eval_cache_clear(EvalCache& cache) {
   std::fill(std::begin(cache.table), std::end(cache.table), EvalCache::Entry{});
 }
 
+namespace {
+
+// A miss: the full evaluation, whose added terms the entry then keeps. Out of
+// line and reached by a tail call, so that a hit saves no registers.
+[[gnu::noinline]] void evaluate_and_keep(EvalCache::Entry& e, const board::KPosition& p, const board::KHashKey& key,
+                                         board::KEvalRecord& r, int silver_square, const board::KMove& last,
+                                         uint32_t tag) {
+  const Fields fields(r);
+  int16_t before[kFields];
+  for (int i = 0; i < kFields; ++i) before[i] = *fields.f[i];
+  const bool pass_matters = evaluate_fully(p, r, silver_square, last);
+  e.key = key;
+  e.tag = pass_matters ? tag : tag | kEitherPass;
+  e.settings = eval::eval_setup.eval_settings_count;
+  for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(*fields.f[i] - before[i]);
+}
+
+}  // namespace
+
 void evaluate_cached(EvalCache& cache, const board::KPosition& p, const board::KHashKey& key, board::KEvalRecord& r,
                      int silver_square, const board::KMove& last) {
   if (fully_evaluated(r)) return;
@@ -42,20 +61,14 @@ void evaluate_cached(EvalCache& cache, const board::KPosition& p, const board::K
   }
   const uint32_t tag = kFilled | static_cast<uint32_t>(silver_square) << 1 | (is_pass(last) ? kPassFlag : 0);
   EvalCache::Entry& e = cache.table[key.word[0] & (kEntries - 1)];
-  const Fields fields(r);
   const uint32_t compared = e.tag & kEitherPass ? ~(kEitherPass | kPassFlag) : ~0u;
   if (((e.tag ^ tag) & compared) == 0 && e.key == key && e.settings == eval::eval_setup.eval_settings_count) {
+    const Fields fields(r);
     for (int i = 0; i < kFields; ++i) *fields.f[i] = static_cast<int16_t>(*fields.f[i] + e.extra[i]);
     r.flags |= eval::kFullyEvaluated;
     return;
   }
-  int16_t before[kFields];
-  for (int i = 0; i < kFields; ++i) before[i] = *fields.f[i];
-  const bool pass_matters = evaluate_fully(p, r, silver_square, last);
-  e.key = key;
-  e.tag = pass_matters ? tag : tag | kEitherPass;
-  e.settings = eval::eval_setup.eval_settings_count;
-  for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(*fields.f[i] - before[i]);
+  return evaluate_and_keep(e, p, key, r, silver_square, last, tag);
 }
 
 }  // namespace search

@@ -12,9 +12,11 @@
 // terms do not depend on the pass flag (the evaluation tells when they do):
 // such an entry serves the position reached by a move and by a pass alike.
 //
-// State: one table per think, in the think's context (ThinkContext::eval_cache),
-// cleared at think start (eval_cache_clear); used by the node search and the
-// quiescence search only.
+// State: one table in the think's context (ThinkContext::eval_cache), empty
+// when the context is made; used by the node search and the quiescence search
+// only. A think does not empty it: each think's set-up raises the settings
+// count, so the entries of earlier thinks never match (eval_cache_clear
+// empties it where a caller wants that).
 #pragma once
 
 #include <cstdint>
@@ -40,8 +42,7 @@ struct EvalCache {
 };
 static_assert(sizeof(EvalCache::Entry) == 32);
 
-// Empties the cache: at think start, after the weights and the strategy cells
-// of the think are set.
+// Empties the cache.
 void eval_cache_clear(EvalCache& cache);
 
 // Asks the processor to bring the key's entry into the cache, ahead of the

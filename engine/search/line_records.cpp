@@ -78,12 +78,10 @@ void rook_file_register(ThinkContext& cx, const KPosition& p, const KHashKey& ke
   set_counts_from(cx, ply);
 }
 
-PathRepetition path_repetition_test(const KPosition& p, const KMove& move, const KHashKey& key, int ply,
-                                    const KMove* stack, int flag) {
+PathRepetition path_repetition_found(const board::KPathRepEntry& e, const KPosition& p, const KMove& move, int ply,
+                                     const KMove* stack, int flag) {
   using R = PathRepetition;
-  const board::KPathRepEntry* e = board::path_rep_find(key);
-  if (e == nullptr) return R::kNone;
-  const int s = static_cast<int>(e->first_value);
+  const int s = static_cast<int>(e.first_value);
   const int d = ply - s;
   if (d < 3) return R::kNone;
   auto any_pass = [&](int first, int end) {
@@ -98,7 +96,7 @@ PathRepetition path_repetition_test(const KPosition& p, const KMove& move, const
     }
     return true;
   };
-  if (e->second_value == kPathOneMoveAway) {
+  if (e.second_value == kPathOneMoveAway) {
     if (d % 2 == 0) return R::kNone;
     return any_pass(s + 1, ply + 1) ? R::kPassedDetour : R::kPassOver;
   }
@@ -153,21 +151,38 @@ KHashKey threat_record_key(KPosition& p, int s) {
   return key;
 }
 
-void mate_threat_record_update(const ThinkContext& cx, KSearchNode& child, const KSearchNode& parent) {
-  KPosition& p = *child.position;
-  const int s = p.teban, o = 1 - s;
-  if (!threat_move_present(child.threat_move)) {
-    child.threat[s] = parent.threat[s];
-  } else {
-    child.threat[s].key = threat_record_key(p, s);
-    child.threat[s].move = threat_move_decode(p, child.threat_move, o);
-    child.threat[s].ply = static_cast<uint32_t>(cx.search_ply);
-  }
-  if (!board::king_attacked(p, s)) {
+namespace {
+
+// The mate remembered against the side that made the move: kept only while
+// the side to move stands in check (the move gave check).
+inline void mover_threat_update(KSearchNode& child, const KSearchNode& parent, int s) {
+  const int o = 1 - s;
+  if (!board::king_attacked(*child.position, s)) {
     child.threat[o].key.word[0] = 0;
   } else {
     child.threat[o] = parent.threat[o];
   }
+}
+
+// The update when the table gave a threat move. Rare, so kept out of line and
+// reached by a tail call: the common path calls nothing and saves no
+// registers.
+[[gnu::noinline]] void threat_record_from_move(const ThinkContext& cx, KSearchNode& child, const KSearchNode& parent) {
+  KPosition& p = *child.position;
+  const int s = p.teban;
+  child.threat[s].key = threat_record_key(p, s);
+  child.threat[s].move = threat_move_decode(p, child.threat_move, 1 - s);
+  child.threat[s].ply = static_cast<uint32_t>(cx.search_ply);
+  mover_threat_update(child, parent, s);
+}
+
+}  // namespace
+
+void mate_threat_record_update(const ThinkContext& cx, KSearchNode& child, const KSearchNode& parent) {
+  if (threat_move_present(child.threat_move)) return threat_record_from_move(cx, child, parent);
+  const int s = child.position->teban;
+  child.threat[s] = parent.threat[s];
+  mover_threat_update(child, parent, s);
 }
 
 KMove kmove_from_word(board::KMoveWord w) {

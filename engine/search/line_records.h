@@ -10,6 +10,7 @@
 
 #include "engine/board/hash_key.h"
 #include "engine/board/position.h"
+#include "engine/board/repetition.h"
 #include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
 #include "engine/search/think_context.h"
@@ -44,8 +45,16 @@ enum class PathRepetition : int {
 };
 // The test at `ply` for the child key of `move`; `stack[i]` is the move-stack
 // entry of ply i + 1; `flag` 1 when the side to move is in check.
-PathRepetition path_repetition_test(const board::KPosition& p, const board::KMove& move, const board::KHashKey& key, int ply,
-                         const board::KMove* stack, int flag);
+// The verdict for a child key found on the path as entry e.
+PathRepetition path_repetition_found(const board::KPathRepEntry& e, const board::KPosition& p,
+                                     const board::KMove& move, int ply, const board::KMove* stack, int flag);
+// Inline: every move searched asks, and for nearly all of them the key is not
+// on the path, which the table's lookup alone tells.
+inline PathRepetition path_repetition_test(const board::KPosition& p, const board::KMove& move,
+                                           const board::KHashKey& key, int ply, const board::KMove* stack, int flag) {
+  const board::KPathRepEntry* e = board::path_rep_find(key);
+  return e == nullptr ? PathRepetition::kNone : path_repetition_found(*e, p, move, ply, stack, flag);
+}
 
 // The packed threat move: bit 15 present; low byte 10 x file + rank of the
 // destination; high byte likewise of the origin, or for a drop 0 x 10 + kind

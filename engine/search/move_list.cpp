@@ -367,6 +367,18 @@ int exchange_pattern_classify(const ThinkContext& cx, const KPosition& p) {
   return 0;
 }
 
+bool exchange_patterns_possible(const ThinkContext& cx) {
+  const int ply = cx.search_ply;
+  const KMove& m0 = cx.move_stack[ply];
+  const KMove& m1 = cx.move_stack[ply - 1];
+  // Pattern 4 starts from a knight's board move as the last move; patterns 3,
+  // 1, 6 and 7 need the last two moves on one square; the pattern after a
+  // pawn exchange needs the last move a pawn's push (from ply 5 on).
+  if (!is_pass(m0) && cls(m0.code) == board::kKnight && is_board_move(m0)) return true;
+  if (!is_pass(m0) && !is_pass(m1) && m0.to == m1.to) return true;
+  return ply >= 5 && pawn_board_move(m0);
+}
+
 int prune_margin(const ThinkContext& cx, const KPosition& p, int flag, const KMove& c, int ply, int n, int d) {
   const int mode = std::clamp(board::think_board.generator_words.game_stage, 0, 2);
   const int base = kMarginBase[mode];

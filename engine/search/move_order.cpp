@@ -60,7 +60,7 @@ int direct(const KPosition& p, int side, int sq) { return board::kiki_at(p, sq).
 
 // The placed value of a piece of class `cls` of `side` on `sq` by the mode.
 int placed_value(const KPosition& p, int side, int cls, int sq, int mode) {
-  if (mode == 0) return board::exchange_flat_value(cls) + board::senkei_cell(side, cls, sq);
+  if (mode == 0) return board::exchange_strategy_value(side, cls, sq);
   return board::exchange_king_value(p, side, cls, sq);
 }
 
@@ -154,7 +154,15 @@ struct BoardMoveFrame {
   }
 };
 
-int board_move_score(const KPosition& p, const BoardMoveFrame& w, const KMove& m, int n) {
+// The last exchange played out on an attacked destination: a promotion and
+// its non-promoting twin follow each other and play out the same exchange
+// (the exchange decides promotion by itself).
+struct LastExchange {
+  int piece = -1, square = 0, captured = 0;
+  int value = 0, first = 0;
+};
+
+int board_move_score(const KPosition& p, const BoardMoveFrame& w, LastExchange& last, const KMove& m, int n) {
   const int s = w.s, o = w.o;
   const int ob = w.ob;
   const int f = w.f;
@@ -177,8 +185,13 @@ int board_move_score(const KPosition& p, const BoardMoveFrame& w, const KMove& m
 
   int v = 0, first = 0;
   if (direct(p, o, q) > 0) {
-    v = mode == 0 ? board::exchange_eval_pos(p, s, c, q, m.piece, &first)
-                  : board::exchange_eval(p, s, c, q, m.piece, &first);
+    if (m.piece != last.piece || q != last.square || c != last.captured) {
+      last.value = mode == 0 ? board::exchange_eval_pos(p, s, c, q, m.piece, &first)
+                             : board::exchange_eval(p, s, c, q, m.piece, &first);
+      last = {m.piece, q, c, last.value, first};
+    }
+    v = last.value;
+    first = last.first;
   } else {
     if ((k == board::kRook || k == board::kBishop) && board::in_camp(s, a)) {
       v = kMajorInCamp;
@@ -253,6 +266,7 @@ void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
   const int mode = board::think_board.generator_words.game_stage;
   const int t = (mode + 1) / 2;
   const BoardMoveFrame frame(p, t, mode);
+  LastExchange last;
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
     const KMove& m = *ln->move;
     int score = 0;
@@ -261,7 +275,7 @@ void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
     } else if (m.from == board::kInHand) {
       score = drop_score(p, m, t);
     } else {
-      score = board_move_score(p, frame, m, n);
+      score = board_move_score(p, frame, last, m, n);
     }
     ln->score = clamp16(score);
   }

@@ -206,22 +206,22 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
 
 NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int column) {
   KMove& m = *ln->move;
-  if (is_pass(m)) return Flow::kNext;
+  if (is_pass(m)) [[unlikely]] return Flow::kNext;
   const KMoveWord w = kmove_pack(m);
   const int o = 1 - side_;
   // 1. The searched-move set.
-  if (null_state_ == NullState::kVerifyCutoff && kmove_equal_masked(w, node_.pv.moves[ply_])) {
+  if (null_state_ == NullState::kVerifyCutoff && kmove_equal_masked(w, node_.pv.moves[ply_])) [[unlikely]] {
     return Flow::kNext;
   }
   // After a restart the moves kept as searched are not searched again, those
   // of the stages whose lists the set does not filter included.
-  if (restarts_ > 0 && tried_moves_contains(set_, w)) return Flow::kNext;
+  if (restarts_ > 0 && tried_moves_contains(set_, w)) [[unlikely]] return Flow::kNext;
   const int set_index = set_.count;
   if (!proving_ && stage != 9 && stage != 11) AddSearched(w);
   // 2. A quiet dragon move; two in a row are not searched.
   bool quiet_dragon = false;
   if (m.captured_code == 0 && board::code_class(m.code) == board::kDragon && !is_drop(m) &&
-      board::kiki_at(p_, m.from).direct_count[o] == 0) {
+      board::kiki_at(p_, m.from).direct_count[o] == 0) [[unlikely]] {
     quiet_dragon = true;
     if (!proving_ && ply_ > 2 && (cx_.move_stack[ply_ - 1].flag_word & 2)) {
       PassOver(w);
@@ -241,13 +241,13 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
     const PathRepetition rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
-    if (rep == PathRepetition::kPassOver) return Flow::kNext;
-    if (rep == PathRepetition::kWinsForMover) {
+    if (rep == PathRepetition::kPassOver) [[unlikely]] return Flow::kNext;
+    if (rep == PathRepetition::kWinsForMover) [[unlikely]] {
       SetLine(w, stage, false);
       ret_ = kScoreMate;
       return Flow::kReturn;
     }
-    if (rep == PathRepetition::kDraw) {
+    if (rep == PathRepetition::kDraw) [[unlikely]] {
       const int v = draw_value(cx_, side_);
       scored_ = true;
       if (v > best_) {
@@ -267,7 +267,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   }
   // 5. Taking back the previous move after a reversible answer.
   if (!proving_ && TakeBackMove(m) && draw_value(cx_, side_) < alpha_ &&
-      !((cx_.move_stack[ply_ - 1].flag_word & 1) && in_check_)) {
+      !((cx_.move_stack[ply_ - 1].flag_word & 1) && in_check_)) [[unlikely]] {
     PassOver(w);
     return Flow::kNext;
   }
@@ -277,16 +277,16 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   const int probe = board::hash_probe(child_, w, ln->depth_adj, child_.ext + 12 * (think_words.depth.load() - ply_ - 1),
                                       exact, alpha_, beta_, best_);
   switch (probe) {
-    case board::kProbeAtBeta:
+    case board::kProbeAtBeta: [[unlikely]]
       SetLine(w, stage, false);
       ret_ = alpha_;
       return Flow::kReturn;
-    case board::kProbeAtAlpha:
+    case board::kProbeAtAlpha: [[unlikely]]
       // Worth at most alpha: an upper bound, not a loss.
       scored_ = true;
       if (best_ < alpha_) best_ = alpha_;
       return Flow::kNext;
-    case board::kProbeExact:
+    case board::kProbeExact: [[unlikely]]
     case board::kProbeRaisedAlpha:
       scored_ = true;
       if (probe == board::kProbeRaisedAlpha) {
@@ -309,7 +309,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     default: break;
   }
   // 7. Extensions.
-  if (child_.table_ext > 0) {
+  if (child_.table_ext > 0) [[unlikely]] {
     child_.ext = table_extension(child_.ext, child_.table_ext, ply_, is_pass(incoming_));
   } else {
     int e = 0;
@@ -318,17 +318,17 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     } else if (stage == 2 && depth_.remaining >= 0 && depth_.remaining <= 2) {
       e = capture_extension(m.captured_code, count);
     }
-    if (e > 0) {
+    if (e > 0) [[unlikely]] {
       child_.ext += e;
       board::hash_store_extension(child_.key, e, w);
     }
   }
   // 8. Pattern class and pair key, the en-prise marker, the move, quick mates.
-  const int child_class = ply_ > 3 ? exchange_pattern_classify(cx_, p_) : 0;
+  const int child_class = patterns_ ? exchange_pattern_classify(cx_, p_) : 0;
   const bool gives_check = board::is_oute(p_, m) != 0;
   uint32_t pair = 0;
   if (!gives_check) {
-    if (child_class == 1 && !proving_) {
+    if (child_class == 1 && !proving_) [[unlikely]] {
       PassOver(w);
       return Flow::kNext;
     }
@@ -338,7 +338,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   }
   const NodeDepth child_depth = node_depth(child_.ext, ply_ + 1);
   const bool beyond = child_depth.horizon > ply_;
-  if (beyond && ln->skip && !proving_) {
+  if (beyond && ln->skip && !proving_) [[unlikely]] {
     PassOver(w);
     return Flow::kNext;
   }
@@ -346,18 +346,18 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     entry.flag = static_cast<uint8_t>(sashite_safe_check(cx_, p_, m));
   }
   board::do_move(p_, m, 1);
-  if (board::king_attacked(p_, side_)) {
+  if (board::king_attacked(p_, side_)) [[unlikely]] {
     board::undo_move(p_, m, 1);
     return Flow::kNext;
   }
   scored_ = true;
   KMoveWord mate = 0;
-  if (child_.tsume_mark == 0 && !gives_check && opponent_mates(cx_, node_, child_, side_, beyond, &mate)) {
+  if (child_.tsume_mark == 0 && !gives_check && opponent_mates(cx_, node_, child_, side_, beyond, &mate)) [[unlikely]] {
     board::undo_move(p_, m, 1);
     if (best_ < -kScoreMate) best_ = -kScoreMate;
     return Flow::kNext;
   }
-  if (beyond) {
+  if (beyond) [[unlikely]] {
     if (child_depth.remaining > 2) rook_file_register(cx_, p_, child_.key, ply_ + 1);
     if (child_depth.remaining > 1 && mode_ <= 1 && child_.table_ext != -1) {
       board::hash_store_extension(child_.key, -1, 0);
@@ -390,17 +390,17 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   board::think_board.generator_words.threat_word = threat_;
   board::undo_move(p_, m, 1);
   // 12. The score.
-  if (null_state_ == NullState::kCutoffConfirmed) {
+  if (null_state_ == NullState::kCutoffConfirmed) [[unlikely]] {
     ret_ = best_;
     return Flow::kReturn;
   }
-  if (s == kScoreNone) {
+  if (s == kScoreNone) [[unlikely]] {
     ret_ = kScoreStopped;
     return Flow::kReturn;
   }
   if (TakeScore(s, w, stage, true) == Flow::kReturn) return Flow::kReturn;
   // A searched promotion stands for its non-promoting twin.
-  if (m.promote && !is_drop(m) && !proving_) {
+  if (m.promote && !is_drop(m) && !proving_) [[unlikely]] {
     KMove twin = m;
     kmove_set_promote(twin, 0);
     AddSearched(kmove_pack(twin));

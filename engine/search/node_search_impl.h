@@ -99,6 +99,8 @@ class NodeSearch {
   int alpha_, beta_, entry_alpha_, best_;
   int flag_a_, flag_b_;
   bool in_check_ = false;
+  // Whether the moves' exchange patterns can match at all (the last moves decide).
+  bool patterns_ = false;
   uint32_t threat_ = 0;
   uint32_t outer_threat_ = 0;
   bool knight_step_ = false;

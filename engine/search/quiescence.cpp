@@ -166,6 +166,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
   }
   KSearchNode child;
   child.position = &p;
+  const bool patterns = ply > 3 && exchange_patterns_possible(cx);
   int phase = 0;
   bool scored = false;  // some move got a score (searched, drawn, refuted or from the table)
   bool extended = false;
@@ -202,7 +203,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
     kmove_copy_entry(entry, m);
     entry.flag = 0;
     entry.flag_word = 5u << 3 | (in_check ? 1u : 0u);
-    const int child_class = ply > 3 ? exchange_pattern_classify(cx, p) : 0;
+    const int child_class = patterns ? exchange_pattern_classify(cx, p) : 0;
     ++node.counters[0];
     child.key = key;
     board::hash_prefetch_entry(child.key);

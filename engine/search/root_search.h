@@ -44,7 +44,7 @@ bool candidates_due(int depth, int best);
 // The exchange weight of a captured code (kind without promotion). Inline: the
 // node search adds it up for every move it makes.
 inline int exchange_weight(int captured_code) {
-  constexpr int kWeight[8] = {0, 2, 2, 3, 2, 1, 1, 0};
+  static constexpr int kWeight[8] = {0, 2, 2, 3, 2, 1, 1, 0};
   const int kind = board::code_kind(captured_code);
   return kind >= 1 && kind <= 7 ? kWeight[kind] : 0;
 }

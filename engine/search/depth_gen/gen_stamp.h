@@ -13,8 +13,8 @@
 // first), so the two ranges never meet and no generation is 0.
 //
 // State: the caller owns the table and hands it to each call; the think keeps
-// one in its context (reset at think start: the serial to 0, then
-// sashite_gen_stamp_clear). A table of all zeros is ready for use.
+// one in its context, made with it and kept from think to think (a later
+// think's generations are new ones). A table of all zeros is ready for use.
 #pragma once
 
 #include <cstdint>
@@ -56,7 +56,7 @@ struct KGenRecord {
 
 struct KGenStamp {
   uint32_t generation;
-  uint32_t serial;  // generator calls since the think started (or since the last restart)
+  uint32_t serial;  // generator calls since the table was last emptied
   KGenStampEntry entry[kGenStampEntries];
   int32_t record_count;
   KGenRecord record[kGenStampEntries];

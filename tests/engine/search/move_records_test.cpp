@@ -203,6 +203,65 @@ TEST(MoveLists, FilteredListAgreesWithTheRulesMoveByMove) {
   EXPECT_GT(rejected, 2 * 10000);
 }
 
+// A node asks the exchange patterns once: where the last moves rule them out,
+// the pattern of every candidate is 0. Stacks and candidates are built from
+// moves that make each pattern match.
+TEST(MoveLists, ExchangePatternsRuledOutByTheLastMovesGiveNone) {
+  ThinkContext& cx = testing::test_context();
+  const board::KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
+  const int x = square_of(5, 5), front = square_of(5, 4);
+  const KMove pool[] = {
+      board::pass_move(),
+      board_move(square_of(4, 7), x, kS | board::kKnight),                        // 4
+      board_move(square_of(6, 3), x, kG | board::kKnight, kS | board::kPawn),      // 4 after a trade
+      board_move(square_of(5, 6), x, kS | board::kPawn, kG | board::kPawn),        // pawns on one square
+      board_move(front, x, kG | board::kPawn, kS | board::kPawn),
+      board_move(square_of(5, 3), front, kG | board::kPawn),
+      drop(x, kS | board::kBishop),                                                // 7: bishop drops
+      drop(x, kG | board::kBishop),
+      drop(x, kS | board::kRook),                                                  // 6: a strong drop
+      board_move(square_of(5, 7), square_of(5, 6), kS | board::kPawn),            // pushes after a trade
+      board_move(square_of(5, 3), square_of(5, 4), kG | board::kPawn),
+      board_move(square_of(2, 8), square_of(2, 4), kS | board::kRook),
+  };
+  const KMove candidates[] = {
+      board_move(square_of(4, 6), x, kS | board::kSilver, kG | board::kPawn),
+      board_move(square_of(5, 8), x, kS | board::kRook, kG | board::kPawn),
+      board_move(square_of(6, 6), x, kS | board::kGold, kG | board::kPawn),
+      board_move(square_of(5, 5), square_of(5, 6), kS | board::kRook),
+      board_move(square_of(5, 5), square_of(5, 4), kS | board::kLance),
+      drop(square_of(5, 6), kS | board::kPawn),
+      drop(x, kS | board::kPawn),
+      board::pass_move(),
+  };
+  int matched = 0;
+  for (int ply : {4, 5}) {
+    cx.search_ply = ply;
+    for (const KMove& m3 : pool) {
+      for (const KMove& m2 : pool) {
+        for (const KMove& m1 : pool) {
+          for (const KMove& m0 : pool) {
+            cx.move_stack[ply - 3] = m3;
+            cx.move_stack[ply - 2] = m2;
+            cx.move_stack[ply - 1] = m1;
+            cx.move_stack[ply] = m0;
+            const bool possible = exchange_patterns_possible(cx);
+            for (const KMove& c : candidates) {
+              cx.move_stack[ply + 1] = c;
+              const int pattern = exchange_pattern_classify(cx, p);
+              if (pattern != 0) ++matched;
+              ASSERT_TRUE(possible || pattern == 0) << ply;
+            }
+          }
+        }
+      }
+    }
+  }
+  cx.search_ply = 1;
+  // The pool makes patterns match on many stacks.
+  EXPECT_GT(matched, 1000);
+}
+
 TEST(LineRecords, RepetitionTestRegistrationAndReplay) {
   ThinkContext& cx = testing::test_context();
   board::path_rep_clear();
