@@ -20,7 +20,6 @@
 // block's value of the next piece of its kind, by the count already held.
 #pragma once
 
-#include <array>
 #include <cassert>
 #include <cstdint>
 
@@ -73,13 +72,6 @@ inline int exchange_hand_value(int kind, int held) {
 }
 int exchange_king_value(const KPosition& p, int side, int cls, int sq);
 
-// The strategy layer of each code class below 32 (senkei_layer_of), as a table.
-inline constexpr std::array<int8_t, 32> kSenkeiLayerOfClass = [] {
-  std::array<int8_t, 32> t{};
-  for (int cls = 0; cls < 32; ++cls) t[cls] = static_cast<int8_t>(senkei_layer_of(cls));
-  return t;
-}();
-
 // The strategy model's value of a piece of code class `cls` (below 32) of
 // `side` on the board square sq: exchange_flat_value(cls) + senkei_cell(side,
 // cls, sq). The exchange and the move ordering read it for every piece they
@@ -87,11 +79,7 @@ inline constexpr std::array<int8_t, 32> kSenkeiLayerOfClass = [] {
 // layer from the table.
 inline int exchange_strategy_value(int side, int cls, int sq) {
   assert(cls >= 0 && cls < 32 && is_playing_square(sq));
-  const int flat = exchange_flat_value(cls);
-  const KSenkeiTable* t = eval_links.senkei_current;
-  const int layer = kSenkeiLayerOfClass[cls];
-  if (t == nullptr || layer < 0) return flat;
-  return flat + t->cell[side][layer][sq - kFirstSquare];
+  return exchange_flat_value(cls) + senkei_layer_cell(side, kSenkeiLayerOfClass[cls], sq);
 }
 
 }  // namespace board

@@ -4,6 +4,7 @@
 // current; until it does, every bonus reads 0.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "engine/board/eval_links.h"
@@ -45,13 +46,28 @@ constexpr int senkei_layer_of(int code) {
   }
 }
 
+// The strategy layer of each code class below 32 (senkei_layer_of), as a table
+// for the readers that weigh every piece they meet.
+inline constexpr std::array<int8_t, 32> kSenkeiLayerOfClass = [] {
+  std::array<int8_t, 32> t{};
+  for (int cls = 0; cls < 32; ++cls) t[cls] = static_cast<int8_t>(senkei_layer_of(cls));
+  return t;
+}();
+
+// The current table's bonus in `layer` (-1: none) for the side on the board
+// square sq; 0 without a table.
+inline int senkei_layer_cell(int side, int layer, int sq) {
+  const KSenkeiTable* t = eval_links.senkei_current;
+  if (t == nullptr || layer < 0) return 0;
+  return t->cell[side][layer][sq - kFirstSquare];
+}
+
 // The current table's bonus for a piece of the side with the code on the
-// square; 0 without a table or for a code without a layer. (Inline: the
-// exchange scoring and the evaluation read it for most pieces they look at.)
+// square; 0 without a table, off the board or for a code without a layer.
+// (Inline: the exchange scoring and the evaluation read it for most pieces
+// they look at.)
 inline int senkei_cell(int side, int code, int sq) {
-  const int layer = senkei_layer_of(code);
-  if (eval_links.senkei_current == nullptr || layer < 0 || !is_playing_square(sq)) return 0;
-  return eval_links.senkei_current->cell[side][layer][sq - kFirstSquare];
+  return is_playing_square(sq) ? senkei_layer_cell(side, senkei_layer_of(code), sq) : 0;
 }
 
 }  // namespace board

@@ -369,6 +369,8 @@ int exchange_pattern_classify(const ThinkContext& cx, const KPosition& p) {
 
 bool exchange_patterns_possible(const ThinkContext& cx) {
   const int ply = cx.search_ply;
+  // The node search and the quiescence search classify from ply 4 on.
+  if (ply <= 3) return false;
   const KMove& m0 = cx.move_stack[ply];
   const KMove& m1 = cx.move_stack[ply - 1];
   // Pattern 4 starts from a knight's board move as the last move; patterns 3,

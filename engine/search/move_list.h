@@ -52,9 +52,10 @@ int sashite_safe_check(const ThinkContext& cx, const board::KPosition& p, const 
 int pawn_drop_trade_pattern(const ThinkContext& cx, int ply);
 // The tactical pattern of the candidate at entry P + 1: 0..7 (5 never).
 int exchange_pattern_classify(const ThinkContext& cx, const board::KPosition& p);
-// False when the last moves alone rule out every pattern of
-// exchange_pattern_classify at the node of search_ply (ply 4 on): it then
-// gives 0 for every candidate, so a node asks once instead of for each move.
+// Whether the moves of the node at search_ply get their exchange pattern
+// classified at all: not before ply 4, nor when the last moves alone rule out
+// every pattern of exchange_pattern_classify (it then gives 0 for every
+// candidate), so a node asks once instead of for each move.
 bool exchange_patterns_possible(const ThinkContext& cx);
 // The destination of a one-step silver advance to rank 5 or the mover's rank
 // 4 at entry P (P - 1 when P is a pass), else 0.

@@ -166,7 +166,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
   }
   KSearchNode child;
   child.position = &p;
-  const bool patterns = ply > 3 && exchange_patterns_possible(cx);
+  const bool patterns = exchange_patterns_possible(cx);
   int phase = 0;
   bool scored = false;  // some move got a score (searched, drawn, refuted or from the table)
   bool extended = false;

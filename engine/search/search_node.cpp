@@ -103,7 +103,7 @@ void NodeSearch::Enter() {
   set_.list = set_list_;
   child_.position = &p_;
   in_check_ = board::king_attacked(p_, side_);
-  patterns_ = ply_ > 3 && exchange_patterns_possible(cx_);
+  patterns_ = exchange_patterns_possible(cx_);
   outer_threat_ = board::think_board.generator_words.threat_word;
   const KMove& own = cx_.move_stack[ply_ - 1];
   if ((!in_check_ || ply_ > 3) && depth_.remaining < kThreatMaxRemaining) {
