@@ -609,22 +609,27 @@ template <class Track>
 
 }  // namespace
 
+// Every layer of the per-ply table has a log, so a make that keeps a layer
+// always keeps its log too.
+static_assert(kPlyLayers <= static_cast<int>(kLogLayers));
+
 void do_move(KPosition& p, const KMove& m, int flag) {
   assert(well_formed(m));
   const uint32_t layer = think_board.ply_table.search_ply_counter++;
-  const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
+  const bool listed = flag != kPlyTableOff && layer < static_cast<uint32_t>(kPlyLayers);
+  const bool counted = listed && flag != kPlyTableListOnly;
   // Every move starts its ply's list afresh, so the next ply never reads a list
   // that a sibling's capture left.
-  if (keep) think_board.ply_table.ply_list_head[layer] = 0;
-  assert(!keep || layer_clear(think_board.ply_table.ply_squares[layer]));
+  if (listed) think_board.ply_table.ply_list_head[layer] = 0;
+  assert(!counted || layer_clear(think_board.ply_table.ply_squares[layer]));
   if (m.from == kPassSquare) {
     p.teban ^= 1;
     return;
   }
   if (layer < kLogLayers) {
     UndoLog& log = undo_records.undo_logs[layer];
-    log.Start(p, m, keep);
-    if (keep) {
+    log.Start(p, m, counted);
+    if (counted) {
       LoggedLayerTrack track;
       track.layer = think_board.ply_table.ply_squares[layer];
       track.log = &log;
@@ -641,18 +646,11 @@ void do_move(KPosition& p, const KMove& m, int flag) {
       track.log = &log;
       if (m.from == kInHand) {
         do_drop(p, m, track);
-      } else if (steps_only(m)) {
+      } else if (steps_only(m) && !(listed && m.captured != kEmptyNumber)) {
         do_step_move(p, m, track, log);
       } else {
-        do_board_move(p, m, track, -1);
+        do_board_move(p, m, track, listed ? static_cast<int>(layer) : -1);
       }
-    }
-  } else if (keep) {
-    const LayerTrack track{think_board.ply_table.ply_squares[layer]};
-    if (m.from == kInHand) {
-      do_drop(p, m, track);
-    } else {
-      do_board_move(p, m, track, static_cast<int>(layer));
     }
   } else if (m.from == kInHand) {
     do_drop(p, m, NoTrack{});
@@ -664,12 +662,12 @@ void do_move(KPosition& p, const KMove& m, int flag) {
 void undo_move(KPosition& p, const KMove& m, int flag) {
   assert(well_formed(m));
   const uint32_t layer = --think_board.ply_table.search_ply_counter;
-  const bool keep = flag != 0 && layer < static_cast<uint32_t>(kPlyLayers);
+  const bool counted = flag != kPlyTableOff && flag != kPlyTableListOnly && layer < static_cast<uint32_t>(kPlyLayers);
   if (m.from == kPassSquare) {
     p.teban ^= 1;
-  } else if (layer < kLogLayers && undo_records.undo_logs[layer].Holds(p, m, keep)) {
+  } else if (layer < kLogLayers && undo_records.undo_logs[layer].Holds(p, m, counted)) {
     UndoLog& log = undo_records.undo_logs[layer];
-    KPlySquare* const counters = keep ? think_board.ply_table.ply_squares[layer] : nullptr;
+    KPlySquare* const counters = counted ? think_board.ply_table.ply_squares[layer] : nullptr;
     log.Restore(p, counters);
     if (log.steps_apart) undo_step_attacks(p, m, counters);
     if (m.from == kInHand) {
@@ -677,7 +675,7 @@ void undo_move(KPosition& p, const KMove& m, int flag) {
     } else {
       board_move_tables_back(p, m, true);
     }
-  } else if (keep) {
+  } else if (counted) {
     const LayerTrack track{think_board.ply_table.ply_squares[layer]};
     if (m.from == kInHand) {
       undo_drop(p, m, track);

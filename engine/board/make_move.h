@@ -8,12 +8,22 @@
 
 namespace board {
 
+// What of the per-ply square table a make keeps (do_move's flag).
+constexpr int kPlyTableOff = 0;
+// The change counters and the capture list.
+constexpr int kPlyTableCounted = 1;
+// The capture list only, for a move whose next ply reads no change counter
+// (only the stage generators of a full-width node read them, not the
+// quiescence search): the counters of the layer stay 0.
+constexpr int kPlyTableListOnly = 2;
+
 // Makes the move (no legality test). With the flag set it also keeps the
-// per-ply square table: the layer of the current search-ply counter gets the
-// change of each side's attacks per square, and, for a capture, the list of the
-// squares that the capture left weaker for the capturer (any other move,
-// a drop or a pass included, leaves the list empty). The search-ply counter goes
-// up by one. A pass (from 253) changes nothing else but the side to move.
+// per-ply square table: the layer of the current search-ply counter gets (with
+// kPlyTableCounted) the change of each side's attacks per square, and, for a
+// capture, the list of the squares that the capture left weaker for the
+// capturer (any other move, a drop or a pass included, leaves the list empty).
+// The search-ply counter goes up by one. A pass (from 253) changes nothing else
+// but the side to move.
 void do_move(KPosition& p, const KMove& m, int flag);
 
 // Takes back the move last made, given the same record and flag; the search-ply

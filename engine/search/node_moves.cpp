@@ -345,15 +345,18 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   if (board::kiki_at(p_, m.to).direct_count[o] > 0 && board::code_kind(m.code) != board::kKing) {
     entry.flag = static_cast<uint8_t>(sashite_safe_check(cx_, p_, m));
   }
-  board::do_move(p_, m, 1);
+  // A child at the horizon is a quiescence search, which reads the capture
+  // list but no change counter of the move.
+  const int table = beyond ? board::kPlyTableCounted : board::kPlyTableListOnly;
+  board::do_move(p_, m, table);
   if (board::king_attacked(p_, side_)) [[unlikely]] {
-    board::undo_move(p_, m, 1);
+    board::undo_move(p_, m, table);
     return Flow::kNext;
   }
   scored_ = true;
   KMoveWord mate = 0;
   if (child_.tsume_mark == 0 && !gives_check && opponent_mates(cx_, node_, child_, side_, beyond, &mate)) [[unlikely]] {
-    board::undo_move(p_, m, 1);
+    board::undo_move(p_, m, table);
     if (best_ < -kScoreMate) best_ = -kScoreMate;
     return Flow::kNext;
   }
@@ -388,7 +391,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   // 11. Take back.
   --cx_.search_ply;
   board::think_board.generator_words.threat_word = threat_;
-  board::undo_move(p_, m, 1);
+  board::undo_move(p_, m, table);
   // 12. The score.
   if (null_state_ == NullState::kCutoffConfirmed) [[unlikely]] {
     ret_ = best_;

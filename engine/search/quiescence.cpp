@@ -276,16 +276,17 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
     if (scored_without_search) {
       scored = true;
     } else {
-      board::do_move(p, m, 1);
+      // The quiescence search below reads the capture list, never the change counters.
+      board::do_move(p, m, board::kPlyTableListOnly);
       if (board::king_attacked(p, s)) {
-        board::undo_move(p, m, 1);
+        board::undo_move(p, m, board::kPlyTableListOnly);
         continue;
       }
       scored = true;
       if (m.captured_code == 0 && board::code_class(m.code) == board::kDragon && !is_drop(m)) entry.flag_word |= 2;
       board::KMoveWord mate = 0;
       if (!gives_check && opponent_mates(cx, node, child, s, false, &mate)) {
-        board::undo_move(p, m, 1);
+        board::undo_move(p, m, board::kPlyTableListOnly);
         continue;
       }
       eval::eval_sashite_diff(m, p, node.eval, child.eval);
@@ -296,7 +297,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
       int child_searched = 0;
       const int r = search_quiescence(cx, child, ln, -beta, -alpha, child_pair, child_class, &child_searched);
       --cx.search_ply;
-      board::undo_move(p, m, 1);
+      board::undo_move(p, m, board::kPlyTableListOnly);
       for (int i = 0; i < 3; ++i) node.counters[i] += child.counters[i];
       if (r == kScoreStopped) return kScoreStopped;
       s_move = -r;

@@ -37,7 +37,7 @@ constexpr int kTrialsPerPosition = 16;
 constexpr int kMaxGamePlies = 300;
 
 struct Coverage {
-  long steps = 0, drops = 0, captures = 0, promotions = 0, flagged_captures = 0;
+  long steps = 0, drops = 0, captures = 0, promotions = 0, flagged_captures = 0, listed_captures = 0;
 };
 
 // The squares of the layer's list, walked from the head over the previous-links,
@@ -119,8 +119,9 @@ class Walk {
   }
 
  private:
-  // Makes and takes back the move `m`, a pass when null, with or without the
-  // per-ply table at a random layer (one past the last leaves the table alone).
+  // Makes and takes back the move `m`, a pass when null, with the per-ply table
+  // off, counted or with its list only, at a random layer (one past the last
+  // leaves the table alone).
   void Trial(const model::Kyokumen& k, const model::Sashite* m, Coverage& cov) {
     KMove km = pass_move();
     model::Kyokumen after, exported;
@@ -136,9 +137,9 @@ class Walk {
     }
 
     const uint32_t saved_counter = think_board.ply_table.search_ply_counter;
-    const int flag = static_cast<int>(rng_() & 1);
+    const int flag = static_cast<int>(rng_() % 3);
     const int layer = static_cast<int>(rng_() % (kPlyLayers + 1));
-    const bool kept = flag && layer < kPlyLayers;
+    const bool kept = flag != kPlyTableOff && layer < kPlyLayers;
     if (flag) think_board.ply_table.search_ply_counter = static_cast<uint32_t>(layer);
     const uint32_t counter = think_board.ply_table.search_ply_counter;
     std::memcpy(&before_, &p_, sizeof p_);
@@ -153,7 +154,7 @@ class Walk {
       ASSERT_EQ(square_attack_count(p_, 1 - side, p_.piece[side].sq) > 0, after.IsOute(side));
     }
     if (kept) {
-      ASSERT_NO_FATAL_FAILURE(CheckPlyLayer(layer, km));
+      ASSERT_NO_FATAL_FAILURE(CheckPlyLayer(layer, km, flag == kPlyTableCounted));
     }
 
     std::memcpy(&after_, &p_, sizeof p_);
@@ -186,7 +187,8 @@ class Walk {
     cov.drops += km.from == kInHand;
     cov.captures += km.captured != kEmptyNumber;
     cov.promotions += km.promote != 0;
-    cov.flagged_captures += flag && km.captured != kEmptyNumber;
+    cov.flagged_captures += flag == kPlyTableCounted && km.captured != kEmptyNumber;
+    cov.listed_captures += flag == kPlyTableListOnly && km.captured != kEmptyNumber;
   }
 
   // The key after the move, from the key before it, equals the key computed from
@@ -201,16 +203,17 @@ class Walk {
     }
   }
 
-  // The change counters hold the net change of each side's attacks per square;
-  // the list holds what a capture left weaker, and nothing after other moves.
-  void CheckPlyLayer(int layer, const KMove& km) {
+  // The change counters hold the net change of each side's attacks per square
+  // when counted, else stay 0; the list holds what a capture left weaker, and
+  // nothing after other moves.
+  void CheckPlyLayer(int layer, const KMove& km, bool counted) {
     for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
       if (!is_playing_square(sq)) continue;
       for (int side = 0; side < 2; ++side) {
         const KKiki& a = kiki_at(p_, sq);
         const KKiki& b = kiki_at(before_, sq);
         const int delta = a.direct_count[side] + a.xray_count[side] - b.direct_count[side] - b.xray_count[side];
-        ASSERT_EQ(ply_record(layer, sq).change[side], delta) << testing::square_name(sq);
+        ASSERT_EQ(ply_record(layer, sq).change[side], counted ? delta : 0) << testing::square_name(sq);
       }
     }
     std::set<int> got;
@@ -239,7 +242,7 @@ TEST(MakeMove, RandomLegalGamesKeepEveryRecordEqualToARebuild) {
         << "game " << game;
   }
   // The walk must have met every kind of move.
-  for (long seen_kind : {cov.drops, cov.captures, cov.promotions, cov.flagged_captures}) {
+  for (long seen_kind : {cov.drops, cov.captures, cov.promotions, cov.flagged_captures, cov.listed_captures}) {
     EXPECT_GT(seen_kind, kSteps / 1000);
   }
 }
