@@ -11,6 +11,7 @@
 #include "engine/board/kiki_update.h"
 #include "engine/board/move_tables.h"
 #include "engine/board/ply_table.h"
+#include "engine/board/step_diff.h"
 
 // How the attack records follow a move. A slider's attacks depend only on what
 // stands on the squares its ray walks over, and those squares carry its line
@@ -199,9 +200,10 @@ struct UndoLog {
   const KPosition* position = nullptr;  // null: the log holds no move
   uint64_t move = 0;                    // move_fields of the move
   bool tracked = false;  // the change counters of the layer were kept
-  // The mover's one-step attacks changed before anything was kept and are not
-  // in the log: unmake takes them back itself (see do_step_move).
-  bool steps_apart = false;
+  // The change of the mover's one-step attacks, made before anything was kept
+  // and not in the log, or null: unmake takes them back itself (see
+  // do_step_move).
+  const detail::StepDiff* steps = nullptr;
   int count = 0;
   uint32_t number = 0;  // the make's number
   // Each playing square at most once.
@@ -241,7 +243,7 @@ void UndoLog::Start(const KPosition& p, const KMove& m, bool with_counters) {
   position = &p;
   move = move_fields(m);
   tracked = with_counters;
-  steps_apart = false;
+  steps = nullptr;
   count = 0;
   if (++undo_records.make_number == 0) {
     // The numbers went round: no square may look kept by the new one.
@@ -422,13 +424,11 @@ bool steps_only(const KMove& m) {
 // What step_attacks does with the per-ply change counters of the squares.
 enum class Counters { kNone, kCount, kClear };
 
-// Sets (kRaise) or clears piece n's one-step attacks from square q with the
-// code, each square's count following, and counts the change in, or clears,
-// the squares' change counters in `layer`.
+// Sets (kRaise) or clears piece n's (side s) one-step attacks from square q
+// in the `count` steps, each square's count following, and counts the change
+// in, or clears, the squares' change counters in `layer`.
 template <bool kRaise, Counters kCounters>
-void step_attacks(KPosition& p, int n, int q, int code, KPlySquare* layer) {
-  const detail::PieceSteps& e = detail::kPieceSteps[code];
-  const int s = code_side(code);
+void step_attacks(KPosition& p, int n, int s, int q, const int8_t* step, int count, KPlySquare* layer) {
   const uint32_t bit = 1u << (n & 31);
   // The two fields of a record the loop changes, by their byte offsets: with
   // the side and the piece's word fixed before the loop, each step costs one
@@ -439,19 +439,19 @@ void step_attacks(KPosition& p, int n, int q, int code, KPlySquare* layer) {
   // Kept a loop: unrolled up to eight times, each copy works out the side's
   // addresses again and the whole costs more than the loop.
 #pragma GCC unroll 1
-  for (int i = 0; i < e.step_count; ++i) {
-    const std::ptrdiff_t t = q + e.step[i];
+  for (int i = 0; i < count; ++i) {
+    const std::ptrdiff_t t = q + step[i];
     if (p.board[t] >= kFirstWall) continue;
     const std::ptrdiff_t index = t - kFirstSquare;  // of the square's record
     unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
     uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
-    int8_t& count = *reinterpret_cast<int8_t*>(r + count_at);
+    int8_t& sum = *reinterpret_cast<int8_t*>(r + count_at);
     if constexpr (kRaise) {
       word |= bit;
-      ++count;
+      ++sum;
     } else {
       word &= ~bit;
-      --count;
+      --sum;
     }
     if constexpr (kCounters == Counters::kCount) {
       int8_t& c = layer[index].change[s];
@@ -475,19 +475,22 @@ void do_step_move(KPosition& p, const KMove& move, Track track, UndoLog& log) {
   // A copy the record writes below cannot change (they go through byte
   // pointers, which may point anywhere): its fields stay in registers.
   const KMove m = move;
-  const int n = m.piece, cap = m.captured;
+  const int n = m.piece, cap = m.captured, s = code_side(m.code);
   RaySet rays;
   rays.collect(p, m.from, n, cap);
   rays.collect(p, m.to, n, cap);
 
+  // A piece that keeps its code keeps its attacks on the squares that both the
+  // from- and the to-square's steps reach: only the rest change.
+  const detail::StepDiff& c = detail::step_diff(m.code, m.from, m.to, m.promote != 0);
   if constexpr (std::is_same_v<Track, LoggedLayerTrack>) {
-    step_attacks<false, Counters::kCount>(p, n, m.from, m.code, track.layer);
-    step_attacks<true, Counters::kCount>(p, n, m.to, promoted_code(m), track.layer);
+    step_attacks<false, Counters::kCount>(p, n, s, m.from, c.lose, c.lose_count, track.layer);
+    step_attacks<true, Counters::kCount>(p, n, s, m.to, c.gain, c.gain_count, track.layer);
   } else {
-    step_attacks<false, Counters::kNone>(p, n, m.from, m.code, nullptr);
-    step_attacks<true, Counters::kNone>(p, n, m.to, promoted_code(m), nullptr);
+    step_attacks<false, Counters::kNone>(p, n, s, m.from, c.lose, c.lose_count, nullptr);
+    step_attacks<true, Counters::kNone>(p, n, s, m.to, c.gain, c.gain_count, nullptr);
   }
-  log.steps_apart = true;
+  log.steps = &c;
 
   KikiWriter<Track> w{p, track};
   if (cap != kEmptyNumber) w.remove_piece(cap, m.to, m.captured_code, NoHook{});
@@ -497,16 +500,17 @@ void do_step_move(KPosition& p, const KMove& move, Track track, UndoLog& log) {
 }
 
 // Unmake's part of the above, after the log is restored: the mover's step
-// attacks back in the reverse order (a square both steps reach loses the
-// to-square's attack before it gets the from-square's back), and their
-// squares' change counters to 0.
-void undo_step_attacks(KPosition& p, const KMove& m, KPlySquare* counters) {
+// attacks back in the reverse order (a square both steps of a promotion reach
+// loses the to-square's attack before it gets the from-square's back), and
+// their squares' change counters to 0.
+void undo_step_attacks(KPosition& p, const KMove& m, const detail::StepDiff& c, KPlySquare* counters) {
+  const int n = m.piece, s = code_side(m.code);
   if (counters == nullptr) {
-    step_attacks<false, Counters::kNone>(p, m.piece, m.to, promoted_code(m), nullptr);
-    step_attacks<true, Counters::kNone>(p, m.piece, m.from, m.code, nullptr);
+    step_attacks<false, Counters::kNone>(p, n, s, m.to, c.gain, c.gain_count, nullptr);
+    step_attacks<true, Counters::kNone>(p, n, s, m.from, c.lose, c.lose_count, nullptr);
   } else {
-    step_attacks<false, Counters::kClear>(p, m.piece, m.to, promoted_code(m), counters);
-    step_attacks<true, Counters::kClear>(p, m.piece, m.from, m.code, counters);
+    step_attacks<false, Counters::kClear>(p, n, s, m.to, c.gain, c.gain_count, counters);
+    step_attacks<true, Counters::kClear>(p, n, s, m.from, c.lose, c.lose_count, counters);
   }
 }
 
@@ -669,7 +673,7 @@ void undo_move(KPosition& p, const KMove& m, int flag) {
     UndoLog& log = undo_records.undo_logs[layer];
     KPlySquare* const counters = counted ? think_board.ply_table.ply_squares[layer] : nullptr;
     log.Restore(p, counters);
-    if (log.steps_apart) undo_step_attacks(p, m, counters);
+    if (log.steps != nullptr) undo_step_attacks(p, m, *log.steps, counters);
     if (m.from == kInHand) {
       drop_tables_back(p, m);
     } else {

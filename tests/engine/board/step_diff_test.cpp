@@ -1,0 +1,68 @@
+// The step-change table that make and unmake use for a piece that only steps:
+// for every such code and each of its own steps, the squares it loses and gains
+// are exactly the difference of its attack sets before and after; a promotion,
+// or a move by a difference the table has no slot for, changes every step.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/board/position.h"
+#include "engine/board/step_diff.h"
+
+namespace board::detail {
+namespace {
+
+std::set<int> squares(int q, const int8_t* step, int count) {
+  std::set<int> out;
+  for (int i = 0; i < count; ++i) out.insert(q + step[i]);
+  return out;
+}
+
+std::set<int> minus(const std::set<int>& a, const std::set<int>& b) {
+  std::set<int> out;
+  for (int x : a) {
+    if (!b.count(x)) out.insert(x);
+  }
+  return out;
+}
+
+TEST(StepDiff, LosesAndGainsExactlyTheDifferenceOfTheAttackSets) {
+  const int from = square_of(5, 5);
+  int checked = 0;
+  for (int code = kSenteBit; code < kPieceCodes; ++code) {
+    const PieceSteps& e = kPieceSteps[code];
+    if (e.slide_count != 0 || e.step_count == 0) continue;
+    const std::set<int> before = squares(from, e.step, e.step_count);
+    for (int i = 0; i < e.step_count; ++i) {
+      const int to = from + e.step[i];
+      const std::set<int> after = squares(to, e.step, e.step_count);
+      const StepDiff& d = step_diff(code, from, to, false);
+      EXPECT_EQ(squares(from, d.lose, d.lose_count), minus(before, after)) << "code " << code << " step " << i;
+      EXPECT_EQ(squares(to, d.gain, d.gain_count), minus(after, before)) << "code " << code << " step " << i;
+      ++checked;
+    }
+  }
+  // Gold, silver, knight, pawn, king and the promoted steppers of both sides.
+  EXPECT_GT(checked, 50);
+}
+
+TEST(StepDiff, PromotionsAndUncoveredMovesChangeEveryStep) {
+  const int from = square_of(5, 5);
+  const int silver = kSilver | kGoteBit;
+  const PieceSteps& plain = kPieceSteps[silver];
+  const PieceSteps& promoted = kPieceSteps[silver | kPromotedBit];
+
+  const StepDiff& promoting = step_diff(silver, from, from + plain.step[0], true);
+  EXPECT_EQ(squares(0, promoting.lose, promoting.lose_count), squares(0, plain.step, plain.step_count));
+  EXPECT_EQ(squares(0, promoting.gain, promoting.gain_count), squares(0, promoted.step, promoted.step_count));
+
+  // Two files over is no move of any piece that only steps.
+  for (int to : {from + 2, from - 40}) {
+    const StepDiff& whole = step_diff(silver, from, to, false);
+    EXPECT_EQ(squares(0, whole.lose, whole.lose_count), squares(0, plain.step, plain.step_count));
+    EXPECT_EQ(squares(0, whole.gain, whole.gain_count), squares(0, plain.step, plain.step_count));
+  }
+}
+
+}  // namespace
+}  // namespace board::detail
