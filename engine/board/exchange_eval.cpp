@@ -74,12 +74,16 @@ struct KingRelativeModel {
 };
 
 // exchange_strategy_value with the two tables it reads looked up once per
-// exchange rather than for every piece weighed.
+// exchange rather than for every piece weighed. (An exchange that takes a king
+// at once weighs no piece: the stage block is needed only when one is weighed.)
 struct StrategyModel {
   const int32_t* flat;       // the stage block's flat values by class
   const KSenkeiTable* cells;  // the current strategy table, null for none
-  StrategyModel() : flat(stage_tables().piece_value), cells(eval_links.senkei_current) {}
+  StrategyModel()
+      : flat(eval_links.eval_stage_tables != nullptr ? eval_links.eval_stage_tables->piece_value : nullptr),
+        cells(eval_links.senkei_current) {}
   int operator()(int side, int cls, int sq) const {
+    assert(flat != nullptr && "the stage block is set up before any exchange");
     assert(cls >= 0 && cls < 32 && is_playing_square(sq));
     int v = cls < kPieceCodes ? flat[cls] : 0;
     const int layer = kSenkeiLayerOfClass[cls];
