@@ -73,8 +73,23 @@ struct KingRelativeModel {
   }
 };
 
+// exchange_strategy_value with the two tables it reads looked up once per
+// exchange rather than for every piece weighed. (An exchange that takes a king
+// at once weighs no piece: the stage block is needed only when one is weighed.)
 struct StrategyModel {
-  int operator()(int side, int cls, int sq) const { return exchange_strategy_value(side, cls, sq); }
+  const int32_t* flat;       // the stage block's flat values by class
+  const KSenkeiTable* cells;  // the current strategy table, null for none
+  StrategyModel()
+      : flat(eval_links.eval_stage_tables != nullptr ? eval_links.eval_stage_tables->piece_value : nullptr),
+        cells(eval_links.senkei_current) {}
+  int operator()(int side, int cls, int sq) const {
+    assert(flat != nullptr && "the stage block is set up before any exchange");
+    assert(cls >= 0 && cls < 32 && is_playing_square(sq));
+    int v = cls < kPieceCodes ? flat[cls] : 0;
+    const int layer = kSenkeiLayerOfClass[cls];
+    if (cells != nullptr && layer >= 0) v += cells->cell[side][layer][sq - kFirstSquare];
+    return v;
+  }
 };
 
 // One side's capturers in the order they are taken: the direct attackers from
@@ -104,12 +119,10 @@ struct Attackers {
 // squares) the first piece is an enemy piece numbered below 22 whose line runs
 // through n's square, unless q lies on that line. Pieces that already went to q
 // in the sequence (`moved`) have left their squares.
-bool pinned(const KPosition& p, int side, int n, int q, uint64_t moved) {
+[[gnu::noinline]] bool pinned_on_line(const KPosition& p, int side, int n, int q, uint64_t moved) {
   const int king = p.piece[side].sq;
   const int f = p.piece[n].sq;
-  if (n == side || !is_playing_square(king)) return false;
-  // Only an enemy slider whose line runs through f pins: most squares have none.
-  if (kiki_at(p, f).line[1 - side] == 0) return false;
+  if (!is_playing_square(king)) return false;
   const int u = line_direction(king, f);
   if (u == 0 || line_direction(king, q) == u) return false;
   auto vacant = [&](int t) {
@@ -124,6 +137,14 @@ bool pinned(const KPosition& p, int side, int n, int q, uint64_t moved) {
   if (!is_playing_square(t)) return false;
   const int e = p.board[t];
   return e < kFirstPawnNumber && code_side(p.piece[e].code) != side && ((kiki_at(p, f).line[1 - side] >> e) & 1u);
+}
+
+// Only an enemy slider whose line runs through the piece's square pins it, and
+// most squares have none: that test is made here, the walk along the line out
+// of line.
+inline bool pinned(const KPosition& p, int side, int n, int q, uint64_t moved) {
+  if (n == side || kiki_at(p, p.piece[n].sq).line[1 - side] == 0) return false;
+  return pinned_on_line(p, side, n, q, moved);
 }
 
 // The side's next usable capturer, -1 when none is left. A pinned attacker is

@@ -44,6 +44,18 @@ int exchange_eval(const KPosition& p, int s, int code, int q, int first, int* ou
 // The same with the strategy model's values.
 int exchange_eval_pos(const KPosition& p, int s, int code, int q, int first, int* out_first);
 
+// An exchange that a generator played out for a move it wrote, kept for the
+// move ordering, which would play it out again: the exchange on the move's
+// destination that the side to move starts with the moving piece, taking what
+// stands there (the king-relative model from game stage 1 on, else the
+// strategy model), and its balance after the first capture. `value`
+// kNoExchange: none was played out.
+struct KExchangeNote {
+  int32_t value;
+  int32_t first;
+};
+inline constexpr int32_t kNoExchange = INT32_MIN;
+
 // The value for `side` of dropping a piece of code `code` (side bits ignored) on
 // square q: its board value less the hand value of the side's last piece of that
 // kind (none when the side holds no such piece); a rook or bishop put inside its

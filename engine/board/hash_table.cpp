@@ -18,6 +18,9 @@ constexpr int kReplaceVisits = 5;
 constexpr int kProtectedDepth = 1000;
 constexpr int kLearnedTag = 5;
 constexpr int kPliesToTwelfths = 12;
+// A clear empties the buckets of the used entries one by one while they are
+// fewer than this share of the buckets, else writes every bucket.
+constexpr uint32_t kSparseClearShare = 16;
 
 struct Table {
   std::unique_ptr<KHashEntry[]> pool;
@@ -124,12 +127,23 @@ int hash_alloc(uint32_t size_kb) {
   table.heads = std::move(heads);
   table.capacity = static_cast<uint32_t>(n);
   table.buckets = KFixedDivisor(table.capacity);
-  hash_clear();
+  std::fill_n(table.heads.get(), table.capacity, kNoEntry);
+  table.used = 0;
+  table.stats = KHashStats{};
   return 0;
 }
 
 void hash_clear() {
-  std::fill_n(table.heads.get(), table.capacity, kNoEntry);
+  // Only the pool's first `used` entries lie on chains, each on the chain of
+  // its key's bucket (an entry taken for a key is filled with that key at
+  // once), so the other buckets are empty already. A think uses a small part
+  // of a large table: emptying the buckets of its entries writes far less
+  // than writing every bucket.
+  if (table.used < table.capacity / kSparseClearShare) {
+    for (uint32_t i = 0; i < table.used; ++i) table.heads[bucket_of(table.pool[i].key)] = kNoEntry;
+  } else {
+    std::fill_n(table.heads.get(), table.capacity, kNoEntry);
+  }
   table.used = 0;
   table.stats = KHashStats{};
 }

@@ -68,9 +68,10 @@ int square_value(const KPosition& p, int side, int code, int sq) {
 
 class QuiescenceGen {
  public:
-  QuiescenceGen(const KPosition& p, KMove* out, int level)
+  QuiescenceGen(const KPosition& p, KMove* out, int level, KExchangeNote* notes)
       : p_(p),
         w_(p, out),
+        notes_(notes),
         side_(p.teban),
         opp_(1 - p.teban),
         threshold_(qs_gain_threshold(level, think_board.generator_words.game_stage)) {}
@@ -106,14 +107,15 @@ class QuiescenceGen {
         const int a = kiki_nth64(p_, side_, sq, i);
         const int from = p_.piece[a].sq;
         const int code = p_.piece[a].code;
+        int first = 0;
         if (v >= 0) {
-          if (stage_exchange(p_, side_, p_.piece[v].code, sq, a) > threshold_) {
-            w_.Board(a, from, sq, promote_when_possible(code, from, sq));
-          }
+          const int gain = stage_exchange(p_, side_, p_.piece[v].code, sq, a, &first);
+          if (gain > threshold_) Board(a, from, sq, promote_when_possible(code, from, sq), {gain, first});
         } else if (p_.board[sq] == kEmptyNumber && in_camp(side_, sq)) {
-          if (code == (kRook | side_bit(side_)) && attacks(p_, opp_, sq) == 0) w_.Board(a, from, sq, 1);
-          if (code == (kPawn | side_bit(side_)) && stage_exchange(p_, side_, 0, sq, a) > threshold_) {
-            w_.Board(a, from, sq, 1);
+          if (code == (kRook | side_bit(side_)) && attacks(p_, opp_, sq) == 0) Board(a, from, sq, 1);
+          if (code == (kPawn | side_bit(side_))) {
+            const int gain = stage_exchange(p_, side_, 0, sq, a, &first);
+            if (gain > threshold_) Board(a, from, sq, 1, {gain, first});
           }
         }
       }
@@ -128,7 +130,7 @@ class QuiescenceGen {
     const int front = king - forward_step(side_);
     if (p_.board[front] != kEmptyNumber || support(p_, side_, front) < support(p_, opp_, front)) return;
     for (int kind : {kGold, kSilver, kRook}) {
-      if (p_.hand[side_][kind]) w_.Drop(kind, front);
+      if (p_.hand[side_][kind]) Drop(kind, front);
     }
   }
 
@@ -193,8 +195,14 @@ class QuiescenceGen {
       const int a = kiki_nth64(p_, side_, sq, i);
       const int from = p_.piece[a].sq;
       const int promote = promote_when_possible(p_.piece[a].code, from, sq);
-      const int gain = supported ? stage_exchange(p_, side_, p_.piece[v].code, sq, a) : FreeGain(a, v, sq, promote);
-      if (gain > threshold_ || (gain >= 1 && CheckingKnight(a, sq))) w_.Board(a, from, sq, promote);
+      KExchangeNote note{kNoExchange, 0};
+      int gain;
+      if (supported) {
+        gain = note.value = stage_exchange(p_, side_, p_.piece[v].code, sq, a, &note.first);
+      } else {
+        gain = FreeGain(a, v, sq, promote);
+      }
+      if (gain > threshold_ || (gain >= 1 && CheckingKnight(a, sq))) Board(a, from, sq, promote, note);
     }
   }
 
@@ -206,7 +214,7 @@ class QuiescenceGen {
     for (int rank : {2, 3}) {
       const int to = side_square(side_, side_file(side_, sq), rank);
       if (attacks(p_, opp_, to) == 0) {
-        w_.Board(n, sq, to, 1);
+        Board(n, sq, to, 1);
         return;
       }
     }
@@ -215,20 +223,32 @@ class QuiescenceGen {
   [[gnu::noinline]] void LancePromotions(int n, int sq) {
     const int fwd = forward_step(side_);
     for (int to = sq + fwd; p_.board[to] == kEmptyNumber; to += fwd) {
-      if (in_camp(side_, to) && support(p_, side_, to) > support(p_, opp_, to)) w_.Board(n, sq, to, 1);
+      if (in_camp(side_, to) && support(p_, side_, to) > support(p_, opp_, to)) Board(n, sq, to, 1);
     }
   }
 
   // The pawn's step into the zone when the exchange there gains enough.
   void PawnPromotion(int n, int sq) {
     const int to = sq + forward_step(side_);
-    if (in_camp(side_, to) && p_.board[to] == kEmptyNumber && stage_exchange(p_, side_, 0, to, n) > threshold_) {
-      w_.Board(n, sq, to, 1);
-    }
+    if (!in_camp(side_, to) || p_.board[to] != kEmptyNumber) return;
+    int first = 0;
+    const int gain = stage_exchange(p_, side_, 0, to, n, &first);
+    if (gain > threshold_) Board(n, sq, to, 1, {gain, first});
+  }
+
+  // The writers of a move, with its note when the caller keeps them.
+  void Board(int piece, int from, int to, int promote, KExchangeNote note = {kNoExchange, 0}) {
+    if (notes_ != nullptr) notes_[w_.count()] = note;
+    w_.Board(piece, from, to, promote);
+  }
+  void Drop(int kind, int to) {
+    if (notes_ != nullptr) notes_[w_.count()] = {kNoExchange, 0};
+    w_.Drop(kind, to);
   }
 
   const KPosition& p_;
   MoveOut w_;
+  KExchangeNote* const notes_;
   const int side_, opp_, threshold_;
 };
 
@@ -236,10 +256,12 @@ class QuiescenceGen {
 
 int qs_gain_threshold(int level, int stage) { return kThreshold[std::clamp(stage, 0, 2)][std::clamp(level, 0, 3)]; }
 
-int gen_king_front_drops(const KPosition& p, const KEvalRecord& data, int level, KMove* out) {
-  return QuiescenceGen(p, out, level).FrontDrops(data);
+int gen_king_front_drops(const KPosition& p, const KEvalRecord& data, int level, KMove* out, KExchangeNote* notes) {
+  return QuiescenceGen(p, out, level, notes).FrontDrops(data);
 }
 
-int gen_target_captures(const KPosition& p, int level, KMove* out) { return QuiescenceGen(p, out, level).Targets(); }
+int gen_target_captures(const KPosition& p, int level, KMove* out, KExchangeNote* notes) {
+  return QuiescenceGen(p, out, level, notes).Targets();
+}
 
 }  // namespace board

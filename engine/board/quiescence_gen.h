@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/board/eval_record.h"
+#include "engine/board/exchange_eval.h"
 #include "engine/board/position.h"
 
 namespace board {
@@ -39,7 +40,11 @@ int qs_gain_threshold(int level, int stage);
 // Square values: the strategy table at game stage 0, else the king-relative
 // tables of the weight object (by the owner's king; gote's squares turned),
 // 0 when the evaluation has not set them up.
-int gen_king_front_drops(const KPosition& p, const KEvalRecord& data, int level, KMove* out);
+// With `notes` (room: kMaxMoves), notes[i] receives the exchange played out
+// for move i: for a capture of a supported piece and a pawn's push, else
+// kNoExchange.
+int gen_king_front_drops(const KPosition& p, const KEvalRecord& data, int level, KMove* out,
+                         KExchangeNote* notes = nullptr);
 
 // For each square of the current ply's target list (none when it has no list),
 // in list order: an opponent piece there is taken by each own attacker
@@ -47,6 +52,7 @@ int gen_king_front_drops(const KPosition& p, const KEvalRecord& data, int level,
 // square in the zone gets an unpromoted rook's promoting move when the
 // opponent does not attack it, and a pawn's promoting push when its exchange
 // estimate exceeds the threshold.
-int gen_target_captures(const KPosition& p, int level, KMove* out);
+// `notes` as for gen_king_front_drops: for a capture and a pawn's push.
+int gen_target_captures(const KPosition& p, int level, KMove* out, KExchangeNote* notes = nullptr);
 
 }  // namespace board

@@ -44,10 +44,11 @@ inline bool safe_square(const KPosition& p, int side, int sq, int bound) {
 }
 
 // The exchange estimate: piece values only once the game has left the opening
-// stage, piece plus strategy-square values while it is in it.
-inline int stage_exchange(const KPosition& p, int side, int code, int sq, int first) {
-  return think_board.generator_words.game_stage != 0 ? exchange_eval(p, side, code, sq, first, nullptr)
-                         : exchange_eval_pos(p, side, code, sq, first, nullptr);
+// stage, piece plus strategy-square values while it is in it. `out_first` as
+// for exchange_eval.
+inline int stage_exchange(const KPosition& p, int side, int code, int sq, int first, int* out_first = nullptr) {
+  return think_board.generator_words.game_stage != 0 ? exchange_eval(p, side, code, sq, first, out_first)
+                         : exchange_eval_pos(p, side, code, sq, first, out_first);
 }
 
 // Whether the side's attack situation on the square changed with the move that

@@ -123,17 +123,21 @@ int drop_score(const KPosition& p, const KMove& m, int t) {
 }
 
 // What scoring a node's board moves reads alike for every move: the sides, the
-// direction of play, the enemy king, the stage's mode and the side's rooks on
-// the board (a move off a rook's file may open it).
+// direction of play, the enemy king, the stage's mode, the side's rooks on
+// the board (a move off a rook's file may open it) and the generator's
+// exchange notes.
 struct BoardMoveFrame {
   int s, o, sb, ob, f;
   int king;
   int t, mode;
+  // The generator's notes of the moves from `noted` on, or null.
+  const KMove* noted;
+  const board::KExchangeNote* notes;
   int rooks = 0;
   int rook_number[2] = {};
   int rook_file[2] = {};
 
-  BoardMoveFrame(const KPosition& p, int t_, int mode_)
+  BoardMoveFrame(const KPosition& p, int t_, int mode_, const KMove* noted_, const board::KExchangeNote* notes_)
       : s(p.teban),
         o(1 - p.teban),
         sb(board::side_bit(s)),
@@ -141,7 +145,9 @@ struct BoardMoveFrame {
         f(board::forward_step(s)),
         king(p.piece[o].sq),
         t(t_),
-        mode(mode_) {
+        mode(mode_),
+        noted(noted_),
+        notes(notes_) {
     for (int r = board::kKindRange[board::kRook].first; r < board::kKindRange[board::kRook].first + 2; ++r) {
       const int rsq = p.piece[r].sq;
       const int cls = board::code_class(p.piece[r].code);
@@ -185,7 +191,10 @@ int board_move_score(const KPosition& p, const BoardMoveFrame& w, LastExchange& 
 
   int v = 0, first = 0;
   if (direct(p, o, q) > 0) {
-    if (m.piece != last.piece || q != last.square || c != last.captured) {
+    const board::KExchangeNote* note = w.notes != nullptr ? &w.notes[&m - w.noted] : nullptr;
+    if (note != nullptr && note->value != board::kNoExchange) {
+      last = {m.piece, q, c, note->value, note->first};
+    } else if (m.piece != last.piece || q != last.square || c != last.captured) {
       last.value = mode == 0 ? board::exchange_eval_pos(p, s, c, q, m.piece, &first)
                              : board::exchange_eval(p, s, c, q, m.piece, &first);
       last = {m.piece, q, c, last.value, first};
@@ -262,10 +271,11 @@ int order_depth_cut(int score, int bound, int stand, int index) {
   return r;
 }
 
-void engine_sashite_order(const KPosition& p, int n, KMoveNode* head) {
+void engine_sashite_order(const KPosition& p, int n, KMoveNode* head, const KMove* noted,
+                          const board::KExchangeNote* notes) {
   const int mode = board::think_board.generator_words.game_stage;
   const int t = (mode + 1) / 2;
-  const BoardMoveFrame frame(p, t, mode);
+  const BoardMoveFrame frame(p, t, mode, noted, notes);
   LastExchange last;
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
     const KMove& m = *ln->move;

@@ -4,6 +4,7 @@
 // the list, or with poor scores, shallower.
 #pragma once
 
+#include "engine/board/exchange_eval.h"
 #include "engine/board/position.h"
 #include "engine/board/think_board.h"
 #include "engine/search/exchange_score.h"
@@ -15,8 +16,10 @@ namespace search {
 // Writes every list node's score from the position's attack records, piece
 // list and evaluation tables; `n` is the number of moves in the list. The
 // order is left to the caller's sort. Reads board::game_stage as the search
-// mode.
-void engine_sashite_order(const board::KPosition& p, int n, KMoveNode* head);
+// mode. With `notes`, the generator's notes of the moves from `noted` on (the
+// list's moves lie in that array): a noted exchange is not played out again.
+void engine_sashite_order(const board::KPosition& p, int n, KMoveNode* head, const board::KMove* noted = nullptr,
+                          const board::KExchangeNote* notes = nullptr);
 
 // Depth adjustments by list position for depth row `row` (clamped 0..15):
 // each node's word becomes base + word - 12 per threshold passed, 6 less for a

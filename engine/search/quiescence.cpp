@@ -126,6 +126,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
   KMove* moves = &cx.pool_moves[cx.pool_cursor];
   const bool forced = pair_key != 0 || exchange_class != 0;
   int n = 0;
+  bool noted = false;  // the generator noted its exchanges in cx.exchange_notes
   if (!in_check) {
     if (!forced && (fully_evaluated(node.eval) || beta <= 31000)) {
       const int stand = static_score(cx, node, silver);
@@ -138,9 +139,11 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
         n = board::gen_recapture(p, incoming, moves);
       }
     } else if (pair_key == 0) {
-      n = board::gen_king_front_drops(p, node.eval, ply - depth.horizon, moves);
+      n = board::gen_king_front_drops(p, node.eval, ply - depth.horizon, moves, cx.exchange_notes);
+      noted = true;
     } else {
-      n = board::gen_target_captures(p, ply - depth.horizon, moves);
+      n = board::gen_target_captures(p, ply - depth.horizon, moves, cx.exchange_notes);
+      noted = true;
     }
     // Nothing to play in a quiet or forced position: the static score.
     if (n == 0) {
@@ -161,7 +164,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
   const int linked = sashi_list_link(&cx.pool_nodes[cx.pool_cursor - n], n, moves, in_check ? kEvasionStage : 5);
   KMoveNode* head = linked > 0 ? &cx.pool_nodes[cx.pool_cursor - n] : nullptr;
   if (linked >= 2) {
-    engine_sashite_order(p, linked, head);
+    engine_sashite_order(p, linked, head, moves, noted ? cx.exchange_notes : nullptr);
     head = sashite_list_sort(head);
   }
   KSearchNode child;

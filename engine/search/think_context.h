@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "engine/board/exchange_eval.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
@@ -87,6 +88,10 @@ struct ThinkContext {
 
   // Where gen_mate_threat_defences gathers its moves within one call.
   board::KMove threat_defence_scratch[kThreatDefenceRoom];
+
+  // The exchanges the quiescence search's generators played out for the moves
+  // of one list, read by its ordering right after.
+  board::KExchangeNote exchange_notes[board::kMaxMoves];
 
   // The depth-selected generator's candidate table and call counter.
   KGenStamp gen_stamp;

@@ -200,6 +200,31 @@ TEST_F(HashTableTest, MarkAndExtensionEntriesAndInvalidation) {
   EXPECT_EQ(Probe(key(13), 0, -32766), kProbeMiss);
 }
 
+// A clear empties the table whether few entries were used (their buckets are
+// emptied one by one) or many (every bucket is written), with a full pool that
+// has recycled entries across buckets too: no stored key is found after it,
+// and the table fills again as a new one.
+TEST(HashTableClear, EmptiesTheTableAfterFewOrManyEntries) {
+  ASSERT_EQ(hash_alloc(64), 0);
+  const uint32_t capacity = hash_capacity();
+  for (uint32_t stored : {1u, 40u, capacity / 16 - 1, capacity / 16, capacity / 2, capacity, 2 * capacity}) {
+    SCOPED_TRACE(stored);
+    std::vector<KHashKey> keys;
+    // Every third key shares its bucket with the one before.
+    for (uint32_t i = 0; i < stored; ++i) keys.push_back(key(i % 3 == 2 ? keys.back().word[0] + capacity : 5 * i + 1));
+    for (size_t i = 0; i < keys.size(); ++i) store(keys[i], 12 + static_cast<int>(i % 5) * 12, kBoundExact, 7, 0, 0, 0x200);
+    hash_clear();
+    EXPECT_EQ(hash_used(), 0u);
+    for (const KHashKey& k : keys) ASSERT_EQ(hash_entry(k), nullptr);
+    store(keys.back(), 24, kBoundExact, 9, 0, 0, 0x300);
+    EXPECT_EQ(hash_used(), 1u);
+    EXPECT_EQ(hash_get_move(keys.back()), 0x300u);
+    for (size_t i = 0; i + 1 < keys.size(); ++i) ASSERT_EQ(hash_entry(keys[i]), nullptr);
+    hash_clear();
+  }
+  hash_free();
+}
+
 TEST_F(HashTableTest, PreloadKeepsTheNewestRecords) {
   // A tenth of 28 is 2: the preload stops after its third entry.
   const KLearnRecord records[] = {

@@ -347,5 +347,61 @@ TEST_F(StageGenerators, KeepTheirRulesOnRandomPositionsAndTheirTurnedTwins) {
   for (size_t g = 0; g < emitted.size(); ++g) EXPECT_GT(emitted[g], 0u) << kGenerators[g] << " never wrote a move";
 }
 
+// The quiescence generators' exchange notes: the same lists with and without
+// them, and each note the exchange that the move ordering would play out for
+// its move (the mover starting on its destination, at the stage's model).
+TEST_F(StageGenerators, NoteTheExchangesTheyPlayOutAsPlayedAgain) {
+  constexpr int kNotePositions = 1500;
+  std::vector<model::Kyokumen> starts = testing::handicap_starts({model::kHirate, model::kKakuOchi});
+  starts.push_back(testing::kings_and_hands(testing::kHalfOfEveryPiece, testing::kHalfOfEveryPiece, 58, 52));
+  std::mt19937 rng(1234);
+  int positions = 0, noted = 0;
+  for (int game = 0; positions < kNotePositions; ++game) {
+    model::Kyokumen k;
+    k.Copy(starts[game % starts.size()]);
+    KPosition p;
+    ASSERT_EQ(bridge::position_load(p, k), 0);
+    for (int ply = 0; ply < kMaxGamePlies && positions < kNotePositions; ++ply, ++positions) {
+      const int stage = positions % 3;
+      const int level = static_cast<int>(rng() % 5);
+      think_board.generator_words.game_stage = stage;
+      eval_links.eval_stage_tables = &blocks_[stage];
+      KEvalRecord record{};
+      for (auto& a : record.att) a.attack_extra = static_cast<int16_t>(rng() % 1200);
+      for (int generator = 0; generator < 2; ++generator) {
+        KMove plain[kMaxMoves], moves[kMaxMoves];
+        KExchangeNote notes[kMaxMoves];
+        const int n = generator == 0 ? gen_king_front_drops(p, record, level, plain)
+                                     : gen_target_captures(p, level, plain);
+        ASSERT_EQ(n, generator == 0 ? gen_king_front_drops(p, record, level, moves, notes)
+                                    : gen_target_captures(p, level, moves, notes));
+        for (int i = 0; i < n; ++i) {
+          ASSERT_EQ(name(plain[i]), name(moves[i]));
+          if (notes[i].value == kNoExchange) continue;
+          ++noted;
+          const KMove& m = moves[i];
+          int first = 0;
+          const int value = stage_exchange(p, p.teban, m.captured_code, m.to, m.piece, &first);
+          EXPECT_EQ(notes[i].value, value) << testing::key_name(name(m));
+          EXPECT_EQ(notes[i].first, first) << testing::key_name(name(m));
+        }
+      }
+      const testing::ModelMoves mm = testing::model_moves(k, p);
+      if (mm.legal.empty()) break;
+      model::Sashite next = mm.legal_sashite[rng() % mm.legal_sashite.size()];
+      for (size_t i = 0; i < mm.legal.size(); ++i) {
+        if (mm.legal[i].captured_code && rng() % 3 == 0) next = mm.legal_sashite[i];
+      }
+      KMove m;
+      ASSERT_EQ(bridge::sashite_to_kmove(m, p, next), 0);
+      pos_table_init();
+      do_move(p, m, 1);
+      target_list_extend(p, m.to);
+      ASSERT_TRUE(k.DoSashite(next));
+    }
+  }
+  EXPECT_GT(noted, 0);
+}
+
 }  // namespace
 }  // namespace board
