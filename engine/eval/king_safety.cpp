@@ -1,6 +1,7 @@
 #include "engine/eval/king_safety.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "engine/eval/eval_access.h"
@@ -48,30 +49,64 @@ struct Weights {
   int cap;
 };
 
+// The escape squares a king's charge looks at, as offsets from the king, and
+// how they count: all of them taken cost kEscapeClosed, or (`half`) each taken
+// one costs kEscapeHalfClosed. By side and square; none for most squares.
+struct EscapeShape {
+  uint8_t count;
+  bool half;
+  int8_t offset[3];
+};
+
+inline constexpr auto kEscapeShapes = [] {
+  std::array<std::array<EscapeShape, board::kKikiSquares>, 2> t{};
+  for (int u = 0; u < 2; ++u) {
+    const int f = forward_step(u);
+    for (int k = board::kFirstSquare; k <= board::kLastSquare; ++k) {
+      if (!board::is_playing_square(k)) continue;
+      const int file = board::square_file(k);
+      // One file toward the nearer edge (file 1 or 9): a castled king flees
+      // that way; a king on the edge file's seventh rank looks back inward.
+      const int c = file <= 4 ? -1 : 1;
+      EscapeShape e{};
+      switch (own_rank(u, k)) {
+        case 7:
+          if (file == 1 || file == 9) e = {2, false, {static_cast<int8_t>(f - c), static_cast<int8_t>(f), 0}};
+          break;
+        case 9:
+          if (file == 3 || file == 4 || file == 6 || file == 7) {
+            e = {2, false, {static_cast<int8_t>(f + c), static_cast<int8_t>(c), 0}};
+          }
+          break;
+        case 8:
+          if (file == 2 || file == 8) {
+            e = {2, true, {static_cast<int8_t>(f + c), static_cast<int8_t>(c), 0}};
+          } else if (file == 3 || file == 4 || file == 6 || file == 7) {
+            e = {3, false, {static_cast<int8_t>(f + c), static_cast<int8_t>(c), static_cast<int8_t>(c - f)}};
+          }
+          break;
+        default:
+          break;
+      }
+      t[u][k - board::kFirstSquare] = e;
+    }
+  }
+  return t;
+}();
+
 // king_escape_terms for u's king on board square k.
 int escape_terms(const KPosition& p, int u, int k) {
+  const EscapeShape& shape = kEscapeShapes[u][k - board::kFirstSquare];
+  if (shape.count == 0) return 0;
   const int e = 1 - u;
-  const int f = forward_step(u);
   auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
-  const int file = board::square_file(k);
-  switch (own_rank(u, k)) {
-    case 7:
-      if (file == 1 && blocked(k + f + 1) && blocked(k + f)) return kEscapeClosed;
-      if (file == 9 && blocked(k + f - 1) && blocked(k + f)) return kEscapeClosed;
-      return 0;
-    case 9:
-      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1)) return kEscapeClosed;
-      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1)) return kEscapeClosed;
-      return 0;
-    case 8:
-      if (file == 2) return (blocked(k + f - 1) ? kEscapeHalfClosed : 0) + (blocked(k - 1) ? kEscapeHalfClosed : 0);
-      if (file == 8) return (blocked(k + f + 1) ? kEscapeHalfClosed : 0) + (blocked(k + 1) ? kEscapeHalfClosed : 0);
-      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1) && blocked(k - f - 1)) return kEscapeClosed;
-      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1) && blocked(k - f + 1)) return kEscapeClosed;
-      return 0;
-    default:
-      return 0;
+  if (shape.half) {
+    return (blocked(k + shape.offset[0]) ? kEscapeHalfClosed : 0) + (blocked(k + shape.offset[1]) ? kEscapeHalfClosed : 0);
   }
+  for (int i = 0; i < shape.count; ++i) {
+    if (!blocked(k + shape.offset[i])) return 0;
+  }
+  return kEscapeClosed;
 }
 
 class Neighbourhood {
