@@ -94,8 +94,10 @@ inline constexpr auto kEscapeShapes = [] {
   return t;
 }();
 
-// king_escape_terms for u's king on board square k.
-int escape_terms(const KPosition& p, int u, int k) {
+// king_escape_terms for u's king on board square k. Inlined into each side's
+// neighbourhood, where the side is a constant: its table row and forward step
+// then fold, and the call's own cost goes.
+[[gnu::always_inline]] inline int escape_terms(const KPosition& p, int u, int k) {
   const EscapeShape& shape = kEscapeShapes[u][k - board::kFirstSquare];
   if (shape.count == 0) return 0;
   const int e = 1 - u;
