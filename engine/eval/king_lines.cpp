@@ -1,10 +1,12 @@
 #include "engine/eval/king_lines.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "engine/board/move_tables.h"
 #include "engine/eval/eval_access.h"
+#include "engine/eval/far_lines.h"
 #include "engine/eval/static_eval_tables.h"
 
 namespace eval {
@@ -15,7 +17,6 @@ using board::KPosition;
 using board::square_file;
 using board::square_rank;
 
-constexpr int kBlockerReach = 6;  // blockers this far from the king (Chebyshev) or farther count nothing
 constexpr int kNearRanks = 4;     // a rook approaches along a rank from fewer ranks away than this
 constexpr int kEdgeLineScale = 80;
 
@@ -43,8 +44,8 @@ struct RookLines {
 template <int S>
 class RookWalk {
  public:
-  RookWalk(const KPosition& p, int rook, int king, bool& connected)
-      : p_(p), sq_(p.piece[rook].sq), king_(king), connected_(connected) {}
+  RookWalk(const KPosition& p, int rook, int king)
+      : p_(p), sq_(p.piece[rook].sq), king_(king), far_(far_lines(sq_, king)) {}
 
   // `active`: the rook is promoted or stands in the enemy camp. It stops
   // counting as active once it approaches the king (or lies four ranks or more
@@ -84,6 +85,8 @@ class RookWalk {
 
   // Along the rank in direction `step` (+1 toward higher files).
   void RankLine(int step, RookLines& out) {
+    const bool far = far_ & line_bit(step);
+    if (far && !approaching_) return;
     const int q = ray_first_square(p_, sq_, step);
     if (approaching_) {
       const bool toward = step > 0 ? square_file(sq_) < square_file(king_) : square_file(king_) <= square_file(sq_);
@@ -96,21 +99,19 @@ class RookWalk {
         approaching_ = false;
       }
     }
-    if (is_wall_cell(p_, q)) return;
+    if (far || is_wall_cell(p_, q)) return;
     const int code = code_on(p_, q);
-    if (code & board::side_bit(e_)) {
-      const int c = cheb(q, king_);
-      if (c >= kBlockerReach) return;
-      int32_t v = blocker_term(kRankBlocker[board::code_kind(code)], blocker_balance(p_, s_, q, true), kRookDist[c]);
-      // The blocker pinned against the king itself counts twice.
-      if (square_rank(sq_) == square_rank(king_) && ray_first_piece(p_, q, step) == e_) v *= 2;
-      out.rank_sum += v;
-    } else if (board::code_kind(code) == board::kRook) {
-      connected_ = true;
-    }
+    if (!(code & board::side_bit(e_))) return;
+    const int c = cheb(q, king_);
+    if (c >= kBlockerReach) return;
+    int32_t v = blocker_term(kRankBlocker[board::code_kind(code)], blocker_balance(p_, s_, q, true), kRookDist[c]);
+    // The blocker pinned against the king itself counts twice.
+    if (square_rank(sq_) == square_rank(king_) && ray_first_piece(p_, q, step) == e_) v *= 2;
+    out.rank_sum += v;
   }
 
   void BackwardFile(RookLines& out) {
+    if (far_ & line_bit(-forward_step(s_))) return;
     const int q = ray_first_square(p_, sq_, -forward_step(s_));
     if (!holds_piece_of(p_, e_, q)) return;
     const int c = cheb(q, king_);
@@ -122,6 +123,7 @@ class RookWalk {
   // Forward: an enemy blocker by its weight; a line ending at an own piece or at
   // the edge by its last square (the board square before the wall).
   void ForwardFile(RookLines& out) {
+    if (far_ & line_bit(forward_step(s_))) return;
     int q = ray_first_square(p_, sq_, forward_step(s_));
     const bool edge = is_wall_cell(p_, q);
     if (edge) q -= forward_step(s_);
@@ -138,14 +140,25 @@ class RookWalk {
   static constexpr int s_ = S, e_ = 1 - S;
   const KPosition& p_;
   const int sq_, king_;
-  bool& connected_;
+  const unsigned far_;  // the lines from the rook that come nowhere near the king
   bool approaching_ = false;
   int rank_distance_ = 0;
 };
 
+// Both rooks stand on the board for one side, the other side's king too, and
+// they see each other along a rank.
+bool rooks_connected(const KPosition& p, const int kings[2]) {
+  const int first = board::kKindRange[board::kRook].first;
+  const board::KPieceEntry& a = p.piece[first];
+  const board::KPieceEntry& b = p.piece[first + 1];
+  if (!on_board(a) || !on_board(b) || square_rank(a.sq) != square_rank(b.sq)) return false;
+  const int s = board::code_side(a.code);
+  if (board::code_side(b.code) != s || kings[1 - s] == 0) return false;
+  return ray_first_square(p, a.sq, a.sq < b.sq ? 1 : -1) == b.sq;
+}
+
 void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32_t material[2]) {
   RookLines lines[2];
-  bool connected = false;
   // Unrolled: the second rook's walk then keeps its own constants.
 #pragma GCC unroll 2
   for (int n = board::kKindRange[board::kRook].first, i = 0; i < 2; ++i, ++n) {
@@ -155,9 +168,9 @@ void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32
     const int king = kings[1 - s];
     if (king == 0) continue;
     const bool active = (rook.code & board::kPromotedBit) || in_camp(s, rook.sq);
-    lines[i] = s == 0 ? RookWalk<0>(p, n, king, connected).Run(active) : RookWalk<1>(p, n, king, connected).Run(active);
+    lines[i] = s == 0 ? RookWalk<0>(p, n, king).Run(active) : RookWalk<1>(p, n, king).Run(active);
   }
-  if (connected) {
+  if (rooks_connected(p, kings)) {
     // Both rooks are one side's: both file sums and twice the larger rank sum,
     // and a quarter of the first rook's part for each active rook.
     const int32_t both_ranks = 2 * std::max(lines[0].rank_sum, lines[1].rank_sum);
@@ -182,9 +195,11 @@ int32_t bishop_line_value(const KPosition& p, const board::KPieceEntry& bishop, 
   int nearest = kDiagNearLimit;
   // Sq(q, king) as one read: the squared distances seen from the king.
   const uint8_t* from_king = kSquaredDistance.data() + kDeltaBias + king;
+  const unsigned far = far_lines(bishop.sq, king);
   // Unrolled: each diagonal's step is then a constant.
 #pragma GCC unroll 4
   for (int step : board::kDiagonalSteps) {
+    if (far & line_bit(step)) continue;
     // Over the empty squares to the first piece (counted too) or the wall.
     int q = bishop.sq + step;
     for (; is_empty_cell(p, q); q += step) nearest = std::min<int>(nearest, from_king[-q]);

@@ -1,6 +1,7 @@
 #include "engine/eval/king_safety.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "engine/eval/eval_access.h"
@@ -48,51 +49,186 @@ struct Weights {
   int cap;
 };
 
-// king_escape_terms for u's king on board square k.
-int escape_terms(const KPosition& p, int u, int k) {
-  const int e = 1 - u;
-  const int f = forward_step(u);
-  auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
-  const int file = board::square_file(k);
-  switch (own_rank(u, k)) {
-    case 7:
-      if (file == 1 && blocked(k + f + 1) && blocked(k + f)) return kEscapeClosed;
-      if (file == 9 && blocked(k + f - 1) && blocked(k + f)) return kEscapeClosed;
-      return 0;
-    case 9:
-      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1)) return kEscapeClosed;
-      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1)) return kEscapeClosed;
-      return 0;
-    case 8:
-      if (file == 2) return (blocked(k + f - 1) ? kEscapeHalfClosed : 0) + (blocked(k - 1) ? kEscapeHalfClosed : 0);
-      if (file == 8) return (blocked(k + f + 1) ? kEscapeHalfClosed : 0) + (blocked(k + 1) ? kEscapeHalfClosed : 0);
-      if ((file == 3 || file == 4) && blocked(k + f - 1) && blocked(k - 1) && blocked(k - f - 1)) return kEscapeClosed;
-      if ((file == 6 || file == 7) && blocked(k + f + 1) && blocked(k + 1) && blocked(k - f + 1)) return kEscapeClosed;
-      return 0;
-    default:
-      return 0;
+// The escape squares a king's charge looks at, as offsets from the king, and
+// how they count: all of them taken cost kEscapeClosed, or (`half`) each taken
+// one costs kEscapeHalfClosed. By side and square; none for most squares.
+struct EscapeShape {
+  uint8_t count;
+  bool half;
+  int8_t offset[3];
+};
+
+inline constexpr auto kEscapeShapes = [] {
+  std::array<std::array<EscapeShape, board::kKikiSquares>, 2> t{};
+  for (int u = 0; u < 2; ++u) {
+    const int f = forward_step(u);
+    for (int k = board::kFirstSquare; k <= board::kLastSquare; ++k) {
+      if (!board::is_playing_square(k)) continue;
+      const int file = board::square_file(k);
+      // One file toward the nearer edge (file 1 or 9): a castled king flees
+      // that way; a king on the edge file's seventh rank looks back inward.
+      const int c = file <= 4 ? -1 : 1;
+      EscapeShape e{};
+      switch (own_rank(u, k)) {
+        case 7:
+          if (file == 1 || file == 9) e = {2, false, {static_cast<int8_t>(f - c), static_cast<int8_t>(f), 0}};
+          break;
+        case 9:
+          if (file == 3 || file == 4 || file == 6 || file == 7) {
+            e = {2, false, {static_cast<int8_t>(f + c), static_cast<int8_t>(c), 0}};
+          }
+          break;
+        case 8:
+          if (file == 2 || file == 8) {
+            e = {2, true, {static_cast<int8_t>(f + c), static_cast<int8_t>(c), 0}};
+          } else if (file == 3 || file == 4 || file == 6 || file == 7) {
+            e = {3, false, {static_cast<int8_t>(f + c), static_cast<int8_t>(c), static_cast<int8_t>(c - f)}};
+          }
+          break;
+        default:
+          break;
+      }
+      t[u][k - board::kFirstSquare] = e;
+    }
   }
+  return t;
+}();
+
+// king_escape_terms for u's king on board square k. Inlined into each side's
+// neighbourhood, where the side is a constant: its table row and forward step
+// then fold, and the call's own cost goes.
+[[gnu::always_inline]] inline int escape_terms(const KPosition& p, int u, int k) {
+  const EscapeShape& shape = kEscapeShapes[u][k - board::kFirstSquare];
+  if (shape.count == 0) return 0;
+  const int e = 1 - u;
+  auto blocked = [&](int q) { return blocked_for(p, u, q) || dir(p, e, q) > 0; };
+  if (shape.half) {
+    return (blocked(k + shape.offset[0]) ? kEscapeHalfClosed : 0) + (blocked(k + shape.offset[1]) ? kEscapeHalfClosed : 0);
+  }
+  for (int i = 0; i < shape.count; ++i) {
+    if (!blocked(k + shape.offset[i])) return 0;
+  }
+  return kEscapeClosed;
 }
+
+// The charge of square q of u's king neighbourhood, which e attacks `a` times
+// (before the reduction) and u defends `c` times, holding `code` (0 empty);
+// out of line, as most squares are not attacked, and apart from the examiner's
+// object, which then stays in registers.
+class Charge {
+ public:
+  Charge(const KPosition& p, int u)
+      : p_(p), u_(u), e_(1 - u), fwd_(forward_step(u)), hand_(p.hand[1 - u]),
+        others_(static_cast<int>(p.hand_sum[1 - u])) {}
+
+  int Value(int q, int code, Weights w, HandExpr x, unsigned reduce, int c, int a) const {
+    if (a > 1 && !in_own_camp(u_, q) && Reduced(q, reduce)) --a;
+    if (code == 0) return a > c ? w.cap : std::min(scale_by_hand(HandValue(x, q, c, a), w.m), w.cap);
+    const int32_t pv = eval_piece_value(board::code_class(code));
+    return c < a ? (pv >> 4) + w.cap : c == a ? pv / 24 + w.m : (pv >> 5) + w.m / 2;
+  }
+
+ private:
+  bool Reduced(int q, unsigned reduce) const {
+    if ((reduce & kPawnAhead) && holds(p_, e_, q + fwd_, board::kPawn)) return true;
+    const uint64_t attackers = board::kiki_direct64(board::kiki_at(p_, q), e_);
+    constexpr struct {
+      unsigned flag;
+      int kind;
+    } kKinds[] = {{kByKnight, board::kKnight}, {kByLance, board::kLance}, {kByBishop, board::kBishop},
+                  {kByRook, board::kRook}};
+    for (const auto& k : kKinds) {
+      if (!(reduce & k.flag)) continue;
+      const board::KindRange range = board::kKindRange[k.kind];
+      for (int n = range.first; n < range.first + range.count; ++n) {
+        if (((attackers >> n) & 1u) && !(p_.piece[n].code & board::kPromotedBit)) return true;
+      }
+    }
+    return false;
+  }
+
+  // pawnDrop(q): e could drop a pawn on q's file.
+  int PawnDrop(int q) const { return hand_[board::kPawn] > 0 && p_.pawn_file[e_][board::square_file(q)] == 0; }
+
+  int HandValue(HandExpr x, int q, int c, int a) const {
+    const int lance = hand_[board::kLance], silver = hand_[board::kSilver], gold = hand_[board::kGold];
+    const int bishop = hand_[board::kBishop], rook = hand_[board::kRook];
+    const int w = in_own_camp(u_, q) ? 2 : 1;
+    switch (x) {
+      case HandExpr::kFront:
+        return 3 * PawnDrop(q) + lance + silver + gold + rook - 3 * c + 4 * a + 2 * others_;
+      case HandExpr::kFrontDiagonal:
+        return 2 * PawnDrop(q) + silver + gold + bishop - 3 * c + 4 * a + 2 * others_;
+      case HandExpr::kGoldRook:
+        return 3 * (gold + rook - c) + 4 * a;
+      case HandExpr::kSilverBishop:
+        return 3 * (silver + bishop - c) + 4 * a;
+      case HandExpr::kOpenFront: {
+        const int l = lance + silver + gold + rook;
+        return (others_ - l) * w + 4 * a - 3 * c + 3 * (PawnDrop(q) + l);
+      }
+      case HandExpr::kOpenDiagonal: {
+        const int b = silver + gold + bishop;
+        return (PawnDrop(q) - b + others_) * w + 3 * (b - c) + 4 * a;
+      }
+    }
+    return 0;
+  }
+
+  const KPosition& p_;
+  const int u_, e_, fwd_;
+  const uint8_t* hand_;  // e's hand by kind
+  const int others_;     // H: e's pieces in hand other than pawns
+};
+
+[[gnu::noinline]] int charge(const KPosition& p, int u, int q, int code, Weights w, HandExpr x, unsigned reduce, int c,
+                             int a) {
+  return Charge(p, u).Value(q, code, w, x, reduce, c, a);
+}
+
+// Where a king stands, for the squares examined around it: off the edge
+// files, on file 1 or 9, in a corner (an edge file on the side's back rank), or
+// on an edge file's second rank. By side and square.
+enum class Place : uint8_t { kInside, kEdge, kCorner, kEdgeSecondRank };
+
+inline constexpr auto kKingPlaces = [] {
+  std::array<std::array<Place, board::kKikiSquares>, 2> t{};
+  for (int u = 0; u < 2; ++u) {
+    for (int k = board::kFirstSquare; k <= board::kLastSquare; ++k) {
+      if (!board::is_playing_square(k)) continue;
+      const int file = board::square_file(k);
+      const int rank = own_rank(u, k);
+      Place& place = t[u][k - board::kFirstSquare];
+      if (file != 1 && file != 9) {
+        place = Place::kInside;
+      } else {
+        place = rank == 9 ? Place::kCorner : rank == 8 ? Place::kEdgeSecondRank : Place::kEdge;
+      }
+    }
+  }
+  return t;
+}();
 
 class Neighbourhood {
  public:
   Neighbourhood(PositionTerms& t, int u, int king)
       : p_(t.p), t_(t), u_(u), e_(1 - u), k_(king), fwd_(forward_step(u)), cells_(t.p.board + king),
-        kikis_(&board::kiki_at(t.p, king)), hand_(t.p.hand[1 - u]),
-        others_(static_cast<int>(t.p.hand_sum[1 - u])) {}
+        kikis_(&board::kiki_at(t.p, king)) {}
 
   void Run() {
-    const int file = board::square_file(k_);
-    const bool edge = file == 1 || file == 9;
-    const int rank = own_rank(u_, k_);
-    if (edge && rank == 9) {
-      Corner(file == 1 ? 1 : -1);
-    } else if (edge && rank == 8) {
-      EdgeSecondRank(file == 1 ? 1 : -1);
-    } else if (edge) {
+    const Place place = kKingPlaces[u_][k_ - board::kFirstSquare];
+    if (place == Place::kInside) {
+      General<false>();
+    } else if (place == Place::kEdge) {
       General<true>();
     } else {
-      General<false>();
+      // Toward the centre from file 1 or 9.
+      const int c = board::square_file(k_) == 1 ? 1 : -1;
+      if (place == Place::kCorner) {
+        Corner(c);
+      } else {
+        EdgeSecondRank(c);
+      }
     }
     defence_ += escape_terms(p_, u_, k_);
     t_.attack[e_] += attack_;
@@ -171,68 +307,11 @@ class Neighbourhood {
     const int a = k.direct_count[e_] + k.xray_count[e_];
     const int c = code == 0 && direct_defenders ? k.direct_count[u_] : k.direct_count[u_] + k.xray_count[u_];
     if (c == 1) defence_ -= code == 0 ? kLoneDefenderEmpty : kLoneDefenderOccupied;
-    if (a != 0) Charge(q, code, w, x, reduce, c, a);
-  }
-
-  // The charge of a square e attacks `a` times (before the reduction) and u
-  // defends `c` times, holding `code` (0 empty).
-  void Charge(int q, int code, Weights w, HandExpr x, unsigned reduce, int c, int a) {
-    if (a > 1 && !in_own_camp(u_, q) && Reduced(q, reduce)) --a;
-    int v;
-    if (code == 0) {
-      v = a > c ? w.cap : std::min(scale_by_hand(HandValue(x, q, c, a), w.m), w.cap);
-    } else {
-      const int32_t pv = eval_piece_value(board::code_class(code));
-      v = c < a ? (pv >> 4) + w.cap : c == a ? pv / 24 + w.m : (pv >> 5) + w.m / 2;
+    if (a != 0) {
+      const int v = charge(p_, u_, q, code, w, x, reduce, c, a);
+      attack_ += v / 2;
+      defence_ -= v / 2;
     }
-    attack_ += v / 2;
-    defence_ -= v / 2;
-  }
-
-  bool Reduced(int q, unsigned reduce) const {
-    if ((reduce & kPawnAhead) && holds(p_, e_, q + fwd_, board::kPawn)) return true;
-    const uint64_t attackers = board::kiki_direct64(board::kiki_at(p_, q), e_);
-    constexpr struct {
-      unsigned flag;
-      int kind;
-    } kKinds[] = {{kByKnight, board::kKnight}, {kByLance, board::kLance}, {kByBishop, board::kBishop},
-                  {kByRook, board::kRook}};
-    for (const auto& k : kKinds) {
-      if (!(reduce & k.flag)) continue;
-      const board::KindRange range = board::kKindRange[k.kind];
-      for (int n = range.first; n < range.first + range.count; ++n) {
-        if (((attackers >> n) & 1u) && !(p_.piece[n].code & board::kPromotedBit)) return true;
-      }
-    }
-    return false;
-  }
-
-  // pawnDrop(q): e could drop a pawn on q's file.
-  int PawnDrop(int q) const { return hand_[board::kPawn] > 0 && p_.pawn_file[e_][board::square_file(q)] == 0; }
-
-  int HandValue(HandExpr x, int q, int c, int a) const {
-    const int lance = hand_[board::kLance], silver = hand_[board::kSilver], gold = hand_[board::kGold];
-    const int bishop = hand_[board::kBishop], rook = hand_[board::kRook];
-    const int w = in_own_camp(u_, q) ? 2 : 1;
-    switch (x) {
-      case HandExpr::kFront:
-        return 3 * PawnDrop(q) + lance + silver + gold + rook - 3 * c + 4 * a + 2 * others_;
-      case HandExpr::kFrontDiagonal:
-        return 2 * PawnDrop(q) + silver + gold + bishop - 3 * c + 4 * a + 2 * others_;
-      case HandExpr::kGoldRook:
-        return 3 * (gold + rook - c) + 4 * a;
-      case HandExpr::kSilverBishop:
-        return 3 * (silver + bishop - c) + 4 * a;
-      case HandExpr::kOpenFront: {
-        const int l = lance + silver + gold + rook;
-        return (others_ - l) * w + 4 * a - 3 * c + 3 * (PawnDrop(q) + l);
-      }
-      case HandExpr::kOpenDiagonal: {
-        const int b = silver + gold + bishop;
-        return (PawnDrop(q) - b + others_) * w + 3 * (b - c) + 4 * a;
-      }
-    }
-    return 0;
   }
 
   const KPosition& p_;
@@ -240,8 +319,6 @@ class Neighbourhood {
   const int u_, e_, k_, fwd_;
   const uint8_t* const cells_;        // the king's cell of the board
   const board::KKiki* const kikis_;   // the king's square's attack record
-  const uint8_t* hand_;  // e's hand by kind
-  const int others_;     // H: e's pieces in hand other than pawns
   int32_t attack_ = 0;   // e's attack and u's defence, added to the terms at the end
   int32_t defence_ = 0;
 };
