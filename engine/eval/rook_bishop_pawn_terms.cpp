@@ -1,7 +1,9 @@
 #include "engine/eval/rook_bishop_pawn_terms.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cstdint>
 #include <cstdlib>
 
 #include "engine/eval/eval_access.h"
@@ -39,6 +41,21 @@ constexpr int32_t kPawnPushReady = 50;
 // The relative rank of a cell for side s: the rank for sente, 10 - rank for
 // gote (1 = the enemy's back rank, 0 = the wall beyond it).
 int relative_rank(int s, int cell) { return own_rank(s, cell); }
+
+// By the king's file: the rook files (bit f) that put the rook on the king's
+// side when the king stands one or two files off the centre, counting the
+// king's own file; 0 for the other king files.
+constexpr std::array<uint16_t, 10> kRookBesideKingFiles = [] {
+  std::array<uint16_t, 10> t{};
+  for (int k = 1; k <= 9; ++k) {
+    const int off = k > 5 ? k - 5 : 5 - k;
+    if (off != 1 && off != 2) continue;
+    for (int f = 1; f <= 9; ++f) {
+      if ((f - k) * (k - 5) >= 0) t[k] = static_cast<uint16_t>(t[k] | 1u << f);
+    }
+  }
+  return t;
+}();
 
 // The rook's owner is a template argument: its forward step, camps and the
 // rows it reads are then constants.
@@ -145,18 +162,16 @@ class RookPlacement {
   // Step 7: the king one or two files off the centre with the rook on its side.
   void KingDistance() {
     const int king = t_.king[s_];
-    if (king == 0) return;
-    const int k = square_file(king);
-    const int off = std::abs(k - 5);
-    if ((off == 1 || off == 2) && (file_ - k) * (k - 5) >= 0) v_ -= kRookBesideKing;
+    if (king != 0 && ((kRookBesideKingFiles[square_file(king)] >> file_) & 1u)) v_ -= kRookBesideKing;
   }
 
   // Step 8: the rook's pawn on rank 5 is ready to push against an undefended
   // enemy pawn, on the turn that lets s move next. The shape is tested first:
   // when it is there, the pass flag decides, and the record notes that it did.
   void PawnPushReady() {
-    if (dir(p_, e_, r_) != 0) return;
+    // The pawn's rank first: it rarely passes, and needs no attack record.
     if (pawn_ == 0 || square_rank(pawn_) != 5 || own_rank(s_, q_) > 5) return;
+    if (dir(p_, e_, r_) != 0) return;
     const int enemy = p_.pawn_file[e_][file_];
     if (enemy == 0 || own_rank(s_, enemy) != 3 || dir(p_, e_, enemy) != 0) return;
     if (att(p_, e_, pawn_ + fwd_) >= 2) return;
