@@ -1,6 +1,8 @@
 #include "engine/eval/silver_knight_gold_terms.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <climits>
 
 #include "engine/board/exchange_eval.h"
@@ -157,6 +159,9 @@ int32_t knight_value(const KPosition& p, int sq, bool pass, bool& pass_matters) 
   return v;
 }
 
+// The board ranks 3, 5 and 7 (bit r): a knight elsewhere scores nothing.
+constexpr unsigned kKnightScoredRanks = 1u << 3 | 1u << 5 | 1u << 7;
+
 [[gnu::always_inline]] inline void add_knights(PositionTerms& t) {
   const KPosition& p = t.p;
   const bool pass = t.last.from == board::kPassSquare;
@@ -166,8 +171,7 @@ int32_t knight_value(const KPosition& p, int sq, bool pass, bool& pass_matters) 
     const board::KPieceEntry& knight = p.piece[n];
     if (!on_board(knight)) continue;
     // Only a knight on rank 5 or on its own third rank (own view 7) scores.
-    const int rank = square_rank(knight.sq);
-    if (rank != 5 && rank != 3 && rank != 7) continue;
+    if (((kKnightScoredRanks >> square_rank(knight.sq)) & 1u) == 0) continue;
     if (board::code_side(knight.code) == 0) {
       t.material[0] += knight_value<0>(p, knight.sq, pass, t.pass_matters);
     } else {
@@ -237,14 +241,34 @@ int32_t knight_value(const KPosition& p, int sq, bool pass, bool& pass_matters) 
   }
 }
 
+// By the king's file (0 when the king is not on the board), read once per gold
+// instead of comparing files: the file step from a gold toward the king's
+// file (0 for a king on file 5 or off the board), and the gold files (bit f)
+// that count as beside a king by the edge (files 1-5 for a king on files 1-2,
+// 5-9 for one on files 8-9).
+constexpr std::array<int8_t, 10> kTowardKingFile = [] {
+  std::array<int8_t, 10> t{};
+  for (int kf = 1; kf <= 9; ++kf) t[kf] = static_cast<int8_t>(kf < 5 ? 1 : kf > 5 ? -1 : 0);
+  return t;
+}();
+constexpr std::array<uint16_t, 10> kEdgeKingGoldFiles = [] {
+  std::array<uint16_t, 10> t{};
+  for (int kf = 1; kf <= 9; ++kf) {
+    for (int gf = 1; gf <= 9; ++gf) {
+      if ((kf < 3 && gf < 6) || (kf > 7 && gf > 4)) t[kf] = static_cast<uint16_t>(t[kf] | 1u << gf);
+    }
+  }
+  return t;
+}();
+
 // One gold of side u on g, with u's king on file kf (0 when not on the board);
 // the side is a template argument, so that its steps and ranks are constants.
 template <int u>
 void gold_value(PositionTerms& t, int g, int kf) {
   const KPosition& p = t.p;
-  const int gf = square_file(g);
-  if (kf != 0 && kf != 5) {
-    const int x = g - forward_step(u) + (kf < 5 ? 1 : -1);
+  const int toward = kTowardKingFile[kf];
+  if (toward != 0) {
+    const int x = g - forward_step(u) + toward;
     if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
   }
   const int rank = own_rank(u, g);
@@ -254,8 +278,8 @@ void gold_value(PositionTerms& t, int g, int kf) {
     t.advance[u] += kGoldAdvance;
   }
   // The file test first: it is the cheap one and rarely passes.
-  const bool beside_edge_king = kf != 0 && ((kf < 3 && gf < 6) || (kf > 7 && gf > 4));
-  if (beside_edge_king && in_own_camp(u, g) && (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
+  if (((kEdgeKingGoldFiles[kf] >> square_file(g)) & 1u) && in_own_camp(u, g) &&
+      (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
     t.material[u] -= kGoldUndefended;
   }
 }
