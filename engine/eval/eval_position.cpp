@@ -4,7 +4,7 @@
 #include "engine/eval/gold_pawn_terms.h"
 #include "engine/eval/king_safety.h"
 #include "engine/eval/position_terms.h"
-#include "engine/eval/rook_bishop_pawn_terms.h"
+#include "engine/eval/rook_bishop_pawn_body.h"
 #include "engine/eval/silver_knight_gold_terms.h"
 
 namespace eval {
@@ -31,9 +31,9 @@ bool eval_position(const board::KPosition& p, int square, const board::KMove& la
   // The placement groups add to t.material (the rook group also adds its
   // break-through bonus to r's attack_extra at once); each reads what the
   // earlier ones noted in t.
-  rook_placement_terms(t);
-  bishop_placement_terms(t);
-  pawn_placement_terms(t);
+  rook_placement_body(t);
+  bishop_placement_body(t);
+  pawn_placement_body(t);
   silver_knight_gold_terms(t);
   castle_shape_terms(t);
 
