@@ -9,7 +9,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
 
 #include "engine/eval/eval_access.h"
 #include "engine/eval/position_terms.h"
