@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cassert>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "engine/board/eval_record.h"
 #include "engine/board/exchange_values.h"
@@ -104,11 +107,37 @@ class Update {
     return rows && cls_index >= 0 ? (*rows)[cls_index][kKingRelIndex[side][sq]] : 0;
   }
 
+  // The change of a piece's king-relative value when it moves from `from`
+  // (class index cls_from) to `to` (cls_to). Most moves keep the class: the
+  // class row is then found once and read at both squares.
+  template <int side>
+  static int RelMove(const KingRows* rows, int cls_from, int cls_to, int from, int to) {
+    if (rows == nullptr) return 0;
+    if (cls_from == cls_to) {
+      if (cls_to < 0) return 0;
+      const int16_t* row = (*rows)[cls_to];
+      return row[kKingRelIndex[side][to]] - row[kKingRelIndex[side][from]];
+    }
+    return Rel<side>(rows, cls_to, to) - Rel<side>(rows, cls_from, from);
+  }
+
   // Strategy-square value of a code class for `side` on `sq`.
   template <int side>
   int Cell(int cls, int sq) const {
     const int layer = kLayer[cls];
     return layer < 0 ? 0 : cells_->cell[side][layer][sq - board::kFirstSquare];
+  }
+
+  // The change of the strategy-square value of a piece moving from `from`
+  // (class cls_from) to `to` (cls_to); as RelMove, a kept class reads its
+  // layer once.
+  template <int side>
+  int CellMove(int cls_from, int cls_to, int from, int to) const {
+    if (cls_from != cls_to) return Cell<side>(cls_to, to) - Cell<side>(cls_from, from);
+    const int layer = kLayer[cls_to];
+    if (layer < 0) return 0;
+    const auto& row = cells_->cell[side][layer];
+    return row[to - board::kFirstSquare] - row[from - board::kFirstSquare];
   }
 
   template <int side>
@@ -145,7 +174,7 @@ class Update {
     const int k = m.code & kClassMask;
     const int k2 = m.promote ? k | board::kPromotedBit : k;
     Add(r_.mat[s].material,
-        Cell<s>(k2, m.to) - Cell<s>(k, m.from) + w_.piece_value[k2] - w_.piece_value[k]);
+        CellMove<s>(k, k2, m.from, m.to) + (m.promote ? w_.piece_value[k2] - w_.piece_value[k] : 0));
     if (k == board::kPawn && m.promote) {
       // The new promoted pawn is already on s's list; its pawn file opens.
       Add(r_.mat[s].material, -tokin_penalty_entry(static_cast<int>(p_.tokin[s].count) - 1));
@@ -156,12 +185,10 @@ class Update {
       AddPair<s>(k2, m.to, 1);
     }
     if (kOwnClass[k] >= 0 || kOwnClass[k2] >= 0) {
-      const KingRows* own = Rows<s>(p_.piece[s].sq);
-      Add(r_.def[s].defence, Rel<s>(own, kOwnClass[k2], m.to) - Rel<s>(own, kOwnClass[k], m.from));
+      Add(r_.def[s].defence, RelMove<s>(Rows<s>(p_.piece[s].sq), kOwnClass[k], kOwnClass[k2], m.from, m.to));
     }
     if (kEnemyClass[k] >= 0 || kEnemyClass[k2] >= 0) {
-      const KingRows* enemy = Rows<s>(p_.piece[o].sq);
-      Add(r_.att[s].attack, Rel<s>(enemy, kEnemyClass[k2], m.to) - Rel<s>(enemy, kEnemyClass[k], m.from));
+      Add(r_.att[s].attack, RelMove<s>(Rows<s>(p_.piece[o].sq), kEnemyClass[k], kEnemyClass[k2], m.from, m.to));
     }
   }
 
@@ -197,7 +224,9 @@ class Update {
 
   // The terms around s's king, moved from `old_king`: s's pieces' defence and
   // o's pieces' attack, each piece's value on the new king square less the old.
-  void Body(int old_king) {
+  // Out of line: a king move is one move in ten, and its loop's registers
+  // would otherwise be saved and restored on every move.
+  [[gnu::noinline]] void Body(int old_king) {
     const int king = p_.piece[s].sq;
     const KingRows& own_now = w_.king_rel[kKingRelIndex[s][king]];
     const KingRows& own_before = w_.king_rel[kKingRelIndex[s][old_king]];
@@ -248,6 +277,37 @@ class Update {
   int pawns_gained_ = 0;  // the change of the mover's pawns in hand
 };
 
+// The bytes of a record that a move keeps: all but the flags and the three
+// "extra" fields of each side, which every move clears.
+constexpr std::array<uint8_t, sizeof(KEvalRecord)> kKeptBytes = [] {
+  std::array<uint8_t, sizeof(KEvalRecord)> t{};
+  t.fill(0xFF);
+  const auto clear = [&t](size_t offset, size_t size) {
+    for (size_t i = 0; i < size; ++i) t[offset + i] = 0;
+  };
+  clear(offsetof(KEvalRecord, flags), sizeof(KEvalRecord::flags));
+  for (size_t side = 0; side < 2; ++side) {
+    clear(offsetof(KEvalRecord, att) + side * sizeof(KEvalRecord::Attack) + offsetof(KEvalRecord::Attack, attack_extra),
+          sizeof(int16_t));
+    clear(offsetof(KEvalRecord, def) + side * sizeof(KEvalRecord::Defence) +
+              offsetof(KEvalRecord::Defence, defence_extra),
+          sizeof(int16_t));
+    clear(offsetof(KEvalRecord, mat) + side * sizeof(KEvalRecord::Material) +
+              offsetof(KEvalRecord::Material, material_extra),
+          sizeof(int16_t));
+  }
+  return t;
+}();
+
+// child = parent with the flags and the extras cleared, as one masked copy of
+// the record's bytes (a few vector words) instead of a copy and seven stores.
+void copy_cleared(const KEvalRecord& parent, KEvalRecord& child) {
+  uint8_t bytes[sizeof(KEvalRecord)];
+  std::memcpy(bytes, &parent, sizeof bytes);
+  for (size_t i = 0; i < sizeof bytes; ++i) bytes[i] &= kKeptBytes[i];
+  std::memcpy(&child, bytes, sizeof bytes);
+}
+
 template <int S>
 void update(const KMove& m, const KPosition& p, KEvalRecord& child) {
   Update<S> u(p, child);
@@ -274,13 +334,7 @@ void update_body(const KPosition& p, int old_king, KEvalRecord& r) {
 }  // namespace
 
 void eval_sashite_diff(const KMove& m, const KPosition& p, const KEvalRecord& parent, KEvalRecord& child) {
-  child = parent;
-  child.flags = 0;
-  for (int s = 0; s < 2; ++s) {
-    child.att[s].attack_extra = 0;
-    child.def[s].defence_extra = 0;
-    child.mat[s].material_extra = 0;
-  }
+  copy_cleared(parent, child);
   if (m.from == board::kPassSquare) return;
   if (p.teban == 1) {
     update<0>(m, p, child);

@@ -45,7 +45,10 @@ int32_t blend(const SideWords& x, const SideWords& y) { return blend_one(x, y) -
 
 int eval_blend_node(const board::KEvalRecord& r, int x, bool last_move_was_pass) {
   SideWords a = side_words(r, x), b = side_words(r, 1 - x);
-  (last_move_was_pass ? a : b).share = kLastMoverShare;
+  // Set as values rather than through a pointer to one of the two, which kept
+  // both in memory.
+  a.share = last_move_was_pass ? kLastMoverShare : 0;
+  b.share = kLastMoverShare - a.share;
   return blend(a, b);
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -255,6 +256,32 @@ TEST_F(EvalDiffDelta, CountIndexZeroAndAbsentKing) {
   d = Delta("K59 *G", kDrop, model::kKin, 5, 2);
   EXPECT_EQ(d.att[0].attack, -306);
   EXPECT_EQ(d.def[0].defence, Rel(0, 59, 0, 52));
+}
+
+// The flags and the extras of a fully evaluated parent are not carried over:
+// after a board move and after a pass, the child equals the child of the same
+// parent with them cleared, and its terms equal those from scratch.
+TEST_F(EvalDiffDelta, ParentFlagsAndExtrasCleared) {
+  const board::testing::Scene scene{board::testing::scene("K59 k51 G69 p53")};
+  p_ = scene.Load();
+  const KMove moves[2] = {scene.Move(p_, 6, 9, 5, 8), board::pass_move()};
+  const KEvalRecord clean = record_of(terms_from_scratch(eval_setup.eval_weight_block, p_));
+  KEvalRecord evaluated = clean;
+  evaluated.flags = 0x30;
+  for (int s = 0; s < 2; ++s) {
+    evaluated.att[s].attack_extra = static_cast<int16_t>(-111 - s);
+    evaluated.def[s].defence_extra = static_cast<int16_t>(222 + s);
+    evaluated.mat[s].material_extra = static_cast<int16_t>(-333 - s);
+  }
+  for (const KMove& km : moves) {
+    KPosition p = p_;
+    board::do_move(p, km, 0);
+    KEvalRecord from_clean{}, from_evaluated{};
+    eval_sashite_diff(km, p, clean, from_clean);
+    eval_sashite_diff(km, p, evaluated, from_evaluated);
+    EXPECT_EQ(std::memcmp(&from_clean, &from_evaluated, sizeof(KEvalRecord)), 0) << int(km.from);
+    EXPECT_TRUE(record_matches(from_evaluated, terms_from_scratch(eval_setup.eval_weight_block, p))) << int(km.from);
+  }
 }
 
 // Gote's open files against sente's king: kept while the king keeps its file,

@@ -1,0 +1,340 @@
+// The bodies of the silver, knight, gold and advanced-king groups
+// (silver_knight_gold_terms.h says what each adds). They are written once here
+// and inlined both into their entry points and into the full evaluation
+// (eval_position), which then runs them without a call and without saving and
+// restoring registers once per group.
+#pragma once
+
+#include "engine/eval/silver_knight_gold_terms.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <climits>
+
+#include "engine/board/exchange_eval.h"
+#include "engine/eval/eval_access.h"
+#include "engine/eval/silver_choice.h"
+#include "engine/eval/static_eval_tables.h"
+
+namespace eval {
+
+// The helpers have internal linkage (the unnamed namespace), as they had when
+// they lived in one source file, so that the compiler inlines them as before;
+// the named namespace around it keeps their names apart from the other
+// groups' helpers in eval_position.cpp.
+namespace silver_knight_gold_detail {
+namespace {
+
+using board::KPosition;
+using board::kBishop;
+using board::kGold;
+using board::kKnight;
+using board::kPawn;
+using board::kRook;
+using board::kSilver;
+using board::square_file;
+using board::square_rank;
+
+constexpr int32_t kSilverAdvance = 54;  // over-advance count of a silver out of its camp
+constexpr int32_t kGoldAdvance = 90;    // and of a gold on its sixth rank or beyond
+constexpr int32_t kAdvanceLimit = 100;
+constexpr int32_t kEscapeBlocked = -200;  // a silver's escape square that its own piece holds
+constexpr int32_t kEscapeCost = 10;
+constexpr int32_t kDropHarmless = -30;    // a pawn drop worth this or less for e is no threat
+constexpr int32_t kKnightDropHarmless = -50;
+constexpr int32_t kKnightAttacked = 100;
+constexpr int32_t kKnightPawnExtra = 7;
+constexpr int32_t kBishopDropChance = 100;
+constexpr int32_t kSilverForkOpen = 20;
+constexpr int32_t kThinCorner = 7;
+constexpr int32_t kGoldDoubled = 9;
+constexpr int32_t kGoldLeftBehind = 5;
+constexpr int32_t kGoldUndefended = 3;
+
+// Each group's body is written once below and inlined into both its own entry
+// point and silver_knight_gold_body: the full evaluation then runs the seven
+// groups within its own function, without a call, a register save and a
+// restore per group.
+//
+// The loops over a kind's four pieces below are unrolled (#pragma GCC unroll):
+// many pieces end at the first tests (off the board, in a hand), next to which
+// the loop's own count and jump showed. The loops over the two sides are
+// unrolled too, so that each side's forward step and camp are constants.
+
+// A gold's defenders that count: the king and the golds and silvers (promoted
+// or not), pieces 0-1 and 6-13.
+constexpr uint32_t kGeneralDefenders = 0x3u | (0xFFu << 6);
+
+// Side u's turn comes after the opponent's: e is to move, or u is to move after
+// a pass.
+bool opponents_turn(const PositionTerms& t, int u) {
+  const bool pass = t.last.from == board::kPassSquare;
+  return (t.p.teban != u) != pass;
+}
+
+// B(q): side u's root placement value of q, less the side's pawn-behind row when
+// its pawn of that file stands behind q.
+int32_t silver_base(const KPosition& p, int u, int q) {
+  int32_t v = eval_root_king_square(u, q);
+  const int pawn = p.pawn_file[u][square_file(q)];
+  if (pawn != 0 && own_rank(u, pawn) > own_rank(u, q)) v -= eval_root_row(u, square_rank(q));
+  return v;
+}
+
+// The value of a working silver that a pawn dropped in front of it would
+// chase: the best of its four diagonal escapes, when that is below v.
+int32_t escape_value(const KPosition& p, int u, int silver, int32_t v) {
+  const int e = 1 - u;
+  const int fwd = forward_step(u);
+  const int front = silver + fwd;
+  if (p.pawn_file[e][square_file(silver)] != 0 || p.hand[e][kPawn] == 0 || !is_empty_cell(p, front)) return v;
+  const int r = board::koma_put_value(p, e, kPawn, front, nullptr);
+  if (r <= kDropHarmless) return v;
+  int32_t best = INT32_MIN;
+  for (int d : {silver + fwd - 1, silver + fwd + 1, silver - fwd - 1, silver - fwd + 1}) {
+    // An own piece, or the edge, closes the escape.
+    if (blocked_for(p, u, d)) {
+      best = std::max(best, kEscapeBlocked);
+      continue;
+    }
+    const int32_t exchange = board::exchange_eval_pos(p, u, code_on(p, d), d, p.board[silver], nullptr);
+    best = std::max(best, exchange + silver_base(p, u, d) - kEscapeCost - r);
+  }
+  return std::min(v, best);
+}
+
+bool is_general(int code) {
+  const int cls = board::code_class(code);
+  return cls == kGold || cls == kSilver || cls == (kSilver | board::kPromotedBit);
+}
+
+[[gnu::always_inline]] inline void add_working_silver(PositionTerms& t) {
+  const KPosition& p = t.p;
+  const SilverChoice choice = silver_choice_cached(p, t.king, t.rook_file);
+#pragma GCC unroll 2
+  for (int u = 0; u < 2; ++u) {
+    t.silver_flags[u] |= choice.flags[u];
+    t.advance[u] += kSilverAdvance * choice.advanced[u];
+    const int chosen = choice.square[u];
+    t.working_silver[u] = chosen;
+    if (chosen == 0) continue;
+    int32_t v = silver_base(p, u, chosen);
+    if (choice.count[u] == 1) {
+      v = std::max(v, eval_file_rank_bonus(u, square_file(t.king[u]), chosen));
+    } else if (t.square == chosen) {
+      v = escape_value(p, u, chosen, v);
+    }
+    t.material[u] += v;
+  }
+}
+
+// One knight of side u on sq; the side is a template argument, so that its
+// forward step, ranks and the pawn files it reads are constants.
+// Out of line, as gold_value below: called from four unrolled places each, a
+// copy per place would cost more in code than the calls cost.
+template <int u>
+[[gnu::noinline]] int32_t knight_value(const KPosition& p, int sq, bool pass, bool& pass_matters) {
+  constexpr int e = 1 - u;
+  constexpr int fwd = forward_step(u);
+  const int rank = square_rank(sq), file = square_file(sq);
+  const bool third = own_rank(u, sq) == 7;
+  int32_t v = 0;
+  if (third && holds(p, e, sq + fwd, kPawn)) v -= kKnightAttacked;
+  if (rank == 5 || third) {
+    for (int f : {file - 1, file + 1}) {
+      if (f < 1 || f > 9) continue;
+      const int pawn = p.pawn_file[u][f];
+      const int i = pawn == 0 ? 0 : std::clamp((rank - square_rank(pawn)) * (2 * u - 1) + 3, 0, 4);
+      v += kKnightPawn[i];
+      if (i == 1 && holds(p, e, pawn + fwd, kPawn)) v += kKnightPawnExtra;
+    }
+  }
+  if (rank == 5) {
+    // Only a knight that threatens nothing on its jump squares can be chased.
+    bool threatens = false;
+    for (int jump : {sq + 2 * fwd - 1, sq + 2 * fwd + 1}) {
+      const int kind = board::code_kind(code_on(p, jump));
+      threatens |= holds_piece_of(p, e, jump) && kind >= kRook && kind <= board::kLance;
+    }
+    const int front = sq + fwd;
+    if (!threatens && is_empty_cell(p, front)) {
+      const bool drop_possible = p.pawn_file[e][file] == 0 && p.hand[e][kPawn] > 0;
+      // With u to move, only the pass flag gives e the drop.
+      if (drop_possible && p.teban != e) pass_matters = true;
+      if ((p.teban == e || pass) && drop_possible &&
+          board::koma_put_value(p, e, kPawn, front, nullptr) > kKnightDropHarmless) {
+        v -= kKnightAttacked;
+      }
+    } else if (!threatens && holds(p, e, front, kPawn)) {
+      v -= kKnightAttacked;
+    }
+  }
+  return v;
+}
+
+// The board ranks 3, 5 and 7 (bit r): a knight elsewhere scores nothing.
+constexpr unsigned kKnightScoredRanks = 1u << 3 | 1u << 5 | 1u << 7;
+
+[[gnu::always_inline]] inline void add_knights(PositionTerms& t) {
+  const KPosition& p = t.p;
+  const bool pass = t.last.from == board::kPassSquare;
+  const int first = board::kKindRange[kKnight].first;
+#pragma GCC unroll 4
+  for (int n = first; n < first + board::kKindRange[kKnight].count; ++n) {
+    const board::KPieceEntry& knight = p.piece[n];
+    if (!on_board(knight)) continue;
+    // Only a knight on rank 5 or on its own third rank (own view 7) scores.
+    if (((kKnightScoredRanks >> square_rank(knight.sq)) & 1u) == 0) continue;
+    if (board::code_side(knight.code) == 0) {
+      t.material[0] += knight_value<0>(p, knight.sq, pass, t.pass_matters);
+    } else {
+      t.material[1] += knight_value<1>(p, knight.sq, pass, t.pass_matters);
+    }
+  }
+}
+
+[[gnu::always_inline]] inline void add_bishop_drop(PositionTerms& t) {
+  const KPosition& p = t.p;
+  const int s = p.teban;
+  const int target = own_square(s, 3, 3);
+  if (p.hand[s][kBishop] > 0 && holds(p, 1 - s, target, kRook) && dir(p, s, target) == 0) {
+    t.material[s] += kBishopDropChance;
+  }
+}
+
+[[gnu::always_inline]] inline void add_silver_drops(PositionTerms& t) {
+  const KPosition& p = t.p;
+  if (p.hand[0][kSilver] == 0 && p.hand[1][kSilver] == 0) return;
+  const int first = board::kKindRange[kGold].first;
+#pragma GCC unroll 4
+  for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
+    const board::KPieceEntry& gold = p.piece[n];
+    if (!on_board(gold)) continue;
+    const int u = board::code_side(gold.code), e = 1 - u;
+    if (p.hand[e][kSilver] == 0) continue;
+    // The shape is tested on either turn: when it is there, the turn (and so
+    // the pass flag) decides, and the record notes that it did.
+    const bool applies = opponents_turn(t, u);
+    const int g = gold.sq, back = -forward_step(u);
+    for (int side : {-1, +1}) {
+      // The drop square diagonally behind the gold; the rook it would fork.
+      const int x = g + back + side;
+      if (!is_empty_cell(p, x) || dir(p, u, x) != 0) continue;
+      if (holds(p, u, g + 2 * back, kRook) || holds(p, u, g + 2 * side, kRook) ||
+          holds(p, u, g + 2 * back + 2 * side, kRook)) {
+        t.pass_matters = true;
+        if (applies) t.material[u] -= kSilverForkOpen;
+      }
+    }
+  }
+}
+
+[[gnu::always_inline]] inline void add_advanced_kings(PositionTerms& t) {
+  const KPosition& p = t.p;
+#pragma GCC unroll 2
+  for (int i = 0; i < 2; ++i) {
+    const int king = t.king[i];
+    if (king == 0) continue;
+    const int rank = own_rank(i, king);
+    if (rank >= 6) {
+      // On the second rank by the edge: the back-rank square toward the centre.
+      const int file = square_file(king);
+      const int toward = file <= 3 ? 1 : file >= 7 ? -1 : 0;
+      const int corner = king - forward_step(i) + toward;
+      if (rank == 8 && toward != 0 && is_empty_cell(p, corner) && dir(p, i, corner) == 1) t.material[i] -= kThinCorner;
+      continue;
+    }
+    const int32_t bonus = eval_rank_bonus(i, king);
+    int h = p.hand[i][kPawn];
+    if (rank <= 4) {
+      h += 4 * (p.hand[i][kRook] + p.hand[i][kBishop]);
+      t.material[1 - i] -= bonus * eval_defender_count(p, 1 - i) >> 5;
+    }
+    t.material[i] += bonus * h >> 5;
+  }
+}
+
+// By the king's file (0 when the king is not on the board), read once per gold
+// instead of comparing files: the file step from a gold toward the king's
+// file (0 for a king on file 5 or off the board), and the gold files (bit f)
+// that count as beside a king by the edge (files 1-5 for a king on files 1-2,
+// 5-9 for one on files 8-9).
+constexpr std::array<int8_t, 10> kTowardKingFile = [] {
+  std::array<int8_t, 10> t{};
+  for (int kf = 1; kf <= 9; ++kf) t[kf] = static_cast<int8_t>(kf < 5 ? 1 : kf > 5 ? -1 : 0);
+  return t;
+}();
+constexpr std::array<uint16_t, 10> kEdgeKingGoldFiles = [] {
+  std::array<uint16_t, 10> t{};
+  for (int kf = 1; kf <= 9; ++kf) {
+    for (int gf = 1; gf <= 9; ++gf) {
+      if ((kf < 3 && gf < 6) || (kf > 7 && gf > 4)) t[kf] = static_cast<uint16_t>(t[kf] | 1u << gf);
+    }
+  }
+  return t;
+}();
+
+// One gold of side u on g, with u's king on file kf (0 when not on the board);
+// the side is a template argument, so that its steps and ranks are constants.
+template <int u>
+[[gnu::noinline]] void gold_value(PositionTerms& t, int g, int kf) {
+  const KPosition& p = t.p;
+  const int toward = kTowardKingFile[kf];
+  if (toward != 0) {
+    const int x = g - forward_step(u) + toward;
+    if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
+  }
+  const int rank = own_rank(u, g);
+  if (rank == 9 && t.silver_flags[u] == kSilverAdvancedKingSide) {
+    t.material[u] -= kGoldLeftBehind;
+  } else if (rank <= 6) {
+    t.advance[u] += kGoldAdvance;
+  }
+  // The file test first: it is the cheap one and rarely passes.
+  if (((kEdgeKingGoldFiles[kf] >> square_file(g)) & 1u) && in_own_camp(u, g) &&
+      (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
+    t.material[u] -= kGoldUndefended;
+  }
+}
+
+[[gnu::always_inline]] inline void add_golds(PositionTerms& t) {
+  const KPosition& p = t.p;
+  // Each side's king file, 0 when its king is not on the board.
+  const int kf[2] = {t.king[0] != 0 ? square_file(t.king[0]) : 0, t.king[1] != 0 ? square_file(t.king[1]) : 0};
+  const int first = board::kKindRange[kGold].first;
+#pragma GCC unroll 4
+  for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
+    const board::KPieceEntry& gold = p.piece[n];
+    if (!on_board(gold)) continue;
+    if (board::code_side(gold.code) == 0) {
+      gold_value<0>(t, gold.sq, kf[0]);
+    } else {
+      gold_value<1>(t, gold.sq, kf[1]);
+    }
+  }
+}
+
+[[gnu::always_inline]] inline void add_over_advance(PositionTerms& t) {
+  for (int u = 0; u < 2; ++u) {
+    if (t.advance[u] <= kAdvanceLimit) continue;
+    const int32_t penalty = (t.advance[u] - kAdvanceLimit) / 3;
+    t.material[u] -= t.p.hand[1 - u][kBishop] > 0 ? 2 * penalty : penalty;
+  }
+}
+
+}  // namespace
+}  // namespace silver_knight_gold_detail
+
+[[gnu::always_inline]] inline void silver_knight_gold_body(PositionTerms& t) {
+  using namespace silver_knight_gold_detail;
+  add_working_silver(t);
+  add_knights(t);
+  add_bishop_drop(t);
+  add_silver_drops(t);
+  add_advanced_kings(t);
+  add_golds(t);
+  add_over_advance(t);
+}
+
+}  // namespace eval
