@@ -42,15 +42,11 @@ inline int att(const board::KPosition& p, int side, int sq) {
 }
 inline int dir(const board::KPosition& p, int side, int sq) { return board::kiki_at(p, sq).direct_count[side]; }
 
-// is_playing_square of a piece entry's square byte, as one table read: the term
-// groups ask it of every entry of a kind's range, and the four comparisons of
-// the general test showed in the profile.
-inline constexpr std::array<bool, 256> kOnBoardByte = [] {
-  std::array<bool, 256> t{};
-  for (int sq = 0; sq < 256; ++sq) t[sq] = board::is_playing_square(sq);
-  return t;
-}();
-inline bool on_board(const board::KPieceEntry& e) { return kOnBoardByte[e.sq]; }
+// is_playing_square of a piece entry's square byte: an entry's square is a board
+// square, kInHand or kNotInPlay, and both of those lie above every board square,
+// so one comparison answers it. The term groups ask it of every entry of a
+// kind's range.
+inline bool on_board(const board::KPieceEntry& e) { return e.sq < board::kInHand; }
 
 inline bool is_wall_cell(const board::KPosition& p, int sq) { return p.board[sq] >= board::kFirstWall; }
 inline bool is_empty_cell(const board::KPosition& p, int sq) { return p.board[sq] == board::kEmptyNumber; }
