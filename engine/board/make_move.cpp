@@ -514,6 +514,86 @@ void undo_step_attacks(KPosition& p, const KMove& m, const detail::StepDiff& c, 
   }
 }
 
+// ---- A slider moving along one of its own lines ------------------------------------
+
+// The unit step of a move along one of the mover's slides that keeps its code
+// and takes no king; 0 for any other move.
+int slide_along(const KMove& m) {
+  if (m.promote || (m.captured != kEmptyNumber && code_kind(m.captured_code) == kKing)) return 0;
+  const detail::PieceSteps& e = detail::kPieceSteps[m.code];
+  if (e.slide_count == 0) return 0;
+  const int u = line_direction(m.from, m.to);
+  for (int i = 0; i < e.slide_count; ++i) {
+    if (e.slide[i] == u) return u;
+  }
+  return 0;
+}
+
+// Such a move leaves most of the mover's two rays on its line as they are: the
+// squares between from and to were empty, so past the to-square the ray along
+// u reads the same board from the to-square on (unless it took a piece there,
+// where the old ray ended), and the ray back along -u reaches the from-square
+// directly and goes on past it as the old ray from there did. The squares
+// between keep their attack when the piece also slides back (rook, bishop and
+// their promotions) and lose it otherwise (lance). So of those two rays only
+// the to-square loses the attack and the from-square gains it; the other rays
+// and the steps change whole.
+bool slides_back(const detail::PieceSteps& e, int u) {
+  for (int i = 0; i < e.slide_count; ++i) {
+    if (e.slide[i] == -u) return true;
+  }
+  return false;
+}
+
+// Debug builds check that the squares between from and to are empty.
+[[maybe_unused]] bool path_clear(const KPosition& p, const KMove& m, int u) {
+  for (int t = m.from + u; t != m.to; t += u) {
+    if (p.board[t] != kEmptyNumber) return false;
+  }
+  return true;
+}
+
+// The part of the change made while the board still shows the old position.
+template <class Track>
+void slide_along_off(KikiWriter<Track>& w, const KMove& m, int u) {
+  assert(path_clear(w.p, m, u));
+  const int n = m.piece, s = code_side(m.code);
+  const detail::PieceSteps& e = detail::kPieceSteps[m.code];
+  for (int i = 0; i < e.step_count; ++i) {
+    const int t = m.from + e.step[i];
+    if (!w.is_wall(t)) w.lower_direct(s, t, n);
+  }
+  for (int i = 0; i < e.slide_count; ++i) {
+    const int v = e.slide[i];
+    if (v != u && v != -u) w.ray_remove(s, m.from, v, n, NoHook{});
+  }
+  for (int t = slides_back(e, u) ? m.to : m.from + u;; t += u) {
+    w.bit_remove(s, t, n);
+    if (t == m.to) break;
+  }
+}
+
+// The part made on the new board.
+template <class Track>
+void slide_along_on(KikiWriter<Track>& w, const KMove& m, int u) {
+  const int n = m.piece, s = code_side(m.code);
+  const detail::PieceSteps& e = detail::kPieceSteps[m.code];
+  for (int i = 0; i < e.step_count; ++i) {
+    const int t = m.to + e.step[i];
+    if (!w.is_wall(t)) w.raise_direct(s, t, n);
+  }
+  for (int i = 0; i < e.slide_count; ++i) {
+    const int v = e.slide[i];
+    if (v != u && v != -u) w.ray_add(s, m.to, v, n, 0, NoHook{});
+  }
+  if (slides_back(e, u)) {
+    KKiki& k = w.record(m.from);
+    w.raise_direct(k, s, m.from, n);
+    k.line[s] |= 1u << n;
+  }
+  if (m.captured != kEmptyNumber) w.ray_add(s, m.to, u, n, 0, NoHook{});
+}
+
 // `layer` is the per-ply layer whose capture list is built, or -1.
 template <class Track>
 void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
@@ -522,6 +602,7 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
   const int n = m.piece, from = m.from, to = m.to, cap = m.captured;
   const int o = 1 - code_side(m.code);
   const bool listing = cap != kEmptyNumber && layer >= 0;
+  const int along = listing ? 0 : slide_along(m);
 
   RaySet rays;
   rays.collect(p, from, n, cap);
@@ -541,6 +622,8 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
       ply_list_push(layer, t);
       listed.set(t);
     });
+  } else if (along != 0) {
+    slide_along_off(w, m, along);
   } else {
     w.remove_piece(n, from, m.code, NoHook{});
   }
@@ -555,6 +638,8 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
       ply_list_unlink(layer, t);
       listed.clear(t);
     });
+  } else if (along != 0) {
+    slide_along_on(w, m, along);
   } else {
     w.add_piece(n, to, promoted_code(m), NoHook{});
   }

@@ -168,6 +168,47 @@ TEST(MakeMove, NestedSteppingMovesTakenBackInTurn) {
   EXPECT_EQ(think_board.ply_table.search_ply_counter, 0u);
 }
 
+// Sliders moving along their own lines keep most of the two rays on that line
+// as they are: a rook with its own pieces ahead and behind, a lance taking a
+// pawn with a gold behind it, a bishop taking next to the enemy king and a
+// dragon stopping in front of an enemy gold. Each make is checked against a rebuild and the moves are taken
+// back in turn.
+TEST(MakeMove, SlidersAlongTheirLinesTakenBackInTurn) {
+  pos_table_init();
+  Scene b = corner_kings();
+  b.Put(2, 8, model::kHi).Put(2, 9, model::kGin).Put(2, 4, model::kFu).Put(8, 6, model::kFu).Put(8, 7, model::kKin);
+  b.Put(7, 7, model::kKaku).Put(5, 8, model::kKin);
+  b.Put(8, 1, gote(model::kKyo)).Put(3, 3, gote(model::kGin)).Put(5, 1, gote(model::kRyu));
+  KPosition p = b.Load();
+  struct Slide {
+    KMove move;
+    int flag;
+  };
+  const Slide slides[] = {
+      {b.Move(p, 2, 8, 2, 5), 1},  // the rook up its file
+      {b.Move(p, 8, 1, 8, 6), 0},  // the lance takes the pawn
+      {b.Move(p, 7, 7, 3, 3), 0},  // the bishop takes the silver
+      {b.Move(p, 5, 1, 5, 6), 1},  // the enemy dragon down its file
+  };
+  constexpr int kSlides = sizeof slides / sizeof slides[0];
+  std::vector<KPosition> before(kSlides);
+  for (int i = 0; i < kSlides; ++i) {
+    before[i] = p;
+    do_move(p, slides[i].move, slides[i].flag);
+    ASSERT_TRUE(matches_rebuild(p)) << "move " << i;
+  }
+  // The bishop next to the enemy king attacks it and, through it, nothing
+  // further (the corner); the lance attacks the gold behind the pawn it took.
+  EXPECT_TRUE(direct(p, 0, 2, 2, at(p, 3, 3)));
+  EXPECT_TRUE(direct(p, 1, 8, 7, at(p, 8, 6)));
+  for (int i = kSlides - 1; i >= 0; --i) {
+    undo_move(p, slides[i].move, slides[i].flag);
+    ASSERT_TRUE(testing::same_live_fields(p, before[i])) << "move " << i;
+    ASSERT_TRUE(matches_rebuild(p)) << "move " << i;
+  }
+  EXPECT_EQ(think_board.ply_table.search_ply_counter, 0u);
+}
+
 TEST(PlyTable, CaptureListOrder) {
   pos_table_init();
   EXPECT_EQ(ply_record(5, square_of(3, 4)).square, square_of(3, 4));
