@@ -203,6 +203,29 @@ struct KikiWriter {
     }
   }
 
+  // Raises the one-step attacks of piece n (side s, steps e) standing on q;
+  // `hook(t)` runs before each count raised.
+  template <class Hook>
+  void add_steps(int s, int q, const PieceSteps& e, int n, Hook&& hook) {
+    for (int i = 0; i < e.step_count; ++i) {
+      const int t = q + e.step[i];
+      if (is_wall(t)) continue;
+      hook(t);
+      raise_direct(s, t, n);
+    }
+  }
+
+  // Lowers them; `hook(t)` runs after each count lowered.
+  template <class Hook>
+  void remove_steps(int s, int q, const PieceSteps& e, int n, Hook&& hook) {
+    for (int i = 0; i < e.step_count; ++i) {
+      const int t = q + e.step[i];
+      if (is_wall(t)) continue;
+      lower_direct(s, t, n);
+      hook(t);
+    }
+  }
+
   // Adds every attack of piece n standing on q with the given code.
   template <class Hook>
   void add_piece(int n, int q, int code, Hook&& hook) {
@@ -212,12 +235,7 @@ struct KikiWriter {
       for (int i = 0; i < e.slide_count; ++i) ray_add(s, q, e.slide[i], n, 0, hook);
     };
     if (e.slides_first) slides();
-    for (int i = 0; i < e.step_count; ++i) {
-      const int t = q + e.step[i];
-      if (is_wall(t)) continue;
-      hook(t);
-      raise_direct(s, t, n);
-    }
+    add_steps(s, q, e, n, hook);
     if (!e.slides_first) slides();
   }
 
@@ -231,12 +249,7 @@ struct KikiWriter {
       for (int i = 0; i < e.slide_count; ++i) ray_remove(s, q, e.slide[i], n, hook);
     };
     if (e.slides_first) slides();
-    for (int i = 0; i < e.step_count; ++i) {
-      const int t = q + e.step[i];
-      if (is_wall(t)) continue;
-      lower_direct(s, t, n);
-      hook(t);
-    }
+    remove_steps(s, q, e, n, hook);
     if (!e.slides_first) slides();
   }
 };

@@ -559,10 +559,7 @@ void slide_along_off(KikiWriter<Track>& w, const KMove& m, int u) {
   assert(path_clear(w.p, m, u));
   const int n = m.piece, s = code_side(m.code);
   const detail::PieceSteps& e = detail::kPieceSteps[m.code];
-  for (int i = 0; i < e.step_count; ++i) {
-    const int t = m.from + e.step[i];
-    if (!w.is_wall(t)) w.lower_direct(s, t, n);
-  }
+  w.remove_steps(s, m.from, e, n, NoHook{});
   for (int i = 0; i < e.slide_count; ++i) {
     const int v = e.slide[i];
     if (v != u && v != -u) w.ray_remove(s, m.from, v, n, NoHook{});
@@ -578,10 +575,7 @@ template <class Track>
 void slide_along_on(KikiWriter<Track>& w, const KMove& m, int u) {
   const int n = m.piece, s = code_side(m.code);
   const detail::PieceSteps& e = detail::kPieceSteps[m.code];
-  for (int i = 0; i < e.step_count; ++i) {
-    const int t = m.to + e.step[i];
-    if (!w.is_wall(t)) w.raise_direct(s, t, n);
-  }
+  w.add_steps(s, m.to, e, n, NoHook{});
   for (int i = 0; i < e.slide_count; ++i) {
     const int v = e.slide[i];
     if (v != u && v != -u) w.ray_add(s, m.to, v, n, 0, NoHook{});
@@ -702,11 +696,24 @@ template <class Track>
 // always keeps its log too.
 static_assert(kPlyLayers <= static_cast<int>(kLogLayers));
 
+namespace {
+
+// What a make or unmake with do_move's flag keeps of the per-ply table's
+// layer: its capture list, and its change counters too. Layers past the
+// table's keep nothing.
+struct PlyTableUse {
+  bool listed, counted;
+  PlyTableUse(int flag, uint32_t layer)
+      : listed(flag != kPlyTableOff && layer < static_cast<uint32_t>(kPlyLayers)),
+        counted(listed && flag != kPlyTableListOnly) {}
+};
+
+}  // namespace
+
 void do_move(KPosition& p, const KMove& m, int flag) {
   assert(well_formed(m));
   const uint32_t layer = think_board.ply_table.search_ply_counter++;
-  const bool listed = flag != kPlyTableOff && layer < static_cast<uint32_t>(kPlyLayers);
-  const bool counted = listed && flag != kPlyTableListOnly;
+  const auto [listed, counted] = PlyTableUse(flag, layer);
   // Every move starts its ply's list afresh, so the next ply never reads a list
   // that a sibling's capture left.
   if (listed) think_board.ply_table.ply_list_head[layer] = 0;
@@ -751,7 +758,7 @@ void do_move(KPosition& p, const KMove& m, int flag) {
 void undo_move(KPosition& p, const KMove& m, int flag) {
   assert(well_formed(m));
   const uint32_t layer = --think_board.ply_table.search_ply_counter;
-  const bool counted = flag != kPlyTableOff && flag != kPlyTableListOnly && layer < static_cast<uint32_t>(kPlyLayers);
+  const bool counted = PlyTableUse(flag, layer).counted;
   if (m.from == kPassSquare) {
     p.teban ^= 1;
   } else if (layer < kLogLayers && undo_records.undo_logs[layer].Holds(p, m, counted)) {
