@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
+#include <type_traits>
 
 #include "engine/board/fixed_divisor.h"
+#include "platform/large_memory.h"
 
 namespace board {
 
@@ -22,9 +23,13 @@ constexpr int kPliesToTwelfths = 12;
 // fewer than this share of the buckets, else writes every bucket.
 constexpr uint32_t kSparseClearShare = 16;
 
+// The pool and the heads are raw memory that entries are written into.
+static_assert(std::is_trivially_default_constructible_v<KHashEntry> && std::is_trivially_destructible_v<KHashEntry>);
+
 struct Table {
-  std::unique_ptr<KHashEntry[]> pool;
-  std::unique_ptr<uint32_t[]> heads;
+  // In large pages: the probes land anywhere in them.
+  std::unique_ptr<KHashEntry[], platform::LargeFree> pool;
+  std::unique_ptr<uint32_t[], platform::LargeFree> heads;
   uint32_t capacity = 0;  // entries in the pool, and buckets
   KFixedDivisor buckets;   // by the capacity
   uint32_t used = 0;
@@ -120,8 +125,9 @@ bool equal_depth_replaces(const KHashEntry& e, int bound, int value) {
 int hash_alloc(uint32_t size_kb) {
   const uint64_t n = static_cast<uint64_t>(size_kb) * 1024 / kHashBytesPerEntry;
   if (n < kMinEntries || n >= kNoEntry) return 1;
-  std::unique_ptr<KHashEntry[]> pool(new (std::nothrow) KHashEntry[n]);
-  std::unique_ptr<uint32_t[]> heads(new (std::nothrow) uint32_t[n]);
+  std::unique_ptr<KHashEntry[], platform::LargeFree> pool(
+      static_cast<KHashEntry*>(platform::large_alloc(n * sizeof(KHashEntry))));
+  std::unique_ptr<uint32_t[], platform::LargeFree> heads(static_cast<uint32_t*>(platform::large_alloc(n * sizeof(uint32_t))));
   if (!pool || !heads) return 1;
   table.pool = std::move(pool);
   table.heads = std::move(heads);

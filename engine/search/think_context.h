@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 
 #include "engine/board/exchange_eval.h"
 #include "engine/board/hash_key.h"
@@ -24,6 +25,7 @@
 #include "engine/search/pv_learn.h"
 #include "engine/search/root_list.h"
 #include "engine/search/search_words.h"
+#include "platform/large_memory.h"
 
 namespace search {
 
@@ -40,6 +42,15 @@ constexpr int kRootMoveRoom = 2 * board::kMaxMoves;
 constexpr int kThreatDefenceRoom = 12 * board::kMaxMoves;
 
 struct ThinkContext {
+  // Made on the heap: its arrays come to megabytes, and its evaluation cache
+  // and move pool are read all over, so it lives in large pages.
+  static void* operator new(size_t bytes) {
+    void* block = platform::large_alloc(bytes);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+  }
+  static void operator delete(void* block) { platform::large_free(block); }
+
   // The line being searched: entry p is the move that led to the node of ply
   // p (entry 1 the opponent's last move before the think); its flag byte holds
   // the en-prise marker, its flag word the stage code from bit 3 and three

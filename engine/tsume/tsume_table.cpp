@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/large_memory.h"
+
 namespace tsume {
 
 namespace {
@@ -173,7 +175,8 @@ bool tsume_table_init(KTsumeTable& t, uint64_t mem_kb) {
   t.nodes_per_block = shape.nodes_per_block;
   t.capacity = shape.capacity;
   t.index_shift = shape.index_shift;
-  t.buckets = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * shape.bucket_count));
+  // The buckets and the blocks in large pages: the lookups land anywhere in them.
+  t.buckets = static_cast<uint32_t*>(platform::large_alloc(sizeof(uint32_t) * shape.bucket_count));
   t.blocks = static_cast<KTsumeNode**>(std::calloc(shape.max_blocks, sizeof(KTsumeNode*)));
   t.touched_capacity = shape.bucket_count / kTouchedShare;
   t.touched = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * (t.touched_capacity + 1)));
@@ -189,7 +192,7 @@ bool tsume_table_init(KTsumeTable& t, uint64_t mem_kb) {
 
 bool tsume_table_add_block(KTsumeTable& t) {
   if (t.blocks == nullptr || t.blocks_allocated >= t.max_blocks) return false;
-  auto* block = static_cast<KTsumeNode*>(std::malloc(sizeof(KTsumeNode) * size_t{t.nodes_per_block}));
+  auto* block = static_cast<KTsumeNode*>(platform::large_alloc(sizeof(KTsumeNode) * size_t{t.nodes_per_block}));
   if (block == nullptr) return false;
   // Its nodes follow the fresh ones of the earlier blocks.
   t.blocks[t.blocks_allocated++] = block;
@@ -211,10 +214,10 @@ void tsume_table_reset(KTsumeTable& t) {
 
 void tsume_table_free_blocks(KTsumeTable& t) {
   if (t.blocks != nullptr) {
-    for (uint32_t i = 0; i < t.blocks_allocated; ++i) std::free(t.blocks[i]);
+    for (uint32_t i = 0; i < t.blocks_allocated; ++i) platform::large_free(t.blocks[i]);
   }
   std::free(t.blocks);
-  std::free(t.buckets);
+  platform::large_free(t.buckets);
   std::free(t.touched);
   t.blocks = nullptr;
   t.buckets = nullptr;

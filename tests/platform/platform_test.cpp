@@ -2,11 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/file_replace.h"
+#include "platform/large_memory.h"
 #include "platform/mailbox.h"
 #include "platform/memory.h"
 
@@ -38,6 +41,24 @@ TEST(Memory, ReadsTotalAndAvailableFromMeminfo) {
   ASSERT_TRUE(memory_status(m));
   EXPECT_GT(m.total_physical, 64ull << 20);
   EXPECT_LE(m.available_physical, m.total_physical);
+}
+
+TEST(LargeMemory, BigBlocksStartOnALargePageAndEverySizeIsUsable) {
+  for (const size_t bytes : {size_t{0}, size_t{100}, kLargePageBytes - 1, kLargePageBytes, 3 * kLargePageBytes + 5}) {
+    auto* block = static_cast<unsigned char*>(large_alloc(bytes));
+    ASSERT_NE(block, nullptr) << bytes;
+    if (bytes >= kLargePageBytes) {
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % kLargePageBytes, 0u) << bytes;
+    }
+    if (bytes > 0) {
+      std::memset(block, 0xA5, bytes);
+      EXPECT_EQ(block[bytes - 1], 0xA5);
+    }
+    large_free(block);
+  }
+  // A size the address space cannot hold is refused, not wrapped round.
+  EXPECT_EQ(large_alloc(SIZE_MAX - 1), nullptr);
+  large_free(nullptr);
 }
 
 TEST(Mailbox, DeliversInOrderWaitsAndRefusesWhenFull) {
