@@ -326,6 +326,9 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
     KHashKey child = key;
     hash_key_sashite(child, attacker, moves[i]);
     k.key = child;
+    // The child's bucket is asked for now: the node's first count of its
+    // children reads every one, and the rest of this loop hides the wait.
+    tsume_prefetch(e.table, child);
     k.path_key = path_key_after(path_key, moves[i], ply);
     k.on_path = tsume_path_find(e, child, ply) ? 1 : 0;
     if (or_node) {
