@@ -127,7 +127,8 @@ int hash_alloc(uint32_t size_kb) {
   if (n < kMinEntries || n >= kNoEntry) return 1;
   std::unique_ptr<KHashEntry[], platform::LargeFree> pool(
       static_cast<KHashEntry*>(platform::large_alloc(n * sizeof(KHashEntry))));
-  std::unique_ptr<uint32_t[], platform::LargeFree> heads(static_cast<uint32_t*>(platform::large_alloc(n * sizeof(uint32_t))));
+  std::unique_ptr<uint32_t[], platform::LargeFree> heads(
+      static_cast<uint32_t*>(platform::large_alloc(n * sizeof(uint32_t))));
   if (!pool || !heads) return 1;
   table.pool = std::move(pool);
   table.heads = std::move(heads);
