@@ -3,8 +3,9 @@
 // gives it, and a think to a fixed depth whose node count is the same on
 // every run and build, so that two builds compare at equal work. Each think
 // starts from the signature's state (empty tables of its sizes, the engine's
-// random seed, no game history). Counters: nodes per think, nodes per second
-// of processor time, and the depth the think reached.
+// random seed, no game history); the fixed-depth think is also run with both
+// tables of the size a game gives them. Counters: nodes per think, nodes per
+// second of processor time, and the depth the think reached.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -14,6 +15,7 @@
 #include "bench/game_positions.h"
 #include "engine/board/hash_table.h"
 #include "engine/bridge/position_bridge.h"
+#include "engine/driver/computer_jobs.h"
 #include "engine/driver/think_signature.h"
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
@@ -30,12 +32,13 @@ constexpr int32_t kMoveMs = 3000;
 constexpr int kTimedDepth = 16;
 
 // One think per benchmark iteration on position state.range(0): to the depth
-// state.range(1), or for kMoveMs when that is 0.
-void think_position(benchmark::State& state) {
+// state.range(1), or for kMoveMs when that is 0; with the transposition and
+// mate tables of the sizes given.
+void think_with_tables(benchmark::State& state, uint32_t table_kb, uint64_t mate_kb) {
   static const std::vector<model::Kyokumen> games = bench::middle_games(kPositions);
   const model::Kyokumen& k = games.at(static_cast<size_t>(state.range(0)));
   const int depth = static_cast<int>(state.range(1));
-  if (board::hash_alloc(driver::kSignatureTableKb) != 0 || tsume::tsume_alloc(driver::kSignatureMateKb) != 1) {
+  if (board::hash_alloc(table_kb) != 0 || tsume::tsume_alloc(mate_kb) != 1) {
     state.SkipWithError("set-up failed");
     return;
   }
@@ -68,6 +71,17 @@ void think_position(benchmark::State& state) {
   state.counters["depth"] = benchmark::Counter(reached);
 }
 
+// The signature's table sizes.
+void think_position(benchmark::State& state) {
+  think_with_tables(state, driver::kSignatureTableKb, driver::kSignatureMateKb);
+}
+
+// The sizes a game gives both tables on a machine of ample memory: their
+// probes then reach far more memory than the signature's, as in play.
+void think_position_game_tables(benchmark::State& state) {
+  think_with_tables(state, driver::kMaxTableKb, driver::kMaxTableKb);
+}
+
 // 3 s a move: one think per position (the node counts follow the clock).
 BENCHMARK(think_position)
     ->Name("BM_ThinkTimed")
@@ -78,6 +92,12 @@ BENCHMARK(think_position)
 // Fixed depth: the same nodes on every run.
 BENCHMARK(think_position)
     ->Name("BM_ThinkDepth")
+    ->ArgsProduct({benchmark::CreateDenseRange(0, kPositions - 1, 1), {6}})
+    ->Unit(benchmark::kMillisecond);
+
+// Fixed depth with the game's table sizes.
+BENCHMARK(think_position_game_tables)
+    ->Name("BM_ThinkDepthGameTables")
     ->ArgsProduct({benchmark::CreateDenseRange(0, kPositions - 1, 1), {6}})
     ->Unit(benchmark::kMillisecond);
 
