@@ -73,25 +73,6 @@ struct KingRelativeModel {
   }
 };
 
-// exchange_strategy_value with the two tables it reads looked up once per
-// exchange rather than for every piece weighed. (An exchange that takes a king
-// at once weighs no piece: the stage block is needed only when one is weighed.)
-struct StrategyModel {
-  const int32_t* flat;       // the stage block's flat values by class
-  const KSenkeiTable* cells;  // the current strategy table, null for none
-  StrategyModel()
-      : flat(eval_links.eval_stage_tables != nullptr ? eval_links.eval_stage_tables->piece_value : nullptr),
-        cells(eval_links.senkei_current) {}
-  int operator()(int side, int cls, int sq) const {
-    assert(flat != nullptr && "the stage block is set up before any exchange");
-    assert(cls >= 0 && cls < 32 && is_playing_square(sq));
-    int v = cls < kPieceCodes ? flat[cls] : 0;
-    const int layer = kSenkeiLayerOfClass[cls];
-    if (cells != nullptr && layer >= 0) v += cells->cell[side][layer][sq - kFirstSquare];
-    return v;
-  }
-};
-
 // One side's capturers in the order they are taken: the direct attackers from
 // the highest number down (the cheapest first), then the x-ray attackers, then
 // the king. Kept as the attack sets of the capture square and taken from them
@@ -230,7 +211,7 @@ int exchange_eval(const KPosition& p, int s, int code, int q, int first, int* ou
 }
 
 int exchange_eval_pos(const KPosition& p, int s, int code, int q, int first, int* out_first) {
-  return exchange(p, s, code, q, first, out_first, StrategyModel{});
+  return exchange(p, s, code, q, first, out_first, StrategyValues{});
 }
 
 int koma_put_value(const KPosition& p, int side, int code, int q, int* out_before) {

@@ -84,14 +84,27 @@ inline int exchange_hand_value(int kind, int held) {
 }
 int exchange_king_value(const KPosition& p, int side, int cls, int sq);
 
-// The strategy model's value of a piece of code class `cls` (below 32) of
-// `side` on the board square sq: exchange_flat_value(cls) + senkei_cell(side,
-// cls, sq). The exchange and the move ordering read it for every piece they
-// weigh, so it skips the square test (sq is on the board) and reads the
-// layer from the table.
-inline int exchange_strategy_value(int side, int cls, int sq) {
-  assert(cls >= 0 && cls < 32 && is_playing_square(sq));
-  return exchange_flat_value(cls) + senkei_layer_cell(side, kSenkeiLayerOfClass[cls], sq);
-}
+// The strategy model's values, with the two tables they read looked up once
+// (an exchange keeps one for all the pieces it weighs). The value of a piece
+// of code class `cls` (below 32) of `side` on the board square sq is
+// exchange_flat_value(cls) + senkei_cell(side, cls, sq); it is read for every
+// piece weighed, so it skips the square test (sq is on the board) and reads
+// the layer from the table. (An exchange that takes a king at once weighs no
+// piece: the stage block is needed only when one is weighed.)
+struct StrategyValues {
+  const KExchangeWeights* stage = eval_links.eval_stage_tables;  // its flat values by class
+  const KSenkeiTable* cells = eval_links.senkei_current;         // null for none
+  int operator()(int side, int cls, int sq) const {
+    assert(stage != nullptr && "the stage block is set up before any exchange");
+    assert(cls >= 0 && cls < 32 && is_playing_square(sq));
+    int v = cls < kPieceCodes ? stage->piece_value[cls] : 0;
+    const int layer = kSenkeiLayerOfClass[cls];
+    if (cells != nullptr && layer >= 0) v += cells->cell[side][layer][sq - kFirstSquare];
+    return v;
+  }
+};
+
+// One piece's strategy-model value (see StrategyValues).
+inline int exchange_strategy_value(int side, int cls, int sq) { return StrategyValues()(side, cls, sq); }
 
 }  // namespace board

@@ -516,6 +516,14 @@ void undo_step_attacks(KPosition& p, const KMove& m, const detail::StepDiff& c, 
 
 // ---- A slider moving along one of its own lines ------------------------------------
 
+// Whether the piece slides along direction v.
+bool has_slide(const detail::PieceSteps& e, int v) {
+  for (int i = 0; i < e.slide_count; ++i) {
+    if (e.slide[i] == v) return true;
+  }
+  return false;
+}
+
 // The unit step of a move along one of the mover's slides that keeps its code
 // and takes no king; 0 for any other move.
 int slide_along(const KMove& m) {
@@ -523,10 +531,7 @@ int slide_along(const KMove& m) {
   const detail::PieceSteps& e = detail::kPieceSteps[m.code];
   if (e.slide_count == 0) return 0;
   const int u = line_direction(m.from, m.to);
-  for (int i = 0; i < e.slide_count; ++i) {
-    if (e.slide[i] == u) return u;
-  }
-  return 0;
+  return has_slide(e, u) ? u : 0;
 }
 
 // Such a move leaves most of the mover's two rays on its line as they are: the
@@ -538,12 +543,7 @@ int slide_along(const KMove& m) {
 // their promotions) and lose it otherwise (lance). So of those two rays only
 // the to-square loses the attack and the from-square gains it; the other rays
 // and the steps change whole.
-bool slides_back(const detail::PieceSteps& e, int u) {
-  for (int i = 0; i < e.slide_count; ++i) {
-    if (e.slide[i] == -u) return true;
-  }
-  return false;
-}
+bool slides_back(const detail::PieceSteps& e, int u) { return has_slide(e, -u); }
 
 // Debug builds check that the squares between from and to are empty.
 [[maybe_unused]] bool path_clear(const KPosition& p, const KMove& m, int u) {
