@@ -10,6 +10,7 @@
 #include "model/formats/board_diagram.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_text.h"
+#include "model/text/line_text.h"
 #include "model/text/record_file.h"
 #include "model/text/text_encoding.h"
 #include "platform/clipboard.h"
@@ -102,14 +103,16 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
   if (stop.line == 0) return;
   // The line is quoted as far as it fits a terminal line, control bytes shown
-  // as "?" (a Shift-JIS character never holds one).
+  // as "?" (a Shift-JIS character never holds one). A byte that cannot end a
+  // two-byte character (a line feed the reader left behind a lone first byte)
+  // is taken on its own, so that it too becomes "?".
   constexpr int kQuotedBytes = 60;
   const char* text = stop.text.c_str();
   std::string quoted;
   int i = 0;
   while (text[i] && i < kQuotedBytes) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    const int n = model::is_lead_byte(c) && text[i + 1] ? 2 : 1;
+    const int n = model::is_lead_byte(c) && model::is_trail_byte(static_cast<unsigned char>(text[i + 1])) ? 2 : 1;
     quoted.append(c < 0x20 || c == 0x7f ? "?" : std::string(text + i, n));
     i += n;
   }
