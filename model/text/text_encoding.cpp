@@ -2,11 +2,19 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace model {
 
 namespace {
+
+// The C library converts in two steps through its own code, and when a
+// character has no form in the target, the first step converts again what it
+// had done ahead of the failed one. Given the whole rest of a text, each such
+// character would cost the time of a large stretch of text, and a record full
+// of them minutes; so each call gets at most this many bytes.
+constexpr size_t kChunkBytes = 256;
 
 std::string convert(std::string_view in, const char* to, const char* from) {
   iconv_t cd = iconv_open(to, from);
@@ -18,8 +26,14 @@ std::string convert(std::string_view in, const char* to, const char* from) {
   char* dst = out.data();
   size_t dst_left = out.size();
   while (src_left > 0) {
-    if (iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
-    const bool full = errno == E2BIG;
+    const size_t given = std::min(src_left, kChunkBytes);
+    size_t chunk_left = given;
+    const bool failed = iconv(cd, &src, &chunk_left, &dst, &dst_left) == static_cast<size_t>(-1);
+    const int why = errno;
+    const size_t taken = given - chunk_left;
+    src_left -= taken;
+    if (!failed) continue;
+    const bool full = why == E2BIG;
     if (full || dst_left == 0) {
       const size_t used = out.size() - dst_left;
       out.resize(out.size() * 2);
@@ -27,6 +41,9 @@ std::string convert(std::string_view in, const char* to, const char* from) {
       dst_left = out.size() - used;
       if (full) continue;
     }
+    // A character cut by the end of the chunk, not of the text, is converted
+    // whole with the next chunk.
+    if (why == EINVAL && taken > 0 && given < src_left + taken) continue;
     // An invalid or cut-off sequence: write a marker and step over one byte.
     *dst++ = '?';
     --dst_left;

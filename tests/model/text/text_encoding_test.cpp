@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 
 #include "model/text/text_encoding.h"
@@ -11,6 +12,27 @@ TEST(TextEncoding, ConvertsShiftJisBothWays) {
   EXPECT_EQ(sjis_to_utf8("投了"), "\xE6\x8A\x95\xE4\xBA\x86");
   EXPECT_EQ(utf8_to_sjis("\xE6\x8A\x95\xE4\xBA\x86"), "投了");
   EXPECT_EQ(sjis_to_utf8("a\x81"), "a?");  // a cut-off character
+}
+
+// The text goes to the converter in pieces: a character across the end of a
+// piece is converted whole, and a text full of characters without a Shift-JIS
+// form (a pasted record of symbols) takes no longer than any other.
+TEST(TextEncoding, LongTextsConvertWholeAndInTime) {
+  std::string utf8 = "a";  // puts the three-byte characters across every boundary
+  std::string sjis = "a";
+  for (int i = 0; i < 1000; ++i) {
+    utf8 += "\xE3\x81\x82";  // あ
+    sjis += "あ";
+  }
+  EXPECT_EQ(utf8_to_sjis(utf8), sjis);
+  EXPECT_EQ(sjis_to_utf8(sjis), utf8);
+  EXPECT_EQ(utf8_to_sjis(utf8 + "\xE3\x81"), sjis + "??");  // cut off at the end of the text
+
+  std::string symbols;
+  for (int i = 0; i < 300000; ++i) symbols += "\xEF\xBF\xBD";  // U+FFFD: each of its bytes becomes "?"
+  const std::clock_t start = std::clock();  // processor time: other work on the machine does not count
+  EXPECT_EQ(utf8_to_sjis("x" + symbols + "\xE6\x8A\x95"), "x" + std::string(900000, '?') + "投");
+  EXPECT_LT(std::clock() - start, 5 * CLOCKS_PER_SEC);
 }
 
 // The one detection of the two encodings of a record's text: UTF-8 by its
