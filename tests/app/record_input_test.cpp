@@ -65,7 +65,7 @@ TEST(RecordInput, TheWarningQuotesACutCharacterOnOneLine) {
     const std::string csa = written("cut_char.csa", std::string("PI\n+\n+7776FU\n-\x88") + end);
     const Outcome c = run("velkora show " + csa, true);
     EXPECT_EQ(c.status, 0);
-    EXPECT_EQ(c.out.rfind("velkora show: " + csa + ": line 4: the moves stop here: cannot read '-??'\n", 0), 0u)
+    EXPECT_EQ(c.out.rfind("velkora show: " + csa + ": line 4: the moves stop here: cannot read '-?\?'\n", 0), 0u)
         << c.out;
   }
 }
