@@ -3,7 +3,10 @@
 // and a short record with a comment and a name of 1 MB each. The long record
 // is a king shuffle that repeats four positions all through it, the worst case
 // for the position table; its times should grow tenfold from 10^5 to 10^6.
-// The own game file and the change-branch layout are read only.
+// The own game file and the change-branch layout are read only. Also the
+// conversion of a UTF-8 record's text to Shift-JIS when none of its characters
+// has a Shift-JIS form (each becomes "?"): its time should grow tenfold with
+// the text, as for any other text.
 #include <benchmark/benchmark.h>
 
 #include <sys/stat.h>
@@ -19,6 +22,7 @@
 #include "model/formats/kifu_dispatch.h"
 #include "model/formats/vkr_reader.h"
 #include "model/record/kifu_holder.h"
+#include "model/text/text_encoding.h"
 
 namespace {
 
@@ -208,6 +212,14 @@ void BM_ReadRecord(benchmark::State& state) {
   std::remove(path.c_str());
 }
 
+// A text of n characters U+FFFD, by the argument n.
+void BM_Utf8WithoutShiftJisForm(benchmark::State& state) {
+  std::string text;
+  for (int64_t i = 0; i < state.range(0); ++i) text += "\xEF\xBF\xBD";
+  for (auto _ : state) benchmark::DoNotOptimize(model::utf8_to_sjis(text));
+  state.SetBytesProcessed(static_cast<int64_t>(text.size()) * state.iterations());
+}
+
 constexpr int kWritten[] = {model::kFormatKif, model::kFormatKi2, model::kFormatCsa, model::kFormatQvf,
                             model::kFormatCkf};
 constexpr int kKinds[] = {kCommentRecord, 100000, 1000000};
@@ -229,3 +241,4 @@ void read_formats(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_WriteRecord)->Apply(written_formats)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReadRecord)->Apply(read_formats)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Utf8WithoutShiftJisForm)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
