@@ -26,12 +26,11 @@ std::string convert(std::string_view in, const char* to, const char* from) {
   char* dst = out.data();
   size_t dst_left = out.size();
   while (src_left > 0) {
-    const size_t given = std::min(src_left, kChunkBytes);
-    size_t chunk_left = given;
+    size_t chunk_left = std::min(src_left, kChunkBytes);
+    const size_t rest = src_left - chunk_left;  // the text after the chunk
     const bool failed = iconv(cd, &src, &chunk_left, &dst, &dst_left) == static_cast<size_t>(-1);
     const int why = errno;
-    const size_t taken = given - chunk_left;
-    src_left -= taken;
+    src_left = rest + chunk_left;
     if (!failed) continue;
     const bool full = why == E2BIG;
     if (full || dst_left == 0) {
@@ -42,8 +41,9 @@ std::string convert(std::string_view in, const char* to, const char* from) {
       if (full) continue;
     }
     // A character cut by the end of the chunk, not of the text, is converted
-    // whole with the next chunk.
-    if (why == EINVAL && taken > 0 && given < src_left + taken) continue;
+    // whole with the next chunk, which starts at it (the chunk was a full one,
+    // and something of it was converted).
+    if (why == EINVAL && rest > 0 && chunk_left < kChunkBytes) continue;
     // An invalid or cut-off sequence: write a marker and step over one byte.
     *dst++ = '?';
     --dst_left;
