@@ -4,12 +4,18 @@
 // every run and build, so that two builds compare at equal work. Each think
 // starts from the signature's state (empty tables of its sizes, the engine's
 // random seed, no game history); the fixed-depth think is also run with both
-// tables of the size a game gives them. Counters: nodes per think, nodes per
-// second of processor time, and the depth the think reached.
+// tables of the size a game gives them. The same fixed-depth think runs on
+// positions of a real game (tests/data/think/optimistic.csa), whose last one
+// is sharp: there the in-search mate probes take about half of the time.
+// Counters: nodes per think, nodes per second of processor time, and the
+// depth the think reached.
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <cstdint>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "bench/game_positions.h"
@@ -20,6 +26,8 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_holder.h"
 
 namespace {
 
@@ -31,13 +39,34 @@ constexpr int32_t kMoveMs = 3000;
 // The deepest a timed think goes, as the command line's timed think.
 constexpr int kTimedDepth = 16;
 
-// One think per benchmark iteration on position state.range(0): to the depth
-// state.range(1), or for kMoveMs when that is 0; with the transposition and
-// mate tables of the sizes given.
-void think_with_tables(benchmark::State& state, uint32_t table_kb, uint64_t mate_kb) {
-  static const std::vector<model::Kyokumen> games = bench::middle_games(kPositions);
-  const model::Kyokumen& k = games.at(static_cast<size_t>(state.range(0)));
-  const int depth = static_cast<int>(state.range(1));
+// The real game's plies the fixed-depth think runs on, and the depth of each:
+// the last position's depth-6 think takes some 7.5 million nodes.
+struct GamePly {
+  int ply;
+  int depth;
+};
+constexpr GamePly kGamePlies[] = {{20, 6}, {28, 6}, {36, 6}, {44, 6}, {48, 5}};
+
+// The position after `ply` moves of the real game's main line; none when the
+// record cannot be read or is shorter.
+std::optional<model::Kyokumen> real_game_position(int ply) {
+  model::KifuHolder holder;
+  int format = 0;
+  const std::string path = std::string(VELKORA_TEST_DATA) + "/think/optimistic.csa";
+  if (!model::kifu_load_file(holder, path.c_str(), &format, false)) return std::nullopt;
+  const model::KifuKyokumen* node = holder.kifu.Start();
+  for (int i = 0; i < ply; ++i) {
+    if (node->next.items.empty()) return std::nullopt;
+    node = node->next.items[0]->to;
+  }
+  return node->kyokumen;
+}
+
+// One think per benchmark iteration on position k: to the depth given, or for
+// kMoveMs when that is 0; with the transposition and mate tables of the sizes
+// given.
+void think_with_tables(benchmark::State& state, const model::Kyokumen& k, int depth, uint32_t table_kb,
+                       uint64_t mate_kb) {
   if (board::hash_alloc(table_kb) != 0 || tsume::tsume_alloc(mate_kb) != 1) {
     state.SkipWithError("set-up failed");
     return;
@@ -71,15 +100,35 @@ void think_with_tables(benchmark::State& state, uint32_t table_kb, uint64_t mate
   state.counters["depth"] = benchmark::Counter(reached);
 }
 
-// The signature's table sizes.
+const model::Kyokumen& middle_game(const benchmark::State& state) {
+  static const std::vector<model::Kyokumen> games = bench::middle_games(kPositions);
+  return games.at(static_cast<size_t>(state.range(0)));
+}
+
+// Middle-game position state.range(0) to depth state.range(1), with the
+// signature's table sizes.
 void think_position(benchmark::State& state) {
-  think_with_tables(state, driver::kSignatureTableKb, driver::kSignatureMateKb);
+  think_with_tables(state, middle_game(state), static_cast<int>(state.range(1)), driver::kSignatureTableKb,
+                    driver::kSignatureMateKb);
 }
 
 // The sizes a game gives both tables on a machine of ample memory: their
 // probes then reach far more memory than the signature's, as in play.
 void think_position_game_tables(benchmark::State& state) {
-  think_with_tables(state, driver::kMaxTableKb, driver::kMaxTableKb);
+  think_with_tables(state, middle_game(state), static_cast<int>(state.range(1)), driver::kMaxTableKb,
+                    driver::kMaxTableKb);
+}
+
+// The real game's position kGamePlies[state.range(0)], with the game's table sizes.
+void think_real_game(benchmark::State& state) {
+  const GamePly& g = kGamePlies[state.range(0)];
+  state.SetLabel("ply " + std::to_string(g.ply));
+  const std::optional<model::Kyokumen> k = real_game_position(g.ply);
+  if (!k) {
+    state.SkipWithError("the real game's record cannot be read");
+    return;
+  }
+  think_with_tables(state, *k, g.depth, driver::kMaxTableKb, driver::kMaxTableKb);
 }
 
 // 3 s a move: one think per position (the node counts follow the clock).
@@ -99,6 +148,12 @@ BENCHMARK(think_position)
 BENCHMARK(think_position_game_tables)
     ->Name("BM_ThinkDepthGameTables")
     ->ArgsProduct({benchmark::CreateDenseRange(0, kPositions - 1, 1), {6}})
+    ->Unit(benchmark::kMillisecond);
+
+// Fixed depth on the real game's positions.
+BENCHMARK(think_real_game)
+    ->Name("BM_ThinkDepthRealGame")
+    ->DenseRange(0, std::size(kGamePlies) - 1)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
