@@ -1,19 +1,35 @@
 // The position sets the benchmarks share, built from random legal games with
-// fixed seeds.
+// fixed seeds, and the position of a record file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "engine/board/position.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/driver/benchmark_positions.h"
+#include "model/formats/kifu_dispatch.h"
+#include "model/record/kifu_holder.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 
 namespace bench {
+
+// The position after `ply` moves of the main line of the record file at
+// `path` (0: its start position); none when the file cannot be read or its
+// line is shorter.
+inline std::optional<model::Kyokumen> record_position(const std::string& path, int ply = 0) {
+  model::KifuHolder holder;
+  int format = 0;
+  if (!model::kifu_load_file(holder, path.c_str(), &format, false)) return std::nullopt;
+  const model::KifuSashite* move = holder.kifu.NodeAtTesu(ply);
+  if (move == nullptr || move->to == nullptr) return std::nullopt;
+  return move->to->kyokumen;
+}
 
 // The even game after 40 to 60 random legal plies (driver's benchmark
 // positions, the set the node-count signature thinks over).

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "bench/game_positions.h"
 #include "engine/driver/mate_jobs.h"
-#include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
 
 namespace {
@@ -16,11 +16,8 @@ constexpr int32_t kTimeMs = 600000;
 constexpr int32_t kHeapMb = 64;
 
 model::Kyokumen load_problem(const char* name) {
-  model::KifuHolder holder;
-  int format = 0;
   const std::string path = std::string(VELKORA_TEST_DATA) + "/tsume/" + name + ".kif";
-  if (!model::kifu_load_file(holder, path.c_str(), &format, false)) return model::Kyokumen();
-  return holder.kifu.Start()->kyokumen;
+  return bench::record_position(path).value_or(model::Kyokumen());
 }
 
 // Moves below the position node, each counted once per line that reaches it.

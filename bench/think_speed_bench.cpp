@@ -26,8 +26,6 @@
 #include "engine/search/chuban.h"
 #include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
-#include "model/formats/kifu_dispatch.h"
-#include "model/record/kifu_holder.h"
 
 namespace {
 
@@ -46,21 +44,6 @@ struct GamePly {
   int depth;
 };
 constexpr GamePly kGamePlies[] = {{20, 6}, {28, 6}, {36, 6}, {44, 6}, {48, 5}};
-
-// The position after `ply` moves of the real game's main line; none when the
-// record cannot be read or is shorter.
-std::optional<model::Kyokumen> real_game_position(int ply) {
-  model::KifuHolder holder;
-  int format = 0;
-  const std::string path = std::string(VELKORA_TEST_DATA) + "/think/optimistic.csa";
-  if (!model::kifu_load_file(holder, path.c_str(), &format, false)) return std::nullopt;
-  const model::KifuKyokumen* node = holder.kifu.Start();
-  for (int i = 0; i < ply; ++i) {
-    if (node->next.items.empty()) return std::nullopt;
-    node = node->next.items[0]->to;
-  }
-  return node->kyokumen;
-}
 
 // One think per benchmark iteration on position k: to the depth given, or for
 // kMoveMs when that is 0; with the transposition and mate tables of the sizes
@@ -123,7 +106,8 @@ void think_position_game_tables(benchmark::State& state) {
 void think_real_game(benchmark::State& state) {
   const GamePly& g = kGamePlies[state.range(0)];
   state.SetLabel("ply " + std::to_string(g.ply));
-  const std::optional<model::Kyokumen> k = real_game_position(g.ply);
+  const std::optional<model::Kyokumen> k =
+      bench::record_position(std::string(VELKORA_TEST_DATA) + "/think/optimistic.csa", g.ply);
   if (!k) {
     state.SkipWithError("the real game's record cannot be read");
     return;

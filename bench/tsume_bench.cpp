@@ -10,15 +10,15 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench/game_positions.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
-#include "model/formats/kifu_dispatch.h"
 #include "model/position/perft.h"
-#include "model/record/kifu_holder.h"
 
 namespace {
 
@@ -33,10 +33,9 @@ struct BenchProblem {
 };
 
 bool load_position(const std::string& path, model::Kyokumen& k) {
-  model::KifuHolder holder;
-  int format = 0;
-  if (!model::kifu_load_file(holder, path.c_str(), &format, false)) return false;
-  k.Copy(holder.kifu.Start()->kyokumen);
+  const std::optional<model::Kyokumen> start = bench::record_position(path);
+  if (!start) return false;
+  k.Copy(*start);
   return true;
 }
 
