@@ -23,8 +23,9 @@ int sashite_is_legal(const KPosition& p, const KMove& m);
 //   origin's: when it stops unpromoted on the second rank (gote: eighth), or
 //   when it neither captures nor promotes while its origin is not attacked;
 // - a lance drop on the second rank (gote: eighth) while a pawn in hand could go
-//   to that file; or, out of check and at depth 7 or more, with an empty and
-//   unattacked square behind it.
+//   to that file, unless the enemy king stands right in front of it; or, out
+//   of check and at depth 7 or more, with an empty and unattacked square
+//   behind it.
 int kyo_sashite_test(const KPosition& p, const KMove& m, int depth);
 
 // Removes from the list the moves that kyo_sashite_test rejects (unless the

@@ -33,10 +33,13 @@ struct Problem {
 };
 
 // Built and checked against a brute force over the legal moves (the defender
-// has nothing in hand except in the third, whose distant checks it can
-// block from a full hand).
+// has nothing in hand except in the second and fourth; in the fourth it can
+// block the distant checks from a full hand).
 const Problem kProblems[] = {
     {"mate1", "K99 k41 n53 p32 B51 *G", 1},
+    // The pawn dropped on 1二 would mate, which it must not: the lance mates
+    // (and must, for the defender's hand holds a counter-attack).
+    {"mate1-lance-not-pawn", "K59 k11 l21 n22 G13 *P *L *r *b *g", 1},
     {"mate3", "K99 k21 n22 S23 S24 *G", 3},
     // The lance's move uncovers the bishop's check; onto 7三 it lets a gold
     // dropped on 8六 escape, onto 7二 it mates in three.

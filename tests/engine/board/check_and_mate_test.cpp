@@ -121,6 +121,9 @@ TEST(MoveTests, PseudoLegalityLanceTestAndFilter) {
   // empty, unattacked square behind.
   EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 2, 2), 0), 1);
   EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 4, 2), 0), 0);  // file 4 holds a pawn
+  // Not right in front of the king, where the pawn's check may be a mate the
+  // pawn must not give and the lance is the move that mates.
+  EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 5, 2), 0), 0);
   EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 6, 5), 7), 1);
   EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 6, 5), 6), 0);
   EXPECT_EQ(kyo_sashite_test(p, s.Move(p, 11, kKyo, 7, 3), 7), 0);  // the bishop guards 7d
