@@ -1,10 +1,11 @@
 #include "model/formats/kifu_dispatch.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -17,6 +18,7 @@
 #include "model/text/ckf_packing.h"
 #include "model/text/record_file.h"
 #include "model/text/text_stream.h"
+#include "platform/file_replace.h"
 
 namespace model {
 
@@ -110,27 +112,39 @@ void after_load(KifuHolder& holder, const char* name, bool merge) {
   holder.kifu.NotifyTesu(holder.kifu.Start()->tesu);
 }
 
-// Writes through a file or packed writer into a temporary file beside `path`
-// and renames it over `path` only when every write and the close succeeded.
+// Writes through a file or packed writer. A file is written into a temporary
+// file beside the file `path` leads to and renamed over it only when every
+// write and the close succeeded (platform::FileReplacement: a fresh name that
+// no planted link redirects, the replaced file's mode kept, a symbolic link
+// kept with its file replaced). Standard output, a device and a pipe take the
+// text as they are: a rename would put a plain file in a device's place.
 template <typename Writer>
 bool write_file(const char* path, int code, const Kifu& kifu, const Kyokumen* from) {
-  if (std::strcmp(path, "-") == 0) {
-    Writer w;
+  Writer w;
+  struct stat st {};
+  const bool there = stat(path, &st) == 0;
+  if (std::strcmp(path, "-") == 0 || (there && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))) {
     if (w.Open(path) != 0) return false;
     write_with(code, kifu, w, from);
     return w.Close() == 0;
   }
-  const std::string tmp = std::string(path) + ".tmp" + std::to_string(getpid());
-  Writer w;
-  if (w.Open(tmp.c_str()) != 0) return false;
-  write_with(code, kifu, w, from);
-  if (w.Close() != 0 || std::rename(tmp.c_str(), path) != 0) {
-    const int reason = errno;  // kept for the caller's message
-    std::remove(tmp.c_str());
-    errno = reason;
+  if (there && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
     return false;
   }
-  return true;
+  errno = 0;
+  std::unique_ptr<platform::FileReplacement> replacement = platform::FileReplacement::Begin(path);
+  if (!replacement) {
+    if (errno == 0) errno = EACCES;
+    return false;
+  }
+  w.Attach(replacement->stream());
+  write_with(code, kifu, w, from);
+  if (w.Close() == 0 && replacement->Commit()) return true;
+  const int reason = errno ? errno : EIO;  // kept for the caller's message
+  replacement.reset();                     // the temporary file goes
+  errno = reason;
+  return false;
 }
 
 bool save(const KifuHolder& holder, const char* path, int code, const Kyokumen* from) {

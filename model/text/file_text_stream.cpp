@@ -77,6 +77,16 @@ FileTextWriter::~FileTextWriter() { Close(); }
 int FileTextWriter::Open(const char* path) {
   Close();
   fp_ = open_write_target(path);
+  owned_ = true;
+  failed_ = false;
+  last_ = 0;
+  return fp_ ? 0 : -1;
+}
+
+int FileTextWriter::Attach(FILE* fp) {
+  Close();
+  fp_ = fp;
+  owned_ = false;
   failed_ = false;
   last_ = 0;
   return fp_ ? 0 : -1;
@@ -84,7 +94,7 @@ int FileTextWriter::Open(const char* path) {
 
 int FileTextWriter::Close() {
   if (!fp_) return 0;
-  const bool closed = close_write_target(fp_) == 0;
+  const bool closed = (owned_ ? close_write_target(fp_) : std::fflush(fp_)) == 0;
   fp_ = nullptr;
   const int result = closed && !failed_ ? 0 : -1;
   failed_ = false;

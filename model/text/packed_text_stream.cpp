@@ -108,6 +108,16 @@ PackedTextWriter::~PackedTextWriter() { Close(); }
 int PackedTextWriter::Open(const char* path) {
   Close();
   fp_ = open_write_target(path);
+  owned_ = true;
+  failed_ = false;
+  pending_count_ = 0;
+  return fp_ ? 0 : -1;
+}
+
+int PackedTextWriter::Attach(FILE* fp) {
+  Close();
+  fp_ = fp;
+  owned_ = false;
   failed_ = false;
   pending_count_ = 0;
   return fp_ ? 0 : -1;
@@ -123,7 +133,7 @@ int PackedTextWriter::Close() {
     }
     pending_count_ = 0;
   }
-  const bool closed = close_write_target(fp_) == 0;
+  const bool closed = (owned_ ? close_write_target(fp_) : std::fflush(fp_)) == 0;
   fp_ = nullptr;
   const int result = closed && !failed_ ? 0 : -1;
   failed_ = false;

@@ -198,9 +198,12 @@ class FileTextWriter : public TextWriter {
   // 0 or -1 when the file cannot be created. Opening again closes the previous
   // file first.
   int Open(const char* path);
-  // Closes the file (a standard stream is only flushed). 0, or -1 when any write
-  // since Open failed or the file could not be closed cleanly, so that a full
-  // disk is not taken for a saved record.
+  // Writes into a stream that stays the caller's (a file being replaced):
+  // Close only flushes it. 0, or -1 for a null stream.
+  int Attach(FILE* fp);
+  // Closes the file (a standard stream or an attached one is only flushed). 0,
+  // or -1 when any write since Open failed or the file could not be closed
+  // cleanly, so that a full disk is not taken for a saved record.
   int Close();
 
   // Returns the number of bytes written, carriage returns included.
@@ -211,6 +214,7 @@ class FileTextWriter : public TextWriter {
   int WriteBytes(const char* s, int n);
 
   FILE* fp_ = nullptr;
+  bool owned_ = true;  // false for an attached stream
   bool failed_ = false;
   char last_ = 0;
 };
@@ -222,8 +226,9 @@ class PackedTextWriter : public TextWriter {
   PackedTextWriter() = default;
   ~PackedTextWriter() override;
 
-  // As FileTextWriter::Open; nothing is pending afterwards.
+  // As FileTextWriter::Open and Attach; nothing is pending afterwards.
   int Open(const char* path);
+  int Attach(FILE* fp);
   // Writes the pending tail, then closes as FileTextWriter::Close; 0 or -1.
   int Close();
 
@@ -236,6 +241,7 @@ class PackedTextWriter : public TextWriter {
   bool Pack(unsigned char b);
 
   FILE* fp_ = nullptr;
+  bool owned_ = true;  // false for an attached stream
   bool failed_ = false;
   unsigned char pending_[3] = {};
   int pending_count_ = 0;

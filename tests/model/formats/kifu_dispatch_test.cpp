@@ -2,6 +2,7 @@
 // holder and existing files alone, merge loads, and the paste order.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -216,6 +217,52 @@ TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {
   ASSERT_TRUE(load(pos, from));
   EXPECT_EQ(pos.kifu.Start()->kyokumen, h.kyokumen);
   EXPECT_EQ(pos.kifu.GetTesu(), 0);
+}
+
+// A save replaces what the path leads to, never the path's own link or
+// device: a link keeps leading to the file, which keeps its mode; a pipe (as
+// a device such as /dev/null) takes the text and stays a pipe; a link planted
+// where a temporary name of the process might be leads nowhere it is written.
+TEST(KifuDispatch, SavesKeepLinksModesPipesAndPlantedNames) {
+  KifuHolder h;
+  ASSERT_TRUE(load(h, data("kif/labels.kif")));
+  const std::string dir = ::testing::TempDir() + "/save_paths";
+  mkdir(dir.c_str(), 0755);
+  const std::string target = dir + "/target.kif", link = dir + "/link.kif";
+  std::remove(target.c_str());
+  std::remove(link.c_str());
+  std::ofstream(target, std::ios::binary) << "old";
+  chmod(target.c_str(), 0600);
+  ASSERT_EQ(symlink("target.kif", link.c_str()), 0);
+  ASSERT_TRUE(save(h, link));
+  struct stat st {};
+  ASSERT_EQ(lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  KifuHolder back;
+  ASSERT_TRUE(load(back, target));
+  EXPECT_EQ(record_snapshot(back.kifu), record_snapshot(h.kifu));
+
+  const std::string pipe = dir + "/pipe.csa";
+  std::remove(pipe.c_str());
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);  // so that the writer's open does not wait
+  ASSERT_GE(reader, 0);
+  ASSERT_TRUE(save(h, pipe));
+  char text[4096];
+  EXPECT_GT(read(reader, text, sizeof text), 0);
+  close(reader);
+  ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  const std::string victim = dir + "/victim.txt", out = dir + "/out.kif";
+  std::ofstream(victim, std::ios::binary) << "victim";
+  const std::string planted = out + ".tmp" + std::to_string(getpid());
+  std::remove(planted.c_str());
+  ASSERT_EQ(symlink(victim.c_str(), planted.c_str()), 0);
+  ASSERT_TRUE(save(h, out));
+  EXPECT_EQ(testing::read_file_bytes(victim), "victim");
 }
 
 TEST(KifuDispatch, MergeLoadsMarkTheRecordModified) {
