@@ -22,6 +22,13 @@ bool names_a_setup(const model::TeaiwariName& t) { return t.bits != model::kSono
 
 }  // namespace
 
+std::string one_line(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return text;
+}
+
 bool parse_int(const char* s, int lo, int hi, int* out) {
   char* end = nullptr;
   const long v = std::strtol(s, &end, 10);
@@ -97,7 +104,7 @@ bool CommandLine::Given(const char* name) const {
 std::string CommandLine::UsageLine() const { return usage_.substr(0, usage_.find('\n')); }
 
 int CommandLine::Fail(const std::string& what) const {
-  std::fprintf(stderr, "velkora %s: %s\n", command_.c_str(), what.c_str());
+  std::fprintf(stderr, "velkora %s: %s\n", command_.c_str(), one_line(what).c_str());
   return kExitFailure;
 }
 

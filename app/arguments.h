@@ -19,6 +19,10 @@ constexpr int kExitInterrupted = 130;
 // The largest ply number a --ply option takes.
 constexpr int kMaxPlyOption = 100000;
 
+// The text with each control character (a line break, a tab ...) shown as '?',
+// so that a failure whose names or values hold one still takes one line.
+std::string one_line(std::string text);
+
 // Reads `s` as a whole decimal number within [lo, hi] into `out`; false (and
 // `out` untouched) for an empty text, trailing characters or a value out of range.
 bool parse_int(const char* s, int lo, int hi, int* out);

@@ -27,7 +27,7 @@ constexpr int kMaxDepthOption = 64;
 constexpr const char* kKingCapturable = "the side to move can already capture the king";
 
 int fail(const std::string& what) {
-  std::fprintf(stderr, "velkora bench: %s\n", what.c_str());
+  std::fprintf(stderr, "velkora bench: %s\n", one_line(what).c_str());
   return kExitFailure;
 }
 

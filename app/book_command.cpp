@@ -27,7 +27,7 @@ constexpr int kMaxMode = 3;
 constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
 
 int fail(const char* sub, const std::string& what) {
-  std::fprintf(stderr, "velkora book %s: %s\n", sub, what.c_str());
+  std::fprintf(stderr, "velkora book %s: %s\n", sub, one_line(what).c_str());
   return kExitFailure;
 }
 

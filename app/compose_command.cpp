@@ -43,7 +43,7 @@ constexpr int32_t kPieceTable[tsume::kComposePieceTableSize] = {
 };
 
 int fail(const std::string& what) {
-  std::fprintf(stderr, "velkora compose: %s\n", what.c_str());
+  std::fprintf(stderr, "velkora compose: %s\n", one_line(what).c_str());
   return kExitFailure;
 }
 

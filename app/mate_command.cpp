@@ -39,7 +39,7 @@ constexpr int kProgressIntervalMs = 1000;
 constexpr int kMaxProgressIntervalMs = 3600 * kMsPerSecond;
 
 int fail(const std::string& what) {
-  std::fprintf(stderr, "velkora mate: %s\n", what.c_str());
+  std::fprintf(stderr, "velkora mate: %s\n", one_line(what).c_str());
   return kExitFailure;
 }
 

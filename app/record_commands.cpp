@@ -117,9 +117,9 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
     i += n;
   }
   if (text[i]) quoted += "...";
-  const char* name = std::strcmp(in, "-") == 0 ? "standard input" : in;
+  const std::string name = std::strcmp(in, "-") == 0 ? "standard input" : one_line(in);
   std::fprintf(stderr, "velkora %s: %s: line %d: the moves stop here: cannot read '%s'\n", command,
-               name, stop.line, model::sjis_to_utf8(quoted).c_str());
+               name.c_str(), stop.line, model::sjis_to_utf8(quoted).c_str());
 }
 
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,

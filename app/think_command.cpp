@@ -121,7 +121,7 @@ bool divided_part_readable(driver::JosekiBooks& books, const model::Kyokumen& k)
   const driver::BookFileError why = books.divided.PartError(part);
   if (why == driver::BookFileError::kNone || why == driver::BookFileError::kMissing) return true;
   std::fprintf(stderr, "velkora think: warning: cannot read '%s' as an opening book: %s; thinking without the book\n",
-               books.divided.PartPath(part).c_str(), driver::book_file_error_text(why));
+               one_line(books.divided.PartPath(part)).c_str(), driver::book_file_error_text(why));
   return false;
 }
 

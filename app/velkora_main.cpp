@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/arguments.h"
 #include "app/bench_command.h"
 #include "app/book_command.h"
 #include "app/compose_command.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "compose") == 0) return app::cmd_compose(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "review") == 0) return app::cmd_review(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "bench") == 0) return app::cmd_bench(argc - 2, argv + 2);
-  std::fprintf(stderr, "velkora: unknown command '%s' (velkora --help lists them)\n", argv[1]);
+  std::fprintf(stderr, "velkora: unknown command '%s' (velkora --help lists them)\n",
+               app::one_line(argv[1]).c_str());
   return 1;
 }

@@ -53,6 +53,12 @@ TEST(CommandOptions, ErrorsNameTheOptionAndWhatIsWrongWithItsValue) {
   EXPECT_TRUE(fails_with("velkora bench --ply 3", 1, "velkora bench: --ply goes with --stats FILE\n"));
   EXPECT_TRUE(fails_with("velkora book add x.js5 " + example() + " --value 16", 1,
                          "velkora book add: --value needs a value from 0 to 15, not '16'\n"));
+  // A value or a name that holds a line break or a tab is still told in one line.
+  EXPECT_TRUE(fails_with(show + " --ply \"$(printf '1\\n2')\"", 1, ply + ", not '1?2'\n"));
+  EXPECT_TRUE(fails_with("velkora book show \"$(printf 'no\\nbook')\" " + example(), 1,
+                         "velkora book show: cannot read 'no?book' as an opening book: no such file\n"));
+  EXPECT_TRUE(fails_with("velkora \"$(printf 'no\\tcommand')\"", 1,
+                         "velkora: unknown command 'no?command' (velkora --help lists them)\n"));
 }
 
 // A file whose extension tells no format: the pointer to --from appears only
