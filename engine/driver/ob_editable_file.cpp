@@ -1,7 +1,7 @@
 // The user-book files: JS5 (read and written) and the older JSD (read).
 //
 // JS5: "JS5\0", u32 npositions, then per position the 45-byte BookPosition,
-// u8 n and n 8-byte BookMove records.
+// u8 n and n 8-byte BookMove records, up to the end of the file.
 // JSD: "JSD\0", u32 0x00030B64, "ver.", "400\0", then records until the end of
 // the file: the 45-byte BookPosition, u8 n and n 10-byte moves (u16 code, u32
 // eight 4-bit ratings, u32 strategy bits). A JSD move code holds to * 90 + from
@@ -60,7 +60,9 @@ bool OBEditableHash::ParseJs5(BinFile& f, OBEditableHash& staged, int mode, Book
       if (staged.Insert(pos, m, mode) < 0) return false;
     }
   }
-  return true;
+  // Bytes after the last counted record are records that the count leaves
+  // out: a save would drop them, so the file is taken as damaged.
+  return f.Remaining() == 0;
 }
 
 bool OBEditableHash::ParseJsd(BinFile& f, OBEditableHash& staged, int mode, int ver4_lv) {

@@ -50,7 +50,8 @@ class OBEditableHash {
   // `why` (when given) set when the file cannot be read, is not a plain file,
   // is larger than kMaxBookFileBytes, starts with neither book's first word,
   // is a JS5 book of no position, holds a record that is cut short, a count
-  // beyond its data, a wrong JSD header, a slot byte or a move that is not
+  // beyond its data (or, in JS5, short of it: bytes after the last counted
+  // record), a wrong JSD header, a slot byte or a move that is not
   // sound, or would give a position more moves than it may hold.
   int Load(const char* name, int mode, int ver4_lv, BookFileError* why = nullptr);
   // Writes the book as a JS5 file: positions in bucket order, each chain in its

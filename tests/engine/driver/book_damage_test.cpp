@@ -63,6 +63,8 @@ void king_in_hand(Bytes& b, size_t at) { b[at] = 89; }
 void shared_square(Bytes& b, size_t at) { b[at + 3] = b[at + 2]; }
 constexpr Lie kLies[] = {
     {"position count", [](Bytes& b, size_t) { b[4] = 3; }, nullptr},
+    {"position count short of the records", [](Bytes& b, size_t) { b[4] = 1; }, nullptr},
+    {"bytes after the last record", [](Bytes& b, size_t) { b.push_back(0); }, nullptr},
     {"move count", more_moves, more_moves},
     {"slot byte off the board", off_board, off_board},
     {"hand kind of another group", other_hand_kind, other_hand_kind},
