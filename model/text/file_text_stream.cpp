@@ -76,11 +76,9 @@ FileTextWriter::~FileTextWriter() { Close(); }
 
 int FileTextWriter::Open(const char* path) {
   Close();
-  fp_ = open_write_target(path);
+  const int r = Attach(open_write_target(path));
   owned_ = true;
-  failed_ = false;
-  last_ = 0;
-  return fp_ ? 0 : -1;
+  return r;
 }
 
 int FileTextWriter::Attach(FILE* fp) {

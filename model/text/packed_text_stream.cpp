@@ -107,11 +107,9 @@ PackedTextWriter::~PackedTextWriter() { Close(); }
 
 int PackedTextWriter::Open(const char* path) {
   Close();
-  fp_ = open_write_target(path);
+  const int r = Attach(open_write_target(path));
   owned_ = true;
-  failed_ = false;
-  pending_count_ = 0;
-  return fp_ ? 0 : -1;
+  return r;
 }
 
 int PackedTextWriter::Attach(FILE* fp) {
