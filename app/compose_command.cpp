@@ -145,7 +145,6 @@ int compose(const Options& o, bool seeded) {
       return fail("problem " + std::to_string(i) + " solves to " + std::to_string(solved) + ", not " +
                   std::to_string(job.length) + " plies");
     }
-    const int length = solved;
     model::KifuHolder record;
     record.kifu.SetStartPosition(problem);
     record.SetCurrent(record.kifu.root.get());
@@ -153,7 +152,7 @@ int compose(const Options& o, bool seeded) {
     const std::string path = problem_path(o, i);
     int format = 0;
     if (!model::kifu_save_file(record, path.c_str(), &format)) return fail("cannot write '" + path + "'");
-    std::printf("problem %s plies %d ms %ld\n", path.c_str(), length, static_cast<long>(done.lparam));
+    std::printf("problem %s plies %d ms %ld\n", path.c_str(), solved, static_cast<long>(done.lparam));
     std::fflush(stdout);
     if (InterruptGuard::interrupted() && i < o.count) return stopped(i, "after a problem");
   }

@@ -12,10 +12,10 @@ namespace platform {
 bool path_is_directory(const char* path);
 // True when something (file or folder) exists at the path.
 bool path_exists(const char* path);
-// True when a file can be saved at the path the way records are saved (a
-// temporary file beside it, renamed over it): the path is not a folder and a
-// file can be created in its folder. Tried with a file beside the path that is
-// removed at once, so nothing is left behind. False with errno telling why.
+// True when the path is not a folder and a file can be created beside it, as
+// a record save needs for a plain file. Tried with a file beside the path that
+// is removed at once, so nothing is left behind. False with errno telling why.
+// The folder tried is the path's own, not that of a file a link leads to.
 bool path_writable(const char* path);
 
 // Why open_regular_file gave no stream.

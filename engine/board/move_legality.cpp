@@ -14,11 +14,6 @@ namespace {
 // rank 8 for gote.
 bool on_second_rank(int side, int sq) { return square_rank(sq) == (side == 0 ? 2 : 8); }
 
-// True when the square holds the king of the side's enemy.
-bool enemy_king_on(const KPosition& p, int side, int sq) {
-  return holds_piece_of(p, 1 - side, sq) && code_kind(p.piece[p.board[sq]].code) == kKing;
-}
-
 bool drop_is_legal(const KPosition& p, const KMove& m) {
   const int side = p.teban;
   const int kind = code_kind(m.code);
@@ -56,7 +51,7 @@ int kyo_sashite_test(const KPosition& p, const KMove& m, int depth) {
     // The pawn drop stands for the lance drop, but not against a king right in
     // front: the pawn's check may be a mate, which a pawn drop must not give.
     if (on_second_rank(side, m.to) && p.hand[side][kPawn] > 0 && p.pawn_file[side][square_file(m.to)] == 0 &&
-        !enemy_king_on(p, side, m.to + forward_step(side))) {
+        p.piece[1 - side].sq != m.to + forward_step(side)) {
       return 1;
     }
     if (!king_attacked(p, side) && depth >= 7) {
