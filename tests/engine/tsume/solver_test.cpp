@@ -179,6 +179,35 @@ model::Kyokumen problem(Scene s) {
   return s.k;
 }
 
+// Positions where the first proof is far longer than the shortest mate and
+// the search from above for shorter ones spends its budget on the first bound
+// below it without an answer; the search from below finds the mate.
+// Without the rest of the pieces in gote's hand, a rook, a bishop and a gold
+// drop chase the king from 5二 (a mate in 9 answered in 13 plies); with them,
+// a rook and a gold on the fifth rank and a pawn beside the king on 4三 (9 in
+// 13); and a silver and a bishop against the king on 6一 between two golds (11
+// in 15), where the search from below needs more nodes than the one from above
+// had.
+TEST_F(SolverTest, AMateFarShorterThanTheFirstProofIsFound) {
+  model::Kyokumen bare = board::testing::scene("B81 S82 G31 P13 k52 r63 *R *B *G");
+  bare.CalcTeaiwari();
+  const model::Kyokumen full = problem(Scene{board::testing::scene("P53 k43 R65 G55 *R *G")});
+  const model::Kyokumen golds = problem(Scene{board::testing::scene("g71 k61 g52 S43 B44 *R *S *N")});
+  const struct {
+    const model::Kyokumen* k;
+    size_t length;
+  } cases[] = {{&bare, 9}, {&full, 9}, {&golds, 11}};
+  for (const auto& c : cases) {
+    std::vector<board::KMove> line;
+    ASSERT_EQ(Solve(*c.k, line), 0);
+    EXPECT_EQ(line.size(), c.length);
+    EXPECT_TRUE(ktsume_instance()->line_shortest);
+    EXPECT_TRUE(plays_to_mate(*c.k, line));
+  }
+  MateOracle oracle;
+  EXPECT_FALSE(oracle.MatesWithin(bare, 7));
+}
+
 TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
   std::vector<board::KMove> line;
   // The king escapes into the open.
