@@ -198,6 +198,9 @@ TEST_F(SolverTest, AMateFarShorterThanTheFirstProofIsFound) {
     size_t length;
   } cases[] = {{&bare, 9}, {&full, 9}, {&golds, 11}};
   for (const auto& c : cases) {
+#if defined(__SANITIZE_ADDRESS__)
+    if (c.k != &bare) continue;  // the longer solves run in the optimised build
+#endif
     std::vector<board::KMove> line;
     ASSERT_EQ(Solve(*c.k, line), 0);
     EXPECT_EQ(line.size(), c.length);
