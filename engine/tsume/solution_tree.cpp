@@ -44,7 +44,7 @@ KTsumeNode* put_tree_node(KTsumeTable& tree, const KHashKey& key, uint16_t move,
 
 constexpr uint32_t kTreeReproveMinNodes = 20000;  // the least a re-proof in the walk may spend
 constexpr uint32_t kFutileProbeNodes = 10000;      // the first search for a futile drop's capture
-constexpr int64_t kFromBelowFactor = 2;            // the root's search from below: times the shorter-mate budget
+constexpr int64_t kSkipFactor = 2;                 // the root's search further down: times the shorter-mate budget
 
 // Proves the context's position again within `budget` more nodes (and the
 // solve's own limits): the root result, with `cut` set when the budget, not a
@@ -121,72 +121,51 @@ int optional_search(KTsumeEngine& e, TsumeContext& c, int bound, uint32_t end_no
   return r;
 }
 
-// A search for a shorter mate asks "a mate within b plies?". From above (b
-// two plies under the shortest mate known) a yes costs little while the known
-// mate is nearly the shortest, but can wander among long mates when a much
-// shorter one exists; from below (b = 3, 5, ...) each no is cheap while b is
-// small, and the first yes is the shortest mate.
-//
-// The root's search from below, once the search from above ran out of its
-// budget undecided at hi - 2: b = 3, 5, ... up to hi - 4 (hi - 2 had a whole
-// budget already) within twice the nodes the searches from above had: its
-// disproofs of the lower bounds come first and cost the most.
-// A yes at b gives the shortest mate and sets `shown`; a no at every b, the
-// budget or a cut leaves hi. kTreeLimit when a limit of the solve was reached.
-int shortest_mate_from_below(KTsumeEngine& e, TsumeContext& c, int hi, uint16_t& move, bool& shown) {
-  const uint32_t walk_end = e.shortest_end;
-  const int64_t allowance = int64_t{e.shortest_allowance} * kFromBelowFactor;
-  e.shortest_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + allowance, UINT32_MAX));
-  // Once a solve: a walk built again after a demoted proof finds what this
-  // search proved in the table.
-  e.shortest_allowance = 0;
-  int result = hi;
-  for (int b = 3; b <= hi - 4; b += 2) {
-    int length = 0;
-    uint16_t code = 0;
-    bool cut = false;
-    const int r = optional_search(e, c, b, e.shortest_end, code, length, cut);
-    if (r == 2) continue;
-    if (r == 0) {
-      result = length;
-      move = code;
-      shown = true;
-      break;
-    }
-    if (!cut) result = kTreeLimit;
-    break;
-  }
-  // The rest of the walk keeps its own end: what is left of the allowance is
-  // not passed on.
-  e.shortest_end = walk_end;
-  return result;
-}
-
 // The length of the shortest mate from the context's position (the attacker
 // to move, no mate in one): the shortest proof in the table, then "a mate
-// within two plies less?" until the answer is no; at the root, from below
-// when that runs out of budget. A limit of the solve gives kTreeLimit; a
-// search the work stores cut short leaves the length found so far.
+// within two plies less?" until the answer is no. A limit of the solve gives
+// kTreeLimit; a search the work stores cut short leaves the length found so
+// far.
+//
+// At the root, a search cut short asks once more, two plies further down,
+// within twice the budget of its own: a search for a mate within b plies can
+// wander among the many mates of b plies when a much shorter one exists, and
+// a mate within b - 2 is then often found faster. A yes goes on down from the
+// mate found; a no leaves the length known, not shown the shortest.
 int shortest_mate(KTsumeEngine& e, TsumeContext& c, int known, uint16_t& move) {
+  const uint32_t walk_end = e.shortest_end;
   int hi = known;
   bool shown = hi <= 3;
-  while (hi > 3) {
+  for (int bound = hi - 2; bound >= 3;) {
     int length = 0;
     uint16_t code = 0;
     bool cut = false;
-    const int r = optional_search(e, c, hi - 2, e.shortest_end, code, length, cut);
+    const int r = optional_search(e, c, bound, e.shortest_end, code, length, cut);
     if (r == 2) {
-      shown = true;
+      shown = bound == hi - 2;
       break;
     }
-    if (r != 0) {
-      if (!cut) return kTreeLimit;
-      if (c.ply == 0 && e.optional_searches) hi = shortest_mate_from_below(e, c, hi, move, shown);
+    if (r == 0) {
+      hi = length;
+      move = code;
+      bound = hi - 2;
+      continue;
+    }
+    if (!cut) {
+      hi = kTreeLimit;
       break;
     }
-    hi = length;
-    move = code;
+    if (c.ply != 0 || bound != hi - 2 || e.shortest_allowance == 0 || !e.optional_searches) break;
+    // Once a solve: a walk built again after a demoted proof finds in the
+    // table what this search proved.
+    const int64_t allowance = int64_t{e.shortest_allowance} * kSkipFactor;
+    e.shortest_allowance = 0;
+    e.shortest_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + allowance, UINT32_MAX));
+    bound -= 2;
   }
+  // The rest of the walk keeps its own end: what is left of the root's
+  // second allowance is not passed on.
+  e.shortest_end = walk_end;
   // A mate in one was looked for before: three plies are the fewest left.
   if (c.ply == 0 && hi >= 0) e.line_shortest = shown || hi <= 3;
   return hi;

@@ -163,7 +163,7 @@ struct KTsumeEngine {
   // limits allow.
   int64_t shortest_budget = 0;
   uint32_t shortest_end = 0;       // the node count at which they stop
-  uint32_t shortest_allowance = 0; // the budget above, which also sizes the root's searches from below
+  uint32_t shortest_allowance = 0; // the budget above, which also sizes the root's second search
   uint32_t soft_time_limit = 0;    // ms from the start at which a search for a shorter mate stops (0 none)
   bool line_shortest = false;      // the last main line was shown to be a shortest mate
   bool optional_searches = true;   // the tree walk may search for shorter mates and futile drops
