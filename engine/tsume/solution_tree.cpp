@@ -122,7 +122,7 @@ int optional_search(KTsumeEngine& e, TsumeContext& c, int bound, uint32_t end_no
 }
 
 // The length of the shortest mate from the context's position (the attacker
-// to move, no mate in one): the shortest proof in the table, then "a mate
+// to move, no check that leaves no answer): the shortest proof in the table, then "a mate
 // within two plies less?" until the answer is no. A limit of the solve gives
 // kTreeLimit; a search the work stores cut short leaves the length found so
 // far.
@@ -135,8 +135,10 @@ int optional_search(KTsumeEngine& e, TsumeContext& c, int bound, uint32_t end_no
 int shortest_mate(KTsumeEngine& e, TsumeContext& c, int known, uint16_t& move) {
   const uint32_t walk_end = e.shortest_end;
   int hi = known;
-  bool shown = hi <= 3;
-  for (int bound = hi - 2; bound >= 3;) {
+  bool shown = hi <= 1;
+  // Down to one ply: the caller looked only for checks that leave no answer,
+  // not for those answered only by drops that a capture mates.
+  for (int bound = hi - 2; bound >= 1;) {
     int length = 0;
     uint16_t code = 0;
     bool cut = false;
@@ -166,8 +168,7 @@ int shortest_mate(KTsumeEngine& e, TsumeContext& c, int known, uint16_t& move) {
   // The rest of the walk keeps its own end: what is left of the root's
   // second allowance is not passed on.
   e.shortest_end = walk_end;
-  // A mate in one was looked for before: three plies are the fewest left.
-  if (c.ply == 0 && hi >= 0) e.line_shortest = shown || hi <= 3;
+  if (c.ply == 0 && hi >= 0) e.line_shortest = shown || hi <= 1;
   return hi;
 }
 

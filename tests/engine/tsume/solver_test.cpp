@@ -213,6 +213,20 @@ TEST_F(SolverTest, AMateFarShorterThanTheFirstProofIsFound) {
   EXPECT_FALSE(oracle.MatesWithin(bare, 7));
 }
 
+// The dragon's check from 5五 leaves the king on 5三 only drops on 5四, each
+// taken by the dragon with mate (the horse on 3二 guards 5四): a mate in one.
+// The proof search had found a plain mate in three first, and the tree looked
+// for mates in one only among the checks that leave no answer at all.
+TEST_F(SolverTest, ACheckAnsweredOnlyByFutileDropsIsAMateInOne) {
+  const model::Kyokumen k = problem(Scene{board::testing::scene("+B73 +B32 +R75 +R97 k53 +p42")});
+  std::vector<board::KMove> line;
+  ASSERT_EQ(Solve(k, line), 0);
+  ASSERT_EQ(line.size(), 1u);
+  EXPECT_EQ(line[0].to, board::square_of(5, 5));
+  EXPECT_TRUE(ktsume_instance()->line_shortest);
+  EXPECT_TRUE(plays_to_mate(k, line));
+}
+
 TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
   std::vector<board::KMove> line;
   // The king escapes into the open.
