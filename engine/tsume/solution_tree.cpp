@@ -122,10 +122,10 @@ int optional_search(KTsumeEngine& e, TsumeContext& c, int bound, uint32_t end_no
 }
 
 // The length of the shortest mate from the context's position (the attacker
-// to move, no check that leaves no answer): the shortest proof in the table, then "a mate
-// within two plies less?" until the answer is no. A limit of the solve gives
-// kTreeLimit; a search the work stores cut short leaves the length found so
-// far.
+// to move, no check that leaves no answer): the shortest proof in the table,
+// then "a mate within two plies less?" until the answer is no. A limit of the
+// solve gives kTreeLimit; a search the work stores cut short leaves the
+// length found so far.
 //
 // At the root, a search cut short asks once more, two plies further down,
 // within twice the budget of its own: a search for a mate within b plies can
