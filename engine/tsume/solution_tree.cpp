@@ -353,6 +353,10 @@ int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   }
   if (!tsume_list_moves(e, c)) return kTreeNoMate;
   const int count = c.move_count;
+  // Mated by a pawn drop: the drop was illegal. (The proof table holds the
+  // position as mated, whatever move led to it, so a candidate check may be
+  // such a drop.)
+  if (count == 0 && c.ply > 0 && is_pawn_drop(c.last_move)) return kTreeNoMate;
   const int king = c.pos.piece[c.defender].sq;
   // Per evasion, in the values beside the move store: `weak` marks a drop,
   // `deeper` a futile one; the drop's distance from the king in `hint`.

@@ -227,6 +227,19 @@ TEST_F(SolverTest, ACheckAnsweredOnlyByFutileDropsIsAMateInOne) {
   EXPECT_TRUE(plays_to_mate(k, line));
 }
 
+// A pawn drop on 4二 would mate the king on 4一 (the promoted silver on 4三
+// guards it; the gold, the tokin and the silver hold the squares around). The
+// proof table holds that position as mated, so the tree took the drop as a
+// check proven within no plies and answered "mate 1" with it; 6三馬 mates.
+TEST_F(SolverTest, APawnDropMateIsNoAnswer) {
+  const model::Kyokumen k = problem(Scene{board::testing::scene("+P61 G21 +S43 B54 k41 *P")});
+  std::vector<board::KMove> line;
+  ASSERT_EQ(Solve(k, line), 0);
+  ASSERT_EQ(line.size(), 1u);
+  EXPECT_EQ(line[0].to, board::square_of(6, 3));
+  EXPECT_TRUE(plays_to_mate(k, line));
+}
+
 TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
   std::vector<board::KMove> line;
   // The king escapes into the open.
