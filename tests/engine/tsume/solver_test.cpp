@@ -213,31 +213,32 @@ TEST_F(SolverTest, AMateFarShorterThanTheFirstProofIsFound) {
   EXPECT_FALSE(oracle.MatesWithin(bare, 7));
 }
 
-// The dragon's check from 5五 leaves the king on 5三 only drops on 5四, each
-// taken by the dragon with mate (the horse on 3二 guards 5四): a mate in one.
-// The proof search had found a plain mate in three first, and the tree looked
-// for mates in one only among the checks that leave no answer at all.
-TEST_F(SolverTest, ACheckAnsweredOnlyByFutileDropsIsAMateInOne) {
-  const model::Kyokumen k = problem(Scene{board::testing::scene("+B73 +B32 +R75 +R97 k53 +p42")});
-  std::vector<board::KMove> line;
-  ASSERT_EQ(Solve(k, line), 0);
-  ASSERT_EQ(line.size(), 1u);
-  EXPECT_EQ(line[0].to, board::square_of(5, 5));
-  EXPECT_TRUE(ktsume_instance()->line_shortest);
-  EXPECT_TRUE(plays_to_mate(k, line));
-}
-
-// A pawn drop on 4二 would mate the king on 4一 (the promoted silver on 4三
-// guards it; the gold, the tokin and the silver hold the squares around). The
-// proof table holds that position as mated, so the tree took the drop as a
-// check proven within no plies and answered "mate 1" with it; 6三馬 mates.
-TEST_F(SolverTest, APawnDropMateIsNoAnswer) {
-  const model::Kyokumen k = problem(Scene{board::testing::scene("+P61 G21 +S43 B54 k41 *P")});
-  std::vector<board::KMove> line;
-  ASSERT_EQ(Solve(k, line), 0);
-  ASSERT_EQ(line.size(), 1u);
-  EXPECT_EQ(line[0].to, board::square_of(6, 3));
-  EXPECT_TRUE(plays_to_mate(k, line));
+// Mates in one that the tree had missed, each once answered with a line of
+// another length.
+// - The dragon's check from 5五 leaves the king on 5三 only drops on 5四, each
+//   taken by the dragon with mate (the horse on 3二 guards 5四). The proof
+//   search had found a plain mate in three first, and the tree looked for
+//   mates in one only among the checks that leave no answer at all.
+// - A pawn drop on 4二 would mate the king on 4一 (the promoted silver on 4三
+//   guards it; the gold, the tokin and the silver hold the squares around).
+//   The proof table holds that position as mated, so the tree took the drop
+//   as a check proven within no plies and answered "mate 1" with it; 6三馬
+//   mates.
+TEST_F(SolverTest, MatesInOneTheTreeHadMissed) {
+  const struct {
+    const char* scene;
+    int to_file, to_rank;
+  } cases[] = {{"+B73 +B32 +R75 +R97 k53 +p42", 5, 5}, {"+P61 G21 +S43 B54 k41 *P", 6, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.scene);
+    const model::Kyokumen k = problem(Scene{board::testing::scene(c.scene)});
+    std::vector<board::KMove> line;
+    ASSERT_EQ(Solve(k, line), 0);
+    ASSERT_EQ(line.size(), 1u);
+    EXPECT_EQ(line[0].to, board::square_of(c.to_file, c.to_rank));
+    EXPECT_TRUE(ktsume_instance()->line_shortest);
+    EXPECT_TRUE(plays_to_mate(k, line));
+  }
 }
 
 TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
