@@ -346,6 +346,10 @@ int tree_evasion(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int i) {
 }
 
 int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+  // Mated by a pawn drop: the drop was illegal. Asked before the tables, whose
+  // verdicts hold for the position whatever move led to it (a pawn pushed to
+  // the same square mates lawfully), so a candidate check may be such a drop.
+  if (c.ply > 0 && is_pawn_drop(c.last_move) && oute_nige_count(c.pos, 0) == 0) return kTreeNoMate;
   if (const KTsumeNode* known = tsume_lookup_exact(tree, c.key)) {
     c.tree_length = tree_length(*known);
     c.tree_quality = tree_quality(*known);
@@ -353,10 +357,6 @@ int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   }
   if (!tsume_list_moves(e, c)) return kTreeNoMate;
   const int count = c.move_count;
-  // Mated by a pawn drop: the drop was illegal. (The proof table holds the
-  // position as mated, whatever move led to it, so a candidate check may be
-  // such a drop.)
-  if (count == 0 && c.ply > 0 && is_pawn_drop(c.last_move)) return kTreeNoMate;
   const int king = c.pos.piece[c.defender].sq;
   // Per evasion, in the values beside the move store: `weak` marks a drop,
   // `deeper` a futile one; the drop's distance from the king in `hint`.
