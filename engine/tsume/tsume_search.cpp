@@ -84,6 +84,17 @@ KTsumeNode* store_result(KTsumeEngine& e, TsumeContext& c, const KHashKey& key, 
   return n;
 }
 
+// Stores a disproof that holds on this path only (it rests on a repetition or
+// on a line the depth limit cut), marked when it rests on a cut. At the root
+// of a walk (path key 0) the entry would be plain and serve every later path:
+// one resting on a cut shows no mate within the limit only, and is left open.
+KTsumeNode* store_path_disproof(KTsumeEngine& e, TsumeContext& c, int32_t dn, uint16_t move, bool cut) {
+  if (cut && c.path_key == 0) return store_result(e, c, c.key, 0, 1, 1, move);
+  KTsumeNode* n = store_result(e, c, c.key, c.path_key, kInf, dn, move);
+  if (n != nullptr) n->cut = cut ? 1 : 0;
+  return n;
+}
+
 // Stores a proof under the proof hand with the length of its mate (an entry
 // that already proves a shorter mate keeps it).
 KTsumeNode* store_proof(KTsumeEngine& e, TsumeContext& c, uint32_t hand, uint16_t move, int length) {
@@ -124,6 +135,7 @@ struct Numbers {
   int32_t dn = 0;
   int best = -1;
   bool loop = false;
+  bool cut = false;        // a child's disproof on this path rests on a depth cut
   bool drop_mate = false;  // a pawn drop that mates was passed over
 };
 
@@ -137,6 +149,7 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, N
   KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
   if ((child != nullptr && child->path_key != 0) || ent.on_path) {
     r.loop = true;
+    if (child != nullptr && child->path_key != 0 && child->cut) r.cut = true;
     return;
   }
   int32_t cpn, cdn;
@@ -355,7 +368,7 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
     result = store_proof(e, c, hand, tsume_move_encode(m), length);
   } else if (r.pn >= kInf) {
     if (r.loop) {
-      result = store_result(e, c, c.key, c.path_key, kInf, 0, kNoNodeMove);
+      result = store_path_disproof(e, c, 0, kNoNodeMove, r.cut);
     } else {
       result = store_result(e, c, with_hand(c.key, tsume_or_disproof_hand(e, c, r.drop_mate)), 0, kInf, 0, kNoNodeMove);
     }
@@ -379,6 +392,7 @@ struct AndNumbers {
   int32_t dn = kInf;
   int best = -1;
   bool loop = false;
+  bool cut = false;  // the refuting child's disproof on this path rests on a depth cut
   bool disproven = false;
   bool pawn_drop_mate = false;  // some child depends on a drop-pawn mate
 };
@@ -409,6 +423,7 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
       v.state = 3;
       r.disproven = true;
       r.loop = on_path || (child != nullptr && child->path_key != 0);
+      r.cut = !on_path && child != nullptr && child->path_key != 0 && child->cut;
       r.best = i;
       return r;
     }
@@ -483,6 +498,7 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
       v.state = 3;
       r.disproven = true;
       r.loop = child != nullptr && child->path_key != 0;
+      r.cut = r.loop && child->cut;
       r.best = i;
       return r;
     }
@@ -715,7 +731,7 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
   if (r.disproven) {
     const uint16_t move = tsume_move_encode(e.moves[c.move_base + r.best]);
     if (r.loop) {
-      result = store_result(e, c, c.key, c.path_key, kInf, std::max(r.dn, 1), move);
+      result = store_path_disproof(e, c, std::max(r.dn, 1), move, r.cut);
     } else {
       result = store_result(e, c, with_hand(c.key, tsume_and_disproof_hand(e, c, r.best)), 0, kInf, 0, move);
     }
@@ -735,11 +751,16 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
 // ---- Terminal positions ----------------------------------------------------
 
 // Handles the depth limit and positions without moves; true when handled.
+// A line the depth limit cuts is no mate on this path, as a repetition is, and
+// the entry says it rests on the cut (store_path_disproof). Numbers that only
+// made the caller back off brought it back with thresholds raised by one
+// increment, again and again: a long problem's search stayed at the limit.
 bool tsume_terminal(KTsumeEngine& e, TsumeContext& c) {
   const bool fits = c.ply < e.max_ply && c.move_base < kMovesPerPly * e.max_ply - 100 && tsume_list_moves(e, c);
   if (!fits) {
-    if (KTsumeNode* n = tsume_store(e.table, c.ply, c.key, 0, c.pn_threshold, c.dn_threshold)) {
-      n->move = kNoNodeMove;
+    if (KTsumeNode* n = tsume_store_loop_disproof(e.table, c.ply, c.key, c.path_key, kNoNodeMove)) {
+      n->work = 1;
+      n->cut = 1;
     } else {
       e.store_failed = true;
     }

@@ -53,7 +53,8 @@ struct KTsumeNode {
   uint16_t move;      // best move (node move coding), 65535 terminal, 0 none
   uint16_t depth;     // smallest ply reached; tree nodes: quality << 14 | length
   uint8_t flags;
-  uint8_t pad[3];
+  uint8_t cut;        // a path entry's disproof rests on a line the depth limit cut
+  uint8_t pad[2];
 };
 static_assert(sizeof(KTsumeNode) == 40, "nodes are allocated in blocks of 40-byte records");
 

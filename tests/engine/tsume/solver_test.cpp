@@ -300,5 +300,24 @@ TEST_F(SolverTest, SingleEvasionIsAnsweredWithoutSearch) {
   EXPECT_NE(out.from, board::kNotInPlay);
 }
 
+// Lines the depth limit cuts (64 plies in the in-game instance) are no mate on
+// their path, and the search goes on elsewhere. While a cut line only made its
+// caller back off, the search came back to it with thresholds one increment
+// higher, again and again, and both answers here stayed undecided after twice
+// the budget: a mate of two bishops, a pawn and a lance against the king on
+// 8二, and no mate of a rook, a silver, a pawn and a bishop against 7三.
+TEST(DepthLimit, CutLinesLeaveTheSearchFreeToDecide) {
+  ASSERT_EQ(tsume_alloc(16 * 1024), 1);
+  board::KPosition mates = board::testing::load(problem(Scene{board::testing::scene("B61 B63 P74 k82 r73 *L")}));
+  board::KMove first;
+  ASSERT_EQ(tsume_search(mates, nullptr, &first, 150000), 0);
+  board::KMove confirmed;
+  EXPECT_EQ(tsume_verify(board::KHashKey{}, first, 0, nullptr, mates, &confirmed, 100000), 0);
+  tsume_pool_reset();
+  board::KPosition refuted = board::testing::load(problem(Scene{board::testing::scene("P82 S53 R64 k73 *B")}));
+  EXPECT_EQ(tsume_search(refuted, nullptr, &first, 150000), 2);
+  tsume_free();
+}
+
 }  // namespace
 }  // namespace tsume::testing
