@@ -87,7 +87,7 @@ const KifuSashite* write_moves(const Kifu& kifu, TextWriter& w) {
 }  // namespace
 
 int kifu_write_ki2(const Kifu& kifu, TextWriter& writer) {
-  kifu_write_headers(kifu, writer);
+  kifu_write_headers(kifu, writer, true);
   write_setup(kifu, writer, kifu.Start()->kyokumen);
   kifu_write_comment(kifu.root->comment, writer);
   const KifuSashite* end = write_moves(kifu, writer);
@@ -105,7 +105,7 @@ int kifu_write_ki2(const Kifu& kifu, TextWriter& writer) {
 }
 
 int kifu_write_ki2_position(const Kifu& kifu, TextWriter& writer, const Kyokumen& kyokumen) {
-  kifu_write_headers(kifu, writer);
+  kifu_write_headers(kifu, writer, true);
   write_setup(kifu, writer, kyokumen);
   return 0;
 }

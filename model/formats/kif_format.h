@@ -48,8 +48,9 @@ void kifu_write_header_line(TextWriter& writer, const char* key, const KString& 
 // Writes the date, title and event lines (when set) and every extra header
 // line. A key that the header reader would take for something else (see
 // kifu_header_key_is_plain) is written with "_" in front, so that it reads back
-// as an extra header line.
-void kifu_write_headers(const Kifu& kifu, TextWriter& writer);
+// as an extra header line. `ki2` marks too a key that the KI2 header reader
+// takes for the closing line "まで..." (the KIF reader keeps it as a key).
+void kifu_write_headers(const Kifu& kifu, TextWriter& writer, bool ki2 = false);
 
 // Writes each line of `comment` as "*" and the line, trailing blanks cut; an
 // empty last line is left out. Shared by the KIF and KI2 writers.

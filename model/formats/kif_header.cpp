@@ -88,7 +88,7 @@ bool kifu_is_move_heading(const KString& line) {
   return starts_with(line, kKifMoveHeadingStart);
 }
 
-bool kifu_header_key_is_plain(const KString& key) {
+bool kifu_header_key_is_plain(const KString& key, bool stop_at_closing) {
   KString line = key;
   line.Append(kHeaderSeparator);
   KString value;
@@ -96,6 +96,7 @@ bool kifu_header_key_is_plain(const KString& key) {
   for (const char* start : {"*", "|", ":|", "#", "▲", "△", "▽", kKifMoveHeadingStart}) {
     if (starts_with(line, start)) return false;
   }
+  if (stop_at_closing && starts_with(line, "まで")) return false;
   if (side_of(line, kHandKeys) >= 0 || side_of(line, kNameKeys) >= 0) return false;
   for (const char* reserved : {"手合割", "対局日", "開始日時", "表題", "棋戦"}) {
     if (line == reserved) return false;

@@ -45,7 +45,9 @@ bool kifu_is_move_heading(const KString& line);
 // event) and for a key whose line the header takes for another kind of line (a
 // comment, a diagram row, a skipped "#" line, a move, the move-list heading).
 // Only the text before a "：" inside the key counts, as the reader splits there.
-bool kifu_header_key_is_plain(const KString& key);
+// With `stop_at_closing` (the KI2 header) a key that begins a closing line
+// "まで..." is not plain either.
+bool kifu_header_key_is_plain(const KString& key, bool stop_at_closing = false);
 
 // Reads lines, trailing blanks cut, skipping empty lines and lines that begin
 // with "#" (but not "#%"). 0 when a line was read, -1 at the end.

@@ -212,7 +212,7 @@ void kifu_write_header_line(TextWriter& writer, const char* key, const KString& 
   writer.Puts(line.c_str());
 }
 
-void kifu_write_headers(const Kifu& kifu, TextWriter& writer) {
+void kifu_write_headers(const Kifu& kifu, TextWriter& writer, bool ki2) {
   if (!kifu.date.empty()) kifu_write_header_line(writer, "対局日", kifu.date);
   if (!kifu.title.empty()) kifu_write_header_line(writer, "表題", kifu.title);
   if (!kifu.event.empty()) kifu_write_header_line(writer, "棋戦", kifu.event);
@@ -221,7 +221,7 @@ void kifu_write_headers(const Kifu& kifu, TextWriter& writer) {
     KString key;
     append_line_text(key, raw.c_str(), raw.length());
     key.TrimLeft();  // as the reader cuts them
-    if (!kifu_header_key_is_plain(key)) {
+    if (!kifu_header_key_is_plain(key, ki2)) {
       KString marked = KString::KStringFromC(kPlainKeyMark);
       marked.AppendStr(key);
       key = std::move(marked);

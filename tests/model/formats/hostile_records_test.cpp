@@ -105,6 +105,23 @@ TEST(HostileRecords, HeaderKeysAndHalfCharactersCannotBreakAWrittenFile) {
   EXPECT_STREQ(kif.kifu.Start()->next.At(0)->comment.c_str(), "line\r\nnext");
 }
 
+// A header key that begins like the KI2 closing line "まで...": KI2 marks it,
+// as its header reader would end there and take the line for the result, with
+// or without moves behind it; KIF, whose header holds no closing line, keeps
+// the key as it is.
+TEST(HostileRecords, AHeaderKeyLikeTheClosingLineStaysAHeaderInKi2) {
+  for (const char* moves : {"", "   1 ７六歩(77)\n"}) {
+    Kifu k;
+    ASSERT_EQ(read_text(k, std::string("まで後手：勝ち\n手数----指手\n") + moves, kFormatKif), 0);
+    EXPECT_TRUE(testing::every_writer_reads_back(k)) << moves;
+    KifuHolder ki2, kif;
+    ASSERT_EQ(testing::write_and_read(k, kFormatKi2, ki2), 0);
+    EXPECT_STREQ(ki2.kifu.GetHeader("_まで後手"), "勝ち");
+    ASSERT_EQ(testing::write_and_read(k, kFormatKif, kif), 0);
+    EXPECT_STREQ(kif.kifu.GetHeader("まで後手"), "勝ち");
+  }
+}
+
 #if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
 // Records far larger than any game: 10 MB of comments in 170,000 lines, a
 // name of 1 MB and 50,000 moves that repeat four positions all through the
