@@ -45,13 +45,15 @@ struct VkrMove {
 
 // Reads one move record. A special move keeps no squares: only the piece that
 // names its side, which must be a piece (else the king of `teban` stands in),
-// so that every code reading the record can rely on it.
+// so that every code reading the record can rely on it. Any nonzero promotion
+// byte promotes and is kept as 1, the value every other reader gives, so that
+// the move compares equal to the same move read from a text.
 bool read_move(TextReader& in, int teban, VkrMove& out) {
   unsigned char rec[L::kMoveBytes];
   if (!read_exact(in, rec, L::kMoveBytes)) return false;
   Sashite& m = out.sashite;
   m.Set(static_cast<int8_t>(rec[0]), static_cast<int8_t>(rec[1]), static_cast<int8_t>(rec[2]),
-        static_cast<int8_t>(rec[3]), rec[4], rec[5], static_cast<int8_t>(rec[6]), kOrdinaryMove);
+        static_cast<int8_t>(rec[3]), rec[4], rec[5], rec[6] != 0 ? 1 : 0, kOrdinaryMove);
   const int special = vkr_special_code(rec[7], m.koma);
   if (special != kOrdinaryMove) {
     const int king = m.koma.Side() >= 0 ? m.koma.code : (kOu | (teban ? kGoteBit : 0));

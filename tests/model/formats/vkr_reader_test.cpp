@@ -73,6 +73,27 @@ TEST(VkrReader, RebuildsTheGameFromAnyStoredPly) {
   }
 }
 
+// A promotion is stored as any nonzero byte; the move read is the one a text
+// gives, so that it compares equal with it (merges and line comparisons) and
+// every writer carries it.
+TEST(VkrReader, AnyPromotionByteGivesTheMoveATextGives) {
+  Kyokumen p = initial(kHirate);
+  std::vector<VkrRecord> game = {rec(p, 7, 7, 7, 6), rec(p, 3, 3, 3, 4)};
+  const Sashite promotes = testing::move(p, 8, 8, 2, 2, 1);  // ２二角成
+  for (const int byte : {1, 2, 0x44, 0x80, 0xFF}) {
+    std::vector<VkrRecord> stored = game;
+    stored.push_back({promotes, 0, 0});
+    std::string file = testing::vkr_game_file(initial(kHirate), stored, 3);
+    file[VkrLayout::kMoves + 2 * VkrLayout::kMoveBytes + 6] = static_cast<char>(byte);
+    Kifu kifu;
+    ASSERT_EQ(read(kifu, file), 0) << byte;
+    const auto moves = line(kifu);
+    ASSERT_EQ(moves.size(), 3u);
+    EXPECT_EQ(moves[2]->sashite, promotes) << byte;
+    EXPECT_TRUE(testing::every_writer_reads_back(kifu)) << byte;
+  }
+}
+
 // The start position is checked as the text readers check theirs: the box and
 // the handicap are recounted from the pieces, and a set-up that no text format
 // could carry back is refused.
