@@ -46,14 +46,17 @@ struct VkrMove {
 // Reads one move record. A special move keeps no squares: only the piece that
 // names its side, which must be a piece (else the king of `teban` stands in),
 // so that every code reading the record can rely on it. Any nonzero promotion
-// byte promotes and is kept as 1, the value every other reader gives, so that
-// the move compares equal to the same move read from a text.
+// byte promotes and is kept as 1, and a drop captures nothing whatever its
+// capture byte holds (a gote-side empty square, say): the values every other
+// reader gives, so that the move compares equal to the same move read from a
+// text, and taking it back leaves a plain empty square.
 bool read_move(TextReader& in, int teban, VkrMove& out) {
   unsigned char rec[L::kMoveBytes];
   if (!read_exact(in, rec, L::kMoveBytes)) return false;
   Sashite& m = out.sashite;
   m.Set(static_cast<int8_t>(rec[0]), static_cast<int8_t>(rec[1]), static_cast<int8_t>(rec[2]),
         static_cast<int8_t>(rec[3]), rec[4], rec[5], rec[6] != 0 ? 1 : 0, kOrdinaryMove);
+  if (m.IsDrop()) m.tori.Set(kEmpty);
   const int special = vkr_special_code(rec[7], m.koma);
   if (special != kOrdinaryMove) {
     const int king = m.koma.Side() >= 0 ? m.koma.code : (kOu | (teban ? kGoteBit : 0));

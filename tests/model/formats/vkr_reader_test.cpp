@@ -73,10 +73,11 @@ TEST(VkrReader, RebuildsTheGameFromAnyStoredPly) {
   }
 }
 
-// A promotion is stored as any nonzero byte; the move read is the one a text
-// gives, so that it compares equal with it (merges and line comparisons) and
-// every writer carries it.
-TEST(VkrReader, AnyPromotionByteGivesTheMoveATextGives) {
+// A promotion is stored as any nonzero byte, and a drop's capture byte may
+// hold an empty square of gote; the move read is the one a text gives, so that
+// it compares equal with it (merges and line comparisons) and every writer
+// carries it, whether the stored position lies before or after it.
+TEST(VkrReader, StoredBytesOfAMoveGiveTheMoveATextGives) {
   Kyokumen p = initial(kHirate);
   std::vector<VkrRecord> game = {rec(p, 7, 7, 7, 6), rec(p, 3, 3, 3, 4)};
   const Sashite promotes = testing::move(p, 8, 8, 2, 2, 1);  // ２二角成
@@ -91,6 +92,23 @@ TEST(VkrReader, AnyPromotionByteGivesTheMoveATextGives) {
     ASSERT_EQ(moves.size(), 3u);
     EXPECT_EQ(moves[2]->sashite, promotes) << byte;
     EXPECT_TRUE(testing::every_writer_reads_back(kifu)) << byte;
+  }
+
+  game.push_back({promotes, 0, 0});
+  ASSERT_TRUE(p.DoSashite(promotes));
+  game.push_back(rec(p, 3, 1, 2, 2));                              // 同銀
+  const Sashite drop = testing::move(p, kSenteHand, kKaku, 5, 5);  // ５五角打
+  for (const int stored : {4, 5}) {
+    std::vector<VkrRecord> with_drop = game;
+    with_drop.push_back({drop, 0, 0});
+    std::string file = testing::vkr_game_file(initial(kHirate), with_drop, stored);
+    file[VkrLayout::kMoves + 4 * VkrLayout::kMoveBytes + 5] = static_cast<char>(kGoteBit);
+    Kifu kifu;
+    ASSERT_EQ(read(kifu, file), 0) << stored;
+    const auto moves = line(kifu);
+    ASSERT_EQ(moves.size(), 5u);
+    EXPECT_EQ(moves[4]->sashite, drop) << stored;
+    EXPECT_TRUE(testing::every_writer_reads_back(kifu)) << stored;
   }
 }
 
