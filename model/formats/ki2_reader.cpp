@@ -130,12 +130,14 @@ class Ki2MoveReader {
 
   // "変化：N手": the moves that follow replace move N. A number that names no
   // move of the line read so far leaves the moves that follow unread up to the
-  // next such line.
+  // next such line; so does the number just past a closing line's result, as
+  // nothing follows the end of a game.
   void Variation(const ByteText& t) {
     int at = static_cast<int>(std::strlen(kVariation));
     const int n = t.Number(at, kPlyCap);
     if (n < 1) return;
-    if (n > Ply() + 1) {
+    const bool ended = Current()->from && Current()->sashite.special != kOrdinaryMove;
+    if (n > Ply() + (ended ? 0 : 1)) {
       waiting_ = true;
       return;
     }

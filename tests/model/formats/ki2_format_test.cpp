@@ -139,6 +139,15 @@ TEST(Ki2Format, ClosingLinesOfEveryEndReadBack) {
     ASSERT_EQ(read_ki2(k, text), 0) << text;
     EXPECT_EQ(line_from(k.Start()).back(), result) << text;
   }
+  // Nothing follows a closing line: a variation just past its result names no
+  // move, and its moves are passed over up to one that replaces a move.
+  Kifu ended;
+  ASSERT_EQ(read_ki2(ended, "▲７六歩\nまで1手で先手の勝ち\n変化：3手\n△３四歩\nまで2手で後手の反則負け\n"
+                            "変化：1手\n▲２六歩\n"),
+            0);
+  EXPECT_EQ(line_from(ended.Start()), (Strings{"7776", "%2-"}));
+  ASSERT_EQ(ended.Start()->next.Count(), 2);
+  EXPECT_EQ(line_from(ended.Start()->next.items[1]->to), Strings{});
   Kifu tsume;  // a set-up without sente's king keeps 先手 and 後手
   tsume.Reset(kNoSenteKing);
   EXPECT_NE(write_ki2(tsume).find("手合割：詰将棋　\r\n先手：\r\n後手：\r\n"), std::string::npos);
