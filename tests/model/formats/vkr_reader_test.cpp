@@ -78,37 +78,35 @@ TEST(VkrReader, RebuildsTheGameFromAnyStoredPly) {
 // it compares equal with it (merges and line comparisons) and every writer
 // carries it, whether the stored position lies before or after it.
 TEST(VkrReader, StoredBytesOfAMoveGiveTheMoveATextGives) {
+  // The game stored with the position after `stored` moves, byte `offset` of
+  // move `index` set to `byte`: its move `index` must read as `expected`.
+  auto expect_read_as = [](const std::vector<VkrRecord>& records, int stored, int index, int offset, int byte,
+                           const Sashite& expected) {
+    std::string file = testing::vkr_game_file(initial(kHirate), records, stored);
+    file[VkrLayout::kMoves + index * VkrLayout::kMoveBytes + offset] = static_cast<char>(byte);
+    Kifu kifu;
+    ASSERT_EQ(read(kifu, file), 0);
+    const auto moves = line(kifu);
+    ASSERT_EQ(moves.size(), records.size());
+    EXPECT_EQ(moves[index]->sashite, expected);
+    EXPECT_TRUE(testing::every_writer_reads_back(kifu));
+  };
   Kyokumen p = initial(kHirate);
   std::vector<VkrRecord> game = {rec(p, 7, 7, 7, 6), rec(p, 3, 3, 3, 4)};
   const Sashite promotes = testing::move(p, 8, 8, 2, 2, 1);  // ２二角成
+  game.push_back({promotes, 0, 0});
   for (const int byte : {1, 2, 0x44, 0x80, 0xFF}) {
-    std::vector<VkrRecord> stored = game;
-    stored.push_back({promotes, 0, 0});
-    std::string file = testing::vkr_game_file(initial(kHirate), stored, 3);
-    file[VkrLayout::kMoves + 2 * VkrLayout::kMoveBytes + 6] = static_cast<char>(byte);
-    Kifu kifu;
-    ASSERT_EQ(read(kifu, file), 0) << byte;
-    const auto moves = line(kifu);
-    ASSERT_EQ(moves.size(), 3u);
-    EXPECT_EQ(moves[2]->sashite, promotes) << byte;
-    EXPECT_TRUE(testing::every_writer_reads_back(kifu)) << byte;
+    SCOPED_TRACE(byte);
+    expect_read_as(game, 3, 2, 6, byte, promotes);
   }
 
-  game.push_back({promotes, 0, 0});
   ASSERT_TRUE(p.DoSashite(promotes));
   game.push_back(rec(p, 3, 1, 2, 2));                              // 同銀
   const Sashite drop = testing::move(p, kSenteHand, kKaku, 5, 5);  // ５五角打
+  game.push_back({drop, 0, 0});
   for (const int stored : {4, 5}) {
-    std::vector<VkrRecord> with_drop = game;
-    with_drop.push_back({drop, 0, 0});
-    std::string file = testing::vkr_game_file(initial(kHirate), with_drop, stored);
-    file[VkrLayout::kMoves + 4 * VkrLayout::kMoveBytes + 5] = static_cast<char>(kGoteBit);
-    Kifu kifu;
-    ASSERT_EQ(read(kifu, file), 0) << stored;
-    const auto moves = line(kifu);
-    ASSERT_EQ(moves.size(), 5u);
-    EXPECT_EQ(moves[4]->sashite, drop) << stored;
-    EXPECT_TRUE(testing::every_writer_reads_back(kifu)) << stored;
+    SCOPED_TRACE(stored);
+    expect_read_as(game, stored, 4, 5, kGoteBit, drop);
   }
 }
 
