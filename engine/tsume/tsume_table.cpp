@@ -466,6 +466,22 @@ bool tsume_node_evict(KTsumeTable& t, const KHashKey& key) {
   return true;
 }
 
+uint32_t tsume_table_drop_cut_entries(KTsumeTable& t) {
+  if (t.buckets == nullptr) return 0;
+  uint32_t freed = 0;
+  for (uint32_t b = 0; b < t.bucket_count; ++b) {
+    walk_chain(
+        t, b,
+        [&](KTsumeNode& n) {
+          if (n.path_key == 0 || n.cut == 0) return false;
+          ++freed;
+          return true;
+        },
+        [](KTsumeNode&) {});
+  }
+  return freed;
+}
+
 uint32_t tsume_gc(KTsumeTable& t) {
   if (t.buckets == nullptr) return 0;
   constexpr uint8_t kProtected = kFlagOnPath | kFlagFixedProof | kFlagTreeNode;

@@ -186,6 +186,10 @@ bool tsume_node_evict(KTsumeTable& t, const KHashKey& key);
 // are never freed. Returns the number freed.
 uint32_t tsume_gc(KTsumeTable& t);
 
+// Frees the disproofs that rest on a line the depth limit cut (path entries
+// marked `cut`): they do not hold once the limit is raised. Returns how many.
+uint32_t tsume_table_drop_cut_entries(KTsumeTable& t);
+
 // The hand bits of a key and a key with its hand bits replaced.
 inline uint32_t key_hand(const KHashKey& k) { return k.word[2] & board::kHashHandBits; }
 inline KHashKey with_hand(KHashKey k, uint32_t hand) {

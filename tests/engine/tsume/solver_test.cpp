@@ -213,6 +213,22 @@ TEST_F(SolverTest, AMateFarShorterThanTheFirstProofIsFound) {
   EXPECT_FALSE(oracle.MatesWithin(bare, 7));
 }
 
+// Two bishops and a pawn against the king on 8二 and its rook, a lance in hand:
+// the king runs across the board with the bishops, promoted, at its heels, a
+// line of checks that the search at full depth followed for 2000 plies,
+// and the solve ended undecided at its two million nodes. Searched first no
+// deeper than 64 plies, the mate in 15 comes within a second.
+TEST_F(SolverTest, AShortMateBehindAnEndlessChaseIsFound) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "a solve of seconds in the optimised build";
+#endif
+  const model::Kyokumen k = problem(Scene{board::testing::scene("B61 B63 P74 k82 r73 *L")});
+  std::vector<board::KMove> line;
+  ASSERT_EQ(Solve(k, line), 0);
+  EXPECT_EQ(line.size(), 15u);
+  EXPECT_TRUE(plays_to_mate(k, line));
+}
+
 // Mates in one that the tree had missed, each once answered with a line of
 // another length.
 // - The dragon's check from 5五 leaves the king on 5三 only drops on 5四, each

@@ -1,4 +1,5 @@
-// The node table: sizes, hand dominance, disproofs that hold on one path, and
+// The node table: sizes, hand dominance, disproofs that hold on one path (and
+// those resting on a depth cut, dropped when the limit rises), and
 // the ways a full table frees nodes (collection, single-node eviction).
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ TEST(TsumeTable, HandDominanceAnswersLargerProofsAndSmallerDisproofs) {
   tsume_table_free_blocks(t);
 }
 
-TEST(TsumeTable, PathDisproofHoldsOnItsPathOnly) {
+TEST(TsumeTable, PathDisproofsHoldOnTheirPathAndCutOnesUntilTheLimitRises) {
   KTsumeTable t = make_table(64, false);
   const KHashKey k = key_of(5, 0);
   ASSERT_NE(tsume_store_loop_disproof(t, 3, k, 0x1234, kTerminalMove), nullptr);
@@ -66,6 +67,17 @@ TEST(TsumeTable, PathDisproofHoldsOnItsPathOnly) {
   EXPECT_TRUE(plain->flags & kFlagHasPathVariant);
   EXPECT_EQ(tsume_lookup_path(t, k, 0x1234)->pn, kInf);
   EXPECT_EQ(tsume_lookup_path(t, k, 0x9999), plain);
+  // Raising the depth limit drops the disproofs that rest on its cuts, and
+  // only those: a repetition's stays, as do plain entries.
+  const KHashKey cut = key_of(6, 0);
+  tsume_store_loop_disproof(t, 3, cut, 0x5678, kNoNodeMove)->cut = 1;
+  tsume_store_plain(t, 0, key_of(7, 0), kInf, 0);
+  const uint32_t used = t.used;
+  EXPECT_EQ(tsume_table_drop_cut_entries(t), 1u);
+  EXPECT_EQ(t.used, used - 1);
+  EXPECT_LT(tsume_lookup_path(t, cut, 0x5678)->pn, kInf);
+  EXPECT_EQ(tsume_lookup_path(t, k, 0x1234)->pn, kInf);
+  EXPECT_EQ(tsume_lookup(t, key_of(7, 0))->pn, kInf);
   tsume_table_free_blocks(t);
 }
 
