@@ -35,10 +35,10 @@ constexpr int kMovesPerPly = 10;        // the move store holds 10 x D moves
 constexpr uint32_t kTimeCheckVisits = 48;
 constexpr uint32_t kMaxBlockKb = 32768;  // largest block of a growing table
 constexpr uint32_t kShortestMinNodes = 300000;
+constexpr uint32_t kShortestFactor = 20;
 // The first search of a solve: its depth and node budget (tsume_roots.cpp).
 constexpr int kShallowMaxPly = 64;
 constexpr int32_t kShallowNodes = 1000000;
-constexpr uint32_t kShortestFactor = 20;
 
 // One listed move's child: its key, path key and two ordering hints.
 struct KeyEntry {

@@ -48,7 +48,7 @@ int run_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KMove* out) {
 // kShallowNodes nodes, then (when that left it open) to the instance's depth
 // with the rest of the limits. The depth-first search follows long lines of
 // checks, a king chased across the board, far past a short mate it then never
-// comes back to: a mate in 17 stayed unfound for minutes at 2000 plies, and
+// comes back to: a mate in 15 stayed unfound for minutes at 2000 plies, and
 // was found in well under a second at 64. What the first search stored holds
 // at any depth (proofs, and disproofs that do not rest on a cut), but the
 // disproofs that rest on its cuts, which are dropped before the second.
