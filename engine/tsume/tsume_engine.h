@@ -248,7 +248,9 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c);
 void tsume_mid(KTsumeEngine& e, TsumeContext& c);
 
 // Roots: 0 mate (the first move in `out`), 1 undecided, 2 no mate (at a
-// defender root, the refuting evasion in `out`).
+// defender root, the refuting evasion in `out`). The attacker's and the
+// defender's root search an instance deeper than kShallowMaxPly plies first
+// to that depth (tsume_roots.cpp).
 int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* out);
 int tsume_root_defender(KTsumeEngine& e, const KPosition& p, KMove* out);
 int tsume_root_bounded(KTsumeEngine& e, const KPosition& p, int32_t bound);

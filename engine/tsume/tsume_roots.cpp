@@ -36,12 +36,17 @@ int root_result(KTsumeEngine& e, const TsumeContext& c, const KPosition& p, KMov
   return result;
 }
 
-int run_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KMove* out) {
-  e.table.gc_threshold = 5;
-  tsume_start_clock(e);
+// One walk from the root, on the clock already running.
+int walk_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KMove* out) {
   clear_path(e);
   tsume_mid(e, c);
   return root_result(e, c, p, out);
+}
+
+int run_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KMove* out) {
+  e.table.gc_threshold = 5;
+  tsume_start_clock(e);
+  return walk_root(e, c, p, out);
 }
 
 // A solve's root: first no deeper than kShallowMaxPly plies within
@@ -63,9 +68,7 @@ int solve_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KMove* out)
   e.node_limit = node_limit;
   if (r != 1 || e.store_failed || tsume_limits_passed(e)) return r;
   tsume_table_drop_cut_entries(e.table);
-  clear_path(e);
-  tsume_mid(e, c);
-  return root_result(e, c, p, out);
+  return walk_root(e, c, p, out);
 }
 
 }  // namespace
@@ -79,13 +82,13 @@ int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* o
     tsume_context_init(c, p, p.teban);
   }
   c.main_key = main_key;
-  return run_root(e, c, p, out);
+  return solve_root(e, c, p, out);
 }
 
 int tsume_root_defender(KTsumeEngine& e, const KPosition& p, KMove* out) {
   TsumeContext c;
   tsume_context_init(c, p, 1 - p.teban);
-  return run_root(e, c, p, out);
+  return solve_root(e, c, p, out);
 }
 
 int tsume_root_bounded(KTsumeEngine& e, const KPosition& p, int32_t bound) {
@@ -93,10 +96,8 @@ int tsume_root_bounded(KTsumeEngine& e, const KPosition& p, int32_t bound) {
   tsume_context_init(c, p, 1 - p.teban);
   c.pn_threshold = std::min<int64_t>(int64_t{bound} + 1, kCap);
   // The clock of an alternative-solution attempt was started by its caller.
-  clear_path(e);
   e.table.gc_threshold = 5;
-  tsume_mid(e, c);
-  return root_result(e, c, p, nullptr);
+  return walk_root(e, c, p, nullptr);
 }
 
 int tsume_root_ktsume(KTsumeEngine& e, TsumeContext& c) {
@@ -121,9 +122,7 @@ int ktsume_solve_attacker(KTsumeEngine& e, const KPosition& p, uint32_t time_lim
   if (king_attacked(p, 1 - p.teban)) return 3;
   e.table.grow = 1;
   KMove first;
-  TsumeContext c;
-  tsume_context_init(c, p, p.teban);
-  const int r = solve_root(e, c, p, &first);
+  const int r = tsume_root(e, p, nullptr, &first);
   if (r != 0) {
     tsume_record_stats(e);
     return r;
@@ -147,9 +146,7 @@ int ktsume_solve_defender(KTsumeEngine& e, const KPosition& p, uint32_t time_lim
   if (king_attacked(p, 1 - p.teban)) return 3;
   e.table.grow = 1;
   KMove refute;
-  TsumeContext c;
-  tsume_context_init(c, p, 1 - p.teban);
-  const int r = solve_root(e, c, p, &refute);
+  const int r = tsume_root_defender(e, p, &refute);
   tsume_record_stats(e);
   if (r == 0) {
     const int tree = tsume_solution_tree_b(e, p);

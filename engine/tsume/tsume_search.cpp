@@ -105,6 +105,11 @@ KTsumeNode* store_proof(KTsumeEngine& e, TsumeContext& c, uint32_t hand, uint16_
 
 int proof_length(const KTsumeNode& n) { return n.depth & kDepthMask; }
 
+// A child entry that holds on its path only (a disproof resting on a
+// repetition or a depth cut), and one resting on a cut.
+bool path_only(const KTsumeNode* n) { return n != nullptr && n->path_key != 0; }
+bool rests_on_cut(const KTsumeNode* n) { return path_only(n) && n->cut != 0; }
+
 // True when the move takes the attacker's piece that moved two plies earlier
 // back to its origin right after a king move of the defender.
 bool back_and_forth(const KTsumeEngine& e, const TsumeContext& c, const KMove& m) {
@@ -147,9 +152,9 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, N
   ChildValue& v = e.values[c.move_base + i];
   v.state = 0;
   KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
-  if ((child != nullptr && child->path_key != 0) || ent.on_path) {
+  if (path_only(child) || ent.on_path) {
     r.loop = true;
-    if (child != nullptr && child->path_key != 0 && child->cut) r.cut = true;
+    r.cut = r.cut || rests_on_cut(child);
     return;
   }
   int32_t cpn, cdn;
@@ -422,8 +427,8 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
     if (on_path || same_root_position(c, ent.key) || (child != nullptr && child->pn >= kInf)) {
       v.state = 3;
       r.disproven = true;
-      r.loop = on_path || (child != nullptr && child->path_key != 0);
-      r.cut = !on_path && child != nullptr && child->path_key != 0 && child->cut;
+      r.loop = on_path || path_only(child);
+      r.cut = !on_path && rests_on_cut(child);
       r.best = i;
       return r;
     }
@@ -497,8 +502,8 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
     if (cpn >= kInf) {
       v.state = 3;
       r.disproven = true;
-      r.loop = child != nullptr && child->path_key != 0;
-      r.cut = r.loop && child->cut;
+      r.loop = path_only(child);
+      r.cut = rests_on_cut(child);
       r.best = i;
       return r;
     }
