@@ -33,6 +33,13 @@ int earlier_same(const KMove* moves, int i) {
   return std::min(count, 127);
 }
 
+// The side's hand as a key packs it.
+uint32_t packed_hand(const KPosition& p, int side) {
+  uint32_t packed = 0;
+  for (int k = kRook; k <= kPawn; ++k) packed += static_cast<uint32_t>(p.hand[side][k]) << kHandFieldShift[k];
+  return packed;
+}
+
 int8_t clamp_hint(int v) { return static_cast<int8_t>(std::clamp(v, -128, 127)); }
 
 // OR nodes: captures first, then long drops by their distance from the king.
@@ -136,10 +143,15 @@ KHashKey tsume_root_key(const KPosition& p, int attacker) {
 }
 
 KHashKey tsume_key_from_search_key(const KHashKey& search_key, const KPosition& p, int attacker) {
-  uint32_t packed = 0;
-  for (int k = kRook; k <= kPawn; ++k) packed += static_cast<uint32_t>(p.hand[attacker][k]) << kHandFieldShift[k];
   KHashKey key = search_key;
-  key.word[2] = ((search_key.word[2] & ~kHashHandBits) ^ static_cast<uint32_t>(attacker) << 22) | packed;
+  key.word[2] = ((search_key.word[2] & ~kHashHandBits) ^ static_cast<uint32_t>(attacker) << 22) |
+                packed_hand(p, attacker);
+  return key;
+}
+
+KHashKey tsume_search_key(const TsumeContext& c) {
+  KHashKey key = c.key;
+  key.word[2] = ((c.key.word[2] & ~kHashHandBits) ^ static_cast<uint32_t>(c.attacker) << 22) | packed_hand(c.pos, 0);
   return key;
 }
 
@@ -159,7 +171,7 @@ void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker, const
   c.path_key = 0;
   c.move_base = 0;
   c.move_count = 0;
-  c.main_key = nullptr;
+  c.search_keyed = false;
   c.pn_increment = 15;
   c.dn_increment = 35;
   c.pn_threshold = kCap;
@@ -251,10 +263,6 @@ void tsume_descend(KTsumeEngine& e, TsumeContext& c, int index, bool use_listed_
     hash_key_sashite(c.key, c.attacker, m);
     c.path_key = path_key_after(c.path_key, m, c.ply);
   }
-  if (c.main_key != nullptr) {
-    f.main_key = *c.main_key;
-    hash_key_sashite(*c.main_key, 0, m);
-  }
   const bool attacker_moves = c.pos.teban == c.attacker;
   do_move(c.pos, m, 0);
   if (m.captured_code != 0) {
@@ -276,7 +284,6 @@ void tsume_ascend(KTsumeEngine& e, TsumeContext& c) {
   --c.ply;
   undo_move(c.pos, c.last_move, 0);
   const PlyFrame& f = e.frames[c.ply];
-  if (c.main_key != nullptr) *c.main_key = f.main_key;
   tsume_path_leave(e, c.ply);
   c.pn_threshold = f.pn_threshold;
   c.dn_threshold = f.dn_threshold;

@@ -57,7 +57,6 @@ struct PlyFrame {
   int32_t dn_threshold;
   KMove last_move;
   KHashKey key;
-  KHashKey main_key;  // the main search's key, when the walk keeps one
   uint32_t path_key;
   int32_t move_count;
   int32_t pn_increment;
@@ -187,7 +186,9 @@ struct TsumeContext {
   int defender = 1;
   int move_count = 0;
   KHashKey root_key{};
-  KHashKey* main_key = nullptr;  // the main search's key, updated along the walk
+  // The walk stores its proofs in the move search's table too (the in-game
+  // probes), under the keys tsume_search_key makes.
+  bool search_keyed = false;
   int32_t pn_increment = 15;
   int32_t dn_increment = 35;
   int32_t pn_threshold = kCap;
@@ -209,6 +210,12 @@ KHashKey tsume_root_key(const KPosition& p, int attacker);
 // the search key's, the mark and the hand the attacker's. Cheaper than a key
 // from scratch, which walks the board.
 KHashKey tsume_key_from_search_key(const KHashKey& search_key, const KPosition& p, int attacker);
+
+// The move search's key of the context's position, made from the solver's key
+// (tsume_key_from_search_key the other way round): the same board words and
+// side to move, the mark taken off and the first player's hand packed. The
+// walk then keeps one key per position, not the search's key beside it.
+KHashKey tsume_search_key(const TsumeContext& c);
 
 // Sets up a context on a copy of the position for the attacker (with the
 // position's key for that attacker when the caller has it).

@@ -81,7 +81,7 @@ int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* o
   } else {
     tsume_context_init(c, p, p.teban);
   }
-  c.main_key = main_key;
+  c.search_keyed = main_key != nullptr;
   return solve_root(e, c, p, out);
 }
 

@@ -369,7 +369,7 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
     const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
     const uint32_t hand = child != nullptr ? tsume_or_proof_hand(key_hand(child->key), m) : key_hand(c.key);
     const int length = child != nullptr && proven(*child) ? proof_length(*child) + 1 : kNoLength;
-    if (c.main_key != nullptr && c.ply >= 1) hash_store(*c.main_key, 63, 3, 32766, 32767, 0, 0, pack_move_word(m), 5);
+    if (c.search_keyed && c.ply >= 1) hash_store(tsume_search_key(c), 63, 3, 32766, 32767, 0, 0, pack_move_word(m), 5);
     result = store_proof(e, c, hand, tsume_move_encode(m), length);
   } else if (r.pn >= kInf) {
     if (r.loop) {
