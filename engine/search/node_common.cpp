@@ -16,7 +16,6 @@ namespace {
 
 constexpr uint32_t kThreatVerifyMs = 300;
 constexpr int32_t kNodeMateNodes = 300;
-constexpr int kMateSearchBelowPly = 3;
 
 }  // namespace
 
@@ -70,7 +69,8 @@ namespace {
 
 }  // namespace
 
-// The two searches are out of line: most calls end at the tests before them.
+// The two searches are out of line: most calls end at the tests before them
+// (opponent_mates in node_common.h asks the same first).
 bool opponent_mates_beyond_one(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int mover,
                                bool search_allowed, board::KMoveWord* found) {
   const KMateThreat& t = node.threat[mover];

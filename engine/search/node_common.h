@@ -54,6 +54,7 @@ void store_mate(const board::KHashKey& key, board::KMoveWord mate);
 // The node searches ask after nearly every move and nearly every answer is
 // "no", so the one-move test and the early answers are inline here; the
 // answers that need the mate solver are out of line (node_common.cpp).
+constexpr int kMateSearchBelowPly = 3;  // the capped mate search runs at plies below this
 bool opponent_mates_beyond_one(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int mover,
                                bool search_allowed, board::KMoveWord* mate);
 bool opponent_mates_in_one(const KSearchNode& child, board::KMoveWord w, board::KMoveWord* mate);
@@ -62,6 +63,9 @@ inline bool opponent_mates(ThinkContext& cx, KSearchNode& node, KSearchNode& chi
   board::KMoveWord w = 0;
   if (board::ichite_zume(*child.position, &w)) return opponent_mates_in_one(child, w, mate);
   if (child.tsume_mark != 0 || think_words.control.load() == kThinkStop) return false;
+  // Without a remembered mate and without a search allowed here there is
+  // nothing more to ask: most calls end at this test, without a call.
+  if (node.threat[mover].key.word[0] == 0 && (!search_allowed || cx.search_ply >= kMateSearchBelowPly)) return false;
   return opponent_mates_beyond_one(cx, node, child, mover, search_allowed, mate);
 }
 
