@@ -2,7 +2,9 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 #include "engine/board/check_gen.h"
 #include "engine/board/evasion_gen.h"
@@ -111,6 +113,21 @@ struct NeighbourLook {
   uint32_t open;
 };
 
+// A record's four count bytes read as one word: the side's direct and x-ray
+// counts are its bytes S and 2 + S, so one masked test asks whether the side
+// attacks the square at all.
+static_assert(std::endian::native == std::endian::little);
+static_assert(offsetof(KKiki, direct_count) == 0 && offsetof(KKiki, xray_count) == 2);
+template <int S>
+constexpr uint32_t kSideCountBytes = S == 0 ? 0x00FF00FFu : 0xFF00FF00u;
+
+template <int S>
+[[gnu::always_inline]] inline uint32_t side_counts(const KKiki& k) {
+  uint32_t word;
+  std::memcpy(&word, &k, sizeof(word));
+  return word & kSideCountBytes<S>;
+}
+
 template <int S>
 [[gnu::always_inline]] inline NeighbourLook look_around(const KPosition& p, int king) {
   constexpr int kDefender = side_bit(1 - S);
@@ -129,7 +146,7 @@ template <int S>
     // Most neighbours are not attacked at all: free for the king and no
     // square for a mating piece (the counts are never negative).
     const KKiki& k = records[steps[i]];
-    if ((k.direct_count[S] | k.xray_count[S]) == 0) continue;
+    if (side_counts<S>(k) == 0) continue;
     if (k.direct_count[S] > 0) blocked |= 1u << i;
     if (k.direct_count[1 - S] < 2) open |= 1u << i;
   }
