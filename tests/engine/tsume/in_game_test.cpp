@@ -65,6 +65,33 @@ TEST(InGame, RootKeyFromTheSearchKeyEqualsTheKeyFromScratch) {
   EXPECT_GE(compared, 24);  // several plies of each problem were walked
 }
 
+// The walk keeps the solver's key only and makes the search's key from it
+// when it stores a proof in the search's table: that key equals the search's
+// key made from scratch at every position along checks and evasions, and the
+// walk comes back to the root's key.
+TEST(InGame, SearchKeyMadeOnTheWalkEqualsTheKeyFromScratch) {
+  KTsumeEngine e(256, true);
+  ASSERT_TRUE(e.ok());
+  int compared = 0;
+  for (const char* name : {"mate09_game.kif", "mate07_f.kif", "mate11_d.kif"}) {
+    const Problem pr = problem_named(name);
+    const board::KPosition start = engine_position(pr.kyokumen);
+    TsumeContext c;
+    tsume_context_init(c, start, start.teban);
+    for (int ply = 0; ply < 12; ++ply) {
+      board::KHashKey expected;
+      board::hash_key_full(c.pos, 0, expected);
+      EXPECT_EQ(tsume_search_key(c), expected) << name << " ply " << ply;
+      ++compared;
+      if (!tsume_list_moves(e, c) || c.move_count == 0) break;
+      tsume_descend(e, c, (ply * 7 + 3) % c.move_count, false);
+    }
+    while (c.ply > 0) tsume_ascend(e, c);
+    EXPECT_EQ(c.key, tsume_root_key(start, start.teban)) << name;
+  }
+  EXPECT_GE(compared, 24);  // several plies of each problem were walked
+}
+
 TEST(InGame, SideToMoveGivingCheckIsRefusedAtOnce) {
   ASSERT_EQ(tsume_alloc(256), 1);
   const Problem pr = problem_named("mate03_d.kif");
