@@ -57,6 +57,9 @@ bool leave_loop(int32_t pn, int32_t dn, int32_t pn_th, int32_t dn_th) {
   return pn >= pn_th || dn >= dn_th;
 }
 
+// The node's entry, made when there is none. A loop of a step asks it again
+// only when the lookup after its last child found none: between that lookup
+// and the next count nothing is stored.
 KTsumeNode* current_node(KTsumeEngine& e, TsumeContext& c) {
   KTsumeNode* n = tsume_lookup_exact(e.table, c.key);
   if (n == nullptr) n = tsume_store_plain(e.table, c.ply, c.key, 1, 1);
@@ -328,19 +331,19 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
   c.nonpromo_bits = 0;
   Numbers r;
   int best = -1;
+  KTsumeNode* known = nullptr;  // the node as the lookup after the last child found it
   for (;;) {
     if (tsume_limit_reached(e)) {
       store_interrupted(e, c);
       return;
     }
-    KTsumeNode* node = current_node(e, c);
+    KTsumeNode* node = known != nullptr ? known : current_node(e, c);
     if (node == nullptr) return;
     r = tsume_or_numbers(e, c, *node);
     if ((node->flags & kFlagMateInOneTried) == 0) {
       node->flags |= kFlagMateInOneTried;
+      // A try that finds no mate stores nothing: the node's entry stays.
       if (or_mate_in_one(e, c)) return;
-      node = current_node(e, c);
-      if (node == nullptr) return;
     }
     if (leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) break;
     int32_t second;
@@ -359,7 +362,8 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
     last_child_nodes = e.node_count - before;
     tsume_ascend(e, c);
     c.nonpromo_bits = saved_nonpromo;
-    if (KTsumeNode* n = tsume_lookup_exact(e.table, c.key)) n->flags &= static_cast<uint8_t>(~kFlagOnPath);
+    known = tsume_lookup_exact(e.table, c.key);
+    if (known != nullptr) known->flags &= static_cast<uint8_t>(~kFlagOnPath);
     if (e.store_failed) return;
   }
   KTsumeNode* result;
@@ -706,12 +710,13 @@ uint32_t tsume_and_disproof_hand(KTsumeEngine& e, TsumeContext& c, int refuting)
 void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
   uint32_t last_child_nodes = 0;
   AndNumbers r;
+  KTsumeNode* known = nullptr;  // the node as the lookup after the last child found it
   for (;;) {
     if (tsume_limit_reached(e)) {
       store_interrupted(e, c);
       return;
     }
-    KTsumeNode* node = current_node(e, c);
+    KTsumeNode* node = known != nullptr ? known : current_node(e, c);
     if (node == nullptr) return;
     r = tsume_and_numbers(e, c, *node);
     if (r.disproven || leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) break;
@@ -729,7 +734,8 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
     tsume_mid(e, c);
     last_child_nodes = e.node_count - before;
     tsume_ascend(e, c);
-    if (KTsumeNode* n = tsume_lookup_exact(e.table, c.key)) n->flags &= static_cast<uint8_t>(~kFlagOnPath);
+    known = tsume_lookup_exact(e.table, c.key);
+    if (known != nullptr) known->flags &= static_cast<uint8_t>(~kFlagOnPath);
     if (e.store_failed) return;
   }
   KTsumeNode* result;
