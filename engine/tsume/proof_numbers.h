@@ -26,10 +26,14 @@ inline void keep_largest(int32_t* top, int size, int32_t v) {
   }
 }
 
-// The saturating sum of the first `size` values.
+// The saturating sum of the first `size` values. A 0 is passed over: adding
+// it to a saturated sum (or to 0) changes nothing, and most groups of an AND
+// node hold a slot or two only.
 inline int32_t sum_of(const int32_t* v, int size) {
   int32_t s = 0;
-  for (int i = 0; i < size; ++i) s = sat_add(s, v[i]);
+  for (int i = 0; i < size; ++i) {
+    if (v[i] != 0) s = sat_add(s, v[i]);
+  }
   return s;
 }
 

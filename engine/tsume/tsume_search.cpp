@@ -250,9 +250,12 @@ Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
       if (r.pn == 0) return r;
     }
   }
+  // sum_dn is 0 or a saturated sum, to which a 0 adds nothing (sum_of).
   int32_t dn = sum_dn;
-  for (int k = kRook; k <= kPawn; ++k) dn = sat_add(dn, drop_max[k]);
-  dn = sat_add(dn, repeat_max);
+  for (int k = kRook; k <= kPawn; ++k) {
+    if (drop_max[k] != 0) dn = sat_add(dn, drop_max[k]);
+  }
+  if (repeat_max != 0) dn = sat_add(dn, repeat_max);
   if (deeper_seen) {
     if (dn == 0) dn = held_dn < kInf ? held_dn : 0;
     if (dn == 0) dn = backforth_dn;
