@@ -36,6 +36,9 @@ inline bool fully_evaluated(const board::KEvalRecord& r) {
   return (r.flags & eval::kFullyEvaluated) == eval::kFullyEvaluated;
 }
 
+// The capped mate search of the quick mate tests runs at plies below this.
+constexpr int kMateSearchBelowPly = 3;
+
 // A proven mate for the side to move at `key`: depth 756, exact, 32766.
 constexpr int kProvenDepth = 756;
 constexpr uint32_t kProvenMark = 32767;
@@ -54,7 +57,6 @@ void store_mate(const board::KHashKey& key, board::KMoveWord mate);
 // The node searches ask after nearly every move and nearly every answer is
 // "no", so the one-move test and the early answers are inline here; the
 // answers that need the mate solver are out of line (node_common.cpp).
-constexpr int kMateSearchBelowPly = 3;  // the capped mate search runs at plies below this
 bool opponent_mates_beyond_one(ThinkContext& cx, KSearchNode& node, KSearchNode& child, int mover,
                                bool search_allowed, board::KMoveWord* mate);
 bool opponent_mates_in_one(const KSearchNode& child, board::KMoveWord w, board::KMoveWord* mate);
