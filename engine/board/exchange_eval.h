@@ -104,7 +104,24 @@ struct StrategyValues {
   }
 };
 
-// One piece's strategy-model value (see StrategyValues).
-inline int exchange_strategy_value(int side, int cls, int sq) { return StrategyValues()(side, cls, sq); }
+// The strategy model's values of one side's pieces, for a reader that weighs
+// many of them (the move ordering weighs two or three per move): the side's
+// rows of the square table are looked up once, so a value reads the flat
+// value and one cell. The same values as StrategyValues for that side.
+struct SideStrategyValues {
+  const KExchangeWeights* stage;                // its flat values by class
+  const int32_t (*cells)[kKikiSquares];         // the side's layers, null for no table
+  explicit SideStrategyValues(int side)
+      : stage(eval_links.eval_stage_tables),
+        cells(eval_links.senkei_current != nullptr ? eval_links.senkei_current->cell[side] : nullptr) {}
+  int operator()(int cls, int sq) const {
+    assert(stage != nullptr && "the stage block is set up before any exchange");
+    assert(cls >= 0 && cls < 32 && is_playing_square(sq));
+    int v = cls < kPieceCodes ? stage->piece_value[cls] : 0;
+    const int layer = kSenkeiLayerOfClass[cls];
+    if (cells != nullptr && layer >= 0) v += cells[layer][sq - kFirstSquare];
+    return v;
+  }
+};
 
 }  // namespace board

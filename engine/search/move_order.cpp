@@ -58,9 +58,10 @@ int support(const KPosition& p, int side, int sq) {
 }
 int direct(const KPosition& p, int side, int sq) { return board::kiki_at(p, sq).direct_count[side]; }
 
-// The placed value of a piece of class `cls` of `side` on `sq` by the mode.
-int placed_value(const KPosition& p, int side, int cls, int sq, int mode) {
-  if (mode == 0) return board::exchange_strategy_value(side, cls, sq);
+// The placed value of a piece of class `cls` of `side` on `sq` by the mode;
+// `strategy` holds the strategy model's values for that side (mode 0).
+int placed_value(const KPosition& p, const board::SideStrategyValues& strategy, int side, int cls, int sq, int mode) {
+  if (mode == 0) return strategy(cls, sq);
   return board::exchange_king_value(p, side, cls, sq);
 }
 
@@ -136,6 +137,9 @@ struct BoardMoveFrame {
   int rooks = 0;
   int rook_number[2] = {};
   int rook_file[2] = {};
+  // The strategy model's values of the mover's and the other side's pieces.
+  board::SideStrategyValues own_values;
+  board::SideStrategyValues enemy_values;
 
   BoardMoveFrame(const KPosition& p, int t_, int mode_, const KMove* noted_, const board::KExchangeNote* notes_)
       : s(p.teban),
@@ -147,7 +151,9 @@ struct BoardMoveFrame {
         t(t_),
         mode(mode_),
         noted(noted_),
-        notes(notes_) {
+        notes(notes_),
+        own_values(s),
+        enemy_values(o) {
     for (int r = board::kKindRange[board::kRook].first; r < board::kKindRange[board::kRook].first + 2; ++r) {
       const int rsq = p.piece[r].sq;
       const int cls = board::code_class(p.piece[r].code);
@@ -206,11 +212,11 @@ int board_move_score(const KPosition& p, const BoardMoveFrame& w, LastExchange& 
       v = kMajorInCamp;
     } else {
       const int after = m.promote ? k | board::kPromotedBit : k;
-      v = placed_value(p, s, after, q, mode) - placed_value(p, s, k, a, mode);
+      v = placed_value(p, w.own_values, s, after, q, mode) - placed_value(p, w.own_values, s, k, a, mode);
     }
     if (c != 0) {
       const int ck = board::code_kind(c);
-      v += placed_value(p, o, c, q, mode) + board::exchange_hand_value(ck, p.hand[s][ck]);
+      v += placed_value(p, w.enemy_values, o, c, q, mode) + board::exchange_hand_value(ck, p.hand[s][ck]);
     }
     first = v;
   }
