@@ -20,7 +20,9 @@
 // block's value of the next piece of its kind, by the count already held.
 #pragma once
 
+#include <array>
 #include <cassert>
+#include <climits>
 #include <cstdint>
 
 #include "engine/board/eval_links.h"
@@ -84,22 +86,38 @@ inline int exchange_hand_value(int kind, int held) {
 }
 int exchange_king_value(const KPosition& p, int side, int cls, int sq);
 
-// The strategy model's values, with the two tables they read looked up once
-// (an exchange keeps one for all the pieces it weighs). The value of a piece
-// of code class `cls` (below 32) of `side` on the board square sq is
+// The cell of a code class below 32 in one side's part of the strategy square
+// table (cell[side] read as one array), less the first square, so that the
+// square is added as it is; kNoSenkeiCell for a class without a layer.
+inline constexpr int16_t kNoSenkeiCell = INT16_MIN;
+inline constexpr std::array<int16_t, 32> kSenkeiCellOfClass = [] {
+  std::array<int16_t, 32> t{};
+  for (int cls = 0; cls < 32; ++cls) {
+    const int layer = kSenkeiLayerOfClass[cls];
+    t[cls] = layer < 0 ? kNoSenkeiCell : static_cast<int16_t>(layer * kKikiSquares - kFirstSquare);
+  }
+  return t;
+}();
+
+// The strategy model's values, with the tables they read looked up once (an
+// exchange keeps one for all the pieces it weighs). The value of a piece of
+// code class `cls` (below 32) of `side` on the board square sq is
 // exchange_flat_value(cls) + senkei_cell(side, cls, sq); it is read for every
 // piece weighed, so it skips the square test (sq is on the board) and reads
-// the layer from the table. (An exchange that takes a king at once weighs no
-// piece: the stage block is needed only when one is weighed.)
+// the cell's place from the table above. (An exchange that takes a king at
+// once weighs no piece: the stage block is needed only when one is weighed.)
 struct StrategyValues {
   const KExchangeWeights* stage = eval_links.eval_stage_tables;  // its flat values by class
-  const KSenkeiTable* cells = eval_links.senkei_current;         // null for none
+  const int32_t* side_cells[2] = {                               // cell[side] as one array, null for none
+      eval_links.senkei_current != nullptr ? &eval_links.senkei_current->cell[0][0][0] : nullptr,
+      eval_links.senkei_current != nullptr ? &eval_links.senkei_current->cell[1][0][0] : nullptr};
   int operator()(int side, int cls, int sq) const {
     assert(stage != nullptr && "the stage block is set up before any exchange");
     assert(cls >= 0 && cls < 32 && is_playing_square(sq));
     int v = cls < kPieceCodes ? stage->piece_value[cls] : 0;
-    const int layer = kSenkeiLayerOfClass[cls];
-    if (cells != nullptr && layer >= 0) v += cells->cell[side][layer][sq - kFirstSquare];
+    const int cell = kSenkeiCellOfClass[cls];
+    const int32_t* cells = side_cells[side];
+    if (cells != nullptr && cell != kNoSenkeiCell) v += cells[cell + sq];
     return v;
   }
 };
@@ -109,17 +127,17 @@ struct StrategyValues {
 // rows of the square table are looked up once, so a value reads the flat
 // value and one cell. The same values as StrategyValues for that side.
 struct SideStrategyValues {
-  const KExchangeWeights* stage;                // its flat values by class
-  const int32_t (*cells)[kKikiSquares];         // the side's layers, null for no table
+  const KExchangeWeights* stage;  // its flat values by class
+  const int32_t* cells;           // the side's cell[side] as one array, null for no table
   explicit SideStrategyValues(int side)
       : stage(eval_links.eval_stage_tables),
-        cells(eval_links.senkei_current != nullptr ? eval_links.senkei_current->cell[side] : nullptr) {}
+        cells(eval_links.senkei_current != nullptr ? &eval_links.senkei_current->cell[side][0][0] : nullptr) {}
   int operator()(int cls, int sq) const {
     assert(stage != nullptr && "the stage block is set up before any exchange");
     assert(cls >= 0 && cls < 32 && is_playing_square(sq));
     int v = cls < kPieceCodes ? stage->piece_value[cls] : 0;
-    const int layer = kSenkeiLayerOfClass[cls];
-    if (cells != nullptr && layer >= 0) v += cells[layer][sq - kFirstSquare];
+    const int cell = kSenkeiCellOfClass[cls];
+    if (cells != nullptr && cell != kNoSenkeiCell) v += cells[cell + sq];
     return v;
   }
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "engine/board/exchange_values.h"
@@ -87,6 +88,33 @@ TEST_F(ExchangeTest, UndefendedCapturesAndPromotion) {
   EXPECT_EQ(exchange_eval_pos(p, 0, 0, kNotInPlay, on(p, 5, 7), &first), 0);
   EXPECT_EQ(first, 0);
   EXPECT_EQ(exchange_eval(p, 0, 0, square_of(5, 5), kEmptyNumber, nullptr), 0);
+}
+
+// The strategy values read through the cell offsets agree with the flat value
+// plus the table's cell for every class, square and side, with and without a
+// table; every cell of the table below is different.
+TEST_F(ExchangeTest, StrategyValuesReadTheRightCell) {
+  auto table = std::make_unique<KSenkeiTable>();
+  for (int side = 0; side < 2; ++side) {
+    for (int layer = 0; layer < kSenkeiLayers; ++layer) {
+      for (int i = 0; i < kKikiSquares; ++i) table->cell[side][layer][i] = 100000 * side + 1000 * layer + i + 1;
+    }
+  }
+  for (KSenkeiTable* current : {static_cast<KSenkeiTable*>(nullptr), table.get()}) {
+    eval_links.senkei_current = current;
+    const StrategyValues both;
+    for (int side = 0; side < 2; ++side) {
+      const SideStrategyValues one(side);
+      for (int cls = 0; cls < 32; ++cls) {
+        for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+          if (!is_playing_square(sq)) continue;
+          const int expected = exchange_flat_value(cls) + senkei_cell(side, cls, sq);
+          ASSERT_EQ(both(side, cls, sq), expected) << side << " " << cls << " " << sq;
+          ASSERT_EQ(one(cls, sq), expected) << side << " " << cls << " " << sq;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(ExchangeTest, PinnedDefenderOnlyAlongItsLine) {
