@@ -174,14 +174,17 @@ class QuiescenceGen {
   // attacked ones, and own(n, sq, code) for the side's own.
   template <class Own>
   void Pass(int first, int end, Own own) {
+    const KPosition& p = p_;
     const int enemy = side_bit(opp_);
     for (int n = first; n < end; ++n) {
-      const int sq = p_.piece[n].sq;
-      if (!is_playing_square(sq)) continue;
-      const int code = p_.piece[n].code;
+      const int sq = p.piece[n].sq;
+      // A piece stands on a board square or holds a marker from kInHand on
+      // (in a hand, out of play): one comparison tells them apart.
+      if (sq >= kInHand) continue;
+      const int code = p.piece[n].code;
       if (!(code & enemy)) {
         own(n, sq, code);
-      } else if (attacks(p_, side_, sq) != 0) {
+      } else if (attacks(p, side_, sq) != 0) {
         Captures(n, sq);
       }
     }
