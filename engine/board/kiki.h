@@ -1,6 +1,9 @@
 // Reading and writing the attack records one piece or one ray at a time.
 #pragma once
 
+#include <bit>
+#include <cstdint>
+
 #include "engine/board/position.h"
 
 namespace board {
@@ -28,6 +31,17 @@ int kiki_bit_remove(KPosition& p, int side, int sq, int n);
 // (highest piece number first); 40 when there is no such attacker or the square
 // is not a playing square.
 int kiki_nth64(const KPosition& p, int side, int sq, int n);
+
+// Takes the highest-numbered piece off an attacker set (kiki_direct64) and
+// returns it; 40 once the set is empty. Taking a square's direct set apart
+// this way meets its attackers in kiki_nth64's order, n = 0, 1, ..., without
+// scanning the set from the top again for each.
+inline int kiki_take_top(uint64_t& set) {
+  if (set == 0) return kEmptyNumber;
+  const int top = 63 - std::countl_zero(set);
+  set &= ~(uint64_t{1} << top);
+  return top;
+}
 
 // The n-th (from 0) piece of the side's x-ray set of the square, highest number
 // first, for callers that go on past the direct attackers; 40 when there is no

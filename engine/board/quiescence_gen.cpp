@@ -5,6 +5,7 @@
 
 #include "engine/board/eval_record.h"
 #include "engine/board/exchange_values.h"
+#include "engine/board/kiki.h"
 #include "engine/board/stage_rules.h"
 #include "engine/board/strategy_cells.h"
 #include "engine/board/think_board.h"
@@ -103,8 +104,9 @@ class QuiescenceGen {
       if (!is_playing_square(sq)) return;
       const int v = piece_of(p_, opp_, sq);
       const int count = attacks(p_, side_, sq);
+      uint64_t attackers = kiki_direct64(kiki_at(p_, sq), side_);
       for (int i = 0; i < count; ++i) {
-        const int a = kiki_nth64(p_, side_, sq, i);
+        const int a = kiki_take_top(attackers);
         const int from = p_.piece[a].sq;
         const int code = p_.piece[a].code;
         int first = 0;
@@ -194,8 +196,9 @@ class QuiescenceGen {
   [[gnu::noinline]] void Captures(int v, int sq) {
     const int count = attacks(p_, side_, sq);
     const bool supported = support(p_, opp_, sq) > 0;
+    uint64_t attackers = kiki_direct64(kiki_at(p_, sq), side_);
     for (int i = 0; i < count; ++i) {
-      const int a = kiki_nth64(p_, side_, sq, i);
+      const int a = kiki_take_top(attackers);
       const int from = p_.piece[a].sq;
       const int promote = promote_when_possible(p_.piece[a].code, from, sq);
       KExchangeNote note{kNoExchange, 0};

@@ -150,8 +150,9 @@ void captures_of(GenCall& g, int target, int sq) {
   const bool lance_file = g.accept != 0 && m1.from < board::kInHand &&
                           board::code_class(m1.code) == board::kLance &&
                           board::square_file(m1.from) == board::square_file(sq) && m1.to != sq;
+  uint64_t set = board::kiki_direct64(board::kiki_at(g.p, sq), g.s);
   for (int k = 0; k < attackers; ++k) {
-    const int a = board::kiki_nth64(g.p, g.s, sq, k);
+    const int a = board::kiki_take_top(set);
     if (a >= board::kPieceCount) break;
     const int code = g.p.piece[a].code;
     const int from = g.p.piece[a].sq;
@@ -183,8 +184,9 @@ void king_neighbours(GenCall& g) {
     const int n = g.king + g.fwd(-board::kKingSteps[i]);
     if (g.own_or_wall(n)) continue;
     const int attackers = g.c(g.s, n);
+    uint64_t set = board::kiki_direct64(board::kiki_at(g.p, n), g.s);
     for (int k = 0; k < attackers; ++k) {
-      const int a = board::kiki_nth64(g.p, g.s, n, k);
+      const int a = board::kiki_take_top(set);
       if (a >= board::kPieceCount) break;
       const int code = g.p.piece[a].code;
       const int from = g.p.piece[a].sq;

@@ -74,6 +74,10 @@ TEST(StartPosition, EvenGameAndHandicapsMatchTheGameModel) {
   const int sq58 = square_of(5, 8);
   const int attackers[] = {7, 6, 2, 0, kEmptyNumber};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(kiki_nth64(p, 0, sq58, i), attackers[i]) << i;
+  // Taking the set apart from the top meets the same pieces, then 40.
+  uint64_t set = kiki_direct64(kiki_at(p, sq58), 0);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(kiki_take_top(set), attackers[i]) << i;
+  EXPECT_EQ(set, 0u);
 }
 
 TEST(EnginePerft, EvenGameToDepthFour) {
