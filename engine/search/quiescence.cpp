@@ -101,37 +101,25 @@ int qsearch_stop_test(ThinkContext& cx) {
   return timed && elapsed >= time_limit_now() ? 1 : 0;
 }
 
-int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming_node, int alpha, int beta, uint32_t pair_key,
-                      int exchange_class, int* searched) {
-  (void)incoming_node;
+namespace {
+
+// The node past the stand pat of search_quiescence: the generation and the
+// move loop. Kept out of line so that the nodes that stand pat (most of them)
+// do not pay for this part's frame and registers.
+[[gnu::noinline]] int quiescence_moves(ThinkContext& cx, KSearchNode& node, int alpha, int beta, uint32_t pair_key,
+                                       int* searched, bool in_check, int silver) {
   KPosition& p = *node.position;
   const int ply = cx.search_ply;
   const int s = p.teban;
   const NodeDepth depth = node_depth(node.ext, ply);
-  const bool in_check = board::king_attacked(p, s);
-  node.counters[0] = node.counters[1] = node.counters[2] = 0;
-  *searched = 0;
-  if ((cx.node_counter & kPollMask) == 0 && qsearch_stop_test(cx)) cx.search_abort = 1;
-  ++cx.node_counter;
-  if (cx.search_abort) return kScoreStopped;
-
   const KMove& incoming = cx.move_stack[ply];
   const int mode = board::think_board.generator_words.game_stage;
-  const int silver = mode == 0 && ply > 4 ? silver_advance_square(cx, ply) : 0;
-  // The line has reached the end of the per-ply arrays: stand pat.
-  if (ply > kNodeLastPly) return static_score(cx, node, silver);
 
   PoolMark mark(cx);
-  if (!cx.pool_fits()) return static_score(cx, node, silver);
   KMove* moves = &cx.pool_moves[cx.pool_cursor];
-  const bool forced = pair_key != 0 || exchange_class != 0;
   int n = 0;
   bool noted = false;  // the generator noted its exchanges in cx.exchange_notes
   if (!in_check) {
-    if (!forced && (fully_evaluated(node.eval) || beta <= 31000)) {
-      const int stand = static_score(cx, node, silver);
-      if (stand >= beta) return stand;
-    }
     const KMove& own = cx.move_stack[ply - 1];
     if (pair_key != 0 && !is_drop(own) && !is_pass(own)) board::target_list_extend(p, own.from);
     if (ply > depth.horizon + kQuiescenceReach[mode]) {
@@ -346,6 +334,33 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
   // them lose, a quiet move may still hold, so no loss is claimed.
   if (!in_check && best <= -kScoreMate) return static_score(cx, node, silver);
   return best;
+}
+
+}  // namespace
+
+int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* incoming_node, int alpha, int beta, uint32_t pair_key,
+                      int exchange_class, int* searched) {
+  (void)incoming_node;
+  const KPosition& p = *node.position;
+  const int ply = cx.search_ply;
+  const bool in_check = board::king_attacked(p, p.teban);
+  node.counters[0] = node.counters[1] = node.counters[2] = 0;
+  *searched = 0;
+  if ((cx.node_counter & kPollMask) == 0 && qsearch_stop_test(cx)) cx.search_abort = 1;
+  ++cx.node_counter;
+  if (cx.search_abort) return kScoreStopped;
+
+  const int mode = board::think_board.generator_words.game_stage;
+  const int silver = mode == 0 && ply > 4 ? silver_advance_square(cx, ply) : 0;
+  // The line has reached the end of the per-ply arrays: stand pat.
+  if (ply > kNodeLastPly) return static_score(cx, node, silver);
+  if (!cx.pool_fits()) return static_score(cx, node, silver);
+  const bool forced = pair_key != 0 || exchange_class != 0;
+  if (!in_check && !forced && (fully_evaluated(node.eval) || beta <= 31000)) {
+    const int stand = static_score(cx, node, silver);
+    if (stand >= beta) return stand;
+  }
+  return quiescence_moves(cx, node, alpha, beta, pair_key, searched, in_check, silver);
 }
 
 }  // namespace search
