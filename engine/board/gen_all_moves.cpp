@@ -1,7 +1,11 @@
 #include "engine/board/gen_all_moves.h"
 
 #include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "engine/board/move_tables.h"
 
@@ -17,15 +21,26 @@ constexpr int kKnightSteps[2] = {-33, -31};
 // Drop kinds in the order they are listed.
 constexpr int kDropOrder[7] = {kRook, kBishop, kGold, kSilver, kKnight, kLance, kPawn};
 
+// The first eight bytes of a move record, from `from` to `promote`, as one
+// little-endian word: a board move is written with one store.
+static_assert(std::endian::native == std::endian::little);
+static_assert(offsetof(KMove, from) == 0 && offsetof(KMove, to) == 1 && offsetof(KMove, piece) == 2 &&
+              offsetof(KMove, captured) == 3 && offsetof(KMove, code) == 4 && offsetof(KMove, captured_code) == 5 &&
+              offsetof(KMove, flag) == 6 && offsetof(KMove, promote) == 7);
+
 // Writes moves into the caller's array with the flag byte cleared.
 struct Writer {
   const KPosition& p;
   KMove* out;
   int n = 0;
 
+  // write_board_move with the flag byte cleared, the eight bytes at once.
   void board_move(int piece, int from, int to, int promote) {
-    write_board_move(out[n], p, piece, from, to, promote);
-    out[n++].flag = 0;
+    auto byte = [](int v, int index) { return static_cast<uint64_t>(static_cast<uint8_t>(v)) << (8 * index); };
+    const int captured = p.board[to];
+    const uint64_t bytes = byte(from, 0) | byte(to, 1) | byte(piece, 2) | byte(captured, 3) |
+                           byte(p.piece[piece].code, 4) | byte(p.piece[captured].code, 5) | byte(promote, 7);
+    std::memcpy(&out[n++], &bytes, sizeof bytes);
   }
   void drop(int kind, int to) {
     write_drop(out[n], p, kind, to);
@@ -36,7 +51,7 @@ struct Writer {
 // The rays of a slider: every square up to the first piece, that one included
 // when it is the opponent's. `promote` gives the flag of each move.
 template <class Promote>
-void slide(Writer& w, int side, int piece, int from, const std::array<int, 4>& rays, Promote&& promote) {
+[[gnu::always_inline]] inline void slide(Writer& w, int side, int piece, int from, const std::array<int, 4>& rays, Promote&& promote) {
   for (int u : rays) {
     for (int to = from + u; !blocked_for(w.p, side, to); to += u) {
       w.board_move(piece, from, to, promote(to));
@@ -47,7 +62,7 @@ void slide(Writer& w, int side, int piece, int from, const std::array<int, 4>& r
 
 // One-square steps onto cells without a piece of the side.
 template <size_t N>
-void steps(Writer& w, int side, int piece, int from, const std::array<int, N>& list) {
+[[gnu::always_inline]] inline void steps(Writer& w, int side, int piece, int from, const std::array<int, N>& list) {
   for (int step : list) {
     const int to = from + side_offset(step, side);
     if (!blocked_for(w.p, side, to)) w.board_move(piece, from, to, 0);
@@ -57,7 +72,7 @@ void steps(Writer& w, int side, int piece, int from, const std::array<int, N>& l
 // The lance rule of the quiet-move list: outside the camp only captures (not
 // promoting); inside it the promoting move, and the non-promoting one only on
 // the camp's third rank from the far side.
-void quiet_lance_moves(Writer& w, int side, int n, int from) {
+[[gnu::always_inline]] inline void quiet_lance_moves(Writer& w, int side, int n, int from) {
   const int u = forward_step(side);
   for (int to = from + u; !blocked_for(w.p, side, to); to += u) {
     const bool empty = w.p.board[to] == kEmptyNumber;
@@ -72,12 +87,12 @@ void quiet_lance_moves(Writer& w, int side, int n, int from) {
 }
 
 // The pawn's step, promoting inside the camp.
-void pawn_move(Writer& w, int side, int n, int from) {
+[[gnu::always_inline]] inline void pawn_move(Writer& w, int side, int n, int from) {
   const int to = from + forward_step(side);
   if (!blocked_for(w.p, side, to)) w.board_move(n, from, to, in_camp(side, to) ? 1 : 0);
 }
 
-void piece_moves(Writer& w, int n, bool quiet_lance) {
+[[gnu::always_inline]] inline void piece_moves_into(Writer& w, int n, bool quiet_lance) {
   const KPosition& p = w.p;
   const int from = p.piece[n].sq;
   const int code = p.piece[n].code;
@@ -155,6 +170,14 @@ void piece_moves(Writer& w, int n, bool quiet_lance) {
     default:
       break;
   }
+}
+
+void piece_moves(Writer& out, int n, bool quiet_lance) {
+  // A local writer, handed back at the end: the moves' stores cannot reach
+  // it, so its count stays in a register.
+  Writer w = out;
+  piece_moves_into(w, n, quiet_lance);
+  out.n = w.n;
 }
 
 // The list of gen_all_moves with the drops that `keep(kind, square)` refuses
