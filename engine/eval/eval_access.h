@@ -61,10 +61,14 @@ inline bool holds(const board::KPosition& p, int side, int sq, int kind) {
 
 // first(q, d): the first cell from q along step d that is not empty (a wall at
 // the latest), and the number of what stands on it.
+// The walk runs on a cell pointer: with an int square the compiler widened the
+// index at every step, and the unrolled walk read each cell in five
+// instructions instead of two.
 inline int ray_first_square(const board::KPosition& p, int sq, int step) {
-  int q = sq + step;
-  while (p.board[q] == board::kEmptyNumber) q += step;
-  return q;
+  const uint8_t* const cells = p.board;
+  const uint8_t* c = cells + sq + step;
+  while (*c == board::kEmptyNumber) c += step;
+  return static_cast<int>(c - cells);
 }
 inline int ray_first_piece(const board::KPosition& p, int sq, int step) {
   return p.board[ray_first_square(p, sq, step)];
