@@ -13,6 +13,35 @@ namespace {
 
 void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v); }
 
+// The golds visited once for both of their groups: the exposed-gold term
+// (gold_pawn_terms.h, into t.defence) and the gold placement term
+// (silver_knight_gold_terms.h), then the over-advance penalty. The placement
+// term reads the silver flags, so the visit follows the silver group; a second
+// pass over the golds cost more than either term's own tests.
+[[gnu::always_inline]] inline void gold_terms_once(PositionTerms& t) {
+  using gold_pawn_detail::exposed_gold_value;
+  using silver_knight_gold_detail::gold_value;
+  const board::KPosition& p = t.p;
+  // Each side's king file, 0 when its king is not on the board.
+  const int kf[2] = {t.king[0] != 0 ? board::square_file(t.king[0]) : 0,
+                     t.king[1] != 0 ? board::square_file(t.king[1]) : 0};
+  const int first = board::kKindRange[board::kGold].first;
+  // Unrolled: many golds end at the first test (in a hand).
+#pragma GCC unroll 4
+  for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
+    const board::KPieceEntry& gold = p.piece[n];
+    if (!on_board(gold)) continue;
+    if (board::code_side(gold.code) == 0) {
+      if (t.king[0] != 0) t.defence[0] -= exposed_gold_value<0>(p, gold.sq, t.king[0]);
+      gold_value<0>(t, gold.sq, kf[0]);
+    } else {
+      if (t.king[1] != 0) t.defence[1] -= exposed_gold_value<1>(p, gold.sq, t.king[1]);
+      gold_value<1>(t, gold.sq, kf[1]);
+    }
+  }
+  silver_knight_gold_detail::add_over_advance(t);
+}
+
 }  // namespace
 
 bool eval_position(const board::KPosition& p, int square, const board::KMove& last, board::KEvalRecord& r) {
@@ -20,24 +49,26 @@ bool eval_position(const board::KPosition& p, int square, const board::KMove& la
   r.flags |= kPositionDone;
   PositionTerms t(p, square, last, r);
 
-  exposed_gold_body(t);
   pawn_threat_body(t);
   king_safety_terms(t);
-  for (int s = 0; s < 2; ++s) {
-    add16(r.att[s].attack_extra, t.attack[s]);
-    add16(r.def[s].defence_extra, t.defence[s]);
-  }
 
   // The placement groups add to t.material (the rook group also adds its
   // break-through bonus to r's attack_extra at once); each reads what the
-  // earlier ones noted in t.
+  // earlier ones noted in t. The exposed golds join the golds' visit there.
   rook_placement_body(t);
   bishop_placement_body(t);
   pawn_placement_body(t);
-  silver_knight_gold_body(t);
+  silver_knight_body(t);
+  gold_terms_once(t);
   castle_shape_body(t);
 
-  for (int s = 0; s < 2; ++s) add16(r.mat[s].material_extra, t.material[s]);
+  // Every sum goes into its 16-bit field once, at the end: the fields wrap
+  // alike whatever the order of the additions.
+  for (int s = 0; s < 2; ++s) {
+    add16(r.att[s].attack_extra, t.attack[s]);
+    add16(r.def[s].defence_extra, t.defence[s]);
+    add16(r.mat[s].material_extra, t.material[s]);
+  }
   return t.pass_matters;
 }
 

@@ -6,12 +6,14 @@
 //    enemy king (gold_pawn_terms.h);
 // 3. the king neighbourhood: attacked squares around each king and its escape
 //    squares (king_safety.h);
-// then the per-side sums of these three go into attack_extra and defence_extra;
 // 4. the placement groups: rook, bishop and pawn placement
 //    (rook_bishop_pawn_terms.h); silver, knight, gold and advanced-king terms
 //    (silver_knight_gold_terms.h); castle-shape corrections
-//    (castle_shape_terms.h); their sums go into material_extra at the end (the
-//    rook group's break-through bonus adds to attack_extra at once).
+//    (castle_shape_terms.h).
+// The exposed golds are valued in the same pass over the golds as the gold
+// placement terms. The per-side sums go into attack_extra, defence_extra and
+// material_extra at the end (the rook group's break-through bonus adds to
+// attack_extra at once).
 //
 // Callers run eval_king_kiki on the record first.
 #pragma once
