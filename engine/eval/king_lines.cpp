@@ -158,6 +158,10 @@ bool rooks_connected(const KPosition& p, const int kings[2]) {
 }
 
 void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32_t material[2]) {
+  // Two rooks that see each other count together (rarely): their sums are
+  // kept and joined after both walks. Otherwise each rook's sums go to its
+  // owner as soon as its walk ends.
+  const bool connected = rooks_connected(p, kings);
   RookLines lines[2];
   // Unrolled: the second rook's walk then keeps its own constants.
 #pragma GCC unroll 2
@@ -168,9 +172,15 @@ void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32
     const int king = kings[1 - s];
     if (king == 0) continue;
     const bool active = (rook.code & board::kPromotedBit) || in_camp(s, rook.sq);
-    lines[i] = s == 0 ? RookWalk<0>(p, n, king).Run(active) : RookWalk<1>(p, n, king).Run(active);
+    const RookLines l = s == 0 ? RookWalk<0>(p, n, king).Run(active) : RookWalk<1>(p, n, king).Run(active);
+    if (connected) {
+      lines[i] = l;
+      continue;
+    }
+    attack[s] += l.file_sum + l.rank_sum;
+    if (l.active) material[s] += (l.file_sum + l.rank_sum) >> 2;
   }
-  if (rooks_connected(p, kings)) {
+  if (connected) {
     // Both rooks are one side's: both file sums and twice the larger rank sum,
     // and a quarter of the first rook's part for each active rook.
     const int32_t both_ranks = 2 * std::max(lines[0].rank_sum, lines[1].rank_sum);
@@ -178,12 +188,6 @@ void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32
     for (const RookLines& l : lines) {
       if (l.active) material[l.owner] += (lines[0].file_sum + both_ranks) >> 2;
     }
-    return;
-  }
-  for (const RookLines& l : lines) {
-    if (l.owner < 0) continue;
-    attack[l.owner] += l.file_sum + l.rank_sum;
-    if (l.active) material[l.owner] += (l.file_sum + l.rank_sum) >> 2;
   }
 }
 
