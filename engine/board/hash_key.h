@@ -6,8 +6,10 @@
 // board and one hand fix the other hand, the key names the whole position.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
+#include "engine/board/hash_key_rows.h"
 #include "engine/board/position.h"
 
 namespace board {
@@ -41,7 +43,8 @@ void hash_key_full(const KPosition& p, int hand_side, KHashKey& out);
 
 // Updates `key`, which describes the position before `m`, to the position after
 // it (the same as hash_key_full of that position with the same hand side).
-void hash_key_sashite(KHashKey& key, int hand_side, const KMove& m);
+// Inline (below): the search updates a key for every move it makes.
+inline void hash_key_sashite(KHashKey& key, int hand_side, const KMove& m);
 
 // Same board and random bits: 3 when the keys are identical, 1 when a's hand has
 // at least b's count of every kind (the side to move is not looked at); else 0.
@@ -51,5 +54,54 @@ uint32_t hash_hand_superior(const KHashKey& a, const KHashKey& b);
 // dominates a's; 0 for different boards, incomparable hands or equal hands with
 // only the side to move differing.
 uint32_t hash_hand_compare(const KHashKey& a, const KHashKey& b);
+
+namespace detail {
+
+// The piece index of a code: kind 1..8, plus 8 when promoted.
+constexpr int hash_piece_index(int code) { return (code & 0x0F) + ((code & kPromotedBit) ? 8 : 0); }
+
+// By piece code, its owner read from its side bit: the code's row among the
+// rows of the first square. The update made for every move of the search then
+// finds each row with one read and one add.
+inline constexpr auto kHashCodeRow = [] {
+  std::array<uint8_t, 0x80> t{};
+  for (int code = 0; code < 0x80; ++code) {
+    t[code] = static_cast<uint8_t>(hash_row(kFirstSquare, hash_piece_index(code), (code & kSenteBit) ? 0 : 1));
+  }
+  return t;
+}();
+
+inline const KHashRow& hash_code_row(int sq, int code) { return kHashRows[hash_row(sq, 0, 0) + kHashCodeRow[code]]; }
+
+}  // namespace detail
+
+inline void hash_key_sashite(KHashKey& key, int hand_side, const KMove& m) {
+  // The words are worked on in locals and stored once: the key may sit
+  // anywhere, so each store to it would make the compiler read the rows again.
+  uint32_t w0 = key.word[0], w1 = key.word[1], w2 = key.word[2] ^ kHashSideBit;
+  if (m.from != kPassSquare) {
+    auto flip = [&](const KHashRow& r) {
+      w0 ^= r.word[0];
+      w1 ^= r.word[1];
+      w2 ^= r.word[2];
+    };
+    const int mover = code_side(m.code);
+    if (m.from == kInHand) {
+      if (mover == hand_side) w2 -= hand_unit(code_kind(m.code));
+    } else {
+      flip(detail::hash_code_row(m.from, m.code));
+      if (m.captured_code != 0) {
+        // The captured piece's code carries the other side's bit.
+        flip(detail::hash_code_row(m.to, m.captured_code));
+        if (mover == hand_side) w2 += hand_unit(code_kind(m.captured_code));
+      }
+    }
+    // A promoting move's code is unpromoted.
+    flip(detail::hash_code_row(m.to, m.promote ? (m.code | kPromotedBit) : m.code));
+  }
+  key.word[0] = w0;
+  key.word[1] = w1;
+  key.word[2] = w2;
+}
 
 }  // namespace board
