@@ -620,9 +620,14 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
   const KMove m = move;  // kept in registers (see do_step_move)
   KikiWriter<Track> w{p, track};
   const int n = m.piece, from = m.from, to = m.to, cap = m.captured;
-  const int o = 1 - code_side(m.code);
+  const int s = code_side(m.code), o = 1 - s;
   const bool listing = cap != kEmptyNumber && layer >= 0;
   const int along = listing ? 0 : slide_along(m);
+  // A capturer that only steps changes its attacks only where the from- and
+  // the to-square's steps differ (step_diff.h): a square both reach would lose
+  // its attack and go on the list, then get the attack back and leave the list.
+  const detail::StepDiff* const diff =
+      listing && steps_only(m) ? &detail::step_diff(m.code, from, to, m.promote != 0) : nullptr;
 
   RaySet rays;
   rays.collect(p, from, n, cap);
@@ -637,7 +642,15 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
   // The mover's old attacks: with a capture, each square it stops attacking
   // goes on the list; squares it attacks again from the to-square leave it.
   SquareSet listed;
-  if (listing) {
+  if (diff != nullptr) {
+    for (int i = 0; i < diff->lose_count; ++i) {
+      const int t = from + diff->lose[i];
+      if (w.is_wall(t)) continue;
+      w.lower_direct(s, t, n);
+      ply_list_push(layer, t);
+      listed.set(t);
+    }
+  } else if (listing) {
     w.remove_piece(n, from, m.code, [&](int t) {
       ply_list_push(layer, t);
       listed.set(t);
@@ -652,7 +665,17 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
 
   board_move_tables(p, m, true);
 
-  if (listing) {
+  if (diff != nullptr) {
+    for (int i = 0; i < diff->gain_count; ++i) {
+      const int t = to + diff->gain[i];
+      if (w.is_wall(t)) continue;
+      if (listed.has(t)) {
+        ply_list_unlink(layer, t);
+        listed.clear(t);
+      }
+      w.raise_direct(s, t, n);
+    }
+  } else if (listing) {
     w.add_piece(n, to, promoted_code(m), [&](int t) {
       if (!listed.has(t)) return;
       ply_list_unlink(layer, t);

@@ -4,6 +4,7 @@
 // capture list, which the random walk compares only as a set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/board/kiki.h"
@@ -229,6 +230,52 @@ TEST(PlyTable, CaptureListOrder) {
   const std::vector<int> expected = {square_of(5, 8), square_of(5, 7), square_of(6, 5), square_of(6, 7),
                                      square_of(4, 7), square_of(4, 5), square_of(5, 5)};
   EXPECT_EQ(list, expected);
+  think_board.ply_table.search_ply_counter = 0;
+}
+
+// The list of the squares a capture left weaker, read from the head back.
+std::vector<int> capture_list(int layer) {
+  std::vector<int> list;
+  for (uint32_t sq = think_board.ply_table.ply_list_head[layer]; sq != 0 && list.size() <= 81;
+       sq = ply_record(layer, sq).prev) {
+    list.push_back(static_cast<int>(sq));
+  }
+  return list;
+}
+
+// A stepping capturer changes its attacks only where its from- and to-square's
+// steps differ; the list still holds exactly the squares it stopped attacking.
+// A gold taking forward keeps the two squares beside the pawn it took; a silver
+// that promotes as it takes keeps the squares beside its target as a gold.
+TEST(PlyTable, CaptureListOfSteppingCapturers) {
+  pos_table_init();
+  Scene b = corner_kings();
+  b.Put(5, 6, model::kKin).Put(5, 5, gote(model::kFu)).Put(3, 4, model::kGin).Put(3, 3, gote(model::kFu));
+  KPosition p = b.Load();
+  const KPosition before = p;
+  think_board.ply_table.search_ply_counter = 2;
+  const KMove gold = b.Move(p, 5, 6, 5, 5);
+  do_move(p, gold, 1);
+  ASSERT_TRUE(matches_rebuild(p));
+  std::vector<int> list = capture_list(2);
+  std::sort(list.begin(), list.end());
+  std::vector<int> expected = {square_of(5, 5), square_of(4, 6), square_of(6, 6), square_of(5, 7)};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(list, expected);
+  undo_move(p, gold, 1);
+  EXPECT_TRUE(testing::same_live_fields(p, before));
+
+  const KMove silver = b.Move(p, 3, 4, 3, 3, 1);
+  do_move(p, silver, kPlyTableListOnly);
+  ASSERT_TRUE(matches_rebuild(p));
+  list = capture_list(2);
+  std::sort(list.begin(), list.end());
+  expected = {square_of(3, 3), square_of(2, 5), square_of(4, 5)};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(list, expected);
+  undo_move(p, silver, kPlyTableListOnly);
+  EXPECT_TRUE(testing::same_live_fields(p, before));
+  EXPECT_TRUE(matches_rebuild(p));
   think_board.ply_table.search_ply_counter = 0;
 }
 
