@@ -57,17 +57,6 @@ int kiki_bit_remove(KPosition& p, int side, int sq, int n) {
   return w.bit_remove(side, sq, n) ? 0 : 1;
 }
 
-int kiki_nth64(const KPosition& p, int side, int sq, int n) {
-  if (!is_playing_square(sq)) return kEmptyNumber;
-  uint64_t set = kiki_direct64(kiki_at(p, sq), side);
-  for (; set != 0; --n) {
-    const int top = 63 - std::countl_zero(set);
-    if (n == 0) return top;
-    set &= ~(uint64_t{1} << top);
-  }
-  return kEmptyNumber;
-}
-
 int kiki_nth32(const KPosition& p, int side, int sq, int n) {
   if (!is_playing_square(sq)) return kEmptyNumber;
   uint32_t set = kiki_at(p, sq).xray[side];

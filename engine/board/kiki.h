@@ -29,8 +29,18 @@ int kiki_bit_remove(KPosition& p, int side, int sq, int n);
 
 // The n-th (from 0) direct attacker of the square for the side, cheapest first
 // (highest piece number first); 40 when there is no such attacker or the square
-// is not a playing square.
-int kiki_nth64(const KPosition& p, int side, int sq, int n);
+// is not a playing square. (Inline: the exchange evaluation and the move
+// ordering ask it for the cheapest attacker of many squares.)
+inline int kiki_nth64(const KPosition& p, int side, int sq, int n) {
+  if (!is_playing_square(sq)) return kEmptyNumber;
+  uint64_t set = kiki_direct64(kiki_at(p, sq), side);
+  for (; set != 0; --n) {
+    const int top = 63 - std::countl_zero(set);
+    if (n == 0) return top;
+    set &= ~(uint64_t{1} << top);
+  }
+  return kEmptyNumber;
+}
 
 // Takes the highest-numbered piece off an attacker set (kiki_direct64) and
 // returns it; 40 once the set is empty. Taking a square's direct set apart
