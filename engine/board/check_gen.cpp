@@ -8,7 +8,6 @@
 #include "engine/board/check_tables.h"
 #include "engine/board/check_test.h"
 #include "engine/board/move_tables.h"
-#include "engine/board/think_board.h"
 
 namespace board {
 
@@ -16,14 +15,6 @@ namespace {
 
 using detail::oute_near_table;
 using detail::NearRow;
-
-// One byte per (from, to, promote) board move (think_board.oute_stamp), set
-// for each move the direct sections emit so that the discovered section does
-// not list it again, and cleared before the generator returns. Indexed by the
-// squares' record indexes (square - 20), which keeps every index inside the table.
-uint8_t& stamp(int from, int to, int promote) {
-  return think_board.oute_stamp[((from - kFirstSquare) * kKikiSquares + (to - kFirstSquare)) * 2 + promote];
-}
 
 // Offsets from the king written for sente (forward -16); gote negates them. A
 // silver or gold checks from the squares the king reaches with gote's steps of
@@ -93,8 +84,8 @@ class CheckGen {
     LancePromotions();
     LongRange();
     LanceCapture();
+    first_board_ = first_board;
     Discovered();
-    for (int i = first_board; i < n_; ++i) stamp(out_[i].from, out_[i].to, out_[i].promote) = 0;
     return n_;
   }
 
@@ -116,10 +107,17 @@ class CheckGen {
 
   void Drop(int kind, int to) { write_drop(out_[n_++], p_, kind, to); }
 
-  // A board move of a direct-check section, stamped.
-  void Emit(int n, int from, int to, int promote) {
-    write_board_move(out_[n_++], p_, n, from, to, promote);
-    stamp(from, to, promote) = 1;
+  // A board move of any section.
+  void Emit(int n, int from, int to, int promote) { write_board_move(out_[n_++], p_, n, from, to, promote); }
+
+  // Whether a direct-check section already listed the board move. Moves of a
+  // piece that uncovers a check are rare, so a walk over the board moves
+  // listed so far costs less than marking every move the sections emit.
+  bool Listed(int from, int to, int promote) const {
+    for (int i = first_board_; i < n_; ++i) {
+      if (out_[i].from == from && out_[i].to == to && out_[i].promote == promote) return true;
+    }
+    return false;
   }
 
   // Emits the move when the target and pin rules allow it.
@@ -295,8 +293,8 @@ class CheckGen {
   // version first, each unless a direct section already listed it.
   void EmitDiscovered(int n, int from, int to) {
     const int code = p_.piece[n].code;
-    if (can_promote(code) && (Camp(from) || Camp(to)) && !stamp(from, to, 1)) Emit(n, from, to, 1);
-    if (may_stay_unpromoted(code, to) && !stamp(from, to, 0)) Emit(n, from, to, 0);
+    if (can_promote(code) && (Camp(from) || Camp(to)) && !Listed(from, to, 1)) Emit(n, from, to, 1);
+    if (may_stay_unpromoted(code, to) && !Listed(from, to, 0)) Emit(n, from, to, 0);
   }
 
   // Pieces of the mover standing between the king and a slider of the mover:
@@ -338,6 +336,7 @@ class CheckGen {
   const KPosition& p_;
   KMove* out_;
   int n_ = 0;
+  int first_board_ = 0;  // the first board move of the list (drops come before)
   const int side_, opp_, king_, own_king_;
   // The first cell that is not empty on each of the king's eight lines
   // (kDirectionSteps order): the long-range walk finds them, the lance capture

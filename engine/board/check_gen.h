@@ -15,7 +15,7 @@ namespace board {
 // move only along their pin line, and the king only onto unattacked squares.
 // `flag` non-zero leaves out the pawn-drop check (a mate by a dropped pawn is
 // not allowed). With the mover out of check every move listed is legal, apart
-// from a pawn drop that mates. Not re-entrant (one process-wide scratch table).
+// from a pawn drop that mates.
 int oute_gen(const KPosition& p, KMove* out, int flag);
 
 }  // namespace board

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "engine/board/check_gen.h"
 #include "engine/board/evasion_gen.h"
@@ -90,6 +91,9 @@ int8_t tsume_evasion_hint(const KPosition& p, const KMove* moves, int i, int def
 KTsumeEngine::KTsumeEngine(uint64_t mem_kb, bool small) {
   // Progress read before the first search starts its clock counts from here.
   start_time = platform::tick_ms();
+  // The marker bytes of the generated moves stay as this leaves them (see
+  // tsume_list_moves).
+  std::fill(std::begin(scratch), std::end(scratch), KMove{});
   table.kb_per_block = static_cast<uint32_t>(small ? std::min<uint64_t>(mem_kb, 0xFFFFFFFFu)
                                                    : std::min<uint64_t>(mem_kb, kMaxBlockKb));
   table.grow = small ? 0 : 1;
@@ -307,12 +311,10 @@ bool tsume_list_moves(KTsumeEngine& e, TsumeContext& c) {
   }
   const int room = kMovesPerPly * e.max_ply - c.move_base;
   if (n > room) return false;
-  // The generators leave the marker byte as it was; the node coding reads it.
-  KMove* out = e.moves + c.move_base;
-  for (int i = 0; i < n; ++i) {
-    out[i] = e.scratch[i];
-    out[i].flag = 0;
-  }
+  // The generators leave the marker byte as it was, and no one else writes
+  // the scratch array, which starts zeroed: the moves come with the marker 0
+  // that the node coding reads, and go to the store as they are.
+  std::copy(e.scratch, e.scratch + n, e.moves + c.move_base);
   c.move_count = n;
   return true;
 }
