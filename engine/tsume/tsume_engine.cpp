@@ -330,6 +330,7 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
   const int ply = c.ply, count = c.move_count, attacker = c.attacker, defender = c.defender;
   const bool or_node = p.teban == attacker;
   const int king = p.piece[defender].sq;
+  const PathPly path_ply(ply);
   for (int i = 0; i < count; ++i) {
     KeyEntry& k = entries[i];
     KHashKey child = key;
@@ -338,7 +339,7 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
     // The child's bucket is asked for now: the node's first count of its
     // children reads every one, and the rest of this loop hides the wait.
     tsume_prefetch(e.table, child);
-    k.path_key = path_key_after(path_key, moves[i], ply);
+    k.path_key = path_ply.After(path_key, moves[i]);
     k.on_path = tsume_path_find(e, child, ply) ? 1 : 0;
     if (or_node) {
       k.h16 = tsume_check_spread(p, moves[i], king);
