@@ -6,12 +6,6 @@ namespace tsume {
 
 using namespace board;
 
-namespace {
-
-constexpr int kKindMax[8] = {0, 2, 2, 4, 4, 4, 4, 18};
-
-}  // namespace
-
 HandCounts unpack_hand(uint32_t packed) {
   HandCounts h;
   for (int k = kRook; k <= kPawn; ++k) h.n[k] = static_cast<int>(hand_field(packed, k));
@@ -21,7 +15,7 @@ HandCounts unpack_hand(uint32_t packed) {
 uint32_t pack_hand(const HandCounts& h) {
   uint32_t packed = 0;
   for (int k = kRook; k <= kPawn; ++k) {
-    packed += static_cast<uint32_t>(std::clamp(h.n[k], 0, kKindMax[k])) << kHandFieldShift[k];
+    packed += static_cast<uint32_t>(std::clamp(h.n[k], 0, kHandKindMax[k])) << kHandFieldShift[k];
   }
   return packed;
 }
@@ -47,7 +41,7 @@ HandCounts or_disproof_hand_back(uint32_t child_hand, const KMove& m) {
   HandCounts h = unpack_hand(child_hand);
   if (m.from == kInHand) {
     const int k = code_kind(m.code);
-    h.n[k] = std::min(h.n[k] + 1, kKindMax[k]);
+    h.n[k] = std::min(h.n[k] + 1, kHandKindMax[k]);
   } else if (m.captured_code != 0) {
     const int k = code_kind(m.captured_code);
     if (h.n[k] > 0) --h.n[k];
@@ -57,7 +51,7 @@ HandCounts or_disproof_hand_back(uint32_t child_hand, const KMove& m) {
 
 HandCounts or_disproof_start(const KPosition& p, int attacker) {
   HandCounts h;
-  for (int k = kRook; k <= kPawn; ++k) h.n[k] = p.hand[attacker][k] > 0 ? kKindMax[k] : 0;
+  for (int k = kRook; k <= kPawn; ++k) h.n[k] = p.hand[attacker][k] > 0 ? kHandKindMax[k] : 0;
   return h;
 }
 

@@ -11,7 +11,18 @@
 
 namespace tsume {
 
-// Counts by kind 1..7 (index 0 unused) to and from the packed hand field.
+// The most pieces of each kind 1..7 a hand can hold (index 0 unused).
+inline constexpr int kHandKindMax[8] = {0, 2, 2, 4, 4, 4, 4, 18};
+
+// The packed hand that holds every piece of every kind.
+inline constexpr uint32_t kFullHand = [] {
+  uint32_t packed = 0;
+  for (int k = board::kRook; k <= board::kPawn; ++k) packed += static_cast<uint32_t>(kHandKindMax[k]) << board::kHandFieldShift[k];
+  return packed;
+}();
+
+// Counts by kind 1..7 (index 0 unused) to and from the packed hand field
+// (pack_hand clamps each count to 0..kHandKindMax).
 struct HandCounts {
   int n[8] = {};
 };
