@@ -35,6 +35,13 @@ struct CountSink {
   bool drop(const KPosition&, int, int) { return ++n > limit; }
 };
 
+// Stops at the first evasion that is no drop.
+struct BoardMoveSink {
+  bool found = false;
+  bool board_move(const KPosition&, int, int, int, int) { return found = true; }
+  bool drop(const KPosition&, int, int) { return false; }
+};
+
 // A move of an unpinned piece onto `to`: the promoting version first when the
 // piece may promote there, then the plain one unless it would be left without
 // a move. True when the sink asks to stop.
@@ -123,6 +130,12 @@ int oute_nige_count(const KPosition& p, int limit) {
   CountSink sink{limit};
   evasions(p, sink);
   return sink.n > limit ? 1 : 0;
+}
+
+int oute_nige_board_move_exists(const KPosition& p) {
+  BoardMoveSink sink;
+  evasions(p, sink);
+  return sink.found ? 1 : 0;
 }
 
 int gyaku_oute_gen(const KPosition& p, KMove* out) {

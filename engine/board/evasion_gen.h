@@ -22,6 +22,11 @@ int oute_nige_gen(const KPosition& p, KMove* out);
 // an answer to the check, 0 when it is mated.
 int oute_nige_count(const KPosition& p, int limit);
 
+// 1 when an evasion that is no drop exists (a capture of the checker, a king
+// step, a piece moved in between), else 0: the walk stops at the first one and
+// passes over drops without writing them.
+int oute_nige_board_move_exists(const KPosition& p);
+
 // The evasions that also give check, in the order oute_nige_gen lists them.
 int gyaku_oute_gen(const KPosition& p, KMove* out);
 

@@ -61,6 +61,13 @@ int problem_mated(Search& s, KPosition& p, int attacker, const KHashKey& key, in
     ++e.node_count;
   }
   const int room = kMovesPerPly * e.max_ply - base - kMaxMoves;
+  // Most positions have an answer that is no drop. When the list below would
+  // fit in any case (it never holds more than kMaxMoves), the walk stops at
+  // that answer, and the drops before it are not written.
+  if (room >= kMaxMoves && oute_nige_board_move_exists(p)) {
+    hand_free = true;
+    return 0;
+  }
   const int n = oute_nige_gen(p, e.scratch);
   if (n == 0) return 1;
   if (n > room) return -1;

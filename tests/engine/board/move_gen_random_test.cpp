@@ -93,6 +93,9 @@ testing::ModelMoves check_position(const model::Kyokumen& k, Stats& st) {
     n = oute_nige_gen(p, buf);
     EXPECT_TRUE(same_moves(sorted_keys(buf, n), legal_or_pawn_mate)) << "evasions";
     EXPECT_EQ(oute_nige_count(p, 0), mm.legal.empty() ? 0 : 1);
+    // The early answer agrees with the list: some evasion is no drop.
+    const bool board_move = std::any_of(buf, buf + n, [](const KMove& m) { return m.from != kInHand; });
+    EXPECT_EQ(oute_nige_board_move_exists(p), board_move ? 1 : 0);
     if (n > 0) {
       EXPECT_EQ(oute_nige_count(p, n - 1), 1);
       EXPECT_EQ(oute_nige_count(p, n), 0);
