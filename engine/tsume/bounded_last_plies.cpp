@@ -129,7 +129,7 @@ Leaf or_mate_in_one(Search& s, TsumeContext& c) {
     if (skipped_nonpromotion(m)) continue;
     if (!is_pawn_drop(m) && oute_quick_refute(c.pos, m)) {
       // The king takes the checker or steps off its line, whatever the hands.
-      refuted = hand_min(refuted, or_disproof_hand_back(every_hand(), m));
+      refuted = hand_min_full_back(refuted, m);
       continue;
     }
     do_move(c.pos, m, 0);
@@ -149,7 +149,7 @@ Leaf or_mate_in_one(Search& s, TsumeContext& c) {
       }
       return proof_leaf(1, tsume_move_encode(m), key_hand(c.key), drop_mate ? kDropMate : 0);
     }
-    refuted = hand_min(refuted, or_disproof_hand_back(free ? every_hand() : child_hand, m));
+    refuted = free ? hand_min_full_back(refuted, m) : hand_min(refuted, or_disproof_hand_back(child_hand, m));
   }
   if (drop_mate) {
     for (int k = kRook; k <= kPawn; ++k) {

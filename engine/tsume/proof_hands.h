@@ -49,6 +49,19 @@ inline HandCounts hand_min(const HandCounts& a, const HandCounts& b) {
   return h;
 }
 
+// hand_min(h, or_disproof_hand_back(kFullHand, m)) without unpacking the full
+// hand: every kind is capped at what a hand can hold, and a capture taken back
+// lowers its kind to one less (a drop taken back leaves the full hand full).
+// The mate-in-one trial meets most refuted checks so.
+inline HandCounts hand_min_full_back(HandCounts h, const board::KMove& m) {
+  for (int k = board::kRook; k <= board::kPawn; ++k) h.n[k] = std::min(h.n[k], kHandKindMax[k]);
+  if (m.from != board::kInHand && m.captured_code != 0) {
+    const int k = board::code_kind(m.captured_code);
+    h.n[k] = std::min(h.n[k], kHandKindMax[k] - 1);
+  }
+  return h;
+}
+
 // The largest hand an OR node's disproof can claim: every piece of the kinds
 // the attacker holds, none of the kinds it lacks.
 HandCounts or_disproof_start(const board::KPosition& p, int attacker);

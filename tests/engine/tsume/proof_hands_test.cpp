@@ -2,6 +2,8 @@
 // is the one every larger count packs to.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/tsume/proof_hands.h"
 
 namespace tsume {
@@ -36,6 +38,32 @@ TEST(ProofHands, ADropCarriedBackIntoTheFullHandStaysFull) {
   capture.from = 60;
   capture.captured_code = static_cast<uint8_t>(board::kBishop | board::kGoteBit);
   EXPECT_EQ(or_disproof_hand_back(kFullHand, capture).n[board::kBishop], kHandKindMax[board::kBishop] - 1);
+}
+
+TEST(ProofHands, MeetingTheFullHandCarriedBackNeedsNoUnpacking) {
+  // Hands below, at and above the limits, met with the full hand carried back
+  // through drops, captures of every kind and plain moves.
+  std::vector<board::KMove> moves;
+  for (int kind = board::kRook; kind <= board::kPawn; ++kind) {
+    board::KMove drop{};
+    drop.from = board::kInHand;
+    drop.code = static_cast<uint8_t>(kind | board::kGoteBit);
+    moves.push_back(drop);
+    board::KMove capture{};
+    capture.from = 77;
+    capture.captured_code = static_cast<uint8_t>(kind | board::kPromotedBit | board::kSenteBit);
+    moves.push_back(capture);
+  }
+  moves.push_back(board::KMove{});
+  for (int fill : {-1, 0, 1, 3, 18, 25}) {
+    HandCounts h;
+    for (int k = board::kRook; k <= board::kPawn; ++k) h.n[k] = k == board::kSilver ? 2 : fill;
+    for (const board::KMove& m : moves) {
+      const HandCounts want = hand_min(h, or_disproof_hand_back(kFullHand, m));
+      const HandCounts got = hand_min_full_back(h, m);
+      for (int k = board::kRook; k <= board::kPawn; ++k) EXPECT_EQ(got.n[k], want.n[k]) << "fill " << fill << " kind " << k;
+    }
+  }
 }
 
 }  // namespace
