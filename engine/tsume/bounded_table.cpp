@@ -61,18 +61,24 @@ void scan(const KTsumeTable& t, const KHashKey& key, uint32_t path_key, int r_op
     }
     const bool plain = w0 == key.word[0];
     if (!plain && w0 != bound_w0) continue;
-    const uint32_t cmp = same ? 3 : (n.flags & kFlagExactHand) ? 0 : hash_hand_compare(key, n.key);
+    // The hands are compared only for an entry that would improve what is
+    // known: most entries met are open, or no better than one met before.
+    auto compare = [&] { return same ? 3u : (n.flags & kFlagExactHand) ? 0u : hash_hand_compare(key, n.key); };
     if (plain && n.dn >= kInf) {
-      if ((cmp == 3 || cmp == 1) && static_cast<int>(n.depth & kDepthMask) < k.proof) {
+      if (static_cast<int>(n.depth & kDepthMask) >= k.proof) continue;
+      const uint32_t cmp = compare();
+      if (cmp == 3 || cmp == 1) {
         k.proof = n.depth & kDepthMask;
         k.move = n.move;
         k.hand = key_hand(n.key);
         k.proof_flags = leaf_flags(n, same);
         if (n.move == kTerminalMove) k.proof_flags |= kTerminal;
       }
-    } else if (n.pn >= kInf && (cmp == 3 || cmp == 2)) {
+    } else if (n.pn >= kInf) {
       const int bound = plain ? kForever : static_cast<int>(n.depth & kDepthMask);
-      if (bound > k.bound) {
+      if (bound <= k.bound) continue;
+      const uint32_t cmp = compare();
+      if (cmp == 3 || cmp == 2) {
         k.bound = bound;
         k.bound_flags = leaf_flags(n, same);
         k.bound_hand = key_hand(n.key);

@@ -130,7 +130,9 @@ KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& ke
       same = &n;
       continue;
     }
-    if (!comparable(n, key)) continue;
+    // Only a decided entry can answer a key of another hand: an open one is
+    // passed over before its hands are compared.
+    if (!comparable(n, key) || !(proven(n) || disproven(n))) continue;
     const uint32_t c = hash_hand_compare(key, n.key);
     if ((c == 1 && proven(n)) || (c == 2 && disproven(n))) return &n;
   }
