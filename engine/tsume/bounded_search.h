@@ -164,10 +164,16 @@ void store(Search& s, const TsumeContext& c, int level, const Leaf& v, KTsumeNod
 // ---- A visit (tsume_bounded.cpp) ---------------------------------------------------
 
 Leaf visit(Search& s, TsumeContext& c, int r, int level, int32_t pth, int32_t dth);
+// The first read of a listed child in a visit of its node (child_leaf).
+Leaf child_leaf_read(Search& s, const TsumeContext& c, int slot, int r, int level, bool child_or);
 // Listed child `slot` of the current node: a repetition of the path, or the
 // table's verdict, read once per visit of the node and then learnt from the
-// child's own visits.
-Leaf child_leaf(Search& s, const TsumeContext& c, int slot, int r, int level, bool child_or);
+// child's own visits. Inline: a node asks for its children's verdicts over and
+// over, and after the first read each is known.
+inline Leaf child_leaf(Search& s, const TsumeContext& c, int slot, int r, int level, bool child_or) {
+  const Leaf& l = s.e.leaves[c.move_base + slot];
+  return l.known ? l : child_leaf_read(s, c, slot, r, level, child_or);
+}
 void learn(Search& s, const TsumeContext& c, int slot, Leaf v);
 // Asks the processor for the chains the children's reads will walk.
 void prefetch_children(Search& s, const TsumeContext& c, int count);

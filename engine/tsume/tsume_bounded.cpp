@@ -41,12 +41,10 @@ Leaf fresh_numbers(const TsumeContext& c, const KMove& m) {
 
 }  // namespace
 
-// Listed child `slot` of the current node: a repetition of the path, or the
-// table's verdict, read once per visit of the node and then learnt from the
-// child's own visits.
-Leaf child_leaf(Search& s, const TsumeContext& c, int slot, int r, int level, bool child_or) {
+// A repetition of the path, or the table's verdict, kept as known for the
+// rest of the node's visit.
+Leaf child_leaf_read(Search& s, const TsumeContext& c, int slot, int r, int level, bool child_or) {
   Leaf& l = s.e.leaves[c.move_base + slot];
-  if (l.known) return l;
   const KeyEntry& ent = s.e.entries[c.move_base + slot];
   l = ent.on_path ? disproof_leaf(kForever, kLooped, key_hand(ent.key))
                   : read_node(s.t, ent.key, ent.path_key, r, level, child_or, fresh_numbers(c, s.e.moves[c.move_base + slot]));
