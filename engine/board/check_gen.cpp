@@ -258,11 +258,25 @@ class CheckGen {
   void LongRange() {
     static_assert(kKindRange[kBishop].first + kKindRange[kBishop].count <= 32);
     const int side = side_, king = king_;
+    // The rooks and bishops of the mover (on the board or in its hand, where
+    // they attack nothing): a group none of which is the mover's has only its
+    // lines' ends to find.
+    uint32_t owned = 0;
+    constexpr int kSliders[4] = {kKindRange[kRook].first, kKindRange[kRook].first + 1, kKindRange[kBishop].first,
+                                 kKindRange[kBishop].first + 1};
+    for (int n : kSliders) {
+      if (p_.piece[n].code & side_bit(side)) owned |= 1u << n;
+    }
     for (int i = 0; i < 8; ++i) {
       const int u = kDirectionSteps[i];
       const int first = i < 4 ? kKindRange[kRook].first : kKindRange[kBishop].first;
       const uint32_t mask = 3u << first;
       int to = king + u;
+      if ((owned & mask) == 0) {
+        while (Empty(to)) to += u;
+        line_end_[i] = to;
+        continue;
+      }
       for (; !blocked_for(p_, side, to); to += u) {
         ForEach(kiki_at(p_, to).direct[side][0] & mask, [&](int n) {
           const int from = p_.piece[n].sq;
