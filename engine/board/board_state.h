@@ -23,9 +23,6 @@
 // - The start template (position_setup.cpp): the piece numbers pos_clear and
 //   pos_place_template set up. pos_set_handicap edits it; it stays in force until
 //   the next pos_set_handicap (0 restores the even game).
-// - think_board.oute_stamp (check_gen.cpp): the check generator's scratch table of emitted
-//   moves. oute_gen sets entries and clears them again before it returns, so it
-//   is all zero between calls and oute_gen is not re-entrant.
 // - The random state (random.cpp): rand_seed sets it; rand_next steps it.
 // - The transposition table (hash_table.h): hash_alloc sizes and empties it,
 //   hash_clear empties it, hash_free releases it; the search probes and stores,

@@ -28,9 +28,6 @@ struct PlyTable {
   uint32_t search_ply_counter;         // the current layer: make raises it, unmake lowers it
 };
 
-// One byte per (from, to, promote) board move, by the squares' record indexes.
-constexpr int kCheckStampEntries = kKikiSquares * kKikiSquares * 2;
-
 struct ThinkBoard {
   // Make with its flag set and unmake write the current ply's layer;
   // pos_table_init clears it.
@@ -38,9 +35,6 @@ struct ThinkBoard {
   // Written by the search at the start of each think (the threat word before
   // the stage generators run); read by the generators, which take no context.
   GeneratorWords generator_words;
-  // The check generator's scratch table (check_gen.cpp): oute_gen sets entries
-  // and clears them again before it returns, so it is all zero between calls.
-  uint8_t oute_stamp[kCheckStampEntries];
 };
 extern ThinkBoard think_board;
 
