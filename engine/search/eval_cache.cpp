@@ -38,14 +38,19 @@ namespace {
 [[gnu::noinline]] void evaluate_and_keep(EvalCache::Entry& e, const board::KPosition& p, const board::KHashKey& key,
                                          board::KEvalRecord& r, int silver_square, const board::KMove& last,
                                          uint32_t tag) {
-  const Fields fields(r);
-  int16_t before[kFields];
-  for (int i = 0; i < kFields; ++i) before[i] = *fields.f[i];
+  // The entry takes the fields' values before the evaluation, negated, and
+  // their values after it added: nothing is held across the call but the
+  // entry and the record.
+  {
+    const Fields fields(r);
+    for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(-*fields.f[i]);
+  }
   const bool pass_matters = evaluate_fully(p, r, silver_square, last);
+  const Fields fields(r);
+  for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(e.extra[i] + *fields.f[i]);
   e.key = key;
   e.tag = pass_matters ? tag : tag | kEitherPass;
   e.settings = eval::eval_setup.eval_settings_count;
-  for (int i = 0; i < kFields; ++i) e.extra[i] = static_cast<int16_t>(*fields.f[i] - before[i]);
 }
 
 }  // namespace
