@@ -324,17 +324,19 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     }
   }
   // 8. Pattern class and pair key, the en-prise marker, the move, quick mates.
+  // Whether the move gives check is read from the attack counts once it is
+  // made (below). The two rules that need it before, passing over a quiet move
+  // of pattern class 1 and keying a non-checking answer's pair, apply to few
+  // moves, and only those ask the check test.
   const int child_class = patterns_ ? exchange_pattern_classify(cx_, p_) : 0;
-  const bool gives_check = board::is_oute(p_, m) != 0;
+  const bool pass_over_quiet = child_class == 1 && !proving_;
   uint32_t pair = 0;
-  if (!gives_check) {
-    if (child_class == 1 && !proving_) [[unlikely]] {
+  if ((pass_over_quiet || incoming_.flag == 1 || incoming_.flag == m.from) && board::is_oute(p_, m) == 0) {
+    if (pass_over_quiet) [[unlikely]] {
       PassOver(w);
       return Flow::kNext;
     }
-    if (incoming_.flag == 1 || incoming_.flag == m.from) pair = board::sashite_pair_key(p_, incoming_, m);
-  } else {
-    pair = quiet_dragon ? 1 : 0;
+    pair = board::sashite_pair_key(p_, incoming_, m);
   }
   const NodeDepth child_depth = node_depth(child_.ext, ply_ + 1);
   const bool beyond = child_depth.horizon > ply_;
@@ -353,6 +355,9 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     board::undo_move(p_, m, table);
     return Flow::kNext;
   }
+  // A legal move checks exactly when the opponent's king is attacked now.
+  const bool gives_check = board::king_attacked(p_, o);
+  if (gives_check) pair = quiet_dragon ? 1 : 0;
   scored_ = true;
   KMoveWord mate = 0;
   if (child_.tsume_mark == 0 && !gives_check && opponent_mates(cx_, node_, child_, side_, beyond, &mate)) [[unlikely]] {
