@@ -167,10 +167,11 @@ void hash_prefetch(const KHashKey& key) {
   if (table.capacity != 0) __builtin_prefetch(&table.heads[bucket_of(key)]);
 }
 
-void hash_prefetch_entry(const KHashKey& key) {
-  if (table.capacity == 0) return;
+uint32_t hash_prefetch_entry(const KHashKey& key) {
+  if (table.capacity == 0) return kNoEntry;
   const uint32_t i = table.heads[bucket_of(key)];
   if (i != kNoEntry) __builtin_prefetch(&table.pool[i]);
+  return i;
 }
 
 namespace {
@@ -251,6 +252,13 @@ int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exa
   const uint32_t first = table.heads[bucket_of(node.key)];
   if (first == kNoEntry) return kProbeMiss;
   return probe_chain(first, node, move, margin, depth, exact_value, alpha, beta, best);
+}
+
+int hash_probe_from(uint32_t head, KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value,
+                    int& alpha, int beta, int& best) {
+  ++table.stats.probes;
+  if (head == kNoEntry) return kProbeMiss;
+  return probe_chain(head, node, move, margin, depth, exact_value, alpha, beta, best);
 }
 
 void hash_store(const KHashKey& key, int depth, int bound, int value, uint32_t tsume_mark, int extension,

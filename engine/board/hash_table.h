@@ -102,8 +102,14 @@ int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exa
 // probe or store of the key; changes nothing.
 void hash_prefetch(const KHashKey& key);
 // Asks for the first entry of the key's bucket chain as well (reading the
-// head, which an earlier hash_prefetch of the key should have brought).
-void hash_prefetch_entry(const KHashKey& key);
+// head, which an earlier hash_prefetch of the key should have brought), and
+// returns that head for hash_probe_from.
+uint32_t hash_prefetch_entry(const KHashKey& key);
+// hash_probe of the key whose chain head hash_prefetch_entry returned, with
+// nothing stored in the table since: the same answer without finding the
+// bucket again.
+int hash_probe_from(uint32_t head, KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value,
+                    int& alpha, int beta, int& best);
 
 // Stores a result for the key, updating its entry by the replacement rules; a
 // new key takes the next free entry, or, with the pool full, the shallowest of

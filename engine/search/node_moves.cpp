@@ -236,7 +236,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   child_.ext = node_.ext + ln->depth_adj;
   ++node_.counters[0];
   child_.key = ln == keyed_ ? key_ : child_key(node_.key, m);
-  board::hash_prefetch_entry(child_.key);
+  const uint32_t table_head = board::hash_prefetch_entry(child_.key);
   eval_cache_prefetch(cx_.eval_cache, child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
@@ -274,8 +274,10 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   // 6. The transposition table.
   ClearChildTable();
   int exact = 0;
-  const int probe = board::hash_probe(child_, w, ln->depth_adj, child_.ext + 12 * (think_words.depth.load() - ply_ - 1),
-                                      exact, alpha_, beta_, best_);
+  // Nothing was stored in the table since the prefetch above.
+  const int probe = board::hash_probe_from(table_head, child_, w, ln->depth_adj,
+                                           child_.ext + 12 * (think_words.depth.load() - ply_ - 1), exact, alpha_,
+                                           beta_, best_);
   switch (probe) {
     case board::kProbeAtBeta: [[unlikely]]
       SetLine(w, stage, false);

@@ -158,6 +158,42 @@ TEST_F(HashTableTest, ProbeUsesDominatedHands) {
   EXPECT_EQ(hash_stats().key_hits, 0u);
 }
 
+// The probe from a prefetched chain head answers as the probe that finds the
+// bucket itself: results, the node's fields, the window and the probe count,
+// for entries of the exact key, a dominated hand, another key in the bucket
+// and an empty bucket.
+TEST_F(HashTableTest, ProbeFromThePrefetchedHeadAnswersAsTheProbe) {
+  store(key(5), 24, kBoundExact, -40, 0, 0, 0x999, -2, 77);
+  store(key(6), 24, kBoundLower, 40);
+  store(key(7), 24, kBoundUpper, -40, 12, 0x500);
+  store(key(10, 1), 24, kBoundLower, 100);
+  const KHashKey keys[] = {key(5), key(6), key(7), key(10, 2), key(5 + kOneKbEntries), key(20)};
+  for (const KHashKey& k : keys) {
+    for (int alpha : {-100, -40, 10, 50}) {
+      exact_ = 0;
+      const int expected = Probe(k, 24, alpha, 100, -12, 0x500);
+      const KHashProbe node = node_;
+      const int alpha_after = alpha_, best_after = best_, exact_after = exact_;
+      const uint32_t probes = hash_stats().probes;
+      node_ = KHashProbe{};
+      node_.key = k;
+      alpha_ = alpha;
+      best_ = -32766;
+      exact_ = 0;
+      const uint32_t head = hash_prefetch_entry(k);
+      ASSERT_EQ(hash_probe_from(head, node_, 0x500, -12, 24, exact_, alpha_, 100, best_), expected);
+      EXPECT_EQ(hash_stats().probes, probes + 1);
+      EXPECT_EQ(node_.hash_move, node.hash_move);
+      EXPECT_EQ(node_.hash_stage, node.hash_stage);
+      EXPECT_EQ(node_.table_ext, node.table_ext);
+      EXPECT_EQ(node_.tsume_mark, node.tsume_mark);
+      EXPECT_EQ(alpha_, alpha_after);
+      EXPECT_EQ(best_, best_after);
+      EXPECT_EQ(exact_, exact_after);
+    }
+  }
+}
+
 TEST_F(HashTableTest, FullPoolRecyclesTheShallowestVisitedEntry) {
   // One entry in each bucket but 20, bucket 1 holding 29 before 1; depth 100 +
   // bucket, except 7 for buckets 3 and 4, 1000 and more for 10..14, 5 for key 1.
