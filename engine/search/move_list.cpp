@@ -110,6 +110,14 @@ void put_node(KMoveNode* nodes, int i, KMove* move, int16_t score, int stage) {
   if (i > 0) nodes[i - 1].next = &n;
 }
 
+// Whether the set holds the move. A word's bucket is taken from its low byte,
+// which is the move's origin square (252 for a drop, 253 for a pass), so most
+// moves are answered by their bucket before their word is packed.
+bool in_searched_set(const KSearchedSet& set, const KMove& m) {
+  if (set.bucket[tried_moves_bucket(m.from)] != set.stamp) return false;
+  return tried_moves_contains(set, kmove_pack_pass(m));
+}
+
 template <typename Keep>
 int link_kept(KMoveNode* nodes, int n, KMove* moves, int16_t score, int stage, Keep keep) {
   int count = 0;
@@ -153,7 +161,7 @@ int sashi_list_link(KMoveNode* nodes, int n, KMove* moves, int stage) {
 
 int sashi_list_unsearched(KMoveNode* nodes, int n, KMove* moves, int stage, const KSearchedSet& set) {
   return link_kept(nodes, n, moves, 0, stage,
-                   [&set](const KMove& m) { return !tried_moves_contains(set, kmove_pack_pass(m)); });
+                   [&set](const KMove& m) { return !in_searched_set(set, m); });
 }
 
 bool pointless_sequence(const KPosition& p, int ply, const KMove& c, const KMove* stack) {
@@ -186,7 +194,7 @@ int sashi_list_filtered(const KPosition& p, int ply, KMoveNode* nodes, int n, KM
                         const KSearchedSet& set, const KMove* stack) {
   const bool rules = sequence_rules_may_fire(ply, stack);
   return link_kept(nodes, n, moves, 0, stage, [&](const KMove& m) {
-    return !(rules && pointless_sequence(p, ply, m, stack)) && !tried_moves_contains(set, kmove_pack_pass(m));
+    return !(rules && pointless_sequence(p, ply, m, stack)) && !in_searched_set(set, m);
   });
 }
 

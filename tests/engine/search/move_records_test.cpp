@@ -203,6 +203,43 @@ TEST(MoveLists, FilteredListAgreesWithTheRulesMoveByMove) {
   EXPECT_GT(rejected, 2 * 10000);
 }
 
+// The lists of moves not yet searched leave out exactly the set's moves: a
+// board move, a drop and the pass in the set go; a move from the same origin,
+// a move from another origin of the same bucket and a drop of another piece on
+// the same square stay. A new stamp empties the set.
+TEST(MoveLists, ListsLeaveOutExactlyTheSearchedMoves) {
+  const int a = square_of(5, 5), b = square_of(6, 4);
+  ASSERT_EQ(tried_moves_bucket(static_cast<board::KMoveWord>(a)), tried_moves_bucket(static_cast<board::KMoveWord>(b)));
+  KMove moves[] = {
+      board_move(a, a - 16, kS | board::kGold),
+      board_move(a, a - 1, kS | board::kGold),
+      board_move(b, b - 16, kS | board::kSilver),
+      drop(square_of(3, 4), kS | board::kPawn),
+      drop(square_of(3, 4), kS | board::kGold),
+      board::pass_move(),
+      board_move(square_of(7, 7), square_of(7, 6), kS | board::kPawn),
+  };
+  constexpr int kMoves = static_cast<int>(std::size(moves));
+  board::KMoveWord words[4];
+  KSearchedSet set;
+  set.stamp = 9;
+  set.list = words;
+  for (int i : {0, 3, 5}) tried_moves_add(set, kmove_pack_pass(moves[i]));
+  const board::KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
+  KMove stack[5];
+  for (KMove& m : stack) m = board::pass_move();
+  KMoveNode nodes[kMoves];
+  const int kept[] = {1, 2, 4, 6};
+  for (bool filtered : {false, true}) {
+    const int count = filtered ? sashi_list_filtered(p, 3, nodes, kMoves, moves, 2, set, &stack[4])
+                               : sashi_list_unsearched(nodes, kMoves, moves, 2, set);
+    ASSERT_EQ(count, static_cast<int>(std::size(kept)));
+    for (int k = 0; k < count; ++k) EXPECT_EQ(nodes[k].move, &moves[kept[k]]) << filtered << " " << k;
+  }
+  set.stamp = 10;
+  EXPECT_EQ(sashi_list_unsearched(nodes, kMoves, moves, 2, set), kMoves);
+}
+
 // A node asks the exchange patterns once: where the last moves rule them out,
 // the pattern of every candidate is 0. Stacks and candidates are built from
 // moves that make each pattern match.
