@@ -278,37 +278,39 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   const int probe = board::hash_probe_from(table_head, child_, w, ln->depth_adj,
                                            child_.ext + 12 * (think_words.depth.load() - ply_ - 1), exact, alpha_,
                                            beta_, best_);
-  switch (probe) {
-    case board::kProbeAtBeta: [[unlikely]]
-      SetLine(w, stage, false);
-      ret_ = alpha_;
-      return Flow::kReturn;
-    case board::kProbeAtAlpha: [[unlikely]]
-      // Worth at most alpha: an upper bound, not a loss.
-      scored_ = true;
-      if (best_ < alpha_) best_ = alpha_;
-      return Flow::kNext;
-    case board::kProbeExact: [[unlikely]]
-    case board::kProbeRaisedAlpha:
-      scored_ = true;
-      if (probe == board::kProbeRaisedAlpha) {
+  // Most probes miss: one test passes them by.
+  if (probe != board::kProbeMiss) [[unlikely]] {
+    switch (probe) {
+      case board::kProbeAtBeta: [[unlikely]]
         SetLine(w, stage, false);
-        if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
-          node_.pv.moves[ply_ + 1] = child_.hash_move;
-          node_.pv.flags[ply_ + 1] = 0;
-          node_.pv.length = ply_ + 1;
-        }
-      }
-      if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
-        ret_ = best_;
+        ret_ = alpha_;
         return Flow::kReturn;
-      }
-      if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
-      if (exact > kRealResultFloor) real_result_ = true;
-      if (stage == 2 && m.to == incoming_.to) credit_ += kRecaptureCredit;
-      return Flow::kNext;
-    case board::kProbeTooShallow: child_.ext = node_.ext; break;
-    default: break;
+      case board::kProbeAtAlpha: [[unlikely]]
+        // Worth at most alpha: an upper bound, not a loss.
+        scored_ = true;
+        if (best_ < alpha_) best_ = alpha_;
+        return Flow::kNext;
+      case board::kProbeExact: [[unlikely]]
+      case board::kProbeRaisedAlpha:
+        scored_ = true;
+        if (probe == board::kProbeRaisedAlpha) {
+          SetLine(w, stage, false);
+          if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
+            node_.pv.moves[ply_ + 1] = child_.hash_move;
+            node_.pv.flags[ply_ + 1] = 0;
+            node_.pv.length = ply_ + 1;
+          }
+        }
+        if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
+          ret_ = best_;
+          return Flow::kReturn;
+        }
+        if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
+        if (exact > kRealResultFloor) real_result_ = true;
+        if (stage == 2 && m.to == incoming_.to) credit_ += kRecaptureCredit;
+        return Flow::kNext;
+      case board::kProbeTooShallow: child_.ext = node_.ext; break;
+    }
   }
   // 7. Extensions.
   if (child_.table_ext > 0) [[unlikely]] {

@@ -88,10 +88,6 @@ void NodeSearch::Trace(int code) const {
   if (hook != nullptr) hook(code);
 }
 
-void NodeSearch::AddSearched(board::KMoveWord w) {
-  if (set_.count < kSearchedRoom) tried_moves_add(set_, w);
-}
-
 int NodeSearch::StaticScore() {
   const int silver = mode_ == 0 && ply_ > 4 ? silver_advance_square(cx_, ply_) : 0;
   evaluate_node(cx_.eval_cache, node_, silver, incoming_);
