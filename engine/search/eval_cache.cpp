@@ -34,10 +34,13 @@ void eval_cache_clear(EvalCache& cache) {
 namespace {
 
 // A miss: the full evaluation, whose added terms the entry then keeps. Out of
-// line and reached by a tail call, so that a hit saves no registers.
+// line and reached by a tail call, so that a hit saves no registers; the
+// silver rule's square is read back from the tag, which keeps the arguments
+// to the six that registers pass (a seventh on the stack rules the tail call
+// out).
 [[gnu::noinline]] void evaluate_and_keep(EvalCache::Entry& e, const board::KPosition& p, const board::KHashKey& key,
-                                         board::KEvalRecord& r, int silver_square, const board::KMove& last,
-                                         uint32_t tag) {
+                                         board::KEvalRecord& r, const board::KMove& last, uint32_t tag) {
+  const int silver_square = static_cast<int>((tag & ~kFilled) >> 1);
   // The entry takes the fields' values before the evaluation, negated, and
   // their values after it added: nothing is held across the call but the
   // entry and the record.
@@ -73,7 +76,7 @@ void evaluate_cached(EvalCache& cache, const board::KPosition& p, const board::K
     r.flags |= eval::kFullyEvaluated;
     return;
   }
-  return evaluate_and_keep(e, p, key, r, silver_square, last, tag);
+  return evaluate_and_keep(e, p, key, r, last, tag);
 }
 
 }  // namespace search
