@@ -204,7 +204,8 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
   }
 }
 
-NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int column) {
+NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int column,
+                                        const board::KHashKey* key) {
   KMove& m = *ln->move;
   if (is_pass(m)) [[unlikely]] return Flow::kNext;
   const KMoveWord w = kmove_pack(m);
@@ -235,7 +236,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   entry.flag_word = static_cast<uint32_t>(stage) << 3 | (in_check_ ? 1u : 0u) | (quiet_dragon ? 2u : 0u);
   child_.ext = node_.ext + ln->depth_adj;
   ++node_.counters[0];
-  child_.key = ln == keyed_ ? key_ : child_key(node_.key, m);
+  child_.key = key != nullptr ? *key : child_key(node_.key, m);
   const uint32_t table_head = board::hash_prefetch_entry(child_.key);
   eval_cache_prefetch(cx_.eval_cache, child_.key);
   // 4. Repetitions along the line.

@@ -77,7 +77,8 @@ class NodeSearch {
   void AddSearched(board::KMoveWord w);
 
   // node_moves.cpp
-  Flow SearchMove(KMoveNode* ln, int count, int stage, int column);
+  // `key`: the key after the move when the caller made it, else null.
+  Flow SearchMove(KMoveNode* ln, int count, int stage, int column, const board::KHashKey* key);
   Flow PassStage();
   Flow DoublePass();
   Flow TakeScore(int s, board::KMoveWord w, int stage, bool from_child);
@@ -121,13 +122,6 @@ class NodeSearch {
   bool proving_ = false;  // ... and is searching them now: no rule passes over one
   int ret_ = 0;
   int pool_base_ = 0;
-  // The keys after the moves of list nodes keyed_ (the move searched) and
-  // keyed_next_ (the one after it), made ahead by the list loop.
-  const KMoveNode* keyed_ = nullptr;
-  const KMoveNode* keyed_next_ = nullptr;
-  board::KHashKey key_{};
-  board::KHashKey key_next_{};
-
   KSearchedSet set_;
   board::KMoveWord set_list_[kSearchedRoom];
   // Moves entered as searched that a pruning rule passed over without a

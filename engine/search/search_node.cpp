@@ -317,24 +317,28 @@ NodeSearch::Flow NodeSearch::ProveLoss() {
   const int count = in_check_ ? n : kept;
   Flow f = Flow::kNext;
   for (KMoveNode* ln = head; ln != nullptr && f != Flow::kReturn && best_ <= -kScoreMate; ln = ln->next) {
-    f = SearchMove(ln, count, stage, kStageColumns - 1);
+    f = SearchMove(ln, count, stage, kStageColumns - 1, nullptr);
   }
   proving_ = false;
   return f == Flow::kReturn ? f : Flow::kNext;
 }
 
 NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
-  for (KMoveNode* ln = head; ln != nullptr; ln = ln->next) {
-    // This move's key made ahead; the next move's key, and its table bucket
-    // on its way while this move is searched.
-    keyed_ = keyed_next_;
-    key_ = key_next_;
-    keyed_next_ = ln->next;
-    if (keyed_next_ != nullptr) {
-      key_next_ = child_key(node_.key, *keyed_next_->move);
-      board::hash_prefetch(key_next_);
+  // Each move's key is made one move ahead, so that its table bucket is on
+  // its way while the move before it is searched. The two keys take turns in
+  // two slots: none is copied.
+  if (head == nullptr) return Flow::kNext;
+  board::KHashKey keys[2];
+  int slot = 0;
+  keys[slot] = child_key(node_.key, *head->move);
+  for (KMoveNode* ln = head; ln != nullptr; ln = ln->next, slot ^= 1) {
+    if (ln->next != nullptr) {
+      board::KHashKey& next = keys[slot ^ 1];
+      next = node_.key;
+      board::hash_key_sashite(next, 0, *ln->next->move);
+      board::hash_prefetch(next);
     }
-    const Flow f = SearchMove(ln, count, stage, column);
+    const Flow f = SearchMove(ln, count, stage, column, &keys[slot]);
     if (f == Flow::kReturn) return f;
     if (f == Flow::kEndStage) break;
   }
