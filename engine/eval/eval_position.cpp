@@ -19,7 +19,6 @@ void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v);
 // term reads the silver flags, so the visit follows the silver group; a second
 // pass over the golds cost more than either term's own tests.
 [[gnu::always_inline]] inline void gold_terms_once(PositionTerms& t) {
-  using gold_pawn_detail::exposed_gold_value;
   using silver_knight_gold_detail::gold_value;
   const board::KPosition& p = t.p;
   // Each side's king file, 0 when its king is not on the board.
@@ -32,10 +31,10 @@ void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v);
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
     if (board::code_side(gold.code) == 0) {
-      if (t.king[0] != 0) t.defence[0] -= exposed_gold_value<0>(p, gold.sq, t.king[0]);
+      add_exposed_gold<0>(t, gold.sq);
       gold_value<0>(t, gold.sq, kf[0]);
     } else {
-      if (t.king[1] != 0) t.defence[1] -= exposed_gold_value<1>(p, gold.sq, t.king[1]);
+      add_exposed_gold<1>(t, gold.sq);
       gold_value<1>(t, gold.sq, kf[1]);
     }
   }

@@ -143,9 +143,14 @@ int32_t exposed_gold_value(const KPosition& p, int g, int king) {
 }  // namespace
 }  // namespace gold_pawn_detail
 
+// The exposed-gold term of side S's gold on `sq` (none without the king).
+template <int S>
+[[gnu::always_inline]] inline void add_exposed_gold(PositionTerms& t, int sq) {
+  if (t.king[S] != 0) t.defence[S] -= gold_pawn_detail::exposed_gold_value<S>(t.p, sq, t.king[S]);
+}
+
 [[gnu::always_inline]] inline void exposed_gold_body(PositionTerms& t) {
-  using namespace gold_pawn_detail;
-  const KPosition& p = t.p;
+  const board::KPosition& p = t.p;
   const int first = board::kKindRange[board::kGold].first;
   // Unrolled: many golds end at the first tests (in a hand, out of the camp,
   // defended twice).
@@ -154,9 +159,9 @@ int32_t exposed_gold_value(const KPosition& p, int g, int king) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
     if (board::code_side(gold.code) == 0) {
-      if (t.king[0] != 0) t.defence[0] -= exposed_gold_value<0>(p, gold.sq, t.king[0]);
+      add_exposed_gold<0>(t, gold.sq);
     } else {
-      if (t.king[1] != 0) t.defence[1] -= exposed_gold_value<1>(p, gold.sq, t.king[1]);
+      add_exposed_gold<1>(t, gold.sq);
     }
   }
 }
