@@ -20,24 +20,13 @@ void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v);
 // pass over the golds cost more than either term's own tests.
 [[gnu::always_inline]] inline void gold_terms_once(PositionTerms& t) {
   using silver_knight_gold_detail::gold_value;
-  const board::KPosition& p = t.p;
   // Each side's king file, 0 when its king is not on the board.
   const int kf[2] = {t.king[0] != 0 ? board::square_file(t.king[0]) : 0,
                      t.king[1] != 0 ? board::square_file(t.king[1]) : 0};
-  const int first = board::kKindRange[board::kGold].first;
-  // Unrolled: many golds end at the first test (in a hand).
-#pragma GCC unroll 4
-  for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
-    const board::KPieceEntry& gold = p.piece[n];
-    if (!on_board(gold)) continue;
-    if (board::code_side(gold.code) == 0) {
-      add_exposed_gold<0>(t, gold.sq);
-      gold_value<0>(t, gold.sq, kf[0]);
-    } else {
-      add_exposed_gold<1>(t, gold.sq);
-      gold_value<1>(t, gold.sq, kf[1]);
-    }
-  }
+  for_each_gold_on_board(t.p, [&](auto side, int sq) {
+    add_exposed_gold<side()>(t, sq);
+    gold_value<side()>(t, sq, kf[side()]);
+  });
   silver_knight_gold_detail::add_over_advance(t);
 }
 

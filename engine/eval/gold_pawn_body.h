@@ -1,6 +1,7 @@
 // The bodies of the exposed-gold and pawn-threat groups (gold_pawn_terms.h says
 // what each adds). They are written once here and inlined both into their entry
-// points and into the full evaluation (eval_position), which then runs them
+// points and into the full evaluation (eval_position; its gold pass takes the
+// exposed-gold term gold by gold), which then runs them
 // without a call and without saving and restoring registers once per group.
 #pragma once
 
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <type_traits>
 
 #include "engine/eval/eval_access.h"
 #include "engine/eval/static_eval_tables.h"
@@ -149,21 +151,26 @@ template <int S>
   if (t.king[S] != 0) t.defence[S] -= gold_pawn_detail::exposed_gold_value<S>(t.p, sq, t.king[S]);
 }
 
-[[gnu::always_inline]] inline void exposed_gold_body(PositionTerms& t) {
-  const board::KPosition& p = t.p;
+// Calls visit(side, sq) for each gold on the board, the side as a
+// std::integral_constant so that the visit can pick its side's template.
+// Unrolled: many golds end at the first test (in a hand).
+template <class Visit>
+[[gnu::always_inline]] inline void for_each_gold_on_board(const board::KPosition& p, Visit&& visit) {
   const int first = board::kKindRange[board::kGold].first;
-  // Unrolled: many golds end at the first tests (in a hand, out of the camp,
-  // defended twice).
 #pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
     if (board::code_side(gold.code) == 0) {
-      add_exposed_gold<0>(t, gold.sq);
+      visit(std::integral_constant<int, 0>{}, gold.sq);
     } else {
-      add_exposed_gold<1>(t, gold.sq);
+      visit(std::integral_constant<int, 1>{}, gold.sq);
     }
   }
+}
+
+[[gnu::always_inline]] inline void exposed_gold_body(PositionTerms& t) {
+  for_each_gold_on_board(t.p, [&](auto side, int sq) { add_exposed_gold<side()>(t, sq); });
 }
 
 [[gnu::always_inline]] inline void pawn_threat_body(PositionTerms& t) {

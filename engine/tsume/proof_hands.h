@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "engine/board/hash_key.h"
@@ -11,8 +12,13 @@
 
 namespace tsume {
 
-// The most pieces of each kind 1..7 a hand can hold (index 0 unused).
-inline constexpr int kHandKindMax[8] = {0, 2, 2, 4, 4, 4, 4, 18};
+// The most pieces of each kind 1..7 a hand can hold, all the game's pieces of
+// the kind (index 0 unused).
+inline constexpr auto kHandKindMax = [] {
+  std::array<int, 8> t{};
+  for (int k = board::kRook; k <= board::kPawn; ++k) t[k] = board::kKindRange[k].count;
+  return t;
+}();
 
 // The packed hand that holds every piece of every kind.
 inline constexpr uint32_t kFullHand = [] {
