@@ -435,18 +435,6 @@ inline constexpr auto kSlideBits = [] {
 // True when a piece with the move's code neither slides before nor after it.
 bool steps_only(const KMove& m) { return (kSlideBits[m.code] & (m.promote ? 3 : 1)) == 0; }
 
-// Takes the captured piece's attacks off. Most captured pieces only step: their
-// walk is inlined here and the whole piece's (with slides) is called.
-template <class Track>
-void remove_captured(KikiWriter<Track>& w, const KMove& m) {
-  const detail::PieceSteps& e = detail::kPieceSteps[m.captured_code];
-  if (e.slide_count == 0) {
-    w.remove_steps(code_side(m.captured_code), m.to, e, m.captured, NoHook{});
-  } else {
-    w.remove_piece(m.captured, m.to, m.captured_code, NoHook{});
-  }
-}
-
 // What step_attacks does with the per-ply change counters of the squares.
 enum class Counters { kNone, kCount, kClear };
 
@@ -519,7 +507,7 @@ void do_step_move(KPosition& p, const KMove& move, Track track, UndoLog& log) {
   log.steps = &c;
 
   KikiWriter<Track> w{p, track};
-  if (cap != kEmptyNumber) remove_captured(w, m);
+  if (cap != kEmptyNumber) w.remove_piece(cap, m.to, m.captured_code, NoHook{});
   rays.remove(w);
   board_move_tables(p, m, true);
   rays.add(w);
@@ -660,7 +648,7 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
   } else {
     w.remove_piece(n, from, m.code, NoHook{});
   }
-  if (cap != kEmptyNumber) remove_captured(w, m);
+  if (cap != kEmptyNumber) w.remove_piece(cap, m.to, m.captured_code, NoHook{});
   rays.remove(w);
 
   board_move_tables(p, m, true);

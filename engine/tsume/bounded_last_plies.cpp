@@ -168,7 +168,7 @@ Leaf and_mated(Search& s, TsumeContext& c) {
     return open_leaf(1, 1);
   }
   if (mated > 0) return proof_leaf(0, kNoNodeMove, key_hand(c.key), 0);
-  return disproof_leaf(1, 0, free ? every_hand() : key_hand(c.key));
+  return disproof_leaf(1, 0, free ? kFullHand : key_hand(c.key));
 }
 
 // ---- The last plies --------------------------------------------------------------

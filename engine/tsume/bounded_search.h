@@ -115,10 +115,6 @@ inline Leaf disproof_leaf(int bound, uint8_t flags, uint32_t hand) {
   return v;
 }
 
-// The hand of a disproof that holds whatever the attacker holds (a constant:
-// the mate-in-one trial asks it for most checks it refutes).
-inline uint32_t every_hand() { return kFullHand; }
-
 // The distance group of a defender's drop: its king-move distance from the
 // king, capped at kMaxDistance; every drop is in group 1 when the king is not
 // on the board.

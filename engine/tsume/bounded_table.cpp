@@ -109,7 +109,7 @@ void store_looped(Search& s, const TsumeContext& c, const KHashKey& key, const L
 
 Leaf read_node(const KTsumeTable& t, const KHashKey& real, uint32_t path_key, int r, int level, bool or_node,
                Leaf fresh) {
-  if (r < (or_node ? 1 : 0)) return disproof_leaf(r, 0, every_hand());
+  if (r < (or_node ? 1 : 0)) return disproof_leaf(r, 0, kFullHand);
   Known k;
   scan(t, level_key(real, level), path_key, r, k);
   if (level < kWholeNode) {

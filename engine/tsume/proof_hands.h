@@ -20,7 +20,8 @@ inline constexpr auto kHandKindMax = [] {
   return t;
 }();
 
-// The packed hand that holds every piece of every kind.
+// The packed hand that holds every piece of every kind: the hand of a
+// disproof that holds whatever the attacker holds.
 inline constexpr uint32_t kFullHand = [] {
   uint32_t packed = 0;
   for (int k = board::kRook; k <= board::kPawn; ++k) packed += static_cast<uint32_t>(kHandKindMax[k]) << board::kHandFieldShift[k];
