@@ -74,13 +74,17 @@ bool has_pair(int cls) {
 }
 
 // The king-relative class of each piece code as the side S whose king moved
-// reads it: an own piece's class around S's king (0..5), an enemy piece's
-// class around S's king as the enemy's attack (6..12), -1 none. One read
-// tells both the group and the class.
+// reads it, as the offset of its row within one king square's rows (class x
+// 81): an own piece's class around S's king (0..5), an enemy piece's class
+// around S's king as the enemy's attack (6..12), -1 none. One read tells the
+// group and the row, without a multiply in the loop over the pieces.
 template <int S>
-constexpr std::array<int8_t, 256> kBodyClass = [] {
-  std::array<int8_t, 256> t{};
-  for (int c = 0; c < 256; ++c) t[c] = (c & board::side_bit(S)) ? kOwnClass[c & kClassMask] : kEnemyClass[c & kClassMask];
+constexpr std::array<int16_t, 256> kBodyRow = [] {
+  std::array<int16_t, 256> t{};
+  for (int c = 0; c < 256; ++c) {
+    const int cls = (c & board::side_bit(S)) ? kOwnClass[c & kClassMask] : kEnemyClass[c & kClassMask];
+    t[c] = static_cast<int16_t>(cls < 0 ? -1 : cls * board::kKingSquares);
+  }
   return t;
 }();
 
@@ -227,22 +231,23 @@ class Update {
   // Out of line: a king move is one move in ten, and its loop's registers
   // would otherwise be saved and restored on every move.
   [[gnu::noinline]] void Body(int old_king) {
+    constexpr int kSecondGroupRow = kSecondGroup * board::kKingSquares;
     const int king = p_.piece[s].sq;
-    const KingRows& own_now = w_.king_rel[kKingRelIndex[s][king]];
-    const KingRows& own_before = w_.king_rel[kKingRelIndex[s][old_king]];
-    const KingRows& enemy_now = w_.king_rel[kKingRelIndex[o][king]];
-    const KingRows& enemy_before = w_.king_rel[kKingRelIndex[o][old_king]];
+    const int16_t* own_now = &w_.king_rel[kKingRelIndex[s][king]][0][0];
+    const int16_t* own_before = &w_.king_rel[kKingRelIndex[s][old_king]][0][0];
+    const int16_t* enemy_now = &w_.king_rel[kKingRelIndex[o][king]][0][0];
+    const int16_t* enemy_before = &w_.king_rel[kKingRelIndex[o][old_king]][0][0];
     int defence = 0, attack = 0;  // s's defence, o's attack
     for (int n = board::kKindRange[board::kBishop].first; n < board::kPieceCount; ++n) {
       const board::KPieceEntry& e = p_.piece[n];
-      const int c = kBodyClass<S>[e.code];
-      if (c < 0 || !on_board(e.sq)) continue;
-      if (c < kSecondGroup) {
-        const int q = kKingRelIndex[s][e.sq];
-        defence += own_now[c][q] - own_before[c][q];
+      const int row = kBodyRow<S>[e.code];
+      if (row < 0 || !on_board(e.sq)) continue;
+      if (row < kSecondGroupRow) {
+        const int q = row + kKingRelIndex[s][e.sq];
+        defence += own_now[q] - own_before[q];
       } else {
-        const int q = kKingRelIndex[o][e.sq];
-        attack += enemy_now[c][q] - enemy_before[c][q];
+        const int q = row + kKingRelIndex[o][e.sq];
+        attack += enemy_now[q] - enemy_before[q];
       }
     }
     // Half the king's square value: in s's defence, out of o's attack.
