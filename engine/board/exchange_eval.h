@@ -140,6 +140,14 @@ struct SideStrategyValues {
     if (cells != nullptr && cell != kNoSenkeiCell) v += cells[cell + sq];
     return v;
   }
+  // (*this)(cls, to) - (*this)(cls, from): a piece that keeps its class keeps
+  // its flat value, so only the cells differ.
+  int step(int cls, int from, int to) const {
+    assert(cls >= 0 && cls < 32 && is_playing_square(from) && is_playing_square(to));
+    const int cell = kSenkeiCellOfClass[cls];
+    if (cells == nullptr || cell == kNoSenkeiCell) return 0;
+    return cells[cell + to] - cells[cell + from];
+  }
 };
 
 }  // namespace board

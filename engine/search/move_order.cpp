@@ -212,7 +212,11 @@ int board_move_score(const KPosition& p, const BoardMoveFrame& w, LastExchange& 
       v = kMajorInCamp;
     } else {
       const int after = m.promote ? k | board::kPromotedBit : k;
-      v = placed_value(p, w.own_values, s, after, q, mode) - placed_value(p, w.own_values, s, k, a, mode);
+      if (mode == 0 && after == k) {
+        v = w.own_values.step(k, a, q);
+      } else {
+        v = placed_value(p, w.own_values, s, after, q, mode) - placed_value(p, w.own_values, s, k, a, mode);
+      }
     }
     if (c != 0) {
       const int ck = board::code_kind(c);
