@@ -71,6 +71,10 @@ struct KingRelativeModel {
       default: return king_relative_value(p, side, cls, sq);
     }
   }
+  void move_values(int side, int cls, int after, int from, int to, int& at_from, int& at_to) const {
+    at_from = (*this)(side, cls, from);
+    at_to = (*this)(side, after, to);
+  }
 };
 
 // One side's capturers in the order they are taken: the direct attackers from
@@ -184,8 +188,10 @@ int exchange(const KPosition& p, int s, int code, int q, int first, int* out_fir
     const int f = p.piece[piece].sq;
     const int cls = code_class(p.piece[piece].code);
     const int after = can_promote(cls) && (in_camp(side, f) || in_camp(side, q)) ? cls | kPromotedBit : cls;
-    carry += sign * (gain - value(side, cls, f));
-    balance[count++] = carry + sign * value(side, after, q);
+    int at_from = 0, at_to = 0;
+    value.move_values(side, cls, after, f, q, at_from, at_to);
+    carry += sign * (gain - at_from);
+    balance[count++] = carry + sign * at_to;
     standing = after;
     side ^= 1;
     piece = next_capturer(p, attackers[side], side, q, moved);

@@ -120,6 +120,27 @@ struct StrategyValues {
     if (cells != nullptr && cell != kNoSenkeiCell) v += cells[cell + sq];
     return v;
   }
+  // The values of a capturer of class `cls` on its square `from` and, as
+  // class `after`, on the capture square `to`: most captures do not promote,
+  // and the class's flat value and cell row are then looked up once.
+  void move_values(int side, int cls, int after, int from, int to, int& at_from, int& at_to) const {
+    if (after != cls) {
+      at_from = (*this)(side, cls, from);
+      at_to = (*this)(side, after, to);
+      return;
+    }
+    assert(stage != nullptr && "the stage block is set up before any exchange");
+    assert(cls >= 0 && cls < 32 && is_playing_square(from) && is_playing_square(to));
+    const int flat = cls < kPieceCodes ? stage->piece_value[cls] : 0;
+    const int cell = kSenkeiCellOfClass[cls];
+    const int32_t* cells = side_cells[side];
+    if (cells == nullptr || cell == kNoSenkeiCell) {
+      at_from = at_to = flat;
+      return;
+    }
+    at_from = flat + cells[cell + from];
+    at_to = flat + cells[cell + to];
+  }
 };
 
 // The strategy model's values of one side's pieces, for a reader that weighs
