@@ -160,6 +160,7 @@ class Update {
       Add(r_.hand_b[s], w_.count_curve_b[p_.hand_sum[s]]);
     } else {
       refresh_ |= 1 << s;  // a pawn file closes, a pawn leaves the hand
+      resum_ |= 1 << s;
       pawns_gained_ = -1;
     }
     Add(r_.mat[s].material, Cell<s>(k, m.to) - w_.count_value[k][n] + w_.piece_value[k]);
@@ -183,6 +184,7 @@ class Update {
       // The new promoted pawn is already on s's list; its pawn file opens.
       Add(r_.mat[s].material, -tokin_penalty_entry(static_cast<int>(p_.tokin[s].count) - 1));
       refresh_ |= 1 << s;
+      resum_ |= 1 << s;
     }
     if (has_pair(k)) {
       AddPair<s>(k, m.from, -1);
@@ -208,14 +210,20 @@ class Update {
     if (j != board::kPawn) {
       Add(r_.hand_b[s], -w_.count_curve_b[p_.hand_sum[s] - 1]);
     } else {
-      refresh_ |= 1 << s;  // one more pawn in hand weighs s's open files anew
+      // One more pawn in hand weighs s's open files anew; the files stay as
+      // they were (the capturer keeps its file unless it promotes, which
+      // BoardMove counts).
+      refresh_ |= 1 << s;
       pawns_gained_ = 1;
     }
 
     const int c = m.captured_code & kClassMask;
     Add(r_.mat[o].material, -(Cell<o>(c, m.to) + w_.piece_value[c]));
     if (c == board::kTokin) Add(r_.mat[o].material, tokin_penalty_entry(static_cast<int>(p_.tokin[o].count)));
-    if (c == board::kPawn) refresh_ |= 1 << o;  // its file opens
+    if (c == board::kPawn) {  // its file opens
+      refresh_ |= 1 << o;
+      resum_ |= 1 << o;
+    }
     if (has_pair(c)) AddPair<o>(c, m.to, -1);
     Add(r_.def[o].defence, -Rel<o>(Rows<o>(p_.piece[o].sq), kOwnClass[c], m.to));
     Add(r_.att[o].attack, -Rel<o>(Rows<o>(s_king), kEnemyClass[c], m.to));
@@ -254,7 +262,10 @@ class Update {
     const int half = king_half_bonus(w_, s, king) - king_half_bonus(w_, s, old_king);
     Add(r_.def[s].defence, defence + half);
     Add(r_.att[o].attack, attack - half);
-    if (board::square_file(king) != board::square_file(old_king)) refresh_ |= 1 << o;
+    if (board::square_file(king) != board::square_file(old_king)) {
+      refresh_ |= 1 << o;
+      resum_ |= 1 << o;
+    }
   }
 
   // The open-file sums and their weighted terms of the sides whose pawn files,
@@ -268,7 +279,7 @@ class Update {
       const int pawns = p_.hand[side][board::kPawn];
       int32_t& open = r_.att[side].open_file;
       Add(r_.att[side].attack, -open_file_term(w_, open, side == s ? pawns - pawns_gained_ : pawns));
-      open = open_file_sum(w_, p_, side);
+      if (resum_ & (1 << side)) open = open_file_sum(w_, p_, side);
       Add(r_.att[side].attack, open_file_term(w_, open, pawns));
     }
   }
@@ -279,6 +290,7 @@ class Update {
   const KEvalWeights& w_;
   const board::KSenkeiTable* cells_;
   int refresh_ = 0;       // bit s: side s's open-file term needs refreshing
+  int resum_ = 0;         // bit s: and its open-file sum, as its files or the enemy king's file changed
   int pawns_gained_ = 0;  // the change of the mover's pawns in hand
 };
 
