@@ -137,6 +137,7 @@ struct BoardMoveFrame {
   int rooks = 0;
   int rook_number[2] = {};
   int rook_file[2] = {};
+  uint32_t rook_files = 0;  // bit f: a rook of the side stands on file f
   // The strategy model's values of the mover's and the other side's pieces.
   board::SideStrategyValues own_values;
   board::SideStrategyValues enemy_values;
@@ -161,6 +162,7 @@ struct BoardMoveFrame {
       if (cls != board::kRook && cls != board::kDragon) continue;
       rook_number[rooks] = r;
       rook_file[rooks] = board::square_file(rsq);
+      rook_files |= 1u << rook_file[rooks];
       ++rooks;
     }
   }
@@ -247,15 +249,18 @@ int board_move_score(const KPosition& p, const BoardMoveFrame& w, LastExchange& 
     }
   }
 
-  // A rook on the mover's file whose ray reaches the mover's square: the file opens.
+  // A rook on the mover's file whose ray reaches the mover's square: the file
+  // opens. Most moves leave a file without a rook of the side.
   const int file = board::square_file(a);
-  for (int i = 0; i < w.rooks; ++i) {
-    const int r = w.rook_number[i];
-    if (w.rook_file[i] != file) continue;
-    const board::KKiki& ka = board::kiki_at(p, a);
-    if (board::kiki_has_direct(ka, s, r) && ((ka.line[s] >> r) & 1u)) {
-      bonus += kRookFileOpened;
-      break;
+  if ((w.rook_files >> file) & 1u) {
+    for (int i = 0; i < w.rooks; ++i) {
+      const int r = w.rook_number[i];
+      if (w.rook_file[i] != file) continue;
+      const board::KKiki& ka = board::kiki_at(p, a);
+      if (board::kiki_has_direct(ka, s, r) && ((ka.line[s] >> r) & 1u)) {
+        bonus += kRookFileOpened;
+        break;
+      }
     }
   }
   return v + bonus + w.t * first;
