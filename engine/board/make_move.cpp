@@ -441,8 +441,10 @@ enum class Counters { kNone, kCount, kClear };
 // Sets (kRaise) or clears piece n's (side s) one-step attacks from square q
 // in the `count` steps, each square's count following, and counts the change
 // in, or clears, the squares' change counters in `layer`.
-template <bool kRaise, Counters kCounters>
-void step_attacks(KPosition& p, int n, int s, int q, const int8_t* step, int count, KPlySquare* layer) {
+// `hook(t)` runs for each square changed.
+template <bool kRaise, Counters kCounters, class Hook = NoHook>
+void step_attacks(KPosition& p, int n, int s, int q, const int8_t* step, int count, KPlySquare* layer,
+                  Hook&& hook = {}) {
   const uint32_t bit = 1u << (n & 31);
   // The two fields of a record the loop changes, by their byte offsets: with
   // the side and the piece's word fixed before the loop, each step costs one
@@ -473,6 +475,7 @@ void step_attacks(KPosition& p, int n, int s, int q, const int8_t* step, int cou
     } else if constexpr (kCounters == Counters::kClear) {
       std::memset(layer[index].change, 0, sizeof layer->change);
     }
+    hook(static_cast<int>(t));
   }
 }
 
@@ -525,6 +528,30 @@ void undo_step_attacks(KPosition& p, const KMove& m, const detail::StepDiff& c, 
   } else {
     step_attacks<false, Counters::kClear>(p, n, s, m.to, c.gain, c.gain_count, counters);
     step_attacks<true, Counters::kClear>(p, n, s, m.from, c.lose, c.lose_count, counters);
+  }
+}
+
+// The capture of a piece that only steps, with the capture list built: the
+// mover's step attacks change as in do_step_move, and each square it stops
+// attacking goes on the list. A square the to-square's steps reach again (only
+// when the lists are the whole steps) leaves the list. The list's order is
+// that of the mover's lost squares, as the rest of the make adds none before
+// list_enemy_reach.
+template <Counters kCounters>
+void list_step_capture(KPosition& p, const KMove& m, const detail::StepDiff& c, int layer, SquareSet& listed,
+                       KPlySquare* counters) {
+  const int n = m.piece, s = code_side(m.code);
+  step_attacks<false, kCounters>(p, n, s, m.from, c.lose, c.lose_count, counters, [&](int t) {
+    ply_list_push(layer, t);
+    listed.set(t);
+  });
+  step_attacks<true, kCounters>(p, n, s, m.to, c.gain, c.gain_count, counters);
+  if (!c.whole) return;
+  for (int i = 0; i < c.gain_count; ++i) {
+    const int t = m.to + c.gain[i];
+    if (p.board[t] >= kFirstWall || !listed.has(t)) continue;
+    ply_list_unlink(layer, t);
+    listed.clear(t);
   }
 }
 
@@ -631,12 +658,15 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
   // goes on the list; squares it attacks again from the to-square leave it.
   SquareSet listed;
   if (diff != nullptr) {
-    for (int i = 0; i < diff->lose_count; ++i) {
-      const int t = from + diff->lose[i];
-      if (w.is_wall(t)) continue;
-      w.lower_direct(s, t, n);
-      ply_list_push(layer, t);
-      listed.set(t);
+    // First and outside the log, as do_step_move changes them (the track of a
+    // listing make always has a log).
+    if constexpr (requires { track.log; }) {
+      if constexpr (std::is_same_v<Track, LoggedLayerTrack>) {
+        list_step_capture<Counters::kCount>(p, m, *diff, layer, listed, track.layer);
+      } else {
+        list_step_capture<Counters::kNone>(p, m, *diff, layer, listed, nullptr);
+      }
+      track.log->steps = diff;
     }
   } else if (listing) {
     w.remove_piece(n, from, m.code, [&](int t) {
@@ -654,15 +684,7 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
   board_move_tables(p, m, true);
 
   if (diff != nullptr) {
-    for (int i = 0; i < diff->gain_count; ++i) {
-      const int t = to + diff->gain[i];
-      if (w.is_wall(t)) continue;
-      if (listed.has(t)) {
-        ply_list_unlink(layer, t);
-        listed.clear(t);
-      }
-      w.raise_direct(s, t, n);
-    }
+    // (Done before the capture.)
   } else if (listing) {
     w.add_piece(n, to, promoted_code(m), [&](int t) {
       if (!listed.has(t)) return;

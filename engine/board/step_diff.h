@@ -17,6 +17,9 @@ struct StepDiff {
   uint8_t gain_count;  // offsets from the to-square: attacked after only
   int8_t lose[8];
   int8_t gain[8];
+  // The lists are all of the steps off and on again, so a square may be on
+  // both; otherwise no square is.
+  bool whole;
 };
 
 // A one-step move's square differences: the eight king steps, then the
@@ -59,6 +62,7 @@ inline constexpr auto kStepDiffs = [] {
     };
     for (int slot = 0; slot < kStepSlots; ++slot) {
       StepDiff& r = t[i][slot];
+      r.whole = slot >= kWholeSlot;
       for (int k = 0; k < e.step_count; ++k) {
         const int o = e.step[k];
         if (slot < kWholeSlot) {
