@@ -420,20 +420,23 @@ void list_enemy_reach(const KPosition& p, const KMove& m, uint32_t sliders, Squa
   }
 }
 
-// By piece code: bit 0 set when the code slides, bit 1 when its promoted code
-// does.
-inline constexpr auto kSlideBits = [] {
-  std::array<uint8_t, detail::kPieceCodes> t{};
+// True when no piece code that only steps has a promoted code that slides
+// (promotion only ever takes slides away, from the lance): whether a mover
+// slides after its move is then known from its code before it.
+constexpr bool promotion_adds_no_slide() {
   for (int code = 0; code < detail::kPieceCodes; ++code) {
     const int promoted = code | kPromotedBit;
-    t[code] = static_cast<uint8_t>((detail::kPieceSteps[code].slide_count != 0 ? 1 : 0) |
-                                   (promoted < detail::kPieceCodes && detail::kPieceSteps[promoted].slide_count != 0 ? 2 : 0));
+    if (promoted < detail::kPieceCodes && detail::kPieceSteps[code].slide_count == 0 &&
+        detail::kPieceSteps[promoted].slide_count != 0) {
+      return false;
+    }
   }
-  return t;
-}();
+  return true;
+}
+static_assert(promotion_adds_no_slide());
 
 // True when a piece with the move's code neither slides before nor after it.
-bool steps_only(const KMove& m) { return (kSlideBits[m.code] & (m.promote ? 3 : 1)) == 0; }
+bool steps_only(const KMove& m) { return detail::kPieceSteps[m.code].slide_count == 0; }
 
 // What step_attacks does with the per-ply change counters of the squares.
 enum class Counters { kNone, kCount, kClear };
