@@ -700,7 +700,7 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
   board_move_tables(p, m, true);
 
   if (diff != nullptr) {
-    // (Done before the capture.)
+    // (The mover's steps changed before the capture: list_step_capture.)
   } else if (listing) {
     w.add_piece(n, to, promoted_code(m), [&](int t) {
       if (!listed.has(t)) return;

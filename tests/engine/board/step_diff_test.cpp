@@ -1,7 +1,8 @@
 // The step-change table that make and unmake use for a piece that only steps:
 // for every such code and each of its own steps, the squares it loses and gains
 // are exactly the difference of its attack sets before and after; a promotion,
-// or a move by a difference the table has no slot for, changes every step.
+// or a move by a difference the table has no slot for, changes every step (and
+// only then may a square be both lost and gained).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -39,6 +40,10 @@ TEST(StepDiff, LosesAndGainsExactlyTheDifferenceOfTheAttackSets) {
       const StepDiff& d = step_diff(code, from, to, false);
       EXPECT_EQ(squares(from, d.lose, d.lose_count), minus(before, after)) << "code " << code << " step " << i;
       EXPECT_EQ(squares(to, d.gain, d.gain_count), minus(after, before)) << "code " << code << " step " << i;
+      // A capture's list leaves the gained squares alone only when none was lost.
+      EXPECT_FALSE(d.whole);
+      const std::set<int> lost = squares(from, d.lose, d.lose_count);
+      EXPECT_EQ(minus(lost, squares(to, d.gain, d.gain_count)), lost) << "code " << code << " step " << i;
       ++checked;
     }
   }
@@ -55,12 +60,14 @@ TEST(StepDiff, PromotionsAndUncoveredMovesChangeEveryStep) {
   const StepDiff& promoting = step_diff(silver, from, from + plain.step[0], true);
   EXPECT_EQ(squares(0, promoting.lose, promoting.lose_count), squares(0, plain.step, plain.step_count));
   EXPECT_EQ(squares(0, promoting.gain, promoting.gain_count), squares(0, promoted.step, promoted.step_count));
+  EXPECT_TRUE(promoting.whole);
 
   // Two files over is no move of any piece that only steps.
   for (int to : {from + 2, from - 40}) {
     const StepDiff& whole = step_diff(silver, from, to, false);
     EXPECT_EQ(squares(0, whole.lose, whole.lose_count), squares(0, plain.step, plain.step_count));
     EXPECT_EQ(squares(0, whole.gain, whole.gain_count), squares(0, plain.step, plain.step_count));
+    EXPECT_TRUE(whole.whole);
   }
 }
 
