@@ -683,6 +683,8 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
         list_step_capture<Counters::kNone>(p, m, *diff, layer, listed, nullptr);
       }
       track.log->steps = diff;
+    } else {
+      assert(!"a make that builds the capture list keeps an undo log");
     }
   } else if (listing) {
     w.remove_piece(n, from, m.code, [&](int t) {
