@@ -103,11 +103,24 @@ int qsearch_stop_test(ThinkContext& cx) {
 
 namespace {
 
+// The static score of the node once worked out (kNoStand before): a node that
+// stood pat and found nothing better returns it without blending the record again.
+constexpr int kNoStand = INT32_MIN;
+
+struct StandPat {
+  int silver;
+  int score;  // kNoStand until worked out
+  int Get(ThinkContext& cx, KSearchNode& node) {
+    if (score == kNoStand) score = static_score(cx, node, silver);
+    return score;
+  }
+};
+
 // The node past the stand pat of search_quiescence: the generation and the
 // move loop. Kept out of line so that the nodes that stand pat (most of them)
 // do not pay for this part's frame and registers.
 [[gnu::noinline]] int quiescence_moves(ThinkContext& cx, KSearchNode& node, int alpha, int beta, uint32_t pair_key,
-                                       int* searched, bool in_check, int silver) {
+                                       int* searched, bool in_check, StandPat stand) {
   KPosition& p = *node.position;
   const int ply = cx.search_ply;
   const int s = p.teban;
@@ -136,13 +149,13 @@ namespace {
     // Nothing to play in a quiet or forced position: the static score.
     if (n == 0) {
       *searched = 1;
-      return static_score(cx, node, silver);
+      return stand.Get(cx, node);
     }
   } else {
     n = gen_check_evasions(p, &cx.move_stack[ply], pair_key, moves);
     if (n == 0) {
       // Evasions left out by the accept test are not a mate.
-      return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(cx, node, silver);
+      return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : stand.Get(cx, node);
     }
   }
   cx.pool_cursor += n;
@@ -327,12 +340,12 @@ namespace {
   }
   // Every move illegal or passed over: not a mate unless the side has no move.
   if (!scored) {
-    if (in_check) return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : static_score(cx, node, silver);
-    return static_score(cx, node, silver);
+    if (in_check) return board::oute_nige_count(p, 0) == 0 ? no_move_score(incoming) : stand.Get(cx, node);
+    return stand.Get(cx, node);
   }
   // Out of check the node tries captures and a few drops only: when all of
   // them lose, a quiet move may still hold, so no loss is claimed.
-  if (!in_check && best <= -kScoreMate) return static_score(cx, node, silver);
+  if (!in_check && best <= -kScoreMate) return stand.Get(cx, node);
   return best;
 }
 
@@ -356,11 +369,12 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
   if (ply > kNodeLastPly) return static_score(cx, node, silver);
   if (!cx.pool_fits()) return static_score(cx, node, silver);
   const bool forced = pair_key != 0 || exchange_class != 0;
+  StandPat stand{silver, kNoStand};
   if (!in_check && !forced && (fully_evaluated(node.eval) || beta <= 31000)) {
-    const int stand = static_score(cx, node, silver);
-    if (stand >= beta) return stand;
+    stand.score = static_score(cx, node, silver);
+    if (stand.score >= beta) return stand.score;
   }
-  return quiescence_moves(cx, node, alpha, beta, pair_key, searched, in_check, silver);
+  return quiescence_moves(cx, node, alpha, beta, pair_key, searched, in_check, stand);
 }
 
 }  // namespace search
