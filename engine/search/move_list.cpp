@@ -297,15 +297,8 @@ bool pawn_trade(const ThinkContext& cx, int ply, bool drop) {
 int pawn_drop_trade_pattern(const ThinkContext& cx, int ply) { return pawn_trade(cx, ply, true) ? 2 : 0; }
 
 int silver_advance_square(const ThinkContext& cx, int ply) {
-  const KMove* m = &cx.move_stack[ply];
-  if (is_pass(*m) && ply > 0) m = &cx.move_stack[ply - 1];
-  if (!is_board_move(*m) || cls(m->code) != board::kSilver) return 0;
-  const int side = board::code_side(m->code);
-  const int rank = board::square_rank(m->to);
-  if (rank != 5 && rank != (side == 0 ? 4 : 6)) return 0;
-  if (board::square_rank(m->to) - board::square_rank(m->from) != (side == 0 ? -1 : 1)) return 0;
-  if (m->captured_code != 0 && cls(m->captured_code) != board::kPawn) return 0;
-  return m->to;
+  const KMove& m = cx.move_stack[ply];
+  return silver_advance_of(m, ply > 0 ? cx.move_stack[ply - 1] : m);
 }
 
 int exchange_pattern_classify(const ThinkContext& cx, const KPosition& p) {

@@ -60,6 +60,19 @@ bool exchange_patterns_possible(const ThinkContext& cx);
 // The destination of a one-step silver advance to rank 5 or the mover's rank
 // 4 at entry P (P - 1 when P is a pass), else 0.
 int silver_advance_square(const ThinkContext& cx, int ply);
+// The same test on the moves themselves: `m`, or `before` when m is a pass.
+// Inline, with the class test first: every quiescence node asks it, and most
+// moves are no silver's.
+inline int silver_advance_of(const board::KMove& m, const board::KMove& before) {
+  const board::KMove& s = m.from == board::kPassSquare ? before : m;
+  if (board::code_class(s.code) != board::kSilver || s.from == board::kInHand || s.from == board::kPassSquare) return 0;
+  const int side = board::code_side(s.code);
+  const int rank = board::square_rank(s.to);
+  if (rank != 5 && rank != (side == 0 ? 4 : 6)) return 0;
+  if (rank - board::square_rank(s.from) != (side == 0 ? -1 : 1)) return 0;
+  if (s.captured_code != 0 && board::code_class(s.captured_code) != board::kPawn) return 0;
+  return s.to;
+}
 
 // After c was made: -1 no margin, 0, or the margin (max(base x k, |d| / 3)).
 int prune_margin(const ThinkContext& cx, const board::KPosition& p, int flag, const board::KMove& c, int ply, int n, int d);

@@ -364,7 +364,7 @@ int search_quiescence(ThinkContext& cx, KSearchNode& node, const KMoveNode* inco
   if (cx.search_abort) return kScoreStopped;
 
   const int mode = board::think_board.generator_words.game_stage;
-  const int silver = mode == 0 && ply > 4 ? silver_advance_square(cx, ply) : 0;
+  const int silver = mode == 0 && ply > 4 ? silver_advance_of(cx.move_stack[ply], cx.move_stack[ply - 1]) : 0;
   // The line has reached the end of the per-ply arrays: stand pat.
   if (ply > kNodeLastPly) return static_score(cx, node, silver);
   if (!cx.pool_fits()) return static_score(cx, node, silver);
