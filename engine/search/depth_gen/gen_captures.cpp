@@ -314,6 +314,34 @@ void bishop_lines(GenCall& g) {
   }
 }
 
+// Pieces first .. end - 1 on the board: captures of the enemy's, and the
+// range's promotion rule for the side's unpromoted ones.
+template <class Promotion>
+void walk_pieces(GenCall& g, int first, int end, Promotion promotion) {
+  const int enemy = board::side_bit(g.e);
+  for (int piece = first; piece < end; ++piece) {
+    const int q = g.p.piece[piece].sq;
+    if (!board::is_playing_square(q)) continue;
+    const int code = g.p.piece[piece].code;
+    if (code & enemy) {
+      // Most enemy pieces stand unattacked: the call is made for the others.
+      if (g.c(g.s, q) != 0) captures_of(g, piece, q);
+    } else if (!(code & board::kPromotedBit)) {
+      promotion(g, piece, q);
+    }
+  }
+}
+// The ranges run from the kings to the pawns in number order.
+constexpr bool kind_ranges_follow() {
+  using board::kKindRange;
+  if (kKindRange[kRook].first != 2) return false;
+  for (int kind = kRook; kind < board::kPawn; ++kind) {
+    if (kKindRange[kind].first + kKindRange[kind].count != kKindRange[kind + 1].first) return false;
+  }
+  return kKindRange[board::kPawn].first + kKindRange[board::kPawn].count == board::kPieceCount;
+}
+static_assert(kind_ranges_follow());
+
 }  // namespace
 
 int direct_capture_gain(const KPosition& p, int side, int attacker_code, int from, int to, int promote) {
@@ -344,25 +372,22 @@ int sashite_gen_captures(const KPosition& p, const KMove* last_copy, const KMove
                          uint32_t accept, const KSearchedSet& set, KMove* out) {
   static_cast<void>(last_copy);
   GenCall g(p, last, before, 0, accept, set, out, AcceptForm::kThreatKind2, 0);
-  const int enemy = board::side_bit(g.e);
-  for (int piece = 0; piece < board::kPieceCount; ++piece) {
-    const int q = p.piece[piece].sq;
-    if (!board::is_playing_square(q)) continue;
-    const int code = p.piece[piece].code;
-    if (code & enemy) {
-      captures_of(g, piece, q);
-      continue;
-    }
-    if (code & board::kPromotedBit) continue;
-    switch (board::code_class(code)) {
-      case kRook: rook_promotion(g, piece, q); break;
-      case kBishop: bishop_promotion(g, piece, q); break;
-      case board::kKnight: knight_promotion(g, piece, q); break;
-      case board::kLance: lance_promotion(g, piece, q); break;
-      case board::kPawn: pawn_promotion(g, piece, q); break;
-      default: break;
-    }
-  }
+  // The pieces in number order, kind by kind: an unpromoted piece's class is
+  // the kind its number gives, so each range knows its promotion rule.
+  using board::kKindRange;
+  const auto none = [](GenCall&, int, int) {};
+  walk_pieces(g, 0, kKindRange[kRook].first, none);  // the kings
+  walk_pieces(g, kKindRange[kRook].first, kKindRange[kBishop].first,
+              [](GenCall& c, int n, int q) { rook_promotion(c, n, q); });
+  walk_pieces(g, kKindRange[kBishop].first, kKindRange[board::kGold].first,
+              [](GenCall& c, int n, int q) { bishop_promotion(c, n, q); });
+  walk_pieces(g, kKindRange[board::kGold].first, kKindRange[board::kKnight].first, none);  // golds, silvers
+  walk_pieces(g, kKindRange[board::kKnight].first, kKindRange[board::kLance].first,
+              [](GenCall& c, int n, int q) { knight_promotion(c, n, q); });
+  walk_pieces(g, kKindRange[board::kLance].first, kKindRange[board::kPawn].first,
+              [](GenCall& c, int n, int q) { lance_promotion(c, n, q); });
+  walk_pieces(g, kKindRange[board::kPawn].first, board::kPieceCount,
+              [](GenCall& c, int n, int q) { pawn_promotion(c, n, q); });
   if (g.king == board::kNotInPlay) return g.count;
   king_neighbours(g);
   distant_checks(g, kRook, board::kOrthogonalSteps);
