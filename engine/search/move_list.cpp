@@ -112,10 +112,15 @@ void put_node(KMoveNode* nodes, int i, KMove* move, int16_t score, int stage) {
 
 // Whether the set holds the move. A word's bucket is taken from its low byte,
 // which is the move's origin square (252 for a drop, 253 for a pass), so most
-// moves are answered by their bucket before their word is packed.
+// moves are answered by their bucket before their word is packed; the word's
+// bucket is that one, so only the list is read after it.
 bool in_searched_set(const KSearchedSet& set, const KMove& m) {
   if (set.bucket[tried_moves_bucket(m.from)] != set.stamp) return false;
-  return tried_moves_contains(set, kmove_pack_pass(m));
+  const board::KMoveWord w = kmove_pack_pass(m);
+  for (int i = 0; i < set.count; ++i) {
+    if (set.list[i] == w) return true;
+  }
+  return false;
 }
 
 template <typename Keep>
