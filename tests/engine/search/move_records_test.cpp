@@ -119,6 +119,23 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   EXPECT_EQ(silver_advance_square(cx, 6), 0);  // rank 6 for sente is neither rank 5 nor 4
   cx.move_stack[6] = board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver);
   EXPECT_EQ(silver_advance_square(cx, 6), square_of(4, 5));
+  // After a pass the move before it is read; a drop, a promoted silver, a
+  // capture of more than a pawn and a step back are no advance.
+  cx.move_stack[7] = board::pass_move();
+  EXPECT_EQ(silver_advance_square(cx, 7), square_of(4, 5));
+  EXPECT_EQ(silver_advance_of(cx.move_stack[7], cx.move_stack[6]), square_of(4, 5));
+  cx.move_stack[6] = board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver, kG | board::kPawn);
+  EXPECT_EQ(silver_advance_square(cx, 6), square_of(4, 5));
+  for (const KMove& m : {drop(square_of(4, 5), kS | board::kSilver),
+                         board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver | board::kPromotedBit),
+                         board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver, kG | board::kGold),
+                         board_move(square_of(3, 4), square_of(4, 5), kS | board::kSilver)}) {
+    cx.move_stack[6] = m;
+    EXPECT_EQ(silver_advance_square(cx, 6), 0) << int{m.from} << " " << int{m.code};
+  }
+  // Gote's silver advances to rank 5 or to its own fourth rank, sente's sixth.
+  cx.move_stack[6] = board_move(square_of(4, 5), square_of(4, 6), kG | board::kSilver);
+  EXPECT_EQ(silver_advance_square(cx, 6), square_of(4, 6));
   // En-prise marker: gote's lance on 5一 bears on 5五 with sente's pawn behind
   // it, so the one counting line attacker's square is returned.
   board::testing::Scene lance;
