@@ -94,11 +94,11 @@ class QuiescenceGen {
     const bool lances = record_word(data, 4 * side_ + 3) + record_word(data, 4 * side_ + 4) <= kLanceLimit;
     const int rook = kRook | side_bit(side_), lance = kLance | side_bit(side_), pawn = kPawn | side_bit(side_);
     Pass(kKindRange[kRook].first, kKindRange[kBishop].first, [&](int n, int sq, int code) {
-      if (code == rook) RookPromotion(n, sq);
+      if (code == rook && !in_camp(side_, sq)) RookPromotion(n, sq);
     });
     Pass(kKindRange[kBishop].first, kKindRange[kLance].first, [](int, int, int) {});
     Pass(kKindRange[kLance].first, kKindRange[kPawn].first, [&](int n, int sq, int code) {
-      if (code == lance && lances) LancePromotions(n, sq);
+      if (code == lance && lances && p_.board[sq + forward_step(side_)] == kEmptyNumber) LancePromotions(n, sq);
     });
     Pass(kKindRange[kPawn].first, kPieceCount, [&](int n, int sq, int code) {
       if (code == pawn) PawnPromotion(n, sq);
@@ -219,8 +219,9 @@ class QuiescenceGen {
     }
   }
 
+  // The pass makes the calls only for rooks outside the zone and lances with
+  // an empty square ahead: most rooks and lances have nothing to promote.
   [[gnu::noinline]] void RookPromotion(int n, int sq) {
-    if (in_camp(side_, sq)) return;
     const int far = side_square(side_, side_file(side_, sq), 1);
     if (!kiki_has_direct(kiki_at(p_, far), side_, n)) return;
     if (piece_of(p_, opp_, far) >= 0 && attacks(p_, opp_, far) == 0) return;  // take that piece instead
