@@ -31,12 +31,22 @@ int blocker_balance(const KPosition& p, int s, int q, bool pawn_bonus) {
 
 int blocker_term(int32_t weight, int bal, int32_t closeness) { return weight * kBalance[bal] * closeness >> 16; }
 
+// The enemy king of each side, 0 when it is off the board, read by the code of
+// a piece on the board: such a code carries one side bit, and gote's is the
+// code's top bit, so the code shifted down is its side.
+struct EnemyKings {
+  explicit EnemyKings(const KPosition& p) : of_side{king_square(p, 1), king_square(p, 0)} {}
+  int of(int code) const { return of_side[code >> 6]; }
+  const int of_side[2];
+};
+static_assert((board::kSenteBit | board::kPromotedBit | 0xF) >> 6 == 0 &&
+              (board::kGoteBit | board::kPromotedBit | 0xF) >> 6 == 1);
+
 // One rook's sums toward the enemy king.
 struct RookLines {
-  int owner = -1;       // -1: the rook scores nothing
-  bool active = false;  // still active after its approach: promoted or in the enemy camp, and not approaching
-  int32_t file_sum = 0;
-  int32_t rank_sum = 0;
+  bool active;  // still active after its approach: promoted or in the enemy camp, and not approaching
+  int32_t file_sum;
+  int32_t rank_sum;
 };
 
 // The rook's owner is a template argument: its forward step is then a
@@ -51,8 +61,7 @@ class RookWalk {
   // counting as active once it approaches the king (or lies four ranks or more
   // away from it); what is left of it after the walk decides its quarter.
   RookLines Run(bool active) {
-    RookLines out;
-    out.owner = s_;
+    RookLines out{false, 0, 0};
     approaching_ = active;
     rank_distance_ = std::abs(square_rank(king_) - square_rank(sq_));
     FileApproach(out);
@@ -147,34 +156,38 @@ class RookWalk {
 
 // Both rooks stand on the board for one side, the other side's king too, and
 // they see each other along a rank.
-bool rooks_connected(const KPosition& p, const int kings[2]) {
+bool rooks_connected(const KPosition& p, const EnemyKings& kings) {
   const int first = board::kKindRange[board::kRook].first;
   const board::KPieceEntry& a = p.piece[first];
   const board::KPieceEntry& b = p.piece[first + 1];
   if (!on_board(a) || !on_board(b) || square_rank(a.sq) != square_rank(b.sq)) return false;
-  const int s = board::code_side(a.code);
-  if (board::code_side(b.code) != s || kings[1 - s] == 0) return false;
+  if (((a.code ^ b.code) & board::kGoteBit) || kings.of(a.code) == 0) return false;
   return ray_first_square(p, a.sq, a.sq < b.sq ? 1 : -1) == b.sq;
 }
 
-void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32_t material[2]) {
-  // Two rooks that see each other count together (rarely): their sums are
-  // kept and joined after both walks. Otherwise each rook's sums go to its
+void rook_terms(const KPosition& p, const EnemyKings& kings, int32_t attack[2], int32_t material[2]) {
+  // Two rooks that see each other count together (rarely): what the join needs
+  // of their sums is kept over both walks. Otherwise each rook's sums go to its
   // owner as soon as its walk ends.
   const bool connected = rooks_connected(p, kings);
-  RookLines lines[2];
-  // Unrolled: the second rook's walk then keeps its own constants.
-#pragma GCC unroll 2
+  int32_t files = 0, first_file = 0, ranks = 0;
+  int active_rooks = 0;
+  // Not unrolled: a copy of the walk for each rook cost more than the
+  // constants it kept.
+#pragma GCC unroll 1
   for (int n = board::kKindRange[board::kRook].first, i = 0; i < 2; ++i, ++n) {
     const board::KPieceEntry& rook = p.piece[n];
     if (!on_board(rook)) continue;
     const int s = board::code_side(rook.code);
-    const int king = kings[1 - s];
+    const int king = kings.of(rook.code);
     if (king == 0) continue;
     const bool active = (rook.code & board::kPromotedBit) || in_camp(s, rook.sq);
     const RookLines l = s == 0 ? RookWalk<0>(p, n, king).Run(active) : RookWalk<1>(p, n, king).Run(active);
     if (connected) {
-      lines[i] = l;
+      if (i == 0) first_file = l.file_sum;
+      files += l.file_sum;
+      ranks = i == 0 ? l.rank_sum : std::max(ranks, l.rank_sum);
+      active_rooks += l.active ? 1 : 0;
       continue;
     }
     attack[s] += l.file_sum + l.rank_sum;
@@ -183,11 +196,10 @@ void rook_terms(const KPosition& p, const int kings[2], int32_t attack[2], int32
   if (connected) {
     // Both rooks are one side's: both file sums and twice the larger rank sum,
     // and a quarter of the first rook's part for each active rook.
-    const int32_t both_ranks = 2 * std::max(lines[0].rank_sum, lines[1].rank_sum);
-    attack[lines[0].owner] += lines[0].file_sum + lines[1].file_sum + both_ranks;
-    for (const RookLines& l : lines) {
-      if (l.active) material[l.owner] += (lines[0].file_sum + both_ranks) >> 2;
-    }
+    const int s = board::code_side(p.piece[board::kKindRange[board::kRook].first].code);
+    const int32_t both_ranks = 2 * ranks;
+    attack[s] += files + both_ranks;
+    material[s] += active_rooks * ((first_file + both_ranks) >> 2);
   }
 }
 
@@ -219,14 +231,14 @@ int32_t bishop_line_value(const KPosition& p, const board::KPieceEntry& bishop, 
   return v;
 }
 
-void bishop_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
+void bishop_terms(const KPosition& p, const EnemyKings& kings, int32_t attack[2]) {
   const int first = board::kKindRange[board::kBishop].first;
 #pragma GCC unroll 2
   for (int n = first; n < first + board::kKindRange[board::kBishop].count; ++n) {
     const board::KPieceEntry& bishop = p.piece[n];
     if (!on_board(bishop)) continue;
     const int s = board::code_side(bishop.code);
-    const int king = kings[1 - s];
+    const int king = kings.of(bishop.code);
     if (king == 0) continue;
     attack[s] += s == 0 ? bishop_line_value<0>(p, bishop, king) : bishop_line_value<1>(p, bishop, king);
   }
@@ -238,16 +250,33 @@ template <int s>
 int32_t lance_line_value(const KPosition& p, int sq, int king) {
   constexpr int step = forward_step(s);
   int q = sq + step;
-  if (!board::is_playing_square(q)) return 0;  // a lance on its last rank has no line
   // The walk stops on the king's rank, or at once when the lance is past it:
   // in the lance's own view it goes on while q lies on a higher rank than the
-  // king (one comparison per step).
+  // king (one comparison per step). It stops on the board's last rank at the
+  // latest, so it meets the wall only on its first cell: a lance on its last
+  // rank has no line.
   const int king_rank = own_rank(s, king);
   while (is_empty_cell(p, q) && own_rank(s, q) > king_rank) q += step;
+  if (is_wall_cell(p, q)) return 0;
   return king_rel_value(kPawnEnemyClass, s, king, q);
 }
 
-void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
+// The columns (square & 15) of the files within four files of a king, by the
+// king's column; none for column 0, the square of a king off the board.
+inline constexpr auto kLanceColumns = [] {
+  std::array<uint16_t, 16> t{};
+  for (int king = board::square_of(1, 1); king <= board::square_of(9, 1); ++king) {
+    for (int sq = board::square_of(1, 1); sq <= board::square_of(9, 1); ++sq) {
+      if (std::abs(square_file(king) - square_file(sq)) < 5) t[king & 15] |= static_cast<uint16_t>(1u << (sq & 15));
+    }
+  }
+  return t;
+}();
+
+void lance_terms(const KPosition& p, const EnemyKings& kings, int32_t attack[2]) {
+  // The columns where a lance of each side can score: one test per lance for
+  // its file's distance to the king and for the king's presence.
+  const unsigned columns[2] = {kLanceColumns[kings.of_side[0] & 15], kLanceColumns[kings.of_side[1] & 15]};
   const int first = board::kKindRange[board::kLance].first;
   // Unrolled: most lances fail the first tests, next to which the loop's own
   // count and jump showed.
@@ -256,8 +285,8 @@ void lance_terms(const KPosition& p, const int kings[2], int32_t attack[2]) {
     const board::KPieceEntry& lance = p.piece[n];
     if (!on_board(lance) || (lance.code & board::kPromotedBit)) continue;
     const int s = board::code_side(lance.code);
-    const int king = kings[1 - s];
-    if (king == 0 || std::abs(square_file(king) - square_file(lance.sq)) >= 5) continue;
+    if (!((columns[s] >> (lance.sq & 15)) & 1)) continue;
+    const int king = kings.of(lance.code);
     attack[s] += s == 0 ? lance_line_value<0>(p, lance.sq, king) : lance_line_value<1>(p, lance.sq, king);
   }
 }
@@ -270,7 +299,7 @@ void eval_king_kiki(const KPosition& p, board::KEvalRecord& r) {
   if (r.flags & kKingLinesDone) return;
   r.flags |= kKingLinesDone;
   int32_t attack[2] = {0, 0}, material[2] = {0, 0};
-  const int kings[2] = {king_square(p, 0), king_square(p, 1)};
+  const EnemyKings kings(p);
   rook_terms(p, kings, attack, material);
   bishop_terms(p, kings, attack);
   lance_terms(p, kings, attack);
