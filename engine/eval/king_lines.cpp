@@ -203,24 +203,36 @@ void rook_terms(const KPosition& p, const EnemyKings& kings, int32_t attack[2], 
   }
 }
 
+// The steps from a square to the wall along a diagonal, at most: eight board
+// squares, then the wall.
+constexpr int kLongestDiagonal = 9;
+
 // One bishop of side s toward the enemy king on `king`; the side is a template
 // argument, so that the camp test and the blocker reads are constants.
 template <int s>
 int32_t bishop_line_value(const KPosition& p, const board::KPieceEntry& bishop, int king) {
   int32_t v = 0;
   int nearest = kDiagNearLimit;
-  // Sq(q, king) as one read: the squared distances seen from the king.
-  const uint8_t* from_king = kSquaredDistance.data() + kDeltaBias + king;
+  // The cells and Sq(q, king) both read by the offset of q from the bishop:
+  // in the unrolled walks below each offset is a constant displacement.
+  const uint8_t* const cells = p.board + bishop.sq;
+  const uint8_t* const distance = kSquaredDistance.data() + kDeltaBias + (king - bishop.sq);
   const unsigned far = far_lines(bishop.sq, king);
   // Unrolled: each diagonal's step is then a constant.
 #pragma GCC unroll 4
   for (int step : board::kDiagonalSteps) {
     if (far & line_bit(step)) continue;
-    // Over the empty squares to the first piece (counted too) or the wall.
-    int q = bishop.sq + step;
-    for (; is_empty_cell(p, q); q += step) nearest = std::min<int>(nearest, from_king[-q]);
+    // Over the empty squares to the first piece (counted too) or the wall,
+    // which a diagonal meets at its ninth step at the latest: the walk's
+    // bound is a constant, so that it unrolls in full, each offset a constant
+    // displacement.
+    int i = 1;
+    for (; i < kLongestDiagonal && cells[i * step] == board::kEmptyNumber; ++i) {
+      nearest = std::min<int>(nearest, distance[-i * step]);
+    }
+    const int q = bishop.sq + i * step;
     if (is_wall_cell(p, q)) continue;
-    nearest = std::min<int>(nearest, from_king[-q]);
+    nearest = std::min<int>(nearest, distance[-i * step]);
     if (!blocked_for(p, s, q)) {
       v += blocker_term(kDiagBlocker[board::code_kind(code_on(p, q))], blocker_balance(p, s, q, true),
                         kDiagDist[cheb(q, king)]);
