@@ -20,6 +20,15 @@ using board::square_rank;
 constexpr int kNearRanks = 4;     // a rook approaches along a rank from fewer ranks away than this
 constexpr int kEdgeLineScale = 80;
 
+// A rook's forward line ending at an own piece or the edge, by the Chebyshev
+// distance of its last square to the king: the next distance's closeness,
+// scaled. One read in the walk instead of a read and the scaling.
+inline constexpr auto kRookLineEnd = [] {
+  std::array<int32_t, kBlockerReach> t{};
+  for (int c = 0; c < kBlockerReach; ++c) t[c] = kRookDist[c + 1] * kEdgeLineScale >> 8;
+  return t;
+}();
+
 // How a blocker of side e on q stands: e's attacks on it less s's, plus one, plus
 // one more (when asked) for a pawn of e defending it from behind; 0..3.
 int blocker_balance(const KPosition& p, int s, int q, bool pawn_bonus) {
@@ -142,7 +151,7 @@ class RookWalk {
       out.file_sum += blocker_term(kFileBlocker[board::code_kind(code_on(p_, q))], blocker_balance(p_, s_, q, false),
                                    kRookDist[c]);
     } else {
-      out.file_sum += kRookDist[c + 1] * kEdgeLineScale >> 8;
+      out.file_sum += kRookLineEnd[c];
     }
   }
 
