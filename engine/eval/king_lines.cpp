@@ -72,7 +72,6 @@ class RookWalk {
   RookLines Run(bool active) {
     RookLines out{false, 0, 0};
     approaching_ = active;
-    rank_distance_ = std::abs(square_rank(king_) - square_rank(sq_));
     FileApproach(out);
     RankLine(+1, out);
     RankLine(-1, out);
@@ -85,8 +84,12 @@ class RookWalk {
  private:
   // An active rook on the king's file or next to it: 355 when it is next to the
   // king's rank too, else by how near its file line runs to the king's rank.
+  // The rank distance is worked out here, for an active rook only: the
+  // approach steps are the only readers of it.
   void FileApproach(RookLines& out) {
-    if (!approaching_ || std::abs(square_file(king_) - square_file(sq_)) >= 2) return;
+    if (!approaching_) return;
+    rank_distance_ = std::abs(square_rank(king_) - square_rank(sq_));
+    if (std::abs(square_file(king_) - square_file(sq_)) >= 2) return;
     if (rank_distance_ < 2) {
       out.file_sum += kRookLine[0];
       approaching_ = false;
