@@ -132,12 +132,22 @@ TEST_F(StaticEvalCases, BishopAndLanceLines) {
   // gold on 3三, held by nothing: bal 0 -> 307, Cheb 2 -> DiagDist 230.
   EXPECT_EQ(KingLines("K59 k51 B55").att[0].attack_extra, 168 >> 1);
   EXPECT_EQ(KingLines("K59 k51 B55 g33").att[0].attack_extra, ((194 * 307 * 230 >> 16) + 168) >> 1);
+  // A bishop in a corner walks the whole long diagonal to the wall: 9九 to
+  // 1一 passes 2二 and 1一, Sq 1 from the king 1二: DiagNear[1] = 252, halved.
+  // Gote's bishop on 1一 walks to 9九 past 6六 and 7七, Sq 5 from the king 5八:
+  // DiagNear[5] = 189, halved.
+  EXPECT_EQ(KingLines("K59 k12 B99").att[0].attack_extra, 252 >> 1);
+  EXPECT_EQ(KingLines("K58 k51 b11").att[1].attack_extra, 189 >> 1);
   // Lance 4八, king 5三: the line runs to the king's rank (4三); a lance
   // already past the king's rank stops on its first square; five files away it
   // scores nothing.
   EXPECT_EQ(KingLines("K59 k53 L48").att[0].attack_extra, Rel(0, 53, 10, 43));
   EXPECT_EQ(KingLines("K59 k53 L62").att[0].attack_extra, Rel(0, 53, 10, 61));
   EXPECT_EQ(KingLines("K59 k33 L88").att[0].attack_extra, 0);
+  // Gote's lance 6二 toward the king 5七 stops on 6七; four files away (9二)
+  // it still scores, its line blocked at once by its own pawn on 9三.
+  EXPECT_EQ(KingLines("K57 k51 l62").att[1].attack_extra, Rel(1, 57, 10, 67));
+  EXPECT_EQ(KingLines("K57 k51 l92 p93").att[1].attack_extra, Rel(1, 57, 10, 93));
 }
 
 // ---- Accessors, golds, pawns, the king's neighbourhood ------------------------
