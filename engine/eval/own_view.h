@@ -35,10 +35,12 @@ inline bool own_empty(const board::KPosition& p, int side, int file, int rank) {
   return code_on(p, own_square(side, file, rank)) == 0;
 }
 
-// The side's king square, or 0 when its king is not on the board.
+// The side's king square, or 0 when its king is not on the board. A piece
+// entry's square is a board square, kInHand or kNotInPlay, and both of those
+// lie above every board square: one comparison tells them apart.
 inline int king_square(const board::KPosition& p, int side) {
   const int sq = p.piece[side].sq;
-  return board::is_playing_square(sq) ? sq : 0;
+  return sq < board::kInHand ? sq : 0;
 }
 // The side's king file and rank in its own view; 0 when the king is not on the board.
 inline int own_king_file(const board::KPosition& p, int side) {
