@@ -1,7 +1,5 @@
 #include "engine/eval/silver_choice.h"
 
-#include <cstring>
-
 #include "engine/eval/eval_access.h"
 
 namespace eval {
@@ -34,20 +32,6 @@ struct Best {
   }
 };
 
-// The table: direct-mapped by a hash of the key; an entry holds its whole key,
-// so a hit is an exact match. The silver entries are never all zero (a piece's
-// square byte is never 0), so the zero-filled table starts empty. As the answer
-// is a function of the key alone, an entry never goes stale. Each thread that
-// evaluates keeps its own table, so no evaluation ever reads an entry another
-// thread is writing.
-struct Entry {
-  uint64_t silvers;  // the four silver entries (square and code bytes) as stored
-  uint32_t rest;     // king squares and rook files
-  SilverChoice choice;
-};
-constexpr int kIndexBits = 10;
-thread_local Entry cache[1 << kIndexBits];
-
 }  // namespace
 
 SilverChoice silver_choice(const board::KPosition& p, const int king[2], const int rook_file[2]) {
@@ -75,15 +59,16 @@ SilverChoice silver_choice(const board::KPosition& p, const int king[2], const i
   return out;
 }
 
-SilverChoice silver_choice_cached(const board::KPosition& p, const int king[2], const int rook_file[2]) {
-  static_assert(sizeof(board::KPieceEntry) == 2 && board::kKindRange[kSilver].count == 4);
-  uint64_t silvers;
-  std::memcpy(&silvers, &p.piece[board::kKindRange[kSilver].first], sizeof silvers);
-  const uint32_t rest = static_cast<uint32_t>(king[0] | king[1] << 8 | rook_file[0] << 16 | rook_file[1] << 24);
-  const uint64_t mixed = (silvers ^ (static_cast<uint64_t>(rest) << 17)) * 0x9E3779B97F4A7C15ull;
-  Entry& e = cache[mixed >> (64 - kIndexBits)];
-  if (e.silvers != silvers || e.rest != rest) e = {silvers, rest, silver_choice(p, king, rook_file)};
+namespace silver_choice_detail {
+
+thread_local constinit Entry cache[1 << kIndexBits];
+
+SilverChoice fill(Entry& e, uint64_t silvers, uint32_t rest, const board::KPosition& p, const int king[2],
+                  const int rook_file[2]) {
+  e = {silvers, rest, silver_choice(p, king, rook_file)};
   return e.choice;
 }
+
+}  // namespace silver_choice_detail
 
 }  // namespace eval
