@@ -173,8 +173,17 @@ template <int u>
   return v;
 }
 
-// The board ranks 3, 5 and 7 (bit r): a knight elsewhere scores nothing.
-constexpr unsigned kKnightScoredRanks = 1u << 3 | 1u << 5 | 1u << 7;
+// By a piece entry's square byte: true for the board squares of ranks 3, 5
+// and 7, false for the others, kInHand and kNotInPlay. A knight elsewhere
+// scores nothing, and one read tells both that and whether it is on the board.
+constexpr std::array<bool, 256> kKnightScoredSquare = [] {
+  std::array<bool, 256> t{};
+  for (int sq = 0; sq < 256; ++sq) {
+    const int rank = square_rank(sq);
+    t[sq] = board::is_playing_square(sq) && (rank == 3 || rank == 5 || rank == 7);
+  }
+  return t;
+}();
 
 [[gnu::always_inline]] inline void add_knights(PositionTerms& t) {
   const KPosition& p = t.p;
@@ -183,9 +192,9 @@ constexpr unsigned kKnightScoredRanks = 1u << 3 | 1u << 5 | 1u << 7;
 #pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kKnight].count; ++n) {
     const board::KPieceEntry& knight = p.piece[n];
-    if (!on_board(knight)) continue;
-    // Only a knight on rank 5 or on its own third rank (own view 7) scores.
-    if (((kKnightScoredRanks >> square_rank(knight.sq)) & 1u) == 0) continue;
+    // Only a knight on the board on rank 5 or on its own third rank (own view
+    // 7) scores.
+    if (!kKnightScoredSquare[knight.sq]) continue;
     if (board::code_side(knight.code) == 0) {
       t.material[0] += knight_value<0>(p, knight.sq, pass, t.pass_matters);
     } else {
