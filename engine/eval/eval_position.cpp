@@ -20,12 +20,10 @@ void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v);
 // pass over the golds cost more than either term's own tests.
 [[gnu::always_inline]] inline void gold_terms_once(PositionTerms& t) {
   using silver_knight_gold_detail::gold_value;
-  // Each side's king file, 0 when its king is not on the board.
-  const int kf[2] = {t.king[0] != 0 ? board::square_file(t.king[0]) : 0,
-                     t.king[1] != 0 ? board::square_file(t.king[1]) : 0};
+  const silver_knight_gold_detail::GoldKingWords kings(t);
   for_each_gold_on_board(t.p, [&](auto side, int sq) {
     add_exposed_gold<side()>(t, sq);
-    gold_value<side()>(t, sq, kf[side()]);
+    gold_value<side()>(t, sq, kings.word[side()]);
   });
   silver_knight_gold_detail::add_over_advance(t);
 }

@@ -264,32 +264,39 @@ constexpr std::array<bool, 256> kKnightScoredSquare = [] {
   }
 }
 
-// By the king's file (0 when the king is not on the board), read once per gold
-// instead of comparing files: the file step from a gold toward the king's
-// file (0 for a king on file 5 or off the board), and the gold files (bit f)
-// that count as beside a king by the edge (files 1-5 for a king on files 1-2,
-// 5-9 for one on files 8-9).
-constexpr std::array<int8_t, 10> kTowardKingFile = [] {
-  std::array<int8_t, 10> t{};
-  for (int kf = 1; kf <= 9; ++kf) t[kf] = static_cast<int8_t>(kf < 5 ? 1 : kf > 5 ? -1 : 0);
-  return t;
-}();
-constexpr std::array<uint16_t, 10> kEdgeKingGoldFiles = [] {
-  std::array<uint16_t, 10> t{};
-  for (int kf = 1; kf <= 9; ++kf) {
+// By the king's square (0 when the king is not on the board), one word that
+// the gold visit reads once per side and node instead of once per gold: bits
+// 1-9, the gold files that count as beside a king by the edge (files 1-5 for a
+// king on files 1-2, 5-9 for one on files 8-9); bits 16 and up, signed, the
+// file step from a gold toward the king's file (0 for a king on file 5 or off
+// the board).
+constexpr std::array<uint32_t, 256> kGoldKingWord = [] {
+  std::array<uint32_t, 256> t{};
+  for (int sq = 0; sq < 256; ++sq) {
+    if (!board::is_playing_square(sq)) continue;
+    const int kf = square_file(sq);
+    const int toward = kf < 5 ? 1 : kf > 5 ? -1 : 0;
+    uint32_t edge = 0;
     for (int gf = 1; gf <= 9; ++gf) {
-      if ((kf < 3 && gf < 6) || (kf > 7 && gf > 4)) t[kf] = static_cast<uint16_t>(t[kf] | 1u << gf);
+      if ((kf < 3 && gf < 6) || (kf > 7 && gf > 4)) edge |= 1u << gf;
     }
+    t[sq] = static_cast<uint32_t>(toward) << 16 | edge;
   }
   return t;
 }();
 
-// One gold of side u on g, with u's king on file kf (0 when not on the board);
-// the side is a template argument, so that its steps and ranks are constants.
+// Each side's word of kGoldKingWord.
+struct GoldKingWords {
+  explicit GoldKingWords(const PositionTerms& t) : word{kGoldKingWord[t.king[0]], kGoldKingWord[t.king[1]]} {}
+  uint32_t word[2];
+};
+
+// One gold of side u on g, with u's king word of kGoldKingWord; the side is a
+// template argument, so that its steps and ranks are constants.
 template <int u>
-[[gnu::noinline]] void gold_value(PositionTerms& t, int g, int kf) {
+[[gnu::noinline]] void gold_value(PositionTerms& t, int g, uint32_t king_word) {
   const KPosition& p = t.p;
-  const int toward = kTowardKingFile[kf];
+  const int toward = static_cast<int32_t>(king_word) >> 16;
   if (toward != 0) {
     const int x = g - forward_step(u) + toward;
     if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
@@ -301,7 +308,7 @@ template <int u>
     t.advance[u] += kGoldAdvance;
   }
   // The file test first: it is the cheap one and rarely passes.
-  if (((kEdgeKingGoldFiles[kf] >> square_file(g)) & 1u) && in_own_camp(u, g) &&
+  if (((king_word >> square_file(g)) & 1u) && in_own_camp(u, g) &&
       (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
     t.material[u] -= kGoldUndefended;
   }
@@ -309,17 +316,16 @@ template <int u>
 
 [[gnu::always_inline]] inline void add_golds(PositionTerms& t) {
   const KPosition& p = t.p;
-  // Each side's king file, 0 when its king is not on the board.
-  const int kf[2] = {t.king[0] != 0 ? square_file(t.king[0]) : 0, t.king[1] != 0 ? square_file(t.king[1]) : 0};
+  const GoldKingWords kings(t);
   const int first = board::kKindRange[kGold].first;
 #pragma GCC unroll 4
   for (int n = first; n < first + board::kKindRange[kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;
     if (board::code_side(gold.code) == 0) {
-      gold_value<0>(t, gold.sq, kf[0]);
+      gold_value<0>(t, gold.sq, kings.word[0]);
     } else {
-      gold_value<1>(t, gold.sq, kf[1]);
+      gold_value<1>(t, gold.sq, kings.word[1]);
     }
   }
 }
