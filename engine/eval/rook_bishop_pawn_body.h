@@ -92,12 +92,10 @@ class RookPlacement {
  private:
   // Steps 1-2: the line ahead, ending on q_ after n steps, and the reach bonus.
   void ForwardLine() {
-    q_ = r_ + fwd_;
-    int n = 1;
-    while (is_empty_cell(p_, q_)) {
-      q_ += fwd_;
-      ++n;
-    }
+    // The walk on a cell pointer (ray_first_square); the steps follow from
+    // the distance walked.
+    q_ = ray_first_square(p_, r_, fwd_);
+    const int n = (S == 0 ? r_ - q_ : q_ - r_) >> 4;
     steps_ = n;
     reach_ = relative_rank(s_, q_);
     v_ += kRookReach[reach_] - 1 + n;
