@@ -239,21 +239,42 @@ constexpr std::array<bool, 256> kKnightScoredSquare = [] {
   }
 }
 
+// What the advanced-king group does with a king of the side on a square byte
+// (0 for no king): kKingStays (nothing), kKingAdvanced (the king stands on its
+// own rank 5 or beyond: the rank bonus) or, for a king on its second rank by
+// the edge, the back-rank square toward the centre that it looks at.
+constexpr int kKingStays = 0;
+constexpr int kKingAdvanced = 1;
+constexpr std::array<std::array<uint8_t, 256>, 2> kKingPlace = [] {
+  std::array<std::array<uint8_t, 256>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    for (int sq = 0; sq < 256; ++sq) {
+      if (!board::is_playing_square(sq)) continue;
+      const int rank = own_rank(side, sq), file = square_file(sq);
+      const int toward = file <= 3 ? 1 : file >= 7 ? -1 : 0;
+      if (rank < 6) {
+        t[side][sq] = kKingAdvanced;
+      } else if (rank == 8 && toward != 0) {
+        t[side][sq] = static_cast<uint8_t>(sq - forward_step(side) + toward);
+      }
+    }
+  }
+  return t;
+}();
+
 [[gnu::always_inline]] inline void add_advanced_kings(PositionTerms& t) {
   const KPosition& p = t.p;
 #pragma GCC unroll 2
   for (int i = 0; i < 2; ++i) {
     const int king = t.king[i];
-    if (king == 0) continue;
-    const int rank = own_rank(i, king);
-    if (rank >= 6) {
+    const int place = kKingPlace[i][king];
+    if (place == kKingStays) continue;
+    if (place != kKingAdvanced) {
       // On the second rank by the edge: the back-rank square toward the centre.
-      const int file = square_file(king);
-      const int toward = file <= 3 ? 1 : file >= 7 ? -1 : 0;
-      const int corner = king - forward_step(i) + toward;
-      if (rank == 8 && toward != 0 && is_empty_cell(p, corner) && dir(p, i, corner) == 1) t.material[i] -= kThinCorner;
+      if (is_empty_cell(p, place) && dir(p, i, place) == 1) t.material[i] -= kThinCorner;
       continue;
     }
+    const int rank = own_rank(i, king);
     const int32_t bonus = eval_rank_bonus(i, king);
     int h = p.hand[i][kPawn];
     if (rank <= 4) {
