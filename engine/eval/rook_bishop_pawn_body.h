@@ -196,6 +196,20 @@ class RookPlacement {
   int32_t v_ = 0;
 };
 
+// By side and cell: the entry of the blended curve that a bishop's diagonal
+// ending on the cell reads, the cell's relative rank less one, or its relative
+// rank for a wall cell (the walk ran off the board).
+constexpr std::array<std::array<uint8_t, board::kBoardCells>, 2> kDiagCurveIndex = [] {
+  std::array<std::array<uint8_t, board::kBoardCells>, 2> t{};
+  for (int s = 0; s < 2; ++s) {
+    for (int cell = 0; cell < board::kBoardCells; ++cell) {
+      const int rank = own_rank(s, cell);
+      t[s][cell] = static_cast<uint8_t>(board::is_playing_square(cell) ? rank - 1 : rank);
+    }
+  }
+  return t;
+}();
+
 // The better forward diagonal of side s's bishop on square b. The two
 // diagonals are read unrolled, each walk with its own step; the side is a
 // template argument, so that the steps and ranks are constants.
@@ -206,9 +220,8 @@ int32_t bishop_value(const KPosition& p, int b) {
 #pragma GCC unroll 2
   for (int step : {fwd - 1, fwd + 1}) {
     const int q = ray_first_square(p, b, step);
-    const bool wall = is_wall_cell(p, q);
     const int code = code_on(p, q);
-    int32_t v = eval_root_curve(relative_rank(s, q) - 1 + (wall ? 1 : 0));
+    int32_t v = eval_root_curve(kDiagCurveIndex[s][q]);
     // A pawn in the way counts for what it screens.
     if (board::code_class(code) == kPawn && own_rank(s, q) <= 6) {
       int q2 = ray_first_square(p, q, step);
