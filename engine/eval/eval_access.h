@@ -96,6 +96,15 @@ inline unsigned files_in_run(const uint8_t (&row)[10], unsigned first, unsigned 
 #endif
 }
 
+// True when `pawn`, the square of the side's pawn on the file of board square
+// sq (0 when the file has none), lies behind sq as the side sees the board. On
+// one file the square numbers order as the ranks do, so the squares are
+// compared as they are; gote's comparison, turned round, takes the 0 of no
+// pawn above every square by the unsigned wrap.
+inline bool pawn_behind(int side, int pawn, int sq) {
+  return side == 0 ? pawn > sq : static_cast<unsigned>(pawn - 1) < static_cast<unsigned>(sq - 1);
+}
+
 // ---- The king-relative tables ----------------------------------------------------
 
 // The king-relative index of each cell as each side reads it: (rank - 1) x 9 +

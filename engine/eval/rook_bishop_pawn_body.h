@@ -154,7 +154,7 @@ class RookPlacement {
   // pawn left behind on the rook's file.
   void Width() {
     v_ += std::min(ray_first_square(p_, r_, +1) - ray_first_square(p_, r_, -1) - 3, kWidthLimit);
-    if (pawn_ != 0 && own_rank(s_, pawn_) > own_rank(s_, r_)) v_ -= kPawnBehindRook;
+    if (pawn_behind(S, pawn_, r_)) v_ -= kPawnBehindRook;
   }
 
   // Step 6: a rook ranged to the left in the own camp while e holds a bishop,
@@ -233,7 +233,7 @@ int32_t bishop_value(const KPosition& p, int b) {
     best = std::max(best, v);
   }
   const int pawn = p.pawn_file[s][square_file(b)];
-  if (pawn != 0 && own_rank(s, pawn) > own_rank(s, b)) best -= eval_root_curve_length();
+  if (pawn_behind(s, pawn, b)) best -= eval_root_curve_length();
   return best;
 }
 

@@ -78,7 +78,7 @@ bool opponents_turn(const PositionTerms& t, int u) {
 int32_t silver_base(const KPosition& p, int u, int q) {
   int32_t v = eval_root_king_square(u, q);
   const int pawn = p.pawn_file[u][square_file(q)];
-  if (pawn != 0 && own_rank(u, pawn) > own_rank(u, q)) v -= eval_root_row(u, square_rank(q));
+  if (pawn_behind(u, pawn, q)) v -= eval_root_row(u, square_rank(q));
   return v;
 }
 

@@ -168,6 +168,20 @@ TEST_F(StaticEvalCases, DistancesAndAccessors) {
   EXPECT_EQ(eval_defender_count(p, 1), 1);
   EXPECT_EQ(eval_king_table(1, board::kHorse, square_of(5, 9), square_of(4, 7)), Rel(1, 59, 11, 47));
   EXPECT_EQ(eval_king_table(0, board::kRook, square_of(5, 1), square_of(5, 3)), 0);
+  // A pawn behind a square of its file, as each side sees the board, on every
+  // file and pair of ranks; no pawn (0) is never behind.
+  for (int side = 0; side < 2; ++side) {
+    for (int file = 1; file <= 9; ++file) {
+      for (int rank = 1; rank <= 9; ++rank) {
+        const int sq = square_of(file, rank);
+        EXPECT_FALSE(pawn_behind(side, 0, sq)) << side << " " << sq;
+        for (int pawn_rank = 1; pawn_rank <= 9; ++pawn_rank) {
+          const int pawn = square_of(file, pawn_rank);
+          EXPECT_EQ(pawn_behind(side, pawn, sq), own_rank(side, pawn) > own_rank(side, sq)) << side << " " << sq;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(StaticEvalCases, ExposedGoldsAndPawns) {
