@@ -210,6 +210,21 @@ constexpr std::array<std::array<uint8_t, board::kBoardCells>, 2> kDiagCurveIndex
   return t;
 }();
 
+// By side s and piece code (walls included): what the code's piece at the end
+// of s's bishop diagonal is worth, 0 for s's own pieces and walls (which carry
+// both side bits).
+constexpr std::array<std::array<int32_t, 256>, 2> kDiagTargetFor = [] {
+  std::array<std::array<int32_t, 256>, 2> t{};
+  for (int s = 0; s < 2; ++s) {
+    for (int code = 0; code < 256; ++code) {
+      const int cls = board::code_class(code);
+      if (!(code & board::side_bit(s)) && cls < static_cast<int>(kDiagTarget.size())) t[s][code] = kDiagTarget[cls];
+    }
+  }
+  return t;
+}();
+static_assert(kDiagTargetFor[0][board::kWallCode] == 0 && kDiagTargetFor[1][board::kWallCode] == 0);
+
 // The better forward diagonal of side s's bishop on square b. The two
 // diagonals are read unrolled, each walk with its own step; the side is a
 // template argument, so that the steps and ranks are constants.
@@ -226,10 +241,9 @@ int32_t bishop_value(const KPosition& p, int b) {
     if (board::code_class(code) == kPawn && own_rank(s, q) <= 6) {
       int q2 = ray_first_square(p, q, step);
       if (is_wall_cell(p, q2)) q2 -= step;
-      const int code2 = code_on(p, q2);
-      if (!(code2 & board::side_bit(s))) v += kDiagTarget[board::code_class(code2)] * 800 >> 10;
+      v += kDiagTargetFor[s][code_on(p, q2)] * 800 >> 10;
     }
-    if (!blocked_for(p, s, q)) v += kDiagTarget[board::code_class(code)];
+    v += kDiagTargetFor[s][code];
     best = std::max(best, v);
   }
   const int pawn = p.pawn_file[s][square_file(b)];
