@@ -313,9 +313,11 @@ struct GoldKingWords {
 };
 
 // One gold of side u on g, with u's king word of kGoldKingWord; the side is a
-// template argument, so that its steps and ranks are constants.
+// template argument, so that its steps and ranks are constants. The body is
+// inlined into gold_value below and into the full evaluation's visit of the
+// golds, which takes both terms of a gold in one place.
 template <int u>
-[[gnu::noinline]] void gold_value(PositionTerms& t, int g, uint32_t king_word) {
+[[gnu::always_inline]] inline void gold_value_body(PositionTerms& t, int g, uint32_t king_word) {
   const KPosition& p = t.p;
   const int toward = static_cast<int32_t>(king_word) >> 16;
   if (toward != 0) {
@@ -333,6 +335,12 @@ template <int u>
       (board::kiki_at(p, g).direct[u][0] & kGeneralDefenders) == 0) {
     t.material[u] -= kGoldUndefended;
   }
+}
+
+// Out of line, as knight_value above.
+template <int u>
+[[gnu::noinline]] void gold_value(PositionTerms& t, int g, uint32_t king_word) {
+  gold_value_body<u>(t, g, king_word);
 }
 
 [[gnu::always_inline]] inline void add_golds(PositionTerms& t) {
