@@ -104,10 +104,22 @@ int32_t escape_value(const KPosition& p, int u, int silver, int32_t v) {
   return std::min(v, best);
 }
 
-bool is_general(int code) {
+constexpr bool is_general(int code) {
   const int cls = board::code_class(code);
   return cls == kGold || cls == kSilver || cls == (kSilver | board::kPromotedBit);
 }
+
+// By side and piece code: true for the side's gold, silver and promoted
+// silver. A wall's code carries both side bits but the wall kind, so it reads
+// false: one read tells an own general on any cell.
+constexpr std::array<std::array<bool, 256>, 2> kOwnGeneral = [] {
+  std::array<std::array<bool, 256>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    for (int code = 0; code < 256; ++code) t[side][code] = (code & board::side_bit(side)) && is_general(code);
+  }
+  return t;
+}();
+static_assert(!kOwnGeneral[0][board::kWallCode] && !kOwnGeneral[1][board::kWallCode]);
 
 [[gnu::always_inline]] inline void add_working_silver(PositionTerms& t) {
   const KPosition& p = t.p;
@@ -322,7 +334,7 @@ template <int u>
   const int toward = static_cast<int32_t>(king_word) >> 16;
   if (toward != 0) {
     const int x = g - forward_step(u) + toward;
-    if (holds_piece_of(p, u, x) && is_general(code_on(p, x))) t.material[u] -= kGoldDoubled;
+    if (kOwnGeneral[u][code_on(p, x)]) t.material[u] -= kGoldDoubled;
   }
   const int rank = own_rank(u, g);
   if (rank == 9 && t.silver_flags[u] == kSilverAdvancedKingSide) {
