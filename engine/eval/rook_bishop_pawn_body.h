@@ -52,16 +52,19 @@ constexpr int32_t kPawnPushReady = 50;
 // gote (1 = the enemy's back rank, 0 = the wall beyond it).
 int relative_rank(int s, int cell) { return own_rank(s, cell); }
 
-// By the king's file: the rook files (bit f) that put the rook on the king's
-// side when the king stands one or two files off the centre, counting the
-// king's own file; 0 for the other king files.
-constexpr std::array<uint16_t, 10> kRookBesideKingFiles = [] {
-  std::array<uint16_t, 10> t{};
-  for (int k = 1; k <= 9; ++k) {
+// By the king's square (0 when the king is not on the board): the rook files
+// (bit f) that put the rook on the king's side when the king stands one or two
+// files off the centre, counting the king's own file; 0 for the other king
+// files and for no king.
+constexpr std::array<uint16_t, 256> kRookBesideKingFiles = [] {
+  std::array<uint16_t, 256> t{};
+  for (int sq = 0; sq < 256; ++sq) {
+    if (!board::is_playing_square(sq)) continue;
+    const int k = square_file(sq);
     const int off = k > 5 ? k - 5 : 5 - k;
     if (off != 1 && off != 2) continue;
     for (int f = 1; f <= 9; ++f) {
-      if ((f - k) * (k - 5) >= 0) t[k] = static_cast<uint16_t>(t[k] | 1u << f);
+      if ((f - k) * (k - 5) >= 0) t[sq] = static_cast<uint16_t>(t[sq] | 1u << f);
     }
   }
   return t;
@@ -169,8 +172,7 @@ class RookPlacement {
 
   // Step 7: the king one or two files off the centre with the rook on its side.
   void KingDistance() {
-    const int king = t_.king[s_];
-    if (king != 0 && ((kRookBesideKingFiles[square_file(king)] >> file_) & 1u)) v_ -= kRookBesideKing;
+    if ((kRookBesideKingFiles[t_.king[s_]] >> file_) & 1u) v_ -= kRookBesideKing;
   }
 
   // Step 8: the rook's pawn on rank 5 is ready to push against an undefended
