@@ -80,7 +80,8 @@ class RookPlacement {
 
   int32_t Run() {
     ForwardLine();
-    if (is_wall_cell(p_, q_) || holds_piece_of(p_, e_, q_)) {
+    // An enemy piece or the wall (walls carry both side bits).
+    if (blocked_for(p_, e_, q_)) {
       FacingBlocker();
     } else {
       OwnBlocker();
