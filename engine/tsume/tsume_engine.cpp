@@ -164,7 +164,7 @@ void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker) {
 }
 
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker, const KHashKey& key) {
-  c.pos = p;
+  if (&c.pos != &p) c.pos = p;
   c.attacker = attacker;
   c.defender = 1 - attacker;
   c.ply = 0;

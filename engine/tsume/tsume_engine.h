@@ -173,15 +173,14 @@ struct KTsumeEngine {
   KMove scratch[1024];             // generator output before it goes to the store
 };
 
-// The state of one walk from a root.
-struct TsumeContext {
+// The state of one walk from a root, but for its position (TsumeContext).
+struct TsumeWalk {
   int ply = 0;
   uint32_t nonpromo_bits = 0;
   KMove last_move{};
   KHashKey key{};
   uint32_t path_key = 0;
   int move_base = 0;
-  KPosition pos;
   int attacker = 0;
   int defender = 1;
   int move_count = 0;
@@ -197,6 +196,25 @@ struct TsumeContext {
   int tree_length = 0;
   int tree_quality = 0;
   uint32_t path_candidates = 0;
+};
+
+// A walk with the position it moves through. A context made plainly walks a
+// copy of the root position of its own (tsume_context_init fills it); one made
+// on a position walks that position itself, which is cheaper than a copy for
+// the many short searches of a game: every move the walk makes is taken back
+// by the time a root call returns (tsume_root_in_place puts back the few words
+// that taking moves back leaves otherwise, see tsume_roots.cpp).
+struct TsumeContext : TsumeWalk {
+  TsumeContext() : pos(own_pos_) {}
+  explicit TsumeContext(KPosition& board) : pos(board) {}
+  // A copy walks a copy of the other's position.
+  TsumeContext(const TsumeContext& o) : TsumeWalk(o), pos(own_pos_), own_pos_(o.pos) {}
+  TsumeContext& operator=(const TsumeContext&) = delete;
+
+  KPosition& pos;
+
+ private:
+  KPosition own_pos_;
 };
 
 // The key of a position for the given attacker: the attacker's hand packed and
@@ -217,8 +235,9 @@ KHashKey tsume_key_from_search_key(const KHashKey& search_key, const KPosition& 
 // walk then keeps one key per position, not the search's key beside it.
 KHashKey tsume_search_key(const TsumeContext& c);
 
-// Sets up a context on a copy of the position for the attacker (with the
-// position's key for that attacker when the caller has it).
+// Sets up a context on the position for the attacker (with the position's key
+// for that attacker when the caller has it); a context not made on that very
+// position takes a copy of it.
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker);
 void tsume_context_init(TsumeContext& c, const KPosition& p, int attacker, const KHashKey& key);
 
@@ -259,6 +278,9 @@ void tsume_mid(KTsumeEngine& e, TsumeContext& c);
 // defender's root search an instance deeper than kShallowMaxPly plies first
 // to that depth (tsume_roots.cpp).
 int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* out);
+// The same root walking the caller's position itself (no copy of it); the
+// position is as it was, byte for byte, when this returns.
+int tsume_root_in_place(KTsumeEngine& e, KPosition& p, KHashKey* main_key, KMove* out);
 int tsume_root_defender(KTsumeEngine& e, const KPosition& p, KMove* out);
 int tsume_root_bounded(KTsumeEngine& e, const KPosition& p, int32_t bound);
 // Proves the context's current position again with the full thresholds.

@@ -47,7 +47,7 @@ int in_game_search(KPosition& p, KHashKey* main_key, KMove* out, int32_t node_li
   e->time_limit.store(time_limit);
   if (king_attacked(p, 1 - p.teban)) return 3;
   e->table.grow = 0;
-  return tsume_root(*e, p, main_key, out);
+  return tsume_root_in_place(*e, p, main_key, out);
 }
 
 int solve_line(KTsumeEngine* e, const KPosition& p, const KMove** line, int* length, uint32_t time_limit,

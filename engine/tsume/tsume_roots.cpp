@@ -1,6 +1,7 @@
 // The roots of the proof-number search and the two solves of the problem
 // solver (attacker to move, defender to move).
 #include <algorithm>
+#include <iterator>
 
 #include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
@@ -71,10 +72,30 @@ int solve_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KMove* out)
   return walk_root(e, c, p, out);
 }
 
-}  // namespace
+// The words of a position that moves made and taken back may leave otherwise
+// than they were, while every count, set and board cell comes back: the codes
+// of pieces in a hand (a piece dropped and taken back keeps the side it had
+// on the board), the hand slots past the hands' counts, and the order of the
+// promoted-pawn lists. A walk on the caller's position keeps them and puts
+// them back, so that the position returns identical, as a copy would leave it.
+struct ListWords {
+  explicit ListWords(const KPosition& p) : tokin{p.tokin[0], p.tokin[1]} {
+    std::copy(p.piece, p.piece + kPieceCount, piece);
+    std::copy(std::begin(p.hand_slot), std::end(p.hand_slot), hand_slot);
+  }
+  void Restore(KPosition& p) const {
+    std::copy(std::begin(piece), std::end(piece), p.piece);
+    std::copy(std::begin(hand_slot), std::end(hand_slot), p.hand_slot);
+    p.tokin[0] = tokin[0];
+    p.tokin[1] = tokin[1];
+  }
+  KPieceEntry piece[kPieceCount];
+  uint8_t hand_slot[kPieceCount];
+  KTokinList tokin[2];
+};
 
-int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* out) {
-  TsumeContext c;
+// The attacker's root on a context made on the position or for a copy of it.
+int attacker_root(KTsumeEngine& e, TsumeContext& c, const KPosition& p, KHashKey* main_key, KMove* out) {
   if (main_key != nullptr) {
     const KHashKey key = tsume_key_from_search_key(*main_key, p, p.teban);
     tsume_context_init(c, p, p.teban, key);
@@ -83,6 +104,21 @@ int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* o
   }
   c.search_keyed = main_key != nullptr;
   return solve_root(e, c, p, out);
+}
+
+}  // namespace
+
+int tsume_root(KTsumeEngine& e, const KPosition& p, KHashKey* main_key, KMove* out) {
+  TsumeContext c;
+  return attacker_root(e, c, p, main_key, out);
+}
+
+int tsume_root_in_place(KTsumeEngine& e, KPosition& p, KHashKey* main_key, KMove* out) {
+  const ListWords kept(p);
+  TsumeContext c(p);
+  const int r = attacker_root(e, c, p, main_key, out);
+  kept.Restore(p);
+  return r;
 }
 
 int tsume_root_defender(KTsumeEngine& e, const KPosition& p, KMove* out) {

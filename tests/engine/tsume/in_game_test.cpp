@@ -2,6 +2,8 @@
 // lookup of stored mates, their confirmation, and a missing instance.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "engine/board/check_gen.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/hash_key.h"
@@ -90,6 +92,35 @@ TEST(InGame, SearchKeyMadeOnTheWalkEqualsTheKeyFromScratch) {
     EXPECT_EQ(c.key, tsume_root_key(start, start.teban)) << name;
   }
   EXPECT_GE(compared, 24);  // several plies of each problem were walked
+}
+
+// The in-game search walks the caller's position itself: whatever the walk
+// did (a finished solve, or one cut short by its node limit anywhere in the
+// tree), the position comes back byte for byte, and the verdict is the one a
+// walk on a copy of the position reaches.
+TEST(InGame, SearchLeavesThePositionAsItWasAndAgreesWithAWalkOnACopy) {
+  KTsumeEngine in_place(1024, true), on_copy(1024, true);
+  ASSERT_TRUE(in_place.ok() && on_copy.ok());
+  int solved = 0;
+  for (const Problem& pr : load_problem_set()) {
+    const board::KPosition start = engine_position(pr.kyokumen);
+    for (int32_t limit : {7, 60, 3000}) {
+      for (KTsumeEngine* e : {&in_place, &on_copy}) {
+        tsume_table_reset(e->table);
+        e->node_limit = limit;
+        e->time_limit.store(100000);
+      }
+      board::KPosition p = start;
+      board::KMove a = board::pass_move(), b = board::pass_move();
+      const int r = tsume_root_in_place(in_place, p, nullptr, &a);
+      EXPECT_EQ(std::memcmp(&p, &start, sizeof p), 0) << pr.name << " limit " << limit;
+      EXPECT_EQ(r, tsume_root(on_copy, start, nullptr, &b)) << pr.name << " limit " << limit;
+      EXPECT_EQ(board::move_word(a), board::move_word(b)) << pr.name << " limit " << limit;
+      EXPECT_EQ(in_place.node_count, on_copy.node_count) << pr.name << " limit " << limit;
+      solved += r == 0 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(solved, 10);  // the walks went deep enough to find mates
 }
 
 TEST(InGame, SideToMoveGivingCheckIsRefusedAtOnce) {
