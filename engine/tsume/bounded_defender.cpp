@@ -73,6 +73,7 @@ bool list_captures(KTsumeEngine& e, TsumeContext& c, AndNode& a, int i) {
   const int count = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, e.scratch) : oute_gen(c.pos, e.scratch, 1);
   undo_move(c.pos, drop, 0);
   const int limit = kMovesPerPly * e.max_ply - 100;
+  const uint32_t parent_path_key = tsume_child_path_key(e, c, i);
   const KeyEntry& parent = e.entries[c.move_base + i];
   int next = a.slots;
   for (int j = 0; j < count; ++j) {
@@ -84,7 +85,8 @@ bool list_captures(KTsumeEngine& e, TsumeContext& c, AndNode& a, int i) {
     KeyEntry& ent = e.entries[c.move_base + next];
     ent.key = parent.key;
     hash_key_sashite(ent.key, c.attacker, capture);
-    ent.path_key = path_key_after(parent.path_key, capture, c.ply + 1);
+    ent.path_key = path_key_after(parent_path_key, capture, c.ply + 1);
+    ent.path_made = 1;
     ent.on_path = parent.on_path || tsume_path_find(e, ent.key, c.ply);
     ent.h16 = ent.h17 = 0;
     e.leaves[c.move_base + next].known = 0;

@@ -51,7 +51,7 @@ bool tsume_pair_transposition(KTsumeEngine& e, TsumeContext& c, const KTsumeNode
   for (int i = 0; i < 2; ++i) {
     const KeyEntry& ent = e.entries[c.move_base + i];
     do_move(c.pos, moves[i], 0);
-    const bool ok = follow_stored_line(e, c, ent.key, ent.path_key, end[i]);
+    const bool ok = follow_stored_line(e, c, ent.key, tsume_child_path_key(e, c, i), end[i]);
     undo_move(c.pos, moves[i], 0);
     if (!ok) return false;
   }

@@ -47,7 +47,8 @@ Leaf child_leaf_read(Search& s, const TsumeContext& c, int slot, int r, int leve
   Leaf& l = s.e.leaves[c.move_base + slot];
   const KeyEntry& ent = s.e.entries[c.move_base + slot];
   l = ent.on_path ? disproof_leaf(kForever, kLooped, key_hand(ent.key))
-                  : read_node(s.t, ent.key, ent.path_key, r, level, child_or, fresh_numbers(c, s.e.moves[c.move_base + slot]));
+                  : read_node(s.t, ent.key, tsume_child_path_key(s.e, c, slot), r, level, child_or,
+                              fresh_numbers(c, s.e.moves[c.move_base + slot]));
   l.known = 1;
   return l;
 }

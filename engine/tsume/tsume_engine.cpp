@@ -262,7 +262,7 @@ void tsume_descend(KTsumeEngine& e, TsumeContext& c, int index, bool use_listed_
   const KMove m = e.moves[c.move_base + index];
   if (use_listed_key) {
     c.key = e.entries[c.move_base + index].key;
-    c.path_key = e.entries[c.move_base + index].path_key;
+    c.path_key = tsume_child_path_key(e, c, index);
   } else {
     hash_key_sashite(c.key, c.attacker, m);
     c.path_key = path_key_after(c.path_key, m, c.ply);
@@ -326,11 +326,9 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
   KeyEntry* entries = e.entries + c.move_base;
   const KPosition& p = c.pos;
   const KHashKey key = c.key;
-  const uint32_t path_key = c.path_key;
   const int ply = c.ply, count = c.move_count, attacker = c.attacker, defender = c.defender;
   const bool or_node = p.teban == attacker;
   const int king = p.piece[defender].sq;
-  const PathPly path_ply(ply);
   for (int i = 0; i < count; ++i) {
     KeyEntry& k = entries[i];
     KHashKey child = key;
@@ -339,7 +337,7 @@ void tsume_children_init(KTsumeEngine& e, TsumeContext& c) {
     // The child's bucket is asked for now: the node's first count of its
     // children reads every one, and the rest of this loop hides the wait.
     tsume_prefetch(e.table, child);
-    k.path_key = path_ply.After(path_key, moves[i]);
+    k.path_made = 0;
     k.on_path = tsume_path_find(e, child, ply) ? 1 : 0;
     if (or_node) {
       k.h16 = tsume_check_spread(p, moves[i], king);

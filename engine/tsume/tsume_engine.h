@@ -11,6 +11,7 @@
 #include "engine/board/engine_codes.h"
 #include "engine/board/hash_key.h"
 #include "engine/board/position.h"
+#include "engine/tsume/path_keys.h"
 #include "engine/tsume/tsume_table.h"
 
 namespace tsume {
@@ -43,11 +44,13 @@ constexpr int32_t kShallowNodes = 1000000;
 // One listed move's child: its key, path key and two ordering hints.
 struct KeyEntry {
   KHashKey key;
-  uint32_t path_key;
+  uint32_t path_key;  // once path_made is set (tsume_child_path_key)
   int8_t h16;
   int8_t h17;
   uint8_t on_path;  // the child repeats a position of the path (fixed while the node is visited)
-  uint8_t pad;
+  // The path key is made on first need: most children are answered by their
+  // key alone (an empty bucket) and are never entered.
+  uint8_t path_made;
 };
 static_assert(sizeof(KeyEntry) == 20);
 
@@ -269,6 +272,23 @@ void tsume_ascend(KTsumeEngine& e, TsumeContext& c);
 bool tsume_list_moves(KTsumeEngine& e, TsumeContext& c);
 // Fills the key entries of the listed moves.
 void tsume_children_init(KTsumeEngine& e, TsumeContext& c);
+// The path key of the current node's listed child i, made on its first need.
+inline uint32_t tsume_child_path_key(KTsumeEngine& e, const TsumeContext& c, int i) {
+  KeyEntry& k = e.entries[c.move_base + i];
+  if (!k.path_made) {
+    k.path_key = path_key_after(c.path_key, e.moves[c.move_base + i], c.ply);
+    k.path_made = 1;
+  }
+  return k.path_key;
+}
+// The table's answer for the current node's listed child i (tsume_lookup_path
+// with its key and path key); a child whose bucket is empty is answered
+// without its path key.
+inline KTsumeNode* tsume_child_lookup(KTsumeEngine& e, const TsumeContext& c, int i) {
+  const KHashKey& key = e.entries[c.move_base + i].key;
+  const uint32_t head = tsume_bucket_head(e.table, key);
+  return head == kNoNode ? nullptr : tsume_lookup_chain(e.table, head, key, tsume_child_path_key(e, c, i));
+}
 
 // One visit of the current node of the proof-number search.
 void tsume_mid(KTsumeEngine& e, TsumeContext& c);

@@ -154,7 +154,7 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, N
   const KeyEntry& ent = e.entries[c.move_base + i];
   ChildValue& v = e.values[c.move_base + i];
   v.state = 0;
-  KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+  KTsumeNode* child = tsume_child_lookup(e, c, i);
   if (path_only(child) || ent.on_path) {
     r.loop = true;
     r.cut = r.cut || rests_on_cut(child);
@@ -294,8 +294,7 @@ uint32_t tsume_or_disproof_hand(KTsumeEngine& e, TsumeContext& c, bool drop_mate
   HandCounts h = or_disproof_start(c.pos, c.attacker);
   for (int i = 0; i < c.move_count; ++i) {
     if (e.values[c.move_base + i].state != 3) continue;
-    const KeyEntry& ent = e.entries[c.move_base + i];
-    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    const KTsumeNode* child = tsume_child_lookup(e, c, i);
     if (child == nullptr) continue;
     h = hand_min(h, or_disproof_hand_back(key_hand(child->key), e.moves[c.move_base + i]));
   }
@@ -371,9 +370,8 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
   }
   KTsumeNode* result;
   if (r.pn == 0) {
-    const KeyEntry& ent = e.entries[c.move_base + r.best];
     const KMove& m = e.moves[c.move_base + r.best];
-    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    const KTsumeNode* child = tsume_child_lookup(e, c, r.best);
     const uint32_t hand = child != nullptr ? tsume_or_proof_hand(key_hand(child->key), m) : key_hand(c.key);
     const int length = child != nullptr && proven(*child) ? proof_length(*child) + 1 : kNoLength;
     if (c.search_keyed && c.ply >= 1) hash_store(tsume_search_key(c), 63, 3, 32766, 32767, 0, 0, pack_move_word(m), 5);
@@ -430,7 +428,7 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
     v.hint = ent.h16;
     v.weak = 0;
     const bool on_path = ent.on_path;
-    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    const KTsumeNode* child = tsume_child_lookup(e, c, i);
     if (on_path || same_root_position(c, ent.key) || (child != nullptr && child->pn >= kInf)) {
       v.state = 3;
       r.disproven = true;
@@ -492,7 +490,7 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
       r.best = i;
       return r;
     }
-    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    const KTsumeNode* child = tsume_child_lookup(e, c, i);
     const KKiki& k = kiki_at(c.pos, m.to);
     int32_t cpn, cdn;
     if (child != nullptr) {
@@ -680,8 +678,7 @@ uint32_t tsume_and_proof_hand(KTsumeEngine& e, TsumeContext& c, int& length) {
   HandCounts h = mated_proof_hand(c.pos, c.attacker);
   length = 0;
   for (int i = 0; i < c.move_count; ++i) {
-    const KeyEntry& ent = e.entries[c.move_base + i];
-    const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+    const KTsumeNode* child = tsume_child_lookup(e, c, i);
     if (child == nullptr) {
       length = kNoLength;
       continue;
@@ -698,8 +695,7 @@ uint32_t tsume_and_proof_hand(KTsumeEngine& e, TsumeContext& c, int& length) {
 // The refuting child's disproof hand; a refuting drop must stay possible, so
 // the attacker may not hold so many of its kind that the defender has none.
 uint32_t tsume_and_disproof_hand(KTsumeEngine& e, TsumeContext& c, int refuting) {
-  const KeyEntry& ent = e.entries[c.move_base + refuting];
-  const KTsumeNode* child = tsume_lookup_path(e.table, ent.key, ent.path_key);
+  const KTsumeNode* child = tsume_child_lookup(e, c, refuting);
   HandCounts h = unpack_hand(child != nullptr ? key_hand(child->key) : key_hand(c.key));
   const KMove& m = e.moves[c.move_base + refuting];
   if (m.from == kInHand) {

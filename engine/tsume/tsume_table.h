@@ -126,9 +126,12 @@ void tsume_table_free_blocks(KTsumeTable& t);
 // wins. Null when none. Inline up to the bucket's head, as most probes of a
 // search meet an empty bucket; the walk of a chain from its head is out of line.
 KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& key, uint32_t path_key);
+// The first node of the key's bucket, kNoNode when it is empty.
+inline uint32_t tsume_bucket_head(const KTsumeTable& t, const KHashKey& key) {
+  return t.buckets == nullptr ? kNoNode : t.buckets[t.bucket_divisor.Remainder(key.word[1])];
+}
 inline KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
-  if (t.buckets == nullptr) return nullptr;
-  const uint32_t head = t.buckets[t.bucket_divisor.Remainder(key.word[1])];
+  const uint32_t head = tsume_bucket_head(t, key);
   return head == kNoNode ? nullptr : tsume_lookup_chain(t, head, key, path_key);
 }
 inline KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key) { return tsume_lookup_path(t, key, 0); }
