@@ -45,7 +45,10 @@ int blocker_term(int32_t weight, int bal, int32_t closeness) { return weight * k
 // code's top bit, so the code shifted down is its side.
 struct EnemyKings {
   explicit EnemyKings(const KPosition& p) : of_side{king_square(p, 1), king_square(p, 0)} {}
-  int of(int code) const { return of_side[code >> 6]; }
+  int of(int code) const { return of_side[side(code)]; }
+  // The side of a piece on the board, by the same shift: one value then
+  // serves as the side and as the index of its enemy king.
+  static int side(int code) { return code >> 6; }
   const int of_side[2];
 };
 static_assert((board::kSenteBit | board::kPromotedBit | 0xF) >> 6 == 0 &&
@@ -190,8 +193,8 @@ void rook_terms(const KPosition& p, const EnemyKings& kings, int32_t attack[2], 
   for (int n = board::kKindRange[board::kRook].first, i = 0; i < 2; ++i, ++n) {
     const board::KPieceEntry& rook = p.piece[n];
     if (!on_board(rook)) continue;
-    const int s = board::code_side(rook.code);
-    const int king = kings.of(rook.code);
+    const int s = EnemyKings::side(rook.code);
+    const int king = kings.of_side[s];
     if (king == 0) continue;
     const bool active = (rook.code & board::kPromotedBit) || in_camp(s, rook.sq);
     const RookLines l = s == 0 ? RookWalk<0>(p, n, king).Run(active) : RookWalk<1>(p, n, king).Run(active);
@@ -261,8 +264,8 @@ void bishop_terms(const KPosition& p, const EnemyKings& kings, int32_t attack[2]
   for (int n = first; n < first + board::kKindRange[board::kBishop].count; ++n) {
     const board::KPieceEntry& bishop = p.piece[n];
     if (!on_board(bishop)) continue;
-    const int s = board::code_side(bishop.code);
-    const int king = kings.of(bishop.code);
+    const int s = EnemyKings::side(bishop.code);
+    const int king = kings.of_side[s];
     if (king == 0) continue;
     attack[s] += s == 0 ? bishop_line_value<0>(p, bishop, king) : bishop_line_value<1>(p, bishop, king);
   }
@@ -308,9 +311,9 @@ void lance_terms(const KPosition& p, const EnemyKings& kings, int32_t attack[2])
   for (int n = first; n < first + board::kKindRange[board::kLance].count; ++n) {
     const board::KPieceEntry& lance = p.piece[n];
     if (!on_board(lance) || (lance.code & board::kPromotedBit)) continue;
-    const int s = board::code_side(lance.code);
+    const int s = EnemyKings::side(lance.code);
     if (!((columns[s] >> (lance.sq & 15)) & 1)) continue;
-    const int king = kings.of(lance.code);
+    const int king = kings.of_side[s];
     attack[s] += s == 0 ? lance_line_value<0>(p, lance.sq, king) : lance_line_value<1>(p, lance.sq, king);
   }
 }
