@@ -141,6 +141,21 @@ static_assert(!kOwnGeneral[0][board::kWallCode] && !kOwnGeneral[1][board::kWallC
   }
 }
 
+// By side, the knight's rank and the rank of the side's pawn on a
+// neighbouring file (0 when that file has none): the entry of kKnightPawn, so
+// that the knight reads each neighbour with one look-up instead of a clamp.
+constexpr auto kKnightPawnIndex = [] {
+  std::array<std::array<std::array<uint8_t, 10>, 10>, 2> t{};
+  for (int u = 0; u < 2; ++u) {
+    for (int rank = 0; rank <= 9; ++rank) {
+      for (int pawn_rank = 1; pawn_rank <= 9; ++pawn_rank) {
+        t[u][rank][pawn_rank] = static_cast<uint8_t>(std::clamp((rank - pawn_rank) * (2 * u - 1) + 3, 0, 4));
+      }
+    }
+  }
+  return t;
+}();
+
 // One knight of side u on sq; the side is a template argument, so that its
 // forward step, ranks and the pawn files it reads are constants.
 // Out of line, as gold_value below: called from four unrolled places each, a
@@ -154,10 +169,11 @@ template <int u>
   int32_t v = 0;
   if (third && holds(p, e, sq + fwd, kPawn)) v -= kKnightAttacked;
   if (rank == 5 || third) {
+    const auto& index = kKnightPawnIndex[u][rank];
     for (int f : {file - 1, file + 1}) {
       if (f < 1 || f > 9) continue;
       const int pawn = p.pawn_file[u][f];
-      const int i = pawn == 0 ? 0 : std::clamp((rank - square_rank(pawn)) * (2 * u - 1) + 3, 0, 4);
+      const int i = index[square_rank(pawn)];  // square 0 (no pawn) reads rank 0
       v += kKnightPawn[i];
       if (i == 1 && holds(p, e, pawn + fwd, kPawn)) v += kKnightPawnExtra;
     }
