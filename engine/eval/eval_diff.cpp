@@ -198,6 +198,21 @@ class Update {
     }
   }
 
+  // BoardMove for a move that keeps the piece's class (no promotion): its
+  // strategy-square change and its king-relative changes, each read from one
+  // row. No pawn file and no hand changes.
+  void PlainMove(const KMove& m) {
+    const int k = m.code & kClassMask;
+    Add(r_.mat[s].material, CellMove<s>(k, k, m.from, m.to));
+    if (has_pair(k)) {
+      AddPair<s>(k, m.from, -1);
+      AddPair<s>(k, m.to, 1);
+    }
+    const int own = kOwnClass[k], enemy = kEnemyClass[k];
+    if (own >= 0) Add(r_.def[s].defence, RelMove<s>(Rows<s>(p_.piece[s].sq), own, own, m.from, m.to));
+    if (enemy >= 0) Add(r_.att[s].attack, RelMove<s>(Rows<s>(p_.piece[o].sq), enemy, enemy, m.from, m.to));
+  }
+
   // The capture by s on m.to; `s_king` is the square s's king stood on when the
   // captured piece's terms around it were last set.
   void Capture(const KMove& m, int s_king) {
@@ -325,8 +340,10 @@ void copy_cleared(const KEvalRecord& parent, KEvalRecord& child) {
   std::memcpy(&child, bytes, sizeof bytes);
 }
 
+// Drops, king moves and promotions, with their captures: out of line, so that
+// the common move below keeps its few values in scratch registers.
 template <int S>
-void update(const KMove& m, const KPosition& p, KEvalRecord& child) {
+[[gnu::noinline]] void update_rare(const KMove& m, const KPosition& p, KEvalRecord& child) {
   Update<S> u(p, child);
   int s_king = p.piece[S].sq;
   if (m.from == board::kInHand) {
@@ -339,6 +356,27 @@ void update(const KMove& m, const KPosition& p, KEvalRecord& child) {
   }
   if (m.captured_code != 0) u.Capture(m, s_king);
   u.RefreshOpenFiles();
+}
+
+// The capture of a board move that is neither a king's nor a promotion.
+template <int S>
+[[gnu::noinline]] void update_capture(const KMove& m, const KPosition& p, KEvalRecord& child) {
+  Update<S> u(p, child);
+  u.Capture(m, p.piece[S].sq);
+  u.RefreshOpenFiles();
+}
+
+// Most moves are board moves of a piece other than the king that keep its
+// class; without a capture they change no pawn file and no hand, and touch
+// only the mover's material, defence and attack.
+template <int S>
+void update(const KMove& m, const KPosition& p, KEvalRecord& child) {
+  if (m.from == board::kInHand || board::code_kind(m.code) == board::kKing || m.promote) {
+    update_rare<S>(m, p, child);
+    return;
+  }
+  Update<S>(p, child).PlainMove(m);
+  if (m.captured_code != 0) update_capture<S>(m, p, child);
 }
 
 template <int S>
