@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstdint>
 
@@ -22,6 +23,45 @@ constexpr int32_t kBandStep = 140;
 constexpr int32_t kBandFactor[12] = {18432, 18842, 19251, 19661, 20070, 20480,
                                      22118, 23757, 25395, 27034, 28672, 30310};
 constexpr int32_t kFullWeight = 512;
+constexpr int32_t kBandFactors = 12;
+
+// What the band scale takes off at distance d from the band: the factor of
+// band d / 140 times d / 140, >> 10. d is positive and, for a 16-bit word,
+// g * d stays below 2^31: the unsigned 32-bit product and quotients equal
+// signed 64-bit ones, in fewer instructions.
+constexpr int32_t band_cut(uint32_t d) {
+  const uint32_t g = static_cast<uint32_t>(kBandFactor[std::min<uint32_t>(d / kBandStep, kBandFactors - 1)]);
+  return static_cast<int32_t>((g * d / kBandStep) >> 10);
+}
+
+// band_cut by distance within the twelve bands, where nearly every word falls:
+// one read instead of two divisions and a factor look-up.
+constexpr int32_t kBandCutTableSize = kBandFactors * kBandStep;
+inline constexpr std::array<int16_t, kBandCutTableSize> kBandCut = [] {
+  std::array<int16_t, kBandCutTableSize> t{};
+  for (int32_t d = 0; d < kBandCutTableSize; ++d) t[d] = static_cast<int16_t>(band_cut(static_cast<uint32_t>(d)));
+  return t;
+}();
+
+// The stage weight's map from the combined word x to 0..512: (840, 0),
+// (1368, 102), (1923, 354), (3488, 512), each piece with its own constant
+// divisor.
+constexpr int32_t kStageLow = 840;
+constexpr int32_t kStageHigh = 3488;
+constexpr int32_t stage_map(int32_t x) {
+  if (x <= kStageLow) return 0;
+  if (x >= kStageHigh) return kFullWeight;
+  if (x < 1368) return (x - kStageLow) * 102 / 528;
+  if (x < 1923) return 102 + (x - 1368) * 252 / 555;
+  return 354 + (x - 1923) * 158 / 1565;
+}
+
+// stage_map between the two ends, by x - kStageLow - 1.
+inline constexpr std::array<int16_t, kStageHigh - kStageLow - 1> kStageMap = [] {
+  std::array<int16_t, kStageHigh - kStageLow - 1> t{};
+  for (int32_t i = 0; i < kStageHigh - kStageLow - 1; ++i) t[i] = static_cast<int16_t>(stage_map(kStageLow + 1 + i));
+  return t;
+}();
 
 }  // namespace score_map_detail
 
@@ -35,12 +75,8 @@ inline int32_t hyouka_band_scale(int32_t v) {
   using namespace score_map_detail;
   assert(v >= INT16_MIN && v <= INT16_MAX);
   if (v >= kBandLow && v <= kBandHigh) return v;
-  // d is positive and, for a 16-bit v, g * d stays below 2^31: the unsigned
-  // 32-bit product and quotients equal signed 64-bit ones, in fewer
-  // instructions.
   const uint32_t d = static_cast<uint32_t>(v < kBandLow ? kBandLow - v : v - kBandHigh);
-  const uint32_t g = static_cast<uint32_t>(kBandFactor[std::min<uint32_t>(d / kBandStep, 11)]);
-  return v - static_cast<int32_t>((g * d / kBandStep) >> 10);
+  return v - (d < static_cast<uint32_t>(kBandCutTableSize) ? kBandCut[d] : band_cut(d));
 }
 
 // v + b up to 4500; above it the rise flattens to 205/256 and, past 6500, to
@@ -56,12 +92,11 @@ inline int32_t hyouka_knee(int32_t v, int32_t b) {
 // through (840, 0), (1368, 102), (1923, 354), (3488, 512), each piece with its
 // own constant divisor.
 inline int32_t eval_stage_weight(int32_t a, int32_t b) {
+  using namespace score_map_detail;
   const int32_t x = a + std::clamp((2600 - b) / 3, -300, 300);
-  if (x <= 840) return 0;
-  if (x >= 3488) return score_map_detail::kFullWeight;
-  if (x < 1368) return (x - 840) * 102 / 528;
-  if (x < 1923) return 102 + (x - 1368) * 252 / 555;
-  return 354 + (x - 1923) * 158 / 1565;
+  if (x <= kStageLow) return 0;
+  if (x >= kStageHigh) return kFullWeight;
+  return kStageMap[x - kStageLow - 1];
 }
 
 // x with the part of x - y above 2100 compressed (230/256 up to 2600, 128/256 past).

@@ -2,6 +2,8 @@
 // mate checks, at their fixed values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -30,6 +32,35 @@ TEST(ScoreMaps, GivenPointsOfEachMap) {
                         {eval_score_compress(y + 2100, y), y + 2100}, {eval_score_compress(y + 2600, y), y + 2549},
                         {eval_score_compress(y + 3000, y), y + 2749}}) {
     EXPECT_EQ(c.got, c.want);
+  }
+}
+
+// The band scale and the stage weight read tables built at compile time;
+// every word they can see must map as the piecewise formulas do, at the ends of
+// each table and past them too.
+TEST(ScoreMaps, TablesMatchTheFormulasOverEveryWord) {
+  constexpr int32_t kFactor[12] = {18432, 18842, 19251, 19661, 20070, 20480,
+                                   22118, 23757, 25395, 27034, 28672, 30310};
+  for (int32_t v = INT16_MIN; v <= INT16_MAX; ++v) {
+    int64_t want = v;
+    if (v < 2580 || v > 2900) {
+      const int64_t d = v < 2580 ? 2580 - v : v - 2900;
+      want = v - ((kFactor[std::min<int64_t>(d / 140, 11)] * d / 140) >> 10);
+    }
+    ASSERT_EQ(hyouka_band_scale(v), want) << v;
+  }
+  for (int32_t x = 0; x <= 4000; ++x) {
+    int32_t want = 512;
+    if (x <= 840) {
+      want = 0;
+    } else if (x < 1368) {
+      want = (x - 840) * 102 / 528;
+    } else if (x < 1923) {
+      want = 102 + (x - 1368) * 252 / 555;
+    } else if (x < 3488) {
+      want = 354 + (x - 1923) * 158 / 1565;
+    }
+    ASSERT_EQ(eval_stage_weight(x, 2600), want) << x;
   }
 }
 
