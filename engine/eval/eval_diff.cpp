@@ -200,17 +200,31 @@ class Update {
 
   // BoardMove for a move that keeps the piece's class (no promotion): its
   // strategy-square change and its king-relative changes, each read from one
-  // row. No pawn file and no hand changes.
-  void PlainMove(const KMove& m) {
+  // row. No pawn file and no hand changes. Static, and each table found where
+  // it is read, so that few values stay live across the three changes.
+  static void PlainMove(const KMove& m, const KPosition& p, KEvalRecord& r) {
     const int k = m.code & kClassMask;
-    Add(r_.mat[s].material, CellMove<s>(k, k, m.from, m.to));
-    if (has_pair(k)) {
-      AddPair<s>(k, m.from, -1);
-      AddPair<s>(k, m.to, 1);
+    if (const int layer = kLayer[k]; layer >= 0) {
+      const board::KSenkeiTable* cells = board::eval_links.senkei_current;
+      if (cells != nullptr) {
+        const auto& row = cells->cell[s][layer];
+        Add(r.mat[s].material, row[m.to - board::kFirstSquare] - row[m.from - board::kFirstSquare]);
+      }
     }
-    const int own = kOwnClass[k], enemy = kEnemyClass[k];
-    if (own >= 0) Add(r_.def[s].defence, RelMove<s>(Rows<s>(p_.piece[s].sq), own, own, m.from, m.to));
-    if (enemy >= 0) Add(r_.att[s].attack, RelMove<s>(Rows<s>(p_.piece[o].sq), enemy, enemy, m.from, m.to));
+    if (has_pair(k)) {
+      const Pair before = placement_pair<s>(k, m.from), after = placement_pair<s>(k, m.to);
+      Add(r.att[s].attack, after.attack - before.attack);
+      Add(r.hand_b[s], after.hand_b - before.hand_b);
+    }
+    const KEvalWeights& w = *eval_setup.eval_weights;
+    if (const int own = kOwnClass[k]; own >= 0 && on_board(p.piece[s].sq)) {
+      const int16_t* row = w.king_rel[kKingRelIndex[s][p.piece[s].sq]][own];
+      Add(r.def[s].defence, row[kKingRelIndex[s][m.to]] - row[kKingRelIndex[s][m.from]]);
+    }
+    if (const int enemy = kEnemyClass[k]; enemy >= 0 && on_board(p.piece[o].sq)) {
+      const int16_t* row = w.king_rel[kKingRelIndex[s][p.piece[o].sq]][enemy];
+      Add(r.att[s].attack, row[kKingRelIndex[s][m.to]] - row[kKingRelIndex[s][m.from]]);
+    }
   }
 
   // The capture by s on m.to; `s_king` is the square s's king stood on when the
@@ -375,7 +389,7 @@ void update(const KMove& m, const KPosition& p, KEvalRecord& child) {
     update_rare<S>(m, p, child);
     return;
   }
-  Update<S>(p, child).PlainMove(m);
+  Update<S>::PlainMove(m, p, child);
   if (m.captured_code != 0) update_capture<S>(m, p, child);
 }
 
