@@ -1,8 +1,8 @@
-// The node search's move procedure: one move of a stage list made, tested
-// (repetition, take-back, table, extensions, legality, quick mates), searched
-// below or handed to the quiescence search at the horizon, scored, verified
-// when a pruned result needs it, and used to prune its later siblings. Also
-// the pass (the null move) and the double pass.
+// The node search's move procedure and the loop over a stage list: one move
+// made, tested (repetition, take-back, table, extensions, legality, quick
+// mates), searched below or handed to the quiescence search at the horizon,
+// scored, verified when a pruned result needs it, and used to prune its later
+// siblings. Also the pass (the null move) and the double pass.
 #include <algorithm>
 
 #include "engine/board/check_test.h"
@@ -204,8 +204,10 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
   }
 }
 
-NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int column,
-                                        const board::KHashKey* key) {
+// Inlined into its one caller, SearchList: every move of every list is made
+// here, and the list's loop keeps its registers across the moves.
+[[gnu::always_inline]] inline NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage,
+                                                                      int column, const board::KHashKey& key) {
   KMove& m = *ln->move;
   if (is_pass(m)) [[unlikely]] return Flow::kNext;
   const KMoveWord w = kmove_pack(m);
@@ -236,7 +238,7 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
   entry.flag_word = static_cast<uint32_t>(stage) << 3 | (in_check_ ? 1u : 0u) | (quiet_dragon ? 2u : 0u);
   child_.ext = node_.ext + ln->depth_adj;
   ++node_.counters[0];
-  child_.key = key != nullptr ? *key : child_key(node_.key, m);
+  child_.key = key;
   const uint32_t table_head = board::hash_prefetch_entry(child_.key);
   eval_cache_prefetch(cx_.eval_cache, child_.key);
   // 4. Repetitions along the line.
@@ -433,6 +435,30 @@ NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage, int
     flow = Flow::kEndStage;
   }
   return flow;
+}
+
+NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
+  // Each move's key is made one move ahead, so that its table bucket is on
+  // its way while the move before it is searched. The two keys take turns in
+  // two slots: none is copied.
+  if (head == nullptr) return Flow::kNext;
+  board::KHashKey keys[2];
+  int slot = 0;
+  keys[slot] = child_key(node_.key, *head->move);
+  for (KMoveNode* ln = head; ln != nullptr; ln = ln->next, slot ^= 1) {
+    if (ln->next != nullptr) {
+      board::KHashKey& next = keys[slot ^ 1];
+      next = node_.key;
+      board::hash_key_sashite(next, 0, *ln->next->move);
+      board::hash_prefetch(next);
+    }
+    const Flow f = SearchMove(ln, count, stage, column, keys[slot]);
+    if (f == Flow::kReturn) return f;
+    if (f == Flow::kEndStage) break;
+    // The proof of a loss ends at the first move that escapes it.
+    if (proving_ && best_ > -kScoreMate) break;
+  }
+  return Flow::kNext;
 }
 
 NodeSearch::Flow NodeSearch::PassStage() {

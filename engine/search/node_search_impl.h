@@ -69,7 +69,6 @@ class NodeSearch {
   void PassOver(board::KMoveWord w);
   bool Valued(board::KMoveWord w) const;
   int Generate(NodeStage code, board::KMove* out, int* stage, int* linker);
-  Flow SearchList(KMoveNode* head, int count, int stage, int column);
   Flow VerifyPending(bool* restart);
   int EndOfNode();
   int StaticScore();
@@ -77,8 +76,9 @@ class NodeSearch {
   void AddSearched(board::KMoveWord w);
 
   // node_moves.cpp
-  // `key`: the key after the move when the caller made it, else null.
-  Flow SearchMove(KMoveNode* ln, int count, int stage, int column, const board::KHashKey* key);
+  Flow SearchList(KMoveNode* head, int count, int stage, int column);
+  // `key`: the key after the move, made by the list ahead of the move.
+  Flow SearchMove(KMoveNode* ln, int count, int stage, int column, const board::KHashKey& key);
   Flow PassStage();
   Flow DoublePass();
   Flow TakeScore(int s, board::KMoveWord w, int stage, bool from_child);

@@ -315,34 +315,11 @@ NodeSearch::Flow NodeSearch::ProveLoss() {
   // In check the count is of every legal evasion, so that a lone answer the
   // generator left out is not taken for a single evasion.
   const int count = in_check_ ? n : kept;
-  Flow f = Flow::kNext;
-  for (KMoveNode* ln = head; ln != nullptr && f != Flow::kReturn && best_ <= -kScoreMate; ln = ln->next) {
-    f = SearchMove(ln, count, stage, kStageColumns - 1, nullptr);
-  }
+  // The list stops at the first move that escapes (SearchList tests it while
+  // proving_ is set).
+  const Flow f = SearchList(head, count, stage, kStageColumns - 1);
   proving_ = false;
-  return f == Flow::kReturn ? f : Flow::kNext;
-}
-
-NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
-  // Each move's key is made one move ahead, so that its table bucket is on
-  // its way while the move before it is searched. The two keys take turns in
-  // two slots: none is copied.
-  if (head == nullptr) return Flow::kNext;
-  board::KHashKey keys[2];
-  int slot = 0;
-  keys[slot] = child_key(node_.key, *head->move);
-  for (KMoveNode* ln = head; ln != nullptr; ln = ln->next, slot ^= 1) {
-    if (ln->next != nullptr) {
-      board::KHashKey& next = keys[slot ^ 1];
-      next = node_.key;
-      board::hash_key_sashite(next, 0, *ln->next->move);
-      board::hash_prefetch(next);
-    }
-    const Flow f = SearchMove(ln, count, stage, column, &keys[slot]);
-    if (f == Flow::kReturn) return f;
-    if (f == Flow::kEndStage) break;
-  }
-  return Flow::kNext;
+  return f;
 }
 
 NodeSearch::Flow NodeSearch::VerifyPending(bool* restart) {
