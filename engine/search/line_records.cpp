@@ -156,12 +156,7 @@ namespace {
 // The mate remembered against the side that made the move: kept only while
 // the side to move stands in check (the move gave check).
 inline void mover_threat_update(KSearchNode& child, const KSearchNode& parent, int s) {
-  const int o = 1 - s;
-  if (!board::king_attacked(*child.position, s)) {
-    child.threat[o].key.word[0] = 0;
-  } else {
-    child.threat[o] = parent.threat[o];
-  }
+  mate_threat_mover_record(child, parent, 1 - s, board::king_attacked(*child.position, s));
 }
 
 // The update when the table gave a threat move. Rare, so kept out of line and
@@ -181,8 +176,7 @@ inline void mover_threat_update(KSearchNode& child, const KSearchNode& parent, i
 void mate_threat_record_update(const ThinkContext& cx, KSearchNode& child, const KSearchNode& parent) {
   if (threat_move_present(child.threat_move)) return threat_record_from_move(cx, child, parent);
   const int s = child.position->teban;
-  child.threat[s] = parent.threat[s];
-  mover_threat_update(child, parent, s);
+  mate_threat_record_carry(child, parent, s, board::king_attacked(*child.position, s));
 }
 
 KMove kmove_from_word(board::KMoveWord w) {

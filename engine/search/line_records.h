@@ -74,6 +74,22 @@ board::KMove threat_move_decode(const board::KPosition& p, uint32_t word, int mo
 board::KHashKey threat_record_key(board::KPosition& p, int s);
 // Rebuilds or copies the child's mate-threat records after a move.
 void mate_threat_record_update(const ThinkContext& cx, KSearchNode& child, const KSearchNode& parent);
+// The mover's record in the child: the parent's while the move gave check
+// (the child's side to move stands in check), else none.
+inline void mate_threat_mover_record(KSearchNode& child, const KSearchNode& parent, int mover, bool gave_check) {
+  if (gave_check) {
+    child.threat[mover] = parent.threat[mover];
+  } else {
+    child.threat[mover].key.word[0] = 0;
+  }
+}
+// mate_threat_record_update for a child without a threat move (threat_move
+// 0), when the caller knows whether the move gave check: the side to move
+// keeps the parent's record.
+inline void mate_threat_record_carry(KSearchNode& child, const KSearchNode& parent, int to_move, bool gave_check) {
+  child.threat[to_move] = parent.threat[to_move];
+  mate_threat_mover_record(child, parent, 1 - to_move, gave_check);
+}
 
 // Re-keys the node's line after index i and extends it from the table up to
 // index 17; the number of moves appended.

@@ -382,9 +382,16 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
   eval::eval_sashite_diff(m, p_, node_.eval, child_.eval);
   cx_.time_state.exchange_count[ply_ + 1] =
       cx_.time_state.exchange_count[ply_] + (is_drop(m) ? 0 : exchange_weight(m.captured_code));
+  // The mate records: without a threat move from the table they are carried
+  // over, with the check the move gave already known.
   const uint32_t mark = static_cast<uint32_t>(child_.tsume_mark) & 0xffff;
-  child_.threat_move = threat_move_present(mark) ? mark : 0;
-  mate_threat_record_update(cx_, child_, node_);
+  if (threat_move_present(mark)) [[unlikely]] {
+    child_.threat_move = mark;
+    mate_threat_record_update(cx_, child_, node_);
+  } else {
+    child_.threat_move = 0;
+    mate_threat_record_carry(child_, node_, o, gives_check);
+  }
   pv_holder_init(child_.pv, ply_);
   cx_.ply_nodes[ply_ + 1] = &child_;
   // 9, 10. The search below, or the quiescence search at the horizon.
