@@ -345,8 +345,7 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
     }
     pair = board::sashite_pair_key(p_, incoming_, m);
   }
-  const NodeDepth child_depth = node_depth(child_.ext, ply_ + 1);
-  const bool beyond = child_depth.horizon > ply_;
+  const bool beyond = within_horizon(child_.ext, ply_ + 1);
   if (beyond && ln->skip && !proving_) [[unlikely]] {
     PassOver(w);
     return Flow::kNext;
@@ -373,8 +372,9 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
     return Flow::kNext;
   }
   if (beyond) [[unlikely]] {
-    if (child_depth.remaining > 2) rook_file_register(cx_, p_, child_.key, ply_ + 1);
-    if (child_depth.remaining > 1 && mode_ <= 1 && child_.table_ext != -1) {
+    const int child_remaining = remaining_plies(child_.ext, ply_ + 1);
+    if (child_remaining > 2) rook_file_register(cx_, p_, child_.key, ply_ + 1);
+    if (child_remaining > 1 && mode_ <= 1 && child_.table_ext != -1) {
       board::hash_store_extension(child_.key, -1, 0);
       formation_seed(p_, child_.key, ply_ + 1);
     }

@@ -45,6 +45,13 @@ inline NodeDepth node_depth(int ext, int ply, int depth) {
 }
 inline NodeDepth node_depth(int ext, int ply) { return node_depth(ext, ply, think_words.depth.load(std::memory_order_relaxed)); }
 inline int remaining_plies(int ext, int ply) { return node_depth(ext, ply).remaining; }
+// Whether the node's horizon is at or beyond its ply (remaining >= 0), by one
+// comparison: the horizon's rounding of ext / 12 (up for a gain, toward zero
+// for a loss) puts it there exactly when ext > 12 x (ply - 1 - depth).
+inline bool within_horizon(int ext, int ply, int depth) { return ext > 12 * (ply - 1 - depth); }
+inline bool within_horizon(int ext, int ply) {
+  return within_horizon(ext, ply, think_words.depth.load(std::memory_order_relaxed));
+}
 
 // The stage table: the row is the stage byte of the incoming move's list node
 // (row 0 after a pass), the column the position in the node's sequence.

@@ -44,6 +44,7 @@ TEST(NodeRules, DepthPassReductionsAndExtensions) {
         EXPECT_EQ(d.horizon, depth + plies);
         EXPECT_EQ(d.remaining, d.horizon - ply);
         EXPECT_EQ(d.stored, ext + 12 * (depth - ply));
+        EXPECT_EQ(within_horizon(ext, ply, depth), d.remaining >= 0) << ext << " " << ply << " " << depth;
       }
     }
   }
