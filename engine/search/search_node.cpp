@@ -412,14 +412,15 @@ int NodeSearch::Run() {
   PoolMark mark(cx_);
   pool_base_ = cx_.pool_cursor;
   int result = 0;
+  // The node's row of stages, and the stage the futility test runs before,
+  // once: the refutations (after a pass: the depth-selected generator).
+  const auto& stages = kStageTable[row_];
+  const NodeStage futility_before = row_ != 0 ? NodeStage::kRefutations : NodeStage::kDepthSelected;
   for (;;) {
     bool returned = false;
     for (int column = 0; column < kStageColumns - 1; ++column) {
-      const NodeStage code = kStageTable[row_][column];
+      const NodeStage code = stages[column];
       if (code == NodeStage::kNone) continue;
-      // The futility test runs once, before the refutations (after a pass:
-      // before the depth-selected generator).
-      const NodeStage futility_before = row_ != 0 ? NodeStage::kRefutations : NodeStage::kDepthSelected;
       if (!futility_done_ && code == futility_before) FutilityTest();
       if (RunStage(code, column) == Flow::kReturn) {
         result = ret_;
