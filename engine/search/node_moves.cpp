@@ -103,15 +103,13 @@ void NodeSearch::SetLine(KMoveWord w, int stage, bool with_child) {
   return Flow::kNext;
 }
 
-// Inlined: the move procedure asks it for every move.
+// Inlined: the move procedure asks it for every move. What the previous two
+// moves must be is known once for the node (take_back_possible_).
 [[gnu::always_inline]] inline bool NodeSearch::TakeBackMove(const KMove& m) const {
+  if (!take_back_possible_) return false;
   const KMove& own = cx_.move_stack[ply_ - 1];
-  // The squares first: they rule out nearly every move at once.
   if (m.from != own.to || m.to != own.from || m.piece != own.piece) return false;
-  if (is_pass(own) || is_drop(own) || is_drop(m) || is_pass(incoming_) || is_drop(incoming_)) return false;
-  if (own.captured_code != 0 || own.promote || m.captured_code != 0 || m.promote) return false;
-  if (incoming_.captured_code != 0 || incoming_.promote) return false;
-  return board::can_step_back(incoming_);
+  return !is_drop(m) && m.captured_code == 0 && !m.promote;
 }
 
 int NodeSearch::ResearchExtended(KMoveNode* ln, int e) {

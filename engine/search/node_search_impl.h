@@ -105,6 +105,8 @@ class NodeSearch {
   uint32_t threat_ = 0;
   uint32_t outer_threat_ = 0;
   bool knight_step_ = false;
+  // The own previous move and the answer to it could be taken back (set on entry).
+  bool take_back_possible_ = false;
   int depth_lag_ = 0;
   bool futile_ = false;
   bool futility_done_ = false;

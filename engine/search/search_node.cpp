@@ -15,6 +15,7 @@
 #include "engine/board/hash_table.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_legality.h"
+#include "engine/board/move_rules.h"
 #include "engine/board/quiet_moves.h"
 #include "engine/board/tactical_drops.h"
 #include "engine/board/threat_moves_gen.h"
@@ -112,6 +113,11 @@ void NodeSearch::Enter() {
     }
   }
   board::think_board.generator_words.threat_word = threat_;
+  // Taking back the own previous move (TakeBackMove) needs it and the answer
+  // to it reversible: plain board moves, no capture, no promotion.
+  take_back_possible_ = !is_pass(own) && !is_drop(own) && own.captured_code == 0 && !own.promote &&
+                        !is_pass(incoming_) && !is_drop(incoming_) && incoming_.captured_code == 0 &&
+                        !incoming_.promote && board::can_step_back(incoming_);
   knight_step_ = !is_pass(own) && board::code_class(own.code) == board::kKnight && !own.promote &&
                  own.captured_code == 0 && (own.flag_word & ~7u) == kFollowStageWord;
   depth_lag_ = is_pass(incoming_) || cx_.ply_nodes[ply_ - 1] == nullptr ? 0 : cx_.ply_nodes[ply_ - 1]->ext - node_.ext;
