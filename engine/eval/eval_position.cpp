@@ -17,25 +17,14 @@ void add16(int16_t& field, int32_t v) { field = static_cast<int16_t>(field + v);
 // (gold_pawn_terms.h, into t.defence) and the gold placement term
 // (silver_knight_gold_terms.h), then the over-advance penalty. The placement
 // term reads the silver flags, so the visit follows the silver group; a second
-// pass over the golds cost more than either term's own tests. The loop is
-// not unrolled, so both terms are inlined once per side instead of called from
-// each of four places.
+// pass over the golds cost more than either term's own tests.
 [[gnu::always_inline]] inline void gold_terms_once(PositionTerms& t) {
   using silver_knight_gold_detail::gold_value_body;
   const silver_knight_gold_detail::GoldKingWords kings(t);
-  const int first = board::kKindRange[board::kGold].first;
-#pragma GCC unroll 1
-  for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
-    const board::KPieceEntry& gold = t.p.piece[n];
-    if (!on_board(gold)) continue;
-    if (board::code_side(gold.code) == 0) {
-      add_exposed_gold<0>(t, gold.sq);
-      gold_value_body<0>(t, gold.sq, kings.word[0]);
-    } else {
-      add_exposed_gold<1>(t, gold.sq);
-      gold_value_body<1>(t, gold.sq, kings.word[1]);
-    }
-  }
+  for_each_gold_on_board(t.p, [&](auto side, int sq) {
+    add_exposed_gold<side()>(t, sq);
+    gold_value_body<side()>(t, sq, kings.word[side()]);
+  });
   silver_knight_gold_detail::add_over_advance(t);
 }
 

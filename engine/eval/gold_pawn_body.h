@@ -153,11 +153,12 @@ template <int S>
 
 // Calls visit(side, sq) for each gold on the board, the side as a
 // std::integral_constant so that the visit can pick its side's template.
-// Unrolled: many golds end at the first test (in a hand).
+// Not unrolled: the visit is then inlined once per side, not in each of four
+// copies of the loop (the full evaluation's gold visit is large).
 template <class Visit>
 [[gnu::always_inline]] inline void for_each_gold_on_board(const board::KPosition& p, Visit&& visit) {
   const int first = board::kKindRange[board::kGold].first;
-#pragma GCC unroll 4
+#pragma GCC unroll 1
   for (int n = first; n < first + board::kKindRange[board::kGold].count; ++n) {
     const board::KPieceEntry& gold = p.piece[n];
     if (!on_board(gold)) continue;

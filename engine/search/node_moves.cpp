@@ -202,6 +202,28 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
   }
 }
 
+// A table answer that gives the move (or the pass) its value, exact or above
+// alpha: the line with the table's reply when it raised alpha (the reply's
+// flags cleared when `clear_reply_flags`), then what a pending verification
+// makes of the value. kReturn when the node ends here.
+NodeSearch::Flow NodeSearch::TableValue(KMoveWord w, int stage, int probe, int exact, bool clear_reply_flags) {
+  if (probe == board::kProbeRaisedAlpha) {
+    SetLine(w, stage, false);
+    if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
+      node_.pv.moves[ply_ + 1] = child_.hash_move;
+      if (clear_reply_flags) node_.pv.flags[ply_ + 1] = 0;
+      node_.pv.length = ply_ + 1;
+    }
+  }
+  if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
+    ret_ = best_;
+    return Flow::kReturn;
+  }
+  if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
+  if (exact > kRealResultFloor) real_result_ = true;
+  return Flow::kNext;
+}
+
 // Inlined into its one caller, SearchList: every move of every list is made
 // here, and the list's loop keeps its registers across the moves.
 [[gnu::always_inline]] inline NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage,
@@ -294,20 +316,7 @@ void NodeSearch::Prune(KMoveNode* ln, int s, int stage, Flow* flow) {
       case board::kProbeExact: [[unlikely]]
       case board::kProbeRaisedAlpha:
         scored_ = true;
-        if (probe == board::kProbeRaisedAlpha) {
-          SetLine(w, stage, false);
-          if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
-            node_.pv.moves[ply_ + 1] = child_.hash_move;
-            node_.pv.flags[ply_ + 1] = 0;
-            node_.pv.length = ply_ + 1;
-          }
-        }
-        if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
-          ret_ = best_;
-          return Flow::kReturn;
-        }
-        if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
-        if (exact > kRealResultFloor) real_result_ = true;
+        if (TableValue(w, stage, probe, exact, true) == Flow::kReturn) return Flow::kReturn;
         if (stage == 2 && m.to == incoming_.to) credit_ += kRecaptureCredit;
         return Flow::kNext;
       case board::kProbeTooShallow: child_.ext = node_.ext; break;
@@ -508,20 +517,7 @@ NodeSearch::Flow NodeSearch::PassStage() {
     scored_ = true;
     if (child_.hash_move != 0) pass_threat_ = {1, {child_.hash_move, 0, 0}};
     if (probe == board::kProbeAtAlpha) return Flow::kNext;
-    if (probe == board::kProbeRaisedAlpha) {
-      SetLine(w, 0, false);
-      if (child_.hash_move != 0 && ply_ + 1 < KPvHolder::kMaxMoves) {
-        node_.pv.moves[ply_ + 1] = child_.hash_move;
-        node_.pv.length = ply_ + 1;
-      }
-    }
-    if (null_state_ == NullState::kVerifyCutoff && exact >= alpha_ - margin_) {
-      ret_ = best_;
-      return Flow::kReturn;
-    }
-    if (null_state_ == NullState::kVerifyBest) null_state_ = NullState::kNone;
-    if (exact > kRealResultFloor) real_result_ = true;
-    return Flow::kNext;
+    return TableValue(w, 0, probe, exact, false);
   }
   if (probe == board::kProbeTooShallow) child_.ext = node_.ext;
   const NodeDepth child_depth = node_depth(child_.ext, ply_ + 1);

@@ -82,6 +82,7 @@ class NodeSearch {
   Flow PassStage();
   Flow DoublePass();
   Flow TakeScore(int s, board::KMoveWord w, int stage, bool from_child);
+  Flow TableValue(board::KMoveWord w, int stage, int probe, int exact, bool clear_reply_flags);
   void Verify(KMoveNode* ln, int stage, int set_index, int* s);
   void SaveVerification(KMoveNode* ln, int stage, int set_index);
   void Prune(KMoveNode* ln, int s, int stage, Flow* flow);
