@@ -116,11 +116,7 @@ void put_node(KMoveNode* nodes, int i, KMove* move, int16_t score, int stage) {
 // bucket is that one, so only the list is read after it.
 bool in_searched_set(const KSearchedSet& set, const KMove& m) {
   if (set.bucket[tried_moves_bucket(m.from)] != set.stamp) return false;
-  const board::KMoveWord w = kmove_pack_pass(m);
-  for (int i = 0; i < set.count; ++i) {
-    if (set.list[i] == w) return true;
-  }
-  return false;
+  return tried_moves_listed(set, kmove_pack_pass(m));
 }
 
 template <typename Keep>

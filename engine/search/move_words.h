@@ -55,13 +55,16 @@ void node_move_list_push(KSearchedSet& set, const board::KMove& m);
 // Writes a word at `index` and cuts the set after it; returns the word.
 board::KMoveWord tried_moves_put_at(KSearchedSet& set, board::KMoveWord w, int index);
 int tried_moves_count(const KSearchedSet& set);
-// True when the word was searched at the node.
-inline bool tried_moves_contains(const KSearchedSet& set, board::KMoveWord w) {
-  if (set.bucket[tried_moves_bucket(w)] != set.stamp) return false;
+// Whether the set's list holds the word (the scan past the bucket test).
+inline bool tried_moves_listed(const KSearchedSet& set, board::KMoveWord w) {
   for (int i = 0; i < set.count; ++i) {
     if (set.list[i] == w) return true;
   }
   return false;
+}
+// True when the word was searched at the node.
+inline bool tried_moves_contains(const KSearchedSet& set, board::KMoveWord w) {
+  return set.bucket[tried_moves_bucket(w)] == set.stamp && tried_moves_listed(set, w);
 }
 
 // Appends when fewer than 3 are kept and the word is not among them.
