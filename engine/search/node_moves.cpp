@@ -459,12 +459,15 @@ NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, i
   board::KHashKey keys[2];
   int slot = 0;
   keys[slot] = child_key(node_.key, *head->move);
+  board::hash_prefetch(keys[slot]);
+  eval_cache_prefetch(cx_.eval_cache, keys[slot]);
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next, slot ^= 1) {
     if (ln->next != nullptr) {
       board::KHashKey& next = keys[slot ^ 1];
       next = node_.key;
       board::hash_key_sashite(next, 0, *ln->next->move);
       board::hash_prefetch(next);
+      eval_cache_prefetch(cx_.eval_cache, next);
     }
     const Flow f = SearchMove(ln, count, stage, column, keys[slot]);
     if (f == Flow::kReturn) return f;
