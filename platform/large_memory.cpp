@@ -7,20 +7,18 @@
 
 namespace platform {
 
-namespace {
-
-constexpr size_t kSmallPageBytes = 4096;
-
-}  // namespace
-
 void* large_alloc(size_t bytes) {
-  if (bytes < kLargePageBytes) return std::malloc(bytes == 0 ? 1 : bytes);
-  if (bytes > SIZE_MAX - kSmallPageBytes) return nullptr;
+  if (bytes < kLargeBlockBytes) return std::malloc(bytes == 0 ? 1 : bytes);
+  if (bytes > SIZE_MAX - kLargePageBytes) return nullptr;
+  // Whole large pages: the system backs a large page only where the block
+  // covers all of it, so a block's last part would otherwise stay on small
+  // pages.
+  const size_t whole = (bytes + kLargePageBytes - 1) & ~(kLargePageBytes - 1);
   void* block = nullptr;
-  if (posix_memalign(&block, kLargePageBytes, bytes) != 0) return nullptr;
+  if (posix_memalign(&block, kLargePageBytes, whole) != 0) return nullptr;
   // Advice only: where large pages are off, or none is free, the block keeps
   // small pages and works the same.
-  madvise(block, (bytes + kSmallPageBytes - 1) & ~(kSmallPageBytes - 1), MADV_HUGEPAGE);
+  madvise(block, whole, MADV_HUGEPAGE);
   return block;
 }
 

@@ -12,10 +12,16 @@ namespace platform {
 // The size and alignment of a large page.
 constexpr size_t kLargePageBytes = size_t{2} << 20;
 
+// Blocks from half a large page up take whole large pages: the few hundred
+// kilobytes that rounding up adds cost less than a table whose probes miss the
+// address cache (the transposition table's bucket heads are such a block).
+constexpr size_t kLargeBlockBytes = kLargePageBytes / 2;
+
 // At least `bytes` of uninitialised memory, or null when it cannot be had. A
-// block of a large page or more starts on a large-page boundary and the system
-// is asked to back it with large pages; a smaller one is plain heap memory.
-// Either is given back with large_free (std::free also does).
+// block of kLargeBlockBytes or more starts on a large-page boundary, is
+// rounded up to whole large pages and the system is asked to back it with
+// them; a smaller one is plain heap memory. Either is given back with
+// large_free (std::free also does).
 void* large_alloc(size_t bytes);
 void large_free(void* block);
 

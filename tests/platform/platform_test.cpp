@@ -44,10 +44,11 @@ TEST(Memory, ReadsTotalAndAvailableFromMeminfo) {
 }
 
 TEST(LargeMemory, BigBlocksStartOnALargePageAndEverySizeIsUsable) {
-  for (const size_t bytes : {size_t{0}, size_t{100}, kLargePageBytes - 1, kLargePageBytes, 3 * kLargePageBytes + 5}) {
+  for (const size_t bytes : {size_t{0}, size_t{100}, kLargeBlockBytes - 1, kLargeBlockBytes, kLargePageBytes - 1,
+                             kLargePageBytes, 3 * kLargePageBytes + 5}) {
     auto* block = static_cast<unsigned char*>(large_alloc(bytes));
     ASSERT_NE(block, nullptr) << bytes;
-    if (bytes >= kLargePageBytes) {
+    if (bytes >= kLargeBlockBytes) {
       EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % kLargePageBytes, 0u) << bytes;
     }
     if (bytes > 0) {
