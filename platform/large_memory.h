@@ -12,10 +12,11 @@ namespace platform {
 // The size and alignment of a large page.
 constexpr size_t kLargePageBytes = size_t{2} << 20;
 
-// Blocks from half a large page up take whole large pages: the few hundred
-// kilobytes that rounding up adds cost less than a table whose probes miss the
-// address cache (the transposition table's bucket heads are such a block).
-constexpr size_t kLargeBlockBytes = kLargePageBytes / 2;
+// Blocks from a quarter of a large page up take whole large pages: the
+// memory that rounding up adds costs less than a table whose probes miss the
+// address cache (the transposition table's and the mate table's bucket heads
+// are such blocks).
+constexpr size_t kLargeBlockBytes = kLargePageBytes / 4;
 
 // At least `bytes` of uninitialised memory, or null when it cannot be had. A
 // block of kLargeBlockBytes or more starts on a large-page boundary, is
