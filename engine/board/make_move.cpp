@@ -214,9 +214,9 @@ struct UndoLog {
   uint64_t move = 0;                    // move_fields of the move
   bool tracked = false;  // the change counters of the layer were kept
   // The change of the mover's one-step attacks, made before anything was kept
-  // and not in the log, or null: unmake takes them back itself (see
-  // do_step_move).
-  const detail::StepDiff* steps = nullptr;
+  // and not in the log, as a direction word (step_diff.h), or 0: unmake takes
+  // them back itself (see do_step_move).
+  uint32_t steps = 0;
   int count = 0;
   uint32_t number = 0;  // the make's number
   // Each playing square at most once.
@@ -256,7 +256,7 @@ void UndoLog::Start(const KPosition& p, const KMove& m, bool with_counters) {
   position = &p;
   move = move_fields(m);
   tracked = with_counters;
-  steps = nullptr;
+  steps = 0;
   count = 0;
   if (++undo_records.make_number == 0) {
     // The numbers went round: no square may look kept by the new one.
@@ -491,6 +491,44 @@ void step_attacks(KPosition& p, int n, int s, int q, const int8_t* step, int cou
   }
 }
 
+// The same change for the steps of a direction set (step_diff.h), those off
+// the board left out: the loop walks the set's bits and tests no wall.
+// The order of the squares is the directions', not the piece's steps': only
+// callers without a hook use it.
+template <bool kRaise, Counters kCounters>
+void step_direction_attacks(KPosition& p, int n, int s, int q, uint32_t directions, KPlySquare* layer) {
+  const uint32_t bit = 1u << (n & 31);
+  const size_t word_at = offsetof(KKiki, direct) + sizeof(uint32_t) * (2 * s + (n >> 5));
+  const size_t count_at = offsetof(KKiki, direct_count) + s;
+  unsigned char* const records = reinterpret_cast<unsigned char*>(p.kiki);
+  const std::ptrdiff_t at = q - kFirstSquare;  // the index of q's record
+  for (uint32_t d = directions & detail::kStepsOnBoard[q]; d != 0; d &= d - 1) {
+    const std::ptrdiff_t index = at + detail::kStepMoveDiffs[std::countr_zero(d)];
+    assert(p.board[index + kFirstSquare] < kFirstWall);
+    unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
+    uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
+    int8_t& sum = *reinterpret_cast<int8_t*>(r + count_at);
+    if constexpr (kRaise) {
+      word |= bit;
+      ++sum;
+    } else {
+      word &= ~bit;
+      --sum;
+    }
+    if constexpr (kCounters == Counters::kCount) {
+      int8_t& c = layer[index].change[s];
+      c = static_cast<int8_t>(c + (kRaise ? 1 : -1));
+    } else if constexpr (kCounters == Counters::kClear) {
+      std::memset(layer[index].change, 0, sizeof layer->change);
+    }
+  }
+}
+
+// The lost and the gained half of a direction word.
+constexpr uint32_t kLoseDirections = (1u << detail::kGainShift) - 1;
+uint32_t lost_directions(uint32_t w) { return w & kLoseDirections; }
+uint32_t gained_directions(uint32_t w) { return w >> detail::kGainShift; }
+
 // A make that keeps its undo log and builds no capture list, of a mover that
 // only steps: the mover's one-step attacks (off on the from-square, on on the
 // to-square) change first and outside the log, since unmake takes them back
@@ -515,15 +553,15 @@ void do_step_move(KPosition& p, const KMove& move, Track track, UndoLog& log) {
 
   // A piece that keeps its code keeps its attacks on the squares that both the
   // from- and the to-square's steps reach: only the rest change.
-  const detail::StepDiff& c = detail::step_diff(m.code, m.from, m.to, m.promote != 0);
+  const uint32_t c = detail::step_diff_directions(m.code, m.from, m.to, m.promote != 0);
   if constexpr (std::is_same_v<Track, LoggedLayerTrack>) {
-    step_attacks<false, Counters::kCount>(p, n, s, m.from, c.lose, c.lose_count, track.layer);
-    step_attacks<true, Counters::kCount>(p, n, s, m.to, c.gain, c.gain_count, track.layer);
+    step_direction_attacks<false, Counters::kCount>(p, n, s, m.from, lost_directions(c), track.layer);
+    step_direction_attacks<true, Counters::kCount>(p, n, s, m.to, gained_directions(c), track.layer);
   } else {
-    step_attacks<false, Counters::kNone>(p, n, s, m.from, c.lose, c.lose_count, nullptr);
-    step_attacks<true, Counters::kNone>(p, n, s, m.to, c.gain, c.gain_count, nullptr);
+    step_direction_attacks<false, Counters::kNone>(p, n, s, m.from, lost_directions(c), nullptr);
+    step_direction_attacks<true, Counters::kNone>(p, n, s, m.to, gained_directions(c), nullptr);
   }
-  log.steps = &c;
+  log.steps = c;
 
   KikiWriter<Track> w{p, track};
   if (cap != kEmptyNumber) w.remove_piece(cap, m.to, m.captured_code, NoHook{});
@@ -536,14 +574,14 @@ void do_step_move(KPosition& p, const KMove& move, Track track, UndoLog& log) {
 // attacks back in the reverse order (a square both steps of a promotion reach
 // loses the to-square's attack before it gets the from-square's back), and
 // their squares' change counters to 0.
-void undo_step_attacks(KPosition& p, const KMove& m, const detail::StepDiff& c, KPlySquare* counters) {
+void undo_step_attacks(KPosition& p, const KMove& m, uint32_t c, KPlySquare* counters) {
   const int n = m.piece, s = code_side(m.code);
   if (counters == nullptr) {
-    step_attacks<false, Counters::kNone>(p, n, s, m.to, c.gain, c.gain_count, nullptr);
-    step_attacks<true, Counters::kNone>(p, n, s, m.from, c.lose, c.lose_count, nullptr);
+    step_direction_attacks<false, Counters::kNone>(p, n, s, m.to, gained_directions(c), nullptr);
+    step_direction_attacks<true, Counters::kNone>(p, n, s, m.from, lost_directions(c), nullptr);
   } else {
-    step_attacks<false, Counters::kClear>(p, n, s, m.to, c.gain, c.gain_count, counters);
-    step_attacks<true, Counters::kClear>(p, n, s, m.from, c.lose, c.lose_count, counters);
+    step_direction_attacks<false, Counters::kClear>(p, n, s, m.to, gained_directions(c), counters);
+    step_direction_attacks<true, Counters::kClear>(p, n, s, m.from, lost_directions(c), counters);
   }
 }
 
@@ -682,7 +720,7 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
       } else {
         list_step_capture<Counters::kNone>(p, m, *diff, layer, listed, nullptr);
       }
-      track.log->steps = diff;
+      track.log->steps = detail::step_diff_directions(m.code, from, to, m.promote != 0);
     } else {
       assert(!"a make that builds the capture list keeps an undo log");
     }
@@ -842,7 +880,7 @@ void undo_move(KPosition& p, const KMove& m, int flag) {
     UndoLog& log = undo_records.undo_logs[layer];
     KPlySquare* const counters = counted ? think_board.ply_table.ply_squares[layer] : nullptr;
     log.Restore(p, counters);
-    if (log.steps != nullptr) undo_step_attacks(p, m, *log.steps, counters);
+    if (log.steps != 0) undo_step_attacks(p, m, log.steps, counters);
     if (m.from == kInHand) {
       drop_tables_back(p, m);
     } else {

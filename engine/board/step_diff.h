@@ -81,12 +81,75 @@ inline constexpr auto kStepDiffs = [] {
   return t;
 }();
 
+// The slot of a move of a piece that only steps.
+inline int step_slot(int from, int to, bool promotes) {
+  const unsigned at = static_cast<unsigned>(kMaxStepDiff + to - from);
+  return promotes ? kPromotionSlot : at < kStepSlot.size() ? kStepSlot[at] : kWholeSlot;
+}
+
 // The change for the move of a piece that only steps, from its code before
 // the move, its squares and whether it promotes.
 inline const StepDiff& step_diff(int code, int from, int to, bool promotes) {
-  const unsigned at = static_cast<unsigned>(kMaxStepDiff + to - from);
-  const int slot = promotes ? kPromotionSlot : at < kStepSlot.size() ? kStepSlot[at] : kWholeSlot;
-  return kStepDiffs[code - kSenteBit][slot];
+  return kStepDiffs[code - kSenteBit][step_slot(from, to, promotes)];
 }
+
+// The same changes as sets of directions, bit i for the step kStepMoveDiffs[i]:
+// the lost steps in the low half of a word, the gained in the high half. Make
+// and unmake walk a set's bits that land on the board (kStepsOnBoard) instead
+// of a list whose every step is tested against the walls, and a word is all an
+// undo log keeps of them.
+inline constexpr int kGainShift = 16;
+
+constexpr int step_direction(int offset) {
+  for (int i = 0; i < static_cast<int>(kStepMoveDiffs.size()); ++i) {
+    if (kStepMoveDiffs[i] == offset) return i;
+  }
+  return -1;
+}
+
+inline constexpr auto kStepDiffDirections = [] {
+  std::array<std::array<uint32_t, kStepSlots>, kStepDiffCodes> t{};
+  for (int i = 0; i < kStepDiffCodes; ++i) {
+    for (int slot = 0; slot < kStepSlots; ++slot) {
+      const StepDiff& d = kStepDiffs[i][slot];
+      uint32_t w = 0;
+      for (int k = 0; k < d.lose_count; ++k) w |= 1u << step_direction(d.lose[k]);
+      for (int k = 0; k < d.gain_count; ++k) w |= 1u << (kGainShift + step_direction(d.gain[k]));
+      t[i][slot] = w;
+    }
+  }
+  return t;
+}();
+
+// Every step of a piece that only steps is one of the twelve differences.
+static_assert([] {
+  for (const auto& row : kStepDiffs) {
+    for (const StepDiff& d : row) {
+      for (int k = 0; k < d.lose_count; ++k) {
+        if (step_direction(d.lose[k]) < 0) return false;
+      }
+      for (int k = 0; k < d.gain_count; ++k) {
+        if (step_direction(d.gain[k]) < 0) return false;
+      }
+    }
+  }
+  return true;
+}());
+
+inline uint32_t step_diff_directions(int code, int from, int to, bool promotes) {
+  return kStepDiffDirections[code - kSenteBit][step_slot(from, to, promotes)];
+}
+
+// By square: the directions whose step from it lands on a playing square.
+inline constexpr auto kStepsOnBoard = [] {
+  std::array<uint16_t, 256> t{};
+  for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+    if (!is_playing_square(sq)) continue;
+    for (int i = 0; i < static_cast<int>(kStepMoveDiffs.size()); ++i) {
+      if (is_playing_square(sq + kStepMoveDiffs[i])) t[sq] |= static_cast<uint16_t>(1u << i);
+    }
+  }
+  return t;
+}();
 
 }  // namespace board::detail
