@@ -71,5 +71,46 @@ TEST(StepDiff, PromotionsAndUncoveredMovesChangeEveryStep) {
   }
 }
 
+// The direction words name the same steps as the lists, lost ones in the low
+// half and gained ones in the high half, for every code and slot.
+TEST(StepDiff, DirectionWordsHoldTheListedSteps) {
+  auto offsets = [](uint32_t half) {
+    std::set<int> out;
+    for (int i = 0; i < static_cast<int>(kStepMoveDiffs.size()); ++i) {
+      if ((half >> i) & 1) out.insert(kStepMoveDiffs[i]);
+    }
+    return out;
+  };
+  for (int i = 0; i < kStepDiffCodes; ++i) {
+    for (int slot = 0; slot < kStepSlots; ++slot) {
+      const StepDiff& d = kStepDiffs[i][slot];
+      const uint32_t w = kStepDiffDirections[i][slot];
+      EXPECT_EQ(offsets(w & 0xFFFF), squares(0, d.lose, d.lose_count)) << "code " << i << " slot " << slot;
+      EXPECT_EQ(offsets(w >> kGainShift), squares(0, d.gain, d.gain_count)) << "code " << i << " slot " << slot;
+    }
+  }
+  const int silver = kSilver | kSenteBit, from = square_of(5, 5);
+  EXPECT_EQ(step_diff_directions(silver, from, from + 2, false), kStepDiffDirections[silver - kSenteBit][kWholeSlot]);
+}
+
+// A square's on-board directions are exactly the steps that land on a playing
+// square: at the edges and corners some are cut, in the middle none.
+TEST(StepDiff, OnBoardDirectionsStopAtTheEdges) {
+  int cut = 0;
+  for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+    if (!is_playing_square(sq)) {
+      EXPECT_EQ(kStepsOnBoard[sq], 0) << sq;
+      continue;
+    }
+    for (int i = 0; i < static_cast<int>(kStepMoveDiffs.size()); ++i) {
+      const bool on = (kStepsOnBoard[sq] >> i) & 1;
+      EXPECT_EQ(on, is_playing_square(sq + kStepMoveDiffs[i])) << "square " << sq << " direction " << i;
+      cut += on ? 0 : 1;
+    }
+  }
+  EXPECT_GT(cut, 0);
+  EXPECT_EQ(kStepsOnBoard[square_of(5, 5)], (1u << kStepMoveDiffs.size()) - 1);
+}
+
 }  // namespace
 }  // namespace board::detail
