@@ -35,11 +35,18 @@ constexpr int32_t band_cut(uint32_t d) {
 }
 
 // band_cut by distance within the twelve bands, where nearly every word falls:
-// one read instead of two divisions and a factor look-up.
-constexpr int32_t kBandCutTableSize = kBandFactors * kBandStep;
+// one read instead of two divisions and a factor look-up. The table is read
+// by max(kBandLow - v, v - kBandHigh) + kBandHalfWidth, which runs from 0 at
+// the band's middle: words inside the band read a cut of 0 and need no test of
+// their own (one that went either way often).
+constexpr int32_t kBandHalfWidth = (kBandHigh - kBandLow) / 2;
+static_assert((kBandHigh - kBandLow) % 2 == 0);
+constexpr int32_t kBandCutTableSize = kBandHalfWidth + kBandFactors * kBandStep;
 inline constexpr std::array<int16_t, kBandCutTableSize> kBandCut = [] {
   std::array<int16_t, kBandCutTableSize> t{};
-  for (int32_t d = 0; d < kBandCutTableSize; ++d) t[d] = static_cast<int16_t>(band_cut(static_cast<uint32_t>(d)));
+  for (int32_t i = kBandHalfWidth + 1; i < kBandCutTableSize; ++i) {
+    t[i] = static_cast<int16_t>(band_cut(static_cast<uint32_t>(i - kBandHalfWidth)));
+  }
   return t;
 }();
 
@@ -56,10 +63,11 @@ constexpr int32_t stage_map(int32_t x) {
   return 354 + (x - 1923) * 158 / 1565;
 }
 
-// stage_map between the two ends, by x - kStageLow - 1.
-inline constexpr std::array<int16_t, kStageHigh - kStageLow - 1> kStageMap = [] {
-  std::array<int16_t, kStageHigh - kStageLow - 1> t{};
-  for (int32_t i = 0; i < kStageHigh - kStageLow - 1; ++i) t[i] = static_cast<int16_t>(stage_map(kStageLow + 1 + i));
+// stage_map from one end to the other, both included, by x - kStageLow: a
+// word clamped to the ends then reads its weight without a test.
+inline constexpr std::array<int16_t, kStageHigh - kStageLow + 1> kStageMap = [] {
+  std::array<int16_t, kStageHigh - kStageLow + 1> t{};
+  for (int32_t i = 0; i <= kStageHigh - kStageLow; ++i) t[i] = static_cast<int16_t>(stage_map(kStageLow + i));
   return t;
 }();
 
@@ -74,17 +82,21 @@ inline constexpr std::array<int16_t, kStageHigh - kStageLow - 1> kStageMap = [] 
 inline int32_t hyouka_band_scale(int32_t v) {
   using namespace score_map_detail;
   assert(v >= INT16_MIN && v <= INT16_MAX);
-  if (v >= kBandLow && v <= kBandHigh) return v;
-  const uint32_t d = static_cast<uint32_t>(v < kBandLow ? kBandLow - v : v - kBandHigh);
-  return v - (d < static_cast<uint32_t>(kBandCutTableSize) ? kBandCut[d] : band_cut(d));
+  const int32_t beyond = std::max(kBandLow - v, v - kBandHigh);  // -kBandHalfWidth at least
+  const uint32_t i = static_cast<uint32_t>(beyond + kBandHalfWidth);
+  if (i >= static_cast<uint32_t>(kBandCutTableSize)) [[unlikely]] return v - band_cut(static_cast<uint32_t>(beyond));
+  return v - kBandCut[i];
 }
 
 // v + b up to 4500; above it the rise flattens to 205/256 and, past 6500, to
-// 128/256 (both pieces meet at 6101 + b).
+// 128/256 (both pieces meet at 6101 + b). The map is concave and each piece
+// lies above the others outside its own range (the shifts' rounding included,
+// for every 16-bit word), so it is the least of the three: no jumps, as words
+// lie on both sides of 4500.
 inline int32_t hyouka_knee(int32_t v, int32_t b) {
-  if (v <= 4500) return v + b;
-  if (v <= 6500) return 4500 + b + ((205 * (v - 4500)) >> 8);
-  return 4500 + b + ((128 * v - 422000) >> 8);
+  const int32_t middle = 4500 + ((205 * (v - 4500)) >> 8);
+  const int32_t high = 4500 + ((128 * v - 422000) >> 8);
+  return std::min(v, std::min(middle, high)) + b;
 }
 
 // The phase weight 0..512 of a side's material words `a` against the
@@ -93,18 +105,22 @@ inline int32_t hyouka_knee(int32_t v, int32_t b) {
 // own constant divisor.
 inline int32_t eval_stage_weight(int32_t a, int32_t b) {
   using namespace score_map_detail;
-  const int32_t x = a + std::clamp((2600 - b) / 3, -300, 300);
-  if (x <= kStageLow) return 0;
-  if (x >= kStageHigh) return kFullWeight;
-  return kStageMap[x - kStageLow - 1];
+  // The quotient's clamp to +-300 taken on the dividend (+-902 divides to
+  // +-300 as truncated division does every dividend past it): a clamp of the
+  // quotient became a jump around the division. The clamps are min and max,
+  // not std::clamp, for the same reason.
+  const int32_t x = a + std::max(std::min(2600 - b, 902), -902) / 3;
+  return kStageMap[std::max(std::min(x, kStageHigh), kStageLow) - kStageLow];
 }
 
-// x with the part of x - y above 2100 compressed (230/256 up to 2600, 128/256 past).
+// x with the part of x - y above 2100 compressed (230/256 up to 2600, 128/256
+// past). As the knee, the map of x - y is concave and the least of its three
+// pieces (for every difference of two sums of record words).
 inline int32_t eval_score_compress(int32_t x, int32_t y) {
   const int32_t d = x - y;
-  if (d <= 2100) return x;
-  if (d <= 2600) return y + 2100 + (((d - 2100) * 230) >> 8);
-  return y + 2100 + ((128 * d - 217800) >> 8);
+  const int32_t middle = 2100 + (((d - 2100) * 230) >> 8);
+  const int32_t high = 2100 + ((128 * d - 217800) >> 8);
+  return y + std::min(d, std::min(middle, high));
 }
 
 // The words of a record the blend reads, for side x: the two material words,

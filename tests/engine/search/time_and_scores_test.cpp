@@ -64,6 +64,37 @@ TEST(ScoreMaps, TablesMatchTheFormulasOverEveryWord) {
   }
 }
 
+// The knee, the compression and the stage weight's king-area term are worked
+// out without jumps (the least of the pieces, a clamp of the dividend); they
+// must agree with the piecewise formulas for every word and difference the
+// records can give, the shifts' rounding included.
+TEST(ScoreMaps, PiecewiseMapsWithoutJumpsMatchTheFormulas) {
+  for (int32_t v = INT16_MIN; v <= INT16_MAX; ++v) {
+    int32_t want = v;
+    if (v > 6500) {
+      want = 4500 + ((128 * v - 422000) >> 8);
+    } else if (v > 4500) {
+      want = 4500 + ((205 * (v - 4500)) >> 8);
+    }
+    ASSERT_EQ(hyouka_knee(v, 7), want + 7) << v;
+  }
+  constexpr int32_t y = -3210;
+  for (int32_t d = -(1 << 19); d <= (1 << 19); ++d) {
+    int32_t want = d;
+    if (d > 2600) {
+      want = 2100 + ((128 * d - 217800) >> 8);
+    } else if (d > 2100) {
+      want = 2100 + (((d - 2100) * 230) >> 8);
+    }
+    ASSERT_EQ(eval_score_compress(y + d, y), y + want) << d;
+  }
+  for (int32_t b = INT16_MIN; b <= INT16_MAX; ++b) {
+    const int32_t x = 2000 + std::clamp((2600 - b) / 3, -300, 300);
+    const int32_t want = x >= 3488 ? 512 : x < 1923 ? 102 + (x - 1368) * 252 / 555 : 354 + (x - 1923) * 158 / 1565;
+    ASSERT_EQ(eval_stage_weight(2000, b), want) << b;
+  }
+}
+
 TEST(TimeControl, LimitsRoundingAndTheRemainingMoves) {
   board::KPosition p = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
   testing::prepare_evaluation(p);
