@@ -1,6 +1,7 @@
 #include "engine/board/exchange_eval.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cassert>
 
@@ -29,6 +30,33 @@ constexpr int kHorseValue = 1130;
 // Pawns are numbered from 22 on: every piece below that is a king, rook, bishop,
 // gold, silver, knight or lance, and only the sliders among them hold line bits.
 constexpr int kFirstPawnNumber = 22;
+
+// Bit c set for the code classes c (below 32) that may promote.
+constexpr uint32_t kPromotingClasses = [] {
+  uint32_t bits = 0;
+  for (int cls = 0; cls < 32; ++cls) {
+    if (can_promote(cls)) bits |= 1u << cls;
+  }
+  return bits;
+}();
+
+// 1 for the cells inside a side's promotion zone, by side and cell.
+constexpr auto kCampCell = [] {
+  std::array<std::array<uint8_t, kBoardCells>, 2> t{};
+  for (int side = 0; side < 2; ++side) {
+    for (int sq = 0; sq < kBoardCells; ++sq) t[side][sq] = in_camp(side, sq) ? 1 : 0;
+  }
+  return t;
+}();
+
+// The strategy values read a class's flat value by its cell row alone: every
+// class with a row has a flat value.
+static_assert([] {
+  for (int cls = 0; cls < 32; ++cls) {
+    if (kSenkeiCellOfClass[cls] != kNoSenkeiCell && cls >= kPieceCodes) return false;
+  }
+  return true;
+}());
 
 // At most every piece captures once, and a king capture ends the sequence.
 constexpr int kMaxBalances = kPieceCount + 2;
@@ -187,7 +215,10 @@ int exchange(const KPosition& p, int s, int code, int q, int first, int* out_fir
     if (kind >= kRook && kind <= kPawn) gain = exchange_hand_value(kind, p.hand[side][kind] + taken[side][kind]++);
     const int f = p.piece[piece].sq;
     const int cls = code_class(p.piece[piece].code);
-    const int after = can_promote(cls) && (in_camp(side, f) || in_camp(side, q)) ? cls | kPromotedBit : cls;
+    // Whether the capturer promotes goes either way from one capture to the
+    // next: it is worked out without a branch.
+    const int promotes = ((kPromotingClasses >> cls) & 1u) & (kCampCell[side][f] | kCampCell[side][q]);
+    const int after = cls | (promotes * kPromotedBit);
     int at_from = 0, at_to = 0;
     value.move_values(side, cls, after, f, q, at_from, at_to);
     carry += sign * (gain - at_from);

@@ -121,25 +121,22 @@ struct StrategyValues {
     return v;
   }
   // The values of a capturer of class `cls` on its square `from` and, as
-  // class `after`, on the capture square `to`: most captures do not promote,
-  // and the class's flat value and cell row are then looked up once.
+  // class `after`, on the capture square `to`. Whether it promotes goes either
+  // way from one capture to the next, so both classes are read alike rather
+  // than by a branch on it; only a class without a cell row takes the test.
   void move_values(int side, int cls, int after, int from, int to, int& at_from, int& at_to) const {
-    if (after != cls) {
+    assert(stage != nullptr && "the stage block is set up before any exchange");
+    assert(cls >= 0 && cls < 32 && after >= 0 && after < 32 && is_playing_square(from) && is_playing_square(to));
+    const int cell_from = kSenkeiCellOfClass[cls];
+    const int cell_to = kSenkeiCellOfClass[after];
+    const int32_t* cells = side_cells[side];
+    if (cells == nullptr || cell_from == kNoSenkeiCell || cell_to == kNoSenkeiCell) [[unlikely]] {
       at_from = (*this)(side, cls, from);
       at_to = (*this)(side, after, to);
       return;
     }
-    assert(stage != nullptr && "the stage block is set up before any exchange");
-    assert(cls >= 0 && cls < 32 && is_playing_square(from) && is_playing_square(to));
-    const int flat = cls < kPieceCodes ? stage->piece_value[cls] : 0;
-    const int cell = kSenkeiCellOfClass[cls];
-    const int32_t* cells = side_cells[side];
-    if (cells == nullptr || cell == kNoSenkeiCell) {
-      at_from = at_to = flat;
-      return;
-    }
-    at_from = flat + cells[cell + from];
-    at_to = flat + cells[cell + to];
+    at_from = stage->piece_value[cls] + cells[cell_from + from];
+    at_to = stage->piece_value[after] + cells[cell_to + to];
   }
 };
 

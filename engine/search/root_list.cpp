@@ -1,5 +1,7 @@
 #include "engine/search/root_list.h"
 
+#include <cstdint>
+
 #include "engine/board/check_test.h"
 #include "engine/board/move_legality.h"
 #include "engine/board/move_rules.h"
@@ -81,7 +83,16 @@ KMoveNode* rook_twin(const board::KPosition& p, const KMoveNode* node) {
 
 }  // namespace
 
-KMoveNode* sashite_list_sort(KMoveNode* head) {
+namespace {
+
+// Lists up to this long are sorted by counting ranks; the lists of the node
+// and quiescence searches hold at most a few dozen moves.
+constexpr int kRankSortMax = 64;
+// Keys are compared in groups of this many (a multiple of the vector width).
+constexpr int kRankGroup = 8;
+
+// The stable insertion sort along the links, for lists too long to rank.
+KMoveNode* insertion_sort(KMoveNode* head) {
   KMoveNode* sorted = nullptr;
   KMoveNode* tail = nullptr;
   for (KMoveNode* n = head; n != nullptr;) {
@@ -105,6 +116,47 @@ KMoveNode* sashite_list_sort(KMoveNode* head) {
     n = next;
   }
   return sorted;
+}
+
+}  // namespace
+
+// A node's place is the number of nodes scored above it, plus the number of
+// nodes with its score met before it in the list, so equal scores keep their
+// order. Counting compares every pair of scores without a branch on them,
+// where the insertion sort's walk back along the links stops at a point the
+// processor cannot foresee.
+KMoveNode* sashite_list_sort(KMoveNode* head) {
+  KMoveNode* nodes[kRankSortMax];
+  alignas(16) int16_t scores[kRankSortMax + kRankGroup];
+  int n = 0;
+  for (KMoveNode* x = head; x != nullptr; x = x->next, ++n) {
+    if (n == kRankSortMax) return insertion_sort(head);
+    nodes[n] = x;
+    scores[n] = x->score;
+  }
+  if (n == 0) return nullptr;
+  // Above no score, so the padding of the last group never counts.
+  for (int j = 0; j < kRankGroup; ++j) scores[n + j] = INT16_MIN;
+  const int groups = (n + kRankGroup - 1) / kRankGroup;
+  // ties[r]: the nodes already placed from place r on with r nodes above them.
+  uint8_t ties[kRankSortMax] = {};
+  KMoveNode* placed[kRankSortMax];
+  for (int i = 0; i < n; ++i) {
+    const int16_t score = scores[i];
+    int16_t above = 0;
+    for (int g = 0; g < groups; ++g) {
+      const int16_t* group = scores + g * kRankGroup;
+      for (int j = 0; j < kRankGroup; ++j) above = static_cast<int16_t>(above + (group[j] > score ? 1 : 0));
+    }
+    placed[above + ties[above]++] = nodes[i];
+  }
+  placed[0]->prev = nullptr;
+  for (int r = 1; r < n; ++r) {
+    placed[r - 1]->next = placed[r];
+    placed[r]->prev = placed[r - 1];
+  }
+  placed[n - 1]->next = nullptr;
+  return placed[0];
 }
 
 void root_moves_rank(KMoveNode* head) {

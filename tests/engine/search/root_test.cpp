@@ -3,7 +3,11 @@
 // list services and the root search's own rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "engine/board/eval_record.h"
 #include "engine/board/exchange_eval.h"
@@ -152,6 +156,43 @@ TEST_F(Root, DropsOntoAttackedSquaresScoreTheirExchangeLoss) {
   board::undo_move(p, list[0], 0);
   ASSERT_GT(x, -10);
   EXPECT_EQ(node.score, kLossScoreBase - x);
+}
+
+// The sort by ranks and the insertion sort it falls back to past 64 nodes
+// must both give the stable order, extremes and long runs of ties included.
+TEST(ListSort, MatchesAStableSortOnRandomLists) {
+  std::mt19937 rng(11);
+  KMove moves[90];
+  KMoveNode nodes[90];
+  for (KMove& m : moves) m = board::pass_move();
+  for (int n : {1, 2, 3, 7, 8, 9, 16, 17, 31, 40, 63, 64, 65, 90}) {
+    for (int round = 0; round < 20; ++round) {
+      KMoveNode* head = sashi_list_init(nodes, n, moves, 0);
+      const int spread = round % 2 == 0 ? 4 : 60000;
+      std::vector<std::pair<int16_t, int>> expected;
+      for (int i = 0; i < n; ++i) {
+        int v = static_cast<int>(rng() % spread) - spread / 2;
+        if (rng() % 8 == 0) v = rng() % 2 == 0 ? INT16_MIN : INT16_MAX;
+        nodes[i].score = static_cast<int16_t>(v);
+        expected.emplace_back(nodes[i].score, i);
+      }
+      std::stable_sort(expected.begin(), expected.end(),
+                       [](const auto& a, const auto& b) { return a.first > b.first; });
+      head = sashite_list_sort(head);
+      ASSERT_NE(head, nullptr);
+      EXPECT_EQ(head->prev, nullptr);
+      const KMoveNode* x = head;
+      for (int i = 0; i < n; ++i, x = x->next) {
+        ASSERT_NE(x, nullptr);
+        EXPECT_EQ(x - nodes, expected[i].second) << "n=" << n << " place " << i;
+        if (x->next != nullptr) {
+          EXPECT_EQ(x->next->prev, x);
+        }
+      }
+      EXPECT_EQ(x, nullptr);
+    }
+  }
+  EXPECT_EQ(sashite_list_sort(nullptr), nullptr);
 }
 
 TEST_F(Root, ListServicesAndTheBestMoveMemory) {
