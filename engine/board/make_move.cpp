@@ -467,6 +467,31 @@ bool steps_only(const KMove& m) { return detail::kPieceSteps[m.code].slide_count
 // What step_attacks does with the per-ply change counters of the squares.
 enum class Counters { kNone, kCount, kClear };
 
+// One square's change of a one-step attack: in the attack record of index
+// `index` (byte offsets of the piece's word and its side's count given), the
+// piece's bit set or cleared with the count following, and the square's change
+// counter in `layer` counted or cleared.
+template <bool kRaise, Counters kCounters>
+[[gnu::always_inline]] inline void step_attack_at(unsigned char* records, std::ptrdiff_t index, size_t word_at,
+                                                  size_t count_at, uint32_t bit, int s, KPlySquare* layer) {
+  unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
+  uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
+  int8_t& sum = *reinterpret_cast<int8_t*>(r + count_at);
+  if constexpr (kRaise) {
+    word |= bit;
+    ++sum;
+  } else {
+    word &= ~bit;
+    --sum;
+  }
+  if constexpr (kCounters == Counters::kCount) {
+    int8_t& c = layer[index].change[s];
+    c = static_cast<int8_t>(c + (kRaise ? 1 : -1));
+  } else if constexpr (kCounters == Counters::kClear) {
+    std::memset(layer[index].change, 0, sizeof layer->change);
+  }
+}
+
 // Sets (kRaise) or clears piece n's (side s) one-step attacks from square q
 // in the `count` steps, each square's count following, and counts the change
 // in, or clears, the squares' change counters in `layer`.
@@ -487,23 +512,7 @@ void step_attacks(KPosition& p, int n, int s, int q, const int8_t* step, int cou
   for (int i = 0; i < count; ++i) {
     const std::ptrdiff_t t = q + step[i];
     if (p.board[t] >= kFirstWall) continue;
-    const std::ptrdiff_t index = t - kFirstSquare;  // of the square's record
-    unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
-    uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
-    int8_t& sum = *reinterpret_cast<int8_t*>(r + count_at);
-    if constexpr (kRaise) {
-      word |= bit;
-      ++sum;
-    } else {
-      word &= ~bit;
-      --sum;
-    }
-    if constexpr (kCounters == Counters::kCount) {
-      int8_t& c = layer[index].change[s];
-      c = static_cast<int8_t>(c + (kRaise ? 1 : -1));
-    } else if constexpr (kCounters == Counters::kClear) {
-      std::memset(layer[index].change, 0, sizeof layer->change);
-    }
+    step_attack_at<kRaise, kCounters>(records, t - kFirstSquare, word_at, count_at, bit, s, layer);
     hook(static_cast<int>(t));
   }
 }
@@ -522,22 +531,7 @@ void step_direction_attacks(KPosition& p, int n, int s, int q, uint32_t directio
   for (uint32_t d = directions & detail::kStepsOnBoard[q]; d != 0; d &= d - 1) {
     const std::ptrdiff_t index = at + detail::kStepMoveDiffs[std::countr_zero(d)];
     assert(p.board[index + kFirstSquare] < kFirstWall);
-    unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
-    uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
-    int8_t& sum = *reinterpret_cast<int8_t*>(r + count_at);
-    if constexpr (kRaise) {
-      word |= bit;
-      ++sum;
-    } else {
-      word &= ~bit;
-      --sum;
-    }
-    if constexpr (kCounters == Counters::kCount) {
-      int8_t& c = layer[index].change[s];
-      c = static_cast<int8_t>(c + (kRaise ? 1 : -1));
-    } else if constexpr (kCounters == Counters::kClear) {
-      std::memset(layer[index].change, 0, sizeof layer->change);
-    }
+    step_attack_at<kRaise, kCounters>(records, index, word_at, count_at, bit, s, layer);
   }
 }
 
