@@ -467,30 +467,48 @@ bool steps_only(const KMove& m) { return detail::kPieceSteps[m.code].slide_count
 // What step_attacks does with the per-ply change counters of the squares.
 enum class Counters { kNone, kCount, kClear };
 
-// One square's change of a one-step attack: in the attack record of index
-// `index` (byte offsets of the piece's word and its side's count given), the
-// piece's bit set or cleared with the count following, and the square's change
-// counter in `layer` counted or cleared.
-template <bool kRaise, Counters kCounters>
-[[gnu::always_inline]] inline void step_attack_at(unsigned char* records, std::ptrdiff_t index, size_t word_at,
-                                                  size_t count_at, uint32_t bit, int s, KPlySquare* layer) {
-  unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
-  uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
-  int8_t& sum = *reinterpret_cast<int8_t*>(r + count_at);
-  if constexpr (kRaise) {
-    word |= bit;
-    ++sum;
-  } else {
-    word &= ~bit;
-    --sum;
+// The attack records one piece's one-step attacks change in: the piece's bit
+// and the byte offsets of its word and of its side's count, fixed for the
+// walk, so that each square costs one address for its record.
+struct StepRecords {
+  StepRecords(KPosition& p, int n, int s, KPlySquare* changes)
+      : records(reinterpret_cast<unsigned char*>(p.kiki)),
+        word_at(offsetof(KKiki, direct) + sizeof(uint32_t) * (2 * s + (n >> 5))),
+        count_at(offsetof(KKiki, direct_count) + s),
+        bit(1u << (n & 31)),
+        side(s),
+        layer(changes) {}
+
+  // The record of index `index`: the piece's bit set (kRaise) or cleared, the
+  // count following, and the square's change counter in `layer` counted or
+  // cleared.
+  template <bool kRaise, Counters kCounters>
+  [[gnu::always_inline]] void Change(std::ptrdiff_t index) const {
+    unsigned char* const r = records + index * std::ptrdiff_t{sizeof(KKiki)};
+    uint32_t& word = *reinterpret_cast<uint32_t*>(r + word_at);
+    int8_t& sum = *reinterpret_cast<int8_t*>(r + count_at);
+    if constexpr (kRaise) {
+      word |= bit;
+      ++sum;
+    } else {
+      word &= ~bit;
+      --sum;
+    }
+    if constexpr (kCounters == Counters::kCount) {
+      int8_t& c = layer[index].change[side];
+      c = static_cast<int8_t>(c + (kRaise ? 1 : -1));
+    } else if constexpr (kCounters == Counters::kClear) {
+      std::memset(layer[index].change, 0, sizeof layer->change);
+    }
   }
-  if constexpr (kCounters == Counters::kCount) {
-    int8_t& c = layer[index].change[s];
-    c = static_cast<int8_t>(c + (kRaise ? 1 : -1));
-  } else if constexpr (kCounters == Counters::kClear) {
-    std::memset(layer[index].change, 0, sizeof layer->change);
-  }
-}
+
+  unsigned char* const records;
+  const size_t word_at;
+  const size_t count_at;
+  const uint32_t bit;
+  const int side;
+  KPlySquare* const layer;
+};
 
 // Sets (kRaise) or clears piece n's (side s) one-step attacks from square q
 // in the `count` steps, each square's count following, and counts the change
@@ -499,20 +517,14 @@ template <bool kRaise, Counters kCounters>
 template <bool kRaise, Counters kCounters, class Hook = NoHook>
 void step_attacks(KPosition& p, int n, int s, int q, const int8_t* step, int count, KPlySquare* layer,
                   Hook&& hook = {}) {
-  const uint32_t bit = 1u << (n & 31);
-  // The two fields of a record the loop changes, by their byte offsets: with
-  // the side and the piece's word fixed before the loop, each step costs one
-  // address for the record.
-  const size_t word_at = offsetof(KKiki, direct) + sizeof(uint32_t) * (2 * s + (n >> 5));
-  const size_t count_at = offsetof(KKiki, direct_count) + s;
-  unsigned char* const records = reinterpret_cast<unsigned char*>(p.kiki);
+  const StepRecords records(p, n, s, layer);
   // Kept a loop: unrolled up to eight times, each copy works out the side's
   // addresses again and the whole costs more than the loop.
 #pragma GCC unroll 1
   for (int i = 0; i < count; ++i) {
     const std::ptrdiff_t t = q + step[i];
     if (p.board[t] >= kFirstWall) continue;
-    step_attack_at<kRaise, kCounters>(records, t - kFirstSquare, word_at, count_at, bit, s, layer);
+    records.Change<kRaise, kCounters>(t - kFirstSquare);
     hook(static_cast<int>(t));
   }
 }
@@ -523,15 +535,12 @@ void step_attacks(KPosition& p, int n, int s, int q, const int8_t* step, int cou
 // callers without a hook use it.
 template <bool kRaise, Counters kCounters>
 void step_direction_attacks(KPosition& p, int n, int s, int q, uint32_t directions, KPlySquare* layer) {
-  const uint32_t bit = 1u << (n & 31);
-  const size_t word_at = offsetof(KKiki, direct) + sizeof(uint32_t) * (2 * s + (n >> 5));
-  const size_t count_at = offsetof(KKiki, direct_count) + s;
-  unsigned char* const records = reinterpret_cast<unsigned char*>(p.kiki);
+  const StepRecords records(p, n, s, layer);
   const std::ptrdiff_t at = q - kFirstSquare;  // the index of q's record
   for (uint32_t d = directions & detail::kStepsOnBoard[q]; d != 0; d &= d - 1) {
     const std::ptrdiff_t index = at + detail::kStepMoveDiffs[std::countr_zero(d)];
     assert(p.board[index + kFirstSquare] < kFirstWall);
-    step_attack_at<kRaise, kCounters>(records, index, word_at, count_at, bit, s, layer);
+    records.Change<kRaise, kCounters>(index);
   }
 }
 
@@ -707,8 +716,9 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
   // A capturer that only steps changes its attacks only where the from- and
   // the to-square's steps differ (step_diff.h): a square both reach would lose
   // its attack and go on the list, then get the attack back and leave the list.
-  const detail::StepDiff* const diff =
-      listing && steps_only(m) ? &detail::step_diff(m.code, from, to, m.promote != 0) : nullptr;
+  const bool step_capture = listing && steps_only(m);
+  const int slot = step_capture ? detail::step_slot(from, to, m.promote != 0) : 0;
+  const detail::StepDiff* const diff = step_capture ? &detail::step_diff_at(m.code, slot) : nullptr;
 
   RaySet rays;
   const uint64_t skip = whole_pieces(m);
@@ -733,7 +743,7 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
       } else {
         list_step_capture<Counters::kNone>(p, m, *diff, layer, listed, nullptr);
       }
-      track.log->steps = detail::step_diff_directions(m.code, from, to, m.promote != 0);
+      track.log->steps = detail::step_directions_at(m.code, slot);
     } else {
       assert(!"a make that builds the capture list keeps an undo log");
     }
@@ -752,18 +762,20 @@ void do_board_move(KPosition& p, const KMove& move, Track track, int layer) {
 
   board_move_tables(p, m, true);
 
-  if (diff != nullptr) {
-    // (The mover's steps changed before the capture: list_step_capture.)
-  } else if (listing) {
-    w.add_piece(n, to, promoted_code(m), [&](int t) {
-      if (!listed.has(t)) return;
-      ply_list_unlink(layer, t);
-      listed.clear(t);
-    });
-  } else if (along != 0) {
-    slide_along_on(w, m, along);
-  } else {
-    w.add_piece(n, to, promoted_code(m), NoHook{});
+  // The mover's new attacks (a stepping capturer's changed with its old ones,
+  // in list_step_capture).
+  if (diff == nullptr) {
+    if (listing) {
+      w.add_piece(n, to, promoted_code(m), [&](int t) {
+        if (!listed.has(t)) return;
+        ply_list_unlink(layer, t);
+        listed.clear(t);
+      });
+    } else if (along != 0) {
+      slide_along_on(w, m, along);
+    } else {
+      w.add_piece(n, to, promoted_code(m), NoHook{});
+    }
   }
   rays.add(w);
   if (listing) list_enemy_reach(p, m, through_from, listed, layer);

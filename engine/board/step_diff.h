@@ -88,9 +88,10 @@ inline int step_slot(int from, int to, bool promotes) {
 }
 
 // The change for the move of a piece that only steps, from its code before
-// the move, its squares and whether it promotes.
+// the move and its slot (step_slot), or its squares and whether it promotes.
+inline const StepDiff& step_diff_at(int code, int slot) { return kStepDiffs[code - kSenteBit][slot]; }
 inline const StepDiff& step_diff(int code, int from, int to, bool promotes) {
-  return kStepDiffs[code - kSenteBit][step_slot(from, to, promotes)];
+  return step_diff_at(code, step_slot(from, to, promotes));
 }
 
 // The same changes as sets of directions, bit i for the step kStepMoveDiffs[i]:
@@ -136,8 +137,9 @@ static_assert([] {
   return true;
 }());
 
+inline uint32_t step_directions_at(int code, int slot) { return kStepDiffDirections[code - kSenteBit][slot]; }
 inline uint32_t step_diff_directions(int code, int from, int to, bool promotes) {
-  return kStepDiffDirections[code - kSenteBit][step_slot(from, to, promotes)];
+  return step_directions_at(code, step_slot(from, to, promotes));
 }
 
 // By square: the directions whose step from it lands on a playing square.

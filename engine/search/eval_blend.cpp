@@ -7,7 +7,6 @@ namespace search {
 namespace {
 
 constexpr int32_t kLastMoverShare = 600;
-constexpr int32_t kFullWeight = 512;
 // The optimistic score's changes in the favoured side's view.
 constexpr int32_t kPromotedPawnRaise = 150;
 constexpr int32_t kPromotedPawnExtra = 2;
@@ -30,14 +29,10 @@ struct SideWords {
 }
 
 // The blend of side x's plain sum with its compressed form by x's weight.
-// The weight's ends need no tests of their own: at 512 the blend is 512 x
-// plain >> 9, the plain sum exactly, and at 0 the compressed one. The tests
-// went either way often enough to cost more than the multiplies.
 [[gnu::always_inline]] inline int32_t blend_one(const SideWords& x, const SideWords& y) {
   const int32_t w = eval_stage_weight(y.material, x.king_area);
   const int32_t plain = x.positional + x.king_area + x.material - x.share;
-  const int32_t k = eval_score_compress(x.knee, plain);
-  return ((kFullWeight - w) * k + w * plain) >> 9;
+  return eval_blend_by_weight(plain, x.knee, w);
 }
 
 [[gnu::always_inline]] inline int32_t blend(const SideWords& x, const SideWords& y) { return blend_one(x, y) - blend_one(y, x); }

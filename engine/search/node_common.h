@@ -7,10 +7,12 @@
 
 #include "engine/board/eval_record.h"
 #include "engine/board/hash_key.h"
+#include "engine/board/hash_table.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/position.h"
 #include "engine/eval/eval_position.h"
+#include "engine/search/eval_cache.h"
 #include "engine/search/move_list.h"
 #include "engine/search/node_records.h"
 #include "engine/search/search_words.h"
@@ -25,6 +27,13 @@ inline bool is_drop(const board::KMove& m) { return m.from == board::kInHand; }
 inline board::KHashKey child_key(board::KHashKey key, const board::KMove& m) {
   board::hash_key_sashite(key, 0, m);
   return key;
+}
+
+// Asks for a child's table bucket and its evaluation-cache entry ahead of the
+// child's turn; changes nothing.
+inline void child_prefetch(ThinkContext& cx, const board::KHashKey& key) {
+  board::hash_prefetch(key);
+  eval_cache_prefetch(cx.eval_cache, key);
 }
 
 // Completes the node's record (the king lines, then the whole board) unless it

@@ -259,8 +259,8 @@ NodeSearch::Flow NodeSearch::TableValue(KMoveWord w, int stage, int probe, int e
   child_.ext = node_.ext + ln->depth_adj;
   ++node_.counters[0];
   child_.key = key;
+  // (The list asked for the child's evaluation-cache entry ahead.)
   const uint32_t table_head = board::hash_prefetch_entry(child_.key);
-  eval_cache_prefetch(cx_.eval_cache, child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
     const PathRepetition rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
@@ -452,22 +452,19 @@ NodeSearch::Flow NodeSearch::TableValue(KMoveWord w, int stage, int probe, int e
 }
 
 NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, int column) {
-  // Each move's key is made one move ahead, so that its table bucket is on
-  // its way while the move before it is searched. The two keys take turns in
+  // Each move's key is made one move ahead, so that its table bucket and its
+  // evaluation-cache entry are on their way while the move before it is
+  // searched (the first move's before the loop). The two keys take turns in
   // two slots: none is copied.
   if (head == nullptr) return Flow::kNext;
   board::KHashKey keys[2];
   int slot = 0;
   keys[slot] = child_key(node_.key, *head->move);
-  board::hash_prefetch(keys[slot]);
-  eval_cache_prefetch(cx_.eval_cache, keys[slot]);
+  child_prefetch(cx_, keys[slot]);
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next, slot ^= 1) {
     if (ln->next != nullptr) {
-      board::KHashKey& next = keys[slot ^ 1];
-      next = node_.key;
-      board::hash_key_sashite(next, 0, *ln->next->move);
-      board::hash_prefetch(next);
-      eval_cache_prefetch(cx_.eval_cache, next);
+      keys[slot ^ 1] = child_key(node_.key, *ln->next->move);
+      child_prefetch(cx_, keys[slot ^ 1]);
     }
     const Flow f = SearchMove(ln, count, stage, column, keys[slot]);
     if (f == Flow::kReturn) return f;

@@ -195,8 +195,7 @@ struct StandPat {
     keyed = ln->next;
     if (keyed != nullptr) {
       next_key = child_key(node.key, *keyed->move);
-      board::hash_prefetch(next_key);
-      eval_cache_prefetch(cx.eval_cache, next_key);
+      child_prefetch(cx, next_key);
     }
     child.ext = node.ext + (in_check ? kOnePly : 0);
     if (in_check && phase >= 1 && phase != kNoPhase &&

@@ -123,6 +123,17 @@ inline int32_t eval_score_compress(int32_t x, int32_t y) {
   return y + std::min(d, std::min(middle, high));
 }
 
+// The plain sum `plain` blended with its compressed form (the piece words'
+// knee `knee` against it) by the stage weight w, 0..512: ((512 - w) x C + w x
+// plain) >> 9. The ends need no tests of their own: at 512 this is the plain
+// sum exactly and at 0 the compressed one, and tests of w went either way
+// often enough to cost more than the multiplies.
+inline int32_t eval_blend_by_weight(int32_t plain, int32_t knee, int32_t w) {
+  using score_map_detail::kFullWeight;
+  const int32_t c = eval_score_compress(knee, plain);
+  return ((kFullWeight - w) * c + w * plain) >> 9;
+}
+
 // The words of a record the blend reads, for side x: the two material words,
 // the band-scaled king-area word with its bonus, the knee of the piece words.
 inline int32_t record_material(const board::KEvalRecord& r, int x) { return r.att[x].attack + r.att[x].attack_extra; }
