@@ -30,6 +30,13 @@ struct Table {
   // In large pages: the probes land anywhere in them.
   std::unique_ptr<KHashEntry[], platform::LargeFree> pool;
   std::unique_ptr<uint32_t[], platform::LargeFree> heads;
+  // By bucket, a byte with one bit set for each entry on its chain (the bit
+  // chosen by the entry's key, chain_sign); 0 for an empty chain. A probe
+  // whose key's bit is clear meets no entry of its board on the chain and
+  // misses without reading the head or the entries, which lie in memory the
+  // caches hold little of; this array is an eighth of the heads' size. Bits
+  // of entries that left a chain may stay set: a set bit only means "look".
+  std::unique_ptr<uint8_t[], platform::LargeFree> signs;
   uint32_t capacity = 0;  // entries in the pool, and buckets
   KFixedDivisor buckets;   // by the capacity
   uint32_t used = 0;
@@ -40,6 +47,19 @@ Table table;
 
 inline uint32_t bucket_of(const KHashKey& key) { return table.buckets.Remainder(key.word[0]); }
 
+// The key's bit in its bucket's sign byte. Taken from word 1, which all keys
+// of one board share: a probe also uses entries of its board with another
+// hand, so their bits must be the probing key's.
+constexpr int kSignShift = 29;
+inline uint8_t chain_sign(const KHashKey& key) { return static_cast<uint8_t>(1u << (key.word[1] >> kSignShift)); }
+
+// The sign byte of bucket b made afresh from its chain.
+void resign(uint32_t b) {
+  uint8_t sign = 0;
+  for (uint32_t i = table.heads[b]; i != kNoEntry; i = table.pool[i].next) sign |= chain_sign(table.pool[i].key);
+  table.signs[b] = sign;
+}
+
 inline int entry_bound(const KHashEntry& e) { return e.flags >> 5; }
 // The 5-bit tag, sign-extended.
 inline int entry_tag(const KHashEntry& e) { return ((e.flags & 31) ^ 16) - 16; }
@@ -47,7 +67,9 @@ inline uint8_t make_flags(int bound, int tag) { return static_cast<uint8_t>((bou
 
 uint32_t find_exact(const KHashKey& key) {
   if (table.capacity == 0) return kNoEntry;
-  uint32_t i = table.heads[bucket_of(key)];
+  const uint32_t b = bucket_of(key);
+  if (!(table.signs[b] & chain_sign(key))) return kNoEntry;
+  uint32_t i = table.heads[b];
   while (i != kNoEntry && !(table.pool[i].key == key)) i = table.pool[i].next;
   return i;
 }
@@ -69,15 +91,17 @@ void fill(KHashEntry& e, const KHashKey& key, int depth, int bound, int value, u
 KHashEntry* append(const KHashKey& key) {
   if (table.used >= table.capacity) return nullptr;
   const uint32_t i = table.used++;
-  uint32_t& head = table.heads[bucket_of(key)];
+  const uint32_t b = bucket_of(key);
+  uint32_t& head = table.heads[b];
   table.pool[i].next = head;
   head = i;
+  table.signs[b] |= chain_sign(key);
   return &table.pool[i];
 }
 
 // The entry for a key not in a full pool: the first entry of smallest depth
 // among the five visited from the key's chain on through the following
-// buckets' chains, moved to the head of the key's chain.
+// buckets' chains, moved to the head of the key's chain and given the key.
 KHashEntry& recycle(const KHashKey& key) {
   struct Place {
     uint32_t index = kNoEntry, prev = kNoEntry, bucket = 0;
@@ -105,7 +129,10 @@ KHashEntry& recycle(const KHashKey& key) {
     (victim.prev == kNoEntry ? table.heads[victim.bucket] : table.pool[victim.prev].next) = e.next;
     e.next = table.heads[home];
     table.heads[home] = victim.index;
+    resign(victim.bucket);
   }
+  e.key = key;
+  resign(home);
   return e;
 }
 
@@ -129,12 +156,15 @@ int hash_alloc(uint32_t size_kb) {
       static_cast<KHashEntry*>(platform::large_alloc(n * sizeof(KHashEntry))));
   std::unique_ptr<uint32_t[], platform::LargeFree> heads(
       static_cast<uint32_t*>(platform::large_alloc(n * sizeof(uint32_t))));
-  if (!pool || !heads) return 1;
+  std::unique_ptr<uint8_t[], platform::LargeFree> signs(static_cast<uint8_t*>(platform::large_alloc(n)));
+  if (!pool || !heads || !signs) return 1;
   table.pool = std::move(pool);
   table.heads = std::move(heads);
+  table.signs = std::move(signs);
   table.capacity = static_cast<uint32_t>(n);
   table.buckets = KFixedDivisor(table.capacity);
   std::fill_n(table.heads.get(), table.capacity, kNoEntry);
+  std::fill_n(table.signs.get(), table.capacity, 0);
   table.used = 0;
   table.stats = KHashStats{};
   return 0;
@@ -147,9 +177,14 @@ void hash_clear() {
   // of a large table: emptying the buckets of its entries writes far less
   // than writing every bucket.
   if (table.used < table.capacity / kSparseClearShare) {
-    for (uint32_t i = 0; i < table.used; ++i) table.heads[bucket_of(table.pool[i].key)] = kNoEntry;
+    for (uint32_t i = 0; i < table.used; ++i) {
+      const uint32_t b = bucket_of(table.pool[i].key);
+      table.heads[b] = kNoEntry;
+      table.signs[b] = 0;
+    }
   } else {
     std::fill_n(table.heads.get(), table.capacity, kNoEntry);
+    std::fill_n(table.signs.get(), table.capacity, 0);
   }
   table.used = 0;
   table.stats = KHashStats{};
@@ -158,18 +193,24 @@ void hash_clear() {
 void hash_free() {
   table.pool.reset();
   table.heads.reset();
+  table.signs.reset();
   table.capacity = 0;
   table.used = 0;
   table.stats = KHashStats{};
 }
 
 void hash_prefetch(const KHashKey& key) {
-  if (table.capacity != 0) __builtin_prefetch(&table.heads[bucket_of(key)]);
+  if (table.capacity == 0) return;
+  const uint32_t b = bucket_of(key);
+  __builtin_prefetch(&table.signs[b]);
+  __builtin_prefetch(&table.heads[b]);
 }
 
 uint32_t hash_prefetch_entry(const KHashKey& key) {
   if (table.capacity == 0) return kNoEntry;
-  const uint32_t i = table.heads[bucket_of(key)];
+  const uint32_t b = bucket_of(key);
+  if (!(table.signs[b] & chain_sign(key))) return kNoEntry;
+  const uint32_t i = table.heads[b];
   if (i != kNoEntry) __builtin_prefetch(&table.pool[i]);
   return i;
 }
@@ -247,9 +288,11 @@ int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exa
                int beta, int& best) {
   ++table.stats.probes;
   if (table.capacity == 0) return kProbeMiss;
-  // Many probes meet an empty bucket: they are answered here, before the
-  // chain walk saves its registers.
-  const uint32_t first = table.heads[bucket_of(node.key)];
+  // Most probes meet a chain with no entry of their board: they are answered
+  // here, before the chain walk saves its registers.
+  const uint32_t b = bucket_of(node.key);
+  if (!(table.signs[b] & chain_sign(node.key))) return kProbeMiss;
+  const uint32_t first = table.heads[b];
   if (first == kNoEntry) return kProbeMiss;
   return probe_chain(first, node, move, margin, depth, exact_value, alpha, beta, best);
 }

@@ -45,7 +45,8 @@ struct KHashEntry {
 
 static_assert(sizeof(KHashEntry) == 32);
 
-// The memory budget per entry: the entry and its bucket head.
+// The memory budget per entry: the entry and its bucket head (the bucket's
+// one-byte chain sign comes on top).
 constexpr uint32_t kHashBytesPerEntry = sizeof(KHashEntry) + sizeof(uint32_t);
 static_assert(kHashBytesPerEntry == 36);
 
@@ -98,14 +99,16 @@ struct KHashProbe {
 int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value, int& alpha,
                int beta, int& best);
 
-// Asks the processor to bring the key's bucket head into the cache, ahead of a
-// probe or store of the key; changes nothing.
+// Asks the processor to bring the key's bucket (its head and chain sign) into
+// the cache, ahead of a probe or store of the key; changes nothing.
 void hash_prefetch(const KHashKey& key);
 // Asks for the first entry of the key's bucket chain as well (reading the
-// head, which an earlier hash_prefetch of the key should have brought), and
-// returns that head for hash_probe_from.
+// bucket, which an earlier hash_prefetch of the key should have brought), and
+// returns where a probe of the key starts for hash_probe_from: that head, or
+// the end of a chain when the chain's sign rules out every entry of the key's
+// board.
 uint32_t hash_prefetch_entry(const KHashKey& key);
-// hash_probe of the key whose chain head hash_prefetch_entry returned, with
+// hash_probe of the key whose start hash_prefetch_entry returned, with
 // nothing stored in the table since: the same answer without finding the
 // bucket again.
 int hash_probe_from(uint32_t head, KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value,

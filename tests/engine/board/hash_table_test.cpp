@@ -3,6 +3,7 @@
 // the preload of learning records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -220,6 +221,51 @@ TEST_F(HashTableTest, FullPoolRecyclesTheShallowestVisitedEntry) {
   EXPECT_EQ(present({3, 4, 56}), "011");
   store(key(38), 60, kBoundExact, 0);  // visits 10..14, all protected
   EXPECT_EQ(present({10, 11, 38}), "011");
+}
+
+// A probe passes over a bucket whose chain holds no entry of its board
+// without walking it. Keys with random second words (which pick the chain
+// signs) are stored into a few crowded buckets until the pool has recycled
+// many times over, across buckets too: every key just stored is found by
+// every lookup, and every entry of the full pool stays reachable, so no
+// recycled or moved entry leaves its chain unsigned.
+TEST_F(HashTableTest, EveryEntryStaysReachableThroughRecycling) {
+  std::mt19937 rng(11);
+  auto word = [&rng] { return static_cast<uint32_t>(rng()); };
+  std::vector<KHashKey> stored;
+  for (int n = 0; n < 3000; ++n) {
+    const KHashKey k{{word() % (3 * kOneKbEntries), word(), word() & kHashHandBits}};
+    if (hash_entry(k) != nullptr) continue;
+    stored.push_back(k);
+    store(k, 12 * static_cast<int>(rng() % 8), kBoundLower, 5, 0, 0, 0x100 + n);
+    ASSERT_NE(hash_entry(k), nullptr) << n;
+    EXPECT_EQ(hash_get_move(k), 0x100u + n);
+    EXPECT_EQ(Probe(k, 0, 100), kProbeAtAlpha);
+    EXPECT_EQ(node_.hash_move, 0x100u + n);
+    int alpha = 100, best = -32766, exact = 0;
+    node_ = KHashProbe{};
+    node_.key = k;
+    ASSERT_EQ(hash_probe_from(hash_prefetch_entry(k), node_, 0x1234, 0, 0, exact, alpha, 32766, best), kProbeAtAlpha);
+    if (n % 100 == 0 || n > 2990) {
+      uint32_t reachable = 0;
+      for (const KHashKey& old : stored) reachable += hash_entry(old) != nullptr;
+      ASSERT_EQ(reachable, std::min<uint32_t>(hash_used(), kOneKbEntries)) << n;
+    }
+  }
+  EXPECT_EQ(hash_used(), kOneKbEntries);
+}
+
+// Entries of one board with other hands share the board's chain sign: a
+// bucket crowded with other boards still answers for a dominated hand.
+TEST_F(HashTableTest, DominatedHandFoundAmongOtherBoards) {
+  const uint32_t pawn = 1;
+  for (uint32_t top = 0; top < 8; ++top) {
+    if (top != 6) store(KHashKey{{4, top << 29, pawn}}, 24, kBoundLower, 100);
+  }
+  EXPECT_EQ(Probe(KHashKey{{4, 6u << 29, 2 * pawn}}, 24, -100), kProbeMiss);
+  store(KHashKey{{4, 6u << 29, pawn}}, 24, kBoundLower, 100);
+  EXPECT_EQ(Probe(KHashKey{{4, 6u << 29, 2 * pawn}}, 24, -100), kProbeAtAlpha);
+  EXPECT_EQ(Probe(KHashKey{{4 + kOneKbEntries, 6u << 29, 2 * pawn}}, 24, -100), kProbeMiss);
 }
 
 TEST_F(HashTableTest, MarkAndExtensionEntriesAndInvalidation) {
