@@ -104,6 +104,7 @@ KTsumeNode* take_node(KTsumeTable& t, uint32_t bucket, const KHashKey& key, uint
   n.depth = static_cast<uint16_t>(ply & kDepthMask);
   n.next = t.buckets[bucket];
   t.buckets[bucket] = idx;
+  t.signs[bucket] |= tsume_chain_sign(key);
   return &n;
 }
 
@@ -179,11 +180,13 @@ bool tsume_table_init(KTsumeTable& t, uint64_t mem_kb) {
   t.index_shift = shape.index_shift;
   // The buckets and the blocks in large pages: the lookups land anywhere in them.
   t.buckets = static_cast<uint32_t*>(platform::large_alloc(sizeof(uint32_t) * shape.bucket_count));
+  t.signs = static_cast<uint8_t*>(platform::large_alloc(shape.bucket_count));
   t.blocks = static_cast<KTsumeNode**>(std::calloc(shape.max_blocks, sizeof(KTsumeNode*)));
   t.touched_capacity = shape.bucket_count / kTouchedShare;
   t.touched = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) * (t.touched_capacity + 1)));
   t.blocks_allocated = 0;
-  if (t.buckets == nullptr || t.blocks == nullptr || t.touched == nullptr || !tsume_table_add_block(t)) {
+  if (t.buckets == nullptr || t.signs == nullptr || t.blocks == nullptr || t.touched == nullptr ||
+      !tsume_table_add_block(t)) {
     tsume_table_free_blocks(t);
     return false;
   }
@@ -204,9 +207,13 @@ bool tsume_table_add_block(KTsumeTable& t) {
 void tsume_table_reset(KTsumeTable& t) {
   if (t.buckets == nullptr) return;
   if (t.touched_count <= t.touched_capacity) {
-    for (uint32_t i = 0; i < t.touched_count; ++i) t.buckets[t.touched[i]] = kNoNode;
+    for (uint32_t i = 0; i < t.touched_count; ++i) {
+      t.buckets[t.touched[i]] = kNoNode;
+      t.signs[t.touched[i]] = 0;
+    }
   } else {
     std::fill(t.buckets, t.buckets + t.bucket_count, kNoNode);
+    std::fill(t.signs, t.signs + t.bucket_count, 0);
   }
   t.touched_count = 0;
   t.free_head = kNoNode;
@@ -220,9 +227,11 @@ void tsume_table_free_blocks(KTsumeTable& t) {
   }
   std::free(t.blocks);
   platform::large_free(t.buckets);
+  platform::large_free(t.signs);
   std::free(t.touched);
   t.blocks = nullptr;
   t.buckets = nullptr;
+  t.signs = nullptr;
   t.touched = nullptr;
   t.touched_capacity = 0;
   t.touched_count = 0;

@@ -74,6 +74,13 @@ struct KTsumeTable {
   board::KFixedDivisor bucket_divisor;  // by the bucket count
   KTsumeNode** blocks = nullptr;
   uint32_t* buckets = nullptr;  // head node index per bucket
+  // By bucket, a byte with one bit set for each node linked into it since the
+  // reset (the bit chosen by the node's key, tsume_chain_sign). A lookup whose
+  // key's bit is clear meets no node of its board in the chain and answers
+  // without reading the head or the nodes, which lie in memory the caches
+  // hold little of. A node that leaves its chain may leave its bit set: a set
+  // bit only means "look".
+  uint8_t* signs = nullptr;
   uint32_t free_head = kNoNode;
   uint32_t used = 0;
   uint32_t gc_threshold = 0;
@@ -126,9 +133,16 @@ void tsume_table_free_blocks(KTsumeTable& t);
 // wins. Null when none. Inline up to the bucket's head, as most probes of a
 // search meet an empty bucket; the walk of a chain from its head is out of line.
 KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& key, uint32_t path_key);
-// The first node of the key's bucket, kNoNode when it is empty.
+// The key's bit in its bucket's sign byte. Taken from word 0, which (with
+// word 1, which picks the bucket) every key of one board shares: a lookup also
+// answers with nodes of its board with another hand.
+inline uint8_t tsume_chain_sign(const KHashKey& key) { return static_cast<uint8_t>(1u << (key.word[0] >> 29)); }
+// Where a lookup of the key starts: the first node of its bucket, or kNoNode
+// when the bucket is empty or its sign rules out every node of the key's board.
 inline uint32_t tsume_bucket_head(const KTsumeTable& t, const KHashKey& key) {
-  return t.buckets == nullptr ? kNoNode : t.buckets[t.bucket_divisor.Remainder(key.word[1])];
+  if (t.buckets == nullptr) return kNoNode;
+  const uint32_t b = t.bucket_divisor.Remainder(key.word[1]);
+  return t.signs[b] & tsume_chain_sign(key) ? t.buckets[b] : kNoNode;
 }
 inline KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32_t path_key) {
   const uint32_t head = tsume_bucket_head(t, key);
@@ -137,10 +151,13 @@ inline KTsumeNode* tsume_lookup_path(KTsumeTable& t, const KHashKey& key, uint32
 inline KTsumeNode* tsume_lookup(KTsumeTable& t, const KHashKey& key) { return tsume_lookup_path(t, key, 0); }
 // The plain node with the identical key, or null (solution trees).
 KTsumeNode* tsume_lookup_exact(KTsumeTable& t, const KHashKey& key);
-// Asks the processor for the bucket head of the key ahead of its lookup, so
+// Asks the processor for the bucket (head and sign) of the key ahead of its lookup, so
 // that the lookups of a node's children wait on memory together.
 inline void tsume_prefetch(const KTsumeTable& t, const KHashKey& key) {
-  if (t.buckets != nullptr) __builtin_prefetch(&t.buckets[t.bucket_divisor.Remainder(key.word[1])]);
+  if (t.buckets == nullptr) return;
+  const uint32_t b = t.bucket_divisor.Remainder(key.word[1]);
+  __builtin_prefetch(&t.signs[b]);
+  __builtin_prefetch(&t.buckets[b]);
 }
 
 // Stores numbers for the key at the given ply: an open result updates the

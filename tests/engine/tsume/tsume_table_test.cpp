@@ -57,6 +57,39 @@ TEST(TsumeTable, HandDominanceAnswersLargerProofsAndSmallerDisproofs) {
   tsume_table_free_blocks(t);
 }
 
+// Boards that share a bucket (word 1) but differ in word 0, which picks the
+// chain's sign bit: each answers with its own node, by hand dominance too,
+// whether or not another board of the chain has its bit; a board with no node
+// misses either way.
+TEST(TsumeTable, EveryBoardOfACrowdedBucketAnswers) {
+  KTsumeTable t = make_table(64, false);
+  auto board_key = [](uint32_t top, uint32_t low, uint32_t hand) {
+    return KHashKey{{top << 29 | low, 77, hand}};
+  };
+  for (uint32_t top = 0; top < 8; ++top) {
+    if (top != 5) {
+      ASSERT_NE(tsume_store_plain(t, 0, board_key(top, 1, kPawn), 0, kInf), nullptr);
+    }
+  }
+  ASSERT_NE(tsume_store_plain(t, 0, board_key(2, 9, 2 * kPawn), kInf, 0), nullptr);
+  for (uint32_t top = 0; top < 8; ++top) {
+    const KTsumeNode* n = tsume_lookup(t, board_key(top, 1, 3 * kPawn));
+    if (top == 5) {
+      EXPECT_EQ(n, nullptr);
+    } else {
+      ASSERT_NE(n, nullptr) << top;
+      EXPECT_EQ(n->key.word[0], top << 29 | 1) << top;
+    }
+  }
+  // Word 0 of board (2, 9) shares its bit with board (2, 1).
+  ASSERT_NE(tsume_lookup(t, board_key(2, 9, kPawn)), nullptr);
+  EXPECT_EQ(tsume_lookup(t, board_key(2, 9, kPawn))->pn, kInf);
+  EXPECT_EQ(tsume_lookup(t, board_key(2, 9, 3 * kPawn)), nullptr);
+  EXPECT_EQ(tsume_lookup(t, board_key(3, 9, kPawn)), nullptr);
+  EXPECT_EQ(tsume_lookup(t, board_key(5, 9, kPawn)), nullptr);
+  tsume_table_free_blocks(t);
+}
+
 TEST(TsumeTable, PathDisproofsHoldOnTheirPathAndCutOnesUntilTheLimitRises) {
   KTsumeTable t = make_table(64, false);
   const KHashKey k = key_of(5, 0);
