@@ -152,13 +152,6 @@ BENCHMARK(think_position)
     ->ArgsProduct({benchmark::CreateDenseRange(0, kPositions - 1, 1), {6}})
     ->Unit(benchmark::kMillisecond);
 
-// Fixed depth 8, the depth a think of 3 s reaches: the tables fill as in play.
-BENCHMARK(think_position)
-    ->Name("BM_ThinkDeep")
-    ->ArgsProduct({benchmark::CreateDenseRange(0, kPositions - 1, 1), {8}})
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond);
-
 // Fixed depth 8, the depth a think of 3 s reaches on these positions: the same
 // work on every run and build in the regime of a timed think, where both
 // tables fill and their probes wait on memory more than at depth 6.
