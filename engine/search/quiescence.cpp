@@ -210,7 +210,7 @@ struct StandPat {
     const int child_class = patterns ? exchange_pattern_classify(cx, p) : 0;
     ++node.counters[0];
     child.key = key;
-    board::hash_prefetch_entry(child.key);
+    const uint32_t table_head = board::hash_prefetch_entry(child.key);
     eval_cache_prefetch(cx.eval_cache, child.key);
     int s_move = 0;
     bool scored_without_search = false;
@@ -235,8 +235,10 @@ struct StandPat {
       child.table_ext = 0;
       child.tsume_mark = 0;
       int exact = 0;
-      const int probe = board::hash_probe(child, w, kQuiescenceProbeMargin,
-                                          child.ext + 12 * (think_words.depth.load() - ply - 1), exact, alpha, beta, best);
+      // Nothing was stored in the table since the prefetch above.
+      const int probe =
+          board::hash_probe_from(table_head, child, w, kQuiescenceProbeMargin,
+                                 child.ext + 12 * (think_words.depth.load() - ply - 1), exact, alpha, beta, best);
       if (probe == board::kProbeAtBeta) {
         node.pv.moves[ply] = w;
         node.pv.length = ply;
