@@ -22,6 +22,11 @@ constexpr bool operator==(const KHashKey& a, const KHashKey& b) {
   return a.word[0] == b.word[0] && a.word[1] == b.word[1] && a.word[2] == b.word[2];
 }
 
+// The bit a key word sets in a chained table's per-bucket sign byte (one bit
+// per entry on the bucket's chain), picked by the word's top three bits: a
+// lookup whose bit is clear need not walk the chain.
+constexpr uint8_t chain_sign_bit(uint32_t word) { return static_cast<uint8_t>(1u << (word >> 29)); }
+
 constexpr uint32_t kHashSideBit = 1u << 21;            // word 2: gote to move
 constexpr uint32_t kHashHandBits = kHashSideBit - 1;   // word 2: the packed hand
 

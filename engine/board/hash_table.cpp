@@ -50,8 +50,15 @@ inline uint32_t bucket_of(const KHashKey& key) { return table.buckets.Remainder(
 // The key's bit in its bucket's sign byte. Taken from word 1, which all keys
 // of one board share: a probe also uses entries of its board with another
 // hand, so their bits must be the probing key's.
-constexpr int kSignShift = 29;
-inline uint8_t chain_sign(const KHashKey& key) { return static_cast<uint8_t>(1u << (key.word[1] >> kSignShift)); }
+inline uint8_t chain_sign(const KHashKey& key) { return chain_sign_bit(key.word[1]); }
+
+// Where a lookup of the key starts: the first entry of its bucket's chain, or
+// kNoEntry when the chain is empty or its sign rules out every entry of the
+// key's board.
+inline uint32_t chain_start(const KHashKey& key) {
+  const uint32_t b = bucket_of(key);
+  return table.signs[b] & chain_sign(key) ? table.heads[b] : kNoEntry;
+}
 
 // The sign byte of bucket b made afresh from its chain.
 void resign(uint32_t b) {
@@ -67,9 +74,7 @@ inline uint8_t make_flags(int bound, int tag) { return static_cast<uint8_t>((bou
 
 uint32_t find_exact(const KHashKey& key) {
   if (table.capacity == 0) return kNoEntry;
-  const uint32_t b = bucket_of(key);
-  if (!(table.signs[b] & chain_sign(key))) return kNoEntry;
-  uint32_t i = table.heads[b];
+  uint32_t i = chain_start(key);
   while (i != kNoEntry && !(table.pool[i].key == key)) i = table.pool[i].next;
   return i;
 }
@@ -101,7 +106,7 @@ KHashEntry* append(const KHashKey& key) {
 
 // The entry for a key not in a full pool: the first entry of smallest depth
 // among the five visited from the key's chain on through the following
-// buckets' chains, moved to the head of the key's chain and given the key.
+// buckets' chains, moved to the head of the key's chain.
 KHashEntry& recycle(const KHashKey& key) {
   struct Place {
     uint32_t index = kNoEntry, prev = kNoEntry, bucket = 0;
@@ -131,8 +136,7 @@ KHashEntry& recycle(const KHashKey& key) {
     table.heads[home] = victim.index;
     resign(victim.bucket);
   }
-  e.key = key;
-  resign(home);
+  table.signs[home] |= chain_sign(key);
   return e;
 }
 
@@ -208,9 +212,7 @@ void hash_prefetch(const KHashKey& key) {
 
 uint32_t hash_prefetch_entry(const KHashKey& key) {
   if (table.capacity == 0) return kNoEntry;
-  const uint32_t b = bucket_of(key);
-  if (!(table.signs[b] & chain_sign(key))) return kNoEntry;
-  const uint32_t i = table.heads[b];
+  const uint32_t i = chain_start(key);
   if (i != kNoEntry) __builtin_prefetch(&table.pool[i]);
   return i;
 }
@@ -290,9 +292,7 @@ int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exa
   if (table.capacity == 0) return kProbeMiss;
   // Most probes meet a chain with no entry of their board: they are answered
   // here, before the chain walk saves its registers.
-  const uint32_t b = bucket_of(node.key);
-  if (!(table.signs[b] & chain_sign(node.key))) return kProbeMiss;
-  const uint32_t first = table.heads[b];
+  const uint32_t first = chain_start(node.key);
   if (first == kNoEntry) return kProbeMiss;
   return probe_chain(first, node, move, margin, depth, exact_value, alpha, beta, best);
 }

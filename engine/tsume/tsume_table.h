@@ -136,7 +136,7 @@ KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& ke
 // The key's bit in its bucket's sign byte. Taken from word 0, which (with
 // word 1, which picks the bucket) every key of one board shares: a lookup also
 // answers with nodes of its board with another hand.
-inline uint8_t tsume_chain_sign(const KHashKey& key) { return static_cast<uint8_t>(1u << (key.word[0] >> 29)); }
+inline uint8_t tsume_chain_sign(const KHashKey& key) { return board::chain_sign_bit(key.word[0]); }
 // Where a lookup of the key starts: the first node of its bucket, or kNoNode
 // when the bucket is empty or its sign rules out every node of the key's board.
 inline uint32_t tsume_bucket_head(const KTsumeTable& t, const KHashKey& key) {
