@@ -207,12 +207,25 @@ bool begin_change(BookChange& change, const char* path, bool may_create, std::st
   return !refuse_to_change(path, error);
 }
 
+// A change of BOOK that would leave it without a position is refused: no book
+// may be empty.
+std::string no_position(const char* path, bool exists) {
+  return std::string("'") + path + "' would hold no position, which no book may" +
+         (exists ? ": remove the file instead" : ": it is not made");
+}
+
+// Refuses, before BOOK is locked, a change that would make a new book of no
+// position: taking the lock would leave a lock file beside no book.
+bool refuse_empty_new_book(const char* path, bool adds_positions, std::string& error) {
+  if (adds_positions || platform::path_exists(path)) return false;
+  error = no_position(path, false);
+  return true;
+}
+
 // Saves the changed book when it is one that can be read back.
 int save_and_report(const char* sub, driver::JosekiBooks& books, const char* path) {
   const driver::OBEditableHash* book = books.user_books.Current();
-  if (book->npositions() == 0) {
-    return fail(sub, std::string("'") + path + "' would hold no position, which no book may: remove the file instead");
-  }
+  if (book->npositions() == 0) return fail(sub, no_position(path, true));
   if (book->FileBytes() > driver::kMaxBookFileBytes) {
     return fail(sub, std::string("'") + path + "' would be " + driver::book_file_error_text(driver::BookFileError::kTooLarge));
   }
@@ -282,7 +295,10 @@ int book_add(int argc, char** argv) {
   std::string error;
   Line line;
   size_t ply;
-  if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("add", error);
+  if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply) ||
+      refuse_empty_new_book(a.paths[0], ply > 0, error)) {
+    return fail("add", error);
+  }
   BookChange change;
   if (!begin_change(change, a.paths[0], true, error)) return fail("add", error);
   driver::JosekiBooks& books = change.books;
@@ -325,11 +341,16 @@ int book_import(int argc, char** argv) {
   std::string error;
   const int mode = a.mode < 0 ? driver::kInsertReplace : static_cast<int>(a.mode);
   const int level = a.level < 0 ? 0 : static_cast<int>(a.level);
-  // A SOURCE that is no book is refused before BOOK is locked or made.
+  // A SOURCE that is no book, or one of no position for a new BOOK, is
+  // refused before BOOK is locked or made.
   driver::BookFileError why = driver::BookFileError::kNone;
-  if (driver::OBEditableHash().Load(a.paths[1], mode, level, &why) != 0) {
-    return fail("import", unreadable(a.paths[1], why));
+  uint32_t source_positions = 0;
+  {
+    driver::OBEditableHash source;  // freed before the import reads SOURCE again
+    if (source.Load(a.paths[1], mode, level, &why) != 0) return fail("import", unreadable(a.paths[1], why));
+    source_positions = source.npositions();
   }
+  if (refuse_empty_new_book(a.paths[0], source_positions > 0, error)) return fail("import", error);
   BookChange change;
   if (!begin_change(change, a.paths[0], true, error)) return fail("import", error);
   driver::JosekiBooks& books = change.books;

@@ -167,6 +167,31 @@ TEST(BookCommand, WhatIsNoReadableBookIsOneLineAndMakesNothing) {
   EXPECT_EQ(slurp(dir + "/one.js5"), one);
 }
 
+// A change that would make a new book without a position is refused before
+// the book is locked: no book and no lock file is left behind.
+TEST(BookCommand, NothingToAddToANewBookMakesNothing) {
+  const std::string dir = ::testing::TempDir() + "/book_empty_new";
+  ::mkdir(dir.c_str(), 0755);
+  driver::testing::write_file(dir + "/start.csa", {'P', 'I', '\n', '+', '\n'});  // no move
+  driver::testing::write_file(dir + "/empty.jsd", driver::testing::book_image({}, true));
+  for (const std::string& args : {"book add new.js5 " + kGame + " --ply 0", std::string("book add new.js5 start.csa"),
+                                 std::string("book import new.js5 empty.jsd")}) {
+    const Outcome o = sh("cd " + dir + " && " + velkora(args));
+    expect_one_line_failure(o, args);
+    EXPECT_EQ(o.out, "velkora " + args.substr(0, args.find(' ', 5)) +
+                         ": 'new.js5' would hold no position, which no book may: it is not made\n");
+  }
+  EXPECT_EQ(driver::testing::folder_names(dir), (std::set<std::string>{"start.csa", "empty.jsd"}));
+
+  // The same changes of a book that is there leave it as it was.
+  ASSERT_EQ(sh("cd " + dir + " && " + velkora("book add kept.js5 " + kGame + " --ply 2")).status, 0);
+  const std::string kept = slurp(dir + "/kept.js5");
+  for (const char* args : {"book add kept.js5 start.csa", "book import kept.js5 empty.jsd"}) {
+    EXPECT_EQ(sh("cd " + dir + " && " + velkora(args)).out, "book kept.js5 positions 2 moves 2\n") << args;
+  }
+  EXPECT_EQ(slurp(dir + "/kept.js5"), kept);
+}
+
 TEST(BookCommand, SavesGoThroughTheLinkKeepTheModeAndFollowNoPlantedLink) {
   const std::string dir = ::testing::TempDir() + "/book_link";
   const std::string real = dir + "/real.js5", link = dir + "/link.js5", victim = dir + "/victim";
