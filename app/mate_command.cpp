@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,6 @@
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
 #include "platform/clock.h"
-#include "platform/file_info.h"
 #include "platform/memory.h"
 
 namespace app {
@@ -91,15 +89,6 @@ std::string memory_refusal(int memory_mb) {
   if (static_cast<uint64_t>(memory_mb) <= available_mb) return {};
   return "--memory " + std::to_string(memory_mb) + " is more than the " + std::to_string(available_mb) +
          " MB available";
-}
-
-// Why OUT cannot be written, or an empty text when it can.
-std::string save_refusal(const char* out) {
-  errno = 0;
-  if (platform::path_writable(out)) return {};
-  std::string what = std::string("cannot write '") + out + "'";
-  if (errno != 0) what += std::string(": ") + std::strerror(errno);
-  return what;
 }
 
 int progress_interval_ms() {
@@ -175,9 +164,11 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
     return done;
   }
   int format = 0;
+  errno = 0;
   const bool saved = model::kifu_save_file(holder, o.save, &format);
+  const std::string why = saved ? std::string() : cannot_write(o.save);
   comp.Command(kCmdTsumeFree);
-  return saved ? done : fail(std::string("cannot write '") + o.save + "'");
+  return saved ? done : fail(why);
 }
 
 }  // namespace

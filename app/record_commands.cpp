@@ -14,6 +14,7 @@
 #include "model/text/record_file.h"
 #include "model/text/text_encoding.h"
 #include "platform/clipboard.h"
+#include "platform/file_info.h"
 
 namespace app {
 
@@ -98,6 +99,17 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   }
   error += failure.kind == model::KifuLoadError::kBadStart ? kBadStart : kNotARecord;
   return false;
+}
+
+std::string cannot_write(const char* out) {
+  std::string what = std::string("cannot write '") + out + "'";
+  if (errno != 0) what += std::string(": ") + std::strerror(errno);
+  return what;
+}
+
+std::string save_refusal(const char* out) {
+  errno = 0;
+  return platform::path_writable(out) ? std::string() : cannot_write(out);
 }
 
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
@@ -195,11 +207,7 @@ int cmd_convert(int argc, char** argv) {
     return kExitOk;
   }
   errno = 0;
-  if (!model::kifu_save_file(holder, out, &to)) {
-    std::string what = std::string("cannot write '") + out + "'";
-    if (errno != 0) what += std::string(": ") + std::strerror(errno);
-    return cl.Fail(what);
-  }
+  if (!model::kifu_save_file(holder, out, &to)) return cl.Fail(cannot_write(out));
   return kExitOk;
 }
 

@@ -103,6 +103,8 @@ int cmd_review(int argc, char** argv) {
   std::string error;
   if (!load_record(holder, o.path, 0, error, stop)) return cl.Fail(error);
   warn_read_stop("review", o.path, stop);
+  // Found out before the thinks, not after them.
+  if (o.save && !(error = save_refusal(o.save)).empty()) return cl.Fail(error);
 
   restore_variations(holder.kifu);
   InterruptGuard guard;
@@ -114,11 +116,7 @@ int cmd_review(int argc, char** argv) {
   if (o.save) {
     int format = 0;
     errno = 0;
-    if (!model::kifu_save_file(holder, o.save, &format)) {
-      std::string what = std::string("cannot write '") + o.save + "'";
-      if (errno != 0) what += std::string(": ") + std::strerror(errno);
-      return cl.Fail(what);
-    }
+    if (!model::kifu_save_file(holder, o.save, &format)) return cl.Fail(cannot_write(o.save));
   }
   model::KString text;
   driver::CommentaryEnding ending;  // one review per run: the rotation starts at its first ending

@@ -2,6 +2,8 @@
 // without analysis is thought through first, the values saved as KIF are read
 // back without thinking again, and the commentary comes out the same.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -44,6 +46,18 @@ TEST(ReviewCommand, ThinksThroughARecordWithoutValuesAndSavesThem) {
   EXPECT_TRUE(fails_with("velkora review " + example + " --save x.csa", 1,
                          "velkora review: --save needs a .kif or .ckf file name (only KIF keeps the analysis values), "
                          "not 'x.csa'\n"));
+}
+
+// An OUT that cannot be written is found before the thinks (no progress
+// line), and the failure gives the system's reason.
+TEST(ReviewCommand, SaveThatCannotBeWrittenFailsBeforeThinking) {
+  const std::string review = "velkora review " + data("../../examples/aigakari.kif") + " --depth 2 --save ";
+  EXPECT_TRUE(fails_with(review + "/no/such/dir/out.kif", 1,
+                         "velkora review: cannot write '/no/such/dir/out.kif': No such file or directory\n"));
+  const std::string folder = ::testing::TempDir() + "/review_folder.kif";
+  ::mkdir(folder.c_str(), 0700);
+  EXPECT_TRUE(fails_with(review + folder, 1, "velkora review: cannot write '" + folder + "': Is a directory\n"));
+  ::rmdir(folder.c_str());
 }
 
 }  // namespace
