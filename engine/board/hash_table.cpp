@@ -11,7 +11,7 @@ namespace board {
 
 namespace {
 
-constexpr uint32_t kNoEntry = 0xFFFFFFFF;  // end of a chain, empty bucket
+constexpr uint32_t kNoEntry = kHashChainEnd;  // end of a chain, empty bucket
 constexpr uint32_t kMinEntries = 5;        // the replacement scan visits five entries
 constexpr int kReplaceVisits = 5;
 // Depths from here on are never chosen by the replacement scan while a
@@ -52,13 +52,13 @@ inline uint32_t bucket_of(const KHashKey& key) { return table.buckets.Remainder(
 // hand, so their bits must be the probing key's.
 inline uint8_t chain_sign(const KHashKey& key) { return chain_sign_bit(key.word[1]); }
 
-// Where a lookup of the key starts: the first entry of its bucket's chain, or
-// kNoEntry when the chain is empty or its sign rules out every entry of the
-// key's board.
-inline uint32_t chain_start(const KHashKey& key) {
-  const uint32_t b = bucket_of(key);
+// Where a lookup of the key in bucket b starts: the first entry of the
+// bucket's chain, or kNoEntry when the chain is empty or its sign rules out
+// every entry of the key's board.
+inline uint32_t chain_start_in(uint32_t b, const KHashKey& key) {
   return table.signs[b] & chain_sign(key) ? table.heads[b] : kNoEntry;
 }
+inline uint32_t chain_start(const KHashKey& key) { return chain_start_in(bucket_of(key), key); }
 
 // The sign byte of bucket b made afresh from its chain.
 void resign(uint32_t b) {
@@ -210,11 +210,24 @@ void hash_prefetch(const KHashKey& key) {
   __builtin_prefetch(&table.heads[b]);
 }
 
-uint32_t hash_prefetch_entry(const KHashKey& key) {
+uint32_t hash_prefetch_bucket(const KHashKey& key) {
+  if (table.capacity == 0) return 0;
+  const uint32_t b = bucket_of(key);
+  __builtin_prefetch(&table.signs[b]);
+  __builtin_prefetch(&table.heads[b]);
+  return b;
+}
+
+uint32_t hash_prefetch_entry_at(uint32_t bucket, const KHashKey& key) {
   if (table.capacity == 0) return kNoEntry;
-  const uint32_t i = chain_start(key);
+  const uint32_t i = chain_start_in(bucket, key);
   if (i != kNoEntry) __builtin_prefetch(&table.pool[i]);
   return i;
+}
+
+uint32_t hash_prefetch_entry(const KHashKey& key) {
+  if (table.capacity == 0) return kNoEntry;
+  return hash_prefetch_entry_at(bucket_of(key), key);
 }
 
 namespace {
@@ -295,6 +308,11 @@ int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exa
   const uint32_t first = chain_start(node.key);
   if (first == kNoEntry) return kProbeMiss;
   return probe_chain(first, node, move, margin, depth, exact_value, alpha, beta, best);
+}
+
+int hash_probe_missed() {
+  ++table.stats.probes;
+  return kProbeMiss;
 }
 
 int hash_probe_from(uint32_t head, KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value,

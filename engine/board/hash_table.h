@@ -102,17 +102,29 @@ int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exa
 // Asks the processor to bring the key's bucket (its head and chain sign) into
 // the cache, ahead of a probe or store of the key; changes nothing.
 void hash_prefetch(const KHashKey& key);
+// hash_prefetch that also returns the key's bucket, for
+// hash_prefetch_entry_at: a list that asks for its next move's bucket ahead
+// finds it once.
+uint32_t hash_prefetch_bucket(const KHashKey& key);
 // Asks for the first entry of the key's bucket chain as well (reading the
 // bucket, which an earlier hash_prefetch of the key should have brought), and
 // returns where a probe of the key starts for hash_probe_from: that head, or
-// the end of a chain when the chain's sign rules out every entry of the key's
+// kHashChainEnd when the chain's sign rules out every entry of the key's
 // board.
 uint32_t hash_prefetch_entry(const KHashKey& key);
+// hash_prefetch_entry of a key whose bucket hash_prefetch_bucket returned.
+uint32_t hash_prefetch_entry_at(uint32_t bucket, const KHashKey& key);
+// Where a probe starts when no entry of the key's board can be on the chain.
+constexpr uint32_t kHashChainEnd = 0xFFFFFFFF;
 // hash_probe of the key whose start hash_prefetch_entry returned, with
 // nothing stored in the table since: the same answer without finding the
 // bucket again.
 int hash_probe_from(uint32_t head, KHashProbe& node, KMoveWord move, int margin, int depth, int& exact_value,
                     int& alpha, int beta, int& best);
+// hash_probe_from for the start kHashChainEnd: the probe is counted and
+// misses. Most probes of the search start there, and this call needs none of
+// the probe's arguments.
+int hash_probe_missed();
 
 // Stores a result for the key, updating its entry by the replacement rules; a
 // new key takes the next free entry, or, with the pool full, the shallowest of

@@ -227,7 +227,8 @@ NodeSearch::Flow NodeSearch::TableValue(KMoveWord w, int stage, int probe, int e
 // Inlined into its one caller, SearchList: every move of every list is made
 // here, and the list's loop keeps its registers across the moves.
 [[gnu::always_inline]] inline NodeSearch::Flow NodeSearch::SearchMove(KMoveNode* ln, int count, int stage,
-                                                                      int column, const board::KHashKey& key) {
+                                                                      int column, const board::KHashKey& key,
+                                                                      uint32_t bucket) {
   KMove& m = *ln->move;
   if (is_pass(m)) [[unlikely]] return Flow::kNext;
   const KMoveWord w = kmove_pack(m);
@@ -259,8 +260,8 @@ NodeSearch::Flow NodeSearch::TableValue(KMoveWord w, int stage, int probe, int e
   child_.ext = node_.ext + ln->depth_adj;
   ++node_.counters[0];
   child_.key = key;
-  // (The list asked for the child's evaluation-cache entry ahead.)
-  const uint32_t table_head = board::hash_prefetch_entry(child_.key);
+  // (The list asked for the child's bucket and evaluation-cache entry ahead.)
+  const uint32_t table_head = board::hash_prefetch_entry_at(bucket, child_.key);
   // 4. Repetitions along the line.
   if (ply_ >= 3) {
     const PathRepetition rep = path_repetition_test(p_, m, child_.key, ply_, &cx_.move_stack[1], in_check_ ? 1 : 0);
@@ -297,10 +298,13 @@ NodeSearch::Flow NodeSearch::TableValue(KMoveWord w, int stage, int probe, int e
   // 6. The transposition table.
   ClearChildTable();
   int exact = 0;
-  // Nothing was stored in the table since the prefetch above.
-  const int probe = board::hash_probe_from(table_head, child_, w, ln->depth_adj,
-                                           child_.ext + 12 * (think_words.depth.load() - ply_ - 1), exact, alpha_,
-                                           beta_, best_);
+  // Nothing was stored in the table since the prefetch above. Most chains
+  // hold no entry of the child's board: those probes miss without the call.
+  const int probe = table_head == board::kHashChainEnd
+                        ? board::hash_probe_missed()
+                        : board::hash_probe_from(table_head, child_, w, ln->depth_adj,
+                                                 child_.ext + 12 * (think_words.depth.load() - ply_ - 1), exact,
+                                                 alpha_, beta_, best_);
   // Most probes miss: one test passes them by.
   if (probe != board::kProbeMiss) [[unlikely]] {
     switch (probe) {
@@ -455,18 +459,21 @@ NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, i
   // Each move's key is made one move ahead, so that its table bucket and its
   // evaluation-cache entry are on their way while the move before it is
   // searched (the first move's before the loop). The two keys take turns in
-  // two slots: none is copied.
+  // two slots: none is copied. Each key's table bucket is found once, when it
+  // is asked for.
   if (head == nullptr) return Flow::kNext;
   board::KHashKey keys[2];
+  uint32_t buckets[2];
   int slot = 0;
-  keys[slot] = child_key(node_.key, *head->move);
-  child_prefetch(cx_, keys[slot]);
+  auto ask_ahead = [&](int i, const KMove& m) {
+    keys[i] = child_key(node_.key, m);
+    buckets[i] = board::hash_prefetch_bucket(keys[i]);
+    eval_cache_prefetch(cx_.eval_cache, keys[i]);
+  };
+  ask_ahead(slot, *head->move);
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next, slot ^= 1) {
-    if (ln->next != nullptr) {
-      keys[slot ^ 1] = child_key(node_.key, *ln->next->move);
-      child_prefetch(cx_, keys[slot ^ 1]);
-    }
-    const Flow f = SearchMove(ln, count, stage, column, keys[slot]);
+    if (ln->next != nullptr) ask_ahead(slot ^ 1, *ln->next->move);
+    const Flow f = SearchMove(ln, count, stage, column, keys[slot], buckets[slot]);
     if (f == Flow::kReturn) return f;
     if (f == Flow::kEndStage) break;
     // The proof of a loss ends at the first move that escapes it.

@@ -77,8 +77,9 @@ class NodeSearch {
 
   // node_moves.cpp
   Flow SearchList(KMoveNode* head, int count, int stage, int column);
-  // `key`: the key after the move, made by the list ahead of the move.
-  Flow SearchMove(KMoveNode* ln, int count, int stage, int column, const board::KHashKey& key);
+  // `key`: the key after the move, made by the list ahead of the move, and
+  // `bucket` its table bucket (hash_prefetch_bucket).
+  Flow SearchMove(KMoveNode* ln, int count, int stage, int column, const board::KHashKey& key, uint32_t bucket);
   Flow PassStage();
   Flow DoublePass();
   Flow TakeScore(int s, board::KMoveWord w, int stage, bool from_child);

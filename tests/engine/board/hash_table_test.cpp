@@ -195,6 +195,34 @@ TEST_F(HashTableTest, ProbeFromThePrefetchedHeadAnswersAsTheProbe) {
   }
 }
 
+// A list asks for its next key's bucket ahead and starts the probe from it:
+// the start is the one the key alone gives, and a start at the end of a chain
+// is a miss, counted like a probe, that leaves the node and the window alone.
+// Without a table every start is the end of a chain.
+TEST_F(HashTableTest, ProbeFromTheAskedBucketStartsWhereTheKeyDoes) {
+  store(key(5), 24, kBoundExact, -40, 0, 0, 0x999, -2, 77);
+  store(key(5 + kOneKbEntries), 24, kBoundLower, 40);
+  store(key(10, 1), 24, kBoundLower, 100);
+  int chain_ends = 0;
+  for (const KHashKey& k : {key(5), key(5 + kOneKbEntries), key(5 + 2 * kOneKbEntries), key(10, 2), key(20)}) {
+    const uint32_t bucket = hash_prefetch_bucket(k);
+    EXPECT_LT(bucket, hash_capacity());
+    const uint32_t start = hash_prefetch_entry_at(bucket, k);
+    EXPECT_EQ(start, hash_prefetch_entry(k));
+    if (start != kHashChainEnd) continue;
+    ++chain_ends;
+    const int expected = Probe(k, 24, -100, 100);
+    const uint32_t probes = hash_stats().probes;
+    EXPECT_EQ(expected, kProbeMiss);
+    EXPECT_EQ(hash_probe_missed(), expected);
+    EXPECT_EQ(hash_stats().probes, probes + 1);
+  }
+  EXPECT_GT(chain_ends, 0);
+  EXPECT_NE(hash_prefetch_entry(key(5)), kHashChainEnd);
+  hash_free();
+  EXPECT_EQ(hash_prefetch_entry_at(hash_prefetch_bucket(key(5)), key(5)), kHashChainEnd);
+}
+
 TEST_F(HashTableTest, FullPoolRecyclesTheShallowestVisitedEntry) {
   // One entry in each bucket but 20, bucket 1 holding 29 before 1; depth 100 +
   // bucket, except 7 for buckets 3 and 4, 1000 and more for 10..14, 5 for key 1.
