@@ -61,48 +61,32 @@ static_assert([] {
 // At most every piece captures once, and a king capture ends the sequence.
 constexpr int kMaxBalances = kPieceCount + 2;
 
-const KExchangeWeights& stage_tables() {
-  assert(eval_links.eval_stage_tables != nullptr && "the stage block is set up before any exchange");
-  return *eval_links.eval_stage_tables;
-}
-
-// The king-offset row of a class (its class around its own king), -1 none.
-int offset_row(int cls) { return cls >= 0 && cls < 32 ? kOwnKingClass[cls] : -1; }
-
-// The table index of a square offset measured in the side's direction of play:
-// gote's offsets are turned, so that turned twins read the same entries.
-int offset_index(int offset, int side) { return (side == 0 ? offset : -offset) + kMaxDifference; }
-
 // A piece's worth by its place relative to the kings: the larger of its entry at
 // its offset from its own king and its entry at the enemy king's offset from it.
 // A king off the board gives no entry; with neither king the flat value holds.
-int king_relative_value(const KPosition& p, int side, int cls, int sq) {
-  const int row = offset_row(cls);
-  if (row < 0) return exchange_flat_value(cls);
-  const KExchangeWeights& t = stage_tables();
-  const int own = p.piece[side].sq;
-  const int enemy = p.piece[1 - side].sq;
-  int best = -1;  // the entries are unsigned
-  if (is_playing_square(own)) best = t.offset_value_a[row][offset_index(sq - own, side)];
-  if (is_playing_square(enemy)) best = std::max<int>(best, t.offset_value_b[row][offset_index(enemy - sq, side)]);
-  return best < 0 ? exchange_flat_value(cls) : best;
-}
+int king_relative_value(const KPosition& p, int side, int cls, int sq) { return SideKingValues(p, side)(cls, sq); }
 
-struct KingRelativeModel {
-  const KPosition& p;
+// The king-relative model for one exchange: the kings stay where they are
+// while it is played out, so each side's king places are looked up once.
+class KingRelativeModel {
+ public:
+  explicit KingRelativeModel(const KPosition& p) : sides_{SideKingValues(p, 0), SideKingValues(p, 1)} {}
   int operator()(int side, int cls, int sq) const {
     switch (cls) {
       case kRook: return in_camp(side, sq) ? kRookZoneValue : kRookValue;
       case kDragon: return kDragonValue;
       case kBishop: return in_camp(side, sq) ? kBishopZoneValue : kBishopValue;
       case kHorse: return kHorseValue;
-      default: return king_relative_value(p, side, cls, sq);
+      default: return sides_[side](cls, sq);
     }
   }
   void move_values(int side, int cls, int after, int from, int to, int& at_from, int& at_to) const {
     at_from = (*this)(side, cls, from);
     at_to = (*this)(side, after, to);
   }
+
+ private:
+  SideKingValues sides_[2];
 };
 
 // One side's capturers in the order they are taken: the direct attackers from

@@ -168,4 +168,42 @@ struct SideStrategyValues {
   }
 };
 
+// The king-relative values of one side's pieces (exchange_king_value for that
+// side), for a reader that weighs many of them while the kings stay where they
+// are (an exchange, a node's move ordering): the table places of the side's own
+// king and of the enemy king are worked out once, so a value reads the class's
+// row and at most two table entries.
+class SideKingValues {
+ public:
+  SideKingValues(const KPosition& p, int side) : stage_(eval_links.eval_stage_tables), sign_(side == 0 ? 1 : -1) {
+    const int own = p.piece[side].sq;
+    const int enemy = p.piece[1 - side].sq;
+    // The entries are read at the offset sq - own and enemy - sq, turned for
+    // gote: sign * sq + own_base_ and enemy_base_ - sign * sq.
+    own_base_ = is_playing_square(own) ? kOffsetZero - sign_ * own : kNoKing;
+    enemy_base_ = is_playing_square(enemy) ? kOffsetZero + sign_ * enemy : kNoKing;
+  }
+  int operator()(int cls, int sq) const {
+    const int row = cls >= 0 && cls < 32 ? kOwnKingClass[cls] : -1;
+    if (row < 0) return exchange_flat_value(cls);
+    assert(stage_ != nullptr && "the stage block is set up before any exchange");
+    const int along = sign_ * sq;
+    int best = -1;  // the entries are unsigned
+    if (own_base_ != kNoKing) best = stage_->offset_value_a[row][own_base_ + along];
+    if (enemy_base_ != kNoKing) {
+      const int b = stage_->offset_value_b[row][enemy_base_ - along];
+      if (b > best) best = b;
+    }
+    return best < 0 ? exchange_flat_value(cls) : best;
+  }
+
+ private:
+  static constexpr int kOffsetZero = kOffsetEntries / 2;  // the entry of offset 0
+  static constexpr int kNoKing = INT32_MIN;               // that king is off the board
+  const KExchangeWeights* stage_;
+  int sign_;
+  int own_base_;
+  int enemy_base_;
+};
+
 }  // namespace board

@@ -58,11 +58,14 @@ int support(const KPosition& p, int side, int sq) {
 }
 int direct(const KPosition& p, int side, int sq) { return board::kiki_at(p, sq).direct_count[side]; }
 
-// The placed value of a piece of class `cls` of `side` on `sq` by the mode;
-// `strategy` holds the strategy model's values for that side (mode 0).
-int placed_value(const KPosition& p, const board::SideStrategyValues& strategy, int side, int cls, int sq, int mode) {
+// The placed value of a piece of class `cls` on `sq` by the mode: the strategy
+// model's (mode 0), else the king-relative model's, both made for the piece's side.
+// Read two or three times for most moves: kept inline so that the models' values
+// stay in registers.
+[[gnu::always_inline]] inline int placed_value(const board::SideStrategyValues& strategy, const board::SideKingValues& kings, int cls, int sq,
+                 int mode) {
   if (mode == 0) return strategy(cls, sq);
-  return board::exchange_king_value(p, side, cls, sq);
+  return kings(cls, sq);
 }
 
 int file_distance(int a, int b) { return std::abs(board::square_file(a) - board::square_file(b)); }
@@ -141,6 +144,10 @@ struct BoardMoveFrame {
   // The strategy model's values of the mover's and the other side's pieces.
   board::SideStrategyValues own_values;
   board::SideStrategyValues enemy_values;
+  // The king-relative model's values of the same pieces (the kings stay put
+  // while the node's moves are scored).
+  board::SideKingValues own_kings;
+  board::SideKingValues enemy_kings;
 
   BoardMoveFrame(const KPosition& p, int t_, int mode_, const KMove* noted_, const board::KExchangeNote* notes_)
       : s(p.teban),
@@ -154,7 +161,9 @@ struct BoardMoveFrame {
         noted(noted_),
         notes(notes_),
         own_values(s),
-        enemy_values(o) {
+        enemy_values(o),
+        own_kings(p, s),
+        enemy_kings(p, o) {
     for (int r = board::kKindRange[board::kRook].first; r < board::kKindRange[board::kRook].first + 2; ++r) {
       const int rsq = p.piece[r].sq;
       const int cls = board::code_class(p.piece[r].code);
@@ -217,12 +226,12 @@ int board_move_score(const KPosition& p, const BoardMoveFrame& w, LastExchange& 
       if (mode == 0 && after == k) {
         v = w.own_values.step(k, a, q);
       } else {
-        v = placed_value(p, w.own_values, s, after, q, mode) - placed_value(p, w.own_values, s, k, a, mode);
+        v = placed_value(w.own_values, w.own_kings, after, q, mode) - placed_value(w.own_values, w.own_kings, k, a, mode);
       }
     }
     if (c != 0) {
       const int ck = board::code_kind(c);
-      v += placed_value(p, w.enemy_values, o, c, q, mode) + board::exchange_hand_value(ck, p.hand[s][ck]);
+      v += placed_value(w.enemy_values, w.enemy_kings, c, q, mode) + board::exchange_hand_value(ck, p.hand[s][ck]);
     }
     first = v;
   }

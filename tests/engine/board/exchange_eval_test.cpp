@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -185,6 +186,43 @@ TEST_F(ExchangeTest, KingRelativeValuesInTheSidesDirection) {
   EXPECT_EQ(exchange_eval(none, 0, kGold, square_of(5, 6), on(none, 5, 7), nullptr), 1455);
   const KPosition one = k.Put(5, 9, kOu).Load();
   EXPECT_EQ(exchange_eval(one, 0, kGold, square_of(5, 6), on(one, 5, 7), nullptr), 176 + 765 - 404 + 388);
+}
+
+// The king-relative value from its definition: the larger of the own-king
+// entry at the offset sq - king and the enemy-king entry at the offset
+// enemy king - sq, both turned for gote; the flat value for a class without a
+// row or with neither king on the board.
+int king_value_by_definition(const KPosition& p, int side, int cls, int sq) {
+  const int row = kOwnKingClass[cls];
+  if (row < 0) return exchange_flat_value(cls);
+  const KExchangeWeights& t = *eval_links.eval_stage_tables;
+  const auto index = [side](int offset) { return (side == 0 ? offset : -offset) + kMaxDifference; };
+  const int own = p.piece[side].sq;
+  const int enemy = p.piece[1 - side].sq;
+  int best = -1;
+  if (is_playing_square(own)) best = t.offset_value_a[row][index(sq - own)];
+  if (is_playing_square(enemy)) best = std::max<int>(best, t.offset_value_b[row][index(enemy - sq)]);
+  return best < 0 ? exchange_flat_value(cls) : best;
+}
+
+TEST_F(ExchangeTest, SideKingValuesFollowTheDefinitionOnEverySquare) {
+  // The skewed block tells every offset and direction apart; the kings stand
+  // off centre, alone or not at all.
+  UseStage(1, true);
+  for (const char* text : {"K88 k23 G57", "K19 G57", "k91 G57", "G57"}) {
+    const KPosition p = Scene{scene(text)}.Load();
+    for (int side = 0; side < 2; ++side) {
+      const SideKingValues values(p, side);
+      for (int cls = 0; cls < 32; ++cls) {
+        for (int sq = kFirstSquare; sq <= kLastSquare; ++sq) {
+          if (!is_playing_square(sq)) continue;
+          const int expected = king_value_by_definition(p, side, cls, sq);
+          ASSERT_EQ(values(cls, sq), expected) << text << " " << side << " " << cls << " " << sq;
+          ASSERT_EQ(exchange_king_value(p, side, cls, sq), expected) << text << " " << side << " " << cls << " " << sq;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(ExchangeTest, PutValueGivesUpTheHandAndTheExchange) {
