@@ -87,6 +87,18 @@ KTsumeNode* store_result(KTsumeEngine& e, TsumeContext& c, const KHashKey& key, 
   return n;
 }
 
+// Stores the open numbers a visit ends with, into the node's entry that the
+// step holds (store_result of the node's own key, without its chain walk).
+KTsumeNode* store_open(KTsumeEngine& e, TsumeContext& c, KTsumeNode* entry, int32_t pn, int32_t dn, uint16_t move) {
+  KTsumeNode* n = tsume_store_open(e.table, entry, c.ply, c.key, pn, dn);
+  if (n == nullptr) {
+    e.store_failed = true;
+    return nullptr;
+  }
+  n->move = move;
+  return n;
+}
+
 // Stores a disproof that holds on this path only (it rests on a repetition or
 // on a line the depth limit cut), marked when it rests on a cut. At the root
 // of a walk (path key 0) the entry would be plain and serve every later path:
@@ -328,18 +340,21 @@ bool or_mate_in_one(KTsumeEngine& e, TsumeContext& c) {
   return false;
 }
 
-void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
+void tsume_or_step(KTsumeEngine& e, TsumeContext& c, KTsumeNode* entry) {
   uint32_t last_child_nodes = 0;
   c.nonpromo_bits = 0;
   Numbers r;
   int best = -1;
-  KTsumeNode* known = nullptr;  // the node as the lookup after the last child found it
+  // The node's entry as tsume_mid left it, then as the lookup after the last
+  // child found it.
+  KTsumeNode* known = entry;
+  KTsumeNode* node = nullptr;
   for (;;) {
     if (tsume_limit_reached(e)) {
       store_interrupted(e, c);
       return;
     }
-    KTsumeNode* node = known != nullptr ? known : current_node(e, c);
+    node = known != nullptr ? known : current_node(e, c);
     if (node == nullptr) return;
     r = tsume_or_numbers(e, c, *node);
     if ((node->flags & kFlagMateInOneTried) == 0) {
@@ -383,7 +398,7 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c) {
       result = store_result(e, c, with_hand(c.key, tsume_or_disproof_hand(e, c, r.drop_mate)), 0, kInf, 0, kNoNodeMove);
     }
   } else {
-    result = store_result(e, c, c.key, 0, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
+    result = store_open(e, c, node, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
   }
   if (result != nullptr) {
     result->work += last_child_nodes;
@@ -706,16 +721,19 @@ uint32_t tsume_and_disproof_hand(KTsumeEngine& e, TsumeContext& c, int refuting)
   return pack_hand(h);
 }
 
-void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
+void tsume_and_step(KTsumeEngine& e, TsumeContext& c, KTsumeNode* entry) {
   uint32_t last_child_nodes = 0;
   AndNumbers r;
-  KTsumeNode* known = nullptr;  // the node as the lookup after the last child found it
+  // The node's entry as tsume_mid left it, then as the lookup after the last
+  // child found it.
+  KTsumeNode* known = entry;
+  KTsumeNode* node = nullptr;
   for (;;) {
     if (tsume_limit_reached(e)) {
       store_interrupted(e, c);
       return;
     }
-    KTsumeNode* node = known != nullptr ? known : current_node(e, c);
+    node = known != nullptr ? known : current_node(e, c);
     if (node == nullptr) return;
     r = tsume_and_numbers(e, c, *node);
     if (r.disproven || leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) break;
@@ -750,7 +768,7 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c) {
     const uint32_t hand = tsume_and_proof_hand(e, c, length);
     result = store_proof(e, c, hand, kNoNodeMove, length);
   } else {
-    result = store_result(e, c, c.key, 0, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
+    result = store_open(e, c, node, r.pn, r.dn, r.best >= 0 ? tsume_move_encode(e.moves[c.move_base + r.best]) : 0);
   }
   if (result != nullptr) {
     result->work += last_child_nodes;
@@ -809,20 +827,25 @@ void tsume_mid(KTsumeEngine& e, TsumeContext& c) {
   KTsumeNode* node = tsume_lookup_path(e.table, c.key, c.path_key);
   if (node != nullptr && (node->pn == 0 || node->pn >= kInf)) return;  // already decided
   if (tsume_terminal(e, c)) return;
+  // The node's plain entry (a key has one at most), which the step takes on
+  // to its first count: nothing is stored in between.
+  KTsumeNode* entry;
   if (node != nullptr && node->key == c.key && node->path_key == 0) {
     node->pn = std::max(c.pn_threshold, 1);
     node->dn = std::max(c.dn_threshold, 1);
+    entry = node;
   } else if (KTsumeNode* n = tsume_store_plain(e.table, c.ply, c.key, 1, 1)) {
     n->move = kNoNodeMove;
+    entry = n;
   } else {
     e.store_failed = true;
     return;
   }
   tsume_children_init(e, c);
   if (c.pos.teban == c.attacker) {
-    tsume_or_step(e, c);
+    tsume_or_step(e, c, entry);
   } else {
-    tsume_and_step(e, c);
+    tsume_and_step(e, c, entry);
   }
 }
 

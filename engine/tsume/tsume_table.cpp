@@ -312,6 +312,18 @@ KTsumeNode* tsume_store(KTsumeTable& t, int ply, const KHashKey& key, uint32_t p
   return result;
 }
 
+KTsumeNode* tsume_store_open(KTsumeTable& t, KTsumeNode* plain, int ply, const KHashKey& key, int32_t pn, int32_t dn) {
+  // With a free node the store would secure nothing and change, of the whole
+  // chain, the key's one plain entry.
+  if (plain != nullptr && pn < kInf && dn < kInf && t.blocks != nullptr && free_nodes(t) >= 1) {
+    plain->pn = pn;
+    plain->dn = dn;
+    lower_depth(plain, ply);
+    return plain;
+  }
+  return tsume_store(t, ply, key, 0, pn, dn);
+}
+
 KTsumeNode* tsume_tree_store(KTsumeTable& t, const KHashKey& key, int32_t pn, int32_t dn) {
   if (t.buckets == nullptr) return nullptr;
   if (KTsumeNode* n = tsume_lookup_exact(t, key)) {

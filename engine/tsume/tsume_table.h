@@ -169,6 +169,12 @@ KTsumeNode* tsume_store(KTsumeTable& t, int ply, const KHashKey& key, uint32_t p
 inline KTsumeNode* tsume_store_plain(KTsumeTable& t, int ply, const KHashKey& key, int32_t pn, int32_t dn) {
   return tsume_store(t, ply, key, 0, pn, dn);
 }
+// tsume_store of open numbers (both finite) under the key, no path key, by a
+// caller that holds the key's plain entry (null: none known): the entry takes
+// them in place when the table has a free node, as the store would leave it
+// (its chain holds no other plain entry of the key); otherwise, or for numbers
+// that are not open, the store runs as usual.
+KTsumeNode* tsume_store_open(KTsumeTable& t, KTsumeNode* plain, int ply, const KHashKey& key, int32_t pn, int32_t dn);
 // A solution-tree node: the identical entry updated or a new one (adding a
 // block when the table may grow). Null when full.
 KTsumeNode* tsume_tree_store(KTsumeTable& t, const KHashKey& key, int32_t pn, int32_t dn);

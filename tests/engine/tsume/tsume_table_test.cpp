@@ -176,6 +176,48 @@ TEST(TsumeTable, CollectionEndsOverAProtectedTable) {
   tsume_table_free_blocks(t);
 }
 
+// Open numbers stored into the entry a visit holds leave the table as the
+// store of the key would: in place while a node is free, through the store
+// (which evicts first) when the table is full, and a disproof goes through
+// the store, which also drops the weaker entries it covers.
+TEST(TsumeTable, AnOpenStoreIntoAHeldEntryLeavesWhatTheStoreWould) {
+  KTsumeTable held = make_table(16, false);
+  KTsumeTable plain = make_table(16, false);
+  auto same = [](const KTsumeNode* a, const KTsumeNode* b) {
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(a->key, b->key);
+    EXPECT_EQ(a->pn, b->pn);
+    EXPECT_EQ(a->dn, b->dn);
+    EXPECT_EQ(a->depth, b->depth);
+  };
+  const KHashKey k = key_of(5, kPawn);
+  KTsumeNode* entry = tsume_store_plain(held, 6, k, 1, 1);
+  tsume_store_plain(plain, 6, k, 1, 1);
+  // The numbers change and a shallower visit lowers the depth word.
+  KTsumeNode* n = tsume_store_open(held, entry, 3, k, 40, 70);
+  EXPECT_EQ(n, entry);
+  same(n, tsume_store(plain, 3, k, 0, 40, 70));
+  EXPECT_EQ(held.used, plain.used);
+  // Full tables: the store frees a node first, the held entry's as well if
+  // eviction picks it; the two tables stay alike.
+  fill(held, held.capacity, kFlagOnPath, [](uint32_t i) { return i % 3 == 0; });
+  fill(plain, plain.capacity, kFlagOnPath, [](uint32_t i) { return i % 3 == 0; });
+  ASSERT_EQ(held.used, held.capacity);
+  entry = tsume_lookup_exact(held, k);
+  same(tsume_store_open(held, entry, 2, k, 30, 90), tsume_store(plain, 2, k, 0, 30, 90));
+  EXPECT_EQ(held.used, plain.used);
+  same(tsume_lookup_exact(held, k), tsume_lookup_exact(plain, k));
+  // A disproof under a larger hand is no open store.
+  const KHashKey larger = key_of(5, 2 * kPawn);
+  same(tsume_store_open(held, tsume_lookup_exact(held, k), 2, larger, kInf, 0),
+       tsume_store(plain, 2, larger, 0, kInf, 0));
+  EXPECT_EQ(tsume_lookup_exact(held, k), nullptr);
+  EXPECT_EQ(held.used, plain.used);
+  tsume_table_free_blocks(held);
+  tsume_table_free_blocks(plain);
+}
+
 TEST(TsumeTable, EvictionNeverTakesAPathNode) {
   KTsumeTable t = make_table(16, false);
   const uint32_t cap = t.capacity;
