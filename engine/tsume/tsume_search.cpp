@@ -134,10 +134,6 @@ bool back_and_forth(const KTsumeEngine& e, const TsumeContext& c, const KMove& m
          mine.piece == m.piece;
 }
 
-void prefetch_children(const KTsumeEngine& e, const TsumeContext& c) {
-  for (int i = 0; i < c.move_count; ++i) tsume_prefetch(e.table, e.entries[c.move_base + i].key);
-}
-
 // The chosen child's thresholds lie above its numbers. The node's own numbers
 // need not come from the child it searches (a held-back child, a child chosen
 // by the largest dn of its group, a loop left open because a number is
@@ -245,7 +241,6 @@ Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   int32_t held_pn = kInf, held_dn = kInf, backforth_dn = 0, sum_dn = 0, repeat_max = 0;
   int32_t drop_max[8] = {};
   bool deeper_seen = false;
-  prefetch_children(e, c);
   for (int pass = 0; pass < 2; ++pass) {
     // The second pass counts only non-promotions of kinds whose bit is set.
     if (pass == 1 && c.nonpromo_bits == 0) break;
@@ -487,7 +482,6 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
   int32_t dist_pn[8][2] = {};
   bool dist_seen[8] = {};
   bool deeper_seen = false;
-  prefetch_children(e, c);
   for (int i = 0; i < c.move_count; ++i) {
     const KMove& m = e.moves[c.move_base + i];
     const KeyEntry& ent = e.entries[c.move_base + i];
