@@ -203,14 +203,7 @@ void hash_free() {
   table.stats = KHashStats{};
 }
 
-void hash_prefetch(const KHashKey& key) {
-  if (table.capacity == 0) return;
-  const uint32_t b = bucket_of(key);
-  __builtin_prefetch(&table.signs[b]);
-  __builtin_prefetch(&table.heads[b]);
-}
-
-uint32_t hash_prefetch_bucket(const KHashKey& key) {
+uint32_t hash_prefetch(const KHashKey& key) {
   if (table.capacity == 0) return 0;
   const uint32_t b = bucket_of(key);
   __builtin_prefetch(&table.signs[b]);

@@ -100,19 +100,17 @@ int hash_probe(KHashProbe& node, KMoveWord move, int margin, int depth, int& exa
                int beta, int& best);
 
 // Asks the processor to bring the key's bucket (its head and chain sign) into
-// the cache, ahead of a probe or store of the key; changes nothing.
-void hash_prefetch(const KHashKey& key);
-// hash_prefetch that also returns the key's bucket, for
-// hash_prefetch_entry_at: a list that asks for its next move's bucket ahead
-// finds it once.
-uint32_t hash_prefetch_bucket(const KHashKey& key);
+// the cache, ahead of a probe or store of the key; changes nothing. Returns the
+// bucket, for hash_prefetch_entry_at: a list that asks for its next move's
+// bucket ahead finds it once.
+uint32_t hash_prefetch(const KHashKey& key);
 // Asks for the first entry of the key's bucket chain as well (reading the
 // bucket, which an earlier hash_prefetch of the key should have brought), and
 // returns where a probe of the key starts for hash_probe_from: that head, or
 // kHashChainEnd when the chain's sign rules out every entry of the key's
 // board.
 uint32_t hash_prefetch_entry(const KHashKey& key);
-// hash_prefetch_entry of a key whose bucket hash_prefetch_bucket returned.
+// hash_prefetch_entry of a key whose bucket hash_prefetch returned.
 uint32_t hash_prefetch_entry_at(uint32_t bucket, const KHashKey& key);
 // Where a probe starts when no entry of the key's board can be on the chain.
 constexpr uint32_t kHashChainEnd = 0xFFFFFFFF;

@@ -62,8 +62,8 @@ int direct(const KPosition& p, int side, int sq) { return board::kiki_at(p, sq).
 // model's (mode 0), else the king-relative model's, both made for the piece's side.
 // Read two or three times for most moves: kept inline so that the models' values
 // stay in registers.
-[[gnu::always_inline]] inline int placed_value(const board::SideStrategyValues& strategy, const board::SideKingValues& kings, int cls, int sq,
-                 int mode) {
+[[gnu::always_inline]] inline int placed_value(const board::SideStrategyValues& strategy,
+                                               const board::SideKingValues& kings, int cls, int sq, int mode) {
   if (mode == 0) return strategy(cls, sq);
   return kings(cls, sq);
 }

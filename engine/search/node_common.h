@@ -30,10 +30,11 @@ inline board::KHashKey child_key(board::KHashKey key, const board::KMove& m) {
 }
 
 // Asks for a child's table bucket and its evaluation-cache entry ahead of the
-// child's turn; changes nothing.
-inline void child_prefetch(ThinkContext& cx, const board::KHashKey& key) {
-  board::hash_prefetch(key);
+// child's turn; changes nothing. Returns the bucket (board::hash_prefetch).
+inline uint32_t child_prefetch(ThinkContext& cx, const board::KHashKey& key) {
+  const uint32_t bucket = board::hash_prefetch(key);
   eval_cache_prefetch(cx.eval_cache, key);
+  return bucket;
 }
 
 // Completes the node's record (the king lines, then the whole board) unless it

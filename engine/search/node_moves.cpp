@@ -467,8 +467,7 @@ NodeSearch::Flow NodeSearch::SearchList(KMoveNode* head, int count, int stage, i
   int slot = 0;
   auto ask_ahead = [&](int i, const KMove& m) {
     keys[i] = child_key(node_.key, m);
-    buckets[i] = board::hash_prefetch_bucket(keys[i]);
-    eval_cache_prefetch(cx_.eval_cache, keys[i]);
+    buckets[i] = child_prefetch(cx_, keys[i]);
   };
   ask_ahead(slot, *head->move);
   for (KMoveNode* ln = head; ln != nullptr; ln = ln->next, slot ^= 1) {

@@ -78,7 +78,7 @@ class NodeSearch {
   // node_moves.cpp
   Flow SearchList(KMoveNode* head, int count, int stage, int column);
   // `key`: the key after the move, made by the list ahead of the move, and
-  // `bucket` its table bucket (hash_prefetch_bucket).
+  // `bucket` its table bucket (hash_prefetch).
   Flow SearchMove(KMoveNode* ln, int count, int stage, int column, const board::KHashKey& key, uint32_t bucket);
   Flow PassStage();
   Flow DoublePass();

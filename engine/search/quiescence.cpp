@@ -176,6 +176,7 @@ struct StandPat {
   bool extended = false;
   const KMoveNode* keyed = nullptr;  // the list node whose key next_key is
   board::KHashKey next_key{};
+  uint32_t next_bucket = 0;  // next_key's table bucket
   for (KMoveNode* ln = head;; ln = ln->next) {
     if (ln == nullptr) {
       // In check, while every evasion tried loses, the evasions the phases
@@ -189,13 +190,16 @@ struct StandPat {
     }
     KMove& m = *ln->move;
     const board::KMoveWord w = kmove_pack(m);
-    // The key after this move (made while the move before it was searched),
-    // and the next move's, whose table bucket is on its way meanwhile.
-    const board::KHashKey key = ln == keyed ? next_key : child_key(node.key, m);
+    // The key after this move (made while the move before it was searched,
+    // its table bucket found then), and the next move's, whose table bucket is
+    // on its way meanwhile.
+    const bool made_ahead = ln == keyed;
+    const board::KHashKey key = made_ahead ? next_key : child_key(node.key, m);
+    const uint32_t bucket = next_bucket;
     keyed = ln->next;
     if (keyed != nullptr) {
       next_key = child_key(node.key, *keyed->move);
-      child_prefetch(cx, next_key);
+      next_bucket = child_prefetch(cx, next_key);
     }
     child.ext = node.ext + (in_check ? kOnePly : 0);
     if (in_check && phase >= 1 && phase != kNoPhase &&
@@ -210,7 +214,8 @@ struct StandPat {
     const int child_class = patterns ? exchange_pattern_classify(cx, p) : 0;
     ++node.counters[0];
     child.key = key;
-    const uint32_t table_head = board::hash_prefetch_entry(child.key);
+    const uint32_t table_head =
+        made_ahead ? board::hash_prefetch_entry_at(bucket, child.key) : board::hash_prefetch_entry(child.key);
     eval_cache_prefetch(cx.eval_cache, child.key);
     int s_move = 0;
     bool scored_without_search = false;
@@ -235,10 +240,13 @@ struct StandPat {
       child.table_ext = 0;
       child.tsume_mark = 0;
       int exact = 0;
-      // Nothing was stored in the table since the prefetch above.
-      const int probe =
-          board::hash_probe_from(table_head, child, w, kQuiescenceProbeMargin,
-                                 child.ext + 12 * (think_words.depth.load() - ply - 1), exact, alpha, beta, best);
+      // Nothing was stored in the table since the prefetch above. Most chains
+      // hold no entry of the child's board: those probes miss without the call.
+      const int probe = table_head == board::kHashChainEnd
+                            ? board::hash_probe_missed()
+                            : board::hash_probe_from(table_head, child, w, kQuiescenceProbeMargin,
+                                                     child.ext + 12 * (think_words.depth.load() - ply - 1), exact,
+                                                     alpha, beta, best);
       if (probe == board::kProbeAtBeta) {
         node.pv.moves[ply] = w;
         node.pv.length = ply;

@@ -205,7 +205,7 @@ TEST_F(HashTableTest, ProbeFromTheAskedBucketStartsWhereTheKeyDoes) {
   store(key(10, 1), 24, kBoundLower, 100);
   int chain_ends = 0;
   for (const KHashKey& k : {key(5), key(5 + kOneKbEntries), key(5 + 2 * kOneKbEntries), key(10, 2), key(20)}) {
-    const uint32_t bucket = hash_prefetch_bucket(k);
+    const uint32_t bucket = hash_prefetch(k);
     EXPECT_LT(bucket, hash_capacity());
     const uint32_t start = hash_prefetch_entry_at(bucket, k);
     EXPECT_EQ(start, hash_prefetch_entry(k));
@@ -220,7 +220,7 @@ TEST_F(HashTableTest, ProbeFromTheAskedBucketStartsWhereTheKeyDoes) {
   EXPECT_GT(chain_ends, 0);
   EXPECT_NE(hash_prefetch_entry(key(5)), kHashChainEnd);
   hash_free();
-  EXPECT_EQ(hash_prefetch_entry_at(hash_prefetch_bucket(key(5)), key(5)), kHashChainEnd);
+  EXPECT_EQ(hash_prefetch_entry_at(hash_prefetch(key(5)), key(5)), kHashChainEnd);
 }
 
 TEST_F(HashTableTest, FullPoolRecyclesTheShallowestVisitedEntry) {
