@@ -1,7 +1,6 @@
 #include "app/mate_command.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -164,11 +163,9 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
     return done;
   }
   int format = 0;
-  errno = 0;
-  const bool saved = model::kifu_save_file(holder, o.save, &format);
-  const std::string why = saved ? std::string() : cannot_write(o.save);
+  const std::string why = save_record(holder, o.save, &format);
   comp.Command(kCmdTsumeFree);
-  return saved ? done : fail(why);
+  return why.empty() ? done : fail(why);
 }
 
 }  // namespace

@@ -101,15 +101,25 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   return false;
 }
 
+namespace {
+
+// "cannot write 'OUT'", with the system's reason when errno holds one.
 std::string cannot_write(const char* out) {
   std::string what = std::string("cannot write '") + out + "'";
   if (errno != 0) what += std::string(": ") + std::strerror(errno);
   return what;
 }
 
+}  // namespace
+
 std::string save_refusal(const char* out) {
   errno = 0;
   return platform::path_writable(out) ? std::string() : cannot_write(out);
+}
+
+std::string save_record(model::KifuHolder& holder, const char* out, int* format) {
+  errno = 0;
+  return model::kifu_save_file(holder, out, format) ? std::string() : cannot_write(out);
 }
 
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
@@ -206,8 +216,7 @@ int cmd_convert(int argc, char** argv) {
     if (!clipboard.SetText(model::sjis_to_utf8(text.c_str()))) return cl.Fail("cannot write standard output");
     return kExitOk;
   }
-  errno = 0;
-  if (!model::kifu_save_file(holder, out, &to)) return cl.Fail(cannot_write(out));
+  if (const std::string why = save_record(holder, out, &to); !why.empty()) return cl.Fail(why);
   return kExitOk;
 }
 

@@ -29,12 +29,14 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
                         std::string& error);
 
-// "cannot write 'OUT'", with the system's reason when errno holds one.
-std::string cannot_write(const char* out);
-// Why a record cannot be saved as OUT (cannot_write's text), or an empty text
-// when it can. Asked before a long job (a solve, a review), so that a save
-// that cannot happen fails at once instead of after the work.
+// Why a record cannot be saved as OUT ("cannot write 'OUT'", with the
+// system's reason when it gives one), or an empty text when it can. Asked
+// before a long job (a solve, a review), so that a save that cannot happen
+// fails at once instead of after the work.
 std::string save_refusal(const char* out);
+// Saves the record as OUT, its format by OUT's extension (written to
+// *format): an empty text when saved, else save_refusal's kind of text.
+std::string save_record(model::KifuHolder& holder, const char* out, int* format);
 
 // velkora board [--handicap H]: a start position as a diagram; H is a handicap
 // name or its bits as a number.

@@ -1,6 +1,5 @@
 #include "app/review_command.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -115,8 +114,7 @@ int cmd_review(int argc, char** argv) {
   // would become the last move's comment and replace the one it has.
   if (o.save) {
     int format = 0;
-    errno = 0;
-    if (!model::kifu_save_file(holder, o.save, &format)) return cl.Fail(cannot_write(o.save));
+    if (const std::string why = save_record(holder, o.save, &format); !why.empty()) return cl.Fail(why);
   }
   model::KString text;
   driver::CommentaryEnding ending;  // one review per run: the rotation starts at its first ending

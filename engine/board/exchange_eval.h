@@ -27,6 +27,7 @@
 
 #include "engine/board/eval_links.h"
 #include "engine/board/exchange_values.h"
+#include "engine/board/move_tables.h"
 #include "engine/board/position.h"
 #include "engine/board/strategy_cells.h"
 
@@ -180,8 +181,8 @@ class SideKingValues {
     const int enemy = p.piece[1 - side].sq;
     // The entries are read at the offset sq - own and enemy - sq, turned for
     // gote: sign * sq + own_base_ and enemy_base_ - sign * sq.
-    own_base_ = is_playing_square(own) ? kOffsetZero - sign_ * own : kNoKing;
-    enemy_base_ = is_playing_square(enemy) ? kOffsetZero + sign_ * enemy : kNoKing;
+    own_base_ = is_playing_square(own) ? kMaxDifference - sign_ * own : kNoKing;
+    enemy_base_ = is_playing_square(enemy) ? kMaxDifference + sign_ * enemy : kNoKing;
   }
   int operator()(int cls, int sq) const {
     const int row = cls >= 0 && cls < 32 ? kOwnKingClass[cls] : -1;
@@ -198,8 +199,7 @@ class SideKingValues {
   }
 
  private:
-  static constexpr int kOffsetZero = kOffsetEntries / 2;  // the entry of offset 0
-  static constexpr int kNoKing = INT32_MIN;               // that king is off the board
+  static constexpr int kNoKing = INT32_MIN;  // that king is off the board
   const KExchangeWeights* stage_;
   int sign_;
   int own_base_;

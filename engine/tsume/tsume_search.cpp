@@ -76,9 +76,9 @@ void store_interrupted(KTsumeEngine& e, TsumeContext& c) {
   }
 }
 
-KTsumeNode* store_result(KTsumeEngine& e, TsumeContext& c, const KHashKey& key, uint32_t path_key, int32_t pn,
-                         int32_t dn, uint16_t move) {
-  KTsumeNode* n = tsume_store(e.table, c.ply, key, path_key, pn, dn);
+// The stored node n takes the move; a store that found no node marks the
+// search's table as full.
+KTsumeNode* with_move(KTsumeEngine& e, KTsumeNode* n, uint16_t move) {
   if (n == nullptr) {
     e.store_failed = true;
     return nullptr;
@@ -87,16 +87,15 @@ KTsumeNode* store_result(KTsumeEngine& e, TsumeContext& c, const KHashKey& key, 
   return n;
 }
 
+KTsumeNode* store_result(KTsumeEngine& e, TsumeContext& c, const KHashKey& key, uint32_t path_key, int32_t pn,
+                         int32_t dn, uint16_t move) {
+  return with_move(e, tsume_store(e.table, c.ply, key, path_key, pn, dn), move);
+}
+
 // Stores the open numbers a visit ends with, into the node's entry that the
 // step holds (store_result of the node's own key, without its chain walk).
 KTsumeNode* store_open(KTsumeEngine& e, TsumeContext& c, KTsumeNode* entry, int32_t pn, int32_t dn, uint16_t move) {
-  KTsumeNode* n = tsume_store_open(e.table, entry, c.ply, c.key, pn, dn);
-  if (n == nullptr) {
-    e.store_failed = true;
-    return nullptr;
-  }
-  n->move = move;
-  return n;
+  return with_move(e, tsume_store_open(e.table, entry, c.ply, c.key, pn, dn), move);
 }
 
 // Stores a disproof that holds on this path only (it rests on a repetition or
