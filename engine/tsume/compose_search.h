@@ -12,13 +12,22 @@
 
 namespace tsume {
 
-// Whether the side to move of `p` mates within `ply_limit` plies, asked for 1,
-// 3, ... plies up to the limit with `e`'s work stores and `table`: 0 with the
-// first move in `out` (and, when `plies` is given, the shortest mate's length),
-// 2 when it cannot mate at any length, 1 when no mate within the limit was
-// found or the node or time limit ended the search. A ply limit below 1 gives
-// 1 at once. Futile interpositions count as the solver counts them.
+// Whether the side to move of `p` mates within `ply_limit` plies, searched
+// over the depths 2, 4, ... up to ply_limit + 1 (compose_root) with `e`'s work
+// stores and `table`: 0 with the first move in `out` (and, when `plies` is
+// given, the shortest mate's length), 2 when it cannot mate at any length, 1
+// when no mate within the limit was found or the node or time limit ended the
+// search. A ply limit below 1 gives 1 at once. Futile interpositions count as
+// the solver counts them.
 int compose_short_mate(KTsumeEngine& e, KTsumeTable& table, const board::KPosition& p, int ply_limit, board::KMove* out,
                        int* plies, uint32_t time_limit_ms, int32_t node_limit);
+
+// One depth of the shorter-mate test from the root `c` (attacker to move): a
+// position reached at ply `depth` or beyond counts as not mated, so the
+// question is a mate within depth - 1 plies, asked of the depth-bounded search
+// on `table` with `e`'s work stores, path and limits. 0 a mate (the first move
+// in node coding in `move`, the mate's length in `length`), 2 none within
+// depth - 1 plies, 1 undecided (node or time limit, a full table).
+int compose_root(KTsumeEngine& e, KTsumeTable& table, const TsumeContext& c, int depth, uint16_t* move, int* length);
 
 }  // namespace tsume

@@ -279,6 +279,7 @@ int compose_instance_short_mate(KTsumeTable& table, const KPosition& p, int ply_
   return compose_short_mate(*instances.compose, table, p, ply_limit, out, plies, time_limit_ms, node_limit);
 }
 
+int compose_instance_max_ply() { return instances.compose ? instances.compose->max_ply : 0; }
 uint32_t compose_instance_nodes() { return instances.compose ? instances.compose->node_count : 0; }
 
 }  // namespace tsume

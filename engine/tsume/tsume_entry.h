@@ -117,6 +117,9 @@ int compose_instance_solve(const board::KPosition& p, const board::KMove** line,
 // at all, 1 none found within the limit, a search limit or no instance.
 int compose_instance_short_mate(KTsumeTable& table, const board::KPosition& p, int ply_limit, board::KMove* out,
                                 int* plies, uint32_t time_limit_ms, int32_t node_limit);
+// The deepest ply the composer instance's work stores reach (its D, the
+// solver's 2000 plies); 0 when there is no instance.
+int compose_instance_max_ply();
 uint32_t compose_instance_nodes();
 
 // The instances themselves, null while absent (tests and benchmarks).

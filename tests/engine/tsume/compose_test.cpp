@@ -11,9 +11,11 @@
 #include "engine/board/move_rules.h"
 #include "engine/board/position_setup.h"
 #include "engine/tsume/compose.h"
+#include "engine/tsume/compose_search.h"
 #include "engine/tsume/tsume_bounded.h"
 #include "engine/tsume/tsume_engine.h"
 #include "engine/tsume/tsume_entry.h"
+#include "engine/tsume/tsume_move_code.h"
 #include "platform/clock.h"
 #include "tests/engine/board/model_positions.h"
 #include "tests/engine/tsume/mate_oracle.h"
@@ -85,6 +87,45 @@ TEST_F(ComposeTest, ShortMateFindsMatesWithinTheLimitOnly) {
                                     .Put(9, 9, model::kFu)
                                     .Load();
   EXPECT_EQ(ShortMate(lone, 9, nullptr), 2);
+}
+
+// One depth of the test asks for a mate within one ply less: 0 with the
+// first move and the mate's length, 2 when there is none within it.
+TEST_F(ComposeTest, EachDepthAsksForAMateWithinOnePlyLess) {
+  KTsumeEngine& e = *compose_instance();
+  auto root = [&](const board::KPosition& p, int depth, uint16_t* move, int* length) {
+    tsume_table_reset(c_.table);
+    e.node_limit = 2000000;
+    e.time_limit.store(600000);
+    tsume_start_clock(e);
+    std::fill(e.path_heads, e.path_heads + e.max_ply, -1);
+    TsumeContext c;
+    tsume_context_init(c, p, p.teban);
+    return compose_root(e, c_.table, c, depth, move, length);
+  };
+  const board::KPosition p = engine_position(problem("mate05_b_ai").kyokumen);
+  uint16_t move = kNoNodeMove;
+  int length = 0;
+  ASSERT_EQ(root(p, 6, &move, &length), 0);
+  EXPECT_EQ(length, 5);
+  board::KMove first;
+  ASSERT_TRUE(tsume_move_decode(p, move, first));
+  board::KPosition after = p;
+  board::do_move(after, first, 0);
+  EXPECT_TRUE(board::king_attacked(after, after.teban));
+  EXPECT_EQ(root(p, 4, &move, &length), 2);
+  EXPECT_EQ(root(p, 2, &move, &length), 2);
+  // A 1-ply mate is found at the first depth.
+  const board::KPosition one = board::testing::Scene{board::testing::scene("k11 G13 *G")}.Load();
+  ASSERT_EQ(root(one, 2, &move, &length), 0);
+  EXPECT_EQ(length, 1);
+}
+
+// The composer instance has the solver's work stores: 2000 plies deep.
+TEST_F(ComposeTest, TheComposerInstanceReachesTwoThousandPlies) {
+  EXPECT_EQ(compose_instance_max_ply(), 2000);
+  compose_instance_free();
+  EXPECT_EQ(compose_instance_max_ply(), 0);
 }
 
 TEST_F(ComposeTest, AcceptAndImprove) {
