@@ -107,6 +107,10 @@ bool both_kings(const KPosition& p) {
 
 }  // namespace
 
+int kmove_to_sashite_raw(model::Sashite& out, const model::Kyokumen&, const KMove& m) {
+  return bridge::word_to_sashite(out, board::move_word(m));
+}
+
 int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   out = MovegenStats{};
   KPosition p;
@@ -169,7 +173,7 @@ int movegen_stats(CompJob& job, int mode, int depth, MovegenStats& out) {
   head = search::sashite_list_sort(head);
   for (search::KMoveNode* node = head; node != nullptr; node = node->next) {
     MovegenStatsMove entry;
-    bridge::word_to_sashite(entry.sashite, board::move_word(*node->move));
+    kmove_to_sashite_raw(entry.sashite, job.cursor.kyokumen, *node->move);
     entry.order = node->score;
     KPosition fresh = p;
     board::KEvalRecord record{};

@@ -43,7 +43,7 @@ struct CyclePair {
 };
 
 struct MovegenStatsMove {
-  model::Sashite sashite;  // squares and promotion only (bridge::word_to_sashite)
+  model::Sashite sashite;  // squares and promotion only (kmove_to_sashite_raw)
   int16_t order = 0;       // the ordering score
   int32_t exchange = 0;    // the exchange search's score
 };
@@ -74,5 +74,12 @@ struct MovegenDetail {
 // does not load or the move is not one the side to move can make there, or
 // kStatsKingCapturable.
 int movegen_stats_detail(CompJob& job, const model::Sashite& move, MovegenDetail& out);
+
+// The game-model move of an engine move generated on `k`, as the move list
+// shows it: the squares (a drop from the hand of the mover, who is k's side
+// to move) and the promote flag, without the pieces, which the view fills in.
+// The bridge's one conversion of move words. 0, or -1 with an empty move for
+// a pass.
+int kmove_to_sashite_raw(model::Sashite& out, const model::Kyokumen& k, const board::KMove& m);
 
 }  // namespace driver

@@ -21,7 +21,8 @@ char* allocate_bytes(int n) {
 }  // namespace
 
 
-KString::KString(const KString& other) : KString() { AssignBytes(other.p, other.len); }
+// Every copy of a string is made by KStringCopy.
+KString::KString(const KString& other) : KString(KStringCopy(other)) {}
 
 KString::KString(KString&& other) noexcept : p(other.p), len(other.len), cap(other.cap) {
   other.p = const_cast<char*>(kEmptyBuffer);

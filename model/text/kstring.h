@@ -35,7 +35,8 @@ class KString {
 
   // A copy of a NUL-terminated text (null gives the empty string).
   static KString KStringFromC(const char* text);
-  // A deep copy; an empty source gives the empty string.
+  // A deep copy in a buffer of exactly its length + 1 bytes; an empty source
+  // gives the empty string. The copy constructor makes its copies with it.
   static KString KStringCopy(const KString& other);
 
   const char* c_str() const { return p; }

@@ -8,6 +8,7 @@
 
 #include "engine/board/position_setup.h"
 #include "engine/board/think_board.h"
+#include "engine/bridge/position_bridge.h"
 #include "engine/driver/movegen_stats.h"
 #include "platform/clock.h"
 #include "tests/model/position/position_builder.h"
@@ -130,6 +131,55 @@ TEST_F(MovegenStatsTest, RefusesATakableKingAndListsNothingWhenMated) {
     EXPECT_EQ(board::think_board.generator_words.game_stage, 1);
   }
   board::think_board.generator_words.game_stage = 0;
+}
+
+// The move list's moves: every move of a position with drops, captures and
+// promotions for either side comes back as its squares (a drop from the
+// mover's hand with the dropped type) and promote flag, the pieces left for
+// the view; completed on the position it is the move it was made from. The
+// statistics list every generated move that way.
+TEST_F(MovegenStatsTest, TheListGivesEachMoveAsItsSquaresAndPromotion) {
+  model::Kyokumen k = model::testing::kings_only();
+  model::testing::put(k, 2, 4, model::kHi);
+  model::testing::put(k, 2, 2, model::testing::gote(model::kKaku));
+  model::testing::put(k, 3, 3, model::testing::gote(model::kFu));
+  model::testing::put(k, 8, 7, model::kKei);
+  for (int type = model::kFu; type <= model::kKin; ++type) k.mochigoma[0][type] = k.mochigoma[1][type] = 1;
+  for (int side = 0; side < 2; ++side) {
+    k.teban = side;
+    board::KPosition p;
+    ASSERT_EQ(bridge::position_load(p, k), 0);
+    std::vector<model::Sashite> moves(model::kMaxSashite);
+    moves.resize(static_cast<size_t>(k.GenerateAll(moves.data())));
+    ASSERT_GT(moves.size(), 40u);
+    for (const model::Sashite& s : moves) {
+      board::KMove m;
+      ASSERT_EQ(bridge::sashite_to_kmove(m, p, s), 0);
+      model::Sashite raw;
+      ASSERT_EQ(kmove_to_sashite_raw(raw, k, m), 0);
+      EXPECT_EQ(raw, model::Sashite(s.from_x, s.from_y, s.to_x, s.to_y, 0, 0, s.nari, 0));
+      EXPECT_EQ(raw.IsDrop() ? raw.from_x : model::kSenteHand + side, model::kSenteHand + side);
+      model::Sashite completed = raw;
+      ASSERT_TRUE(k.CompleteSashite(completed));
+      EXPECT_EQ(completed, s);
+    }
+  }
+  model::Sashite none;
+  board::KMove pass{};
+  pass.from = pass.to = 253;
+  EXPECT_EQ(kmove_to_sashite_raw(none, k, pass), -1);
+  EXPECT_EQ(none, model::Sashite{});
+
+  k.teban = 0;
+  Load(k);
+  MovegenStats s;
+  ASSERT_EQ(movegen_stats(job_, kModeAll, 3, s), 0);
+  ASSERT_EQ(s.moves.size(), static_cast<size_t>(s.generated));
+  for (const MovegenStatsMove& entry : s.moves) {
+    EXPECT_EQ(entry.sashite.koma.code, 0);
+    model::Sashite completed = entry.sashite;
+    EXPECT_TRUE(k.CompleteSashite(completed));
+  }
 }
 
 }  // namespace

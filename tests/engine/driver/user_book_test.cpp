@@ -103,6 +103,33 @@ void expect_same_book(const OBEditableHash& a, const OBEditableHash& b, bool fli
   });
 }
 
+// Clear leaves no entry: both counts 0, no chain visited, every position
+// absent, and a position inserted again is new; the buckets stay.
+TEST(OBEditableHash, ClearEmptiesTheBookAndItFillsAgain) {
+  OBEditableHash book(OBEditableHash::kMinBuckets);
+  fill(book, 5);
+  ASSERT_GT(book.npositions(), 1u);
+  const uint64_t empty_bytes = OBEditableHash(OBEditableHash::kMinBuckets).FileBytes();
+  ASSERT_GT(book.FileBytes(), empty_bytes);
+  book.Clear();
+  EXPECT_EQ(book.npositions(), 0u);
+  EXPECT_EQ(book.nmoves(), 0u);
+  EXPECT_EQ(book.nbuckets(), OBEditableHash::kMinBuckets);
+  EXPECT_EQ(book.FileBytes(), empty_bytes);
+  int visited = 0;
+  book.ForEachInFileOrder([&](const model::BookPosition&, const BookMove*, int) { ++visited; });
+  EXPECT_EQ(visited, 0);
+  const model::BookPosition pos = start_position();
+  EXPECT_EQ(book.Lookup(pos, nullptr), 0);
+  EXPECT_EQ(book.Remove(pos, nullptr), 0);
+  EXPECT_EQ(book.Insert(pos, push(7, 5), 1), 2);
+  EXPECT_EQ(book.npositions(), 1u);
+  EXPECT_EQ(book.nmoves(), 1u);
+  book.Clear();
+  book.Clear();  // an empty book clears again
+  EXPECT_EQ(book.npositions(), 0u);
+}
+
 TEST(UserBookFiles, Js5AndJsdRoundTrips) {
   OBEditableHash book;
   fill(book, 3);

@@ -175,6 +175,40 @@ TEST(VkrReader, EndCodesBecomeSpecialMovesOnlyAtTheEnd) {
   }
 }
 
+// The format is read only: both writers refuse with -1 and write no byte, into
+// a file or a text alike, so the reader finds nothing it could load and the
+// record it is given stays as it was.
+TEST(VkrWriter, BothWritersRefuseAndWriteNothing) {
+  Kifu game;
+  ASSERT_EQ(read(game, testing::vkr_game_file(initial(kHirate), sample_game(), 5)), 0);
+  const Kyokumen& middle = game.NodeAtTesu(2)->to->kyokumen;
+
+  const std::string path = ::testing::TempDir() + "vkr_written_" + std::to_string(getpid());
+  for (const bool from : {false, true}) {
+    FileTextWriter file;
+    ASSERT_EQ(file.Open(path.c_str()), 0);
+    EXPECT_EQ(from ? kifu_write_vkr_from(game, file, middle) : kifu_write_vkr(game, file), -1);
+    EXPECT_EQ(file.Close(), 0);
+    FILE* fp = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(fp, nullptr);
+    std::string bytes;
+    for (int c; (c = std::fgetc(fp)) != EOF;) bytes += static_cast<char>(c);
+    std::fclose(fp);
+    EXPECT_EQ(bytes.size(), 0u) << from;
+    Kifu reread;
+    reread.title.Assign("kept");
+    const std::string before = testing::record_snapshot(reread);
+    EXPECT_EQ(read(reread, bytes), -1);
+    EXPECT_EQ(testing::record_snapshot(reread), before);
+
+    KString text;
+    MemTextWriter memory(text, false);
+    EXPECT_EQ(from ? kifu_write_vkr_from(game, memory, middle) : kifu_write_vkr(game, memory), -1);
+    EXPECT_EQ(text.length(), 0);
+  }
+  std::remove(path.c_str());
+}
+
 TEST(VkrReader, RefusesDamagedFilesAndKeepsTheRecord) {
   const std::vector<VkrRecord> game = sample_game();
   const std::string good = testing::vkr_game_file(initial(kHirate), game, 2);

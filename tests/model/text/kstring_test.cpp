@@ -51,6 +51,36 @@ TEST(KString, CopiesAreDeepAndAppendsReadTheirSourceFirst) {
   EXPECT_LT(moves, 40);
 }
 
+// A copy owns a buffer of exactly its length + 1 bytes, whatever the room of
+// its source; an empty source, owned buffer or not, gives the shared empty
+// string. The copy constructor gives the same.
+TEST(KString, KStringCopyHoldsTheTextInABufferOfItsLengthPlusOne) {
+  KString roomy;
+  roomy.Allocate(64);
+  roomy.Append("abc");
+  ASSERT_EQ(roomy.capacity(), 64);
+  const KString copy = KString::KStringCopy(roomy);
+  EXPECT_STREQ(copy.c_str(), "abc");
+  EXPECT_EQ(copy.length(), 3);
+  EXPECT_EQ(copy.capacity(), 4);
+  EXPECT_NE(copy.c_str(), roomy.c_str());
+  roomy.Assign("xyz");
+  EXPECT_STREQ(copy.c_str(), "abc");  // deep: the source's change stays there
+
+  KString emptied;
+  emptied.Allocate(8);  // owns a buffer, holds no text
+  for (const KString* empty : {static_cast<const KString*>(&emptied), &empty_kstring()}) {
+    const KString none = KString::KStringCopy(*empty);
+    EXPECT_TRUE(none.is_shared_empty());
+    EXPECT_EQ(none.length(), 0);
+    EXPECT_EQ(none.capacity(), 0);
+  }
+  const KString constructed(roomy);
+  EXPECT_STREQ(constructed.c_str(), "xyz");
+  EXPECT_EQ(constructed.capacity(), 4);
+  EXPECT_TRUE(KString(emptied).is_shared_empty());
+}
+
 TEST(KString, TrimsTreatTheFullWidthSpaceAsABlank) {
   KString s = KString::KStringFromC("abc　 ");
   EXPECT_TRUE(s.TrimRight());
