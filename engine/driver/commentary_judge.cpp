@@ -50,7 +50,7 @@ Verdict blunder(int64_t before, int64_t after, int s2, int r) {
     return text("悪手だったかもしれません。", 0);
   }
   const char* later = "悪手かと思いましたが、この後うまく指されました。";
-  if (after < 50) return text(labelled(before, "ふいにする悪手かと思いましたが、この後うまく指されました。", later), 0);
+  if (after < 50) return text(labelled(before, "をふいにする悪手かと思いましたが、この後うまく指されました。", later), 0);
   return text(later, 0);
 }
 

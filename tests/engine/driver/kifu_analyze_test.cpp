@@ -50,7 +50,7 @@ TEST(CommentaryJudge, SwingsAndVerdicts) {
       {-90, 0, 100, -90, 90, "悪手でした。", 0},
       {-90, 600, 0, -90, 60, "優勢をふいにする悪手だったかもしれません。", 0},
       {-90, 0, 100, -90, 60, "悪手だったかもしれません。", 0},
-      {-90, 300, 0, -90, 50, "指しやすさふいにする悪手かと思いましたが、この後うまく指されました。", 0},
+      {-90, 300, 0, -90, 50, "指しやすさをふいにする悪手かと思いましたが、この後うまく指されました。", 0},
       {-90, 0, 100, -90, 50, "悪手かと思いましたが、この後うまく指されました。", 0},
       {-60, 0, -300, 0, 100, "後の展開を見ると", 1},
       {-60, 0, -300, -5, 100, "以下の進行を考えると", 1},
@@ -79,6 +79,20 @@ TEST(CommentaryJudge, SwingsAndVerdicts) {
     const Verdict v = commentary_verdict(s1, before, after, s2, r);
     EXPECT_EQ(v.a, a) << s1 << " " << before;
     EXPECT_EQ(v.code, code) << s1 << " " << before;
+  }
+}
+
+// A blunder that gives away a lead names the lead with を in every
+// reliability band: "勝勢をふいにする", never "勝勢ふいにする".
+TEST(CommentaryJudge, AThrownAwayLeadIsNamedWithWoAtEveryReliability) {
+  for (const int64_t before : {300, 600, 1001}) {
+    for (const int r : {90, 60, 50}) {
+      const std::string a = commentary_verdict(-90, before, 0, -90, r).a;
+      const size_t at = a.find("ふいにする");
+      ASSERT_NE(at, std::string::npos) << before << " " << r;
+      ASSERT_GE(at, std::string("を").size());
+      EXPECT_EQ(a.substr(at - std::string("を").size(), std::string("を").size()), "を") << a;
+    }
   }
 }
 
