@@ -11,7 +11,10 @@
 #include "app/record_commands.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/joseki_books.h"
+#include "engine/driver/mate_jobs.h"
 #include "engine/driver/message_queue.h"
+#include "engine/search/chuban.h"
+#include "engine/tsume/tsume_entry.h"
 #include "model/formats/csa_format.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
@@ -32,6 +35,11 @@ constexpr int kMsPerSecond = 1000;
 constexpr int kMaxSeconds = 86400;
 // The wait for the computer thread's messages wakes this often to see Ctrl-C.
 constexpr uint32_t kWaitMs = 10;
+// The solve that measures a mate found by the root's mate check: the memory of
+// a mate command's solver, and a time limit well above what the check's node
+// budget takes.
+constexpr int kRootMateMemoryMb = 256;
+constexpr int32_t kRootMateSolveMs = 3000;
 
 // The divided book's part files inside a --book folder.
 constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
@@ -131,18 +139,54 @@ class VariationPrinter {
  public:
   explicit VariationPrinter(const model::Kyokumen& start) : start_(start) {}
 
-  // Prints every waiting variation and progress report.
+  // Prints every waiting variation and progress report; the root mate's line
+  // is kept for PrintRootMate.
   void Drain() {
     while (std::unique_ptr<driver::MessageItem> item = driver::MessageQueue::PopGlobal()) {
-      if (item->type == driver::kMessagePv || item->type == driver::kMessagePvFlagged) Print(*item);
+      const bool variation = item->type == driver::kMessagePv || item->type == driver::kMessagePvFlagged;
+      if (variation && item->b == static_cast<uint32_t>(search::kRootMateDepth)) {
+        best_ = first_move(*item);
+        root_mate_ = std::move(item);
+        continue;
+      }
+      if (variation) Print(*item);
       if (item->type == driver::kMessageProgress) PrintProgress(*item);
     }
+  }
+
+  // The root's mate check reports its mate with a depth word that only marks
+  // the road and the search's node count, which is 0: the mate solver did the
+  // work and tells no length. Its line is printed with the mate's length as
+  // depth and the solver's nodes, from a solve of the position by the
+  // problem solver; a solve that finds no mate in time leaves the length of
+  // the line as depth.
+  void PrintRootMate(CompCall& comp, platform::Mailbox& view) {
+    if (!root_mate_) return;
+    driver::MessageItem& item = *root_mate_;
+    comp.Tsume(start_, kRootMateMemoryMb, kRootMateSolveMs, 0);
+    const int word =
+        static_cast<int>(static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, [&comp] { comp.TsumeStop(); }).wparam));
+    double seconds = 0;
+    comp.TsumeProgress(item.nodes, seconds);
+    const bool mate = driver::tsume_job_result(word) == tsume::SolveResult::kMate;
+    item.b = static_cast<uint32_t>(mate ? word : item.count);
+    Print(item);
+    root_mate_.reset();
   }
 
   // The first move of the latest variation, empty before any.
   const std::string& best() const { return best_; }
 
  private:
+  // The CSA text of a variation's first move, empty for none.
+  std::string first_move(const driver::MessageItem& item) const {
+    model::Sashite moves[driver::MessageItem::kMaxEntries];
+    if (driver::variation_moves(item, start_, moves) < 1) return {};
+    model::KString text;
+    model::csa_move_text(moves[0], text);
+    return text.c_str();
+  }
+
   void Print(const driver::MessageItem& item) {
     std::string line = "info depth " + std::to_string(static_cast<int32_t>(item.b)) + " score " +
                        std::to_string(static_cast<int32_t>(item.a)) + " nodes " + std::to_string(item.nodes) +
@@ -170,6 +214,7 @@ class VariationPrinter {
 
   const model::Kyokumen& start_;
   std::string best_;
+  std::unique_ptr<driver::MessageItem> root_mate_;  // the root mate check's line, not yet printed
 };
 
 // The text after "bestmove" for the job's result.
@@ -226,6 +271,7 @@ ThinkEnd think(const model::KifuHolder& holder, const Options& o, driver::Joseki
       if (message.id == kMsgQueue) printer.Drain();
       if (message.id != kMsgComputerMove) continue;
       printer.Drain();
+      printer.PrintRootMate(comp, view);
       king_capturable = comp.job().result_move.special == model::kKachi;
       if (!king_capturable) {
         std::printf("bestmove %s\n", best_move_text(comp.job().result_move, holder.kyokumen, printer).c_str());

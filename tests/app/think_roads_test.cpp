@@ -98,6 +98,25 @@ TEST(ThinkRoads, MateBookAndNoMoveEachPrintALine) {
   std::remove(book.c_str());
 }
 
+// The root's mate check reports its mate with the mate's length as depth and
+// the nodes of the solve that measured it, not a marker depth and no nodes.
+TEST(ThinkRoads, TheRootMateLineTellsTheMatesLengthAndTheSolversNodes) {
+  const struct {
+    std::string file;
+    long plies;
+  } kMates[] = {{write_scene("mate1-length", "K99 k41 n53 p32 B51 *G"), 1},
+                {data("tsume/mate03_a_ai.kif") + " --ply 0", 3}};
+  for (const auto& m : kMates) {
+    const Printed p = think(m.file + " --time 2 --no-book");
+    EXPECT_TRUE(on_time_with_a_line(p)) << m.file;
+    EXPECT_EQ(p.lines, 1) << m.file;
+    EXPECT_EQ(p.score, 32766) << m.file;
+    EXPECT_EQ(p.depth, m.plies) << m.file;
+    EXPECT_GT(p.nodes, 0) << m.file;
+    EXPECT_EQ(p.pv, " " + p.best) << m.file;
+  }
+}
+
 TEST(ThinkRoads, InCheckWithOneEvasionOrLostEndOnTimeWithALine) {
   // As above with a gold on 4八, whose step to 4九 is the one evasion.
   const model::Kyokumen one = board::testing::scene("K19 G48 r59 g27 k51");
