@@ -1,5 +1,6 @@
 #include "app/book_command.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -125,7 +126,7 @@ bool load_line(const char* path, Line& line, std::string& error) {
 bool resolve_ply(const Args& a, const Line& line, std::string& error, size_t* ply) {
   *ply = a.ply < 0 ? line.moves.size() : static_cast<size_t>(a.ply);
   if (*ply > line.moves.size()) {
-    error = "the record has only " + std::to_string(line.moves.size()) + " moves";
+    error = only_moves_text(static_cast<int>(line.moves.size()));
     return false;
   }
   return true;
@@ -187,10 +188,11 @@ bool begin_change(BookChange& change, const char* path, bool may_create, std::st
     return true;
   };
   if ((missing() && !may_create) || refuse_to_change(path, error)) return false;
+  errno = 0;
   const std::string real = platform::resolve_file_path(path);
   if (!real.empty()) change.lock = std::make_unique<platform::FileLock>(real);
   if (real.empty() || !change.lock->locked()) {
-    error = std::string("cannot write '") + path + "'";
+    error = cannot_write(path);
     return false;
   }
   // Read only now, under the lock: another process may have changed it.
@@ -229,7 +231,8 @@ int save_and_report(const char* sub, driver::JosekiBooks& books, const char* pat
   if (book->FileBytes() > driver::kMaxBookFileBytes) {
     return fail(sub, std::string("'") + path + "' would be " + driver::book_file_error_text(driver::BookFileError::kTooLarge));
   }
-  if (book->Save(path) != 0) return fail(sub, std::string("cannot write '") + path + "'");
+  errno = 0;
+  if (book->Save(path) != 0) return fail(sub, cannot_write(path));
   std::printf("book %s positions %u moves %u\n", path, book->npositions(), book->nmoves());
   return 0;
 }

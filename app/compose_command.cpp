@@ -8,6 +8,7 @@
 #include "app/arguments.h"
 #include "app/comp_call.h"
 #include "app/interrupt.h"
+#include "app/record_commands.h"
 #include "engine/driver/mate_jobs.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
@@ -151,7 +152,7 @@ int compose(const Options& o, bool seeded) {
     comp.TsumeAnswer(record);
     const std::string path = problem_path(o, i);
     int format = 0;
-    if (!model::kifu_save_file(record, path.c_str(), &format)) return fail("cannot write '" + path + "'");
+    if (const std::string why = save_record(record, path.c_str(), &format); !why.empty()) return fail(why);
     std::printf("problem %s plies %d ms %ld\n", path.c_str(), solved, static_cast<long>(done.lparam));
     std::fflush(stdout);
     if (InterruptGuard::interrupted() && i < o.count) return stopped(i, "after a problem");
@@ -166,12 +167,16 @@ int cmd_compose(int argc, char** argv) {
   CommandLine cl = compose_options(o);
   int status;
   if (!cl.Parse(argc, argv, &status)) return status;
-  if (!platform::path_is_directory(o.dir)) return cl.Fail(std::string("'") + o.dir + "' is not a folder");
+  if (!platform::path_is_directory(o.dir)) {
+    return cl.Fail(std::string("'") + o.dir + (platform::path_exists(o.dir) ? "' is not a folder" : "' does not exist"));
+  }
   // Problems made earlier are kept unless the user says otherwise.
   for (int i = 1; i <= o.count && !o.force; ++i) {
     const std::string path = problem_path(o, i);
     if (platform::path_exists(path.c_str())) return cl.Fail("'" + path + "' exists (--force overwrites it)");
   }
+  // A folder that takes no file is found out before the first problem is made.
+  if (const std::string why = save_refusal(problem_path(o, 1).c_str()); !why.empty()) return cl.Fail(why);
   InterruptGuard guard;
   return compose(o, cl.Given("--seed"));
 }

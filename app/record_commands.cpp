@@ -51,6 +51,8 @@ constexpr const char* kNotARecord = "not a game record in any known format";
 constexpr const char* kBadStart = "its start position breaks the rules";
 // The extensions the formats are told by.
 constexpr const char* kKnownExtensions = "kif ki2 csa qvf ckf vkr qvx";
+// What a QVF file holding moves gets: the format carries back the position.
+constexpr const char* kQvfPositionOnly = "QVF carries back only the position: its moves are not read";
 
 std::string too_large() {
   return "larger than the " + std::to_string(model::kMaxRecordMegabytes) + " MB a game record may hold";
@@ -101,16 +103,13 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   return false;
 }
 
-namespace {
-
-// "cannot write 'OUT'", with the system's reason when errno holds one.
 std::string cannot_write(const char* out) {
+  // A folder in the file's place is refused before any call that would say why.
+  if (errno == 0 && platform::path_is_directory(out)) errno = EISDIR;
   std::string what = std::string("cannot write '") + out + "'";
   if (errno != 0) what += std::string(": ") + std::strerror(errno);
   return what;
 }
-
-}  // namespace
 
 std::string save_refusal(const char* out) {
   errno = 0;
@@ -123,6 +122,10 @@ std::string save_record(model::KifuHolder& holder, const char* out, int* format)
 }
 
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
+  if (stop.moves_skipped) {
+    std::fprintf(stderr, "velkora %s: %s: %s\n", command,
+                 std::strcmp(in, "-") == 0 ? "standard input" : one_line(in).c_str(), kQvfPositionOnly);
+  }
   if (stop.line == 0) return;
   // The line is quoted as far as it fits a terminal line, control bytes shown
   // as "?" (a Shift-JIS character never holds one). A byte that cannot end a
@@ -144,15 +147,30 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
                name.c_str(), stop.line, model::sjis_to_utf8(quoted).c_str());
 }
 
+int moves_played(const model::Kifu& kifu) {
+  int played = 0;
+  for (const model::KifuKyokumen* at = kifu.Start(); at;) {
+    const model::KifuSashite* next = at->next.Current();
+    if (!next || next->sashite.special != model::kOrdinaryMove) break;
+    ++played;
+    at = next->to;
+  }
+  return played;
+}
+
+std::string only_moves_text(int played) {
+  return "the record has only " + std::to_string(played) + (played == 1 ? " move" : " moves");
+}
+
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
                         std::string& error) {
   model::KifuReadStop stop;
   if (!load_record(holder, in, 0, error, stop)) return false;
   warn_read_stop(command, in, stop);
-  const int last = holder.kifu.GetTesu();
+  const int last = moves_played(holder.kifu);
   if (ply < 0) ply = last;
   if (ply > last) {
-    error = "the record has only " + std::to_string(last) + " moves";
+    error = only_moves_text(last);
     return false;
   }
   holder.SetCurrent(holder.kifu.NodeAtTesu(static_cast<int>(ply)));
@@ -183,6 +201,7 @@ int cmd_convert(int argc, char** argv) {
                  "usage: velkora convert IN OUT [--from F] [--to F]\n"
                  "Reads the game record IN and writes it as OUT, each in the format of its\n"
                  "extension or the one given: kif ki2 csa qvf ckf (read only: vkr qvx).\n"
+                 "A QVF file gives back its position only, not its moves.\n"
                  "\"-\" is standard input or output, as text in UTF-8 (input may also be\n"
                  "Shift-JIS, as files may); a pasted input without --from is recognised by\n"
                  "trying every text format.\n");
@@ -225,9 +244,11 @@ int cmd_show(int argc, char** argv) {
   int ply = -1;
   CommandLine cl("show",
                  "usage: velkora show FILE [--ply N]\n"
-                 "Prints the position after ply N of the record's main line (default: its end)\n"
-                 "as a board diagram, then the moves of the line, N marked with \"*\".\n"
-                 "FILE is a game record (kif ki2 csa qvf ckf vkr qvx, Shift-JIS or UTF-8) or \"-\".\n");
+                 "Prints the position after N moves of the record's main line (default: the\n"
+                 "last move played; a resignation or another end of the game is no move) as\n"
+                 "a board diagram, then the moves of the line, N marked with \"*\".\n"
+                 "FILE is a game record (kif ki2 csa qvf ckf vkr qvx, Shift-JIS or UTF-8) or \"-\";\n"
+                 "a QVF file gives back its position only, not its moves.\n");
   cl.Number("--ply", 0, kMaxPlyOption, &ply, "a number of moves");
   cl.Positional(&path);
   int status;
@@ -239,9 +260,9 @@ int cmd_show(int argc, char** argv) {
   warn_read_stop("show", path, stop);
 
   model::Kifu& kifu = holder.kifu;
-  const int last = kifu.GetTesu();
+  const int last = moves_played(kifu);
   if (ply < 0) ply = last;
-  if (ply > last) return cl.Fail("the record has only " + std::to_string(last) + " moves");
+  if (ply > last) return cl.Fail(only_moves_text(last));
   std::string text;
   for (int side = 0; side < 2; ++side) {
     if (!kifu.names[side].empty()) {

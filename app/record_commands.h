@@ -24,11 +24,22 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
 // could not read: the record keeps the moves before it, and the command goes
 // on with those.
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop);
+// The moves played on the record's main line: its moves up to the first
+// record event (a resignation, an interruption, a repetition, ...), which ends
+// the game without being a move. Every command counts plies (--ply N: the
+// position after N moves) against this number.
+int moves_played(const model::Kifu& kifu);
+// "the record has only N moves", for a ply past moves_played.
+std::string only_moves_text(int played);
 // load_record, warn_read_stop, then makes the position after ply `ply` of the
-// main line current (its end when `ply` < 0). On false `error` says why.
+// main line current (the last move played when `ply` < 0). On false `error`
+// says why.
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
                         std::string& error);
 
+// "cannot write 'OUT'" with the system's reason, read from errno, which the
+// caller clears before the failed step (a folder named OUT is told as one).
+std::string cannot_write(const char* out);
 // Why a record cannot be saved as OUT ("cannot write 'OUT'", with the
 // system's reason when it gives one), or an empty text when it can. Asked
 // before a long job (a solve, a review), so that a save that cannot happen

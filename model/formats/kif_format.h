@@ -21,6 +21,9 @@ struct KifuReadStop {
   int line = 0;
   KString text;
   bool bad_start = false;
+  // Set by the loads of kifu_dispatch.h when the text read was QVF holding
+  // moves: the format carries back only the position, so they were not read.
+  bool moves_skipped = false;
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,

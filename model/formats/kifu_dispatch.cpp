@@ -213,6 +213,7 @@ bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, in
     bytes.swap(plain);
   }
   MemTextReader reader(bytes.data(), static_cast<int>(bytes.size()));
+  const bool skips_moves = format == kFormatQvf && qvf_text_holds_moves(bytes.data(), static_cast<int>(bytes.size()));
   std::string().swap(bytes);
   KifuReadStop local_stop;
   KifuReadStop& st = stop ? *stop : local_stop;
@@ -223,6 +224,7 @@ bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, in
     return false;
   }
   after_load(holder, name, merge);
+  st.moves_skipped = skips_moves;
   return true;
 }
 
@@ -261,6 +263,7 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
 bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) {
   if (stop) *stop = KifuReadStop{};
   MemTextReader reader(text);
+  constexpr size_t kQvfTry = 2;  // the place of the QVF reader below
   const auto tries = {
       +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif(k, r, false, s); },
       +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif_henka(k, r, false, s); },
@@ -271,11 +274,14 @@ bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) 
   // A start position that breaks the rules, met by any reader, is why the
   // text could not be read.
   bool bad_start = false;
-  for (auto read : tries) {
+  for (size_t i = 0; i < tries.size(); ++i) {
     reader.Rewind();
     KifuReadStop attempt;
-    if (read(holder.kifu, reader, &attempt) == 0) {
+    if (tries.begin()[i](holder.kifu, reader, &attempt) == 0) {
       after_load(holder, nullptr, false);
+      if (i == kQvfTry) {
+        attempt.moves_skipped = qvf_text_holds_moves(text, static_cast<int>(std::strlen(text)));
+      }
       if (stop) *stop = std::move(attempt);
       return true;
     }

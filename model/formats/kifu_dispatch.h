@@ -61,7 +61,9 @@ struct KifuLoadError {
 // or the reader refuses it; `error`, when given, tells which. On success the
 // current move is the root and the position the start; a plain load clears the
 // modified flag and takes the path as the name, a merge marks the record
-// modified and keeps its name. `stop` as for kifu_read_stream.
+// modified and keeps its name. `stop` as for kifu_read_stream; its
+// moves_skipped tells of a QVF text whose moves were not read (the format
+// carries back the position only), here and in kifu_load_memory.
 bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
                     KifuReadStop* stop = nullptr, KifuLoadError* error = nullptr);
 

@@ -60,5 +60,9 @@ int qvf_read_ban(TextReader& in, Kyokumen& kyokumen);
 // record untouched on a malformed text, a position that breaks the rules of
 // the game, or (merging) a position the record does not hold.
 int kifu_read_qvf(Kifu& kifu, TextReader& in, bool merge);
+// True when the `n` bytes of a QVF text hold moves in their "<kifu" block,
+// which kifu_read_qvf skips: a caller can tell the user that only the
+// position was read. The sections are found as qvf_read_tag finds them.
+bool qvf_text_holds_moves(const char* bytes, int n);
 
 }  // namespace model

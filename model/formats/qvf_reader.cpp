@@ -1,6 +1,7 @@
 // Reading QVF: the tokenizer and the three position blocks. Everything else in
 // the text (comments, names, the move block, unknown words) is skipped.
 #include <cstring>
+#include <string>
 
 #include "model/formats/qvf_format.h"
 
@@ -82,6 +83,63 @@ bool is_piece(int token) { return token >= 0 && token < 32; }
 bool is_number(int token) { return token >= kQvfNumber; }
 
 }  // namespace
+
+namespace {
+
+// True when a "$" section's text holds a "<kifu" block with a move line (one
+// that begins with "+" or "-" and a digit, as the writer writes a move).
+bool section_holds_moves(const std::string& section) {
+  const size_t tag = section.find("<kifu");
+  if (tag == std::string::npos) return false;
+  const size_t body = section.find('>', tag);
+  if (body == std::string::npos) return false;
+  size_t end = section.find("</kifu>", body);
+  if (end == std::string::npos) end = section.size();
+  for (size_t line = section.find('\n', body); line != std::string::npos && line < end;
+       line = section.find('\n', line + 1)) {
+    size_t i = line + 1;
+    while (i < end && (section[i] == ' ' || section[i] == '\t' || section[i] == '\r')) ++i;
+    if (i + 1 < end && (section[i] == '+' || section[i] == '-') && section[i + 1] >= '0' && section[i + 1] <= '9') {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool qvf_text_holds_moves(const char* bytes, int n) {
+  MemTextReader in(bytes, n);
+  // The sections are found as qvf_read_tag finds them: a "#", "[" or "$"
+  // inside a word is part of the word.
+  for (;;) {
+    int c = next_byte(in);
+    if (c == kNoByte) return false;
+    if (c == '#' || c == '[') {
+      if (!skip_past(in, c == '#' ? '\n' : ']', c == '[')) return false;
+      continue;
+    }
+    if (c == '$') {
+      std::string section;
+      while ((c = next_byte(in)) != kNoByte && c != '$') section += static_cast<char>(c);
+      if (section_holds_moves(section)) return true;
+      if (c == kNoByte) return false;
+      continue;
+    }
+    if (!is_token_byte(c)) continue;
+    const bool tag = c == '<';
+    int last = c;
+    for (int length = 1; length < kMaxTokenBytes && !(tag && last == '>'); ++length) {
+      c = next_byte(in);
+      if (c == kNoByte || !is_token_byte(c)) break;
+      if (c == '<') {
+        in.Unget(c);
+        break;
+      }
+      last = c;
+    }
+  }
+}
 
 int qvf_read_tag(TextReader& in) {
   for (;;) {

@@ -108,7 +108,7 @@ TEST(BookCommand, FailuresAreOneLineAndLeaveTheBook) {
   // A save that cannot finish (no room on the disk) leaves the book as it was,
   // and no temporary file beside it.
   const Outcome full = sh("trap '' XFSZ; ulimit -f 0; " + velkora("book add " + b + " " + kGame));
-  EXPECT_EQ(full.out, "velkora book add: cannot write '" + b + "'\n");
+  EXPECT_EQ(full.out, "velkora book add: cannot write '" + b + "': File too large\n");
   EXPECT_EQ(slurp(b), before);
   EXPECT_EQ(driver::testing::folder_names(dir), (std::set<std::string>{"kept.js5", "kept.js5.lock", "cut.js5", "cut.js5.lock"}));
 }

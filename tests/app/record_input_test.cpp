@@ -73,10 +73,12 @@ TEST(RecordInput, TheWarningQuotesACutCharacterOnOneLine) {
 TEST(RecordInput, ResultsAreKeptAsRecorded) {
   const std::string csa = written("foul.csa", "PI\n+\n+7776FU\n-3334FU\n%-ILLEGAL_ACTION\n");
   const Outcome c = run("velkora show " + csa);
-  EXPECT_NE(c.out.find(utf8(u8"*3 △反則負け")), std::string::npos) << c.out;
+  // The result stays as the line's third entry; the position shown is the one
+  // after the last move played.
+  EXPECT_NE(c.out.find(utf8(u8"*2 △３四歩\n 3 △反則負け")), std::string::npos) << c.out;
   const std::string ki2 = written("foul.ki2", model::utf8_to_sjis(utf8(u8"▲７六歩 △３四歩\nまで2手で先手の反則負け\n")));
   const Outcome k = run("velkora show " + ki2);
-  EXPECT_NE(k.out.find(utf8(u8"*3 ▲反則負け")), std::string::npos) << k.out;
+  EXPECT_NE(k.out.find(utf8(u8"*2 △３四歩\n 3 ▲反則負け")), std::string::npos) << k.out;
 }
 
 }  // namespace

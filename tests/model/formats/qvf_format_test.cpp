@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "model/formats/kifu_dispatch.h"
 #include "model/formats/qvf_format.h"
 #include "tests/model/formats/record_snapshot.h"
 #include "tests/model/formats/round_trip.h"
@@ -94,6 +95,33 @@ TEST(QvfFormat, RoundTripsRecordsAndPositions) {
     EXPECT_EQ(back.Start()->kyokumen.teaiwari, pos.teaiwari);
   }
   EXPECT_EQ(back.Start()->kyokumen.teaiwari, kJumaiOchi);
+}
+
+// The moves a reading skips are told apart from a text without any: a move
+// line counts only inside the "<kifu" block of a "$" section, found as the
+// reader finds its sections; a result alone is no move. A load through the
+// format dispatch passes it on.
+TEST(QvfFormat, TellsWhetherTheSkippedBlockHeldMoves) {
+  const auto holds = [](const std::string& t) { return qvf_text_holds_moves(t.data(), static_cast<int>(t.size())); };
+  Kifu game, moveless;
+  build_game(game);
+  const std::string written = write_record(game);
+  EXPECT_TRUE(holds(written));
+  EXPECT_FALSE(holds(write_record(moveless)));
+  EXPECT_FALSE(holds("<teban>gote</teban>\n$\n<kifu>\n%TORYO\n</kifu>\n$\n"));
+  EXPECT_FALSE(holds("#=== $\n<kifu>\n+7776FU,T1,'\n"));    // a comment line: no section
+  EXPECT_FALSE(holds("[ $ ]\n<kifu>\n+7776FU,T1,'\n"));     // inside brackets: no section
+  EXPECT_FALSE(holds("<teban>gote</teban> ab$c\n<kifu>\n+7776FU\n"));  // "$" inside a word
+  EXPECT_TRUE(holds("<teban>gote</teban>\n$\n<kifu start=gote>\n-3334FU,T0,'\n"));  // never closed
+
+  KifuHolder holder;
+  KifuReadStop stop;
+  ASSERT_TRUE(kifu_load_bytes(holder, written, nullptr, kFormatQvf, false, &stop));
+  EXPECT_TRUE(stop.moves_skipped);
+  ASSERT_TRUE(kifu_load_memory(holder, written.c_str(), &stop));
+  EXPECT_TRUE(stop.moves_skipped);
+  ASSERT_TRUE(kifu_load_bytes(holder, write_record(moveless), nullptr, kFormatQvf, false, &stop));
+  EXPECT_FALSE(stop.moves_skipped);
 }
 
 TEST(QvfFormat, ReadsBlocksInAnyOrderAndSkipsTheRest) {

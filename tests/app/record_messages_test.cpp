@@ -1,0 +1,109 @@
+// What the commands say of the records they read and the files they write:
+// one count of the moves played, QVF's position-only reading, and the
+// system's reason in every "cannot write".
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/app/command_runner.h"
+
+namespace {
+
+using namespace command_test;
+
+// Nine moves, then the resignation "%TORYO" as the record's tenth entry.
+const std::string kResigned = data("csa/even_game.csa");
+
+std::string temp_dir(const std::string& name) {
+  const std::string dir = ::testing::TempDir() + "/record_messages_" + name;
+  ::mkdir(dir.c_str(), 0755);
+  return dir;
+}
+
+// A resignation ends the game without being a move: every command's --ply
+// reaches the position after the ninth move and no further, and says so in
+// the same words.
+TEST(RecordMessages, EveryCommandCountsTheMovesPlayedAlike) {
+  const std::string only = ": the record has only 9 moves\n";
+  EXPECT_TRUE(fails_with("velkora show " + kResigned + " --ply 10", 1, "velkora show" + only));
+  EXPECT_TRUE(fails_with("velkora think " + kResigned + " --ply 10 --depth 2", 1, "velkora think" + only));
+  EXPECT_TRUE(fails_with("velkora mate " + kResigned + " --ply 10", 1, "velkora mate" + only));
+  EXPECT_TRUE(fails_with("velkora bench --stats " + kResigned + " --ply 10", 1, "velkora bench" + only));
+  const std::string book = temp_dir("ply") + "/user.js5";
+  std::remove(book.c_str());
+  EXPECT_TRUE(fails_with("velkora book add " + book + " " + kResigned + " --ply 10", 1, "velkora book add" + only));
+
+  // The last move played is the default, and --ply 9 names it.
+  const Outcome shown = run("velkora show " + kResigned);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_NE(shown.out.find(utf8(u8"9手目まで\n")), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("\n*9 "), std::string::npos) << shown.out;
+  EXPECT_EQ(run("velkora show " + kResigned + " --ply 9").out, shown.out);
+  EXPECT_EQ(run("velkora book add " + book + " " + kResigned + " --ply 9").status, 0);
+  std::remove(book.c_str());
+}
+
+// A QVF file gives back its position only: reading one that holds moves says
+// so on standard error (from a file and from standard input alike), one
+// without moves says nothing, and --help says it where QVF is listed.
+TEST(RecordMessages, QvfSaysItsMovesAreNotRead) {
+  const std::string dir = temp_dir("qvf");
+  const std::string game = dir + "/game.qvf", moveless = dir + "/moveless.qvf", out = dir + "/out.csa";
+  ASSERT_EQ(run("velkora convert " + kResigned + " " + game).status, 0);
+  const std::string told = ": QVF carries back only the position: its moves are not read\n";
+  const Outcome converted = run("velkora convert " + game + " " + out, true);
+  EXPECT_EQ(converted.status, 0);
+  EXPECT_EQ(converted.out, "velkora convert: " + game + told);
+  EXPECT_EQ(slurp(out).find("+7776FU"), std::string::npos);  // the position alone was written
+  EXPECT_EQ(run("velkora convert - " + out + " --from qvf < " + game, true).out,
+            "velkora convert: standard input" + told);
+  EXPECT_EQ(run("velkora convert - " + out + " < " + game, true).out, "velkora convert: standard input" + told);
+  const Outcome shown = run("velkora show " + game, true);
+  EXPECT_EQ(shown.out.rfind("velkora show: " + game + told, 0), 0u) << shown.out;
+
+  ASSERT_EQ(run("velkora convert " + game + " " + moveless).status, 0);
+  EXPECT_EQ(run("velkora convert " + moveless + " " + out, true).out, "");
+
+  for (const std::string help : {"velkora --help", "velkora convert --help", "velkora show --help"}) {
+    const std::string text = run(help).out;
+    EXPECT_NE(text.find("qvf"), std::string::npos) << help;
+    EXPECT_NE(text.find("gives back its position only"), std::string::npos) << help;
+  }
+}
+
+// "cannot write" names the system's reason; compose finds out that it
+// cannot write before it makes a problem, and tells a missing folder from a
+// file in its place.
+TEST(RecordMessages, EveryCannotWriteSaysWhy) {
+  const std::string dir = temp_dir("write");
+  const std::string missing = dir + "/nodir";
+  std::remove(missing.c_str());
+  EXPECT_TRUE(fails_with("velkora book add " + missing + "/user.js5 " + kResigned, 1,
+                         "velkora book add: cannot write '" + missing + "/user.js5': No such file or directory\n"));
+  EXPECT_TRUE(fails_with("velkora compose --seed 1 " + missing, 1, "velkora compose: '" + missing + "' does not exist\n"));
+  const std::string file = dir + "/file";
+  if (FILE* f = fopen(file.c_str(), "wb")) fclose(f);
+  EXPECT_TRUE(fails_with("velkora compose --seed 1 " + file, 1, "velkora compose: '" + file + "' is not a folder\n"));
+  // A folder where the first problem goes: refused at once, with the reason.
+  const std::string taken = dir + "/taken";
+  ::mkdir(taken.c_str(), 0755);
+  ::mkdir((taken + "/001.kif").c_str(), 0755);
+  EXPECT_TRUE(fails_with("velkora compose --seed 1 --force " + taken, 1,
+                         "velkora compose: cannot write '" + taken + "/001.kif': Is a directory\n"));
+
+  if (geteuid() == 0) return;  // the superuser writes into any folder
+  const std::string locked = dir + "/locked";
+  ::mkdir(locked.c_str(), 0755);
+  ::chmod(locked.c_str(), 0555);
+  EXPECT_TRUE(fails_with("velkora book add " + locked + "/user.js5 " + kResigned, 1,
+                         "velkora book add: cannot write '" + locked + "/user.js5': Permission denied\n"));
+  EXPECT_TRUE(fails_with("velkora compose --seed 1 " + locked, 1,
+                         "velkora compose: cannot write '" + locked + "/001.kif': Permission denied\n"));
+  ::chmod(locked.c_str(), 0755);
+}
+
+}  // namespace
