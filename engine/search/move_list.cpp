@@ -282,20 +282,24 @@ int sashite_safe_check(const ThinkContext& cx, const KPosition& p, const KMove& 
 
 namespace {
 
-// Entries P, P-1, P-2 on one square, P-2 and P-1 unpromoted pawns, P no promotion.
-bool pawn_trade(const ThinkContext& cx, int ply, bool drop) {
+// Entries P, P-1, P-2 on one square, P-2 and P-1 moves of unpromoted pawns
+// (board moves or drops; in a game P-1 lands on P-2's pawn, so it captures),
+// P no promotion. Before ply 3 the stack holds no three moves.
+bool pawn_trade(const ThinkContext& cx, int ply) {
   if (ply < 3) return false;
   const KMove& e0 = cx.move_stack[ply];
   const KMove& e1 = cx.move_stack[ply - 1];
   const KMove& e2 = cx.move_stack[ply - 2];
-  if (is_pass(e0) || !pawn_board_move(e1) || !moves_pawn(e2)) return false;
-  if (drop ? !is_drop(e2) : !is_board_move(e2)) return false;
+  if (!moves_pawn(e1) || !moves_pawn(e2)) return false;
   return e0.to == e1.to && e1.to == e2.to && !e0.promote;
 }
 
 }  // namespace
 
-int pawn_drop_trade_pattern(const ThinkContext& cx, int ply) { return pawn_trade(cx, ply, true) ? 2 : 0; }
+int pawn_trade_pattern(const ThinkContext& cx, int ply) { return pawn_trade(cx, ply) ? 2 : 0; }
+int pawn_drop_trade_pattern(const ThinkContext& cx, int ply) {
+  return pawn_trade(cx, ply) && is_drop(cx.move_stack[ply - 2]) ? 2 : 0;
+}
 
 int silver_advance_square(const ThinkContext& cx, int ply) {
   const KMove& m = cx.move_stack[ply];

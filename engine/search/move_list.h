@@ -47,8 +47,10 @@ bool pointless_sequence(const board::KPosition& p, int ply, const board::KMove& 
 // square (at least 20) of the one line attacker that counts.
 int sashite_safe_check(const ThinkContext& cx, const board::KPosition& p, const board::KMove& c);
 
-// 2 when entries P, P-1, P-2 land on one square, P-2 a pawn drop, P-1 moved
-// an unpromoted pawn, and P did not promote.
+// 2 when entries P, P-1 and P-2 land on one square, P-2 and P-1 moved
+// unpromoted pawns (a board move or a drop each), and P did not promote; else 0.
+int pawn_trade_pattern(const ThinkContext& cx, int ply);
+// The same with P-2 a pawn drop: 2 or 0.
 int pawn_drop_trade_pattern(const ThinkContext& cx, int ply);
 // The tactical pattern of the candidate at entry P + 1: 0..7 (5 never).
 int exchange_pattern_classify(const ThinkContext& cx, const board::KPosition& p);

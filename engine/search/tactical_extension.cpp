@@ -5,6 +5,9 @@
 #include <cstdlib>
 
 #include "engine/board/move_rules.h"
+#include "engine/board/move_tables.h"
+#include "engine/board/ply_table.h"
+#include "engine/board/target_list.h"
 #include "engine/search/node_common.h"
 
 namespace search {
@@ -173,6 +176,22 @@ int tactical_extension_match(const KPosition& p, int ply, const KMove* stack, KS
     if (d6(l)) return x2 - x0 + 12;
   }
   if (bishop_home(l, q, 9, 8) || bishop_home(l, q, 1, 2)) return c1->ext - x0 + 12;
+  return 0;
+}
+
+int king_zone_threat_test(const KPosition& p) {
+  const int s = p.teban, o = 1 - s;
+  const int king = p.piece[s].sq;
+  if (!board::is_playing_square(king)) return 0;
+  // The layer the last move wrote: the current ply's square table.
+  const int layer = board::target_list_layer(board::think_board.ply_table.search_ply_counter);
+  if (layer < 0) return 0;
+  for (int step : board::kNeighbourStepsAscending) {
+    const int sq = king + step;
+    if (!board::is_playing_square(sq) || board::ply_record(layer, sq).change[s] <= 0) continue;
+    const board::KKiki& k = board::kiki_at(p, sq);
+    if (k.direct_count[o] + k.xray_count[o] >= k.direct_count[s] + k.xray_count[s]) return 1;
+  }
   return 0;
 }
 

@@ -17,4 +17,11 @@ namespace search {
 int tactical_extension_match(const board::KPosition& p, int ply, const board::KMove* stack,
                              KSearchNode* const* contexts);
 
+// 1 when one of the eight squares around the side to move's king that the
+// move into the current ply raised the side's count on (its record in the
+// per-ply square table) is held by the opponent, direct plus x-ray attackers,
+// at least as strongly as by the side to move; else 0. 0 without a king or a
+// table layer (no move led to the ply).
+int king_zone_threat_test(const board::KPosition& p);
+
 }  // namespace search

@@ -2,6 +2,7 @@
 // line records, on constructed move stacks.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <iterator>
 
 #include "engine/board/hash_table.h"
@@ -69,6 +70,86 @@ TEST(MoveWords, PackingSetsAndLines) {
   EXPECT_EQ(move_set_count(ranks), 0);
 }
 
+// The searched set's count follows additions and a write at an index; a node
+// context copy takes the evaluation record, refutations, table move and
+// stage, ext and the two words behind it, and both mate-threat records, and
+// leaves the position, key, line and counters; the attack record of a square
+// is the board's own.
+TEST(MoveWords, SetCountContextCopyAndAttackRecord) {
+  board::KMoveWord words[8];
+  KSearchedSet set;
+  set.stamp = 3;
+  set.list = words;
+  EXPECT_EQ(tried_moves_count(set), 0);
+  tried_moves_add(set, 0x1122);
+  tried_moves_add(set, 0x3344);
+  tried_moves_add(set, 0x5566);
+  EXPECT_EQ(tried_moves_count(set), 3);
+  EXPECT_EQ(tried_moves_put_at(set, 0x7788, 1), 0x7788u);
+  EXPECT_EQ(tried_moves_count(set), 2);  // the set is cut behind the word written
+  EXPECT_TRUE(tried_moves_contains(set, 0x7788));
+  EXPECT_FALSE(tried_moves_contains(set, 0x5566));
+
+  board::KPosition a{}, b{};
+  auto fill = [](KSearchNode& n, uint32_t v, board::KPosition* p) {
+    n.key = {{v, v + 1, v + 2}};
+    n.hash_move = v + 3;
+    n.hash_stage = static_cast<int32_t>(v + 4);
+    n.table_ext = static_cast<int32_t>(v + 5);
+    n.tsume_mark = static_cast<int32_t>(v + 6);
+    n.position = p;
+    n.eval.flags = v + 7;
+    n.eval.att[1].open_file = static_cast<int32_t>(v + 8);
+    n.eval.mat[1].material = static_cast<int16_t>(v + 9);
+    n.pv.length = static_cast<int32_t>(v + 10);
+    n.pv.moves[2] = v + 11;
+    n.refute_count = static_cast<int32_t>(v % 4);
+    for (int i = 0; i < 3; ++i) n.refute[i] = v + 12 + i;
+    n.ext = static_cast<int32_t>(v + 15);
+    for (int i = 0; i < 3; ++i) n.counters[i] = v + 16 + i;
+    for (int s = 0; s < 2; ++s) {
+      n.threat[s].key = {{v + 20 + s, v + 22, v + 23}};
+      n.threat[s].move = board::pass_move();
+      n.threat[s].move.to = static_cast<uint8_t>(v + 24 + s);
+      n.threat[s].ply = v + 26 + s;
+    }
+    n.threat_move = v + 28;
+  };
+  KSearchNode src{}, dst{};
+  fill(src, 100, &a);
+  fill(dst, 200, &b);
+  search_context_copy(dst, src);
+  EXPECT_EQ(std::memcmp(&dst.eval, &src.eval, sizeof src.eval), 0);
+  EXPECT_EQ(dst.refute_count, src.refute_count);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(dst.refute[i], src.refute[i]);
+  EXPECT_EQ(dst.hash_move, 103u);
+  EXPECT_EQ(dst.hash_stage, 104);
+  EXPECT_EQ(dst.ext, 115);
+  EXPECT_EQ(dst.table_ext, 105);
+  EXPECT_EQ(dst.tsume_mark, 106);
+  for (int s = 0; s < 2; ++s) {
+    EXPECT_EQ(dst.threat[s].key, src.threat[s].key);
+    EXPECT_EQ(dst.threat[s].move.to, src.threat[s].move.to);
+    EXPECT_EQ(dst.threat[s].ply, src.threat[s].ply);
+  }
+  EXPECT_EQ(dst.position, &b);
+  EXPECT_EQ(dst.key.word[0], 200u);
+  EXPECT_EQ(dst.pv.length, 210);
+  EXPECT_EQ(dst.pv.moves[2], 211u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(dst.counters[i], 216u + i);
+
+  // The start position: sente's pawn on 7七 alone bears on 7六, gote's on 3三
+  // alone on 3四.
+  const board::KPosition start = board::testing::Scene{model::testing::initial(model::kHirate)}.Load();
+  const board::KKiki& k76 = kiki_record_at(start, square_of(7, 6));
+  EXPECT_EQ(&k76, &board::kiki_at(start, square_of(7, 6)));
+  EXPECT_EQ(k76.direct_count[0], 1);
+  EXPECT_EQ(k76.direct_count[1], 0);
+  const board::KKiki& k34 = kiki_record_at(start, square_of(3, 4));
+  EXPECT_EQ(k34.direct_count[0], 0);
+  EXPECT_EQ(k34.direct_count[1], 1);
+}
+
 TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   ThinkContext& cx = testing::test_context();
   KMoveNode nodes[4];
@@ -114,7 +195,25 @@ TEST(MoveLists, BuildersPointlessSequencesAndSmallTests) {
   cx.move_stack[3] = board_move(square_of(5, 6), x, kS | board::kPawn, kG | board::kPawn);
   cx.move_stack[4] = board_move(square_of(5, 4), x, kG | board::kPawn, kS | board::kPawn);
   cx.move_stack[5] = board_move(square_of(5, 8), x, kS | board::kSilver, kG | board::kPawn);
-  EXPECT_EQ(pawn_drop_trade_pattern(cx, 5), 0);
+  EXPECT_EQ(pawn_trade_pattern(cx, 5), 2);
+  EXPECT_EQ(pawn_drop_trade_pattern(cx, 5), 0);  // entry P - 2 is a board move
+  cx.move_stack[5].promote = 1;
+  EXPECT_EQ(pawn_trade_pattern(cx, 5), 0);  // entry P promotes
+  cx.move_stack[5].promote = 0;
+  cx.move_stack[3] = drop(x, kS | board::kPawn);
+  EXPECT_EQ(pawn_trade_pattern(cx, 5), 2);  // a dropped pawn traded: both forms
+  EXPECT_EQ(pawn_drop_trade_pattern(cx, 5), 2);
+  // A tokin at P - 2 or a silver at P - 1 is no pawn trade; nor are three
+  // moves that do not all land on one square.
+  cx.move_stack[3] = board_move(square_of(5, 6), x, kS | board::kTokin, kG | board::kPawn);
+  EXPECT_EQ(pawn_trade_pattern(cx, 5), 0);
+  cx.move_stack[3] = board_move(square_of(5, 6), x, kS | board::kPawn, kG | board::kPawn);
+  cx.move_stack[4].code = kG | board::kSilver;
+  EXPECT_EQ(pawn_trade_pattern(cx, 5), 0);
+  cx.move_stack[4].code = kG | board::kPawn;
+  cx.move_stack[5].to = static_cast<uint8_t>(x + 1);
+  EXPECT_EQ(pawn_trade_pattern(cx, 5), 0);
+  cx.move_stack[5].to = static_cast<uint8_t>(x);
   cx.move_stack[6] = board_move(square_of(4, 7), square_of(4, 6), kS | board::kSilver);
   EXPECT_EQ(silver_advance_square(cx, 6), 0);  // rank 6 for sente is neither rank 5 nor 4
   cx.move_stack[6] = board_move(square_of(4, 6), square_of(4, 5), kS | board::kSilver);

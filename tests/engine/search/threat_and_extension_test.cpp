@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/board/make_move.h"
+#include "engine/board/ply_table.h"
 #include "engine/search/line_records.h"
 #include "engine/search/mate_threat.h"
 #include "engine/search/tactical_extension.h"
@@ -160,6 +161,40 @@ TEST(TacticalExtension, EachPatternAndItsTwin) {
       nodes[4].ext = 0;
     }
   }
+}
+
+// The king-zone test reads the squares around the king that the last move
+// raised the side to move's count on. Sente: king 5九, rook 8九; gote's gold
+// on 7九 blocks the rook from 6九 until it steps to 7八 (beside 6九 it then
+// attacks it). A gote knight on 7七 makes gote as strong there as sente's
+// king and rook (2 against 2); without it gote is weaker (1 against 2).
+TEST(TacticalExtension, KingZoneThreat) {
+  for (bool knight : {false, true}) {
+    Scene s;
+    s.Put(5, 9, model::kOu).Put(8, 9, model::kHi).Put(7, 9, gote(model::kKin)).Put(1, 1, gote(model::kOu));
+    if (knight) s.Put(7, 7, gote(model::kKei));
+    s.k.teban = 1;
+    KPosition p = s.Load();
+    board::pos_table_init();
+    EXPECT_EQ(king_zone_threat_test(p), 0) << "no move led here: no table layer";
+    KMove m = s.Move(p, 7, 9, 7, 8);
+    board::do_move(p, m, 1);
+    EXPECT_EQ(king_zone_threat_test(p), knight ? 1 : 0) << knight;
+    board::undo_move(p, m, 1);
+  }
+  // The same strength on 6九 counts only when the move raised sente's count
+  // there: a gote king's step far away leaves every count around 5九 as it was.
+  Scene s;
+  s.Put(5, 9, model::kOu).Put(8, 9, model::kHi).Put(7, 8, gote(model::kKin)).Put(7, 7, gote(model::kKei))
+      .Put(1, 1, gote(model::kOu));
+  s.k.teban = 1;
+  KPosition p = s.Load();
+  board::pos_table_init();
+  KMove m = s.Move(p, 1, 1, 1, 2);
+  board::do_move(p, m, 1);
+  EXPECT_EQ(king_zone_threat_test(p), 0);
+  board::undo_move(p, m, 1);
+  board::pos_table_init();
 }
 
 }  // namespace
