@@ -27,8 +27,6 @@ int kmove_equal_masked(board::KMoveWord a, board::KMoveWord b) { return ((a ^ b)
 
 void kmove_set_promote(board::KMove& m, int flag) { m.promote = static_cast<uint8_t>(flag); }
 
-const board::KKiki& kiki_record_at(const board::KPosition& p, int sq) { return board::kiki_at(p, sq); }
-
 int tried_moves_add(KSearchedSet& set, board::KMoveWord w) {
   set.bucket[tried_moves_bucket(w)] = set.stamp;
   set.list[set.count] = w;
@@ -43,8 +41,6 @@ board::KMoveWord tried_moves_put_at(KSearchedSet& set, board::KMoveWord w, int i
   set.count = index + 1;
   return w;
 }
-
-int tried_moves_count(const KSearchedSet& set) { return set.count; }
 
 void refutation_list_add(KSearchNode& node, board::KMoveWord w) {
   if (node.refute_count >= 3) return;

@@ -45,7 +45,8 @@ inline void kmove_copy_entry(board::KMove& dst, const board::KMove& src) {
   dst = src;
   dst.flag = marker;
 }
-const board::KKiki& kiki_record_at(const board::KPosition& p, int sq);
+// The attack record of a square (the board's own record, not a copy).
+inline const board::KKiki& kiki_record_at(const board::KPosition& p, int sq) { return board::kiki_at(p, sq); }
 
 inline int tried_moves_bucket(board::KMoveWord w) { return static_cast<int>(((w >> 4) & 15) + (w & 15)); }
 // Adds a word: its bucket takes the stamp, the list its word; the new count.
@@ -54,10 +55,12 @@ int tried_moves_add(KSearchedSet& set, board::KMoveWord w);
 void node_move_list_push(KSearchedSet& set, const board::KMove& m);
 // Writes a word at `index` and cuts the set after it; returns the word.
 board::KMoveWord tried_moves_put_at(KSearchedSet& set, board::KMoveWord w, int index);
-int tried_moves_count(const KSearchedSet& set);
+// The number of words in the set's list. (Inline: the move procedure asks it
+// for nearly every move.)
+inline int tried_moves_count(const KSearchedSet& set) { return set.count; }
 // Whether the set's list holds the word (the scan past the bucket test).
 inline bool tried_moves_listed(const KSearchedSet& set, board::KMoveWord w) {
-  for (int i = 0; i < set.count; ++i) {
+  for (int i = 0; i < tried_moves_count(set); ++i) {
     if (set.list[i] == w) return true;
   }
   return false;

@@ -240,7 +240,7 @@ NodeSearch::Flow NodeSearch::TableValue(KMoveWord w, int stage, int probe, int e
   // After a restart the moves kept as searched are not searched again, those
   // of the stages whose lists the set does not filter included.
   if (restarts_ > 0 && tried_moves_contains(set_, w)) [[unlikely]] return Flow::kNext;
-  const int set_index = set_.count;
+  const int set_index = tried_moves_count(set_);
   if (!proving_ && stage != 9 && stage != 11) AddSearched(w);
   // 2. A quiet dragon move; two in a row are not searched.
   bool quiet_dragon = false;

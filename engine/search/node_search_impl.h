@@ -152,7 +152,7 @@ class NodeSearch {
 
 // Inline: the move procedure enters nearly every move it is given.
 inline void NodeSearch::AddSearched(board::KMoveWord w) {
-  if (set_.count < kSearchedRoom) tried_moves_add(set_, w);
+  if (tried_moves_count(set_) < kSearchedRoom) tried_moves_add(set_, w);
 }
 
 }  // namespace search

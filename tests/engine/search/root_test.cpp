@@ -215,6 +215,24 @@ TEST_F(Root, ListServicesAndTheBestMoveMemory) {
   const KPosition p = Scene{model::testing::initial(model::kHirate)}.Load();
   EXPECT_EQ(root_moves_count(p, head, 3), kRootCountCap);
 
+  // A node moved to the front: unlinked where it stood and linked before the
+  // head, both ways; the head itself stays where it is.
+  KMoveNode four[4];
+  KMove four_moves[4];
+  for (KMove& m : four_moves) m = board::pass_move();
+  KMoveNode* front = sashi_list_init(four, 4, four_moves, 5);
+  EXPECT_EQ(root_move_to_front(front, front), front);
+  EXPECT_EQ(front->next, &four[1]);
+  front = root_move_to_front(&four[2], front);
+  front = root_move_to_front(&four[3], front);
+  const KMoveNode* order[4] = {&four[3], &four[2], &four[0], &four[1]};
+  EXPECT_EQ(front, order[0]);
+  EXPECT_EQ(front->prev, nullptr);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(order[i]->next, i < 3 ? order[i + 1] : nullptr) << i;
+    EXPECT_EQ(order[i]->prev, i > 0 ? order[i - 1] : nullptr) << i;
+  }
+
   BestRootEntry best;
   best_move_clear(best);
   KMove out;
