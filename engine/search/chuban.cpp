@@ -107,7 +107,7 @@ void prepare_root(ThinkContext& cx, const ThinkRequest& r, int32_t strategies[2]
 
   // The candidate table is not emptied either: its generations only grow, so
   // nothing an earlier think marked counts as set.
-  cx.node_counter = 0;
+  node_counter_reset(cx);
   board::path_rep_clear();
   board::pos_table_init();
   cx.root_node = KSearchNode{};

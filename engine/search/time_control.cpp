@@ -174,6 +174,8 @@ int32_t think_elapsed(ThinkContext& cx) {
 
 int32_t iteration_end_log(ThinkContext& cx, int, int) { return think_elapsed(cx); }
 
+void node_counter_reset(ThinkContext& cx) { cx.node_counter = 0; }
+
 void search_speed(const ThinkContext& cx, double* speed) {
   const uint32_t ms = platform::tick_elapsed(cx.iteration_start, platform::tick_ms());
   *speed = ms == 0 ? 0.0 : cx.node_counter * 1000.0 / ms;

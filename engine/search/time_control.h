@@ -74,6 +74,8 @@ void iteration_clock_start(ThinkContext& cx);
 int32_t think_elapsed(ThinkContext& cx);
 // Ms since think start, at the end of iteration d (the log line is dropped).
 int32_t iteration_end_log(ThinkContext& cx, int d, int aborted);
+// Zeroes the think's node counter (at think start).
+void node_counter_reset(ThinkContext& cx);
 // Nodes per second of the deepening loop, by the think's node counter (0.0
 // before a millisecond passed).
 void search_speed(const ThinkContext& cx, double* speed);

@@ -184,7 +184,7 @@ TEST_F(Think, TheSameThinkTwiceAndOnTheTurnedBoard) {
     if (run == 0) first = result;
   }
   EXPECT_EQ(score[0], score[1]);
-  EXPECT_EQ(nodes[0], nodes[1]);
+  EXPECT_EQ(nodes[0], nodes[1]);  // the second think starts its count from 0 again
   ASSERT_EQ(first.length, result.length);
   for (int i = 0; i < first.length; ++i) EXPECT_EQ(first.moves[i], result.moves[i]);
 

@@ -225,7 +225,8 @@ TEST(TimeControl, ProgressOnceASecondSinceTheLastReport) {
   progress_report_due(cx, 1500 + kProgressEveryMs);
   EXPECT_EQ(seen.size(), 2u);
   set_progress_sink(nullptr);
-  cx.node_counter = 0;
+  node_counter_reset(cx);
+  EXPECT_EQ(cx.node_counter, 0u);
 }
 
 TEST(TimeControl, ScoreTrendRaisesTheLimit) {
