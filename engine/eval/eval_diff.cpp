@@ -258,6 +258,8 @@ class Update {
     Add(r_.att[o].attack, -Rel<o>(Rows<o>(s_king), kEnemyClass[c], m.to));
   }
 
+  // The king's square value, then the rebasing that eval_sashite_diff_body
+  // runs (Body); the caller refreshes the open files once, with the capture's.
   void KingMove(const KMove& m) {
     Add(r_.mat[s].material, Cell<s>(board::kKing, m.to) - Cell<s>(board::kKing, m.from));
     Body(m.from);

@@ -42,7 +42,9 @@ void eval_sashite_diff(const board::KMove& m, const board::KPosition& p, const b
 // which moved from `old_king` to its square on `p` (s's first-group terms and
 // half its square value in defence[s], the opponent's second-group terms and
 // that half in its attack), and refreshes the opponent's open-file sum and
-// weighted term when the king changed file.
+// weighted term when the king changed file. eval_sashite_diff runs the same
+// rebasing for every king move, with the open files of the move's capture
+// refreshed in the same pass.
 void eval_sashite_diff_body(const board::KPosition& p, int s, int old_king, board::KEvalRecord& r);
 
 }  // namespace eval

@@ -316,6 +316,47 @@ TEST_F(EvalDiffDelta, KingMoveOpenFiles) {
   EXPECT_EQ(d.def[0].defence, half(48) - half(59));
 }
 
+// The king-move part alone, on the record of the position before a king move
+// of either side: every king-relative term is then the one computed from
+// scratch around the new square (the king's own square value, in material,
+// is the caller's; every strategy bonus is 0 here). A king that keeps its
+// file leaves the opponent's open-file sum as it was. The move update runs
+// the same part: its record for the move is the same.
+TEST_F(EvalDiffDelta, KingMoveBodyRebasesOnTheNewSquare) {
+  struct Case {
+    const char* scene;
+    int teban, fx, fy, tx, ty;
+  };
+  const Case cases[] = {
+      {"K59 k51 G69 S68 P57 s36 p45 *p *p", 0, 5, 9, 5, 8},
+      {"K59 k51 G69 S68 P57 s36 p45 *p *p", 0, 5, 9, 4, 8},
+      {"K59 k51 g61 s62 p53 S35 P44 *P", 1, 5, 1, 5, 2},
+      {"K59 k51 g61 s62 p53 S35 P44 *P", 1, 5, 1, 4, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tx * 10 + c.ty);
+    const board::testing::Scene scene{board::testing::scene(c.scene, c.teban)};
+    KPosition p = scene.Load();
+    const KMove km = scene.Move(p, c.fx, c.fy, c.tx, c.ty);
+    KEvalRecord before = record_of(terms_from_scratch(eval_setup.eval_weight_block, p));
+    before.flags = 0;
+    for (int s = 0; s < 2; ++s) before.att[s].attack_extra = before.def[s].defence_extra = before.mat[s].material_extra = 0;
+    board::do_move(p, km, 0);
+    KEvalRecord r = before;
+    eval_sashite_diff_body(p, c.teban, km.from, r);
+    EXPECT_TRUE(record_matches(r, terms_from_scratch(eval_setup.eval_weight_block, p)));
+    const int o = 1 - c.teban;
+    if (c.fx == c.tx) {
+      EXPECT_EQ(r.att[o].open_file, before.att[o].open_file);
+    } else {
+      EXPECT_NE(r.att[o].open_file, before.att[o].open_file);
+    }
+    KEvalRecord child{};
+    eval_sashite_diff(km, p, before, child);
+    EXPECT_EQ(std::memcmp(&child, &r, sizeof r), 0);
+  }
+}
+
 // Moves that change a side's pawn files or pawns in hand weigh its open files
 // anew: a captured pawn opens its owner's file, the capturer's pawns in hand
 // reweigh its own sum. Gote, king 5一, holds four pawns (weight 80); sente
