@@ -51,6 +51,9 @@ TEST(BookCommand, AddShowRemoveAndImport) {
   EXPECT_EQ(book("show " + b + " " + kGame + " --ply 3"), "-8485FU value 8 weight 23 senkei 00000000\ncandidates 1\n");
   EXPECT_EQ(book("add " + b + " " + kGame + " --ply 1 --value 15 --senkei 1f"), "book " + b + " positions 6 moves 6\n");
   EXPECT_EQ(book("show " + b + " " + kGame + " --ply 0"), "+2726FU value 15 weight 256 senkei 0000001F\ncandidates 1\n");
+  // Value 0, the lowest rating, is stored as given.
+  EXPECT_EQ(book("add " + b + " " + kGame + " --ply 1 --value 0"), "book " + b + " positions 6 moves 6\n");
+  EXPECT_EQ(book("show " + b + " " + kGame + " --ply 0"), "+2726FU value 0 weight 0 senkei 00000000\ncandidates 1\n");
   EXPECT_EQ(book("show " + b + " " + kGame), "candidates 0\n");  // past what was added
   EXPECT_EQ(book("remove " + b + " " + kGame + " --ply 0"), "book " + b + " positions 5 moves 5\n");
   EXPECT_EQ(book("remove " + b + " " + kGame + " --ply 3 --all"), "book " + b + " positions 4 moves 4\n");

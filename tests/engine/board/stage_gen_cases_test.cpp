@@ -137,6 +137,27 @@ TEST_F(StageCases, NoTargetBeyondTheEdge) {
   EXPECT_EQ(gen_threat_moves(Scene{scene("K59 k51 R95 B91 L15 G11")}.Load(), nullptr, 5, out_), 0);
 }
 
+// A yagura (code 1) bishop leaving one of its three home-diagonal squares
+// scores 10 where the opponent does not attack its landing square and 1 where
+// it does; gote's on the turned board alike.
+TEST_F(StageCases, YaguraBishopLeavingItsHomeDiagonal) {
+  constexpr int kIyagura = 1;
+  const int moves[3][4] = {{7, 9, 4, 6}, {6, 8, 3, 5}, {5, 7, 2, 4}};
+  for (const auto& m : moves) {
+    for (bool attacked : {false, true}) {
+      const std::string text = "K59 k51 B" + std::to_string(m[0] * 10 + m[1]) +
+                               (attacked ? " r" + std::to_string(m[2] * 10 + 1) : std::string());
+      for (bool gote_moves : {false, true}) {
+        const Scene s{gote_moves ? testing::twin(scene(text)) : scene(text)};
+        const KPosition p = s.Load();
+        const KMove move = gote_moves ? s.Move(p, 10 - m[0], 10 - m[1], 10 - m[2], 10 - m[3])
+                                      : s.Move(p, m[0], m[1], m[2], m[3]);
+        EXPECT_EQ(sashite_shape_score(p, move, 0, kIyagura), attacked ? 1 : 10) << text << (gote_moves ? " gote" : "");
+      }
+    }
+  }
+}
+
 TEST(EnginePerftBulk, AgreesWithTheGameModel) {
   std::vector<model::Kyokumen> starts;
   for (const char* f : {"even_game", "handicap_pi", "other_program", "setup_chudan", "tsume_al"}) {

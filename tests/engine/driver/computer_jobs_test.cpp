@@ -18,6 +18,7 @@
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/think_state.h"
 #include "engine/search/chuban.h"
+#include "engine/search/search_words.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/position/perft.h"
 #include "model/record/kifu_holder.h"
@@ -57,6 +58,19 @@ TEST(EngineMemory, TableSizeFollowsPhysicalMemoryAndHalvesOnFailure) {
   alloc_limit = 0;
   EXPECT_EQ(engine_table_alloc(65536, fake_alloc), 0u);
   EXPECT_EQ(alloc_tries, (std::vector<uint32_t>{65536, 32768, 16384, 13107}));
+}
+
+// Thread start makes the transposition table and the in-game mate instance and
+// answers 1; the release at command 11 frees both and answers 1.
+TEST(EngineMemory, InitAndFreeAnswerOne) {
+  EXPECT_EQ(engine_memory_init(), 1);
+  EXPECT_GE(engine_table_kb_allocated(), kMinTableKb);
+  EXPECT_NE(tsume::tsume_instance(), nullptr);
+  EXPECT_EQ(engine_memory_free(), 1);
+  EXPECT_EQ(engine_table_kb_allocated(), 0u);
+  EXPECT_EQ(tsume::tsume_instance(), nullptr);
+  search::set_pv_sink(nullptr);  // the thread's message sinks, set at its start
+  search::set_progress_sink(nullptr);
 }
 
 TEST(GameInit, StrategyProfilesGiveMasksAndHopelessScores) {

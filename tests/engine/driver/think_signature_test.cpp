@@ -1,8 +1,10 @@
 // The think's node-count signature: the total it pins, whatever ran before it
-// in the process.
+// in the process, and the count of one of its thinks at depth 7.
 #include "engine/driver/think_signature.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "engine/board/hash_table.h"
 #include "engine/board/random.h"
@@ -50,6 +52,30 @@ TEST(ThinkSignature, TotalIsPinnedWhateverRanBefore) {
   EXPECT_EQ(think_signature(), testing::kSignatureTotal);
   EXPECT_EQ(board::hash_capacity(), 0u);  // the run's tables are freed
   EXPECT_EQ(tsume::tsume_instance(), nullptr);
+}
+
+// One position of the signature's set thought to depth 7 from the same fresh
+// state: the rules of the deeper plies (the path positions a pass registers,
+// the generators' level-4 moves) change this count where depth 5 shows
+// nothing.
+TEST(ThinkSignature, DepthSevenCountIsPinned) {
+  const std::vector<model::Kyokumen> positions = middle_game_positions(kSignaturePositions);
+  ASSERT_GT(positions.size(), testing::kDepthSevenPosition);
+  board::KPosition p;
+  ASSERT_EQ(bridge::position_load(p, positions[testing::kDepthSevenPosition]), 0);
+  ASSERT_EQ(board::hash_alloc(kSignatureTableKb), 0);
+  ASSERT_EQ(tsume::tsume_alloc(kSignatureMateKb), 1);
+  think_fresh_state();
+  search::KPvHolder line{};
+  search::ThinkRequest r;
+  r.position = &p;
+  r.max_depth = 7;
+  r.result = &line;
+  r.no_time_limit = true;
+  search::Chuban(*think_context, r);
+  EXPECT_EQ(think_context->node_counter, testing::kDepthSevenNodes);
+  tsume::tsume_free();
+  board::hash_free();
 }
 
 }  // namespace

@@ -180,6 +180,34 @@ TEST(KingTables, EdgeCasesAndFileSymmetry) {
   }
 }
 
+// The second group's pawn: x0.85 on ranks 6 to 9, x0.85 once more on an edge
+// file that is not the king's, then x0.8 on ranks 5 to 9.
+TEST(KingTables, SecondGroupPawnLosesOnFarRanksAndEdgeFiles) {
+  constexpr int kPawnB = 4;
+  EXPECT_EQ(king_table_shape_b(kPawnB, 5, 5, 5, 5, 1000), 1000);
+  EXPECT_EQ(king_table_shape_b(kPawnB, 5, 5, 5, 6, 1000), 850);
+  EXPECT_EQ(king_table_shape_b(kPawnB, 5, 5, 4, 9, 1000), 850);
+  EXPECT_EQ(king_table_shape_b(kPawnB, 5, 5, 9, 5, 1000), 850);
+  EXPECT_EQ(king_table_shape_b(kPawnB, 5, 5, 1, 7, 1000), 722);
+  EXPECT_EQ(king_table_shape_b(kPawnB, 1, 5, 1, 7, 1000), 850);  // the king's own edge file
+  EXPECT_EQ(king_table_adjust_b(kPawnB, 4, 1000), 1000);
+  EXPECT_EQ(king_table_adjust_b(kPawnB, 5, 1000), 800);
+  // Every entry: the stored base scaled in that order.
+  for (int kr = 1; kr <= 9; ++kr) {
+    for (int kf = 1; kf <= 9; ++kf) {
+      for (int r = 1; r <= 9; ++r) {
+        for (int f = 1; f <= 9; ++f) {
+          int v = king_table_base_b(kPawnB, kf, kr, f, r);
+          if (r >= 6) v = v * 85 / 100;
+          if ((f == 1 || f == 9) && f != kf) v = v * 85 / 100;
+          if (r >= 5) v = v * 8 / 10;
+          ASSERT_EQ(king_table_value_b(kPawnB, kf, kr, f, r), v) << "king " << kf << kr << " square " << f << r;
+        }
+      }
+    }
+  }
+}
+
 TEST(StageTables, CountsValuesAndOffsetsByStage) {
   board::KExchangeWeights b{};
   stage_tables_init(0, b);

@@ -202,6 +202,21 @@ TEST(SenkeiSelect, CastleTestsReadTheirSquares) {
   }
 }
 
+// With its king on file 5 a side's rook on its left half (files 6-9) ranges,
+// on file 5 it is central and on the right half static: the opponent keeping
+// its ranging anaguma (code 9, lance at home) turns to mutual ranging (6)
+// against the ranging rook alone. The same for gote on the turned board.
+TEST(SenkeiSelect, RookStateOfAKingOnTheCentreFile) {
+  const std::pair<const char*, int> cases[] = {{"R68", 6}, {"R58", 9}, {"R48", 9}, {"R98", 6}, {"R18", 9}};
+  for (int s = 0; s < 2; ++s) {
+    for (const auto& [rook, code] : cases) {
+      const std::string text = std::string("K59 ") + rook + " k51 l91";
+      const board::KPosition p = load(s == 0 ? scene(text) : board::testing::twin(scene(text)));
+      EXPECT_EQ(select_counting(p, 1 - s, 0, 9, 0), std::make_pair(code, 0)) << text << " side " << s;
+    }
+  }
+}
+
 TEST(SenkeiSelect, GoteChoosesAsSenteOnTheTurnedBoard) {
   std::mt19937 rng(7);
   const std::vector<model::Kyokumen> positions = board::testing::random_game_positions(

@@ -1,5 +1,5 @@
 // Formation seeding: each recognizer on a formation built for it and on its
-// gote twin, and the ply limits.
+// gote twin at the plies it runs to, and the ply limits.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -86,22 +86,30 @@ TEST_F(FormationSeedTest, EachRecognizerAndItsTwin) {
     for (const auto& [f, r, code] : fm.pieces) s.Put(f, r, code);
     s.k.mochigoma[0][model::kFu] = static_cast<int8_t>(fm.pawns_in_hand);
     const KPosition p = s.Load();
+    // Seeded up to the recognizer's ply limit, not beyond it.
+    const int limit = formation_seed_limit(fm.recognizer);
     for (bool turn : {false, true}) {
-      const KPosition q = turn ? board::testing::turned(p) : p;
-      board::hash_clear();
-      board::KHashKey key;
-      board::hash_key_full(q, 0, key);
-      formation_seed(q, key, 1);
-      const int n = static_cast<int>(fm.sequence.size());
-      KMove last = board::pass_move();
-      for (const Step& st : fm.sequence) {
-        last = seq_move(st, q.teban, turn);
-        board::hash_key_sashite(key, 0, last);
+      for (int ply : {1, limit, limit + 1}) {
+        const KPosition q = turn ? board::testing::turned(p) : p;
+        board::hash_clear();
+        board::KHashKey key;
+        board::hash_key_full(q, 0, key);
+        formation_seed(q, key, ply);
+        const int n = static_cast<int>(fm.sequence.size());
+        KMove last = board::pass_move();
+        for (const Step& st : fm.sequence) {
+          last = seq_move(st, q.teban, turn);
+          board::hash_key_sashite(key, 0, last);
+        }
+        const board::KHashEntry* e = board::hash_entry(key);
+        if (ply > limit) {
+          EXPECT_EQ(e, nullptr) << "recognizer " << fm.recognizer << " at ply " << ply << (turn ? " gote" : "");
+          continue;
+        }
+        ASSERT_NE(e, nullptr) << "recognizer " << fm.recognizer << " at ply " << ply << (turn ? " gote" : "");
+        EXPECT_EQ(e->extension, 12 * (n - 1));
+        EXPECT_EQ(e->extension_move, board::move_word(last));
       }
-      const board::KHashEntry* e = board::hash_entry(key);
-      ASSERT_NE(e, nullptr) << "recognizer " << fm.recognizer << (turn ? " gote" : "");
-      EXPECT_EQ(e->extension, 12 * (n - 1));
-      EXPECT_EQ(e->extension_move, board::move_word(last));
     }
   }
 }

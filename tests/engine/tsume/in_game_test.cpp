@@ -40,6 +40,35 @@ TEST(InGame, SearchStoresAMateThatLookupAndVerifyConfirm) {
   tsume_free();
 }
 
+// A node's work is 1 when it is made and grows, at the end of each visit, by
+// the nodes of the visit's last child search: after one search in a fresh
+// table no entry holds more than 1 + the nodes the search visited, and the
+// nodes below some entries are there.
+TEST(InGame, EntriesHoldTheWorkSpentBelowThem) {
+  ASSERT_EQ(tsume_alloc(1024), 1);
+  for (const char* name : {"mate09_game.kif", "mate07_f.kif", "mate11_d.kif"}) {
+    tsume_pool_reset();
+    const Problem pr = problem_named(name);
+    board::KPosition p = engine_position(pr.kyokumen);
+    board::KMove first;
+    ASSERT_EQ(tsume_search(p, nullptr, &first, 200000), 0) << name;
+    const KTsumeEngine& e = *tsume_instance();
+    const uint32_t nodes = e.node_count;
+    uint32_t entries = 0, grown = 0;
+    for (uint32_t b = 0; b < e.table.bucket_count; ++b) {
+      for (uint32_t i = e.table.buckets[b]; i != kNoNode; i = e.table.at(i).next) {
+        const KTsumeNode& n = e.table.at(i);
+        ++entries;
+        grown += n.work > 1;
+        ASSERT_LE(n.work, nodes + 1) << name << " entry " << entries;
+      }
+    }
+    EXPECT_GT(entries, 0u) << name;
+    EXPECT_GT(grown, 0u) << name;
+  }
+  tsume_free();
+}
+
 // The search hands the solver its own key of the position (the first
 // player's hand packed); the solver's root key made from it equals the one
 // made from scratch for either attacker, along checks and evasions that drop,

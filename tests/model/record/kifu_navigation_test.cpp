@@ -227,6 +227,38 @@ TEST(KifuText, VariationsMarksAndComparisons) {
   EXPECT_TRUE(pv_head_equals(b22, h));
 }
 
+// Reset clears the think result (value none, counters, variation with its
+// storage kept, result kind, flag, speed, threat) and keeps the user's
+// annotation and the text.
+TEST(KifuHyoukaReset, ClearsTheThinkResultAndKeepsTheNotes) {
+  KifuHyouka h;
+  h.annotation = 2;
+  h.value = -120;
+  h.counter1 = 5;
+  h.counter2 = 6;
+  h.predicted_reply = word(3, 3, 3, 4, kGotePawn);
+  h.pv = {word(7, 7, 7, 6, kSentePawn), word(3, 3, 3, 4, kGotePawn)};
+  h.text.Assign("note");
+  h.result_kind = KifuHyouka::kResultMate;
+  h.display_flag = 1;
+  h.speed = 123456.0;
+  h.threat = 1;
+  const size_t capacity = h.pv.capacity();
+  h.Reset();
+  EXPECT_EQ(h.value, KifuHyouka::kNoValue);
+  EXPECT_EQ(h.counter1, 0);
+  EXPECT_EQ(h.counter2, 0);
+  EXPECT_EQ(h.predicted_reply, 0);
+  EXPECT_TRUE(h.pv.empty());
+  EXPECT_EQ(h.pv.capacity(), capacity);
+  EXPECT_EQ(h.result_kind, KifuHyouka::kResultNone);
+  EXPECT_EQ(h.display_flag, 0);
+  EXPECT_EQ(h.speed, 0.0);
+  EXPECT_EQ(h.threat, 0);
+  EXPECT_EQ(h.annotation, 2);
+  EXPECT_STREQ(h.text.c_str(), "note");
+}
+
 TEST(KifuList, LinesCarryTextsAnalysisAndFlags) {
   Kifu kifu;
   PosTable* t = kifu.table.get();

@@ -195,6 +195,40 @@ TEST_F(DepthGenCases, SilverIntoTheCampAlsoStaysUnpromotedBesideABigPiece) {
   }
 }
 
+// A quiet rook move along a rank counts the first pieces up and down the file
+// it lands on: the enemy king and a held gold are two threats and the move is
+// written; the king alone is one, and it is not. The same on the turned board.
+TEST_F(DepthGenCases, RookAlongARankCountsThePiecesOnItsNewFile) {
+  for (bool gold : {true, false}) {
+    Scene s;
+    s.Put(9, 9, model::kOu).Put(9, 5, model::kHi).Put(5, 2, gote(model::kOu));
+    if (gold) s.Put(5, 8, gote(model::kKin));
+    const KPosition p = s.Load();
+    const KPosition twin = board::testing::turned(p);
+    for (const KPosition* pos : {&p, &twin}) {
+      const auto at = [pos](int file, int rank) {
+        return pos->teban == 0 ? sq(file, rank) : board::turned_square(sq(file, rank));
+      };
+      EXPECT_EQ(Has(Generate(*pos, 1), at(9, 5), at(5, 5), board::kRook), gold) << "side " << pos->teban;
+    }
+  }
+}
+
+// The gold family's value limit A (-500) holds below level 4 only: a gold step
+// onto a square where the gold is lost, newly attacking an enemy silver, is
+// written from level 4. An enemy pawn among the newly attacked squares counts
+// from level 4 too (exchange mode 0, the pawn held).
+TEST_F(DepthGenCases, GoldStepsOpenUpAtLevelFour) {
+  const KPosition lost = Scene().Put(5, 9, model::kOu).Put(1, 1, gote(model::kOu)).Put(5, 5, model::kKin)
+                             .Put(4, 4, gote(model::kKin)).Put(5, 3, gote(model::kGin)).Load();
+  const KPosition pawn = Scene().Put(5, 9, model::kOu).Put(1, 1, gote(model::kOu)).Put(5, 5, model::kKin)
+                             .Put(6, 3, gote(model::kFu)).Load();
+  for (int n = 2; n <= 5; ++n) {
+    EXPECT_EQ(Has(Generate(lost, n), sq(5, 5), sq(5, 4), board::kGold), n >= 4) << n;
+    EXPECT_EQ(Has(Generate(pawn, n), sq(5, 5), sq(5, 4), board::kGold), n >= 4) << n;
+  }
+}
+
 TEST_F(DepthGenCases, PlacementGainAndLevelThresholds) {
   const KPosition p = Scene().Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Hand(model::kGin).Load();
   const int silver = koma_gain_value(p, 0, board::kSilver, sq(1, 1), 0);
