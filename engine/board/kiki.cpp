@@ -33,10 +33,10 @@ void kiki_ray_add(KPosition& p, int side, int sq, int u, int n, int level, int f
   if (!valid_ray(sq, n)) return;
   if (KPlySquare* layer = current_layer(flag)) {
     detail::KikiWriter<detail::LayerTrack> w{p, {layer}};
-    w.ray_add(side, sq, u, n, level, detail::NoHook{});
+    kiki_ray_add(w, side, sq, u, n, level, detail::NoHook{});
   } else {
     detail::KikiWriter<detail::NoTrack> w{p, {}};
-    w.ray_add(side, sq, u, n, level, detail::NoHook{});
+    kiki_ray_add(w, side, sq, u, n, level, detail::NoHook{});
   }
 }
 
@@ -44,17 +44,17 @@ void kiki_ray_remove_ply(KPosition& p, int side, int sq, int u, int n, int flag)
   if (!valid_ray(sq, n)) return;
   if (KPlySquare* layer = current_layer(flag)) {
     detail::KikiWriter<detail::LayerTrack> w{p, {layer}};
-    w.ray_remove(side, sq, u, n, detail::NoHook{});
+    kiki_ray_remove_ply(w, side, sq, u, n, detail::NoHook{});
   } else {
     detail::KikiWriter<detail::NoTrack> w{p, {}};
-    w.ray_remove(side, sq, u, n, detail::NoHook{});
+    kiki_ray_remove_ply(w, side, sq, u, n, detail::NoHook{});
   }
 }
 
 int kiki_bit_remove(KPosition& p, int side, int sq, int n) {
   if (!valid_ray(sq, n)) return 1;
   detail::KikiWriter<detail::NoTrack> w{p, {}};
-  return w.bit_remove(side, sq, n) ? 0 : 1;
+  return kiki_bit_remove(w, side, sq, n);
 }
 
 int kiki_nth32(const KPosition& p, int side, int sq, int n) {

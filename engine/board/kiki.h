@@ -12,6 +12,10 @@ namespace board {
 // piece in a hand or out of play.
 void kiki_add_piece(KPosition& p, int n);
 
+// The three ray helpers below are those make and unmake run (kiki_update.h
+// holds them, on an attack-record writer); these forms pick the writer by the
+// per-ply flag, for callers outside make.
+
 // The sliding walk of piece n of side `side` from square `sq` in unit step u,
 // recording direct attacks at level 0 and x-ray attacks from level 1 on. With the
 // flag set, every count it raises also raises the side's change counter of the

@@ -1,6 +1,9 @@
 // The attack-record writer shared by the rebuild, the ray helpers and make and
 // unmake: the attacks of one piece and of one ray, added or removed, with every
 // count change optionally mirrored into a layer of the per-ply square table.
+// The ray helpers kiki_ray_add, kiki_ray_remove_ply and kiki_bit_remove are
+// written once, here, on a writer: make and unmake call them with the writer of
+// their track (and undo log), kiki.h's forms with the writer of their flag.
 // Internal to engine/board.
 #pragma once
 
@@ -71,6 +74,37 @@ inline constexpr auto kPieceSteps = [] {
 }();
 
 template <class Track>
+struct KikiWriter;
+
+}  // namespace board::detail
+
+namespace board {
+
+// The ray helpers on a writer, whose track stands for the per-ply flag. `hook(t)`
+// runs before each count kiki_ray_add raises and after each count
+// kiki_ray_remove_ply lowers. (Declared inline, as the writer's members are:
+// the compiler then weighs inlining them into make as it does the members.)
+
+// The sliding walk of piece n (side s) from square a in unit step u, starting
+// at the given level (0 direct, 1 or more x-ray).
+template <class Track, class Hook>
+inline void kiki_ray_add(detail::KikiWriter<Track>& w, int s, int a, int u, int n, int level, Hook&& hook);
+
+// Removes slider n's ray from square a in unit step u, square by square until
+// n attacks nothing, after an enemy piece other than the king, or at a wall.
+template <class Track, class Hook>
+inline void kiki_ray_remove_ply(detail::KikiWriter<Track>& w, int s, int a, int u, int n, Hook&& hook);
+
+// Takes slider n's attack off square t (direct, else x-ray) with its line bit:
+// 1 when n attacks nothing there (nothing changed), else 0.
+template <class Track>
+inline int kiki_bit_remove(detail::KikiWriter<Track>& w, int s, int t, int n);
+
+}  // namespace board
+
+namespace board::detail {
+
+template <class Track>
 struct KikiWriter {
   KPosition& p;
   Track track;
@@ -102,51 +136,6 @@ struct KikiWriter {
     k.direct[s][n >> 5] &= ~(1u << (n & 31));
     --k.direct_count[s];
     track(s, t, -1);
-  }
-
-  // Takes slider n's attack off square t (direct, else x-ray) with its line bit;
-  // false when n attacks nothing there.
-  bool bit_remove(int s, int t, int n) {
-    const uint32_t bit = 1u << n;
-    const KKiki& seen = kiki_at(p, t);
-    const bool direct = seen.direct[s][0] & bit;
-    if (!direct && !(seen.xray[s] & bit)) return false;
-    KKiki& k = record(t);
-    if (direct) {
-      k.direct[s][0] &= ~bit;
-      --k.direct_count[s];
-    } else {
-      k.xray[s] &= ~bit;
-      --k.xray_count[s];
-    }
-    k.line[s] &= ~bit;
-    track(s, t, -1);
-    return true;
-  }
-
-  // The sliding walk of piece n (side s) from square a in unit step u, starting
-  // at the given level (0 direct, 1 or more x-ray). `hook(t)` runs before each
-  // count the walk raises.
-  template <class Hook>
-  void ray_add(int s, int a, int u, int n, int level, Hook&& hook) {
-    for (int t = a + u;; t += u) {
-      const int b = p.board[t];
-      if (b >= kFirstWall) return;
-      hook(t);
-      // Sliders are numbered below 32: their direct bits are in word 0.
-      KKiki& k = record(t);
-      const uint32_t bit = 1u << n;
-      if (level == 0) {
-        k.direct[s][0] |= bit;
-        ++k.direct_count[s];
-      } else {
-        k.xray[s] |= bit;
-        ++k.xray_count[s];
-      }
-      k.line[s] |= bit;
-      track(s, t, 1);
-      if (b != kEmptyNumber && !ray_goes_past(s, t, u, n, level, hook)) return;
-    }
   }
 
   // The walk of slider n reached square t (attacked at `level`) and found a
@@ -183,24 +172,7 @@ struct KikiWriter {
   template <class Hook>
   void ray_add_past(int s, int q, int u, int n, int level, Hook&& hook) {
     if (p.board[q] != kEmptyNumber && !ray_goes_past(s, q, u, n, level, hook)) return;
-    ray_add(s, q, u, n, level, hook);
-  }
-
-  // Removes slider n's ray from square a in unit step u, square by square until
-  // n attacks nothing, after an enemy piece other than the king, or at a wall.
-  // `hook(t)` runs after each count it lowers.
-  template <class Hook>
-  void ray_remove(int s, int a, int u, int n, Hook&& hook) {
-    const int enemy = side_bit(1 - s);
-    for (int t = a + u;; t += u) {
-      const int b = p.board[t];
-      if (b >= kFirstWall || !bit_remove(s, t, n)) return;
-      hook(t);
-      if (b != kEmptyNumber) {
-        const int code = p.piece[b].code;
-        if ((code & enemy) && code_kind(code) != kKing) return;
-      }
-    }
+    kiki_ray_add(*this, s, q, u, n, level, hook);
   }
 
   // Raises the one-step attacks of piece n (side s, steps e) standing on q;
@@ -232,7 +204,7 @@ struct KikiWriter {
     const int s = code_side(code);
     const PieceSteps& e = kPieceSteps[code];
     auto slides = [&] {
-      for (int i = 0; i < e.slide_count; ++i) ray_add(s, q, e.slide[i], n, 0, hook);
+      for (int i = 0; i < e.slide_count; ++i) kiki_ray_add(*this, s, q, e.slide[i], n, 0, hook);
     };
     if (e.slides_first) slides();
     add_steps(s, q, e, n, hook);
@@ -246,7 +218,7 @@ struct KikiWriter {
     const int s = code_side(code);
     const PieceSteps& e = kPieceSteps[code];
     auto slides = [&] {
-      for (int i = 0; i < e.slide_count; ++i) ray_remove(s, q, e.slide[i], n, hook);
+      for (int i = 0; i < e.slide_count; ++i) kiki_ray_remove_ply(*this, s, q, e.slide[i], n, hook);
     };
     if (e.slides_first) slides();
     remove_steps(s, q, e, n, hook);
@@ -255,3 +227,62 @@ struct KikiWriter {
 };
 
 }  // namespace board::detail
+
+namespace board {
+
+template <class Track, class Hook>
+inline void kiki_ray_add(detail::KikiWriter<Track>& w, int s, int a, int u, int n, int level, Hook&& hook) {
+  for (int t = a + u;; t += u) {
+    const int b = w.p.board[t];
+    if (b >= kFirstWall) return;
+    hook(t);
+    // Sliders are numbered below 32: their direct bits are in word 0.
+    KKiki& k = w.record(t);
+    const uint32_t bit = 1u << n;
+    if (level == 0) {
+      k.direct[s][0] |= bit;
+      ++k.direct_count[s];
+    } else {
+      k.xray[s] |= bit;
+      ++k.xray_count[s];
+    }
+    k.line[s] |= bit;
+    w.track(s, t, 1);
+    if (b != kEmptyNumber && !w.ray_goes_past(s, t, u, n, level, hook)) return;
+  }
+}
+
+template <class Track, class Hook>
+inline void kiki_ray_remove_ply(detail::KikiWriter<Track>& w, int s, int a, int u, int n, Hook&& hook) {
+  const int enemy = side_bit(1 - s);
+  for (int t = a + u;; t += u) {
+    const int b = w.p.board[t];
+    if (b >= kFirstWall || kiki_bit_remove(w, s, t, n) != 0) return;
+    hook(t);
+    if (b != kEmptyNumber) {
+      const int code = w.p.piece[b].code;
+      if ((code & enemy) && code_kind(code) != kKing) return;
+    }
+  }
+}
+
+template <class Track>
+inline int kiki_bit_remove(detail::KikiWriter<Track>& w, int s, int t, int n) {
+  const uint32_t bit = 1u << n;
+  const KKiki& seen = kiki_at(w.p, t);
+  const bool direct = seen.direct[s][0] & bit;
+  if (!direct && !(seen.xray[s] & bit)) return 1;
+  KKiki& k = w.record(t);
+  if (direct) {
+    k.direct[s][0] &= ~bit;
+    --k.direct_count[s];
+  } else {
+    k.xray[s] &= ~bit;
+    --k.xray_count[s];
+  }
+  k.line[s] &= ~bit;
+  w.track(s, t, -1);
+  return 0;
+}
+
+}  // namespace board

@@ -140,7 +140,7 @@ struct RaySet {
   void remove_rays(KikiWriter<Track>& w) const {
     for (int i = 0; i < count; ++i) {
       const Ray r = ray[i];
-      w.ray_remove(r.side, r.start, r.step, r.piece, NoHook{});
+      kiki_ray_remove_ply(w, r.side, r.start, r.step, r.piece, NoHook{});
     }
   }
 
@@ -181,7 +181,7 @@ struct WholeRaySet {
   void remove(KikiWriter<Track>& w) const {
     for (int i = 0; i < count; ++i) {
       const Ray r = ray[i];
-      w.ray_remove(r.side, w.p.piece[r.piece].sq, r.step, r.piece, NoHook{});
+      kiki_ray_remove_ply(w, r.side, w.p.piece[r.piece].sq, r.step, r.piece, NoHook{});
     }
   }
 
@@ -189,7 +189,7 @@ struct WholeRaySet {
   void add(KikiWriter<Track>& w) const {
     for (int i = 0; i < count; ++i) {
       const Ray r = ray[i];
-      w.ray_add(r.side, w.p.piece[r.piece].sq, r.step, r.piece, 0, NoHook{});
+      kiki_ray_add(w, r.side, w.p.piece[r.piece].sq, r.step, r.piece, 0, NoHook{});
     }
   }
 };
@@ -678,10 +678,10 @@ void slide_along_off(KikiWriter<Track>& w, const KMove& m, int u) {
   w.remove_steps(s, m.from, e, n, NoHook{});
   for (int i = 0; i < e.slide_count; ++i) {
     const int v = e.slide[i];
-    if (v != u && v != -u) w.ray_remove(s, m.from, v, n, NoHook{});
+    if (v != u && v != -u) kiki_ray_remove_ply(w, s, m.from, v, n, NoHook{});
   }
   for (int t = slides_back(e, u) ? m.to : m.from + u;; t += u) {
-    w.bit_remove(s, t, n);
+    kiki_bit_remove(w, s, t, n);
     if (t == m.to) break;
   }
 }
@@ -694,14 +694,14 @@ void slide_along_on(KikiWriter<Track>& w, const KMove& m, int u) {
   w.add_steps(s, m.to, e, n, NoHook{});
   for (int i = 0; i < e.slide_count; ++i) {
     const int v = e.slide[i];
-    if (v != u && v != -u) w.ray_add(s, m.to, v, n, 0, NoHook{});
+    if (v != u && v != -u) kiki_ray_add(w, s, m.to, v, n, 0, NoHook{});
   }
   if (slides_back(e, u)) {
     KKiki& k = w.record(m.from);
     w.raise_direct(k, s, m.from, n);
     k.line[s] |= 1u << n;
   }
-  if (m.captured != kEmptyNumber) w.ray_add(s, m.to, u, n, 0, NoHook{});
+  if (m.captured != kEmptyNumber) kiki_ray_add(w, s, m.to, u, n, 0, NoHook{});
 }
 
 // `layer` is the per-ply layer whose capture list is built, or -1.

@@ -127,6 +127,23 @@ TEST(PositionPrint, TaggedTextOfTheStartPosition) {
   EXPECT_NE(s.find("<mochi-sente></mochi-sente>\n<mochi-gote> 歩 2</mochi-gote>"), std::string::npos);
 }
 
+// The debug dump goes to the discarded trace log: nothing reaches the
+// terminal, whatever the flag, and the position is left as it was.
+TEST(PositionPrint, KyokumenPrintWritesNothingAndKeepsThePosition) {
+  KPosition p;
+  pos_set_handicap(p, 0);
+  const KPosition before = p;
+  for (int flag : {0, 1, 0x1FF}) {
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    kyokumen_print(p, flag);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << flag;
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << flag;
+  }
+  EXPECT_TRUE(testing::same_live_fields(p, before));
+  EXPECT_EQ(std::memcmp(p.kiki, before.kiki, sizeof p.kiki), 0);
+}
+
 TEST(FixPieceLists, HandCountsEditedDirectly) {
   KPosition p;
   ASSERT_EQ(bridge::position_load(p, model::testing::empty_position()), 0);
