@@ -10,6 +10,7 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
+#include "app/standard_output.h"
 #include "engine/driver/mate_jobs.h"
 #include "model/formats/csa_format.h"
 #include "model/formats/kifu_dispatch.h"
@@ -154,7 +155,7 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
   } else {
     std::printf("%s\n", result == tsume::SolveResult::kNoMate ? "nomate" : "unknown");
   }
-  std::fflush(stdout);
+  flush_output();
   const int done = InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
   if (!o.save) return done;
   if (!mate) {

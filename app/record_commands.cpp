@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/arguments.h"
+#include "app/standard_output.h"
 #include "model/formats/board_diagram.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_text.h"
@@ -232,7 +233,8 @@ int cmd_convert(int argc, char** argv) {
     model::KString text;
     if (!model::kifu_save_memory(holder, text, to, false)) return cl.Fail("cannot write that format");
     platform::StdioClipboard clipboard;
-    if (!clipboard.SetText(model::sjis_to_utf8(text.c_str()))) return cl.Fail("cannot write standard output");
+    errno = 0;
+    if (!clipboard.SetText(model::sjis_to_utf8(text.c_str()))) return cl.Fail(output_failure(errno));
     return kExitOk;
   }
   if (const std::string why = save_record(holder, out, &to); !why.empty()) return cl.Fail(why);

@@ -9,6 +9,7 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
+#include "app/standard_output.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/mate_jobs.h"
@@ -202,14 +203,14 @@ class VariationPrinter {
       if (first.empty()) first = text.c_str();
     }
     std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
+    flush_output();
     if (!first.empty()) best_ = first;
   }
 
   static void PrintProgress(const driver::MessageItem& item) {
     const uint64_t nps = item.ms == 0 ? 0 : uint64_t{item.nodes} * kMsPerSecond / item.ms;
     std::printf("info nodes %u time %u nps %llu\n", item.nodes, item.ms, static_cast<unsigned long long>(nps));
-    std::fflush(stdout);
+    flush_output();
   }
 
   const model::Kyokumen& start_;
@@ -275,7 +276,7 @@ ThinkEnd think(const model::KifuHolder& holder, const Options& o, driver::Joseki
       king_capturable = comp.job().result_move.special == model::kKachi;
       if (!king_capturable) {
         std::printf("bestmove %s\n", best_move_text(comp.job().result_move, holder.kyokumen, printer).c_str());
-        std::fflush(stdout);
+        flush_output();
       }
       break;
     }

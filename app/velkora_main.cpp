@@ -1,6 +1,7 @@
 // velkora: the command-line front end of the game model and the engine.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/arguments.h"
 #include "app/bench_command.h"
@@ -9,6 +10,7 @@
 #include "app/mate_command.h"
 #include "app/record_commands.h"
 #include "app/review_command.h"
+#include "app/standard_output.h"
 #include "app/think_command.h"
 
 namespace {
@@ -40,9 +42,8 @@ void usage() {
       stdout);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Runs the command of the arguments; its exit status.
+int run_command(int argc, char** argv) {
   if (argc < 2) {
     std::fputs("velkora: no command given (velkora --help lists them)\n", stderr);
     return 1;
@@ -63,4 +64,19 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "velkora: unknown command '%s' (velkora --help lists them)\n",
                app::one_line(argv[1]).c_str());
   return 1;
+}
+
+// The command as its messages name it: "show", "book show"; empty for none.
+std::string command_name(int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') return {};
+  std::string name = argv[1];
+  if (name == "book" && argc > 2 && argv[2][0] != '-') name += std::string(" ") + argv[2];
+  return name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Whatever the command printed is checked here, once for all of them.
+  return app::finish_output(command_name(argc, argv), run_command(argc, argv));
 }

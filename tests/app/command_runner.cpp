@@ -1,9 +1,15 @@
-// Running the built front end under Ctrl-C: see command_runner.h.
+// Running the built front end under Ctrl-C, or writing to a given file: see
+// command_runner.h.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "tests/app/command_runner.h"
@@ -24,17 +30,38 @@ bool drain(int fd, std::string& text) {
   return true;
 }
 
-}  // namespace
-
-Interrupted run_interrupted(const std::vector<std::string>& args, const std::string& ready, uint32_t delay_ms,
-                            uint32_t wait_ms) {
-  Interrupted r;
-  int out[2], err[2];
-  if (pipe(out) != 0 || pipe(err) != 0) return r;
-  const std::string program = std::string(VELKORA_BINARY_DIR) + "/app/velkora";
+// The program's argument vector for execv: "velkora", then `args`.
+std::vector<char*> velkora_argv(const std::vector<std::string>& args) {
   std::vector<char*> argv{const_cast<char*>("velkora")};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  return argv;
+}
+
+std::string velkora_path() { return std::string(VELKORA_BINARY_DIR) + "/app/velkora"; }
+
+// The number of threads of the process, 0 when it cannot be read.
+int thread_count(pid_t pid) {
+  FILE* f = fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+  if (!f) return 0;
+  int threads = 0;
+  char line[256];
+  while (fgets(line, sizeof line, f)) {
+    if (sscanf(line, "Threads: %d", &threads) == 1) break;
+  }
+  fclose(f);
+  return threads;
+}
+
+// run_interrupted, ready once `ready` says so of the process and what its
+// standard error holds so far.
+Interrupted run_until_ready(const std::vector<std::string>& args, const std::function<bool(pid_t, const std::string&)>& ready,
+                            uint32_t delay_ms, uint32_t wait_ms) {
+  Interrupted r;
+  int out[2], err[2];
+  if (pipe(out) != 0 || pipe(err) != 0) return r;
+  const std::string program = velkora_path();
+  std::vector<char*> argv = velkora_argv(args);
   const pid_t pid = fork();
   if (pid < 0) return r;
   if (pid == 0) {
@@ -48,8 +75,8 @@ Interrupted run_interrupted(const std::vector<std::string>& args, const std::str
   close(out[1]);
   close(err[1]);
   bool out_open = true, err_open = true, sent = false;
-  uint32_t ready_at = ready.empty() ? platform::tick_ms() : 0;
-  bool is_ready = ready.empty();
+  bool is_ready = ready(pid, r.err);
+  uint32_t ready_at = is_ready ? platform::tick_ms() : 0;
   uint32_t sent_at = 0;
   const uint32_t start = platform::tick_ms();
   while (out_open || err_open) {
@@ -62,10 +89,12 @@ Interrupted run_interrupted(const std::vector<std::string>& args, const std::str
     }
     if (sent && platform::tick_elapsed(sent_at, now) > wait_ms) break;
     pollfd fds[2] = {{out_open ? out[0] : -1, POLLIN, 0}, {err_open ? err[0] : -1, POLLIN, 0}};
-    if (poll(fds, 2, 10) <= 0) continue;
-    if (fds[0].revents) out_open = drain(out[0], r.out);
-    if (fds[1].revents) err_open = drain(err[0], r.err);
-    if (!is_ready && r.err.find(ready) != std::string::npos) {
+    // Until it is ready the program is looked at every millisecond.
+    if (poll(fds, 2, is_ready ? 10 : 1) > 0) {
+      if (fds[0].revents) out_open = drain(out[0], r.out);
+      if (fds[1].revents) err_open = drain(err[0], r.err);
+    }
+    if (!is_ready && ready(pid, r.err)) {
       is_ready = true;
       ready_at = platform::tick_ms();
     }
@@ -75,6 +104,45 @@ Interrupted run_interrupted(const std::vector<std::string>& args, const std::str
   waitpid(pid, &r.status, 0);
   close(out[0]);
   close(err[0]);
+  return r;
+}
+
+}  // namespace
+
+Interrupted run_interrupted(const std::vector<std::string>& args, const std::string& ready, uint32_t delay_ms,
+                            uint32_t wait_ms) {
+  return run_until_ready(
+      args, [&ready](pid_t, const std::string& err) { return err.find(ready) != std::string::npos; }, delay_ms,
+      wait_ms);
+}
+
+Interrupted run_interrupted_after_thread(const std::vector<std::string>& args, uint32_t delay_ms, uint32_t wait_ms) {
+  return run_until_ready(
+      args, [](pid_t pid, const std::string&) { return thread_count(pid) >= 2; }, delay_ms, wait_ms);
+}
+
+Written run_writing_to(const std::vector<std::string>& args, const char* out_path) {
+  Written r;
+  int err[2];
+  if (pipe(err) != 0) return r;
+  const std::string program = velkora_path();
+  std::vector<char*> argv = velkora_argv(args);
+  const pid_t pid = fork();
+  if (pid < 0) return r;
+  if (pid == 0) {
+    const int out = open(out_path, O_WRONLY);
+    if (out < 0) _exit(126);
+    dup2(out, 1);
+    dup2(err[1], 2);
+    close(err[0]);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(err[1]);
+  while (drain(err[0], r.err)) {
+  }
+  close(err[0]);
+  waitpid(pid, &r.status, 0);
   return r;
 }
 

@@ -45,6 +45,18 @@ struct Interrupted {
 };
 Interrupted run_interrupted(const std::vector<std::string>& args, const std::string& ready, uint32_t delay_ms,
                             uint32_t wait_ms);
+// The same with Ctrl-C sent `delay_ms` after the program has started a second
+// thread (the computer thread of a think or of the benchmark, the signature's
+// thread): a moment at the start of the job that no output marks.
+Interrupted run_interrupted_after_thread(const std::vector<std::string>& args, uint32_t delay_ms, uint32_t wait_ms);
+
+// Runs the built `velkora` with `args`, its standard output written to the
+// file `out_path` (a device such as /dev/full); `err` is its standard error.
+struct Written {
+  int status = 0;  // waitpid's status
+  std::string err;
+};
+Written run_writing_to(const std::vector<std::string>& args, const char* out_path);
 
 // `args` fails with exit status `code` and says `message` (standard output and
 // error together): all of it when the message ends a line, else it begins so.
