@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "app/arguments.h"
 #include "app/comp_call.h"
@@ -25,6 +26,8 @@ constexpr int kDefaultMode = driver::kModeAll;
 constexpr int kDefaultDepth = 3;
 constexpr int kMaxDepthOption = 64;
 constexpr const char* kKingCapturable = "the side to move can already capture the king";
+// The signature's thread tells its end with this message.
+constexpr uint32_t kMsgSignature = 1;
 
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora bench: %s\n", one_line(what).c_str());
@@ -44,7 +47,8 @@ constexpr const char* kUsage =
     "usage: velkora bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
     "Without options: the speed benchmark, \"bench ms T\" (Ctrl-C stops it with exit\n"
     "status 130 and no figure).\n"
-    "With --signature: the think's node-count signature, \"signature N\".\n"
+    "With --signature: the think's node-count signature, \"signature N\" (Ctrl-C\n"
+    "stops it likewise).\n"
     "With --stats FILE: times the move generator of mode M (0-6: 序 中 終 all 王手 1手詰\n"
     "Eff; default 3) with D plies left (default 3) on the position after ply N of the\n"
     "record's main line (default: its end): \"generated G legal L cycles AVG MIN\", then\n"
@@ -65,9 +69,11 @@ CommandLine bench_options(Options& o) {
 
 // The speed benchmark on the computer thread, in an open game it closes.
 int speed() {
+  // Ctrl-C is caught from before the computer thread starts until after it
+  // has ended: its start and end take part of the run's time.
+  InterruptGuard guard;
   platform::Mailbox view;
   CompCall comp(&view);
-  InterruptGuard guard;
   comp.GameInit(0, 0, true);
   comp.Benchmark();
   const platform::WindowMessage done = wait_message(view, kMsgBenchmark, [&comp] { comp.BenchmarkStop(); });
@@ -79,9 +85,22 @@ int speed() {
   return kExitOk;
 }
 
-// The node-count signature, on this thread (no game is open).
+// The node-count signature, on a thread of its own (no game is open) while
+// this one waits for its end or for Ctrl-C.
 int signature() {
-  const uint64_t nodes = driver::think_signature();
+  InterruptGuard guard;
+  platform::Mailbox view;
+  uint64_t nodes = 0;
+  std::thread run([&view, &nodes] {
+    nodes = driver::think_signature();
+    platform::post_message(&view, kMsgSignature);
+  });
+  wait_message(view, kMsgSignature, [] { driver::think_signature_stop(); });
+  run.join();
+  if (InterruptGuard::interrupted()) {
+    fail("stopped before the signature ended");
+    return kExitInterrupted;
+  }
   if (nodes == 0) return fail("no memory for the signature's tables");
   std::printf("signature %" PRIu64 "\n", nodes);
   return 0;

@@ -24,7 +24,17 @@ void think_fresh_state() {
   search::think_words.control.store(search::kThinkRun);
 }
 
+std::atomic<bool> signature_stop{false};
+
+void think_signature_stop() {
+  // The run looks at signature_stop after each think's fresh state, so a stop
+  // word that state cleared was set before that look, which then sees it.
+  signature_stop.store(true);
+  search::think_words.control.store(search::kThinkStop);
+}
+
 uint64_t think_signature() {
+  signature_stop.store(false);
   uint64_t total = 0;
   auto cx = std::make_unique<search::ThinkContext>();
   if (board::hash_alloc(kSignatureTableKb) == 0 && tsume::tsume_alloc(kSignatureMateKb) == 1) {
@@ -32,6 +42,7 @@ uint64_t think_signature() {
       board::KPosition p;
       if (bridge::position_load(p, k) != 0) continue;
       think_fresh_state();
+      if (signature_stop.load()) break;
       search::KPvHolder line{};
       search::ThinkRequest r;
       r.position = &p;
@@ -44,7 +55,7 @@ uint64_t think_signature() {
   }
   tsume::tsume_free();
   board::hash_free();
-  return total;
+  return signature_stop.load() ? 0 : total;
 }
 
 }  // namespace driver

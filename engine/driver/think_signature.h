@@ -10,6 +10,7 @@
 // mate solver, the search words): run it only while no think runs.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -30,9 +31,18 @@ constexpr uint64_t kSignatureMateKb = 8192;
 // nodes in any process. The tables are the caller's.
 void think_fresh_state();
 
-// The total of the nodes the thinks visit; 0 when the tables cannot be had.
-// Allocates the transposition table and the in-game mate solver at the sizes
-// above for the run and frees both when done.
+// The total of the nodes the thinks visit; 0 when the tables cannot be had or
+// the run was stopped. Allocates the transposition table and the in-game mate
+// solver at the sizes above for the run and frees both when done.
 uint64_t think_signature();
+
+// Set by think_signature_stop to end a run (Ctrl-C); the run clears it when it
+// starts, so a stop is asked for until the run has ended.
+extern std::atomic<bool> signature_stop;
+
+// Ends a run on another thread: the think that runs stops at its next look at
+// the think's stop word, and no later think starts. The mate solver's own stop
+// is left alone: its instance comes and goes with the run.
+void think_signature_stop();
 
 }  // namespace driver

@@ -1,9 +1,12 @@
 // The think's node-count signature: the total it pins, whatever ran before it
-// in the process, and the count of one of its thinks at depth 7.
+// in the process, the count of one of its thinks at depth 7, and a run
+// stopped from another thread.
 #include "engine/driver/think_signature.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "engine/board/hash_table.h"
@@ -14,6 +17,7 @@
 #include "engine/search/chuban.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/position/perft.h"
+#include "platform/clock.h"
 #include "tests/engine/driver/think_signature_total.h"
 
 namespace driver {
@@ -76,6 +80,27 @@ TEST(ThinkSignature, DepthSevenCountIsPinned) {
   EXPECT_EQ(think_context->node_counter, testing::kDepthSevenNodes);
   tsume::tsume_free();
   board::hash_free();
+}
+
+TEST(ThinkSignature, AStopFromAnotherThreadEndsTheRunAndTheNextRunIsWhole) {
+  // Asked for again and again, as the front end asks while it waits: the run
+  // ends early with 0 and frees its tables.
+  std::atomic<bool> done{false};
+  uint64_t stopped = 1;
+  std::thread run([&] {
+    stopped = think_signature();
+    done.store(true);
+  });
+  while (!done.load()) {
+    think_signature_stop();
+    platform::sleep_ms(1);
+  }
+  run.join();
+  EXPECT_EQ(stopped, 0u);
+  EXPECT_EQ(board::hash_capacity(), 0u);
+  EXPECT_EQ(tsume::tsume_instance(), nullptr);
+  // A stop left from the last run stops nothing of the next.
+  EXPECT_EQ(think_signature(), testing::kSignatureTotal);
 }
 
 }  // namespace
