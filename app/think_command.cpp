@@ -17,6 +17,7 @@
 #include "engine/search/chuban.h"
 #include "engine/tsume/tsume_entry.h"
 #include "model/formats/csa_format.h"
+#include "model/position/perft.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
 #include "model/text/text_encoding.h"
@@ -66,7 +67,8 @@ constexpr const char* kUsage =
     "think), \"info nodes N time MS nps X\" once a second while nothing else is\n"
     "printed, then \"bestmove M\" (CSA form) or \"bestmove %TORYO\" (no move). A\n"
     "position where the side to move can capture the enemy king is refused. Ctrl-C\n"
-    "stops the think: the best move so far is printed and the exit status is 130.\n"
+    "stops the think: the best move so far (the first legal move when it has none\n"
+    "yet) is printed and the exit status is 130.\n"
     "  --ply N      the position after ply N\n"
     "  --time S     seconds per move (without --depth: 10)\n"
     "  --depth D    think D plies deep (2 to 12)\n"
@@ -218,22 +220,41 @@ class VariationPrinter {
   std::unique_ptr<driver::MessageItem> root_mate_;  // the root mate check's line, not yet printed
 };
 
-// The text after "bestmove" for the job's result.
+constexpr const char* kResign = "%TORYO";
+
+// The CSA form of a move of the position; empty when it is none of its moves.
+std::string move_text(const model::Kyokumen& position, model::Sashite m) {
+  if (!position.CompleteSashite(m)) return {};
+  model::KString text;
+  model::csa_move_text(m, text);
+  return text.c_str();
+}
+
+// The answer of a think stopped before it had a line of its own (the stop came
+// before the search began): the position's first legal move in the move
+// generator's order; empty when it has none.
+std::string first_legal_move(const model::Kyokumen& position) {
+  model::Sashite moves[model::kMaxSashite];
+  return model::legal_moves(position, moves) > 0 ? move_text(position, moves[0]) : std::string();
+}
+
+// The text after "bestmove" for the job's result. A stopped think answers the
+// best move it has (the first move of its latest line), else a legal move: it
+// resigns only where no move is legal.
 std::string best_move_text(const model::Sashite& result, const model::Kyokumen& position,
                            const VariationPrinter& printer) {
+  std::string text;
   switch (result.special) {
-    case model::kOrdinaryMove: {
-      model::Sashite m = result;
-      if (!position.CompleteSashite(m)) return "%TORYO";
-      model::KString text;
-      model::csa_move_text(m, text);
-      return text.c_str();
-    }
-    case model::kChudan:  // stopped: the best move so far
-      return printer.best().empty() ? "%TORYO" : printer.best();
+    case model::kOrdinaryMove:
+      text = move_text(position, result);
+      break;
+    case model::kChudan:
+      text = printer.best().empty() ? first_legal_move(position) : printer.best();
+      break;
     default:
-      return "%TORYO";
+      break;
   }
+  return text.empty() ? kResign : text;
 }
 
 enum class ThinkEnd { kMove, kInterrupted, kKingCapturable };

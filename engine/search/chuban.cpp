@@ -187,6 +187,9 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   iteration_clock_start(cx);
 
   int score = head->score;
+  // Set when the deepening ended before an iteration completed: the answer
+  // is the static one, which the learning records do not keep.
+  bool unsearched = false;
   const int best_count = std::max(r.best_count, 1);
   for (int d = 2;; ++d) {
     const bool ponder = think_words.control.load() == kThinkPonder;
@@ -220,9 +223,18 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
     cx.time_state.elapsed = iteration_end_log(cx, d, cx.search_abort);
     if (cx.search_abort) {
       head = root_moves_remove_marked(head);
-      if (head == nullptr) {
+      if (head == nullptr || cx.root_node.pv.length == 0) {
+        // Nothing this iteration searched made a line (no move searched, or
+        // each one searched lost to a mate): the last completed iteration's
+        // line and value stand, not a loss that only some moves were shown.
         restore_line(out, cx.root_node.pv);
         score = best_score_get(cx.best_root);
+        if (score == kScoreNone) {
+          // No iteration completed: the line is the ordered list's head and
+          // the value the position's own, no mate claimed unproved.
+          unsearched = true;
+          score = root_static_value(p);
+        }
         break;
       }
       end.depth = d;  // the moves it searched stand
@@ -254,7 +266,7 @@ int think_roads(ThinkContext& cx, const ThinkRequest& r, ThinkEnd& end) {
   copy_line(cx.root_node.pv, out);
   pv_move_mate_threat(p, out);
   if (cx.time_state.lost) return -kScoreMate;
-  if (std::abs(score) < kLearnBelow) {
+  if (std::abs(score) < kLearnBelow && !unsearched) {
     learn_store_results(cx.root_key, think_words.depth.load(), score, cx.root_node.pv, 1, r.ring_b);
   }
   return score;

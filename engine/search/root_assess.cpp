@@ -131,11 +131,16 @@ int assess_made_move(KPosition& p, const KMove& m, int s, bool& mate) {
 
 }  // namespace
 
-void EvalByFacePrecise(KPosition& p, int count, KMoveNode* head) {
-  const int s = p.teban, o = 1 - s;
+int32_t root_static_value(const KPosition& p) {
   board::KEvalRecord root{};
   position_features(p, root);
-  const int32_t d = record_assessment(root, s, o);
+  const int32_t value = record_assessment(root, p.teban, 1 - p.teban);
+  return std::clamp(value, -kMateScore + 1, kMateScore - 1);
+}
+
+void EvalByFacePrecise(KPosition& p, int count, KMoveNode* head) {
+  const int s = p.teban, o = 1 - s;
+  const int32_t d = root_static_value(p);
   if (board::king_attacked(p, s) || board::king_attacked(p, o)) {
     engine_sashite_order(p, count, head);
     for (KMoveNode* n = head; n != nullptr; n = n->next) n->score = static_cast<int16_t>(n->score + d);

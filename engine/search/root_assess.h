@@ -28,4 +28,10 @@ int hanging_threat_value(const board::KPosition& p);
 // less the other side's, the 600 allowance taken from `handicapped`.
 int32_t record_assessment(const board::KEvalRecord& r, int s, int handicapped);
 
+// The static value of the position for the side to move, as the root moves'
+// assessment starts from it: the record assessment with the allowance taken
+// from the other side. Never a mate score: it holds the value of a think
+// stopped before any move was searched.
+int32_t root_static_value(const board::KPosition& p);
+
 }  // namespace search
