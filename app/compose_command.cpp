@@ -9,6 +9,7 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
+#include "app/standard_output.h"
 #include "engine/driver/mate_jobs.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
@@ -154,7 +155,7 @@ int compose(const Options& o, bool seeded) {
     int format = 0;
     if (const std::string why = save_record(record, path.c_str(), &format); !why.empty()) return fail(why);
     std::printf("problem %s plies %d ms %ld\n", path.c_str(), solved, static_cast<long>(done.lparam));
-    std::fflush(stdout);
+    flush_output();
     if (InterruptGuard::interrupted() && i < o.count) return stopped(i, "after a problem");
   }
   return InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
