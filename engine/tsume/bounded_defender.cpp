@@ -1,12 +1,14 @@
 // The depth-bounded search's defender nodes. A drop counts first as a plain
-// defence; once that fails, its captures and the node without it come in
-// (see tsume_bounded.cpp for the rule).
+// defence; once that fails, its captures (each searched with the captured
+// piece out of the attacker's hand, captured_drop.h) and the node without it
+// come in (see tsume_bounded.cpp for the rule).
 #include <bit>
 
 #include "engine/board/check_gen.h"
 #include "engine/board/evasion_gen.h"
 #include "engine/board/make_move.h"
 #include "engine/tsume/bounded_search.h"
+#include "engine/tsume/captured_drop.h"
 #include "engine/tsume/path_keys.h"
 
 namespace tsume::bounded {
@@ -64,7 +66,8 @@ bool and_layout(KTsumeEngine& e, TsumeContext& c, int level, AndNode& a) {
 }
 
 // Lists after the node's slots the attacker's captures of the piece dropped by
-// evasion i that give check; false when the work stores have no room.
+// evasion i that give check, each keyed as the position after it without the
+// captured piece; false when the work stores have no room.
 bool list_captures(KTsumeEngine& e, TsumeContext& c, AndNode& a, int i) {
   BoundedDrop& d = e.drops[c.move_base + i];
   if (d.captures_begin >= 0) return true;
@@ -85,6 +88,7 @@ bool list_captures(KTsumeEngine& e, TsumeContext& c, AndNode& a, int i) {
     KeyEntry& ent = e.entries[c.move_base + next];
     ent.key = parent.key;
     hash_key_sashite(ent.key, c.attacker, capture);
+    ent.key = key_without_captured(ent.key, capture);
     ent.path_key = path_key_after(parent_path_key, capture, c.ply + 1);
     ent.path_made = 1;
     ent.on_path = parent.on_path || tsume_path_find(e, ent.key, c.ply);
@@ -227,12 +231,14 @@ Leaf and_proof(Search& s, const TsumeContext& c, const AndNode& a, const AndNumb
       flags |= q.flags & (kExact | kDropMate);
       continue;
     }
-    // A futile drop: the capture that mates within r.
+    // A futile drop: the capture that mates within r. Its proof needs no
+    // more than the hand the capture's position has without the piece: the
+    // hand before the drop.
     futile = true;
     for (int k = d.captures_begin; k < d.captures_end; ++k) {
       const Leaf v = child_leaf(s, c, k, r, kWholeNode, false);
       if (!proven(v)) continue;
-      use_hand(tsume_or_proof_hand(v.hand, s.e.moves[c.move_base + k]));
+      use_hand(v.hand);
       flags |= v.flags & (kExact | kDropMate);
       break;
     }
@@ -284,7 +290,7 @@ Leaf and_disproof(Search& s, const TsumeContext& c, const AndNode& a, const AndN
         const Leaf v = child_leaf(s, c, k, r, kWholeNode, false);
         b = std::min(b, static_cast<int>(v.bound));
         f |= v.flags & (kLooped | kExact | kDropMate);
-        h = hand_min(h, or_disproof_hand_back(v.hand, s.e.moves[c.move_base + k]));
+        h = hand_min(h, unpack_hand(v.hand));  // the hand before the drop, as above
       }
       offer(b, f, and_refutation_hand(c, m, h));
     }
@@ -345,7 +351,9 @@ Leaf and_visit(Search& s, TsumeContext& c, int r, int level, int32_t pth, int32_
       s.e.moves[c.move_base] = capture;
       c.move_count = 1;
       tsume_descend(s.e, c, 0, false);
+      give_back(c);
       const Leaf v = visit(s, c, r, kWholeNode, leaf_pth, leaf_dth);
+      give_back_undo(c);
       tsume_ascend(s.e, c);
       tsume_ascend(s.e, c);
       learn(s, c, best, v);

@@ -8,6 +8,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/tsume/bounded_search.h"
+#include "engine/tsume/captured_drop.h"
 #include "engine/tsume/path_keys.h"
 #include "engine/tsume/tsume_move_code.h"
 
@@ -44,7 +45,8 @@ int checking_captures(KTsumeEngine& e, const KPosition& p, int attacker, int sq,
 
 // Whether the defender to move (in check, position key `key`) is mated as a
 // problem counts it: no answer, or only drops each of which a capture answers
-// so again, the drops nearest the king tried first. Results are kept in the
+// so again without the captured piece (captured_drop.h), the drops nearest
+// the king tried first. Results are kept in the
 // table as a defender's node with no ply to go. Moves are written from `base`
 // in the move store. 1 mated, 0 not (`hand_free` set when a move that is no
 // drop answers, whatever the attacker holds), -1 when the store has no room or
@@ -97,8 +99,11 @@ int problem_mated(Search& s, KPosition& p, int attacker, const KHashKey& key, in
       KHashKey taken = dropped;
       hash_key_sashite(taken, attacker, captures[j]);
       do_move(p, captures[j], 0);
+      give_back(p, captures[j]);
       bool free = false;
-      answered = problem_mated(s, p, attacker, taken, ply + 2, base + n + k, free, false);
+      answered = problem_mated(s, p, attacker, key_without_captured(taken, captures[j]), ply + 2, base + n + k, free,
+                               false);
+      give_back_undo(p, captures[j]);
       undo_move(p, captures[j], 0);
     }
     undo_move(p, drop, 0);
@@ -181,17 +186,22 @@ Leaf and_mated(Search& s, TsumeContext& c) {
 // reads them.
 
 // The verdict of listed move `slot`'s child with r plies to go: a repetition
-// of the path, the table's, or its own search to the end.
-Leaf direct_child(Search& s, TsumeContext& c, int slot, int r) {
+// of the path, the table's, or its own search to the end. With `given_back`
+// the move is a capture of a dropped piece and the child is the position
+// after it without the captured piece.
+Leaf direct_child(Search& s, TsumeContext& c, int slot, int r, bool given_back = false) {
   const KMove m = s.e.moves[c.move_base + slot];
   KHashKey key = c.key;
   hash_key_sashite(key, c.attacker, m);
+  if (given_back) key = key_without_captured(key, m);
   if (tsume_path_find(s.e, key, c.ply)) return disproof_leaf(kForever, kLooped, key_hand(key));
   const bool child_or = c.pos.teban != c.attacker;
   const Leaf known = read_node(s.t, key, path_key_after(c.path_key, m, c.ply), r, kWholeNode, child_or);
   if (decided(known)) return known;
   tsume_descend(s.e, c, slot, false);
+  if (given_back) give_back(c);
   const Leaf v = visit(s, c, r, kWholeNode, kCap, kCap);
+  if (given_back) give_back_undo(c);
   tsume_ascend(s.e, c);
   return v;
 }
@@ -234,9 +244,10 @@ Leaf direct_or(Search& s, TsumeContext& c, int r) {
 }
 
 // The drop at listed index i failed on its own (its position does not mate
-// within r - 1): a capture of the dropped piece that mates within r, searched
-// with the captures listed after the node's moves. The capture's verdict (a
-// proof when there is one), or a disproof bound by all of them.
+// within r - 1): a capture of the dropped piece that mates within r without
+// the captured piece, searched with the captures listed after the node's
+// moves. The capture's verdict (a proof when there is one), or a disproof
+// bound by all of them.
 Leaf direct_capture(Search& s, TsumeContext& c, int i, int r) {
   KTsumeEngine& e = s.e;
   const int n = c.move_count;
@@ -255,7 +266,7 @@ Leaf direct_capture(Search& s, TsumeContext& c, int i, int r) {
     tsume_descend(e, c, i, false);  // the drop; the captures' list lies below the new move base
     e.moves[c.move_base] = captures[j];
     c.move_count = 1;
-    const Leaf v = direct_child(s, c, 0, r);
+    const Leaf v = direct_child(s, c, 0, r, true);
     tsume_ascend(e, c);
     if (s.interrupted) break;
     if (proven(v)) {

@@ -9,6 +9,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/mate_in_one.h"
 #include "engine/board/move_rules.h"
+#include "engine/tsume/captured_drop.h"
 #include "engine/tsume/proof_hands.h"
 #include "engine/tsume/tsume_move_code.h"
 #include "engine/tsume/tsume_bounded.h"
@@ -220,10 +221,21 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     // A re-proof that its budget cut short drops the move that led here.
     if (r == 1) return cut ? kTreeNoMate : kTreeLimit;
     proof = tsume_lookup_shortest_proof(e.table, c.key);
-    if (proof == nullptr) return kTreeNoMate;
   }
-  uint16_t move = proof->move;
-  const int length = shortest_mate(e, c, proof_length(proof), move);
+  uint16_t move = kNoNodeMove;
+  int known = kNoLength;
+  if (proof != nullptr) {
+    move = proof->move;
+    known = proof_length(proof);
+  } else {
+    // Proven only through a proof of a smaller hand whose length holds for
+    // that hand alone (as a position after a capture without the captured
+    // piece has): the mate is sure, its length here is to be found.
+    const KTsumeNode* smaller = tsume_lookup(e.table, c.key);
+    if (smaller == nullptr || smaller->pn != 0) return kTreeNoMate;
+    move = smaller->move;
+  }
+  const int length = shortest_mate(e, c, known, move);
   if (length < 0) return length;
   // Candidates: the move of the shortest proof and every check whose position
   // is proven within one ply less (no shorter one exists: they tie). Their
@@ -277,9 +289,10 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
 enum Futility { kReal = 0, kFutile = 1, kUndecided = 2, kFutilityLimit = 3 };
 
 // After the defender's drop (made: the attacker to move): whether a capture of
-// the dropped piece mates within `reference` plies, shown by the proof table
-// or a bounded search of at most `budget` nodes (0: as many as the solve's
-// limits allow). With kFutile the capture's code and the mate's length.
+// the dropped piece mates within `reference` plies without the captured piece
+// (captured_drop.h), shown by the proof table or a bounded search of at most
+// `budget` nodes (0: as many as the solve's limits allow). With kFutile the
+// capture's code and the mate's length.
 Futility judge_drop(KTsumeEngine& e, TsumeContext& c, int reference, uint32_t budget, uint16_t& code, int& length) {
   const int sq = c.last_move.to;
   const int count = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, e.scratch) : oute_gen(c.pos, e.scratch, 1);
@@ -298,14 +311,16 @@ Futility judge_drop(KTsumeEngine& e, TsumeContext& c, int reference, uint32_t bu
     KHashKey after = c.key;
     hash_key_sashite(after, c.attacker, m);
     int known = 0;
-    int r = tsume_bounded_known(e.table, after, reference, &known);
+    int r = tsume_bounded_known(e.table, key_without_captured(after, m), reference, &known);
     if (r == 1) {
       tsume_descend(e, c, j, false);
+      give_back(c);
       bool cut = false;
       uint16_t unused = 0;
       const uint32_t end = budget > 0 ? static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + budget, UINT32_MAX))
                                       : UINT32_MAX;
       r = optional_search(e, c, reference, end, unused, known, cut);
+      give_back_undo(c);
       tsume_ascend(e, c);
       if (r == 1) {
         if (!cut) return kFutilityLimit;

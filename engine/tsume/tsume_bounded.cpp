@@ -1,7 +1,8 @@
 // The depth-bounded proof-number search (see tsume_bounded.h).
 //
 // A defender's node is the conjunction of its defences. With the attacker's
-// capture of a dropped piece written c, the drop's own position q, the node
+// capture of a dropped piece written c (its position taken without the
+// captured piece, captured_drop.h), the drop's own position q, the node
 // without the drops at distance d and farther V_d, and b the plies to go, a
 // node mates within b when
 //

@@ -13,11 +13,14 @@
 //
 // Futile interpositions. A drop of the defender between the checking piece and
 // the king is left out of the length when, after the attacker captures the
-// dropped piece, the mate from there is no longer than the defender's best
-// defence without it: the best of its moves that are not drops and of the real
-// (not futile) drops on squares nearer the king. Squares are judged from the
-// king outwards, so that a drop far away that only leads to a drop nearer the
-// king is futile too. A defender whose only answers are futile drops is mated.
+// dropped piece, the attacker mates from there without that piece (taken out
+// of its hand again, captured_drop.h) no later than the defender's best
+// defence without the drop: the best of its moves that are not drops and of
+// the real (not futile) drops on squares nearer the king. A drop whose piece
+// the mate after the capture needs is a real defence. Squares are judged from
+// the king outwards, so that a drop far away that only leads to a drop nearer
+// the king is futile too. A defender whose only answers are futile drops is
+// mated.
 #pragma once
 
 #include <cstdint>

@@ -2,9 +2,10 @@
 // the length of the shortest forced mate by checks, as a mate problem counts
 // it. The attacker mates as fast as it can, the defender holds out as long as
 // it can, and a drop between the checking piece and the king is futile (left
-// out) when the attacker's capture of it leads to a mate no longer than the
-// defender's best defence without it: the best of its moves that are not
-// drops and of the real drops on squares nearer the king. Legal moves come
+// out) when, after the attacker's capture of it, the attacker mates without
+// the captured piece (back in the defender's hand) no later than the
+// defender's best defence without the drop: the best of its moves that are
+// not drops and of the real drops on squares nearer the king. Legal moves come
 // from the game model's generator with its legality test (a king left
 // attacked, a pawn drop that mates); values are remembered per position and
 // kind (attacker's or defender's): the exact length once known, else the
@@ -162,12 +163,17 @@ class MateOracle {
     return value;
   }
 
-  // The drop (made) is futile: a capture of the dropped piece mates within
-  // `reference` plies.
+  // The drop (made) is futile: after a capture of the dropped piece the
+  // attacker mates within `reference` plies without that piece.
   bool Futile(const Move& drop, int reference) {
+    const int kind = drop.m.from_y;
     for (const Move& capture : Moves(drop.after, true)) {
       if (capture.m.to_x != drop.m.to_x || capture.m.to_y != drop.m.to_y) continue;
-      if (And(capture.after, reference) <= reference) return true;
+      model::Kyokumen without;
+      without.Copy(capture.after);
+      --without.mochigoma[capture.m.koma.Side()][kind];
+      ++without.mochigoma[drop.m.koma.Side()][kind];
+      if (And(without, reference) <= reference) return true;
     }
     return false;
   }

@@ -102,6 +102,77 @@ TEST(SolutionTree, InterposingDropsAreJudgedByTheMateAfterTheCapture) {
   ktsume_free();
 }
 
+// The defender's drops at `file`, `rank` among the evasions of `at`, each
+// with the tree's answer to it: 1 futile, 0 a real defence.
+std::vector<int> drop_verdicts(board::KPosition& at, int file, int rank) {
+  board::KMove evasions[board::kMaxMoves];
+  const int n = board::oute_nige_gen(at, evasions);
+  std::vector<int> verdicts;
+  for (int i = 0; i < n; ++i) {
+    if (evasions[i].from != board::kInHand || evasions[i].to != board::square_of(file, rank)) continue;
+    verdicts.push_back(ktsume_check_answer(at, evasions[i], 0));
+  }
+  return verdicts;
+}
+
+// A drop is futile only when, after its capture, the attacker mates without
+// the captured piece within the defender's best defence without the drop. A
+// mate after the capture that needs the piece makes the drop a real defence,
+// though that mate may be no longer than the best defence without the drop.
+// (All drops on one square share the position that judges them: the board
+// after the capture with the attacker's hand of before the drop.)
+TEST(SolutionTree, ADropIsFutileOnlyWhenTheMateAfterItsCaptureDoesWithoutThePiece) {
+  ASSERT_EQ(ktsume_alloc(65536), 1);
+  board::KPosition at;
+  // A published mate in 29. After 5三馬 (move 23) the silver's 5一6二 gives
+  // a mate in four more plies (6二と, 8一玉, 8二銀 with the silver taken). A
+  // knight dropped on 6二 is taken by the horse and the silver takes the
+  // horse; only the knight, dropped on 8三, then mates (8一玉, 9二成香): six
+  // plies, and none at all without it. Judged by the mate after the capture
+  // (with the knight), the drop was futile and the line 27 plies.
+  std::vector<board::KMove> line = solved_line("mate29_a.csa", 23, at);
+  ASSERT_EQ(line.size(), 29u);
+  EXPECT_EQ(line[23].from, board::kInHand);
+  EXPECT_EQ(line[23].to, board::square_of(6, 2));
+  std::vector<int> verdicts = drop_verdicts(at, 6, 2);
+  EXPECT_EQ(verdicts.size(), 5u);  // no pawn: gote has one on the sixth file
+  for (int v : verdicts) EXPECT_EQ(v, 0);
+  // The same net, the horse checking from 4四: a pawn (or a lance, a knight,
+  // a bishop) dropped on 6二 is real as above, the piece taken there dropped
+  // on 7二 for the mate: a mate in 7. A drop on 5三 is futile: after 5三同馬
+  // the attacker mates without the piece in six plies (the defender's drop on
+  // 6二 there is answered as above), no longer than the six plies the drop on
+  // 6二 reaches. Counted with the piece, the drop on 6二 was futile too and
+  // the problem a mate in 5.
+  line = solved_line("mate07_j.csa", 1, at);
+  ASSERT_EQ(line.size(), 7u);
+  EXPECT_EQ(line[1].to, board::square_of(6, 2));
+  verdicts = drop_verdicts(at, 6, 2);
+  EXPECT_EQ(verdicts.size(), 7u);
+  for (int v : verdicts) EXPECT_EQ(v, 0);
+  verdicts = drop_verdicts(at, 5, 3);
+  EXPECT_EQ(verdicts.size(), 7u);
+  for (int v : verdicts) EXPECT_EQ(v, 1);
+  // The brute force and the bounded search count the drops alike.
+  Problem pr;
+  ASSERT_TRUE(load_problem(tsume_data_dir() + "/mate07_j.csa", pr));
+  MateOracle oracle;
+  EXPECT_EQ(oracle.Shortest(pr.kyokumen, 7), 7);
+  KTsumeEngine& e = *ktsume_instance();
+  tsume_table_reset(e.table);
+  tsume_start_clock(e);
+  e.time_limit = 60000;
+  e.node_limit = 2000000;
+  TsumeContext c;
+  tsume_context_init(c, engine_position(pr.kyokumen), pr.kyokumen.teban);
+  uint16_t move = 0;
+  int plies = 0;
+  EXPECT_EQ(tsume_bounded_search(e, e.table, c, 5, &move, &plies), 2);
+  EXPECT_EQ(tsume_bounded_search(e, e.table, c, 7, &move, &plies), 0);
+  EXPECT_EQ(plies, 7);
+  ktsume_free();
+}
+
 // The lengths a tree stores in the proof table hold for the hand the tree
 // walked with. In this problem the attacker's gold check and the defender's
 // king step leave a position without a mate within three plies; the tree had

@@ -1,5 +1,6 @@
-// Mate problems for the solver tests: KIF files of tests/data/tsume read through
-// the record loader into engine positions, and the stated length of each.
+// Mate problems for the solver tests: KIF and CSA records of tests/data/tsume
+// read through the record loader into engine positions, and the stated length
+// of each.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,7 +50,8 @@ inline bool load_problem(const std::string& path, Problem& out) {
 inline std::vector<Problem> load_problem_set() {
   std::vector<std::string> paths;
   for (const auto& entry : std::filesystem::directory_iterator(tsume_data_dir())) {
-    if (entry.path().extension() == ".kif") paths.push_back(entry.path().string());
+    const auto ext = entry.path().extension();
+    if (ext == ".kif" || ext == ".csa") paths.push_back(entry.path().string());
   }
   std::sort(paths.begin(), paths.end());
   std::vector<Problem> set;
