@@ -46,11 +46,10 @@ int checking_captures(KTsumeEngine& e, const KPosition& p, int attacker, int sq,
 // Whether the defender to move (in check, position key `key`) is mated as a
 // problem counts it: no answer, or only drops each of which a capture answers
 // so again without the captured piece (captured_drop.h), the drops nearest
-// the king tried first. Results are kept in the
-// table as a defender's node with no ply to go. Moves are written from `base`
-// in the move store. 1 mated, 0 not (`hand_free` set when a move that is no
-// drop answers, whatever the attacker holds), -1 when the store has no room or
-// a limit stopped it.
+// the king tried first. Results are kept in the table as a defender's node
+// with no ply to go. Moves are written from `base` in the move store. 1
+// mated, 0 not (`hand_free` set when a move that is no drop answers, whatever
+// the attacker holds), -1 when the store has no room or a limit stopped it.
 int problem_mated(Search& s, KPosition& p, int attacker, const KHashKey& key, int ply, int base, bool& hand_free,
                   bool top) {
   KTsumeEngine& e = s.e;
