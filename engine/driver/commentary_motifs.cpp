@@ -7,6 +7,7 @@
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/stage_rules.h"
+#include "engine/board/think_board.h"
 #include "engine/search/depth_gen/gen_by_depth.h"
 
 namespace driver {
@@ -189,13 +190,21 @@ int commentary_gen_level(const KPosition& p, const KMove& m) {
   // A table of its own: the generator's answer does not depend on what a
   // table held before (every call takes a fresh generation).
   const auto stamp = std::make_unique<search::KGenStamp>();
-  for (int n = 1; n <= kMaxGenLevel; ++n) {
+  // The position is generated as a root, with no ply record of a move that
+  // led to it: the counter the review's moves have raised would otherwise
+  // point the generator at a layer a think wrote earlier.
+  uint32_t& ply_counter = board::think_board.ply_table.search_ply_counter;
+  const uint32_t walked = ply_counter;
+  ply_counter = 0;
+  int level = 0;
+  for (int n = 1; n <= kMaxGenLevel && level == 0; ++n) {
     const int count = search::sashite_gen_by_depth(*stamp, p, &history[1], n, 0, none, out.data());
-    for (int i = 0; i < count; ++i) {
-      if (generated_as(out[i], m)) return n;
+    for (int i = 0; i < count && level == 0; ++i) {
+      if (generated_as(out[i], m)) level = n;
     }
   }
-  return 0;
+  ply_counter = walked;
+  return level;
 }
 
 int commentary_king_move_type(const KPosition& p, const KMove& m) {

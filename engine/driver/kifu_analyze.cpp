@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/board/eval_links.h"
 #include "engine/board/make_move.h"
 #include "engine/board/move_rules.h"
 #include "engine/board/think_board.h"
@@ -32,6 +31,9 @@ constexpr int kSuggestReliability = 50;
 constexpr int kSureReliability = 100;
 // Piece numbers 0..2 (both kings and the first rook) swing strictly.
 constexpr int kLastStrictPiece = 2;
+// The game stage and playing style the review's exchange values are set for.
+constexpr int kReviewStage = 0;
+constexpr int32_t kReviewStyle = 0;
 
 // The moves of the current line up to its first special move, and the two
 // value series the review compares, both from the player's side.
@@ -77,13 +79,19 @@ void read_line(const KifuSashite* root, int c, ReviewLine& line) {
   }
 }
 
-// The review may run before any think: the exchange values need the
-// evaluation's stage block, prepared then as a think prepares it.
-void ensure_evaluation(const KPosition& p) {
-  if (board::eval_links.eval_stage_tables != nullptr) return;
-  const int32_t codes[2] = {0, 0};
-  eval::eval_root_prepare(p, codes, 0);
-  eval::eval_setup_stage(p, board::think_board.generator_words.game_stage, codes);
+// The engine words the review judges with, set afresh for every review: the
+// exchange values of the opening stage (piece plus strategy-square values, no
+// strategy chosen), the evaluation prepared on the record's first position, and
+// no threat filter on the generators. A think leaves its own game stage,
+// strategies and threat word behind; reading those would make the text of a
+// record depend on what the engine thought last, so that the review that
+// thought through a record and a later review of the saved record disagree.
+void prepare_review_words(const KPosition& p) {
+  const int32_t no_strategy[2] = {0, 0};
+  board::think_board.generator_words.game_stage = kReviewStage;
+  board::think_board.generator_words.threat_word = 0;
+  eval::eval_root_prepare(p, no_strategy, kReviewStyle);
+  eval::eval_setup_stage(p, kReviewStage, no_strategy);
 }
 
 // The expected move's notation on the position before J, empty when it does
@@ -164,7 +172,7 @@ void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out,
   read_line(root, c, line);
   KPosition pos;
   if (line.size() == 0 || bridge::position_load(pos, root->to->kyokumen) != 0) return;
-  ensure_evaluation(pos);
+  prepare_review_words(pos);
 
   KPosition before = pos;
   KMove last = board::pass_move();

@@ -12,7 +12,10 @@ namespace driver {
 // `out` (emptied first) the commentary for `side` (0 sente, 1 gote): one
 // paragraph per bad move of that side, each followed by "\r\n". The record is
 // not changed; nothing is written when its start position does not load.
-// The situation clauses take their endings from `ending`'s rotation.
+// The situation clauses take their endings from `ending`'s rotation. The
+// text depends on the record and `ending` alone: the engine's stage, threat
+// and evaluation words are set for the review here (so no think may run
+// meanwhile), whatever an earlier think left in them.
 void kifu_analyze(int side, const model::KifuSashite* root, model::KString& out, CommentaryEnding& ending);
 
 // The post-game review for `side`: when the line (up to its first special move)

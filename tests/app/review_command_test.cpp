@@ -48,6 +48,27 @@ TEST(ReviewCommand, ThinksThroughARecordWithoutValuesAndSavesThem) {
                          "not 'x.csa'\n"));
 }
 
+// Two games of velkora against itself, thought through at depth 3 and saved;
+// the review of the saved record reads the values back and says the same,
+// down to the motifs and suggestions that depend on the engine's exchange
+// values and move generator (a leftover of the last think changed them once).
+TEST(ReviewCommand, SavedRecordGivesTheSameCommentary) {
+  const struct {
+    const char* record;
+    const char* side;
+  } kGames[] = {{"review/self_play_70.csa", "sente"}, {"review/self_play_40.kif", "gote"}};
+  const std::string saved = ::testing::TempDir() + "/same_review.kif";
+  for (const auto& game : kGames) {
+    const std::string side = std::string(" --side ") + game.side;
+    const Outcome first = run("velkora review " + data(game.record) + side + " --depth 3 --save " + saved);
+    EXPECT_EQ(first.status, 0) << game.record;
+    EXPECT_NE(first.out.find(utf8(u8"手目")), std::string::npos) << game.record << first.out;
+    const Outcome again = run("velkora review " + saved + side);
+    EXPECT_EQ(again.status, 0) << game.record;
+    EXPECT_EQ(again.out, first.out) << game.record;
+  }
+}
+
 // An OUT that cannot be written is found before the thinks (no progress
 // line), and the failure gives the system's reason.
 TEST(ReviewCommand, SaveThatCannotBeWrittenFailsBeforeThinking) {

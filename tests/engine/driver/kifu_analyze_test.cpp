@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/board/ply_table.h"
 #include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
 #include "engine/driver/commentary_judge.h"
@@ -316,6 +317,62 @@ TEST_F(Review, LayoutsAndEdges) {
   kifu_.ClearMoves();
   Start(scene({{5, 5, model::kOu}}));
   EXPECT_EQ(Text(0), "");
+}
+
+// What a think leaves in the engine (its game stage, threat word, strategies
+// and per-ply records) does not reach the text: the review judges with words
+// it sets itself, so the record alone decides what it says.
+TEST_F(Review, TextIgnoresWhatAThinkLeftBehind) {
+  using model::kFu, model::kGin, model::kKin, model::kHi;
+  const int gp = gote(kFu);
+  const model::Kyokumen hands = scene({{9, 7, kFu}, {4, 4, gp}, {4, 5, kGin}, {5, 7, kKin}}, {kFu, kKin});
+  constexpr Squares kPush = {9, 7, 9, 6};
+  struct Case {
+    model::Kyokumen start;
+    int32_t before, after;
+    Squares e, j;
+    std::vector<Squares> line;
+    int j_nari;
+  };
+  // A checking silver taken on its square, a rook won by a silver, and the
+  // suggestions that rest on the generator's levels.
+  const Case kCases[] = {
+      {scene({{6, 1, gote(kKin)}, {4, 3, kGin}}), 0, -200, kKingUp, {4, 3, 5, 2}, {{6, 1, 5, 2}}, 1},
+      {scene({{4, 4, gote(kHi)}, {4, 5, kGin}}), 0, -200, kKingUp, {4, 5, 4, 4}, {{5, 1, 5, 2}}, 0},
+      {hands, -300, -600, {11, kKin, 5, 2}, kPush, {{5, 1, 5, 2}}, 0},
+      {hands, 0, -200, {11, kFu, 5, 6}, kPush, {{5, 1, 5, 2}}, 0},
+      {hands, 0, -200, {5, 7, 5, 8}, kPush, {{5, 1, 5, 2}}, 0}};
+  const auto texts = [&] {
+    std::vector<std::string> out;
+    ending_ = CommentaryEnding{};
+    for (const Case& c : kCases) {
+      kifu_.ClearMoves();
+      before_ = c.before, after_ = c.after;
+      out.push_back(Scene(c.start, kWait, c.e, c.j, c.line, c.j_nari));
+      EXPECT_FALSE(out.back().empty()) << out.size();
+    }
+    return out;
+  };
+  const std::vector<std::string> fresh = texts();
+
+  board::KPosition late;
+  ASSERT_EQ(bridge::position_load(late, kCases[0].start), 0);
+  const int32_t codes[2] = {3, 2};
+  eval::eval_root_prepare(late, codes, 0);
+  eval::eval_setup_stage(late, 2, codes);
+  board::think_board.generator_words.game_stage = 2;
+  board::think_board.generator_words.threat_word = 0x3344;
+  board::pos_table_init();
+  for (int layer = 0; layer < board::kPlyLayers; ++layer) {
+    board::ply_list_push(layer, board::square_of(5, 2));
+    board::ply_record(layer, board::square_of(5, 2)).change[0] = -1;
+  }
+  EXPECT_EQ(texts(), fresh);
+
+  // The words back as the other tests of this binary expect them.
+  board::think_board.generator_words = board::GeneratorWords{};
+  for (uint32_t& head : board::think_board.ply_table.ply_list_head) head = 0;
+  board::pos_table_init();
 }
 
 // Random words in the variations and values at the extremes: the review
