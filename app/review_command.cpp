@@ -34,7 +34,8 @@ constexpr const char* kUsage =
     "first thinks on the position after each of them, as the computer would have, and\n"
     "stores the value and line on the move, printing a progress line per think on\n"
     "standard error. Ctrl-C stops the thinking: the commentary covers the moves\n"
-    "thought so far, and the exit status is 130.\n"
+    "thought so far, --save writes nothing (an OUT that exists is left as it was),\n"
+    "and the exit status is 130.\n"
     "  --side S    sente or gote: whose moves the commentary is about\n"
     "  --depth D   think D plies deep (2 to 12; default 4)\n"
     "  --time S    think S seconds on each move (with --depth: at most S seconds)\n"
@@ -111,8 +112,14 @@ int cmd_review(int argc, char** argv) {
   if (!carries_values(computer)) think_on_moves(holder, computer, o.how, report);
 
   // The record is saved as it was read, with the values: the commentary
-  // would become the last move's comment and replace the one it has.
-  if (o.save) {
+  // would become the last move's comment and replace the one it has. A
+  // stopped review saves nothing: a later review reads any value as a
+  // finished analysis and would not think on the moves left out, and an OUT
+  // from an earlier review stays whole.
+  const bool stopped = InterruptGuard::interrupted();
+  if (o.save && stopped) {
+    std::fprintf(stderr, "velkora review: stopped; '%s' not written\n", o.save);
+  } else if (o.save) {
     int format = 0;
     if (const std::string why = save_record(holder, o.save, &format); !why.empty()) return cl.Fail(why);
   }
@@ -120,7 +127,7 @@ int cmd_review(int argc, char** argv) {
   driver::CommentaryEnding ending;  // one review per run: the rotation starts at its first ending
   driver::kansou_text(o.side, holder.kifu, text, ending);
   print_commentary(text);
-  return InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
+  return stopped || InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace app

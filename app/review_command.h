@@ -13,8 +13,8 @@ namespace app {
 // the result stored on the move, with a progress line per think on standard
 // error. --save writes the record with its values as KIF (.kif or .ckf), which
 // a later review reads back, variations included, without thinking again.
-// Ctrl-C stops the thinking; the commentary covers what was thought and the
-// exit status is 130.
+// Ctrl-C stops the thinking; the commentary covers what was thought, --save
+// writes nothing (an existing OUT is left whole) and the exit status is 130.
 int cmd_review(int argc, char** argv);
 
 }  // namespace app

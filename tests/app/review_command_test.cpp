@@ -69,6 +69,25 @@ TEST(ReviewCommand, SavedRecordGivesTheSameCommentary) {
   }
 }
 
+// Ctrl-C while a review thinks leaves an OUT that an earlier review wrote as
+// it was, says so, and exits with 130 after the commentary on what was
+// thought.
+TEST(ReviewCommand, StoppedReviewLeavesTheSavedRecordWhole) {
+  const std::string example = data("../../examples/aigakari.kif");
+  const std::string saved = ::testing::TempDir() + "/kept_review.kif";
+  ASSERT_EQ(run("velkora review " + example + " --depth 2 --save " + saved).status, 0);
+  const std::string complete = slurp(saved);
+  ASSERT_NE(complete.find("*!VAL="), std::string::npos);
+
+  // Stopped after the first of the nine thinks.
+  const Interrupted r =
+      run_interrupted({"review", example, "--depth", "6", "--save", saved}, "(1 of 9)", 0, 10000);
+  ASSERT_TRUE(r.ended) << r.out << r.err;
+  EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 130) << r.status;
+  EXPECT_NE(r.err.find("velkora review: stopped; '" + saved + "' not written\n"), std::string::npos) << r.err;
+  EXPECT_EQ(slurp(saved), complete);
+}
+
 // An OUT that cannot be written is found before the thinks (no progress
 // line), and the failure gives the system's reason.
 TEST(ReviewCommand, SaveThatCannotBeWrittenFailsBeforeThinking) {
