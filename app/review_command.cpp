@@ -9,6 +9,7 @@
 #include "app/interrupt.h"
 #include "app/record_commands.h"
 #include "app/review_analysis.h"
+#include "app/standard_output.h"
 #include "engine/driver/kifu_analyze.h"
 #include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu_holder.h"
@@ -87,7 +88,7 @@ void print_commentary(const model::KString& text) {
     if (*c != '\r') lf += *c;
   }
   std::fputs(model::sjis_to_utf8(lf).c_str(), stdout);
-  std::fflush(stdout);
+  flush_output();
 }
 
 }  // namespace
