@@ -217,6 +217,31 @@ TEST(SenkeiSelect, RookStateOfAKingOnTheCentreFile) {
   }
 }
 
+// Whether a side's rook stays on the right: 2 in its own three ranks on files
+// 1-4, 1 on 2六 with 3六 or 4六 taken by any piece, else 0; and the static
+// castle's code 3 only while it is 0. The same for gote on the turned board.
+TEST(SenkeiSelect, RookStaysOnTheRight) {
+  const std::pair<const char*, int> rooks[] = {
+      {"K59 k51", 0},          {"K59 k51 *R", 0},      {"K59 k51 r28", 0},   {"K59 R28 k51", 2},
+      {"K59 R17 k51 *R", 2},   {"K59 R49 k51", 2},     {"K59 R58 k51", 0},   {"K59 R97 k51", 0},
+      {"K59 R46 k51", 0},      {"K59 R26 k51", 0},     {"K59 R26 P36 k51", 1}, {"K59 R26 p46 k51", 1},
+      {"K59 R25 P35 k51", 0},  {"K59 R36 P46 k51", 0},
+  };
+  const std::pair<const char*, int> castles[] = {
+      {"K59 G49 S38 B97 R68 k51", 3}, {"K59 G49 S39 N77 k51", 3}, {"K59 G49 S38 P75 R26 k51", 3},
+      {"K59 G49 S38 B97 R48 k51", 1}, {"K59 G49 S38 P75 R26 p36 k51", 1},
+  };
+  for (int s = 0; s < 2; ++s) {
+    auto at = [s](const char* text) { return load(s == 0 ? scene(text) : board::testing::twin(scene(text))); };
+    for (const auto& [text, want] : rooks) {
+      EXPECT_EQ(senkei_rook_stays_right(at(text), s), want) << text << " side " << s;
+    }
+    for (const auto& [text, want] : castles) {
+      EXPECT_EQ(senkei_static_castle_kind(at(text), s, 0), want) << text << " side " << s;
+    }
+  }
+}
+
 TEST(SenkeiSelect, GoteChoosesAsSenteOnTheTurnedBoard) {
   std::mt19937 rng(7);
   const std::vector<model::Kyokumen> positions = board::testing::random_game_positions(

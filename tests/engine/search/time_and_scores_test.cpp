@@ -116,6 +116,50 @@ TEST(TimeControl, LimitsRoundingAndTheRemainingMoves) {
   EXPECT_EQ(remaining_moves_estimate(invaded.Load()), 120.0);
 }
 
+// The progress score sums fixed values over the piece list: pieces in either
+// hand by kind, the kings' distance from file 5, rooks and bishops promoted or
+// in the opponent's camp, golds and silvers by their ranks forward of the back
+// rank (knights half of that), promoted lances, and pawns promoted or by their
+// ranks forward of their starting rank.
+TEST(TimeControl, GameProgressScoreOfEachPiece) {
+  using board::testing::kings_and_hands;
+  using board::testing::load;
+  using board::testing::scene;
+  EXPECT_EQ(game_progress_score(board::testing::Scene{model::testing::initial(model::kHirate)}.Load()), 0);
+  // Every piece in hand: 18 pawns x 3, 4 lances x 4, 4 knights x 5, 4 silvers x 6,
+  // 4 golds x 8, 2 bishops x 7, 2 rooks x 15; in whichever hand they are.
+  EXPECT_EQ(game_progress_score(load(kings_and_hands(board::testing::kEveryPiece))), 190);
+  EXPECT_EQ(game_progress_score(load(kings_and_hands(board::testing::kHalfOfEveryPiece,
+                                                     board::testing::kHalfOfEveryPiece))), 190);
+  EXPECT_EQ(game_progress_score(load(kings_and_hands(board::testing::kEveryPiece, {}, 19, 91))), 198);
+  // Kings 1 + 1, +R 15, a bishop in gote's camp 7, G38 1, S47 2, N37 2/2, +L 4,
+  // P55 2, +P 10, gote's rook in sente's camp 15, g52 1, a pawn 3 and a bishop 7 in hand.
+  EXPECT_EQ(game_progress_score(load(scene("K48 k61 +R22 B73 G38 S47 N37 +L19 P55 +P44 r87 g52 *P *b"))), 70);
+  // Nothing for pawns behind their starting rank, rooks and bishops outside the
+  // opponent's camp, an unpromoted lance; a gote knight 3 ranks out gives 1, a
+  // promoted silver counts its ranks as a silver.
+  EXPECT_EQ(game_progress_score(load(scene("K59 k51 P58 p42 R46 b34 L99 n14 +s57"))), 1 + 6);
+  EXPECT_EQ(game_progress_score(load(scene("K59 k51 R13 b97 p48"))), 15 + 7 + 5);
+}
+
+// The limit stands at its maximum only when the maximum is above the base limit
+// and the current limit has been raised to it.
+TEST(TimeControl, LimitAtMaximum) {
+  ThinkLimits& l = think_words.limits;
+  const struct { int32_t base, max, current; int want; } cases[] = {
+      {1000, 3000, 3000, 1}, {1000, 3000, 2999, 0}, {1000, 3000, 1000, 0},
+      {3000, 3000, 3000, 0}, {4000, 3000, 3000, 0}};
+  for (const auto& c : cases) {
+    l.base_limit.store(c.base);
+    l.max_limit.store(c.max);
+    l.current_limit.store(c.current);
+    EXPECT_EQ(time_limit_at_max(), c.want) << c.base << " " << c.max << " " << c.current;
+  }
+  l.base_limit.store(0);
+  l.max_limit.store(0);
+  l.current_limit.store(0);
+}
+
 TEST(TimeControl, MateBudgetsAndTheEndOfTheDeepening) {
   ThinkContext& cx = testing::test_context();
   // Root mate check: limit / 20 capped by depth 0..7, and by 1000 out of normal play.
