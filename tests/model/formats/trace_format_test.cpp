@@ -18,6 +18,10 @@ TEST(TraceFormat, MovesAndPositions) {
   EXPECT_STREQ(s.c_str(), "△５五角打");
   sashite_to_coord(s, kNoMoveWord);
   EXPECT_STREQ(s.c_str(), "パス");
+  // The log form goes to the trace log alone: the caller's text stays as it was.
+  sashite_to_text_trace(word_drop(word_square(5, 5), kWordGote | kWordBishop));
+  sashite_to_text_trace(kNoMoveWord);
+  EXPECT_STREQ(s.c_str(), "パス");
   TraceBoard board;
   board.square[1][5] = kWordGote | kWordKing;
   pos_write_board(s, board);

@@ -235,6 +235,7 @@ TEST(CompleteSashite, ClearsTheSpecialCodeAndRefusesWhatThePositionCannotFill) {
   Sashite m(7, 7, 7, 6, 0, 0, 0, 5);
   ASSERT_TRUE(pos.CompleteSashite(m));
   EXPECT_EQ(m.special, 0);
+  EXPECT_EQ(m.GetKoma().code, kFu);  // the moving piece, as completed from the board
   Sashite empty_from(5, 5, 5, 4, 0, 0, 0, 0), far(5, 5, 5, 14, 0, 0, 0, 0);
   EXPECT_FALSE(pos.CompleteSashite(empty_from));
   EXPECT_FALSE(pos.CompleteSashite(far));
@@ -243,6 +244,7 @@ TEST(CompleteSashite, ClearsTheSpecialCodeAndRefusesWhatThePositionCannotFill) {
   pos.mochigoma[1][kKin] = 1;
   ASSERT_TRUE(pos.CompleteSashite(drop));
   EXPECT_EQ(drop.koma.code, gote(kKin));
+  EXPECT_EQ(drop.GetKoma(), drop.koma);
 }
 
 Kyokumen zone_position(int silvers) {

@@ -150,5 +150,32 @@ TEST(KifuHolder, FindCommentPutsTheMoveOnTheLine) {
   EXPECT_EQ(alt->to->tesu, 2);
 }
 
+// Reset leaves an empty record from the handicap's start: the root current,
+// the working position that start, not modified, no name, no headers.
+TEST(KifuHolder, ResetStartsAnEmptyRecordOfTheHandicap) {
+  KifuHolder h;
+  extend(h, {testing::k76, testing::k34});
+  h.modified = 1;
+  h.name.Assign("game.kif");
+  ASSERT_TRUE(h.kifu.SetHeader("棋戦", "名人戦"));
+  for (int32_t teaiwari : {kNimaiOchi, kHirate}) {
+    h.Reset(teaiwari);
+    Kyokumen start;
+    start.Init(teaiwari);
+    EXPECT_EQ(h.current, h.kifu.root.get());
+    EXPECT_EQ(h.current->to, h.kifu.Start());
+    EXPECT_EQ(h.kifu.Start()->next.Count(), 0);
+    EXPECT_EQ(h.kifu.Start()->kyokumen, start);
+    EXPECT_EQ(h.kyokumen, start);
+    EXPECT_EQ(h.modified, 0);
+    EXPECT_TRUE(h.name.c_str() == nullptr || *h.name.c_str() == '\0');
+    EXPECT_EQ(h.kifu.headers.Count(), 0);
+  }
+  // The holder goes on from the new start.
+  extend(h, {testing::k76});
+  EXPECT_EQ(h.kifu.NodeAtTesu(1), h.current);
+  EXPECT_EQ(h.current->to->tesu, 1);
+}
+
 }  // namespace
 }  // namespace model

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -199,6 +200,61 @@ TEST(FileTextWriter, WritesCrLfAndKeepsStandardStreamsOpen) {
 
 // Line splitting and CR LF output are pinned by the golden files of every
 // format; here the push-back the QVF reader relies on, and a missing text.
+// Gets of every reader kind reads up to and including the line's "\n", at most
+// n - 1 bytes, always ends them with a NUL, and gives null when nothing was
+// read, at the end or when not open.
+TEST(TextReaders, GetsReadsOneLineAtMostNMinusOneBytes) {
+  const std::string text = "ab\ncdefgh\nij";
+  const std::string file = temp_path("gets.txt"), packed_file = temp_path("gets.ckf");
+  write_raw(file, text);
+  write_raw(packed_file, packed(text));
+  FileTextReader f;
+  PackedTextReader k;
+  MemTextReader m(text.c_str());
+  ASSERT_EQ(f.Open(file.c_str()), 0);
+  ASSERT_EQ(k.Open(packed_file.c_str()), 0);
+  LineCountingReader counted(m);
+  TextReader* readers[] = {&f, &k, &m, &counted};
+  for (TextReader* r : readers) {
+    if (r == &counted) counted.Rewind();  // the memory reader under it is at its end
+    char buf[16];
+    std::memset(buf, '#', sizeof buf);
+    ASSERT_EQ(r->Gets(buf, sizeof buf), buf);
+    EXPECT_STREQ(buf, "ab\n");
+    EXPECT_EQ(r->Gets(buf, 4), buf);
+    EXPECT_STREQ(buf, "cde");
+    if (r != &f) {  // no room for a byte: nothing read
+      EXPECT_EQ(r->Gets(buf, 1), nullptr);
+      EXPECT_EQ(buf[0], '\0');
+    }
+    EXPECT_EQ(r->Gets(buf, sizeof buf), buf);
+    EXPECT_STREQ(buf, "fgh\n");
+    EXPECT_EQ(r->Gets(buf, sizeof buf), buf);
+    EXPECT_STREQ(buf, "ij");
+    EXPECT_EQ(r->Gets(buf, sizeof buf), nullptr);
+    EXPECT_TRUE(r->IsEof());
+  }
+  // The counting reader passes every call on and counts only GetLine's lines.
+  EXPECT_EQ(counted.lines(), 0);
+  counted.Rewind();
+  char two[2];
+  EXPECT_EQ(counted.Read(two, 2), 2);
+  EXPECT_EQ(counted.Unget('x'), 1);
+  KString line;
+  EXPECT_EQ(counted.GetLine(line), 0);
+  EXPECT_STREQ(line.c_str(), "b\n");
+  EXPECT_EQ(counted.lines(), 1);
+  EXPECT_FALSE(counted.IsEof());
+  counted.Rewind();
+  EXPECT_EQ(counted.lines(), 0);
+
+  f.Close();
+  k.Close();
+  char buf[4];
+  EXPECT_EQ(f.Gets(buf, sizeof buf), nullptr);
+  EXPECT_EQ(k.Gets(buf, sizeof buf), nullptr);
+}
+
 TEST(MemTextStreams, PushBackAndAMissingText) {
   MemTextReader r("ab");
   EXPECT_EQ(r.Unget('z'), 0);  // nothing at position 0
