@@ -1,9 +1,11 @@
 // velkora bench --stats on positions no game reaches: the side to move could
-// take the king (refused in one line), or has no move at all (zero counts).
+// take the king (refused in one line), or has no move at all (zero counts);
+// and the speed benchmark's one line.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <string>
 
 #include "model/formats/kifu_dispatch.h"
@@ -43,6 +45,18 @@ TEST(BenchStats, RefusesATakableKingAndCountsNothingWhenMated) {
   EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0) << r.status;
   EXPECT_EQ(r.out.rfind("generated 0 legal 0 cycles ", 0), 0u) << r.out;
   EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;  // no move lines
+}
+
+// Plain velkora bench runs the speed benchmark in a game of its own and prints
+// its time as one line.
+TEST(BenchSpeed, PrintsTheMillisecondsOfTheWalk) {
+  const Outcome r = run("velkora bench", true);
+  EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0) << r.status;
+  unsigned ms = 0;
+  char end = 0;
+  EXPECT_EQ(std::sscanf(r.out.c_str(), "bench ms %u%c", &ms, &end), 2) << r.out;
+  EXPECT_EQ(end, '\n');
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
 }
 
 }  // namespace

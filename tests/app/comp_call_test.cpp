@@ -171,5 +171,43 @@ TEST_F(ComputerThread, MateSolvesByModeAndPostsTheResult) {
   }
 }
 
+// A ponder stopped through SakiyomiStop ends before the call returns and posts
+// no move; a depth think asked for while a ponder runs stops it the same way,
+// and only the think's move comes.
+TEST_F(ComputerThread, AStoppedPonderPostsNothing) {
+  comp_.job().max_depth = 16;  // a ponder that never ends by itself
+  ASSERT_TRUE(comp_.Sakiyomi(record_, kPawn76));
+  ASSERT_TRUE(wait_for_state(driver::kThinkPondering));
+  comp_.SakiyomiStop();
+  EXPECT_EQ(driver::think_state_get(), driver::kThinkIdle);
+  platform::WindowMessage m;
+  EXPECT_FALSE(view_.Wait(m, 200)) << m.id;
+
+  ASSERT_TRUE(comp_.Sakiyomi(record_, kPawn76));
+  ASSERT_TRUE(wait_for_state(driver::kThinkPondering));
+  comp_.ChubanDepth(record_, 2, 0, 0, 0);
+  ASSERT_TRUE(wait_for(view_, kMsgComputerMove));
+  EXPECT_TRUE(MovePlayable());
+  EXPECT_EQ(driver::think_state_get(), driver::kThinkIdle);
+  while (view_.Wait(m, 200)) EXPECT_NE(m.id, kMsgComputerMove);
+  driver::MessageQueue::DestroyGlobal();
+}
+
+// GameExit frees the game's problem-solving mate instance; the benchmark runs
+// in a game opened with one and closes it, posting its milliseconds.
+TEST_F(ComputerThread, GameExitAndTheBenchmarkCloseTheGame) {
+  comp_.GameInit(0, 0, true);
+  EXPECT_EQ(comp_.job().ktsume_open, 1);
+  comp_.GameExit();
+  EXPECT_EQ(comp_.job().ktsume_open, 0);
+  comp_.GameInit(0, 0, true);
+  const uint32_t asked = platform::tick_ms();
+  comp_.Benchmark();
+  platform::WindowMessage m;
+  ASSERT_TRUE(wait_for(view_, kMsgBenchmark, &m));
+  EXPECT_LE(static_cast<uint32_t>(m.wparam), platform::tick_elapsed(asked, platform::tick_ms()));
+  EXPECT_EQ(comp_.job().ktsume_open, 0);
+}
+
 }  // namespace
 }  // namespace app
