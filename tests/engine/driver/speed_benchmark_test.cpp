@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "engine/board/exchange_eval.h"
 #include "engine/board/position_setup.h"
 #include "engine/board/think_board.h"
 #include "engine/bridge/position_bridge.h"
@@ -102,6 +103,33 @@ TEST_F(MovegenStatsTest, CountsAllMovesOrEvasionsAndRestoresTheStage) {
     EXPECT_EQ(s.legal, 4);
     EXPECT_LE(s.cycles.minimum, s.cycles.average);
   }
+}
+
+// For a drop the put value of the dropped piece on its square is measured at
+// game stage 0 and at stage 2, and the stage word is put back.
+TEST_F(MovegenStatsTest, ADropIsValuedAtBothStages) {
+  model::Kyokumen k = model::testing::kings_only();
+  model::testing::put(k, 4, 3, model::testing::gote(model::kGin));
+  k.mochigoma[0][model::kKin] = 1;
+  Load(k);
+  board::think_board.generator_words.game_stage = 1;
+  const model::Sashite drop(model::kSenteHand, model::kKin, 5, 3, model::kKin, 0, 0, 0);
+  MovegenDetail d;
+  ASSERT_EQ(movegen_stats_detail(job_, drop, d), 0);
+  EXPECT_EQ(board::think_board.generator_words.game_stage, 1);
+  for (const CyclePair& c : {d.make, d.unmake, d.soma_j, d.soma_s}) EXPECT_LE(c.minimum, c.average);
+
+  board::KPosition p;
+  ASSERT_EQ(bridge::position_load(p, k), 0);
+  board::KMove m;
+  ASSERT_EQ(bridge::sashite_to_kmove(m, p, drop), 0);
+  for (int stage : {0, 2}) {
+    board::think_board.generator_words.game_stage = stage;
+    int first = 0;
+    EXPECT_EQ(d.values[stage], board::koma_put_value(p, 0, m.code, m.to, &first)) << stage;
+    EXPECT_EQ(d.values[stage + 1], first) << stage;
+  }
+  board::think_board.generator_words.game_stage = 0;
 }
 
 // A position where the side to move could take the king is refused before
