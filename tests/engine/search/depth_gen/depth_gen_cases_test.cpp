@@ -122,6 +122,32 @@ TEST_F(DepthGenCases, KnightRuleHasNoSquaresForTargetsOnTheLastTwoRanks) {
   }
 }
 
+// The rook-line rule on a target inside the enemy camp also walks the target's
+// rank both ways; every walk skips the squares the enemy supports more, and the
+// file walk away from the enemy stops at the camp's edge.
+TEST_F(DepthGenCases, RookLineRuleWalksTheRankOfATargetInTheCamp) {
+  const KPosition p = Scene().Put(9, 9, model::kOu).Put(1, 5, gote(model::kOu)).Put(5, 2, gote(model::kKin))
+                          .Hand(model::kHi).Load();
+  const KPosition twin = board::testing::turned(p);
+  for (const KPosition* pos : {&p, &twin}) {
+    const bool gote_moves = pos->teban == 1;
+    const auto at = [gote_moves](int file, int rank) { return gote_moves ? sq(10 - file, 10 - rank) : sq(file, rank); };
+    KGenStamp& st = testing::test_stamp();
+    GenCall g(*pos, &history_[1], &history_[0], 3, 0, none_, nullptr, AcceptForm::kThreatKind, 3);
+    g.stamp = &st;
+    gen_stamp_begin_depth(st);
+    gen_drop_hisha_line(g, at(5, 2), kTagTarget);
+    // The gold guards 4二, 6二, 5一 and 5三; 5四 lies outside the camp.
+    EXPECT_EQ(st.record_count, 6) << "side " << pos->teban;
+    const int rook = board::drop_piece(*pos, board::kRook);
+    for (int file : {1, 2, 3, 7, 8, 9}) {
+      const auto& e = st.entry[gen_stamp_key(rook, at(file, 2), 0)];
+      EXPECT_TRUE(gen_stamp_is_set(st, e, kStampProposed)) << file << " side " << pos->teban;
+      EXPECT_FALSE(gen_stamp_is_set(st, e, kStampWeakOnly)) << file << " side " << pos->teban;
+    }
+  }
+}
+
 TEST_F(DepthGenCases, ReturnRuleNeedsAPieceThatStepsStraightBack) {
   const KPosition p = Scene().Put(5, 9, model::kOu).Put(5, 1, gote(model::kOu)).Load();
   struct {
