@@ -142,6 +142,31 @@ TEST(TimeControl, GameProgressScoreOfEachPiece) {
   EXPECT_EQ(game_progress_score(load(scene("K59 k51 R13 b97 p48"))), 15 + 7 + 5);
 }
 
+// With main time left, the base limit is main / e + byoyomi for e remaining
+// moves; in the opening (both stage weights 0) e = 40 less half the progress
+// score, and the maximum limit is the lesser of main / 6 + byoyomi and three
+// base limits, both rounded down to whole seconds less 200 ms.
+TEST(TimeControl, MainTimeSharedOverTheRemainingMoves) {
+  model::Kyokumen k = model::testing::initial(model::kHirate);
+  board::KPosition p = board::testing::Scene{k}.Load();
+  testing::prepare_evaluation(p);
+  EXPECT_EQ(remaining_moves_estimate(p), 40.0);
+  int32_t max = 0;
+  EXPECT_EQ(time_for_move(p, 600000, 10000, &max), 24800);  // 15000 + 10000
+  EXPECT_EQ(max, 74800);                                    // 3 x 25000 below 100000 + 10000
+  // Four pawns pushed, 1 + 2 ranks a side: progress 6, 37 moves remain.
+  const int pushes[][4] = {{7, 7, 7, 6}, {3, 3, 3, 4}, {2, 7, 2, 6}, {8, 3, 8, 4}, {2, 6, 2, 5}, {8, 4, 8, 5}};
+  for (const auto& m : pushes) ASSERT_TRUE(k.DoSashite(model::testing::move(k, m[0], m[1], m[2], m[3])));
+  p = board::testing::Scene{k}.Load();
+  testing::prepare_evaluation(p);
+  EXPECT_EQ(game_progress_score(p), 6);
+  EXPECT_EQ(remaining_moves_estimate(p), 37.0);
+  EXPECT_EQ(time_for_move(p, 600000, 10000, &max), 25800);  // 600000 / 37 + 10000 = 26216
+  EXPECT_EQ(max, 77800);
+  EXPECT_EQ(time_for_move(p, 60000, 0, &max), 1000 - 200);  // 1621
+  EXPECT_EQ(max, 4000 - 200);                               // 3 x 1621 = 4863 below 10000
+}
+
 // The limit stands at its maximum only when the maximum is above the base limit
 // and the current limit has been raised to it.
 TEST(TimeControl, LimitAtMaximum) {
