@@ -82,9 +82,51 @@ int classify(const char* t, int n) {
 bool is_piece(int token) { return token >= 0 && token < 32; }
 bool is_number(int token) { return token >= kQvfNumber; }
 
-}  // namespace
+// What next_token gives for a "$" section instead of a token's length.
+constexpr int kSection = -1;
 
-namespace {
+// Reads the next token of the text into `token` (NUL-ended) and gives its
+// length, 0 at the end of the input. A "#" comment to the line's end and a
+// "[...]" note are passed over; so is a "$...$" section, which gives kSection
+// with its bytes in `section` when one is given. A "#", "[" or "$" inside a
+// word is part of the word. A tag ends at its ">", and a "<" starts a new
+// token.
+int next_token(TextReader& in, char* token, std::string* section) {
+  for (;;) {
+    int c = next_byte(in);
+    if (c == kNoByte) return 0;
+    if (c == '#') {
+      if (!skip_past(in, '\n', false)) return 0;
+      continue;
+    }
+    if (c == '[') {
+      if (!skip_past(in, ']', true)) return 0;
+      continue;
+    }
+    if (c == '$') {
+      while ((c = next_byte(in)) != kNoByte && c != '$') {
+        if (section) *section += static_cast<char>(c);
+      }
+      return kSection;
+    }
+    if (!is_token_byte(c)) continue;
+
+    int n = 0;
+    token[n++] = static_cast<char>(c);
+    const bool tag = c == '<';
+    while (n < kMaxTokenBytes && !(tag && token[n - 1] == '>')) {
+      c = next_byte(in);
+      if (c == kNoByte || !is_token_byte(c)) break;
+      if (c == '<') {
+        in.Unget(c);
+        break;
+      }
+      token[n++] = static_cast<char>(c);
+    }
+    token[n] = '\0';
+    return n;
+  }
+}
 
 // True when a "$" section's text holds a "<kifu" block with a move line (one
 // that begins with "+" or "-" and a digit, as the writer writes a move).
@@ -110,66 +152,22 @@ bool section_holds_moves(const std::string& section) {
 
 bool qvf_text_holds_moves(const char* bytes, int n) {
   MemTextReader in(bytes, n);
-  // The sections are found as qvf_read_tag finds them: a "#", "[" or "$"
-  // inside a word is part of the word.
+  char token[kMaxTokenBytes + 1];
   for (;;) {
-    int c = next_byte(in);
-    if (c == kNoByte) return false;
-    if (c == '#' || c == '[') {
-      if (!skip_past(in, c == '#' ? '\n' : ']', c == '[')) return false;
-      continue;
-    }
-    if (c == '$') {
-      std::string section;
-      while ((c = next_byte(in)) != kNoByte && c != '$') section += static_cast<char>(c);
-      if (section_holds_moves(section)) return true;
-      if (c == kNoByte) return false;
-      continue;
-    }
-    if (!is_token_byte(c)) continue;
-    const bool tag = c == '<';
-    int last = c;
-    for (int length = 1; length < kMaxTokenBytes && !(tag && last == '>'); ++length) {
-      c = next_byte(in);
-      if (c == kNoByte || !is_token_byte(c)) break;
-      if (c == '<') {
-        in.Unget(c);
-        break;
-      }
-      last = c;
-    }
+    std::string section;
+    const int length = next_token(in, token, &section);
+    if (length == 0) return false;
+    if (length == kSection && section_holds_moves(section)) return true;
   }
 }
 
 int qvf_read_tag(TextReader& in) {
+  char token[kMaxTokenBytes + 1];
   for (;;) {
-    int c = next_byte(in);
-    if (c == kNoByte) return kQvfEnd;
-    if (c == '#' || c == '$') {
-      if (!skip_past(in, c == '#' ? '\n' : '$', false)) return kQvfEnd;
-      continue;
-    }
-    if (c == '[') {
-      if (!skip_past(in, ']', true)) return kQvfEnd;
-      continue;
-    }
-    if (!is_token_byte(c)) continue;
-
-    char token[kMaxTokenBytes + 1];
-    int n = 0;
-    token[n++] = static_cast<char>(c);
-    const bool tag = c == '<';
-    while (n < kMaxTokenBytes && !(tag && token[n - 1] == '>')) {
-      c = next_byte(in);
-      if (c == kNoByte || !is_token_byte(c)) break;
-      if (c == '<') {
-        in.Unget(c);
-        break;
-      }
-      token[n++] = static_cast<char>(c);
-    }
-    token[n] = '\0';
-    const int code = classify(token, n);
+    const int length = next_token(in, token, nullptr);
+    if (length == 0) return kQvfEnd;
+    if (length == kSection) continue;
+    const int code = classify(token, length);
     if (code >= 0) return code;
   }
 }
