@@ -1,5 +1,6 @@
 #include "engine/driver/think_signature.h"
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -24,7 +25,13 @@ void think_fresh_state() {
   search::think_words.control.store(search::kThinkRun);
 }
 
+namespace {
+
+// Set by think_signature_stop to end a run (Ctrl-C); the run clears it when it
+// starts, so a stop is asked for until the run has ended.
 std::atomic<bool> signature_stop{false};
+
+}  // namespace
 
 void think_signature_stop() {
   // The run looks at signature_stop after each think's fresh state, so a stop

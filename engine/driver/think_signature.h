@@ -10,7 +10,6 @@
 // mate solver, the search words): run it only while no think runs.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -35,10 +34,6 @@ void think_fresh_state();
 // the run was stopped. Allocates the transposition table and the in-game mate
 // solver at the sizes above for the run and frees both when done.
 uint64_t think_signature();
-
-// Set by think_signature_stop to end a run (Ctrl-C); the run clears it when it
-// starts, so a stop is asked for until the run has ended.
-extern std::atomic<bool> signature_stop;
 
 // Ends a run on another thread: the think that runs stops at its next look at
 // the think's stop word, and no later think starts. The mate solver's own stop

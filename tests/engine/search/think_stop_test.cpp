@@ -51,25 +51,32 @@ int keep_last(int count, const uint32_t* moves, int32_t a, int, int32_t, uint32_
   return 0;
 }
 
-// True when the side to move in `p` mates whatever the defence (the defender
-// to move, in check, has no escape; or each reply lets the attacker mate).
+// True when after each legal move of the side to move in `p` the other side
+// has a mate.
+bool every_move_mated(KPosition& p) {
+  KMove moves[board::kMaxMoves];
+  const int n = board::engine_legal_moves(p, moves);
+  for (int i = 0; i < n; ++i) {
+    board::do_move(p, moves[i], 0);
+    const KMove* line = nullptr;
+    int length = 0;
+    const bool mated = tsume::ktsume_solve(p, &line, &length, kProofMs, kProofNodes) == tsume::SolveResult::kMate;
+    board::undo_move(p, moves[i], 0);
+    if (!mated) return false;
+  }
+  return true;
+}
+
+// True when the side not to move in `p` mates whatever the defence (the
+// defender to move, in check, has no escape; or each reply lets the attacker
+// mate).
 bool defender_lost(KPosition& p) {
   if (board::king_attacked(p, p.teban)) {
     KMove answer;
     int count = 0;
     return tsume::ktsume_solve_defender_top(p, &answer, &count, kProofMs, kProofNodes) == 0;
   }
-  KMove replies[board::kMaxMoves];
-  const int n = board::engine_legal_moves(p, replies);
-  for (int i = 0; i < n; ++i) {
-    board::do_move(p, replies[i], 0);
-    const KMove* line = nullptr;
-    int length = 0;
-    const bool mated = tsume::ktsume_solve(p, &line, &length, kProofMs, kProofNodes) == tsume::SolveResult::kMate;
-    board::undo_move(p, replies[i], 0);
-    if (!mated) return false;
-  }
-  return true;
+  return every_move_mated(p);
 }
 
 // A value of a won or lost game is proved: the move answered wins by force,
@@ -83,17 +90,8 @@ bool defender_lost(KPosition& p) {
     return won ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "a win claimed unproved";
   }
   if (score != -kScoreMate) return ::testing::AssertionFailure() << "value " << score;
-  KMove moves[board::kMaxMoves];
-  const int n = board::engine_legal_moves(p, moves);
-  for (int i = 0; i < n; ++i) {
-    board::do_move(p, moves[i], 0);
-    const KMove* line = nullptr;
-    int length = 0;
-    const bool mates = tsume::ktsume_solve(p, &line, &length, kProofMs, kProofNodes) == tsume::SolveResult::kMate;
-    board::undo_move(p, moves[i], 0);
-    if (!mates) return ::testing::AssertionFailure() << "a loss claimed, but a move escapes";
-  }
-  return ::testing::AssertionSuccess();
+  return every_move_mated(p) ? ::testing::AssertionSuccess()
+                             : ::testing::AssertionFailure() << "a loss claimed, but a move escapes";
 }
 
 class StoppedThink : public testing::ThinkTest {
@@ -141,7 +139,9 @@ class StoppedThink : public testing::ThinkTest {
     bool found = false;
     for (int i = 0; i < legal_count; ++i) found = found || board::move_word(legal[i]) == result.moves[0];
     EXPECT_TRUE(found) << "the answer is not a legal move";
-    if (found) EXPECT_TRUE(value_proved(p, score, move_from_word(p, result.moves[0])));
+    if (found) {
+      EXPECT_TRUE(value_proved(p, score, move_from_word(p, result.moves[0])));
+    }
     return score;
   }
 };
