@@ -35,10 +35,17 @@ inline constexpr CsaEnd kCsaEnds[] = {
     {10, "%SENNICHITE", "sente win"}, {11, "%SENNICHITE", "gote win"}, {14, "%CHUDAN", nullptr},
 };
 
-// The line that the CSA and QVF writers put for special code `code`: the end
-// statement, ",'" and the word when there is one, and a line feed; empty for
-// codes written as nothing.
-KString csa_end_line(int code);
+// The end statements of a foul by sente and by gote: they name the side that
+// lost by it, whichever side is to move.
+inline constexpr const char* kCsaIllegalAction[2] = {"%+ILLEGAL_ACTION", "%-ILLEGAL_ACTION"};
+
+// The line that the CSA and QVF writers put for special move `m` made where
+// `to_move` is to move: the end statement, ",'" and the word when there is one,
+// and a line feed; empty for codes written as nothing. The end statements name
+// the side to move, so an end of the side that has just moved is told from the
+// side to move (special_code_for_side_to_move), and a foul of that side as
+// "%+ILLEGAL_ACTION" or "%-ILLEGAL_ACTION", which name the side that lost by it.
+KString csa_end_line(const Sashite& m, int to_move);
 
 // The line a CSA reader takes statements from: the rest of it, from `at`, is
 // what follows the statements already taken.

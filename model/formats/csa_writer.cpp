@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "model/position/game_result.h"
 #include "model/position/kyokumen.h"
 #include "model/record/kifu.h"
 #include "model/text/line_text.h"
@@ -103,7 +104,7 @@ void put_move_comment(TextWriter& w, const KString& comment) {
 void put_move(TextWriter& w, const KifuSashite& node) {
   const Sashite& m = node.sashite;
   if (m.special != kOrdinaryMove) {
-    w.Puts(csa_end_line(m.special).c_str());
+    w.Puts(csa_end_line(m, node.from && node.from->kyokumen.teban ? 1 : 0).c_str());
     return;
   }
   KString text;
@@ -149,8 +150,15 @@ void put_header(const Kifu& kifu, TextWriter& w, const char* generated_line) {
 
 }  // namespace
 
-KString csa_end_line(int code) {
+KString csa_end_line(const Sashite& m, int to_move) {
   KString line;
+  const int own = special_side(m, to_move);
+  if (own != to_move && (m.special == kHansokuMake || m.special == kHansokuKachi)) {
+    line.Append(kCsaIllegalAction[special_winner(m, to_move) == 0 ? 1 : 0]);
+    line.Append("\n");
+    return line;
+  }
+  const int code = special_code_for_side_to_move(m, to_move);
   for (const CsaEnd& e : kCsaEnds) {
     if (e.code != code) continue;
     line.Append(e.statement);

@@ -4,6 +4,7 @@
 #include "model/formats/ki2_format.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/position/game_result.h"
 
 namespace model {
 
@@ -13,8 +14,8 @@ namespace {
 // line is padded to with blanks (so moves stand in columns).
 constexpr int kMovesPerLine = 6;
 constexpr int kMoveFieldBytes = 12;
-// The result words of the closing line by the winning side.
-constexpr const char* kWins[2] = {"先手の勝ち", "後手の勝ち"};
+// The sides as the closing line names them.
+constexpr const char* kSides[2] = {"先手", "後手"};
 
 // The position block, both player lines (labelled 先手/後手 or 下手/上手 by
 // the handicap of `position`) and the empty line in front of the moves.
@@ -27,27 +28,43 @@ void write_setup(const Kifu& kifu, TextWriter& w, const Kyokumen& position) {
 }
 
 // The result that the closing line tells for special move `m` made on
-// `before`, or null when the move ends the line without a result (a
-// take-back or a resumption).
-const char* result_text(const Sashite& m, const Kyokumen& before) {
-  // The special move holds the king of the side it concerns; a move without a
-  // piece concerns the side to move.
-  const int own = m.koma.Side() >= 0 ? m.koma.Side() : (before.teban == 0 ? 0 : 1);
+// `before` (into `out`), or false when the move ends the line without a result
+// (a take-back or a resumption). The closing line names the winner; an end
+// of the side that has just moved (not the side to move, which a resignation
+// is taken back as) also keeps its kind where a closing line has words for
+// it: a foul and a loss on time.
+bool result_text(const Sashite& m, const Kyokumen& before, KString& out) {
+  const int to_move = before.teban == 0 ? 0 : 1;
+  const int own = special_side(m, to_move);
+  const int winner = special_winner(m, to_move);
+  if (own != to_move) {
+    switch (m.special) {
+      case kHansokuMake:
+        out.Append(kSides[own]);
+        out.Append("の反則負け");
+        return true;
+      case kHansokuKachi:
+        out.Append(kSides[own]);
+        out.Append("の反則勝ち");
+        return true;
+      case kKireMake:
+        out.Append("時間切れにより");
+        break;
+      default:
+        break;
+    }
+  }
+  if (winner >= 0) {
+    out.Append(kSides[winner]);
+    out.Append("の勝ち");
+    return true;
+  }
   switch (m.special) {
-    case kTsumi:
-    case kToryo:
-    case kKireMake:
-    case kMake:
-    case kHansokuMake: return kWins[1 - own];
-    case kHansokuKachi:
-    case kKachi: return kWins[own];
-    case kSennichiteGoteOute: return kWins[0];
-    case kSennichiteSenteOute: return kWins[1];
-    case kChudan: return "中断";
+    case kChudan: out.Append("中断"); return true;
     case kTaikyokuKaishi:
     case kMatta:
-    case kSaikai: return nullptr;
-    default: return "引き分け";
+    case kSaikai: return false;
+    default: out.Append("引き分け"); return true;
   }
 }
 
@@ -92,13 +109,13 @@ int kifu_write_ki2(const Kifu& kifu, TextWriter& writer) {
   kifu_write_comment(kifu.root->comment, writer);
   const KifuSashite* end = write_moves(kifu, writer);
   if (!end || !end->from) return 0;
-  const char* result = result_text(end->sashite, end->from->kyokumen);
-  if (!result) return 0;
+  KString result;
+  if (!result_text(end->sashite, end->from->kyokumen, result)) return 0;
   KString closing;
   closing.Append("\nまで");
   closing.AppendInt(end->from->tesu);
   closing.Append("手で");
-  closing.Append(result);
+  closing.AppendStr(result);
   closing.Append("\n");
   writer.Puts(closing.c_str());
   return 0;

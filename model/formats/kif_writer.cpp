@@ -11,6 +11,7 @@
 #include "model/formats/board_diagram.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/position/game_result.h"
 #include "model/position/sashite_text.h"
 #include "model/record/kifu_text.h"
 #include "model/record/label_table.h"
@@ -49,6 +50,20 @@ const char* end_word(int code) {
     case kChudan: return "中断";
     default: return "";
   }
+}
+
+// The code whose end word tells the result of special move `m` made where
+// `to_move` is to move. KIF's end words name the side to move (the reader
+// gives the special move that side's king), so an end of the side that has
+// just moved is told from the side to move; and as 千日手 reads back as a
+// draw, a repetition lost by perpetual check is written as the foul of the
+// side that gave it.
+int kif_end_code(const Sashite& m, int to_move) {
+  if (m.special == kSennichiteGoteOute || m.special == kSennichiteSenteOute) {
+    const int loser = m.special == kSennichiteGoteOute ? 1 : 0;
+    return loser == to_move ? kHansokuMake : kHansokuKachi;
+  }
+  return special_code_for_side_to_move(m, to_move);
 }
 
 // Marks an extra header key that the reader would take for something else.
@@ -140,7 +155,7 @@ class KifMoveWriter {
 
     KString text;
     if (s.special != kOrdinaryMove) {
-      text.Append(end_word(s.special));
+      text.Append(end_word(kif_end_code(s, p.move->from->kyokumen.teban ? 1 : 0)));
     } else {
       const Sashite& prev = p.parent->sashite;
       if (s.to_x == prev.to_x && s.to_y == prev.to_y) {

@@ -140,7 +140,7 @@ void write_moves(const Kifu& kifu, TextWriter& out) {
     if (move->sashite.special == kOrdinaryMove) {
       write_move(*move, out);
     } else {
-      out.Puts(csa_end_line(move->sashite.special).c_str());
+      out.Puts(csa_end_line(move->sashite, node->kyokumen.teban ? 1 : 0).c_str());
     }
     node = move->to;
   }

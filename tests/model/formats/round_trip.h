@@ -117,9 +117,42 @@ inline RecordView record_view(const Kifu& kifu) {
   return v;
 }
 
+// The code that end words naming the side to move (`to_move`) give back for a
+// result `code` of side `own`: the code itself for an end of the side to move
+// or of no side; else the same winner told from the side to move, the foul
+// and the declared result by their opposite words, and a mate, resignation or
+// loss on time of the side that has just moved as a win of the side to move.
+// In KIF (`kif`) a repetition lost by perpetual check is the foul of the side
+// that gave it, as 千日手 reads back as a draw.
+inline int side_to_move_code(int code, int own, int to_move, bool kif) {
+  if (kif && (code == kSennichiteGoteOute || code == kSennichiteSenteOute)) {
+    const int loser = code == kSennichiteGoteOute ? 1 : 0;
+    return loser == to_move ? kHansokuMake : kHansokuKachi;
+  }
+  if (own == to_move || code < kTsumi || code > kKachi) return code;
+  switch (code) {
+    case kHansokuMake: return kHansokuKachi;
+    case kHansokuKachi: return kHansokuMake;
+    case kKachi: return kMake;
+    default: return kKachi;
+  }
+}
+
+// The winner a result `code` of side `own` gives: 0 sente, 1 gote, -1 none.
+inline int result_winner(int code, int own) {
+  switch (code) {
+    case kTsumi: case kToryo: case kKireMake: case kMake: case kHansokuMake: return 1 - own;
+    case kHansokuKachi: case kKachi: return own;
+    case kSennichiteGoteOute: return 0;
+    case kSennichiteSenteOute: return 1;
+    default: return -1;
+  }
+}
+
 // The view that `format` keeps of a record with view `v`: every loss a format
-// is expected to have is listed here, and nothing else may change. Every
-// reader gives a special move the king of the side to move.
+// is expected to have is listed here, and nothing else may change. The winner
+// of the game always stays; the readers give a special move the king of the
+// side to move, but for the ends a format writes with the side they concern.
 inline RecordView carried(int format, RecordView v) {
   auto drop_result = [&v] {
     if (v.result == 0) return;
@@ -129,43 +162,47 @@ inline RecordView carried(int format, RecordView v) {
   const bool wordless = v.result == kTaikyokuKaishi || v.result == kMatta || v.result == kSaikai;
   // The side to move where the line ends.
   const int to_move = (v.start_side + static_cast<int>(v.line.size()) - (v.result != 0)) % 2;
-  // The side a special move concerns, as the KI2 writer takes it: that of its
-  // piece, or the side to move when it holds none.
+  // The side a special move concerns: that of its piece, or the side to move
+  // when it holds none.
   const int own = v.result != 0 && v.line.back().side >= 0 ? v.line.back().side : to_move;
+  // An end of the side that has just moved.
+  const bool other_side = own != to_move;
   switch (format) {
     case kFormatKif:
     case kFormatCkf:
-      // The three repetitions are all 千日手; a take-back, the start of a game
-      // and a resumption have no end word and are not written.
-      if (v.result == kSennichiteGoteOute || v.result == kSennichiteSenteOute) v.result = kSennichite;
+      // A take-back, the start of a game and a resumption have no end word
+      // and are not written; every end word names the side to move.
       if (wordless) {
         drop_result();
         --v.all_moves;
       }
-      if (v.result != 0) v.line.back() = {"", v.line.back().seconds, v.line.back().comment, v.result, to_move};
+      if (v.result != 0) {
+        v.result = side_to_move_code(v.result, own, to_move, true);
+        v.line.back() = {"", v.line.back().seconds, v.line.back().comment, v.result, to_move};
+      }
       return v;
     case kFormatKi2: {
       // One line without times; the special move's comment is not written;
-      // the closing line names only the winner (or 中断, or a draw), which
-      // comes back as a resignation of the side to move, or as its win.
+      // the closing line names the winner (or 中断, or a draw), which comes
+      // back as a resignation of the side to move, or as its win. A foul or a
+      // loss on time of the side that has just moved keeps its kind and side.
       for (RecordView::Move& m : v.line) m.seconds = 0;
       if (v.result != 0) {
-        int winner = -1, code = 0;
-        switch (v.result) {
-          case kTsumi: case kToryo: case kKireMake: case kMake: case kHansokuMake:
-            winner = 1 - own;
-            break;
-          case kHansokuKachi: case kKachi: winner = own; break;
-          case kSennichiteGoteOute: winner = 0; break;
-          case kSennichiteSenteOute: winner = 1; break;
-          case kChudan: code = kChudan; break;
-          case kTaikyokuKaishi: case kMatta: case kSaikai: break;
-          default: code = kJishogi; break;  // 持将棋 and 千日手 are both 引き分け
+        const int winner = result_winner(v.result, own);
+        int code = 0, side = to_move;
+        if (other_side && (v.result == kHansokuMake || v.result == kHansokuKachi || v.result == kKireMake)) {
+          code = v.result;
+          side = own;
+        } else if (winner >= 0) {
+          code = winner == to_move ? kKachi : kToryo;
+        } else if (v.result == kChudan) {
+          code = kChudan;
+        } else if (!wordless) {
+          code = kJishogi;  // 持将棋 and 千日手 are both 引き分け
         }
-        if (winner >= 0) code = winner == to_move ? kKachi : kToryo;
         drop_result();
         if (code != 0) {
-          v.line.push_back({"", 0, "", code, to_move});
+          v.line.push_back({"", 0, "", code, side});
           v.result = code;
         }
       }
@@ -174,9 +211,19 @@ inline RecordView carried(int format, RecordView v) {
     }
     case kFormatCsa:
       // One line with the times of its moves (an end statement has none);
-      // comments and header fields are not read back.
+      // comments and header fields are not read back. A foul of the side that
+      // has just moved is the ILLEGAL_ACTION of the side that lost by it.
       if (wordless) drop_result();
-      if (v.result != 0) v.line.back() = {"", 0, "", v.result, to_move};
+      if (v.result != 0) {
+        int side = to_move;
+        if (other_side && (v.result == kHansokuMake || v.result == kHansokuKachi)) {
+          side = 1 - result_winner(v.result, own);
+          v.result = kHansokuMake;
+        } else {
+          v.result = side_to_move_code(v.result, own, to_move, false);
+        }
+        v.line.back() = {"", 0, "", v.result, side};
+      }
       for (RecordView::Move& m : v.line) m.comment.clear();
       v.root_comment.clear();
       v.date.clear();

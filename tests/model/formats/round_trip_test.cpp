@@ -1,13 +1,18 @@
 // Every record the program reads, written in every format and read back, three
 // generations through every pair of formats (A, then B, then A): the start
 // position, the moves and the result stay, and nothing changes beyond the
-// losses each format is expected to have (listed in carried(), round_trip.h):
-//   KIF, CKF  the repetitions won by one side come back as 千日手; a special
-//             move without an end word (a take-back) is not written;
+// losses each format is expected to have (listed in carried(), round_trip.h).
+// The winner of the game always stays:
+//   KIF, CKF  the end words name the side to move: an end of the side that has
+//             just moved comes back told from the side to move, a repetition
+//             lost by perpetual check as a foul; a special move without an end
+//             word (a take-back) is not written;
 //   KI2       one line, no times, no comment on the special move; the result
-//             comes back as a resignation, a win, 中断 or 引き分け;
+//             comes back as a resignation, a win, 中断 or 引き分け, but a foul
+//             or a loss on time of the side that has just moved as itself;
 //   CSA       one line, no time on the special move, no comments, no header
-//             fields;
+//             fields; the end statements name the side to move, but for the
+//             foul of the side that has just moved;
 //   QVF       the start position only, with the names sente and gote.
 #include <gtest/gtest.h>
 
