@@ -1,6 +1,8 @@
 #include "app/interrupt.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 namespace app {
 
@@ -8,6 +10,8 @@ namespace {
 
 // A wait wakes this often to look for an interrupt.
 constexpr uint32_t kWakeMs = 10;
+// Names the point where InterruptGuard::TestPoint raises SIGINT.
+constexpr const char* kTestInterruptVariable = "VELKORA_TEST_INTERRUPT";
 
 std::atomic<bool> interrupt_flag{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
@@ -27,6 +31,11 @@ InterruptGuard::InterruptGuard() {
 InterruptGuard::~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
 
 bool InterruptGuard::interrupted() { return interrupt_flag.load(); }
+
+void InterruptGuard::TestPoint(const char* point) {
+  const char* wanted = std::getenv(kTestInterruptVariable);
+  if (wanted != nullptr && std::strcmp(wanted, point) == 0) raise(SIGINT);
+}
 
 platform::WindowMessage wait_message(platform::Mailbox& view, uint32_t id, const std::function<void()>& stop,
                                      const std::function<void()>& tick) {

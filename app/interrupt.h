@@ -22,6 +22,12 @@ class InterruptGuard {
 
   static bool interrupted();
 
+  // Raises SIGINT here, as a Ctrl-C that lands at this very moment would,
+  // when the environment variable VELKORA_TEST_INTERRUPT names `point`. The
+  // tests reach the moments of a late Ctrl-C through it, which a real key
+  // press hits only by luck; without the variable it does nothing.
+  static void TestPoint(const char* point);
+
  private:
   struct sigaction previous_ = {};
 };

@@ -94,19 +94,22 @@ void restore_variations(model::Kifu& kifu) {
   }
 }
 
-int think_on_moves(model::KifuHolder& holder, const std::vector<model::KifuSashite*>& moves,
-                   const ReviewThink& how, const ReviewProgress& progress) {
+bool think_on_moves(model::KifuHolder& holder, const std::vector<model::KifuSashite*>& moves,
+                    const ReviewThink& how, const ReviewProgress& progress) {
   int done = 0;
+  bool stopped = false;
   platform::Mailbox view;
   {
     CompCall comp(&view);
     comp.job().no_book = 1;
     comp.GameInit(0, 0, false);
     for (model::KifuSashite* move : moves) {
-      if (InterruptGuard::interrupted()) break;
+      stopped = InterruptGuard::interrupted();
+      if (stopped) break;
       holder.SetCurrent(move);
       request_think(comp, view, holder, how);
-      if (!wait_think(comp, view)) break;
+      stopped = !wait_think(comp, view);
+      if (stopped) break;
       const model::KifuHyouka& result = comp.job().hyouka;
       // A position with no move to think about (the move mated) gets no block.
       if (result.value == model::KifuHyouka::kNoValue) continue;
@@ -116,7 +119,7 @@ int think_on_moves(model::KifuHolder& holder, const std::vector<model::KifuSashi
     }
   }  // the computer thread has ended: no job runs while the queue goes
   driver::MessageQueue::DestroyGlobal();
-  return done;
+  return !stopped;
 }
 
 }  // namespace app

@@ -40,9 +40,10 @@ using ReviewProgress = std::function<void(int done, int total, const model::Kifu
 // order) on the computer thread, without a book, and stores the result on the
 // move: the value from sente's side, the variation led by the move itself,
 // the reply the think expected. Ctrl-C (under an InterruptGuard) stops the
-// think that runs, which stores nothing, and the rest. Returns how many moves
-// got their block. `holder`'s current move is changed.
-int think_on_moves(model::KifuHolder& holder, const std::vector<model::KifuSashite*>& moves,
-                   const ReviewThink& how, const ReviewProgress& progress);
+// think that runs, which stores nothing, and the rest. Returns false when
+// Ctrl-C stopped the thinking before its end; a Ctrl-C that comes after the
+// last think has ended stops nothing. `holder`'s current move is changed.
+bool think_on_moves(model::KifuHolder& holder, const std::vector<model::KifuSashite*>& moves,
+                    const ReviewThink& how, const ReviewProgress& progress);
 
 }  // namespace app

@@ -36,7 +36,8 @@ constexpr const char* kUsage =
     "stores the value and line on the move, printing a progress line per think on\n"
     "standard error. Ctrl-C stops the thinking: the commentary covers the moves\n"
     "thought so far, --save writes nothing (an OUT that exists is left as it was),\n"
-    "and the exit status is 130.\n"
+    "a line on standard error says which, and the exit status is 130. Once the\n"
+    "thinking is over, Ctrl-C no longer stops the review.\n"
     "  --side S    sente or gote: whose moves the commentary is about\n"
     "  --depth D   think D plies deep (2 to 12; default 4)\n"
     "  --time S    think S seconds on each move (with --depth: at most S seconds)\n"
@@ -110,25 +111,34 @@ int cmd_review(int argc, char** argv) {
   restore_variations(holder.kifu);
   InterruptGuard guard;
   const std::vector<model::KifuSashite*> computer = moves_of_side(holder.kifu, 1 - o.side);
-  if (!carries_values(computer)) think_on_moves(holder, computer, o.how, report);
+  // Whether the review was stopped is decided once, by the thinking: a
+  // Ctrl-C that comes after the last think has ended finds the review
+  // complete. The guard still catches it, so the save and the commentary run
+  // to their end and the status is 0: OUT written always means success, 130
+  // always an OUT as it was. A record that carries values is not thought
+  // about, and nothing stops its review.
+  const bool stopped = !carries_values(computer) && !think_on_moves(holder, computer, o.how, report);
+  InterruptGuard::TestPoint("review-thought");
 
   // The record is saved as it was read, with the values: the commentary
   // would become the last move's comment and replace the one it has. A
   // stopped review saves nothing: a later review reads any value as a
   // finished analysis and would not think on the moves left out, and an OUT
   // from an earlier review stays whole.
-  const bool stopped = InterruptGuard::interrupted();
-  if (o.save && stopped) {
+  if (stopped && o.save) {
     std::fprintf(stderr, "velkora review: stopped; '%s' not written\n", o.save);
+  } else if (stopped) {
+    std::fprintf(stderr, "velkora review: stopped; the commentary covers only the moves thought so far\n");
   } else if (o.save) {
     int format = 0;
     if (const std::string why = save_record(holder, o.save, &format); !why.empty()) return cl.Fail(why);
   }
+  InterruptGuard::TestPoint("review-saved");
   model::KString text;
   driver::CommentaryEnding ending;  // one review per run: the rotation starts at its first ending
   driver::kansou_text(o.side, holder.kifu, text, ending);
   print_commentary(text);
-  return stopped || InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
+  return stopped ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace app

@@ -14,7 +14,9 @@ namespace app {
 // error. --save writes the record with its values as KIF (.kif or .ckf), which
 // a later review reads back, variations included, without thinking again.
 // Ctrl-C stops the thinking; the commentary covers what was thought, --save
-// writes nothing (an existing OUT is left whole) and the exit status is 130.
+// writes nothing (an existing OUT is left whole), a line on standard error
+// says which, and the exit status is 130. A Ctrl-C after the thinking does not
+// stop the review: OUT written always comes with status 0.
 int cmd_review(int argc, char** argv);
 
 }  // namespace app

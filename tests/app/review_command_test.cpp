@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ std::vector<std::string> lines_with(const std::string& text, const std::string& 
     at = end == std::string::npos ? text.size() : end + 1;
   }
   return lines;
+}
+
+// Writes `text` as the whole file `path`; false when it cannot.
+bool write_file(const std::string& path, const std::string& text) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool written = fwrite(text.data(), 1, text.size(), f) == text.size();
+  return fclose(f) == 0 && written;
 }
 
 TEST(ReviewCommand, ThinksThroughARecordWithoutValuesAndSavesThem) {
@@ -86,6 +95,41 @@ TEST(ReviewCommand, StoppedReviewLeavesTheSavedRecordWhole) {
   EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 130) << r.status;
   EXPECT_NE(r.err.find("velkora review: stopped; '" + saved + "' not written\n"), std::string::npos) << r.err;
   EXPECT_EQ(slurp(saved), complete);
+}
+
+// Ctrl-C while a review without --save thinks: the commentary that follows
+// is on part of the record, and a line on standard error says so.
+TEST(ReviewCommand, StoppedReviewSaysItsCommentaryIsPartial) {
+  const Interrupted r =
+      run_interrupted({"review", data("../../examples/aigakari.kif"), "--depth", "6"}, "(1 of 9)", 0, 10000);
+  ASSERT_TRUE(r.ended) << r.out << r.err;
+  EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 130) << r.status;
+  EXPECT_NE(r.err.find("velkora review: stopped; the commentary covers only the moves thought so far\n"),
+            std::string::npos)
+      << r.err;
+}
+
+// A Ctrl-C that lands once the last think has ended, before OUT is written
+// or after: the review is complete and goes on to the end, OUT written and
+// status 0, with or without --save. Never OUT replaced with 130, nor 130
+// without a word.
+TEST(ReviewCommand, InterruptAfterTheThinkingStopsNothing) {
+  const std::string review = "velkora review " + data("../../examples/aigakari.kif") + " --depth 2";
+  const std::string saved = ::testing::TempDir() + "/late_review.kif";
+  const std::string earlier = "an earlier review\n";
+  for (const char* point : {"review-thought", "review-saved"}) {
+    const std::string late = std::string("VELKORA_TEST_INTERRUPT=") + point + " ";
+    ASSERT_TRUE(write_file(saved, earlier));
+    const Outcome with_save = run(review + " --save " + saved, true, late);
+    EXPECT_TRUE(WIFEXITED(with_save.status) && WEXITSTATUS(with_save.status) == 0) << point << ": " << with_save.out;
+    EXPECT_EQ(with_save.out.find("stopped"), std::string::npos) << point << ": " << with_save.out;
+    EXPECT_NE(with_save.out.find(utf8(u8"手目 ▲")), std::string::npos) << point << ": " << with_save.out;
+    EXPECT_NE(slurp(saved).find("*!VAL="), std::string::npos) << point;
+
+    const Outcome without = run(review, true, late);
+    EXPECT_TRUE(WIFEXITED(without.status) && WEXITSTATUS(without.status) == 0) << point << ": " << without.out;
+    EXPECT_EQ(without.out.find("stopped"), std::string::npos) << point << ": " << without.out;
+  }
 }
 
 // An OUT that cannot be written is found before the thinks (no progress
