@@ -13,6 +13,9 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kModeBits = 07777;
+// fchown's "leave as it is" for the owner or the group; a new file keeps both.
+constexpr uid_t kSameOwner = static_cast<uid_t>(-1);
+constexpr gid_t kSameGroup = static_cast<gid_t>(-1);
 
 // The umask can only be read by setting it; it is put back at once.
 mode_t new_file_mode() {
@@ -27,6 +30,20 @@ std::string real_path(const char* path) {
   std::string out(r);
   std::free(r);
   return out;
+}
+
+// Gives the new contents the owner and group of the file they replace, as far
+// as the system lets this process: a privileged one keeps both, anyone else at
+// least a group it belongs to. What cannot be kept stays as created and the
+// save goes on: losing the new contents over their owner would be the worse
+// outcome. errno is left as it was, for the caller's report of a later step.
+void keep_owner(int fd, uid_t owner, gid_t group) {
+  if (owner == kSameOwner && group == kSameGroup) return;  // a new file
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || (st.st_uid == owner && st.st_gid == group)) return;
+  const int saved = errno;
+  if (fchown(fd, owner, group) != 0 && st.st_gid != group) fchown(fd, kSameOwner, group);
+  errno = saved;
 }
 
 // Makes the rename itself survive a crash; a file system that cannot sync a
@@ -73,7 +90,8 @@ std::unique_ptr<FileReplacement> FileReplacement::Begin(const char* path) {
   std::string target = resolve_file_path(path);
   if (target.empty()) return nullptr;
   struct stat st {};
-  const mode_t mode = stat(target.c_str(), &st) == 0 ? (st.st_mode & kModeBits) : new_file_mode();
+  const bool there = stat(target.c_str(), &st) == 0;
+  const mode_t mode = there ? (st.st_mode & kModeBits) : new_file_mode();
   // mkostemp creates the file exclusively (O_EXCL) under a name no one could
   // have planted beforehand.
   std::string temp = target + ".XXXXXX";
@@ -85,7 +103,8 @@ std::unique_ptr<FileReplacement> FileReplacement::Begin(const char* path) {
     unlink(temp.c_str());
     return nullptr;
   }
-  return std::unique_ptr<FileReplacement>(new FileReplacement(std::move(target), std::move(temp), stream, mode));
+  const Attributes kept{mode, there ? st.st_uid : kSameOwner, there ? st.st_gid : kSameGroup};
+  return std::unique_ptr<FileReplacement>(new FileReplacement(std::move(target), std::move(temp), stream, kept));
 }
 
 FileReplacement::~FileReplacement() {
@@ -96,7 +115,11 @@ FileReplacement::~FileReplacement() {
 bool FileReplacement::Commit() {
   if (!stream_ || temp_.empty()) return false;
   const int fd = fileno(stream_);
-  bool ok = std::fflush(stream_) == 0 && fchmod(fd, mode_) == 0 && fsync(fd) == 0;
+  // Owner before mode (a change of owner may clear the set-id bits), both
+  // before the rename: the file never shows under its name with another's.
+  bool ok = std::fflush(stream_) == 0;
+  if (ok) keep_owner(fd, kept_.owner, kept_.group);
+  ok = ok && fchmod(fd, kept_.mode) == 0 && fsync(fd) == 0;
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
   if (!ok || rename(temp_.c_str(), target_.c_str()) != 0) {

@@ -37,20 +37,28 @@ class FileReplacement {
   // The file being replaced (resolved).
   const std::string& target() const { return target_; }
 
-  // Flushes the new contents to the disk, gives them the mode of the file they
-  // replace (for a new file the mode that the process's umask allows) and
+  // Flushes the new contents to the disk, gives them the owner and group of the
+  // file they replace where the system allows (else they stay the process's)
+  // and its mode (for a new file the mode that the process's umask allows), and
   // renames them over it. True on success; false with the target as it was and
   // the temporary file removed.
   bool Commit();
 
  private:
-  FileReplacement(std::string target, std::string temp, std::FILE* stream, mode_t mode)
-      : target_(std::move(target)), temp_(std::move(temp)), stream_(stream), mode_(mode) {}
+  // What the new contents take from the file they replace.
+  struct Attributes {
+    mode_t mode;
+    uid_t owner;  // -1 for a new file: left as created
+    gid_t group;  // likewise
+  };
+
+  FileReplacement(std::string target, std::string temp, std::FILE* stream, Attributes kept)
+      : target_(std::move(target)), temp_(std::move(temp)), stream_(stream), kept_(kept) {}
 
   std::string target_;
   std::string temp_;  // empty once renamed or removed
   std::FILE* stream_;
-  mode_t mode_;
+  Attributes kept_;
 };
 
 }  // namespace platform

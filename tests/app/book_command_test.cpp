@@ -1,7 +1,8 @@
 // velkora book, end to end: a user book built from a game, listed, thinned,
 // merged with an older JSD book, a divided book listed, the failures that
 // leave the book as it was, files that are no readable book, saves through a
-// symbolic link, and four processes changing one book at once.
+// symbolic link keeping the mode and owner, and four processes changing one
+// book at once.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -195,11 +196,16 @@ TEST(BookCommand, NothingToAddToANewBookMakesNothing) {
   EXPECT_EQ(slurp(dir + "/kept.js5"), kept);
 }
 
-TEST(BookCommand, SavesGoThroughTheLinkKeepTheModeAndFollowNoPlantedLink) {
+TEST(BookCommand, SavesGoThroughTheLinkKeepTheModeAndOwnerAndFollowNoPlantedLink) {
   const std::string dir = ::testing::TempDir() + "/book_link";
   const std::string real = dir + "/real.js5", link = dir + "/link.js5", victim = dir + "/victim";
   ::mkdir(dir.c_str(), 0755);
   ASSERT_EQ(run("velkora book add " + real + " " + kGame + " --ply 2").status, 0);
+  // Only root may give the book to another user (one that need not exist), as
+  // when the administrator changes a user's book.
+  const uid_t owner = geteuid() == 0 ? 12345 : geteuid();
+  const gid_t group = geteuid() == 0 ? 23456 : getegid();
+  ASSERT_EQ(::chown(real.c_str(), owner, group), 0);
   ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
   ASSERT_EQ(::symlink("real.js5", link.c_str()), 0);
   // Links planted where a fixed temporary name would be.
@@ -211,6 +217,8 @@ TEST(BookCommand, SavesGoThroughTheLinkKeepTheModeAndFollowNoPlantedLink) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   ASSERT_EQ(::stat(real.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(st.st_uid, owner);
+  EXPECT_EQ(st.st_gid, group);
   EXPECT_EQ(book("show " + real + " " + kGame + " --ply 3"), "-8485FU value 8 weight 23 senkei 00000000\ncandidates 1\n");
   EXPECT_EQ(slurp(victim), "keep");
 }

@@ -1,11 +1,14 @@
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/file_replace.h"
@@ -105,6 +108,99 @@ TEST(FileReplacement, NewFilesTakeTheUmaskAndADroppedOneLeavesNothing) {
   ASSERT_EQ(::unlink((dir + "/new").c_str()), 0);
   ASSERT_EQ(::unlink((dir + "/dangling").c_str()), 0);
   EXPECT_EQ(::rmdir(dir.c_str()), 0);  // empty
+}
+
+// Writes `text` as the new contents of `path`; true when the replacement landed.
+bool replace_with(const std::string& path, const char* text) {
+  auto r = FileReplacement::Begin(path.c_str());
+  if (!r) return false;
+  std::fputs(text, r->stream());
+  return r->Commit();
+}
+
+// A group this process belongs to besides its own, for the group it may give
+// a file; -1 when it has none.
+gid_t other_group_of_mine() {
+  std::vector<gid_t> groups(static_cast<size_t>(getgroups(0, nullptr)) + 1);
+  const int n = getgroups(static_cast<int>(groups.size()), groups.data());
+  for (int i = 0; i < n; ++i) {
+    if (groups[i] != getegid()) return groups[i];
+  }
+  return static_cast<gid_t>(-1);
+}
+
+// Users and groups that need not exist: a file may belong to any number.
+constexpr uid_t kSomeUser = 12345;
+constexpr uid_t kAnotherUser = 54321;
+constexpr gid_t kSomeGroup = 23456;
+constexpr gid_t kAnotherGroup = 34567;
+
+TEST(FileReplacement, KeepsTheOwnerGroupAndModeOfTheFileReplaced) {
+  const std::string dir = ::testing::TempDir() + "/owner";
+  const std::string file = dir + "/book.jsd";
+  const std::string link = dir + "/link.jsd";
+  ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+  ASSERT_TRUE(replace_with(file, "old"));
+  ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
+  uid_t owner = getuid();
+  gid_t group = other_group_of_mine();
+  if (geteuid() == 0) {
+    owner = kSomeUser;
+    group = kSomeGroup;
+  } else if (group == static_cast<gid_t>(-1)) {
+    GTEST_SKIP() << "an ordinary user of one group cannot give a file another owner or group";
+  }
+  ASSERT_EQ(::chown(file.c_str(), owner, group), 0);
+  // The set-group-id bit of a group-executable file, which a change of owner
+  // clears, shows that the mode is given after the owner.
+  ASSERT_EQ(::chmod(file.c_str(), 02750), 0);
+  for (const std::string& path : {file, link}) {
+    ASSERT_TRUE(replace_with(path, "new")) << path;
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, owner) << path;
+    EXPECT_EQ(st.st_gid, group) << path;
+    EXPECT_EQ(st.st_mode & 07777, 02750u) << path;
+    EXPECT_EQ(st.st_size, 3);
+  }
+  struct stat st {};
+  ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));  // the link stays
+}
+
+// An ordinary user replacing another's file in a folder it may write keeps
+// the group it belongs to, becomes the owner, and the save still lands.
+TEST(FileReplacement, AnOwnerThatCannotBeKeptDoesNotStopTheSave) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a file of another user and to become one";
+  const std::string dir = ::testing::TempDir() + "/foreign";
+  const std::string file = dir + "/game.kif";
+  ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+  ASSERT_TRUE(replace_with(file, "old"));
+  ASSERT_EQ(::chown(file.c_str(), kAnotherUser, kSomeGroup), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  ASSERT_EQ(::chown(dir.c_str(), kSomeUser, kAnotherGroup), 0);
+  constexpr int kUnreachable = 3;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The replacing user's own group differs from the file's; the file's is
+    // one it belongs to as well.
+    const gid_t groups[] = {kSomeGroup};
+    if (setgroups(1, groups) != 0 || setgid(kAnotherGroup) != 0 || setuid(kSomeUser) != 0) _exit(2);
+    if (access(dir.c_str(), W_OK | X_OK) != 0) _exit(kUnreachable);
+    _exit(replace_with(file, "new") ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == kUnreachable) GTEST_SKIP() << "the test folder is out of another user's reach";
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, 3);
+  EXPECT_EQ(st.st_uid, kSomeUser);
+  EXPECT_EQ(st.st_gid, kSomeGroup);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 }  // namespace
