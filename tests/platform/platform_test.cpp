@@ -139,9 +139,6 @@ TEST(FileReplacement, KeepsTheOwnerGroupAndModeOfTheFileReplaced) {
   const std::string dir = ::testing::TempDir() + "/owner";
   const std::string file = dir + "/book.jsd";
   const std::string link = dir + "/link.jsd";
-  ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
-  ASSERT_TRUE(replace_with(file, "old"));
-  ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
   uid_t owner = getuid();
   gid_t group = other_group_of_mine();
   if (geteuid() == 0) {
@@ -150,6 +147,9 @@ TEST(FileReplacement, KeepsTheOwnerGroupAndModeOfTheFileReplaced) {
   } else if (group == static_cast<gid_t>(-1)) {
     GTEST_SKIP() << "an ordinary user of one group cannot give a file another owner or group";
   }
+  ::mkdir(dir.c_str(), 0755);
+  ASSERT_TRUE(replace_with(file, "old"));
+  ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
   ASSERT_EQ(::chown(file.c_str(), owner, group), 0);
   // The set-group-id bit of a group-executable file, which a change of owner
   // clears, shows that the mode is given after the owner.
@@ -166,6 +166,9 @@ TEST(FileReplacement, KeepsTheOwnerGroupAndModeOfTheFileReplaced) {
   struct stat st {};
   ASSERT_EQ(::lstat(link.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));  // the link stays
+  ASSERT_EQ(::unlink(link.c_str()), 0);
+  ASSERT_EQ(::unlink(file.c_str()), 0);
+  EXPECT_EQ(::rmdir(dir.c_str()), 0);  // no temporary file left
 }
 
 // An ordinary user replacing another's file in a folder it may write keeps
@@ -174,7 +177,7 @@ TEST(FileReplacement, AnOwnerThatCannotBeKeptDoesNotStopTheSave) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a file of another user and to become one";
   const std::string dir = ::testing::TempDir() + "/foreign";
   const std::string file = dir + "/game.kif";
-  ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+  ::mkdir(dir.c_str(), 0755);
   ASSERT_TRUE(replace_with(file, "old"));
   ASSERT_EQ(::chown(file.c_str(), kAnotherUser, kSomeGroup), 0);
   ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
@@ -201,6 +204,8 @@ TEST(FileReplacement, AnOwnerThatCannotBeKeptDoesNotStopTheSave) {
   EXPECT_EQ(st.st_uid, kSomeUser);
   EXPECT_EQ(st.st_gid, kSomeGroup);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
+  ASSERT_EQ(::unlink(file.c_str()), 0);
+  EXPECT_EQ(::rmdir(dir.c_str()), 0);  // no temporary file left
 }
 
 }  // namespace
