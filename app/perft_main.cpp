@@ -1,11 +1,15 @@
 // perft: counts the tree of legal moves from a position, one line per depth,
 // with the game model's rules or (--engine) with the engine's generators.
+// Exit status: 0 done, 1 failed (one line on standard error: a file without a
+// position, a position the engine cannot hold, output that could not be
+// written), 2 a usage mistake.
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "app/arguments.h"
+#include "app/standard_output.h"
 #include "engine/board/engine_perft.h"
 #include "engine/bridge/position_bridge.h"
 #include "model/formats/csa_format.h"
@@ -13,6 +17,8 @@
 #include "model/position/perft.h"
 
 namespace {
+
+constexpr int kExitUsage = 2;
 
 // The usage, on standard error after a mistake (exit status 2), on standard
 // output for --help.
@@ -26,9 +32,8 @@ void usage(std::FILE* to) {
                app::handicap_names().c_str());
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Runs the count of the arguments; its exit status.
+int run(int argc, char** argv) {
   int handicap = 0;
   int depth = -1;
   bool engine = false;
@@ -36,14 +41,14 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       usage(stdout);
-      return 0;
+      return app::kExitOk;
     }
   }
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc) {
       if (!app::parse_handicap(argv[++i], &handicap)) {
         std::fprintf(stderr, "perft: bad handicap '%s'\n", argv[i]);
-        return 2;
+        return kExitUsage;
       }
     } else if (std::strcmp(argv[i], "--engine") == 0) {
       engine = true;
@@ -52,30 +57,34 @@ int main(int argc, char** argv) {
       file = argv[i];
     } else {
       usage(stderr);
-      return 2;
+      return kExitUsage;
     }
   }
   if (depth < 0) {
     usage(stderr);
-    return 2;
+    return kExitUsage;
   }
   model::Kyokumen pos;
   pos.Init(handicap);
   if (file && model::csa_read_position_file(file, pos) != 0) {
     std::fprintf(stderr, "perft: '%s' holds no valid CSA position\n", file);
-    return 1;
+    return app::kExitFailure;
   }
   std::vector<uint64_t> counts(static_cast<size_t>(depth));
   if (engine) {
     board::KPosition p;
     if (bridge::position_load(p, pos) != 0) {
       std::fputs("perft: the engine cannot hold this position\n", stderr);
-      return 1;
+      return app::kExitFailure;
     }
     board::engine_perft(p, depth, counts.data());
   } else {
     model::perft(pos, depth, counts.data());
   }
   for (int d = 1; d <= depth; ++d) std::printf("depth %d nodes %" PRIu64 "\n", d, counts[d - 1]);
-  return 0;
+  return app::kExitOk;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return app::finish_program_output("perft", run(argc, argv)); }

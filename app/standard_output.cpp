@@ -29,9 +29,12 @@ std::string output_failure(int error) {
 }
 
 int finish_output(const std::string& command, int status) {
+  return finish_program_output(command.empty() ? "velkora" : "velkora " + one_line(command), status);
+}
+
+int finish_program_output(const std::string& program, int status) {
   if (flush_output() || status == kExitFailure) return status;
-  const std::string prefix = command.empty() ? "velkora" : "velkora " + one_line(command);
-  std::fprintf(stderr, "%s: %s\n", prefix.c_str(), output_failure(first_failure).c_str());
+  std::fprintf(stderr, "%s: %s\n", program.c_str(), output_failure(first_failure).c_str());
   return kExitFailure;
 }
 

@@ -1,8 +1,8 @@
-// Standard output and its failures. Every command's output is flushed on the
-// way out of the program, and a write that failed on the way (a full disk, a
-// device that takes nothing) makes the run fail with one line that says so,
-// as a file that cannot be written does: output that did not arrive is never
-// reported as success.
+// Standard output and its failures. Every program's output (the front end's
+// commands, perft, the measuring tools) is flushed on the way out, and a write
+// that failed on the way (a full disk, a device that takes nothing) makes the
+// run fail with one line that says so, as a file that cannot be written does:
+// output that did not arrive is never reported as success.
 #pragma once
 
 #include <string>
@@ -24,5 +24,11 @@ std::string output_failure(int error);
 // to standard error and the status becomes the failure status, unless the
 // command had failed already and said why in its own line.
 int finish_output(const std::string& command, int status);
+
+// The same for the program named `program` ("perft", "velkora show") as its
+// messages name it: "PROGRAM: cannot write standard output: REASON" on
+// standard error and the failure status when any output was lost, unless
+// `status` is the failure status already.
+int finish_program_output(const std::string& program, int status);
 
 }  // namespace app

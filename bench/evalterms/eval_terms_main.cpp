@@ -5,12 +5,15 @@
 // bishop placement pairs, the king's square), the hands and open files, then
 // what the king lines and each full-board term group add, and at the end the
 // blend of the record's words into the score of the side to move. The shares
-// are summed again here and checked against the record.
+// are summed again here and checked against the record. Exit status 1, with
+// one line on standard error, for a bad argument, a record that cannot be read
+// and output that could not be written.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "app/arguments.h"
 #include "app/record_commands.h"
+#include "app/standard_output.h"
 #include "engine/board/eval_record.h"
 #include "engine/board/think_board.h"
 #include "engine/board/move_rules.h"
@@ -45,6 +48,7 @@ constexpr const char* kKindNames[] = {"-",  "rook",   "bishop", "gold",   "silve
                                       "king", "?9",   "?10",    "?11",    "?12",    "?13",    "?14",    "?15",
                                       "?16", "dragon", "horse", "?19",    "+silver", "+knight", "+lance", "+pawn"};
 constexpr const char* kSide[] = {"sente", "gote"};
+constexpr const char* kProgram = "velkora_evalterms";
 
 struct Words {
   int piece = 0, material = 0, king_area = 0, positional = 0;
@@ -76,24 +80,24 @@ void group(const char* name, eval::PositionTerms& t, Group g) {
   std::printf("\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: velkora_evalterms FILE [--ply N]\n");
-    return 1;
+// Prints the terms of the position the arguments name; the exit status.
+int run(int argc, char** argv) {
+  int ply = -1;
+  const bool plain = argc == 2, with_ply = argc == 4 && std::string(argv[2]) == "--ply";
+  if (!(plain || (with_ply && app::parse_int(argv[3], 0, app::kMaxPlyOption, &ply)))) {
+    std::fprintf(stderr, "usage: %s FILE [--ply N]\n", kProgram);
+    return app::kExitFailure;
   }
-  const long ply = argc >= 4 && std::string(argv[2]) == "--ply" ? std::atol(argv[3]) : -1;
   model::KifuHolder holder;
   std::string error;
   if (!app::load_record_at_ply(holder, "evalterms", argv[1], ply, error)) {
-    std::fprintf(stderr, "velkora_evalterms: %s\n", error.c_str());
-    return 1;
+    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+    return app::kExitFailure;
   }
   KPosition p;
   if (bridge::position_load(p, holder.kyokumen) != 0) {
-    std::fprintf(stderr, "velkora_evalterms: the engine cannot hold the position\n");
-    return 1;
+    std::fprintf(stderr, "%s: the engine cannot hold the position\n", kProgram);
+    return app::kExitFailure;
   }
   // Prepared as the think of a game opened with no strategy request prepares it.
   const int s = p.teban;
@@ -234,5 +238,9 @@ int main(int argc, char** argv) {
                 search::blended_side_score(r, x, share));
   }
   std::printf("score for %s: %d\n", kSide[s], search::eval_blend_node(r, s, false));
-  return 0;
+  return app::kExitOk;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return app::finish_program_output(kProgram, run(argc, argv)); }

@@ -5,7 +5,9 @@
 // the mover's view, nodes, ms, line). One line per game goes to standard
 // output, then every place where a side's own score moved by more than
 // --swing within two of its moves: the places to look at in the games the
-// shorter think lost.
+// shorter think lost. Exit status 1, with one line on standard error, for a
+// bad argument, a record file that could not be written (the games go on) and
+// output that could not be written.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "app/arguments.h"
 #include "app/comp_call.h"
+#include "app/standard_output.h"
 #include "engine/driver/message_queue.h"
 #include "model/formats/csa_format.h"
 #include "model/position/perft.h"
@@ -23,6 +27,7 @@
 
 namespace {
 
+constexpr const char* kProgram = "velkora_selfplay";
 constexpr int kHundredthsPerSecond = 100;
 constexpr int kTimedDepth = 16;
 constexpr uint32_t kWaitMs = 10;
@@ -170,12 +175,14 @@ Game play(app::CompCall& comp, platform::Mailbox& view, const Options& o, int in
   return g;
 }
 
-void write_record(const Game& g, const Options& o, int index) {
+// Writes the game's CSA record into the output folder; false (said on
+// standard error) when the file could not be written whole.
+bool write_record(const Game& g, const Options& o, int index) {
   const std::string path = o.out + "/game" + std::to_string(index + 1) + ".csa";
   std::FILE* f = std::fopen(path.c_str(), "w");
   if (f == nullptr) {
-    std::fprintf(stderr, "velkora_selfplay: cannot write %s\n", path.c_str());
-    return;
+    std::fprintf(stderr, "%s: cannot write %s\n", kProgram, path.c_str());
+    return false;
   }
   std::fprintf(f, "V2.2\nN+%s\nN-%s\nPI\n+\n", g.slow_side == 0 ? "slow" : "fast", g.slow_side == 0 ? "fast" : "slow");
   for (const std::string& m : g.opening) std::fprintf(f, "%s\n", m.c_str());
@@ -184,7 +191,10 @@ void write_record(const Game& g, const Options& o, int index) {
                  t.ms, t.line.c_str());
   }
   std::fprintf(f, "'result %s (%s)\n", g.result.c_str(), g.why.c_str());
-  std::fclose(f);
+  const bool written = std::ferror(f) == 0;
+  if (std::fclose(f) == 0 && written) return true;
+  std::fprintf(stderr, "%s: cannot write %s\n", kProgram, path.c_str());
+  return false;
 }
 
 // The places where a side's own score moved by more than the swing within two
@@ -221,23 +231,24 @@ bool parse(int argc, char** argv, Options& o) {
   return argc % 2 == 1 && o.games > 0 && o.fast > 0 && o.slow > 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Plays the games the arguments ask for; the exit status.
+int run(int argc, char** argv) {
   Options o;
   if (!parse(argc, argv, o)) {
     std::fprintf(stderr,
-                 "usage: velkora_selfplay [--games N] [--fast S] [--slow S] [--random-plies P] [--seed X]\n"
-                 "                        [--max-plies M] [--swing V] [--out DIR]\n");
-    return 1;
+                 "usage: %s [--games N] [--fast S] [--slow S] [--random-plies P] [--seed X]\n"
+                 "                        [--max-plies M] [--swing V] [--out DIR]\n",
+                 kProgram);
+    return app::kExitFailure;
   }
   platform::Mailbox view;
   app::CompCall comp(&view);
   comp.job().no_book = 1;
   int slow_wins = 0, fast_wins = 0, draws = 0;
+  bool all_written = true;
   for (int i = 0; i < o.games; ++i) {
     const Game g = play(comp, view, o, i);
-    write_record(g, o, i);
+    all_written = write_record(g, o, i) && all_written;
     const std::string slow_colour = g.slow_side == 0 ? "sente" : "gote";
     if (g.result == "draw") {
       ++draws;
@@ -249,8 +260,12 @@ int main(int argc, char** argv) {
     std::printf("game %d: slow %s, %zu plies, winner %s (%s)\n", i + 1, slow_colour.c_str(),
                 g.first_think_ply + g.thinks.size(), g.result.c_str(), g.why.c_str());
     report_swings(g, o, i);
-    std::fflush(stdout);
+    app::flush_output();
   }
   std::printf("slow %d, fast %d, draws %d\n", slow_wins, fast_wins, draws);
-  return 0;
+  return all_written ? app::kExitOk : app::kExitFailure;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return app::finish_program_output(kProgram, run(argc, argv)); }

@@ -1,5 +1,5 @@
-// Running the built front end under Ctrl-C, or writing to a given file: see
-// command_runner.h.
+// Running the built front end under Ctrl-C, or a built program writing to a
+// given file: see command_runner.h.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -30,9 +30,9 @@ bool drain(int fd, std::string& text) {
   return true;
 }
 
-// The program's argument vector for execv: "velkora", then `args`.
-std::vector<char*> velkora_argv(const std::vector<std::string>& args) {
-  std::vector<char*> argv{const_cast<char*>("velkora")};
+// The program's argument vector for execv: `name`, then `args`.
+std::vector<char*> program_argv(const char* name, const std::vector<std::string>& args) {
+  std::vector<char*> argv{const_cast<char*>(name)};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   return argv;
@@ -61,7 +61,7 @@ Interrupted run_until_ready(const std::vector<std::string>& args, const std::fun
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) return r;
   const std::string program = velkora_path();
-  std::vector<char*> argv = velkora_argv(args);
+  std::vector<char*> argv = program_argv("velkora", args);
   const pid_t pid = fork();
   if (pid < 0) return r;
   if (pid == 0) {
@@ -122,11 +122,17 @@ Interrupted run_interrupted_after_thread(const std::vector<std::string>& args, u
 }
 
 Written run_writing_to(const std::vector<std::string>& args, const char* out_path) {
+  return run_program_writing_to("app/velkora", args, out_path);
+}
+
+Written run_program_writing_to(const std::string& path, const std::vector<std::string>& args,
+                               const char* out_path) {
   Written r;
   int err[2];
   if (pipe(err) != 0) return r;
-  const std::string program = velkora_path();
-  std::vector<char*> argv = velkora_argv(args);
+  const std::string program = std::string(VELKORA_BINARY_DIR) + "/" + path;
+  const std::string name = program.substr(program.rfind('/') + 1);
+  std::vector<char*> argv = program_argv(name.c_str(), args);
   const pid_t pid = fork();
   if (pid < 0) return r;
   if (pid == 0) {

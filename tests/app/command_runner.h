@@ -57,6 +57,10 @@ struct Written {
   std::string err;
 };
 Written run_writing_to(const std::vector<std::string>& args, const char* out_path);
+// The same for another built program: `program` is its path in the build
+// folder ("app/perft", "bench/evalterms/velkora_evalterms").
+Written run_program_writing_to(const std::string& program, const std::vector<std::string>& args,
+                               const char* out_path);
 
 // `args` fails with exit status `code` and says `message` (standard output and
 // error together): all of it when the message ends a line, else it begins so.

@@ -1,8 +1,11 @@
 // Standard output that cannot be written (the full device): every command that
-// prints fails with exit status 1 and one line on standard error that says so
-// and why, instead of reporting success.
+// prints, and every other program that prints (perft, the measuring tools, the
+// benchmark program), fails with exit status 1 and one line on standard error
+// that says so and why, instead of reporting success.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -27,20 +30,28 @@ std::string last_line(const std::string& text) {
   return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
 }
 
-// `args` written to the full device fails with status 1, and standard error
-// holds exactly the line "velkora NAME: cannot write standard output: REASON"
-// (after the progress lines that `progress` allows for on standard error).
-::testing::AssertionResult fails_on_full(const std::vector<std::string>& args, const std::string& name,
-                                         bool progress = false) {
-  const Written r = run_writing_to(args, kFull);
-  const std::string expected =
-      "velkora " + name + ": cannot write standard output: " + std::strerror(ENOSPC) + "\n";
+// The built `program` (its path in the build folder) run with `args` and
+// written to the full device fails with status 1, and standard error holds
+// exactly the line "NAME: cannot write standard output: REASON" (after the
+// progress lines that `progress` allows for on standard error).
+::testing::AssertionResult program_fails_on_full(const std::string& program, const std::vector<std::string>& args,
+                                                 const std::string& name, bool progress = false) {
+  const Written r = run_program_writing_to(program, args, kFull);
+  const std::string expected = name + ": cannot write standard output: " + std::strerror(ENOSPC) + "\n";
   const bool said = progress ? last_line(r.err) + "\n" == expected : r.err == expected;
   if (WIFEXITED(r.status) && WEXITSTATUS(r.status) == 1 && said) return ::testing::AssertionSuccess();
   std::string command;
   for (const std::string& a : args) command += " " + a;
-  return ::testing::AssertionFailure() << "velkora" << command << ": status " << r.status << ", said: " << r.err;
+  return ::testing::AssertionFailure() << program << command << ": status " << r.status << ", said: " << r.err;
 }
+
+// The same for `velkora`, its line naming the command NAME.
+::testing::AssertionResult fails_on_full(const std::vector<std::string>& args, const std::string& name,
+                                         bool progress = false) {
+  return program_fails_on_full("app/velkora", args, "velkora " + name, progress);
+}
+
+bool exited_with(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
 
 TEST(OutputFailure, EveryCommandThatPrintsFailsOnAFullDevice) {
   const std::string record = example();
@@ -81,6 +92,53 @@ TEST(OutputFailure, UsageToAFullDeviceFailsAndAWritableOneSucceeds) {
   const Written board = run_writing_to({"board"}, "/dev/null");
   EXPECT_TRUE(WIFEXITED(board.status) && WEXITSTATUS(board.status) == 0) << board.status;
   EXPECT_EQ(board.err, "");
+}
+
+// perft's counts and its usage after --help fail alike; a usage mistake keeps
+// its own status, told on standard error, and a device that takes everything
+// still succeeds silently.
+TEST(OutputFailure, PerftFailsOnAFullDevice) {
+  EXPECT_TRUE(program_fails_on_full("app/perft", {"2"}, "perft"));
+  EXPECT_TRUE(program_fails_on_full("app/perft", {"--help"}, "perft"));
+  const Written mistake = run_program_writing_to("app/perft", {"0"}, kFull);
+  EXPECT_TRUE(exited_with(mistake.status, 2)) << mistake.status;
+  EXPECT_EQ(mistake.err.rfind("usage: perft ", 0), 0u) << mistake.err;
+  const Written counted = run_program_writing_to("app/perft", {"2"}, "/dev/null");
+  EXPECT_TRUE(exited_with(counted.status, 0)) << counted.status;
+  EXPECT_EQ(counted.err, "");
+}
+
+// The measuring tools and the benchmark program, where they are built: the
+// evaluation's terms, the self-play's game lines (a game of no move, at once)
+// and a record of its that cannot be written, the benchmark list (whose
+// library's own flush meets the failure first, so its line may go without
+// the reason).
+TEST(OutputFailure, TheMeasuringToolsFailOnAFullDevice) {
+#ifndef VELKORA_BENCH_TOOLS
+  GTEST_SKIP() << "the measuring tools are not built here";
+#else
+  EXPECT_TRUE(program_fails_on_full("bench/evalterms/velkora_evalterms", {example(), "--ply", "10"},
+                                    "velkora_evalterms"));
+
+  const std::string dir = ::testing::TempDir() + "/full_device_selfplay";
+  ::mkdir(dir.c_str(), 0755);
+  const std::string game = dir + "/game1.csa";
+  std::remove(game.c_str());
+  const std::string selfplay = "bench/selfplay/velkora_selfplay";
+  const std::vector<std::string> no_move = {"--games", "1", "--random-plies", "0", "--max-plies", "0", "--out", dir};
+  EXPECT_TRUE(program_fails_on_full(selfplay, no_move, "velkora_selfplay"));
+  std::remove(game.c_str());
+  ASSERT_EQ(::symlink(kFull, game.c_str()), 0);
+  const Written lost = run_program_writing_to(selfplay, no_move, "/dev/null");
+  EXPECT_TRUE(exited_with(lost.status, 1)) << lost.status;
+  EXPECT_EQ(lost.err, "velkora_selfplay: cannot write " + game + "\n");
+  std::remove(game.c_str());
+
+  const Written listed = run_program_writing_to("bench/velkora_bench", {"--benchmark_list_tests=true"}, kFull);
+  EXPECT_TRUE(exited_with(listed.status, 1)) << listed.status;
+  EXPECT_EQ(listed.err.rfind("velkora_bench: cannot write standard output", 0), 0u) << listed.err;
+  EXPECT_EQ(listed.err.find('\n'), listed.err.size() - 1) << listed.err;
+#endif
 }
 
 }  // namespace
