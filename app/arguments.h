@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,10 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitInterrupted = 130;
 
-// The largest ply number a --ply option takes.
-constexpr int kMaxPlyOption = 100000;
+// The largest ply number a --ply option takes: any that an int holds, so that
+// every move of a record, however long, can be asked for (a ply past the
+// record's end is refused by the command with the record's length).
+constexpr int kMaxPlyOption = std::numeric_limits<int>::max();
 
 // The text with each control character (a line break, a tab ...) shown as '?',
 // so that a failure whose names or values hold one still takes one line.

@@ -37,7 +37,7 @@ TEST(CommandOptions, EveryCommandAnswersHelpWithItsOwnUsage) {
 
 TEST(CommandOptions, ErrorsNameTheOptionAndWhatIsWrongWithItsValue) {
   const std::string show = "velkora show " + example();
-  const std::string ply = "velkora show: --ply needs a number of moves from 0 to 100000";
+  const std::string ply = "velkora show: --ply needs a number of moves from 0 to 2147483647";
   EXPECT_TRUE(fails_with(show + " --ply -1", 1, ply + ", not '-1'\n"));
   EXPECT_TRUE(fails_with(show + " --ply abc", 1, ply + ", not 'abc'\n"));
   EXPECT_TRUE(fails_with(show + " --ply", 1, ply + "\n"));

@@ -1,6 +1,6 @@
 // What the commands say of the records they read and the files they write:
-// one count of the moves played, QVF's position-only reading, and the
-// system's reason in every "cannot write".
+// one count of the moves played, every ply of a record however long, QVF's
+// position-only reading, and the system's reason in every "cannot write".
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -45,6 +45,33 @@ TEST(RecordMessages, EveryCommandCountsTheMovesPlayedAlike) {
   EXPECT_EQ(run("velkora show " + kResigned + " --ply 9").out, shown.out);
   EXPECT_EQ(run("velkora book add " + book + " " + kResigned + " --ply 9").status, 0);
   std::remove(book.c_str());
+}
+
+// A KIF record of `moves` moves: the kings step forward and back again, over
+// and over.
+std::string kings_walk_kif(int moves) {
+  static const char* const kSteps[] = {"５八玉(59)", "５二玉(51)", "５九玉(58)", "５一玉(52)"};
+  std::string text = "手合割：平手\n手数----指手---------消費時間--\n";
+  for (int ply = 1; ply <= moves; ++ply) text += std::to_string(ply) + " " + kSteps[(ply - 1) % 4] + "\n";
+  return text;
+}
+
+// A record of more than a hundred thousand moves: --ply reaches each of them,
+// and a ply past the end is refused with the record's length.
+TEST(RecordMessages, EveryPlyOfALongRecordIsReached) {
+  const std::string record = temp_dir("long") + "/kings_walk.kif";
+  if (FILE* f = fopen(record.c_str(), "wb")) {
+    const std::string text = kings_walk_kif(100004);
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+  }
+  const Outcome shown = run("velkora show " + record + " --ply 100001");
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_NE(shown.out.find(utf8(u8"100001手目まで\n")), std::string::npos);
+  EXPECT_NE(shown.out.find(utf8(u8"\n*100001 ▲５八玉\n")), std::string::npos);
+  EXPECT_TRUE(fails_with("velkora show " + record + " --ply 100005", 1,
+                         "velkora show: the record has only 100004 moves\n"));
+  std::remove(record.c_str());
 }
 
 // A QVF file gives back its position only: reading one that holds moves says
