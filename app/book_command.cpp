@@ -142,9 +142,10 @@ std::string csa_move(const model::Kyokumen& k, const model::Sashite& m) {
   return text;
 }
 
-// "cannot read 'PATH' as an opening book: REASON"
-std::string unreadable(const std::string& path, driver::BookFileError why) {
-  return "cannot read '" + path + "' as an opening book: " + driver::book_file_error_text(why);
+// "cannot read 'PATH' as an opening book: REASON", the system's reason when it
+// refused the file (`os_error`).
+std::string unreadable(const std::string& path, driver::BookFileError why, int os_error = 0) {
+  return "cannot read '" + path + "' as an opening book: " + driver::book_file_reason(why, os_error);
 }
 
 bool starts_as_js5(const char* path) {
@@ -162,8 +163,9 @@ bool starts_as_js5(const char* path) {
 bool refuse_to_change(const char* path, std::string& error) {
   if (!platform::path_exists(path) || starts_as_js5(path)) return false;
   driver::BookFileError why = driver::BookFileError::kNone;
-  if (driver::OBEditableHash().Load(path, driver::kInsertReplace, 0, &why) != 0) {
-    error = unreadable(path, why);
+  int os_error = 0;
+  if (driver::OBEditableHash().Load(path, driver::kInsertReplace, 0, &why, &os_error) != 0) {
+    error = unreadable(path, why, os_error);
   } else {  // saving would turn the older layout into JS5
     error = std::string("'") + path + "' is a JSD book, which is read but not written: import it into a JS5 book";
   }
@@ -182,9 +184,15 @@ struct BookChange {
 // lock belongs to the file BOOK leads to; it is taken only for a file that may
 // be changed, so that no lock file is left beside one that is no book.
 bool begin_change(BookChange& change, const char* path, bool may_create, std::string& error) {
+  // A path the system cannot follow (through a file, or a folder that may not
+  // be entered) is told with its reason; making the book there then fails
+  // with the reason too, as a write.
   const auto missing = [&] {
     if (platform::path_exists(path)) return false;
-    if (!may_create) error = std::string("no book '") + path + "'";
+    if (may_create) return true;
+    const int reason = errno;
+    error = reason == ENOENT ? std::string("no book '") + path + "'"
+                             : unreadable(path, driver::BookFileError::kCannotOpen, reason);
     return true;
   };
   if ((missing() && !may_create) || refuse_to_change(path, error)) return false;
@@ -202,8 +210,9 @@ bool begin_change(BookChange& change, const char* path, bool may_create, std::st
     return true;
   }
   driver::BookFileError why = driver::BookFileError::kNone;
-  if (change.books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why) < 0) {
-    error = unreadable(path, why);
+  int os_error = 0;
+  if (change.books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why, &os_error) < 0) {
+    error = unreadable(path, why, os_error);
     return false;
   }
   return !refuse_to_change(path, error);
@@ -242,15 +251,19 @@ int save_and_report(const char* sub, driver::JosekiBooks& books, const char* pat
 uint32_t open_for_show(driver::JosekiBooks& books, const char* path, int level, std::string& error) {
   if (platform::path_is_directory(path)) {
     books.divided.SetName((std::string(path) + kDividedBookName).c_str());
-    if (!books.divided.AnyPartFile()) {
-      error = std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
+    int os_error = 0;
+    if (!books.divided.AnyPartFile(&os_error)) {
+      error = os_error != 0
+                  ? unreadable(path + std::string(kDividedBookName), driver::BookFileError::kCannotOpen, os_error)
+                  : std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
       return 0;
     }
     return driver::kSourceDivided;
   }
   driver::BookFileError why = driver::BookFileError::kNone;
-  if (books.user_books.Open(path, 0, driver::kInsertReplace, level, &why) < 0) {
-    error = unreadable(path, why);
+  int os_error = 0;
+  if (books.user_books.Open(path, 0, driver::kInsertReplace, level, &why, &os_error) < 0) {
+    error = unreadable(path, why, os_error);
     return 0;
   }
   return driver::kSourceUser;
@@ -280,7 +293,7 @@ int book_show(int argc, char** argv) {
     const int part = driver::divided_book_part_number(pos);
     const driver::BookFileError why = books.divided.PartError(part);
     if (why != driver::BookFileError::kNone && why != driver::BookFileError::kMissing) {
-      return fail("show", unreadable(books.divided.PartPath(part), why));
+      return fail("show", unreadable(books.divided.PartPath(part), why, books.divided.PartOsError(part)));
     }
   }
   for (int i = 0; i < n; ++i) {
@@ -347,17 +360,22 @@ int book_import(int argc, char** argv) {
   // A SOURCE that is no book, or one of no position for a new BOOK, is
   // refused before BOOK is locked or made.
   driver::BookFileError why = driver::BookFileError::kNone;
+  int os_error = 0;
   uint32_t source_positions = 0;
   {
     driver::OBEditableHash source;  // freed before the import reads SOURCE again
-    if (source.Load(a.paths[1], mode, level, &why) != 0) return fail("import", unreadable(a.paths[1], why));
+    if (source.Load(a.paths[1], mode, level, &why, &os_error) != 0) {
+      return fail("import", unreadable(a.paths[1], why, os_error));
+    }
     source_positions = source.npositions();
   }
   if (refuse_empty_new_book(a.paths[0], source_positions > 0, error)) return fail("import", error);
   BookChange change;
   if (!begin_change(change, a.paths[0], true, error)) return fail("import", error);
   driver::JosekiBooks& books = change.books;
-  if (books.user_books.Import(a.paths[1], 0, mode, level, &why) < 0) return fail("import", unreadable(a.paths[1], why));
+  if (books.user_books.Import(a.paths[1], 0, mode, level, &why, &os_error) < 0) {
+    return fail("import", unreadable(a.paths[1], why, os_error));
+  }
   return save_and_report("import", books, a.paths[0]);
 }
 

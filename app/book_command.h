@@ -18,7 +18,8 @@
 // A BOOK or SOURCE that is not a readable book (not a plain file, larger than
 // 16 MiB, not a book file, damaged, a JS5 book of no position; for show, a
 // folder without part files or whose part for the position cannot be read) is
-// an error. Changes are saved to BOOK through a fresh temporary file renamed
+// an error, with the system's reason when it refuses to open the file.
+// Changes are saved to BOOK through a fresh temporary file renamed
 // over it (through a symbolic link, over the file it leads to, keeping its
 // mode), so that BOOK is never seen half-written and stays as it was when the
 // save fails; a change that would leave no position is refused. A change

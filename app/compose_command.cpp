@@ -1,6 +1,7 @@
 #include "app/compose_command.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -169,7 +170,12 @@ int cmd_compose(int argc, char** argv) {
   int status;
   if (!cl.Parse(argc, argv, &status)) return status;
   if (!platform::path_is_directory(o.dir)) {
-    return cl.Fail(std::string("'") + o.dir + (platform::path_exists(o.dir) ? "' is not a folder" : "' does not exist"));
+    if (platform::path_exists(o.dir)) return cl.Fail(std::string("'") + o.dir + "' is not a folder");
+    // Not there, or a path the system cannot follow: through a file, or
+    // through a folder that may not be entered.
+    const int reason = errno;
+    if (reason == ENOENT) return cl.Fail(std::string("'") + o.dir + "' does not exist");
+    return cl.Fail(std::string("cannot reach folder '") + o.dir + "': " + std::strerror(reason));
   }
   // Problems made earlier are kept unless the user says otherwise.
   for (int i = 1; i <= o.count && !o.force; ++i) {

@@ -106,15 +106,19 @@ bool open_book(driver::JosekiBooks& books, const char* path, std::string& error)
   if (platform::path_is_directory(path)) {
     books.divided.SetName((std::string(path) + kDividedBookName).c_str());
     books.sources = driver::kSourceDivided;
-    if (!books.divided.AnyPartFile()) {
-      error = std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
+    int os_error = 0;
+    if (!books.divided.AnyPartFile(&os_error)) {
+      error = os_error != 0 ? std::string("cannot read '") + path + kDividedBookName +
+                                  "' as an opening book: " + std::strerror(os_error)
+                            : std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
       return false;
     }
     return true;
   }
   driver::BookFileError why = driver::BookFileError::kNone;
-  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why) < 0) {
-    error = std::string("cannot read '") + path + "' as an opening book: " + driver::book_file_error_text(why);
+  int os_error = 0;
+  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why, &os_error) < 0) {
+    error = std::string("cannot read '") + path + "' as an opening book: " + driver::book_file_reason(why, os_error);
     return false;
   }
   books.sources = driver::kSourceUser;
@@ -132,7 +136,8 @@ bool divided_part_readable(driver::JosekiBooks& books, const model::Kyokumen& k)
   const driver::BookFileError why = books.divided.PartError(part);
   if (why == driver::BookFileError::kNone || why == driver::BookFileError::kMissing) return true;
   std::fprintf(stderr, "velkora think: warning: cannot read '%s' as an opening book: %s; thinking without the book\n",
-               one_line(books.divided.PartPath(part)).c_str(), driver::book_file_error_text(why));
+               one_line(books.divided.PartPath(part)).c_str(),
+               driver::book_file_reason(why, books.divided.PartOsError(part)).c_str());
   return false;
 }
 

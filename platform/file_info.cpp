@@ -17,8 +17,12 @@ bool path_is_directory(const char* path) {
 }
 
 bool path_exists(const char* path) {
+  if (path == nullptr) {
+    errno = ENOENT;
+    return false;
+  }
   struct stat st {};
-  return path && stat(path, &st) == 0;
+  return stat(path, &st) == 0;
 }
 
 bool path_writable(const char* path) {
@@ -57,7 +61,9 @@ std::FILE* open_regular_file(const char* path, uint64_t* size, OpenFailure* why)
     f = fdopen(fd, "rb");
   }
   if (!f) {
+    const int reason = errno;  // the failed step's, not close's
     close(fd);
+    errno = reason;
     if (why) *why = failure;
     return nullptr;
   }

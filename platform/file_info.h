@@ -10,7 +10,10 @@ namespace platform {
 
 // True when the path names an existing folder.
 bool path_is_directory(const char* path);
-// True when something (file or folder) exists at the path.
+// True when something (file or folder) exists at the path. False with errno
+// telling why: ENOENT when nothing is there, else the reason the path cannot
+// be followed (ENOTDIR for a file on the way, EACCES for a folder that may not
+// be entered ...).
 bool path_exists(const char* path);
 // True when the path is not a folder and a file can be created beside it, as
 // a record save needs for a plain file. Tried with a file beside the path that
@@ -28,7 +31,8 @@ enum class OpenFailure : uint8_t {
 
 // Opens an existing plain file for reading, "rb": the stream and its size in
 // bytes, or null with `why` set (when given). A pipe or a device is refused
-// without waiting for a writer, a folder without being read.
+// without waiting for a writer, a folder without being read. On kMissing and
+// kCannotOpen errno holds the system's reason.
 std::FILE* open_regular_file(const char* path, uint64_t* size, OpenFailure* why);
 
 }  // namespace platform

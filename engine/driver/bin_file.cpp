@@ -1,5 +1,6 @@
 #include "engine/driver/bin_file.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/file_info.h"
@@ -21,13 +22,25 @@ const char* book_file_error_text(BookFileError e) {
   }
   return "unknown error";
 }
+std::string book_file_reason(BookFileError e, int os_error) {
+  if (e == BookFileError::kCannotOpen && os_error != 0) return std::strerror(os_error);
+  return book_file_error_text(e);
+}
+
 static_assert(kMaxBookFileBytes == uint64_t{16} << 20, "the text of kTooLarge names the limit");
 
-std::unique_ptr<BinFile> BinFile::Open(const char* name, uint32_t mode, uint64_t limit, BookFileError* why) {
+std::unique_ptr<BinFile> BinFile::Open(const char* name, uint32_t mode, uint64_t limit, BookFileError* why,
+                                       int* os_error) {
   BookFileError failure = BookFileError::kCannotOpen;
+  if (os_error) *os_error = 0;
   const auto fail = [&](BookFileError e) -> std::unique_ptr<BinFile> {
     if (why) *why = e;
     return nullptr;
+  };
+  // The system's reason, taken at once, before another call changes errno.
+  const auto refused = [&](BookFileError e) {
+    if (os_error) *os_error = errno;
+    return fail(e);
   };
   if (!name) return fail(BookFileError::kMissing);
   if (mode & kWrite) {
@@ -43,15 +56,16 @@ std::unique_ptr<BinFile> BinFile::Open(const char* name, uint32_t mode, uint64_t
   std::FILE* fp = platform::open_regular_file(name, &length, &opened);
   if (!fp) {
     if (opened == platform::OpenFailure::kMissing) failure = BookFileError::kMissing;
-    if (opened == platform::OpenFailure::kNotAFile) failure = BookFileError::kNotAFile;
-    return fail(failure);
+    if (opened == platform::OpenFailure::kNotAFile) return fail(BookFileError::kNotAFile);
+    return refused(failure);
   }
   std::unique_ptr<BinFile> f(new BinFile(fp, mode));
   if (!(mode & kDirect)) {
     // Memory mode: the length is checked before anything is allocated.
     if (length > limit) return fail(BookFileError::kTooLarge);
     f->buf_.resize(static_cast<size_t>(length));
-    if (length > 0 && std::fread(f->buf_.data(), 1, f->buf_.size(), fp) != f->buf_.size()) return fail(failure);
+    errno = 0;  // a file cut short while it is read leaves no reason
+    if (length > 0 && std::fread(f->buf_.data(), 1, f->buf_.size(), fp) != f->buf_.size()) return refused(failure);
   }
   if (why) *why = BookFileError::kNone;
   return f;

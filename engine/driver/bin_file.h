@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/file_replace.h"
@@ -39,18 +40,24 @@ enum class BookFileError : uint8_t {
 
 // The reason in a few words, for the user: "not a regular file" ...
 const char* book_file_error_text(BookFileError e);
+// The reason as the user is told it: the system's own words (strerror of
+// `os_error`) when the system refused to open or read the file (kCannotOpen
+// with `os_error` not 0: "Not a directory", "Permission denied" ...), else
+// book_file_error_text.
+std::string book_file_reason(BookFileError e, int os_error);
 
 class BinFile {
  public:
   static constexpr uint32_t kWrite = 1;   // mode bit 0: write
   static constexpr uint32_t kDirect = 2;  // mode bit 1: read from the file, not from memory
 
-  // The open file, or null with `why` set (when given). Reading takes only a
-  // plain file, and in memory mode only one of at most `limit` bytes.
-  // Writing starts the replacement of the named file (through a symbolic
-  // link, of the file it leads to).
+  // The open file, or null with `why` set (when given), and `os_error` (when
+  // given) the system's errno for a file it refused to open or read (0 for
+  // the other reasons). Reading takes only a plain file, and in memory mode
+  // only one of at most `limit` bytes. Writing starts the replacement of the
+  // named file (through a symbolic link, of the file it leads to).
   static std::unique_ptr<BinFile> Open(const char* name, uint32_t mode, uint64_t limit = kMaxBookFileBytes,
-                                       BookFileError* why = nullptr);
+                                       BookFileError* why = nullptr, int* os_error = nullptr);
   // A writer that was not closed is discarded: the named file stays as it was.
   ~BinFile();
   BinFile(const BinFile&) = delete;

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "engine/driver/bin_file.h"
@@ -142,6 +143,7 @@ void DividedBook::Clear() {
   name_.clear();
   for (auto& part : parts_) part.reset();
   for (BookFileError& e : part_error_) e = BookFileError::kNone;
+  for (int& e : part_os_error_) e = 0;
   nrecent_ = 0;
 }
 
@@ -153,9 +155,12 @@ std::string DividedBook::PartPath(int n) const {
   return path;
 }
 
-bool DividedBook::AnyPartFile() const {
-  for (int n = 0; n < kDividedBookParts; ++n) {
-    if (!name_.empty() && platform::path_exists(PartPath(n).c_str())) return true;
+bool DividedBook::AnyPartFile(int* os_error) const {
+  if (os_error) *os_error = 0;
+  for (int n = 0; n < kDividedBookParts && !name_.empty(); ++n) {
+    const std::string path = PartPath(n);
+    if (platform::path_exists(path.c_str())) return true;
+    if (os_error && errno != ENOENT) *os_error = errno;
   }
   return false;
 }
@@ -163,8 +168,10 @@ bool DividedBook::AnyPartFile() const {
 bool DividedBook::LoadPart(int n) {
   BookFileError& e = part_error_[n];
   e = BookFileError::kMissing;
+  part_os_error_[n] = 0;
   if (name_.empty()) return false;
-  std::unique_ptr<BinFile> f = BinFile::Open(PartPath(n).c_str(), BinFile::kDirect, kMaxBookFileBytes, &e);
+  std::unique_ptr<BinFile> f =
+      BinFile::Open(PartPath(n).c_str(), BinFile::kDirect, kMaxBookFileBytes, &e, &part_os_error_[n]);
   if (!f) return false;
   char magic[sizeof kPartMagic];
   if (f->ReadBlock(sizeof magic, magic) != sizeof magic || std::memcmp(magic, kPartMagic, sizeof magic) != 0) {

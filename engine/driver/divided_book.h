@@ -81,10 +81,16 @@ class DividedBook {
   BookFileError PartError(int n) const {
     return n >= 0 && n < kDividedBookParts ? part_error_[n] : BookFileError::kMissing;
   }
+  // The system's errno when it refused to open or read part n at the last
+  // load, else 0.
+  int PartOsError(int n) const { return n >= 0 && n < kDividedBookParts ? part_os_error_[n] : 0; }
   // The file name of part n.
   std::string PartPath(int n) const;
   // Whether a file of any part is there: a folder without one holds no book.
-  bool AnyPartFile() const;
+  // When there is none, `os_error` (when given) is the system's errno for
+  // part files that could not be looked for (a folder on the way that may not
+  // be entered, a file in a folder's place), 0 when they are simply absent.
+  bool AnyPartFile(int* os_error = nullptr) const;
 
  private:
   // Reads part n from its file; false when it is missing or damaged.
@@ -96,6 +102,7 @@ class DividedBook {
   std::string name_;  // empty while no name is set
   std::unique_ptr<DividedBookPart> parts_[kDividedBookParts];
   BookFileError part_error_[kDividedBookParts] = {};
+  int part_os_error_[kDividedBookParts] = {};
   int recent_[kDividedBookRecent] = {};  // part numbers, most recent first
   int nrecent_ = 0;
 };

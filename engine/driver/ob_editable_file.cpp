@@ -87,10 +87,10 @@ bool OBEditableHash::ParseJsd(BinFile& f, OBEditableHash& staged, int mode, int 
   return true;
 }
 
-int OBEditableHash::Load(const char* name, int mode, int ver4_lv, BookFileError* reason) {
+int OBEditableHash::Load(const char* name, int mode, int ver4_lv, BookFileError* reason, int* os_error) {
   BookFileError ignored;
   BookFileError* why = reason ? reason : &ignored;
-  std::unique_ptr<BinFile> f = BinFile::Open(name, 0, kMaxBookFileBytes, why);
+  std::unique_ptr<BinFile> f = BinFile::Open(name, 0, kMaxBookFileBytes, why, os_error);
   if (!f) return -1;
   uint32_t magic;
   if (!f->ReadU32(&magic) || (magic != kJs5Magic && magic != kJsdMagic)) {

@@ -52,8 +52,10 @@ class OBEditableHash {
   // is a JS5 book of no position, holds a record that is cut short, a count
   // beyond its data (or, in JS5, short of it: bytes after the last counted
   // record), a wrong JSD header, a slot byte or a move that is not
-  // sound, or would give a position more moves than it may hold.
-  int Load(const char* name, int mode, int ver4_lv, BookFileError* why = nullptr);
+  // sound, or would give a position more moves than it may hold. `os_error`
+  // (when given) is the system's errno when it refused to open or read the
+  // file, else 0.
+  int Load(const char* name, int mode, int ver4_lv, BookFileError* why = nullptr, int* os_error = nullptr);
   // Writes the book as a JS5 file: positions in bucket order, each chain in its
   // order. The file is written to a fresh temporary file and put in place only
   // when every write succeeded; through a symbolic link, the file the link

@@ -28,7 +28,9 @@ int OpeningBookEditable::NewSlot(int i) {
   return s;
 }
 
-int OpeningBookEditable::Open(const char* name, int slot, int mode, int ver4_lv, BookFileError* why) {
+int OpeningBookEditable::Open(const char* name, int slot, int mode, int ver4_lv, BookFileError* why,
+                              int* os_error) {
+  if (os_error) *os_error = 0;
   if (!name) {
     if (why) *why = BookFileError::kMissing;
     return -1;
@@ -42,19 +44,21 @@ int OpeningBookEditable::Open(const char* name, int slot, int mode, int ver4_lv,
   // The file is read into a book of its own, so that a file that does not
   // load leaves the slot as it was.
   auto book = std::make_unique<OBEditableHash>();
-  if (book->Load(name, mode, ver4_lv, why) != 0) return -1;
+  if (book->Load(name, mode, ver4_lv, why, os_error) != 0) return -1;
   const int s = ChooseSlot(slot);
   Install(s, std::move(book));
   return s;
 }
 
-int OpeningBookEditable::Import(const char* name, int slot, int mode, int ver4_lv, BookFileError* why) {
+int OpeningBookEditable::Import(const char* name, int slot, int mode, int ver4_lv, BookFileError* why,
+                                int* os_error) {
+  if (os_error) *os_error = 0;
   OBEditableHash* book = Book(slot);
   if (!name || !book) {  // nothing to read, or nothing to read into
     if (why) *why = name ? BookFileError::kCannotOpen : BookFileError::kMissing;
     return -1;
   }
-  if (book->Load(name, mode, ver4_lv, why) != 0) return -1;
+  if (book->Load(name, mode, ver4_lv, why, os_error) != 0) return -1;
   return slot;
 }
 

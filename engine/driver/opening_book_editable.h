@@ -24,12 +24,16 @@ class OpeningBookEditable {
   // `slot`; for a slot out of range, into the slot that already holds this
   // file (returned unchanged) or into a free one as NewSlot chooses. The slot
   // index, or -1 for a null name or a file that does not load (`why`, when
-  // given, says why), in which case every slot stays as it was.
-  int Open(const char* name, int slot, int mode, int ver4_lv, BookFileError* why = nullptr);
+  // given, says why, and `os_error` as Load gives it), in which case every
+  // slot stays as it was.
+  int Open(const char* name, int slot, int mode, int ver4_lv, BookFileError* why = nullptr,
+           int* os_error = nullptr);
   // Loads a file into the existing book of `slot`, merging by `mode`. The slot
   // index, or -1 (the book unchanged) for a null name, a slot out of range or
-  // without a book, or a file that does not load (`why` as for Open).
-  int Import(const char* name, int slot, int mode, int ver4_lv, BookFileError* why = nullptr);
+  // without a book, or a file that does not load (`why` and `os_error` as for
+  // Open).
+  int Import(const char* name, int slot, int mode, int ver4_lv, BookFileError* why = nullptr,
+             int* os_error = nullptr);
   // Destroys the slot's book: the slot index, or -1 when it holds none. The
   // current index stays.
   int Close(int slot);

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/engine/driver/book_test_util.h"
 #include "tests/app/command_runner.h"
@@ -246,6 +248,76 @@ TEST(BookCommand, FourProcessesAddingAtOnceAllLand) {
   const std::string shown = book("show " + b + " " + dir + "/0.csa --ply 0");
   for (const char* m : moves) EXPECT_NE(shown.find(m), std::string::npos) << m;
   EXPECT_EQ(shown.substr(shown.size() - 14), "candidates 12\n");
+}
+
+// A book that the system will not let the command read is told with the
+// system's reason: a path through a plain file ...
+TEST(BookCommand, ABookOnAPathThroughAFileIsToldWithTheSystemsReason) {
+  const std::string dir = ::testing::TempDir() + "/book_reason";
+  ::mkdir(dir.c_str(), 0755);
+  driver::testing::write_file(dir + "/file", {'x'});
+  ASSERT_EQ(sh("cd " + dir + " && rm -f kept.js5 && " + velkora("book add kept.js5 " + kGame + " --ply 2")).status, 0);
+  // A folder whose joseki is a file in the folder's place.
+  ::mkdir((dir + "/parts").c_str(), 0755);
+  driver::testing::write_file(dir + "/parts/joseki", {'x'});
+  const std::string cannot_read = ": cannot read 'file/b.js5' as an opening book: Not a directory\n";
+  const std::string no_parts = ": cannot read 'parts/joseki/bXX.jdb' as an opening book: Not a directory\n";
+  for (const auto& [args, said] : std::vector<std::pair<std::string, std::string>>{
+           {"book show file/b.js5 " + kGame, "velkora book show" + cannot_read},
+           {"book remove file/b.js5 " + kGame + " --ply 1", "velkora book remove" + cannot_read},
+           {"book import kept.js5 file/b.js5", "velkora book import" + cannot_read},
+           {"book show parts " + kGame, "velkora book show" + no_parts},
+           {"think " + kGame + " --depth 2 --book parts", "velkora think" + no_parts},
+       }) {
+    const Outcome o = sh("cd " + dir + " && " + velkora(args));
+    expect_one_line_failure(o, args);
+    EXPECT_EQ(o.out, said) << args;
+  }
+  EXPECT_EQ(driver::testing::folder_names(dir), (std::set<std::string>{"file", "kept.js5", "kept.js5.lock", "parts"}));
+}
+
+// ... and a book file, a folder on the way or a divided book's part that may
+// not be read. Permission bits do not stop the superuser, so this is skipped
+// when run as one.
+TEST(BookCommand, ABookThatMayNotBeReadIsToldWithTheSystemsReason) {
+  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop the superuser";
+  const std::string dir = ::testing::TempDir() + "/book_denied";
+  ::mkdir(dir.c_str(), 0755);
+  ASSERT_EQ(sh("cd " + dir + " && rm -f kept.js5 && " + velkora("book add kept.js5 " + kGame + " --ply 2")).status, 0);
+  ASSERT_EQ(sh("cd " + dir + " && cp kept.js5 locked.js5 && chmod 000 locked.js5").status, 0);
+  ASSERT_EQ(sh("cd " + dir + " && mkdir -p closed && cp kept.js5 closed/in.js5 && chmod 000 closed").status, 0);
+  // The divided book of the start position, its part file unreadable.
+  model::Kyokumen k;
+  k.Init(model::kHirate);
+  driver::testing::BookRecord r;
+  k.ToBookKey(r.pos);
+  r.moves.push_back(driver::testing::push(7, 4));
+  driver::testing::write_divided_book(dir + "/parts", {r});
+  const std::set<std::string> names = driver::testing::folder_names(dir + "/parts/joseki");
+  ASSERT_EQ(names.size(), 1u);
+  const std::string part = "parts/joseki/" + *names.begin();
+  ASSERT_EQ(::chmod((dir + "/" + part).c_str(), 0), 0);
+  const std::string denied = "' as an opening book: Permission denied\n";
+  for (const auto& [args, said] : std::vector<std::pair<std::string, std::string>>{
+           {"book show locked.js5 " + kGame, "velkora book show: cannot read 'locked.js5" + denied},
+           {"book add locked.js5 " + kGame, "velkora book add: cannot read 'locked.js5" + denied},
+           {"book remove locked.js5 " + kGame + " --ply 1", "velkora book remove: cannot read 'locked.js5" + denied},
+           {"book import kept.js5 locked.js5", "velkora book import: cannot read 'locked.js5" + denied},
+           {"book show closed/in.js5 " + kGame, "velkora book show: cannot read 'closed/in.js5" + denied},
+           {"book remove closed/in.js5 " + kGame + " --ply 1",
+            "velkora book remove: cannot read 'closed/in.js5" + denied},
+           {"book show parts " + kGame + " --ply 0", "velkora book show: cannot read '" + part + denied},
+       }) {
+    const Outcome o = sh("cd " + dir + " && " + velkora(args));
+    expect_one_line_failure(o, args);
+    EXPECT_EQ(o.out, said) << args;
+  }
+  // A divided book whose joseki folder may not be entered.
+  ASSERT_EQ(::chmod((dir + "/parts/joseki").c_str(), 0), 0);
+  EXPECT_EQ(sh("cd " + dir + " && " + velkora("book show parts " + kGame)).out,
+            "velkora book show: cannot read 'parts/joseki/bXX.jdb" + denied);
+  ::chmod((dir + "/parts/joseki").c_str(), 0755);
+  ::chmod((dir + "/closed").c_str(), 0755);
 }
 
 }  // namespace

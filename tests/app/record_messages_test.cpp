@@ -133,4 +133,26 @@ TEST(RecordMessages, EveryCannotWriteSaysWhy) {
   ::chmod(locked.c_str(), 0755);
 }
 
+// compose tells a folder it cannot reach by the system's reason: a path
+// through a plain file ...
+TEST(RecordMessages, ComposeSaysWhyItCannotReachItsFolder) {
+  const std::string file = temp_dir("reach") + "/file";
+  if (FILE* f = fopen(file.c_str(), "wb")) fclose(f);
+  EXPECT_TRUE(fails_with("velkora compose --seed 1 " + file + "/sub", 1,
+                         "velkora compose: cannot reach folder '" + file + "/sub': Not a directory\n"));
+}
+
+// ... and through a folder that may not be entered, which does not stop the
+// superuser.
+TEST(RecordMessages, ComposeSaysWhyItCannotEnterTheWayToItsFolder) {
+  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop the superuser";
+  const std::string closed = temp_dir("closed") + "/closed";
+  ::mkdir(closed.c_str(), 0755);
+  ::mkdir((closed + "/sub").c_str(), 0755);
+  ::chmod(closed.c_str(), 0);
+  EXPECT_TRUE(fails_with("velkora compose --seed 1 " + closed + "/sub", 1,
+                         "velkora compose: cannot reach folder '" + closed + "/sub': Permission denied\n"));
+  ::chmod(closed.c_str(), 0755);
+}
+
 }  // namespace
