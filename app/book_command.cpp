@@ -65,7 +65,8 @@ constexpr const char* kAddUsage =
 constexpr const char* kRemoveUsage =
     "usage: velkora book remove BOOK FILE --ply N [--all]\n"
     "Removes from the JS5 book BOOK the line's move N+1 at the position after ply N\n"
-    "(with --all, every move of that position).\n";
+    "(with --all, every move of that position). A position or move the book does not\n"
+    "hold is an error, and the book is left as it was.\n";
 constexpr const char* kImportUsage =
     "usage: velkora book import BOOK SOURCE [--level L] [--mode M]\n"
     "Adds the moves of the JS5 or JSD book SOURCE (read at level L) to the JS5 book\n"
@@ -342,10 +343,22 @@ int book_remove(int argc, char** argv) {
   BookChange change;
   if (!begin_change(change, a.paths[0], false, error)) return fail("remove", error);
   driver::JosekiBooks& books = change.books;
+  // Nothing to remove is a failure, and the book is left as it was: not
+  // saved again.
+  const model::Kyokumen& k = line.After(ply);
+  const std::string at = "the position after ply " + std::to_string(ply);
+  if (driver::joseki_get_moves(books, k, driver::kSourceUser, nullptr, nullptr, nullptr, nullptr, false) == 0) {
+    return fail("remove", std::string("'") + a.paths[0] + "' does not hold " + at);
+  }
   if (a.all) {
-    driver::joseki_delete_all(books, line.After(ply));
+    driver::joseki_delete_all(books, k);
   } else {
-    driver::joseki_delete_move(books, line.After(ply), line.moves[ply]->sashite);
+    const uint32_t moves_before = books.user_books.Current()->nmoves();
+    driver::joseki_delete_move(books, k, line.moves[ply]->sashite);
+    if (books.user_books.Current()->nmoves() == moves_before) {
+      return fail("remove", std::string("'") + a.paths[0] + "' holds " + at + " but not its move " +
+                                csa_move(k, line.moves[ply]->sashite));
+    }
   }
   return save_and_report("remove", books, a.paths[0]);
 }

@@ -11,7 +11,7 @@
 //       missing) with value V (default 8) and strategy bits HEX
 //   book remove BOOK FILE --ply N [--all]
 //       removes the line's move N+1 (with --all, every move) of the position
-//       after ply N
+//       after ply N; a position or move BOOK does not hold is an error
 //   book import BOOK SOURCE [--level L] [--mode M]
 //       adds the moves of a JS5 or JSD book with insert mode M (default 1)
 //

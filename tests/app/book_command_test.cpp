@@ -320,4 +320,41 @@ TEST(BookCommand, ABookThatMayNotBeReadIsToldWithTheSystemsReason) {
   ::chmod((dir + "/closed").c_str(), 0755);
 }
 
+// The file's identity and last change: a book saved again is a new file.
+struct FileStamp {
+  ino_t inode;
+  int64_t modified_ns;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp stamp(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return {st.st_ino, int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// Removing what the book does not hold, a position or a move of one, fails in
+// one line that says which, and the book is neither changed nor saved again.
+TEST(BookCommand, RemovingWhatTheBookDoesNotHoldFailsAndLeavesTheFile) {
+  const std::string dir = ::testing::TempDir() + "/book_remove_absent";
+  ::mkdir(dir.c_str(), 0755);
+  // The book holds the positions after plies 0 to 3 of the game; 7776FU is
+  // another first move.
+  driver::testing::write_file(dir + "/other.csa", {'P', 'I', '\n', '+', '\n', '+', '7', '7', '7', '6', 'F', 'U', '\n'});
+  ASSERT_EQ(sh("cd " + dir + " && rm -f b.js5 && " + velkora("book add b.js5 " + kGame + " --ply 4")).status, 0);
+  const std::string bytes = slurp(dir + "/b.js5");
+  const FileStamp before = stamp(dir + "/b.js5");
+  for (const auto& [args, said] : std::vector<std::pair<std::string, std::string>>{
+           {"book remove b.js5 " + kGame + " --ply 6", "'b.js5' does not hold the position after ply 6"},
+           {"book remove b.js5 " + kGame + " --ply 6 --all", "'b.js5' does not hold the position after ply 6"},
+           {"book remove b.js5 other.csa --ply 0", "'b.js5' holds the position after ply 0 but not its move +7776FU"},
+       }) {
+    const Outcome o = sh("cd " + dir + " && " + velkora(args));
+    expect_one_line_failure(o, args);
+    EXPECT_EQ(o.out, "velkora book remove: " + said + "\n") << args;
+    EXPECT_EQ(slurp(dir + "/b.js5"), bytes) << args;
+    EXPECT_TRUE(stamp(dir + "/b.js5") == before) << args;
+  }
+  EXPECT_EQ(driver::testing::folder_names(dir), (std::set<std::string>{"b.js5", "b.js5.lock", "other.csa"}));
+}
+
 }  // namespace
