@@ -61,7 +61,15 @@ std::string usage_text() {
       "  --count K    how many problems (1 to 999, default 1)\n"
       "  --time S     seconds for each problem (1 to 86400, default 60)\n"
       "  --force      overwrite problem files that exist (refused otherwise)\n"
-      "each problem at least 7 plies, 3000 ms and 50000 nodes per solve, with the pieces\n"
+      "A problem's solution is at least " + std::to_string(kMinLength) + " plies long. Each trial solve while\n"
+      "composing stops after " + std::to_string(kSolveMs) + " ms or " + std::to_string(kSolveNodes) +
+      " nodes; the ms that a problem line reports are the\n"
+      "time the whole problem took, which --time bounds.\n"
+      "Problems are drawn around the defending king from this table of percentages\n"
+      "by piece kind: 先手 the chance that a piece is the attacker's (else the\n"
+      "defender's), 先盤 that an attacker's piece stands on the board (else in hand),\n"
+      "先不 that it stands unpromoted, 先近 how strongly it is drawn near the king;\n"
+      "後盤 後不 後近 the same for the defender's pieces.\n"
       "駒:先手 先盤 先不 先近 後盤 後不 後近\n";
   static constexpr const char* kKinds[] = {"飛", "角", "金", "銀", "桂", "香", "歩"};
   for (int kind = 1; kind <= tsume::kComposeKinds; ++kind) {

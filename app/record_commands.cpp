@@ -205,7 +205,8 @@ int cmd_convert(int argc, char** argv) {
                  "A QVF file gives back its position only, not its moves.\n"
                  "\"-\" is standard input or output, as text in UTF-8 (input may also be\n"
                  "Shift-JIS, as files may); a pasted input without --from is recognised by\n"
-                 "trying every text format.\n");
+                 "trying every text format. The packed form (ckf) is no text: it is written\n"
+                 "to a file only, never to standard output (it is read from \"-\" with --from ckf).\n");
   const std::string wants = "a format: kif ki2 csa qvf ckf vkr qvx";
   cl.Value("--from", wants, [&formats](const char* v) { return (formats[0] = format_code(v)) != 0; });
   cl.Value("--to", wants, [&formats](const char* v) { return (formats[1] = format_code(v)) != 0; });
