@@ -106,10 +106,10 @@ struct Line {
   }
 };
 
-bool load_line(const char* path, Line& line, std::string& error) {
+bool load_line(const char* sub, const char* path, Line& line, std::string& error) {
   model::KifuReadStop stop;
   if (!load_record(line.holder, path, 0, error, stop)) return false;
-  warn_read_stop("book", path, stop);
+  warn_read_stop((std::string("book ") + sub).c_str(), path, stop);
   if (!line.holder.kifu.root->to) {
     error = std::string("cannot read '") + path + "': " + "not a game record in any known format";
     return false;
@@ -277,7 +277,9 @@ int book_show(int argc, char** argv) {
   std::string error;
   Line line;
   size_t ply;
-  if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("show", error);
+  if (!load_line("show", a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) {
+    return fail("show", error);
+  }
 
   driver::JosekiBooks books;
   const uint32_t sources = open_for_show(books, a.paths[0], a.level < 0 ? 0 : static_cast<int>(a.level), error);
@@ -312,7 +314,7 @@ int book_add(int argc, char** argv) {
   std::string error;
   Line line;
   size_t ply;
-  if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply) ||
+  if (!load_line("add", a.paths[1], line, error) || !resolve_ply(a, line, error, &ply) ||
       refuse_empty_new_book(a.paths[0], ply > 0, error)) {
     return fail("add", error);
   }
@@ -338,7 +340,9 @@ int book_remove(int argc, char** argv) {
   std::string error;
   Line line;
   size_t ply;
-  if (!load_line(a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) return fail("remove", error);
+  if (!load_line("remove", a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) {
+    return fail("remove", error);
+  }
   if (!a.all && ply >= line.moves.size()) return fail("remove", "the record has no move after ply " + std::to_string(ply));
   BookChange change;
   if (!begin_change(change, a.paths[0], false, error)) return fail("remove", error);

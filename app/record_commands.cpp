@@ -55,6 +55,52 @@ constexpr const char* kKnownExtensions = "kif ki2 csa qvf ckf vkr qvx";
 // What a QVF file holding moves gets: the format carries back the position.
 constexpr const char* kQvfPositionOnly = "QVF carries back only the position: its moves are not read";
 
+// Tells of the bytes of a text read as UTF-8 that were no UTF-8: the line of
+// the first, and how many there were.
+std::string bad_utf8_text(int bytes, int line) {
+  std::string text = "line " + std::to_string(line) + ": a byte that is not UTF-8 was read as '?'";
+  if (bytes > 1) text += " (" + std::to_string(bytes) + " such bytes in all)";
+  return text;
+}
+
+// Why a line the reader passed over could not be placed among the moves (the
+// line is quoted, number and all: a long number is read as a capped one).
+std::string skipped_reason(const model::KifuSkippedLine& s) {
+  switch (s.why) {
+    case model::KifuSkippedLine::kMoveNumberBelowOne:
+      return "its move number is below 1";
+    case model::KifuSkippedLine::kMoveNumberAhead:
+      return s.ply == 0 ? "its move number is not 1, the first move's"
+                        : "its move number does not follow move " + std::to_string(s.ply);
+    case model::KifuSkippedLine::kVariationBelowOne:
+      return "its variation names no move";
+    case model::KifuSkippedLine::kVariationAhead:
+      return "its variation replaces no move of the line before it";
+    default:
+      return "";
+  }
+}
+
+// A record's line as a warning quotes it: as far as it fits a terminal line,
+// control bytes shown as "?" (a Shift-JIS character never holds one), in
+// UTF-8. A byte that cannot end a two-byte character (a line feed the reader
+// left behind a lone first byte) is taken on its own, so that it too becomes
+// "?".
+std::string quoted_line(const model::KString& line) {
+  constexpr int kQuotedBytes = 60;
+  const char* text = line.c_str();
+  std::string quoted;
+  int i = 0;
+  while (text[i] && i < kQuotedBytes) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const int n = model::is_lead_byte(c) && model::is_trail_byte(static_cast<unsigned char>(text[i + 1])) ? 2 : 1;
+    quoted.append(c < 0x20 || c == 0x7f ? "?" : std::string(text + i, n));
+    i += n;
+  }
+  if (text[i]) quoted += "...";
+  return model::sjis_to_utf8(quoted);
+}
+
 std::string too_large() {
   return "larger than the " + std::to_string(model::kMaxRecordMegabytes) + " MB a game record may hold";
 }
@@ -87,7 +133,10 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   }
   // Files and standard input alike: UTF-8 becomes Shift-JIS before any reader
   // sees it. The binary forms are left alone.
-  if (format != model::kFormatVkr && format != model::kFormatCkf) bytes = model::record_text_to_sjis(std::move(bytes));
+  model::Utf8Flaws flaws;
+  if (format != model::kFormatVkr && format != model::kFormatCkf) {
+    bytes = model::record_text_to_sjis(std::move(bytes), &flaws);
+  }
   bool ok;
   model::KifuLoadError failure;
   if (format == 0) {
@@ -98,9 +147,12 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   }
   if (ok) {
     error.clear();
+    stop.bad_utf8_line = flaws.first_line;
+    stop.bad_utf8_bytes = flaws.bytes;
     return true;
   }
   error += failure.kind == model::KifuLoadError::kBadStart ? kBadStart : kNotARecord;
+  if (flaws.bytes > 0) error += "; " + bad_utf8_text(flaws.bytes, flaws.first_line);
   return false;
 }
 
@@ -123,29 +175,19 @@ std::string save_record(model::KifuHolder& holder, const char* out, int* format)
 }
 
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
-  if (stop.moves_skipped) {
-    std::fprintf(stderr, "velkora %s: %s: %s\n", command,
-                 std::strcmp(in, "-") == 0 ? "standard input" : one_line(in).c_str(), kQvfPositionOnly);
+  const std::string name = std::strcmp(in, "-") == 0 ? "standard input" : one_line(in);
+  if (stop.moves_skipped) std::fprintf(stderr, "velkora %s: %s: %s\n", command, name.c_str(), kQvfPositionOnly);
+  if (stop.bad_utf8_bytes > 0) {
+    std::fprintf(stderr, "velkora %s: %s: %s\n", command, name.c_str(),
+                 bad_utf8_text(stop.bad_utf8_bytes, stop.bad_utf8_line).c_str());
+  }
+  if (stop.skipped.line != 0) {
+    std::fprintf(stderr, "velkora %s: %s: line %d: ignored '%s': %s\n", command, name.c_str(), stop.skipped.line,
+                 quoted_line(stop.skipped.text).c_str(), skipped_reason(stop.skipped).c_str());
   }
   if (stop.line == 0) return;
-  // The line is quoted as far as it fits a terminal line, control bytes shown
-  // as "?" (a Shift-JIS character never holds one). A byte that cannot end a
-  // two-byte character (a line feed the reader left behind a lone first byte)
-  // is taken on its own, so that it too becomes "?".
-  constexpr int kQuotedBytes = 60;
-  const char* text = stop.text.c_str();
-  std::string quoted;
-  int i = 0;
-  while (text[i] && i < kQuotedBytes) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    const int n = model::is_lead_byte(c) && model::is_trail_byte(static_cast<unsigned char>(text[i + 1])) ? 2 : 1;
-    quoted.append(c < 0x20 || c == 0x7f ? "?" : std::string(text + i, n));
-    i += n;
-  }
-  if (text[i]) quoted += "...";
-  const std::string name = std::strcmp(in, "-") == 0 ? "standard input" : one_line(in);
   std::fprintf(stderr, "velkora %s: %s: line %d: the moves stop here: cannot read '%s'\n", command,
-               name.c_str(), stop.line, model::sjis_to_utf8(quoted).c_str());
+               name.c_str(), stop.line, quoted_line(stop.text).c_str());
 }
 
 int moves_played(const model::Kifu& kifu) {

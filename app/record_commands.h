@@ -13,16 +13,21 @@ namespace app {
 // Loads a game record: the file `in` in the format of its extension (or
 // `format` when not 0), or standard input ("-"; without `format` every text
 // format is tried). A text in UTF-8 is converted to Shift-JIS first, from a
-// file as from standard input (record_text_to_sjis). False with a one-line
-// `error` when nothing can be read: the system's reason, the size limit, a
-// start position that breaks the rules, or no record; a file whose extension
-// tells no format is refused with a pointer to --from when the command
-// `offers_from`. `stop` tells where the reader stopped short of the end.
+// file as from standard input (record_text_to_sjis); bytes in it that are no
+// UTF-8 are read as "?", and `stop` tells the line of the first. False with a
+// one-line `error` when nothing can be read: the system's reason, the size
+// limit, a start position that breaks the rules, or no record (with the line
+// of a byte that was no UTF-8, if any); a file whose extension tells no
+// format is refused with a pointer to --from when the command `offers_from`.
+// `stop` tells where the reader stopped short of the end and what it passed
+// over.
 bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
                  model::KifuReadStop& stop, bool offers_from = false);
-// One warning line on standard error when the reader stopped at a move line it
-// could not read: the record keeps the moves before it, and the command goes
-// on with those.
+// The warnings of a record read, one line each on standard error: QVF moves
+// not read, bytes of a UTF-8 text that were no UTF-8, the first line passed
+// over as a move line or variation whose move number does not fit, and the
+// move line the reader stopped at (the record keeps the moves before it). The
+// command goes on with what was read.
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop);
 // The moves played on the record's main line: its moves up to the first
 // record event (a resignation, an interruption, a repetition, ...), which ends

@@ -23,8 +23,11 @@ namespace model {
 // move that can be played, and with `merge` when the record has no node with
 // the text's start position. A move word that cannot be read or played ends the
 // read; the moves before it are kept, and `stop`, when given, receives its line
-// (see KifuReadStop). The closing line's result becomes the line's last move:
-// a named foul, loss on time or mate keeps its special code.
+// number and the word (see KifuReadStop), and in `skipped` the first variation
+// line whose number names no move of the line before it (behind one past the
+// line's end, the moves are passed over up to the next variation line). The
+// closing line's result becomes the line's last move: a named foul, loss on
+// time or mate keeps its special code.
 int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: header lines, the start position block, the player

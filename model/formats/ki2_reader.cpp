@@ -53,14 +53,29 @@ void skip_blanks(const ByteText& t, int& at) {
   }
 }
 
+// The move word at `at` (a mark stands there): the mark and the characters
+// behind it up to the next mark or blank.
+KString move_word(const ByteText& t, int at) {
+  int end = at + 2;  // behind the two-byte mark
+  while (end < t.len && !has_mark(t, end) && !is_narrow_blank(t.At(end)) && !t.Has(end, kWideSpace)) {
+    end += is_lead_byte(t.At(end)) ? 2 : 1;
+  }
+  KString word;
+  word.AssignBytes(t.p + at, (end < t.len ? end : t.len) - at);
+  return word;
+}
+
 // Builds the graph of one KI2 move list on a record body. The current move is
 // the last element of the path from the root; every position node holds the
 // position after its move, so the current move's node is the working position.
 class Ki2MoveReader {
  public:
-  explicit Ki2MoveReader(KifuBody& body) : body_(body) { path_.push_back(body.root.get()); }
+  Ki2MoveReader(KifuBody& body, const LineCountingReader& lines) : body_(body), lines_(lines) {
+    path_.push_back(body.root.get());
+  }
 
-  // Takes one line; false when the reading ends at it.
+  // Takes one line; false when the reading ends at it, `line` then cut to the
+  // move word that could not be read or played.
   bool ReadLine(KString& line) {
     line.TrimRight();
     line.TrimLeft();
@@ -71,7 +86,7 @@ class Ki2MoveReader {
       return true;
     }
     if (t.Has(0, kVariation)) {
-      Variation(t);
+      Variation(line);
       return true;
     }
     if (waiting_) return true;
@@ -87,6 +102,8 @@ class Ki2MoveReader {
 
   // Moves and results added, variations included.
   int added() const { return added_; }
+  // The first variation line that was passed over.
+  KifuSkippedLine& skipped() { return skipped_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -95,21 +112,16 @@ class Ki2MoveReader {
 
   // The move words of one line, with or without blanks between them; a time
   // in brackets behind a word is passed over. False at a word that cannot be
-  // read or played.
-  bool Moves(const KString& line) {
+  // read or played, which then replaces `line`.
+  bool Moves(KString& line) {
     const ByteText t(line);
     int at = 0;
     while (has_mark(t, at)) {
-      const Sashite& prev = Current()->sashite;
-      Sashite m;
-      int seconds = 0;
-      if (!kifu_parse_move_text(m, Position(), prev.to_x, prev.to_y, line, at, seconds)) {
+      const int word = at;
+      if (!Move(line, at)) {
+        line = move_word(t, word);
         return false;
       }
-      if (Position().IsLegal(m, true) == kIllegal) return false;
-      Kyokumen after;
-      after.Copy(Position());
-      if (!after.DoSashite(m) || !after.Check() || !Add(m, seconds)) return false;
       if (t.At(at) == '(') {
         while (at < t.len && t.At(at) != ')') ++at;
         ++at;
@@ -117,6 +129,19 @@ class Ki2MoveReader {
       skip_blanks(t, at);
     }
     return true;
+  }
+
+  // Reads the move word at `at`, moving `at` behind it, and plays it; false
+  // when it cannot be read or played.
+  bool Move(const KString& line, int& at) {
+    const Sashite& prev = Current()->sashite;
+    Sashite m;
+    int seconds = 0;
+    if (!kifu_parse_move_text(m, Position(), prev.to_x, prev.to_y, line, at, seconds)) return false;
+    if (Position().IsLegal(m, true) == kIllegal) return false;
+    Kyokumen after;
+    after.Copy(Position());
+    return after.DoSashite(m) && after.Check() && Add(m, seconds);
   }
 
   bool Add(const Sashite& m, int seconds) {
@@ -132,12 +157,17 @@ class Ki2MoveReader {
   // move of the line read so far leaves the moves that follow unread up to the
   // next such line; so does the number just past a closing line's result, as
   // nothing follows the end of a game.
-  void Variation(const ByteText& t) {
+  void Variation(const KString& line) {
+    const ByteText t(line);
     int at = static_cast<int>(std::strlen(kVariation));
     const int n = t.Number(at, kPlyCap);
-    if (n < 1) return;
+    if (n < 1) {
+      skipped_.Note(lines_.lines(), line, KifuSkippedLine::kVariationBelowOne, Ply());
+      return;
+    }
     const bool ended = Current()->from && Current()->sashite.special != kOrdinaryMove;
     if (n > Ply() + (ended ? 0 : 1)) {
+      skipped_.Note(lines_.lines(), line, KifuSkippedLine::kVariationAhead, Ply());
       waiting_ = true;
       return;
     }
@@ -195,6 +225,8 @@ class Ki2MoveReader {
   // placed: move and comment lines are passed over up to the next 変化 line.
   bool waiting_ = false;
   int added_ = 0;
+  const LineCountingReader& lines_;
+  KifuSkippedLine skipped_;
 };
 
 }  // namespace
@@ -211,7 +243,7 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
     return -1;
   }
   body.table->Rehash(body.Start());
-  Ki2MoveReader moves(body);
+  Ki2MoveReader moves(body, reader);
   KifuReadStop stopped;
   for (bool more = !line.empty(); more; more = reader.GetLine(line) == 0) {
     if (!moves.ReadLine(line)) {
@@ -219,6 +251,7 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
       break;
     }
   }
+  stopped.skipped = std::move(moves.skipped());
   // Text without a header line or a move is no KI2 record.
   if (fields == 0 && moves.added() == 0) return -1;
   const int result = kifu.TakeOver(std::move(body), merge);

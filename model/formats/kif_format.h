@@ -10,11 +10,41 @@
 
 namespace model {
 
+// A line that a text reader passed over although it stands for moves: a
+// numbered move line or a variation line whose move number does not fit the
+// moves read before it. The reader cannot place it and reads on as if it were
+// not there, so the moves it brings (for a KIF move line, also those behind
+// it up to a line that fits) are missing from the record.
+struct KifuSkippedLine {
+  enum Why {
+    kNone,
+    kMoveNumberBelowOne,  // a move line numbered 0
+    kMoveNumberAhead,     // a move line numbered past the move after `ply`
+    kVariationBelowOne,   // a variation line that names no move
+    kVariationAhead,      // a variation line past the end of the line of play
+  };
+  int line = 0;  // from 1, as KifuReadStop counts lines; 0: none
+  KString text;  // the line, trimmed
+  Why why = kNone;
+  int ply = 0;  // the moves of the line of play read before it
+
+  // Keeps the first line passed over; later ones change nothing, since the
+  // first is where the record parts from its text.
+  void Note(int at_line, const KString& line_text, Why reason, int moves_read) {
+    if (line != 0) return;
+    line = at_line;
+    text = line_text;
+    why = reason;
+    ply = moves_read;
+  }
+};
+
 // Where a text reader (KIF, KI2, CSA) stopped short of the end of its text:
 // the number of the line (from 1, every line of the text counted) whose move it
-// could not read or play, and that line trimmed (for CSA the statement). Line
-// 0: the text was read to its end. `bad_start` is set instead when the read
-// failed because the start position the text sets up breaks the rules
+// could not read or play, and that line trimmed (for KI2 the move word that
+// failed, from its mark to the next mark or blank; for CSA the statement).
+// Line 0: the text was read to its end. `bad_start` is set instead when the
+// read failed because the start position the text sets up breaks the rules
 // (Kyokumen::Check), so that a caller can say so rather than call the text no
 // record.
 struct KifuReadStop {
@@ -24,6 +54,14 @@ struct KifuReadStop {
   // Set by the loads of kifu_dispatch.h when the text read was QVF holding
   // moves: the format carries back only the position, so they were not read.
   bool moves_skipped = false;
+  // The first line the reader passed over as KifuSkippedLine tells (KIF, its
+  // change-branch layout and KI2).
+  KifuSkippedLine skipped{};
+  // Set by a caller that decoded the text from UTF-8 with bytes that were no
+  // UTF-8 (see record_text_to_sjis): the line of the first, and how many
+  // there were; each was read as "?".
+  int bad_utf8_line = 0;
+  int bad_utf8_bytes = 0;
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
@@ -33,7 +71,10 @@ struct KifuReadStop {
 // with 手数----指手) or, with `merge`, when the record has no such position.
 // On -1 the record is unchanged. A malformed or illegal move line ends the
 // reading; the moves before it are kept, and `stop`, when given, receives that
-// line (after a success only; after a failure it holds only bad_start).
+// line (after a success only; after a failure it holds only bad_start). A
+// move line numbered 0 or past the move after the last one read is passed
+// over (a number not above it starts a variation there); `stop` keeps the
+// first such line in `skipped`.
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and

@@ -137,7 +137,9 @@ int change_number(const ByteText& t, int at) {
 // of the path from the root; the position after it is its node's position.
 class HenkaMoveReader {
  public:
-  explicit HenkaMoveReader(KifuBody& body) : body_(body) { path_.push_back(body.root.get()); }
+  HenkaMoveReader(KifuBody& body, const LineCountingReader& lines) : body_(body), lines_(lines) {
+    path_.push_back(body.root.get());
+  }
 
   // Takes one line (trailing blanks cut); false when the reading ends at it.
   bool ReadLine(KString& line) {
@@ -151,7 +153,7 @@ class HenkaMoveReader {
     while (t.At(at) == '|') ++at;
     if (t.Has(at, kMakeWord)) return true;
     if (t.Has(at, kChangeWord)) {
-      Change(change_number(t, at + kChangeNumberOffset));
+      Change(line, change_number(t, at + kChangeNumberOffset));
       return true;
     }
     for (const ResultWord& w : kResultWords) {
@@ -167,6 +169,9 @@ class HenkaMoveReader {
     return Move(line, at);
   }
 
+  // The first change line that was passed over.
+  KifuSkippedLine& skipped() { return skipped_; }
+
  private:
   KifuSashite* Current() const { return path_.back(); }
   int Ply() const { return static_cast<int>(path_.size()) - 1; }
@@ -178,10 +183,16 @@ class HenkaMoveReader {
     comment.AppendBytes(line.c_str() + 1, line.length() - 1);
   }
 
-  // Goes back to the position before move n of the current line; numbers
-  // outside the line are skipped.
-  void Change(int n) {
-    if (n < 1 || n > Ply()) return;
+  // Goes back to the position before move n of the current line. A number
+  // outside the line cannot be placed: the line is passed over, and the
+  // moves behind it go on from the current move.
+  void Change(const KString& line, int n) {
+    if (n < 1 || n > Ply()) {
+      const KifuSkippedLine::Why why =
+          n < 1 ? KifuSkippedLine::kVariationBelowOne : KifuSkippedLine::kVariationAhead;
+      skipped_.Note(lines_.lines(), line, why, Ply());
+      return;
+    }
     while (n <= Ply()) path_.pop_back();
   }
 
@@ -215,6 +226,8 @@ class HenkaMoveReader {
 
   KifuBody& body_;
   std::vector<KifuSashite*> path_;
+  const LineCountingReader& lines_;
+  KifuSkippedLine skipped_;
 };
 
 }  // namespace
@@ -230,7 +243,7 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
   }
   KifuReadStop stopped;
   {
-    HenkaMoveReader moves(body);
+    HenkaMoveReader moves(body, counted);
     KString line;
     while (kifu_read_data_line(counted, line) == 0) {
       if (!moves.ReadLine(line)) {
@@ -239,6 +252,7 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
         break;
       }
     }
+    stopped.skipped = std::move(moves.skipped());
   }
   // A merge that finds no node with the start position is a failure, as for
   // the other readers: the record stays as it was.

@@ -21,7 +21,9 @@ namespace model {
 // without the start position. On -1 the record is unchanged. In the moves
 // nothing is an error: lines of no known form are skipped, and a move that
 // does not parse or is illegal ends the reading with the moves before it kept;
-// `stop`, when given, receives that line as for kifu_read_kif.
+// `stop`, when given, receives that line as for kifu_read_kif, and in
+// `skipped` the first change line whose number names no move of the line
+// before it (such a line is passed over).
 int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 }  // namespace model

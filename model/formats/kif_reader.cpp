@@ -56,7 +56,8 @@ int32_t read_value(const char* text) {
 // position after it.
 class KifMoveReader {
  public:
-  KifMoveReader(KifuBody& body, bool merge) : body_(body), merge_(merge) {
+  KifMoveReader(KifuBody& body, bool merge, const LineCountingReader& lines)
+      : body_(body), merge_(merge), lines_(lines) {
     work_.Copy(body.Start()->kyokumen);
     path_.push_back(body.root.get());
   }
@@ -74,6 +75,9 @@ class KifMoveReader {
     line.TrimLeft();
     return MoveLine(line);
   }
+
+  // The first numbered line that was passed over.
+  KifuSkippedLine& skipped() { return skipped_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -179,8 +183,18 @@ class KifMoveReader {
     const ByteText t(line);
     int i = 0;
     const int n = t.Number(i, kPlyCap);
+    const bool numbered = i > 0;
     while (t.At(i) >= 1 && t.At(i) <= 32) ++i;
-    if (n < 1 || n > Ply() + 1) return true;  // not a move of this list
+    // A line without a number is no move line; a number that does not follow
+    // the moves read cannot be placed, and the line is passed over.
+    if (n < 1 || n > Ply() + 1) {
+      if (numbered) {
+        const KifuSkippedLine::Why why =
+            n < 1 ? KifuSkippedLine::kMoveNumberBelowOne : KifuSkippedLine::kMoveNumberAhead;
+        skipped_.Note(lines_.lines(), line, why, Ply());
+      }
+      return true;
+    }
     if (!BackUpTo(n)) return false;
 
     const int side_bit = work_.teban ? kGoteBit : 0;
@@ -248,6 +262,8 @@ class KifMoveReader {
   Kyokumen work_;
   std::vector<KifuSashite*> path_;
   LabelTable labels_;
+  const LineCountingReader& lines_;
+  KifuSkippedLine skipped_;
 };
 
 }  // namespace
@@ -266,7 +282,7 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
   body.table->Rehash(body.Start());
   KifuReadStop stopped;
   {
-    KifMoveReader moves(body, merge);
+    KifMoveReader moves(body, merge, counted);
     while (kifu_next_line(counted, line) == 0) {
       if (!moves.ReadLine(line)) {
         stopped.line = counted.lines();
@@ -274,6 +290,7 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
         break;
       }
     }
+    stopped.skipped = std::move(moves.skipped());
   }
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);

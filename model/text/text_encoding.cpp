@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstddef>
 
 namespace model {
 
@@ -85,28 +87,58 @@ size_t utf8_sequence(std::string_view s, size_t i) {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-}  // namespace
+// The UTF-8 sequences of more than one byte in a text, and the bytes above
+// 0x7F that belong to none (stepped over one at a time, as the converter steps
+// over them), with the place of the first.
+struct Utf8Census {
+  size_t wide = 0;
+  size_t bad = 0;
+  size_t first_bad = 0;
+};
 
-bool is_utf8_text(std::string_view bytes) {
-  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) return true;
-  bool wide = false;
+Utf8Census take_census(std::string_view bytes) {
+  Utf8Census census;
   for (size_t i = 0; i < bytes.size();) {
     if (static_cast<unsigned char>(bytes[i]) < 0x80) {
       ++i;
       continue;
     }
     const size_t n = utf8_sequence(bytes, i);
-    if (n == 0) return false;
-    wide = true;
-    i += n;
+    if (n == 0) {
+      if (census.bad++ == 0) census.first_bad = i;
+      ++i;
+    } else {
+      ++census.wide;
+      i += n;
+    }
   }
-  return wide;
+  return census;
 }
 
-std::string record_text_to_sjis(std::string bytes) {
-  if (!is_utf8_text(bytes)) return bytes;
+bool has_byte_order_mark(std::string_view bytes) {
+  return bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+}
+
+bool census_says_utf8(std::string_view bytes, const Utf8Census& census) {
+  if (has_byte_order_mark(bytes)) return true;
+  return census.wide > 0 && census.bad * kWidePerBadByte <= census.wide;
+}
+
+}  // namespace
+
+bool is_utf8_text(std::string_view bytes) { return census_says_utf8(bytes, take_census(bytes)); }
+
+std::string record_text_to_sjis(std::string bytes, Utf8Flaws* flaws) {
+  if (flaws) *flaws = Utf8Flaws{};
+  const Utf8Census census = take_census(bytes);
+  if (!census_says_utf8(bytes, census)) return bytes;
+  if (flaws && census.bad > 0) {
+    flaws->bytes = static_cast<int>(std::min<size_t>(census.bad, INT_MAX));
+    const auto before = bytes.begin() + static_cast<std::ptrdiff_t>(census.first_bad);
+    flaws->first_line = 1 + static_cast<int>(std::count(bytes.begin(), before, '\n'));
+  }
   std::string_view text(bytes);
-  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+  if (has_byte_order_mark(text)) text.remove_prefix(kByteOrderMark.size());
   return utf8_to_sjis(text);
 }
 

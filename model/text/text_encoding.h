@@ -13,13 +13,29 @@ std::string sjis_to_utf8(std::string_view sjis);
 // UTF-8 to Shift-JIS; characters without a Shift-JIS form become "?".
 std::string utf8_to_sjis(std::string_view utf8);
 
+// The well-formed UTF-8 sequences of more than one byte that a text taken for
+// UTF-8 holds at least for each byte in it that belongs to none.
+constexpr int kWidePerBadByte = 8;
+
 // True when `bytes` is UTF-8 rather than Shift-JIS: it begins with the UTF-8
-// byte-order mark, or it holds a byte above 0x7F and every such byte belongs to
-// a well-formed UTF-8 sequence (Japanese text in Shift-JIS practically never
-// does: its lead bytes are followed by bytes UTF-8 cannot continue with).
+// byte-order mark, or it holds well-formed UTF-8 sequences of more than one
+// byte and at most one byte that belongs to none for every kWidePerBadByte of
+// them. Japanese text in Shift-JIS practically never passes: its lead bytes
+// are followed by bytes UTF-8 cannot continue with, so nearly every character
+// of it is such a byte. A few stray bytes (a damaged character, a byte of
+// another encoding in a comment) do not make a UTF-8 text Shift-JIS.
 bool is_utf8_text(std::string_view bytes);
+
+// What a text taken for UTF-8 held that was no UTF-8: how many bytes (each
+// becomes "?"), and the line (from 1) of the first; 0 and 0 when none.
+struct Utf8Flaws {
+  int bytes = 0;
+  int first_line = 0;
+};
+
 // A game record's text as the readers take it: Shift-JIS and plain ASCII as
 // they are, UTF-8 (without its byte-order mark) converted to Shift-JIS.
-std::string record_text_to_sjis(std::string bytes);
+// `flaws`, when given, tells of the bytes of a UTF-8 text that were no UTF-8.
+std::string record_text_to_sjis(std::string bytes, Utf8Flaws* flaws = nullptr);
 
 }  // namespace model

@@ -1,10 +1,13 @@
 // Records as the front end reads them: UTF-8 and Shift-JIS alike from files
-// and standard input (what the front end writes, it reads), the warning where
-// the moves of a CSA or KI2 file stop, and results kept as recorded.
+// and standard input (what the front end writes, it reads), a UTF-8 text with
+// a stray byte, the warnings where the moves of a record stop and where a
+// line was passed over, and results kept as recorded.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "model/text/text_encoding.h"
 #include "tests/app/command_runner.h"
@@ -55,6 +58,65 @@ TEST(RecordInput, CsaAndKi2WarnWhereTheMovesStop) {
   const Outcome k = run("velkora convert " + ki2 + " " + ::testing::TempDir() + "/cut.kif", true);
   EXPECT_EQ(k.status, 0);
   EXPECT_EQ(k.out, "velkora convert: " + ki2 + utf8(u8": line 2: the moves stop here: cannot read '▲７四歩'\n"));
+  // Of a line of several moves, the one that failed is quoted.
+  const std::string words =
+      written("words.ki2", model::utf8_to_sjis(utf8(u8"先手：a\n▲７六歩 △３四歩 ▲２六歩 △９九飛 ▲２五歩\n")));
+  EXPECT_EQ(run("velkora show " + words, true).out.rfind(
+                "velkora show: " + words + utf8(u8": line 2: the moves stop here: cannot read '△９九飛'\n"), 0),
+            0u);
+}
+
+// A move line whose number does not follow the moves before it, or a change
+// line that replaces no move, is passed over as the format has it; the first
+// such line is told, with why, and the command goes on.
+TEST(RecordInput, TheFirstLinePassedOverIsTold) {
+  const std::string gap = written(
+      "gap.kif", model::utf8_to_sjis(utf8(u8"手数----指手--\n1 ７六歩(77)\n*注\n\n3 ２六歩(27)\n4 ３四歩(33)\n")));
+  const std::string told = utf8(u8": line 5: ignored '3 ２六歩(27)': its move number does not follow move 1\n");
+  const Outcome shown = run("velkora show " + gap, true);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out.rfind("velkora show: " + gap + told, 0), 0u) << shown.out;
+  EXPECT_EQ(run("velkora convert " + gap + " " + gap + ".csa", true).out, "velkora convert: " + gap + told);
+
+  const std::string nested = slurp(data("qvx/nested.qvx"));
+  const std::string head = nested.substr(0, nested.find("\r\n\r\n*") + 4);  // header, board, empty line
+  const std::string qvx = written("change.qvx", head + model::utf8_to_sjis(utf8(u8"▲７六歩\n変化：3手\n")));
+  const std::string line = std::to_string(std::count(head.begin(), head.end(), '\n') + 2);
+  EXPECT_EQ(run("velkora show " + qvx, true).out.rfind("velkora show: " + qvx + ": line " + line +
+                utf8(u8": ignored '変化：3手': its variation replaces no move of the line before it\n"), 0),
+            0u);
+}
+
+// A UTF-8 record with a byte that is not UTF-8 is read with the byte as "?",
+// and every command that reads records says where; a text that is still no
+// record says it too.
+TEST(RecordInput, AStrayByteInUtf8IsReadAndTold) {
+  const std::string kif = written(
+      "stray.kif", utf8(u8"手合割：平手\n手数----指手--\n1 ７六歩(77)\n*好手\xFF\n2 ３四歩(33)\n"));
+  const std::string told = ": line 4: a byte that is not UTF-8 was read as '?'\n";
+  const Outcome shown = run("velkora show " + kif, true);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out.rfind("velkora show: " + kif + told, 0), 0u) << shown.out;
+  const Outcome converted = run("velkora convert - - --to kif < " + kif, true);
+  EXPECT_EQ(converted.status, 0);
+  EXPECT_EQ(converted.out.rfind("velkora convert: standard input" + told, 0), 0u) << converted.out;
+  EXPECT_NE(converted.out.find(utf8(u8"*好手?")), std::string::npos) << converted.out;
+  // The other commands read it alike before they refuse a ply past its end.
+  const std::pair<std::string, std::string> commands[] = {
+      {"think", kif + " --ply 3 --depth 2"},
+      {"mate", kif + " --ply 3"},
+      {"bench", "--stats " + kif + " --ply 3"},
+      {"book add", ::testing::TempDir() + "/stray.js5 " + kif + " --ply 3"},
+      {"review", kif + " --save /nonexistent/out.kif"}};
+  for (const auto& [name, args] : commands) {
+    const Outcome r = run("velkora " + name + " " + args, true);
+    EXPECT_EQ(WEXITSTATUS(r.status), 1) << name;
+    EXPECT_EQ(r.out.rfind("velkora " + name + ": " + kif + told, 0), 0u) << r.out;
+  }
+  const std::string junk = written("stray_junk.kif", utf8(u8"先手さんと後手さん\xFF\n"));
+  EXPECT_TRUE(fails_with("velkora show " + junk, 1,
+                         "velkora show: cannot read '" + junk +
+                             "': not a game record in any known format; line 1: a byte that is not UTF-8 was read as '?'\n"));
 }
 
 // A first byte of a two-byte character at the end of the line where the moves

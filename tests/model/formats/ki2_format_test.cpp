@@ -160,7 +160,10 @@ TEST(Ki2Reader, StopsAtAMoveThatCannotBePlayedAndFailsWithoutARecord) {
   ASSERT_EQ(kifu_read_ki2(k, played, false, &stop), 0);
   EXPECT_EQ(k.GetTesu(), 3);
   EXPECT_EQ(stop.line, 4);
-  EXPECT_STREQ(stop.text.c_str(), "▲２六歩　▲２五歩");
+  EXPECT_STREQ(stop.text.c_str(), "▲２五歩");  // the word that failed, not its line
+  MemTextReader joined("▲７六歩△３四歩▲２六歩△９九飛成▲２五歩\n");
+  ASSERT_EQ(kifu_read_ki2(k, joined, false, &stop), 0);
+  EXPECT_STREQ(stop.text.c_str(), "△９九飛成");
   MemTextReader bad_start("手合割：平手\n先手の持駒：歩\n▲７六歩\n");  // 19 pawns
   EXPECT_EQ(kifu_read_ki2(k, bad_start, false, &stop), -1);
   EXPECT_TRUE(stop.bad_start);
@@ -177,6 +180,29 @@ TEST(Ki2Reader, StopsAtAMoveThatCannotBePlayedAndFailsWithoutARecord) {
   EXPECT_EQ(read_ki2(k, ki2_file("handicap.ki2"), true), -1);  // no such start to merge at
   EXPECT_EQ(write_ki2(k), before);
   EXPECT_EQ(read_ki2(k, "手合割：平手\n先手：\n後手：\n\n"), 0);  // a header alone is a record
+}
+
+// A variation line whose number names no move of the line before it is
+// passed over, and the first such line is told; one that replaces a move is
+// read.
+TEST(Ki2Reader, TellsTheFirstVariationThatReplacesNoMove) {
+  const struct {
+    const char* text;
+    int line;
+    KifuSkippedLine::Why why;
+  } cases[] = {
+      {"▲７六歩\n△３四歩\n変化：2手\n△８四歩\n", 0, KifuSkippedLine::kNone},
+      {"▲７六歩\n△３四歩\n変化：4手\n▲２六歩\n変化：0手\n", 3, KifuSkippedLine::kVariationAhead},
+      {"▲７六歩\nまで1手で先手の勝ち\n変化：手\n変化：3手\n", 3, KifuSkippedLine::kVariationBelowOne},
+  };
+  for (const auto& c : cases) {
+    Kifu k;
+    KifuReadStop stop;
+    MemTextReader reader(c.text);
+    ASSERT_EQ(kifu_read_ki2(k, reader, false, &stop), 0) << c.text;
+    EXPECT_EQ(stop.skipped.line, c.line) << c.text;
+    EXPECT_EQ(stop.skipped.why, c.why) << c.text;
+  }
 }
 
 // Positions crowded with like pieces (horses, dragons, golds and their

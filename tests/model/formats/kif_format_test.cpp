@@ -200,6 +200,37 @@ TEST(KifFormat, AMoveLineThatDoesNotFitEndsTheReading) {
   }
 }
 
+// A move line whose number does not follow the moves read is passed over, as
+// are those behind it up to one that fits; the first is told. Comments,
+// branch lines, blank lines, lines of words and variation moves whose number
+// backs up belong to the format and are never told.
+TEST(KifFormat, TellsTheFirstMoveLineWhoseNumberDoesNotFit) {
+  const struct {
+    const char* moves;
+    int line;  // of the first line passed over, 0 for none
+    KifuSkippedLine::Why why;
+    int ply;
+  } cases[] = {
+      {"1 ７六歩(77)\n*注\n\n 3 ２六歩(27)\n4 ３四歩(33)\n", 6, KifuSkippedLine::kMoveNumberAhead, 1},
+      {"0 ７六歩(77)\n1 ７六歩(77)\n5 ２六歩(27)\n", 3, KifuSkippedLine::kMoveNumberBelowOne, 0},
+      {"1 ７六歩(77)\n2 ３四歩(33)\n#% label a\nまで2手\n変化：1手\n1 ２六歩(27)\n", 0, KifuSkippedLine::kNone, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(model::sjis_to_utf8(c.moves));
+    Kifu kifu;
+    KifuReadStop stop;
+    MemTextReader reader((std::string("手合割：平手\n手数----指手--\n") + c.moves).c_str());
+    ASSERT_EQ(kifu_read_kif(kifu, reader, false, &stop), 0);
+    EXPECT_EQ(kifu.GetTesu(), c.why == KifuSkippedLine::kNone ? 2 : 1);
+    EXPECT_EQ(stop.skipped.line, c.line);
+    EXPECT_EQ(stop.skipped.why, c.why);
+    EXPECT_EQ(stop.skipped.ply, c.ply);
+    if (c.line == 6) {
+      EXPECT_STREQ(stop.skipped.text.c_str(), "3 ２六歩(27)");  // trimmed
+    }
+  }
+}
+
 TEST(KifFormat, ABadHeaderOrStartPositionLeavesTheRecordUnchanged) {
   Kifu kifu;
   ASSERT_EQ(read_data_file(kifu, "variations.kif"), 0);

@@ -3,6 +3,7 @@
 // leave the record alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "model/formats/kif_henka_reader.h"
@@ -79,6 +80,22 @@ TEST(KifHenkaReader, HeaderAndBoard) {
   k.Reset(kKakuOchi);
   EXPECT_EQ(read_henka(k, good, true), -1);
   EXPECT_EQ(k.table->Count(), 1);
+}
+
+// A change line whose number names no move of the line before it is passed
+// over, and the first such line is told; one that replaces a move is read.
+TEST(KifHenkaReader, TellsTheFirstChangeThatReplacesNoMove) {
+  const int body = static_cast<int>(std::count(kBoard.begin(), kBoard.end(), '\n'));  // lines before it
+  Kifu k;
+  KifuReadStop stop;
+  ASSERT_EQ(read_henka(k, kBoard + "▲７六歩\n△３四歩\n変化：2手\n△８四歩\n", false, &stop), 0);
+  EXPECT_EQ(stop.skipped.line, 0);
+  ASSERT_EQ(read_henka(k, kBoard + "▲７六歩\n|変化：2手\n変化：0手\n", false, &stop), 0);
+  EXPECT_EQ(stop.skipped.line, body + 2);
+  EXPECT_STREQ(stop.skipped.text.c_str(), "|変化：2手");
+  EXPECT_EQ(stop.skipped.why, KifuSkippedLine::kVariationAhead);
+  ASSERT_EQ(read_henka(k, kBoard + "変化：手\n", false, &stop), 0);
+  EXPECT_EQ(stop.skipped.why, KifuSkippedLine::kVariationBelowOne);
 }
 
 }  // namespace

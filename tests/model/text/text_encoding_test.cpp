@@ -51,5 +51,25 @@ TEST(TextEncoding, RecordTextInUtf8BecomesShiftJis) {
   }
 }
 
+// A UTF-8 text with a few bytes that are no UTF-8 is still UTF-8: they are
+// read as "?", counted, and the line of the first is told. Shift-JIS, whose
+// characters nearly all hold such bytes, stays Shift-JIS, even with
+// characters whose bytes happen to form UTF-8 (ﾃｨ is C3 A8).
+TEST(TextEncoding, AFewStrayBytesLeaveUtf8Utf8) {
+  const std::string utf8 = reinterpret_cast<const char*>(u8"手合割：平手\n先手：先手さん\n");
+  const std::string sjis = "手合割：平手\n先手：先手さん\n";
+  Utf8Flaws flaws;
+  EXPECT_EQ(record_text_to_sjis(utf8 + utf8 + "*\xFF\n\xE5\x85", &flaws), sjis + sjis + "*?\n??");  // one cut off
+  EXPECT_EQ(flaws.bytes, 3);
+  EXPECT_EQ(flaws.first_line, 5);
+  EXPECT_EQ(record_text_to_sjis("\xEF\xBB\xBFPI\x80\n", &flaws), "PI?\n");  // the mark says UTF-8
+  EXPECT_EQ(flaws.first_line, 1);
+  EXPECT_FALSE(is_utf8_text(reinterpret_cast<const char*>(u8"先手") + std::string("\xFF")));  // too many
+  for (const std::string& text : {sjis + "*\xFF\n", sjis + "ﾃｨﾃｨﾃｨﾃｨﾃｨﾃｨ\n"}) {
+    EXPECT_EQ(record_text_to_sjis(text, &flaws), text);
+    EXPECT_EQ(flaws.bytes, 0);
+  }
+}
+
 }  // namespace
 }  // namespace model
