@@ -31,9 +31,4 @@ void think_state_set(uint32_t state) {
   engine.think_word = with_think_state(engine.think_word, state);
 }
 
-void think_phase_set(uint32_t phase) {
-  std::lock_guard<platform::CriticalSection> lock(engine.lock);
-  engine.think_word = (engine.think_word & ~0xFF00u) | (phase & 0xFF) << 8;
-}
-
 }  // namespace driver

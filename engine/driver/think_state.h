@@ -40,6 +40,5 @@ constexpr uint32_t with_think_state(uint32_t word, uint32_t state) { return (wor
 // Each of these takes the lock for itself.
 uint32_t think_state_get();
 void think_state_set(uint32_t state);
-void think_phase_set(uint32_t phase);
 
 }  // namespace driver
