@@ -1,8 +1,8 @@
 // The bodies of the silver, knight, gold and advanced-king groups
 // (silver_knight_gold_terms.h says what each adds). They are written once here
-// and inlined both into their entry points and into the full evaluation
-// (eval_position), which then runs them without a call and without saving and
-// restoring registers once per group.
+// and inlined into the full evaluation (eval_position), which then runs them
+// without a call and without saving and restoring registers once per group,
+// and into the entry points of the groups that have one.
 #pragma once
 
 #include "engine/eval/silver_knight_gold_terms.h"
@@ -52,10 +52,10 @@ constexpr int32_t kGoldDoubled = 9;
 constexpr int32_t kGoldLeftBehind = 5;
 constexpr int32_t kGoldUndefended = 3;
 
-// Each group's body is written once below and inlined into both its own entry
-// point and silver_knight_gold_body: the full evaluation then runs the seven
-// groups within its own function, without a call, a register save and a
-// restore per group.
+// Each group's body is written once below and inlined into silver_knight_gold_body
+// (and into the group's own entry point where it has one): the full evaluation
+// then runs the seven groups within its own function, without a call, a
+// register save and a restore per group.
 //
 // The loops over a kind's four pieces below are unrolled (#pragma GCC unroll):
 // many pieces end at the first tests (off the board, in a hand), next to which

@@ -34,16 +34,14 @@ namespace eval {
 void working_silver_terms(PositionTerms& t);
 
 void knight_terms(PositionTerms& t);
-void bishop_drop_terms(PositionTerms& t);
-void silver_drop_terms(PositionTerms& t);
-void advanced_king_terms(PositionTerms& t);
 
 // Reads the silver flags; adds to the over-advance counters.
 void gold_terms(PositionTerms& t);
 
 void over_advance_terms(PositionTerms& t);
 
-// The groups above, in order.
+// Every group listed at the top, in order (the bishop drop, the silver drops
+// and the advanced kings run only here).
 void silver_knight_gold_terms(PositionTerms& t);
 
 }  // namespace eval
