@@ -68,7 +68,6 @@ class CommandLine {
 
   // "velkora COMMAND: what" on standard error; kExitFailure.
   int Fail(const std::string& what) const;
-  const std::string& usage() const { return usage_; }
 
  private:
   struct Option {

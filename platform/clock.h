@@ -16,9 +16,4 @@ inline uint32_t tick_elapsed(uint32_t since, uint32_t now) { return now - since;
 // Suspends the calling thread for about `ms` milliseconds.
 void sleep_ms(uint32_t ms);
 
-// True when `now` is at or past `deadline`, for deadlines less than 2^31 ms ahead.
-inline bool tick_reached(uint32_t now, uint32_t deadline) {
-  return static_cast<int32_t>(now - deadline) >= 0;
-}
-
 }  // namespace platform

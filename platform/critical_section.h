@@ -1,6 +1,6 @@
 // The lock of data that two threads share (a critical section). It meets the
-// standard's Lockable requirements, so std::lock_guard and std::unique_lock
-// hold it.
+// standard's BasicLockable requirements, so std::lock_guard and
+// std::unique_lock hold it.
 #pragma once
 
 #include <mutex>
@@ -15,7 +15,6 @@ class CriticalSection {
 
   void lock() { mutex_.lock(); }
   void unlock() { mutex_.unlock(); }
-  bool try_lock() { return mutex_.try_lock(); }
 
  private:
   std::mutex mutex_;

@@ -34,8 +34,6 @@ class FileReplacement {
 
   // The stream that writes the new contents.
   std::FILE* stream() const { return stream_; }
-  // The file being replaced (resolved).
-  const std::string& target() const { return target_; }
 
   // Flushes the new contents to the disk, gives them the owner and group of the
   // file they replace where the system allows (else they stay the process's)

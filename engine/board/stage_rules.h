@@ -109,7 +109,6 @@ class MoveOut {
   }
 
   int count() const { return n_; }
-  KMove* data() const { return out_; }
 
   void Board(int piece, int from, int to, int promote) {
     write_board_move(out_[n_], p_, piece, from, to, promote);
