@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/arguments.h"
+#include "app/book_reading.h"
 #include "app/record_commands.h"
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/joseki_edit.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr int kDefaultValue = 8;
 constexpr int kMaxLevel = 7;
 constexpr int kMaxMode = 3;
-constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
 
 int fail(const char* sub, const std::string& what) {
   std::fprintf(stderr, "velkora book %s: %s\n", sub, one_line(what).c_str());
@@ -143,11 +143,6 @@ std::string csa_move(const model::Kyokumen& k, const model::Sashite& m) {
   return text;
 }
 
-// "cannot read 'PATH' as an opening book: REASON", the system's reason when it
-// refused the file (`os_error`).
-std::string unreadable(const std::string& path, driver::BookFileError why, int os_error = 0) {
-  return "cannot read '" + path + "' as an opening book: " + driver::book_file_reason(why, os_error);
-}
 
 bool starts_as_js5(const char* path) {
   std::FILE* f = platform::open_regular_file(path, nullptr, nullptr);
@@ -166,7 +161,7 @@ bool refuse_to_change(const char* path, std::string& error) {
   driver::BookFileError why = driver::BookFileError::kNone;
   int os_error = 0;
   if (driver::OBEditableHash().Load(path, driver::kInsertReplace, 0, &why, &os_error) != 0) {
-    error = unreadable(path, why, os_error);
+    error = unreadable_book(path, why, os_error);
   } else {  // saving would turn the older layout into JS5
     error = std::string("'") + path + "' is a JSD book, which is read but not written: import it into a JS5 book";
   }
@@ -193,7 +188,7 @@ bool begin_change(BookChange& change, const char* path, bool may_create, std::st
     if (may_create) return true;
     const int reason = errno;
     error = reason == ENOENT ? std::string("no book '") + path + "'"
-                             : unreadable(path, driver::BookFileError::kCannotOpen, reason);
+                             : unreadable_book(path, driver::BookFileError::kCannotOpen, reason);
     return true;
   };
   if ((missing() && !may_create) || refuse_to_change(path, error)) return false;
@@ -213,7 +208,7 @@ bool begin_change(BookChange& change, const char* path, bool may_create, std::st
   driver::BookFileError why = driver::BookFileError::kNone;
   int os_error = 0;
   if (change.books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why, &os_error) < 0) {
-    error = unreadable(path, why, os_error);
+    error = unreadable_book(path, why, os_error);
     return false;
   }
   return !refuse_to_change(path, error);
@@ -247,29 +242,6 @@ int save_and_report(const char* sub, driver::JosekiBooks& books, const char* pat
   return 0;
 }
 
-// Opens BOOK for `book show`: a folder holding the divided book, or a user
-// book read at `level`. The source bits to look in, or 0 with `error` set.
-uint32_t open_for_show(driver::JosekiBooks& books, const char* path, int level, std::string& error) {
-  if (platform::path_is_directory(path)) {
-    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
-    int os_error = 0;
-    if (!books.divided.AnyPartFile(&os_error)) {
-      error = os_error != 0
-                  ? unreadable(path + std::string(kDividedBookName), driver::BookFileError::kCannotOpen, os_error)
-                  : std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
-      return 0;
-    }
-    return driver::kSourceDivided;
-  }
-  driver::BookFileError why = driver::BookFileError::kNone;
-  int os_error = 0;
-  if (books.user_books.Open(path, 0, driver::kInsertReplace, level, &why, &os_error) < 0) {
-    error = unreadable(path, why, os_error);
-    return 0;
-  }
-  return driver::kSourceUser;
-}
-
 int book_show(int argc, char** argv) {
   Args a;
   int status;
@@ -282,23 +254,16 @@ int book_show(int argc, char** argv) {
   }
 
   driver::JosekiBooks books;
-  const uint32_t sources = open_for_show(books, a.paths[0], a.level < 0 ? 0 : static_cast<int>(a.level), error);
+  const uint32_t sources = open_book_to_read(books, a.paths[0], a.level < 0 ? 0 : static_cast<int>(a.level), error);
   if (sources == 0) return fail("show", error);
   const model::Kyokumen& k = line.After(ply);
   model::Sashite moves[driver::kMaxBookCandidates];
   int values[driver::kMaxBookCandidates];
   uint32_t senkei[driver::kMaxBookCandidates];
-  const int n = driver::joseki_get_moves(books, k, sources, moves, values, senkei, nullptr, true);
   // A divided book without the position's part has no moves for it; a part
   // that is there but cannot be read is an error.
-  model::BookPosition pos;
-  if (sources == driver::kSourceDivided && k.ToBookKey(pos)) {
-    const int part = driver::divided_book_part_number(pos);
-    const driver::BookFileError why = books.divided.PartError(part);
-    if (why != driver::BookFileError::kNone && why != driver::BookFileError::kMissing) {
-      return fail("show", unreadable(books.divided.PartPath(part), why, books.divided.PartOsError(part)));
-    }
-  }
+  if (const std::string why = divided_part_refusal(books, sources, k); !why.empty()) return fail("show", why);
+  const int n = driver::joseki_get_moves(books, k, sources, moves, values, senkei, nullptr, true);
   for (int i = 0; i < n; ++i) {
     std::printf("%s value %d weight %u senkei %08X\n", csa_move(k, moves[i]).c_str(), values[i],
                 driver::book_weight_table[values[i]], senkei[i]);
@@ -382,7 +347,7 @@ int book_import(int argc, char** argv) {
   {
     driver::OBEditableHash source;  // freed before the import reads SOURCE again
     if (source.Load(a.paths[1], mode, level, &why, &os_error) != 0) {
-      return fail("import", unreadable(a.paths[1], why, os_error));
+      return fail("import", unreadable_book(a.paths[1], why, os_error));
     }
     source_positions = source.npositions();
   }
@@ -391,7 +356,7 @@ int book_import(int argc, char** argv) {
   if (!begin_change(change, a.paths[0], true, error)) return fail("import", error);
   driver::JosekiBooks& books = change.books;
   if (books.user_books.Import(a.paths[1], 0, mode, level, &why, &os_error) < 0) {
-    return fail("import", unreadable(a.paths[1], why, os_error));
+    return fail("import", unreadable_book(a.paths[1], why, os_error));
   }
   return save_and_report("import", books, a.paths[0]);
 }

@@ -176,18 +176,18 @@ std::string save_record(model::KifuHolder& holder, const char* out, int* format)
 
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
   const std::string name = std::strcmp(in, "-") == 0 ? "standard input" : one_line(in);
-  if (stop.moves_skipped) std::fprintf(stderr, "velkora %s: %s: %s\n", command, name.c_str(), kQvfPositionOnly);
-  if (stop.bad_utf8_bytes > 0) {
-    std::fprintf(stderr, "velkora %s: %s: %s\n", command, name.c_str(),
-                 bad_utf8_text(stop.bad_utf8_bytes, stop.bad_utf8_line).c_str());
-  }
+  const auto warn = [&](const std::string& what) {
+    std::fprintf(stderr, "velkora %s: %s: %s\n", command, name.c_str(), what.c_str());
+  };
+  if (stop.moves_skipped) warn(kQvfPositionOnly);
+  if (stop.bad_utf8_bytes > 0) warn(bad_utf8_text(stop.bad_utf8_bytes, stop.bad_utf8_line));
   if (stop.skipped.line != 0) {
-    std::fprintf(stderr, "velkora %s: %s: line %d: ignored '%s': %s\n", command, name.c_str(), stop.skipped.line,
-                 quoted_line(stop.skipped.text).c_str(), skipped_reason(stop.skipped).c_str());
+    warn("line " + std::to_string(stop.skipped.line) + ": ignored '" + quoted_line(stop.skipped.text) +
+         "': " + skipped_reason(stop.skipped));
   }
-  if (stop.line == 0) return;
-  std::fprintf(stderr, "velkora %s: %s: line %d: the moves stop here: cannot read '%s'\n", command,
-               name.c_str(), stop.line, quoted_line(stop.text).c_str());
+  if (stop.line != 0) {
+    warn("line " + std::to_string(stop.line) + ": the moves stop here: cannot read '" + quoted_line(stop.text) + "'");
+  }
 }
 
 int moves_played(const model::Kifu& kifu) {
@@ -300,14 +300,9 @@ int cmd_show(int argc, char** argv) {
   if (!cl.Parse(argc, argv, &status)) return status;
   model::KifuHolder holder;
   std::string error;
-  model::KifuReadStop stop;
-  if (!load_record(holder, path, 0, error, stop)) return cl.Fail(error);
-  warn_read_stop("show", path, stop);
-
-  model::Kifu& kifu = holder.kifu;
-  const int last = moves_played(kifu);
-  if (ply < 0) ply = last;
-  if (ply > last) return cl.Fail(only_moves_text(last));
+  if (!load_record_at_ply(holder, "show", path, ply, error)) return cl.Fail(error);
+  const model::Kifu& kifu = holder.kifu;
+  if (ply < 0) ply = moves_played(kifu);
   std::string text;
   for (int side = 0; side < 2; ++side) {
     if (!kifu.names[side].empty()) {
@@ -316,9 +311,8 @@ int cmd_show(int argc, char** argv) {
       text += "\n";
     }
   }
-  model::KifuSashite* at = kifu.NodeAtTesu(ply);
   text += ply == 0 ? std::string("開始局面\n") : std::to_string(ply) + "手目まで\n";
-  text += position_diagram(at->to->kyokumen);
+  text += position_diagram(holder.kyokumen);
   text += "\n";
   int p = 1;
   for (const model::KifuSashite* m = kifu.NodeAtTesu(1); m; m = m->to->next.Current(), ++p) {

@@ -1,11 +1,11 @@
 #include "app/think_command.h"
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "app/arguments.h"
+#include "app/book_reading.h"
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
@@ -21,7 +21,6 @@
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
 #include "model/text/text_encoding.h"
-#include "platform/file_info.h"
 #include "platform/mailbox.h"
 
 namespace app {
@@ -42,9 +41,6 @@ constexpr uint32_t kWaitMs = 10;
 // budget takes.
 constexpr int kRootMateMemoryMb = 256;
 constexpr int32_t kRootMateSolveMs = 3000;
-
-// The divided book's part files inside a --book folder.
-constexpr const char* kDividedBookName = "/joseki/bXX.jdb";
 
 // The playing styles by index, as the engine names them.
 constexpr const char* kStyleNames[] = {"標準", "強引", "慎重"};
@@ -99,45 +95,13 @@ CommandLine think_options(Options& o) {
   return cl;
 }
 
-// Opens the opening book: a folder holding the divided book, or a user book
-// file (JS5, or JSD read at level 0). False with `error` set when the file is
-// not a readable book or the folder holds no part file.
-bool open_book(driver::JosekiBooks& books, const char* path, std::string& error) {
-  if (platform::path_is_directory(path)) {
-    books.divided.SetName((std::string(path) + kDividedBookName).c_str());
-    books.sources = driver::kSourceDivided;
-    int os_error = 0;
-    if (!books.divided.AnyPartFile(&os_error)) {
-      error = os_error != 0 ? std::string("cannot read '") + path + kDividedBookName +
-                                  "' as an opening book: " + std::strerror(os_error)
-                            : std::string("'") + path + "' holds no divided book (no joseki/bXX.jdb in it)";
-      return false;
-    }
-    return true;
-  }
-  driver::BookFileError why = driver::BookFileError::kNone;
-  int os_error = 0;
-  if (books.user_books.Open(path, 0, driver::kInsertReplace, 0, &why, &os_error) < 0) {
-    error = std::string("cannot read '") + path + "' as an opening book: " + driver::book_file_reason(why, os_error);
-    return false;
-  }
-  books.sources = driver::kSourceUser;
-  return true;
-}
-
 // Loads the divided book's part for the position thought about, which is the
 // only one the think consults. False, with a warning on standard error, when
 // the part is there but cannot be read: the think then goes without the book.
 bool divided_part_readable(driver::JosekiBooks& books, const model::Kyokumen& k) {
-  model::BookPosition pos;
-  if (books.sources != driver::kSourceDivided || !k.ToBookKey(pos)) return true;
-  books.divided.Lookup(pos, nullptr);
-  const int part = driver::divided_book_part_number(pos);
-  const driver::BookFileError why = books.divided.PartError(part);
-  if (why == driver::BookFileError::kNone || why == driver::BookFileError::kMissing) return true;
-  std::fprintf(stderr, "velkora think: warning: cannot read '%s' as an opening book: %s; thinking without the book\n",
-               one_line(books.divided.PartPath(part)).c_str(),
-               driver::book_file_reason(why, books.divided.PartOsError(part)).c_str());
+  const std::string why = divided_part_refusal(books, books.sources, k);
+  if (why.empty()) return true;
+  std::fprintf(stderr, "velkora think: warning: %s; thinking without the book\n", one_line(why).c_str());
   return false;
 }
 
@@ -325,7 +289,10 @@ int cmd_think(int argc, char** argv) {
   if (!load_record_at_ply(holder, "think", o.path, o.ply, error)) return cl.Fail(error);
 
   auto books = std::make_unique<driver::JosekiBooks>();
-  if (o.book && !open_book(*books, o.book, error)) return cl.Fail(error);
+  if (o.book) {
+    books->sources = open_book_to_read(*books, o.book, 0, error);
+    if (books->sources == 0) return cl.Fail(error);
+  }
   const bool with_book = o.book && divided_part_readable(*books, holder.kyokumen);
 
   InterruptGuard guard;

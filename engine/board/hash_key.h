@@ -36,6 +36,13 @@ constexpr uint32_t kHashHandBits = kHashSideBit - 1;   // word 2: the packed han
 inline constexpr int kHandFieldShift[8] = {0, 19, 17, 14, 11, 8, 5, 0};
 inline constexpr int kHandFieldWidth[8] = {0, 2, 2, 3, 3, 3, 3, 5};
 
+// Whether word 2 of two keys differs in the packed hand alone: the same side
+// to move and the same board bits there, so that keys whose words 0 and 1
+// also agree can be compared for hand dominance.
+constexpr bool hash_hand_only_differs(uint32_t word2_a, uint32_t word2_b) {
+  return ((word2_a ^ word2_b) & ~kHashHandBits) == 0;
+}
+
 // What one piece of the kind adds to the packed hand.
 constexpr uint32_t hand_unit(int kind) { return 1u << kHandFieldShift[kind]; }
 // The count of the kind in a packed hand.

@@ -271,7 +271,7 @@ namespace {
     }
     // The same board and side to move with another hand: usable for a bound that
     // the hand difference can only strengthen.
-    if ((e.key.word[2] ^ key.word[2]) & ~kHashHandBits) continue;
+    if (!hash_hand_only_differs(e.key.word[2], key.word[2])) continue;
     if (e.depth < required || bound == kBoundNone) continue;
     uint32_t r = hash_hand_compare(key, e.key);
     if (r == 0) continue;

@@ -27,7 +27,6 @@ constexpr int kLevelShift = 23;               // word 2 bits of a node without i
 constexpr uint32_t kBoundTag = 0x6A09E666u;      // no mate within the depth word's plies
 constexpr uint32_t kLoopProofTag = 0x3C6EF372u;  // a proof valid on one path
 constexpr uint32_t kOpenTag = 0xBB67AE85u;       // an open search's numbers
-constexpr uint32_t kComparableXor = 0x200000;
 // A defender's node sums the largest proof numbers of each group only.
 constexpr int kKingMovesCounted = 4;
 constexpr int kOthersCounted = 2;

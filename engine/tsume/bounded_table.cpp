@@ -42,7 +42,7 @@ void scan(const KTsumeTable& t, const KHashKey& key, uint32_t path_key, int r_op
   const uint32_t bound_w0 = key.word[0] ^ kBoundTag;
   for (uint32_t i = t.buckets[key.word[1] % t.bucket_count]; i != kNoNode; i = t.at(i).next) {
     const KTsumeNode& n = t.at(i);
-    if (n.key.word[1] != key.word[1] || (n.key.word[2] ^ key.word[2]) >= kComparableXor) continue;
+    if (n.key.word[1] != key.word[1] || !hash_hand_only_differs(n.key.word[2], key.word[2])) continue;
     const uint32_t w0 = n.key.word[0];
     const bool same = n.key.word[2] == key.word[2];
     if (n.path_key != 0) {

@@ -9,17 +9,13 @@ namespace tsume {
 
 namespace {
 
-// Word 2 of two keys of one board and one side to move differs in the hand
-// bits alone.
-constexpr uint32_t kComparableXor = 0x200000;
-
 // Whether the proven entry `n` proves the position of `key`: the same board,
 // and the identical hand or (for an entry not tied to its own hand) one that
 // the key's hand dominates.
 bool proves(const KTsumeNode& n, const KHashKey& key) {
   if (n.path_key != 0 || n.dn < kInf) return false;
   if (n.key.word[0] != key.word[0] || n.key.word[1] != key.word[1]) return false;
-  if ((n.key.word[2] ^ key.word[2]) >= kComparableXor) return false;
+  if (!board::hash_hand_only_differs(n.key.word[2], key.word[2])) return false;
   if (n.key.word[2] == key.word[2]) return true;
   return !(n.flags & kFlagExactHand) && board::hash_hand_compare(key, n.key) == 1;
 }

@@ -241,7 +241,7 @@ bool tsume_path_find(const KTsumeEngine& e, const KHashKey& key, int ply) {
     if (i >= ply) continue;
     const KHashKey& k = e.path[i].key;
     if (k.word[0] != key.word[0] || k.word[1] != key.word[1]) continue;
-    if ((k.word[2] ^ key.word[2]) >= 0x200000) continue;
+    if (!hash_hand_only_differs(k.word[2], key.word[2])) continue;
     if (hash_hand_superior(k, key) != 0) return true;
   }
   return false;

@@ -418,7 +418,7 @@ struct AndNumbers {
 
 bool same_root_position(const TsumeContext& c, const KHashKey& key) {
   const KHashKey& r = c.root_key;
-  if (r.word[0] != key.word[0] || r.word[1] != key.word[1] || (r.word[2] ^ key.word[2]) >= 0x200000) return false;
+  if (r.word[0] != key.word[0] || r.word[1] != key.word[1] || !hash_hand_only_differs(r.word[2], key.word[2])) return false;
   return hash_hand_superior(r, key) != 0;
 }
 

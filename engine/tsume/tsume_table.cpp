@@ -13,7 +13,6 @@ namespace {
 
 using board::hash_hand_compare;
 
-constexpr uint32_t kComparableXor = 0x200000;  // word 2 may differ in the hand bits only
 constexpr int kEvictScan = 100;
 // A reset clears the listed buckets one by one while they number at most one
 // in 16 of all: each may sit on a cache line of its own, and 16 heads share a
@@ -28,7 +27,7 @@ bool same_board(const KTsumeNode& n, const KHashKey& k) {
 bool identical(const KTsumeNode& n, const KHashKey& k) { return same_board(n, k) && n.key.word[2] == k.word[2]; }
 // Same board, same side to move and random bits: the hands may be compared.
 bool comparable(const KTsumeNode& n, const KHashKey& k) {
-  return same_board(n, k) && (n.key.word[2] ^ k.word[2]) < kComparableXor;
+  return same_board(n, k) && board::hash_hand_only_differs(n.key.word[2], k.word[2]);
 }
 bool proven(const KTsumeNode& n) { return n.dn >= kInf; }
 bool disproven(const KTsumeNode& n) { return n.pn >= kInf; }

@@ -263,25 +263,28 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
 bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) {
   if (stop) *stop = KifuReadStop{};
   MemTextReader reader(text);
-  constexpr size_t kQvfTry = 2;  // the place of the QVF reader below
-  const auto tries = {
-      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif(k, r, false, s); },
-      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif_henka(k, r, false, s); },
-      +[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_qvf(k, r, false); },
-      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_csa(k, r, false, true, s); },
-      +[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_ki2(k, r, false, s); },
+  // The readers in the order they are tried; QVF gives back the position
+  // only, so a QVF text holding moves is told as such.
+  struct Try {
+    int (*read)(Kifu&, TextReader&, KifuReadStop*);
+    bool position_only;
+  };
+  const Try tries[] = {
+      {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif(k, r, false, s); }, false},
+      {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif_henka(k, r, false, s); }, false},
+      {[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_qvf(k, r, false); }, true},
+      {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_csa(k, r, false, true, s); }, false},
+      {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_ki2(k, r, false, s); }, false},
   };
   // A start position that breaks the rules, met by any reader, is why the
   // text could not be read.
   bool bad_start = false;
-  for (size_t i = 0; i < tries.size(); ++i) {
+  for (const Try& t : tries) {
     reader.Rewind();
     KifuReadStop attempt;
-    if (tries.begin()[i](holder.kifu, reader, &attempt) == 0) {
+    if (t.read(holder.kifu, reader, &attempt) == 0) {
       after_load(holder, nullptr, false);
-      if (i == kQvfTry) {
-        attempt.moves_skipped = qvf_text_holds_moves(text, static_cast<int>(std::strlen(text)));
-      }
+      if (t.position_only) attempt.moves_skipped = qvf_text_holds_moves(text, static_cast<int>(std::strlen(text)));
       if (stop) *stop = std::move(attempt);
       return true;
     }
