@@ -1,11 +1,14 @@
 // perft: counts the tree of legal moves from a position, one line per depth,
 // with the game model's rules or (--engine) with the engine's generators.
-// Exit status: 0 done, 1 failed (one line on standard error: a file without a
-// position, a position the engine cannot hold, output that could not be
-// written), 2 a usage mistake.
+// Exit status: 0 done, 1 failed (one line on standard error: a file that
+// cannot be read, with the system's reason, or without a position; a position
+// where the side to move could capture the enemy king, which no game reaches;
+// a position the engine cannot hold; output that could not be written), 2 a
+// usage mistake.
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/arguments.h"
@@ -15,10 +18,36 @@
 #include "model/formats/csa_format.h"
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
+#include "model/text/record_file.h"
+#include "model/text/text_stream.h"
 
 namespace {
 
 constexpr int kExitUsage = 2;
+
+// Reads the position of the CSA file `file` into `pos`. False after one line
+// on standard error: why the file cannot be read (the system's reason, or the
+// size limit) or that it holds no valid position.
+bool read_position(const char* file, model::Kyokumen& pos) {
+  std::string bytes;
+  int os_error = 0;
+  const int read = model::read_record_file(file, bytes, &os_error);
+  if (read == model::kRecordFileTooLarge) {
+    std::fprintf(stderr, "perft: cannot read '%s': larger than the %d MB a game record may hold\n", file,
+                 model::kMaxRecordMegabytes);
+    return false;
+  }
+  if (read != model::kRecordFileRead) {
+    std::fprintf(stderr, "perft: cannot read '%s': %s\n", file, std::strerror(os_error));
+    return false;
+  }
+  model::MemTextReader reader(bytes.data(), static_cast<int>(bytes.size()));
+  if (model::csa_read_position(reader, pos) != 0) {
+    std::fprintf(stderr, "perft: '%s' holds no valid CSA position\n", file);
+    return false;
+  }
+  return true;
+}
 
 // The usage, on standard error after a mistake (exit status 2), on standard
 // output for --help.
@@ -66,8 +95,11 @@ int run(int argc, char** argv) {
   }
   model::Kyokumen pos;
   pos.Init(handicap);
-  if (file && model::csa_read_position_file(file, pos) != 0) {
-    std::fprintf(stderr, "perft: '%s' holds no valid CSA position\n", file);
+  if (file && !read_position(file, pos)) return app::kExitFailure;
+  // The side that has just moved left its king in check: no game reaches this,
+  // and the counts of its moves would mean nothing.
+  if (pos.IsOute(1 - pos.teban)) {
+    std::fputs("perft: the side to move can already capture the enemy king\n", stderr);
     return app::kExitFailure;
   }
   std::vector<uint64_t> counts(static_cast<size_t>(depth));

@@ -151,7 +151,12 @@ TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   EXPECT_EQ(m.status, 0);
   EXPECT_EQ(m.out.rfind("depth 1 nodes ", 0), 0u);
   EXPECT_EQ(run("perft --engine " + csa + " 2").out, m.out);
-  EXPECT_TRUE(fails_with("perft /no/such.csa 2", 1, "perft: '/no/such.csa' holds no valid CSA position\n"));
+  // A file that cannot be read is told with the system's reason; one that can
+  // but holds no position, as such.
+  EXPECT_TRUE(fails_with("perft /no/such.csa 2", 1, "perft: cannot read '/no/such.csa': No such file or directory\n"));
+  EXPECT_TRUE(fails_with("perft " + data("csa") + " 2", 1, "perft: cannot read '" + data("csa") + "': Is a directory\n"));
+  EXPECT_TRUE(fails_with("perft " + data("kif/labels.kif") + " 2", 1,
+                         "perft: '" + data("kif/labels.kif") + "' holds no valid CSA position\n"));
   EXPECT_EQ(run("perft --engine --handicap 768 2").out, run("perft --handicap 768 2").out);
 }
 
@@ -246,7 +251,7 @@ TEST(CommandLine, ThinkRefusesBadOptionsInOneLine) {
                          "velkora think: cannot read '/no/such.kif': No such file or directory\n"));
 }
 
-TEST(CommandLine, ThinkRefusesAPositionWhereTheEnemyKingCanBeTaken) {
+TEST(CommandLine, ThinkAndPerftRefuseAPositionWhereTheEnemyKingCanBeTaken) {
   // Sente to move, its rook on 5五 attacks gote's king on 5一.
   const std::string file = ::testing::TempDir() + "/king_en_prise.csa";
   std::FILE* f = std::fopen(file.c_str(), "w");
@@ -258,6 +263,10 @@ TEST(CommandLine, ThinkRefusesAPositionWhereTheEnemyKingCanBeTaken) {
   std::fclose(f);
   EXPECT_TRUE(fails_with("velkora think " + file + " --depth 2", 1,
                          "velkora think: the side to move can already capture the enemy king\n"));
+  for (const char* engine : {"", "--engine "}) {
+    EXPECT_TRUE(fails_with(std::string("perft ") + engine + file + " 1", 1,
+                           "perft: the side to move can already capture the enemy king\n"));
+  }
   std::remove(file.c_str());
 }
 
