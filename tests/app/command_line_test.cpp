@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -404,12 +403,17 @@ TEST(CommandLine, MatePrintsProgressWhileItSolves) {
   ASSERT_GE(lines.size(), 3u) << r.out;
   EXPECT_EQ(lines[lines.size() - 2], "mate 19");
   EXPECT_EQ(lines.back().rfind("pv +", 0), 0u) << lines.back();
-  const std::regex progress("progress nodes ([0-9]+) time [0-9]+\\.[0-9] nps [0-9]+");
   unsigned long most = 0;
   for (size_t i = 0; i + 2 < lines.size(); ++i) {
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(lines[i], m, progress)) << lines[i];
-    most = std::max(most, std::stoul(m[1].str()));
+    unsigned long nodes = 0, nps = 0;
+    unsigned seconds = 0, tenths = 0;
+    int end = 0;
+    ASSERT_EQ(std::sscanf(lines[i].c_str(), "progress nodes %lu time %u.%1u nps %lu%n", &nodes, &seconds, &tenths,
+                          &nps, &end),
+              4)
+        << lines[i];
+    EXPECT_EQ(static_cast<size_t>(end), lines[i].size()) << lines[i];
+    most = std::max(most, nodes);
   }
   EXPECT_GT(most, 0u);  // counted while the solve ran, not only after it
 }
@@ -425,9 +429,13 @@ TEST(CommandLine, MateMemoryBeyondTheMachineOrTheProcessLimit) {
   if (available_mb < kLargestMb) {
     const Outcome r = run(problem + " --memory 1048576", true);
     EXPECT_EQ(r.status >> 8, 1);
-    EXPECT_TRUE(std::regex_match(r.out, std::regex("velkora mate: --memory 1048576 is more than the [0-9]+ MB "
-                                                   "available\n")))
+    unsigned long long told_mb = 0;
+    int end = 0;
+    EXPECT_EQ(std::sscanf(r.out.c_str(), "velkora mate: --memory 1048576 is more than the %llu MB available\n%n",
+                          &told_mb, &end),
+              1)
         << r.out;
+    EXPECT_EQ(static_cast<size_t>(end), r.out.size()) << r.out;
   }
   // The node table of 2048 MB has buckets of more than 180 MB: a 200 MB
   // address space (or, under the sanitizer, its allocation cap) cannot hold it.

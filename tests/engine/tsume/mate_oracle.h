@@ -169,10 +169,16 @@ class MateOracle {
     const int kind = drop.m.from_y;
     for (const Move& capture : Moves(drop.after, true)) {
       if (capture.m.to_x != drop.m.to_x || capture.m.to_y != drop.m.to_y) continue;
+      // Both moves were made, so each piece has a side and the drop's kind is
+      // a hand kind; the test says so to the compiler too, which otherwise
+      // sees a side of -1 indexing the hands.
+      const int taker = capture.m.koma.Side();
+      const int dropper = drop.m.koma.Side();
+      if (taker < 0 || dropper < 0 || kind < 1 || kind > 7) continue;
       model::Kyokumen without;
       without.Copy(capture.after);
-      --without.mochigoma[capture.m.koma.Side()][kind];
-      ++without.mochigoma[drop.m.koma.Side()][kind];
+      --without.mochigoma[taker][kind];
+      ++without.mochigoma[dropper][kind];
       if (And(without, reference) <= reference) return true;
     }
     return false;
