@@ -185,6 +185,10 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
     warn("line " + std::to_string(stop.skipped.line) + ": ignored '" + quoted_line(stop.skipped.text) +
          "': " + skipped_reason(stop.skipped));
   }
+  if (stop.unheld_end_line != 0) {
+    warn("line " + std::to_string(stop.unheld_end_line) + ": left out '" + quoted_line(stop.unheld_end) +
+         "': the record holds no such result");
+  }
   if (stop.line != 0) {
     warn("line " + std::to_string(stop.line) + ": the moves stop here: cannot read '" + quoted_line(stop.text) + "'");
   }

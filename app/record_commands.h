@@ -25,8 +25,9 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
                  model::KifuReadStop& stop, bool offers_from = false);
 // The warnings of a record read, one line each on standard error: QVF moves
 // not read, bytes of a UTF-8 text that were no UTF-8, the first line passed
-// over as a move line or variation whose move number does not fit, and the
-// move line the reader stopped at (the record keeps the moves before it). The
+// over as a move line or variation whose move number does not fit, the first
+// end statement left out for want of such a result, and the move line the
+// reader stopped at (the record keeps the moves before it). The
 // command goes on with what was read.
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop);
 // The moves played on the record's main line: its moves up to the first

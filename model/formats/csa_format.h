@@ -19,32 +19,53 @@ class TextWriter;
 struct Kyokumen;
 struct Sashite;
 
-// How the writers end a line of play, by special code: the end statement and
-// the word of the comment behind it ("%CHUDAN,'tsumi" for a mate), so that the
-// reader can take back the special code the writer wrote. Codes without an
-// entry (12 start of game, 13 take-back, 15 resumption) are written as nothing.
+// How the writers end a line of play, by the special code that tells the
+// result from the side to move (special_code_for_side_to_move): the standard
+// end statement of the result, which every CSA reader takes, or, for a result
+// that has none, an end statement with a word of comment behind it that this
+// reader takes back (kCsaEndComments). Codes without an entry (12 start of
+// game, 13 take-back, 15 resumption) are written as nothing; a foul, and a
+// repetition lost by perpetual check of the side that has just moved, have
+// end statements of their own (kCsaIllegalAction, kCsaOuteSennichite).
 struct CsaEnd {
   int code;
   const char* statement;
   const char* word;  // null: no comment
 };
 inline constexpr CsaEnd kCsaEnds[] = {
-    {1, "%CHUDAN", "tsumi"},        {2, "%TORYO", nullptr},           {3, "%CHUDAN", "timeout"},
-    {4, "%CHUDAN", "lose"},         {5, "%CHUDAN", "lose(foul)"},     {6, "%CHUDAN", "win(foul)"},
-    {7, "%CHUDAN", "win"},          {8, "%CHUDAN", "jishogi"},        {9, "%SENNICHITE", "draw"},
-    {10, "%SENNICHITE", "sente win"}, {11, "%SENNICHITE", "gote win"}, {14, "%CHUDAN", nullptr},
+    {1, "%TSUMI", nullptr},           {2, "%TORYO", nullptr},          {3, "%TIME_UP", nullptr},
+    {4, "%CHUDAN", "lose"},           {5, "%ILLEGAL_MOVE", nullptr},   {7, "%KACHI", nullptr},
+    {8, "%JISHOGI", nullptr},         {9, "%SENNICHITE", "draw"},      {10, "%SENNICHITE", "sente win"},
+    {11, "%SENNICHITE", "gote win"},  {14, "%CHUDAN", nullptr},
+};
+
+// The end statements with a word of comment that tell a result the statement
+// alone does not: the forms the writers write for results without a standard
+// end statement, and those they wrote for every result but resignation and
+// repetition before (stored files hold them). The reader takes each back to
+// its code.
+inline constexpr CsaEnd kCsaEndComments[] = {
+    {1, "%CHUDAN", "tsumi"},      {3, "%CHUDAN", "timeout"},       {4, "%CHUDAN", "lose"},
+    {5, "%CHUDAN", "lose(foul)"}, {6, "%CHUDAN", "win(foul)"},     {7, "%CHUDAN", "win"},
+    {8, "%CHUDAN", "jishogi"},    {9, "%SENNICHITE", "draw"},      {10, "%SENNICHITE", "sente win"},
+    {11, "%SENNICHITE", "gote win"},
 };
 
 // The end statements of a foul by sente and by gote: they name the side that
 // lost by it, whichever side is to move.
 inline constexpr const char* kCsaIllegalAction[2] = {"%+ILLEGAL_ACTION", "%-ILLEGAL_ACTION"};
 
+// The end statement of a repetition lost by perpetual check of the side that
+// has just moved, the side that gave the checks.
+inline constexpr const char* kCsaOuteSennichite = "%OUTE_SENNICHITE";
+
 // The line that the CSA and QVF writers put for special move `m` made where
 // `to_move` is to move: the end statement, ",'" and the word when there is one,
 // and a line feed; empty for codes written as nothing. The end statements name
 // the side to move, so an end of the side that has just moved is told from the
-// side to move (special_code_for_side_to_move), and a foul of that side as
-// "%+ILLEGAL_ACTION" or "%-ILLEGAL_ACTION", which name the side that lost by it.
+// side to move (special_code_for_side_to_move); a foul as "%ILLEGAL_MOVE" when
+// the side to move lost by it, else as "%+ILLEGAL_ACTION" or
+// "%-ILLEGAL_ACTION", which name the side that lost by it.
 KString csa_end_line(const Sashite& m, int to_move);
 
 // The line a CSA reader takes statements from: the rest of it, from `at`, is
@@ -67,10 +88,11 @@ bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statem
 // into `m`: true for a move of the side its sign names, with the piece on its
 // source square (or in that side's hand for a drop) and a piece name that is the
 // moving piece or its promoted form, and for the end words %CHUDAN, %TORYO,
-// %SENNICHITE, %TSUMI, %TIME_UP, %ILLEGAL_MOVE, %+ILLEGAL_ACTION,
-// %-ILLEGAL_ACTION, %KACHI, %JISHOGI and %HIKIWAKE (a special move holding the
-// king of the side to move, or of the side an ILLEGAL_ACTION names). The move's
-// geometry is not checked here (Kyokumen::IsLegal does).
+// %SENNICHITE, %OUTE_SENNICHITE, %TSUMI, %TIME_UP, %ILLEGAL_MOVE,
+// %+ILLEGAL_ACTION, %-ILLEGAL_ACTION, %KACHI, %JISHOGI, %HIKIWAKE and
+// %MAX_MOVES (a special move holding the king of the side to move, or of the
+// side an ILLEGAL_ACTION names). The move's geometry is not checked here
+// (Kyokumen::IsLegal does).
 bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& kyokumen);
 
 // Reads a CSA record: 0, or -1 when the text holds no CSA statement that
@@ -80,7 +102,10 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 // replaces it; with `merge` its line is grafted where its start position occurs
 // in the record (-1, nothing added, when it occurs nowhere). A move that cannot
 // be read or played ends the read; the moves before it are kept, and `stop`,
-// when given, receives the statement and its line (see KifuReadStop).
+// when given, receives the statement and its line (see KifuReadStop). An end
+// statement that gives the record no result (%FUZUMI, %MATTA, %ERROR, or one
+// this reader does not know) is passed over; `stop` keeps the first in
+// `unheld_end`.
 int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuReadStop* stop = nullptr);
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists

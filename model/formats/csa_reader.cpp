@@ -22,8 +22,13 @@ namespace {
 // the side whose king the special move holds: the side to move, or the side
 // the statement names (%-ILLEGAL_ACTION: gote's foul loses gote the game).
 // The king is the loser's for a mate, a loss on time or a foul, the winner's
-// for a declared win, as the writers read the codes back.
+// for a declared win, as the writers read the codes back. A game stopped at
+// the move limit is a draw, kept as the record's draw (引き分け is read so
+// too). %OUTE_SENNICHITE is the repetition lost by perpetual check of the
+// side that has just moved, the side that gave the checks: its code depends
+// on the side to move (kCheckerJustMoved stands for it in the table).
 constexpr int kSideToMove = -1;
+constexpr int kCheckerJustMoved = -1;
 struct EndWord {
   const char* word;
   int code;
@@ -33,6 +38,7 @@ constexpr EndWord kEndWords[] = {
     {"%CHUDAN", kChudan, kSideToMove},
     {"%TORYO", kToryo, kSideToMove},
     {"%SENNICHITE", kSennichite, kSideToMove},
+    {kCsaOuteSennichite, kCheckerJustMoved, kSideToMove},
     {"%TSUMI", kTsumi, kSideToMove},
     {"%TIME_UP", kKireMake, kSideToMove},
     {"%ILLEGAL_MOVE", kHansokuMake, kSideToMove},
@@ -41,6 +47,7 @@ constexpr EndWord kEndWords[] = {
     {"%KACHI", kKachi, kSideToMove},
     {"%JISHOGI", kJishogi, kSideToMove},
     {"%HIKIWAKE", kJishogi, kSideToMove},
+    {"%MAX_MOVES", kJishogi, kSideToMove},
 };
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -152,9 +159,9 @@ void skip_blanks(const ByteText& t, int& at) {
 }
 
 // The special code of the end statement `s` (whose code is `code`) with the
-// writer's own comment behind it on the same line: "%CHUDAN,'tsumi" is a mate,
-// "%SENNICHITE,'sente win" a repetition won by sente. Any other comment, or
-// none, leaves the code of the statement.
+// writers' own comment behind it on the same line (kCsaEndComments):
+// "%CHUDAN,'tsumi" is a mate, "%SENNICHITE,'sente win" a repetition won by
+// sente. Any other comment, or none, leaves the code of the statement.
 int end_code_with_comment(const KString& s, int code, const CsaPending& pending) {
   const ByteText t(pending.line);
   int at = pending.at;
@@ -163,8 +170,8 @@ int end_code_with_comment(const KString& s, int code, const CsaPending& pending)
   KString word;
   word.AssignBytes(t.p + at + 1, t.len - at - 1);
   word.TrimRight();
-  for (const CsaEnd& e : kCsaEnds) {
-    if (e.word && s == e.statement && word == e.word) return e.code;
+  for (const CsaEnd& e : kCsaEndComments) {
+    if (s == e.statement && word == e.word) return e.code;
   }
   return code;
 }
@@ -270,7 +277,9 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
     for (const EndWord& e : kEndWords) {
       if (std::strncmp(p, e.word, std::strlen(e.word)) == 0) {
         const int side = e.side == kSideToMove ? side_to_move : e.side;
-        m.Set(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, e.code);
+        int code = e.code;
+        if (code == kCheckerJustMoved) code = side_to_move == 0 ? kSennichiteGoteOute : kSennichiteSenteOute;
+        m.Set(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, code);
         return true;
       }
     }
@@ -349,8 +358,17 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
     Sashite m;
     const Kyokumen& pos = current->to->kyokumen;
     if (!csa_parse_move_line(s, m, pos)) {
-      if (first == '%') continue;  // an end word this reader does not know
-      stopped = KifuReadStop{reader.lines(), s};  // the record ends before it
+      if (first == '%') {
+        // An end the record holds no result for: read on behind it, as the
+        // moves may go on.
+        if (stopped.unheld_end_line == 0) {
+          stopped.unheld_end_line = reader.lines();
+          stopped.unheld_end = s;
+        }
+        continue;
+      }
+      stopped.line = reader.lines();  // the record ends before it
+      stopped.text = s;
       break;
     }
     if (m.special != kOrdinaryMove) m.special = end_code_with_comment(s, m.special, pending);
@@ -365,7 +383,8 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
       move = add_move(current, m, body);
     }
     if (!move) {
-      stopped = KifuReadStop{reader.lines(), s};
+      stopped.line = reader.lines();
+      stopped.text = s;
       break;
     }
     current = move;

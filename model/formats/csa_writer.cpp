@@ -152,13 +152,22 @@ void put_header(const Kifu& kifu, TextWriter& w, const char* generated_line) {
 
 KString csa_end_line(const Sashite& m, int to_move) {
   KString line;
-  const int own = special_side(m, to_move);
-  if (own != to_move && (m.special == kHansokuMake || m.special == kHansokuKachi)) {
-    line.Append(kCsaIllegalAction[special_winner(m, to_move) == 0 ? 1 : 0]);
+  const int code = special_code_for_side_to_move(m, to_move);
+  if (code == kHansokuKachi) {
+    // A foul of the side that has just moved: the statement names that side.
+    line.Append(kCsaIllegalAction[1 - to_move]);
     line.Append("\n");
     return line;
   }
-  const int code = special_code_for_side_to_move(m, to_move);
+  // A repetition lost by perpetual check of the side that has just moved (it
+  // gave the checks) has a statement of its own; one of the side to move is
+  // told by the word behind %SENNICHITE.
+  const int checker = code == kSennichiteGoteOute ? 1 : code == kSennichiteSenteOute ? 0 : -1;
+  if (checker >= 0 && checker != to_move) {
+    line.Append(kCsaOuteSennichite);
+    line.Append("\n");
+    return line;
+  }
   for (const CsaEnd& e : kCsaEnds) {
     if (e.code != code) continue;
     line.Append(e.statement);

@@ -57,6 +57,12 @@ struct KifuReadStop {
   // The first line the reader passed over as KifuSkippedLine tells (KIF, its
   // change-branch layout and KI2).
   KifuSkippedLine skipped{};
+  // The first end statement the reader passed over because the record holds
+  // no such result (CSA's %FUZUMI, %MATTA and %ERROR, or an end word it does
+  // not know): its line, from 1 (0: none), and the statement. The reading
+  // goes on behind it.
+  int unheld_end_line = 0;
+  KString unheld_end{};
   // Set by a caller that decoded the text from UTF-8 with bytes that were no
   // UTF-8 (see record_text_to_sjis): the line of the first, and how many
   // there were; each was read as "?".

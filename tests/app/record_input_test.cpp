@@ -1,7 +1,8 @@
 // Records as the front end reads them: UTF-8 and Shift-JIS alike from files
 // and standard input (what the front end writes, it reads), a UTF-8 text with
-// a stray byte, the warnings where the moves of a record stop and where a
-// line was passed over, and results kept as recorded.
+// a stray byte, the warnings where the moves of a record stop, where a line
+// was passed over and where a CSA end was left out, and results kept as
+// recorded.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,6 +65,23 @@ TEST(RecordInput, CsaAndKi2WarnWhereTheMovesStop) {
   EXPECT_EQ(run("velkora show " + words, true).out.rfind(
                 "velkora show: " + words + utf8(u8": line 2: the moves stop here: cannot read '△９九飛'\n"), 0),
             0u);
+}
+
+// A CSA end statement that the record holds no such result for is left out
+// with one line that names it, from a file and from standard input; the moves
+// around it are kept.
+TEST(RecordInput, ACsaEndTheRecordCannotHoldIsTold) {
+  const std::string csa = written("matta.csa", "PI\n+\n+7776FU\n-3334FU\n%MATTA\n+2726FU\n%FUZUMI\n");
+  const std::string told = ": line 5: left out '%MATTA': the record holds no such result\n";
+  const Outcome shown = run("velkora show " + csa, true);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out.rfind("velkora show: " + csa + told, 0), 0u) << shown.out;
+  EXPECT_EQ(shown.out.find("left out", shown.out.find('\n')), std::string::npos) << shown.out;  // one warning
+  EXPECT_NE(shown.out.find(utf8(u8"*3 ▲２六歩")), std::string::npos) << shown.out;
+  const Outcome piped = run("velkora convert - - --to csa < " + csa, true);
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out.rfind("velkora convert: standard input" + told, 0), 0u) << piped.out;
+  EXPECT_NE(piped.out.find("+2726FU"), std::string::npos) << piped.out;
 }
 
 // A move line whose number does not follow the moves before it, or a change

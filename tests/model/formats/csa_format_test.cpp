@@ -3,6 +3,7 @@
 // reader and refusals (damaged input: damaged_records_test.cpp).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -176,23 +177,67 @@ TEST(CsaReader, StopsAtAMoveThatCannotBePlayed) {
   }
 }
 
-// The end statements of game servers keep their results: the code, and the
-// king of the side that lost (won, for a declared win), so that the writers
-// tell the same result.
+// The end statements of game servers keep their results, in files and in
+// pasted text alike: the code, and the king of the side that lost (won, for a
+// declared win), so that the writers tell the same result. A game stopped at
+// the move limit is a draw; a repetition by perpetual check is lost by the
+// side that has just moved (sente after one move: code 11).
 TEST(CsaReader, EndStatementsKeepTheirResults) {
   const std::pair<const char*, std::string> ends[] = {
       {"%-ILLEGAL_ACTION", "5-"}, {"%+ILLEGAL_ACTION", "5+"}, {"%ILLEGAL_MOVE", "5-"},
       {"%TIME_UP", "3-"},         {"%TSUMI", "1-"},           {"%KACHI", "7-"},
       {"%JISHOGI", "8-"},         {"%HIKIWAKE", "8-"},        {"%TORYO", "2-"},
+      {"%MAX_MOVES", "8-"},       {"%OUTE_SENNICHITE", "11-"},
   };
-  for (const auto& [end, result] : ends) {
-    Kifu k;
-    ASSERT_EQ(read_text(k, std::string("PI\n+\n+7776FU\n") + end + "\n-3334FU\n"), 0) << end;
-    const KifuSashite* last = k.NodeAtTesu(1)->to->next.Current();
-    ASSERT_NE(last, nullptr) << end;
-    EXPECT_EQ(std::to_string(last->sashite.special) + "+-"[last->sashite.koma.Side() == 1], result) << end;
-    EXPECT_EQ(last->to->next.Count(), 0) << end;  // the end statement ends the read
+  for (const bool strict : {false, true}) {
+    for (const auto& [end, result] : ends) {
+      Kifu k;
+      ASSERT_EQ(read_text(k, std::string("PI\n+\n+7776FU\n") + end + "\n-3334FU\n", strict), 0) << end;
+      const KifuSashite* last = k.NodeAtTesu(1)->to->next.Current();
+      ASSERT_NE(last, nullptr) << end;
+      EXPECT_EQ(std::to_string(last->sashite.special) + "+-"[last->sashite.koma.Side() == 1], result) << end;
+      EXPECT_EQ(last->to->next.Count(), 0) << end;  // the end statement ends the read
+    }
   }
+  // After two moves gote has just moved and gave the checks.
+  Kifu k;
+  ASSERT_EQ(read_text(k, "PI\n+\n+7776FU\n-3334FU\n%OUTE_SENNICHITE\n"), 0);
+  EXPECT_EQ(main_line(k), (Strings{"+7776/0", "-3334/0", "%10"}));
+}
+
+// An end statement that gives the record no result is passed over, and the
+// reading goes on behind it as before; the first one is told with its line,
+// in files and in pasted text alike.
+TEST(CsaReader, TellsTheFirstEndItCannotHold) {
+  const struct {
+    const char* text;
+    int line;
+    const char* end;
+    Strings moves;
+  } cases[] = {
+      {"PI\n+\n+7776FU\n%MATTA\n-3334FU\n%FUZUMI\n", 4, "%MATTA", {"+7776/0", "-3334/0"}},
+      {"PI\n+\n+7776FU\n-3334FU,T2\n%FUZUMI\n", 5, "%FUZUMI", {"+7776/0", "-3334/2"}},
+      {"PI\n+\n%ERROR\n+7776FU\n%TORYO\n", 3, "%ERROR", {"+7776/0", "%2"}},
+      {"PI,+,+7776FU,%NEW_WORD,-3334FU\n", 1, "%NEW_WORD", {"+7776/0", "-3334/0"}},
+  };
+  for (const bool strict : {false, true}) {
+    for (const auto& c : cases) {
+      Kifu k;
+      KifuReadStop stop;
+      MemTextReader r(c.text);
+      ASSERT_EQ(kifu_read_csa(k, r, false, strict, &stop), 0) << c.text;
+      EXPECT_EQ(main_line(k), c.moves) << c.text;
+      EXPECT_EQ(stop.unheld_end_line, c.line) << c.text;
+      EXPECT_STREQ(stop.unheld_end.c_str(), c.end) << c.text;
+      EXPECT_EQ(stop.line, 0) << c.text;
+    }
+  }
+  // An end statement the record holds says nothing.
+  Kifu k;
+  KifuReadStop stop;
+  MemTextReader r("PI\n+\n+7776FU\n%MAX_MOVES\n");
+  ASSERT_EQ(kifu_read_csa(k, r, false, false, &stop), 0);
+  EXPECT_EQ(stop.unheld_end_line, 0);
 }
 
 // Where the moves stop: the statement and its line, for a move that breaks
@@ -297,6 +342,60 @@ TEST(CsaWriter, WritesHeadersCommentsEndWordsAndTheFirstLine) {
   ASSERT_EQ(read_text(back, text, true), 0);
   EXPECT_EQ(main_line(back), (Strings{"+7776/12", "%9"}));
   EXPECT_STREQ(back.names[0].c_str(), "Habu， Yoshiharu");
+}
+
+// Every result is written with the standard end statement that tells it,
+// which other programs read, wherever there is one; the comment forms only
+// where there is none. After one move gote is to move and sente has just
+// moved; after two, the other way round.
+TEST(CsaWriter, WritesTheStandardEndStatementOfEveryResult) {
+  const struct {
+    int plies;
+    int code;
+    bool of_side_to_move;  // the special move holds the king of the side to move
+    const char* line;
+  } cases[] = {
+      {1, kTsumi, true, "%TSUMI"},
+      {1, kTsumi, false, "%KACHI"},
+      {1, kToryo, true, "%TORYO"},
+      {2, kKireMake, true, "%TIME_UP"},
+      {1, kMake, true, "%CHUDAN,'lose"},
+      {1, kHansokuMake, true, "%ILLEGAL_MOVE"},
+      {1, kHansokuMake, false, "%+ILLEGAL_ACTION"},
+      {2, kHansokuMake, false, "%-ILLEGAL_ACTION"},
+      {1, kHansokuKachi, true, "%+ILLEGAL_ACTION"},
+      {1, kHansokuKachi, false, "%ILLEGAL_MOVE"},
+      {1, kKachi, true, "%KACHI"},
+      {1, kKachi, false, "%CHUDAN,'lose"},
+      {1, kJishogi, true, "%JISHOGI"},
+      {1, kSennichite, true, "%SENNICHITE,'draw"},
+      {1, kSennichiteSenteOute, true, "%OUTE_SENNICHITE"},
+      {1, kSennichiteGoteOute, true, "%SENNICHITE,'sente win"},
+      {2, kSennichiteGoteOute, true, "%OUTE_SENNICHITE"},
+      {2, kSennichiteSenteOute, true, "%SENNICHITE,'gote win"},
+      {1, kChudan, true, "%CHUDAN"},
+      {1, kMatta, true, ""},
+  };
+  const Kyokumen even = initial(kHirate);
+  for (const auto& c : cases) {
+    Kifu k;
+    KifuSashite* last = Kifu::AddSashiteAtPos(k.Start(), testing::move(even, 7, 7, 7, 6), 0, nullptr, -1,
+                                              k.table.get(), KifuChooser::kNever, true);
+    std::string moves = "+7776FU,T0,'\n";
+    if (c.plies == 2) {
+      last = Kifu::AddSashiteAtPos(last->to, testing::move(last->to->kyokumen, 3, 3, 3, 4), 0, nullptr, -1,
+                                   k.table.get(), KifuChooser::kNever, true);
+      moves += "-3334FU,T0,'\n";
+    }
+    const int to_move = c.plies % 2;
+    const int side = c.of_side_to_move ? to_move : 1 - to_move;
+    Kifu::AddSashiteAtPos(last->to, Sashite(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, c.code), 0, nullptr,
+                          -1, k.table.get(), KifuChooser::kNever, true);
+    const std::string text = write_csa(k, false);
+    const std::string tail = moves + c.line + (*c.line ? "\n" : "");
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail)
+        << "code " << c.code << " after " << c.plies << (c.of_side_to_move ? " of the side to move" : "");
+  }
 }
 
 TEST(CsaPosition, ReadsTheStartPositionOfAFileForThePerftTool) {

@@ -26,8 +26,8 @@ struct EndWord {
 };
 
 // The end words of the text readers: KIF's (also read by the change-branch
-// reader), CSA's end statements with the comments of its writer, and KI2's
-// closing lines.
+// reader), CSA's end statements with the comments its writer writes or wrote
+// (stored files hold them), and KI2's closing lines.
 std::vector<EndWord> end_words() {
   std::vector<EndWord> words;
   for (const int format : {kFormatKif, kFormatKifHenka}) {
@@ -39,7 +39,8 @@ std::vector<EndWord> end_words() {
       {"%TORYO", 'J'},           {"%TSUMI", 'J'},           {"%TIME_UP", 'J'},
       {"%ILLEGAL_MOVE", 'J'},    {"%+ILLEGAL_ACTION", 'G'}, {"%-ILLEGAL_ACTION", 'S'},
       {"%KACHI", 'M'},           {"%CHUDAN", '-'},          {"%SENNICHITE", '-'},
-      {"%JISHOGI", '-'},         {"%HIKIWAKE", '-'},        {"%CHUDAN,'tsumi", 'J'},
+      {"%JISHOGI", '-'},         {"%HIKIWAKE", '-'},        {"%MAX_MOVES", '-'},
+      {"%OUTE_SENNICHITE", 'M'}, {"%CHUDAN,'tsumi", 'J'},
       {"%CHUDAN,'timeout", 'J'}, {"%CHUDAN,'lose", 'J'},    {"%CHUDAN,'lose(foul)", 'J'},
       {"%CHUDAN,'win(foul)", 'M'}, {"%CHUDAN,'win", 'M'},   {"%CHUDAN,'jishogi", '-'},
       {"%SENNICHITE,'draw", '-'}, {"%SENNICHITE,'sente win", 'S'}, {"%SENNICHITE,'gote win", 'G'},
@@ -209,11 +210,11 @@ TEST(GameResults, AFoulOfTheSideThatHasJustMovedIsWrittenWithWordsOtherProgramsR
   EXPECT_NE(written(h.kifu, kFormatCsa).find("\n%-ILLEGAL_ACTION\n"), std::string::npos);
   EXPECT_NE(written(h.kifu, kFormatKi2).find("\nまで18手で後手の反則負け\n"), std::string::npos);
   // The same foul read from KIF is sente's win by foul, which KI2 tells by
-  // its winner and CSA from the side to move, as before.
+  // its winner and CSA by the side that lost by it.
   KifuHolder kif;
   ASSERT_EQ(write_and_read(h.kifu, kFormatKif, kif), 0);
   EXPECT_NE(written(kif.kifu, kFormatKi2).find("\nまで18手で先手の勝ち\n"), std::string::npos);
-  EXPECT_NE(written(kif.kifu, kFormatCsa).find("\n%CHUDAN,'win(foul)\n"), std::string::npos);
+  EXPECT_NE(written(kif.kifu, kFormatCsa).find("\n%-ILLEGAL_ACTION\n"), std::string::npos);
 }
 
 }  // namespace

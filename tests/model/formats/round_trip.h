@@ -211,12 +211,13 @@ inline RecordView carried(int format, RecordView v) {
     }
     case kFormatCsa:
       // One line with the times of its moves (an end statement has none);
-      // comments and header fields are not read back. A foul of the side that
-      // has just moved is the ILLEGAL_ACTION of the side that lost by it.
+      // comments and header fields are not read back. A foul comes back as
+      // the loss by foul of the side that lost by it: ILLEGAL_MOVE of the side
+      // to move, or the ILLEGAL_ACTION of the side that has just moved.
       if (wordless) drop_result();
       if (v.result != 0) {
         int side = to_move;
-        if (other_side && (v.result == kHansokuMake || v.result == kHansokuKachi)) {
+        if (v.result == kHansokuMake || v.result == kHansokuKachi) {
           side = 1 - result_winner(v.result, own);
           v.result = kHansokuMake;
         } else {
