@@ -27,7 +27,7 @@ std::string henka_with(const std::string& word) {
   return head + "▲７六歩\n△３四歩\n" + word + "\n変化：2手\n△８四歩\n*変化の注\n";
 }
 
-// The move after move 1 on the main line and the variation's move there.
+// The moves behind move 1: the main line's (0) and the variation's (1).
 const KifuSashite* second_move(const Kifu& kifu, int index) {
   const KifuKyokumen* after_first = kifu.Start()->next.At(0)->to;
   return index < after_first->next.Count() ? after_first->next.At(index) : nullptr;
@@ -39,7 +39,13 @@ const KifuSashite* third_move(const Kifu& kifu) {
   return after_second->next.Count() > 0 ? after_second->next.At(0) : nullptr;
 }
 
-// Sente is to move at the word: a win is sente's, a loss is sente's.
+// Reads `text` as KIF into `kifu`; `stop` receives where the reading stopped.
+int read(Kifu& kifu, const std::string& text, KifuReadStop& stop) {
+  MemTextReader reader(text.c_str());
+  return kifu_read_kif(kifu, reader, false, &stop);
+}
+
+// Sente is to move at the word, so each result carries sente's king.
 TEST(KifEndWords, OtherProgramsWordsBecomeTheNearestResult) {
   const struct {
     const char* word;
@@ -52,8 +58,7 @@ TEST(KifEndWords, OtherProgramsWordsBecomeTheNearestResult) {
     SCOPED_TRACE(sjis_to_utf8(w.word));
     Kifu kifu;
     KifuReadStop stop;
-    MemTextReader reader(kif_with(w.word).c_str());
-    ASSERT_EQ(kifu_read_kif(kifu, reader, false, &stop), 0);
+    ASSERT_EQ(read(kifu, kif_with(w.word), stop), 0);
     const KifuSashite* end = third_move(kifu);
     ASSERT_NE(end, nullptr);
     EXPECT_EQ(end->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, w.code));
@@ -62,13 +67,12 @@ TEST(KifEndWords, OtherProgramsWordsBecomeTheNearestResult) {
     // The variation behind it is read; nothing is told.
     ASSERT_NE(second_move(kifu, 1), nullptr);
     EXPECT_TRUE(second_move(kifu, 1)->comment == "変化の注");
-    EXPECT_EQ(stop.line, 0);
-    EXPECT_EQ(stop.unknown_end_line, 0);
+    EXPECT_EQ(stop.line + stop.unknown_end_line, 0);
 
     // The change-branch layout reads the same words alike.
     Kifu henka;
-    MemTextReader henka_reader(henka_with(w.word).c_str());
-    ASSERT_EQ(kifu_read_kif_henka(henka, henka_reader, false), 0);
+    MemTextReader henka_text(henka_with(w.word).c_str());
+    ASSERT_EQ(kifu_read_kif_henka(henka, henka_text, false), 0);
     ASSERT_NE(third_move(henka), nullptr);
     EXPECT_EQ(third_move(henka)->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, w.code));
     EXPECT_NE(second_move(henka, 1), nullptr);
@@ -83,8 +87,7 @@ TEST(KifEndWords, AnyOtherWordEndsItsLineAsAnInterruptionAndIsTold) {
     SCOPED_TRACE(sjis_to_utf8(word));
     Kifu kifu;
     KifuReadStop stop;
-    MemTextReader reader(kif_with(word).c_str());
-    ASSERT_EQ(kifu_read_kif(kifu, reader, false, &stop), 0);
+    ASSERT_EQ(read(kifu, kif_with(word), stop), 0);
     const KifuSashite* end = third_move(kifu);
     ASSERT_NE(end, nullptr);
     EXPECT_EQ(end->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, kChudan));
@@ -99,8 +102,7 @@ TEST(KifEndWords, AnyOtherWordEndsItsLineAsAnInterruptionAndIsTold) {
   // Of several, the first is told with their count; a known word is not counted.
   Kifu kifu;
   KifuReadStop stop;
-  MemTextReader reader((kif_with("不詰") + "3 謎\n変化：1手\n1 ２六歩(27)\n2 封じ手\n2 異\n").c_str());
-  ASSERT_EQ(kifu_read_kif(kifu, reader, false, &stop), 0);
+  ASSERT_EQ(read(kifu, kif_with("不詰") + "3 謎\n変化：1手\n1 ２六歩(27)\n2 封じ手\n2 異\n", stop), 0);
   EXPECT_EQ(second_move(kifu, 1)->to->next.Count(), 1);
   EXPECT_EQ(kifu.Start()->next.Count(), 2);
   EXPECT_EQ(stop.unknown_end_line, 5);
@@ -116,8 +118,7 @@ TEST(KifEndWords, AMalformedMoveStillEndsTheReading) {
     SCOPED_TRACE(sjis_to_utf8(move));
     Kifu kifu;
     KifuReadStop stop;
-    MemTextReader reader(kif_with(move).c_str());
-    ASSERT_EQ(kifu_read_kif(kifu, reader, false, &stop), 0);
+    ASSERT_EQ(read(kifu, kif_with(move), stop), 0);
     EXPECT_EQ(third_move(kifu), nullptr);
     EXPECT_EQ(second_move(kifu, 1), nullptr);
     EXPECT_EQ(stop.line, 5);
