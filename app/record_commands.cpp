@@ -142,6 +142,9 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   if (format == 0) {
     ok = model::kifu_load_memory(holder, bytes.c_str(), &stop);
     if (!ok && stop.bad_start) failure.kind = model::KifuLoadError::kBadStart;
+    if (!ok && !stop.bad_start && stop.unknown_handicap_line != 0) {
+      failure.kind = model::KifuLoadError::kUnknownHandicap;
+    }
   } else {
     ok = model::kifu_load_bytes(holder, std::move(bytes), from_stdin ? nullptr : in, format, false, &stop, &failure);
   }
@@ -151,7 +154,12 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
     stop.bad_utf8_bytes = flaws.bytes;
     return true;
   }
-  error += failure.kind == model::KifuLoadError::kBadStart ? kBadStart : kNotARecord;
+  if (failure.kind == model::KifuLoadError::kUnknownHandicap) {
+    error += "line " + std::to_string(stop.unknown_handicap_line) + ": unknown handicap '" +
+             quoted_line(stop.unknown_handicap) + "'";
+  } else {
+    error += failure.kind == model::KifuLoadError::kBadStart ? kBadStart : kNotARecord;
+  }
   if (flaws.bytes > 0) error += "; " + bad_utf8_text(flaws.bytes, flaws.first_line);
   return false;
 }
@@ -188,6 +196,12 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
   if (stop.unheld_end_line != 0) {
     warn("line " + std::to_string(stop.unheld_end_line) + ": left out '" + quoted_line(stop.unheld_end) +
          "': the record holds no such result");
+  }
+  if (stop.unknown_end_line != 0) {
+    std::string what = "line " + std::to_string(stop.unknown_end_line) + ": unknown end word '" +
+                       quoted_line(stop.unknown_end_word) + "' read as an interruption";
+    if (stop.unknown_end_words > 1) what += " (" + std::to_string(stop.unknown_end_words) + " such lines in all)";
+    warn(what);
   }
   if (stop.line != 0) {
     warn("line " + std::to_string(stop.line) + ": the moves stop here: cannot read '" + quoted_line(stop.text) + "'");

@@ -68,6 +68,17 @@ struct KifuReadStop {
   // there were; each was read as "?".
   int bad_utf8_line = 0;
   int bad_utf8_bytes = 0;
+  // Set by the KIF reader at a word where a move stands that is neither a
+  // move nor an end word it knows (see kifu_read_kif): the line of the first,
+  // that word, and how many such lines there were.
+  int unknown_end_line = 0;
+  KString unknown_end_word{};
+  int unknown_end_words = 0;
+  // Set by a failed read of KIF, its change-branch layout or KI2 when the
+  // 手合割 line names a handicap the readers do not know: that line's number
+  // and the name.
+  int unknown_handicap_line = 0;
+  KString unknown_handicap{};
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
@@ -77,10 +88,14 @@ struct KifuReadStop {
 // with 手数----指手) or, with `merge`, when the record has no such position.
 // On -1 the record is unchanged. A malformed or illegal move line ends the
 // reading; the moves before it are kept, and `stop`, when given, receives that
-// line (after a success only; after a failure it holds only bad_start). A
-// move line numbered 0 or past the move after the last one read is passed
-// over (a number not above it starts a variation there); `stop` keeps the
-// first such line in `skipped`.
+// line (after a success only; after a failure it holds only bad_start or the
+// unknown handicap). A move line numbered 0 or past the move after the last
+// one read is passed over (a number not above it starts a variation there);
+// `stop` keeps the first such line in `skipped`. A move line whose move is a
+// word, written without any of the digits, numerals, piece names or marks of
+// a move, is an end: a known end word gives its result, and any other word
+// ends its line of play as 中断 does, `stop` keeping the first in
+// unknown_end_line.
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and

@@ -38,7 +38,8 @@ int side_of(const KString& text, const KeySide (&table)[N]) {
   return -1;
 }
 
-// Applies one "key：value" line; -1 for a value that makes the header fail.
+// Applies one "key：value" line; -1 for a value that makes the header fail,
+// kHeaderUnknownHandicap for a handicap name outside the table.
 int read_key_value(KString& key, KString& value, KifuBody& body) {
   Kyokumen& start = body.Start()->kyokumen;
   if (key == "手合割") {
@@ -48,7 +49,7 @@ int read_key_value(KString& key, KString& value, KifuBody& body) {
         return 0;
       }
     }
-    return -1;
+    return kHeaderUnknownHandicap;
   }
   const int hand = side_of(key, kHandKeys);
   if (hand >= 0) return kifu_parse_hand_line(value, start, hand);
@@ -161,7 +162,9 @@ int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fie
     }
     KString value;
     if (line.AfterN(kHeaderSeparator, value) == 0) {
-      if (read_key_value(line, value, body) < 0) return -1;
+      const int read = read_key_value(line, value, body);
+      if (read == kHeaderUnknownHandicap) line = value;  // the name, to be told
+      if (read < 0) return read;
       ++taken;
       continue;
     }

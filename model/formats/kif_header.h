@@ -64,14 +64,16 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 // KIF move-list heading or begins with a side mark ("▲", "△" or "▽"); that
 // line is left in `line` (empty at the end of the input). At the end the piece
 // box is recounted, and with a single king set up gote holds every piece that
-// is neither on the board nor in a hand. -1 for a bad handicap name, hand line
-// or diagram; kHeaderBadStart for a start position that Kyokumen::Check
-// refuses. `fields`, when
+// is neither on the board nor in a hand. -1 for a bad hand line or diagram;
+// kHeaderUnknownHandicap for a 手合割 name outside kTeaiwariNames, `line` then
+// holding that name (the line just read is the 手合割 line); kHeaderBadStart
+// for a start position that Kyokumen::Check refuses. `fields`, when
 // given, receives the number of lines that set something (key "：" value lines,
 // diagrams and side-to-move lines), so that a reader can tell a header from
 // text that holds none. With `stop_at_closing` a closing line "まで..." also
 // ends the header: a KI2 record without moves has its result there.
 inline constexpr int kHeaderBadStart = -2;
+inline constexpr int kHeaderUnknownHandicap = -3;
 int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
                      bool stop_at_closing = false);
 

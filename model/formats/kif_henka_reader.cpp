@@ -36,7 +36,8 @@ constexpr SideText kNameKeys[] = {{"先手", 0}, {"下手", 0}, {"後手", 1}, {
 
 // Result words that stand on a line of their own, tested as prefixes in this
 // order (so 切れ負け and 反則負け are met before 負け). The losses and wins name
-// the side to move by its king; the draws carry no piece.
+// the side to move by its king; the draws carry no piece. The last six are
+// read as the KIF reader reads them: the nearest result a record holds.
 struct ResultWord {
   const char* text;
   int code;
@@ -48,7 +49,10 @@ constexpr ResultWord kResultWords[] = {
     {"反則負け", kHansokuMake, true}, {"反則勝ち", kHansokuKachi, true},
     {"負け", kMake, true},          {"勝ち", kKachi, true},
     {"千日手", kSennichite, false}, {"引き分け", kJishogi, false},
-    {"持将棋", kJishogi, false},
+    {"持将棋", kJishogi, false},     {"入玉勝ち", kKachi, true},
+    {"宣言勝ち", kKachi, true},     {"不戦勝", kKachi, true},
+    {"不戦敗", kMake, true},        {"Time-up", kKireMake, true},
+    {"封じ手", kChudan, true},
 };
 
 // True when `line` holds exactly the bytes of `text`.
@@ -57,7 +61,8 @@ bool is_text(const KString& line, const char* text) {
 }
 
 // Applies one header line to the record being built; -1 for a line that is
-// neither a side-to-move line nor key "：" value, or for an unknown handicap.
+// neither a side-to-move line nor key "：" value, kHeaderUnknownHandicap (the
+// name left in `line`) for an unknown handicap.
 int apply_header_line(KString& line, KifuBody& body) {
   Kyokumen& start = body.Start()->kyokumen;
   KString value;
@@ -78,7 +83,8 @@ int apply_header_line(KString& line, KifuBody& body) {
         return 0;
       }
     }
-    return -1;
+    line = value;
+    return kHeaderUnknownHandicap;
   }
   for (const SideText& s : kNameKeys) {
     if (is_text(key, s.text)) {
@@ -101,13 +107,16 @@ int apply_header_line(KString& line, KifuBody& body) {
 
 // Reads the header, the board block and the empty line behind it into the
 // start position of `body` and enters the start node into the table. 0, -1,
-// or kHeaderBadStart for a start position the rules refuse.
-int read_start(TextReader& reader, KifuBody& body) {
+// kHeaderUnknownHandicap with the name in `handicap`, or kHeaderBadStart for
+// a start position the rules refuse.
+int read_start(TextReader& reader, KifuBody& body, KString& handicap) {
   KString line;
   for (;;) {
     if (kifu_read_data_line(reader, line) < 0) return -1;
     if (line.empty()) break;
-    if (apply_header_line(line, body) < 0) return -1;
+    const int applied = apply_header_line(line, body);
+    if (applied == kHeaderUnknownHandicap) handicap = line;
+    if (applied < 0) return applied;
   }
   Kyokumen& start = body.Start()->kyokumen;
   const int32_t named = start.teaiwari;
@@ -236,9 +245,16 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
   if (stop) *stop = KifuReadStop{};
   LineCountingReader counted(reader);
   KifuBody body;
-  const int header = read_start(counted, body);
+  KString handicap;
+  const int header = read_start(counted, body, handicap);
   if (header < 0) {
-    if (stop) stop->bad_start = header == kHeaderBadStart;
+    if (stop) {
+      stop->bad_start = header == kHeaderBadStart;
+      if (header == kHeaderUnknownHandicap) {
+        stop->unknown_handicap_line = counted.lines();
+        stop->unknown_handicap = std::move(handicap);
+      }
+    }
     return -1;
   }
   KifuReadStop stopped;

@@ -22,13 +22,31 @@ struct EndWord {
   const char* text;
   int code;
 };
-// Tested in this order as prefixes, so 反則負け is met before 負け.
+// Tested in this order as prefixes, so 反則負け is met before 負け. The last
+// six are other programs' words for results a record holds no code of its
+// own for, each read as the nearest one: a win by an entering-king
+// declaration (入玉勝ち, 宣言勝ち) and a win by default (不戦勝) as a win of the
+// side to move, a loss by default (不戦敗) as its plain loss, an online
+// server's loss on time (Time-up) as 切れ負け, and the sealed move that ends a
+// day of a two-day game (封じ手) as an interruption.
 constexpr EndWord kEndWords[] = {
     {"中断", kChudan},       {"詰み", kTsumi},          {"投了", kToryo},
     {"切れ負け", kKireMake}, {"反則負け", kHansokuMake}, {"反則勝ち", kHansokuKachi},
     {"負け", kMake},         {"勝ち", kKachi},          {"千日手", kSennichite},
-    {"引き分け", kJishogi},  {"持将棋", kJishogi},
+    {"引き分け", kJishogi},  {"持将棋", kJishogi},      {"入玉勝ち", kKachi},
+    {"宣言勝ち", kKachi},    {"不戦勝", kKachi},        {"不戦敗", kMake},
+    {"Time-up", kKireMake},  {"封じ手", kChudan},
 };
+
+// The characters a move is written with, one of which every move text holds
+// however badly it is written: the digits and rank numerals of its squares,
+// 同, the piece names, 成, 打 and the side marks.
+constexpr const char* kMoveChars[] = {
+    "０", "１", "２", "３", "４", "５", "６", "７", "８", "９", "一", "二", "三", "四", "五",
+    "六", "七", "八", "九", "同", "歩", "香", "桂", "銀", "金", "角", "飛", "王", "玉", "と",
+    "杏", "圭", "全", "馬", "竜", "龍", "成", "打", "▲", "△", "▽",
+};
+constexpr const char* kWideSpace = "　";
 
 constexpr const char* kPvTag = "!PV=";
 constexpr const char* kValueTag = "!VAL=";
@@ -49,6 +67,26 @@ int32_t read_value(const char* text) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
   return static_cast<int32_t>(v);
+}
+
+// The length of the word at `at` where a move line's move stands: its text up
+// to a blank or the "(" of a time, when none of it is written like a move (an
+// ASCII digit or one of kMoveChars). 0 for no text, or for text that is a move,
+// however malformed.
+int word_length(const ByteText& t, int at) {
+  int end = at;
+  while (end < t.len && !is_narrow_blank(t.At(end)) && t.At(end) != '(' && !t.Has(end, kWideSpace)) {
+    if (t.IsDigit(end)) return 0;
+    if (!is_lead_byte(t.At(end))) {
+      ++end;
+      continue;
+    }
+    for (const char* c : kMoveChars) {
+      if (t.Has(end, c)) return 0;
+    }
+    end += 2;
+  }
+  return (end < t.len ? end : t.len) - at;
 }
 
 // Builds the graph of one KIF move list on a record body. The current move is
@@ -78,6 +116,10 @@ class KifMoveReader {
 
   // The first numbered line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
+  // The first word read as 中断 (see MoveLine), and how many there were.
+  int unknown_end_line() const { return unknown_end_line_; }
+  const KString& unknown_end_word() const { return unknown_end_word_; }
+  int unknown_end_words() const { return unknown_end_words_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -204,6 +246,17 @@ class KifMoveReader {
         return Append(end, TimeAt(line, i + static_cast<int>(std::strlen(w.text))), nullptr);
       }
     }
+    // Any other word in the move's place is an end this reader does not know:
+    // its line of play ends there as at 中断, and the lines after it are read
+    // on. It is kept to be told.
+    if (const int word = word_length(t, i); word > 0) {
+      if (unknown_end_words_++ == 0) {
+        unknown_end_line_ = lines_.lines();
+        unknown_end_word_.AssignBytes(t.p + i, word);
+      }
+      const Sashite end(0, 0, 0, 0, kOu | side_bit, 0, 0, kChudan);
+      return Append(end, TimeAt(line, i + word), nullptr);
+    }
 
     // Destination: "同　" or "同" right before the piece (as many programs
     // write it), or a full-width file and a kanji rank.
@@ -264,6 +317,9 @@ class KifMoveReader {
   LabelTable labels_;
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
+  int unknown_end_line_ = 0;
+  KString unknown_end_word_;
+  int unknown_end_words_ = 0;
 };
 
 }  // namespace
@@ -275,7 +331,13 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
   KString line;
   const int header = kifu_read_header(counted, line, body);
   if (header < 0) {
-    if (stop) stop->bad_start = header == kHeaderBadStart;
+    if (stop) {
+      stop->bad_start = header == kHeaderBadStart;
+      if (header == kHeaderUnknownHandicap) {
+        stop->unknown_handicap_line = counted.lines();
+        stop->unknown_handicap = line;
+      }
+    }
     return -1;
   }
   if (!kifu_is_move_heading(line)) return -1;
@@ -291,6 +353,9 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
       }
     }
     stopped.skipped = std::move(moves.skipped());
+    stopped.unknown_end_line = moves.unknown_end_line();
+    stopped.unknown_end_word = moves.unknown_end_word();
+    stopped.unknown_end_words = moves.unknown_end_words();
   }
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);

@@ -83,13 +83,15 @@ void write_header(const Kifu& kifu, TextWriter& w, const Kyokumen& start) {
 }
 
 // A move waiting to be written, with the move before it on the way the walk
-// came from the root and its ply along that way. The reader counts plies and
-// takes 同 along the same way, so both hold for a position reached by moves
-// of another order or number as well.
+// came from the root, its ply along that way and each side's time spent on
+// that way before it. The reader counts plies and takes 同 along the same way,
+// so all three hold for a position reached by moves of another order or number
+// as well.
 struct Pending {
   const KifuSashite* move;
   const KifuSashite* parent;
   int ply;
+  int64_t spent[2];
 };
 
 class KifMoveWriter {
@@ -97,7 +99,7 @@ class KifMoveWriter {
   explicit KifMoveWriter(TextWriter& w) : w_(w) {}
 
   void Write(const KifuSashite* root) {
-    std::vector<Pending> stack{{root, nullptr, 0}};
+    std::vector<Pending> stack{{root, nullptr, 0, {0, 0}}};
     while (!stack.empty()) {
       const Pending p = stack.back();
       stack.pop_back();
@@ -110,8 +112,9 @@ class KifMoveWriter {
         w_.Puts(kSeparator);
         continue;
       }
+      int64_t spent[2] = {p.spent[0], p.spent[1]};
       if (m->from) {
-        MoveLine(p);
+        MoveLine(p, spent);
         if (!special) Analysis(p);
       }
       kifu_write_comment(m->comment, w_);
@@ -122,7 +125,7 @@ class KifMoveWriter {
         continue;
       }
       for (int i = to->next.Count() - 1; i >= 0; --i) {
-        stack.push_back({to->next.items[i], m, p.ply + 1});
+        stack.push_back({to->next.items[i], m, p.ply + 1, {spent[0], spent[1]}});
       }
     }
   }
@@ -146,7 +149,8 @@ class KifMoveWriter {
     return false;
   }
 
-  void MoveLine(const Pending& p) {
+  // The move's line; its time is added to its side's entry of `spent`.
+  void MoveLine(const Pending& p, int64_t (&spent)[2]) {
     const Sashite& s = p.move->sashite;
     w_.SetOption(TextWriter::kOptionWidth, kPlyWidth);
     w_.PutInt(p.ply);
@@ -176,10 +180,11 @@ class KifMoveWriter {
     while (text.length() < kMoveFieldBytes) text.AppendChar(' ');
     w_.Puts(text.c_str());
 
-    // Times: the move's, and the running total of its side over every move
-    // written so far, variations included.
+    // Times: the move's, and the total of its side along the way from the
+    // start to it. A variation's totals go on from the moves before its
+    // branch, not from the lines written before it.
     const int64_t seconds = p.move->seconds > 0 ? p.move->seconds : 0;
-    int64_t& total = totals_[(s.koma.code & kGoteBit) ? 1 : 0];
+    int64_t& total = spent[(s.koma.code & kGoteBit) ? 1 : 0];
     total += seconds;
     char times[80];
     std::snprintf(times, sizeof times, "(%2" PRId64 ":%02" PRId64 "/%02" PRId64 ":%02" PRId64
@@ -212,7 +217,6 @@ class KifMoveWriter {
   TextWriter& w_;
   LabelTable labels_;
   int joins_ = 0;
-  int64_t totals_[2] = {0, 0};
 };
 
 }  // namespace

@@ -38,6 +38,15 @@ bool writable(int code) {
          code == kFormatCkf;
 }
 
+// After failed reads: `into` takes the reason why `from` failed (a start
+// position that breaks the rules, an unknown handicap) unless it has one.
+void keep_failure(KifuReadStop& into, KifuReadStop& from) {
+  if (into.bad_start || into.unknown_handicap_line != 0) return;
+  into.bad_start = from.bad_start;
+  into.unknown_handicap_line = from.unknown_handicap_line;
+  into.unknown_handicap = std::move(from.unknown_handicap);
+}
+
 // Resolves `*format`: a non-zero code stands, 0 is detected from the path.
 bool resolve_format(const char* path, int* format) {
   if (*format == kFormatUnknown) *format = kifu_format_from_path(path);
@@ -51,11 +60,19 @@ int kifu_read_stream(Kifu& kifu, TextReader& reader, int code, bool merge, KifuR
   switch (code) {
     case kFormatKif: {
       // Files of the change-branch layout are named like KIF files too.
-      if (kifu_read_kif(kifu, reader, merge, stop) == 0) return 0;
-      const bool bad_start = stop && stop->bad_start;
+      KifuReadStop kif_stop;
+      if (kifu_read_kif(kifu, reader, merge, &kif_stop) == 0) {
+        if (stop) *stop = std::move(kif_stop);
+        return 0;
+      }
       reader.Rewind();
       const int result = kifu_read_kif_henka(kifu, reader, merge, stop);
-      if (result != 0 && bad_start) stop->bad_start = true;
+      // When neither reads it, the KIF reader's reason stands, else the
+      // change-branch reader's.
+      if (result != 0 && stop) {
+        keep_failure(kif_stop, *stop);
+        *stop = std::move(kif_stop);
+      }
       return result;
     }
     case kFormatCkf:
@@ -220,7 +237,12 @@ bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, in
   const int result = format == kFormatCkf ? kifu_read_kif(holder.kifu, reader, merge, &st)
                                           : kifu_read_stream(holder.kifu, reader, format, merge, &st);
   if (result != 0) {
-    e.kind = st.bad_start ? KifuLoadError::kBadStart : KifuLoadError::kNotARecord;
+    e.kind = KifuLoadError::kNotARecord;
+    if (st.bad_start) {
+      e.kind = KifuLoadError::kBadStart;
+    } else if (st.unknown_handicap_line != 0) {
+      e.kind = KifuLoadError::kUnknownHandicap;
+    }
     return false;
   }
   after_load(holder, name, merge);
@@ -276,9 +298,9 @@ bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) 
       {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_csa(k, r, false, true, s); }, false},
       {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_ki2(k, r, false, s); }, false},
   };
-  // A start position that breaks the rules, met by any reader, is why the
-  // text could not be read.
-  bool bad_start = false;
+  // A start position that breaks the rules or an unknown handicap, met by
+  // any reader, is why the text could not be read (the first one met).
+  KifuReadStop failed;
   for (const Try& t : tries) {
     reader.Rewind();
     KifuReadStop attempt;
@@ -288,9 +310,9 @@ bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) 
       if (stop) *stop = std::move(attempt);
       return true;
     }
-    bad_start = bad_start || attempt.bad_start;
+    keep_failure(failed, attempt);
   }
-  if (stop) stop->bad_start = bad_start;
+  if (stop) *stop = std::move(failed);
   return false;
 }
 

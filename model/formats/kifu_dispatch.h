@@ -34,8 +34,8 @@ int kifu_format_from_path(const char* path);
 // that the KIF reader refuses is read again, rewound, as the change-branch
 // layout): 0, or -1 with the record unchanged. Unknown codes give -1. `stop`,
 // when given, tells where a KIF-family, KI2 or CSA reader stopped short of the
-// end, or that the start position broke the rules (see KifuReadStop); it stays
-// cleared for the other formats.
+// end, or that the start position broke the rules or the handicap is unknown
+// (see KifuReadStop); it stays cleared for the other formats.
 int kifu_read_stream(Kifu& kifu, TextReader& reader, int format, bool merge,
                      KifuReadStop* stop = nullptr);
 
@@ -48,6 +48,8 @@ struct KifuLoadError {
     kTooLarge,       // larger than kMaxRecordBytes (record_file.h)
     kNotARecord,     // the format's reader refused the text
     kBadStart,       // the text sets up a start position that breaks the rules
+    kUnknownHandicap,  // the 手合割 line names a handicap no reader knows
+                       // (KifuReadStop holds the line and the name)
   };
   Kind kind = kNone;
   int os_error = 0;
@@ -95,8 +97,9 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
 // Reads clipboard text by trying KIF, KIF with change sections, QVF, CSA (strict)
 // and KI2 in turn; the first that accepts it wins. False (holder unchanged)
 // when none does (`stop`'s bad_start set when a reader met a start position
-// that breaks the rules). On success the holder is updated as after loading a
-// file, with an empty name. `stop` as for kifu_read_stream.
+// that breaks the rules, or else the first unknown handicap a reader met). On
+// success the holder is updated as after loading a file, with an empty name.
+// `stop` as for kifu_read_stream.
 bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop = nullptr);
 
 }  // namespace model

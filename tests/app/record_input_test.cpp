@@ -1,8 +1,8 @@
 // Records as the front end reads them: UTF-8 and Shift-JIS alike from files
 // and standard input (what the front end writes, it reads), a UTF-8 text with
 // a stray byte, the warnings where the moves of a record stop, where a line
-// was passed over and where a CSA end was left out, and results kept as
-// recorded.
+// was passed over and where a CSA end was left out, words where a move
+// stands, unknown handicaps, and results kept as recorded.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -148,6 +148,35 @@ TEST(RecordInput, TheWarningQuotesACutCharacterOnOneLine) {
     EXPECT_EQ(c.out.rfind("velkora show: " + csa + ": line 4: the moves stop here: cannot read '-?\?'\n", 0), 0u)
         << c.out;
   }
+}
+
+// An end word of another program is read as the nearest result without a
+// word; a word no reader knows ends its line as 中断 and is told once, with
+// its line, and the lines after it are still read. A handicap name no reader
+// knows is the reason a record cannot be read, from a file and from standard
+// input alike.
+TEST(RecordInput, UnknownEndWordsAndHandicapsAreTold) {
+  const std::string head = utf8(u8"手合割：平手\n手数----指手--\n1 ７六歩(77)\n2 ３四歩(33)\n3 ");
+  const std::string tail = utf8(u8"\n変化：2手\n2 ８四歩(83)\n");
+  const std::string sealed = written("sealed.kif", model::utf8_to_sjis(head + utf8(u8"封じ手") + tail));
+  const Outcome s = run("velkora convert " + sealed + " - --to kif", true);
+  EXPECT_EQ(s.status, 0);
+  EXPECT_NE(s.out.find(utf8(u8"   3 中断 ")), std::string::npos) << s.out;
+  EXPECT_NE(s.out.find(utf8(u8"   2 ８四歩(83)")), std::string::npos) << s.out;
+  EXPECT_EQ(s.out.find("velkora convert:"), std::string::npos) << s.out;
+
+  const std::string unknown = written("unknown_end.kif", model::utf8_to_sjis(head + utf8(u8"不詰") + tail));
+  const Outcome u = run("velkora convert " + unknown + " - --to kif", true);
+  EXPECT_EQ(u.status, 0);
+  const std::string told = utf8(u8": line 5: unknown end word '不詰' read as an interruption\n");
+  EXPECT_EQ(u.out.rfind("velkora convert: " + unknown + told, 0), 0u) << u.out;
+  EXPECT_NE(u.out.find(utf8(u8"   2 ８四歩(83)")), std::string::npos) << u.out;
+
+  const std::string kif = written("unknown_handicap.kif",
+                                  utf8(u8"表題：研究\n手合割：右香落ち\n手数----指手--\n1 ７六歩(77)\n"));
+  const std::string why = utf8(u8": line 2: unknown handicap '右香落ち'\n");
+  EXPECT_TRUE(fails_with("velkora show " + kif, 1, "velkora show: cannot read '" + kif + "'" + why));
+  EXPECT_TRUE(fails_with("velkora show - < " + kif, 1, "velkora show: cannot read standard input" + why));
 }
 
 TEST(RecordInput, ResultsAreKeptAsRecorded) {

@@ -26,8 +26,9 @@ struct EndWord {
 };
 
 // The end words of the text readers: KIF's (also read by the change-branch
-// reader), CSA's end statements with the comments its writer writes or wrote
-// (stored files hold them), and KI2's closing lines.
+// reader) and other programs' it reads, CSA's end statements with the
+// comments its writer writes or wrote (stored files hold them), and KI2's
+// closing lines.
 std::vector<EndWord> end_words() {
   std::vector<EndWord> words;
   for (const int format : {kFormatKif, kFormatKifHenka}) {
@@ -35,6 +36,14 @@ std::vector<EndWord> end_words() {
     for (const char* w : {"反則勝ち", "勝ち"}) words.push_back({format, w, 'M'});
     for (const char* w : {"中断", "千日手", "引き分け", "持将棋"}) words.push_back({format, w, '-'});
   }
+  // Other programs' end words, read as the nearest result the record holds;
+  // a word the KIF reader does not know ends the game as 中断.
+  for (const int format : {kFormatKif, kFormatKifHenka}) {
+    for (const char* w : {"入玉勝ち", "宣言勝ち", "不戦勝"}) words.push_back({format, w, 'M'});
+    for (const char* w : {"不戦敗", "Time-up"}) words.push_back({format, w, 'J'});
+    words.push_back({format, "封じ手", '-'});
+  }
+  words.push_back({kFormatKif, "不詰", '-'});
   const std::pair<const char*, char> csa[] = {
       {"%TORYO", 'J'},           {"%TSUMI", 'J'},           {"%TIME_UP", 'J'},
       {"%ILLEGAL_MOVE", 'J'},    {"%+ILLEGAL_ACTION", 'G'}, {"%-ILLEGAL_ACTION", 'S'},

@@ -16,6 +16,7 @@
 #include "model/text/record_file.h"
 #include "tests/model/formats/kif_test_util.h"
 #include "tests/model/formats/record_snapshot.h"
+#include "tests/model/formats/round_trip.h"
 #include "tests/model/formats/vkr_test_writer.h"
 
 namespace model {
@@ -174,6 +175,43 @@ TEST(KifuDispatch, LoadsTellWhereTheMovesStop) {
   EXPECT_TRUE(stop.bad_start);
   EXPECT_FALSE(kifu_load_memory(h, "hello\n", &stop));
   EXPECT_FALSE(stop.bad_start);
+}
+
+// A handicap name that no reader knows is why the text could not be read: the
+// readers of the KIF header tell its line and the name, to the file load and
+// to the paste alike, and the holder stays as it was. Other header faults
+// stay text that is no record.
+TEST(KifuDispatch, AnUnknownHandicapIsToldWithItsLineAndName) {
+  KifuHolder h;
+  ASSERT_TRUE(load(h, data("kif/variations.kif")));
+  const std::string kept = record_snapshot(h.kifu);
+  const std::string kif = "# 棋譜\r\n表題：研究\r\n手合割：右香落ち\r\n手数----指手--\r\n1 ７六歩(77)\r\n";
+  const std::string ki2 = "表題：研究\r\n\r\n手合割：右香落ち\r\n▲７六歩\r\n";
+  const std::string henka = "表題：研究\r\n先手番\r\n手合割：右香落ち\r\n\r\n";
+  const struct {
+    const std::string& text;
+    int format;
+  } cases[] = {{kif, kFormatKif}, {ki2, kFormatKi2}, {henka, kFormatKifHenka}, {henka, kFormatKif}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::format_name(c.format) + (": " + c.text));
+    KifuReadStop stop;
+    KifuLoadError error;
+    EXPECT_FALSE(kifu_load_bytes(h, c.text, nullptr, c.format, false, &stop, &error));
+    EXPECT_EQ(error.kind, KifuLoadError::kUnknownHandicap);
+    EXPECT_EQ(stop.unknown_handicap_line, 3);
+    EXPECT_STREQ(stop.unknown_handicap.c_str(), "右香落ち");
+    stop = KifuReadStop{};
+    EXPECT_FALSE(kifu_load_memory(h, c.text.c_str(), &stop));
+    EXPECT_EQ(stop.unknown_handicap_line, 3);
+    EXPECT_STREQ(stop.unknown_handicap.c_str(), "右香落ち");
+  }
+  EXPECT_EQ(record_snapshot(h.kifu), kept);
+  KifuReadStop stop;
+  KifuLoadError error;
+  EXPECT_FALSE(kifu_load_bytes(h, "手合割：平手\r\n先手の持駒：玉\r\n手数----指手--\r\n", nullptr, kFormatKif, false,
+                               &stop, &error));
+  EXPECT_EQ(error.kind, KifuLoadError::kNotARecord);
+  EXPECT_EQ(stop.unknown_handicap_line, 0);
 }
 
 TEST(KifuDispatch, SavesRefuseReadOnlyFormatsAndNeverHalfWrite) {

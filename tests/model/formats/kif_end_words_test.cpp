@@ -1,0 +1,131 @@
+// Words where a KIF move stands: other programs' end words become the nearest
+// result a record holds, any other word ends its line as 中断 and is told, and
+// the reading goes on behind both; a malformed move still ends the reading.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/formats/kif_format.h"
+#include "model/formats/kif_henka_reader.h"
+#include "model/text/text_encoding.h"
+#include "tests/model/formats/kif_test_util.h"
+
+namespace model {
+namespace {
+
+// Two moves, `word` as move 3 with a time, a comment, then a variation from
+// move 2 with a comment of its own. The word stands on line 5.
+std::string kif_with(const std::string& word) {
+  return "手合割：平手\n手数----指手---------消費時間--\n1 ７六歩(77)\n2 ３四歩(33)\n3 " + word +
+         "   ( 0:05/00:00:05)\n*その後\n変化：2手\n2 ８四歩(83)\n*変化の注\n";
+}
+
+// The same in the change-branch layout, the word on a line of its own.
+std::string henka_with(const std::string& word) {
+  const std::string nested = testing::read_file_bytes(std::string(VELKORA_TEST_DATA) + "/qvx/nested.qvx");
+  const std::string head = nested.substr(0, nested.find("\r\n\r\n*") + 4);  // header, board, empty line
+  return head + "▲７六歩\n△３四歩\n" + word + "\n変化：2手\n△８四歩\n*変化の注\n";
+}
+
+// The moves behind move 1: the main line's (0) and the variation's (1).
+const KifuSashite* second_move(const Kifu& kifu, int index) {
+  const KifuKyokumen* after_first = kifu.Start()->next.At(0)->to;
+  return index < after_first->next.Count() ? after_first->next.At(index) : nullptr;
+}
+
+// The move behind move 2 of the main line: where the word was read.
+const KifuSashite* third_move(const Kifu& kifu) {
+  const KifuKyokumen* after_second = second_move(kifu, 0)->to;
+  return after_second->next.Count() > 0 ? after_second->next.At(0) : nullptr;
+}
+
+// Reads `text` as KIF into `kifu`; `stop` receives where the reading stopped.
+int read(Kifu& kifu, const std::string& text, KifuReadStop& stop) {
+  MemTextReader reader(text.c_str());
+  return kifu_read_kif(kifu, reader, false, &stop);
+}
+
+// Sente is to move at the word, so each result carries sente's king.
+TEST(KifEndWords, OtherProgramsWordsBecomeTheNearestResult) {
+  const struct {
+    const char* word;
+    int code;
+  } words[] = {
+      {"入玉勝ち", kKachi}, {"宣言勝ち", kKachi},   {"不戦勝", kKachi},
+      {"不戦敗", kMake},    {"Time-up", kKireMake}, {"封じ手", kChudan},
+  };
+  for (const auto& w : words) {
+    SCOPED_TRACE(sjis_to_utf8(w.word));
+    Kifu kifu;
+    KifuReadStop stop;
+    ASSERT_EQ(read(kifu, kif_with(w.word), stop), 0);
+    const KifuSashite* end = third_move(kifu);
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(end->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, w.code));
+    EXPECT_EQ(end->seconds, 5);
+    EXPECT_TRUE(end->comment == "その後");
+    // The variation behind it is read; nothing is told.
+    ASSERT_NE(second_move(kifu, 1), nullptr);
+    EXPECT_TRUE(second_move(kifu, 1)->comment == "変化の注");
+    EXPECT_EQ(stop.line + stop.unknown_end_line, 0);
+
+    // The change-branch layout reads the same words alike.
+    Kifu henka;
+    MemTextReader henka_text(henka_with(w.word).c_str());
+    ASSERT_EQ(kifu_read_kif_henka(henka, henka_text, false), 0);
+    ASSERT_NE(third_move(henka), nullptr);
+    EXPECT_EQ(third_move(henka)->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, w.code));
+    EXPECT_NE(second_move(henka, 1), nullptr);
+  }
+}
+
+// A word written without any square, numeral, piece or mark of a move is an
+// end the reader does not know: its line ends there as at 中断, the lines
+// after it are read on, and the first such word is told with its line.
+TEST(KifEndWords, AnyOtherWordEndsItsLineAsAnInterruptionAndIsTold) {
+  for (const char* word : {"不詰", "時間切れ", "TIME-UP", "-", "?"}) {
+    SCOPED_TRACE(sjis_to_utf8(word));
+    Kifu kifu;
+    KifuReadStop stop;
+    ASSERT_EQ(read(kifu, kif_with(word), stop), 0);
+    const KifuSashite* end = third_move(kifu);
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(end->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, kChudan));
+    EXPECT_EQ(end->seconds, 5);
+    ASSERT_NE(second_move(kifu, 1), nullptr);
+    EXPECT_TRUE(second_move(kifu, 1)->comment == "変化の注");
+    EXPECT_EQ(stop.line, 0);
+    EXPECT_EQ(stop.unknown_end_line, 5);
+    EXPECT_STREQ(stop.unknown_end_word.c_str(), word);
+    EXPECT_EQ(stop.unknown_end_words, 1);
+  }
+  // Of several, the first is told with their count; a known word is not counted.
+  Kifu kifu;
+  KifuReadStop stop;
+  ASSERT_EQ(read(kifu, kif_with("不詰") + "3 謎\n変化：1手\n1 ２六歩(27)\n2 封じ手\n2 異\n", stop), 0);
+  EXPECT_EQ(second_move(kifu, 1)->to->next.Count(), 1);
+  EXPECT_EQ(kifu.Start()->next.Count(), 2);
+  EXPECT_EQ(stop.unknown_end_line, 5);
+  EXPECT_STREQ(stop.unknown_end_word.c_str(), "不詰");
+  EXPECT_EQ(stop.unknown_end_words, 3);
+}
+
+// Text with any of a move's squares, numerals, pieces or marks is a move,
+// however malformed: it still ends the reading, and the variation behind it
+// is lost as before.
+TEST(KifEndWords, AMalformedMoveStillEndsTheReading) {
+  for (const char* move : {"２六歩打歩", "歩(27)", "同", "王手放置", "二歩", "(27)", "▲", "7六歩", "入玉"}) {
+    SCOPED_TRACE(sjis_to_utf8(move));
+    Kifu kifu;
+    KifuReadStop stop;
+    ASSERT_EQ(read(kifu, kif_with(move), stop), 0);
+    EXPECT_EQ(third_move(kifu), nullptr);
+    EXPECT_EQ(second_move(kifu, 1), nullptr);
+    EXPECT_EQ(stop.line, 5);
+    EXPECT_STREQ(stop.text.c_str(), (std::string("3 ") + move + "   ( 0:05/00:00:05)").c_str());
+    EXPECT_EQ(stop.unknown_end_line, 0);
+  }
+}
+
+}  // namespace
+}  // namespace model
