@@ -62,6 +62,10 @@ struct KifuReadStop {
   // there were; each was read as "?".
   int bad_utf8_line = 0;
   int bad_utf8_bytes = 0;
+  // Likewise the characters of such a text that Shift-JIS cannot hold, each
+  // read as one "?": the line of the first, and how many there were.
+  int unheld_line = 0;
+  int unheld_chars = 0;
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
