@@ -10,6 +10,7 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
+#include "app/record_input.h"
 #include "engine/driver/movegen_stats.h"
 #include "engine/driver/think_signature.h"
 #include "model/formats/csa_format.h"
@@ -41,10 +42,12 @@ struct Options {
   int mode = kDefaultMode;
   int depth = kDefaultDepth;
   const char* move = nullptr;
+  int from = 0;
 };
 
 constexpr const char* kUsage =
-    "usage: velkora bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
+    "usage: velkora bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]\n"
+    "                     [--from F]]\n"
     "Without options: the speed benchmark, \"bench ms T\" (Ctrl-C stops it with exit\n"
     "status 130 and no figure).\n"
     "With --signature: the think's node-count signature, \"signature N\" (Ctrl-C\n"
@@ -53,7 +56,8 @@ constexpr const char* kUsage =
     "Eff; default 3) with D plies left (default 3) on the position after ply N of the\n"
     "record's main line (default: its end): \"generated G legal L cycles AVG MIN\", then\n"
     "\"M order S exchange E\" per move; with --move (CSA form, +7776FU) the make, unmake\n"
-    "and evaluation cycles of that move instead.\n";
+    "and evaluation cycles of that move instead; --from F reads FILE as format F (kif\n"
+    "ki2 csa qvf ckf vkr qvx).\n";
 
 // The command's options, read into `o`.
 CommandLine bench_options(Options& o) {
@@ -64,6 +68,7 @@ CommandLine bench_options(Options& o) {
   cl.Number("--mode", 0, driver::kModeCount - 1, &o.mode, "a mode");
   cl.Number("--depth", 0, kMaxDepthOption, &o.depth, "a depth");
   cl.Text("--move", &o.move, "a move in CSA form");
+  add_from_option(cl, &o.from);
   return cl;
 }
 
@@ -116,7 +121,7 @@ std::string csa_text(const model::Kyokumen& k, model::Sashite m) {
 int stats(const Options& o) {
   model::KifuHolder holder;
   std::string error;
-  if (!load_record_at_ply(holder, "bench", o.stats, o.ply, error)) return fail(error);
+  if (!load_record_at_ply(holder, "bench", o.stats, o.ply, error, o.from)) return fail(error);
   driver::CompJob job;
   driver::record_cursor_set(job.cursor, holder.kifu, holder.current, holder.kyokumen);
 
@@ -153,7 +158,7 @@ int cmd_bench(int argc, char** argv) {
   CommandLine cl = bench_options(o);
   int status;
   if (!cl.Parse(argc, argv, &status)) return status;
-  for (const char* name : {"--ply", "--mode", "--depth", "--move"}) {
+  for (const char* name : {"--ply", "--mode", "--depth", "--move", "--from"}) {
     if (!o.stats && cl.Given(name)) return cl.Fail(std::string(name) + " goes with --stats FILE");
   }
   if (o.signature && o.stats) return cl.Fail("--signature and --stats exclude each other");

@@ -11,6 +11,7 @@
 #include "app/arguments.h"
 #include "app/book_reading.h"
 #include "app/record_commands.h"
+#include "app/record_input.h"
 #include "engine/driver/joseki_books.h"
 #include "engine/driver/joseki_edit.h"
 #include "model/formats/kifu_dispatch.h"
@@ -48,25 +49,29 @@ struct Args {
   int ply = -1, level = -1, value = -1, mode = -1;
   long senkei = -1;
   bool all = false;
+  int from = 0;  // the format of FILE, 0 for the one its name tells
 };
 
 // The usage of each subcommand, as --help prints it.
 constexpr const char* kShowUsage =
-    "usage: velkora book show BOOK FILE [--ply N] [--level L]\n"
+    "usage: velkora book show BOOK FILE [--ply N] [--level L] [--from F]\n"
     "Prints the candidates of the position after ply N of record FILE (default: the\n"
     "end of its main line) in BOOK, highest value first:\n"
     "\"MOVE value V weight W senkei XXXXXXXX\", then \"candidates N\". BOOK is a JS5 or\n"
-    "JSD user book (read at level L, 0 to 7) or a folder holding joseki/bXX.jdb.\n";
+    "JSD user book (read at level L, 0 to 7) or a folder holding joseki/bXX.jdb.\n"
+    "--from F reads FILE as format F (kif ki2 csa qvf ckf vkr qvx).\n";
 constexpr const char* kAddUsage =
-    "usage: velkora book add BOOK FILE [--ply N] [--value V] [--senkei HEX]\n"
+    "usage: velkora book add BOOK FILE [--ply N] [--value V] [--senkei HEX] [--from F]\n"
     "Registers the moves of record FILE's main line up to ply N (default: all) in the\n"
     "JS5 book BOOK (made when missing) with value V (0 to 15, default 8) and the\n"
-    "strategy bits HEX; prints \"book BOOK positions P moves M\".\n";
+    "strategy bits HEX; prints \"book BOOK positions P moves M\". --from F reads FILE\n"
+    "as format F (kif ki2 csa qvf ckf vkr qvx).\n";
 constexpr const char* kRemoveUsage =
-    "usage: velkora book remove BOOK FILE --ply N [--all]\n"
+    "usage: velkora book remove BOOK FILE --ply N [--all] [--from F]\n"
     "Removes from the JS5 book BOOK the line's move N+1 at the position after ply N\n"
     "(with --all, every move of that position). A position or move the book does not\n"
-    "hold is an error, and the book is left as it was.\n";
+    "hold is an error, and the book is left as it was. --from F reads FILE as format\n"
+    "F (kif ki2 csa qvf ckf vkr qvx).\n";
 constexpr const char* kImportUsage =
     "usage: velkora book import BOOK SOURCE [--level L] [--mode M]\n"
     "Adds the moves of the JS5 or JSD book SOURCE (read at level L) to the JS5 book\n"
@@ -87,6 +92,7 @@ CommandLine book_options(const char* sub, const char* usage, const std::string& 
     cl.Value("--senkei", "a hexadecimal word", [&a](const char* v) { return parse_hex_word(v, &a.senkei); });
   }
   if (allows("--all")) cl.Flag("--all", &a.all);
+  if (allows("--from")) add_from_option(cl, &a.from);
   cl.Positional(&a.paths[0]);
   cl.Positional(&a.paths[1]);
   return cl;
@@ -106,9 +112,9 @@ struct Line {
   }
 };
 
-bool load_line(const char* sub, const char* path, Line& line, std::string& error) {
+bool load_line(const char* sub, const char* path, int format, Line& line, std::string& error) {
   model::KifuReadStop stop;
-  if (!load_record(line.holder, path, 0, error, stop)) return false;
+  if (!load_record(line.holder, path, format, error, stop)) return false;
   warn_read_stop((std::string("book ") + sub).c_str(), path, stop);
   if (!line.holder.kifu.root->to) {
     error = std::string("cannot read '") + path + "': " + "not a game record in any known format";
@@ -245,11 +251,11 @@ int save_and_report(const char* sub, driver::JosekiBooks& books, const char* pat
 int book_show(int argc, char** argv) {
   Args a;
   int status;
-  if (!book_options("show", kShowUsage, "--ply --level", a).Parse(argc, argv, &status)) return status;
+  if (!book_options("show", kShowUsage, "--ply --level --from", a).Parse(argc, argv, &status)) return status;
   std::string error;
   Line line;
   size_t ply;
-  if (!load_line("show", a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) {
+  if (!load_line("show", a.paths[1], a.from, line, error) || !resolve_ply(a, line, error, &ply)) {
     return fail("show", error);
   }
 
@@ -275,11 +281,11 @@ int book_show(int argc, char** argv) {
 int book_add(int argc, char** argv) {
   Args a;
   int status;
-  if (!book_options("add", kAddUsage, "--ply --value --senkei", a).Parse(argc, argv, &status)) return status;
+  if (!book_options("add", kAddUsage, "--ply --value --senkei --from", a).Parse(argc, argv, &status)) return status;
   std::string error;
   Line line;
   size_t ply;
-  if (!load_line("add", a.paths[1], line, error) || !resolve_ply(a, line, error, &ply) ||
+  if (!load_line("add", a.paths[1], a.from, line, error) || !resolve_ply(a, line, error, &ply) ||
       refuse_empty_new_book(a.paths[0], ply > 0, error)) {
     return fail("add", error);
   }
@@ -300,12 +306,12 @@ int book_add(int argc, char** argv) {
 int book_remove(int argc, char** argv) {
   Args a;
   int status;
-  if (!book_options("remove", kRemoveUsage, "--ply --all", a).Parse(argc, argv, &status)) return status;
+  if (!book_options("remove", kRemoveUsage, "--ply --all --from", a).Parse(argc, argv, &status)) return status;
   if (a.ply < 0) return fail("remove", "--ply N is needed: the position whose move is removed");
   std::string error;
   Line line;
   size_t ply;
-  if (!load_line("remove", a.paths[1], line, error) || !resolve_ply(a, line, error, &ply)) {
+  if (!load_line("remove", a.paths[1], a.from, line, error) || !resolve_ply(a, line, error, &ply)) {
     return fail("remove", error);
   }
   if (!a.all && ply >= line.moves.size()) return fail("remove", "the record has no move after ply " + std::to_string(ply));

@@ -10,6 +10,7 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
+#include "app/record_input.h"
 #include "app/standard_output.h"
 #include "engine/driver/mate_jobs.h"
 #include "model/formats/csa_format.h"
@@ -47,10 +48,11 @@ struct Options {
   int seconds = 0;
   int memory_mb = kDefaultMemoryMb;
   const char* save = nullptr;
+  int from = 0;
 };
 
 constexpr const char* kUsage =
-    "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT]\n"
+    "usage: velkora mate FILE [--ply N] [--time S] [--memory MB] [--save OUT] [--from F]\n"
     "Solves the mate problem at the position after ply N of the record's main line\n"
     "(default: its end), the side to move attacking. Prints \"mate P\" and\n"
     "\"pv M1 M2 ...\" (CSA form), \"nomate\", or \"unknown\" (a limit was reached),\n"
@@ -62,7 +64,8 @@ constexpr const char* kUsage =
     "                machine has available)\n"
     "  --save OUT    after a mate, play the solution into the record after ply N\n"
     "                with every defence and its answer, and save the record as OUT\n"
-    "                (the format of its extension); checked before the solve\n";
+    "                (the format of its extension); checked before the solve\n"
+    "  --from F      read FILE as format F (kif ki2 csa qvf ckf vkr qvx)\n";
 
 // The command's options, read into `o`.
 CommandLine mate_options(Options& o) {
@@ -70,11 +73,12 @@ CommandLine mate_options(Options& o) {
   cl.Number("--ply", 0, kMaxPlyOption, &o.ply, "a number of moves");
   cl.Number("--time", 0, kMaxSeconds, &o.seconds, "seconds");
   cl.Number("--memory", 1, kMaxMemoryMb, &o.memory_mb, "megabytes");
-  cl.Value("--save", "a file name whose extension tells a record format (kif ki2 csa qvf ckf)",
+  cl.Value("--save", "a file name whose extension tells a record format (kif ki2 csa qvf ckf kifu ki2u)",
            [&o](const char* v) {
              o.save = v;
-             return model::kifu_format_from_path(v) != model::kFormatUnknown;
+             return record_path_format(v) != model::kFormatUnknown;
            });
+  add_from_option(cl, &o.from);
   cl.Positional(&o.path);
   return cl;
 }
@@ -176,14 +180,14 @@ int cmd_mate(int argc, char** argv) {
   CommandLine cl = mate_options(o);
   int status;
   if (!cl.Parse(argc, argv, &status)) return status;
-  const int save_format = o.save ? model::kifu_format_from_path(o.save) : model::kFormatUnknown;
+  const int save_format = o.save ? record_path_format(o.save) : model::kFormatUnknown;
   if (save_format == model::kFormatVkr || save_format == model::kFormatKifHenka) {
     return cl.Fail("that format can be read but not written");
   }
   std::string error;
   model::KifuHolder holder;
   if (cl.Given("--memory") && !(error = memory_refusal(o.memory_mb)).empty()) return cl.Fail(error);
-  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error)) return cl.Fail(error);
+  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error, o.from)) return cl.Fail(error);
   // Found out before a long solve, not after it.
   if (o.save && !(error = save_refusal(o.save)).empty()) return cl.Fail(error);
   InterruptGuard guard;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/arguments.h"
+#include "app/record_input.h"
 #include "app/standard_output.h"
 #include "model/formats/board_diagram.h"
 #include "model/formats/kifu_dispatch.h"
@@ -20,22 +21,6 @@
 namespace app {
 
 namespace {
-
-struct FormatName {
-  const char* name;
-  int code;
-};
-constexpr FormatName kFormatNames[] = {
-    {"kif", model::kFormatKif}, {"ki2", model::kFormatKi2}, {"csa", model::kFormatCsa},
-    {"qvf", model::kFormatQvf}, {"vkr", model::kFormatVkr}, {"ckf", model::kFormatCkf},
-    {"qvx", model::kFormatKifHenka}};
-
-int format_code(const char* name) {
-  for (const FormatName& f : kFormatNames) {
-    if (std::strcmp(name, f.name) == 0) return f.code;
-  }
-  return model::kFormatUnknown;
-}
 
 // The position as a KIF board diagram, the sides always named 先手 and 後手.
 std::string position_diagram(const model::Kyokumen& pos) {
@@ -51,7 +36,7 @@ std::string position_diagram(const model::Kyokumen& pos) {
 constexpr const char* kNotARecord = "not a game record in any known format";
 constexpr const char* kBadStart = "its start position breaks the rules";
 // The extensions the formats are told by.
-constexpr const char* kKnownExtensions = "kif ki2 csa qvf ckf vkr qvx";
+constexpr const char* kKnownExtensions = "kif ki2 csa qvf ckf vkr qvx kifu ki2u";
 // What a QVF file holding moves gets: the format carries back the position.
 constexpr const char* kQvfPositionOnly = "QVF carries back only the position: its moves are not read";
 
@@ -60,6 +45,14 @@ constexpr const char* kQvfPositionOnly = "QVF carries back only the position: it
 std::string bad_utf8_text(int bytes, int line) {
   std::string text = "line " + std::to_string(line) + ": a byte that is not UTF-8 was read as '?'";
   if (bytes > 1) text += " (" + std::to_string(bytes) + " such bytes in all)";
+  return text;
+}
+
+// Tells of the characters of a UTF-8 text that Shift-JIS cannot hold: the
+// line of the first, and how many there were.
+std::string unheld_text(int chars, int line) {
+  std::string text = "line " + std::to_string(line) + ": a character that Shift-JIS cannot hold was read as '?'";
+  if (chars > 1) text += " (" + std::to_string(chars) + " such characters in all)";
   return text;
 }
 
@@ -108,14 +101,13 @@ std::string too_large() {
 }  // namespace
 
 bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
-                 model::KifuReadStop& stop, bool offers_from) {
+                 model::KifuReadStop& stop) {
   stop = model::KifuReadStop{};
   const bool from_stdin = std::strcmp(in, "-") == 0;
   const std::string name = from_stdin ? std::string("standard input") : std::string("'") + in + "'";
-  if (!from_stdin && format == 0) format = model::kifu_format_from_path(in);
+  if (!from_stdin && format == 0) format = record_path_format(in);
   if (!from_stdin && format == model::kFormatUnknown) {
-    error = "cannot tell the format of " + name + " from its extension (" + kKnownExtensions + ")";
-    if (offers_from) error += "; use --from";
+    error = "cannot tell the format of " + name + " from its extension (" + kKnownExtensions + "); use --from";
     return false;
   }
   std::string bytes;
@@ -132,26 +124,23 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
     return false;
   }
   // Files and standard input alike: UTF-8 becomes Shift-JIS before any reader
-  // sees it. The binary forms are left alone.
+  // sees it (a file named as UTF-8 always). The binary forms are left alone.
   model::Utf8Flaws flaws;
   if (format != model::kFormatVkr && format != model::kFormatCkf) {
-    bytes = model::record_text_to_sjis(std::move(bytes), &flaws);
+    bytes = model::record_text_to_sjis(std::move(bytes), &flaws, !from_stdin && record_path_is_utf8(in));
   }
-  bool ok;
+  // Standard input is a file's content whose format nothing names: the file
+  // readers tell it.
   model::KifuLoadError failure;
-  if (format == 0) {
-    ok = model::kifu_load_memory(holder, bytes.c_str(), &stop);
-    if (!ok && stop.bad_start) failure.kind = model::KifuLoadError::kBadStart;
-    if (!ok && !stop.bad_start && stop.unknown_handicap_line != 0) {
-      failure.kind = model::KifuLoadError::kUnknownHandicap;
-    }
-  } else {
-    ok = model::kifu_load_bytes(holder, std::move(bytes), from_stdin ? nullptr : in, format, false, &stop, &failure);
-  }
+  const bool ok = format == 0 ? model::kifu_load_text(holder, bytes, &stop, &failure)
+                              : model::kifu_load_bytes(holder, std::move(bytes), from_stdin ? nullptr : in, format,
+                                                       false, &stop, &failure);
   if (ok) {
     error.clear();
     stop.bad_utf8_line = flaws.first_line;
     stop.bad_utf8_bytes = flaws.bytes;
+    stop.unheld_line = flaws.first_unheld_line;
+    stop.unheld_chars = flaws.unheld;
     return true;
   }
   if (failure.kind == model::KifuLoadError::kUnknownHandicap) {
@@ -179,7 +168,7 @@ std::string save_refusal(const char* out) {
 
 std::string save_record(model::KifuHolder& holder, const char* out, int* format) {
   errno = 0;
-  return model::kifu_save_file(holder, out, format) ? std::string() : cannot_write(out);
+  return save_record_file(holder, out, format) ? std::string() : cannot_write(out);
 }
 
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop) {
@@ -189,12 +178,13 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
   };
   if (stop.moves_skipped) warn(kQvfPositionOnly);
   if (stop.bad_utf8_bytes > 0) warn(bad_utf8_text(stop.bad_utf8_bytes, stop.bad_utf8_line));
+  if (stop.unheld_chars > 0) warn(unheld_text(stop.unheld_chars, stop.unheld_line));
   if (stop.skipped.line != 0) {
     warn("line " + std::to_string(stop.skipped.line) + ": ignored '" + quoted_line(stop.skipped.text) +
          "': " + skipped_reason(stop.skipped));
   }
-  if (stop.unheld_end_line != 0) {
-    warn("line " + std::to_string(stop.unheld_end_line) + ": left out '" + quoted_line(stop.unheld_end) +
+  if (stop.left_out_end_line != 0) {
+    warn("line " + std::to_string(stop.left_out_end_line) + ": left out '" + quoted_line(stop.left_out_end) +
          "': the record holds no such result");
   }
   if (stop.unknown_end_line != 0) {
@@ -224,9 +214,9 @@ std::string only_moves_text(int played) {
 }
 
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
-                        std::string& error) {
+                        std::string& error, int format) {
   model::KifuReadStop stop;
-  if (!load_record(holder, in, 0, error, stop)) return false;
+  if (!load_record(holder, in, format, error, stop)) return false;
   warn_read_stop(command, in, stop);
   const int last = moves_played(holder.kifu);
   if (ply < 0) ply = last;
@@ -261,22 +251,27 @@ int cmd_convert(int argc, char** argv) {
   CommandLine cl("convert",
                  "usage: velkora convert IN OUT [--from F] [--to F]\n"
                  "Reads the game record IN and writes it as OUT, each in the format of its\n"
-                 "extension or the one given: kif ki2 csa qvf ckf (read only: vkr qvx).\n"
-                 "A QVF file gives back its position only, not its moves.\n"
+                 "extension or the one given: kif ki2 csa qvf ckf (read only: vkr qvx); the\n"
+                 "extensions kifu and ki2u are KIF and KI2 in UTF-8, read and written so.\n"
+                 "A QVF file gives back its position only, not its moves. KI2, CSA and QVF\n"
+                 "hold one line of moves, and not every comment: what OUT cannot hold is told\n"
+                 "in one line on standard error.\n"
                  "\"-\" is standard input or output, as text in UTF-8 (input may also be\n"
-                 "Shift-JIS, as files may); a pasted input without --from is recognised by\n"
-                 "trying every text format. The packed form (ckf) is no text: it is written\n"
-                 "to a file only, never to standard output (it is read from \"-\" with --from ckf).\n");
-  const std::string wants = "a format: kif ki2 csa qvf ckf vkr qvx";
-  cl.Value("--from", wants, [&formats](const char* v) { return (formats[0] = format_code(v)) != 0; });
-  cl.Value("--to", wants, [&formats](const char* v) { return (formats[1] = format_code(v)) != 0; });
+                 "Shift-JIS, as files may); standard input without --from is read in the text\n"
+                 "format its content has. The packed form (ckf) is no text: it is written\n"
+                 "to a file only, never to standard output (it is read from \"-\" with --from ckf).\n"
+                 "  --from F   read IN as format F\n"
+                 "  --to F     write OUT as format F\n");
+  add_from_option(cl, &formats[0]);
+  cl.Value("--to", std::string("a format: ") + kFormatNamesText,
+           [&formats](const char* v) { return (formats[1] = format_code(v)) != 0; });
   cl.Positional(&paths[0]);
   cl.Positional(&paths[1]);
   int status;
   if (!cl.Parse(argc, argv, &status)) return status;
   const char* out = paths[1];
   int to = formats[1];
-  if (to == 0) to = model::kifu_format_from_path(out);
+  if (to == 0) to = record_path_format(out);
   if (std::strcmp(out, "-") == 0 && to == 0) return cl.Fail("writing to standard output needs --to");
   if (to == 0) return cl.Fail(std::string("cannot tell the format of '") + out + "' (use --to)");
   if (to == model::kFormatVkr || to == model::kFormatKifHenka) {
@@ -286,8 +281,9 @@ int cmd_convert(int argc, char** argv) {
   model::KifuHolder holder;
   std::string error;
   model::KifuReadStop stop;
-  if (!load_record(holder, paths[0], formats[0], error, stop, true)) return cl.Fail(error);
+  if (!load_record(holder, paths[0], formats[0], error, stop)) return cl.Fail(error);
   warn_read_stop("convert", paths[0], stop);
+  warn_write_loss("convert", holder.kifu, to);
 
   if (std::strcmp(out, "-") == 0) {
     if (to == model::kFormatCkf) return cl.Fail("the packed form cannot go to standard output");
@@ -306,19 +302,24 @@ int cmd_show(int argc, char** argv) {
   const char* path = nullptr;
   int ply = -1;
   CommandLine cl("show",
-                 "usage: velkora show FILE [--ply N]\n"
+                 "usage: velkora show FILE [--ply N] [--from F]\n"
                  "Prints the position after N moves of the record's main line (default: the\n"
                  "last move played; a resignation or another end of the game is no move) as\n"
                  "a board diagram, then the moves of the line, N marked with \"*\".\n"
-                 "FILE is a game record (kif ki2 csa qvf ckf vkr qvx, Shift-JIS or UTF-8) or \"-\";\n"
-                 "a QVF file gives back its position only, not its moves.\n");
+                 "FILE is a game record (kif ki2 csa qvf ckf vkr qvx kifu ki2u, Shift-JIS or\n"
+                 "UTF-8) or \"-\", standard input, read in the format its content has;\n"
+                 "a QVF file gives back its position only, not its moves.\n"
+                 "  --ply N    the position after ply N\n"
+                 "  --from F   read FILE as format F (kif ki2 csa qvf ckf vkr qvx)\n");
+  int from = 0;
   cl.Number("--ply", 0, kMaxPlyOption, &ply, "a number of moves");
+  add_from_option(cl, &from);
   cl.Positional(&path);
   int status;
   if (!cl.Parse(argc, argv, &status)) return status;
   model::KifuHolder holder;
   std::string error;
-  if (!load_record_at_ply(holder, "show", path, ply, error)) return cl.Fail(error);
+  if (!load_record_at_ply(holder, "show", path, ply, error, from)) return cl.Fail(error);
   const model::Kifu& kifu = holder.kifu;
   if (ply < 0) ply = moves_played(kifu);
   std::string text;

@@ -10,25 +10,27 @@
 
 namespace app {
 
-// Loads a game record: the file `in` in the format of its extension (or
-// `format` when not 0), or standard input ("-"; without `format` every text
-// format is tried). A text in UTF-8 is converted to Shift-JIS first, from a
-// file as from standard input (record_text_to_sjis); bytes in it that are no
-// UTF-8 are read as "?", and `stop` tells the line of the first. False with a
-// one-line `error` when nothing can be read: the system's reason, the size
-// limit, a start position that breaks the rules, or no record (with the line
-// of a byte that was no UTF-8, if any); a file whose extension tells no
-// format is refused with a pointer to --from when the command `offers_from`.
-// `stop` tells where the reader stopped short of the end and what it passed
-// over.
+// Loads a game record: the file `in` in the format of its name
+// (record_path_format) or `format` when not 0, or standard input ("-"), a
+// file's content whose format, without `format`, the file readers tell
+// (kifu_load_text). A text in UTF-8 is converted to Shift-JIS first, from a
+// file as from standard input (record_text_to_sjis; a ".kifu" or ".ki2u" file
+// always); bytes in it that are no UTF-8 are read as "?", and so is each
+// character that Shift-JIS cannot hold, and `stop` tells the line of the
+// first of each. False with a one-line `error` when nothing can be read: the
+// system's reason, the size limit, a start position that breaks the rules, or
+// no record (with the line of a byte that was no UTF-8, if any); a file whose
+// name tells no format is refused with a pointer to --from. `stop` tells
+// where the reader stopped short of the end and what it passed over.
 bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
-                 model::KifuReadStop& stop, bool offers_from = false);
+                 model::KifuReadStop& stop);
 // The warnings of a record read, one line each on standard error: QVF moves
-// not read, bytes of a UTF-8 text that were no UTF-8, the first line passed
-// over as a move line or variation whose move number does not fit, the first
-// end statement left out for want of such a result, and the move line the
-// reader stopped at (the record keeps the moves before it). The
-// command goes on with what was read.
+// not read, bytes of a UTF-8 text that were no UTF-8, its characters that
+// Shift-JIS cannot hold, the first line passed over as a move line or
+// variation whose move number does not fit, the first end statement left out
+// for want of such a result, the first word in a move's place read as an
+// interruption, and the move line the reader stopped at (the record keeps the
+// moves before it). The command goes on with what was read.
 void warn_read_stop(const char* command, const char* in, const model::KifuReadStop& stop);
 // The moves played on the record's main line: its moves up to the first
 // record event (a resignation, an interruption, a repetition, ...), which ends
@@ -37,11 +39,11 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
 int moves_played(const model::Kifu& kifu);
 // "the record has only N moves", for a ply past moves_played.
 std::string only_moves_text(int played);
-// load_record, warn_read_stop, then makes the position after ply `ply` of the
-// main line current (the last move played when `ply` < 0). On false `error`
-// says why.
+// load_record (in `format`, 0 for the one `in` tells), warn_read_stop, then
+// makes the position after ply `ply` of the main line current (the last move
+// played when `ply` < 0). On false `error` says why.
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
-                        std::string& error);
+                        std::string& error, int format = 0);
 
 // "cannot write 'OUT'" with the system's reason, read from errno, which the
 // caller clears before the failed step (a folder named OUT is told as one).
@@ -51,20 +53,21 @@ std::string cannot_write(const char* out);
 // before a long job (a solve, a review), so that a save that cannot happen
 // fails at once instead of after the work.
 std::string save_refusal(const char* out);
-// Saves the record as OUT, its format by OUT's extension (written to
-// *format): an empty text when saved, else save_refusal's kind of text.
+// Saves the record as OUT, its format by OUT's name (record_path_format,
+// written to *format) unless *format is given, in UTF-8 for a ".kifu" or
+// ".ki2u" OUT: an empty text when saved, else save_refusal's kind of text.
 std::string save_record(model::KifuHolder& holder, const char* out, int* format);
 
 // velkora board [--handicap H]: a start position as a diagram; H is a handicap
 // name or its bits as a number.
 int cmd_board(int argc, char** argv);
 // velkora convert IN OUT [--from FORMAT] [--to FORMAT]: reads IN and writes OUT,
-// each in the format of its extension; "-" is standard input or output as
-// UTF-8 text (a pasted input without --from is recognised by trying every text
-// format).
+// each in the format of its name; "-" is standard input or output as UTF-8
+// text (standard input without --from read in the format its content has).
+// What OUT's format cannot hold is told on standard error (warn_write_loss).
 int cmd_convert(int argc, char** argv);
-// velkora show FILE [--ply N]: the position at ply N of the main line (default:
-// its end) as a diagram, and the moves of the line.
+// velkora show FILE [--ply N] [--from F]: the position at ply N of the main
+// line (default: its end) as a diagram, and the moves of the line.
 int cmd_show(int argc, char** argv);
 
 }  // namespace app

@@ -8,6 +8,7 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
+#include "app/record_input.h"
 #include "app/review_analysis.h"
 #include "app/standard_output.h"
 #include "engine/driver/kifu_analyze.h"
@@ -25,7 +26,7 @@ constexpr int kDefaultDepth = 4;
 constexpr int kMaxSeconds = 86400;
 
 constexpr const char* kUsage =
-    "usage: velkora review FILE [--side sente|gote] [--depth D | --time S] [--save OUT]\n"
+    "usage: velkora review FILE [--side sente|gote] [--depth D | --time S] [--save OUT] [--from F]\n"
     "Prints the post-game commentary on one side's moves (default sente) along the\n"
     "record's main line, as the program writes it after a game against the computer:\n"
     "a paragraph for each move that the analysis shows clearly worse than the position\n"
@@ -41,19 +42,21 @@ constexpr const char* kUsage =
     "  --side S    sente or gote: whose moves the commentary is about\n"
     "  --depth D   think D plies deep (2 to 12; default 4)\n"
     "  --time S    think S seconds on each move (with --depth: at most S seconds)\n"
-    "  --save OUT  write the record with the values as OUT, a .kif or .ckf file:\n"
-    "              KIF keeps them, so a later review of OUT reads them without\n"
-    "              thinking again\n";
+    "  --save OUT  write the record with the values as OUT, a .kif, .kifu or .ckf\n"
+    "              file: KIF keeps them, so a later review of OUT reads them\n"
+    "              without thinking again\n"
+    "  --from F    read FILE as format F (kif ki2 csa qvf ckf vkr qvx)\n";
 
 struct Options {
   const char* path = nullptr;
   int side = 0;
   ReviewThink how;
   const char* save = nullptr;
+  int from = 0;
 };
 
 bool keeps_values(const char* path) {
-  const int format = model::kifu_format_from_path(path);
+  const int format = record_path_format(path);
   return format == model::kFormatKif || format == model::kFormatCkf;
 }
 
@@ -67,10 +70,11 @@ CommandLine review_options(Options& o) {
   });
   cl.Number("--depth", kChubanDepthMin, kChubanDepthMax, &o.how.depth, "a depth");
   cl.Number("--time", 1, kMaxSeconds, &o.how.seconds, "seconds");
-  cl.Value("--save", "a .kif or .ckf file name (only KIF keeps the analysis values)", [&o](const char* v) {
+  cl.Value("--save", "a .kif, .kifu or .ckf file name (only KIF keeps the analysis values)", [&o](const char* v) {
     o.save = v;
     return keeps_values(v);
   });
+  add_from_option(cl, &o.from);
   cl.Positional(&o.path);
   return cl;
 }
@@ -103,7 +107,7 @@ int cmd_review(int argc, char** argv) {
   model::KifuHolder holder;
   model::KifuReadStop stop;
   std::string error;
-  if (!load_record(holder, o.path, 0, error, stop)) return cl.Fail(error);
+  if (!load_record(holder, o.path, o.from, error, stop)) return cl.Fail(error);
   warn_read_stop("review", o.path, stop);
   // Found out before the thinks, not after them.
   if (o.save && !(error = save_refusal(o.save)).empty()) return cl.Fail(error);

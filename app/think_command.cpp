@@ -9,6 +9,7 @@
 #include "app/comp_call.h"
 #include "app/interrupt.h"
 #include "app/record_commands.h"
+#include "app/record_input.h"
 #include "app/standard_output.h"
 #include "engine/driver/computer_jobs.h"
 #include "engine/driver/joseki_books.h"
@@ -53,10 +54,12 @@ struct Options {
   int style = 0;
   const char* book = nullptr;
   bool no_book = false;
+  int from = 0;
 };
 
 constexpr const char* kUsage =
     "usage: velkora think FILE [--ply N] [--time S] [--depth D] [--style NAME] [--book B|--no-book]\n"
+    "                    [--from F]\n"
     "Thinks about the position after ply N of the record's main line (default: its end)\n"
     "as the computer does in a game, and prints each variation as\n"
     "\"info depth D score S nodes N time MS pv M1 M2 ...\" (the last one for the whole\n"
@@ -73,7 +76,8 @@ constexpr const char* kUsage =
     "  --style NAME the playing style: 標準 (default), 強引 or 慎重\n"
     "  --book B     ask the opening book B first (a JS5/JSD user book, or a folder\n"
     "               holding joseki/bXX.jdb) up to ply 10\n"
-    "  --no-book    never ask a book\n";
+    "  --no-book    never ask a book\n"
+    "  --from F     read FILE as format F (kif ki2 csa qvf ckf vkr qvx)\n";
 
 // The command's options, read into `o`; the parser says what was wrong.
 CommandLine think_options(Options& o) {
@@ -93,6 +97,7 @@ CommandLine think_options(Options& o) {
   });
   cl.Text("--book", &o.book, "a user book or a folder holding joseki/bXX.jdb");
   cl.Flag("--no-book", &o.no_book);
+  add_from_option(cl, &o.from);
   cl.Positional(&o.path);
   return cl;
 }
@@ -288,7 +293,7 @@ int cmd_think(int argc, char** argv) {
   if (o.book && o.no_book) return cl.Fail("--book and --no-book exclude each other");
   std::string error;
   model::KifuHolder holder;
-  if (!load_record_at_ply(holder, "think", o.path, o.ply, error)) return cl.Fail(error);
+  if (!load_record_at_ply(holder, "think", o.path, o.ply, error, o.from)) return cl.Fail(error);
 
   auto books = std::make_unique<driver::JosekiBooks>();
   if (o.book) {

@@ -22,7 +22,8 @@ void usage() {
       "  convert IN OUT [--from F] [--to F]    convert a game record; the format comes from\n"
       "                                        the extension or F (kif ki2 csa qvf ckf; read\n"
       "                                        only: vkr qvx; qvf gives back its position only,\n"
-      "                                        not its moves); \"-\" is standard input/output\n"
+      "                                        not its moves; kifu and ki2u: KIF and KI2 in\n"
+      "                                        UTF-8); \"-\" is standard input/output\n"
       "  show FILE [--ply N]                   the position at ply N and the moves of the line\n"
       "  book show|add|remove|import BOOK ...  the candidates of a position in an opening book,\n"
       "                                        and changes to a JS5 user book\n"
@@ -37,6 +38,8 @@ void usage() {
       "  bench [--signature | --stats FILE [--ply N] [--mode M] [--depth D] [--move MOVE]]\n"
       "                                        the speed benchmark, the think's node-count\n"
       "                                        signature, or generator timings\n"
+      "Every command that reads a record FILE (\"-\": standard input) takes --from F, the\n"
+      "format to read it in.\n"
       "Exit status: 0 done, 1 failed (one line on standard error), 130 stopped by Ctrl-C\n"
       "(think, mate, compose, review and bench print what they have first).\n",
       stdout);

@@ -105,7 +105,7 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 // when given, receives the statement and its line (see KifuReadStop). An end
 // statement that gives the record no result (%FUZUMI, %MATTA, %ERROR, or one
 // this reader does not know) is passed over; `stop` keeps the first in
-// `unheld_end`.
+// `left_out_end`.
 int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuReadStop* stop = nullptr);
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists

@@ -361,9 +361,9 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
       if (first == '%') {
         // An end the record holds no result for: read on behind it, as the
         // moves may go on.
-        if (stopped.unheld_end_line == 0) {
-          stopped.unheld_end_line = reader.lines();
-          stopped.unheld_end = s;
+        if (stopped.left_out_end_line == 0) {
+          stopped.left_out_end_line = reader.lines();
+          stopped.left_out_end = s;
         }
         continue;
       }

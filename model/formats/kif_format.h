@@ -61,8 +61,8 @@ struct KifuReadStop {
   // no such result (CSA's %FUZUMI, %MATTA and %ERROR, or an end word it does
   // not know): its line, from 1 (0: none), and the statement. The reading
   // goes on behind it.
-  int unheld_end_line = 0;
-  KString unheld_end{};
+  int left_out_end_line = 0;
+  KString left_out_end{};
   // Set by a caller that decoded the text from UTF-8 with bytes that were no
   // UTF-8 (see record_text_to_sjis): the line of the first, and how many
   // there were; each was read as "?".
@@ -79,6 +79,10 @@ struct KifuReadStop {
   // and the name.
   int unknown_handicap_line = 0;
   KString unknown_handicap{};
+  // Likewise the characters of such a text that Shift-JIS cannot hold, each
+  // read as one "?": the line of the first, and how many there were.
+  int unheld_line = 0;
+  int unheld_chars = 0;
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,

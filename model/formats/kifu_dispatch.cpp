@@ -17,7 +17,9 @@
 #include "model/formats/vkr_reader.h"
 #include "model/text/ckf_packing.h"
 #include "model/text/record_file.h"
+#include "model/text/text_encoding.h"
 #include "model/text/text_stream.h"
+#include "model/text/text_stream_util.h"
 #include "platform/file_replace.h"
 
 namespace model {
@@ -32,6 +34,8 @@ struct ExtensionCode {
 constexpr ExtensionCode kExtensions[] = {{"bkf", kFormatKif}, {"kif", kFormatKif}, {"ki2", kFormatKi2},
                                          {"csa", kFormatCsa}, {"vkr", kFormatVkr}, {"qvf", kFormatQvf},
                                          {"ckf", kFormatCkf}, {"qvx", kFormatKifHenka}};
+// The extensions of KIF and KI2 files written in UTF-8.
+constexpr ExtensionCode kUtf8Extensions[] = {{"kifu", kFormatKif}, {"ki2u", kFormatKi2}};
 
 bool writable(int code) {
   return code == kFormatKif || code == kFormatKi2 || code == kFormatCsa || code == kFormatQvf ||
@@ -164,28 +168,74 @@ bool write_file(const char* path, int code, const Kifu& kifu, const Kyokumen* fr
   return false;
 }
 
-bool save(const KifuHolder& holder, const char* path, int code, const Kyokumen* from) {
-  return code == kFormatCkf ? write_file<PackedTextWriter>(path, code, holder.kifu, from)
-                            : write_file<FileTextWriter>(path, code, holder.kifu, from);
+// A file writer that writes the text it is given in UTF-8: the Shift-JIS text
+// of a writer is gathered, then converted and written as a whole when the
+// writer is closed (line ends as the file writer writes them).
+class Utf8FileTextWriter : public TextWriter {
+ public:
+  int Open(const char* path) { return file_.Open(path); }
+  int Attach(FILE* fp) { return file_.Attach(fp); }
+  int Close() {
+    const std::string utf8 = sjis_to_utf8(std::string_view(text_.c_str(), static_cast<size_t>(text_.length())));
+    text_.Free();
+    file_.Puts(utf8.c_str());
+    return file_.Close();
+  }
+
+  int Puts(const char* s) override { return gathered_.Puts(s); }
+  int Putc(int c) override { return gathered_.Putc(c); }
+
+ private:
+  FileTextWriter file_;
+  KString text_;
+  MemTextWriter gathered_{text_, false};
+};
+
+// Writes the record (or the position `from`) as `path`: the packed form
+// packed, any other in Shift-JIS or, with `utf8`, in UTF-8.
+bool save(const KifuHolder& holder, const char* path, int code, const Kyokumen* from, bool utf8) {
+  if (code == kFormatCkf) return write_file<PackedTextWriter>(path, code, holder.kifu, from);
+  return utf8 ? write_file<Utf8FileTextWriter>(path, code, holder.kifu, from)
+              : write_file<FileTextWriter>(path, code, holder.kifu, from);
+}
+
+// The extension of `path` folded to lower case when it has `letters` letters
+// (the text after the last "."), else empty.
+std::string extension_of(const char* path, size_t letters) {
+  if (!path) return {};
+  const char* dot = std::strrchr(path, '.');
+  if (!dot || std::strlen(dot) != letters + 1) return {};
+  std::string ext(dot + 1);
+  for (char& c : ext) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return ext;
+}
+
+template <size_t N>
+int code_of(const std::string& ext, const ExtensionCode (&table)[N]) {
+  for (const ExtensionCode& e : table) {
+    if (ext == e.ext) return e.code;
+  }
+  return kFormatUnknown;
+}
+
+// The whole record as `path`, in UTF-8 or not; see kifu_save_file.
+bool save_whole(KifuHolder& holder, const char* path, int* format, bool utf8) {
+  if (!path || !resolve_format(path, format) || !writable(*format)) return false;
+  // The writers follow each shared position's first incoming move.
+  holder.kifu.SortIncoming();
+  if (!save(holder, path, *format, nullptr, utf8)) return false;
+  holder.modified = 0;
+  holder.name.Assign(path);
+  return true;
 }
 
 }  // namespace
 
-int kifu_format_from_path(const char* path) {
-  if (!path) return kFormatUnknown;
-  const char* dot = std::strrchr(path, '.');
-  if (!dot || std::strlen(dot) != 4) return kFormatUnknown;
-  char ext[4];
-  for (int i = 0; i < 3; ++i) {
-    const char c = dot[1 + i];
-    ext[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  ext[3] = '\0';
-  for (const ExtensionCode& e : kExtensions) {
-    if (std::strcmp(ext, e.ext) == 0) return e.code;
-  }
-  return kFormatUnknown;
-}
+int kifu_format_from_path(const char* path) { return code_of(extension_of(path, 3), kExtensions); }
+
+int kifu_utf8_format_from_path(const char* path) { return code_of(extension_of(path, 4), kUtf8Extensions); }
 
 bool kifu_load_file(KifuHolder& holder, const char* path, int* format, bool merge,
                     KifuReadStop* stop, KifuLoadError* error) {
@@ -251,18 +301,16 @@ bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, in
 }
 
 bool kifu_save_file(KifuHolder& holder, const char* path, int* format) {
-  if (!path || !resolve_format(path, format) || !writable(*format)) return false;
-  // The writers follow each shared position's first incoming move.
-  holder.kifu.SortIncoming();
-  if (!save(holder, path, *format, nullptr)) return false;
-  holder.modified = 0;
-  holder.name.Assign(path);
-  return true;
+  return save_whole(holder, path, format, false);
+}
+
+bool kifu_save_file_utf8(KifuHolder& holder, const char* path, int* format) {
+  return save_whole(holder, path, format, true);
 }
 
 bool kifu_save_file_from(KifuHolder& holder, const char* path, int* format) {
   if (!path || !resolve_format(path, format) || !writable(*format)) return false;
-  return save(holder, path, *format, &holder.kyokumen);
+  return save(holder, path, *format, &holder.kyokumen, false);
 }
 
 bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, bool from_position) {
@@ -282,21 +330,29 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
   return true;
 }
 
-bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) {
-  if (stop) *stop = KifuReadStop{};
-  MemTextReader reader(text);
+namespace {
+
+// Reads a text whose format nothing names by trying the readers in turn:
+// KIF, KIF with change sections, QVF, CSA (strict for pasted text: no version
+// or information line, nothing that is no CSA statement) and KI2; the first
+// that accepts it wins. False (holder unchanged) when none does, `stop`
+// then telling why as a failed read does (its bad_start, or else the first
+// unknown handicap a reader met).
+bool load_by_trying(KifuHolder& holder, const char* text, int n, bool strict_csa, KifuReadStop* stop) {
+  MemTextReader reader(text, n);
   // The readers in the order they are tried; QVF gives back the position
   // only, so a QVF text holding moves is told as such.
   struct Try {
-    int (*read)(Kifu&, TextReader&, KifuReadStop*);
+    int (*read)(Kifu&, TextReader&, bool strict_csa, KifuReadStop*);
     bool position_only;
   };
   const Try tries[] = {
-      {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif(k, r, false, s); }, false},
-      {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_kif_henka(k, r, false, s); }, false},
-      {[](Kifu& k, TextReader& r, KifuReadStop*) { return kifu_read_qvf(k, r, false); }, true},
-      {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_csa(k, r, false, true, s); }, false},
-      {[](Kifu& k, TextReader& r, KifuReadStop* s) { return kifu_read_ki2(k, r, false, s); }, false},
+      {[](Kifu& k, TextReader& r, bool, KifuReadStop* s) { return kifu_read_kif(k, r, false, s); }, false},
+      {[](Kifu& k, TextReader& r, bool, KifuReadStop* s) { return kifu_read_kif_henka(k, r, false, s); }, false},
+      {[](Kifu& k, TextReader& r, bool, KifuReadStop*) { return kifu_read_qvf(k, r, false); }, true},
+      {[](Kifu& k, TextReader& r, bool strict, KifuReadStop* s) { return kifu_read_csa(k, r, false, strict, s); },
+       false},
+      {[](Kifu& k, TextReader& r, bool, KifuReadStop* s) { return kifu_read_ki2(k, r, false, s); }, false},
   };
   // A start position that breaks the rules or an unknown handicap, met by
   // any reader, is why the text could not be read (the first one met).
@@ -304,15 +360,38 @@ bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) 
   for (const Try& t : tries) {
     reader.Rewind();
     KifuReadStop attempt;
-    if (t.read(holder.kifu, reader, &attempt) == 0) {
+    if (t.read(holder.kifu, reader, strict_csa, &attempt) == 0) {
       after_load(holder, nullptr, false);
-      if (t.position_only) attempt.moves_skipped = qvf_text_holds_moves(text, static_cast<int>(std::strlen(text)));
+      if (t.position_only) attempt.moves_skipped = qvf_text_holds_moves(text, n);
       if (stop) *stop = std::move(attempt);
       return true;
     }
     keep_failure(failed, attempt);
   }
   if (stop) *stop = std::move(failed);
+  return false;
+}
+
+}  // namespace
+
+bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop) {
+  if (stop) *stop = KifuReadStop{};
+  // A text too long to count reads as an empty one.
+  const int n = text_length(text);
+  return load_by_trying(holder, text, n < 0 ? 0 : n, true, stop);
+}
+
+bool kifu_load_text(KifuHolder& holder, const std::string& bytes, KifuReadStop* stop, KifuLoadError* error) {
+  KifuLoadError local;
+  KifuLoadError& e = error ? *error : local;
+  e = KifuLoadError{};
+  KifuReadStop own;
+  KifuReadStop& s = stop ? *stop : own;
+  s = KifuReadStop{};
+  if (load_by_trying(holder, bytes.data(), static_cast<int>(bytes.size()), false, &s)) return true;
+  e.kind = s.bad_start                     ? KifuLoadError::kBadStart
+           : s.unknown_handicap_line != 0 ? KifuLoadError::kUnknownHandicap
+                                          : KifuLoadError::kNotARecord;
   return false;
 }
 

@@ -29,6 +29,10 @@ enum KifuFormat : int {
 // The format code of a path's extension: the text after the last "." must be
 // exactly three letters (case-folded); anything else gives kFormatUnknown.
 int kifu_format_from_path(const char* path);
+// The format of a path whose extension names KIF or KI2 written in UTF-8:
+// "kifu" and "ki2u" (case-folded) give kFormatKif and kFormatKi2, anything
+// else kFormatUnknown.
+int kifu_utf8_format_from_path(const char* path);
 
 // Runs the reader of `format` on an open stream (CSA in file mode; a KIF text
 // that the KIF reader refuses is read again, rewound, as the change-branch
@@ -85,6 +89,10 @@ bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, in
 // On success the modified flag is cleared and the path becomes the name.
 bool kifu_save_file(KifuHolder& holder, const char* path, int* format);
 
+// kifu_save_file with the text written in UTF-8 instead of Shift-JIS, without
+// a byte-order mark (the packed form stays packed).
+bool kifu_save_file_utf8(KifuHolder& holder, const char* path, int* format);
+
 // Writes the current position as a record without moves; the holder does not
 // change.
 bool kifu_save_file_from(KifuHolder& holder, const char* path, int* format);
@@ -101,5 +109,14 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
 // success the holder is updated as after loading a file, with an empty name.
 // `stop` as for kifu_read_stream.
 bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop = nullptr);
+
+// Reads the whole text of a record file whose format nothing names (standard
+// input), NUL bytes and all, as kifu_load_memory tries the readers but with
+// each as a file is read: CSA with its version, information and any other
+// header lines. False (holder unchanged) with `error` kBadStart, kUnknownHandicap
+// (`stop` then names it) or kNotARecord.
+// On success the holder is updated as after loading a file, with an empty name.
+bool kifu_load_text(KifuHolder& holder, const std::string& bytes, KifuReadStop* stop = nullptr,
+                    KifuLoadError* error = nullptr);
 
 }  // namespace model

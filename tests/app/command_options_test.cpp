@@ -44,7 +44,7 @@ TEST(CommandOptions, ErrorsNameTheOptionAndWhatIsWrongWithItsValue) {
   EXPECT_TRUE(fails_with(show + " --plies 3", 1,
                          "velkora show: unknown option '--plies' (velkora show --help lists the options)\n"));
   EXPECT_TRUE(fails_with(show + " more", 1, "velkora show: unexpected argument 'more'\n"));
-  EXPECT_TRUE(fails_with("velkora show", 1, "velkora show: usage: velkora show FILE [--ply N]\n"));
+  EXPECT_TRUE(fails_with("velkora show", 1, "velkora show: usage: velkora show FILE [--ply N] [--from F]\n"));
   EXPECT_TRUE(fails_with("velkora review " + example() + " --side up", 1,
                          "velkora review: --side needs sente or gote, not 'up'\n"));
   EXPECT_TRUE(fails_with("velkora mate " + example() + " --memory 0", 1,
@@ -61,16 +61,17 @@ TEST(CommandOptions, ErrorsNameTheOptionAndWhatIsWrongWithItsValue) {
                          "velkora: unknown command 'no?command' (velkora --help lists them)\n"));
 }
 
-// A file whose extension tells no format: the pointer to --from appears only
-// where there is a --from.
-TEST(CommandOptions, TheFromHintOnlyWhereThereIsFrom) {
+// A file whose extension tells no format: every command that reads a record
+// has --from, and points to it.
+TEST(CommandOptions, TheFromHintWhereverARecordIsRead) {
   const std::string dir = ::testing::TempDir();
   const std::string game = dir + "/game.txt";
   std::ifstream in(example(), std::ios::binary);
   write(game, std::string(std::istreambuf_iterator<char>(in), {}));
-  const std::string told = "cannot tell the format of '" + game + "' from its extension (kif ki2 csa qvf ckf vkr qvx)";
-  EXPECT_TRUE(fails_with("velkora show " + game, 1, "velkora show: " + told + "\n"));
-  EXPECT_TRUE(fails_with("velkora review " + game, 1, "velkora review: " + told + "\n"));
+  const std::string told =
+      "cannot tell the format of '" + game + "' from its extension (kif ki2 csa qvf ckf vkr qvx kifu ki2u)";
+  EXPECT_TRUE(fails_with("velkora show " + game, 1, "velkora show: " + told + "; use --from\n"));
+  EXPECT_TRUE(fails_with("velkora review " + game, 1, "velkora review: " + told + "; use --from\n"));
   EXPECT_TRUE(fails_with("velkora convert " + game + " " + dir + "/out.kif", 1,
                          "velkora convert: " + told + "; use --from\n"));
   EXPECT_EQ(run("velkora convert " + game + " " + dir + "/out.kif --from kif").status, 0);

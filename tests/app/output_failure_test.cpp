@@ -57,7 +57,7 @@ TEST(OutputFailure, EveryCommandThatPrintsFailsOnAFullDevice) {
   const std::string record = example();
   EXPECT_TRUE(fails_on_full({"board"}, "board"));
   EXPECT_TRUE(fails_on_full({"show", record}, "show"));
-  EXPECT_TRUE(fails_on_full({"convert", record, "-", "--to", "csa"}, "convert"));
+  EXPECT_TRUE(fails_on_full({"convert", record, "-", "--to", "kif"}, "convert"));
   EXPECT_TRUE(fails_on_full({"think", record, "--depth", "2"}, "think"));
   EXPECT_TRUE(fails_on_full({"mate", data("tsume/mate01_a.kif")}, "mate"));
   EXPECT_TRUE(fails_on_full({"bench"}, "bench"));

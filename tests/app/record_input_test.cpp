@@ -137,6 +137,25 @@ TEST(RecordInput, AStrayByteInUtf8IsReadAndTold) {
                              "': not a game record in any known format; line 1: a byte that is not UTF-8 was read as '?'\n"));
 }
 
+// A short UTF-8 CSA record with one stray byte in a name is still UTF-8, and
+// a character that Shift-JIS cannot hold is one "?"; each is told once, with
+// the line of the first and how many there were.
+TEST(RecordInput, ShortUtf8AndCharactersShiftJisCannotHoldAreTold) {
+  const std::string kei = "\xE9\x9B\x9E";  // 雞
+  const std::string csa = written(
+      "unheld.csa", utf8(u8"N+北") + "\xFF" + utf8(u8"村\nN-森") + kei + "\n'" + kei + kei +
+                        "\nPI\n+\n+7776FU\n-3334FU\n");
+  const Outcome shown = run("velkora show - < " + csa, true);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out.rfind("velkora show: standard input: line 1: a byte that is not UTF-8 was read as '?'\n"
+                            "velkora show: standard input: line 2: a character that Shift-JIS cannot hold was "
+                            "read as '?' (3 such characters in all)\n" +
+                                utf8(u8"先手：北?村\n後手：森?\n"),
+                            0),
+            0u)
+      << shown.out;
+}
+
 // A first byte of a two-byte character at the end of the line where the moves
 // stop leaves the line's end in the quoted text: the warning still takes one
 // line, the line feed or carriage return shown as "?".

@@ -53,7 +53,7 @@ TEST(ReviewCommand, ThinksThroughARecordWithoutValuesAndSavesThem) {
   EXPECT_EQ(lines_with(again.out, progress, false), commentary);
 
   EXPECT_TRUE(fails_with("velkora review " + example + " --save x.csa", 1,
-                         "velkora review: --save needs a .kif or .ckf file name (only KIF keeps the analysis values), "
+                         "velkora review: --save needs a .kif, .kifu or .ckf file name (only KIF keeps the analysis values), "
                          "not 'x.csa'\n"));
 }
 

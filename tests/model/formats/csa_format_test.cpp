@@ -227,8 +227,8 @@ TEST(CsaReader, TellsTheFirstEndItCannotHold) {
       MemTextReader r(c.text);
       ASSERT_EQ(kifu_read_csa(k, r, false, strict, &stop), 0) << c.text;
       EXPECT_EQ(main_line(k), c.moves) << c.text;
-      EXPECT_EQ(stop.unheld_end_line, c.line) << c.text;
-      EXPECT_STREQ(stop.unheld_end.c_str(), c.end) << c.text;
+      EXPECT_EQ(stop.left_out_end_line, c.line) << c.text;
+      EXPECT_STREQ(stop.left_out_end.c_str(), c.end) << c.text;
       EXPECT_EQ(stop.line, 0) << c.text;
     }
   }
@@ -237,7 +237,7 @@ TEST(CsaReader, TellsTheFirstEndItCannotHold) {
   KifuReadStop stop;
   MemTextReader r("PI\n+\n+7776FU\n%MAX_MOVES\n");
   ASSERT_EQ(kifu_read_csa(k, r, false, false, &stop), 0);
-  EXPECT_EQ(stop.unheld_end_line, 0);
+  EXPECT_EQ(stop.left_out_end_line, 0);
 }
 
 // Where the moves stop: the statement and its line, for a move that breaks

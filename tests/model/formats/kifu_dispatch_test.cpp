@@ -1,5 +1,6 @@
 // Loading and saving by format: extension detection, refusals that leave the
-// holder and existing files alone, merge loads, and the paste order.
+// holder and existing files alone, merge loads, the paste order, a file's text
+// whose format nothing names, and UTF-8 files.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -9,11 +10,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "model/formats/kifu_dispatch.h"
 #include "model/text/record_file.h"
+#include "model/text/text_encoding.h"
 #include "tests/model/formats/kif_test_util.h"
 #include "tests/model/formats/record_snapshot.h"
 #include "tests/model/formats/round_trip.h"
@@ -357,6 +360,62 @@ TEST(KifuDispatch, ClipboardTextRoundTripsAndPasteOrder) {
   }
   EXPECT_EQ(record_snapshot(h.kifu), before);
   EXPECT_EQ(h.current, h.kifu.NodeAtTesu(2));
+}
+
+// A file's text whose format nothing names (standard input) is read as the
+// file of its format is: every record of the tests alike, a CSA text with
+// version and information lines too, which pasted text refuses.
+TEST(KifuDispatch, AFileTextOfNoNamedFormatReadsAsItsFile) {
+  int files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(VELKORA_TEST_DATA)) {
+    const std::string path = entry.path().string();
+    int format = kifu_format_from_path(path.c_str());
+    if (format == kFormatUnknown || format == kFormatVkr || format == kFormatCkf) continue;
+    KifuHolder file, text;
+    ASSERT_TRUE(kifu_load_file(file, path.c_str(), &format, false)) << path;
+    KifuReadStop stop;
+    ASSERT_TRUE(kifu_load_text(text, testing::read_file_bytes(path), &stop)) << path;
+    EXPECT_EQ(testing::kif_text(text.kifu), testing::kif_text(file.kifu)) << path;
+    EXPECT_TRUE(text.name.empty());
+    ++files;
+  }
+  EXPECT_GT(files, 90);
+  const std::string csa = testing::read_file_bytes(data("csa/other_program.csa"));
+  KifuHolder pasted, read;
+  EXPECT_FALSE(kifu_load_memory(pasted, csa.c_str()));
+  ASSERT_TRUE(kifu_load_text(read, csa));
+  EXPECT_EQ(read.kifu.names[0], "Kobayashi");
+
+  KifuLoadError error;
+  EXPECT_FALSE(kifu_load_text(read, "hello\r\nworld\r\n", nullptr, &error));
+  EXPECT_EQ(error.kind, KifuLoadError::kNotARecord);
+  EXPECT_EQ(read.kifu.names[0], "Kobayashi");  // the record as it was
+  EXPECT_FALSE(kifu_load_text(read, "P1-KY-KE\n+\n", nullptr, &error));
+  EXPECT_EQ(error.kind, KifuLoadError::kBadStart);
+}
+
+// ".kifu" and ".ki2u" name KIF and KI2 in UTF-8, which the saver writes
+// without a byte-order mark; the three-letter names stay Shift-JIS.
+TEST(KifuDispatch, Utf8FilesByTheirNames) {
+  EXPECT_EQ(kifu_utf8_format_from_path("a/G.KIFU"), kFormatKif);
+  EXPECT_EQ(kifu_utf8_format_from_path("g.ki2u"), kFormatKi2);
+  for (const char* other : {"g.kif", "g.kifuu", "g.csau", "kifu"}) {
+    EXPECT_EQ(kifu_utf8_format_from_path(other), kFormatUnknown) << other;
+  }
+  EXPECT_EQ(kifu_utf8_format_from_path(nullptr), kFormatUnknown);
+  KifuHolder h;
+  ASSERT_TRUE(load(h, data("kif/variations.kif")));
+  const std::string sjis_path = ::testing::TempDir() + "/sjis.kif";
+  const std::string utf8_path = ::testing::TempDir() + "/utf8.kifu";
+  ASSERT_TRUE(save(h, sjis_path));
+  int format = kFormatKif;
+  ASSERT_TRUE(kifu_save_file_utf8(h, utf8_path.c_str(), &format));
+  EXPECT_STREQ(h.name.c_str(), utf8_path.c_str());
+  const std::string utf8 = testing::read_file_bytes(utf8_path);
+  EXPECT_EQ(utf8.rfind("# ---- \xE6\x9F\xBF", 0), 0u);  // 柿 in UTF-8, no mark before it
+  EXPECT_EQ(utf8_to_sjis(utf8), testing::read_file_bytes(sjis_path));
+  std::remove(sjis_path.c_str());
+  std::remove(utf8_path.c_str());
 }
 
 }  // namespace

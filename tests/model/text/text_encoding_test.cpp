@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "model/text/text_encoding.h"
@@ -15,8 +18,8 @@ TEST(TextEncoding, ConvertsShiftJisBothWays) {
 
 // The text goes to the converter in pieces: a character across the end of a
 // piece is converted whole, and a long run of characters without a Shift-JIS
-// form (a pasted record of symbols) becomes one "?" per byte. (How fast such a
-// text converts is measured by bench/record_formats_bench.cpp.)
+// form (a pasted record of symbols) becomes one "?" per character. (How fast
+// such a text converts is measured by bench/record_formats_bench.cpp.)
 TEST(TextEncoding, LongTextsConvertWhole) {
   std::string utf8 = "a";  // puts the three-byte characters across every boundary
   std::string sjis = "a";
@@ -29,8 +32,8 @@ TEST(TextEncoding, LongTextsConvertWhole) {
   EXPECT_EQ(utf8_to_sjis(utf8 + "\xE3\x81"), sjis + "??");  // cut off at the end of the text
 
   std::string symbols;
-  for (int i = 0; i < 30000; ++i) symbols += "\xEF\xBF\xBD";  // U+FFFD: each of its bytes becomes "?"
-  EXPECT_EQ(utf8_to_sjis("x" + symbols + "\xE6\x8A\x95"), "x" + std::string(90000, '?') + "投");
+  for (int i = 0; i < 30000; ++i) symbols += "\xEF\xBF\xBD";  // U+FFFD: each becomes one "?"
+  EXPECT_EQ(utf8_to_sjis("x" + symbols + "\xE6\x8A\x95"), "x" + std::string(30000, '?') + "投");
 }
 
 // The one detection of the two encodings of a record's text: UTF-8 by its
@@ -69,6 +72,72 @@ TEST(TextEncoding, AFewStrayBytesLeaveUtf8Utf8) {
     EXPECT_EQ(record_text_to_sjis(text, &flaws), text);
     EXPECT_EQ(flaws.bytes, 0);
   }
+}
+
+// A short UTF-8 text (a CSA record whose only characters are its names) with
+// one stray byte has too few characters to outweigh it, but its Shift-JIS
+// reading is worse: it is read as UTF-8, the byte told.
+TEST(TextEncoding, AShortUtf8TextWithAStrayByteIsUtf8) {
+  const std::string utf8 = reinterpret_cast<const char*>(u8"N+北") + std::string("\xFF") +
+                           reinterpret_cast<const char*>(u8"村\nN-南田\nPI\n+\n+7776FU\n-3334FU\n");
+  EXPECT_TRUE(is_utf8_text(utf8));
+  Utf8Flaws flaws;
+  EXPECT_EQ(record_text_to_sjis(utf8, &flaws), "N+北?村\nN-南田\nPI\n+\n+7776FU\n-3334FU\n");
+  EXPECT_EQ(flaws.bytes, 1);
+  EXPECT_EQ(flaws.first_line, 1);
+  // Shift-JIS with as many stray bytes stays Shift-JIS.
+  const std::string sjis = "N+北\xFF村\nN-南田\nPI\n+\n+7776FU\n";
+  EXPECT_FALSE(is_utf8_text(sjis));
+  EXPECT_EQ(record_text_to_sjis(sjis), sjis);
+}
+
+// Every record of the tests and the examples is Shift-JIS, written by many
+// programs: none is taken for UTF-8.
+TEST(TextEncoding, EveryShiftJisRecordStaysShiftJis) {
+  int files = 0;
+  for (const char* dir : {VELKORA_TEST_DATA, VELKORA_TEST_DATA "/../../examples"}) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+      if (!entry.is_regular_file()) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+      EXPECT_FALSE(is_utf8_text(bytes)) << entry.path();
+      ++files;
+    }
+  }
+  EXPECT_GT(files, 90);
+}
+
+// A character that Shift-JIS cannot hold becomes one "?", whatever its
+// length in UTF-8; the count and the line of the first are told, apart from
+// the bytes that are no UTF-8.
+TEST(TextEncoding, ACharacterShiftJisCannotHoldIsOneMark) {
+  const auto u8s = [](const char8_t* s) { return std::string(reinterpret_cast<const char*>(s)); };
+  Utf8Flaws flaws;
+  const std::string kei = "\xE9\x9B\x9E";          // 雞, outside Shift-JIS
+  const std::string smile = "\xF0\x9F\x98\x80";  // four bytes in UTF-8
+  EXPECT_EQ(record_text_to_sjis(u8s(u8"先手：森") + kei + u8s(u8"二九段\n"), &flaws), "先手：森?二九段\n");
+  EXPECT_EQ(flaws.unheld, 1);
+  EXPECT_EQ(flaws.first_unheld_line, 1);
+  EXPECT_EQ(flaws.bytes, 0);
+  const std::string text =
+      "\xEF\xBB\xBF" + u8s(u8"先手：森\n後手：") + kei + "\n*" + smile + u8s(u8"と") + "\xFF\n";
+  EXPECT_EQ(record_text_to_sjis(text, &flaws), "先手：森\n後手：?\n*?と?\n");
+  EXPECT_EQ(flaws.unheld, 2);
+  EXPECT_EQ(flaws.first_unheld_line, 2);
+  EXPECT_EQ(flaws.bytes, 1);
+  EXPECT_EQ(flaws.first_line, 3);
+}
+
+// A text whose file says it is UTF-8 is read so, even where the detection
+// would take it for Shift-JIS; its byte-order mark goes.
+TEST(TextEncoding, ATextKnownToBeUtf8IsReadAsUtf8) {
+  const std::string text = reinterpret_cast<const char*>(u8"先手") + std::string("\xFF\n");
+  ASSERT_FALSE(is_utf8_text(text));
+  Utf8Flaws flaws;
+  EXPECT_EQ(record_text_to_sjis(text, &flaws, true), "先手?\n");
+  EXPECT_EQ(flaws.bytes, 1);
+  EXPECT_EQ(record_text_to_sjis("\xEF\xBB\xBFPI\n", &flaws, true), "PI\n");
+  EXPECT_EQ(record_text_to_sjis("PI\n", &flaws, true), "PI\n");
 }
 
 }  // namespace

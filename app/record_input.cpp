@@ -1,0 +1,92 @@
+#include "app/record_input.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "model/formats/kifu_dispatch.h"
+#include "model/formats/kifu_write_loss.h"
+
+namespace app {
+
+namespace {
+
+struct FormatName {
+  const char* name;
+  int code;
+};
+constexpr FormatName kFormatNames[] = {
+    {"kif", model::kFormatKif}, {"ki2", model::kFormatKi2}, {"csa", model::kFormatCsa},
+    {"qvf", model::kFormatQvf}, {"vkr", model::kFormatVkr}, {"ckf", model::kFormatCkf},
+    {"qvx", model::kFormatKifHenka}};
+
+// "1 variation", "3 comments".
+std::string counted(int n, const char* noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+// What a one-line format holds of the comments (kifu_write_loss tells which
+// it drops).
+const char* comments_held(int format) {
+  switch (format) {
+    case model::kFormatKi2:
+      return "no comment on the end of the game";
+    case model::kFormatCsa:
+      return "no comment on the start position or the end of the game";
+    default:
+      return "no comments";
+  }
+}
+
+}  // namespace
+
+int format_code(const char* name) {
+  for (const FormatName& f : kFormatNames) {
+    if (std::strcmp(name, f.name) == 0) return f.code;
+  }
+  return model::kFormatUnknown;
+}
+
+const char* format_name(int code) {
+  for (const FormatName& f : kFormatNames) {
+    if (f.code == code) return f.name;
+  }
+  return "";
+}
+
+void add_from_option(CommandLine& cl, int* format) {
+  cl.Value("--from", std::string("a format: ") + kFormatNamesText,
+           [format](const char* v) { return (*format = format_code(v)) != 0; });
+}
+
+int record_path_format(const char* path) {
+  const int utf8 = model::kifu_utf8_format_from_path(path);
+  return utf8 != model::kFormatUnknown ? utf8 : model::kifu_format_from_path(path);
+}
+
+bool record_path_is_utf8(const char* path) {
+  return model::kifu_utf8_format_from_path(path) != model::kFormatUnknown;
+}
+
+bool save_record_file(model::KifuHolder& holder, const char* path, int* format) {
+  if (*format == model::kFormatUnknown) *format = record_path_format(path);
+  return record_path_is_utf8(path) ? model::kifu_save_file_utf8(holder, path, format)
+                                   : model::kifu_save_file(holder, path, format);
+}
+
+void warn_write_loss(const char* command, const model::Kifu& kifu, int format) {
+  const model::KifuWriteLoss loss = model::kifu_write_loss(kifu, format);
+  if (loss.variations == 0 && loss.comments == 0) return;
+  std::string held, lost;
+  if (loss.variations > 0) {
+    held = "the main line only";
+    lost = counted(loss.variations, "variation");
+  }
+  if (loss.comments > 0) {
+    held += std::string(held.empty() ? "" : " and ") + comments_held(format);
+    lost += (lost.empty() ? "" : " and ") + counted(loss.comments, "comment");
+  }
+  std::fprintf(stderr, "velkora %s: %s holds %s: %s not written\n", command, format_name(format), held.c_str(),
+               lost.c_str());
+}
+
+}  // namespace app

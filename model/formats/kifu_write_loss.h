@@ -1,0 +1,32 @@
+// What a record's writer leaves out of the file: the formats that hold a
+// single line of moves, and fewer comments than a record may have, so that a
+// conversion can tell what it did not write.
+//
+//   kifu_write_loss: the variations and comments that one format drops.
+#pragma once
+
+#include "model/record/kifu.h"
+
+namespace model {
+
+struct KifuWriteLoss {
+  // The alternatives to the written line, each a move starting a variation
+  // (with all that follows it, comments included).
+  int variations = 0;
+  // Comments on the written line (the start position's included) that the
+  // format has no place for.
+  int comments = 0;
+};
+
+// What writing the whole of `kifu` in `format` (a format code of
+// kifu_dispatch.h) leaves out, as the writers write:
+// - KIF and its packed form: nothing.
+// - KI2: every variation; its selected line up to the first end of the game,
+//   whose comment is not written, nor anything on the line after it.
+// - CSA: every variation; the main line with each move's comment, but not
+//   the start position's comment nor those of the game's end words.
+// - QVF: every variation and every comment.
+// Any other code: nothing (it writes no record).
+KifuWriteLoss kifu_write_loss(const Kifu& kifu, int format);
+
+}  // namespace model
