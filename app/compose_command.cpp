@@ -190,8 +190,12 @@ int cmd_compose(int argc, char** argv) {
     const std::string path = problem_path(o, i);
     if (platform::path_exists(path.c_str())) return cl.Fail("'" + path + "' exists (--force overwrites it)");
   }
-  // A folder that takes no file is found out before the first problem is made.
-  if (const std::string why = save_refusal(problem_path(o, 1).c_str()); !why.empty()) return cl.Fail(why);
+  // A file that cannot be written (one that may not be replaced, a folder
+  // that takes no file, a link into a missing folder) is found out before
+  // the first problem is made.
+  for (int i = 1; i <= o.count; ++i) {
+    if (const std::string why = save_refusal(problem_path(o, i).c_str()); !why.empty()) return cl.Fail(why);
+  }
   InterruptGuard guard;
   return compose(o, cl.Given("--seed"));
 }

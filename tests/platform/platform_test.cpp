@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -83,8 +85,8 @@ TEST(Mailbox, DeliversInOrderWaitsAndRefusesWhenFull) {
 TEST(FileReplacement, NewFilesTakeTheUmaskAndADroppedOneLeavesNothing) {
   const std::string dir = ::testing::TempDir() + "/replace";
   ::mkdir(dir.c_str(), 0755);
-  // A link that leads nowhere is not written through.
-  ASSERT_EQ(::symlink((dir + "/nowhere").c_str(), (dir + "/dangling").c_str()), 0);
+  // A link into a folder that is not there leads nowhere a file can be made.
+  ASSERT_EQ(::symlink((dir + "/nofolder/nowhere").c_str(), (dir + "/dangling").c_str()), 0);
   EXPECT_EQ(resolve_file_path((dir + "/dangling").c_str()), "");
   EXPECT_EQ(FileReplacement::Begin((dir + "/dangling").c_str()), nullptr);
   EXPECT_EQ(FileReplacement::Begin(dir.c_str()), nullptr);  // a folder is no file
@@ -116,6 +118,140 @@ bool replace_with(const std::string& path, const char* text) {
   return r->Commit();
 }
 
+// What a file holds and which file it is: a refused write changes none of it.
+struct FileState {
+  ino_t inode = 0;
+  int64_t mtime_ns = 0;
+  std::string bytes;
+  bool operator==(const FileState&) const = default;
+};
+
+FileState state_of(const std::string& path) {
+  FileState s;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return s;
+  s.inode = st.st_ino;
+  s.mtime_ns = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    for (int c; (c = std::fgetc(f)) != EOF;) s.bytes += static_cast<char>(c);
+    std::fclose(f);
+  }
+  return s;
+}
+
+std::string real_path_of(const std::string& path) {
+  char* r = ::realpath(path.c_str(), nullptr);
+  const std::string out = r ? r : "";
+  std::free(r);
+  return out;
+}
+
+// A write through links follows them as the system does: a chain of relative
+// links, each read against its own folder, makes the file it leads to and
+// stays. Links that lead nowhere a file can be made are refused with the
+// system's reason, nothing made, and tell where they lead.
+TEST(FileReplacement, WritesThroughLinksToAFileNotThereYet) {
+  const std::string dir = ::testing::TempDir() + "/through";
+  ::mkdir(dir.c_str(), 0755);
+  ::mkdir((dir + "/sub").c_str(), 0755);
+  const std::string first = dir + "/first";
+  ASSERT_EQ(::symlink("second", first.c_str()), 0);
+  ASSERT_EQ(::symlink("sub/made", (dir + "/second").c_str()), 0);
+  const WriteTarget target = find_write_target(first.c_str());
+  EXPECT_EQ(target.file, real_path_of(dir) + "/sub/made");
+  EXPECT_FALSE(target.exists);
+  EXPECT_EQ(target.link_end, dir + "/sub/made");
+  ASSERT_TRUE(replace_with(first, "new"));
+  EXPECT_EQ(state_of(dir + "/sub/made").bytes, "new");
+  ASSERT_TRUE(replace_with(first, "again"));  // now there: replaced through the links
+  EXPECT_EQ(state_of(dir + "/sub/made").bytes, "again");
+  for (const char* link : {"/first", "/second"}) {
+    struct stat st {};
+    ASSERT_EQ(::lstat((dir + link).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+  }
+
+  const struct {
+    const char* name;
+    const char* text;
+    int error;
+    const char* leads_to;
+  } refused[] = {
+      {"lost", "gone/x", ENOENT, "/gone/x"},             // into a missing folder
+      {"through", "sub/made/x", ENOTDIR, "/sub/made/x"},  // through a file
+      {"loop", "loop", ELOOP, "/loop"},                   // never ends
+      {"folder", "sub", EISDIR, "/sub"},                  // a folder is no file
+  };
+  for (const auto& r : refused) {
+    const std::string link = dir + "/" + r.name;
+    ASSERT_EQ(::symlink(r.text, link.c_str()), 0);
+    const WriteTarget nowhere = find_write_target(link.c_str());
+    EXPECT_EQ(nowhere.file, "") << r.name;
+    EXPECT_EQ(nowhere.error, r.error) << r.name;
+    EXPECT_EQ(nowhere.link_end, dir + r.leads_to) << r.name;
+    errno = 0;
+    EXPECT_EQ(FileReplacement::Begin(link.c_str()), nullptr) << r.name;
+    EXPECT_EQ(errno, r.error) << r.name;
+    ASSERT_EQ(::unlink(link.c_str()), 0);
+  }
+  for (const char* name : {"/first", "/second", "/sub/made"}) ASSERT_EQ(::unlink((dir + name).c_str()), 0);
+  EXPECT_EQ(::rmdir((dir + "/sub").c_str()), 0);  // nothing made by the refusals
+  EXPECT_EQ(::rmdir(dir.c_str()), 0);
+}
+
+// Users and groups that need not exist: a file may belong to any number.
+constexpr uid_t kSomeUser = 12345;
+constexpr uid_t kAnotherUser = 54321;
+constexpr gid_t kSomeGroup = 23456;
+constexpr gid_t kAnotherGroup = 34567;
+
+// A file the process may not write is not replaced, though its folder would
+// take the new one, as a shell redirection refuses it: the file keeps its
+// bytes, inode and time. The superuser may write any file, and does.
+TEST(FileReplacement, AFileThatMayNotBeWrittenIsLeftAsItWas) {
+  const std::string dir = ::testing::TempDir() + "/protected";
+  const std::string file = dir + "/kept.kif";
+  ::mkdir(dir.c_str(), 0777);
+  ::chmod(dir.c_str(), 0777);
+  ASSERT_TRUE(replace_with(file, "old"));
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  const FileState before = state_of(file);
+  constexpr int kUnreachable = 3;
+  int refused = -1;
+  if (geteuid() == 0) {
+    // Refused for an ordinary user, tried in a child that becomes one.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (setgid(kSomeGroup) != 0 || setuid(kSomeUser) != 0) _exit(2);
+      if (access(dir.c_str(), W_OK | X_OK) != 0) _exit(kUnreachable);
+      errno = 0;
+      _exit(FileReplacement::Begin(file.c_str()) == nullptr && errno == EACCES ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) != kUnreachable) refused = WEXITSTATUS(status);
+  } else {
+    errno = 0;
+    refused = FileReplacement::Begin(file.c_str()) == nullptr && errno == EACCES ? 0 : 1;
+  }
+  if (refused >= 0) {
+    EXPECT_EQ(refused, 0);
+    EXPECT_EQ(state_of(file), before);
+  }
+  if (geteuid() == 0) {
+    ASSERT_TRUE(replace_with(file, "new"));
+    EXPECT_EQ(state_of(file).bytes, "new");
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+  }
+  ASSERT_EQ(::unlink(file.c_str()), 0);
+  EXPECT_EQ(::rmdir(dir.c_str()), 0);  // no temporary file left
+  if (refused < 0) GTEST_SKIP() << "the test folder is out of another user's reach";
+}
+
 // A group this process belongs to besides its own, for the group it may give
 // a file; -1 when it has none.
 gid_t other_group_of_mine() {
@@ -126,12 +262,6 @@ gid_t other_group_of_mine() {
   }
   return static_cast<gid_t>(-1);
 }
-
-// Users and groups that need not exist: a file may belong to any number.
-constexpr uid_t kSomeUser = 12345;
-constexpr uid_t kAnotherUser = 54321;
-constexpr gid_t kSomeGroup = 23456;
-constexpr gid_t kAnotherGroup = 34567;
 
 TEST(FileReplacement, KeepsTheOwnerGroupAndModeOfTheFileReplaced) {
   const std::string dir = ::testing::TempDir() + "/owner";
@@ -178,7 +308,7 @@ TEST(FileReplacement, AnOwnerThatCannotBeKeptDoesNotStopTheSave) {
   ::mkdir(dir.c_str(), 0755);
   ASSERT_TRUE(replace_with(file, "old"));
   ASSERT_EQ(::chown(file.c_str(), kAnotherUser, kSomeGroup), 0);
-  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0660), 0);  // its group may write it
   ASSERT_EQ(::chown(dir.c_str(), kSomeUser, kAnotherGroup), 0);
   constexpr int kUnreachable = 3;
   const pid_t child = fork();
@@ -201,7 +331,7 @@ TEST(FileReplacement, AnOwnerThatCannotBeKeptDoesNotStopTheSave) {
   EXPECT_EQ(st.st_size, 3);
   EXPECT_EQ(st.st_uid, kSomeUser);
   EXPECT_EQ(st.st_gid, kSomeGroup);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mode & 07777, 0660u);
   ASSERT_EQ(::unlink(file.c_str()), 0);
   EXPECT_EQ(::rmdir(dir.c_str()), 0);  // no temporary file left
 }
