@@ -198,6 +198,10 @@ bool begin_change(BookChange& change, const char* path, bool may_create, std::st
     return true;
   };
   if ((missing() && !may_create) || refuse_to_change(path, error)) return false;
+  // A book that may not be written, or a path where none can be made (a link
+  // into a missing folder), is refused before the lock file is made, with the
+  // test the save itself makes.
+  if (!(error = save_refusal(path)).empty()) return false;
   errno = 0;
   const std::string real = platform::resolve_file_path(path);
   if (!real.empty()) change.lock = std::make_unique<platform::FileLock>(real);

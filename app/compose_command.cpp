@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -56,8 +57,12 @@ std::string usage_text() {
       "usage: velkora compose [--seed N] [--count K] [--time SECONDS] [--force] OUTDIR\n"
       "Makes K mate problems and writes them as OUTDIR/001.kif, 002.kif, ... with the\n"
       "solution as the main line, printing \"problem FILE plies P ms T\" for each.\n"
-      "Ctrl-C stops it: the problems written stay, and the exit status is 130.\n"
-      "  --seed N     the first problem's seed (default: from the clock)\n"
+      "A problem not made within its time is told on standard error, its file is not\n"
+      "written, and the others are still made; the exit status is then 1, with a last\n"
+      "line \"made M of K problems\". Ctrl-C stops it: the problems written stay, and\n"
+      "the exit status is 130.\n"
+      "  --seed N     the first problem's seed (default: from the clock); each other\n"
+      "               problem's seed follows from it and the problem's number alone\n"
       "  --count K    how many problems (1 to 999, default 1)\n"
       "  --time S     seconds for each problem (1 to 86400, default 60)\n"
       "  --force      overwrite problem files that exist (refused otherwise)\n"
@@ -124,27 +129,67 @@ int stopped(int written, const char* where) {
   return kExitInterrupted;
 }
 
+// Tells of problem `i`, which is not written, and why; the batch goes on.
+void tell_missed(int i, const std::string& why) {
+  std::fprintf(stderr, "velkora compose: problem %d not made: %s\n", i, why.c_str());
+}
+
+// The seed of problem `i`: the first problem's is the one given, each other's
+// is mixed from it and the problem's number. A problem is then the same
+// whatever became of the ones before it: one that missed its time leaves the
+// random numbers wherever its search stopped.
+uint32_t problem_seed(uint32_t first, int i) {
+  if (i == 1) return first;
+  constexpr uint32_t kSeedStep = 0x9E3779B9u;  // 2^32 / golden ratio: far apart for every number
+  uint32_t x = first + static_cast<uint32_t>(i - 1) * kSeedStep;
+  // MurmurHash3's finish: every bit of the sum moves about half the bits.
+  x ^= x >> 16;
+  x *= 0x85EBCA6Bu;
+  x ^= x >> 13;
+  x *= 0xC2B2AE35u;
+  x ^= x >> 16;
+  return x;
+}
+
+// True when the environment variable VELKORA_TEST_COMPOSE_MISS lists problem
+// `i` ("2" or "1,3"): the tests give that problem no time at all, so that it
+// misses without their waiting for a real budget to run out.
+bool given_no_time(int i) {
+  const char* list = std::getenv("VELKORA_TEST_COMPOSE_MISS");
+  for (const char* at = list; at != nullptr && *at != '\0';) {
+    char* end = nullptr;
+    if (std::strtol(at, &end, 10) == i && end != at) return true;
+    at = *end == ',' ? end + 1 : nullptr;
+  }
+  return false;
+}
+
 int compose(const Options& o, bool seeded) {
   platform::Mailbox view;
   CompCall comp(&view);
   driver::KComposeJob& job = comp.compose_job();
-  job.time_ms = static_cast<uint32_t>(o.seconds) * kMsPerSecond;
+  const uint32_t budget_ms = static_cast<uint32_t>(o.seconds) * kMsPerSecond;
   job.tesuu = kMinLength;
   job.tsume_time = kSolveMs;
   job.expand_max = kSolveNodes;
-  job.seed = seeded ? o.seed : platform::tick_ms();
+  const uint32_t first_seed = seeded ? o.seed : platform::tick_ms();
   std::copy(std::begin(kPieceTable), std::end(kPieceTable), job.pieces);
+  int made = 0;
   for (int i = 1; i <= o.count; ++i) {
-    job.reseed = i == 1 ? 1 : 0;
+    if (InterruptGuard::interrupted()) return stopped(made, "after a problem");
+    job.reseed = 1;
+    job.seed = problem_seed(first_seed, i);
+    job.time_ms = given_no_time(i) ? 0 : budget_ms;
     comp.Compose();
     const platform::WindowMessage done = wait_message(view, kMsgComposed, [&comp] { comp.ComposeStop(); });
     // Ctrl-C also ends a job without a problem: say so rather than blame the budget.
     if (static_cast<intptr_t>(done.wparam) != 0) {
-      if (InterruptGuard::interrupted()) return stopped(i - 1, "while a problem was made");
-      return fail("no problem within " + std::to_string(o.seconds) + " s");
+      if (InterruptGuard::interrupted()) return stopped(made, "while a problem was made");
+      tell_missed(i, "none found within " + std::to_string(o.seconds) + " s");
+      continue;
     }
     const model::Kyokumen problem = job.problem;
-    comp.Tsume(problem, kResolveMemoryMb, static_cast<int32_t>(job.time_ms), 0);
+    comp.Tsume(problem, kResolveMemoryMb, static_cast<int32_t>(budget_ms), 0);
     const int solved = static_cast<int>(
         static_cast<intptr_t>(wait_message(view, kMsgTsumeResult, [&comp] { comp.TsumeStop(); }).wparam));
     // The composer's own solves are quick and bounded, so the length it gives
@@ -152,9 +197,9 @@ int compose(const Options& o, bool seeded) {
     // comes from this solve: its mate is the problem's length, as long as it
     // is one and still long enough.
     if (solved < kMinLength) {
-      if (InterruptGuard::interrupted()) return stopped(i - 1, "while a problem was solved again");
-      return fail("problem " + std::to_string(i) + " solves to " + std::to_string(solved) + ", not " +
-                  std::to_string(job.length) + " plies");
+      if (InterruptGuard::interrupted()) return stopped(made, "while a problem was solved again");
+      tell_missed(i, "it solves to " + std::to_string(solved) + ", not " + std::to_string(job.length) + " plies");
+      continue;
     }
     model::KifuHolder record;
     record.kifu.SetStartPosition(problem);
@@ -163,11 +208,13 @@ int compose(const Options& o, bool seeded) {
     const std::string path = problem_path(o, i);
     int format = 0;
     if (const std::string why = save_record(record, path.c_str(), &format); !why.empty()) return fail(why);
+    ++made;
     std::printf("problem %s plies %d ms %ld\n", path.c_str(), solved, static_cast<long>(done.lparam));
     flush_output();
-    if (InterruptGuard::interrupted() && i < o.count) return stopped(i, "after a problem");
   }
-  return InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
+  if (InterruptGuard::interrupted()) return kExitInterrupted;
+  if (made == o.count) return kExitOk;
+  return fail("made " + std::to_string(made) + " of " + std::to_string(o.count) + " problems");
 }
 
 }  // namespace
@@ -190,8 +237,12 @@ int cmd_compose(int argc, char** argv) {
     const std::string path = problem_path(o, i);
     if (platform::path_exists(path.c_str())) return cl.Fail("'" + path + "' exists (--force overwrites it)");
   }
-  // A folder that takes no file is found out before the first problem is made.
-  if (const std::string why = save_refusal(problem_path(o, 1).c_str()); !why.empty()) return cl.Fail(why);
+  // A file that cannot be written (one that may not be replaced, a folder
+  // that takes no file, a link into a missing folder) is found out before
+  // the first problem is made.
+  for (int i = 1; i <= o.count; ++i) {
+    if (const std::string why = save_refusal(problem_path(o, i).c_str()); !why.empty()) return cl.Fail(why);
+  }
   InterruptGuard guard;
   return compose(o, cl.Given("--seed"));
 }

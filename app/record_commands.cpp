@@ -17,6 +17,7 @@
 #include "model/text/text_encoding.h"
 #include "platform/clipboard.h"
 #include "platform/file_info.h"
+#include "platform/file_replace.h"
 
 namespace app {
 
@@ -154,10 +155,21 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
 }
 
 std::string cannot_write(const char* out) {
-  // A folder in the file's place is refused before any call that would say why.
-  if (errno == 0 && platform::path_is_directory(out)) errno = EISDIR;
+  const int reason = errno;
+  const platform::WriteTarget target = platform::find_write_target(out);
   std::string what = std::string("cannot write '") + out + "'";
-  if (errno != 0) what += std::string(": ") + std::strerror(errno);
+  // A link that leads nowhere a file can be made is told with where it leads:
+  // the path the user gave is fine, what it points at is not.
+  if (target.file.empty() && !target.link_end.empty()) {
+    if (target.error == ELOOP) return what + ": its links never reach a file: " + std::strerror(ELOOP);
+    what += ": its link leads to '" + target.link_end + "'";
+    if (target.error == ENOENT) return what + ", whose folder does not exist";
+    return what + ": " + std::strerror(target.error);
+  }
+  // A step that failed without a reason (a folder in the file's place is
+  // refused before any call) takes the reason the path itself gives.
+  const int shown = reason != 0 ? reason : target.file.empty() ? target.error : 0;
+  if (shown != 0) what += std::string(": ") + std::strerror(shown);
   return what;
 }
 

@@ -46,12 +46,16 @@ bool load_record_at_ply(model::KifuHolder& holder, const char* command, const ch
                         std::string& error, int format = 0);
 
 // "cannot write 'OUT'" with the system's reason, read from errno, which the
-// caller clears before the failed step (a folder named OUT is told as one).
+// caller clears before the failed step (a folder named OUT is told as one). A
+// symbolic link OUT whose links lead nowhere a file can be made is told with
+// where they lead: "its link leads to 'T', whose folder does not exist".
 std::string cannot_write(const char* out);
-// Why a record cannot be saved as OUT ("cannot write 'OUT'", with the
-// system's reason when it gives one), or an empty text when it can. Asked
-// before a long job (a solve, a review), so that a save that cannot happen
-// fails at once instead of after the work.
+// Why a file cannot be written as OUT (cannot_write's text), or an empty
+// text when it can: the test the save itself makes, so that the two never
+// disagree (a file that may not be written, a folder that takes no file, a
+// link into a missing folder). Asked before a long job (a solve, a review, a
+// compose, the games of the self-play tool), so that a save that cannot
+// happen fails at once instead of after the work.
 std::string save_refusal(const char* out);
 // Saves the record as OUT, its format by OUT's name (record_path_format,
 // written to *format) unless *format is given, in UTF-8 for a ".kifu" or

@@ -5,7 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <string>
+
+#include "platform/file_replace.h"
 
 namespace platform {
 
@@ -25,21 +26,18 @@ bool path_exists(const char* path) {
   return stat(path, &st) == 0;
 }
 
+bool path_is_device(const char* path) {
+  struct stat st {};
+  return path && stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 bool path_writable(const char* path) {
   if (path == nullptr || *path == '\0') {
     errno = ENOENT;
     return false;
   }
-  if (path_is_directory(path)) {
-    errno = EISDIR;
-    return false;
-  }
-  const std::string probe = std::string(path) + ".probe" + std::to_string(getpid());
-  const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  close(fd);
-  unlink(probe.c_str());
-  return true;
+  if (path_is_device(path)) return faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
+  return FileReplacement::Begin(path) != nullptr;
 }
 
 std::FILE* open_regular_file(const char* path, uint64_t* size, OpenFailure* why) {

@@ -15,10 +15,15 @@ bool path_is_directory(const char* path);
 // be followed (ENOTDIR for a file on the way, EACCES for a folder that may not
 // be entered ...).
 bool path_exists(const char* path);
-// True when the path is not a folder and a file can be created beside it, as
-// a record save needs for a plain file. Tried with a file beside the path that
-// is removed at once, so nothing is left behind. False with errno telling why.
-// The folder tried is the path's own, not that of a file a link leads to.
+// True when the path names a device, a pipe or a socket (/dev/null): what a
+// save writes into rather than replaces, since a rename would put a plain
+// file in its place.
+bool path_is_device(const char* path);
+// True when a save can write the path as the savers write it: a device or a
+// pipe (/dev/null) is written into, which needs the permission to write it;
+// anything else is replaced, and the test is the start of that replacement
+// (FileReplacement::Begin: the same links followed, the same refusals), whose
+// temporary file is removed at once. False with errno telling why.
 bool path_writable(const char* path);
 
 // Why open_regular_file gave no stream.

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace platform {
 
@@ -30,6 +32,28 @@ std::string real_path(const char* path) {
   std::string out(r);
   std::free(r);
   return out;
+}
+
+// The folder part of a path with its closing slash ("" for a bare name): what
+// a relative link's text is read against.
+std::string folder_part(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The text of the link at `path`; false with errno telling why (EINVAL: no
+// link there).
+bool read_link(const std::string& path, std::string& text) {
+  std::string buf(PATH_MAX, '\0');
+  const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
+  if (n < 0) return false;
+  if (n == 0 || static_cast<size_t>(n) == buf.size()) {
+    errno = n == 0 ? ENOENT : ENAMETOOLONG;
+    return false;
+  }
+  buf.resize(static_cast<size_t>(n));
+  text = std::move(buf);
+  return true;
 }
 
 // Gives the new contents the owner and group of the file they replace, as far
@@ -59,38 +83,79 @@ void sync_folder(const std::string& file) {
 
 }  // namespace
 
-std::string resolve_file_path(const char* path) {
-  if (!path || !*path) return {};
-  // Another process may put the file in place between our looks: a file that
-  // appears while we find the path is looked at again.
-  constexpr int kLooks = 4;
-  for (int look = 0;; ++look) {
-    const std::string resolved = real_path(path);
-    struct stat st {};
-    if (!resolved.empty()) {
-      return stat(resolved.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) ? resolved : std::string();
-    }
-    if (errno != ENOENT) return {};
-    if (lstat(path, &st) != 0) {
-      if (errno == ENOENT) break;  // no file there: a new one in the folder
-      return {};
-    }
-    if (look + 1 == kLooks) return {};  // a link to nothing is refused
+WriteTarget find_write_target(const char* path) {
+  WriteTarget t;
+  if (!path || !*path) {
+    t.error = ENOENT;
+    return t;
   }
-  const std::string p(path);
-  const size_t slash = p.rfind('/');
-  const std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
-  if (name.empty() || name == "." || name == "..") return {};
-  const std::string folder = real_path(slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash).c_str());
-  if (folder.empty()) return {};
-  return folder + (folder.back() == '/' ? "" : "/") + name;
+  // Each look takes what is at `at` now: a link is followed by its text, as
+  // the system follows it, so that a link to nothing leads to the file a
+  // write through it makes.
+  std::string at(path);
+  for (int links = 0;; ++links) {
+    struct stat st {};
+    if (lstat(at.c_str(), &st) != 0) {
+      if (errno != ENOENT) {
+        t.error = errno;
+        return t;
+      }
+      break;  // nothing there: a new file in the folder
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      if (S_ISDIR(st.st_mode)) {
+        t.error = EISDIR;
+        return t;
+      }
+      t.file = real_path(at.c_str());
+      t.exists = !t.file.empty();
+      if (!t.exists) t.error = errno;
+      return t;
+    }
+    if (links == kMaxLinks) {
+      t.error = ELOOP;
+      return t;
+    }
+    std::string text;
+    if (!read_link(at, text)) {
+      if (errno == EINVAL) continue;  // no longer a link: looked at again
+      t.error = errno;
+      return t;
+    }
+    at = text.front() == '/' ? text : folder_part(at) + text;
+    t.link_end = at;
+  }
+  const size_t slash = at.rfind('/');
+  const std::string name = slash == std::string::npos ? at : at.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") {
+    t.error = EISDIR;
+    return t;
+  }
+  const std::string folder_name = slash == std::string::npos ? "." : slash == 0 ? "/" : at.substr(0, slash);
+  const std::string folder = real_path(folder_name.c_str());
+  if (folder.empty()) {
+    t.error = errno;
+    return t;
+  }
+  t.file = folder + (folder.back() == '/' ? "" : "/") + name;
+  return t;
 }
 
+std::string resolve_file_path(const char* path) { return find_write_target(path).file; }
+
 std::unique_ptr<FileReplacement> FileReplacement::Begin(const char* path) {
-  std::string target = resolve_file_path(path);
-  if (target.empty()) return nullptr;
+  const WriteTarget where = find_write_target(path);
+  if (where.file.empty()) {
+    errno = where.error;
+    return nullptr;
+  }
+  std::string target = where.file;
   struct stat st {};
   const bool there = stat(target.c_str(), &st) == 0;
+  // The rename needs only the folder's permission: a file the process may not
+  // write is refused here, by the test the system makes when it opens a file
+  // for writing (the effective ids, so the superuser may write any).
+  if (there && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return nullptr;
   const mode_t mode = there ? (st.st_mode & kModeBits) : new_file_mode();
   // mkostemp creates the file exclusively (O_EXCL) under a name no one could
   // have planted beforehand.

@@ -1,8 +1,10 @@
 // Replacing a file's contents so that no reader ever sees a half-written file
 // and no name planted beside it is written through: the new contents go to a
 // temporary file of a fresh name in the same folder, created exclusively, and
-// take the old file's place by a rename once they are on the disk.
+// take the old file's place by a rename once they are on the disk. A file the
+// user may not write is never replaced, as a shell redirection refuses it.
 //
+//   find_write_target: where a write to a path lands, or why none can.
 //   resolve_file_path: where a file really lives, symbolic links followed.
 //   FileReplacement:   the temporary file and the rename over the target.
 #pragma once
@@ -15,17 +17,38 @@
 
 namespace platform {
 
+// Where a write to a path lands. Symbolic links are followed as the system
+// follows them when it opens a path for writing: a link whose file is not
+// there yet leads to a new file where it points (a relative link read against
+// its own folder), and the link stays.
+struct WriteTarget {
+  std::string file;      // the absolute path of the file written; empty when none can be
+  bool exists = false;   // a file is there, to be replaced
+  int error = 0;         // when none can be: the system's reason (errno)
+  std::string link_end;  // when `path` is a symbolic link: where its links lead, as
+                         // the user would name it (the last link's text joined to
+                         // that link's folder)
+};
+// The target of a write to `path`. No file can be written at a path that
+// names a folder, whose folder is missing or cannot be reached, or whose links
+// never end (ELOOP after kMaxLinks links).
+WriteTarget find_write_target(const char* path);
+// The links followed at most, as the system's own limit.
+constexpr int kMaxLinks = 40;
+
 // The absolute path of the file `path` names, every symbolic link followed;
-// for a file that is not there yet, its folder resolved and its own name kept.
-// Empty when it cannot be resolved: a link that leads nowhere, a missing
-// folder, or a path that ends in a folder name.
+// for a file that is not there yet, its folder resolved and its own name kept
+// (find_write_target's file). Empty when no file can be written there.
 std::string resolve_file_path(const char* path);
 
 class FileReplacement {
  public:
   // Starts replacing the file `path` names; through a symbolic link, the file
-  // the link leads to (the link stays). Null when the path cannot be resolved
-  // or the folder takes no new file.
+  // the link leads to (the link stays; a file it leads to that is not there
+  // yet is made). Null with errno telling why when no file can be written
+  // there (find_write_target), the file there may not be written by this
+  // process (the write-permission test with the effective ids, which lets the
+  // superuser write any), or the folder takes no new file.
   static std::unique_ptr<FileReplacement> Begin(const char* path);
   // Removes the temporary file unless Commit succeeded.
   ~FileReplacement();

@@ -6,8 +6,10 @@
 // output, then every place where a side's own score moved by more than
 // --swing within two of its moves: the places to look at in the games the
 // shorter think lost. Exit status 1, with one line on standard error, for a
-// bad argument, a record file that could not be written (the games go on) and
-// output that could not be written.
+// bad argument, a record file that cannot be written (found before the first
+// game; one that fails later lets the games go on) and output that could not
+// be written.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,12 +19,15 @@
 
 #include "app/arguments.h"
 #include "app/comp_call.h"
+#include "app/record_commands.h"
 #include "app/standard_output.h"
 #include "engine/driver/message_queue.h"
 #include "model/formats/csa_format.h"
 #include "model/position/perft.h"
 #include "model/record/kifu_holder.h"
 #include "model/text/kstring.h"
+#include "platform/file_info.h"
+#include "platform/file_replace.h"
 #include "platform/mailbox.h"
 
 namespace {
@@ -175,13 +180,26 @@ Game play(app::CompCall& comp, platform::Mailbox& view, const Options& o, int in
   return g;
 }
 
-// Writes the game's CSA record into the output folder; false (said on
-// standard error) when the file could not be written whole.
+// The record file of game `index` (from 0).
+std::string record_path(const Options& o, int index) { return o.out + "/game" + std::to_string(index + 1) + ".csa"; }
+
+// Writes the game's CSA record into the output folder as velkora saves a
+// record: a device or a pipe is written into, any other file replaced whole
+// (platform::FileReplacement: never seen half-written, a file that may not be
+// written left as it was, a link written through). False (said on standard
+// error, with the reason) when the file could not be written whole.
 bool write_record(const Game& g, const Options& o, int index) {
-  const std::string path = o.out + "/game" + std::to_string(index + 1) + ".csa";
-  std::FILE* f = std::fopen(path.c_str(), "w");
+  const std::string path = record_path(o, index);
+  std::unique_ptr<platform::FileReplacement> replacement;
+  errno = 0;
+  std::FILE* f = nullptr;
+  if (platform::path_is_device(path.c_str())) {
+    f = std::fopen(path.c_str(), "w");
+  } else if ((replacement = platform::FileReplacement::Begin(path.c_str()))) {
+    f = replacement->stream();
+  }
   if (f == nullptr) {
-    std::fprintf(stderr, "%s: cannot write %s\n", kProgram, path.c_str());
+    std::fprintf(stderr, "%s: %s\n", kProgram, app::one_line(app::cannot_write(path.c_str())).c_str());
     return false;
   }
   std::fprintf(f, "V2.2\nN+%s\nN-%s\nPI\n+\n", g.slow_side == 0 ? "slow" : "fast", g.slow_side == 0 ? "fast" : "slow");
@@ -191,9 +209,19 @@ bool write_record(const Game& g, const Options& o, int index) {
                  t.ms, t.line.c_str());
   }
   std::fprintf(f, "'result %s (%s)\n", g.result.c_str(), g.why.c_str());
-  const bool written = std::ferror(f) == 0;
-  if (std::fclose(f) == 0 && written) return true;
-  std::fprintf(stderr, "%s: cannot write %s\n", kProgram, path.c_str());
+  // A write that failed on the way keeps its reason; else the close's.
+  int reason = std::ferror(f) ? errno : 0;
+  errno = 0;
+  bool written = reason == 0;
+  if (replacement) {
+    written = written && replacement->Commit();
+  } else {
+    written = std::fclose(f) == 0 && written;
+  }
+  if (written) return true;
+  if (reason == 0) reason = errno != 0 ? errno : EIO;
+  errno = reason;
+  std::fprintf(stderr, "%s: %s\n", kProgram, app::one_line(app::cannot_write(path.c_str())).c_str());
   return false;
 }
 
@@ -240,6 +268,16 @@ int run(int argc, char** argv) {
                  "                        [--max-plies M] [--swing V] [--out DIR]\n",
                  kProgram);
     return app::kExitFailure;
+  }
+  // Every record file is tried before the first game, with the test its
+  // write makes: a file that cannot be written is found out at once, not
+  // after hours of games.
+  for (int i = 0; i < o.games; ++i) {
+    const std::string why = app::save_refusal(record_path(o, i).c_str());
+    if (!why.empty()) {
+      std::fprintf(stderr, "%s: %s\n", kProgram, app::one_line(why).c_str());
+      return app::kExitFailure;
+    }
   }
   platform::Mailbox view;
   app::CompCall comp(&view);

@@ -84,8 +84,10 @@ bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, in
 // opened. The file is written beside the target and renamed over it only when
 // every write succeeded, so a failed save leaves an existing file as it was;
 // errno then holds the reason of the failed open, write, close or rename.
-// Through a symbolic link the file it leads to is replaced and keeps its mode;
-// a device or a pipe (/dev/null) is written into, never replaced.
+// Through a symbolic link the file it leads to is replaced and keeps its mode
+// (one not there yet is made); a file the process may not write is refused,
+// as a shell redirection refuses it; a device or a pipe (/dev/null) is written
+// into, never replaced.
 // On success the modified flag is cleared and the path becomes the name.
 bool kifu_save_file(KifuHolder& holder, const char* path, int* format);
 

@@ -526,6 +526,44 @@ TEST(CommandLine, ComposeTakesTheLengthOfTheFullerSolve) {
   EXPECT_EQ(lines_of(run("velkora mate " + file + " --ply 0").out)[0], "mate 19");
 }
 
+// A problem that misses its time is told, and the batch goes on to its end:
+// the problems after it are still made and written, each the same problem as
+// when the ones before it missed or not (problem 3 of seed 36, made after
+// problem 1 or with both before it missed). The status is 1, with a last line
+// counting the problems made. The tests give a problem no time through
+// VELKORA_TEST_COMPOSE_MISS rather than wait for a budget to run out.
+TEST(CommandLine, AComposeBatchGoesOnAfterAProblemMissesItsTime) {
+  const std::string base = ::testing::TempDir() + "/compose_miss";
+  std::string problem3[2];
+  const char* misses[2] = {"2", "1,2"};
+  for (int run_no = 0; run_no < 2; ++run_no) {
+    const std::string dir = base + std::to_string(run_no);
+    mkdir(dir.c_str(), 0700);
+    const Outcome r = run("velkora compose --seed 36 --count 3 --time 600 " + dir, true,
+                          std::string("VELKORA_TEST_COMPOSE_MISS=") + misses[run_no] + " ");
+    EXPECT_EQ(r.status >> 8, 1) << r.out;
+    const std::vector<std::string> said = lines_of(r.out);
+    const std::string missed = "velkora compose: problem 2 not made: none found within 600 s";
+    const size_t made = run_no == 0 ? 2 : 1;
+    ASSERT_EQ(said.size(), 4u) << r.out;  // a line for each of the three, then the count
+    if (run_no == 0) {
+      EXPECT_EQ(said[0].rfind("problem " + dir + "/001.kif plies ", 0), 0u) << r.out;
+      EXPECT_EQ(said[1], missed);
+    } else {
+      EXPECT_EQ(said[0], "velkora compose: problem 1 not made: none found within 600 s");
+      EXPECT_EQ(said[1], missed);
+    }
+    EXPECT_EQ(said[said.size() - 2].rfind("problem " + dir + "/003.kif plies ", 0), 0u) << r.out;
+    EXPECT_EQ(said.back(), "velkora compose: made " + std::to_string(made) + " of 3 problems");
+    const std::vector<std::string> written =
+        run_no == 0 ? std::vector<std::string>{"001.kif", "003.kif"} : std::vector<std::string>{"003.kif"};
+    EXPECT_EQ(files_in(dir), written);
+    problem3[run_no] = slurp(dir + "/003.kif");
+  }
+  EXPECT_FALSE(problem3[0].empty());
+  EXPECT_EQ(problem3[0], problem3[1]);
+}
+
 TEST(CommandLine, BenchPrintsTheNodeCountSignature) {
   const Outcome r = run("velkora bench --signature");
   EXPECT_EQ(r.status, 0);

@@ -131,7 +131,7 @@ TEST(OutputFailure, TheMeasuringToolsFailOnAFullDevice) {
   ASSERT_EQ(::symlink(kFull, game.c_str()), 0);
   const Written lost = run_program_writing_to(selfplay, no_move, "/dev/null");
   EXPECT_TRUE(exited_with(lost.status, 1)) << lost.status;
-  EXPECT_EQ(lost.err, "velkora_selfplay: cannot write " + game + "\n");
+  EXPECT_EQ(lost.err, "velkora_selfplay: cannot write '" + game + "': No space left on device\n");
   std::remove(game.c_str());
 
   const Written listed = run_program_writing_to("bench/velkora_bench", {"--benchmark_list_tests=true"}, kFull);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -83,8 +84,8 @@ TEST(Mailbox, DeliversInOrderWaitsAndRefusesWhenFull) {
 TEST(FileReplacement, NewFilesTakeTheUmaskAndADroppedOneLeavesNothing) {
   const std::string dir = ::testing::TempDir() + "/replace";
   ::mkdir(dir.c_str(), 0755);
-  // A link that leads nowhere is not written through.
-  ASSERT_EQ(::symlink((dir + "/nowhere").c_str(), (dir + "/dangling").c_str()), 0);
+  // A link into a folder that is not there leads nowhere a file can be made.
+  ASSERT_EQ(::symlink((dir + "/nofolder/nowhere").c_str(), (dir + "/dangling").c_str()), 0);
   EXPECT_EQ(resolve_file_path((dir + "/dangling").c_str()), "");
   EXPECT_EQ(FileReplacement::Begin((dir + "/dangling").c_str()), nullptr);
   EXPECT_EQ(FileReplacement::Begin(dir.c_str()), nullptr);  // a folder is no file
@@ -116,6 +117,94 @@ bool replace_with(const std::string& path, const char* text) {
   return r->Commit();
 }
 
+// The bytes of a file; empty when it cannot be read.
+std::string contents(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    for (int c; (c = std::fgetc(f)) != EOF;) bytes += static_cast<char>(c);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+// A write through links follows them as the system does: a chain of relative
+// links, each read against its own folder, makes the file it leads to and
+// stays. Links that lead nowhere a file can be made are refused with the
+// system's reason and tell where they lead.
+TEST(FileReplacement, WritesThroughLinksToAFileNotThereYet) {
+  const std::string dir = ::testing::TempDir() + "/through";
+  ::mkdir(dir.c_str(), 0755);
+  ::mkdir((dir + "/sub").c_str(), 0755);
+  ASSERT_EQ(::symlink("second", (dir + "/first").c_str()), 0);
+  ASSERT_EQ(::symlink("sub/made", (dir + "/second").c_str()), 0);
+  EXPECT_EQ(find_write_target((dir + "/first").c_str()).link_end, dir + "/sub/made");
+  ASSERT_TRUE(replace_with(dir + "/first", "new"));
+  ASSERT_TRUE(replace_with(dir + "/first", "again"));  // now there: replaced through the links
+  EXPECT_EQ(contents(dir + "/sub/made"), "again");
+  struct stat st {};
+  ASSERT_EQ(::lstat((dir + "/first").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+  const struct {
+    const char* text;
+    int error;
+  } refused[] = {{"gone/x", ENOENT}, {"sub/made/x", ENOTDIR}, {"loop", ELOOP}};
+  for (const auto& r : refused) {
+    const std::string link = dir + "/loop";  // the last text names the link itself
+    ASSERT_EQ(::symlink(r.text, link.c_str()), 0);
+    EXPECT_EQ(find_write_target(link.c_str()).link_end, dir + "/" + r.text);
+    errno = 0;
+    EXPECT_EQ(FileReplacement::Begin(link.c_str()), nullptr) << r.text;
+    EXPECT_EQ(errno, r.error) << r.text;
+    ASSERT_EQ(::unlink(link.c_str()), 0);
+  }
+}
+
+// Users and groups that need not exist: a file may belong to any number.
+constexpr uid_t kSomeUser = 12345;
+constexpr uid_t kAnotherUser = 54321;
+constexpr gid_t kSomeGroup = 23456;
+constexpr gid_t kAnotherGroup = 34567;
+
+// A file the process may not write is not replaced, though its folder would
+// take the new one, as a shell redirection refuses it. The superuser may
+// write any file, and does; an ordinary user is tried in a child that
+// becomes one.
+TEST(FileReplacement, AFileThatMayNotBeWrittenIsLeftAsItWas) {
+  const std::string dir = ::testing::TempDir() + "/protected";
+  const std::string file = dir + "/kept.kif";
+  ::mkdir(dir.c_str(), 0777);
+  ::chmod(dir.c_str(), 0777);
+  ASSERT_TRUE(replace_with(file, "old"));
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  struct stat before {};
+  ASSERT_EQ(::stat(file.c_str(), &before), 0);
+  constexpr int kUnreachable = 3;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(kSomeGroup) != 0 || setuid(kSomeUser) != 0)) _exit(2);
+    if (access(dir.c_str(), W_OK | X_OK) != 0) _exit(kUnreachable);
+    errno = 0;
+    _exit(FileReplacement::Begin(file.c_str()) == nullptr && errno == EACCES ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == kUnreachable) GTEST_SKIP() << "the test folder is out of another user's reach";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  struct stat after {};
+  ASSERT_EQ(::stat(file.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(contents(file), "old");
+  if (geteuid() == 0) {
+    ASSERT_TRUE(replace_with(file, "new"));
+    EXPECT_EQ(contents(file), "new");
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0444u);
+  }
+}
+
 // A group this process belongs to besides its own, for the group it may give
 // a file; -1 when it has none.
 gid_t other_group_of_mine() {
@@ -126,12 +215,6 @@ gid_t other_group_of_mine() {
   }
   return static_cast<gid_t>(-1);
 }
-
-// Users and groups that need not exist: a file may belong to any number.
-constexpr uid_t kSomeUser = 12345;
-constexpr uid_t kAnotherUser = 54321;
-constexpr gid_t kSomeGroup = 23456;
-constexpr gid_t kAnotherGroup = 34567;
 
 TEST(FileReplacement, KeepsTheOwnerGroupAndModeOfTheFileReplaced) {
   const std::string dir = ::testing::TempDir() + "/owner";
@@ -178,7 +261,7 @@ TEST(FileReplacement, AnOwnerThatCannotBeKeptDoesNotStopTheSave) {
   ::mkdir(dir.c_str(), 0755);
   ASSERT_TRUE(replace_with(file, "old"));
   ASSERT_EQ(::chown(file.c_str(), kAnotherUser, kSomeGroup), 0);
-  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0660), 0);  // its group may write it
   ASSERT_EQ(::chown(dir.c_str(), kSomeUser, kAnotherGroup), 0);
   constexpr int kUnreachable = 3;
   const pid_t child = fork();
@@ -201,7 +284,7 @@ TEST(FileReplacement, AnOwnerThatCannotBeKeptDoesNotStopTheSave) {
   EXPECT_EQ(st.st_size, 3);
   EXPECT_EQ(st.st_uid, kSomeUser);
   EXPECT_EQ(st.st_gid, kSomeGroup);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mode & 07777, 0660u);
   ASSERT_EQ(::unlink(file.c_str()), 0);
   EXPECT_EQ(::rmdir(dir.c_str()), 0);  // no temporary file left
 }

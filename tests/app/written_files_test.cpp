@@ -1,0 +1,164 @@
+// Every command that writes a file, as a user meets it: a file the user may
+// not write is refused as a shell redirection refuses it, and a symbolic link
+// to a file not there yet is written through (its file made, the link kept).
+// What cannot be written is found out before the work (no solve, think,
+// problem or game shows), with one line that says why.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "tests/app/command_runner.h"
+
+namespace {
+
+using namespace command_test;
+
+const std::string kGame = data("../../examples/aigakari.kif");
+
+// A command that writes the file `file` in the folder its command line names
+// as @DIR; @SETUP is the folder of the books it reads.
+struct Writer {
+  const char* label;
+  const char* file;
+  std::string command;
+  const char* said;         // the start of its messages
+  bool needs_book = false;  // changes a book that must be there (book remove)
+};
+
+const Writer kWriters[] = {
+    {"convert", "out.kif", "velkora convert " + data("kif/tsume.kif") + " @DIR/out.kif", "velkora convert"},
+    {"mate --save", "out.kif", "velkora mate " + data("tsume/mate07_b_ai.kif") + " --ply 0 --save @DIR/out.kif",
+     "velkora mate"},
+    {"review --save", "out.kif", "velkora review " + kGame + " --depth 2 --save @DIR/out.kif", "velkora review"},
+    {"compose --force", "001.kif", "velkora compose --seed 7 --count 1 --time 600 --force @DIR", "velkora compose"},
+    {"book add", "user.js5", "velkora book add @DIR/user.js5 " + kGame + " --ply 6", "velkora book add"},
+    {"book remove", "user.js5", "velkora book remove @DIR/user.js5 " + kGame + " --ply 1", "velkora book remove",
+     true},
+    {"book import", "user.js5", "velkora book import @DIR/user.js5 @SETUP/source.js5", "velkora book import"},
+#ifdef VELKORA_BENCH_TOOLS
+    {"velkora_selfplay", "game1.csa",
+     "../bench/selfplay/velkora_selfplay --games 1 --random-plies 0 --max-plies 0 --out @DIR", "velkora_selfplay"},
+#endif
+};
+
+// Makes mate print a progress line as soon as its solve runs, which a refusal
+// must come before.
+constexpr const char* kProgressAtOnce = "VELKORA_PROGRESS_MS=1 ";
+
+// The writer's command line writing into `dir`.
+std::string command_of(const Writer& w, const std::string& dir, const std::string& setup) {
+  std::string line = w.command;
+  for (const auto& [name, value] : {std::pair<std::string, std::string>{"@DIR", dir}, {"@SETUP", setup}}) {
+    for (size_t at; (at = line.find(name)) != std::string::npos;) line.replace(at, name.size(), value);
+  }
+  return line;
+}
+
+// What a refused write must leave: the same file, bytes and time.
+struct FileState {
+  bool there = false;
+  bool link = false;
+  ino_t inode = 0;
+  int64_t mtime_ns = 0;
+  std::string bytes;
+  bool operator==(const FileState&) const = default;
+};
+
+FileState state_of(const std::string& path) {
+  FileState s;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return s;
+  s.there = true;
+  s.link = S_ISLNK(st.st_mode);
+  s.inode = st.st_ino;
+  s.mtime_ns = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+  s.bytes = slurp(path);
+  return s;
+}
+
+// A fresh folder of its own for each case.
+std::string fresh_folder(const std::string& name) {
+  const std::string dir = ::testing::TempDir() + "/written_" + name;
+  ::mkdir(dir.c_str(), 0755);
+  return dir;
+}
+
+// The books the book commands read and change: a source to import, and the
+// book that stands in the place of each writer's file where one is needed.
+std::string books_setup() {
+  const std::string setup = fresh_folder("setup");
+  EXPECT_EQ(run("velkora book add " + setup + "/source.js5 " + kGame + " --ply 4").status, 0);
+  return setup;
+}
+
+std::string label_of(const Writer& w) { return std::string(w.label) + ": "; }
+
+// A file the user may not write is refused before the work and left as it
+// was; a shell redirection or cp refuses it the same way.
+TEST(WrittenFiles, AFileTheUserMayNotWriteIsRefusedBeforeTheWorkAndLeftAsItWas) {
+  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop the superuser";
+  const std::string setup = books_setup();
+  int n = 0;
+  for (const Writer& w : kWriters) {
+    const std::string dir = fresh_folder("protected" + std::to_string(n++));
+    const std::string file = dir + "/" + w.file;
+    // A book's bytes: the book commands find a book to change, the others a
+    // file to replace.
+    const std::string book = slurp(setup + "/source.js5");
+    FILE* f = fopen(file.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(fwrite(book.data(), 1, book.size(), f), book.size());
+    ASSERT_EQ(fclose(f), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    const FileState before = state_of(file);
+    const Outcome r = run(command_of(w, dir, setup), true, kProgressAtOnce);
+    EXPECT_EQ(r.status >> 8, 1) << label_of(w) << r.out;
+    // The whole output is the one line: no progress, problem or game before it.
+    EXPECT_EQ(r.out, std::string(w.said) + ": cannot write '" + file + "': Permission denied\n") << w.label;
+    EXPECT_EQ(state_of(file), before) << w.label;
+  }
+}
+
+// A link to a file not there yet, in a folder that is there, is written
+// through as a shell redirection writes: its file is made where it leads and
+// the link stays. A link whose folder is missing is refused before the work,
+// naming where it leads, and nothing is made. A book that must be there
+// (remove) is told as missing either way.
+TEST(WrittenFiles, ALinkToNothingIsWrittenThroughOrRefusedBeforeTheWork) {
+  const std::string setup = books_setup();
+  int n = 0;
+  for (const Writer& w : kWriters) {
+    const std::string dir = fresh_folder("link" + std::to_string(n++));
+    const std::string link = dir + "/" + w.file;
+    ::mkdir((dir + "/kept").c_str(), 0755);
+    const std::string target = std::string("kept/") + w.file;
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    const Outcome made = run(command_of(w, dir, setup), true);
+    if (w.needs_book) {
+      EXPECT_EQ(made.out, std::string(w.said) + ": no book '" + link + "'\n") << w.label;
+    } else {
+      EXPECT_EQ(made.status, 0) << label_of(w) << made.out;
+      EXPECT_FALSE(slurp(dir + "/" + target).empty()) << w.label;
+    }
+    EXPECT_TRUE(state_of(link).link) << w.label;
+
+    ASSERT_EQ(::unlink(link.c_str()), 0);
+    const std::string gone = std::string("gone/") + w.file;
+    ASSERT_EQ(::symlink(gone.c_str(), link.c_str()), 0);
+    const Outcome refused = run(command_of(w, dir, setup), true, kProgressAtOnce);
+    EXPECT_EQ(refused.status >> 8, 1) << label_of(w) << refused.out;
+    const std::string why = w.needs_book ? "no book '" + link + "'"
+                                         : "cannot write '" + link + "': its link leads to '" + dir + "/" + gone +
+                                               "', whose folder does not exist";
+    EXPECT_EQ(refused.out, std::string(w.said) + ": " + why + "\n") << w.label;
+    EXPECT_TRUE(state_of(link).link) << w.label;
+    EXPECT_FALSE(state_of(dir + "/gone").there) << w.label;
+  }
+}
+
+}  // namespace
