@@ -61,8 +61,9 @@ std::string usage_text() {
       "written, and the others are still made; the exit status is then 1, with a last\n"
       "line \"made M of K problems\". Ctrl-C stops it: the problems written stay, and\n"
       "the exit status is 130.\n"
-      "  --seed N     the first problem's seed (default: from the clock); each other\n"
-      "               problem's seed follows from it and the problem's number alone\n"
+      "  --seed N     the seed the problems are drawn from in turn (default: from the\n"
+      "               clock); after a problem that missed its time, the next one is\n"
+      "               drawn from a seed made of N and its number\n"
       "  --count K    how many problems (1 to 999, default 1)\n"
       "  --time S     seconds for each problem (1 to 86400, default 60)\n"
       "  --force      overwrite problem files that exist (refused otherwise)\n"
@@ -134,10 +135,12 @@ void tell_missed(int i, const std::string& why) {
   std::fprintf(stderr, "velkora compose: problem %d not made: %s\n", i, why.c_str());
 }
 
-// The seed of problem `i`: the first problem's is the one given, each other's
-// is mixed from it and the problem's number. A problem is then the same
-// whatever became of the ones before it: one that missed its time leaves the
-// random numbers wherever its search stopped.
+// The seed a batch starts again from at problem `i`: the one given for the
+// first problem; after a problem that missed its time, one mixed from it and
+// the problem's number, since that search left the random numbers wherever
+// its clock stopped it. The problems after a miss are then the same on every
+// run with that miss, and a batch without one draws all its problems from
+// the given seed in turn.
 uint32_t problem_seed(uint32_t first, int i) {
   if (i == 1) return first;
   constexpr uint32_t kSeedStep = 0x9E3779B9u;  // 2^32 / golden ratio: far apart for every number
@@ -175,10 +178,12 @@ int compose(const Options& o, bool seeded) {
   const uint32_t first_seed = seeded ? o.seed : platform::tick_ms();
   std::copy(std::begin(kPieceTable), std::end(kPieceTable), job.pieces);
   int made = 0;
+  bool reseed = true;  // the first problem, and the one after a miss
   for (int i = 1; i <= o.count; ++i) {
     if (InterruptGuard::interrupted()) return stopped(made, "after a problem");
-    job.reseed = 1;
-    job.seed = problem_seed(first_seed, i);
+    job.reseed = reseed ? 1 : 0;
+    if (reseed) job.seed = problem_seed(first_seed, i);
+    reseed = false;
     job.time_ms = given_no_time(i) ? 0 : budget_ms;
     comp.Compose();
     const platform::WindowMessage done = wait_message(view, kMsgComposed, [&comp] { comp.ComposeStop(); });
@@ -186,6 +191,7 @@ int compose(const Options& o, bool seeded) {
     if (static_cast<intptr_t>(done.wparam) != 0) {
       if (InterruptGuard::interrupted()) return stopped(made, "while a problem was made");
       tell_missed(i, "none found within " + std::to_string(o.seconds) + " s");
+      reseed = true;
       continue;
     }
     const model::Kyokumen problem = job.problem;

@@ -6,8 +6,9 @@ namespace app {
 
 // velkora compose [--seed N] [--count K] [--time SECONDS] OUTDIR
 // Composes K problems (default 1), the first after seeding with N (default:
-// from the clock), each other with a seed made of N and its number, each
-// within SECONDS (default 60), at least 7 plies long, and writes them as
+// from the clock), the others drawn on from it (after a problem that missed
+// its time, from a seed made of N and the next one's number), each within
+// SECONDS (default 60), at least 7 plies long, and writes them as
 // OUTDIR/001.kif, 002.kif, ... with the solution as the main line, printing
 // "problem FILE plies P ms T" for each. A problem not made within its time is
 // told, and the batch goes on: the status is 0 only when all K were made.
