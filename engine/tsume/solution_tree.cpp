@@ -472,6 +472,104 @@ void extract_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   for (int i = e.main_line_length - 1; i >= 0; --i) undo_move(c.pos, e.main_line[i], 0);
 }
 
+// ---- The main line's defences ------------------------------------------------
+
+// The index of the listed move with node code `code`, or -1.
+int listed_index(const KTsumeEngine& e, const TsumeContext& c, uint16_t code) {
+  for (int i = 0; i < c.move_count; ++i) {
+    if (tsume_move_encode(e.moves[c.move_base + i]) == code) return i;
+  }
+  return -1;
+}
+
+// Whether the context's position (the attacker to move) has no mate within
+// `length` - 2 plies: 2 shown, 0 a shorter mate, 1 undecided (the budget
+// ending at the node count `end_nodes`, the solve's limits, the work stores).
+int no_shorter_mate(KTsumeEngine& e, TsumeContext& c, int length, uint32_t end_nodes) {
+  const int bound = length - 2;
+  if (bound < 1) return 2;
+  int known = 0;
+  const int r = tsume_bounded_known(e.table, c.key, bound, &known);
+  if (r != 1) return r;
+  uint16_t move = 0;
+  bool cut = false;
+  return optional_search(e, c, bound, end_nodes, move, known, cut);
+}
+
+// The defence the main line takes at the context's position (the defender to
+// move, its evasions listed, `n` its tree node), among the defences the tree
+// holds longest: the tree's choice and then the others, the better quality
+// first. When the tree's length of the position is the mate's, one of them is
+// mated in that many plies less one, and the others sooner: the first shown
+// to have no shorter mate is taken, or the last when all others have one;
+// the first left undecided when none is shown. It becomes the tree's choice.
+// -1 when the tree's move is not among the evasions.
+int settled_defence(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, KTsumeNode& n, uint32_t end_nodes) {
+  const int chosen = listed_index(e, c, n.move);
+  if (chosen < 0) return -1;
+  const int longest = tree_length(n) - 1;
+  // The candidates' indices beside the move store, the tree's choice first.
+  uint16_t* order = e.codes + c.move_base;
+  int count = 0;
+  order[count++] = static_cast<uint16_t>(chosen);
+  for (int quality = 2; quality >= 0; --quality) {
+    for (int i = 0; i < c.move_count; ++i) {
+      KHashKey key = c.key;
+      hash_key_sashite(key, c.attacker, e.moves[c.move_base + i]);
+      const KTsumeNode* child = tsume_lookup_exact(tree, key);
+      if (i == chosen || child == nullptr || (child->flags & kFlagTreeFutile) || tree_length(*child) != longest ||
+          tree_quality(*child) != quality) {
+        continue;
+      }
+      order[count++] = static_cast<uint16_t>(i);
+    }
+  }
+  // A defence alone at the longest is the one.
+  int pick = count == 1 ? chosen : -1;
+  int undecided = -1;
+  for (int k = 0; k < count && pick < 0; ++k) {
+    const int i = order[k];
+    if (k == count - 1 && undecided < 0) {
+      pick = i;
+      break;
+    }
+    tsume_descend(e, c, i, false);
+    const int r = no_shorter_mate(e, c, longest, end_nodes);
+    tsume_ascend(e, c);
+    if (r == 2) pick = i;
+    if (r == 1 && undecided < 0) undecided = i;
+  }
+  if (pick < 0) pick = undecided >= 0 ? undecided : chosen;
+  if (pick != chosen) {
+    KHashKey key = c.key;
+    hash_key_sashite(key, c.attacker, e.moves[c.move_base + pick]);
+    const KTsumeNode* child = tsume_lookup_exact(tree, key);
+    n.move = tsume_move_encode(e.moves[c.move_base + pick]);
+    n.depth = static_cast<uint16_t>(tree_quality(*child) << 14 | (tree_length(n) & kDepthMask));
+  }
+  return pick;
+}
+
+// Each length in the tree is that of a mate the walk found, so no shorter
+// than the shortest mate, and where the budget of the searches for shorter
+// mates ran out it may be longer: a defence may then tie in the tree with the
+// longest and yet be mated sooner. The main line from the context's position
+// (as the tree holds it) has its defences settled (settled_defence). When the
+// tree's length of an attacker's position on the line is its shortest mate,
+// so is the length after the tree's attack (one less: no attack mates
+// sooner), and after the settled defence (one less again: a longest defence).
+void settle_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, uint32_t end_nodes) {
+  const int root_ply = c.ply;
+  while (c.ply < e.max_ply) {
+    KTsumeNode* n = tsume_lookup_exact(tree, c.key);
+    if (n == nullptr || n->move == kTerminalMove || n->move == kNoNodeMove || !tsume_list_moves(e, c)) break;
+    const int next = c.pos.teban == c.attacker ? listed_index(e, c, n->move) : settled_defence(e, c, tree, *n, end_nodes);
+    if (next < 0) break;
+    tsume_descend(e, c, next, false);
+  }
+  while (c.ply > root_ply) tsume_ascend(e, c);
+}
+
 }  // namespace
 
 void tsume_tree_delete(KTsumeTable*& t) {
@@ -575,6 +673,10 @@ int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint3
     const uint32_t demotions = e.demotions;
     const int r = tsume_tree_node(e, c, *e.tree);
     if (r >= 0) {
+      // The main line's checks get a budget of their own: the walk may have
+      // spent its budget before it came to them.
+      const uint32_t settle_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + budget, UINT32_MAX));
+      settle_main_line(e, c, *e.tree, settle_end);
       extract_main_line(e, c, *e.tree);
       return r;
     }

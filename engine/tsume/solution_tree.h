@@ -1,7 +1,8 @@
 // Solution trees: from a proof in the node table, the tree of a mate problem
 // (the attacker mates as fast as it can, the defender holds out as long as it
 // can, interpositions that only lose the piece do not count) in a table of its
-// own, and the main line read from it; and the search for another mating line.
+// own, and the main line read from it, each of its defences shown a longest
+// one where the tree's lengths tie; and the search for another mating line.
 #pragma once
 
 #include <cstdint>

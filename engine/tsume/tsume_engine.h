@@ -165,7 +165,8 @@ struct KTsumeEngine {
   // Nodes the searches for shorter mates of one solve may spend: 0 as many as
   // kShortestFactor times the solve's nodes before them (at least
   // kShortestMinNodes), more than 0 that many, below 0 as many as the solve's
-  // limits allow.
+  // limits allow. The checks of the main line's defences after the tree walk
+  // may spend as many again.
   int64_t shortest_budget = 0;
   uint32_t shortest_end = 0;       // the node count at which they stop
   uint32_t shortest_allowance = 0; // the budget above, which also sizes the root's second search

@@ -9,6 +9,7 @@
 #include "engine/tsume/tsume_entry.h"
 #include "engine/tsume/tsume_move_code.h"
 #include "tests/engine/board/model_positions.h"
+#include "tests/engine/tsume/main_line_rule.h"
 #include "tests/engine/tsume/mate_oracle.h"
 #include "tests/engine/tsume/tsume_problems.h"
 
@@ -229,6 +230,38 @@ TEST_F(SolverTest, AShortMateBehindAnEndlessChaseIsFound) {
   ASSERT_EQ(Solve(k, line), 0);
   EXPECT_EQ(line.size(), 15u);
   EXPECT_TRUE(plays_to_mate(k, line));
+}
+
+// Where the searches for shorter mates have spent their budget (here at the
+// root), the tree's lengths below are those of the first mates found, and a
+// defence can tie in the tree with the longest and yet be mated sooner.
+// - A problem the composer made (seed 1), a mate in 19: after 9 3五桂 the
+//   king's 4二 and 5三 both stood at nine plies; 4二 is mated in seven (4六飛,
+//   5三玉, 4三飛成, 6二玉, 5四桂打, 6一玉, 6二金打), 5三 in nine. The line took 4二.
+// - mate13_h_ai: the line took 5三同角 at once, mated two plies sooner than
+//   6一玉.
+// Asked afresh after each ply, the solver now mates in the rest of the line.
+TEST_F(SolverTest, TheMainLineTakesALongestDefenceWhereTheTreesLengthsTie) {
+  // As `velkora mate` solves: its table, no node limit.
+  ASSERT_EQ(ktsume_alloc(262144), 1);
+  Problem h;
+  ASSERT_TRUE(load_problem(tsume_data_dir() + "/mate13_h_ai.kif", h));
+  const struct {
+    model::Kyokumen k;
+    size_t length;
+  } cases[] = {{problem(Scene{board::testing::scene("S12 P73 P53 +P54 G55 P39 n43 k46 *P *N *G *R")}), 19},
+               {h.kyokumen, 13}};
+  for (const auto& c : cases) {
+    board::KPosition p = engine_position(c.k);
+    const board::KMove* moves = nullptr;
+    int length = 0;
+    ASSERT_EQ(ktsume_solve(p, &moves, &length, kTime, -1), SolveResult::kMate);
+    const std::vector<board::KMove> line(moves, moves + length);
+    EXPECT_EQ(line.size(), c.length);
+    // The root's length is the problem's: the plies after it are checked.
+    const LineVerdict v = check_main_line(p, line, kTime, -1, 1);
+    EXPECT_EQ(v.ply, -1) << c.length << " plies: " << v.Describe();
+  }
 }
 
 // Mates in one that the tree had missed, each once answered with a line of
