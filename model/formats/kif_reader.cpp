@@ -38,14 +38,10 @@ constexpr EndWord kEndWords[] = {
     {"Time-up", kKireMake},  {"封じ手", kChudan},
 };
 
-// The characters a move is written with, one of which every move text holds
-// however badly it is written: the digits and rank numerals of its squares,
-// 同, the piece names, 成, 打 and the side marks.
-constexpr const char* kMoveChars[] = {
-    "０", "１", "２", "３", "４", "５", "６", "７", "８", "９", "一", "二", "三", "四", "五",
-    "六", "七", "八", "九", "同", "歩", "香", "桂", "銀", "金", "角", "飛", "王", "玉", "と",
-    "杏", "圭", "全", "馬", "竜", "龍", "成", "打", "▲", "△", "▽",
-};
+// What a move's text begins with, however badly it is written: its
+// destination (a file digit of either width, or 同) or a side mark. A text
+// beginning otherwise is a word, not a move.
+constexpr const char* kMoveStarts[] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９", "同", "▲", "△", "▽"};
 constexpr const char* kWideSpace = "　";
 
 constexpr const char* kPvTag = "!PV=";
@@ -70,22 +66,20 @@ int32_t read_value(const char* text) {
 }
 
 // The length of the word at `at` where a move line's move stands: its text up
-// to a blank or the "(" of a time, when none of it is written like a move (an
-// ASCII digit or one of kMoveChars). 0 for no text, or for text that is a move,
-// however malformed.
+// to a blank or the "(" of a time, when it is no move: it begins with none of
+// kMoveStarts nor an ASCII digit, and no source square "(" follows it right
+// after (歩(27) is a move that lost its destination). 0 for no text, or for
+// text that is a move, however malformed.
 int word_length(const ByteText& t, int at) {
+  if (t.IsDigit(at)) return 0;
+  for (const char* c : kMoveStarts) {
+    if (t.Has(at, c)) return 0;
+  }
   int end = at;
   while (end < t.len && !is_narrow_blank(t.At(end)) && t.At(end) != '(' && !t.Has(end, kWideSpace)) {
-    if (t.IsDigit(end)) return 0;
-    if (!is_lead_byte(t.At(end))) {
-      ++end;
-      continue;
-    }
-    for (const char* c : kMoveChars) {
-      if (t.Has(end, c)) return 0;
-    }
-    end += 2;
+    end += is_lead_byte(t.At(end)) && end + 1 < t.len ? 2 : 1;
   }
+  if (end > at && end < t.len && t.At(end) == '(' && t.IsDigit(end + 1)) return 0;
   return (end < t.len ? end : t.len) - at;
 }
 

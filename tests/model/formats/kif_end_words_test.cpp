@@ -79,11 +79,12 @@ TEST(KifEndWords, OtherProgramsWordsBecomeTheNearestResult) {
   }
 }
 
-// A word written without any square, numeral, piece or mark of a move is an
-// end the reader does not know: its line ends there as at 中断, the lines
-// after it are read on, and the first such word is told with its line.
+// A word that does not begin as a move does (with its destination or a side
+// mark) is an end the reader does not know, even one naming a piece: its line
+// ends there as at 中断, the lines after it are read on, and the first such
+// word is told with its line.
 TEST(KifEndWords, AnyOtherWordEndsItsLineAsAnInterruptionAndIsTold) {
-  for (const char* word : {"不詰", "時間切れ", "TIME-UP", "-", "?"}) {
+  for (const char* word : {"不詰", "時間切れ", "TIME-UP", "-", "?", "王手放置", "二歩", "入玉"}) {
     SCOPED_TRACE(sjis_to_utf8(word));
     Kifu kifu;
     KifuReadStop stop;
@@ -110,11 +111,11 @@ TEST(KifEndWords, AnyOtherWordEndsItsLineAsAnInterruptionAndIsTold) {
   EXPECT_EQ(stop.unknown_end_words, 3);
 }
 
-// Text with any of a move's squares, numerals, pieces or marks is a move,
-// however malformed: it still ends the reading, and the variation behind it
-// is lost as before.
+// Text that begins as a move does (a destination or a side mark), or a piece
+// with its source square, is a move however malformed: it still ends the
+// reading, and the variation behind it is lost as before.
 TEST(KifEndWords, AMalformedMoveStillEndsTheReading) {
-  for (const char* move : {"２六歩打歩", "歩(27)", "同", "王手放置", "二歩", "(27)", "▲", "7六歩", "入玉"}) {
+  for (const char* move : {"２六歩打歩", "歩(27)", "同", "(27)", "▲", "7六歩", "９X歩", "同　"}) {
     SCOPED_TRACE(sjis_to_utf8(move));
     Kifu kifu;
     KifuReadStop stop;
