@@ -8,7 +8,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "app/arguments.h"
@@ -19,7 +18,6 @@
 #include "model/position/kyokumen.h"
 #include "model/position/perft.h"
 #include "model/text/record_file.h"
-#include "model/text/text_stream.h"
 
 namespace {
 
@@ -29,9 +27,9 @@ constexpr int kExitUsage = 2;
 // on standard error: why the file cannot be read (the system's reason, or the
 // size limit) or that it holds no valid position.
 bool read_position(const char* file, model::Kyokumen& pos) {
-  std::string bytes;
+  int read = 0;
   int os_error = 0;
-  const int read = model::read_record_file(file, bytes, &os_error);
+  if (model::csa_read_position_file(file, pos, &read, &os_error) == 0) return true;
   if (read == model::kRecordFileTooLarge) {
     std::fprintf(stderr, "perft: cannot read '%s': larger than the %d MB a game record may hold\n", file,
                  model::kMaxRecordMegabytes);
@@ -41,12 +39,8 @@ bool read_position(const char* file, model::Kyokumen& pos) {
     std::fprintf(stderr, "perft: cannot read '%s': %s\n", file, std::strerror(os_error));
     return false;
   }
-  model::MemTextReader reader(bytes.data(), static_cast<int>(bytes.size()));
-  if (model::csa_read_position(reader, pos) != 0) {
-    std::fprintf(stderr, "perft: '%s' holds no valid CSA position\n", file);
-    return false;
-  }
-  return true;
+  std::fprintf(stderr, "perft: '%s' holds no valid CSA position\n", file);
+  return false;
 }
 
 // The usage, on standard error after a mistake (exit status 2), on standard

@@ -36,8 +36,8 @@ std::string position_diagram(const model::Kyokumen& pos) {
 // the formats.
 constexpr const char* kNotARecord = "not a game record in any known format";
 constexpr const char* kBadStart = "its start position breaks the rules";
-// The extensions the formats are told by.
-constexpr const char* kKnownExtensions = "kif ki2 csa qvf ckf vkr qvx kifu ki2u";
+// The extensions of KIF and KI2 in UTF-8, told by beside the format names.
+constexpr const char* kUtf8Extensions = "kifu ki2u";
 // What a QVF file holding moves gets: the format carries back the position.
 constexpr const char* kQvfPositionOnly = "QVF carries back only the position: its moves are not read";
 
@@ -108,7 +108,8 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   const std::string name = from_stdin ? std::string("standard input") : std::string("'") + in + "'";
   if (!from_stdin && format == 0) format = record_path_format(in);
   if (!from_stdin && format == model::kFormatUnknown) {
-    error = "cannot tell the format of " + name + " from its extension (" + kKnownExtensions + "); use --from";
+    error = "cannot tell the format of " + name + " from its extension (" + kFormatNamesText + " " + kUtf8Extensions +
+            "); use --from";
     return false;
   }
   std::string bytes;

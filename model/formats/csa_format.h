@@ -112,8 +112,11 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuR
 // and the side to move, up to the first move. 0, or -1 (`out` unchanged) when
 // the text holds no position statement, the file cannot be read or is larger
 // than kMaxRecordBytes, or the position is not a valid set-up (Kyokumen::Check).
+// For a file, `read`, when given, receives how reading it went (a
+// RecordFileResult: kRecordFileRead when it was read and the fault is its
+// text) and `os_error` the system's reason of a kRecordFileSystemError.
 int csa_read_position(TextReader& reader, Kyokumen& out);
-int csa_read_position_file(const char* path, Kyokumen& out);
+int csa_read_position_file(const char* path, Kyokumen& out, int* read = nullptr, int* os_error = nullptr);
 
 // Writes the record's names, start position and main line with move times and
 // move comments; always 0.

@@ -408,10 +408,13 @@ int csa_read_position(TextReader& reader, Kyokumen& out) {
   return 0;
 }
 
-int csa_read_position_file(const char* path, Kyokumen& out) {
+int csa_read_position_file(const char* path, Kyokumen& out, int* read, int* os_error) {
   std::string bytes;
-  int os_error = 0;
-  if (read_record_file(path, bytes, &os_error) != kRecordFileRead) return -1;
+  int error = 0;
+  const int result = read_record_file(path, bytes, &error);
+  if (read) *read = result;
+  if (os_error) *os_error = error;
+  if (result != kRecordFileRead) return -1;
   MemTextReader reader(bytes.data(), static_cast<int>(bytes.size()));
   return csa_read_position(reader, out);
 }

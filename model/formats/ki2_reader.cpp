@@ -239,13 +239,7 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
   int fields = 0;
   const int header = kifu_read_header(reader, line, body, &fields, true);
   if (header < 0) {
-    if (stop) {
-      stop->bad_start = header == kHeaderBadStart;
-      if (header == kHeaderUnknownHandicap) {
-        stop->unknown_handicap_line = reader.lines();
-        stop->unknown_handicap = line;
-      }
-    }
+    kifu_header_failure(header, reader.lines(), std::move(line), stop);
     return -1;
   }
   body.table->Rehash(body.Start());

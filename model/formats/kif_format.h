@@ -68,6 +68,10 @@ struct KifuReadStop {
   // there were; each was read as "?".
   int bad_utf8_line = 0;
   int bad_utf8_bytes = 0;
+  // Likewise the characters of such a text that Shift-JIS cannot hold, each
+  // read as one "?": the line of the first, and how many there were.
+  int unheld_line = 0;
+  int unheld_chars = 0;
   // Set by the KIF reader at a word where a move stands that is neither a
   // move nor an end word it knows (see kifu_read_kif): the line of the first,
   // that word, and how many such lines there were.
@@ -79,10 +83,6 @@ struct KifuReadStop {
   // and the name.
   int unknown_handicap_line = 0;
   KString unknown_handicap{};
-  // Likewise the characters of such a text that Shift-JIS cannot hold, each
-  // read as one "?": the line of the first, and how many there were.
-  int unheld_line = 0;
-  int unheld_chars = 0;
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
@@ -96,8 +96,9 @@ struct KifuReadStop {
 // unknown handicap). A move line numbered 0 or past the move after the last
 // one read is passed over (a number not above it starts a variation there);
 // `stop` keeps the first such line in `skipped`. A move line whose move is a
-// word, written without any of the digits, numerals, piece names or marks of
-// a move, is an end: a known end word gives its result, and any other word
+// word, not begun as a move is (with its destination or a side mark) nor a
+// piece with its source square, is an end: a known end word gives its result
+// (other programs' words too, kOtherProgramsEndWords), and any other word
 // ends its line of play as 中断 does, `stop` keeping the first in
 // unknown_end_line.
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);

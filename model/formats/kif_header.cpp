@@ -1,5 +1,7 @@
 #include "model/formats/kif_header.h"
 
+#include <utility>
+
 #include <cstddef>
 
 #include "model/formats/board_block.h"
@@ -177,6 +179,15 @@ int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fie
   if (fields) *fields = taken;
   settle_box(start);
   return start.Check() ? 0 : kHeaderBadStart;
+}
+
+void kifu_header_failure(int header, int line, KString name, KifuReadStop* stop) {
+  if (!stop) return;
+  stop->bad_start = header == kHeaderBadStart;
+  if (header == kHeaderUnknownHandicap) {
+    stop->unknown_handicap_line = line;
+    stop->unknown_handicap = std::move(name);
+  }
 }
 
 }  // namespace model

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "model/formats/kif_format.h"
 #include "model/position/kyokumen.h"
 #include "model/record/kifu.h"
 #include "model/text/kstring.h"
@@ -76,5 +77,27 @@ inline constexpr int kHeaderBadStart = -2;
 inline constexpr int kHeaderUnknownHandicap = -3;
 int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
                      bool stop_at_closing = false);
+
+// Tells `stop` (when given) why a header failed with `header` (below 0) at
+// line `line`: a start position that breaks the rules, or the unknown
+// handicap `name`. The KIF, change-branch and KI2 readers report alike.
+void kifu_header_failure(int header, int line, KString name, KifuReadStop* stop);
+
+// A word that ends a line of play where a move stands, and the special move
+// code it is read as.
+struct KifEndWord {
+  const char* text;
+  int code;
+};
+// Other programs' words for results a record holds no code of its own for,
+// each read by the KIF and change-branch readers as the nearest one: a win
+// by an entering-king declaration (入玉勝ち, 宣言勝ち) and a win by default
+// (不戦勝) as a win of the side to move, a loss by default (不戦敗) as its
+// plain loss, an online server's loss on time (Time-up) as 切れ負け, and the
+// sealed move that ends a day of a two-day game (封じ手) as an interruption.
+inline constexpr KifEndWord kOtherProgramsEndWords[] = {
+    {"入玉勝ち", kKachi}, {"宣言勝ち", kKachi}, {"不戦勝", kKachi},
+    {"不戦敗", kMake},    {"Time-up", kKireMake}, {"封じ手", kChudan},
+};
 
 }  // namespace model

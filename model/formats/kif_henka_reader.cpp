@@ -36,8 +36,8 @@ constexpr SideText kNameKeys[] = {{"先手", 0}, {"下手", 0}, {"後手", 1}, {
 
 // Result words that stand on a line of their own, tested as prefixes in this
 // order (so 切れ負け and 反則負け are met before 負け). The losses and wins name
-// the side to move by its king; the draws carry no piece. The last six are
-// read as the KIF reader reads them: the nearest result a record holds.
+// the side to move by its king; the draws carry no piece. Then
+// kOtherProgramsEndWords, read as the KIF reader reads them.
 struct ResultWord {
   const char* text;
   int code;
@@ -49,10 +49,7 @@ constexpr ResultWord kResultWords[] = {
     {"反則負け", kHansokuMake, true}, {"反則勝ち", kHansokuKachi, true},
     {"負け", kMake, true},          {"勝ち", kKachi, true},
     {"千日手", kSennichite, false}, {"引き分け", kJishogi, false},
-    {"持将棋", kJishogi, false},     {"入玉勝ち", kKachi, true},
-    {"宣言勝ち", kKachi, true},     {"不戦勝", kKachi, true},
-    {"不戦敗", kMake, true},        {"Time-up", kKireMake, true},
-    {"封じ手", kChudan, true},
+    {"持将棋", kJishogi, false},
 };
 
 // True when `line` holds exactly the bytes of `text`.
@@ -167,7 +164,13 @@ class HenkaMoveReader {
     }
     for (const ResultWord& w : kResultWords) {
       if (t.Has(at, w.text)) {
-        Result(w);
+        Result(w.code, w.king);
+        return true;
+      }
+    }
+    for (const KifEndWord& w : kOtherProgramsEndWords) {
+      if (t.Has(at, w.text)) {
+        Result(w.code, true);
         return true;
       }
     }
@@ -207,9 +210,11 @@ class HenkaMoveReader {
 
   // A result is added behind the current move without becoming current: what
   // follows still refers to the last real move.
-  void Result(const ResultWord& w) {
-    const int king = kOu | (Position().teban ? kGoteBit : 0);
-    const Sashite end(0, 0, 0, 0, w.king ? king : 0, 0, 0, w.code);
+  // Ends the line with special move `code`, holding the king of the side to
+  // move when `king` (a loss or win), else no piece (a draw).
+  void Result(int code, bool king) {
+    const int piece = king ? kOu | (Position().teban ? kGoteBit : 0) : 0;
+    const Sashite end(0, 0, 0, 0, piece, 0, 0, code);
     Kifu::AddSashiteAtPos(Current()->to, end, 0, nullptr, -1, body_.table.get(),
                           KifuChooser::kNever, true);
   }
@@ -248,13 +253,7 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
   KString handicap;
   const int header = read_start(counted, body, handicap);
   if (header < 0) {
-    if (stop) {
-      stop->bad_start = header == kHeaderBadStart;
-      if (header == kHeaderUnknownHandicap) {
-        stop->unknown_handicap_line = counted.lines();
-        stop->unknown_handicap = std::move(handicap);
-      }
-    }
+    kifu_header_failure(header, counted.lines(), std::move(handicap), stop);
     return -1;
   }
   KifuReadStop stopped;

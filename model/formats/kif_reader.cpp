@@ -18,25 +18,26 @@ namespace model {
 
 namespace {
 
-struct EndWord {
-  const char* text;
-  int code;
-};
-// Tested in this order as prefixes, so 反則負け is met before 負け. The last
-// six are other programs' words for results a record holds no code of its
-// own for, each read as the nearest one: a win by an entering-king
-// declaration (入玉勝ち, 宣言勝ち) and a win by default (不戦勝) as a win of the
-// side to move, a loss by default (不戦敗) as its plain loss, an online
-// server's loss on time (Time-up) as 切れ負け, and the sealed move that ends a
-// day of a two-day game (封じ手) as an interruption.
-constexpr EndWord kEndWords[] = {
+// Tested in this order as prefixes, so 反則負け is met before 負け; then
+// kOtherProgramsEndWords.
+constexpr KifEndWord kEndWords[] = {
     {"中断", kChudan},       {"詰み", kTsumi},          {"投了", kToryo},
     {"切れ負け", kKireMake}, {"反則負け", kHansokuMake}, {"反則勝ち", kHansokuKachi},
     {"負け", kMake},         {"勝ち", kKachi},          {"千日手", kSennichite},
-    {"引き分け", kJishogi},  {"持将棋", kJishogi},      {"入玉勝ち", kKachi},
-    {"宣言勝ち", kKachi},    {"不戦勝", kKachi},        {"不戦敗", kMake},
-    {"Time-up", kKireMake},  {"封じ手", kChudan},
+    {"引き分け", kJishogi},  {"持将棋", kJishogi},
 };
+
+// The end word at `at`: one of kEndWords, else of kOtherProgramsEndWords;
+// null for none.
+const KifEndWord* end_word_at(const ByteText& t, int at) {
+  for (const KifEndWord& w : kEndWords) {
+    if (t.Has(at, w.text)) return &w;
+  }
+  for (const KifEndWord& w : kOtherProgramsEndWords) {
+    if (t.Has(at, w.text)) return &w;
+  }
+  return nullptr;
+}
 
 // What a move's text begins with, however badly it is written: its
 // destination (a file digit of either width, or 同) or a side mark. A text
@@ -234,11 +235,9 @@ class KifMoveReader {
     if (!BackUpTo(n)) return false;
 
     const int side_bit = work_.teban ? kGoteBit : 0;
-    for (const EndWord& w : kEndWords) {
-      if (t.Has(i, w.text)) {
-        const Sashite end(0, 0, 0, 0, kOu | side_bit, 0, 0, w.code);
-        return Append(end, TimeAt(line, i + static_cast<int>(std::strlen(w.text))), nullptr);
-      }
+    if (const KifEndWord* w = end_word_at(t, i)) {
+      const Sashite end(0, 0, 0, 0, kOu | side_bit, 0, 0, w->code);
+      return Append(end, TimeAt(line, i + static_cast<int>(std::strlen(w->text))), nullptr);
     }
     // Any other word in the move's place is an end this reader does not know:
     // its line of play ends there as at 中断, and the lines after it are read
@@ -325,13 +324,7 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
   KString line;
   const int header = kifu_read_header(counted, line, body);
   if (header < 0) {
-    if (stop) {
-      stop->bad_start = header == kHeaderBadStart;
-      if (header == kHeaderUnknownHandicap) {
-        stop->unknown_handicap_line = counted.lines();
-        stop->unknown_handicap = line;
-      }
-    }
+    kifu_header_failure(header, counted.lines(), std::move(line), stop);
     return -1;
   }
   if (!kifu_is_move_heading(line)) return -1;

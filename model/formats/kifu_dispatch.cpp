@@ -1,7 +1,5 @@
 #include "model/formats/kifu_dispatch.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +18,7 @@
 #include "model/text/text_encoding.h"
 #include "model/text/text_stream.h"
 #include "model/text/text_stream_util.h"
+#include "platform/file_info.h"
 #include "platform/file_replace.h"
 
 namespace model {
@@ -49,6 +48,13 @@ void keep_failure(KifuReadStop& into, KifuReadStop& from) {
   into.bad_start = from.bad_start;
   into.unknown_handicap_line = from.unknown_handicap_line;
   into.unknown_handicap = std::move(from.unknown_handicap);
+}
+
+// Why a read failed, as its KifuReadStop tells it: a start position that
+// breaks the rules, else an unknown handicap, else no record.
+KifuLoadError::Kind failure_kind(const KifuReadStop& stop) {
+  if (stop.bad_start) return KifuLoadError::kBadStart;
+  return stop.unknown_handicap_line != 0 ? KifuLoadError::kUnknownHandicap : KifuLoadError::kNotARecord;
 }
 
 // Resolves `*format`: a non-zero code stands, 0 is detected from the path.
@@ -142,17 +148,13 @@ void after_load(KifuHolder& holder, const char* name, bool merge) {
 template <typename Writer>
 bool write_file(const char* path, int code, const Kifu& kifu, const Kyokumen* from) {
   Writer w;
-  struct stat st {};
-  const bool there = stat(path, &st) == 0;
-  if (std::strcmp(path, "-") == 0 || (there && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))) {
+  if (std::strcmp(path, "-") == 0 || platform::path_is_device(path)) {
     if (w.Open(path) != 0) return false;
     write_with(code, kifu, w, from);
     return w.Close() == 0;
   }
-  if (there && S_ISDIR(st.st_mode)) {
-    errno = EISDIR;
-    return false;
-  }
+  // A folder in the file's place, like any path no file can be written at,
+  // is refused by the replacement with its reason.
   errno = 0;
   std::unique_ptr<platform::FileReplacement> replacement = platform::FileReplacement::Begin(path);
   if (!replacement) {
@@ -287,12 +289,7 @@ bool kifu_load_bytes(KifuHolder& holder, std::string bytes, const char* name, in
   const int result = format == kFormatCkf ? kifu_read_kif(holder.kifu, reader, merge, &st)
                                           : kifu_read_stream(holder.kifu, reader, format, merge, &st);
   if (result != 0) {
-    e.kind = KifuLoadError::kNotARecord;
-    if (st.bad_start) {
-      e.kind = KifuLoadError::kBadStart;
-    } else if (st.unknown_handicap_line != 0) {
-      e.kind = KifuLoadError::kUnknownHandicap;
-    }
+    e.kind = failure_kind(st);
     return false;
   }
   after_load(holder, name, merge);
@@ -389,9 +386,7 @@ bool kifu_load_text(KifuHolder& holder, const std::string& bytes, KifuReadStop* 
   KifuReadStop& s = stop ? *stop : own;
   s = KifuReadStop{};
   if (load_by_trying(holder, bytes.data(), static_cast<int>(bytes.size()), false, &s)) return true;
-  e.kind = s.bad_start                     ? KifuLoadError::kBadStart
-           : s.unknown_handicap_line != 0 ? KifuLoadError::kUnknownHandicap
-                                          : KifuLoadError::kNotARecord;
+  e.kind = failure_kind(s);
   return false;
 }
 
