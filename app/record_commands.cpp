@@ -95,6 +95,14 @@ std::string quoted_line(const model::KString& line) {
   return model::sjis_to_utf8(quoted);
 }
 
+// The folder of a file's path as its user names it: the path up to its last
+// slash, "/" for a file in the root, "." for a bare name.
+std::string folder_named(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string too_large() {
   return "larger than the " + std::to_string(model::kMaxRecordMegabytes) + " MB a game record may hold";
 }
@@ -166,6 +174,13 @@ std::string cannot_write(const char* out) {
     what += ": its link leads to '" + target.link_end + "'";
     if (target.error == ENOENT) return what + ", whose folder does not exist";
     return what + ": " + std::strerror(target.error);
+  }
+  // A file is replaced through a new one beside it: a folder that takes no
+  // new file refuses even a file the user may write, and is named as the
+  // reason.
+  if (reason == EACCES && !platform::refusing_folder(out).empty()) {
+    return what + ": its folder '" + folder_named(target.link_end.empty() ? out : target.link_end) +
+           "' may not be written: " + std::strerror(EACCES);
   }
   // A step that failed without a reason (a folder in the file's place is
   // refused before any call) takes the reason the path itself gives.

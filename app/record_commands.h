@@ -48,7 +48,9 @@ bool load_record_at_ply(model::KifuHolder& holder, const char* command, const ch
 // "cannot write 'OUT'" with the system's reason, read from errno, which the
 // caller clears before the failed step (a folder named OUT is told as one). A
 // symbolic link OUT whose links lead nowhere a file can be made is told with
-// where they lead: "its link leads to 'T', whose folder does not exist".
+// where they lead: "its link leads to 'T', whose folder does not exist"; a
+// folder that may not be written, with its name: "its folder 'D' may not be
+// written: Permission denied".
 std::string cannot_write(const char* out);
 // Why a file cannot be written as OUT (cannot_write's text), or an empty
 // text when it can: the test the save itself makes, so that the two never

@@ -18,6 +18,8 @@ constexpr mode_t kModeBits = 07777;
 // fchown's "leave as it is" for the owner or the group; a new file keeps both.
 constexpr uid_t kSameOwner = static_cast<uid_t>(-1);
 constexpr gid_t kSameGroup = static_cast<gid_t>(-1);
+// The bytes copied at a time when the contents are written into the file.
+constexpr size_t kCopyBytes = 64 * 1024;
 
 // The umask can only be read by setting it; it is put back at once.
 mode_t new_file_mode() {
@@ -68,6 +70,51 @@ void keep_owner(int fd, uid_t owner, gid_t group) {
   const int saved = errno;
   if (fchown(fd, owner, group) != 0 && st.st_gid != group) fchown(fd, kSameOwner, group);
   errno = saved;
+}
+
+// Writes the whole file `from` into the existing plain file `to`, from its
+// start, and cuts `to` to that length: the save of a file whose name the
+// folder will not let be taken away. The blocks are reserved first (a file
+// system that cannot reserve goes on without), so that a full disk refuses
+// the save before the file changes. O_NOFOLLOW and the plain-file test keep
+// the write out of a link or a pipe put in the file's place meanwhile. False
+// with errno telling why.
+bool write_into(const std::string& from, const std::string& to) {
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  const int out = open(to.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat st {};
+  bool ok = out >= 0 && fstat(in, &st) == 0;
+  const off_t size = st.st_size;
+  ok = ok && fstat(out, &st) == 0;
+  if (ok && !S_ISREG(st.st_mode)) {
+    errno = EPERM;  // the refusal of the rename stands
+    ok = false;
+  }
+  if (ok && size > 0 && fallocate(out, FALLOC_FL_KEEP_SIZE, 0, size) != 0) {
+    ok = errno == EOPNOTSUPP || errno == ENOSYS;
+  }
+  char buf[kCopyBytes];
+  for (ssize_t n = 0; ok && (n = read(in, buf, sizeof buf)) != 0;) {
+    if (n < 0) {
+      ok = errno == EINTR;
+      continue;
+    }
+    for (ssize_t done = 0; ok && done < n;) {
+      const ssize_t w = write(out, buf + done, static_cast<size_t>(n - done));
+      if (w > 0) done += w;
+      ok = w > 0 || errno == EINTR;
+    }
+  }
+  ok = ok && ftruncate(out, size) == 0 && fsync(out) == 0;
+  int reason = errno;
+  if (out >= 0 && close(out) != 0 && ok) {
+    ok = false;
+    reason = errno;
+  }
+  close(in);
+  errno = reason;
+  return ok;
 }
 
 // Makes the rename itself survive a crash; a file system that cannot sync a
@@ -143,6 +190,16 @@ WriteTarget find_write_target(const char* path) {
 
 std::string resolve_file_path(const char* path) { return find_write_target(path).file; }
 
+std::string refusing_folder(const char* path) {
+  const WriteTarget where = find_write_target(path);
+  if (where.file.empty()) return {};
+  if (where.exists && faccessat(AT_FDCWD, where.file.c_str(), W_OK, AT_EACCESS) != 0) return {};
+  const size_t slash = where.file.rfind('/');
+  const std::string folder = slash == 0 ? "/" : where.file.substr(0, slash);
+  if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || errno != EACCES) return {};
+  return folder;
+}
+
 std::unique_ptr<FileReplacement> FileReplacement::Begin(const char* path) {
   const WriteTarget where = find_write_target(path);
   if (where.file.empty()) {
@@ -187,14 +244,21 @@ bool FileReplacement::Commit() {
   ok = ok && fchmod(fd, kept_.mode) == 0 && fsync(fd) == 0;
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
-  if (!ok || rename(temp_.c_str(), target_.c_str()) != 0) {
-    unlink(temp_.c_str());
+  if (ok && rename(temp_.c_str(), target_.c_str()) == 0) {
     temp_.clear();
-    return false;
+    sync_folder(target_);
+    return true;
   }
+  // A folder with the sticky bit lets only the file's owner, its own owner
+  // and the superuser take a name away, though others may write the file:
+  // the file Begin found writable then takes the contents itself, as a shell
+  // redirection would write them.
+  ok = ok && errno == EPERM && kept_.owner != kSameOwner && write_into(temp_, target_);
+  const int reason = errno;
+  unlink(temp_.c_str());
   temp_.clear();
-  sync_folder(target_);
-  return true;
+  errno = reason;
+  return ok;
 }
 
 }  // namespace platform

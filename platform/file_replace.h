@@ -3,9 +3,13 @@
 // temporary file of a fresh name in the same folder, created exclusively, and
 // take the old file's place by a rename once they are on the disk. A file the
 // user may not write is never replaced, as a shell redirection refuses it.
+// Where the folder lets the user write the file but not take its name away (a
+// shared folder with the sticky bit, the file another user's), the contents,
+// whole on the disk beside it, are written into the file itself.
 //
 //   find_write_target: where a write to a path lands, or why none can.
 //   resolve_file_path: where a file really lives, symbolic links followed.
+//   refusing_folder:   the folder that keeps a write out, when it is the folder.
 //   FileReplacement:   the temporary file and the rename over the target.
 #pragma once
 
@@ -41,6 +45,13 @@ constexpr int kMaxLinks = 40;
 // (find_write_target's file). Empty when no file can be written there.
 std::string resolve_file_path(const char* path);
 
+// The folder of the file a write to `path` lands on (absolute, links
+// followed) when that folder is what refuses the write: it denies this process
+// (effective ids) the permission to make a file in it, which a replacement
+// needs even for a file the process may write. Empty when the folder takes
+// one, when the file itself may not be written, or when `path` leads nowhere.
+std::string refusing_folder(const char* path);
+
 class FileReplacement {
  public:
   // Starts replacing the file `path` names; through a symbolic link, the file
@@ -61,8 +72,12 @@ class FileReplacement {
   // Flushes the new contents to the disk, gives them the owner and group of the
   // file they replace where the system allows (else they stay the process's)
   // and its mode (for a new file the mode that the process's umask allows), and
-  // renames them over it. True on success; false with the target as it was and
-  // the temporary file removed.
+  // renames them over it. When the folder refuses the rename (EPERM: the
+  // sticky bit keeps another user's file in place), the contents are written
+  // into the file instead, which keeps its owner and mode; the space is
+  // reserved first, so that a full disk refuses it with the file untouched.
+  // True on success; false with errno telling why and the temporary file
+  // removed, the target as it was unless a write into it failed on the way.
   bool Commit();
 
  private:

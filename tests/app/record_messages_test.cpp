@@ -126,10 +126,11 @@ TEST(RecordMessages, EveryCannotWriteSaysWhy) {
   const std::string locked = dir + "/locked";
   ::mkdir(locked.c_str(), 0755);
   ::chmod(locked.c_str(), 0555);
+  const std::string denied = "': its folder '" + locked + "' may not be written: Permission denied\n";
   EXPECT_TRUE(fails_with("velkora book add " + locked + "/user.js5 " + kResigned, 1,
-                         "velkora book add: cannot write '" + locked + "/user.js5': Permission denied\n"));
+                         "velkora book add: cannot write '" + locked + "/user.js5" + denied));
   EXPECT_TRUE(fails_with("velkora compose --seed 1 " + locked, 1,
-                         "velkora compose: cannot write '" + locked + "/001.kif': Permission denied\n"));
+                         "velkora compose: cannot write '" + locked + "/001.kif" + denied));
   ::chmod(locked.c_str(), 0755);
 }
 

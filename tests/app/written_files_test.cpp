@@ -1,16 +1,21 @@
 // Every command that writes a file, as a user meets it: a file the user may
-// not write is refused as a shell redirection refuses it, and a symbolic link
-// to a file not there yet is written through (its file made, the link kept).
+// not write is refused as a shell redirection refuses it, a symbolic link to
+// a file not there yet is written through (its file made, the link kept), and
+// another user's file in a shared sticky folder is written in place.
 // What cannot be written is found out before the work (no solve, think,
 // problem or game shows), with one line that says why.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tests/app/command_runner.h"
 
@@ -98,30 +103,119 @@ std::string books_setup() {
 
 std::string label_of(const Writer& w) { return std::string(w.label) + ": "; }
 
-// A file the user may not write is refused before the work and left as it
-// was; a shell redirection or cp refuses it the same way.
+// Puts a book's bytes at `file`: the book commands find a book to change,
+// the others a file to replace.
+void put_book(const std::string& setup, const std::string& file) {
+  const std::string book = slurp(setup + "/source.js5");
+  FILE* f = fopen(file.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(fwrite(book.data(), 1, book.size(), f), book.size());
+  ASSERT_EQ(fclose(f), 0);
+}
+
+// A file the user may not write, and one it may write in a folder it may not
+// write, are refused before the work and left as they were; a shell
+// redirection or cp refuses the first the same way. The second is replaced
+// through a new file beside it, which the folder refuses: the folder is named.
 TEST(WrittenFiles, AFileTheUserMayNotWriteIsRefusedBeforeTheWorkAndLeftAsItWas) {
   if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop the superuser";
   const std::string setup = books_setup();
+  const struct {
+    mode_t file_mode, folder_mode;
+    bool folder_named;
+  } kCases[] = {{0444, 0755, false}, {0666, 0555, true}};
+  int n = 0;
+  for (const auto& c : kCases) {
+    for (const Writer& w : kWriters) {
+      const std::string dir = fresh_folder("protected" + std::to_string(n++));
+      const std::string file = dir + "/" + w.file;
+      put_book(setup, file);
+      ASSERT_EQ(::chmod(file.c_str(), c.file_mode), 0);
+      ASSERT_EQ(::chmod(dir.c_str(), c.folder_mode), 0);
+      const FileState before = state_of(file);
+      const Outcome r = run(command_of(w, dir, setup), true, kProgressAtOnce);
+      ::chmod(dir.c_str(), 0755);
+      EXPECT_EQ(r.status >> 8, 1) << label_of(w) << r.out;
+      // The whole output is the one line: no progress, problem or game before it.
+      const std::string why = c.folder_named ? "its folder '" + dir + "' may not be written: Permission denied"
+                                             : std::string("Permission denied");
+      EXPECT_EQ(r.out, std::string(w.said) + ": cannot write '" + file + "': " + why + "\n") << w.label;
+      EXPECT_EQ(state_of(file), before) << w.label;
+    }
+  }
+}
+
+// Users that need not exist: the owner of a file in a shared folder, and the
+// user who writes it.
+constexpr uid_t kOwner = 54321;
+constexpr uid_t kWritingUser = 12345;
+// What a command run as kWritingUser exits with when it cannot reach the
+// programs or the data.
+constexpr int kUnreachable = 99;
+
+// Runs `args` as the built programs are run (run()), as kWritingUser.
+Outcome run_as_another_user(const std::string& args, const std::vector<std::string>& needed) {
+  std::string line;
+  for (const std::string& path : needed) {
+    line += "test -r '" + path + "' || exit " + std::to_string(kUnreachable) + "; ";
+  }
+  line += std::string(VELKORA_BINARY_DIR) + "/app/" + args + " 2>&1";
+  int out[2];
+  if (pipe(out) != 0) return {-1, {}};
+  const pid_t child = fork();
+  if (child < 0) return {-1, {}};
+  if (child == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    if (setgroups(0, nullptr) != 0 || setgid(kWritingUser) != 0 || setuid(kWritingUser) != 0) _exit(2);
+    execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  FILE* f = fdopen(out[0], "r");
+  Outcome r{0, f ? read_all(f) : std::string()};
+  if (f) fclose(f);
+  waitpid(child, &r.status, 0);
+  return r;
+}
+
+// In a folder with the sticky bit (a shared temporary folder), a file of
+// another user that the user may write is written in place, as a shell
+// redirection writes it, by every command: it keeps its owner and is
+// the same file. Replacing it would need a rename the folder refuses.
+TEST(WrittenFiles, AnotherUsersFileInAStickyFolderIsWrittenInPlace) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a file of another user and to become one";
+  const std::string setup = books_setup();
+  char name[] = "/tmp/velkora-sticky-XXXXXX";
+  ASSERT_NE(::mkdtemp(name), nullptr);
+  const std::string shared = name;
+  ASSERT_EQ(::chmod(shared.c_str(), 0755), 0);
   int n = 0;
   for (const Writer& w : kWriters) {
-    const std::string dir = fresh_folder("protected" + std::to_string(n++));
+    const std::string dir = shared + "/" + std::to_string(n++);
     const std::string file = dir + "/" + w.file;
-    // A book's bytes: the book commands find a book to change, the others a
-    // file to replace.
-    const std::string book = slurp(setup + "/source.js5");
-    FILE* f = fopen(file.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(fwrite(book.data(), 1, book.size(), f), book.size());
-    ASSERT_EQ(fclose(f), 0);
-    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    ASSERT_EQ(::mkdir(dir.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+    put_book(setup, file);
+    ASSERT_EQ(::chown(file.c_str(), kOwner, kOwner), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
     const FileState before = state_of(file);
-    const Outcome r = run(command_of(w, dir, setup), true, kProgressAtOnce);
-    EXPECT_EQ(r.status >> 8, 1) << label_of(w) << r.out;
-    // The whole output is the one line: no progress, problem or game before it.
-    EXPECT_EQ(r.out, std::string(w.said) + ": cannot write '" + file + "': Permission denied\n") << w.label;
-    EXPECT_EQ(state_of(file), before) << w.label;
+    const Outcome r = run_as_another_user(command_of(w, dir, setup),
+                                          {std::string(VELKORA_BINARY_DIR) + "/app/velkora", kGame, setup});
+    if (r.status >> 8 == kUnreachable) {
+      std::system(("rm -rf " + shared).c_str());
+      GTEST_SKIP() << "the programs or the data are out of another user's reach";
+    }
+    EXPECT_EQ(r.status, 0) << label_of(w) << r.out;
+    const FileState after = state_of(file);
+    EXPECT_EQ(after.inode, before.inode) << w.label;
+    EXPECT_NE(after.mtime_ns, before.mtime_ns) << w.label;  // written (a book import may leave the same bytes)
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOwner) << w.label;
+    EXPECT_EQ(st.st_mode & 07777, 0666u) << w.label;
   }
+  std::system(("rm -rf " + shared).c_str());
 }
 
 // A link to a file not there yet, in a folder that is there, is written

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -285,6 +286,73 @@ TEST(FileReplacement, AnOwnerThatCannotBeKeptDoesNotStopTheSave) {
   EXPECT_EQ(st.st_uid, kSomeUser);
   EXPECT_EQ(st.st_gid, kSomeGroup);
   EXPECT_EQ(st.st_mode & 07777, 0660u);
+  ASSERT_EQ(::unlink(file.c_str()), 0);
+  EXPECT_EQ(::rmdir(dir.c_str()), 0);  // no temporary file left
+}
+
+// A folder under the system's shared temporary folder, which every user may
+// reach wherever the build tree lies; removed with what it holds.
+class SharedFolder {
+ public:
+  SharedFolder() {
+    char name[] = "/tmp/velkora-shared-XXXXXX";
+    if (::mkdtemp(name)) path_ = name;
+  }
+  ~SharedFolder() {
+    if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// In a folder with the sticky bit (a shared temporary folder), another
+// user's file that the process may write cannot be renamed over: its new
+// contents are written into it, and it keeps its owner, mode and inode. A
+// folder that takes no new file is named as the reason a file it holds is not
+// written.
+TEST(FileReplacement, AFileThatMayNotBeReplacedInAStickyFolderIsWrittenInPlace) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a file of another user and to become one";
+  const SharedFolder shared;
+  ASSERT_FALSE(shared.path().empty());
+  const std::string dir = shared.path() + "/sticky";
+  const std::string file = dir + "/w.kif";
+  const std::string locked = shared.path() + "/locked";
+  ASSERT_EQ(::chmod(shared.path().c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(dir.c_str(), 0), 0);
+  ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+  ASSERT_EQ(::mkdir(locked.c_str(), 0), 0);
+  ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+  for (const std::string& path : {file, locked + "/w.kif"}) {
+    ASSERT_TRUE(replace_with(path, "the old contents")) << path;
+    ASSERT_EQ(::chown(path.c_str(), kAnotherUser, kAnotherGroup), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+  }
+  struct stat before {};
+  ASSERT_EQ(::stat(file.c_str(), &before), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(kSomeGroup) != 0 || setuid(kSomeUser) != 0) _exit(2);
+    if (!replace_with(file, "new")) _exit(3);
+    errno = 0;
+    if (FileReplacement::Begin((locked + "/w.kif").c_str()) != nullptr || errno != EACCES) _exit(4);
+    if (refusing_folder((locked + "/w.kif").c_str()) != locked || refusing_folder(file.c_str()) != "") _exit(5);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(contents(file), "new");
+  struct stat after {};
+  ASSERT_EQ(::stat(file.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_uid, kAnotherUser);
+  EXPECT_EQ(after.st_gid, kAnotherGroup);
+  EXPECT_EQ(after.st_mode & 07777, 0666u);
+  EXPECT_EQ(contents(locked + "/w.kif"), "the old contents");
   ASSERT_EQ(::unlink(file.c_str()), 0);
   EXPECT_EQ(::rmdir(dir.c_str()), 0);  // no temporary file left
 }
