@@ -25,7 +25,7 @@ namespace {
 using namespace command_test;
 
 // 1.２六歩 ８四歩 2.２五歩 ８五歩 3.７八金 ３二金 ...
-const std::string kGame = std::string(VELKORA_TEST_DATA) + "/../../examples/aigakari.kif";
+const std::string kGame = data("../../examples/aigakari.kif");
 
 std::string book(const std::string& args) { return run("velkora book " + args, true).out; }
 
@@ -121,7 +121,7 @@ TEST(BookCommand, FailuresAreOneLineAndLeaveTheBook) {
 
 // `velkora` with `args`, standard error kept with standard output, as a
 // command for sh.
-std::string velkora(const std::string& args) { return std::string(VELKORA_BINARY_DIR) + "/app/velkora " + args + " 2>&1"; }
+std::string velkora(const std::string& args) { return test_support::test_binary_dir() + "/app/velkora " + args + " 2>&1"; }
 
 // A failure in one line on standard error with exit status 1.
 void expect_one_line_failure(const Outcome& o, const std::string& what) {

@@ -51,7 +51,7 @@ TEST(CommandLine, ConvertWritesFilesAndStandardOutput) {
   const Outcome csa = run("velkora convert " + out + " - --to csa");
   EXPECT_EQ(csa.status, 0);
   EXPECT_EQ(csa.out.rfind("'=== CSA-Format Kifu File", 0), 0u);
-  const Outcome back = run("velkora convert " + out + " - --to csa | " + VELKORA_BINARY_DIR +
+  const Outcome back = run("velkora convert " + out + " - --to csa | " + test_support::test_binary_dir() +
                            "/app/velkora convert - - --to kif");
   EXPECT_EQ(back.status, 0);
   EXPECT_NE(back.out.find(utf8(u8"７六歩(77)")), std::string::npos) << back.out;
@@ -288,7 +288,7 @@ bool read_until(int fd, std::string& out, uint32_t ms, bool (*done)(const std::s
 TEST(CommandLine, ThinkStopsOnInterruptWithTheBestMoveSoFar) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
-  const std::string program = std::string(VELKORA_BINARY_DIR) + "/app/velkora";
+  const std::string program = test_support::test_binary_dir() + "/app/velkora";
   const std::string file = example();
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
@@ -371,7 +371,7 @@ TEST(CommandLine, MateAnswersUnknownOnInterrupt) {
   const std::string open = problem_file("open.kif", {{5, 5, model::testing::gote(model::kOu)}}, hand);
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
-  const std::string program = std::string(VELKORA_BINARY_DIR) + "/app/velkora";
+  const std::string program = test_support::test_binary_dir() + "/app/velkora";
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {

@@ -38,7 +38,7 @@ std::vector<char*> program_argv(const char* name, const std::vector<std::string>
   return argv;
 }
 
-std::string velkora_path() { return std::string(VELKORA_BINARY_DIR) + "/app/velkora"; }
+std::string velkora_path() { return test_support::test_binary_dir() + "/app/velkora"; }
 
 // The number of threads of the process, 0 when it cannot be read.
 int thread_count(pid_t pid) {
@@ -130,7 +130,7 @@ Written run_program_writing_to(const std::string& path, const std::vector<std::s
   Written r;
   int err[2];
   if (pipe(err) != 0) return r;
-  const std::string program = std::string(VELKORA_BINARY_DIR) + "/" + path;
+  const std::string program = test_support::test_binary_dir() + "/" + path;
   const std::string name = program.substr(program.rfind('/') + 1);
   std::vector<char*> argv = program_argv(name.c_str(), args);
   const pid_t pid = fork();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_paths.h"
+
 namespace command_test {
 
 inline std::string read_all(FILE* f) {
@@ -28,7 +30,7 @@ struct Outcome {
 // goes before the program in the shell's command line.
 inline Outcome run(const std::string& args, bool with_errors = false, const std::string& shell = "") {
   const std::string cmd =
-      shell + std::string(VELKORA_BINARY_DIR) + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
+      shell + test_support::test_binary_dir() + "/app/" + args + (with_errors ? " 2>&1" : " 2>/dev/null");
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return {-1, {}};
   std::string out = read_all(p);
@@ -75,7 +77,7 @@ inline ::testing::AssertionResult fails_with(const std::string& args, int code, 
 // A UTF-8 literal as the bytes the terminal gets.
 inline std::string utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
-inline std::string data(const char* name) { return std::string(VELKORA_TEST_DATA) + "/" + name; }
+inline std::string data(const char* name) { return test_support::test_data_dir() + "/" + name; }
 
 inline std::string slurp(const std::string& path) {
   FILE* f = fopen(path.c_str(), "rb");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ struct Interrupted {
 };
 
 pid_t start_compose(const char* seed, const std::string& dir) {
-  const std::string program = std::string(VELKORA_BINARY_DIR) + "/app/velkora";
+  const std::string program = test_support::test_binary_dir() + "/app/velkora";
   const pid_t pid = fork();
   if (pid == 0) {
     const int quiet = open("/dev/null", O_WRONLY);

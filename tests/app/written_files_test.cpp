@@ -159,7 +159,7 @@ Outcome run_as_another_user(const std::string& args, const std::vector<std::stri
   for (const std::string& path : needed) {
     line += "test -r '" + path + "' || exit " + std::to_string(kUnreachable) + "; ";
   }
-  line += std::string(VELKORA_BINARY_DIR) + "/app/" + args + " 2>&1";
+  line += test_support::test_binary_dir() + "/app/" + args + " 2>&1";
   int out[2];
   if (pipe(out) != 0) return {-1, {}};
   const pid_t child = fork();
@@ -201,7 +201,7 @@ TEST(WrittenFiles, AnotherUsersFileInAStickyFolderIsWrittenInPlace) {
     ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
     const FileState before = state_of(file);
     const Outcome r = run_as_another_user(command_of(w, dir, setup),
-                                          {std::string(VELKORA_BINARY_DIR) + "/app/velkora", kGame, setup});
+                                          {test_support::test_binary_dir() + "/app/velkora", kGame, setup});
     if (r.status >> 8 == kUnreachable) {
       std::system(("rm -rf " + shared).c_str());
       GTEST_SKIP() << "the programs or the data are out of another user's reach";

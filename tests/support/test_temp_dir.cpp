@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/test_paths.h"
+
 namespace {
 
 std::string& folder() {
@@ -25,7 +27,7 @@ void remove_folder() {
 }
 
 const bool kInstalled = [] {
-  const std::string base = std::string(VELKORA_BINARY_DIR) + "/test_tmp";
+  const std::string base = test_support::test_binary_dir() + "/test_tmp";
   mkdir(base.c_str(), 0755);
   folder() = base + "/" + std::to_string(getpid());
   if (mkdir(folder().c_str(), 0755) != 0) return false;
