@@ -57,7 +57,7 @@ constexpr const char* kUsage =
     "record's main line (default: its end): \"generated G legal L cycles AVG MIN\", then\n"
     "\"M order S exchange E\" per move; with --move (CSA form, +7776FU) the make, unmake\n"
     "and evaluation cycles of that move instead; --from F reads FILE as format F (kif\n"
-    "ki2 csa qvf ckf vkr qvx).\n";
+    "ki2 csa qvf ckf vkr qvx kifu ki2u).\n";
 
 // The command's options, read into `o`.
 CommandLine bench_options(Options& o) {

@@ -59,19 +59,19 @@ constexpr const char* kShowUsage =
     "end of its main line) in BOOK, highest value first:\n"
     "\"MOVE value V weight W senkei XXXXXXXX\", then \"candidates N\". BOOK is a JS5 or\n"
     "JSD user book (read at level L, 0 to 7) or a folder holding joseki/bXX.jdb.\n"
-    "--from F reads FILE as format F (kif ki2 csa qvf ckf vkr qvx).\n";
+    "--from F reads FILE as format F (kif ki2 csa qvf ckf vkr qvx kifu ki2u).\n";
 constexpr const char* kAddUsage =
     "usage: velkora book add BOOK FILE [--ply N] [--value V] [--senkei HEX] [--from F]\n"
     "Registers the moves of record FILE's main line up to ply N (default: all) in the\n"
     "JS5 book BOOK (made when missing) with value V (0 to 15, default 8) and the\n"
     "strategy bits HEX; prints \"book BOOK positions P moves M\". --from F reads FILE\n"
-    "as format F (kif ki2 csa qvf ckf vkr qvx).\n";
+    "as format F (kif ki2 csa qvf ckf vkr qvx kifu ki2u).\n";
 constexpr const char* kRemoveUsage =
     "usage: velkora book remove BOOK FILE --ply N [--all] [--from F]\n"
     "Removes from the JS5 book BOOK the line's move N+1 at the position after ply N\n"
     "(with --all, every move of that position). A position or move the book does not\n"
     "hold is an error, and the book is left as it was. --from F reads FILE as format\n"
-    "F (kif ki2 csa qvf ckf vkr qvx).\n";
+    "F (kif ki2 csa qvf ckf vkr qvx kifu ki2u).\n";
 constexpr const char* kImportUsage =
     "usage: velkora book import BOOK SOURCE [--level L] [--mode M]\n"
     "Adds the moves of the JS5 or JSD book SOURCE (read at level L) to the JS5 book\n"

@@ -314,8 +314,7 @@ int CompCall::RunJob(int command) {
       PlayAnswer();
       return kDoneTsumeAnswer;
     case kCmdTsumeTree:
-      driver::ktsume_tree_to_kifu(tsume_job_, tsume_job_.mode);
-      Post(kMsgTsumeTree, 0, 0, false);
+      Post(kMsgTsumeTree, driver::ktsume_tree_to_kifu(tsume_job_, tsume_job_.mode) != 0 ? 1 : 0, 0, false);
       return 0;
     case kCmdTsumeFree:
       driver::ktsume_henbetsu_free(tsume_job_);

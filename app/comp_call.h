@@ -30,7 +30,7 @@ namespace app {
 constexpr uint32_t kMsgComputerMove = 0x486;  // the job block holds the computer's move
 constexpr uint32_t kMsgTsumeResult = 0x487;   // a mate solve ended: wparam = the job's result
 constexpr uint32_t kMsgComposed = 0x497;      // a compose job ended: wparam = result, lparam = ms
-constexpr uint32_t kMsgTsumeTree = 0x498;     // the solution tree is in the record
+constexpr uint32_t kMsgTsumeTree = 0x498;     // the solution tree is in the record: wparam 1 when cut short
 constexpr uint32_t kMsgBenchmark = 0x48c;     // the speed benchmark ended: wparam = its milliseconds
 constexpr uint32_t kMsgQueue = 1168;          // the engine's message queue has news
 
@@ -117,7 +117,8 @@ class CompCall {
   std::vector<model::Sashite> TsumeLine(const model::Kyokumen& problem);
   // Writes the kept solution tree (`mode` 0 current, 1 committed) into the
   // record below the move after its current move; kMsgTsumeTree comes when it
-  // is there. The record must not be touched until then.
+  // is there, or as much of it as was written when a stop cut it short. The
+  // record must not be touched until then.
   void TsumeTree(model::KifuHolder& record, int32_t mode);
   // Stops a running solve or tree writing (any thread): false when there is
   // no solver to stop.

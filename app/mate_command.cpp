@@ -57,7 +57,8 @@ constexpr const char* kUsage =
     "(default: its end), the side to move attacking. Prints \"mate P\" and\n"
     "\"pv M1 M2 ...\" (CSA form), \"nomate\", or \"unknown\" (a limit was reached),\n"
     "and once a second while it solves \"progress nodes N time S nps X\" on standard\n"
-    "error. Ctrl-C stops the solve: \"unknown\" is printed and the exit status is 130.\n"
+    "error. Ctrl-C stops the solve: \"unknown\" is printed, a line on standard error\n"
+    "says so, --save writes nothing, and the exit status is 130.\n"
     "  --ply N       the position after ply N\n"
     "  --time S      at most S seconds (0, the default: no limit)\n"
     "  --memory MB   the solver's largest table (default 256; no more than the\n"
@@ -65,7 +66,7 @@ constexpr const char* kUsage =
     "  --save OUT    after a mate, play the solution into the record after ply N\n"
     "                with every defence and its answer, and save the record as OUT\n"
     "                (the format of its extension); checked before the solve\n"
-    "  --from F      read FILE as format F (kif ki2 csa qvf ckf vkr qvx)\n";
+    "  --from F      read FILE as format F (kif ki2 csa qvf ckf vkr qvx kifu ki2u)\n";
 
 // The command's options, read into `o`.
 CommandLine mate_options(Options& o) {
@@ -147,6 +148,13 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
   }
   if (result == tsume::SolveResult::kFailed) return fail("the engine cannot hold this position");
   const bool mate = result == tsume::SolveResult::kMate;
+  // Whether the job was stopped is decided by its work: a solve that found its
+  // answer was not, whatever Ctrl-C came as it ended; with --save, adding the
+  // defences to the record is part of it. A Ctrl-C that comes after that finds
+  // the job complete and stops nothing: OUT written always means success,
+  // 130 always an OUT as it was.
+  const bool answered = mate || result == tsume::SolveResult::kNoMate;
+  const char* stopped = !answered && InterruptGuard::interrupted() ? "before the solve ended" : nullptr;
   if (mate) {
     std::printf("mate %d\npv%s\n", word, line_text(comp.TsumeLine(holder.kyokumen)).c_str());
     if (o.save) {
@@ -154,23 +162,27 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
       comp.TsumeAnswer(holder);
       holder.SetCurrent(holder.kifu.NodeAtTesu(ply));
       comp.TsumeTree(holder, kCurrentTree);
-      wait_message(view, kMsgTsumeTree, stop);
+      const bool cut = wait_message(view, kMsgTsumeTree, stop).wparam != 0;
+      if (cut && InterruptGuard::interrupted()) stopped = "while the defences were added";
     }
   } else {
     std::printf("%s\n", result == tsume::SolveResult::kNoMate ? "nomate" : "unknown");
   }
+  InterruptGuard::TestPoint("mate-done");
   flush_output();
-  const int done = InterruptGuard::interrupted() ? kExitInterrupted : kExitOk;
-  if (!o.save) return done;
-  if (!mate) {
-    // Only a mate changes the record: otherwise nothing is written.
-    comp.Command(kCmdTsumeFree);
-    return done;
+  if (stopped) {
+    std::fprintf(stderr, "velkora mate: stopped %s%s\n", stopped,
+                 o.save ? ("; '" + one_line(o.save) + "' not written").c_str() : "");
+  }
+  // Only a mate that was not stopped changes the record: otherwise nothing is written.
+  if (!o.save || !mate || stopped) {
+    if (o.save) comp.Command(kCmdTsumeFree);
+    return stopped ? kExitInterrupted : kExitOk;
   }
   int format = 0;
   const std::string why = save_record(holder, o.save, &format);
   comp.Command(kCmdTsumeFree);
-  return why.empty() ? done : fail(why);
+  return why.empty() ? kExitOk : fail(why);
 }
 
 }  // namespace
@@ -181,9 +193,7 @@ int cmd_mate(int argc, char** argv) {
   int status;
   if (!cl.Parse(argc, argv, &status)) return status;
   const int save_format = o.save ? record_path_format(o.save) : model::kFormatUnknown;
-  if (save_format == model::kFormatVkr || save_format == model::kFormatKifHenka) {
-    return cl.Fail("that format can be read but not written");
-  }
+  if (format_is_read_only(save_format)) return cl.Fail(read_only_text(save_format));
   std::string error;
   model::KifuHolder holder;
   if (cl.Given("--memory") && !(error = memory_refusal(o.memory_mb)).empty()) return cl.Fail(error);

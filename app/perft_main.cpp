@@ -4,10 +4,12 @@
 // cannot be read, with the system's reason, or without a position; a position
 // where the side to move could capture the enemy king, which no game reaches;
 // a position the engine cannot hold; output that could not be written), 2 a
-// usage mistake.
+// usage mistake (a line saying what was wrong, then the usage).
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/arguments.h"
@@ -22,6 +24,8 @@
 namespace {
 
 constexpr int kExitUsage = 2;
+// The deepest count perft takes.
+constexpr int kMaxDepth = 20;
 
 // Reads the position of the CSA file `file` into `pos`. False after one line
 // on standard error: why the file cannot be read (the system's reason, or the
@@ -48,11 +52,27 @@ bool read_position(const char* file, model::Kyokumen& pos) {
 void usage(std::FILE* to) {
   std::fprintf(to,
                "usage: perft [--engine] [--handicap H] [FILE] DEPTH\n"
-               "  counts legal move sequences to DEPTH (1 to 20) plies from the even game, the\n"
+               "  counts legal move sequences to DEPTH (1 to %d) plies from the even game, the\n"
                "  handicap H (a name: %s; or the handicap bits\n"
                "  as a number), or the position of a CSA file (P1..P9 rows, P+/P- hand lines,\n"
                "  + or - to move); --engine counts with the engine's move generators\n",
-               app::handicap_names().c_str());
+               kMaxDepth, app::handicap_names().c_str());
+}
+
+// A usage mistake: what was wrong, in one line, then the usage, on standard
+// error; the usage status.
+int mistake(const std::string& what) {
+  std::fprintf(stderr, "perft: %s\n", app::one_line(what).c_str());
+  usage(stderr);
+  return kExitUsage;
+}
+
+// Reads `text` as a whole decimal number, however large (a value beyond a
+// long long is read as its nearest end); false for anything else.
+bool whole_number(const char* text, long long* value) {
+  char* end = nullptr;
+  *value = std::strtoll(text, &end, 10);
+  return *text != '\0' && *end == '\0';
 }
 
 // Runs the count of the arguments; its exit status.
@@ -67,26 +87,40 @@ int run(int argc, char** argv) {
       return app::kExitOk;
     }
   }
+  // FILE and DEPTH by their places: the last of them is DEPTH. A number
+  // (even a negative one) is one of them, never an option.
+  std::vector<const char*> places;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--handicap") == 0 && i + 1 < argc) {
+    const char* a = argv[i];
+    long long number = 0;
+    if (std::strcmp(a, "--handicap") == 0) {
+      if (i + 1 == argc) return mistake("--handicap needs a handicap name or number");
       if (!app::parse_handicap(argv[++i], &handicap)) {
         std::fprintf(stderr, "perft: bad handicap '%s'\n", argv[i]);
         return kExitUsage;
       }
-    } else if (std::strcmp(argv[i], "--engine") == 0) {
+    } else if (std::strcmp(a, "--engine") == 0) {
       engine = true;
-    } else if (depth < 0 && app::parse_int(argv[i], 1, 20, &depth)) {
-    } else if (!file && depth < 0 && argv[i][0] != '-') {
-      file = argv[i];
+    } else if (a[0] == '-' && !whole_number(a, &number)) {
+      return mistake(std::string("unknown option '") + a + "'");
+    } else if (places.size() == 2) {
+      return mistake(std::string("unexpected argument '") + a + "'");
     } else {
-      usage(stderr);
-      return kExitUsage;
+      places.push_back(a);
     }
   }
-  if (depth < 0) {
-    usage(stderr);
-    return kExitUsage;
+  if (places.empty()) return mistake("no DEPTH given");
+  const char* depth_text = places.back();
+  if (places.size() == 2) file = places.front();
+  long long asked = 0;
+  if (!whole_number(depth_text, &asked)) {
+    return mistake(file ? std::string("DEPTH must be a number, not '") + depth_text + "'"
+                        : std::string("no DEPTH given after '") + depth_text + "'");
   }
+  if (asked < 1 || asked > kMaxDepth) {
+    return mistake("DEPTH must be from 1 to " + std::to_string(kMaxDepth) + ", not " + depth_text);
+  }
+  depth = static_cast<int>(asked);
   model::Kyokumen pos;
   pos.Init(handicap);
   if (file && !read_position(file, pos)) return app::kExitFailure;

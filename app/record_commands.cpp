@@ -114,6 +114,13 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   stop = model::KifuReadStop{};
   const bool from_stdin = std::strcmp(in, "-") == 0;
   const std::string name = from_stdin ? std::string("standard input") : std::string("'") + in + "'";
+  // A folder has no extension to tell a format by: it is told as a folder.
+  if (!from_stdin && platform::path_is_directory(in)) {
+    error = "cannot read " + name + ": " + std::strerror(EISDIR);
+    return false;
+  }
+  const bool named_utf8 = (format & kUtf8Text) != 0 || (!from_stdin && record_path_is_utf8(in));
+  format &= ~kUtf8Text;
   if (!from_stdin && format == 0) format = record_path_format(in);
   if (!from_stdin && format == model::kFormatUnknown) {
     error = "cannot tell the format of " + name + " from its extension (" + kFormatNamesText + " " + kUtf8Extensions +
@@ -137,7 +144,7 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   // sees it (a file named as UTF-8 always). The binary forms are left alone.
   model::Utf8Flaws flaws;
   if (format != model::kFormatVkr && format != model::kFormatCkf) {
-    bytes = model::record_text_to_sjis(std::move(bytes), &flaws, !from_stdin && record_path_is_utf8(in));
+    bytes = model::record_text_to_sjis(std::move(bytes), &flaws, named_utf8);
   }
   // Standard input is a file's content whose format nothing names: the file
   // readers tell it.
@@ -279,8 +286,9 @@ int cmd_convert(int argc, char** argv) {
   CommandLine cl("convert",
                  "usage: velkora convert IN OUT [--from F] [--to F]\n"
                  "Reads the game record IN and writes it as OUT, each in the format of its\n"
-                 "extension or the one given: kif ki2 csa qvf ckf (read only: vkr qvx); the\n"
-                 "extensions kifu and ki2u are KIF and KI2 in UTF-8, read and written so.\n"
+                 "extension or the one given: kif ki2 csa qvf ckf (read only: vkr qvx); kifu\n"
+                 "and ki2u, as extensions or formats, are KIF and KI2 in UTF-8, read and\n"
+                 "written so.\n"
                  "A QVF file gives back its position only, not its moves. KI2, CSA and QVF\n"
                  "hold one line of moves, and not every comment: what OUT cannot hold is told\n"
                  "in one line on standard error.\n"
@@ -291,32 +299,33 @@ int cmd_convert(int argc, char** argv) {
                  "  --from F   read IN as format F\n"
                  "  --to F     write OUT as format F\n");
   add_from_option(cl, &formats[0]);
-  cl.Value("--to", std::string("a format: ") + kFormatNamesText,
+  cl.Value("--to", std::string("a format: ") + kWrittenFormatNamesText,
            [&formats](const char* v) { return (formats[1] = format_code(v)) != 0; });
   cl.Positional(&paths[0]);
   cl.Positional(&paths[1]);
   int status;
   if (!cl.Parse(argc, argv, &status)) return status;
   const char* out = paths[1];
+  const bool to_stdout = std::strcmp(out, "-") == 0;
   int to = formats[1];
   if (to == 0) to = record_path_format(out);
-  if (std::strcmp(out, "-") == 0 && to == 0) return cl.Fail("writing to standard output needs --to");
+  if (to_stdout && to == 0) return cl.Fail("writing to standard output needs --to");
   if (to == 0) return cl.Fail(std::string("cannot tell the format of '") + out + "' (use --to)");
-  if (to == model::kFormatVkr || to == model::kFormatKifHenka) {
-    return cl.Fail("that format can be read but not written");
-  }
+  if (format_is_read_only(to)) return cl.Fail(read_only_text(to));
+  if (to_stdout && to == model::kFormatCkf) return cl.Fail("the packed form cannot go to standard output");
 
   model::KifuHolder holder;
   std::string error;
   model::KifuReadStop stop;
   if (!load_record(holder, paths[0], formats[0], error, stop)) return cl.Fail(error);
   warn_read_stop("convert", paths[0], stop);
+  // What OUT's format leaves out is told only of a write that will happen.
+  if (!to_stdout && !(error = save_refusal(out)).empty()) return cl.Fail(error);
   warn_write_loss("convert", holder.kifu, to);
 
-  if (std::strcmp(out, "-") == 0) {
-    if (to == model::kFormatCkf) return cl.Fail("the packed form cannot go to standard output");
+  if (to_stdout) {
     model::KString text;
-    if (!model::kifu_save_memory(holder, text, to, false)) return cl.Fail("cannot write that format");
+    if (!model::kifu_save_memory(holder, text, to & ~kUtf8Text, false)) return cl.Fail("cannot write that format");
     platform::StdioClipboard clipboard;
     errno = 0;
     if (!clipboard.SetText(model::sjis_to_utf8(text.c_str()))) return cl.Fail(output_failure(errno));
@@ -338,7 +347,7 @@ int cmd_show(int argc, char** argv) {
                  "UTF-8) or \"-\", standard input, read in the format its content has;\n"
                  "a QVF file gives back its position only, not its moves.\n"
                  "  --ply N    the position after ply N\n"
-                 "  --from F   read FILE as format F (kif ki2 csa qvf ckf vkr qvx)\n");
+                 "  --from F   read FILE as format F (kif ki2 csa qvf ckf vkr qvx kifu ki2u)\n");
   int from = 0;
   cl.Number("--ply", 0, kMaxPlyOption, &ply, "a number of moves");
   add_from_option(cl, &from);

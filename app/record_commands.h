@@ -14,14 +14,15 @@ namespace app {
 // (record_path_format) or `format` when not 0, or standard input ("-"), a
 // file's content whose format, without `format`, the file readers tell
 // (kifu_load_text). A text in UTF-8 is converted to Shift-JIS first, from a
-// file as from standard input (record_text_to_sjis; a ".kifu" or ".ki2u" file
-// always); bytes in it that are no UTF-8 are read as "?", and so is each
-// character that Shift-JIS cannot hold, and `stop` tells the line of the
-// first of each. False with a one-line `error` when nothing can be read: the
-// system's reason, the size limit, a start position that breaks the rules, or
-// no record (with the line of a byte that was no UTF-8, if any); a file whose
-// name tells no format is refused with a pointer to --from. `stop` tells
-// where the reader stopped short of the end and what it passed over.
+// file as from standard input (record_text_to_sjis; a ".kifu" or ".ki2u" file,
+// or a `format` with kUtf8Text, always); bytes in it that are no UTF-8 are
+// read as "?", and so is each character that Shift-JIS cannot hold, and
+// `stop` tells the line of the first of each. False with a one-line `error`
+// when nothing can be read: the system's reason (a folder is told as one), the
+// size limit, a start position that breaks the rules, or no record (with the
+// line of a byte that was no UTF-8, if any); a file whose name tells no format
+// is refused with a pointer to --from. `stop` tells where the reader stopped
+// short of the end and what it passed over.
 bool load_record(model::KifuHolder& holder, const char* in, int format, std::string& error,
                  model::KifuReadStop& stop);
 // The warnings of a record read, one line each on standard error: QVF moves

@@ -17,7 +17,8 @@ struct FormatName {
 constexpr FormatName kFormatNames[] = {
     {"kif", model::kFormatKif}, {"ki2", model::kFormatKi2}, {"csa", model::kFormatCsa},
     {"qvf", model::kFormatQvf}, {"vkr", model::kFormatVkr}, {"ckf", model::kFormatCkf},
-    {"qvx", model::kFormatKifHenka}};
+    {"qvx", model::kFormatKifHenka}, {"kifu", model::kFormatKif | kUtf8Text},
+    {"ki2u", model::kFormatKi2 | kUtf8Text}};
 
 // "1 variation", "3 comments".
 std::string counted(int n, const char* noun) {
@@ -53,8 +54,14 @@ const char* format_name(int code) {
   return "";
 }
 
+bool format_is_read_only(int code) { return code == model::kFormatVkr || code == model::kFormatKifHenka; }
+
+std::string read_only_text(int code) {
+  return std::string("the format ") + format_name(code) + " can be read but not written";
+}
+
 void add_from_option(CommandLine& cl, int* format) {
-  cl.Value("--from", std::string("a format: ") + kFormatNamesText,
+  cl.Value("--from", std::string("a format: ") + kReadFormatNamesText,
            [format](const char* v) { return (*format = format_code(v)) != 0; });
 }
 
@@ -68,13 +75,14 @@ bool record_path_is_utf8(const char* path) {
 }
 
 bool save_record_file(model::KifuHolder& holder, const char* path, int* format) {
+  const bool utf8 = (*format & kUtf8Text) != 0 || record_path_is_utf8(path);
+  *format &= ~kUtf8Text;
   if (*format == model::kFormatUnknown) *format = record_path_format(path);
-  return record_path_is_utf8(path) ? model::kifu_save_file_utf8(holder, path, format)
-                                   : model::kifu_save_file(holder, path, format);
+  return utf8 ? model::kifu_save_file_utf8(holder, path, format) : model::kifu_save_file(holder, path, format);
 }
 
 void warn_write_loss(const char* command, const model::Kifu& kifu, int format) {
-  const model::KifuWriteLoss loss = model::kifu_write_loss(kifu, format);
+  const model::KifuWriteLoss loss = model::kifu_write_loss(kifu, format & ~kUtf8Text);
   if (loss.variations == 0 && loss.comments == 0) return;
   std::string held, lost;
   if (loss.variations > 0) {
@@ -82,7 +90,7 @@ void warn_write_loss(const char* command, const model::Kifu& kifu, int format) {
     lost = counted(loss.variations, "variation");
   }
   if (loss.comments > 0) {
-    held += std::string(held.empty() ? "" : " and ") + comments_held(format);
+    held += std::string(held.empty() ? "" : " and ") + comments_held(format & ~kUtf8Text);
     lost += (lost.empty() ? "" : " and ") + counted(loss.comments, "comment");
   }
   std::fprintf(stderr, "velkora %s: %s holds %s: %s not written\n", command, format_name(format), held.c_str(),

@@ -45,7 +45,7 @@ constexpr const char* kUsage =
     "  --save OUT  write the record with the values as OUT, a .kif, .kifu or .ckf\n"
     "              file: KIF keeps them, so a later review of OUT reads them\n"
     "              without thinking again\n"
-    "  --from F    read FILE as format F (kif ki2 csa qvf ckf vkr qvx)\n";
+    "  --from F    read FILE as format F (kif ki2 csa qvf ckf vkr qvx kifu ki2u)\n";
 
 struct Options {
   const char* path = nullptr;

@@ -68,8 +68,8 @@ constexpr const char* kUsage =
     "resigns when it has no legal move, and also when it sees a mate against it\n"
     "whatever it plays (the last info line then has no pv). A position where the\n"
     "side to move can capture the enemy king is refused. Ctrl-C stops the think:\n"
-    "the best move so far (the first legal move when it has none yet) is printed\n"
-    "and the exit status is 130.\n"
+    "the best move so far (the first legal move when it has none yet) is printed,\n"
+    "a line on standard error says so, and the exit status is 130.\n"
     "  --ply N      the position after ply N\n"
     "  --time S     seconds per move (without --depth: 10)\n"
     "  --depth D    think D plies deep (2 to 12)\n"
@@ -77,7 +77,7 @@ constexpr const char* kUsage =
     "  --book B     ask the opening book B first (a JS5/JSD user book, or a folder\n"
     "               holding joseki/bXX.jdb) up to ply 10\n"
     "  --no-book    never ask a book\n"
-    "  --from F     read FILE as format F (kif ki2 csa qvf ckf vkr qvx)\n";
+    "  --from F     read FILE as format F (kif ki2 csa qvf ckf vkr qvx kifu ki2u)\n";
 
 // The command's options, read into `o`; the parser says what was wrong.
 CommandLine think_options(Options& o) {
@@ -307,6 +307,7 @@ int cmd_think(int argc, char** argv) {
     case ThinkEnd::kKingCapturable:
       return cl.Fail("the side to move can already capture the enemy king");
     case ThinkEnd::kInterrupted:
+      std::fputs("velkora think: stopped; bestmove is the best move found so far\n", stderr);
       return kExitInterrupted;
     default:
       return kExitOk;

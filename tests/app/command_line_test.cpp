@@ -91,6 +91,10 @@ TEST(CommandLine, ConvertFailuresAreOneClearLine) {
                          "velkora convert: cannot read '/no/such/game.kif': No such file or directory\n"));
   EXPECT_TRUE(fails_with("velkora convert " + dir + " " + out + " --from kif", 1,
                          "velkora convert: cannot read '" + dir + "': Is a directory\n"));
+  // A folder has no extension to tell a format by: it is told as a folder.
+  const Outcome folder = run("velkora show .", true, "cd " + dir + " && ");
+  EXPECT_EQ(folder.status >> 8, 1);
+  EXPECT_EQ(folder.out, "velkora show: cannot read '.': Is a directory\n");
   const std::string locked = dir + "/locked.kif";
   if (FILE* f = fopen(locked.c_str(), "wb")) fclose(f);
   chmod(locked.c_str(), 0);
@@ -127,7 +131,7 @@ TEST(CommandLine, ConvertFailuresAreOneClearLine) {
     fclose(f);
   }
   EXPECT_TRUE(fails_with("velkora convert " + data("kif/labels.kif") + " " + keep, 1,
-                         "velkora convert: that format can be read but not written\n"));
+                         "velkora convert: the format qvx can be read but not written\n"));
   EXPECT_EQ(slurp(keep), "old");
   EXPECT_TRUE(fails_with("velkora convert " + data("kif/labels.kif") + " -", 1,
                          "velkora convert: writing to standard output needs --to\n"));
@@ -139,8 +143,6 @@ TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   const Outcome r = run("perft 3");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "depth 1 nodes 30\ndepth 2 nodes 900\ndepth 3 nodes 25470\n");
-  EXPECT_TRUE(fails_with("perft", 2, "usage: perft "));
-  EXPECT_TRUE(fails_with("perft x", 2, "usage: perft "));
   const Outcome e = run("perft --engine 3");
   EXPECT_EQ(e.status, 0);
   EXPECT_EQ(e.out, r.out);
@@ -157,6 +159,26 @@ TEST(CommandLine, PerftPrintsOneLinePerDepth) {
   EXPECT_TRUE(fails_with("perft " + data("kif/labels.kif") + " 2", 1,
                          "perft: '" + data("kif/labels.kif") + "' holds no valid CSA position\n"));
   EXPECT_EQ(run("perft --engine --handicap 768 2").out, run("perft --handicap 768 2").out);
+}
+
+// A usage mistake says what was wrong, then gives the usage, with status 2.
+TEST(CommandLine, PerftSaysWhatIsWrongWithItsArguments) {
+  const struct {
+    const char* args;
+    const char* told;
+  } kCases[] = {
+      {"", "no DEPTH given"},
+      {"x", "no DEPTH given after 'x'"},
+      {"0", "DEPTH must be from 1 to 20, not 0"},
+      {"21", "DEPTH must be from 1 to 20, not 21"},
+      {"start.csa many", "DEPTH must be a number, not 'many'"},
+      {"start.csa 2 3", "unexpected argument '3'"},
+      {"--depth 2", "unknown option '--depth'"},
+      {"2 --handicap", "--handicap needs a handicap name or number"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_TRUE(fails_with(std::string("perft ") + c.args, 2, std::string("perft: ") + c.told + "\nusage: perft "));
+  }
 }
 
 std::vector<std::string> lines_of(const std::string& text) {
@@ -394,6 +416,39 @@ TEST(CommandLine, MateAnswersUnknownOnInterrupt) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130);
 }
 
+// think and mate stopped by Ctrl-C say so on standard error, as compose,
+// review and bench do; a stopped mate writes nothing to the file of --save. A
+// Ctrl-C that comes once mate has its answer and its defences stops nothing.
+TEST(CommandLine, ThinkAndMateStoppedByCtrlCSaySo) {
+  const auto ends_with = [](const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+  };
+  const Interrupted think =
+      run_interrupted_after_thread({"think", example(), "--ply", "0", "--time", "60"}, 300, 10000);
+  ASSERT_TRUE(think.ended) << think.out << think.err;
+  EXPECT_TRUE(WIFEXITED(think.status) && WEXITSTATUS(think.status) == 130) << think.status;
+  EXPECT_TRUE(ends_with(think.err, "velkora think: stopped; bestmove is the best move found so far\n")) << think.err;
+
+  const int hand[8] = {0, 3, 2, 2, 2, 2, 1, 1};
+  const std::string open = problem_file("open_saved.kif", {{5, 5, model::testing::gote(model::kOu)}}, hand);
+  const std::string out = ::testing::TempDir() + "/stopped_mate.kif";
+  std::remove(out.c_str());
+  const Interrupted mate = run_interrupted_after_thread({"mate", open, "--save", out}, 300, 10000);
+  ASSERT_TRUE(mate.ended) << mate.out << mate.err;
+  EXPECT_TRUE(WIFEXITED(mate.status) && WEXITSTATUS(mate.status) == 130) << mate.status;
+  EXPECT_EQ(mate.out, "unknown\n");
+  EXPECT_TRUE(ends_with(mate.err, "velkora mate: stopped before the solve ended; '" + out + "' not written\n"))
+      << mate.err;
+  EXPECT_EQ(slurp(out), "");
+
+  const Outcome late = run("velkora mate " + data("tsume/mate07_b_ai.kif") + " --ply 0 --save " + out, true,
+                           "VELKORA_TEST_INTERRUPT=mate-done ");
+  EXPECT_EQ(late.status, 0) << late.out;
+  EXPECT_EQ(late.out.rfind("mate 7\npv ", 0), 0u) << late.out;
+  EXPECT_EQ(late.out.find("stopped"), std::string::npos) << late.out;
+  EXPECT_NE(slurp(out), "");
+}
+
 // A solve that outlasts the progress interval (shortened here) reports its
 // running node count on standard error and still ends with its answer.
 TEST(CommandLine, MatePrintsProgressWhileItSolves) {
@@ -479,7 +534,7 @@ TEST(CommandLine, MateSaveIsCheckedFirstAndWritesOnlyAMate) {
   mkdir(folder.c_str(), 0700);
   EXPECT_TRUE(fails_with(seven + folder, 1, "velkora mate: cannot write '" + folder + "': Is a directory\n"));
   rmdir(folder.c_str());
-  EXPECT_TRUE(fails_with(seven + dir + "/out.vkr", 1, "velkora mate: that format can be read but not written\n"));
+  EXPECT_TRUE(fails_with(seven + dir + "/out.vkr", 1, "velkora mate: the format vkr can be read but not written\n"));
 
   // The end of the problem's line: gote to move, no mate.
   const Outcome none = run("velkora mate " + data("tsume/mate05_a_ai.kif") + " --save " + dir + "/none.kif", true);

@@ -53,6 +53,11 @@ TEST(CommandOptions, ErrorsNameTheOptionAndWhatIsWrongWithItsValue) {
   EXPECT_TRUE(fails_with("velkora bench --ply 3", 1, "velkora bench: --ply goes with --stats FILE\n"));
   EXPECT_TRUE(fails_with("velkora book add x.js5 " + example() + " --value 16", 1,
                          "velkora book add: --value needs a value from 0 to 15, not '16'\n"));
+  // --to lists the formats that can be written; one that cannot is named.
+  EXPECT_TRUE(fails_with("velkora convert " + example() + " - --to kifx", 1,
+                         "velkora convert: --to needs a format: kif ki2 csa qvf ckf kifu ki2u, not 'kifx'\n"));
+  EXPECT_TRUE(fails_with("velkora convert " + example() + " - --to vkr", 1,
+                         "velkora convert: the format vkr can be read but not written\n"));
   // A value or a name that holds a line break or a tab is still told in one line.
   EXPECT_TRUE(fails_with(show + " --ply \"$(printf '1\\n2')\"", 1, ply + ", not '1?2'\n"));
   EXPECT_TRUE(fails_with("velkora book show \"$(printf 'no\\nbook')\" " + example(), 1,

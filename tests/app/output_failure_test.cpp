@@ -102,7 +102,7 @@ TEST(OutputFailure, PerftFailsOnAFullDevice) {
   EXPECT_TRUE(program_fails_on_full("app/perft", {"--help"}, "perft"));
   const Written mistake = run_program_writing_to("app/perft", {"0"}, kFull);
   EXPECT_TRUE(exited_with(mistake.status, 2)) << mistake.status;
-  EXPECT_EQ(mistake.err.rfind("usage: perft ", 0), 0u) << mistake.err;
+  EXPECT_EQ(mistake.err.rfind("perft: DEPTH must be from 1 to 20, not 0\nusage: perft ", 0), 0u) << mistake.err;
   const Written counted = run_program_writing_to("app/perft", {"2"}, "/dev/null");
   EXPECT_TRUE(exited_with(counted.status, 0)) << counted.status;
   EXPECT_EQ(counted.err, "");

@@ -41,6 +41,8 @@ TEST(RecordSources, EveryReadingCommandReadsStandardInputAndTakesFrom) {
       {"ki2 --from", written("ki2.txt", kKi2) + " --from ki2"},
       {"kifu", written("game.kifu", "\xEF\xBB\xBF" + kKif)},
       {"ki2u", written("game.ki2u", kKi2)},
+      {"kif --from kifu", written("kifu.txt", kKif) + " --from kifu"},
+      {"ki2 --from ki2u", written("ki2u.txt", kKi2) + " --from ki2u"},
   };
   // Each command, R standing for the record: it reads the two moves, then
   // refuses ply 3 (a read that failed would say so instead).
@@ -74,7 +76,8 @@ TEST(RecordSources, EveryReadingCommandReadsStandardInputAndTakesFrom) {
 }
 
 // .kifu and .ki2u are written as KIF and KI2 in UTF-8, without a byte-order
-// mark, and read back as the record was.
+// mark, and read back as the record was; --to kifu and ki2u write the same
+// whatever the file's name.
 TEST(RecordSources, KifuAndKi2uAreWrittenInUtf8) {
   const std::string example = data("../../examples/aigakari.kif");
   const std::string shown = run("velkora show " + example).out;
@@ -84,6 +87,10 @@ TEST(RecordSources, KifuAndKi2uAreWrittenInUtf8) {
     const std::string bytes = slurp(out);
     EXPECT_EQ(bytes, run("velkora convert " + example + " - --to " + format).out) << format;
     EXPECT_EQ(run("velkora show " + out).out, shown) << format;
+    const std::string named = ::testing::TempDir() + "/written_" + format + ".txt";
+    ASSERT_EQ(run("velkora convert " + example + " " + named + " --to " + format + "u").status, 0) << format;
+    EXPECT_EQ(slurp(named), bytes) << format;
+    std::remove(named.c_str());
     std::remove(out.c_str());
   }
 }
@@ -130,6 +137,11 @@ TEST(RecordSources, ConvertTellsWhatTheFormatCannotHold) {
   const std::string errors_only = " 2>&1 >/dev/null | cat";
   EXPECT_EQ(run("velkora convert " + record + " - --to qvf" + errors_only).out,
             "velkora convert: " + cases[2].told + " not written\n");
+  // A convert that cannot write OUT says so alone: nothing is left out of a
+  // file that is not written.
+  const std::string nowhere = ::testing::TempDir() + "/no_such_folder/out.ki2";
+  EXPECT_EQ(run("velkora convert " + record + " " + nowhere, true).out,
+            "velkora convert: cannot write '" + nowhere + "': No such file or directory\n");
   // The example of run-example, and a line without comments, lose nothing.
   EXPECT_EQ(run("velkora convert " + data("../../examples/aigakari.kif") + " - --to ki2" + errors_only).out, "");
   EXPECT_EQ(run("velkora convert " + data("csa/even_game.csa") + " - --to csa" + errors_only).out, "");
