@@ -70,6 +70,8 @@ std::string skipped_reason(const model::KifuSkippedLine& s) {
       return "its variation names no move";
     case model::KifuSkippedLine::kVariationAhead:
       return "its variation replaces no move of the line before it";
+    case model::KifuSkippedLine::kAfterEnd:
+      return "the game ended before it";
     default:
       return "";
   }
@@ -163,6 +165,9 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   if (failure.kind == model::KifuLoadError::kUnknownHandicap) {
     error += "line " + std::to_string(stop.unknown_handicap_line) + ": unknown handicap '" +
              quoted_line(stop.unknown_handicap) + "'";
+  } else if (failure.kind == model::KifuLoadError::kNotARecord && stop.not_csa_line != 0) {
+    error += "line " + std::to_string(stop.not_csa_line) + ": '" + quoted_line(stop.not_csa_text) +
+             "' is no CSA statement";
   } else {
     error += failure.kind == model::KifuLoadError::kBadStart ? kBadStart : kNotARecord;
   }

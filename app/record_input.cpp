@@ -31,8 +31,6 @@ const char* comments_held(int format) {
   switch (format) {
     case model::kFormatKi2:
       return "no comment on the end of the game";
-    case model::kFormatCsa:
-      return "no comment on the start position or the end of the game";
     default:
       return "no comments";
   }

@@ -3,7 +3,8 @@
 // statements per line separated by commas, and "'" comment lines.
 //
 // The reader keeps the main line of a file as a record with its start position,
-// names and move times; comments and "$" information lines are not kept. The
+// names, move times, comments ("'*" lines, and the comment behind a move on its
+// line) and the information lines ("$") that have a record header field. The
 // writers write the main line (the first alternative at every position) or one
 // position without moves.
 #pragma once
@@ -68,20 +69,57 @@ inline constexpr const char* kCsaOuteSennichite = "%OUTE_SENNICHITE";
 // "%-ILLEGAL_ACTION", which name the side that lost by it.
 KString csa_end_line(const Sashite& m, int to_move);
 
+// The version line the writers put, which tells other programs that the file
+// may hold information lines.
+inline constexpr const char* kCsaVersionLine = "V2.2";
+
+// The information lines ("$" and a keyword) that fill a record header field,
+// and that the writers write for it: the event (棋戦) and the date (開始日時,
+// the date field also of 対局日) have fields of their own, the others are
+// extra header lines under the key the KIF header gives them.
+struct CsaInfoLine {
+  enum Field { kEvent, kDate, kExtra };
+  const char* keyword;  // with the ":" that ends it
+  Field field;
+  const char* header_key;  // the extra header line's key (kExtra)
+};
+inline constexpr CsaInfoLine kCsaInfoLines[] = {
+    {"$EVENT:", CsaInfoLine::kEvent, nullptr},       {"$SITE:", CsaInfoLine::kExtra, "場所"},
+    {"$START_TIME:", CsaInfoLine::kDate, nullptr},   {"$END_TIME:", CsaInfoLine::kExtra, "終了日時"},
+    {"$OPENING:", CsaInfoLine::kExtra, "戦型"},      {"$TIME_LIMIT:", CsaInfoLine::kExtra, "持ち時間"},
+};
+
+// The comment lines with which the writers put the header fields that have
+// no information line, and with which they put every field before: "'=== "
+// and the title, or the key of an extra header line, "：" and its value. The
+// reader takes them back, and the date and the event of older files too.
+inline constexpr const char* kCsaHeaderComment = "'=== ";
+inline constexpr const char* kCsaTitleComment = "'=== Title:";
+inline constexpr const char* kCsaOldDateComment = "'=== Game Date:";
+inline constexpr const char* kCsaOldEventComment = "'=== Kisen:";
+
+// What opens a comment line that belongs to the record: the comment of the
+// move it follows, or before the first move the comment of the start.
+inline constexpr const char* kCsaRecordComment = "'*";
+
 // The line a CSA reader takes statements from: the rest of it, from `at`, is
 // what follows the statements already taken.
 struct CsaPending {
   KString line;
   int at = 0;
+  // Whether the statement taken last is the first of its line: a comment that
+  // opens its line is a comment line, one behind a statement is a comment on
+  // that statement's line.
+  bool opens_line = false;
 };
 
 // The next statement of `reader`, trimmed at both ends: true when one was
 // produced, false at the end of the input. `pending` holds the current line;
 // it starts empty for every new input, so nothing of one read reaches the next.
-// Statements are split at "," (Shift-JIS aware); empty statements are skipped,
-// and so is a comment: a "'" starting a statement runs to the end of its line,
-// commas included. Each statement costs time in its own length only, however
-// many share a line.
+// Statements are split at "," (Shift-JIS aware); empty statements are skipped.
+// A comment ("'") and an information line ("$" at the start of its line) run
+// to the end of their line, commas included. Each statement costs time in its
+// own length only, however many share a line.
 bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statement);
 
 // Parses a move or end statement against `kyokumen` (the position before it)
@@ -98,14 +136,20 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 // Reads a CSA record: 0, or -1 when the text holds no CSA statement that
 // describes a game (names, a position, the side to move or a move) or, with
 // `strict` (clipboard text), when the header holds a statement that is no CSA
-// statement. The record changes only on success: without `merge` the read record
-// replaces it; with `merge` its line is grafted where its start position occurs
-// in the record (-1, nothing added, when it occurs nowhere). A move that cannot
-// be read or played ends the read; the moves before it are kept, and `stop`,
-// when given, receives the statement and its line (see KifuReadStop). An end
-// statement that gives the record no result (%FUZUMI, %MATTA, %ERROR, or one
-// this reader does not know) is passed over; `stop` keeps the first in
-// `left_out_end`.
+// statement (comments, version and information lines are CSA statements).
+// After a -1 that is not a start position breaking the rules, `stop` holds the
+// first statement that is no CSA statement, when there is one, in not_csa_line
+// and not_csa_text. The record changes only on success: without `merge` the
+// read record replaces it; with `merge` its line is grafted where its start
+// position occurs in the record (-1, nothing added, when it occurs nowhere). A
+// move that cannot be read or played ends the read; the moves before it are
+// kept, and `stop`, when given, receives the statement and its line (see
+// KifuReadStop). An end statement that gives the record no result (%FUZUMI,
+// %MATTA, %ERROR, or one this reader does not know) is passed over; `stop`
+// keeps the first in `left_out_end`, and a time statement behind it times no
+// move. An end the record keeps ends its moves: comments behind it are its
+// own, and the first move or end statement behind it is told in `skipped`
+// (KifuSkippedLine::kAfterEnd) and ends the read.
 int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuReadStop* stop = nullptr);
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists
@@ -118,8 +162,8 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuR
 int csa_read_position(TextReader& reader, Kyokumen& out);
 int csa_read_position_file(const char* path, Kyokumen& out, int* read = nullptr, int* os_error = nullptr);
 
-// Writes the record's names, start position and main line with move times and
-// move comments; always 0.
+// Writes the record's names, header fields, start position and main line with
+// move times and the comments of the start and of every move written; always 0.
 int kifu_write_csa(const Kifu& kifu, TextWriter& writer);
 // Writes the record's names and `kyokumen` as the start position, no moves;
 // always 0.

@@ -1,8 +1,11 @@
 // Reading CSA text: the statement reader, move and end statements, the header
-// with names and the start position, and the move list.
+// with names, information lines and the start position, comments, and the
+// move list.
 #include "model/formats/csa_format.h"
 #include "model/formats/kif_format.h"
+#include "model/formats/kif_header.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -158,11 +161,39 @@ void skip_blanks(const ByteText& t, int& at) {
   }
 }
 
+// The length of the `n` bytes at `text` once their trailing blanks are cut
+// as KString::TrimRight cuts them, told from their end where it can be,
+// without TrimRight's walk over all of them (a comment or a name may be
+// long); -1 when only the walk tells, for a "@" left at the end (the second
+// byte of a full-width space?). TrimRight takes a byte of 0x80 or more with
+// the byte after it as one character, a blank too; a byte below 0x80 never
+// begins a character, so the byte before the trailing blanks begins one when
+// the bytes of 0x80 and more that end the rest are odd in number, and then
+// keeps the first blank.
+int trimmed_length(const char* text, int n) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(text);
+  int kept = n;
+  while (kept > 0 && is_narrow_blank(b[kept - 1])) --kept;
+  if (kept > 0 && b[kept - 1] == '@') return -1;
+  if (kept == 0 || kept == n) return kept;
+  // Eight bytes at a time while all eight are 0x80 or more (a Shift-JIS
+  // text may run to a megabyte of them), then byte by byte.
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  int high = 0;
+  for (uint64_t word; high + 8 <= kept; high += 8) {
+    std::memcpy(&word, b + kept - high - 8, sizeof word);
+    if ((word & kHighBits) != kHighBits) break;
+  }
+  while (high < kept && is_lead_byte(b[kept - 1 - high])) ++high;
+  return high % 2 == 1 ? kept + 1 : kept;
+}
+
 // The special code of the end statement `s` (whose code is `code`) with the
 // writers' own comment behind it on the same line (kCsaEndComments):
 // "%CHUDAN,'tsumi" is a mate, "%SENNICHITE,'sente win" a repetition won by
-// sente. Any other comment, or none, leaves the code of the statement.
-int end_code_with_comment(const KString& s, int code, const CsaPending& pending) {
+// sente; that comment is taken with it, as it is no comment of the record.
+// Any other comment, or none, leaves the code of the statement.
+int end_code_with_comment(const KString& s, int code, CsaPending& pending) {
   const ByteText t(pending.line);
   int at = pending.at;
   skip_blanks(t, at);
@@ -171,24 +202,134 @@ int end_code_with_comment(const KString& s, int code, const CsaPending& pending)
   word.AssignBytes(t.p + at + 1, t.len - at - 1);
   word.TrimRight();
   for (const CsaEnd& e : kCsaEndComments) {
-    if (s == e.statement && word == e.word) return e.code;
+    if (s == e.statement && word == e.word) {
+      pending.at = t.len;
+      return e.code;
+    }
   }
   return code;
 }
 
+// What joins the lines of a record's comment, as the KIF reader joins them.
+constexpr char kCommentLineBreak[] = "\r\n";
+
+bool starts_with(const KString& s, const char* word) { return std::strncmp(s.c_str(), word, std::strlen(word)) == 0; }
+
+// Appends `n` bytes of `text` to `comment` as its next line; an empty comment
+// takes the line as it is.
+void add_comment_line(KString& comment, const char* text, int n) {
+  if (!comment.empty()) comment.AppendBytes(kCommentLineBreak, sizeof kCommentLineBreak - 1);
+  comment.AppendBytes(text, n);
+}
+
+// The comment statement `s` (it begins with "'") on the record's comment
+// `comment` (that of the move it follows, or of the start): a comment line
+// "'*" adds its text; a comment behind a statement on its line (the writers'
+// ",'" on a move line) adds its text and is continued by the plain comment
+// lines right below it (`continued`), as older files hold a comment of
+// several lines; any other comment line is no part of the record.
+void read_comment(const KString& s, const CsaPending& pending, KString& comment, bool& continued) {
+  const char* p = s.c_str();
+  if (!pending.opens_line) {
+    add_comment_line(comment, p + 1, s.length() - 1);
+    continued = true;
+  } else if (starts_with(s, kCsaRecordComment)) {
+    add_comment_line(comment, p + 2, s.length() - 2);
+    continued = false;
+  } else if (continued) {
+    add_comment_line(comment, p + 1, s.length() - 1);
+  }
+}
+
+// Whether `s` is a version line: "V" and its number ("V2", "V2.2").
+bool is_version_line(const KString& s) { return s.c_str()[0] == 'V' && is_digit(s.c_str()[1]); }
+
+// Reads the information line `s` into the header fields of `body` when it is
+// one of kCsaInfoLines (others, "$TIME:" and the like, are passed over).
+// False when `s` is no information line: "$", a keyword of capitals, digits,
+// "_", "+" or "-", and ":".
+bool read_info_line(const KString& s, KifuBody* body) {
+  const char* p = s.c_str();
+  int at = 1;
+  while ((p[at] >= 'A' && p[at] <= 'Z') || is_digit(p[at]) || p[at] == '_' || p[at] == '+' || p[at] == '-') ++at;
+  if (at == 1 || p[at] != ':') return false;
+  if (!body) return true;
+  for (const CsaInfoLine& info : kCsaInfoLines) {
+    if (!starts_with(s, info.keyword)) continue;
+    KString value;
+    value.AssignBytes(p + at + 1, s.length() - at - 1);
+    if (info.field == CsaInfoLine::kEvent) {
+      body->event = std::move(value);
+    } else if (info.field == CsaInfoLine::kDate) {
+      body->date = std::move(value);
+    } else {
+      body->headers.Add(KString::KStringFromC(info.header_key));
+      body->headers.Add(value);
+    }
+    break;
+  }
+  return true;
+}
+
+// Reads a comment line that opens its line in the header: "'*" adds to the
+// start's comment; the writers' header comments ("'=== ") give back the
+// title, an extra header line ("'=== " key "：" value), and, from older
+// files, the date and the event. Other comment lines are passed over.
+void read_header_comment(const KString& s, KifuBody& body) {
+  const char* p = s.c_str();
+  if (starts_with(s, kCsaRecordComment)) {
+    add_comment_line(body.root->comment, p + 2, s.length() - 2);
+    return;
+  }
+  if (!starts_with(s, kCsaHeaderComment)) return;
+  const struct {
+    const char* label;
+    KString& field;
+  } fields[] = {{kCsaTitleComment, body.title}, {kCsaOldDateComment, body.date}, {kCsaOldEventComment, body.event}};
+  for (const auto& f : fields) {
+    if (!starts_with(s, f.label)) continue;
+    const int n = static_cast<int>(std::strlen(f.label));
+    f.field.AssignBytes(p + n, s.length() - n);
+    return;
+  }
+  KString line;
+  const int n = static_cast<int>(std::strlen(kCsaHeaderComment));
+  line.AssignBytes(p + n, s.length() - n);
+  KString value;
+  if (line.AfterN(kHeaderSeparator, value) < 0) return;  // the banner lines
+  body.headers.Add(line);
+  body.headers.Add(value);
+}
+
+// The first statement of a text that is no CSA statement: its line (0: none)
+// and the statement.
+struct NotCsa {
+  int line = 0;
+  KString text;
+
+  void Note(const LineCountingReader& reader, const KString& s) {
+    if (line != 0) return;
+    line = reader.lines();
+    text = s;
+  }
+};
+
 // What the header part of a read found.
 struct CsaHeader {
   Kyokumen start;
-  KString names[2];
+  // The record being read, which takes the names, the header fields and the
+  // start's comment; null when only the position is read.
+  KifuBody* body = nullptr;
   bool named = false;   // a name statement
   bool placed = false;  // a rank row, a piece list, "PI" or the side to move
   KString first_move;   // the statement that ended the header (empty at the end)
+  NotCsa not_csa;
 };
 
 // Reads statements up to the first move, end or time statement. Names count
 // only before the first position statement. -1 only with `strict`, at a
 // statement that is no CSA header statement.
-int read_header(TextReader& reader, CsaPending& pending, bool strict, CsaHeader& h) {
+int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, CsaHeader& h) {
   h.start.Init(kHirate);
   bool seen_position = false;
   KString s;
@@ -199,7 +340,7 @@ int read_header(TextReader& reader, CsaPending& pending, bool strict, CsaHeader&
       case 'N':
         if (sign_side(second) >= 0) {
           h.named = true;
-          if (!seen_position) h.names[sign_side(second)].AssignBytes(p + 2, s.length() - 2);
+          if (!seen_position && h.body) h.body->names[sign_side(second)].AssignBytes(p + 2, s.length() - 2);
         }
         break;
       case 'P':
@@ -228,8 +369,12 @@ int read_header(TextReader& reader, CsaPending& pending, bool strict, CsaHeader&
       case 'T':
         h.first_move = std::move(s);
         return 0;
+      case '\'':
+        if (pending.opens_line && h.body) read_header_comment(s, *h.body);
+        break;
       default:
-        // Version lines, "$" information lines and anything else.
+        if (p[0] == '$' ? read_info_line(s, h.body) : is_version_line(s)) break;
+        h.not_csa.Note(reader, s);
         if (strict) return -1;
         break;
     }
@@ -246,9 +391,11 @@ KifuSashite* add_move(KifuSashite* current, const Sashite& m, KifuBody& body) {
 }  // namespace
 
 bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statement) {
+  bool opens_line = false;
   for (;;) {
     while (pending.at >= pending.line.length()) {
       pending.at = 0;
+      opens_line = true;
       if (reader.GetLine(pending.line) != 0) {
         statement.Free();
         return false;
@@ -257,16 +404,20 @@ bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statem
     const ByteText t(pending.line);
     int at = pending.at;
     skip_blanks(t, at);
-    if (t.At(at) == '\'') {
-      pending.at = t.len;  // a comment: the rest of the line
-      continue;
-    }
     int end = at;
-    while (end < t.len && t.At(end) != ',') end += is_lead_byte(t.At(end)) && end + 1 < t.len ? 2 : 1;
-    statement.AssignBytes(t.p + at, end - at);
+    if (t.At(at) == '\'' || (t.At(at) == '$' && opens_line)) {
+      end = t.len;  // a comment or an information line: the rest of the line
+    } else {
+      while (end < t.len && t.At(end) != ',') end += is_lead_byte(t.At(end)) && end + 1 < t.len ? 2 : 1;
+    }
     pending.at = end < t.len ? end + 1 : t.len;
-    statement.TrimRight();
-    if (!statement.empty()) return true;
+    const int kept = trimmed_length(t.p + at, end - at);
+    statement.AssignBytes(t.p + at, kept < 0 ? end - at : kept);
+    if (kept < 0) statement.TrimRight();
+    if (!statement.empty()) {
+      pending.opens_line = opens_line;
+      return true;
+    }
   }
 }
 
@@ -327,12 +478,18 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
   if (stop) *stop = KifuReadStop{};
   LineCountingReader reader(in);
   CsaPending pending;  // local to this read: nothing of it outlives the read
-  CsaHeader header;
-  if (read_header(reader, pending, strict, header) != 0) return -1;
-
   KifuBody body;
-  body.names[0] = header.names[0];
-  body.names[1] = header.names[1];
+  CsaHeader header;
+  header.body = &body;
+  const auto refuse = [&]() {
+    if (stop) {
+      stop->not_csa_line = header.not_csa.line;
+      stop->not_csa_text = std::move(header.not_csa.text);
+    }
+    return -1;
+  };
+  if (read_header(reader, pending, strict, header) != 0) return refuse();
+
   KifuKyokumen* start = body.Start();
   header.start.CalcTeaiwari();
   // A position from outside is used only when it is a possible set-up.
@@ -343,18 +500,39 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
   start->kyokumen.Copy(header.start);
   body.table->Rehash(start);
 
-  // The move list: the statement that ended the header first.
+  // The move list: the statement that ended the header first. Comments go to
+  // the move they follow (the start's before the first move); a time
+  // statement times the move right before it, not one behind an end that
+  // was passed over.
   KifuSashite* current = body.root.get();
+  KifuSashite* timed = nullptr;
+  bool continued = false;  // plain comment lines continue a comment on a move line
+  bool ended = false;      // an end the record keeps was read
   bool added = false;
   KifuReadStop stopped;
   KString s = std::move(header.first_move);
   for (bool more = !s.empty(); more; more = csa_next_statement(reader, pending, s)) {
     const char first = s.c_str()[0];
-    if (first == 'T') {
-      if (current->Ply() > 0) current->seconds = read_seconds(s);
+    if (first == '\'') {
+      read_comment(s, pending, current->comment, continued);
       continue;
     }
-    if (first != '%' && first != '+' && first != '-') continue;
+    continued = false;
+    if (first == 'T') {
+      if (timed && !ended) timed->seconds = read_seconds(s);
+      continue;
+    }
+    if (first != '%' && first != '+' && first != '-') {
+      if (!std::strchr("NP$V", first)) header.not_csa.Note(reader, s);
+      continue;
+    }
+    if (ended) {
+      // Nothing is played after the end of the game; a lone sign (the side
+      // to move) plays nothing.
+      if (s.length() == 1 && first != '%') continue;
+      stopped.skipped.Note(reader.lines(), s, KifuSkippedLine::kAfterEnd, current->Ply());
+      break;
+    }
     Sashite m;
     const Kyokumen& pos = current->to->kyokumen;
     if (!csa_parse_move_line(s, m, pos)) {
@@ -365,6 +543,7 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
           stopped.left_out_end_line = reader.lines();
           stopped.left_out_end = s;
         }
+        timed = nullptr;
         continue;
       }
       stopped.line = reader.lines();  // the record ends before it
@@ -388,16 +567,18 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
       break;
     }
     current = move;
+    timed = move;
     added = true;
-    if (first == '%') break;
+    ended = first == '%';
   }
-  if (!header.named && !header.placed && !added) return -1;
+  if (!header.named && !header.placed && !added) return refuse();
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);
   return result;
 }
 
-int csa_read_position(TextReader& reader, Kyokumen& out) {
+int csa_read_position(TextReader& in, Kyokumen& out) {
+  LineCountingReader reader(in);
   CsaPending pending;
   CsaHeader header;
   read_header(reader, pending, false, header);

@@ -1,11 +1,13 @@
-// Writing CSA text: a record's header comments, names, start position and main
-// line, or one position without moves.
+// Writing CSA text: a record's banner and version line, names, header fields
+// (information lines, or comment lines where there is none), start position
+// and main line with comments, or one position without moves.
 #include "model/formats/csa_format.h"
 
 #include <array>
 #include <cstring>
 #include <utility>
 
+#include "model/formats/kif_header.h"
 #include "model/position/game_result.h"
 #include "model/position/kyokumen.h"
 #include "model/record/kifu.h"
@@ -76,74 +78,100 @@ void put_line_text(TextWriter& w, const KString& text, bool in_statement) {
   put_line_text(w, text.c_str(), text.length(), in_statement);
 }
 
-// The comment of a move: its first line after the ",'" of the move line, each
-// further line as a comment line of its own. Trailing blanks are cut from every
-// line and an empty last line is not written.
-void put_move_comment(TextWriter& w, const KString& comment) {
-  w.Puts(",'");
+// The lines of a comment, each as a comment line of the record ("'*"):
+// trailing blanks are cut from every line and an empty last line is not
+// written.
+void put_comment(TextWriter& w, const KString& comment) {
   const char* p = comment.c_str();
   const char* end = p + comment.length();
   KString line;
-  for (bool first = true;; first = false) {
+  while (p < end) {
     const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
     const char* stop = nl ? nl : end;
     line.Free();
     append_line_text(line, p, static_cast<int>(stop - p));
     line.TrimRight();
-    if (first || nl || !line.empty()) {
-      if (!first) w.Putc('\'');
+    if (nl || !line.empty()) {
+      w.Puts(kCsaRecordComment);
       w.Puts(line.c_str());
       w.Putc('\n');
     }
-    if (!nl) return;
-    p = nl + 1;
+    p = nl ? nl + 1 : end;
   }
 }
 
-// "+7776FU,T12,'..." for an ordinary move, the end statement for a special one.
+// "+7776FU,T12,'" for an ordinary move, the end statement for a special one,
+// then the move's comment. A special move written as nothing takes its
+// comment with it.
 void put_move(TextWriter& w, const KifuSashite& node) {
   const Sashite& m = node.sashite;
   if (m.special != kOrdinaryMove) {
-    w.Puts(csa_end_line(m, node.from && node.from->kyokumen.teban ? 1 : 0).c_str());
-    return;
+    const KString line = csa_end_line(m, node.from && node.from->kyokumen.teban ? 1 : 0);
+    if (line.empty()) return;
+    w.Puts(line.c_str());
+  } else {
+    KString text;
+    csa_move_text(m, text);
+    w.Puts(text.c_str());
+    w.Puts(",T");
+    put_decimal(w, node.seconds);
+    w.Puts(",'\n");
   }
-  KString text;
-  csa_move_text(m, text);
-  w.Puts(text.c_str());
-  w.Puts(",T");
-  put_decimal(w, node.seconds);
-  put_move_comment(w, node.comment);
+  put_comment(w, node.comment);
 }
 
-// The comment lines that open a file, the record's header strings and extra
-// header lines as comments, and the two name lines.
+// Writes a header field's line: `label` (an information line's keyword, or
+// a header comment's start) and the value, which runs to the end of the line,
+// commas included.
+void put_field(TextWriter& w, const char* label, const KString& value) {
+  w.Puts(label);
+  put_line_text(w, value, false);
+  w.Putc('\n');
+}
+
+// The keyword of the information line of `field`, or of the extra header
+// line `key` (kCsaInfoLines); null when there is none.
+const char* info_keyword(CsaInfoLine::Field field, const KString* key = nullptr) {
+  for (const CsaInfoLine& info : kCsaInfoLines) {
+    if (info.field == field && (!key || *key == info.header_key)) return info.keyword;
+  }
+  return nullptr;
+}
+
+// The comment lines that open a file, the version line, the two name lines
+// and the header fields: as information lines where they have one, the others
+// as the header comments that the reader takes back.
 void put_header(const Kifu& kifu, TextWriter& w, const char* generated_line) {
   w.Puts("'=== CSA-Format Kifu File\n");
   w.Puts(generated_line);
+  w.Puts(kCsaVersionLine);
+  w.Putc('\n');
+  for (int side = 0; side < 2; ++side) {
+    w.Puts(side == 0 ? "N+" : "N-");
+    put_line_text(w, kifu.names[side], true);
+    w.Putc('\n');
+  }
   const struct {
     const char* label;
     const KString& value;
   } fields[] = {
-      {"'=== Game Date:", kifu.date},
-      {"'=== Title:", kifu.title},
-      {"'=== Kisen:", kifu.event},
+      {info_keyword(CsaInfoLine::kDate), kifu.date},
+      {kCsaTitleComment, kifu.title},
+      {info_keyword(CsaInfoLine::kEvent), kifu.event},
   };
   for (const auto& f : fields) {
-    if (f.value.empty()) continue;
-    w.Puts(f.label);
-    put_line_text(w, f.value, false);
-    w.Putc('\n');
+    if (!f.value.empty()) put_field(w, f.label, f.value);
   }
   for (int i = 0, n = kifu.headers.Count(); i < n; i += 2) {
-    w.Puts("'=== ");
-    put_line_text(w, kifu.headers.GetAt(i), false);
-    w.Puts("：");
+    const KString& key = kifu.headers.GetAt(i);
+    if (const char* keyword = info_keyword(CsaInfoLine::kExtra, &key)) {
+      put_field(w, keyword, kifu.headers.GetAt(i + 1));
+      continue;
+    }
+    w.Puts(kCsaHeaderComment);
+    put_line_text(w, key, false);
+    w.Puts(kHeaderSeparator);
     put_line_text(w, kifu.headers.GetAt(i + 1), false);
-    w.Putc('\n');
-  }
-  for (int side = 0; side < 2; ++side) {
-    w.Puts(side == 0 ? "N+" : "N-");
-    put_line_text(w, kifu.names[side], true);
     w.Putc('\n');
   }
 }
@@ -221,6 +249,7 @@ void csa_write_position(const Kyokumen& kyokumen, TextWriter& writer) {
 int kifu_write_csa(const Kifu& kifu, TextWriter& writer) {
   put_header(kifu, writer, "'===   generated by NORVIKAS\n");
   csa_write_position(kifu.Start()->kyokumen, writer);
+  put_comment(writer, kifu.root->comment);
   // The main line: the first alternative at every position, whatever is selected.
   for (const KifuKyokumen* node = kifu.Start(); node && node->next.Count() > 0;) {
     const KifuSashite* move = node->next.items[0];

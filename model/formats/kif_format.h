@@ -22,6 +22,8 @@ struct KifuSkippedLine {
     kMoveNumberAhead,     // a move line numbered past the move after `ply`
     kVariationBelowOne,   // a variation line that names no move
     kVariationAhead,      // a variation line past the end of the line of play
+    kAfterEnd,            // a move or end after the end of the game (CSA): the
+                          // reading stops there
   };
   int line = 0;  // from 1, as KifuReadStop counts lines; 0: none
   KString text;  // the line, trimmed
@@ -83,6 +85,10 @@ struct KifuReadStop {
   // and the name.
   int unknown_handicap_line = 0;
   KString unknown_handicap{};
+  // Set by a failed read of CSA: the line of the first statement that is no
+  // CSA statement, and that statement (0: none).
+  int not_csa_line = 0;
+  KString not_csa_text{};
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,

@@ -17,9 +17,10 @@ int count_variations(const Kifu& kifu) {
 }
 
 // The comments the one-line writers leave out of their line: KI2 follows the
-// selected moves and ends at the first end of the game, CSA and QVF follow
-// the first moves to the end.
+// selected moves and ends at the first end of the game, QVF follows the first
+// moves to the end. CSA writes every comment of its line.
 int count_comments(const Kifu& kifu, int format) {
+  if (format == kFormatCsa) return 0;
   const bool selected_line = format == kFormatKi2;
   int count = 0;
   if (format != kFormatKi2 && !kifu.root->comment.empty()) ++count;

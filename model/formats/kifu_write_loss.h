@@ -23,8 +23,8 @@ struct KifuWriteLoss {
 // - KIF and its packed form: nothing.
 // - KI2: every variation; its selected line up to the first end of the game,
 //   whose comment is not written, nor anything on the line after it.
-// - CSA: every variation; the main line with each move's comment, but not
-//   the start position's comment nor those of the game's end words.
+// - CSA: every variation; the main line with the start position's comment
+//   and every move's.
 // - QVF: every variation and every comment.
 // Any other code: nothing (it writes no record).
 KifuWriteLoss kifu_write_loss(const Kifu& kifu, int format);

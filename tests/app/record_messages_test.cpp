@@ -102,6 +102,29 @@ TEST(RecordMessages, QvfSaysItsMovesAreNotRead) {
   }
 }
 
+// A file read as CSA that is not CSA is refused with the first line that is
+// no CSA statement; a move after the end of the game is told, with its line,
+// and not played, and a time behind a passed-over end times no move.
+TEST(RecordMessages, CsaTellsWhatIsNoCsaAndWhatFollowsTheEnd) {
+  const std::string kif = data("kif/variations.kif");
+  EXPECT_TRUE(fails_with("velkora show " + kif + " --from csa", 1,
+                         "velkora show: cannot read '" + kif + utf8(u8"': line 1: '# ---- 柿木将棋形式棋譜ファイル'") +
+                             " is no CSA statement\n"));
+  const std::string csa = temp_dir("csa") + "/after_end.csa";
+  if (FILE* f = fopen(csa.c_str(), "wb")) {
+    fputs("PI\n+\n+7776FU\n-3334FU\nT6\n%MATTA\nT9\n%TORYO\n+2726FU\n", f);
+    fclose(f);
+  }
+  const Outcome shown = run("velkora convert " + csa + " - --to kif", true);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_NE(shown.out.find("velkora convert: " + csa + ": line 9: ignored '+2726FU': the game ended before it\n"),
+            std::string::npos)
+      << shown.out;
+  EXPECT_NE(shown.out.find(utf8(u8"   2 ３四歩(33)   ( 0:06/00:00:06)")), std::string::npos) << shown.out;
+  EXPECT_EQ(shown.out.find(utf8(u8"２六歩")), std::string::npos) << shown.out;
+  std::remove(csa.c_str());
+}
+
 // "cannot write" names the system's reason; compose finds out that it
 // cannot write before it makes a problem, and tells a missing folder from a
 // file in its place.

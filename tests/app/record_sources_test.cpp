@@ -109,10 +109,7 @@ TEST(RecordSources, ConvertTellsWhatTheFormatCannotHold) {
   } cases[] = {
       {"ki2", "ki2 holds the main line only and no comment on the end of the game: 1 variation and 1 comment",
        utf8(u8"開始の注 一手目の注")},
-      {"csa",
-       "csa holds the main line only and no comment on the start position or the end of the game: 1 variation "
-       "and 2 comments",
-       utf8(u8"一手目の注")},
+      {"csa", "csa holds the main line only: 1 variation", utf8(u8"開始の注 一手目の注 投了の注")},
       {"qvf", "qvf holds the main line only and no comments: 1 variation and 3 comments", ""},
       {"kif", "", utf8(u8"開始の注 一手目の注 投了の注 変化の注")},
       {"ckf", "", ""},

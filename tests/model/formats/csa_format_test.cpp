@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -158,8 +159,9 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
   EXPECT_EQ(main_line(k), Strings{"%2"});
 
   // Two pawns; a group that is no pawn..rook ends a list; a hand stops at a
-  // full set; names count before the first position statement only.
-  std::string text = "N+First\nP1 *  *  *  * -OU *  *  *  * \nP2\nP3\nP7\nP8\nP9 *  *  *  * +OU *  *  *  * \n"
+  // full set; names count before the first position statement only, trailing
+  // blanks and full-width spaces cut.
+  std::string text = "N+First　 \nP1 *  *  *  * -OU *  *  *  * \nP2\nP3\nP7\nP8\nP9 *  *  *  * +OU *  *  *  * \n"
                      "P+00FU00FU\nP-00OU00FU\nN-Late\nP-";
   for (int i = 0; i < 200; ++i) text += "00HI";
   ASSERT_EQ(read_text(k, text), 0);
@@ -167,6 +169,27 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
   EXPECT_EQ(start.HandCount(0, kFu) * 100 + start.HandCount(1, kFu) * 10 + start.HandCount(1, kHi), 202);
   EXPECT_STREQ(k.names[0].c_str(), "First");
   EXPECT_TRUE(k.names[1].empty());
+}
+
+// A statement loses its trailing blanks and full-width spaces as
+// KString::TrimRight cuts them, however its bytes pair up (the reader tells
+// most cuts from the end of a statement alone).
+TEST(CsaReader, CutsTrailingBlanksAsTrimRightDoes) {
+  std::mt19937 rng(69);
+  // Any bytes, then a run of bytes of 0x80 and more, then blanks and "@".
+  const std::string any = "a \t\r@\x81\x88\x7f\xe0", high = "\x81\x88\xe0\x96\xbc", end = " \t\r@\x7f";
+  for (int i = 0; i < 3000; ++i) {
+    std::string statement = "N+";
+    for (const auto& [from, most] : {std::pair{&any, 6}, std::pair{&high, 20}, std::pair{&end, 4}}) {
+      for (int n = static_cast<int>(rng() % (most + 1)); n > 0; --n) statement += (*from)[rng() % from->size()];
+    }
+    statement += "\n";  // the line end is the statement's last byte
+    KString want = KString::KStringFromC(statement.c_str());
+    want.TrimRight();
+    Kifu k;
+    ASSERT_EQ(read_text(k, statement), 0);
+    EXPECT_EQ("N+" + std::string(k.names[0].c_str()), want.c_str()) << ::testing::PrintToString(statement);
+  }
 }
 
 TEST(CsaReader, StopsAtAMoveThatCannotBePlayed) {
@@ -219,6 +242,8 @@ TEST(CsaReader, TellsTheFirstEndItCannotHold) {
       {"PI\n+\n+7776FU\n-3334FU,T2\n%FUZUMI\n", 5, "%FUZUMI", {"+7776/0", "-3334/2"}},
       {"PI\n+\n%ERROR\n+7776FU\n%TORYO\n", 3, "%ERROR", {"+7776/0", "%2"}},
       {"PI,+,+7776FU,%NEW_WORD,-3334FU\n", 1, "%NEW_WORD", {"+7776/0", "-3334/0"}},
+      // A time behind a passed-over end times no move.
+      {"PI\n+\n+7776FU\n-3334FU\nT6\n%MATTA\nT9\n", 6, "%MATTA", {"+7776/0", "-3334/6"}},
   };
   for (const bool strict : {false, true}) {
     for (const auto& c : cases) {
@@ -297,12 +322,18 @@ TEST(CsaReader, FailsOnTextWithoutCsaAndLeavesTheRecord) {
     EXPECT_EQ(read_text(k, text, true), -1) << text;
     EXPECT_EQ(read_text(k, text, false), -1) << text;
   }
-  // Version and information lines fail only as clipboard text.
-  EXPECT_EQ(read_text(k, "$EVENT:x\nPI\n+\n+7776FU\n", true), -1);
+  // A line that is no CSA statement fails only as clipboard text; version,
+  // information and comment lines are CSA statements there too.
+  for (const char* text : {"Club game\nPI\n+\n+7776FU\n", "V2.2\n$EVENT:x\n$no keyword\nPI\n+\n",
+                           "Version 2\nPI\n+\n"}) {
+    EXPECT_EQ(read_text(k, text, true), -1) << text;
+  }
   EXPECT_EQ(write_csa(k), before);
   EXPECT_EQ(k.root.get(), root);
   Kifu other;
-  ASSERT_EQ(read_text(other, "$EVENT:x\nPI\n+\n+7776FU\n"), 0);
+  ASSERT_EQ(read_text(other, "Club game\nPI\n+\n+7776FU\n"), 0);
+  EXPECT_EQ(main_line(other), Strings{"+7776/0"});
+  ASSERT_EQ(read_text(other, "V2.2\n'a note, with a comma\n$EVENT:x\n$TIME+:600\nPI\n+\n+7776FU\n", true), 0);
   EXPECT_EQ(main_line(other), Strings{"+7776/0"});
   ASSERT_EQ(read_text(other, before, true), 0);  // the writer's text pastes back
   EXPECT_EQ(write_csa(other), before);
@@ -320,28 +351,137 @@ TEST(CsaWriter, WritesHeadersCommentsEndWordsAndTheFirstLine) {
   k.names[0] = KString::KStringFromC("Habu, Yoshiharu");
   k.date = KString::KStringFromC("2024/01/02");
   k.title = KString::KStringFromC("Title\r\n+7776FU");
+  k.event = KString::KStringFromC("Club, round 2");
   k.SetHeader("場所", "東京, 将棋会館");
+  k.SetHeader("備考", "a：b, c");
+  k.root->comment = KString::KStringFromC("before the game");
   const Kyokumen even = initial(kHirate);
   auto add = [&](KifuKyokumen* at, const Sashite& m, int seconds) {
     return Kifu::AddSashiteAtPos(at, m, seconds, nullptr, -1, k.table.get(), KifuChooser::kNever, true);
   };
   KifuSashite* first = add(k.Start(), testing::move(even, 7, 7, 7, 6), 12);
-  first->comment = KString::KStringFromC("line one\r\nline two, +2726FU\r\n");
-  add(first->to, Sashite(0, 0, 0, 0, gote(kOu), 0, 0, kSennichite), 0);
+  first->comment = KString::KStringFromC("line one\r\n\r\nline two, +2726FU\r\n");
+  add(first->to, Sashite(0, 0, 0, 0, gote(kOu), 0, 0, kSennichite), 0)->comment = KString::KStringFromC("drawn");
   add(k.Start(), testing::move(even, 2, 7, 2, 6), 0);  // selected, but not the first
 
+  // Header fields as information lines where there is one, else as header
+  // comments; comments as comment lines of the record.
   const std::string text = write_csa(k, false);
-  const std::string head = "'=== CSA-Format Kifu File\n'===   generated by NORVIKAS\n"
-                           "'=== Game Date:2024/01/02\n'=== Title:Title  +7776FU\n"
-                           "'=== 場所：東京, 将棋会館\nN+Habu， Yoshiharu\nN-\nP1-KY";
+  const std::string head = "'=== CSA-Format Kifu File\n'===   generated by NORVIKAS\nV2.2\n"
+                           "N+Habu， Yoshiharu\nN-\n$START_TIME:2024/01/02\n'=== Title:Title  +7776FU\n"
+                           "$EVENT:Club, round 2\n$SITE:東京, 将棋会館\n'=== 備考：a：b, c\nP1-KY";
   EXPECT_EQ(text.substr(0, head.size()), head);
-  const std::string tail = "+\n+7776FU,T12,'line one\n'line two, +2726FU\n%SENNICHITE,'draw\n";
+  const std::string tail = "+\n'*before the game\n+7776FU,T12,'\n'*line one\n'*\n'*line two, +2726FU\n"
+                           "%SENNICHITE,'draw\n'*drawn\n";
   EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-  // Read back as clipboard text: moves, times and names stay; comments are not kept.
-  Kifu back;
-  ASSERT_EQ(read_text(back, text, true), 0);
-  EXPECT_EQ(main_line(back), (Strings{"+7776/12", "%9"}));
-  EXPECT_STREQ(back.names[0].c_str(), "Habu， Yoshiharu");
+  // Read back, as clipboard text too, everything of the line stays.
+  for (const bool strict : {false, true}) {
+    Kifu back;
+    ASSERT_EQ(read_text(back, text, strict), 0);
+    EXPECT_EQ(main_line(back), (Strings{"+7776/12", "%9"}));
+    EXPECT_STREQ(back.names[0].c_str(), "Habu， Yoshiharu");
+    EXPECT_STREQ(back.NodeAtTesu(1)->comment.c_str(), "line one\r\n\r\nline two, +2726FU");
+    EXPECT_STREQ(back.root->comment.c_str(), "before the game");
+    EXPECT_STREQ(back.GetHeader("備考"), "a：b, c");
+    EXPECT_EQ(write_csa(back, false), text);
+  }
+}
+
+// Comments and header fields in the forms the writers wrote before, and
+// those of other programs: "$" lines with a record header field, "'*"
+// comment lines, a comment behind a move on its line with the plain comment
+// lines right below it; other comment lines are no part of the record.
+TEST(CsaReader, ReadsCommentsAndHeaderFieldsOfOlderFilesAndOtherPrograms) {
+  Kifu old;
+  ASSERT_EQ(read_file(old, "old_writer.csa"), 0);
+  EXPECT_EQ(main_line(old), (Strings{"+7776/12", "-3334/5", "%2"}));
+  EXPECT_STREQ(old.date.c_str(), "2024/01/02(火) 10:00:00");
+  EXPECT_STREQ(old.title.c_str(), "第1局：先手番");
+  EXPECT_STREQ(old.event.c_str(), "竜王戦, 第1局");
+  EXPECT_STREQ(old.GetHeader("場所"), "東京, 将棋会館");
+  EXPECT_STREQ(old.GetHeader("備考"), "テスト");
+  EXPECT_STREQ(old.NodeAtTesu(1)->comment.c_str(), "初手, 角道を開ける\r\n\r\n三行目");
+  EXPECT_TRUE(old.NodeAtTesu(2)->comment.empty());
+
+  Kifu club;
+  ASSERT_EQ(read_file(club, "other_program.csa"), 0);
+  EXPECT_STREQ(club.event.c_str(), "Club championship, round 2");
+  EXPECT_STREQ(club.date.c_str(), "2023/11/04 13:00:00");
+  EXPECT_STREQ(club.GetHeader("場所"), "Community hall");
+  EXPECT_TRUE(club.root->comment.empty());
+  for (int ply = 1; ply <= club.GetTesu(); ++ply) EXPECT_TRUE(club.NodeAtTesu(ply)->comment.empty()) << ply;
+
+  Kifu k;
+  ASSERT_EQ(read_text(k, "'*a game, of two moves\nPI\n$OPENING:Yagura\n$TIME_LIMIT:00:10+00\n"
+                         "$END_TIME:2024/01/02 18:00:00\n$NOTE:none\n+\n'*and two lines\n"
+                         "+7776FU,'first, with a comma\n'continued\n'*own line\n'plain: not kept\n"
+                         "-3334FU\n'not kept either\n%TORYO\n'*resigned\n"),
+            0);
+  EXPECT_STREQ(k.root->comment.c_str(), "a game, of two moves\r\nand two lines");
+  EXPECT_STREQ(k.NodeAtTesu(1)->comment.c_str(), "first, with a comma\r\ncontinued\r\nown line");
+  EXPECT_TRUE(k.NodeAtTesu(2)->comment.empty());
+  EXPECT_STREQ(k.NodeAtTesu(2)->to->next.Current()->comment.c_str(), "resigned");
+  EXPECT_STREQ(k.GetHeader("戦型"), "Yagura");
+  EXPECT_STREQ(k.GetHeader("持ち時間"), "00:10+00");
+  EXPECT_STREQ(k.GetHeader("終了日時"), "2024/01/02 18:00:00");
+  EXPECT_EQ(k.headers.Count(), 6);  // $NOTE has no field
+}
+
+// Nothing is played after the end of the game: the first move or end behind
+// it is told with its line and ends the read; comments behind the end are its
+// own, and time statements and the side to move say nothing.
+TEST(CsaReader, TellsWhatFollowsTheEndOfTheGame) {
+  const struct {
+    const char* text;
+    int line;  // 0: nothing told
+    const char* told;
+  } cases[] = {
+      {"PI\n+\n+7776FU\n%TORYO\n'*resigned\nT3\n+\n", 0, ""},
+      {"PI\n+\n+7776FU\n%TORYO\n'*resigned\n-3334FU\n'*not the end's\n+2726FU\n", 6, "-3334FU"},
+      {"PI\n+\n+7776FU\n%TORYO,'resigned\n%CHUDAN\n", 5, "%CHUDAN"},
+      {"PI,+,+7776FU,%CHUDAN,'tsumi\n'*resigned\n", 0, ""},  // the word is no comment
+      {"PI,+,+7776FU,%TSUMI,-3334FU\n'*resigned\n", 1, "-3334FU"},
+  };
+  for (const auto& c : cases) {
+    Kifu k;
+    KifuReadStop stop;
+    MemTextReader r(c.text);
+    ASSERT_EQ(kifu_read_csa(k, r, false, false, &stop), 0) << c.text;
+    ASSERT_EQ(k.Start()->next.Count(), 1) << c.text;
+    const KifuSashite* end = k.NodeAtTesu(1)->to->next.Current();
+    ASSERT_NE(end, nullptr) << c.text;
+    EXPECT_NE(end->sashite.special, kOrdinaryMove) << c.text;
+    EXPECT_EQ(end->to->next.Count(), 0) << c.text;
+    EXPECT_EQ(stop.skipped.line, c.line) << c.text;
+    EXPECT_STREQ(stop.skipped.text.c_str(), c.told) << c.text;
+    EXPECT_EQ(stop.skipped.why, c.line != 0 ? KifuSkippedLine::kAfterEnd : KifuSkippedLine::kNone) << c.text;
+    EXPECT_STREQ(end->comment.c_str(), c.line == 1 ? "" : "resigned") << c.text;
+    EXPECT_EQ(end->seconds, 0) << c.text;
+  }
+}
+
+// A text that is not CSA is refused with the first line that is no CSA
+// statement; a text without one is refused without it.
+TEST(CsaReader, TellsTheFirstStatementThatIsNotCsa) {
+  const struct {
+    const char* text;
+    bool strict;
+    int line;
+    const char* statement;
+  } cases[] = {
+      {"# ---- KIF\n手合割：平手\n手数----指手--\n   1 ７六歩(77)\n", false, 1, "# ---- KIF"},
+      {"'a comment\nV2.2\n$EVENT:x, y\n手合割：平手\n", false, 4, "手合割：平手"},
+      {"+7674FU\n", false, 0, ""},
+      {"PI\nplays first\n+\n", true, 2, "plays first"},
+  };
+  for (const auto& c : cases) {
+    Kifu k;
+    KifuReadStop stop;
+    MemTextReader r(c.text);
+    EXPECT_EQ(kifu_read_csa(k, r, false, c.strict, &stop), -1) << c.text;
+    EXPECT_EQ(stop.not_csa_line, c.line) << c.text;
+    EXPECT_STREQ(stop.not_csa_text.c_str(), c.statement) << c.text;
+  }
 }
 
 // Every result is written with the standard end statement that tells it,

@@ -349,12 +349,13 @@ TEST(KifuDispatch, ClipboardTextRoundTripsAndPasteOrder) {
   EXPECT_EQ(pasted.kifu.Start()->kyokumen, h.kyokumen);
   EXPECT_EQ(pasted.kifu.GetTesu(), 0);
 
-  // Text that no reader recognises changes nothing. CSA text with a version
-  // line is no clipboard CSA; it falls through to the KI2 reader, which finds
-  // neither a header line nor a move in it and refuses it too.
+  // Text that no reader recognises changes nothing. CSA text with a line that
+  // is no CSA statement is no clipboard CSA; it falls through to the KI2
+  // reader, which finds neither a header line nor a move in it and refuses it
+  // too.
   const std::string before = record_snapshot(h.kifu);
   h.SetCurrent(h.kifu.NodeAtTesu(2));
-  const std::string csa = testing::read_file_bytes(data("csa/other_program.csa"));
+  const std::string csa = "Club game\r\n" + testing::read_file_bytes(data("csa/other_program.csa"));
   for (const char* junk : {"", "hello\r\nworld\r\n", "T12", "+1 for this", "▲hello", csa.c_str()}) {
     EXPECT_FALSE(kifu_load_memory(h, junk)) << junk;
   }
@@ -364,7 +365,7 @@ TEST(KifuDispatch, ClipboardTextRoundTripsAndPasteOrder) {
 
 // A file's text whose format nothing names (standard input) is read as the
 // file of its format is: every record of the tests alike, a CSA text with
-// version and information lines too, which pasted text refuses.
+// version and information lines too, as pasted text is.
 TEST(KifuDispatch, AFileTextOfNoNamedFormatReadsAsItsFile) {
   int files = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(VELKORA_TEST_DATA)) {
@@ -382,9 +383,10 @@ TEST(KifuDispatch, AFileTextOfNoNamedFormatReadsAsItsFile) {
   EXPECT_GT(files, 90);
   const std::string csa = testing::read_file_bytes(data("csa/other_program.csa"));
   KifuHolder pasted, read;
-  EXPECT_FALSE(kifu_load_memory(pasted, csa.c_str()));
+  ASSERT_TRUE(kifu_load_memory(pasted, csa.c_str()));
   ASSERT_TRUE(kifu_load_text(read, csa));
   EXPECT_EQ(read.kifu.names[0], "Kobayashi");
+  EXPECT_EQ(testing::kif_text(pasted.kifu), testing::kif_text(read.kifu));
 
   KifuLoadError error;
   EXPECT_FALSE(kifu_load_text(read, "hello\r\nworld\r\n", nullptr, &error));

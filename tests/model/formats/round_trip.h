@@ -210,10 +210,10 @@ inline RecordView carried(int format, RecordView v) {
       return v;
     }
     case kFormatCsa:
-      // One line with the times of its moves (an end statement has none);
-      // comments and header fields are not read back. A foul comes back as
-      // the loss by foul of the side that lost by it: ILLEGAL_MOVE of the side
-      // to move, or the ILLEGAL_ACTION of the side that has just moved.
+      // One line with the times of its moves (an end statement has none), its
+      // comments and the header fields. A foul comes back as the loss by foul
+      // of the side that lost by it: ILLEGAL_MOVE of the side to move, or the
+      // ILLEGAL_ACTION of the side that has just moved.
       if (wordless) drop_result();
       if (v.result != 0) {
         int side = to_move;
@@ -223,14 +223,8 @@ inline RecordView carried(int format, RecordView v) {
         } else {
           v.result = side_to_move_code(v.result, own, to_move, false);
         }
-        v.line.back() = {"", 0, "", v.result, side};
+        v.line.back() = {"", 0, v.line.back().comment, v.result, side};
       }
-      for (RecordView::Move& m : v.line) m.comment.clear();
-      v.root_comment.clear();
-      v.date.clear();
-      v.title.clear();
-      v.event.clear();
-      v.headers.clear();
       v.all_moves = static_cast<int>(v.line.size());
       return v;
     case kFormatQvf:

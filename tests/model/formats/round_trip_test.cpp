@@ -10,9 +10,9 @@
 //   KI2       one line, no times, no comment on the special move; the result
 //             comes back as a resignation, a win, 中断 or 引き分け, but a foul
 //             or a loss on time of the side that has just moved as itself;
-//   CSA       one line, no time on the special move, no comments, no header
-//             fields; the end statements name the side to move, but for the
-//             foul of the side that has just moved;
+//   CSA       one line, no time on the special move; the end statements name
+//             the side to move, but for the foul of the side that has just
+//             moved;
 //   QVF       the start position only, with the names sente and gote.
 #include <gtest/gtest.h>
 
