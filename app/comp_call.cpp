@@ -224,6 +224,11 @@ std::vector<model::Sashite> CompCall::TsumeLine(const model::Kyokumen& problem) 
   return driver::ktsume_answer_line(tsume_job_, problem);
 }
 
+tsume::LineShown CompCall::TsumeShown() {
+  WaitIdle();
+  return tsume_job_.shown;
+}
+
 void CompCall::TsumeTree(model::KifuHolder& record, int32_t mode) {
   WaitIdle();
   tsume_job_.cursor = driver::TsumeCursor{&record.kifu, &record.kyokumen, record.current};

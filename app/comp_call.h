@@ -115,6 +115,9 @@ class CompCall {
   int TsumeAnswer(model::KifuHolder& record);
   // The last answer as moves played from `problem`, read once no job runs.
   std::vector<model::Sashite> TsumeLine(const model::Kyokumen& problem);
+  // What the last solve showed of that line: its length the shortest mate's,
+  // and how many of its plies keep the rules of a main line.
+  tsume::LineShown TsumeShown();
   // Writes the kept solution tree (`mode` 0 current, 1 committed) into the
   // record below the move after its current move; kMsgTsumeTree comes when it
   // is there, or as much of it as was written when a stop cut it short. The

@@ -69,7 +69,9 @@ std::string usage_text() {
       "  --force      overwrite problem files that exist (refused otherwise)\n"
       "A problem's solution is at least " + std::to_string(kMinLength) + " plies long. Each trial solve while\n"
       "composing stops after " + std::to_string(kSolveMs) + " ms or " + std::to_string(kSolveNodes) +
-      " nodes; the ms that a problem line reports are the\n"
+      " nodes; a problem is written only when a last solve\n"
+      "(10 s, 150 times those nodes) shows its length the shortest mate's and its\n"
+      "solution a main line at every ply. The ms that a problem line reports are the\n"
       "time the whole problem took, which --time bounds.\n"
       "Problems are drawn around the defending king from this table of percentages\n"
       "by piece kind: 先手 the chance that a piece is the attacker's (else the\n"

@@ -59,6 +59,12 @@ constexpr const char* kUsage =
     "and once a second while it solves \"progress nodes N time S nps X\" on standard\n"
     "error. Ctrl-C stops the solve: \"unknown\" is printed, a line on standard error\n"
     "says so, --save writes nothing, and the exit status is 130.\n"
+    "P is the shortest mate against the longest defence, and the line keeps those\n"
+    "rules at every ply; where the solve could not show that before a limit, a\n"
+    "third line says so: \"not shown: a mate within P-2 plies is not ruled out ...\"\n"
+    "or \"not shown: past ply K the line may not be a main line ...\". Without --time\n"
+    "those searches have a budget of their own; with it they may take half of the\n"
+    "time left.\n"
     "  --ply N       the position after ply N\n"
     "  --time S      at most S seconds (0, the default: no limit)\n"
     "  --memory MB   the solver's largest table (default 256; no more than the\n"
@@ -125,6 +131,20 @@ std::string line_text(const std::vector<model::Sashite>& line) {
   return text;
 }
 
+// A line of its own after "mate P" and "pv" when the solve could not show
+// what they claim before a limit: that no mate shorter than P exists, or that
+// the line keeps the rules of a main line (every attack a quickest, every
+// defence a longest) past some ply.
+void print_unshown(const tsume::LineShown& shown, int length, bool timed) {
+  if (shown.Whole()) return;
+  const char* limit = timed ? "the time limit" : "the solver's budget (--time lets it search longer)";
+  if (!shown.length) {
+    std::printf("not shown: a mate within %d plies is not ruled out within %s\n", length - 2, limit);
+  } else {
+    std::printf("not shown: past ply %d the line may not be a main line within %s\n", shown.plies, limit);
+  }
+}
+
 int solve(model::KifuHolder& holder, int ply, const Options& o) {
   platform::Mailbox view;
   CompCall comp(&view);
@@ -157,6 +177,7 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
   const char* stopped = !answered && InterruptGuard::interrupted() ? "before the solve ended" : nullptr;
   if (mate) {
     std::printf("mate %d\npv%s\n", word, line_text(comp.TsumeLine(holder.kyokumen)).c_str());
+    print_unshown(comp.TsumeShown(), word, o.seconds > 0);
     if (o.save) {
       // The answer goes into the record after ply N, then every defence with its answer.
       comp.TsumeAnswer(holder);

@@ -66,6 +66,7 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
   clear_answer(job);
   job.main_line.clear();
   job.main_line_length = 0;
+  job.shown = {};
   board::KPosition p;
   int result = tsume_job_word(SolveResult::kFailed, 0);
   // A problem the engine cannot hold is not solved at all.
@@ -83,6 +84,7 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
     } else {
       const board::KMove* line = nullptr;
       int length = 0;
+      tsume::ktsume_set_line_budget(time_ms < kTsumeNoTimeLimitMs ? tsume::kLineWithinLimits : tsume::kLineOwnBudget);
       const SolveResult code =
           tsume::ktsume_solve(p, &line, &length, static_cast<uint32_t>(std::max(time_ms, 0)), -1);
       uint32_t nodes = 0;
@@ -92,6 +94,7 @@ int ktsume(KTsumeJob& job, const model::Kyokumen& problem, int32_t time_ms, int3
       job.last_seconds.store(seconds);
       job.solving.store(false);
       if (code == SolveResult::kMate) {
+        job.shown = tsume::ktsume_get_line_shown();
         job.answer.assign(line, line + length);
         job.answer_length = length;
         job.main_line = job.answer;

@@ -53,6 +53,8 @@ struct KTsumeJob {
   std::atomic<uint8_t> stop_tree{0};     // set by ktsume_stop: ends the tree writing
   std::vector<board::KMove> main_line;   // what other lines are compared against
   int32_t main_line_length = 0;
+  // What the last solve showed of its main line (tsume::ktsume_get_line_shown).
+  tsume::LineShown shown{};
   model::Kyokumen problem;
   int32_t heap_mb = 0;
   int32_t time_ms = 0;
@@ -70,7 +72,10 @@ struct KTsumeJob {
 std::mutex& ktsume_instance_lock();
 
 // Solves `problem` (attacker to move) on a problem solver made anew with
-// heap_mb MB; with `exitf` the solver is destroyed afterwards. The job's word
+// heap_mb MB; with `exitf` the solver is destroyed afterwards. A solve with a
+// time limit (below kTsumeNoTimeLimitMs) spends what it needs of it to show
+// its length and main line; one without spends the solver's own budget on
+// that (job.shown tells what was shown). The job's word
 // (tsume_job_word): the mate's length with the answer and the main line kept,
 // or the code of the solve's end (kNoMemory when the solver could not be made
 // that large, kFailed for a position the engine cannot hold).

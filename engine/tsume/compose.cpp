@@ -27,9 +27,6 @@ constexpr int kSquares = 81;
 constexpr int kPercentSpan = 100;
 // A drawn square that is taken is drawn again this many times at most.
 constexpr int kPlaceTries = 101;
-// Lines longer than this are tested for shorter mates at every second ply
-// while more than kShortMatePlies plies remain.
-constexpr int kLongLine = 11;
 constexpr uint32_t kShortNodesPerSolveNode = 150;
 
 // Pull of a square towards the defending king by file distance (row) and rank
@@ -372,11 +369,14 @@ void KCompose::Improve(KPosition& p, int& length, int& score) {
 
 bool KCompose::Accept(KPosition& p) {
   pos_rebuild(p);
+  // A solve within the limits of a shorter-mate test, whose searches may take
+  // what they need of them to show the length and the line at every ply.
   const KMove* solved = nullptr;
   int length = 0;
-  if (compose_instance_solve(p, &solved, &length, solve_ms, node_limit(solve_nodes)) != 0 || length < min_length) {
-    return false;
-  }
+  compose_instance_set_line_budget(kLineWithinLimits);
+  const int r = compose_instance_solve(p, &solved, &length, kShortMateMs, node_limit(short_nodes));
+  compose_instance_set_line_budget(kLineOwnBudget);
+  if (TimeUp() || r != 0 || length < min_length || !compose_instance_line_shown().Whole()) return false;
   accepted_length = static_cast<uint32_t>(length);
   accepted_nodes = compose_instance_nodes();
   const std::vector<KMove> line(solved, solved + length);
@@ -385,39 +385,7 @@ bool KCompose::Accept(KPosition& p) {
   bool hand_empty = true;
   for (int kind = kRook; kind <= kPawn; ++kind) hand_empty = hand_empty && p.hand[attacker][kind] == 0;
   take_back(p, line.data(), 0, length);
-  if (!hand_empty) return false;
-
-  KMove first;
-  if (length > kLongLine) {
-    // From every second ply on while more than kShortMatePlies plies remain:
-    // no mate within kShortMatePlies.
-    bool accepted = true;
-    int played = 0;
-    for (int k = 0; k < length - kShortMatePlies && accepted; k += 2) {
-      tsume_table_reset(table);
-      if (TimeUp()) {
-        accepted = false;
-        break;
-      }
-      const int r = compose_instance_short_mate(table, p, kShortMatePlies, &first, nullptr, kShortMateMs,
-                                                node_limit(short_nodes));
-      if (TimeUp()) {
-        accepted = false;
-        break;
-      }
-      play(p, line.data(), k, k + 2);
-      played = k + 2;
-      accepted = r != 0;
-    }
-    take_back(p, line.data(), 0, played);
-    return accepted;
-  }
-  tsume_table_reset(table);
-  if (TimeUp()) return false;
-  const int r = compose_instance_short_mate(table, p, std::min(length - 2, kShortMatePlies), &first, nullptr,
-                                            kShortMateMs, node_limit(short_nodes));
-  if (TimeUp()) return false;
-  return r != 0;
+  return hand_empty;
 }
 
 int KCompose::Generate(KPosition& p, const int32_t* pieces, uint32_t budget, int32_t min_len, uint32_t per_solve_ms,

@@ -12,6 +12,7 @@
 #include "engine/tsume/captured_drop.h"
 #include "engine/tsume/proof_hands.h"
 #include "engine/tsume/tsume_move_code.h"
+#include "engine/tsume/tree_nodes.h"
 #include "engine/tsume/tsume_bounded.h"
 #include "platform/clock.h"
 
@@ -23,29 +24,8 @@ namespace {
 
 constexpr int kMaxCandidates = 600;
 
-bool hand_empty(const KPosition& p, int side) {
-  for (int k = kRook; k <= kPawn; ++k) {
-    if (p.hand[side][k] != 0) return false;
-  }
-  return true;
-}
-
-int tree_length(const KTsumeNode& n) { return n.depth & kDepthMask; }
-int tree_quality(const KTsumeNode& n) { return n.depth >> 14; }
-
-// Stores a tree node: flag 64, the move, quality << 14 | length.
-KTsumeNode* put_tree_node(KTsumeTable& tree, const KHashKey& key, uint16_t move, int length, int quality) {
-  KTsumeNode* n = tsume_tree_store(tree, key, 0, kInf);
-  if (n == nullptr) return nullptr;
-  n->flags = static_cast<uint8_t>((n->flags & ~kFlagTreeFutile) | kFlagTreeNode);
-  n->move = move;
-  n->depth = static_cast<uint16_t>(quality << 14 | (length & kDepthMask));
-  return n;
-}
-
 constexpr uint32_t kTreeReproveMinNodes = 20000;  // the least a re-proof in the walk may spend
 constexpr uint32_t kFutileProbeNodes = 10000;      // the first search for a futile drop's capture
-constexpr int64_t kSkipFactor = 2;                 // the root's search further down: times the shorter-mate budget
 
 // Proves the context's position again within `budget` more nodes (and the
 // solve's own limits): the root result, with `cut` set when the budget, not a
@@ -92,84 +72,33 @@ int child_proof_length(KTsumeEngine& e, const TsumeContext& c, const KMove& m) {
 
 // ---- OR nodes ----------------------------------------------------------------
 
-// A bounded search from the context's position that the solve can do
-// without: it ends at the node count `end` and spends no more than half of
-// what is left of the solve's node and time limits, which the tree walk needs
-// the rest of. Its result, with `cut` set when one of these, not a limit of
-// the solve, left it undecided.
-int optional_search(KTsumeEngine& e, TsumeContext& c, int bound, uint32_t end_nodes, uint16_t& move, int& length,
-                    bool& cut) {
-  cut = false;
-  if (!e.optional_searches) {
-    cut = true;
-    return 1;
-  }
-  const int32_t saved_limit = e.node_limit;
-  int64_t end = std::min<int64_t>(end_nodes, INT32_MAX);
-  if (saved_limit >= 0) end = std::min<int64_t>(end, e.node_count + (int64_t{saved_limit} - e.node_count) / 2);
-  if (end <= e.node_count) {
-    cut = true;
-    return 1;
-  }
-  e.node_limit = static_cast<int32_t>(end);
-  const uint32_t time_limit = e.time_limit.load(std::memory_order_relaxed);
-  const uint32_t elapsed = platform::tick_elapsed(e.start_time, platform::tick_ms());
-  e.soft_time_limit = time_limit > elapsed ? std::max<uint32_t>(elapsed + (time_limit - elapsed) / 2, 1) : 1;
-  const int r = tsume_bounded_search(e, e.table, c, bound, &move, &length);
-  e.soft_time_limit = 0;
-  e.node_limit = saved_limit;
-  cut = r == 1 && !tsume_limits_passed(e);
-  return r;
-}
-
 // The length of the shortest mate from the context's position (the attacker
 // to move, no check that leaves no answer): the shortest proof in the table,
 // then "a mate within two plies less?" until the answer is no. A limit of the
-// solve gives kTreeLimit; a search the work stores cut short leaves the
-// length found so far.
-//
-// At the root, a search cut short asks once more, two plies further down,
-// within twice the budget of its own: a search for a mate within b plies can
-// wander among the many mates of b plies when a much shorter one exists, and
-// a mate within b - 2 is then often found faster. A yes goes on down from the
-// mate found; a no leaves the length known, not shown the shortest.
+// solve gives kTreeLimit; a search its budget cut short leaves the length
+// found so far. The root's searches spend the line's budget (e.line_end),
+// the rest of which the settling of the main line takes.
 int shortest_mate(KTsumeEngine& e, TsumeContext& c, int known, uint16_t& move) {
-  const uint32_t walk_end = e.shortest_end;
+  const uint32_t start = e.node_count;
   int hi = known;
-  bool shown = hi <= 1;
   // Down to one ply: the caller looked only for checks that leave no answer,
   // not for those answered only by drops that a capture mates.
   for (int bound = hi - 2; bound >= 1;) {
     int length = 0;
     uint16_t code = 0;
     bool cut = false;
-    const int r = optional_search(e, c, bound, e.shortest_end, code, length, cut);
-    if (r == 2) {
-      shown = bound == hi - 2;
-      break;
-    }
+    const int r = optional_search(e, c, bound, c.ply == 0 ? e.line_end : e.shortest_end, code, length, cut);
+    if (r == 2) break;
     if (r == 0) {
       hi = length;
       move = code;
       bound = hi - 2;
       continue;
     }
-    if (!cut) {
-      hi = kTreeLimit;
-      break;
-    }
-    if (c.ply != 0 || bound != hi - 2 || e.shortest_allowance == 0 || !e.optional_searches) break;
-    // Once a solve: a walk built again after a demoted proof finds in the
-    // table what this search proved.
-    const int64_t allowance = int64_t{e.shortest_allowance} * kSkipFactor;
-    e.shortest_allowance = 0;
-    e.shortest_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + allowance, UINT32_MAX));
-    bound -= 2;
+    if (!cut) hi = kTreeLimit;
+    break;
   }
-  // The rest of the walk keeps its own end: what is left of the root's
-  // second allowance is not passed on.
-  e.shortest_end = walk_end;
-  if (c.ply == 0 && hi >= 0) e.line_shortest = shown || hi <= 1;
+  if (c.ply == 0) e.line_spent = e.node_count - start;
   return hi;
 }
 
@@ -189,7 +118,7 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     if (is_pawn_drop(m)) continue;
     do_move(c.pos, m, 0);
     const bool mated = oute_nige_count(c.pos, 0) == 0;
-    const bool empty = hand_empty(c.pos, c.attacker);
+    const bool empty = attacker_hand_empty(c.pos, c.attacker);
     undo_move(c.pos, m, 0);
     if (!mated) continue;
     if (first_mate < 0) first_mate = i;
@@ -204,7 +133,6 @@ int tsume_tree_or(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
     hash_key_sashite(mated, c.attacker, m);
     if (put_tree_node(tree, mated, kTerminalMove, 0, quality) == nullptr) return kTreeFull;
     if (put_tree_node(tree, c.key, tsume_move_encode(m), 1, quality) == nullptr) return kTreeFull;
-    if (c.ply == 0) e.line_shortest = true;
     c.tree_length = 1;
     c.tree_quality = quality;
     return 1;
@@ -294,17 +222,7 @@ enum Futility { kReal = 0, kFutile = 1, kUndecided = 2, kFutilityLimit = 3 };
 // `budget` nodes (0: as many as the solve's limits allow). With kFutile the
 // capture's code and the mate's length.
 Futility judge_drop(KTsumeEngine& e, TsumeContext& c, int reference, uint32_t budget, uint16_t& code, int& length) {
-  const int sq = c.last_move.to;
-  const int count = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, e.scratch) : oute_gen(c.pos, e.scratch, 1);
-  const int room = kMovesPerPly * e.max_ply - c.move_base - 1;
-  int captures = 0;
-  for (int j = 0; j < count && captures < room; ++j) {
-    if (e.scratch[j].to != sq || e.scratch[j].captured_code == 0) continue;
-    e.moves[c.move_base + captures] = e.scratch[j];
-    e.moves[c.move_base + captures].flag = 0;
-    ++captures;
-  }
-  c.move_count = captures;
+  const int captures = list_drop_captures(e, c);
   Futility verdict = kReal;
   for (int j = 0; j < captures; ++j) {
     const KMove m = e.moves[c.move_base + j];
@@ -436,7 +354,7 @@ int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   }
   if (best < 0) {
     // Every answer was a futile interposition: the position counts as mated.
-    const int q = hand_empty(c.pos, c.attacker) ? 2 : 0;
+    const int q = attacker_hand_empty(c.pos, c.attacker) ? 2 : 0;
     if (put_tree_node(tree, c.key, kTerminalMove, 0, q) == nullptr) return kTreeFull;
     c.tree_length = 0;
     c.tree_quality = q;
@@ -456,7 +374,40 @@ int tsume_tree_and(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   return longest + 1;
 }
 
-// Reads the main line from the tree's root.
+}  // namespace
+
+bool attacker_hand_empty(const KPosition& p, int attacker) {
+  for (int k = kRook; k <= kPawn; ++k) {
+    if (p.hand[attacker][k] != 0) return false;
+  }
+  return true;
+}
+
+int optional_search(KTsumeEngine& e, TsumeContext& c, int bound, uint32_t end_nodes, uint16_t& move, int& length,
+                    bool& cut) {
+  cut = false;
+  if (!e.optional_searches) {
+    cut = true;
+    return 1;
+  }
+  const int32_t saved_limit = e.node_limit;
+  int64_t end = std::min<int64_t>(end_nodes, INT32_MAX);
+  if (saved_limit >= 0) end = std::min<int64_t>(end, e.node_count + (int64_t{saved_limit} - e.node_count) / 2);
+  if (end <= e.node_count) {
+    cut = true;
+    return 1;
+  }
+  e.node_limit = static_cast<int32_t>(end);
+  const uint32_t time_limit = e.time_limit.load(std::memory_order_relaxed);
+  const uint32_t elapsed = platform::tick_elapsed(e.start_time, platform::tick_ms());
+  e.soft_time_limit = time_limit > elapsed ? std::max<uint32_t>(elapsed + (time_limit - elapsed) / 2, 1) : 1;
+  const int r = tsume_bounded_search(e, e.table, c, bound, &move, &length);
+  e.soft_time_limit = 0;
+  e.node_limit = saved_limit;
+  cut = r == 1 && !tsume_limits_passed(e);
+  return r;
+}
+
 void extract_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   e.main_line_length = 0;
   KHashKey key = c.key;
@@ -472,9 +423,21 @@ void extract_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   for (int i = e.main_line_length - 1; i >= 0; --i) undo_move(c.pos, e.main_line[i], 0);
 }
 
-// ---- The main line's defences ------------------------------------------------
+int list_drop_captures(KTsumeEngine& e, TsumeContext& c) {
+  const int sq = c.last_move.to;
+  const int count = king_attacked(c.pos, c.attacker) ? gyaku_oute_gen(c.pos, e.scratch) : oute_gen(c.pos, e.scratch, 1);
+  const int room = kMovesPerPly * e.max_ply - c.move_base - 1;
+  int captures = 0;
+  for (int j = 0; j < count && captures < room; ++j) {
+    if (e.scratch[j].to != sq || e.scratch[j].captured_code == 0) continue;
+    e.moves[c.move_base + captures] = e.scratch[j];
+    e.moves[c.move_base + captures].flag = 0;
+    ++captures;
+  }
+  c.move_count = captures;
+  return captures;
+}
 
-// The index of the listed move with node code `code`, or -1.
 int listed_index(const KTsumeEngine& e, const TsumeContext& c, uint16_t code) {
   for (int i = 0; i < c.move_count; ++i) {
     if (tsume_move_encode(e.moves[c.move_base + i]) == code) return i;
@@ -482,95 +445,6 @@ int listed_index(const KTsumeEngine& e, const TsumeContext& c, uint16_t code) {
   return -1;
 }
 
-// Whether the context's position (the attacker to move) has no mate within
-// `length` - 2 plies: 2 shown, 0 a shorter mate, 1 undecided (the budget
-// ending at the node count `end_nodes`, the solve's limits, the work stores).
-int no_shorter_mate(KTsumeEngine& e, TsumeContext& c, int length, uint32_t end_nodes) {
-  const int bound = length - 2;
-  if (bound < 1) return 2;
-  int known = 0;
-  const int r = tsume_bounded_known(e.table, c.key, bound, &known);
-  if (r != 1) return r;
-  uint16_t move = 0;
-  bool cut = false;
-  return optional_search(e, c, bound, end_nodes, move, known, cut);
-}
-
-// The defence the main line takes at the context's position (the defender to
-// move, its evasions listed, `n` its tree node), among the defences the tree
-// holds longest: the tree's choice and then the others, the better quality
-// first. When the tree's length of the position is the mate's, one of them is
-// mated in that many plies less one, and the others sooner: the first shown
-// to have no shorter mate is taken, or the last when all others have one;
-// the first left undecided when none is shown. It becomes the tree's choice.
-// -1 when the tree's move is not among the evasions.
-int settled_defence(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, KTsumeNode& n, uint32_t end_nodes) {
-  const int chosen = listed_index(e, c, n.move);
-  if (chosen < 0) return -1;
-  const int longest = tree_length(n) - 1;
-  // The candidates' indices beside the move store, the tree's choice first.
-  uint16_t* order = e.codes + c.move_base;
-  int count = 0;
-  order[count++] = static_cast<uint16_t>(chosen);
-  for (int quality = 2; quality >= 0; --quality) {
-    for (int i = 0; i < c.move_count; ++i) {
-      KHashKey key = c.key;
-      hash_key_sashite(key, c.attacker, e.moves[c.move_base + i]);
-      const KTsumeNode* child = tsume_lookup_exact(tree, key);
-      if (i == chosen || child == nullptr || (child->flags & kFlagTreeFutile) || tree_length(*child) != longest ||
-          tree_quality(*child) != quality) {
-        continue;
-      }
-      order[count++] = static_cast<uint16_t>(i);
-    }
-  }
-  // A defence alone at the longest is the one.
-  int pick = count == 1 ? chosen : -1;
-  int undecided = -1;
-  for (int k = 0; k < count && pick < 0; ++k) {
-    const int i = order[k];
-    if (k == count - 1 && undecided < 0) {
-      pick = i;
-      break;
-    }
-    tsume_descend(e, c, i, false);
-    const int r = no_shorter_mate(e, c, longest, end_nodes);
-    tsume_ascend(e, c);
-    if (r == 2) pick = i;
-    if (r == 1 && undecided < 0) undecided = i;
-  }
-  if (pick < 0) pick = undecided >= 0 ? undecided : chosen;
-  if (pick != chosen) {
-    KHashKey key = c.key;
-    hash_key_sashite(key, c.attacker, e.moves[c.move_base + pick]);
-    const KTsumeNode* child = tsume_lookup_exact(tree, key);
-    n.move = tsume_move_encode(e.moves[c.move_base + pick]);
-    n.depth = static_cast<uint16_t>(tree_quality(*child) << 14 | (tree_length(n) & kDepthMask));
-  }
-  return pick;
-}
-
-// Each length in the tree is that of a mate the walk found, so no shorter
-// than the shortest mate, and where the budget of the searches for shorter
-// mates ran out it may be longer: a defence may then tie in the tree with the
-// longest and yet be mated sooner. The main line from the context's position
-// (as the tree holds it) has its defences settled (settled_defence). When the
-// tree's length of an attacker's position on the line is its shortest mate,
-// so is the length after the tree's attack (one less: no attack mates
-// sooner), and after the settled defence (one less again: a longest defence).
-void settle_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, uint32_t end_nodes) {
-  const int root_ply = c.ply;
-  while (c.ply < e.max_ply) {
-    KTsumeNode* n = tsume_lookup_exact(tree, c.key);
-    if (n == nullptr || n->move == kTerminalMove || n->move == kNoNodeMove || !tsume_list_moves(e, c)) break;
-    const int next = c.pos.teban == c.attacker ? listed_index(e, c, n->move) : settled_defence(e, c, tree, *n, end_nodes);
-    if (next < 0) break;
-    tsume_descend(e, c, next, false);
-  }
-  while (c.ply > root_ply) tsume_ascend(e, c);
-}
-
-}  // namespace
 
 void tsume_tree_delete(KTsumeTable*& t) {
   if (t == nullptr) return;
@@ -658,9 +532,15 @@ int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint3
   const int64_t budget = e.shortest_budget > 0   ? e.shortest_budget
                          : e.shortest_budget < 0 ? int64_t{UINT32_MAX}
                                                  : std::max<int64_t>(kShortestMinNodes, int64_t{e.node_count} * kShortestFactor);
+  const int64_t line_budget = e.line_budget > 0                              ? e.line_budget
+                              : e.line_budget < 0 || e.shortest_budget < 0 ? int64_t{UINT32_MAX}
+                                                                           : std::max<int64_t>(kLineMinNodes, int64_t{e.node_count} * kLineFactor);
   e.shortest_allowance = static_cast<uint32_t>(std::min<int64_t>(budget, UINT32_MAX));
   e.shortest_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + budget, UINT32_MAX));
+  e.line_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + line_budget, UINT32_MAX));
   e.line_shortest = false;
+  e.line_shown = 0;
+  e.line_spent = 0;
   e.optional_searches = true;
   uint32_t kb = start_kb;
   for (;;) {
@@ -671,16 +551,19 @@ int tsume_solution_tree(KTsumeEngine& e, const KPosition& p, int attacker, uint3
     c.pn_increment = 1;
     c.dn_increment = 1;
     const uint32_t demotions = e.demotions;
-    const int r = tsume_tree_node(e, c, *e.tree);
+    int r = tsume_tree_node(e, c, *e.tree);
     if (r >= 0) {
-      // The main line's checks get a budget of their own: the walk may have
-      // spent its budget before it came to them.
-      const uint32_t settle_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + budget, UINT32_MAX));
-      settle_main_line(e, c, *e.tree, settle_end);
+      e.line_end = static_cast<uint32_t>(
+          std::min<int64_t>(int64_t{e.node_count} + std::max<int64_t>(line_budget - e.line_spent, 0), UINT32_MAX));
+    }
+    const int shown = r >= 0 ? settle_main_line(e, c, *e.tree) : r;
+    if (shown >= 0) {
+      e.line_shown = shown;
       extract_main_line(e, c, *e.tree);
       return r;
     }
     drop_tree(e, e.tree);
+    if (shown == kTreeFull) r = kTreeFull;
     if (r == kTreeLimit) return r;
     if (r == kTreeFull) {
       if (kb >= kTreeMaxKb) return r;

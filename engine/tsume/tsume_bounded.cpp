@@ -120,7 +120,6 @@ Leaf visit(Search& s, TsumeContext& c, int r, int level, int32_t pth, int32_t dt
     if (!s.interrupted && !(v.flags & kLooped)) store(s, c, level, v, nullptr, e.node_count - before);
     return v;
   }
-  if (r <= kFinishPlies) pth = dth = kCap;
   KTsumeNode* open = tsume_find_or_add(s.t, c.ply, open_key(level_key(c.key, level)));
   if (open != nullptr && static_cast<int>(open->depth & kDepthMask) != r) {
     open->depth = static_cast<uint16_t>((open->depth & ~kDepthMask) | (r & kDepthMask));

@@ -37,6 +37,11 @@ constexpr uint32_t kTimeCheckVisits = 48;
 constexpr uint32_t kMaxBlockKb = 32768;  // largest block of a growing table
 constexpr uint32_t kShortestMinNodes = 300000;
 constexpr uint32_t kShortestFactor = 20;
+// The budget of a solve's searches that show the main line's lengths (the
+// root's shortest mate first): kLineFactor times the solve's nodes before the
+// tree, at least kLineMinNodes.
+constexpr uint32_t kLineMinNodes = 1000000;
+constexpr uint32_t kLineFactor = 20;
 // The first search of a solve: its depth and node budget (tsume_roots.cpp).
 constexpr int kShallowMaxPly = 64;
 constexpr int32_t kShallowNodes = 1000000;
@@ -162,16 +167,25 @@ struct KTsumeEngine {
   bool store_failed = false;       // a store found no node: the search stops
   uint32_t demotions = 0;          // proofs demoted by the tree walk
   uint32_t reprove_budget = 0;     // nodes a re-proof inside the tree walk may spend
-  // Nodes the searches for shorter mates of one solve may spend: 0 as many as
-  // kShortestFactor times the solve's nodes before them (at least
+  // Nodes the searches for shorter mates below the root of the tree may spend:
+  // 0 as many as kShortestFactor times the solve's nodes before them (at least
   // kShortestMinNodes), more than 0 that many, below 0 as many as the solve's
-  // limits allow. The checks of the main line's defences after the tree walk
-  // may spend as many again.
+  // limits allow (and then the line's searches too).
   int64_t shortest_budget = 0;
   uint32_t shortest_end = 0;       // the node count at which they stop
-  uint32_t shortest_allowance = 0; // the budget above, which also sizes the root's second search
+  uint32_t shortest_allowance = 0; // the budget above
+  // Nodes the searches that show the main line's lengths may spend (the
+  // root's shortest mate, then each ply of the line): 0 the kLine* rule, more
+  // than 0 that many, below 0 as many as the solve's limits allow. They stop
+  // at the node count line_end.
+  int64_t line_budget = 0;
+  uint32_t line_end = 0;
+  uint32_t line_spent = 0;  // what the root's searches of the last walk spent of it
   uint32_t soft_time_limit = 0;    // ms from the start at which a search for a shorter mate stops (0 none)
-  bool line_shortest = false;      // the last main line was shown to be a shortest mate
+  bool line_shortest = false;      // the last main line's length was shown: no shorter mate exists
+  // The plies of the last main line, from its start, along which every
+  // position's length was shown (main_line_length when all were).
+  int line_shown = 0;
   bool optional_searches = true;   // the tree walk may search for shorter mates and futile drops
   uint32_t pair_transpositions = 0;  // AND nodes valued by their converging pair
   KMove scratch[1024];             // generator output before it goes to the store

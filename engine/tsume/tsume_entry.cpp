@@ -1,5 +1,6 @@
 #include "engine/tsume/tsume_entry.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "engine/board/check_gen.h"
@@ -48,6 +49,15 @@ int in_game_search(KPosition& p, KHashKey* main_key, KMove* out, int32_t node_li
   if (king_attacked(p, 1 - p.teban)) return 3;
   e->table.grow = 0;
   return tsume_root_in_place(*e, p, main_key, out);
+}
+
+void set_line_budget(KTsumeEngine* e, int64_t nodes) {
+  if (e != nullptr) e->line_budget = nodes;
+}
+
+LineShown line_shown(const KTsumeEngine* e) {
+  if (e == nullptr) return {};
+  return LineShown{e->line_shortest, std::min(e->line_shown, e->main_line_length), e->main_line_length};
 }
 
 int solve_line(KTsumeEngine* e, const KPosition& p, const KMove** line, int* length, uint32_t time_limit,
@@ -243,6 +253,9 @@ void ktsume_get_stats(uint32_t* nodes, double* seconds) {
   *seconds = e != nullptr ? e->last_seconds : 0;
 }
 
+void ktsume_set_line_budget(int64_t nodes) { set_line_budget(instances.ktsume.get(), nodes); }
+LineShown ktsume_get_line_shown() { return line_shown(instances.ktsume.get()); }
+
 void ktsume_get_progress(uint32_t* nodes, double* seconds) {
   const KTsumeEngine* e = instances.ktsume.get();
   *nodes = e != nullptr ? uint32_t{e->node_count} : 0;
@@ -272,6 +285,9 @@ int compose_instance_solve(const KPosition& p, const KMove** line, int* length, 
                            int32_t node_limit) {
   return solve_line(instances.compose.get(), p, line, length, time_limit_ms, node_limit);
 }
+
+void compose_instance_set_line_budget(int64_t nodes) { set_line_budget(instances.compose.get(), nodes); }
+LineShown compose_instance_line_shown() { return line_shown(instances.compose.get()); }
 
 int compose_instance_short_mate(KTsumeTable& table, const KPosition& p, int ply_limit, KMove* out, int* plies,
                                 uint32_t time_limit_ms, int32_t node_limit) {

@@ -98,6 +98,25 @@ int ktsume_get_answer(const board::KPosition& p, board::KMove* out, int tree);
 // one the tree does not hold; else 0.
 int ktsume_check_answer(const board::KPosition& p, const board::KMove& defender_move, int tree);
 void ktsume_get_stats(uint32_t* nodes, double* seconds);
+// The nodes that the last solve's searches may spend to show its main line's
+// lengths: 0 the solver's own budget, more than 0 that many, below 0 as many
+// as the solve's time and node limits allow (half of what is left when they
+// start). Kept for the instance's later solves.
+void ktsume_set_line_budget(int64_t nodes);
+constexpr int64_t kLineOwnBudget = 0;
+constexpr int64_t kLineWithinLimits = -1;
+// What the last solve showed of its main line (a mate's): whether no shorter
+// mate exists (`length`) and how many of its plies,
+// from the start, are shown to keep the rules of a mate problem's main line
+// (`plies`, of `line_length`; all of them when each position's length along
+// it was shown).
+struct LineShown {
+  bool length = false;
+  int plies = 0;
+  int line_length = 0;
+  bool Whole() const { return length && plies == line_length; }
+};
+LineShown ktsume_get_line_shown();
 // The node count and seconds of the solve running now (any thread; the
 // caller keeps the instance alive): the counters as they stand, read without
 // stopping the search.
@@ -111,6 +130,9 @@ int compose_instance_alloc(uint64_t mem_kb);
 void compose_instance_free();
 int compose_instance_solve(const board::KPosition& p, const board::KMove** line, int* length, uint32_t time_limit_ms,
                            int32_t node_limit);
+// ktsume_set_line_budget and ktsume_get_line_shown of the composer instance.
+void compose_instance_set_line_budget(int64_t nodes);
+LineShown compose_instance_line_shown();
 // The composer's shorter-mate test on the composer instance's work stores and
 // the composer's own table (compose_search.h): 0 a mate within `ply_limit`
 // plies (its first move in `out`, its length in `plies` when given), 2 no mate

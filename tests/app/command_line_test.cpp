@@ -181,13 +181,6 @@ TEST(CommandLine, PerftSaysWhatIsWrongWithItsArguments) {
   }
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // "+7776FU": the mover's sign, four digits and a piece name.
 bool is_csa_move(const std::string& m) {
   return m.size() == 7 && (m[0] == '+' || m[0] == '-') &&
@@ -567,18 +560,25 @@ TEST(CommandLine, ComposeWritesProblemsThatMateSolves) {
   EXPECT_EQ(run("velkora compose /no/such/folder").status >> 8, 1);
 }
 
-// The problem of seed 1: the composer's quick solve gives 23 plies, the
-// fuller solve after it a mate in 19, whose line the file holds. The problem
-// is written with that length instead of failing the command.
-TEST(CommandLine, ComposeTakesTheLengthOfTheFullerSolve) {
-  const std::string dir = ::testing::TempDir() + "/compose_shorter";
+// The composer writes a problem only when its acceptance solve has shown the
+// length the shortest mate's and the line a main line at every ply: the mate
+// command gives the same length, the mate line and nothing more.
+TEST(CommandLine, AComposedProblemIsShownAtItsLength) {
+  const std::string dir = ::testing::TempDir() + "/compose_shown";
   mkdir(dir.c_str(), 0700);
-  const Outcome r = run("velkora compose --seed 1 --count 1 --time 600 --force " + dir, true);
+  const Outcome r = run("velkora compose --seed 3 --count 1 --time 600 --force " + dir, true);
   EXPECT_EQ(r.status, 0) << r.out;
   const std::string file = dir + "/001.kif";
   ASSERT_EQ(lines_of(r.out).size(), 1u) << r.out;
-  EXPECT_EQ(lines_of(r.out)[0].rfind("problem " + file + " plies 19 ms ", 0), 0u) << r.out;
-  EXPECT_EQ(lines_of(run("velkora mate " + file + " --ply 0").out)[0], "mate 19");
+  std::istringstream in(lines_of(r.out)[0]);
+  std::string word, path, plies_word;
+  int plies = 0;
+  ASSERT_TRUE(in >> word >> path >> plies_word >> plies) << r.out;
+  EXPECT_EQ(path, file);
+  const std::vector<std::string> said = lines_of(run("velkora mate " + file + " --ply 0").out);
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_EQ(said[0], "mate " + std::to_string(plies));
+  EXPECT_EQ(said[1].rfind("pv ", 0), 0u);
 }
 
 // A problem that misses its time is told, and the batch goes on to its end:

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,14 @@ inline ::testing::AssertionResult fails_with(const std::string& args, int code, 
 inline std::string utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 inline std::string data(const char* name) { return test_support::test_data_dir() + "/" + name; }
+
+// The lines of a program's output, without their line feeds.
+inline std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
 
 inline std::string slurp(const std::string& path) {
   FILE* f = fopen(path.c_str(), "rb");

@@ -140,16 +140,29 @@ TEST_F(ComposeTest, AcceptAndImprove) {
   p = engine_position(problem("mate09_k").kyokumen);
   EXPECT_TRUE(c_.Accept(p));
   EXPECT_EQ(c_.accepted_length, 9u);
-  // Fifteen plies: tested for mates within nine at plies 0, 2 and 4 only, so
-  // the last test's root is the position after four moves.
+  // Fifteen plies, each shown: no shorter mate and a main line at every ply.
   p = engine_position(problem("mate15_c").kyokumen);
   ASSERT_TRUE(c_.Accept(p));
-  const board::KMove* line = nullptr;
-  int length = 0;
-  ASSERT_EQ(compose_instance_solve(p, &line, &length, 60000, -1), 0);
-  KHashKey key = tsume_root_key(p, 0);
-  for (int i = 0; i < 4; ++i) board::hash_key_sashite(key, 0, line[i]);
-  EXPECT_EQ(tsume_bounded_known(c_.table, key, kShortMatePlies, nullptr), 2);
+  EXPECT_EQ(c_.accepted_length, 15u);
+  EXPECT_TRUE(compose_instance_line_shown().Whole());
+  // The acceptance holds a problem to its shortest mate: this one, once made
+  // as a mate in fifteen, mates in eleven with pieces left in hand, and is
+  // refused.
+  Problem claims;
+  ASSERT_TRUE(load_problem(std::string(VELKORA_TEST_DATA) + "/tsume_lines/claims15_mate11.kif", claims));
+  p = engine_position(claims.kyokumen);
+  c_.min_length = 7;
+  EXPECT_FALSE(c_.Accept(p));
+  EXPECT_TRUE(compose_instance_line_shown().Whole());
+  EXPECT_EQ(compose_instance_line_shown().line_length, 11);
+  // A problem whose shortest mate its limits cannot show is refused.
+  p = engine_position(problem("mate13_h_ai").kyokumen);
+  c_.short_nodes = 200000;
+  EXPECT_FALSE(c_.Accept(p));
+  EXPECT_FALSE(compose_instance_line_shown().length);
+  c_.short_nodes = 20000000;
+  EXPECT_TRUE(c_.Accept(p));
+  EXPECT_EQ(c_.accepted_length, 13u);
 
   // 1二金打 mates with a bishop left in hand: refused, until the improvement
   // gives the bishop to the defender (the same length and score).

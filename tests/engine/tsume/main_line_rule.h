@@ -4,8 +4,9 @@
 // defender (to move after an odd k) is mated in exactly n - k plies. Then
 // every attack on the line is one of the shortest and every defence one of the
 // longest, with interpositions judged futile as the solver judges them. Each
-// position is solved afresh with no budget on the searches for shorter mates,
-// so that the lengths the check compares with are shown, not estimated.
+// position is solved afresh with no budget on the searches that show its
+// line's lengths, so that the lengths the check compares with are shown, not
+// estimated: a length the solve could not show counts as none.
 #pragma once
 
 #include <cstdint>
@@ -30,12 +31,12 @@ struct LineVerdict {
 
 // Checks `line` from `start` on the ktsume instance (which must exist); the
 // plies from `first` on (0: the start position itself too). The instance's
-// budget for shorter mates is as it was afterwards.
+// line budget is as it was afterwards.
 inline LineVerdict check_main_line(const board::KPosition& start, const std::vector<board::KMove>& line,
                                    uint32_t time_ms, int32_t nodes, size_t first = 0) {
   KTsumeEngine& e = *ktsume_instance();
-  const int64_t budget = e.shortest_budget;
-  e.shortest_budget = -1;
+  const int64_t budget = e.line_budget;
+  e.line_budget = kLineWithinLimits;
   const int n = static_cast<int>(line.size());
   board::KPosition p = start;
   LineVerdict verdict;
@@ -45,17 +46,17 @@ inline LineVerdict check_main_line(const board::KPosition& start, const std::vec
       if (k % 2 == 0) {
         const board::KMove* moves = nullptr;
         int plies = 0;
-        if (ktsume_solve(p, &moves, &plies, time_ms, nodes) == SolveResult::kMate) length = plies;
+        if (ktsume_solve(p, &moves, &plies, time_ms, nodes) == SolveResult::kMate && e.line_shortest) length = plies;
       } else {
         board::KMove answer;
         int plies = 0;
-        if (ktsume_solve_defender_top(p, &answer, &plies, time_ms, nodes) == 0) length = plies;
+        if (ktsume_solve_defender_top(p, &answer, &plies, time_ms, nodes) == 0 && e.line_shortest) length = plies;
       }
       if (length != n - k) verdict = LineVerdict{k, length};
     }
     board::do_move(p, line[static_cast<size_t>(k)], 0);
   }
-  e.shortest_budget = budget;
+  e.line_budget = budget;
   return verdict;
 }
 

@@ -1,0 +1,245 @@
+// Settling a solution tree's main line.
+//
+// A tree's lengths are those of mates its walk found: none is shorter than the
+// shortest mate, and where the walk's budget for searches of shorter mates ran
+// out some are longer. A line read from the tree could then take a defence
+// that the tree holds longest but that is mated sooner, or an attack that is
+// not the quickest. Settling walks the line from the root with the
+// depth-bounded search (tsume_bounded.h), which counts lengths by the rules of
+// mate problems, and shows each position's length exactly:
+//
+// - the root: no mate within its length less two (a shorter mate found there
+//   takes the place of the tree's);
+// - an attack: the defender's position after it is mated within the length
+//   less one (the tree's attack when it is, else the search's own);
+// - a defence: the attacker's position after it has no mate within the length
+//   less three, so that it holds out as long as the defender can. Moves that
+//   are not drops are tried first, then drops from the king outwards: a drop
+//   is taken only when every defence nearer the king is mated sooner, and then
+//   it is a real defence by the futility rule, since its capture would have to
+//   mate within what those defences reach.
+//
+// Each answer comes from the table or from a search within the line's budget
+// (the node count e.line_end, and half of what is left of the solve's
+// limits). Where one stays open, the line is shown up to there and goes on as
+// the tree has it.
+#include <algorithm>
+
+#include "engine/board/make_move.h"
+#include "engine/tsume/captured_drop.h"
+#include "engine/tsume/tree_nodes.h"
+#include "engine/tsume/tsume_bounded.h"
+#include "engine/tsume/tsume_move_code.h"
+
+namespace tsume {
+
+using namespace board;
+
+namespace {
+
+// Whether the context's position mates (at an attacker's position) or is
+// mated (at a defender's) within `bound` plies: 0 yes, with the mate's length
+// and, when `move` is asked for, its first move; 2 no; 1 open. A known proof
+// answers without a search unless its move is wanted.
+int line_check(KTsumeEngine& e, TsumeContext& c, int bound, uint16_t* move, int* length) {
+  if (bound < 0) return 2;
+  int known = 0;
+  const int r = tsume_bounded_known(e.table, c.key, bound, &known);
+  if (r == 2 || (r == 0 && move == nullptr)) {
+    if (length != nullptr) *length = known;
+    return r;
+  }
+  uint16_t code = 0;
+  int found = 0;
+  bool cut = false;
+  const int s = optional_search(e, c, bound, e.line_end, code, found, cut);
+  if (move != nullptr) *move = code;
+  if (length != nullptr) *length = found;
+  return s;
+}
+
+// The length of the root's shortest mate (an attacker's root) or longest
+// defence (a defender's), from the tree's `length`: -1 when a check stayed open.
+int root_value(KTsumeEngine& e, TsumeContext& c, int length) {
+  for (;;) {
+    int shorter = 0;
+    const int r = line_check(e, c, length - 2, nullptr, &shorter);
+    if (r == 2) return length;
+    if (r == 1) return -1;
+    length = shorter;
+  }
+}
+
+// The attack from the context's position (the attacker to move, its length v
+// shown): the tree's when the defender's position after it is mated within
+// v - 1, else the first move of a mate within v. The context is left at the
+// position after it; false (the context where it was) when a check stayed open.
+bool settle_attack(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int v) {
+  if (!tsume_list_moves(e, c)) return false;
+  const KTsumeNode* n = tsume_lookup_exact(tree, c.key);
+  int index = n != nullptr ? listed_index(e, c, n->move) : -1;
+  if (index >= 0) {
+    tsume_descend(e, c, index, false);
+    if (line_check(e, c, v - 1, nullptr, nullptr) == 0) return true;
+    tsume_ascend(e, c);
+  }
+  uint16_t code = 0;
+  if (line_check(e, c, v, &code, nullptr) != 0) return false;
+  index = listed_index(e, c, code);
+  if (index < 0) return false;
+  tsume_descend(e, c, index, false);
+  return true;
+}
+
+// The order in which the defences of the context's position (its evasions
+// listed) are tried: the moves that are not drops, then the drops from the
+// king outwards; within each, the tree's choice, then the others the tree holds
+// at the longest length w - 1 (the better quality first), then the rest.
+// Written as indices beside the move store; the count.
+int defence_order(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w) {
+  const KTsumeNode* n = tsume_lookup_exact(tree, c.key);
+  const int chosen = n != nullptr ? listed_index(e, c, n->move) : -1;
+  const int king = c.pos.piece[c.defender].sq;
+  ChildValue* rank = e.values + c.move_base;
+  uint16_t* order = e.codes + c.move_base;
+  for (int i = 0; i < c.move_count; ++i) {
+    const KMove& m = e.moves[c.move_base + i];
+    const int group = m.from == kInHand && is_playing_square(king) ? std::min(chebyshev(m.to, king), 7) : 0;
+    int preference = 4;
+    if (i == chosen) {
+      preference = 0;
+    } else {
+      KHashKey key = c.key;
+      hash_key_sashite(key, c.attacker, m);
+      const KTsumeNode* child = tsume_lookup_exact(tree, key);
+      if (child != nullptr && !(child->flags & kFlagTreeFutile) && tree_length(*child) == w - 1) {
+        preference = 3 - tree_quality(*child);
+      }
+    }
+    rank[i].pn = group * 8 + preference;
+    order[i] = static_cast<uint16_t>(i);
+  }
+  std::stable_sort(order, order + c.move_count, [rank](uint16_t a, uint16_t b) { return rank[a].pn < rank[b].pn; });
+  return c.move_count;
+}
+
+// After the defender's drop (the context at the position it made): 2 when
+// it is a real defence by its captures, none of which mates within `w` plies
+// with the piece given back (w the length from the position before the drop),
+// so that it holds out whatever the other defences reach; 0 when one does,
+// 1 when a check stayed open.
+int real_by_captures(KTsumeEngine& e, TsumeContext& c, int w) {
+  const int captures = list_drop_captures(e, c);
+  int verdict = 2;
+  for (int j = 0; j < captures && verdict != 0; ++j) {
+    tsume_descend(e, c, j, false);
+    give_back(c);
+    const int r = line_check(e, c, w, nullptr, nullptr);
+    give_back_undo(c);
+    tsume_ascend(e, c);
+    if (r == 0) verdict = 0;
+    if (r == 1) verdict = 1;
+  }
+  return verdict;
+}
+
+// Whether listed defence i of the context's position (its length w) holds
+// out w - 1 plies: 2 shown, 0 mated sooner, 1 open. A drop must be real too:
+// with `nearest` every defence that the order puts before it is mated
+// sooner, which makes it real (its capture would have to mate within what
+// those reach); else its captures must show it.
+int longest_defence(KTsumeEngine& e, TsumeContext& c, int i, int w, bool nearest) {
+  const bool drop = e.moves[c.move_base + i].from == kInHand;
+  tsume_descend(e, c, i, false);
+  int r = line_check(e, c, w - 3, nullptr, nullptr);
+  if (r == 2 && drop && !nearest) r = real_by_captures(e, c, w) == 2 ? 2 : 1;
+  tsume_ascend(e, c);
+  return r;
+}
+
+// A longest real defence from the context's position (the defender to move,
+// its length w > 0 shown): the tree's choice when it is one, else the first
+// in defence_order. Its index, or -1 when a check stayed open.
+int settle_defence(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w) {
+  if (!tsume_list_moves(e, c)) return -1;
+  const int count = defence_order(e, c, tree, w);
+  const uint16_t* order = e.codes + c.move_base;
+  const KTsumeNode* n = tsume_lookup_exact(tree, c.key);
+  const int chosen = n != nullptr ? listed_index(e, c, n->move) : -1;
+  if (chosen >= 0 && longest_defence(e, c, chosen, w, false) == 2) return chosen;
+  bool open_before = false;
+  for (int k = 0; k < count; ++k) {
+    const int i = order[k];
+    const int r = longest_defence(e, c, i, w, !open_before);
+    if (r == 2) return i;
+    if (r == 1) open_before = true;
+  }
+  return -1;
+}
+
+// Writes the first `plies` moves of the settled line (in the engine's main
+// line, from the context's position of length `value`) into the tree; with
+// `complete`, the mated position at its end too.
+bool write_line(KTsumeEngine& e, const TsumeContext& c, KTsumeTable& tree, int value, int plies, bool complete) {
+  KPosition p = c.pos;
+  KHashKey key = c.key;
+  for (int k = 0; k < plies; ++k) {
+    const KMove& m = e.main_line[k];
+    const KTsumeNode* n = tsume_lookup_exact(tree, key);
+    const int quality = n != nullptr ? tree_quality(*n) : 0;
+    if (put_tree_node(tree, key, tsume_move_encode(m), value - k, quality) == nullptr) return false;
+    do_move(p, m, 0);
+    hash_key_sashite(key, c.attacker, m);
+  }
+  if (complete && put_tree_node(tree, key, kTerminalMove, 0, attacker_hand_empty(p, c.attacker) ? 2 : 0) == nullptr) {
+    return false;
+  }
+  return true;
+}
+
+// How many of the settled line's first `plies` moves lead through positions
+// the tree holds: a line the settling left open goes on from the last of them
+// as the tree has it.
+int covered_plies(KTsumeEngine& e, const TsumeContext& c, KTsumeTable& tree, int plies) {
+  KHashKey key = c.key;
+  for (int k = 0; k < plies; ++k) {
+    hash_key_sashite(key, c.attacker, e.main_line[k]);
+    if (tsume_lookup_exact(tree, key) == nullptr) return k;
+  }
+  return plies;
+}
+
+}  // namespace
+
+int settle_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
+  const KTsumeNode* root = tsume_lookup_exact(tree, c.key);
+  if (root == nullptr) return 0;
+  const int value = root_value(e, c, tree_length(*root));
+  e.line_shortest = value >= 0;
+  if (value < 0) return 0;
+  const int root_ply = c.ply;
+  int plies = 0;
+  bool complete = false;
+  for (int v = value; c.ply + 2 < e.max_ply; --v, ++plies) {
+    if (c.pos.teban == c.attacker) {
+      if (!settle_attack(e, c, tree, v)) break;
+    } else {
+      if (v == 0) {
+        complete = true;
+        break;
+      }
+      const int i = settle_defence(e, c, tree, v);
+      if (i < 0) break;
+      tsume_descend(e, c, i, false);
+    }
+    e.main_line[plies] = c.last_move;
+  }
+  while (c.ply > root_ply) tsume_ascend(e, c);
+  // A line left open goes on as the tree has it, from a position it holds.
+  int written = plies;
+  if (!complete) written = covered_plies(e, c, tree, plies);
+  if (!write_line(e, c, tree, value, written, complete)) return kTreeFull;
+  return written;
+}
+
+}  // namespace tsume
