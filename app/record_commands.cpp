@@ -196,6 +196,10 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
     warn("line " + std::to_string(stop.skipped.line) + ": ignored '" + quoted_line(stop.skipped.text) +
          "': " + skipped_reason(stop.skipped));
   }
+  if (stop.after_end_line != 0) {
+    warn("line " + std::to_string(stop.after_end_line) + ": ignored '" + quoted_line(stop.after_end) +
+         "' and what follows it on its line of play: the game has ended before it");
+  }
   if (stop.left_out_end_line != 0) {
     warn("line " + std::to_string(stop.left_out_end_line) + ": left out '" + quoted_line(stop.left_out_end) +
          "': the record holds no such result");

@@ -27,7 +27,9 @@ namespace model {
 // line whose number names no move of the line before it (behind one past the
 // line's end, the moves are passed over up to the next variation line). The
 // closing line's result becomes the line's last move: a named foul, loss on
-// time or mate keeps its special code.
+// time or mate keeps its special code. Nothing is played behind it: `stop`
+// keeps the first move line there, up to the next variation line, in
+// after_end_line.
 int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: header lines, the start position block, the player

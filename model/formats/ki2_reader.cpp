@@ -81,7 +81,10 @@ class Ki2MoveReader {
     line.TrimLeft();
     const ByteText t(line);
     if (t.Has(0, kClosing)) {
-      if (!waiting_) Closing(line);
+      if (!waiting_) {
+        Closing(line);
+        closed_ = true;
+      }
       waiting_ = true;
       return true;
     }
@@ -89,7 +92,14 @@ class Ki2MoveReader {
       Variation(line);
       return true;
     }
-    if (waiting_) return true;
+    if (waiting_) {
+      // Moves behind the closing line are not played: the game has ended.
+      if (closed_ && has_mark(t, 0) && after_end_line_ == 0) {
+        after_end_line_ = lines_.lines();
+        after_end_ = line;
+      }
+      return true;
+    }
     if (t.At(0) == '*') {
       KString& comment = Current()->comment;
       if (!comment.empty()) comment.Append(kCommentBreak);
@@ -104,6 +114,9 @@ class Ki2MoveReader {
   int added() const { return added_; }
   // The first variation line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
+  // The first move line behind a closing line, and its text.
+  int after_end_line() const { return after_end_line_; }
+  KString& after_end() { return after_end_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -173,6 +186,7 @@ class Ki2MoveReader {
     }
     while (n <= Ply()) path_.pop_back();
     waiting_ = false;
+    closed_ = false;
   }
 
   // The closing line ends the line with its result. The side it names (先手
@@ -224,9 +238,13 @@ class Ki2MoveReader {
   // Set behind a closing line and by a variation number that cannot be
   // placed: move and comment lines are passed over up to the next 変化 line.
   bool waiting_ = false;
+  // Set behind a closing line up to the next 変化 line that is placed.
+  bool closed_ = false;
   int added_ = 0;
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
+  int after_end_line_ = 0;
+  KString after_end_;
 };
 
 }  // namespace
@@ -252,6 +270,8 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
     }
   }
   stopped.skipped = std::move(moves.skipped());
+  stopped.after_end_line = moves.after_end_line();
+  stopped.after_end = std::move(moves.after_end());
   // Text without a header line or a move is no KI2 record.
   if (fields == 0 && moves.added() == 0) return -1;
   const int result = kifu.TakeOver(std::move(body), merge);

@@ -83,6 +83,12 @@ struct KifuReadStop {
   // and the name.
   int unknown_handicap_line = 0;
   KString unknown_handicap{};
+  // The first line of moves or ends that stands behind the end of its line of
+  // play (a result, an end word) and is not read, with the lines behind it on
+  // that line of play: nothing is played after an end. Its line, from 1 (0:
+  // none), and its text.
+  int after_end_line = 0;
+  KString after_end{};
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
@@ -93,14 +99,18 @@ struct KifuReadStop {
 // On -1 the record is unchanged. A malformed or illegal move line ends the
 // reading; the moves before it are kept, and `stop`, when given, receives that
 // line (after a success only; after a failure it holds only bad_start or the
-// unknown handicap). A move line numbered 0 or past the move after the last
-// one read is passed over (a number not above it starts a variation there);
-// `stop` keeps the first such line in `skipped`. A move line whose move is a
-// word, not begun as a move is (with its destination or a side mark) nor a
-// piece with its source square, is an end: a known end word gives its result
-// (other programs' words too, kOtherProgramsEndWords), and any other word
-// ends its line of play as 中断 does, `stop` keeping the first in
-// unknown_end_line.
+// unknown handicap). A move line numbered 0 or
+// past the move after the last one read is passed over (a number not above it
+// starts a variation there); `stop` keeps the first such line in `skipped`.
+// A move line whose move is a word, not begun as a move is (with its
+// destination or a side mark) nor holding a part of a move
+// (kifu_holds_move_parts), is an end: a known end word gives its result
+// (other programs' words too, kOtherProgramsEndWords), and any other word ends
+// its line of play as 中断 does, `stop` keeping the first in unknown_end_line.
+// A line of play has one end: the lines numbered behind it are not read,
+// `stop` keeping the first in after_end_line. A 封じ手 followed by a line of
+// its own number is a pause: that line's move goes on with the game and
+// carries the word as its comment; otherwise it ends the line as 中断.
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and

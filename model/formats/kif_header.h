@@ -95,9 +95,12 @@ struct KifEndWord {
 // (不戦勝) as a win of the side to move, a loss by default (不戦敗) as its
 // plain loss, an online server's loss on time (Time-up) as 切れ負け, and the
 // sealed move that ends a day of a two-day game (封じ手) as an interruption.
+// A sealed move followed by the move sealed is a pause, not an end: the
+// readers go on with the game (kSealedMove).
+inline constexpr const char* kSealedMove = "封じ手";
 inline constexpr KifEndWord kOtherProgramsEndWords[] = {
     {"入玉勝ち", kKachi}, {"宣言勝ち", kKachi}, {"不戦勝", kKachi},
-    {"不戦敗", kMake},    {"Time-up", kKireMake}, {"封じ手", kChudan},
+    {"不戦敗", kMake},    {"Time-up", kKireMake}, {kSealedMove, kChudan},
 };
 
 }  // namespace model

@@ -20,10 +20,15 @@ namespace model {
 // a missing empty line after the board block, or, with `merge`, a record
 // without the start position. On -1 the record is unchanged. In the moves
 // nothing is an error: lines of no known form are skipped, and a move that
-// does not parse or is illegal ends the reading with the moves before it kept;
-// `stop`, when given, receives that line as for kifu_read_kif, and in
-// `skipped` the first change line whose number names no move of the line
-// before it (such a line is passed over).
+// does not parse or is illegal ends the reading with the moves before it kept,
+// as does a line of no known form that holds the parts of a move
+// (kifu_holds_move_parts); `stop`, when given, receives that line as for
+// kifu_read_kif, and in `skipped` the first change line whose number names no
+// move of the line before it (such a line is passed over). A line of play has
+// one end: the moves and results behind a result, up to the next change line,
+// are not read, `stop` keeping the first in after_end_line. A 封じ手 followed
+// by a move or a result is a pause: that goes on with the game and carries the
+// word as its comment; otherwise the 封じ手 ends the line as 中断.
 int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 }  // namespace model

@@ -102,6 +102,38 @@ TEST(RecordMessages, QvfSaysItsMovesAreNotRead) {
   }
 }
 
+std::string written_file(const std::string& dir, const std::string& name, const std::string& text) {
+  const std::string path = temp_dir(dir) + "/" + name;
+  if (FILE* f = fopen(path.c_str(), "wb")) {
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+  }
+  return path;
+}
+
+// The first line behind an end is told, and a damaged move stops the reading
+// where it stands, not read as an end.
+TEST(RecordMessages, LinesPassedOverAndLinesBehindAnEndAreTold) {
+  const std::string ended = written_file(
+      "told", "ended.kif", utf8(u8"手数----指手--\n1 ７六歩(77)\n2 中断\n3 ２六歩(27)\n4 投了\n"));
+  const Outcome converted = run("velkora convert " + ended + " - --to csa", true);
+  EXPECT_EQ(converted.out.rfind("velkora convert: " + ended + utf8(u8": line 4: ignored '3 ２六歩(27)' ") +
+                                    "and what follows it on its line of play: the game has ended before it\n",
+                                0),
+            0u)
+      << converted.out;
+  EXPECT_EQ(converted.out.find("%TORYO"), std::string::npos) << converted.out;
+  const std::string damaged = written_file(
+      "told", "damaged.kif", utf8(u8"手数----指手--\n1 ７六歩(77)\n2 次 ３四歩(33)\n3 投了\n"));
+  const Outcome read = run("velkora convert " + damaged + " - --to csa", true);
+  EXPECT_EQ(read.out.rfind("velkora convert: " + damaged + utf8(u8": line 3: the moves stop here: cannot read '2 次 ") +
+                               utf8(u8"３四歩(33)'\n"),
+                           0),
+            0u)
+      << read.out;
+  EXPECT_EQ(read.out.find("%"), std::string::npos) << read.out;
+}
+
 // "cannot write" names the system's reason; compose finds out that it
 // cannot write before it makes a problem, and tells a missing folder from a
 // file in its place.
