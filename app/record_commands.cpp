@@ -148,6 +148,9 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   if (failure.kind == model::KifuLoadError::kUnknownHandicap) {
     error += "line " + std::to_string(stop.unknown_handicap_line) + ": unknown handicap '" +
              quoted_line(stop.unknown_handicap) + "'";
+  } else if (failure.kind == model::KifuLoadError::kUnknownLine) {
+    error += "line " + std::to_string(stop.passed_over.line) + ": '" + quoted_line(stop.passed_over.text) +
+             "' is a line of no known kind, and no move was read";
   } else {
     error += failure.kind == model::KifuLoadError::kBadStart ? kBadStart : kNotARecord;
   }
@@ -195,6 +198,12 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
   if (stop.skipped.line != 0) {
     warn("line " + std::to_string(stop.skipped.line) + ": ignored '" + quoted_line(stop.skipped.text) +
          "': " + skipped_reason(stop.skipped));
+  }
+  if (stop.passed_over.count > 0) {
+    std::string what = "line " + std::to_string(stop.passed_over.line) + ": ignored '" +
+                       quoted_line(stop.passed_over.text) + "': a line of no known kind";
+    if (stop.passed_over.count > 1) what += " (" + std::to_string(stop.passed_over.count) + " such lines in all)";
+    warn(what);
   }
   if (stop.after_end_line != 0) {
     warn("line " + std::to_string(stop.after_end_line) + ": ignored '" + quoted_line(stop.after_end) +

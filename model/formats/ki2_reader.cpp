@@ -8,6 +8,7 @@
 
 #include "model/formats/ki2_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
 #include "model/text/byte_text.h"
 
@@ -106,14 +107,21 @@ class Ki2MoveReader {
       comment.AppendBytes(t.p + 1, t.len - 1);
       return true;
     }
-    // "&" lines and every other line that is no move line are passed over.
-    return !has_mark(t, 0) || Moves(line);
+    if (has_mark(t, 0)) return Moves(line);
+    // Empty lines, "#" lines, "&" lines and the kinds of a header's lines are
+    // passed over; any other line is of no known kind and is told.
+    if (t.len > 0 && t.At(0) != '#' && !kifu_is_unread_record_line(t)) passed_over_.Note(lines_.lines(), line);
+    return true;
   }
 
   // Moves and results added, variations included.
   int added() const { return added_; }
+  // Moves added, variations included (results not counted).
+  int moves() const { return moves_; }
   // The first variation line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
+  // The lines of no known kind that were passed over.
+  const KifuPassedOver& passed_over() const { return passed_over_; }
   // The first move line behind a closing line, and its text.
   int after_end_line() const { return after_end_line_; }
   KString& after_end() { return after_end_; }
@@ -154,7 +162,9 @@ class Ki2MoveReader {
     if (Position().IsLegal(m, true) == kIllegal) return false;
     Kyokumen after;
     after.Copy(Position());
-    return after.DoSashite(m) && after.Check() && Add(m, seconds);
+    if (!after.DoSashite(m) || !after.Check() || !Add(m, seconds)) return false;
+    ++moves_;
+    return true;
   }
 
   bool Add(const Sashite& m, int seconds) {
@@ -241,8 +251,10 @@ class Ki2MoveReader {
   // Set behind a closing line up to the next 変化 line that is placed.
   bool closed_ = false;
   int added_ = 0;
+  int moves_ = 0;
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
+  KifuPassedOver passed_over_;
   int after_end_line_ = 0;
   KString after_end_;
 };
@@ -255,7 +267,8 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
   KifuBody body;
   KString line;
   int fields = 0;
-  const int header = kifu_read_header(reader, line, body, &fields, true);
+  KifuPassedOver passed;
+  const int header = kifu_read_header(reader, line, body, &fields, true, &passed);
   if (header < 0) {
     kifu_header_failure(header, reader.lines(), std::move(line), stop);
     return -1;
@@ -272,8 +285,16 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
   stopped.skipped = std::move(moves.skipped());
   stopped.after_end_line = moves.after_end_line();
   stopped.after_end = std::move(moves.after_end());
+  passed.Add(moves.passed_over());
+  // Text of no known kind from which no move could be read is no record;
+  // when it holds a header or a result, its first such line is why.
+  if (moves.moves() == 0 && passed.count > 0) {
+    if (stop && (fields > 0 || moves.added() > 0)) stop->passed_over = std::move(passed);
+    return -1;
+  }
   // Text without a header line or a move is no KI2 record.
   if (fields == 0 && moves.added() == 0) return -1;
+  stopped.passed_over = std::move(passed);
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);
   return result;

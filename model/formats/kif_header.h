@@ -72,11 +72,13 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 // given, receives the number of lines that set something (key "：" value lines,
 // diagrams and side-to-move lines), so that a reader can tell a header from
 // text that holds none. With `stop_at_closing` a closing line "まで..." also
-// ends the header: a KI2 record without moves has its result there.
+// ends the header: a KI2 record without moves has its result there. Every
+// other line is passed over; `passed`, when given, notes those that are no
+// part of a record (kifu_is_unread_record_line tells the others).
 inline constexpr int kHeaderBadStart = -2;
 inline constexpr int kHeaderUnknownHandicap = -3;
-int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
-                     bool stop_at_closing = false);
+int kifu_read_header(LineCountingReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
+                     bool stop_at_closing = false, KifuPassedOver* passed = nullptr);
 
 // Tells `stop` (when given) why a header failed with `header` (below 0) at
 // line `line`: a start position that breaks the rules, or the unknown

@@ -186,11 +186,12 @@ class HenkaMoveReader {
     if (!sente && !t.Has(at, kGoteMark)) {
       if (t.len == 0 || t.Has(at, kOtherGoteMark)) return true;
       // A line of no known kind that holds the parts of a move is a move
-      // that cannot be read: the reading ends there. Any other is ignored.
+      // that cannot be read: the reading ends there. Any other is told.
       if (kifu_holds_move_parts(t, at)) {
         PlaceSeal();
         return false;
       }
+      if (!kifu_is_unread_record_line(t)) passed_over_.Note(lines_.lines(), line);
       return true;
     }
     if (ended_) {
@@ -213,9 +214,13 @@ class HenkaMoveReader {
 
   // The first change line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
+  // The lines of no known kind that were passed over.
+  const KifuPassedOver& passed_over() const { return passed_over_; }
   // The first line behind an end that was not read, and its text.
   int after_end_line() const { return after_end_line_; }
   KString& after_end() { return after_end_; }
+  // Moves read, variations included (results not counted).
+  int moves() const { return moves_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -306,6 +311,7 @@ class HenkaMoveReader {
                                                body_.table.get(), KifuChooser::kNever, true);
     if (!added) return false;
     path_.push_back(added);
+    ++moves_;
     return true;
   }
 
@@ -313,12 +319,14 @@ class HenkaMoveReader {
   std::vector<KifuSashite*> path_;
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
+  KifuPassedOver passed_over_;
   // Set by a result up to the next change line that is placed.
   bool ended_ = false;
   // Set by a 封じ手 up to what follows it.
   bool sealed_ = false;
   int after_end_line_ = 0;
   KString after_end_;
+  int moves_ = 0;
 };
 
 }  // namespace
@@ -334,6 +342,7 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
     return -1;
   }
   KifuReadStop stopped;
+  int moves = 0;
   {
     HenkaMoveReader reading(body, counted);
     KString line;
@@ -346,8 +355,15 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
     }
     reading.Finish();
     stopped.skipped = std::move(reading.skipped());
+    stopped.passed_over = reading.passed_over();
     stopped.after_end_line = reading.after_end_line();
     stopped.after_end = std::move(reading.after_end());
+    moves = reading.moves();
+  }
+  // Text of no known kind from which no move could be read is no record.
+  if (moves == 0 && stopped.passed_over.count > 0) {
+    if (stop) stop->passed_over = std::move(stopped.passed_over);
+    return -1;
   }
   // A merge that finds no node with the start position is a failure, as for
   // the other readers: the record stays as it was.

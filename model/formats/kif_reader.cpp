@@ -52,6 +52,10 @@ constexpr const char* kValueTag = "!VAL=";
 constexpr const char* kDouWide = "同　";
 constexpr const char* kDou = "同";
 constexpr const char* kCommentBreak = "\r\n";
+// Lines without a move number that a move list holds besides comments: the
+// heading of a variation (変化：N手) and the closing sentence (まで...).
+constexpr const char* kVariationLine = "変化";
+constexpr const char* kClosingLine = "まで";
 // Ply numbers longer than this are read as this many plies (never reached).
 constexpr int kPlyCap = 1 << 30;
 
@@ -122,9 +126,13 @@ class KifMoveReader {
 
   // The first numbered line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
+  // The lines of no known kind that were passed over.
+  const KifuPassedOver& passed_over() const { return passed_over_; }
   // The first line behind an end that was not read, and its text.
   int after_end_line() const { return after_end_line_; }
   KString& after_end() { return after_end_text_; }
+  // Moves read, variations included (ends not counted).
+  int moves() const { return moves_; }
   // The first word read as 中断 (see MoveLine), and how many there were.
   int unknown_end_line() const { return unknown_end_line_; }
   const KString& unknown_end_word() const { return unknown_end_word_; }
@@ -261,6 +269,16 @@ class KifMoveReader {
     return t.At(at) == '(' ? kifu_read_move_time(line, at) : 0;
   }
 
+  // A line without a number: the heading of a variation, a closing line, a
+  // line of the header's kinds, or text of no known kind, kept to be told.
+  void UnnumberedLine(const KString& line, const ByteText& t) {
+    if (t.Has(0, kVariationLine) || t.Has(0, kClosingLine) || kifu_is_move_heading(line) ||
+        kifu_is_unread_record_line(t)) {
+      return;
+    }
+    passed_over_.Note(lines_.lines(), line);
+  }
+
   bool MoveLine(const KString& line) {
     const ByteText t(line);
     int i = 0;
@@ -276,8 +294,10 @@ class KifMoveReader {
     } else {
       PlaceSeal();
     }
-    // A line without a number is no move line.
-    if (!numbered) return true;
+    if (!numbered) {
+      UnnumberedLine(line, t);
+      return true;
+    }
     // Nothing is played behind an end: a line numbered past it is not read,
     // nor are the lines after it up to one that goes back before the end.
     if (n > Ply() && Ended()) {
@@ -390,7 +410,9 @@ class KifMoveReader {
     Kyokumen after;
     after.Copy(work_);
     if (!after.DoSashite(m) || !after.Check()) return false;
-    return Append(m, TimeAt(line, i), &after);
+    if (!Append(m, TimeAt(line, i), &after)) return false;
+    ++moves_;
+    return true;
   }
 
   KifuBody& body_;
@@ -404,10 +426,12 @@ class KifMoveReader {
   KString unknown_end_word_;
   int unknown_end_words_ = 0;
   std::optional<Seal> seal_;
+  KifuPassedOver passed_over_;
   // Set from a line behind an end up to a line read again.
   bool after_end_ = false;
   int after_end_line_ = 0;
   KString after_end_text_;
+  int moves_ = 0;
 };
 
 }  // namespace
@@ -417,14 +441,22 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
   LineCountingReader counted(reader);
   KifuBody body;
   KString line;
-  const int header = kifu_read_header(counted, line, body);
+  int fields = 0;
+  KifuPassedOver passed;
+  const int header = kifu_read_header(counted, line, body, &fields, false, &passed);
   if (header < 0) {
     kifu_header_failure(header, counted.lines(), std::move(line), stop);
     return -1;
   }
-  if (!kifu_is_move_heading(line)) return -1;
+  if (!kifu_is_move_heading(line)) {
+    // A header without its move list: the first line of no known kind is
+    // where the moves should have begun.
+    if (stop && fields > 0) stop->passed_over = std::move(passed);
+    return -1;
+  }
   body.table->Rehash(body.Start());
   KifuReadStop stopped;
+  int moves = 0;
   {
     KifMoveReader reading(body, merge, counted);
     while (kifu_next_line(counted, line) == 0) {
@@ -441,7 +473,15 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
     stopped.unknown_end_words = reading.unknown_end_words();
     stopped.after_end_line = reading.after_end_line();
     stopped.after_end = std::move(reading.after_end());
+    passed.Add(reading.passed_over());
+    moves = reading.moves();
   }
+  // Text of no known kind, and not a move read: no record.
+  if (moves == 0 && passed.count > 0) {
+    if (stop) stop->passed_over = std::move(passed);
+    return -1;
+  }
+  stopped.passed_over = std::move(passed);
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);
   return result;
