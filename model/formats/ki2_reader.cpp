@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/formats/ki2_closing.h"
 #include "model/formats/ki2_format.h"
 #include "model/formats/kif_header.h"
 #include "model/formats/kifu_line_kinds.h"
@@ -23,16 +24,6 @@ constexpr const char* kWideSpace = "　";
 constexpr const char* kCommentBreak = "\r\n";
 // Variation numbers longer than this are read as this many plies (never met).
 constexpr int kPlyCap = 1 << 30;
-
-// True when `word` starts at a character of `text` (a byte search could meet
-// it across two characters).
-bool contains_word(const KString& text, const char* word) {
-  const ByteText t(text);
-  for (int i = 0; i < t.len; i += is_lead_byte(t.At(i)) ? 2 : 1) {
-    if (t.Has(i, word)) return true;
-  }
-  return false;
-}
 
 bool has_mark(const ByteText& t, int at) {
   for (const char* mark : kMarks) {
@@ -199,47 +190,10 @@ class Ki2MoveReader {
     closed_ = false;
   }
 
-  // The closing line ends the line with its result. The side it names (先手
-  // or 下手, else 後手 or 上手) wins, or loses when the line says "負け". A
-  // foul (反則負け, 反則勝ち), a loss on time (切れ負け, 時間切れ) and a mate
-  // (詰み) are kept as such, the special move holding the loser's king (the
-  // winner's for 反則勝ち), as the writer reads them. Any other win is a
-  // resignation when the side to move lost, a win when it won. Without a
-  // winner, 中断 and the draws are kept as such; 詰み mates the side to move.
+  // The closing line ends the line with its result (ki2_read_closing).
   void Closing(const KString& line) {
-    int named = -1;
-    if (contains_word(line, "先手") || contains_word(line, "下手")) {
-      named = 0;
-    } else if (contains_word(line, "後手") || contains_word(line, "上手")) {
-      named = 1;
-    }
-    const int to_move = Position().teban == 0 ? 0 : 1;
-    const bool lost = contains_word(line, "負け");
-    const int winner = named < 0 ? -1 : lost ? 1 - named : named;
-    const int loser = winner < 0 ? to_move : 1 - winner;
-    int code;
-    int side = loser;
-    if (contains_word(line, "反則勝ち")) {
-      code = kHansokuKachi;
-      side = winner < 0 ? to_move : winner;
-    } else if (contains_word(line, "反則")) {
-      code = kHansokuMake;
-    } else if (contains_word(line, "切れ負け") || contains_word(line, "時間切れ")) {
-      code = kKireMake;
-    } else if (contains_word(line, "詰み")) {
-      code = kTsumi;
-    } else if (winner >= 0) {
-      code = winner == to_move ? kKachi : kToryo;
-      side = to_move;
-    } else if (contains_word(line, "中断")) {
-      code = kChudan;
-    } else if (contains_word(line, "千日手")) {
-      code = kSennichite;
-    } else if (contains_word(line, "引き分け") || contains_word(line, "持将棋")) {
-      code = kJishogi;
-    } else {
-      return;
-    }
+    int code = 0, side = 0;
+    if (!ki2_read_closing(line, Position().teban == 0 ? 0 : 1, &code, &side)) return;
     Add(Sashite(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, code), 0);
   }
 
