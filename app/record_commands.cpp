@@ -70,8 +70,6 @@ std::string skipped_reason(const model::KifuSkippedLine& s) {
       return "its variation names no move";
     case model::KifuSkippedLine::kVariationAhead:
       return "its variation replaces no move of the line before it";
-    case model::KifuSkippedLine::kAfterEnd:
-      return "the game ended before it";
     default:
       return "";
   }
@@ -168,6 +166,9 @@ bool load_record(model::KifuHolder& holder, const char* in, int format, std::str
   } else if (failure.kind == model::KifuLoadError::kNotARecord && stop.not_csa_line != 0) {
     error += "line " + std::to_string(stop.not_csa_line) + ": '" + quoted_line(stop.not_csa_text) +
              "' is no CSA statement";
+  } else if (failure.kind == model::KifuLoadError::kUnknownLine) {
+    error += "line " + std::to_string(stop.passed_over.line) + ": '" + quoted_line(stop.passed_over.text) +
+             "' is a line of no known kind, and no move was read";
   } else {
     error += failure.kind == model::KifuLoadError::kBadStart ? kBadStart : kNotARecord;
   }
@@ -222,6 +223,16 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
   if (stop.skipped.line != 0) {
     warn("line " + std::to_string(stop.skipped.line) + ": ignored '" + quoted_line(stop.skipped.text) +
          "': " + skipped_reason(stop.skipped));
+  }
+  if (stop.passed_over.count > 0) {
+    std::string what = "line " + std::to_string(stop.passed_over.line) + ": ignored '" +
+                       quoted_line(stop.passed_over.text) + "': a line of no known kind";
+    if (stop.passed_over.count > 1) what += " (" + std::to_string(stop.passed_over.count) + " such lines in all)";
+    warn(what);
+  }
+  if (stop.after_end_line != 0) {
+    warn("line " + std::to_string(stop.after_end_line) + ": ignored '" + quoted_line(stop.after_end) +
+         "' and what follows it on its line of play: the game has ended before it");
   }
   if (stop.left_out_end_line != 0) {
     warn("line " + std::to_string(stop.left_out_end_line) + ": left out '" + quoted_line(stop.left_out_end) +

@@ -148,8 +148,8 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 // %MATTA, %ERROR, or one this reader does not know) is passed over; `stop`
 // keeps the first in `left_out_end`, and a time statement behind it times no
 // move. An end the record keeps ends its moves: comments behind it are its
-// own, and the first move or end statement behind it is told in `skipped`
-// (KifuSkippedLine::kAfterEnd) and ends the read.
+// own, and the first move or end statement behind it is told in
+// `after_end_line` and `after_end`, and ends the read.
 int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuReadStop* stop = nullptr);
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists

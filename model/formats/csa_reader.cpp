@@ -530,7 +530,8 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
       // Nothing is played after the end of the game; a lone sign (the side
       // to move) plays nothing.
       if (s.length() == 1 && first != '%') continue;
-      stopped.skipped.Note(reader.lines(), s, KifuSkippedLine::kAfterEnd, current->Ply());
+      stopped.after_end_line = reader.lines();
+      stopped.after_end = s;
       break;
     }
     Sashite m;

@@ -20,14 +20,19 @@ namespace model {
 // record's moves, table and header fields; with `merge` its lines are added at
 // the record's node holding its start position. 0 on success. -1 (record
 // unchanged) for a bad header, for text that holds neither a header line nor a
-// move that can be played, and with `merge` when the record has no node with
-// the text's start position. A move word that cannot be read or played ends the
-// read; the moves before it are kept, and `stop`, when given, receives its line
-// number and the word (see KifuReadStop), and in `skipped` the first variation
-// line whose number names no move of the line before it (behind one past the
-// line's end, the moves are passed over up to the next variation line). The
-// closing line's result becomes the line's last move: a named foul, loss on
-// time or mate keeps its special code.
+// move that can be played, for text that holds a line of no known kind and no
+// move that can be played (`stop`'s passed_over names the first such line when
+// the text holds a header line or a result), and with `merge` when the record
+// has no node with the text's start position. With moves read, such lines are
+// passed over and counted in passed_over. A move word that cannot be read or
+// played ends the read; the moves before it are kept, and `stop`, when given,
+// receives its line number and the word (see KifuReadStop), and in `skipped`
+// the first variation line whose number names no move of the line before it
+// (behind one past the line's end, the moves are passed over up to the next
+// variation line). The closing line's result becomes the line's last move
+// (ki2_read_closing): every kind the writer names comes back with its code and
+// side. Nothing is played behind it: `stop` keeps the first move line there, up
+// to the next variation line, in after_end_line.
 int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: header lines, the start position block, the player

@@ -6,8 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "model/formats/ki2_closing.h"
 #include "model/formats/ki2_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
 #include "model/text/byte_text.h"
 
@@ -22,16 +24,6 @@ constexpr const char* kWideSpace = "　";
 constexpr const char* kCommentBreak = "\r\n";
 // Variation numbers longer than this are read as this many plies (never met).
 constexpr int kPlyCap = 1 << 30;
-
-// True when `word` starts at a character of `text` (a byte search could meet
-// it across two characters).
-bool contains_word(const KString& text, const char* word) {
-  const ByteText t(text);
-  for (int i = 0; i < t.len; i += is_lead_byte(t.At(i)) ? 2 : 1) {
-    if (t.Has(i, word)) return true;
-  }
-  return false;
-}
 
 bool has_mark(const ByteText& t, int at) {
   for (const char* mark : kMarks) {
@@ -81,7 +73,10 @@ class Ki2MoveReader {
     line.TrimLeft();
     const ByteText t(line);
     if (t.Has(0, kClosing)) {
-      if (!waiting_) Closing(line);
+      if (!waiting_) {
+        Closing(line);
+        closed_ = true;
+      }
       waiting_ = true;
       return true;
     }
@@ -89,21 +84,38 @@ class Ki2MoveReader {
       Variation(line);
       return true;
     }
-    if (waiting_) return true;
+    if (waiting_) {
+      // Moves behind the closing line are not played: the game has ended.
+      if (closed_ && has_mark(t, 0) && after_end_line_ == 0) {
+        after_end_line_ = lines_.lines();
+        after_end_ = line;
+      }
+      return true;
+    }
     if (t.At(0) == '*') {
       KString& comment = Current()->comment;
       if (!comment.empty()) comment.Append(kCommentBreak);
       comment.AppendBytes(t.p + 1, t.len - 1);
       return true;
     }
-    // "&" lines and every other line that is no move line are passed over.
-    return !has_mark(t, 0) || Moves(line);
+    if (has_mark(t, 0)) return Moves(line);
+    // Empty lines, "#" lines, "&" lines and the kinds of a header's lines are
+    // passed over; any other line is of no known kind and is told.
+    if (t.len > 0 && t.At(0) != '#' && !kifu_is_unread_record_line(t)) passed_over_.Note(lines_.lines(), line);
+    return true;
   }
 
   // Moves and results added, variations included.
   int added() const { return added_; }
+  // Moves added, variations included (results not counted).
+  int moves() const { return moves_; }
   // The first variation line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
+  // The lines of no known kind that were passed over.
+  const KifuPassedOver& passed_over() const { return passed_over_; }
+  // The first move line behind a closing line, and its text.
+  int after_end_line() const { return after_end_line_; }
+  KString& after_end() { return after_end_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -141,7 +153,9 @@ class Ki2MoveReader {
     if (Position().IsLegal(m, true) == kIllegal) return false;
     Kyokumen after;
     after.Copy(Position());
-    return after.DoSashite(m) && after.Check() && Add(m, seconds);
+    if (!after.DoSashite(m) || !after.Check() || !Add(m, seconds)) return false;
+    ++moves_;
+    return true;
   }
 
   bool Add(const Sashite& m, int seconds) {
@@ -173,49 +187,13 @@ class Ki2MoveReader {
     }
     while (n <= Ply()) path_.pop_back();
     waiting_ = false;
+    closed_ = false;
   }
 
-  // The closing line ends the line with its result. The side it names (先手
-  // or 下手, else 後手 or 上手) wins, or loses when the line says "負け". A
-  // foul (反則負け, 反則勝ち), a loss on time (切れ負け, 時間切れ) and a mate
-  // (詰み) are kept as such, the special move holding the loser's king (the
-  // winner's for 反則勝ち), as the writer reads them. Any other win is a
-  // resignation when the side to move lost, a win when it won. Without a
-  // winner, 中断 and the draws are kept as such; 詰み mates the side to move.
+  // The closing line ends the line with its result (ki2_read_closing).
   void Closing(const KString& line) {
-    int named = -1;
-    if (contains_word(line, "先手") || contains_word(line, "下手")) {
-      named = 0;
-    } else if (contains_word(line, "後手") || contains_word(line, "上手")) {
-      named = 1;
-    }
-    const int to_move = Position().teban == 0 ? 0 : 1;
-    const bool lost = contains_word(line, "負け");
-    const int winner = named < 0 ? -1 : lost ? 1 - named : named;
-    const int loser = winner < 0 ? to_move : 1 - winner;
-    int code;
-    int side = loser;
-    if (contains_word(line, "反則勝ち")) {
-      code = kHansokuKachi;
-      side = winner < 0 ? to_move : winner;
-    } else if (contains_word(line, "反則")) {
-      code = kHansokuMake;
-    } else if (contains_word(line, "切れ負け") || contains_word(line, "時間切れ")) {
-      code = kKireMake;
-    } else if (contains_word(line, "詰み")) {
-      code = kTsumi;
-    } else if (winner >= 0) {
-      code = winner == to_move ? kKachi : kToryo;
-      side = to_move;
-    } else if (contains_word(line, "中断")) {
-      code = kChudan;
-    } else if (contains_word(line, "千日手")) {
-      code = kSennichite;
-    } else if (contains_word(line, "引き分け") || contains_word(line, "持将棋")) {
-      code = kJishogi;
-    } else {
-      return;
-    }
+    int code = 0, side = 0;
+    if (!ki2_read_closing(line, Position().teban == 0 ? 0 : 1, &code, &side)) return;
     Add(Sashite(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, code), 0);
   }
 
@@ -224,9 +202,15 @@ class Ki2MoveReader {
   // Set behind a closing line and by a variation number that cannot be
   // placed: move and comment lines are passed over up to the next 変化 line.
   bool waiting_ = false;
+  // Set behind a closing line up to the next 変化 line that is placed.
+  bool closed_ = false;
   int added_ = 0;
+  int moves_ = 0;
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
+  KifuPassedOver passed_over_;
+  int after_end_line_ = 0;
+  KString after_end_;
 };
 
 }  // namespace
@@ -237,7 +221,8 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
   KifuBody body;
   KString line;
   int fields = 0;
-  const int header = kifu_read_header(reader, line, body, &fields, true);
+  KifuPassedOver passed;
+  const int header = kifu_read_header(reader, line, body, &fields, true, &passed);
   if (header < 0) {
     kifu_header_failure(header, reader.lines(), std::move(line), stop);
     return -1;
@@ -252,8 +237,18 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
     }
   }
   stopped.skipped = std::move(moves.skipped());
+  stopped.after_end_line = moves.after_end_line();
+  stopped.after_end = std::move(moves.after_end());
+  passed.Add(moves.passed_over());
+  // Text of no known kind from which no move could be read is no record;
+  // when it holds a header or a result, its first such line is why.
+  if (moves.moves() == 0 && passed.count > 0) {
+    if (stop && (fields > 0 || moves.added() > 0)) stop->passed_over = std::move(passed);
+    return -1;
+  }
   // Text without a header line or a move is no KI2 record.
   if (fields == 0 && moves.added() == 0) return -1;
+  stopped.passed_over = std::move(passed);
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);
   return result;

@@ -22,8 +22,6 @@ struct KifuSkippedLine {
     kMoveNumberAhead,     // a move line numbered past the move after `ply`
     kVariationBelowOne,   // a variation line that names no move
     kVariationAhead,      // a variation line past the end of the line of play
-    kAfterEnd,            // a move or end after the end of the game (CSA): the
-                          // reading stops there
   };
   int line = 0;  // from 1, as KifuReadStop counts lines; 0: none
   KString text;  // the line, trimmed
@@ -38,6 +36,30 @@ struct KifuSkippedLine {
     text = line_text;
     why = reason;
     ply = moves_read;
+  }
+};
+
+// The lines of a text that are of no kind its reader knows (neither header,
+// comment, move, end nor closing line) and that the reader passed over: the
+// first (its number, from 1, and its text, trimmed) and how many there were.
+struct KifuPassedOver {
+  int line = 0;  // 0: none
+  KString text;
+  int count = 0;
+
+  void Note(int at_line, const KString& line_text) {
+    if (count++ != 0) return;
+    line = at_line;
+    text = line_text;
+  }
+  // Adds the lines of `later`, passed over further on in the same text.
+  void Add(const KifuPassedOver& later) {
+    if (later.count == 0) return;
+    if (count == 0) {
+      line = later.line;
+      text = later.text;
+    }
+    count += later.count;
   }
 };
 
@@ -89,24 +111,45 @@ struct KifuReadStop {
   // CSA statement, and that statement (0: none).
   int not_csa_line = 0;
   KString not_csa_text{};
+  // The lines of no kind the reader knows that it passed over (KIF, its
+  // change-branch layout and KI2). A text that holds such a line and from
+  // which no move could be read is no record: the read fails, and when the
+  // text was taken for the reader's format (it holds a header or a result)
+  // `passed_over` names its first such line as the reason. Any reader may
+  // refuse a text so (kifu_dispatch.h's KifuLoadError::kUnknownLine).
+  KifuPassedOver passed_over{};
+  // The first line of moves or ends that stands behind the end of its line of
+  // play (a result, an end word) and is not read, with the lines behind it on
+  // that line of play: nothing is played after an end. Its line, from 1 (0:
+  // none), and its text.
+  int after_end_line = 0;
+  KString after_end{};
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
 // position table and header fields; with `merge` its lines are added at the
 // record's node holding the text's start position. 0 on success; -1 when the
 // text is not KIF (a bad header or no move-list heading: any line that begins
-// with 手数----指手) or, with `merge`, when the record has no such position.
-// On -1 the record is unchanged. A malformed or illegal move line ends the
-// reading; the moves before it are kept, and `stop`, when given, receives that
-// line (after a success only; after a failure it holds only bad_start or the
-// unknown handicap). A move line numbered 0 or past the move after the last
-// one read is passed over (a number not above it starts a variation there);
-// `stop` keeps the first such line in `skipped`. A move line whose move is a
-// word, not begun as a move is (with its destination or a side mark) nor a
-// piece with its source square, is an end: a known end word gives its result
-// (other programs' words too, kOtherProgramsEndWords), and any other word
-// ends its line of play as 中断 does, `stop` keeping the first in
-// unknown_end_line.
+// with 手数----指手), when it holds lines of no known kind and no move could
+// be read from it (`stop`'s passed_over names the first; so it does for a
+// header without a heading), or, with `merge`, when the record has no such
+// position. On -1 the record is unchanged. A malformed or illegal move line
+// ends the reading; the moves before it are kept, and `stop`, when given,
+// receives that line (after a success only; after a failure it holds only
+// bad_start, the unknown handicap or passed_over). A move line numbered 0 or
+// past the move after the last one read is passed over (a number not above it
+// starts a variation there); `stop` keeps the first such line in `skipped`.
+// A move line whose move is a word, not begun as a move is (with its
+// destination or a side mark) nor holding a part of a move
+// (kifu_holds_move_parts), is an end: a known end word gives its result
+// (other programs' words too, kOtherProgramsEndWords), and any other word ends
+// its line of play as 中断 does, `stop` keeping the first in unknown_end_line.
+// A line of play has one end: the lines numbered behind it are not read,
+// `stop` keeping the first in after_end_line. A 封じ手 followed by a line of
+// its own number is a pause: that line's move goes on with the game and
+// carries the word as its comment; otherwise it ends the line as 中断. Lines
+// without a number that are of no known kind are passed over and counted in
+// `stop`'s passed_over, as are such lines of the header.
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and

@@ -5,6 +5,8 @@
 #include <cstddef>
 
 #include "model/formats/board_block.h"
+#include "model/formats/kifu_line_kinds.h"
+#include "model/text/byte_text.h"
 
 namespace model {
 
@@ -138,7 +140,8 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
   return 0;
 }
 
-int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields, bool stop_at_closing) {
+int kifu_read_header(LineCountingReader& reader, KString& line, KifuBody& body, int* fields, bool stop_at_closing,
+                     KifuPassedOver* passed) {
   Kyokumen& start = body.Start()->kyokumen;
   int taken = 0;
   for (;;) {
@@ -174,6 +177,8 @@ int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fie
     if (teban >= 0) {
       start.teban = teban;
       ++taken;
+    } else if (passed && !kifu_is_unread_record_line(ByteText(line))) {
+      passed->Note(reader.lines(), line);
     }
   }
   if (fields) *fields = taken;

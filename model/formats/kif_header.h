@@ -72,11 +72,13 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 // given, receives the number of lines that set something (key "：" value lines,
 // diagrams and side-to-move lines), so that a reader can tell a header from
 // text that holds none. With `stop_at_closing` a closing line "まで..." also
-// ends the header: a KI2 record without moves has its result there.
+// ends the header: a KI2 record without moves has its result there. Every
+// other line is passed over; `passed`, when given, notes those that are no
+// part of a record (kifu_is_unread_record_line tells the others).
 inline constexpr int kHeaderBadStart = -2;
 inline constexpr int kHeaderUnknownHandicap = -3;
-int kifu_read_header(TextReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
-                     bool stop_at_closing = false);
+int kifu_read_header(LineCountingReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
+                     bool stop_at_closing = false, KifuPassedOver* passed = nullptr);
 
 // Tells `stop` (when given) why a header failed with `header` (below 0) at
 // line `line`: a start position that breaks the rules, or the unknown
@@ -95,9 +97,12 @@ struct KifEndWord {
 // (不戦勝) as a win of the side to move, a loss by default (不戦敗) as its
 // plain loss, an online server's loss on time (Time-up) as 切れ負け, and the
 // sealed move that ends a day of a two-day game (封じ手) as an interruption.
+// A sealed move followed by the move sealed is a pause, not an end: the
+// readers go on with the game (kSealedMove).
+inline constexpr const char* kSealedMove = "封じ手";
 inline constexpr KifEndWord kOtherProgramsEndWords[] = {
     {"入玉勝ち", kKachi}, {"宣言勝ち", kKachi}, {"不戦勝", kKachi},
-    {"不戦敗", kMake},    {"Time-up", kKireMake}, {"封じ手", kChudan},
+    {"不戦敗", kMake},    {"Time-up", kKireMake}, {kSealedMove, kChudan},
 };
 
 }  // namespace model

@@ -10,6 +10,7 @@
 
 #include "model/formats/board_block.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
 #include "model/text/byte_text.h"
 
@@ -19,10 +20,15 @@ namespace {
 
 constexpr const char* kSenteMark = "▲";
 constexpr const char* kGoteMark = "△";
+// Another program's gote mark: lines that begin with it are not read.
+constexpr const char* kOtherGoteMark = "▽";
 constexpr const char* kChangeWord = "変化";
 // The number of a change line begins behind "変化：", six bytes from its start.
 constexpr int kChangeNumberOffset = 6;
 constexpr const char* kMakeWord = "MAKE";
+// The closing sentence (まで11手で先手の勝ち): the result word before it tells
+// the result, so it is not read.
+constexpr const char* kClosingWord = "まで";
 constexpr const char* kCommentBreak = "\r\n";
 // Change numbers beyond this are read as this (no record is that long).
 constexpr int kChangeCap = 1 << 30;
@@ -157,32 +163,64 @@ class HenkaMoveReader {
     const ByteText t(line);
     int at = 0;
     while (t.At(at) == '|') ++at;
-    if (t.Has(at, kMakeWord)) return true;
+    if (t.Has(at, kMakeWord) || t.Has(at, kClosingWord)) return true;
     if (t.Has(at, kChangeWord)) {
+      PlaceSeal();
       Change(line, change_number(t, at + kChangeNumberOffset));
       return true;
     }
     for (const ResultWord& w : kResultWords) {
-      if (t.Has(at, w.text)) {
-        Result(w.code, w.king);
-        return true;
-      }
+      if (t.Has(at, w.text)) return Result(line, w.code, w.king);
     }
     for (const KifEndWord& w : kOtherProgramsEndWords) {
-      if (t.Has(at, w.text)) {
-        Result(w.code, true);
-        return true;
+      if (!t.Has(at, w.text)) continue;
+      if (std::strcmp(w.text, kSealedMove) != 0) return Result(line, w.code, true);
+      if (ended_) {
+        NoteAfterEnd(line);
+      } else {
+        sealed_ = true;
       }
+      return true;
     }
     const bool sente = t.Has(at, kSenteMark);
-    if (!sente && !t.Has(at, kGoteMark)) return true;
+    if (!sente && !t.Has(at, kGoteMark)) {
+      if (t.len == 0 || t.Has(at, kOtherGoteMark)) return true;
+      // A line of no known kind that holds the parts of a move is a move
+      // that cannot be read: the reading ends there. Any other is told.
+      if (kifu_holds_move_parts(t, at)) {
+        PlaceSeal();
+        return false;
+      }
+      if (!kifu_is_unread_record_line(t)) passed_over_.Note(lines_.lines(), line);
+      return true;
+    }
+    if (ended_) {
+      NoteAfterEnd(line);
+      return true;
+    }
     // A move of the side not to move is skipped, not an end.
     if ((sente ? 0 : 1) != Position().teban) return true;
-    return Move(line, at);
+    if (!Move(line, at)) {
+      PlaceSeal();
+      return false;
+    }
+    Resume(Current());
+    return true;
   }
+
+  // At the end of the text: a sealed move that nothing followed ends its
+  // line as an interruption.
+  void Finish() { PlaceSeal(); }
 
   // The first change line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
+  // The lines of no known kind that were passed over.
+  const KifuPassedOver& passed_over() const { return passed_over_; }
+  // The first line behind an end that was not read, and its text.
+  int after_end_line() const { return after_end_line_; }
+  KString& after_end() { return after_end_; }
+  // Moves read, variations included (results not counted).
+  int moves() const { return moves_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -206,17 +244,55 @@ class HenkaMoveReader {
       return;
     }
     while (n <= Ply()) path_.pop_back();
+    ended_ = false;
+  }
+
+  // Keeps the first line behind an end: nothing is played there.
+  void NoteAfterEnd(const KString& line) {
+    if (after_end_line_ != 0) return;
+    after_end_line_ = lines_.lines();
+    after_end_ = line;
+  }
+
+  // A 封じ手 followed by a move or a result is a pause: what follows goes on
+  // with the game and carries the word as its comment.
+  void Resume(KifuSashite* next) {
+    if (!sealed_) return;
+    sealed_ = false;
+    KString& comment = next->comment;
+    KString word = KString::KStringFromC(kSealedMove);
+    if (!comment.empty()) word.Append(kCommentBreak);
+    word.AppendStr(comment);
+    comment = std::move(word);
+  }
+
+  // A 封じ手 that nothing followed ends the line as 中断.
+  void PlaceSeal() {
+    if (!sealed_) return;
+    sealed_ = false;
+    AddResult(kChudan, true);
   }
 
   // A result is added behind the current move without becoming current: what
-  // follows still refers to the last real move.
+  // follows still refers to the last real move. A line has one end: a result
+  // behind another is not read.
+  bool Result(const KString& line, int code, bool king) {
+    if (ended_) {
+      NoteAfterEnd(line);
+      return true;
+    }
+    Resume(AddResult(code, king));
+    return true;
+  }
+
   // Ends the line with special move `code`, holding the king of the side to
   // move when `king` (a loss or win), else no piece (a draw).
-  void Result(int code, bool king) {
+  KifuSashite* AddResult(int code, bool king) {
     const int piece = king ? kOu | (Position().teban ? kGoteBit : 0) : 0;
     const Sashite end(0, 0, 0, 0, piece, 0, 0, code);
-    Kifu::AddSashiteAtPos(Current()->to, end, 0, nullptr, -1, body_.table.get(),
-                          KifuChooser::kNever, true);
+    ended_ = true;
+    return Kifu::AddSashiteAtPos(Current()->to, end, 0, nullptr, -1, body_.table.get(),
+                                 KifuChooser::kNever, true);
   }
 
   bool Move(const KString& line, int at) {
@@ -235,6 +311,7 @@ class HenkaMoveReader {
                                                body_.table.get(), KifuChooser::kNever, true);
     if (!added) return false;
     path_.push_back(added);
+    ++moves_;
     return true;
   }
 
@@ -242,6 +319,14 @@ class HenkaMoveReader {
   std::vector<KifuSashite*> path_;
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
+  KifuPassedOver passed_over_;
+  // Set by a result up to the next change line that is placed.
+  bool ended_ = false;
+  // Set by a 封じ手 up to what follows it.
+  bool sealed_ = false;
+  int after_end_line_ = 0;
+  KString after_end_;
+  int moves_ = 0;
 };
 
 }  // namespace
@@ -257,17 +342,28 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
     return -1;
   }
   KifuReadStop stopped;
+  int moves = 0;
   {
-    HenkaMoveReader moves(body, counted);
+    HenkaMoveReader reading(body, counted);
     KString line;
     while (kifu_read_data_line(counted, line) == 0) {
-      if (!moves.ReadLine(line)) {
+      if (!reading.ReadLine(line)) {
         stopped.line = counted.lines();
         stopped.text = line;
         break;
       }
     }
-    stopped.skipped = std::move(moves.skipped());
+    reading.Finish();
+    stopped.skipped = std::move(reading.skipped());
+    stopped.passed_over = reading.passed_over();
+    stopped.after_end_line = reading.after_end_line();
+    stopped.after_end = std::move(reading.after_end());
+    moves = reading.moves();
+  }
+  // Text of no known kind from which no move could be read is no record.
+  if (moves == 0 && stopped.passed_over.count > 0) {
+    if (stop) stop->passed_over = std::move(stopped.passed_over);
+    return -1;
   }
   // A merge that finds no node with the start position is a failure, as for
   // the other readers: the record stays as it was.

@@ -17,13 +17,20 @@ namespace model {
 // added at the record's node holding the text's start position. 0 on success;
 // -1 for a bad header line or handicap name, a bad board block, a board that
 // is no known set-up (unless the handicap says その他) or not a valid position,
-// a missing empty line after the board block, or, with `merge`, a record
-// without the start position. On -1 the record is unchanged. In the moves
-// nothing is an error: lines of no known form are skipped, and a move that
-// does not parse or is illegal ends the reading with the moves before it kept;
-// `stop`, when given, receives that line as for kifu_read_kif, and in
-// `skipped` the first change line whose number names no move of the line
-// before it (such a line is passed over).
+// a missing empty line after the board block, moves that hold a line of no
+// known form and not a move that can be played (`stop`'s passed_over names
+// the first such line), or, with `merge`, a record without the start
+// position. On -1 the record is unchanged. Otherwise nothing in the moves is
+// an error: lines of no known form are skipped (and counted in passed_over),
+// and a move that does not parse or is illegal ends the reading with the moves
+// before it kept, as does a line of no known form that holds the parts of a
+// move (kifu_holds_move_parts); `stop`, when given, receives that line as for
+// kifu_read_kif, and in `skipped` the first change line whose number names no
+// move of the line before it (such a line is passed over). A line of play has
+// one end: the moves and results behind a result, up to the next change line,
+// are not read, `stop` keeping the first in after_end_line. A 封じ手 followed
+// by a move or a result is a pause: that goes on with the game and carries the
+// word as its comment; otherwise the 封じ手 ends the line as 中断.
 int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 }  // namespace model

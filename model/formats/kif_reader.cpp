@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
 #include "model/record/label_table.h"
 #include "model/text/byte_text.h"
@@ -50,6 +52,10 @@ constexpr const char* kValueTag = "!VAL=";
 constexpr const char* kDouWide = "同　";
 constexpr const char* kDou = "同";
 constexpr const char* kCommentBreak = "\r\n";
+// Lines without a move number that a move list holds besides comments: the
+// heading of a variation (変化：N手) and the closing sentence (まで...).
+constexpr const char* kVariationLine = "変化";
+constexpr const char* kClosingLine = "まで";
 // Ply numbers longer than this are read as this many plies (never reached).
 constexpr int kPlyCap = 1 << 30;
 
@@ -98,10 +104,15 @@ class KifMoveReader {
   // Takes one line (trailing blanks cut); false when the reading ends at it.
   bool ReadLine(KString& line) {
     if (line.c_str()[0] == '*') {
-      Comment(line);
+      if (seal_) {
+        seal_->comments.push_back(line);
+      } else if (!after_end_) {
+        Comment(Current(), line);
+      }
       return true;
     }
     if (line.c_str()[0] == '#' && line.c_str()[1] == '%') {
+      PlaceSeal();
       Branch(line);
       return true;
     }
@@ -109,20 +120,62 @@ class KifMoveReader {
     return MoveLine(line);
   }
 
+  // At the end of the text (or where the reading stopped): a sealed move
+  // that nothing followed ends its line as an interruption.
+  void Finish() { PlaceSeal(); }
+
   // The first numbered line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
+  // The lines of no known kind that were passed over.
+  const KifuPassedOver& passed_over() const { return passed_over_; }
+  // The first line behind an end that was not read, and its text.
+  int after_end_line() const { return after_end_line_; }
+  KString& after_end() { return after_end_text_; }
+  // Moves read, variations included (ends not counted).
+  int moves() const { return moves_; }
   // The first word read as 中断 (see MoveLine), and how many there were.
   int unknown_end_line() const { return unknown_end_line_; }
   const KString& unknown_end_word() const { return unknown_end_word_; }
   int unknown_end_words() const { return unknown_end_words_; }
 
  private:
+  // A 封じ手 that has been read but not yet placed: the ply of its line, its
+  // time and the comment lines behind it. When the next move line carries the
+  // same number, the game goes on there (the sealed move is that line's);
+  // anything else places it as the interruption it is then.
+  struct Seal {
+    int ply = 0;
+    int seconds = 0;
+    std::vector<KString> comments;
+  };
+
   KifuSashite* Current() const { return path_.back(); }
   int Ply() const { return static_cast<int>(path_.size()) - 1; }
   PosTable* Table() const { return body_.table.get(); }
+  // True when the line of play ends at the current move: a result or an end.
+  bool Ended() const { return Current()->from && Current()->sashite.special != kOrdinaryMove; }
 
-  void Comment(const KString& line) {
-    KifuSashite* move = Current();
+  // Ends the line with the pending sealed move as 中断, its comments on it.
+  void PlaceSeal() {
+    if (!seal_) return;
+    Seal seal = std::move(*seal_);
+    seal_.reset();
+    const int side_bit = work_.teban ? kGoteBit : 0;
+    if (!Append(Sashite(0, 0, 0, 0, kOu | side_bit, 0, 0, kChudan), seal.seconds, nullptr)) return;
+    for (const KString& c : seal.comments) Comment(Current(), c);
+  }
+
+  // Keeps the first line behind an end; the lines after it are passed over up
+  // to one that goes back into the moves before the end.
+  void NoteAfterEnd(const KString& line) {
+    if (after_end_line_ == 0) {
+      after_end_line_ = lines_.lines();
+      after_end_text_ = line;
+    }
+    after_end_ = true;
+  }
+
+  void Comment(KifuSashite* move, const KString& line) {
     const ByteText t(line);
     const char* rest = line.c_str() + 1;
     const int rest_len = line.length() - 1;
@@ -216,33 +269,90 @@ class KifMoveReader {
     return t.At(at) == '(' ? kifu_read_move_time(line, at) : 0;
   }
 
+  // A line without a number: the heading of a variation, a closing line, a
+  // line of the header's kinds, or text of no known kind, kept to be told.
+  void UnnumberedLine(const KString& line, const ByteText& t) {
+    if (t.Has(0, kVariationLine) || t.Has(0, kClosingLine) || kifu_is_move_heading(line) ||
+        kifu_is_unread_record_line(t)) {
+      return;
+    }
+    passed_over_.Note(lines_.lines(), line);
+  }
+
   bool MoveLine(const KString& line) {
     const ByteText t(line);
     int i = 0;
     const int n = t.Number(i, kPlyCap);
     const bool numbered = i > 0;
     while (t.At(i) >= 1 && t.At(i) <= 32) ++i;
-    // A line without a number is no move line; a number that does not follow
-    // the moves read cannot be placed, and the line is passed over.
-    if (n < 1 || n > Ply() + 1) {
-      if (numbered) {
-        const KifuSkippedLine::Why why =
-            n < 1 ? KifuSkippedLine::kMoveNumberBelowOne : KifuSkippedLine::kMoveNumberAhead;
-        skipped_.Note(lines_.lines(), line, why, Ply());
-      }
+    // A line of the sealed move's own number goes on with the game; any
+    // other line finds the game interrupted there.
+    std::optional<Seal> resumed;
+    if (seal_ && numbered && n == seal_->ply) {
+      resumed = std::move(seal_);
+      seal_.reset();
+    } else {
+      PlaceSeal();
+    }
+    if (!numbered) {
+      UnnumberedLine(line, t);
       return true;
     }
+    // Nothing is played behind an end: a line numbered past it is not read,
+    // nor are the lines after it up to one that goes back before the end.
+    if (n > Ply() && Ended()) {
+      NoteAfterEnd(line);
+      return true;
+    }
+    // A number that does not follow the moves read cannot be placed, and the
+    // line is passed over.
+    if (n < 1 || n > Ply() + 1) {
+      const KifuSkippedLine::Why why =
+          n < 1 ? KifuSkippedLine::kMoveNumberBelowOne : KifuSkippedLine::kMoveNumberAhead;
+      if (!after_end_) skipped_.Note(lines_.lines(), line, why, Ply());
+      return true;
+    }
+    after_end_ = false;
     if (!BackUpTo(n)) return false;
+    if (!Entry(line, t, i, n)) {
+      if (resumed) {
+        seal_ = std::move(resumed);
+        PlaceSeal();
+      }
+      return false;
+    }
+    // The move sealed carries the word and the comments read behind it.
+    if (resumed) {
+      if (seal_) {
+        seal_->comments.insert(seal_->comments.begin(), resumed->comments.begin(), resumed->comments.end());
+      } else {
+        KString word = KString::KStringFromC("*");
+        word.Append(kSealedMove);
+        Comment(Current(), word);
+        for (const KString& c : resumed->comments) Comment(Current(), c);
+      }
+    }
+    return true;
+  }
 
+  // Reads the move or end of move line `line` (number `n`, its text at `i`)
+  // and adds it behind the current move; false for a move that cannot be
+  // read or played.
+  bool Entry(const KString& line, const ByteText& t, int i, int n) {
     const int side_bit = work_.teban ? kGoteBit : 0;
     if (const KifEndWord* w = end_word_at(t, i)) {
-      const Sashite end(0, 0, 0, 0, kOu | side_bit, 0, 0, w->code);
-      return Append(end, TimeAt(line, i + static_cast<int>(std::strlen(w->text))), nullptr);
+      const int seconds = TimeAt(line, i + static_cast<int>(std::strlen(w->text)));
+      if (std::strcmp(w->text, kSealedMove) == 0) {
+        seal_ = Seal{n, seconds, {}};
+        return true;
+      }
+      return Append(Sashite(0, 0, 0, 0, kOu | side_bit, 0, 0, w->code), seconds, nullptr);
     }
-    // Any other word in the move's place is an end this reader does not know:
-    // its line of play ends there as at 中断, and the lines after it are read
-    // on. It is kept to be told.
-    if (const int word = word_length(t, i); word > 0) {
+    // Any other word in the move's place that holds no part of a move is an
+    // end this reader does not know: its line of play ends there as at 中断,
+    // and the lines after it are read on. It is kept to be told. A line with
+    // such parts is a damaged move, which ends the reading.
+    if (const int word = word_length(t, i); word > 0 && !kifu_holds_move_parts(t, i)) {
       if (unknown_end_words_++ == 0) {
         unknown_end_line_ = lines_.lines();
         unknown_end_word_.AssignBytes(t.p + i, word);
@@ -300,7 +410,9 @@ class KifMoveReader {
     Kyokumen after;
     after.Copy(work_);
     if (!after.DoSashite(m) || !after.Check()) return false;
-    return Append(m, TimeAt(line, i), &after);
+    if (!Append(m, TimeAt(line, i), &after)) return false;
+    ++moves_;
+    return true;
   }
 
   KifuBody& body_;
@@ -313,6 +425,13 @@ class KifMoveReader {
   int unknown_end_line_ = 0;
   KString unknown_end_word_;
   int unknown_end_words_ = 0;
+  std::optional<Seal> seal_;
+  KifuPassedOver passed_over_;
+  // Set from a line behind an end up to a line read again.
+  bool after_end_ = false;
+  int after_end_line_ = 0;
+  KString after_end_text_;
+  int moves_ = 0;
 };
 
 }  // namespace
@@ -322,28 +441,47 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
   LineCountingReader counted(reader);
   KifuBody body;
   KString line;
-  const int header = kifu_read_header(counted, line, body);
+  int fields = 0;
+  KifuPassedOver passed;
+  const int header = kifu_read_header(counted, line, body, &fields, false, &passed);
   if (header < 0) {
     kifu_header_failure(header, counted.lines(), std::move(line), stop);
     return -1;
   }
-  if (!kifu_is_move_heading(line)) return -1;
+  if (!kifu_is_move_heading(line)) {
+    // A header without its move list: the first line of no known kind is
+    // where the moves should have begun.
+    if (stop && fields > 0) stop->passed_over = std::move(passed);
+    return -1;
+  }
   body.table->Rehash(body.Start());
   KifuReadStop stopped;
+  int moves = 0;
   {
-    KifMoveReader moves(body, merge, counted);
+    KifMoveReader reading(body, merge, counted);
     while (kifu_next_line(counted, line) == 0) {
-      if (!moves.ReadLine(line)) {
+      if (!reading.ReadLine(line)) {
         stopped.line = counted.lines();
         stopped.text = line;
         break;
       }
     }
-    stopped.skipped = std::move(moves.skipped());
-    stopped.unknown_end_line = moves.unknown_end_line();
-    stopped.unknown_end_word = moves.unknown_end_word();
-    stopped.unknown_end_words = moves.unknown_end_words();
+    reading.Finish();
+    stopped.skipped = std::move(reading.skipped());
+    stopped.unknown_end_line = reading.unknown_end_line();
+    stopped.unknown_end_word = reading.unknown_end_word();
+    stopped.unknown_end_words = reading.unknown_end_words();
+    stopped.after_end_line = reading.after_end_line();
+    stopped.after_end = std::move(reading.after_end());
+    passed.Add(reading.passed_over());
+    moves = reading.moves();
   }
+  // Text of no known kind, and not a move read: no record.
+  if (moves == 0 && passed.count > 0) {
+    if (stop) stop->passed_over = std::move(passed);
+    return -1;
+  }
+  stopped.passed_over = std::move(passed);
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);
   return result;

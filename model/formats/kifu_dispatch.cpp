@@ -42,19 +42,23 @@ bool writable(int code) {
 }
 
 // After failed reads: `into` takes the reason why `from` failed (a start
-// position that breaks the rules, an unknown handicap) unless it has one.
+// position that breaks the rules, an unknown handicap, a line of no known
+// kind in a text without moves) unless it has one.
 void keep_failure(KifuReadStop& into, KifuReadStop& from) {
-  if (into.bad_start || into.unknown_handicap_line != 0) return;
+  if (into.bad_start || into.unknown_handicap_line != 0 || into.passed_over.line != 0) return;
   into.bad_start = from.bad_start;
   into.unknown_handicap_line = from.unknown_handicap_line;
   into.unknown_handicap = std::move(from.unknown_handicap);
+  into.passed_over = std::move(from.passed_over);
 }
 
 // Why a read failed, as its KifuReadStop tells it: a start position that
-// breaks the rules, else an unknown handicap, else no record.
+// breaks the rules, else an unknown handicap, else a line of no known kind,
+// else no record.
 KifuLoadError::Kind failure_kind(const KifuReadStop& stop) {
   if (stop.bad_start) return KifuLoadError::kBadStart;
-  return stop.unknown_handicap_line != 0 ? KifuLoadError::kUnknownHandicap : KifuLoadError::kNotARecord;
+  if (stop.unknown_handicap_line != 0) return KifuLoadError::kUnknownHandicap;
+  return stop.passed_over.line != 0 ? KifuLoadError::kUnknownLine : KifuLoadError::kNotARecord;
 }
 
 // Resolves `*format`: a non-zero code stands, 0 is detected from the path.

@@ -54,6 +54,9 @@ struct KifuLoadError {
     kBadStart,       // the text sets up a start position that breaks the rules
     kUnknownHandicap,  // the 手合割 line names a handicap no reader knows
                        // (KifuReadStop holds the line and the name)
+    kUnknownLine,      // the text holds a line of no kind the reader knows
+                       // and no move could be read (KifuReadStop's
+                       // passed_over names the first such line)
   };
   Kind kind = kNone;
   int os_error = 0;
@@ -107,7 +110,8 @@ bool kifu_save_memory(const KifuHolder& holder, KString& target, int format, boo
 // Reads clipboard text by trying KIF, KIF with change sections, QVF, CSA (strict)
 // and KI2 in turn; the first that accepts it wins. False (holder unchanged)
 // when none does (`stop`'s bad_start set when a reader met a start position
-// that breaks the rules, or else the first unknown handicap a reader met). On
+// that breaks the rules, or else the first unknown handicap or line of no
+// known kind a reader met, whichever came first). On
 // success the holder is updated as after loading a file, with an empty name.
 // `stop` as for kifu_read_stream.
 bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop = nullptr);
@@ -115,8 +119,8 @@ bool kifu_load_memory(KifuHolder& holder, const char* text, KifuReadStop* stop =
 // Reads the whole text of a record file whose format nothing names (standard
 // input), NUL bytes and all, as kifu_load_memory tries the readers but with
 // each as a file is read: CSA with its version, information and any other
-// header lines. False (holder unchanged) with `error` kBadStart, kUnknownHandicap
-// (`stop` then names it) or kNotARecord.
+// header lines. False (holder unchanged) with `error` kBadStart, kUnknownHandicap,
+// kUnknownLine (`stop` then names the handicap or the line) or kNotARecord.
 // On success the holder is updated as after loading a file, with an empty name.
 bool kifu_load_text(KifuHolder& holder, const std::string& bytes, KifuReadStop* stop = nullptr,
                     KifuLoadError* error = nullptr);

@@ -117,12 +117,79 @@ TEST(RecordMessages, CsaTellsWhatIsNoCsaAndWhatFollowsTheEnd) {
   }
   const Outcome shown = run("velkora convert " + csa + " - --to kif", true);
   EXPECT_EQ(shown.status, 0);
-  EXPECT_NE(shown.out.find("velkora convert: " + csa + ": line 9: ignored '+2726FU': the game ended before it\n"),
+  EXPECT_NE(shown.out.find("velkora convert: " + csa +
+                           ": line 9: ignored '+2726FU' and what follows it on its line of play: the game has ended "
+                           "before it\n"),
             std::string::npos)
       << shown.out;
   EXPECT_NE(shown.out.find(utf8(u8"   2 ３四歩(33)   ( 0:06/00:00:06)")), std::string::npos) << shown.out;
   EXPECT_EQ(shown.out.find(utf8(u8"２六歩")), std::string::npos) << shown.out;
   std::remove(csa.c_str());
+}
+
+std::string written_file(const std::string& dir, const std::string& name, const std::string& text) {
+  const std::string path = temp_dir(dir) + "/" + name;
+  if (FILE* f = fopen(path.c_str(), "wb")) {
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+  }
+  return path;
+}
+
+// A text with a line of no known kind from which no move could be read is
+// refused with that line, from a file and from standard input alike, and
+// the file a conversion would have written is left as it was.
+TEST(RecordMessages, ATextWithoutMovesIsRefusedWithItsFirstUnknownLine) {
+  const std::string kif = written_file("unknown", "game.kif",
+                                       utf8(u8"手合割：平手\n手数----指手---------消費時間--\n1 ７六歩(77)\n2 投了\n"));
+  const std::string out = written_file("unknown", "out.kif", "kept\n");
+  EXPECT_TRUE(fails_with("velkora convert " + kif + " " + out + " --from ki2", 1,
+                         "velkora convert: cannot read '" + kif + utf8(u8"': line 2: '手数----指手---------消費時間--' ") +
+                             "is a line of no known kind, and no move was read\n"));
+  EXPECT_EQ(slurp(out), "kept\n");
+  const std::string headless =
+      written_file("unknown", "headless.kif", utf8(u8"手合割：平手\n先手：a\n1 ７六歩(77)\n2 投了\n"));
+  const std::string told = utf8(u8"line 3: '1 ７六歩(77)' is a line of no known kind, and no move was read\n");
+  EXPECT_TRUE(fails_with("velkora show - < " + headless, 1, "velkora show: cannot read standard input: " + told));
+  EXPECT_TRUE(fails_with("velkora show " + headless, 1, "velkora show: cannot read '" + headless + "': " + told));
+  const std::string unmarked =
+      written_file("unknown", "unmarked.ki2", utf8(u8"手合割：平手\n\n７六歩 ３四歩\nまで2手で後手の勝ち\n"));
+  EXPECT_TRUE(fails_with("velkora show " + unmarked, 1,
+                         "velkora show: cannot read '" + unmarked + utf8(u8"': line 3: '７六歩 ３四歩' ") +
+                             "is a line of no known kind, and no move was read\n"));
+}
+
+// What a reader passed over is told: the first line of no known kind with
+// their count, and the first line behind an end; a damaged move stops the
+// reading where it stands, not read as an end.
+TEST(RecordMessages, LinesPassedOverAndLinesBehindAnEndAreTold) {
+  const std::string ki2 = written_file(
+      "told", "game.ki2", utf8(u8"手合割：平手\n\n▲７六歩\nひとこと\n△３四歩\nふたこと\nまで2手で後手の勝ち\n"));
+  const Outcome shown = run("velkora show " + ki2, true);
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out.rfind("velkora show: " + ki2 + utf8(u8": line 4: ignored 'ひとこと': ") +
+                                "a line of no known kind (2 such lines in all)\n",
+                            0),
+            0u)
+      << shown.out;
+  const std::string ended = written_file(
+      "told", "ended.kif", utf8(u8"手数----指手--\n1 ７六歩(77)\n2 中断\n3 ２六歩(27)\n4 投了\n"));
+  const Outcome converted = run("velkora convert " + ended + " - --to csa", true);
+  EXPECT_EQ(converted.out.rfind("velkora convert: " + ended + utf8(u8": line 4: ignored '3 ２六歩(27)' ") +
+                                    "and what follows it on its line of play: the game has ended before it\n",
+                                0),
+            0u)
+      << converted.out;
+  EXPECT_EQ(converted.out.find("%TORYO"), std::string::npos) << converted.out;
+  const std::string damaged = written_file(
+      "told", "damaged.kif", utf8(u8"手数----指手--\n1 ７六歩(77)\n2 次 ３四歩(33)\n3 投了\n"));
+  const Outcome read = run("velkora convert " + damaged + " - --to csa", true);
+  EXPECT_EQ(read.out.rfind("velkora convert: " + damaged + utf8(u8": line 3: the moves stop here: cannot read '2 次 ") +
+                               utf8(u8"３四歩(33)'\n"),
+                           0),
+            0u)
+      << read.out;
+  EXPECT_EQ(read.out.find("%"), std::string::npos) << read.out;
 }
 
 // "cannot write" names the system's reason; compose finds out that it

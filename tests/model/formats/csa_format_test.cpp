@@ -452,9 +452,9 @@ TEST(CsaReader, TellsWhatFollowsTheEndOfTheGame) {
     ASSERT_NE(end, nullptr) << c.text;
     EXPECT_NE(end->sashite.special, kOrdinaryMove) << c.text;
     EXPECT_EQ(end->to->next.Count(), 0) << c.text;
-    EXPECT_EQ(stop.skipped.line, c.line) << c.text;
-    EXPECT_STREQ(stop.skipped.text.c_str(), c.told) << c.text;
-    EXPECT_EQ(stop.skipped.why, c.line != 0 ? KifuSkippedLine::kAfterEnd : KifuSkippedLine::kNone) << c.text;
+    EXPECT_EQ(stop.after_end_line, c.line) << c.text;
+    EXPECT_STREQ(stop.after_end.c_str(), c.told) << c.text;
+    EXPECT_EQ(stop.skipped.line, 0) << c.text;
     EXPECT_STREQ(end->comment.c_str(), c.line == 1 ? "" : "resigned") << c.text;
     EXPECT_EQ(end->seconds, 0) << c.text;
   }

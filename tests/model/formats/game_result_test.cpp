@@ -63,6 +63,13 @@ std::vector<EndWord> end_words() {
       {"反則負け", 'J'},       {"反則勝ち", 'M'},       {"詰み", 'J'},
       {"中断", '-'},           {"千日手", '-'},         {"持将棋", '-'},
       {"引き分け", '-'},
+      // The words that name the side right in front of them (不戦敗 names
+      // the loser), and the closings the writer writes for every kind.
+      {"後手の不戦敗", 'S'},   {"先手の不戦敗", 'G'},   {"先手の不戦勝", 'S'},
+      {"後手の入玉勝ち", 'G'}, {"先手の宣言勝ち", 'S'}, {"後手の投了", 'S'},
+      {"先手の投了", 'G'},     {"先手の負け", 'G'},     {"後手の勝ち（先手投了）", 'G'},
+      {"先手の勝ち（後手投了）", 'S'}, {"詰みで先手の勝ち", 'S'},
+      {"連続王手の千日手により先手の勝ち", 'S'}, {"連続王手の千日手により後手の勝ち", 'G'},
   };
   for (const auto& [w, winner] : ki2) words.push_back({kFormatKi2, w, winner});
   return words;
@@ -166,6 +173,34 @@ TEST(GameResults, EveryEndWordKeepsItsWinnerThroughEveryWriter) {
   }
 }
 
+// The text `format`'s writer gives `kifu`.
+std::string written(const Kifu& kifu, int format) {
+  KString text;
+  MemTextWriter writer(text, false);
+  switch (format) {
+    case kFormatKif: kifu_write_kif(kifu, writer); break;
+    case kFormatKi2: kifu_write_ki2(kifu, writer); break;
+    default: kifu_write_csa(kifu, writer); break;
+  }
+  return text.c_str();
+}
+
+// KIF -> KI2 -> KIF gives back every KIF end word as it was: the KI2 closing
+// line names each kind, and the KI2 reader reads it back to the same code.
+TEST(GameResults, EveryKifEndWordComesBackThroughKi2AsItWas) {
+  for (const char* word : {"詰み", "投了", "切れ負け", "反則負け", "負け", "反則勝ち", "勝ち", "中断", "千日手", "持将棋",
+                           "入玉勝ち", "不戦勝", "不戦敗", "Time-up"}) {
+    for (const int plies : {1, 2}) {
+      KifuHolder kif;
+      ASSERT_TRUE(kifu_load_bytes(kif, record_text(kFormatKif, word, plies), nullptr, kFormatKif, false)) << word;
+      KifuHolder ki2, back;
+      ASSERT_EQ(write_and_read(kif.kifu, kFormatKi2, ki2), 0) << word;
+      ASSERT_EQ(write_and_read(ki2.kifu, kFormatKif, back), 0) << word;
+      EXPECT_EQ(written(back.kifu, kFormatKif), written(kif.kifu, kFormatKif)) << word << " after " << plies;
+    }
+  }
+}
+
 TEST(GameResults, OwnGameFileEndsOfEitherSideKeepTheirWinner) {
   // The own game file keeps the side of an end in its piece, so it can hold
   // an end of the side that has just moved: 投了, 中断, 待った, 勝ち, 切れ負け,
@@ -197,18 +232,6 @@ TEST(GameResults, OwnGameFileEndsOfEitherSideKeepTheirWinner) {
   }
 }
 
-// The text `format`'s writer gives `kifu`.
-std::string written(const Kifu& kifu, int format) {
-  KString text;
-  MemTextWriter writer(text, false);
-  switch (format) {
-    case kFormatKif: kifu_write_kif(kifu, writer); break;
-    case kFormatKi2: kifu_write_ki2(kifu, writer); break;
-    default: kifu_write_csa(kifu, writer); break;
-  }
-  return text.c_str();
-}
-
 TEST(GameResults, AFoulOfTheSideThatHasJustMovedIsWrittenWithWordsOtherProgramsRead) {
   // Gote's 18th move was a foul: sente, to move, wins.
   KifuHolder h;
@@ -218,11 +241,11 @@ TEST(GameResults, AFoulOfTheSideThatHasJustMovedIsWrittenWithWordsOtherProgramsR
   EXPECT_NE(written(h.kifu, kFormatKif).find("\n  19 反則勝ち     "), std::string::npos);
   EXPECT_NE(written(h.kifu, kFormatCsa).find("\n%-ILLEGAL_ACTION\n"), std::string::npos);
   EXPECT_NE(written(h.kifu, kFormatKi2).find("\nまで18手で後手の反則負け\n"), std::string::npos);
-  // The same foul read from KIF is sente's win by foul, which KI2 tells by
-  // its winner and CSA by the side that lost by it.
+  // The same foul read from KIF is sente's win by foul, which KI2 tells as
+  // such and CSA by the side that lost by it.
   KifuHolder kif;
   ASSERT_EQ(write_and_read(h.kifu, kFormatKif, kif), 0);
-  EXPECT_NE(written(kif.kifu, kFormatKi2).find("\nまで18手で先手の勝ち\n"), std::string::npos);
+  EXPECT_NE(written(kif.kifu, kFormatKi2).find("\nまで18手で先手の反則勝ち\n"), std::string::npos);
   EXPECT_NE(written(kif.kifu, kFormatCsa).find("\n%-ILLEGAL_ACTION\n"), std::string::npos);
 }
 

@@ -97,10 +97,23 @@ TEST(Ki2Format, ReadsRecordsAsPeopleWriteThem) {
 }
 
 TEST(Ki2Format, ClosingLinesOfEveryEndReadBack) {
-  const char* results[16] = {nullptr,      "先手の勝ち", "先手の勝ち", "先手の勝ち",
-                             "先手の勝ち", "先手の勝ち", "後手の勝ち", "後手の勝ち",
-                             "引き分け",   "引き分け",   "先手の勝ち", "後手の勝ち",
-                             nullptr,      nullptr,      "中断",       nullptr};
+  // Each names the kind of the result: the end of gote, to move.
+  const char* results[16] = {nullptr,
+                             "詰み",
+                             "先手の勝ち",
+                             "時間切れにより先手の勝ち",
+                             "後手の負け",
+                             "後手の反則負け",
+                             "後手の反則勝ち",
+                             "後手の勝ち",
+                             "持将棋",
+                             "千日手",
+                             "連続王手の千日手により先手の勝ち",
+                             "連続王手の千日手により後手の勝ち",
+                             nullptr,
+                             nullptr,
+                             "中断",
+                             nullptr};
   for (int code = 0; code < 16; ++code) {
     Kifu k;
     KifuSashite* m = Kifu::AddSashiteAtPos(k.Start(), Sashite(7, 7, 7, 6, kFu, 0, 0, 0), 0, nullptr,

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "model/formats/ki2_format.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_henka_reader.h"
 #include "model/text/text_encoding.h"
@@ -111,11 +112,13 @@ TEST(KifEndWords, AnyOtherWordEndsItsLineAsAnInterruptionAndIsTold) {
   EXPECT_EQ(stop.unknown_end_words, 3);
 }
 
-// Text that begins as a move does (a destination or a side mark), or a piece
-// with its source square, is a move however malformed: it still ends the
-// reading, and the variation behind it is lost as before.
+// Text that begins as a move does (a destination or a side mark), or that
+// holds a part of a move (a destination, a source square, 打, 成, 同), is a
+// move however malformed: it still ends the reading, and the variation behind
+// it is lost as before. A word in front of a move does not make it an end.
 TEST(KifEndWords, AMalformedMoveStillEndsTheReading) {
-  for (const char* move : {"２六歩打歩", "歩(27)", "同", "(27)", "▲", "7六歩", "９X歩", "同　"}) {
+  for (const char* move : {"２六歩打歩", "歩(27)", "同", "(27)", "▲", "7六歩", "９X歩", "同　", "次 ２六歩(27)",
+                           "次 ２六歩", "と7六", "銀打", "角成", "x同歩"}) {
     SCOPED_TRACE(sjis_to_utf8(move));
     Kifu kifu;
     KifuReadStop stop;
@@ -125,6 +128,95 @@ TEST(KifEndWords, AMalformedMoveStillEndsTheReading) {
     EXPECT_EQ(stop.line, 5);
     EXPECT_STREQ(stop.text.c_str(), (std::string("3 ") + move + "   ( 0:05/00:00:05)").c_str());
     EXPECT_EQ(stop.unknown_end_line, 0);
+  }
+}
+
+// A line of play has one end: a move or a second end numbered behind it is
+// not read, nor are the lines behind that on its line of play (their
+// comments included), and the first is told; a line that goes back before
+// the end is read again. The change-branch layout keeps its one end alike.
+TEST(KifEndWords, NothingIsPlayedBehindAnEnd) {
+  const struct {
+    const char* end;
+    const char* behind;
+  } cases[] = {
+      {"中断", "4 ８四歩(83)"}, {"投了", "4 中断"}, {"不詰", "4 ８四歩(83)"}, {"千日手", "5 ８四歩(83)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(sjis_to_utf8(c.end));
+    const std::string text = "手合割：平手\n手数----指手---------消費時間--\n1 ７六歩(77)\n2 ３四歩(33)\n3 " +
+                             std::string(c.end) + "\n" + c.behind + "\n*その後\n5 ２六歩(27)\n3 ６六歩(67)\n";
+    Kifu kifu;
+    KifuReadStop stop;
+    ASSERT_EQ(read(kifu, text, stop), 0);
+    const KifuSashite* end = third_move(kifu);
+    ASSERT_NE(end, nullptr);
+    EXPECT_NE(end->sashite.special, kOrdinaryMove);
+    EXPECT_EQ(end->to->next.Count(), 0);
+    EXPECT_TRUE(end->comment.empty());
+    EXPECT_EQ(stop.after_end_line, 6);
+    EXPECT_STREQ(stop.after_end.c_str(), c.behind);
+    EXPECT_EQ(stop.skipped.line, 0);
+    // The line that goes back to move 3 is read beside the end.
+    EXPECT_EQ(end->from->next.Count(), 2);
+  }
+  Kifu henka;
+  KifuReadStop stop;
+  MemTextReader text(henka_with("中断\n△８四歩\n投了").c_str());
+  ASSERT_EQ(kifu_read_kif_henka(henka, text, false, &stop), 0);
+  ASSERT_NE(third_move(henka), nullptr);
+  EXPECT_EQ(third_move(henka)->sashite.special, kChudan);
+  EXPECT_EQ(third_move(henka)->from->next.Count(), 1);
+  EXPECT_STREQ(stop.after_end.c_str(), "△８四歩");
+  EXPECT_NE(second_move(henka, 1), nullptr);  // the change line behind is read
+  // In KI2 the moves behind the closing line are told.
+  Kifu ki2;
+  MemTextReader closed("▲７六歩\nまで1手で先手の勝ち\n△３四歩\n変化：1手\n▲２六歩\n");
+  ASSERT_EQ(kifu_read_ki2(ki2, closed, false, &stop), 0);
+  EXPECT_EQ(stop.after_end_line, 3);
+  EXPECT_STREQ(stop.after_end.c_str(), "△３四歩");
+  EXPECT_EQ(ki2.Start()->next.Count(), 2);
+}
+
+// A 封じ手 followed by a line of its own number is a pause: the game goes on
+// on the main line, the sealed move carrying the word and the comments read
+// in between. Followed by anything else it is an interruption (see above).
+TEST(KifEndWords, ASealedMoveFollowedByItsMoveIsAPause) {
+  const std::string text = "手合割：平手\n手数----指手---------消費時間--\n1 ７六歩(77)\n2 ３四歩(33)\n3 封じ手\n"
+                           "*一日目\n3 ２六歩(27)\n*二日目\n4 ８四歩(83)\n5 投了\n";
+  Kifu kifu;
+  KifuReadStop stop;
+  ASSERT_EQ(read(kifu, text, stop), 0);
+  const KifuSashite* sealed = third_move(kifu);
+  ASSERT_NE(sealed, nullptr);
+  EXPECT_EQ(sealed->sashite, Sashite(2, 7, 2, 6, kFu, 0, 0, kOrdinaryMove));
+  EXPECT_STREQ(sealed->comment.c_str(), "封じ手\r\n一日目\r\n二日目");
+  EXPECT_EQ(sealed->from->next.Count(), 1);
+  ASSERT_EQ(sealed->to->next.Count(), 1);
+  EXPECT_EQ(sealed->to->next.At(0)->to->next.At(0)->sashite.special, kToryo);
+  EXPECT_EQ(stop.line + stop.after_end_line + stop.unknown_end_line, 0);
+
+  Kifu henka;
+  MemTextReader henka_text(henka_with("封じ手\n▲２六歩\n△８四歩").c_str());
+  ASSERT_EQ(kifu_read_kif_henka(henka, henka_text, false), 0);
+  ASSERT_NE(third_move(henka), nullptr);
+  EXPECT_EQ(third_move(henka)->sashite, Sashite(2, 7, 2, 6, kFu, 0, 0, kOrdinaryMove));
+  EXPECT_STREQ(third_move(henka)->comment.c_str(), "封じ手");
+  EXPECT_EQ(third_move(henka)->from->next.Count(), 1);
+}
+
+// The change-branch layout reads a line of no known kind that holds the parts
+// of a move as a damaged move: the reading ends there.
+TEST(KifEndWords, TheChangeBranchLayoutStopsAtADamagedMove) {
+  for (const char* line : {"次 ▲２六歩", "２六歩(27)", "3 ２六歩(27)"}) {
+    SCOPED_TRACE(sjis_to_utf8(line));
+    Kifu henka;
+    KifuReadStop stop;
+    MemTextReader text(henka_with(line).c_str());
+    ASSERT_EQ(kifu_read_kif_henka(henka, text, false, &stop), 0);
+    EXPECT_EQ(third_move(henka), nullptr);
+    EXPECT_EQ(second_move(henka, 1), nullptr);
+    EXPECT_STREQ(stop.text.c_str(), line);
   }
 }
 

@@ -38,8 +38,10 @@ TEST(KifHenkaReader, NestedChangesReadLikeKifVariations) {
 
 TEST(KifHenkaReader, BodyLines) {
   Kifu k;
+  KifuReadStop stop;
   ASSERT_EQ(read_henka(k, kBoard + "|▲７六歩\n▽３四歩\n△３四歩\n▲２六歩\n変化：0手\n変化：9手\n変化：3手\n"
-                                   "△８四歩\n▲６六歩\n△８四歩 ( 1:02)\n投了\n*終局\n千日手\n▲５五角\n▲１六歩\n"),
+                                   "△８四歩\n▲６六歩\n△８四歩 ( 1:02)\n投了\n*終局\n千日手\n▲５五角\n▲１六歩\n",
+                       false, &stop),
             0);
   EXPECT_EQ(k.GetTesu(), 3);
   const KifuKyokumen* after2 = k.NodeAtTesu(2)->to;
@@ -47,11 +49,13 @@ TEST(KifHenkaReader, BodyLines) {
   const KifuSashite* last = after2->next.At(1)->to->next.At(0);
   EXPECT_EQ(last->seconds, 62);
   EXPECT_STREQ(last->comment.c_str(), "終局");
-  // Results stay behind the last move; the unreadable move ends the reading.
+  // Results stay behind the last move. A line has one end: the result and
+  // the moves behind it are not read, and the first of them is told.
   const KifuSashiteList& ends = last->to->next;
-  ASSERT_EQ(ends.Count(), 2);
+  ASSERT_EQ(ends.Count(), 1);
   EXPECT_EQ(ends.At(0)->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, kToryo));  // sente, to move
-  EXPECT_EQ(ends.At(1)->sashite, Sashite(0, 0, 0, 0, 0, 0, 0, kSennichite));
+  EXPECT_STREQ(stop.after_end.c_str(), "千日手");
+  EXPECT_EQ(stop.line, 0);
 }
 
 TEST(KifHenkaReader, HeaderAndBoard) {

@@ -165,8 +165,6 @@ inline RecordView carried(int format, RecordView v) {
   // The side a special move concerns: that of its piece, or the side to move
   // when it holds none.
   const int own = v.result != 0 && v.line.back().side >= 0 ? v.line.back().side : to_move;
-  // An end of the side that has just moved.
-  const bool other_side = own != to_move;
   switch (format) {
     case kFormatKif:
     case kFormatCkf:
@@ -182,29 +180,17 @@ inline RecordView carried(int format, RecordView v) {
       }
       return v;
     case kFormatKi2: {
-      // One line without times; the special move's comment is not written;
-      // the closing line names the winner (or 中断, or a draw), which comes
-      // back as a resignation of the side to move, or as its win. A foul or a
-      // loss on time of the side that has just moved keeps its kind and side.
+      // One line without times; the special move's comment is not written.
+      // The closing line names the kind of the result and the side it
+      // concerns, so both come back; a result that concerns no side (a draw,
+      // 中断, a repetition lost by perpetual check, whose winner its code
+      // tells) comes back with the king of the side to move.
       for (RecordView::Move& m : v.line) m.seconds = 0;
+      if (wordless) drop_result();
       if (v.result != 0) {
-        const int winner = result_winner(v.result, own);
-        int code = 0, side = to_move;
-        if (other_side && (v.result == kHansokuMake || v.result == kHansokuKachi || v.result == kKireMake)) {
-          code = v.result;
-          side = own;
-        } else if (winner >= 0) {
-          code = winner == to_move ? kKachi : kToryo;
-        } else if (v.result == kChudan) {
-          code = kChudan;
-        } else if (!wordless) {
-          code = kJishogi;  // 持将棋 and 千日手 are both 引き分け
-        }
-        drop_result();
-        if (code != 0) {
-          v.line.push_back({"", 0, "", code, side});
-          v.result = code;
-        }
+        const bool sided = v.result != kSennichiteGoteOute && v.result != kSennichiteSenteOute &&
+                           result_winner(v.result, own) >= 0;
+        v.line.back() = {"", 0, "", v.result, sided ? own : to_move};
       }
       v.all_moves = static_cast<int>(v.line.size());
       return v;

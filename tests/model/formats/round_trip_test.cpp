@@ -7,9 +7,9 @@
 //             just moved comes back told from the side to move, a repetition
 //             lost by perpetual check as a foul; a special move without an end
 //             word (a take-back) is not written;
-//   KI2       one line, no times, no comment on the special move; the result
-//             comes back as a resignation, a win, 中断 or 引き分け, but a foul
-//             or a loss on time of the side that has just moved as itself;
+//   KI2       one line, no times, no comment on the special move; the closing
+//             line names the kind of the result and its side, so both come
+//             back (an end that concerns no side as the side to move's);
 //   CSA       one line, no time on the special move; the end statements name
 //             the side to move, but for the foul of the side that has just
 //             moved;
