@@ -31,6 +31,10 @@ constexpr uint32_t kOpenTag = 0xBB67AE85u;       // an open search's numbers
 constexpr int kKingMovesCounted = 4;
 constexpr int kOthersCounted = 2;
 
+// Nodes with this many plies to go or fewer are searched to the end in one
+// visit: re-entering small subtrees costs more than finishing them.
+constexpr int kFinishPlies = 4;
+
 // Leaf flags.
 constexpr uint8_t kLooped = 1;    // holds on this path only: never stored
 constexpr uint8_t kExact = 2;     // holds for this hand only

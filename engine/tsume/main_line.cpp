@@ -40,8 +40,9 @@ namespace {
 // Whether the context's position mates (at an attacker's position) or is
 // mated (at a defender's) within `bound` plies: 0 yes, with the mate's length
 // and, when `move` is asked for, its first move; 2 no; 1 open. A known proof
-// answers without a search unless its move is wanted.
-int line_check(KTsumeEngine& e, TsumeContext& c, int bound, uint16_t* move, int* length) {
+// answers without a search unless its move is wanted. With `share` the search
+// takes at most half of what is left of the line's budget.
+int line_check(KTsumeEngine& e, TsumeContext& c, int bound, uint16_t* move, int* length, bool share = false) {
   if (bound < 0) return 2;
   int known = 0;
   const int r = tsume_bounded_known(e.table, c.key, bound, &known);
@@ -52,20 +53,30 @@ int line_check(KTsumeEngine& e, TsumeContext& c, int bound, uint16_t* move, int*
   uint16_t code = 0;
   int found = 0;
   bool cut = false;
-  const int s = optional_search(e, c, bound, e.line_end, code, found, cut);
+  // A defence's check takes half of what is left, so that one that runs long
+  // leaves the others of its position room to be answered.
+  const uint32_t end = share && e.line_end > e.node_count ? e.node_count + (e.line_end - e.node_count) / 2 : e.line_end;
+  const int s = optional_search(e, c, bound, end, code, found, cut);
   if (move != nullptr) *move = code;
   if (length != nullptr) *length = found;
   return s;
 }
 
 // The length of the root's shortest mate (an attacker's root) or longest
-// defence (a defender's), from the tree's `length`: -1 when a check stayed open.
-int root_value(KTsumeEngine& e, TsumeContext& c, int length) {
+// defence (a defender's), from the tree's `length`: the shortest mate found,
+// with `shown` set when no mate within it less two exists. An attacker's root
+// takes what the tree's walk found there (its searches had the line's
+// budget), unless the tree's length is shorter still.
+int root_value(KTsumeEngine& e, TsumeContext& c, int length, bool& shown) {
+  if (c.pos.teban == c.attacker && e.root_length > 0 && e.root_length <= length) {
+    shown = e.root_shown || e.root_length <= 1;
+    return e.root_length;
+  }
   for (;;) {
     int shorter = 0;
     const int r = line_check(e, c, length - 2, nullptr, &shorter);
-    if (r == 2) return length;
-    if (r == 1) return -1;
+    shown = r == 2;
+    if (r != 0) return length;
     length = shorter;
   }
 }
@@ -94,9 +105,9 @@ bool settle_attack(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int v) {
 // The order in which the defences of the context's position (its evasions
 // listed) are tried: the moves that are not drops, then the drops from the
 // king outwards; within each, the tree's choice, then the others the tree holds
-// at the longest length w - 1 (the better quality first), then the rest.
-// Written as indices beside the move store; the count.
-int defence_order(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w) {
+// at the longest length w - 1 (the better quality first), then the rest (left
+// out with `ties_only`). Written as indices beside the move store; the count.
+int defence_order(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w, bool ties_only) {
   const KTsumeNode* n = tsume_lookup_exact(tree, c.key);
   const int chosen = n != nullptr ? listed_index(e, c, n->move) : -1;
   const int king = c.pos.piece[c.defender].sq;
@@ -120,7 +131,9 @@ int defence_order(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w) {
     order[i] = static_cast<uint16_t>(i);
   }
   std::stable_sort(order, order + c.move_count, [rank](uint16_t a, uint16_t b) { return rank[a].pn < rank[b].pn; });
-  return c.move_count;
+  if (!ties_only) return c.move_count;
+  return static_cast<int>(std::remove_if(order, order + c.move_count, [rank](uint16_t i) { return rank[i].pn % 8 == 4; }) -
+                          order);
 }
 
 // After the defender's drop (the context at the position it made): 2 when
@@ -151,50 +164,65 @@ int real_by_captures(KTsumeEngine& e, TsumeContext& c, int w) {
 int longest_defence(KTsumeEngine& e, TsumeContext& c, int i, int w, bool nearest) {
   const bool drop = e.moves[c.move_base + i].from == kInHand;
   tsume_descend(e, c, i, false);
-  int r = line_check(e, c, w - 3, nullptr, nullptr);
+  int r = line_check(e, c, w - 3, nullptr, nullptr, true);
   if (r == 2 && drop && !nearest) r = real_by_captures(e, c, w) == 2 ? 2 : 1;
   tsume_ascend(e, c);
   return r;
 }
 
 // A longest real defence from the context's position (the defender to move,
-// its length w > 0 shown): the tree's choice when it is one, else the first
-// in defence_order. Its index, or -1 when a check stayed open.
-int settle_defence(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w) {
+// its length w > 0): the tree's choice when it is one, else the first in
+// defence_order. Its index, or -1 when a check stayed open.
+int settle_defence(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w, bool ties_only) {
   if (!tsume_list_moves(e, c)) return -1;
-  const int count = defence_order(e, c, tree, w);
+  const int count = defence_order(e, c, tree, w, ties_only);
   const uint16_t* order = e.codes + c.move_base;
   const KTsumeNode* n = tsume_lookup_exact(tree, c.key);
   const int chosen = n != nullptr ? listed_index(e, c, n->move) : -1;
   if (chosen >= 0 && longest_defence(e, c, chosen, w, false) == 2) return chosen;
   bool open_before = false;
+  int open = -1;
+  int opened = 0;
   for (int k = 0; k < count; ++k) {
     const int i = order[k];
     const int r = longest_defence(e, c, i, w, !open_before);
     if (r == 2) return i;
-    if (r == 1) open_before = true;
+    if (r == 1) {
+      open_before = true;
+      open = i;
+      ++opened;
+    }
   }
-  return -1;
+  // Every other defence mated sooner: the one left open is the one that
+  // holds out as long as the position's length says (and real, when it is a
+  // drop, since all before it in the order are mated sooner).
+  return opened == 1 ? open : -1;
 }
 
 // Writes the first `plies` moves of the settled line (in the engine's main
 // line, from the context's position of length `value`) into the tree; with
 // `complete`, the mated position at its end too.
-bool write_line(KTsumeEngine& e, const TsumeContext& c, KTsumeTable& tree, int value, int plies, bool complete) {
-  KPosition p = c.pos;
+bool write_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int value, int plies, bool complete) {
   KHashKey key = c.key;
-  for (int k = 0; k < plies; ++k) {
-    const KMove& m = e.main_line[k];
+  bool ok = true;
+  int played = 0;
+  for (; played < plies && ok; ++played) {
+    const KMove& m = e.main_line[played];
     const KTsumeNode* n = tsume_lookup_exact(tree, key);
     const int quality = n != nullptr ? tree_quality(*n) : 0;
-    if (put_tree_node(tree, key, tsume_move_encode(m), value - k, quality) == nullptr) return false;
-    do_move(p, m, 0);
+    ok = put_tree_node(tree, key, tsume_move_encode(m), value - played, quality) != nullptr;
+    do_move(c.pos, m, 0);
     hash_key_sashite(key, c.attacker, m);
   }
-  if (complete && put_tree_node(tree, key, kTerminalMove, 0, attacker_hand_empty(p, c.attacker) ? 2 : 0) == nullptr) {
-    return false;
+  if (ok && complete) {
+    ok = put_tree_node(tree, key, kTerminalMove, 0, attacker_hand_empty(c.pos, c.attacker) ? 2 : 0) != nullptr;
   }
-  return true;
+  // Every move made is taken back: the engine's make keeps per-ply records.
+  while (played > 0) {
+    --played;
+    undo_move(c.pos, e.main_line[played], 0);
+  }
+  return ok;
 }
 
 // How many of the settled line's first `plies` moves lead through positions
@@ -214,9 +242,16 @@ int covered_plies(KTsumeEngine& e, const TsumeContext& c, KTsumeTable& tree, int
 int settle_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   const KTsumeNode* root = tsume_lookup_exact(tree, c.key);
   if (root == nullptr) return 0;
-  const int value = root_value(e, c, tree_length(*root));
-  e.line_shortest = value >= 0;
-  if (value < 0) return 0;
+  bool shown = false;
+  const int value = root_value(e, c, tree_length(*root), shown);
+  e.line_shortest = shown;
+  // A root whose length is not shown has its line settled all the same, to
+  // the length it has, among the defences the tree holds longest and within
+  // the walk's budget: no search can show the line then, but a defence that
+  // ties in the tree and is mated sooner still gives way to one that is not.
+  if (!shown) {
+    e.line_end = static_cast<uint32_t>(std::min<int64_t>(int64_t{e.node_count} + e.shortest_allowance, UINT32_MAX));
+  }
   const int root_ply = c.ply;
   int plies = 0;
   bool complete = false;
@@ -228,7 +263,7 @@ int settle_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
         complete = true;
         break;
       }
-      const int i = settle_defence(e, c, tree, v);
+      const int i = settle_defence(e, c, tree, v, !shown);
       if (i < 0) break;
       tsume_descend(e, c, i, false);
     }
@@ -239,7 +274,7 @@ int settle_main_line(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree) {
   int written = plies;
   if (!complete) written = covered_plies(e, c, tree, plies);
   if (!write_line(e, c, tree, value, written, complete)) return kTreeFull;
-  return written;
+  return shown ? written : 0;
 }
 
 }  // namespace tsume

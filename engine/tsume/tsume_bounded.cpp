@@ -120,6 +120,7 @@ Leaf visit(Search& s, TsumeContext& c, int r, int level, int32_t pth, int32_t dt
     if (!s.interrupted && !(v.flags & kLooped)) store(s, c, level, v, nullptr, e.node_count - before);
     return v;
   }
+  if (r <= kFinishPlies) pth = dth = kCap;
   KTsumeNode* open = tsume_find_or_add(s.t, c.ply, open_key(level_key(c.key, level)));
   if (open != nullptr && static_cast<int>(open->depth & kDepthMask) != r) {
     open->depth = static_cast<uint16_t>((open->depth & ~kDepthMask) | (r & kDepthMask));
@@ -157,7 +158,9 @@ int tsume_bounded_search(KTsumeEngine& e, KTsumeTable& t, const TsumeContext& fr
   c.move_base = from.move_base + from.move_count;
   c.move_count = 0;
   Search s{e, t};
-  Leaf v = visit(s, c, bound, kWholeNode, kCap, kCap);
+  // What the table already decides is answered whatever the limits.
+  const Leaf known = read_node(t, c.key, c.path_key, bound, kWholeNode, c.pos.teban == c.attacker);
+  Leaf v = decided(known) ? known : visit(s, c, bound, kWholeNode, kCap, kCap);
   if (!decided(v)) return 1;
   if ((v.flags & kLooped) && c.ply == 0) {
     // With no position before the root, a line that repeats one is never

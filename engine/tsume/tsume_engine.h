@@ -40,7 +40,7 @@ constexpr uint32_t kShortestFactor = 20;
 // The budget of a solve's searches that show the main line's lengths (the
 // root's shortest mate first): kLineFactor times the solve's nodes before the
 // tree, at least kLineMinNodes.
-constexpr uint32_t kLineMinNodes = 1000000;
+constexpr uint32_t kLineMinNodes = 400000;
 constexpr uint32_t kLineFactor = 20;
 // The first search of a solve: its depth and node budget (tsume_roots.cpp).
 constexpr int kShallowMaxPly = 64;
@@ -105,6 +105,7 @@ struct ChildValue {
   uint8_t state;   // 0 not counted, 1 open, 2 proven, 3 disproven
   uint8_t deeper;  // first reached below the node
   uint8_t weak;    // a weakly supported interposition
+  uint8_t entered; // an AND node's loop has searched it in the current visit
 };
 
 // A child's verdict in the depth-bounded search (tsume_bounded.h) as the
@@ -181,6 +182,10 @@ struct KTsumeEngine {
   int64_t line_budget = 0;
   uint32_t line_end = 0;
   uint32_t line_spent = 0;  // what the root's searches of the last walk spent of it
+  // The root's shortest mate as they found it, and whether no mate within it
+  // less two was shown (0: they did not run).
+  int root_length = 0;
+  bool root_shown = false;
   uint32_t soft_time_limit = 0;    // ms from the start at which a search for a shorter mate stops (0 none)
   bool line_shortest = false;      // the last main line's length was shown: no shorter mate exists
   // The plies of the last main line, from its start, along which every

@@ -119,6 +119,17 @@ KTsumeNode* store_proof(KTsumeEngine& e, TsumeContext& c, uint32_t hand, uint16_
 
 int proof_length(const KTsumeNode& n) { return n.depth & kDepthMask; }
 
+// Whether a child was first reached deeper than the node, which counts it
+// with the node's other children; a child reached as high as the node itself
+// or higher is held back (its numbers belong to the node that reached it
+// first). Both first plies are depth words: the node's as its count starts,
+// not the ply of this visit. Measured against the ply, a node reached again
+// deeper than it was first reached held back every child its first visits
+// had made, so that an AND node's pn left out children it still searched:
+// the search stayed below it with its numbers standing still, and a mate in
+// eleven stayed undecided for minutes.
+bool first_reached_below(const KTsumeNode& child, int node_first) { return node_depth(child) > node_first; }
+
 // A child entry that holds on its path only (a disproof resting on a
 // repetition or a depth cut), and one resting on a cut.
 bool path_only(const KTsumeNode* n) { return n != nullptr && n->path_key != 0; }
@@ -154,9 +165,9 @@ struct Numbers {
   bool drop_mate = false;  // a pawn drop that mates was passed over
 };
 
-void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, Numbers& r, int32_t& held_pn,
-                    int32_t& held_dn, int32_t& backforth_dn, int32_t& sum_dn, int32_t* drop_max, int32_t& repeat_max,
-                    bool& deeper_seen) {
+void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int node_first, int i, Numbers& r,
+                    int32_t& held_pn, int32_t& held_dn, int32_t& backforth_dn, int32_t& sum_dn, int32_t* drop_max,
+                    int32_t& repeat_max, bool& deeper_seen) {
   const KMove& m = e.moves[c.move_base + i];
   const KeyEntry& ent = e.entries[c.move_base + i];
   ChildValue& v = e.values[c.move_base + i];
@@ -202,7 +213,7 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, N
     return;
   }
   v.state = 1;
-  const bool deeper = child == nullptr || node_depth(*child) > c.ply;
+  const bool deeper = child == nullptr || first_reached_below(*child, node_first);
   v.deeper = deeper;
   if (deeper) {
     deeper_seen = true;
@@ -237,6 +248,9 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int i, N
 Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   Numbers r;
   if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
+  // Held-back children lower the node's depth word as they are counted; the
+  // test of the others keeps the word the count started with.
+  const int node_first = node_depth(node);
   int32_t held_pn = kInf, held_dn = kInf, backforth_dn = 0, sum_dn = 0, repeat_max = 0;
   int32_t drop_max[8] = {};
   bool deeper_seen = false;
@@ -252,7 +266,8 @@ Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
       if (pass == 1 && (bit == 0 || (c.nonpromo_bits & bit) == 0)) continue;
       // A non-promotion counted in the first pass (its bit was set) is not counted twice.
       if (pass == 1 && e.values[c.move_base + i].state != 0) continue;
-      or_value_child(e, c, node, i, r, held_pn, held_dn, backforth_dn, sum_dn, drop_max, repeat_max, deeper_seen);
+      or_value_child(e, c, node, node_first, i, r, held_pn, held_dn, backforth_dn, sum_dn, drop_max, repeat_max,
+                     deeper_seen);
       if (r.pn == 0) return r;
     }
   }
@@ -414,6 +429,7 @@ struct AndNumbers {
   bool cut = false;  // the refuting child's disproof on this path rests on a depth cut
   bool disproven = false;
   bool pawn_drop_mate = false;  // some child depends on a drop-pawn mate
+  bool deeper = false;          // some open child was first reached below the node
 };
 
 bool same_root_position(const TsumeContext& c, const KHashKey& key) {
@@ -426,7 +442,7 @@ bool same_root_position(const TsumeContext& c, const KHashKey& key) {
 // the root position, or a disproven one, disproves the node; otherwise the
 // node takes the larger pn and the smaller dn of its children, of the deeper
 // ones when there are any.
-AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
+AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c, int node_first) {
   AndNumbers r;
   int32_t pn[2] = {0, 0}, dn[2] = {kInf, kInf};  // [deeper]
   int best[2] = {-1, -1};
@@ -450,7 +466,7 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
     v.pn = child->pn;
     v.dn = child->dn;
     v.state = 1;
-    v.deeper = node_depth(*child) > c.ply;
+    v.deeper = first_reached_below(*child, node_first);
     if (child->flags & kFlagPawnDropMate) r.pawn_drop_mate = true;
     // Children first reached at or above the node count only when no deeper
     // one exists, and then their pn add up.
@@ -461,6 +477,7 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
     }
   }
   const int group = best[1] >= 0 ? 1 : 0;
+  r.deeper = group == 1;
   r.pn = pn[group];
   r.dn = dn[group];
   r.best = best[group];
@@ -469,9 +486,10 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c) {
 
 AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
+  const int node_first = node_depth(node);
   if (tsume_pair_transposition(e, c, node)) {
     ++e.pair_transpositions;
-    return tsume_and_numbers_pair(e, c);
+    return tsume_and_numbers_pair(e, c, node_first);
   }
   AndNumbers r;
   const int king = c.pos.piece[c.defender].sq;
@@ -540,7 +558,7 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
         continue;
       }
     }
-    if (m.captured_code == 0 && child != nullptr && node_depth(*child) <= c.ply) {
+    if (m.captured_code == 0 && child != nullptr && !first_reached_below(*child, node_first)) {
       v.deeper = 0;
       held_pn = std::max(held_pn, cpn);
       if (cdn < held_dn) {
@@ -619,6 +637,7 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
   }
   r.pn = std::max(pn, 1);
   r.dn = dn;
+  r.deeper = deeper_seen;
   return r;
 }
 
@@ -679,6 +698,23 @@ int tsume_and_select(KTsumeEngine& e, TsumeContext& c, int32_t& second) {
   return best;
 }
 
+// The pn of an AND node whose loop is about to search child v again. The
+// selection may take a child that the node's pn leaves out: one held back
+// while another is first reached below the node, chosen for its small dn (a
+// well-held interposition, say). Searched once, that is one step bounded by
+// the child's thresholds; but left out of the node's pn, the child's growing
+// pn never raised the node's, so the loop took it again and again, each time
+// with room for the node's whole margin, and no threshold above ever ended
+// the search under it: a mate in 11 stayed undecided for minutes while one
+// such node stood at pn 46 under its threshold 77 and its child's pn rose past
+// 1000. From its second search in a visit on, the child counts, as the
+// largest of the node's values: not added, since a held-back child may lead
+// back to the positions above, whose numbers a sum would count again on every
+// return.
+int32_t searched_pn(const AndNumbers& r, const ChildValue& v) {
+  return r.deeper && !v.deeper && v.entered ? std::max(r.pn, v.pn) : r.pn;
+}
+
 // The proof hand of a proven AND node, and the length of its mate: one more
 // than its children's longest (every evasion counted, so a bound above the
 // shortest mate).
@@ -716,6 +752,7 @@ uint32_t tsume_and_disproof_hand(KTsumeEngine& e, TsumeContext& c, int refuting)
 
 void tsume_and_step(KTsumeEngine& e, TsumeContext& c, KTsumeNode* entry) {
   uint32_t last_child_nodes = 0;
+  for (int i = 0; i < c.move_count; ++i) e.values[c.move_base + i].entered = 0;
   AndNumbers r;
   // The node's entry as tsume_mid left it, then as the lookup after the last
   // child found it.
@@ -729,11 +766,16 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c, KTsumeNode* entry) {
     node = known != nullptr ? known : current_node(e, c);
     if (node == nullptr) return;
     r = tsume_and_numbers(e, c, *node);
+    int32_t second = kInf;
+    int best = -1;
+    if (!r.disproven && r.dn < kInf) {
+      best = tsume_and_select(e, c, second);
+      if (best >= 0) r.pn = searched_pn(r, e.values[c.move_base + best]);
+    }
     if (r.disproven || leave_loop(r.pn, r.dn, c.pn_threshold, c.dn_threshold)) break;
-    int32_t second;
-    const int best = tsume_and_select(e, c, second);
     if (best < 0) break;
     node->flags |= kFlagOnPath;
+    e.values[c.move_base + best].entered = 1;
     const int32_t pn_th = c.pn_threshold, dn_th = c.dn_threshold, pn = r.pn;
     const ChildValue v = e.values[c.move_base + best];
     tsume_descend(e, c, best, true);

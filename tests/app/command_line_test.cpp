@@ -443,9 +443,11 @@ TEST(CommandLine, ThinkAndMateStoppedByCtrlCSaySo) {
 }
 
 // A solve that outlasts the progress interval (shortened here) reports its
-// running node count on standard error and still ends with its answer.
+// running node count on standard error and still ends with its answer (here
+// with the time to show all of it).
 TEST(CommandLine, MatePrintsProgressWhileItSolves) {
-  const Outcome r = run("velkora mate " + data("tsume/mate19_a.kif") + " --ply 0", true, "VELKORA_PROGRESS_MS=1 ");
+  const Outcome r =
+      run("velkora mate " + data("tsume/mate19_a.kif") + " --ply 0 --time 600", true, "VELKORA_PROGRESS_MS=1 ");
   EXPECT_EQ(r.status, 0);
   const std::vector<std::string> lines = lines_of(r.out);
   ASSERT_GE(lines.size(), 3u) << r.out;
