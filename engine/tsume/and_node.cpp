@@ -176,16 +176,6 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
         v.hint = static_cast<int8_t>(std::min(v.hint + 2, 127));
       }
       keep_largest(dist_pn[d], 2, cpn);
-      if (v.hint < 1) {
-        if (cdn < min_dn) {
-          min_dn = cdn;
-          r.best = i;
-        }
-      } else if (cdn > hint_dn) {
-        hint_dn = cdn;
-        hint_best = i;
-      }
-      continue;
     }
     if (v.hint < 1) {
       if (cdn < min_dn) {
@@ -196,6 +186,7 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
       hint_dn = cdn;
       hint_best = i;
     }
+    if (drop) continue;
     if (code_kind(m.code) == kKing) {
       keep_largest(king_pn, 4, cpn);
     } else if (m.captured_code != 0) {
@@ -359,11 +350,7 @@ void tsume_and_step(KTsumeEngine& e, TsumeContext& c, KTsumeNode* entry) {
   KTsumeNode* known = entry;
   KTsumeNode* node = nullptr;
   for (;;) {
-    if (tsume_limit_reached(e)) {
-      store_interrupted(e, c);
-      return;
-    }
-    node = known != nullptr ? known : current_node(e, c);
+    node = count_node(e, c, known);
     if (node == nullptr) return;
     r = tsume_and_numbers(e, c, *node);
     int32_t second = kInf;

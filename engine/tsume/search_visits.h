@@ -63,6 +63,11 @@ inline void child_room(TsumeContext& c, const ChildValue& v) {
 KTsumeNode* current_node(KTsumeEngine& e, TsumeContext& c);
 // Stores the numbers of an interrupted node.
 void store_interrupted(KTsumeEngine& e, TsumeContext& c);
+// The entry a step's next count works on: `known` (the entry the step holds,
+// null after a lookup that found none) or the node's current entry; null when
+// the solve's limits are reached (the node's numbers then stored as
+// interrupted) or the table is full.
+KTsumeNode* count_node(KTsumeEngine& e, TsumeContext& c, KTsumeNode* known);
 KTsumeNode* store_result(KTsumeEngine& e, TsumeContext& c, const KHashKey& key, uint32_t path_key, int32_t pn,
                          int32_t dn, uint16_t move);
 // Stores the open numbers a visit ends with, into the node's entry that the

@@ -75,6 +75,14 @@ KTsumeNode* store_proof(KTsumeEngine& e, TsumeContext& c, uint32_t hand, uint16_
   return n;
 }
 
+KTsumeNode* count_node(KTsumeEngine& e, TsumeContext& c, KTsumeNode* known) {
+  if (tsume_limit_reached(e)) {
+    store_interrupted(e, c);
+    return nullptr;
+  }
+  return known != nullptr ? known : current_node(e, c);
+}
+
 }  // namespace pns
 
 using namespace pns;
@@ -320,11 +328,7 @@ void tsume_or_step(KTsumeEngine& e, TsumeContext& c, KTsumeNode* entry) {
   KTsumeNode* known = entry;
   KTsumeNode* node = nullptr;
   for (;;) {
-    if (tsume_limit_reached(e)) {
-      store_interrupted(e, c);
-      return;
-    }
-    node = known != nullptr ? known : current_node(e, c);
+    node = count_node(e, c, known);
     if (node == nullptr) return;
     r = tsume_or_numbers(e, c, *node);
     if ((node->flags & kFlagMateInOneTried) == 0) {
