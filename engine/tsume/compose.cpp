@@ -374,7 +374,7 @@ bool KCompose::Accept(KPosition& p) {
   const KMove* solved = nullptr;
   int length = 0;
   compose_instance_set_line_budget(kLineWithinLimits);
-  const int r = compose_instance_solve(p, &solved, &length, kShortMateMs, node_limit(short_nodes));
+  const int r = compose_instance_solve(p, &solved, &length, short_ms, node_limit(short_nodes));
   compose_instance_set_line_budget(kLineOwnBudget);
   if (TimeUp() || r != 0 || length < min_length || !compose_instance_line_shown().Whole()) return false;
   accepted_length = static_cast<uint32_t>(length);

@@ -108,6 +108,7 @@ class KCompose {
   uint32_t accepted_nodes = 0;   // solver nodes of the last accepted solve
   uint32_t solve_nodes = 0;      // node limit per solve
   uint32_t short_nodes = 0;      // node limit per shorter-mate test
+  uint32_t short_ms = kShortMateMs;  // time limit per shorter-mate test
   uint32_t random_state = 0;     // the random state when the last position was drawn
   std::atomic<uint32_t> budget_ms{0};
   std::atomic<bool> stop_requested{false};  // Stop's word, also read inside the searches
