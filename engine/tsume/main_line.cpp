@@ -104,12 +104,11 @@ bool settle_attack(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int v) {
 
 // The order in which the defences of the context's position (its evasions
 // listed) are tried: the moves that are not drops, then the drops from the
-// king outwards; within each, the tree's choice, then the others the tree holds
-// at the longest length w - 1 (the better quality first), then the rest (left
-// out with `ties_only`). Written as indices beside the move store; the count.
-int defence_order(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w, bool ties_only) {
-  const KTsumeNode* n = tsume_lookup_exact(tree, c.key);
-  const int chosen = n != nullptr ? listed_index(e, c, n->move) : -1;
+// king outwards; within each, the tree's choice (listed index `chosen`), then
+// the others the tree holds at the longest length w - 1 (the better quality
+// first), then the rest (left out with `ties_only`). Written as indices beside
+// the move store; the count.
+int defence_order(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int chosen, int w, bool ties_only) {
   const int king = c.pos.piece[c.defender].sq;
   ChildValue* rank = e.values + c.move_base;
   uint16_t* order = e.codes + c.move_base;
@@ -175,10 +174,10 @@ int longest_defence(KTsumeEngine& e, TsumeContext& c, int i, int w, bool nearest
 // defence_order. Its index, or -1 when a check stayed open.
 int settle_defence(KTsumeEngine& e, TsumeContext& c, KTsumeTable& tree, int w, bool ties_only) {
   if (!tsume_list_moves(e, c)) return -1;
-  const int count = defence_order(e, c, tree, w, ties_only);
-  const uint16_t* order = e.codes + c.move_base;
   const KTsumeNode* n = tsume_lookup_exact(tree, c.key);
   const int chosen = n != nullptr ? listed_index(e, c, n->move) : -1;
+  const int count = defence_order(e, c, tree, chosen, w, ties_only);
+  const uint16_t* order = e.codes + c.move_base;
   if (chosen >= 0 && longest_defence(e, c, chosen, w, false) == 2) return chosen;
   bool open_before = false;
   int open = -1;

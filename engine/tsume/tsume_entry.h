@@ -106,10 +106,9 @@ void ktsume_set_line_budget(int64_t nodes);
 constexpr int64_t kLineOwnBudget = 0;
 constexpr int64_t kLineWithinLimits = -1;
 // What the last solve showed of its main line (a mate's): whether no shorter
-// mate exists (`length`) and how many of its plies,
-// from the start, are shown to keep the rules of a mate problem's main line
-// (`plies`, of `line_length`; all of them when each position's length along
-// it was shown).
+// mate exists (`length`) and how many of its plies, from the start, are shown
+// to keep the rules of a mate problem's main line (`plies`, of `line_length`;
+// all of them when each position's length along it was shown).
 struct LineShown {
   bool length = false;
   int plies = 0;

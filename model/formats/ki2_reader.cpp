@@ -86,10 +86,7 @@ class Ki2MoveReader {
     }
     if (waiting_) {
       // Moves behind the closing line are not played: the game has ended.
-      if (closed_ && has_mark(t, 0) && after_end_line_ == 0) {
-        after_end_line_ = lines_.lines();
-        after_end_ = line;
-      }
+      if (closed_ && has_mark(t, 0)) after_end_lines_.Note(lines_.lines(), line);
       return true;
     }
     if (t.At(0) == '*') {
@@ -114,8 +111,7 @@ class Ki2MoveReader {
   // The lines of no known kind that were passed over.
   const KifuPassedOver& passed_over() const { return passed_over_; }
   // The first move line behind a closing line, and its text.
-  int after_end_line() const { return after_end_line_; }
-  KString& after_end() { return after_end_; }
+  KifuPassedOver& after_end_lines() { return after_end_lines_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -209,8 +205,7 @@ class Ki2MoveReader {
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
   KifuPassedOver passed_over_;
-  int after_end_line_ = 0;
-  KString after_end_;
+  KifuPassedOver after_end_lines_;  // the lines behind the closing line, the first kept
 };
 
 }  // namespace
@@ -237,8 +232,8 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
     }
   }
   stopped.skipped = std::move(moves.skipped());
-  stopped.after_end_line = moves.after_end_line();
-  stopped.after_end = std::move(moves.after_end());
+  stopped.after_end_line = moves.after_end_lines().line;
+  stopped.after_end = std::move(moves.after_end_lines().text);
   passed.Add(moves.passed_over());
   // Text of no known kind from which no move could be read is no record;
   // when it holds a header or a result, its first such line is why.

@@ -217,8 +217,7 @@ class HenkaMoveReader {
   // The lines of no known kind that were passed over.
   const KifuPassedOver& passed_over() const { return passed_over_; }
   // The first line behind an end that was not read, and its text.
-  int after_end_line() const { return after_end_line_; }
-  KString& after_end() { return after_end_; }
+  KifuPassedOver& after_end_lines() { return after_end_lines_; }
   // Moves read, variations included (results not counted).
   int moves() const { return moves_; }
 
@@ -249,9 +248,7 @@ class HenkaMoveReader {
 
   // Keeps the first line behind an end: nothing is played there.
   void NoteAfterEnd(const KString& line) {
-    if (after_end_line_ != 0) return;
-    after_end_line_ = lines_.lines();
-    after_end_ = line;
+    after_end_lines_.Note(lines_.lines(), line);
   }
 
   // A 封じ手 followed by a move or a result is a pause: what follows goes on
@@ -324,8 +321,7 @@ class HenkaMoveReader {
   bool ended_ = false;
   // Set by a 封じ手 up to what follows it.
   bool sealed_ = false;
-  int after_end_line_ = 0;
-  KString after_end_;
+  KifuPassedOver after_end_lines_;  // the lines behind an end, the first kept
   int moves_ = 0;
 };
 
@@ -356,8 +352,8 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
     reading.Finish();
     stopped.skipped = std::move(reading.skipped());
     stopped.passed_over = reading.passed_over();
-    stopped.after_end_line = reading.after_end_line();
-    stopped.after_end = std::move(reading.after_end());
+    stopped.after_end_line = reading.after_end_lines().line;
+    stopped.after_end = std::move(reading.after_end_lines().text);
     moves = reading.moves();
   }
   // Text of no known kind from which no move could be read is no record.

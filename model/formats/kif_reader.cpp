@@ -129,8 +129,7 @@ class KifMoveReader {
   // The lines of no known kind that were passed over.
   const KifuPassedOver& passed_over() const { return passed_over_; }
   // The first line behind an end that was not read, and its text.
-  int after_end_line() const { return after_end_line_; }
-  KString& after_end() { return after_end_text_; }
+  KifuPassedOver& after_end_lines() { return after_end_lines_; }
   // Moves read, variations included (ends not counted).
   int moves() const { return moves_; }
   // The first word read as 中断 (see MoveLine), and how many there were.
@@ -168,10 +167,7 @@ class KifMoveReader {
   // Keeps the first line behind an end; the lines after it are passed over up
   // to one that goes back into the moves before the end.
   void NoteAfterEnd(const KString& line) {
-    if (after_end_line_ == 0) {
-      after_end_line_ = lines_.lines();
-      after_end_text_ = line;
-    }
+    after_end_lines_.Note(lines_.lines(), line);
     after_end_ = true;
   }
 
@@ -429,8 +425,7 @@ class KifMoveReader {
   KifuPassedOver passed_over_;
   // Set from a line behind an end up to a line read again.
   bool after_end_ = false;
-  int after_end_line_ = 0;
-  KString after_end_text_;
+  KifuPassedOver after_end_lines_;  // the lines behind an end, the first kept
   int moves_ = 0;
 };
 
@@ -471,8 +466,8 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
     stopped.unknown_end_line = reading.unknown_end_line();
     stopped.unknown_end_word = reading.unknown_end_word();
     stopped.unknown_end_words = reading.unknown_end_words();
-    stopped.after_end_line = reading.after_end_line();
-    stopped.after_end = std::move(reading.after_end());
+    stopped.after_end_line = reading.after_end_lines().line;
+    stopped.after_end = std::move(reading.after_end_lines().text);
     passed.Add(reading.passed_over());
     moves = reading.moves();
   }
