@@ -37,6 +37,11 @@ constexpr uint64_t kBytesPerMb = 1024 * 1024;
 constexpr int kProgressIntervalMs = 1000;
 constexpr int kMaxProgressIntervalMs = 3600 * kMsPerSecond;
 
+// Told before the solve of --save OUT.qvf: the file is written with the
+// solution, but a QVF file gives back only its position when it is read.
+constexpr const char* kQvfSavesPositionOnly =
+    "QVF carries back only the position: the solution written into it is not read back";
+
 int fail(const std::string& what) {
   std::fprintf(stderr, "velkora mate: %s\n", one_line(what).c_str());
   return kExitFailure;
@@ -194,13 +199,20 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
   if (stopped) {
     std::fprintf(stderr, "velkora mate: stopped %s%s\n", stopped,
                  o.save ? ("; '" + one_line(o.save) + "' not written").c_str() : "");
+  } else if (o.save && !mate) {
+    std::fprintf(stderr, "velkora mate: '%s' not written: %s\n", one_line(o.save).c_str(),
+                 result == tsume::SolveResult::kNoMate ? "there is no mate to save"
+                                                       : "no mate was found within the solver's limits");
   }
   // Only a mate that was not stopped changes the record: otherwise nothing is written.
   if (!o.save || !mate || stopped) {
     if (o.save) comp.Command(kCmdTsumeFree);
     return stopped ? kExitInterrupted : kExitOk;
   }
-  int format = 0;
+  // What OUT's format leaves out of the solution, as convert tells it.
+  int format = record_path_format(o.save);
+  warn_write_loss("mate", holder.kifu, format);
+  format = 0;
   const std::string why = save_record(holder, o.save, &format);
   comp.Command(kCmdTsumeFree);
   return why.empty() ? kExitOk : fail(why);
@@ -221,6 +233,9 @@ int cmd_mate(int argc, char** argv) {
   if (!load_record_at_ply(holder, "mate", o.path, o.ply, error, o.from)) return cl.Fail(error);
   // Found out before a long solve, not after it.
   if (o.save && !(error = save_refusal(o.save)).empty()) return cl.Fail(error);
+  if ((save_format & ~kUtf8Text) == model::kFormatQvf) {
+    std::fprintf(stderr, "velkora mate: '%s': %s\n", one_line(o.save).c_str(), kQvfSavesPositionOnly);
+  }
   InterruptGuard guard;
   return solve(holder, holder.current->to->tesu, o);
 }

@@ -238,6 +238,11 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
     warn("line " + std::to_string(stop.left_out_end_line) + ": left out '" + quoted_line(stop.left_out_end) +
          "': the record holds no such result");
   }
+  if (stop.closing.line != 0) {
+    warn("line " + std::to_string(stop.closing.line) + ": left out '" + quoted_line(stop.closing.text) +
+         "': it counts " + std::to_string(stop.closing.count) + " moves, and " +
+         std::to_string(stop.closing.moves) + (stop.closing.moves == 1 ? " was" : " were") + " read");
+  }
   if (stop.unknown_end_line != 0) {
     std::string what = "line " + std::to_string(stop.unknown_end_line) + ": unknown end word '" +
                        quoted_line(stop.unknown_end_word) + "' read as an interruption";

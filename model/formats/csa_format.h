@@ -4,7 +4,7 @@
 //
 // The reader keeps the main line of a file as a record with its start position,
 // names, move times, comments ("'*" lines, and the comment behind a move on its
-// line) and the information lines ("$") that have a record header field. The
+// line) and the information lines ("$"), each in a record header field. The
 // writers write the main line (the first alternative at every position) or one
 // position without moves.
 #pragma once
@@ -89,6 +89,14 @@ inline constexpr CsaInfoLine kCsaInfoLines[] = {
     {"$OPENING:", CsaInfoLine::kExtra, "戦型"},      {"$TIME_LIMIT:", CsaInfoLine::kExtra, "持ち時間"},
 };
 
+// Whether `c` may stand in the keyword of an information line: capitals,
+// digits, "_", "+" and "-". An extra header line whose key is such a keyword
+// (and none of kCsaInfoLines) came from an information line of its own, and
+// the writers give it back as one ("$MAX_MOVES:256").
+constexpr bool csa_info_keyword_char(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '+' || c == '-';
+}
+
 // The comment lines with which the writers put the header fields that have
 // no information line, and with which they put every field before: "'=== "
 // and the title, or the key of an extra header line, "：" and its value. The
@@ -134,17 +142,23 @@ bool csa_next_statement(TextReader& reader, CsaPending& pending, KString& statem
 bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& kyokumen);
 
 // Reads a CSA record: 0, or -1 when the text holds no CSA statement that
-// describes a game (names, a position, the side to move or a move) or, with
-// `strict` (clipboard text), when the header holds a statement that is no CSA
+// describes a game (names, a position, the side to move or a move), when a
+// position statement holds a cell or group of no known form (a damaged rank
+// row or piece list would set up another position) or, with `strict`
+// (clipboard text), when the header holds a statement that is no CSA
 // statement (comments, version and information lines are CSA statements).
-// After a -1 that is not a start position breaking the rules, `stop` holds the
-// first statement that is no CSA statement, when there is one, in not_csa_line
-// and not_csa_text. The record changes only on success: without `merge` the
-// read record replaces it; with `merge` its line is grafted where its start
-// position occurs in the record (-1, nothing added, when it occurs nowhere). A
-// move that cannot be read or played ends the read; the moves before it are
-// kept, and `stop`, when given, receives the statement and its line (see
-// KifuReadStop). An end statement that gives the record no result (%FUZUMI,
+// After a -1 that is not a start position breaking the rules, `stop` holds
+// that position statement, or else the first statement that is no CSA
+// statement, when there is one, in not_csa_line and not_csa_text. The record
+// changes only on success: without `merge` the read record replaces it; with
+// `merge` its line is grafted where its start position occurs in the record
+// (-1, nothing added, when it occurs nowhere). A move that cannot be read or
+// played ends the read, as does a move or end statement whose sign or "%" is
+// missing or replaced ("7776FU", "TORYO"); the moves before it are kept, and
+// `stop`, when given, receives the statement and its line (see KifuReadStop).
+// Nothing behind it is read. A statement of no known kind among the moves is
+// passed over, `stop` keeping the first in `passed_over` (with those of the
+// header). An end statement that gives the record no result (%FUZUMI,
 // %MATTA, %ERROR, or one this reader does not know) is passed over; `stop`
 // keeps the first in `left_out_end`, and a time statement behind it times no
 // move. An end the record keeps ends its moves: comments behind it are its
@@ -154,7 +168,7 @@ int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuR
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists
 // and the side to move, up to the first move. 0, or -1 (`out` unchanged) when
-// the text holds no position statement, the file cannot be read or is larger
+// the text holds no position statement or one it cannot read whole, the file cannot be read or is larger
 // than kMaxRecordBytes, or the position is not a valid set-up (Kyokumen::Check).
 // For a file, `read`, when given, receives how reading it went (a
 // RecordFileResult: kRecordFileRead when it was read and the fault is its

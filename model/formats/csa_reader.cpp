@@ -2,6 +2,7 @@
 // with names, information lines and the start position, comments, and the
 // move list.
 #include "model/formats/csa_format.h"
+#include "model/formats/csa_position_lines.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
 
@@ -54,92 +55,8 @@ constexpr EndWord kEndWords[] = {
 };
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_square_digit(char c) { return c >= '1' && c <= '9'; }
 // The side a sign byte names: 0 for "+", 1 for "-", -1 for any other byte.
 int sign_side(char c) { return c == '+' ? 0 : c == '-' ? 1 : -1; }
-
-// The piece type named by the two bytes at `s[i]` (types 1..15, never 13), or 0
-// when the statement holds no piece name there.
-int piece_type_at(const KString& s, int i) {
-  if (i + 2 > s.length()) return kEmpty;
-  Koma k{0};
-  if (k.ParseName(s.c_str() + i) != 2) return kEmpty;
-  return k.Type();
-}
-
-// "P" and a rank digit: nine cells of three bytes for files 9 down to 1; a cell
-// is a sign and a piece name, anything else (a cell past the end included) an
-// empty square.
-void read_rank_row(const KString& s, int rank, Kyokumen& pos) {
-  for (int file = 9; file >= 1; --file) {
-    const int at = 2 + (9 - file) * 3;
-    int code = kEmpty;
-    const int side = at < s.length() ? sign_side(s.c_str()[at]) : -1;
-    if (side >= 0) {
-      const int type = piece_type_at(s, at + 1);
-      if (!type_is_empty(type)) code = type | (side ? kGoteBit : 0);
-    }
-    pos.At(file, rank).Set(code);
-  }
-}
-
-// Gives `side` every pawn..rook that is neither on the board nor in a hand
-// (the "00AL" group of a hand list).
-void give_rest_to_hand(Kyokumen& pos, int side) {
-  int used[8] = {};
-  for (int y = 1; y <= 9; ++y) {
-    for (int x = 1; x <= 9; ++x) {
-      const Koma k = pos.At(x, y);
-      if (k.Side() >= 0 && base_type(k.Type()) != kOu) ++used[base_type(k.Type())];
-    }
-  }
-  for (int t = kFu; t <= kHi; ++t) {
-    const int rest = kPieceLimit[t] - used[t] - pos.mochigoma[0][t] - pos.mochigoma[1][t];
-    if (rest > 0) pos.mochigoma[side][t] = static_cast<int8_t>(pos.mochigoma[side][t] + rest);
-  }
-}
-
-// "P+" or "P-": groups of two digits and a piece name from the third byte.
-// "00" with pawn..rook adds one piece to the side's hand, "00AL" gives it the
-// pieces left over, a board square takes the piece; the list ends at the first
-// other group. A hand never grows past a full set of a kind, so no count can
-// overflow however long the list.
-void read_piece_list(const KString& s, int side, Kyokumen& pos) {
-  const char* p = s.c_str();
-  for (int at = 2; at + 4 <= s.length(); at += 4) {
-    const char fx = p[at], fy = p[at + 1];
-    if (fx == '0' && fy == '0') {
-      if (std::strncmp(p + at + 2, "AL", 2) == 0) {
-        give_rest_to_hand(pos, side);
-        continue;
-      }
-      const int type = piece_type_at(s, at + 2);
-      if (type < kFu || type > kHi || pos.mochigoma[side][type] >= kPieceLimit[type]) return;
-      ++pos.mochigoma[side][type];
-    } else if (is_square_digit(fx) && is_square_digit(fy)) {
-      const int type = piece_type_at(s, at + 2);
-      if (type_is_empty(type)) return;
-      pos.At(fx - '0', fy - '0').Set(type | (side ? kGoteBit : 0));
-    } else {
-      return;
-    }
-  }
-}
-
-// "PI": the even-game position, then groups of a square and a piece name that
-// take the named piece off that square (the pieces a handicap gives). The list
-// ends at the first group that names no piece standing there.
-void read_initial_position(const KString& s, Kyokumen& pos) {
-  pos.Init(kHirate);
-  const char* p = s.c_str();
-  for (int at = 2; at + 4 <= s.length(); at += 4) {
-    if (!is_square_digit(p[at]) || !is_square_digit(p[at + 1])) return;
-    Koma& square = pos.At(p[at] - '0', p[at + 1] - '0');
-    const int type = piece_type_at(s, at + 2);
-    if (type_is_empty(type) || square.Side() < 0 || square.Type() != type) return;
-    square.Set(kEmpty);
-  }
-}
 
 // The decimal number after the "T" of a time statement, up to kMaxMoveSeconds.
 int read_seconds(const KString& s) {
@@ -244,20 +161,73 @@ void read_comment(const KString& s, const CsaPending& pending, KString& comment,
 // Whether `s` is a version line: "V" and its number ("V2", "V2.2").
 bool is_version_line(const KString& s) { return s.c_str()[0] == 'V' && is_digit(s.c_str()[1]); }
 
-// Reads the information line `s` into the header fields of `body` when it is
-// one of kCsaInfoLines (others, "$TIME:" and the like, are passed over).
-// False when `s` is no information line: "$", a keyword of capitals, digits,
-// "_", "+" or "-", and ":".
+// Whether `s` is a time statement: "T" and the seconds, with a fraction or
+// without ("T12", "T0.5").
+bool is_time_statement(const KString& s) {
+  const char* p = s.c_str();
+  if (p[0] != 'T' || !is_digit(p[1])) return false;
+  int at = 1;
+  while (is_digit(p[at])) ++at;
+  if (p[at] == '.') {
+    ++at;
+    while (is_digit(p[at])) ++at;
+  }
+  return at == s.length();
+}
+
+// Whether the `n` bytes at `p` are what a move statement holds behind its
+// sign: two squares and a piece's CSA name ("7776FU"), alone or followed by
+// the "," of the statements behind it (a comment or an information line runs
+// over them), blanks between.
+bool is_move_body(const char* p, int n) {
+  if (n < 6) return false;
+  int end = 6;
+  while (end < n && p[end] == ' ') ++end;
+  if (end < n && p[end] != ',') return false;
+  for (int i = 0; i < 4; ++i) {
+    if (!is_digit(p[i])) return false;
+  }
+  if (is_lead_byte(static_cast<unsigned char>(p[4]))) return false;  // a CSA name, not a kanji
+  Koma k{0};
+  return k.ParseName(p + 4) == 2 && !type_is_empty(k.Type());
+}
+
+// Likewise what an end statement holds behind its "%" ("TORYO").
+bool is_end_body(const char* p, int n) {
+  for (const EndWord& e : kEndWords) {
+    const int w = static_cast<int>(std::strlen(e.word)) - 1;
+    if (n >= w && std::memcmp(p, e.word + 1, static_cast<size_t>(w)) == 0 && (n == w || p[w] == ',')) return true;
+  }
+  return false;
+}
+
+// Whether `s` is a move or end statement whose sign or "%" is missing or was
+// replaced by another character ("7776FU", "*7776FU", "TORYO"). Read as some
+// other statement or passed over, it would leave a move out, give a result
+// to the other side, or time or comment another move.
+bool is_damaged_move(const KString& s) {
+  const char* p = s.c_str();
+  const int n = s.length();
+  if (is_move_body(p, n) || is_end_body(p, n)) return true;
+  const int first = is_lead_byte(static_cast<unsigned char>(p[0])) && n > 1 ? 2 : 1;
+  return n > first && (is_move_body(p + first, n - first) || is_end_body(p + first, n - first));
+}
+
+// Reads the information line `s` into the header fields of `body`: the
+// keywords of kCsaInfoLines fill their fields, and any other keyword is kept
+// as an extra header line under its own name ("$MAX_MOVES:256" as MAX_MOVES),
+// which the writers give back as the same information line. False when `s`
+// is no information line: "$", a keyword (csa_info_keyword_char) and ":".
 bool read_info_line(const KString& s, KifuBody* body) {
   const char* p = s.c_str();
   int at = 1;
-  while ((p[at] >= 'A' && p[at] <= 'Z') || is_digit(p[at]) || p[at] == '_' || p[at] == '+' || p[at] == '-') ++at;
+  while (csa_info_keyword_char(p[at])) ++at;
   if (at == 1 || p[at] != ':') return false;
   if (!body) return true;
+  KString value;
+  value.AssignBytes(p + at + 1, s.length() - at - 1);
   for (const CsaInfoLine& info : kCsaInfoLines) {
     if (!starts_with(s, info.keyword)) continue;
-    KString value;
-    value.AssignBytes(p + at + 1, s.length() - at - 1);
     if (info.field == CsaInfoLine::kEvent) {
       body->event = std::move(value);
     } else if (info.field == CsaInfoLine::kDate) {
@@ -266,8 +236,12 @@ bool read_info_line(const KString& s, KifuBody* body) {
       body->headers.Add(KString::KStringFromC(info.header_key));
       body->headers.Add(value);
     }
-    break;
+    return true;
   }
+  KString key;
+  key.AssignBytes(p + 1, at - 1);
+  body->headers.Add(key);
+  body->headers.Add(value);
   return true;
 }
 
@@ -301,19 +275,6 @@ void read_header_comment(const KString& s, KifuBody& body) {
   body.headers.Add(value);
 }
 
-// The first statement of a text that is no CSA statement: its line (0: none)
-// and the statement.
-struct NotCsa {
-  int line = 0;
-  KString text;
-
-  void Note(const LineCountingReader& reader, const KString& s) {
-    if (line != 0) return;
-    line = reader.lines();
-    text = s;
-  }
-};
-
 // What the header part of a read found.
 struct CsaHeader {
   Kyokumen start;
@@ -323,12 +284,20 @@ struct CsaHeader {
   bool named = false;   // a name statement
   bool placed = false;  // a rank row, a piece list, "PI" or the side to move
   KString first_move;   // the statement that ended the header (empty at the end)
-  NotCsa not_csa;
+  // The statements of no kind the reader knows, the first kept: passed over
+  // in a record, the reason why a text is none.
+  KifuPassedOver passed;
+  // A position statement that could not be read whole: its line (0: none)
+  // and the statement.
+  int bad_line = 0;
+  KString bad_text;
 };
 
-// Reads statements up to the first move, end or time statement. Names count
-// only before the first position statement. -1 only with `strict`, at a
-// statement that is no CSA header statement.
+// Reads statements up to the first move, end or time statement, or a move or
+// end statement whose sign was lost (is_damaged_move), which the move list
+// stops at. Names count only before the first position statement. -1 at a
+// position statement that cannot be read whole (`bad_line`), and with
+// `strict` at a statement that is no CSA header statement.
 int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, CsaHeader& h) {
   h.start.Init(kHirate);
   bool seen_position = false;
@@ -336,25 +305,23 @@ int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, Cs
   while (csa_next_statement(reader, pending, s)) {
     const char* p = s.c_str();
     const char second = s.length() > 1 ? p[1] : '\0';
+    bool known = true;
     switch (p[0]) {
       case 'N':
-        if (sign_side(second) >= 0) {
+        if (sign_side(second) < 0) {
+          known = false;
+        } else {
           h.named = true;
           if (!seen_position && h.body) h.body->names[sign_side(second)].AssignBytes(p + 2, s.length() - 2);
         }
         break;
       case 'P':
         seen_position = true;
-        if (is_square_digit(second)) {
-          read_rank_row(s, second - '0', h.start);
-        } else if (sign_side(second) >= 0) {
-          read_piece_list(s, sign_side(second), h.start);
-        } else if (second == 'I') {
-          read_initial_position(s, h.start);
-        } else {
-          break;
+        if (!csa_read_position_line(s, h.start, h.placed)) {
+          h.bad_line = reader.lines();
+          h.bad_text = std::move(s);
+          return -1;
         }
-        h.placed = true;
         break;
       case '+':
       case '-':
@@ -370,14 +337,24 @@ int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, Cs
         h.first_move = std::move(s);
         return 0;
       case '\'':
-        if (pending.opens_line && h.body) read_header_comment(s, *h.body);
+        if (pending.opens_line && is_damaged_move(s)) {
+          known = false;
+        } else if (pending.opens_line && h.body) {
+          read_header_comment(s, *h.body);
+        }
         break;
       default:
-        if (p[0] == '$' ? read_info_line(s, h.body) : is_version_line(s)) break;
-        h.not_csa.Note(reader, s);
-        if (strict) return -1;
+        // "V7776FU" is a move whose sign became a "V", not a version line.
+        known = p[0] == '$' ? read_info_line(s, h.body) : is_version_line(s) && !is_damaged_move(s);
         break;
     }
+    if (known) continue;
+    if (is_damaged_move(s)) {
+      h.first_move = std::move(s);
+      return 0;
+    }
+    h.passed.Note(reader.lines(), s);
+    if (strict) return -1;
   }
   return 0;
 }
@@ -443,7 +420,7 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
   }
   const int fx = p[1] - '0', fy = p[2] - '0', tx = p[3] - '0', ty = p[4] - '0';
   if (tx < 1 || ty < 1) return false;
-  const int named = piece_type_at(statement, 5);
+  const int named = csa_piece_type_at(statement, 5);
   if (named == kEmpty) return false;
   const int side_bit = side ? kGoteBit : 0;
 
@@ -482,9 +459,12 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
   CsaHeader header;
   header.body = &body;
   const auto refuse = [&]() {
-    if (stop) {
-      stop->not_csa_line = header.not_csa.line;
-      stop->not_csa_text = std::move(header.not_csa.text);
+    if (stop && header.bad_line != 0) {
+      stop->not_csa_line = header.bad_line;
+      stop->not_csa_text = std::move(header.bad_text);
+    } else if (stop) {
+      stop->not_csa_line = header.passed.line;
+      stop->not_csa_text = std::move(header.passed.text);
     }
     return -1;
   };
@@ -503,7 +483,10 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
   // The move list: the statement that ended the header first. Comments go to
   // the move they follow (the start's before the first move); a time
   // statement times the move right before it, not one behind an end that
-  // was passed over.
+  // was passed over. The list stops at a move that cannot be read or played,
+  // a move or end whose sign was lost among them (is_damaged_move): nothing
+  // behind it is read, so no time or comment lands on the move before it and
+  // no end word on the wrong side.
   KifuSashite* current = body.root.get();
   KifuSashite* timed = nullptr;
   bool continued = false;  // plain comment lines continue a comment on a move line
@@ -513,17 +496,26 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
   KString s = std::move(header.first_move);
   for (bool more = !s.empty(); more; more = csa_next_statement(reader, pending, s)) {
     const char first = s.c_str()[0];
-    if (first == '\'') {
+    const bool comment = first == '\'';
+    const bool time = is_time_statement(s);
+    const bool signed_statement = first == '%' || first == '+' || first == '-';
+    // A comment behind a statement on its line is the record's, whatever it says.
+    const bool damaged = !signed_statement && !time && (!comment || pending.opens_line) && is_damaged_move(s);
+    if (comment && !damaged) {
       read_comment(s, pending, current->comment, continued);
       continue;
     }
     continued = false;
-    if (first == 'T') {
+    if (time) {
       if (timed && !ended) timed->seconds = read_seconds(s);
       continue;
     }
-    if (first != '%' && first != '+' && first != '-') {
-      if (!std::strchr("NP$V", first)) header.not_csa.Note(reader, s);
+    if (!signed_statement && !damaged) {
+      // Information lines fill the header wherever they stand; names,
+      // positions and version lines say nothing here. Anything else is of
+      // no known kind, and told.
+      if (first == '$' ? read_info_line(s, &body) : first == 'N' || first == 'P' || is_version_line(s)) continue;
+      header.passed.Note(reader.lines(), s);
       continue;
     }
     if (ended) {
@@ -536,8 +528,8 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
     }
     Sashite m;
     const Kyokumen& pos = current->to->kyokumen;
-    if (!csa_parse_move_line(s, m, pos)) {
-      if (first == '%') {
+    if (damaged || !csa_parse_move_line(s, m, pos)) {
+      if (first == '%' && !is_damaged_move(s)) {
         // An end the record holds no result for: read on behind it, as the
         // moves may go on.
         if (stopped.left_out_end_line == 0) {
@@ -573,6 +565,7 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
     ended = first == '%';
   }
   if (!header.named && !header.placed && !added) return refuse();
+  stopped.passed_over = std::move(header.passed);
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);
   return result;
@@ -582,8 +575,7 @@ int csa_read_position(TextReader& in, Kyokumen& out) {
   LineCountingReader reader(in);
   CsaPending pending;
   CsaHeader header;
-  read_header(reader, pending, false, header);
-  if (!header.placed) return -1;
+  if (read_header(reader, pending, false, header) != 0 || !header.placed) return -1;
   header.start.CalcTeaiwari();
   if (!header.start.Check()) return -1;
   out.Copy(header.start);

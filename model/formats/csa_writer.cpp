@@ -138,6 +138,22 @@ const char* info_keyword(CsaInfoLine::Field field, const KString* key = nullptr)
   return nullptr;
 }
 
+// Whether the extra header line `key` came from an information line of its
+// own ("$MAX_MOVES:256" gives MAX_MOVES): a keyword of its characters that
+// is none of kCsaInfoLines, which would read back as another field.
+bool is_own_info_keyword(const KString& key) {
+  if (key.empty()) return false;
+  for (int i = 0; i < key.length(); ++i) {
+    if (!csa_info_keyword_char(key.c_str()[i])) return false;
+  }
+  for (const CsaInfoLine& info : kCsaInfoLines) {
+    const char* keyword = info.keyword + 1;  // behind the "$"
+    const int n = static_cast<int>(std::strlen(keyword)) - 1;  // without the ":"
+    if (key.length() == n && std::strncmp(key.c_str(), keyword, static_cast<size_t>(n)) == 0) return false;
+  }
+  return true;
+}
+
 // The comment lines that open a file, the version line, the two name lines
 // and the header fields: as information lines where they have one, the others
 // as the header comments that the reader takes back.
@@ -166,6 +182,12 @@ void put_header(const Kifu& kifu, TextWriter& w, const char* generated_line) {
     const KString& key = kifu.headers.GetAt(i);
     if (const char* keyword = info_keyword(CsaInfoLine::kExtra, &key)) {
       put_field(w, keyword, kifu.headers.GetAt(i + 1));
+      continue;
+    }
+    if (is_own_info_keyword(key)) {
+      w.Putc('$');
+      w.Puts(key.c_str());
+      put_field(w, ":", kifu.headers.GetAt(i + 1));
       continue;
     }
     w.Puts(kCsaHeaderComment);

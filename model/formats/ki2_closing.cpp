@@ -1,5 +1,7 @@
 #include "model/formats/ki2_closing.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "model/formats/kif_header.h"
@@ -169,6 +171,28 @@ bool ki2_read_closing(const KString& line, int to_move, int* code, int* side) {
   if (has_word(t, kRepetition)) return result(kSennichite, loser);
   if (has_word(t, kDraw) || has_word(t, kImpasse)) return result(kJishogi, loser);
   return false;
+}
+
+int ki2_closing_count(const KString& line) {
+  const ByteText t(line);
+  constexpr const char* kUntil = "まで";
+  constexpr const char* kMoves = "手";
+  constexpr const char* kWideDigits[] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
+  constexpr int kCountCap = 1 << 30;  // no record is that long
+  if (!t.Has(0, kUntil)) return -1;
+  int at = static_cast<int>(std::strlen(kUntil));
+  int64_t count = 0;
+  int digits = 0;
+  for (;; ++digits) {
+    int digit = t.IsDigit(at) ? t.At(at) - '0' : -1;
+    for (int d = 0; d < 10 && digit < 0; ++d) {
+      if (t.Has(at, kWideDigits[d])) digit = d;
+    }
+    if (digit < 0) break;
+    at += t.IsDigit(at) ? 1 : 2;
+    count = std::min<int64_t>(count * 10 + digit, kCountCap);
+  }
+  return digits > 0 && t.Has(at, kMoves) ? static_cast<int>(count) : -1;
 }
 
 }  // namespace model

@@ -25,14 +25,20 @@ namespace model {
 // the text holds a header line or a result), and with `merge` when the record
 // has no node with the text's start position. With moves read, such lines are
 // passed over and counted in passed_over. A move word that cannot be read or
-// played ends the read; the moves before it are kept, and `stop`, when given,
-// receives its line number and the word (see KifuReadStop), and in `skipped`
-// the first variation line whose number names no move of the line before it
-// (behind one past the line's end, the moves are passed over up to the next
-// variation line). The closing line's result becomes the line's last move
-// (ki2_read_closing): every kind the writer names comes back with its code and
-// side. Nothing is played behind it: `stop` keeps the first move line there, up
-// to the next variation line, in after_end_line.
+// played ends the read, as does a move word whose mark is missing or was
+// replaced (inside a line of moves, or at the start of a line:
+// kifu_begins_move_without_mark); the moves before it are kept, nothing behind
+// it is read, and `stop`, when given, receives its line number and the word
+// (see KifuReadStop). Where no move was read before it, such a line is a line
+// of no known kind. `stop`'s `skipped` keeps the first variation line whose
+// number names no move of the line before it (behind one past the line's end,
+// the moves are passed over up to the next variation line). The closing
+// line's result becomes the line's last move (ki2_read_closing): every kind
+// the writer names comes back with its code and side, when the count of moves
+// it gives is that of its line; otherwise no result is read from it, and
+// `stop` keeps the first such line in `closing`. Nothing is read behind it:
+// `stop` keeps the first move or comment line there, up to the next variation
+// line, in after_end_line.
 int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: header lines, the start position block, the player

@@ -45,10 +45,10 @@ void skip_blanks(const ByteText& t, int& at) {
   }
 }
 
-// The move word at `at` (a mark stands there): the mark and the characters
+// The move word at `at`: its mark, when one stands there, and the characters
 // behind it up to the next mark or blank.
 KString move_word(const ByteText& t, int at) {
-  int end = at + 2;  // behind the two-byte mark
+  int end = has_mark(t, at) ? at + 2 : at;  // behind the two-byte mark
   while (end < t.len && !has_mark(t, end) && !is_narrow_blank(t.At(end)) && !t.Has(end, kWideSpace)) {
     end += is_lead_byte(t.At(end)) ? 2 : 1;
   }
@@ -66,9 +66,9 @@ class Ki2MoveReader {
     path_.push_back(body.root.get());
   }
 
-  // Takes one line; false when the reading ends at it, `line` then cut to the
-  // move word that could not be read or played.
-  bool ReadLine(KString& line) {
+  // Takes one line (blanks cut at both ends); false when the reading ends at
+  // it, `word` then holding the move word that could not be read or played.
+  bool ReadLine(KString& line, KString& word) {
     line.TrimRight();
     line.TrimLeft();
     const ByteText t(line);
@@ -85,8 +85,11 @@ class Ki2MoveReader {
       return true;
     }
     if (waiting_) {
-      // Moves behind the closing line are not played: the game has ended.
-      if (closed_ && has_mark(t, 0)) after_end_lines_.Note(lines_.lines(), line);
+      // Moves and comments behind the closing line are not read: the game
+      // has ended.
+      if (closed_ && (has_mark(t, 0) || t.At(0) == '*' || kifu_begins_move_without_mark(t))) {
+        after_end_lines_.Note(lines_.lines(), line);
+      }
       return true;
     }
     if (t.At(0) == '*') {
@@ -95,10 +98,18 @@ class Ki2MoveReader {
       comment.AppendBytes(t.p + 1, t.len - 1);
       return true;
     }
-    if (has_mark(t, 0)) return Moves(line);
+    if (has_mark(t, 0)) return Moves(line, word);
+    if (t.len == 0 || t.At(0) == '#' || kifu_is_unread_record_line(t)) return true;
+    // A line that begins with a move word without its mark is a move that
+    // cannot be read: read on, the moves behind it would make another game.
+    if (kifu_begins_move_without_mark(t)) {
+      word = move_word(t, 0);
+      unmarked_stop_ = true;
+      return false;
+    }
     // Empty lines, "#" lines, "&" lines and the kinds of a header's lines are
-    // passed over; any other line is of no known kind and is told.
-    if (t.len > 0 && t.At(0) != '#' && !kifu_is_unread_record_line(t)) passed_over_.Note(lines_.lines(), line);
+    // passed over above; any other line is of no known kind and is told.
+    passed_over_.Note(lines_.lines(), line);
     return true;
   }
 
@@ -110,8 +121,12 @@ class Ki2MoveReader {
   KifuSkippedLine& skipped() { return skipped_; }
   // The lines of no known kind that were passed over.
   const KifuPassedOver& passed_over() const { return passed_over_; }
-  // The first move line behind a closing line, and its text.
+  // The first move or comment line behind a closing line, and its text.
   KifuPassedOver& after_end_lines() { return after_end_lines_; }
+  // Whether the reading stopped at a line without a mark.
+  bool unmarked_stop() const { return unmarked_stop_; }
+  // The first closing line whose count is not its line's moves.
+  KifuClosingMismatch& closing() { return closing_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -120,14 +135,15 @@ class Ki2MoveReader {
 
   // The move words of one line, with or without blanks between them; a time
   // in brackets behind a word is passed over. False at a word that cannot be
-  // read or played, which then replaces `line`.
-  bool Moves(KString& line) {
+  // read or played, or that lost its mark (nothing behind it is read), which
+  // then goes to `word`.
+  bool Moves(const KString& line, KString& word) {
     const ByteText t(line);
     int at = 0;
-    while (has_mark(t, at)) {
-      const int word = at;
-      if (!Move(line, at)) {
-        line = move_word(t, word);
+    while (at < t.len) {
+      const int start = at;
+      if (!has_mark(t, at) || !Move(line, at)) {
+        word = move_word(t, start);
         return false;
       }
       if (t.At(at) == '(') {
@@ -186,8 +202,15 @@ class Ki2MoveReader {
     closed_ = false;
   }
 
-  // The closing line ends the line with its result (ki2_read_closing).
+  // The closing line ends the line with its result (ki2_read_closing). A
+  // count of moves that is not the line's tells that moves were lost or added
+  // on the way: the result, which names a side, is then left out.
   void Closing(const KString& line) {
+    const int count = ki2_closing_count(line);
+    if (count >= 0 && count != Ply()) {
+      closing_.Note(lines_.lines(), line, count, Ply());
+      return;
+    }
     int code = 0, side = 0;
     if (!ki2_read_closing(line, Position().teban == 0 ? 0 : 1, &code, &side)) return;
     Add(Sashite(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, code), 0);
@@ -206,6 +229,8 @@ class Ki2MoveReader {
   KifuSkippedLine skipped_;
   KifuPassedOver passed_over_;
   KifuPassedOver after_end_lines_;  // the lines behind the closing line, the first kept
+  bool unmarked_stop_ = false;
+  KifuClosingMismatch closing_;
 };
 
 }  // namespace
@@ -225,20 +250,35 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
   body.table->Rehash(body.Start());
   Ki2MoveReader moves(body, reader);
   KifuReadStop stopped;
+  KString word;
+  KifuPassedOver unmarked;
+  bool closing_behind = false;  // a closing line behind such a line
   for (bool more = !line.empty(); more; more = reader.GetLine(line) == 0) {
-    if (!moves.ReadLine(line)) {
-      stopped = KifuReadStop{reader.lines(), line};
+    if (moves.ReadLine(line, word)) continue;
+    if (moves.moves() > 0 || !moves.unmarked_stop()) {
+      stopped = KifuReadStop{reader.lines(), std::move(word)};
       break;
     }
+    // A line without a mark where no move was read is of no known kind:
+    // with nothing read, the text may be no KI2 at all. Nothing behind it
+    // is read, but a closing line there still tells that it is.
+    unmarked.Note(reader.lines(), line);
+    while (!closing_behind && reader.GetLine(line) == 0) {
+      line.TrimLeft();
+      closing_behind = ByteText(line).Has(0, kClosing);
+    }
+    break;
   }
   stopped.skipped = std::move(moves.skipped());
   stopped.after_end_line = moves.after_end_lines().line;
   stopped.after_end = std::move(moves.after_end_lines().text);
+  stopped.closing = std::move(moves.closing());
   passed.Add(moves.passed_over());
+  passed.Add(unmarked);
   // Text of no known kind from which no move could be read is no record;
   // when it holds a header or a result, its first such line is why.
   if (moves.moves() == 0 && passed.count > 0) {
-    if (stop && (fields > 0 || moves.added() > 0)) stop->passed_over = std::move(passed);
+    if (stop && (fields > 0 || moves.added() > 0 || closing_behind)) stop->passed_over = std::move(passed);
     return -1;
   }
   // Text without a header line or a move is no KI2 record.

@@ -63,6 +63,26 @@ struct KifuPassedOver {
   }
 };
 
+// A closing line (まで64手で後手の勝ち) whose count of moves is not the number
+// of moves read on its line of play, the first of a text: its line (from 1;
+// 0: none), its text, that count and the moves read. The result of that line
+// of play is left out, since a move line lost or damaged on the way would give
+// it to the wrong side.
+struct KifuClosingMismatch {
+  int line = 0;
+  KString text;
+  int count = 0;
+  int moves = 0;
+
+  void Note(int at_line, const KString& line_text, int counted, int read) {
+    if (line != 0) return;
+    line = at_line;
+    text = line_text;
+    count = counted;
+    moves = read;
+  }
+};
+
 // Where a text reader (KIF, KI2, CSA) stopped short of the end of its text:
 // the number of the line (from 1, every line of the text counted) whose move it
 // could not read or play, and that line trimmed (for KI2 the move word that
@@ -124,6 +144,9 @@ struct KifuReadStop {
   // none), and its text.
   int after_end_line = 0;
   KString after_end{};
+  // The first closing line whose count is not the moves read (KI2 and the
+  // change-branch layout); its line of play was given no result.
+  KifuClosingMismatch closing{};
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,

@@ -177,8 +177,11 @@ int kifu_read_header(LineCountingReader& reader, KString& line, KifuBody& body, 
     if (teban >= 0) {
       start.teban = teban;
       ++taken;
-    } else if (passed && !kifu_is_unread_record_line(ByteText(line))) {
-      passed->Note(reader.lines(), line);
+    } else if (!kifu_is_unread_record_line(ByteText(line))) {
+      // In KI2 a line that begins with a move word is the first move line
+      // with its mark lost: the moves begin there, and stop at it.
+      if (stop_at_closing && kifu_begins_move_without_mark(ByteText(line))) break;
+      if (passed) passed->Note(reader.lines(), line);
     }
   }
   if (fields) *fields = taken;

@@ -72,7 +72,9 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 // given, receives the number of lines that set something (key "：" value lines,
 // diagrams and side-to-move lines), so that a reader can tell a header from
 // text that holds none. With `stop_at_closing` a closing line "まで..." also
-// ends the header: a KI2 record without moves has its result there. Every
+// ends the header: a KI2 record without moves has its result there, and so
+// does a line that begins with a move word without its side mark
+// (kifu_begins_move_without_mark), the first move line damaged. Every
 // other line is passed over; `passed`, when given, notes those that are no
 // part of a record (kifu_is_unread_record_line tells the others).
 inline constexpr int kHeaderBadStart = -2;

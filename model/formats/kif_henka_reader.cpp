@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/formats/board_block.h"
+#include "model/formats/ki2_closing.h"
 #include "model/formats/kif_header.h"
 #include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
@@ -20,14 +21,15 @@ namespace {
 
 constexpr const char* kSenteMark = "▲";
 constexpr const char* kGoteMark = "△";
-// Another program's gote mark: lines that begin with it are not read.
+// Another program's gote mark, which this layout does not take: a line that
+// begins with it is a move that cannot be read.
 constexpr const char* kOtherGoteMark = "▽";
 constexpr const char* kChangeWord = "変化";
 // The number of a change line begins behind "変化：", six bytes from its start.
 constexpr int kChangeNumberOffset = 6;
 constexpr const char* kMakeWord = "MAKE";
 // The closing sentence (まで11手で先手の勝ち): the result word before it tells
-// the result, so it is not read.
+// the result, so only its count of moves is read, to check that line of play.
 constexpr const char* kClosingWord = "まで";
 constexpr const char* kCommentBreak = "\r\n";
 // Change numbers beyond this are read as this (no record is that long).
@@ -163,7 +165,11 @@ class HenkaMoveReader {
     const ByteText t(line);
     int at = 0;
     while (t.At(at) == '|') ++at;
-    if (t.Has(at, kMakeWord) || t.Has(at, kClosingWord)) return true;
+    if (t.Has(at, kMakeWord)) return true;
+    if (t.Has(at, kClosingWord)) {
+      Closing(line, at);
+      return true;
+    }
     if (t.Has(at, kChangeWord)) {
       PlaceSeal();
       Change(line, change_number(t, at + kChangeNumberOffset));
@@ -183,8 +189,9 @@ class HenkaMoveReader {
       return true;
     }
     const bool sente = t.Has(at, kSenteMark);
-    if (!sente && !t.Has(at, kGoteMark)) {
-      if (t.len == 0 || t.Has(at, kOtherGoteMark)) return true;
+    const bool marked = sente || t.Has(at, kGoteMark);
+    if (!marked && !t.Has(at, kOtherGoteMark)) {
+      if (t.len == 0) return true;
       // A line of no known kind that holds the parts of a move is a move
       // that cannot be read: the reading ends there. Any other is told.
       if (kifu_holds_move_parts(t, at)) {
@@ -198,15 +205,19 @@ class HenkaMoveReader {
       NoteAfterEnd(line);
       return true;
     }
-    // A move of the side not to move is skipped, not an end.
-    if ((sente ? 0 : 1) != Position().teban) return true;
-    if (!Move(line, at)) {
+    // A move whose mark is not the side to move's, or another program's gote
+    // mark, cannot be read either: passed over, it would leave its move out,
+    // and the moves and the result behind it would make another game.
+    if (!marked || (sente ? 0 : 1) != Position().teban || !Move(line, at)) {
       PlaceSeal();
       return false;
     }
     Resume(Current());
     return true;
   }
+
+  // The first closing line whose count is not its line's moves.
+  KifuClosingMismatch& closing() { return closing_; }
 
   // At the end of the text: a sealed move that nothing followed ends its
   // line as an interruption.
@@ -244,6 +255,26 @@ class HenkaMoveReader {
     }
     while (n <= Ply()) path_.pop_back();
     ended_ = false;
+    result_ = nullptr;
+  }
+
+  // A closing line whose count of moves is not the line's: a move line was
+  // lost or added on the way, so the result word read before it may be the
+  // other side's. That result is taken back.
+  void Closing(const KString& line, int at) {
+    KString closing;
+    closing.AssignBytes(line.c_str() + at, line.length() - at);
+    const int count = ki2_closing_count(closing);
+    if (count < 0 || count == Ply()) return;
+    closing_.Note(lines_.lines(), line, count, Ply());
+    if (!result_) return;
+    KifuKyokumen* at_end = Current()->to;
+    for (int i = 0; i < at_end->next.Count(); ++i) {
+      if (at_end->next.At(i) != result_) continue;
+      Kifu::DeleteNext(at_end, i, body_.table.get());
+      break;
+    }
+    result_ = nullptr;
   }
 
   // Keeps the first line behind an end: nothing is played there.
@@ -288,8 +319,9 @@ class HenkaMoveReader {
     const int piece = king ? kOu | (Position().teban ? kGoteBit : 0) : 0;
     const Sashite end(0, 0, 0, 0, piece, 0, 0, code);
     ended_ = true;
-    return Kifu::AddSashiteAtPos(Current()->to, end, 0, nullptr, -1, body_.table.get(),
-                                 KifuChooser::kNever, true);
+    result_ = Kifu::AddSashiteAtPos(Current()->to, end, 0, nullptr, -1, body_.table.get(), KifuChooser::kNever,
+                                    true);
+    return result_;
   }
 
   bool Move(const KString& line, int at) {
@@ -319,6 +351,9 @@ class HenkaMoveReader {
   KifuPassedOver passed_over_;
   // Set by a result up to the next change line that is placed.
   bool ended_ = false;
+  // The result that ended the current line, while it is the current line's.
+  KifuSashite* result_ = nullptr;
+  KifuClosingMismatch closing_;
   // Set by a 封じ手 up to what follows it.
   bool sealed_ = false;
   KifuPassedOver after_end_lines_;  // the lines behind an end, the first kept
@@ -354,6 +389,7 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
     stopped.passed_over = reading.passed_over();
     stopped.after_end_line = reading.after_end_lines().line;
     stopped.after_end = std::move(reading.after_end_lines().text);
+    stopped.closing = std::move(reading.closing());
     moves = reading.moves();
   }
   // Text of no known kind from which no move could be read is no record.

@@ -22,15 +22,18 @@ namespace model {
 // the first such line), or, with `merge`, a record without the start
 // position. On -1 the record is unchanged. Otherwise nothing in the moves is
 // an error: lines of no known form are skipped (and counted in passed_over),
-// and a move that does not parse or is illegal ends the reading with the moves
-// before it kept, as does a line of no known form that holds the parts of a
-// move (kifu_holds_move_parts); `stop`, when given, receives that line as for
-// kifu_read_kif, and in `skipped` the first change line whose number names no
-// move of the line before it (such a line is passed over). A line of play has
-// one end: the moves and results behind a result, up to the next change line,
-// are not read, `stop` keeping the first in after_end_line. A 封じ手 followed
-// by a move or a result is a pause: that goes on with the game and carries the
-// word as its comment; otherwise the 封じ手 ends the line as 中断.
+// and a move that does not parse, is illegal, or carries the mark of the side
+// not to move or another program's gote mark "▽", ends the reading with the moves before it kept, as does a line of no known
+// form that holds the parts of a move (kifu_holds_move_parts); `stop`, when
+// given, receives that line as for kifu_read_kif, and in `skipped` the first
+// change line whose number names no move of the line before it (such a line
+// is passed over). A line of play has one end: the moves and results behind a
+// result, up to the next change line, are not read, `stop` keeping the first
+// in after_end_line. A closing line (まで11手で先手の勝ち) whose count is not
+// the moves of its line of play takes that line's result back, `stop` keeping
+// the first in `closing`. A 封じ手 followed by a move or a result is a pause:
+// that goes on with the game and carries the word as its comment; otherwise
+// the 封じ手 ends the line as 中断.
 int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 }  // namespace model

@@ -1,5 +1,7 @@
 #include "model/formats/kifu_line_kinds.h"
 
+#include "model/position/koma.h"
+
 namespace model {
 
 namespace {
@@ -8,7 +10,8 @@ constexpr const char* kWideDigits[] = {"０", "１", "２", "３", "４", "５",
 constexpr const char* kKanjiRanks[] = {"一", "二", "三", "四", "五", "六", "七", "八", "九"};
 // 打 (a drop), 成 (a promotion, also in 不成 and the promoted pieces' names)
 // and 同 (the destination of the move before).
-constexpr const char* kMoveWords[] = {"打", "成", "同"};
+constexpr const char* kSameSquare = "同";
+constexpr const char* kMoveWords[] = {"打", "成", kSameSquare};
 constexpr const char* kWideSpace = "　";
 constexpr const char* kLastMoveLine = "手数＝";
 constexpr const char* kAnnotation = "&";
@@ -60,6 +63,18 @@ bool kifu_holds_move_parts(const ByteText& t, int at) {
     if (destination_at(t, at) || source_at(t, at) || has_one_of(t, at, kMoveWords)) return true;
   }
   return false;
+}
+
+bool kifu_begins_move_without_mark(const ByteText& t) {
+  // A move word at `at`: its destination, or 同 before a blank or a piece.
+  const auto move_word_at = [&t](int at) {
+    if (destination_at(t, at)) return true;
+    if (!t.Has(at, kSameSquare)) return false;
+    Koma piece{0};
+    return t.Has(at + 2, kWideSpace) || is_narrow_blank(t.At(at + 2)) ||
+           (is_lead_byte(t.At(at + 2)) && piece.ParseName(t.p + at + 2) != 0 && !type_is_empty(piece.Type()));
+  };
+  return t.len > 0 && (move_word_at(0) || move_word_at(char_bytes(t, 0)));
 }
 
 bool kifu_is_unread_record_line(const ByteText& t) {

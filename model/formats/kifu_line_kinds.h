@@ -16,6 +16,13 @@ namespace model {
 // 王手放置) may be an end word; a line with one is a move that cannot be read.
 bool kifu_holds_move_parts(const ByteText& t, int at);
 
+// True when a line (blanks cut at both ends) begins with a move word whose
+// side mark is missing or was replaced by another character: a destination
+// (７六歩) or 同 before a blank or a piece name (同　歩), at its start or
+// behind its first character. In KI2, where every move word carries its mark,
+// that is a move that cannot be read, not a line of some other kind.
+bool kifu_begins_move_without_mark(const ByteText& t);
+
 // True for a line (blanks cut at both ends) that belongs to a record of the
 // KIF family but that the readers do not read: the frame of a board diagram
 // (the file numbers above it and the "+----+" borders), the line of the last

@@ -517,7 +517,9 @@ std::vector<std::string> files_in(const std::string& dir) {
 }
 
 // --save finds an OUT that cannot be written before it solves, and writes
-// nothing, not even its trial file, unless the answer is a mate.
+// nothing, not even its trial file, unless the answer is a mate; it says so
+// when it writes nothing, and what OUT's format leaves out of the solution, as
+// convert says it (QVF before the solve: it gives back the position only).
 TEST(CommandLine, MateSaveIsCheckedFirstAndWritesOnlyAMate) {
   const std::string dir = ::testing::TempDir() + "/mate_save";
   mkdir(dir.c_str(), 0700);
@@ -534,11 +536,34 @@ TEST(CommandLine, MateSaveIsCheckedFirstAndWritesOnlyAMate) {
   // The end of the problem's line: gote to move, no mate.
   const Outcome none = run("velkora mate " + data("tsume/mate05_a_ai.kif") + " --save " + dir + "/none.kif", true);
   EXPECT_EQ(none.status, 0);
-  EXPECT_EQ(none.out, "nomate\n");
+  EXPECT_EQ(none.out, "nomate\nvelkora mate: '" + dir + "/none.kif' not written: there is no mate to save\n");
+  // A solve cut short by its limit: a lone king in the open.
+  const int hand[8] = {0, 3, 2, 2, 2, 2, 1, 1};
+  const std::string lone = problem_file("open_unsaved.kif", {{5, 5, model::testing::gote(model::kOu)}}, hand);
+  const Outcome open = run("velkora mate " + lone + " --time 1 --save " + dir + "/open.kif", true);
+  EXPECT_EQ(open.status, 0);
+  EXPECT_NE(open.out.find("unknown\nvelkora mate: '" + dir +
+                          "/open.kif' not written: no mate was found within the solver's limits\n"),
+            std::string::npos)
+      << open.out;
   EXPECT_EQ(files_in(dir), std::vector<std::string>{});
   const Outcome mate = run(seven + dir + "/out.kif", true);
   EXPECT_EQ(mate.status, 0);
+  EXPECT_EQ(lines_of(mate.out).size(), 2u) << mate.out;  // KIF holds every defence
   EXPECT_EQ(files_in(dir), std::vector<std::string>{"out.kif"});
+
+  // KI2 and CSA hold the main line only, QVF carries back the position only.
+  const Outcome ki2 = run(seven + dir + "/out.ki2", true);
+  EXPECT_EQ(ki2.status, 0);
+  EXPECT_EQ(lines_of(ki2.out).back(), "velkora mate: ki2 holds the main line only: 10 variations not written");
+  const Outcome qvf = run(seven + dir + "/out.qvf", true);
+  EXPECT_EQ(qvf.status, 0);
+  EXPECT_EQ(qvf.out.rfind("velkora mate: '" + dir + "/out.qvf': QVF carries back only the position: the solution "
+                          "written into it is not read back\nmate 7\n",
+                          0),
+            0u)
+      << qvf.out;
+  EXPECT_EQ(files_in(dir), (std::vector<std::string>{"out.ki2", "out.kif", "out.qvf"}));
 }
 
 TEST(CommandLine, ComposeWritesProblemsThatMateSolves) {

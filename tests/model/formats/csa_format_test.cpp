@@ -158,17 +158,32 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
   ASSERT_EQ(read_text(k, "+\n%TORYO,'win\n"), 0);
   EXPECT_EQ(main_line(k), Strings{"%2"});
 
-  // Two pawns; a group that is no pawn..rook ends a list; a hand stops at a
-  // full set; names count before the first position statement only, trailing
-  // blanks and full-width spaces cut.
-  std::string text = "N+First　 \nP1 *  *  *  * -OU *  *  *  * \nP2\nP3\nP7\nP8\nP9 *  *  *  * +OU *  *  *  * \n"
-                     "P+00FU00FU\nP-00OU00FU\nN-Late\nP-";
-  for (int i = 0; i < 200; ++i) text += "00HI";
+  // Two pawns; names count before the first position statement only,
+  // trailing blanks and full-width spaces cut.
+  const std::string text = "N+First　 \nP1 *  *  *  * -OU *  *  *  * \nP2\nP3\nP7\nP8\nP9 *  *  *  * +OU *  *  *  * \n"
+                           "P+00FU00FU\nP-00FU\nN-Late\nP-00HI\n";
   ASSERT_EQ(read_text(k, text), 0);
   const Kyokumen& start = k.Start()->kyokumen;
-  EXPECT_EQ(start.HandCount(0, kFu) * 100 + start.HandCount(1, kFu) * 10 + start.HandCount(1, kHi), 202);
+  EXPECT_EQ(start.HandCount(0, kFu) * 100 + start.HandCount(1, kFu) * 10 + start.HandCount(1, kHi), 211);
   EXPECT_STREQ(k.names[0].c_str(), "First");
   EXPECT_TRUE(k.names[1].empty());
+
+  // A position statement with a cell or group of no known form would set up
+  // another position: the text is refused and that line named. A group that
+  // is no pawn..rook, a hand past a full set, a damaged cell, a cell too many,
+  // a group cut short, "PI" taking off a piece that is not there.
+  std::string full_set = "P-";
+  for (int i = 0; i < 200; ++i) full_set += "00HI";
+  for (const std::string& bad : {std::string("P-00OU00FU"), full_set, std::string("P2 * -HX *"),
+                                  std::string("P2 * -HI *  *  *  *  * -KA *  * -FU"), std::string("P+00FU00F"),
+                                  std::string("PI55KA"), std::string("Px")}) {
+    Kifu refused;
+    MemTextReader r(("N+a\n" + bad + "\n+\n+7776FU\n").c_str());
+    KifuReadStop stop;
+    EXPECT_EQ(kifu_read_csa(refused, r, false, false, &stop), -1) << bad;
+    EXPECT_EQ(stop.not_csa_line, 2) << bad;
+    EXPECT_STREQ(stop.not_csa_text.c_str(), bad.c_str());
+  }
 }
 
 // A statement loses its trailing blanks and full-width spaces as
@@ -424,7 +439,9 @@ TEST(CsaReader, ReadsCommentsAndHeaderFieldsOfOlderFilesAndOtherPrograms) {
   EXPECT_STREQ(k.GetHeader("戦型"), "Yagura");
   EXPECT_STREQ(k.GetHeader("持ち時間"), "00:10+00");
   EXPECT_STREQ(k.GetHeader("終了日時"), "2024/01/02 18:00:00");
-  EXPECT_EQ(k.headers.Count(), 6);  // $NOTE has no field
+  // Information lines without a field of their own keep their keyword.
+  EXPECT_STREQ(k.GetHeader("NOTE"), "none");
+  EXPECT_EQ(k.headers.Count(), 8);
 }
 
 // Nothing is played after the end of the game: the first move or end behind

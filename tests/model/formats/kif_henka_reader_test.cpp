@@ -39,8 +39,9 @@ TEST(KifHenkaReader, NestedChangesReadLikeKifVariations) {
 TEST(KifHenkaReader, BodyLines) {
   Kifu k;
   KifuReadStop stop;
-  ASSERT_EQ(read_henka(k, kBoard + "|▲７六歩\n▽３四歩\n△３四歩\n▲２六歩\n変化：0手\n変化：9手\n変化：3手\n"
-                                   "△８四歩\n▲６六歩\n△８四歩 ( 1:02)\n投了\n*終局\n千日手\n▲５五角\n▲１六歩\n",
+  const int body = static_cast<int>(std::count(kBoard.begin(), kBoard.end(), '\n'));  // lines before it
+  ASSERT_EQ(read_henka(k, kBoard + "|▲７六歩\n△３四歩\n▲２六歩\n変化：0手\n変化：9手\n変化：3手\n"
+                                   "▲６六歩\n△８四歩 ( 1:02)\n投了\n*終局\n千日手\n▲５五角\n▲１六歩\n",
                        false, &stop),
             0);
   EXPECT_EQ(k.GetTesu(), 3);
@@ -56,6 +57,37 @@ TEST(KifHenkaReader, BodyLines) {
   EXPECT_EQ(ends.At(0)->sashite, Sashite(0, 0, 0, 0, kOu, 0, 0, kToryo));  // sente, to move
   EXPECT_STREQ(stop.after_end.c_str(), "千日手");
   EXPECT_EQ(stop.line, 0);
+
+  // A move with the mark of the side not to move, or another program's gote
+  // mark, ends the reading where it stands: read on, it would leave its move
+  // out, and the moves and result behind it would make another game.
+  for (const char* mark : {"△", "▽"}) {
+    ASSERT_EQ(read_henka(k, kBoard + "▲７六歩\n△３四歩\n" + mark + "２六歩\n▲２六歩\n投了\n", false, &stop), 0);
+    EXPECT_EQ(k.GetTesu(), 2);
+    EXPECT_EQ(k.NodeAtTesu(2)->to->next.Count(), 0);
+    EXPECT_EQ(stop.line, body + 3);
+    EXPECT_STREQ(stop.text.c_str(), (std::string(mark) + "２六歩").c_str());
+  }
+}
+
+// A closing line whose count is not the moves of its line of play tells that
+// a move line was lost or added: the result word before it, which would go
+// to the wrong side, is taken back and the closing line told.
+TEST(KifHenkaReader, AClosingThatCountsOtherMovesTakesTheResultBack) {
+  const int body = static_cast<int>(std::count(kBoard.begin(), kBoard.end(), '\n'));
+  Kifu k;
+  KifuReadStop stop;
+  ASSERT_EQ(read_henka(k, kBoard + "▲７六歩\n△３四歩\n投了\nまで2手で後手の勝ち\n", false, &stop), 0);
+  EXPECT_EQ(k.NodeAtTesu(2)->to->next.Count(), 1);
+  EXPECT_EQ(stop.closing.line, 0);
+  // The last move line lost: sente's resignation would be read as gote's.
+  ASSERT_EQ(read_henka(k, kBoard + "▲７六歩\n投了\nまで2手で後手の勝ち\n変化：1手\n▲２六歩\n", false, &stop), 0);
+  EXPECT_EQ(k.NodeAtTesu(1)->to->next.Count(), 0);
+  EXPECT_EQ(stop.closing.line, body + 3);
+  EXPECT_EQ(stop.closing.count, 2);
+  EXPECT_EQ(stop.closing.moves, 1);
+  // The variation behind it is read as before.
+  EXPECT_EQ(k.Start()->next.Count(), 2);
 }
 
 TEST(KifHenkaReader, HeaderAndBoard) {
