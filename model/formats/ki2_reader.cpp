@@ -134,7 +134,8 @@ class Ki2MoveReader {
   const Kyokumen& Position() const { return Current()->to->kyokumen; }
 
   // The move words of one line, with or without blanks between them; a time
-  // in brackets behind a word is passed over. False at a word that cannot be
+  // in brackets behind a word, right behind it or after blanks, is passed
+  // over. False at a word that cannot be
   // read or played, or that lost its mark (nothing behind it is read), which
   // then goes to `word`.
   bool Moves(const KString& line, KString& word) {
@@ -146,11 +147,12 @@ class Ki2MoveReader {
         word = move_word(t, start);
         return false;
       }
+      skip_blanks(t, at);
       if (t.At(at) == '(') {
         while (at < t.len && t.At(at) != ')') ++at;
         ++at;
+        skip_blanks(t, at);
       }
-      skip_blanks(t, at);
     }
     return true;
   }

@@ -195,6 +195,50 @@ TEST(Ki2Reader, StopsAtAMoveThatCannotBePlayedAndFailsWithoutARecord) {
   EXPECT_EQ(read_ki2(k, "手合割：平手\n先手：\n後手：\n\n"), 0);  // a header alone is a record
 }
 
+// A move word that lost its mark stops the reading where it stands, in a
+// line or at its start, and nothing behind it is read; a time in brackets
+// may stand behind a word after blanks. A closing line whose count is not
+// the moves read gives no result.
+TEST(Ki2Reader, AWordWithoutItsMarkStopsTheMovesAndTheClosingCountIsChecked) {
+  const struct {
+    const char* text;
+    int moves;
+    int line;
+    const char* word;
+  } cases[] = {
+      {"▲７六歩 △３四歩 ２六歩 △８四歩\nまで4手で後手の勝ち\n", 2, 1, "２六歩"},
+      {"▲７六歩 △３四歩\n２六歩 △８四歩\nまで4手で後手の勝ち\n", 2, 2, "２六歩"},
+      {"▲７六歩 △３四歩\nx２六歩 △８四歩\n", 2, 2, "x２六歩"},
+      {"▲７六歩 △３四歩\n▲２六歩 同　歩\n", 3, 2, "同"},
+      {"▲７六歩 (0:05) △３四歩(0:06)\t▲２六歩\n", 3, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Kifu k;
+    KifuReadStop stop;
+    MemTextReader reader(c.text);
+    ASSERT_EQ(kifu_read_ki2(k, reader, false, &stop), 0);
+    EXPECT_EQ(line_from(k.Start()).size(), static_cast<size_t>(c.moves));  // no result behind the moves
+    EXPECT_EQ(stop.line, c.line);
+    EXPECT_STREQ(stop.text.c_str(), c.word);
+  }
+  Kifu k;
+  ASSERT_EQ(read_ki2(k, "▲７六歩 (0:05) △３四歩\n"), 0);
+  EXPECT_EQ(k.NodeAtTesu(1)->seconds, 5);
+
+  KifuReadStop stop;
+  MemTextReader counted("▲７六歩 △３四歩\nまで3手で先手の勝ち\n");
+  ASSERT_EQ(kifu_read_ki2(k, counted, false, &stop), 0);
+  EXPECT_EQ(line_from(k.Start()), (Strings{"7776", "3334"}));
+  EXPECT_EQ(stop.closing.line, 2);
+  EXPECT_EQ(stop.closing.count, 3);
+  EXPECT_EQ(stop.closing.moves, 2);
+  MemTextReader wide("▲７六歩 △３四歩\nまで２手で後手の勝ち\n");  // full-width digits count alike
+  ASSERT_EQ(kifu_read_ki2(k, wide, false, &stop), 0);
+  EXPECT_EQ(line_from(k.Start()), (Strings{"7776", "3334", "%2+"}));
+  EXPECT_EQ(stop.closing.line, 0);
+}
+
 // A variation line whose number names no move of the line before it is
 // passed over, and the first such line is told; one that replaces a move is
 // read.
