@@ -101,6 +101,7 @@ KTsumeNode* take_node(KTsumeTable& t, uint32_t bucket, const KHashKey& key, uint
   n.pn = pn;
   n.dn = dn;
   n.depth = static_cast<uint16_t>(ply & kDepthMask);
+  n.first_ply = static_cast<uint16_t>(ply & kDepthMask);
   n.next = t.buckets[bucket];
   t.buckets[bucket] = idx;
   t.signs[bucket] |= tsume_chain_sign(key);
@@ -145,9 +146,11 @@ KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& ke
 namespace {
 
 void lower_depth(KTsumeNode* n, int ply) {
-  if (n != nullptr && !proven(*n) && static_cast<int>(n->depth & kDepthMask) > ply) {
+  if (n == nullptr || proven(*n)) return;
+  if (static_cast<int>(n->depth & kDepthMask) > ply) {
     n->depth = static_cast<uint16_t>((n->depth & ~kDepthMask) | (ply & kDepthMask));
   }
+  if (n->first_ply > ply) n->first_ply = static_cast<uint16_t>(ply & kDepthMask);
 }
 
 // The entry of the key on one path: found or taken (with the numbers given)
