@@ -40,7 +40,7 @@ bool same_root_position(const TsumeContext& c, const KHashKey& key) {
 // the root position, or a disproven one, disproves the node; otherwise the
 // node takes the larger pn and the smaller dn of its children, of the deeper
 // ones when there are any.
-AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c, int node_first) {
+AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c, const NodeReach& reach) {
   AndNumbers r;
   int32_t pn[2] = {0, 0}, dn[2] = {kInf, kInf};  // [deeper]
   int best[2] = {-1, -1};
@@ -64,7 +64,7 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c, int node_fir
     v.pn = child->pn;
     v.dn = child->dn;
     v.state = 1;
-    v.deeper = first_reached_below(*child, node_first);
+    v.deeper = and_counts_child(*child, reach);
     if (child->flags & kFlagPawnDropMate) r.pawn_drop_mate = true;
     // Children first reached at or above the node count only when no deeper
     // one exists, and then their pn add up.
@@ -83,11 +83,10 @@ AndNumbers tsume_and_numbers_pair(KTsumeEngine& e, TsumeContext& c, int node_fir
 }
 
 AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
-  if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
-  const int node_first = node_depth(node);
+  const NodeReach reach = count_start(node, c.ply);
   if (tsume_pair_transposition(e, c, node)) {
     ++e.pair_transpositions;
-    return tsume_and_numbers_pair(e, c, node_first);
+    return tsume_and_numbers_pair(e, c, reach);
   }
   AndNumbers r;
   const int king = c.pos.piece[c.defender].sq;
@@ -156,7 +155,7 @@ AndNumbers tsume_and_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node)
         continue;
       }
     }
-    if (m.captured_code == 0 && child != nullptr && !first_reached_below(*child, node_first)) {
+    if (m.captured_code == 0 && child != nullptr && !and_counts_child(*child, reach)) {
       v.deeper = 0;
       held_pn = std::max(held_pn, cpn);
       if (cdn < held_dn) {

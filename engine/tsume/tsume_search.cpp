@@ -134,7 +134,7 @@ struct Numbers {
   bool drop_mate = false;  // a pawn drop that mates was passed over
 };
 
-void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int node_first, int i, Numbers& r,
+void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, const NodeReach& reach, int i, Numbers& r,
                     int32_t& held_pn, int32_t& held_dn, int32_t& backforth_dn, int32_t& sum_dn, int32_t* drop_max,
                     int32_t& repeat_max, bool& deeper_seen) {
   const KMove& m = e.moves[c.move_base + i];
@@ -182,7 +182,7 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int node
     return;
   }
   v.state = 1;
-  const bool deeper = child == nullptr || first_reached_below(*child, node_first);
+  const bool deeper = child == nullptr || or_counts_child(*child, reach);
   v.deeper = deeper;
   if (deeper) {
     deeper_seen = true;
@@ -216,10 +216,7 @@ void or_value_child(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node, int node
 
 Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
   Numbers r;
-  if (node_depth(node) > c.ply) node.depth = static_cast<uint16_t>((node.depth & ~kDepthMask) | c.ply);
-  // Held-back children lower the node's depth word as they are counted; the
-  // test of the others keeps the word the count started with.
-  const int node_first = node_depth(node);
+  const NodeReach reach = count_start(node, c.ply);
   int32_t held_pn = kInf, held_dn = kInf, backforth_dn = 0, sum_dn = 0, repeat_max = 0;
   int32_t drop_max[8] = {};
   bool deeper_seen = false;
@@ -235,7 +232,7 @@ Numbers tsume_or_numbers(KTsumeEngine& e, TsumeContext& c, KTsumeNode& node) {
       if (pass == 1 && (bit == 0 || (c.nonpromo_bits & bit) == 0)) continue;
       // A non-promotion counted in the first pass (its bit was set) is not counted twice.
       if (pass == 1 && e.values[c.move_base + i].state != 0) continue;
-      or_value_child(e, c, node, node_first, i, r, held_pn, held_dn, backforth_dn, sum_dn, drop_max, repeat_max,
+      or_value_child(e, c, node, reach, i, r, held_pn, held_dn, backforth_dn, sum_dn, drop_max, repeat_max,
                      deeper_seen);
       if (r.pn == 0) return r;
     }

@@ -101,6 +101,7 @@ KTsumeNode* take_node(KTsumeTable& t, uint32_t bucket, const KHashKey& key, uint
   n.pn = pn;
   n.dn = dn;
   n.depth = static_cast<uint16_t>(ply & kDepthMask);
+  n.first_ply = static_cast<uint16_t>(ply & kDepthMask);
   n.next = t.buckets[bucket];
   t.buckets[bucket] = idx;
   t.signs[bucket] |= tsume_chain_sign(key);
@@ -145,9 +146,27 @@ KTsumeNode* tsume_lookup_chain(KTsumeTable& t, uint32_t head, const KHashKey& ke
 namespace {
 
 void lower_depth(KTsumeNode* n, int ply) {
-  if (n != nullptr && !proven(*n) && static_cast<int>(n->depth & kDepthMask) > ply) {
+  if (n == nullptr || proven(*n)) return;
+  if (static_cast<int>(n->depth & kDepthMask) > ply) {
     n->depth = static_cast<uint16_t>((n->depth & ~kDepthMask) | (ply & kDepthMask));
   }
+  if (n->first_ply > ply) n->first_ply = static_cast<uint16_t>(ply & kDepthMask);
+}
+
+// The entry of the key on one path: found or taken (with the numbers given)
+// in the bucket of its path key, where the lookup of a plain entry marked as
+// having a path variant searches for it. A position reached along many paths
+// and refuted by a repetition on each gets an entry for every path; kept in
+// the key's own chain, they made it thousands of nodes long, walked by every
+// lookup of the position's board, and a solve's rate fell a hundredfold.
+KTsumeNode* path_entry(KTsumeTable& t, int ply, const KHashKey& key, uint32_t path_key, int32_t pn, int32_t dn) {
+  const uint32_t bucket = bucket_of(t, path_key);
+  if (KTsumeNode* n = find_path_node(t, bucket, key, path_key)) {
+    n->pn = pn;
+    n->dn = dn;
+    return n;
+  }
+  return take_node(t, bucket, key, path_key, pn, dn, ply);
 }
 
 }  // namespace
@@ -303,7 +322,7 @@ KTsumeNode* tsume_store(KTsumeTable& t, int ply, const KHashKey& key, uint32_t p
       plain = take_node(t, bucket, key, 0, 1, 1, ply);
       plain->flags = kFlagHasPathVariant;
     }
-    result = take_node(t, bucket, key, path_key, pn, dn, ply);
+    result = path_entry(t, ply, key, path_key, pn, dn);
   } else if (result == nullptr) {
     result = take_node(t, bucket, key, 0, pn, dn, ply);
   }
@@ -341,30 +360,18 @@ KTsumeNode* tsume_store_loop_disproof(KTsumeTable& t, int ply, const KHashKey& k
   if (!ensure_free(t, key, path_key != 0 ? 2 : 1)) return nullptr;
   const uint32_t bucket = bucket_of(t, key.word[1]);
   KTsumeNode* result = nullptr;
-  KTsumeNode* plain = nullptr;
-  walk_chain(t, bucket, [](KTsumeNode&) { return false; },
-             [&](KTsumeNode& n) {
-               if (!identical(n, key)) return;
-               if (n.path_key == path_key) {
-                 n.pn = kInf;
-                 n.dn = 0;
-                 n.move = move;
-                 result = &n;
-               } else if (n.path_key == 0) {
-                 plain = &n;
-               }
-             });
-  if (result == nullptr) {
-    if (path_key != 0 && plain == nullptr) {
-      plain = take_node(t, bucket, key, 0, 1, 1, ply);
-    }
-    // The path entry lives in the path key's bucket, where the lookup of a
-    // plain entry marked as having a path variant searches for it.
-    const uint32_t target = path_key != 0 ? bucket_of(t, path_key) : bucket;
-    result = take_node(t, target, key, path_key, kInf, 0, ply);
-    if (result == nullptr) return nullptr;
-    result->move = move;
+  KTsumeNode* plain = tsume_lookup_exact(t, key);
+  if (path_key == 0) {
+    result = plain != nullptr ? plain : take_node(t, bucket, key, 0, kInf, 0, ply);
+    plain = nullptr;
+  } else {
+    if (plain == nullptr) plain = take_node(t, bucket, key, 0, 1, 1, ply);
+    result = path_entry(t, ply, key, path_key, kInf, 0);
   }
+  if (result == nullptr) return nullptr;
+  result->pn = kInf;
+  result->dn = 0;
+  result->move = move;
   if (path_key != 0 && plain != nullptr) {
     if ((plain->flags & kFlagFixedProof) == 0) {
       plain->pn = 1;

@@ -39,7 +39,9 @@ constexpr uint8_t kFlagExactHand = 128;
 
 // The depth word: the length in plies of the mate a proven entry (or a tree
 // node) proves, the bound of a bounded disproof, else the smallest ply at which
-// the position was reached.
+// the position was reached, lowered further by the proof-number search to the
+// depth word of a child it holds back (one first reached at or above it), so
+// that the node's own parents hold it back in turn.
 constexpr uint32_t kDepthMask = 0x3FFF;
 constexpr int kNoLength = kDepthMask;  // a length or bound beyond every search
 
@@ -54,7 +56,11 @@ struct KTsumeNode {
   uint16_t depth;     // smallest ply reached; tree nodes: quality << 14 | length
   uint8_t flags;
   uint8_t cut;        // a path entry's disproof rests on a line the depth limit cut
-  uint8_t pad[2];
+  // The smallest ply at which the position was reached, which held-back
+  // children leave alone: with it and the depth word the proof-number search
+  // tells which children were first reached below a node (search_visits.h).
+  // Kept up to date on open entries; a decided one keeps the ply of its making.
+  uint16_t first_ply;
 };
 static_assert(sizeof(KTsumeNode) == 40, "nodes are allocated in blocks of 40-byte records");
 

@@ -322,7 +322,11 @@ TEST_F(SolverTest, PositionsWithoutMateAreRefuted) {
 // Positions the proof search once left undecided after minutes: a node
 // reached again deeper than it was first reached held back the children its
 // earlier visits had made, and an AND node kept searching a child its pn left
-// out. Each is decided now within a few hundred thousand nodes.
+// out; and the king going to and fro, where every node of the region its
+// checks run through counted the region's other positions as its own
+// children (a mend that held back at OR nodes as much as at AND nodes left the
+// king running from a rook and two bishops undecided after millions). Each is
+// decided now within a few hundred thousand nodes.
 TEST_F(SolverTest, PositionsThatStoodUndecidedAreDecided) {
   struct Case {
     const char* file;
@@ -334,6 +338,8 @@ TEST_F(SolverTest, PositionsThatStoodUndecidedAreDecided) {
       {"mate11_after_two_plies.csa", SolveResult::kMate, 11, 300000},
       {"nomate_from_play_a.csa", SolveResult::kNoMate, 0, 300000},
       {"nomate_from_play_b.csa", SolveResult::kNoMate, 0, 2000000},
+      {"nomate_king_to_and_fro.csa", SolveResult::kNoMate, 0, 500000},
+      {"nomate_king_runs_from_rook_and_bishops.csa", SolveResult::kNoMate, 0, 1000000},
   };
   for (const Case& want : cases) {
     SCOPED_TRACE(want.file);

@@ -114,6 +114,36 @@ TEST(TsumeTable, PathDisproofsHoldOnTheirPathAndCutOnesUntilTheLimitRises) {
   tsume_table_free_blocks(t);
 }
 
+// A position refuted by a repetition along many paths has an entry for each
+// path, kept in the bucket of its path key: the chain that every lookup of its
+// board walks keeps its one plain entry, each path's entry answers on that path
+// alone, and a store on a path that has its entry already takes no node.
+TEST(TsumeTable, EntriesOfManyPathsLeaveTheBoardsChainShort) {
+  KTsumeTable t = make_table(1024, false);
+  const KHashKey k = key_of(21, 0);
+  const uint32_t home = t.bucket_divisor.Remainder(k.word[1]);
+  std::vector<uint32_t> paths;
+  for (uint32_t p = 1; paths.size() < 300; ++p) {
+    if (t.bucket_divisor.Remainder(p * 0x9E3779B1u) != home) paths.push_back(p * 0x9E3779B1u);
+  }
+  for (uint32_t path : paths) ASSERT_NE(tsume_store(t, 4, k, path, kInf, 0), nullptr);
+  uint32_t chain = 0;
+  for (uint32_t i = t.buckets[home]; i != kNoNode; i = t.at(i).next) ++chain;
+  EXPECT_EQ(chain, 1u);
+  EXPECT_EQ(t.used, paths.size() + 1);
+  for (uint32_t path : paths) EXPECT_EQ(tsume_lookup_path(t, k, path)->pn, kInf);
+  EXPECT_LT(tsume_lookup_path(t, k, 12345)->pn, kInf);
+  // The same paths again, by either store; a repetition's store twice on a new path.
+  tsume_store(t, 5, k, paths[0], kInf, 0);
+  ASSERT_NE(tsume_store_loop_disproof(t, 5, k, paths[1], kTerminalMove), nullptr);
+  EXPECT_EQ(tsume_lookup_path(t, k, paths[1])->move, kTerminalMove);
+  EXPECT_EQ(t.used, paths.size() + 1);
+  tsume_store_loop_disproof(t, 5, k, 12345, kNoNodeMove);
+  tsume_store_loop_disproof(t, 6, k, 12345, kNoNodeMove);
+  EXPECT_EQ(t.used, paths.size() + 2);
+  tsume_table_free_blocks(t);
+}
+
 // Stores distinct keys until the table is full, protecting each node
 // `protect` says (by index) with the flag given.
 uint32_t fill(KTsumeTable& t, uint32_t count, uint8_t flag, bool (*protect)(uint32_t)) {
