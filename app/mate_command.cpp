@@ -212,7 +212,6 @@ int solve(model::KifuHolder& holder, int ply, const Options& o) {
   // What OUT's format leaves out of the solution, as convert tells it.
   int format = record_path_format(o.save);
   warn_write_loss("mate", holder.kifu, format);
-  format = 0;
   const std::string why = save_record(holder, o.save, &format);
   comp.Command(kCmdTsumeFree);
   return why.empty() ? kExitOk : fail(why);

@@ -7,6 +7,7 @@
 #include "model/formats/kif_header.h"
 #include "model/position/game_result.h"
 #include "model/text/byte_text.h"
+#include "model/text/numerals.h"
 
 namespace model {
 
@@ -173,23 +174,26 @@ bool ki2_read_closing(const KString& line, int to_move, int* code, int* side) {
   return false;
 }
 
-int ki2_closing_count(const KString& line) {
+int ki2_closing_count(const KString& line, int at) {
   const ByteText t(line);
   constexpr const char* kUntil = "まで";
   constexpr const char* kMoves = "手";
-  constexpr const char* kWideDigits[] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
   constexpr int kCountCap = 1 << 30;  // no record is that long
-  if (!t.Has(0, kUntil)) return -1;
-  int at = static_cast<int>(std::strlen(kUntil));
+  if (!t.Has(at, kUntil)) return -1;
+  at += static_cast<int>(std::strlen(kUntil));
   int64_t count = 0;
   int digits = 0;
   for (;; ++digits) {
-    int digit = t.IsDigit(at) ? t.At(at) - '0' : -1;
-    for (int d = 0; d < 10 && digit < 0; ++d) {
-      if (t.Has(at, kWideDigits[d])) digit = d;
+    int digit = 0;
+    if (t.IsDigit(at)) {
+      digit = t.At(at++) - '0';
+    } else if (at < t.len) {
+      const int bytes = zenkaku_digit_to_int(t.p + at, &digit);
+      if (bytes == 0) break;
+      at += bytes;
+    } else {
+      break;
     }
-    if (digit < 0) break;
-    at += t.IsDigit(at) ? 1 : 2;
     count = std::min<int64_t>(count * 10 + digit, kCountCap);
   }
   return digits > 0 && t.Has(at, kMoves) ? static_cast<int>(count) : -1;

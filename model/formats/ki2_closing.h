@@ -22,8 +22,9 @@ bool ki2_closing_text(const Sashite& m, int to_move, KString& out);
 // into `side`. False when the line tells no result.
 bool ki2_read_closing(const KString& line, int to_move, int* code, int* side);
 
-// The number of moves a closing line counts ("まで64手で..." gives 64, in ASCII
-// or full-width digits), or -1 when it gives none.
-int ki2_closing_count(const KString& line);
+// The number of moves the closing line standing at byte `at` of `line` counts
+// ("まで64手で..." gives 64, in ASCII or full-width digits), or -1 when it
+// gives none.
+int ki2_closing_count(const KString& line, int at = 0);
 
 }  // namespace model

@@ -262,9 +262,7 @@ class HenkaMoveReader {
   // lost or added on the way, so the result word read before it may be the
   // other side's. That result is taken back.
   void Closing(const KString& line, int at) {
-    KString closing;
-    closing.AssignBytes(line.c_str() + at, line.length() - at);
-    const int count = ki2_closing_count(closing);
+    const int count = ki2_closing_count(line, at);
     if (count < 0 || count == Ply()) return;
     closing_.Note(lines_.lines(), line, count, Ply());
     if (!result_) return;
