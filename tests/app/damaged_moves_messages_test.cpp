@@ -76,6 +76,10 @@ TEST(DamagedMovesMessages, CsaStopsAtAMoveOrEndThatLostItsSign) {
                utf8(u8"*18 △７二銀"));
   expect_shown(damaged(csa, "+2524FU,T20,'", "+2524FU,T20,'\nxyz", "unknown_line.csa"),
                "line 26: ignored 'xyz': a line of no known kind", utf8(u8" 19 ▲投了"));
+  // Bytes that name no piece behind a rank row are passed over and told the same way.
+  expect_shown(damaged(csa, "+KE+KY\r\n", "+KE+KY  %\r\n", "row_tail.csa"),
+               "line 16: ignored 'P9+KY+KE+GI+KI+OU+KI+GI+KE+KY  %': a line of no known kind",
+               utf8(u8" 19 ▲投了"));
 
   // Information lines the record has no field for are kept and written back.
   const std::string info = damaged(csa, "%TORYO", "%TORYO\n$MAX_MOVES:256\n$NOTE:a, b", "info.csa");
