@@ -42,6 +42,7 @@ TEST(MoveTextParser, ReadsSquaresPiecesAndSameSquare) {
   EXPECT_EQ(parse(pos, "７六歩").special, kFailed);
   EXPECT_EQ(parse(pos, "▲７十歩").special, kFailed);
   EXPECT_EQ(parse(pos, "▲７").special, kFailed);
+  EXPECT_EQ(parse(pos, "▲５八").special, kFailed);  // no piece named: not the king
   // Two words without a blank: the cursor stops at the second side mark.
   int cursor = -1;
   EXPECT_EQ(parse(pos, "▲７六歩△３四歩", 0, 0, nullptr, &cursor), p76);
