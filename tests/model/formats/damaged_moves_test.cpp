@@ -2,13 +2,13 @@
 // data and the examples, in every text format that carries moves (KIF, its
 // change-branch layout, KI2 and CSA), read as Shift-JIS and as UTF-8. A sign
 // or mark removed or replaced, one character of a move replaced by one that
-// makes no move, a move line removed, an end word's "%" removed or replaced,
-// a closing line's count changed. Every copy must give the same game (moves
-// and result), or the moves before the damage with no result, the damaged
-// line named (for a lost line, a line at or behind it, where the moves stop);
-// a refused text names the damaged line. CSA records are also read with
-// their position statements in the forms other programs write, which give
-// the same game.
+// makes no move, a move's piece name removed, a move line removed, an end
+// word's "%" removed or replaced, a closing line's count changed. Every copy
+// must give the same game (moves and result), or the moves before the damage
+// with no result, the damaged line named (for a lost line, a line at or
+// behind it, where the moves stop); a refused text names the damaged line.
+// CSA records are also read with their position statements in the forms
+// other programs write, which give the same game.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -219,6 +219,21 @@ std::vector<std::string> csa_position_forms(const std::vector<std::string>& line
   return forms;
 }
 
+// Adds the copy of `lines` whose line `i` lost the piece name (成香, 成桂
+// and 成銀 take four bytes) of the move whose destination (同, with or
+// without its blank, or a file and a rank of one or two bytes each) stands at
+// `at`: read as a king's move, such a word would be another game.
+void add_without_piece(std::vector<Damage>& out, const std::vector<std::string>& lines, size_t i, size_t at,
+                       int moves_before) {
+  const std::string& l = lines[i];
+  if (l.compare(at, 2, "同") == 0) {
+    at += l.compare(at, 4, "同　") == 0 ? 4 : 2;
+  } else {
+    for (int coordinate = 0; coordinate < 2; ++coordinate) at += is_digit(l[at]) ? 1 : 2;
+  }
+  add_edit(out, lines, i, at, l.compare(at, 2, "成") == 0 ? 4 : 2, "", moves_before, true, "piece name removed");
+}
+
 // The byte offsets of the side marks that begin the move words of a KI2 line.
 std::vector<size_t> mark_offsets(const std::string& l) {
   std::vector<size_t> marks;
@@ -265,6 +280,7 @@ std::vector<Damage> ki2_damages(const std::vector<std::string>& lines, int last_
         for (const std::string with : {"*", "&"}) add_edit(out, lines, i, marks[j], kMarkBytes, with, before, false, "mark " + with);
       }
       add_edit(out, lines, i, marks[j] + kMarkBytes, 2, "Ｘ", before, true, "move character");
+      add_without_piece(out, lines, i, marks[j] + kMarkBytes, before);
     }
     add(out, lines, i, nullptr, moves, false, kLineRemoved);
     moves += static_cast<int>(marks.size());
@@ -293,6 +309,7 @@ std::vector<Damage> kif_damages(const std::vector<std::string>& lines, int last_
     const bool is_move = l.compare(move, 2, "同") == 0 || (move + 1 < l.size() && l.compare(move, 1, "\x82") == 0);
     if (!is_move) break;
     add_edit(out, lines, i, move, 2, "Ｘ", next - 1, true, "move character");
+    add_without_piece(out, lines, i, move, next - 1);  // the source square still names the mover
     add(out, lines, i, nullptr, next - 1, false, kLineRemoved);
     ++next;
   }
@@ -324,6 +341,7 @@ std::vector<Damage> henka_damages(const std::vector<std::string>& lines, int las
       add_edit(out, lines, i, at, kMarkBytes, with, moves, true, "mark '" + with + "'");
     }
     add_edit(out, lines, i, at + kMarkBytes, 2, "Ｘ", moves, true, "move character");
+    add_without_piece(out, lines, i, at + kMarkBytes, moves);
     move_lines.push_back(i);
     ++moves;
   }
