@@ -230,6 +230,12 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
     if (stop.passed_over.count > 1) what += " (" + std::to_string(stop.passed_over.count) + " such lines in all)";
     warn(what);
   }
+  if (stop.stray_bytes.count > 0) {
+    std::string what = "line " + std::to_string(stop.stray_bytes.line) + ": passed over what names no piece in '" +
+                       quoted_line(stop.stray_bytes.text) + "'";
+    if (stop.stray_bytes.count > 1) what += " (" + std::to_string(stop.stray_bytes.count) + " such lines in all)";
+    warn(what);
+  }
   if (stop.after_end_line != 0) {
     warn("line " + std::to_string(stop.after_end_line) + ": ignored '" + quoted_line(stop.after_end) +
          "' and what follows it on its line of play: the game has ended before it");
