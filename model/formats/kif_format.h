@@ -147,6 +147,10 @@ struct KifuReadStop {
   // The first closing line whose count is not the moves read (KI2 and the
   // change-branch layout); its line of play was given no result.
   KifuClosingMismatch closing{};
+  // The bookmark lines that no move could hold (kifu_read_bookmark: a second
+  // one for a move, or one without a name), passed over by the KIF-family
+  // readers: the first and how many.
+  KifuPassedOver bookmarks_passed{};
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
@@ -172,11 +176,13 @@ struct KifuReadStop {
 // its own number is a pause: that line's move goes on with the game and
 // carries the word as its comment; otherwise it ends the line as 中断. Lines
 // without a number that are of no known kind are passed over and counted in
-// `stop`'s passed_over, as are such lines of the header.
+// `stop`'s passed_over, as are such lines of the header. A bookmark line is
+// the bookmark of the move it follows (kifu_read_bookmark).
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and
-// every line of moves with times, analysis, comments and branch lines. 0.
+// every line of moves with times, analysis, comments, bookmarks and branch
+// lines. 0.
 int kifu_write_kif(const Kifu& kifu, TextWriter& writer);
 
 // Writes the record's header with `kyokumen` as the start position and no

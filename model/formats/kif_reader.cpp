@@ -10,6 +10,7 @@
 
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_bookmark.h"
 #include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
 #include "model/record/label_table.h"
@@ -103,6 +104,14 @@ class KifMoveReader {
 
   // Takes one line (trailing blanks cut); false when the reading ends at it.
   bool ReadLine(KString& line) {
+    if (kifu_is_bookmark_line(line)) {
+      if (seal_) {
+        kifu_read_bookmark(seal_->bookmark, line, lines_.lines(), bookmarks_);
+      } else if (!after_end_) {
+        kifu_read_bookmark(Current()->bookmark, line, lines_.lines(), bookmarks_);
+      }
+      return true;
+    }
     if (line.c_str()[0] == '*') {
       if (seal_) {
         seal_->comments.push_back(line);
@@ -128,6 +137,8 @@ class KifMoveReader {
   KifuSkippedLine& skipped() { return skipped_; }
   // The lines of no known kind that were passed over.
   const KifuPassedOver& passed_over() const { return passed_over_; }
+  // The bookmark lines that no move could hold.
+  KifuPassedOver& bookmarks_passed() { return bookmarks_; }
   // The first line behind an end that was not read, and its text.
   KifuPassedOver& after_end_lines() { return after_end_lines_; }
   // Moves read, variations included (ends not counted).
@@ -146,6 +157,7 @@ class KifMoveReader {
     int ply = 0;
     int seconds = 0;
     std::vector<KString> comments;
+    KString bookmark;
   };
 
   KifuSashite* Current() const { return path_.back(); }
@@ -162,6 +174,7 @@ class KifMoveReader {
     const int side_bit = work_.teban ? kGoteBit : 0;
     if (!Append(Sashite(0, 0, 0, 0, kOu | side_bit, 0, 0, kChudan), seal.seconds, nullptr)) return;
     for (const KString& c : seal.comments) Comment(Current(), c);
+    Current()->bookmark = std::move(seal.bookmark);
   }
 
   // Keeps the first line behind an end; the lines after it are passed over up
@@ -321,7 +334,9 @@ class KifMoveReader {
     if (resumed) {
       if (seal_) {
         seal_->comments.insert(seal_->comments.begin(), resumed->comments.begin(), resumed->comments.end());
+        if (!resumed->bookmark.empty()) seal_->bookmark = std::move(resumed->bookmark);
       } else {
+        Current()->bookmark = std::move(resumed->bookmark);
         KString word = KString::KStringFromC("*");
         word.Append(kSealedMove);
         Comment(Current(), word);
@@ -339,7 +354,7 @@ class KifMoveReader {
     if (const KifEndWord* w = end_word_at(t, i)) {
       const int seconds = TimeAt(line, i + static_cast<int>(std::strlen(w->text)));
       if (std::strcmp(w->text, kSealedMove) == 0) {
-        seal_ = Seal{n, seconds, {}};
+        seal_ = Seal{n, seconds, {}, {}};
         return true;
       }
       return Append(Sashite(0, 0, 0, 0, kOu | side_bit, 0, 0, w->code), seconds, nullptr);
@@ -423,6 +438,7 @@ class KifMoveReader {
   int unknown_end_words_ = 0;
   std::optional<Seal> seal_;
   KifuPassedOver passed_over_;
+  KifuPassedOver bookmarks_;
   // Set from a line behind an end up to a line read again.
   bool after_end_ = false;
   KifuPassedOver after_end_lines_;  // the lines behind an end, the first kept
@@ -438,7 +454,8 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
   KString line;
   int fields = 0;
   KifuPassedOver passed;
-  const int header = kifu_read_header(counted, line, body, &fields, false, &passed);
+  KifuPassedOver bookmarks;
+  const int header = kifu_read_header(counted, line, body, &fields, false, &passed, &bookmarks);
   if (header < 0) {
     kifu_header_failure(header, counted.lines(), std::move(line), stop);
     return -1;
@@ -469,6 +486,8 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
     stopped.after_end_line = reading.after_end_lines().line;
     stopped.after_end = std::move(reading.after_end_lines().text);
     passed.Add(reading.passed_over());
+    bookmarks.Add(reading.bookmarks_passed());
+    stopped.bookmarks_passed = std::move(bookmarks);
     moves = reading.moves();
   }
   // Text of no known kind, and not a move read: no record.
