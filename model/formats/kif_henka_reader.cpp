@@ -164,12 +164,12 @@ class HenkaMoveReader {
       Comment(line);
       return true;
     }
+    line.TrimLeft();
     // A bookmark, like a comment, is the current move's.
     if (kifu_is_bookmark_line(line)) {
       kifu_read_bookmark(Current()->bookmark, line, lines_.lines(), bookmarks_);
       return true;
     }
-    line.TrimLeft();
     const ByteText t(line);
     int at = 0;
     while (t.At(at) == '|') ++at;

@@ -104,14 +104,6 @@ class KifMoveReader {
 
   // Takes one line (trailing blanks cut); false when the reading ends at it.
   bool ReadLine(KString& line) {
-    if (kifu_is_bookmark_line(line)) {
-      if (seal_) {
-        kifu_read_bookmark(seal_->bookmark, line, lines_.lines(), bookmarks_);
-      } else if (!after_end_) {
-        kifu_read_bookmark(Current()->bookmark, line, lines_.lines(), bookmarks_);
-      }
-      return true;
-    }
     if (line.c_str()[0] == '*') {
       if (seal_) {
         seal_->comments.push_back(line);
@@ -126,6 +118,14 @@ class KifMoveReader {
       return true;
     }
     line.TrimLeft();
+    if (kifu_is_bookmark_line(line)) {
+      if (seal_) {
+        kifu_read_bookmark(seal_->bookmark, line, lines_.lines(), bookmarks_);
+      } else if (!after_end_) {
+        kifu_read_bookmark(Current()->bookmark, line, lines_.lines(), bookmarks_);
+      }
+      return true;
+    }
     return MoveLine(line);
   }
 

@@ -29,8 +29,9 @@ class TextReader {
   // length come whole. 0 when at least one byte was read, -1 at the end of
   // the input or when not open.
   virtual int GetLine(KString& line) = 0;
-  // Reads up to the end of the line into buf, at most n - 1 bytes, and always
-  // ends them with a NUL. buf, or null when nothing was read or not open.
+  // Reads up to and including the next LF into buf, at most n - 1 bytes, and
+  // always ends them with a NUL (no record reader reads with it: they read
+  // lines with GetLine). buf, or null when nothing was read or not open.
   virtual char* Gets(char* buf, int n) = 0;
   // Reads up to n bytes into buf; returns how many were read (0 when not open).
   virtual int Read(char* buf, int n) = 0;

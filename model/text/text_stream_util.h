@@ -47,7 +47,7 @@ int read_line_from(KString& line, Next next, PushBack push_back) {
   line.Free();
   char piece[256];
   int n = 0;
-  int total = 0;
+  long long total = 0;
   const auto put = [&](char c) {
     piece[n++] = c;
     ++total;
@@ -60,9 +60,11 @@ int read_line_from(KString& line, Next next, PushBack push_back) {
     const int c = next();
     if (c < 0) break;
     if (c == '\r') {
+      // (A run is counted up to the longest line; what is past it goes on as
+      // the next line.)
       int crs = 1;
       int after = next();
-      for (; after == '\r'; after = next()) ++crs;
+      for (; after == '\r' && crs < kMaxLineBytes; after = next()) ++crs;
       if (after == '\n') {
         for (int i = 0; i < crs; ++i) put('\r');
         put('\n');
