@@ -19,66 +19,54 @@ namespace {
 std::string bookmarks_of(const Kifu& kifu) {
   std::string s;
   int ply = 0;
-  for (const KifuSashite* m = kifu.root.get(); m; ++ply) {
+  for (const KifuSashite* m = kifu.root.get(); m; m = m->to ? m->to->next.At(0) : nullptr, ++ply) {
     if (!m->bookmark.empty()) s += std::to_string(ply) + ":" + m->bookmark.c_str() + " ";
-    m = m->to ? m->to->next.At(0) : nullptr;
   }
   return s;
 }
 
-int read_as(int format, Kifu& kifu, const std::string& text, KifuReadStop* stop) {
-  MemTextReader r(text.c_str());
-  switch (format) {
-    case kFormatKi2: return kifu_read_ki2(kifu, r, false, stop);
-    case kFormatKifHenka: return kifu_read_kif_henka(kifu, r, false, stop);
-    default: return kifu_read_kif(kifu, r, false, stop);
-  }
-}
-
 TEST(Bookmarks, ReadOntoTheirMovesWrittenBackOrToldAsLeftOut) {
-  std::string nested = testing::read_file_bytes(std::string(VELKORA_TEST_DATA) + "/qvx/nested.qvx");
-  nested.insert(nested.find("\r\n", nested.find("△３四歩")) + 2, "&角道\r\n");
-  // Behind the result: the last move's, as comments there are.
-  nested.insert(nested.find("投了\r\n") + 6, "&結果\r\n");
-  struct Case {
+  std::string qvx = testing::read_file_bytes(std::string(VELKORA_TEST_DATA) + "/qvx/nested.qvx");
+  qvx.insert(qvx.find("\r\n", qvx.find("△３四歩")) + 2, "&角道\r\n");
+  qvx.insert(qvx.find("投了\r\n") + 6, "&結果\r\n");  // behind a result: the last move's, as comments are
+  const struct {
     int format;
     std::string text;
     const char* bookmarks;
     int unheld_line, unheld;  // the first bookmark line no move holds, and how many
-    int left_in_ki2;          // the bookmarks KI2 does not write (on the end of the game)
-  } const cases[] = {
-      {kFormatKif,
-       "&開始\n手数----指手\n1 ７六歩(77)\n&一手目\n2 ３四歩(33)\n3 ２六歩(27)\n&山場\n&二つ目\n&\n4 投了\n&終局\n",
-       "0:開始 1:一手目 3:山場 4:終局 ", 8, 2, 1},
-      {kFormatKif, "手数----指手\n&序盤\n1 ７六歩(77)\n2 封じ手\n&封\n2 ３四歩(33)\n3 封じ手\n&中断\n",
-       "0:序盤 2:封 3:中断 ", 0, 0, 1},
-      {kFormatKi2, "手合割：平手\n\n&開始\n▲７六歩 △３四歩\n&二手目\n▲２六歩\n&\n", "0:開始 2:二手目 ", 7, 1, 0},
-      {kFormatKifHenka, nested, "2:角道 11:結果 ", 0, 0, 0},
+    const char* in_ki2;       // KI2 writes none on the end of the game
+  } cases[] = {
+      {kFormatKif, "&始\n手数----指手\n1 ７六歩(77)\n&一\n2 ３四歩(33)\n  &二\n&二つ目\n&\n3 投了\n&了\n",
+       "0:始 1:一 2:二 3:了 ", 7, 2, "0:始 1:一 2:二 "},
+      {kFormatKif, "手数----指手\n1 ７六歩(77)\n2 封じ手\n&封\n2 ３四歩(33)\n3 封じ手\n&中\n", "2:封 3:中 ", 0, 0,
+       "2:封 "},
+      {kFormatKi2, "手合割：平手\n\n&始\n▲７六歩 △３四歩\n&二\n▲２六歩\n&\n", "0:始 2:二 ", 7, 1, "0:始 2:二 "},
+      {kFormatKifHenka, qvx, "2:角道 11:結果 ", 0, 0, "2:角道 11:結果 "},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 60));
     Kifu k;
     KifuReadStop stop;
-    ASSERT_EQ(read_as(c.format, k, c.text, &stop), 0);
+    MemTextReader r(c.text.c_str());
+    ASSERT_EQ(c.format == kFormatKi2       ? kifu_read_ki2(k, r, false, &stop)
+              : c.format == kFormatKifHenka ? kifu_read_kif_henka(k, r, false, &stop)
+                                            : kifu_read_kif(k, r, false, &stop),
+              0);
     EXPECT_EQ(bookmarks_of(k), c.bookmarks);
     EXPECT_EQ(stop.bookmarks_passed.line, c.unheld_line);
     EXPECT_EQ(stop.bookmarks_passed.count, c.unheld);
-
-    KifuHolder kif, ki2;
-    ASSERT_EQ(testing::write_and_read(k, kFormatKif, kif), 0);
-    EXPECT_EQ(bookmarks_of(kif.kifu), c.bookmarks);
-    ASSERT_EQ(testing::write_and_read(k, kFormatKi2, ki2), 0);
-    std::string on_line = c.bookmarks;
-    for (int i = 0; i < c.left_in_ki2; ++i) on_line.erase(on_line.rfind(' ', on_line.size() - 2) + 1);
-    EXPECT_EQ(bookmarks_of(ki2.kifu), on_line);
-    const int all = static_cast<int>(std::count(on_line.begin(), on_line.end(), ' ')) + c.left_in_ki2;
-    EXPECT_EQ(kifu_write_loss(k, kFormatKi2).bookmarks, c.left_in_ki2);
+    for (const int format : {kFormatKif, kFormatKi2}) {
+      KifuHolder back;
+      ASSERT_EQ(testing::write_and_read(k, format, back), 0);
+      EXPECT_EQ(bookmarks_of(back.kifu), format == kFormatKif ? c.bookmarks : c.in_ki2);
+    }
+    const auto count = [](std::string s) { return static_cast<int>(std::count(s.begin(), s.end(), ' ')); };
+    const int all = count(c.bookmarks);
+    EXPECT_EQ(kifu_write_loss(k, kFormatKi2).bookmarks, all - count(c.in_ki2));
     EXPECT_EQ(kifu_write_loss(k, kFormatCsa).bookmarks, all);
     EXPECT_EQ(kifu_write_loss(k, kFormatQvf).bookmarks, all);
-    EXPECT_EQ(kifu_write_loss(k, kFormatKif).bookmarks, 0);
   }
-
-  // A merge gives a move without a bookmark the bookmark it reads there.
+  // A merge gives a move without a bookmark the one it reads there.
   Kifu k;
   ASSERT_EQ(testing::read_kif_text(k, "手数----指手\n1 ７六歩(77)\n2 ３四歩(33)\n"), 0);
   ASSERT_EQ(testing::read_kif_text(k, "手数----指手\n1 ７六歩(77)\n&一\n2 ８四歩(83)\n", true), 0);

@@ -58,9 +58,8 @@ void mutate(std::string& text, const std::vector<std::string>& donors, std::stri
 // The lines of `text` as the readers count them (a lone CR ends one too).
 int lines_in(const std::string& text) {
   MemTextReader r(text.data(), static_cast<int>(text.size()));
-  KString line;
   int lines = 0;
-  while (r.GetLine(line) == 0) ++lines;
+  for (KString line; r.GetLine(line) == 0;) ++lines;
   return lines;
 }
 
