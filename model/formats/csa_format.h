@@ -20,38 +20,6 @@ class TextWriter;
 struct Kyokumen;
 struct Sashite;
 
-// How the writers end a line of play, by the special code that tells the
-// result from the side to move (special_code_for_side_to_move): the standard
-// end statement of the result, which every CSA reader takes, or, for a result
-// that has none, an end statement with a word of comment behind it that this
-// reader takes back (kCsaEndComments). Codes without an entry (12 start of
-// game, 13 take-back, 15 resumption) are written as nothing; a foul, and a
-// repetition lost by perpetual check of the side that has just moved, have
-// end statements of their own (kCsaIllegalAction, kCsaOuteSennichite).
-struct CsaEnd {
-  int code;
-  const char* statement;
-  const char* word;  // null: no comment
-};
-inline constexpr CsaEnd kCsaEnds[] = {
-    {1, "%TSUMI", nullptr},           {2, "%TORYO", nullptr},          {3, "%TIME_UP", nullptr},
-    {4, "%CHUDAN", "lose"},           {5, "%ILLEGAL_MOVE", nullptr},   {7, "%KACHI", nullptr},
-    {8, "%JISHOGI", nullptr},         {9, "%SENNICHITE", "draw"},      {10, "%SENNICHITE", "sente win"},
-    {11, "%SENNICHITE", "gote win"},  {14, "%CHUDAN", nullptr},
-};
-
-// The end statements with a word of comment that tell a result the statement
-// alone does not: the forms the writers write for results without a standard
-// end statement, and those they wrote for every result but resignation and
-// repetition before (stored files hold them). The reader takes each back to
-// its code.
-inline constexpr CsaEnd kCsaEndComments[] = {
-    {1, "%CHUDAN", "tsumi"},      {3, "%CHUDAN", "timeout"},       {4, "%CHUDAN", "lose"},
-    {5, "%CHUDAN", "lose(foul)"}, {6, "%CHUDAN", "win(foul)"},     {7, "%CHUDAN", "win"},
-    {8, "%CHUDAN", "jishogi"},    {9, "%SENNICHITE", "draw"},      {10, "%SENNICHITE", "sente win"},
-    {11, "%SENNICHITE", "gote win"},
-};
-
 // The end statements of a foul by sente and by gote: they name the side that
 // lost by it, whichever side is to move.
 inline constexpr const char* kCsaIllegalAction[2] = {"%+ILLEGAL_ACTION", "%-ILLEGAL_ACTION"};
@@ -59,6 +27,58 @@ inline constexpr const char* kCsaIllegalAction[2] = {"%+ILLEGAL_ACTION", "%-ILLE
 // The end statement of a repetition lost by perpetual check of the side that
 // has just moved, the side that gave the checks.
 inline constexpr const char* kCsaOuteSennichite = "%OUTE_SENNICHITE";
+
+// How the writers end a line of play, by the special code that tells the
+// result from the side to move (special_code_for_side_to_move): the standard
+// end statement that gives the same winner, which every CSA reader takes,
+// with a word of comment behind it where the statement alone tells another
+// kind of end, which this reader takes back (kCsaEndComments). A loss of no
+// other kind is a resignation that says "lose"; a repetition lost by
+// perpetual check of the side to move is a foul of that side that says who
+// won. Codes without an entry (12 start of game, 13 take-back, 15
+// resumption) are written as nothing; a foul, and a repetition lost by
+// perpetual check of the side that has just moved, have end statements of
+// their own (kCsaIllegalAction, kCsaOuteSennichite).
+struct CsaEnd {
+  int code;
+  const char* statement;
+  const char* word;  // null: no comment
+};
+inline constexpr CsaEnd kCsaEnds[] = {
+    {1, "%TSUMI", nullptr},
+    {2, "%TORYO", nullptr},
+    {3, "%TIME_UP", nullptr},
+    {4, "%TORYO", "lose"},
+    {5, "%ILLEGAL_MOVE", nullptr},
+    {7, "%KACHI", nullptr},
+    {8, "%JISHOGI", nullptr},
+    {9, "%SENNICHITE", "draw"},
+    {10, kCsaIllegalAction[1], "sente win"},  // gote to move gave the checks
+    {11, kCsaIllegalAction[0], "gote win"},   // sente to move gave the checks
+    {14, "%CHUDAN", nullptr},
+};
+
+// The end statements with a word of comment that tell a result the statement
+// alone does not: the forms the writers write (kCsaEnds), and those they
+// wrote before, which stored files hold ("%CHUDAN,'lose" and
+// "%SENNICHITE,'sente win", which give other programs no winner, and every
+// result but resignation and repetition as %CHUDAN before that). The reader
+// takes each back to its code.
+inline constexpr CsaEnd kCsaEndComments[] = {
+    {1, "%CHUDAN", "tsumi"},
+    {3, "%CHUDAN", "timeout"},
+    {4, "%TORYO", "lose"},
+    {4, "%CHUDAN", "lose"},
+    {5, "%CHUDAN", "lose(foul)"},
+    {6, "%CHUDAN", "win(foul)"},
+    {7, "%CHUDAN", "win"},
+    {8, "%CHUDAN", "jishogi"},
+    {9, "%SENNICHITE", "draw"},
+    {10, kCsaIllegalAction[1], "sente win"},
+    {10, "%SENNICHITE", "sente win"},
+    {11, kCsaIllegalAction[0], "gote win"},
+    {11, "%SENNICHITE", "gote win"},
+};
 
 // The line that the CSA and QVF writers put for special move `m` made where
 // `to_move` is to move: the end statement, ",'" and the word when there is one,
@@ -143,10 +163,16 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 
 // Reads a CSA record: 0, or -1 when the text holds no CSA statement that
 // describes a game (names, a position, the side to move or a move), when a
-// position statement holds a cell or group of no known form (a damaged rank
-// row or piece list would set up another position) or, with `strict`
-// (clipboard text), when the header holds a statement that is no CSA
-// statement (comments, version and information lines are CSA statements).
+// position statement is damaged (a cell or group names a piece it cannot
+// place, or a sign names none: the position would be another) or, with
+// `strict` (clipboard text), when the header holds a statement that is no CSA
+// statement (comments, version and information lines are CSA statements, and
+// so are position statements). The start position is the even game changed
+// by the position statements; one given by piece lists alone, without "PI"
+// or rank rows, starts from the board without pieces. Bytes of a position
+// statement that name no piece are an empty square, and those behind its
+// ninth cell or last group, or a statement of no known kind ("P" alone), are
+// passed over with the line told as one of no known kind.
 // After a -1 that is not a start position breaking the rules, `stop` holds
 // that position statement, or else the first statement that is no CSA
 // statement, when there is one, in not_csa_line and not_csa_text. The record
@@ -156,7 +182,8 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 // played ends the read, as does a move or end statement whose sign or "%" is
 // missing or replaced ("7776FU", "TORYO"); the moves before it are kept, and
 // `stop`, when given, receives the statement and its line (see KifuReadStop).
-// Nothing behind it is read. A statement of no known kind among the moves is
+// Nothing behind it is read. A line that begins with "'" is a comment,
+// whatever follows ("'TORYO"). A statement of no known kind among the moves is
 // passed over, `stop` keeping the first in `passed_over` (with those of the
 // header). An end statement that gives the record no result (%FUZUMI,
 // %MATTA, %ERROR, or one this reader does not know) is passed over; `stop`
@@ -167,8 +194,9 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 int kifu_read_csa(Kifu& kifu, TextReader& reader, bool merge, bool strict, KifuReadStop* stop = nullptr);
 
 // Reads only the start position of a CSA text or file: rank rows, hand lists
-// and the side to move, up to the first move. 0, or -1 (`out` unchanged) when
-// the text holds no position statement or one it cannot read whole, the file cannot be read or is larger
+// and the side to move, up to the first move, as kifu_read_csa reads them. 0,
+// or -1 (`out` unchanged) when the text holds no position statement or a
+// damaged one, the file cannot be read or is larger
 // than kMaxRecordBytes, or the position is not a valid set-up (Kyokumen::Check).
 // For a file, `read`, when given, receives how reading it went (a
 // RecordFileResult: kRecordFileRead when it was read and the fault is its

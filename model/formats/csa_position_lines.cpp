@@ -2,6 +2,7 @@
 // "PI" lists, each checked to the last byte.
 #include "model/formats/csa_position_lines.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -15,36 +16,90 @@ constexpr int kRankCells = 9;
 constexpr int kCellBytes = 3;
 constexpr int kFirstCell = 2;  // behind "P" and the rank digit
 constexpr int kGroupBytes = 4;  // two digits and a piece name
-// An empty square as the writers write it. A row's last cells lose their
-// blanks when the statement is trimmed, so a cell may hold only the start of
-// it (" *", or nothing past the end of the row).
-constexpr char kEmptyCell[] = " * ";
+// The group of a piece list that gives a side every piece left over.
+constexpr char kRestGroup[] = "AL";
 
 bool is_square_digit(char c) { return c >= '1' && c <= '9'; }
+bool is_capital(char c) { return c >= 'A' && c <= 'Z'; }
 // The side a sign byte names: 0 for "+", 1 for "-", -1 for any other byte.
 int sign_side(char c) { return c == '+' ? 0 : c == '-' ? 1 : -1; }
 
+// Whether the `n` bytes at `p` name pieces: a CSA piece name in capitals
+// ("KI") or the "AL" of the pieces left over. A reading that passed over
+// such bytes would lose the pieces they name; two-byte characters are
+// stepped over whole, so that their second bytes name nothing.
+bool names_pieces(const char* p, int n) {
+  for (int i = 0; i + 1 < n; ++i) {
+    if (is_lead_byte(static_cast<unsigned char>(p[i]))) {
+      ++i;
+      continue;
+    }
+    if (!is_capital(p[i]) || !is_capital(p[i + 1])) continue;
+    Koma k{0};
+    if (std::strncmp(p + i, kRestGroup, 2) == 0 || (k.ParseName(p + i) == 2 && !type_is_empty(k.Type()))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether the `n` bytes at `p` hold a sign, which a cell holds only in front
+// of a piece name.
+bool holds_sign(const char* p, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (sign_side(p[i]) >= 0) return true;
+  }
+  return false;
+}
+
+// Whether the `n` bytes of a cell at `p` are an empty square in a form that
+// programs write: " * " as the writers write it, " *" with another third
+// byte, as a game server writes the last cell of a row, or blanks; a row's
+// last cells lose their blanks when the statement is trimmed, so a cell may
+// hold only the start of one of them, or nothing.
+bool is_empty_cell(const char* p, int n) {
+  if (n > 0 && p[0] != ' ') return false;
+  if (n > 1 && p[1] != '*' && p[1] != ' ') return false;
+  return n < 3 || p[1] == '*' || p[2] == ' ';
+}
+
 // "P" and a rank digit: nine cells of three bytes for files 9 down to 1; a
-// cell is a sign and a piece name, or an empty square. False at a cell of
-// neither form, or at bytes behind the ninth cell.
-bool read_rank_row(const KString& s, int rank, Kyokumen& pos) {
+// cell is a sign and a piece name, or an empty square. A cell of another
+// form that names no piece is empty too, and told, as are bytes behind the
+// ninth cell that name none.
+CsaLineRead read_rank_row(const KString& s, int rank, Kyokumen& pos) {
   const char* p = s.c_str();
-  if (s.length() > kFirstCell + kRankCells * kCellBytes) return false;
+  const int n = s.length();
+  bool stray = n > kFirstCell + kRankCells * kCellBytes;
+  int since_piece = kFirstCell;  // where the bytes since the last piece begin
   for (int file = 9; file >= 1; --file) {
     const int at = kFirstCell + (9 - file) * kCellBytes;
-    const int n = s.length() - at < kCellBytes ? (s.length() > at ? s.length() - at : 0) : kCellBytes;
-    const int side = n > 0 ? sign_side(p[at]) : -1;
+    const int bytes = std::clamp(n - at, 0, kCellBytes);
     int code = kEmpty;
-    if (side >= 0) {
+    if (bytes > 0 && sign_side(p[at]) >= 0) {
       const int type = csa_piece_type_at(s, at + 1);
-      if (type_is_empty(type)) return false;
-      code = type | (side ? kGoteBit : 0);
-    } else if (std::strncmp(p + at, kEmptyCell, static_cast<size_t>(n)) != 0) {
-      return false;
+      if (type_is_empty(type) || names_pieces(p + since_piece, at - since_piece)) return CsaLineRead::kDamaged;
+      code = type | (sign_side(p[at]) ? kGoteBit : 0);
+      since_piece = at + kCellBytes;
+    } else if (holds_sign(p + at, bytes)) {
+      return CsaLineRead::kDamaged;
+    } else if (!is_empty_cell(p + at, bytes)) {
+      stray = true;
     }
     pos.At(file, rank).Set(code);
   }
-  return true;
+  // Bytes between pieces are checked as one run: a name may stand across
+  // two cells.
+  if (names_pieces(p + since_piece, n - since_piece)) return CsaLineRead::kDamaged;
+  return stray ? CsaLineRead::kStray : CsaLineRead::kWhole;
+}
+
+// How a list whose groups were read up to `at` ends: whole at the end of the
+// statement; bytes behind the last group are passed over when they name no
+// piece, and damage the list when they do.
+CsaLineRead list_end(const KString& s, int at) {
+  if (at >= s.length()) return CsaLineRead::kWhole;
+  return names_pieces(s.c_str() + at, s.length() - at) ? CsaLineRead::kDamaged : CsaLineRead::kStray;
 }
 
 // Gives `side` every pawn..rook that is neither on the board nor in a hand
@@ -65,47 +120,46 @@ void give_rest_to_hand(Kyokumen& pos, int side) {
 
 // "P+" or "P-": groups of two digits and a piece name from the third byte.
 // "00" with pawn..rook adds one piece to the side's hand, "00AL" gives it the
-// pieces left over, a board square takes the piece. False at a group of no
-// such form, a group cut short, or a hand past a full set of its kind (so no
-// count can overflow however long the list).
-bool read_piece_list(const KString& s, int side, Kyokumen& pos) {
+// pieces left over, a board square takes the piece. The groups end at one of
+// no such form, or at a hand past a full set of its kind (so no count can
+// overflow however long the list): see list_end.
+CsaLineRead read_piece_list(const KString& s, int side, Kyokumen& pos) {
   const char* p = s.c_str();
-  for (int at = kFirstCell; at < s.length(); at += kGroupBytes) {
-    if (at + kGroupBytes > s.length()) return false;
+  int at = kFirstCell;
+  for (; at + kGroupBytes <= s.length(); at += kGroupBytes) {
     const char fx = p[at], fy = p[at + 1];
+    const int type = csa_piece_type_at(s, at + 2);
     if (fx == '0' && fy == '0') {
-      if (std::strncmp(p + at + 2, "AL", 2) == 0) {
+      if (std::strncmp(p + at + 2, kRestGroup, 2) == 0) {
         give_rest_to_hand(pos, side);
         continue;
       }
-      const int type = csa_piece_type_at(s, at + 2);
-      if (type < kFu || type > kHi || pos.mochigoma[side][type] >= kPieceLimit[type]) return false;
+      if (type < kFu || type > kHi || pos.mochigoma[side][type] >= kPieceLimit[type]) break;
       ++pos.mochigoma[side][type];
-    } else if (is_square_digit(fx) && is_square_digit(fy)) {
-      const int type = csa_piece_type_at(s, at + 2);
-      if (type_is_empty(type)) return false;
+    } else if (is_square_digit(fx) && is_square_digit(fy) && !type_is_empty(type)) {
       pos.At(fx - '0', fy - '0').Set(type | (side ? kGoteBit : 0));
     } else {
-      return false;
+      break;
     }
   }
-  return true;
+  return list_end(s, at);
 }
 
 // "PI": the even-game position, then groups of a square and a piece name that
-// take the named piece off that square (the pieces a handicap gives). False
-// at a group that names no piece standing there.
-bool read_initial_position(const KString& s, Kyokumen& pos) {
+// take the named piece off that square (the pieces a handicap gives). The
+// groups end at one that names no piece standing there: see list_end.
+CsaLineRead read_initial_position(const KString& s, Kyokumen& pos) {
   pos.Init(kHirate);
   const char* p = s.c_str();
-  for (int at = kFirstCell; at < s.length(); at += kGroupBytes) {
-    if (at + kGroupBytes > s.length() || !is_square_digit(p[at]) || !is_square_digit(p[at + 1])) return false;
+  int at = kFirstCell;
+  for (; at + kGroupBytes <= s.length(); at += kGroupBytes) {
+    if (!is_square_digit(p[at]) || !is_square_digit(p[at + 1])) break;
     Koma& square = pos.At(p[at] - '0', p[at + 1] - '0');
     const int type = csa_piece_type_at(s, at + 2);
-    if (type_is_empty(type) || square.Side() < 0 || square.Type() != type) return false;
+    if (type_is_empty(type) || square.Side() < 0 || square.Type() != type) break;
     square.Set(kEmpty);
   }
-  return true;
+  return list_end(s, at);
 }
 
 }  // namespace
@@ -117,14 +171,31 @@ int csa_piece_type_at(const KString& s, int i) {
   return k.Type();
 }
 
-bool csa_read_position_line(const KString& s, Kyokumen& pos, bool& placed) {
+CsaLineRead csa_read_position_line(const KString& s, Kyokumen& pos, CsaPositionKind& kind) {
   const char second = s.length() > 1 ? s.c_str()[1] : '\0';
-  placed = true;
-  if (is_square_digit(second)) return read_rank_row(s, second - '0', pos);
-  if (sign_side(second) >= 0) return read_piece_list(s, sign_side(second), pos);
-  if (second == 'I') return read_initial_position(s, pos);
-  placed = false;
-  return false;
+  if (is_square_digit(second)) {
+    kind = CsaPositionKind::kRankRow;
+    return read_rank_row(s, second - '0', pos);
+  }
+  if (sign_side(second) >= 0) {
+    kind = CsaPositionKind::kPieceList;
+    return read_piece_list(s, sign_side(second), pos);
+  }
+  if (second == 'I') {
+    kind = CsaPositionKind::kInitial;
+    return read_initial_position(s, pos);
+  }
+  // A statement of no known kind ("P" alone) is passed over, unless it names
+  // pieces that would be lost with it.
+  kind = CsaPositionKind::kNone;
+  return names_pieces(s.c_str() + 1, s.length() - 1) ? CsaLineRead::kDamaged : CsaLineRead::kStray;
+}
+
+void csa_empty_start(Kyokumen& pos) {
+  pos.Init(kHirate);
+  for (int y = 1; y <= 9; ++y) {
+    for (int x = 1; x <= 9; ++x) pos.At(x, y).Set(kEmpty);
+  }
 }
 
 }  // namespace model

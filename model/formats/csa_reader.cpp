@@ -277,29 +277,66 @@ void read_header_comment(const KString& s, KifuBody& body) {
 
 // What the header part of a read found.
 struct CsaHeader {
+  // The start position: the even game, changed by the position statements.
   Kyokumen start;
+  // The same statements from the board without pieces: the start of a text
+  // whose position is given by piece lists alone (`lists` without `board`).
+  Kyokumen from_empty;
+  bool board = false;  // a rank row or "PI"
+  bool lists = false;  // a piece list that is not empty
   // The record being read, which takes the names, the header fields and the
   // start's comment; null when only the position is read.
   KifuBody* body = nullptr;
   bool named = false;   // a name statement
   bool placed = false;  // a rank row, a piece list, "PI" or the side to move
   KString first_move;   // the statement that ended the header (empty at the end)
-  // The statements of no kind the reader knows, the first kept: passed over
-  // in a record, the reason why a text is none.
+  // The statements of no kind the reader knows, and the position statements
+  // with bytes passed over, the first kept: passed over in a record, the
+  // reason why a text is none.
   KifuPassedOver passed;
-  // A position statement that could not be read whole: its line (0: none)
-  // and the statement.
+  // A position statement that could not be read whole, or in strict mode
+  // the statement that is no CSA statement: its line (0: none) and the
+  // statement. The first list that only the reading from the empty board
+  // cannot read (a hand past a full set after "00AL") is kept apart, as it
+  // counts only when that reading is the start.
   int bad_line = 0;
   KString bad_text;
+  int bad_from_empty_line = 0;
+  KString bad_from_empty_text;
 };
+
+// Reads the position statement `s` of line `line` into the start and, for a
+// piece list, into the reading from the empty board. False at a damaged
+// statement (`bad_line`); bytes passed over are told in `passed`.
+bool read_position_statement(const KString& s, int line, CsaHeader& h) {
+  CsaPositionKind kind;
+  const CsaLineRead read = csa_read_position_line(s, h.start, kind);
+  if (read == CsaLineRead::kDamaged) {
+    h.bad_line = line;
+    h.bad_text = s;
+    return false;
+  }
+  if (kind == CsaPositionKind::kPieceList && h.bad_from_empty_line == 0 &&
+      csa_read_position_line(s, h.from_empty, kind) == CsaLineRead::kDamaged) {
+    h.bad_from_empty_line = line;
+    h.bad_from_empty_text = s;
+  }
+  h.board = h.board || kind == CsaPositionKind::kRankRow || kind == CsaPositionKind::kInitial;
+  // An empty list ("P+" alone) gives no position: the start stays the even
+  // game's, as before.
+  constexpr int kEmptyList = 2;  // "P+" or "P-" alone
+  h.lists = h.lists || (kind == CsaPositionKind::kPieceList && s.length() > kEmptyList);
+  h.placed = h.placed || kind != CsaPositionKind::kNone;
+  if (read == CsaLineRead::kStray) h.passed.Note(line, s);
+  return true;
+}
 
 // Reads statements up to the first move, end or time statement, or a move or
 // end statement whose sign was lost (is_damaged_move), which the move list
 // stops at. Names count only before the first position statement. -1 at a
 // position statement that cannot be read whole (`bad_line`), and with
 // `strict` at a statement that is no CSA header statement.
-int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, CsaHeader& h) {
-  h.start.Init(kHirate);
+int read_header_statements(LineCountingReader& reader, CsaPending& pending, bool strict, CsaHeader& h) {
   bool seen_position = false;
   KString s;
   while (csa_next_statement(reader, pending, s)) {
@@ -317,16 +354,12 @@ int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, Cs
         break;
       case 'P':
         seen_position = true;
-        if (!csa_read_position_line(s, h.start, h.placed)) {
-          h.bad_line = reader.lines();
-          h.bad_text = std::move(s);
-          return -1;
-        }
+        if (!read_position_statement(s, reader.lines(), h)) return -1;
         break;
       case '+':
       case '-':
         if (s.length() == 1) {
-          h.start.teban = sign_side(p[0]);
+          h.start.teban = h.from_empty.teban = sign_side(p[0]);
           h.placed = true;
           break;
         }
@@ -337,11 +370,8 @@ int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, Cs
         h.first_move = std::move(s);
         return 0;
       case '\'':
-        if (pending.opens_line && is_damaged_move(s)) {
-          known = false;
-        } else if (pending.opens_line && h.body) {
-          read_header_comment(s, *h.body);
-        }
+        // A comment line, whatever it says ("'TORYO" too).
+        if (pending.opens_line && h.body) read_header_comment(s, *h.body);
         break;
       default:
         // "V7776FU" is a move whose sign became a "V", not a version line.
@@ -354,8 +384,29 @@ int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, Cs
       return 0;
     }
     h.passed.Note(reader.lines(), s);
-    if (strict) return -1;
+    if (strict) {
+      h.bad_line = reader.lines();
+      h.bad_text = std::move(s);
+      return -1;
+    }
   }
+  return 0;
+}
+
+// Reads the header (read_header_statements) and sets up its start: a
+// position given by piece lists alone starts from the board without pieces,
+// any other from the even game.
+int read_header(LineCountingReader& reader, CsaPending& pending, bool strict, CsaHeader& h) {
+  h.start.Init(kHirate);
+  csa_empty_start(h.from_empty);
+  if (read_header_statements(reader, pending, strict, h) != 0) return -1;
+  if (!h.lists || h.board) return 0;
+  if (h.bad_from_empty_line != 0) {
+    h.bad_line = h.bad_from_empty_line;
+    h.bad_text = std::move(h.bad_from_empty_text);
+    return -1;
+  }
+  h.start.Copy(h.from_empty);
   return 0;
 }
 
@@ -499,9 +550,9 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
     const bool comment = first == '\'';
     const bool time = is_time_statement(s);
     const bool signed_statement = first == '%' || first == '+' || first == '-';
-    // A comment behind a statement on its line is the record's, whatever it says.
-    const bool damaged = !signed_statement && !time && (!comment || pending.opens_line) && is_damaged_move(s);
-    if (comment && !damaged) {
+    // A comment is the record's or no part of it, whatever it says.
+    const bool damaged = !signed_statement && !time && !comment && is_damaged_move(s);
+    if (comment) {
       read_comment(s, pending, current->comment, continued);
       continue;
     }

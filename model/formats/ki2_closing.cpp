@@ -174,29 +174,67 @@ bool ki2_read_closing(const KString& line, int to_move, int* code, int* side) {
   return false;
 }
 
-int ki2_closing_count(const KString& line, int at) {
-  const ByteText t(line);
-  constexpr const char* kUntil = "まで";
-  constexpr const char* kMoves = "手";
+namespace {
+
+constexpr const char* kUntil = "まで";
+constexpr const char* kMoves = "手";
+constexpr const char* kBy = "で";
+
+// The count of the closing line at `at` (-1 for none), with `at` moved behind
+// まで and, when there is a count, behind it and its 手.
+int read_count(const ByteText& t, int& at) {
   constexpr int kCountCap = 1 << 30;  // no record is that long
   if (!t.Has(at, kUntil)) return -1;
   at += static_cast<int>(std::strlen(kUntil));
+  int end = at;
   int64_t count = 0;
   int digits = 0;
   for (;; ++digits) {
     int digit = 0;
-    if (t.IsDigit(at)) {
-      digit = t.At(at++) - '0';
-    } else if (at < t.len) {
-      const int bytes = zenkaku_digit_to_int(t.p + at, &digit);
+    if (t.IsDigit(end)) {
+      digit = t.At(end++) - '0';
+    } else if (end < t.len) {
+      const int bytes = zenkaku_digit_to_int(t.p + end, &digit);
       if (bytes == 0) break;
-      at += bytes;
+      end += bytes;
     } else {
       break;
     }
     count = std::min<int64_t>(count * 10 + digit, kCountCap);
   }
-  return digits > 0 && t.Has(at, kMoves) ? static_cast<int>(count) : -1;
+  if (digits == 0 || !t.Has(end, kMoves)) return -1;
+  at = end + static_cast<int>(std::strlen(kMoves));
+  return static_cast<int>(count);
+}
+
+}  // namespace
+
+int ki2_closing_count(const KString& line, int at) {
+  return read_count(ByteText(line), at);
+}
+
+Ki2Closing ki2_read_closing_line(const KString& line, int at, int moves, int to_move) {
+  Ki2Closing closing;
+  const ByteText t(line);
+  const int count = read_count(t, at);
+  if (count >= 0 && count != moves) {
+    closing.kind = Ki2Closing::kMismatch;
+    closing.count = count;
+    return closing;
+  }
+  int code = 0, side = 0;
+  if (ki2_read_closing(line, to_move, &code, &side)) {
+    closing.kind = Ki2Closing::kResult;
+  } else {
+    if (t.Has(at, kBy)) at += static_cast<int>(std::strlen(kBy));
+    if (at >= t.len) return closing;
+    closing.kind = Ki2Closing::kUnknownWord;
+    closing.word.AssignBytes(t.p + at, t.len - at);
+    code = kChudan;
+    side = to_move;
+  }
+  closing.end = Sashite(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, code);
+  return closing;
 }
 
 }  // namespace model

@@ -27,4 +27,26 @@ bool ki2_read_closing(const KString& line, int to_move, int* code, int* side);
 // gives none.
 int ki2_closing_count(const KString& line, int at = 0);
 
+// What a closing line tells of the line of play it closes.
+struct Ki2Closing {
+  enum Kind {
+    kNothing,      // no words behind the count (まで64手): the line just ends
+    kResult,       // `end` is the result the words tell
+    kMismatch,     // the line counts `count` moves, not those of its line
+    kUnknownWord,  // `word` tells no result the readers know: `end` is 中断
+  };
+  Kind kind = kNothing;
+  Sashite end;  // kResult, kUnknownWord: the special move that ends the line
+  int count = 0;
+  KString word;
+};
+
+// Reads the closing line standing at byte `at` of `line` as the end of a line
+// of play of `moves` moves with side `to_move` to move after them. A count
+// that is not `moves` gives kMismatch: a move lost or added on the way would
+// give the result to the wrong side. Words that tell no result
+// (ki2_read_closing) end the line as an interruption, as the KIF reader reads
+// an end word it does not know.
+Ki2Closing ki2_read_closing_line(const KString& line, int at, int moves, int to_move);
+
 }  // namespace model

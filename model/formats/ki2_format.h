@@ -34,7 +34,9 @@ namespace model {
 // of no known kind. `stop`'s `skipped` keeps the first variation line whose
 // number names no move of the line before it (behind one past the line's end,
 // the moves are passed over up to the next variation line). The closing
-// line's result becomes the line's last move (ki2_read_closing): every kind
+// line's result becomes the line's last move (ki2_read_closing_line; words
+// that tell no result end it as 中断, `stop` keeping the first in
+// unknown_end_line): every kind
 // the writer names comes back with its code and side, when the count of moves
 // it gives is that of its line; otherwise no result is read from it, and
 // `stop` keeps the first such line in `closing`. Nothing is read behind it:

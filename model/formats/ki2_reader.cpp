@@ -135,6 +135,8 @@ class Ki2MoveReader {
   bool unmarked_stop() const { return unmarked_stop_; }
   // The first closing line whose count is not its line's moves.
   KifuClosingMismatch& closing() { return closing_; }
+  // The closing words that tell no known result: the first and their count.
+  KifuPassedOver& unknown_ends() { return unknown_ends_; }
 
  private:
   KifuSashite* Current() const { return path_.back(); }
@@ -212,18 +214,19 @@ class Ki2MoveReader {
     closed_ = false;
   }
 
-  // The closing line ends the line with its result (ki2_read_closing). A
+  // The closing line ends the line with its result (ki2_read_closing_line). A
   // count of moves that is not the line's tells that moves were lost or added
-  // on the way: the result, which names a side, is then left out.
+  // on the way: the result, which names a side, is then left out. Words that
+  // tell no known result end it as an interruption, and are told.
   void Closing(const KString& line) {
-    const int count = ki2_closing_count(line);
-    if (count >= 0 && count != Ply()) {
-      closing_.Note(lines_.lines(), line, count, Ply());
+    const Ki2Closing closing = ki2_read_closing_line(line, 0, Ply(), Position().teban == 0 ? 0 : 1);
+    if (closing.kind == Ki2Closing::kMismatch) {
+      closing_.Note(lines_.lines(), line, closing.count, Ply());
       return;
     }
-    int code = 0, side = 0;
-    if (!ki2_read_closing(line, Position().teban == 0 ? 0 : 1, &code, &side)) return;
-    Add(Sashite(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, code), 0);
+    if (closing.kind == Ki2Closing::kNothing) return;
+    if (closing.kind == Ki2Closing::kUnknownWord) unknown_ends_.Note(lines_.lines(), closing.word);
+    Add(closing.end, 0);
   }
 
   KifuBody& body_;
@@ -242,6 +245,7 @@ class Ki2MoveReader {
   KifuPassedOver after_end_lines_;  // the lines behind the closing line, the first kept
   bool unmarked_stop_ = false;
   KifuClosingMismatch closing_;
+  KifuPassedOver unknown_ends_;
 };
 
 }  // namespace
@@ -285,6 +289,7 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
   stopped.after_end_line = moves.after_end_lines().line;
   stopped.after_end = std::move(moves.after_end_lines().text);
   stopped.closing = std::move(moves.closing());
+  stopped.TakeUnknownEnds(std::move(moves.unknown_ends()));
   passed.Add(moves.passed_over());
   passed.Add(unmarked);
   bookmarks.Add(moves.bookmarks_passed());

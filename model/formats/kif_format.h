@@ -4,6 +4,8 @@
 // position reached by several move orders shared when the file is read back.
 #pragma once
 
+#include <utility>
+
 #include "model/position/kyokumen.h"
 #include "model/record/kifu.h"
 #include "model/text/text_stream.h"
@@ -117,8 +119,10 @@ struct KifuReadStop {
   int unheld_line = 0;
   int unheld_chars = 0;
   // Set by the KIF reader at a word where a move stands that is neither a
-  // move nor an end word it knows (see kifu_read_kif): the line of the first,
-  // that word, and how many such lines there were.
+  // move nor an end word it knows (see kifu_read_kif), and by the readers of
+  // closing lines (KIF, its change-branch layout and KI2) at a closing whose
+  // words tell no result they know: the line of the first, that word, and
+  // how many such lines there were. Each ends its line of play as 中断.
   int unknown_end_line = 0;
   KString unknown_end_word{};
   int unknown_end_words = 0;
@@ -144,13 +148,21 @@ struct KifuReadStop {
   // none), and its text.
   int after_end_line = 0;
   KString after_end{};
-  // The first closing line whose count is not the moves read (KI2 and the
-  // change-branch layout); its line of play was given no result.
+  // The first closing line whose count is not the moves read (KIF, its
+  // change-branch layout and KI2); its line of play was given no result.
   KifuClosingMismatch closing{};
   // The bookmark lines that no move could hold (kifu_read_bookmark: a second
   // one for a move, or one without a name), passed over by the KIF-family
   // readers: the first and how many.
   KifuPassedOver bookmarks_passed{};
+
+  // Takes the unknown end words a reader kept (the first line and word, and
+  // their count) into the unknown_end fields.
+  void TakeUnknownEnds(KifuPassedOver&& ends) {
+    unknown_end_line = ends.line;
+    unknown_end_word = std::move(ends.text);
+    unknown_end_words = ends.count;
+  }
 };
 
 // Reads a KIF text into `kifu`: without `merge` it replaces the record's moves,
@@ -174,10 +186,15 @@ struct KifuReadStop {
 // A line of play has one end: the lines numbered behind it are not read,
 // `stop` keeping the first in after_end_line. A 封じ手 followed by a line of
 // its own number is a pause: that line's move goes on with the game and
-// carries the word as its comment; otherwise it ends the line as 中断. Lines
-// without a number that are of no known kind are passed over and counted in
-// `stop`'s passed_over, as are such lines of the header. A bookmark line is
-// the bookmark of the move it follows (kifu_read_bookmark).
+// carries the word as its comment; otherwise it ends the line as 中断. The
+// first closing line (まで64手で後手の勝ち) gives the main line, the line read
+// first, its result when no end line did and the reading did not stop on it,
+// as in KI2 (ki2_read_closing_line): a count that is not the main line's moves
+// gives none, `stop` keeping that line in `closing`; words that tell no
+// result end it as 中断, told in unknown_end_line. Lines without a number that
+// are of no known kind are passed over and counted in `stop`'s passed_over, as
+// are such lines of the header. A bookmark line is the bookmark of the move it
+// follows (kifu_read_bookmark).
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and

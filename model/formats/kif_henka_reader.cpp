@@ -29,8 +29,8 @@ constexpr const char* kChangeWord = "変化";
 // The number of a change line begins behind "変化：", six bytes from its start.
 constexpr int kChangeNumberOffset = 6;
 constexpr const char* kMakeWord = "MAKE";
-// The closing sentence (まで11手で先手の勝ち): the result word before it tells
-// the result, so only its count of moves is read, to check that line of play.
+// The closing sentence (まで11手で先手の勝ち): its count of moves checks its
+// line of play, and its words give the result where no result word did.
 constexpr const char* kClosingWord = "まで";
 constexpr const char* kCommentBreak = "\r\n";
 // Change numbers beyond this are read as this (no record is that long).
@@ -202,10 +202,7 @@ class HenkaMoveReader {
       if (t.len == 0) return true;
       // A line of no known kind that holds the parts of a move is a move
       // that cannot be read: the reading ends there. Any other is told.
-      if (kifu_holds_move_parts(t, at)) {
-        PlaceSeal();
-        return false;
-      }
+      if (kifu_holds_move_parts(t, at)) return Stop();
       if (!kifu_is_unread_record_line(t)) passed_over_.Note(lines_.lines(), line);
       return true;
     }
@@ -216,20 +213,22 @@ class HenkaMoveReader {
     // A move whose mark is not the side to move's, or another program's gote
     // mark, cannot be read either: passed over, it would leave its move out,
     // and the moves and the result behind it would make another game.
-    if (!marked || (sente ? 0 : 1) != Position().teban || !Move(line, at)) {
-      PlaceSeal();
-      return false;
-    }
+    if (!marked || (sente ? 0 : 1) != Position().teban || !Move(line, at)) return Stop();
     Resume(Current());
     return true;
   }
 
   // The first closing line whose count is not its line's moves.
   KifuClosingMismatch& closing() { return closing_; }
+  // The closing words that tell no known result: the first and their count.
+  KifuPassedOver& unknown_ends() { return unknown_ends_; }
 
   // At the end of the text: a sealed move that nothing followed ends its
-  // line as an interruption.
-  void Finish() { PlaceSeal(); }
+  // line as an interruption, a closing line's result its line.
+  void Finish() {
+    PlaceSeal();
+    PlaceClosing();
+  }
 
   // The first change line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
@@ -263,6 +262,7 @@ class HenkaMoveReader {
       skipped_.Note(lines_.lines(), line, why, Ply());
       return;
     }
+    PlaceClosing();
     while (n <= Ply()) path_.pop_back();
     ended_ = false;
     result_ = nullptr;
@@ -270,11 +270,18 @@ class HenkaMoveReader {
 
   // A closing line whose count of moves is not the line's: a move line was
   // lost or added on the way, so the result word read before it may be the
-  // other side's. That result is taken back.
+  // other side's. That result is taken back. Otherwise, on a line that no
+  // result word (nor a sealed move) ended, the closing gives the result as in
+  // KI2 when its line ends (PlaceClosing).
   void Closing(const KString& line, int at) {
-    const int count = ki2_closing_count(line, at);
-    if (count < 0 || count == Ply()) return;
-    closing_.Note(lines_.lines(), line, count, Ply());
+    const Ki2Closing closing = ki2_read_closing_line(line, at, Ply(), Position().teban == 0 ? 0 : 1);
+    if (closing.kind != Ki2Closing::kMismatch) {
+      if (ended_ || sealed_ || closing.kind == Ki2Closing::kNothing) return;
+      closing_end_ = closing;
+      closing_end_line_ = lines_.lines();
+      return;
+    }
+    closing_.Note(lines_.lines(), line, closing.count, Ply());
     if (!result_) return;
     KifuKyokumen* at_end = Current()->to;
     for (int i = 0; i < at_end->next.Count(); ++i) {
@@ -283,6 +290,26 @@ class HenkaMoveReader {
       break;
     }
     result_ = nullptr;
+  }
+
+  // The reading ends at a move that cannot be read: a sealed move ends its
+  // line as an interruption, and a closing line read before the move is no
+  // end, as the game went on behind it. False.
+  bool Stop() {
+    PlaceSeal();
+    closing_end_line_ = 0;
+    return false;
+  }
+
+  // Ends the current line with the result of the closing line read on it,
+  // unless a result word or a sealed move ended it meanwhile. Words that
+  // tell no result end it as an interruption, and are told.
+  void PlaceClosing() {
+    const int line = closing_end_line_;
+    closing_end_line_ = 0;
+    if (line == 0 || ended_ || sealed_) return;
+    if (closing_end_.kind == Ki2Closing::kUnknownWord) unknown_ends_.Note(line, closing_end_.word);
+    AddEnd(closing_end_.end);
   }
 
   // Keeps the first line behind an end: nothing is played there.
@@ -325,7 +352,11 @@ class HenkaMoveReader {
   // move when `king` (a loss or win), else no piece (a draw).
   KifuSashite* AddResult(int code, bool king) {
     const int piece = king ? kOu | (Position().teban ? kGoteBit : 0) : 0;
-    const Sashite end(0, 0, 0, 0, piece, 0, 0, code);
+    return AddEnd(Sashite(0, 0, 0, 0, piece, 0, 0, code));
+  }
+
+  // Ends the line with special move `end`.
+  KifuSashite* AddEnd(const Sashite& end) {
     ended_ = true;
     result_ = Kifu::AddSashiteAtPos(Current()->to, end, 0, nullptr, -1, body_.table.get(), KifuChooser::kNever,
                                     true);
@@ -349,6 +380,7 @@ class HenkaMoveReader {
     if (!added) return false;
     path_.push_back(added);
     ++moves_;
+    closing_end_line_ = 0;  // the game went on behind a closing line
     return true;
   }
 
@@ -363,6 +395,11 @@ class HenkaMoveReader {
   // The result that ended the current line, while it is the current line's.
   KifuSashite* result_ = nullptr;
   KifuClosingMismatch closing_;
+  KifuPassedOver unknown_ends_;
+  // A closing line read on the current line that no move followed (its line,
+  // 0 for none) and what it tells.
+  int closing_end_line_ = 0;
+  Ki2Closing closing_end_;
   // Set by a 封じ手 up to what follows it.
   bool sealed_ = false;
   KifuPassedOver after_end_lines_;  // the lines behind an end, the first kept
@@ -400,6 +437,7 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
     stopped.after_end_line = reading.after_end_lines().line;
     stopped.after_end = std::move(reading.after_end_lines().text);
     stopped.closing = std::move(reading.closing());
+    stopped.TakeUnknownEnds(std::move(reading.unknown_ends()));
     moves = reading.moves();
   }
   // Text of no known kind from which no move could be read is no record.

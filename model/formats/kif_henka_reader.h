@@ -31,7 +31,10 @@ namespace model {
 // result, up to the next change line, are not read, `stop` keeping the first
 // in after_end_line. A closing line (まで11手で先手の勝ち) whose count is not
 // the moves of its line of play takes that line's result back, `stop` keeping
-// the first in `closing`. A 封じ手 followed by a move or a result is a pause:
+// the first in `closing`; otherwise it gives the result of a line that no
+// result word ended and no move follows, as in KI2 (ki2_read_closing_line;
+// words that tell no result end it as 中断, `stop` keeping the first in
+// unknown_end_line). A 封じ手 followed by a move or a result is a pause:
 // that goes on with the game and carries the word as its comment; otherwise
 // the 封じ手 ends the line as 中断.
 int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);

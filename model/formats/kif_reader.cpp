@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/formats/ki2_closing.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
 #include "model/formats/kifu_bookmark.h"
@@ -129,9 +130,14 @@ class KifMoveReader {
     return MoveLine(line);
   }
 
-  // At the end of the text (or where the reading stopped): a sealed move
-  // that nothing followed ends its line as an interruption.
-  void Finish() { PlaceSeal(); }
+  // At the end of the text, or where the reading `stopped`: a sealed move
+  // that nothing followed ends its line as an interruption, and the closing
+  // line ends the main line, unless the reading stopped on the main line
+  // behind it (the game went on there).
+  void Finish(bool stopped) {
+    PlaceSeal();
+    if (!stopped || !on_main_line_) CloseMainLine();
+  }
 
   // The first numbered line that was passed over.
   KifuSkippedLine& skipped() { return skipped_; }
@@ -143,10 +149,11 @@ class KifMoveReader {
   KifuPassedOver& after_end_lines() { return after_end_lines_; }
   // Moves read, variations included (ends not counted).
   int moves() const { return moves_; }
-  // The first word read as 中断 (see MoveLine), and how many there were.
-  int unknown_end_line() const { return unknown_end_line_; }
-  const KString& unknown_end_word() const { return unknown_end_word_; }
-  int unknown_end_words() const { return unknown_end_words_; }
+  // The words read as 中断 (see Entry and CloseMainLine): the first and how
+  // many there were.
+  KifuPassedOver& unknown_ends() { return unknown_ends_; }
+  // The closing line whose count is not the main line's moves.
+  KifuClosingMismatch& closing() { return closing_; }
 
  private:
   // A 封じ手 that has been read but not yet placed: the ply of its line, its
@@ -257,6 +264,7 @@ class KifMoveReader {
       const Sashite& m = Current()->sashite;
       if (m.special == kOrdinaryMove && !work_.UndoSashite(m)) return false;
       path_.pop_back();
+      on_main_line_ = false;
     }
     return true;
   }
@@ -278,14 +286,45 @@ class KifMoveReader {
     return t.At(at) == '(' ? kifu_read_move_time(line, at) : 0;
   }
 
-  // A line without a number: the heading of a variation, a closing line, a
-  // line of the header's kinds, or text of no known kind, kept to be told.
+  // A line without a number: the heading of a variation, a closing line (the
+  // first is kept), a line of the header's kinds, or text of no known kind,
+  // kept to be told.
   void UnnumberedLine(const KString& line, const ByteText& t) {
-    if (t.Has(0, kVariationLine) || t.Has(0, kClosingLine) || kifu_is_move_heading(line) ||
-        kifu_is_unread_record_line(t)) {
+    if (t.Has(0, kClosingLine)) {
+      if (closing_line_ == 0) {
+        closing_line_ = lines_.lines();
+        closing_text_ = line;
+      }
+      return;
+    }
+    if (t.Has(0, kVariationLine) || kifu_is_move_heading(line) || kifu_is_unread_record_line(t)) {
       return;
     }
     passed_over_.Note(lines_.lines(), line);
+  }
+
+  // The closing line (まで18手で後手の勝ち) tells the result of the main line,
+  // the line of play read first, which it follows as written; read when all
+  // is read, wherever it stands, so that it cuts no move of that line. Its
+  // count must be the main line's moves; an end line of the main line keeps
+  // its result.
+  void CloseMainLine() {
+    if (closing_line_ == 0) return;
+    KifuKyokumen* end = body_.Start();
+    int ply = 0;
+    for (const KifuSashite* m = end->next.Current(); m; m = end->next.Current()) {
+      if (m->sashite.special != kOrdinaryMove) return;
+      end = m->to;
+      ++ply;
+    }
+    const Ki2Closing closing = ki2_read_closing_line(closing_text_, 0, ply, end->kyokumen.teban == 0 ? 0 : 1);
+    if (closing.kind == Ki2Closing::kMismatch) {
+      closing_.Note(closing_line_, closing_text_, closing.count, ply);
+      return;
+    }
+    if (closing.kind == Ki2Closing::kNothing) return;
+    if (closing.kind == Ki2Closing::kUnknownWord) unknown_ends_.Note(closing_line_, closing.word);
+    Kifu::AddSashiteAtPos(end, closing.end, 0, nullptr, -1, Table(), KifuChooser::kNever, false);
   }
 
   bool MoveLine(const KString& line) {
@@ -364,10 +403,9 @@ class KifMoveReader {
     // and the lines after it are read on. It is kept to be told. A line with
     // such parts is a damaged move, which ends the reading.
     if (const int word = word_length(t, i); word > 0 && !kifu_holds_move_parts(t, i)) {
-      if (unknown_end_words_++ == 0) {
-        unknown_end_line_ = lines_.lines();
-        unknown_end_word_.AssignBytes(t.p + i, word);
-      }
+      KString text;
+      text.AssignBytes(t.p + i, word);
+      unknown_ends_.Note(lines_.lines(), text);
       const Sashite end(0, 0, 0, 0, kOu | side_bit, 0, 0, kChudan);
       return Append(end, TimeAt(line, i + word), nullptr);
     }
@@ -433,9 +471,13 @@ class KifMoveReader {
   LabelTable labels_;
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
-  int unknown_end_line_ = 0;
-  KString unknown_end_word_;
-  int unknown_end_words_ = 0;
+  KifuPassedOver unknown_ends_;
+  // Set up to the first line read that leaves the main line.
+  bool on_main_line_ = true;
+  // The first closing line, kept to end the main line when all is read.
+  int closing_line_ = 0;
+  KString closing_text_;
+  KifuClosingMismatch closing_;
   std::optional<Seal> seal_;
   KifuPassedOver passed_over_;
   KifuPassedOver bookmarks_;
@@ -478,11 +520,10 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
         break;
       }
     }
-    reading.Finish();
+    reading.Finish(stopped.line != 0);
     stopped.skipped = std::move(reading.skipped());
-    stopped.unknown_end_line = reading.unknown_end_line();
-    stopped.unknown_end_word = reading.unknown_end_word();
-    stopped.unknown_end_words = reading.unknown_end_words();
+    stopped.TakeUnknownEnds(std::move(reading.unknown_ends()));
+    stopped.closing = std::move(reading.closing());
     stopped.after_end_line = reading.after_end_lines().line;
     stopped.after_end = std::move(reading.after_end_lines().text);
     passed.Add(reading.passed_over());

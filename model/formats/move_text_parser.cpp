@@ -117,11 +117,13 @@ bool kifu_parse_move_text(Sashite& out, const Kyokumen& kyokumen, int prev_x, in
   }
   if (at > t.len) return false;
 
-  // Piece: text that names none leaves the king.
+  // Piece: a word that names none is a move that lost its piece name; taken
+  // for the king, it would be another move or none of the game.
   Koma piece;
   piece.Set(kOu | side_bit);
-  at += piece.ParseName(t.p + at);
-  if (type_is_empty(piece.Type())) return false;
+  const int name = piece.ParseName(t.p + at);
+  if (name == 0 || type_is_empty(piece.Type())) return false;
+  at += name;
 
   // Modifier words.
   int promote = 0;

@@ -13,10 +13,12 @@ namespace model {
 
 // Parses the move word at `cursor` of `line` on `kyokumen` (which is not
 // changed). (prev_x, prev_y) is the destination of the previous move, (0, 0)
-// at the start of the game; 同 takes it. True when exactly one move fits: `out`
-// holds it, `seconds` the time written behind it (or 0) and `cursor` stands
-// behind the word and the ASCII spaces after it (not over the time). On false
-// `out` and `seconds` are untouched and the cursor may have moved.
+// at the start of the game; 同 takes it. A word must name its piece: one
+// without (▲５八) is refused, not read as a king's move. True when exactly one
+// move fits: `out` holds it, `seconds` the time written behind it (or 0) and
+// `cursor` stands behind the word and the ASCII spaces after it (not over the
+// time). On false `out` and `seconds` are untouched and the cursor may have
+// moved.
 bool kifu_parse_move_text(Sashite& out, const Kyokumen& kyokumen, int prev_x, int prev_y,
                           const KString& line, int& cursor, int& seconds);
 

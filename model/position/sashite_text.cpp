@@ -101,17 +101,27 @@ int Kyokumen::SashiteToText(const Sashite& m, int prev_x, int prev_y, KString& o
 
   const int h = classify(m.to_x, m.from_x);
   const int v = classify(m.to_y, m.from_y);
-  bool other_board_piece = false;
+  int other_board_pieces = 0;
+  int other_x = 0;
   bool h_shared = false;
   bool v_shared = false;
   for (int i = 0; i < n; ++i) {
     const Sashite& c = list[i];
     if (c.from_x > 10 || (c.from_x == m.from_x && c.from_y == m.from_y)) continue;
-    other_board_piece = true;
+    ++other_board_pieces;
+    other_x = c.from_x;
     h_shared |= classify(m.to_x, c.from_x) == h;
     v_shared |= classify(m.to_y, c.from_y) == v;
   }
-  if (!other_board_piece) return m.ToText(prev_x, prev_y, out, 0);
+  if (other_board_pieces == 0) return m.ToText(prev_x, prev_y, out, 0);
+  // Two dragons or two horses that the vertical words do not tell apart are
+  // told by 右 and 左 alone, never 直: the one whose source stands on the
+  // mover's right of the other's is 右. Such sources never share a file.
+  const bool promoted_major = m.koma.Type() == kUma || m.koma.Type() == kRyu;
+  if (promoted_major && v_shared && other_board_pieces == 1 && other_x != m.from_x) {
+    const bool on_right = teban == 0 ? m.from_x < other_x : m.from_x > other_x;
+    return m.ToText(prev_x, prev_y, out, on_right ? kModMigi : kModHidari);
+  }
 
   // Describe by the vertical class when it alone tells the pieces apart, else by
   // the horizontal class, else by both; classes are seen from the mover.

@@ -12,6 +12,7 @@
 
 #include "model/formats/csa_format.h"
 #include "model/formats/kif_format.h"
+#include "model/position/game_result.h"
 #include "model/record/kifu.h"
 #include "model/text/text_stream.h"
 #include "tests/model/formats/kif_test_util.h"
@@ -40,9 +41,15 @@ int read_text(Kifu& kifu, const std::string& text, bool strict = false, bool mer
   return kifu_read_csa(kifu, r, merge, strict);
 }
 
-int read_file(Kifu& kifu, const char* name) {
+// Reads `text` with `stop` telling where the read stopped short and what it passed over.
+int read_told(Kifu& kifu, const std::string& text, bool strict, KifuReadStop& stop) {
+  MemTextReader r(text.c_str());
+  return kifu_read_csa(kifu, r, false, strict, &stop);
+}
+
+int read_file(Kifu& kifu, const char* name, KifuReadStop* stop = nullptr) {
   FileTextReader r;
-  return r.Open(fixture(name).c_str()) == 0 ? kifu_read_csa(kifu, r, false, false) : -2;
+  return r.Open(fixture(name).c_str()) == 0 ? kifu_read_csa(kifu, r, false, false, stop) : -2;
 }
 
 // The record's first line: "+7776/12" (sign, squares, "00" for a drop, "+" for a
@@ -115,6 +122,24 @@ TEST(CsaFormat, ReadsRecordsInTheFormsOtherProgramsWrite) {
   const int gote_hand[8] = {0, 15, 3, 3, 3, 3, 2, 1};  // the と on 34 is one of the pawns
   for (int type = kFu; type <= kHi; ++type) EXPECT_EQ(t.HandCount(1, type), gote_hand[type]);
   EXPECT_EQ(t.teaiwari, kNoSenteKing);
+
+  // The example game as a game server writes it (empty cells with another
+  // third byte), with empty cells as blanks, bytes that name no piece behind
+  // a row and a list and a bare "P" (each line told), and with comment lines
+  // that read like moves and end words.
+  Kifu example;
+  ASSERT_EQ(testing::read_kif_text(example, testing::read_file_bytes(std::string(VELKORA_TEST_DATA) +
+                                                                      "/../../examples/aigakari.kif")),
+            0);
+  for (const auto& [name, told] : {std::pair{"server_rows.csa", 0}, {"blank_cells.csa", 3}, {"comment_lines.csa", 0}}) {
+    Kifu k;
+    KifuReadStop stop;
+    ASSERT_EQ(read_file(k, name, &stop), 0) << name;
+    EXPECT_EQ(k.Start()->kyokumen, example.Start()->kyokumen) << name;
+    EXPECT_EQ(main_line(k), main_line(example)) << name;
+    EXPECT_EQ(stop.passed_over.count, told) << name;
+    EXPECT_EQ(stop.line, 0) << name;
+  }
 }
 
 TEST(CsaMoveLine, ReadsMovesAndEndWordsAgainstThePosition) {
@@ -168,21 +193,31 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
   EXPECT_STREQ(k.names[0].c_str(), "First");
   EXPECT_TRUE(k.names[1].empty());
 
-  // A position statement with a cell or group of no known form would set up
-  // another position: the text is refused and that line named. A group that
-  // is no pawn..rook, a hand past a full set, a damaged cell, a cell too many,
-  // a group cut short, "PI" taking off a piece that is not there.
+  // A position statement that names a piece it cannot place, or holds a sign
+  // that names none, would set up another position: the text is refused and
+  // that line named. A group that is no pawn..rook, a hand past a full set,
+  // a damaged cell, a cell too many, cells out of line, "PI" taking off a
+  // piece that is not there, groups apart, a rank 0.
   std::string full_set = "P-";
   for (int i = 0; i < 200; ++i) full_set += "00HI";
   for (const std::string& bad : {std::string("P-00OU00FU"), full_set, std::string("P2 * -HX *"),
-                                  std::string("P2 * -HI *  *  *  *  * -KA *  * -FU"), std::string("P+00FU00F"),
-                                  std::string("PI55KA"), std::string("Px")}) {
+                                  std::string("P2 *  * -  *"), std::string("P2 * -HI *  *  *  *  * -KA *  * -FU"),
+                                  std::string("P1-KY-KE-GI-KI-OU-KI-GI-KE -KY"), std::string("PI55KA"),
+                                  std::string("PI82HI 22KA"), std::string("P+00KI 00GI"), std::string("P0-KY")}) {
     Kifu refused;
-    MemTextReader r(("N+a\n" + bad + "\n+\n+7776FU\n").c_str());
     KifuReadStop stop;
-    EXPECT_EQ(kifu_read_csa(refused, r, false, false, &stop), -1) << bad;
+    EXPECT_EQ(read_told(refused, "N+a\n" + bad + "\n+\n+7776FU\n", false, stop), -1) << bad;
     EXPECT_EQ(stop.not_csa_line, 2) << bad;
     EXPECT_STREQ(stop.not_csa_text.c_str(), bad.c_str());
+  }
+  // Bytes that name no piece are an empty square or, behind the last cell or
+  // group or in a statement of no known kind, passed over and told; pasted
+  // text reads them too.
+  for (const char* stray : {"P5 *  .  * ", "P-00AL.", "Px"}) {
+    KifuReadStop stop;
+    ASSERT_EQ(read_told(k, std::string("PI\n") + stray + "\n+\n", true, stop), 0) << stray;
+    EXPECT_EQ(k.Start()->kyokumen, initial(kHirate)) << stray;
+    EXPECT_EQ(stop.passed_over.line, 2) << stray;
   }
 }
 
@@ -265,8 +300,7 @@ TEST(CsaReader, TellsTheFirstEndItCannotHold) {
     for (const auto& c : cases) {
       Kifu k;
       KifuReadStop stop;
-      MemTextReader r(c.text);
-      ASSERT_EQ(kifu_read_csa(k, r, false, strict, &stop), 0) << c.text;
+      ASSERT_EQ(read_told(k, c.text, strict, stop), 0) << c.text;
       EXPECT_EQ(main_line(k), c.moves) << c.text;
       EXPECT_EQ(stop.left_out_end_line, c.line) << c.text;
       EXPECT_STREQ(stop.left_out_end.c_str(), c.end) << c.text;
@@ -445,6 +479,76 @@ TEST(CsaReader, ReadsCommentsAndHeaderFieldsOfOlderFilesAndOtherPrograms) {
   EXPECT_EQ(k.headers.Count(), 8);
 }
 
+// A line that begins with "'" is a comment, whatever follows it: a move or
+// an end word without its sign reads as no move, in the header, among the
+// moves and behind the end. Below a comment on a move's line it continues
+// that comment and is kept (written back as a comment line of the record);
+// elsewhere it is no part of the record, as any plain comment line.
+TEST(CsaReader, ReadsEveryLineThatBeginsWithAQuoteAsAComment) {
+  const struct {
+    const char* text;
+    const char* first_comment;  // the first move's
+  } cases[] = {
+      {"'TORYO\n'7776FU\nPI\n+\n'+7776FU\n+7776FU\n'-3334FU,T3\n-3334FU\n%TORYO\n'+2726FU\n", ""},
+      {"PI\n+\n+7776FU,T1,'\n'6978KI\n'%TORYO\n-3334FU\n%TORYO\n", "6978KI\r\n%TORYO"},
+      {"PI,+,+7776FU,'TORYO\n-3334FU,%TORYO\n", "TORYO"},
+      {"PI\n+\n+7776FU\n'*TORYO\n'3334FU\n-3334FU\n%TORYO\n", "TORYO"},
+  };
+  for (const bool strict : {false, true}) {
+    for (const auto& c : cases) {
+      Kifu k;
+      KifuReadStop stop;
+      ASSERT_EQ(read_told(k, c.text, strict, stop), 0) << c.text;
+      EXPECT_EQ(main_line(k).size(), 3u) << c.text;
+      EXPECT_EQ(stop.line + stop.after_end_line + stop.passed_over.count, 0) << c.text;
+      EXPECT_STREQ(k.NodeAtTesu(1)->comment.c_str(), c.first_comment) << c.text;
+      // Written back, the comment reads back the same.
+      const std::string written = write_csa(k);
+      Kifu back;
+      ASSERT_EQ(read_text(back, written), 0);
+      EXPECT_EQ(write_csa(back), written);
+    }
+  }
+}
+
+// A start position given by piece lists alone, without "PI" or rank rows,
+// starts from the board without pieces; "00AL" then gives the side every
+// piece not placed. With "PI" or rank rows, with empty lists only or with no
+// position statement, the lists change the even game as before.
+TEST(CsaReader, APositionGivenByPieceListsAloneStartsFromAnEmptyBoard) {
+  const struct {
+    const char* text;
+    int pieces;  // on the board, in sente's hand and in gote's, as 10000, 100, 1; -1: refused
+  } cases[] = {
+      {"V2.2\nP-51OU\nP+59OU\n+\n", 20000},
+      {"V2.2\nP-51OU\nP+59OU\nP+00KI\n+\n", 20100},
+      {"P-12OU13FU22FU\nP+24TO11HI00KI00GI\nP-00AL\n+\n", 50232},
+      {"P-51OU\nP+59OU\nP-00AL\nP-00FU\n+\n", -1},  // a pawn past a full set
+      {"P+59OU\n+\n", -1},                           // no gote king
+      {"PI49KI\nP+00KI\n+\n", 390100},
+      {"P+\nP-\n+\n", 400000},
+      {"N+a\n+\n", 400000},
+  };
+  for (const auto& c : cases) {
+    Kifu k;
+    Kyokumen pos;
+    MemTextReader r(c.text);
+    const int result = csa_read_position(r, pos);
+    EXPECT_EQ(read_text(k, c.text), result) << c.text;
+    if (result != 0) {
+      EXPECT_EQ(c.pieces, -1) << c.text;
+      continue;
+    }
+    EXPECT_EQ(k.Start()->kyokumen, pos) << c.text;
+    int pieces = 0;
+    for (int x = 1; x <= 9; ++x) {
+      for (int y = 1; y <= 9; ++y) pieces += pos.At(x, y).Side() >= 0 ? 10000 : 0;
+    }
+    for (int type = kFu; type <= kHi; ++type) pieces += pos.HandCount(0, type) * 100 + pos.HandCount(1, type);
+    EXPECT_EQ(pieces, c.pieces) << c.text;
+  }
+}
+
 // Nothing is played after the end of the game: the first move or end behind
 // it is told with its line and ends the read; comments behind the end are its
 // own, and time statements and the side to move say nothing.
@@ -502,10 +606,11 @@ TEST(CsaReader, TellsTheFirstStatementThatIsNotCsa) {
   }
 }
 
-// Every result is written with the standard end statement that tells it,
-// which other programs read, wherever there is one; the comment forms only
-// where there is none. After one move gote is to move and sente has just
-// moved; after two, the other way round.
+// Every result is written with the standard end statement that gives the
+// same winner, which other programs read, with a word of comment where the
+// statement alone tells another kind of end; read back, the end gives the
+// same winner and is written the same. After one move gote is to move and
+// sente has just moved; after two, the other way round.
 TEST(CsaWriter, WritesTheStandardEndStatementOfEveryResult) {
   const struct {
     int plies;
@@ -517,20 +622,20 @@ TEST(CsaWriter, WritesTheStandardEndStatementOfEveryResult) {
       {1, kTsumi, false, "%KACHI"},
       {1, kToryo, true, "%TORYO"},
       {2, kKireMake, true, "%TIME_UP"},
-      {1, kMake, true, "%CHUDAN,'lose"},
+      {1, kMake, true, "%TORYO,'lose"},
       {1, kHansokuMake, true, "%ILLEGAL_MOVE"},
       {1, kHansokuMake, false, "%+ILLEGAL_ACTION"},
       {2, kHansokuMake, false, "%-ILLEGAL_ACTION"},
       {1, kHansokuKachi, true, "%+ILLEGAL_ACTION"},
       {1, kHansokuKachi, false, "%ILLEGAL_MOVE"},
       {1, kKachi, true, "%KACHI"},
-      {1, kKachi, false, "%CHUDAN,'lose"},
+      {1, kKachi, false, "%TORYO,'lose"},
       {1, kJishogi, true, "%JISHOGI"},
       {1, kSennichite, true, "%SENNICHITE,'draw"},
       {1, kSennichiteSenteOute, true, "%OUTE_SENNICHITE"},
-      {1, kSennichiteGoteOute, true, "%SENNICHITE,'sente win"},
+      {1, kSennichiteGoteOute, true, "%-ILLEGAL_ACTION,'sente win"},
       {2, kSennichiteGoteOute, true, "%OUTE_SENNICHITE"},
-      {2, kSennichiteSenteOute, true, "%SENNICHITE,'gote win"},
+      {2, kSennichiteSenteOute, true, "%+ILLEGAL_ACTION,'gote win"},
       {1, kChudan, true, "%CHUDAN"},
       {1, kMatta, true, ""},
   };
@@ -551,8 +656,17 @@ TEST(CsaWriter, WritesTheStandardEndStatementOfEveryResult) {
                           -1, k.table.get(), KifuChooser::kNever, true);
     const std::string text = write_csa(k, false);
     const std::string tail = moves + c.line + (*c.line ? "\n" : "");
-    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail)
-        << "code " << c.code << " after " << c.plies << (c.of_side_to_move ? " of the side to move" : "");
+    SCOPED_TRACE(::testing::Message() << "code " << c.code << " after " << c.plies
+                                      << (c.of_side_to_move ? " of the side to move" : ""));
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail);
+    if (!*c.line) continue;
+    Kifu back;
+    ASSERT_EQ(read_text(back, text), 0);
+    const KifuSashite* end = back.NodeAtTesu(c.plies)->to->next.Current();
+    ASSERT_NE(end, nullptr);
+    const Sashite written(0, 0, 0, 0, kOu | (side ? kGoteBit : 0), 0, 0, c.code);
+    EXPECT_EQ(special_winner(end->sashite, to_move), special_winner(written, to_move));
+    EXPECT_EQ(write_csa(back, false), text);
   }
 }
 

@@ -18,17 +18,20 @@ namespace {
 using testing::carried, testing::format_name, testing::record_view, testing::write_and_read;
 
 // The winner an end word names: a side, the side to move ('M'), the side that
-// has just moved ('J'), or nobody ('-').
+// has just moved ('J'), or nobody ('-'); `closing`: the word stands in a
+// closing line (まで N手で...) in place of an end line.
 struct EndWord {
   int format;
   std::string word;
   char winner;
+  bool closing = false;
 };
 
 // The end words of the text readers: KIF's (also read by the change-branch
 // reader) and other programs' it reads, CSA's end statements with the
 // comments its writer writes or wrote (stored files hold them), and KI2's
-// closing lines.
+// closing lines, which KIF and its change-branch layout read alike where no
+// end line stands. Words that tell no result end the game as 中断.
 std::vector<EndWord> end_words() {
   std::vector<EndWord> words;
   for (const int format : {kFormatKif, kFormatKifHenka}) {
@@ -70,14 +73,19 @@ std::vector<EndWord> end_words() {
       {"先手の投了", 'G'},     {"先手の負け", 'G'},     {"後手の勝ち（先手投了）", 'G'},
       {"先手の勝ち（後手投了）", 'S'}, {"詰みで先手の勝ち", 'S'},
       {"連続王手の千日手により先手の勝ち", 'S'}, {"連続王手の千日手により後手の勝ち", 'G'},
+      {"不詰", '-'},           {"トライ", '-'},
   };
-  for (const auto& [w, winner] : ki2) words.push_back({kFormatKi2, w, winner});
+  for (const auto& [w, winner] : ki2) {
+    for (const int format : {kFormatKi2, kFormatKif, kFormatKifHenka}) words.push_back({format, w, winner, true});
+  }
   return words;
 }
 
-// A record of `plies` moves (1 or 2) in `format` that ends in `word`.
-std::string record_text(int format, const std::string& word, int plies) {
+// A record of `plies` moves (1 or 2) in `format` that ends in `word`, on an
+// end line or, with `closing`, in a closing line.
+std::string record_text(int format, const std::string& word, int plies, bool closing = false) {
   std::string text;
+  const std::string closing_line = "まで" + std::to_string(plies) + "手で" + word + "\n";
   switch (format) {
     case kFormatCsa:
       text = "PI\n+\n+7776FU\n";
@@ -86,7 +94,7 @@ std::string record_text(int format, const std::string& word, int plies) {
     case kFormatKi2:
       text = "手合割：平手\n\n▲７六歩\n";
       if (plies == 2) text += "△３四歩\n";
-      return text + "まで" + std::to_string(plies) + "手で" + word + "\n";
+      return text + closing_line;
     case kFormatKifHenka:
       text = "手合割：平手\n\n";
       for (const char* row : {"|v香v桂v銀v金v玉v金v銀v桂v香|一", "| ・v飛 ・ ・ ・ ・ ・v角 ・|二",
@@ -98,11 +106,11 @@ std::string record_text(int format, const std::string& word, int plies) {
       }
       text += "後手持駒：なし\n先手持駒：なし\n\n▲７六歩\n";
       if (plies == 2) text += "△３四歩\n";
-      return text + word + "\n";
+      return text + (closing ? closing_line : word + "\n");
     default:
       text = "手数----指手---------消費時間--\n1 ７六歩(77)\n";
       if (plies == 2) text += "2 ３四歩(33)\n";
-      return text + std::to_string(plies + 1) + " " + word + "\n";
+      return text + (closing ? closing_line : std::to_string(plies + 1) + " " + word + "\n");
   }
 }
 
@@ -164,7 +172,8 @@ TEST(GameResults, EveryEndWordKeepsItsWinnerThroughEveryWriter) {
       const std::string what = std::string(format_name(e.format)) + " '" + e.word + "' after " +
                                std::to_string(plies) + (plies == 1 ? " move" : " moves");
       KifuHolder original;
-      ASSERT_TRUE(kifu_load_bytes(original, record_text(e.format, e.word, plies), nullptr, e.format, false))
+      ASSERT_TRUE(
+          kifu_load_bytes(original, record_text(e.format, e.word, plies, e.closing), nullptr, e.format, false))
           << what;
       const int winner = named_winner(e.winner, plies % 2);
       ASSERT_EQ(winner_of(original.kifu), winner) << what << " as read";

@@ -3,11 +3,13 @@
 // the reading goes on behind both; a malformed move still ends the reading.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "model/formats/ki2_format.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_henka_reader.h"
+#include "model/formats/kifu_dispatch.h"
 #include "model/text/text_encoding.h"
 #include "tests/model/formats/kif_test_util.h"
 
@@ -203,6 +205,54 @@ TEST(KifEndWords, ASealedMoveFollowedByItsMoveIsAPause) {
   EXPECT_EQ(third_move(henka)->sashite, Sashite(2, 7, 2, 6, kFu, 0, 0, kOrdinaryMove));
   EXPECT_STREQ(third_move(henka)->comment.c_str(), "封じ手");
   EXPECT_EQ(third_move(henka)->from->next.Count(), 1);
+}
+
+// A closing line ends the line of play it closes where no end did: KIF's
+// main line, wherever the line stands, a change-branch line without a result
+// word, a KI2 line; not one that goes on behind it. A count that is not the
+// moves read gives no result and is told; words that tell no result end the
+// line as 中断 and are told.
+TEST(KifEndWords, AClosingLineEndsALineThatNoEndLineEnded) {
+  const std::string kif = "手合割：平手\n手数----指手---------消費時間--\n1 ７六歩(77)\n2 ３四歩(33)\n";
+  const struct {
+    int format;
+    std::string text;
+    int code;  // the end of the main line's move 3, 0 for none
+    bool mismatch;
+    const char* unknown;
+  } cases[] = {
+      {kFormatKif, kif + "まで2手で後手の勝ち\n変化：2手\n2 ８四歩(83)\n", kToryo, false, ""},
+      {kFormatKif, kif + "変化：2手\n2 ８四歩(83)\nまで２手で後手の勝ち\n", kToryo, false, ""},
+      {kFormatKif, kif + "3 中断\nまで3手で後手の勝ち\n", kChudan, false, ""},
+      {kFormatKif, kif + "まで3手で不詰\n", 0, true, ""},
+      {kFormatKif, kif + "まで2手で不詰\n", kChudan, false, "不詰"},
+      {kFormatKif, kif + "まで2手で後手の勝ち\n3 ２六X(27)\n", 0, false, ""},  // the game went on
+      {kFormatKi2, "手合割：平手\n\n▲７六歩 △３四歩\nまで2手でトライ\n", kChudan, false, "トライ"},
+      {kFormatKifHenka, henka_with("まで2手で後手の勝ち"), kToryo, false, ""},
+      {kFormatKifHenka, henka_with("勝ち\nまで2手で後手の勝ち"), kKachi, false, ""},
+      {kFormatKifHenka, henka_with("まで2手で不詰"), kChudan, false, "不詰"},
+      {kFormatKifHenka, henka_with("まで2手で後手の勝ち\n▲２六歩"), 0, false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(sjis_to_utf8(c.text));
+    Kifu kifu;
+    KifuReadStop stop;
+    MemTextReader reader(c.text.c_str());
+    ASSERT_EQ(kifu_read_stream(kifu, reader, c.format, false, &stop), 0);
+    const KifuSashite* end = third_move(kifu);
+    EXPECT_EQ(end ? end->sashite.special : 0, c.code);
+    if (c.code) {
+      EXPECT_EQ(end->sashite.koma.code, kOu);  // sente is to move
+    }
+    if (const KifuSashite* variation = second_move(kifu, 1)) {
+      EXPECT_EQ(variation->to->next.Count(), 0);
+    }
+    const auto closing_at = c.text.begin() + static_cast<long>(c.text.find("まで"));
+    const int closing_line = static_cast<int>(std::count(c.text.begin(), closing_at, '\n')) + 1;
+    EXPECT_EQ(stop.closing.line, c.mismatch ? closing_line : 0);
+    EXPECT_EQ(stop.unknown_end_line, *c.unknown ? closing_line : 0);
+    EXPECT_STREQ(stop.unknown_end_word.c_str(), c.unknown);
+  }
 }
 
 // The change-branch layout reads a line of no known kind that holds the parts

@@ -116,7 +116,8 @@ TEST(KifFormat, ReadsFilesThatPeopleAndOtherProgramsWrite) {
   EXPECT_TRUE(kifu.date == "2020/01/02 09:00");
   ASSERT_EQ(kifu.headers.Count(), 2);
   EXPECT_TRUE(kifu.headers.GetAt(0) == "終了日時");
-  EXPECT_EQ(kifu.GetTesu(), 4);
+  EXPECT_EQ(kifu.GetTesu(), 5);  // the closing line ends the main line
+  EXPECT_EQ(kifu.NodeAtTesu(5)->sashite.special, kChudan);
   EXPECT_EQ(kifu.NodeAtTesu(3)->seconds, 6000);
   EXPECT_EQ(kifu.NodeAtTesu(3)->sashite, Sashite(8, 8, 2, 2, kKaku, kKaku | kGoteBit, 1, 0));
   EXPECT_TRUE(kifu.NodeAtTesu(4)->comment == "同銀と取る");

@@ -42,6 +42,7 @@ TEST(MoveTextParser, ReadsSquaresPiecesAndSameSquare) {
   EXPECT_EQ(parse(pos, "７六歩").special, kFailed);
   EXPECT_EQ(parse(pos, "▲７十歩").special, kFailed);
   EXPECT_EQ(parse(pos, "▲７").special, kFailed);
+  EXPECT_EQ(parse(pos, "▲５八").special, kFailed);  // no piece named: not the king
   // Two words without a blank: the cursor stops at the second side mark.
   int cursor = -1;
   EXPECT_EQ(parse(pos, "▲７六歩△３四歩", 0, 0, nullptr, &cursor), p76);
@@ -104,6 +105,15 @@ TEST(MoveTextParser, DropsPromotionsAndDragons) {
   put(ryu, 6, 4, kRyu);
   EXPECT_EQ(parse(ryu, "▲５五龍").special, kFailed);
   EXPECT_EQ(parse(ryu, "▲５五竜寄").from_x, 9);
+  // The 直 once written for the one of two that comes straight.
+  Kyokumen straight = kings_only();
+  put(straight, 3, 6, kRyu);
+  put(straight, 2, 8, kRyu);
+  EXPECT_EQ(parse(straight, "▲２五龍直").from_x, 2);
+  put(straight, 5, 3, gote(kUma));
+  put(straight, 3, 2, gote(kUma));
+  straight.teban = 1;
+  EXPECT_EQ(parse(straight, "△５四馬直").from_x, 5);
 }
 
 TEST(MoveTextParser, ReadsTheTimeBehindTheMove) {

@@ -62,7 +62,8 @@ TEST(PvTextReader, ReadsBackWhatTheVariationTextSays) {
   EXPECT_EQ(read, takes);
 
   // Text that is no variation of the position leaves `read` as it was.
-  for (const char* bad : {"hello", "▲７六歩▲２六歩", "△３四歩", "▲７六歩x"}) {
+  // A word without its piece name is no king's move.
+  for (const char* bad : {"hello", "▲７六歩▲２六歩", "△３四歩", "▲７六歩x", "▲５八"}) {
     EXPECT_FALSE(pv_from_text(k, KString::KStringFromC(bad), -1, -1, read)) << bad;
     EXPECT_EQ(read, takes) << bad;
   }

@@ -150,6 +150,19 @@ TEST(SashiteText, WordsThatTellLikePiecesApart) {
   EXPECT_EQ(text_on(pos, 4, 3, 5, 4), "△５四銀左上");
 }
 
+// Two dragons or two horses are told apart by 右 for the one on the mover's
+// right and 左 for the other, never by 直; 上, 引 and 寄 as for other pieces.
+TEST(SashiteText, DragonsAndHorsesAreToldByRightAndLeft) {
+  Kyokumen pos = with({{3, 6, kRyu}, {2, 8, kRyu}});
+  EXPECT_EQ(text_on(pos, 2, 8, 2, 5), "▲２五龍右");
+  EXPECT_EQ(text_on(pos, 3, 6, 2, 5), "▲２五龍左");
+  pos = with({{5, 3, gote(kUma)}, {3, 2, gote(kUma)}}, 1);
+  EXPECT_EQ(text_on(pos, 5, 3, 5, 4), "△５四馬右");
+  EXPECT_EQ(text_on(pos, 3, 2, 5, 4), "△５四馬左");
+  pos = with({{2, 8, kRyu}, {2, 2, kRyu}});
+  EXPECT_EQ(text_on(pos, 2, 2, 2, 5), "▲２五龍引");
+}
+
 TEST(SashiteText, DropSaysUtsuOnlyWhenABoardPieceCouldGo) {
   Kyokumen pos = with({});
   pos.mochigoma[0][kKin] = 1;
