@@ -181,11 +181,20 @@ struct BookChange {
   driver::JosekiBooks books;
 };
 
+// The lock file of BOOK as the user would reach it: beside BOOK, or beside
+// the file `real` that BOOK's link leads to.
+std::string lock_named(const char* path, const std::string& real) {
+  const bool linked = !platform::find_write_target(path).link_end.empty();
+  return (linked ? real : std::string(path)) + platform::FileLock::kSuffix;
+}
+
 // Starts a change of BOOK: a new empty book when the file is missing and
 // `may_create` is set, else the JS5 file's contents, with the lock held. The
 // lock belongs to the file BOOK leads to; it is taken only for a file that may
-// be changed, so that no lock file is left beside one that is no book.
-bool begin_change(BookChange& change, const char* path, bool may_create, std::string& error) {
+// be changed, so that no lock file is left beside one that is no book. While
+// another process holds it, the wait is told after a second on standard
+// error (`sub` names the command) and goes on.
+bool begin_change(BookChange& change, const char* sub, const char* path, bool may_create, std::string& error) {
   // A path the system cannot follow (through a file, or a folder that may not
   // be entered) is told with its reason; making the book there then fails
   // with the reason too, as a write.
@@ -197,6 +206,13 @@ bool begin_change(BookChange& change, const char* path, bool may_create, std::st
                              : unreadable_book(path, driver::BookFileError::kCannotOpen, reason);
     return true;
   };
+  // A descriptor (/dev/stdout, /dev/fd/N) is written where it stands and never
+  // cut: a book read whole and written back so could keep a tail of the old
+  // one, or land behind it, whatever the file holds now.
+  if (platform::find_write_target(path).descriptor >= 0) {
+    error = std::string("cannot write '") + path + "': a book is changed in its own file, not through a descriptor";
+    return false;
+  }
   if ((missing() && !may_create) || refuse_to_change(path, error)) return false;
   // A book that may not be written, or a path where none can be made (a link
   // into a missing folder), is refused before the lock file is made, with the
@@ -204,9 +220,19 @@ bool begin_change(BookChange& change, const char* path, bool may_create, std::st
   if (!(error = save_refusal(path)).empty()) return false;
   errno = 0;
   const std::string real = platform::resolve_file_path(path);
-  if (!real.empty()) change.lock = std::make_unique<platform::FileLock>(real);
-  if (real.empty() || !change.lock->locked()) {
+  if (real.empty()) {
     error = cannot_write(path);
+    return false;
+  }
+  const std::string lock_name = one_line(lock_named(path, real));
+  const auto waiting = [&] {
+    std::fprintf(stderr, "velkora book %s: waiting for the lock '%s', which another process holds\n", sub,
+                 lock_name.c_str());
+  };
+  change.lock = std::make_unique<platform::FileLock>(real, waiting);
+  if (!change.lock->locked()) {
+    error = std::string(change.lock->opened() ? "cannot lock '" : "cannot open the lock '") + lock_name +
+            "': " + std::strerror(change.lock->error());
     return false;
   }
   // Read only now, under the lock: another process may have changed it.
@@ -294,7 +320,7 @@ int book_add(int argc, char** argv) {
     return fail("add", error);
   }
   BookChange change;
-  if (!begin_change(change, a.paths[0], true, error)) return fail("add", error);
+  if (!begin_change(change, "add", a.paths[0], true, error)) return fail("add", error);
   driver::JosekiBooks& books = change.books;
   const int value = a.value < 0 ? kDefaultValue : static_cast<int>(a.value);
   const uint32_t senkei = a.senkei < 0 ? 0 : static_cast<uint32_t>(a.senkei);
@@ -320,7 +346,7 @@ int book_remove(int argc, char** argv) {
   }
   if (!a.all && ply >= line.moves.size()) return fail("remove", "the record has no move after ply " + std::to_string(ply));
   BookChange change;
-  if (!begin_change(change, a.paths[0], false, error)) return fail("remove", error);
+  if (!begin_change(change, "remove", a.paths[0], false, error)) return fail("remove", error);
   driver::JosekiBooks& books = change.books;
   // Nothing to remove is a failure, and the book is left as it was: not
   // saved again.
@@ -363,7 +389,7 @@ int book_import(int argc, char** argv) {
   }
   if (refuse_empty_new_book(a.paths[0], source_positions > 0, error)) return fail("import", error);
   BookChange change;
-  if (!begin_change(change, a.paths[0], true, error)) return fail("import", error);
+  if (!begin_change(change, "import", a.paths[0], true, error)) return fail("import", error);
   driver::JosekiBooks& books = change.books;
   if (books.user_books.Import(a.paths[1], 0, mode, level, &why, &os_error) < 0) {
     return fail("import", unreadable_book(a.paths[1], why, os_error));

@@ -229,8 +229,10 @@ int cmd_mate(int argc, char** argv) {
   std::string error;
   model::KifuHolder holder;
   if (cl.Given("--memory") && !(error = memory_refusal(o.memory_mb)).empty()) return cl.Fail(error);
-  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error, o.from)) return cl.Fail(error);
+  model::KifuReadStop stop;
+  if (!load_record_at_ply(holder, "mate", o.path, o.ply, error, o.from, &stop)) return cl.Fail(error);
   // Found out before a long solve, not after it.
+  if (o.save && !(error = self_overwrite_refusal(o.path, o.save, stop)).empty()) return cl.Fail(error);
   if (o.save && !(error = save_refusal(o.save)).empty()) return cl.Fail(error);
   if ((save_format & ~kUtf8Text) == model::kFormatQvf) {
     std::fprintf(stderr, "velkora mate: '%s': %s\n", one_line(o.save).c_str(), kQvfSavesPositionOnly);

@@ -1,5 +1,7 @@
 #include "app/record_commands.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -180,6 +182,11 @@ std::string cannot_write(const char* out) {
   const int reason = errno;
   const platform::WriteTarget target = platform::find_write_target(out);
   std::string what = std::string("cannot write '") + out + "'";
+  // A descriptor that the shell did not open for writing is what the user
+  // must mend, not a file.
+  if (target.descriptor >= 0 && target.error == EBADF) {
+    return what + ": descriptor " + std::to_string(target.descriptor) + " is not open for writing";
+  }
   // A link that leads nowhere a file can be made is told with where it leads:
   // the path the user gave is fine, what it points at is not.
   if (target.file.empty() && !target.link_end.empty()) {
@@ -207,6 +214,41 @@ std::string save_refusal(const char* out) {
   return platform::path_writable(out) ? std::string() : cannot_write(out);
 }
 
+namespace {
+
+// What a read did not take in of the text it read, as the reason a save onto
+// that same file would lose it (the first of kind, as warn_read_stop tells
+// them): empty when the record is all the text holds.
+std::string left_unread(const model::KifuReadStop& stop) {
+  const auto at = [](int line, const char* what) { return "line " + std::to_string(line) + " " + what; };
+  if (stop.line != 0) return "the moves stop at line " + std::to_string(stop.line);
+  if (stop.moves_skipped) return "QVF gives back its position, not its moves";
+  if (stop.skipped.line != 0) return at(stop.skipped.line, "was passed over");
+  if (stop.passed_over.count > 0) return at(stop.passed_over.line, "was passed over");
+  if (stop.after_end_line != 0) return at(stop.after_end_line, "stands behind the end of the game");
+  if (stop.left_out_end_line != 0) return at(stop.left_out_end_line, "was left out");
+  if (stop.closing.line != 0) return at(stop.closing.line, "was left out");
+  if (stop.unknown_end_line != 0) return at(stop.unknown_end_line, "was read as an interruption");
+  if (stop.bad_utf8_bytes > 0) return at(stop.bad_utf8_line, "holds bytes read as '?'");
+  if (stop.unheld_chars > 0) return at(stop.unheld_line, "holds characters read as '?'");
+  return {};
+}
+
+}  // namespace
+
+std::string self_overwrite_refusal(const char* in, const char* out, const model::KifuReadStop& stop) {
+  const std::string unread = left_unread(stop);
+  if (unread.empty()) return {};
+  platform::FileIdentity read, written;
+  const bool read_known = std::strcmp(in, "-") == 0 ? platform::descriptor_identity(STDIN_FILENO, &read)
+                                                    : platform::file_identity(in, &read);
+  const bool written_known = std::strcmp(out, "-") == 0 ? platform::descriptor_identity(STDOUT_FILENO, &written)
+                                                        : platform::write_target_identity(out, &written);
+  if (!read_known || !written_known || !(read == written)) return {};
+  return std::string("cannot write '") + out + "': it is the file read, which holds more than was read (" + unread +
+         "), so writing it would lose the rest; it is left as it was";
+}
+
 std::string save_record(model::KifuHolder& holder, const char* out, int* format) {
   errno = 0;
   return save_record_file(holder, out, format) ? std::string() : cannot_write(out);
@@ -224,15 +266,18 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
     warn("line " + std::to_string(stop.skipped.line) + ": ignored '" + quoted_line(stop.skipped.text) +
          "': " + skipped_reason(stop.skipped));
   }
-  // Lines passed over: the first, why, and how many there were.
-  const auto warn_passed = [&](const model::KifuPassedOver& passed, const char* why) {
+  // Lines passed over: the first, quoted between `before` and `after`, and
+  // how many there were.
+  const auto warn_passed = [&](const model::KifuPassedOver& passed, const char* before, const char* after) {
     if (passed.count == 0) return;
-    std::string what = "line " + std::to_string(passed.line) + ": ignored '" + quoted_line(passed.text) + "': " + why;
+    std::string what =
+        "line " + std::to_string(passed.line) + ": " + before + "'" + quoted_line(passed.text) + "'" + after;
     if (passed.count > 1) what += " (" + std::to_string(passed.count) + " such lines in all)";
     warn(what);
   };
-  warn_passed(stop.passed_over, "a line of no known kind");
-  warn_passed(stop.bookmarks_passed, "a bookmark no move can hold (one to a move, with a name)");
+  warn_passed(stop.passed_over, "ignored ", ": a line of no known kind");
+  warn_passed(stop.bookmarks_passed, "ignored ", ": a bookmark no move can hold (one to a move, with a name)");
+  warn_passed(stop.stray_bytes, "passed over what names no piece in ", "");
   if (stop.after_end_line != 0) {
     warn("line " + std::to_string(stop.after_end_line) + ": ignored '" + quoted_line(stop.after_end) +
          "' and what follows it on its line of play: the game has ended before it");
@@ -273,8 +318,9 @@ std::string only_moves_text(int played) {
 }
 
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
-                        std::string& error, int format) {
-  model::KifuReadStop stop;
+                        std::string& error, int format, model::KifuReadStop* read_stop) {
+  model::KifuReadStop own;
+  model::KifuReadStop& stop = read_stop ? *read_stop : own;
   if (!load_record(holder, in, format, error, stop)) return false;
   warn_read_stop(command, in, stop);
   const int last = moves_played(holder.kifu);
@@ -343,6 +389,7 @@ int cmd_convert(int argc, char** argv) {
   model::KifuReadStop stop;
   if (!load_record(holder, paths[0], formats[0], error, stop)) return cl.Fail(error);
   warn_read_stop("convert", paths[0], stop);
+  if (!(error = self_overwrite_refusal(paths[0], out, stop)).empty()) return cl.Fail(error);
   // What OUT's format leaves out is told only of a write that will happen.
   if (!to_stdout && !(error = save_refusal(out)).empty()) return cl.Fail(error);
   warn_write_loss("convert", holder.kifu, to);

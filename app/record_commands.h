@@ -42,16 +42,18 @@ int moves_played(const model::Kifu& kifu);
 std::string only_moves_text(int played);
 // load_record (in `format`, 0 for the one `in` tells), warn_read_stop, then
 // makes the position after ply `ply` of the main line current (the last move
-// played when `ply` < 0). On false `error` says why.
+// played when `ply` < 0). On false `error` says why. `stop`, when given,
+// receives what the read told.
 bool load_record_at_ply(model::KifuHolder& holder, const char* command, const char* in, long ply,
-                        std::string& error, int format = 0);
+                        std::string& error, int format = 0, model::KifuReadStop* stop = nullptr);
 
 // "cannot write 'OUT'" with the system's reason, read from errno, which the
 // caller clears before the failed step (a folder named OUT is told as one). A
 // symbolic link OUT whose links lead nowhere a file can be made is told with
 // where they lead: "its link leads to 'T', whose folder does not exist"; a
 // folder that may not be written, with its name: "its folder 'D' may not be
-// written: Permission denied".
+// written: Permission denied"; a descriptor OUT names (/dev/fd/N) that is not
+// open for writing, with its number.
 std::string cannot_write(const char* out);
 // Why a file cannot be written as OUT (cannot_write's text), or an empty
 // text when it can: the test the save itself makes, so that the two never
@@ -60,6 +62,15 @@ std::string cannot_write(const char* out);
 // compose, the games of the self-play tool), so that a save that cannot
 // happen fails at once instead of after the work.
 std::string save_refusal(const char* out);
+// Why the record read from `in` (load_record, which told `stop`) may not be
+// saved as `out`: `out` lands on the same file on the disk (however either is
+// named: links, other paths, a descriptor, standard input or output
+// redirected to it) and the read did not take in all that file holds (its
+// moves stopped, it passed over or left out a line, read bytes as "?", or the
+// format gives back less, as QVF does), so that the save would lose the rest.
+// "cannot write 'OUT': it is the file read, ..." with the first thing not
+// read; empty when the save may go on. Asked before any work.
+std::string self_overwrite_refusal(const char* in, const char* out, const model::KifuReadStop& stop);
 // Saves the record as OUT, its format by OUT's name (record_path_format,
 // written to *format) unless *format is given, in UTF-8 for a ".kifu" or
 // ".ki2u" OUT: an empty text when saved, else save_refusal's kind of text.

@@ -110,6 +110,7 @@ int cmd_review(int argc, char** argv) {
   if (!load_record(holder, o.path, o.from, error, stop)) return cl.Fail(error);
   warn_read_stop("review", o.path, stop);
   // Found out before the thinks, not after them.
+  if (o.save && !(error = self_overwrite_refusal(o.path, o.save, stop)).empty()) return cl.Fail(error);
   if (o.save && !(error = save_refusal(o.save)).empty()) return cl.Fail(error);
 
   restore_variations(holder.kifu);

@@ -28,7 +28,34 @@ bool path_exists(const char* path) {
 
 bool path_is_device(const char* path) {
   struct stat st {};
-  return path && stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+  return path && stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) &&
+         find_write_target(path).descriptor < 0;
+}
+
+namespace {
+
+bool plain_file_identity(bool found, const struct stat& st, FileIdentity* id) {
+  if (!found || !S_ISREG(st.st_mode)) return false;
+  *id = FileIdentity{st.st_dev, st.st_ino};
+  return true;
+}
+
+}  // namespace
+
+bool file_identity(const char* path, FileIdentity* id) {
+  struct stat st {};
+  return plain_file_identity(path && stat(path, &st) == 0, st, id);
+}
+
+bool descriptor_identity(int fd, FileIdentity* id) {
+  struct stat st {};
+  return plain_file_identity(fstat(fd, &st) == 0, st, id);
+}
+
+bool write_target_identity(const char* path, FileIdentity* id) {
+  const WriteTarget where = find_write_target(path);
+  if (where.descriptor >= 0) return where.error == 0 && descriptor_identity(where.descriptor, id);
+  return where.exists && file_identity(where.file.c_str(), id);
 }
 
 bool path_writable(const char* path) {

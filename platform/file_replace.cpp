@@ -20,13 +20,8 @@ constexpr uid_t kSameOwner = static_cast<uid_t>(-1);
 constexpr gid_t kSameGroup = static_cast<gid_t>(-1);
 // The bytes copied at a time when the contents are written into the file.
 constexpr size_t kCopyBytes = 64 * 1024;
-
-// The umask can only be read by setting it; it is put back at once.
-mode_t new_file_mode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return kNewFileMode & ~mask;
-}
+// The digits of a descriptor's number at most: any more could not be an int.
+constexpr size_t kMaxDescriptorDigits = 9;
 
 std::string real_path(const char* path) {
   char* r = realpath(path, nullptr);
@@ -41,6 +36,57 @@ std::string real_path(const char* path) {
 std::string folder_part(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The folder of a path as the system reads it: up to its last slash, "/" for
+// a name in the root, "." for a bare name.
+std::string folder_of(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool all_digits(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The number of the descriptor of this process that `path` names: a name of
+// digits in the folder of the process's descriptors (/proc/PID/fd, where
+// /dev/fd and /proc/self/fd lead) or of the calling thread's. -1 for any
+// other path. The folder tells, not what stands at the path, so that a
+// descriptor that is not open is named too (and told as such) rather than
+// taken for a new file.
+int named_descriptor(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (!all_digits(name) || name.size() > kMaxDescriptorDigits) return -1;
+  const std::string folder = real_path(folder_of(path).c_str());
+  const bool own =
+      !folder.empty() && (folder == real_path("/proc/self/fd") || folder == real_path("/proc/thread-self/fd"));
+  return own ? std::stoi(name) : -1;
+}
+
+// True when descriptor `fd` is open for writing; false with errno EBADF, as a
+// write to it would fail, when it is not open or open for reading only.
+bool open_for_writing(int fd) {
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0 && (flags & O_ACCMODE) != O_RDONLY) return true;
+  errno = EBADF;
+  return false;
+}
+
+// Writes all `n` bytes at `bytes` to `fd`, again after an interruption. False
+// with errno telling why.
+bool write_all(int fd, const char* bytes, size_t n) {
+  for (size_t done = 0; done < n;) {
+    const ssize_t w = write(fd, bytes + done, n - done);
+    if (w > 0) {
+      done += static_cast<size_t>(w);
+    } else if (w == 0 || errno != EINTR) {
+      if (w == 0) errno = EIO;
+      return false;
+    }
+  }
+  return true;
 }
 
 // The text of the link at `path`; false with errno telling why (EINVAL: no
@@ -96,15 +142,7 @@ bool write_into(const std::string& from, const std::string& to) {
   }
   char buf[kCopyBytes];
   for (ssize_t n = 0; ok && (n = read(in, buf, sizeof buf)) != 0;) {
-    if (n < 0) {
-      ok = errno == EINTR;
-      continue;
-    }
-    for (ssize_t done = 0; ok && done < n;) {
-      const ssize_t w = write(out, buf + done, static_cast<size_t>(n - done));
-      if (w > 0) done += w;
-      ok = w > 0 || errno == EINTR;
-    }
+    ok = n > 0 ? write_all(out, buf, static_cast<size_t>(n)) : errno == EINTR;
   }
   ok = ok && ftruncate(out, size) == 0 && fsync(out) == 0;
   int reason = errno;
@@ -120,15 +158,20 @@ bool write_into(const std::string& from, const std::string& to) {
 // Makes the rename itself survive a crash; a file system that cannot sync a
 // folder is no reason to fail the save.
 void sync_folder(const std::string& file) {
-  const size_t slash = file.rfind('/');
-  const std::string folder = slash == 0 ? "/" : file.substr(0, slash);
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = open(folder_of(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   fsync(fd);
   close(fd);
 }
 
 }  // namespace
+
+// The umask can only be read by setting it; it is put back at once.
+mode_t new_file_mode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return kNewFileMode & ~mask;
+}
 
 WriteTarget find_write_target(const char* path) {
   WriteTarget t;
@@ -141,6 +184,11 @@ WriteTarget find_write_target(const char* path) {
   // write through it makes.
   std::string at(path);
   for (int links = 0;; ++links) {
+    if (const int fd = named_descriptor(at); fd >= 0) {
+      t.descriptor = fd;
+      if (!open_for_writing(fd)) t.error = EBADF;
+      return t;
+    }
     struct stat st {};
     if (lstat(at.c_str(), &st) != 0) {
       if (errno != ENOENT) {
@@ -178,8 +226,7 @@ WriteTarget find_write_target(const char* path) {
     t.error = EISDIR;
     return t;
   }
-  const std::string folder_name = slash == std::string::npos ? "." : slash == 0 ? "/" : at.substr(0, slash);
-  const std::string folder = real_path(folder_name.c_str());
+  const std::string folder = real_path(folder_of(at).c_str());
   if (folder.empty()) {
     t.error = errno;
     return t;
@@ -194,14 +241,14 @@ std::string refusing_folder(const char* path) {
   const WriteTarget where = find_write_target(path);
   if (where.file.empty()) return {};
   if (where.exists && faccessat(AT_FDCWD, where.file.c_str(), W_OK, AT_EACCESS) != 0) return {};
-  const size_t slash = where.file.rfind('/');
-  const std::string folder = slash == 0 ? "/" : where.file.substr(0, slash);
+  const std::string folder = folder_of(where.file);
   if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || errno != EACCES) return {};
   return folder;
 }
 
 std::unique_ptr<FileReplacement> FileReplacement::Begin(const char* path) {
   const WriteTarget where = find_write_target(path);
+  if (where.descriptor >= 0 && where.error == 0) return ForDescriptor(where.descriptor);
   if (where.file.empty()) {
     errno = where.error;
     return nullptr;
@@ -229,12 +276,34 @@ std::unique_ptr<FileReplacement> FileReplacement::Begin(const char* path) {
   return std::unique_ptr<FileReplacement>(new FileReplacement(std::move(target), std::move(temp), stream, kept));
 }
 
+std::unique_ptr<FileReplacement> FileReplacement::ForDescriptor(int fd) {
+  std::unique_ptr<FileReplacement> r(new FileReplacement({}, {}, nullptr, Attributes{0, kSameOwner, kSameGroup}));
+  r->descriptor_ = fd;
+  r->stream_ = open_memstream(&r->memory_, &r->memory_size_);
+  return r->stream_ ? std::move(r) : nullptr;
+}
+
 FileReplacement::~FileReplacement() {
   if (stream_) std::fclose(stream_);
+  std::free(memory_);
   if (!temp_.empty()) unlink(temp_.c_str());
 }
 
+bool FileReplacement::CommitToDescriptor() {
+  if (!stream_) return false;
+  bool ok = std::fclose(stream_) == 0;  // memory_ now holds the whole contents
+  stream_ = nullptr;
+  std::fflush(nullptr);
+  ok = ok && write_all(descriptor_, memory_, memory_size_);
+  const int reason = errno;
+  std::free(memory_);
+  memory_ = nullptr;
+  errno = reason;
+  return ok;
+}
+
 bool FileReplacement::Commit() {
+  if (descriptor_ >= 0) return CommitToDescriptor();
   if (!stream_ || temp_.empty()) return false;
   const int fd = fileno(stream_);
   // Owner before mode (a change of owner may clear the set-id bits), both

@@ -5,9 +5,13 @@
 // user may not write is never replaced, as a shell redirection refuses it.
 // Where the folder lets the user write the file but not take its name away (a
 // shared folder with the sticky bit, the file another user's), the contents,
-// whole on the disk beside it, are written into the file itself.
+// whole on the disk beside it, are written into the file itself. A path that
+// names one of the process's open descriptors (/dev/stdout, /dev/fd/N, a link
+// to one) is no file to replace: the contents go through that descriptor, as
+// a shell redirection set it up, where it stands and never cut.
 //
 //   find_write_target: where a write to a path lands, or why none can.
+//   new_file_mode:     the permission bits of a file made now.
 //   resolve_file_path: where a file really lives, symbolic links followed.
 //   refusing_folder:   the folder that keeps a write out, when it is the folder.
 //   FileReplacement:   the temporary file and the rename over the target.
@@ -32,13 +36,22 @@ struct WriteTarget {
   std::string link_end;  // when `path` is a symbolic link: where its links lead, as
                          // the user would name it (the last link's text joined to
                          // that link's folder)
+  int descriptor = -1;   // when `path` names a descriptor of this process: its number
+                         // (`file` then empty; `error` EBADF when it is not open for
+                         // writing)
 };
 // The target of a write to `path`. No file can be written at a path that
 // names a folder, whose folder is missing or cannot be reached, or whose links
-// never end (ELOOP after kMaxLinks links).
+// never end (ELOOP after kMaxLinks links). A path, or a link on the way, that
+// stands in the folder of the process's descriptors (/proc/PID/fd, which
+// /dev/fd and /proc/self/fd lead to) names the descriptor of its number.
 WriteTarget find_write_target(const char* path);
 // The links followed at most, as the system's own limit.
 constexpr int kMaxLinks = 40;
+
+// The permission bits a new file gets: read and write for all, as the
+// process's umask allows.
+mode_t new_file_mode();
 
 // The absolute path of the file `path` names, every symbolic link followed;
 // for a file that is not there yet, its folder resolved and its own name kept
@@ -59,7 +72,9 @@ class FileReplacement {
   // yet is made). Null with errno telling why when no file can be written
   // there (find_write_target), the file there may not be written by this
   // process (the write-permission test with the effective ids, which lets the
-  // superuser write any), or the folder takes no new file.
+  // superuser write any), or the folder takes no new file. For a path that
+  // names a descriptor, the contents are kept in memory until Commit; null
+  // with EBADF when that descriptor is not open for writing.
   static std::unique_ptr<FileReplacement> Begin(const char* path);
   // Removes the temporary file unless Commit succeeded.
   ~FileReplacement();
@@ -78,6 +93,9 @@ class FileReplacement {
   // reserved first, so that a full disk refuses it with the file untouched.
   // True on success; false with errno telling why and the temporary file
   // removed, the target as it was unless a write into it failed on the way.
+  // Through a descriptor, the process's output streams are flushed first
+  // (what it printed before comes before), then the contents are written
+  // where the descriptor stands.
   bool Commit();
 
  private:
@@ -90,11 +108,17 @@ class FileReplacement {
 
   FileReplacement(std::string target, std::string temp, std::FILE* stream, Attributes kept)
       : target_(std::move(target)), temp_(std::move(temp)), stream_(stream), kept_(kept) {}
+  // The contents for descriptor `fd`, gathered in memory.
+  static std::unique_ptr<FileReplacement> ForDescriptor(int fd);
+  bool CommitToDescriptor();
 
   std::string target_;
   std::string temp_;  // empty once renamed or removed
   std::FILE* stream_;
   Attributes kept_;
+  int descriptor_ = -1;      // the descriptor written through, or -1 for a file
+  char* memory_ = nullptr;   // the contents for it (open_memstream's buffer)
+  size_t memory_size_ = 0;
 };
 
 }  // namespace platform

@@ -164,15 +164,16 @@ bool csa_parse_move_line(const KString& statement, Sashite& m, const Kyokumen& k
 // Reads a CSA record: 0, or -1 when the text holds no CSA statement that
 // describes a game (names, a position, the side to move or a move), when a
 // position statement is damaged (a cell or group names a piece it cannot
-// place, or a sign names none: the position would be another) or, with
+// place: the position would be another) or, with
 // `strict` (clipboard text), when the header holds a statement that is no CSA
 // statement (comments, version and information lines are CSA statements, and
 // so are position statements). The start position is the even game changed
 // by the position statements; one given by piece lists alone, without "PI"
 // or rank rows, starts from the board without pieces. Bytes of a position
 // statement that name no piece are an empty square, and those behind its
-// ninth cell or last group, or a statement of no known kind ("P" alone), are
-// passed over with the line told as one of no known kind.
+// ninth cell or last group are passed over, the line kept in `stop`'s
+// stray_bytes; a statement of no known kind ("P" alone) is passed over as a
+// line of no known kind.
 // After a -1 that is not a start position breaking the rules, `stop` holds
 // that position statement, or else the first statement that is no CSA
 // statement, when there is one, in not_csa_line and not_csa_text. The record

@@ -43,15 +43,6 @@ bool names_pieces(const char* p, int n) {
   return false;
 }
 
-// Whether the `n` bytes at `p` hold a sign, which a cell holds only in front
-// of a piece name.
-bool holds_sign(const char* p, int n) {
-  for (int i = 0; i < n; ++i) {
-    if (sign_side(p[i]) >= 0) return true;
-  }
-  return false;
-}
-
 // Whether the `n` bytes of a cell at `p` are an empty square in a form that
 // programs write: " * " as the writers write it, " *" with another third
 // byte, as a game server writes the last cell of a row, or blanks; a row's
@@ -65,8 +56,8 @@ bool is_empty_cell(const char* p, int n) {
 
 // "P" and a rank digit: nine cells of three bytes for files 9 down to 1; a
 // cell is a sign and a piece name, or an empty square. A cell of another
-// form that names no piece is empty too, and told, as are bytes behind the
-// ninth cell that name none.
+// form that names no piece (a sign without a piece name too) is empty as
+// well, and told, as are bytes behind the ninth cell that name none.
 CsaLineRead read_rank_row(const KString& s, int rank, Kyokumen& pos) {
   const char* p = s.c_str();
   const int n = s.length();
@@ -75,14 +66,12 @@ CsaLineRead read_rank_row(const KString& s, int rank, Kyokumen& pos) {
   for (int file = 9; file >= 1; --file) {
     const int at = kFirstCell + (9 - file) * kCellBytes;
     const int bytes = std::clamp(n - at, 0, kCellBytes);
+    const int type = bytes > 0 && sign_side(p[at]) >= 0 ? csa_piece_type_at(s, at + 1) : kEmpty;
     int code = kEmpty;
-    if (bytes > 0 && sign_side(p[at]) >= 0) {
-      const int type = csa_piece_type_at(s, at + 1);
-      if (type_is_empty(type) || names_pieces(p + since_piece, at - since_piece)) return CsaLineRead::kDamaged;
+    if (!type_is_empty(type)) {
+      if (names_pieces(p + since_piece, at - since_piece)) return CsaLineRead::kDamaged;
       code = type | (sign_side(p[at]) ? kGoteBit : 0);
       since_piece = at + kCellBytes;
-    } else if (holds_sign(p + at, bytes)) {
-      return CsaLineRead::kDamaged;
     } else if (!is_empty_cell(p + at, bytes)) {
       stray = true;
     }

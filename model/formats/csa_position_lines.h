@@ -1,10 +1,9 @@
 // The position statements of a CSA text: rank rows ("P1-KY-KE..."), piece
 // lists ("P+00FU00KA", "P-00AL") and the even game with pieces taken off
 // ("PI82HI22KA"). Each reader says how the statement was read: a cell or
-// group that names a piece it cannot place, or a sign that names no piece,
-// is a damaged line, and a position read past it would be another position
-// than the text's; bytes that name no piece are an empty square, or, behind
-// the last cell or group, passed over.
+// group that names a piece it cannot place is a damaged line, and a position
+// read past it would be another position than the text's; bytes that name no
+// piece are an empty square, or, behind the last cell or group, passed over.
 #pragma once
 
 #include "model/position/kyokumen.h"
@@ -23,8 +22,8 @@ enum class CsaLineRead {
   // cell or the last group, or a cell of no known form (an empty square);
   // or a statement of no known kind that names no piece. The line is told.
   kStray,
-  // A cell or group names a piece that cannot be placed, or holds a sign
-  // that names no piece: the statement is damaged.
+  // A cell or group names a piece that cannot be placed: the statement is
+  // damaged.
   kDamaged,
 };
 

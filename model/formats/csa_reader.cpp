@@ -290,10 +290,11 @@ struct CsaHeader {
   bool named = false;   // a name statement
   bool placed = false;  // a rank row, a piece list, "PI" or the side to move
   KString first_move;   // the statement that ended the header (empty at the end)
-  // The statements of no kind the reader knows, and the position statements
-  // with bytes passed over, the first kept: passed over in a record, the
-  // reason why a text is none.
+  // The statements of no kind the reader knows, the first kept: passed over
+  // in a record, the reason why a text is none.
   KifuPassedOver passed;
+  // The position statements read with bytes that name no piece passed over.
+  KifuPassedOver stray;
   // A position statement that could not be read whole, or in strict mode
   // the statement that is no CSA statement: its line (0: none) and the
   // statement. The first list that only the reading from the empty board
@@ -327,7 +328,7 @@ bool read_position_statement(const KString& s, int line, CsaHeader& h) {
   constexpr int kEmptyList = 2;  // "P+" or "P-" alone
   h.lists = h.lists || (kind == CsaPositionKind::kPieceList && s.length() > kEmptyList);
   h.placed = h.placed || kind != CsaPositionKind::kNone;
-  if (read == CsaLineRead::kStray) h.passed.Note(line, s);
+  if (read == CsaLineRead::kStray) (kind == CsaPositionKind::kNone ? h.passed : h.stray).Note(line, s);
   return true;
 }
 
@@ -617,6 +618,7 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
   }
   if (!header.named && !header.placed && !added) return refuse();
   stopped.passed_over = std::move(header.passed);
+  stopped.stray_bytes = std::move(header.stray);
   const int result = kifu.TakeOver(std::move(body), merge);
   if (result == 0 && stop) *stop = std::move(stopped);
   return result;

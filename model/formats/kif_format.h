@@ -142,6 +142,10 @@ struct KifuReadStop {
   // `passed_over` names its first such line as the reason. Any reader may
   // refuse a text so (kifu_dispatch.h's KifuLoadError::kUnknownLine).
   KifuPassedOver passed_over{};
+  // The CSA position statements (rank rows and piece lists) that were read
+  // with bytes that name no piece passed over: a cell of no known form read
+  // as an empty square, or bytes behind the ninth cell or the last group.
+  KifuPassedOver stray_bytes{};
   // The first line of moves or ends that stands behind the end of its line of
   // play (a result, an end word) and is not read, with the lines behind it on
   // that line of play: nothing is played after an end. Its line, from 1 (0:

@@ -82,7 +82,7 @@ TEST(DamagedMovesMessages, CsaStopsAtAMoveOrEndThatLostItsSign) {
                "line 26: ignored 'xyz': a line of no known kind", utf8(u8" 19 ▲投了"));
   // Bytes that name no piece behind a rank row are passed over and told the same way.
   expect_shown(damaged(csa, "+KE+KY\r\n", "+KE+KY  %\r\n", "row_tail.csa"),
-               "line 16: ignored 'P9+KY+KE+GI+KI+OU+KI+GI+KE+KY  %': a line of no known kind",
+               "line 16: passed over what names no piece in 'P9+KY+KE+GI+KI+OU+KI+GI+KE+KY  %'",
                utf8(u8" 19 ▲投了"));
 
   // Information lines the record has no field for are kept and written back.

@@ -4,12 +4,12 @@
 // another user's file in a shared sticky folder is written in place.
 // What cannot be written is found out before the work (no solve, think,
 // problem or game shows), with one line that says why.
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -149,35 +149,6 @@ TEST(WrittenFiles, AFileTheUserMayNotWriteIsRefusedBeforeTheWorkAndLeftAsItWas) 
 // user who writes it.
 constexpr uid_t kOwner = 54321;
 constexpr uid_t kWritingUser = 12345;
-// What a command run as kWritingUser exits with when it cannot reach the
-// programs or the data.
-constexpr int kUnreachable = 99;
-
-// Runs `args` as the built programs are run (run()), as kWritingUser.
-Outcome run_as_another_user(const std::string& args, const std::vector<std::string>& needed) {
-  std::string line;
-  for (const std::string& path : needed) {
-    line += "test -r '" + path + "' || exit " + std::to_string(kUnreachable) + "; ";
-  }
-  line += test_support::test_binary_dir() + "/app/" + args + " 2>&1";
-  int out[2];
-  if (pipe(out) != 0) return {-1, {}};
-  const pid_t child = fork();
-  if (child < 0) return {-1, {}};
-  if (child == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    if (setgroups(0, nullptr) != 0 || setgid(kWritingUser) != 0 || setuid(kWritingUser) != 0) _exit(2);
-    execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  FILE* f = fdopen(out[0], "r");
-  Outcome r{0, f ? read_all(f) : std::string()};
-  if (f) fclose(f);
-  waitpid(child, &r.status, 0);
-  return r;
-}
 
 // In a folder with the sticky bit (a shared temporary folder), a file of
 // another user that the user may write is written in place, as a shell
@@ -200,8 +171,8 @@ TEST(WrittenFiles, AnotherUsersFileInAStickyFolderIsWrittenInPlace) {
     ASSERT_EQ(::chown(file.c_str(), kOwner, kOwner), 0);
     ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
     const FileState before = state_of(file);
-    const Outcome r = run_as_another_user(command_of(w, dir, setup),
-                                          {test_support::test_binary_dir() + "/app/velkora", kGame, setup});
+    const Outcome r = run_as_user(kWritingUser, command_of(w, dir, setup),
+                                  {test_support::test_binary_dir() + "/app/velkora", kGame, setup});
     if (r.status >> 8 == kUnreachable) {
       std::system(("rm -rf " + shared).c_str());
       GTEST_SKIP() << "the programs or the data are out of another user's reach";
@@ -252,6 +223,101 @@ TEST(WrittenFiles, ALinkToNothingIsWrittenThroughOrRefusedBeforeTheWork) {
     EXPECT_EQ(refused.out, std::string(w.said) + ": " + why + "\n") << w.label;
     EXPECT_TRUE(state_of(link).link) << w.label;
     EXPECT_FALSE(state_of(dir + "/gone").there) << w.label;
+  }
+}
+
+// Runs `line` with /bin/sh in `dir`, @V standing for the built velkora;
+// standard error is kept.
+Outcome shell_in(const std::string& dir, std::string line) {
+  const std::string velkora = test_support::test_binary_dir() + "/app/velkora";
+  for (size_t at; (at = line.find("@V")) != std::string::npos;) line.replace(at, 2, velkora);
+  FILE* p = popen(("cd " + dir + " && { " + line + "; } 2>&1").c_str(), "r");
+  std::string out = p ? read_all(p) : "";
+  return {p ? pclose(p) : -1, out};
+}
+
+// An OUT that names an open descriptor, or a link to one, is written through
+// it where the shell's redirection stands (behind what came before, at the
+// end for ">>"), never put in place of the file it leads to, by every command
+// that writes a file. One not open for writing is refused in one line, and a
+// book is not changed through one.
+TEST(WrittenFiles, AnOutThatNamesAnOpenDescriptorIsWrittenThroughIt) {
+  const std::string dir = fresh_folder("descriptor");
+  ASSERT_EQ(shell_in(dir, "mkdir -p c && ln -sf /dev/stdout so.kif && ln -sf /dev/fd/1 c/001.kif && @V convert " +
+                              kGame + " ref.csa").status, 0);
+  const std::string csa = slurp(dir + "/ref.csa"), block = "{ echo BEFORE; @V; echo AFTER; } > out";
+  const struct {
+    std::string shell, args, said;  // `said`: the refusal, "" for a write
+    bool as_csa;                    // writes what convert writes to a file
+  } kCases[] = {
+      {block, "convert " + kGame + " /dev/stdout --to csa", "", true},
+      {"@V >> out", "convert " + kGame + " /dev/fd/1 --to csa", "", true},
+      {"@V >> out", "mate " + data("tsume/mate07_b_ai.kif") + " --ply 0 --save so.kif", "", false},
+      {block, "review " + kGame + " --depth 2 --save so.kif", "", false},
+      {"@V >> out", "compose --seed 7 --count 1 --force c", "", false},
+      {"@V >> out", "convert " + kGame + " /dev/fd/7 --to csa",
+       "velkora convert: cannot write '/dev/fd/7': descriptor 7 is not open for writing\n", false},
+      {"@V >> out", "book add /dev/stdout " + kGame,
+       "velkora book add: cannot write '/dev/stdout': a book is changed in its own file, not through a descriptor\n",
+       false},
+  };
+  for (const auto& c : kCases) {
+    std::string line = c.shell;
+    line.replace(line.find("@V"), 2, "@V " + c.args);
+    ASSERT_EQ(shell_in(dir, "echo PREV > out").status, 0);
+    const ino_t inode = state_of(dir + "/out").inode;
+    const Outcome r = shell_in(dir, line);
+    const std::string head = line[0] == '{' ? "BEFORE\n" : "PREV\n", tail = line[0] == '{' ? "AFTER\n" : "";
+    const std::string got = slurp(dir + "/out");
+    EXPECT_EQ(r.status >> 8, c.said.empty() ? 0 : 1) << line << ": " << r.out;
+    EXPECT_TRUE(c.said.empty() || r.out == c.said) << line << ": " << r.out;
+    EXPECT_EQ(state_of(dir + "/out").inode, inode) << line;
+    ASSERT_GE(got.size(), head.size() + tail.size()) << line;
+    EXPECT_EQ(got.substr(0, head.size()) + got.substr(got.size() - tail.size()), head + tail) << line;
+    const std::string written = got.substr(head.size(), got.size() - head.size() - tail.size());
+    EXPECT_TRUE(c.as_csa ? written == csa : written.empty() == !c.said.empty()) << line << ": " << written;
+  }
+}
+
+// A record whose reading did not take in all its file holds is not written
+// over that file, however OUT names it: the command fails before any work
+// (no think, no solve), in one line after the reading's warning, and the file
+// stays as it was. A record read whole may be written over its file.
+TEST(WrittenFiles, ARecordNotReadWholeIsNotWrittenOverItsOwnFile) {
+  const std::string dir = fresh_folder("onto_itself");
+  ASSERT_EQ(run("velkora convert " + kGame + " " + dir + "/whole.kifu").status, 0);
+  ASSERT_EQ(run("velkora convert " + kGame + " " + dir + "/g.qvf").status, 0);
+  // Move 5's piece changed to one that makes no move there.
+  const std::string damage = utf8(u8"sed 's/   5 ７八金/   5 ７八歩/' whole.kifu > ak.kifu");
+  ASSERT_EQ(shell_in(dir, damage + " && ln -sf ak.kifu link.kif && ln -f ak.kifu hard.kifu").status, 0);
+  const std::string damaged = slurp(dir + "/ak.kifu");
+  const size_t at = damaged.find(utf8(u8"   5 ７八歩"));
+  ASSERT_NE(at, std::string::npos);
+  const auto stop_line = 1 + std::count(damaged.begin(), damaged.begin() + static_cast<long>(at), '\n');
+  const std::string stops = "the moves stop at line " + std::to_string(stop_line);
+  const struct {
+    std::string line, out, reason;  // `reason` "" for a write that goes on
+  } kCases[] = {
+      {"convert ak.kifu ak.kifu", "ak.kifu", stops},
+      {"convert ak.kifu link.kif --to kifu", "link.kif", stops},
+      {"convert - ./ak.kifu --from kifu < ak.kifu", "./ak.kifu", stops},
+      {"review ak.kifu --depth 2 --save ak.kifu", "ak.kifu", stops},
+      {"mate ak.kifu --save hard.kifu", "hard.kifu", stops},
+      {"convert g.qvf g.qvf", "g.qvf", "QVF gives back its position, not its moves"},
+      {"convert whole.kifu whole.kifu", "", ""},
+  };
+  for (const auto& c : kCases) {
+    const FileState before = state_of(dir + "/ak.kifu"), qvf = state_of(dir + "/g.qvf");
+    const Outcome r = shell_in(dir, "@V " + c.line);
+    EXPECT_EQ(r.status >> 8, c.reason.empty() ? 0 : 1) << c.line << ": " << r.out;
+    if (c.reason.empty()) continue;
+    const std::vector<std::string> lines = lines_of(r.out);  // the warning, then the refusal
+    ASSERT_EQ(lines.size(), 2u) << c.line << ": " << r.out;
+    EXPECT_EQ(lines[1], "velkora " + c.line.substr(0, c.line.find(' ')) + ": cannot write '" + c.out +
+                            "': it is the file read, which holds more than was read (" + c.reason +
+                            "), so writing it would lose the rest; it is left as it was");
+    EXPECT_EQ(state_of(dir + "/ak.kifu"), before) << c.line;
+    EXPECT_EQ(state_of(dir + "/g.qvf"), qvf) << c.line;
   }
 }
 
