@@ -267,18 +267,18 @@ void warn_read_stop(const char* command, const char* in, const model::KifuReadSt
     warn("line " + std::to_string(stop.skipped.line) + ": ignored '" + quoted_line(stop.skipped.text) +
          "': " + skipped_reason(stop.skipped));
   }
-  if (stop.passed_over.count > 0) {
-    std::string what = "line " + std::to_string(stop.passed_over.line) + ": ignored '" +
-                       quoted_line(stop.passed_over.text) + "': a line of no known kind";
-    if (stop.passed_over.count > 1) what += " (" + std::to_string(stop.passed_over.count) + " such lines in all)";
+  // Lines passed over: the first, quoted between `before` and `after`, and
+  // how many there were.
+  const auto warn_passed = [&](const model::KifuPassedOver& passed, const char* before, const char* after) {
+    if (passed.count == 0) return;
+    std::string what =
+        "line " + std::to_string(passed.line) + ": " + before + "'" + quoted_line(passed.text) + "'" + after;
+    if (passed.count > 1) what += " (" + std::to_string(passed.count) + " such lines in all)";
     warn(what);
-  }
-  if (stop.stray_bytes.count > 0) {
-    std::string what = "line " + std::to_string(stop.stray_bytes.line) + ": passed over what names no piece in '" +
-                       quoted_line(stop.stray_bytes.text) + "'";
-    if (stop.stray_bytes.count > 1) what += " (" + std::to_string(stop.stray_bytes.count) + " such lines in all)";
-    warn(what);
-  }
+  };
+  warn_passed(stop.passed_over, "ignored ", ": a line of no known kind");
+  warn_passed(stop.bookmarks_passed, "ignored ", ": a bookmark no move can hold (one to a move, with a name)");
+  warn_passed(stop.stray_bytes, "passed over what names no piece in ", "");
   if (stop.after_end_line != 0) {
     warn("line " + std::to_string(stop.after_end_line) + ": ignored '" + quoted_line(stop.after_end) +
          "' and what follows it on its line of play: the game has ended before it");
@@ -361,8 +361,8 @@ int cmd_convert(int argc, char** argv) {
                  "and ki2u, as extensions or formats, are KIF and KI2 in UTF-8, read and\n"
                  "written so.\n"
                  "A QVF file gives back its position only, not its moves. KI2, CSA and QVF\n"
-                 "hold one line of moves, and not every comment: what OUT cannot hold is told\n"
-                 "in one line on standard error.\n"
+                 "hold one line of moves, and not every comment or bookmark: what OUT cannot\n"
+                 "hold is told in one line on standard error.\n"
                  "\"-\" is standard input or output, as text in UTF-8 (input may also be\n"
                  "Shift-JIS, as files may); standard input without --from is read in the text\n"
                  "format its content has. The packed form (ckf) is no text: it is written\n"

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "model/formats/kifu_dispatch.h"
 #include "model/formats/kifu_write_loss.h"
@@ -25,15 +27,21 @@ std::string counted(int n, const char* noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
-// What a one-line format holds of the comments (kifu_write_loss tells which
-// it drops).
-const char* comments_held(int format) {
-  switch (format) {
-    case model::kFormatKi2:
-      return "no comment on the end of the game";
-    default:
-      return "no comments";
+// What a one-line format holds of the comments or bookmarks (`noun`;
+// kifu_write_loss tells which it drops).
+std::string notes_held(int format, const char* noun) {
+  if (format == model::kFormatKi2) return std::string("no ") + noun + " on the end of the game";
+  return std::string("no ") + noun + "s";
+}
+
+// "a", "a and b", "a, b and c".
+std::string listed(const std::vector<std::string>& items) {
+  std::string text;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+    text += items[i];
   }
+  return text;
 }
 
 }  // namespace
@@ -81,18 +89,23 @@ bool save_record_file(model::KifuHolder& holder, const char* path, int* format) 
 
 void warn_write_loss(const char* command, const model::Kifu& kifu, int format) {
   const model::KifuWriteLoss loss = model::kifu_write_loss(kifu, format & ~kUtf8Text);
-  if (loss.variations == 0 && loss.comments == 0) return;
-  std::string held, lost;
+  std::vector<std::string> held, lost;
   if (loss.variations > 0) {
-    held = "the main line only";
-    lost = counted(loss.variations, "variation");
+    held.push_back("the main line only");
+    lost.push_back(counted(loss.variations, "variation"));
   }
-  if (loss.comments > 0) {
-    held += std::string(held.empty() ? "" : " and ") + comments_held(format & ~kUtf8Text);
-    lost += (lost.empty() ? "" : " and ") + counted(loss.comments, "comment");
+  const struct {
+    int count;
+    const char* noun;
+  } notes[] = {{loss.comments, "comment"}, {loss.bookmarks, "bookmark"}};
+  for (const auto& n : notes) {
+    if (n.count == 0) continue;
+    held.push_back(notes_held(format & ~kUtf8Text, n.noun));
+    lost.push_back(counted(n.count, n.noun));
   }
-  std::fprintf(stderr, "velkora %s: %s holds %s: %s not written\n", command, format_name(format), held.c_str(),
-               lost.c_str());
+  if (held.empty()) return;
+  std::fprintf(stderr, "velkora %s: %s holds %s: %s not written\n", command, format_name(format),
+               listed(held).c_str(), listed(lost).c_str());
 }
 
 }  // namespace app

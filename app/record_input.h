@@ -52,9 +52,9 @@ bool record_path_is_utf8(const char* path);
 bool save_record_file(model::KifuHolder& holder, const char* path, int* format);
 
 // One line on standard error when writing the record in `format` (kUtf8Text
-// or not) leaves variations or comments out (kifu_write_loss): what the format
-// holds, and how many were not written. Nothing when the format holds all of
-// it.
+// or not) leaves variations, comments or bookmarks out (kifu_write_loss):
+// what the format holds, and how many were not written. Nothing when the
+// format holds all of it.
 void warn_write_loss(const char* command, const model::Kifu& kifu, int format);
 
 }  // namespace app

@@ -3,10 +3,11 @@
 // △３四歩 ...) six to a line without numbers or times, and a closing sentence
 // such as まで64手で後手の勝ち that tells the result.
 //
-// The writers write the selected line and the comments; the reader also takes
-// "*" comment lines, several moves to a line with or without blanks between
-// them, the gote mark "▽", times behind moves and "変化：N手" sections that
-// replace move N with another line.
+// The writers write the selected line, the comments and the bookmarks ("&"
+// lines, kifu_bookmark.h); the reader also takes "*" comment lines, several
+// moves to a line with or without blanks between them, the gote mark "▽",
+// times behind moves and "変化：N手" sections that replace move N with another
+// line.
 #pragma once
 
 #include "model/formats/kif_format.h"
@@ -44,8 +45,9 @@ namespace model {
 int kifu_read_ki2(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: header lines, the start position block, the player
-// lines, the root comment, the moves of the selected line with their comments,
-// and the closing line when the line ends in a result. 0.
+// lines, the root comment and bookmark, the moves of the selected line with
+// their comments and bookmarks, and the closing line when the line ends in a
+// result. 0.
 int kifu_write_ki2(const Kifu& kifu, TextWriter& writer);
 
 // Writes the record's header lines, the position block of `kyokumen` and the

@@ -9,6 +9,7 @@
 #include "model/formats/ki2_closing.h"
 #include "model/formats/ki2_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_bookmark.h"
 #include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
 #include "model/text/byte_text.h"
@@ -87,7 +88,8 @@ class Ki2MoveReader {
     if (waiting_) {
       // Moves and comments behind the closing line are not read: the game
       // has ended.
-      if (closed_ && (has_mark(t, 0) || t.At(0) == '*' || kifu_begins_move_without_mark(t))) {
+      if (closed_ && (has_mark(t, 0) || t.At(0) == '*' || kifu_is_bookmark_line(line) ||
+                      kifu_begins_move_without_mark(t))) {
         after_end_lines_.Note(lines_.lines(), line);
       }
       return true;
@@ -96,6 +98,10 @@ class Ki2MoveReader {
       KString& comment = Current()->comment;
       if (!comment.empty()) comment.Append(kCommentBreak);
       comment.AppendBytes(t.p + 1, t.len - 1);
+      return true;
+    }
+    if (kifu_is_bookmark_line(line)) {
+      kifu_read_bookmark(Current()->bookmark, line, lines_.lines(), bookmarks_);
       return true;
     }
     if (has_mark(t, 0)) return Moves(line, word);
@@ -107,7 +113,7 @@ class Ki2MoveReader {
       unmarked_stop_ = true;
       return false;
     }
-    // Empty lines, "#" lines, "&" lines and the kinds of a header's lines are
+    // Empty lines, "#" lines and the kinds of a header's lines are
     // passed over above; any other line is of no known kind and is told.
     passed_over_.Note(lines_.lines(), line);
     return true;
@@ -121,6 +127,8 @@ class Ki2MoveReader {
   KifuSkippedLine& skipped() { return skipped_; }
   // The lines of no known kind that were passed over.
   const KifuPassedOver& passed_over() const { return passed_over_; }
+  // The bookmark lines that no move could hold.
+  const KifuPassedOver& bookmarks_passed() const { return bookmarks_; }
   // The first move or comment line behind a closing line, and its text.
   KifuPassedOver& after_end_lines() { return after_end_lines_; }
   // Whether the reading stopped at a line without a mark.
@@ -233,6 +241,7 @@ class Ki2MoveReader {
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
   KifuPassedOver passed_over_;
+  KifuPassedOver bookmarks_;
   KifuPassedOver after_end_lines_;  // the lines behind the closing line, the first kept
   bool unmarked_stop_ = false;
   KifuClosingMismatch closing_;
@@ -248,7 +257,8 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
   KString line;
   int fields = 0;
   KifuPassedOver passed;
-  const int header = kifu_read_header(reader, line, body, &fields, true, &passed);
+  KifuPassedOver bookmarks;
+  const int header = kifu_read_header(reader, line, body, &fields, true, &passed, &bookmarks);
   if (header < 0) {
     kifu_header_failure(header, reader.lines(), std::move(line), stop);
     return -1;
@@ -282,6 +292,8 @@ int kifu_read_ki2(Kifu& kifu, TextReader& in, bool merge, KifuReadStop* stop) {
   stopped.TakeUnknownEnds(std::move(moves.unknown_ends()));
   passed.Add(moves.passed_over());
   passed.Add(unmarked);
+  bookmarks.Add(moves.bookmarks_passed());
+  stopped.bookmarks_passed = std::move(bookmarks);
   // Text of no known kind from which no move could be read is no record;
   // when it holds a header or a result, its first such line is why.
   if (moves.moves() == 0 && passed.count > 0) {

@@ -5,6 +5,7 @@
 #include "model/formats/ki2_format.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_bookmark.h"
 
 namespace model {
 
@@ -25,8 +26,8 @@ void write_setup(const Kifu& kifu, TextWriter& w, const Kyokumen& position) {
   w.Puts("\n");
 }
 
-// The moves of the selected line from the start; a move with a comment ends
-// its line and its comment follows. Returns the special move that ends the
+// The moves of the selected line from the start; a move with a comment or a
+// bookmark ends its line, and they follow. Returns the special move that ends the
 // line, or null.
 const KifuSashite* write_moves(const Kifu& kifu, TextWriter& w) {
   const KifuKyokumen* node = kifu.Start();
@@ -44,10 +45,11 @@ const KifuSashite* write_moves(const Kifu& kifu, TextWriter& w) {
       while (text.length() < kMoveFieldBytes) text.AppendChar(' ');
     }
     w.Puts(text.c_str());
-    if (on_line == kMovesPerLine || !m->comment.empty()) {
+    if (on_line == kMovesPerLine || !m->comment.empty() || !m->bookmark.empty()) {
       w.Puts("\n");
       on_line = 0;
       kifu_write_comment(m->comment, w);
+      kifu_write_bookmark(m->bookmark, w);
     }
     prev_x = m->sashite.to_x;
     prev_y = m->sashite.to_y;
@@ -64,6 +66,7 @@ int kifu_write_ki2(const Kifu& kifu, TextWriter& writer) {
   kifu_write_headers(kifu, writer, true);
   write_setup(kifu, writer, kifu.Start()->kyokumen);
   kifu_write_comment(kifu.root->comment, writer);
+  kifu_write_bookmark(kifu.root->bookmark, writer);
   const KifuSashite* end = write_moves(kifu, writer);
   if (!end || !end->from) return 0;
   KString result;

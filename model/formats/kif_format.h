@@ -155,6 +155,10 @@ struct KifuReadStop {
   // The first closing line whose count is not the moves read (KIF, its
   // change-branch layout and KI2); its line of play was given no result.
   KifuClosingMismatch closing{};
+  // The bookmark lines that no move could hold (kifu_read_bookmark: a second
+  // one for a move, or one without a name), passed over by the KIF-family
+  // readers: the first and how many.
+  KifuPassedOver bookmarks_passed{};
 
   // Takes the unknown end words a reader kept (the first line and word, and
   // their count) into the unknown_end fields.
@@ -193,11 +197,13 @@ struct KifuReadStop {
 // gives none, `stop` keeping that line in `closing`; words that tell no
 // result end it as 中断, told in unknown_end_line. Lines without a number that
 // are of no known kind are passed over and counted in `stop`'s passed_over, as
-// are such lines of the header.
+// are such lines of the header. A bookmark line is the bookmark of the move it
+// follows (kifu_read_bookmark).
 int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop = nullptr);
 
 // Writes the whole record: banner, header, start position, names, heading and
-// every line of moves with times, analysis, comments and branch lines. 0.
+// every line of moves with times, analysis, comments, bookmarks and branch
+// lines. 0.
 int kifu_write_kif(const Kifu& kifu, TextWriter& writer);
 
 // Writes the record's header with `kyokumen` as the start position and no

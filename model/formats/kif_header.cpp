@@ -1,10 +1,11 @@
 #include "model/formats/kif_header.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
-#include <cstddef>
-
 #include "model/formats/board_block.h"
+#include "model/formats/kifu_bookmark.h"
 #include "model/formats/kifu_line_kinds.h"
 #include "model/text/byte_text.h"
 
@@ -23,7 +24,14 @@ constexpr KeySide kHandKeys[] = {
     {"後手の持駒", 1}, {"後手持駒", 1}, {"上手の持駒", 1}, {"上手持駒", 1}, {"先手の持駒", 0},
     {"先手持駒", 0},   {"持駒", 0},     {"下手の持駒", 0}, {"下手持駒", 0},
 };
-constexpr KeySide kNameKeys[] = {{"先手", 0}, {"下手", 0}, {"後手", 1}, {"上手", 1}};
+struct KeyField {
+  const char* key;
+  int field;
+};
+constexpr KeyField kFieldKeys[] = {
+    {"先手", kSenteNameField}, {"下手", kSenteNameField}, {"後手", kGoteNameField}, {"上手", kGoteNameField},
+    {"対局日", kDateField},    {"開始日時", kDateField},  {"表題", kTitleField},    {"棋戦", kEventField},
+};
 constexpr KeySide kTebanLines[] = {{"先手番", 0}, {"下手番", 0}, {"後手番", 1}, {"上手番", 1}};
 
 bool starts_with(const KString& s, const char* word) {
@@ -44,7 +52,7 @@ int side_of(const KString& text, const KeySide (&table)[N]) {
 
 // Applies one "key：value" line; -1 for a value that makes the header fail,
 // kHeaderUnknownHandicap for a handicap name outside the table.
-int read_key_value(KString& key, KString& value, KifuBody& body) {
+int read_key_value(KString& key, KString& value, KifuBody& body, KifuHeaderFields& fields) {
   Kyokumen& start = body.Start()->kyokumen;
   if (key == "手合割") {
     for (const TeaiwariName& t : kTeaiwariNames) {
@@ -57,15 +65,9 @@ int read_key_value(KString& key, KString& value, KifuBody& body) {
   }
   const int hand = side_of(key, kHandKeys);
   if (hand >= 0) return kifu_parse_hand_line(value, start, hand);
-  const int name = side_of(key, kNameKeys);
-  if (name >= 0) {
-    body.names[name] = value;
-  } else if (key == "対局日" || key == "開始日時") {
-    body.date = value;
-  } else if (key == "表題") {
-    body.title = value;
-  } else if (key == "棋戦") {
-    body.event = value;
+  const int field = kifu_header_field(key);
+  if (field != kNoHeaderField) {
+    fields.Fill(body, kifu_header_field_text(body, field), key, value);
   } else {
     body.headers.Add(key);
     body.headers.Add(value);
@@ -89,6 +91,25 @@ void settle_box(Kyokumen& start) {
 
 }  // namespace
 
+int kifu_header_field(const KString& key) {
+  for (const KeyField& k : kFieldKeys) {
+    if (key == k.key) return k.field;
+  }
+  return kNoHeaderField;
+}
+
+void KifuHeaderFields::Fill(KifuBody& body, KString& field, const KString& key, const KString& value) {
+  auto given = std::find_if(given_.begin(), given_.end(), [&field](const auto& g) { return g.first == &field; });
+  if (given == given_.end()) {
+    given_.emplace_back(&field, key);
+  } else {
+    body.headers.Add(given->second);
+    body.headers.Add(field);
+    given->second = key;
+  }
+  field = value;
+}
+
 bool kifu_is_move_heading(const KString& line) {
   return starts_with(line, kKifMoveHeadingStart);
 }
@@ -102,11 +123,7 @@ bool kifu_header_key_is_plain(const KString& key, bool stop_at_closing) {
     if (starts_with(line, start)) return false;
   }
   if (stop_at_closing && starts_with(line, "まで")) return false;
-  if (side_of(line, kHandKeys) >= 0 || side_of(line, kNameKeys) >= 0) return false;
-  for (const char* reserved : {"手合割", "対局日", "開始日時", "表題", "棋戦"}) {
-    if (line == reserved) return false;
-  }
-  return true;
+  return side_of(line, kHandKeys) < 0 && kifu_header_field(line) == kNoHeaderField && !(line == "手合割");
 }
 
 int kifu_next_line(TextReader& reader, KString& line) {
@@ -141,8 +158,9 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 }
 
 int kifu_read_header(LineCountingReader& reader, KString& line, KifuBody& body, int* fields, bool stop_at_closing,
-                     KifuPassedOver* passed) {
+                     KifuPassedOver* passed, KifuPassedOver* bookmarks) {
   Kyokumen& start = body.Start()->kyokumen;
+  KifuHeaderFields header_fields;
   int taken = 0;
   for (;;) {
     if (kifu_next_line(reader, line) < 0) {
@@ -160,6 +178,11 @@ int kifu_read_header(LineCountingReader& reader, KString& line, KifuBody& body, 
       comment.AppendBytes(line.c_str() + 1, line.length() - 1);
       continue;
     }
+    if (kifu_is_bookmark_line(line)) {
+      KifuPassedOver unheld;
+      kifu_read_bookmark(body.root->bookmark, line, reader.lines(), bookmarks ? *bookmarks : unheld);
+      continue;
+    }
     if (starts_with(line, "|") || starts_with(line, ":|")) {
       if (kifu_read_board(reader, start, line) < 0) return -1;
       ++taken;
@@ -167,7 +190,7 @@ int kifu_read_header(LineCountingReader& reader, KString& line, KifuBody& body, 
     }
     KString value;
     if (line.AfterN(kHeaderSeparator, value) == 0) {
-      const int read = read_key_value(line, value, body);
+      const int read = read_key_value(line, value, body, header_fields);
       if (read == kHeaderUnknownHandicap) line = value;  // the name, to be told
       if (read < 0) return read;
       ++taken;

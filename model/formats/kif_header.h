@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "model/formats/kif_format.h"
 #include "model/position/kyokumen.h"
@@ -39,6 +41,47 @@ constexpr bool teaiwari_is_even(int32_t bits) { return bits == kHirate || bits =
 
 // True when `line` (its leading blanks already cut) is a move-list heading.
 bool kifu_is_move_heading(const KString& line);
+
+// The record's header fields that key "：" value lines fill, as
+// kifu_read_header reads them: 先手 and 下手 sente's name, 後手 and 上手 gote's,
+// 対局日 and 開始日時 the date, 表題 the title and 棋戦 the event.
+enum KifuHeaderField : int {
+  kNoHeaderField = -1,
+  kSenteNameField,
+  kGoteNameField,
+  kDateField,
+  kTitleField,
+  kEventField,
+};
+// The field that a line of `key` fills, or kNoHeaderField.
+int kifu_header_field(const KString& key);
+// That field (kSenteNameField..kEventField) of a Kifu or a KifuBody.
+template <typename Record>
+auto& kifu_header_field_text(Record& record, int field) {
+  switch (field) {
+    case kSenteNameField: return record.names[0];
+    case kGoteNameField: return record.names[1];
+    case kDateField: return record.date;
+    case kTitleField: return record.title;
+    default: return record.event;
+  }
+}
+
+// Fills the header fields of a record being read, line by line. A field that
+// an earlier line gave takes the later line's value, as it always did, and the
+// earlier line is kept as an extra header line under its own key, which the
+// writers put in front of the field's own line (kifu_write_headers): nothing
+// read is lost, and the record reads back as it was written.
+class KifuHeaderFields {
+ public:
+  // Sets `field` (one of `body`'s names, date, title or event) to `value`
+  // from a line of `key`.
+  void Fill(KifuBody& body, KString& field, const KString& key, const KString& value);
+
+ private:
+  // Each field given so far, and the key of the line that gave it.
+  std::vector<std::pair<const KString*, KString>> given_;
+};
 
 // True when a line of `key` (leading blanks cut), "：" and a value is read back
 // by kifu_read_header as an extra header line with that key: false for the
@@ -76,11 +119,14 @@ int kifu_read_board(TextReader& reader, Kyokumen& kyokumen, const KString& line)
 // does a line that begins with a move word without its side mark
 // (kifu_begins_move_without_mark), the first move line damaged. Every
 // other line is passed over; `passed`, when given, notes those that are no
-// part of a record (kifu_is_unread_record_line tells the others).
+// part of a record (kifu_is_unread_record_line tells the others). A bookmark
+// line is the start's bookmark (kifu_read_bookmark, which notes one the start
+// cannot hold in `bookmarks`, when given).
 inline constexpr int kHeaderBadStart = -2;
 inline constexpr int kHeaderUnknownHandicap = -3;
 int kifu_read_header(LineCountingReader& reader, KString& line, KifuBody& body, int* fields = nullptr,
-                     bool stop_at_closing = false, KifuPassedOver* passed = nullptr);
+                     bool stop_at_closing = false, KifuPassedOver* passed = nullptr,
+                     KifuPassedOver* bookmarks = nullptr);
 
 // Tells `stop` (when given) why a header failed with `header` (below 0) at
 // line `line`: a start position that breaks the rules, or the unknown

@@ -11,6 +11,7 @@
 #include "model/formats/board_block.h"
 #include "model/formats/ki2_closing.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_bookmark.h"
 #include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
 #include "model/text/byte_text.h"
@@ -65,10 +66,11 @@ bool is_text(const KString& line, const char* text) {
   return line.length() == static_cast<int>(std::strlen(text)) && line == text;
 }
 
-// Applies one header line to the record being built; -1 for a line that is
-// neither a side-to-move line nor key "：" value, kHeaderUnknownHandicap (the
-// name left in `line`) for an unknown handicap.
-int apply_header_line(KString& line, KifuBody& body) {
+// Applies one header line to the record being built, its fields through
+// `fields`; -1 for a line that is neither a side-to-move line nor key "："
+// value, kHeaderUnknownHandicap (the name left in `line`) for an unknown
+// handicap.
+int apply_header_line(KString& line, KifuBody& body, KifuHeaderFields& fields) {
   Kyokumen& start = body.Start()->kyokumen;
   KString value;
   if (line.AfterN(kHeaderSeparator, value) < 0) {
@@ -93,16 +95,16 @@ int apply_header_line(KString& line, KifuBody& body) {
   }
   for (const SideText& s : kNameKeys) {
     if (is_text(key, s.text)) {
-      body.names[s.side] = value;
+      fields.Fill(body, body.names[s.side], key, value);
       return 0;
     }
   }
   if (is_text(key, "対局日") || is_text(key, "開始日付")) {
-    body.date = value;
+    fields.Fill(body, body.date, key, value);
   } else if (is_text(key, "表題")) {
-    body.title = value;
+    fields.Fill(body, body.title, key, value);
   } else if (is_text(key, "棋戦")) {
-    body.event = value;
+    fields.Fill(body, body.event, key, value);
   } else {
     body.headers.Add(key);
     body.headers.Add(value);
@@ -116,10 +118,11 @@ int apply_header_line(KString& line, KifuBody& body) {
 // a start position the rules refuse.
 int read_start(TextReader& reader, KifuBody& body, KString& handicap) {
   KString line;
+  KifuHeaderFields fields;
   for (;;) {
     if (kifu_read_data_line(reader, line) < 0) return -1;
     if (line.empty()) break;
-    const int applied = apply_header_line(line, body);
+    const int applied = apply_header_line(line, body, fields);
     if (applied == kHeaderUnknownHandicap) handicap = line;
     if (applied < 0) return applied;
   }
@@ -162,6 +165,11 @@ class HenkaMoveReader {
       return true;
     }
     line.TrimLeft();
+    // A bookmark, like a comment, is the current move's.
+    if (kifu_is_bookmark_line(line)) {
+      kifu_read_bookmark(Current()->bookmark, line, lines_.lines(), bookmarks_);
+      return true;
+    }
     const ByteText t(line);
     int at = 0;
     while (t.At(at) == '|') ++at;
@@ -226,6 +234,8 @@ class HenkaMoveReader {
   KifuSkippedLine& skipped() { return skipped_; }
   // The lines of no known kind that were passed over.
   const KifuPassedOver& passed_over() const { return passed_over_; }
+  // The bookmark lines that no move could hold.
+  const KifuPassedOver& bookmarks_passed() const { return bookmarks_; }
   // The first line behind an end that was not read, and its text.
   KifuPassedOver& after_end_lines() { return after_end_lines_; }
   // Moves read, variations included (results not counted).
@@ -379,6 +389,7 @@ class HenkaMoveReader {
   const LineCountingReader& lines_;
   KifuSkippedLine skipped_;
   KifuPassedOver passed_over_;
+  KifuPassedOver bookmarks_;
   // Set by a result up to the next change line that is placed.
   bool ended_ = false;
   // The result that ended the current line, while it is the current line's.
@@ -422,6 +433,7 @@ int kifu_read_kif_henka(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop
     reading.Finish();
     stopped.skipped = std::move(reading.skipped());
     stopped.passed_over = reading.passed_over();
+    stopped.bookmarks_passed = reading.bookmarks_passed();
     stopped.after_end_line = reading.after_end_lines().line;
     stopped.after_end = std::move(reading.after_end_lines().text);
     stopped.closing = std::move(reading.closing());

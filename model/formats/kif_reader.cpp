@@ -11,6 +11,7 @@
 #include "model/formats/ki2_closing.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_bookmark.h"
 #include "model/formats/kifu_line_kinds.h"
 #include "model/formats/move_text_parser.h"
 #include "model/record/label_table.h"
@@ -118,6 +119,14 @@ class KifMoveReader {
       return true;
     }
     line.TrimLeft();
+    if (kifu_is_bookmark_line(line)) {
+      if (seal_) {
+        kifu_read_bookmark(seal_->bookmark, line, lines_.lines(), bookmarks_);
+      } else if (!after_end_) {
+        kifu_read_bookmark(Current()->bookmark, line, lines_.lines(), bookmarks_);
+      }
+      return true;
+    }
     return MoveLine(line);
   }
 
@@ -134,6 +143,8 @@ class KifMoveReader {
   KifuSkippedLine& skipped() { return skipped_; }
   // The lines of no known kind that were passed over.
   const KifuPassedOver& passed_over() const { return passed_over_; }
+  // The bookmark lines that no move could hold.
+  KifuPassedOver& bookmarks_passed() { return bookmarks_; }
   // The first line behind an end that was not read, and its text.
   KifuPassedOver& after_end_lines() { return after_end_lines_; }
   // Moves read, variations included (ends not counted).
@@ -153,6 +164,7 @@ class KifMoveReader {
     int ply = 0;
     int seconds = 0;
     std::vector<KString> comments;
+    KString bookmark;
   };
 
   KifuSashite* Current() const { return path_.back(); }
@@ -169,6 +181,7 @@ class KifMoveReader {
     const int side_bit = work_.teban ? kGoteBit : 0;
     if (!Append(Sashite(0, 0, 0, 0, kOu | side_bit, 0, 0, kChudan), seal.seconds, nullptr)) return;
     for (const KString& c : seal.comments) Comment(Current(), c);
+    Current()->bookmark = std::move(seal.bookmark);
   }
 
   // Keeps the first line behind an end; the lines after it are passed over up
@@ -360,7 +373,9 @@ class KifMoveReader {
     if (resumed) {
       if (seal_) {
         seal_->comments.insert(seal_->comments.begin(), resumed->comments.begin(), resumed->comments.end());
+        if (!resumed->bookmark.empty()) seal_->bookmark = std::move(resumed->bookmark);
       } else {
+        Current()->bookmark = std::move(resumed->bookmark);
         KString word = KString::KStringFromC("*");
         word.Append(kSealedMove);
         Comment(Current(), word);
@@ -378,7 +393,7 @@ class KifMoveReader {
     if (const KifEndWord* w = end_word_at(t, i)) {
       const int seconds = TimeAt(line, i + static_cast<int>(std::strlen(w->text)));
       if (std::strcmp(w->text, kSealedMove) == 0) {
-        seal_ = Seal{n, seconds, {}};
+        seal_ = Seal{n, seconds, {}, {}};
         return true;
       }
       return Append(Sashite(0, 0, 0, 0, kOu | side_bit, 0, 0, w->code), seconds, nullptr);
@@ -465,6 +480,7 @@ class KifMoveReader {
   KifuClosingMismatch closing_;
   std::optional<Seal> seal_;
   KifuPassedOver passed_over_;
+  KifuPassedOver bookmarks_;
   // Set from a line behind an end up to a line read again.
   bool after_end_ = false;
   KifuPassedOver after_end_lines_;  // the lines behind an end, the first kept
@@ -480,7 +496,8 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
   KString line;
   int fields = 0;
   KifuPassedOver passed;
-  const int header = kifu_read_header(counted, line, body, &fields, false, &passed);
+  KifuPassedOver bookmarks;
+  const int header = kifu_read_header(counted, line, body, &fields, false, &passed, &bookmarks);
   if (header < 0) {
     kifu_header_failure(header, counted.lines(), std::move(line), stop);
     return -1;
@@ -510,6 +527,8 @@ int kifu_read_kif(Kifu& kifu, TextReader& reader, bool merge, KifuReadStop* stop
     stopped.after_end_line = reading.after_end_lines().line;
     stopped.after_end = std::move(reading.after_end_lines().text);
     passed.Add(reading.passed_over());
+    bookmarks.Add(reading.bookmarks_passed());
+    stopped.bookmarks_passed = std::move(bookmarks);
     moves = reading.moves();
   }
   // Text of no known kind, and not a move read: no record.

@@ -11,6 +11,7 @@
 #include "model/formats/board_diagram.h"
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_bookmark.h"
 #include "model/position/game_result.h"
 #include "model/position/sashite_text.h"
 #include "model/record/kifu_text.h"
@@ -118,6 +119,7 @@ class KifMoveWriter {
         if (!special) Analysis(p);
       }
       kifu_write_comment(m->comment, w_);
+      kifu_write_bookmark(m->bookmark, w_);
       const KifuKyokumen* to = m->to;
       if (to && to->prev.Count() >= 2 && !Join(to)) continue;
       if (!to || to->next.Count() == 0) {
@@ -232,14 +234,37 @@ void kifu_write_header_line(TextWriter& writer, const char* key, const KString& 
 }
 
 void kifu_write_headers(const Kifu& kifu, TextWriter& writer, bool ki2) {
-  if (!kifu.date.empty()) kifu_write_header_line(writer, "対局日", kifu.date);
-  if (!kifu.title.empty()) kifu_write_header_line(writer, "表題", kifu.title);
-  if (!kifu.event.empty()) kifu_write_header_line(writer, "棋戦", kifu.event);
-  for (int i = 0, n = kifu.headers.Count(); i + 1 < n; i += 2) {
+  // The keys as the reader takes them back: kept on their line, leading
+  // blanks cut.
+  const auto key_at = [&kifu](int i) {
     const KString& raw = kifu.headers.GetAt(i);
     KString key;
     append_line_text(key, raw.c_str(), raw.length());
-    key.TrimLeft();  // as the reader cuts them
+    key.TrimLeft();
+    return key;
+  };
+  // An extra header line under a key that fills a field was set aside by a
+  // later line for that field: it goes in front of the field's own line
+  // (written even when empty), which sets it aside again when read back.
+  bool set_aside[kEventField + 1] = {};
+  for (int i = 0, n = kifu.headers.Count(); i + 1 < n; i += 2) {
+    const KString key = key_at(i);
+    const int field = kifu_header_field(key);
+    if (field == kNoHeaderField) continue;
+    set_aside[field] = true;
+    kifu_write_header_line(writer, key.c_str(), kifu.headers.GetAt(i + 1));
+  }
+  const struct {
+    int field;
+    const char* key;
+  } lines[] = {{kDateField, "対局日"}, {kTitleField, "表題"}, {kEventField, "棋戦"}};
+  for (const auto& l : lines) {
+    const KString& value = kifu_header_field_text(kifu, l.field);
+    if (!value.empty() || set_aside[l.field]) kifu_write_header_line(writer, l.key, value);
+  }
+  for (int i = 0, n = kifu.headers.Count(); i + 1 < n; i += 2) {
+    KString key = key_at(i);
+    if (kifu_header_field(key) != kNoHeaderField) continue;
     if (!kifu_header_key_is_plain(key, ki2)) {
       KString marked = KString::KStringFromC(kPlainKeyMark);
       marked.AppendStr(key);

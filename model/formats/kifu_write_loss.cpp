@@ -16,22 +16,21 @@ int count_variations(const Kifu& kifu) {
   return count;
 }
 
-// The comments the one-line writers leave out of their line: KI2 follows the
-// selected moves and ends at the first end of the game, QVF follows the first
-// moves to the end. CSA writes every comment of its line.
-int count_comments(const Kifu& kifu, int format) {
-  if (format == kFormatCsa) return 0;
+// The texts `note` (comments or bookmarks) of their line that the one-line
+// writers leave out: KI2 follows the selected moves and writes the start's
+// and those up to the first end of the game; the others follow the first
+// moves to the end and write none when `none_held`, else all.
+int count_dropped(const Kifu& kifu, int format, KString KifuSashite::*note, bool none_held) {
+  if (format != kFormatKi2 && !none_held) return 0;
   const bool selected_line = format == kFormatKi2;
   int count = 0;
-  if (format != kFormatKi2 && !kifu.root->comment.empty()) ++count;
+  if (none_held && !(kifu.root.get()->*note).empty()) ++count;
   bool past_end = false;
   for (const KifuKyokumen* node = kifu.Start(); node;) {
     const KifuSashite* m = selected_line ? node->next.Current() : node->next.At(0);
     if (!m) break;
-    const bool end = m->sashite.special != kOrdinaryMove;
-    past_end = past_end || (selected_line && end);
-    const bool dropped = format == kFormatQvf || end || past_end;
-    if (dropped && !m->comment.empty()) ++count;
+    past_end = past_end || (selected_line && m->sashite.special != kOrdinaryMove);
+    if ((none_held || past_end) && !(m->*note).empty()) ++count;
     node = m->to;
   }
   return count;
@@ -43,7 +42,8 @@ KifuWriteLoss kifu_write_loss(const Kifu& kifu, int format) {
   KifuWriteLoss loss;
   if (format != kFormatKi2 && format != kFormatCsa && format != kFormatQvf) return loss;
   loss.variations = count_variations(kifu);
-  loss.comments = count_comments(kifu, format);
+  loss.comments = count_dropped(kifu, format, &KifuSashite::comment, format == kFormatQvf);
+  loss.bookmarks = count_dropped(kifu, format, &KifuSashite::bookmark, format != kFormatKi2);
   return loss;
 }
 

@@ -26,14 +26,15 @@ int next_byte(TextReader& in) {
 
 bool is_token_byte(int c) { return c >= 33 && c <= 126; }
 
-// Skips up to and including `stop`; false at the end of the input. With
-// `by_character` a byte of 0x80 or more takes the byte after it along, so that
-// the second byte of a two-byte character never ends the skip.
-bool skip_past(TextReader& in, int stop, bool by_character) {
+// Skips up to and including the first byte of `stops`; false at the end of
+// the input. With `by_character` a byte of 0x80 or more takes the byte after
+// it along, so that the second byte of a two-byte character never ends the
+// skip.
+bool skip_past(TextReader& in, const char* stops, bool by_character) {
   for (;;) {
     const int c = next_byte(in);
     if (c == kNoByte) return false;
-    if (c == stop) return true;
+    if (c != 0 && std::strchr(stops, c) != nullptr) return true;
     if (by_character && is_lead_byte(static_cast<unsigned char>(c)) && next_byte(in) == kNoByte) {
       return false;
     }
@@ -96,11 +97,12 @@ int next_token(TextReader& in, char* token, std::string* section) {
     int c = next_byte(in);
     if (c == kNoByte) return 0;
     if (c == '#') {
-      if (!skip_past(in, '\n', false)) return 0;
+      // A comment runs to the end of its line, which a LF or a lone CR ends.
+      if (!skip_past(in, "\r\n", false)) return 0;
       continue;
     }
     if (c == '[') {
-      if (!skip_past(in, ']', true)) return 0;
+      if (!skip_past(in, "]", true)) return 0;
       continue;
     }
     if (c == '$') {
@@ -129,7 +131,8 @@ int next_token(TextReader& in, char* token, std::string* section) {
 }
 
 // True when a "$" section's text holds a "<kifu" block with a move line (one
-// that begins with "+" or "-" and a digit, as the writer writes a move).
+// that begins with "+" or "-" and a digit, as the writer writes a move); a
+// line begins behind a LF or a CR.
 bool section_holds_moves(const std::string& section) {
   const size_t tag = section.find("<kifu");
   if (tag == std::string::npos) return false;
@@ -137,8 +140,8 @@ bool section_holds_moves(const std::string& section) {
   if (body == std::string::npos) return false;
   size_t end = section.find("</kifu>", body);
   if (end == std::string::npos) end = section.size();
-  for (size_t line = section.find('\n', body); line != std::string::npos && line < end;
-       line = section.find('\n', line + 1)) {
+  for (size_t line = section.find_first_of("\r\n", body); line != std::string::npos && line < end;
+       line = section.find_first_of("\r\n", line + 1)) {
     size_t i = line + 1;
     while (i < end && (section[i] == ' ' || section[i] == '\t' || section[i] == '\r')) ++i;
     if (i + 1 < end && (section[i] == '+' || section[i] == '-') && section[i + 1] >= '0' && section[i + 1] <= '9') {

@@ -29,6 +29,7 @@ void copy_move_fields(const KifuSashite& src, KifuSashite& dst) {
   dst.seconds = src.seconds;
   dst.hyouka = src.hyouka;
   dst.comment = src.comment;
+  dst.bookmark = src.bookmark;
   dst.text = src.text;
 }
 
@@ -272,6 +273,7 @@ void Kifu::MergeLines(KifuKyokumen* target, const KifuKyokumen* source, PosTable
                                        KifuChooser::kFirst, false);
     if (!dst) continue;
     if (!same_text(dst->comment, src->comment)) dst->comment.AppendStr(src->comment);
+    if (dst->bookmark.empty()) dst->bookmark = src->bookmark;
     if (src->to && dst->to && merged.insert({src->to, dst->to}).second) {
       stack.push_back({src->to, dst->to, 0});
     }

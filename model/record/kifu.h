@@ -97,7 +97,8 @@ class Kifu {
   // lines when nothing else leads to it, and clears `to`.
   static void DetachMove(KifuSashite* move, PosTable* table);
   // Adds every line of `source` (another graph) to `target`, joining positions
-  // already in `table`; comments that differ are appended.
+  // already in `table`; comments that differ are appended, and a move without
+  // a bookmark takes the source's.
   static void MergeLines(KifuKyokumen* target, const KifuKyokumen* source, PosTable* table);
   // True when `candidate` is `node` or is reached from it by walking incoming
   // moves backwards: joining a move from `node` to it would close a cycle.
@@ -165,8 +166,8 @@ class Kifu {
                           int index, const KifuChooser& chooser);
   // Deletes outgoing move `index` of ply's position with what only it reached.
   bool DeleteBranch(int ply, int index);
-  // Deletes every move; clears the root's comment; selects ply 0. True when there
-  // were moves.
+  // Deletes every move; clears the root's comment and bookmark; selects ply 0.
+  // True when there were moves.
   bool ClearMoves();
   // Replaces the start position; refused (false) while the record has moves.
   bool SetStartPosition(const Kyokumen& kyokumen);

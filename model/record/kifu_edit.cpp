@@ -36,6 +36,7 @@ bool Kifu::ClearMoves() {
   const bool had_moves = Start()->next.Count() > 0;
   DeleteAllMoves();
   root->comment.Free();
+  root->bookmark.Free();
   Changed(0);
   if (notifying()) listener->SelectPly(0);
   return had_moves;

@@ -78,6 +78,10 @@ struct KifuSashite {
   int32_t seconds = 0;             // time spent on the move
   KifuHyouka hyouka;       // the move's analysis
   KString comment;
+  // A bookmark that other programs put on a move (their "&" lines): a name to
+  // find the position by, one line; empty for none. On the root it marks the
+  // start.
+  KString bookmark;
   KifuKyokumen* from = nullptr;    // null for the root pseudo-move
   KifuKyokumen* to = nullptr;      // null until attached
   KString text;                    // cache of the move's notation

@@ -4,13 +4,6 @@
 
 namespace model {
 
-namespace {
-
-// GetLine collects bytes in pieces of this size before appending them.
-constexpr int kPieceBytes = 256;
-
-}  // namespace
-
 FileTextReader::~FileTextReader() { Close(); }
 
 int FileTextReader::Open(const char* path) {
@@ -22,29 +15,27 @@ int FileTextReader::Open(const char* path) {
 void FileTextReader::Close() {
   if (fp_) std::fclose(fp_);
   fp_ = nullptr;
+  ahead_.clear();
+}
+
+int FileTextReader::NextByte() {
+  if (!ahead_.empty()) {
+    const unsigned char c = static_cast<unsigned char>(ahead_.back());
+    ahead_.pop_back();
+    return c;
+  }
+  const int c = std::getc(fp_);
+  return c == EOF ? -1 : c;
 }
 
 int FileTextReader::GetLine(KString& line) {
   line.Free();
   if (!fp_) return -1;
   // Byte by byte rather than through the C line reader, so that a NUL byte in
-  // the file stays part of its line instead of cutting it.
-  char piece[kPieceBytes];
-  int n = 0;
-  int total = 0;
-  for (;;) {
-    const int c = std::getc(fp_);
-    if (c == EOF) break;
-    piece[n++] = static_cast<char>(c);
-    ++total;
-    if (c == '\n' || total >= kMaxLineBytes) break;
-    if (n == kPieceBytes) {
-      append_growing(line, piece, n);
-      n = 0;
-    }
-  }
-  append_growing(line, piece, n);
-  return total > 0 ? 0 : -1;
+  // the file stays part of its line instead of cutting it, and a lone CR ends
+  // a line.
+  return read_line_from(
+      line, [this] { return NextByte(); }, [this](int c) { ahead_.push_back(static_cast<char>(c)); });
 }
 
 char* FileTextReader::Gets(char* buf, int n) {
@@ -53,24 +44,40 @@ char* FileTextReader::Gets(char* buf, int n) {
     buf[0] = '\0';
     return nullptr;
   }
-  return std::fgets(buf, n, fp_);
+  if (ahead_.empty()) return std::fgets(buf, n, fp_);
+  int count = 0;
+  while (count < n - 1) {
+    const int c = NextByte();
+    if (c < 0) break;
+    buf[count++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  buf[count] = '\0';
+  return count > 0 ? buf : nullptr;
 }
 
 int FileTextReader::Read(char* buf, int n) {
   if (!fp_ || n <= 0) return 0;
-  return static_cast<int>(std::fread(buf, 1, static_cast<size_t>(n), fp_));
+  int count = 0;
+  for (; count < n && !ahead_.empty(); ++count) buf[count] = static_cast<char>(NextByte());
+  return count + static_cast<int>(std::fread(buf + count, 1, static_cast<size_t>(n - count), fp_));
 }
 
 int FileTextReader::Unget(int c) {
   if (!fp_) return 0;
+  if (!ahead_.empty()) {
+    ahead_.push_back(static_cast<char>(c));
+    return static_cast<unsigned char>(c);
+  }
   return std::ungetc(c, fp_);
 }
 
 void FileTextReader::Rewind() {
+  ahead_.clear();
   if (fp_) std::rewind(fp_);
 }
 
-bool FileTextReader::IsEof() const { return !fp_ || std::feof(fp_); }
+bool FileTextReader::IsEof() const { return !fp_ || (ahead_.empty() && std::feof(fp_)); }
 
 FileTextWriter::~FileTextWriter() { Close(); }
 

@@ -30,13 +30,10 @@ MemTextReader::MemTextReader(const char* bytes, int n) {
 MemTextReader::~MemTextReader() { std::free(text_); }
 
 int MemTextReader::GetLine(KString& line) {
-  line.Free();
-  if (pos_ >= len_) return -1;
-  const void* nl = std::memchr(text_ + pos_, '\n', static_cast<size_t>(len_ - pos_));
-  const int end = nl ? static_cast<int>(static_cast<const char*>(nl) - text_) + 1 : len_;
-  line.AssignBytes(text_ + pos_, end - pos_);
-  pos_ = end;
-  return 0;
+  // The bytes given back are those just read, in turn: stepping back over
+  // each gives it again.
+  return read_line_from(
+      line, [this] { return pos_ < len_ ? static_cast<unsigned char>(text_[pos_++]) : -1; }, [this](int) { --pos_; });
 }
 
 char* MemTextReader::Gets(char* buf, int n) {

@@ -10,7 +10,6 @@ PackedTextReader::~PackedTextReader() { Close(); }
 int PackedTextReader::Open(const char* path) {
   Close();
   fp_ = open_read_file(path);
-  pos_ = kBufferSize;
   return fp_ ? 0 : -1;
 }
 
@@ -18,6 +17,7 @@ void PackedTextReader::Close() {
   if (fp_) std::fclose(fp_);
   fp_ = nullptr;
   pos_ = kBufferSize;
+  ahead_.clear();
 }
 
 bool PackedTextReader::Refill() {
@@ -34,6 +34,11 @@ bool PackedTextReader::Refill() {
 
 int PackedTextReader::ReadByte() {
   if (!fp_) return -1;
+  if (!ahead_.empty()) {
+    const unsigned char c = static_cast<unsigned char>(ahead_.back());
+    ahead_.pop_back();
+    return c;
+  }
   // A block of a single trailing character decodes to nothing, so refilling
   // goes on until a byte comes or the input ends.
   while (pos_ >= kBufferSize) {
@@ -45,22 +50,8 @@ int PackedTextReader::ReadByte() {
 int PackedTextReader::GetLine(KString& line) {
   line.Free();
   if (!fp_) return -1;
-  char piece[256];
-  int n = 0;
-  int total = 0;
-  for (;;) {
-    const int c = ReadByte();
-    if (c < 0) break;
-    piece[n++] = static_cast<char>(c);
-    ++total;
-    if (c == '\n' || total >= kMaxLineBytes) break;
-    if (n == static_cast<int>(sizeof piece)) {
-      append_growing(line, piece, n);
-      n = 0;
-    }
-  }
-  append_growing(line, piece, n);
-  return total > 0 ? 0 : -1;
+  return read_line_from(
+      line, [this] { return ReadByte(); }, [this](int c) { ahead_.push_back(static_cast<char>(c)); });
 }
 
 char* PackedTextReader::Gets(char* buf, int n) {
@@ -89,7 +80,11 @@ int PackedTextReader::Read(char* buf, int n) {
 
 int PackedTextReader::Unget(int c) {
   if (!fp_) return 0;
-  if (pos_ >= 1) buffer_[--pos_] = static_cast<unsigned char>(c);
+  if (!ahead_.empty()) {
+    ahead_.push_back(static_cast<char>(c));  // in front of the bytes given back
+  } else if (pos_ >= 1) {
+    buffer_[--pos_] = static_cast<unsigned char>(c);
+  }
   return pos_;
 }
 
@@ -97,10 +92,11 @@ void PackedTextReader::Rewind() {
   if (!fp_) return;
   std::rewind(fp_);
   pos_ = kBufferSize;
+  ahead_.clear();
 }
 
 bool PackedTextReader::IsEof() const {
-  return !fp_ || (std::feof(fp_) && pos_ >= kBufferSize);
+  return !fp_ || (ahead_.empty() && std::feof(fp_) && pos_ >= kBufferSize);
 }
 
 PackedTextWriter::~PackedTextWriter() { Close(); }

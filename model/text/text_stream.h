@@ -3,13 +3,14 @@
 // and memory (clipboard text) alike. Text passes through as bytes; nothing here
 // converts code pages.
 //
-// Files are opened as bytes. A line ends at "\n", so a line read from a file
-// written with CR LF keeps its "\r" in front of the "\n", exactly as a line of
-// clipboard text does; the format readers trim it with the other trailing
-// blanks. File writers turn a "\n" into CR LF.
+// Files are opened as bytes. A line ends at LF, CR LF or a lone CR (see
+// read_line_from), so a text reads as the same lines whatever its line ends; a
+// line keeps its line end, which the format readers trim with the other
+// trailing blanks. File writers turn a "\n" into CR LF.
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "model/text/ckf_packing.h"
 #include "model/text/kstring.h"
@@ -23,12 +24,14 @@ class TextReader {
   TextReader& operator=(const TextReader&) = delete;
   virtual ~TextReader() = default;
 
-  // Empties `line`, then reads one line including its "\n" (missing only on
-  // the last line of the input); lines of any length come whole. 0 when at
-  // least one byte was read, -1 at the end of the input or when not open.
+  // Empties `line`, then reads one line including its line end (LF, CR LF or
+  // a lone CR; missing only on the last line of the input); lines of any
+  // length come whole. 0 when at least one byte was read, -1 at the end of
+  // the input or when not open.
   virtual int GetLine(KString& line) = 0;
-  // Reads up to the end of the line into buf, at most n - 1 bytes, and always
-  // ends them with a NUL. buf, or null when nothing was read or not open.
+  // Reads up to and including the next LF into buf, at most n - 1 bytes, and
+  // always ends them with a NUL (no record reader reads with it: they read
+  // lines with GetLine). buf, or null when nothing was read or not open.
   virtual char* Gets(char* buf, int n) = 0;
   // Reads up to n bytes into buf; returns how many were read (0 when not open).
   virtual int Read(char* buf, int n) = 0;
@@ -60,7 +63,13 @@ class FileTextReader : public TextReader {
   bool IsEof() const override;
 
  private:
+  // The next byte 0..255, or -1 at the end of the file.
+  int NextByte();
+
   FILE* fp_ = nullptr;
+  // Bytes read ahead to find the end of a line and given back, the next one
+  // last: they come before the rest of the file.
+  std::string ahead_;
 };
 
 // Reads the bytes that a ".ckf" file packs, one block of characters at a time.
@@ -97,6 +106,9 @@ class PackedTextReader : public TextReader {
   FILE* fp_ = nullptr;
   unsigned char buffer_[kBufferSize] = {};
   int pos_ = kBufferSize;
+  // Bytes GetLine read ahead to find the end of a line and gave back, the
+  // next one last: they come before the buffer.
+  std::string ahead_;
 };
 
 // Reads a private copy of a NUL-terminated text (clipboard text).

@@ -1,5 +1,6 @@
 // Helpers shared by the stream kinds of text_stream.h: opening and closing
-// their files, and appending to a KString without copying it on every append.
+// their files, appending to a KString without copying it on every append, and
+// splitting a stream of bytes into lines.
 #pragma once
 
 #include <cstdio>
@@ -32,5 +33,54 @@ int close_write_target(FILE* fp);
 // linear time). False (nothing appended) when s would outgrow the longest text
 // a KString can hold.
 bool append_growing(KString& s, const char* bytes, int n);
+
+// Reads one line for a reader's GetLine, its line end included: `next()` gives
+// the next byte 0..255, or -1 at the end of the input, and `push_back(c)`
+// makes byte c (one just read) the next one again, the byte pushed last coming
+// first. A line ends behind a LF, behind CRs followed by a LF (CR LF, and the
+// CR CR LF of a file whose line ends were converted twice), or behind a CR
+// that no LF follows, as older programs end their lines; CRs in a row without
+// a LF end one (empty) line each. So a text reads as the same lines with any
+// of these line ends. 0 when at least one byte was read, -1 when none was.
+template <typename Next, typename PushBack>
+int read_line_from(KString& line, Next next, PushBack push_back) {
+  line.Free();
+  char piece[256];
+  int n = 0;
+  long long total = 0;
+  const auto put = [&](char c) {
+    piece[n++] = c;
+    ++total;
+    if (n == static_cast<int>(sizeof piece)) {
+      append_growing(line, piece, n);
+      n = 0;
+    }
+  };
+  for (;;) {
+    const int c = next();
+    if (c < 0) break;
+    if (c == '\r') {
+      // (A run is counted up to the longest line; what is past it goes on as
+      // the next line.)
+      int crs = 1;
+      int after = next();
+      for (; after == '\r' && crs < kMaxLineBytes; after = next()) ++crs;
+      if (after == '\n') {
+        for (int i = 0; i < crs; ++i) put('\r');
+        put('\n');
+        break;
+      }
+      // A line end of its own: the CRs behind it end the lines that follow.
+      if (after >= 0) push_back(after);
+      for (int i = 1; i < crs; ++i) push_back('\r');
+      put('\r');
+      break;
+    }
+    put(static_cast<char>(c));
+    if (c == '\n' || total >= kMaxLineBytes) break;
+  }
+  append_growing(line, piece, n);
+  return total > 0 ? 0 : -1;
+}
 
 }  // namespace model

@@ -100,21 +100,26 @@ TEST(RecordSources, KifuAndKi2uAreWrittenInUtf8) {
 TEST(RecordSources, ConvertTellsWhatTheFormatCannotHold) {
   const std::string record = written(
       "losses.kif", model::utf8_to_sjis(utf8(u8"手合割：平手\n手数----指手---------消費時間--\n*開始の注\n"
-                                             "1 ７六歩(77)\n*一手目の注\n2 ３四歩(33)\n3 ２六歩(27)\n4 投了\n"
-                                             "*投了の注\n変化：3手\n3 ６六歩(67)\n*変化の注\n")));
+                                             "1 ７六歩(77)\n*一手目の注\n&一手目の印\n2 ３四歩(33)\n3 ２六歩(27)\n"
+                                             "4 投了\n*投了の注\n&投了の印\n変化：3手\n3 ６六歩(67)\n*変化の注\n")));
   const struct {
     const char* format;
     std::string told;
     std::string kept;  // the comments the file still holds
   } cases[] = {
-      {"ki2", "ki2 holds the main line only and no comment on the end of the game: 1 variation and 1 comment",
-       utf8(u8"開始の注 一手目の注")},
-      {"csa", "csa holds the main line only: 1 variation", utf8(u8"開始の注 一手目の注 投了の注")},
-      {"qvf", "qvf holds the main line only and no comments: 1 variation and 3 comments", ""},
-      {"kif", "", utf8(u8"開始の注 一手目の注 投了の注 変化の注")},
+      {"ki2",
+       "ki2 holds the main line only, no comment on the end of the game and no bookmark on the end of the game: "
+       "1 variation, 1 comment and 1 bookmark",
+       utf8(u8"開始の注 一手目の注 一手目の印")},
+      {"csa", "csa holds the main line only and no bookmarks: 1 variation and 2 bookmarks",
+       utf8(u8"開始の注 一手目の注 投了の注")},
+      {"qvf", "qvf holds the main line only, no comments and no bookmarks: 1 variation, 3 comments and 2 bookmarks",
+       ""},
+      {"kif", "", utf8(u8"開始の注 一手目の注 投了の注 変化の注 一手目の印 投了の印")},
       {"ckf", "", ""},
   };
-  const std::string comments[] = {utf8(u8"開始の注"), utf8(u8"一手目の注"), utf8(u8"投了の注"), utf8(u8"変化の注")};
+  const std::string comments[] = {utf8(u8"開始の注"), utf8(u8"一手目の注"), utf8(u8"投了の注"), utf8(u8"変化の注"),
+                                  utf8(u8"一手目の印"), utf8(u8"投了の印")};
   for (const auto& c : cases) {
     const std::string out = ::testing::TempDir() + "/losses_out." + c.format;
     const Outcome r = run("velkora convert " + record + " " + out, true);
@@ -139,6 +144,11 @@ TEST(RecordSources, ConvertTellsWhatTheFormatCannotHold) {
   const std::string nowhere = ::testing::TempDir() + "/no_such_folder/out.ki2";
   EXPECT_EQ(run("velkora convert " + record + " " + nowhere, true).out,
             "velkora convert: cannot write '" + nowhere + "': No such file or directory\n");
+  // A bookmark line that no move can hold is told as passed over.
+  const std::string twice = written("twice.kif", model::utf8_to_sjis(utf8(u8"手数----指手\n1 ７六歩(77)\n&一\n&二\n")));
+  EXPECT_EQ(run("velkora convert " + twice + " - --to kif" + errors_only).out,
+            "velkora convert: " + twice + utf8(u8": line 4: ignored '&二': ") +
+                "a bookmark no move can hold (one to a move, with a name)\n");
   // The example of run-example, and a line without comments, lose nothing.
   EXPECT_EQ(run("velkora convert " + data("../../examples/aigakari.kif") + " - --to ki2" + errors_only).out, "");
   EXPECT_EQ(run("velkora convert " + data("csa/even_game.csa") + " - --to csa" + errors_only).out, "");

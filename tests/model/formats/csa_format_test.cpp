@@ -227,7 +227,8 @@ TEST(CsaReader, ReadsStatementsTimesPieceListsAndEndWords) {
 TEST(CsaReader, CutsTrailingBlanksAsTrimRightDoes) {
   std::mt19937 rng(69);
   // Any bytes, then a run of bytes of 0x80 and more, then blanks and "@".
-  const std::string any = "a \t\r@\x81\x88\x7f\xe0", high = "\x81\x88\xe0\x96\xbc", end = " \t\r@\x7f";
+  // (A CR ends its line, so none stands inside the statement.)
+  const std::string any = "a \t@\x81\x88\x7f\xe0", high = "\x81\x88\xe0\x96\xbc", end = " \t@\x7f";
   for (int i = 0; i < 3000; ++i) {
     std::string statement = "N+";
     for (const auto& [from, most] : {std::pair{&any, 6}, std::pair{&high, 20}, std::pair{&end, 4}}) {

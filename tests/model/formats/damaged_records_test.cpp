@@ -55,6 +55,14 @@ void mutate(std::string& text, const std::vector<std::string>& donors, std::stri
   }
 }
 
+// The lines of `text` as the readers count them (a lone CR ends one too).
+int lines_in(const std::string& text) {
+  MemTextReader r(text.data(), static_cast<int>(text.size()));
+  int lines = 0;
+  for (KString line; r.GetLine(line) == 0;) ++lines;
+  return lines;
+}
+
 struct Case {
   int format;
   std::vector<const char*> files;  // the first one is the loaded record
@@ -107,7 +115,7 @@ TEST(DamagedRecords, NeverHarmTheRecordAndWhatIsReadWritesBack) {
         ++read;
         if (c.format == kFormatKif || c.format == kFormatKifHenka) {
           ASSERT_GE(stop.line, 0);
-          ASSERT_LE(stop.line, std::count(text.begin(), text.end(), '\n') + 1) << "round " << round;
+          ASSERT_LE(stop.line, lines_in(text)) << "round " << round;
         }
         for (const KifuKyokumen* n : kifu.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check()) << round;
         if (round % c.sample == 0) {

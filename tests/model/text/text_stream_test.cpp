@@ -176,6 +176,27 @@ TEST(FileTextReader, LineEndsLongLinesAndFailures) {
   EXPECT_EQ(r.Read(buf, 8), 0);
 }
 
+// Every reader kind ends a line at LF, at CRs followed by LF and at a CR that
+// no LF follows; the bytes it read ahead to tell come next, to Read too.
+TEST(TextReaders, ALoneCrEndsALineInEveryKind) {
+  const std::string text = "a\rb\r\nc\n\r\rd\r\r\ne\r\r", file = temp_path("cr.txt"), pack = temp_path("cr.ckf");
+  write_raw(file, text);
+  write_raw(pack, packed(text));
+  FileTextReader f;
+  PackedTextReader k;
+  MemTextReader m(text.c_str());
+  ASSERT_TRUE(f.Open(file.c_str()) == 0 && k.Open(pack.c_str()) == 0);
+  for (TextReader* r : std::vector<TextReader*>{&f, &k, &m}) {
+    EXPECT_EQ(lines_of(*r), (std::vector<std::string>{"a\r", "b\r\n", "c\n", "\r", "\r", "d\r\r\n", "e\r", "\r"}));
+    r->Rewind();
+    KString line;
+    for (int i = 0; i < 4; ++i) r->GetLine(line);
+    char buf[4];
+    ASSERT_EQ(r->Read(buf, 4), 4);
+    EXPECT_EQ(std::string(buf, 4), "\rd\r\r");
+  }
+}
+
 TEST(FileTextWriter, WritesCrLfAndKeepsStandardStreamsOpen) {
   const std::string path = temp_path("out.txt");
   FileTextWriter w;
