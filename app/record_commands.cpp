@@ -226,6 +226,7 @@ std::string left_unread(const model::KifuReadStop& stop) {
   if (stop.skipped.line != 0) return at(stop.skipped.line, "was passed over");
   if (stop.passed_over.count > 0) return at(stop.passed_over.line, "was passed over");
   if (stop.stray_bytes.count > 0) return at(stop.stray_bytes.line, "holds bytes that were passed over");
+  if (stop.bookmarks_passed.count > 0) return at(stop.bookmarks_passed.line, "was passed over");
   if (stop.after_end_line != 0) return at(stop.after_end_line, "stands behind the end of the game");
   if (stop.left_out_end_line != 0) return at(stop.left_out_end_line, "was left out");
   if (stop.closing.line != 0) return at(stop.closing.line, "was left out");
