@@ -45,15 +45,7 @@ char* FileTextReader::Gets(char* buf, int n) {
     return nullptr;
   }
   if (ahead_.empty()) return std::fgets(buf, n, fp_);
-  int count = 0;
-  while (count < n - 1) {
-    const int c = NextByte();
-    if (c < 0) break;
-    buf[count++] = static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  buf[count] = '\0';
-  return count > 0 ? buf : nullptr;
+  return gets_from(buf, n, [this] { return NextByte(); });
 }
 
 int FileTextReader::Read(char* buf, int n) {

@@ -56,15 +56,7 @@ int PackedTextReader::GetLine(KString& line) {
 
 char* PackedTextReader::Gets(char* buf, int n) {
   if (!fp_ || n < 1) return nullptr;
-  int count = 0;
-  while (count < n - 1) {
-    const int c = ReadByte();
-    if (c < 0) break;
-    buf[count++] = static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  buf[count] = '\0';
-  return count > 0 ? buf : nullptr;
+  return gets_from(buf, n, [this] { return ReadByte(); });
 }
 
 int PackedTextReader::Read(char* buf, int n) {

@@ -83,4 +83,20 @@ int read_line_from(KString& line, Next next, PushBack push_back) {
   return total > 0 ? 0 : -1;
 }
 
+// Reads a line for a reader's Gets: at most n - 1 bytes from `next()` (as
+// read_line_from takes them) into buf, up to and including a LF, then a NUL.
+// buf, or null when no byte was read.
+template <typename Next>
+char* gets_from(char* buf, int n, Next next) {
+  int count = 0;
+  while (count < n - 1) {
+    const int c = next();
+    if (c < 0) break;
+    buf[count++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  buf[count] = '\0';
+  return count > 0 ? buf : nullptr;
+}
+
 }  // namespace model
