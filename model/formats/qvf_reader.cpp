@@ -26,15 +26,15 @@ int next_byte(TextReader& in) {
 
 bool is_token_byte(int c) { return c >= 33 && c <= 126; }
 
-// Skips up to and including the first byte of `stops`; false at the end of
-// the input. With `by_character` a byte of 0x80 or more takes the byte after
-// it along, so that the second byte of a two-byte character never ends the
-// skip.
-bool skip_past(TextReader& in, const char* stops, bool by_character) {
+// Skips up to and including the first `stop` or `other_stop`; false at the
+// end of the input. With `by_character` a byte of 0x80 or more takes the byte
+// after it along, so that the second byte of a two-byte character never ends
+// the skip.
+bool skip_past(TextReader& in, int stop, int other_stop, bool by_character) {
   for (;;) {
     const int c = next_byte(in);
     if (c == kNoByte) return false;
-    if (c != 0 && std::strchr(stops, c) != nullptr) return true;
+    if (c == stop || c == other_stop) return true;
     if (by_character && is_lead_byte(static_cast<unsigned char>(c)) && next_byte(in) == kNoByte) {
       return false;
     }
@@ -98,11 +98,11 @@ int next_token(TextReader& in, char* token, std::string* section) {
     if (c == kNoByte) return 0;
     if (c == '#') {
       // A comment runs to the end of its line, which a LF or a lone CR ends.
-      if (!skip_past(in, "\r\n", false)) return 0;
+      if (!skip_past(in, '\n', '\r', false)) return 0;
       continue;
     }
     if (c == '[') {
-      if (!skip_past(in, "]", true)) return 0;
+      if (!skip_past(in, ']', ']', true)) return 0;
       continue;
     }
     if (c == '$') {

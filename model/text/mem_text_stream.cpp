@@ -30,10 +30,12 @@ MemTextReader::MemTextReader(const char* bytes, int n) {
 MemTextReader::~MemTextReader() { std::free(text_); }
 
 int MemTextReader::GetLine(KString& line) {
-  // The bytes given back are those just read, in turn: stepping back over
-  // each gives it again.
-  return read_line_from(
-      line, [this] { return pos_ < len_ ? static_cast<unsigned char>(text_[pos_++]) : -1; }, [this](int) { --pos_; });
+  line.Free();
+  if (pos_ >= len_) return -1;
+  const int n = line_length(text_ + pos_, len_ - pos_);
+  line.AssignBytes(text_ + pos_, n);
+  pos_ += n;
+  return 0;
 }
 
 char* MemTextReader::Gets(char* buf, int n) {

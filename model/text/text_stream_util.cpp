@@ -50,4 +50,16 @@ bool append_growing(KString& s, const char* bytes, int n) {
   return true;
 }
 
+int line_length(const char* p, int n) {
+  const void* lf = std::memchr(p, '\n', static_cast<size_t>(n));
+  const int to_lf = lf ? static_cast<int>(static_cast<const char*>(lf) - p) + 1 : n;
+  const void* cr = std::memchr(p, '\r', static_cast<size_t>(to_lf));
+  if (!cr) return to_lf;
+  // CRs right before the LF end the line with it; any other CR ends it alone.
+  int at = static_cast<int>(static_cast<const char*>(cr) - p);
+  const int first_cr = at;
+  while (at < n && p[at] == '\r') ++at;
+  return at < n && p[at] == '\n' ? at + 1 : first_cr + 1;
+}
+
 }  // namespace model

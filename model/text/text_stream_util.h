@@ -83,6 +83,11 @@ int read_line_from(KString& line, Next next, PushBack push_back) {
   return total > 0 ? 0 : -1;
 }
 
+// The length of the line that begins at `p`, `n` bytes before the end of the
+// text, its line end included, as read_line_from splits lines: for a reader
+// whose whole text is in memory, which takes the line in one piece.
+int line_length(const char* p, int n);
+
 // Reads a line for a reader's Gets: at most n - 1 bytes from `next()` (as
 // read_line_from takes them) into buf, up to and including a LF, then a NUL.
 // buf, or null when no byte was read.
