@@ -1,7 +1,6 @@
 // Running the built front end under Ctrl-C, or a built program writing to a
 // given file: see command_runner.h.
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -120,32 +119,6 @@ Interrupted run_interrupted(const std::vector<std::string>& args, const std::str
 Interrupted run_interrupted_after_thread(const std::vector<std::string>& args, uint32_t delay_ms, uint32_t wait_ms) {
   return run_until_ready(
       args, [](pid_t pid, const std::string&) { return thread_count(pid) >= 2; }, delay_ms, wait_ms);
-}
-
-Outcome run_as_user(uid_t user, const std::string& args, const std::vector<std::string>& needed,
-                    const std::string& shell) {
-  std::string line;
-  for (const std::string& path : needed) {
-    line += "test -r '" + path + "' || exit " + std::to_string(kUnreachable) + "; ";
-  }
-  line += shell + test_support::test_binary_dir() + "/app/" + args + " 2>&1";
-  int out[2];
-  if (pipe(out) != 0) return {-1, {}};
-  const pid_t child = fork();
-  if (child < 0) return {-1, {}};
-  if (child == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    if (setgroups(0, nullptr) != 0 || setgid(user) != 0 || setuid(user) != 0) _exit(2);
-    execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  FILE* f = fdopen(out[0], "r");
-  Outcome r{0, f ? read_all(f) : std::string()};
-  if (f) fclose(f);
-  waitpid(child, &r.status, 0);
-  return r;
 }
 
 Written run_writing_to(const std::vector<std::string>& args, const char* out_path) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/types.h>
 #include <sys/wait.h>
 
 #include <cstdint>
@@ -65,16 +64,6 @@ Written run_writing_to(const std::vector<std::string>& args, const char* out_pat
 // folder ("app/perft", "bench/evalterms/velkora_evalterms").
 Written run_program_writing_to(const std::string& program, const std::vector<std::string>& args,
                                const char* out_path);
-
-// What a command run by run_as_user exits with when the user cannot reach the
-// programs or the data.
-constexpr int kUnreachable = 99;
-// Runs `args` as the built programs are run (run(), standard error kept), as
-// the user and group `user` with no other groups (the caller must be root);
-// `shell` (a umask and ";") goes before the program. Every path of `needed`
-// must be readable by that user, else the status is kUnreachable.
-Outcome run_as_user(uid_t user, const std::string& args, const std::vector<std::string>& needed,
-                    const std::string& shell = "");
 
 // `args` fails with exit status `code` and says `message` (standard output and
 // error together): all of it when the message ends a line, else it begins so.

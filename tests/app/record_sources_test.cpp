@@ -144,11 +144,6 @@ TEST(RecordSources, ConvertTellsWhatTheFormatCannotHold) {
   const std::string nowhere = ::testing::TempDir() + "/no_such_folder/out.ki2";
   EXPECT_EQ(run("velkora convert " + record + " " + nowhere, true).out,
             "velkora convert: cannot write '" + nowhere + "': No such file or directory\n");
-  // A bookmark line that no move can hold is told as passed over.
-  const std::string twice = written("twice.kif", model::utf8_to_sjis(utf8(u8"手数----指手\n1 ７六歩(77)\n&一\n&二\n")));
-  EXPECT_EQ(run("velkora convert " + twice + " - --to kif" + errors_only).out,
-            "velkora convert: " + twice + utf8(u8": line 4: ignored '&二': ") +
-                "a bookmark no move can hold (one to a move, with a name)\n");
   // The example of run-example, and a line without comments, lose nothing.
   EXPECT_EQ(run("velkora convert " + data("../../examples/aigakari.kif") + " - --to ki2" + errors_only).out, "");
   EXPECT_EQ(run("velkora convert " + data("csa/even_game.csa") + " - --to csa" + errors_only).out, "");

@@ -2,13 +2,12 @@
 // data and the examples, in every text format that carries moves (KIF, its
 // change-branch layout, KI2 and CSA), read as Shift-JIS and as UTF-8. A sign
 // or mark removed or replaced, one character of a move replaced by one that
-// makes no move, a move's piece name removed, a move line removed, an end
-// word's "%" removed or replaced, a closing line's count changed. Every copy
-// must give the same game (moves and result), or the moves before the damage
-// with no result, the damaged line named (for a lost line, a line at or
-// behind it, where the moves stop); a refused text names the damaged line.
-// CSA records are also read with their position statements in the forms
-// other programs write, which give the same game.
+// makes no move, a move line removed, an end word's "%" removed or replaced,
+// a closing line's count changed. Every copy must give the same game (moves
+// and result), or the moves before the damage with no result, the damaged
+// line named (for a lost line, a line at or behind it, where the moves stop);
+// a refused text names the damaged line. CSA records are also read with their
+// position statements in the forms other programs write: the same game.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -149,10 +148,9 @@ int csa_moves_on(const std::string& line) {
 
 // CSA: the sign of the first move on a line removed or replaced by each byte
 // that begins another statement, a digit or a piece letter replaced, a line
-// of one move removed or made a comment line (a "'" for its sign), and an end
-// statement's "%" removed or replaced. A CSA line of play has no move
-// numbers: a text without its last move, or without a line of two moves, is
-// another whole game, which no reader can tell.
+// of one move removed, and an end statement's "%" removed or replaced. A CSA
+// line of play has no move numbers: a text without its last move, or without
+// a line of two moves, is another whole game, which no reader can tell.
 std::vector<Damage> csa_damages(const std::vector<std::string>& lines, int last_line) {
   std::vector<Damage> out;
   int moves = 0;
@@ -176,62 +174,39 @@ std::vector<Damage> csa_damages(const std::vector<std::string>& lines, int last_
     }
     if (move) moves += csa_moves_on(l);
   }
-  for (size_t j = 0; j + 1 < move_lines.size(); ++j) {
-    add(out, lines, move_lines[j], nullptr, 0, false, kLineRemoved);
-    const size_t sign = first_non_blank(lines[move_lines[j]]);
-    add_edit(out, lines, move_lines[j], sign, 1, "'", 0, false, "sign made a comment");
-  }
+  for (size_t j = 0; j + 1 < move_lines.size(); ++j) add(out, lines, move_lines[j], nullptr, 0, false, kLineRemoved);
   return out;
 }
 
-constexpr int kRowBytes = 29;  // "P", the rank and nine cells of three bytes
-
 // The CSA text `lines` with its rank rows and piece lists written as other
-// programs write them, each a copy that gives the same game: empty cells as
-// blanks; a row's trailing blanks cut and its last empty cell written " *.",
-// as a game server writes it; bytes that name no piece behind the ninth cell
-// and the last group, and a bare "P" line above the position.
+// programs write them, two copies that give the same game: a row's last empty
+// cell " *." as a game server writes it; or empty cells as blanks, bytes that
+// name no piece behind the ninth cell and the last group, and a bare "P" line.
 std::vector<std::string> csa_position_forms(const std::vector<std::string>& lines) {
+  constexpr size_t kRowBytes = 29;  // "P", the rank and nine cells of three bytes
   std::vector<std::string> forms;
-  for (int form = 0; form < 3; ++form) {
+  for (const bool server : {true, false}) {
     std::vector<std::string> copy;
-    bool changed = false;
+    bool placed = false;
     for (const std::string& line : lines) {
-      const bool cr = !line.empty() && line.back() == '\r';
-      std::string l = line.substr(0, line.size() - (cr ? 1 : 0));
+      std::string l = line.substr(0, line.find('\r'));
       const bool row = l.size() >= 2 && l[0] == 'P' && l[1] >= '1' && l[1] <= '9';
       const bool list = l.size() > 2 && l[0] == 'P' && (l[1] == '+' || l[1] == '-');
-      if (row && !changed && form == 2) copy.push_back(std::string("P") + (cr ? "\r" : ""));
-      if (row && form == 0) {
-        for (size_t at = l.find(" * "); at != std::string::npos; at = l.find(" * ", at)) l.replace(at, 3, "   ");
-      } else if (row && form == 1) {
+      if (row && server) {
         l.erase(l.find_last_not_of(' ') + 1);
-        if (l.size() >= 2 && l.compare(l.size() - 2, 2, " *") == 0) l += ".";
-      } else if ((row || list) && form == 2) {
-        if (row) l.resize(std::max(l.size(), static_cast<size_t>(kRowBytes)), ' ');
+        if (l.compare(l.size() - 2, 2, " *") == 0) l += ".";
+      } else if (!server && (row || list)) {
+        if (row && !placed) copy.push_back("P");
+        for (size_t at = l.find(" * "); at != std::string::npos; at = l.find(" * ", at)) l.replace(at, 3, "   ");
+        if (row) l.resize(std::max(l.size(), kRowBytes), ' ');
         l += "  %";
       }
-      changed = changed || row || list;
-      copy.push_back(l + (cr ? "\r" : ""));
+      placed = placed || row || list;
+      copy.push_back(l);
     }
-    if (changed) forms.push_back(joined(copy));
+    if (placed) forms.push_back(joined(copy));
   }
   return forms;
-}
-
-// Adds the copy of `lines` whose line `i` lost the piece name (成香, 成桂
-// and 成銀 take four bytes) of the move whose destination (同, with or
-// without its blank, or a file and a rank of one or two bytes each) stands at
-// `at`: read as a king's move, such a word would be another game.
-void add_without_piece(std::vector<Damage>& out, const std::vector<std::string>& lines, size_t i, size_t at,
-                       int moves_before) {
-  const std::string& l = lines[i];
-  if (l.compare(at, 2, "同") == 0) {
-    at += l.compare(at, 4, "同　") == 0 ? 4 : 2;
-  } else {
-    for (int coordinate = 0; coordinate < 2; ++coordinate) at += is_digit(l[at]) ? 1 : 2;
-  }
-  add_edit(out, lines, i, at, l.compare(at, 2, "成") == 0 ? 4 : 2, "", moves_before, true, "piece name removed");
 }
 
 // The byte offsets of the side marks that begin the move words of a KI2 line.
@@ -280,7 +255,6 @@ std::vector<Damage> ki2_damages(const std::vector<std::string>& lines, int last_
         for (const std::string with : {"*", "&"}) add_edit(out, lines, i, marks[j], kMarkBytes, with, before, false, "mark " + with);
       }
       add_edit(out, lines, i, marks[j] + kMarkBytes, 2, "Ｘ", before, true, "move character");
-      add_without_piece(out, lines, i, marks[j] + kMarkBytes, before);
     }
     add(out, lines, i, nullptr, moves, false, kLineRemoved);
     moves += static_cast<int>(marks.size());
@@ -309,7 +283,6 @@ std::vector<Damage> kif_damages(const std::vector<std::string>& lines, int last_
     const bool is_move = l.compare(move, 2, "同") == 0 || (move + 1 < l.size() && l.compare(move, 1, "\x82") == 0);
     if (!is_move) break;
     add_edit(out, lines, i, move, 2, "Ｘ", next - 1, true, "move character");
-    add_without_piece(out, lines, i, move, next - 1);  // the source square still names the mover
     add(out, lines, i, nullptr, next - 1, false, kLineRemoved);
     ++next;
   }
@@ -341,7 +314,6 @@ std::vector<Damage> henka_damages(const std::vector<std::string>& lines, int las
       add_edit(out, lines, i, at, kMarkBytes, with, moves, true, "mark '" + with + "'");
     }
     add_edit(out, lines, i, at + kMarkBytes, 2, "Ｘ", moves, true, "move character");
-    add_without_piece(out, lines, i, at + kMarkBytes, moves);
     move_lines.push_back(i);
     ++moves;
   }
@@ -434,14 +406,11 @@ TEST(DamagedMoves, EveryRecordGivesItsGameOrStopsWhereTheDamageIs) {
                                           : format == kFormatKif ? kif_damages(lines, last_line)
                                                                  : henka_damages(lines, last_line);
       ++records;
-      if (format == kFormatCsa) {
-        for (const std::string& form : csa_position_forms(lines)) {
-          for (bool utf8 : {false, true}) {
-            const Read r = read_text(form, format, utf8);
-            ASSERT_EQ(r.result, 0) << form;
-            EXPECT_TRUE(r.game == original.game) << form;
-            ++forms;
-          }
+      for (const std::string& form : format == kFormatCsa ? csa_position_forms(lines) : std::vector<std::string>{}) {
+        for (bool utf8 : {false, true}) {
+          const Read r = read_text(form, format, utf8);
+          EXPECT_TRUE(r.result == 0 && r.game == original.game) << form;
+          ++forms;
         }
       }
       for (const Damage& d : damages) {

@@ -55,14 +55,6 @@ void mutate(std::string& text, const std::vector<std::string>& donors, std::stri
   }
 }
 
-// The lines of `text` as the readers count them (a lone CR ends one too).
-int lines_in(const std::string& text) {
-  MemTextReader r(text.data(), static_cast<int>(text.size()));
-  int lines = 0;
-  for (KString line; r.GetLine(line) == 0;) ++lines;
-  return lines;
-}
-
 struct Case {
   int format;
   std::vector<const char*> files;  // the first one is the loaded record
@@ -115,7 +107,8 @@ TEST(DamagedRecords, NeverHarmTheRecordAndWhatIsReadWritesBack) {
         ++read;
         if (c.format == kFormatKif || c.format == kFormatKifHenka) {
           ASSERT_GE(stop.line, 0);
-          ASSERT_LE(stop.line, lines_in(text)) << "round " << round;
+          const auto ends = std::count(text.begin(), text.end(), '\n') + std::count(text.begin(), text.end(), '\r');
+          ASSERT_LE(stop.line, ends + 1) << "round " << round;  // a lone CR ends a line too
         }
         for (const KifuKyokumen* n : kifu.table->Nodes()) ASSERT_TRUE(n->kyokumen.Check()) << round;
         if (round % c.sample == 0) {

@@ -308,43 +308,5 @@ TEST(Ki2Notation, EveryMoveWrittenReadsBackAsThatMove) {
   EXPECT_GT(checked, 100000);
 }
 
-// Two dragons or two horses of either side on every pair of squares: a move
-// of one to a square the other can reach too is told by 右 (the one on the
-// mover's right) or 左, never 直, or by a vertical word, and reads back.
-TEST(Ki2Notation, DragonsAndHorsesReadBackOnEveryPairOfSquares) {
-  constexpr auto kNone = std::string::npos;
-  int told = 0;
-  for (int side = 0; side < 2; ++side) {
-    for (int type : {kRyu, kUma}) {
-      for (int a = 0; a < 81 * 81; ++a) {
-        const int x[2] = {1 + a % 9, 1 + a / 81 % 9}, y[2] = {1 + a / 9 % 9, 1 + a / 729};
-        Kyokumen pos = testing::kings_only();
-        if (a % 81 == a / 81 || pos.At(x[0], y[0]).code != kEmpty || pos.At(x[1], y[1]).code != kEmpty) continue;
-        for (int i : {0, 1}) testing::put(pos, x[i], y[i], type | side * kGoteBit);
-        pos.teban = side;
-        Sashite list[kMaxSashite];
-        for (int i = 0, n = pos.GenerateAll(list); i < n; ++i) {
-          const Sashite& m = list[i];
-          if (m.koma.Type() != type || pos.IsLegal(m, true) == kIllegal) continue;
-          KString text;
-          pos.SashiteToText(m, 0, 0, text);
-          Sashite back;
-          int cursor = 0, seconds = 0;
-          ASSERT_TRUE(kifu_parse_move_text(back, pos, 0, 0, text, cursor, seconds) && back == m) << a;
-          const std::string word = text.c_str();
-          const int other = m.from_x == x[0] && m.from_y == y[0] ? x[1] : x[0];
-          const bool right = word.find("右") != kNone, left = word.find("左") != kNone;
-          ASSERT_EQ(word.find("直"), kNone) << a;
-          if (right || left) {
-            ASSERT_EQ(right, side ? m.from_x > other : m.from_x < other) << a;
-          }
-          told += right || left;
-        }
-      }
-    }
-  }
-  EXPECT_GT(told, 1000);
-}
-
 }  // namespace
 }  // namespace model

@@ -1,6 +1,6 @@
 // The KIF format: golden round trips of hand-written files, reading of files
 // written by people and other programs, header failures, branch lines, and the
-// writer's layout of positions and large trees.
+// writer's layout of positions and large trees, header fields given twice.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -8,10 +8,12 @@
 
 #include "model/formats/kif_format.h"
 #include "model/formats/kif_header.h"
+#include "model/formats/kifu_dispatch.h"
 #include "model/record/kifu.h"
 #include "model/record/label_table.h"
 #include "model/text/text_encoding.h"
 #include "tests/model/formats/kif_test_util.h"
+#include "tests/model/formats/round_trip.h"
 
 namespace model {
 namespace {
@@ -363,6 +365,37 @@ TEST(LabelTable, HashesNamesAndFindsEntries) {
   EXPECT_EQ(t.AddNode(&a, "kyoku1"), 0);
   EXPECT_EQ(t.AddNode(&a, "kyoku2"), -1);
   EXPECT_STREQ(t.FindNode(&a), "kyoku1");
+}
+
+// Header fields that two lines fill (開始日時 and 対局日 the date, 先手 and 下手
+// sente's name, a key given twice): the field takes the later line, the
+// earlier one is kept as a header line under its own key, and the record
+// reads back the same through every writer.
+TEST(KifFormat, AHeaderFieldGivenTwiceKeepsTheEarlierLineUnderItsKey) {
+  const std::string qvx = read_file_bytes(std::string(VELKORA_TEST_DATA) + "/qvx/nested.qvx");
+  const struct {
+    std::string lines;
+    const char* field;  // the key Kifu::GetHeader reads the field by
+    const char* value;
+    std::string kept;  // the earlier line, as it is written back
+    int format = kFormatKif;
+  } cases[] = {
+      {"開始日時：12/05 10:00\n対局日：12/06\n", "対局日", "12/06", "開始日時：12/05 10:00"},
+      {"対局日：12/06\n開始日時：12/05 10:00\n", "対局日", "12/05 10:00", "対局日：12/06"},
+      {"開始日時：12/05\n対局日：\n", "対局日", "", "開始日時：12/05"},
+      {"先手：北村\n下手：東山\n", "先手", "東山", "先手：北村"},
+      {"表題：一局目\n表題：二局目\n", "表題", "二局目", "表題：一局目"},
+      {"開始日付：2024/05/17\n" + qvx, "対局日", "2024/05/18", "開始日付：2024/05/17", kFormatKifHenka},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines.substr(0, 40));
+    Kifu k;
+    MemTextReader r((c.format == kFormatKif ? c.lines + "手数----指手\n1 ７六歩(77)\n" : c.lines).c_str());
+    ASSERT_EQ(kifu_read_stream(k, r, c.format, false), 0);
+    EXPECT_STREQ(k.GetHeader(c.field), c.value);
+    EXPECT_NE(kif_text(k).find(c.kept + "\r\n"), std::string::npos) << kif_text(k);
+    EXPECT_TRUE(testing::every_writer_reads_back(k));
+  }
 }
 
 }  // namespace

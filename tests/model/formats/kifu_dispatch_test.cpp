@@ -1,6 +1,6 @@
 // Loading and saving by format: extension detection, refusals that leave the
 // holder and existing files alone, merge loads, the paste order, a file's text
-// whose format nothing names, and UTF-8 files.
+// whose format nothing names, UTF-8 files, and every kind of line end.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -418,6 +418,61 @@ TEST(KifuDispatch, Utf8FilesByTheirNames) {
   EXPECT_EQ(utf8_to_sjis(utf8), testing::read_file_bytes(sjis_path));
   std::remove(sjis_path.c_str());
   std::remove(utf8_path.c_str());
+}
+
+// `text` with every line end made `end`.
+std::string with_ends(const std::string& text, const std::string& end) {
+  std::string out;
+  for (char c : text) out += c == '\n' ? end : c == '\r' ? "" : std::string(1, c);
+  return out;
+}
+
+// What loading `text` as a file of `format` (kFormatUnknown: told by its
+// content) gives: every line number it tells, and the record as KIF.
+std::string loaded(const std::string& text, int format, bool utf8) {
+  Utf8Flaws flaws;
+  const std::string bytes = utf8 ? record_text_to_sjis(text, &flaws) : text;
+  KifuHolder h;
+  KifuReadStop s;
+  const bool ok =
+      format == kFormatUnknown ? kifu_load_text(h, bytes, &s) : kifu_load_bytes(h, bytes, "", format, false, &s);
+  std::string lines = ok ? "" : "refused ";
+  for (int n : {s.line, s.skipped.line, s.passed_over.line, s.after_end_line, flaws.first_line}) {
+    lines += std::to_string(n) + " ";
+  }
+  return lines + testing::kif_text(h.kifu);
+}
+
+// A record reads as the same game, with the same line numbers in what the
+// reader tells, whether its lines end with LF, CR LF, a lone CR (as older
+// programs write) or CR CR LF (line ends converted twice), in every text
+// format, in UTF-8 and as text whose format its content tells.
+TEST(KifuDispatch, EveryFormatReadsTheSameGameWithEveryKindOfLineEnd) {
+  const struct {
+    const char* file;
+    int format;
+    const char* added;  // a line behind the file, for a line number to tell
+    bool utf8;          // written in UTF-8, with a byte that is none on line 3
+  } cases[] = {
+      {"kif/cut_move.kif", kFormatKif, "", false},
+      {"ki2/long_variation_number.ki2", kFormatKi2, "", true},
+      {"csa/even_game.csa", kFormatCsa, "+5958OU\n", false},
+      {"qvx/nested.qvx", kFormatKifHenka, "no move\n", false},
+      {"qvf/position.qvf", kFormatQvf, "", false},
+      {"csa/other_program.csa", kFormatUnknown, "", false},
+      {"kif/labels.kif", kFormatUnknown, "", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::string lf = with_ends(testing::read_file_bytes(data(c.file)), "\n") + c.added;
+    if (c.utf8) {
+      lf = sjis_to_utf8(lf);
+      lf.insert(lf.find('\n', lf.find('\n') + 1) + 1, 1, '\xFF');  // on line 3
+    }
+    const std::string want = loaded(lf, c.format, c.utf8);
+    ASSERT_NE(want.substr(0, 7), "refused");
+    for (const char* end : {"\r\n", "\r", "\r\r\n"}) EXPECT_EQ(loaded(with_ends(lf, end), c.format, c.utf8), want);
+  }
 }
 
 }  // namespace

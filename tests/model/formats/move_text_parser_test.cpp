@@ -110,10 +110,6 @@ TEST(MoveTextParser, DropsPromotionsAndDragons) {
   put(straight, 3, 6, kRyu);
   put(straight, 2, 8, kRyu);
   EXPECT_EQ(parse(straight, "▲２五龍直").from_x, 2);
-  put(straight, 5, 3, gote(kUma));
-  put(straight, 3, 2, gote(kUma));
-  straight.teban = 1;
-  EXPECT_EQ(parse(straight, "△５四馬直").from_x, 5);
 }
 
 TEST(MoveTextParser, ReadsTheTimeBehindTheMove) {
