@@ -140,8 +140,8 @@ bool section_holds_moves(const std::string& section) {
   if (body == std::string::npos) return false;
   size_t end = section.find("</kifu>", body);
   if (end == std::string::npos) end = section.size();
-  for (size_t line = section.find_first_of("\r\n", body); line != std::string::npos && line < end;
-       line = section.find_first_of("\r\n", line + 1)) {
+  for (size_t line = body; line < end; ++line) {
+    if (section[line] != '\n' && section[line] != '\r') continue;
     size_t i = line + 1;
     while (i < end && (section[i] == ' ' || section[i] == '\t' || section[i] == '\r')) ++i;
     if (i + 1 < end && (section[i] == '+' || section[i] == '-') && section[i + 1] >= '0' && section[i + 1] <= '9') {

@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstddef>
 
-#include "model/text/text_stream.h"
+#include "model/text/text_stream_util.h"
 
 namespace model {
 
@@ -175,20 +175,19 @@ bool census_says_utf8(std::string_view bytes, const Utf8Census& census) {
   return census.bad * kWidePerBadByte <= census.wide || census.bad < bad_sjis_bytes(bytes);
 }
 
+int capped(size_t n) { return static_cast<int>(std::min<size_t>(n, INT_MAX)); }
+
 // The line (from 1) that the byte at `offset` of `text` stands on, lines
 // counted as the readers split them.
 int line_of(std::string_view text, size_t offset) {
-  MemTextReader reader(text.data(), static_cast<int>(std::min<size_t>(text.size(), INT_MAX)));
-  KString line;
   int lines = 1;
-  for (size_t start = 0; reader.GetLine(line) == 0; ++lines) {
-    start += static_cast<size_t>(line.length());
+  for (size_t start = 0; start < text.size(); ++lines) {
+    start += static_cast<size_t>(line_length(text.data() + start, capped(text.size() - start)));
     if (start > offset) break;
   }
   return lines;
 }
 
-int capped(size_t n) { return static_cast<int>(std::min<size_t>(n, INT_MAX)); }
 
 }  // namespace
 
