@@ -22,6 +22,15 @@ namespace model {
 
 namespace {
 
+// The KIF header keys under which a field given twice keeps its earlier
+// value (KifuHeaderFields): the key of the KIF line that fills the same
+// field, so that every writer gives the line back.
+constexpr const char* kNameKeys[2] = {"先手", "後手"};
+constexpr const char* kStartTimeKey = "開始日時";
+constexpr const char* kGameDateKey = "対局日";
+constexpr const char* kTitleKey = "表題";
+constexpr const char* kEventKey = "棋戦";
+
 // End statements, compared as prefixes, with the special codes they add and
 // the side whose king the special move holds: the side to move, or the side
 // the statement names (%-ILLEGAL_ACTION: gote's foul loses gote the game).
@@ -216,9 +225,10 @@ bool is_damaged_move(const KString& s) {
 // Reads the information line `s` into the header fields of `body`: the
 // keywords of kCsaInfoLines fill their fields, and any other keyword is kept
 // as an extra header line under its own name ("$MAX_MOVES:256" as MAX_MOVES),
-// which the writers give back as the same information line. False when `s`
-// is no information line: "$", a keyword (csa_info_keyword_char) and ":".
-bool read_info_line(const KString& s, KifuBody* body) {
+// which the writers give back as the same information line. A field given
+// before is set aside by `fields` (KifuHeaderFields). False when `s` is no
+// information line: "$", a keyword (csa_info_keyword_char) and ":".
+bool read_info_line(const KString& s, KifuBody* body, KifuHeaderFields& fields) {
   const char* p = s.c_str();
   int at = 1;
   while (csa_info_keyword_char(p[at])) ++at;
@@ -229,9 +239,9 @@ bool read_info_line(const KString& s, KifuBody* body) {
   for (const CsaInfoLine& info : kCsaInfoLines) {
     if (!starts_with(s, info.keyword)) continue;
     if (info.field == CsaInfoLine::kEvent) {
-      body->event = std::move(value);
+      fields.Fill(*body, body->event, KString::KStringFromC(kEventKey), value);
     } else if (info.field == CsaInfoLine::kDate) {
-      body->date = std::move(value);
+      fields.Fill(*body, body->date, KString::KStringFromC(kStartTimeKey), value);
     } else {
       body->headers.Add(KString::KStringFromC(info.header_key));
       body->headers.Add(value);
@@ -248,8 +258,9 @@ bool read_info_line(const KString& s, KifuBody* body) {
 // Reads a comment line that opens its line in the header: "'*" adds to the
 // start's comment; the writers' header comments ("'=== ") give back the
 // title, an extra header line ("'=== " key "：" value), and, from older
-// files, the date and the event. Other comment lines are passed over.
-void read_header_comment(const KString& s, KifuBody& body) {
+// files, the date and the event (a field given before is set aside by
+// `fields`). Other comment lines are passed over.
+void read_header_comment(const KString& s, KifuBody& body, KifuHeaderFields& fields) {
   const char* p = s.c_str();
   if (starts_with(s, kCsaRecordComment)) {
     add_comment_line(body.root->comment, p + 2, s.length() - 2);
@@ -259,11 +270,16 @@ void read_header_comment(const KString& s, KifuBody& body) {
   const struct {
     const char* label;
     KString& field;
-  } fields[] = {{kCsaTitleComment, body.title}, {kCsaOldDateComment, body.date}, {kCsaOldEventComment, body.event}};
-  for (const auto& f : fields) {
+    const char* key;  // the KIF header key of a line set aside
+  } labelled[] = {{kCsaTitleComment, body.title, kTitleKey},
+                  {kCsaOldDateComment, body.date, kGameDateKey},
+                  {kCsaOldEventComment, body.event, kEventKey}};
+  for (const auto& f : labelled) {
     if (!starts_with(s, f.label)) continue;
     const int n = static_cast<int>(std::strlen(f.label));
-    f.field.AssignBytes(p + n, s.length() - n);
+    KString value;
+    value.AssignBytes(p + n, s.length() - n);
+    fields.Fill(body, f.field, KString::KStringFromC(f.key), value);
     return;
   }
   KString line;
@@ -293,6 +309,9 @@ struct CsaHeader {
   // The statements of no kind the reader knows, the first kept: passed over
   // in a record, the reason why a text is none.
   KifuPassedOver passed;
+  // The header fields given so far, so that one given again sets the
+  // earlier value aside rather than lose it.
+  KifuHeaderFields fields;
   // The position statements read with bytes that name no piece passed over.
   KifuPassedOver stray;
   // A position statement that could not be read whole, or in strict mode
@@ -350,7 +369,12 @@ int read_header_statements(LineCountingReader& reader, CsaPending& pending, bool
           known = false;
         } else {
           h.named = true;
-          if (!seen_position && h.body) h.body->names[sign_side(second)].AssignBytes(p + 2, s.length() - 2);
+          if (!seen_position && h.body) {
+            const int side = sign_side(second);
+            KString name;
+            name.AssignBytes(p + 2, s.length() - 2);
+            h.fields.Fill(*h.body, h.body->names[side], KString::KStringFromC(kNameKeys[side]), name);
+          }
         }
         break;
       case 'P':
@@ -372,11 +396,11 @@ int read_header_statements(LineCountingReader& reader, CsaPending& pending, bool
         return 0;
       case '\'':
         // A comment line, whatever it says ("'TORYO" too).
-        if (pending.opens_line && h.body) read_header_comment(s, *h.body);
+        if (pending.opens_line && h.body) read_header_comment(s, *h.body, h.fields);
         break;
       default:
         // "V7776FU" is a move whose sign became a "V", not a version line.
-        known = p[0] == '$' ? read_info_line(s, h.body) : is_version_line(s) && !is_damaged_move(s);
+        known = p[0] == '$' ? read_info_line(s, h.body, h.fields) : is_version_line(s) && !is_damaged_move(s);
         break;
     }
     if (known) continue;
@@ -566,7 +590,9 @@ int kifu_read_csa(Kifu& kifu, TextReader& in, bool merge, bool strict, KifuReadS
       // Information lines fill the header wherever they stand; names,
       // positions and version lines say nothing here. Anything else is of
       // no known kind, and told.
-      if (first == '$' ? read_info_line(s, &body) : first == 'N' || first == 'P' || is_version_line(s)) continue;
+      if (first == '$' ? read_info_line(s, &body, header.fields) : first == 'N' || first == 'P' || is_version_line(s)) {
+        continue;
+      }
       header.passed.Note(reader.lines(), s);
       continue;
     }

@@ -368,7 +368,8 @@ TEST(LabelTable, HashesNamesAndFindsEntries) {
 }
 
 // Header fields that two lines fill (開始日時 and 対局日 the date, 先手 and 下手
-// sente's name, a key given twice): the field takes the later line, the
+// sente's name, a key given twice, CSA's $START_TIME and its older date
+// comment, "N+" twice): the field takes the later line, the
 // earlier one is kept as a header line under its own key, and the record
 // reads back the same through every writer.
 TEST(KifFormat, AHeaderFieldGivenTwiceKeepsTheEarlierLineUnderItsKey) {
@@ -386,6 +387,8 @@ TEST(KifFormat, AHeaderFieldGivenTwiceKeepsTheEarlierLineUnderItsKey) {
       {"先手：北村\n下手：東山\n", "先手", "東山", "先手：北村"},
       {"表題：一局目\n表題：二局目\n", "表題", "二局目", "表題：一局目"},
       {"開始日付：2024/05/17\n" + qvx, "対局日", "2024/05/18", "開始日付：2024/05/17", kFormatKifHenka},
+      {"'=== Game Date:12/05\n$START_TIME:12/06\nPI\n+\n+7776FU\n", "対局日", "12/06", "対局日：12/05", kFormatCsa},
+      {"N+北村\nN+東山\nPI\n+\n+7776FU\n", "先手", "東山", "先手：北村", kFormatCsa},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lines.substr(0, 40));
