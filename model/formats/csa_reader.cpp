@@ -22,14 +22,14 @@ namespace model {
 
 namespace {
 
-// The KIF header keys under which a field given twice keeps its earlier
-// value (KifuHeaderFields): the key of the KIF line that fills the same
-// field, so that every writer gives the line back.
-constexpr const char* kNameKeys[2] = {"先手", "後手"};
+// A field given twice keeps its earlier value (KifuHeaderFields) under the
+// key of the KIF line that fills the same field (kHeaderFieldKeys), so that
+// every writer gives the line back; $START_TIME's under the KIF key of a
+// start time.
 constexpr const char* kStartTimeKey = "開始日時";
-constexpr const char* kGameDateKey = "対局日";
-constexpr const char* kTitleKey = "表題";
-constexpr const char* kEventKey = "棋戦";
+
+// `field`'s KIF key as a KString.
+KString field_key(int field) { return KString::KStringFromC(kHeaderFieldKeys[field]); }
 
 // End statements, compared as prefixes, with the special codes they add and
 // the side whose king the special move holds: the side to move, or the side
@@ -239,7 +239,7 @@ bool read_info_line(const KString& s, KifuBody* body, KifuHeaderFields& fields) 
   for (const CsaInfoLine& info : kCsaInfoLines) {
     if (!starts_with(s, info.keyword)) continue;
     if (info.field == CsaInfoLine::kEvent) {
-      fields.Fill(*body, body->event, KString::KStringFromC(kEventKey), value);
+      fields.Fill(*body, body->event, field_key(kEventField), value);
     } else if (info.field == CsaInfoLine::kDate) {
       fields.Fill(*body, body->date, KString::KStringFromC(kStartTimeKey), value);
     } else {
@@ -270,16 +270,16 @@ void read_header_comment(const KString& s, KifuBody& body, KifuHeaderFields& fie
   const struct {
     const char* label;
     KString& field;
-    const char* key;  // the KIF header key of a line set aside
-  } labelled[] = {{kCsaTitleComment, body.title, kTitleKey},
-                  {kCsaOldDateComment, body.date, kGameDateKey},
-                  {kCsaOldEventComment, body.event, kEventKey}};
+    int key_field;  // whose KIF key a line set aside takes
+  } labelled[] = {{kCsaTitleComment, body.title, kTitleField},
+                  {kCsaOldDateComment, body.date, kDateField},
+                  {kCsaOldEventComment, body.event, kEventField}};
   for (const auto& f : labelled) {
     if (!starts_with(s, f.label)) continue;
     const int n = static_cast<int>(std::strlen(f.label));
     KString value;
     value.AssignBytes(p + n, s.length() - n);
-    fields.Fill(body, f.field, KString::KStringFromC(f.key), value);
+    fields.Fill(body, f.field, field_key(f.key_field), value);
     return;
   }
   KString line;
@@ -373,7 +373,7 @@ int read_header_statements(LineCountingReader& reader, CsaPending& pending, bool
             const int side = sign_side(second);
             KString name;
             name.AssignBytes(p + 2, s.length() - 2);
-            h.fields.Fill(*h.body, h.body->names[side], KString::KStringFromC(kNameKeys[side]), name);
+            h.fields.Fill(*h.body, h.body->names[side], field_key(kSenteNameField + side), name);
           }
         }
         break;

@@ -28,9 +28,12 @@ struct KeyField {
   const char* key;
   int field;
 };
+// Each field's own key (kHeaderFieldKeys) and the other keys that fill it.
 constexpr KeyField kFieldKeys[] = {
-    {"先手", kSenteNameField}, {"下手", kSenteNameField}, {"後手", kGoteNameField}, {"上手", kGoteNameField},
-    {"対局日", kDateField},    {"開始日時", kDateField},  {"表題", kTitleField},    {"棋戦", kEventField},
+    {kHeaderFieldKeys[kSenteNameField], kSenteNameField}, {"下手", kSenteNameField},
+    {kHeaderFieldKeys[kGoteNameField], kGoteNameField},   {"上手", kGoteNameField},
+    {kHeaderFieldKeys[kDateField], kDateField},           {"開始日時", kDateField},
+    {kHeaderFieldKeys[kTitleField], kTitleField},         {kHeaderFieldKeys[kEventField], kEventField},
 };
 constexpr KeySide kTebanLines[] = {{"先手番", 0}, {"下手番", 0}, {"後手番", 1}, {"上手番", 1}};
 

@@ -53,6 +53,9 @@ enum KifuHeaderField : int {
   kTitleField,
   kEventField,
 };
+// The key of each field's own line as the KIF writers write it, by field
+// (the names' keys of an even game; a handicap's are 下手 and 上手).
+inline constexpr const char* kHeaderFieldKeys[] = {"先手", "後手", "対局日", "表題", "棋戦"};
 // The field that a line of `key` fills, or kNoHeaderField.
 int kifu_header_field(const KString& key);
 // That field (kSenteNameField..kEventField) of a Kifu or a KifuBody.

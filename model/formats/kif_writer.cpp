@@ -254,13 +254,9 @@ void kifu_write_headers(const Kifu& kifu, TextWriter& writer, bool ki2) {
     set_aside[field] = true;
     kifu_write_header_line(writer, key.c_str(), kifu.headers.GetAt(i + 1));
   }
-  const struct {
-    int field;
-    const char* key;
-  } lines[] = {{kDateField, "対局日"}, {kTitleField, "表題"}, {kEventField, "棋戦"}};
-  for (const auto& l : lines) {
-    const KString& value = kifu_header_field_text(kifu, l.field);
-    if (!value.empty() || set_aside[l.field]) kifu_write_header_line(writer, l.key, value);
+  for (int field = kDateField; field <= kEventField; ++field) {
+    const KString& value = kifu_header_field_text(kifu, field);
+    if (!value.empty() || set_aside[field]) kifu_write_header_line(writer, kHeaderFieldKeys[field], value);
   }
   for (int i = 0, n = kifu.headers.Count(); i + 1 < n; i += 2) {
     KString key = key_at(i);
